@@ -1,0 +1,26 @@
+# Compiler and linker settings shared by every target.
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+# Sources are UTF-8; the system's strings live in Windows-1252, as the tables and Windows
+# (ANSI calls) hold them, so narrow literals are stored in that code page.
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-finput-charset=UTF-8>
+                    $<$<COMPILE_LANGUAGE:C,CXX>:-fexec-charset=CP1252>)
+
+if(WIN32)
+  # 32-bit Windows builds only the document-container library.
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    set(VDR_CONTENDA_ONLY ON)
+  endif()
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  # The C and C++ runtimes and winpthread are linked in: no DLL ships but ours.
+  string(APPEND CMAKE_EXE_LINKER_FLAGS " -static")
+  string(APPEND CMAKE_SHARED_LINKER_FLAGS " -static")
+  # Wine runs cross-built programs; its prefix and display live in the build tree.
+  set(VDR_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${VDR_ROOT}/tools/wine-run --dir ${VDR_WINE_DIR})
+else()
+  option(VDR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
+  if(VDR_SANITIZE AND CMAKE_BUILD_TYPE STREQUAL "Debug")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endif()

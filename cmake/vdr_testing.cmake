@@ -1,0 +1,33 @@
+# GoogleTest from Debian's source package, built with the project's own compiler.
+enable_testing()
+set(VDR_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory(${VDR_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+if(WIN32)
+  # One Xvfb and one wineserver for the whole test run, started first and stopped last.
+  add_test(NAME wine_env_start COMMAND ${VDR_ROOT}/tools/wine-env start ${VDR_WINE_DIR})
+  add_test(NAME wine_env_stop COMMAND ${VDR_ROOT}/tools/wine-env stop ${VDR_WINE_DIR})
+  set_tests_properties(wine_env_start PROPERTIES FIXTURES_SETUP wine_env)
+  set_tests_properties(wine_env_stop PROPERTIES FIXTURES_CLEANUP wine_env)
+endif()
+
+# vdr_add_test(<name> SOURCES ... [LIBS ...] [WINDOW])
+# One test program; under Wine it needs the shared environment. WINDOW marks programs that
+# create windows on the display: they run one at a time so focus and activation stay theirs.
+function(vdr_add_test name)
+  cmake_parse_arguments(T "WINDOW" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  if(WIN32)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_env
+      ENVIRONMENT "VDR_SCREENSHOTS=${CMAKE_BINARY_DIR}/screenshots")
+    if(T_WINDOW)
+      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_display)
+    endif()
+  endif()
+endfunction()
