@@ -22,6 +22,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/codepage.h"
+
 namespace xb::rdd {
 
 // ---- Results ---------------------------------------------------------------------------------
@@ -177,6 +179,8 @@ enum class BagKind { kCdx, kNtx };
 struct BagOptions {
   bool shared = false;       // other processes may open the same file: lock and re-read
   bool read_only = false;
+  // Collation of character keys; nullptr: the code page current when the bag opens.
+  const xb::CodePage* codepage = nullptr;
 };
 
 // The keys one record has in every tag of a bag, as taken before a change.

@@ -1,0 +1,333 @@
+// A compound index file: the tag directory, the tags in creation order, the index lock.
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "runtime/rdd/cdx_format.h"
+#include "runtime/rdd/cdx_page.h"
+#include "runtime/rdd/cdx_tag.h"
+#include "runtime/rdd/key_sort.h"
+#include "runtime/rdd/order_bag.h"
+
+namespace xb::rdd {
+namespace cdx {
+namespace {
+
+// The byte other processes of the suite lock while they read (shared) or change (exclusive) it.
+constexpr std::uint64_t kLockOffset = 0x7FFFFFFEu;
+constexpr int kLockTries = 2000;  // 5 ms apart: ten seconds
+// The directory's record numbers are file offsets: its leaves always hold 24-bit numbers.
+constexpr std::uint32_t kDirectoryRecnoHint = 0xFFFFFF;
+
+std::string TagName(std::string_view name) {
+  std::string n = Upper(CodePageEn(), name);
+  while (!n.empty() && (n.back() == ' ' || n.back() == '\0')) n.pop_back();
+  return n;
+}
+
+class CdxBag : public OrderBag, public TagHost {
+ public:
+  CdxBag(std::unique_ptr<BagFile> file, ExpressionCompiler& compiler, const BagOptions& options)
+      : file_(std::move(file)), compiler_(compiler), options_(options),
+        codepage_(options.codepage ? *options.codepage : CurrentCodePage()) {}
+
+  BagStatus Open() {
+    if (!options_.shared) return Load();
+    BagStatus st = Acquire(false);
+    if (st.ok()) Release();
+    return st;
+  }
+
+  BagStatus Create() {
+    BagStatus st = file_.file().Truncate(0);
+    if (!st.ok()) return st;
+    if (!(st = file_.Refresh()).ok()) return st;
+    TagHeader h;
+    h.file_header = true;
+    h.options = kOptCompact | kOptCompound | kOptStructural;
+    h.key_length = kTagNameLength;
+    h.root = kHeaderSize;
+    std::string raw, leaf;
+    if (!(st = EncodeTagHeader(h, raw)).ok()) return st;
+    Page root;
+    root.attr = kAttrRoot | kAttrLeaf;
+    EncodeLeaf(root, kTagNameLength, ' ', LeafBitsFor(kTagNameLength, kDirectoryRecnoHint), leaf);
+    file_.Allocate(kHeaderSize + kPageSize);
+    if (!(st = file_.WriteAt(0, raw + leaf)).ok()) return st;
+    return Load();
+  }
+
+  // Reads the file header and the tag directory; keeps tag objects (and their positions) of
+  // tags that are still there.
+  BagStatus Load() {
+    BagStatus st = file_.Refresh();
+    if (!st.ok()) return st;
+    if (file_.size() < kHeaderSize + kPageSize) return Corrupt("fichero demasiado corto");
+    std::string raw(kHeaderSize, '\0');
+    if (!(st = file_.file().Read(0, raw.data(), kHeaderSize)).ok()) return st;
+    TagHeader h;
+    if (!(st = DecodeTagHeader(reinterpret_cast<const unsigned char*>(raw.data()), h)).ok()) return st;
+    if (!(h.options & kOptCompound) || h.key_length != kTagNameLength) return Corrupt("no es un índice compuesto");
+    directory_header_ = h;
+    directory_ = std::make_unique<CdxTag>(*this, file_, 0, h, KeyType::kCharacter, "", CodePageEn().weight,
+                                          kDirectoryRecnoHint);
+    std::vector<Entry> entries;
+    if (!(st = directory_->Entries(entries)).ok()) return st;
+    std::vector<std::unique_ptr<CdxTag>> tags;
+    for (const Entry& e : entries) {
+      const std::string name = TagName(e.key);
+      if (name.empty() || !file_.Valid(e.recno, kHeaderSize)) return Corrupt("directorio de etiquetas no válido");
+      for (const auto& t : tags)
+        if (t->header_offset() == e.recno || t->Info().name == name) return Corrupt("etiqueta repetida");
+      std::string th_raw;
+      if (!(st = file_.ReadAt(e.recno, kHeaderSize, th_raw)).ok()) return st;
+      TagHeader th;
+      if (!(st = DecodeTagHeader(reinterpret_cast<const unsigned char*>(th_raw.data()), th)).ok()) return st;
+      auto old = std::find_if(tags_.begin(), tags_.end(), [&](const auto& t) { return t && t->Info().name == name; });
+      if (old != tags_.end() && (*old)->header().key == th.key) {
+        (*old)->Invalidate(e.recno, th);
+        tags.push_back(std::move(*old));
+        continue;
+      }
+      std::shared_ptr<KeyExpression> key_expr, for_expr;
+      KeyType type = KeyType::kCharacter;
+      std::unique_ptr<KeyExpression> compiled;
+      if (compiler_.Compile(th.key, compiled).ok() && compiled) {
+        key_expr = std::move(compiled);
+        KeyValue v;
+        if (key_expr->Evaluate(v).ok()) type = v.type;
+      }
+      if (!th.condition.empty() && compiler_.Compile(th.condition, compiled).ok() && compiled)
+        for_expr = std::move(compiled);
+      if ((type == KeyType::kNumeric || type == KeyType::kDate) && th.key_length != 8) type = KeyType::kCharacter;
+      if (type == KeyType::kLogical && th.key_length != 1) type = KeyType::kCharacter;
+      auto tag = std::make_unique<CdxTag>(*this, file_, e.recno, th, type, name, codepage_.weight);
+      tag->SetExpressions(std::move(key_expr), std::move(for_expr));
+      tags.push_back(std::move(tag));
+    }
+    // Creation order is the order of the tag headers in the file.
+    std::sort(tags.begin(), tags.end(), [](const auto& a, const auto& b) { return a->header_offset() < b->header_offset(); });
+    tags_ = std::move(tags);
+    counter_ = h.counter;
+    return BagStatus::Ok();
+  }
+
+  // ---- OrderBag
+  BagKind Kind() const override { return BagKind::kCdx; }
+  int TagCount() const override { return int(tags_.size()); }
+  Tag* TagAt(int index) override { return index >= 0 && index < int(tags_.size()) ? tags_[index].get() : nullptr; }
+  int FindTag(std::string_view name) const override {
+    const std::string n = TagName(name);
+    for (std::size_t i = 0; i < tags_.size(); ++i)
+      if (tags_[i]->Info().name == n) return int(i);
+    return -1;
+  }
+
+  BagStatus CreateTag(const TagSpec& spec, RecordSource& records) override {
+    const std::string name = TagName(spec.name);
+    if (name.empty() || name.size() > std::size_t(kTagNameLength))
+      return BagStatus::Error(BagCode::kBadArgument, "Nombre de etiqueta no válido: " + spec.name);
+    std::shared_ptr<KeyExpression> key_expr = spec.key_expr, for_expr = spec.for_expr;
+    BagStatus st = CompileIfNeeded(spec.key, key_expr);
+    if (st.ok() && !spec.condition.empty()) st = CompileIfNeeded(spec.condition, for_expr);
+    if (!st.ok()) return st;
+
+    KeySet set;
+    auto encode = [&](const KeyValue& v, bool first, KeySet& s, std::string& out) {
+      if (first) {
+        s.type = v.type;
+        s.key_length = v.type == KeyType::kCharacter ? int(v.text.size()) : v.type == KeyType::kLogical ? 1 : 8;
+        if (s.key_length == 0 || s.key_length > kMaxKeyLength)
+          return BagStatus::Error(BagCode::kBadArgument, "Longitud de clave no válida: " + spec.key);
+      }
+      if (!EncodeKey(v, s.type, s.key_length, out))
+        return BagStatus::Error(BagCode::kExpression, "Tipo de clave distinto en un registro: " + spec.key);
+      return BagStatus::Ok();
+    };
+    if (!(st = CollectKeys(records, *key_expr, for_expr.get(), encode, set)).ok()) return st;
+    SortKeys(set, set.type == KeyType::kCharacter ? codepage_.weight : CodePageEn().weight, false);
+    if (spec.unique) UniqueKeys(set);
+
+    if (!(st = BeginWrite()).ok()) return st;
+    st = WriteTag(name, spec, set, key_expr, for_expr);
+    BagStatus end = EndWrite();
+    return st.ok() ? end : st;
+  }
+
+  BagStatus DestroyTag(std::string_view name) override {
+    BagStatus st = BeginWrite();
+    if (!st.ok()) return st;
+    st = DropTag(TagName(name));
+    BagStatus end = EndWrite();
+    return st.ok() ? end : st;
+  }
+
+  BagStatus CurrentKeys(RecordKeys& out) override {
+    out.keys.assign(tags_.size(), std::string());
+    for (std::size_t i = 0; i < tags_.size(); ++i) {
+      BagStatus st = tags_[i]->EvaluateKey(out.keys[i]);
+      if (!st.ok()) return st;
+    }
+    return BagStatus::Ok();
+  }
+
+  BagStatus UpdateKeys(std::uint32_t recno, const RecordKeys* before) override {
+    if (options_.read_only) return BagStatus::Error(BagCode::kReadOnly, "Índice abierto sólo para lectura");
+    RecordKeys after;
+    BagStatus st = CurrentKeys(after);
+    if (!st.ok()) return st;
+    if (!(st = BeginWrite()).ok()) return st;
+    for (std::size_t i = 0; i < tags_.size() && st.ok(); ++i) {
+      const std::string old = before && i < before->keys.size() ? before->keys[i] : std::string();
+      if (before && old == after.keys[i]) continue;
+      if (!old.empty()) st = tags_[i]->Remove(old, recno);
+      if (st.ok() && !after.keys[i].empty()) st = tags_[i]->Insert(after.keys[i], recno);
+    }
+    BagStatus end = EndWrite();
+    return st.ok() ? end : st;
+  }
+
+  BagStatus Flush() override { return file_.file().Flush(); }
+
+  // ---- TagHost: the index lock and the change counter
+  BagStatus BeginRead() override { return Acquire(false); }
+  void EndRead() override { Release(); }
+  BagStatus BeginWrite() override {
+    if (options_.read_only) return BagStatus::Error(BagCode::kReadOnly, "Índice abierto sólo para lectura");
+    BagStatus st = Acquire(true);
+    if (st.ok()) changed_ = true;
+    return st;
+  }
+  BagStatus EndWrite() override {
+    BagStatus st;
+    if (options_.shared && depth_ == 1 && changed_) {
+      // Tell other processes to drop what they cached.
+      ++counter_;
+      char bytes[4];
+      for (int i = 0; i < 4; ++i) bytes[i] = char(counter_ >> (8 * i));
+      st = file_.file().Write(8, bytes, 4);
+      if (st.ok()) st = file_.file().Flush();
+      changed_ = false;
+    }
+    Release();
+    return st;
+  }
+
+ private:
+  static BagStatus Corrupt(const char* what) {
+    return BagStatus::Error(BagCode::kCorrupt, std::string("Índice CDX dañado: ") + what);
+  }
+
+  BagStatus CompileIfNeeded(const std::string& text, std::shared_ptr<KeyExpression>& expr) {
+    if (expr) return BagStatus::Ok();
+    std::unique_ptr<KeyExpression> compiled;
+    BagStatus st = compiler_.Compile(text, compiled);
+    if (!st.ok()) return st;
+    if (!compiled) return BagStatus::Error(BagCode::kExpression, "Expresión no válida: " + text);
+    expr = std::move(compiled);
+    return BagStatus::Ok();
+  }
+
+  BagStatus Acquire(bool exclusive) {
+    if (!options_.shared) return BagStatus::Ok();
+    if (depth_++ > 0) return BagStatus::Ok();
+    BagStatus st;
+    for (int i = 0; i < kLockTries; ++i) {
+      st = file_.file().Lock(kLockOffset, 1, exclusive);
+      if (st.code != BagCode::kLocked) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (!st.ok()) {
+      depth_ = 0;
+      return st;
+    }
+    // Another process may have changed the file since we last looked.
+    unsigned char bytes[4];
+    st = file_.file().Read(8, bytes, 4);
+    const std::uint32_t counter = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24;
+    if (st.ok() && (counter != counter_ || !directory_)) st = Load();
+    if (st.ok()) st = file_.Refresh();
+    if (!st.ok()) Release();
+    return st;
+  }
+
+  void Release() {
+    if (!options_.shared || depth_ == 0) return;
+    if (--depth_ == 0) file_.file().Unlock(kLockOffset, 1);
+  }
+
+  BagStatus DropTag(const std::string& name) {
+    const int i = FindTag(name);
+    if (i < 0) return BagStatus::Error(BagCode::kNotFound, "No existe la etiqueta " + name);
+    std::string key = name;
+    key.resize(kTagNameLength, ' ');
+    BagStatus st = directory_->Remove(key, tags_[i]->header_offset());
+    if (st.ok()) tags_.erase(tags_.begin() + i);
+    return st;
+  }
+
+  BagStatus WriteTag(const std::string& name, const TagSpec& spec, const KeySet& set,
+                     std::shared_ptr<KeyExpression> key_expr, std::shared_ptr<KeyExpression> for_expr) {
+    BagStatus st;
+    if (FindTag(name) >= 0 && !(st = DropTag(name)).ok()) return st;
+    TagHeader h;
+    h.key_length = std::uint16_t(set.key_length);
+    h.options = kOptCompact | kOptCompound | (spec.unique ? kOptUnique : 0) |
+                (spec.condition.empty() ? 0 : kOptFor);
+    h.descending = spec.descending;
+    h.key = spec.key;
+    h.condition = spec.condition;
+    const std::uint32_t header_offset = file_.Allocate(kHeaderSize);
+    std::vector<SortedKey> sorted;
+    sorted.reserve(set.order.size());
+    for (std::uint32_t i : set.order) sorted.push_back({set.keys.data() + std::size_t(i) * set.key_length, set.recnos[i]});
+    std::string region;
+    h.root = CdxTag::BuildTree(sorted, set.key_length, FillByte(set.type), set.record_count,
+                               header_offset + kHeaderSize, region);
+    file_.Allocate(std::uint32_t(region.size()));
+    std::string raw;
+    if (!(st = EncodeTagHeader(h, raw)).ok()) return st;
+    if (!(st = file_.WriteAt(header_offset, raw + region)).ok()) return st;
+    std::string dir_key = name;
+    dir_key.resize(kTagNameLength, ' ');
+    if (!(st = directory_->Insert(dir_key, header_offset)).ok()) return st;
+    auto tag = std::make_unique<CdxTag>(*this, file_, header_offset, h, set.type, name, codepage_.weight);
+    tag->SetExpressions(std::move(key_expr), std::move(for_expr));
+    tags_.push_back(std::move(tag));
+    return BagStatus::Ok();
+  }
+
+  PageFile file_;
+  ExpressionCompiler& compiler_;
+  BagOptions options_;
+  const CodePage& codepage_;
+  TagHeader directory_header_;
+  std::unique_ptr<CdxTag> directory_;
+  std::vector<std::unique_ptr<CdxTag>> tags_;
+  std::uint32_t counter_ = 0;
+  int depth_ = 0;
+  bool changed_ = false;
+};
+
+}  // namespace
+}  // namespace cdx
+
+BagStatus OpenCdx(std::unique_ptr<BagFile> file, ExpressionCompiler& compiler, const BagOptions& options,
+                  std::unique_ptr<OrderBag>& out) {
+  auto bag = std::make_unique<cdx::CdxBag>(std::move(file), compiler, options);
+  BagStatus st = bag->Open();
+  if (st.ok()) out = std::move(bag);
+  return st;
+}
+
+BagStatus CreateCdx(std::unique_ptr<BagFile> file, ExpressionCompiler& compiler, const BagOptions& options,
+                    std::unique_ptr<OrderBag>& out) {
+  auto bag = std::make_unique<cdx::CdxBag>(std::move(file), compiler, options);
+  BagStatus st = bag->Create();
+  if (st.ok()) out = std::move(bag);
+  return st;
+}
+
+}  // namespace xb::rdd
