@@ -1,0 +1,619 @@
+#include "runtime/rdd/dbf_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+namespace xb::rdd {
+namespace {
+
+constexpr std::size_t kWindowBytes = 128 * 1024;
+constexpr std::size_t kPackChunkBytes = 1024 * 1024;
+
+Status Corrupt(const std::string& what) { return Status::Error(StatusCode::kCorrupt, what); }
+
+OpenOptions FileOptions(const TableOpenOptions& o) {
+  OpenOptions f;
+  f.access = o.read_only ? Access::kRead : Access::kReadWrite;
+  f.share = o.shared ? Share::kShared : Share::kExclusive;
+  return f;
+}
+
+void StampToday(dbf::Header* h) {
+  dbf::CivilDate(Today(), &h->year, &h->month, &h->day);
+}
+
+}  // namespace
+
+std::int32_t Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#if defined(_WIN32)
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  return dbf::DayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+DbfTable::DbfTable(FileSystem& fs, std::string path, TableOpenOptions options)
+    : fs_(fs), path_(std::move(path)), options_(options) {}
+
+DbfTable::~DbfTable() {
+  if (file_) (void)Close();
+}
+
+Status DbfTable::Create(FileSystem& fs, const std::string& path,
+                        const std::vector<dbf::FieldSpec>& specs, dbf::MemoKind memo_kind) {
+  dbf::Header header;
+  std::vector<dbf::Field> fields;
+  XB_RETURN_IF_ERROR(dbf::Layout(specs, memo_kind, &header, &fields));
+  StampToday(&header);
+  std::unique_ptr<File> file;
+  OpenOptions options;
+  options.create = true;
+  options.truncate = true;
+  XB_RETURN_IF_ERROR(fs.Open(path, options, &file));
+  std::string bytes = dbf::EncodeHeaderArea(header, fields);
+  bytes.push_back(dbf::kEndOfFile);
+  XB_RETURN_IF_ERROR(file->Write(0, bytes.data(), bytes.size()));
+  if (header.memo_kind() != dbf::MemoKind::kNone) {
+    std::unique_ptr<MemoFile> memo;
+    XB_RETURN_IF_ERROR(CreateMemoFile(fs, PathWithExtension(path, MemoExtension(memo_kind)), memo_kind, &memo));
+    XB_RETURN_IF_ERROR(memo->Flush());
+  }
+  return Status();
+}
+
+Status DbfTable::Open(FileSystem& fs, const std::string& path, const TableOpenOptions& options,
+                      std::unique_ptr<DbfTable>* table) {
+  std::unique_ptr<DbfTable> t(new DbfTable(fs, path, options));
+  XB_RETURN_IF_ERROR(fs.Open(path, FileOptions(options), &t->file_));
+  XB_RETURN_IF_ERROR(t->Load());
+  for (const auto& f : t->fields_) {
+    if (f.type != 'M') continue;
+    const std::string memo_path = PathWithExtension(path, MemoExtension(options.memo_kind));
+    XB_RETURN_IF_ERROR(OpenMemoFile(fs, memo_path, options.memo_kind, FileOptions(options), &t->memo_)
+                           .WithContext(PathName(memo_path)));
+    break;
+  }
+  XB_RETURN_IF_ERROR(t->GoTo(1));
+  *table = std::move(t);
+  return Status();
+}
+
+// Reads and checks the header; the record count is cut to the records the file holds.
+Status DbfTable::Load() {
+  std::string head(dbf::kHeaderSize, '\0');
+  XB_RETURN_IF_ERROR(file_->ReadExact(0, head.data(), head.size()).WithContext("cabecera"));
+  XB_RETURN_IF_ERROR(dbf::DecodeHeader(head, &header_));
+  std::string area(header_.header_length, '\0');
+  XB_RETURN_IF_ERROR(file_->ReadExact(0, area.data(), area.size()).WithContext("cabecera"));
+  XB_RETURN_IF_ERROR(dbf::DecodeFields(area, header_, &fields_));
+  blank_.assign(header_.record_length, ' ');
+  std::uint32_t count = 0;
+  XB_RETURN_IF_ERROR(ReadCountFromFile(&count));
+  count_ = count;
+  window_capacity_ = options_.shared ? 1u
+                                     : static_cast<std::uint32_t>(std::max<std::size_t>(1, kWindowBytes / header_.record_length));
+  window_.clear();
+  window_dirty_.clear();
+  window_count_ = 0;
+  return Status();
+}
+
+Status DbfTable::ReadCountFromFile(std::uint32_t* count) {
+  std::uint64_t size = 0;
+  XB_RETURN_IF_ERROR(file_->Size(&size));
+  if (size < header_.header_length) return Corrupt("el fichero es más corto que su cabecera");
+  char raw[4];
+  XB_RETURN_IF_ERROR(file_->ReadExact(4, raw, sizeof raw));
+  const std::uint32_t stated = static_cast<std::uint32_t>(static_cast<unsigned char>(raw[0])) |
+                               static_cast<std::uint32_t>(static_cast<unsigned char>(raw[1])) << 8 |
+                               static_cast<std::uint32_t>(static_cast<unsigned char>(raw[2])) << 16 |
+                               static_cast<std::uint32_t>(static_cast<unsigned char>(raw[3])) << 24;
+  const std::uint64_t held = (size - header_.header_length) / header_.record_length;
+  *count = static_cast<std::uint32_t>(std::min<std::uint64_t>(stated, held));
+  return Status();
+}
+
+int DbfTable::FieldIndex(std::string_view name) const {
+  std::string upper(name);
+  while (!upper.empty() && upper.back() == ' ') upper.pop_back();
+  while (!upper.empty() && upper.front() == ' ') upper.erase(upper.begin());
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (std::size_t i = 0; i < fields_.size(); ++i)
+    if (fields_[i].name == upper) return static_cast<int>(i);
+  return -1;
+}
+
+Status DbfTable::RecordCount(std::uint32_t* count) {
+  if (options_.shared && !file_locked_) {
+    std::uint32_t n = 0;
+    XB_RETURN_IF_ERROR(ReadCountFromFile(&n));
+    count_ = std::max(count_, n);
+  }
+  *count = count_;
+  return Status();
+}
+
+std::string_view DbfTable::record() const {
+  if (phantom_) return blank_;
+  const std::size_t rl = header_.record_length;
+  return std::string_view(window_).substr((recno_ - window_first_) * rl, rl);
+}
+
+char* DbfTable::MutableRecord() {
+  const std::size_t index = recno_ - window_first_;
+  window_dirty_[index] = 1;
+  hot_ = true;
+  header_changed_ = true;
+  return window_.data() + index * header_.record_length;
+}
+
+Status DbfTable::GoTo(std::uint32_t record) {
+  XB_RETURN_IF_ERROR(WriteRecord());
+  if (options_.shared && record > count_ && !file_locked_) {
+    std::uint32_t n = 0;
+    XB_RETURN_IF_ERROR(ReadCountFromFile(&n));
+    count_ = std::max(count_, n);
+  }
+  if (record == 0 || record > count_) {
+    phantom_ = true;
+    recno_ = count_ + 1;
+    return Status();
+  }
+  const bool cached = !options_.shared && record >= window_first_ && record < window_first_ + window_count_;
+  if (!cached) XB_RETURN_IF_ERROR(LoadWindow(record));
+  phantom_ = false;
+  recno_ = record;
+  return Status();
+}
+
+Status DbfTable::LoadWindow(std::uint32_t record) {
+  XB_RETURN_IF_ERROR(FlushWindow());
+  const std::size_t rl = header_.record_length;
+  std::uint32_t n = std::min<std::uint32_t>(window_capacity_, count_ - record + 1);
+  window_.resize(n * rl);
+  std::size_t got = 0;
+  XB_RETURN_IF_ERROR(file_->Read(header_.header_length + static_cast<std::uint64_t>(record - 1) * rl,
+                                 window_.data(), window_.size(), &got));
+  n = static_cast<std::uint32_t>(got / rl);
+  if (n == 0) {
+    window_count_ = 0;
+    return Corrupt("no se puede leer el registro " + std::to_string(record));
+  }
+  window_.resize(n * rl);
+  window_first_ = record;
+  window_count_ = n;
+  window_dirty_.assign(n, 0);
+  return Status();
+}
+
+// Writes the changed records of the window in runs; the run that ends at the last record
+// carries the end-of-file mark with it.
+Status DbfTable::FlushWindow() {
+  const std::size_t rl = header_.record_length;
+  std::uint32_t i = 0;
+  while (i < window_count_) {
+    if (!window_dirty_[i]) {
+      ++i;
+      continue;
+    }
+    std::uint32_t j = i;
+    while (j < window_count_ && window_dirty_[j]) ++j;
+    const std::uint32_t first = window_first_ + i;
+    // Shared tables never write the mark here: another process may have appended since.
+    const bool last = !options_.shared && first + (j - i) - 1 == count_;
+    std::string bytes = window_.substr(i * rl, (j - i) * rl);
+    if (last) bytes.push_back(dbf::kEndOfFile);
+    XB_RETURN_IF_ERROR(file_->Write(header_.header_length + static_cast<std::uint64_t>(first - 1) * rl,
+                                    bytes.data(), bytes.size()));
+    std::fill(window_dirty_.begin() + i, window_dirty_.begin() + j, 0);
+    i = j;
+  }
+  return Status();
+}
+
+Status DbfTable::WriteRecord() {
+  if (!hot_) return Status();
+  hot_ = false;
+  if (!options_.shared) return Status();  // the window writes it
+  return FlushWindow();
+}
+
+Status DbfTable::WriteHeader() {
+  header_.record_count = count_;
+  StampToday(&header_);
+  const std::string bytes = dbf::EncodeHeader(header_);
+  XB_RETURN_IF_ERROR(file_->Write(0, bytes.data(), bytes.size()));
+  header_changed_ = false;
+  return Status();
+}
+
+// Other processes append to a shared table, so the count written is the one the file
+// holds, under the header lock.
+Status DbfTable::WriteSharedHeader() {
+  const TableLockLayout layout = lock_layout();
+  XB_RETURN_IF_ERROR(LockWaiting(*file_, layout.Header(), kShortLockWait));
+  std::uint64_t size = 0;
+  Status s = file_->Size(&size);
+  if (s.ok()) {
+    count_ = static_cast<std::uint32_t>((size - header_.header_length) / header_.record_length);
+    s = WriteHeader();
+  }
+  Status u = file_->Unlock(layout.Header().offset, layout.Header().length);
+  return s.ok() ? u : s;
+}
+
+Status DbfTable::Commit() {
+  XB_RETURN_IF_ERROR(WriteRecord());
+  XB_RETURN_IF_ERROR(FlushWindow());
+  if (header_changed_ && !options_.read_only)
+    XB_RETURN_IF_ERROR(options_.shared ? WriteSharedHeader() : WriteHeader());
+  if (memo_) XB_RETURN_IF_ERROR(memo_->Flush());
+  if (!options_.read_only) {
+    XB_RETURN_IF_ERROR(file_->Sync());
+    if (memo_) XB_RETURN_IF_ERROR(memo_->Sync());
+  }
+  return Status();
+}
+
+Status DbfTable::Close() {
+  if (!file_) return Status();
+  Status first;
+  auto keep = [&first](Status s) {
+    if (first.ok() && !s.ok()) first = std::move(s);
+  };
+  if (!options_.read_only) {
+    keep(WriteRecord());
+    keep(FlushWindow());
+    if (header_changed_) keep(options_.shared ? WriteSharedHeader() : WriteHeader());
+    if (memo_) keep(memo_->Flush());
+  }
+  keep(UnlockAll());
+  memo_.reset();
+  file_.reset();
+  return first;
+}
+
+Status DbfTable::CheckChange(bool* ignore) {
+  *ignore = false;
+  if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
+  if (phantom_) {
+    *ignore = true;
+    return Status();
+  }
+  if (options_.shared && !file_locked_ && !locks_.count(recno_))
+    return Status::Error(StatusCode::kUnlocked, "el registro " + std::to_string(recno_) + " no está bloqueado");
+  return Status();
+}
+
+static Status WrongType(const dbf::Field& f) {
+  return Status::Error(StatusCode::kDataType, "tipo de dato no válido para el campo " + f.name);
+}
+
+Status DbfTable::PutCharacter(int field, std::string_view text) {
+  const dbf::Field& f = fields_.at(static_cast<std::size_t>(field));
+  if (f.type != 'C') return WrongType(f);
+  bool ignore;
+  XB_RETURN_IF_ERROR(CheckChange(&ignore));
+  if (!ignore) dbf::EncodeCharacter(MutableRecord(), f, text);
+  return Status();
+}
+
+Status DbfTable::PutNumber(int field, double value) {
+  const dbf::Field& f = fields_.at(static_cast<std::size_t>(field));
+  if (f.type != 'N') return WrongType(f);
+  bool ignore;
+  XB_RETURN_IF_ERROR(CheckChange(&ignore));
+  if (ignore) return Status();
+  return dbf::EncodeNumber(MutableRecord(), f, value);
+}
+
+Status DbfTable::PutDate(int field, std::int32_t day_number) {
+  const dbf::Field& f = fields_.at(static_cast<std::size_t>(field));
+  if (f.type != 'D') return WrongType(f);
+  bool ignore;
+  XB_RETURN_IF_ERROR(CheckChange(&ignore));
+  if (!ignore) dbf::EncodeDate(MutableRecord(), f, day_number);
+  return Status();
+}
+
+Status DbfTable::PutLogical(int field, bool value) {
+  const dbf::Field& f = fields_.at(static_cast<std::size_t>(field));
+  if (f.type != 'L') return WrongType(f);
+  bool ignore;
+  XB_RETURN_IF_ERROR(CheckChange(&ignore));
+  if (!ignore) dbf::EncodeLogical(MutableRecord(), f, value);
+  return Status();
+}
+
+Status DbfTable::PutMemo(int field, std::string_view text) {
+  const dbf::Field& f = fields_.at(static_cast<std::size_t>(field));
+  if (f.type != 'M' || !memo_) return WrongType(f);
+  bool ignore;
+  XB_RETURN_IF_ERROR(CheckChange(&ignore));
+  if (ignore) return Status();
+  const std::uint32_t old_block = dbf::DecodeMemoBlock(record(), f);
+  std::uint32_t block = 0;
+  XB_RETURN_IF_ERROR(memo_->Write(old_block, text, &block));
+  dbf::EncodeMemoBlock(MutableRecord(), f, block);
+  return Status();
+}
+
+Status DbfTable::SetDeleted(bool deleted) {
+  bool ignore;
+  XB_RETURN_IF_ERROR(CheckChange(&ignore));
+  if (!ignore) MutableRecord()[0] = deleted ? dbf::kDeleted : dbf::kLive;
+  return Status();
+}
+
+Status DbfTable::PutRecord(std::string_view bytes) {
+  if (bytes.size() != header_.record_length)
+    return Status::Error(StatusCode::kInvalid, "longitud de registro distinta");
+  bool ignore;
+  XB_RETURN_IF_ERROR(CheckChange(&ignore));
+  if (!ignore) std::memcpy(MutableRecord(), bytes.data(), bytes.size());
+  return Status();
+}
+
+Status DbfTable::GetMemo(int field, std::string* text) {
+  const dbf::Field& f = fields_.at(static_cast<std::size_t>(field));
+  text->clear();
+  if (f.type != 'M' || !memo_) return WrongType(f);
+  const std::uint32_t block = dbf::DecodeMemoBlock(record(), f);
+  if (block == 0) return Status();
+  return memo_->Read(block, text);
+}
+
+Status DbfTable::Append(bool keep_locks) {
+  if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
+  XB_RETURN_IF_ERROR(WriteRecord());
+  if (count_ == 0xFFFFFFFEu) return Status::Error(StatusCode::kDataWidth, "la tabla está llena");
+  return options_.shared ? AppendShared(keep_locks) : AppendExclusive();
+}
+
+Status DbfTable::AppendExclusive() {
+  const bool contiguous = window_count_ > 0 && window_first_ + window_count_ == count_ + 1 &&
+                          window_count_ < window_capacity_;
+  if (!contiguous) {
+    XB_RETURN_IF_ERROR(FlushWindow());
+    window_.clear();
+    window_dirty_.clear();
+    window_first_ = count_ + 1;
+    window_count_ = 0;
+  }
+  window_ += blank_;
+  window_dirty_.push_back(1);
+  ++window_count_;
+  ++count_;
+  recno_ = count_;
+  phantom_ = false;
+  header_changed_ = true;
+  return Status();
+}
+
+Status DbfTable::AppendShared(bool keep_locks) {
+  if (!keep_locks && !file_locked_) {
+    for (std::uint32_t r : std::vector<std::uint32_t>(locks_.begin(), locks_.end()))
+      XB_RETURN_IF_ERROR(UnlockRecord(r));
+  }
+  const TableLockLayout layout = lock_layout();
+  Status s = LockWaiting(*file_, layout.Header(), kShortLockWait);
+  if (!s.ok()) {
+    if (s.code() == StatusCode::kLocked)
+      return Status::Error(StatusCode::kLocked, "no se pudo bloquear la tabla para añadir un registro");
+    return s;
+  }
+  auto body = [&]() -> Status {
+    std::uint64_t size = 0;
+    XB_RETURN_IF_ERROR(file_->Size(&size));
+    const std::uint64_t held = (size - header_.header_length) / header_.record_length;
+    if (held >= 0xFFFFFFFEu) return Status::Error(StatusCode::kDataWidth, "la tabla está llena");
+    const std::uint32_t record = static_cast<std::uint32_t>(held) + 1;
+    if (!file_locked_) XB_RETURN_IF_ERROR(LockRecord(record));
+    std::string bytes = blank_;
+    bytes.push_back(dbf::kEndOfFile);
+    XB_RETURN_IF_ERROR(file_->Write(header_.header_length + static_cast<std::uint64_t>(record - 1) * header_.record_length,
+                                    bytes.data(), bytes.size()));
+    count_ = record;
+    XB_RETURN_IF_ERROR(WriteHeader());
+    window_ = blank_;
+    window_first_ = record;
+    window_count_ = 1;
+    window_dirty_.assign(1, 0);
+    recno_ = record;
+    phantom_ = false;
+    return Status();
+  };
+  s = body();
+  Status u = file_->Unlock(layout.Header().offset, layout.Header().length);
+  return s.ok() ? u : s;
+}
+
+TableLockLayout DbfTable::lock_layout() const {
+  TableLockLayout l;
+  l.scheme = options_.lock_scheme;
+  l.structural_index = header_.structural_index();
+  l.header_length = header_.header_length;
+  l.record_length = header_.record_length;
+  return l;
+}
+
+Status DbfTable::LockRecord(std::uint32_t record) {
+  if (!options_.shared || file_locked_ || locks_.count(record)) return Status();
+  if (record == 0) return Status::Error(StatusCode::kInvalid, "número de registro no válido");
+  const LockRange range = lock_layout().Record(record);
+  XB_RETURN_IF_ERROR(file_->Lock(range.offset, range.length));
+  locks_.insert(record);
+  return Status();
+}
+
+Status DbfTable::UnlockRecord(std::uint32_t record) {
+  if (!options_.shared || !locks_.count(record)) return Status();
+  if (record == recno_) XB_RETURN_IF_ERROR(WriteRecord());
+  const LockRange range = lock_layout().Record(record);
+  locks_.erase(record);
+  return file_->Unlock(range.offset, range.length);
+}
+
+Status DbfTable::LockFile() {
+  if (!options_.shared || file_locked_) return Status();
+  XB_RETURN_IF_ERROR(UnlockAll());
+  const LockRange range = lock_layout().File();
+  XB_RETURN_IF_ERROR(file_->Lock(range.offset, range.length));
+  file_locked_ = true;
+  return Status();
+}
+
+Status DbfTable::UnlockAll() {
+  if (!options_.shared) return Status();
+  Status first = WriteRecord();
+  if (file_locked_) {
+    const LockRange range = lock_layout().File();
+    Status s = file_->Unlock(range.offset, range.length);
+    if (first.ok()) first = std::move(s);
+    file_locked_ = false;
+  }
+  for (std::uint32_t r : locks_) {
+    const LockRange range = lock_layout().Record(r);
+    Status s = file_->Unlock(range.offset, range.length);
+    if (first.ok()) first = std::move(s);
+  }
+  locks_.clear();
+  return first;
+}
+
+bool DbfTable::IsRecordLocked(std::uint32_t record) const {
+  return !options_.shared || file_locked_ || locks_.count(record) != 0;
+}
+
+std::vector<std::uint32_t> DbfTable::LockedRecords() const {
+  return std::vector<std::uint32_t>(locks_.begin(), locks_.end());
+}
+
+Status DbfTable::Pack() {
+  if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
+  if (options_.shared) return Status::Error(StatusCode::kShared, "compactar necesita uso exclusivo");
+  XB_RETURN_IF_ERROR(WriteRecord());
+  XB_RETURN_IF_ERROR(FlushWindow());
+
+  const std::string temp = PathWithExtension(path_, ".pk$");
+  std::unique_ptr<File> out;
+  OpenOptions create;
+  create.create = true;
+  create.truncate = true;
+  XB_RETURN_IF_ERROR(fs_.Open(temp, create, &out).WithContext(PathName(temp)));
+
+  const std::size_t rl = header_.record_length;
+  auto copy = [&]() -> Status {
+    dbf::Header packed = header_;
+    StampToday(&packed);
+    std::string area(header_.header_length, '\0');
+    XB_RETURN_IF_ERROR(file_->ReadExact(0, area.data(), area.size()));
+    std::uint64_t at = header_.header_length;
+    std::uint32_t live = 0;
+    std::string in(std::max<std::size_t>(rl, kPackChunkBytes / rl * rl), '\0');
+    std::string pending;
+    pending.reserve(in.size() + 1);
+    for (std::uint32_t r = 1; r <= count_;) {
+      const std::uint32_t n = std::min<std::uint32_t>(count_ - r + 1, static_cast<std::uint32_t>(in.size() / rl));
+      XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, in.data(), n * rl));
+      for (std::uint32_t i = 0; i < n; ++i) {
+        if (in[i * rl] == dbf::kDeleted) continue;
+        pending.append(in, i * rl, rl);
+        ++live;
+      }
+      if (pending.size() >= kPackChunkBytes) {
+        XB_RETURN_IF_ERROR(out->Write(at, pending.data(), pending.size()));
+        at += pending.size();
+        pending.clear();
+      }
+      r += n;
+    }
+    pending.push_back(dbf::kEndOfFile);
+    XB_RETURN_IF_ERROR(out->Write(at, pending.data(), pending.size()));
+    packed.record_count = live;
+    const std::string head = dbf::EncodeHeader(packed);
+    std::memcpy(area.data(), head.data(), head.size());
+    XB_RETURN_IF_ERROR(out->Write(0, area.data(), area.size()));
+    return out->Sync();
+  };
+  Status s = copy();
+  out.reset();
+  if (!s.ok()) {
+    (void)fs_.Remove(temp);
+    return s;
+  }
+  // The table's own handle must go before the file can be replaced (Windows).
+  file_.reset();
+  s = fs_.Rename(temp, path_);
+  if (!s.ok()) (void)fs_.Remove(temp);
+  Status reopened = ReopenAfterPack();
+  return s.ok() ? reopened : s;
+}
+
+Status DbfTable::ReopenAfterPack() {
+  locks_.clear();
+  file_locked_ = false;
+  hot_ = false;
+  header_changed_ = false;
+  Status s = fs_.Open(path_, FileOptions(options_), &file_);
+  if (s.ok()) s = Load();
+  if (!s.ok()) {
+    file_.reset();
+    memo_.reset();
+    return std::move(s).WithContext("no se pudo reabrir la tabla tras compactarla");
+  }
+  return GoTo(1);
+}
+
+Status DbfTable::Zap() {
+  if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
+  if (options_.shared) return Status::Error(StatusCode::kShared, "vaciar necesita uso exclusivo");
+  hot_ = false;
+  window_.clear();
+  window_dirty_.clear();
+  window_count_ = 0;
+  window_first_ = 1;
+  count_ = 0;
+  XB_RETURN_IF_ERROR(file_->Truncate(header_.header_length));
+  header_.record_count = 0;
+  StampToday(&header_);
+  std::string bytes = dbf::EncodeHeader(header_);
+  XB_RETURN_IF_ERROR(file_->Write(0, bytes.data(), bytes.size()));
+  const char eof = dbf::kEndOfFile;
+  XB_RETURN_IF_ERROR(file_->Write(header_.header_length, &eof, 1));
+  header_changed_ = false;
+  if (memo_) XB_RETURN_IF_ERROR(memo_->Zap());
+  return GoTo(1);
+}
+
+Status DbfTable::SetStructuralIndex(bool present) {
+  if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
+  const std::uint8_t flags = present ? (header_.flags | dbf::kFlagStructuralIndex)
+                                     : (header_.flags & ~dbf::kFlagStructuralIndex);
+  if (flags == header_.flags) return Status();
+  if (!locks_.empty() || file_locked_)
+    return Status::Error(StatusCode::kInvalid, "no se puede cambiar el índice estructural con bloqueos activos");
+  const char byte = static_cast<char>(flags);
+  XB_RETURN_IF_ERROR(file_->Write(dbf::kFlagsOffset, &byte, 1));
+  header_.flags = flags;
+  return Status();
+}
+
+Status ClearStructuralIndexFlag(FileSystem& fs, const std::string& path) {
+  OpenOptions options;
+  options.share = Share::kShared;
+  std::unique_ptr<File> file;
+  XB_RETURN_IF_ERROR(fs.Open(path, options, &file));
+  std::uint64_t size = 0;
+  XB_RETURN_IF_ERROR(file->Size(&size));
+  if (size < dbf::kHeaderSize) return Corrupt("no es una tabla: " + PathName(path));
+  const char zero = 0;
+  return file->Write(dbf::kFlagsOffset, &zero, 1);
+}
+
+}  // namespace xb::rdd

@@ -1,0 +1,162 @@
+// One open DBF file with its memo: records, their changes, locks, append, pack and zap, in
+// plain C++ types. The work area builds the xBase behaviour (values, errors, orders, SET
+// DELETED) on top of it.
+//
+// A change is written once: the current record's buffer is "hot" until the table moves,
+// unlocks, flushes or closes, and is written then. An exclusive table keeps a window of
+// consecutive records in memory and writes changed ones in runs (appends too), and writes
+// its header once, when flushed or closed. A shared table reads the record afresh at every
+// move and writes it directly, and appends under the header lock as the classic drivers
+// do, so other processes see every change as soon as the record goes cold.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/rdd/dbf_format.h"
+#include "runtime/rdd/file_system.h"
+#include "runtime/rdd/lock.h"
+#include "runtime/rdd/memo_file.h"
+
+namespace xb::rdd {
+
+struct TableOpenOptions {
+  bool shared = false;
+  bool read_only = false;
+  LockScheme lock_scheme = LockScheme::kClipper;
+  dbf::MemoKind memo_kind = dbf::MemoKind::kFpt;  // the memo file that M fields use
+};
+
+class DbfTable {
+ public:
+  // Creates (or replaces) a table and, when it has memo fields, its memo file. Nothing is
+  // left open.
+  static Status Create(FileSystem& fs, const std::string& path,
+                       const std::vector<dbf::FieldSpec>& specs, dbf::MemoKind memo_kind);
+  static Status Open(FileSystem& fs, const std::string& path, const TableOpenOptions& options,
+                     std::unique_ptr<DbfTable>* table);
+
+  ~DbfTable();
+  DbfTable(const DbfTable&) = delete;
+  DbfTable& operator=(const DbfTable&) = delete;
+
+  // Writes what is pending (record, header with today's date when anything changed, memo
+  // header), releases the locks and closes the files. The object is unusable afterwards.
+  Status Close();
+
+  const std::string& path() const { return path_; }
+  const dbf::Header& header() const { return header_; }
+  const std::vector<dbf::Field>& fields() const { return fields_; }
+  int FieldIndex(std::string_view name) const;  // -1 when there is none
+  bool shared() const { return options_.shared; }
+  bool read_only() const { return options_.read_only; }
+  const TableOpenOptions& options() const { return options_; }
+  bool structural_index() const { return header_.structural_index(); }
+
+  // The record count; a shared table reads it from the file again.
+  Status RecordCount(std::uint32_t* count);
+  std::uint32_t known_count() const { return count_; }
+
+  // Makes `record` current. 0 or a number past the last record makes the phantom record
+  // (number count + 1, every field blank) current.
+  Status GoTo(std::uint32_t record);
+  std::uint32_t recno() const { return recno_; }
+  bool at_phantom() const { return phantom_; }
+  std::string_view record() const;  // the current record's bytes
+  bool deleted() const { return record()[0] == dbf::kDeleted; }
+
+  // Changes of the current record. Each checks that the table is writable and, when shared,
+  // that the record (or the file) is locked; at the phantom record they change nothing.
+  Status PutCharacter(int field, std::string_view text);
+  Status PutNumber(int field, double value);
+  Status PutDate(int field, std::int32_t day_number);
+  Status PutLogical(int field, bool value);
+  Status PutMemo(int field, std::string_view text);
+  Status SetDeleted(bool deleted);
+  // Raw record bytes (deletion flag included), for copying whole records.
+  Status PutRecord(std::string_view bytes);
+
+  Status GetMemo(int field, std::string* text);
+  bool record_changed() const { return hot_; }
+
+  // Writes the current record when it changed. Moving, unlocking, flushing and closing do it.
+  Status WriteRecord();
+  // DBCOMMIT: writes everything pending, header included, and makes it durable.
+  Status Commit();
+
+  // Adds a blank record and makes it current. On a shared table the header lock is held
+  // while the record count is read and the new record written, and the new record is
+  // locked; unless `keep_locks`, the other record locks are released first.
+  Status Append(bool keep_locks = false);
+
+  // Locks. On an exclusive table every lock succeeds and nothing is recorded.
+  Status LockRecord(std::uint32_t record);
+  Status UnlockRecord(std::uint32_t record);
+  Status LockFile();
+  Status UnlockAll();
+  bool IsRecordLocked(std::uint32_t record) const;
+  bool file_locked() const { return file_locked_; }
+  std::vector<std::uint32_t> LockedRecords() const;
+  TableLockLayout lock_layout() const;
+
+  // Exclusive tables only. Pack writes the live records to a file beside the table, makes it
+  // durable and then puts it in the table's place, so an interruption at any moment leaves
+  // either the old table or the packed one. Memo blocks are kept as they are.
+  Status Pack();
+  Status Zap();
+
+  // Header byte 28, bit 0: the table has a structural index. Written at once.
+  Status SetStructuralIndex(bool present);
+
+ private:
+  DbfTable(FileSystem& fs, std::string path, TableOpenOptions options);
+  Status Load();
+  Status CheckChange(bool* ignore);
+  char* MutableRecord();
+  Status ReadCountFromFile(std::uint32_t* count);
+  Status FlushWindow();
+  Status LoadWindow(std::uint32_t record);
+  Status WriteHeader();
+  Status WriteSharedHeader();
+  Status AppendExclusive();
+  Status AppendShared(bool keep_locks);
+  Status ReopenAfterPack();
+
+  FileSystem& fs_;
+  std::string path_;
+  TableOpenOptions options_;
+  std::unique_ptr<File> file_;
+  std::unique_ptr<MemoFile> memo_;
+  dbf::Header header_;
+  std::vector<dbf::Field> fields_;
+  std::string blank_;
+
+  std::uint32_t count_ = 0;
+  std::uint32_t recno_ = 1;
+  bool phantom_ = true;
+  bool hot_ = false;             // the current record changed and is not written yet
+  bool header_changed_ = false;  // date (and, exclusive, count) to be written
+
+  // Records [window_first_, window_first_ + window_count_) in memory.
+  std::string window_;
+  std::uint32_t window_first_ = 1;
+  std::uint32_t window_count_ = 0;
+  std::vector<char> window_dirty_;
+  std::uint32_t window_capacity_ = 1;
+
+  bool file_locked_ = false;
+  std::set<std::uint32_t> locks_;
+};
+
+// DELDBFMDX: clears the structural-index flag (header byte 28) of a table file without
+// opening it as a table. kIo when the file cannot be opened (missing, or held exclusively).
+Status ClearStructuralIndexFlag(FileSystem& fs, const std::string& path);
+
+// Today's date as a day number, from the local clock.
+std::int32_t Today();
+
+}  // namespace xb::rdd

@@ -1,0 +1,363 @@
+#include "runtime/rdd/dbf_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+#include "runtime/rdd/faulty_file_system.h"
+#include "runtime/rdd/memory_file_system.h"
+#include "runtime/rdd/test_support.h"
+
+namespace xb::rdd {
+namespace {
+
+constexpr int kCodigo = 0, kNombre = 1, kFecha = 2, kImporte = 3, kActivo = 4, kNotas = 5;
+
+TableOpenOptions Options(bool shared, dbf::MemoKind memo = dbf::MemoKind::kFpt) {
+  TableOpenOptions o;
+  o.shared = shared;
+  o.memo_kind = memo;
+  return o;
+}
+
+std::unique_ptr<DbfTable> OpenTable(FileSystem& fs, const std::string& path, const TableOpenOptions& o) {
+  std::unique_ptr<DbfTable> t;
+  Status s = DbfTable::Open(fs, path, o, &t);
+  EXPECT_TRUE(s.ok()) << s.message();
+  return t;
+}
+
+std::string Codigo(DbfTable& t) { return dbf::DecodeCharacter(t.record(), t.fields()[kCodigo]); }
+
+// Appends records "C1".."Cn" with a memo on every third, deleting every fourth.
+void Fill(DbfTable& t, int n) {
+  for (int i = 1; i <= n; ++i) {
+    ASSERT_TRUE(t.Append().ok());
+    ASSERT_TRUE(t.PutCharacter(kCodigo, "C" + std::to_string(i)).ok());
+    ASSERT_TRUE(t.PutNumber(kImporte, i * 1.25).ok());
+    if (i % 3 == 0) {
+      ASSERT_TRUE(t.PutMemo(kNotas, "memo " + std::to_string(i) + std::string(i % 150, '.')).ok());
+    }
+    if (i % 4 == 0) {
+      ASSERT_TRUE(t.SetDeleted(true).ok());
+    }
+  }
+}
+
+// Code -> memo of every record of a table, and how many there are (duplicates show).
+struct Contents {
+  std::map<std::string, std::string> live;
+  int records = 0, deleted = 0;
+};
+
+Contents Read(FileSystem& fs, const std::string& path) {
+  Contents c;
+  auto t = OpenTable(fs, path, Options(false));
+  if (!t) return c;
+  std::uint32_t n = 0;
+  EXPECT_TRUE(t->RecordCount(&n).ok());
+  for (std::uint32_t r = 1; r <= n; ++r) {
+    EXPECT_TRUE(t->GoTo(r).ok());
+    ++c.records;
+    if (t->deleted()) {
+      ++c.deleted;
+      continue;
+    }
+    std::string memo;
+    EXPECT_TRUE(t->GetMemo(kNotas, &memo).ok());
+    EXPECT_TRUE(c.live.emplace(Codigo(*t), memo).second) << "duplicate " << Codigo(*t);
+  }
+  return c;
+}
+
+class DbfTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(DbfTable::Create(memory_, "t.dbf", testing::FixtureStructure(), dbf::MemoKind::kFpt).ok());
+  }
+  MemoryFileSystem memory_;
+};
+
+TEST_F(DbfTableTest, PhantomRecordAtTheEnd) {
+  auto t = OpenTable(memory_, "t.dbf", Options(false));
+  EXPECT_TRUE(t->at_phantom());
+  EXPECT_EQ(t->recno(), 1u);
+  Fill(*t, 3);
+  for (std::uint32_t r : {0u, 4u, 99u}) {
+    ASSERT_TRUE(t->GoTo(r).ok());
+    EXPECT_TRUE(t->at_phantom());
+    EXPECT_EQ(t->recno(), 4u);
+    EXPECT_EQ(t->record(), std::string(82, ' '));
+    EXPECT_TRUE(t->PutCharacter(kCodigo, "ignored").ok());  // changes nothing
+  }
+  ASSERT_TRUE(t->GoTo(2).ok());
+  EXPECT_EQ(Codigo(*t), "C2        ");
+  EXPECT_DOUBLE_EQ(dbf::DecodeNumber(t->record(), t->fields()[kImporte]), 2.5);
+  EXPECT_EQ(t->PutNumber(kCodigo, 1).code(), StatusCode::kDataType);
+  EXPECT_EQ(t->PutNumber(kImporte, 1e12).code(), StatusCode::kDataWidth);
+  ASSERT_TRUE(t->Close().ok());
+  EXPECT_EQ(Read(memory_, "t.dbf").records, 3);
+}
+
+TEST_F(DbfTableTest, HeaderCountAndDateAreRightAfterClose) {
+  for (bool shared : {false, true}) {
+    ASSERT_TRUE(DbfTable::Create(memory_, "h.dbf", testing::FixtureStructure(), dbf::MemoKind::kFpt).ok());
+    std::string bytes = memory_.Contents("h.dbf");
+    bytes[1] = 80;  // an old date, so the close has to write today's
+    memory_.SetContents("h.dbf", bytes);
+    auto t = OpenTable(memory_, "h.dbf", Options(shared));
+    Fill(*t, 37);
+    ASSERT_TRUE(t->Close().ok());
+    bytes = memory_.Contents("h.dbf");
+    dbf::Header h;
+    ASSERT_TRUE(dbf::DecodeHeader(bytes, &h).ok());
+    EXPECT_EQ(h.record_count, 37u);
+    EXPECT_EQ(dbf::DayNumber(h.year, h.month, h.day), Today());
+    EXPECT_EQ(bytes.size(), 226u + 37 * 82 + 1);
+    EXPECT_EQ(bytes.back(), dbf::kEndOfFile);
+  }
+}
+
+// Every change reaches the file once: an exclusive table writes each record (appended or
+// changed) in one run and its header once; a memo once with its header at close.
+TEST_F(DbfTableTest, NothingIsWrittenTwice) {
+  FaultyFileSystem counted(memory_);
+  auto t = OpenTable(counted, "t.dbf", Options(false));
+  for (int i = 0; i < 1000; ++i) {
+    ASSERT_TRUE(t->Append().ok());
+    ASSERT_TRUE(t->PutCharacter(kCodigo, "X").ok());
+    ASSERT_TRUE(t->PutNumber(kImporte, i).ok());
+    ASSERT_TRUE(t->PutCharacter(kNombre, "Y").ok());
+  }
+  ASSERT_TRUE(t->Close().ok());
+  EXPECT_EQ(counted.counts("t.dbf").bytes, 32u + 1000 * 82 + 1);
+  EXPECT_LE(counted.counts("t.dbf").writes, 3);
+
+  // Changing records here and there, some twice, writes each changed record once.
+  counted.ResetCounts();
+  t = OpenTable(counted, "t.dbf", Options(false));
+  for (std::uint32_t r : {5u, 900u, 5u, 6u, 900u}) {
+    ASSERT_TRUE(t->GoTo(r).ok());
+    ASSERT_TRUE(t->PutLogical(kActivo, true).ok());
+    ASSERT_TRUE(t->PutLogical(kActivo, false).ok());
+  }
+  ASSERT_TRUE(t->Close().ok());
+  EXPECT_EQ(counted.counts("t.dbf").bytes, 32u + 3 * 82);
+
+  // A shared table writes a changed record once when it goes cold.
+  counted.ResetCounts();
+  t = OpenTable(counted, "t.dbf", Options(true));
+  ASSERT_TRUE(t->LockRecord(7).ok());
+  ASSERT_TRUE(t->GoTo(7).ok());
+  ASSERT_TRUE(t->PutCharacter(kCodigo, "A").ok());
+  ASSERT_TRUE(t->PutCharacter(kNombre, "B").ok());
+  ASSERT_TRUE(t->GoTo(8).ok());
+  ASSERT_TRUE(t->GoTo(7).ok());
+  ASSERT_TRUE(t->UnlockAll().ok());
+  EXPECT_EQ(counted.counts("t.dbf").bytes, 82u);
+  EXPECT_EQ(counted.counts("t.fpt").writes, 0);
+  ASSERT_TRUE(t->Close().ok());  // and the header once, for the date
+  EXPECT_EQ(counted.counts("t.dbf").bytes, 82u + 32);
+}
+
+TEST_F(DbfTableTest, SharedTablesNeedLocksAndSeeEachOther) {
+  auto a = OpenTable(memory_, "t.dbf", Options(true));
+  auto b = OpenTable(memory_, "t.dbf", Options(true));
+  // Append locks the new record for its writer.
+  ASSERT_TRUE(a->Append().ok());
+  EXPECT_TRUE(a->IsRecordLocked(1));
+  EXPECT_EQ(b->LockRecord(1).code(), StatusCode::kLocked);
+  ASSERT_TRUE(a->PutCharacter(kCodigo, "primero").ok());
+  ASSERT_TRUE(a->PutMemo(kNotas, "nota compartida").ok());
+  ASSERT_TRUE(a->UnlockAll().ok());
+  // The other process sees the record and its memo at once.
+  ASSERT_TRUE(b->GoTo(1).ok());
+  EXPECT_EQ(Codigo(*b), "primero   ");
+  std::string memo;
+  ASSERT_TRUE(b->GetMemo(kNotas, &memo).ok());
+  EXPECT_EQ(memo, "nota compartida");
+  // No write without the record's lock.
+  EXPECT_EQ(b->PutCharacter(kCodigo, "x").code(), StatusCode::kUnlocked);
+  ASSERT_TRUE(b->LockRecord(1).ok());
+  EXPECT_EQ(a->LockRecord(1).code(), StatusCode::kLocked);
+  EXPECT_EQ(a->LockFile().code(), StatusCode::kLocked);  // the file lock covers the records
+  ASSERT_TRUE(b->PutCharacter(kCodigo, "segundo").ok());
+  // Appending releases the other locks unless asked to keep them.
+  ASSERT_TRUE(b->Append(/*keep_locks=*/true).ok());
+  EXPECT_EQ(b->LockedRecords(), (std::vector<std::uint32_t>{1, 2}));
+  ASSERT_TRUE(b->Append().ok());
+  EXPECT_EQ(b->LockedRecords(), (std::vector<std::uint32_t>{3}));
+  std::uint32_t count = 0;
+  ASSERT_TRUE(a->RecordCount(&count).ok());
+  EXPECT_EQ(count, 3u);
+  ASSERT_TRUE(a->GoTo(1).ok());
+  EXPECT_EQ(Codigo(*a), "segundo   ");
+  // A file lock keeps the others from locking records, and from appending.
+  ASSERT_TRUE(b->UnlockAll().ok());
+  ASSERT_TRUE(a->LockFile().ok());
+  EXPECT_EQ(b->LockRecord(2).code(), StatusCode::kLocked);
+  EXPECT_EQ(b->Append().code(), StatusCode::kLocked);
+  ASSERT_TRUE(a->GoTo(2).ok());
+  EXPECT_TRUE(a->PutCharacter(kCodigo, "con flock").ok());
+  ASSERT_TRUE(a->UnlockAll().ok());
+  EXPECT_TRUE(b->LockRecord(2).ok());
+  // Exclusive use is refused while shared users are in.
+  std::unique_ptr<DbfTable> c;
+  EXPECT_EQ(DbfTable::Open(memory_, "t.dbf", Options(false), &c).os_code(), os_error::kSharingViolation);
+  EXPECT_EQ(a->Pack().code(), StatusCode::kShared);
+  EXPECT_EQ(a->Zap().code(), StatusCode::kShared);
+}
+
+TEST_F(DbfTableTest, PackKeepsLiveRecordsAndTheirMemos) {
+  auto t = OpenTable(memory_, "t.dbf", Options(false));
+  Fill(*t, 500);
+  ASSERT_TRUE(t->Close().ok());
+  const Contents before = Read(memory_, "t.dbf");
+  const std::string memo_before = memory_.Contents("t.fpt");
+  t = OpenTable(memory_, "t.dbf", Options(false));
+  ASSERT_TRUE(t->Pack().ok());
+  EXPECT_FALSE(memory_.Exists("t.pk$"));
+  std::uint32_t n = 0;
+  ASSERT_TRUE(t->RecordCount(&n).ok());
+  EXPECT_EQ(n, 375u);
+  ASSERT_TRUE(t->GoTo(1).ok());  // still usable after the file was replaced
+  EXPECT_EQ(Codigo(*t), "C1        ");
+  ASSERT_TRUE(t->Close().ok());
+  const Contents after = Read(memory_, "t.dbf");
+  EXPECT_EQ(after.live, before.live);
+  EXPECT_EQ(after.records, 375);
+  EXPECT_EQ(memory_.Contents("t.fpt"), memo_before);
+
+  t = OpenTable(memory_, "t.dbf", Options(false));
+  ASSERT_TRUE(t->Zap().ok());
+  ASSERT_TRUE(t->Close().ok());
+  EXPECT_EQ(Read(memory_, "t.dbf").records, 0);
+  EXPECT_EQ(memory_.Contents("t.dbf").size(), 227u);
+  EXPECT_EQ(memory_.Contents("t.fpt").size(), 1024u);
+}
+
+// A pack that fails at its n-th write, truncation, sync or rename (a full disk), for every
+// n until it completes, leaves every live record in place, exactly once.
+TEST_F(DbfTableTest, PackFailingAtAnyStepLosesNothing) {
+  auto t = OpenTable(memory_, "t.dbf", Options(false));
+  Fill(*t, 300);
+  ASSERT_TRUE(t->Close().ok());
+  const Contents before = Read(memory_, "t.dbf");
+  const std::string original = memory_.Contents("t.dbf");
+  for (long n = 1;; ++n) {
+    memory_.SetContents("t.dbf", original);
+    FaultyFileSystem faulty(memory_);
+    t = OpenTable(faulty, "t.dbf", Options(false));
+    faulty.FailAt(n);
+    const Status s = t->Pack();
+    (void)t->Close();
+    t.reset();
+    faulty.Heal();
+    const Contents after = Read(memory_, "t.dbf");
+    EXPECT_EQ(after.live, before.live) << "failing change " << n;
+    EXPECT_TRUE(after.records == before.records || after.records == 225) << after.records;
+    if (!faulty.failed()) {
+      EXPECT_TRUE(s.ok()) << s.message();
+      EXPECT_EQ(after.records, 225);
+      break;
+    }
+    EXPECT_FALSE(s.ok()) << "failing change " << n;
+    ASSERT_LT(n, 100);
+  }
+}
+
+// A power cut at any step of a pack (whatever was not synced is lost) leaves the old table
+// or the packed one.
+TEST_F(DbfTableTest, PackSurvivesACrashAtAnyStep) {
+  auto t = OpenTable(memory_, "t.dbf", Options(false));
+  Fill(*t, 300);
+  ASSERT_TRUE(t->Commit().ok());
+  ASSERT_TRUE(t->Close().ok());
+  const Contents before = Read(memory_, "t.dbf");
+  const std::string original = memory_.Contents("t.dbf");
+  for (long n = 1; n < 50; ++n) {
+    memory_.SetContents("t.dbf", original);
+    FaultyFileSystem faulty(memory_);
+    t = OpenTable(faulty, "t.dbf", Options(false));
+    faulty.before_change = [&](long change) {
+      if (change == n) memory_.SimulateCrash();
+    };
+    const Status s = t->Pack();
+    t.reset();
+    const Contents after = Read(memory_, "t.dbf");
+    EXPECT_EQ(after.live, before.live) << "crash at change " << n;
+    if (s.ok()) break;
+  }
+}
+
+TEST_F(DbfTableTest, DamagedFilesOpenWithAClearErrorOrReadWhatIsSound) {
+  auto t = OpenTable(memory_, "t.dbf", Options(false));
+  Fill(*t, 10);
+  ASSERT_TRUE(t->Close().ok());
+  const std::string good = memory_.Contents("t.dbf");
+
+  // A record count larger than the file: the records the file holds.
+  std::string bytes = good;
+  bytes[4] = static_cast<char>(200);
+  memory_.SetContents("t.dbf", bytes);
+  t = OpenTable(memory_, "t.dbf", Options(false));
+  EXPECT_EQ(t->known_count(), 10u);
+  t.reset();
+  // Cut in the middle of record 8.
+  memory_.SetContents("t.dbf", good.substr(0, 226 + 7 * 82 + 40));
+  t = OpenTable(memory_, "t.dbf", Options(false));
+  EXPECT_EQ(t->known_count(), 7u);
+  ASSERT_TRUE(t->GoTo(8).ok());
+  EXPECT_TRUE(t->at_phantom());
+  t.reset();
+  // A header longer than the file.
+  bytes = good.substr(0, 200);
+  memory_.SetContents("t.dbf", bytes);
+  std::unique_ptr<DbfTable> bad;
+  EXPECT_EQ(DbfTable::Open(memory_, "t.dbf", Options(false), &bad).code(), StatusCode::kCorrupt);
+  // A memo pointer past the end of the memo file: that memo fails, the rest reads.
+  bytes = good;
+  std::memcpy(bytes.data() + 226 + 2 * 82 + 72, "    999999", 10);
+  memory_.SetContents("t.dbf", bytes);
+  t = OpenTable(memory_, "t.dbf", Options(false));
+  ASSERT_TRUE(t->GoTo(3).ok());
+  std::string memo;
+  EXPECT_EQ(t->GetMemo(kNotas, &memo).code(), StatusCode::kCorrupt);
+  ASSERT_TRUE(t->GoTo(6).ok());
+  EXPECT_TRUE(t->GetMemo(kNotas, &memo).ok());
+  EXPECT_EQ(memo.substr(0, 6), "memo 6");
+  t.reset();
+  // No memo file.
+  ASSERT_TRUE(memory_.Remove("t.fpt").ok());
+  EXPECT_EQ(DbfTable::Open(memory_, "t.dbf", Options(false), &bad).os_code(), os_error::kFileNotFound);
+}
+
+TEST_F(DbfTableTest, StructuralIndexFlag) {
+  auto t = OpenTable(memory_, "t.dbf", Options(false));
+  ASSERT_TRUE(t->SetStructuralIndex(true).ok());
+  ASSERT_TRUE(t->Close().ok());
+  std::string with = memory_.Contents("t.dbf");
+  EXPECT_EQ(with[28], 1);
+  ASSERT_TRUE(ClearStructuralIndexFlag(memory_, "t.dbf").ok());
+  std::string without = memory_.Contents("t.dbf");
+  EXPECT_EQ(without[28], 0);
+  without[28] = 1;
+  EXPECT_EQ(without, with);  // nothing else changed
+  EXPECT_EQ(ClearStructuralIndexFlag(memory_, "none.dbf").os_code(), os_error::kFileNotFound);
+  EXPECT_FALSE(memory_.Exists("none.dbf"));
+  t = OpenTable(memory_, "t.dbf", Options(false));
+  EXPECT_EQ(ClearStructuralIndexFlag(memory_, "t.dbf").os_code(), os_error::kSharingViolation);
+}
+
+TEST_F(DbfTableTest, ReadOnlyTablesRefuseChanges) {
+  TableOpenOptions o = Options(true);
+  o.read_only = true;
+  auto t = OpenTable(memory_, "t.dbf", o);
+  EXPECT_EQ(t->Append().code(), StatusCode::kReadOnly);
+  EXPECT_EQ(t->SetDeleted(true).code(), StatusCode::kReadOnly);
+  EXPECT_TRUE(t->Close().ok());
+}
+
+}  // namespace
+}  // namespace xb::rdd

@@ -1,0 +1,58 @@
+// A file system over another one that counts what is written and fails on request: the
+// n-th changing operation (write, truncate, sync, rename, remove) and, when sticky, every
+// one after it, as a full disk does. Tests fail n = 1, 2, 3 ... until the operation under
+// test completes, and check after each failure that nothing was lost.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "runtime/rdd/file_system.h"
+
+namespace xb::rdd {
+
+class FaultyFileSystem final : public FileSystem {
+ public:
+  explicit FaultyFileSystem(FileSystem& base) : base_(base) {}
+
+  Status Open(const std::string& path, const OpenOptions& options,
+              std::unique_ptr<File>* file) override;
+  Status Remove(const std::string& path) override;
+  Status Rename(const std::string& from, const std::string& to) override;
+  bool Exists(const std::string& path) override { return base_.Exists(path); }
+
+  // The n-th changing operation from now (1-based) fails with `os_code`.
+  void FailAt(long n, int os_code = os_error::kDiskFull, bool sticky = true);
+  void Heal() { fail_at_ = 0; }
+  bool failed() const { return failed_; }
+
+  // Called before every changing operation with its number; a test can end its process there.
+  std::function<void(long)> before_change;
+
+  struct Counts {
+    long writes = 0;
+    std::uint64_t bytes = 0;
+    long syncs = 0;
+    long truncates = 0;
+  };
+  // Counts per path as given to Open (the engine always uses the same spelling).
+  Counts counts(const std::string& path) const;
+  void ResetCounts() { counts_.clear(); }
+  long changes() const { return changes_; }
+
+  // Used by the file handles.
+  Status Change(const std::string& path, const char* what);
+  Counts& MutableCounts(const std::string& path) { return counts_[path]; }
+
+ private:
+  FileSystem& base_;
+  long changes_ = 0;
+  long fail_at_ = 0;
+  int os_code_ = 0;
+  bool sticky_ = true;
+  bool failed_ = false;
+  std::map<std::string, Counts> counts_;
+};
+
+}  // namespace xb::rdd
