@@ -9,12 +9,12 @@
 namespace xb::rdd::dbf {
 namespace {
 
-using testing::FixturePath;
+using testing::ReferenceFile;
 using testing::FixtureStructure;
 using testing::ReadWholeFile;
 
 TEST(DbfFormat, DecodesTheReferenceHeader) {
-  const std::string bytes = ReadWholeFile(FixturePath("cdx-1k/fixture.dbf"));
+  const std::string bytes = ReadWholeFile(ReferenceFile("cdx-1k/fixture.dbf"));
   Header h;
   ASSERT_TRUE(DecodeHeader(bytes, &h).ok());
   EXPECT_EQ(h.version, kVersionFpt);
@@ -57,7 +57,7 @@ TEST(DbfFormat, LayoutMatchesTheReferenceHeaders) {
        MemoKind::kFpt},
   };
   for (const auto& c : cases) {
-    std::string reference = ReadWholeFile(FixturePath(c.file));
+    std::string reference = ReadWholeFile(ReferenceFile(c.file));
     Header h;
     std::vector<Field> fields;
     ASSERT_TRUE(Layout(c.specs, c.memo, &h, &fields).ok()) << c.file;
@@ -69,7 +69,7 @@ TEST(DbfFormat, LayoutMatchesTheReferenceHeaders) {
 }
 
 TEST(DbfFormat, RejectsDamagedHeaders) {
-  const std::string good = ReadWholeFile(FixturePath("cdx2/fixture2.dbf")).substr(0, 226);
+  const std::string good = ReadWholeFile(ReferenceFile("cdx2/fixture2.dbf")).substr(0, 226);
   auto with = [&](std::size_t at, std::initializer_list<unsigned char> bytes) {
     std::string b = good;
     for (unsigned char c : bytes) b[at++] = static_cast<char>(c);

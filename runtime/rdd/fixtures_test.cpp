@@ -9,7 +9,7 @@
 namespace xb::rdd {
 namespace {
 
-using testing::FixturePath;
+using testing::ReferenceFile;
 using testing::ReadWholeFile;
 
 struct Row {
@@ -28,7 +28,7 @@ std::unique_ptr<DbfTable> OpenReference(const std::string& relative, dbf::MemoKi
   o.shared = true;
   o.memo_kind = memo;
   std::unique_ptr<DbfTable> t;
-  Status s = DbfTable::Open(RealFileSystem(), FixturePath(relative), o, &t);
+  Status s = DbfTable::Open(RealFileSystem(), ReferenceFile(relative), o, &t);
   EXPECT_TRUE(s.ok()) << relative << ": " << s.message();
   return t;
 }
@@ -132,12 +132,12 @@ TEST(Fixtures, TablesBuiltHereAreTheReferenceFiles) {
     }
     ASSERT_TRUE(t->Close().ok());
     std::string ours = fs.Contents("fixture.dbf");
-    std::string reference = ReadWholeFile(FixturePath(std::string(c.folder) + "/fixture.dbf"));
+    std::string reference = ReadWholeFile(ReferenceFile(std::string(c.folder) + "/fixture.dbf"));
     ASSERT_EQ(ours.size(), reference.size());
     for (std::size_t at : {1, 2, 3, 28}) ours[at] = reference[at] = 0;
     EXPECT_TRUE(ours == reference) << c.folder;
     EXPECT_TRUE(fs.Contents(PathWithExtension("fixture.dbf", MemoExtension(c.memo))) ==
-                ReadWholeFile(FixturePath(std::string(c.folder) + "/" + c.memo_name)))
+                ReadWholeFile(ReferenceFile(std::string(c.folder) + "/" + c.memo_name)))
         << c.memo_name;
   }
 }

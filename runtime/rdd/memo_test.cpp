@@ -11,7 +11,7 @@
 namespace xb::rdd {
 namespace {
 
-using testing::FixturePath;
+using testing::ReferenceFile;
 using testing::ReadWholeFile;
 
 struct Kind {
@@ -24,7 +24,7 @@ const Kind kKinds[] = {{dbf::MemoKind::kFpt, "cdx-1k", "fixture.fpt"},
 
 // The memo pointers of the reference table, in record order.
 std::vector<std::uint32_t> ReferencePointers(const std::string& folder) {
-  const std::string bytes = ReadWholeFile(FixturePath(folder + "/fixture.dbf"));
+  const std::string bytes = ReadWholeFile(ReferenceFile(folder + "/fixture.dbf"));
   dbf::Header h;
   std::vector<dbf::Field> fields;
   EXPECT_TRUE(dbf::DecodeHeader(bytes, &h).ok());
@@ -49,7 +49,7 @@ std::unique_ptr<MemoFile> OpenIn(MemoryFileSystem& fs, const Kind& k, const std:
 // byte for byte: header, block numbers, padding and the FPT update counter.
 TEST(Memo, WritingTheReferenceMemosGivesTheReferenceFile) {
   for (const Kind& k : kKinds) {
-    const std::string reference = ReadWholeFile(FixturePath(std::string(k.folder) + "/" + k.memo));
+    const std::string reference = ReadWholeFile(ReferenceFile(std::string(k.folder) + "/" + k.memo));
     MemoryFileSystem fs;
     auto source = OpenIn(fs, k, reference, Share::kShared);
     std::unique_ptr<MemoFile> fresh;

@@ -28,7 +28,7 @@ TempFolder::~TempFolder() {
   fs::remove_all(fs::path(path_), ec);
 }
 
-std::string FixturePath(const std::string& relative) { return std::string(VDR_FIXTURES_DIR) + "/" + relative; }
+std::string ReferenceFile(const std::string& relative) { return std::string(VDR_FIXTURES_DIR) + "/" + relative; }
 
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -48,7 +48,7 @@ std::string CopyFixtures(const TempFolder& folder, const std::vector<std::string
   std::string first;
   for (const auto& rel : relatives) {
     const std::string target = folder / PathName(rel);
-    WriteWholeFile(target, ReadWholeFile(FixturePath(rel)));
+    WriteWholeFile(target, ReadWholeFile(ReferenceFile(rel)));
     if (first.empty()) first = target;
   }
   return first;

@@ -25,7 +25,7 @@ class TempFolder {
 };
 
 // A reference file ("cdx-1k/fixture.dbf").
-std::string FixturePath(const std::string& relative);
+std::string ReferenceFile(const std::string& relative);
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 // Copies reference files into a folder; returns the copy of the first.
