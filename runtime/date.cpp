@@ -1,0 +1,64 @@
+#include "runtime/date.h"
+
+#include <cstdio>
+
+namespace xb {
+
+namespace {
+bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+int DaysInMonth(int y, int m) {
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeap(y) ? 29 : days[m - 1];
+}
+}  // namespace
+
+Date Date::FromYmd(int year, int month, int day) {
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return Date{};
+  // Gregorian calendar to Julian day number.
+  int a = (14 - month) / 12;
+  int y = year + 4800 - a;
+  int m = month + 12 * a - 3;
+  return Date{day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045};
+}
+
+void Date::ToYmd(int& year, int& month, int& day) const {
+  if (julian <= 0) {
+    year = month = day = 0;
+    return;
+  }
+  int a = julian + 32044;
+  int b = (4 * a + 3) / 146097;
+  int c = a - 146097 * b / 4;
+  int d = (4 * c + 3) / 1461;
+  int e = c - 1461 * d / 4;
+  int m = (5 * e + 2) / 153;
+  day = e - (153 * m + 2) / 5 + 1;
+  month = m + 3 - 12 * (m / 10);
+  year = 100 * b + d - 4800 + m / 10;
+}
+
+int Date::DayOfWeek() const {
+  if (julian <= 0) return 0;
+  return (julian + 1) % 7 + 1;
+}
+
+std::string Date::Dtos() const {
+  int y, m, d;
+  ToYmd(y, m, d);
+  if (julian <= 0 || y < 0 || y > 9999) return std::string(8, ' ');
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
+  return buf;
+}
+
+Date Date::FromDtos(std::string_view t) {
+  if (t.size() < 8) return Date{};
+  int v[8];
+  for (int i = 0; i < 8; ++i) {
+    if (t[i] < '0' || t[i] > '9') return Date{};
+    v[i] = t[i] - '0';
+  }
+  return FromYmd(v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3], v[4] * 10 + v[5], v[6] * 10 + v[7]);
+}
+
+}  // namespace xb

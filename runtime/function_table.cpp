@@ -1,0 +1,57 @@
+#include "runtime/function_table.h"
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "runtime/error.h"
+#include "runtime/proc_stack.h"
+
+namespace xb {
+
+class FunctionTable {
+ public:
+  static void Set(std::string_view name, NativeFn fn, FunctionBody body) {
+    Symbol& sym = const_cast<Symbol&>(Intern(name));
+    // Entries live as long as the process; registering a name again replaces the
+    // entry's contents, so code compiled before calls the new function.
+    if (!sym.function_) {
+      static auto* entries = new std::deque<FunctionEntry>;
+      sym.function_ = &entries->emplace_back(FunctionEntry{&sym, nullptr, nullptr});
+    }
+    auto* e = const_cast<FunctionEntry*>(sym.function_);
+    e->fn = fn;
+    e->body = std::move(body);
+  }
+};
+
+void RegisterFunction(std::string_view name, NativeFn fn) { FunctionTable::Set(name, fn, nullptr); }
+void RegisterFunction(std::string_view name, FunctionBody body) { FunctionTable::Set(name, nullptr, std::move(body)); }
+
+const FunctionEntry* FindFunction(std::string_view name) {
+  const Symbol* s = FindSymbol(name);
+  return s ? s->Function() : nullptr;
+}
+
+bool IsFunctionRegistered(std::string_view name) { return FindFunction(name) != nullptr; }
+
+Value CallEntry(const FunctionEntry& f, std::span<const Value> args) {
+  ProcScope scope(*f.name, args);
+  Args a(args);
+  return f.fn ? f.fn(a) : f.body(a);
+}
+
+Value CallFunction(const Symbol& name, std::span<const Value> args) {
+  if (const FunctionEntry* f = name.Function()) return CallEntry(*f, args);
+  return RaiseBaseError(EG_NOFUNC, 1001, name.Name(), args);
+}
+
+Value CallFunction(std::string_view name, std::initializer_list<Value> args) {
+  return CallFunction(Intern(name), std::span<const Value>(args.begin(), args.size()));
+}
+
+Value ArgumentError(std::string_view function, int subcode, std::span<const Value> args) {
+  return RaiseBaseError(EG_ARG, subcode, function, args);
+}
+
+}  // namespace xb

@@ -1,0 +1,250 @@
+#include "runtime/macro.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "runtime/test_env.h"
+#include "runtime/xbeval/result_format.h"
+
+namespace xb {
+namespace {
+
+class MacroTest : public testing::RuntimeTest {};
+
+struct Line {
+  const char* expr;
+  const char* result;  // "TYPE\tVALUE" as xbeval prints it
+};
+
+void ExpectLines(std::initializer_list<Line> lines) {
+  for (const Line& l : lines) EXPECT_EQ(xbeval::EvaluateLine(l.expr), l.result) << l.expr;
+}
+
+TEST_F(MacroTest, LiteralsOperatorsAndPrecedence) {
+  ExpectLines({
+      {"1 + 2 * 3", "N\t7 STR=\"         7\""},
+      {"(1 + 2) * 3", "N\t9 STR=\"         9\""},
+      {"10 / 4", "N\t2.50 STR=\"         2.50\""},
+      {"-2 ^ 2", "N\t4.00 STR=\"         4.00\""},
+      {"2 ** 3 ** 2", "N\t512.00 STR=\"       512.00\""},
+      {"\"a\" + 'b' + [c]", "C\t\"abc\" len=3"},
+      {".T. .AND. .F. .OR. .T.", "L\t.T."},
+      {".NOT. 1 == 2", "L\t.T."},
+      {"! .T.", "L\t.F."},
+      {"1 != 2 .AND. 1 <> 2 .AND. !(1 # 1)", "L\t.T."},
+      {"\"bc\" $ \"abcd\"", "L\t.T."},
+      {"NIL", "U\tNIL"},
+      {"0d20240229 + 1", "D\t\"20240301\""},
+      {"{1, , \"x\"}", "A\t{N:1 STR=\"         1\", U:NIL, C:\"x\" len=1}"},
+      {"{}", "A\t{}"},
+      {"{{1, 2}, {3, 4}}[2, 1]", "N\t3 STR=\"         3\""},
+      {"(1, 2, 3)", "N\t3 STR=\"         3\""},
+      {"1 + 2, \"last\"", "C\t\"last\" len=4"},
+  });
+}
+
+TEST_F(MacroTest, VariablesPersistAndAssignmentsWork) {
+  ExpectLines({
+      {"x := 5", "N\t5 STR=\"         5\""},
+      {"x * 2", "N\t10 STR=\"        10\""},
+      {"M->x + MEMVAR->x", "N\t10 STR=\"        10\""},
+      {"x += 1, x", "N\t6 STR=\"         6\""},
+      {"x++", "N\t6 STR=\"         6\""},
+      {"++x", "N\t8 STR=\"         8\""},
+      {"x--, --x", "N\t6 STR=\"         6\""},
+      {"s := \"ab\", s += \"c\"", "C\t\"abc\" len=3"},
+      {"a := {1, 2}, a[2] := 9, a", "A\t{N:1 STR=\"         1\", N:9 STR=\"         9\"}"},
+      {"a[1] += 10", "N\t11 STR=\"        11\""},
+      {"c := \"x * 3\", &c", "N\t18 STR=\"        18\""},
+      {"&(\"x\") + 1", "N\t7 STR=\"         7\""},
+      {"n := \"x\", &n := 1, x", "N\t1 STR=\"         1\""},
+  });
+}
+
+TEST_F(MacroTest, BlocksParametersCapturesAndReferences) {
+  RegisterFunction("T_SETREF", [](Args& a) -> Value {
+    a.SetRef(1, Value::String("set"));
+    return Value();
+  });
+  ExpectLines({
+      {"Eval({|a, b| a + b}, 1, 2)", "N\t3 STR=\"         3\""},
+      {"Eval({|a| a := a + 1, a * 10}, 1)", "N\t20 STR=\"        20\""},
+      {"Eval({|n| Eval({|m| n + m}, 10)}, 5)", "N\t15 STR=\"        15\""},
+      {"Eval({|n| b := {|| n := n + 1}, Eval(b), Eval(b), n}, 1)", "N\t3 STR=\"         3\""},
+      {"Eval({|a, b| PCount()}, 1)", "N\t1 STR=\"         1\""},
+      {"Eval({|a| a}, , 2)", "U\tNIL"},
+      {"Eval({|| })", "U\tNIL"},
+      {"r := 1, Eval({|p| p := 5}, @r), r", "N\t5 STR=\"         5\""},
+      {"T_SETREF(@q), q", "C\t\"set\" len=3"},
+      {"Eval({|p| T_SETREF(@p), p}, 1)", "C\t\"set\" len=3"},
+      {"{|x| x + 1}", "B\t{|x| x + 1}"},
+      {"ValType({|| 1})", "C\t\"B\" len=1"},
+      {"Len({1, 2, 3}) + Len(\"ab\")", "N\t5 STR=\"         5\""},
+  });
+}
+
+TEST_F(MacroTest, IifEvaluatesOneBranch) {
+  ExpectLines({
+      {"IIf(.T., \"si\", NoSuchVariable)", "C\t\"si\" len=2"},
+      {"If(1 > 2, NoSuchFunction(), 3)", "N\t3 STR=\"         3\""},
+      {"IIf(.F., 1)", "U\tNIL"},
+      {"IIf(1, 2, 3)", "ERR\tERROR: BASE/1066 Argument error conditional"},
+  });
+}
+
+TEST_F(MacroTest, ErrorsBecomeErrorObjects) {
+  ExpectLines({
+      {"1 / 0", "ERR\tERROR: BASE/1340 Zero divisor /"},
+      {"{1}[3]", "ERR\tERROR: BASE/1132 Bound error array access"},
+      {"{1}[1] := 2, 5[1]", "ERR\tERROR: BASE/1068 Argument error array access"},
+      {"NoFunc(1)", "ERR\tERROR: BASE/1001 Undefined function NOFUNC"},
+      {"1 +", "ERR\tERROR: BASE/1449 Syntax error &"},
+      {"(3):Foo", "ERR\tERROR: BASE/1004 Message not found N:FOO"},
+      {"Eval(3)", "ERR\tERROR: BASE/1004 No exported method EVAL"},
+      {"&(5)", "ERR\tERROR: BASE/1065 Argument error &"},
+      {"1 .AND. .T.", "ERR\tERROR: BASE/1078 Argument error .AND."},
+      {"r := {|b| Eval(b, b)}, Eval(r, r)", "ERR\tERROR: BASE/1210 Recursion too deep (B)"},
+      {"m := \"&m\", &m", "ERR\tERROR: BASE/1210 Recursion too deep (B)"},
+  });
+}
+
+TEST_F(MacroTest, TypeAnswersWithoutRunningTheErrorBlock) {
+  RegisterFunction("T_UDF", [](Args&) { return Value::Integer(1); });
+  SetMemvar(Intern("cText"), Value::String("abc"));
+  testing::RecordingErrorBlock block{Value()};
+  struct Case {
+    const char* text;
+    const char* type;
+  } cases[] = {
+      {"1 + 1", "N"},       {"cText", "C"},         {"NoSuchVar", "U"},     {"1 +", "UE"},
+      {"'a' + 1", "UE"},    {"{|| NoSuch()}", "B"}, {"T_UDF()", "UI"},      {"NoSuchFn()", "U"},
+      {"Len(cText)", "N"},  {"NoAlias->cX", "U"},   {"Eval({|| 1})", "UI"}, {"{1}", "A"},
+      {"0d20240101", "D"},  {"NIL", "U"},           {"", "UE"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TypeOf(c.text), c.type) << c.text;
+  EXPECT_EQ(block.count, 0);
+  EXPECT_EQ(xbeval::EvaluateLine("Type(\"1 + 1\")"), "C\t\"N\" len=1");
+}
+
+TEST_F(MacroTest, SyntaxCheckReportsWithoutRunning) {
+  SetMemvar(Intern("nRuns"), Value::Integer(0));
+  EXPECT_FALSE(CheckSyntax("nRuns := nRuns + 1"));
+  EXPECT_EQ(GetMemvar(Intern("nRuns")).AsInt(), 0);
+  const char* bad[] = {"1 +",     "(1",          "{1,",   "a :=", "1 := 2",      "IIf(1)", "f(",
+                       "'abc",    "{|a, a| a}",  ".X.",   "",     "a->",         "@x",     "1 2",
+                       "Self:x",  "{|a| a",      "a[1",   "x:",   "5abc",        "&"};
+  for (const char* t : bad) EXPECT_TRUE(CheckSyntax(t)) << t;
+  auto e = CheckSyntax("1 + )");
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->position, 4u);
+  // Deep nesting is refused instead of exhausting the stack.
+  std::string deep(5000, '(');
+  EXPECT_TRUE(CheckSyntax(deep + "1" + std::string(5000, ')')));
+}
+
+TEST_F(MacroTest, CompiledBlocksAndCalledFunctions) {
+  Block b = CompileBlock("nA * 2");
+  SetMemvar(Intern("nA"), Value::Integer(4));
+  EXPECT_EQ(b.Eval().AsInt(), 8);
+  SetMemvar(Intern("nA"), Value::Integer(5));
+  EXPECT_EQ(b.Eval().AsInt(), 10);
+  Block m = MacroBlock("  {|c, n| c + Str(n)}  ");
+  EXPECT_EQ(m.Source(), "{|c, n| c + Str(n)}");
+  Block plain = MacroBlock("nA + 1");
+  EXPECT_EQ(plain.Eval().AsInt(), 6);
+  EXPECT_EQ(CalledFunctions("Upper(a) + Str(Len(b)) + Upper(c)"), (std::vector<std::string>{"UPPER", "STR", "LEN"}));
+  EXPECT_TRUE(CalledFunctions("1 +").empty());
+  SyntaxError err;
+  EXPECT_FALSE(TryCompileBlock("a +", &err));
+  EXPECT_FALSE(err.message.empty());
+  // A syntax error through the raising form gives a block returning the substitute.
+  testing::RecordingErrorBlock block(Value::String("sub"));
+  EXPECT_EQ(CompileBlock("a +").Eval().AsString(), "sub");
+  EXPECT_EQ(block.error()->subCode, 1449);
+}
+
+// Two work areas held in memory, as the table engine will present them.
+class FakeAreas : public WorkAreaHost {
+ public:
+  struct Area {
+    std::string alias;
+    std::map<std::string, Value> fields;
+    std::uint64_t stamp = 1;
+  };
+  std::map<int, Area> areas;
+  int current = 1;
+  int fieldLookups = 0;
+
+  int CurrentArea() override { return current; }
+  int SelectArea(int a) override { return std::exchange(current, a); }
+  int AreaOfAlias(std::string_view alias) override {
+    for (auto& [n, a] : areas)
+      if (a.alias == alias) return n;
+    return 0;
+  }
+  int FieldPos(int area, std::string_view name) override {
+    ++fieldLookups;
+    auto it = areas.find(area);
+    if (it == areas.end()) return 0;
+    int pos = 1;
+    for (auto& [k, v] : it->second.fields) {
+      if (k == name) return pos;
+      ++pos;
+    }
+    return 0;
+  }
+  std::uint64_t AreaStamp(int area) override { return areas.count(area) ? areas[area].stamp : 0; }
+  Value& At(int area, int pos) {
+    auto it = areas[area].fields.begin();
+    std::advance(it, pos - 1);
+    return it->second;
+  }
+  Value GetField(int area, int pos) override { return At(area, pos); }
+  void PutField(int area, int pos, const Value& v) override { At(area, pos) = v; }
+};
+
+class MacroFieldTest : public MacroTest {
+ protected:
+  void SetUp() override {
+    MacroTest::SetUp();
+    host.areas[1] = {"CLIENTES", {{"CCODCLI", Value::String("001")}, {"NRIESGO", Value::Integer(10)}}};
+    host.areas[2] = {"FACTURAS", {{"NNUMFAC", Value::Integer(7)}, {"CSERIE", Value::String("A")}}};
+    SetWorkAreaHost(&host);
+  }
+  FakeAreas host;
+};
+
+TEST_F(MacroFieldTest, NamesAreFieldsOfTheCurrentAreaThenVariables) {
+  ExpectLines({
+      {"cCodCli", "C\t\"001\" len=3"},
+      {"Facturas->nNumFac", "N\t7 STR=\"         7\""},
+      {"FACTURAS->(cSerie + cSerie)", "C\t\"AA\" len=2"},
+      {"FACTURAS->(cSerie + cCodCli)", "ERR\tERROR: BASE/1003 Variable does not exist CCODCLI"},
+      {"Facturas->(nNumFac * 2)", "N\t14 STR=\"        14\""},
+      {"2->cSerie + (1)->cCodCli", "C\t\"A001\" len=4"},
+      {"nRiesgo := 20", "N\t20 STR=\"        20\""},
+      {"FIELD->nRiesgo", "N\t20 STR=\"        20\""},
+      {"M->nRiesgo", "ERR\tERROR: BASE/1003 Variable does not exist NRIESGO"},
+      {"Clientes->nRiesgo := 30", "N\t30 STR=\"        30\""},
+      {"NoAlias->cX", "ERR\tERROR: BASE/1002 Alias does not exist NOALIAS"},
+      {"nOther := 1", "N\t1 STR=\"         1\""},
+      {"M->nOther", "N\t1 STR=\"         1\""},
+  });
+  EXPECT_EQ(host.current, 1);  // alias->( expr ) selected the area back, even after an error
+  EXPECT_EQ(host.areas[1].fields["NRIESGO"].AsInt(), 30);
+  EXPECT_FALSE(FindMemvar(Intern("NRIESGO")));
+}
+
+TEST_F(MacroFieldTest, CompiledKeysResolveFieldsOncePerTable) {
+  Block key = CompileBlock("cCodCli + cCodCli");
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(key.Eval().AsString(), "001001");
+  EXPECT_EQ(host.fieldLookups, 2);  // one per name node
+  host.areas[1].fields = {{"XFILL", Value()}, {"CCODCLI", Value::String("002")}};
+  ++host.areas[1].stamp;  // another table in the area
+  EXPECT_EQ(key.Eval().AsString(), "002002");
+  EXPECT_EQ(host.fieldLookups, 4);
+}
+
+}  // namespace
+}  // namespace xb

@@ -1,0 +1,32 @@
+// Numbers as xBase reads, rounds and prints them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "runtime/value.h"
+
+namespace xb {
+
+// Reads a numeric literal of source text ("12", "0.5", "9999999999.999999") as the xBase
+// compiler does: digits accumulate as an integer, as a double once they pass 64 bits, and
+// the decimals divide at the end (so more than 15 significant digits round as there).
+// An integer literal gives an integer value; one with a decimal point a double with as
+// many decimals as written and an integer-part width of at least 10.
+// Returns false when the text is not a number.
+bool ReadNumberLiteral(std::string_view text, Value& out);
+
+// Rounds half away from zero at `decimals` places (negative: to tens, hundreds ...),
+// hiding binary noise beyond 15 significant digits as xBase does (Round(2.675, 2) = 2.68).
+double RoundNumber(double d, int decimals);
+
+// STR(n [, width [, decimals]]): right-aligned text; asterisks when it does not fit.
+// Without width, the number's own width (and decimals) are used; with a width but no
+// decimals, no decimals.
+std::string NumberToStr(const Value& n, std::optional<int> width = {}, std::optional<int> decimals = {});
+
+// The number as text without leading blanks (LTrim(Str(n))).
+std::string NumberToText(const Value& n);
+
+}  // namespace xb

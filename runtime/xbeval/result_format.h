@@ -1,0 +1,24 @@
+// How xbeval writes a result: the ValType, a tab, and the value, in the format of the
+// reference file of expressions (shared/reference/README.md), in Windows-1252.
+//   strings  "text" len=N         numbers  12.50 STR="12.50"
+//   dates    "20240301"           logicals .T.      NIL  NIL
+//   arrays   {N:1 STR="         1", C:"a" len=1, A:{L:.T., U:NIL}}
+//   errors   ERR<TAB>ERROR: BASE/1340 Zero divisor /
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "runtime/value.h"
+
+namespace xb::xbeval {
+
+// The value part of a result.
+std::string FormatValue(const Value& v);
+// Evaluates one expression (Windows-1252) and gives "TYPE<TAB>VALUE"; errors are caught
+// through the error block and reported as ERR.
+std::string EvaluateLine(std::string_view expression);
+// The settings the reference was made with: date format dd-mm-yyyy, epoch 1920.
+void UseReferenceSettings();
+
+}  // namespace xb::xbeval
