@@ -3,7 +3,11 @@
 JOBS ?= $(shell nproc)
 B := build
 
-.PHONY: test build deps configure clean
+# make fuzz  - builds the fuzz targets with clang/libFuzzer and runs the macro compiler
+#              fuzz target for FUZZ_SECONDS (new inputs in build/fuzz/corpus, crashes in build/fuzz/)
+FUZZ_SECONDS ?= 60
+
+.PHONY: test build deps configure clean fuzz
 test: build
 	@tools/run-tests $(B)
 
@@ -21,6 +25,15 @@ configure: deps
 
 deps:
 	@tools/install-deps
+
+fuzz:
+	@tools/install-deps fuzz
+	@[ -f $(B)/fuzz/build.ninja ] || cmake -S . -B $(B)/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DVDR_FUZZ=ON
+	cmake --build $(B)/fuzz -j $(JOBS) --target macro_fuzz
+	mkdir -p $(B)/fuzz/corpus
+	$(B)/fuzz/bin/macro_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 -timeout=10 -rss_limit_mb=2048 -detect_leaks=0 \
+	  -dict=runtime/fuzz/macro.dict -artifact_prefix=$(B)/fuzz/ $(B)/fuzz/corpus runtime/fuzz/corpus
 
 clean:
 	rm -rf $(B)

@@ -2,8 +2,11 @@
 add_compile_options(-Wall -Wextra -Wno-unused-parameter)
 # Sources are UTF-8; the system's strings live in Windows-1252, as the tables and Windows
 # (ANSI calls) hold them, so narrow literals are stored in that code page.
-add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-finput-charset=UTF-8>
-                    $<$<COMPILE_LANGUAGE:C,CXX>:-fexec-charset=CP1252>)
+# (clang, used only for fuzzing, knows no other execution character set.)
+add_compile_options($<$<COMPILE_LANG_AND_ID:C,GNU>:-finput-charset=UTF-8>
+                    $<$<COMPILE_LANG_AND_ID:C,GNU>:-fexec-charset=CP1252>
+                    $<$<COMPILE_LANG_AND_ID:CXX,GNU>:-finput-charset=UTF-8>
+                    $<$<COMPILE_LANG_AND_ID:CXX,GNU>:-fexec-charset=CP1252>)
 
 if(WIN32)
   # 32-bit Windows builds only the document-container library.
@@ -19,6 +22,11 @@ if(WIN32)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VDR_ROOT}/tools/wine-run --dir ${VDR_WINE_DIR})
 else()
   option(VDR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
+  # `make fuzz`: clang with libFuzzer coverage on everything, the fuzzer's main on its targets.
+  option(VDR_FUZZ "Build the fuzz targets with clang and libFuzzer" OFF)
+  if(VDR_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+  endif()
   if(VDR_SANITIZE AND CMAKE_BUILD_TYPE STREQUAL "Debug")
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)

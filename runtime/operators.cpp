@@ -21,8 +21,7 @@ Value ZeroDivisor(int subcode, const char* op, const Value& a, const Value& b) {
   return RaiseBaseError(EG_ZERODIV, subcode, op, args);
 }
 
-// Keeps strings below what a 32-bit length can hold.
-constexpr std::size_t kMaxString = 0x7FFFFFF0u;
+std::size_t g_maxString = 256u << 20;
 
 Value StringOverflow(const char* op, const Value& a, const Value& b) {
   Value args[] = {a, b};
@@ -38,6 +37,12 @@ int MaxDec(const Value& a, const Value& b) { return std::max(a.Decimals(), b.Dec
 
 }  // namespace
 
+std::size_t SetMaxStringLength(std::size_t bytes) {
+  std::size_t old = g_maxString;
+  g_maxString = bytes < 0x7FFFFFF0u ? bytes : 0x7FFFFFF0u;
+  return old;
+}
+
 Value OpPlus(const Value& ai, const Value& bi) {
   const Value& a = ai.Deref();
   const Value& b = bi.Deref();
@@ -51,7 +56,7 @@ Value OpPlus(const Value& ai, const Value& bi) {
   }
   if (a.IsString() && b.IsString()) {
     std::string_view x = a.AsString(), y = b.AsString();
-    if (x.size() + y.size() > kMaxString) return StringOverflow("+", a, b);
+    if (x.size() + y.size() > g_maxString) return StringOverflow("+", a, b);
     std::string s;
     s.reserve(x.size() + y.size());
     s.append(x).append(y);
@@ -76,7 +81,7 @@ Value OpMinus(const Value& ai, const Value& bi) {
   if (a.IsString() && b.IsString()) {
     // The left operand's trailing blanks move to the end of the result.
     std::string_view x = a.AsString(), y = b.AsString();
-    if (x.size() + y.size() > kMaxString) return StringOverflow("-", a, b);
+    if (x.size() + y.size() > g_maxString) return StringOverflow("-", a, b);
     std::size_t keep = x.size();
     while (keep > 0 && x[keep - 1] == ' ') --keep;
     std::string s;

@@ -11,6 +11,8 @@
 // DECIMALS for / % ^; dates +/- numbers give dates and date - date a number.
 #pragma once
 
+#include <cstddef>
+
 #include "runtime/value.h"
 
 namespace xb {
@@ -32,6 +34,10 @@ Value OpLessEqual(const Value& a, const Value& b);
 Value OpGreater(const Value& a, const Value& b);
 Value OpGreaterEqual(const Value& a, const Value& b);
 Value OpContains(const Value& a, const Value& b);      // a $ b
+
+// Strings longer than this are refused with BASE/1209 "String overflow" by + and -
+// (default 256 MB). Returns the previous limit.
+std::size_t SetMaxStringLength(std::size_t bytes);
 
 // xBase truth of a condition: a logical's value; anything else raises BASE/<subcode>
 // "Argument error" (operation op) and the substitute decides (a non-logical is false).

@@ -25,9 +25,20 @@ const Frame* At(int level) {
   if (level < 0 || level >= static_cast<int>(s.size())) return nullptr;
   return &s[s.size() - 1 - static_cast<std::size_t>(level)];
 }
+std::uint64_t g_budget = 0;
+bool g_budgetOn = false;
 }  // namespace
 
+void SetCallBudget(std::uint64_t calls) {
+  g_budget = calls;
+  g_budgetOn = calls != 0;
+}
+
 ProcScope::ProcScope(const Symbol& name, std::span<const Value> args) {
+  if (g_budgetOn) {
+    if (g_budget == 0) throw UnhandledError(MakeBaseError(EG_LIMIT, 1211, name.Name(), {}, "Evaluation limit reached"));
+    --g_budget;
+  }
   // Runaway recursion (a block that evaluates itself) ends here instead of overflowing
   // the machine stack; there is no room left to run the error block.
   if (Stack().size() >= static_cast<std::size_t>(kMaxProcDepth))

@@ -7,6 +7,7 @@
 //   xb::ProcScope scope("TWINDOW:ACTIVATE");
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -29,6 +30,11 @@ class ProcScope {
   // Sets the line number shown by PROCLINE for this frame.
   void SetLine(int line);
 };
+
+// Limits how many more calls may start (0 = no limit, the default); past it every call
+// fails with UnhandledError (BASE/1211 "Evaluation limit reached"). For fuzzing and
+// watchdogs: text may legitimately describe a computation too large to finish.
+void SetCallBudget(std::uint64_t calls);
 
 // Number of frames on the stack.
 int ProcDepth();
