@@ -29,7 +29,9 @@ class FaultyFile final : public File {
     ++fs_.MutableCounts(path_).syncs;
     return base_->Sync();
   }
-  Status Lock(std::uint64_t offset, std::uint64_t length) override { return base_->Lock(offset, length); }
+  Status Lock(std::uint64_t offset, std::uint64_t length, bool exclusive) override {
+    return base_->Lock(offset, length, exclusive);
+  }
   Status Unlock(std::uint64_t offset, std::uint64_t length) override {
     return base_->Unlock(offset, length);
   }

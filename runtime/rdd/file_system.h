@@ -40,9 +40,11 @@ class File {
   virtual Status Truncate(std::uint64_t size) = 0;
   // Makes written data durable.
   virtual Status Sync() = 0;
-  // Exclusive lock of a byte range, without waiting: kLocked when any other handle (of this
-  // or another process) holds an overlapping range. Ranges may lie beyond the end of file.
-  virtual Status Lock(std::uint64_t offset, std::uint64_t length) = 0;
+  // Lock of a byte range, without waiting: kLocked when another handle (of this or another
+  // process) holds an overlapping range that conflicts (any lock against an exclusive one).
+  // Ranges may lie beyond the end of file. Where the system offers no shared locks (the
+  // Windows C runtime) a shared lock is taken exclusively: it excludes more, never less.
+  virtual Status Lock(std::uint64_t offset, std::uint64_t length, bool exclusive = true) = 0;
   virtual Status Unlock(std::uint64_t offset, std::uint64_t length) = 0;
 
   // Reads exactly `size` bytes or fails (kCorrupt when the file is shorter).

@@ -11,6 +11,7 @@ struct MemoryFileSystem::Node {
   struct Range {
     const void* owner;
     std::uint64_t offset, length;
+    bool exclusive;
   };
   std::vector<Range> locks;
   std::vector<std::pair<const void*, Share>> opens;
@@ -64,7 +65,7 @@ class MemoryFile final : public File {
   Status Read(std::uint64_t offset, void* data, std::size_t size, std::size_t* got) override {
     std::lock_guard<std::mutex> guard(shared_->mutex);
     if (!alive()) return Dead();
-    if (LockedByOther(offset, size)) return Locked();
+    if (LockedByOther(offset, size, false)) return Locked();
     const std::string& d = node_->data;
     const std::size_t n = offset >= d.size() ? 0 : std::min<std::size_t>(size, d.size() - offset);
     if (n) std::memcpy(data, d.data() + offset, n);
@@ -76,7 +77,7 @@ class MemoryFile final : public File {
     std::lock_guard<std::mutex> guard(shared_->mutex);
     if (!alive()) return Dead();
     if (!writable_) return Status::Io(os_error::kAccessDenied, "escritura: acceso denegado");
-    if (LockedByOther(offset, size)) return Locked();
+    if (LockedByOther(offset, size, true)) return Locked();
     std::string& d = node_->data;
     if (d.size() < offset + size) d.resize(offset + size, '\0');
     if (size) std::memcpy(d.data() + offset, data, size);
@@ -105,12 +106,12 @@ class MemoryFile final : public File {
     return Status();
   }
 
-  Status Lock(std::uint64_t offset, std::uint64_t length) override {
+  Status Lock(std::uint64_t offset, std::uint64_t length, bool exclusive) override {
     std::lock_guard<std::mutex> guard(shared_->mutex);
     if (!alive()) return Dead();
     for (const auto& r : node_->locks)
-      if (Overlaps(r.offset, r.length, offset, length)) return Locked();
-    node_->locks.push_back({this, offset, length});
+      if (Overlaps(r.offset, r.length, offset, length) && (exclusive || r.exclusive)) return Locked();
+    node_->locks.push_back({this, offset, length, exclusive});
     return Status();
   }
 
@@ -130,9 +131,11 @@ class MemoryFile final : public File {
  private:
   bool alive() const { return generation_ == shared_->generation; }
 
-  bool LockedByOther(std::uint64_t offset, std::uint64_t length) const {
+  // Any lock of another handle keeps this one from writing; only exclusive ones from reading.
+  bool LockedByOther(std::uint64_t offset, std::uint64_t length, bool writing) const {
     for (const auto& r : node_->locks)
-      if (r.owner != this && Overlaps(r.offset, r.length, offset, length)) return true;
+      if (r.owner != this && (writing || r.exclusive) && Overlaps(r.offset, r.length, offset, length))
+        return true;
     return false;
   }
 

@@ -97,8 +97,8 @@ class PosixFile final : public File {
     return Status();
   }
 
-  Status Lock(std::uint64_t offset, std::uint64_t length) override {
-    return RangeLock(F_WRLCK, offset, length);
+  Status Lock(std::uint64_t offset, std::uint64_t length, bool exclusive) override {
+    return RangeLock(exclusive ? F_WRLCK : F_RDLCK, offset, length);
   }
   Status Unlock(std::uint64_t offset, std::uint64_t length) override {
     return RangeLock(F_UNLCK, offset, length);

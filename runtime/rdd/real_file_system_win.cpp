@@ -115,7 +115,7 @@ class WinFile final : public File {
     return Status();
   }
 
-  Status Lock(std::uint64_t offset, std::uint64_t length) override {
+  Status Lock(std::uint64_t offset, std::uint64_t length, bool /*exclusive*/) override {
     return RangeLock(_LK_NBLCK, offset, length);
   }
   Status Unlock(std::uint64_t offset, std::uint64_t length) override {
