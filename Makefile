@@ -3,8 +3,9 @@
 JOBS ?= $(shell nproc)
 B := build
 
-# make fuzz  - builds the fuzz targets with clang/libFuzzer and runs the macro compiler
-#              fuzz target for FUZZ_SECONDS (new inputs in build/fuzz/corpus, crashes in build/fuzz/)
+# make fuzz  - builds the fuzz targets with clang/libFuzzer and runs the macro compiler's and
+#              the table engine's for FUZZ_SECONDS each (new inputs in build/fuzz/corpus and
+#              build/fuzz/fuzz-corpus, crashes in build/fuzz/)
 FUZZ_SECONDS ?= 60
 
 .PHONY: test build deps configure clean fuzz
@@ -34,6 +35,8 @@ fuzz:
 	mkdir -p $(B)/fuzz/corpus
 	$(B)/fuzz/bin/macro_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 -timeout=10 -rss_limit_mb=2048 -detect_leaks=0 \
 	  -dict=runtime/fuzz/macro.dict -artifact_prefix=$(B)/fuzz/ $(B)/fuzz/corpus runtime/fuzz/corpus
+	cmake -B $(B)/fuzz -DVDR_FUZZ_SECONDS=$(FUZZ_SECONDS) > /dev/null
+	cmake --build $(B)/fuzz --target fuzz_run
 
 clean:
 	rm -rf $(B)

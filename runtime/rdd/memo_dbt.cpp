@@ -8,11 +8,6 @@
 namespace xb::rdd::dbt {
 namespace {
 
-std::uint32_t GetLE32(const char* p) {
-  const auto* u = reinterpret_cast<const unsigned char*>(p);
-  return static_cast<std::uint32_t>(u[3]) << 24 | static_cast<std::uint32_t>(u[2]) << 16 |
-         static_cast<std::uint32_t>(u[1]) << 8 | u[0];
-}
 void PutLE32(char* p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(v >> (8 * i));
 }
@@ -120,12 +115,11 @@ class DbtFile final : public MemoFile {
   Status Allocate(const std::string& image, std::uint64_t blocks, std::uint32_t* block) {
     std::uint32_t at = next_free_;
     if (shared_ || at == 0) {
-      // The header's next block, never inside the data already in the file.
-      char head[4];
-      XB_RETURN_IF_ERROR(file_->ReadExact(0, head, sizeof head));
+      // The block after the data, which is what the header holds when it is sound; a damaged
+      // or stale header can move it neither into the data nor far beyond the file.
       std::uint64_t size = 0;
       XB_RETURN_IF_ERROR(file_->Size(&size));
-      const std::uint64_t n = std::max<std::uint64_t>({std::uint64_t{GetLE32(head)}, std::uint64_t{1}, BlocksFor(size)});
+      const std::uint64_t n = std::max<std::uint64_t>(1, BlocksFor(size));
       if (n > 0xFFFFFFFFu) return Status::Error(StatusCode::kDataWidth, "fichero memo lleno");
       at = static_cast<std::uint32_t>(n);
     }

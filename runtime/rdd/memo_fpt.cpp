@@ -147,15 +147,14 @@ class FptFile final : public MemoFile {
     return BlocksFor(8 + length, block_size_);
   }
 
-  // The next free block as the header says, never inside the file's data, so a stale or
-  // damaged header cannot make a new memo overwrite an old one.
+  // The first block past the data. A writer of this format always extends the file to the
+  // end of the memo's last block and keeps the header's next free block there, so the file's
+  // own end is the same number, and one that a damaged or stale header cannot move: never
+  // inside the data, never far beyond it.
   Status NextFree(std::uint32_t* next) {
-    char head[4];
-    XB_RETURN_IF_ERROR(file_->ReadExact(0, head, sizeof head));
     std::uint64_t size = 0;
     XB_RETURN_IF_ERROR(file_->Size(&size));
-    std::uint64_t n = GetBE32(head);
-    n = std::max<std::uint64_t>({n, std::uint64_t{first_block_}, BlocksFor(size, block_size_)});
+    const std::uint64_t n = std::max<std::uint64_t>(first_block_, BlocksFor(size, block_size_));
     if (n > 0xFFFFFFFFu) return Status::Error(StatusCode::kDataWidth, "fichero memo lleno");
     *next = static_cast<std::uint32_t>(n);
     return Status();

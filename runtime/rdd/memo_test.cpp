@@ -159,12 +159,26 @@ TEST(Memo, DamagedPointersAndLengthsAreReportedNotFollowed) {
       EXPECT_EQ(text, c.text);
     }
   }
-  // A memo written over a damaged one goes to fresh blocks, never past the data.
+  // A memo written over a damaged one goes to fresh blocks right after the data.
   MemoryFileSystem fs;
   auto memo = OpenIn(fs, kKinds[0], fpt, Share::kExclusive);
   std::uint32_t block = 0;
   ASSERT_TRUE(memo->Write(16, "nuevo", &block).ok());
   EXPECT_EQ(block, 17u);
+  // A header whose next free block lies far past the end (or inside the data) does not move
+  // new memos there: they go right after the data.
+  for (const Kind& k : kKinds) {
+    for (const char* next : {"\xFF\xFF\xFF\x00", "\x01\x00\x00\x00"}) {
+      std::string bytes = k.kind == dbf::MemoKind::kFpt ? fpt::EmptyHeader() : dbt::EmptyHeader();
+      bytes.append(4 * 512, 'x');
+      std::memcpy(bytes.data(), next, 4);
+      MemoryFileSystem fs2;
+      auto m = OpenIn(fs2, k, bytes, Share::kShared);
+      ASSERT_TRUE(m->Write(0, "nuevo", &block).ok());
+      EXPECT_EQ(static_cast<std::uint64_t>(block) * m->block_size(), bytes.size()) << k.memo;
+      EXPECT_LT(fs2.Contents(k.memo).size(), bytes.size() + 1024);
+    }
+  }
 }
 
 TEST(Memo, ShortOrEmptyFilesDoNotOpen) {
