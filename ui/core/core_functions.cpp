@@ -1,0 +1,115 @@
+#include "ui/core/core_functions.h"
+
+#include <cstdint>
+
+#include "runtime/array.h"
+#include "runtime/function_table.h"
+#include "ui/bridge/bridge_functions.h"
+#include "ui/core/framework_error.h"
+#include "ui/core/help.h"
+#include "ui/core/tbrush.h"
+#include "ui/core/tfont.h"
+#include "ui/core/twindow.h"
+#include "ui/core/window_table.h"
+
+namespace ui {
+namespace {
+
+using xb::Args;
+using xb::Value;
+
+Value WindowValue(const WindowRef& w) { return w ? Value(w) : Value(); }
+
+WindowRef WindowArg(const Args& a, int n) {
+  if (auto* w = dynamic_cast<TWindow*>(a.Obj(n).get())) return WindowRef(w);
+  return nullptr;
+}
+
+HWND HandleArg(const Args& a, int n) {
+  if (WindowRef w = WindowArg(a, n)) return w->hWnd;
+  return reinterpret_cast<HWND>(static_cast<std::intptr_t>(a.Int(n)));
+}
+
+}  // namespace
+
+void RegisterCoreFunctions() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  xb::RegisterFunction("TWINDOW", [](Args&) { return Value(xb::MakeRef<TWindow>()); });
+  xb::RegisterFunction("NWINDOWS", [](Args&) { return Value::Integer(NWindows()); });
+  xb::RegisterFunction("GETALLWIN", [](Args&) {
+    xb::Array all = xb::Array::New();
+    for (const WindowRef& w : GetAllWin()) all.Append(w ? Value(w) : Value::Integer(0));
+    return Value(all);
+  });
+  xb::RegisterFunction("WNDMAIN", [](Args&) { return WindowValue(WndMain()); });
+  xb::RegisterFunction("OWNDFROMHWND", [](Args& a) { return WindowValue(OWndFromHwnd(HandleArg(a, 1))); });
+  auto set_default = [](Args& a) {
+    SetWndDefault(WindowArg(a, 1));
+    return Value();
+  };
+  xb::RegisterFunction("SETWNDDEFAULT", set_default);
+  xb::RegisterFunction("_SETWNDDEFAUL", set_default);
+  xb::RegisterFunction("GETWNDDEFAULT", [](Args&) { return WindowValue(GetWndDefault()); });
+  xb::RegisterFunction("SETDROPINFO", [](Args& a) {
+    SetDropInfo(a.Arg(1));
+    return Value();
+  });
+  xb::RegisterFunction("GETDROPINFO", [](Args&) { return GetDropInfo(); });
+  xb::RegisterFunction("WNDPARENTS", [](Args& a) { return Value::Logical(WndParents(HandleArg(a, 1), HandleArg(a, 2))); });
+  xb::RegisterFunction("CHILDLEVEL", [](Args& a) -> Value {
+    WindowRef w = WindowArg(a, 1);
+    if (!w) return Value::Integer(0);
+    std::string name(a.Str(2));
+    if (xb::ObjectRef other = a.Obj(2)) name = other->ClassName();
+    return Value::Integer(w->ChildLevel(name));
+  });
+  xb::RegisterFunction("_VXH", [](Args& a) -> Value {
+    WindowRef w = WindowInSlot(static_cast<int>(a.Int(5)));
+    if (!w) return Value();
+    const Answer answer = DispatchToWindow(*w, static_cast<UINT>(a.Int(2)), static_cast<WPARAM>(a.Int(3)),
+                                           static_cast<LPARAM>(a.Int(4)));
+    Value result;
+    if (answer.is_number()) result = Value::Integer(answer.number());
+    if (answer.is_logical()) result = Value::Logical(answer.logical());
+    return Value(xb::Array::Of(
+        {result, Value::Integer(reinterpret_cast<std::intptr_t>(reinterpret_cast<void*>(w->nOldProc)))}));
+  });
+  xb::RegisterFunction("_VXGENERROR", [](Args& a) {
+    return Value(MakeFrameworkError(static_cast<int>(a.Int(1)), a.Str(2)));
+  });
+
+  // Help.
+  xb::RegisterFunction("SETHELPFILE", [](Args& a) {
+    const Value old = Value::String(GetHelpFile());
+    if (a.Arg(1).IsString()) SetHelpFile(std::string(a.Str(1)));
+    return old;
+  });
+  xb::RegisterFunction("GETHELPFILE", [](Args&) { return Value::String(GetHelpFile()); });
+  xb::RegisterFunction("SETHELPTOPIC", [](Args& a) {
+    const Value old = GetHelpTopic();
+    SetHelpTopic(a.Arg(1));
+    return old;
+  });
+  xb::RegisterFunction("GETHELPTOPIC", [](Args&) { return GetHelpTopic(); });
+  xb::RegisterFunction("HELPTOPIC", [](Args& a) { return Value::Logical(HelpTopic(a.Arg(1))); });
+  xb::RegisterFunction("HELPINDEX", [](Args&) { return Value::Logical(HelpIndex()); });
+  xb::RegisterFunction("HELPSEARCH", [](Args& a) { return Value::Logical(HelpSearch(std::string(a.Str(1)))); });
+  xb::RegisterFunction("HELPPOPUP", [](Args& a) { return Value::Logical(HelpPopup(static_cast<int>(a.Int(1)))); });
+  xb::RegisterFunction("WINHELP", [](Args& a) {
+    return Value::Logical(CallWinHelpFile(std::string(a.Str(1)), a.IsNil(2) ? 3u : static_cast<unsigned>(a.Int(2)),
+                                  static_cast<std::uintptr_t>(a.Int(3))));
+  });
+}
+
+void InitWindowFramework() {
+  (void)TWindow::Cls();
+  (void)TBrush::Cls();
+  (void)TFont::Cls();
+  RegisterBridgeFunctions();
+  RegisterCoreFunctions();
+  InstallWindowDispatch();
+}
+
+}  // namespace ui

@@ -1,0 +1,107 @@
+#include "ui/core/tbrush.h"
+
+#include <algorithm>
+#include <array>
+
+#include "runtime/string_compare.h"
+#include "runtime/symbol.h"
+#include "ui/bridge/resources.h"
+#include "ui/core/resource_log.h"
+
+namespace ui {
+namespace {
+
+std::vector<TBrush*>& LiveList() {
+  static std::vector<TBrush*> live;
+  return live;
+}
+
+int HatchStyle(std::string_view style) {
+  static constexpr std::array<std::string_view, 6> kHatches = {
+      "HORIZONTAL", "VERTICAL", "FDIAGONAL", "BDIAGONAL", "CROSS", "DIAGCROSS"};
+  for (size_t i = 0; i < kHatches.size(); ++i) {
+    if (style == kHatches[i]) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+}  // namespace
+
+TBrush::TBrush() : xb::Object(Cls()) {}
+
+TBrush::~TBrush() {
+  // Dropped without its last End: it must not stay findable, nor keep its GDI objects.
+  auto& live = LiveList();
+  live.erase(std::remove(live.begin(), live.end(), this), live.end());
+  if (hBrush != nullptr && !stock_) DeleteObject(hBrush);
+  if (hBitmap != nullptr) DeleteObject(hBitmap);
+}
+
+const xb::Class& TBrush::Cls() {
+  static const xb::Class& cls = [] () -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("TBRUSH");
+    c.Property("HBRUSH", [](xb::Object& o) { return xb::Value::Integer(reinterpret_cast<std::intptr_t>(xb::Class::Cast<TBrush>(o).hBrush)); }, nullptr);
+    c.Data("NCOUNT", &TBrush::nCount);
+    c.Data("CSTYLE", &TBrush::cStyle);
+    c.Property("NRGBCOLOR", [](xb::Object& o) { return xb::Value::Integer(xb::Class::Cast<TBrush>(o).nRGBColor); }, nullptr);
+    c.Method("END", [](xb::Object& o, xb::Args&) { xb::Class::Cast<TBrush>(o).End(); return xb::Value(); });
+    c.Method("RELEASE", [](xb::Object& o, xb::Args&) { xb::Class::Cast<TBrush>(o).End(); return xb::Value(); });
+    return c;
+  }();
+  return cls;
+}
+
+const std::vector<TBrush*>& TBrush::Live() { return LiveList(); }
+
+xb::Ref<TBrush> TBrush::New(std::string_view style, COLORREF colour, std::string_view bitmap_file,
+                            std::string_view bitmap_resource) {
+  const std::string upper = xb::UpperName(style);
+  for (TBrush* live : LiveList()) {
+    if (live->cStyle == upper && live->nRGBColor == colour && live->cBmpFile == bitmap_file &&
+        live->cBmpRes == bitmap_resource) {
+      ++live->nCount;
+      return xb::Ref<TBrush>(live);
+    }
+  }
+  auto brush = xb::MakeRef<TBrush>();
+  brush->cStyle = upper;
+  brush->nRGBColor = colour;
+  brush->cBmpFile = std::string(bitmap_file);
+  brush->cBmpRes = std::string(bitmap_resource);
+  if (!bitmap_file.empty()) {
+    brush->hBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, brush->cBmpFile.c_str(), IMAGE_BITMAP,
+                                                     0, 0, LR_LOADFROMFILE));
+  } else if (!bitmap_resource.empty()) {
+    brush->hBitmap = LoadBitmapA(GetResources(), brush->cBmpRes.c_str());
+  }
+  if (brush->hBitmap != nullptr) {
+    brush->hBrush = CreatePatternBrush(brush->hBitmap);
+  } else if (upper == "NULL") {
+    brush->hBrush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    brush->stock_ = true;
+  } else if (const int hatch = HatchStyle(upper); hatch >= 0) {
+    brush->hBrush = CreateHatchBrush(hatch, colour);
+  } else {
+    // Plain, and the framework's pattern styles until their pictures exist.
+    brush->hBrush = CreateSolidBrush(colour);
+  }
+  brush->nCount = 1;
+  LiveList().push_back(brush.get());
+  return brush;
+}
+
+void TBrush::End() {
+  if (nCount == 0) nCount = 1;  // an unset count counts as one user
+  if (--nCount >= 1) return;
+  auto& live = LiveList();
+  live.erase(std::remove(live.begin(), live.end(), this), live.end());
+  if (hBrush != nullptr && !stock_ && !DeleteObject(hBrush)) {
+    LogResourceFailure("DeleteObject( ::hBrush ) failed from TBrush:End()", hBrush);
+  }
+  if (hBitmap != nullptr) DeleteObject(hBitmap);
+  hBrush = nullptr;
+  hBitmap = nullptr;
+  nCount = 0;
+}
+
+}  // namespace ui
