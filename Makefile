@@ -8,7 +8,7 @@ B := build
 #              build/fuzz/fuzz-corpus, crashes in build/fuzz/)
 FUZZ_SECONDS ?= 60
 
-.PHONY: test build deps configure clean fuzz
+.PHONY: test build deps configure clean fuzz bench
 test: build
 	@tools/run-tests $(B)
 
@@ -37,6 +37,15 @@ fuzz:
 	  -dict=runtime/fuzz/macro.dict -artifact_prefix=$(B)/fuzz/ $(B)/fuzz/corpus runtime/fuzz/corpus
 	cmake -B $(B)/fuzz -DVDR_FUZZ_SECONDS=$(FUZZ_SECONDS) > /dev/null
 	cmake --build $(B)/fuzz --target fuzz_run
+
+# make bench - the benchmarks, optimised, native and for Windows (run them by hand: see
+#              runtime/rdd/bench/index_bench.cpp)
+bench: deps
+	@[ -f $(B)/bench/build.ninja ] || cmake -S . -B $(B)/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVDR_SANITIZE=OFF
+	@[ -f $(B)/bench-win64/build.ninja ] || cmake -S . -B $(B)/bench-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+	cmake --build $(B)/bench -j $(JOBS) --target index_bench
+	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench
 
 clean:
 	rm -rf $(B)

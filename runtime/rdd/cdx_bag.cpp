@@ -289,7 +289,8 @@ class CdxBag : public OrderBag, public TagHost {
     file_.Allocate(std::uint32_t(region.size()));
     std::string raw;
     if (!(st = EncodeTagHeader(h, raw)).ok()) return st;
-    if (!(st = file_.WriteAt(header_offset, raw + region)).ok()) return st;
+    if (!(st = file_.WriteAt(header_offset, raw)).ok()) return st;
+    if (!(st = file_.WriteAt(header_offset + kHeaderSize, region)).ok()) return st;
     std::string dir_key = name;
     dir_key.resize(kTagNameLength, ' ');
     if (!(st = directory_->Insert(dir_key, header_offset)).ok()) return st;

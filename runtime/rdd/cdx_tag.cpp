@@ -500,7 +500,7 @@ BagStatus CdxTag::Split(Path& path, std::size_t level) {
   auto as_parent_entry = [](const Page& p) {
     return Entry{p.entries.back().key, p.entries.back().recno, p.offset};
   };
-  if (left.root()) {
+  if (left.root() || level == 0) {  // a damaged file may lack the root mark
     left.attr &= ~kAttrRoot;
     auto root = std::make_shared<Page>();
     root->attr = kAttrRoot;
@@ -575,6 +575,7 @@ std::uint32_t CdxTag::BuildTree(const std::vector<SortedKey>& keys, int key_leng
   const LeafBits bits = LeafBitsFor(key_length, max_recno);
   const LeafPacker packer(key_length, fill, bits);
   const int capacity = InteriorCapacity(key_length);
+  region.reserve(keys.size() * std::size_t(bits.bytes + key_length / 2 + 1) * 5 / 4 + 2 * kPageSize);
   auto allocate = [&] {
     const auto at = base + std::uint32_t(region.size());
     region.append(kPageSize, '\0');

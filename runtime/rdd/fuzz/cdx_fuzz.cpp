@@ -1,0 +1,6 @@
+#include "runtime/rdd/fuzz/index_fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  xb::rdd::fuzz::OneInput(/*cdx=*/true, data, size);
+  return 0;
+}

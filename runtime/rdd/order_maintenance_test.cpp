@@ -1,0 +1,248 @@
+// Keys kept right while records change: CDX and NTX tags after many appends and field writes
+// hold exactly the keys a fresh build would, and read back the same after reopening.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "runtime/codepage.h"
+#include "runtime/rdd/bag_file_memory.h"
+#include "runtime/rdd/cdx_format.h"
+#include "runtime/rdd/index_test_tables.h"
+#include "runtime/rdd/order_bag.h"
+
+namespace xb::rdd {
+namespace {
+
+using testing::TestCompiler;
+using testing::TestTable;
+
+TagSpec Spec(const char* name, const char* key, const char* cond = "", bool unique = false, bool desc = false) {
+  TagSpec s;
+  s.name = name;
+  s.key = key;
+  s.condition = cond;
+  s.unique = unique;
+  s.descending = desc;
+  return s;
+}
+
+const std::vector<TagSpec> kTags = {
+    Spec("CODIGO", "CODIGO"), Spec("NOMBRE", "UPPER(NOMBRE)+CODIGO"), Spec("FECHA", "DTOS(FECHA)+CODIGO"),
+    Spec("IMPORTE", "STR(IMPORTE,12,2)"), Spec("ACTIVOS", "CODIGO", "ACTIVO"),
+    Spec("DESC", "CODIGO", "", false, true), Spec("UNICO", "CODIGO", "", true)};
+
+BagOptions EsWin() {
+  BagOptions o;
+  o.codepage = &CodePageEsWin();
+  return o;
+}
+
+std::vector<std::uint32_t> Walk(Tag& tag, TestTable& table, bool backwards = false) {
+  std::vector<std::uint32_t> out;
+  TagPosition pos;
+  EXPECT_TRUE((backwards ? tag.GoBottom(pos) : tag.GoTop(pos)).ok());
+  while (!pos.eof() && out.size() < 100000) {
+    out.push_back(pos.recno);
+    table.GoTo(pos.recno);
+    bool end = false;
+    const BagStatus st = tag.Skip(pos.recno, backwards ? -1 : 1, pos, end);
+    if (!st.ok()) {
+      ADD_FAILURE() << st.message;
+      break;
+    }
+  }
+  if (backwards) std::reverse(out.begin(), out.end());
+  return out;
+}
+
+// The order a fresh build gives: the tag's keys sorted, equal keys by record number (NTX
+// descending tags keep that; CDX descending tags walk them backwards).
+std::vector<std::uint32_t> Expected(OrderBag& bag, int t, TestTable& table, bool cdx) {
+  const TagInfo& info = bag.TagAt(t)->Info();
+  std::vector<std::pair<std::string, std::uint32_t>> keys;
+  for (std::uint32_t r = 1; r <= table.RecordCount(); ++r) {
+    table.GoTo(r);
+    RecordKeys k;
+    EXPECT_TRUE(bag.CurrentKeys(k).ok());
+    if (!k.keys[t].empty()) keys.emplace_back(k.keys[t], r);
+  }
+  std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+    const int c = Collate(CodePageEsWin(), a.first, b.first);
+    return c != 0 ? c < 0 : a.second < b.second;
+  });
+  std::vector<std::uint32_t> out;
+  std::string last;
+  for (const auto& k : keys) {
+    if (info.unique && !out.empty() && k.first == last) continue;
+    out.push_back(k.second);
+    last = k.first;
+  }
+  if (info.descending) {
+    if (cdx) {
+      std::reverse(out.begin(), out.end());
+    } else {
+      std::vector<std::pair<std::string, std::uint32_t>> kept;
+      for (std::uint32_t r : out) {
+        for (const auto& k : keys)
+          if (k.second == r) kept.push_back(k);
+      }
+      std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) {
+        const int c = Collate(CodePageEsWin(), a.first, b.first);
+        return c != 0 ? c > 0 : a.second < b.second;
+      });
+      out.clear();
+      for (const auto& k : kept) out.push_back(k.second);
+    }
+  }
+  return out;
+}
+
+// The tree of every tag of a CDX file as another reader walks it: each level linked left to
+// right by its sibling pointers in the order the parents list it, and every interior entry
+// holding the last key of its child.
+void CheckCdxLinks(const std::string& bytes) {
+  namespace c = cdx;
+  auto page = [&](std::uint32_t offset, int key_length, char fill) {
+    c::Page p;
+    EXPECT_TRUE(c::DecodePage(reinterpret_cast<const unsigned char*>(bytes.data()) + offset, offset, key_length, fill, p).ok());
+    return p;
+  };
+  c::TagHeader dir;
+  ASSERT_TRUE(c::DecodeTagHeader(reinterpret_cast<const unsigned char*>(bytes.data()), dir).ok());
+  for (const c::Entry& tag : page(dir.root, 10, ' ').entries) {
+    c::TagHeader h;
+    ASSERT_TRUE(c::DecodeTagHeader(reinterpret_cast<const unsigned char*>(bytes.data()) + tag.recno, h).ok());
+    const char fill = h.key_length == 8 ? '\0' : ' ';
+    std::vector<std::uint32_t> level = {h.root};
+    ASSERT_TRUE(page(h.root, h.key_length, fill).root());
+    while (true) {
+      std::vector<std::uint32_t> below;
+      for (std::size_t i = 0; i < level.size(); ++i) {
+        const c::Page p = page(level[i], h.key_length, fill);
+        EXPECT_EQ(p.left, i == 0 ? c::kNone : level[i - 1]);
+        EXPECT_EQ(p.right, i + 1 == level.size() ? c::kNone : level[i + 1]);
+        EXPECT_TRUE(!p.entries.empty() || level.size() == 1);
+        if (p.leaf()) continue;
+        for (const c::Entry& e : p.entries) {
+          const c::Page child = page(e.child, h.key_length, fill);
+          ASSERT_FALSE(child.entries.empty());
+          EXPECT_EQ(child.entries.back().key, e.key);
+          EXPECT_EQ(child.entries.back().recno, e.recno);
+          below.push_back(e.child);
+        }
+      }
+      if (below.empty()) break;
+      level = std::move(below);
+    }
+  }
+}
+
+// One random change of the table, keeping the bags' keys up to date.
+void Change(std::mt19937& rng, TestTable& table, std::vector<OrderBag*> bags, bool clustered) {
+  std::vector<RecordKeys> before(bags.size());
+  const bool append = rng() % 8 == 0;
+  if (append) {
+    table.Append();
+  } else {
+    table.GoTo(1 + rng() % table.RecordCount());
+    for (std::size_t b = 0; b < bags.size(); ++b) ASSERT_TRUE(bags[b]->CurrentKeys(before[b]).ok());
+  }
+  char code[16];
+  // Clustered changes pile many records onto few keys (page splits), then spread them again
+  // (pages emptied and dropped).
+  std::snprintf(code, sizeof code, clustered ? "ZZ%02u" : "%c%05u", clustered ? unsigned(rng() % 3) : 'A' + int(rng() % 26),
+                unsigned(rng() % 100000));
+  if (clustered) std::snprintf(code, sizeof code, "ZZ%u", unsigned(rng() % 3));
+  switch (rng() % 4) {
+    case 0: table.Put("CODIGO", code); break;
+    case 1: table.Put("NOMBRE", rng() % 2 ? "ÑANDÚ PÉREZ" : "ÁLVARO NÚÑEZ"); break;
+    case 2: {
+      char amount[32];
+      std::snprintf(amount, sizeof amount, "%12.2f", (double(rng() % 2000000) - 1000000) / 100.0);
+      table.Put("IMPORTE", amount);
+      break;
+    }
+    default: table.Put("ACTIVO", rng() % 2 ? "T" : "F"); break;
+  }
+  if (append) table.Put("CODIGO", code);
+  for (std::size_t b = 0; b < bags.size(); ++b) {
+    const BagStatus st = bags[b]->UpdateKeys(table.current(), append ? nullptr : &before[b]);
+    ASSERT_TRUE(st.ok()) << st.message;
+  }
+}
+
+TEST(OrderMaintenance, CdxAndNtxTagsStayRightThroughAppendsAndWrites) {
+  TestTable table = TestTable::Load(testing::FixturePath("cdx-1k/fixture.dbf"));
+  TestCompiler compiler(table);
+  auto cdx_file = std::make_unique<MemoryBagFile>();
+  MemoryBagFile* cdx_raw = cdx_file.get();
+  std::unique_ptr<OrderBag> cdx;
+  ASSERT_TRUE(CreateCdx(std::move(cdx_file), compiler, EsWin(), cdx).ok());
+  std::vector<std::unique_ptr<OrderBag>> ntx;
+  std::vector<MemoryBagFile*> ntx_raw;
+  for (const TagSpec& spec : kTags) {
+    ASSERT_TRUE(cdx->CreateTag(spec, table).ok());
+    auto f = std::make_unique<MemoryBagFile>();
+    ntx_raw.push_back(f.get());
+    std::unique_ptr<OrderBag> bag;
+    ASSERT_TRUE(CreateNtx(std::move(f), compiler, EsWin(), bag).ok());
+    ASSERT_TRUE(bag->CreateTag(spec, table).ok());
+    ntx.push_back(std::move(bag));
+  }
+  std::vector<OrderBag*> bags = {cdx.get()};
+  for (auto& b : ntx) bags.push_back(b.get());
+  std::mt19937 rng(7);
+  for (int round = 0; round < 6; ++round) {
+    for (int i = 0; i < 700; ++i) {
+      Change(rng, table, bags, /*clustered=*/round % 2 == 1);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+    SCOPED_TRACE("round " + std::to_string(round));
+    for (int t = 0; t < cdx->TagCount(); ++t) {
+      SCOPED_TRACE(cdx->TagAt(t)->Info().name);
+      if (cdx->TagAt(t)->Info().unique) {
+        // A unique tag keeps the first record that brought a key in, not the lowest record
+        // number: its keys must be strictly increasing and each its record's current key.
+        for (OrderBag* bag : {cdx.get(), ntx[t].get()}) {
+          const int index = bag == cdx.get() ? t : 0;
+          std::string last;
+          for (std::uint32_t r : Walk(*bag->TagAt(index), table)) {
+            table.GoTo(r);
+            RecordKeys k;
+            ASSERT_TRUE(bag->CurrentKeys(k).ok());
+            const std::string& key = k.keys[index];
+            if (!last.empty()) EXPECT_LT(Collate(CodePageEsWin(), last, key), 0) << "record " << r;
+            last = key;
+          }
+        }
+        continue;
+      }
+      const auto expected = Expected(*cdx, t, table, true);
+      EXPECT_EQ(Walk(*cdx->TagAt(t), table), expected);
+      EXPECT_EQ(Walk(*cdx->TagAt(t), table, /*backwards=*/true), expected);
+      const auto expected_ntx = Expected(*ntx[t], 0, table, false);
+      EXPECT_EQ(Walk(*ntx[t]->TagAt(0), table), expected_ntx);
+      EXPECT_EQ(Walk(*ntx[t]->TagAt(0), table, true), expected_ntx);
+    }
+  }
+  CheckCdxLinks(cdx_raw->Bytes());
+  // What was written reads back the same from the files alone.
+  std::unique_ptr<OrderBag> again;
+  ASSERT_TRUE(OpenCdx(std::make_unique<MemoryBagFile>(cdx_raw->Bytes()), compiler, EsWin(), again).ok());
+  for (int t = 0; t < again->TagCount(); ++t)
+    if (!again->TagAt(t)->Info().unique) EXPECT_EQ(Walk(*again->TagAt(t), table), Expected(*cdx, t, table, true)) << again->TagAt(t)->Info().name;
+  for (std::size_t t = 0; t < ntx.size(); ++t) {
+    if (kTags[t].unique) continue;
+    std::unique_ptr<OrderBag> n;
+    ASSERT_TRUE(OpenNtx(std::make_unique<MemoryBagFile>(ntx_raw[t]->Bytes()), compiler, EsWin(), n).ok());
+    EXPECT_EQ(Walk(*n->TagAt(0), table), Expected(*ntx[t], 0, table, false)) << t;
+  }
+}
+
+}  // namespace
+}  // namespace xb::rdd
