@@ -33,7 +33,7 @@ fuzz:
 	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DVDR_FUZZ=ON
 	cmake --build $(B)/fuzz -j $(JOBS) --target macro_fuzz
 	mkdir -p $(B)/fuzz/corpus
-	$(B)/fuzz/bin/macro_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 -timeout=10 -rss_limit_mb=2048 -detect_leaks=0 \
+	$(B)/fuzz/bin/macro_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=512 -timeout=10 -rss_limit_mb=2048 \
 	  -dict=runtime/fuzz/macro.dict -artifact_prefix=$(B)/fuzz/ $(B)/fuzz/corpus runtime/fuzz/corpus
 	cmake -B $(B)/fuzz -DVDR_FUZZ_SECONDS=$(FUZZ_SECONDS) > /dev/null
 	cmake --build $(B)/fuzz --target fuzz_run

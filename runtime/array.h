@@ -12,8 +12,13 @@
 
 namespace xb {
 
-class ArrayRep : public HeapObject {
+class ArrayRep : public GcObject {
  public:
+  void Traverse(GcVisitor& visitor) override {
+    for (const Value& v : items)
+      if (GcObject* t = v.GcTarget()) visitor.Visit(t);
+  }
+  void ClearValues() override { std::vector<Value>().swap(items); }
   std::vector<Value> items;
 };
 

@@ -20,7 +20,7 @@
 
 namespace xb {
 
-class BlockImpl : public HeapObject {
+class BlockImpl : public GcObject {
  public:
   // Evaluates with the arguments as passed (by-reference cells included).
   virtual Value Call(std::span<const Value> args) = 0;

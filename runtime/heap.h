@@ -1,9 +1,18 @@
 // Reference-counted heap objects shared by values: arrays, code blocks, objects and
 // by-reference cells. The runtime runs on one thread, so counts are plain integers.
-// Cycles (an array holding itself, a window and its controls pointing at each other)
-// are not collected; owners that build cycles break them when they end.
+//
+// Containers (GcObject: arrays, objects, blocks, cells) can form cycles (an array holding
+// itself, a window and its controls pointing at each other), which counting alone never
+// frees. CollectGarbage() finds them by trial deletion: a container whose count is fully
+// explained by references from other containers, and that no such "externally held"
+// container reaches, is garbage. Nothing needs to name the roots: a value held by C++
+// code, a variable or a table counts as an external reference. A container that holds
+// values the collector cannot see (a native block's closure, a C++ member that is not a
+// registered Data) only keeps more alive, never less. The program calls CollectGarbage
+// when idle; it is never run behind the caller's back.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
@@ -25,6 +34,43 @@ class HeapObject {
  private:
   mutable std::uint32_t refs_ = 0;
 };
+
+class GcObject;
+
+// Receives each container a container holds (see GcObject::Traverse).
+class GcVisitor {
+ public:
+  virtual void Visit(GcObject* child) = 0;
+
+ protected:
+  ~GcVisitor() = default;
+};
+
+// A heap object that holds values: it reports them to the cycle collector and can drop
+// them when it is found to be garbage.
+class GcObject : public HeapObject {
+ public:
+  GcObject();
+  ~GcObject() override;
+
+  // Reports every container this one holds a counted reference to.
+  virtual void Traverse(GcVisitor& visitor) {}
+  // Drops the values it holds (only called on garbage, to break its cycles).
+  virtual void ClearValues() {}
+
+ private:
+  friend std::size_t CollectGarbage();
+  friend std::size_t LiveContainerCount();
+  GcObject* prev_ = nullptr;
+  GcObject* next_ = nullptr;
+  std::int64_t gcCount_ = 0;
+  bool gcLive_ = false;
+};
+
+// Frees the containers that only cycles keep alive; returns how many were found.
+std::size_t CollectGarbage();
+// Containers alive now (tests and statistics).
+std::size_t LiveContainerCount();
 
 // Owning intrusive pointer to a HeapObject (or a class derived from it).
 template <class T>

@@ -37,6 +37,7 @@ class ArgBuffer {
 };
 
 Value EvalBody(const std::vector<NodePtr>& body, Frame& f) {
+  if (body.size() == 1) return body[0]->Eval(f);
   Value r;
   for (const NodePtr& n : body) r = n->Eval(f);
   return r;

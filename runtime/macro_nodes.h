@@ -58,6 +58,11 @@ class CompiledBlock : public BlockImpl {
   CompiledBlock(Ref<Function> fn, std::vector<Value> captured) : fn_(std::move(fn)), captured_(std::move(captured)) {}
   Value Call(std::span<const Value> args) override;
   std::string Source() const override { return fn_->source; }
+  void Traverse(GcVisitor& visitor) override {
+    for (const Value& v : captured_)
+      if (GcObject* t = v.GcTarget()) visitor.Visit(t);
+  }
+  void ClearValues() override { std::vector<Value>().swap(captured_); }
 
  private:
   Ref<Function> fn_;

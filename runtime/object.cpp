@@ -139,6 +139,19 @@ Object::Object(const Class& cls) : class_(&cls) {
   for (const Value& v : cls.SlotDefaults()) slots_.push_back(CloneArrays(v));
 }
 
+void Object::Traverse(GcVisitor& visitor) {
+  for (const Value& v : slots_)
+    if (GcObject* t = v.GcTarget()) visitor.Visit(t);
+  for (const Class* c = class_; c; c = c->parent_)
+    for (auto& f : c->gcMembers_) f(*this, &visitor);
+}
+
+void Object::ClearValues() {
+  std::vector<Value>(slots_.size()).swap(slots_);
+  for (const Class* c = class_; c; c = c->parent_)
+    for (auto& f : c->gcMembers_) f(*this, nullptr);
+}
+
 namespace {
 
 const Symbol& S(const char* name) { return Intern(name); }

@@ -120,11 +120,20 @@ class Class {
   std::unordered_map<const Symbol*, MethodEntry> methods_;
   std::vector<Value> slotDefaults_;  // parent's slots first
   UnknownMessageFn unknown_;
+  // Data members that hold values: report them (visitor) or clear them (nullptr).
+  std::vector<std::function<void(Object&, GcVisitor*)>> gcMembers_;
+  friend class Object;
 };
 
-class Object : public HeapObject {
+class Object : public GcObject {
  public:
   explicit Object(const Class& cls);
+
+  // The collector sees the Var slots and the Value, Array, Block and ObjectRef members
+  // registered with Data; a class holding values in other members (a vector of
+  // controls ...) overrides both and calls the base.
+  void Traverse(GcVisitor& visitor) override;
+  void ClearValues() override;
   const Class& GetClass() const { return *class_; }
   const std::string& ClassName() const { return class_->Name(); }
   bool IsDerivedFrom(const Class& c) const { return class_->IsDerivedFrom(c); }
@@ -217,6 +226,17 @@ void RaiseWrongDataType(Object& self, std::string_view name, const Value& v);
 
 template <class T, class M>
 Class& Class::Data(std::string_view name, M T::*member) {
+  if constexpr (std::is_same_v<M, Value> || std::is_same_v<M, Array> || std::is_same_v<M, Block> ||
+                std::is_same_v<M, ObjectRef>) {
+    gcMembers_.push_back([member](Object& self, GcVisitor* visitor) {
+      M& m = Cast<T>(self).*member;
+      if (!visitor) {
+        m = M();
+      } else if (GcObject* t = Value(m).GcTarget()) {
+        visitor->Visit(t);
+      }
+    });
+  }
   std::string n(name);
   return Property(
       name, [member](Object& self) { return detail::MemberConv<M>::Get(Cast<T>(self).*member); },

@@ -116,6 +116,12 @@ class Value {
   // Writes through a by-reference cell; plain assignment otherwise.
   void AssignThrough(Value v);
 
+  // The container this value holds a counted reference to (array, block, object, cell),
+  // or nullptr.
+  GcObject* GcTarget() const {
+    return h_.type >= Type::Array ? static_cast<GcObject*>(const_cast<HeapObject*>(u_.h)) : nullptr;
+  }
+
   // True when both are the same scalar value or share the same array/block/object.
   bool SameAs(const Value& o) const;
 
@@ -146,9 +152,13 @@ class Value {
 static_assert(sizeof(Value) == 16);
 
 // A by-reference cell: what `@x` passes, and where memvars and captured block parameters live.
-class RefCell : public HeapObject {
+class RefCell : public GcObject {
  public:
   explicit RefCell(Value v = {}) : value(std::move(v)) {}
+  void Traverse(GcVisitor& visitor) override {
+    if (GcObject* t = value.GcTarget()) visitor.Visit(t);
+  }
+  void ClearValues() override { value = Value(); }
   Value value;
 };
 

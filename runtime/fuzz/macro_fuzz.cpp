@@ -91,5 +91,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   xb::SetCallBudget(0);
   xb::ReleaseAllMemvars();
   xb::ResetSets();
+  xb::CollectGarbage();  // text may build cycles ({a}[1] := a); they must not outlive it
   return 0;
 }
