@@ -41,6 +41,12 @@ class CdxBag : public OrderBag, public TagHost {
   }
 
   BagStatus Create() {
+    BagStatus st = WriteEmpty();
+    return st.ok() ? Load() : st;
+  }
+
+  // An empty compound file: header and an empty tag directory.
+  BagStatus WriteEmpty() {
     BagStatus st = file_.file().Truncate(0);
     if (!st.ok()) return st;
     if (!(st = file_.Refresh()).ok()) return st;
@@ -56,7 +62,10 @@ class CdxBag : public OrderBag, public TagHost {
     EncodeLeaf(root, kTagNameLength, ' ', LeafBitsFor(kTagNameLength, kDirectoryRecnoHint), leaf);
     file_.Allocate(kHeaderSize + kPageSize);
     if (!(st = file_.WriteAt(0, raw + leaf)).ok()) return st;
-    return Load();
+    directory_header_ = h;
+    directory_ = std::make_unique<CdxTag>(*this, file_, 0, h, KeyType::kCharacter, "", CodePageEn().weight,
+                                          kDirectoryRecnoHint);
+    return BagStatus::Ok();
   }
 
   // Reads the file header and the tag directory; keeps tag objects (and their positions) of
@@ -129,29 +138,45 @@ class CdxBag : public OrderBag, public TagHost {
     const std::string name = TagName(spec.name);
     if (name.empty() || name.size() > std::size_t(kTagNameLength))
       return BagStatus::Error(BagCode::kBadArgument, "Nombre de etiqueta no válido: " + spec.name);
-    std::shared_ptr<KeyExpression> key_expr = spec.key_expr, for_expr = spec.for_expr;
-    BagStatus st = CompileIfNeeded(spec.key, key_expr);
-    if (st.ok() && !spec.condition.empty()) st = CompileIfNeeded(spec.condition, for_expr);
+    TagSpec compiled = spec;
+    BagStatus st = CompileIfNeeded(spec.key, compiled.key_expr);
+    if (st.ok() && !spec.condition.empty()) st = CompileIfNeeded(spec.condition, compiled.for_expr);
     if (!st.ok()) return st;
-
     KeySet set;
-    auto encode = [&](const KeyValue& v, bool first, KeySet& s, std::string& out) {
-      if (first) {
-        s.type = v.type;
-        s.key_length = v.type == KeyType::kCharacter ? int(v.text.size()) : v.type == KeyType::kLogical ? 1 : 8;
-        if (s.key_length == 0 || s.key_length > kMaxKeyLength)
-          return BagStatus::Error(BagCode::kBadArgument, "Longitud de clave no válida: " + spec.key);
-      }
-      if (!EncodeKey(v, s.type, s.key_length, out))
-        return BagStatus::Error(BagCode::kExpression, "Tipo de clave distinto en un registro: " + spec.key);
-      return BagStatus::Ok();
-    };
-    if (!(st = CollectKeys(records, *key_expr, for_expr.get(), encode, set)).ok()) return st;
-    SortKeys(set, set.type == KeyType::kCharacter ? codepage_.weight : CodePageEn().weight, false);
-    if (spec.unique) UniqueKeys(set);
-
+    if (!(st = Collect(compiled, records, set)).ok()) return st;
     if (!(st = BeginWrite()).ok()) return st;
-    st = WriteTag(name, spec, set, key_expr, for_expr);
+    if (FindTag(name) >= 0) st = DropTag(name);
+    if (st.ok()) st = WriteTag(name, compiled, set, nullptr);
+    BagStatus end = EndWrite();
+    return st.ok() ? end : st;
+  }
+
+  BagStatus Rebuild(RecordSource& records) override {
+    std::vector<std::pair<TagSpec, KeySet>> built;
+    for (const auto& tag : tags_) {
+      const TagInfo& info = tag->Info();
+      TagSpec spec;
+      spec.name = info.name;
+      spec.key = info.key;
+      spec.condition = info.condition;
+      spec.unique = info.unique;
+      spec.descending = info.descending;
+      spec.key_expr = tag->key_expression();
+      spec.for_expr = tag->for_expression();
+      BagStatus st = CompileIfNeeded(spec.key, spec.key_expr);
+      if (st.ok() && !spec.condition.empty()) st = CompileIfNeeded(spec.condition, spec.for_expr);
+      KeySet set;
+      if (st.ok()) st = Collect(spec, records, set);
+      if (!st.ok()) return st;
+      built.emplace_back(std::move(spec), std::move(set));
+    }
+    BagStatus st = BeginWrite();
+    if (!st.ok()) return st;
+    std::vector<std::unique_ptr<CdxTag>> keep = std::move(tags_);
+    tags_.clear();
+    st = WriteEmpty();
+    for (std::size_t i = 0; i < built.size() && st.ok(); ++i)
+      st = WriteTag(TagName(built[i].first.name), built[i].first, built[i].second, std::move(keep[i]));
     BagStatus end = EndWrite();
     return st.ok() ? end : st;
   }
@@ -268,10 +293,30 @@ class CdxBag : public OrderBag, public TagHost {
     return st;
   }
 
-  BagStatus WriteTag(const std::string& name, const TagSpec& spec, const KeySet& set,
-                     std::shared_ptr<KeyExpression> key_expr, std::shared_ptr<KeyExpression> for_expr) {
+  // Evaluates and sorts the keys of a tag over every record.
+  BagStatus Collect(const TagSpec& spec, RecordSource& records, KeySet& set) {
+    auto encode = [&](const KeyValue& v, bool first, KeySet& s, std::string& out) {
+      if (first) {
+        s.type = v.type;
+        s.key_length = v.type == KeyType::kCharacter ? int(v.text.size()) : v.type == KeyType::kLogical ? 1 : 8;
+        if (s.key_length == 0 || s.key_length > kMaxKeyLength)
+          return BagStatus::Error(BagCode::kBadArgument, "Longitud de clave no válida: " + spec.key);
+      }
+      if (!EncodeKey(v, s.type, s.key_length, out))
+        return BagStatus::Error(BagCode::kExpression, "Tipo de clave distinto en un registro: " + spec.key);
+      return BagStatus::Ok();
+    };
+    BagStatus st = CollectKeys(records, *spec.key_expr, spec.for_expr.get(), encode, set);
+    if (!st.ok()) return st;
+    SortKeys(set, set.type == KeyType::kCharacter ? codepage_.weight : CodePageEn().weight, false);
+    if (spec.unique) UniqueKeys(set);
+    return BagStatus::Ok();
+  }
+
+  // Writes a tag built from sorted keys at the end of the file and lists it in the directory;
+  // `reuse` keeps an existing tag object (and the work area's pointer to it).
+  BagStatus WriteTag(const std::string& name, const TagSpec& spec, const KeySet& set, std::unique_ptr<CdxTag> reuse) {
     BagStatus st;
-    if (FindTag(name) >= 0 && !(st = DropTag(name)).ok()) return st;
     TagHeader h;
     h.key_length = std::uint16_t(set.key_length);
     h.options = kOptCompact | kOptCompound | (spec.unique ? kOptUnique : 0) |
@@ -294,9 +339,14 @@ class CdxBag : public OrderBag, public TagHost {
     std::string dir_key = name;
     dir_key.resize(kTagNameLength, ' ');
     if (!(st = directory_->Insert(dir_key, header_offset)).ok()) return st;
-    auto tag = std::make_unique<CdxTag>(*this, file_, header_offset, h, set.type, name, codepage_.weight);
-    tag->SetExpressions(std::move(key_expr), std::move(for_expr));
-    tags_.push_back(std::move(tag));
+    if (reuse) {
+      reuse->Invalidate(header_offset, h);
+      tags_.push_back(std::move(reuse));
+    } else {
+      auto tag = std::make_unique<CdxTag>(*this, file_, header_offset, h, set.type, name, codepage_.weight);
+      tag->SetExpressions(spec.key_expr, spec.for_expr);
+      tags_.push_back(std::move(tag));
+    }
     return BagStatus::Ok();
   }
 

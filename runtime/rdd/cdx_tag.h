@@ -55,6 +55,8 @@ class CdxTag : public Tag {
     key_expr_ = std::move(key);
     for_expr_ = std::move(condition);
   }
+  const std::shared_ptr<KeyExpression>& key_expression() const { return key_expr_; }
+  const std::shared_ptr<KeyExpression>& for_expression() const { return for_expr_; }
   // Forgets cached pages and the position (another process changed the file).
   void Invalidate(std::uint32_t header_offset, const TagHeader& header);
   // The stored key of the current record; empty when the FOR condition excludes it.

@@ -240,6 +240,19 @@ class NtxBag : public OrderBag, public Tag {
     return st;
   }
 
+  BagStatus Rebuild(RecordSource& records) override {
+    if (!has_tag_) return BagStatus::Ok();
+    TagSpec spec;
+    spec.name = info_.name;
+    spec.key = info_.key;
+    spec.condition = info_.condition;
+    spec.unique = info_.unique;
+    spec.descending = info_.descending;
+    spec.key_expr = key_expr_;
+    spec.for_expr = for_expr_;
+    return CreateTag(spec, records);
+  }
+
   BagStatus DestroyTag(std::string_view name) override {
     if (FindTag(name) != 0) return BagStatus::Error(BagCode::kNotFound, "No existe la etiqueta " + std::string(name));
     has_tag_ = false;

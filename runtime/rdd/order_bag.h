@@ -202,6 +202,9 @@ class OrderBag {
   // existing tags; a tag of the same name is replaced. NTX bags hold exactly one tag.
   virtual BagStatus CreateTag(const TagSpec& spec, RecordSource& records) = 0;
   virtual BagStatus DestroyTag(std::string_view name) = 0;
+  // Builds every tag again over `records` (after a pack or zap; ORDLISTREBUILD), in creation
+  // order, into a file written anew. Tag pointers stay valid.
+  virtual BagStatus Rebuild(RecordSource& records) = 0;
 
   // Key maintenance around a change of the work area's current record `recno`.
   virtual BagStatus CurrentKeys(RecordKeys& out) = 0;

@@ -246,3 +246,80 @@ TEST(OrderMaintenance, CdxAndNtxTagsStayRightThroughAppendsAndWrites) {
 
 }  // namespace
 }  // namespace xb::rdd
+
+namespace xb::rdd {
+namespace {
+
+TEST(OrderMaintenance, RebuildAfterPackKeepsTagsAndTheirOrder) {
+  testing::TestTable table = testing::TestTable::Load(testing::FixturePath("cdx-1k/fixture.dbf"));
+  testing::TestCompiler compiler(table);
+  auto file = std::make_unique<MemoryBagFile>();
+  MemoryBagFile* raw = file.get();
+  std::unique_ptr<OrderBag> bag;
+  ASSERT_TRUE(CreateCdx(std::move(file), compiler, EsWin(), bag).ok());
+  for (const TagSpec& spec : kTags) ASSERT_TRUE(bag->CreateTag(spec, table).ok());
+  // Recreating a tag moves it to the end: one more tag header and tree in the file.
+  ASSERT_TRUE(bag->CreateTag(kTags[1], table).ok());
+  EXPECT_EQ(bag->TagAt(int(kTags.size()) - 1)->Info().name, "NOMBRE");
+  Tag* first = bag->TagAt(0);
+  const std::size_t grown = raw->Bytes().size();
+  ASSERT_TRUE(bag->Rebuild(table).ok());
+  EXPECT_LT(raw->Bytes().size(), grown);
+  EXPECT_EQ(bag->TagAt(0), first);
+  for (int t = 0; t < bag->TagCount(); ++t) {
+    if (bag->TagAt(t)->Info().unique) continue;
+    EXPECT_EQ(Walk(*bag->TagAt(t), table), Expected(*bag, t, table, true)) << bag->TagAt(t)->Info().name;
+  }
+}
+
+// Two handles on one file stand for two processes sharing the index.
+TEST(OrderMaintenance, SharedBagsSeeEachOthersKeysAfterEachChange) {
+  for (bool cdx : {true, false}) {
+    SCOPED_TRACE(cdx ? "CDX" : "NTX");
+    testing::TestTable table = testing::TestTable::Load(testing::FixturePath("cdx-1k/fixture.dbf"));
+    testing::TestCompiler compiler(table);
+    BagOptions shared = EsWin();
+    shared.shared = true;
+    auto file = std::make_unique<MemoryBagFile>();
+    auto second_file = file->OpenAgain();
+    std::unique_ptr<OrderBag> a, b;
+    ASSERT_TRUE((cdx ? CreateCdx(std::move(file), compiler, shared, a) : CreateNtx(std::move(file), compiler, shared, a)).ok());
+    ASSERT_TRUE(a->CreateTag(kTags[0], table).ok());
+    ASSERT_TRUE((cdx ? OpenCdx(std::move(second_file), compiler, shared, b) : OpenNtx(std::move(second_file), compiler, shared, b)).ok());
+    std::mt19937 rng(11);
+    for (int i = 0; i < 300; ++i) {
+      OrderBag& writer = i % 2 ? *a : *b;
+      OrderBag& reader = i % 2 ? *b : *a;
+      // The reader has the tag's pages cached from a walk.
+      TagPosition pos;
+      ASSERT_TRUE(reader.TagAt(0)->GoTop(pos).ok());
+      char code[16];
+      std::snprintf(code, sizeof code, "S%05u", unsigned(rng() % 100000));
+      RecordKeys before;
+      if (i % 5 == 0) {
+        table.Append();
+        table.Put("CODIGO", code);
+        ASSERT_TRUE(writer.UpdateKeys(table.current(), nullptr).ok());
+      } else {
+        table.GoTo(1 + rng() % table.RecordCount());
+        ASSERT_TRUE(writer.CurrentKeys(before).ok());
+        table.Put("CODIGO", code);
+        ASSERT_TRUE(writer.UpdateKeys(table.current(), &before).ok());
+      }
+      ASSERT_TRUE(reader.TagAt(0)->Seek(KeyValue::Text(code), SeekMode::kExact, false, pos).ok());
+      ASSERT_TRUE(pos.found) << i;
+      EXPECT_EQ(pos.recno, table.current());
+      if (i % 5 != 0) {
+        TagPosition old;
+        ASSERT_TRUE(reader.TagAt(0)->Seek(KeyValue::Text(before.keys[0]), SeekMode::kExact, false, old).ok());
+        EXPECT_NE(old.recno, table.current());
+      }
+    }
+    const auto expected = Expected(*a, 0, table, cdx);
+    EXPECT_EQ(Walk(*a->TagAt(0), table), expected);
+    EXPECT_EQ(Walk(*b->TagAt(0), table), expected);
+  }
+}
+
+}  // namespace
+}  // namespace xb::rdd
