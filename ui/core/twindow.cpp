@@ -249,8 +249,7 @@ void TWindow::Link(bool subclass) {
 void TWindow::UnLink() {
   // While Windows destroys the window its messages still arrive; the entry goes when the
   // last of them has been handled.
-  if (destroying_ && !gone_ && dispatch_depth_ > 0) return;
-  if (destroying_ && gone_ && dispatch_depth_ > 0) return;
+  if (destroying_ && dispatch_depth_ > 0) return;
   FinishUnlink();
 }
 

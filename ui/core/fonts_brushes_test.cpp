@@ -1,0 +1,125 @@
+// Shared fonts and brushes: one GDI object per set of attributes, freed by the last user.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "ui/core/core_test_support.h"
+#include "ui/bridge/resources.h"
+#include "ui/core/tbrush.h"
+#include "ui/core/tfont.h"
+
+namespace ui {
+namespace {
+
+class FontsBrushesTest : public test::FrameworkTest {};
+
+TFont::Spec Arial(int height) {
+  TFont::Spec s;
+  s.face = "Arial";
+  s.height = height;
+  return s;
+}
+
+TEST_F(FontsBrushesTest, TheSameFontIsSharedAndDeletedWithItsLastUser) {
+  auto first = TFont::New(Arial(-14));
+  auto second = TFont::New(Arial(-14));
+  EXPECT_EQ(first.get(), second.get());
+  EXPECT_EQ(first->nCount, 2);
+  EXPECT_TRUE(first->lNew == false);
+  HFONT handle = first->hFont;
+  ASSERT_EQ(GetObjectType(handle), static_cast<DWORD>(OBJ_FONT));
+  first->End();
+  EXPECT_EQ(GetObjectType(handle), static_cast<DWORD>(OBJ_FONT));  // still in use
+  second->End();
+  EXPECT_EQ(GetObjectType(handle), 0u);
+  EXPECT_EQ(first->hFont, nullptr);
+  // Gone from the shared list: the next request makes a new one.
+  auto third = TFont::New(Arial(-14));
+  EXPECT_TRUE(third->lNew);
+  EXPECT_EQ(third->nCount, 1);
+  third->End();
+}
+
+TEST_F(FontsBrushesTest, FontAttributesAndTheirRules) {
+  auto bold = TFont::New([] { auto s = Arial(-14); s.bold = true; return s; }());
+  auto plain = TFont::New(Arial(-14));
+  EXPECT_NE(bold.get(), plain.get());
+  EXPECT_EQ(bold->nWeight, FW_BOLD);
+  auto tiny = TFont::New(Arial(-8));  // too small: taken as -12
+  EXPECT_EQ(tiny->nInpHeight, -12);
+  TFont::Spec tahoma;
+  tahoma.face = "systahoma";
+  tahoma.height = -13;
+  auto t = TFont::New(tahoma);
+  EXPECT_EQ(t->cFaceName, "TAHOMA");
+  // A stock font is taken, measured and never deleted.
+  TFont::Spec stock;
+  stock.face = "ANSI_VAR_FONT";
+  auto s = TFont::New(stock);
+  EXPECT_EQ(s->hFont, GetStockObject(ANSI_VAR_FONT));
+  EXPECT_FALSE(s->lDestroy);
+  EXPECT_GT(s->nInpHeight, 0);
+  HFONT stock_handle = s->hFont;
+  s->End();
+  EXPECT_EQ(GetObjectType(stock_handle), static_cast<DWORD>(OBJ_FONT));
+  for (auto* f : {bold.get(), plain.get(), tiny.get(), t.get()}) f->End();
+}
+
+TEST_F(FontsBrushesTest, BrushesAreSharedAndTheNullBrushIsNeverDeleted) {
+  auto a = TBrush::New("", RGB(1, 2, 3));
+  auto b = TBrush::New("", RGB(1, 2, 3));
+  auto c = TBrush::New("", RGB(3, 2, 1));
+  EXPECT_EQ(a.get(), b.get());
+  EXPECT_NE(a.get(), c.get());
+  EXPECT_EQ(a->nCount, 2);
+  HBRUSH handle = a->hBrush;
+  a->End();
+  EXPECT_EQ(GetObjectType(handle), static_cast<DWORD>(OBJ_BRUSH));
+  b->End();
+  EXPECT_EQ(GetObjectType(handle), 0u);
+  c->End();
+
+  auto none = TBrush::New("null", 0);
+  EXPECT_EQ(none->hBrush, GetStockObject(NULL_BRUSH));
+  none->End();
+  EXPECT_EQ(GetObjectType(GetStockObject(NULL_BRUSH)), static_cast<DWORD>(OBJ_BRUSH));
+
+  auto hatch = TBrush::New("DIAGCROSS", RGB(0, 0, 255));
+  LOGBRUSH lb = {};
+  GetObjectA(hatch->hBrush, sizeof lb, &lb);
+  EXPECT_EQ(lb.lbStyle, static_cast<UINT>(BS_HATCHED));
+  EXPECT_EQ(lb.lbHatch, static_cast<ULONG_PTR>(HS_DIAGCROSS));
+  hatch->End();
+
+  ASSERT_NE(SetResources("VDRE.DLL"), nullptr);
+  auto picture = TBrush::New("", 0, {}, "BMPVERDE");  // from the resource module
+  EXPECT_NE(picture->hBitmap, nullptr);
+  LOGBRUSH pattern = {};
+  GetObjectA(picture->hBrush, sizeof pattern, &pattern);
+  EXPECT_EQ(pattern.lbStyle, static_cast<UINT>(BS_PATTERN));
+  picture->End();
+  FreeResources();
+}
+
+TEST_F(FontsBrushesTest, AChildTakesItsParentsFontAndCountsItsUse) {
+  auto parent = Make();
+  ASSERT_TRUE(parent->oFont);
+  const int before = parent->oFont->nCount;
+  auto child = xb::MakeRef<TWindow>();
+  TWindow::NewParams p;
+  p.parent = parent;
+  p.style = WS_CHILD | WS_VISIBLE;
+  p.pixel = true;
+  p.top = p.left = 1;
+  p.bottom = p.right = 20;
+  child->New(p);
+  EXPECT_EQ(child->oFont.get(), parent->oFont.get());
+  EXPECT_EQ(parent->oFont->nCount, before + 1);
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(child->hWnd, WM_GETFONT, 0, 0)), nullptr);  // DefWindowProc keeps none
+  HFONT handle = parent->oFont->hFont;
+  DestroyWindow(child->hWnd);
+  EXPECT_EQ(parent->oFont->nCount, before);
+  EXPECT_EQ(GetObjectType(handle), static_cast<DWORD>(OBJ_FONT));
+}
+
+}  // namespace
+}  // namespace ui
