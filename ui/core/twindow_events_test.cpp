@@ -12,6 +12,7 @@
 
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/help.h"
@@ -473,9 +474,44 @@ TEST_F(TWindowEventsTest, ToolTipShowsTheTextBelowTheWindowAndGoes) {
   EXPECT_EQ(r.left, corner.x);
   EXPECT_GT(r.bottom - r.top, 28);  // two lines
   EXPECT_EQ(GetWndDefault().get(), w.get());  // the tip did not become the default window
+  UpdateWindow(tip);
+  EXPECT_TRUE(vdr::test::SaveWindowBitmap(tip, vdr::test::ScreenshotFolder() + "\\core_tooltip.bmp"));
   SendMessageA(w->hWnd, WM_NCMOUSEMOVE, HTCAPTION, 0);
   EXPECT_FALSE(IsWindow(tip));
   EXPECT_GE(NWindows(), windows_before);
+}
+
+TEST_F(TWindowEventsTest, AControlKeepsWorkingUnderItsObject) {
+  auto parent = Make();
+  HWND edit = CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 5, 5, 150, 22, parent->hWnd,
+                            reinterpret_cast<HMENU>(101), GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(edit, nullptr);
+  const LONG_PTR edit_proc = GetWindowLongPtrA(edit, GWLP_WNDPROC);
+  auto control = xb::MakeRef<TWindow>();
+  control->hWnd = edit;
+  control->oWnd = parent;
+  control->Link();
+  parent->AddControl(control);
+  ASSERT_NE(control->Slot(), 0);
+  EXPECT_EQ(reinterpret_cast<LONG_PTR>(control->nOldProc), edit_proc);
+  std::vector<std::int64_t> keys;
+  control->bKeyDown = Blk([&](Args& a) {
+    keys.push_back(a.Int(1));
+    return Value();  // nothing: the edit field handles the key too
+  });
+  for (char c : std::string("hola")) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
+  SendMessageA(edit, WM_KEYDOWN, VK_HOME, 1);
+  SendMessageA(edit, WM_CHAR, 'X', 1);
+  char text[16] = {};
+  GetWindowTextA(edit, text, sizeof text);
+  EXPECT_STREQ(text, "Xhola");
+  EXPECT_EQ(keys, std::vector<std::int64_t>{VK_HOME});
+  const int slot = control->Slot();
+  DestroyWindow(parent->hWnd);  // the edit field goes with its parent
+  EXPECT_FALSE(IsWindow(edit));
+  EXPECT_EQ(control->hWnd, nullptr);
+  EXPECT_FALSE(WindowInSlot(slot));
+  EXPECT_TRUE(parent->aControls.empty());  // the cycle parent-control is broken
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/modeless_dialogs.h"
@@ -162,6 +163,8 @@ TEST_F(TWindowTest, PaintRunsThePaintedBlockBetweenBeginAndEndPaint) {
   EXPECT_EQ(w->nPaintCount, 0);
   EXPECT_EQ(w->hDC, nullptr);
   EXPECT_EQ(ClientPixel(w->hWnd, 20, 20), RGB(255, 0, 0));
+  w->Say(60, 10, "Organización de empresas", TWindow::SayStyle{RGB(0, 0, 128), std::nullopt, nullptr, true});
+  EXPECT_TRUE(vdr::test::SaveWindowBitmap(w->hWnd, vdr::test::ScreenshotFolder() + "\\core_window.bmp"));
   // Painting validated the window: no second WM_PAINT waits.
   const int before = calls;
   vdr::test::PumpPending();
