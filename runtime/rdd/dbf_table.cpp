@@ -53,14 +53,15 @@ Status DbfTable::Create(FileSystem& fs, const std::string& path,
   OpenOptions options;
   options.create = true;
   options.truncate = true;
-  XB_RETURN_IF_ERROR(fs.Open(path, options, &file));
+  XB_RETURN_IF_ERROR(fs.Open(path, options, &file).InFile(path));
   std::string bytes = dbf::EncodeHeaderArea(header, fields);
   bytes.push_back(dbf::kEndOfFile);
-  XB_RETURN_IF_ERROR(file->Write(0, bytes.data(), bytes.size()));
+  XB_RETURN_IF_ERROR(file->Write(0, bytes.data(), bytes.size()).InFile(path));
   if (header.memo_kind() != dbf::MemoKind::kNone) {
+    const std::string memo_path = PathWithExtension(path, MemoExtension(memo_kind));
     std::unique_ptr<MemoFile> memo;
-    XB_RETURN_IF_ERROR(CreateMemoFile(fs, PathWithExtension(path, MemoExtension(memo_kind)), memo_kind, &memo));
-    XB_RETURN_IF_ERROR(memo->Flush());
+    XB_RETURN_IF_ERROR(CreateMemoFile(fs, memo_path, memo_kind, &memo).InFile(memo_path));
+    XB_RETURN_IF_ERROR(memo->Flush().InFile(memo_path));
   }
   return Status();
 }
@@ -68,13 +69,14 @@ Status DbfTable::Create(FileSystem& fs, const std::string& path,
 Status DbfTable::Open(FileSystem& fs, const std::string& path, const TableOpenOptions& options,
                       std::unique_ptr<DbfTable>* table) {
   std::unique_ptr<DbfTable> t(new DbfTable(fs, path, options));
-  XB_RETURN_IF_ERROR(fs.Open(path, FileOptions(options), &t->file_));
-  XB_RETURN_IF_ERROR(t->Load());
+  XB_RETURN_IF_ERROR(fs.Open(path, FileOptions(options), &t->file_).InFile(path));
+  XB_RETURN_IF_ERROR(t->Load().InFile(path));
   for (const auto& f : t->fields_) {
     if (f.type != 'M') continue;
     const std::string memo_path = PathWithExtension(path, MemoExtension(options.memo_kind));
     XB_RETURN_IF_ERROR(OpenMemoFile(fs, memo_path, options.memo_kind, FileOptions(options), &t->memo_)
-                           .WithContext(PathName(memo_path)));
+                           .WithContext(PathName(memo_path))
+                           .InFile(memo_path));
     break;
   }
   XB_RETURN_IF_ERROR(t->GoTo(1));
@@ -247,13 +249,13 @@ Status DbfTable::WriteSharedHeader() {
   return s.ok() ? u : s;
 }
 
-Status DbfTable::Commit() {
+Status DbfTable::Commit(bool durable) {
   XB_RETURN_IF_ERROR(WriteRecord());
   XB_RETURN_IF_ERROR(FlushWindow());
   if (header_changed_ && !options_.read_only)
     XB_RETURN_IF_ERROR(options_.shared ? WriteSharedHeader() : WriteHeader());
   if (memo_) XB_RETURN_IF_ERROR(memo_->Flush());
-  if (!options_.read_only) {
+  if (durable && !options_.read_only) {
     XB_RETURN_IF_ERROR(file_->Sync());
     if (memo_) XB_RETURN_IF_ERROR(memo_->Sync());
   }
@@ -366,6 +368,24 @@ Status DbfTable::GetMemo(int field, std::string* text) {
   const std::uint32_t block = dbf::DecodeMemoBlock(record(), f);
   if (block == 0) return Status();
   return memo_->Read(block, text);
+}
+
+Status DbfTable::IsDeleted(std::uint32_t record, bool* deleted) {
+  *deleted = false;
+  if (!phantom_ && record == recno_) {
+    *deleted = this->deleted();
+    return Status();
+  }
+  if (record == 0 || record > count_) return Status();
+  if (!options_.shared && record >= window_first_ && record < window_first_ + window_count_) {
+    *deleted = window_[(record - window_first_) * header_.record_length] == dbf::kDeleted;
+    return Status();
+  }
+  char flag = dbf::kLive;
+  XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(record - 1) * header_.record_length,
+                                      &flag, 1));
+  *deleted = flag == dbf::kDeleted;
+  return Status();
 }
 
 Status DbfTable::Append(bool keep_locks) {

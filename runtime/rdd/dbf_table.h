@@ -49,6 +49,8 @@ class DbfTable {
   Status Close();
 
   const std::string& path() const { return path_; }
+  // False after a close, or when a pack could not open the packed file again.
+  bool is_open() const { return file_ != nullptr; }
   const dbf::Header& header() const { return header_; }
   const std::vector<dbf::Field>& fields() const { return fields_; }
   int FieldIndex(std::string_view name) const;  // -1 when there is none
@@ -81,12 +83,17 @@ class DbfTable {
   Status PutRecord(std::string_view bytes);
 
   Status GetMemo(int field, std::string* text);
+  // Whether a record (any, not only the current one) is marked deleted; false past the end.
+  Status IsDeleted(std::uint32_t record, bool* deleted);
+  // What a change of the current record would meet: kReadOnly, kUnlocked, or ok; *ignore
+  // is set at the phantom record, where changes do nothing.
+  Status CheckChange(bool* ignore);
   bool record_changed() const { return hot_; }
 
   // Writes the current record when it changed. Moving, unlocking, flushing and closing do it.
   Status WriteRecord();
-  // DBCOMMIT: writes everything pending, header included, and makes it durable.
-  Status Commit();
+  // DBCOMMIT: writes everything pending, header included, and (durable) syncs the files.
+  Status Commit(bool durable = true);
 
   // Adds a blank record and makes it current. On a shared table the header lock is held
   // while the record count is read and the new record written, and the new record is
@@ -115,7 +122,6 @@ class DbfTable {
  private:
   DbfTable(FileSystem& fs, std::string path, TableOpenOptions options);
   Status Load();
-  Status CheckChange(bool* ignore);
   char* MutableRecord();
   Status ReadCountFromFile(std::uint32_t* count);
   Status FlushWindow();

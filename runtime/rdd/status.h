@@ -58,6 +58,12 @@ class [[nodiscard]] Status {
     if (!ok()) message_ = context + ": " + message_;
     return std::move(*this);
   }
+  // Names the file the failure is about (a table's memo or index rather than the table).
+  Status&& InFile(std::string path) && {
+    if (!ok()) file_ = std::move(path);
+    return std::move(*this);
+  }
+  const std::string& file() const { return file_; }
 
  private:
   Status(StatusCode code, int os_code, std::string message)
@@ -66,6 +72,7 @@ class [[nodiscard]] Status {
   StatusCode code_ = StatusCode::kOk;
   int os_code_ = 0;
   std::string message_;
+  std::string file_;
 };
 
 #define XB_RETURN_IF_ERROR(expr)          \

@@ -1,0 +1,471 @@
+// Work areas through the xBase functions, as run-time compiled text uses them.
+#include "runtime/rdd/workareas.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+
+#include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/macro.h"
+#include "runtime/memvar.h"
+#include "runtime/rdd/faulty_file_system.h"
+#include "runtime/rdd/memory_file_system.h"
+#include "runtime/rdd/test_support.h"
+#include "runtime/test_env.h"
+
+namespace xb::rdd {
+namespace {
+
+using xb::testing::RecordingErrorBlock;
+
+// The standard library's functions that the reference index keys call, for as long as the
+// runtime does not register its own.
+void EnsureKeyFunctions() {
+  if (!IsFunctionRegistered("UPPER")) Def("UPPER", [](std::string_view s) { return Upper(CurrentCodePage(), s); });
+  if (!IsFunctionRegistered("DTOS")) Def("DTOS", [](Date d) { return d.Dtos(); });
+  if (!IsFunctionRegistered("STR"))
+    Def("STR", [](double v, std::optional<std::int64_t> len, std::optional<std::int64_t> dec) {
+      const int l = static_cast<int>(len.value_or(10)), d = static_cast<int>(dec.value_or(0));
+      const std::string text = dbf::FormatNumber(v, l, d);
+      return text.empty() ? std::string(static_cast<std::size_t>(l), '*') : text;
+    });
+}
+
+class TablesTest : public xb::testing::RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    InitTables();
+    EnsureKeyFunctions();
+    previous_codepage_ = SetCodePage("ESWIN");
+    memory_.MakeFolder("datos/");
+    WorkAreas::Get().set_file_system(&memory_);
+  }
+  void TearDown() override {
+    ResetTables();
+    SetCodePage(previous_codepage_);
+    RuntimeTest::TearDown();
+  }
+
+  static Value X(std::string_view text) { return EvalMacro(text); }
+  static bool L(std::string_view text) { return X(text).AsLogical(); }
+  static std::int64_t N(std::string_view text) { return X(text).AsInt(); }
+  static std::string S(std::string_view text) { return std::string(X(text).AsString()); }
+
+  // A reference file copied into the memory folder "datos/".
+  void Put(const std::string& relative) {
+    memory_.SetContents("datos/" + PathName(relative), testing::ReadWholeFile(testing::ReferenceFile(relative)));
+  }
+  void PutFixture(const std::string& folder) {
+    if (folder == "cdx2") return Put("cdx2/fixture2.dbf");
+    Put(folder + "/fixture.dbf");
+    Put(folder + (folder.rfind("ntx", 0) == 0 ? "/fixture.dbt" : "/fixture.fpt"));
+  }
+
+  MemoryFileSystem memory_;
+  std::string previous_codepage_;
+};
+
+TEST_F(TablesTest, AreasAliasesAndFieldsByName) {
+  PutFixture("cdx-1k");
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture', 'FIX', .T., .F.)"));
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture.dbf', 'otra', .T., .T.)"));
+  EXPECT_EQ(N("SELECT()"), 2);
+  EXPECT_EQ(S("ALIAS()"), "OTRA");
+  EXPECT_EQ(S("ALIAS(1)"), "FIX");
+  EXPECT_EQ(N("SELECT('fix')"), 1);
+  EXPECT_EQ(N("SELECT('nada')"), 0);
+  EXPECT_TRUE(L("USED()"));
+  EXPECT_EQ(S("FIX->CODIGO"), "Q06562    ");
+  EXPECT_EQ(N("FIX->(RECNO())"), 1);
+  X("DBSELECTAREA('FIX')");
+  EXPECT_EQ(N("SELECT()"), 1);
+  EXPECT_EQ(S("NOMBRE"), X("FIELDGET(2)").AsString());
+  EXPECT_EQ(N("FIELDPOS('importe')"), 4);
+  EXPECT_EQ(S("FIELDNAME(6)"), "NOTAS");
+  EXPECT_EQ(N("FCOUNT()"), 6);
+  EXPECT_EQ(N("FIELDLEN(4)") * 100 + N("FIELDDEC(4)"), 1202);
+  EXPECT_EQ(S("FIELDTYPE(5)"), "L");
+  EXPECT_EQ(S("VALTYPE(NOTAS)"), "M");
+  const Array s = X("DBSTRUCT()").AsArray();
+  ASSERT_EQ(s.size(), 6u);
+  EXPECT_EQ(s[3].AsArray()[0].AsString(), "IMPORTE");
+  EXPECT_EQ(s[3].AsArray()[1].AsString(), "N");
+  EXPECT_EQ(s[3].AsArray()[2].AsInt(), 12);
+  EXPECT_EQ(s[3].AsArray()[3].AsInt(), 2);
+  // SELECT 0 / a new area: the lowest free number.
+  X("DBSELECTAREA(0)");
+  EXPECT_EQ(N("SELECT()"), 3);
+  EXPECT_FALSE(L("USED()"));
+  EXPECT_EQ(S("ALIAS()"), "");
+  EXPECT_TRUE(L("EOF()") && L("BOF()"));
+  EXPECT_EQ(N("RECNO()") + N("LASTREC()"), 0);
+  X("DBCLOSEALL()");
+  EXPECT_EQ(N("SELECT()"), 1);
+  EXPECT_FALSE(L("USED()"));
+}
+
+TEST_F(TablesTest, ManyAreasAtOnce) {
+  PutFixture("cdx2");
+  for (int i = 1; i <= 300; ++i)
+    ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture2', 'T" + std::to_string(i) + "', .T.)")) << i;
+  EXPECT_EQ(N("SELECT()"), 300);
+  EXPECT_EQ(N("T255->NNUMPED"), 6567);
+  X("DBSELECTAREA(17)");
+  X("DBCLOSEAREA()");
+  X("DBSELECTAREA(0)");
+  EXPECT_EQ(N("SELECT()"), 17);
+}
+
+// Open failures reach the error block with the generic code and the OS code of the cause;
+// when the block takes the default, the open reports false and NETERR() is set.
+TEST_F(TablesTest, OpenFailuresCarryTheirCodes) {
+  PutFixture("cdx2");
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture2', 'EXCL', .F.)"));
+  const struct {
+    const char* open;
+    int os_code;
+  } cases[] = {
+      {"DBUSEAREA(.T., 'DBFCDX', 'datos/nada', , .T.)", 2},
+      {"DBUSEAREA(.T., 'DBFCDX', 'nocarpeta/fixture2', , .T.)", 3},
+      {"DBUSEAREA(.T., 'DBFCDX', 'datos/fixture2', 'OTRA', .T.)", 32},
+  };
+  for (const auto& c : cases) {
+    RecordingErrorBlock block(Value::Logical(false));
+    EXPECT_FALSE(L(c.open)) << c.open;
+    ASSERT_EQ(block.count, 1) << c.open;
+    EXPECT_EQ(block.error()->genCode, EG_OPEN);
+    EXPECT_EQ(block.error()->osCode, c.os_code);
+    EXPECT_EQ(block.error()->subsystem, "DBFCDX");
+    EXPECT_TRUE(block.error()->canRetry && block.error()->canDefault);
+    EXPECT_FALSE(block.error()->filename.empty());
+    EXPECT_TRUE(L("NETERR()"));
+    EXPECT_FALSE(L("USED()"));
+  }
+  // Retried while the block says so: the same error object counts the tries.
+  int calls = 0;
+  ErrorBlockScope scope(Value(Block::Native([&](Args& a) {
+    ++calls;
+    if (calls == 3) X("EXCL->(DBCLOSEAREA())");  // the other user leaves
+    return Value::Logical(true);
+  })));
+  EXPECT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture2', 'OTRA', .T.)"));
+  EXPECT_EQ(calls, 3);
+  EXPECT_FALSE(L("NETERR()"));
+}
+
+// The causes a file system can give (too many files, access denied) keep their codes too,
+// for creates as well as opens.
+TEST_F(TablesTest, OperatingSystemCodesOfEveryCause) {
+  class Refusing : public FileSystem {
+   public:
+    explicit Refusing(FileSystem& base) : base_(base) {}
+    Status Open(const std::string& path, const OpenOptions& o, std::unique_ptr<File>* f) override {
+      if (code) return Status::Io(code, OsErrorText(code));
+      return base_.Open(path, o, f);
+    }
+    Status Remove(const std::string& p) override { return base_.Remove(p); }
+    Status Rename(const std::string& a, const std::string& b) override { return base_.Rename(a, b); }
+    bool Exists(const std::string& p) override { return base_.Exists(p); }
+    int code = 0;
+
+   private:
+    FileSystem& base_;
+  } refusing(memory_);
+  WorkAreas::Get().set_file_system(&refusing);
+  for (int code : {2, 3, 4, 5, 32}) {
+    refusing.code = code;
+    RecordingErrorBlock block(Value::Logical(false));
+    EXPECT_FALSE(L("DBUSEAREA(.T., 'ADS', 'datos/x')"));
+    EXPECT_EQ(block.error()->genCode, EG_OPEN);
+    EXPECT_EQ(block.error()->osCode, code);
+    EXPECT_FALSE(L("DBCREATE('datos/x', {{'A', 'C', 5, 0}}, 'ADS')"));
+    EXPECT_EQ(block.error()->genCode, EG_CREATE);
+    EXPECT_EQ(block.error()->osCode, code);
+    EXPECT_TRUE(L("NETERR()"));
+  }
+}
+
+TEST_F(TablesTest, MovementPhantomRecordAndSetDeleted) {
+  PutFixture("cdx-1k");
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture', 'FIX', .F.)"));
+  EXPECT_EQ(N("LASTREC()"), 1000);
+  auto visible = [&]() {
+    int n = 0;
+    for (X("DBGOTOP()"); !L("EOF()"); X("DBSKIP()")) ++n;
+    return n;
+  };
+  EXPECT_EQ(visible(), 1000);
+  SetValue(SET_DELETED, Value::Logical(true));
+  EXPECT_EQ(visible(), 956);
+  int first_deleted = 0;
+  for (int r = 1; r <= 1000 && !first_deleted; ++r) {
+    X("DBGOTO(" + std::to_string(r) + ")");
+    if (L("DELETED()")) first_deleted = r;
+  }
+  ASSERT_GT(first_deleted, 1);
+  // DBGOTO reaches a deleted record; a skip passes over it.
+  X("DBGOTO(" + std::to_string(first_deleted - 1) + ")");
+  X("DBSKIP()");
+  EXPECT_GT(N("RECNO()"), first_deleted);
+  X("DBSKIP(-1)");
+  EXPECT_EQ(N("RECNO()"), first_deleted - 1);
+  // Off the top: BOF on the first visible record. Off the end: EOF on the phantom record.
+  X("DBGOTOP()");
+  const std::int64_t top = N("RECNO()");
+  X("DBSKIP(-1)");
+  EXPECT_TRUE(L("BOF()"));
+  EXPECT_FALSE(L("EOF()"));
+  EXPECT_EQ(N("RECNO()"), top);
+  X("DBGOBOTTOM()");
+  const std::int64_t bottom = N("RECNO()");
+  X("DBSKIP()");
+  EXPECT_TRUE(L("EOF()"));
+  EXPECT_FALSE(L("BOF()"));
+  EXPECT_EQ(N("RECNO()"), 1001);
+  EXPECT_EQ(S("CODIGO"), std::string(10, ' '));
+  EXPECT_EQ(X("IMPORTE").AsDouble(), 0.0);
+  EXPECT_TRUE(X("FECHA").AsDate().IsEmpty());
+  EXPECT_FALSE(L("ACTIVO"));
+  EXPECT_EQ(S("NOTAS"), "");
+  X("DBSKIP(-1)");
+  EXPECT_EQ(N("RECNO()"), bottom);
+  X("DBGOTO(5000)");
+  EXPECT_TRUE(L("EOF()") && L("BOF()"));
+}
+
+TEST_F(TablesTest, EmptyTable) {
+  ASSERT_TRUE(L("DBCREATE('datos/vacia', {{'A', 'C', 5, 0}, {'N', 'N', 5, 1}}, 'DBFNTX', .T., 'V')"));
+  EXPECT_EQ(S("ALIAS()"), "V");
+  X("DBGOTOP()");
+  EXPECT_TRUE(L("BOF()") && L("EOF()"));
+  X("DBGOBOTTOM()");
+  EXPECT_TRUE(L("BOF()") && L("EOF()"));
+  X("DBSKIP(-1)");
+  EXPECT_TRUE(L("BOF()"));
+  EXPECT_EQ(N("RECNO()"), 1);
+}
+
+TEST_F(TablesTest, CreateAppendWriteAndReadBack) {
+  for (const char* driver : {"DBFCDX", "DBFNTX", "ADS"}) {
+    const std::string d = driver;
+    ASSERT_TRUE(L("DBCREATE('datos/nueva', {{'CODIGO', 'C', 10, 0}, {'IMPORTE', 'N', 12, 2}, {'FECHA', 'D', 8, 0},"
+                  " {'ACTIVO', 'L', 1, 0}, {'NOTAS', 'M', 10, 0}}, '" + d + "')"));
+    ASSERT_TRUE(L("DBUSEAREA(.T., '" + d + "', 'datos/nueva', 'N', .F.)"));
+    for (int i = 1; i <= 3; ++i) {
+      X("DBAPPEND()");
+      X("FIELDPUT(1, 'C" + std::to_string(i) + "')");
+      X("N->IMPORTE := " + std::to_string(i) + " * 1.5");
+      X("FIELDPUT(3, 0d20240229)");
+      X("ACTIVO := .T.");
+      SetMemvar(Intern("cNota"), Value::String("nota " + std::to_string(i) + "\r\nñ"));
+      X("NOTAS := cNota");
+    }
+    X("DBCOMMIT()");
+    X("DBCLOSEAREA()");
+    ASSERT_TRUE(L("DBUSEAREA(.T., '" + d + "', 'datos/nueva', 'N', .T.)"));
+    EXPECT_EQ(N("LASTREC()"), 3);
+    X("DBGOTO(2)");
+    EXPECT_EQ(S("CODIGO"), "C2        ");
+    EXPECT_EQ(X("IMPORTE").AsDouble(), 3.0);
+    EXPECT_EQ(X("FECHA").AsDate(), Date::FromYmd(2024, 2, 29));
+    EXPECT_TRUE(L("ACTIVO"));
+    EXPECT_EQ(S("NOTAS"), "nota 2\r\n\xF1");
+    EXPECT_EQ(X("IMPORTE").Decimals(), 2);
+    X("DBCLOSEAREA()");
+    EXPECT_TRUE(memory_.Exists(d == "DBFNTX" ? "datos/nueva.dbt" : "datos/nueva.fpt")) << d;
+  }
+}
+
+TEST_F(TablesTest, WrongTypesAndWidthsAreErrors) {
+  ASSERT_TRUE(L("DBCREATE('datos/t', {{'A', 'C', 3, 0}, {'N', 'N', 5, 2}}, 'DBFCDX', .T.)"));
+  X("DBAPPEND()");
+  RecordingErrorBlock block(Value::Logical(false));
+  X("FIELDPUT(1, 12)");
+  ASSERT_EQ(block.count, 1);
+  EXPECT_EQ(block.error()->genCode, EG_DATATYPE);
+  X("N := 123.45");
+  EXPECT_EQ(block.error()->genCode, EG_DATAWIDTH);
+  X("A := 'ABCDEF'");  // text is cut to the field, quietly
+  EXPECT_EQ(block.count, 2);
+  EXPECT_EQ(S("A"), "ABC");
+  EXPECT_TRUE(X("FIELDPUT(9, 1)").IsNil());
+  // A structure that cannot be a table.
+  EXPECT_FALSE(L("DBCREATE('datos/mal', {{'1A', 'C', 3, 0}})"));
+  EXPECT_EQ(block.error()->genCode, EG_ARG);
+  EXPECT_FALSE(L("DBCREATE('datos/mal', {{'A', 'X', 3, 0}})"));
+  EXPECT_FALSE(L("DBCREATE('datos/mal', 'no')"));
+  EXPECT_FALSE(memory_.Exists("datos/mal.dbf"));
+}
+
+TEST_F(TablesTest, SharedTablesLocksAndUnlockedWrites) {
+  PutFixture("ntx-1k");
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFNTX', 'datos/fixture', 'A', .T.)"));
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFNTX', 'datos/fixture', 'B', .T.)"));
+  X("A->(DBGOTO(10))");
+  X("B->(DBGOTO(10))");
+  {
+    // A write to an unlocked record of a shared table raises the xBase error.
+    RecordingErrorBlock block(Value::Logical(false));
+    X("A->CODIGO := 'X'");
+    ASSERT_EQ(block.count, 1);
+    EXPECT_EQ(block.error()->genCode, EG_UNLOCKED);
+    EXPECT_EQ(block.error()->subsystem, "DBFNTX");
+    X("A->(DBDELETE())");
+    EXPECT_EQ(block.count, 2);
+    EXPECT_FALSE(L("A->(DELETED())"));
+  }
+  EXPECT_TRUE(L("A->(RLOCK())"));
+  EXPECT_FALSE(L("B->(RLOCK())"));
+  EXPECT_FALSE(L("B->(FLOCK())"));
+  X("A->CODIGO := 'CAMBIADO'");
+  X("A->(DBUNLOCK())");  // written when the lock goes
+  X("B->(DBSKIP(0))");
+  EXPECT_EQ(S("B->CODIGO"), "CAMBIADO  ");
+  // DBRLOCK(n) adds to the list; RLOCK() keeps only the current record.
+  EXPECT_TRUE(L("B->(DBRLOCK(3))") && L("B->(DBRLOCK(4))") && L("B->(DBRLOCK(10))"));
+  EXPECT_EQ(X("B->(DBRLOCKLIST())").AsArray().size(), 3u);
+  EXPECT_TRUE(L("B->(RLOCK())"));
+  EXPECT_EQ(X("B->(DBRLOCKLIST())").AsArray().size(), 1u);
+  EXPECT_EQ(N("B->(DBRLOCKLIST()[1])"), 10);
+  // DBAPPEND locks the new record; the other area cannot take it, nor the file.
+  X("A->(DBAPPEND())");
+  EXPECT_FALSE(L("NETERR()"));
+  EXPECT_EQ(N("A->(RECNO())"), 1001);
+  EXPECT_FALSE(L("B->(DBRLOCK(1001))"));
+  X("A->CODIGO := 'NUEVO'");
+  X("A->(DBUNLOCK())");
+  X("B->(DBUNLOCK())");
+  // While one area holds the file lock, the other cannot append: NETERR.
+  EXPECT_TRUE(L("B->(FLOCK())"));
+  {
+    RecordingErrorBlock block(Value::Logical(false));
+    X("A->(DBAPPEND())");
+    EXPECT_TRUE(L("NETERR()"));
+    ASSERT_GE(block.count, 1);
+    EXPECT_EQ(block.error()->genCode, EG_APPENDLOCK);
+    EXPECT_EQ(N("A->(LASTREC())"), 1001);
+  }
+  // Pack and zap need the table to themselves.
+  {
+    RecordingErrorBlock block(Value::Logical(false));
+    X("A->(__DBPACK())");
+    EXPECT_EQ(block.error()->genCode, EG_SHARED);
+    X("A->(__DBZAP())");
+    EXPECT_EQ(block.error()->genCode, EG_SHARED);
+    EXPECT_EQ(N("A->(LASTREC())"), 1001);
+  }
+}
+
+TEST_F(TablesTest, PackAndZapKeepMemosRight) {
+  PutFixture("ntx-1k");
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFNTX', 'datos/fixture', 'F', .F.)"));
+  std::vector<std::pair<std::string, std::string>> live;
+  for (X("DBGOTOP()"); !L("EOF()"); X("DBSKIP()"))
+    if (!L("DELETED()")) live.emplace_back(S("CODIGO"), S("NOTAS"));
+  X("__DBPACK()");
+  EXPECT_EQ(N("LASTREC()"), 956);
+  ASSERT_EQ(live.size(), 956u);
+  X("DBGOTOP()");
+  EXPECT_EQ(N("RECNO()"), 1);
+  for (const auto& [codigo, notas] : live) {
+    EXPECT_EQ(S("CODIGO"), codigo);
+    EXPECT_EQ(S("NOTAS"), notas);
+    X("DBSKIP()");
+  }
+  EXPECT_TRUE(L("EOF()"));
+  X("__DBZAP()");
+  EXPECT_EQ(N("LASTREC()"), 0);
+  EXPECT_TRUE(L("EOF()"));
+  X("DBCLOSEAREA()");
+  EXPECT_EQ(memory_.Contents("datos/fixture.dbt").size(), 512u);
+}
+
+TEST_F(TablesTest, DriversAndTheirNames) {
+  const Array list = X("RDDLIST()").AsArray();
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(N("RDDREGISTER('ADS', 1)"), 1);
+  EXPECT_EQ(N("RDDREGISTER('OTRO', 1)"), 3);
+  EXPECT_EQ(S("RDDSETDEFAULT('ADS')"), "DBFNTX");
+  EXPECT_EQ(S("RDDSETDEFAULT()"), "ADS");
+  EXPECT_EQ(S("ORDBAGEXT()"), ".cdx");
+  {
+    RecordingErrorBlock block(Value::Logical(false));
+    EXPECT_EQ(S("RDDSETDEFAULT('NINGUNO')"), "ADS");
+    EXPECT_EQ(block.count, 1);
+    EXPECT_EQ(S("RDDSETDEFAULT()"), "ADS");
+  }
+  EXPECT_EQ(N("ADSSETSERVERTYPE(1)"), 0);
+  EXPECT_EQ(N("ADSSETFILETYPE(2)"), 2);
+  EXPECT_EQ(N("ADSGETLASTERROR()"), 0);
+  PutFixture("ntx-1k");
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFNTX', 'datos/fixture', , .T.)"));
+  EXPECT_EQ(S("RDDNAME()"), "DBFNTX");
+  EXPECT_EQ(S("ORDBAGEXT()"), ".ntx");
+  EXPECT_EQ(S("ALIAS()"), "FIXTURE");
+  PutFixture("cdx2");
+  ASSERT_TRUE(L("DBUSEAREA(.T., , 'datos/fixture2', 'OTRO', .T.)")) << "the default driver";
+  EXPECT_EQ(S("RDDNAME()"), "ADS");
+}
+
+// The structural index opens with its table and keeps its keys as records change; pack
+// rebuilds it. A missing structural index (after DELDBFMDX or not) leaves the table usable.
+TEST_F(TablesTest, StructuralIndexOpensWithTheTable) {
+  PutFixture("cdx-1k");
+  Put("cdx-1k/fixture.cdx");
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture', 'F', .F.)"));
+  WorkArea& area = WorkAreas::Get().Current();
+  ASSERT_EQ(area.OrderCount(), 6);
+  area.SetControllingOrder(1);  // CODIGO
+  X("DBGOTOP()");
+  std::string previous;
+  int keys = 0;
+  for (; !L("EOF()"); X("DBSKIP()"), ++keys) previous = S("CODIGO");
+  EXPECT_EQ(keys, 1000);
+  // A changed key moves the record in the order.
+  X("DBGOTOP()");
+  const std::int64_t first = N("RECNO()");
+  X("CODIGO := 'zzzzzzzzzz'");
+  X("DBGOBOTTOM()");
+  EXPECT_EQ(N("RECNO()"), first);
+  // Pack rebuilds every tag over the records left.
+  SetValue(SET_DELETED, Value::Logical(false));
+  X("__DBPACK()");
+  std::uint32_t count = 0;
+  ASSERT_TRUE(area.ControllingTag()->KeyCount(count).ok());
+  EXPECT_EQ(count, 956u);
+  X("DBCLOSEAREA()");
+
+  // Without its index file the table opens with no orders; DELDBFMDX clears the flag.
+  ASSERT_TRUE(memory_.Remove("datos/fixture.cdx").ok());
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'ADS', 'datos/fixture', 'F', .F.)"));
+  EXPECT_EQ(WorkAreas::Get().Current().OrderCount(), 0);
+  X("DBCLOSEAREA()");
+  EXPECT_EQ(memory_.Contents("datos/fixture.dbf")[28], 1);
+  EXPECT_TRUE(L("DELDBFMDX('datos/fixture.dbf')"));
+  EXPECT_EQ(memory_.Contents("datos/fixture.dbf")[28], 0);
+  EXPECT_FALSE(L("DELDBFMDX('datos/nada.dbf')"));
+}
+
+// Key expressions see the fields of their own area whatever area is selected.
+TEST_F(TablesTest, KeysEvaluateInTheirOwnArea) {
+  PutFixture("cdx-1k");
+  Put("cdx-1k/fixture.cdx");
+  PutFixture("cdx2");
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture', 'F', .T.)"));
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture2', 'G', .T.)"));
+  WorkArea& f = *WorkAreas::Get().Area(1);
+  f.SetControllingOrder(2);  // UPPER(NOMBRE)+CODIGO
+  X("F->(DBGOTOP())");
+  EXPECT_TRUE(L("F->(RLOCK())"));
+  X("F->NOMBRE := 'ZZZZ'");  // area G stays selected while F's keys are taken
+  X("F->(DBUNLOCK())");
+  X("F->(DBGOBOTTOM())");
+  EXPECT_EQ(S("F->NOMBRE").substr(0, 4), "ZZZZ");
+  EXPECT_EQ(N("SELECT()"), 2);
+}
+
+}  // namespace
+}  // namespace xb::rdd
