@@ -367,6 +367,9 @@ BagStatus CdxTag::Seek(const KeyValue& value, SeekMode mode, bool last, TagPosit
     pos.found = Compare(Current(path).key, key, n) == 0;
     if (pos.found || mode == SeekMode::kSoft) pos.recno = Current(path).recno;
   }
+  // Not found: a soft seek stands on the next key in tag order, whether the last or the first
+  // match was asked for.
+  if (last && !pos.found && mode == SeekMode::kSoft) return Seek(value, mode, false, pos, visible);
   Remember(pos.recno ? path : Path{});
   return BagStatus::Ok();
 }
@@ -575,7 +578,7 @@ std::uint32_t CdxTag::BuildTree(const std::vector<SortedKey>& keys, int key_leng
   const LeafBits bits = LeafBitsFor(key_length, max_recno);
   const LeafPacker packer(key_length, fill, bits);
   const int capacity = InteriorCapacity(key_length);
-  region.reserve(keys.size() * std::size_t(bits.bytes + key_length / 2 + 1) * 5 / 4 + 2 * kPageSize);
+  region.reserve(keys.size() * std::size_t(bits.bytes + key_length) + 2 * kPageSize);
   auto allocate = [&] {
     const auto at = base + std::uint32_t(region.size());
     region.append(kPageSize, '\0');

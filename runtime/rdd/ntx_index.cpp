@@ -374,6 +374,9 @@ class NtxBag : public OrderBag, public Tag {
       pos.found = Order(Current(path).key, key, n) == 0;
       if (pos.found || mode == SeekMode::kSoft) pos.recno = Current(path).recno;
     }
+    // Not found: a soft seek stands on the next key in tag order, whether the last or the first
+    // match was asked for.
+    if (last && !pos.found && mode == SeekMode::kSoft) return Seek(value, mode, false, pos, visible);
     Remember(pos.recno ? path : Path{});
     return BagStatus::Ok();
   }
