@@ -121,5 +121,26 @@ TEST_F(FontsBrushesTest, AChildTakesItsParentsFontAndCountsItsUse) {
   EXPECT_EQ(GetObjectType(handle), static_cast<DWORD>(OBJ_FONT));
 }
 
+TEST_F(FontsBrushesTest, AWindowHoldsOneUseOfItsBrush) {
+  auto w = Make();
+  xb::Ref<TBrush> own = w->oBrush;
+  const int count = own->nCount;
+  HBRUSH handle = own->hBrush;
+  w->SetColor(RGB(0, 0, 0), RGB(1, 1, 1), own);  // its own brush again: nothing ends
+  w->SetBrush(own);
+  EXPECT_EQ(w->oBrush.get(), own.get());
+  EXPECT_EQ(own->nCount, count);
+  EXPECT_EQ(GetObjectType(handle), static_cast<DWORD>(OBJ_BRUSH));
+
+  auto given = TBrush::New("", RGB(9, 9, 9));
+  w->SetBrush(given);
+  EXPECT_EQ(given->nCount, 2);
+  given->End();  // the caller is done with it; the window is not
+  HBRUSH given_handle = given->hBrush;
+  EXPECT_EQ(GetObjectType(given_handle), static_cast<DWORD>(OBJ_BRUSH));
+  DestroyWindow(w->hWnd);
+  EXPECT_EQ(GetObjectType(given_handle), 0u);
+}
+
 }  // namespace
 }  // namespace ui

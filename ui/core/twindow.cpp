@@ -74,6 +74,32 @@ TWindow::TWindow(const xb::Class& cls) : xb::Object(cls) {}
 
 TWindow::~TWindow() = default;
 
+void TWindow::Traverse(xb::GcVisitor& visitor) {
+  xb::Object::Traverse(visitor);
+  auto visit = [&](xb::Object* held) {
+    if (held != nullptr) visitor.Visit(held);
+  };
+  for (const WindowRef& control : aControls) visit(control.get());
+  for (xb::Object* held : {static_cast<xb::Object*>(oWnd.get()), static_cast<xb::Object*>(oCtlFocus.get()),
+                           static_cast<xb::Object*>(oTop.get()), static_cast<xb::Object*>(oLeft.get()),
+                           static_cast<xb::Object*>(oBottom.get()), static_cast<xb::Object*>(oRight.get()),
+                           static_cast<xb::Object*>(oClient.get()), static_cast<xb::Object*>(oBrush.get()),
+                           static_cast<xb::Object*>(oFont.get()), oCursor.get(), oDragCursor.get(), oIcon.get(),
+                           oMenu.get(), oSysMenu.get(), oPopup.get(), oMsgBar.get(), oBar.get(), oVScroll.get(),
+                           oHScroll.get()}) {
+    visit(held);
+  }
+}
+
+void TWindow::ClearValues() {
+  xb::Object::ClearValues();
+  aControls.clear();
+  oWnd = oCtlFocus = oTop = oLeft = oBottom = oRight = oClient = nullptr;
+  oBrush = nullptr;
+  oFont = nullptr;
+  oCursor = oDragCursor = oIcon = oMenu = oSysMenu = oPopup = oMsgBar = oBar = oVScroll = oHScroll = nullptr;
+}
+
 bool& TWindow::Registered(const xb::Class& cls) {
   static std::map<const xb::Class*, bool> registered;
   return registered[&cls];
@@ -546,6 +572,7 @@ std::string TWindow::GetText() const {
 void TWindow::SetColor(COLORREF fore, COLORREF back, xb::Ref<TBrush> brush) {
   nClrText = fore;
   nClrPane = back;
+  if (brush && brush.get() == oBrush.get()) return;  // its own brush: the use is counted
   if (oBrush) oBrush->End();
   oBrush = brush ? brush : TBrush::New("", nClrPane);
   if (brush) ++brush->nCount;  // the window holds one use of a brush it was given
@@ -556,7 +583,7 @@ void TWindow::SetColor(const std::string& pair, xb::Ref<TBrush> brush) {
 }
 
 void TWindow::SetBrush(xb::Ref<TBrush> brush) {
-  if (!brush) return;
+  if (!brush || brush.get() == oBrush.get()) return;
   ++brush->nCount;
   if (oBrush) oBrush->End();
   oBrush = std::move(brush);

@@ -40,6 +40,10 @@ class TWindow : public xb::Object, public MessageTarget {
   ~TWindow() override;
   static const xb::Class& Cls();
 
+  // The cycle collector sees the objects held in C++ members too (parent, controls, ...).
+  void Traverse(xb::GcVisitor& visitor) override;
+  void ClearValues() override;
+
   // ---- construction and life ----------------------------------------------------
 
   struct NewParams {

@@ -421,5 +421,31 @@ TEST_F(TWindowTest, ActivateOfTheFirstTopLevelWindowRunsTheLoopUntilItCloses) {
   EXPECT_TRUE(IsWindowVisible(second->hWnd));
 }
 
+TEST_F(TWindowTest, TheCycleCollectorFreesOrphanParentsAndControlsButNotLiveWindows) {
+  auto live = xb::MakeRef<CountedWindow>();
+  {
+    TWindow::NewParams p;
+    p.pixel = true;
+    p.top = p.left = 10;
+    p.bottom = p.right = 100;
+    live->New(p);
+    made_.push_back(live->hWnd);
+  }
+  SetWndDefault(nullptr);
+  {
+    auto parent = xb::MakeRef<CountedWindow>();
+    auto child = xb::MakeRef<CountedWindow>();
+    parent->aControls.push_back(child);
+    child->oWnd = parent;
+    child->bValid = Value(parent);  // through a Data member as well
+  }
+  EXPECT_EQ(CountedWindow::alive, 3);  // the orphan pair holds itself
+  live = nullptr;                      // the table still holds the live window
+  xb::CollectGarbage();
+  EXPECT_EQ(CountedWindow::alive, 1);
+  DestroyWindow(made_.back());
+  EXPECT_EQ(CountedWindow::alive, 0);
+}
+
 }  // namespace
 }  // namespace ui
