@@ -166,6 +166,9 @@ TEST_F(BridgeFunctionsTest, ResourcesLoopAndAccelerators) {
   EXPECT_EQ(r.cx, CW_USEDEFAULT);
   EXPECT_EQ(r.cy, 300);
   EXPECT_GT(Eval("GETTICKCOUNT()").AsInt(), 0);
+  // System cursors and icons by number from no module.
+  EXPECT_EQ(Eval("LOADCURSOR( 0, 32512 )").AsInt(), reinterpret_cast<std::intptr_t>(LoadCursorA(nullptr, IDC_ARROW)));
+  EXPECT_NE(Eval("LOADICON( 0, 32512 )").AsInt(), 0);
 }
 
 TEST_F(BridgeFunctionsTest, TheDecoderByNameSendsToAMessageTarget) {

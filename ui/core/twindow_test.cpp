@@ -337,6 +337,32 @@ TEST_F(TWindowTest, AHandlerMayDestroyItsOwnWindow) {
   EXPECT_EQ(SlotWindow(slot), nullptr);
 }
 
+TEST_F(TWindowTest, AWindowClosedWhileItsHandlerLetsMessagesRunLeavesAfterThatHandler) {
+  auto w = Make();
+  HWND hwnd = w->hWnd;
+  const int slot = w->Slot();
+  bool gone_inside = false;
+  int slot_inside = 0;
+  int valid_runs = 0;
+  w->bValid = Blk([&](Args&) {
+    ++valid_runs;
+    return Value::Logical(true);
+  });
+  w->bLClicked = Blk([&](Args&) {
+    w->End();      // posts WM_CLOSE
+    SysRefresh();  // which destroys the window here, inside this handler
+    gone_inside = !IsWindow(hwnd);
+    slot_inside = w->Slot();
+    return Value();
+  });
+  SendMessageA(hwnd, WM_LBUTTONDOWN, 0, 0);
+  EXPECT_TRUE(gone_inside);
+  EXPECT_EQ(slot_inside, slot);  // still linked while the outer handler ran
+  EXPECT_EQ(w->Slot(), 0);
+  EXPECT_FALSE(WindowInSlot(slot));
+  EXPECT_EQ(valid_runs, 1);
+}
+
 TEST_F(TWindowTest, UnlinkingALiveWindowGivesItsProcedureBack) {
   auto w = Make();
   int clicks = 0;
