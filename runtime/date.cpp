@@ -26,20 +26,21 @@ void Date::ToYmd(int& year, int& month, int& day) const {
     year = month = day = 0;
     return;
   }
-  int a = julian + 32044;
-  int b = (4 * a + 3) / 146097;
-  int c = a - 146097 * b / 4;
-  int d = (4 * c + 3) / 1461;
-  int e = c - 1461 * d / 4;
-  int m = (5 * e + 2) / 153;
-  day = e - (153 * m + 2) / 5 + 1;
-  month = m + 3 - 12 * (m / 10);
-  year = 100 * b + d - 4800 + m / 10;
+  // 64-bit steps: day arithmetic may carry a date far past the calendar's end.
+  std::int64_t a = static_cast<std::int64_t>(julian) + 32044;
+  std::int64_t b = (4 * a + 3) / 146097;
+  std::int64_t c = a - 146097 * b / 4;
+  std::int64_t d = (4 * c + 3) / 1461;
+  std::int64_t e = c - 1461 * d / 4;
+  std::int64_t m = (5 * e + 2) / 153;
+  day = static_cast<int>(e - (153 * m + 2) / 5 + 1);
+  month = static_cast<int>(m + 3 - 12 * (m / 10));
+  year = static_cast<int>(100 * b + d - 4800 + m / 10);
 }
 
 int Date::DayOfWeek() const {
   if (julian <= 0) return 0;
-  return (julian + 1) % 7 + 1;
+  return static_cast<int>((static_cast<std::int64_t>(julian) + 1) % 7 + 1);
 }
 
 std::string Date::Dtos() const {

@@ -23,7 +23,8 @@
 // BEGIN SEQUENCE ... RECOVER USING x ... END in C++:
 //   xb::BeginSequence([&] { ...; xb::Break(xb::Value::Integer(1)); ... },
 //                     [&](const xb::Value& x) { ... });
-// Break() throws xb::BreakSignal; any C++ code between must be exception-safe (RAII).
+// Break() throws xb::BreakSignal; any C++ code between must be exception-safe (RAII). A
+// Break with no sequence around it reaches the outermost C++ caller as BreakSignal.
 #pragma once
 
 #include <exception>

@@ -131,7 +131,8 @@ class Object : public GcObject {
 
   // The collector sees the Var slots and the Value, Array, Block and ObjectRef members
   // registered with Data; a class holding values in other members (a vector of
-  // controls ...) overrides both and calls the base.
+  // controls ...) overrides both and calls the base. An object found to be garbage has
+  // those members emptied before it is destroyed: destructors must not rely on them.
   void Traverse(GcVisitor& visitor) override;
   void ClearValues() override;
   const Class& GetClass() const { return *class_; }

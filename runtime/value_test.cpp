@@ -115,6 +115,7 @@ TEST(DateTest, JulianDaysRoundTrip) {
   EXPECT_EQ(Date::FromDtos("20240301"), Date::FromYmd(2024, 3, 1));
   EXPECT_TRUE(Date::FromDtos("2024x301").IsEmpty());
   EXPECT_EQ(Date::FromYmd(2024, 1, 1).DayOfWeek(), 2);  // a Monday; Sunday is 1
+  EXPECT_EQ(Date{INT32_MAX}.Dtos(), "        ");  // past the year 9999
 }
 
 }  // namespace

@@ -70,6 +70,17 @@ void Setup() {
   xb::RegisterFunction("FUZZOBJ", [](xb::Args&) { return xb::Value(cls.New()); });
 }
 
+// Runs fn as xbeval runs a line: errors break out; nothing may escape but these.
+template <class F>
+void Protected(F fn) {
+  try {
+    xb::ErrorBlockScope scope(xb::Value(xb::Block::Native([](xb::Args& a) -> xb::Value { xb::Break(a.Arg(1)); })));
+    xb::BeginSequence(fn);
+  } catch (const xb::UnhandledError&) {
+  } catch (const xb::BreakSignal&) {  // a BREAK from the error block of another scope
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -88,6 +99,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)xb::xbeval::EvaluateLine(text);
   xb::SetCallBudget(20000);
   (void)xb::xbeval::EvaluateLine("Eval(" + std::string(text) + ")");
+  xb::SetCallBudget(20000);
+  Protected([&] {
+    xb::Block b = xb::MacroBlock(text);
+    (void)b.Eval({xb::Value::Integer(1), xb::Value::String("x")});
+    xb::Value ref = xb::Value::NewRef(xb::Value::Integer(2));
+    (void)b.Eval({ref, ref});
+  });
   xb::SetCallBudget(0);
   xb::ReleaseAllMemvars();
   xb::ResetSets();
