@@ -641,6 +641,13 @@ void TWindow::SetMenu(xb::ObjectRef menu) {
   m->ActivateAccelerators();
 }
 
+void TWindow::SetIcon(xb::ObjectRef icon) {
+  oIcon = std::move(icon);
+  auto* own = dynamic_cast<WindowIcon*>(oIcon.get());
+  if (own == nullptr || hWnd == nullptr) return;
+  SendMessageA(hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(own->hIcon()));
+}
+
 void TWindow::SetMsg(const std::string& text, bool as_default) {
   if (auto* bar = dynamic_cast<WindowBar*>(oMsgBar.get())) {
     bar->SetMsg(text, as_default);

@@ -175,8 +175,13 @@ class TWindow : public xb::Object, public MessageTarget {
   // whether it is the checked one.
   virtual const xb::Object* RadioGroup() const { return nullptr; }
   virtual bool IsCheckedRadio() const { return false; }
-  // An object without a window handle of its own that needs one to paint its colours.
+  // The brush a control paints its background with (WM_CTLCOLOR*).
   virtual HBRUSH CtlColorBrush() const { return oBrush ? oBrush->hBrush : nullptr; }
+  // Empty here; dialogs and controls give them bodies.
+  virtual void Help() {}
+  virtual void Inspect(const std::string& data) {}
+  virtual void NcPaint() {}
+  virtual void xRefresh() {}
 
   // ---- other operations --------------------------------------------------------------
 
@@ -216,6 +221,8 @@ class TWindow : public xb::Object, public MessageTarget {
   void SetFont(xb::Ref<TFont> font);
   xb::Ref<TFont> GetFont();
   void SetMenu(xb::ObjectRef menu);
+  // A WindowIcon object; its icon becomes the window's.
+  void SetIcon(xb::ObjectRef icon);
   void SetMsg(const std::string& text = {}, bool as_default = false);
   void SetFocus();
   void AddControl(WindowRef control);

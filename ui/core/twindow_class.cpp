@@ -125,6 +125,32 @@ void DefineMessages(xb::Class& c) {
              [](Object& o, const Value& v) { W(o).SetWidth(static_cast<int>(v.AsInt())); });
   c.Property("NHEIGHT", [](Object& o) { return Int(W(o).nHeight()); },
              [](Object& o, const Value& v) { W(o).SetHeight(static_cast<int>(v.AsInt())); });
+  c.Property("AMINMAXINFO",
+             [](Object& o) -> Value {
+               const auto& info = W(o).aMinMaxInfo;
+               if (!info) return Value();
+               const POINT* p = &info->ptReserved;
+               xb::Array a = xb::Array::New();
+               for (int i = 0; i < 5; ++i) {
+                 a.Append(Int(p[i].x));
+                 a.Append(Int(p[i].y));
+               }
+               return Value(a);
+             },
+             [](Object& o, const Value& v) {
+               const xb::Array a = v.AsArray();
+               if (!a) {
+                 W(o).aMinMaxInfo.reset();
+                 return;
+               }
+               MINMAXINFO info = {};
+               POINT* p = &info.ptReserved;
+               for (size_t i = 0; i < 10; ++i) {
+                 LONG& field = (i % 2 == 0) ? p[i / 2].x : p[i / 2].y;
+                 field = static_cast<LONG>(a.Get(i).AsInt());
+               }
+               W(o).aMinMaxInfo = info;
+             });
   c.Property("CTITLE", [](Object& o) { return Value::String(W(o).GetText()); },
              [](Object& o, const Value& v) { W(o).SetText(std::string(v.AsString())); });
 
@@ -374,6 +400,11 @@ void DefineMessages(xb::Class& c) {
     return f ? Value(f) : Value();
   });
   c.Method("SETMENU", [](Object& o, Args& a) { W(o).SetMenu(a.Obj(1)); return Value(); });
+  c.Method("SETICON", [](Object& o, Args& a) { W(o).SetIcon(a.Obj(1)); return Value(); });
+  c.Method("HELP", [](Object& o, Args&) { W(o).Help(); return Value(); });
+  c.Method("NCPAINT", [](Object& o, Args&) { W(o).NcPaint(); return Value(); });
+  c.Method("XREFRESH", [](Object& o, Args&) { W(o).xRefresh(); return Value(); });
+  c.Method("INSPECT", [](Object& o, Args& a) { W(o).Inspect(std::string(a.Str(1))); return Value(); });
   c.Method("SETMSG", [](Object& o, Args& a) { W(o).SetMsg(std::string(a.Str(1)), a.Log(2)); return Value(); });
   c.Method("HELPTOPIC", [](Object& o, Args&) { W(o).HelpTopic(); return Value(); });
 

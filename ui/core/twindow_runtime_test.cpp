@@ -40,6 +40,22 @@ TEST_F(TWindowRuntimeTest, TextReadsAndAssignsTheWindowsData) {
   EXPECT_EQ(With(w, "{|o| o:nClrPane := 255, o:nClrPane }").AsInt(), 255);
 }
 
+TEST_F(TWindowRuntimeTest, MinimumAndMaximumSizesGivenAsText) {
+  auto w = Make();
+  // {reserved x, y, max size x, y, max position x, y, min track x, y, max track x, y}
+  With(w, "{|o| o:aMinMaxInfo := { 0, 0, 800, 600, 0, 0, 250, 180, 500, 400 } }");
+  MoveWindow(w->hWnd, 40, 40, 100, 100, TRUE);  // smaller than allowed
+  RECT r;
+  GetWindowRect(w->hWnd, &r);
+  EXPECT_EQ(r.right - r.left, 250);
+  EXPECT_EQ(r.bottom - r.top, 180);
+  MoveWindow(w->hWnd, 40, 40, 900, 900, TRUE);  // larger than allowed
+  GetWindowRect(w->hWnd, &r);
+  EXPECT_EQ(r.right - r.left, 500);
+  EXPECT_EQ(r.bottom - r.top, 400);
+  EXPECT_EQ(With(w, "{|o| o:aMinMaxInfo[ 7 ] }").AsInt(), 250);
+}
+
 TEST_F(TWindowRuntimeTest, TextShowsHidesAndPlacesTheWindow) {
   auto w = Make();
   With(w, "{|o| o:Show() }");
