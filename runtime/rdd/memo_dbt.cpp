@@ -30,12 +30,7 @@ class DbtFile final : public MemoFile {
     return Status();
   }
 
-  Status Read(std::uint32_t block, std::string* text) override {
-    std::uint64_t length = 0;
-    XB_RETURN_IF_ERROR(Scan(block, &length));
-    text->resize(length);
-    return file_->ReadExact(static_cast<std::uint64_t>(block) * kBlockSize, text->data(), length);
-  }
+  Status Read(std::uint32_t block, std::string* text) override { return Scan(block, nullptr, text); }
 
   Status Write(std::uint32_t old_block, std::string_view text, std::uint32_t* block) override {
     if (!writable_) return Status::Error(StatusCode::kReadOnly, "fichero memo de sólo lectura");
@@ -49,7 +44,7 @@ class DbtFile final : public MemoFile {
     if (old_block != 0) {
       // The old memo surely holds its text and one terminator; only that much is reused.
       std::uint64_t old_length = 0;
-      if (Scan(old_block, &old_length).ok() && BlocksFor(old_length + 1) >= blocks) {
+      if (Scan(old_block, &old_length, nullptr).ok() && BlocksFor(old_length + 1) >= blocks) {
         XB_RETURN_IF_ERROR(file_->Write(static_cast<std::uint64_t>(old_block) * kBlockSize, image.data(), image.size()));
         *block = old_block;
         return Status();
@@ -88,27 +83,28 @@ class DbtFile final : public MemoFile {
   dbf::MemoKind kind() const override { return dbf::MemoKind::kDbt; }
 
  private:
-  // Length of the memo at `block`: the bytes before its first terminator, or before the end
-  // of the file when a damaged file lacks one.
-  Status Scan(std::uint32_t block, std::uint64_t* length) {
+  // The memo at `block`: the bytes before its first terminator, or before the end of the
+  // file when a damaged file lacks one. Gives its length, its text, or both.
+  Status Scan(std::uint32_t block, std::uint64_t* length, std::string* text) {
     if (block == 0) return Corrupt("puntero de memo dentro de la cabecera");
-    std::uint64_t size = 0;
-    XB_RETURN_IF_ERROR(file_->Size(&size));
     const std::uint64_t start = static_cast<std::uint64_t>(block) * kBlockSize;
-    if (start >= size) return Corrupt("puntero de memo fuera del fichero");
+    if (text) text->clear();
     char buf[kBlockSize * 8];
     std::uint64_t at = start;
-    while (at < size) {
+    for (;;) {
       std::size_t got = 0;
       XB_RETURN_IF_ERROR(file_->Read(at, buf, sizeof buf, &got));
-      if (got == 0) break;
-      if (const void* end = std::memchr(buf, kTerminator, got)) {
-        *length = at - start + static_cast<std::uint64_t>(static_cast<const char*>(end) - buf);
-        return Status();
+      if (got == 0) {
+        if (at == start) return Corrupt("puntero de memo fuera del fichero");
+        break;
       }
-      at += got;
+      const void* end = std::memchr(buf, kTerminator, got);
+      const std::size_t take = end ? static_cast<std::size_t>(static_cast<const char*>(end) - buf) : got;
+      if (text) text->append(buf, take);
+      at += take;
+      if (end) break;
     }
-    *length = at - start;
+    if (length) *length = at - start;
     return Status();
   }
 

@@ -61,18 +61,25 @@ class FptFile final : public MemoFile {
 
   Status Read(std::uint32_t block, std::string* text) override {
     if (block < first_block_) return Corrupt("puntero de memo dentro de la cabecera");
+    // Most memos are short: one read brings the block header and the text.
+    const std::uint64_t at = static_cast<std::uint64_t>(block) * block_size_;
+    char first[512];
+    std::size_t got = 0;
+    XB_RETURN_IF_ERROR(file_->Read(at, first, sizeof first, &got));
+    if (got < 8) return Corrupt("puntero de memo fuera del fichero");
+    const std::uint32_t type = GetBE32(first);
+    const std::uint32_t length = GetBE32(first + 4);
+    if (type != kTypeText && type != kTypePicture) return Corrupt("tipo de memo desconocido");
+    if (8 + static_cast<std::uint64_t>(length) <= got) {
+      text->assign(first + 8, length);
+      return Status();
+    }
     std::uint64_t size = 0;
     XB_RETURN_IF_ERROR(file_->Size(&size));
-    const std::uint64_t at = static_cast<std::uint64_t>(block) * block_size_;
-    if (at + 8 > size) return Corrupt("puntero de memo fuera del fichero");
-    char head[8];
-    XB_RETURN_IF_ERROR(file_->ReadExact(at, head, sizeof head));
-    const std::uint32_t type = GetBE32(head);
-    const std::uint32_t length = GetBE32(head + 4);
-    if (type != kTypeText && type != kTypePicture) return Corrupt("tipo de memo desconocido");
     if (length > size - at - 8) return Corrupt("longitud de memo más allá del fichero");
     text->resize(length);
-    return file_->ReadExact(at + 8, text->data(), length);
+    std::memcpy(text->data(), first + 8, got - 8);
+    return file_->ReadExact(at + got, text->data() + (got - 8), length - (got - 8));
   }
 
   Status Write(std::uint32_t old_block, std::string_view text, std::uint32_t* block) override {
