@@ -11,13 +11,18 @@
 //                                                       DIE_AT-th change of a file (0: never)
 // SCHEME is "clipper" (NTX driver: Clipper locks, DBT memo) or "foxpro" (CDX driver:
 // FoxPro locks, FPT memo).
+//   xbase  EXPR...   evaluates xBase expressions in turn: "=EXPR" must give .T. (else the
+//                    exit code is 10 + its position), "@ready:FILE" writes FILE, "@wait:FILE"
+//                    waits for FILE; errors take the default (the error block answers .F.)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
 
+#include "runtime/runtime.h"
 #include "runtime/rdd/dbf_table.h"
+#include "runtime/rdd/workareas.h"
 #include "runtime/rdd/faulty_file_system.h"
 #include "runtime/rdd/test_process.h"
 
@@ -47,7 +52,32 @@ int HoldUntilReleased(const std::string& ready, const std::string& release) {
 
 }  // namespace
 
+int RunXBase(int argc, char** argv) {
+  xb::InitRuntime();
+  InitTables();
+  xb::SetErrorBlock(xb::Value(xb::Block::Native([](xb::Args& a) {
+    const auto* e = static_cast<const xb::Error*>(a.Arg(1).AsObject().get());
+    std::fprintf(stderr, "rdd_test_helper: %s\n", xb::ErrorText(*e).c_str());
+    return xb::Value::Logical(false);
+  })));
+  for (int i = 2; i < argc; ++i) {
+    const std::string step = argv[i];
+    if (step.rfind("@ready:", 0) == 0) {
+      testing::TouchFile(step.substr(7));
+    } else if (step.rfind("@wait:", 0) == 0) {
+      if (!testing::WaitForFile(step.substr(6), std::chrono::seconds(120))) return 1;
+    } else if (step[0] == '=') {
+      if (!xb::EvalMacro(step.substr(1)).AsLogical()) return 10 + i;
+    } else {
+      xb::EvalMacro(step);
+    }
+  }
+  WorkAreas::Get().CloseAll();
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string(argv[1]) == "xbase") return RunXBase(argc, argv);
   if (argc < 3) return 1;
   const std::string cmd = argv[1], path = argv[2];
   auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
