@@ -161,7 +161,7 @@ class CdxBag : public OrderBag, public TagHost {
       spec.condition = info.condition;
       spec.unique = info.unique;
       spec.descending = info.descending;
-      spec.key_expr = tag->key_expression();
+      spec.key_expr = tag->key_expression();  // a rebuild takes every record: no scope
       spec.for_expr = tag->for_expression();
       BagStatus st = CompileIfNeeded(spec.key, spec.key_expr);
       if (st.ok() && !spec.condition.empty()) st = CompileIfNeeded(spec.condition, spec.for_expr);
@@ -306,7 +306,7 @@ class CdxBag : public OrderBag, public TagHost {
         return BagStatus::Error(BagCode::kExpression, "Tipo de clave distinto en un registro: " + spec.key);
       return BagStatus::Ok();
     };
-    BagStatus st = CollectKeys(records, *spec.key_expr, spec.for_expr.get(), encode, set);
+    BagStatus st = CollectKeys(records, *spec.key_expr, spec.for_expr.get(), encode, set, spec.scope);
     if (!st.ok()) return st;
     SortKeys(set, set.type == KeyType::kCharacter ? codepage_.weight : CodePageEn().weight, false);
     if (spec.unique) UniqueKeys(set);

@@ -70,7 +70,9 @@ TEST(IndexDamage, DamagedCdxFilesAreRefused) {
     d.apply(bytes);
     const BagStatus st = OpenAndWalk(true, bytes);
     EXPECT_EQ(st.code, BagCode::kCorrupt) << d.what;
-    if (!st.ok()) EXPECT_NE(st.message.find("dañado"), std::string::npos) << d.what << ": " << st.message;
+    if (!st.ok()) {
+      EXPECT_NE(st.message.find("dañado"), std::string::npos) << d.what << ": " << st.message;
+    }
   }
 }
 

@@ -7,7 +7,7 @@
 namespace xb::rdd {
 
 BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* condition,
-                      const KeyEncoder& encode, KeySet& set) {
+                      const KeyEncoder& encode, KeySet& set, const RecordFilter& scope) {
   set.record_count = records.RecordCount();
   set.keys.clear();
   set.recnos.clear();
@@ -22,6 +22,7 @@ BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* 
   set.recnos.reserve(set.record_count);
   for (std::uint32_t recno = 1; recno <= set.record_count; ++recno) {
     if (!(st = records.GoTo(recno)).ok()) return st;
+    if (scope && !scope(recno)) continue;
     if (condition) {
       KeyValue cond;
       if (!(st = condition->Evaluate(cond)).ok()) return st;

@@ -24,9 +24,10 @@ struct KeySet {
 // value that fixes the key type and length (the first record's, or the blank record's).
 using KeyEncoder = std::function<BagStatus(const KeyValue& value, bool first, KeySet& set, std::string& out)>;
 
-// Evaluates the key (and the FOR condition, when given) on every record.
+// Evaluates the key (and the FOR condition, when given) on every record `scope` takes (all
+// when it is empty).
 BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* condition,
-                      const KeyEncoder& encode, KeySet& set);
+                      const KeyEncoder& encode, KeySet& set, const RecordFilter& scope = {});
 // Sorts by collation weight, equal keys by record number ascending; `descending` reverses the
 // key order only.
 void SortKeys(KeySet& set, const unsigned char* weight, bool descending);

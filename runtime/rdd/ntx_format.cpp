@@ -123,8 +123,8 @@ std::string DtosFromJulian(std::int32_t julian) {
   std::int64_t d = (4 * c + 3) / 1461, e = c - 1461 * d / 4, m = (5 * e + 2) / 153;
   const int day = int(e - (153 * m + 2) / 5 + 1), month = int(m + 3 - 12 * (m / 10));
   const int year = int(100 * b + d - 4800 + m / 10);
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%04d%02d%02d", year % 10000, month, day);
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d", year % 10000, month % 100, day % 100);
   return buf;
 }
 

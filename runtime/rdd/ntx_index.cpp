@@ -201,7 +201,7 @@ class NtxBag : public OrderBag, public Tag {
         return BagStatus::Error(BagCode::kExpression, "Tipo de clave distinto en un registro: " + spec.key);
       return BagStatus::Ok();
     };
-    if (!(st = CollectKeys(records, *key_expr, for_expr.get(), encode, set)).ok()) return st;
+    if (!(st = CollectKeys(records, *key_expr, for_expr.get(), encode, set, spec.scope)).ok()) return st;
     SortKeys(set, set.type == KeyType::kCharacter ? codepage_.weight : CodePageEn().weight, spec.descending);
     if (spec.unique) UniqueKeys(set);
 

@@ -124,6 +124,10 @@ struct TagSpec {
   bool descending = false;
   // Compiled forms; when null, the bag compiles the texts with its compiler.
   std::shared_ptr<KeyExpression> key_expr, for_expr;
+  // The records the build takes (ORDCONDSET's start, NEXT, RECORD, REST, WHILE), asked with
+  // the record current; absent: every record. Only the build uses it; keys kept later follow
+  // the FOR condition alone.
+  RecordFilter scope;
 };
 
 struct TagInfo {

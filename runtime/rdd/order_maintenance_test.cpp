@@ -216,7 +216,9 @@ TEST(OrderMaintenance, CdxAndNtxTagsStayRightThroughAppendsAndWrites) {
             RecordKeys k;
             ASSERT_TRUE(bag->CurrentKeys(k).ok());
             const std::string& key = k.keys[index];
-            if (!last.empty()) EXPECT_LT(Collate(CodePageEsWin(), last, key), 0) << "record " << r;
+            if (!last.empty()) {
+              EXPECT_LT(Collate(CodePageEsWin(), last, key), 0) << "record " << r;
+            }
             last = key;
           }
         }
@@ -235,7 +237,9 @@ TEST(OrderMaintenance, CdxAndNtxTagsStayRightThroughAppendsAndWrites) {
   std::unique_ptr<OrderBag> again;
   ASSERT_TRUE(OpenCdx(std::make_unique<MemoryBagFile>(cdx_raw->Bytes()), compiler, EsWin(), again).ok());
   for (int t = 0; t < again->TagCount(); ++t)
-    if (!again->TagAt(t)->Info().unique) EXPECT_EQ(Walk(*again->TagAt(t), table), Expected(*cdx, t, table, true)) << again->TagAt(t)->Info().name;
+    if (!again->TagAt(t)->Info().unique) {
+      EXPECT_EQ(Walk(*again->TagAt(t), table), Expected(*cdx, t, table, true)) << again->TagAt(t)->Info().name;
+    }
   for (std::size_t t = 0; t < ntx.size(); ++t) {
     if (kTags[t].unique) continue;
     std::unique_ptr<OrderBag> n;

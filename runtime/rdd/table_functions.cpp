@@ -4,6 +4,7 @@
 #include "runtime/error.h"
 #include "runtime/function_table.h"
 #include "runtime/sets.h"
+#include "runtime/rdd/order_functions.h"
 #include "runtime/rdd/workareas.h"
 
 namespace xb::rdd {
@@ -399,6 +400,7 @@ Value FnDbRLockList(Args&) {
 }  // namespace
 
 void InitTables() {
+  InitOrderFunctions();
   RegisterFunction("RDDREGISTER", FnRddRegister);
   RegisterFunction("RDDSETDEFAULT", FnRddSetDefault);
   RegisterFunction("RDDNAME", FnRddName);
