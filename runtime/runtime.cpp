@@ -3,6 +3,8 @@
 // its own modules, called from InitRuntime.
 #include "runtime/runtime.h"
 
+#include "runtime/lib/library.h"
+
 namespace xb {
 
 namespace {
@@ -102,7 +104,7 @@ void InitRuntime() {
   RegisterFunction("__MVGET", FnMvGet);
   RegisterFunction("__MVPUT", FnMvPut);
   RegisterFunction("__MVEXIST", FnMvExist);
-  // Library modules register here.
+  RegisterStandardLibrary();
 }
 
 }  // namespace xb

@@ -1,0 +1,420 @@
+#include "runtime/lib/picture.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "runtime/codepage.h"
+#include "runtime/lib/dates.h"
+#include "runtime/lib/numbers.h"
+#include "runtime/number.h"
+#include "runtime/sets.h"
+
+namespace xb {
+
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+char UpperCp(char c) { return static_cast<char>(UpperChar(CurrentCodePage(), static_cast<unsigned char>(c))); }
+bool IsAlphaCp(char c) { return IsAlphaChar(CurrentCodePage(), static_cast<unsigned char>(c)); }
+
+// The template characters that take a character of a string.
+bool IsStringSlot(char t) {
+  switch (t) {
+    case '9': case '#': case 'A': case 'N': case 'X': case 'L': case 'Y': case '!':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Dates with @E: day first, whatever SET DATEFORMAT says.
+std::string EditDateFormat(const PictureFunctions& f) {
+  if (f.european) return Century() ? "dd/mm/yyyy" : "dd/mm/yy";
+  return Sets().dateFormat;
+}
+
+// ---- numbers ---------------------------------------------------------------------
+
+// The template a number shows in without one of its own: STR(n) with its digits as "9".
+std::string NumberTemplate(const Value& n) {
+  std::string s = NumberToStr(n);
+  if (!s.empty() && s[0] == '*') s = std::string(s.size(), '9');  // the overflowing value's own width
+  for (char& c : s)
+    if (c != '.') c = '9';
+  return s;
+}
+
+std::string NumberOverflow(const std::string& templ, std::size_t point, bool european) {
+  std::string out(templ.size(), '*');
+  if (point != npos) out[point] = european ? ',' : '.';
+  return out;
+}
+
+// The unsigned value as `width` characters with `decimals` decimals (STR), or "" when it
+// does not fit. A template without integer digits shows "0.50" as ".50".
+std::string Digits(const Value& n, int intSlots, int decSlots) {
+  Value magnitude;
+  if (n.IsInteger()) {
+    std::int64_t i = n.AsInt();
+    magnitude = i == INT64_MIN ? Value::Double(9.2233720368547758e18, 0) : Value::Integer(i < 0 ? -i : i);
+  } else {
+    magnitude = Value::Double(std::fabs(n.AsDouble()), n.Decimals());
+  }
+  if (intSlots == 0) {
+    std::string s = NumberToStr(magnitude, decSlots + 2, decSlots);
+    if (s.size() < 2 || s[0] != '0' || s[1] != '.') return {};
+    return s.substr(1);
+  }
+  int width = intSlots + (decSlots > 0 ? decSlots + 1 : 0);
+  std::string s = NumberToStr(magnitude, width, decSlots);
+  if (s.empty() || s[0] == '*') return {};
+  return s;
+}
+
+std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_view templIn) {
+  std::string templ = templIn.empty() ? NumberTemplate(n) : std::string(templIn);
+  const std::size_t point = templ.find('.');
+  int intSlots = 0, decSlots = 0;
+  for (std::size_t i = 0; i < templ.size(); ++i)
+    if (IsNumberDigitSlot(templ[i])) ++(point == npos || i < point ? intSlots : decSlots);
+  if (intSlots + decSlots == 0) return templ;
+
+  const double d = n.AsDouble();
+  std::string digits = Digits(n, intSlots, decSlots);
+  if (digits.empty()) return NumberOverflow(templ, point, f.european);
+  const bool negative = d < 0 && digits.find_first_of("123456789") != npos;
+  std::string_view intPart = std::string_view(digits).substr(0, static_cast<std::size_t>(intSlots));
+  std::string_view decPart =
+      decSlots > 0 ? std::string_view(digits).substr(static_cast<std::size_t>(intSlots) + 1) : std::string_view();
+
+  std::string out(templ.size(), ' ');
+  const std::size_t intEnd = point == npos ? templ.size() : point;
+  // Integer digits from the right; a separator shows only with a digit to its left.
+  int k = intSlots - 1;
+  char fill = ' ';
+  for (std::size_t i = intEnd; i-- > 0;) {
+    char t = templ[i];
+    if (IsNumberDigitSlot(t)) {
+      char c = k >= 0 ? intPart[static_cast<std::size_t>(k--)] : ' ';
+      fill = (t == '*' || t == '$') ? t : ' ';
+      out[i] = c == ' ' ? fill : c;
+    } else if (t == ',') {
+      bool digitLeft = k >= 0 && IsDigit(intPart[static_cast<std::size_t>(k)]);
+      out[i] = digitLeft ? (f.european ? '.' : ',') : ' ';
+    } else {
+      out[i] = t;
+    }
+  }
+  // A hidden separator takes the fill of the digit position to its left ("$$$,$$9").
+  for (std::size_t i = intEnd; i-- > 0;) {
+    if (templ[i] != ',' || out[i] != ' ') continue;
+    for (std::size_t j = i; j-- > 0;) {
+      if (!IsNumberDigitSlot(templ[j])) continue;
+      if (out[j] == '*' || out[j] == '$') out[i] = out[j];
+      break;
+    }
+  }
+  if (point != npos) {
+    out[point] = f.european ? ',' : '.';
+    std::size_t m = 0;
+    for (std::size_t i = point + 1; i < templ.size(); ++i) {
+      char t = templ[i];
+      if (IsNumberDigitSlot(t)) out[i] = m < decPart.size() ? decPart[m++] : '0';
+      else if (t == ',') out[i] = f.european ? '.' : ',';
+      else out[i] = t;
+    }
+  }
+
+  if (negative) {
+    // The first significant position: a digit, or the decimal point of ".50".
+    std::size_t first = 0;
+    while (first < intEnd && !IsDigit(out[first])) ++first;
+    auto blank = [&](std::size_t p) { return out[p] == ' ' || out[p] == '*' || out[p] == '$'; };
+    if (f.parens || f.parensTight) {
+      std::size_t open = f.parens ? 0 : (first > 0 ? first - 1 : npos);
+      if (open == npos || open >= out.size() || !blank(open)) return NumberOverflow(templ, point, f.european);
+      out[open] = '(';
+      out += ')';
+    } else if (!f.debit) {
+      if (first > 0 && blank(first - 1)) {
+        out[first - 1] = '-';
+      } else if (first + 1 == intEnd && out[first] == '0') {
+        out[first] = '-';  // "-.50": the sign takes the place of the leading zero
+      } else {
+        return NumberOverflow(templ, point, f.european);
+      }
+    }
+  }
+  if (f.credit && d > 0) out += " CR";
+  if (f.debit && d < 0) out += " DB";
+  if (f.blankZero && d == 0) return std::string(out.size(), ' ');
+  if (f.leftAlign) {
+    std::size_t b = out.find_first_not_of(' ');
+    if (b != npos && b > 0) out = out.substr(b) + std::string(b, ' ');
+  }
+  return out;
+}
+
+// ---- strings, dates and logicals ----------------------------------------------------
+
+std::string FormatString(std::string_view s, const PictureFunctions& f, std::string_view templ) {
+  std::string out;
+  if (templ.empty()) {
+    out.assign(s);
+    if (f.upper) out = Upper(CurrentCodePage(), out);
+    return out;
+  }
+  out.reserve(templ.size());
+  std::size_t si = 0;
+  for (char t : templ) {
+    if (IsStringSlot(t)) {
+      char c = si < s.size() ? s[si] : ' ';
+      ++si;
+      out += (t == '!' || f.upper) ? UpperCp(c) : c;
+    } else {
+      out += t;
+      if (!f.insertLiterals) ++si;  // the literal stands in place of a character of the value
+    }
+  }
+  return out;
+}
+
+std::string FormatDateWith(Date d, const PictureFunctions& f, std::string_view templ) {
+  std::string format = EditDateFormat(f);
+  std::string out = FormatDate(d, format);
+  if (f.insertLiterals && !templ.empty()) {
+    // @R with a template: its literals replace the format's separators.
+    for (std::size_t i = 0; i < out.size() && i < format.size() && i < templ.size(); ++i) {
+      char c = AsciiUpper(format[i]);
+      if (c != 'D' && c != 'M' && c != 'Y' && !IsStringSlot(templ[i])) out[i] = templ[i];
+    }
+  }
+  if (f.blankZero && d.IsEmpty()) return std::string(out.size(), ' ');
+  return out;
+}
+
+std::string FormatLogical(bool b, const PictureFunctions& f, std::string_view templ) {
+  if (templ.empty()) return b ? "T" : "F";
+  std::string out;
+  bool done = false;
+  for (char t : templ) {
+    char u = AsciiUpper(t);
+    if (u == 'Y' || u == 'L' || u == '#') {
+      out += done ? ' ' : (u == 'Y' ? (b ? 'Y' : 'N') : (b ? 'T' : 'F'));
+      done = true;
+    } else {
+      out += t;
+    }
+    // Without @R only the template's first character counts.
+    if (!f.insertLiterals) break;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool IsNumberDigitSlot(char t) { return t == '9' || t == '#' || t == '$' || t == '*'; }
+
+Picture::Picture(std::string_view text) {
+  if (text.empty() || text[0] != '@') {
+    templ_.assign(text);
+    return;
+  }
+  PictureFunctions& f = functions_;
+  std::size_t i = 1;
+  for (; i < text.size() && text[i] != ' '; ++i) {
+    switch (AsciiUpper(text[i])) {
+      case 'B': f.leftAlign = true; break;
+      case 'C': f.credit = true; break;
+      case 'D': f.dateFormat = true; break;
+      case 'E': f.european = true; break;
+      case 'K': f.clearOnKey = true; break;
+      case 'R': f.insertLiterals = true; break;
+      case 'X': f.debit = true; break;
+      case 'Z': f.blankZero = true; break;
+      case '(': f.parens = true; break;
+      case ')': f.parensTight = true; break;
+      case '!': f.upper = true; break;
+      case 'A': f.alphaOnly = true; break;
+      case 'S': {
+        int n = 0;
+        while (i + 1 < text.size() && IsDigit(text[i + 1])) {
+          if (n < 100000) n = n * 10 + (text[i + 1] - '0');
+          ++i;
+        }
+        f.scrollWidth = n;
+        break;
+      }
+      default: break;  // unknown letters are ignored, as xBase does
+    }
+  }
+  if (i < text.size()) ++i;  // the blank that ends the functions
+  templ_.assign(text.substr(i));
+}
+
+Picture Picture::WithTemplate(std::string_view templ) const {
+  Picture p = *this;
+  p.templ_.assign(templ);
+  return p;
+}
+
+std::string Transform(const Value& in, const Picture& p) {
+  const Value& v = in.Deref();
+  const PictureFunctions& f = p.functions();
+  switch (v.type()) {
+    case Type::String:
+    case Type::Memo: return FormatString(v.AsString(), f, p.templ());
+    case Type::Number: return FormatNumber(v, f, p.templ());
+    case Type::Date: return FormatDateWith(v.AsDate(), f, p.templ());
+    case Type::Logical: return FormatLogical(v.AsLogical(), f, p.templ());
+    default: return {};
+  }
+}
+
+// ---- edit masks ------------------------------------------------------------------------
+
+EditMask::EditMask(const Value& in, const Picture& picture) : picture_(picture) {
+  const Value& v = in.Deref();
+  const PictureFunctions& f = picture.functions();
+  templ_ = picture.templ();
+  if (v.IsNumber()) {
+    type_ = 'N';
+    if (templ_.empty()) templ_ = NumberTemplate(v);
+    decimalPos_ = templ_.find('.');
+  } else if (v.IsDate()) {
+    type_ = 'D';
+    dateFormat_ = EditDateFormat(f);
+    if (templ_.empty()) {
+      templ_ = dateFormat_;
+      for (char& c : templ_) {
+        char u = AsciiUpper(c);
+        if (u == 'D' || u == 'M' || u == 'Y') c = '9';
+      }
+    }
+  } else if (v.IsLogical()) {
+    type_ = 'L';
+    if (templ_.empty()) templ_ = "L";
+  } else {
+    type_ = 'C';
+    valueLength_ = v.StringLength();
+    if (templ_.empty()) templ_ = std::string(valueLength_, f.upper ? '!' : 'X');
+  }
+  picture_ = picture.WithTemplate(templ_);
+}
+
+bool EditMask::IsEditable(std::size_t pos) const {
+  if (pos >= templ_.size()) return false;
+  char t = AsciiUpper(templ_[pos]);
+  switch (type_) {
+    case 'N': return IsNumberDigitSlot(t);
+    case 'D': return t == '9';
+    case 'L': return t == 'L' || t == 'Y' || t == '#';
+    default: return IsStringSlot(t);
+  }
+}
+
+std::optional<char> EditMask::Accept(std::size_t pos, char c) const {
+  if (!IsEditable(pos)) return std::nullopt;
+  const PictureFunctions& f = picture_.functions();
+  const char t = AsciiUpper(templ_[pos]);
+  if (type_ == 'N') {
+    bool ok = IsDigit(c) || c == '-' || (c == '+' && (t == '9' || t == '#')) || (c == ' ' && t == '#');
+    return ok ? std::optional<char>(c) : std::nullopt;
+  }
+  if (type_ == 'D') return IsDigit(c) ? std::optional<char>(c) : std::nullopt;
+  if (type_ == 'L' || t == 'L' || t == 'Y') {
+    char u = AsciiUpper(c);
+    bool ok = t == 'Y' ? (u == 'Y' || u == 'N') : (u == 'Y' || u == 'N' || u == 'T' || u == 'F');
+    return ok ? std::optional<char>(u) : std::nullopt;
+  }
+  switch (t) {
+    case 'A': if (!IsAlphaCp(c)) return std::nullopt; break;
+    case 'N': if (!IsAlphaCp(c) && !IsDigit(c)) return std::nullopt; break;
+    case '9': if (!IsDigit(c)) return std::nullopt; break;
+    case '#': if (!IsDigit(c) && c != ' ' && c != '.' && c != '+' && c != '-') return std::nullopt; break;
+    default: break;  // X and !
+  }
+  if (f.alphaOnly && !IsAlphaCp(c)) return std::nullopt;
+  if (t == '!' || f.upper) c = UpperCp(c);
+  return c;
+}
+
+std::size_t EditMask::FirstEditable() const { return NextEditable(npos); }
+
+std::size_t EditMask::LastEditable() const { return PreviousEditable(templ_.size()); }
+
+std::size_t EditMask::NextEditable(std::size_t pos) const {
+  for (std::size_t i = pos == npos ? 0 : pos + 1; i < templ_.size(); ++i)
+    if (IsEditable(i)) return i;
+  return npos;
+}
+
+std::size_t EditMask::PreviousEditable(std::size_t pos) const {
+  for (std::size_t i = pos > templ_.size() ? templ_.size() : pos; i-- > 0;)
+    if (IsEditable(i)) return i;
+  return npos;
+}
+
+std::string EditMask::Format(const Value& in) const {
+  const Value& v = in.Deref();
+  if (type_ == 'D') {
+    Date d = v.AsDate();
+    if (picture_.functions().blankZero && d.IsEmpty()) return std::string(templ_.size(), ' ');
+    std::string out = FormatDate(d, dateFormat_);
+    // The template's literals stand where the format has separators.
+    for (std::size_t i = 0; i < out.size() && i < templ_.size(); ++i)
+      if (!IsEditable(i)) out[i] = templ_[i];
+    return out;
+  }
+  return Transform(v, picture_);
+}
+
+Value EditMask::Parse(std::string_view buffer) const {
+  const PictureFunctions& f = picture_.functions();
+  switch (type_) {
+    case 'N': {
+      std::string text;
+      bool negative = false;
+      for (std::size_t i = 0; i < buffer.size(); ++i) {
+        char c = buffer[i];
+        if (i == decimalPos_) {
+          text += '.';
+        } else if (i >= templ_.size() || IsEditable(i)) {
+          if (IsDigit(c)) text += c;
+          else if (c == '-' || c == '(') negative = true;
+        }
+      }
+      if (buffer.size() >= 2 && buffer.substr(buffer.size() - 2) == "DB") negative = true;
+      int decimals = 0;
+      if (decimalPos_ != npos)
+        for (std::size_t i = decimalPos_ + 1; i < templ_.size(); ++i) decimals += IsNumberDigitSlot(templ_[i]) ? 1 : 0;
+      Value n = Val(text);
+      double d = n.AsDouble();
+      if (negative) d = -d;
+      if (decimals == 0 && std::fabs(d) < 9.0e15) return Value::Integer(static_cast<std::int64_t>(d));
+      return Value::Double(d == 0.0 ? 0.0 : d, decimals);
+    }
+    case 'D': return Value::FromDate(ParseDate(buffer, dateFormat_, Sets().epoch));
+    case 'L': {
+      std::size_t p = FirstEditable();
+      char c = p != npos && p < buffer.size() ? AsciiUpper(buffer[p]) : ' ';
+      return Value::Logical(c == 'T' || c == 'Y');
+    }
+    default: {
+      std::string text;
+      if (f.insertLiterals) {
+        for (std::size_t i = 0; i < buffer.size(); ++i)
+          if (i >= templ_.size() || IsEditable(i)) text += buffer[i];
+      } else {
+        text.assign(buffer);
+      }
+      if (text.size() < valueLength_) text.append(valueLength_ - text.size(), ' ');
+      return Value::String(text);
+    }
+  }
+}
+
+}  // namespace xb
