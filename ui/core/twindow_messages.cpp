@@ -3,6 +3,7 @@
 #include <dde.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "runtime/array.h"
@@ -234,7 +235,7 @@ Answer TWindow::Timer(WPARAM id, LPARAM) {
 
 namespace {
 
-Answer Scroll(TWindow& window, const xb::ObjectRef& own_bar, WPARAM wparam, LPARAM lparam) {
+Answer Scroll(const xb::ObjectRef& own_bar, WPARAM wparam, LPARAM lparam) {
   const int code = LowWord(wparam);
   const int position = HighWord(wparam);
   HWND control = reinterpret_cast<HWND>(lparam);
@@ -261,14 +262,13 @@ Answer Scroll(TWindow& window, const xb::ObjectRef& own_bar, WPARAM wparam, LPAR
     case SB_THUMBTRACK: SendMessageA(control, kFwThumbTrack, static_cast<WPARAM>(position), 0); break;
     default: break;
   }
-  (void)window;
   return Answer::Number(0);
 }
 
 }  // namespace
 
-Answer TWindow::VScroll(WPARAM wparam, LPARAM lparam) { return Scroll(*this, oVScroll, wparam, lparam); }
-Answer TWindow::HScroll(WPARAM wparam, LPARAM lparam) { return Scroll(*this, oHScroll, wparam, lparam); }
+Answer TWindow::VScroll(WPARAM wparam, LPARAM lparam) { return Scroll(oVScroll, wparam, lparam); }
+Answer TWindow::HScroll(WPARAM wparam, LPARAM lparam) { return Scroll(oHScroll, wparam, lparam); }
 
 WindowMenuItem* TWindow::FindMenuItem(int id, WindowMenu** holder) {
   for (const xb::ObjectRef* source : {&oPopup, &oSysMenu, &oMenu}) {

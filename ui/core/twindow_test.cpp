@@ -163,7 +163,7 @@ TEST_F(TWindowTest, PaintRunsThePaintedBlockBetweenBeginAndEndPaint) {
   EXPECT_EQ(w->nPaintCount, 0);
   EXPECT_EQ(w->hDC, nullptr);
   EXPECT_EQ(ClientPixel(w->hWnd, 20, 20), RGB(255, 0, 0));
-  w->Say(60, 10, "Organización de empresas", TWindow::SayStyle{RGB(0, 0, 128), std::nullopt, nullptr, true});
+  w->Say(60, 10, "Organización de empresas", TWindow::SayStyle{RGB(0, 0, 128), std::nullopt, nullptr, true, false, std::nullopt});
   EXPECT_TRUE(vdr::test::SaveWindowBitmap(w->hWnd, vdr::test::ScreenshotFolder() + "\\core_window.bmp"));
   // Painting validated the window: no second WM_PAINT waits.
   const int before = calls;
