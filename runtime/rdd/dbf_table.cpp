@@ -468,6 +468,9 @@ Status DbfTable::LockRecord(std::uint32_t record) {
   const LockRange range = lock_layout().Record(record);
   XB_RETURN_IF_ERROR(file_->Lock(range.offset, range.length));
   locks_.insert(record);
+  // The copy read before the lock may be stale: another process may have changed the record
+  // since. Read it again now that nobody else can, or its changes would be written over.
+  if (record == recno_ && !phantom_ && !hot_) return LoadWindow(record);
   return Status();
 }
 
@@ -485,6 +488,7 @@ Status DbfTable::LockFile() {
   const LockRange range = lock_layout().File();
   XB_RETURN_IF_ERROR(file_->Lock(range.offset, range.length));
   file_locked_ = true;
+  if (!phantom_ && !hot_) return LoadWindow(recno_);  // as for a record lock
   return Status();
 }
 

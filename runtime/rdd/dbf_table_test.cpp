@@ -209,6 +209,31 @@ TEST_F(DbfTableTest, SharedTablesNeedLocksAndSeeEachOther) {
   EXPECT_EQ(a->Zap().code(), StatusCode::kShared);
 }
 
+// A record read before it was locked is read again under the lock, so a change made by
+// another process in between is not written over.
+TEST_F(DbfTableTest, LockingReadsTheRecordAgain) {
+  {
+    auto t = OpenTable(memory_, "t.dbf", Options(false));
+    Fill(*t, 3);
+  }
+  for (bool file_lock : {false, true}) {
+    auto a = OpenTable(memory_, "t.dbf", Options(true));
+    auto b = OpenTable(memory_, "t.dbf", Options(true));
+    ASSERT_TRUE(a->GoTo(2).ok());
+    ASSERT_TRUE(b->LockRecord(2).ok());
+    ASSERT_TRUE(b->GoTo(2).ok());
+    ASSERT_TRUE(b->PutCharacter(kNombre, file_lock ? "de B con flock" : "de B").ok());
+    ASSERT_TRUE(b->UnlockAll().ok());
+    ASSERT_TRUE(file_lock ? a->LockFile().ok() : a->LockRecord(2).ok());
+    ASSERT_TRUE(a->PutCharacter(kCodigo, "de A").ok());
+    ASSERT_TRUE(a->UnlockAll().ok());
+    ASSERT_TRUE(b->GoTo(2).ok());
+    EXPECT_EQ(Codigo(*b), "de A      ");
+    EXPECT_EQ(dbf::DecodeCharacter(b->record(), b->fields()[kNombre]).substr(0, 14),
+              file_lock ? "de B con flock" : "de B          ");
+  }
+}
+
 TEST_F(DbfTableTest, PackKeepsLiveRecordsAndTheirMemos) {
   auto t = OpenTable(memory_, "t.dbf", Options(false));
   Fill(*t, 500);

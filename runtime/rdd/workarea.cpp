@@ -140,12 +140,17 @@ class WorkArea::Records final : public RecordSource {
 WorkArea::WorkArea(int number) : number_(number) {}
 
 WorkArea::~WorkArea() {
-  // A program that ends with tables open still gets their headers written.
-  if (used()) {
-    hot_ = false;
-    bags_.clear();
-    (void)table_->Close();
+  // A program that ends with tables open still gets its last change, keys and headers
+  // written; nothing can be reported any more.
+  if (!used()) return;
+  if (hot_) {
+    (void)table_->WriteRecord();
+    for (std::size_t i = 0; i < bags_.size(); ++i)
+      (void)bags_[i].bag->UpdateKeys(table_->recno(), appended_ || i >= before_.size() ? nullptr : &before_[i]);
   }
+  for (auto& b : bags_) (void)b.bag->Flush();
+  bags_.clear();
+  (void)table_->Close();
 }
 
 bool WorkArea::Raise(const Status& status, std::string_view operation, int sub_code) {
