@@ -725,20 +725,10 @@ bool WorkArea::RebuildBags() {
   GoCold();
   bool ok = true;
   for (auto& b : bags_) {
-    std::vector<TagInfo> tags;
-    for (int i = 0; i < b.bag->TagCount(); ++i) tags.push_back(b.bag->TagAt(i)->Info());
-    for (const TagInfo& info : tags) {
-      TagSpec spec;
-      spec.name = info.name;
-      spec.key = info.key;
-      spec.condition = info.condition;
-      spec.unique = info.unique;
-      spec.descending = info.descending;
-      const BagStatus s = b.bag->CreateTag(spec, *records_);
-      if (!s.ok()) {
-        RaiseBagError(s, "ORDLISTREBUILD");
-        ok = false;
-      }
+    const BagStatus s = b.bag->Rebuild(*records_);
+    if (!s.ok()) {
+      RaiseBagError(s, "ORDLISTREBUILD");
+      ok = false;
     }
   }
   return ok;

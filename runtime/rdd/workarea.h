@@ -152,7 +152,7 @@ class WorkArea {
   std::string StructuralBagPath() const;
   // Closes every bag except the structural one; the controlling order goes back to 0.
   void CloseBags();
-  // Re-creates every tag of every bag from its own definition (ORDLISTREBUILD).
+  // Re-creates every tag of every bag over the table's records (ORDLISTREBUILD).
   bool RebuildBags();
   // What a bag needs from the area.
   ExpressionCompiler& key_compiler();

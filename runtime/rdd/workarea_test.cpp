@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <optional>
 
 #include "runtime/codepage.h"
-#include "runtime/function_table.h"
 #include "runtime/macro.h"
 #include "runtime/memvar.h"
 #include "runtime/rdd/faulty_file_system.h"
@@ -20,25 +18,11 @@ namespace {
 
 using xb::testing::RecordingErrorBlock;
 
-// The standard library's functions that the reference index keys call, for as long as the
-// runtime does not register its own.
-void EnsureKeyFunctions() {
-  if (!IsFunctionRegistered("UPPER")) Def("UPPER", [](std::string_view s) { return Upper(CurrentCodePage(), s); });
-  if (!IsFunctionRegistered("DTOS")) Def("DTOS", [](Date d) { return d.Dtos(); });
-  if (!IsFunctionRegistered("STR"))
-    Def("STR", [](double v, std::optional<std::int64_t> len, std::optional<std::int64_t> dec) {
-      const int l = static_cast<int>(len.value_or(10)), d = static_cast<int>(dec.value_or(0));
-      const std::string text = dbf::FormatNumber(v, l, d);
-      return text.empty() ? std::string(static_cast<std::size_t>(l), '*') : text;
-    });
-}
-
 class TablesTest : public xb::testing::RuntimeTest {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
     InitTables();
-    EnsureKeyFunctions();
     previous_codepage_ = SetCodePage("ESWIN");
     memory_.MakeFolder("datos/");
     WorkAreas::Get().set_file_system(&memory_);
