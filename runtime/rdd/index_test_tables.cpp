@@ -39,6 +39,7 @@ TestTable TestTable::Load(const std::string& dbf_path) {
     offset += f.length;
     t.fields_.push_back(f);
   }
+  t.header_ = raw.substr(0, header);
   for (std::uint32_t r = 0; r < count; ++r) t.records_.push_back(raw.substr(header + std::size_t(r) * length, length));
   t.blank_.assign(length, ' ');
   return t;
@@ -104,6 +105,16 @@ void TestTable::Put(const std::string& field, const std::string& raw) {
   std::string v = raw.substr(0, f.length);
   v.resize(f.length, ' ');
   records_[current_ - 1].replace(f.offset, f.length, v);
+}
+
+std::string TestTable::ToDbf() const {
+  std::string out = header_;
+  const auto n = std::uint32_t(records_.size());
+  for (int i = 0; i < 4; ++i) out[4 + i] = char(n >> (8 * i));
+  out.reserve(out.size() + records_.size() * blank_.size() + 1);
+  for (const std::string& r : records_) out += r;
+  out += '\x1A';
+  return out;
 }
 
 std::uint32_t TestTable::Append() {

@@ -41,11 +41,14 @@ class TestTable : public RecordSource {
   // Changes a field of the current record (raw bytes, padded).
   void Put(const std::string& field, const std::string& raw);
   std::uint32_t Append();   // a blank record; becomes current
+  // The table as a DBF file: the loaded file's header with this record count, the records.
+  std::string ToDbf() const;
   void SetDeleted(bool deleted) { records_[current_ - 1][0] = deleted ? '*' : ' '; }
 
  private:
   const std::string& Record() const;
   std::vector<Field> fields_;
+  std::string header_;
   std::vector<std::string> records_;
   std::string blank_;
   std::uint32_t current_ = 0;
