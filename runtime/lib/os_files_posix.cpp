@@ -253,7 +253,8 @@ bool Describe(const std::string& path, std::string name, DirEntry* out) {
 }  // namespace
 
 int ListDir(const std::string& folder, std::vector<DirEntry>* out) {
-  std::string p = folder.empty() ? std::string(".") : Resolve(folder);
+  std::string p = Resolve(folder);
+  if (p.empty()) p = ".";  // "" or a drive alone: the current folder
   DIR* d = ::opendir(p.c_str());
   if (!d) return OpenError(errno, Join(p, "x"));
   while (dirent* e = ::readdir(d)) {

@@ -1,5 +1,6 @@
 #include "runtime/lib/picture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -53,9 +54,10 @@ std::string NumberOverflow(const std::string& templ, std::size_t point, bool eur
   return out;
 }
 
-// The unsigned value as `width` characters with `decimals` decimals (STR), or "" when it
-// does not fit. A template without integer digits shows "0.50" as ".50".
-std::string Digits(const Value& n, int intSlots, int decSlots) {
+// The unsigned value's digits for the template's positions: the integer part right-aligned
+// in intSlots characters (blank-padded), the decimals in decSlots. False when the integer
+// part does not fit. A template without integer positions shows 0.5 as ".50".
+bool Digits(const Value& n, int intSlots, int decSlots, std::string& intPart, std::string& decPart) {
   Value magnitude;
   if (n.IsInteger()) {
     std::int64_t i = n.AsInt();
@@ -63,15 +65,21 @@ std::string Digits(const Value& n, int intSlots, int decSlots) {
   } else {
     magnitude = Value::Double(std::fabs(n.AsDouble()), n.Decimals());
   }
-  if (intSlots == 0) {
-    std::string s = NumberToStr(magnitude, decSlots + 2, decSlots);
-    if (s.size() < 2 || s[0] != '0' || s[1] != '.') return {};
-    return s.substr(1);
-  }
-  int width = intSlots + (decSlots > 0 ? decSlots + 1 : 0);
-  std::string s = NumberToStr(magnitude, width, decSlots);
-  if (s.empty() || s[0] == '*') return {};
-  return s;
+  // STR prints at most 255 characters and 99 decimals; wider templates are padded here.
+  const int dec = decSlots < 99 ? decSlots : 99;
+  const int width = std::min(intSlots + (dec > 0 ? dec + 1 : 0) + 1, 255);
+  std::string s = NumberToStr(magnitude, width, dec);
+  if (s.empty() || s[0] == '*') return false;
+  std::size_t point = s.find('.');
+  std::string_view whole = std::string_view(s).substr(0, point);
+  whole.remove_prefix(std::min(whole.find_first_not_of(' '), whole.size()));
+  if (intSlots == 0 && whole == "0") whole = {};
+  if (whole.size() > static_cast<std::size_t>(intSlots)) return false;
+  intPart.assign(static_cast<std::size_t>(intSlots) - whole.size(), ' ');
+  intPart.append(whole);
+  decPart.assign(point == std::string::npos ? std::string_view() : std::string_view(s).substr(point + 1));
+  decPart.resize(static_cast<std::size_t>(decSlots), '0');
+  return true;
 }
 
 std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_view templIn) {
@@ -83,12 +91,10 @@ std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_
   if (intSlots + decSlots == 0) return templ;
 
   const double d = n.AsDouble();
-  std::string digits = Digits(n, intSlots, decSlots);
-  if (digits.empty()) return NumberOverflow(templ, point, f.european);
-  const bool negative = d < 0 && digits.find_first_of("123456789") != npos;
-  std::string_view intPart = std::string_view(digits).substr(0, static_cast<std::size_t>(intSlots));
-  std::string_view decPart =
-      decSlots > 0 ? std::string_view(digits).substr(static_cast<std::size_t>(intSlots) + 1) : std::string_view();
+  std::string intPart, decPart;
+  if (!Digits(n, intSlots, decSlots, intPart, decPart)) return NumberOverflow(templ, point, f.european);
+  const bool negative =
+      d < 0 && (intPart.find_first_of("123456789") != npos || decPart.find_first_of("123456789") != npos);
 
   std::string out(templ.size(), ' ');
   const std::size_t intEnd = point == npos ? templ.size() : point;
@@ -122,7 +128,7 @@ std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_
     std::size_t m = 0;
     for (std::size_t i = point + 1; i < templ.size(); ++i) {
       char t = templ[i];
-      if (IsNumberDigitSlot(t)) out[i] = m < decPart.size() ? decPart[m++] : '0';
+      if (IsNumberDigitSlot(t)) out[i] = decPart[m++];
       else if (t == ',') out[i] = f.european ? '.' : ',';
       else out[i] = t;
     }

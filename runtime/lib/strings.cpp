@@ -100,15 +100,13 @@ Value FnPadR(Args& a) { return Pad(a, "PADR", PadR); }
 Value FnPadL(Args& a) { return Pad(a, "PADL", PadL); }
 Value FnPadC(Args& a) { return Pad(a, "PADC", PadC); }
 
-Value FnRTrim(Args& a) {
-  if (!a.Arg(1).IsString()) return ArgumentError("TRIM", 1100, a.Raw());
+// TRIM and RTRIM are one function under two names.
+Value TrimRight(Args& a, std::string_view name) {
+  if (!a.Arg(1).IsString()) return ArgumentError(name, 1100, a.Raw());
   return Value::String(RTrim(a.Str(1)));
 }
-
-Value FnRTrimNamed(Args& a) {
-  if (!a.Arg(1).IsString()) return ArgumentError("RTRIM", 1100, a.Raw());
-  return Value::String(RTrim(a.Str(1)));
-}
+Value FnTrim(Args& a) { return TrimRight(a, "TRIM"); }
+Value FnRTrim(Args& a) { return TrimRight(a, "RTRIM"); }
 
 Value FnLTrim(Args& a) {
   if (!a.Arg(1).IsString()) return ArgumentError("LTRIM", 1101, a.Raw());
@@ -310,8 +308,8 @@ void RegisterStringFunctions() {
   RegisterFunction("PADR", FnPadR);
   RegisterFunction("PADL", FnPadL);
   RegisterFunction("PADC", FnPadC);
-  RegisterFunction("TRIM", FnRTrim);
-  RegisterFunction("RTRIM", FnRTrimNamed);
+  RegisterFunction("TRIM", FnTrim);
+  RegisterFunction("RTRIM", FnRTrim);
   RegisterFunction("LTRIM", FnLTrim);
   RegisterFunction("ALLTRIM", FnAllTrim);
   RegisterFunction("UPPER", FnUpper);
