@@ -206,3 +206,42 @@ TEST_F(OrderFunctions, ScopesOfOrdCondSetLimitTheRecordsIndexed) {
 
 }  // namespace
 }  // namespace xb::rdd
+
+namespace xb::rdd {
+namespace {
+
+// A tag built over no record (an empty table, or a FOR that nothing meets) takes keys later.
+TEST_F(OrderFunctions, EmptyTagsTakeTheFirstKeysLater) {
+  for (const char* driver : {"DBFCDX", "DBFNTX"}) {
+    SCOPED_TRACE(driver);
+    const std::string d = std::string("'") + driver + "'";
+    ASSERT_TRUE(L("DBCREATE('datos/vacia', {{'CODIGO', 'C', 8, 0}, {'N', 'N', 5, 0}}, " + d + ")"));
+    ASSERT_TRUE(L("DBUSEAREA(.T., " + d + ", 'datos/vacia', 'V', .F., .F.)"));
+    X("ORDCREATE('datos/vcod', 'VCOD', 'CODIGO')");
+    X("ORDCONDSET('N > 100')");
+    X("ORDCREATE('datos/vnum', 'VNUM', 'N')");
+    EXPECT_EQ(N("ORDKEYCOUNT(1)"), 0);
+    EXPECT_EQ(N("ORDKEYCOUNT(2)"), 0);
+    X("ORDSETFOCUS(1)");
+    EXPECT_FALSE(L("DBSEEK('A')"));
+    for (int i = 1; i <= 300; ++i) {
+      X("DBAPPEND()");
+      X("FIELDPUT(1, 'K" + std::to_string(1000 - i) + "')");
+      X("FIELDPUT(2, " + std::to_string(i) + ")");
+    }
+    X("DBCOMMIT()");
+    EXPECT_EQ(N("ORDKEYCOUNT(1)"), 300);
+    EXPECT_EQ(N("ORDKEYCOUNT(2)"), 200);
+    X("DBGOTOP()");
+    EXPECT_EQ(S("FIELDGET(1)"), "K700    ");
+    X("ORDSETFOCUS(2)");
+    X("DBGOTOP()");
+    EXPECT_EQ(N("FIELDGET(2)"), 101);
+    EXPECT_TRUE(L("DBSEEK(250)"));
+    EXPECT_EQ(S("FIELDGET(1)"), "K750    ");
+    X("DBCLOSEAREA()");
+  }
+}
+
+}  // namespace
+}  // namespace xb::rdd
