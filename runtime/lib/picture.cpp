@@ -93,8 +93,9 @@ std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_
   const double d = n.AsDouble();
   std::string intPart, decPart;
   if (!Digits(n, intSlots, decSlots, intPart, decPart)) return NumberOverflow(templ, point, f.european);
-  const bool negative =
-      d < 0 && (intPart.find_first_of("123456789") != npos || decPart.find_first_of("123456789") != npos);
+  // The sign of what is shown: -0.001 in "9.99" is "0.00", neither negative nor positive.
+  const bool nonZero = intPart.find_first_of("123456789") != npos || decPart.find_first_of("123456789") != npos;
+  const bool negative = d < 0 && nonZero, positive = d > 0 && nonZero;
 
   std::string out(templ.size(), ' ');
   const std::size_t intEnd = point == npos ? templ.size() : point;
@@ -154,8 +155,8 @@ std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_
       }
     }
   }
-  if (f.credit && d > 0) out += " CR";
-  if (f.debit && d < 0) out += " DB";
+  if (f.credit && positive) out += " CR";
+  if (f.debit && negative) out += " DB";
   if (f.blankZero && d == 0) return std::string(out.size(), ' ');
   if (f.leftAlign) {
     std::size_t b = out.find_first_not_of(' ');

@@ -55,6 +55,7 @@ TEST_F(PictureTest, NumberFunctions) {
       {"Transform(-5, '@C 999')", " -5"},
       {"Transform(-5, '@X 999')", "  5 DB"},
       {"Transform(5, '@X 999')", "  5"},
+      {"Transform(-0.001, '@XC 9.99')", "0.00"},
       {"Transform(5, '@B 999') + '|'", "5  |"},
       {"Transform(-5, '@B 999') + '|'", "-5 |"},
       {"Transform(0, '@Z 9,999') + '|'", "     |"},
