@@ -507,7 +507,6 @@ class NtxBag : public OrderBag, public Tag {
     if (!h.condition.empty() && compiler_.Compile(h.condition, compiled).ok() && compiled) for_expr = std::move(compiled);
     if (type == KeyType::kLogical && h.key_length != 1) type = KeyType::kCharacter;
     if (type == KeyType::kDate && h.key_length != 8) type = KeyType::kCharacter;
-    if (h.name.empty()) header_.name = "";
     Adopt(type, key_expr, for_expr);
     return BagStatus::Ok();
   }

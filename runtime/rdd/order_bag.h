@@ -107,7 +107,8 @@ class RecordSource {
  public:
   virtual ~RecordSource() = default;
   virtual std::uint32_t RecordCount() = 0;
-  // Makes `recno` the current record, so the expressions evaluate on it.
+  // Makes `recno` the current record, so the expressions evaluate on it. RecordCount() + 1 is
+  // the blank record past the last one (a build over an empty table learns the key from it).
   virtual BagStatus GoTo(std::uint32_t recno) = 0;
 };
 
@@ -197,7 +198,9 @@ class OrderBag {
   virtual ~OrderBag() = default;
   virtual BagKind Kind() const = 0;
   virtual int TagCount() const = 0;
-  // Tags in creation order, 0-based (ORDSETFOCUS(1) is TagAt(0)).
+  // Tags in creation order, 0-based (ORDSETFOCUS(1) is TagAt(0)). A Tag pointer stays valid
+  // until that tag is destroyed or replaced (CreateTag of its name) or the bag is closed;
+  // Rebuild keeps it.
   virtual Tag* TagAt(int index) = 0;
   // By name, case-insensitive; -1 when absent.
   virtual int FindTag(std::string_view name) const = 0;
