@@ -48,8 +48,40 @@ def disc(colour, size=16):
     return size, size, pixel
 
 
+# The tick of a checked box: (x, y) inside the 16 x 16 picture.
+TICK = {(4 + i, 7 + i) for i in range(3)} | {(6 + i, 9 - i) for i in range(5)}
+TICK |= {(x, y + 1) for x, y in TICK}
+
+
+def check_box(checked, enabled=True):
+    """A sunken 13 x 13 check box on the button face, as Windows draws one; ticked or empty.
+    A disabled box has a face-coloured inside."""
+    left, top, right, bottom = 1, 1, 13, 13
+
+    def pixel(x, y):
+        if not (left <= x <= right and top <= y <= bottom):
+            return FACE
+        if x == left or y == top:
+            return (128, 128, 128) if x < right and y < bottom else (255, 255, 255)
+        if x == right or y == bottom:
+            return (255, 255, 255)
+        if x == left + 1 or y == top + 1:
+            return (0, 0, 0) if x < right - 1 and y < bottom - 1 else FACE
+        if x == right - 1 or y == bottom - 1:
+            return FACE
+        if checked and (x, y) in TICK:
+            return (0, 0, 0) if enabled else (128, 128, 128)
+        return (255, 255, 255) if enabled else FACE
+
+    return 16, 16, pixel
+
+
 PICTURES = {
     "bmpverde.bmp": disc((0, 160, 0)),
+    "bmprojo.bmp": disc((208, 0, 0)),
+    "bmpchecked.bmp": check_box(True),
+    "bmpunchecked.bmp": check_box(False),
+    "bmpnochk.bmp": check_box(False, enabled=False),
 }
 
 

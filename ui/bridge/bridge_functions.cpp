@@ -19,6 +19,7 @@
 #include "runtime/function_table.h"
 #include "runtime/object.h"
 #include "ui/bridge/bar_helpers.h"
+#include "ui/bridge/bitmap_functions.h"
 #include "ui/bridge/cursors.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/drawing.h"
@@ -502,6 +503,7 @@ void RegisterBridgeFunctions() {
   RegisterCursorsAndFocus();
   RegisterSystemHelpers();
   RegisterTreeView();
+  RegisterBitmapFunctions();
 }
 
 }  // namespace ui
