@@ -24,9 +24,11 @@
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/drawing.h"
 #include "ui/bridge/mdi_helpers.h"
+#include "ui/bridge/menu_wrappers.h"
 #include "ui/bridge/message_decoder.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/modeless_dialogs.h"
+#include "ui/bridge/profile.h"
 #include "ui/bridge/resources.h"
 #include "ui/bridge/small_helpers.h"
 #include "ui/bridge/text_colors.h"
@@ -504,6 +506,8 @@ void RegisterBridgeFunctions() {
   RegisterSystemHelpers();
   RegisterTreeView();
   RegisterBitmapFunctions();
+  RegisterMenuWrappers();
+  RegisterProfileFunctions();
 }
 
 }  // namespace ui

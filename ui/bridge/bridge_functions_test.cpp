@@ -190,3 +190,64 @@ TEST_F(BridgeFunctionsTest, TheDecoderByNameSendsToAMessageTarget) {
 
 }  // namespace
 }  // namespace ui
+
+namespace ui {
+namespace {
+
+class MenuWrappersTest : public xb::testing::RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    RegisterBridgeFunctions();
+  }
+  static Value Eval(std::string_view text) { return xb::EvalMacro(text); }
+};
+
+TEST_F(MenuWrappersTest, MenusBuiltAndChangedByName) {
+  const Value menu = Eval("CREATEPOPUPMENU()");
+  xb::SetMemvar(xb::Intern("HM"), menu);
+  EXPECT_TRUE(Eval("ISMENU( hM )").AsLogical());
+  EXPECT_TRUE(Eval("APPENDMENU( hM, 0, 20001, '&Abrir' )").AsLogical());
+  EXPECT_TRUE(Eval("APPENDMENU( hM, 2048, 0, '' )").AsLogical());
+  EXPECT_TRUE(Eval("INSERTMENU( hM, 0, 1024, 20002, '&Nuevo' )").AsLogical());  // by position
+  EXPECT_EQ(Eval("GETMITEMCOUNT( hM )").AsInt(), 3);
+  EXPECT_EQ(Eval("GETMITEMID( hM, 1 )").AsInt(), 20001);
+  EXPECT_EQ(Eval("GETMENUSTRING( hM, 20002, 0 )").AsString(), "&Nuevo");
+  EXPECT_TRUE(Eval("CHECKMENUITEM( hM, 20001, 8 )").AsLogical());
+  EXPECT_EQ(Eval("GETMENUSTATE( hM, 20001, 0 )").AsInt() & MF_CHECKED, MF_CHECKED);
+  EXPECT_TRUE(Eval("ENABLEMENUITEM( hM, 20001, 1 )").AsLogical());
+  EXPECT_EQ(Eval("GETMENUSTATE( hM, 20001, 0 )").AsInt() & MF_GRAYED, MF_GRAYED);
+  EXPECT_TRUE(Eval("MODIFYMENU( hM, 20001, 0, 20001, '&Abrir empresa' )").AsLogical());
+  EXPECT_EQ(Eval("GETMENUSTRING( hM, 20001, 0 )").AsString(), "&Abrir empresa");
+  EXPECT_TRUE(Eval("REMOVEMENU( hM, 20002, 0 )").AsLogical());
+  EXPECT_EQ(Eval("GETMITEMCOUNT( hM )").AsInt(), 2);
+  EXPECT_EQ(Eval("GETMENUSTRING( hM, 99, 0 )").AsString(), "");
+  EXPECT_TRUE(Eval("DESTROYMENU( hM )").AsLogical());
+  EXPECT_FALSE(Eval("ISMENU( hM )").AsLogical());
+}
+
+TEST_F(MenuWrappersTest, MeasureRecordsAndKeyToggles) {
+  MEASUREITEMSTRUCT measure = {};
+  measure.itemID = 20005;
+  const Value record = Value::Integer(reinterpret_cast<std::intptr_t>(&measure));
+  xb::CallFunction("MENUMEASUREITEM", {record, Value::Integer(120)});
+  EXPECT_EQ(measure.itemWidth, 120u);
+  EXPECT_EQ(static_cast<int>(measure.itemHeight), GetSystemMetrics(SM_CYMENU));
+  EXPECT_EQ(xb::CallFunction("GETMEAITEM", {record}).AsInt(), 20005);
+  DRAWITEMSTRUCT draw = {};
+  draw.itemID = 20006;
+  draw.hwndItem = reinterpret_cast<HWND>(0x1234);
+  const Value draw_record = Value::Integer(reinterpret_cast<std::intptr_t>(&draw));
+  EXPECT_EQ(xb::CallFunction("GETDRAWITEM", {draw_record}).AsInt(), 20006);
+  EXPECT_EQ(xb::CallFunction("GETDRAWMENU", {draw_record}).AsInt(), 0x1234);
+
+  const bool before = Eval("GETKEYTOGGLE( 20 )").AsLogical();
+  Eval("KEYTOGGLE( 20 )");
+  EXPECT_NE(Eval("GETKEYTOGGLE( 20 )").AsLogical(), before);
+  Eval("KEYTOGGLE( 20 )");
+  EXPECT_EQ(Eval("GETKEYTOGGLE( 20 )").AsLogical(), before);
+  EXPECT_FALSE(Eval("GETKEYSTATE( 20 )").AsLogical());
+}
+
+}  // namespace
+}  // namespace ui

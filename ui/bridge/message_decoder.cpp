@@ -15,8 +15,9 @@ HWND Window(WPARAM value) { return reinterpret_cast<HWND>(value); }
 }  // namespace
 
 Answer DecodeMessage(MessageTarget& t, UINT message, WPARAM w, LPARAM l) {
-  const int row = HighWord(l);
-  const int col = LowWord(l);
+  // Mouse positions are signed: a captured mouse left of or above the window is negative.
+  const int row = SignedHighWord(l);
+  const int col = SignedLowWord(l);
   switch (message) {
     case WM_DESTROY: return t.Destroy();
     case WM_MOVE: return t.Moved(w, LowWord(l), HighWord(l));
@@ -76,7 +77,7 @@ Answer DecodeMessage(MessageTarget& t, UINT message, WPARAM w, LPARAM l) {
     case WM_DDE_ACK: return t.DdeAck(w, l);
     case WM_DDE_EXECUTE: return t.DdeExecute(w, l);
     case kFwHelpF1: return t.HelpF1();
-    case kFwDropOver: return t.DropOver(LowWord(l), HighWord(l), l);
+    case kFwDropOver: return t.DropOver(SignedLowWord(l), SignedHighWord(l), l);
     case kFwAsyncSelect: return t.AsyncSelect(w, l);
     case kFwTaskBar: return t.TaskBar(w, l);
     default: return {};

@@ -3,8 +3,9 @@
 // have no method answer nothing. The methods' default bodies answer nothing too, so a class
 // overrides only what it handles.
 //
-// LOWORD and HIWORD are bits 0-15 and 16-31, unsigned: a captured mouse left of the window
-// arrives as column 65535. Only the mouse wheel's delta and position are signed.
+// LOWORD and HIWORD are bits 0-15 and 16-31. Mouse positions (client or screen) and the
+// drop-over point are signed: a captured mouse left of the window arrives as column -1, not
+// 65535. The mouse wheel's delta is signed too; everything else is unsigned.
 #pragma once
 
 #include <windows.h>

@@ -142,8 +142,10 @@ TEST(MessageDecoder, EveryMessageOfTheTableReachesItsMethod) {
       {WM_CTLCOLORLISTBOX, 0xD1, 0x55, "CtlColor(0x55,0xd1)"},
       {WM_CTLCOLORSTATIC, 0xD2, 0x56, "CtlColor(0x56,0xd2)"},
       {WM_MOUSEMOVE, MK_SHIFT, Words(5, 6), "MouseMove(6,5,4)"},
-      // A captured mouse left of the window: 65535, not -1.
-      {WM_LBUTTONDOWN, MK_LBUTTON, Words(0xFFFF, 12), "LButtonDown(12,65535,1)"},
+      // A captured mouse left of or above the window: negative, not 65535.
+      {WM_LBUTTONDOWN, MK_LBUTTON, Words(0xFFFF, 12), "LButtonDown(12,-1,1)"},
+      {WM_LBUTTONUP, 0, Words(5, 0xFFF0), "LButtonUp(-16,5,0)"},
+      {WM_MOUSEMOVE, 0, Words(0x8000, 0x7FFF), "MouseMove(32767,-32768,0)"},
       {WM_LBUTTONUP, 0, Words(1, 2), "LButtonUp(2,1,0)"},
       {WM_LBUTTONDBLCLK, 0, Words(1, 2), "LDblClick(2,1,0)"},
       {WM_RBUTTONDOWN, 0, Words(1, 2), "RButtonDown(2,1,0)"},

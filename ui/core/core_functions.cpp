@@ -7,8 +7,12 @@
 #include "ui/bridge/bridge_functions.h"
 #include "ui/core/framework_error.h"
 #include "ui/core/help.h"
+#include "ui/core/menu_builder.h"
 #include "ui/core/tbrush.h"
 #include "ui/core/tfont.h"
+#include "ui/core/tini.h"
+#include "ui/core/ttimer.h"
+#include "ui/core/value_text.h"
 #include "ui/core/twindow.h"
 #include "ui/core/window_table.h"
 
@@ -109,6 +113,10 @@ void InitWindowFramework() {
   (void)TFont::Cls();
   RegisterBridgeFunctions();
   RegisterCoreFunctions();
+  RegisterValueText();
+  RegisterMenuFunctions();
+  RegisterTimerFunctions();
+  RegisterIniFunctions();
   InstallWindowDispatch();
 }
 

@@ -11,6 +11,7 @@
 #include "runtime/function_table.h"
 #include "runtime/proc_stack.h"
 #include "ui/bridge/device_context.h"
+#include "ui/bridge/menu_wrappers.h"
 #include "ui/bridge/small_helpers.h"
 #include "ui/bridge/text_drawing.h"
 #include "ui/core/help.h"
@@ -293,7 +294,7 @@ Answer TWindow::MeasureItem(WPARAM id, MEASUREITEMSTRUCT* record) {
     if (item == nullptr) return {};
     int width = GetTextWidth(nullptr, WithoutAmpersand(item->Prompt()), nullptr) + 20;
     if (item->HasBlockAction()) width += 20;
-    record->itemWidth = static_cast<UINT>(width);
+    MenuMeasureItem(record, width);
     return Answer::Logical(false);
   }
   if (WindowRef control = ControlOf(GetDlgItem(hWnd, static_cast<int>(id)))) {
