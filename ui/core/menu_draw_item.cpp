@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "ui/bridge/drawing.h"
+#include "ui/bridge/bitmaps.h"
 #include "ui/bridge/gdi_handles.h"
+#include "ui/bridge/painters.h"
 #include "ui/core/menu_image_strip.h"
 
 namespace ui {
@@ -15,24 +16,10 @@ constexpr int kTextLeft = 25;
 constexpr int kTextTop = 2;
 constexpr int kShortcutRight = 8;   // the shortcut column ends this far from the right edge
 
-// A copy of the strip cell as a bitmap of its own.
-Bitmap CellBitmap(int slot) {
-  MenuImageStrip& strip = MenuImageStrip::Get();
-  HDC screen = ::GetDC(nullptr);
-  Bitmap cell(CreateCompatibleBitmap(screen, kMenuImageSize, kMenuImageSize));
-  ::ReleaseDC(nullptr, screen);
-  MemoryDC to;
-  MemoryDC from;
-  SelectionScope select_to(to.get(), cell.get());
-  SelectionScope select_from(from.get(), strip.bitmap());
-  BitBlt(to.get(), 0, 0, kMenuImageSize, kMenuImageSize, from.get(), MenuImageStrip::CellLeft(slot), 0, SRCCOPY);
-  return cell;
-}
-
+// The picture, then its ink embossed in the disabled look.
 void DrawGrayedCell(HDC dc, int slot, int x, int y) {
-  Bitmap cell = CellBitmap(slot);
-  DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(cell.get()), 0, x, y, kMenuImageSize,
-             kMenuImageSize, DST_BITMAP | DSS_DISABLED);
+  DrawStripCell(dc, slot, x, y);
+  GrayOutArea(dc, RECT{x, y, x + kMenuImageSize, y + kMenuImageSize});
 }
 
 // Text with its prefix character, embossed when grayed.
@@ -69,23 +56,10 @@ void DrawCheckMark(HDC dc, int x, int y) {
 }  // namespace
 
 void DrawStripCell(HDC dc, int slot, int x, int y) {
-  Bitmap cell = CellBitmap(slot);
-  MemoryDC image;
-  SelectionScope select_image(image.get(), cell.get());
-  const COLORREF transparent = GetPixel(image.get(), 0, 0);
-  // A mask with the transparent colour white: the image goes where the mask is black.
-  Bitmap mask(CreateBitmap(kMenuImageSize, kMenuImageSize, 1, 1, nullptr));
-  MemoryDC mask_dc;
-  SelectionScope select_mask(mask_dc.get(), mask.get());
-  SetBkColor(image.get(), transparent);
-  BitBlt(mask_dc.get(), 0, 0, kMenuImageSize, kMenuImageSize, image.get(), 0, 0, SRCCOPY);
-  const COLORREF old_text = SetTextColor(dc, RGB(0, 0, 0));
-  const COLORREF old_back = SetBkColor(dc, RGB(255, 255, 255));
-  BitBlt(dc, x, y, kMenuImageSize, kMenuImageSize, image.get(), 0, 0, SRCINVERT);
-  BitBlt(dc, x, y, kMenuImageSize, kMenuImageSize, mask_dc.get(), 0, 0, SRCAND);
-  BitBlt(dc, x, y, kMenuImageSize, kMenuImageSize, image.get(), 0, 0, SRCINVERT);
-  SetTextColor(dc, old_text);
-  SetBkColor(dc, old_back);
+  MemoryDC strip;
+  SelectionScope select(strip.get(), MenuImageStrip::Get().bitmap());
+  const int left = MenuImageStrip::CellLeft(slot);
+  DrawTransparent(dc, x, y, kMenuImageSize, kMenuImageSize, strip.get(), left, 0, GetPixel(strip.get(), left, 0));
 }
 
 bool MenuDrawItem(const DRAWITEMSTRUCT* record, std::string prompt, bool submenu, int slot) {
@@ -114,10 +88,11 @@ bool MenuDrawItem(const DRAWITEMSTRUCT* record, std::string prompt, bool submenu
   }
 
   const int column_right = item.left + kPictureColumn - 1;
+  const RECT column = {item.left, item.top, column_right, item.bottom - 1};
   if (checked) {
-    WndBoxIn(dc, item.top, item.left, item.bottom - 1, column_right);
+    DrawBoxLines(dc, column, FrameStyle::kSunken);
   } else if (selected && !grayed) {
-    WndBoxRaised(dc, item.top, item.left, item.bottom - 1, column_right);
+    DrawBoxLines(dc, column, FrameStyle::kRaised);
   }
   const int picture_top = item.top + std::max(1, static_cast<int>(item.bottom - item.top - kMenuImageSize) / 2);
   if (slot > 0 && slot <= MenuImageStrip::Get().SlotCount()) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "runtime/block.h"
+#include "ui/bridge/bitmaps.h"
 #include "ui/bridge/resources.h"
 #include "ui/core/help.h"
 #include "ui/core/menu_image_strip.h"
@@ -38,7 +39,7 @@ namespace {
 
 HBITMAP LoadPicture(const std::string& file, const std::string& resource) {
   if (!file.empty()) {
-    return static_cast<HBITMAP>(LoadImageA(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    return ReadBitmap(nullptr, file);
   }
   if (!resource.empty()) return LoadBitmapA(GetResources(), resource.c_str());
   return nullptr;
