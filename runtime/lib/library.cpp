@@ -1,5 +1,7 @@
 #include "runtime/lib/library.h"
 
+#include "runtime/lib/get.h"
+
 namespace xb {
 
 void RegisterStandardLibrary() {
@@ -12,6 +14,7 @@ void RegisterStandardLibrary() {
   RegisterFileFunctions();
   RegisterEnvironmentFunctions();
   RegisterCodePageFunctions();
+  RegisterGetClass();
 }
 
 }  // namespace xb

@@ -14,6 +14,7 @@
 //                      CURDIR DISKNAME __COPYFILE
 //   environment.cpp    GETENV __QUIT ERRORLEVEL SETHANDLECOUNT TONE
 //   codepage_functions.cpp  HB_SETCODEPAGE HB_ANSITOOEM HB_OEMTOANSI HB_LANGSELECT
+//   get.cpp            the Get edit buffer: classes GET and TCLIPGET, GETNEW
 #pragma once
 
 namespace xb {
