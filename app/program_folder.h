@@ -1,0 +1,11 @@
+// The folder of the running program, from the module file name of the running instance.
+#pragma once
+
+#include <string>
+
+namespace app {
+
+// The folder with its trailing separator; empty when the system does not say.
+std::string ProgramFolder();
+
+}  // namespace app
