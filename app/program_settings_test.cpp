@@ -111,7 +111,9 @@ TEST_F(ArranqueTest, PreparesFoldersDateAndRunTimeSettings) {
   EXPECT_TRUE(lNetwork());
   EXPECT_EQ(dSetDate(), xb::Date::FromYmd(2026, 3, 15));
   EXPECT_EQ(nHandlers(), X("SETHANDLECOUNT()").AsInt());
-  if (!xb::IsFunctionRegistered("TCURSOR")) EXPECT_TRUE(oHand().IsNil());  // no cursor class without windows
+  if (!xb::IsFunctionRegistered("TCURSOR")) {
+    EXPECT_TRUE(oHand().IsNil());  // no cursor class without windows
+  }
 
   const xb::SetValues& s = xb::Sets();
   EXPECT_FALSE(s.confirm);

@@ -1,0 +1,21 @@
+# VDR's data-access layer and shared settings: program folders and settings, table access,
+# record helpers. Portable: it reaches the windows only through its DataUi interface.
+add_library(vdr_app_data STATIC
+  data_functions.cpp
+  data_ui.cpp
+  program_folder.cpp
+  program_settings.cpp
+  record_helpers.cpp
+  sde_index.cpp
+  table_access.cpp
+  value_text.cpp)
+target_include_directories(vdr_app_data PUBLIC ${VDR_ROOT})
+target_link_libraries(vdr_app_data PUBLIC vdr_rdd)
+
+vdr_add_test(app_data_tests
+  SOURCES
+    data_test_support.cpp
+    program_settings_test.cpp
+    record_helpers_test.cpp
+    table_access_test.cpp
+  LIBS vdr_app_data)
