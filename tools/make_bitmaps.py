@@ -76,12 +76,187 @@ def check_box(checked, enabled=True):
     return 16, 16, pixel
 
 
+class Icon:
+    """A small picture drawn from shapes in pixel coordinates (0..size), each shape blended
+    over what is below it by how much of the pixel it covers (4 x 4 samples a pixel)."""
+
+    SAMPLES = 4
+
+    def __init__(self, size=20, ground=FACE):
+        self.size = size
+        self.ground = ground
+        self.shapes = []
+
+    def add(self, inside, colour):
+        self.shapes.append((inside, colour))
+        return self
+
+    def rect(self, x0, y0, x1, y1, colour):
+        return self.add(lambda x, y: x0 <= x <= x1 and y0 <= y <= y1, colour)
+
+    def frame(self, x0, y0, x1, y1, width, colour):
+        def inside(x, y):
+            outer = x0 <= x <= x1 and y0 <= y <= y1
+            inner = x0 + width < x < x1 - width and y0 + width < y < y1 - width
+            return outer and not inner
+        return self.add(inside, colour)
+
+    def circle(self, cx, cy, r, colour):
+        return self.add(lambda x, y: math.hypot(x - cx, y - cy) <= r, colour)
+
+    def ring(self, cx, cy, r, width, colour, part=None):
+        """`part(x, y)` limits the ring to where it holds (an arc)."""
+        def inside(x, y):
+            d = math.hypot(x - cx, y - cy)
+            return abs(d - r) <= width / 2 and (part is None or part(x, y))
+        return self.add(inside, colour)
+
+    def line(self, points, width, colour):
+        """A polyline of the given width with round ends."""
+        segments = list(zip(points, points[1:]))
+
+        def distance(x, y, a, b):
+            (ax, ay), (bx, by) = a, b
+            dx, dy = bx - ax, by - ay
+            t = 0 if dx == dy == 0 else max(0, min(1, ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy)))
+            return math.hypot(x - ax - t * dx, y - ay - t * dy)
+
+        return self.add(lambda x, y: any(distance(x, y, a, b) <= width / 2 for a, b in segments), colour)
+
+    def polygon(self, points, colour):
+        def inside(x, y):
+            result = False
+            for (ax, ay), (bx, by) in zip(points, points[1:] + points[:1]):
+                if (ay > y) != (by > y) and x < ax + (y - ay) * (bx - ax) / (by - ay):
+                    result = not result
+            return result
+        return self.add(inside, colour)
+
+    def picture(self):
+        n = self.SAMPLES
+        offsets = [(i + 0.5) / n for i in range(n)]
+
+        def pixel(px, py):
+            colour = self.ground
+            for inside, shape_colour in self.shapes:
+                hits = sum(1 for ox in offsets for oy in offsets if inside(px + ox, py + oy))
+                if hits:
+                    a = hits / (n * n)
+                    colour = tuple(round(c * (1 - a) + s * a) for c, s in zip(colour, shape_colour))
+            # The top-left pixel is the transparent colour: it stays exactly the ground.
+            return self.ground if (px, py) == (0, 0) else colour
+
+        return self.size, self.size, pixel
+
+
+DARK = (48, 48, 48)
+WHITE = (255, 255, 255)
+GREEN = (0, 136, 0)
+NAVY = (0, 0, 128)
+
+
+def small_box(icon, top, ticked):
+    """A check box of one row of a list, with its text line."""
+    icon.rect(1.5, top, 6.5, top + 5, WHITE).frame(1.5, top, 6.5, top + 5, 0.9, DARK)
+    if ticked:
+        icon.line([(2.6, top + 2.6), (3.9, top + 3.9), (6.2, top + 0.8)], 1.3, GREEN)
+    icon.line([(9, top + 2.5), (18, top + 2.5)], 1.6, NAVY)
+
+
+def mark_one():
+    """Marcar/Desmarcar: a check box with a bold tick."""
+    icon = Icon()
+    icon.rect(2.5, 4.5, 14.5, 16.5, WHITE).frame(2.5, 4.5, 14.5, 16.5, 1.2, DARK)
+    icon.line([(5, 10.5), (8.3, 13.8), (17, 2.8)], 2.6, GREEN)
+    return icon.picture()
+
+
+def mark_list(ticked):
+    """Todas / Ninguna: three rows of a list, all ticked or all empty."""
+    icon = Icon()
+    for top in (2, 8, 14):
+        small_box(icon, top, ticked)
+    if not ticked:
+        icon.line([(12, 12), (18.5, 18.5)], 1.8, (200, 0, 0)).line([(18.5, 12), (12, 18.5)], 1.8, (200, 0, 0))
+    return icon.picture()
+
+
+def padlock_open():
+    """Liberar: an open padlock."""
+    icon = Icon()
+    steel = (96, 96, 110)
+    icon.ring(8.5, 6.5, 3.6, 1.9, steel, part=lambda x, y: y <= 6.5)
+    icon.line([(4.9, 6.5), (4.9, 10)], 1.9, steel)
+    icon.line([(12.1, 6.5), (12.1, 7.5)], 1.9, steel)
+    icon.rect(3, 9.5, 16.5, 18.5, (224, 172, 36)).frame(3, 9.5, 16.5, 18.5, 0.9, (120, 80, 0))
+    icon.circle(9.75, 13, 1.4, DARK).line([(9.75, 13), (9.75, 16.2)], 1.1, DARK)
+    return icon.picture()
+
+
+def magnifier():
+    """Buscar: a magnifying glass."""
+    icon = Icon()
+    icon.circle(8, 8, 5, (205, 232, 255))
+    icon.ring(8, 8, 5.2, 1.9, (60, 60, 70))
+    icon.ring(6.8, 6.8, 2.6, 1.0, WHITE, part=lambda x, y: x + y < 12.5)
+    icon.line([(11.9, 11.9), (17.8, 17.8)], 3.2, (128, 72, 24))
+    return icon.picture()
+
+
+def gear():
+    """Generar: a gear wheel."""
+    icon = Icon()
+    cx, cy, teeth = 10, 10, 8
+    points = []
+    for i in range(teeth * 4):
+        angle = 2 * math.pi * (i - 0.5) / (teeth * 4)
+        r = 9.2 if (i % 4) in (1, 2) else 6.8
+        points.append((cx + r * math.cos(angle), cy + r * math.sin(angle)))
+    icon.polygon(points, (60, 96, 160))
+    icon.ring(cx, cy, 5.2, 0.8, (140, 170, 220))
+    icon.circle(cx, cy, 2.4, FACE).ring(cx, cy, 2.4, 0.8, (30, 50, 90))
+    return icon.picture()
+
+
+def font_letter():
+    """Fuentes: a large serif A beside a small red a."""
+    icon = Icon()
+    icon.line([(2.5, 17.5), (8, 2.5), (13.5, 17.5)], 2.4, NAVY)
+    icon.line([(4.7, 12.2), (11.3, 12.2)], 1.6, NAVY)
+    icon.line([(1, 18), (4.5, 18)], 1.4, NAVY).line([(11.5, 18), (15, 18)], 1.4, NAVY)
+    red = (200, 0, 0)
+    icon.ring(16.2, 15.6, 2.3, 1.3, red).line([(18.5, 12.8), (18.5, 18.4)], 1.3, red)
+    return icon.picture()
+
+
+def exit_door():
+    """Cerrar: an open door with an arrow going out."""
+    icon = Icon()
+    wood = (150, 90, 40)
+    icon.frame(2.5, 1.5, 12.5, 19, 1.2, (90, 60, 30))
+    icon.rect(3.7, 2.7, 11.3, 18, (40, 40, 40))
+    icon.polygon([(3.7, 2.7), (9.5, 4.8), (9.5, 19.8), (3.7, 18)], wood)
+    icon.circle(8.3, 11.5, 0.8, (250, 220, 80))
+    icon.line([(10.5, 10.5), (16.5, 10.5)], 2.2, GREEN)
+    icon.polygon([(15, 6.5), (19.6, 10.5), (15, 14.5)], GREEN)
+    return icon.picture()
+
+
 PICTURES = {
     "bmpverde.bmp": disc((0, 160, 0)),
     "bmprojo.bmp": disc((208, 0, 0)),
     "bmpchecked.bmp": check_box(True),
     "bmpunchecked.bmp": check_box(False),
     "bmpnochk.bmp": check_box(False, enabled=False),
+    # The organisation window's bar buttons.
+    "pbmpmar1.bmp": mark_one(),
+    "pbmpmgr1.bmp": mark_list(True),
+    "pbmprem1.bmp": mark_list(False),
+    "pbmpsav1.bmp": padlock_open(),
+    "pbmpfin1.bmp": magnifier(),
+    "generar.bmp": gear(),
+    "pbmpfon1.bmp": font_letter(),
+    "pbmpend1.bmp": exit_door(),
 }
 
 
