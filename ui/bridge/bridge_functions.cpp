@@ -31,6 +31,7 @@
 #include "ui/bridge/profile.h"
 #include "ui/bridge/resources.h"
 #include "ui/bridge/small_helpers.h"
+#include "ui/bridge/state_drawing.h"
 #include "ui/bridge/text_colors.h"
 #include "ui/bridge/text_drawing.h"
 #include "ui/bridge/tree_view.h"
@@ -508,6 +509,7 @@ void RegisterBridgeFunctions() {
   RegisterBitmapFunctions();
   RegisterMenuWrappers();
   RegisterProfileFunctions();
+  RegisterStateDrawing();
 }
 
 }  // namespace ui

@@ -11,6 +11,7 @@
 #include "ui/core/tbrush.h"
 #include "ui/core/tfont.h"
 #include "ui/core/tini.h"
+#include "ui/core/tmsgbar.h"
 #include "ui/core/ttimer.h"
 #include "ui/core/value_text.h"
 #include "ui/core/twindow.h"
@@ -117,6 +118,7 @@ void InitWindowFramework() {
   RegisterMenuFunctions();
   RegisterTimerFunctions();
   RegisterIniFunctions();
+  RegisterMsgBarFunctions();
   InstallWindowDispatch();
 }
 
