@@ -167,7 +167,15 @@ Status DbfTable::GoTo(std::uint32_t record) {
     return Status();
   }
   const bool cached = !options_.shared && record >= window_first_ && record < window_first_ + window_count_;
-  if (!cached) XB_RETURN_IF_ERROR(LoadWindow(record));
+  if (!cached) {
+    Status s = LoadWindow(record);
+    if (!s.ok()) {
+      // Nothing sound to stand on: the phantom record.
+      phantom_ = true;
+      recno_ = count_ + 1;
+      return s;
+    }
+  }
   phantom_ = false;
   recno_ = record;
   return Status();
@@ -470,7 +478,7 @@ Status DbfTable::LockRecord(std::uint32_t record) {
   locks_.insert(record);
   // The copy read before the lock may be stale: another process may have changed the record
   // since. Read it again now that nobody else can, or its changes would be written over.
-  if (record == recno_ && !phantom_ && !hot_) return LoadWindow(record);
+  if (record == recno_ && !phantom_ && !hot_) return GoTo(record);
   return Status();
 }
 
@@ -488,7 +496,7 @@ Status DbfTable::LockFile() {
   const LockRange range = lock_layout().File();
   XB_RETURN_IF_ERROR(file_->Lock(range.offset, range.length));
   file_locked_ = true;
-  if (!phantom_ && !hot_) return LoadWindow(recno_);  // as for a record lock
+  if (!phantom_ && !hot_) return GoTo(recno_);  // as for a record lock
   return Status();
 }
 

@@ -353,7 +353,17 @@ TEST_F(DbfTableTest, DamagedFilesOpenWithAClearErrorOrReadWhatIsSound) {
   EXPECT_TRUE(t->GetMemo(kNotas, &memo).ok());
   EXPECT_EQ(memo.substr(0, 6), "memo 6");
   t.reset();
+  // A record that can no longer be read (the file was cut under a shared table): an error,
+  // and the table stands on the phantom record.
+  memory_.SetContents("t.dbf", good);
+  t = OpenTable(memory_, "t.dbf", Options(true));
+  memory_.SetContents("t.dbf", good.substr(0, 226 + 2 * 82));
+  EXPECT_EQ(t->GoTo(9).code(), StatusCode::kCorrupt);
+  EXPECT_TRUE(t->at_phantom());
+  EXPECT_EQ(t->record(), std::string(82, ' '));
+  t.reset();
   // No memo file.
+  memory_.SetContents("t.dbf", good);
   ASSERT_TRUE(memory_.Remove("t.fpt").ok());
   EXPECT_EQ(DbfTable::Open(memory_, "t.dbf", Options(false), &bad).os_code(), os_error::kFileNotFound);
 }
