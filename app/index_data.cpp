@@ -1,0 +1,116 @@
+#include "app/index_data.h"
+
+#include <memory>
+
+#include "runtime/codepage.h"
+#include "runtime/rdd/dbf_table.h"
+#include "runtime/rdd/workareas.h"
+
+namespace app {
+namespace {
+
+std::string Key(const std::string& folder, std::string_view table) {
+  return folder + xb::Upper(xb::CodePageEn(), table);
+}
+
+}  // namespace
+
+CatalogueIndexer::CatalogueIndexer(Folders folders, OrganiserEvents& events, bool pack)
+    : folders_(std::move(folders)), events_(events), pack_(pack) {}
+
+void CatalogueIndexer::Close() {
+  table_.Close();
+  last_.clear();
+}
+
+bool CatalogueIndexer::IndexRow(const CatalogueRow& row) {
+  const std::string& folder = row.folder == CatalogueFolder::kStart ? folders_.start : folders_.company;
+  return IndexTag(row.table, folder, row.tag, row.key, row.unique, row.meter);
+}
+
+// The table is taken exclusively before its index file goes, so a table that another
+// program holds keeps its index. Its old index is never opened: stale, damaged or written
+// by another driver, it is about to be replaced anyway.
+bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& folder) {
+  Close();
+  xb::rdd::FileSystem& fs = xb::rdd::WorkAreas::Get().file_system();
+  const std::string path = TablePath(folder, table);
+  const std::string bag = xb::rdd::PathWithExtension(path, xb::rdd::FindDriver("ADS")->bag_extension);
+  {
+    xb::rdd::TableOpenOptions exclusive;
+    exclusive.memo_kind = xb::rdd::dbf::MemoKind::kFpt;
+    std::unique_ptr<xb::rdd::DbfTable> held;
+    const xb::rdd::Status s = xb::rdd::DbfTable::Open(fs, path, exclusive, &held);
+    if (!s.ok()) {
+      TableFailure f;
+      f.table = std::string(table);
+      f.path = s.file().empty() ? path : s.file();
+      f.os_code = s.code() == xb::rdd::StatusCode::kIo ? s.os_code() : 0;
+      f.description = s.message();
+      events_.TableFailed(f);
+      return false;
+    }
+    if (fs.Exists(bag)) {
+      const xb::rdd::Status removed = fs.Remove(bag);
+      if (!removed.ok()) {
+        events_.TableFailed({std::string(table), bag, removed.os_code(), removed.message()});
+        return false;
+      }
+    }
+    (void)held->Close();
+  }
+  TableFailure failure;
+  if (!table_.Open(folder, table, &failure)) {
+    events_.TableFailed(failure);
+    return false;
+  }
+  ErrorCatcher catcher;
+  bool ok = false;
+  try {
+    ok = (!pack_ || table_.area().Pack()) && table_.area().CreateBag(table_.area().StructuralBagPath(), true);
+  } catch (const xb::UnhandledError&) {
+    ok = false;
+  }
+  if (!ok) {
+    events_.TableFailed(catcher.Failure(table, path));
+    table_.Close();
+    return false;
+  }
+  last_ = Key(folder, table);
+  return true;
+}
+
+bool CatalogueIndexer::IndexTag(std::string_view table, const std::string& folder, std::string_view tag,
+                                std::string_view key, bool unique, int meter) {
+  if (last_ != Key(folder, table) || !table_.is_open()) {
+    if (!OpenAndPack(table, folder)) {
+      failed_ = true;
+      return false;
+    }
+  }
+  xb::rdd::WorkArea& area = table_.area();
+  xb::rdd::TagSpec spec;
+  spec.name = std::string(tag);
+  spec.key = std::string(key);
+  spec.unique = unique;
+  xb::rdd::OrderBag* bag = area.StructuralBag();
+  const xb::rdd::BagStatus built = bag ? bag->CreateTag(spec, area.record_source())
+                                       : xb::rdd::BagStatus::Error(xb::rdd::BagCode::kNotFound, "sin índice");
+  if (!built.ok()) {
+    events_.TableFailed({std::string(table), area.StructuralBagPath(), 0,
+                         "etiqueta " + std::string(tag) + ": " + built.message});
+  }
+  area.GoTop();
+  if (meter) events_.Meter(meter, 100);
+  events_.Pump();
+  return built.ok();
+}
+
+bool ReindexMacroTable(const std::string& start_folder, OrganiserEvents& events) {
+  const StartFolderTag& macros = MacroTableTag();
+  if (!xb::rdd::WorkAreas::Get().file_system().Exists(TablePath(start_folder, macros.table))) return true;
+  CatalogueIndexer indexer(Folders{start_folder, start_folder}, events);
+  return indexer.IndexTag(macros.table, start_folder, macros.tag, macros.key, false, 0);
+}
+
+}  // namespace app

@@ -1,0 +1,50 @@
+// Packing a table and creating its tags anew (INDEXDATA, without the dialog): the first tag
+// of a table opens it exclusively, erases its index file and packs it; every tag is then
+// built over all its records, in the order the catalogue gives them. The table stays open
+// while the following tags are of the same table.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/index_catalogue.h"
+#include "app/org_table.h"
+#include "app/organiser_events.h"
+
+namespace app {
+
+class CatalogueIndexer {
+ public:
+  // `pack` false: the tables keep their deleted records (the demo data's first indexes).
+  CatalogueIndexer(Folders folders, OrganiserEvents& events, bool pack = true);
+  ~CatalogueIndexer() { Close(); }
+
+  // One row of the catalogue. False when its table could not be opened (the row is skipped,
+  // the failure reported and remembered) or its tag could not be built.
+  bool IndexRow(const CatalogueRow& row);
+  // The same for any table and tag; `meter` 0 fills none.
+  bool IndexTag(std::string_view table, const std::string& folder, std::string_view tag, std::string_view key,
+                bool unique, int meter);
+  // Closes the table being indexed; the next tag opens its table afresh.
+  void Close();
+
+  // Set when a table did not open; the recomputations are then not run.
+  bool failed() const { return failed_; }
+  const Folders& folders() const { return folders_; }
+
+ private:
+  bool OpenAndPack(std::string_view table, const std::string& folder);
+
+  Folders folders_;
+  OrganiserEvents& events_;
+  OrgTable table_;
+  std::string last_;  // folder + name of the table open and packed
+  bool failed_ = false;
+  bool pack_ = true;
+};
+
+// The macro table of the start folder (re-indexed by the start-folder step): when it exists,
+// packed and its tag created anew. True when there is no such table or it was done.
+bool ReindexMacroTable(const std::string& start_folder, OrganiserEvents& events);
+
+}  // namespace app

@@ -1,0 +1,35 @@
+# The organisation engine: the index catalogue and the structures of the tables, the demo data,
+# and one company's organisation without its dialog (pack and tags, recomputations, statistics).
+# Portable: built natively too.
+add_library(vdr_app_org STATIC
+  currency.cpp
+  demo_data.cpp
+  demo_text.cpp
+  index_catalogue.cpp
+  index_data.cpp
+  org_environment.cpp
+  organise.cpp
+  org_table.cpp
+  recompute_support.cpp
+  risk_recompute.cpp
+  statistics.cpp
+  stock_recompute.cpp
+  table_schemas.cpp)
+target_include_directories(vdr_app_org PUBLIC ${VDR_ROOT})
+target_link_libraries(vdr_app_org PUBLIC vdr_rdd)
+
+# vdr_demodata: the demo data tree (see demo_data_main.cpp).
+add_executable(vdr_demodata demo_data_main.cpp)
+target_link_libraries(vdr_demodata PRIVATE vdr_app_org)
+
+vdr_add_test(app_org_tests
+  SOURCES
+    app_test_support.cpp
+    currency_test.cpp
+    index_catalogue_test.cpp
+    index_data_test.cpp
+    organise_test.cpp
+    recompute_test.cpp
+    statistics_test.cpp
+  LIBS vdr_app_org)
+add_subdirectory(bench)

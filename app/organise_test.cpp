@@ -1,0 +1,176 @@
+// The demo tree and one company's organisation end to end, on real files.
+#include "app/organise.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/app_test_support.h"
+#include "app/demo_data.h"
+#include "app/index_catalogue.h"
+#include "app/org_table.h"
+
+namespace app {
+namespace {
+
+class Organise : public testing::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    areas().set_file_system(nullptr);  // real files
+    options.records = 2000;
+    options.small_records = 200;
+    // The start folder and the first company; the whole tree where a test wants it.
+    folders = {tree.path() + "DBF01" + Sep(), tree.path() + "DBF" + Sep()};
+    std::filesystem::create_directories(folders.company);
+    std::filesystem::create_directories(folders.start);
+    const auto companies = DemoCompanies(options);
+    std::string error;
+    ASSERT_TRUE(WriteDemoStart(folders.start, companies, options, &summary, &error)) << error;
+    ASSERT_TRUE(WriteDemoCompany(folders.company, companies[0], options, &summary, &error)) << error;
+  }
+  static std::string Sep() { return std::string(1, static_cast<char>(std::filesystem::path::preferred_separator)); }
+
+  std::uint32_t DeletedIn(const std::string& folder, std::string_view table) {
+    OrgTable t;
+    TableFailure failure;
+    if (!t.Open(folder, table, &failure)) return 0;
+    std::uint32_t deleted = 0;
+    const std::uint32_t count = t.RecordCount();
+    for (std::uint32_t r = 1; r <= count; ++r) {
+      t.area().GoTo(r);
+      if (t.area().Deleted()) ++deleted;
+    }
+    return deleted;
+  }
+  std::vector<std::string> Tags(const std::string& folder, std::string_view table) {
+    std::vector<std::string> out;
+    OrgTable t;
+    TableFailure failure;
+    if (!t.Open(folder, table, &failure)) return {"(no abre)"};
+    for (int i = 1; i <= t.area().OrderCount(); ++i)
+      out.push_back(t.area().OrderAt(i)->Info().name + "=" + t.area().OrderAt(i)->Info().key);
+    return out;
+  }
+  std::vector<std::string> CatalogueTags(std::string_view table) {
+    std::vector<std::string> out;
+    for (const CatalogueRow& row : RowsOfTable(table))
+      if (!row.after_statistics) out.push_back(UpperText(row.tag) + "=" + std::string(row.key));
+    return out;
+  }
+  std::vector<double> Accumulators() {
+    std::vector<double> out;
+    for (const auto& rec : testing::LiveRecords(folders.company, "Articulo", {"NPENDREC", "NPENDSER", "NENTACU", "NSALACU"}))
+      for (const auto& [name, value] : rec) out.push_back(value.AsDouble());
+    return out;
+  }
+
+  testing::TempFolder tree;
+  DemoOptions options;
+  DemoSummary summary;
+  Folders folders;
+  testing::RecordedEvents events;
+};
+
+TEST_F(Organise, TheDemoTree) {
+  namespace fs = std::filesystem;
+  std::string error;
+  ASSERT_TRUE(WriteDemoTree(tree.path(), options, &summary, &error)) << error;
+  for (const char* folder : {"DBF", "DBF01", "DBF02", "DBF03", "DBF04", "VDR", "TMP", "INF"})
+    EXPECT_TRUE(fs::is_directory(fs::path(tree.path()) / folder)) << folder;
+  const auto companies = testing::LiveRecords(folders.start, "Empresa", {"CODEMP", "LACTIVA", "USO"});
+  ASSERT_EQ(companies.size(), 4u);
+  int blocked = 0, busy = 0;
+  for (const auto& c : companies) {
+    blocked += c[1].second.AsLogical();
+    busy += c[2].second.AsInt() > 0;
+  }
+  EXPECT_EQ(blocked, 1);
+  EXPECT_EQ(busy, 1);
+  EXPECT_EQ(Tags(folders.start, "Empresa"), (std::vector<std::string>{"CODEMP=CODEMP", "NOME=Upper(cNombre ) + cNif"}));
+  EXPECT_GT(summary.deleted, 0u);
+  EXPECT_GT(DeletedIn(folders.company, "FacCliL"), 0u);
+  for (const TableSchema& s : Schemas()) {
+    const std::string& folder = s.folder == CatalogueFolder::kStart ? folders.start : folders.company;
+    EXPECT_TRUE(fs::exists(folder + std::string(s.table) + ".dbf")) << s.table;
+  }
+  // Memo tables in the format of the reference files: FPT memo, structural index flag.
+  std::ifstream file(folders.company + "Clientes.dbf", std::ios::binary);
+  const std::string head(std::istreambuf_iterator<char>(file), {});
+  ASSERT_GT(head.size(), 32u);
+  EXPECT_EQ(static_cast<unsigned char>(head[0]), 0xF5);
+  EXPECT_EQ(head[28], 1);
+  EXPECT_TRUE(fs::exists(folders.company + "Clientes.fpt"));
+}
+
+TEST_F(Organise, TheSameOptionsWriteTheSameTables) {
+  testing::TempFolder again;
+  DemoSummary second;
+  std::string error;
+  ASSERT_TRUE(WriteDemoCompany(again.path(), DemoCompanies(options)[0], options, &second, &error)) << error;
+  for (const char* table : {"Clientes.dbf", "FacCliL.dbf", "Articulo.fpt", "Recibos.cdx"}) {
+    std::ifstream a(folders.company + table, std::ios::binary), b(again.path() + table, std::ios::binary);
+    const std::string x(std::istreambuf_iterator<char>(a), {}), y(std::istreambuf_iterator<char>(b), {});
+    EXPECT_FALSE(x.empty());
+    EXPECT_TRUE(x == y) << table;
+  }
+}
+
+TEST_F(Organise, EveryTablePackedEveryTagInOrderEveryRecomputation) {
+  CompanySettings company;
+  ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
+  EXPECT_TRUE(company.statistics);
+  EXPECT_EQ(company.currencies.size(), 5u);
+  OrganiseOptions all;
+  all.risk = true;
+  const OrganiseResult result = OrganiseCompany(folders, all, company, options.today, events);
+  EXPECT_TRUE(events.failures.empty()) << events.failures[0].path << " " << events.failures[0].description;
+  EXPECT_FALSE(result.table_failed);
+  EXPECT_TRUE(result.stock);
+  EXPECT_TRUE(result.statistics);
+  EXPECT_TRUE(result.risk);
+  for (const CatalogueTable& t : CatalogueTables()) {
+    const std::string& folder = t.folder == CatalogueFolder::kStart ? folders.start : folders.company;
+    EXPECT_EQ(Tags(folder, t.table), CatalogueTags(t.table)) << t.table;
+    EXPECT_EQ(DeletedIn(folder, t.table), 0u) << t.table;
+  }
+  EXPECT_EQ(Tags(folders.start, "Macros"), (std::vector<std::string>{"NOMBRE=Upper(Nombre)"}));
+  const auto totals = testing::LiveRecords(folders.company, "Graph", {"CCOD"});
+  ASSERT_GE(totals.size(), 2u);
+  EXPECT_EQ(totals[totals.size() - 2][0].second.AsString(), "AAAAAA");
+  EXPECT_EQ(totals.back()[0].second.AsString(), "BBBBBB");
+  EXPECT_NE(std::find(events.titles.begin(), events.titles.end(), "DIVISAS"), events.titles.end());
+  EXPECT_EQ(events.meters.back(), (std::pair<int, int>{kRiskReceiptsMeter, 100}));
+}
+
+// A catalogue table that is missing: reported, its rows skipped, and no recomputation runs,
+// so no accumulator changes.
+TEST_F(Organise, AMissingTableStopsTheRecomputations) {
+  std::filesystem::remove(folders.company + "Rappels.dbf");
+  const std::vector<double> before = Accumulators();
+  CompanySettings company;
+  ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
+  OrganiseOptions all;
+  all.risk = true;
+  const OrganiseResult result = OrganiseCompany(folders, all, company, options.today, events);
+  EXPECT_TRUE(result.table_failed);
+  EXPECT_FALSE(result.stock || result.statistics || result.risk);
+  ASSERT_EQ(events.failures.size(), 1u);
+  EXPECT_EQ(events.failures[0].table, "Rappels");
+  EXPECT_EQ(events.skipped.size(), 2u);
+  EXPECT_EQ(Accumulators(), before);
+  EXPECT_EQ(Tags(folders.company, "Zonas"), CatalogueTags("Zonas"));  // the other tables were organised
+}
+
+TEST_F(Organise, SettingsThatCannotBeReadAreReported) {
+  std::filesystem::remove(folders.company + "Claves.dbf");
+  CompanySettings company;
+  EXPECT_FALSE(LoadCompanySettings(folders.company, &company, events));
+  ASSERT_EQ(events.failures.size(), 1u);
+  EXPECT_EQ(events.failures[0].os_code, 2);
+}
+
+}  // namespace
+}  // namespace app

@@ -1,0 +1,91 @@
+// Pieces the recomputations share: opening their tables all at once, articles and their
+// kits looked up once per reference, and a meter that advances with a long pass.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "app/org_table.h"
+#include "app/organiser_events.h"
+
+namespace app {
+
+// Tables opened together, exclusively, each on its order 1 (or none when it has no index).
+// Opening stops at the first that fails, closing those already open.
+class TableSet {
+ public:
+  bool Open(const std::string& folder, std::initializer_list<std::string_view> tables, OrganiserEvents& events);
+  OrgTable& operator[](std::string_view table);
+  void Close();
+
+ private:
+  std::vector<std::unique_ptr<OrgTable>> tables_;
+};
+
+// Advances a meter over a pass of `total` steps, a percent at a time, letting window
+// messages run as it goes.
+class MeterPass {
+ public:
+  MeterPass(OrganiserEvents& events, int meter, std::uint32_t total);
+  void Step();
+  void Done() { events_.Meter(meter_, 100); events_.Pump(); }
+
+ private:
+  OrganiserEvents& events_;
+  int meter_;
+  std::uint32_t total_, done_ = 0;
+  int shown_ = 0;
+};
+
+// Articles by reference, read in one pass over `Articulo` (the first live record of a
+// reference, as a seek on its order Upper( cRef ) finds it), and the components of every kit
+// from `Kits`. Looked up without moving either table.
+class ArticleIndex {
+ public:
+  ArticleIndex(OrgTable& articles, OrgTable* kits);
+
+  struct Part {
+    std::uint32_t article;  // record number in Articulo
+    double quantity;        // per unit of the line's article
+  };
+  // The article of a reference: 0 when the reference is empty or not found.
+  std::uint32_t Find(std::string_view reference) const;
+  // What a line of `reference` moves: the article itself, or a kit's components with their
+  // quantities (components that are not articles are left out). Empty when not found.
+  const std::vector<Part>& Parts(std::string_view reference) const;
+
+ private:
+  struct Entry {
+    std::uint32_t article = 0;
+    std::vector<Part> parts;
+  };
+  const Entry* Lookup(std::string_view reference) const;
+
+  std::unordered_map<std::string, Entry> articles_;
+  std::vector<Part> none_;
+  mutable std::string key_;
+};
+
+// Keys of a table's live records in one pass: the first record of each key (`key` gives the
+// key of the current record).
+template <class KeyOf>
+std::unordered_map<std::string, std::uint32_t> FirstRecordByKey(OrgTable& table, KeyOf&& key) {
+  std::unordered_map<std::string, std::uint32_t> out;
+  const std::uint32_t count = table.RecordCount();
+  for (std::uint32_t r = 1; r <= count; ++r)
+    if (table.GoToLive(r)) out.emplace(key(), r);
+  return out;
+}
+
+// A document's key in the passes that gather lines by document: its serie and number.
+std::string DocumentKey(std::string_view serie, double number);
+
+// The text of Str( n, width ).
+std::string StrOf(double n, int width);
+
+}  // namespace app

@@ -1,0 +1,163 @@
+#include "app/risk_recompute.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+#include "app/index_catalogue.h"
+#include "app/recompute_support.h"
+
+namespace app {
+
+DocumentCurrency CurrencyOf(const OrgTable& document) {
+  DocumentCurrency c;
+  c.code = std::string(TrimRight(document.Text(document.Field("CCODDIV"))));
+  if (const int v99 = document.Field("NVALEURO99")) c.euro_value99 = document.Num(v99);
+  c.euro_value = document.Num(document.Field("NVALEURO"));
+  c.value = document.Num(document.Field("NVALDIV"));
+  return c;
+}
+
+double DeliveryNoteTotal(OrgTable& notes, OrgTable& lines, int decimals) {
+  const double number = notes.Num(notes.Field("NNUMALB"));
+  const int l_number = lines.Field("NNUMALB"), qty = lines.Field("NCANENT"), price = lines.Field("NPREUNIT"),
+            dto = lines.Field("NDTO"), dto_line = lines.Field("NDTOLIN");
+  double sum = 0;
+  lines.SetOrder(1);
+  for (bool more = lines.Seek(xb::rdd::KeyValue::Number(number)); more && !lines.eof(); lines.Skip()) {
+    if (lines.Num(l_number) != number) break;
+    sum += RoundAmount(lines.Num(qty) * lines.Num(price) * (1 - lines.Num(dto) / 100) - lines.Num(dto_line), decimals);
+  }
+  const double discounts = (1 - notes.Num(notes.Field("NDTOESP")) / 100) * (1 - notes.Num(notes.Field("NDPP")) / 100);
+  return RoundAmount(sum * discounts, decimals) + notes.Num(notes.Field("NPORTES"));
+}
+
+bool RecomputeRisk(const std::string& company_folder, const CompanySettings& company, OrganiserEvents& events) {
+  TableSet t;
+  if (!t.Open(company_folder,
+              {"Clientes", "AlbCliT", "AlbCliL", "FacCliT", "FacCliL", "Ivas", "Divisas", "Recibos", "Claves"},
+              events)) {
+    events.Skipped("RIESGO DE CLIENTES", "No se ha actualizado el riesgo de los clientes");
+    return false;
+  }
+  OrgTable& customers = t["Clientes"];
+  const int code = customers.Field("CCODCLI");
+  // The customer a code finds (the first live record of the code), as a seek would.
+  const auto found = FirstRecordByKey(customers, [&] { return std::string(TrimRight(customers.Text(code))); });
+  auto customer = [&](std::string_view wanted) -> std::uint32_t {
+    auto it = found.find(std::string(TrimRight(wanted)));
+    return it == found.end() ? 0 : it->second;
+  };
+  struct Risk {
+    double risk = 0, overdue = 0;
+  };
+  std::vector<Risk> risks(customers.RecordCount() + 1);
+  events.Meter(kRiskResetMeter, 100);
+  events.Pump();
+  const int result_decimals = ResultDecimals(company);
+
+  // Delivery notes not invoiced: their totals (NTOTALB) from their lines, gathered by note
+  // number in one pass over the lines; the lines of a number count for every note of it.
+  {
+    OrgTable& currencies = t["Divisas"];
+    const int div_code = currencies.Field("CCODDIV"), div_decimals = currencies.Field("NDECRES");
+      const auto currency_records =
+        FirstRecordByKey(currencies, [&] { return std::string(TrimRight(currencies.Text(div_code))); });
+
+    OrgTable& notes = t["AlbCliT"];
+    const int invoiced = notes.Field("LFACTURADO"), client = notes.Field("CCODCLI"), currency = notes.Field("CCODDIV"),
+              number = notes.Field("NNUMALB"), special = notes.Field("NDTOESP"), prompt = notes.Field("NDPP"),
+              freight = notes.Field("NPORTES");
+    struct Note {
+      std::uint32_t customer;
+      double number, factor, freight, value;
+      int decimals;
+    };
+    std::vector<Note> open;
+    std::unordered_map<double, std::vector<std::pair<int, double>>> sums;  // number -> (decimals, sum)
+    const std::uint32_t count = notes.RecordCount();
+    {
+      MeterPass pass(events, kRiskNotesMeter, count * 2);
+      for (std::uint32_t r = 1; r <= count; ++r, pass.Step()) {
+        if (!notes.GoToLive(r) || notes.Log(invoiced)) continue;
+        const std::uint32_t c = customer(notes.Text(client));
+        if (!c) continue;
+        int decimals = 0;
+        if (auto it = currency_records.find(std::string(TrimRight(notes.Text(currency))));
+            it != currency_records.end()) {
+          if (currencies.GoToLive(it->second)) decimals = static_cast<int>(currencies.Num(div_decimals));
+        }
+        const double n = notes.Num(number);
+        open.push_back({c, n, (1 - notes.Num(special) / 100) * (1 - notes.Num(prompt) / 100), notes.Num(freight),
+                        DocumentValue(company, CurrencyOf(notes)), decimals});
+        auto& per_number = sums[n];
+        if (std::none_of(per_number.begin(), per_number.end(), [&](const auto& p) { return p.first == decimals; }))
+          per_number.emplace_back(decimals, 0.0);
+      }
+      OrgTable& lines = t["AlbCliL"];
+      const int l_number = lines.Field("NNUMALB"), qty = lines.Field("NCANENT"), price = lines.Field("NPREUNIT"),
+                dto = lines.Field("NDTO"), dto_line = lines.Field("NDTOLIN");
+      const std::uint32_t line_count = lines.RecordCount();
+      MeterPass line_pass(events, kRiskNotesMeter, line_count);
+      for (std::uint32_t r = 1; r <= line_count; ++r, line_pass.Step()) {
+        if (!lines.GoToLive(r)) continue;
+        auto it = sums.find(lines.Num(l_number));
+        if (it == sums.end()) continue;
+        const double amount = lines.Num(qty) * lines.Num(price) * (1 - lines.Num(dto) / 100) - lines.Num(dto_line);
+        for (auto& [decimals, sum] : it->second) sum += RoundAmount(amount, decimals);
+      }
+    }
+    for (const Note& note : open) {
+      double sum = 0;
+      for (const auto& [decimals, s] : sums[note.number])
+        if (decimals == note.decimals) sum = s;
+      const double total = RoundAmount(sum * note.factor, note.decimals) + note.freight;
+      risks[note.customer].risk += RoundAmount(total * note.value, result_decimals);
+    }
+    events.Meter(kRiskNotesMeter, 100);
+    events.Pump();
+  }
+  // Receipts not paid (state 2 is paid); state 3 is overdue. Serie "C" gives back.
+  {
+    OrgTable& receipts = t["Recibos"];
+    const int state = receipts.Field("NESTADO"), client = receipts.Field("CCODCLI"), amount = receipts.Field("NIMPORTE"),
+              serie = receipts.Field("CSERIE");
+    const std::uint32_t count = receipts.RecordCount();
+    MeterPass pass(events, kRiskReceiptsMeter, count);
+    for (std::uint32_t r = 1; r <= count; ++r, pass.Step()) {
+      if (!receipts.GoToLive(r) || receipts.Num(state) == 2) continue;
+      const std::uint32_t c = customer(receipts.Text(client));
+      if (!c) continue;
+      double a = RoundAmount(receipts.Num(amount) * DocumentValue(company, CurrencyOf(receipts)), result_decimals);
+      if (receipts.Text(serie) == "C") a = -a;
+      risks[c].risk += a;
+      if (receipts.Num(state) == 3) risks[c].overdue += a;
+    }
+    pass.Done();
+  }
+
+  bool written = true;
+  {
+    const int risk = customers.Field("NRIESGOALC"), overdue = customers.Field("NMOROSOS");
+    ErrorCatcher catcher;
+    try {
+      const std::uint32_t count = customers.RecordCount();
+      for (std::uint32_t r = 1; r <= count; ++r) {
+        if (!customers.GoToLive(r)) continue;
+        written = customers.PutNum(risk, risks[r].risk) && written;
+        written = customers.PutNum(overdue, risks[r].overdue) && written;
+      }
+      customers.area().Commit();
+    } catch (const xb::UnhandledError&) {
+      written = false;
+    }
+    if (catcher.caught()) {
+      events.TableFailed(catcher.Failure("Clientes", TablePath(company_folder, "Clientes")));
+      written = false;
+    }
+  }
+  t.Close();
+  return written;
+}
+
+}  // namespace app

@@ -1,0 +1,265 @@
+#include "app/statistics.h"
+
+#include <gtest/gtest.h>
+
+#include "app/app_test_support.h"
+#include "app/index_data.h"
+#include "app/recompute_support.h"
+
+namespace app {
+namespace {
+
+using testing::D;
+using testing::L;
+using testing::N;
+using testing::Rec;
+using testing::S;
+
+class Statistics : public testing::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    memory().MakeFolder("EMP/");
+    RegisterStatisticsFunctions();
+    company.AddCurrency({"EUR", 3, 2, 1, 1, true, 1});
+    WriteCompany();
+  }
+
+  // A hand-checked company; the working date is 15-06-2026.
+  void WriteCompany() {
+    testing::WriteTable("EMP/", "Clientes", {{{"CCODCLI", S("000001")}}, {{"CCODCLI", S("000002")}}});
+    testing::WriteTable("EMP/", "Agentes", {{{"CCODAGE", S("01")}}});
+    testing::WriteTable("EMP/", "Proveedo", {{{"CCODPRO", S("000001")}}});
+    testing::WriteTable("EMP/", "Graph", {{{"CLAVE1", S("CG")}, {"CCOD", S("000009")}, {"VALOR1", N(5)}}});
+    testing::WriteTable("EMP/", "Ivas",
+                        {{{"CTIPOIVA", S("1")}, {"NPORCIVA", N(21)}, {"NPORCREQ", N(5.2)}},
+                         {{"CTIPOIVA", S("2")}, {"NPORCIVA", N(10)}, {"NPORCREQ", N(1.4)}}});
+    testing::WriteTable("EMP/", "Articulo", {{{"CREF", S("ANT")}, {"LANTICIPO", L(true)}}, {{"CREF", S("R1")}}});
+    auto invoice = [](std::string_view serie, int number, std::string_view client, xb::Value date, Rec more = {}) {
+      Rec r = {{"CSERIE", S(serie)}, {"NNUMFAC", N(number)}, {"CCODCLI", S(client)}, {"DFECFAC", date},
+               {"NTIPOFAC", N(1)},   {"CCODDIV", S("EUR")},    {"NVALEURO", N(1)},     {"NTIPOIVA", N(1)}};
+      r.insert(r.end(), more.begin(), more.end());
+      return r;
+    };
+    testing::WriteTable("EMP/", "FacCliT",
+                        {invoice("A", 1, "000001", D(2026, 3, 10), {{"CCODAGE", S("01")}}),        // 143
+                         invoice("C", 1, "000001", D(2025, 11, 5)),                                // -12.10 last year
+                         invoice("A", 2, "000002", D(2024, 5, 1)),                                 // two years ago
+                         invoice("A", 3, "000002", D(2026, 1, 20),
+                                 {{"NPORTES", N(6.5)}, {"NIVAPORTES", N(21)}, {"NIRPF", N(15)}}),  // 106.39
+                         invoice("A", 4, "000002", D(2026, 1, 25), {{"NTIPOFAC", N(2)}})});        // 12.10
+    auto line = [](std::string_view serie, int number, double qty, double price, double vat, std::string_view ref = "R1") {
+      return Rec{{"CSERIE", S(serie)}, {"NNUMFAC", N(number)}, {"CREF", S(ref)},
+                 {"NCANENT", N(qty)},  {"NPREUNIT", N(price)}, {"NIVA", N(vat)}};
+    };
+    testing::WriteTable("EMP/", "FacCliL",
+                        {line("A", 1, 2, 50, 21), line("C", 1, 1, 10, 21), line("A", 1, 1, 20, 10),
+                         line("A", 1, 1, 1000, 21, "ANT"),  // an advance: not in the statistics
+                         line("A", 2, 1, 500, 21), line("A", 3, 1, 100, 21), line("A", 4, 1, 10, 21)});
+    testing::WriteTable("EMP/", "AlbProT",
+                        {{{"NNUMALB", N(1)}, {"CCODPRO", S("000001")}, {"DFECALB", D(2026, 2, 2)}, {"CCODDIV", S("EUR")},
+                          {"NVALEURO", N(1)}}});
+    testing::WriteTable("EMP/", "AlbProL",
+                        {{{"NNUMALB", N(1)}, {"NCANENT", N(2)}, {"NPREDIV", N(15)}, {"NDTO", N(10)}}});  // 27
+    testing::WriteTable("EMP/", "FacProT",
+                        {{{"NNUMFAC", N(1)}, {"CSERIE", S("A")}, {"CCODPRO", S("000001")}, {"DFECFAC", D(2026, 2, 20)},
+                          {"NTIPOFAC", N(1)}, {"CCODDIV", S("EUR")}, {"NVALEURO", N(1)}},
+                         {{"NNUMFAC", N(2)}, {"CSERIE", S("A")}, {"CCODPRO", S("000001")}, {"DFECFAC", D(2026, 4, 1)},
+                          {"NTIPOFAC", N(2)}, {"CCODDIV", S("EUR")}, {"NVALEURO", N(1)}}});
+    testing::WriteTable("EMP/", "FacProL",
+                        {{{"NNUMFAC", N(1)}, {"CSERIE", S("A")}, {"NCANENT", N(3)}, {"NPREUNIT", N(10)}},    // 30
+                         {{"NNUMFAC", N(2)}, {"CSERIE", S("A")}, {"NCANENT", N(1)}, {"NPREUNIT", N(99)}}});  // type 2
+  }
+
+  // Graph's rows as "CLAVE1|CCOD|CLAVE2" with the months that hold something.
+  std::vector<std::string> Rows() {
+    std::vector<std::string> fields = {"CLAVE1", "CCOD", "CLAVE2"};
+    for (int m = 1; m <= 12; ++m) {
+      fields.push_back("VALOR" + std::to_string(m));
+      fields.push_back("VALOR" + std::to_string(m) + "AA");
+    }
+    std::vector<std::string> out;
+    for (const Rec& r : testing::LiveRecords("EMP/", "Graph", fields)) {
+      std::string text = std::string(r[0].second.AsString()) + "|" + std::string(r[1].second.AsString()) + "|" +
+                         std::string(r[2].second.AsString());
+      for (std::size_t i = 3; i < r.size(); ++i) {
+        if (r[i].second.AsDouble() == 0) continue;
+        char value[64];
+        std::snprintf(value, sizeof value, " %s=%.2f", r[i].first.c_str() + 5, r[i].second.AsDouble());
+        text += value;
+      }
+      out.push_back(text);
+    }
+    return out;
+  }
+
+  void IndexAll() {
+    CatalogueIndexer indexer(Folders{"EMP/", "EMP/"}, events);
+    for (std::string_view t : {"Clientes", "Agentes", "Proveedo", "Graph", "FacCliT", "FacCliL", "Ivas", "AlbProT",
+                               "AlbProL", "FacProT", "FacProL", "Articulo"})
+      for (const CatalogueRow& row : RowsOfTable(t))
+        if (!row.after_statistics) indexer.IndexRow(row);
+  }
+
+  CompanySettings company;
+  testing::RecordedEvents events;
+  const xb::Date today = xb::Date::FromYmd(2026, 6, 15);
+};
+
+TEST_F(Statistics, FullRebuild) {
+  ASSERT_TRUE(RebuildStatistics("EMP/", company, today, events));
+  EXPECT_TRUE(events.failures.empty());
+  EXPECT_EQ(Rows(), (std::vector<std::string>{
+                        "CG|000001|FA 3=143.00 11AA=-12.10",
+                        "CG|000002|FA 1=118.49",
+                        "AG|01    |FA 3=143.00",
+                        "PG|000001|FA 2=57.00",
+                        "AA|AAAAAA|AA 1=261.49 1AA=-12.10",
+                        "BB|BBBBBB|BB 1=57.00",
+                    }));
+}
+
+TEST_F(Statistics, OneCustomerAgainCorrectsTheTotals) {
+  // Graph as the full rebuild left it, and a new invoice of customer 1 in June: 121.
+  ASSERT_TRUE(memory().Remove("EMP/Graph.dbf").ok());
+  testing::WriteTable("EMP/", "Graph",
+                      {{{"CLAVE1", S("CG")}, {"CCOD", S("000001")}, {"CLAVE2", S("FA")}, {"VALOR3", N(143)},
+                        {"VALOR11AA", N(-12.1)}},
+                       {{"CLAVE1", S("AG")}, {"CCOD", S("01")}, {"CLAVE2", S("FA")}, {"VALOR3", N(143)}},
+                       {{"CLAVE1", S("AA")}, {"CCOD", S("AAAAAA")}, {"CLAVE2", S("AA")}, {"VALOR1", N(261.49)},
+                        {"VALOR1AA", N(-12.1)}}});
+  {
+    OrgTable t;
+    TableFailure failure;
+    ASSERT_TRUE(t.Open("EMP/", "FacCliT", &failure));
+    ASSERT_TRUE(t.area().Append());
+    t.PutText(t.Field("CSERIE"), "A");
+    t.PutNum(t.Field("NNUMFAC"), 5);
+    t.PutText(t.Field("CCODCLI"), "000001");
+    t.PutDay(t.Field("DFECFAC"), xb::Date::FromYmd(2026, 6, 1));
+    t.PutNum(t.Field("NTIPOIVA"), 1);
+    t.PutText(t.Field("CCODDIV"), "EUR");
+    t.PutNum(t.Field("NVALEURO"), 1);
+  }
+  {
+    OrgTable t;
+    TableFailure failure;
+    ASSERT_TRUE(t.Open("EMP/", "FacCliL", &failure));
+    ASSERT_TRUE(t.area().Append());
+    t.PutText(t.Field("CSERIE"), "A");
+    t.PutNum(t.Field("NNUMFAC"), 5);
+    t.PutNum(t.Field("NCANENT"), 1);
+    t.PutNum(t.Field("NPREUNIT"), 100);
+    t.PutNum(t.Field("NIVA"), 21);
+  }
+  IndexAll();
+  CurrentCompany() = company;  // what the function reads
+  TableSet t;
+  ASSERT_TRUE(t.Open("EMP/",
+                     {"Clientes", "Agentes", "Proveedo", "Graph", "FacCliT", "FacCliL", "Ivas", "AlbProT", "AlbProL",
+                      "FacProT", "FacProL", "Articulo"},
+                     events));
+  // Through the function table, as the other modules call it.
+  xb::CallFunction("UPDATEGRAPH", {S("C"), S("000001"), S("CLIENTES"), S("AGENTES"), S("PROVEEDO"), S("GRAPH"),
+                                   S("FACCLIT"), S("FACCLIL"), S("IVAS"), S("ALBPROT"), S("ALBPROL"), S("FACPROT"),
+                                   S("FACPROL"), S("ARTICULO")});
+  t.Close();
+  CurrentCompany() = CompanySettings();
+  EXPECT_EQ(Rows(), (std::vector<std::string>{
+                        "AG|01    |FA 3=143.00",
+                        "AA|AAAAAA|AA 1=382.49 1AA=-12.10",
+                        "CG|000001|FA 3=143.00 6=121.00 11AA=-12.10",
+                    }));
+}
+
+class InvoiceTotalsTest : public Statistics {
+ protected:
+  // NTOTFAC through the function table on invoice `n` of serie A.
+  std::vector<double> Totals(int n, bool lines_only = false, bool advances = true) {
+    OrgTable& inv = tables["FacCliT"];
+    inv.SetOrder(1);
+    EXPECT_TRUE(inv.Seek(xb::rdd::KeyValue::Text("A" + StrOf(n, 7))));
+    xb::Value result = xb::Value::NewRef(xb::Value(xb::Array::New()));
+    const xb::Value total = xb::CallFunction("NTOTFAC", {result, L(lines_only), S("FACCLIT"), S("FACCLIL"), S("IVAS"),
+                                                        L(true), L(advances), S("ARTICULO")});
+    std::vector<double> out;
+    for (const xb::Value& v : result.Deref().AsArray()) out.push_back(v.AsDouble());
+    out.push_back(total.AsDouble());
+    return out;
+  }
+  void SetUp() override {
+    Statistics::SetUp();
+    IndexAll();
+    ASSERT_TRUE(tables.Open("EMP/", {"FacCliT", "FacCliL", "Ivas", "Articulo"}, events));
+    CurrentCompany() = company;
+    xb::Def("MSGSTOP", [this](std::string_view text, std::string_view title) {
+      messages.push_back(std::string(text) + "|" + std::string(title));
+    });
+  }
+  void TearDown() override {
+    tables.Close();
+    CurrentCompany() = CompanySettings();
+    Statistics::TearDown();
+  }
+  TableSet tables;
+  std::vector<std::string> messages;
+};
+
+TEST_F(InvoiceTotalsTest, BaseVatWithholdingAndAdvances) {
+  // 100 at 21 % and 20 at 10 %, and an advance of 1000 when advances count.
+  EXPECT_EQ(Totals(1, false, false), (std::vector<double>{120, 23, 0, 0, 0, 0, 143}));
+  EXPECT_EQ(Totals(1), (std::vector<double>{1120, 233, 0, 0, 0, 0, 1353}));
+  // Freight 6.50 at 21 % (1.365 rounds to 1.37), withholding 15 % of 106.50 (15.975 to 15.98).
+  EXPECT_EQ(Totals(3), (std::vector<double>{106.5, 22.37, 0, 0, 15.98, 0, 112.89}));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(InvoiceTotalsTest, SurchargeAndDiscounts) {
+  OrgTable& inv = tables["FacCliT"];
+  inv.SetOrder(1);
+  ASSERT_TRUE(inv.Seek(xb::rdd::KeyValue::Text("A" + StrOf(1, 7))));
+  inv.PutLog(inv.Field("LRECARGO"), true);
+  inv.PutNum(inv.Field("NDTOESP"), 10);
+  // Bases 90 (21 %) and 18 (10 %); surcharges 5.2 % and 1.4 % of them from the VAT table.
+  EXPECT_EQ(Totals(1, false, false), (std::vector<double>{108, 20.7, 4.93, 0, 0, 0, 133.63}));
+  // Lines only: the special discount counts only when the company says so.
+  EXPECT_EQ(Totals(1, true, false), (std::vector<double>{120, 23, 5.48, 0, 0, 0, 148.48}));
+}
+
+TEST_F(InvoiceTotalsTest, AFourthRateIsRefused) {
+  OrgTable& lines = tables["FacCliL"];
+  for (double rate : {4.0, 0.0}) {
+    ASSERT_TRUE(lines.area().Append());
+    lines.PutText(lines.Field("CSERIE"), "A");
+    lines.PutNum(lines.Field("NNUMFAC"), 1);
+    lines.PutNum(lines.Field("NCANENT"), 1);
+    lines.PutNum(lines.Field("NPREUNIT"), 10);
+    lines.PutNum(lines.Field("NIVA"), rate);
+  }
+  const std::vector<double> t = Totals(1, false, false);
+  EXPECT_EQ(t[0], 130);  // 100 + 20 + 10 at 4 %; the line at 0 % found no slot
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "No podemos utilizar más de tres tipos de I.V.A.\n\ren una misma factura|Atención");
+}
+
+TEST_F(InvoiceTotalsTest, LineAmountsByKind) {
+  OrgTable& inv = tables["FacCliT"];
+  OrgTable& lines = tables["FacCliL"];
+  inv.SetOrder(1);
+  ASSERT_TRUE(inv.Seek(xb::rdd::KeyValue::Text("A" + StrOf(1, 7))));
+  inv.PutNum(inv.Field("NDTOESP"), 10);
+  inv.PutLog(inv.Field("LIVAINCL"), true);
+  lines.SetOrder(1);
+  ASSERT_TRUE(lines.Seek(xb::rdd::KeyValue::Text("A" + StrOf(1, 7))));  // 2 x 50 at 21 %
+  auto kind = [](int k) {
+    return xb::CallFunction("NTOTDOCEST", {S("FACCLIT"), S("FACCLIL"), N(k), N(1), L(false), S("ARTICULO")}).AsDouble();
+  };
+  EXPECT_DOUBLE_EQ(kind(2), 90);      // with the special discount
+  EXPECT_DOUBLE_EQ(kind(3), 74.38);   // and the VAT taken out of the price
+  EXPECT_DOUBLE_EQ(kind(5), 90);
+  lines.PutLog(lines.Field("LSUPLIDOS"), true);
+  EXPECT_DOUBLE_EQ(kind(5), 0);       // outlays only when asked for
+}
+
+}  // namespace
+}  // namespace app
