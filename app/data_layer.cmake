@@ -3,6 +3,7 @@
 add_library(vdr_app_data STATIC
   data_functions.cpp
   data_ui.cpp
+  display_masks.cpp
   program_folder.cpp
   program_settings.cpp
   record_helpers.cpp
@@ -15,7 +16,22 @@ target_link_libraries(vdr_app_data PUBLIC vdr_rdd)
 vdr_add_test(app_data_tests
   SOURCES
     data_test_support.cpp
+    display_masks_test.cpp
     program_settings_test.cpp
     record_helpers_test.cpp
     table_access_test.cpp
   LIBS vdr_app_data)
+
+if(WIN32)
+  # The layer's Windows side: its messages and questions as the framework's dialogs, and the
+  # directory functions bound to the kernel at each call.
+  add_library(vdr_app_data_win STATIC
+    win/directory_functions.cpp)
+  target_link_libraries(vdr_app_data_win PUBLIC vdr_app_data vdr_ui_core kernel32)
+
+  vdr_add_test(app_data_win_tests WINDOW
+    SOURCES
+      win/directory_functions_test.cpp
+    LIBS vdr_app_data_win vdr_wintest)
+  add_dependencies(app_data_win_tests VDRE)
+endif()
