@@ -4,6 +4,7 @@
 #include "runtime/runtime.h"
 
 #include "runtime/lib/library.h"
+#include "runtime/setkey.h"
 
 namespace xb {
 
@@ -104,6 +105,7 @@ void InitRuntime() {
   RegisterFunction("__MVGET", FnMvGet);
   RegisterFunction("__MVPUT", FnMvPut);
   RegisterFunction("__MVEXIST", FnMvExist);
+  RegisterSetKeyFunctions();
   RegisterStandardLibrary();
 }
 

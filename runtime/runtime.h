@@ -10,6 +10,7 @@
 //   error.h          Error object, error block, Raise / RaiseSubstitute, BeginSequence, Break
 //   proc_stack.h     procedure-name stack (PROCNAME), ProcScope
 //   sets.h           SET values by number
+//   setkey.h         key handlers (SETKEY)
 //   memvar.h         PRIVATE / PUBLIC variables
 //   workarea_host.h  what the table engine implements for fields and aliases
 //   macro.h          the macro compiler, TYPE(), syntax check
@@ -31,6 +32,7 @@
 #include "runtime/operators.h"
 #include "runtime/proc_stack.h"
 #include "runtime/sets.h"
+#include "runtime/setkey.h"
 #include "runtime/string_compare.h"
 #include "runtime/symbol.h"
 #include "runtime/value.h"
