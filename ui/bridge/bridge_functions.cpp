@@ -22,6 +22,8 @@
 #include "ui/bridge/bitmap_functions.h"
 #include "ui/bridge/cursors.h"
 #include "ui/bridge/device_context.h"
+#include "ui/bridge/dialog_boxes.h"
+#include "ui/bridge/dialog_templates.h"
 #include "ui/bridge/drawing.h"
 #include "ui/bridge/mdi_helpers.h"
 #include "ui/bridge/menu_wrappers.h"
@@ -491,6 +493,38 @@ void RegisterTreeView() {
   });
 }
 
+void RegisterDialogs() {
+  // A template of the resource module by name, or by number.
+  auto name = [](const Args& a, int n) {
+    DialogName d;
+    if (a.Arg(n).IsNumber()) d.number = I(a, n);
+    else d.name = S(a, n);
+    return d;
+  };
+  Reg("DIALOGBOX", [name](Args& a) {
+    return Num(ModalDialog(Hd<HINSTANCE>(a, 1), name(a, 2), Hd<HWND>(a, 3), a.Obj(4)));
+  });
+  Reg("DIALOGBOXINDIRECT", [](Args& a) {
+    return Num(ModalDialogIndirect(Hd<HINSTANCE>(a, 1), a.Str(2), Hd<HWND>(a, 3), a.Obj(4)));
+  });
+  Reg("CREATEDLG", [name](Args& a) {
+    return Ptr(ModelessDialog(Hd<HINSTANCE>(a, 1), name(a, 2), Hd<HWND>(a, 3), a.Obj(4)));
+  });
+  Reg("CREATEDLGINDIRECT", [](Args& a) {
+    return Ptr(ModelessDialogIndirect(Hd<HINSTANCE>(a, 1), a.Str(2), Hd<HWND>(a, 3), a.Obj(4)));
+  });
+  Reg("ENDDIALOG", [](Args& a) { EndDialogResult(Hd<HWND>(a, 1), I(a, 2)); return Value(); });
+  Reg("GETDLGBASEUNITS", [](Args&) { return Num(::GetDialogBaseUnits()); });
+  Reg("CDLG2CHR", [](Args& a) {
+    return Value::String(CDlg2Chr(I(a, 1), I(a, 2), I(a, 3), I(a, 4), I(a, 5), a.Str(6),
+                                  static_cast<std::uint32_t>(a.Int(7))));
+  });
+  Reg("CCTRL2CHR", [](Args& a) {
+    return Value::String(CCtrl2Chr(I(a, 1), I(a, 2), I(a, 3), I(a, 4), I(a, 5), static_cast<std::uint32_t>(a.Int(6)),
+                                   a.Str(7), a.Str(8)));
+  });
+}
+
 }  // namespace
 
 void RegisterBridgeFunctions() {
@@ -510,6 +544,7 @@ void RegisterBridgeFunctions() {
   RegisterMenuWrappers();
   RegisterProfileFunctions();
   RegisterStateDrawing();
+  RegisterDialogs();
 }
 
 }  // namespace ui
