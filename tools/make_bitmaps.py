@@ -240,6 +240,23 @@ def exit_door():
     icon.line([(10.5, 10.5), (16.5, 10.5)], 2.2, GREEN)
     icon.polygon([(15, 6.5), (19.6, 10.5), (15, 14.5)], GREEN)
     return icon.picture()
+def info_sign(size=32):
+    """A blue disc with a white "i": the information picture of the progress dialogs."""
+    c = (size - 1) / 2
+    radius = size / 2 - 1.5
+    blue = (0, 70, 190)
+
+    def pixel(x, y):
+        d = math.hypot(x - c, y - c)
+        if d > radius + 0.5:
+            return FACE
+        if d > radius - 0.5:
+            return (0, 35, 95)
+        dot = math.hypot(x - c, y - size * 0.28) <= size * 0.08
+        stem = abs(x - c) <= size * 0.07 and size * 0.42 <= y <= size * 0.78
+        return (255, 255, 255) if dot or stem else blue
+
+    return size, size, pixel
 
 
 PICTURES = {
@@ -257,6 +274,7 @@ PICTURES = {
     "generar.bmp": gear(),
     "pbmpfon1.bmp": font_letter(),
     "pbmpend1.bmp": exit_door(),
+    "bmp_informacion.bmp": info_sign(),
 }
 
 

@@ -6,9 +6,14 @@
 #include "runtime/function_table.h"
 #include "ui/bridge/bridge_functions.h"
 #include "ui/core/framework_error.h"
+#include "ui/core/dialog_look.h"
+#include "ui/core/error_handler.h"
 #include "ui/core/help.h"
 #include "ui/core/menu_builder.h"
+#include "ui/core/msg_box.h"
 #include "ui/core/tbrush.h"
+#include "ui/core/tcontrol.h"
+#include "ui/core/tdialog.h"
 #include "ui/core/tfont.h"
 #include "ui/core/tini.h"
 #include "ui/core/tmsgbar.h"
@@ -42,6 +47,7 @@ void RegisterCoreFunctions() {
   if (done) return;
   done = true;
   xb::RegisterFunction("TWINDOW", [](Args&) { return Value(xb::MakeRef<TWindow>()); });
+  xb::RegisterFunction("TDIALOG", [](Args&) { return Value(xb::MakeRef<TDialog>()); });
   xb::RegisterFunction("NWINDOWS", [](Args&) { return Value::Integer(NWindows()); });
   xb::RegisterFunction("GETALLWIN", [](Args&) {
     xb::Array all = xb::Array::New();
@@ -112,6 +118,8 @@ void InitWindowFramework() {
   (void)TWindow::Cls();
   (void)TBrush::Cls();
   (void)TFont::Cls();
+  (void)TDialog::Cls();
+  (void)TControl::Cls();
   RegisterBridgeFunctions();
   RegisterCoreFunctions();
   RegisterValueText();
@@ -119,7 +127,11 @@ void InitWindowFramework() {
   RegisterTimerFunctions();
   RegisterIniFunctions();
   RegisterMsgBarFunctions();
+  RegisterDialogLookFunctions();
+  RegisterMessageBoxFunctions();
+  RegisterErrorHandlerFunctions();
   InstallWindowDispatch();
+  InstallDialogDispatch();
 }
 
 }  // namespace ui

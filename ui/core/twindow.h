@@ -218,17 +218,18 @@ class TWindow : public xb::Object, public MessageTarget {
   void SetColor(COLORREF fore, COLORREF back, xb::Ref<TBrush> brush = nullptr);
   void SetColor(const std::string& pair, xb::Ref<TBrush> brush = nullptr);
   void SetBrush(xb::Ref<TBrush> brush);
-  void SetFont(xb::Ref<TFont> font);
+  virtual void SetFont(xb::Ref<TFont> font);
   xb::Ref<TFont> GetFont();
   void SetMenu(xb::ObjectRef menu);
   // A WindowIcon object; its icon becomes the window's.
   void SetIcon(xb::ObjectRef icon);
   void SetMsg(const std::string& text = {}, bool as_default = false);
-  void SetFocus();
+  virtual void SetFocus();
   void AddControl(WindowRef control);
   void AEvalWhen();
   void Update();
-  void Refresh(bool erase = true);
+  // Controls refresh what they show from their value (check boxes, labels).
+  virtual void Refresh(bool erase = true);
   LRESULT SendMsg(UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
   bool PostMsg(UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
   void ToolWindow();

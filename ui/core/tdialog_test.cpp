@@ -1,0 +1,427 @@
+// TDialog and TControl: modal and modeless dialogs from resources and from memory, their
+// place in the object table, ending and validation, controls bound by identifier, focus.
+#include "ui/core/tdialog.h"
+
+#include <gtest/gtest.h>
+
+#include "runtime/test_env.h"
+#include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
+#include "ui/bridge/dialog_boxes.h"
+#include "ui/bridge/gdi_handles.h"
+#include "ui/bridge/modeless_dialogs.h"
+#include "ui/bridge/resources.h"
+#include "ui/bridge/slot_procs.h"
+#include "ui/core/core_test_support.h"
+#include "ui/core/plain_control.h"
+#include "ui/core/tcontrol.h"
+#include "ui/core/window_table.h"
+
+namespace ui {
+namespace {
+
+using test::Blk;
+using xb::Args;
+using xb::Value;
+using xb::testing::RecordingErrorBlock;
+
+class TDialogTest : public test::FrameworkTest {
+ protected:
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    ASSERT_NE(SetResources("VDRE.DLL"), nullptr);
+  }
+  void TearDown() override {
+    FreeResources();
+    FrameworkTest::TearDown();
+  }
+  static DialogRef Dialog(Value resource) {
+    auto d = xb::MakeRef<TDialog>();
+    TDialog::NewParams p;
+    p.resource = std::move(resource);
+    d->New(p);
+    return d;
+  }
+  static DialogRef Dialog(const char* resource) { return Dialog(Value::String(resource)); }
+  // A control of the program over the dialog item `id`.
+  static xb::Ref<PlainControl> Bind(const DialogRef& dialog, int id) {
+    auto c = xb::MakeRef<PlainControl>();
+    c->Redefine(id, dialog);
+    return c;
+  }
+  static void Press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  }
+};
+
+TEST_F(TDialogTest, ModalDialogIsLinkedWithoutSubclassingAndLeavesTheTable) {
+  auto d = Dialog("FININ2");
+  HWND seen = nullptr;
+  int slot = 0;
+  bool found = false, running = false;
+  WNDPROC proc = nullptr;
+  TDialog::ActivateParams p;
+  p.init = Blk([&](Args&) {
+    seen = d->hWnd;
+    slot = d->Slot();
+    found = OWndFromHwnd(seen).get() == d.get();
+    running = LWRunning();
+    proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(seen, GWLP_WNDPROC));
+    PostMessageA(seen, WM_COMMAND, IDCANCEL, 0);  // Escape
+    return Value();
+  });
+  d->Activate(p);
+  EXPECT_EQ(d->nResult.AsInt(), 2);
+  EXPECT_GT(slot, 0);
+  EXPECT_TRUE(found);
+  EXPECT_TRUE(running);
+  EXPECT_EQ(SlotOfProcedure(proc), -1);  // the dialog manager's own procedure
+  EXPECT_FALSE(IsWindow(seen));
+  EXPECT_EQ(d->Slot(), 0);
+  EXPECT_EQ(OWndFromHwnd(seen), nullptr);
+  EXPECT_EQ(ModalDialogDepth(), 0);
+  EXPECT_FALSE(d->lVisible);
+}
+
+TEST_F(TDialogTest, ButtonOneThatIsNoControlEndsWithOne) {
+  auto d = Dialog("VALIDA");
+  TDialog::ActivateParams p;
+  p.init = Blk([&](Args&) {
+    Press(d->hWnd, IDOK);
+    return Value();
+  });
+  d->Activate(p);
+  EXPECT_EQ(d->nResult.AsInt(), 1);
+}
+
+TEST_F(TDialogTest, WhenBlockRefusingNeverCreatesTheDialog) {
+  auto d = Dialog("FININ2");
+  bool initiated = false;
+  TDialog::ActivateParams p;
+  p.when = Blk([](Args&) { return Value::Logical(false); });
+  p.init = Blk([&](Args&) {
+    initiated = true;
+    return Value();
+  });
+  d->Activate(p);
+  EXPECT_FALSE(initiated);
+  EXPECT_EQ(d->nResult.AsInt(), 2);
+  EXPECT_FALSE(d->lVisible);
+  EXPECT_EQ(TDialog::ActivationCount(), 0);
+}
+
+TEST_F(TDialogTest, ValidBlockDecidesWhetherEndCloses) {
+  auto d = Dialog("VALIDA");
+  auto cancel = Bind(d, 551);
+  std::vector<bool> ends;
+  int valid_calls = 0;
+  cancel->on_click = [&] { ends.push_back(d->End(7)); };
+  TDialog::ActivateParams p;
+  p.valid = Blk([&](Args&) { return Value::Logical(++valid_calls > 1); });
+  p.init = Blk([&](Args&) {
+    Press(d->hWnd, 551);
+    Press(d->hWnd, 551);
+    return Value();
+  });
+  d->Activate(p);
+  EXPECT_EQ(ends, (std::vector<bool>{false, true}));
+  EXPECT_EQ(valid_calls, 2);
+  EXPECT_EQ(d->nResult.AsInt(), 7);
+}
+
+TEST_F(TDialogTest, ControlsAttachByIdentifierAndMissingOnesRaiseError1) {
+  RecordingErrorBlock errors;
+  auto d = Dialog("VALIDA");
+  auto code = Bind(d, 201);
+  auto missing = Bind(d, 999);
+  EXPECT_EQ(d->nLastID, 999);
+  HWND code_window = nullptr;
+  TDialog::ActivateParams p;
+  p.init = Blk([&](Args&) {
+    code_window = code->hWnd;
+    EXPECT_EQ(OWndFromHwnd(code->hWnd).get(), code.get());
+    EXPECT_EQ(SlotOfProcedure(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(code->hWnd, GWLP_WNDPROC))),
+              code->Slot());  // subclassed
+    EXPECT_EQ(code->oFont.get(), d->oFont.get());  // the dialog's font
+    Press(d->hWnd, IDCANCEL);
+    return Value();
+  });
+  d->Activate(p);
+  EXPECT_NE(code_window, nullptr);
+  ASSERT_EQ(errors.count, 1);
+  EXPECT_EQ(errors.error()->subsystem, "Vexilo");
+  EXPECT_EQ(errors.error()->subCode, 1);
+  EXPECT_EQ(errors.error()->description, "Non defined Id");
+  EXPECT_EQ(errors.error()->operation, "No:    999");
+  EXPECT_EQ(missing->hWnd, nullptr);
+}
+
+TEST_F(TDialogTest, DuplicateIdentifierRaisesError2) {
+  RecordingErrorBlock errors;
+  auto d = Dialog("VALIDA");
+  Bind(d, 201);
+  Bind(d, 201);
+  ASSERT_EQ(errors.count, 1);
+  EXPECT_EQ(errors.error()->subCode, 2);
+  EXPECT_EQ(errors.error()->description, "Duplicated Id");
+  EXPECT_EQ(errors.error()->operation, "No:    201");
+  EXPECT_EQ(d->aControls.size(), 1u);
+}
+
+TEST_F(TDialogTest, ControlIdentifiersCountFrom101ForEveryClass) {
+  const int kept = TControl::nInitID();
+  TControl::nInitID() = 100;
+  auto d = xb::MakeRef<TDialog>();
+  d->New();
+  auto a = PlainControl::Place({.windows_class = "STATIC", .caption = "", .parent = d});
+  auto b = xb::MakeRef<PlainControl>();
+  d->DefControl(b);
+  EXPECT_EQ(a->nId, 101);
+  EXPECT_EQ(b->nId, 102);
+  EXPECT_EQ(TControl::GetNewId(), 103);
+  TControl::nInitID() = std::max(kept, 103);
+}
+
+TEST_F(TDialogTest, ModelessDialogEndsThroughCloseAndLeavesBothTables) {
+  auto d = Dialog("VALIDA");
+  Bind(d, 201);
+  int valid_calls = 0, paints = 0, inits = 0;
+  bool allow = false;
+  TDialog::ActivateParams p;
+  p.modal = false;
+  p.valid = Blk([&](Args&) {
+    ++valid_calls;
+    return Value::Logical(allow);
+  });
+  p.painted = Blk([&](Args&) {
+    ++paints;
+    return Value();
+  });
+  p.init = Blk([&](Args&) {
+    ++inits;
+    return Value();
+  });
+  d->Activate(p);
+  HWND hwnd = d->hWnd;
+  ASSERT_TRUE(IsWindow(hwnd));
+  made_.push_back(hwnd);
+  EXPECT_EQ(inits, 1);
+  EXPECT_GT(d->Slot(), 0);
+  EXPECT_EQ(SlotOfProcedure(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC))), d->Slot());
+  EXPECT_GE(ModelessHighestIndex(), 0);
+  vdr::test::PumpPending();
+  // Each paint reaches the object once, not also through the dialog procedure.
+  paints = 0;
+  InvalidateRect(hwnd, nullptr, TRUE);
+  UpdateWindow(hwnd);
+  EXPECT_EQ(paints, 1);
+
+  EXPECT_TRUE(d->End(5));  // only asks: the valid block runs when the close arrives
+  EXPECT_EQ(valid_calls, 0);
+  vdr::test::PumpPending();
+  EXPECT_EQ(valid_calls, 1);
+  EXPECT_TRUE(IsWindow(hwnd));  // refused
+
+  allow = true;
+  d->End(5);
+  EXPECT_TRUE(vdr::test::PumpUntil([&] { return !IsWindow(hwnd); }, 2000));
+  EXPECT_EQ(valid_calls, 2);
+  EXPECT_EQ(d->nResult.AsInt(), 5);
+  EXPECT_EQ(d->Slot(), 0);
+  EXPECT_EQ(OWndFromHwnd(hwnd), nullptr);
+  EXPECT_EQ(ModelessHighestIndex(), -1);
+  EXPECT_FALSE(DeregDialog(hwnd));
+}
+
+TEST_F(TDialogTest, DialogBuiltInMemoryIsWidenedWithItsControls) {
+  auto d = xb::MakeRef<TDialog>();
+  TDialog::NewParams np;
+  np.pixel = true;
+  np.top = 30;
+  np.left = 40;
+  np.bottom = 130;
+  np.right = 240;
+  np.caption = "En memoria";
+  d->New(np);
+  auto label = PlainControl::Place({.top = 10, .left = 10, .width = 40, .height = 8, .windows_class = "STATIC",
+                                    .caption = "Texto", .parent = d});
+  RECT child = {};
+  std::string title;
+  TDialog::ActivateParams p;
+  p.init = Blk([&](Args&) {
+    GetWindowRect(label->hWnd, &child);
+    MapWindowPoints(nullptr, d->hWnd, reinterpret_cast<POINT*>(&child), 2);
+    char text[64] = {};
+    GetWindowTextA(d->hWnd, text, sizeof text);
+    title = text;
+    Press(d->hWnd, IDCANCEL);
+    return Value();
+  });
+  d->Activate(p);
+  EXPECT_EQ(title, "En memoria");
+  // Controls' template units are twice the dialog's: 10 -> about 20 pixels, widened.
+  EXPECT_NEAR(child.left, 20 * 1.164609, 3);
+  EXPECT_NEAR(child.right - child.left, 80 * 1.164609, 4);
+  EXPECT_NEAR(child.bottom - child.top, 16, 2);
+  EXPECT_EQ(d->nResult.AsInt(), 2);
+}
+
+TEST_F(TDialogTest, ProductDialogNamesBecomeTheirNumbersOnlyWhenWhole) {
+  // The progress dialog holds meters; their class is the controls' layer's.
+  WNDCLASSA meter = {};
+  meter.lpfnWndProc = DefWindowProcA;
+  meter.hInstance = GetModuleHandleA(nullptr);
+  meter.lpszClassName = "TMeter";
+  meter.style = CS_GLOBALCLASS;
+  RegisterClassA(&meter);
+  static std::string product;
+  xb::RegisterFunction("__PRODUCT", [](Args&) { return Value::String(product); });
+  xb::RegisterFunction("GETDLGNAMES", [](Args&) {
+    return Value(xb::Array::Of({Value(xb::Array::Of({Value::String("INDEXBAR"), Value::Integer(10222)}))}));
+  });
+  product = "VENDARO";
+  auto d = Dialog("IndexBar");
+  std::string title;
+  TDialog::ActivateParams p;
+  p.init = Blk([&](Args&) {
+    char text[64] = {};
+    GetWindowTextA(d->hWnd, text, sizeof text);
+    title = text;
+    Press(d->hWnd, IDCANCEL);
+    return Value();
+  });
+  d->Activate(p);
+  EXPECT_EQ(title, "Organización de ficheros");
+  EXPECT_EQ(d->cResName.AsInt(), 10222);
+  EXPECT_EQ(d->cOResName.AsString(), "IndexBar");
+
+  RecordingErrorBlock errors;
+  auto prefix = Dialog("INDEXBA");
+  prefix->Activate();
+  EXPECT_EQ(prefix->nResult.AsInt(), 65535);
+  ASSERT_EQ(errors.count, 1);
+  EXPECT_EQ(errors.error()->subCode, 3);
+  EXPECT_EQ(errors.error()->description, "Cannot create Dialog Box");
+  EXPECT_EQ(errors.error()->operation, "\r\nResource: INDEXBA");
+  product.clear();
+}
+
+TEST_F(TDialogTest, NestedModalDialogsKeepTheirObjects) {
+  auto outer = Dialog("FININ2");
+  auto inner = Dialog("VALIDA");
+  bool outer_found_after = false;
+  TDialog::ActivateParams ip;
+  ip.init = Blk([&](Args&) {
+    EXPECT_EQ(ModalDialogDepth(), 2);
+    Press(inner->hWnd, IDOK);
+    return Value();
+  });
+  TDialog::ActivateParams op;
+  op.init = Blk([&](Args&) {
+    inner->Activate(ip);
+    outer_found_after = OWndFromHwnd(outer->hWnd).get() == outer.get();
+    Press(outer->hWnd, IDCANCEL);
+    return Value();
+  });
+  outer->Activate(op);
+  EXPECT_EQ(inner->nResult.AsInt(), 1);
+  EXPECT_EQ(outer->nResult.AsInt(), 2);
+  EXPECT_TRUE(outer_found_after);
+  EXPECT_EQ(inner->Slot(), 0);
+  EXPECT_EQ(outer->Slot(), 0);
+}
+
+TEST_F(TDialogTest, LeavingAnInvalidFieldBringsTheFocusBack) {
+  auto d = Dialog("VALIDA");
+  auto code = Bind(d, 201);
+  auto name = Bind(d, 202);
+  bool valid = false;
+  int checks = 0, whens = 0;
+  code->bValid = Blk([&](Args&) {
+    ++checks;
+    return Value::Logical(valid);
+  });
+  name->bWhen = Blk([&](Args&) {
+    ++whens;
+    return Value::Logical(true);
+  });
+  HWND stayed = nullptr, moved = nullptr, code_window = nullptr, name_window = nullptr;
+  TDialog::ActivateParams p;
+  p.init = Blk([&](Args&) {
+    code_window = code->hWnd;
+    name_window = name->hWnd;
+    SetFocus(code->hWnd);
+    return Value::Logical(false);
+  });
+  d->bStart = Blk([&](Args&) {
+    SetFocus(name->hWnd);
+    vdr::test::PumpUntil([&] { return checks > 0 && GetFocus() == code->hWnd; }, 2000);
+    stayed = GetFocus();
+    valid = true;
+    whens = 0;
+    SetFocus(name->hWnd);
+    vdr::test::PumpUntil([&] { return checks > 1; }, 2000);
+    vdr::test::PumpPending();
+    moved = GetFocus();
+    Press(d->hWnd, IDCANCEL);
+    return Value();
+  });
+  d->Activate(p);
+  EXPECT_EQ(stayed, code_window);
+  EXPECT_EQ(moved, name_window);
+  EXPECT_EQ(checks, 2);
+  EXPECT_GE(whens, 1);  // a valid exit re-evaluates the other controls' bWhen
+}
+
+TEST_F(TDialogTest, HotKeysFindTheirControls) {
+  auto d = Dialog("VALIDA");
+  int code = 0, upper = 0, help = 0;
+  HWND none = nullptr, not_self = nullptr;
+  TDialog::ActivateParams p;
+  p.init = Blk([&](Args&) {
+    code = GetDlgCtrlID(d->GetHotPos('c', nullptr));  // "&Código" is a label: the field after it
+    upper = GetDlgCtrlID(d->GetHotPos('C', nullptr));
+    help = GetDlgCtrlID(d->GetHotPos('y', nullptr));  // "A&yuda"
+    none = d->GetHotPos('z', nullptr);
+    not_self = d->GetHotPos('y', GetDlgItem(d->hWnd, 540));
+    Press(d->hWnd, IDCANCEL);
+    return Value();
+  });
+  d->Activate(p);
+  EXPECT_EQ(code, 201);
+  EXPECT_EQ(upper, 201);
+  EXPECT_EQ(help, 540);
+  EXPECT_EQ(none, nullptr);
+  EXPECT_EQ(not_self, nullptr);
+}
+
+TEST_F(TDialogTest, DialogPaintsItsPaneAndLabelsOnIt) {
+  auto d = Dialog("VALIDA");
+  COLORREF corner = 0, behind_label = 0;
+  d->bStart = Blk([&](Args&) {
+    RedrawWindow(d->hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT r = {};
+    GetClientRect(d->hWnd, &r);
+    MemorySurface s(1, 1);
+    {
+      WindowDC dc(d->hWnd);
+      BitBlt(s.dc(), 0, 0, 1, 1, dc.get(), 2, r.bottom - 2, SRCCOPY);
+      corner = s.Pixel(0, 0);
+      HWND label = GetDlgItem(d->hWnd, 99);
+      RECT lr = {};
+      GetWindowRect(label, &lr);
+      MapWindowPoints(nullptr, d->hWnd, reinterpret_cast<POINT*>(&lr), 2);
+      BitBlt(s.dc(), 0, 0, 1, 1, dc.get(), lr.right - 1, lr.bottom - 1, SRCCOPY);
+      behind_label = s.Pixel(0, 0);
+    }
+    EXPECT_TRUE(vdr::test::SaveWindowBitmap(d->hWnd, vdr::test::ScreenshotFolder() + "\\core_dialog_valida.bmp"));
+    Press(d->hWnd, IDCANCEL);
+    return Value();
+  });
+  d->Activate();
+  EXPECT_EQ(corner, TDialog::kPaneColour);
+  EXPECT_EQ(behind_label, TDialog::kPaneColour);  // labels are transparent on the pane
+}
+
+}  // namespace
+}  // namespace ui
