@@ -298,8 +298,11 @@ int AlertBox(const AlertBoxParams& params) {
     const int full_height = lines * char_height;
     const bool too_wide = full_width > 500;
     const bool too_high = full_height > 400;
-    const int text_width = std::min(full_width, 500);
-    const int text_height = too_wide || too_high ? std::max(std::min(full_height, 400), 100) : full_height;
+    // A field that scrolls keeps its text area clear of its scroll bars.
+    const int text_width = std::min(full_width, 500) + (too_high ? GetSystemMetrics(SM_CXVSCROLL) + 4 : 0);
+    const int text_height = too_wide || too_high
+                                ? std::max(std::min(full_height, 400), 100) + (too_wide ? GetSystemMetrics(SM_CYHSCROLL) : 0)
+                                : full_height;
     const int text_left = kMargin + kIcon + kMargin;
 
     const int button_width = std::max(WidestText(dc.get(), options) + 50, 100);
@@ -325,11 +328,12 @@ int AlertBox(const AlertBoxParams& params) {
       e.height = text_height;
       e.windows_class = "EDIT";
       e.caption = text;
-      e.style = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | (too_high ? WS_VSCROLL : 0) |
-                (too_wide ? WS_HSCROLL | ES_AUTOHSCROLL : 0);
+      // The lines are the text's own: the field never wraps them.
+      e.style = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL |
+                (too_high ? WS_VSCROLL : 0) | (too_wide ? WS_HSCROLL : 0);
       e.parent = dialog;
       auto edit = PlainControl::Place(e);
-      edit->nClrPane = GetSysColor(COLOR_BTNFACE);
+      edit->SetColor(dialog->nClrText, dialog->nClrPane);
       edit->on_focus = [h = edit->hWnd] {
         SendMessageA(h, EM_SETSEL, static_cast<WPARAM>(-1), 0);
         HideCaret(h);
