@@ -14,7 +14,7 @@
 #include "runtime/rdd/order_bag.h"
 #include "runtime/rdd/workareas.h"
 #include "ui/bridge/resources.h"
-#include "ui/core/msg_box.h"
+#include "ui/core/value_text.h"
 #include "ui/core/tcontrol.h"
 
 namespace ui {
@@ -80,7 +80,7 @@ void Arguments(Writer& w, const xb::Error& error) {
   w.Line(" Args:");
   int n = 0;
   for (const xb::Value& arg : error.args.AsArray()) {
-    w.Line(" [" + PaddedNumber(++n, 4) + "] = " + std::string(1, arg.ValType()) + " " + ValueText(arg));
+    w.Line(" [" + PaddedNumber(++n, 4) + "] = " + std::string(1, arg.ValType()) + " " + CValToChar(arg));
   }
 }
 
@@ -165,7 +165,7 @@ void Tables(Writer& w) {
     w.Line(" ==============================");
     w.Line(" RecNo RecCount BOF EOF");
     w.Line(" " + Transform(area->recno(), "99999") + " " + Transform(area->RecordCount(), "99999") + " " +
-           ValueText(xb::Value::Logical(area->bof())) + " " + ValueText(xb::Value::Logical(area->eof())));
+           CValToChar(xb::Value::Logical(area->bof())) + " " + CValToChar(xb::Value::Logical(area->eof())));
     w.Line(" Indices en uso " + std::string(23, ' ') + "TagName");
     const int orders = std::min(area->OrderCount(), 15);
     for (int order = 1; order <= orders; ++order) {
@@ -220,7 +220,7 @@ std::string CGetInfo(const xb::Value& v) {
   if (v.IsString()) return "\"" + std::string(v.AsString()) + "\"";
   if (v.IsObject()) return "Clase: " + v.AsObject()->ClassName();
   if (v.IsArray()) return "Longitud: " + PaddedNumber(static_cast<std::int64_t>(v.AsArray().size()), 4);
-  return ValueText(v);
+  return CValToChar(v);
 }
 
 std::string InfoVersion() {
@@ -239,7 +239,7 @@ std::string InfoVersion() {
         const auto c = static_cast<unsigned char>(name[i]);
         name[i] = static_cast<char>(i == 0 ? std::toupper(c) : std::tolower(c));
       }
-      text += " " + name + ": " + ValueText(pair.Get(1)) + kEol;
+      text += " " + name + ": " + CValToChar(pair.Get(1)) + kEol;
     }
   }
   text += kEol;

@@ -5,15 +5,14 @@
 
 #include "runtime/block.h"
 #include "runtime/function_table.h"
-#include "runtime/lib/dates.h"
 #include "runtime/lib/memo_lines.h"
-#include "runtime/number.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/resources.h"
 #include "ui/core/plain_control.h"
 #include "ui/core/tdialog.h"
 #include "ui/core/tfont.h"
+#include "ui/core/value_text.h"
 
 namespace ui {
 namespace {
@@ -118,21 +117,6 @@ std::string Default(const xb::Value& v, const char* fallback) {
 
 }  // namespace
 
-std::string ValueText(const xb::Value& v) {
-  if (xb::IsFunctionRegistered("CVALTOCHAR")) return std::string(xb::CallFunction("CVALTOCHAR", {v}).AsString());
-  switch (v.type()) {
-    case xb::Type::String:
-    case xb::Type::Memo: return std::string(v.AsString());
-    case xb::Type::Date: return xb::DToC(v.AsDate());
-    case xb::Type::Logical: return v.AsLogical() ? ".t." : ".f.";
-    case xb::Type::Number: return xb::NumberToText(v);
-    case xb::Type::Block: return "{|| ... }";
-    case xb::Type::Array: return "{ ... }";
-    case xb::Type::Object: return "Object";
-    default: return {};
-  }
-}
-
 // ---- _ALERT ---------------------------------------------------------------------------------------
 
 int ShowAlert(const AlertParams& params) {
@@ -224,32 +208,32 @@ int ShowAlert(const AlertParams& params) {
 }
 
 void MsgInfo(const xb::Value& text, const std::string& title) {
-  ShowAlert({.text = text.IsNil() ? std::string() : ValueText(text), .buttons = std::vector<std::string>{"Aceptar"},
+  ShowAlert({.text = text.IsNil() ? std::string() : CValToChar(text), .buttons = std::vector<std::string>{"Aceptar"},
              .title = title, .kind = AlertKind::kInformation});
 }
 
 int MsgStop(const xb::Value& text, const std::string& title) {
-  return ShowAlert({.text = ValueText(text), .buttons = std::vector<std::string>{"Aceptar"}, .title = title,
+  return ShowAlert({.text = CValToChar(text), .buttons = std::vector<std::string>{"Aceptar"}, .title = title,
                     .kind = AlertKind::kStop});
 }
 
 int MsgAlert(const xb::Value& text, const std::string& title) {
-  return ShowAlert({.text = ValueText(text), .buttons = std::vector<std::string>{"Aceptar"}, .title = title,
+  return ShowAlert({.text = CValToChar(text), .buttons = std::vector<std::string>{"Aceptar"}, .title = title,
                     .kind = AlertKind::kWarning});
 }
 
 bool MsgYesNo(const xb::Value& text, const std::string& title) {
-  return ShowAlert({.text = ValueText(text), .buttons = std::vector<std::string>{"&Sí", "&No"}, .title = title,
+  return ShowAlert({.text = CValToChar(text), .buttons = std::vector<std::string>{"&Sí", "&No"}, .title = title,
                     .kind = AlertKind::kQuestion}) == 1;
 }
 
 bool MsgNoYes(const xb::Value& text, const std::string& title) {
-  return ShowAlert({.text = ValueText(text), .buttons = std::vector<std::string>{"&No", "&Sí"}, .title = title,
+  return ShowAlert({.text = CValToChar(text), .buttons = std::vector<std::string>{"&No", "&Sí"}, .title = title,
                     .kind = AlertKind::kQuestion}) == 1;
 }
 
 bool MsgRetryCancel(const xb::Value& text, const std::string& title) {
-  return ShowAlert({.text = ValueText(text), .buttons = std::vector<std::string>{"&Reintentar", "Cancelar"},
+  return ShowAlert({.text = CValToChar(text), .buttons = std::vector<std::string>{"&Reintentar", "Cancelar"},
                     .title = title, .kind = AlertKind::kQuestion}) == 1;
 }
 
@@ -455,10 +439,10 @@ void RegisterMessageBoxFunctions() {
   });
   xb::RegisterFunction("_ALERT", [title](xb::Args& a) {
     AlertParams p;
-    p.text = a.IsNil(1) ? " " : ValueText(a.Arg(1));
+    p.text = a.IsNil(1) ? " " : CValToChar(a.Arg(1));
     if (const xb::Array list = a.Arr(2)) {
       std::vector<std::string> buttons;
-      for (const xb::Value& b : list) buttons.push_back(ValueText(b));
+      for (const xb::Value& b : list) buttons.push_back(CValToChar(b));
       p.buttons = std::move(buttons);
     } else if (a.Arg(2).IsNumber()) {
       p.timeout_seconds = static_cast<int>(a.Int(2));
@@ -469,10 +453,10 @@ void RegisterMessageBoxFunctions() {
   });
   xb::RegisterFunction("ALERT", [title](xb::Args& a) {
     AlertBoxParams p;
-    if (!a.IsNil(1)) p.text = ValueText(a.Arg(1));
+    if (!a.IsNil(1)) p.text = CValToChar(a.Arg(1));
     if (const xb::Array list = a.Arr(2)) {
       p.options.clear();
-      for (const xb::Value& o : list) p.options.push_back(ValueText(o));
+      for (const xb::Value& o : list) p.options.push_back(CValToChar(o));
     }
     p.title = title(a, 3, "Attention");
     if (a.Arg(4).IsNumber()) p.default_option = static_cast<int>(a.Int(4));

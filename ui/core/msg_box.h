@@ -58,9 +58,6 @@ int AlertBox(const AlertBoxParams& params);
 void MsgRunHide(const std::string& text, const std::string& title, const xb::Value& action);
 void MsgWaitHide(const std::string& text, const std::string& title, int seconds);
 
-// The text form of a value in a message: CVALTOCHAR when the program has it.
-std::string ValueText(const xb::Value& value);
-
 void RegisterMessageBoxFunctions();
 
 }  // namespace ui
