@@ -44,8 +44,8 @@ bench: deps
 	@[ -f $(B)/bench/build.ninja ] || cmake -S . -B $(B)/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVDR_SANITIZE=OFF
 	@[ -f $(B)/bench-win64/build.ninja ] || cmake -S . -B $(B)/bench-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-	cmake --build $(B)/bench -j $(JOBS) --target index_bench table_bench organise_bench vdr_demodata
-	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench organise_bench vdr_demodata
+	cmake --build $(B)/bench -j $(JOBS) --target index_bench table_bench macro_bench organise_bench vdr_demodata
+	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench vdr_demodata
 
 clean:
 	rm -rf $(B)

@@ -1,9 +1,11 @@
 #include "runtime/number.h"
 
-#include <cinttypes>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "runtime/sets.h"
@@ -24,6 +26,115 @@ double ToPrecision15(double x) {
   char buf[40];
   std::snprintf(buf, sizeof buf, "%.14e", x);
   return std::strtod(buf, nullptr);
+}
+
+// trunc(ToPrecision15(x)) for 0.5 <= |x| < 1e17 without going through decimal text; false
+// when x lies too near a rounding boundary to tell without the exact decimal expansion
+// (then the caller takes the text road).
+bool TruncAt15Digits(double x, double& out) {
+  const double a = std::fabs(x);
+  if (!(a >= 0.5 && a < 1e17)) return false;
+  const double whole = std::floor(a);
+  const double fraction = a - whole;  // exact
+  const auto n = static_cast<std::uint64_t>(whole);
+  double r;
+  if (a < 1e15) {
+    // Fifteen significant digits keep `places` decimals, and they round up to the next
+    // integer exactly when the fraction exceeds 1 - 0.5e-places (never equal to it for
+    // places > 0: that number is not binary; for places = 0 equality is a tie, left to
+    // the text road). The threshold is computed with an error far below the margin.
+    int digits = 0;
+    for (std::uint64_t t = n; t != 0; t /= 10) ++digits;
+    const int places = 15 - digits;
+    const double threshold = 1.0 - 0.5 / Pow10(places);
+    if (std::fabs(fraction - threshold) <= 0x1p-51) return false;
+    r = fraction > threshold ? whole + 1.0 : whole;
+  } else {
+    // Sixteen or seventeen digits: rounds to tens or hundreds, half away on the exact value.
+    const std::uint64_t unit = a < 1e16 ? 10 : 100;
+    const std::uint64_t rest = n % unit;
+    const double over = static_cast<double>(rest) + fraction - static_cast<double>(unit / 2);  // exact
+    if (over == 0.0) return false;  // a tie
+    // The nearest double to the rounded digits, as reading them back gives.
+    r = static_cast<double>(n - rest + (over > 0 ? unit : 0));
+  }
+  out = x < 0 ? -r : r;
+  return true;
+}
+
+// RoundNumber's rounding as a count of units of its last place (10^-decimals), an
+// integral double; `p` is 10^|decimals|.
+double RoundedUnits(double d, int decimals, double p) {
+  double x = decimals >= 0 ? d * p * 10.0 : d / p * 10.0;
+  if (!std::isfinite(x)) return x;
+  x += d < 0 ? -5.0 : 5.0;
+  x /= 10.0;
+  if (std::fabs(x) < 1e17 && !TruncAt15Digits(x, x)) x = ToPrecision15(x);
+  return std::trunc(x);
+}
+
+// Writes the digits of |v| right-aligned, ending just before `end`; returns the first.
+char* WriteDigits(char* end, std::uint64_t v) {
+  do {
+    *--end = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  return end;
+}
+
+// STR's text of `n` (without the padding): the digits, a point and `dec` decimals.
+// Returns the length written at `buf`, which holds kMaxStrText bytes.
+constexpr std::size_t kMaxStrText = 420;  // 309 integer digits, a sign, a point, 99 decimals
+
+std::size_t FormatNumber(const Value& n, int dec, char* buf) {
+  char* const limit = buf + kMaxStrText;
+  if (n.IsInteger() && dec == 0) return static_cast<std::size_t>(std::to_chars(buf, limit, n.AsInt()).ptr - buf);
+  auto fixed = [&](double v) {
+    return static_cast<std::size_t>(std::to_chars(buf, limit, v, std::chars_format::fixed, dec).ptr - buf);
+  };
+  const double d = n.AsDouble();
+  if (d == 0.0) return fixed(d);  // RoundNumber keeps a zero as it is
+  const double p = Pow10(dec);
+  const double units = RoundedUnits(d, dec, p);
+  if (!std::isfinite(units)) return fixed(d);  // too large to scale: kept unrounded
+  if (std::fabs(units) >= 1e15 || dec > 22) {
+    const double r = units / p;
+    return fixed(r == 0.0 ? 0.0 : r);
+  }
+  // Below 1e15 units, units / p printed with `dec` decimals shows exactly the digits of
+  // units (the division is off by far less than half a unit), so they are written directly.
+  char digits[24];
+  char* const end = digits + sizeof digits;
+  char* first = WriteDigits(end, static_cast<std::uint64_t>(std::fabs(units)));
+  while (end - first <= dec) *--first = '0';
+  char* o = buf;
+  if (units < 0) *o++ = '-';
+  const auto whole = static_cast<std::size_t>(end - first - dec);
+  std::memcpy(o, first, whole);
+  o += whole;
+  if (dec > 0) {
+    *o++ = '.';
+    std::memcpy(o, first + whole, static_cast<std::size_t>(dec));
+    o += dec;
+  }
+  return static_cast<std::size_t>(o - buf);
+}
+
+// STR's width and decimals for a number and the arguments given.
+void StrLayout(const Value& n, std::optional<int> width, std::optional<int> decimals, int& total, int& dec) {
+  if (width) {
+    total = *width < 1 ? 10 : *width;
+    dec = decimals ? (*decimals < 0 ? 0 : *decimals) : 0;
+  } else {
+    dec = n.Decimals();
+    if (Sets().fixed) dec = Sets().decimals;
+    if (decimals) dec = *decimals < 0 ? 0 : *decimals;
+    int w = n.Width();
+    if (w > 90) w = 90;
+    total = w + (dec > 0 ? dec + 1 : 0);
+  }
+  if (total > 255) total = 255;
+  if (dec > 99) dec = 99;
 }
 
 }  // namespace
@@ -79,49 +190,32 @@ bool ReadNumberLiteral(std::string_view t, Value& out) {
 
 double RoundNumber(double d, int decimals) {
   if (d == 0.0 || !std::isfinite(d)) return d;
-  double p = Pow10(decimals >= 0 ? decimals : -decimals);
-  double x = decimals >= 0 ? d * p * 10.0 : d / p * 10.0;
+  const double p = Pow10(decimals >= 0 ? decimals : -decimals);
+  const double x = RoundedUnits(d, decimals, p);
   if (!std::isfinite(x)) return d;
-  x += d < 0 ? -5.0 : 5.0;
-  x /= 10.0;
-  if (std::fabs(x) < 1e17) x = ToPrecision15(x);
-  x = std::trunc(x);
-  double r = decimals >= 0 ? x / p : x * p;
+  const double r = decimals >= 0 ? x / p : x * p;
   return r == 0.0 ? 0.0 : r;  // no negative zero
 }
 
-std::string NumberToStr(const Value& in, std::optional<int> width, std::optional<int> decimals) {
+void AppendNumberStr(std::string& out, const Value& in, std::optional<int> width, std::optional<int> decimals) {
   const Value& n = in.Deref();
   int total, dec;
-  if (width) {
-    total = *width < 1 ? 10 : *width;
-    dec = decimals ? (*decimals < 0 ? 0 : *decimals) : 0;
+  StrLayout(n, width, decimals, total, dec);
+  const auto size = static_cast<std::size_t>(total);
+  char text[kMaxStrText];
+  const std::size_t len = std::isfinite(n.AsDouble()) ? FormatNumber(n, dec, text) : size + 1;
+  if (len > size) {
+    out.append(size, '*');
   } else {
-    dec = n.Decimals();
-    if (Sets().fixed) dec = Sets().decimals;
-    if (decimals) dec = *decimals < 0 ? 0 : *decimals;
-    int w = n.Width();
-    if (w > 90) w = 90;
-    total = w + (dec > 0 ? dec + 1 : 0);
+    out.append(size - len, ' ');
+    out.append(text, len);
   }
-  if (total > 255) total = 255;
-  if (dec > 99) dec = 99;
+}
+
+std::string NumberToStr(const Value& n, std::optional<int> width, std::optional<int> decimals) {
   std::string s;
-  if (n.IsInteger() && dec == 0) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%" PRId64, n.AsInt());
-    s = buf;
-  } else {
-    double d = n.AsDouble();
-    if (!std::isfinite(d)) return std::string(static_cast<std::size_t>(total), '*');
-    d = RoundNumber(d, dec);
-    int len = std::snprintf(nullptr, 0, "%.*f", dec, d);
-    s.resize(static_cast<std::size_t>(len) + 1);
-    std::snprintf(s.data(), s.size(), "%.*f", dec, d);
-    s.resize(static_cast<std::size_t>(len));
-  }
-  if (static_cast<int>(s.size()) > total) return std::string(static_cast<std::size_t>(total), '*');
-  return std::string(static_cast<std::size_t>(total) - s.size(), ' ') + s;
+  AppendNumberStr(s, n, width, decimals);
+  return s;
 }
 
 std::string NumberToText(const Value& n) {

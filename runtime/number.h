@@ -25,6 +25,8 @@ double RoundNumber(double d, int decimals);
 // Without width, the number's own width (and decimals) are used; with a width but no
 // decimals, no decimals.
 std::string NumberToStr(const Value& n, std::optional<int> width = {}, std::optional<int> decimals = {});
+// The same text appended to `out` (compiled keys build their text in one buffer).
+void AppendNumberStr(std::string& out, const Value& n, std::optional<int> width = {}, std::optional<int> decimals = {});
 
 // The number as text without leading blanks (LTrim(Str(n))).
 std::string NumberToText(const Value& n);

@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <vector>
+
 #include "runtime/test_env.h"
 
 namespace xb {
@@ -66,6 +74,96 @@ TEST_F(NumberTest, StrUsesTheNumbersWidthOrTheGivenOne) {
   };
   for (const Case& c : cases) EXPECT_EQ(NumberToStr(c.n, c.width, c.dec), c.expect);
   EXPECT_EQ(NumberToText(Value::Double(-100, 2)), "-100.00");
+}
+
+// Rounding and STR written plainly through the C library's decimal conversions: what the
+// runtime's own digit arithmetic must give, byte for byte.
+double ReferenceRound(double d, int decimals) {
+  if (d == 0.0 || !std::isfinite(d)) return d;
+  static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const int places = decimals >= 0 ? decimals : -decimals;
+  const double p = places <= 22 ? kPowers[places] : std::pow(10.0, places);
+  double x = decimals >= 0 ? d * p * 10.0 : d / p * 10.0;
+  if (!std::isfinite(x)) return d;
+  x += d < 0 ? -5.0 : 5.0;
+  x /= 10.0;
+  if (std::fabs(x) < 1e17) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.14e", x);
+    x = std::strtod(buf, nullptr);
+  }
+  x = std::trunc(x);
+  const double r = decimals >= 0 ? x / p : x * p;
+  return r == 0.0 ? 0.0 : r;
+}
+
+std::string ReferenceStr(const Value& n, int total, int dec) {
+  std::string s;
+  if (n.IsInteger() && dec == 0) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%" PRId64, n.AsInt());
+    s = buf;
+  } else {
+    double d = n.AsDouble();
+    if (!std::isfinite(d)) return std::string(static_cast<std::size_t>(total), '*');
+    d = ReferenceRound(d, dec);
+    const int len = std::snprintf(nullptr, 0, "%.*f", dec, d);
+    s.resize(static_cast<std::size_t>(len) + 1);
+    std::snprintf(s.data(), s.size(), "%.*f", dec, d);
+    s.resize(static_cast<std::size_t>(len));
+  }
+  if (static_cast<int>(s.size()) > total) return std::string(static_cast<std::size_t>(total), '*');
+  return std::string(static_cast<std::size_t>(total) - s.size(), ' ') + s;
+}
+
+bool SameDouble(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST_F(NumberTest, DigitArithmeticMatchesTheLibrarysDecimalConversion) {
+  std::mt19937_64 rng(20240611);
+  std::vector<double> values = {0.0, -0.0, 0.5, -0.5, 1.5, 2.5, 2.675, -1.005, 1.005, 0.045, 1e-300, 5e-324,
+                                123456789012345.5, 999999999999999.5, 1e15, 1e15 - 0.5, 1e16, 1e16 - 1, 1e17, 1e17 - 16,
+                                9007199254740993.0, 1e300, -1e300, 9999999999.999999, 1e10 - 123.456};
+  // Values near the boundaries the arithmetic decides on: halves at every decimal place,
+  // powers of ten, money amounts, and the 15-digit limit.
+  for (int e = -12; e <= 17; ++e) {
+    const double p = std::pow(10.0, e);
+    for (double m : {1.0, 0.5, 0.05, 0.005, 0.995, 0.9995, 4.5, 9.5, 9.95, 9.999999999999, 0.1234567890123456})
+      for (double v : {m * p, std::nextafter(m * p, 0.0), std::nextafter(m * p, 1e300)}) {
+        values.push_back(v);
+        values.push_back(-v);
+      }
+  }
+  std::uniform_int_distribution<int> pick(0, 5);
+  for (int i = 0; i < 15000; ++i) {
+    double v = 0;
+    switch (pick(rng)) {
+      case 0: v = static_cast<double>(static_cast<std::int64_t>(rng() % 2000000001) - 1000000000) / 100; break;
+      case 1: v = static_cast<double>(static_cast<std::int64_t>(rng() % 200000000001) - 100000000000) / 1000000; break;
+      case 2: v = 9999999999.999999 - static_cast<double>(rng() % 100000000) / 100; break;
+      case 3: v = std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 140) - 100); break;
+      case 4: v = (static_cast<double>(rng() % 100000) + 0.5) / std::pow(10.0, static_cast<int>(rng() % 8)); break;
+      default: std::memcpy(&v, &values[rng() % values.size()], sizeof v); v = std::nextafter(v, (rng() & 1) ? 1e300 : -1e300);
+    }
+    values.push_back(rng() & 1 ? -v : v);
+  }
+  const int widths[] = {3, 10, 12, 17, 20, 40};
+  int checked = 0;
+  for (double v : values) {
+    for (int dec : {0, 1, 2, 3, 6, 15, 25}) {
+      ASSERT_TRUE(SameDouble(RoundNumber(v, dec), ReferenceRound(v, dec))) << v << " at " << dec;
+      const int width = widths[static_cast<std::size_t>(checked++) % std::size(widths)];
+      const Value n = Value::Double(v, dec);
+      ASSERT_EQ(NumberToStr(n, width + dec, dec), ReferenceStr(n, width + dec, dec)) << v << " at " << dec;
+      ASSERT_EQ(NumberToStr(n), ReferenceStr(n, n.Width() + (dec ? dec + 1 : 0), dec)) << v << " at " << dec;
+    }
+    for (int dec : {-1, -3}) ASSERT_TRUE(SameDouble(RoundNumber(v, dec), ReferenceRound(v, dec))) << v << " at " << dec;
+    if (std::fabs(v) < 9e18) {
+      const Value i = Value::Integer(static_cast<std::int64_t>(v));
+      ASSERT_EQ(NumberToStr(i, 20, 0), ReferenceStr(i, 20, 0));
+      ASSERT_EQ(NumberToStr(i, 25, 2), ReferenceStr(i, 25, 2));
+    }
+  }
 }
 
 }  // namespace
