@@ -248,12 +248,16 @@ double DecodeNumber(std::string_view record, const Field& field) {
   if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
   while (i < s.size() && s[i] == ' ') ++i;
   char buf[300];
-  std::size_t n = 0;
+  std::size_t n = 0, digits = 0, decimals = 0;
   bool dot = false;
+  std::uint64_t units = 0;
   for (; i < s.size() && n + 1 < sizeof buf; ++i) {
     const char c = s[i];
     if (c >= '0' && c <= '9') {
       buf[n++] = c;
+      units = units * 10 + static_cast<unsigned>(c - '0');
+      ++digits;
+      if (dot) ++decimals;
     } else if (c == '.' && !dot) {
       dot = true;
       buf[n++] = c;
@@ -262,8 +266,16 @@ double DecodeNumber(std::string_view record, const Field& field) {
     }
   }
   buf[n] = '\0';
-  if (n == 0) return 0.0;
-  const double v = std::strtod(buf, nullptr);
+  if (digits == 0) return 0.0;
+  double v;
+  if (digits <= 15 && decimals <= 15) {
+    // Both numbers are exact doubles, so the division rounds as strtod would.
+    static const double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    v = static_cast<double>(units) / kPowers[decimals];
+  } else {
+    v = std::strtod(buf, nullptr);
+  }
   return negative ? -v : v;
 }
 
@@ -312,9 +324,15 @@ std::string FormatNumber(double value, int length, int decimals) {
   // Round half away from zero on the decimal value the user sees: the scaled number is first
   // taken to 15 significant digits, so 2.675 (stored as 2.67499999...) rounds to 2.68.
   const double scale = std::pow(10.0, decimals);
-  char tmp[64];
-  std::snprintf(tmp, sizeof tmp, "%.15g", value * scale);
-  const double scaled = std::round(std::strtod(tmp, nullptr));
+  double scaled = value * scale;
+  const double fraction = std::fabs(scaled - std::trunc(scaled));
+  if (std::fabs(fraction - 0.5) < 1e-6) {
+    // Near a half the binary value decides wrongly; the 15 significant digits decide.
+    char tmp[64];
+    std::snprintf(tmp, sizeof tmp, "%.15g", scaled);
+    scaled = std::strtod(tmp, nullptr);
+  }
+  scaled = std::round(scaled);
   std::string text;
   if (std::fabs(scaled) < 9e15) {
     long long units = static_cast<long long>(scaled);
@@ -353,8 +371,10 @@ void EncodeDate(char* record, const Field& field, std::int32_t day_number) {
     std::memset(record + field.offset, ' ', field.length);
     return;
   }
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
+  char buf[8];
+  const int parts[3] = {y, m, d}, widths[3] = {4, 2, 2};
+  for (int p = 0, at = 0; p < 3; at += widths[p], ++p)
+    for (int k = widths[p] - 1, v = parts[p]; k >= 0; --k, v /= 10) buf[at + k] = static_cast<char>('0' + v % 10);
   PutField(record, field, std::string_view(buf, 8));
 }
 

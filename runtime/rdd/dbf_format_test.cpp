@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "runtime/rdd/test_support.h"
@@ -173,6 +175,21 @@ TEST(DbfFormat, NumbersAreWrittenAsStrWritesThem) {
   EXPECT_EQ(EncodeNumber(record.data(), f, 123.45).code(), StatusCode::kDataWidth);
   EXPECT_EQ(record.substr(1), "*****");
   EXPECT_EQ(DecodeNumber(record, f), 0.0);
+}
+
+// Numbers read back as the C library reads the same text, for every width and decimals.
+TEST(DbfFormat, NumbersReadBackExactly) {
+  std::uint64_t seed = 12345;
+  auto next = [&seed]() { return seed = seed * 6364136223846793005ULL + 1442695040888963407ULL; };
+  for (int i = 0; i < 20000; ++i) {
+    const int length = 1 + static_cast<int>(next() % 20);
+    const int decimals = length < 3 ? 0 : static_cast<int>(next() % static_cast<std::uint64_t>(length - 1));
+    const double value = (static_cast<double>(next() % 2000000000000ULL) - 1e12) / std::pow(10.0, next() % 9);
+    const std::string text = FormatNumber(value, length, decimals);
+    if (text.empty()) continue;
+    const Field f{"N", 'N', static_cast<std::uint16_t>(length), static_cast<std::uint8_t>(decimals), 0};
+    EXPECT_EQ(DecodeNumber(text, f), std::strtod(text.c_str(), nullptr)) << text;
+  }
 }
 
 TEST(DbfFormat, FieldValuesRoundTrip) {

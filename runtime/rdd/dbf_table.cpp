@@ -205,6 +205,9 @@ Status DbfTable::LoadWindow(std::uint32_t record) {
 // carries the end-of-file mark with it.
 Status DbfTable::FlushWindow() {
   const std::size_t rl = header_.record_length;
+  // Memos first: a record on disk never points past its memo file's data.
+  if (memo_ && !options_.shared && std::find(window_dirty_.begin(), window_dirty_.end(), 1) != window_dirty_.end())
+    XB_RETURN_IF_ERROR(memo_->Flush());
   std::uint32_t i = 0;
   while (i < window_count_) {
     if (!window_dirty_[i]) {

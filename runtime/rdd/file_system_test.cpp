@@ -7,6 +7,7 @@
 #include "runtime/rdd/faulty_file_system.h"
 #include "runtime/rdd/file_system.h"
 #include "runtime/rdd/memory_file_system.h"
+#include "runtime/rdd/buffered_file.h"
 #include "runtime/rdd/test_support.h"
 
 namespace xb::rdd {
@@ -193,6 +194,38 @@ TEST(MemoryFileSystem, OpenFilesCannotBeRenamedOrRemoved) {
   EXPECT_FALSE(fs.Remove("b").ok());
   EXPECT_EQ(f->Lock(0, 1).code(), StatusCode::kOk);
   EXPECT_EQ(f->Lock(0, 1).code(), StatusCode::kLocked);  // not re-entrant, as on Windows
+}
+
+// Writes past the end are held and written out in one piece, reads come from a read-ahead
+// piece; the file reads as if every write had gone through.
+TEST(BufferedFile, ReadsAsIfWrittenThrough) {
+  MemoryFileSystem memory;
+  FaultyFileSystem counted(memory);
+  OpenOptions o;
+  o.create = true;
+  std::unique_ptr<File> raw;
+  ASSERT_TRUE(counted.Open("t", o, &raw).ok());
+  auto f = BufferExclusive(std::move(raw), 64);
+  ASSERT_TRUE(f->Write(0, "head", 4).ok());  // an empty file's first write goes through
+  EXPECT_EQ(memory.Contents("t"), "head");
+  for (char c = 'a'; c <= 'e'; ++c) ASSERT_TRUE(f->Write(4 + (c - 'a'), &c, 1).ok());
+  EXPECT_EQ(memory.Contents("t"), "head");
+  std::uint64_t size = 0;
+  ASSERT_TRUE(f->Size(&size).ok());
+  EXPECT_EQ(size, 9u);
+  char buf[9];
+  ASSERT_TRUE(f->ReadExact(0, buf, 9).ok());
+  EXPECT_EQ(std::string(buf, 9), "headabcde");
+  EXPECT_EQ(counted.counts("t").writes, 2);
+  // A write inside the file writes the held bytes first, in order.
+  ASSERT_TRUE(f->Write(20, "zz", 2).ok());
+  ASSERT_TRUE(f->Write(0, "HEAD", 4).ok());
+  EXPECT_EQ(memory.Contents("t"), std::string("HEADabcde") + std::string(11, '\0') + "zz");
+  ASSERT_TRUE(f->ReadExact(0, buf, 5).ok());  // the piece read before is not served stale
+  EXPECT_EQ(std::string(buf, 5), "HEADa");
+  // Past the limit the buffer goes out by itself.
+  ASSERT_TRUE(f->Write(22, std::string(100, 'x').data(), 100).ok());
+  EXPECT_EQ(memory.Contents("t").size(), 122u);
 }
 
 TEST(FaultyFileSystem, FailsTheNthChangeAndCountsWrites) {

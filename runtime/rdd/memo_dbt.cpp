@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "runtime/rdd/lock.h"
+#include "runtime/rdd/buffered_file.h"
 
 namespace xb::rdd::dbt {
 namespace {
@@ -158,7 +159,7 @@ Status Create(FileSystem& fs, const std::string& path, std::unique_ptr<MemoFile>
   XB_RETURN_IF_ERROR(fs.Open(path, options, &file));
   const std::string header = EmptyHeader();
   XB_RETURN_IF_ERROR(file->Write(0, header.data(), header.size()));
-  auto dbt = std::make_unique<DbtFile>(std::move(file), false, true);
+  auto dbt = std::make_unique<DbtFile>(BufferExclusive(std::move(file)), false, true);
   XB_RETURN_IF_ERROR(dbt->Init());
   *memo = std::move(dbt);
   return Status();
@@ -168,6 +169,8 @@ Status Open(FileSystem& fs, const std::string& path, const OpenOptions& options,
             std::unique_ptr<MemoFile>* memo) {
   std::unique_ptr<File> file;
   XB_RETURN_IF_ERROR(fs.Open(path, options, &file));
+  // A file no one else can open gets its new memos written in large pieces.
+  if (options.share == Share::kExclusive && options.access == Access::kReadWrite) file = BufferExclusive(std::move(file));
   auto dbt = std::make_unique<DbtFile>(std::move(file), options.share == Share::kShared,
                                        options.access == Access::kReadWrite);
   XB_RETURN_IF_ERROR(dbt->Init());

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "runtime/rdd/lock.h"
+#include "runtime/rdd/buffered_file.h"
 
 namespace xb::rdd::fpt {
 namespace {
@@ -240,7 +241,7 @@ Status Create(FileSystem& fs, const std::string& path, std::unique_ptr<MemoFile>
   XB_RETURN_IF_ERROR(fs.Open(path, options, &file));
   const std::string header = EmptyHeader();
   XB_RETURN_IF_ERROR(file->Write(0, header.data(), header.size()));
-  auto fpt = std::make_unique<FptFile>(std::move(file), false, true);
+  auto fpt = std::make_unique<FptFile>(BufferExclusive(std::move(file)), false, true);
   XB_RETURN_IF_ERROR(fpt->Init());
   *memo = std::move(fpt);
   return Status();
@@ -250,6 +251,8 @@ Status Open(FileSystem& fs, const std::string& path, const OpenOptions& options,
             std::unique_ptr<MemoFile>* memo) {
   std::unique_ptr<File> file;
   XB_RETURN_IF_ERROR(fs.Open(path, options, &file));
+  // A file no one else can open gets its new memos written in large pieces.
+  if (options.share == Share::kExclusive && options.access == Access::kReadWrite) file = BufferExclusive(std::move(file));
   auto fpt = std::make_unique<FptFile>(std::move(file), options.share == Share::kShared,
                                        options.access == Access::kReadWrite);
   XB_RETURN_IF_ERROR(fpt->Init());
