@@ -11,13 +11,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/console_text.h"
 #include "app/demo_data.h"
 #include "app/org_environment.h"
 
 namespace {
 
 int Usage(const char* message) {
-  std::fprintf(stderr, "%s\nUso: vdr_demodata CARPETA [--registros N] [--pequenas N] [--fecha AAAAMMDD] [--sin-indices]\n",
+  app::Say(stderr, "%s\nUso: vdr_demodata CARPETA [--registros N] [--pequenas N] [--fecha AAAAMMDD] [--sin-indices]\n",
                message);
   return 2;
 }
@@ -60,11 +61,11 @@ int main(int argc, char** argv) {
   app::DemoSummary summary;
   std::string error;
   if (!app::WriteDemoTree(root, options, &summary, &error)) {
-    std::fprintf(stderr, "No se han podido escribir los datos de demostración: %s\n", error.c_str());
+    app::Say(stderr, "No se han podido escribir los datos de demostración: %s\n", error.c_str());
     return 1;
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%llu tablas, %llu registros (%llu borrados) en %.1f s\n",
+  app::Say(stdout, "%llu tablas, %llu registros (%llu borrados) en %.1f s\n",
               static_cast<unsigned long long>(summary.tables), static_cast<unsigned long long>(summary.records),
               static_cast<unsigned long long>(summary.deleted), seconds);
   return 0;

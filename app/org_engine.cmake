@@ -20,7 +20,7 @@ target_link_libraries(vdr_app_org PUBLIC vdr_rdd)
 
 # vdr_demodata: the demo data tree (see demo_data_main.cpp).
 add_executable(vdr_demodata demo_data_main.cpp)
-target_link_libraries(vdr_demodata PRIVATE vdr_app_org)
+target_link_libraries(vdr_demodata PRIVATE vdr_app_org vdr_xbeval_lib)
 
 vdr_add_test(app_org_tests
   SOURCES

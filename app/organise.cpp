@@ -1,10 +1,14 @@
 #include "app/organise.h"
 
+#include <memory>
+
 #include "app/index_catalogue.h"
 #include "app/index_data.h"
 #include "app/risk_recompute.h"
 #include "app/statistics.h"
 #include "app/stock_recompute.h"
+#include "runtime/rdd/dbf_table.h"
+#include "runtime/rdd/workareas.h"
 
 namespace app {
 
@@ -50,41 +54,84 @@ OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& op
   return result;
 }
 
+namespace {
+
+// A table read straight from its file, exclusively and without its index: the settings are
+// read before the organisation rebuilds the indexes, so a damaged one must not matter.
+class SettingsReader {
+ public:
+  bool Open(const std::string& folder, std::string_view table, OrganiserEvents& events) {
+    const std::string path = TablePath(folder, table);
+    xb::rdd::TableOpenOptions options;
+    options.memo_kind = xb::rdd::dbf::MemoKind::kFpt;
+    const xb::rdd::Status s = xb::rdd::DbfTable::Open(xb::rdd::WorkAreas::Get().file_system(), path, options, &table_);
+    if (s.ok()) return true;
+    events.TableFailed({std::string(table), s.file().empty() ? path : s.file(),
+                        s.code() == xb::rdd::StatusCode::kIo ? s.os_code() : 0, s.message()});
+    return false;
+  }
+  ~SettingsReader() {
+    if (table_) (void)table_->Close();
+  }
+  // Goes to the next live record; false after the last.
+  bool Next() {
+    std::uint32_t count = 0;
+    if (!table_->RecordCount(&count).ok()) return false;
+    while (++record_ <= count) {
+      if (table_->GoTo(record_).ok() && !table_->deleted()) return true;
+    }
+    return false;
+  }
+  const xb::rdd::dbf::Field* Field(std::string_view name) const {
+    const int i = table_->FieldIndex(name);
+    return i < 0 ? nullptr : &table_->fields()[static_cast<std::size_t>(i)];
+  }
+  std::string Text(std::string_view name) const {
+    const auto* f = Field(name);
+    return f ? std::string(TrimRight(xb::rdd::dbf::DecodeCharacter(table_->record(), *f))) : std::string();
+  }
+  double Num(std::string_view name) const {
+    const auto* f = Field(name);
+    return f ? xb::rdd::dbf::DecodeNumber(table_->record(), *f) : 0;
+  }
+  bool Log(std::string_view name) const {
+    const auto* f = Field(name);
+    return f && xb::rdd::dbf::DecodeLogical(table_->record(), *f);
+  }
+
+ private:
+  std::unique_ptr<xb::rdd::DbfTable> table_;
+  std::uint32_t record_ = 0;
+};
+
+}  // namespace
+
 bool LoadCompanySettings(const std::string& company_folder, CompanySettings* settings, OrganiserEvents& events) {
   CompanySettings loaded;
   {
-    OrgTable claves;
-    TableFailure failure;
-    if (!claves.Open(company_folder, "Claves", &failure)) {
-      events.TableFailed(failure);
-      return false;
+    SettingsReader claves;
+    if (!claves.Open(company_folder, "Claves", events)) return false;
+    if (claves.Next()) {
+      loaded.currency = claves.Text("CCODDIV");
+      loaded.result_decimals = static_cast<int>(claves.Num("NDECRES"));
+      loaded.irpf_on_vat = claves.Log("LIRPFAGR");
+      loaded.statistics = claves.Log("LGRAFCLI");
+      loaded.discount_pp = claves.Log("LDTOPP");
+      loaded.discount_esp = claves.Log("LDTOESP");
     }
-    claves.GoTop();
-    loaded.currency = std::string(TrimRight(claves.Text(claves.Field("CCODDIV"))));
     if (loaded.currency.empty()) loaded.currency = "EUR";
-    loaded.result_decimals = static_cast<int>(claves.Num(claves.Field("NDECRES")));
-    loaded.irpf_on_vat = claves.Log(claves.Field("LIRPFAGR"));
-    loaded.statistics = claves.Log(claves.Field("LGRAFCLI"));
-    loaded.discount_pp = claves.Log(claves.Field("LDTOPP"));
-    loaded.discount_esp = claves.Log(claves.Field("LDTOESP"));
   }
-  OrgTable currencies;
-  TableFailure failure;
-  if (!currencies.Open(company_folder, "Divisas", &failure)) {
-    events.TableFailed(failure);
-    return false;
-  }
-  const std::uint32_t count = currencies.RecordCount();
-  for (std::uint32_t r = 1; r <= count; ++r) {
-    if (!currencies.GoToLive(r)) continue;
+  SettingsReader currencies;
+  if (!currencies.Open(company_folder, "Divisas", events)) return false;
+  while (currencies.Next()) {
     Currency c;
-    c.code = std::string(TrimRight(currencies.Text(currencies.Field("CCODDIV"))));
-    c.price_decimals = static_cast<int>(currencies.Num(currencies.Field("NDECPREC")));
-    c.result_decimals = static_cast<int>(currencies.Num(currencies.Field("NDECRES")));
-    c.euro_value = currencies.Num(currencies.Field("NVALEURO99"));
-    c.rate = currencies.Num(currencies.Field("NTASACONV"));
-    c.euro_zone = currencies.Log(currencies.Field("LZONAEURO"));
-    c.value = currencies.Num(currencies.Field("NVALDIV"));
+    c.code = currencies.Text("CCODDIV");
+    c.price_decimals = static_cast<int>(currencies.Num("NDECPREC"));
+    c.result_decimals = static_cast<int>(currencies.Num("NDECRES"));
+    c.euro_value = currencies.Num("NVALEURO99");
+    c.rate = currencies.Num("NTASACONV");
+    c.euro_zone = currencies.Log("LZONAEURO");
+    c.value = currencies.Num("NVALDIV");
     loaded.AddCurrency(c);
   }
   *settings = std::move(loaded);

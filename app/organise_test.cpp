@@ -164,6 +164,20 @@ TEST_F(Organise, AMissingTableStopsTheRecomputations) {
   EXPECT_EQ(Tags(folders.company, "Zonas"), CatalogueTags("Zonas"));  // the other tables were organised
 }
 
+TEST_F(Organise, SettingsAreReadWhateverTheirIndexes) {
+  for (const char* index : {"Claves.cdx", "Divisas.cdx"}) {
+    std::ofstream damaged(folders.company + index, std::ios::binary | std::ios::trunc);
+    damaged << std::string(600, '\x5A');
+  }
+  CompanySettings company;
+  ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
+  EXPECT_EQ(company.currency, "EUR");
+  EXPECT_EQ(company.result_decimals, 2);
+  EXPECT_TRUE(company.statistics);
+  ASSERT_NE(company.Find("PTS"), nullptr);
+  EXPECT_DOUBLE_EQ(company.Find("PTS")->rate, 166.386);
+}
+
 TEST_F(Organise, SettingsThatCannotBeReadAreReported) {
   std::filesystem::remove(folders.company + "Claves.dbf");
   CompanySettings company;

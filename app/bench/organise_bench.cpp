@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/console_text.h"
 #include "app/demo_data.h"
 #include "app/index_catalogue.h"
 #include "app/organise.h"
@@ -45,7 +46,7 @@ struct Timing : app::OrganiserEvents {
   }
   void TableFailed(const app::TableFailure& f) override {
     ++failures;
-    std::fprintf(stderr, "fallo: %s %s\n", f.path.c_str(), f.description.c_str());
+    app::Say(stderr, "fallo: %s %s\n", f.path.c_str(), f.description.c_str());
   }
   void ReindexStartFolder(const std::string& start) override {
     app::OrganiserEvents::ReindexStartFolder(start);
@@ -75,7 +76,7 @@ int main(int argc, char** argv) {
     if (arg == "--registros" && i + 1 < argc) options.records = std::strtoull(argv[++i], nullptr, 10);
     else if (arg == "--arbol" && i + 1 < argc) tree = argv[++i];
     else {
-      std::fprintf(stderr, "Uso: organise_bench [--registros N] [--arbol CARPETA]\n");
+      app::Say(stderr, "Uso: organise_bench [--registros N] [--arbol CARPETA]\n");
       return 2;
     }
   }
@@ -89,10 +90,10 @@ int main(int argc, char** argv) {
     app::DemoSummary summary;
     std::string error;
     if (!app::WriteDemoTree(tree, options, &summary, &error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
+      app::Say(stderr, "%s\n", error.c_str());
       return 1;
     }
-    std::printf("datos de demostración: %llu registros en %.2f s\n", static_cast<unsigned long long>(summary.records),
+    app::Say(stdout, "datos de demostración: %llu registros en %.2f s\n", static_cast<unsigned long long>(summary.records),
                 Since(t));
   }
 
@@ -125,11 +126,11 @@ int main(int argc, char** argv) {
   timing.Close("");
   const double total = Since(timing.start);
 
-  std::printf("empresa 01: %ju ficheros, %.1f MB\n", files, static_cast<double>(bytes) / 1e6);
-  std::printf("copia de la carpeta (std::filesystem): %.2f s\n", copy_seconds);
-  if (cp_seconds >= 0) std::printf("copia de la carpeta (cp -r): %.2f s\n", cp_seconds);
-  for (const auto& [name, seconds] : timing.phases) std::printf("  %-34s %.2f s\n", name.c_str(), seconds);
-  std::printf("organización completa: %.2f s (acumulados %s, gráficos %s, riesgo %s, %d fallos)\n", total,
+  app::Say(stdout, "empresa 01: %ju ficheros, %.1f MB\n", files, static_cast<double>(bytes) / 1e6);
+  app::Say(stdout, "copia de la carpeta (std::filesystem): %.2f s\n", copy_seconds);
+  if (cp_seconds >= 0) app::Say(stdout, "copia de la carpeta (cp -r): %.2f s\n", cp_seconds);
+  for (const auto& [name, seconds] : timing.phases) app::Say(stdout, "  %-34s %.2f s\n", name.c_str(), seconds);
+  app::Say(stdout, "organización completa: %.2f s (acumulados %s, gráficos %s, riesgo %s, %d fallos)\n", total,
               result.stock ? "sí" : "no", result.statistics ? "sí" : "no", result.risk ? "sí" : "no", timing.failures);
   fs::remove_all(work, ec);
   return 0;
