@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/display_masks.h"
 #include "runtime/number.h"
 
 namespace app {
@@ -51,6 +52,51 @@ int ResultDecimals(const CompanySettings& company, std::string_view currency) {
   if (currency.empty() && company.euro()) currency = company.currency;
   if (const Currency* c = company.Find(currency)) return c->result_decimals;
   return company.result_decimals;
+}
+
+std::string MaskCurrency(const CompanySettings& company, std::string_view currency) {
+  currency = TrimRight(currency);
+  while (!currency.empty() && currency.front() == ' ') currency.remove_prefix(1);
+  if (currency.empty() && company.euro()) currency = company.currency;
+  return std::string(currency);
+}
+
+std::string PriceMask(const CompanySettings& company, std::string_view currency) {
+  std::string mask(kDefaultPriceMask);
+  const std::string code = MaskCurrency(company, currency);
+  if (const Currency* c = code.empty() ? nullptr : company.Find(code); c && !c->price_mask.empty())
+    mask = c->price_mask;
+  if (MaskDigitsInRange(MaskKind::kPrice, company.price_integers))
+    mask = MakeMask(MaskKind::kPrice, company.price_integers, company.price_decimals);
+  return mask;
+}
+
+std::string ResultMask(const CompanySettings& company, std::string_view currency, bool blank_zero) {
+  std::string mask(blank_zero ? kDefaultResultMaskZero : kDefaultResultMask);
+  const std::string code = MaskCurrency(company, currency);
+  if (const Currency* c = code.empty() ? nullptr : company.Find(code)) {
+    const std::string& own = blank_zero ? c->result_mask_zero : c->result_mask;
+    if (!own.empty()) mask = own;
+  }
+  if (MaskDigitsInRange(MaskKind::kResult, company.result_integers))
+    mask = MakeMask(MaskKind::kResult, company.result_integers, company.result_decimals, blank_zero);
+  return mask;
+}
+
+PesetaPicture Pts2Euros(const CompanySettings& company, std::string_view picture) {
+  PesetaPicture p;
+  // A peseta without a rate would divide by zero: the fixed rate stands then.
+  if (const Currency* pts = company.Find("PTS"); pts && pts->rate != 0) p.rate = pts->rate;
+  if (!picture.empty()) p.mask = cMasEuro(picture, !company.euro());
+  return p;
+}
+
+int nMayor(double a, double b, double c) {
+  const double v[3] = {std::fabs(a), std::fabs(b), std::fabs(c)};
+  int best = 0;
+  for (int i = 1; i < 3; ++i)
+    if (v[i] > v[best]) best = i;
+  return best + 1;
 }
 
 double RoundEuro(double amount) {

@@ -3,8 +3,9 @@
 // conversions between them (fixed rate of 166.386 pesetas to the euro).
 //
 // Pure functions over plain values: what reads the tables fills a CompanySettings and
-// hands it down. Only what the recomputations need is here so far (NVALDIV, NDECRES,
-// NROUNDEURO, NCHANGEDIVPTS); the display masks belong beside them.
+// hands it down (currency_functions.h gives them to xBase text by name, reading the tables).
+// The display masks of prices and results come from the company's digits when it has them,
+// else from the currency's own masks, else from the defaults (display_masks.h).
 #pragma once
 
 #include <optional>
@@ -25,12 +26,17 @@ struct Currency {
   double rate = 0;           // NTASACONV
   bool euro_zone = false;    // LZONAEURO
   double value = 0;          // NVALDIV
+  // Display masks (MASCARAS): prices, results, results with a blank zero.
+  std::string price_mask = {}, result_mask = {}, result_mask_zero = {};
 };
 
 // The company's settings (`Claves`) and its currency table.
 struct CompanySettings {
   std::string currency = "EUR";  // company currency (CCODDIVEMP)
-  int result_decimals = 2;       // result digits' decimals (CMASRES)
+  int price_integers = 0;        // price digits (CMASPREC); 0: not set
+  int price_decimals = 0;
+  int result_integers = 0;       // result digits (CMASRES); 0: not set
+  int result_decimals = 2;
   bool irpf_on_vat = false;      // LIRPFAGR: withholding also on the VAT
   bool statistics = false;       // LGRAFCLI: the company keeps monthly statistics
   bool discount_pp = false;      // LDTOPP
@@ -68,6 +74,27 @@ int ResultDecimals(const CompanySettings& company, std::string_view currency = {
 
 // NROUNDEURO: the amount's text cut after three decimals, then rounded to two.
 double RoundEuro(double amount);
+
+// The currency a mask or decimals function means: the code given, or (when it is blank) the
+// company's when that is the euro; empty when there is none.
+std::string MaskCurrency(const CompanySettings& company, std::string_view currency);
+
+// CMASPREC: the price mask of a currency (see the rule above; a blank code is the company's
+// currency when that is the euro).
+std::string PriceMask(const CompanySettings& company, std::string_view currency = {});
+// CMASRES: the result mask, with a blank zero when `blank_zero`.
+std::string ResultMask(const CompanySettings& company, std::string_view currency = {}, bool blank_zero = false);
+
+// PTS2EUROS: pesetas per euro (166.386, or the rate of "PTS" in the currency table) and the
+// euro form of a pesetas picture (CMASEURO; empty for an empty picture).
+struct PesetaPicture {
+  double rate = kPesetasPerEuro;
+  std::string mask;
+};
+PesetaPicture Pts2Euros(const CompanySettings& company, std::string_view picture);
+
+// NMAYOR: the position (1, 2 or 3) of the largest absolute value; ties go to the earlier.
+int nMayor(double a, double b, double c);
 
 // NCHANGEDIVPTS: an amount of `currency` in the company's currency (`reverse`: the other
 // way). `value` and `rate` override the table's when not 0.

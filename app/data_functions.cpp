@@ -1,5 +1,6 @@
 #include "app/data_functions.h"
 
+#include "app/currency_functions.h"
 #include "app/program_settings.h"
 #include "app/record_helpers.h"
 #include "app/sde_index.h"
@@ -12,6 +13,7 @@ void RegisterDataFunctions() {
   RegisterTableAccess();
   RegisterRecordHelpers();
   RegisterSdeIndex();
+  RegisterCurrencyFunctions();
 }
 
 }  // namespace app

@@ -1,6 +1,9 @@
 # VDR's data-access layer and shared settings: program folders and settings, table access,
-# record helpers. Portable: it reaches the windows only through its DataUi interface.
+# record helpers, currencies and display masks. Portable: it reaches the windows only through
+# its DataUi interface.
 add_library(vdr_app_data STATIC
+  currency.cpp
+  currency_functions.cpp
   data_functions.cpp
   data_ui.cpp
   display_masks.cpp
@@ -15,6 +18,7 @@ target_link_libraries(vdr_app_data PUBLIC vdr_rdd)
 
 vdr_add_test(app_data_tests
   SOURCES
+    currency_functions_test.cpp
     data_test_support.cpp
     display_masks_test.cpp
     program_settings_test.cpp

@@ -2,7 +2,6 @@
 # and one company's organisation without its dialog (pack and tags, recomputations, statistics).
 # Portable: built natively too.
 add_library(vdr_app_org STATIC
-  currency.cpp
   demo_data.cpp
   demo_text.cpp
   index_catalogue.cpp
@@ -16,7 +15,7 @@ add_library(vdr_app_org STATIC
   stock_recompute.cpp
   table_schemas.cpp)
 target_include_directories(vdr_app_org PUBLIC ${VDR_ROOT})
-target_link_libraries(vdr_app_org PUBLIC vdr_rdd)
+target_link_libraries(vdr_app_org PUBLIC vdr_app_data)
 
 # vdr_demodata: the demo data tree (see demo_data_main.cpp).
 add_executable(vdr_demodata demo_data_main.cpp)
