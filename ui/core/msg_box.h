@@ -21,12 +21,12 @@ enum class AlertKind { kStop = 1, kQuestion = 2, kWarning = 3, kInformation = 4 
 struct AlertParams {
   std::string text = " ";
   // The buttons; none: one "&Aceptar" button, and the answer is always 0.
-  std::optional<std::vector<std::string>> buttons;
+  std::optional<std::vector<std::string>> buttons{};
   // With buttons absent: seconds after which the box closes by itself.
   int timeout_seconds = 0;
   std::string title = "Atención";
   // None: a question with more than one button, else a stop.
-  std::optional<AlertKind> kind;
+  std::optional<AlertKind> kind{};
 };
 // _ALERT: the number of the button pressed (1 = the first); 0 when the box was closed
 // otherwise, timed out, or had no buttons given.

@@ -17,15 +17,15 @@ class PlainControl : public TControl {
   PlainControl() = default;
 
   struct Params {
-    int top = 0;  // pixels of the parent's client area, or of its in-memory template
+    int top = 0;                  // pixels of the parent's client area, or of its in-memory template
     int left = 0;
     int width = 0;
     int height = 0;
-    int id = 0;  // 0: a new identifier
-    std::string windows_class;  // "BUTTON", "STATIC", "LISTBOX", "EDIT"
-    std::string caption;
+    int id = 0;                   // 0: a new identifier
+    std::string windows_class{};  // "BUTTON", "STATIC", "LISTBOX", "EDIT"
+    std::string caption{};
     DWORD style = WS_CHILD | WS_VISIBLE;
-    WindowRef parent;
+    WindowRef parent{};
   };
   // Created at once when the parent's window exists; else defined on the parent dialog.
   static xb::Ref<PlainControl> Place(const Params& params);

@@ -99,7 +99,7 @@ class TControl : public TWindow {
 
   // The value behind bSetGet (NIL without a block).
   xb::Value VarGet();
-  void VarPut(const xb::Value& value);
+  virtual void VarPut(const xb::Value& value);
 
   // The optional 3-D control library is not part of this system: only the flag is kept.
   void Set3DLook();

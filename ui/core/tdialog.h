@@ -45,20 +45,20 @@ class TDialog : public TWindow {
     int left = 0;
     int bottom = 10;
     int right = 40;
-    std::optional<std::string> caption;  // none: the template's own
-    xb::Value resource;                  // a name, a number, or NIL: built in memory
-    HMODULE resources = nullptr;         // nullptr: the current resource module
+    std::optional<std::string> caption{};  // none: the template's own
+    xb::Value resource{};                  // a name, a number, or NIL: built in memory
+    HMODULE resources = nullptr;           // nullptr: the current resource module
     DWORD style = kDefaultStyle;
     COLORREF clr_text = 0;
-    std::optional<COLORREF> clr_pane;    // classic look only; default the button face
-    xb::Ref<TBrush> brush;
-    WindowRef parent;
-    bool pixel = false;     // coordinates in pixels, not rows of 15.1 and columns of 7.9
-    xb::ObjectRef icon;     // a WindowIcon
-    xb::Ref<TFont> font;
+    std::optional<COLORREF> clr_pane{};    // classic look only; default the button face
+    xb::Ref<TBrush> brush{};
+    WindowRef parent{};
+    bool pixel = false;                    // pixels, not rows of 15.1 and columns of 7.9
+    xb::ObjectRef icon{};                  // a WindowIcon
+    xb::Ref<TFont> font{};
     int help_id = 0;
-    int width = 0;          // with a width or height the coordinates are pixels and the
-    int height = 0;         // size is width x height
+    int width = 0;                         // with a width or height: pixels, and the size
+    int height = 0;                        // is width x height
   };
   TDialog& New(const NewParams& params);
   TDialog& New() { return New(NewParams{}); }
@@ -68,25 +68,25 @@ class TDialog : public TWindow {
     int left = 0;
     int bottom = 0;
     int right = 0;
-    std::optional<std::string> caption;
+    std::optional<std::string> caption{};
     DWORD style = kDefaultStyle;
     COLORREF clr_text = 0;
     COLORREF clr_pane = 12632256;
-    xb::Ref<TBrush> brush;
+    xb::Ref<TBrush> brush{};
   };
   // A dialog in pixels without resource.
   TDialog& Define(const DefineParams& params);
 
   struct ActivateParams {
-    xb::Value l_clicked;
-    xb::Value moved;
-    xb::Value painted;
+    xb::Value l_clicked{};
+    xb::Value moved{};
+    xb::Value painted{};
     bool centered = false;
-    xb::Value valid;
+    xb::Value valid{};
     bool modal = true;
-    xb::Value init;
-    xb::Value r_clicked;
-    xb::Value when;
+    xb::Value init{};
+    xb::Value r_clicked{};
+    xb::Value when{};
   };
   // Modal: returns when the dialog has closed, its result in nResult (2 when bWhen refused
   // it). Modeless: returns once the dialog shows.
