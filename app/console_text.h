@@ -1,5 +1,5 @@
 // Text of the program's tools for the console: the program's strings are Windows-1252;
-// a POSIX terminal wants UTF-8, a Windows console the program's own code page.
+// a POSIX terminal wants UTF-8, a Windows console its OEM code page (850 in Spain).
 #pragma once
 
 #include <cstdarg>
@@ -7,13 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/codepage.h"
 #include "runtime/xbeval/cp1252.h"
 
 namespace app {
 
 inline std::string ForConsole(std::string_view text) {
 #if defined(_WIN32)
-  return std::string(text);
+  return xb::AnsiToOem(text);  // a console shows the OEM code page
 #else
   return xb::xbeval::Cp1252ToUtf8(text);
 #endif
