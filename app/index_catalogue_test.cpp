@@ -7,6 +7,7 @@
 #include <set>
 
 #include "app/app_test_support.h"
+#include "app/org_environment.h"
 #include "app/table_schemas.h"
 #include "runtime/codepage.h"
 
@@ -146,6 +147,15 @@ TEST(OrderBagList, MatchesTheWholeTableNameWithoutRegardToCase) {
 TEST(OrderBagList, TheFirstEntryOfATableWins) {
   EXPECT_THAT(OrderBagTags("CodBarC"), ElementsAre("cCodigo"));
   EXPECT_THAT(OrderBagTags("TicketT"), ElementsAre("nTickT1", "nTickT1"));
+}
+
+class OrderBagFunction : public testing::AppTest {};
+
+TEST_F(OrderBagFunction, FromCompiledText) {
+  RegisterOrganisationFunctions();
+  EXPECT_EQ(xb::EvalMacro("Len( AINDEXCHAIN() )").AsInt(), 145);
+  EXPECT_EQ(xb::EvalMacro("AINDEXCHAIN()[ 1 ]").AsString(), "Ivas,cTipoIva,cDetIva");
+  EXPECT_EQ(xb::EvalMacro("ATail( AINDEXCHAIN() )").AsString(), "Inven,cInven1");
 }
 
 TEST(StartFolder, MacroTableStepAndTag) {

@@ -60,6 +60,11 @@ TEST_F(IndexData, PacksAndCreatesTheTagsInCatalogueOrderOverAllRecords) {
   TableFailure failure;
   ASSERT_TRUE(t.Open("EMP/", "Divisas", &failure));
   EXPECT_EQ(t.RecordCount(), 3u);  // the deleted one is packed away
+  for (int order = 1; order <= 2; ++order) {
+    std::uint32_t keys = 0;
+    ASSERT_TRUE(t.area().OrderAt(order)->KeyCount(keys).ok());
+    EXPECT_EQ(keys, 3u);  // every record, whatever record the table stood on
+  }
   t.SetOrder(2);
   std::vector<std::string> names;
   for (t.GoTop(); !t.eof(); t.Skip()) names.emplace_back(TrimRight(t.Text(t.Field("CDETDIV"))));

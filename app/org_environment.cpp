@@ -1,5 +1,6 @@
 #include "app/org_environment.h"
 
+#include "app/index_catalogue.h"
 #include "app/statistics.h"
 #include "runtime/rdd/driver.h"
 #include "runtime/rdd/workareas.h"
@@ -7,10 +8,20 @@
 
 namespace app {
 
+void RegisterOrganisationFunctions() {
+  RegisterStatisticsFunctions();
+  // AINDEXCHAIN(): the order-bag list, one text per table.
+  xb::RegisterFunction("AINDEXCHAIN", [](xb::Args&) {
+    xb::Array list = xb::Array::New();
+    for (std::string_view entry : OrderBagList()) list.Append(xb::Value::String(entry));
+    return xb::Value(list);
+  });
+}
+
 void InitOrganisationEnvironment() {
   xb::InitRuntime();
   xb::rdd::InitTables();
-  RegisterStatisticsFunctions();
+  RegisterOrganisationFunctions();
   xb::SetValue(xb::SET_CODEPAGE, xb::Value::String("ESWIN"));
   xb::SetValue(xb::SET_DELETED, xb::Value::Logical(true));
   xb::SetValue(xb::SET_EXCLUSIVE, xb::Value::Logical(true));

@@ -7,4 +7,8 @@ namespace app {
 
 void InitOrganisationEnvironment();
 
+// Registers the organisation's functions that run-time compiled text calls: AINDEXCHAIN,
+// UPDATEGRAPH, NTOTFAC and NTOTDOCEST.
+void RegisterOrganisationFunctions();
+
 }  // namespace app

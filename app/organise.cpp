@@ -14,7 +14,7 @@ namespace app {
 
 void OrganiserEvents::ReindexStartFolder(const std::string& start_folder) { ReindexMacroTable(start_folder, *this); }
 
-OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& options, const CompanySettings& company,
+OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& options, const CompanySettings* company,
                                xb::Date working_date, OrganiserEvents& events) {
   OrganiseResult result;
   CatalogueIndexer indexer(folders, events);
@@ -32,13 +32,14 @@ OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& op
   events.ReindexStartFolder(folders.start);
 
   result.table_failed = indexer.failed();
+  const char* why = result.table_failed ? "falta algún fichero" : !company ? "no se ha podido leer su configuración" : nullptr;
   if (options.accumulators) {
-    if (result.table_failed) {
-      events.Skipped("ACTUALIZANDO PENDIENTES", "No se han actualizado los acumulados: falta algún fichero");
+    if (why) {
+      events.Skipped("ACTUALIZANDO PENDIENTES", std::string("No se han actualizado los acumulados: ") + why);
     } else {
       result.stock = RecomputeStock(folders.company, events);
-      if (company.statistics) {
-        result.statistics = RebuildStatistics(folders.company, company, working_date, events);
+      if (company->statistics) {
+        result.statistics = RebuildStatistics(folders.company, *company, working_date, events);
         for (const CatalogueRow& row : IndexCatalogue())
           if (row.after_statistics) indexer.IndexRow(row);
         indexer.Close();
@@ -48,8 +49,8 @@ OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& op
     }
   }
   if (options.risk) {
-    if (result.table_failed) events.Skipped("RIESGO DE CLIENTES", "No se ha actualizado el riesgo: falta algún fichero");
-    else result.risk = RecomputeRisk(folders.company, company, events);
+    if (why) events.Skipped("RIESGO DE CLIENTES", std::string("No se ha actualizado el riesgo: ") + why);
+    else result.risk = RecomputeRisk(folders.company, *company, events);
   }
   return result;
 }

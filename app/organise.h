@@ -26,8 +26,10 @@ struct OrganiseResult {
 };
 
 // The company's data folder and the start folder are given; `company` holds its settings
-// (read from its own `Claves` and `Divisas`); this year is the working date's.
-OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& options, const CompanySettings& company,
+// (read from its own `Claves` and `Divisas`), nullptr when they could not be read: the
+// tables are organised all the same, and the recomputations are skipped and told. This
+// year is the working date's.
+OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& options, const CompanySettings* company,
                                xb::Date working_date, OrganiserEvents& events);
 
 // Reads a company's settings from its `Claves` and `Divisas` (opened exclusively and closed

@@ -125,7 +125,7 @@ TEST_F(Organise, EveryTablePackedEveryTagInOrderEveryRecomputation) {
   EXPECT_EQ(company.currencies.size(), 5u);
   OrganiseOptions all;
   all.risk = true;
-  const OrganiseResult result = OrganiseCompany(folders, all, company, options.today, events);
+  const OrganiseResult result = OrganiseCompany(folders, all, &company, options.today, events);
   EXPECT_TRUE(events.failures.empty()) << events.failures[0].path << " " << events.failures[0].description;
   EXPECT_FALSE(result.table_failed);
   EXPECT_TRUE(result.stock);
@@ -154,7 +154,7 @@ TEST_F(Organise, AMissingTableStopsTheRecomputations) {
   ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
   OrganiseOptions all;
   all.risk = true;
-  const OrganiseResult result = OrganiseCompany(folders, all, company, options.today, events);
+  const OrganiseResult result = OrganiseCompany(folders, all, &company, options.today, events);
   EXPECT_TRUE(result.table_failed);
   EXPECT_FALSE(result.stock || result.statistics || result.risk);
   ASSERT_EQ(events.failures.size(), 1u);
@@ -178,12 +178,22 @@ TEST_F(Organise, SettingsAreReadWhateverTheirIndexes) {
   EXPECT_DOUBLE_EQ(company.Find("PTS")->rate, 166.386);
 }
 
+// Settings that cannot be read: reported; the tables are organised, nothing is recomputed.
 TEST_F(Organise, SettingsThatCannotBeReadAreReported) {
   std::filesystem::remove(folders.company + "Claves.dbf");
   CompanySettings company;
   EXPECT_FALSE(LoadCompanySettings(folders.company, &company, events));
   ASSERT_EQ(events.failures.size(), 1u);
   EXPECT_EQ(events.failures[0].os_code, 2);
+  const std::vector<double> before = Accumulators();
+  OrganiseOptions all;
+  all.risk = true;
+  const OrganiseResult result = OrganiseCompany(folders, all, nullptr, options.today, events);
+  EXPECT_FALSE(result.table_failed);
+  EXPECT_FALSE(result.stock || result.statistics || result.risk);
+  EXPECT_EQ(events.skipped, (std::vector<std::string>{"ACTUALIZANDO PENDIENTES", "RIESGO DE CLIENTES"}));
+  EXPECT_EQ(Accumulators(), before);
+  EXPECT_EQ(Tags(folders.company, "Articulo"), CatalogueTags("Articulo"));
 }
 
 }  // namespace

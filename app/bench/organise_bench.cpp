@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
   app::OrganiseOptions all;
   all.risk = true;
   timing.start = timing.phase = Clock::now();
-  const app::OrganiseResult result = app::OrganiseCompany(folders, all, company, options.today, timing);
+  const app::OrganiseResult result = app::OrganiseCompany(folders, all, &company, options.today, timing);
   timing.Close("");
   const double total = Since(timing.start);
 
