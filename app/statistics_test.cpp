@@ -261,5 +261,18 @@ TEST_F(InvoiceTotalsTest, LineAmountsByKind) {
   EXPECT_DOUBLE_EQ(kind(5), 0);       // outlays only when asked for
 }
 
+TEST_F(Statistics, TicketLinesNetOfVat) {
+  testing::WriteTable("EMP/", "HTicketT", {{{"CSERIE", S("T")}, {"NNUMTICKET", N(1)}, {"NDTO", N(10)}}});
+  testing::WriteTable("EMP/", "HTicketL",
+                      {{{"CSERIE", S("T")}, {"NNUMTICKET", N(1)}, {"NCANT", N(2)}, {"NPREUNIT", N(12.1)}, {"NIVA", N(21)}}});
+  TableSet t;
+  ASSERT_TRUE(t.Open("EMP/", {"HTicketT", "HTicketL"}, events));
+  CurrentCompany() = company;
+  // 2 x 12.10 = 24.20 with VAT, 20 without, less the ticket's 10 %.
+  EXPECT_DOUBLE_EQ(xb::EvalMacro("NTOTDOCEST( \"HTICKETT\", \"HTICKETL\", 4 )").AsDouble(), 18);
+  EXPECT_DOUBLE_EQ(xb::EvalMacro("NTOTDOCEST( \"HTICKETT\", \"HTICKETL\", 4, 2 )").AsDouble(), 36);
+  CurrentCompany() = CompanySettings();
+}
+
 }  // namespace
 }  // namespace app
