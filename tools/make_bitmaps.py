@@ -82,8 +82,9 @@ class Icon:
 
     SAMPLES = 4
 
-    def __init__(self, size=20, ground=FACE):
+    def __init__(self, size=20, ground=FACE, height=None):
         self.size = size
+        self.height = height or size
         self.ground = ground
         self.shapes = []
 
@@ -146,7 +147,7 @@ class Icon:
             # The top-left pixel is the transparent colour: it stays exactly the ground.
             return self.ground if (px, py) == (0, 0) else colour
 
-        return self.size, self.size, pixel
+        return self.size, self.height, pixel
 
 
 DARK = (48, 48, 48)
@@ -259,6 +260,20 @@ def info_sign(size=32):
     return size, size, pixel
 
 
+def bar_header():
+    """The header of a left button bar: the product's mark on its green pane."""
+    pane = (0, 108, 67)  # the bar's pane colour, 4418560
+    icon = Icon(size=100, height=56, ground=pane)
+    icon.rect(0, 0, 100, 56, pane)
+    icon.rect(0, 50, 100, 53, (255, 255, 0))
+    # A large V of two strokes and a small ring: the maker's mark.
+    icon.line([(18, 10), (30, 40), (42, 10)], 5, WHITE)
+    icon.ring(30, 40, 3.2, 1.5, (255, 255, 0))
+    for i, y in enumerate((14, 22, 30, 38)):
+        icon.line([(52, y), (92 - i * 8, y)], 3, (190, 230, 200))
+    return icon.picture()
+
+
 PICTURES = {
     "bmpverde.bmp": disc((0, 160, 0)),
     "bmprojo.bmp": disc((208, 0, 0)),
@@ -275,6 +290,8 @@ PICTURES = {
     "pbmpfon1.bmp": font_letter(),
     "pbmpend1.bmp": exit_door(),
     "bmp_informacion.bmp": info_sign(),
+    # The header picture of a left button bar (resource 24004).
+    "barheader.bmp": bar_header(),
 }
 
 

@@ -1,8 +1,9 @@
 // The framework's small controls: the progress meter TMeter, the check box TCheckBox, the
-// label TSay and the push button TButton (each a TControl, created with New on a window that
-// exists or bound with ReDefine to an item of a dialog). InitControls registers their runtime
-// classes and constructor functions (TMETER(), TCHECKBOX(), TSAY(), TBUTTON()); call it after
-// InitWindowFramework.
+// label TSay, the push button TButton and the bitmap button TBtnBmp (each a TControl,
+// created with New on a window that exists or bound with ReDefine to an item of a dialog).
+// InitControls registers their runtime classes and constructor functions (TMETER(),
+// TCHECKBOX(), TSAY(), TBUTTON(), TBTNBMP()) and the button image store's functions; call it
+// after InitWindowFramework.
 #pragma once
 
 namespace ui {

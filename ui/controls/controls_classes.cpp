@@ -5,6 +5,7 @@
 
 #include "runtime/function_table.h"
 #include "ui/controls/controls.h"
+#include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcheckbox.h"
 #include "ui/controls/tmeter.h"
@@ -291,6 +292,7 @@ void InitControls() {
   (void)TCheckBox::Cls();
   (void)TSay::Cls();
   (void)TButton::Cls();
+  RegisterBtnBmpFunctions();
   xb::RegisterFunction("TMETER", [](Args&) { return Value(xb::MakeRef<TMeter>()); });
   xb::RegisterFunction("TCHECKBOX", [](Args&) { return Value(xb::MakeRef<TCheckBox>()); });
   xb::RegisterFunction("TSAY", [](Args&) { return Value(xb::MakeRef<TSay>()); });

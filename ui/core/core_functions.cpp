@@ -11,6 +11,7 @@
 #include "ui/core/help.h"
 #include "ui/core/menu_builder.h"
 #include "ui/core/msg_box.h"
+#include "ui/core/tbar.h"
 #include "ui/core/tbrush.h"
 #include "ui/core/tcontrol.h"
 #include "ui/core/tdialog.h"
@@ -127,6 +128,7 @@ void InitWindowFramework() {
   RegisterTimerFunctions();
   RegisterIniFunctions();
   RegisterMsgBarFunctions();
+  RegisterBarFunctions();
   RegisterDialogLookFunctions();
   RegisterMessageBoxFunctions();
   RegisterErrorHandlerFunctions();
