@@ -181,21 +181,33 @@ Status DbfTable::GoTo(std::uint32_t record) {
   return Status();
 }
 
+// Reads records around `record` into the window: a whole window when the table is being
+// walked (the record follows the window, or precedes it when walking backwards), a few
+// kilobytes when it is reached at random (by an index), so a seek reads little.
 Status DbfTable::LoadWindow(std::uint32_t record) {
   XB_RETURN_IF_ERROR(FlushWindow());
   const std::size_t rl = header_.record_length;
-  std::uint32_t n = std::min<std::uint32_t>(window_capacity_, count_ - record + 1);
+  std::uint32_t first = record;
+  std::uint32_t want = static_cast<std::uint32_t>(std::max<std::size_t>(1, 4096 / rl));
+  if (window_count_ > 0 && record == window_first_ + window_count_) {
+    want = window_capacity_;
+  } else if (window_count_ > 0 && record + 1 == window_first_) {
+    want = window_capacity_;
+    first = record >= want ? record - want + 1 : 1;
+  }
+  want = std::min(want, window_capacity_);
+  std::uint32_t n = std::min<std::uint32_t>(want, count_ - first + 1);
   window_.resize(n * rl);
   std::size_t got = 0;
-  XB_RETURN_IF_ERROR(file_->Read(header_.header_length + static_cast<std::uint64_t>(record - 1) * rl,
+  XB_RETURN_IF_ERROR(file_->Read(header_.header_length + static_cast<std::uint64_t>(first - 1) * rl,
                                  window_.data(), window_.size(), &got));
   n = static_cast<std::uint32_t>(got / rl);
-  if (n == 0) {
+  if (first + n <= record) {
     window_count_ = 0;
     return Corrupt("no se puede leer el registro " + std::to_string(record));
   }
   window_.resize(n * rl);
-  window_first_ = record;
+  window_first_ = first;
   window_count_ = n;
   window_dirty_.assign(n, 0);
   return Status();

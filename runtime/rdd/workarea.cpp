@@ -209,7 +209,7 @@ bool WorkArea::Open(FileSystem& fs, const OpenRequest& request) {
   records_ = std::make_unique<Records>(*this);
   // The structural index opens with its table; a table whose index file is gone opens
   // without it, as after DELDBFMDX.
-  if (driver_->bag == BagKind::kCdx && table_->structural_index()) {
+  if (request.open_structural_bag && driver_->bag == BagKind::kCdx && table_->structural_index()) {
     const std::string bag_path = StructuralBagPath();
     if (fs.Exists(bag_path) && !AddBag(bag_path, true)) {
       bags_.clear();

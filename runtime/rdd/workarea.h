@@ -82,6 +82,9 @@ class WorkArea {
     const Driver* driver = nullptr;
     bool shared = false;
     bool read_only = false;
+    // False: the table opens without its structural index even when the file is there (the
+    // organisation holds the table while it erases the index file and builds it anew).
+    bool open_structural_bag = true;
   };
   // Opens the table (and its memo, and its structural index when the header says there is
   // one). Failures go through the error block; false when the area stays empty.

@@ -422,6 +422,18 @@ TEST_F(TablesTest, StructuralIndexOpensWithTheTable) {
   EXPECT_EQ(count, 956u);
   X("DBCLOSEAREA()");
 
+  // Asked to, the table opens without its index file even when it is there.
+  WorkArea::OpenRequest request;
+  request.path = "datos/fixture.dbf";
+  request.alias = "SIN";
+  request.driver = FindDriver("DBFCDX");
+  request.open_structural_bag = false;
+  WorkArea& bare = *WorkAreas::Get().Area(5);
+  ASSERT_TRUE(bare.Open(memory_, request));
+  EXPECT_EQ(bare.OrderCount(), 0);
+  EXPECT_TRUE(bare.table().structural_index());
+  bare.Close();
+
   // Without its index file the table opens with no orders; DELDBFMDX clears the flag.
   ASSERT_TRUE(memory_.Remove("datos/fixture.cdx").ok());
   ASSERT_TRUE(L("DBUSEAREA(.T., 'ADS', 'datos/fixture', 'F', .F.)"));
