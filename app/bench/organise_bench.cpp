@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
   options.records = 2000000;
   options.small_records = 200;
   std::string tree;
+  bool generated = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--registros" && i + 1 < argc) options.records = std::strtoull(argv[++i], nullptr, 10);
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
   const fs::path scratch = fs::temp_directory_path() / "vdr_organise_bench";
   std::error_code ec;
   if (tree.empty()) {
+    generated = true;
     tree = (scratch / "demo").string();
     fs::remove_all(tree, ec);
     const auto t = Clock::now();
@@ -132,6 +134,6 @@ int main(int argc, char** argv) {
   for (const auto& [name, seconds] : timing.phases) app::Say(stdout, "  %-34s %.2f s\n", name.c_str(), seconds);
   app::Say(stdout, "organización completa: %.2f s (acumulados %s, gráficos %s, riesgo %s, %d fallos)\n", total,
               result.stock ? "sí" : "no", result.statistics ? "sí" : "no", result.risk ? "sí" : "no", timing.failures);
-  fs::remove_all(work, ec);
+  fs::remove_all(generated ? scratch : work, ec);
   return 0;
 }
