@@ -35,26 +35,36 @@ TEST_F(MsgBoxTest, NamedBoxesShowTheirTextsAndAnswer) {
     const char* title;
     std::vector<std::string> buttons;
     Value result;
+    int icon;  // the system icon shown
   };
   const Case cases[] = {
-      {"MSGINFO( 'Copia terminada' )", "Aceptar", "Información", {"Aceptar"}, Value()},
-      {"MSGSTOP( 'Copia terminada', 'Copias' )", "Aceptar", "Copias", {"Aceptar"}, Value::Integer(1)},
-      {"MSGALERT( 'Copia terminada' )", "Aceptar", "Información", {"Aceptar"}, Value::Integer(1)},
-      {"MSGYESNO( 'Copia terminada' )", "Sí", "Información", {"&Sí", "&No"}, Value::Logical(true)},
-      {"MSGYESNO( 'Copia terminada' )", "No", "Información", {"&Sí", "&No"}, Value::Logical(false)},
-      {"MSGNOYES( 'Copia terminada' )", "No", "Atención", {"&No", "&Sí"}, Value::Logical(true)},
-      {"MSGNOYES( 'Copia terminada' )", "Sí", "Atención", {"&No", "&Sí"}, Value::Logical(false)},
+      {"MSGINFO( 'Copia terminada' )", "Aceptar", "Información", {"Aceptar"}, Value(), 32516},
+      {"MSGSTOP( 'Copia terminada', 'Copias' )", "Aceptar", "Copias", {"Aceptar"}, Value::Integer(1), 32513},
+      {"MSGALERT( 'Copia terminada' )", "Aceptar", "Información", {"Aceptar"}, Value::Integer(1), 32515},
+      {"MSGYESNO( 'Copia terminada' )", "Sí", "Información", {"&Sí", "&No"}, Value::Logical(true), 32514},
+      {"MSGYESNO( 'Copia terminada' )", "No", "Información", {"&Sí", "&No"}, Value::Logical(false), 32514},
+      {"MSGNOYES( 'Copia terminada' )", "No", "Atención", {"&No", "&Sí"}, Value::Logical(true), 32514},
+      {"MSGNOYES( 'Copia terminada' )", "Sí", "Atención", {"&No", "&Sí"}, Value::Logical(false), 32514},
       {"MSGRETRYCANCEL( 'Copia terminada' )", "Reintentar", "Atención", {"&Reintentar", "Cancelar"},
-       Value::Logical(true)},
+       Value::Logical(true), 32514},
       {"MSGRETRYCANCEL( 'Copia terminada' )", "Cancelar", "Atención", {"&Reintentar", "Cancelar"},
-       Value::Logical(false)},
+       Value::Logical(false), 32514},
       {"_ALERT( 'Copia terminada', { '&Uno', '&Dos', '&Tres' } )", "Dos", "Atención", {"&Uno", "&Dos", "&Tres"},
-       Value::Integer(2)},
-      {"_ALERT( 'Copia terminada' )", "Aceptar", "Atención", {"&Aceptar"}, Value::Integer(0)},
+       Value::Integer(2), 32514},
+      {"_ALERT( 'Copia terminada' )", "Aceptar", "Atención", {"&Aceptar"}, Value::Integer(0), 32513},
   };
   for (const Case& c : cases) {
-    DialogAnswerer answerer(DialogAnswerer::Press(c.press));
+    HICON icon = nullptr;
+    DialogAnswerer answerer([&](const SeenDialog& d) {
+      for (HWND child = GetWindow(d.hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && Child(d.hwnd, "Static") != nullptr) {
+          icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        }
+      }
+      return d.ButtonId(c.press);
+    });
     const Value result = xb::EvalMacro(c.call);
+    EXPECT_EQ(icon, LoadIconA(nullptr, MAKEINTRESOURCEA(c.icon))) << c.call;
     ASSERT_EQ(answerer.seen().size(), 1u) << c.call;
     const SeenDialog& seen = answerer.seen()[0];
     EXPECT_EQ(seen.title, c.title) << c.call;
@@ -146,6 +156,29 @@ TEST_F(MsgBoxTest, Screenshots) {
   MsgYesNo(Value::String("¿ Desea eliminar el registro activo ?;Si confirma se perderá definitivamente"));
   MsgInfo(Value::String("Información de la versión"));
   EXPECT_EQ(answerer.seen().size(), 2u);
+}
+
+TEST_F(MsgBoxTest, RunHideShowsTheTextWhileTheActionRuns) {
+  std::string text;
+  bool visible = false;
+  HWND box = nullptr;
+  xb::RegisterFunction("T_MIRA", [&](xb::Args& a) {
+    const xb::Value dialog = a.Arg(1);
+    box = reinterpret_cast<HWND>(static_cast<std::intptr_t>(xb::Send(dialog, "HWND").AsInt()));
+    visible = IsWindowVisible(box) != FALSE;
+    char label[64] = {};
+    GetWindowTextA(GetDlgItem(box, 5000), label, sizeof label);
+    text = label;
+    EXPECT_TRUE(vdr::test::SaveWindowBitmap(box, vdr::test::ScreenshotFolder() + "\\core_msgrunhide.bmp"));
+    return Value();
+  });
+  xb::EvalMacro("MSGRUNHIDE( 'Copiando ficheros', , {|oDlg| T_MIRA( oDlg ) } )");
+  EXPECT_TRUE(visible);
+  EXPECT_EQ(text, "Copiando ficheros");
+  EXPECT_FALSE(IsWindow(box));  // closed once the action ended
+  xb::EvalMacro("MSGRUNHIDE( , 'Espere', {|oDlg| T_MIRA( oDlg ) } )");
+  EXPECT_EQ(text, "Please, wait...");
+  EXPECT_FALSE(IsWindow(box));
 }
 
 }  // namespace

@@ -423,5 +423,18 @@ TEST_F(TDialogTest, DialogPaintsItsPaneAndLabelsOnIt) {
   EXPECT_EQ(behind_label, TDialog::kPaneColour);  // labels are transparent on the pane
 }
 
+TEST_F(TDialogTest, CompiledTextRunsADialogThroughItsMessages) {
+  const Value result = xb::EvalMacro(
+      "TDIALOG():New( , , , , 'Desde texto', 'VALIDA' ):Activate( , , , .T., , , {|o| o:End( 7 ) } )");
+  EXPECT_TRUE(result.IsNil());
+  xb::SetMemvar(xb::Intern("ODLG"), xb::EvalMacro("TDIALOG():New( , , , , 'Desde texto', 'VALIDA' )"));
+  xb::EvalMacro("ODLG:Activate( , , , .T., , , {|o| o:End( 7 ) } )");
+  EXPECT_EQ(xb::EvalMacro("ODLG:nResult").AsInt(), 7);
+  EXPECT_EQ(xb::EvalMacro("ODLG:cResName").AsString(), "VALIDA");
+  EXPECT_TRUE(xb::EvalMacro("ODLG:lCentered").AsLogical());
+  EXPECT_EQ(xb::EvalMacro("ODLG:ClassName()").AsString(), "TDIALOG");
+  EXPECT_TRUE(xb::EvalMacro("ODLG:IsDerivedFrom( 'TWINDOW' )").AsLogical());
+}
+
 }  // namespace
 }  // namespace ui
