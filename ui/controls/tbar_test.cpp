@@ -523,6 +523,55 @@ TEST_F(BarTest, PictureButtonsOfADialogResourceWithStoreSlotsOrOwnBitmaps) {
   EXPECT_EQ(direct->hBmpPal1, 0) << "its own bitmaps were freed with it";
 }
 
+TEST_F(BarTest, TheBarMovesToAnotherEdgeFloatsAndDocksAgain) {
+  auto w = Make(30, 30, 480, 300);
+  ShowWindow(w->hWnd, SW_SHOW);
+  SetForegroundWindow(w->hWnd);
+  std::vector<int> runs;
+  auto bar = OrganisationBar(*w, &runs);
+  // Without its own right-click block the bar offers the edges in a pop-up menu.
+  bar->bRClicked = Value();
+  static HWND opened = nullptr;
+  opened = nullptr;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    opened = FindWindowA("#32768", nullptr);
+    if (opened != nullptr) {
+      PostMessageA(opened, WM_KEYDOWN, VK_DOWN, 0);  // "&Left", the first offered
+      PostMessageA(opened, WM_KEYDOWN, VK_RETURN, 0);
+    }
+  });
+  SendMessageA(bar->hWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 5));
+  KillTimer(nullptr, timer);
+  EXPECT_NE(opened, nullptr);
+  EXPECT_EQ(bar->nMode, TBar::kLeft);
+  Rect r = GetCoors(bar->hWnd);
+  EXPECT_EQ(r.left, -1);
+  EXPECT_GT(r.Height(), r.Width());
+  EXPECT_EQ(GetCoors(Button(*bar, 2).hWnd).top, GetCoors(Button(*bar, 1).hWnd).top + 26);
+
+  bar->GoDown();
+  EXPECT_EQ(bar->nMode, TBar::kBottom);
+  r = GetCoors(bar->hWnd);
+  EXPECT_EQ(r.bottom, w->GetCliRect().bottom);
+
+  bar->Float();
+  EXPECT_EQ(bar->nMode, TBar::kFloat);
+  HWND tool = GetParent(bar->hWnd);
+  EXPECT_NE(tool, w->hWnd);
+  EXPECT_TRUE(IsWindowVisible(tool));
+  // Two columns.
+  EXPECT_EQ(GetCoors(Button(*bar, 2).hWnd).top, GetCoors(Button(*bar, 1).hWnd).top);
+  EXPECT_EQ(GetCoors(Button(*bar, 3).hWnd).left, GetCoors(Button(*bar, 1).hWnd).left);
+  ClickAt(Button(*bar, 3).hWnd, 5, 5);
+  EXPECT_EQ(runs, std::vector<int>{3});
+  bar->GoTop();
+  EXPECT_EQ(GetParent(bar->hWnd), w->hWnd);
+  EXPECT_FALSE(IsWindow(tool));
+  EXPECT_EQ(bar->nMode, TBar::kTop);
+  EXPECT_EQ(GetCoors(bar->hWnd).right, w->GetCliRect().right + 1);
+}
+
 TEST_F(BarTest, TextBuildsABarWithButtons) {
   auto w = Make(30, 30, 480, 300);
   const Value bar = xb::MacroBlock("{|o| TBar():New( o, 23, 25 ) }").Eval({w->Self()});
