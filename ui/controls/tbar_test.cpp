@@ -572,6 +572,23 @@ TEST_F(BarTest, TheBarMovesToAnotherEdgeFloatsAndDocksAgain) {
   EXPECT_EQ(GetCoors(bar->hWnd).right, w->GetCliRect().right + 1);
 }
 
+TEST_F(BarTest, ABarAtAPlaceStaysThere) {
+  auto w = Make(30, 30, 480, 300);
+  TBar::NewParams p;
+  p.btn_width = 23;
+  p.btn_height = 25;
+  auto bar = TBar::NewAt(*w, Rect{40, 20, 40 + 26, 20 + 200}, p);
+  TBtnBmp::BarParams b;
+  b.pictures.resource1 = "PBMPMAR1";
+  TBtnBmp::NewBar(*bar, b);
+  const Rect placed = GetCoors(bar->hWnd);
+  EXPECT_EQ(placed.left, 20);
+  EXPECT_EQ(placed.top, 40);
+  EXPECT_EQ(placed.Width(), 201);
+  MoveWindow(w->hWnd, 30, 30, 600, 350, TRUE);
+  EXPECT_EQ(GetCoors(bar->hWnd), placed);
+}
+
 TEST_F(BarTest, TextBuildsABarWithButtons) {
   auto w = Make(30, 30, 480, 300);
   const Value bar = xb::MacroBlock("{|o| TBar():New( o, 23, 25 ) }").Eval({w->Self()});

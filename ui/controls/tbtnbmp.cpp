@@ -189,10 +189,34 @@ void TBtnBmp::Initiate(HWND dialog) {
 
 // ---- pictures -------------------------------------------------------------------------
 
-void TBtnBmp::SetPicture(int which, std::intptr_t picture, int width, int height) {
+namespace {
+
+// A picture of the button's own with its palette: from a file, or a resource by name or
+// number.
+BitmapAndPalette LoadOwnPicture(const std::string& name) {
+  if (name.find('.') != std::string::npos) return PalBmpRead(nullptr, name);
+  const PictureName picture = NameOf(name);
+  if (const int* number = std::get_if<int>(&picture)) return PalBmpLoad(MAKEINTRESOURCEA(static_cast<WORD>(*number)));
+  return PalBmpLoad(name.c_str());
+}
+
+// Frees a picture of the button's own (through the palette table when it is there).
+void FreeOwnPicture(HBITMAP bitmap, HPALETTE palette) {
+  if (bitmap == nullptr) return;
+  if (!PalBmpFree(bitmap, palette)) {
+    DeleteObject(bitmap);
+    if (palette != nullptr) DeleteObject(palette);
+  }
+}
+
+}  // namespace
+
+void TBtnBmp::SetPicture(int which, std::intptr_t picture, HPALETTE palette, int width, int height) {
+  const int i = which - 1;
   std::intptr_t* slot = which == 1 ? &hBmpPal1 : which == 2 ? &hBmpPal2 : &hBmpPal3;
-  if (!lBuffer && *slot != 0 && *slot != picture) DeleteObject(reinterpret_cast<HBITMAP>(*slot));
+  if (!lBuffer && *slot != 0 && *slot != picture) FreeOwnPicture(reinterpret_cast<HBITMAP>(*slot), palettes_[i]);
   *slot = picture;
+  palettes_[i] = palette;
   (which == 1 ? nWBmp1 : which == 2 ? nWBmp2 : nWBmp3) = width;
   (which == 1 ? nHBmp1 : which == 2 ? nHBmp2 : nHBmp3) = height;
 }
@@ -201,14 +225,15 @@ void TBtnBmp::LoadBitmaps(const Pictures& p, bool direct) {
   if (direct) lBuffer = false;
   auto load = [&](int which, const std::string& name) {
     if (direct) {
-      HBITMAP bitmap = BtnImageStore::LoadDirect(NameOf(name));
-      SetPicture(which, reinterpret_cast<std::intptr_t>(bitmap), NBmpWidth(bitmap), NBmpHeight(bitmap));
+      const BitmapAndPalette own = LoadOwnPicture(name);
+      SetPicture(which, reinterpret_cast<std::intptr_t>(own.bitmap), own.palette, NBmpWidth(own.bitmap),
+                 NBmpHeight(own.bitmap));
       return;
     }
     BtnImageStore& store = BtnImageStore::Get();
     const int slot = store.Load(NameOf(name));
     const BtnImageStore::Entry* e = store.Slot(slot);
-    SetPicture(which, slot, e != nullptr ? e->width : 0, e != nullptr ? e->height : 0);
+    SetPicture(which, slot, nullptr, e != nullptr ? e->width : 0, e != nullptr ? e->height : 0);
   };
   const std::string* resources[] = {&p.resource1, &p.resource2, &p.resource3};
   std::string* names[] = {&cResName1, &cResName2, &cResName3};
@@ -227,8 +252,9 @@ void TBtnBmp::LoadBitmaps(const Pictures& p, bool direct) {
   if (hBmpPal1 != 0) {
     lBuffer = !direct;
     if (direct) {
-      for (std::intptr_t picture : {hBmpPal1, hBmpPal2, hBmpPal3}) {
-        if (picture != 0) PalBmpNew(hWnd, reinterpret_cast<HBITMAP>(picture), nullptr);
+      const std::intptr_t pictures[] = {hBmpPal1, hBmpPal2, hBmpPal3};
+      for (int i = 0; i < 3; ++i) {
+        if (pictures[i] != 0) PalBmpNew(hWnd, reinterpret_cast<HBITMAP>(pictures[i]), palettes_[i]);
       }
     }
   }
@@ -236,13 +262,11 @@ void TBtnBmp::LoadBitmaps(const Pictures& p, bool direct) {
 
 void TBtnBmp::FreeBitmaps() {
   if (!lBuffer) {
-    for (std::intptr_t picture : {hBmpPal1, hBmpPal2, hBmpPal3}) {
-      if (picture == 0) continue;
-      auto* bitmap = reinterpret_cast<HBITMAP>(picture);
-      if (!PalBmpFree(bitmap, nullptr)) DeleteObject(bitmap);
-    }
+    const std::intptr_t pictures[] = {hBmpPal1, hBmpPal2, hBmpPal3};
+    for (int i = 0; i < 3; ++i) FreeOwnPicture(reinterpret_cast<HBITMAP>(pictures[i]), palettes_[i]);
   }
   hBmpPal1 = hBmpPal2 = hBmpPal3 = 0;
+  palettes_[0] = palettes_[1] = palettes_[2] = nullptr;
 }
 
 void TBtnBmp::SetFile(const std::string& file1, const std::string& file2) {
@@ -396,8 +420,11 @@ void TBtnBmp::PaintClassic(HDC dc) {
   // as the pictures' transparent one and a prompt only when the button has a caption.
   BtnPaintParams params;
   params.normal = reinterpret_cast<HBITMAP>(hBmpPal1);
+  params.normal_palette = palettes_[0];
   params.pressed = reinterpret_cast<HBITMAP>(hBmpPal2);
+  params.pressed_palette = palettes_[1];
   params.disabled = reinterpret_cast<HBITMAP>(hBmpPal3);
+  params.disabled_palette = palettes_[2];
   params.is_pressed = lPressed;
   params.adjust = lAdjust;
   params.border = lBorder;

@@ -154,8 +154,10 @@ class TBtnBmp : public TControl, public BarButton {
   void PaintQZ(HDC dc);
   void PaintClassic(HDC dc);
   void OpenDropDown();
-  void SetPicture(int which, std::intptr_t picture, int width, int height);
+  void SetPicture(int which, std::intptr_t picture, HPALETTE palette, int width, int height);
   HBRUSH ParentBrush() const;
+
+  HPALETTE palettes_[3] = {};  // the palettes of pictures of the button's own
 };
 
 // Registers TBTNBMP and the button image store's functions by name (InitControls does).

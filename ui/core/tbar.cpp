@@ -157,6 +157,21 @@ void TBar::Init(TWindow& window, const NewParams& p) {
   Adjust();
 }
 
+xb::Ref<TBar> TBar::NewAt(TWindow& window, const Rect& place, const NewParams& params) {
+  auto bar = xb::MakeRef<TBar>();
+  bar->InitAt(window, place, params);
+  return bar;
+}
+
+void TBar::InitAt(TWindow& window, const Rect& place, const NewParams& params) {
+  docked_ = false;
+  Init(window, params);
+  if (hWnd == nullptr) return;
+  MoveWindow(hWnd, place.left, place.top, place.right - place.left + 1, place.bottom - place.top + 1, TRUE);
+  CoorsUpdate();
+  BtnAdjust();
+}
+
 // ---- buttons --------------------------------------------------------------------------
 
 int TBar::ButtonStep() const {
@@ -257,7 +272,7 @@ void TBar::BtnAdjust() {
 // ---- docking --------------------------------------------------------------------------
 
 void TBar::Adjust() {
-  if (hWnd == nullptr || !oWnd || oWnd->hWnd == nullptr || nMode == kFloat) return;
+  if (hWnd == nullptr || !oWnd || oWnd->hWnd == nullptr || nMode == kFloat || !docked_) return;
   auto* msg_bar = dynamic_cast<TMsgBar*>(oWnd->oMsgBar.get());
   const int msg_height = msg_bar != nullptr ? msg_bar->Height() : 0;
   if (nLineStyle != 0) {
@@ -337,6 +352,7 @@ void TBar::Redock(int mode) {
     if (tool->hWnd != nullptr) DestroyWindow(tool->hWnd);
   }
   nMode = mode;
+  docked_ = true;
   const Rect client = oWnd->GetCliRect();
   const int thickness = Vertical() ? nBtnWidth + (l3D ? 3 : 0) + 2 : nBtnHeight;
   if (Vertical()) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "runtime/object.h"
+#include "ui/bridge/rect.h"
 #include "ui/core/bar_button.h"
 #include "ui/core/tcontrol.h"
 #include "ui/core/window_parts.h"
@@ -43,6 +44,10 @@ class TBar : public TControl, public WindowBar {
   // The bar of the window (its oBar), placed along the edge.
   static xb::Ref<TBar> New(TWindow& window, const NewParams& params);
   void Init(TWindow& window, const NewParams& params);
+  // The same at a place of the window's client area (pixels, right and bottom included),
+  // not docked: it keeps its place when the window is resized.
+  static xb::Ref<TBar> NewAt(TWindow& window, const Rect& place, const NewParams& params);
+  void InitAt(TWindow& window, const Rect& place, const NewParams& params);
 
   // Inserts the button before `position` (1-based; 0 appends) and re-places the buttons.
   void Add(WindowRef button, int position = 0);
@@ -104,6 +109,7 @@ class TBar : public TControl, public WindowBar {
 
  private:
   bool Vertical() const { return nMode == kLeft || nMode == kRight; }
+  bool docked_ = true;
   int ButtonStep() const;
   void PaintQZ(HDC dc);
   void Redock(int mode);

@@ -40,6 +40,20 @@ void DefineMessages(xb::Class& c) {
     B(o).Init(*window, p);
     return o.AsValue();
   });
+  // NewAt( nTop, nLeft, nBottom, nRight, oWnd, nBtnWidth, nBtnHeight, l3D, cPosition ... )
+  c.Method("NEWAT", [](Object& o, Args& a) {
+    auto* window = dynamic_cast<TWindow*>(a.Obj(5).get());
+    if (window == nullptr) return Value();
+    TBar::NewParams p;
+    if (!a.IsNil(6)) p.btn_width = static_cast<int>(a.Int(6));
+    if (!a.IsNil(7)) p.btn_height = static_cast<int>(a.Int(7));
+    p.l3d = a.Log(8);
+    if (a.Arg(9).IsString()) p.position = std::string(a.Str(9));
+    const Rect place{static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), static_cast<int>(a.Int(3)),
+                     static_cast<int>(a.Int(4))};
+    B(o).InitAt(*window, place, p);
+    return o.AsValue();
+  });
   c.Method("ADD", [](Object& o, Args& a) {
     if (auto* w = dynamic_cast<TWindow*>(a.Obj(1).get())) B(o).Add(WindowRef(w), static_cast<int>(a.Int(2)));
     return Value();
