@@ -30,12 +30,20 @@ if(WIN32)
   # The layer's Windows side: its messages and questions as the framework's dialogs, and the
   # directory functions bound to the kernel at each call.
   add_library(vdr_app_data_win STATIC
-    win/directory_functions.cpp)
+    win/data_dialogs.cpp
+    win/directory_functions.cpp
+    win/windowed_data_ui.cpp)
   target_link_libraries(vdr_app_data_win PUBLIC vdr_app_data vdr_ui_core kernel32)
 
   vdr_add_test(app_data_win_tests WINDOW
     SOURCES
       win/directory_functions_test.cpp
+      win/windowed_data_ui_test.cpp
+      ${VDR_ROOT}/runtime/rdd/test_process.cpp
+      ${VDR_ROOT}/runtime/rdd/test_support.cpp
     LIBS vdr_app_data_win vdr_wintest)
-  add_dependencies(app_data_win_tests VDRE)
+  add_dependencies(app_data_win_tests VDRE rdd_test_helper)
+  # Another process holding a table or a record: the table engine's test helper.
+  target_compile_definitions(app_data_win_tests PRIVATE VDR_RDD_HELPER="Z:$<TARGET_FILE:rdd_test_helper>"
+    VDR_FIXTURES_DIR="")
 endif()

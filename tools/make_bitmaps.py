@@ -274,6 +274,32 @@ def bar_header():
     return icon.picture()
 
 
+def stop_sign():
+    """The lock question: a red octagon with a white bar."""
+    icon = Icon(size=32)
+    c, r = 15.5, 14.5
+    points = [(c + r * math.cos(math.radians(22.5 + 45 * k)), c + r * math.sin(math.radians(22.5 + 45 * k)))
+              for k in range(8)]
+    icon.polygon(points, (128, 0, 0))
+    inner = [(c + (r - 1.6) * math.cos(math.radians(22.5 + 45 * k)),
+              c + (r - 1.6) * math.sin(math.radians(22.5 + 45 * k))) for k in range(8)]
+    icon.polygon(inner, (214, 24, 24))
+    icon.rect(7.5, 13.5, 23.5, 17.5, WHITE)
+    return icon.picture()
+
+
+def bomb():
+    """The delete confirmation: a black bomb with a lit fuse."""
+    icon = Icon(size=32)
+    icon.circle(14, 19, 10, (24, 24, 28))
+    icon.circle(10.5, 15.5, 2.6, (110, 110, 120))
+    icon.rect(19, 7, 24, 11, (60, 60, 66))
+    icon.line([(22, 8), (24.5, 4.5), (27.5, 3.5)], 1.4, (150, 110, 60))
+    icon.circle(28, 3.2, 2.2, (255, 200, 0))
+    icon.circle(28, 3.2, 1.0, (255, 80, 0))
+    return icon.picture()
+
+
 PICTURES = {
     "bmpverde.bmp": disc((0, 160, 0)),
     "bmprojo.bmp": disc((208, 0, 0)),
@@ -292,6 +318,9 @@ PICTURES = {
     "bmp_informacion.bmp": info_sign(),
     # The header picture of a left button bar (resource 24004).
     "barheader.bmp": bar_header(),
+    # The table layer's questions.
+    "bmp_stop.bmp": stop_sign(),
+    "bmp_bomba.bmp": bomb(),
 }
 
 

@@ -1,0 +1,27 @@
+// The data layer's DataUi as the program shows it: the framework's message boxes, the lock
+// question and the delete confirmation as dialogs of the resource library, the system tick
+// count, and pending messages run through the framework's message loop.
+#pragma once
+
+#include "app/data_ui.h"
+
+namespace app {
+
+class WindowedDataUi final : public DataUi {
+ public:
+  void MsgStop(std::string_view text, std::string_view title) override;
+  void MsgAlert(std::string_view text, std::string_view title) override;
+  void MsgInfo(std::string_view text, std::string_view title) override;
+  bool GiveUpLock(const std::vector<std::string>& texts) override;
+  bool ConfirmDelete(bool touch_screen) override;
+  // Runs what is pending; when nothing is, sleeps until a message arrives or the time passes.
+  void RunMessages(std::uint32_t wait_ms) override;
+  std::uint32_t TickCount() override;
+};
+
+// Makes the windowed DataUi the layer's and registers the functions that only Windows has
+// (GETCURRENTDIRECTORY, SETCURRENTDIRECTORY, GETPATHSHORT). The program calls it at start,
+// after the window framework is up.
+void InstallWindowedDataUi();
+
+}  // namespace app
