@@ -25,6 +25,16 @@ class NativeBlock : public BlockImpl {
 
 }  // namespace
 
+bool BlockImpl::CallString(std::span<const Value> args, std::string& out, Value& other) {
+  Value v = Call(args);
+  if (v.type() == Type::String) {
+    out.append(v.AsString());
+    return true;
+  }
+  other = std::move(v);
+  return false;
+}
+
 Block Block::Native(std::function<Value(Args& args)> fn, std::string source) {
   return Block(MakeRef<NativeBlock>(std::move(fn), std::move(source)));
 }
@@ -37,6 +47,11 @@ Value Block::Call(std::span<const Value> args) const {
   // Keep the block alive while it runs, even if it drops the last other reference to itself.
   Ref<BlockImpl> keep = impl_;
   return keep->Call(args);
+}
+
+bool Block::EvalString(std::string& out, Value& other) const {
+  Ref<BlockImpl> keep = impl_;
+  return keep->CallString({}, out, other);
 }
 
 Value EvalValue(const Value& v, std::span<const Value> args) {

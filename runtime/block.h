@@ -24,6 +24,9 @@ class BlockImpl : public GcObject {
  public:
   // Evaluates with the arguments as passed (by-reference cells included).
   virtual Value Call(std::span<const Value> args) = 0;
+  // Call, giving a character string result by appending it to `out` (true) and any other
+  // value in `other` (false, `out` kept as it was). Compiled blocks build the string in `out`.
+  virtual bool CallString(std::span<const Value> args, std::string& out, Value& other);
   // The block's source text ("{|a| a + 1}"), or "{|| ... }" for native blocks.
   virtual std::string Source() const { return "{|| ... }"; }
 };
@@ -39,6 +42,11 @@ class Block {
 
   Value Eval(std::initializer_list<Value> args = {}) const;
   Value Call(std::span<const Value> args) const;
+  // Evaluates without arguments: a character string ("C", not a memo) is appended to `out`
+  // and the answer is true; any other value is put in `other` and `out` is kept as it was
+  // (after an error thrown through, `out` may hold part of the text). A key evaluated per
+  // record this way reuses one buffer.
+  bool EvalString(std::string& out, Value& other) const;
   std::string Source() const { return impl_ ? impl_->Source() : std::string(); }
 
   BlockImpl* impl() const { return impl_.get(); }

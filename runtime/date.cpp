@@ -1,6 +1,5 @@
 #include "runtime/date.h"
 
-#include <cstdio>
 
 namespace xb {
 
@@ -47,9 +46,11 @@ std::string Date::Dtos() const {
   int y, m, d;
   ToYmd(y, m, d);
   if (julian <= 0 || y < 0 || y > 9999) return std::string(8, ' ');
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
-  return buf;
+  const char text[8] = {static_cast<char>('0' + y / 1000),     static_cast<char>('0' + y / 100 % 10),
+                        static_cast<char>('0' + y / 10 % 10),  static_cast<char>('0' + y % 10),
+                        static_cast<char>('0' + m / 10),       static_cast<char>('0' + m % 10),
+                        static_cast<char>('0' + d / 10),       static_cast<char>('0' + d % 10)};
+  return std::string(text, sizeof text);
 }
 
 Date Date::FromDtos(std::string_view t) {

@@ -22,11 +22,24 @@ class FunctionTable {
     auto* e = const_cast<FunctionEntry*>(sym.function_);
     e->fn = fn;
     e->body = std::move(body);
+    e->append = nullptr;
+    e->transform = nullptr;
+  }
+  static void SetStringForms(std::string_view name, StringAppendFn append, StringTransformFn transform) {
+    const Symbol* sym = FindSymbol(name);
+    if (!sym || !sym->function_) return;
+    auto* e = const_cast<FunctionEntry*>(sym->function_);
+    e->append = append;
+    e->transform = transform;
   }
 };
 
 void RegisterFunction(std::string_view name, NativeFn fn) { FunctionTable::Set(name, fn, nullptr); }
 void RegisterFunction(std::string_view name, FunctionBody body) { FunctionTable::Set(name, nullptr, std::move(body)); }
+
+void RegisterStringForms(std::string_view name, StringAppendFn append, StringTransformFn transform) {
+  FunctionTable::SetStringForms(name, append, transform);
+}
 
 const FunctionEntry* FindFunction(std::string_view name) {
   const Symbol* s = FindSymbol(name);

@@ -25,6 +25,7 @@
 #include <functional>
 #include <initializer_list>
 #include <span>
+#include <string>
 #include <type_traits>
 #include <string_view>
 #include <vector>
@@ -38,10 +39,22 @@ namespace xb {
 using NativeFn = Value (*)(Args& args);
 using FunctionBody = std::function<Value(Args& args)>;
 
+// Optional forms of a function whose result is a character string, for compiled text that
+// builds its string in one buffer (index keys such as `Upper(cNomCli) + Str(nImporte, 12, 2)`).
+// Each gives exactly the text the function gives, and neither raises an error:
+//   append     appends the result for these arguments; returns false, appending nothing, to
+//              have the function called instead (a wrong argument, say);
+//   transform  for a call with one argument, a character string whose text was appended at
+//              out[from...]: turns that text into the result in place.
+using StringAppendFn = bool (*)(Args& args, std::string& out);
+using StringTransformFn = void (*)(std::string& out, std::size_t from);
+
 struct FunctionEntry {
   const Symbol* name = nullptr;
   NativeFn fn = nullptr;   // fast path; when null, body is called
   FunctionBody body;
+  StringAppendFn append = nullptr;
+  StringTransformFn transform = nullptr;
 };
 
 struct FunctionOptions {
@@ -58,6 +71,10 @@ void RegisterFunction(std::string_view name, F&& f) {
   if constexpr (std::is_convertible_v<F, NativeFn>) RegisterFunction(name, static_cast<NativeFn>(f));
   else RegisterFunction(name, FunctionBody(std::forward<F>(f)));
 }
+
+// Gives a registered function its string forms (see StringAppendFn); registering the name
+// again drops them.
+void RegisterStringForms(std::string_view name, StringAppendFn append, StringTransformFn transform = nullptr);
 
 // The registered function of that name, or nullptr.
 const FunctionEntry* FindFunction(std::string_view name);

@@ -1,6 +1,7 @@
 #include "runtime/macro_nodes.h"
 
-#include <array>
+#include <memory>
+#include <new>
 
 #include "runtime/array.h"
 #include "runtime/error.h"
@@ -16,23 +17,48 @@ void Node::Assign(Frame&, Value) const {
   // The parser only builds assignments to assignable nodes.
 }
 
+namespace {
+
+// A value as AppendString hands it on.
+bool AppendValue(Value v, std::string& out, Value& other) {
+  if (v.type() == Type::String) {
+    out.append(v.AsString());
+    return true;
+  }
+  other = std::move(v);
+  return false;
+}
+
+}  // namespace
+
+bool Node::AppendString(Frame& f, std::string& out, Value& other) const { return AppendValue(Eval(f), out, other); }
+
 // ---- functions and blocks --------------------------------------------------------------
 
 namespace {
 
-// Small argument lists live on the C++ stack; longer ones in a vector.
+// Small argument lists live on the C++ stack (only the values in use are made and
+// destroyed); longer ones in a vector.
 class ArgBuffer {
  public:
   explicit ArgBuffer(std::size_t n) : n_(n) {
-    if (n > small_.size()) big_.resize(n);
+    if (n > kSmall) big_.resize(n);
+    else std::uninitialized_value_construct_n(small(), n);
   }
-  Value* data() { return n_ > small_.size() ? big_.data() : small_.data(); }
+  ~ArgBuffer() {
+    if (n_ <= kSmall) std::destroy_n(small(), n_);
+  }
+  ArgBuffer(const ArgBuffer&) = delete;
+  ArgBuffer& operator=(const ArgBuffer&) = delete;
+  Value* data() { return n_ > kSmall ? big_.data() : small(); }
   std::span<const Value> span() { return {data(), n_}; }
   Value& operator[](std::size_t i) { return data()[i]; }
 
  private:
+  static constexpr std::size_t kSmall = 8;
+  Value* small() { return std::launder(reinterpret_cast<Value*>(raw_)); }
   std::size_t n_;
-  std::array<Value, 8> small_;
+  alignas(Value) unsigned char raw_[kSmall * sizeof(Value)];
   std::vector<Value> big_;
 };
 
@@ -43,19 +69,43 @@ Value EvalBody(const std::vector<NodePtr>& body, Frame& f) {
   return r;
 }
 
+bool AppendBody(const std::vector<NodePtr>& body, Frame& f, std::string& out, Value& other) {
+  if (body.empty()) {
+    other = Value();
+    return false;
+  }
+  for (std::size_t i = 0; i + 1 < body.size(); ++i) body[i]->Eval(f);
+  return body.back()->AppendString(f, out, other);
+}
+
+// Runs `fn` on a frame of its parameters and captured variables.
+template <class Body>
+auto InFrame(const Function& fn, std::span<const Value> args, const std::vector<Value>& captured, Body body) {
+  static const Symbol& kBlockName = Intern("(b)");
+  ProcScope scope(kBlockName, args);
+  ArgBuffer slots(static_cast<std::size_t>(fn.SlotCount()));
+  for (int i = 0; i < fn.paramCount && static_cast<std::size_t>(i) < args.size(); ++i) slots[i] = args[i];
+  for (std::size_t j = 0; j < captured.size(); ++j) slots[static_cast<std::size_t>(fn.paramCount) + j] = captured[j];
+  Frame f{slots.data(), static_cast<int>(args.size())};
+  return body(f);
+}
+
 }  // namespace
 
 Value Function::Run(std::span<const Value> args, const std::vector<Value>& captured) const {
-  static const Symbol& kBlockName = Intern("(b)");
-  ProcScope scope(kBlockName, args);
-  ArgBuffer slots(static_cast<std::size_t>(SlotCount()));
-  for (int i = 0; i < paramCount && static_cast<std::size_t>(i) < args.size(); ++i) slots[i] = args[i];
-  for (std::size_t j = 0; j < captured.size(); ++j) slots[static_cast<std::size_t>(paramCount) + j] = captured[j];
-  Frame f{slots.data(), static_cast<int>(args.size())};
-  return EvalBody(body, f);
+  return InFrame(*this, args, captured, [&](Frame& f) { return EvalBody(body, f); });
+}
+
+bool Function::RunString(std::span<const Value> args, const std::vector<Value>& captured, std::string& out,
+                         Value& other) const {
+  return InFrame(*this, args, captured, [&](Frame& f) { return AppendBody(body, f, out, other); });
 }
 
 Value CompiledBlock::Call(std::span<const Value> args) { return fn_->Run(args, captured_); }
+
+bool CompiledBlock::CallString(std::span<const Value> args, std::string& out, Value& other) {
+  return fn_->RunString(args, captured_, out, other);
+}
 
 namespace {
 
@@ -66,6 +116,7 @@ class ConstNode : public Node {
   explicit ConstNode(Value v) : v_(std::move(v)) {}
   Value Eval(Frame&) const override { return v_; }
   const Value* Constant() const override { return &v_; }
+  bool AppendString(Frame&, std::string& out, Value& other) const override { return AppendValue(v_, out, other); }
 
  private:
   Value v_;
@@ -149,6 +200,14 @@ class NameNode : public Node {
       if (!RetryNoVariable(name_)) return Value();
     }
   }
+  bool AppendString(Frame& f, std::string& out, Value& other) const override {
+    if (WorkAreaHost* host = GetWorkAreaHost()) {
+      int area = host->CurrentArea();
+      if (area > 0)
+        if (int pos = cache_.Find(*host, area, name_)) return host->AppendField(area, pos, out, other);
+    }
+    return Node::AppendString(f, out, other);
+  }
   bool IsLValue() const override { return true; }
   void Assign(Frame&, Value v) const override {
     if (WorkAreaHost* host = GetWorkAreaHost()) {
@@ -205,6 +264,18 @@ Value ReadField(int area, const Symbol& name, FieldCache& cache) {
   }
 }
 
+// ReadField's string form: a field found at once goes straight into `out`; anything else
+// takes ReadField's road (the lookups have no side effects).
+template <class Read>
+bool AppendField(int area, const Symbol& name, FieldCache& cache, std::string& out, Value& other, Read read) {
+  if (WorkAreaHost* host = GetWorkAreaHost()) {
+    int a = area > 0 ? area : host->CurrentArea();
+    if (a > 0)
+      if (int pos = cache.Find(*host, a, name)) return host->AppendField(a, pos, out, other);
+  }
+  return AppendValue(read(), out, other);
+}
+
 void WriteField(int area, const Symbol& name, FieldCache& cache, const Value& v) {
   for (;;) {
     WorkAreaHost* host = GetWorkAreaHost();
@@ -224,6 +295,9 @@ class FieldNode : public Node {  // FIELD->name
  public:
   explicit FieldNode(const Symbol& name) : name_(name) {}
   Value Eval(Frame&) const override { return ReadField(0, name_, cache_); }
+  bool AppendString(Frame&, std::string& out, Value& other) const override {
+    return AppendField(0, name_, cache_, out, other, [&] { return ReadField(0, name_, cache_); });
+  }
   bool IsLValue() const override { return true; }
   void Assign(Frame&, Value v) const override { WriteField(0, name_, cache_, v); }
 
@@ -239,6 +313,11 @@ class AliasFieldNode : public Node {
     int area = ResolveAlias(alias_);
     if (area <= 0) return Value();
     return ReadField(area, name_, cache_);
+  }
+  bool AppendString(Frame&, std::string& out, Value& other) const override {
+    int area = ResolveAlias(alias_);
+    if (area <= 0) return AppendValue(Value(), out, other);
+    return AppendField(area, name_, cache_, out, other, [&] { return ReadField(area, name_, cache_); });
   }
   bool IsLValue() const override { return true; }
   void Assign(Frame&, Value v) const override {
@@ -315,6 +394,34 @@ class CallNode : public Node {
       if (args_[i]) buf[i] = args_[i]->Eval(f);
     if (const FunctionEntry* e = fn_.Function()) return CallEntry(*e, buf.span());
     return RaiseBaseError(EG_NOFUNC, 1001, fn_.Name(), buf.span());
+  }
+  bool AppendString(Frame& f, std::string& out, Value& other) const override {
+    const FunctionEntry* e = fn_.Function();
+    if (!e || (!e->append && !e->transform)) return Node::AppendString(f, out, other);
+    if (const StringTransformFn transform = e->transform; transform && args_.size() == 1 && args_[0]) {
+      // The argument's text goes into `out` first, then turns into the result there.
+      const std::size_t from = out.size();
+      Value arg;
+      if (args_[0]->AppendString(f, out, arg)) {
+        if (e->transform == transform) {
+          ProcScope scope(*e->name);
+          transform(out, from);
+          return true;
+        }
+        arg = Value::String(std::string_view(out).substr(from));
+        out.resize(from);
+      }
+      return AppendValue(CallEntry(*e, std::span<const Value>(&arg, 1)), out, other);
+    }
+    ArgBuffer buf(args_.size());
+    for (std::size_t i = 0; i < args_.size(); ++i)
+      if (args_[i]) buf[i] = args_[i]->Eval(f);
+    if (const StringAppendFn append = e->append) {
+      ProcScope scope(*e->name, buf.span());
+      Args a(buf.span());
+      if (append(a, out)) return true;
+    }
+    return AppendValue(CallEntry(*e, buf.span()), out, other);
   }
 
  private:
@@ -449,6 +556,23 @@ class BinaryNode : public Node {
     Value b = b_->Eval(f);
     return ApplyBinary(op_, a, b);
   }
+  // Two character strings joined by + are appended one after the other; any other pair
+  // goes through the operator, with the left string taken back out of `out` as its value.
+  bool AppendString(Frame& f, std::string& out, Value& other) const override {
+    if (op_ != BinOp::Plus) return Node::AppendString(f, out, other);
+    const std::size_t from = out.size();
+    Value a;
+    if (!a_->AppendString(f, out, a)) return AppendValue(OpPlus(a, b_->Eval(f)), out, other);
+    const std::size_t middle = out.size();
+    Value b;
+    if (b_->AppendString(f, out, b)) {
+      if (out.size() - from <= MaxStringLength()) return true;
+      b = Value::String(std::string_view(out).substr(middle));  // too long: the operator raises the overflow
+    }
+    a = Value::String(std::string_view(out).substr(from, middle - from));
+    out.resize(from);
+    return AppendValue(OpPlus(a, b), out, other);
+  }
 
  private:
   BinOp op_;
@@ -522,6 +646,11 @@ class IIfNode : public Node {
     bool c = ToCondition(c_->Eval(f), 1066, "conditional");
     const NodePtr& branch = c ? a_ : b_;
     return branch ? branch->Eval(f) : Value();
+  }
+  bool AppendString(Frame& f, std::string& out, Value& other) const override {
+    bool c = ToCondition(c_->Eval(f), 1066, "conditional");
+    const NodePtr& branch = c ? a_ : b_;
+    return branch ? branch->AppendString(f, out, other) : AppendValue(Value(), out, other);
   }
 
  private:

@@ -32,6 +32,11 @@ class Node {
   virtual Value MakeRef(Frame& f) const { return Eval(f); }
   // A literal known when compiled (used for folding).
   virtual const Value* Constant() const { return nullptr; }
+  // Evaluates as Eval does and, when the value is a character string, appends it to `out`
+  // and returns true; any other value goes to `other`, `out` kept as it was. Fields,
+  // concatenations and the string functions write straight into `out`, so a key built
+  // per record needs no string of its own.
+  virtual bool AppendString(Frame& f, std::string& out, Value& other) const;
 };
 using NodePtr = std::unique_ptr<Node>;
 
@@ -50,6 +55,8 @@ struct Function : HeapObject {
 
   int SlotCount() const { return paramCount + static_cast<int>(captures.size()); }
   Value Run(std::span<const Value> args, const std::vector<Value>& captured) const;
+  // Run, with the value given as Node::AppendString gives it.
+  bool RunString(std::span<const Value> args, const std::vector<Value>& captured, std::string& out, Value& other) const;
 };
 
 // A block made by evaluating a block literal (or compiling text as a block).
@@ -57,6 +64,7 @@ class CompiledBlock : public BlockImpl {
  public:
   CompiledBlock(Ref<Function> fn, std::vector<Value> captured) : fn_(std::move(fn)), captured_(std::move(captured)) {}
   Value Call(std::span<const Value> args) override;
+  bool CallString(std::span<const Value> args, std::string& out, Value& other) override;
   std::string Source() const override { return fn_->source; }
   void Traverse(GcVisitor& visitor) override {
     for (const Value& v : captured_)

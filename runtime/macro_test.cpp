@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
+#include <string>
+#include <vector>
 
 #include "runtime/test_env.h"
 #include "runtime/xbeval/result_format.h"
@@ -244,6 +247,80 @@ TEST_F(MacroFieldTest, CompiledKeysResolveFieldsOncePerTable) {
   ++host.areas[1].stamp;  // another table in the area
   EXPECT_EQ(key.Eval().AsString(), "002002");
   EXPECT_EQ(host.fieldLookups, 4);
+}
+
+// What an evaluation gives and raises, for comparing two ways of evaluating.
+struct Outcome {
+  std::string value;
+  std::vector<std::string> errors;
+  bool operator==(const Outcome&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Outcome& o) {
+  os << o.value;
+  for (const std::string& e : o.errors) os << " | " << e;
+  return os;
+}
+
+template <class Evaluate>
+Outcome Observe(Evaluate evaluate) {
+  Outcome o;
+  ErrorBlockScope scope(Value(Block::Native([&o](Args& a) {
+    auto* e = static_cast<Error*>(a.Arg(1).AsObject().get());
+    o.errors.push_back(std::to_string(e->subCode) + " " + e->operation + " " + xbeval::FormatValue(e->args));
+    return Value::String("sub");
+  })));
+  try {
+    o.value = xbeval::FormatValue(evaluate());
+  } catch (const UnhandledError& e) {
+    o.value = std::string("thrown: ") + e.what();
+  }
+  return o;
+}
+
+TEST_F(MacroFieldTest, StringsBuiltInOneBufferAreWhatEvaluationGives) {
+  host.areas[1].fields["CNOMBRE"] = Value::String("José Núñez   ");
+  host.areas[1].fields["CMEMO"] = Value::Memo("nota");
+  host.areas[1].fields["DFECHA"] = Value::FromDate(Date::FromDtos("20240229"));
+  host.areas[1].fields["LACTIVO"] = Value::Logical(true);
+  SetMemvar(Intern("cVar"), Value::String("var"));
+  const char* const expressions[] = {
+      "cCodCli", "cCodCli + cNombre + cCodCli", "Upper(cNombre) + cCodCli", "Lower(cNombre)",
+      "Trim(cNombre) + '|'", "RTrim(cNombre) + LTrim('  x ') + AllTrim('  y  ')", "Str(nRiesgo, 5) + cCodCli",
+      "Str(nRiesgo)", "Str(12.345, 8, 2) + Str(-1.5, 4, 1)", "Str('x') + cCodCli", "DToS(dFecha) + cCodCli",
+      "DToS(cCodCli)", "If(lActivo, '1', '0') + cCodCli", "IIf(nRiesgo, 'a', 'b')", "IIf(.F., 'a')", "cMemo",
+      "cMemo + cCodCli", "cCodCli + cMemo", "Upper(cMemo)", "cCodCli + nRiesgo", "nRiesgo + cCodCli",
+      "nRiesgo + 1", "cCodCli - 'x'", "Facturas->cSerie + cCodCli", "FIELD->cCodCli + 'x'", "NoAlias->cX + 'a'",
+      "cNoSuch + 'a'", "M->cVar + cCodCli", "cVar + cCodCli", "Upper(@cVar)", "Upper(cCodCli, 2)", "Upper()",
+      "NoFunc(cCodCli)", "'a' + 'b', cCodCli", "Eval({|c| c + cCodCli}, 'z')", "1", "dFecha", "NIL",
+  };
+  for (const char* text : expressions) {
+    Block b = CompileBlock(text);
+    const Outcome evaluated = Observe([&] { return b.Eval(); });
+    const Outcome built = Observe([&] {
+      std::string out = "pre";
+      Value other;
+      if (b.EvalString(out, other)) return Value::String(std::string_view(out).substr(3));
+      EXPECT_EQ(out, "pre") << text;
+      return other;
+    });
+    EXPECT_EQ(built, evaluated) << text;
+  }
+  // The length limit of + and a function registered again after compiling.
+  Block join = CompileBlock("cCodCli + Upper(cCodCli)");
+  const std::size_t limit = SetMaxStringLength(5);
+  testing::RecordingErrorBlock block(Value::String("sub"));
+  std::string out;
+  Value other;
+  EXPECT_TRUE(join.EvalString(out, other));
+  EXPECT_EQ(out, "sub");
+  ASSERT_EQ(block.count, 1);
+  EXPECT_EQ(block.error()->subCode, 1209);
+  SetMaxStringLength(limit);
+  RegisterFunction("UPPER", [](Args&) { return Value::String("mine"); });
+  out.clear();
+  EXPECT_TRUE(join.EvalString(out, other));
+  EXPECT_EQ(out, "001mine");
 }
 
 }  // namespace

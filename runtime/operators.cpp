@@ -43,6 +43,8 @@ std::size_t SetMaxStringLength(std::size_t bytes) {
   return old;
 }
 
+std::size_t MaxStringLength() { return g_maxString; }
+
 Value OpPlus(const Value& ai, const Value& bi) {
   const Value& a = ai.Deref();
   const Value& b = bi.Deref();
@@ -57,10 +59,11 @@ Value OpPlus(const Value& ai, const Value& bi) {
   if (a.IsString() && b.IsString()) {
     std::string_view x = a.AsString(), y = b.AsString();
     if (x.size() + y.size() > g_maxString) return StringOverflow("+", a, b);
-    std::string s;
-    s.reserve(x.size() + y.size());
-    s.append(x).append(y);
-    return Value::String(s);
+    char* s;
+    Value r = Value::NewString(x.size() + y.size(), &s);
+    std::copy(x.begin(), x.end(), s);
+    std::copy(y.begin(), y.end(), s + x.size());
+    return r;
   }
   if (a.IsDate() && b.IsNumber()) return Value::FromDate(Date{static_cast<std::int32_t>(a.AsDate().julian + b.AsInt())});
   if (a.IsNumber() && b.IsDate()) return Value::FromDate(Date{static_cast<std::int32_t>(b.AsDate().julian + a.AsInt())});
@@ -84,10 +87,12 @@ Value OpMinus(const Value& ai, const Value& bi) {
     if (x.size() + y.size() > g_maxString) return StringOverflow("-", a, b);
     std::size_t keep = x.size();
     while (keep > 0 && x[keep - 1] == ' ') --keep;
-    std::string s;
-    s.reserve(x.size() + y.size());
-    s.append(x.substr(0, keep)).append(y).append(x.size() - keep, ' ');
-    return Value::String(s);
+    char* s;
+    Value r = Value::NewString(x.size() + y.size(), &s);
+    s = std::copy(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(keep), s);
+    s = std::copy(y.begin(), y.end(), s);
+    std::fill_n(s, x.size() - keep, ' ');
+    return r;
   }
   if (a.IsDate() && b.IsDate()) return Value::Integer(static_cast<std::int64_t>(a.AsDate().julian) - b.AsDate().julian);
   if (a.IsDate() && b.IsNumber()) return Value::FromDate(Date{static_cast<std::int32_t>(a.AsDate().julian - b.AsInt())});

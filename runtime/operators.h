@@ -38,6 +38,7 @@ Value OpContains(const Value& a, const Value& b);      // a $ b
 // Strings longer than this are refused with BASE/1209 "String overflow" by + and -
 // (default 256 MB). Returns the previous limit.
 std::size_t SetMaxStringLength(std::size_t bytes);
+std::size_t MaxStringLength();
 
 // xBase truth of a condition: a logical's value; anything else raises BASE/<subcode>
 // "Argument error" (operation op) and the substitute decides (a non-logical is false).

@@ -22,14 +22,19 @@ struct StrRep {
 
 namespace {
 
-StrRep* NewStr(std::string_view s) {
-  if (s.size() > 0x7FFFFFF0u) throw std::bad_alloc();
-  auto* r = static_cast<StrRep*>(std::malloc(offsetof(StrRep, data) + s.size() + 1));
+StrRep* AllocStr(std::size_t size) {
+  if (size > 0x7FFFFFF0u) throw std::bad_alloc();
+  auto* r = static_cast<StrRep*>(std::malloc(offsetof(StrRep, data) + size + 1));
   if (!r) throw std::bad_alloc();
   r->refs = 1;
-  r->size = static_cast<std::uint32_t>(s.size());
+  r->size = static_cast<std::uint32_t>(size);
+  r->data[size] = '\0';
+  return r;
+}
+
+StrRep* NewStr(std::string_view s) {
+  StrRep* r = AllocStr(s.size());
   if (!s.empty()) std::memcpy(r->data, s.data(), s.size());
-  r->data[s.size()] = '\0';
   return r;
 }
 
@@ -133,6 +138,14 @@ Value Value::String(std::string_view bytes) {
   Value v;
   v.h_.type = Type::String;
   v.u_.s = NewStr(bytes);
+  return v;
+}
+
+Value Value::NewString(std::size_t size, char** bytes) {
+  Value v;
+  v.h_.type = Type::String;
+  v.u_.s = AllocStr(size);
+  *bytes = v.u_.s->data;
   return v;
 }
 

@@ -62,6 +62,9 @@ class Value {
   // A double with SET DECIMALS decimals: what a run-time division or a C++ result gives.
   static Value Number(double d);
   static Value String(std::string_view bytes);
+  // A new string of `size` bytes that the caller fills through `*bytes` before the value
+  // is copied (one allocation for a result built in place).
+  static Value NewString(std::size_t size, char** bytes);
   static Value Memo(std::string_view bytes);
   static Value FromDate(Date d);
   // A new by-reference cell holding `initial`.

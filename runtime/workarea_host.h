@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "runtime/value.h"
@@ -37,6 +38,10 @@ class WorkAreaHost {
   // errors (through the error block) for locks, types and widths.
   virtual Value GetField(int area, int pos) = 0;
   virtual void PutField(int area, int pos, const Value& v) = 0;
+  // GetField for text built in one buffer: a character field ("C") is appended to `out`
+  // (true); any other field's value is put in `other` (false). Hosts that can read the
+  // field's bytes in place override it.
+  virtual bool AppendField(int area, int pos, std::string& out, Value& other);
 };
 
 // The installed host, or nullptr (then names are never fields and aliases do not exist).

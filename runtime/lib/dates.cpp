@@ -73,6 +73,12 @@ Value FnDToS(Args& a) {
   return Value::String(a.Dat(1).Dtos());
 }
 
+bool AppendDToS(Args& a, std::string& out) {
+  if (!a.Arg(1).IsDate()) return false;
+  out.append(a.Dat(1).Dtos());
+  return true;
+}
+
 Value FnSToD(Args& a) { return Value::FromDate(Date::FromDtos(a.Str(1))); }
 
 // DAY, MONTH, YEAR and DOW give numbers as wide as xBase prints them (3, 3, 5, 3).
@@ -201,6 +207,7 @@ void RegisterDateFunctions() {
   RegisterFunction("CTOD", FnCToD);
   RegisterFunction("DTOC", FnDToC);
   RegisterFunction("DTOS", FnDToS);
+  RegisterStringForms("DTOS", AppendDToS);
   RegisterFunction("STOD", FnSToD);
   RegisterFunction("DAY", FnDatePart<0>);
   RegisterFunction("MONTH", FnDatePart<1>);

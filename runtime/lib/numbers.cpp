@@ -30,10 +30,17 @@ std::optional<int> OptInt(const Args& a, int n) {
   return static_cast<int>(v < -1000 ? -1000 : (v > 1000 ? 1000 : v));
 }
 
+bool StrArgsOk(const Args& a) { return a.Arg(1).IsNumber() && IsNumberOrNil(a.Arg(2)) && IsNumberOrNil(a.Arg(3)); }
+
 Value FnStr(Args& a) {
-  if (!a.Arg(1).IsNumber() || !IsNumberOrNil(a.Arg(2)) || !IsNumberOrNil(a.Arg(3)))
-    return ArgumentError("STR", 1099, a.Raw());
+  if (!StrArgsOk(a)) return ArgumentError("STR", 1099, a.Raw());
   return Value::String(NumberToStr(a.Arg(1), OptInt(a, 2), OptInt(a, 3)));
+}
+
+bool AppendStr(Args& a, std::string& out) {
+  if (!StrArgsOk(a)) return false;
+  AppendNumberStr(out, a.Arg(1), OptInt(a, 2), OptInt(a, 3));
+  return true;
 }
 
 Value FnStrZero(Args& a) {
@@ -197,6 +204,7 @@ bool IsEmptyValue(const Value& in) {
 
 void RegisterNumberFunctions() {
   RegisterFunction("STR", FnStr);
+  RegisterStringForms("STR", AppendStr);
   RegisterFunction("STRZERO", FnStrZero);
   RegisterFunction("VAL", FnVal);
   RegisterFunction("ROUND", FnRound);

@@ -118,14 +118,33 @@ Value FnAllTrim(Args& a) {
   return Value::String(AllTrim(a.Str(1)));
 }
 
-Value FnUpper(Args& a) {
-  if (!a.Arg(1).IsString()) return ArgumentError("UPPER", 1102, a.Raw());
-  return Value::String(Upper(CurrentCodePage(), a.Str(1)));
+// UPPER and LOWER map every byte through the current code page's table.
+Value MapBytes(Args& a, std::string_view name, int subcode, const unsigned char (&table)[256]) {
+  if (!a.Arg(1).IsString()) return ArgumentError(name, subcode, a.Raw());
+  const std::string_view s = a.Str(1);
+  char* out;
+  Value r = Value::NewString(s.size(), &out);
+  for (char c : s) *out++ = static_cast<char>(table[static_cast<unsigned char>(c)]);
+  return r;
 }
+Value FnUpper(Args& a) { return MapBytes(a, "UPPER", 1102, CurrentCodePage().upper); }
+Value FnLower(Args& a) { return MapBytes(a, "LOWER", 1103, CurrentCodePage().lower); }
 
-Value FnLower(Args& a) {
-  if (!a.Arg(1).IsString()) return ArgumentError("LOWER", 1103, a.Raw());
-  return Value::String(Lower(CurrentCodePage(), a.Str(1)));
+// The string forms of UPPER, LOWER and the trims, for text built in one buffer.
+void MapInPlace(std::string& out, std::size_t from, const unsigned char (&table)[256]) {
+  for (std::size_t i = from; i < out.size(); ++i) out[i] = static_cast<char>(table[static_cast<unsigned char>(out[i])]);
+}
+void UpperInPlace(std::string& out, std::size_t from) { MapInPlace(out, from, CurrentCodePage().upper); }
+void LowerInPlace(std::string& out, std::size_t from) { MapInPlace(out, from, CurrentCodePage().lower); }
+void KeepInPlace(std::string& out, std::size_t from, std::string_view kept) {
+  const std::size_t start = static_cast<std::size_t>(kept.data() - out.data());
+  out.erase(start + kept.size());
+  out.erase(from, start - from);
+}
+void RTrimInPlace(std::string& out, std::size_t from) { KeepInPlace(out, from, RTrim(std::string_view(out).substr(from))); }
+void LTrimInPlace(std::string& out, std::size_t from) { KeepInPlace(out, from, LTrim(std::string_view(out).substr(from))); }
+void AllTrimInPlace(std::string& out, std::size_t from) {
+  KeepInPlace(out, from, AllTrim(std::string_view(out).substr(from)));
 }
 
 // ISALPHA and friends look at the first character; anything but a non-empty string is .F.
@@ -322,6 +341,12 @@ void RegisterStringFunctions() {
   RegisterFunction("ASC", FnAsc);
   RegisterFunction("DESCEND", FnDescend);
   RegisterFunction("TRANSFORM", FnTransform);
+  RegisterStringForms("UPPER", nullptr, UpperInPlace);
+  RegisterStringForms("LOWER", nullptr, LowerInPlace);
+  RegisterStringForms("TRIM", nullptr, RTrimInPlace);
+  RegisterStringForms("RTRIM", nullptr, RTrimInPlace);
+  RegisterStringForms("LTRIM", nullptr, LTrimInPlace);
+  RegisterStringForms("ALLTRIM", nullptr, AllTrimInPlace);
 }
 
 }  // namespace xb

@@ -45,17 +45,30 @@ int SubCodeOf(int gen_code) {
   }
 }
 
-// The key or FOR value a macro-compiled block gives, as the bags take it.
+// Clears `out` to an empty character value, keeping its text buffer for the next record.
+void ClearKeyValue(KeyValue& out) {
+  std::string text = std::move(out.text);
+  text.clear();
+  out = KeyValue{};
+  out.text = std::move(text);
+}
+
+// The key or FOR value a macro-compiled block gives, as the bags take it (`out` cleared).
 bool ToKeyValue(const Value& v, KeyValue* out) {
   if (v.IsString()) {
-    *out = KeyValue::Text(std::string(v.AsString()));
+    out->text.assign(v.AsString());
   } else if (v.IsNumber()) {
     const int dec = v.Decimals();
-    *out = KeyValue::Number(v.AsDouble(), v.Width() + (dec > 0 ? dec + 1 : 0), dec);
+    out->type = KeyType::kNumeric;
+    out->number = v.AsDouble();
+    out->width = v.Width() + (dec > 0 ? dec + 1 : 0);
+    out->decimals = dec;
   } else if (v.IsDate()) {
-    *out = KeyValue::Date(v.AsDate().julian);
+    out->type = KeyType::kDate;
+    out->julian = v.AsDate().julian;
   } else if (v.IsLogical()) {
-    *out = KeyValue::Logical(v.AsLogical());
+    out->type = KeyType::kLogical;
+    out->logical = v.AsLogical();
   } else {
     return false;
   }
@@ -109,7 +122,9 @@ class WorkArea::Keys final : public ExpressionCompiler {
       } restore{host, previous};
       Value v;
       try {
-        v = block_.Eval();
+        // Character keys are built straight into the key's text.
+        ClearKeyValue(out);
+        if (block_.EvalString(out.text, v)) return BagStatus::Ok();
       } catch (const UnhandledError& e) {
         return BagStatus::Error(BagCode::kExpression, "error al evaluar " + text_ + ": " + e.what());
       }
@@ -417,6 +432,16 @@ Value WorkArea::GetField(int pos) {
       return Value::Memo(text);
     }
   }
+}
+
+bool WorkArea::AppendField(int pos, std::string& out, Value& other) {
+  const dbf::Field* f = FieldAt(pos);
+  if (f && f->type == 'C') {
+    out.append(dbf::FieldBytes(table_->record(), *f));
+    return true;
+  }
+  other = GetField(pos);
+  return false;
 }
 
 bool WorkArea::CheckedChange(std::string_view operation, bool* ignore) {

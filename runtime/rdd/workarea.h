@@ -110,6 +110,9 @@ class WorkArea {
   int FieldPos(std::string_view name) const { return used() ? table_->FieldIndex(name) + 1 : 0; }
   const dbf::Field* FieldAt(int pos) const;
   Value GetField(int pos);
+  // GetField for text built in one buffer: a character field's bytes are appended to `out`
+  // (true); any other field gives its value in `other` (false).
+  bool AppendField(int pos, std::string& out, Value& other);
   // Writes a field of the current record; false when the write was refused (and raised).
   bool PutField(int pos, const Value& value);
 

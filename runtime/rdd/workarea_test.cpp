@@ -463,5 +463,33 @@ TEST_F(TablesTest, KeysEvaluateInTheirOwnArea) {
   EXPECT_EQ(N("SELECT()"), 2);
 }
 
+// Keys built in one buffer (fields read in place) are the values the blocks give, on every
+// record of the reference table and for every kind of field.
+TEST_F(TablesTest, KeyTextBuiltInPlaceIsTheBlocksValue) {
+  PutFixture("cdx-1k");
+  ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture', 'F', .T.)"));
+  const char* const keys[] = {"CODIGO", "UPPER(NOMBRE)+CODIGO", "DTOS(FECHA)+CODIGO", "STR(IMPORTE,12,2)",
+                              "IF(ACTIVO, '1', '0') + CODIGO", "STR(9999999999.999999 - IMPORTE, 17, 6) + CODIGO",
+                              "NOTAS", "CODIGO + NOTAS", "F->CODIGO + FIELD->NOMBRE", "IMPORTE", "FECHA", "ACTIVO"};
+  std::vector<Block> blocks;
+  for (const char* k : keys) blocks.push_back(CompileBlock(k));
+  int records = 0;
+  for (X("DBGOTOP()"); !L("EOF()"); X("DBSKIP()"), ++records) {
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+      const Value value = blocks[i].Eval();
+      std::string text = "x";
+      Value other;
+      if (blocks[i].EvalString(text, other)) {
+        EXPECT_EQ(value.type(), Type::String) << keys[i];
+        EXPECT_EQ(text.substr(1), value.AsString()) << keys[i];
+      } else {
+        EXPECT_EQ(text, "x") << keys[i];
+        EXPECT_TRUE(other.SameAs(value) && other.type() == value.type()) << keys[i];
+      }
+    }
+  }
+  EXPECT_EQ(records, 1000);
+}
+
 }  // namespace
 }  // namespace xb::rdd

@@ -66,6 +66,12 @@ Value WorkAreas::GetField(int area, int pos) {
   return a ? a->GetField(pos) : Value();
 }
 
+bool WorkAreas::AppendField(int area, int pos, std::string& out, Value& other) {
+  if (WorkArea* a = Area(area)) return a->AppendField(pos, out, other);
+  other = Value();
+  return false;
+}
+
 void WorkAreas::PutField(int area, int pos, const Value& v) {
   if (WorkArea* a = Area(area)) a->PutField(pos, v);
 }

@@ -28,6 +28,7 @@ class WorkAreas final : public WorkAreaHost {
   int FieldPos(int area, std::string_view upper_name) override;
   std::uint64_t AreaStamp(int area) override;
   Value GetField(int area, int pos) override;
+  bool AppendField(int area, int pos, std::string& out, Value& other) override;
   void PutField(int area, int pos, const Value& v) override;
 
   // The selected area, and an area by number (nullptr out of 1..kMaxAreas).
