@@ -618,8 +618,17 @@ std::uint32_t CdxTag::BuildTree(const std::vector<SortedKey>& keys, int key_leng
   };
   open_level(kAttrLeaf);
   int used = 0;
-  for (const SortedKey& k : keys) {
-    Entry e{std::string(k.key, key_length), k.recno, 0};
+  std::vector<std::string> spare;  // key buffers of written leaves, used again
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    // Sorted keys lie scattered over the key set: ask for the coming ones early.
+    if (i + 8 < keys.size()) __builtin_prefetch(keys[i + 8].key);
+    const SortedKey& k = keys[i];
+    Entry e{{}, k.recno, 0};
+    if (!spare.empty()) {
+      e.key = std::move(spare.back());
+      spare.pop_back();
+    }
+    e.key.assign(k.key, std::size_t(key_length));
     Page& leaf = levels[0];
     int cost = packer.Cost(e.key, leaf.entries.empty() ? nullptr : &leaf.entries.back().key);
     if (used + cost > LeafPacker::kSpace) {
@@ -630,6 +639,7 @@ std::uint32_t CdxTag::BuildTree(const std::vector<SortedKey>& keys, int key_leng
       const std::uint32_t left = leaf.offset;
       push(1, std::move(up));
       Page& fresh = levels[0];
+      for (Entry& written : fresh.entries) spare.push_back(std::move(written.key));
       fresh.entries.clear();
       fresh.offset = next;
       fresh.left = left;

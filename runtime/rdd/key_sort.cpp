@@ -40,30 +40,28 @@ BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* 
 
 void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
   const std::size_t n = set.recnos.size(), len = std::size_t(set.key_length);
-  // Keys translated to weights compare with memcmp; their first sixteen bytes, big-endian in
-  // two integers, settle most comparisons without touching the rest.
-  std::string weighted(set.keys.size(), '\0');
-  for (std::size_t i = 0; i < set.keys.size(); ++i)
-    weighted[i] = char(weight[static_cast<unsigned char>(set.keys[i])]);
+  const auto* keys = reinterpret_cast<const unsigned char*>(set.keys.data());
+  // Items carry sixteen bytes of their key from `offset`, as collation weights in two
+  // big-endian integers, so comparisons never reach into the keys themselves.
   struct Item { std::uint64_t high, low; std::uint32_t index; };
-  std::vector<Item> items(n);
-  auto word = [&](const unsigned char* k, std::size_t from) {
-    std::uint64_t p = 0;
-    for (std::size_t b = from; b < from + 8; ++b) p = p << 8 | (b < len ? k[b] : 0);
-    return p;
+  auto load = [&](Item& item, std::size_t offset) {
+    const unsigned char* k = keys + std::size_t(item.index) * len;
+    auto word = [&](std::size_t from) {
+      std::uint64_t p = 0;
+      for (std::size_t b = from; b < from + 8; ++b) p = p << 8 | (b < len ? weight[k[b]] : 0);
+      return p;
+    };
+    item.high = word(offset);
+    item.low = word(offset + 8);
   };
+  std::vector<Item> items(n);
   for (std::size_t i = 0; i < n; ++i) {
-    const auto* k = reinterpret_cast<const unsigned char*>(weighted.data() + i * len);
-    items[i] = {word(k, 0), word(k, 8), std::uint32_t(i)};
+    items[i].index = std::uint32_t(i);
+    load(items[i], 0);
   }
-  const char* w = weighted.data();
-  auto less = [&](const Item& a, const Item& b) {
+  auto less = [descending](const Item& a, const Item& b) {
     if (a.high != b.high) return descending ? a.high > b.high : a.high < b.high;
     if (a.low != b.low) return descending ? a.low > b.low : a.low < b.low;
-    if (len > 16) {
-      const int c = std::memcmp(w + a.index * len + 16, w + b.index * len + 16, len - 16);
-      if (c != 0) return descending ? c > 0 : c < 0;
-    }
     return a.index < b.index;  // keys were collected in record order
   };
   // Big sets are sorted in slices on several cores, then merged.
@@ -82,6 +80,30 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
     for (std::size_t i = 0; i + width < slices; i += 2 * width) {
       const std::size_t end = std::min(i + 2 * width, slices);
       std::inplace_merge(items.begin() + bounds[i], items.begin() + bounds[i + width], items.begin() + bounds[end], less);
+    }
+  }
+  // Longer keys: each run of items whose bytes so far agree is sorted again on its next
+  // sixteen bytes, until the runs are single keys or the bytes run out.
+  struct Run { std::size_t begin, end, offset; };
+  std::vector<Run> runs;
+  if (len > 16) runs.push_back({0, n, 0});
+  while (!runs.empty()) {
+    const Run run = runs.back();
+    runs.pop_back();
+    for (std::size_t i = run.begin; i < run.end;) {
+      std::size_t j = i + 1;
+      while (j < run.end && items[j].high == items[i].high && items[j].low == items[i].low) ++j;
+      if (j - i > 1) {
+        const std::size_t next = run.offset + 16;
+        for (std::size_t k = i; k < j; ++k) {
+          // The run's keys lie scattered over the key set: ask for the coming ones early.
+          if (k + 8 < j) __builtin_prefetch(keys + std::size_t(items[k + 8].index) * len + next);
+          load(items[k], next);
+        }
+        std::sort(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(j), less);
+        if (next + 16 < len) runs.push_back({i, j, next});
+      }
+      i = j;
     }
   }
   set.order.resize(n);

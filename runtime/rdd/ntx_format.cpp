@@ -132,7 +132,7 @@ bool EncodeKey(const KeyValue& value, KeyType type, int key_length, int decimals
   if (value.type != type) return false;
   switch (type) {
     case KeyType::kCharacter:
-      out = value.text.substr(0, key_length);
+      out.assign(value.text, 0, std::size_t(key_length));
       out.resize(key_length, ' ');
       return true;
     case KeyType::kNumeric: {

@@ -221,14 +221,20 @@ class NtxBag : public OrderBag, public Tag {
     std::string region;
     region.reserve(std::size_t(set.order.size() / std::max<int>(1, h.max_items) + 2) * kPageSize);
     TreeBuilder builder(h, region);
-    for (std::uint32_t i : set.order) builder.Add(set.keys.data() + std::size_t(i) * set.key_length, set.recnos[i]);
+    const std::size_t count = set.order.size(), length = std::size_t(set.key_length);
+    for (std::size_t i = 0; i < count; ++i) {
+      // Sorted keys lie scattered over the key set: ask for the coming ones early.
+      if (i + 8 < count) __builtin_prefetch(set.keys.data() + set.order[i + 8] * length);
+      builder.Add(set.keys.data() + set.order[i] * length, set.recnos[set.order[i]]);
+    }
     h.root = builder.Finish();
 
     if (!(st = Acquire(true)).ok()) return st;
     std::string raw;
     EncodeHeader(h, raw);
     st = file_->Truncate(0);
-    if (st.ok()) st = file_->Write(0, (raw + region).data(), raw.size() + region.size());
+    if (st.ok()) st = file_->Write(0, raw.data(), raw.size());
+    if (st.ok()) st = file_->Write(raw.size(), region.data(), region.size());
     if (st.ok()) st = file_->Flush();
     if (st.ok()) {
       header_ = h;
