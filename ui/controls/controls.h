@@ -2,8 +2,9 @@
 // label TSay, the push button TButton and the bitmap button TBtnBmp (each a TControl,
 // created with New on a window that exists or bound with ReDefine to an item of a dialog).
 // InitControls registers their runtime classes and constructor functions (TMETER(),
-// TCHECKBOX(), TSAY(), TBUTTON(), TBTNBMP()) and the button image store's functions; call it
-// after InitWindowFramework.
+// TCHECKBOX(), TSAY(), TBUTTON(), TBTNBMP()) and the button image store's functions, and those
+// of the scroll bars, the edit field and the record browse (twbrowse.h); call it after
+// InitWindowFramework.
 #pragma once
 
 namespace ui {

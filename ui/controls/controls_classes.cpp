@@ -10,6 +10,7 @@
 #include "ui/controls/tcheckbox.h"
 #include "ui/controls/tmeter.h"
 #include "ui/controls/tsay.h"
+#include "ui/controls/twbrowse.h"
 
 namespace ui {
 namespace {
@@ -297,6 +298,7 @@ void InitControls() {
   xb::RegisterFunction("TCHECKBOX", [](Args&) { return Value(xb::MakeRef<TCheckBox>()); });
   xb::RegisterFunction("TSAY", [](Args&) { return Value(xb::MakeRef<TSay>()); });
   xb::RegisterFunction("TBUTTON", [](Args&) { return Value(xb::MakeRef<TButton>()); });
+  RegisterBrowseControls();
 }
 
 }  // namespace ui

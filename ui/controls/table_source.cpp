@@ -168,6 +168,10 @@ int TableSource::Skip(int n) {
   return moved;
 }
 
+void TableSource::GoTo(std::uint32_t record) {
+  if (WorkArea* area = AreaAt(Area())) area->GoTo(record);
+}
+
 std::uint32_t TableSource::RecNo() const {
   WorkArea* area = AreaAt(Area());
   return area == nullptr || area->eof() ? 0 : area->recno();
@@ -231,8 +235,9 @@ const TableSource::Cache& TableSource::Counts() {
     cache_ = now;
     return *cache_;
   }
+  // The current record as it is on disk now: another program may have deleted it.
+  area->Skip(0);
   KeepRecord keep(area);
-  area->GoCold();
   const xb::rdd::RecordFilter visible = area->Visible();
   if (!scope_) {
     if (xb::rdd::Tag* tag = area->ControllingTag()) {

@@ -52,6 +52,8 @@ class TableSource {
   // Moves up to n records (negative: back) within what the browse shows; returns how many
   // it moved. Running off an end leaves the table on the last record reached.
   int Skip(int n);
+  // Makes a record current (0: the end of the file).
+  void GoTo(std::uint32_t record);
   // The record number of the current record; 0 at the end of the file.
   std::uint32_t RecNo() const;
   bool Eof() const;

@@ -65,6 +65,13 @@ void ReportHandlerError(const xb::ErrorRef& error) {
 
 }  // namespace
 
+namespace {
+ScrollBarMaker g_scroll_bar_maker = nullptr;
+}  // namespace
+
+void SetScrollBarMaker(ScrollBarMaker maker) { g_scroll_bar_maker = maker; }
+ScrollBarMaker GetScrollBarMaker() { return g_scroll_bar_maker; }
+
 WindowMenuItem* TWindow::oMItemSelect = nullptr;
 int TWindow::nToolTip = 900;
 
@@ -204,7 +211,12 @@ TWindow& TWindow::New(const NewParams& p) {
   Register();
   Create();
   if (hWnd != nullptr && oMenu) SetMenu(oMenu);
-  // The scroll-bar objects over the window's own bars come with the scroll-bar class.
+  if (hWnd != nullptr) {
+    if (ScrollBarMaker maker = GetScrollBarMaker()) {
+      if ((nStyle & WS_VSCROLL) != 0) oVScroll = maker(*this, true);
+      if ((nStyle & WS_HSCROLL) != 0) oHScroll = maker(*this, false);
+    }
+  }
   GetFont();
   SetWndDefault(WindowRef(this));
   return *this;
@@ -367,8 +379,8 @@ Answer TWindow::Destroy() {
     DragFinish(hDrop);
     hDrop = nullptr;
   }
-  if (auto* bar = dynamic_cast<WindowScrollBar*>(oVScroll.get())) bar->Destroy();
-  if (auto* bar = dynamic_cast<WindowScrollBar*>(oHScroll.get())) bar->Destroy();
+  if (auto* bar = dynamic_cast<WindowScrollBar*>(oVScroll.get())) bar->DestroyBar();
+  if (auto* bar = dynamic_cast<WindowScrollBar*>(oHScroll.get())) bar->DestroyBar();
   DestroyToolTip();
   UnLink();
   if (GetWndApp() == hWnd) PostQuitMessage(0);

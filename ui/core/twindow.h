@@ -101,7 +101,8 @@ class TWindow : public xb::Object, public MessageTarget {
 
   // Asks lValid() and, when it holds, posts WM_CLOSE. Returns the valid result.
   virtual bool End();
-  bool lValid();
+  // Controls answer their own (a date that does not read, ...).
+  virtual bool lValid();
   bool lWhen();
 
   // ---- dispatch ------------------------------------------------------------------

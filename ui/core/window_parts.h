@@ -51,13 +51,22 @@ class WindowScrollBar {
   virtual void GoDown() = 0;
   virtual void PageUp() = 0;
   virtual void PageDown() = 0;
+  // The position as the thumb message carries it (its low 16 bits).
   virtual void ThumbPos(int position) = 0;
   virtual void ThumbTrack(int position) = 0;
-  virtual void Destroy() = 0;
+  // The window that owns the bar is being destroyed.
+  virtual void DestroyBar() = 0;
   // The Activate blocks: go up, go down, page up, page down.
   virtual void SetBlocks(const xb::Value& up, const xb::Value& down, const xb::Value& page_up,
                          const xb::Value& page_down) = 0;
 };
+
+// Makes the scroll-bar object over a window's own vertical or horizontal bar (a
+// WindowScrollBar); the controls layer installs it. Windows made with scroll bars get theirs
+// from it; without one they have none.
+using ScrollBarMaker = xb::ObjectRef (*)(TWindow& window, bool vertical);
+void SetScrollBarMaker(ScrollBarMaker maker);
+ScrollBarMaker GetScrollBarMaker();
 
 // A bar docked along the window (button bar, message bar).
 class WindowBar {

@@ -1,0 +1,249 @@
+// TWBrowse: the record browse. A child window showing one line per record of a table (or
+// element of an array), one column per value of its line block, with a header row, a
+// selected row, grid lines and alternating row colours, scroll bars, column widths dragged
+// with the mouse, header-click actions, cell editing and a report of its contents.
+//
+// Movement goes through four blocks, as xBase code may replace them: bGoTop, bGoBottom,
+// bSkip(n) (returns how many it moved) and bLogicLen. SetFilter gives a table browse native
+// ones over a TableSource: counts and positions are logical (what SET DELETED lets the
+// browse show, within its scope), so the row count, the thumb and GoBottom match the rows
+// drawn. SetArray gives an array browse.
+//
+// The record pointer and the selected row stay in step: the record under the pointer is the
+// one drawn at nRowPos. Refresh() takes the data as changed (another program's deletions,
+// appends) and repaints; moving a row repaints two rows and scrolls the rest.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/array.h"
+#include "ui/core/tcontrol.h"
+
+namespace ui {
+
+class TableSource;
+class TScrollBar;
+class TGet;
+class ImageStrip;
+
+class TWBrowse : public TControl {
+ public:
+  TWBrowse();
+  explicit TWBrowse(const xb::Class& cls);
+  ~TWBrowse() override;
+  static const xb::Class& Cls();
+
+  struct NewParams {
+    int row = 0;
+    int col = 0;
+    int width = 100;
+    int height = 100;
+    xb::Value line{};                 // bLine
+    xb::Value headers{};              // array of texts
+    xb::Value col_sizes{};            // array of pixels, or a block
+    WindowRef parent{};               // default: the default window
+    std::string field{};              // cField: key expression of a scope
+    xb::Value value1{}, value2{};       // the scope
+    xb::Value change{}, dbl_click{}, r_clicked{};
+    xb::Ref<TFont> font{};            // default: the parent's
+    xb::ObjectRef cursor{};
+    COLORREF fore = 0;
+    COLORREF back = RGB(255, 255, 255);
+    std::string message{};
+    bool update = false;
+    std::optional<std::string> alias{};  // default: the current alias
+    bool pixel = false;             // else cells of 14 x 8 pixels
+    xb::Value when{};
+    bool design = false;
+    xb::Value valid{}, l_clicked{};
+    xb::Value actions{};
+    int h_line = 5;
+    COLORREF line_colour = 0;
+    bool no_border = false;
+  };
+  TWBrowse& New(const NewParams& params);
+
+  struct RedefineParams {
+    xb::Value line{};
+    WindowRef parent{};
+    xb::Value headers{}, col_sizes{};
+    std::string field{};
+    xb::Value value1{}, value2{};
+    xb::Value change{}, dbl_click{}, r_clicked{};
+    xb::Ref<TFont> font{};
+    xb::ObjectRef cursor{};
+    COLORREF fore = 0;
+    COLORREF back = RGB(255, 255, 255);
+    std::string message{};
+    bool update = false;
+    std::optional<std::string> alias{};
+    xb::Value when{}, valid{}, l_clicked{}, actions{};
+    int h_line = 5;
+    COLORREF line_colour = 0;
+  };
+  TWBrowse& ReDefine(int id, const RedefineParams& params);
+  void Initiate(HWND dialog) override;
+  // Headers, widths, justification, scroll bars and font once the window exists.
+  void Default() override;
+
+  // ---- data sources ----------------------------------------------------------------------
+  // A table browse of cAlias, scoped to keys from value1 to value2 (value2 defaults to
+  // value1) when value1 is given. Alerts when the key types disagree, as the scope then
+  // shows nothing.
+  void SetFilter(const std::string& field, const xb::Value& value1, const xb::Value& value2 = {});
+  void SetArray(const xb::Array& array);
+  void SetCols(const xb::Array& blocks, const xb::Value& headers = {}, const xb::Value& col_sizes = {});
+  // The table source behind a table browse (nullptr for arrays and replaced blocks).
+  TableSource* Source() const;
+
+  // ---- navigation -----------------------------------------------------------------------
+  void GoUp(bool draw = true);
+  void GoDown(bool draw = true);
+  void GoLeft();
+  void GoRight();
+  void GoTop();
+  void GoBottom();
+  void PageUp(int lines = 0);    // 0: a page
+  void PageDown(int lines = 0);
+  int Skip(int n);
+  void UpStable();
+  void RecAdd();
+  bool lCloseArea();
+  // The records of the scope from a key (the scope's count when it is the lower value).
+  int RecCount(const xb::Value& seek);
+  // bLogicLen, into nLen.
+  int LogicLen();
+
+  // ---- painting ---------------------------------------------------------------------------
+  Answer Display() override;
+  void Paint(HDC dc = nullptr);
+  void DrawLine(int row = 0);
+  void DrawSelect();
+  // The data changed (another program, an edit): counts are made again and all is repainted.
+  void Refresh(bool erase = true) override;
+  int nRowCount() const;
+  int nHRow() const;
+  void ResetColor();
+  void DC();  // one row scrolled up: stripes rotated
+  void UC();  // one row scrolled down
+  // Background and text colour of screen row `row` (stripes, or the plain colours).
+  COLORREF PaneColour(int row) const;
+  COLORREF TextColour(int row) const;
+  COLORREF nClrLine() const;
+  void LoadLook();
+  void lWClassic(bool refresh);
+  void AdjClient();
+  Answer ReSize(int type, int width, int height) override;
+
+  // ---- columns ------------------------------------------------------------------------------
+  std::vector<int> GetColSizes() const;
+  int ColumnCount() const;
+  int nAtCol(int x) const;
+  bool IsColVisible(int column) const;
+  void ShowSizes();
+
+  // ---- editing and output -------------------------------------------------------------------
+  void Edit(int column = 1);
+  // A modal editor over the cell; true when confirmed (the value in `value`).
+  bool lEditCol(int column, xb::Value& value, const std::string& picture = {}, const xb::Value& valid = {});
+  // The report's lines: a title row of headers, then one row per record, each cell as text;
+  // numbers print as numbers, only images are left blank.
+  std::vector<std::vector<std::string>> ReportRows();
+  void Report(const std::string& title = {}, bool preview = true);
+
+  // ---- messages -----------------------------------------------------------------------------
+  Answer VScroll(WPARAM wparam, LPARAM lparam) override;
+  Answer HScroll(WPARAM wparam, LPARAM lparam) override;
+  Answer KeyDown(int key, LPARAM flags) override;
+  Answer KeyChar(int key, LPARAM flags) override;
+  Answer GetDlgCode(WPARAM key) override;
+  Answer MouseWheel(int keys, int delta, int x, int y) override;
+  Answer LButtonDown(int row, int col, WPARAM keys) override;
+  Answer LButtonUp(int row, int col, WPARAM keys) override;
+  Answer LDblClick(int row, int col, WPARAM keys) override;
+  Answer MouseMove(int row, int col, WPARAM keys) override;
+  Answer GotFocus(HWND losing) override;
+  Answer LostFocus(HWND receiving) override;
+  Answer EraseBkGnd(HDC dc) override;
+
+  // ---- data (the xBase names) -------------------------------------------------------------------
+  std::string cAlias;
+  std::string cField;
+  xb::Value uValue1, uValue2;
+  xb::Value bLine, bSkip, bGoTop, bGoBottom, bLogicLen, bAdd;
+  int nRowPos = 1;
+  int nColPos = 1;
+  int nLen = 0;
+  int nAt = 1;
+  int nColAct = 1;
+  int nMaxFilter = 0;  // 0: no limit
+  bool lHitTop = false;
+  bool lHitBottom = false;
+  bool lMChange = true;
+  bool lAutoEdit = false;
+  bool lAutoSkip = false;
+  bool lCellStyle = false;
+  xb::Value aHeaders;   // array
+  xb::Value aColSizes;  // array or block
+  COLORREF nClrBackHead = RGB(215, 211, 202);
+  COLORREF nClrForeHead = 0;
+  COLORREF nClrBackFocus = RGB(132, 134, 133);
+  COLORREF nClrForeFocus = RGB(255, 255, 255);
+  xb::Value aJustify;   // array of logicals
+  xb::Value aActions;   // array of blocks
+  int nLineStyle = 5;
+  int nHLine = 5;
+  COLORREF nxClrLine = 0;
+  COLORREF nXClrPane = RGB(255, 255, 255);
+  COLORREF nxClrText = 0;
+  COLORREF nClrPRow1 = RGB(255, 255, 255);
+  COLORREF nClrPRow2 = RGB(237, 239, 234);
+  COLORREF nClrTRow1 = 0;
+  COLORREF nClrTRow2 = 0;
+  bool lAlterClr = true;
+  std::string cColor;
+  int nPRow = 0;
+  bool lTree = false;
+  bool lClassic = false;
+  bool lTCB = false;
+  bool lDrawingSel = false;
+  xb::Ref<TScrollBar> oVBar, oHBar;
+
+  void Traverse(xb::GcVisitor& visitor) override;
+  void ClearValues() override;
+
+ private:
+  xb::Array Values();  // bLine's cells of the current record
+  void PaintRow(HDC dc, int row, COLORREF text, COLORREF pane, bool selected);
+  void PaintEmptyRow(HDC dc, int row);
+  void SetStripeRow(int row) { nPRow = row; }
+  void SyncThumb();
+  void ScrollRows(int rows);  // window scroll of the data area, negative: up
+  bool HasRecords();
+  void RunChange();
+  void Repaint() { TWindow::Refresh(false); }
+  std::optional<std::pair<int, int>> BorderAt(int x) const;  // {column, its right edge}
+  void Beep();
+  void EndCellEditor();
+
+  std::unique_ptr<TableSource> source_;
+  xb::Value own_skip_;  // the native blocks SetFilter made, to tell them from replaced ones
+  int drag_column_ = 0, drag_start_ = 0, drag_min_ = 0, drag_last_ = -1;
+  xb::Ref<TGet> cell_editor_;
+  bool resync_thumb_ = false;  // after a refresh, the thumb follows the next paint
+};
+
+// The cells of a table browse without a line block: the visible fields as text, "<Memo>" for
+// a memo with content and "<memo>" for an empty one.
+xb::Array AFields(TWBrowse& browse);
+
+// Registers TWBROWSE, TSCROLLBAR, TQZSCRLLBAR, TGET, their helpers by name (NWROW, NWROWS,
+// ABRWPOSRECT, SCROLLWINDOWEX, WNDBOXQZ, _AFIELDS) and the scroll-bar maker of windows.
+void RegisterBrowseControls();
+
+}  // namespace ui

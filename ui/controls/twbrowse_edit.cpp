@@ -1,0 +1,218 @@
+// TWBrowse: cell editing and the report of its contents.
+#include <algorithm>
+
+#include "runtime/function_table.h"
+#include "runtime/lib/dates.h"
+#include "runtime/lib/numbers.h"
+#include "runtime/rdd/workareas.h"
+#include "ui/bridge/text_drawing.h"
+#include "ui/controls/browse_paint.h"
+#include "ui/controls/set_get.h"
+#include "ui/controls/table_source.h"
+#include "ui/controls/tget.h"
+#include "ui/controls/twbrowse.h"
+#include "ui/core/msg_box.h"
+#include "ui/core/tdialog.h"
+#include "ui/core/value_text.h"
+
+namespace ui {
+namespace {
+
+xb::rdd::WorkArea* AreaOf(const std::string& alias) {
+  auto& areas = xb::rdd::WorkAreas::Get();
+  xb::rdd::WorkArea* area = areas.Area(areas.AreaOfAlias(alias));
+  return area != nullptr && area->used() ? area : nullptr;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+}  // namespace
+
+void TWBrowse::EndCellEditor() {
+  if (cell_editor_) {
+    xb::Ref<TGet> editor = std::move(cell_editor_);
+    cell_editor_ = nullptr;
+    editor->End();
+  }
+}
+
+bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture, const xb::Value& valid) {
+  if (hWnd == nullptr) return false;
+  if (lCellStyle && nColAct != column) {
+    nColAct = column;
+    Repaint();
+    ::UpdateWindow(hWnd);
+  }
+  const std::optional<Rect> cell =
+      ABrwPosRect(hWnd, nRowPos, GetColSizes(), nColPos, column, oFont ? oFont->hFont : nullptr, nHLine);
+  if (!cell) return false;
+  const xb::Value old = value;
+  const SetGet variable = SetGet::Of(value);
+
+  auto dialog = xb::MakeRef<TDialog>();
+  TDialog::NewParams d;
+  d.pixel = true;
+  d.style = WS_POPUP | WS_VISIBLE;
+  d.top = 0;
+  d.left = 0;
+  d.bottom = cell->Height() - 1;
+  d.right = cell->Width() - 2;
+  d.clr_text = nClrText;
+  d.clr_pane = nClrPane;
+  d.parent = WindowRef(this);
+  d.font = oFont;
+  dialog->New(d);
+
+  auto get = xb::MakeRef<TGet>();
+  TGet::NewParams g;
+  g.pixel = true;
+  g.row = std::max(nHLine / 2 - 1, 0);
+  g.col = 2;
+  g.width = cell->Width() - 4;
+  g.height = cell->Height() - 2 * g.row - 1;
+  g.set_get = variable.block;
+  g.parent = dialog;
+  g.picture = picture;
+  g.valid = valid;
+  g.fore = nClrText;
+  g.back = nClrPane;
+  g.font = oFont;
+  g.no_border = true;
+  get->New(g);
+  bool confirmed = false;
+  TDialog* box = dialog.get();
+  // Enter confirms, Escape gives up; either ends the editor.
+  TGet* field = get.get();
+  get->on_key = [box, field, &confirmed](int key) {
+    if (key == VK_RETURN) {
+      field->Assign();
+      confirmed = true;
+      box->End(IDOK);
+      return true;
+    }
+    if (key == VK_ESCAPE) {
+      box->End(IDCANCEL);
+      return true;
+    }
+    return false;
+  };
+  TDialog::ActivateParams activate;
+  const Rect at = *cell;
+  activate.init = xb::Value(xb::Block::Native([box, at](xb::Args&) {
+    // Over the cell, one pixel inside its grid lines.
+    ::SetWindowPos(box->hWnd, HWND_TOP, at.left + 1, at.top + 1, at.Width() - 1, at.Height(), SWP_SHOWWINDOW);
+    return xb::Value();
+  }));
+  dialog->Activate(activate);
+  if (confirmed) {
+    value = variable.Get();
+  } else {
+    value = old;
+  }
+  ::SetFocus(hWnd);
+  return confirmed;
+}
+
+void TWBrowse::Edit(int column) {
+  if (column < 1) column = 1;
+  for (;;) {
+    const xb::Array cells = Values();
+    if (static_cast<std::size_t>(column) > cells.size()) return;
+    xb::Value value = cells.Get(static_cast<std::size_t>(column) - 1);
+    bool confirmed = false;
+    xb::rdd::WorkArea* area = cAlias == "ARRAY" ? nullptr : AreaOf(cAlias);
+    if (area != nullptr) {
+      // Only a column that shows its field as the field's own text is written back.
+      const bool field = column <= area->FieldCount() && CValToChar(area->GetField(column)) == CValToChar(value);
+      if (!field) return;
+      if (!area->LockRecord(area->recno(), false)) {
+        MsgStop(xb::Value::String("Record locked!"), "Please, try again");
+        return;
+      }
+      xb::Value text = xb::Value::String(CValToChar(value));
+      confirmed = lEditCol(column, text, {}, {});
+      if (confirmed) {
+        const std::string typed(text.AsString());
+        xb::Value stored;
+        switch (area->FieldAt(column)->type) {
+          case 'D': stored = xb::Value::FromDate(xb::CToD(typed)); break;
+          case 'L': stored = xb::Value::Logical(Upper(typed).find(".T.") == 0); break;
+          case 'N': stored = xb::Val(typed); break;
+          default: stored = text; break;
+        }
+        area->PutField(column, stored);
+        area->Commit();
+        DrawLine(nRowPos);
+        DrawSelect();
+      }
+      area->Unlock(area->recno());
+    } else {
+      confirmed = lEditCol(column, value, {}, {});
+    }
+    if (!confirmed || !lAutoSkip) return;
+    if (column < ColumnCount()) {
+      GoRight();
+      ++column;
+    } else {
+      nColPos = 1;
+      column = 1;
+      GoDown();
+      if (lHitBottom) return;
+    }
+  }
+}
+
+// ---- report -----------------------------------------------------------------------------------------------
+
+std::vector<std::vector<std::string>> TWBrowse::ReportRows() {
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> titles;
+  const xb::Array headers = aHeaders.IsArray() ? aHeaders.AsArray() : xb::Array();
+  const xb::Array first = Values();
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    const xb::Value h = headers.Get(i);
+    titles.push_back(h.IsString() ? std::string(h.AsString()) : " ");
+  }
+  rows.push_back(titles);
+  if (LogicLen() < 1) return rows;
+  TableSource* source = Source();
+  const std::uint32_t record = source != nullptr ? source->RecNo() : 0;
+  const int element = nAt;
+  if (bGoTop.IsBlock()) bGoTop.AsBlock().Eval({Self()});
+  for (int guard = 0; guard < nLen + 1; ++guard) {
+    std::vector<std::string> line;
+    for (const xb::Value& cell : Values()) {
+      // Images are blanked; numbers print as text.
+      line.push_back(cell.IsArray() ? std::string(" ") : CValToChar(cell));
+    }
+    rows.push_back(std::move(line));
+    if (Skip(1) != 1) break;
+  }
+  if (source != nullptr) source->GoTo(record);
+  nAt = element;
+  Repaint();
+  return rows;
+}
+
+void TWBrowse::Report(const std::string& title, bool preview) {
+  // The framework's report engine draws what ReportRows gives, when the program has one.
+  if (!xb::IsFunctionRegistered("BRWREPORT")) return;
+  const std::vector<std::vector<std::string>> rows = ReportRows();
+  xb::Array lines = xb::Array::New();
+  for (const auto& row : rows) {
+    xb::Array cells = xb::Array::New();
+    for (const std::string& c : row) cells.Append(xb::Value::String(c));
+    lines.Append(xb::Value(cells));
+  }
+  xb::Array widths = xb::Array::New();
+  const int b = std::max(GetTextWidth(nullptr, "B", oFont ? oFont->hFont : nullptr), 1);
+  for (int w : GetColSizes()) widths.Append(xb::Value::Integer((w != 0 ? w : 80) / b));
+  xb::CallFunction("BRWREPORT", {xb::Value::String(title.empty() && oWnd ? oWnd->GetText() : title),
+                                 xb::Value(lines), xb::Value(widths), xb::Value::Logical(preview)});
+}
+
+}  // namespace ui

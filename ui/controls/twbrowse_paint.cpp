@@ -1,0 +1,289 @@
+// TWBrowse: painting, row colours and the look.
+#include <algorithm>
+
+#include "runtime/function_table.h"
+#include "ui/bridge/device_context.h"
+#include "ui/bridge/gdi_handles.h"
+#include "ui/bridge/image_strip.h"
+#include "ui/controls/browse_paint.h"
+#include "ui/controls/table_source.h"
+#include "ui/controls/tscrollbar.h"
+#include "ui/controls/twbrowse.h"
+
+namespace ui {
+namespace {
+
+constexpr COLORREF kUnfocusedSelection = RGB(128, 128, 128);
+
+bool Is(const char* function) { return xb::IsFunctionRegistered(function); }
+COLORREF Colour(const char* function) { return static_cast<COLORREF>(xb::CallFunction(function).AsInt()); }
+
+}  // namespace
+
+int TWBrowse::nHRow() const {
+  if (hWnd == nullptr) return 1;
+  return BrowseRowHeight(hWnd, oFont ? oFont->hFont : nullptr, lTree ? 0 : nHLine);
+}
+
+int TWBrowse::nRowCount() const {
+  if (hWnd == nullptr) return 0;
+  const int height = nHRow();
+  return height > 0 ? std::max(0, GetClientRect(hWnd).Height() / height - 1) : 0;
+}
+
+// ---- stripes -----------------------------------------------------------------------------------------
+
+void TWBrowse::ResetColor() {
+  cColor.clear();
+  for (int i = 0; i < 100; ++i) cColor += i % 2 == 0 ? '2' : '1';
+}
+
+void TWBrowse::DC() {
+  if (cColor.size() <= 1) return;
+  const char last = cColor.back();
+  cColor.erase(cColor.begin());
+  cColor += last == '1' ? '2' : '1';
+}
+
+void TWBrowse::UC() {
+  if (cColor.size() <= 1) return;
+  const char first = cColor.front();
+  cColor.insert(cColor.begin(), first == '1' ? '2' : '1');
+  cColor.pop_back();
+}
+
+COLORREF TWBrowse::PaneColour(int row) const {
+  const char kind = row >= 1 && row <= static_cast<int>(cColor.size()) ? cColor[static_cast<std::size_t>(row) - 1] : '1';
+  if (lAlterClr) return kind == '1' ? nClrPRow1 : nClrPRow2;
+  if (nLineStyle == kLineClassic) return ::GetSysColor(COLOR_BTNFACE);
+  return nXClrPane;
+}
+
+COLORREF TWBrowse::TextColour(int row) const {
+  const char kind = row >= 1 && row <= static_cast<int>(cColor.size()) ? cColor[static_cast<std::size_t>(row) - 1] : '1';
+  if (lAlterClr) return kind == '1' ? nClrTRow1 : nClrTRow2;
+  if (nLineStyle == kLineClassic) return 0;
+  return nxClrText;
+}
+
+COLORREF TWBrowse::nClrLine() const {
+  return nLineStyle == kLineClassic ? ::GetSysColor(COLOR_BTNSHADOW) : nxClrLine;
+}
+
+// ---- rows -----------------------------------------------------------------------------------------------
+
+void TWBrowse::PaintRow(HDC dc, int row, COLORREF text, COLORREF pane, bool selected) {
+  if (hWnd == nullptr || lTCB) return;
+  BrowseRow r;
+  r.row = row;
+  const xb::Array cells = row == 0 ? aHeaders.AsArray() : Values();
+  for (const xb::Value& v : cells) r.values.push_back(v);
+  r.widths = GetColSizes();
+  r.first_column = nColPos;
+  r.text = text;
+  r.pane = pane;
+  r.font = oFont ? oFont->hFont : nullptr;
+  r.tree = lTree;
+  if (aJustify.IsArray())
+    for (const xb::Value& j : aJustify.AsArray()) r.right_aligned.push_back(j.AsLogical());
+  r.line_style = nLineStyle;
+  r.extra = nHLine;
+  r.line_colour = nClrLine();
+  r.active_column = nColAct;
+  r.active_cell_only = selected && lCellStyle && lDrawingSel;
+  PaintBrowseRow(hWnd, dc, r, ImageStrip::Shared());
+}
+
+void TWBrowse::PaintEmptyRow(HDC dc, int row) {
+  BrowseRow r;
+  r.row = row;
+  r.widths = GetColSizes();
+  r.values.assign(std::max<std::size_t>(r.widths.size(), 1), xb::Value::String(" "));
+  r.first_column = nColPos;
+  r.text = TextColour(row);
+  r.pane = PaneColour(row);
+  r.font = oFont ? oFont->hFont : nullptr;
+  r.line_style = nLineStyle;
+  r.extra = nHLine;
+  r.line_colour = nClrLine();
+  PaintBrowseRow(hWnd, dc, r, ImageStrip::Shared());
+}
+
+void TWBrowse::DrawLine(int row) {
+  if (row == 0) row = nRowPos;
+  PaintRow(nullptr, row, lAlterClr ? TextColour(row) : nxClrText, PaneColour(row), false);
+}
+
+void TWBrowse::DrawSelect() {
+  const bool focused = hWnd != nullptr && ::GetFocus() == hWnd;
+  PaintRow(nullptr, nRowPos, nClrForeFocus, focused ? nClrBackFocus : kUnfocusedSelection, true);
+}
+
+void TWBrowse::Paint(HDC dc) {
+  if (hWnd == nullptr || lTCB) return;
+  TableSource* source = Source();
+  if (source != nullptr) source->Skip(0);  // the current record as it is on disk now
+  PaintRow(dc, 0, nClrForeHead, nClrBackHead, false);
+  const int rows = nRowCount();
+  int last_drawn = 0;
+  if (LogicLen() > 0 && rows > 0) {
+    nRowPos = std::clamp(nRowPos, 1, rows);
+    // Up to the first visible row; fewer records above than rows (deleted by another program)
+    // move the selection up with its record.
+    const int moved = Skip(1 - nRowPos);
+    nRowPos = 1 - moved;
+    int row = 1;
+    bool more = true;
+    while (row <= rows && more) {
+      PaintRow(dc, row, lAlterClr ? TextColour(row) : nxClrText, PaneColour(row), false);
+      last_drawn = row;
+      if (Skip(1) == 1) {
+        ++row;
+      } else {
+        more = false;
+      }
+    }
+    Skip(nRowPos - row);
+    if (nRowPos > last_drawn) nRowPos = std::max(last_drawn, 1);
+  }
+  if (!lClassic && nLineStyle != kLineClassic)
+    for (int row = last_drawn + 1; row <= rows; ++row) PaintEmptyRow(dc, row);
+  if (last_drawn > 0) {
+    const bool focused = ::GetFocus() == hWnd;
+    PaintRow(dc, nRowPos, nClrForeFocus, focused ? nClrBackFocus : kUnfocusedSelection, true);
+  }
+  if (source != nullptr) {
+    lHitTop = source->Bof();
+    lHitBottom = source->Eof();
+  }
+}
+
+Answer TWBrowse::Display() {
+  PAINTSTRUCT ps = {};
+  HDC dc = ::BeginPaint(hWnd, &ps);
+  const int before = nLen;
+  const int count = LogicLen();
+  if (oVBar) {
+    if (oVBar->GetRange().second != count || count != before) {
+      oVBar->SetRange(std::min(1, count), count);
+      SyncThumb();
+    }
+  }
+  if (oHBar) oHBar->SetRange(1, std::max(ColumnCount(), 1));
+  Paint(dc);
+  if (resync_thumb_) {
+    // The paint may have moved the pointer off a record that is gone.
+    resync_thumb_ = false;
+    SyncThumb();
+  }
+  ::EndPaint(hWnd, &ps);
+  return Answer::Number(0);
+}
+
+void TWBrowse::Refresh(bool erase) {
+  if (TableSource* s = Source()) s->Invalidate();
+  if (hWnd == nullptr) return;
+  const int count = LogicLen();
+  if (oVBar) {
+    oVBar->SetRange(std::min(1, count), count);
+    SyncThumb();
+  }
+  resync_thumb_ = true;
+  TWindow::Refresh(erase);
+}
+
+Answer TWBrowse::EraseBkGnd(HDC dc) {
+  // Rows paint themselves; only the part below the last whole row needs the background.
+  const Rect client = GetClientRect(hWnd);
+  const int below = (nRowCount() + 1) * nHRow();
+  if (below < client.bottom) {
+    Brush pane(::CreateSolidBrush(nXClrPane));
+    RECT rest = {client.left, below, client.right, client.bottom};
+    ::FillRect(dc, &rest, pane.get());
+  }
+  return Answer::Number(1);
+}
+
+void TWBrowse::ScrollRows(int rows) {
+  const int height = nHRow();
+  const Rect client = GetClientRect(hWnd);
+  Rect data{height, client.left, height * (nRowCount() + 1), client.right};
+  ScrollWindowRows(hWnd, rows * height, data);
+}
+
+Answer TWBrowse::ReSize(int type, int width, int height) {
+  cColor.clear();
+  for (int i = 0; i < nRowCount() + 4; ++i) cColor += i % 2 == 0 ? '1' : '2';
+  return TControl::ReSize(type, width, height);
+}
+
+// ---- the look -----------------------------------------------------------------------------------------
+
+void TWBrowse::LoadLook() {
+  if (Is("LCLASSIC") && xb::CallFunction("LCLASSIC").AsLogical()) {
+    lWClassic(false);
+    return;
+  }
+  // The user's colours (their functions exist once the look is loaded at log-in).
+  if (!Is("NLINESTYLE")) return;
+  nLineStyle = static_cast<int>(xb::CallFunction("NLINESTYLE").AsInt());
+  nXClrPane = Colour("NCLRPANE");
+  nxClrText = Colour("NCLRTEXT");
+  SetColor(nxClrText, nXClrPane);
+  nClrForeHead = Colour("NCLRFHDR");
+  nClrBackHead = Colour("NCLRBHDR");
+  nClrBackFocus = Colour("NCLRBACKFOCUS");
+  nClrForeFocus = Colour("NCLRFOREFOCUS");
+  nxClrLine = Colour("NXCLRLINE");
+  nClrTRow1 = Colour("NCLRTROW1");
+  nClrPRow1 = Colour("NCLRPROW1");
+  nClrTRow2 = Colour("NCLRTROW2");
+  nClrPRow2 = Colour("NCLRPROW2");
+  lAlterClr = xb::CallFunction("LALTERCLR").AsLogical();
+  nHLine = static_cast<int>(xb::CallFunction("NHLINE").AsInt());
+}
+
+void TWBrowse::lWClassic(bool refresh) {
+  nLineStyle = kLineClassic;
+  nClrForeHead = ::GetSysColor(COLOR_BTNTEXT);
+  nClrBackHead = ::GetSysColor(COLOR_BTNFACE);
+  nClrBackFocus = ::GetSysColor(COLOR_ACTIVECAPTION);
+  nClrForeFocus = ::GetSysColor(COLOR_CAPTIONTEXT);
+  lAlterClr = false;
+  nHLine = 0;
+  nXClrPane = ::GetSysColor(COLOR_BTNFACE);
+  nxClrText = ::GetSysColor(COLOR_BTNTEXT);
+  nxClrLine = 0;
+  SetColor(nxClrText, nXClrPane);
+  if (refresh) Repaint();
+}
+
+void TWBrowse::AdjClient() {
+  if (!oWnd || oWnd->hWnd == nullptr) return;
+  const Rect client = GetClientRect(oWnd->hWnd);
+  int top = -1, left = 0, width = client.Width(), height = client.Height();
+  if (auto* bar = dynamic_cast<TWindow*>(oWnd->oBar.get())) {
+    const int mode = xb::HasMessage(bar->Self(), xb::Intern("NMODE")) ? static_cast<int>(xb::Send(bar->Self(), "NMODE").AsInt()) : 1;
+    switch (mode) {
+      case 1: top += bar->nHeight() - 1; height -= bar->nHeight() + 1; break;
+      case 2: left = bar->nWidth() - 2; width -= bar->nWidth() - 2; break;
+      case 3: width -= bar->nWidth() - 2; break;
+      case 4: height -= bar->nHeight() - 2; break;
+      default: break;
+    }
+  }
+  if (auto* msg = dynamic_cast<TWindow*>(oWnd->oMsgBar.get())) height -= msg->nHeight() - 4;
+  if (oWnd->oTop) {
+    top += oWnd->oTop->nHeight();
+    height -= oWnd->oTop->nHeight();
+  }
+  if (oWnd->oBottom) height -= oWnd->oBottom->nHeight();
+  if (oWnd->oLeft) {
+    left += oWnd->oLeft->nWidth() - 2;
+    width -= oWnd->oLeft->nWidth() - 2;
+  }
+  if (oWnd->oRight) width -= oWnd->oRight->nWidth() - 2;
+  Move(top, left, width, height);
+}
+
+}  // namespace ui

@@ -1,0 +1,406 @@
+// The record browse under Wine over a table of thousands of records: moving by line, page,
+// thumb and mouse with the record pointer, the selected row and the thumb in step; marks
+// shown as bitmaps; another program's deletions; arrays; columns; the report's rows.
+#include "ui/controls/twbrowse.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/test_process.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "ui/bridge/image_strip.h"
+#include "ui/controls/controls_test_support.h"
+#include "ui/controls/table_source.h"
+#include "ui/controls/tscrollbar.h"
+
+namespace ui {
+namespace {
+
+using test::Blk;
+using xb::Args;
+using xb::Value;
+
+constexpr int kRecords = 3000;
+
+Value X(std::string_view text) { return xb::EvalMacro(text); }
+std::string Code(int n) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%05d", n);
+  return text;
+}
+
+class TWBrowseTest : public test::ControlsTest {
+ protected:
+  static void SetUpTestSuite() {
+    // One table for the suite, made once: CLIENTES of kRecords records, every seventh
+    // deleted, ordered by CODIGO.
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "vdr_brw_" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder_.c_str(), nullptr);
+  }
+  static void TearDownTestSuite() {
+    for (const char* f : {"clientes.dbf", "clientes.cdx"}) DeleteFileA((folder_ + f).c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+  void SetUp() override {
+    ControlsTest::SetUp();
+    xb::rdd::InitTables();
+    code_page_ = xb::SetCodePage("ESWIN");
+    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+    xb::SetValue(xb::SET_DATEFORMAT, Value::String("dd-mm-yyyy"));
+    MakeTable();
+    window_ = Make(20, 20, 520, 400);
+    ShowWindow(window_->hWnd, SW_SHOW);
+    SetForegroundWindow(window_->hWnd);
+    checked_ = ImageStrip::Shared().Load("BMPCHECKED");
+    unchecked_ = ImageStrip::Shared().Load("BMPUNCHECKED");
+    ASSERT_TRUE(checked_ && unchecked_);
+  }
+  void TearDown() override {
+    xb::rdd::ResetTables();
+    xb::SetCodePage(code_page_);
+    ImageStrip::Shared().Clear();
+    ControlsTest::TearDown();
+  }
+
+  void MakeTable() {
+    const std::string path = folder_ + "clientes";
+    if (GetFileAttributesA((path + ".dbf").c_str()) == INVALID_FILE_ATTRIBUTES) {
+      xb::CallFunction("DBCREATE", {Value::String(path), X("{{'CODIGO','C',5,0},{'NOMBRE','C',30,0},"
+                                                          "{'IMPORTE','N',10,2},{'FECHA','D',8,0}}")});
+      ASSERT_TRUE(xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value::String("DBFCDX"), Value::String(path),
+                                                 Value::String("BUILD"), Value::Logical(false), Value::Logical(false)})
+                      .AsLogical());
+      static const char* names[] = {"Alimentación Pérez", "Bodegas Ruiz & Hijos", "Cafetería Central",
+                                    "Droguería López", "Estanco Gómez", "Ferretería O'Neill", "Granja Sol"};
+      for (int i = 1; i <= kRecords; ++i) {
+        X("DBAPPEND()");
+        xb::CallFunction("FIELDPUT", {Value::Integer(1), Value::String(Code(i))});
+        xb::CallFunction("FIELDPUT", {Value::Integer(2), Value::String(names[i % 7])});
+        xb::CallFunction("FIELDPUT", {Value::Integer(3), Value::Double(i * 12.5, 2)});
+        xb::CallFunction("FIELDPUT", {Value::Integer(4), Value::FromDate(xb::Date{2452641 + i})});
+        if (i % 7 == 0) X("DBDELETE()");
+      }
+      xb::CallFunction("ORDCREATE", {Value::String(path), Value::String("CODIGO"), Value::String("CODIGO")});
+      X("DBCLOSEAREA()");
+    }
+    ASSERT_TRUE(xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value::String("DBFCDX"), Value::String(path),
+                                               Value::String("CLIENTES"), Value::Logical(true), Value::Logical(false)})
+                    .AsLogical());
+    xb::CallFunction("ORDSETFOCUS", {Value::String("CODIGO")});
+    X("DBGOTOP()");
+  }
+  static int Visible() { return kRecords - kRecords / 7; }
+
+  // The browse over CLIENTES: a mark, the code, the name, the amount and the date. Each
+  // painted row's code goes to painted_.
+  xb::Ref<TWBrowse> Browse() {
+    TWBrowse::NewParams p;
+    p.row = 0;
+    p.col = 0;
+    p.pixel = true;
+    p.width = 500;
+    p.height = 360;
+    p.parent = window_;
+    p.alias = "CLIENTES";
+    p.headers = X("{'Sel.', 'Código', 'Nombre', 'Importe', 'Fecha'}");
+    p.col_sizes = X("{30, 60, 200, 90, 90}");
+    p.line = Blk([this](Args&) {
+      const std::string code = Field("CODIGO");
+      painted_.push_back(code);
+      const bool marked = marks_.count(code) > 0;
+      const StripImage& image = marked ? *checked_ : *unchecked_;
+      return Value(xb::Array::Of({Value(xb::Array::Of({Value::Integer(image.slot), Value::Integer(image.width),
+                                                        Value::Integer(image.height)})),
+                                  Value::String(code), FieldValue("NOMBRE"), FieldValue("IMPORTE"),
+                                  FieldValue("FECHA")}));
+    });
+    p.dbl_click = Blk([this](Args&) {
+      const std::string code = Field("CODIGO");
+      if (!marks_.erase(code)) marks_.insert(code);
+      browse_->DrawSelect();
+      return Value();
+    });
+    auto b = xb::MakeRef<TWBrowse>();
+    b->New(p);
+    b->aJustify = X("{.F., .F., .F., .T., .F.}");
+    browse_ = b;
+    made_.push_back(b->hWnd);
+    return b;
+  }
+  static Value FieldValue(const char* name) {
+    return xb::CallFunction("FIELDGET", {xb::CallFunction("FIELDPOS", {Value::String(name)})});
+  }
+  static std::string Field(const char* name) { return std::string(FieldValue(name).AsString()); }
+  static int KeyNo() { return static_cast<int>(X("ORDKEYNO()").AsInt()); }
+
+  // Repaints the whole browse now; the codes drawn, row by row, then the selected one.
+  std::vector<std::string> Repainted() {
+    painted_.clear();
+    RedrawWindow(browse_->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    return painted_;
+  }
+  // What a person sees and what the program holds agree: the selected row shows the record
+  // under the pointer, and the thumb stands at its place among the records shown.
+  void ExpectInStep(const char* where) {
+    const std::vector<std::string> rows = Repainted();
+    ASSERT_GE(rows.size(), 2u) << where;
+    const std::string selected = rows.back();
+    const std::vector<std::string> drawn(rows.begin(), rows.end() - 1);
+    ASSERT_GE(static_cast<int>(drawn.size()), browse_->nRowPos) << where;
+    EXPECT_EQ(drawn[static_cast<std::size_t>(browse_->nRowPos) - 1], selected) << where;
+    EXPECT_EQ(Field("CODIGO"), selected) << where;
+    EXPECT_EQ(browse_->oVBar->GetPos(), KeyNo()) << where;
+    EXPECT_EQ(browse_->oVBar->GetRange().second, browse_->nLen) << where;
+  }
+  void Send(UINT message, WPARAM wparam, LPARAM lparam = 0) { SendMessageA(browse_->hWnd, message, wparam, lparam); }
+
+  static std::string folder_;
+  std::string code_page_;
+  xb::Ref<TWindow> window_;
+  xb::Ref<TWBrowse> browse_;
+  std::vector<std::string> painted_;
+  std::set<std::string> marks_;
+  std::optional<StripImage> checked_, unchecked_;
+};
+
+std::string TWBrowseTest::folder_;
+
+TEST_F(TWBrowseTest, LinesPagesAndTheThumbKeepPointerSelectionAndThumbInStep) {
+  auto b = Browse();
+  SetFocus(b->hWnd);
+  ASSERT_EQ(b->LogicLen(), Visible());
+  EXPECT_EQ(b->oVBar->GetRange(), (std::pair{1, Visible()}));
+  ExpectInStep("start");
+  const int rows = b->nRowCount();
+  ASSERT_GT(rows, 10);
+
+  for (int i = 0; i < 5; ++i) Key(b->hWnd, VK_DOWN);
+  EXPECT_EQ(b->nRowPos, 6);
+  EXPECT_EQ(Field("CODIGO"), "00006");
+  ExpectInStep("five lines down");
+  for (int i = 0; i < rows; ++i) Key(b->hWnd, VK_DOWN);  // past the last row: the rows scroll
+  EXPECT_EQ(b->nRowPos, rows);
+  ExpectInStep("scrolled by lines");
+  Key(b->hWnd, VK_NEXT);
+  EXPECT_EQ(b->nRowPos, rows);
+  ExpectInStep("a page down");
+  Key(b->hWnd, VK_PRIOR);
+  Key(b->hWnd, VK_UP);
+  ExpectInStep("a page and a line up");
+
+  Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1500));
+  EXPECT_EQ(KeyNo(), 1500);
+  ExpectInStep("thumb in the middle");
+  Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3));
+  EXPECT_EQ(KeyNo(), 3);
+  EXPECT_EQ(b->nRowPos, 3);  // near the top the rows start at the first record
+  ExpectInStep("thumb near the top");
+
+  Key(b->hWnd, VK_END);
+  EXPECT_EQ(KeyNo(), Visible());
+  EXPECT_EQ(b->nRowPos, rows);
+  ExpectInStep("bottom");
+  EXPECT_EQ(Repainted().size(), static_cast<std::size_t>(rows) + 1);  // the selected row is the last drawn
+  Key(b->hWnd, VK_DOWN);
+  EXPECT_TRUE(b->lHitBottom);
+  ExpectInStep("below the bottom");
+
+  Key(b->hWnd, VK_HOME);
+  EXPECT_EQ(KeyNo(), 1);
+  ExpectInStep("top");
+  // Ctrl+C and Ctrl+R page the records with the thumb.
+  Send(WM_CHAR, 3);
+  EXPECT_EQ(KeyNo(), rows + 1);
+  ExpectInStep("Ctrl+C");
+  Send(WM_CHAR, 18);
+  EXPECT_EQ(KeyNo(), 1);
+  ExpectInStep("Ctrl+R");
+  // A wheel turn is one line; a click selects the row under it.
+  RECT r;
+  GetWindowRect(b->hWnd, &r);
+  Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(r.left + 100, r.top + 50));
+  EXPECT_EQ(KeyNo(), 2);
+  const int h = b->nHRow();
+  Send(WM_LBUTTONDOWN, 0, MAKELPARAM(150, 5 * h + h / 2));
+  Send(WM_LBUTTONUP, 0, MAKELPARAM(150, 5 * h + h / 2));
+  EXPECT_EQ(b->nRowPos, 5);
+  ExpectInStep("clicked");
+  Screenshot(window_->hWnd, "browse_lines");
+}
+
+TEST_F(TWBrowseTest, MarksToggleAndShowTheirBitmaps) {
+  auto b = Browse();
+  SetFocus(b->hWnd);
+  Key(b->hWnd, VK_DOWN);
+  Key(b->hWnd, VK_DOWN);
+  const int h = b->nHRow();
+  const int y = b->nRowPos * h + h / 2;
+  Send(WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, y));
+  EXPECT_EQ(marks_, (std::set<std::string>{"00003"}));
+  Key(b->hWnd, VK_DOWN);
+  Key(b->hWnd, VK_DOWN);
+  Send(WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, b->nRowPos * h + h / 2));
+  Key(b->hWnd, VK_DOWN);
+  Repainted();
+  // The tick of a checked box: black pixels in the first cell of row 3, none in row 4's.
+  HDC dc = GetDC(b->hWnd);
+  auto black_in_row = [&](int row) {
+    int n = 0;
+    for (int x = 0; x < 30; ++x)
+      for (int yy = row * h; yy < (row + 1) * h - 1; ++yy) n += GetPixel(dc, x, yy) == RGB(0, 0, 0);
+    return n;
+  };
+  const int ticked = black_in_row(3);
+  const int empty = black_in_row(4);
+  ReleaseDC(b->hWnd, dc);
+  EXPECT_GT(ticked, empty + 8);
+  // Marked again: unmarked.
+  Key(b->hWnd, VK_UP);
+  Key(b->hWnd, VK_UP);
+  Key(b->hWnd, VK_UP);
+  Send(WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, b->nRowPos * h + h / 2));
+  EXPECT_EQ(marks_, (std::set<std::string>{"00005"}));
+  Screenshot(window_->hWnd, "browse_marks");
+}
+
+TEST_F(TWBrowseTest, RepaintsRightAfterAnotherProgramDeletes) {
+  auto b = Browse();
+  SetFocus(b->hWnd);
+  Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000));
+  for (int i = 0; i < 4; ++i) Key(b->hWnd, VK_DOWN);
+  ExpectInStep("before");
+  const std::string current = Field("CODIGO");
+  const int row = b->nRowPos;
+  // Another program deletes the current record, the ones drawn above it and others further on.
+  const int number = std::stoi(current);
+  std::vector<std::string> steps = {"xbase", "=DBUSEAREA(.T., 'DBFCDX', '" + folder_ + "clientes', 'C', .T., .F.)",
+                                    "ORDSETFOCUS('CODIGO')"};
+  std::vector<std::string> gone;
+  for (int n = number, taken = 0; taken < 4; --n) {
+    if (n % 7 == 0) continue;  // deleted already
+    gone.push_back(Code(n));
+    ++taken;
+  }
+  for (int n = number + 60; n <= number + 100; n += 5)
+    if (n % 7 != 0) gone.push_back(Code(n));
+  for (const std::string& code : gone) {
+    steps.push_back("=DBSEEK('" + code + "')");
+    steps.push_back("=RLOCK()");
+    steps.push_back("DBDELETE()");
+    steps.push_back("DBUNLOCK()");
+  }
+  xb::rdd::testing::ChildProcess other(steps);
+  ASSERT_TRUE(other.started());
+  ASSERT_EQ(other.Wait(), 0);
+
+  b->Refresh();
+  UpdateWindow(b->hWnd);
+  EXPECT_EQ(b->nLen, Visible() - static_cast<int>(gone.size()));
+  ExpectInStep("after the deletions");
+  for (const std::string& code : Repainted()) {
+    EXPECT_TRUE(std::find(gone.begin(), gone.end(), code) == gone.end()) << code << " is still shown";
+  }
+  EXPECT_EQ(b->nRowPos, row);  // the same screen row, now the next record
+  EXPECT_GT(Field("CODIGO"), current);
+  Screenshot(window_->hWnd, "browse_after_deletions");
+}
+
+TEST_F(TWBrowseTest, ScopesCountAndEndWithinTheirKeys) {
+  auto b = Browse();
+  b->SetFilter("CODIGO", Value::String("01000"), Value::String("01099"));
+  b->Refresh();
+  EXPECT_EQ(b->LogicLen(), 100 - 15);  // 01001, 01008 ... 01099 are deleted
+  SetFocus(b->hWnd);
+  Key(b->hWnd, VK_END);
+  EXPECT_EQ(Field("CODIGO"), "01098");
+  EXPECT_EQ(Repainted().size(), static_cast<std::size_t>(b->nRowCount()) + 1);
+  Key(b->hWnd, VK_DOWN);
+  EXPECT_EQ(Field("CODIGO"), "01098");
+  Key(b->hWnd, VK_HOME);
+  EXPECT_EQ(Field("CODIGO"), "01000");
+  Key(b->hWnd, VK_UP);
+  EXPECT_EQ(Field("CODIGO"), "01000");
+  EXPECT_EQ(b->RecCount(Value::String("01050")), 50 - 8);
+}
+
+TEST_F(TWBrowseTest, ArraysOfFewerElementsThanRows) {
+  auto b = Browse();
+  xb::Array items = X("{{'uno'}, {'dos'}, {'tres'}}").AsArray();
+  b->SetArray(items);
+  b->bLine = Blk([b, items](Args&) { return items.Get(static_cast<std::size_t>(b->nAt) - 1); });
+  b->aHeaders = X("{'Elemento'}");
+  b->aColSizes = X("{100}");
+  b->Refresh();
+  SetFocus(b->hWnd);
+  Key(b->hWnd, VK_END);
+  EXPECT_EQ(b->nRowPos, 3);
+  EXPECT_EQ(b->nAt, 3);
+  Key(b->hWnd, VK_HOME);
+  Key(b->hWnd, VK_NEXT);
+  EXPECT_EQ(b->nAt, 3);
+  Key(b->hWnd, VK_DOWN);
+  EXPECT_TRUE(b->lHitBottom);
+  EXPECT_EQ(b->nAt, 3);
+}
+
+TEST_F(TWBrowseTest, ColumnsScrollAndResize) {
+  auto b = Browse();
+  Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3));  // code and position both in wParam
+  EXPECT_EQ(b->nColPos, 3);
+  EXPECT_EQ(b->oHBar->GetPos(), 3);
+  Send(WM_HSCROLL, MAKEWPARAM(SB_TOP, 0));
+  EXPECT_EQ(b->nColPos, 1);
+  Send(WM_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0));
+  EXPECT_EQ(b->nColPos, 2);
+  Send(WM_HSCROLL, MAKEWPARAM(SB_LINEUP, 0));
+  EXPECT_EQ(b->nColPos, 1);
+  // The border right of "Código" (x 89) dragged far left: the column keeps 5 pixels.
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(89, 5));
+  EXPECT_TRUE(b->lCaptured);
+  Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(2, 5));
+  Send(WM_LBUTTONUP, 0, MAKELPARAM(2, 5));
+  EXPECT_EQ(b->GetColSizes()[1], 5);
+  EXPECT_FALSE(b->lCaptured);
+}
+
+TEST_F(TWBrowseTest, StripesStayWithTheirRecordsWhenOneRowScrolls) {
+  auto b = Browse();
+  SetFocus(b->hWnd);
+  const int rows = b->nRowCount();
+  for (int i = 1; i < rows; ++i) Key(b->hWnd, VK_DOWN);
+  Repainted();
+  const int h = b->nHRow();
+  HDC dc = GetDC(b->hWnd);
+  const COLORREF before = GetPixel(dc, 480, 3 * h + 2);  // row 3's background
+  ReleaseDC(b->hWnd, dc);
+  const std::string record = Repainted()[2];
+  Key(b->hWnd, VK_DOWN);  // one row scrolls up: the record is on row 2
+  UpdateWindow(b->hWnd);
+  dc = GetDC(b->hWnd);
+  EXPECT_EQ(GetPixel(dc, 480, 2 * h + 2), before);
+  ReleaseDC(b->hWnd, dc);
+  EXPECT_EQ(Repainted()[1], record);
+  EXPECT_NE(b->PaneColour(2), b->PaneColour(3));
+}
+
+TEST_F(TWBrowseTest, TheReportPrintsNumbersAsTextAndBlanksOnlyImages) {
+  auto b = Browse();
+  b->SetFilter("CODIGO", Value::String("00001"), Value::String("00003"));
+  const auto rows = b->ReportRows();
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"Sel.", "Código", "Nombre", "Importe", "Fecha"}));
+  EXPECT_EQ(rows[1][0], " ");
+  EXPECT_EQ(rows[1][1], "00001");
+  EXPECT_EQ(rows[1][3], "12.50");
+  EXPECT_EQ(rows[3][3], "37.50");
+}
+
+}  // namespace
+}  // namespace ui
