@@ -258,8 +258,8 @@ Value FnOrdSetFocus(Args& a) {
   if (!a.IsNil(1)) {
     area->GoCold();
     const Value& which = a.Arg(1);
-    int order = 0;
-    if (which.IsNumber()) order = OrderOf(*area, which, a.Arg(2));
+    int order = 0;  // 0, an unknown order or an empty name: natural order
+    if (which.IsNumber()) order = which.AsDouble() == 0 ? 0 : OrderOf(*area, which, a.Arg(2));
     else if (which.IsString() && !Trimmed(which.AsString()).empty()) order = OrderOf(*area, which, a.Arg(2));
     area->SetControllingOrder(order);
   }

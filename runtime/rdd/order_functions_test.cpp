@@ -78,6 +78,10 @@ TEST_F(OrderFunctions, ReferenceTableOpensWithItsOrdersAndSeeks) {
   EXPECT_EQ(S("INDEXKEY(0)"), "DTOS(FECHA)+CODIGO");
   EXPECT_EQ(S("ORDFOR('ACTIVOS')"), "ACTIVO");
   EXPECT_EQ(S("ORDBAGNAME(1)"), "FIXTURE");
+  // Order 0 means "the controlling one" to the readers, but natural order to ORDSETFOCUS.
+  EXPECT_EQ(S("ORDSETFOCUS(0)"), "FECHA");
+  EXPECT_EQ(N("INDEXORD()"), 0);
+  EXPECT_EQ(S("ORDSETFOCUS('FECHA')"), "");
 
   // Counts are logical: SET DELETED hides the 44 deleted records.
   EXPECT_EQ(N("ORDKEYCOUNT(1)"), 1000);
