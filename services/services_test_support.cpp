@@ -1,0 +1,165 @@
+#include "services/services_test_support.h"
+
+#include <windows.h>
+
+#include "app/data_functions.h"
+#include "app/program_settings.h"
+#include "app/table_access.h"
+#include "runtime/rdd/driver.h"
+#include "services/password.h"
+#include "services/services.h"
+#include "runtime/lib/strings.h"
+#include "services/table_helpers.h"
+#include "services/user_tables.h"
+#include "tests/support/pump.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+
+namespace svc::testing {
+
+using xb::Value;
+
+void MessageLog::RunMessages(std::uint32_t wait_ms) {
+  vdr::test::PumpPending();
+  if (wait_ms) ::Sleep(wait_ms > 50 ? 50 : wait_ms);
+}
+
+std::uint32_t MessageLog::TickCount() { return ::GetTickCount(); }
+
+void ServicesTest::SetUp() {
+  FrameworkTest::SetUp();
+  ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
+  ui::InitControls();
+  errors.clear();
+  xb::rdd::InitTables();
+  xb::rdd::ResetTables();
+  app::RegisterDataFunctions();
+  app::ResetProgramSettings();
+  app::nErrorCode(0);
+  xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+  xb::SetValue(xb::SET_EXCLUSIVE, Value::Logical(true));
+  xb::rdd::SetDefaultDriver("ADS");
+  memory_ = std::make_unique<xb::rdd::MemoryFileSystem>();
+  areas().set_file_system(memory_.get());
+  previous_ui_ = app::SetDataUi(&log_);
+  RegisterServiceFunctions();
+  ResetServices();
+  memory_->MakeFolder("..\\DBF");
+  memory_->MakeFolder("..\\INF");
+  app::cPathStart(kStart);
+  app::cPathInforme(kReports);
+  // The program's error block, as its error dialog answers "&Defecto".
+  xb::SetErrorBlock(Value(xb::Block::Native([this](xb::Args& a) {
+    errors.push_back(xb::ErrorRef(dynamic_cast<xb::Error*>(a.Arg(1).AsObject().get())));
+    return Value::Logical(false);
+  })));
+}
+
+void ServicesTest::TearDown() {
+  xb::SetErrorBlock(Value());
+  xb::rdd::ResetTables();
+  areas().set_file_system(nullptr);
+  app::SetDataUi(previous_ui_);
+  memory_.reset();
+  ResetServices();
+  app::ResetProgramSettings();
+  xb::ResetSets();
+  ui::FreeResources();
+  FrameworkTest::TearDown();
+}
+
+void ServicesTest::WriteTable(const std::string& table, const std::vector<std::pair<std::string, std::string>>& structure,
+                              const std::vector<Rec>& records,
+                              const std::vector<std::pair<std::string, std::string>>& tags) {
+  std::vector<FieldDef> fields;
+  for (const auto& [name, spec] : structure) {
+    FieldDef f;
+    f.name = name;
+    f.type = spec[0];
+    const std::size_t dot = spec.find('.');
+    f.length = std::stoi(spec.substr(1, dot == std::string::npos ? std::string::npos : dot - 1));
+    f.decimals = dot == std::string::npos ? 0 : std::stoi(spec.substr(dot + 1));
+    fields.push_back(f);
+  }
+  ASSERT_TRUE(CreateTable(table, fields)) << table;
+  SelectedAreaScope keep;
+  ASSERT_TRUE(OpenTable(table, "_Write", true));
+  OpenedArea area(true);
+  for (const Rec& rec : records) {
+    Area().Append();
+    for (const auto& [field, value] : rec) PutField(field, value);
+  }
+  std::vector<TagDef> tag_defs;
+  for (const auto& [name, key] : tags) tag_defs.push_back({name, key});
+  CreateTags(tag_defs);
+  Area().Commit();
+}
+
+std::vector<Rec> ServicesTest::Records(const std::string& table) {
+  std::vector<Rec> records;
+  SelectedAreaScope keep;
+  if (!OpenTable(table, "_Read", false)) return records;
+  OpenedArea area(true);
+  Area().SetControllingOrder(0);
+  for (Call("DBGOTOP"); !Area().eof(); Area().Skip(1)) {
+    Rec rec;
+    for (int f = 1; f <= Area().FieldCount(); ++f) rec.emplace_back(Area().FieldAt(f)->name, Area().GetField(f));
+    records.push_back(rec);
+  }
+  return records;
+}
+
+Value ServicesTest::FieldOf(const std::string& table, const std::string& key_field, const std::string& key,
+                            const std::string& field) {
+  for (const Rec& rec : Records(table)) {
+    Value key_value, wanted;
+    for (const auto& [name, value] : rec) {
+      if (name == key_field) key_value = value;
+      if (name == field) wanted = value;
+    }
+    if (std::string(xb::RTrim(key_value.AsString())) == key) return wanted;
+  }
+  return {};
+}
+
+void ServicesTest::AddUser(const std::string& code, const std::string& name, const std::string& password,
+                           const std::string& access, const std::string& group, bool active) {
+  qzw_CreaUsuarios(true, false);
+  SelectedAreaScope keep;
+  ASSERT_TRUE(OpenTable(UsuariosTable(), "_AddUser", false));
+  OpenedArea area(true);
+  ASSERT_TRUE(app::lNetRecAdd());
+  PutField("CCODIGO", S(code));
+  PutField("CNOMBRE", S(name));
+  PutField("CCLAVE", S(cEncripta(password)));
+  PutField("LACTIVO", L(active));
+  PutField("ACCESOS1", S(access));
+  PutField("LLOGO", L(true));
+  PutField("GRUPO", S(group));
+  Area().Commit();
+  Area().Unlock();
+}
+
+void ServicesTest::WriteMenuTable(const std::vector<MenuRow>& rows, const std::string& name) {
+  std::vector<Rec> records;
+  for (const MenuRow& row : rows)
+    records.push_back({{"TIPOMENU", N(row.kind)},
+                       {"NAME", S(row.name)},
+                       {"ITEM", S(row.item)},
+                       {"ACTION", S(row.action)},
+                       {"CONTROL", L(row.control)},
+                       {"MARK", L(row.mark)}});
+  WriteTable(std::string(kStart) + name,
+             {{"TIPOMENU", "N1"}, {"NAME", "C20"}, {"ITEM", "C40"}, {"ACTION", "C100"}, {"MSG", "C80"},
+              {"DISK", "C30"}, {"ACELERA1", "N3"}, {"ACELERA2", "N3"}, {"NHELP", "N9"}, {"MARK", "L1"},
+              {"CONTROL", "L1"}},
+             records);
+}
+
+std::string RecText(const Rec& rec) {
+  std::string text;
+  for (const auto& [name, value] : rec) text += name + "=" + std::string(value.AsString()) + " ";
+  return text;
+}
+
+}  // namespace svc::testing

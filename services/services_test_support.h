@@ -1,0 +1,109 @@
+// What the services' tests share: the runtime, the table engine, the data-access layer, the
+// window framework and the services set up as the program sets them, tables in memory under
+// a start folder, messages recorded (or shown, for the tests that answer them), and helpers
+// that write and read the user tables and menu tables.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/data_ui.h"
+#include "app/win/windowed_data_ui.h"
+#include "runtime/rdd/memory_file_system.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/runtime.h"
+#include "ui/core/core_test_support.h"
+
+namespace svc::testing {
+
+// Messages of the data layer and the services, recorded; questions answered "give up" and
+// "yes".
+class MessageLog final : public app::DataUi {
+ public:
+  struct Message {
+    std::string kind;
+    std::string text;
+    std::string title;
+  };
+  void MsgStop(std::string_view text, std::string_view title) override { Add("stop", text, title); }
+  void MsgAlert(std::string_view text, std::string_view title) override { Add("alert", text, title); }
+  void MsgInfo(std::string_view text, std::string_view title) override { Add("info", text, title); }
+  bool GiveUpLock(const std::vector<std::string>&) override { return true; }
+  bool ConfirmDelete(bool) override { return confirm_delete; }
+  void RunMessages(std::uint32_t wait_ms) override;
+  std::uint32_t TickCount() override;
+
+  std::vector<Message> messages;
+  bool confirm_delete = true;
+
+ private:
+  void Add(const char* kind, std::string_view text, std::string_view title) {
+    messages.push_back({kind, std::string(text), std::string(title)});
+  }
+};
+
+// One record: field name = value; fields not named stay blank.
+using Rec = std::vector<std::pair<std::string, xb::Value>>;
+
+inline xb::Value S(std::string_view s) { return xb::Value::String(s); }
+inline xb::Value N(double n) { return xb::Value::Number(n); }
+inline xb::Value L(bool b) { return xb::Value::Logical(b); }
+
+class ServicesTest : public ui::test::FrameworkTest {
+ protected:
+  static constexpr const char* kStart = "..\\DBF\\";
+  static constexpr const char* kReports = "..\\INF\\";
+
+  void SetUp() override;
+  void TearDown() override;
+
+  xb::rdd::MemoryFileSystem& memory() { return *memory_; }
+  xb::rdd::WorkAreas& areas() { return xb::rdd::WorkAreas::Get(); }
+  MessageLog& log() { return log_; }
+  // Messages go to the framework's message boxes from now on.
+  void ShowMessages() { app::SetDataUi(&windowed_); }
+
+  // xBase text evaluated.
+  static xb::Value X(const std::string& text) { return xb::EvalMacro(text); }
+
+  // Writes a table (replacing it) with the structure and records given, and its tags.
+  void WriteTable(const std::string& table, const std::vector<std::pair<std::string, std::string>>& structure,
+                  const std::vector<Rec>& records, const std::vector<std::pair<std::string, std::string>>& tags = {});
+  // Every live record of a table (folder and name, no extension) as field = value.
+  std::vector<Rec> Records(const std::string& table);
+  // One field of the live record whose `key_field` trims to `key`; NIL when none.
+  xb::Value FieldOf(const std::string& table, const std::string& key_field, const std::string& key,
+                    const std::string& field);
+  // Adds a user (the tables made first when missing).
+  void AddUser(const std::string& code, const std::string& name, const std::string& password,
+               const std::string& access = std::string(255, '2'), const std::string& group = "", bool active = false);
+  // Writes the menu table "MenuVdrE" of the start folder: kind, name, item, action,
+  // control flag (message, bitmap, accelerators, help and mark left blank).
+  struct MenuRow {
+    int kind;
+    std::string name;
+    std::string item;
+    std::string action;
+    bool control = true;
+    bool mark = false;
+  };
+  void WriteMenuTable(const std::vector<MenuRow>& rows, const std::string& name = "MenuVdrE");
+
+  std::vector<xb::ErrorRef> errors;
+
+ private:
+  std::unique_ptr<xb::rdd::MemoryFileSystem> memory_;
+  MessageLog log_;
+  app::WindowedDataUi windowed_;
+  app::DataUi* previous_ui_ = nullptr;
+};
+
+// Field name = value pairs in a table's field order.
+std::string RecText(const Rec& rec);
+
+}  // namespace svc::testing
