@@ -54,6 +54,16 @@ inline xb::Value S(std::string_view s) { return xb::Value::String(s); }
 inline xb::Value N(double n) { return xb::Value::Number(n); }
 inline xb::Value L(bool b) { return xb::Value::Logical(b); }
 
+// One record of a menu table: kind, name, item, action, control and mark flags.
+struct MenuRow {
+  int kind;
+  std::string name;
+  std::string item;
+  std::string action;
+  bool control = true;
+  bool mark = false;
+};
+
 class ServicesTest : public ui::test::FrameworkTest {
  protected:
   static constexpr const char* kStart = "..\\DBF\\";
@@ -82,16 +92,8 @@ class ServicesTest : public ui::test::FrameworkTest {
   // Adds a user (the tables made first when missing).
   void AddUser(const std::string& code, const std::string& name, const std::string& password,
                const std::string& access = std::string(255, '2'), const std::string& group = "", bool active = false);
-  // Writes the menu table "MenuVdrE" of the start folder: kind, name, item, action,
-  // control flag (message, bitmap, accelerators, help and mark left blank).
-  struct MenuRow {
-    int kind;
-    std::string name;
-    std::string item;
-    std::string action;
-    bool control = true;
-    bool mark = false;
-  };
+  // Writes a menu table of the start folder (message, bitmap, accelerators and help left
+  // blank).
   void WriteMenuTable(const std::vector<MenuRow>& rows, const std::string& name = "MenuVdrE");
 
   std::vector<xb::ErrorRef> errors;
