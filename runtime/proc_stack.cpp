@@ -1,6 +1,5 @@
 #include "runtime/proc_stack.h"
 
-#include <vector>
 
 #include "runtime/error.h"
 
@@ -8,22 +7,17 @@ namespace xb {
 
 namespace {
 struct Frame {
-  const Symbol* name;
+  const Symbol* name = nullptr;
   std::span<const Value> args;
-  int line;
+  int line = 0;
 };
-std::vector<Frame>& Stack() {
-  static std::vector<Frame> stack = [] {
-    std::vector<Frame> s;
-    s.reserve(256);
-    return s;
-  }();
-  return stack;
-}
+// The calls in progress, outermost first: a fixed array, since the depth is limited anyway
+// and every call of a compiled key passes here.
+Frame g_stack[kMaxProcDepth];
+int g_depth = 0;
 const Frame* At(int level) {
-  auto& s = Stack();
-  if (level < 0 || level >= static_cast<int>(s.size())) return nullptr;
-  return &s[s.size() - 1 - static_cast<std::size_t>(level)];
+  if (level < 0 || level >= g_depth) return nullptr;
+  return &g_stack[g_depth - 1 - level];
 }
 std::uint64_t g_budget = 0;
 bool g_budgetOn = false;
@@ -41,14 +35,19 @@ ProcScope::ProcScope(const Symbol& name, std::span<const Value> args) {
   }
   // Runaway recursion (a block that evaluates itself) ends here instead of overflowing
   // the machine stack; there is no room left to run the error block.
-  if (Stack().size() >= static_cast<std::size_t>(kMaxProcDepth))
+  if (g_depth >= kMaxProcDepth)
     throw UnhandledError(MakeBaseError(EG_LIMIT, 1210, name.Name(), {}, "Recursion too deep"));
-  Stack().push_back({&name, args, 0});
+  // Member by member: a braced frame would be built on the stack and read back in pieces
+  // that miss store forwarding, costing more than the rest of the call.
+  Frame& f = g_stack[g_depth++];
+  f.name = &name;
+  f.args = args;
+  f.line = 0;
 }
-ProcScope::~ProcScope() { Stack().pop_back(); }
-void ProcScope::SetLine(int line) { Stack().back().line = line; }
+ProcScope::~ProcScope() { --g_depth; }
+void ProcScope::SetLine(int line) { g_stack[g_depth - 1].line = line; }
 
-int ProcDepth() { return static_cast<int>(Stack().size()); }
+int ProcDepth() { return g_depth; }
 
 std::string_view ProcName(int level) {
   const Frame* f = At(level);

@@ -64,22 +64,26 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
     if (a.low != b.low) return descending ? a.low > b.low : a.low < b.low;
     return a.index < b.index;  // keys were collected in record order
   };
-  // Big sets are sorted in slices on several cores, then merged.
-  const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
-  const std::size_t slices = n >= 50000 ? cores : 1;
-  std::vector<std::size_t> bounds;
-  for (std::size_t i = 0; i <= slices; ++i) bounds.push_back(n * i / slices);
-  {
-    std::vector<std::thread> workers;
-    for (std::size_t i = 1; i < slices; ++i)
-      workers.emplace_back([&, i] { std::sort(items.begin() + bounds[i], items.begin() + bounds[i + 1], less); });
-    std::sort(items.begin(), items.begin() + bounds[1], less);
-    for (auto& w : workers) w.join();
-  }
-  for (std::size_t width = 1; width < slices; width *= 2) {
-    for (std::size_t i = 0; i + width < slices; i += 2 * width) {
-      const std::size_t end = std::min(i + 2 * width, slices);
-      std::inplace_merge(items.begin() + bounds[i], items.begin() + bounds[i + width], items.begin() + bounds[end], less);
+  // Keys often come in key order already (records appended by code or by date); big sets
+  // are sorted in slices on several cores, then merged.
+  if (!std::is_sorted(items.begin(), items.end(), less)) {
+    const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+    const std::size_t slices = n >= 50000 ? cores : 1;
+    std::vector<std::size_t> bounds;
+    for (std::size_t i = 0; i <= slices; ++i) bounds.push_back(n * i / slices);
+    {
+      std::vector<std::thread> workers;
+      for (std::size_t i = 1; i < slices; ++i)
+        workers.emplace_back([&, i] { std::sort(items.begin() + bounds[i], items.begin() + bounds[i + 1], less); });
+      std::sort(items.begin(), items.begin() + bounds[1], less);
+      for (auto& w : workers) w.join();
+    }
+    for (std::size_t width = 1; width < slices; width *= 2) {
+      for (std::size_t i = 0; i + width < slices; i += 2 * width) {
+        const std::size_t end = std::min(i + 2 * width, slices);
+        std::inplace_merge(items.begin() + bounds[i], items.begin() + bounds[i + width], items.begin() + bounds[end],
+                           less);
+      }
     }
   }
   // Longer keys: each run of items whose bytes so far agree is sorted again on its next
@@ -100,7 +104,8 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
           if (k + 8 < j) __builtin_prefetch(keys + std::size_t(items[k + 8].index) * len + next);
           load(items[k], next);
         }
-        std::sort(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(j), less);
+        if (!std::is_sorted(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(j), less))
+          std::sort(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(j), less);
         if (next + 16 < len) runs.push_back({i, j, next});
       }
       i = j;
