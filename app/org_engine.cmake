@@ -1,15 +1,19 @@
 # The organisation engine: the index catalogue and the structures of the tables, the demo data,
-# and one company's organisation without its dialog (pack and tags, recomputations, statistics).
-# Portable: built natively too.
+# one company's organisation without its dialog (pack and tags, recomputations, statistics),
+# the loop over the marked companies and the error table. Portable: built natively too.
 add_library(vdr_app_org STATIC
+  company_loop.cpp
   demo_data.cpp
   demo_text.cpp
+  error_table.cpp
   index_catalogue.cpp
   index_data.cpp
   org_environment.cpp
+  organisation_state.cpp
   organise.cpp
   org_table.cpp
   recompute_support.cpp
+  reporting_events.cpp
   risk_recompute.cpp
   statistics.cpp
   stock_recompute.cpp
@@ -24,7 +28,9 @@ target_link_libraries(vdr_demodata PRIVATE vdr_app_org vdr_xbeval_lib)
 vdr_add_test(app_org_tests
   SOURCES
     app_test_support.cpp
+    company_loop_test.cpp
     currency_test.cpp
+    data_test_support.cpp
     index_catalogue_test.cpp
     index_data_test.cpp
     organise_test.cpp

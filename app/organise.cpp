@@ -32,7 +32,7 @@ OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& op
   events.ReindexStartFolder(folders.start);
 
   result.table_failed = indexer.failed();
-  const char* why = result.table_failed ? "falta algún fichero" : !company ? "no se ha podido leer su configuración" : nullptr;
+  const char* why = result.table_failed ? "falta algún fichero" : !company ? "sin configuración" : nullptr;
   if (options.accumulators) {
     if (why) {
       events.Skipped("ACTUALIZANDO PENDIENTES", std::string("No se han actualizado los acumulados: ") + why);

@@ -49,8 +49,9 @@ std::string ShownName(std::string_view path) {
   return name;
 }
 
-// The message of a quiet open failure; false for a cause that is worth another attempt.
-bool ReportOpenFailure(int code, const std::string& file) {
+}  // namespace
+
+bool ShowOpenFailure(int code, const std::string& file) {
   const std::string folder = FolderOf(file);
   switch (code) {
     case 2:
@@ -79,6 +80,8 @@ bool ReportOpenFailure(int code, const std::string& file) {
       return false;
   }
 }
+
+namespace {
 
 // Tries `attempt` once, then every half second while `seconds` last (0: without end),
 // letting window messages run meanwhile.
@@ -166,7 +169,7 @@ bool lNetUse(std::string_view file, const NetUseOptions& options) {
     }
     const int code = nErrorCode();
     nErrorCode(0);
-    if (ReportOpenFailure(code, path)) return false;
+    if (ShowOpenFailure(code, path)) return false;
     ++attempts;
     --retries;
     // The next attempt comes a second later; none follows the last one.

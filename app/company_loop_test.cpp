@@ -1,0 +1,240 @@
+// The loop over the marked companies on a demo tree: blocking and freeing, each company's
+// own settings, the error table's lines, the areas it leaves open, a company table lost.
+#include "app/company_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "app/app_test_support.h"
+#include "app/currency.h"
+#include "app/currency_functions.h"
+#include "app/data_test_support.h"
+#include "app/demo_data.h"
+#include "app/error_table.h"
+#include "app/index_catalogue.h"
+#include "app/organisation_state.h"
+#include "app/program_settings.h"
+#include "app/table_access.h"
+
+namespace app {
+namespace {
+
+std::string Sep() { return std::string(1, static_cast<char>(std::filesystem::path::preferred_separator)); }
+
+// The view's hooks, given by each test.
+struct HookedView : CompanyLoopView {
+  std::function<void(std::string_view)> starting, finished;
+  void CompanyStarting(std::string_view code) override {
+    if (starting) starting(code);
+  }
+  void CompanyFinished(std::string_view code) override {
+    if (finished) finished(code);
+  }
+};
+
+class CompanyLoop : public testing::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    areas().set_file_system(nullptr);  // real files
+    previous_ui_ = SetDataUi(&ui);
+    demo.records = 300;
+    demo.small_records = 100;
+    std::string error;
+    ASSERT_TRUE(WriteDemoTree(tree.path(), demo, nullptr, &error)) << error;
+    cPathStart(tree.path() + "DBF" + Sep());
+    dSetDate(demo.today);
+    NetUseOptions exclusive;
+    exclusive.exclusive = true;
+    exclusive.alias = "Empresa";
+    ASSERT_TRUE(lNetUse(cPathStart() + "Empresa", exclusive));
+    ASSERT_TRUE(CreateErrorTable(tree.path() + "TMP" + Sep()));
+    ASSERT_TRUE(OpenErrorTable(tree.path() + "TMP" + Sep()));
+    ResetSelection(4);
+  }
+  void TearDown() override {
+    SetDataUi(previous_ui_);
+    ResetProgramSettings();
+    ResetCurrentCompany();
+    AppTest::TearDown();
+  }
+
+  std::string Folder(std::string_view code) { return tree.path() + "DBF" + std::string(code) + Sep(); }
+  xb::rdd::WorkArea& Empresa() { return *areas().Area(areas().AreaOfAlias("Empresa")); }
+  bool Blocked(std::uint32_t record) {
+    xb::rdd::WorkArea& e = Empresa();
+    const std::uint32_t kept = e.recno();
+    e.GoTo(record);
+    const bool blocked = e.GetField(e.FieldPos("LACTIVA")).AsLogical();
+    e.GoTo(kept);
+    return blocked;
+  }
+  std::uint32_t Deleted(const std::string& folder, std::string_view table) {
+    OrgTable t;
+    TableFailure failure;
+    if (!t.Open(folder, table, &failure)) return 0;
+    std::uint32_t deleted = 0;
+    for (std::uint32_t r = 1; r <= t.RecordCount(); ++r) {
+      t.area().GoTo(r);
+      deleted += t.area().Deleted();
+    }
+    return deleted;
+  }
+  // Deletes a table's first record, so that packing it shows.
+  void DeleteFirst(const std::string& folder, std::string_view table) {
+    OrgTable t;
+    TableFailure failure;
+    ASSERT_TRUE(t.Open(folder, table, &failure));
+    t.area().GoTo(1);
+    ASSERT_TRUE(t.area().Delete());
+  }
+  std::vector<std::string> Aliases() {
+    std::vector<std::string> out;
+    for (int n = 1; n <= 64; ++n)
+      if (areas().Area(n)->used()) out.push_back(areas().Area(n)->alias());
+    return out;
+  }
+
+  testing::TempFolder tree;
+  DemoOptions demo;
+  testing::RecordingUi ui;
+  HookedView view;
+  ReportingEvents events;
+
+ private:
+  DataUi* previous_ui_ = nullptr;
+};
+
+TEST(CompanyFolder, TheStartFolderNameFollowedByTheCode) {
+  EXPECT_EQ(CompanyFolder("..\\DBF\\", "01"), "..\\DBF01\\");
+  EXPECT_EQ(CompanyFolder("/datos/DBF/", "7"), "/datos/DBF7/");
+  EXPECT_EQ(CompanyFolder("DBF", "02"), "DBF02\\");
+}
+
+TEST(Selection, OneElementPerCompanyRecordPlusOne) {
+  ResetSelection(3);
+  SetOrganisationDone(true);
+  ResetSelection(3);
+  EXPECT_FALSE(OrganisationDone());
+  const xb::Array selection = SelectionArray();
+  ASSERT_EQ(selection.size(), 4u);
+  EXPECT_TRUE(MarkCompany(2, true));
+  EXPECT_FALSE(MarkCompany(0, true));
+  EXPECT_FALSE(MarkCompany(5, true));
+  EXPECT_EQ(SelectionArray()[1].AsString(), "S");  // the same array, seen through its xBase value
+  EXPECT_EQ(selection[0].AsString(), " ");
+  EXPECT_TRUE(IsCompanyMarked(2));
+  EXPECT_FALSE(IsCompanyMarked(5));
+  EXPECT_EQ(MarkedCompanyCount(), 1);
+  UnmarkAllCompanies();
+  EXPECT_EQ(MarkedCompanyCount(), 0);
+}
+
+TEST_F(CompanyLoop, MarkedCompaniesAreBlockedOrganisedWithTheirOwnSettingsAndFreed) {
+  for (const char* code : {"01", "03", "04"}) DeleteFirst(Folder(code), "FacCliL");
+  MarkCompany(1, true);  // "01", keeps statistics
+  MarkCompany(4, true);  // "04", does not
+  std::vector<std::string> seen;
+  view.starting = [&](std::string_view code) {
+    seen.push_back(std::string(code) + (Blocked(code == "01" ? 1 : 4) ? " bloqueada" : " libre") + " " + cPathDbf());
+  };
+  view.finished = [&](std::string_view code) {
+    seen.push_back(std::string(code) + (Blocked(code == "01" ? 1 : 4) ? " bloqueada" : " libre") +
+                   (CurrentCompany().statistics ? " con gráficos" : " sin gráficos"));
+    Empresa().GoBottom();  // the window may move the record pointer
+  };
+  // A table the window holds stays open.
+  NetUseOptions shared;
+  shared.alias = "Otra";
+  ASSERT_TRUE(lNetUse(Folder("02") + "Zonas", shared));
+
+  const CompanyLoopResult result = OrganiseMarkedCompanies(OrganiseOptions{}, events, view);
+
+  EXPECT_TRUE(result.completed);
+  EXPECT_EQ(result.organised, 2);
+  EXPECT_TRUE(OrganisationDone());
+  EXPECT_EQ(seen, (std::vector<std::string>{"01 bloqueada " + Folder("01"), "01 libre con gráficos",
+                                            "04 bloqueada " + Folder("04"), "04 libre sin gráficos"}));
+  EXPECT_FALSE(Blocked(1));
+  EXPECT_FALSE(Blocked(4));
+  EXPECT_TRUE(Blocked(2));  // blocked before, and not marked
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(ErrorLines().empty());
+  EXPECT_EQ(Deleted(Folder("01"), "FacCliL"), 0u);
+  EXPECT_EQ(Deleted(Folder("04"), "FacCliL"), 0u);
+  EXPECT_GT(Deleted(Folder("03"), "FacCliL"), 0u);  // not marked: untouched
+  EXPECT_EQ(Aliases(), (std::vector<std::string>{"EMPRESA", "CDBORG", "OTRA"}));
+}
+
+// A catalogue table missing in one company, the settings of another unreadable: each gives
+// its message and its line, and the company's recomputations are skipped, with a line.
+TEST_F(CompanyLoop, FailuresGiveTheirMessageAndOneErrorLineEach) {
+  std::filesystem::remove(Folder("01") + "Rappels.dbf");
+  std::filesystem::remove(Folder("04") + "Claves.dbf");
+  MarkCompany(1, true);
+  MarkCompany(4, true);
+  // The error table is lost before the second company: it is opened again.
+  view.starting = [&](std::string_view code) {
+    if (code == "04") CloseErrorTable();
+  };
+
+  const CompanyLoopResult result = OrganiseMarkedCompanies(OrganiseOptions{}, events, view);
+
+  EXPECT_TRUE(result.completed);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_NE(ui.messages[0].text.find("intentaba abrir :Rappels.dbf."), std::string::npos) << ui.messages[0].text;
+  EXPECT_NE(ui.messages[1].text.find("intentaba abrir :Claves.dbf."), std::string::npos) << ui.messages[1].text;
+  EXPECT_EQ(ErrorLines(), (std::vector<std::string>{
+                              "Empresa 01: DBF01" + Sep() + "Rappels.dbf no existe",
+                              "Empresa 01: No se han actualizado los acumulados: falta algún fichero",
+                              "Empresa 04: DBF04" + Sep() + "Claves.dbf no existe",
+                              "Empresa 04: No se han actualizado los acumulados: sin configuración",
+                          }));
+  EXPECT_FALSE(Blocked(1));
+  EXPECT_FALSE(Blocked(4));
+  EXPECT_EQ(Deleted(Folder("04"), "FacCliL"), 0u);  // its tables were organised all the same
+}
+
+// The company table closed under the loop: it is opened again to free the company, and the
+// loop stops there; when it cannot be opened, the message says which company stays blocked.
+TEST_F(CompanyLoop, ACompanyTableLostStopsTheLoopWithoutLeavingTheCompanyBlocked) {
+  for (const bool file_gone : {false, true}) {
+    SCOPED_TRACE(file_gone ? "cannot be opened again" : "opened again");
+    ui.messages.clear();
+    ResetSelection(4);
+    MarkCompany(1, true);
+    MarkCompany(4, true);
+    DeleteFirst(Folder("04"), "FacCliL");
+    const std::string table = cPathStart() + "Empresa.dbf";
+    view.starting = [&](std::string_view) {
+      Empresa().Close();
+      if (file_gone) std::filesystem::rename(table, table + ".aparte");
+    };
+
+    const CompanyLoopResult result = OrganiseMarkedCompanies(OrganiseOptions{}, events, view);
+
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(result.organised, 0);
+    EXPECT_FALSE(OrganisationDone());
+    ASSERT_FALSE(ui.messages.empty());
+    const std::string& last = ui.messages.back().text;
+    EXPECT_NE(last.find("Se ha perdido el acceso al fichero de Empresas."), std::string::npos);
+    EXPECT_EQ(last.find("La empresa 01 ha quedado bloqueada") != std::string::npos, file_gone) << last;
+    EXPECT_GT(Deleted(Folder("04"), "FacCliL"), 0u);  // the loop stopped before it
+    if (file_gone) {
+      std::filesystem::rename(table + ".aparte", table);
+      NetUseOptions exclusive;
+      exclusive.exclusive = true;
+      exclusive.alias = "Empresa";
+      ASSERT_TRUE(lNetUse(cPathStart() + "Empresa", exclusive));
+      EXPECT_TRUE(Blocked(1));
+    } else {
+      EXPECT_FALSE(Blocked(1));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace app
