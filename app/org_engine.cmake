@@ -38,3 +38,20 @@ vdr_add_test(app_org_tests
     statistics_test.cpp
   LIBS vdr_app_org)
 add_subdirectory(bench)
+
+if(WIN32)
+  # The organisation's windows: the progress dialog (INDEXALL, LORGEMPR), the error list
+  # (LDSPORG) and the organisation's public functions.
+  add_library(vdr_app_org_win STATIC
+    win/error_list.cpp
+    win/organisation_functions.cpp
+    win/progress_dialog.cpp)
+  target_link_libraries(vdr_app_org_win PUBLIC vdr_app_org vdr_app_data_win vdr_ui_controls comctl32)
+
+  vdr_add_test(app_org_win_tests WINDOW
+    SOURCES
+      app_test_support.cpp
+      win/progress_dialog_test.cpp
+    LIBS vdr_app_org_win vdr_wintest)
+  add_dependencies(app_org_win_tests VDRE)
+endif()

@@ -11,6 +11,7 @@ xb::Array& Selection() {
 }
 
 bool g_done = false;
+bool g_parameter_mode = false;
 
 xb::Value Element(bool marked) { return xb::Value::String(marked ? "S" : " "); }
 
@@ -48,5 +49,8 @@ int MarkedCompanyCount() {
 
 bool OrganisationDone() { return g_done; }
 void SetOrganisationDone(bool done) { g_done = done; }
+
+bool ParameterMode() { return g_parameter_mode; }
+void SetParameterMode(bool on) { g_parameter_mode = on; }
 
 }  // namespace app

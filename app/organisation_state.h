@@ -1,6 +1,8 @@
 // What the organisation window and the organisation share for the whole run: which companies
 // are marked (the selection array, one element per record of `Empresa` plus one, indexed by
-// record number: "S" marked, " " not) and whether the company loop ran to its end.
+// record number: "S" marked, " " not), whether the company loop ran to its end, and whether
+// the program was started for one company (parameter mode: the organisation starts by
+// itself).
 //
 // The array is an xBase array, so the window's browse blocks read the same one; its C++
 // accessors are the way to it for everyone else.
@@ -25,5 +27,9 @@ int MarkedCompanyCount();
 // Set when the company loop has organised every marked company; cleared by ResetSelection.
 bool OrganisationDone();
 void SetOrganisationDone(bool done);
+
+// Parameter mode: the program was started with a company code.
+bool ParameterMode();
+void SetParameterMode(bool on);
 
 }  // namespace app

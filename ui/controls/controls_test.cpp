@@ -139,7 +139,8 @@ TEST_F(ControlsTest, ProgressDialogWithItsOptionsMetersLabelsAndButtons) {
   EXPECT_TRUE(options[4].Get().AsLogical());
   ASSERT_EQ(changes.size(), 1u);
   EXPECT_TRUE(changes[0].AsLogical());
-  EXPECT_EQ(title_text, "Regeneración de los índices de la empresa");  // read from the resource
+  // read from the resource
+  EXPECT_EQ(title_text, "Se empaquetan los ficheros de las empresas marcadas y se regeneran sus índices.");
   EXPECT_EQ(started, 1);
   EXPECT_EQ(group_text, "Ficheros maestros");
   EXPECT_EQ(table_text, "CLIENTES");

@@ -1,0 +1,261 @@
+#include "app/win/progress_dialog.h"
+
+#include <memory>
+
+#include "app/organisation_state.h"
+#include "app/program_settings.h"
+#include "runtime/block.h"
+#include "runtime/function_table.h"
+#include "ui/bridge/cursors.h"
+#include "ui/bridge/message_loop.h"
+#include "ui/core/tfont.h"
+
+namespace app {
+namespace {
+
+using xb::Value;
+
+constexpr int kHelpTopic = 820000000;
+constexpr int kFirstCheckBox = 301;
+constexpr int kFirstMeterControl = 100;  // meter n is control 100 + n
+constexpr int kStartButton = 552;
+constexpr int kCloseButton = 553;
+constexpr int kLabels[] = {100, 91, 92};
+
+ProgressDialog* g_current = nullptr;
+
+// INDEXDATA's indexer and the events it reports to (the open dialog's, else its own).
+struct IndexDataState {
+  ReportingEvents loose_events;
+  std::unique_ptr<CatalogueIndexer> indexer;
+  OrganiserEvents* events = nullptr;
+};
+IndexDataState& IndexData() {
+  static IndexDataState state;
+  return state;
+}
+
+Value Action(std::function<void()> fn) {
+  return Value(xb::Block::Native([fn = std::move(fn)](xb::Args&) {
+    fn();
+    return Value();
+  }));
+}
+
+// INDEXBAR keeps the hourglass over the whole dialog while the organisation runs: the
+// controls ask their parent first, and the dialog answers for them.
+class IndexBarDialog final : public ui::TDialog {
+ public:
+  explicit IndexBarDialog(const ProgressDialog& progress) : progress_(progress) {}
+  ui::Answer HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) override {
+    if (message == WM_SETCURSOR && progress_.running()) {
+      ui::CursorWait();
+      return ui::Answer::Number(TRUE);
+    }
+    return TDialog::HandleEvent(message, wparam, lparam);
+  }
+
+ private:
+  const ProgressDialog& progress_;
+};
+
+// The colour of the group label: the user's label colour when the module that keeps it is
+// there, else the dialog's text colour.
+std::optional<COLORREF> LabelColour() {
+  if (!xb::IsFunctionRegistered("NCLRSAY")) return std::nullopt;
+  const Value colour = xb::CallFunction("NCLRSAY");
+  if (!colour.IsNumber()) return std::nullopt;
+  return static_cast<COLORREF>(colour.AsInt());
+}
+
+ui::WindowRef MainWindow() {
+  const Value& window = oWnd();
+  if (!window.IsObject()) return {};
+  return ui::WindowRef(dynamic_cast<ui::TWindow*>(window.AsObject().get()));
+}
+
+}  // namespace
+
+ProgressDialog::ProgressDialog(ui::WindowRef browse) : browse_(std::move(browse)) {
+  const bool starting[] = {true, true, true, true, false};
+  for (std::size_t i = 0; i < options_.size(); ++i) options_[i] = ui::SetGet::Of(Value::Logical(starting[i]));
+  for (ui::SetGet& value : values_) value = ui::SetGet::Of(Value::Integer(0));
+  previous_ = g_current;
+  g_current = this;
+}
+
+ProgressDialog::~ProgressDialog() {
+  CloseIndexDataTable();
+  g_current = previous_;
+}
+
+ProgressDialog* ProgressDialog::Current() { return g_current; }
+
+OrganiseOptions ProgressDialog::Options() const {
+  OrganiseOptions o;
+  o.auxiliary = options_[0].Get().AsLogical();
+  o.masters = options_[1].Get().AsLogical();
+  o.documents = options_[2].Get().AsLogical();
+  o.accumulators = options_[3].Get().AsLogical();
+  o.risk = options_[4].Get().AsLogical();
+  return o;
+}
+
+int ProgressDialog::MeterValue(int meter) const {
+  if (meter < 1 || meter > kMeterCount) return 0;
+  return static_cast<int>(values_[static_cast<std::size_t>(meter - 1)].Get().AsDouble());
+}
+
+void ProgressDialog::Build() {
+  dialog_ = xb::MakeRef<IndexBarDialog>(*this);
+  ui::TFont::Spec font;
+  font.face = std::string(cFontName());
+  font.width = nFontVSize();
+  font.height = nFontHSize();
+  ui::TDialog::NewParams p;
+  p.resource = Value::String("INDEXBAR");
+  p.parent = MainWindow();
+  p.font = ui::TFont::New(font);
+  p.help_id = kHelpTopic;
+  dialog_->New(p);
+
+  for (int i = 0; i < kMeterCount; ++i) {
+    auto meter = xb::MakeRef<ui::TMeter>();
+    meter->ReDefine({.id = kFirstMeterControl + 1 + i,
+                     .set_get = values_[static_cast<std::size_t>(i)].block,
+                     .total = 100,
+                     .parent = dialog_,
+                     .no_percentage = true,
+                     .clr_pane = GetSysColor(COLOR_BTNFACE),
+                     .clr_text = GetSysColor(COLOR_BTNSHADOW),
+                     .clr_bar = GetSysColor(COLOR_HIGHLIGHT),
+                     .clr_bar_text = GetSysColor(COLOR_HIGHLIGHTTEXT)});
+    meters_.push_back(meter);
+  }
+  for (int i = 0; i < 5; ++i) {
+    auto check = xb::MakeRef<ui::TCheckBox>();
+    check->ReDefine({.id = kFirstCheckBox + i, .set_get = options_[static_cast<std::size_t>(i)].block, .parent = dialog_});
+    checks_.push_back(check);
+  }
+  for (std::size_t i = 0; i < labels_.size(); ++i) {
+    labels_[i] = xb::MakeRef<ui::TSay>();
+    ui::TSay::ReDefineParams say;
+    say.id = kLabels[i];
+    say.parent = dialog_;
+    if (i > 0) say.clr_text = LabelColour();
+    labels_[i]->ReDefine(say);
+  }
+  start_ = xb::MakeRef<ui::TButton>();
+  start_->ReDefine({.id = kStartButton, .action = Action([this] { Start(); }), .parent = dialog_});
+  close_ = xb::MakeRef<ui::TButton>();
+  close_->ReDefine({.id = kCloseButton, .action = Action([this] { dialog_->End(); }), .parent = dialog_});
+}
+
+void ProgressDialog::Run(bool start_at_once) {
+  RefreshBrowse();
+  SetCursor(ui::CursorArrow());
+  Build();
+  ui::TDialog::ActivateParams p;
+  p.centered = true;
+  p.valid = Value(xb::Block::Native([this](xb::Args&) { return Value::Logical(!running_); }));
+  if (start_at_once) {
+    // The start button's own action, once the dialog shows.
+    dialog_->bStart = Action([this] {
+      PostMessageA(dialog_->hWnd, WM_COMMAND, MAKEWPARAM(kStartButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(start_->hWnd));
+    });
+  }
+  dialog_->Activate(p);
+  meters_.clear();
+  checks_.clear();
+  for (auto& label : labels_) label = nullptr;
+  start_ = close_ = nullptr;
+  dialog_ = nullptr;
+}
+
+void ProgressDialog::Start() {
+  if (started_) return;
+  started_ = running_ = true;
+  CloseIndexDataTable();
+  ui::CursorWait();
+  OrganiseMarkedCompanies(Options(), *this, *this);
+  running_ = false;
+  SetCursor(ui::CursorArrow());
+  if (dialog_) dialog_->End(IDOK);
+}
+
+void ProgressDialog::RefreshBrowse() {
+  if (browse_ && browse_->hWnd) browse_->Refresh();
+}
+
+void ProgressDialog::Title(std::string_view title) {
+  ui::TSay* label = labels_[1].get();
+  if (!label) return;
+  label->SetText(Value::String(title));
+  if (label->hWnd) UpdateWindow(label->hWnd);
+}
+
+void ProgressDialog::Meter(int meter, int value) {
+  if (meter < 1 || meter > static_cast<int>(meters_.size())) return;
+  ui::TMeter& m = *meters_[static_cast<std::size_t>(meter - 1)];
+  m.Set(value);
+  if (value == 0 && m.hWnd) {
+    m.Refresh();
+    UpdateWindow(m.hWnd);
+  }
+}
+
+void ProgressDialog::Pump() {
+  ui::SysRefresh();
+  if (running_) ui::CursorWait();
+}
+
+void ProgressDialog::CompanyStarting(std::string_view) {
+  std::vector<ui::WindowRef> controls(checks_.begin(), checks_.end());
+  ChecksDisable(controls);
+  RefreshBrowse();
+  ChecksDisable({start_, close_});
+  Pump();
+}
+
+void ProgressDialog::CompanyFinished(std::string_view) {
+  for (int meter = 1; meter <= static_cast<int>(meters_.size()); ++meter) Meter(meter, 0);
+  if (labels_[1]) Title("");
+  RefreshBrowse();
+  Pump();
+}
+
+void IndexAll(const ui::WindowRef& browse) {
+  ProgressDialog progress(browse);
+  progress.Run(ParameterMode());
+}
+
+CatalogueIndexer& IndexDataIndexer() {
+  IndexDataState& state = IndexData();
+  state.loose_events.SetCompany(cCodEmpresa());
+  OrganiserEvents* events = g_current ? static_cast<OrganiserEvents*>(g_current) : &state.loose_events;
+  if (!state.indexer || state.events != events) {
+    state.indexer = std::make_unique<CatalogueIndexer>(Folders{cPathDbf(), cPathStart()}, *events);
+    state.events = events;
+  }
+  return *state.indexer;
+}
+
+void CloseIndexDataTable() {
+  IndexDataState& state = IndexData();
+  state.indexer.reset();
+  state.events = nullptr;
+}
+
+void ChecksDisable(const std::vector<ui::WindowRef>& controls) {
+  for (const ui::WindowRef& control : controls) {
+    if (!control) continue;
+    control->Disable();
+    if (control->hWnd) {
+      InvalidateRect(control->hWnd, nullptr, TRUE);
+      UpdateWindow(control->hWnd);
+    }
+  }
+}
+
+}  // namespace app
