@@ -38,7 +38,7 @@ using testing::S;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 
-constexpr const char* kProgressTitle = "Generación de índices";
+constexpr const char* kProgressTitle = "Organización de ficheros";
 
 void Shot(HWND hwnd, const std::string& name) {
   EXPECT_TRUE(vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp"));
