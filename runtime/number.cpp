@@ -1,5 +1,6 @@
 #include "runtime/number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -42,15 +43,19 @@ bool TruncAt15Digits(double x, double& out) {
     // Fifteen significant digits keep `places` decimals, and they round up to the next
     // integer exactly when the fraction exceeds 1 - 0.5e-places (never equal to it for
     // places > 0: that number is not binary; for places = 0 equality is a tie, left to
-    // the text road). The threshold is computed with an error far below the margin.
+    // the text road).
+    static constexpr double kTens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
+    static constexpr double kThresholds[] = {1 - 0.5 / 1e0,  1 - 0.5 / 1e1,  1 - 0.5 / 1e2,  1 - 0.5 / 1e3,
+                                             1 - 0.5 / 1e4,  1 - 0.5 / 1e5,  1 - 0.5 / 1e6,  1 - 0.5 / 1e7,
+                                             1 - 0.5 / 1e8,  1 - 0.5 / 1e9,  1 - 0.5 / 1e10, 1 - 0.5 / 1e11,
+                                             1 - 0.5 / 1e12, 1 - 0.5 / 1e13, 1 - 0.5 / 1e14, 1 - 0.5 / 1e15};
     int digits = 0;
-    for (std::uint64_t t = n; t != 0; t /= 10) ++digits;
-    const int places = 15 - digits;
-    const double threshold = 1.0 - 0.5 / Pow10(places);
+    while (digits < 15 && whole >= kTens[digits]) ++digits;
+    const double threshold = kThresholds[15 - digits];
     if (std::fabs(fraction - threshold) <= 0x1p-51) return false;
     r = fraction > threshold ? whole + 1.0 : whole;
   } else {
-    // Sixteen or seventeen digits: rounds to tens or hundreds, half away on the exact value.
+    // Sixteen or seventeen digits: to the nearest ten or hundred by the exact value.
     const std::uint64_t unit = a < 1e16 ? 10 : 100;
     const std::uint64_t rest = n % unit;
     const double over = static_cast<double>(rest) + fraction - static_cast<double>(unit / 2);  // exact
@@ -71,15 +76,6 @@ double RoundedUnits(double d, int decimals, double p) {
   x /= 10.0;
   if (std::fabs(x) < 1e17 && !TruncAt15Digits(x, x)) x = ToPrecision15(x);
   return std::trunc(x);
-}
-
-// Writes the digits of |v| right-aligned, ending just before `end`; returns the first.
-char* WriteDigits(char* end, std::uint64_t v) {
-  do {
-    *--end = static_cast<char>('0' + v % 10);
-    v /= 10;
-  } while (v != 0);
-  return end;
 }
 
 // STR's text of `n` (without the padding): the digits, a point and `dec` decimals.
@@ -104,18 +100,24 @@ std::size_t FormatNumber(const Value& n, int dec, char* buf) {
   // Below 1e15 units, units / p printed with `dec` decimals shows exactly the digits of
   // units (the division is off by far less than half a unit), so they are written directly.
   char digits[24];
-  char* const end = digits + sizeof digits;
-  char* first = WriteDigits(end, static_cast<std::uint64_t>(std::fabs(units)));
-  while (end - first <= dec) *--first = '0';
+  const auto count = static_cast<std::size_t>(
+      std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(std::fabs(units))).ptr - digits);
+  const auto places = static_cast<std::size_t>(dec);
   char* o = buf;
   if (units < 0) *o++ = '-';
-  const auto whole = static_cast<std::size_t>(end - first - dec);
-  std::memcpy(o, first, whole);
-  o += whole;
-  if (dec > 0) {
+  if (count > places) {
+    std::memcpy(o, digits, count - places);
+    o += count - places;
+  } else {
+    *o++ = '0';
+  }
+  if (places > 0) {
     *o++ = '.';
-    std::memcpy(o, first + whole, static_cast<std::size_t>(dec));
-    o += dec;
+    const std::size_t shown = std::min(count, places);
+    std::memset(o, '0', places - shown);
+    o += places - shown;
+    std::memcpy(o, digits + count - shown, shown);
+    o += shown;
   }
   return static_cast<std::size_t>(o - buf);
 }

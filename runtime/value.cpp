@@ -234,7 +234,7 @@ RefCell* Value::AsRefCell() const {
   return h_.type == Type::Ref ? static_cast<RefCell*>(const_cast<HeapObject*>(u_.h)) : nullptr;
 }
 
-const Value& Value::Deref() const {
+const Value& Value::DerefCell() const {
   const Value* v = this;
   // A cell may hold a reference to another cell (a by-reference parameter passed on).
   for (int hops = 0; v->h_.type == Type::Ref && hops < 64; ++hops) v = &static_cast<const RefCell*>(v->u_.h)->value;

@@ -39,11 +39,15 @@ enum class Type : std::uint8_t { Nil, Logical, Number, String, Memo, Date, Array
 class Value {
  public:
   Value() noexcept { u_.i = 0; }
-  Value(const Value& o) noexcept : h_(o.h_), u_(o.u_) { AddRef(); }
+  Value(const Value& o) noexcept : h_(o.h_), u_(o.u_) {
+    if (Counted()) AddRef();
+  }
   Value(Value&& o) noexcept : h_(o.h_), u_(o.u_) { o.h_ = Header{}; }
   Value& operator=(const Value& o) noexcept;
   Value& operator=(Value&& o) noexcept;
-  ~Value() { DropRef(); }
+  ~Value() {
+    if (Counted()) DropRef();
+  }
 
   Value(const Array& a);
   Value(const Block& b);
@@ -115,7 +119,7 @@ class Value {
   RefCell* AsRefCell() const;
 
   // Through a by-reference cell to the value it holds; the value itself otherwise.
-  const Value& Deref() const;
+  const Value& Deref() const { return h_.type == Type::Ref ? DerefCell() : *this; }
   // Writes through a by-reference cell; plain assignment otherwise.
   void AssignThrough(Value v);
 
@@ -145,8 +149,13 @@ class Value {
     struct StrRep* s;
     const HeapObject* h;
   };
+  // Strings and containers hold a counted reference; scalars need no call to copy or drop.
+  bool Counted() const {
+    return h_.type == Type::String || h_.type == Type::Memo || h_.type >= Type::Array;
+  }
   void AddRef() const;
   void DropRef() noexcept;
+  const Value& DerefCell() const;
 
   Header h_;
   Payload u_;

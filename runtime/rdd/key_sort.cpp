@@ -38,6 +38,21 @@ BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* 
   return BagStatus::Ok();
 }
 
+namespace {
+
+// Runs work(begin, end) for each slice between consecutive bounds, the first one on this
+// thread and the others on threads of their own.
+template <class Work>
+void InSlices(const std::vector<std::size_t>& bounds, Work work) {
+  std::vector<std::thread> workers;
+  for (std::size_t i = 1; i + 1 < bounds.size(); ++i)
+    if (bounds[i] < bounds[i + 1]) workers.emplace_back([&, i] { work(bounds[i], bounds[i + 1]); });
+  work(bounds[0], bounds[1]);
+  for (auto& w : workers) w.join();
+}
+
+}  // namespace
+
 void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
   const std::size_t n = set.recnos.size(), len = std::size_t(set.key_length);
   const auto* keys = reinterpret_cast<const unsigned char*>(set.keys.data());
@@ -64,20 +79,17 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
     if (a.low != b.low) return descending ? a.low > b.low : a.low < b.low;
     return a.index < b.index;  // keys were collected in record order
   };
-  // Keys often come in key order already (records appended by code or by date); big sets
-  // are sorted in slices on several cores, then merged.
+  // Big sets are worked on in slices on several cores.
+  const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+  const std::size_t slices = n >= 50000 ? cores : 1;
+  std::vector<std::size_t> bounds;
+  for (std::size_t i = 0; i <= slices; ++i) bounds.push_back(n * i / slices);
+  // Keys often come in key order already (records appended by code or by date); otherwise
+  // the slices are sorted, then merged.
   if (!std::is_sorted(items.begin(), items.end(), less)) {
-    const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
-    const std::size_t slices = n >= 50000 ? cores : 1;
-    std::vector<std::size_t> bounds;
-    for (std::size_t i = 0; i <= slices; ++i) bounds.push_back(n * i / slices);
-    {
-      std::vector<std::thread> workers;
-      for (std::size_t i = 1; i < slices; ++i)
-        workers.emplace_back([&, i] { std::sort(items.begin() + bounds[i], items.begin() + bounds[i + 1], less); });
-      std::sort(items.begin(), items.begin() + bounds[1], less);
-      for (auto& w : workers) w.join();
-    }
+    InSlices(bounds, [&](std::size_t begin, std::size_t end) {
+      std::sort(items.begin() + std::ptrdiff_t(begin), items.begin() + std::ptrdiff_t(end), less);
+    });
     for (std::size_t width = 1; width < slices; width *= 2) {
       for (std::size_t i = 0; i + width < slices; i += 2 * width) {
         const std::size_t end = std::min(i + 2 * width, slices);
@@ -86,31 +98,43 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
       }
     }
   }
-  // Longer keys: each run of items whose bytes so far agree is sorted again on its next
-  // sixteen bytes, until the runs are single keys or the bytes run out.
-  struct Run { std::size_t begin, end, offset; };
-  std::vector<Run> runs;
-  if (len > 16) runs.push_back({0, n, 0});
-  while (!runs.empty()) {
-    const Run run = runs.back();
-    runs.pop_back();
-    for (std::size_t i = run.begin; i < run.end;) {
-      std::size_t j = i + 1;
-      while (j < run.end && items[j].high == items[i].high && items[j].low == items[i].low) ++j;
-      if (j - i > 1) {
-        const std::size_t next = run.offset + 16;
-        for (std::size_t k = i; k < j; ++k) {
-          // The run's keys lie scattered over the key set: ask for the coming ones early.
-          if (k + 8 < j) __builtin_prefetch(keys + std::size_t(items[k + 8].index) * len + next);
-          load(items[k], next);
-        }
-        if (!std::is_sorted(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(j), less))
-          std::sort(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(j), less);
-        if (next + 16 < len) runs.push_back({i, j, next});
-      }
-      i = j;
-    }
+  if (len <= 16) {
+    set.order.resize(n);
+    for (std::size_t i = 0; i < n; ++i) set.order[i] = items[i].index;
+    return;
   }
+  // Longer keys: each run of items whose bytes so far agree is sorted again on its next
+  // sixteen bytes, until the runs are single keys or the bytes run out. Runs are apart, so
+  // the slices (moved to the ends of runs) are worked on at once.
+  auto same = [&](std::size_t a, std::size_t b) { return items[a].high == items[b].high && items[a].low == items[b].low; };
+  for (std::size_t i = 1; i < slices; ++i) {
+    bounds[i] = std::max(bounds[i], bounds[i - 1]);
+    while (bounds[i] < n && bounds[i] > 0 && same(bounds[i], bounds[i] - 1)) ++bounds[i];
+  }
+  InSlices(bounds, [&](std::size_t begin, std::size_t end) {
+    struct Run { std::size_t begin, end, offset; };
+    std::vector<Run> runs{{begin, end, 0}};
+    while (!runs.empty()) {
+      const Run run = runs.back();
+      runs.pop_back();
+      for (std::size_t i = run.begin; i < run.end;) {
+        std::size_t j = i + 1;
+        while (j < run.end && same(i, j)) ++j;
+        if (j - i > 1) {
+          const std::size_t next = run.offset + 16;
+          for (std::size_t k = i; k < j; ++k) {
+            // The run's keys lie scattered over the key set: ask for the coming ones early.
+            if (k + 8 < j) __builtin_prefetch(keys + std::size_t(items[k + 8].index) * len + next);
+            load(items[k], next);
+          }
+          if (!std::is_sorted(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(j), less))
+            std::sort(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(j), less);
+          if (next + 16 < len) runs.push_back({i, j, next});
+        }
+        i = j;
+      }
+    }
+  });
   set.order.resize(n);
   for (std::size_t i = 0; i < n; ++i) set.order[i] = items[i].index;
 }
