@@ -39,13 +39,14 @@ fuzz:
 	cmake --build $(B)/fuzz --target fuzz_run
 
 # make bench - the benchmarks, optimised, native and for Windows (run them by hand: see
-#              runtime/rdd/bench/index_bench.cpp, table_bench.cpp, app/bench/organise_bench.cpp)
+#              runtime/rdd/bench/index_bench.cpp, table_bench.cpp, app/bench/organise_bench.cpp,
+#              organise_program_bench.cpp)
 bench: deps
 	@[ -f $(B)/bench/build.ninja ] || cmake -S . -B $(B)/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVDR_SANITIZE=OFF
 	@[ -f $(B)/bench-win64/build.ninja ] || cmake -S . -B $(B)/bench-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
 	cmake --build $(B)/bench -j $(JOBS) --target index_bench table_bench macro_bench organise_bench vdr_demodata
-	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench vdr_demodata
+	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench organise_program_bench vdr_demodata
 
 clean:
 	rm -rf $(B)

@@ -1,5 +1,6 @@
 #include "app/win/progress_dialog.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "app/organisation_state.h"
@@ -21,6 +22,7 @@ constexpr int kFirstMeterControl = 100;  // meter n is control 100 + n
 constexpr int kStartButton = 552;
 constexpr int kCloseButton = 553;
 constexpr int kLabels[] = {100, 91, 92};
+constexpr DWORD kPumpIntervalMs = 40;
 
 ProgressDialog* g_current = nullptr;
 
@@ -80,6 +82,7 @@ ProgressDialog::ProgressDialog(ui::WindowRef browse) : browse_(std::move(browse)
   const bool starting[] = {true, true, true, true, false};
   for (std::size_t i = 0; i < options_.size(); ++i) options_[i] = ui::SetGet::Of(Value::Logical(starting[i]));
   for (ui::SetGet& value : values_) value = ui::SetGet::Of(Value::Integer(0));
+  CloseIndexDataTable();  // the last table indexed is forgotten when the dialog opens
   previous_ = g_current;
   g_current = this;
 }
@@ -195,17 +198,29 @@ void ProgressDialog::Title(std::string_view title) {
   if (label->hWnd) UpdateWindow(label->hWnd);
 }
 
+// A meter's new value is painted by the next pump: the engine pumps after every tag and
+// every step of a meter.
 void ProgressDialog::Meter(int meter, int value) {
   if (meter < 1 || meter > static_cast<int>(meters_.size())) return;
-  ui::TMeter& m = *meters_[static_cast<std::size_t>(meter - 1)];
-  m.Set(value);
-  if (value == 0 && m.hWnd) {
-    m.Refresh();
-    UpdateWindow(m.hWnd);
-  }
+  const ui::SetGet& stored = values_[static_cast<std::size_t>(meter - 1)];
+  value = std::clamp(value, 0, 100);
+  if (stored.Get().AsInt() == value) return;
+  stored.Put(Value::Integer(value));
+  const ui::TMeter& m = *meters_[static_cast<std::size_t>(meter - 1)];
+  if (m.hWnd) InvalidateRect(m.hWnd, nullptr, FALSE);
 }
 
+// Pending messages run at most every few hundredths of a second: enough for the dialog to
+// repaint and answer at once, without a round of the message queue after each of the
+// thousands of steps.
 void ProgressDialog::Pump() {
+  const DWORD now = GetTickCount();
+  if (now - last_pump_ < kPumpIntervalMs) return;
+  PumpNow();
+}
+
+void ProgressDialog::PumpNow() {
+  last_pump_ = GetTickCount();
   ui::SysRefresh();
   if (running_) ui::CursorWait();
 }
@@ -215,14 +230,15 @@ void ProgressDialog::CompanyStarting(std::string_view) {
   ChecksDisable(controls);
   RefreshBrowse();
   ChecksDisable({start_, close_});
-  Pump();
+  PumpNow();
 }
 
 void ProgressDialog::CompanyFinished(std::string_view) {
   for (int meter = 1; meter <= static_cast<int>(meters_.size()); ++meter) Meter(meter, 0);
   if (labels_[1]) Title("");
   RefreshBrowse();
-  Pump();
+  if (dialog_ && dialog_->hWnd) UpdateWindow(dialog_->hWnd);
+  PumpNow();
 }
 
 void IndexAll(const ui::WindowRef& browse) {

@@ -62,6 +62,7 @@ class ProgressDialog final : public ReportingEvents, public CompanyLoopView {
 
  private:
   void Build();
+  void PumpNow();
   void RefreshBrowse();
 
   ui::WindowRef browse_;
@@ -72,6 +73,7 @@ class ProgressDialog final : public ReportingEvents, public CompanyLoopView {
   std::vector<xb::Ref<ui::TCheckBox>> checks_;
   std::array<xb::Ref<ui::TSay>, 3> labels_;  // 100, 91, 92
   xb::Ref<ui::TButton> start_, close_;
+  DWORD last_pump_ = 0;
   bool running_ = false;
   bool started_ = false;
   ProgressDialog* previous_ = nullptr;

@@ -233,6 +233,7 @@ TEST_F(ProgressDialogTest, TheStartButtonOrganisesTheMarkedCompaniesAndFreesThem
   std::vector<int> marks_at_open;
   std::vector<int> enabled_while_running;
   bool stayed_open = false;
+  bool hourglass = false;
   std::string group_shown;
   DialogAnswerer answerer([&](const SeenDialog& d) -> int {
     if (d.title == kProgressTitle) {
@@ -247,6 +248,10 @@ TEST_F(ProgressDialogTest, TheStartButtonOrganisesTheMarkedCompaniesAndFreesThem
       SendMessageA(bar, WM_COMMAND, IDCANCEL, 0);     // Escape
       SendMessageA(bar, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
       stayed_open = IsWindow(bar) && IsWindowVisible(bar);
+      SetCursor(LoadCursor(nullptr, IDC_ARROW));
+      hourglass = SendMessageA(bar, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(bar, 101)),
+                               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) == TRUE &&
+                  GetCursor() == LoadCursor(nullptr, IDC_WAIT);
       char text[128] = {};
       GetDlgItemTextA(bar, 91, text, sizeof text);
       group_shown = text;
@@ -261,6 +266,7 @@ TEST_F(ProgressDialogTest, TheStartButtonOrganisesTheMarkedCompaniesAndFreesThem
   EXPECT_EQ(marks_at_open, (std::vector<int>{1, 1, 1, 1, 0}));
   EXPECT_EQ(enabled_while_running, (std::vector<int>{0, 0, 0, 0}));
   EXPECT_TRUE(stayed_open);
+  EXPECT_TRUE(hourglass);
   EXPECT_EQ(group_shown, "RAPPELS");
   std::vector<std::string> messages;
   for (const SeenDialog& d : answerer.seen())
