@@ -1,6 +1,7 @@
 #include "services/services.h"
 
 #include "services/hot_keys.h"
+#include "services/login.h"
 #include "services/menu_access.h"
 #include "services/menu_table.h"
 #include "services/password.h"
@@ -18,6 +19,7 @@ void RegisterServiceFunctions() {
   RegisterMenuAccessFunctions();
   RegisterMenuTableFunctions();
   RegisterHotKeyFunctions();
+  RegisterLoginFunctions();
 }
 
 void ResetServices() {

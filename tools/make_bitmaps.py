@@ -300,6 +300,65 @@ def bomb():
     return icon.picture()
 
 
+def key(icon, x, y, scale, colour=(224, 172, 36), edge=(120, 80, 0)):
+    """A door key lying from its bow at (x, y) to the right."""
+    icon.ring(x, y, 4.2 * scale, 2.6 * scale, edge)
+    icon.ring(x, y, 4.2 * scale, 1.6 * scale, colour)
+    icon.line([(x + 4.2 * scale, y), (x + 17 * scale, y)], 2.6 * scale, edge)
+    icon.line([(x + 4.2 * scale, y), (x + 17 * scale, y)], 1.6 * scale, colour)
+    for tooth in (12, 15.5):
+        icon.line([(x + tooth * scale, y), (x + tooth * scale, y + 3.2 * scale)], 1.8 * scale, edge)
+    return icon
+
+
+def login_picture(pane, accent, mark):
+    """The picture beside the list of users in the log-in dialog: the product's pane with its
+    mark above and a key below."""
+    icon = Icon(size=64, height=112, ground=pane)
+    icon.rect(0, 0, 64, 112, pane)
+    for i in range(8):
+        icon.rect(0, 14 * i, 64, 14 * i + 6, tuple(min(255, c + 12) for c in pane))
+    mark(icon)
+    icon.rect(0, 104, 64, 107, accent)
+    key(icon, 16, 84, 1.8)
+    return icon.picture()
+
+
+def vdr_mark(icon):
+    icon.line([(14, 16), (32, 58), (50, 16)], 7, WHITE)
+    icon.ring(32, 58, 4.6, 2.2, (255, 255, 0))
+
+
+def suite_mark(icon):
+    icon.ring(32, 36, 17, 6, WHITE)
+    icon.line([(40, 46), (52, 60)], 6, WHITE)
+
+
+def logo():
+    """The maker's logo of the suite's questions: a ring and its tail over a blue disc."""
+    icon = Icon(size=32)
+    icon.circle(15.5, 15.5, 15, (0, 70, 190))
+    icon.ring(14.5, 14, 7, 3, WHITE)
+    icon.line([(18.5, 18.5), (24, 24.5)], 3, WHITE)
+    return icon.picture()
+
+
+def document_page():
+    """Documentación adicional: a written page with a folded corner."""
+    icon = Icon(size=16)
+    icon.polygon([(2.5, 0.5), (10.5, 0.5), (13.5, 3.5), (13.5, 15.5), (2.5, 15.5)], DARK)
+    icon.polygon([(3.5, 1.5), (10, 1.5), (12.5, 4), (12.5, 14.5), (3.5, 14.5)], WHITE)
+    icon.polygon([(10, 1.5), (12.5, 4), (10, 4)], (190, 190, 190))
+    for y in (6.5, 8.5, 10.5, 12.5):
+        icon.line([(5, y), (11, y)], 0.9, NAVY)
+    return icon.picture()
+
+
+def about_sign():
+    """Acerca de: the information sign, small."""
+    return info_sign(16)
+
+
 PICTURES = {
     "bmpverde.bmp": disc((0, 160, 0)),
     "bmprojo.bmp": disc((208, 0, 0)),
@@ -321,6 +380,14 @@ PICTURES = {
     # The table layer's questions.
     "bmp_stop.bmp": stop_sign(),
     "bmp_bomba.bmp": bomb(),
+    # The log-in: the picture of this program and of the suite's other programs, and the
+    # logo of the questions.
+    "bmpentvdre.bmp": login_picture((0, 108, 67), (255, 255, 0), vdr_mark),
+    "bmpentrada_zafre.bmp": login_picture((20, 60, 140), (255, 200, 0), suite_mark),
+    "bmp_logo_qz.bmp": logo(),
+    # Pictures of the help menu.
+    "docadic.bmp": document_page(),
+    "acerca.bmp": about_sign(),
 }
 
 

@@ -1,0 +1,256 @@
+#include "services/login.h"
+
+#include <windows.h>
+
+#include <deque>
+
+#include "app/program_settings.h"
+#include "app/table_access.h"
+#include "services/password.h"
+#include "services/services_test_support.h"
+#include "services/user_look.h"
+#include "services/user_session.h"
+#include "services/user_tables.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/support/screenshot.h"
+#include "ui/controls/tget.h"
+#include "ui/core/window_table.h"
+
+namespace svc {
+namespace {
+
+using testing::L;
+using testing::S;
+using vdr::test::DialogAnswerer;
+using vdr::test::SeenDialog;
+using xb::Value;
+
+constexpr const char* kLoginTitle = " Identificación de usuario";
+
+// What the user does in the log-in dialog, one attempt after another: rows moved down from
+// where the list stands, the password typed, the button pressed.
+struct Attempt {
+  int down = 0;
+  std::string password;
+  int button = 550;
+  std::function<void()> before;  // runs just before the button is pressed
+};
+
+class LoginTest : public testing::ServicesTest {
+ protected:
+  void SetUp() override {
+    ServicesTest::SetUp();
+    ShowMessages();
+    qzw_CreaUsuarios(true, false);
+    AddUser("01", "Ana", "SECRETO");
+    AddUser("02", "Luis", "dos", std::string(255, '2'), "", true);
+    AddUser("03", "Eva", "tres");
+  }
+
+  // Runs the log-in with the attempts; message boxes are accepted. Returns its answer.
+  bool LogIn(std::deque<Attempt> attempts, LoginParams params = {}) {
+    DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+      if (d.title != kLoginTitle) {
+        seen_boxes.push_back(d.title + ": " + d.AllText());
+        return d.buttons.empty() ? IDOK : d.buttons.front().id;
+      }
+      login_dialog = d.hwnd;
+      if (!IsWindowEnabled(d.hwnd) || attempts.empty()) return 0;
+      if (!shot_taken) {
+        shot_taken = true;
+        vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\login.bmp");
+      }
+      Attempt next = std::move(attempts.front());
+      attempts.pop_front();
+      HWND browse = GetDlgItem(d.hwnd, 110);
+      HWND edit = GetDlgItem(d.hwnd, 120);
+      for (int i = 0; i < next.down; ++i) SendMessageA(browse, WM_KEYDOWN, VK_DOWN, 0);
+      SetFocus(edit);
+      for (char c : next.password) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+      if (next.before) next.before();
+      PostMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(next.button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, next.button)));
+      return 0;
+    });
+    return lIdentifica(params);
+  }
+
+  bool Active(const std::string& code) { return FieldOf(UsuariosTable(), "CCODIGO", code, "LACTIVO").AsLogical(); }
+
+  std::vector<std::string> seen_boxes;
+  HWND login_dialog = nullptr;
+  bool shot_taken = false;
+};
+
+TEST_F(LoginTest, TheRightPasswordInAnyCaseLogsTheUserIn) {
+  ASSERT_TRUE(LogIn({{1, "secreto"}}));
+  EXPECT_TRUE(seen_boxes.empty());
+  EXPECT_EQ(cCodUsuario(), "01");
+  EXPECT_EQ(cCodUser(), "01");
+  EXPECT_EQ(cUsuario(), "Ana" + std::string(22, ' '));
+  EXPECT_TRUE(lHacerLogout());
+  EXPECT_TRUE(Active("01"));
+  EXPECT_EQ(X("CCODUSUARIO()").AsString(), "01");
+  // The view is closed again.
+  EXPECT_EQ(areas().AreaOfAlias("QzUsuarios"), 0);
+
+  app::lNetwork(true);
+  EXPECT_TRUE(Logout());
+  EXPECT_FALSE(Active("01"));
+}
+
+TEST_F(LoginTest, WrongPasswordsCountAndTheThirdEndsTheLogIn) {
+  ASSERT_TRUE(LogIn({{1, "mala"}, {0, "otra"}, {0, "secreto"}}));
+  EXPECT_EQ(seen_boxes, (std::vector<std::string>{"Acceso denegado: Clave incorrecta", "Acceso denegado: Clave incorrecta"}));
+  EXPECT_EQ(cCodUsuario(), "01");
+
+  ResetSession();
+  Logout();
+  X("DBUSEAREA(.T., , '" + UsuariosTable() + "', 'U', .T.)");
+  X("DBGOTO(2)");
+  X("RLOCK()");
+  X("FIELDPUT(FIELDPOS('LACTIVO'), .F.)");
+  X("DBCLOSEAREA()");
+  seen_boxes.clear();
+  EXPECT_FALSE(LogIn({{1, "a"}, {0, "b"}, {0, "c"}, {0, "secreto"}}));
+  EXPECT_EQ(seen_boxes.size(), 3u);
+  EXPECT_EQ(cCodUsuario(), "00");
+  EXPECT_EQ(cUsuario(), "Inactivo");
+  EXPECT_FALSE(lHacerLogout());
+  EXPECT_FALSE(Active("01"));
+}
+
+// An active user is refused without using up a try; freeing him lets him in.
+TEST_F(LoginTest, AnActiveUserIsRefusedWithoutUsingATry) {
+  ASSERT_TRUE(LogIn({{2, "dos"}, {0, "dos"}, {0, "dos"}, {0, "dos", 602}, {0, "dos"}}));
+  EXPECT_EQ(seen_boxes, (std::vector<std::string>(3, "Acceso denegado: No puede seleccionar un usuario activo")));
+  EXPECT_EQ(cCodUsuario(), "02");
+  EXPECT_TRUE(Active("02"));
+}
+
+// Another station logs the user in between the list being read and the password accepted:
+// the mark is read again under the record lock, and the log-in is refused.
+TEST_F(LoginTest, AnotherStationLoggingInMeanwhileIsRefused) {
+  auto mark_active_elsewhere = [this] {
+    SelectedAreaScope keep;
+    ASSERT_TRUE(OpenTable(UsuariosTable(), "Otra", false));
+    OpenedArea other(true);
+    SelectOrder(1);
+    ASSERT_TRUE(Seek(S("03")));
+    ASSERT_TRUE(app::lNetRecLock());
+    PutField("LACTIVO", L(true));
+    Area().Commit();
+    Area().Unlock();
+  };
+  // Straight through the check: the list's copy of the record is old.
+  ASSERT_TRUE(OpenTable(UsuariosTable(), "Lista", false));
+  SelectOrder(1);
+  ASSERT_TRUE(Seek(S("03")));
+  EXPECT_FALSE(FieldLogical("LACTIVO"));
+  mark_active_elsewhere();
+  int failed = 0;
+  ShowMessages();
+  app::SetDataUi(&log());
+  EXPECT_FALSE(lCheckIn("Lista", "tres", &failed));
+  EXPECT_EQ(failed, 0);
+  ASSERT_EQ(log().messages.size(), 1u);
+  EXPECT_EQ(log().messages[0].text, "No puede seleccionar un usuario activo");
+  EXPECT_EQ(cCodUsuario(), "00");
+  CloseArea();
+}
+
+TEST_F(LoginTest, TheSearchMovesTheListToTheUser) {
+  std::vector<std::string> searches;
+  auto search = [&] {
+    // The search dialog is answered here: by name, "lu", then out.
+    DialogAnswerer inner([&](const SeenDialog& d) -> int {
+      if (d.title != "Búsqueda de usuario") return 0;
+      searches.push_back(d.AllText());
+      SendMessageA(GetDlgItem(d.hwnd, 103), BM_CLICK, 0, 0);
+      HWND field = GetDlgItem(d.hwnd, 100);
+      SetFocus(field);
+      for (char c : std::string("lux")) SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 0);
+      char text[64] = {};
+      GetDlgItemTextA(d.hwnd, 99, text, sizeof text);
+      searches.push_back(text);
+      GetWindowTextA(field, text, sizeof text);
+      searches.push_back(text);
+      return 105;
+    });
+    SendMessageA(login_dialog, WM_COMMAND, MAKEWPARAM(552, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(login_dialog, 552)));
+  };
+  // Luis is active: freed first, then found by the search and logged in.
+  ASSERT_TRUE(LogIn({{0, "", 0, search}, {0, "", 602}, {0, "dos"}}));
+  ASSERT_EQ(searches.size(), 3u);
+  EXPECT_EQ(searches[1], "Búsqueda de usuario por nombre");
+  EXPECT_EQ(searches[2], "LU" + std::string(23, ' '));  // "x" found nobody: refused
+  EXPECT_EQ(cCodUsuario(), "02");
+}
+
+TEST_F(LoginTest, TheUsersLookLoadsAtLogIn) {
+  // Ana has her own scheme; Eva has none yet and gets the default one.
+  {
+    SelectedAreaScope keep;
+    ASSERT_TRUE(OpenTable(ColorWTable(), "C", false));
+    OpenedArea colours(true);
+    SaveColors("C", true, "01", "", false);
+    SelectOrder(1);
+    ASSERT_TRUE(Seek(S("01")));
+    ASSERT_TRUE(app::lNetRecLock());
+    PutField("LINESTYLE", Value::Integer(2));
+    PutField("DESKTOP", Value::Integer(255));
+    PutField("NCLRPANE", Value::Integer(65280));
+    PutField("CFACENAME", S("Arial"));
+    PutField("NHEIGHT", Value::Integer(-15));
+    Area().Commit();
+    Area().Unlock();
+  }
+  ASSERT_TRUE(LogIn({{1, "secreto"}}));
+  EXPECT_EQ(nLineStyle(), 2);
+  EXPECT_EQ(nClrDesktop(), 255u);
+  EXPECT_EQ(X("NCLRPANE()").AsInt(), 65280);
+  EXPECT_EQ(UserFontDesc().face, "Arial");
+  EXPECT_EQ(UserFontDesc().height, -15);
+
+  Logout();
+  ResetSession();
+  ASSERT_TRUE(LogIn({{3, "tres"}}));
+  EXPECT_EQ(cCodUsuario(), "03");
+  EXPECT_EQ(nLineStyle(), 5);
+  EXPECT_EQ(FieldOf(ColorWTable(), "CCODIGO", "03", "LINESTYLE").AsInt(), 5);
+}
+
+TEST_F(LoginTest, WithoutTheDialogTheConfigurationRecordOnly) {
+  WriteTable(std::string(kStart) + "VersionE", {{"PRODUCTO", "C25"}, {"VERSION", "C25"}},
+             {{{"PRODUCTO", S("Prueba")}, {"VERSION", S("2003")}}});
+  cCodUser("01");
+  LoginParams params;
+  params.dialog = false;
+  ASSERT_TRUE(lIdentifica(params));
+  EXPECT_FALSE(lHacerLogout());
+  EXPECT_EQ(cFileVer(), std::string(kStart) + "VersionE.Dbf");
+  const xb::Array version = aQzVersion();
+  ASSERT_EQ(version.size(), 2u);
+  EXPECT_EQ(version[0].AsArray()[0].AsString(), "PRODUCTO");
+  EXPECT_EQ(std::string(version[0].AsArray()[1].AsString()).substr(0, 6), "Prueba");
+  const xb::Array config = qz_aUsuario();
+  ASSERT_EQ(config.size(), 4u);
+  EXPECT_EQ(config[0].AsString(), "01");
+  EXPECT_EQ(X("QZ_AUSUARIO(.F., 2, .T.)[2]").AsLogical(), true);
+}
+
+TEST_F(LoginTest, TheQuestionThatEndsTheProgram) {
+  std::vector<std::string> texts;
+  for (const auto& [button, answer] : {std::pair{552, true}, std::pair{553, false}}) {
+    DialogAnswerer answerer([&](const SeenDialog& d) {
+      texts.push_back(d.AllText());
+      return button;
+    });
+    EXPECT_EQ(lTerminar(), answer);
+  }
+  EXPECT_EQ(texts[0], " ¿ Desea finalizar la ejecución ? ");
+  EXPECT_TRUE(lTerminar(false));
+}
+
+}  // namespace
+}  // namespace svc
