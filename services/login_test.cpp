@@ -50,10 +50,11 @@ class LoginTest : public testing::ServicesTest {
   // Runs the log-in with the attempts; message boxes are accepted. Returns its answer.
   bool LogIn(std::deque<Attempt> attempts, LoginParams params = {}) {
     DialogAnswerer answerer([&](const SeenDialog& d) -> int {
-      if (d.title != kLoginTitle) {
+      if (d.title == "Acceso denegado") {
         seen_boxes.push_back(d.title + ": " + d.AllText());
         return d.buttons.empty() ? IDOK : d.buttons.front().id;
       }
+      if (d.title != kLoginTitle) return 0;  // another dialog: the test answers it
       login_dialog = d.hwnd;
       if (!IsWindowEnabled(d.hwnd) || attempts.empty()) return 0;
       if (!shot_taken) {

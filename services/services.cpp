@@ -1,6 +1,8 @@
 #include "services/services.h"
 
+#include "services/font_choice.h"
 #include "services/hot_keys.h"
+#include "services/layouts.h"
 #include "services/login.h"
 #include "services/menu_access.h"
 #include "services/menu_table.h"
@@ -8,6 +10,7 @@
 #include "services/user_look.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
+#include "services/window_fit.h"
 
 namespace svc {
 
@@ -20,12 +23,16 @@ void RegisterServiceFunctions() {
   RegisterMenuTableFunctions();
   RegisterHotKeyFunctions();
   RegisterLoginFunctions();
+  RegisterFontChoiceFunctions();
+  RegisterLayoutFunctions();
+  RegisterWindowFitFunctions();
 }
 
 void ResetServices() {
   ResetSession();
   ResetLook();
   ResetMenuAccess();
+  ResetLayouts();
 }
 
 }  // namespace svc

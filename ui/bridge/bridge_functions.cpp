@@ -20,8 +20,10 @@
 #include "runtime/object.h"
 #include "ui/bridge/bar_helpers.h"
 #include "ui/bridge/bitmap_functions.h"
+#include "ui/bridge/common_dialogs.h"
 #include "ui/bridge/cursors.h"
 #include "ui/bridge/device_context.h"
+#include "ui/bridge/common_dialogs.h"
 #include "ui/bridge/dialog_boxes.h"
 #include "ui/bridge/dialog_templates.h"
 #include "ui/bridge/drawing.h"
@@ -545,6 +547,7 @@ void RegisterBridgeFunctions() {
   RegisterProfileFunctions();
   RegisterStateDrawing();
   RegisterDialogs();
+  RegisterCommonDialogs();
 }
 
 }  // namespace ui

@@ -71,6 +71,10 @@ class TGet : public TControl {
   TGet& ReDefine(int id, const RedefineParams& params);
 
   void Create(std::string class_name = {}) override;
+  // On a dialog built in memory it is an "EDIT" item too.
+  std::string cToChar(const std::string& class_name = {}) override {
+    return TControl::cToChar(class_name.empty() ? "EDIT" : class_name);
+  }
   void Initiate(HWND dialog) override;
 
   // ---- what it shows ----------------------------------------------------------------------

@@ -1,0 +1,55 @@
+// Browses fitted into their windows, the main window's client edges, and a browse's row
+// edited in place.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "runtime/value.h"
+#include "ui/bridge/rect.h"
+
+namespace ui {
+class TBar;
+class TDialog;
+class TWBrowse;
+class TWindow;
+}  // namespace ui
+
+namespace svc {
+
+struct Margins {
+  int top = 0;
+  int left = 0;
+  int right = 0;
+  int bottom = 0;
+};
+
+// SETBROWSE: the browse's place in the window's client area beside the bar, by the bar's
+// mode (1 top, 2 left, 3 right, 4 bottom, 5 floating; no bar counts as a top bar of no
+// height), less the margins.
+ui::Rect BrowsePlace(ui::TWindow& window, ui::TBar* bar, const Margins& margins);
+void SetBrowse(ui::TWindow& window, ui::TWindow& browse, ui::TBar* bar, const Margins& margins);
+
+// NMDITOP, NMDILEFT, NMDIBOTTOM, NMDIRIGHT: the edges of the main window's client area (its
+// MDI client's, when it has one), in its client coordinates.
+ui::Rect MdiClientArea();
+
+struct EditLineParams {
+  ui::TWBrowse* browse = nullptr;
+  std::vector<std::string> labels;  // one a column; default the browse's headers
+  std::string caption;              // none: a borderless box
+  // Creates the edit controls on the box, one a column, in order.
+  std::function<void(ui::TDialog& box)> create;
+  bool horizontal_bar = false;      // room for a horizontal scroll bar
+};
+// LEDITLINE: a box over the browse's current row, a dark blue label heading each column in the
+// browse's font and the caller's controls moved over the columns (2 pixels apart); Enter on
+// its default button closes it once every control is valid. True when it was closed so;
+// false when cancelled, or when no block creates the controls.
+bool lEditLine(const EditLineParams& params);
+
+// Registers SETBROWSE, NMDITOP, NMDILEFT, NMDIBOTTOM, NMDIRIGHT and LEDITLINE.
+void RegisterWindowFitFunctions();
+
+}  // namespace svc

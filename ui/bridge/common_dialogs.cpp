@@ -1,0 +1,121 @@
+#include "ui/bridge/common_dialogs.h"
+
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+
+#include "runtime/function_table.h"
+
+namespace ui {
+namespace {
+
+using xb::Args;
+using xb::Value;
+
+// The dialogs' hooks let every message through to the dialog's own handling.
+UINT_PTR CALLBACK PassThrough(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+int Int(const xb::Array& a, std::size_t i) { return static_cast<int>(a.Get(i).AsInt()); }
+BYTE Byte(const xb::Array& a, std::size_t i) { return static_cast<BYTE>(a.Get(i).AsInt()); }
+
+}  // namespace
+
+xb::Array FontArray(const LOGFONTA& f) {
+  return xb::Array::Of({Value::Integer(f.lfHeight), Value::Integer(f.lfWidth), Value::Integer(f.lfEscapement),
+                        Value::Integer(f.lfOrientation), Value::Integer(f.lfWeight), Value::Logical(f.lfItalic != 0),
+                        Value::Logical(f.lfUnderline != 0), Value::Logical(f.lfStrikeOut != 0),
+                        Value::Integer(f.lfCharSet), Value::Integer(f.lfOutPrecision),
+                        Value::Integer(f.lfClipPrecision), Value::Integer(f.lfQuality),
+                        Value::Integer(f.lfPitchAndFamily),
+                        Value::String(std::string(f.lfFaceName, strnlen(f.lfFaceName, LF_FACESIZE)))});
+}
+
+LOGFONTA LogFontOf(const xb::Array& a) {
+  LOGFONTA f{};
+  f.lfHeight = Int(a, 0);
+  f.lfWidth = Int(a, 1);
+  f.lfEscapement = Int(a, 2);
+  f.lfOrientation = Int(a, 3);
+  f.lfWeight = Int(a, 4);
+  f.lfItalic = a.Get(5).AsLogical();
+  f.lfUnderline = a.Get(6).AsLogical();
+  f.lfStrikeOut = a.Get(7).AsLogical();
+  f.lfCharSet = Byte(a, 8);
+  f.lfOutPrecision = Byte(a, 9);
+  f.lfClipPrecision = Byte(a, 10);
+  f.lfQuality = Byte(a, 11);
+  f.lfPitchAndFamily = Byte(a, 12);
+  const std::string_view face = a.Get(13).AsString();
+  std::memcpy(f.lfFaceName, face.data(), std::min<std::size_t>(face.size(), LF_FACESIZE - 1));
+  return f;
+}
+
+ChosenFont ChooseFontDialog(const ChooseFontParams& p) {
+  LOGFONTA font{};
+  font.lfWeight = FW_NORMAL;
+  if (p.font) font = *p.font;
+  CHOOSEFONTA record{};
+  record.lStructSize = sizeof record;
+  record.hwndOwner = ::GetActiveWindow();
+  record.lpLogFont = &font;
+  record.Flags = CF_SCREENFONTS | CF_ENABLEHOOK;
+  if (p.font) record.Flags |= CF_INITTOLOGFONTSTRUCT;
+  if (p.effects) record.Flags |= CF_EFFECTS;
+  if (p.colour) record.rgbColors = *p.colour;
+  record.nFontType = SCREEN_FONTTYPE;
+  if (p.printer != nullptr) {
+    record.hDC = p.printer;
+    record.Flags |= CF_PRINTERFONTS;
+  }
+  if (p.flags != 0) record.Flags = p.flags;
+  record.lpfnHook = &PassThrough;
+  ChosenFont chosen;
+  chosen.confirmed = ::ChooseFontA(&record) != FALSE;
+  chosen.colour = p.colour.value_or(0);
+  if (chosen.confirmed) {
+    chosen.font = font;
+    if (p.colour) chosen.colour = record.rgbColors;
+  } else if (p.font) {
+    chosen.font = *p.font;
+  }
+  return chosen;
+}
+
+COLORREF ChooseColorDialog(COLORREF initial, DWORD flags) {
+  static COLORREF custom[16];
+  for (int i = 0; i < 16; ++i) custom[i] = 0xFFFFFF - static_cast<COLORREF>(i) * 0x101010;
+  CHOOSECOLORA record{};
+  record.lStructSize = sizeof record;
+  record.hwndOwner = ::GetActiveWindow();
+  record.rgbResult = initial;
+  record.lpCustColors = custom;
+  record.Flags = (flags != 0 ? flags : CC_RGBINIT | CC_FULLOPEN) | CC_ENABLEHOOK;
+  record.lpfnHook = &PassThrough;
+  return ::ChooseColorA(&record) ? record.rgbResult : initial;
+}
+
+void RegisterCommonDialogs() {
+  // CHOOSEFONTH(aFont, @nRGB, hDC, nFlags)
+  xb::RegisterFunction("CHOOSEFONTH", [](Args& a) {
+    ChooseFontParams p;
+    if (const xb::Array given = a.Arr(1)) p.font = LogFontOf(given);
+    if (a.Arg(2).IsNumber()) p.colour = static_cast<COLORREF>(a.Int(2));
+    p.printer = reinterpret_cast<HDC>(static_cast<std::intptr_t>(a.Int(3)));
+    p.flags = static_cast<DWORD>(a.Int(4));
+    p.effects = a.Count() >= 5;
+    const ChosenFont chosen = ChooseFontDialog(p);
+    if (chosen.confirmed && p.colour && a.IsByRef(2)) a.SetRef(2, Value::Integer(chosen.colour));
+    if (!chosen.confirmed && !p.font) {
+      LOGFONTA empty{};
+      return Value(FontArray(empty));
+    }
+    return Value(FontArray(chosen.font));
+  });
+  // CHOOSECOLOR(nRGBInitial, nFlags)
+  xb::RegisterFunction("CHOOSECOLOR", [](Args& a) {
+    return Value::Integer(ChooseColorDialog(static_cast<COLORREF>(a.Int(1)), static_cast<DWORD>(a.Int(2))));
+  });
+}
+
+}  // namespace ui

@@ -1,0 +1,45 @@
+// The Windows common dialogs for fonts and colours, as the framework's classes and the
+// services open them: CHOOSEFONTH over a font array, CHOOSECOLOR over an RGB colour.
+//
+// A font array holds 14 values in LOGFONT order: height, width, escapement, orientation,
+// weight, italic, underline, strike-out (logicals), character set, output precision, clip
+// precision, quality, pitch and family, face name.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+#include "runtime/array.h"
+
+namespace ui {
+
+// The font array of a LOGFONT, and back (a missing or mistyped value reads as 0, false or "").
+xb::Array FontArray(const LOGFONTA& font);
+LOGFONTA LogFontOf(const xb::Array& font);
+
+struct ChooseFontParams {
+  std::optional<LOGFONTA> font{};      // the font the dialog starts on
+  std::optional<COLORREF> colour{};    // the text colour, when the caller keeps one
+  HDC printer = nullptr;               // the printer's fonts as well
+  DWORD flags = 0;                     // non-zero: replaces the whole flag word
+  bool effects = false;                // underline, strike-out and colour choices
+};
+struct ChosenFont {
+  LOGFONTA font{};
+  COLORREF colour = 0;
+  bool confirmed = false;
+};
+// The font dialog owned by the active window. Cancelled, it answers the font it was given
+// (zeros and an empty face when none) and the colour unchanged.
+ChosenFont ChooseFontDialog(const ChooseFontParams& params);
+
+// The colour dialog owned by the active window, its custom colours the greys from white down
+// in steps of 0x101010; flags default to CC_RGBINIT | CC_FULLOPEN. The colour chosen, or
+// `initial` when cancelled.
+COLORREF ChooseColorDialog(COLORREF initial, DWORD flags = 0);
+
+// Registers CHOOSEFONTH and CHOOSECOLOR.
+void RegisterCommonDialogs();
+
+}  // namespace ui
