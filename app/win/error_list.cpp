@@ -1,11 +1,12 @@
 #include "app/win/error_list.h"
 
-#include <commctrl.h>
-
 #include "app/error_table.h"
 #include "app/program_settings.h"
 #include "runtime/block.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/workareas.h"
 #include "ui/controls/tbutton.h"
+#include "ui/controls/twbrowse.h"
 #include "ui/core/tdialog.h"
 #include "ui/core/tfont.h"
 
@@ -23,33 +24,10 @@ ui::WindowRef MainWindow() {
   return ui::WindowRef(dynamic_cast<ui::TWindow*>(window.AsObject().get()));
 }
 
-// The list's one column and its rows.
-void FillList(HWND list, const std::vector<std::string>& lines) {
-  if (!list) return;
-  ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-  char heading[] = "Descripción del Error";
-  LVCOLUMNA column = {};
-  column.mask = LVCF_TEXT | LVCF_WIDTH;
-  column.cx = kColumnWidth;
-  column.pszText = heading;
-  SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string text = lines[i];
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(i);
-    item.pszText = text.data();
-    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  }
-  if (!lines.empty()) ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
 }  // namespace
 
-void ShowErrorList(const std::vector<std::string>& lines, const ui::WindowRef& parent) {
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
-
+void LDspOrg(const ui::WindowRef& parent) {
+  if (!ErrorTableOpen()) return;
   auto dialog = xb::MakeRef<ui::TDialog>();
   ui::TFont::Spec font;
   font.face = std::string(cFontName());
@@ -61,6 +39,16 @@ void ShowErrorList(const std::vector<std::string>& lines, const ui::WindowRef& p
   p.parent = parent ? parent : MainWindow();
   p.font = ui::TFont::New(font);
   dialog->New(p);
+
+  auto browse = xb::MakeRef<ui::TWBrowse>();
+  ui::TWBrowse::RedefineParams b;
+  b.line = xb::EvalMacro("{|| { " + std::string(kErrorTableAlias) + "->Texto } }");
+  b.parent = dialog;
+  b.headers = Value(xb::Array::Of({Value::String("Descripción del Error")}));
+  b.col_sizes = Value(xb::Array::Of({Value::Integer(kColumnWidth)}));
+  b.alias = std::string(kErrorTableAlias);
+  browse->ReDefine(kErrorListBrowse, b);
+
   std::vector<xb::Ref<ui::TButton>> buttons;
   for (int id : kCloseButtons) {
     auto button = xb::MakeRef<ui::TButton>();
@@ -71,13 +59,7 @@ void ShowErrorList(const std::vector<std::string>& lines, const ui::WindowRef& p
   }
   ui::TDialog::ActivateParams a;
   a.centered = true;
-  a.init = Value(xb::Block::Native([&lines, d = dialog.get()](xb::Args&) {
-    FillList(GetDlgItem(d->hWnd, kErrorListControl), lines);
-    return Value();
-  }));
   dialog->Activate(a);
 }
-
-void LDspOrg(const ui::WindowRef& parent) { ShowErrorList(ErrorLines(), parent); }
 
 }  // namespace app

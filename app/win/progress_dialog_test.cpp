@@ -5,7 +5,6 @@
 #include "app/win/progress_dialog.h"
 
 #include <gtest/gtest.h>
-#include <commctrl.h>
 
 #include <filesystem>
 
@@ -25,7 +24,10 @@
 #include "tests/support/screenshot.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
+#include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
+#include "ui/core/value_text.h"
+#include "ui/core/window_table.h"
 
 namespace app {
 namespace {
@@ -372,25 +374,22 @@ TEST_F(ProgressDialogTest, TheFunctionsByName) {
   EXPECT_TRUE(ErrorLines().empty());
 }
 
-// The error list: its three texts over the lines of the error table; either button closes it.
+// The error list: its three texts over a browse of the error table; either button closes it.
 TEST_F(ProgressDialogTest, TheErrorList) {
   ASSERT_TRUE(AddErrorLine("Empresa 01: DBF01\\Rappels.dbf no existe"));
   ASSERT_TRUE(AddErrorLine("Empresa 01: No se han actualizado los acumulados: falta algún fichero"));
   for (int button : {520, 540}) {
     SCOPED_TRACE(button);
-    int rows = -1, width = 0;
-    std::string heading;
+    int rows = -1;
+    std::string heading, width, first_row;
     DialogAnswerer answerer([&](const SeenDialog& d) {
-      const HWND list = GetDlgItem(d.hwnd, kErrorListControl);
-      rows = ListView_GetItemCount(list);
-      width = ListView_GetColumnWidth(list, 0);
-      char text[64] = {};
-      LVCOLUMNA column = {};
-      column.mask = LVCF_TEXT;
-      column.pszText = text;
-      column.cchTextMax = sizeof text;
-      ListView_GetColumn(list, 0, &column);
-      heading = text;
+      auto* browse = dynamic_cast<ui::TWBrowse*>(ui::OWndFromHwnd(GetDlgItem(d.hwnd, kErrorListBrowse)).get());
+      if (!browse) return IDCANCEL;
+      rows = browse->LogicLen();
+      heading = ui::CValToChar(browse->aHeaders.AsArray().Get(0));
+      width = ui::CValToChar(browse->aColSizes.AsArray().Get(0));
+      browse->GoTop();
+      first_row = std::string(TrimRight(ui::CValToChar(browse->bLine.AsBlock().Eval().AsArray().Get(0))));
       if (button == 520) Shot(d.hwnd, "descuadre");
       return button;
     });
@@ -405,8 +404,9 @@ TEST_F(ProgressDialogTest, TheErrorList) {
                               "LA TABLA LE INFORMA SOBRE QUE NO SE ENCUENTRA O NO EXISTE Y EN QUE ZONA"})
       EXPECT_NE(texts.find(fixed), std::string::npos) << fixed;
     EXPECT_EQ(rows, 2);
-    EXPECT_EQ(width, 500);
     EXPECT_EQ(heading, "Descripción del Error");
+    EXPECT_EQ(width, "500");
+    EXPECT_EQ(first_row, "Empresa 01: DBF01\\Rappels.dbf no existe");
   }
 }
 
