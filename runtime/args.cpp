@@ -6,10 +6,9 @@
 
 namespace xb {
 
-const Value& Args::Arg(int n) const {
+const Value& Args::Nil() {
   static const Value nil;
-  if (n < 1 || n > Count()) return nil;
-  return raw_[static_cast<std::size_t>(n - 1)].Deref();
+  return nil;
 }
 
 void Args::SetRef(int n, Value v) const {

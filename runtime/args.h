@@ -26,7 +26,9 @@ class Args {
   int Count() const { return static_cast<int>(raw_.size()); }
 
   // Argument n (1-based) through any reference; NIL when not passed.
-  const Value& Arg(int n) const;
+  const Value& Arg(int n) const {
+    return n >= 1 && n <= Count() ? raw_[static_cast<std::size_t>(n - 1)].Deref() : Nil();
+  }
   bool IsByRef(int n) const { return n >= 1 && n <= Count() && raw_[n - 1].IsRef(); }
   // Writes the caller's variable of a by-reference argument; does nothing otherwise.
   void SetRef(int n, Value v) const;
@@ -46,6 +48,7 @@ class Args {
   std::span<const Value> Raw() const { return raw_; }
 
  private:
+  static const Value& Nil();
   std::span<const Value> raw_;
 };
 

@@ -141,8 +141,12 @@ void KeepInPlace(std::string& out, std::size_t from, std::string_view kept) {
   out.erase(start + kept.size());
   out.erase(from, start - from);
 }
-void RTrimInPlace(std::string& out, std::size_t from) { KeepInPlace(out, from, RTrim(std::string_view(out).substr(from))); }
-void LTrimInPlace(std::string& out, std::size_t from) { KeepInPlace(out, from, LTrim(std::string_view(out).substr(from))); }
+void RTrimInPlace(std::string& out, std::size_t from) {
+  KeepInPlace(out, from, RTrim(std::string_view(out).substr(from)));
+}
+void LTrimInPlace(std::string& out, std::size_t from) {
+  KeepInPlace(out, from, LTrim(std::string_view(out).substr(from)));
+}
 void AllTrimInPlace(std::string& out, std::size_t from) {
   KeepInPlace(out, from, AllTrim(std::string_view(out).substr(from)));
 }

@@ -106,7 +106,9 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
   // Longer keys: each run of items whose bytes so far agree is sorted again on its next
   // sixteen bytes, until the runs are single keys or the bytes run out. Runs are apart, so
   // the slices (moved to the ends of runs) are worked on at once.
-  auto same = [&](std::size_t a, std::size_t b) { return items[a].high == items[b].high && items[a].low == items[b].low; };
+  auto same = [&](std::size_t a, std::size_t b) {
+    return items[a].high == items[b].high && items[a].low == items[b].low;
+  };
   for (std::size_t i = 1; i < slices; ++i) {
     bounds[i] = std::max(bounds[i], bounds[i - 1]);
     while (bounds[i] < n && bounds[i] > 0 && same(bounds[i], bounds[i] - 1)) ++bounds[i];

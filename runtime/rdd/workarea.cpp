@@ -45,12 +45,15 @@ int SubCodeOf(int gen_code) {
   }
 }
 
-// Clears `out` to an empty character value, keeping its text buffer for the next record.
+// Clears every member of `out` to an empty character value, keeping its text buffer for
+// the next record.
 void ClearKeyValue(KeyValue& out) {
-  std::string text = std::move(out.text);
-  text.clear();
-  out = KeyValue{};
-  out.text = std::move(text);
+  out.type = KeyType::kCharacter;
+  out.text.clear();
+  out.number = 0;
+  out.julian = 0;
+  out.logical = false;
+  out.width = out.decimals = 0;
 }
 
 // The key or FOR value a macro-compiled block gives, as the bags take it (`out` cleared).
