@@ -89,7 +89,7 @@ std::size_t FormatNumber(const Value& n, int dec, char* buf) {
     return static_cast<std::size_t>(std::to_chars(buf, limit, v, std::chars_format::fixed, dec).ptr - buf);
   };
   const double d = n.AsDouble();
-  if (d == 0.0) return fixed(d);  // RoundNumber keeps a zero as it is
+  if (d == 0.0) return fixed(0.0);  // a zero has no sign, as -0.0 from 0 * -1.5 would show
   const double p = Pow10(dec);
   const double units = RoundedUnits(d, dec, p);
   if (!std::isfinite(units)) return fixed(d);  // too large to scale: kept unrounded

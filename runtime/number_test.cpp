@@ -71,6 +71,8 @@ TEST_F(NumberTest, StrUsesTheNumbersWidthOrTheGivenOne) {
       {Value::Integer(-5), 6, 2, " -5.00"},
       {Value::Double(10.0 / 3, 2), {}, {}, "         3.33"},
       {Value::Double(0.0 / 1, 2), 0, {}, "         0"},  // width below 1 means 10
+      {Value::Double(0.0 * -1.5, 2), 6, 2, "  0.00"},     // negative zero prints as zero
+      {Value::Double(-0.0, 2), {}, {}, "         0.00"},
   };
   for (const Case& c : cases) EXPECT_EQ(NumberToStr(c.n, c.width, c.dec), c.expect);
   EXPECT_EQ(NumberToText(Value::Double(-100, 2)), "-100.00");
@@ -108,6 +110,7 @@ std::string ReferenceStr(const Value& n, int total, int dec) {
     double d = n.AsDouble();
     if (!std::isfinite(d)) return std::string(static_cast<std::size_t>(total), '*');
     d = ReferenceRound(d, dec);
+    if (d == 0.0) d = 0.0;  // no "-0.00"
     const int len = std::snprintf(nullptr, 0, "%.*f", dec, d);
     s.resize(static_cast<std::size_t>(len) + 1);
     std::snprintf(s.data(), s.size(), "%.*f", dec, d);
