@@ -8,6 +8,7 @@
 #include "services/menu_table.h"
 #include "services/password.h"
 #include "services/user_look.h"
+#include "services/user_maintenance.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
 #include "services/window_fit.h"
@@ -23,6 +24,7 @@ void RegisterServiceFunctions() {
   RegisterMenuTableFunctions();
   RegisterHotKeyFunctions();
   RegisterLoginFunctions();
+  RegisterUserMaintenanceFunctions();
   RegisterFontChoiceFunctions();
   RegisterLayoutFunctions();
   RegisterWindowFitFunctions();

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "runtime/rdd/workarea.h"
@@ -97,6 +98,8 @@ class OpenedArea {
   void Adopt();
   void Select() const;
   void Close();
+  // Gives the area up without closing it; answers its number.
+  int Release() { return std::exchange(area_, 0); }
 
  private:
   int area_ = 0;

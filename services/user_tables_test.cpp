@@ -151,6 +151,34 @@ TEST_F(UserTablesTest, ReindexingPacksAndRebuildsEveryIndex) {
     EXPECT_TRUE(FileExists(IndexOf(table))) << table;
 }
 
+// The start folder's re-index reaches the user tables, the identified user's layouts and his
+// access-map work tables, and leaves other users' tables alone.
+TEST_F(UserTablesTest, TheStartFolderReindexRebuildsUsersLayoutsAndAccessMaps) {
+  AddUser("01", "Ana", "uno");
+  cCodUsuario("01");
+  cCodUser("01");
+  const std::vector<Rec> rows = {{{"COD", N(2)}, {"NOMBRE", S("B")}}, {{"COD", N(1)}, {"NOMBRE", S("A")}}};
+  WriteTable(Start("CnfBrw01"), {{"cTitulo", "C64"}, {"nTop", "N4"}}, {{{"CTITULO", S("Ventana")}}});
+  WriteTable(Start("CnfLbx01"), {{"cTitWndLB", "C66"}, {"nCol1", "N4"}}, {{{"CTITWNDLB", S("Ventana 1")}}});
+  WriteTable(Start("MapaCF01"), {{"COD", "N4"}, {"NOMBRE", "C40"}}, rows);
+  WriteTable(Start("MapaCV01"), {{"COD", "N4"}}, {{{"COD", N(7)}}});
+  WriteTable(Start("MapaCF02"), {{"COD", "N4"}, {"NOMBRE", "C40"}}, rows);
+  const std::vector<std::string> rebuilt = {UsuariosTable(), GrpUserTable(), ConfigTable(), ColorWTable(),
+                                            Start("CnfBrw01"), Start("CnfLbx01"), Start("MapaCF01"), Start("MapaCV01")};
+  for (const std::string& table : rebuilt) EraseFile(IndexOf(table));
+
+  X("SDEINDEX()");
+  for (const std::string& table : rebuilt) EXPECT_TRUE(FileExists(IndexOf(table))) << table;
+  EXPECT_FALSE(FileExists(IndexOf(Start("MapaCF02"))));
+  EXPECT_EQ(Tags(Start("CnfBrw01")), "CTITULO: cTitulo;");
+  EXPECT_EQ(Tags(Start("CnfLbx01")), "CTITWNDLB: cTitWndLB;");
+  EXPECT_EQ(Tags(Start("MapaCF01")), "COD: COD;NOMBRE: NOMBRE;");
+  EXPECT_EQ(Tags(Start("MapaCV01")), "COD: COD;");
+  EXPECT_EQ(Tags(UsuariosTable()), "CODIGO: cCodigo;NOMBRE: UPPER( cNombre );GRUPO: UPPER( Grupo );");
+  EXPECT_EQ(FieldOf(UsuariosTable(), "CCODIGO", "01", "CCODIGO").AsString(), "01");
+  EXPECT_TRUE(log().messages.empty());
+}
+
 TEST_F(UserTablesTest, TheBackupPairIsMadeAndRestored) {
   const std::string start = kStart;
   CompruebaFicheroUsuarios();  // nothing to copy either way
