@@ -479,6 +479,11 @@ const xb::Class& TWBrowse::Cls() {
       a.SetRef(2, value);
       return Value::Logical(confirmed);
     });
+    // EditCol(nCol, uVar, cPicture, bPostEdit, nClrFore, nClrBack)
+    c.Method("EDITCOL", [](Object& o, Args& a) {
+      return Value::Logical(As<B>(o).EditCol(I(a, 1), a.Arg(2), std::string(a.Str(3)), a.Arg(4), ColourArg(a, 5),
+                                             ColourArg(a, 6)));
+    });
     c.Method("REPORT", [](Object& o, Args& a) {
       As<B>(o).Report(std::string(a.Str(1)), a.Log(2, true));
       return Value();

@@ -44,7 +44,10 @@ class TableSource {
   // True when the key types of the order, of the key expression and of both bounds agree.
   bool ScopeTypesAgree() const;
   // Counting a scope stops at this many records (0: no limit).
-  void SetCountLimit(int limit) { limit_ = limit; }
+  void SetCountLimit(int limit) {
+    if (limit != limit_) cache_.reset();
+    limit_ = limit;
+  }
 
   // ---- movement --------------------------------------------------------------------------
   void GoTop();

@@ -185,6 +185,10 @@ void TGet::Create(std::string class_name) {
   ShowText(DispText());
 }
 
+std::string TGet::cToChar(const std::string& class_name) {
+  return TControl::cToChar(class_name.empty() ? "EDIT" : class_name);
+}
+
 void TGet::Initiate(HWND dialog) {
   TControl::Initiate(dialog);
   if (hWnd == nullptr) return;
@@ -512,6 +516,10 @@ Answer TGet::LostFocus(HWND receiving) {
     oGet->KillFocus();
     ShowText(DispText());
     nPos = 1;
+  }
+  if (on_lost_focus) {
+    const std::function<void()> after = on_lost_focus;  // it may end the field
+    after();
   }
   return {};
 }

@@ -76,6 +76,8 @@ class TGet : public TControl {
     return TControl::cToChar(class_name.empty() ? "EDIT" : class_name);
   }
   void Initiate(HWND dialog) override;
+  // Its item of a dialog built in memory: an "EDIT".
+  std::string cToChar(const std::string& class_name = {}) override;
 
   // ---- what it shows ----------------------------------------------------------------------
   // The buffer, or one "*" per character of a password.
@@ -138,6 +140,8 @@ class TGet : public TControl {
   xb::Ref<TScrollBar> oVSpin;
   // Sees each key first; true when it took it (a cell editor ends on Enter and Escape).
   std::function<bool(int key)> on_key;
+  // Runs once the field has let the focus go and assigned its value.
+  std::function<void()> on_lost_focus;
 
   void Traverse(xb::GcVisitor& visitor) override;
   void ClearValues() override;

@@ -10,6 +10,7 @@
 #include "runtime/sets.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/tscrollbar.h"
+#include "ui/core/tdialog.h"
 
 namespace ui {
 namespace {
@@ -251,6 +252,28 @@ TEST_F(TGetTest, ABadDateIsNotValid) {
   Key(date->hWnd, VK_HOME);
   Type(date->hWnd, "29");
   EXPECT_TRUE(date->lValid());
+}
+
+TEST_F(TGetTest, AFieldBoundToADialogsEditItem) {
+  auto dialog = xb::MakeRef<TDialog>();
+  TDialog::NewParams d;
+  d.resource = Value::String("FININ2");
+  dialog->New(d);
+  vars_.push_back(std::make_unique<Var>(Value::String("          ")));
+  auto get = xb::MakeRef<TGet>();
+  get->ReDefine(100, {.set_get = vars_.back()->Block(), .parent = dialog, .picture = "@!"});
+  std::string shown;
+  TDialog::ActivateParams a;
+  a.init = xb::Value(xb::Block::Native([&](xb::Args&) {
+    SetFocus(get->hWnd);
+    Type(get->hWnd, "pérez");
+    shown = Text(get->hWnd);
+    PostMessageA(dialog->hWnd, WM_COMMAND, IDCANCEL, 0);
+    return Value::Logical(false);
+  }));
+  dialog->Activate(a);
+  EXPECT_EQ(shown, "PÉREZ     ");
+  EXPECT_EQ(vars_.back()->value().AsString(), "PÉREZ     ");
 }
 
 TEST_F(TGetTest, AFormOfFieldsForTheEye) {

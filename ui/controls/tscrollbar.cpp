@@ -102,6 +102,10 @@ TScrollBar& TScrollBar::ReDefine(int id, WindowRef parent, int min, int max, int
   return *this;
 }
 
+std::string TScrollBar::cToChar(const std::string& class_name) {
+  return TControl::cToChar(class_name.empty() ? "SCROLLBAR" : class_name);
+}
+
 void TScrollBar::Initiate(HWND dialog) {
   TControl::Initiate(dialog);
   SetRange(nMin, nMax);

@@ -60,6 +60,8 @@ class TScrollBar : public TControl, public WindowScrollBar {
   // A scroll-bar item of the parent dialog's resource (horizontal).
   TScrollBar& ReDefine(int id, WindowRef parent, int min = 0, int max = 0, int page_step = 1);
   void Initiate(HWND dialog) override;
+  // Its item of a dialog built in memory: a "SCROLLBAR".
+  std::string cToChar(const std::string& class_name = {}) override;
 
   // ---- position --------------------------------------------------------------------------
   int GetPos() const;

@@ -272,8 +272,10 @@ void TWBrowse::SetFilter(const std::string& field, const xb::Value& value1, cons
   own_skip_ = bSkip;
   bLogicLen = Native([source_of](xb::Args& a) {
     TableSource* s = source_of(a);
+    TWBrowse* b = LastBrowseArg(a);
+    if (s != nullptr && b != nullptr) s->SetCountLimit(b->nMaxFilter);
     const int count = s != nullptr && s->Used() ? s->Count() : 0;
-    if (TWBrowse* b = LastBrowseArg(a)) b->nLen = count;
+    if (b != nullptr) b->nLen = count;
     return xb::Value::Integer(count);
   });
   nLen = LogicLen();

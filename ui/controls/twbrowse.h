@@ -151,9 +151,14 @@ class TWBrowse : public TControl {
   void Edit(int column = 1);
   // A modal editor over the cell; true when confirmed (the value in `value`).
   bool lEditCol(int column, xb::Value& value, const std::string& picture = {}, const xb::Value& valid = {});
+  // A non-modal editor over the cell, inside the browse. Enter or Escape end it; when it lets
+  // the focus go, post_edit runs with (value, last key), or (NIL, 27) after Escape. False.
+  bool EditCol(int column, const xb::Value& value, const std::string& picture = {}, const xb::Value& post_edit = {},
+               std::optional<COLORREF> fore = {}, std::optional<COLORREF> back = {});
   // The report's lines: a title row of headers, then one row per record, each cell as text;
   // numbers print as numbers, only images are left blank.
   std::vector<std::vector<std::string>> ReportRows();
+  // Hands the report to the framework's report engine (SetBrowseReporter); nothing without one.
   void Report(const std::string& title = {}, bool preview = true);
 
   // ---- messages -----------------------------------------------------------------------------
@@ -237,6 +242,22 @@ class TWBrowse : public TControl {
   xb::Ref<TGet> cell_editor_;
   bool resync_thumb_ = false;  // after a refresh, the thumb follows the next paint
 };
+
+// A browse's contents for the framework's report engine, which prints them: the title, a
+// heading line ("Date: ..., Time: ..."), a footer to be followed by the page number as
+// STR(page, 3), one column per value (its title and width in characters) and the rows.
+struct BrowseReport {
+  std::string title;
+  std::string heading;
+  std::string footer = "Page: ";
+  std::vector<std::string> titles;
+  std::vector<int> widths;
+  std::vector<std::vector<std::string>> rows;
+  bool preview = true;
+};
+// The output layer installs the engine that prints a browse's report.
+using BrowseReporter = void (*)(const BrowseReport& report);
+void SetBrowseReporter(BrowseReporter reporter);
 
 // The cells of a table browse without a line block: the visible fields as text, "<Memo>" for
 // a memo with content and "<memo>" for an empty one.

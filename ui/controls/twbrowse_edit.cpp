@@ -117,6 +117,53 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
   return confirmed;
 }
 
+bool TWBrowse::EditCol(int column, const xb::Value& value, const std::string& picture, const xb::Value& post_edit,
+                       std::optional<COLORREF> fore, std::optional<COLORREF> back) {
+  EndCellEditor();
+  if (hWnd == nullptr) return false;
+  const std::optional<Rect> cell =
+      ABrwPosRect(hWnd, nRowPos, GetColSizes(), nColPos, column, oFont ? oFont->hFont : nullptr, nHLine);
+  if (!cell) return false;
+  POINT at = {cell->left, cell->top};
+  ::ScreenToClient(hWnd, &at);
+  const SetGet variable = SetGet::Of(value);
+  auto get = xb::MakeRef<TGet>();
+  TGet::NewParams g;
+  g.pixel = true;
+  g.row = at.y + 1;
+  g.col = at.x + 1;
+  g.width = cell->Width();
+  g.height = cell->Height() - 1;
+  g.set_get = variable.block;
+  g.parent = WindowRef(this);
+  g.picture = picture;
+  g.fore = fore.value_or(nClrText);
+  g.back = back.value_or(nClrPane);
+  g.font = oFont;
+  get->New(g);
+  if (get->hWnd == nullptr) return false;
+  get->Set3DLook();
+  nLastKey = 0;
+  TWBrowse* self = this;
+  get->on_key = [self](int key) {
+    if (key != VK_RETURN && key != VK_ESCAPE) return false;
+    self->nLastKey = key;
+    ::SetFocus(self->hWnd);  // leaving the editor ends it
+    return true;
+  };
+  get->on_lost_focus = [self, variable, post_edit]() {
+    const bool escaped = self->nLastKey == VK_ESCAPE;
+    if (post_edit.IsBlock()) {
+      post_edit.AsBlock().Eval({escaped ? xb::Value() : variable.Get(),
+                                xb::Value::Integer(escaped ? VK_ESCAPE : self->nLastKey)});
+    }
+    self->EndCellEditor();
+  };
+  cell_editor_ = get;
+  ::SetFocus(get->hWnd);
+  return false;
+}
+
 void TWBrowse::Edit(int column) {
   if (column < 1) column = 1;
   for (;;) {
@@ -198,21 +245,30 @@ std::vector<std::vector<std::string>> TWBrowse::ReportRows() {
   return rows;
 }
 
+namespace {
+BrowseReporter g_reporter = nullptr;
+}  // namespace
+
+void SetBrowseReporter(BrowseReporter reporter) { g_reporter = reporter; }
+
 void TWBrowse::Report(const std::string& title, bool preview) {
-  // The framework's report engine draws what ReportRows gives, when the program has one.
-  if (!xb::IsFunctionRegistered("BRWREPORT")) return;
-  const std::vector<std::vector<std::string>> rows = ReportRows();
-  xb::Array lines = xb::Array::New();
-  for (const auto& row : rows) {
-    xb::Array cells = xb::Array::New();
-    for (const std::string& c : row) cells.Append(xb::Value::String(c));
-    lines.Append(xb::Value(cells));
-  }
-  xb::Array widths = xb::Array::New();
+  if (g_reporter == nullptr) return;
+  BrowseReport report;
+  report.title = title.empty() && oWnd ? oWnd->GetText() : title;
+  report.heading = "Date: " + xb::DToC(xb::Date::FromYmd(xb::CurrentLocalTime().year, xb::CurrentLocalTime().month,
+                                                         xb::CurrentLocalTime().day)) +
+                   ", Time: " + std::string(xb::CallFunction("TIME").AsString());
+  std::vector<std::vector<std::string>> rows = ReportRows();
+  report.titles = rows.front();
+  rows.erase(rows.begin());
+  report.rows = std::move(rows);
+  // Widths in characters of the browse's font; a column without a width counts as 80 pixels.
   const int b = std::max(GetTextWidth(nullptr, "B", oFont ? oFont->hFont : nullptr), 1);
-  for (int w : GetColSizes()) widths.Append(xb::Value::Integer((w != 0 ? w : 80) / b));
-  xb::CallFunction("BRWREPORT", {xb::Value::String(title.empty() && oWnd ? oWnd->GetText() : title),
-                                 xb::Value(lines), xb::Value(widths), xb::Value::Logical(preview)});
+  const std::vector<int> widths = GetColSizes();
+  for (std::size_t i = 0; i < report.titles.size(); ++i)
+    report.widths.push_back((i < widths.size() && widths[i] != 0 ? widths[i] : 80) / b);
+  report.preview = preview;
+  g_reporter(report);
 }
 
 }  // namespace ui
