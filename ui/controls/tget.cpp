@@ -185,10 +185,6 @@ void TGet::Create(std::string class_name) {
   ShowText(DispText());
 }
 
-std::string TGet::cToChar(const std::string& class_name) {
-  return TControl::cToChar(class_name.empty() ? "EDIT" : class_name);
-}
-
 void TGet::Initiate(HWND dialog) {
   TControl::Initiate(dialog);
   if (hWnd == nullptr) return;

@@ -76,8 +76,6 @@ class TGet : public TControl {
     return TControl::cToChar(class_name.empty() ? "EDIT" : class_name);
   }
   void Initiate(HWND dialog) override;
-  // Its item of a dialog built in memory: an "EDIT".
-  std::string cToChar(const std::string& class_name = {}) override;
 
   // ---- what it shows ----------------------------------------------------------------------
   // The buffer, or one "*" per character of a password.

@@ -1,5 +1,6 @@
 // TWBrowse: cell editing and the report of its contents.
 #include <algorithm>
+#include <cstdio>
 
 #include "runtime/function_table.h"
 #include "runtime/lib/dates.h"
@@ -255,9 +256,11 @@ void TWBrowse::Report(const std::string& title, bool preview) {
   if (g_reporter == nullptr) return;
   BrowseReport report;
   report.title = title.empty() && oWnd ? oWnd->GetText() : title;
-  report.heading = "Date: " + xb::DToC(xb::Date::FromYmd(xb::CurrentLocalTime().year, xb::CurrentLocalTime().month,
-                                                         xb::CurrentLocalTime().day)) +
-                   ", Time: " + std::string(xb::CallFunction("TIME").AsString());
+  // One reading of the clock, so date and time agree across midnight.
+  const xb::LocalTime now = xb::CurrentLocalTime();
+  char time[16];
+  std::snprintf(time, sizeof time, "%02d:%02d:%02d", now.hour, now.minute, now.second);
+  report.heading = "Date: " + xb::DToC(xb::Date::FromYmd(now.year, now.month, now.day)) + ", Time: " + time;
   std::vector<std::vector<std::string>> rows = ReportRows();
   report.titles = rows.front();
   rows.erase(rows.begin());
