@@ -11,6 +11,7 @@ add_library(vdr_app_org STATIC
   org_environment.cpp
   organisation_state.cpp
   organise.cpp
+  org_summary.cpp
   org_table.cpp
   recompute_support.cpp
   reporting_events.cpp
@@ -25,6 +26,10 @@ target_link_libraries(vdr_app_org PUBLIC vdr_app_data)
 add_executable(vdr_demodata demo_data_main.cpp)
 target_link_libraries(vdr_demodata PRIVATE vdr_app_org vdr_xbeval_lib)
 
+# vdr_orgsummary: what an organisation did to a company, read back (see org_summary_main.cpp).
+add_executable(vdr_orgsummary org_summary_main.cpp)
+target_link_libraries(vdr_orgsummary PRIVATE vdr_app_org vdr_xbeval_lib)
+
 vdr_add_test(app_org_tests
   SOURCES
     app_test_support.cpp
@@ -34,6 +39,7 @@ vdr_add_test(app_org_tests
     index_catalogue_test.cpp
     index_data_test.cpp
     organise_test.cpp
+    org_summary_test.cpp
     recompute_test.cpp
     statistics_test.cpp
   LIBS vdr_app_org)
