@@ -36,6 +36,7 @@ vdr_add_test(app_org_tests
     company_loop_test.cpp
     currency_test.cpp
     data_test_support.cpp
+    flat_key_map_test.cpp
     index_catalogue_test.cpp
     index_data_test.cpp
     organise_test.cpp

@@ -49,40 +49,47 @@ void MeterPass::Step() {
   events_.Pump();
 }
 
-ArticleIndex::ArticleIndex(OrgTable& articles, OrgTable* kits) {
+ArticleIndex::ArticleIndex(OrgTable& articles, OrgTable* kits) : code_page_(xb::CurrentCodePage()) {
   const int ref = articles.Field("CREF"), kit_flag = articles.Field("LKIT");
-  std::vector<std::string> kit_refs;
+  bool any_kit = false;
   const std::uint32_t count = articles.RecordCount();
   for (std::uint32_t r = 1; r <= count; ++r) {
     if (!articles.GoToLive(r)) continue;
-    std::string key = UpperText(TrimRight(articles.Text(ref)));
-    if (key.empty() || articles_.count(key)) continue;
+    const std::string_view key = KeyOf(articles.Text(ref));
+    const auto index = static_cast<std::uint32_t>(entries_.size());
+    if (key.empty() || keys_.Insert(key, index) != index) continue;  // the first record of a reference
     Entry e;
     e.article = r;
-    if (articles.Log(kit_flag)) kit_refs.push_back(key);
-    else e.parts.push_back({r, 1.0});
-    articles_.emplace(std::move(key), std::move(e));
+    e.kit = articles.Log(kit_flag);
+    if (!e.kit) e.parts.push_back({r, 1.0});
+    any_kit = any_kit || e.kit;
+    entries_.push_back(std::move(e));
   }
-  if (!kits || kit_refs.empty()) return;
+  if (!kits || !any_kit) return;
   const int kit_ref = kits->Field("CREF"), kit_comp = kits->Field("CREFCOMP"), kit_qty = kits->Field("NCANTIDAD");
-  std::unordered_map<std::string, std::vector<Part>> components;
-  for (const std::string& k : kit_refs) components[k];
   const std::uint32_t kit_count = kits->RecordCount();
   for (std::uint32_t r = 1; r <= kit_count; ++r) {
     if (!kits->GoToLive(r)) continue;
-    auto it = components.find(UpperText(TrimRight(kits->Text(kit_ref))));
-    if (it == components.end()) continue;
+    const std::uint32_t kit = keys_.Find(KeyOf(kits->Text(kit_ref)));
+    if (kit == FlatKeyMap::kNone || !entries_[kit].kit) continue;
     const Entry* component = Lookup(kits->Text(kit_comp));
-    if (component && component->article) it->second.push_back({component->article, kits->Num(kit_qty)});
+    if (component && component->article) entries_[kit].parts.push_back({component->article, kits->Num(kit_qty)});
   }
-  for (auto& [key, parts] : components) articles_[key].parts = std::move(parts);
+}
+
+std::string_view ArticleIndex::KeyOf(std::string_view reference) const {
+  reference = TrimRight(reference);
+  key_.resize(reference.size());
+  for (std::size_t i = 0; i < reference.size(); ++i)
+    key_[i] = static_cast<char>(xb::UpperChar(code_page_, static_cast<unsigned char>(reference[i])));
+  return key_;
 }
 
 const ArticleIndex::Entry* ArticleIndex::Lookup(std::string_view reference) const {
-  key_ = UpperText(TrimRight(reference));
-  if (key_.empty()) return nullptr;
-  auto it = articles_.find(key_);
-  return it == articles_.end() ? nullptr : &it->second;
+  const std::string_view key = KeyOf(reference);
+  if (key.empty()) return nullptr;
+  const std::uint32_t index = keys_.Find(key);
+  return index == FlatKeyMap::kNone ? nullptr : &entries_[index];
 }
 
 std::uint32_t ArticleIndex::Find(std::string_view reference) const {
@@ -96,6 +103,12 @@ const std::vector<ArticleIndex::Part>& ArticleIndex::Parts(std::string_view refe
 }
 
 std::string DocumentKey(std::string_view serie, double number) {
+  std::string key;
+  DocumentKey(serie, number, &key);
+  return key;
+}
+
+void DocumentKey(std::string_view serie, double number, std::string* key) {
   char digits[32];
   digits[0] = '|';
   char* end = digits + 1;
@@ -103,9 +116,8 @@ std::string DocumentKey(std::string_view serie, double number) {
     end = std::to_chars(digits + 1, digits + sizeof digits, static_cast<std::int64_t>(number)).ptr;
   else
     end = digits + 1 + std::snprintf(digits + 1, sizeof digits - 1, "%.6f", number);
-  std::string key(serie);
-  key.append(digits, end);
-  return key;
+  key->assign(serie);
+  key->append(digits, end);
 }
 
 std::string StrOf(double n, int width) { return xb::NumberToStr(xb::Value::Double(n, 0), width); }

@@ -10,8 +10,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/flat_key_map.h"
 #include "app/org_table.h"
 #include "app/organiser_events.h"
+#include "runtime/codepage.h"
 
 namespace app {
 
@@ -62,11 +64,16 @@ class ArticleIndex {
  private:
   struct Entry {
     std::uint32_t article = 0;
+    bool kit = false;
     std::vector<Part> parts;
   };
   const Entry* Lookup(std::string_view reference) const;
+  // The reference as the order Upper( cRef ) holds it, in a buffer reused by every lookup.
+  std::string_view KeyOf(std::string_view reference) const;
 
-  std::unordered_map<std::string, Entry> articles_;
+  const xb::CodePage& code_page_;
+  FlatKeyMap keys_;  // reference -> index in entries_
+  std::vector<Entry> entries_;
   std::vector<Part> none_;
   mutable std::string key_;
 };
@@ -84,6 +91,8 @@ std::unordered_map<std::string, std::uint32_t> FirstRecordByKey(OrgTable& table,
 
 // A document's key in the passes that gather lines by document: its serie and number.
 std::string DocumentKey(std::string_view serie, double number);
+// The same into `key`, whose buffer a pass reuses line after line.
+void DocumentKey(std::string_view serie, double number, std::string* key);
 
 // The text of Str( n, width ).
 std::string StrOf(double n, int width);

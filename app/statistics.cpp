@@ -185,7 +185,8 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
     };
     std::vector<Invoice> invoices;
     std::vector<InvoiceLines> sums;
-    std::unordered_map<std::string, std::size_t> by_key;  // the lines of a key count for every invoice of it
+    FlatKeyMap by_key;  // the lines of a key count for every invoice of it
+    std::string key;
     const std::uint32_t count = inv.RecordCount();
     for (std::uint32_t r = 1; r <= count; ++r) {
       if (!inv.GoToLive(r) || !years.Counts(inv.Day(date))) continue;
@@ -193,10 +194,10 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
       GraphRow* a = agents.Row(inv.Text(agent), "AG");
       if (!c && !a) continue;
       DocumentHeader h = hf.Read(inv);
-      const std::string key = DocumentKey(h.serie, h.number);
-      auto [it, added] = by_key.emplace(key, sums.size());
-      if (added) sums.emplace_back();
-      invoices.push_back({std::move(h), c, a, inv.Day(date), DocumentValue(company, CurrencyOf(inv)), it->second});
+      DocumentKey(h.serie, h.number, &key);
+      const std::uint32_t index = by_key.Insert(key, static_cast<std::uint32_t>(sums.size()));
+      if (index == sums.size()) sums.emplace_back();
+      invoices.push_back({std::move(h), c, a, inv.Day(date), DocumentValue(company, CurrencyOf(inv)), index});
     }
     std::vector<const DocumentHeader*> first(sums.size(), nullptr);
     for (const Invoice& i : invoices)
@@ -206,8 +207,9 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
     const std::uint32_t line_count = lines.RecordCount();
     for (std::uint32_t r = 1; r <= line_count; ++r) {
       if (!lines.GoToLive(r)) continue;
-      auto it = by_key.find(DocumentKey(lines.Text(lf.serie), lines.Num(lf.number)));
-      if (it != by_key.end()) totals.AddInvoiceLine(sums[it->second], *first[it->second], lines, lf, false);
+      DocumentKey(lines.Text(lf.serie), lines.Num(lf.number), &key);
+      const std::uint32_t index = by_key.Find(key);
+      if (index != FlatKeyMap::kNone) totals.AddInvoiceLine(sums[index], *first[index], lines, lf, false);
     }
     for (const Invoice& i : invoices) {
       const InvoiceTotals total = totals.Finish(i.header, sums[i.sums], false, true);
@@ -270,14 +272,19 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
       xb::Date date;
     };
     std::vector<Invoice> list;
-    std::unordered_map<std::string, std::vector<std::size_t>> by_key;
+    FlatKeyMap by_key;                             // serie and number -> group
+    std::vector<std::vector<std::size_t>> groups;  // the invoices of each serie and number
+    std::string key;
     const std::uint32_t count = inv.RecordCount();
     for (std::uint32_t r = 1; r <= count; ++r) {
       if (!inv.GoToLive(r) || inv.Num(type) != 1 || !years.Counts(inv.Day(date))) continue;
       GraphRow* row = suppliers.Row(inv.Text(who), "PG");
       if (!row) continue;
       DocumentHeader h = hf.Read(inv);
-      by_key[DocumentKey(h.serie, h.number)].push_back(list.size());
+      DocumentKey(h.serie, h.number, &key);
+      const std::uint32_t group = by_key.Insert(key, static_cast<std::uint32_t>(groups.size()));
+      if (group == groups.size()) groups.emplace_back();
+      groups[group].push_back(list.size());
       list.push_back({std::move(h), row, inv.Day(date)});
     }
     std::vector<double> sums(list.size(), 0.0);
@@ -286,9 +293,10 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
     const std::uint32_t line_count = lines.RecordCount();
     for (std::uint32_t r = 1; r <= line_count; ++r) {
       if (!lines.GoToLive(r)) continue;
-      auto it = by_key.find(DocumentKey(lines.Text(lf.serie), lines.Num(lf.number)));
-      if (it == by_key.end()) continue;
-      for (std::size_t i : it->second) sums[i] += totals.Line(list[i].header, lines, lf, 5);
+      DocumentKey(lines.Text(lf.serie), lines.Num(lf.number), &key);
+      const std::uint32_t group = by_key.Find(key);
+      if (group == FlatKeyMap::kNone) continue;
+      for (std::size_t i : groups[group]) sums[i] += totals.Line(list[i].header, lines, lf, 5);
     }
     for (std::size_t i = 0; i < list.size(); ++i)
       years.Add(*list[i].row, list[i].date, RoundAmount(sums[i], result_decimals), &supplier_sums);

@@ -1,9 +1,9 @@
 #include "app/stock_recompute.h"
 
 #include <array>
-#include <unordered_set>
 #include <vector>
 
+#include "app/flat_key_map.h"
 #include "app/index_catalogue.h"
 #include "app/recompute_support.h"
 
@@ -42,6 +42,19 @@ void EachRecord(OrgTable& table, OrganiserEvents& events, int meter, F&& f) {
     if (table.GoToLive(r)) f();
     pass.Step();
   }
+}
+
+// The invoices of type 1 among `headers`, by serie and number.
+FlatKeyMap TypeOneInvoices(OrgTable& headers, OrganiserEvents& events, int meter) {
+  FlatKeyMap invoices;
+  const int type = headers.Field("NTIPOFAC"), serie = headers.Field("CSERIE"), number = headers.Field("NNUMFAC");
+  std::string key;
+  EachRecord(headers, events, meter, [&] {
+    if (headers.Num(type) != 1) return;
+    DocumentKey(headers.Text(serie), headers.Num(number), &key);
+    invoices.Insert(key, 0);
+  });
+  return invoices;
 }
 
 }  // namespace
@@ -88,18 +101,13 @@ bool RecomputeStock(const std::string& company_folder, OrganiserEvents& events) 
     // line of the same number in another series belongs to another invoice).
     OrgTable& headers = t["FacProT"];
     OrgTable& lines = t["FacProL"];
-    std::unordered_set<std::string> invoices;
-    {
-      const int type = headers.Field("NTIPOFAC"), serie = headers.Field("CSERIE"), number = headers.Field("NNUMFAC");
-      EachRecord(headers, events, kEntriesProductionMeter, [&] {
-        if (headers.Num(type) == 1) invoices.insert(DocumentKey(headers.Text(serie), headers.Num(number)));
-      });
-    }
+    const FlatKeyMap invoices = TypeOneInvoices(headers, events, kEntriesProductionMeter);
     const int serie = lines.Field("CSERIE"), number = lines.Field("NNUMFAC"), ref = lines.Field("CREF"),
               qty = lines.Field("NCANENT");
+    std::string key;
     EachRecord(lines, events, kEntriesProductionMeter, [&] {
-      if (invoices.count(DocumentKey(lines.Text(serie), lines.Num(number))))
-        acc.Add(lines.Text(ref), lines.Num(qty), kEntries, false);
+      DocumentKey(lines.Text(serie), lines.Num(number), &key);
+      if (invoices.Find(key) != FlatKeyMap::kNone) acc.Add(lines.Text(ref), lines.Num(qty), kEntries, false);
     });
   }
 
@@ -113,17 +121,13 @@ bool RecomputeStock(const std::string& company_folder, OrganiserEvents& events) 
     // Customer invoices of type 1; a line of serie "C" (a rectifying invoice) gives back.
     OrgTable& headers = t["FacCliT"];
     OrgTable& lines = t["FacCliL"];
-    std::unordered_set<std::string> invoices;
-    {
-      const int type = headers.Field("NTIPOFAC"), serie = headers.Field("CSERIE"), number = headers.Field("NNUMFAC");
-      EachRecord(headers, events, kExitsMeter, [&] {
-        if (headers.Num(type) == 1) invoices.insert(DocumentKey(headers.Text(serie), headers.Num(number)));
-      });
-    }
+    const FlatKeyMap invoices = TypeOneInvoices(headers, events, kExitsMeter);
     const int serie = lines.Field("CSERIE"), number = lines.Field("NNUMFAC"), ref = lines.Field("CREF"),
               qty = lines.Field("NCANENT");
+    std::string key;
     EachRecord(lines, events, kExitsMeter, [&] {
-      if (!invoices.count(DocumentKey(lines.Text(serie), lines.Num(number)))) return;
+      DocumentKey(lines.Text(serie), lines.Num(number), &key);
+      if (invoices.Find(key) == FlatKeyMap::kNone) return;
       const double q = lines.Num(qty);
       acc.Add(lines.Text(ref), lines.Text(serie) == "C" ? -q : q, kExits, true);
     });
