@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -182,6 +183,67 @@ TEST_F(Organise, EveryTablePackedEveryTagInOrderEveryRecomputation) {
   EXPECT_EQ(totals.back()[0].second.AsString(), "BBBBBB");
   EXPECT_NE(std::find(events.titles.begin(), events.titles.end(), "DIVISAS"), events.titles.end());
   EXPECT_EQ(events.meters.back(), (std::pair<int, int>{kRiskReceiptsMeter, 100}));
+}
+
+// An option left out leaves its part alone: the tables only it organises keep their deleted
+// records; without option 4 no accumulator and no statistic changes, without option 5 no risk.
+TEST_F(Organise, AnOptionLeftOutLeavesItsPartAlone) {
+  struct Case {
+    const char* name;
+    int option;
+    bool OrganiseOptions::*flag;
+  };
+  const Case cases[] = {{"auxiliares", 1, &OrganiseOptions::auxiliary},
+                        {"maestros", 2, &OrganiseOptions::masters},
+                        {"documentos", 3, &OrganiseOptions::documents},
+                        {"acumulados", 4, &OrganiseOptions::accumulators},
+                        {"riesgo", 5, &OrganiseOptions::risk}};
+  auto risk = [&] {
+    std::vector<double> out;
+    for (const auto& rec : testing::LiveRecords(folders.company, "Clientes", {"NRIESGOALC", "NMOROSOS"}))
+      for (const auto& [name, value] : rec) out.push_back(value.AsDouble());
+    return out;
+  };
+  auto graph = [&] {
+    std::vector<double> out;
+    for (const auto& rec : testing::LiveRecords(folders.company, "Graph", {"VALOR1", "VALOR1AA", "VALOR12"}))
+      for (const auto& [name, value] : rec) out.push_back(value.AsDouble());
+    return out;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string error;
+    ASSERT_TRUE(WriteDemoCompany(folders.company, DemoCompanies(options)[0], options, &summary, &error)) << error;
+    // The tables that only the option left out organises, with their deleted records.
+    std::map<std::string_view, std::uint32_t> alone;
+    for (const CatalogueTable& t : CatalogueTables()) {
+      if (t.folder == CatalogueFolder::kStart) continue;
+      const std::vector<CatalogueRow> rows = RowsOfTable(t.table);
+      if (std::all_of(rows.begin(), rows.end(), [&](const CatalogueRow& r) { return r.option == c.option; }))
+        alone[t.table] = DeletedIn(folders.company, t.table);
+    }
+    const std::vector<double> accumulators = Accumulators(), risks = risk(), statistics = graph();
+    CompanySettings company;
+    ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
+    OrganiseOptions all;
+    all.risk = true;
+    all.*c.flag = false;
+    const OrganiseResult result = OrganiseCompany(folders, all, &company, options.today, events);
+    EXPECT_FALSE(result.table_failed);
+    EXPECT_EQ(result.stock, c.option != 4);
+    EXPECT_EQ(result.risk, c.option != 5);
+    if (c.option <= 4) EXPECT_FALSE(alone.empty());
+    std::uint32_t deleted = 0;
+    for (const auto& [table, before] : alone) {
+      EXPECT_EQ(DeletedIn(folders.company, table), before) << table;
+      deleted += before;
+    }
+    if (c.option <= 3) EXPECT_GT(deleted, 0u);
+    EXPECT_EQ(DeletedIn(folders.company, "FacCliL"), 0u + (c.option == 3 ? alone["FacCliL"] : 0u));
+    EXPECT_EQ(Accumulators() == accumulators, c.option == 4);
+    EXPECT_EQ(graph() == statistics, c.option == 4);
+    EXPECT_EQ(risk() == risks, c.option == 5);
+  }
 }
 
 // A catalogue table that is missing: reported, its rows skipped, and no recomputation runs,
