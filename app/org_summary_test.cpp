@@ -129,8 +129,7 @@ TEST_F(OrgSummary, NamesWhatTheOrganisationLeftUndone) {
                std::filesystem::copy_file(folders.company + f, tree.path() + f);
              Change("Rappels", [](OrgTable& t) { t.area().GoTo(1); ASSERT_TRUE(t.area().Delete()); ASSERT_TRUE(t.area().Pack()); }); },
        [&] { for (const char* f : {"Rappels.dbf", "Rappels.cdx"})
-               std::filesystem::copy_file(tree.path() + f, folders.company + f,
-                                          std::filesystem::copy_options::overwrite_existing); },
+               std::filesystem::rename(tree.path() + f, folders.company + f); },
        "Rappels: ha perdido o ganado registros"},
       {"the company left blocked", [&] { set_blocked(true); }, [&] { set_blocked(false); },
        "La empresa 01 ha quedado BLOQUEADA."},
