@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/demo_text.h"
+#include "app/demo_users.h"
 #include "app/index_data.h"
 #include "runtime/codepage.h"
 #include "runtime/rdd/dbf_table.h"
@@ -771,7 +772,7 @@ bool WriteDemoTree(const std::string& root, const DemoOptions& options, DemoSumm
   const std::vector<DemoCompany> companies = DemoCompanies(options);
   const std::string start = folder("DBF");
   if (start.empty() || folder("VDR").empty() || folder("TMP").empty() || folder("INF").empty()) return false;
-  if (!WriteDemoStart(start, companies, options, summary, error)) return false;
+  if (!WriteDemoStart(start, companies, options, summary, error) || !WriteDemoUsers(start, error)) return false;
   for (const DemoCompany& c : companies) {
     const std::string f = folder("DBF" + c.code);
     if (f.empty() || !WriteDemoCompany(f, c, options, summary, error)) return false;

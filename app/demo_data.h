@@ -1,7 +1,8 @@
 // The demo data tree: what the tests, the benchmarks and a first look at the program work
 // on. Under a root folder:
 //   DBF\          the start folder: the company table `Empresa` (several companies, one
-//                 blocked, one with users), the version table and the catalogue's shared tables
+//                 blocked, one with users), the version table, the catalogue's shared tables,
+//                 and the users and menu table of the log-in (demo_users.h)
 //   DBF<code>\    one folder per company: every table of the catalogue, `Claves`, `Divisas`
 //   VDR\          the program folder (Vdr.exe runs here, so "..\DBF\" is the start folder)
 //   TMP\, INF\    the temporary and report folders

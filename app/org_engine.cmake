@@ -3,7 +3,9 @@
 # the loop over the marked companies and the error table. Portable: built natively too.
 add_library(vdr_app_org STATIC
   company_loop.cpp
+  company_table.cpp
   demo_data.cpp
+  demo_users.cpp
   demo_text.cpp
   error_table.cpp
   index_catalogue.cpp
@@ -34,6 +36,7 @@ vdr_add_test(app_org_tests
   SOURCES
     app_test_support.cpp
     company_loop_test.cpp
+    company_table_test.cpp
     currency_test.cpp
     data_test_support.cpp
     flat_key_map_test.cpp

@@ -3,8 +3,8 @@
 // created with New on a window that exists or bound with ReDefine to an item of a dialog).
 // InitControls registers their runtime classes and constructor functions (TMETER(),
 // TCHECKBOX(), TSAY(), TBUTTON(), TBTNBMP()) and the button image store's functions, and those
-// of the scroll bars, the edit field and the record browse (twbrowse.h); call it after
-// InitWindowFramework.
+// of the scroll bars, the edit field and the record browse (twbrowse.h), and the radio group
+// (tradmenu.h); call it after InitWindowFramework.
 #pragma once
 
 namespace ui {

@@ -9,6 +9,7 @@
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcheckbox.h"
 #include "ui/controls/tmeter.h"
+#include "ui/controls/tradmenu.h"
 #include "ui/controls/tsay.h"
 #include "ui/controls/twbrowse.h"
 
@@ -299,6 +300,7 @@ void InitControls() {
   xb::RegisterFunction("TSAY", [](Args&) { return Value(xb::MakeRef<TSay>()); });
   xb::RegisterFunction("TBUTTON", [](Args&) { return Value(xb::MakeRef<TButton>()); });
   RegisterBrowseControls();
+  RegisterRadioControls();
 }
 
 }  // namespace ui

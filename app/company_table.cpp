@@ -1,0 +1,119 @@
+#include "app/company_table.h"
+
+#include "app/company_loop.h"
+#include "app/currency.h"
+#include "app/currency_functions.h"
+#include "app/program_settings.h"
+#include "app/record_helpers.h"
+#include "app/table_access.h"
+#include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/files.h"
+#include "runtime/lib/strings.h"
+#include "runtime/rdd/workareas.h"
+
+namespace app {
+namespace {
+
+using xb::Value;
+using xb::rdd::WorkArea;
+using xb::rdd::WorkAreas;
+
+Value Call(std::string_view name, std::initializer_list<Value> args = {}) { return xb::CallFunction(name, args); }
+
+// One table of the company opened exclusively in a new work area, without a word when it
+// cannot be; closed when the object goes, the area selected before selected again.
+class QuietTable {
+ public:
+  QuietTable(const std::string& folder, std::string_view table) : selected_(WorkAreas::Get().CurrentArea()) {
+    QuietTableFailures quiet;
+    Call("DBUSEAREA", {Value::Logical(true), Value(), Value::String(folder + std::string(table)),
+                       Value::String(table), Value::Logical(false), Value::Logical(false)});
+    WorkArea& area = WorkAreas::Get().Current();
+    if (area.used() && xb::Upper(xb::CodePageEn(), Call("ALIAS").AsString()) == xb::Upper(xb::CodePageEn(), table))
+      area_ = &area;
+  }
+  ~QuietTable() {
+    if (area_) area_->Close();
+    WorkAreas::Get().SelectArea(selected_);
+  }
+  QuietTable(const QuietTable&) = delete;
+  QuietTable& operator=(const QuietTable&) = delete;
+
+  bool open() const { return area_ != nullptr; }
+  WorkArea& area() { return *area_; }
+  std::string alias() const { return std::string(Call("ALIAS").AsString()); }
+  Value Field(std::string_view name) {
+    const int pos = area_->FieldPos(name);
+    return pos ? area_->GetField(pos) : Value();
+  }
+
+ private:
+  int selected_;
+  WorkArea* area_ = nullptr;
+};
+
+}  // namespace
+
+int nHayEmpresas(std::string_view pattern) {
+  return static_cast<int>(xb::Directory(pattern, "D").size());
+}
+
+void CrearDbf(std::string_view file, const Value& structure) {
+  Call("FERASE", {Value::String(IndexFileOf(file))});
+  Call("DBCREATE", {Value::String(file), structure});
+}
+
+bool LoadStartCompanySettings(const std::string& company_folder) {
+  CompanySettings& company = CurrentCompany();
+  {
+    QuietTable claves(company_folder, "Claves");
+    if (!claves.open()) return false;
+    claves.area().GoTop();
+    if (!claves.area().eof()) {
+      const std::string currency(xb::AllTrim(claves.Field("CCODDIV").AsString()));
+      company.currency = currency.empty() ? "EUR" : currency;
+      company.irpf_on_vat = claves.Field("LIRPFAGR").AsLogical();
+      company.result_integers = static_cast<int>(claves.Field("NENTRES").AsInt());
+      company.result_decimals = static_cast<int>(claves.Field("NDECRES").AsInt());
+      company.statistics = claves.Field("LGRAFCLI").AsLogical();
+    }
+  }
+  QuietTable divisas(company_folder, "Divisas");
+  if (!divisas.open()) return false;
+  const std::string alias = divisas.alias();
+  for (divisas.area().GoTop(); !divisas.area().eof(); divisas.area().Skip(1)) Mascaras(alias);
+  return true;
+}
+
+CompanyTableOpen OpenCompanyTable(const std::string& start_folder) {
+  const std::string table = start_folder + std::string(kCompanyTableAlias);
+  NetUseOptions options;
+  options.exclusive = true;
+  options.alias = std::string(kCompanyTableAlias);
+  if (!lNetUse(table, options)) return CompanyTableOpen::kFailed;
+
+  if (!WorkAreas::Get().file_system().Exists(IndexFileOf(table))) {
+    Call("ORDCREATE", {Value::String(""), Value::String(kCompanyCodeTag), Value::String("CODEMP")});
+    Call("ORDCREATE", {Value::String(""), Value::String(kCompanyNameTag), Value::String(kCompanyNameKey)});
+    Call("ORDSETFOCUS", {Value::Integer(1)});
+    Call("DBGOTOP");
+    return CompanyTableOpen::kIndexRebuilt;
+  }
+  aStEmpresa(Value(aCamposLee()));
+  Call("ORDSETFOCUS", {Value::Integer(1)});
+  const Value code = Call("FIELDGET", {Call("FIELDPOS", {Value::String("CODEMP")})});
+  cPathDbf(CompanyFolder(start_folder, xb::AllTrim(code.AsString())));
+  LoadStartCompanySettings(cPathDbf());
+  return CompanyTableOpen::kOpened;
+}
+
+void RegisterCompanyTableFunctions() {
+  xb::RegisterFunction("NHAYEMPRESAS", [](xb::Args&) { return Value::Integer(nHayEmpresas()); });
+  xb::RegisterFunction("CREARDBF", [](xb::Args& a) {
+    CrearDbf(a.Str(1), a.Arg(2));
+    return Value();
+  });
+}
+
+}  // namespace app
