@@ -58,6 +58,29 @@ if(WIN32)
     win/progress_dialog.cpp)
   target_link_libraries(vdr_app_org_win PUBLIC vdr_app_org vdr_app_data_win vdr_ui_controls comctl32)
 
+  # The organisation window (company browse, menu, bars, the incremental search) and its
+  # public functions; needs the services (log-in, access map, the user's look).
+  add_library(vdr_app_win STATIC
+    win/company_search.cpp
+    win/company_window.cpp
+    win/vdr_program.cpp
+    win/version_import.cpp)
+  target_link_libraries(vdr_app_win PUBLIC vdr_app_org_win vdr_services)
+
+  # Vdr.exe: the program itself. It runs from its folder beside the start folder ..\DBF.
+  add_executable(Vdr WIN32 win/vdr_main.cpp)
+  target_link_libraries(Vdr PRIVATE vdr_app_win)
+  add_dependencies(Vdr VDRE)
+
+  # The real program driven from outside, as its own process.
+  vdr_add_test(vdr_program_tests WINDOW
+    SOURCES
+      app_test_support.cpp
+      win/program_driver.cpp
+      win/vdr_program_test.cpp
+    LIBS vdr_app_win vdr_wintest)
+  add_dependencies(vdr_program_tests Vdr VDRE)
+
   vdr_add_test(app_org_win_tests WINDOW
     SOURCES
       app_test_support.cpp

@@ -1,0 +1,140 @@
+#include "app/win/program_driver.h"
+
+#include <filesystem>
+
+namespace app::testing {
+namespace {
+
+std::string TestProgramFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  return std::filesystem::path(path).parent_path().string();
+}
+
+std::string ClassOf(HWND hwnd) {
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
+
+}  // namespace
+
+bool InstallProgram(const std::string& folder) {
+  std::error_code error;
+  for (const char* file : {"Vdr.exe", "VDRE.DLL"}) {
+    std::filesystem::copy_file(std::filesystem::path(TestProgramFolder()) / file, std::filesystem::path(folder) / file,
+                               std::filesystem::copy_options::overwrite_existing, error);
+    if (error) return false;
+  }
+  return true;
+}
+
+ProgramProcess::ProgramProcess(const std::string& folder, const std::vector<std::string>& args) {
+  std::string command = "\"" + folder + "Vdr.exe\"";
+  for (const std::string& arg : args) command += " \"" + arg + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info)) {
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+    CloseHandle(info.hThread);
+  }
+}
+
+ProgramProcess::~ProgramProcess() {
+  if (!process_) return;
+  if (Running()) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 10000);
+  }
+  CloseHandle(process_);
+}
+
+bool ProgramProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+int ProgramProcess::WaitExit(unsigned ms) {
+  if (!process_ || WaitForSingleObject(process_, ms) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return static_cast<int>(code);
+}
+
+std::vector<HWND> ProgramProcess::Windows() const {
+  struct Search {
+    DWORD id;
+    std::vector<HWND> found;
+  } search{id_, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == s->id && IsWindowVisible(hwnd)) s->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool ProgramProcess::WaitUntil(const std::function<bool()>& done, unsigned ms) const {
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  for (;;) {
+    if (done()) return true;
+    if (!Running() || GetTickCount64() >= deadline) return done();
+    Sleep(20);
+  }
+}
+
+HWND ProgramProcess::WaitWindow(const std::string& title, unsigned ms) const {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND hwnd : Windows())
+          if (TextOf(hwnd) == title) found = hwnd;
+        return found != nullptr;
+      },
+      ms);
+  return found;
+}
+
+std::string TextOf(HWND hwnd) {
+  char text[1024] = {};
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                           &copied))
+    return {};
+  return std::string(text, copied);
+}
+
+vdr::test::SeenDialog ReadOtherDialog(HWND dialog) {
+  vdr::test::SeenDialog seen;
+  seen.hwnd = dialog;
+  seen.title = TextOf(dialog);
+  seen.class_name = ClassOf(dialog);
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const std::string cls = ClassOf(child);
+    const LONG kind = GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
+    if (_stricmp(cls.c_str(), "Button") == 0) {
+      if (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON || kind == BS_OWNERDRAW)
+        seen.buttons.push_back({GetDlgCtrlID(child), TextOf(child)});
+    } else if (_stricmp(cls.c_str(), "Static") == 0 || _stricmp(cls.c_str(), "Edit") == 0) {
+      if (std::string text = TextOf(child); !text.empty()) seen.texts.push_back(text);
+    }
+  }
+  return seen;
+}
+
+void PressButton(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void TypeInto(HWND control, const std::string& text) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2), SMTO_ABORTIFHUNG, 5000, &result);
+  SendMessageTimeoutA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2), SMTO_ABORTIFHUNG, 5000, &result);
+  for (char c : text)
+    SendMessageTimeoutA(control, WM_CHAR, static_cast<unsigned char>(c), 1, SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+}  // namespace app::testing

@@ -1,0 +1,59 @@
+// Tests of the real Vdr.exe: the program copied into the program folder of a data tree and
+// run there as its own process, its windows found, read and worked from outside as a user
+// would (buttons pressed, keys typed, menu commands sent), its end and exit code awaited.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/dialog_answerer.h"
+
+namespace app::testing {
+
+// Copies Vdr.exe and VDRE.DLL from beside the running test program into `folder`.
+bool InstallProgram(const std::string& folder);
+
+class ProgramProcess {
+ public:
+  // Starts `folder` + "Vdr.exe" with `args` in `folder` as its current folder.
+  ProgramProcess(const std::string& folder, const std::vector<std::string>& args);
+  // A program still running is ended (the test failed).
+  ~ProgramProcess();
+  ProgramProcess(const ProgramProcess&) = delete;
+  ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+  bool started() const { return process_ != nullptr; }
+  bool Running() const;
+  // Waits for the end; the exit code, or -1 when the program had not ended after `ms`.
+  int WaitExit(unsigned ms = kPatience);
+
+  // The program's visible top-level windows, newest last as the system lists them.
+  std::vector<HWND> Windows() const;
+  // Waits for a visible top-level window of the program whose title is `title`; nullptr
+  // when none showed within `ms` or the program ended.
+  HWND WaitWindow(const std::string& title, unsigned ms = kPatience) const;
+  // Waits until `done` holds, while the program runs; false after `ms`.
+  bool WaitUntil(const std::function<bool()>& done, unsigned ms = kPatience) const;
+
+  // How long a step of the program may take before the test gives up on it (a hang guard,
+  // not a speed goal).
+  static constexpr unsigned kPatience = 60000;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// A window's text, read through WM_GETTEXT (the window may belong to another process).
+std::string TextOf(HWND hwnd);
+// What a dialog of another process shows: title, static texts, push buttons.
+vdr::test::SeenDialog ReadOtherDialog(HWND dialog);
+// Presses a button of a dialog by its identifier.
+void PressButton(HWND dialog, int id);
+// Types characters into a control: a click gives it the focus first.
+void TypeInto(HWND control, const std::string& text);
+
+}  // namespace app::testing

@@ -1,0 +1,170 @@
+#include "app/win/vdr_program.h"
+
+#include <windows.h>
+
+#include "app/company_loop.h"
+#include "app/company_table.h"
+#include "app/data_functions.h"
+#include "app/data_ui.h"
+#include "app/error_table.h"
+#include "app/org_environment.h"
+#include "app/organisation_state.h"
+#include "app/program_settings.h"
+#include "app/win/company_window.h"
+#include "app/win/organisation_functions.h"
+#include "app/win/version_import.h"
+#include "app/win/windowed_data_ui.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/files.h"
+#include "runtime/lib/os_files.h"
+#include "runtime/rdd/workareas.h"
+#include "services/login.h"
+#include "services/services.h"
+#include "services/user_session.h"
+#include "services/user_tables.h"
+#include "ui/bridge/image_strip.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+#include "ui/core/core_functions.h"
+#include "ui/core/error_handler.h"
+
+namespace app {
+namespace {
+
+using xb::Value;
+
+constexpr const char* kResourceLibrary = "VDRE.DLL";
+constexpr const char* kStartFolder = "..\\DBF\\";
+constexpr const char* kVersionTableFile = "..\\DBF\\VerVDRe.Dbf";
+
+// NMSGBOX: the plain system box, owned by the active window.
+void PlainMessageBox(const std::string& text, const std::string& title) {
+  MessageBoxA(GetActiveWindow(), text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+CompanyPictures LoadCompanyPictures() {
+  ui::ImageStrip& strip = ui::ImageStrip::Shared();
+  CompanyPictures p;
+  p.free = strip.Load("BMPVERDE");
+  p.busy = strip.Load("BMPROJO");
+  p.checked = strip.Load("BMPCHECKED");
+  p.unchecked = strip.Load("BMPUNCHECKED");
+  return p;
+}
+
+void CloseCompanyTable() {
+  xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+  if (const int area = areas.AreaOfAlias(kCompanyTableAlias)) areas.Area(area)->Close();
+}
+
+// Steps 9 to 12: the company table, the error table and the window. False when the company
+// table (or the error table) could not be opened.
+struct WindowRun {
+  bool company_table_failed = false;
+  bool window_shown = false;
+};
+
+WindowRun RunOrganisationWindow(const std::optional<std::string>& code) {
+  WindowRun run;
+  if (OpenCompanyTable(cPathStart()) == CompanyTableOpen::kFailed) {
+    run.company_table_failed = true;
+    SetParameterMode(false);
+    return run;
+  }
+  CreateErrorTable(cPathTmp());
+  if (!OpenErrorTable(cPathTmp())) return run;
+
+  xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+  xb::rdd::WorkArea* companies = areas.Area(areas.AreaOfAlias(kCompanyTableAlias));
+  areas.SelectArea(companies->number());
+  ResetSelection(companies->RecordCount());
+  companies->GoTop();
+
+  const CompanyPictures pictures = LoadCompanyPictures();
+  {
+    CompanyWindow window(pictures, code.value_or(""));
+    run.window_shown = true;
+    window.Run();
+  }
+  CloseErrorTable();
+  return run;
+}
+
+}  // namespace
+
+void StartProgramRuntime() {
+  InitOrganisationEnvironment();
+  ui::InitWindowFramework();
+  ui::InitControls();
+  RegisterDataFunctions();
+  RegisterCompanyTableFunctions();
+  RegisterOrganisationWindowFunctions();
+  RegisterCompanyWindowFunctions();
+  svc::RegisterServiceFunctions();
+  InstallWindowedDataUi();
+  ui::ErrorSys();
+  xb::CallFunction("HB_LANGSELECT", {Value::String("ES")});
+}
+
+int Main(const std::optional<std::string>& code) {
+  StartProgramRuntime();
+
+  // 1-3: network mode, the resource library, the table driver (set by the environment).
+  const bool network = xb::FileExists(kVersionTableFile);
+  if (!ui::SetResources(kResourceLibrary)) {
+    // Without it no dialog, picture or menu of the program can show.
+    PlainMessageBox("No se encuentra la librería de recursos VDRE.DLL", "Error");
+    return kExitFailed;
+  }
+
+  // 4: companies to organise.
+  if (nHayEmpresas() <= 1) {
+    Ui().MsgAlert("No existen empresas. Proceso no autorizado", "Atención");
+    return kExitFailed;
+  }
+
+  // 5-7: folders and settings.
+  xb::os::MakeDir(".\\TMP");
+  cPathTmp(".\\TMP\\");
+  cPathStart(kStartFolder);
+  SetParameterMode(code.has_value());
+  Arranque(kStartFolder, network);
+  cPathTmp("..\\TMP\\");
+  cPathStart(kStartFolder);
+  cPathExe(".\\");
+  cPathInforme("..\\INF\\");
+  xb::os::MakeDir("..\\TMP");
+  if (ParameterMode()) {
+    svc::cCodUser("00");
+    svc::cCodUsuario("00");
+  }
+
+  // 8: the version file.
+  ImportVersionFile(cPathExe(), cPathStart());
+
+  // 9-12.
+  const bool parameter_mode = ParameterMode();
+  const WindowRun run = RunOrganisationWindow(code);
+
+  // 13: cleanup and the end message.
+  CloseCompanyTable();
+  EraseErrorTable(cPathTmp());
+  if (run.company_table_failed) {
+    Ui().MsgStop(JoinLines({"No se ha podido abrir el fichero de Empresas", "de forma exclusiva. ",
+                            "Para realizar este proceso no puede haber ningún", "Usuario trabajando en Vendaro"}),
+                 "Error");
+  } else if (!parameter_mode && OrganisationDone()) {
+    PlainMessageBox("Organización de empresas realizada", "Proceso Finalizado");
+  }
+
+  // 14: pictures, log-out and the closing step.
+  ui::ImageStrip::Shared().Clear();
+  svc::Logout();
+  svc::Cierre();
+
+  if (run.company_table_failed || !run.window_shown) return kExitFailed;
+  if (parameter_mode && !OrganisationDone()) return kExitFailed;
+  return kExitOk;
+}
+
+}  // namespace app

@@ -1,0 +1,181 @@
+// The real Vdr.exe, run on a demo tree as an installation has it (the program in VDR\, the
+// start folder ..\DBF\): with a company code it organises that company without a word and
+// ends; without companies it refuses to start.
+#include "app/win/vdr_program.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "app/app_test_support.h"
+#include "app/demo_data.h"
+#include "app/index_catalogue.h"
+#include "app/org_environment.h"
+#include "app/org_table.h"
+#include "app/win/program_driver.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/test_env.h"
+#include "tests/support/screenshot.h"
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ProgramProcess;
+
+constexpr const char* kProgressTitle = "Organización de ficheros";
+
+// Deleted records of a table, read from its file as it lies on the disk.
+std::uint32_t DeletedInFile(const fs::path& dbf) {
+  std::ifstream in(dbf, std::ios::binary);
+  unsigned char header[12] = {};
+  if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return 0;
+  const std::uint32_t count = header[4] | header[5] << 8 | header[6] << 16 | static_cast<std::uint32_t>(header[7]) << 24;
+  const std::uint32_t start = header[8] | header[9] << 8;
+  const std::uint32_t length = header[10] | header[11] << 8;
+  std::uint32_t deleted = 0;
+  for (std::uint32_t r = 0; r < count; ++r) {
+    in.seekg(start + static_cast<std::streamoff>(r) * length);
+    deleted += in.get() == '*';
+  }
+  return deleted;
+}
+
+// Deleted records of every table of a folder.
+std::uint32_t DeletedInFolder(const std::string& folder) {
+  std::uint32_t deleted = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::string ext = entry.path().extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".dbf") deleted += DeletedInFile(entry.path());
+  }
+  return deleted;
+}
+
+class VdrProgramTest : public xb::testing::RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    InitOrganisationEnvironment();
+    xb::rdd::ResetTables();
+    demo.records = 300;
+    demo.small_records = 100;
+    std::string error;
+    ASSERT_TRUE(WriteDemoTree(tree.path(), demo, nullptr, &error)) << error;
+    ASSERT_TRUE(testing::InstallProgram(Program()));
+  }
+  void TearDown() override {
+    xb::rdd::ResetTables();
+    RuntimeTest::TearDown();
+  }
+
+  std::string Program() const { return tree.path() + "VDR\\"; }
+  std::string Start() const { return tree.path() + "DBF\\"; }
+  std::string Folder(std::string_view code) const { return tree.path() + "DBF" + std::string(code) + "\\"; }
+
+  std::vector<std::string> Tags(const std::string& folder, std::string_view table) {
+    std::vector<std::string> out;
+    OrgTable t;
+    TableFailure failure;
+    if (!t.Open(folder, table, &failure)) return {"(no abre)"};
+    for (int i = 1; i <= t.area().OrderCount(); ++i)
+      out.push_back(t.area().OrderAt(i)->Info().name + "=" + t.area().OrderAt(i)->Info().key);
+    return out;
+  }
+  static std::vector<std::string> CatalogueTags(std::string_view table) {
+    std::vector<std::string> out;
+    for (const CatalogueRow& row : RowsOfTable(table))
+      if (!row.after_statistics) out.push_back(UpperText(row.tag) + "=" + std::string(row.key));
+    return out;
+  }
+  // CODEMP, LACTIVA and USO of each company, as "01 F 0".
+  std::vector<std::string> Companies() {
+    std::vector<std::string> out;
+    for (const testing::Rec& r : testing::LiveRecords(Start(), "Empresa", {"CODEMP", "LACTIVA", "USO"}))
+      out.push_back(std::string(r[0].second.AsString()) + (r[1].second.AsLogical() ? " T " : " F ") +
+                    std::to_string(r[2].second.AsInt()));
+    return out;
+  }
+
+  testing::TempFolder tree;
+  DemoOptions demo;
+};
+
+TEST_F(VdrProgramTest, WithACompanyCodeItOrganisesThatCompanyAndEnds) {
+  {
+    std::ofstream ini(Program() + "Version.ini");
+    ini << "[Producto]\nNombre=Vendaro Organizacion de ficheros de empresas\nVersion=2026.1\nFecha=15-03-24\n"
+           "Compatible=1999/9\n[Usuario]\nEmpresa=Tienda de prueba\n";
+  }
+  fs::remove(Start() + "Empresa.cdx");  // made again at start
+  const std::uint32_t deleted_01 = DeletedInFolder(Folder("01"));
+  const std::uint32_t deleted_04 = DeletedInFolder(Folder("04"));
+  ASSERT_GT(deleted_01, 0u);
+  ASSERT_GT(deleted_04, 0u);
+  const std::vector<std::string> companies_before = Companies();
+
+  ProgramProcess vdr(Program(), {"01"});
+  ASSERT_TRUE(vdr.started());
+  // The progress dialog shows while it works; a small company may be done before it is seen.
+  if (HWND progress = vdr.WaitWindow(kProgressTitle, 20000))
+    vdr::test::SaveWindowBitmap(progress, vdr::test::ScreenshotFolder() + "\\vdr_parameter_progress.bmp");
+  ASSERT_EQ(vdr.WaitExit(), kExitOk);
+
+  // Company 01 packed and indexed as the catalogue says, and free again; 04 untouched.
+  EXPECT_EQ(DeletedInFolder(Folder("01")), 0u);
+  EXPECT_EQ(DeletedInFolder(Folder("04")), deleted_04);
+  for (std::string_view table : {"Articulo", "FacCliT", "Clientes", "Recibos"}) {
+    SCOPED_TRACE(table);
+    EXPECT_EQ(Tags(Folder("01"), table), CatalogueTags(table));
+  }
+  EXPECT_EQ(Companies(), companies_before);
+  EXPECT_EQ(Tags(Start(), "Empresa"), (std::vector<std::string>{"CODEMP=CODEMP", "NOME=Upper(cNombre ) + cNif"}));
+
+  // The version file went into the version table, cut to its fields, and is gone.
+  EXPECT_FALSE(fs::exists(Program() + "Version.ini"));
+  const std::vector<testing::Rec> version = testing::LiveRecords(
+      Start(), "VerVDRe", {"PRODUCTO", "VERSION", "FECHA", "DRIVER", "EMPRESA", "USUARIO", "COMPATIBLE"});
+  ASSERT_EQ(version.size(), 1u);
+  EXPECT_EQ(version[0][0].second.AsString(), "Vendaro Organizacion de f");
+  EXPECT_EQ(TrimRight(version[0][1].second.AsString()), "2026.1");
+  EXPECT_EQ(version[0][2].second.AsDate(), xb::Date::FromYmd(2024, 3, 15));
+  EXPECT_EQ(TrimRight(version[0][3].second.AsString()), "ADS");
+  EXPECT_EQ(TrimRight(version[0][4].second.AsString()), "Tienda de prueba");
+  EXPECT_EQ(TrimRight(version[0][5].second.AsString()), "");
+  EXPECT_EQ(TrimRight(version[0][6].second.AsString()), "2003/1");
+
+  // Its folders: the temporary ones made, the error table erased.
+  EXPECT_TRUE(fs::is_directory(Program() + "TMP"));
+  EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
+}
+
+// A code that is not in the company table: the generation runs over no company and the
+// program ends as it should.
+TEST_F(VdrProgramTest, ACodeNotInTheCompanyTableOrganisesNothing) {
+  const std::uint32_t deleted_01 = DeletedInFolder(Folder("01"));
+  ProgramProcess vdr(Program(), {"99"});
+  ASSERT_TRUE(vdr.started());
+  ASSERT_EQ(vdr.WaitExit(), kExitOk);
+  EXPECT_EQ(DeletedInFolder(Folder("01")), deleted_01);
+}
+
+// Without a company folder beside the start folder the program stops before it opens a
+// table, even though the company table lists companies.
+TEST_F(VdrProgramTest, WithoutCompanyFoldersItRefusesToStart) {
+  for (std::string_view code : {"01", "02", "03", "04"}) fs::remove_all(Folder(code));
+  ProgramProcess vdr(Program(), {"01"});
+  ASSERT_TRUE(vdr.started());
+  HWND alert = vdr.WaitWindow("Atención");
+  ASSERT_NE(alert, nullptr);
+  const vdr::test::SeenDialog seen = testing::ReadOtherDialog(alert);
+  EXPECT_NE(seen.AllText().find("No existen empresas. Proceso no autorizado"), std::string::npos) << seen.AllText();
+  ASSERT_FALSE(seen.buttons.empty());
+  testing::PressButton(alert, seen.buttons.front().id);
+  EXPECT_EQ(vdr.WaitExit(), kExitFailed);
+  EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
+}
+
+}  // namespace
+}  // namespace app
