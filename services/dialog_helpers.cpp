@@ -88,7 +88,7 @@ void Picture(const ui::DialogRef& dialog, int id, const std::string& name) {
   picture->Redefine(id, dialog);
 }
 
-int RunDialog(const ui::DialogRef& dialog, std::function<bool()> init) {
+int RunDialog(const ui::DialogRef& dialog, std::function<bool()> init, std::function<bool()> valid) {
   ui::TDialog* d = dialog.get();
   const Value on_init(xb::Block::Native([d, &init](xb::Args&) {
     for (const ui::WindowRef& control : d->aControls)
@@ -100,6 +100,8 @@ int RunDialog(const ui::DialogRef& dialog, std::function<bool()> init) {
   ui::TDialog::ActivateParams params;
   params.centered = true;
   params.init = on_init;
+  if (valid)
+    params.valid = Value(xb::Block::Native([&valid](xb::Args&) { return Value::Logical(valid()); }));
   dialog->Activate(params);
   return dialog->nResult.IsNumber() ? static_cast<int>(dialog->nResult.AsInt()) : 0;
 }

@@ -39,8 +39,9 @@ xb::Ref<ui::PlainControl> Label(const ui::DialogRef& dialog, int id, const std::
 void Picture(const ui::DialogRef& dialog, int id, const std::string& name);
 
 // Runs the dialog modally, centred, with `init` run once its controls exist (the labels' texts
-// are set before); `init` answers false when it gave the focus itself. Answers nResult as a
-// number (0 when none).
-int RunDialog(const ui::DialogRef& dialog, std::function<bool()> init = {});
+// are set before); `init` answers false when it gave the focus itself. `valid`, when given,
+// runs whenever the dialog is about to close and may keep it open (false). Answers nResult as
+// a number (0 when none).
+int RunDialog(const ui::DialogRef& dialog, std::function<bool()> init = {}, std::function<bool()> valid = {});
 
 }  // namespace svc

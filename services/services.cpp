@@ -7,6 +7,7 @@
 #include "services/menu_access.h"
 #include "services/menu_table.h"
 #include "services/password.h"
+#include "services/user_dialogs.h"
 #include "services/user_look.h"
 #include "services/user_maintenance.h"
 #include "services/user_session.h"
@@ -25,6 +26,7 @@ void RegisterServiceFunctions() {
   RegisterHotKeyFunctions();
   RegisterLoginFunctions();
   RegisterUserMaintenanceFunctions();
+  RegisterUserDialogFunctions();
   RegisterFontChoiceFunctions();
   RegisterLayoutFunctions();
   RegisterWindowFitFunctions();

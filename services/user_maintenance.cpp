@@ -327,6 +327,15 @@ bool InsertGroup(const UserTableAliases& aliases, std::string_view code, std::st
   return true;
 }
 
+bool UpdateGroup(const UserTableAliases& aliases, std::string_view description) {
+  SelectedAreaScope keep;
+  if (!SelectAlias(aliases.groups) || Area().eof() || !app::lNetRecLock()) return false;
+  PutField("DESCRIPC", Value::String(description));
+  Area().Commit();
+  Area().Unlock();
+  return true;
+}
+
 bool DeleteGroup(const UserTableAliases& aliases, const Value& browse) {
   SelectedAreaScope keep;
   if (!SelectAlias(aliases.groups) || Area().eof()) return false;

@@ -97,6 +97,8 @@ bool ConfigUser(const UserTableAliases& aliases, bool just_added = false);
 // Appends a group with no access at all (four strings of "0"). False, with a message, when
 // the code is empty or taken. The group table stays on the new record.
 bool InsertGroup(const UserTableAliases& aliases, std::string_view code, std::string_view description);
+// Rewrites the current group's description under a lock.
+bool UpdateGroup(const UserTableAliases& aliases, std::string_view description);
 // Deletes the current group after the confirmation, unless it is the administrators' or
 // users still belong to it (messages). True when it was deleted.
 bool DeleteGroup(const UserTableAliases& aliases, const xb::Value& browse = {});

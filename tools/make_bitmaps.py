@@ -388,6 +388,8 @@ PICTURES = {
     # Pictures of the help menu.
     "docadic.bmp": document_page(),
     "acerca.bmp": about_sign(),
+    # The group picker of the user dialog.
+    "lupa.bmp": magnifier(),
 }
 
 
