@@ -325,7 +325,15 @@ const xb::Class& TWBrowse::Cls() {
         .Data("LTREE", &B::lTree)
         .Data("LCLASSIC", &B::lClassic)
         .Data("LTCB", &B::lTCB)
-        .Data("LDRAWINGSEL", &B::lDrawingSel);
+        .Data("LDRAWINGSEL", &B::lDrawingSel)
+        .Data("LICONVIEW", &B::lIconView)
+        .Data("AICONS", &B::aIcons)
+        .Data("BICONDRAW", &B::bIconDraw)
+        .Data("BICONTEXT", &B::bIconText)
+        .Data("NICONPOS", &B::nIconPos)
+        .Data("ABMPWIDTHS", &B::aBmpWidths)
+        .Data("ABMPHEIGHT", &B::aBmpHeight)
+        .Data("NTROW", &B::nTRow);
     auto colour = [&c](const char* name, COLORREF B::*member) {
       c.Property(name, [member](Object& o) { return Value::Integer(As<B>(o).*member); },
                  [member](Object& o, const Value& v) { As<B>(o).*member = static_cast<COLORREF>(v.AsInt()); });
@@ -341,6 +349,10 @@ const xb::Class& TWBrowse::Cls() {
     colour("NCLRPROW2", &B::nClrPRow2);
     colour("NCLRTROW1", &B::nClrTRow1);
     colour("NCLRTROW2", &B::nClrTRow2);
+    c.Property("OGET", [](Object& o) { return As<B>(o).oGet() ? Value(As<B>(o).oGet()) : Value(); }, nullptr);
+    c.Method("DRAWICONS", [](Object& o, Args&) { As<B>(o).DrawIcons(); return Value(); });
+    c.Method("DRAWICON", [](Object& o, Args& a) { As<B>(o).DrawIcon(I(a, 1), a.Log(2)); return Value(); });
+    c.Method("NATICON", [](Object& o, Args& a) { return Value::Integer(As<B>(o).nAtIcon(I(a, 1), I(a, 2))); });
     c.Property("NROWCOUNT", [](Object& o) { return Value::Integer(As<B>(o).nRowCount()); }, nullptr);
     c.Property("OVSCROLL", [](Object& o) { return As<B>(o).oVBar ? Value(As<B>(o).oVBar) : Value(); }, nullptr);
     c.Property("OHSCROLL", [](Object& o) { return As<B>(o).oHBar ? Value(As<B>(o).oHBar) : Value(); }, nullptr);

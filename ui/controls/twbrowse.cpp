@@ -55,6 +55,7 @@ void TWBrowse::ClearValues() {
   cell_editor_ = nullptr;
   bLine = bSkip = bGoTop = bGoBottom = bLogicLen = bAdd = own_skip_ = xb::Value();
   aHeaders = aColSizes = aJustify = aActions = uValue1 = uValue2 = xb::Value();
+  aIcons = bIconDraw = bIconText = aBmpWidths = aBmpHeight = xb::Value();
 }
 
 // ---- construction ---------------------------------------------------------------------------------

@@ -147,6 +147,19 @@ class TWBrowse : public TControl {
   bool IsColVisible(int column) const;
   void ShowSizes();
 
+  // ---- icon view ------------------------------------------------------------------------------
+  // With lIconView the browse shows its records as icons 50 pixels apart from (10, 10), as
+  // many as whole 50-pixel cells fit, from the first record shown; under each icon the text
+  // of bIconText (default the record number). The icon is the element of aIcons that
+  // bIconDraw selects (a number; default 1): an icon handle or an object with hIcon; the
+  // system's application icon when there is none. The record pointer goes back after.
+  void DrawIcons(HDC dc = nullptr);
+  // Redraws the n-th icon shown, with a focus frame round its text or without.
+  void DrawIcon(int n, bool focused);
+  // The icon under a client point (1-based); 0 outside the icons' 9..41 pixel bands.
+  int nAtIcon(int row, int col) const;
+  int IconsShown() const { return icons_shown_; }
+
   // ---- editing and output -------------------------------------------------------------------
   void Edit(int column = 1);
   // A modal editor over the cell; true when confirmed (the value in `value`).
@@ -217,7 +230,15 @@ class TWBrowse : public TControl {
   bool lClassic = false;
   bool lTCB = false;
   bool lDrawingSel = false;
+  bool lIconView = false;
+  xb::Value aIcons, bIconDraw, bIconText;
+  int nIconPos = 0;
+  // Declared for the column browses; this class does not use them.
+  xb::Value aBmpWidths, aBmpHeight;
+  int nTRow = 0;
   xb::Ref<TScrollBar> oVBar, oHBar;
+  // The open cell editor of EditCol (oGet), or nullptr.
+  const xb::Ref<TGet>& oGet() const { return cell_editor_; }
 
   void Traverse(xb::GcVisitor& visitor) override;
   void ClearValues() override;
@@ -235,12 +256,14 @@ class TWBrowse : public TControl {
   std::optional<std::pair<int, int>> BorderAt(int x) const;  // {column, its right edge}
   void Beep();
   void EndCellEditor();
+  void PaintIcon(HDC dc, int n, bool focused);  // the current record as the n-th icon
 
   std::unique_ptr<TableSource> source_;
   xb::Value own_skip_;  // the native blocks SetFilter made, to tell them from replaced ones
   int drag_column_ = 0, drag_start_ = 0, drag_min_ = 0, drag_last_ = -1;
   xb::Ref<TGet> cell_editor_;
   bool resync_thumb_ = false;  // after a refresh, the thumb follows the next paint
+  int icons_shown_ = 0;        // icons the last DrawIcons drew
 };
 
 // A browse's contents for the framework's report engine, which prints them: the title, a

@@ -111,16 +111,28 @@ void TWBrowse::PaintEmptyRow(HDC dc, int row) {
 
 void TWBrowse::DrawLine(int row) {
   if (row == 0) row = nRowPos;
+  if (lIconView) {
+    DrawIcon(row, false);
+    return;
+  }
   PaintRow(nullptr, row, lAlterClr ? TextColour(row) : nxClrText, PaneColour(row), false);
 }
 
 void TWBrowse::DrawSelect() {
+  if (lIconView) {
+    DrawIcon(nRowPos, true);
+    return;
+  }
   const bool focused = hWnd != nullptr && ::GetFocus() == hWnd;
   PaintRow(nullptr, nRowPos, nClrForeFocus, focused ? nClrBackFocus : kUnfocusedSelection, true);
 }
 
 void TWBrowse::Paint(HDC dc) {
   if (hWnd == nullptr || lTCB) return;
+  if (lIconView) {
+    DrawIcons(dc);
+    return;
+  }
   TableSource* source = Source();
   if (source != nullptr) source->Skip(0);  // the current record as it is on disk now
   PaintRow(dc, 0, nClrForeHead, nClrBackHead, false);
@@ -205,6 +217,10 @@ Answer TWBrowse::EraseBkGnd(HDC dc) {
 }
 
 void TWBrowse::ScrollRows(int rows) {
+  if (lIconView) {
+    Repaint();  // icons do not move by rows
+    return;
+  }
   const int height = nHRow();
   const Rect client = GetClientRect(hWnd);
   Rect data{height, client.left, height * (nRowCount() + 1), client.right};

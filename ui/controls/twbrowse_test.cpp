@@ -16,6 +16,7 @@
 #include "ui/bridge/image_strip.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/table_source.h"
+#include "ui/controls/tget.h"
 #include "ui/controls/tscrollbar.h"
 
 namespace ui {
@@ -485,6 +486,9 @@ TEST_F(TWBrowseTest, TheCellEditorWritesTheFieldOnEnterAndNothingOnEscape) {
   HWND editor = GetFocus();
   ASSERT_NE(editor, b->hWnd);
   EXPECT_EQ(GetParent(editor), b->hWnd);
+  const Value open = xb::Send(b->Self(), "OGET");  // the open editor, as run-time text sees it
+  ASSERT_TRUE(open.IsObject());
+  EXPECT_EQ(dynamic_cast<TGet*>(open.AsObject().get())->hWnd, editor);
   Type(editor, "77");
   Key(editor, VK_RETURN);
   vdr::test::PumpPending();
@@ -493,6 +497,7 @@ TEST_F(TWBrowseTest, TheCellEditorWritesTheFieldOnEnterAndNothingOnEscape) {
   EXPECT_EQ(posted[0].second, VK_RETURN);
   EXPECT_EQ(GetFocus(), b->hWnd);
   EXPECT_FALSE(IsWindow(editor));
+  EXPECT_TRUE(xb::Send(b->Self(), "OGET").IsNil());
   b->EditCol(3, Value::Integer(125), "9999", post);
   Key(GetFocus(), VK_ESCAPE);
   vdr::test::PumpPending();
@@ -545,6 +550,75 @@ TEST_F(TWBrowseTest, TheReportPrintsNumbersAsTextAndBlanksOnlyImages) {
   EXPECT_EQ(printed.rows[2][3], "37.50");
   EXPECT_EQ(printed.widths.size(), 5u);
   EXPECT_GT(printed.widths[2], printed.widths[1]);
+}
+
+
+TEST_F(TWBrowseTest, TheIconViewShowsRecordsAsIconsWithTheirTexts) {
+  auto b = Browse();
+  SetFocus(b->hWnd);
+  // The table first: the texts are the records' codes; painting leaves the pointer alone.
+  for (int i = 0; i < 3; ++i) Key(b->hWnd, VK_DOWN);
+  const std::string current = Field("CODIGO");
+  std::vector<std::string> texts;
+  b->bIconText = Blk([&](Args&) {
+    texts.push_back(Field("CODIGO"));
+    return Value::String(texts.back());
+  });
+  b->lIconView = true;
+  Repainted();
+  EXPECT_EQ(Field("CODIGO"), current);
+  ASSERT_EQ(static_cast<int>(texts.size()), b->IconsShown());
+  EXPECT_EQ(texts.front(), "00001");
+  EXPECT_EQ(texts[3], current);  // the selected record is the fourth icon
+  EXPECT_EQ(texts[6], "00008");  // 00007 is deleted
+
+  // An array of 20 with an icon of its own: three lines of nine, nine and two.
+  xb::Array items = X("{'uno','dos','tres','cuatro','cinco','seis','siete','ocho','nueve','diez','once',"
+                      "'doce','trece','catorce','quince','dieciséis','diecisiete','dieciocho','diecinueve',"
+                      "'veinte'}").AsArray();
+  b->SetArray(items);
+  b->bIconText = Blk([b, items](Args&) { return items.Get(static_cast<std::size_t>(b->nAt) - 1); });
+  b->aIcons = xb::Array::Of({Value::Integer(reinterpret_cast<std::intptr_t>(LoadIconA(nullptr, IDI_ERROR)))});
+  b->bIconDraw = Blk([](Args&) { return Value::Integer(1); });
+  b->nRowPos = 1;
+  Repainted();
+  ASSERT_EQ(b->IconsShown(), 20);
+  EXPECT_EQ(b->nAt, 1);
+  RECT client;
+  GetClientRect(b->hWnd, &client);
+  ASSERT_EQ((client.right - 42) / 50 + 1, 9) << "nine icons a line";
+  struct Case {
+    int row, col, icon;
+  } cases[] = {
+      {15, 15, 1},   {9, 9, 1},     {41, 41, 1},   {8, 20, 0},    {20, 42, 0},   {20, 70, 2},
+      {20, 420, 9},  {20, 470, 0},  {70, 20, 10},  {120, 20, 19}, {120, 70, 20}, {120, 120, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(b->nAtIcon(c.row, c.col), c.icon) << "row " << c.row << ", column " << c.col;
+
+  // Each shown icon has its picture and its text white on dark blue; the cells after the
+  // last are plain.
+  HDC dc = GetDC(b->hWnd);
+  auto count_in = [&](int left, int top, int right, int bottom, COLORREF colour) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x) n += GetPixel(dc, x, y) == colour;
+    return n;
+  };
+  const COLORREF pane = b->nClrPane;
+  for (int n : {1, 9, 20}) {
+    const int x = (n - 1) % 9 * 50 + 10;
+    const int y = (n - 1) / 9 * 50 + 10;
+    EXPECT_LT(count_in(x, y, x + 32, y + 32, pane), 32 * 32) << "the picture of icon " << n;
+    EXPECT_GT(count_in(x - 8, y + 32, x + 40, y + 45, RGB(0, 0, 128)), 20) << "the text of icon " << n;
+    EXPECT_GT(count_in(x - 8, y + 32, x + 40, y + 45, RGB(255, 255, 255)), 3) << "the text of icon " << n;
+  }
+  EXPECT_EQ(count_in(110, 110, 160, 155, pane), 50 * 45);  // where icon 21 would be
+  ReleaseDC(b->hWnd, dc);
+  Screenshot(window_->hWnd, "browse_icons");
+  // Redrawing one icon does not move the pointer either.
+  b->DrawIcon(5, true);
+  EXPECT_EQ(b->nAt, 1);
 }
 
 }  // namespace
