@@ -197,7 +197,7 @@ TEST_F(TableAccessTest, AnOpenOutsideTheLayerFailsQuietlyOnlyUnderItsScope) {
 
 // ---- drivers and index flags -----------------------------------------------------------------
 
-TEST_F(TableAccessTest, EveryOpenGoesThroughTheAdvantageDriver) {
+TEST_F(TableAccessTest, EveryOpenGoesThroughTheAdsDriver) {
   xb::rdd::SetDefaultDriver("DBFNTX");
   EXPECT_TRUE(X("_DBUSEAREA(.T., 'DBFNTX', '" + kTable + "', 'C', .T.)").AsLogical());
   EXPECT_EQ(X("RDDNAME()").AsString(), "ADS");
