@@ -293,7 +293,8 @@ void CompanyWindow::Init() {
   }
   svc::oMenuInit({.window_menu = true, .help_menu = true, .table = std::string(kMenuTable), .access_field = 1});
   if (svc::cAccesoMenu(kAccessOption) != "2") {
-    Ui().MsgInfo(JoinLines({"Opción no accesible para el usuario " + svc::cUsuario() + ".", "Consulte su mapa de accesos"}),
+    Ui().MsgInfo(JoinLines({"Opción no accesible para el usuario " + std::string(xb::AllTrim(svc::cUsuario())) + ".",
+                            "Consulte su mapa de accesos"}),
                  "Atención");
     window_->End();
     return;

@@ -130,11 +130,20 @@ void PressButton(HWND dialog, int id) {
 }
 
 void TypeInto(HWND control, const std::string& text) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2), SMTO_ABORTIFHUNG, 5000, &result);
-  SendMessageTimeoutA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2), SMTO_ABORTIFHUNG, 5000, &result);
-  for (char c : text)
-    SendMessageTimeoutA(control, WM_CHAR, static_cast<unsigned char>(c), 1, SMTO_ABORTIFHUNG, 5000, &result);
+  PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  for (char c : text) PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+void PostKey(HWND control, int virtual_key) {
+  PostMessageA(control, WM_KEYDOWN, virtual_key, 1);
+  PostMessageA(control, WM_KEYUP, virtual_key, 0xC0000001);
+}
+
+HWND ChildOfClass(HWND parent, const std::string& class_name) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (_stricmp(ClassOf(child).c_str(), class_name.c_str()) == 0) return child;
+  return nullptr;
 }
 
 }  // namespace app::testing

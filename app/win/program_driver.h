@@ -53,7 +53,12 @@ std::string TextOf(HWND hwnd);
 vdr::test::SeenDialog ReadOtherDialog(HWND dialog);
 // Presses a button of a dialog by its identifier.
 void PressButton(HWND dialog, int id);
+// Messages to another process's windows are posted, so that they run in the order given.
 // Types characters into a control: a click gives it the focus first.
 void TypeInto(HWND control, const std::string& text);
+// A key pressed and released on a control.
+void PostKey(HWND control, int virtual_key);
+// The first child of `parent` of that window class.
+HWND ChildOfClass(HWND parent, const std::string& class_name);
 
 }  // namespace app::testing

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "app/app_test_support.h"
 #include "app/demo_data.h"
@@ -175,6 +176,141 @@ TEST_F(VdrProgramTest, WithoutCompanyFoldersItRefusesToStart) {
   testing::PressButton(alert, seen.buttons.front().id);
   EXPECT_EQ(vdr.WaitExit(), kExitFailed);
   EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
+}
+
+}  // namespace
+}  // namespace app
+
+namespace app {
+namespace {
+
+constexpr const char* kLoginTitle = " Identificación de usuario";
+constexpr const char* kWindowTitle = "VENDARO: generación de índices";
+constexpr const char* kSearchTitle = " Búsqueda incremental de EMPRESAS";
+
+void Shot(HWND hwnd, const std::string& name) {
+  EXPECT_TRUE(vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp"));
+}
+
+std::string Trimmed(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// The program started without arguments, with the user logged in from the log-in dialog:
+// `row` rows down the list of users, `password` typed.
+class InteractiveTest : public VdrProgramTest {
+ protected:
+  void LogIn(ProgramProcess& vdr, int row, const std::string& password) {
+    HWND login = vdr.WaitWindow(kLoginTitle);
+    ASSERT_NE(login, nullptr);
+    for (int i = 0; i < row; ++i) testing::PostKey(GetDlgItem(login, 110), VK_DOWN);
+    if (!password.empty()) testing::TypeInto(GetDlgItem(login, 120), password);
+    testing::PressButton(login, 550);
+  }
+
+  // Waits for a box titled `title`, returns what it says (its lines as the box shows them,
+  // "\r\n" between them) and presses its first button.
+  std::string Answer(ProgramProcess& vdr, const std::string& title) {
+    HWND box = vdr.WaitWindow(title);
+    if (!box) return "(no aparece " + title + ")";
+    const vdr::test::SeenDialog seen = testing::ReadOtherDialog(box);
+    if (!seen.buttons.empty()) testing::PressButton(box, seen.buttons.front().id);
+    vdr.WaitUntil([box] { return !IsWindow(box); });
+    return seen.AllText();
+  }
+
+  bool UserActive(std::string_view code) {
+    for (const testing::Rec& r : testing::LiveRecords(Start(), "Usuarios", {"CCODIGO", "LACTIVO"}))
+      if (Trimmed(std::string(r[0].second.AsString())) == code) return r[1].second.AsLogical();
+    return false;
+  }
+};
+
+TEST_F(InteractiveTest, AUserWithoutAccessToTheOrganisationIsRefused) {
+  const std::uint32_t deleted_01 = DeletedInFolder(Folder("01"));
+  ProgramProcess vdr(Program(), {});
+  LogIn(vdr, 1, "tienda");  // "Dependiente"
+  const std::string refusal = Answer(vdr, "Atención");
+  EXPECT_EQ(refusal, "Opción no accesible para el usuario Dependiente.\r\nConsulte su mapa de accesos");
+  EXPECT_EQ(vdr.WaitExit(), kExitOk);
+  EXPECT_FALSE(UserActive("01"));  // logged out
+  EXPECT_EQ(DeletedInFolder(Folder("01")), deleted_01);
+}
+
+TEST_F(InteractiveTest, TheSupervisorMarksSearchesAndGenerates) {
+  std::map<std::string, std::uint32_t> deleted_before;
+  for (const char* code : {"01", "02", "03", "04"}) deleted_before[code] = DeletedInFolder(Folder(code));
+
+  ProgramProcess vdr(Program(), {});
+  LogIn(vdr, 0, "");  // "Supervisor", no password
+  HWND window = vdr.WaitWindow(kWindowTitle);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsZoomed(window));
+  EXPECT_TRUE(UserActive("00"));
+  HWND browse = testing::ChildOfClass(window, "TWBROWSE");
+  ASSERT_NE(browse, nullptr);
+  auto key = [&](char letter) { PostMessageA(browse, WM_CHAR, static_cast<unsigned char>(letter), 1); };
+
+  // 01 is free: marked. 02 is blocked: refused until it is freed.
+  key('m');
+  testing::PostKey(browse, VK_DOWN);
+  key('m');
+  EXPECT_EQ(Answer(vdr, "ATENCION"), "Empresa bloqueada o hay usuarios activos\r\nPara generarla antes hay que liberarla");
+  key('l');
+  key('m');
+  // "Todas" marks every free company and names each other one: 03 has users.
+  key('t');
+  EXPECT_EQ(Answer(vdr, "ATENCION"),
+            "Empresa 03 bloqueada o hay usuarios activos\r\nPara generarla antes hay que liberarla");
+  Sleep(300);
+  Shot(window, "vdr_window_marked");
+  key('n');  // none
+
+  // Search by name (the automatic search takes a letter for a name): "caf" finds 04, an "x"
+  // after it finds nothing and is refused.
+  key('b');
+  HWND search = vdr.WaitWindow(kSearchTitle);
+  ASSERT_NE(search, nullptr);
+  EXPECT_EQ(testing::TextOf(GetDlgItem(search, 99)), "NOMBRE");
+  HWND edit = GetDlgItem(search, 100);
+  testing::TypeInto(edit, "cafxe");
+  EXPECT_TRUE(vdr.WaitUntil([&] { return Trimmed(testing::TextOf(edit)) == "cafe"; })) << testing::TextOf(edit);
+  Shot(search, "vdr_search");
+  testing::PressButton(search, 105);
+  vdr.WaitUntil([&] { return !IsWindow(search); });
+  key('m');  // 04
+
+  // Search by code: "03", then that company is freed and marked.
+  key('b');
+  search = vdr.WaitWindow(kSearchTitle);
+  ASSERT_NE(search, nullptr);
+  PostMessageA(GetDlgItem(search, 103), BM_CLICK, 0, 0);
+  EXPECT_TRUE(vdr.WaitUntil([&] { return testing::TextOf(GetDlgItem(search, 99)) == "CODIGO"; }));
+  edit = GetDlgItem(search, 100);
+  testing::TypeInto(edit, "03");
+  EXPECT_TRUE(vdr.WaitUntil([&] { return Trimmed(testing::TextOf(edit)) == "03"; })) << testing::TextOf(edit);
+  testing::PressButton(search, 105);
+  vdr.WaitUntil([&] { return !IsWindow(search); });
+  key('l');
+  key('m');
+
+  // Generate: the progress dialog organises 03 and 04, the window ends, the end message.
+  key('g');
+  HWND progress = vdr.WaitWindow("Organización de ficheros");
+  ASSERT_NE(progress, nullptr);
+  Shot(progress, "vdr_progress");
+  testing::PressButton(progress, 552);
+  EXPECT_EQ(Answer(vdr, "Proceso Finalizado"), "Organización de empresas realizada");
+  EXPECT_EQ(vdr.WaitExit(), kExitOk);
+
+  EXPECT_EQ(Companies(), (std::vector<std::string>{"01 F 0", "02 F 0", "03 F 0", "04 F 0"}));
+  EXPECT_EQ(DeletedInFolder(Folder("01")), deleted_before["01"]);
+  EXPECT_EQ(DeletedInFolder(Folder("02")), deleted_before["02"]);
+  EXPECT_EQ(DeletedInFolder(Folder("03")), 0u);
+  EXPECT_EQ(DeletedInFolder(Folder("04")), 0u);
+  EXPECT_EQ(Tags(Folder("04"), "FacCliT"), CatalogueTags("FacCliT"));
+  EXPECT_FALSE(UserActive("00"));
 }
 
 }  // namespace
