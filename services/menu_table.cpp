@@ -20,6 +20,7 @@
 #include "ui/core/tmenu.h"
 #include "ui/core/tmenuitem.h"
 #include "ui/core/twindow.h"
+#include "ui/core/window_table.h"
 
 namespace svc {
 namespace {
@@ -56,8 +57,27 @@ std::vector<HWND> MdiChildren() {
   return children;
 }
 
+// The listing windows are top-level windows of class TWinOwn, not MDI children: they are
+// ended one by one.
+void EndListingWindows() {
+  std::vector<HWND> windows;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM out) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  for (HWND hwnd : windows) {
+    if (!::IsWindow(hwnd)) continue;
+    const ui::WindowRef window = ui::OWndFromHwnd(hwnd);
+    if (window && window->GetClass().IsDerivedFrom("TWINOWN")) window->End();
+  }
+}
+
 void CloseAll() {
   if (!lChkMenu("Cerrar todas")) return;
+  EndListingWindows();
   ui::SysRefresh();
   for (HWND child : MdiChildren())
     if (::IsWindow(child)) ::SendMessageA(child, WM_CLOSE, 0, 0);

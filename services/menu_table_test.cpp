@@ -225,6 +225,34 @@ TEST_F(MenuTableTest, CheckingAnOption) {
   bar->End();
 }
 
+// A listing's owner window, as the listings module defines it.
+const xb::Class& ListingOwnerClass() {
+  static const xb::Class& cls = []() -> const xb::Class& {
+    if (const xb::Class* defined = xb::Class::Find("TWINOWN")) return *defined;
+    return xb::Class::Define("TWINOWN", &ui::TWindow::Cls());
+  }();
+  return cls;
+}
+class ListingOwner : public ui::TWindow {
+ public:
+  ListingOwner() : TWindow(ListingOwnerClass()) {}
+};
+
+TEST_F(MenuTableTest, ClosingAllEndsTheListingWindows) {
+  WriteMenuTable({{0, "", "&Uno", ""}, {1, "Op", "&Op", ""}, {3, "", "", ""}, {4, "", "", ""}});
+  As("01", "02");
+  xb::Ref<ui::TMenu> bar = oMenuInit({.window_menu = true, .table = "MenuVdrE"});
+  auto listing1 = Make<ListingOwner>(40, 40);
+  auto listing2 = Make<ListingOwner>(60, 60);
+  auto other = Make(80, 80);
+  const HWND listings[] = {listing1->hWnd, listing2->hWnd};
+  ItemOf(Sub(*bar, "&Ventana"), "&7. Cerrar todas")->Run();
+  EXPECT_TRUE(vdr::test::PumpUntil([&] { return !IsWindow(listings[0]) && !IsWindow(listings[1]); }));
+  EXPECT_TRUE(IsWindow(other->hWnd));
+  EXPECT_TRUE(log().messages.empty());
+  bar->End();
+}
+
 TEST_F(MenuTableTest, ReloadingGivesTheMainWindowTheNewMenu) {
   WriteMenuTable({{0, "", "&Uno", ""}, {1, "Op", "&Op", ""}, {3, "", "", ""}});
   As("01", "02");
