@@ -7,10 +7,12 @@
 #include "services/login.h"
 #include "services/password.h"
 #include "services/services_test_support.h"
+#include "services/user_search.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "ui/controls/twbrowse.h"
 
 namespace svc {
 namespace {
@@ -69,7 +71,19 @@ class UserDialogsTest : public testing::ServicesTest {
   }
   Value User(const std::string& code, const std::string& field) { return FieldOf(UsuariosTable(), "CCODIGO", code, field); }
 
+  // A window with a browse over the open user table.
+  xb::Ref<ui::TWBrowse> UserList() {
+    window_ = Make(30, 30, 360, 220);
+    auto browse = xb::MakeRef<ui::TWBrowse>();
+    browse->New({.row = 5, .col = 5, .width = 320, .height = 150,
+                 .headers = Value(xb::Array::Of({S("Cód."), S("Nombre")})),
+                 .col_sizes = Value(xb::Array::Of({testing::N(30), testing::N(200)})), .parent = window_,
+                 .alias = std::string("Usuarios"), .pixel = true});
+    return browse;
+  }
+
   UserTablesOpen tables;
+  xb::Ref<ui::TWindow> window_;
 };
 
 TEST_F(UserDialogsTest, AddingAUserWithAGroup) {
@@ -192,6 +206,48 @@ TEST_F(UserDialogsTest, ViewingAndTheSupervisorsGroup) {
   tables.Close();
   EXPECT_EQ(cDesencripta(std::string(User("00", "CCLAVE").AsString())), "JEFE     ");
   EXPECT_EQ(User("00", "GRUPO").AsString(), "000");
+}
+
+// The maintenance's twin of the user search: "Código"/"Nombre" in its label, digits for codes.
+TEST_F(UserDialogsTest, TheMaintenanceSearchFindsAUser) {
+  tables.Close();
+  AddUser("12", "Luis", "x");
+  ASSERT_TRUE(tables.Open());
+  auto browse = UserList();
+  std::vector<std::string> seen;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (d.title != "Localizar usuario") return 0;
+    char text[64] = {};
+    GetDlgItemTextA(d.hwnd, 99, text, sizeof text);
+    seen.push_back(text);
+    HWND field = GetDlgItem(d.hwnd, 100);
+    SetFocus(field);
+    for (char c : std::string("1x2")) SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 0);
+    GetWindowTextA(field, text, sizeof text);
+    seen.push_back(text);
+    return 105;
+  });
+  UserSearch(*browse, "Usuarios", UserSearchFrom::kMaintenance);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Búsqueda de usuario por Código", "12"}));
+  SelectedAreaScope keep;
+  areas().SelectArea(areas().AreaOfAlias("Usuarios"));
+  EXPECT_EQ(FieldText("CCODIGO"), "12");
+}
+
+// DELUSER over the user list: the row goes, the list stays on a live user.
+TEST_F(UserDialogsTest, DeletingFromTheList) {
+  auto browse = UserList();
+  cCodUsuario("00");
+  GoToUser("01");
+  EXPECT_TRUE(DelUser(tables.aliases(), Value(xb::ObjectRef(browse))));
+  {
+    SelectedAreaScope keep;
+    areas().SelectArea(areas().AreaOfAlias("Usuarios"));
+    EXPECT_FALSE(Area().eof());
+    EXPECT_EQ(FieldText("CCODIGO"), "00");
+  }
+  tables.Close();
+  EXPECT_TRUE(User("01", "CCODIGO").IsNil());
 }
 
 TEST_F(UserDialogsTest, MaintainingGroups) {
