@@ -279,6 +279,9 @@ const xb::Class& TGet::Cls() {
     c.Method("DISPTEXT", [](Object& o, Args&) { As<G>(o).Refresh(); return Value(); });
     c.Method("LVALID", [](Object& o, Args&) { return Value::Logical(As<G>(o).lValid()); });
     c.Method("CTOCHAR", [](Object& o, Args&) { return Value::String(As<G>(o).cToChar("EDIT")); });
+    c.Method("SELFILE", [](Object& o, Args& a) {
+      return Value::String(As<G>(o).SelFile(std::string(a.Str(1)), std::string(a.Str(2))));
+    });
     c.Method("GETHBUFFER", [](Object&, Args&) { return Value(); });
     return c;
   }();
@@ -496,6 +499,7 @@ const xb::Class& TWBrowse::Cls() {
       return Value::Logical(As<B>(o).EditCol(I(a, 1), a.Arg(2), std::string(a.Str(3)), a.Arg(4), ColourArg(a, 5),
                                              ColourArg(a, 6)));
     });
+    c.Method("SELFONT", [](Object& o, Args&) { return Value::Logical(As<B>(o).SelFont()); });
     c.Method("REPORT", [](Object& o, Args& a) {
       As<B>(o).Report(std::string(a.Str(1)), a.Log(2, true));
       return Value();

@@ -1,5 +1,7 @@
 #include "ui/controls/tget.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -66,6 +68,21 @@ std::string Trimmed(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   const std::size_t first = s.find_first_not_of(' ');
   return first == std::string::npos ? std::string() : s.substr(first);
+}
+
+// The system's open dialog over one mask; "" when cancelled.
+std::string OpenFileDialog(const std::string& mask, const std::string& title, HWND owner) {
+  std::string filter = mask + '\0' + mask + '\0' + '\0';
+  char file[MAX_PATH] = {};
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  return ::GetOpenFileNameA(&ofn) ? std::string(file) : std::string();
 }
 
 }  // namespace
@@ -375,6 +392,26 @@ void TGet::UnDo() {
   }
 }
 
+std::string TGet::SelFile(std::string mask, std::string title) {
+  const xb::Value value = oGet->VarGet();
+  if (mask.empty()) mask = value.IsString() ? Trimmed(std::string(value.AsString())) : std::string();
+  if (mask.empty()) mask = "*.*";
+  if (title.empty()) title = "Por favor, seleccione un fichero";
+  std::string chosen;
+  if (xb::IsFunctionRegistered("CGETFILE")) {
+    const xb::Value answer = xb::CallFunction("CGETFILE", {xb::Value::String(mask), xb::Value::String(title)});
+    if (answer.IsString()) chosen = std::string(answer.AsString());
+  } else {
+    chosen = OpenFileDialog(mask, title, hWnd);
+  }
+  if (chosen.empty()) return chosen;
+  std::string stored = chosen;
+  if (value.IsString() && stored.size() < value.AsString().size()) stored.resize(value.AsString().size(), ' ');
+  oGet->VarPut(xb::Value::String(stored));
+  Refresh();
+  return chosen;
+}
+
 // bChange with (key, flags, Self); false when it refuses (answers .F.).
 bool TGet::RunChange(int key, LPARAM flags) {
   if (!bChange.IsBlock()) return true;
@@ -419,7 +456,10 @@ void TGet::Step(int direction) {
   if (lReadOnly) return;
   const bool had_focus = oGet->HasFocus();
   if (!had_focus) oGet->SetFocus();
-  if (oGet->BadDate()) return;
+  if (oGet->BadDate()) {
+    if (!had_focus) oGet->KillFocus();
+    return;
+  }
   oGet->Assign();
   oGet->UpdateBuffer();
   oGet->SetPos(nPos);

@@ -102,6 +102,10 @@ class TGet : public TControl {
   // decimal point; dates by the date format.
   void Paste(std::optional<std::string> text = std::nullopt);
   void UnDo();
+  // The file dialog (CGETFILE, or the system's open dialog without it) with the mask, default
+  // the field's value or "*.*", and the title, default "Por favor, seleccione un fichero"; a
+  // name chosen becomes the field's value (padded to a text field's length). The name, or "".
+  std::string SelFile(std::string mask = {}, std::string title = {});
 
   // ---- spinner ------------------------------------------------------------------------------
   void Spinner(const xb::Value& up, const xb::Value& down, const xb::Value& min, const xb::Value& max);

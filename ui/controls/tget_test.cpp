@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "runtime/codepage.h"
+#include "runtime/function_table.h"
 #include "runtime/sets.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/tscrollbar.h"
@@ -294,6 +295,38 @@ TEST_F(TGetTest, AFormOfFieldsForTheEye) {
     top += 30;
   }
   Screenshot(window_->hWnd, "edit_fields");
+}
+
+TEST_F(TGetTest, TheFileDialogsNameBecomesTheFieldsValue) {
+  static std::vector<std::string> asked;
+  static std::string answer;
+  xb::RegisterFunction("CGETFILE", [](xb::Args& a) {
+    asked = {std::string(a.Str(1)), std::string(a.Str(2))};
+    return Value::String(answer);
+  });
+  struct Case {
+    Value initial;
+    const char* mask;
+    const char* chosen;
+    const char* asked_mask;
+    Value value;
+  } cases[] = {
+      {Value::String("          "), "", "C:\\datos\\a.dbf", "*.*", Value::String("C:\\datos\\a.dbf")},
+      {Value::String("*.dbf               "), "", "C:\\b.dbf", "*.dbf", Value::String("C:\\b.dbf            ")},
+      {Value::String("*.dbf     "), "*.txt", "", "*.txt", Value::String("*.dbf     ")},  // cancelled
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    answer = c.chosen;
+    auto get = Field(c.initial, "");
+    EXPECT_EQ(get->SelFile(c.mask), c.chosen);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], c.asked_mask);
+    EXPECT_EQ(asked[1], "Por favor, seleccione un fichero");
+    EXPECT_EQ(LastVar().AsString(), c.value.AsString());
+    EXPECT_EQ(Text(get->hWnd), std::string(c.value.AsString()));
+    get->End();
+  }
 }
 
 }  // namespace

@@ -173,6 +173,8 @@ class TWBrowse : public TControl {
   std::vector<std::vector<std::string>> ReportRows();
   // Hands the report to the framework's report engine (SetBrowseReporter); nothing without one.
   void Report(const std::string& title = {}, bool preview = true);
+  // The font dialog over the browse's font; a font chosen becomes the browse's. True then.
+  bool SelFont();
 
   // ---- messages -----------------------------------------------------------------------------
   Answer VScroll(WPARAM wparam, LPARAM lparam) override;

@@ -1,11 +1,13 @@
 // TWBrowse: cell editing and the report of its contents.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "runtime/function_table.h"
 #include "runtime/lib/dates.h"
 #include "runtime/lib/numbers.h"
 #include "runtime/rdd/workareas.h"
+#include "ui/bridge/common_dialogs.h"
 #include "ui/bridge/text_drawing.h"
 #include "ui/controls/browse_paint.h"
 #include "ui/controls/set_get.h"
@@ -14,6 +16,7 @@
 #include "ui/controls/twbrowse.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/tdialog.h"
+#include "ui/core/tfont.h"
 #include "ui/core/value_text.h"
 
 namespace ui {
@@ -244,6 +247,38 @@ std::vector<std::vector<std::string>> TWBrowse::ReportRows() {
   nAt = element;
   Repaint();
   return rows;
+}
+
+// ---- font ------------------------------------------------------------------------------------------------
+
+bool TWBrowse::SelFont() {
+  ChooseFontParams params;
+  HFONT current = oFont ? oFont->hFont : nullptr;
+  if (current == nullptr && hWnd != nullptr) current = reinterpret_cast<HFONT>(::SendMessageA(hWnd, WM_GETFONT, 0, 0));
+  LOGFONTA start = {};
+  if (current != nullptr && ::GetObjectA(current, sizeof start, &start) == sizeof start) params.font = start;
+  const ChosenFont chosen = ChooseFontDialog(params);
+  if (!chosen.confirmed) return false;
+  const LOGFONTA& f = chosen.font;
+  TFont::Spec spec;
+  spec.face = std::string(f.lfFaceName, ::strnlen(f.lfFaceName, LF_FACESIZE));
+  spec.width = f.lfWidth;
+  spec.height = f.lfHeight;
+  spec.bold = f.lfWeight >= FW_BOLD;
+  spec.escapement = f.lfEscapement;
+  spec.orientation = f.lfOrientation;
+  spec.weight = f.lfWeight;
+  spec.italic = f.lfItalic != 0;
+  spec.underline = f.lfUnderline != 0;
+  spec.strike_out = f.lfStrikeOut != 0;
+  spec.char_set = f.lfCharSet;
+  spec.out_precision = f.lfOutPrecision;
+  spec.clip_precision = f.lfClipPrecision;
+  spec.quality = f.lfQuality;
+  spec.pitch_family = f.lfPitchAndFamily;
+  SetFont(TFont::New(spec));
+  Refresh();
+  return true;
 }
 
 namespace {

@@ -13,11 +13,13 @@
 #include "runtime/rdd/test_process.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
+#include "tests/support/dialog_answerer.h"
 #include "ui/bridge/image_strip.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/table_source.h"
 #include "ui/controls/tget.h"
 #include "ui/controls/tscrollbar.h"
+#include "ui/core/tfont.h"
 
 namespace ui {
 namespace {
@@ -619,6 +621,42 @@ TEST_F(TWBrowseTest, TheIconViewShowsRecordsAsIconsWithTheirTexts) {
   // Redrawing one icon does not move the pointer either.
   b->DrawIcon(5, true);
   EXPECT_EQ(b->nAt, 1);
+}
+
+TEST_F(TWBrowseTest, TheFontDialogGivesTheBrowseItsFont) {
+  auto b = Browse();
+  // A TrueType face of the system, so the dialog can start on it and answer it.
+  LOGFONTA face{};
+  HDC screen = GetDC(nullptr);
+  LOGFONTA any{};
+  any.lfCharSet = DEFAULT_CHARSET;
+  EnumFontFamiliesExA(
+      screen, &any,
+      [](const LOGFONTA* font, const TEXTMETRICA*, DWORD type, LPARAM out) -> int {
+        if (font->lfFaceName[0] == '@' || (type & TRUETYPE_FONTTYPE) == 0) return 1;
+        *reinterpret_cast<LOGFONTA*>(out) = *font;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&face), 0);
+  ReleaseDC(nullptr, screen);
+  ASSERT_NE(face.lfFaceName[0], '\0');
+  TFont::Spec spec;
+  spec.face = face.lfFaceName;
+  spec.height = -20;
+  b->SetFont(TFont::New(spec));
+  const HFONT before = b->oFont->hFont;
+  {
+    vdr::test::DialogAnswerer cancel([](const vdr::test::SeenDialog&) { return IDCANCEL; });
+    EXPECT_FALSE(xb::Send(b->Self(), "SELFONT").AsLogical());
+  }
+  EXPECT_EQ(b->oFont->hFont, before);
+  {
+    vdr::test::DialogAnswerer accept([](const vdr::test::SeenDialog&) { return IDOK; });
+    EXPECT_TRUE(b->SelFont());
+  }
+  ASSERT_TRUE(b->oFont);
+  EXPECT_EQ(b->oFont->cFaceName, std::string(face.lfFaceName));
+  EXPECT_GE(b->nHRow(), 20);  // the rows follow the font's height
 }
 
 }  // namespace
