@@ -10,6 +10,7 @@
 #include "runtime/rdd/cdx_tag.h"
 #include "runtime/rdd/key_sort.h"
 #include "runtime/rdd/order_bag.h"
+#include "runtime/rdd/spare_buffers.h"
 
 namespace xb::rdd {
 namespace cdx {
@@ -325,17 +326,20 @@ class CdxBag : public OrderBag, public TagHost {
     h.key = spec.key;
     h.condition = spec.condition;
     const std::uint32_t header_offset = file_.Allocate(kHeaderSize);
-    std::vector<SortedKey> sorted;
+    auto sorted = TakeSpare<std::vector<SortedKey>>();
     sorted.reserve(set.order.size());
     for (std::uint32_t i : set.order) sorted.push_back({set.keys.data() + std::size_t(i) * set.key_length, set.recnos[i]});
-    std::string region;
+    auto region = TakeSpare<std::string>();
     h.root = CdxTag::BuildTree(sorted, set.key_length, FillByte(set.type), set.record_count,
                                header_offset + kHeaderSize, region);
+    GiveBack(std::move(sorted));
     file_.Allocate(std::uint32_t(region.size()));
     std::string raw;
     if (!(st = EncodeTagHeader(h, raw)).ok()) return st;
     if (!(st = file_.WriteAt(header_offset, raw)).ok()) return st;
-    if (!(st = file_.WriteAt(header_offset + kHeaderSize, region)).ok()) return st;
+    st = file_.WriteAt(header_offset + kHeaderSize, region);
+    GiveBack(std::move(region));
+    if (!st.ok()) return st;
     std::string dir_key = name;
     dir_key.resize(kTagNameLength, ' ');
     if (!(st = directory_->Insert(dir_key, header_offset)).ok()) return st;

@@ -4,11 +4,22 @@
 #include <cstring>
 #include <thread>
 
+#include "runtime/rdd/spare_buffers.h"
+#include "runtime/rdd/work_threads.h"
+
 namespace xb::rdd {
+
+KeySet::~KeySet() {
+  GiveBack(std::move(keys));
+  GiveBack(std::move(recnos));
+  GiveBack(std::move(order));
+}
 
 BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* condition,
                       const KeyEncoder& encode, KeySet& set, const RecordFilter& scope) {
   set.record_count = records.RecordCount();
+  if (set.keys.capacity() == 0) set.keys = TakeSpare<std::string>();
+  if (set.recnos.capacity() == 0) set.recnos = TakeSpare<std::vector<std::uint32_t>>();
   set.keys.clear();
   set.recnos.clear();
   std::string encoded;
@@ -40,15 +51,19 @@ BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* 
 
 namespace {
 
-// Runs work(begin, end) for each slice between consecutive bounds, the first one on this
-// thread and the others on threads of their own.
+// Sixteen bytes of a key from some offset, as collation weights in two big-endian integers,
+// so comparisons never reach into the keys themselves.
+struct SortItem {
+  std::uint64_t high, low;
+  std::uint32_t index;
+};
+
+// Runs work(begin, end) for each slice between consecutive bounds, on several cores.
 template <class Work>
 void InSlices(const std::vector<std::size_t>& bounds, Work work) {
-  std::vector<std::thread> workers;
-  for (std::size_t i = 1; i + 1 < bounds.size(); ++i)
-    if (bounds[i] < bounds[i + 1]) workers.emplace_back([&, i] { work(bounds[i], bounds[i + 1]); });
-  work(bounds[0], bounds[1]);
-  for (auto& w : workers) w.join();
+  RunParts(bounds.size() - 1, [&](std::size_t i) {
+    if (bounds[i] < bounds[i + 1]) work(bounds[i], bounds[i + 1]);
+  });
 }
 
 }  // namespace
@@ -56,9 +71,7 @@ void InSlices(const std::vector<std::size_t>& bounds, Work work) {
 void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
   const std::size_t n = set.recnos.size(), len = std::size_t(set.key_length);
   const auto* keys = reinterpret_cast<const unsigned char*>(set.keys.data());
-  // Items carry sixteen bytes of their key from `offset`, as collation weights in two
-  // big-endian integers, so comparisons never reach into the keys themselves.
-  struct Item { std::uint64_t high, low; std::uint32_t index; };
+  using Item = SortItem;
   auto load = [&](Item& item, std::size_t offset) {
     const unsigned char* k = keys + std::size_t(item.index) * len;
     auto word = [&](std::size_t from) {
@@ -69,7 +82,8 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
     item.high = word(offset);
     item.low = word(offset + 8);
   };
-  std::vector<Item> items(n);
+  std::vector<Item> items = TakeSpare<std::vector<Item>>();
+  items.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
     items[i].index = std::uint32_t(i);
     load(items[i], 0);
@@ -90,17 +104,27 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
     InSlices(bounds, [&](std::size_t begin, std::size_t end) {
       std::sort(items.begin() + std::ptrdiff_t(begin), items.begin() + std::ptrdiff_t(end), less);
     });
-    for (std::size_t width = 1; width < slices; width *= 2) {
-      for (std::size_t i = 0; i + width < slices; i += 2 * width) {
-        const std::size_t end = std::min(i + 2 * width, slices);
-        std::inplace_merge(items.begin() + bounds[i], items.begin() + bounds[i + width], items.begin() + bounds[end],
-                           less);
+    // Pairs of sorted runs merged into the other buffer, the pairs at once, until one run.
+    if (slices > 1) {
+      std::vector<Item> other = TakeSpare<std::vector<Item>>();
+      other.resize(n);
+      for (std::size_t width = 1; width < slices; width *= 2) {
+        RunParts((slices + 2 * width - 1) / (2 * width), [&](std::size_t pair) {
+          const std::size_t i = pair * 2 * width, mid = std::min(i + width, slices), end = std::min(i + 2 * width, slices);
+          std::merge(items.begin() + std::ptrdiff_t(bounds[i]), items.begin() + std::ptrdiff_t(bounds[mid]),
+                     items.begin() + std::ptrdiff_t(bounds[mid]), items.begin() + std::ptrdiff_t(bounds[end]),
+                     other.begin() + std::ptrdiff_t(bounds[i]), less);
+        });
+        items.swap(other);
       }
+      GiveBack(std::move(other));
     }
   }
+  if (set.order.capacity() == 0) set.order = TakeSpare<std::vector<std::uint32_t>>();
   if (len <= 16) {
     set.order.resize(n);
     for (std::size_t i = 0; i < n; ++i) set.order[i] = items[i].index;
+    GiveBack(std::move(items));
     return;
   }
   // Longer keys: each run of items whose bytes so far agree is sorted again on its next
@@ -139,6 +163,7 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
   });
   set.order.resize(n);
   for (std::size_t i = 0; i < n; ++i) set.order[i] = items[i].index;
+  GiveBack(std::move(items));
 }
 
 void UniqueKeys(KeySet& set) {

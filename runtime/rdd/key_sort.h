@@ -10,7 +10,13 @@
 
 namespace xb::rdd {
 
+// Its buffers go back to the spare buffers of the thread that drops it (spare_buffers.h).
 struct KeySet {
+  KeySet() = default;
+  KeySet(KeySet&&) = default;
+  KeySet& operator=(KeySet&&) = default;
+  ~KeySet();
+
   KeyType type = KeyType::kCharacter;
   int key_length = 0;
   int decimals = 0;

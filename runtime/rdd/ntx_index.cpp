@@ -11,6 +11,7 @@
 #include "runtime/rdd/key_sort.h"
 #include "runtime/rdd/ntx_format.h"
 #include "runtime/rdd/order_bag.h"
+#include "runtime/rdd/spare_buffers.h"
 
 namespace xb::rdd {
 namespace ntx {
@@ -218,7 +219,7 @@ class NtxBag : public OrderBag, public Tag {
     h.name = Upper(CodePageEn(), spec.name).substr(0, 10);
     h.unique = spec.unique;
     h.descending = spec.descending;
-    std::string region;
+    auto region = TakeSpare<std::string>();
     region.reserve(std::size_t(set.order.size() / std::max<int>(1, h.max_items) + 2) * kPageSize);
     TreeBuilder builder(h, region);
     const std::size_t count = set.order.size(), length = std::size_t(set.key_length);
@@ -242,6 +243,7 @@ class NtxBag : public OrderBag, public Tag {
       file_size_ = raw.size() + region.size();
       Adopt(set.type, key_expr, for_expr);
     }
+    GiveBack(std::move(region));
     Release();
     return st;
   }

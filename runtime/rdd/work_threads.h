@@ -1,0 +1,15 @@
+// Worker threads for the parts of a tag build that split over several cores.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace xb::rdd {
+
+// Runs work(i) for every i in [0, count): part 0 on this thread, the others on worker threads
+// kept for the next call (starting a thread costs a millisecond on some systems, and a build
+// asks for a few per tag). Returns when every part is done. When another thread is using the
+// workers, every part runs here, one after another.
+void RunParts(std::size_t count, const std::function<void(std::size_t)>& work);
+
+}  // namespace xb::rdd
