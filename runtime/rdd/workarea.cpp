@@ -7,6 +7,7 @@
 #include "runtime/sets.h"
 #include "runtime/workarea_host.h"
 #include "runtime/rdd/bag_file_adapter.h"
+#include "runtime/rdd/field_key.h"
 
 namespace xb::rdd {
 namespace {
@@ -104,16 +105,29 @@ class WorkArea::Keys final : public ExpressionCompiler {
     std::optional<Block> block = TryCompileBlock(text, &error);
     if (!block)
       return BagStatus::Error(BagCode::kExpression, "expresión no válida: " + std::string(text) + " (" + error.message + ")");
-    out = std::make_unique<Expression>(area_, *block, std::string(text));
+    out = std::make_unique<Expression>(area_, *block, std::string(text), FieldKey::Compile(area_, text));
     return BagStatus::Ok();
   }
 
  private:
   class Expression final : public KeyExpression {
    public:
-    Expression(WorkArea& area, Block block, std::string text)
-        : area_(area), block_(std::move(block)), text_(std::move(text)) {}
+    Expression(WorkArea& area, Block block, std::string text, std::unique_ptr<FieldKey> plan)
+        : area_(area), block_(std::move(block)), text_(std::move(text)), plan_(std::move(plan)) {}
     BagStatus Evaluate(KeyValue& out) override {
+      ClearKeyValue(out);
+      if (plan_) {
+        try {
+          Value v;
+          switch (plan_->Append(out.text, v)) {
+            case FieldKey::Result::kText: return BagStatus::Ok();
+            case FieldKey::Result::kValue: return ToKey(v, out);
+            case FieldKey::Result::kAsked: break;
+          }
+        } catch (const UnhandledError& e) {
+          return BagStatus::Error(BagCode::kExpression, "error al evaluar " + text_ + ": " + e.what());
+        }
+      }
       WorkAreaHost* host = GetWorkAreaHost();
       const int previous = host ? host->SelectArea(area_.number()) : 0;
       struct Restore {
@@ -126,20 +140,24 @@ class WorkArea::Keys final : public ExpressionCompiler {
       Value v;
       try {
         // Character keys are built straight into the key's text.
-        ClearKeyValue(out);
         if (block_.EvalString(out.text, v)) return BagStatus::Ok();
       } catch (const UnhandledError& e) {
         return BagStatus::Error(BagCode::kExpression, "error al evaluar " + text_ + ": " + e.what());
       }
+      return ToKey(v, out);
+    }
+
+   private:
+    BagStatus ToKey(const Value& v, KeyValue& out) const {
       if (!ToKeyValue(v, &out))
         return BagStatus::Error(BagCode::kExpression, "la expresión " + text_ + " no da un valor de clave");
       return BagStatus::Ok();
     }
 
-   private:
     WorkArea& area_;
     Block block_;
     std::string text_;
+    std::unique_ptr<FieldKey> plan_;  // keys made of fields only: built without the block
   };
 
   WorkArea& area_;

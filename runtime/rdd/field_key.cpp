@@ -1,0 +1,131 @@
+#include "runtime/rdd/field_key.h"
+
+#include "runtime/args.h"
+#include "runtime/function_table.h"
+#include "runtime/rdd/workarea.h"
+
+namespace xb::rdd {
+namespace {
+
+// The functions a plan may call: each is one field turned into text, with constant numbers.
+bool PlannedFunction(std::string_view upper) { return upper == "UPPER" || upper == "DTOS" || upper == "STR"; }
+
+bool Letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool Digit(char c) { return c >= '0' && c <= '9'; }
+
+// The few tokens a planned key is written with.
+class Scanner {
+ public:
+  explicit Scanner(std::string_view text) : s_(text) {}
+
+  bool AtEnd() {
+    SkipBlanks();
+    return p_ == s_.size();
+  }
+  bool Take(char c) {
+    SkipBlanks();
+    if (p_ < s_.size() && s_[p_] == c) {
+      ++p_;
+      return true;
+    }
+    return false;
+  }
+  // A name as the macro compiler reads one: a letter or _, then letters, digits and _.
+  bool Name(std::string& out) {
+    SkipBlanks();
+    std::size_t e = p_;
+    if (e == s_.size() || !Letter(s_[e])) return false;
+    while (e < s_.size() && (Letter(s_[e]) || Digit(s_[e]))) ++e;
+    out.assign(s_.substr(p_, e - p_));
+    p_ = e;
+    return true;
+  }
+  // A whole number of a few digits, followed by neither a point nor a letter.
+  bool Integer(int& out) {
+    SkipBlanks();
+    std::size_t e = p_;
+    out = 0;
+    while (e < s_.size() && e - p_ < 4 && Digit(s_[e])) out = out * 10 + (s_[e++] - '0');
+    if (e == p_ || (e < s_.size() && (Letter(s_[e]) || Digit(s_[e]) || s_[e] == '.'))) return false;
+    p_ = e;
+    return true;
+  }
+
+ private:
+  void SkipBlanks() {
+    while (p_ < s_.size() && (s_[p_] == ' ' || s_[p_] == '\t')) ++p_;
+  }
+  std::string_view s_;
+  std::size_t p_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<FieldKey> FieldKey::Compile(WorkArea& area, std::string_view text) {
+  if (!area.used()) return nullptr;
+  std::unique_ptr<FieldKey> plan(new FieldKey(area, area.stamp()));
+  Scanner scan(text);
+  auto field = [&](const std::string& name) {
+    const std::string upper = UpperName(name);
+    if (upper == "NIL" || upper == "SELF" || upper == "QSELF") return 0;  // the compiler's own words
+    return area.FieldPos(Intern(name).Name());
+  };
+  do {
+    Part part;
+    std::string name;
+    if (!scan.Name(name)) return nullptr;
+    if (scan.Take('(')) {
+      const std::string upper = UpperName(name);
+      if (!PlannedFunction(upper)) return nullptr;
+      part.function = &Intern(upper);
+      std::string arg;
+      if (!scan.Name(arg) || !(part.field = field(arg))) return nullptr;
+      part.args.emplace_back();
+      while (scan.Take(',')) {
+        int n = 0;
+        if (!scan.Integer(n)) return nullptr;
+        part.args.push_back(Value::Integer(n));
+      }
+      if (!scan.Take(')')) return nullptr;
+    } else if (!(part.field = field(name))) {
+      return nullptr;
+    }
+    plan->parts_.push_back(std::move(part));
+  } while (scan.Take('+'));
+  if (!scan.AtEnd()) return nullptr;
+  return plan;
+}
+
+FieldKey::Result FieldKey::Append(std::string& out, Value& other) {
+  if (area_.stamp() != stamp_) return Result::kAsked;
+  const std::size_t start = out.size();
+  auto asked = [&] {
+    out.resize(start);
+    return Result::kAsked;
+  };
+  Value value;
+  for (Part& part : parts_) {
+    if (!part.function) {
+      if (area_.AppendField(part.field, out, value)) continue;
+      if (parts_.size() > 1) return asked();  // + over something else than text
+      other = std::move(value);
+      return Result::kValue;
+    }
+    const FunctionEntry* entry = part.function->Function();
+    if (!entry) return asked();
+    if (entry->transform && part.args.size() == 1) {
+      const std::size_t from = out.size();
+      if (!area_.AppendField(part.field, out, value)) return asked();
+      entry->transform(out, from);
+    } else if (entry->append) {
+      part.args[0] = area_.GetField(part.field);
+      Args args(part.args);
+      if (!entry->append(args, out)) return asked();
+    } else {
+      return asked();
+    }
+  }
+  return Result::kText;
+}
+
+}  // namespace xb::rdd

@@ -1,0 +1,48 @@
+// Index keys made only of one work area's fields: each field as it stands, or through one
+// registered function of that field and constant numbers (UPPER(NOMBRE), DTOS(FECHA),
+// STR(IMPORTE, 12, 2)), joined by +. Nearly every index key has that shape; such a key is
+// built straight from the record, without the macro evaluator's walk over the expression,
+// calling the functions' text forms the way the evaluator calls them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/symbol.h"
+#include "runtime/value.h"
+
+namespace xb::rdd {
+
+class WorkArea;
+
+class FieldKey {
+ public:
+  enum class Result {
+    kText,   // the key's text was appended
+    kValue,  // a lone field that is not text: its value is in `other`
+    kAsked,  // a part did not give what the plan expects: evaluate the expression instead
+  };
+
+  // The plan for `text` over `area`'s fields, or nullptr when the text has another shape.
+  static std::unique_ptr<FieldKey> Compile(WorkArea& area, std::string_view text);
+
+  // The key of the area's current record, appended to `out` (left as it was unless kText).
+  Result Append(std::string& out, Value& other);
+
+ private:
+  struct Part {
+    int field = 0;                    // position in the area (1-based)
+    const Symbol* function = nullptr;  // none: the field itself
+    std::vector<Value> args;          // the call's arguments; [0] takes the field's value
+  };
+
+  FieldKey(WorkArea& area, std::uint64_t stamp) : area_(area), stamp_(stamp) {}
+
+  WorkArea& area_;
+  std::uint64_t stamp_;  // the area's table when compiled
+  std::vector<Part> parts_;
+};
+
+}  // namespace xb::rdd
