@@ -8,7 +8,13 @@ B := build
 #              build/fuzz/fuzz-corpus, crashes in build/fuzz/)
 FUZZ_SECONDS ?= 60
 
-.PHONY: test build deps configure clean fuzz bench
+# make demo    - writes a demo data tree (build/demo, DEMO_RECORDS records in company 01, default
+#                2000000), organises company 01 with Vdr.exe under Wine in parameter mode (under
+#                Xvfb when there is no display) and prints what it did, read back from the files
+# make demo-ui - starts Vdr.exe on that tree on the display, to be driven by hand
+DEMO_RECORDS ?= 2000000
+
+.PHONY: test build deps configure clean fuzz bench release-configure demo demo-ui demo-build
 test: build
 	@tools/run-tests $(B)
 
@@ -41,12 +47,25 @@ fuzz:
 # make bench - the benchmarks, optimised, native and for Windows (run them by hand: see
 #              runtime/rdd/bench/index_bench.cpp, table_bench.cpp, app/bench/organise_bench.cpp,
 #              organise_program_bench.cpp)
-bench: deps
+bench: release-configure
+	cmake --build $(B)/bench -j $(JOBS) --target index_bench table_bench macro_bench organise_bench vdr_demodata
+	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench organise_program_bench vdr_demodata
+
+# Optimised builds, native and for Windows: the benchmarks' and the demo's.
+release-configure: deps
 	@[ -f $(B)/bench/build.ninja ] || cmake -S . -B $(B)/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVDR_SANITIZE=OFF
 	@[ -f $(B)/bench-win64/build.ninja ] || cmake -S . -B $(B)/bench-win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-	cmake --build $(B)/bench -j $(JOBS) --target index_bench table_bench macro_bench organise_bench vdr_demodata
-	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench organise_program_bench vdr_demodata
+
+demo-build: release-configure
+	cmake --build $(B)/bench -j $(JOBS) --target vdr_demodata vdr_orgsummary
+	cmake --build $(B)/bench-win64 -j $(JOBS) --target Vdr VDRE
+
+demo: demo-build
+	@tools/demo organise $(B)/bench/bin $(B)/bench-win64/bin $(B)/demo $(DEMO_RECORDS)
+
+demo-ui: demo-build
+	@tools/demo ui $(B)/bench/bin $(B)/bench-win64/bin $(B)/demo $(DEMO_RECORDS)
 
 clean:
 	rm -rf $(B)

@@ -1,5 +1,6 @@
 #include "app/org_summary.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -98,6 +99,17 @@ std::string Problem(const TableState* before, const TableState& after) {
   return {};
 }
 
+// A file time as seconds since 1970 (the file-system clock has an epoch of its own).
+double FileClockSeconds(std::filesystem::file_time_type time) {
+  static const double offset = [] {
+    const auto file_now = std::filesystem::file_time_type::clock::now();
+    const auto system_now = std::chrono::system_clock::now();
+    return std::chrono::duration<double>(system_now.time_since_epoch()).count() -
+           std::chrono::duration<double>(file_now.time_since_epoch()).count();
+  }();
+  return std::chrono::duration<double>(time.time_since_epoch()).count() + offset;
+}
+
 const TableState* Find(const CompanyState& state, std::string_view table) {
   for (const TableState& t : state.tables)
     if (t.table == table) return &t;
@@ -116,24 +128,28 @@ std::string Count(std::uint64_t n) {
 std::string Amount(double v, int decimals) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  std::string s = text;
-  const std::size_t point = s.find('.');
-  const std::size_t end = point == std::string::npos ? s.size() : point;
+  const std::string_view s = text;
   const bool negative = !s.empty() && s[0] == '-';
-  std::string whole = s.substr(negative ? 1 : 0, end - (negative ? 1 : 0));
-  std::string grouped;
+  const std::size_t point = s.find('.');
+  const std::string_view whole = s.substr(negative ? 1 : 0, (point == s.npos ? s.size() : point) - (negative ? 1 : 0));
+  std::string out = negative ? "-" : "";
   for (std::size_t i = 0; i < whole.size(); ++i) {
-    if (i > 0 && (whole.size() - i) % 3 == 0) grouped += '.';
-    grouped += whole[i];
+    if (i > 0 && (whole.size() - i) % 3 == 0) out += '.';
+    out += whole[i];
   }
-  return (negative ? "-" : "") + grouped + (point == std::string::npos ? "" : "," + s.substr(point + 1));
+  if (point != s.npos) {
+    out += ',';
+    out += s.substr(point + 1);
+  }
+  return out;
 }
 
 }  // namespace
 
-CompanyState ReadCompanyState(const std::string& root, std::string_view code) {
+CompanyState ReadCompanyState(const std::string& root, std::string_view code, double since) {
   CompanyState state;
   state.code = code;
+  state.taken = FileClockSeconds(std::filesystem::file_time_type::clock::now());
   const std::string start = Folder(root, "DBF");
   const std::string company = Folder(root, "DBF" + std::string(code));
   {
@@ -164,6 +180,21 @@ CompanyState ReadCompanyState(const std::string& root, std::string_view code) {
     state.sums.push_back({std::string(f.table), std::string(f.field), open_table.empty() ? 0 : Sum(t, f.field)});
   }
   if (const TableState* graph = Find(state, "Graph")) state.graph_rows = Live(*graph);
+
+  // When the organisation wrote: the tables' files and the company table (freed last).
+  auto written = [&](const std::string& folder, std::string_view table) {
+    for (const char* extension : {".dbf", ".cdx", ".fpt"}) {
+      std::error_code ec;
+      const auto time = std::filesystem::last_write_time(folder + std::string(table) + extension, ec);
+      if (ec) continue;
+      const double t = FileClockSeconds(time);
+      if (t <= since) continue;
+      if (state.first_write == 0 || t < state.first_write) state.first_write = t;
+      if (t > state.last_write) state.last_write = t;
+    }
+  };
+  for (const TableState& t : state.tables) written(t.start_folder ? start : company, t.table);
+  written(start, "Empresa");
   return state;
 }
 
@@ -179,6 +210,8 @@ std::string StateText(const CompanyState& state) {
     out << "suma " << s.table << ' ' << s.field << ' ' << value << '\n';
   }
   out << "graficos " << state.graph_rows << '\n';
+  std::snprintf(value, sizeof value, "%.6f", state.taken);
+  out << "tomado " << value << '\n';
   return out.str();
 }
 
@@ -209,6 +242,8 @@ bool ParseStateText(std::string_view text, CompanyState* state) {
       FieldSum s;
       if (!(words >> s.table >> s.field >> s.sum)) return false;
       state->sums.push_back(std::move(s));
+    } else if (kind == "tomado") {
+      if (!(words >> state->taken)) return false;
     } else if (kind == "graficos") {
       if (!(words >> state->graph_rows)) return false;
     } else {
@@ -245,10 +280,16 @@ std::string OrganisationSummary(const CompanyState& before, const CompanyState& 
     }
     records_after += t.records;
     const std::string tags = std::to_string(built) + " de " + std::to_string(expected);
+    std::string note;
+    if (!problem.empty()) {
+      note = "  ¡";
+      note += problem;
+      note += '!';
+    }
     std::snprintf(line, sizeof line, "%-9s %-6s %11s %9s %11s  %-9s %s%s\n", t.table.c_str(),
                   t.start_folder ? "DBF" : folder.c_str(), b ? Count(b->records).c_str() : "?",
                   b ? Count(b->deleted).c_str() : "?", t.failure.empty() ? Count(t.records).c_str() : "-", tags.c_str(),
-                  IsStatistics(t) ? "rehecha por las estadísticas" : "", problem.empty() ? "" : ("  ¡" + problem + "!").c_str());
+                  IsStatistics(t) ? "rehecha por las estadísticas" : "", note.c_str());
     out += line;
     if (!problem.empty()) problems.push_back(t.table + ": " + problem);
   }
@@ -269,20 +310,26 @@ std::string OrganisationSummary(const CompanyState& before, const CompanyState& 
     out += after.blocked ? "La empresa " + after.code + " ha quedado BLOQUEADA.\n"
                          : "La empresa " + after.code + " ha quedado libre.\n";
   }
-  out += "\nRecálculos (suma de los registros)          antes          después\n";
+  std::snprintf(line, sizeof line, "\n%-42s %14s %16s\n", "Recálculos (suma de los registros)", "antes", "después");
+  out += line;
   for (std::size_t i = 0; i < after.sums.size() && i < std::size(kSummed); ++i) {
     const double was = i < before.sums.size() ? before.sums[i].sum : 0;
     const std::string name = std::string(kSummed[i].table) + " " + std::string(kSummed[i].field) + ", " +
                              std::string(kSummed[i].title);
-    std::snprintf(line, sizeof line, "  %-38s %14s %16s\n", name.c_str(), Amount(was, 2).c_str(),
+    std::snprintf(line, sizeof line, "  %-40s %14s %16s\n", name.c_str(), Amount(was, 2).c_str(),
                   Amount(after.sums[i].sum, 2).c_str());
     out += line;
   }
-  std::snprintf(line, sizeof line, "  %-38s %14s %16s\n", "Graph, filas de estadísticas", Count(before.graph_rows).c_str(),
+  std::snprintf(line, sizeof line, "  %-40s %14s %16s\n", "Graph, filas de estadísticas", Count(before.graph_rows).c_str(),
                 Count(after.graph_rows).c_str());
   out += line;
-  std::snprintf(line, sizeof line, "\nTiempo de la organización: %s s\n", Amount(seconds, 1).c_str());
+  std::snprintf(line, sizeof line, "\nTiempo de Vdr.exe, de principio a fin: %s s\n", Amount(seconds, 1).c_str());
   out += line;
+  if (after.last_write > after.first_write) {
+    std::snprintf(line, sizeof line, "Ficheros escritos durante %s s (de la primera tabla compactada a la última)\n",
+                  Amount(after.last_write - after.first_write, 1).c_str());
+    out += line;
+  }
   if (!problems.empty()) {
     out += "\nProblemas:\n";
     for (const std::string& p : problems) out += "  " + p + "\n";

@@ -40,11 +40,16 @@ struct CompanyState {
   std::vector<TableState> tables;  // the catalogue's tables, in catalogue order
   std::vector<FieldSum> sums;
   std::uint32_t graph_rows = 0;  // live records of the statistics table
+  // Seconds since 1970: when the state was read, and the first and last
+  // modification of the tables' files (and the company table's) after `since`; 0 when none.
+  double taken = 0;
+  double first_write = 0, last_write = 0;
 };
 
 // Reads the state of company `code` of the data tree under `root` (which holds DBF\ and
 // DBF<code>\). The tables are opened exclusively, so nobody may work on them meanwhile.
-CompanyState ReadCompanyState(const std::string& root, std::string_view code);
+// `since` (seconds since 1970) bounds the file modifications that count as written.
+CompanyState ReadCompanyState(const std::string& root, std::string_view code, double since = 0);
 
 // The state as text (records and deleted records per table, the sums), and back; tags are
 // not kept, only what a later comparison needs. Parse returns false on text it does not know.

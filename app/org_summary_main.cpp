@@ -46,7 +46,14 @@ int main(int argc, char** argv) {
   }
 
   app::InitOrganisationEnvironment();
-  const app::CompanyState now = app::ReadCompanyState(root, code);
+  app::CompanyState before;
+  if (mode == "despues") {
+    std::ifstream in(state_file, std::ios::binary);
+    if (!in.is_open()) return Usage(("No se puede leer " + state_file).c_str());
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    if (!app::ParseStateText(text, &before)) return Usage(("Estado no válido: " + state_file).c_str());
+  }
+  const app::CompanyState now = app::ReadCompanyState(root, code, before.taken);
   if (!now.listed) app::Say(stderr, "La empresa %s no figura en la tabla de empresas de %s.\n", code.c_str(), root.c_str());
   if (mode == "antes") {
     std::ofstream out(state_file, std::ios::binary | std::ios::trunc);
@@ -57,11 +64,6 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  std::ifstream in(state_file, std::ios::binary);
-  if (!in.is_open()) return Usage(("No se puede leer " + state_file).c_str());
-  const std::string text(std::istreambuf_iterator<char>(in), {});
-  app::CompanyState before;
-  if (!app::ParseStateText(text, &before)) return Usage(("Estado no válido: " + state_file).c_str());
   std::fputs(app::ForConsole(app::OrganisationSummary(before, now, seconds)).c_str(), stdout);
   return app::OrganisationComplete(before, now) ? 0 : 1;
 }

@@ -80,8 +80,11 @@ TEST_F(OrgSummary, ReadsTheOrganisationBackFromTheFiles) {
   EXPECT_FALSE(OrganisationComplete(before, read));                                 // not packed yet
 
   Organise();
-  const CompanyState after = ReadCompanyState(tree.path(), "01");
+  const CompanyState after = ReadCompanyState(tree.path(), "01", before.taken);
   EXPECT_TRUE(OrganisationComplete(before, after));
+  EXPECT_GT(after.first_write, before.taken);  // the files the organisation wrote
+  EXPECT_GE(after.last_write, after.first_write);
+  EXPECT_LT(after.last_write, after.taken + 1);
   EXPECT_EQ(Live(after) - after.graph_rows, Live(before) - before.graph_rows);
   const std::string report = OrganisationSummary(before, after, 12.345);
   const std::size_t tags = [] {
@@ -92,7 +95,7 @@ TEST_F(OrgSummary, ReadsTheOrganisationBackFromTheFiles) {
   const std::string tables = std::to_string(CatalogueTables().size());
   for (const std::string& expected :
        {"Tablas compactadas:      " + tables + " de " + tables, "Etiquetas creadas:       " + std::to_string(tags) + " de " + std::to_string(tags),
-        std::string("La empresa 01 ha quedado libre."), std::string("Tiempo de la organización: 12,3 s"),
+        std::string("La empresa 01 ha quedado libre."), std::string("Tiempo de Vdr.exe, de principio a fin: 12,3 s"),
         std::string("Articulo NPENDREC, pendiente de recibir"), std::string("FacCliL   DBF01")})
     EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
   EXPECT_EQ(report.find("Problemas"), std::string::npos) << report;
