@@ -76,8 +76,10 @@ if(WIN32)
   vdr_add_test(vdr_program_tests WINDOW
     SOURCES
       app_test_support.cpp
+      data_test_support.cpp
       win/program_driver.cpp
       win/vdr_program_test.cpp
+      win/version_import_test.cpp
     LIBS vdr_app_win vdr_wintest)
   add_dependencies(vdr_program_tests Vdr VDRE)
 

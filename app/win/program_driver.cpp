@@ -1,5 +1,6 @@
 #include "app/win/program_driver.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace app::testing {
@@ -96,6 +97,24 @@ HWND ProgramProcess::WaitWindow(const std::string& title, unsigned ms) const {
       },
       ms);
   return found;
+}
+
+std::vector<vdr::test::SeenDialog> AnswerEveryBox(ProgramProcess& program, unsigned ms) {
+  std::vector<vdr::test::SeenDialog> seen;
+  std::vector<HWND> answered;
+  program.WaitUntil(
+      [&] {
+        std::erase_if(answered, [](HWND hwnd) { return !IsWindow(hwnd); });
+        for (HWND hwnd : program.Windows()) {
+          if (ClassOf(hwnd) != "#32770" || std::find(answered.begin(), answered.end(), hwnd) != answered.end()) continue;
+          seen.push_back(ReadOtherDialog(hwnd));
+          answered.push_back(hwnd);
+          if (!seen.back().buttons.empty()) PressButton(hwnd, seen.back().buttons.front().id);
+        }
+        return false;
+      },
+      ms);
+  return seen;
 }
 
 std::string TextOf(HWND hwnd) {

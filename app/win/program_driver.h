@@ -47,6 +47,10 @@ class ProgramProcess {
   DWORD id_ = 0;
 };
 
+// Answers every box the program shows (its first button) until it ends; what they said, in
+// the order shown.
+std::vector<vdr::test::SeenDialog> AnswerEveryBox(ProgramProcess& program, unsigned ms = ProgramProcess::kPatience);
+
 // A window's text, read through WM_GETTEXT (the window may belong to another process).
 std::string TextOf(HWND hwnd);
 // What a dialog of another process shows: title, static texts, push buttons.

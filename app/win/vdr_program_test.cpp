@@ -15,6 +15,7 @@
 #include "app/index_catalogue.h"
 #include "app/org_environment.h"
 #include "app/org_table.h"
+#include "app/table_access.h"
 #include "app/win/program_driver.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/test_env.h"
@@ -311,6 +312,69 @@ TEST_F(InteractiveTest, TheSupervisorMarksSearchesAndGenerates) {
   EXPECT_EQ(DeletedInFolder(Folder("04")), 0u);
   EXPECT_EQ(Tags(Folder("04"), "FacCliT"), CatalogueTags("FacCliT"));
   EXPECT_FALSE(UserActive("00"));
+}
+
+}  // namespace
+}  // namespace app
+
+namespace app {
+namespace {
+
+// A table missing from a company: the organisation says so and goes on; when the window
+// closes, the error list shows what went wrong (without a print button), then the end
+// message.
+TEST_F(InteractiveTest, TheErrorListShowsWhatWentWrongBeforeTheWindowCloses) {
+  fs::remove(Folder("04") + "Rappels.dbf");
+  ProgramProcess vdr(Program(), {});
+  LogIn(vdr, 0, "");
+  HWND window = vdr.WaitWindow(kWindowTitle);
+  ASSERT_NE(window, nullptr);
+  HWND browse = testing::ChildOfClass(window, "TWBROWSE");
+  ASSERT_NE(browse, nullptr);
+  testing::PostKey(browse, VK_END);  // 04
+  PostMessageA(browse, WM_CHAR, 'm', 1);
+  PostMessageA(browse, WM_CHAR, 'g', 1);
+  HWND progress = vdr.WaitWindow("Organización de ficheros");
+  ASSERT_NE(progress, nullptr);
+  testing::PressButton(progress, 552);
+  EXPECT_NE(Answer(vdr, "Atención").find("Rappels"), std::string::npos);
+
+  HWND list = vdr.WaitWindow(" Errores de ficheros");
+  ASSERT_NE(list, nullptr);
+  const vdr::test::SeenDialog seen = testing::ReadOtherDialog(list);
+  for (const char* text : {"SE HAN PRODUCIDO ERRORES NO RECUPERABLES",
+                           "LA TABLA LE INFORMA SOBRE QUE NO SE ENCUENTRA O NO EXISTE Y EN QUE ZONA"})
+    EXPECT_NE(seen.AllText().find(text), std::string::npos) << text;
+  EXPECT_EQ(seen.ButtonId("Imprimir"), 0);
+  HWND lines = GetDlgItem(list, 510);
+  ASSERT_NE(lines, nullptr);
+  Shot(list, "vdr_error_list");
+  testing::PressButton(list, 520);
+  EXPECT_EQ(Answer(vdr, "Proceso Finalizado"), "Organización de empresas realizada");
+  EXPECT_EQ(vdr.WaitExit(), kExitOk);
+  EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
+  EXPECT_EQ(DeletedInFolder(Folder("04")), 0u);
+}
+
+// Another user works in the company table: its open fails with its own message, no window
+// shows, and the program says why it stops.
+TEST_F(VdrProgramTest, ACompanyTableInUseStopsTheProgram) {
+  NetUseOptions exclusive;
+  exclusive.exclusive = true;
+  exclusive.alias = "Ocupada";
+  ASSERT_TRUE(lNetUse(Start() + "Empresa", exclusive));
+  ProgramProcess vdr(Program(), {"01"});
+  ASSERT_TRUE(vdr.started());
+  const std::vector<vdr::test::SeenDialog> boxes = testing::AnswerEveryBox(vdr);
+  EXPECT_EQ(vdr.WaitExit(), kExitFailed);
+  xb::rdd::WorkAreas::Get().Current().Close();
+  ASSERT_GE(boxes.size(), 2u);
+  EXPECT_EQ(boxes.back().title, "Error");
+  EXPECT_EQ(boxes.back().AllText(),
+            "No se ha podido abrir el fichero de Empresas\r\nde forma exclusiva. \r\n"
+            "Para realizar este proceso no puede haber ningún\r\nUsuario trabajando en Vendaro");
+  for (const auto& box : boxes) EXPECT_NE(box.title, kWindowTitle);
+  EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
 }
 
 }  // namespace
