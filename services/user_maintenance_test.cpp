@@ -4,11 +4,13 @@
 #include "app/table_access.h"
 #include "runtime/lib/strings.h"
 #include "services/menu_access.h"
+#include "services/menu_table.h"
 #include "services/password.h"
 #include "services/services_test_support.h"
 #include "services/user_look.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
+#include "ui/core/tmenu.h"
 
 namespace svc {
 namespace {
@@ -122,6 +124,27 @@ TEST_F(UserMaintenanceTest, AddingUsers) {
     EXPECT_EQ(FieldOf(ConfigTable(), "CCODIGO", code, "CCODIGO").AsString(), code);
   }
   EXPECT_TRUE(FieldOf(UsuariosTable(), "CCODIGO", "05", "CCODIGO").IsNil());
+}
+
+// A user added to a group works with the group's levels, by the string of this program; a
+// first program's string of that group gives him nothing.
+TEST_F(UserMaintenanceTest, TheMenuFollowsTheLevelsTakenFromTheGroup) {
+  WriteMenuTable({{0, "", "&Uno", ""}, {1, "Alta", "&Alta", ""}, {1, "Consulta", "&Consulta", ""}, {3, "", "", ""}});
+  WriteGroup("DOS", "Segundo programa", {kNone, "012" + std::string(252, '0'), kNone, kNone});
+  ASSERT_TRUE(tables.Open());
+  ASSERT_TRUE(InsertUser(tables.aliases(), {"02", "Pedro", "x", "DOS"}));
+  tables.Close();
+  cCodUser("02");
+  cCodUsuario("02");
+  xb::Ref<ui::TMenu> bar = oMenuInit({.table = "MenuVdrE", .access_field = 2});
+  ASSERT_TRUE(bar);
+  EXPECT_EQ(cAccesoMenu("Alta"), "1");
+  EXPECT_EQ(cAccesoMenu("Consulta"), "2");
+  bar->End();
+
+  bar = oMenuInit({.table = "MenuVdrE", .access_field = 1});
+  EXPECT_EQ(cAccesoMenu("Alta"), "0");
+  bar->End();
 }
 
 TEST_F(UserMaintenanceTest, OnlyTheSupervisorTouchesHisOwnRecord) {
