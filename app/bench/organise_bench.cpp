@@ -8,6 +8,11 @@
 // first. The company folder DBF01 and the start folder are copied to a work folder (the
 // copy is timed, and also `cp -r` where there is one), and the copy is organised.
 #include <chrono>
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +29,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+
+int ProcessId() {
+#if defined(_WIN32)
+  return static_cast<int>(_getpid());
+#else
+  return static_cast<int>(getpid());
+#endif
+}
 
 double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
@@ -82,7 +95,8 @@ int main(int argc, char** argv) {
     }
   }
   app::InitOrganisationEnvironment();
-  const fs::path scratch = fs::temp_directory_path() / "vdr_organise_bench";
+  // A folder of this run's own: two benchmarks running at once must not share one.
+  const fs::path scratch = fs::temp_directory_path() / ("vdr_organise_bench_" + std::to_string(ProcessId()));
   std::error_code ec;
   if (tree.empty()) {
     generated = true;

@@ -14,6 +14,11 @@
 #undef AnsiToOem
 
 #include <chrono>
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -39,6 +44,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+
+int ProcessId() {
+#if defined(_WIN32)
+  return static_cast<int>(_getpid());
+#else
+  return static_cast<int>(getpid());
+#endif
+}
 
 double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
@@ -79,7 +92,8 @@ int main(int argc, char** argv) {
   app::RegisterOrganisationWindowFunctions();
   app::InstallWindowedDataUi();
 
-  const fs::path scratch = fs::temp_directory_path() / "vdr_organise_program_bench";
+  // A folder of this run's own: two benchmarks running at once must not share one.
+  const fs::path scratch = fs::temp_directory_path() / ("vdr_organise_program_bench_" + std::to_string(ProcessId()));
   std::error_code ec;
   bool generated = false;
   if (tree.empty()) {
