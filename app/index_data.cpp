@@ -1,9 +1,6 @@
 #include "app/index_data.h"
 
-#include <memory>
-
 #include "runtime/codepage.h"
-#include "runtime/rdd/dbf_table.h"
 #include "runtime/rdd/workareas.h"
 
 namespace app {
@@ -28,41 +25,26 @@ bool CatalogueIndexer::IndexRow(const CatalogueRow& row) {
   return IndexTag(row.table, folder, row.tag, row.key, row.unique, row.meter);
 }
 
-// The table is taken exclusively before its index file goes, so a table that another
-// program holds keeps its index. Its old index is never opened: stale, damaged or written
-// by another driver, it is about to be replaced anyway.
+// The table is taken exclusively, without its index, before its index file goes: a table
+// that another program holds keeps its index, and an old index is never opened (stale,
+// damaged or written by another driver, it is about to be replaced anyway).
 bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& folder) {
   Close();
-  xb::rdd::FileSystem& fs = xb::rdd::WorkAreas::Get().file_system();
   const std::string path = TablePath(folder, table);
-  const std::string bag = xb::rdd::PathWithExtension(path, xb::rdd::FindDriver("ADS")->bag_extension);
-  {
-    xb::rdd::TableOpenOptions exclusive;
-    exclusive.memo_kind = xb::rdd::dbf::MemoKind::kFpt;
-    std::unique_ptr<xb::rdd::DbfTable> held;
-    const xb::rdd::Status s = xb::rdd::DbfTable::Open(fs, path, exclusive, &held);
-    if (!s.ok()) {
-      TableFailure f;
-      f.table = std::string(table);
-      f.path = s.file().empty() ? path : s.file();
-      f.os_code = s.code() == xb::rdd::StatusCode::kIo ? s.os_code() : 0;
-      f.description = s.message();
-      events_.TableFailed(f);
-      return false;
-    }
-    if (fs.Exists(bag)) {
-      const xb::rdd::Status removed = fs.Remove(bag);
-      if (!removed.ok()) {
-        events_.TableFailed({std::string(table), bag, removed.os_code(), removed.message()});
-        return false;
-      }
-    }
-    (void)held->Close();
-  }
   TableFailure failure;
-  if (!table_.Open(folder, table, &failure)) {
+  if (!table_.Open(folder, table, &failure, /*with_index=*/false)) {
     events_.TableFailed(failure);
     return false;
+  }
+  xb::rdd::FileSystem& fs = xb::rdd::WorkAreas::Get().file_system();
+  const std::string bag = table_.area().StructuralBagPath();
+  if (fs.Exists(bag)) {
+    const xb::rdd::Status removed = fs.Remove(bag);
+    if (!removed.ok()) {
+      events_.TableFailed({std::string(table), bag, removed.os_code(), removed.message()});
+      table_.Close();
+      return false;
+    }
   }
   ErrorCatcher catcher;
   bool ok = false;

@@ -36,7 +36,7 @@ std::string_view TrimRight(std::string_view text) {
 
 std::string UpperText(std::string_view text) { return xb::Upper(xb::CurrentCodePage(), text); }
 
-bool OrgTable::Open(const std::string& folder, std::string_view table, TableFailure* failure) {
+bool OrgTable::Open(const std::string& folder, std::string_view table, TableFailure* failure, bool with_index) {
   Close();
   xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
   xb::rdd::WorkArea* area = areas.Area(areas.FirstFreeArea());
@@ -45,6 +45,7 @@ bool OrgTable::Open(const std::string& folder, std::string_view table, TableFail
   request.alias = xb::Upper(xb::CodePageEn(), table);
   request.driver = xb::rdd::FindDriver("ADS");
   request.shared = false;
+  request.open_structural_bag = with_index;
   bool opened = false;
   ErrorCatcher catcher;
   try {

@@ -51,8 +51,9 @@ class OrgTable {
   OrgTable& operator=(const OrgTable&) = delete;
 
   // Opens folder + table exclusively in the lowest free work area under the table's name,
-  // with its structural index when it has one. False with *failure filled when it fails.
-  bool Open(const std::string& folder, std::string_view table, TableFailure* failure);
+  // with its structural index when it has one (and `with_index`). False with *failure filled
+  // when it fails.
+  bool Open(const std::string& folder, std::string_view table, TableFailure* failure, bool with_index = true);
   // Works on an area the caller holds (found by alias); it is not closed here.
   bool Borrow(int area_number, std::string_view table);
   void Close();
