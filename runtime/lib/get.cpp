@@ -237,6 +237,45 @@ void Get::DelEnd() {
   clear_ = false;
 }
 
+void Get::DelLeft() { BackSpace(); }
+
+void Get::DelRight() {
+  if (!has_focus_ || !Editable(pos_)) return;
+  const std::size_t next = mask_->NextEditable(static_cast<std::size_t>(pos_) - 1);
+  if (next == npos || next > RunOf(static_cast<std::size_t>(pos_) - 1).second) return;
+  const int keep = pos_;
+  pos_ = static_cast<int>(next) + 1;
+  Delete();
+  pos_ = keep;
+}
+
+// Deletes `count` characters at pos, within its run of positions; pos stays.
+void Get::DeleteRun(int count) {
+  if (!Editable(pos_)) return;
+  const int last = static_cast<int>(RunOf(static_cast<std::size_t>(pos_) - 1).second) + 1;
+  count = std::min(count, last - pos_ + 1);
+  for (int i = 0; i < count; ++i) Delete();
+}
+
+void Get::DelWordLeft() {
+  if (!has_focus_) return;
+  const int end = pos_;
+  WordLeft();
+  type_out_ = false;
+  if (pos_ < end) DeleteRun(end - pos_);
+}
+
+void Get::DelWordRight() {
+  if (!has_focus_ || !Editable(pos_)) return;
+  // The word at pos and the blanks after it, up to the next word.
+  const int size = static_cast<int>(buffer_.size());
+  auto blank = [&](int q) { return IsBlankOrLiteral(buffer_[static_cast<std::size_t>(q) - 1]) || !Editable(q); };
+  int p = pos_;
+  while (p <= size && !blank(p)) ++p;
+  while (p <= size && blank(p) && Editable(p)) ++p;
+  DeleteRun(p - pos_);
+}
+
 // ---- movement --------------------------------------------------------------------------------
 
 void Get::Left() {
@@ -492,6 +531,10 @@ const Class& Get::Cls() {
         .Method("DELETE", Command<&Get::Delete>)
         .Method("BACKSPACE", Command<&Get::BackSpace>)
         .Method("DELEND", Command<&Get::DelEnd>)
+        .Method("DELLEFT", Command<&Get::DelLeft>)
+        .Method("DELRIGHT", Command<&Get::DelRight>)
+        .Method("DELWORDLEFT", Command<&Get::DelWordLeft>)
+        .Method("DELWORDRIGHT", Command<&Get::DelWordRight>)
         .Method("LEFT", Command<&Get::Left>)
         .Method("RIGHT", Command<&Get::Right>)
         .Method("WORDLEFT", Command<&Get::WordLeft>)

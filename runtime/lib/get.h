@@ -66,7 +66,10 @@ class Get : public Object {
   // Deletes the character at pos (the rest of its run moves left) / the one before pos.
   void Delete();
   void BackSpace();
-  // Blanks from pos to the end / removes the word at or before / after pos.
+  // Blanks from pos to the end. Deletes the character left of pos (as BackSpace) / right of
+  // pos (pos stays). Deletes from the start of the word before pos up to pos (pos goes
+  // there) / the word at pos and the blanks after it. Deletion stays within pos's run of
+  // positions, the rest of the run moving left.
   void DelEnd();
   void DelLeft();
   void DelRight();
@@ -135,6 +138,7 @@ class Get : public Object {
   int FirstEditable() const;
   int LastEditable() const;
   void ClearBuffer();
+  void DeleteRun(int count);
 
   std::string picture_text_;
   std::optional<EditMask> mask_;

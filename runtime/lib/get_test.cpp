@@ -147,6 +147,49 @@ TEST_F(GetTest, InsertAndDeleteMoveOnlyTheirRunOfPositions) {
   EXPECT_EQ(g->Buffer(), "91-  ");
 }
 
+TEST_F(GetTest, DeletingLeftRightAndByWords) {
+  enum Op { kDelLeft, kDelRight, kDelWordLeft, kDelWordRight };
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* picture;
+    int pos;
+    Op op;
+    const char* buffer;
+    int pos_after;
+  } cases[] = {
+      {"left of pos", "ABCDE", "", 3, kDelLeft, "ACDE ", 2},
+      {"nothing left of the first", "ABCDE", "", 1, kDelLeft, "ABCDE", 1},
+      {"right of pos", "ABCDE", "", 2, kDelRight, "ABDE ", 2},
+      {"nothing right of the last", "ABCDE", "", 5, kDelRight, "ABCDE", 5},
+      {"not across a literal", "12-34", "99-99", 2, kDelRight, "12-34", 2},
+      {"the word before", "uno dos tres", "", 7, kDelWordLeft, "uno s tres  ", 5},
+      {"from inside the first word", "uno dos tres", "", 3, kDelWordLeft, "o dos tres  ", 1},
+      {"the word and its blanks", "uno dos tres", "", 5, kDelWordRight, "uno tres    ", 5},
+      {"the last word", "uno dos tres", "", 9, kDelWordRight, "uno dos     ", 9},
+      {"within its run", "ab cd-ef gh", "XXXXX-XXXXX", 1, kDelWordRight, "cd   -ef gh", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ref<Get> g = Focused(Value::String(c.text), c.picture);
+    g->SetPos(c.pos);
+    switch (c.op) {
+      case kDelLeft: g->DelLeft(); break;
+      case kDelRight: g->DelRight(); break;
+      case kDelWordLeft: g->DelWordLeft(); break;
+      case kDelWordRight: g->DelWordRight(); break;
+    }
+    EXPECT_EQ(g->Buffer(), c.buffer);
+    EXPECT_EQ(g->Pos(), c.pos_after);
+  }
+  // By name, as run-time text sends them.
+  Ref<Get> g = Focused(Value::String("uno dos"));
+  g->SetPos(5);
+  Send(Value(g), "DELWORDRIGHT");
+  Send(Value(g), "DELLEFT");
+  EXPECT_EQ(g->Buffer(), "uno    ");
+}
+
 TEST_F(GetTest, MovementSkipsLiteralsAndTellsWhenItRunsOut) {
   Ref<Get> g = Focused(Value::String("12345678"), "@R 99.999.999");
   EXPECT_EQ(g->Pos(), 1);
