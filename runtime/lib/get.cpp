@@ -68,6 +68,7 @@ void Get::Assign() {
 void Get::UpdateBuffer() {
   if (!has_focus_) return;
   buffer_ = mask_->Format(VarGet());
+  pos_ = std::clamp(pos_, 1, static_cast<int>(buffer_.size()) + 1);  // a number's "DB" may go
 }
 
 // ---- focus -----------------------------------------------------------------------------------
@@ -112,22 +113,35 @@ void Get::Undo() {
 
 // ---- positions -------------------------------------------------------------------------------
 
-bool Get::Editable(int pos) const { return mask_ && pos >= 1 && mask_->IsEditable(static_cast<std::size_t>(pos) - 1); }
+// The picture's template and the buffer may differ in length (a logical's TRANSFORM is one
+// character, whatever its template): only positions of the buffer take keys.
+bool Get::Editable(int pos) const {
+  return mask_ && pos >= 1 && pos <= static_cast<int>(buffer_.size()) &&
+         mask_->IsEditable(static_cast<std::size_t>(pos) - 1);
+}
 
 int Get::FirstEditable() const {
   const std::size_t i = mask_ ? mask_->FirstEditable() : npos;
-  return i == npos ? 0 : static_cast<int>(i) + 1;
+  return i == npos || i >= buffer_.size() ? 0 : static_cast<int>(i) + 1;
 }
 
 int Get::LastEditable() const {
   const std::size_t i = mask_ ? mask_->LastEditable() : npos;
-  return i == npos ? 0 : static_cast<int>(i) + 1;
+  if (i == npos) return 0;
+  for (int p = std::min(static_cast<int>(i) + 1, static_cast<int>(buffer_.size())); p >= 1; --p)
+    if (Editable(p)) return p;
+  return 0;
+}
+
+std::size_t Get::NextEditable(int pos) const {
+  const std::size_t next = mask_->NextEditable(static_cast<std::size_t>(pos) - 1);
+  return next < buffer_.size() ? next : npos;
 }
 
 std::pair<std::size_t, std::size_t> Get::RunOf(std::size_t i) const {
   std::size_t first = i, last = i;
   while (first > 0 && mask_->IsEditable(first - 1)) --first;
-  while (last + 1 < mask_->size() && mask_->IsEditable(last + 1)) ++last;
+  while (last + 1 < mask_->size() && last + 1 < buffer_.size() && mask_->IsEditable(last + 1)) ++last;
   return {first, last};
 }
 
@@ -169,7 +183,7 @@ void Get::Type1(char c, bool insert) {
     return;
   }
   const int first = FirstEditable();
-  if (clear_ && type_ == 'N') pos_ = first;
+  if (clear_ && type_ == 'N' && first > 0) pos_ = first;
   int p = pos_;
   while (p <= LastEditable() && !Editable(p)) ++p;
   if (first == 0 || p > LastEditable()) {
@@ -196,7 +210,7 @@ void Get::Type1(char c, bool insert) {
 
 // After a typed character: the next position that takes one, or past the end.
 void Get::AfterType() {
-  const std::size_t next = mask_->NextEditable(static_cast<std::size_t>(pos_) - 1);
+  const std::size_t next = NextEditable(pos_);
   if (next == npos) {
     pos_ = LastEditable() + 1;
     type_out_ = true;
@@ -241,7 +255,7 @@ void Get::DelLeft() { BackSpace(); }
 
 void Get::DelRight() {
   if (!has_focus_ || !Editable(pos_)) return;
-  const std::size_t next = mask_->NextEditable(static_cast<std::size_t>(pos_) - 1);
+  const std::size_t next = NextEditable(pos_);
   if (next == npos || next > RunOf(static_cast<std::size_t>(pos_) - 1).second) return;
   const int keep = pos_;
   pos_ = static_cast<int>(next) + 1;
@@ -294,7 +308,7 @@ void Get::Left() {
 void Get::Right() {
   if (!has_focus_) return;
   clear_ = false;
-  const std::size_t next = mask_->NextEditable(static_cast<std::size_t>(pos_) - 1);
+  const std::size_t next = NextEditable(pos_);
   if (next == npos) {
     type_out_ = true;
     return;
@@ -323,7 +337,7 @@ void Get::WordRight() {
   clear_ = false;
   const int size = static_cast<int>(buffer_.size());
   auto blank = [&](int q) { return IsBlankOrLiteral(buffer_[static_cast<std::size_t>(q) - 1]) || !Editable(q); };
-  int p = pos_;
+  int p = std::max(pos_, 1);
   while (p <= size && !blank(p)) ++p;
   while (p <= size && blank(p)) ++p;
   if (p > LastEditable()) {

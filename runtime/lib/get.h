@@ -137,6 +137,8 @@ class Get : public Object {
   bool Editable(int pos) const;
   int FirstEditable() const;
   int LastEditable() const;
+  // 0-based index of the next position after pos that takes a key, npos when none.
+  std::size_t NextEditable(int pos) const;
   void ClearBuffer();
   void DeleteRun(int count);
 

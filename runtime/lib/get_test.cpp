@@ -190,6 +190,41 @@ TEST_F(GetTest, DeletingLeftRightAndByWords) {
   EXPECT_EQ(g->Buffer(), "uno    ");
 }
 
+// A template longer or shorter than what the value shows: keys go only into the buffer, which
+// keeps its length.
+TEST_F(GetTest, TemplatesThatDoNotFitTheBufferTakeKeysOnlyWithinIt) {
+  SetValue(SET_DATEFORMAT, Value::String("dd-mm-yyyy"));
+  struct Case {
+    const char* name;
+    Value initial;
+    const char* picture;
+    const char* typed;
+    const char* buffer;
+  } cases[] = {
+      {"a logical's one character", Value::Logical(true), "Y!Y", "nyn", "N"},
+      {"a date cut to its format", Value::FromDate(Ymd(2004, 2, 29)), "99-99-9999-99", "01032005", "01-03-2005"},
+      {"a date completed by its format", Value::FromDate(Ymd(2004, 2, 29)), "99-", "010320", "01-03-2004"},
+      {"a blank zero date", Value::FromDate(Date{}), "@Z 99999", "", "          "},
+      {"a number without a position", Value::Integer(5), "-", "12", "-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ref<Get> g = Focused(c.initial, c.picture);
+    const std::size_t length = g->Buffer().size();
+    g->Overstrike(c.typed);
+    EXPECT_EQ(g->Buffer(), c.buffer);
+    EXPECT_GE(g->Pos(), 1);
+    EXPECT_LE(g->Pos(), static_cast<int>(length) + 1);
+    g->Assign();
+    g->UpdateBuffer();
+    EXPECT_EQ(g->Buffer().size(), length);
+    g->End();
+    g->WordRight();
+    g->Overstrike("1");
+    EXPECT_EQ(g->Buffer().size(), length);
+  }
+}
+
 TEST_F(GetTest, MovementSkipsLiteralsAndTellsWhenItRunsOut) {
   Ref<Get> g = Focused(Value::String("12345678"), "@R 99.999.999");
   EXPECT_EQ(g->Pos(), 1);

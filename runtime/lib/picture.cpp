@@ -294,12 +294,17 @@ EditMask::EditMask(const Value& in, const Picture& picture) : picture_(picture) 
   } else if (v.IsDate()) {
     type_ = 'D';
     dateFormat_ = EditDateFormat(f);
-    if (templ_.empty()) {
-      templ_ = dateFormat_;
-      for (char& c : templ_) {
-        char u = AsciiUpper(c);
-        if (u == 'D' || u == 'M' || u == 'Y') c = '9';
-      }
+    std::string digits = dateFormat_;
+    for (char& c : digits) {
+      char u = AsciiUpper(c);
+      if (u == 'D' || u == 'M' || u == 'Y') c = '9';
+    }
+    // The buffer is the date in its format, so the template covers exactly its positions: a
+    // picture's template is cut to it, or completed by the format's digits and separators.
+    if (templ_.size() >= digits.size()) {
+      templ_.resize(digits.size());
+    } else {
+      templ_ += digits.substr(templ_.size());
     }
   } else if (v.IsLogical()) {
     type_ = 'L';
@@ -369,8 +374,9 @@ std::string EditMask::Format(const Value& in) const {
   const Value& v = in.Deref();
   if (type_ == 'D') {
     Date d = v.AsDate();
-    if (picture_.functions().blankZero && d.IsEmpty()) return std::string(templ_.size(), ' ');
     std::string out = FormatDate(d, dateFormat_);
+    // Blank, but as long as a date: the buffer keeps its length whatever the template says.
+    if (picture_.functions().blankZero && d.IsEmpty()) return std::string(out.size(), ' ');
     // The template's literals stand where the format has separators.
     for (std::size_t i = 0; i < out.size() && i < templ_.size(); ++i)
       if (!IsEditable(i)) out[i] = templ_[i];
