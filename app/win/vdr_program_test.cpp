@@ -379,3 +379,24 @@ TEST_F(VdrProgramTest, ACompanyTableInUseStopsTheProgram) {
 
 }  // namespace
 }  // namespace app
+
+namespace app {
+namespace {
+
+// The log-in given up: the window ends at once, nothing is organised, no end message.
+TEST_F(InteractiveTest, GivingUpTheLogInEndsTheProgram) {
+  const std::uint32_t deleted_01 = DeletedInFolder(Folder("01"));
+  ProgramProcess vdr(Program(), {});
+  HWND login = vdr.WaitWindow(kLoginTitle);
+  ASSERT_NE(login, nullptr);
+  testing::PressButton(login, 551);
+  vdr.WaitUntil([login] { return !IsWindow(login); });
+  const std::vector<vdr::test::SeenDialog> boxes = testing::AnswerEveryBox(vdr);
+  EXPECT_EQ(vdr.WaitExit(), kExitOk);
+  for (const auto& box : boxes) ADD_FAILURE() << box.title << ": " << box.AllText();
+  EXPECT_EQ(DeletedInFolder(Folder("01")), deleted_01);
+  EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
+}
+
+}  // namespace
+}  // namespace app
