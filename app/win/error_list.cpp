@@ -40,6 +40,10 @@ void LDspOrg(const ui::WindowRef& parent) {
   p.font = ui::TFont::New(font);
   dialog->New(p);
 
+  // The list starts at its first line, wherever the last line written left the table.
+  xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+  if (xb::rdd::WorkArea* table = areas.Area(areas.AreaOfAlias(kErrorTableAlias))) table->GoTop();
+
   auto browse = xb::MakeRef<ui::TWBrowse>();
   ui::TWBrowse::RedefineParams b;
   b.line = xb::EvalMacro("{|| { " + std::string(kErrorTableAlias) + "->Texto } }");
