@@ -248,7 +248,7 @@ TEST_F(InteractiveTest, TheSupervisorMarksSearchesAndGenerates) {
   HWND window = vdr.WaitWindow(kWindowTitle);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(IsZoomed(window));
-  EXPECT_TRUE(UserActive("00"));
+  EXPECT_TRUE(vdr.WaitUntil([&] { return UserActive("00"); }));  // marked once the log-in dialog has closed
   HWND browse = testing::ChildOfClass(window, "TWBROWSE");
   ASSERT_NE(browse, nullptr);
   auto key = [&](char letter) { PostMessageA(browse, WM_CHAR, static_cast<unsigned char>(letter), 1); };
