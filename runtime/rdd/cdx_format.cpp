@@ -24,13 +24,13 @@ BagStatus Corrupt(const char* what) {
   return BagStatus::Error(BagCode::kCorrupt, std::string("Índice CDX dañado: ") + what);
 }
 
-int Trailing(const std::string& key, char fill) {
+int Trailing(const char* key, int length, char fill) {
   int n = 0;
-  for (auto it = key.rbegin(); it != key.rend() && *it == fill; ++it) ++n;
+  while (n < length && key[length - 1 - n] == fill) ++n;
   return n;
 }
 
-int Shared(const std::string& a, const std::string& b, int limit) {
+int Shared(const char* a, const char* b, int limit) {
   int n = 0;
   while (n < limit && a[n] == b[n]) ++n;
   return n;
@@ -99,8 +99,12 @@ LeafBits LeafBitsFor(int key_length, std::uint32_t max_recno) {
 }
 
 int LeafPacker::Cost(const std::string& key, const std::string* previous) const {
-  const int trail = Trailing(key, fill_);
-  const int dup = previous ? Shared(*previous, key, key_length_ - trail) : 0;
+  return Cost(key.data(), previous ? previous->data() : nullptr);
+}
+
+int LeafPacker::Cost(const char* key, const char* previous) const {
+  const int trail = Trailing(key, key_length_, fill_);
+  const int dup = previous ? Shared(previous, key, key_length_ - trail) : 0;
   return bits_.bytes + key_length_ - trail - dup;
 }
 
@@ -156,27 +160,37 @@ BagStatus DecodePage(const unsigned char* p, std::uint32_t offset, int key_lengt
 }
 
 bool EncodeLeaf(const Page& page, int key_length, char fill, const LeafBits& bits, std::string& out) {
+  std::vector<SortedKey> keys;
+  keys.reserve(page.entries.size());
+  for (const Entry& e : page.entries) keys.push_back({e.key.data(), e.recno});
   std::string buf(kPageSize, '\0');
-  char* p = buf.data();
+  if (!EncodeLeafKeys(keys.data(), int(keys.size()), page.attr, page.left, page.right, key_length, fill, bits,
+                      buf.data()))
+    return false;
+  out = std::move(buf);
+  return true;
+}
+
+bool EncodeLeafKeys(const SortedKey* keys, int count, std::uint16_t attr, std::uint32_t left, std::uint32_t right,
+                    int key_length, char fill, const LeafBits& bits, char* p) {
   int text_end = kPageSize;
-  const int count = int(page.entries.size());
   if (kLeafDataStart + count * bits.bytes > int(kPageSize)) return false;
   for (int i = 0; i < count; ++i) {
-    const Entry& e = page.entries[i];
-    const int trail = Trailing(e.key, fill);
-    const int dup = i ? Shared(page.entries[i - 1].key, e.key, key_length - trail) : 0;
+    const char* key = keys[i].key;
+    const int trail = Trailing(key, key_length, fill);
+    const int dup = i ? Shared(keys[i - 1].key, key, key_length - trail) : 0;
     const int stored = key_length - dup - trail;
     text_end -= stored;
     if (text_end < kLeafDataStart + count * bits.bytes) return false;
-    std::memcpy(p + text_end, e.key.data() + dup, stored);
-    const std::uint64_t v = std::uint64_t(e.recno) | std::uint64_t(dup) << bits.record_bits |
+    std::memcpy(p + text_end, key + dup, stored);
+    const std::uint64_t v = std::uint64_t(keys[i].recno) | std::uint64_t(dup) << bits.record_bits |
                             std::uint64_t(trail) << (bits.record_bits + bits.dup_bits);
     for (int b = 0; b < bits.bytes; ++b) p[kLeafDataStart + i * bits.bytes + b] = char(v >> (8 * b));
   }
-  Put16(p, page.attr);
+  Put16(p, attr);
   Put16(p + 2, std::uint16_t(count));
-  Put32(p + 4, page.left);
-  Put32(p + 8, page.right);
+  Put32(p + 4, left);
+  Put32(p + 8, right);
   Put16(p + 12, std::uint16_t(text_end - kLeafDataStart - count * bits.bytes));
   Put32(p + 14, bits.record_bits >= 32 ? 0xFFFFFFFFu : (1u << bits.record_bits) - 1);
   p[18] = char((1 << bits.dup_bits) - 1);
@@ -185,7 +199,6 @@ bool EncodeLeaf(const Page& page, int key_length, char fill, const LeafBits& bit
   p[21] = char(bits.dup_bits);
   p[22] = char(bits.trail_bits);
   p[23] = char(bits.bytes);
-  out = std::move(buf);
   return true;
 }
 

@@ -95,10 +95,19 @@ inline int InteriorCapacity(int key_length) { return (kPageSize - kInteriorDataS
 // Trailing fill byte of a key type: blanks for character keys, NUL for the others.
 inline char FillByte(KeyType type) { return type == KeyType::kCharacter || type == KeyType::kLogical ? ' ' : '\0'; }
 
+// A key in sorted order as the builder receives it: key_length bytes kept elsewhere.
+struct SortedKey {
+  const char* key;
+  std::uint32_t recno;
+};
+
 // Decodes a page; checks every count, width and length against the page bounds.
 BagStatus DecodePage(const unsigned char* data, std::uint32_t offset, int key_length, char fill, Page& page);
 // Encodes a page into 512 bytes. A leaf that does not fit answers false (nothing written).
 bool EncodeLeaf(const Page& page, int key_length, char fill, const LeafBits& bits, std::string& out);
+// EncodeLeaf for a leaf of `count` keys in place, into `out` (512 bytes, zero on entry).
+bool EncodeLeafKeys(const SortedKey* keys, int count, std::uint16_t attr, std::uint32_t left, std::uint32_t right,
+                    int key_length, char fill, const LeafBits& bits, char* out);
 void EncodeInterior(const Page& page, int key_length, std::string& out);
 
 // Incremental measure of a leaf being filled in key order: bytes used so far.
@@ -107,6 +116,7 @@ class LeafPacker {
   LeafPacker(int key_length, char fill, const LeafBits& bits) : key_length_(key_length), fill_(fill), bits_(bits) {}
   // Bytes the key would take after `previous` (nullptr: first key of the page).
   int Cost(const std::string& key, const std::string* previous) const;
+  int Cost(const char* key, const char* previous) const;
   static constexpr int kSpace = kPageSize - kLeafDataStart;
  private:
   int key_length_;

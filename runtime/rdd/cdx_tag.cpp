@@ -586,11 +586,18 @@ std::uint32_t CdxTag::BuildTree(const std::vector<SortedKey>& keys, int key_leng
   };
   auto write = [&](const Page& page) {
     std::string raw;
-    if (page.leaf()) EncodeLeaf(page, key_length, fill, bits, raw);
-    else EncodeInterior(page, key_length, raw);
+    EncodeInterior(page, key_length, raw);
     std::memcpy(region.data() + (page.offset - base), raw.data(), kPageSize);
   };
-  std::vector<Page> levels;  // the page being filled on each level; [0] is the leaf level
+  // A leaf holds a run of the sorted keys, encoded where they lie.
+  auto write_leaf = [&](const Page& page, std::size_t begin, std::size_t end) {
+    EncodeLeafKeys(keys.data() + begin, int(end - begin), page.attr, page.left, page.right, key_length, fill, bits,
+                   region.data() + (page.offset - base));
+  };
+  auto parent_entry = [&](std::size_t last, std::uint32_t offset) {
+    return Entry{std::string(keys[last].key, std::size_t(key_length)), keys[last].recno, offset};
+  };
+  std::vector<Page> levels;  // the page being filled on each level; [0] is the leaf level (no entries)
   auto open_level = [&](std::uint16_t attr) {
     Page p;
     p.attr = attr;
@@ -618,48 +625,37 @@ std::uint32_t CdxTag::BuildTree(const std::vector<SortedKey>& keys, int key_leng
   };
   open_level(kAttrLeaf);
   int used = 0;
-  std::vector<std::string> spare;  // key buffers of written leaves, used again
+  std::size_t leaf_begin = 0;  // first key of the leaf being filled
   for (std::size_t i = 0; i < keys.size(); ++i) {
     // Sorted keys lie scattered over the key set: ask for the coming ones early.
     if (i + 8 < keys.size()) __builtin_prefetch(keys[i + 8].key);
-    const SortedKey& k = keys[i];
-    Entry e{{}, k.recno, 0};
-    if (!spare.empty()) {
-      e.key = std::move(spare.back());
-      spare.pop_back();
-    }
-    e.key.assign(k.key, std::size_t(key_length));
-    Page& leaf = levels[0];
-    int cost = packer.Cost(e.key, leaf.entries.empty() ? nullptr : &leaf.entries.back().key);
+    int cost = packer.Cost(keys[i].key, i > leaf_begin ? keys[i - 1].key : nullptr);
     if (used + cost > LeafPacker::kSpace) {
       const std::uint32_t next = allocate();
+      Page& leaf = levels[0];
       leaf.right = next;
-      write(leaf);
-      Entry up{leaf.entries.back().key, leaf.entries.back().recno, leaf.offset};
+      write_leaf(leaf, leaf_begin, i);
       const std::uint32_t left = leaf.offset;
-      push(1, std::move(up));
+      push(1, parent_entry(i - 1, left));
       Page& fresh = levels[0];
-      for (Entry& written : fresh.entries) spare.push_back(std::move(written.key));
-      fresh.entries.clear();
       fresh.offset = next;
       fresh.left = left;
       fresh.right = kNone;
+      leaf_begin = i;
       used = 0;
-      cost = packer.Cost(e.key, nullptr);
+      cost = packer.Cost(keys[i].key, nullptr);
     }
     used += cost;
-    levels[0].entries.push_back(std::move(e));
   }
   // Close the last page of every level, bottom up; the top one is the root.
   for (std::size_t level = 0; level < levels.size(); ++level) {
     Page& page = levels[level];
-    if (level + 1 == levels.size()) {
-      page.attr |= kAttrRoot;
-      write(page);
-      return page.offset;
-    }
-    write(page);
-    push(level + 1, Entry{page.entries.back().key, page.entries.back().recno, page.offset});
+    if (level + 1 == levels.size()) page.attr |= kAttrRoot;
+    if (level == 0) write_leaf(page, leaf_begin, keys.size());
+    else write(page);
+    if (level + 1 == levels.size()) return page.offset;
+    if (level == 0) push(1, parent_entry(keys.size() - 1, page.offset));
+    else push(level + 1, Entry{page.entries.back().key, page.entries.back().recno, page.offset});
   }
   return 0;
 }

@@ -23,12 +23,6 @@ class TagHost {
   virtual BagStatus EndWrite() = 0;
 };
 
-// A key in sorted order as the builder receives it.
-struct SortedKey {
-  const char* key;
-  std::uint32_t recno;
-};
-
 class CdxTag : public Tag {
  public:
   // `weight` orders character keys (a code page's collation); `min_recno_bits_for` is the least
