@@ -15,7 +15,7 @@ namespace spare_detail {
 
 // Buffers smaller than this are cheap to make again; a thread keeps at most kLimit bytes.
 constexpr std::size_t kMinimum = std::size_t(1) << 20;
-constexpr std::size_t kLimit = std::size_t(256) << 20;
+constexpr std::size_t kLimit = std::size_t(128) << 20;
 constexpr std::size_t kPerType = 2;
 
 // Bytes this thread keeps.
