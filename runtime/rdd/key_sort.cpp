@@ -42,8 +42,15 @@ BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* 
       if (!cond.logical) continue;
     }
     if (!(st = key.Evaluate(value)).ok()) return st;
-    if (!(st = encode(value, false, set, encoded)).ok()) return st;
-    set.keys.append(encoded);
+    if (value.type == KeyType::kCharacter && set.type == KeyType::kCharacter) {
+      // Text is stored alike by every format: its first key_length bytes, blank padded.
+      const std::size_t length = std::size_t(set.key_length), n = std::min(length, value.text.size());
+      set.keys.append(value.text, 0, n);
+      set.keys.append(length - n, ' ');
+    } else {
+      if (!(st = encode(value, false, set, encoded)).ok()) return st;
+      set.keys.append(encoded);
+    }
     set.recnos.push_back(recno);
   }
   return BagStatus::Ok();

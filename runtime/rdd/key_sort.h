@@ -27,7 +27,9 @@ struct KeySet {
 };
 
 // Stored form of one value: the format decides lengths and encodings. `first` is true for the
-// value that fixes the key type and length (the first record's, or the blank record's).
+// value that fixes the key type and length (the first record's, or the blank record's). Text
+// keys after the first are stored without it: their first key_length bytes, blank padded, the
+// stored form of text in every format.
 using KeyEncoder = std::function<BagStatus(const KeyValue& value, bool first, KeySet& set, std::string& out)>;
 
 // Evaluates the key (and the FOR condition, when given) on every record `scope` takes (all
