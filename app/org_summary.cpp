@@ -8,6 +8,10 @@
 #include "app/index_catalogue.h"
 #include "app/org_table.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace app {
 namespace {
 
@@ -146,6 +150,30 @@ std::string Amount(double v, int decimals) {
 
 }  // namespace
 
+namespace {
+
+// When a file was last written, in FileClockSeconds' seconds. The C runtime's file times
+// are whole seconds under Windows: a short organisation would seem to write nothing after
+// the moment the state was taken, so the system's own time (100 ns) is read there.
+bool WriteSeconds(const std::string& path, double* seconds) {
+#if defined(_WIN32)
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  const ULONGLONG ticks = ULONGLONG(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+  constexpr double kUnixEpoch = 11644473600.0;  // 1601-01-01 to 1970-01-01, in seconds
+  *seconds = double(ticks) / 1e7 - kUnixEpoch;
+  return true;
+#else
+  std::error_code ec;
+  const auto time = std::filesystem::last_write_time(path, ec);
+  if (ec) return false;
+  *seconds = FileClockSeconds(time);
+  return true;
+#endif
+}
+
+}  // namespace
+
 CompanyState ReadCompanyState(const std::string& root, std::string_view code, double since) {
   CompanyState state;
   state.code = code;
@@ -184,11 +212,8 @@ CompanyState ReadCompanyState(const std::string& root, std::string_view code, do
   // When the organisation wrote: the tables' files and the company table (freed last).
   auto written = [&](const std::string& folder, std::string_view table) {
     for (const char* extension : {".dbf", ".cdx", ".fpt"}) {
-      std::error_code ec;
-      const auto time = std::filesystem::last_write_time(folder + std::string(table) + extension, ec);
-      if (ec) continue;
-      const double t = FileClockSeconds(time);
-      if (t <= since) continue;
+      double t = 0;
+      if (!WriteSeconds(folder + std::string(table) + extension, &t) || t <= since) continue;
       if (state.first_write == 0 || t < state.first_write) state.first_write = t;
       if (t > state.last_write) state.last_write = t;
     }
