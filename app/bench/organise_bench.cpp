@@ -149,5 +149,6 @@ int main(int argc, char** argv) {
   app::Say(stdout, "organización completa: %.2f s (acumulados %s, gráficos %s, riesgo %s, %d fallos)\n", total,
               result.stock ? "sí" : "no", result.statistics ? "sí" : "no", result.risk ? "sí" : "no", timing.failures);
   fs::remove_all(generated ? scratch : work, ec);
+  fs::remove(scratch, ec);  // the run's own folder, empty by now
   return 0;
 }

@@ -158,5 +158,6 @@ int main(int argc, char** argv) {
   for (const std::string& line : errors) app::Say(stdout, "  %s\n", line.c_str());
   xb::rdd::WorkAreas::Get().CloseAll();
   fs::remove_all(generated ? scratch : work, ec);
+  fs::remove(scratch, ec);  // the run's own folder, empty by now
   return 0;
 }
