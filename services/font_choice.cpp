@@ -49,25 +49,7 @@ std::string FontDescription(const std::string& face, int height, bool bold, bool
   return text;
 }
 
-xb::Ref<ui::TFont> FontOf(const LOGFONTA& f) {
-  ui::TFont::Spec spec;
-  spec.face = Face(f);
-  spec.width = f.lfWidth;
-  spec.height = f.lfHeight;
-  spec.bold = f.lfWeight >= FW_BOLD;
-  spec.escapement = f.lfEscapement;
-  spec.orientation = f.lfOrientation;
-  spec.weight = f.lfWeight;
-  spec.italic = f.lfItalic != 0;
-  spec.underline = f.lfUnderline != 0;
-  spec.strike_out = f.lfStrikeOut != 0;
-  spec.char_set = f.lfCharSet;
-  spec.out_precision = f.lfOutPrecision;
-  spec.clip_precision = f.lfClipPrecision;
-  spec.quality = f.lfQuality;
-  spec.pitch_family = f.lfPitchAndFamily;
-  return ui::TFont::New(spec);
-}
+xb::Ref<ui::TFont> FontOf(const LOGFONTA& f) { return ui::TFont::New(ui::TFont::SpecOf(f)); }
 
 LOGFONTA LogFontOfWindow(ui::TWindow& window) {
   LOGFONTA font{};

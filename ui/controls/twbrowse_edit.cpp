@@ -259,24 +259,7 @@ bool TWBrowse::SelFont() {
   if (current != nullptr && ::GetObjectA(current, sizeof start, &start) == sizeof start) params.font = start;
   const ChosenFont chosen = ChooseFontDialog(params);
   if (!chosen.confirmed) return false;
-  const LOGFONTA& f = chosen.font;
-  TFont::Spec spec;
-  spec.face = std::string(f.lfFaceName, ::strnlen(f.lfFaceName, LF_FACESIZE));
-  spec.width = f.lfWidth;
-  spec.height = f.lfHeight;
-  spec.bold = f.lfWeight >= FW_BOLD;
-  spec.escapement = f.lfEscapement;
-  spec.orientation = f.lfOrientation;
-  spec.weight = f.lfWeight;
-  spec.italic = f.lfItalic != 0;
-  spec.underline = f.lfUnderline != 0;
-  spec.strike_out = f.lfStrikeOut != 0;
-  spec.char_set = f.lfCharSet;
-  spec.out_precision = f.lfOutPrecision;
-  spec.clip_precision = f.lfClipPrecision;
-  spec.quality = f.lfQuality;
-  spec.pitch_family = f.lfPitchAndFamily;
-  SetFont(TFont::New(spec));
+  SetFont(TFont::New(TFont::SpecOf(chosen.font)));
   Refresh();
   return true;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 
 #include "runtime/symbol.h"
 #include "ui/bridge/gdi_handles.h"
@@ -89,6 +90,26 @@ bool TFont::SameAs(const TFont& o) const {
          lStrikeOut == o.lStrikeOut && nCharSet == o.nCharSet && nOutPrecision == o.nOutPrecision &&
          nClipPrecision == o.nClipPrecision && nQuality == o.nQuality &&
          nPitchFamily == o.nPitchFamily;
+}
+
+TFont::Spec TFont::SpecOf(const LOGFONTA& f) {
+  Spec spec;
+  spec.face = std::string(f.lfFaceName, ::strnlen(f.lfFaceName, LF_FACESIZE));
+  spec.width = f.lfWidth;
+  spec.height = f.lfHeight;
+  spec.bold = f.lfWeight >= FW_BOLD;
+  spec.escapement = f.lfEscapement;
+  spec.orientation = f.lfOrientation;
+  spec.weight = f.lfWeight;
+  spec.italic = f.lfItalic != 0;
+  spec.underline = f.lfUnderline != 0;
+  spec.strike_out = f.lfStrikeOut != 0;
+  spec.char_set = f.lfCharSet;
+  spec.out_precision = f.lfOutPrecision;
+  spec.clip_precision = f.lfClipPrecision;
+  spec.quality = f.lfQuality;
+  spec.pitch_family = f.lfPitchAndFamily;
+  return spec;
 }
 
 xb::Ref<TFont> TFont::New(const Spec& spec) {

@@ -39,6 +39,8 @@ class TFont : public xb::Object {
   static const xb::Class& Cls();
 
   static xb::Ref<TFont> New(const Spec& spec);
+  // The spec of a font a LOGFONT describes (the font dialog's choice, a saved layout).
+  static Spec SpecOf(const LOGFONTA& font);
   // A font object around a font the caller keeps (a window's own font): one use, never
   // deleted by the object, not shared.
   static xb::Ref<TFont> Wrap(HFONT font);
