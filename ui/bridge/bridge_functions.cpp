@@ -26,7 +26,9 @@
 #include "ui/bridge/common_dialogs.h"
 #include "ui/bridge/dialog_boxes.h"
 #include "ui/bridge/dialog_templates.h"
+#include "ui/bridge/dll_calls.h"
 #include "ui/bridge/drawing.h"
+#include "ui/bridge/input_wrappers.h"
 #include "ui/bridge/mdi_helpers.h"
 #include "ui/bridge/menu_wrappers.h"
 #include "ui/bridge/message_decoder.h"
@@ -36,9 +38,12 @@
 #include "ui/bridge/resources.h"
 #include "ui/bridge/small_helpers.h"
 #include "ui/bridge/state_drawing.h"
+#include "ui/bridge/system_wrappers.h"
 #include "ui/bridge/text_colors.h"
 #include "ui/bridge/text_drawing.h"
 #include "ui/bridge/tree_view.h"
+#include "ui/bridge/window_wrappers.h"
+#include "ui/bridge/window_classes.h"
 #include "ui/bridge/window_dispatch.h"
 
 namespace ui {
@@ -268,6 +273,8 @@ void RegisterDeviceContexts() {
   Reg("RELEASEDC", [](Args& a) { return Log(::ReleaseDC(Hd<HWND>(a, 1), Hd<HDC>(a, 2)) != 0); });
   Reg("CREATEDC", [](Args& a) { return Ptr(CreateDC(S(a, 1), S(a, 2), S(a, 3), S(a, 4))); });
   Reg("CREATECDC", [](Args& a) { return Ptr(::CreateCompatibleDC(Hd<HDC>(a, 1))); });
+  Reg("COMPATDC", [](Args& a) { return Ptr(::CreateCompatibleDC(Hd<HDC>(a, 1))); });
+  Reg("COMPATBMP", [](Args& a) { return Ptr(::CreateCompatibleBitmap(Hd<HDC>(a, 1), I(a, 2), I(a, 3))); });
   Reg("DELETEDC", [](Args& a) { return Log(::DeleteDC(Hd<HDC>(a, 1))); });
   Reg("SAVEDC", [](Args& a) { return Num(::SaveDC(Hd<HDC>(a, 1))); });
   Reg("RESTOREDC", [](Args& a) { return Log(::RestoreDC(Hd<HDC>(a, 1), I(a, 2, -1))); });
@@ -293,6 +300,10 @@ void RegisterDeviceContexts() {
                         static_cast<DWORD>(a.Int(9))));
   });
   Reg("STRETCHBL", [](Args& a) {
+    return Log(::StretchBlt(Hd<HDC>(a, 1), I(a, 2), I(a, 3), I(a, 4), I(a, 5), Hd<HDC>(a, 6), I(a, 7),
+                            I(a, 8), I(a, 9), I(a, 10), static_cast<DWORD>(a.Int(11))));
+  });
+  Reg("STRETCHBLT", [](Args& a) {
     return Log(::StretchBlt(Hd<HDC>(a, 1), I(a, 2), I(a, 3), I(a, 4), I(a, 5), Hd<HDC>(a, 6), I(a, 7),
                             I(a, 8), I(a, 9), I(a, 10), static_cast<DWORD>(a.Int(11))));
   });
@@ -548,6 +559,11 @@ void RegisterBridgeFunctions() {
   RegisterStateDrawing();
   RegisterDialogs();
   RegisterCommonDialogs();
+  RegisterDllCalls();
+  RegisterWindowWrappers();
+  RegisterInputWrappers();
+  RegisterSystemWrappers();
+  RegisterWindowClassFunctions();
 }
 
 }  // namespace ui

@@ -7,6 +7,7 @@
 #include "ui/bridge/dialog_templates.h"
 #include "ui/bridge/message_decoder.h"
 #include "ui/bridge/message_loop.h"
+#include "ui/bridge/window_geometry.h"
 #include "ui/core/framework_error.h"
 #include "ui/core/tdialog.h"
 #include "ui/core/window_table.h"
@@ -348,6 +349,24 @@ void TControl::VarPut(const xb::Value& value) {
 
 void TControl::Set3DLook() { l3DLook = true; }
 
+void TControl::AdjTop() { WndAdjTop(hWnd); }
+void TControl::AdjBottom() { WndAdjBottom(hWnd); }
+
+void TControl::AdjLeft() {
+  if (oWnd) WndAdjLeft(hWnd, oWnd->DockTopItem(), oWnd->DockBottomItem());
+}
+
+void TControl::AdjRight() {
+  if (oWnd) WndAdjRight(hWnd, oWnd->DockTopItem(), oWnd->DockBottomItem());
+}
+
+void TControl::AdjClient() {
+  if (!oWnd) return;
+  auto handle = [](const WindowRef& w) { return w ? w->hWnd : nullptr; };
+  WndAdjClient(hWnd, oWnd->DockTopItem(), oWnd->DockBottomItem(), handle(oWnd->oLeft), handle(oWnd->oRight), false,
+               nClientBevel);
+}
+
 // ---- runtime messages -------------------------------------------------------------------------------
 
 const xb::Class& TControl::Cls() {
@@ -412,6 +431,11 @@ const xb::Class& TControl::Cls() {
     c.Method("VARGET", [self](xb::Object& o, xb::Args&) { return self(o).VarGet(); });
     c.Method("VARPUT", [self](xb::Object& o, xb::Args& a) { self(o).VarPut(a.Arg(1)); return xb::Value(); });
     c.Method("SET3DLOOK", [self](xb::Object& o, xb::Args&) { self(o).Set3DLook(); return xb::Value(); });
+    c.Method("ADJTOP", [self](xb::Object& o, xb::Args&) { self(o).AdjTop(); return xb::Value(); });
+    c.Method("ADJBOTTOM", [self](xb::Object& o, xb::Args&) { self(o).AdjBottom(); return xb::Value(); });
+    c.Method("ADJLEFT", [self](xb::Object& o, xb::Args&) { self(o).AdjLeft(); return xb::Value(); });
+    c.Method("ADJRIGHT", [self](xb::Object& o, xb::Args&) { self(o).AdjRight(); return xb::Value(); });
+    c.Method("ADJCLIENT", [self](xb::Object& o, xb::Args&) { self(o).AdjClient(); return xb::Value(); });
     c.Method("KILLFOCUS", [self, answer](xb::Object& o, xb::Args& a) {
       return answer(self(o).KillFocus(reinterpret_cast<HWND>(static_cast<std::intptr_t>(a.Int(1)))));
     });

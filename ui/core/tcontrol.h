@@ -104,6 +104,15 @@ class TControl : public TWindow {
   // The optional 3-D control library is not part of this system: only the flag is kept.
   void Set3DLook();
 
+  // Docking in the parent: over the whole top or bottom edge; along the left or right edge
+  // between the parent's top and bottom items; in the rest, leaving nClientBevel around.
+  void AdjTop();
+  void AdjBottom();
+  void AdjLeft();
+  void AdjRight();
+  void AdjClient();
+  int ClientBevel() const override { return nClientBevel; }
+
   // ---- data -------------------------------------------------------------------------------
 
   xb::Value bSetGet;

@@ -20,6 +20,7 @@
 #include "ui/bridge/resources.h"
 #include "ui/bridge/text_colors.h"
 #include "ui/bridge/text_drawing.h"
+#include "ui/bridge/window_classes.h"
 #include "ui/bridge/window_dispatch.h"
 #include "ui/core/framework_error.h"
 #include "ui/core/window_table.h"
@@ -230,15 +231,13 @@ void TWindow::Register(UINT class_style) {
   const std::string name = ClassName();
   WNDCLASSA wc = {};
   if (!GetClassInfoA(GetInstance(), name.c_str(), &wc)) {
-    wc = WNDCLASSA{};
-    wc.style = class_style | CS_GLOBALCLASS | CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetInstance();
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = oBrush->hBrush;
-    if (auto* icon = dynamic_cast<WindowIcon*>(oIcon.get())) wc.hIcon = icon->hIcon();
-    wc.lpszClassName = name.c_str();
-    RegisterClassA(&wc);
+    WindowClassSpec spec;
+    spec.name = name;
+    spec.style = class_style | CS_GLOBALCLASS | CS_DBLCLKS;
+    spec.cursor = LoadCursorA(nullptr, IDC_ARROW);
+    spec.background = oBrush->hBrush;
+    if (auto* icon = dynamic_cast<WindowIcon*>(oIcon.get())) spec.icon = icon->hIcon();
+    RegisterWindowClass(spec);
   }
   registered = true;
 }
@@ -317,10 +316,7 @@ void TWindow::Activate(const ActivateParams& p) {
   lValidating = false;
   bValid = p.valid;
   bDropFiles = p.drop_files;
-  if (!bDropFiles.IsNil() && hWnd != nullptr) {
-    DragAcceptFiles(hWnd, TRUE);
-    accept_drops_ = true;
-  }
+  if (!bDropFiles.IsNil() && hWnd != nullptr) DragAcceptFiles(hWnd, TRUE);
   bPainted = p.painted;
   bRClicked = p.r_clicked;
   if (auto* bar = dynamic_cast<WindowScrollBar*>(oVScroll.get())) {
@@ -375,7 +371,7 @@ Answer TWindow::Destroy() {
   if (oFont) oFont->End();
   if (WindowMenu* menu = MenuOf(oMenu)) menu->Destroy();
   if (WindowMenu* menu = MenuOf(oSysMenu)) menu->End();
-  if (accept_drops_ && hDrop != nullptr) {
+  if (hDrop != nullptr) {  // the last drop kept for the program
     DragFinish(hDrop);
     hDrop = nullptr;
   }

@@ -210,6 +210,13 @@ class TWindow : public xb::Object, public MessageTarget {
   void Normal();
   void Restore();
   void GoTop();
+  // The windows that bound the docked items: the top item (oTop, else the button bar) and
+  // the bottom one (oBottom, else the message bar); null when none.
+  HWND DockTopItem() const;
+  HWND DockBottomItem() const;
+  // The margin a docked client leaves around itself (a control's nClientBevel).
+  virtual int ClientBevel() const { return 0; }
+
   void Enable();
   void Disable();
   void Capture();
@@ -365,7 +372,6 @@ class TWindow : public xb::Object, public MessageTarget {
   int dispatch_depth_ = 0;   // handlers of this window running now
   bool destroying_ = false;  // WM_DESTROY came
   bool gone_ = false;        // WM_NCDESTROY came
-  bool accept_drops_ = false;
 };
 
 // Sends a message to a window object the way the window procedure does: the object stays

@@ -14,6 +14,7 @@
 #include "ui/bridge/menu_wrappers.h"
 #include "ui/bridge/small_helpers.h"
 #include "ui/bridge/text_drawing.h"
+#include "ui/bridge/window_geometry.h"
 #include "ui/core/help.h"
 #include "ui/core/twindow.h"
 #include "ui/core/window_table.h"
@@ -84,35 +85,29 @@ Answer TWindow::Moved(WPARAM, int x, int y) {
   return {};
 }
 
+namespace {
+HWND WindowOf(const xb::ObjectRef& object) {
+  auto* w = dynamic_cast<TWindow*>(object.get());
+  return w != nullptr ? w->hWnd : nullptr;
+}
+HWND WindowOf(const WindowRef& w) { return w ? w->hWnd : nullptr; }
+}  // namespace
+
+HWND TWindow::DockTopItem() const { return oTop ? oTop->hWnd : WindowOf(oBar); }
+HWND TWindow::DockBottomItem() const { return oBottom ? oBottom->hWnd : WindowOf(oMsgBar); }
+
 void TWindow::DockChildren() {
   if (hWnd == nullptr) return;
-  Rect area = GetCliRect();
-  auto place = [](const WindowRef& w, int x, int y, int width, int height) {
-    if (w && w->hWnd != nullptr) MoveWindow(w->hWnd, x, y, std::max(width, 0), std::max(height, 0), TRUE);
-  };
-  if (oTop) {
-    const int h = oTop->nHeight();
-    place(oTop, area.left, area.top, area.Width(), h);
-    area.top += h;
-  }
-  if (oBottom) {
-    const int h = oBottom->nHeight();
-    place(oBottom, area.left, area.bottom - h, area.Width(), h);
-    area.bottom -= h;
-  }
+  if (oTop) WndAdjTop(oTop->hWnd);
+  if (oBottom) WndAdjBottom(oBottom->hWnd);
   if (auto* bar = dynamic_cast<WindowBar*>(oMsgBar.get())) bar->Adjust();
   if (auto* bar = dynamic_cast<WindowBar*>(oBar.get())) bar->Adjust();
-  if (oLeft) {
-    const int w = oLeft->nWidth();
-    place(oLeft, area.left, area.top, w, area.Height());
-    area.left += w;
+  if (oLeft) WndAdjLeft(oLeft->hWnd, DockTopItem(), DockBottomItem());
+  if (oRight) WndAdjRight(oRight->hWnd, DockTopItem(), DockBottomItem());
+  if (oClient) {
+    WndAdjClient(oClient->hWnd, DockTopItem(), DockBottomItem(), WindowOf(oLeft), WindowOf(oRight), false,
+                 oClient->ClientBevel());
   }
-  if (oRight) {
-    const int w = oRight->nWidth();
-    place(oRight, area.right - w, area.top, w, area.Height());
-    area.right -= w;
-  }
-  if (oClient) place(oClient, area.left, area.top, area.Width(), area.Height());
 }
 
 Answer TWindow::ReSize(int type, int width, int height) {

@@ -14,6 +14,7 @@
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/slot_procs.h"
 #include "ui/bridge/window_dispatch.h"
+#include "ui/bridge/window_geometry.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/window_table.h"
 
@@ -223,8 +224,12 @@ TEST_F(TWindowTest, ResizeUpdatesTheCoordinatesDocksAndRunsItsBlocks) {
   EXPECT_EQ(w->nRight, 60 + 400 - 1);
   EXPECT_EQ(w->nBottom, 70 + 300 - 1);
   EXPECT_EQ(w->nWidth(), 400);
-  EXPECT_EQ(client->GetRect().right - client->GetRect().left, area.right);
-  EXPECT_EQ(GetCoors(client->hWnd).bottom, area.bottom);
+  // The client covers the area and hides its edges one pixel beyond it (WNDADJCLIENT).
+  const WindowBox box = WindowBoxOf(client->hWnd);
+  EXPECT_EQ(box.left, -1);
+  EXPECT_EQ(box.top, -1);
+  EXPECT_EQ(box.width, area.right + 2);
+  EXPECT_EQ(box.height, area.bottom + 3);
 }
 
 TEST_F(TWindowTest, EndAsksTheValidBlockBeforeClosing) {
