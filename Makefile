@@ -45,7 +45,7 @@ fuzz:
 	cmake --build $(B)/fuzz --target fuzz_run
 
 # make bench - the benchmarks, optimised, native and for Windows (run them by hand: see
-#              runtime/rdd/bench/index_bench.cpp, table_bench.cpp, app/bench/organise_bench.cpp,
+#              runtime/rdd/bench/index_bench.cpp, table_bench.cpp, app/tools/bench/organise_bench.cpp,
 #              organise_program_bench.cpp)
 bench: release-configure
 	cmake --build $(B)/bench -j $(JOBS) --target index_bench table_bench macro_bench organise_bench vdr_demodata

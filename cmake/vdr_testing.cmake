@@ -31,3 +31,9 @@ function(vdr_add_test name)
     endif()
   endif()
 endfunction()
+
+# Layers point down: no file includes a layer above its own. Run once, in the native build.
+if(NOT WIN32)
+  add_test(NAME include_layers COMMAND ${VDR_ROOT}/tools/check-layers ${VDR_ROOT})
+  add_test(NAME include_layers_self_test COMMAND ${VDR_ROOT}/tools/check-layers --self-test)
+endif()

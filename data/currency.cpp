@@ -1,13 +1,13 @@
-#include "app/currency.h"
+#include "data/currency.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/display_masks.h"
+#include "data/display_masks.h"
 #include "runtime/number.h"
 
-namespace app {
+namespace data {
 namespace {
 
 std::string_view TrimRight(std::string_view s) {
@@ -130,4 +130,4 @@ double ChangeCurrency(const CompanySettings& company, double amount, std::string
   return RoundAmount(amount * v, company.euro() ? 6 : 2);
 }
 
-}  // namespace app
+}  // namespace data

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace app {
+namespace data {
 
 inline constexpr double kPesetasPerEuro = 166.386;
 
@@ -101,4 +101,4 @@ int nMayor(double a, double b, double c);
 double ChangeCurrency(const CompanySettings& company, double amount, std::string_view currency, double value = 0,
                       bool reverse = false, double rate = 0);
 
-}  // namespace app
+}  // namespace data

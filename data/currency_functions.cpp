@@ -1,17 +1,17 @@
-#include "app/currency_functions.h"
+#include "data/currency_functions.h"
 
 #include <algorithm>
 #include <cmath>
 #include <type_traits>
 #include <vector>
 
-#include "app/data_ui.h"
-#include "app/display_masks.h"
+#include "data/data_ui.h"
+#include "data/display_masks.h"
 #include "runtime/function_table.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/symbol.h"
 
-namespace app {
+namespace data {
 namespace {
 
 using xb::Args;
@@ -247,4 +247,4 @@ void RegisterCurrencyFunctions() {
   });
 }
 
-}  // namespace app
+}  // namespace data

@@ -8,10 +8,10 @@
 
 #include <string_view>
 
-#include "app/currency.h"
+#include "data/currency.h"
 #include "runtime/array.h"
 
-namespace app {
+namespace data {
 
 // MASCARAS: the currency of the current record of the `Divisas` area `alias` (empty: the
 // selected area) joins the company's table, or updates the entry of its code, with its masks.
@@ -35,4 +35,4 @@ void ResetCurrentCompany();
 
 void RegisterCurrencyFunctions();
 
-}  // namespace app
+}  // namespace data

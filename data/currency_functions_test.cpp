@@ -1,9 +1,9 @@
-#include "app/currency_functions.h"
+#include "data/currency_functions.h"
 
-#include "app/data_test_support.h"
-#include "app/table_access.h"
+#include "data/data_test_support.h"
+#include "data/table_access.h"
 
-namespace app {
+namespace data {
 namespace {
 
 using testing::DataTest;
@@ -265,4 +265,4 @@ TEST_F(CurrencyTest, VatSlotsKeepThreeRatesInOrder) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace data

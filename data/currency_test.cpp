@@ -1,8 +1,8 @@
-#include "app/currency.h"
+#include "data/currency.h"
 
 #include <gtest/gtest.h>
 
-namespace app {
+namespace data {
 namespace {
 
 CompanySettings EuroCompany() {
@@ -53,4 +53,4 @@ TEST(Currency, ChangeCurrency) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace data

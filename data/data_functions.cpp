@@ -1,12 +1,12 @@
-#include "app/data_functions.h"
+#include "data/data_functions.h"
 
-#include "app/currency_functions.h"
-#include "app/program_settings.h"
-#include "app/record_helpers.h"
-#include "app/sde_index.h"
-#include "app/table_access.h"
+#include "data/currency_functions.h"
+#include "data/program_settings.h"
+#include "data/record_helpers.h"
+#include "data/sde_index.h"
+#include "data/table_access.h"
 
-namespace app {
+namespace data {
 
 void RegisterDataFunctions() {
   RegisterProgramSettings();
@@ -16,4 +16,4 @@ void RegisterDataFunctions() {
   RegisterCurrencyFunctions();
 }
 
-}  // namespace app
+}  // namespace data

@@ -3,8 +3,8 @@
 // its upper-case name. Call after xb::InitRuntime() and xb::rdd::InitTables().
 #pragma once
 
-namespace app {
+namespace data {
 
 void RegisterDataFunctions();
 
-}  // namespace app
+}  // namespace data

@@ -1,12 +1,12 @@
-#include "app/data_test_support.h"
+#include "data/data_test_support.h"
 
-#include "app/data_functions.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 #include "runtime/codepage.h"
 #include "runtime/rdd/dbf_table.h"
 
-namespace app::testing {
+namespace data::testing {
 namespace {
 
 std::string Key(const std::string& path) {
@@ -114,4 +114,4 @@ int DataTest::Use(const std::string& path, const std::string& alias, bool shared
   return opened ? areas().CurrentArea() : 0;
 }
 
-}  // namespace app::testing
+}  // namespace data::testing

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/data_ui.h"
+#include "data/data_ui.h"
 #include "runtime/rdd/dbf_format.h"
 #include "runtime/rdd/memory_file_system.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/runtime.h"
 
-namespace app::testing {
+namespace data::testing {
 
 // A DataUi for tests. Time is its own tick count: waiting for messages moves it on by the
 // time waited, so a wait of a second takes no time and every wait is recorded.
@@ -126,4 +126,4 @@ class DataTest : public ::testing::Test {
   DataUi* previous_ui_ = nullptr;
 };
 
-}  // namespace app::testing
+}  // namespace data::testing

@@ -1,4 +1,4 @@
-#include "app/data_ui.h"
+#include "data/data_ui.h"
 
 #include <algorithm>
 #include <chrono>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <thread>
 
-namespace app {
+namespace data {
 namespace {
 
 class HeadlessUi final : public DataUi {
@@ -67,4 +67,4 @@ std::string JoinLines(std::initializer_list<std::string_view> lines) {
   return text;
 }
 
-}  // namespace app
+}  // namespace data

@@ -2,7 +2,7 @@
 // questions (the lock question and the delete confirmation), the system tick count, and a
 // way to let pending window messages run while it waits. The layer sits below the window
 // framework, so it reaches the windows only through this interface: the program installs
-// the windowed one at start (app/win/windowed_data_ui.h), tests install their own, and
+// the windowed one at start (data/win/windowed_data_ui.h), tests install their own, and
 // without either a headless one writes the messages to the standard error.
 #pragma once
 
@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace app {
+namespace data {
 
 class DataUi {
  public:
@@ -55,4 +55,4 @@ void Segundos(double seconds);
 // then a carriage return.
 std::string JoinLines(std::initializer_list<std::string_view> lines);
 
-}  // namespace app
+}  // namespace data

@@ -1,6 +1,6 @@
-#include "app/display_masks.h"
+#include "data/display_masks.h"
 
-namespace app {
+namespace data {
 
 bool MaskDigitsInRange(MaskKind kind, int integers) {
   return kind == MaskKind::kPrice ? integers >= 3 && integers <= 10 : integers >= 5 && integers <= 12;
@@ -52,4 +52,4 @@ std::string cMasEuro(std::string_view picture, bool to_euros) {
   return mask;
 }
 
-}  // namespace app
+}  // namespace data

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace app {
+namespace data {
 
 enum class MaskKind { kPrice = 1, kResult = 2 };
 
@@ -29,4 +29,4 @@ std::string MakeMask(MaskKind kind, int integers, int decimals, bool blank_zero 
 // "@E 999,999").
 std::string cMasEuro(std::string_view picture, bool to_euros);
 
-}  // namespace app
+}  // namespace data

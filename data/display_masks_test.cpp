@@ -1,8 +1,8 @@
-#include "app/display_masks.h"
+#include "data/display_masks.h"
 
 #include <gtest/gtest.h>
 
-namespace app {
+namespace data {
 namespace {
 
 TEST(DisplayMasks, DigitGroupsDecimalsAndRanges) {
@@ -58,4 +58,4 @@ TEST(DisplayMasks, PesetaPicturesBecomeEuroPicturesAndBack) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace data

@@ -1,4 +1,4 @@
-#include "app/program_folder.h"
+#include "data/program_folder.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -8,7 +8,7 @@
 
 #include <vector>
 
-namespace app {
+namespace data {
 
 std::string ProgramFolder() {
   std::vector<char> buffer(1024);
@@ -33,4 +33,4 @@ std::string ProgramFolder() {
   }
 }
 
-}  // namespace app
+}  // namespace data

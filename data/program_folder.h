@@ -3,9 +3,9 @@
 
 #include <string>
 
-namespace app {
+namespace data {
 
 // The folder with its trailing separator; empty when the system does not say.
 std::string ProgramFolder();
 
-}  // namespace app
+}  // namespace data

@@ -1,11 +1,11 @@
-#include "app/program_settings.h"
+#include "data/program_settings.h"
 
 #include <memory>
 
-#include "app/data_ui.h"
-#include "app/program_folder.h"
-#include "app/table_access.h"
-#include "app/value_text.h"
+#include "data/data_ui.h"
+#include "data/program_folder.h"
+#include "data/table_access.h"
+#include "data/value_text.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/dates.h"
 #include "runtime/lib/os_files.h"
@@ -13,7 +13,7 @@
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 
-namespace app {
+namespace data {
 namespace {
 
 using xb::Value;
@@ -327,4 +327,4 @@ void RegisterProgramSettings() {
   });
 }
 
-}  // namespace app
+}  // namespace data

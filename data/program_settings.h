@@ -17,7 +17,7 @@
 #include "runtime/date.h"
 #include "runtime/value.h"
 
-namespace app {
+namespace data {
 
 // ---- folders ------------------------------------------------------------------------------
 // Start folder: the shared tables (users, groups, configuration, companies, listings,
@@ -129,4 +129,4 @@ void ResetProgramSettings();
 // ARRANQUE, EMPRESET, __PRODUCT, ...).
 void RegisterProgramSettings();
 
-}  // namespace app
+}  // namespace data

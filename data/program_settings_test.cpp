@@ -1,12 +1,12 @@
-#include "app/program_settings.h"
+#include "data/program_settings.h"
 
-#include "app/data_test_support.h"
-#include "app/sde_index.h"
-#include "app/table_access.h"
+#include "data/data_test_support.h"
+#include "data/sde_index.h"
+#include "data/table_access.h"
 #include "runtime/lib/dates.h"
 #include "runtime/lib/os_files.h"
 
-namespace app {
+namespace data {
 namespace {
 
 using testing::DataTest;
@@ -127,7 +127,7 @@ TEST_F(ArranqueTest, PreparesFoldersDateAndRunTimeSettings) {
   EXPECT_EQ(s.epoch, 1946);
   EXPECT_EQ(X("CDOW(STOD('20260315'))").AsString(), "Domingo");
   // The program's folder is the current one now.
-  EXPECT_EQ(X("FILE('app_data_tests')").AsLogical() || X("FILE('app_data_tests.exe')").AsLogical(), true);
+  EXPECT_EQ(X("FILE('data_tests')").AsLogical() || X("FILE('data_tests.exe')").AsLogical(), true);
 }
 
 TEST_F(ArranqueTest, TwoDigitYearsFallInTheEightyYearsBeforeThisOne) {
@@ -342,4 +342,4 @@ TEST_F(ProgramSettingsTest, SdeIndexRunsItsStepsInOrderAndRebuildsTheMacros) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace data

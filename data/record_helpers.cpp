@@ -1,8 +1,8 @@
-#include "app/record_helpers.h"
+#include "data/record_helpers.h"
 
-#include "app/data_ui.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
 #include "runtime/object.h"
@@ -10,7 +10,7 @@
 #include "runtime/rdd/workareas.h"
 #include "runtime/symbol.h"
 
-namespace app {
+namespace data {
 namespace {
 
 using xb::Value;
@@ -229,4 +229,4 @@ void RegisterRecordHelpers() {
   });
 }
 
-}  // namespace app
+}  // namespace data

@@ -11,7 +11,7 @@
 #include "runtime/array.h"
 #include "runtime/value.h"
 
-namespace app {
+namespace data {
 
 // ACAMPOSLEE: the current record's image.
 xb::Array aCamposLee();
@@ -57,4 +57,4 @@ void DelImprDbf(std::string_view user_code);
 // Registers the functions above under their upper-case names.
 void RegisterRecordHelpers();
 
-}  // namespace app
+}  // namespace data

@@ -1,11 +1,11 @@
-#include "app/record_helpers.h"
+#include "data/record_helpers.h"
 
-#include "app/data_test_support.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "data/data_test_support.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 #include "runtime/lib/dates.h"
 
-namespace app {
+namespace data {
 namespace {
 
 using testing::DataTest;
@@ -248,4 +248,4 @@ TEST_F(RecordHelpersTest, PrinterTablesOfAUserAreErased) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace data

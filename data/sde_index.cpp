@@ -1,13 +1,13 @@
-#include "app/sde_index.h"
+#include "data/sde_index.h"
 
 #include <string>
 
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 #include "runtime/function_table.h"
 #include "runtime/rdd/workareas.h"
 
-namespace app {
+namespace data {
 namespace {
 
 using xb::Value;
@@ -63,4 +63,4 @@ void RegisterSdeIndex() {
   });
 }
 
-}  // namespace app
+}  // namespace data

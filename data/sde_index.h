@@ -7,11 +7,11 @@
 // NTXIMPRDBF, NTXMAPAS, DICTREINDEX), called by name when that module is linked in.
 #pragma once
 
-namespace app {
+namespace data {
 
 void SdeIndex();
 
 // Registers SDEINDEX.
 void RegisterSdeIndex();
 
-}  // namespace app
+}  // namespace data

@@ -1,8 +1,8 @@
-#include "app/table_access.h"
+#include "data/table_access.h"
 
-#include "app/data_ui.h"
-#include "app/program_settings.h"
-#include "app/value_text.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
+#include "data/value_text.h"
 #include "runtime/codepage.h"
 #include "runtime/error.h"
 #include "runtime/function_table.h"
@@ -11,7 +11,7 @@
 #include "runtime/rdd/workareas.h"
 #include "runtime/symbol.h"
 
-namespace app {
+namespace data {
 namespace {
 
 using xb::Value;
@@ -281,4 +281,4 @@ void RegisterTableAccess() {
   });
 }
 
-}  // namespace app
+}  // namespace data

@@ -18,7 +18,7 @@
 #include "runtime/error.h"
 #include "runtime/value.h"
 
-namespace app {
+namespace data {
 
 // NERRORCODE: the last open error (2 file not found, 3 folder not found, 4 too many open
 // files, 5 or 32 access denied; 0 none). Setting 0 also sets qz_lPrimero() true.
@@ -95,4 +95,4 @@ std::string IndexFileOf(std::string_view table_file);
 // SEGUNDOS, _DBUSEAREA, XDBSETDRIVER and CHECKMDX.
 void RegisterTableAccess();
 
-}  // namespace app
+}  // namespace data

@@ -1,10 +1,10 @@
-#include "app/table_access.h"
+#include "data/table_access.h"
 
-#include "app/data_test_support.h"
-#include "app/program_settings.h"
+#include "data/data_test_support.h"
+#include "data/program_settings.h"
 #include "runtime/rdd/dbf_table.h"
 
-namespace app {
+namespace data {
 namespace {
 
 using testing::DataTest;
@@ -343,4 +343,4 @@ TEST_F(TableAccessTest, SecondsAreMeasuredAcrossTheTickCountsWrapAround) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace data

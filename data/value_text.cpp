@@ -1,9 +1,9 @@
-#include "app/value_text.h"
+#include "data/value_text.h"
 
 #include "runtime/lib/dates.h"
 #include "runtime/number.h"
 
-namespace app {
+namespace data {
 
 std::string ValueText(const xb::Value& value) {
   const xb::Value& v = value.Deref();
@@ -14,4 +14,4 @@ std::string ValueText(const xb::Value& value) {
   return {};
 }
 
-}  // namespace app
+}  // namespace data

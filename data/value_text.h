@@ -5,10 +5,10 @@
 
 #include "runtime/value.h"
 
-namespace app {
+namespace data {
 
 // Text as is, numbers without leading blanks, dates by SET DATEFORMAT, logicals ".T." and
 // ".F."; NIL and anything else give "".
 std::string ValueText(const xb::Value& v);
 
-}  // namespace app
+}  // namespace data

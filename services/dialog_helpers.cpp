@@ -1,6 +1,6 @@
 #include "services/dialog_helpers.h"
 
-#include "app/program_settings.h"
+#include "data/program_settings.h"
 #include "runtime/block.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/tbutton.h"
@@ -13,9 +13,9 @@ using xb::Value;
 
 xb::Ref<ui::TFont> DefaultDialogFont() {
   ui::TFont::Spec spec;
-  spec.face = std::string(app::cFontName());
-  spec.width = app::nFontVSize();
-  spec.height = app::nFontHSize();
+  spec.face = std::string(data::cFontName());
+  spec.width = data::nFontVSize();
+  spec.height = data::nFontHSize();
   return ui::TFont::New(spec);
 }
 

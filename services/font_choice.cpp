@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/record_helpers.h"
-#include "app/table_access.h"
+#include "data/record_helpers.h"
+#include "data/table_access.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
@@ -72,7 +72,7 @@ int SelectFont(int number, ui::TWindow* label) {
     area = own.number();
   }
   areas.SelectArea(area);
-  const app::AreaStatus before = app::aSetStatus();
+  const data::AreaStatus before = data::aSetStatus();
 
   LOGFONTA start{};
   COLORREF colour = 0;
@@ -93,7 +93,7 @@ int SelectFont(int number, ui::TWindow* label) {
   }
   const ui::ChosenFont chosen = ui::ChooseFontDialog({.font = start, .colour = colour, .effects = true});
   if (!chosen.confirmed) {
-    if (!own) app::GetStatus({}, before);
+    if (!own) data::GetStatus({}, before);
     return number;
   }
   const std::string face = Face(chosen.font);
@@ -119,7 +119,7 @@ int SelectFont(int number, ui::TWindow* label) {
     SelectOrder(1);
     Call("DBGOBOTTOM");
     found = Area().eof() ? 1 : static_cast<int>(FieldNumber("NFONT")) + 1;
-    if (app::lNetRecAdd()) {
+    if (data::lNetRecAdd()) {
       PutField("NFONT", Value::Integer(found));
       PutField("CFACENAME", Value::String(face));
       PutField("LBOLD", Value::Logical(bold));
@@ -133,7 +133,7 @@ int SelectFont(int number, ui::TWindow* label) {
       found = number;
     }
   }
-  if (!own) app::GetStatus({}, before);
+  if (!own) data::GetStatus({}, before);
   if (label != nullptr) {
     label->SetText(FontDescription(face, static_cast<int>(height), bold, italic));
     label->SetFont(FontOf(chosen.font));

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_settings.h"
+#include "data/program_settings.h"
 #include "runtime/array.h"
 #include "runtime/block.h"
 #include "runtime/codepage.h"
@@ -89,7 +89,7 @@ bool ActKeys(int key, const Value& controls, std::string_view keys, std::string_
 }
 
 void PopupMenu(int row, int col, ui::TWindow* window, const Value& controls, std::string_view keys) {
-  if (window == nullptr) window = WindowOf(app::oWnd());
+  if (window == nullptr) window = WindowOf(data::oWnd());
   if (window == nullptr || window->hWnd == nullptr) return;
   const bool from_array = controls.Deref().IsArray();
   const std::vector<Value> list = ControlsOf(controls);

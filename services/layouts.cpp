@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/data_ui.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
@@ -78,8 +78,8 @@ void EnsureTables() {
 // The record of `key` in the selected area, locked: found, or appended when new.
 bool LockedRecordOf(const std::string& key, std::string_view key_field) {
   SelectOrder(1);
-  if (Seek(Value::String(key))) return app::lNetRecLock();
-  if (!app::lNetRecAdd()) return false;
+  if (Seek(Value::String(key))) return data::lNetRecLock();
+  if (!data::lNetRecAdd()) return false;
   PutField(key_field, Value::String(key));
   return true;
 }
@@ -130,7 +130,7 @@ void HandCursorOnBars(ui::TWindow& window) {
     if (w == nullptr) continue;
     xb::Array controls = xb::Array::New();
     for (const ui::WindowRef& c : w->aControls) controls.Append(Value(xb::ObjectRef(c)));
-    app::oCursorHand(Value(controls));
+    data::oCursorHand(Value(controls));
   }
 }
 
@@ -157,10 +157,10 @@ std::string TitleOf(ui::TWindow* window) {
 }  // namespace
 
 std::string CnfBrwTable(const std::string& user_code) {
-  return app::cPathStart() + "CnfBrw" + (user_code.empty() ? cCodUser() : user_code);
+  return data::cPathStart() + "CnfBrw" + (user_code.empty() ? cCodUser() : user_code);
 }
 std::string CnfLbxTable(const std::string& user_code) {
-  return app::cPathStart() + "CnfLbx" + (user_code.empty() ? cCodUser() : user_code);
+  return data::cPathStart() + "CnfLbx" + (user_code.empty() ? cCodUser() : user_code);
 }
 
 const std::vector<FieldDef>& CnfBrwFields() {

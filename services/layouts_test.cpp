@@ -2,16 +2,16 @@
 
 #include <windows.h>
 
-#include "app/program_settings.h"
+#include "data/program_settings.h"
 #include "services/services_test_support.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
 #include "services/window_fit.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
+#include "ui/controls/set_get.h"
 #include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tget.h"
-#include "ui/controls/set_get.h"
 #include "ui/core/tbar.h"
 #include "ui/core/tfont.h"
 

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "app/data_ui.h"
-#include "app/program_settings.h"
-#include "app/record_helpers.h"
-#include "app/table_access.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
+#include "data/record_helpers.h"
+#include "data/table_access.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
@@ -41,7 +41,7 @@ constexpr COLORREF kWrongPane = 128;
 constexpr const char* kUsersAlias = "QzUsuarios";
 constexpr const char* kConfigAlias = "QzConfig";
 
-void RefuseActive() { app::Ui().MsgStop("No puede seleccionar un usuario activo", "Acceso denegado"); }
+void RefuseActive() { data::Ui().MsgStop("No puede seleccionar un usuario activo", "Acceso denegado"); }
 
 // The version table's first record as {field name, value} pairs; nothing when it does not
 // open (another program holds it).
@@ -197,7 +197,7 @@ class LoginDialog {
     SelectedAreaScope keep;
     xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
     areas.SelectArea(areas.AreaOfAlias(kUsersAlias));
-    if (!app::lNetRecLock()) return;
+    if (!data::lNetRecLock()) return;
     PutField("LACTIVO", Value::Logical(false));
     Area().Commit();
     Area().Unlock();
@@ -246,12 +246,12 @@ bool lCheckIn(const std::string& alias, const std::string& typed, int* failed) {
     return false;
   }
   if (!PasswordMatches(typed, FieldText("CCLAVE"))) {
-    app::Ui().MsgStop("Clave incorrecta", "Acceso denegado");
+    data::Ui().MsgStop("Clave incorrecta", "Acceso denegado");
     if (failed) ++*failed;
     return false;
   }
   // The mark is read again under the lock: another station may have logged him in since.
-  app::lNetRecLock(0);
+  data::lNetRecLock(0);
   if (FieldLogical("LACTIVO")) {
     Area().Unlock();
     RefuseActive();
@@ -271,7 +271,7 @@ bool lCheckIn(const std::string& alias, const std::string& typed, int* failed) {
 
 bool lIdentifica(const LoginParams& given) {
   LoginParams params = given;
-  if (params.version_file.empty()) params.version_file = app::cPathStart() + "VersionE.Dbf";
+  if (params.version_file.empty()) params.version_file = data::cPathStart() + "VersionE.Dbf";
   if (params.bitmap.empty()) params.bitmap = "BMPENTRADA_ZAFRE";
   if (params.tries < 1) params.tries = 3;
   lIsTactil(params.touch);
@@ -316,7 +316,7 @@ bool lTerminar(bool ask) {
 }
 
 void Terminar() {
-  const Value main = app::oWnd();
+  const Value main = data::oWnd();
   if (main.IsObject()) xb::Send(main, "END");
 }
 

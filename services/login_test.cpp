@@ -4,8 +4,8 @@
 
 #include <deque>
 
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 #include "services/password.h"
 #include "services/services_test_support.h"
 #include "services/user_look.h"
@@ -95,7 +95,7 @@ TEST_F(LoginTest, TheRightPasswordInAnyCaseLogsTheUserIn) {
   // The view is closed again.
   EXPECT_EQ(areas().AreaOfAlias("QzUsuarios"), 0);
 
-  app::lNetwork(true);
+  data::lNetwork(true);
   EXPECT_TRUE(Logout());
   EXPECT_FALSE(Active("01"));
 }
@@ -138,7 +138,7 @@ TEST_F(LoginTest, AnotherStationLoggingInMeanwhileIsRefused) {
     OpenedArea other(true);
     SelectOrder(1);
     ASSERT_TRUE(Seek(S("03")));
-    ASSERT_TRUE(app::lNetRecLock());
+    ASSERT_TRUE(data::lNetRecLock());
     PutField("LACTIVO", L(true));
     Area().Commit();
     Area().Unlock();
@@ -151,7 +151,7 @@ TEST_F(LoginTest, AnotherStationLoggingInMeanwhileIsRefused) {
   mark_active_elsewhere();
   int failed = 0;
   ShowMessages();
-  app::SetDataUi(&log());
+  data::SetDataUi(&log());
   EXPECT_FALSE(lCheckIn("Lista", "tres", &failed));
   EXPECT_EQ(failed, 0);
   ASSERT_EQ(log().messages.size(), 1u);
@@ -197,7 +197,7 @@ TEST_F(LoginTest, TheUsersLookLoadsAtLogIn) {
     SaveColors("C", true, "01", "", false);
     SelectOrder(1);
     ASSERT_TRUE(Seek(S("01")));
-    ASSERT_TRUE(app::lNetRecLock());
+    ASSERT_TRUE(data::lNetRecLock());
     PutField("LINESTYLE", Value::Integer(2));
     PutField("DESKTOP", Value::Integer(255));
     PutField("NCLRPANE", Value::Integer(65280));

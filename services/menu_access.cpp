@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "app/data_ui.h"
-#include "app/program_settings.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/string_compare.h"
@@ -88,7 +88,7 @@ bool lChkMenu(std::string_view name, int* position, const Value& window) {
   if (position) *position = found;
   const MenuOption* option = MenuOptionAt(found);
   if (option == nullptr) {
-    app::Ui().MsgStop("No se ha localizado la opción " + std::string(xb::AllTrim(name)) +
+    data::Ui().MsgStop("No se ha localizado la opción " + std::string(xb::AllTrim(name)) +
                           " en las opciones válidas de menú.",
                       " Atención");
     return false;
@@ -99,7 +99,7 @@ bool lChkMenu(std::string_view name, int* position, const Value& window) {
   }
   const bool usable = option->item ? option->item->lActive : (option->level == '1' || option->level == '2');
   if (usable) return true;
-  app::Ui().MsgStop(app::JoinLines({"Opción no accesible para el usuario " + cUsuario() + ".", "Consulte su mapa de accesos"}),
+  data::Ui().MsgStop(data::JoinLines({"Opción no accesible para el usuario " + cUsuario() + ".", "Consulte su mapa de accesos"}),
                     "Atención");
   return false;
 }
@@ -107,7 +107,7 @@ bool lChkMenu(std::string_view name, int* position, const Value& window) {
 bool lFreeMenu() {
   for (const MenuOption& option : State().options) {
     if (!option.item || !option.item->lChecked) continue;
-    app::Ui().MsgStop(app::JoinLines({"Esta opción es de trabajo único en el programa.",
+    data::Ui().MsgStop(data::JoinLines({"Esta opción es de trabajo único en el programa.",
                                       "Cierre todas las opciones y vuelva a ejecutar"}),
                       "Opción exclusiva, acceso denegado");
     return false;
@@ -147,9 +147,9 @@ const std::string& DocAdicName() { return State().doc_name; }
 const std::string& DocAdicName(std::string_view name) { return State().doc_name = std::string(name); }
 
 void DocAdicional() {
-  const std::string file = app::cPathExe() + DocAdicName();
+  const std::string file = data::cPathExe() + DocAdicName();
   if (!FileOnDisk(file)) {
-    app::Ui().MsgStop("No se ha localizado el fichero de documentación adicional ( DOCUMEN.WRI )", "Atención");
+    data::Ui().MsgStop("No se ha localizado el fichero de documentación adicional ( DOCUMEN.WRI )", "Atención");
     return;
   }
   if (xb::IsFunctionRegistered("QZCCREGTYPE")) {
@@ -161,9 +161,9 @@ void DocAdicional() {
 
 void NtxMapas() {
   const std::string code = cCodUsuario();
-  ReindexMapTable(app::cPathStart() + "MapaCF" + code, "Mapas1",
+  ReindexMapTable(data::cPathStart() + "MapaCF" + code, "Mapas1",
                   {{"Cod", "COD", true}, {"Nombre", "NOMBRE", true}});
-  ReindexMapTable(app::cPathStart() + "MapaCV" + code, "Mapas2", {{"Cod", "COD"}});
+  ReindexMapTable(data::cPathStart() + "MapaCV" + code, "Mapas2", {{"Cod", "COD"}});
 }
 
 void ResetMenuAccess() { State() = MenuState{}; }

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "app/data_ui.h"
-#include "app/program_settings.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
@@ -37,7 +37,7 @@ Value Native(std::function<void()> action) {
   }));
 }
 
-ui::TWindow* MainWindow() { return dynamic_cast<ui::TWindow*>(app::oWnd().AsObject().get()); }
+ui::TWindow* MainWindow() { return dynamic_cast<ui::TWindow*>(data::oWnd().AsObject().get()); }
 
 HWND MdiClient() {
   ui::TWindow* main = MainWindow();
@@ -158,7 +158,7 @@ Value ActionOf(const std::string& action, const std::string& prompt) {
   if (!xb::CheckSyntax(text)) return Value(xb::MacroBlock(text));
   const std::string option = WithoutAmpersand(prompt);
   return Native([option, action] {
-    app::Ui().MsgStop(app::JoinLines({"La opción " + option + " no se puede ejecutar:",
+    data::Ui().MsgStop(data::JoinLines({"La opción " + option + " no se puede ejecutar:",
                                       "su acción en la tabla de menús no es válida (" + action + ")."}),
                       "Atención");
   });
@@ -190,8 +190,8 @@ ui::TMenuItem::Spec SpecOfRecord() {
 }  // namespace
 
 xb::Ref<ui::TMenu> oMakeMenu(const MenuInitParams& params) {
-  std::string table = app::cPathStart() + params.table;
-  if (!FileExists(DbfOf(table))) table = app::cPathStart() + "MenuWin";
+  std::string table = data::cPathStart() + params.table;
+  if (!FileExists(DbfOf(table))) table = data::cPathStart() + "MenuWin";
   SelectedAreaScope keep;
   xb::Ref<ui::TMenu> bar = ui::MenuBegin(false);
   int open_levels = 1;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/program_settings.h"
+#include "data/program_settings.h"
 #include "services/menu_access.h"
 #include "services/services_test_support.h"
 #include "services/user_session.h"
@@ -257,7 +257,7 @@ TEST_F(MenuTableTest, ReloadingGivesTheMainWindowTheNewMenu) {
   WriteMenuTable({{0, "", "&Uno", ""}, {1, "Op", "&Op", ""}, {3, "", "", ""}});
   As("01", "02");
   auto window = Make();
-  app::SetMainWindow(Value(xb::ObjectRef(window)));
+  data::SetMainWindow(Value(xb::ObjectRef(window)));
   xb::Ref<ui::TMenu> first = oMenuInit({.table = "MenuVdrE"});
   window->SetMenu(xb::ObjectRef(first));
   EXPECT_EQ(GetMenu(window->hWnd), first->hMenu());
@@ -270,7 +270,7 @@ TEST_F(MenuTableTest, ReloadingGivesTheMainWindowTheNewMenu) {
   EXPECT_EQ(GetMenu(window->hWnd), second->hMenu());
   EXPECT_EQ(GetMenuItemCount(GetMenu(window->hWnd)), 2);
   EXPECT_EQ(first->hMenu(), nullptr);  // the old one is ended
-  app::SetMainWindow(Value());
+  data::SetMainWindow(Value());
 }
 
 }  // namespace

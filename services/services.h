@@ -3,7 +3,7 @@
 //
 // RegisterServiceFunctions registers every public function of the services under its
 // upper-case name. Call it once the runtime, the table engine, the data-access layer and the
-// window framework are up (xb::InitRuntime, xb::rdd::InitTables, app::RegisterDataFunctions,
+// window framework are up (xb::InitRuntime, xb::rdd::InitTables, data::RegisterDataFunctions,
 // ui::InitWindowFramework, ui::InitControls).
 #pragma once
 

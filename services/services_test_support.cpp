@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-#include "app/data_functions.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
+#include "runtime/lib/strings.h"
 #include "runtime/rdd/driver.h"
 #include "services/password.h"
 #include "services/services.h"
-#include "runtime/lib/strings.h"
 #include "services/table_helpers.h"
 #include "services/user_tables.h"
 #include "tests/support/pump.h"
@@ -33,21 +33,21 @@ void ServicesTest::SetUp() {
   errors.clear();
   xb::rdd::InitTables();
   xb::rdd::ResetTables();
-  app::RegisterDataFunctions();
-  app::ResetProgramSettings();
-  app::nErrorCode(0);
+  data::RegisterDataFunctions();
+  data::ResetProgramSettings();
+  data::nErrorCode(0);
   xb::SetValue(xb::SET_DELETED, Value::Logical(true));
   xb::SetValue(xb::SET_EXCLUSIVE, Value::Logical(true));
   xb::rdd::SetDefaultDriver("ADS");
   memory_ = std::make_unique<xb::rdd::MemoryFileSystem>();
   areas().set_file_system(memory_.get());
-  previous_ui_ = app::SetDataUi(&log_);
+  previous_ui_ = data::SetDataUi(&log_);
   RegisterServiceFunctions();
   ResetServices();
   memory_->MakeFolder("..\\DBF");
   memory_->MakeFolder("..\\INF");
-  app::cPathStart(kStart);
-  app::cPathInforme(kReports);
+  data::cPathStart(kStart);
+  data::cPathInforme(kReports);
   // The program's error block, as its error dialog answers "&Defecto".
   xb::SetErrorBlock(Value(xb::Block::Native([this](xb::Args& a) {
     errors.push_back(xb::ErrorRef(dynamic_cast<xb::Error*>(a.Arg(1).AsObject().get())));
@@ -59,10 +59,10 @@ void ServicesTest::TearDown() {
   xb::SetErrorBlock(Value());
   xb::rdd::ResetTables();
   areas().set_file_system(nullptr);
-  app::SetDataUi(previous_ui_);
+  data::SetDataUi(previous_ui_);
   memory_.reset();
   ResetServices();
-  app::ResetProgramSettings();
+  data::ResetProgramSettings();
   xb::ResetSets();
   ui::FreeResources();
   FrameworkTest::TearDown();
@@ -128,7 +128,7 @@ void ServicesTest::AddUser(const std::string& code, const std::string& name, con
   SelectedAreaScope keep;
   ASSERT_TRUE(OpenTable(UsuariosTable(), "_AddUser", false));
   OpenedArea area(true);
-  ASSERT_TRUE(app::lNetRecAdd());
+  ASSERT_TRUE(data::lNetRecAdd());
   PutField("CCODIGO", S(code));
   PutField("CNOMBRE", S(name));
   PutField("CCLAVE", S(cEncripta(password)));

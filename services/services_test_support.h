@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/data_ui.h"
-#include "app/win/windowed_data_ui.h"
+#include "data/data_ui.h"
+#include "data/win/windowed_data_ui.h"
 #include "runtime/rdd/memory_file_system.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/runtime.h"
@@ -23,7 +23,7 @@ namespace svc::testing {
 
 // Messages of the data layer and the services, recorded; questions answered "give up" and
 // "yes".
-class MessageLog final : public app::DataUi {
+class MessageLog final : public data::DataUi {
  public:
   struct Message {
     std::string kind;
@@ -76,7 +76,7 @@ class ServicesTest : public ui::test::FrameworkTest {
   xb::rdd::WorkAreas& areas() { return xb::rdd::WorkAreas::Get(); }
   MessageLog& log() { return log_; }
   // Messages go to the framework's message boxes from now on.
-  void ShowMessages() { app::SetDataUi(&windowed_); }
+  void ShowMessages() { data::SetDataUi(&windowed_); }
 
   // xBase text evaluated.
   static xb::Value X(const std::string& text) { return xb::EvalMacro(text); }
@@ -101,8 +101,8 @@ class ServicesTest : public ui::test::FrameworkTest {
  private:
   std::unique_ptr<xb::rdd::MemoryFileSystem> memory_;
   MessageLog log_;
-  app::WindowedDataUi windowed_;
-  app::DataUi* previous_ui_ = nullptr;
+  data::WindowedDataUi windowed_;
+  data::DataUi* previous_ui_ = nullptr;
 };
 
 // Field name = value pairs in a table's field order.

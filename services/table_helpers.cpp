@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/table_access.h"
+#include "data/table_access.h"
 #include "runtime/array.h"
 #include "runtime/function_table.h"
 #include "runtime/rdd/driver.h"
@@ -45,7 +45,7 @@ bool CopyWholeFile(const std::string& from, const std::string& to) {
   return out->Sync().ok();
 }
 
-std::string IndexOf(const std::string& table) { return app::IndexFileOf(table + ".dbf"); }
+std::string IndexOf(const std::string& table) { return data::IndexFileOf(table + ".dbf"); }
 std::string DbfOf(const std::string& table) { return table + ".dbf"; }
 
 bool CreateTable(const std::string& table, const std::vector<FieldDef>& fields) {
@@ -66,21 +66,21 @@ void CreateTags(const std::vector<TagDef>& tags) {
 }
 
 bool OpenTable(const std::string& table, const std::string& alias, bool exclusive, int retries) {
-  app::NetUseOptions options;
+  data::NetUseOptions options;
   options.exclusive = exclusive;
   options.retries = retries;
   options.alias = alias;
-  return app::lNetUse(table, options);
+  return data::lNetUse(table, options);
 }
 
 bool OpenTableQuietly(const std::string& table, const std::string& alias, bool exclusive) {
   if (!FileExists(DbfOf(table))) return false;
   bool opened = false;
   {
-    app::QuietTableFailures quiet;
-    opened = app::_DbUseArea(true, "", table, alias, !exclusive, false);
+    data::QuietTableFailures quiet;
+    opened = data::_DbUseArea(true, "", table, alias, !exclusive, false);
   }
-  app::nErrorCode(0);
+  data::nErrorCode(0);
   xb::rdd::WorkArea& area = Areas().Current();
   return opened && !Areas().net_error() && area.used() && area.alias() == xb::UpperName(alias);
 }

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "app/data_ui.h"
-#include "app/record_helpers.h"
-#include "app/table_access.h"
+#include "data/data_ui.h"
+#include "data/record_helpers.h"
+#include "data/table_access.h"
 #include "runtime/function_table.h"
 #include "runtime/rdd/workareas.h"
 #include "services/dialog_helpers.h"
@@ -66,7 +66,7 @@ class UserDialog {
   bool Run() {
     std::optional<UserForm> form = UserFormFor(aliases_, mode_);
     if (!form) return false;
-    const app::AreaStatus position = app::aSetStatus(aliases_.users);
+    const data::AreaStatus position = data::aSetStatus(aliases_.users);
     const bool supervisor = Trim(form->code) == kSupervisor;
     const bool view = mode_ == UserMode::kView;
     const char* title = mode_ == UserMode::kAdd ? " Añadir usuario" : mode_ == UserMode::kModify ? " Modificar usuario"
@@ -104,7 +104,7 @@ class UserDialog {
     Button(dialog_, 551, [d] { d->End(IDCANCEL); });
 
     RunDialog(dialog_);
-    if (!saved_) app::GetStatus(aliases_.users, position);
+    if (!saved_) data::GetStatus(aliases_.users, position);
     if (browse_ != nullptr && browse_->hWnd != nullptr) {
       if (saved_) {
         browse_->UpStable();
@@ -129,7 +129,7 @@ class UserDialog {
 
   bool NameValid() {
     if (!Trim(Text(name_)).empty()) return true;
-    app::Ui().MsgStop("El nombre del usuario no puede quedar en blanco", "Atención");
+    data::Ui().MsgStop("El nombre del usuario no puede quedar en blanco", "Atención");
     return false;
   }
 
@@ -143,7 +143,7 @@ class UserDialog {
       ShowText(*group_label_, *description);
       return true;
     }
-    app::Ui().MsgStop("Grupo NO existe", "Atención");
+    data::Ui().MsgStop("Grupo NO existe", "Atención");
     return false;
   }
 
@@ -293,7 +293,7 @@ class GroupDialog {
   void Edit(bool add) {
     xb::rdd::WorkArea* groups = Groups();
     if (groups == nullptr || (!add && groups->eof())) return;
-    const app::AreaStatus position = app::aSetStatus(params_.aliases.groups);
+    const data::AreaStatus position = data::aSetStatus(params_.aliases.groups);
     ui::SetGet code = ui::SetGet::Of(Value::String(add ? std::string(3, ' ')
                                                        : std::string(groups->GetField(groups->FieldPos("CODIGO")).AsString())));
     ui::SetGet description = ui::SetGet::Of(
@@ -314,7 +314,7 @@ class GroupDialog {
       saved = add ? InsertGroup(params_.aliases, std::string(code.Get().AsString()), description.Get().AsString())
                   : UpdateGroup(params_.aliases, description.Get().AsString());
     }
-    if (!saved) app::GetStatus(params_.aliases.groups, position);
+    if (!saved) data::GetStatus(params_.aliases.groups, position);
     browse_->UpStable();
     browse_->Refresh(false);
     browse_->SetFocus();

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/table_access.h"
+#include "data/table_access.h"
 #include "runtime/lib/strings.h"
 #include "services/login.h"
 #include "services/password.h"
@@ -39,7 +39,7 @@ class UserDialogsTest : public testing::ServicesTest {
     SelectedAreaScope keep;
     ASSERT_TRUE(OpenTable(GrpUserTable(), "_G", false));
     OpenedArea area(true);
-    ASSERT_TRUE(app::lNetRecAdd());
+    ASSERT_TRUE(data::lNetRecAdd());
     PutField("CODIGO", S(code));
     PutField("DESCRIPC", S(name));
     for (const char* field : {"ACCESOS1", "ACCESOS2", "ACCESOS3", "ACCESOS4"}) PutField(field, S(access));

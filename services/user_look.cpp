@@ -5,9 +5,9 @@
 #include <array>
 #include <cmath>
 
-#include "app/program_settings.h"
-#include "app/record_helpers.h"
-#include "app/table_access.h"
+#include "data/program_settings.h"
+#include "data/record_helpers.h"
+#include "data/table_access.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
@@ -67,7 +67,7 @@ Value& Held(Look slot) { return State().values[static_cast<std::size_t>(slot)]; 
 std::uint32_t SysColour(int index) { return static_cast<std::uint32_t>(::GetSysColor(index)); }
 
 FontDesc DefaultFont() {
-  return {std::string(app::cFontName()), static_cast<double>(app::nFontVSize()), app::nFontHSize(), false, false};
+  return {std::string(data::cFontName()), static_cast<double>(data::nFontVSize()), data::nFontHSize(), false, false};
 }
 
 std::uint32_t Colour(std::string_view field) { return static_cast<std::uint32_t>(std::llround(FieldNumber(field))); }
@@ -102,7 +102,7 @@ const std::vector<FieldDef>& ColorWFields() {
   return fields;
 }
 
-std::string FontsTable() { return app::cPathInforme() + "Fonts"; }
+std::string FontsTable() { return data::cPathInforme() + "Fonts"; }
 
 ColorScheme DefaultScheme() {
   ColorScheme s;
@@ -235,10 +235,10 @@ void ApplyScheme(const ColorScheme& s, std::string_view fonts_alias) {
     std::uint32_t colours[4] = {0, 0, 0, 0};
     if (fonts != 0) {
       areas.SelectArea(fonts);
-      const app::AreaStatus status = app::aSetStatus();
+      const data::AreaStatus status = data::aSetStatus();
       const int numbers[4] = {s.font_titulo, s.font_linea, s.font_stotal, s.font_total};
       for (int i = 0; i < 4; ++i) colours[i] = FontColourIn(numbers[i]);
-      if (!own) app::GetStatus({}, status);
+      if (!own) data::GetStatus({}, status);
     }
     LookSet(Look::kClrTitulo, Rgb(colours[0]));
     LookSet(Look::kClrLinea, Rgb(colours[1]));
@@ -330,7 +330,7 @@ bool SaveColors(std::string_view colorw_alias, bool is_new, std::string_view use
   const std::string code = user_code.empty() ? cCodUser() : std::string(user_code);
   bool written = false;
   if (is_new) {
-    if (app::lNetRecAdd()) {
+    if (data::lNetRecAdd()) {
       PutField("CCODIGO", Value::String(code));
       WriteScheme(DefaultScheme());
       Area().Commit();
@@ -339,7 +339,7 @@ bool SaveColors(std::string_view colorw_alias, bool is_new, std::string_view use
     }
   } else {
     SelectOrder(1);
-    if (Seek(Value::String(code)) && app::lNetRecLock()) {
+    if (Seek(Value::String(code)) && data::lNetRecLock()) {
       WriteScheme(CurrentScheme());
       Area().Commit();
       Area().Unlock();
@@ -376,7 +376,7 @@ bool DelColores(std::string_view user_code, std::string_view colorw_alias) {
   }
   areas.SelectArea(area);
   SelectOrder(1);
-  if (!Seek(Value::String(user_code)) || !app::lNetRecLock()) return false;
+  if (!Seek(Value::String(user_code)) || !data::lNetRecLock()) return false;
   Area().Delete();
   Area().Commit();
   Area().Unlock();
@@ -389,7 +389,7 @@ void RestauraFonts() {
   if (!FileExists(DbfOf(ColorWTable())) || !OpenTable(ColorWTable(), "_ColorW", false)) return;
   OpenedArea colorw(true);
   SelectOrder(1);
-  if (Seek(Value::String(cCodUser())) && app::lNetRecLock()) {
+  if (Seek(Value::String(cCodUser())) && data::lNetRecLock()) {
     const FontDesc d = DefaultFont();
     PutField("CFACENAME", Value::String(d.face));
     PutField("NWIDTH", Value::Double(d.width, 6));

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/table_access.h"
+#include "data/table_access.h"
 #include "runtime/lib/strings.h"
 #include "services/font_choice.h"
 #include "services/layouts.h"
@@ -42,7 +42,7 @@ class UserLookTest : public testing::ServicesTest {
     SelectOrder(1);
     if (!Seek(S(code))) SaveColors("_C", true, code, "", false);
     ASSERT_TRUE(Seek(S(code)));
-    ASSERT_TRUE(app::lNetRecLock());
+    ASSERT_TRUE(data::lNetRecLock());
     for (const auto& [field, value] : fields) PutField(field, value);
     Area().Commit();
     Area().Unlock();

@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "app/data_ui.h"
-#include "app/program_settings.h"
-#include "app/record_helpers.h"
-#include "app/table_access.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
+#include "data/record_helpers.h"
+#include "data/table_access.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
@@ -59,15 +59,15 @@ std::string ProgramAccessField() { return "ACCESOS" + std::to_string(qz_nAcceso(
 // scope ends.
 class SeekScope {
  public:
-  SeekScope() : status_(app::aSetStatus()) {}
-  ~SeekScope() { app::GetStatus({}, status_); }
+  SeekScope() : status_(data::aSetStatus()) {}
+  ~SeekScope() { data::GetStatus({}, status_); }
   bool Find(std::string_view tag, const std::string& key) {
     SelectOrder(tag);
     return Seek(Value::String(key));
   }
 
  private:
-  app::AreaStatus status_;
+  data::AreaStatus status_;
 };
 
 struct GroupRecord {
@@ -99,7 +99,7 @@ bool UserCodeTaken(const UserTableAliases& aliases, const std::string& code) {
 bool SeekConfigRecord(const std::string& code) {
   SelectOrder(1);
   if (Seek(Value::String(Padded(code, kUserCodeLength)))) return true;
-  if (!app::lNetRecAdd()) return false;
+  if (!data::lNetRecAdd()) return false;
   PutField("CCODIGO", Value::String(code));
   Area().Commit();
   return true;
@@ -112,10 +112,10 @@ void EraseTableFiles(const std::string& table) {
 
 // The per-user tables of other modules and of the access-map editor.
 void RemoveUserFiles(const std::string& code) {
-  app::DelImprDbf(code);
-  app::DelVenDbf(code);
+  data::DelImprDbf(code);
+  data::DelVenDbf(code);
   DelConfBrw(code);
-  const std::string start = app::cPathStart();
+  const std::string start = data::cPathStart();
   EraseTableFiles(start + "MapaCF" + code);
   EraseFile(IndexOf(start + "MapnCF" + code));
   EraseTableFiles(start + "MapaCV" + code);
@@ -167,7 +167,7 @@ void UserTablesOpen::Close() {
 
 bool lMayTouchUser(std::string_view row_code) {
   if (Trim(row_code) != kSupervisor || cCodUsuario() == kSupervisor) return true;
-  app::Ui().MsgStop("Sólo el usuario Supervisor puede modificar o visualizar sus datos.", " Atención");
+  data::Ui().MsgStop("Sólo el usuario Supervisor puede modificar o visualizar sus datos.", " Atención");
   return false;
 }
 
@@ -194,17 +194,17 @@ std::optional<std::string> GroupDescription(const UserTableAliases& aliases, std
 bool InsertUser(const UserTableAliases& aliases, const UserForm& form) {
   const std::string code = Trim(form.code);
   if (code.empty() || Trim(form.name).empty()) {
-    app::Ui().MsgStop("El nombre del usuario no puede quedar en blanco", "Atención");
+    data::Ui().MsgStop("El nombre del usuario no puede quedar en blanco", "Atención");
     return false;
   }
   if (UserCodeTaken(aliases, code)) {
-    app::Ui().MsgStop("El código " + code + " ya pertenece a otro usuario", "Atención");
+    data::Ui().MsgStop("El código " + code + " ya pertenece a otro usuario", "Atención");
     return false;
   }
   const std::optional<GroupRecord> group = FindGroup(aliases, form.group);
   {
     SelectedAreaScope keep;
-    if (!SelectAlias(aliases.users) || !app::lNetRecAdd()) return false;
+    if (!SelectAlias(aliases.users) || !data::lNetRecAdd()) return false;
     PutField("CCODIGO", Value::String(code));
     PutField("CNOMBRE", Value::String(form.name));
     PutField("CCLAVE", Value::String(cEncripta(form.password)));
@@ -220,7 +220,7 @@ bool InsertUser(const UserTableAliases& aliases, const UserForm& form) {
   SaveColors(aliases.colours, true, code, aliases.fonts, false);
   if (!aliases.config.empty()) {
     SelectedAreaScope keep;
-    if (SelectAlias(aliases.config) && app::lNetRecAdd()) {
+    if (SelectAlias(aliases.config) && data::lNetRecAdd()) {
       PutField("CCODIGO", Value::String(code));
       Area().Commit();
       Area().Unlock();
@@ -232,12 +232,12 @@ bool InsertUser(const UserTableAliases& aliases, const UserForm& form) {
 
 bool UpdateUser(const UserTableAliases& aliases, const UserForm& form, std::function<bool()> keep_permissions) {
   if (Trim(form.name).empty()) {
-    app::Ui().MsgStop("El nombre del usuario no puede quedar en blanco", "Atención");
+    data::Ui().MsgStop("El nombre del usuario no puede quedar en blanco", "Atención");
     return false;
   }
   const std::optional<GroupRecord> group = FindGroup(aliases, form.group);
   SelectedAreaScope keep;
-  if (!SelectAlias(aliases.users) || Area().eof() || !app::lNetRecLock()) return false;
+  if (!SelectAlias(aliases.users) || Area().eof() || !data::lNetRecLock()) return false;
   PutField("CNOMBRE", Value::String(form.name));
   PutField("CCLAVE", Value::String(cEncripta(form.password)));
   if (group) {
@@ -266,16 +266,16 @@ bool DelUser(const UserTableAliases& aliases, const Value& browse) {
   if (!SelectAlias(aliases.users) || Area().eof()) return false;
   const std::string code = Trim(FieldText("CCODIGO"));
   if (code == cCodUsuario()) {
-    app::Ui().MsgStop("No se puede eliminar el usuario activo", "Acceso denegado");
+    data::Ui().MsgStop("No se puede eliminar el usuario activo", "Acceso denegado");
     return false;
   }
   if (code == kSupervisor) {
-    app::Ui().MsgStop("El Supervisor no puede ser eliminado", "Eliminación denegada");
+    data::Ui().MsgStop("El Supervisor no puede ser eliminado", "Eliminación denegada");
     return false;
   }
-  if (!app::lNetRecLock()) return false;
+  if (!data::lNetRecLock()) return false;
   const std::uint32_t record = Area().recno();
-  if (!app::lDelRecord(browse)) {
+  if (!data::lDelRecord(browse)) {
     Area().Unlock(record);
     return false;
   }
@@ -284,7 +284,7 @@ bool DelUser(const UserTableAliases& aliases, const Value& browse) {
   DelColores(code, aliases.colours);
   if (!aliases.config.empty() && SelectAlias(aliases.config)) {
     SeekScope position;
-    if (position.Find("Codigo", Padded(code, kUserCodeLength)) && app::lNetRecLock()) {
+    if (position.Find("Codigo", Padded(code, kUserCodeLength)) && data::lNetRecLock()) {
       Area().Delete();
       Area().Commit();
       Area().Unlock();
@@ -299,7 +299,7 @@ bool ConfigUser(const UserTableAliases& aliases, bool just_added) {
   if (!SelectAlias(aliases.users) || Area().eof()) return false;
   const std::string code = Trim(FieldText("CCODIGO"));
   if (!just_added && !lMayTouchUser(code)) return false;
-  if (!SelectAlias(aliases.config) || !SeekConfigRecord(code) || !app::lNetRecLock()) return false;
+  if (!SelectAlias(aliases.config) || !SeekConfigRecord(code) || !data::lNetRecLock()) return false;
   CallIfThere("QZ_USERCONFIG");
   Area().Commit();
   Area().Unlock();
@@ -310,15 +310,15 @@ bool ConfigUser(const UserTableAliases& aliases, bool just_added) {
 bool InsertGroup(const UserTableAliases& aliases, std::string_view code, std::string_view description) {
   const std::string key = UpperTrim(code);
   if (key.empty()) {
-    app::Ui().MsgStop("El código del grupo no puede quedar en blanco", "Atención");
+    data::Ui().MsgStop("El código del grupo no puede quedar en blanco", "Atención");
     return false;
   }
   if (FindGroup(aliases, key)) {
-    app::Ui().MsgStop("El grupo " + key + " ya existe", "Atención");
+    data::Ui().MsgStop("El grupo " + key + " ya existe", "Atención");
     return false;
   }
   SelectedAreaScope keep;
-  if (!SelectAlias(aliases.groups) || !app::lNetRecAdd()) return false;
+  if (!SelectAlias(aliases.groups) || !data::lNetRecAdd()) return false;
   PutField("CODIGO", Value::String(key));
   PutField("DESCRIPC", Value::String(description));
   for (const char* field : kAccessFields) PutField(field, Value::String(FullAccess('0')));
@@ -329,7 +329,7 @@ bool InsertGroup(const UserTableAliases& aliases, std::string_view code, std::st
 
 bool UpdateGroup(const UserTableAliases& aliases, std::string_view description) {
   SelectedAreaScope keep;
-  if (!SelectAlias(aliases.groups) || Area().eof() || !app::lNetRecLock()) return false;
+  if (!SelectAlias(aliases.groups) || Area().eof() || !data::lNetRecLock()) return false;
   PutField("DESCRIPC", Value::String(description));
   Area().Commit();
   Area().Unlock();
@@ -341,7 +341,7 @@ bool DeleteGroup(const UserTableAliases& aliases, const Value& browse) {
   if (!SelectAlias(aliases.groups) || Area().eof()) return false;
   const std::string code = UpperTrim(FieldText("CODIGO"));
   if (code == kAdministrators) {
-    app::Ui().MsgStop("El grupo Administradores no puede eliminarse", "Atención");
+    data::Ui().MsgStop("El grupo Administradores no puede eliminarse", "Atención");
     return false;
   }
   bool in_use = false;
@@ -350,14 +350,14 @@ bool DeleteGroup(const UserTableAliases& aliases, const Value& browse) {
     in_use = position.Find("Grupo", Padded(code, kGroupCodeLength));
   }
   if (in_use) {
-    app::Ui().MsgStop("No es posible eliminar este grupo de usuarios.\n\rExisten usuarios asignados a este grupo",
+    data::Ui().MsgStop("No es posible eliminar este grupo de usuarios.\n\rExisten usuarios asignados a este grupo",
                       "Atención");
     return false;
   }
   SelectAlias(aliases.groups);
-  if (!app::lNetRecLock()) return false;
+  if (!data::lNetRecLock()) return false;
   const std::uint32_t record = Area().recno();
-  const bool deleted = app::lDelRecord(browse);
+  const bool deleted = data::lDelRecord(browse);
   Area().Unlock(record);
   return deleted;
 }

@@ -1,7 +1,7 @@
 #include "services/user_maintenance.h"
 
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 #include "runtime/lib/strings.h"
 #include "services/menu_access.h"
 #include "services/menu_table.h"
@@ -37,7 +37,7 @@ class UserMaintenanceTest : public testing::ServicesTest {
     SelectedAreaScope keep;
     ASSERT_TRUE(OpenTable(GrpUserTable(), "_G", false));
     OpenedArea area(true);
-    ASSERT_TRUE(app::lNetRecAdd());
+    ASSERT_TRUE(data::lNetRecAdd());
     PutField("CODIGO", S(code));
     PutField("DESCRIPC", S(name));
     for (int i = 0; i < 4; ++i) PutField("ACCESOS" + std::to_string(i + 1), S(access[i]));

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/record_helpers.h"
+#include "data/record_helpers.h"
 #include "runtime/codepage.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
@@ -84,7 +84,7 @@ class UserSearchDialog {
     typed += static_cast<char>(xb::UpperChar(cp, static_cast<unsigned char>(key)));
     SelectedAreaScope keep;
     xb::rdd::WorkAreas::Get().SelectArea(area_);
-    const app::AreaStatus before = app::aSetStatus();
+    const data::AreaStatus before = data::aSetStatus();
     if (Seek(Value::String(typed))) {
       field_->SetText(Value::String(xb::PadR(typed, Length())));
       field_->oGet->SetPos(static_cast<int>(typed.size()) + 1);
@@ -93,7 +93,7 @@ class UserSearchDialog {
       browse_.UpStable();
       browse_.Refresh(false);
     } else {
-      app::GetStatus({}, before);
+      data::GetStatus({}, before);
       ::MessageBeep(static_cast<UINT>(-1));
     }
     return false;

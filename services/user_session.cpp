@@ -1,6 +1,6 @@
 #include "services/user_session.h"
 
-#include "app/record_helpers.h"
+#include "data/record_helpers.h"
 #include "runtime/function_table.h"
 #include "runtime/rdd/workareas.h"
 #include "services/table_helpers.h"
@@ -45,17 +45,17 @@ xb::Array ReadConfigRecord(std::string_view alias) {
     area = own.number();
   }
   areas.SelectArea(area);
-  const app::AreaStatus status = app::aSetStatus();
+  const data::AreaStatus status = data::aSetStatus();
   SelectOrder(1);
   xb::Array record;
   if (Seek(Value::String(State().cod_user))) {
-    record = app::aCamposLee();
+    record = data::aCamposLee();
   } else {
-    record = app::aCamposBlank();
+    record = data::aCamposBlank();
     if (record.empty()) record.Append(Value());
     record[0] = Value::String(State().cod_user);
   }
-  if (!own) app::GetStatus({}, status);
+  if (!own) data::GetStatus({}, status);
   return record;
 }
 

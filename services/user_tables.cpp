@@ -2,10 +2,10 @@
 
 #include <set>
 
-#include "app/data_ui.h"
-#include "app/record_helpers.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
+#include "data/record_helpers.h"
+#include "data/table_access.h"
 #include "runtime/function_table.h"
 #include "runtime/rdd/workareas.h"
 #include "services/password.h"
@@ -53,7 +53,7 @@ void WriteAdministrators() {
 void RebuildIndex(const std::string& table, const std::vector<TagDef>& tags, bool pack) {
   if (!FileExists(DbfOf(table))) return;
   EraseFile(IndexOf(table));
-  app::CheckMdx(DbfOf(table));
+  data::CheckMdx(DbfOf(table));
   SelectedAreaScope keep;
   if (!OpenTable(table, "_QzIndex", true)) return;
   OpenedArea area(true);
@@ -81,7 +81,7 @@ void FillConfig() {
   if (!OpenTable(ConfigTable(), "_QzConfig", false)) return;
   OpenedArea config(true);
   for (const std::string& code : codes) {
-    if (!app::lNetRecAdd()) break;
+    if (!data::lNetRecAdd()) break;
     PutField("CCODIGO", Value::String(code));
     Area().Unlock();
   }
@@ -101,10 +101,10 @@ void FillColours() {
 
 }  // namespace
 
-std::string UsuariosTable() { return app::cPathStart() + "Usuarios"; }
-std::string GrpUserTable() { return app::cPathStart() + "GrpUser"; }
-std::string ConfigTable() { return app::cPathStart() + "Config"; }
-std::string ColorWTable() { return app::cPathStart() + "ColorW"; }
+std::string UsuariosTable() { return data::cPathStart() + "Usuarios"; }
+std::string GrpUserTable() { return data::cPathStart() + "GrpUser"; }
+std::string ConfigTable() { return data::cPathStart() + "Config"; }
+std::string ColorWTable() { return data::cPathStart() + "ColorW"; }
 
 const std::vector<FieldDef>& UsuariosFields() {
   static const std::vector<FieldDef> fields = {
@@ -182,7 +182,7 @@ void qzw_CreaUsuarios(bool create, bool reindex) {
 }
 
 void CompruebaFicheroUsuarios() {
-  const std::string start = app::cPathStart();
+  const std::string start = data::cPathStart();
   const std::string table = start + "Usuarios.dbf", index = start + "Usuarios.cdx";
   const std::string table_copy = start + "Usuarios.seg", index_copy = start + "Usuarios.sgx";
   if (!FileExists(table) && FileExists(table_copy)) {
@@ -194,7 +194,7 @@ void CompruebaFicheroUsuarios() {
 }
 
 void SaveUserBackup() {
-  const std::string start = app::cPathStart();
+  const std::string start = data::cPathStart();
   if (!FileExists(start + "Usuarios.dbf")) return;
   CopyWholeFile(start + "Usuarios.dbf", start + "Usuarios.seg");
   if (FileExists(start + "Usuarios.cdx")) CopyWholeFile(start + "Usuarios.cdx", start + "Usuarios.sgx");
@@ -207,9 +207,9 @@ std::optional<std::string> NextFreeUserCode(std::string_view alias) {
   std::set<std::string> taken;
   if (area != 0 && areas.Area(area)->used()) {
     areas.SelectArea(area);
-    const app::AreaStatus status = app::aSetStatus();
+    const data::AreaStatus status = data::aSetStatus();
     for (Call("DBGOTOP"); !Area().eof(); Area().Skip(1)) taken.insert(FieldText("CCODIGO"));
-    app::GetStatus({}, status);
+    data::GetStatus({}, status);
   }
   for (char high : kCodeDigits)
     for (char low : kCodeDigits) {
@@ -221,23 +221,23 @@ std::optional<std::string> NextFreeUserCode(std::string_view alias) {
 
 std::string cNewCodigo(std::string_view alias) {
   if (std::optional<std::string> code = NextFreeUserCode(alias)) return *code;
-  app::Ui().MsgStop(app::JoinLines({"No quedan códigos libres para nuevos usuarios.",
+  data::Ui().MsgStop(data::JoinLines({"No quedan códigos libres para nuevos usuarios.",
                                     "Elimine algún usuario que ya no se use antes de añadir otro"}),
                     "Atención");
   return {};
 }
 
 bool Logout() {
-  if (!lHacerLogout() || !app::qz_lPrimero()) return false;
-  app::qz_lPrimero(false);
+  if (!lHacerLogout() || !data::qz_lPrimero()) return false;
+  data::qz_lPrimero(false);
   bool cleared = false;
   {
     SelectedAreaScope keep;
     if (FileExists(DbfOf(UsuariosTable())) && OpenTable(UsuariosTable(), "_Usuarios", false, 3)) {
       OpenedArea users(true);
       SelectOrder(1);
-      if (app::lNetwork()) {
-        if (Seek(Value::String(cCodUsuario())) && app::lNetRecLock()) {
+      if (data::lNetwork()) {
+        if (Seek(Value::String(cCodUsuario())) && data::lNetRecLock()) {
           PutField("LACTIVO", Value::Logical(false));
           Area().Commit();
           Area().Unlock();
@@ -254,7 +254,7 @@ bool Logout() {
     }
   }
   SetLogoutDue(false);
-  app::qz_lPrimero(true);
+  data::qz_lPrimero(true);
   return cleared;
 }
 

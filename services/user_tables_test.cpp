@@ -1,6 +1,6 @@
 #include "services/user_tables.h"
 
-#include "app/program_settings.h"
+#include "data/program_settings.h"
 #include "runtime/lib/strings.h"
 #include "services/password.h"
 #include "services/services_test_support.h"
@@ -230,17 +230,17 @@ TEST_F(UserTablesTest, LogoutClearsTheActiveMarks) {
 
   cCodUsuario("01");
   SetLogoutDue(true);
-  app::lNetwork(true);
+  data::lNetwork(true);
   EXPECT_TRUE(Logout());
   EXPECT_FALSE(active("01"));
   EXPECT_TRUE(active("02"));
   EXPECT_FALSE(lHacerLogout());
 
   SetLogoutDue(true);
-  app::lNetwork(false);
+  data::lNetwork(false);
   EXPECT_FALSE(X("LOGOUT()").AsLogical());
   EXPECT_FALSE(active("02"));
-  EXPECT_TRUE(app::qz_lPrimero());
+  EXPECT_TRUE(data::qz_lPrimero());
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/program_settings.h"
+#include "data/program_settings.h"
 #include "runtime/function_table.h"
 #include "services/dialog_helpers.h"
 #include "ui/controls/twbrowse.h"
@@ -33,7 +33,7 @@ int FontHeight(ui::TWindow& window) {
   return metrics.tmHeight;
 }
 
-ui::TWindow* MainWindow() { return dynamic_cast<ui::TWindow*>(app::oWnd().AsObject().get()); }
+ui::TWindow* MainWindow() { return dynamic_cast<ui::TWindow*>(data::oWnd().AsObject().get()); }
 
 }  // namespace
 

@@ -1,14 +1,14 @@
-#include "app/company_loop.h"
+#include "app/org/company_loop.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "app/currency_functions.h"
-#include "app/data_ui.h"
-#include "app/error_table.h"
-#include "app/organisation_state.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "app/org/error_table.h"
+#include "app/org/organisation_state.h"
+#include "data/currency_functions.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/symbol.h"
 
@@ -84,11 +84,11 @@ void CompanyTableLost(const std::string& code, std::uint32_t record) {
   bool freed = false;
   {
     const int selected = WorkAreas::Get().CurrentArea();
-    NetUseOptions options;
+    data::NetUseOptions options;
     options.exclusive = true;
     options.retries = 3;
     options.alias = std::string(kCompanyTableAlias);
-    if (lNetUse(cPathStart() + "Empresa", options)) {
+    if (data::lNetUse(data::cPathStart() + "Empresa", options)) {
       WorkArea* empresa = CompanyArea();
       empresa->SetControllingOrder(1);
       freed = GoToCompany(*empresa, record, code) && SetBlocked(*empresa, false);
@@ -96,10 +96,10 @@ void CompanyTableLost(const std::string& code, std::uint32_t record) {
     WorkAreas::Get().SelectArea(selected);
   }
   if (freed) {
-    Ui().MsgStop(JoinLines({"Se ha perdido el acceso al fichero de Empresas.", "La organización se ha detenido."}),
+    data::Ui().MsgStop(data::JoinLines({"Se ha perdido el acceso al fichero de Empresas.", "La organización se ha detenido."}),
                  "Error");
   } else {
-    Ui().MsgStop(JoinLines({"Se ha perdido el acceso al fichero de Empresas.", "La organización se ha detenido.",
+    data::Ui().MsgStop(data::JoinLines({"Se ha perdido el acceso al fichero de Empresas.", "La organización se ha detenido.",
                             "La empresa " + code + " ha quedado bloqueada: libérela antes de trabajar en ella."}),
                  "Error");
   }
@@ -122,7 +122,7 @@ CompanyLoopResult OrganiseMarkedCompanies(const OrganiseOptions& options, Report
   CompanyLoopResult result;
   WorkArea* empresa = CompanyArea();
   if (!empresa) {
-    Ui().MsgStop(JoinLines({"El fichero de Empresas no está abierto.", "La organización no se ha realizado."}),
+    data::Ui().MsgStop(data::JoinLines({"El fichero de Empresas no está abierto.", "La organización no se ha realizado."}),
                  "Error");
     return result;
   }
@@ -135,19 +135,19 @@ CompanyLoopResult OrganiseMarkedCompanies(const OrganiseOptions& options, Report
       continue;
     }
     const std::string code = CodeOf(*empresa);
-    const std::string folder = CompanyFolder(cPathStart(), code);
-    cPathDbf(folder);
-    cCodEmpresa(code);
+    const std::string folder = CompanyFolder(data::cPathStart(), code);
+    data::cPathDbf(folder);
+    data::cCodEmpresa(code);
     events.SetCompany(code);
     SetBlocked(*empresa, true);
     view.CompanyStarting(code);
 
     const std::vector<int> before = AreasInUse();
-    CompanySettings settings;
+    data::CompanySettings settings;
     const bool have_settings = LoadCompanySettings(folder, &settings, events);
-    if (have_settings) CurrentCompany() = std::move(settings);
-    else ResetCurrentCompany();
-    OrganiseCompany(Folders{folder, cPathStart()}, options, have_settings ? &CurrentCompany() : nullptr, dSetDate(),
+    if (have_settings) data::CurrentCompany() = std::move(settings);
+    else data::ResetCurrentCompany();
+    OrganiseCompany(Folders{folder, data::cPathStart()}, options, have_settings ? &data::CurrentCompany() : nullptr, data::dSetDate(),
                     events);
     CloseAreasOpenedSince(before);
 
@@ -159,7 +159,7 @@ CompanyLoopResult OrganiseMarkedCompanies(const OrganiseOptions& options, Report
     empresa->SetControllingOrder(1);
     if (GoToCompany(*empresa, record, code)) SetBlocked(*empresa, false);
     EnsureErrorTableOpen();
-    cPathDbf(folder);
+    data::cPathDbf(folder);
     ++result.organised;
     view.CompanyFinished(code);
 

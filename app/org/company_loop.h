@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/organise.h"
-#include "app/reporting_events.h"
+#include "app/org/organise.h"
+#include "app/org/reporting_events.h"
 
 namespace app {
 

@@ -1,22 +1,22 @@
 // The loop over the marked companies on a demo tree: blocking and freeing, each company's
 // own settings, the error table's lines, the areas it leaves open, a company table lost.
-#include "app/company_loop.h"
+#include "app/org/company_loop.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
-#include "app/app_test_support.h"
-#include "app/currency.h"
-#include "app/currency_functions.h"
-#include "app/data_test_support.h"
-#include "app/demo_data.h"
-#include "app/error_table.h"
-#include "app/index_catalogue.h"
-#include "app/organisation_state.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "app/org/error_table.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/org_test_support.h"
+#include "app/org/organisation_state.h"
+#include "app/tools/demo_data.h"
+#include "data/currency.h"
+#include "data/currency_functions.h"
+#include "data/data_test_support.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 
 namespace app {
 namespace {
@@ -34,31 +34,31 @@ struct HookedView : CompanyLoopView {
   }
 };
 
-class CompanyLoop : public testing::AppTest {
+class CompanyLoop : public testing::OrgTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
+    OrgTest::SetUp();
     areas().set_file_system(nullptr);  // real files
-    previous_ui_ = SetDataUi(&ui);
+    previous_ui_ = data::SetDataUi(&ui);
     demo.records = 300;
     demo.small_records = 100;
     std::string error;
     ASSERT_TRUE(WriteDemoTree(tree.path(), demo, nullptr, &error)) << error;
-    cPathStart(tree.path() + "DBF" + Sep());
-    dSetDate(demo.today);
-    NetUseOptions exclusive;
+    data::cPathStart(tree.path() + "DBF" + Sep());
+    data::dSetDate(demo.today);
+    data::NetUseOptions exclusive;
     exclusive.exclusive = true;
     exclusive.alias = "Empresa";
-    ASSERT_TRUE(lNetUse(cPathStart() + "Empresa", exclusive));
+    ASSERT_TRUE(data::lNetUse(data::cPathStart() + "Empresa", exclusive));
     ASSERT_TRUE(CreateErrorTable(tree.path() + "TMP" + Sep()));
     ASSERT_TRUE(OpenErrorTable(tree.path() + "TMP" + Sep()));
     ResetSelection(4);
   }
   void TearDown() override {
-    SetDataUi(previous_ui_);
-    ResetProgramSettings();
-    ResetCurrentCompany();
-    AppTest::TearDown();
+    data::SetDataUi(previous_ui_);
+    data::ResetProgramSettings();
+    data::ResetCurrentCompany();
+    OrgTest::TearDown();
   }
 
   std::string Folder(std::string_view code) { return tree.path() + "DBF" + std::string(code) + Sep(); }
@@ -99,12 +99,12 @@ class CompanyLoop : public testing::AppTest {
 
   testing::TempFolder tree;
   DemoOptions demo;
-  testing::RecordingUi ui;
+  data::testing::RecordingUi ui;
   HookedView view;
   ReportingEvents events;
 
  private:
-  DataUi* previous_ui_ = nullptr;
+  data::DataUi* previous_ui_ = nullptr;
 };
 
 TEST(CompanyFolder, TheStartFolderNameFollowedByTheCode) {
@@ -138,17 +138,17 @@ TEST_F(CompanyLoop, MarkedCompaniesAreBlockedOrganisedWithTheirOwnSettingsAndFre
   MarkCompany(4, true);  // "04", does not
   std::vector<std::string> seen;
   view.starting = [&](std::string_view code) {
-    seen.push_back(std::string(code) + (Blocked(code == "01" ? 1 : 4) ? " bloqueada" : " libre") + " " + cPathDbf());
+    seen.push_back(std::string(code) + (Blocked(code == "01" ? 1 : 4) ? " bloqueada" : " libre") + " " + data::cPathDbf());
   };
   view.finished = [&](std::string_view code) {
     seen.push_back(std::string(code) + (Blocked(code == "01" ? 1 : 4) ? " bloqueada" : " libre") +
-                   (CurrentCompany().statistics ? " con gráficos" : " sin gráficos"));
+                   (data::CurrentCompany().statistics ? " con gráficos" : " sin gráficos"));
     Empresa().GoBottom();  // the window may move the record pointer
   };
   // A table the window holds stays open.
-  NetUseOptions shared;
+  data::NetUseOptions shared;
   shared.alias = "Otra";
-  ASSERT_TRUE(lNetUse(Folder("02") + "Zonas", shared));
+  ASSERT_TRUE(data::lNetUse(Folder("02") + "Zonas", shared));
 
   const CompanyLoopResult result = OrganiseMarkedCompanies(OrganiseOptions{}, events, view);
 
@@ -207,7 +207,7 @@ TEST_F(CompanyLoop, ACompanyTableLostStopsTheLoopWithoutLeavingTheCompanyBlocked
     MarkCompany(1, true);
     MarkCompany(4, true);
     DeleteFirst(Folder("04"), "FacCliL");
-    const std::string table = cPathStart() + "Empresa.dbf";
+    const std::string table = data::cPathStart() + "Empresa.dbf";
     view.starting = [&](std::string_view) {
       Empresa().Close();
       if (file_gone) std::filesystem::rename(table, table + ".aparte");
@@ -225,10 +225,10 @@ TEST_F(CompanyLoop, ACompanyTableLostStopsTheLoopWithoutLeavingTheCompanyBlocked
     EXPECT_GT(Deleted(Folder("04"), "FacCliL"), 0u);  // the loop stopped before it
     if (file_gone) {
       std::filesystem::rename(table + ".aparte", table);
-      NetUseOptions exclusive;
+      data::NetUseOptions exclusive;
       exclusive.exclusive = true;
       exclusive.alias = "Empresa";
-      ASSERT_TRUE(lNetUse(cPathStart() + "Empresa", exclusive));
+      ASSERT_TRUE(data::lNetUse(data::cPathStart() + "Empresa", exclusive));
       EXPECT_TRUE(Blocked(1));
     } else {
       EXPECT_FALSE(Blocked(1));

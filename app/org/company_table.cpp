@@ -1,11 +1,11 @@
-#include "app/company_table.h"
+#include "app/org/company_table.h"
 
-#include "app/company_loop.h"
-#include "app/currency.h"
-#include "app/currency_functions.h"
-#include "app/program_settings.h"
-#include "app/record_helpers.h"
-#include "app/table_access.h"
+#include "app/org/company_loop.h"
+#include "data/currency.h"
+#include "data/currency_functions.h"
+#include "data/program_settings.h"
+#include "data/record_helpers.h"
+#include "data/table_access.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/files.h"
@@ -26,7 +26,7 @@ Value Call(std::string_view name, std::initializer_list<Value> args = {}) { retu
 class QuietTable {
  public:
   QuietTable(const std::string& folder, std::string_view table) : selected_(WorkAreas::Get().CurrentArea()) {
-    QuietTableFailures quiet;
+    data::QuietTableFailures quiet;
     Call("DBUSEAREA", {Value::Logical(true), Value(), Value::String(folder + std::string(table)),
                        Value::String(table), Value::Logical(false), Value::Logical(false)});
     WorkArea& area = WorkAreas::Get().Current();
@@ -60,12 +60,12 @@ int nHayEmpresas(std::string_view pattern) {
 }
 
 void CrearDbf(std::string_view file, const Value& structure) {
-  Call("FERASE", {Value::String(IndexFileOf(file))});
+  Call("FERASE", {Value::String(data::IndexFileOf(file))});
   Call("DBCREATE", {Value::String(file), structure});
 }
 
 bool LoadStartCompanySettings(const std::string& company_folder) {
-  CompanySettings& company = CurrentCompany();
+  data::CompanySettings& company = data::CurrentCompany();
   {
     QuietTable claves(company_folder, "Claves");
     if (!claves.open()) return false;
@@ -82,29 +82,29 @@ bool LoadStartCompanySettings(const std::string& company_folder) {
   QuietTable divisas(company_folder, "Divisas");
   if (!divisas.open()) return false;
   const std::string alias = divisas.alias();
-  for (divisas.area().GoTop(); !divisas.area().eof(); divisas.area().Skip(1)) Mascaras(alias);
+  for (divisas.area().GoTop(); !divisas.area().eof(); divisas.area().Skip(1)) data::Mascaras(alias);
   return true;
 }
 
 CompanyTableOpen OpenCompanyTable(const std::string& start_folder) {
   const std::string table = start_folder + std::string(kCompanyTableAlias);
-  NetUseOptions options;
+  data::NetUseOptions options;
   options.exclusive = true;
   options.alias = std::string(kCompanyTableAlias);
-  if (!lNetUse(table, options)) return CompanyTableOpen::kFailed;
+  if (!data::lNetUse(table, options)) return CompanyTableOpen::kFailed;
 
-  if (!WorkAreas::Get().file_system().Exists(IndexFileOf(table))) {
+  if (!WorkAreas::Get().file_system().Exists(data::IndexFileOf(table))) {
     Call("ORDCREATE", {Value::String(""), Value::String(kCompanyCodeTag), Value::String("CODEMP")});
     Call("ORDCREATE", {Value::String(""), Value::String(kCompanyNameTag), Value::String(kCompanyNameKey)});
     Call("ORDSETFOCUS", {Value::Integer(1)});
     Call("DBGOTOP");
     return CompanyTableOpen::kIndexRebuilt;
   }
-  aStEmpresa(Value(aCamposLee()));
+  data::aStEmpresa(Value(data::aCamposLee()));
   Call("ORDSETFOCUS", {Value::Integer(1)});
   const Value code = Call("FIELDGET", {Call("FIELDPOS", {Value::String("CODEMP")})});
-  cPathDbf(CompanyFolder(start_folder, xb::AllTrim(code.AsString())));
-  LoadStartCompanySettings(cPathDbf());
+  data::cPathDbf(CompanyFolder(start_folder, xb::AllTrim(code.AsString())));
+  LoadStartCompanySettings(data::cPathDbf());
   return CompanyTableOpen::kOpened;
 }
 

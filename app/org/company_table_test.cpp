@@ -1,23 +1,23 @@
 // The company table at start on a demo tree: the company folders counted, the index made
 // again when missing, the first company's settings (also missing, quietly), CREARDBF, and
 // the demo tree's users and menu table.
-#include "app/company_table.h"
+#include "app/org/company_table.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "app/app_test_support.h"
-#include "app/currency.h"
-#include "app/currency_functions.h"
-#include "app/data_functions.h"
-#include "app/data_test_support.h"
-#include "app/demo_data.h"
-#include "app/demo_users.h"
-#include "app/org_environment.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "app/org/org_environment.h"
+#include "app/org/org_test_support.h"
+#include "app/tools/demo_data.h"
+#include "app/tools/demo_users.h"
+#include "data/currency.h"
+#include "data/currency_functions.h"
+#include "data/data_functions.h"
+#include "data/data_test_support.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/driver.h"
 
@@ -34,7 +34,7 @@ std::string Sep() { return std::string(1, static_cast<char>(fs::path::preferred_
 
 Value X(const std::string& text) { return xb::EvalMacro(text); }
 
-class CompanyTable : public testing::AppTest {
+class CompanyTable : public testing::OrgTest {
  protected:
   static void SetUpTestSuite() {
     // One tree for the suite; each test works on a copy.
@@ -52,22 +52,22 @@ class CompanyTable : public testing::AppTest {
     tree_ = nullptr;
   }
   void SetUp() override {
-    AppTest::SetUp();
+    OrgTest::SetUp();
     xb::rdd::SetDefaultDriver("ADS");
-    RegisterDataFunctions();
+    data::RegisterDataFunctions();
     RegisterCompanyTableFunctions();
     areas().set_file_system(nullptr);
-    previous_ui_ = SetDataUi(&ui);
+    previous_ui_ = data::SetDataUi(&ui);
     fs::copy(tree_->path() + "demo", root.path() + "demo", fs::copy_options::recursive);
     start = root.path() + "demo" + Sep() + "DBF" + Sep();
-    cPathStart(start);
+    data::cPathStart(start);
   }
   void TearDown() override {
     xb::rdd::WorkAreas::Get().CloseAll();
-    SetDataUi(previous_ui_);
-    ResetProgramSettings();
-    ResetCurrentCompany();
-    AppTest::TearDown();
+    data::SetDataUi(previous_ui_);
+    data::ResetProgramSettings();
+    data::ResetCurrentCompany();
+    OrgTest::TearDown();
   }
 
   std::string Company(std::string_view code) const { return root.path() + "demo" + Sep() + "DBF" + std::string(code) + Sep(); }
@@ -75,8 +75,8 @@ class CompanyTable : public testing::AppTest {
   static testing::TempFolder* tree_;
   testing::TempFolder root;
   std::string start;
-  testing::RecordingUi ui;
-  DataUi* previous_ui_ = nullptr;
+  data::testing::RecordingUi ui;
+  data::DataUi* previous_ui_ = nullptr;
 };
 testing::TempFolder* CompanyTable::tree_ = nullptr;
 
@@ -94,12 +94,12 @@ TEST_F(CompanyTable, OpensExclusivelyWithTheFirstCompanyAsTheCurrentOne) {
   EXPECT_EQ(X("ALIAS()").AsString(), "EMPRESA");
   EXPECT_EQ(X("INDEXORD()").AsInt(), 1);
   EXPECT_EQ(X("ORDNAME(1)").AsString(), "CODEMP");
-  EXPECT_EQ(cPathDbf(), Company("01"));
-  const xb::Array record = aStEmpresa().AsArray();
+  EXPECT_EQ(data::cPathDbf(), Company("01"));
+  const xb::Array record = data::aStEmpresa().AsArray();
   ASSERT_TRUE(record);
   EXPECT_EQ(record[0].AsString(), "01");
   // Its settings and the masks of its currencies.
-  const CompanySettings& company = CurrentCompany();
+  const data::CompanySettings& company = data::CurrentCompany();
   EXPECT_EQ(company.currency, "EUR");
   EXPECT_EQ(company.result_integers, 9);
   EXPECT_EQ(company.result_decimals, 2);
@@ -109,10 +109,10 @@ TEST_F(CompanyTable, OpensExclusivelyWithTheFirstCompanyAsTheCurrentOne) {
   EXPECT_EQ(X("CMASRES('')").AsString(), "@E 999,999,999.99");
   EXPECT_TRUE(ui.messages.empty());
   // Exclusive: another open fails with the message of a table in use.
-  NetUseOptions shared;
+  data::NetUseOptions shared;
   shared.alias = "Otra";
   shared.retries = 1;
-  EXPECT_FALSE(lNetUse(start + "Empresa", shared));
+  EXPECT_FALSE(data::lNetUse(start + "Empresa", shared));
 }
 
 TEST_F(CompanyTable, MakesTheMissingIndexAgainWithoutReadingACompany) {
@@ -126,15 +126,15 @@ TEST_F(CompanyTable, MakesTheMissingIndexAgainWithoutReadingACompany) {
   EXPECT_TRUE(X("DBSEEK('03')").AsLogical());
   X("ORDSETFOCUS(2)");
   EXPECT_TRUE(X("DBSEEK('FERRETER')").AsLogical());
-  EXPECT_TRUE(cPathDbf().empty());
-  EXPECT_TRUE(aStEmpresa().IsNil());
+  EXPECT_TRUE(data::cPathDbf().empty());
+  EXPECT_TRUE(data::aStEmpresa().IsNil());
 }
 
 TEST_F(CompanyTable, AFirstCompanyWithoutItsSettingsDoesNotStopTheStart) {
   for (const char* table : {"Claves.dbf", "Divisas.dbf"}) {
     SCOPED_TRACE(table);
     xb::rdd::WorkAreas::Get().CloseAll();
-    ResetCurrentCompany();
+    data::ResetCurrentCompany();
     fs::remove(Company("01") + table);
     EXPECT_EQ(OpenCompanyTable(start), CompanyTableOpen::kOpened);
     EXPECT_FALSE(LoadStartCompanySettings(Company("01")));
@@ -145,9 +145,9 @@ TEST_F(CompanyTable, AFirstCompanyWithoutItsSettingsDoesNotStopTheStart) {
 }
 
 TEST_F(CompanyTable, AnotherUserHoldingTheTableFailsWithItsMessage) {
-  NetUseOptions shared;
+  data::NetUseOptions shared;
   shared.alias = "Tomada";
-  ASSERT_TRUE(lNetUse(start + "Empresa", shared));
+  ASSERT_TRUE(data::lNetUse(start + "Empresa", shared));
   EXPECT_EQ(OpenCompanyTable(start), CompanyTableOpen::kFailed);
   ASSERT_FALSE(ui.messages.empty());
   EXPECT_NE(ui.messages.back().text.find("acceso exclusivo"), std::string::npos) << ui.messages.back().text;
@@ -157,9 +157,9 @@ TEST_F(CompanyTable, CrearDbfReplacesTheTableAndErasesItsIndex) {
   const std::string file = root.path() + "OrgAll";
   const Value structure = X("{{'TEXTO','C',70,0}}");
   CrearDbf(file, structure);
-  NetUseOptions exclusive;
+  data::NetUseOptions exclusive;
   exclusive.exclusive = true;
-  ASSERT_TRUE(lNetUse(file, exclusive));
+  ASSERT_TRUE(data::lNetUse(file, exclusive));
   X("DBAPPEND()");
   X("FIELDPUT(1, 'una línea')");
   X("ORDCREATE('', 'TEXTO', 'TEXTO')");
@@ -168,7 +168,7 @@ TEST_F(CompanyTable, CrearDbfReplacesTheTableAndErasesItsIndex) {
 
   X("CREARDBF('" + file + "', {{'TEXTO','C',70,0}})");
   EXPECT_FALSE(fs::exists(file + ".cdx"));
-  ASSERT_TRUE(lNetUse(file, exclusive));
+  ASSERT_TRUE(data::lNetUse(file, exclusive));
   EXPECT_EQ(X("LASTREC()").AsInt(), 0);
   EXPECT_EQ(X("FIELDLEN(1)").AsInt(), 70);
 }

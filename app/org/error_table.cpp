@@ -1,7 +1,7 @@
-#include "app/error_table.h"
+#include "app/org/error_table.h"
 
-#include "app/org_table.h"
-#include "app/table_access.h"
+#include "app/org/org_table.h"
+#include "data/table_access.h"
 #include "runtime/rdd/dbf_table.h"
 #include "runtime/rdd/workareas.h"
 
@@ -37,7 +37,7 @@ class KeepSelected {
 bool CreateErrorTable(const std::string& folder) {
   xb::rdd::FileSystem& fs = WorkAreas::Get().file_system();
   const std::string path = TablePath(folder, kErrorTableName);
-  (void)fs.Remove(IndexFileOf(path));
+  (void)fs.Remove(data::IndexFileOf(path));
   const std::vector<xb::rdd::dbf::FieldSpec> structure = {{"TEXTO", 'C', kErrorLineWidth, 0}};
   return xb::rdd::DbfTable::Create(fs, path, structure, xb::rdd::dbf::MemoKind::kFpt).ok();
 }
@@ -46,11 +46,11 @@ bool OpenErrorTable(const std::string& folder) {
   OpenedFrom() = folder;
   if (ErrorArea()) return true;
   KeepSelected keep;
-  NetUseOptions options;
+  data::NetUseOptions options;
   options.exclusive = true;
   options.retries = 3;
   options.alias = std::string(kErrorTableAlias);
-  return lNetUse(folder + std::string(kErrorTableName), options);
+  return data::lNetUse(folder + std::string(kErrorTableName), options);
 }
 
 bool ErrorTableOpen() { return ErrorArea() != nullptr; }

@@ -1,4 +1,4 @@
-#include "app/flat_key_map.h"
+#include "app/org/flat_key_map.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/index_catalogue.h"
+#include "app/org/index_catalogue.h"
 
 #include <algorithm>
 

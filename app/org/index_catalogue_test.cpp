@@ -1,4 +1,4 @@
-#include "app/index_catalogue.h"
+#include "app/org/index_catalogue.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,9 +6,9 @@
 #include <map>
 #include <set>
 
-#include "app/app_test_support.h"
-#include "app/org_environment.h"
-#include "app/table_schemas.h"
+#include "app/org/org_environment.h"
+#include "app/org/org_test_support.h"
+#include "app/org/table_schemas.h"
 #include "runtime/codepage.h"
 
 namespace app {
@@ -149,7 +149,7 @@ TEST(OrderBagList, TheFirstEntryOfATableWins) {
   EXPECT_THAT(OrderBagTags("TicketT"), ElementsAre("nTickT1", "nTickT1"));
 }
 
-class OrderBagFunction : public testing::AppTest {};
+class OrderBagFunction : public testing::OrgTest {};
 
 TEST_F(OrderBagFunction, FromCompiledText) {
   RegisterOrganisationFunctions();
@@ -169,7 +169,7 @@ TEST(StartFolder, MacroTableStepAndTag) {
 
 // ---- keys against the tables' structures -------------------------------------------------------
 
-class CatalogueKeys : public testing::AppTest {};
+class CatalogueKeys : public testing::OrgTest {};
 
 // The key's type: a key that is one field takes the field's type, any other gives text.
 char ExpectedType(const CatalogueRow& row, xb::rdd::WorkArea& area) {

@@ -1,4 +1,4 @@
-#include "app/index_data.h"
+#include "app/org/index_data.h"
 
 #include "runtime/codepage.h"
 #include "runtime/rdd/workareas.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/index_catalogue.h"
-#include "app/org_table.h"
-#include "app/organiser_events.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/org_table.h"
+#include "app/org/organiser_events.h"
 
 namespace app {
 

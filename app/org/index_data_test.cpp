@@ -1,9 +1,9 @@
-#include "app/index_data.h"
+#include "app/org/index_data.h"
 
 #include <gtest/gtest.h>
 
-#include "app/app_test_support.h"
-#include "app/org_table.h"
+#include "app/org/org_table.h"
+#include "app/org/org_test_support.h"
 #include "runtime/rdd/dbf_table.h"
 
 namespace app {
@@ -15,10 +15,10 @@ using testing::N;
 using testing::Rec;
 using testing::S;
 
-class IndexData : public testing::AppTest {
+class IndexData : public testing::OrgTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
+    OrgTest::SetUp();
     memory().MakeFolder("EMP/");
     memory().MakeFolder("DBF/");
   }

@@ -1,7 +1,7 @@
-#include "app/org_environment.h"
+#include "app/org/org_environment.h"
 
-#include "app/index_catalogue.h"
-#include "app/statistics.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/statistics.h"
 #include "runtime/rdd/driver.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/runtime.h"

@@ -1,8 +1,8 @@
-#include "app/org_table.h"
+#include "app/org/org_table.h"
 
 #include "runtime/codepage.h"
-#include "runtime/sets.h"
 #include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
 
 namespace app {
 

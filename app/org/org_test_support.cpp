@@ -1,14 +1,14 @@
-#include "app/app_test_support.h"
+#include "app/org/org_test_support.h"
 
 #include <chrono>
 #include <filesystem>
 
-#include "app/org_table.h"
+#include "app/org/org_table.h"
 #include "runtime/codepage.h"
 
 namespace app::testing {
 
-void AppTest::SetUp() {
+void OrgTest::SetUp() {
   xb::InitRuntime();
   xb::ResetSets();
   xb::ReleaseAllMemvars();
@@ -24,14 +24,14 @@ void AppTest::SetUp() {
   areas().set_file_system(memory_.get());
 }
 
-void AppTest::TearDown() {
+void OrgTest::TearDown() {
   xb::rdd::ResetTables();
   areas().set_file_system(nullptr);
   memory_.reset();
   xb::ResetSets();
 }
 
-xb::rdd::WorkArea& AppTest::CreateAndOpen(const TableSchema& schema, const std::string& folder) {
+xb::rdd::WorkArea& OrgTest::CreateAndOpen(const TableSchema& schema, const std::string& folder) {
   if (!folder.empty()) memory_->MakeFolder(folder);
   const std::string path = folder + std::string(schema.table) + ".dbf";
   const xb::rdd::Status created =
@@ -98,7 +98,7 @@ TempFolder::TempFolder() {
   namespace fs = std::filesystem;
   static int counter = 0;
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  const fs::path p = fs::temp_directory_path() / ("vdr_app_" + std::to_string(stamp) + "_" + std::to_string(++counter));
+  const fs::path p = fs::temp_directory_path() / ("vdr_org_" + std::to_string(stamp) + "_" + std::to_string(++counter));
   fs::create_directories(p);
   path_ = (p / "").string();
 }

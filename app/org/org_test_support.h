@@ -10,15 +10,15 @@
 #include <utility>
 #include <vector>
 
-#include "app/organiser_events.h"
-#include "app/table_schemas.h"
+#include "app/org/organiser_events.h"
+#include "app/org/table_schemas.h"
 #include "runtime/rdd/memory_file_system.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/runtime.h"
 
 namespace app::testing {
 
-class AppTest : public ::testing::Test {
+class OrgTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;

@@ -1,4 +1,4 @@
-#include "app/organisation_state.h"
+#include "app/org/organisation_state.h"
 
 #include "runtime/value.h"
 

@@ -1,12 +1,12 @@
-#include "app/organise.h"
+#include "app/org/organise.h"
 
 #include <memory>
 
-#include "app/index_catalogue.h"
-#include "app/index_data.h"
-#include "app/risk_recompute.h"
-#include "app/statistics.h"
-#include "app/stock_recompute.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/index_data.h"
+#include "app/org/risk_recompute.h"
+#include "app/org/statistics.h"
+#include "app/org/stock_recompute.h"
 #include "runtime/rdd/dbf_table.h"
 #include "runtime/rdd/workareas.h"
 
@@ -14,7 +14,7 @@ namespace app {
 
 void OrganiserEvents::ReindexStartFolder(const std::string& start_folder) { ReindexMacroTable(start_folder, *this); }
 
-OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& options, const CompanySettings* company,
+OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& options, const data::CompanySettings* company,
                                xb::Date working_date, OrganiserEvents& events) {
   OrganiseResult result;
   CatalogueIndexer indexer(folders, events);
@@ -107,8 +107,8 @@ class SettingsReader {
 
 }  // namespace
 
-bool LoadCompanySettings(const std::string& company_folder, CompanySettings* settings, OrganiserEvents& events) {
-  CompanySettings loaded;
+bool LoadCompanySettings(const std::string& company_folder, data::CompanySettings* settings, OrganiserEvents& events) {
+  data::CompanySettings loaded;
   {
     SettingsReader claves;
     if (!claves.Open(company_folder, "Claves", events)) return false;
@@ -125,7 +125,7 @@ bool LoadCompanySettings(const std::string& company_folder, CompanySettings* set
   SettingsReader currencies;
   if (!currencies.Open(company_folder, "Divisas", events)) return false;
   while (currencies.Next()) {
-    Currency c;
+    data::Currency c;
     c.code = currencies.Text("CCODDIV");
     c.price_decimals = static_cast<int>(currencies.Num("NDECPREC"));
     c.result_decimals = static_cast<int>(currencies.Num("NDECRES"));

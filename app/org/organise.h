@@ -3,8 +3,8 @@
 // progress dialog runs this with its meters and messages as the events.
 #pragma once
 
-#include "app/currency.h"
-#include "app/organiser_events.h"
+#include "app/org/organiser_events.h"
+#include "data/currency.h"
 #include "runtime/date.h"
 
 namespace app {
@@ -29,11 +29,11 @@ struct OrganiseResult {
 // (read from its own `Claves` and `Divisas`), nullptr when they could not be read: the
 // tables are organised all the same, and the recomputations are skipped and told. This
 // year is the working date's.
-OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& options, const CompanySettings* company,
+OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& options, const data::CompanySettings* company,
                                xb::Date working_date, OrganiserEvents& events);
 
 // Reads a company's settings from its `Claves` and `Divisas` (opened exclusively and closed
 // again). False, with the failure reported, when either cannot be read.
-bool LoadCompanySettings(const std::string& company_folder, CompanySettings* settings, OrganiserEvents& events);
+bool LoadCompanySettings(const std::string& company_folder, data::CompanySettings* settings, OrganiserEvents& events);
 
 }  // namespace app

@@ -1,5 +1,5 @@
 // The demo tree and one company's organisation end to end, on real files.
-#include "app/organise.h"
+#include "app/org/organise.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +9,18 @@
 #include <iterator>
 #include <map>
 
-#include "app/app_test_support.h"
-#include "app/demo_data.h"
-#include "app/index_catalogue.h"
-#include "app/org_table.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/org_table.h"
+#include "app/org/org_test_support.h"
+#include "app/tools/demo_data.h"
 
 namespace app {
 namespace {
 
-class Organise : public testing::AppTest {
+class Organise : public testing::OrgTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
+    OrgTest::SetUp();
     areas().set_file_system(nullptr);  // real files
     options.records = 2000;
     options.small_records = 200;
@@ -134,7 +134,7 @@ TEST_F(Organise, TheSameOptionsWriteTheSameTables) {
 }
 
 TEST_F(Organise, EveryTablePackedEveryTagInOrderEveryRecomputation) {
-  CompanySettings company;
+  data::CompanySettings company;
   ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
   EXPECT_TRUE(company.statistics);
   EXPECT_EQ(company.currencies.size(), 5u);
@@ -223,7 +223,7 @@ TEST_F(Organise, AnOptionLeftOutLeavesItsPartAlone) {
         alone[t.table] = DeletedIn(folders.company, t.table);
     }
     const std::vector<double> accumulators = Accumulators(), risks = risk(), statistics = graph();
-    CompanySettings company;
+    data::CompanySettings company;
     ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
     OrganiseOptions all;
     all.risk = true;
@@ -251,7 +251,7 @@ TEST_F(Organise, AnOptionLeftOutLeavesItsPartAlone) {
 TEST_F(Organise, AMissingTableStopsTheRecomputations) {
   std::filesystem::remove(folders.company + "Rappels.dbf");
   const std::vector<double> before = Accumulators();
-  CompanySettings company;
+  data::CompanySettings company;
   ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
   OrganiseOptions all;
   all.risk = true;
@@ -270,7 +270,7 @@ TEST_F(Organise, SettingsAreReadWhateverTheirIndexes) {
     std::ofstream damaged(folders.company + index, std::ios::binary | std::ios::trunc);
     damaged << std::string(600, '\x5A');
   }
-  CompanySettings company;
+  data::CompanySettings company;
   ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
   EXPECT_EQ(company.currency, "EUR");
   EXPECT_EQ(company.result_decimals, 2);
@@ -282,7 +282,7 @@ TEST_F(Organise, SettingsAreReadWhateverTheirIndexes) {
 // Settings that cannot be read: reported; the tables are organised, nothing is recomputed.
 TEST_F(Organise, SettingsThatCannotBeReadAreReported) {
   std::filesystem::remove(folders.company + "Claves.dbf");
-  CompanySettings company;
+  data::CompanySettings company;
   EXPECT_FALSE(LoadCompanySettings(folders.company, &company, events));
   ASSERT_EQ(events.failures.size(), 1u);
   EXPECT_EQ(events.failures[0].os_code, 2);

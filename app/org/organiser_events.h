@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/org_table.h"
+#include "app/org/org_table.h"
 
 namespace app {
 

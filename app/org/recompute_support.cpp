@@ -1,4 +1,4 @@
-#include "app/recompute_support.h"
+#include "app/org/recompute_support.h"
 
 #include <charconv>
 #include <cmath>

@@ -10,9 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/flat_key_map.h"
-#include "app/org_table.h"
-#include "app/organiser_events.h"
+#include "app/org/flat_key_map.h"
+#include "app/org/org_table.h"
+#include "app/org/organiser_events.h"
 #include "runtime/codepage.h"
 
 namespace app {

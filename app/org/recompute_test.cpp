@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/app_test_support.h"
-#include "app/risk_recompute.h"
-#include "app/stock_recompute.h"
+#include "app/org/org_test_support.h"
+#include "app/org/risk_recompute.h"
+#include "app/org/stock_recompute.h"
 
 namespace app {
 namespace {
@@ -12,10 +12,10 @@ using testing::N;
 using testing::Rec;
 using testing::S;
 
-class Recompute : public testing::AppTest {
+class Recompute : public testing::OrgTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
+    OrgTest::SetUp();
     memory().MakeFolder("EMP/");
   }
   testing::RecordedEvents events;
@@ -149,8 +149,8 @@ class Risk : public Recompute {
           {"NVALEURO", N(0.5)}}});
     for (std::string_view t : {"FacCliT", "FacCliL", "Ivas", "Claves"}) testing::WriteTable("EMP/", t, {});
   }
-  CompanySettings Euro() {
-    CompanySettings c;
+  data::CompanySettings Euro() {
+    data::CompanySettings c;
     c.AddCurrency({"EUR", 3, 2, 1, 1, true, 1});
     c.AddCurrency({"USD", 3, 2, 0.5, 0, false, 0.5});
     return c;

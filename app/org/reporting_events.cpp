@@ -1,9 +1,9 @@
-#include "app/reporting_events.h"
+#include "app/org/reporting_events.h"
 
-#include "app/data_ui.h"
-#include "app/error_table.h"
-#include "app/sde_index.h"
-#include "app/table_access.h"
+#include "app/org/error_table.h"
+#include "data/data_ui.h"
+#include "data/sde_index.h"
+#include "data/table_access.h"
 #include "runtime/lib/paths.h"
 
 namespace app {
@@ -43,8 +43,8 @@ std::string ReportingEvents::SkippedLine(std::string_view why) const {
 }
 
 void ReportingEvents::TableFailed(const TableFailure& failure) {
-  if (!ShowOpenFailure(failure.os_code, failure.path)) {
-    Ui().MsgStop(JoinLines({"No se ha podido organizar el fichero " + ShortPath(failure.path) + ".",
+  if (!data::ShowOpenFailure(failure.os_code, failure.path)) {
+    data::Ui().MsgStop(data::JoinLines({"No se ha podido organizar el fichero " + ShortPath(failure.path) + ".",
                             failure.description}),
                  "Atención");
   }
@@ -53,6 +53,6 @@ void ReportingEvents::TableFailed(const TableFailure& failure) {
 
 void ReportingEvents::Skipped(std::string_view what, std::string_view why) { AddErrorLine(SkippedLine(why)); }
 
-void ReportingEvents::ReindexStartFolder(const std::string& start_folder) { SdeIndex(); }
+void ReportingEvents::ReindexStartFolder(const std::string& start_folder) { data::SdeIndex(); }
 
 }  // namespace app

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/organiser_events.h"
+#include "app/org/organiser_events.h"
 
 namespace app {
 

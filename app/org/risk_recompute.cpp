@@ -1,16 +1,16 @@
-#include "app/risk_recompute.h"
+#include "app/org/risk_recompute.h"
 
 #include <algorithm>
 #include <unordered_map>
 #include <vector>
 
-#include "app/index_catalogue.h"
-#include "app/recompute_support.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/recompute_support.h"
 
 namespace app {
 
-DocumentCurrency CurrencyOf(const OrgTable& document) {
-  DocumentCurrency c;
+data::DocumentCurrency CurrencyOf(const OrgTable& document) {
+  data::DocumentCurrency c;
   c.code = std::string(TrimRight(document.Text(document.Field("CCODDIV"))));
   if (const int v99 = document.Field("NVALEURO99")) c.euro_value99 = document.Num(v99);
   c.euro_value = document.Num(document.Field("NVALEURO"));
@@ -26,13 +26,13 @@ double DeliveryNoteTotal(OrgTable& notes, OrgTable& lines, int decimals) {
   lines.SetOrder(1);
   for (bool more = lines.Seek(xb::rdd::KeyValue::Number(number)); more && !lines.eof(); lines.Skip()) {
     if (lines.Num(l_number) != number) break;
-    sum += RoundAmount(lines.Num(qty) * lines.Num(price) * (1 - lines.Num(dto) / 100) - lines.Num(dto_line), decimals);
+    sum += data::RoundAmount(lines.Num(qty) * lines.Num(price) * (1 - lines.Num(dto) / 100) - lines.Num(dto_line), decimals);
   }
   const double discounts = (1 - notes.Num(notes.Field("NDTOESP")) / 100) * (1 - notes.Num(notes.Field("NDPP")) / 100);
-  return RoundAmount(sum * discounts, decimals) + notes.Num(notes.Field("NPORTES"));
+  return data::RoundAmount(sum * discounts, decimals) + notes.Num(notes.Field("NPORTES"));
 }
 
-bool RecomputeRisk(const std::string& company_folder, const CompanySettings& company, OrganiserEvents& events) {
+bool RecomputeRisk(const std::string& company_folder, const data::CompanySettings& company, OrganiserEvents& events) {
   TableSet t;
   if (!t.Open(company_folder,
               {"Clientes", "AlbCliT", "AlbCliL", "FacCliT", "FacCliL", "Ivas", "Divisas", "Recibos", "Claves"},
@@ -54,7 +54,7 @@ bool RecomputeRisk(const std::string& company_folder, const CompanySettings& com
   std::vector<Risk> risks(customers.RecordCount() + 1);
   events.Meter(kRiskResetMeter, 100);
   events.Pump();
-  const int result_decimals = ResultDecimals(company);
+  const int result_decimals = data::ResultDecimals(company);
 
   // Delivery notes not invoiced: their totals (NTOTALB) from their lines, gathered by note
   // number in one pass over the lines; the lines of a number count for every note of it.
@@ -89,7 +89,7 @@ bool RecomputeRisk(const std::string& company_folder, const CompanySettings& com
         }
         const double n = notes.Num(number);
         open.push_back({c, n, (1 - notes.Num(special) / 100) * (1 - notes.Num(prompt) / 100), notes.Num(freight),
-                        DocumentValue(company, CurrencyOf(notes)), decimals});
+                        data::DocumentValue(company, CurrencyOf(notes)), decimals});
         auto& per_number = sums[n];
         if (std::none_of(per_number.begin(), per_number.end(), [&](const auto& p) { return p.first == decimals; }))
           per_number.emplace_back(decimals, 0.0);
@@ -104,15 +104,15 @@ bool RecomputeRisk(const std::string& company_folder, const CompanySettings& com
         auto it = sums.find(lines.Num(l_number));
         if (it == sums.end()) continue;
         const double amount = lines.Num(qty) * lines.Num(price) * (1 - lines.Num(dto) / 100) - lines.Num(dto_line);
-        for (auto& [decimals, sum] : it->second) sum += RoundAmount(amount, decimals);
+        for (auto& [decimals, sum] : it->second) sum += data::RoundAmount(amount, decimals);
       }
     }
     for (const Note& note : open) {
       double sum = 0;
       for (const auto& [decimals, s] : sums[note.number])
         if (decimals == note.decimals) sum = s;
-      const double total = RoundAmount(sum * note.factor, note.decimals) + note.freight;
-      risks[note.customer].risk += RoundAmount(total * note.value, result_decimals);
+      const double total = data::RoundAmount(sum * note.factor, note.decimals) + note.freight;
+      risks[note.customer].risk += data::RoundAmount(total * note.value, result_decimals);
     }
     events.Meter(kRiskNotesMeter, 100);
     events.Pump();
@@ -128,7 +128,7 @@ bool RecomputeRisk(const std::string& company_folder, const CompanySettings& com
       if (!receipts.GoToLive(r) || receipts.Num(state) == 2) continue;
       const std::uint32_t c = customer(receipts.Text(client));
       if (!c) continue;
-      double a = RoundAmount(receipts.Num(amount) * DocumentValue(company, CurrencyOf(receipts)), result_decimals);
+      double a = data::RoundAmount(receipts.Num(amount) * data::DocumentValue(company, CurrencyOf(receipts)), result_decimals);
       if (receipts.Text(serie) == "C") a = -a;
       risks[c].risk += a;
       if (receipts.Num(state) == 3) risks[c].overdue += a;

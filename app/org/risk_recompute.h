@@ -5,14 +5,14 @@
 
 #include <string>
 
-#include "app/currency.h"
-#include "app/organiser_events.h"
+#include "app/org/organiser_events.h"
+#include "data/currency.h"
 
 namespace app {
 
 // Opens the nine tables it needs exclusively, then sets `NRIESGOALC` and `NMOROSOS` of every
 // customer. When a table cannot be opened nothing is changed and the result is false.
-bool RecomputeRisk(const std::string& company_folder, const CompanySettings& company, OrganiserEvents& events);
+bool RecomputeRisk(const std::string& company_folder, const data::CompanySettings& company, OrganiserEvents& events);
 
 class OrgTable;
 
@@ -21,6 +21,6 @@ class OrgTable;
 double DeliveryNoteTotal(OrgTable& notes, OrgTable& lines, int decimals);
 
 // The currency of the document a table stands on (CCODDIV, NVALEURO99, NVALEURO, NVALDIV).
-DocumentCurrency CurrencyOf(const OrgTable& document);
+data::DocumentCurrency CurrencyOf(const OrgTable& document);
 
 }  // namespace app

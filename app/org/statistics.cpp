@@ -1,4 +1,4 @@
-#include "app/statistics.h"
+#include "app/org/statistics.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,9 +6,9 @@
 #include <map>
 #include <vector>
 
-#include "app/index_catalogue.h"
-#include "app/recompute_support.h"
-#include "app/risk_recompute.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/recompute_support.h"
+#include "app/org/risk_recompute.h"
 #include "runtime/codepage.h"
 #include "runtime/rdd/dbf_table.h"
 #include "runtime/rdd/workareas.h"
@@ -164,10 +164,10 @@ class Entities {
 };
 
 // The whole table anew, every table read once in record order.
-void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& years) {
+void RebuildGraph(GraphTables& t, const data::CompanySettings& company, const Years& years) {
   DocumentTotals totals(company, t.vat, t.articles);
   totals.ReadAllAdvances();
-  const int result_decimals = ResultDecimals(company);
+  const int result_decimals = data::ResultDecimals(company);
   Entities customers(*t.customers, "CCODCLI"), agents(*t.agents, "CCODAGE"), suppliers(*t.suppliers, "CCODPRO");
   YearSums customer_sums, supplier_sums;
 
@@ -197,7 +197,7 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
       DocumentKey(h.serie, h.number, &key);
       const std::uint32_t index = by_key.Insert(key, static_cast<std::uint32_t>(sums.size()));
       if (index == sums.size()) sums.emplace_back();
-      invoices.push_back({std::move(h), c, a, inv.Day(date), DocumentValue(company, CurrencyOf(inv)), index});
+      invoices.push_back({std::move(h), c, a, inv.Day(date), data::DocumentValue(company, CurrencyOf(inv)), index});
     }
     std::vector<const DocumentHeader*> first(sums.size(), nullptr);
     for (const Invoice& i : invoices)
@@ -213,7 +213,7 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
     }
     for (const Invoice& i : invoices) {
       const InvoiceTotals total = totals.Finish(i.header, sums[i.sums], false, true);
-      const double amount = RoundAmount((total.Total() - i.header.freight) * i.value, result_decimals);
+      const double amount = data::RoundAmount((total.Total() - i.header.freight) * i.value, result_decimals);
       if (i.customer) years.Add(*i.customer, i.date, amount, &customer_sums);
       if (i.agent) years.Add(*i.agent, i.date, amount, nullptr);  // agents never enter the totals
     }
@@ -238,8 +238,8 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
       if (!notes.GoToLive(r) || !years.Counts(notes.Day(date))) continue;
       GraphRow* row = suppliers.Row(notes.Text(who), "PG");
       if (!row) continue;
-      const int decimals = ResultDecimals(company, notes.Text(currency));
-      list.push_back({row, notes.Day(date), notes.Num(number), DocumentValue(company, CurrencyOf(notes)), decimals});
+      const int decimals = data::ResultDecimals(company, notes.Text(currency));
+      list.push_back({row, notes.Day(date), notes.Num(number), data::DocumentValue(company, CurrencyOf(notes)), decimals});
       auto& per_number = sums[notes.Num(number)];
       if (std::none_of(per_number.begin(), per_number.end(), [&](const auto& p) { return p.first == decimals; }))
         per_number.emplace_back(decimals, 0.0);
@@ -253,13 +253,13 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
       if (it == sums.end()) continue;
       const double amount = lines.Num(lf.qty) * lines.Num(lf.price_div) * (1 - lines.Num(lf.discount) / 100) -
                             lines.Num(lf.line_discount);
-      for (auto& [decimals, sum] : it->second) sum += RoundAmount(amount, decimals);
+      for (auto& [decimals, sum] : it->second) sum += data::RoundAmount(amount, decimals);
     }
     for (const Note& n : list) {
       double sum = 0;
       for (const auto& [decimals, s] : sums[n.number])
         if (decimals == n.decimals) sum = s;
-      years.Add(*n.row, n.date, RoundAmount(sum * n.value, result_decimals), &supplier_sums);
+      years.Add(*n.row, n.date, data::RoundAmount(sum * n.value, result_decimals), &supplier_sums);
     }
   }
   {
@@ -299,7 +299,7 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
       for (std::size_t i : groups[group]) sums[i] += totals.Line(list[i].header, lines, lf, 5);
     }
     for (std::size_t i = 0; i < list.size(); ++i)
-      years.Add(*list[i].row, list[i].date, RoundAmount(sums[i], result_decimals), &supplier_sums);
+      years.Add(*list[i].row, list[i].date, data::RoundAmount(sums[i], result_decimals), &supplier_sums);
   }
 
   OrgTable& graph = *t.graph;
@@ -317,7 +317,7 @@ void RebuildGraph(GraphTables& t, const CompanySettings& company, const Years& y
 }
 
 // One customer's, agent's or supplier's rows anew, found by seeking.
-void RebuildEntity(char who, std::string_view code, GraphTables& t, const CompanySettings& company, const Years& years) {
+void RebuildEntity(char who, std::string_view code, GraphTables& t, const data::CompanySettings& company, const Years& years) {
   OrgTable& graph = *t.graph;
   graph.SetOrder(1);
   const std::string code6 = Pad(code, 6);
@@ -348,7 +348,7 @@ void RebuildEntity(char who, std::string_view code, GraphTables& t, const Compan
   if (found) {
     const std::string wanted(master.Text(master_code));
     DocumentTotals totals(company, t.vat, t.articles);
-    const int result_decimals = ResultDecimals(company);
+    const int result_decimals = data::ResultDecimals(company);
     if (who == 'C' || who == 'A') {
       OrgTable& inv = *t.invoices;
       const int field = inv.Field(who == 'C' ? "CCODCLI" : "CCODAGE"), date = inv.Field("DFECFAC");
@@ -357,8 +357,8 @@ void RebuildEntity(char who, std::string_view code, GraphTables& t, const Compan
         if (inv.Text(field) != wanted) break;
         if (!years.Counts(inv.Day(date))) continue;
         const InvoiceTotals total = totals.Invoice(inv, *t.invoice_lines, false, true, false);
-        const double amount = RoundAmount((total.Total() - inv.Num(inv.Field("NPORTES"))) *
-                                              DocumentValue(company, CurrencyOf(inv)),
+        const double amount = data::RoundAmount((total.Total() - inv.Num(inv.Field("NPORTES"))) *
+                                              data::DocumentValue(company, CurrencyOf(inv)),
                                           result_decimals);
         years.Add(row, inv.Day(date), amount, &now);
         any = true;
@@ -373,17 +373,17 @@ void RebuildEntity(char who, std::string_view code, GraphTables& t, const Compan
       for (bool more = notes.Seek(xb::rdd::KeyValue::Text(wanted)); more && !notes.eof(); notes.Skip()) {
         if (notes.Text(who_field) != wanted) break;
         if (!years.Counts(notes.Day(date))) continue;
-        const int decimals = ResultDecimals(company, notes.Text(notes.Field("CCODDIV")));
+        const int decimals = data::ResultDecimals(company, notes.Text(notes.Field("CCODDIV")));
         const double n = notes.Num(number);
         double sum = 0;
         for (bool line = note_lines.Seek(xb::rdd::KeyValue::Number(n)); line && !note_lines.eof(); note_lines.Skip()) {
           if (note_lines.Num(nf.number) != n) break;
-          sum += RoundAmount(note_lines.Num(nf.qty) * note_lines.Num(nf.price_div) *
+          sum += data::RoundAmount(note_lines.Num(nf.qty) * note_lines.Num(nf.price_div) *
                                      (1 - note_lines.Num(nf.discount) / 100) -
                                  note_lines.Num(nf.line_discount),
                              decimals);
         }
-        years.Add(row, notes.Day(date), RoundAmount(sum * DocumentValue(company, CurrencyOf(notes)), result_decimals),
+        years.Add(row, notes.Day(date), data::RoundAmount(sum * data::DocumentValue(company, CurrencyOf(notes)), result_decimals),
                   &now);
         any = true;
       }
@@ -404,7 +404,7 @@ void RebuildEntity(char who, std::string_view code, GraphTables& t, const Compan
           if (lf.serie && lines.Text(lf.serie) != h.serie) continue;
           sum += totals.Line(h, lines, lf, 5);
         }
-        years.Add(row, inv.Day(inv_date), RoundAmount(sum, result_decimals), &now);
+        years.Add(row, inv.Day(inv_date), data::RoundAmount(sum, result_decimals), &now);
         any = true;
       }
     }
@@ -473,7 +473,7 @@ LineFields::LineFields(const OrgTable& t)
 
 // ---- document totals --------------------------------------------------------------------
 
-DocumentTotals::DocumentTotals(const CompanySettings& company, OrgTable* vat, OrgTable* articles)
+DocumentTotals::DocumentTotals(const data::CompanySettings& company, OrgTable* vat, OrgTable* articles)
     : company_(company),
       vat_(vat && vat->is_open() ? vat : nullptr),
       articles_(articles && articles->is_open() ? articles : nullptr) {}
@@ -534,9 +534,9 @@ double DocumentTotals::SurchargeRate(double vat_rate) {
 void DocumentTotals::AddInvoiceLine(InvoiceLines& sums, const DocumentHeader& header, const OrgTable& lines,
                                     const LineFields& f, bool include_advances) {
   if (!include_advances && IsAdvance(lines.Text(f.ref))) return;
-  const int decimals = ResultDecimals(company_, header.currency);
+  const int decimals = data::ResultDecimals(company_, header.currency);
   const double amount =
-      RoundAmount(lines.Num(f.qty) * lines.Num(f.price) * (1 - lines.Num(f.discount) / 100) - lines.Num(f.line_discount),
+      data::RoundAmount(lines.Num(f.qty) * lines.Num(f.price) * (1 - lines.Num(f.discount) / 100) - lines.Num(f.line_discount),
                   decimals);
   if (lines.Log(f.outlay)) {
     sums.outlays += amount;
@@ -566,7 +566,7 @@ void DocumentTotals::AddInvoiceLine(InvoiceLines& sums, const DocumentHeader& he
 InvoiceTotals DocumentTotals::Finish(const DocumentHeader& header, const InvoiceLines& sums, bool lines_only,
                                      bool warn) const {
   if (warn && sums.fourth_rate) WarnFourthRate();
-  const int decimals = ResultDecimals(company_, header.currency);
+  const int decimals = data::ResultDecimals(company_, header.currency);
   double special = header.special_discount, prompt = header.prompt_discount;
   if (lines_only) {
     if (!company_.discount_esp) special = 0;
@@ -577,21 +577,21 @@ InvoiceTotals DocumentTotals::Finish(const DocumentHeader& header, const Invoice
   for (int i = 0; i < 3; ++i) {
     const InvoiceLines::Slot& s = sums.slots[static_cast<std::size_t>(i)];
     if (!s.used) continue;
-    base[i] = RoundAmount(s.base * factor, decimals);
-    vat[i] = header.vat_kind == 1 ? RoundAmount(base[i] * s.rate / 100, decimals) : 0;
-    req[i] = header.surcharge ? RoundAmount(base[i] * s.surcharge_rate / 100, decimals) : 0;
+    base[i] = data::RoundAmount(s.base * factor, decimals);
+    vat[i] = header.vat_kind == 1 ? data::RoundAmount(base[i] * s.rate / 100, decimals) : 0;
+    req[i] = header.surcharge ? data::RoundAmount(base[i] * s.surcharge_rate / 100, decimals) : 0;
   }
   if (header.vat_included) {
     // Bases worked back from prices with VAT may miss the gross total by the roundings: a
     // large difference is shared out by base, what remains goes to the largest base.
-    const double gross = RoundAmount(sums.gross * factor, decimals);
+    const double gross = data::RoundAmount(sums.gross * factor, decimals);
     auto missing = [&] {
-      return RoundAmount(gross - (base[0] + vat[0] + base[1] + vat[1] + base[2] + vat[2]), decimals);
+      return data::RoundAmount(gross - (base[0] + vat[0] + base[1] + vat[1] + base[2] + vat[2]), decimals);
     };
     const double bases = base[0] + base[1] + base[2];
     if (std::fabs(missing()) > 1 && bases != 0) {
       const double diff = missing();
-      for (double& b : base) b += RoundAmount(diff * b / bases, decimals);
+      for (double& b : base) b += data::RoundAmount(diff * b / bases, decimals);
     }
     base[Largest(base)] += missing();
   }
@@ -600,15 +600,15 @@ InvoiceTotals DocumentTotals::Finish(const DocumentHeader& header, const Invoice
   InvoiceTotals t;
   t.base = base[0] + base[1] + base[2] + header.freight;
   t.vat = vat[0] + vat[1] + vat[2] +
-          (header.vat_kind == 1 ? RoundAmount(header.freight * header.freight_vat / 100, decimals) : 0);
+          (header.vat_kind == 1 ? data::RoundAmount(header.freight * header.freight_vat / 100, decimals) : 0);
   t.surcharge = req[0] + req[1] + req[2];
   t.outlays = sums.outlays;
-  t.withholding = RoundAmount((t.base + (company_.irpf_on_vat ? t.vat : 0)) * header.withholding / 100, decimals);
-  if (header.vat_kind == 2) t.vat += RoundAmount(t.base * header.flat_vat / 100, decimals);
+  t.withholding = data::RoundAmount((t.base + (company_.irpf_on_vat ? t.vat : 0)) * header.withholding / 100, decimals);
+  if (header.vat_kind == 2) t.vat += data::RoundAmount(t.base * header.flat_vat / 100, decimals);
   if (header.financial != 0) {
     const double on =
         header.financial_on == 1 ? t.base : t.base + t.vat + t.surcharge + t.outlays - t.withholding;
-    t.financial = RoundAmount(on * header.financial / 100, decimals);
+    t.financial = data::RoundAmount(on * header.financial / 100, decimals);
   }
   if (header.serie == "C")
     for (double* v : {&t.base, &t.vat, &t.surcharge, &t.outlays, &t.withholding, &t.financial}) *v = -*v;
@@ -633,7 +633,7 @@ InvoiceTotals DocumentTotals::Invoice(OrgTable& header, OrgTable& lines, bool li
 
 double DocumentTotals::Line(const DocumentHeader& header, const OrgTable& lines, const LineFields& f, int kind,
                             double multiplier, bool include_outlays) {
-  const int decimals = ResultDecimals(company_, header.currency);
+  const int decimals = data::ResultDecimals(company_, header.currency);
   if ((kind == 3 || kind == 5) && lines.Log(f.outlay) && !include_outlays) return 0;
   const double dto = 1 - lines.Num(f.discount) / 100;
   const double discounts = (1 - header.special_discount / 100) * (1 - header.prompt_discount / 100);
@@ -663,14 +663,14 @@ double DocumentTotals::Line(const DocumentHeader& header, const OrgTable& lines,
     default:
       return 0;
   }
-  amount = RoundAmount(amount, decimals);
-  if (kind != 4) amount = ChangeCurrency(company_, amount, header.currency, header.euro_value);
-  return RoundAmount(amount, ResultDecimals(company_));
+  amount = data::RoundAmount(amount, decimals);
+  if (kind != 4) amount = data::ChangeCurrency(company_, amount, header.currency, header.euro_value);
+  return data::RoundAmount(amount, data::ResultDecimals(company_));
 }
 
 // ---- UPDATEGRAPH -------------------------------------------------------------------------
 
-void UpdateGraph(std::string_view kind, std::string_view code, GraphTables& t, const CompanySettings& company,
+void UpdateGraph(std::string_view kind, std::string_view code, GraphTables& t, const data::CompanySettings& company,
                  xb::Date working_date) {
   PositionKeeper keeper;
   for (OrgTable* table : {t.customers, t.agents, t.suppliers, t.graph, t.invoices, t.invoice_lines, t.vat, t.notes,
@@ -688,7 +688,7 @@ void UpdateGraph(std::string_view kind, std::string_view code, GraphTables& t, c
   t.graph->area().Commit();
 }
 
-bool RebuildStatistics(const std::string& company_folder, const CompanySettings& company, xb::Date working_date,
+bool RebuildStatistics(const std::string& company_folder, const data::CompanySettings& company, xb::Date working_date,
                        OrganiserEvents& events) {
   events.Title("ACTUALIZANDO GRAFICOS");
   TableSet t;
@@ -743,7 +743,7 @@ xb::Value FnUpdateGraph(xb::Args& a) {
     if (!BorrowAlias(tables[i], a.Arg(3 + i), "UPDATEGRAPH", a)) return xb::Value();
   GraphTables g{&tables[0], &tables[1], &tables[2], &tables[3], &tables[4],  &tables[5],
                 &tables[6], &tables[7], &tables[8], &tables[9], &tables[10], &tables[11]};
-  UpdateGraph(a.Str(1), a.Str(2), g, CurrentCompany(), WorkingDate());
+  UpdateGraph(a.Str(1), a.Str(2), g, data::CurrentCompany(), WorkingDate());
   return xb::Value();
 }
 
@@ -754,7 +754,7 @@ xb::Value FnNTotFac(xb::Args& a) {
   if (!BorrowAlias(header, a.Arg(3), "NTOTFAC", a) || !BorrowAlias(lines, a.Arg(4), "NTOTFAC", a)) return xb::Value();
   if (a.Arg(5).IsString()) BorrowAlias(vat, a.Arg(5), "NTOTFAC", a);
   if (a.Arg(8).IsString()) BorrowAlias(articles, a.Arg(8), "NTOTFAC", a);
-  DocumentTotals totals(CurrentCompany(), &vat, &articles);
+  DocumentTotals totals(data::CurrentCompany(), &vat, &articles);
   const InvoiceTotals t = totals.Invoice(header, lines, a.Log(2), a.Log(6, true), a.Log(7, true));
   xb::Array result = a.Arr(1) ? a.Arr(1) : xb::Array::New();
   const double values[6] = {t.base, t.vat, t.surcharge, t.outlays, t.withholding, t.financial};
@@ -770,7 +770,7 @@ xb::Value FnNTotDocEst(xb::Args& a) {
   if (!BorrowAlias(header, a.Arg(1), "NTOTDOCEST", a) || !BorrowAlias(lines, a.Arg(2), "NTOTDOCEST", a))
     return xb::Value::Number(0);
   if (a.Arg(6).IsString()) BorrowAlias(articles, a.Arg(6), "NTOTDOCEST", a);
-  DocumentTotals totals(CurrentCompany(), nullptr, &articles);
+  DocumentTotals totals(data::CurrentCompany(), nullptr, &articles);
   return xb::Value::Number(totals.Line(HeaderFields(header).Read(header), lines, LineFields(lines),
                                        static_cast<int>(a.Int(3)), a.Num(4, 1), a.Log(5)));
 }

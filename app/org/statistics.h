@@ -9,9 +9,9 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "app/currency.h"
-#include "app/org_table.h"
-#include "app/organiser_events.h"
+#include "app/org/org_table.h"
+#include "app/org/organiser_events.h"
+#include "data/currency.h"
 #include "runtime/date.h"
 
 namespace app {
@@ -70,7 +70,7 @@ struct InvoiceLines {
 // surcharge) remembered while the object lives.
 class DocumentTotals {
  public:
-  DocumentTotals(const CompanySettings& company, OrgTable* vat, OrgTable* articles);
+  DocumentTotals(const data::CompanySettings& company, OrgTable* vat, OrgTable* articles);
   // For passes over many documents: the advances are read in one pass over the articles
   // instead of sought one reference at a time.
   void ReadAllAdvances();
@@ -94,7 +94,7 @@ class DocumentTotals {
   bool IsAdvance(std::string_view reference);
   double SurchargeRate(double vat_rate);
 
-  const CompanySettings& company_;
+  const data::CompanySettings& company_;
   OrgTable* vat_;
   OrgTable* articles_;
   std::unordered_map<std::string, bool> advance_;
@@ -111,12 +111,12 @@ struct GraphTables {
 // UPDATEGRAPH: `kind` empty rebuilds the whole table; "C", "A" or "P" with a code rebuilds
 // that customer's, agent's or supplier's rows and corrects the totals row. This year is the
 // working date's. Every table's record and order are put back at the end.
-void UpdateGraph(std::string_view kind, std::string_view code, GraphTables& tables, const CompanySettings& company,
+void UpdateGraph(std::string_view kind, std::string_view code, GraphTables& tables, const data::CompanySettings& company,
                  xb::Date working_date);
 
 // The statistics step of the organisation: opens the twelve tables exclusively and rebuilds
 // `Graph`. False, changing nothing, when a table cannot be opened.
-bool RebuildStatistics(const std::string& company_folder, const CompanySettings& company, xb::Date working_date,
+bool RebuildStatistics(const std::string& company_folder, const data::CompanySettings& company, xb::Date working_date,
                        OrganiserEvents& events);
 
 // Registers UPDATEGRAPH, NTOTFAC and NTOTDOCEST for run-time compiled text; they work on

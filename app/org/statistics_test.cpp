@@ -1,10 +1,10 @@
-#include "app/statistics.h"
+#include "app/org/statistics.h"
 
 #include <gtest/gtest.h>
 
-#include "app/app_test_support.h"
-#include "app/index_data.h"
-#include "app/recompute_support.h"
+#include "app/org/index_data.h"
+#include "app/org/org_test_support.h"
+#include "app/org/recompute_support.h"
 
 namespace app {
 namespace {
@@ -15,10 +15,10 @@ using testing::N;
 using testing::Rec;
 using testing::S;
 
-class Statistics : public testing::AppTest {
+class Statistics : public testing::OrgTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
+    OrgTest::SetUp();
     memory().MakeFolder("EMP/");
     RegisterStatisticsFunctions();
     company.AddCurrency({"EUR", 3, 2, 1, 1, true, 1});
@@ -101,7 +101,7 @@ class Statistics : public testing::AppTest {
         if (!row.after_statistics) indexer.IndexRow(row);
   }
 
-  CompanySettings company;
+  data::CompanySettings company;
   testing::RecordedEvents events;
   const xb::Date today = xb::Date::FromYmd(2026, 6, 15);
 };
@@ -153,7 +153,7 @@ TEST_F(Statistics, OneCustomerAgainCorrectsTheTotals) {
     t.PutNum(t.Field("NIVA"), 21);
   }
   IndexAll();
-  CurrentCompany() = company;  // what the function reads
+  data::CurrentCompany() = company;  // what the function reads
   TableSet t;
   ASSERT_TRUE(t.Open("EMP/",
                      {"Clientes", "Agentes", "Proveedo", "Graph", "FacCliT", "FacCliL", "Ivas", "AlbProT", "AlbProL",
@@ -164,7 +164,7 @@ TEST_F(Statistics, OneCustomerAgainCorrectsTheTotals) {
                                    S("FACCLIT"), S("FACCLIL"), S("IVAS"), S("ALBPROT"), S("ALBPROL"), S("FACPROT"),
                                    S("FACPROL"), S("ARTICULO")});
   t.Close();
-  CurrentCompany() = CompanySettings();
+  data::CurrentCompany() = data::CompanySettings();
   EXPECT_EQ(Rows(), (std::vector<std::string>{
                         "AG|01    |FA 3=143.00",
                         "AA|AAAAAA|AA 1=382.49 1AA=-12.10",
@@ -191,14 +191,14 @@ class InvoiceTotalsTest : public Statistics {
     Statistics::SetUp();
     IndexAll();
     ASSERT_TRUE(tables.Open("EMP/", {"FacCliT", "FacCliL", "Ivas", "Articulo"}, events));
-    CurrentCompany() = company;
+    data::CurrentCompany() = company;
     xb::Def("MSGSTOP", [this](std::string_view text, std::string_view title) {
       messages.push_back(std::string(text) + "|" + std::string(title));
     });
   }
   void TearDown() override {
     tables.Close();
-    CurrentCompany() = CompanySettings();
+    data::CurrentCompany() = data::CompanySettings();
     Statistics::TearDown();
   }
   TableSet tables;
@@ -267,11 +267,11 @@ TEST_F(Statistics, TicketLinesNetOfVat) {
                       {{{"CSERIE", S("T")}, {"NNUMTICKET", N(1)}, {"NCANT", N(2)}, {"NPREUNIT", N(12.1)}, {"NIVA", N(21)}}});
   TableSet t;
   ASSERT_TRUE(t.Open("EMP/", {"HTicketT", "HTicketL"}, events));
-  CurrentCompany() = company;
+  data::CurrentCompany() = company;
   // 2 x 12.10 = 24.20 with VAT, 20 without, less the ticket's 10 %.
   EXPECT_DOUBLE_EQ(xb::EvalMacro("NTOTDOCEST( \"HTICKETT\", \"HTICKETL\", 4 )").AsDouble(), 18);
   EXPECT_DOUBLE_EQ(xb::EvalMacro("NTOTDOCEST( \"HTICKETT\", \"HTICKETL\", 4, 2 )").AsDouble(), 36);
-  CurrentCompany() = CompanySettings();
+  data::CurrentCompany() = data::CompanySettings();
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-#include "app/stock_recompute.h"
+#include "app/org/stock_recompute.h"
 
 #include <array>
 #include <vector>
 
-#include "app/flat_key_map.h"
-#include "app/index_catalogue.h"
-#include "app/recompute_support.h"
+#include "app/org/flat_key_map.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/recompute_support.h"
 
 namespace app {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/table_schemas.h"
+#include "app/org/table_schemas.h"
 
 #include <cstdlib>
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/index_catalogue.h"
+#include "app/org/index_catalogue.h"
 #include "runtime/rdd/dbf_format.h"
 
 namespace app {

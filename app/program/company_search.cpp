@@ -1,8 +1,8 @@
-#include "app/win/company_search.h"
+#include "app/program/company_search.h"
 
-#include "app/company_loop.h"
-#include "app/program_settings.h"
-#include "app/record_helpers.h"
+#include "app/org/company_loop.h"
+#include "data/program_settings.h"
+#include "data/record_helpers.h"
 #include "runtime/block.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
@@ -106,7 +106,7 @@ bool LKeyPush(int key, int option, SearchField& field) {
   text.push_back(static_cast<char>(key));
 
   CompanyAreaScope scope;
-  const AreaStatus before = aSetStatus();
+  const data::AreaStatus before = data::aSetStatus();
   const int shown_before = field.order;
   if (text.size() == 1) {
     int order = kNameOrder;
@@ -122,7 +122,7 @@ bool LKeyPush(int key, int option, SearchField& field) {
     field.browse->Refresh();
     return false;
   }
-  GetStatus({}, before);
+  data::GetStatus({}, before);
   if (field.order != shown_before) field.Show(shown_before);
   ::MessageBeep(static_cast<UINT>(-1));
   return false;
@@ -133,9 +133,9 @@ bool LKeyPush(int key, int option, SearchField& field) {
 int nDblFinBin(const ui::WindowRef& window, ui::TWBrowse& browse) {
   auto dialog = xb::MakeRef<ui::TDialog>();
   ui::TFont::Spec font;
-  font.face = std::string(cFontName());
-  font.width = nFontVSize();
-  font.height = nFontHSize();
+  font.face = std::string(data::cFontName());
+  font.width = data::nFontVSize();
+  font.height = data::nFontHSize();
   ui::TDialog::NewParams p;
   p.resource = Value::String("FININ2");
   p.caption = " Búsqueda incremental de EMPRESAS";

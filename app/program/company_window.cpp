@@ -1,14 +1,14 @@
-#include "app/win/company_window.h"
+#include "app/program/company_window.h"
 
-#include "app/company_loop.h"
-#include "app/company_table.h"
-#include "app/data_ui.h"
-#include "app/error_table.h"
-#include "app/organisation_state.h"
-#include "app/program_settings.h"
-#include "app/win/company_search.h"
-#include "app/win/error_list.h"
-#include "app/win/progress_dialog.h"
+#include "app/org/company_loop.h"
+#include "app/org/company_table.h"
+#include "app/org/error_table.h"
+#include "app/org/organisation_state.h"
+#include "app/program/company_search.h"
+#include "app/program/error_list.h"
+#include "app/program/progress_dialog.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
@@ -22,8 +22,8 @@
 #include "services/user_look.h"
 #include "services/user_session.h"
 #include "services/window_fit.h"
-#include "ui/controls/tbtnbmp.h"
 #include "ui/bridge/resources.h"
+#include "ui/controls/tbtnbmp.h"
 #include "ui/core/menu_builder.h"
 #include "ui/core/tfont.h"
 #include "ui/core/tmsgbar.h"
@@ -104,7 +104,7 @@ bool LMarca(const xb::Array& selection, ui::TWBrowse& browse) {
     SetElement(selection, company.record(), !Marked(selection, company.record()));
     browse.Refresh();
   } else {
-    Ui().MsgStop(JoinLines({"Empresa bloqueada o hay usuarios activos", "Para generarla antes hay que liberarla"}),
+    data::Ui().MsgStop(data::JoinLines({"Empresa bloqueada o hay usuarios activos", "Para generarla antes hay que liberarla"}),
                  "ATENCION");
   }
   return true;
@@ -119,7 +119,7 @@ bool LTodas(const xb::Array& selection, ui::TWBrowse& browse, bool all) {
       if (company.free()) {
         SetElement(selection, company.record(), true);
       } else {
-        Ui().MsgStop(JoinLines({"Empresa " + company.code() + " bloqueada o hay usuarios activos",
+        data::Ui().MsgStop(data::JoinLines({"Empresa " + company.code() + " bloqueada o hay usuarios activos",
                                 "Para generarla antes hay que liberarla"}),
                      "ATENCION");
       }
@@ -159,9 +159,9 @@ CompanyWindow::CompanyWindow(const CompanyPictures& pictures, std::string_view c
   g_current = this;
 
   ui::TFont::Spec font;
-  font.face = std::string(cFontName());
-  font.width = nFontVSize();
-  font.height = nFontHSize();
+  font.face = std::string(data::cFontName());
+  font.width = data::nFontVSize();
+  font.height = data::nFontHSize();
 
   window_ = xb::MakeRef<ui::TWindow>();
   ui::TWindow::NewParams w;
@@ -179,7 +179,7 @@ CompanyWindow::CompanyWindow(const CompanyPictures& pictures, std::string_view c
                                                     GetSystemMetrics(SM_CYSMICON), 0)))
       window_->SendMsg(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   }
-  SetMainWindow(window_->Self());
+  data::SetMainWindow(window_->Self());
 
   ui::TMsgBar::NewParams m;
   m.text = std::string(kMessageBarText);
@@ -285,7 +285,7 @@ void CompanyWindow::Init() {
     return;
   }
   svc::LoginParams login;
-  login.version_file = cPathStart() + "VerVDRe.Dbf";
+  login.version_file = data::cPathStart() + "VerVDRe.Dbf";
   login.bitmap = std::string(kLoginPicture);
   if (!svc::lIdentifica(login)) {
     window_->End();
@@ -293,7 +293,7 @@ void CompanyWindow::Init() {
   }
   svc::oMenuInit({.window_menu = true, .help_menu = true, .table = std::string(kMenuTable), .access_field = 1});
   if (svc::cAccesoMenu(kAccessOption) != "2") {
-    Ui().MsgInfo(JoinLines({"Opción no accesible para el usuario " + std::string(xb::AllTrim(svc::cUsuario())) + ".",
+    data::Ui().MsgInfo(data::JoinLines({"Opción no accesible para el usuario " + std::string(xb::AllTrim(svc::cUsuario())) + ".",
                             "Consulte su mapa de accesos"}),
                  "Atención");
     window_->End();

@@ -1,7 +1,7 @@
-#include "app/win/error_list.h"
+#include "app/program/error_list.h"
 
-#include "app/error_table.h"
-#include "app/program_settings.h"
+#include "app/org/error_table.h"
+#include "data/program_settings.h"
 #include "runtime/block.h"
 #include "runtime/macro.h"
 #include "runtime/rdd/workareas.h"
@@ -19,7 +19,7 @@ constexpr int kColumnWidth = 500;
 constexpr int kCloseButtons[] = {520, 540};
 
 ui::WindowRef MainWindow() {
-  const Value& window = oWnd();
+  const Value& window = data::oWnd();
   if (!window.IsObject()) return {};
   return ui::WindowRef(dynamic_cast<ui::TWindow*>(window.AsObject().get()));
 }
@@ -30,9 +30,9 @@ void LDspOrg(const ui::WindowRef& parent) {
   if (!ErrorTableOpen()) return;
   auto dialog = xb::MakeRef<ui::TDialog>();
   ui::TFont::Spec font;
-  font.face = std::string(cFontName());
-  font.width = nFontVSize();
-  font.height = nFontHSize();
+  font.face = std::string(data::cFontName());
+  font.width = data::nFontVSize();
+  font.height = data::nFontHSize();
   ui::TDialog::NewParams p;
   p.resource = Value::String("DESCUADRE");
   p.caption = " Errores de ficheros";

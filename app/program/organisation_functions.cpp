@@ -1,10 +1,10 @@
-#include "app/win/organisation_functions.h"
+#include "app/program/organisation_functions.h"
 
-#include "app/currency.h"
-#include "app/organisation_state.h"
-#include "app/program_settings.h"
-#include "app/win/error_list.h"
-#include "app/win/progress_dialog.h"
+#include "app/org/organisation_state.h"
+#include "app/program/error_list.h"
+#include "app/program/progress_dialog.h"
+#include "data/currency.h"
+#include "data/program_settings.h"
 #include "runtime/args.h"
 #include "runtime/function_table.h"
 #include "ui/bridge/message_loop.h"
@@ -60,15 +60,15 @@ Value GenIndicesFn(Args& a) {
   ProgressDialog* progress = ProgressDialog::Current();
   LabelEvents loose(WindowArg(a, 2));
   ReportingEvents& events = progress ? static_cast<ReportingEvents&>(*progress) : loose;
-  events.SetCompany(cCodEmpresa());
-  OrganiseCompany(Folders{cPathDbf(), cPathStart()}, progress ? progress->Options() : OrganiseOptions{},
-                  &CurrentCompany(), dSetDate(), events);
+  events.SetCompany(data::cCodEmpresa());
+  OrganiseCompany(Folders{data::cPathDbf(), data::cPathStart()}, progress ? progress->Options() : OrganiseOptions{},
+                  &data::CurrentCompany(), data::dSetDate(), events);
   return Value();
 }
 
 Value IndexDataFn(Args& a) {
   CatalogueIndexer& indexer = IndexDataIndexer();
-  const std::string folder = a.Arg(7).IsString() && !a.Str(7).empty() ? std::string(a.Str(7)) : cPathDbf();
+  const std::string folder = a.Arg(7).IsString() && !a.Str(7).empty() ? std::string(a.Str(7)) : data::cPathDbf();
   indexer.IndexTag(a.Str(2), folder, a.Str(1), a.Str(3), a.Arg(8).AsLogical(), static_cast<int>(a.Arg(4).AsInt()));
   return Value();
 }

@@ -1,4 +1,4 @@
-#include "app/win/program_driver.h"
+#include "app/program/program_driver.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,10 +1,10 @@
-#include "app/win/progress_dialog.h"
+#include "app/program/progress_dialog.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "app/organisation_state.h"
-#include "app/program_settings.h"
+#include "app/org/organisation_state.h"
+#include "data/program_settings.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "ui/bridge/cursors.h"
@@ -71,7 +71,7 @@ std::optional<COLORREF> LabelColour() {
 }
 
 ui::WindowRef MainWindow() {
-  const Value& window = oWnd();
+  const Value& window = data::oWnd();
   if (!window.IsObject()) return {};
   return ui::WindowRef(dynamic_cast<ui::TWindow*>(window.AsObject().get()));
 }
@@ -112,9 +112,9 @@ int ProgressDialog::MeterValue(int meter) const {
 void ProgressDialog::Build() {
   dialog_ = xb::MakeRef<IndexBarDialog>(*this);
   ui::TFont::Spec font;
-  font.face = std::string(cFontName());
-  font.width = nFontVSize();
-  font.height = nFontHSize();
+  font.face = std::string(data::cFontName());
+  font.width = data::nFontVSize();
+  font.height = data::nFontHSize();
   ui::TDialog::NewParams p;
   p.resource = Value::String("INDEXBAR");
   p.parent = MainWindow();
@@ -248,10 +248,10 @@ void IndexAll(const ui::WindowRef& browse) {
 
 CatalogueIndexer& IndexDataIndexer() {
   IndexDataState& state = IndexData();
-  state.loose_events.SetCompany(cCodEmpresa());
+  state.loose_events.SetCompany(data::cCodEmpresa());
   OrganiserEvents* events = g_current ? static_cast<OrganiserEvents*>(g_current) : &state.loose_events;
   if (!state.indexer || state.events != events) {
-    state.indexer = std::make_unique<CatalogueIndexer>(Folders{cPathDbf(), cPathStart()}, *events);
+    state.indexer = std::make_unique<CatalogueIndexer>(Folders{data::cPathDbf(), data::cPathStart()}, *events);
     state.events = events;
   }
   return *state.indexer;

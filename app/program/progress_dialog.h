@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/company_loop.h"
-#include "app/index_catalogue.h"
-#include "app/index_data.h"
-#include "app/reporting_events.h"
+#include "app/org/company_loop.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/index_data.h"
+#include "app/org/reporting_events.h"
 #include "ui/controls/set_get.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcheckbox.h"

@@ -2,23 +2,23 @@
 // messages of a missing table, closing refused while it runs, the companies freed at the end;
 // every table packed and indexed as the catalogue says, and the recomputed fields of a
 // hand-checked company. Also the error list.
-#include "app/win/progress_dialog.h"
+#include "app/program/progress_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "app/app_test_support.h"
-#include "app/currency_functions.h"
-#include "app/demo_data.h"
-#include "app/error_table.h"
-#include "app/org_environment.h"
-#include "app/organisation_state.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
-#include "app/win/error_list.h"
-#include "app/win/organisation_functions.h"
-#include "app/win/windowed_data_ui.h"
+#include "app/org/error_table.h"
+#include "app/org/org_environment.h"
+#include "app/org/org_test_support.h"
+#include "app/org/organisation_state.h"
+#include "app/program/error_list.h"
+#include "app/program/organisation_functions.h"
+#include "app/tools/demo_data.h"
+#include "data/currency_functions.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
+#include "data/win/windowed_data_ui.h"
 #include "runtime/rdd/workareas.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
@@ -61,32 +61,32 @@ class ProgressDialogTest : public ui::test::FrameworkTest {
     xb::rdd::InitTables();
     xb::rdd::ResetTables();
     InitOrganisationEnvironment();
-    RegisterProgramSettings();
-    ResetProgramSettings();
+    data::RegisterProgramSettings();
+    data::ResetProgramSettings();
     RegisterOrganisationWindowFunctions();
-    InstallWindowedDataUi();
+    data::InstallWindowedDataUi();
 
     demo.records = 300;
     demo.small_records = 100;
     std::string error;
     ASSERT_TRUE(WriteDemoTree(tree.path(), demo, nullptr, &error)) << error;
-    cPathStart(tree.path() + "DBF\\");
-    dSetDate(demo.today);
+    data::cPathStart(tree.path() + "DBF\\");
+    data::dSetDate(demo.today);
     WriteHandCheckedCompany(Folder("01"));
-    NetUseOptions exclusive;
+    data::NetUseOptions exclusive;
     exclusive.exclusive = true;
     exclusive.alias = "Empresa";
-    ASSERT_TRUE(lNetUse(cPathStart() + "Empresa", exclusive));
+    ASSERT_TRUE(data::lNetUse(data::cPathStart() + "Empresa", exclusive));
     ASSERT_TRUE(CreateErrorTable(tree.path() + "TMP\\"));
     ASSERT_TRUE(OpenErrorTable(tree.path() + "TMP\\"));
     ResetSelection(4);
   }
   void TearDown() override {
     xb::rdd::ResetTables();
-    SetDataUi(nullptr);
+    data::SetDataUi(nullptr);
     SetParameterMode(false);
-    ResetProgramSettings();
-    ResetCurrentCompany();
+    data::ResetProgramSettings();
+    data::ResetCurrentCompany();
     ui::FreeResources();
     FrameworkTest::TearDown();
   }
@@ -291,7 +291,7 @@ TEST_F(ProgressDialogTest, TheStartButtonOrganisesTheMarkedCompaniesAndFreesThem
 
   // Every table packed, every tag in creation order with its key.
   for (const CatalogueTable& t : CatalogueTables()) {
-    const std::string folder = t.folder == CatalogueFolder::kStart ? cPathStart() : Folder("01");
+    const std::string folder = t.folder == CatalogueFolder::kStart ? data::cPathStart() : Folder("01");
     EXPECT_EQ(Tags(folder, t.table), CatalogueTags(t.table)) << t.table;
     EXPECT_EQ(Deleted(folder, t.table), 0u) << t.table;
   }
@@ -353,19 +353,19 @@ TEST_F(ProgressDialogTest, TheFunctionsByName) {
     std::fwrite(junk.data(), 1, junk.size(), damaged);
     std::fclose(damaged);
   }
-  cPathDbf(folder);
+  data::cPathDbf(folder);
   xb::EvalMacro("INDEXDATA('cCodZona', 'Zonas', 'cCodZona', 8)");
   xb::EvalMacro("INDEXDATA('cNomZona', 'Zonas', 'Upper( cNomZona )', 8)");
   xb::EvalMacro("INDEXDATA('cCodProv', 'Provinc', 'cCodProv', 9, , , '" + folder + "')");
   EXPECT_EQ(Tags(folder, "Zonas"), (std::vector<std::string>{"CCODZONA=cCodZona", "CNOMZONA=Upper( cNomZona )"}));
   EXPECT_EQ(Deleted(folder, "Zonas"), 0u);
 
-  cPathDbf(Folder("01"));
-  cCodEmpresa("01");
-  CompanySettings settings;
+  data::cPathDbf(Folder("01"));
+  data::cCodEmpresa("01");
+  data::CompanySettings settings;
   ReportingEvents quiet;
   ASSERT_TRUE(LoadCompanySettings(Folder("01"), &settings, quiet));
-  CurrentCompany() = settings;
+  data::CurrentCompany() = settings;
   xb::EvalMacro("GENINDICES()");  // closes what INDEXDATA held
   EXPECT_EQ(Tags(folder, "Provinc"), (std::vector<std::string>{"CCODPROV=cCodProv"}));
   EXPECT_EQ(Tags(Folder("01"), "Recibos"), CatalogueTags("Recibos"));

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/win/vdr_program.h"
+#include "app/program/vdr_program.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::optional<std::string> code;

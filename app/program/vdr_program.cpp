@@ -1,19 +1,19 @@
-#include "app/win/vdr_program.h"
+#include "app/program/vdr_program.h"
 
 #include <windows.h>
 
-#include "app/company_loop.h"
-#include "app/company_table.h"
-#include "app/data_functions.h"
-#include "app/data_ui.h"
-#include "app/error_table.h"
-#include "app/org_environment.h"
-#include "app/organisation_state.h"
-#include "app/program_settings.h"
-#include "app/win/company_window.h"
-#include "app/win/organisation_functions.h"
-#include "app/win/version_import.h"
-#include "app/win/windowed_data_ui.h"
+#include "app/org/company_loop.h"
+#include "app/org/company_table.h"
+#include "app/org/error_table.h"
+#include "app/org/org_environment.h"
+#include "app/org/organisation_state.h"
+#include "app/program/company_window.h"
+#include "app/program/organisation_functions.h"
+#include "app/program/version_import.h"
+#include "data/data_functions.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
+#include "data/win/windowed_data_ui.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/files.h"
 #include "runtime/lib/os_files.h"
@@ -66,13 +66,13 @@ struct WindowRun {
 
 WindowRun RunOrganisationWindow(const std::optional<std::string>& code) {
   WindowRun run;
-  if (OpenCompanyTable(cPathStart()) == CompanyTableOpen::kFailed) {
+  if (OpenCompanyTable(data::cPathStart()) == CompanyTableOpen::kFailed) {
     run.company_table_failed = true;
     SetParameterMode(false);
     return run;
   }
-  CreateErrorTable(cPathTmp());
-  if (!OpenErrorTable(cPathTmp())) return run;
+  CreateErrorTable(data::cPathTmp());
+  if (!OpenErrorTable(data::cPathTmp())) return run;
 
   xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
   xb::rdd::WorkArea* companies = areas.Area(areas.AreaOfAlias(kCompanyTableAlias));
@@ -96,12 +96,12 @@ void StartProgramRuntime() {
   InitOrganisationEnvironment();
   ui::InitWindowFramework();
   ui::InitControls();
-  RegisterDataFunctions();
+  data::RegisterDataFunctions();
   RegisterCompanyTableFunctions();
   RegisterOrganisationWindowFunctions();
   RegisterCompanyWindowFunctions();
   svc::RegisterServiceFunctions();
-  InstallWindowedDataUi();
+  data::InstallWindowedDataUi();
   ui::ErrorSys();
   xb::CallFunction("HB_LANGSELECT", {Value::String("ES")});
 }
@@ -119,20 +119,20 @@ int Main(const std::optional<std::string>& code) {
 
   // 4: companies to organise.
   if (nHayEmpresas() <= 1) {
-    Ui().MsgAlert("No existen empresas. Proceso no autorizado", "Atención");
+    data::Ui().MsgAlert("No existen empresas. Proceso no autorizado", "Atención");
     return kExitFailed;
   }
 
   // 5-7: folders and settings.
   xb::os::MakeDir(".\\TMP");
-  cPathTmp(".\\TMP\\");
-  cPathStart(kStartFolder);
+  data::cPathTmp(".\\TMP\\");
+  data::cPathStart(kStartFolder);
   SetParameterMode(code.has_value());
-  Arranque(kStartFolder, network);
-  cPathTmp("..\\TMP\\");
-  cPathStart(kStartFolder);
-  cPathExe(".\\");
-  cPathInforme("..\\INF\\");
+  data::Arranque(kStartFolder, network);
+  data::cPathTmp("..\\TMP\\");
+  data::cPathStart(kStartFolder);
+  data::cPathExe(".\\");
+  data::cPathInforme("..\\INF\\");
   xb::os::MakeDir("..\\TMP");
   if (ParameterMode()) {
     svc::cCodUser("00");
@@ -140,7 +140,7 @@ int Main(const std::optional<std::string>& code) {
   }
 
   // 8: the version file.
-  ImportVersionFile(cPathExe(), cPathStart());
+  ImportVersionFile(data::cPathExe(), data::cPathStart());
 
   // 9-12.
   const bool parameter_mode = ParameterMode();
@@ -148,9 +148,9 @@ int Main(const std::optional<std::string>& code) {
 
   // 13: cleanup and the end message.
   CloseCompanyTable();
-  EraseErrorTable(cPathTmp());
+  EraseErrorTable(data::cPathTmp());
   if (run.company_table_failed) {
-    Ui().MsgStop(JoinLines({"No se ha podido abrir el fichero de Empresas", "de forma exclusiva. ",
+    data::Ui().MsgStop(data::JoinLines({"No se ha podido abrir el fichero de Empresas", "de forma exclusiva. ",
                             "Para realizar este proceso no puede haber ningún", "Usuario trabajando en Vendaro"}),
                  "Error");
   } else if (!parameter_mode && OrganisationDone()) {

@@ -1,7 +1,7 @@
 // The real Vdr.exe, run on a demo tree as an installation has it (the program in VDR\, the
 // start folder ..\DBF\): with a company code it organises that company without a word and
 // ends; without companies it refuses to start.
-#include "app/win/vdr_program.h"
+#include "app/program/vdr_program.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +10,13 @@
 #include <fstream>
 #include <map>
 
-#include "app/app_test_support.h"
-#include "app/demo_data.h"
-#include "app/index_catalogue.h"
-#include "app/org_environment.h"
-#include "app/org_table.h"
-#include "app/table_access.h"
-#include "app/win/program_driver.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/org_environment.h"
+#include "app/org/org_table.h"
+#include "app/org/org_test_support.h"
+#include "app/program/program_driver.h"
+#include "app/tools/demo_data.h"
+#include "data/table_access.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/test_env.h"
 #include "tests/support/screenshot.h"
@@ -359,10 +359,10 @@ TEST_F(InteractiveTest, TheErrorListShowsWhatWentWrongBeforeTheWindowCloses) {
 // Another user works in the company table: its open fails with its own message, no window
 // shows, and the program says why it stops.
 TEST_F(VdrProgramTest, ACompanyTableInUseStopsTheProgram) {
-  NetUseOptions exclusive;
+  data::NetUseOptions exclusive;
   exclusive.exclusive = true;
   exclusive.alias = "Ocupada";
-  ASSERT_TRUE(lNetUse(Start() + "Empresa", exclusive));
+  ASSERT_TRUE(data::lNetUse(Start() + "Empresa", exclusive));
   ProgramProcess vdr(Program(), {"01"});
   ASSERT_TRUE(vdr.started());
   const std::vector<vdr::test::SeenDialog> boxes = testing::AnswerEveryBox(vdr);

@@ -1,9 +1,9 @@
-#include "app/win/version_import.h"
+#include "app/program/version_import.h"
 
 #include <windows.h>
 
-#include "app/data_ui.h"
-#include "app/table_access.h"
+#include "data/data_ui.h"
+#include "data/table_access.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/dates.h"
@@ -33,7 +33,7 @@ std::string FullPath(const std::string& file) {
 WorkArea* OpenVersionTable(const std::string& table) {
   for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
     {
-      QuietTableFailures quiet;
+      data::QuietTableFailures quiet;
       xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value(), Value::String(table),
                                      Value::String(kVersionAlias), Value::Logical(false), Value::Logical(false)});
     }
@@ -45,8 +45,8 @@ WorkArea* OpenVersionTable(const std::string& table) {
       area.Close();
     }
     if (attempt < kOpenAttempts) {
-      const std::uint32_t start = Ui().TickCount();
-      while (TicksSince(start, Ui().TickCount()) < kOpenRetryMs) Ui().RunMessages(50);
+      const std::uint32_t start = data::Ui().TickCount();
+      while (data::TicksSince(start, data::Ui().TickCount()) < kOpenRetryMs) data::Ui().RunMessages(50);
     }
   }
   return nullptr;

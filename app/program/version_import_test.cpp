@@ -1,19 +1,19 @@
 // The version file into the version table: the values of the file (or their defaults) cut to
 // the fields, the compatibility always the program's own, one record however many times it
 // is imported, and the file kept while the table is busy.
-#include "app/win/version_import.h"
+#include "app/program/version_import.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "app/app_test_support.h"
-#include "app/data_test_support.h"
-#include "app/data_ui.h"
-#include "app/org_environment.h"
-#include "app/table_schemas.h"
-#include "app/table_access.h"
+#include "app/org/org_environment.h"
+#include "app/org/org_test_support.h"
+#include "app/org/table_schemas.h"
+#include "data/data_test_support.h"
+#include "data/data_ui.h"
+#include "data/table_access.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/test_env.h"
 
@@ -108,18 +108,18 @@ TEST_F(VersionImportTest, ABusyTableLeavesTheFileForTheNextRun) {
   WriteIni("[Producto]\nVersion=7\n");
   ASSERT_EQ(ImportVersionFile(Program(), Start()), VersionImport::kImported);
   WriteIni("[Producto]\nVersion=8\n");
-  testing::RecordingUi ui;
-  DataUi* previous = SetDataUi(&ui);
-  NetUseOptions exclusive;
+  data::testing::RecordingUi ui;
+  data::DataUi* previous = data::SetDataUi(&ui);
+  data::NetUseOptions exclusive;
   exclusive.exclusive = true;
   exclusive.alias = "Ocupada";
-  ASSERT_TRUE(lNetUse(Start() + std::string(kVersionTable), exclusive));
+  ASSERT_TRUE(data::lNetUse(Start() + std::string(kVersionTable), exclusive));
   const int holder = xb::rdd::WorkAreas::Get().CurrentArea();
   EXPECT_EQ(ImportVersionFile(Program(), Start()), VersionImport::kTableBusy);
   EXPECT_EQ(xb::rdd::WorkAreas::Get().CurrentArea(), holder);
   EXPECT_TRUE(ui.messages.empty());
   xb::rdd::WorkAreas::Get().Current().Close();
-  SetDataUi(previous);
+  data::SetDataUi(previous);
   EXPECT_TRUE(fs::exists(Program() + std::string(kVersionIni)));
   EXPECT_EQ(Records()[0][1], "7");
 }

@@ -1,4 +1,4 @@
-#include "app/demo_data.h"
+#include "app/tools/demo_data.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,9 +7,9 @@
 #include <map>
 #include <memory>
 
-#include "app/demo_text.h"
-#include "app/demo_users.h"
-#include "app/index_data.h"
+#include "app/org/index_data.h"
+#include "app/tools/demo_text.h"
+#include "app/tools/demo_users.h"
 #include "runtime/codepage.h"
 #include "runtime/rdd/dbf_table.h"
 #include "runtime/rdd/workareas.h"

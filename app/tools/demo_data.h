@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/table_schemas.h"
+#include "app/org/table_schemas.h"
 #include "runtime/date.h"
 
 namespace app {

@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/console_text.h"
-#include "app/demo_data.h"
-#include "app/org_environment.h"
+#include "app/org/org_environment.h"
+#include "app/tools/console_text.h"
+#include "app/tools/demo_data.h"
 
 namespace {
 

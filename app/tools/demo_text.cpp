@@ -1,4 +1,4 @@
-#include "app/demo_text.h"
+#include "app/tools/demo_text.h"
 
 #include <cmath>
 

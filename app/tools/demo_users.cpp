@@ -1,11 +1,11 @@
-#include "app/demo_users.h"
+#include "app/tools/demo_users.h"
 
 #include <initializer_list>
 #include <utility>
 #include <vector>
 
-#include "app/org_table.h"
-#include "app/table_access.h"
+#include "app/org/org_table.h"
+#include "data/table_access.h"
 #include "runtime/array.h"
 #include "runtime/function_table.h"
 #include "runtime/rdd/workareas.h"
@@ -49,7 +49,7 @@ bool WriteTable(const std::string& folder, const char* name, const Value& struct
   xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
   const int selected = areas.CurrentArea();
   const std::string path = folder + name;
-  Call("FERASE", {Value::String(IndexFileOf(path))});
+  Call("FERASE", {Value::String(data::IndexFileOf(path))});
   Call("DBCREATE", {Value::String(path), structure});
   Call("DBUSEAREA", {Value::Logical(true), Value(), Value::String(path), Value::String(name), Value::Logical(false),
                      Value::Logical(false)});

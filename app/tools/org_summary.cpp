@@ -1,12 +1,12 @@
-#include "app/org_summary.h"
+#include "app/tools/org_summary.h"
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
 
-#include "app/index_catalogue.h"
-#include "app/org_table.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/org_table.h"
 
 #if defined(_WIN32)
 #include <windows.h>

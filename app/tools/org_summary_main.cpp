@@ -15,9 +15,9 @@
 #include <iterator>
 #include <string>
 
-#include "app/console_text.h"
-#include "app/org_environment.h"
-#include "app/org_summary.h"
+#include "app/org/org_environment.h"
+#include "app/tools/console_text.h"
+#include "app/tools/org_summary.h"
 
 namespace {
 

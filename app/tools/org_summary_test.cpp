@@ -1,26 +1,26 @@
 // The report of what an organisation did, read back from a demo company's files.
-#include "app/org_summary.h"
+#include "app/tools/org_summary.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
-#include "app/app_test_support.h"
-#include "app/demo_data.h"
-#include "app/index_catalogue.h"
-#include "app/org_table.h"
-#include "app/organise.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/org_table.h"
+#include "app/org/org_test_support.h"
+#include "app/org/organise.h"
+#include "app/tools/demo_data.h"
 
 namespace app {
 namespace {
 
 std::string Sep() { return std::string(1, static_cast<char>(std::filesystem::path::preferred_separator)); }
 
-class OrgSummary : public testing::AppTest {
+class OrgSummary : public testing::OrgTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
+    OrgTest::SetUp();
     areas().set_file_system(nullptr);  // real files
     options.records = 1500;
     options.small_records = 100;
@@ -33,7 +33,7 @@ class OrgSummary : public testing::AppTest {
     ASSERT_TRUE(WriteDemoCompany(folders.company, companies[0], options, nullptr, &error)) << error;
   }
   void Organise() {
-    CompanySettings company;
+    data::CompanySettings company;
     ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
     OrganiseOptions all;
     all.risk = true;

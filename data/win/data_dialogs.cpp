@@ -1,14 +1,14 @@
-#include "app/win/data_dialogs.h"
+#include "data/win/data_dialogs.h"
 
 #include <windows.h>
 
-#include "app/program_settings.h"
+#include "data/program_settings.h"
 #include "runtime/block.h"
 #include "ui/core/plain_control.h"
 #include "ui/core/tdialog.h"
 #include "ui/core/tfont.h"
 
-namespace app {
+namespace data {
 namespace {
 
 constexpr COLORREF kRed = 128;
@@ -93,4 +93,4 @@ bool ShowDeleteQuestion(bool touch_screen) {
   return Run(dialog) == 552;
 }
 
-}  // namespace app
+}  // namespace data

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace data {
 
 // True when the user gives up, also when the dialog is closed without either button.
 bool ShowLockQuestion(const std::vector<std::string>& texts);
 // True when the user confirms.
 bool ShowDeleteQuestion(bool touch_screen);
 
-}  // namespace app
+}  // namespace data

@@ -1,13 +1,13 @@
-#include "app/win/directory_functions.h"
+#include "data/win/directory_functions.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "app/data_ui.h"
+#include "data/data_ui.h"
 #include "runtime/function_table.h"
 
-namespace app {
+namespace data {
 namespace {
 
 // Calls a function of Kernel32 looked up by name at the time of the call; a library that
@@ -74,4 +74,4 @@ void RegisterDirectoryFunctions() {
   xb::RegisterFunction("PATHCORTO", [](Args& a) { return Value::String(GetPathShort(a.Str(1))); });
 }
 
-}  // namespace app
+}  // namespace data

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace app {
+namespace data {
 
 // GETCURRENTDIRECTORY (named apart from the Windows macros): GetCurrentDirectoryA with a
 // buffer of `length` bytes. Windows' answer (the length of the folder, or the length it
@@ -23,4 +23,4 @@ std::string GetPathShort(std::string_view path);
 // Registers GETCURRENTDIRECTORY, SETCURRENTDIRECTORY, GETPATHSHORT and PATHCORTO.
 void RegisterDirectoryFunctions();
 
-}  // namespace app
+}  // namespace data

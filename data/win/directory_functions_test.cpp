@@ -1,4 +1,4 @@
-#include "app/win/directory_functions.h"
+#include "data/win/directory_functions.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -6,7 +6,7 @@
 #include "runtime/runtime.h"
 #include "runtime/test_env.h"
 
-namespace app {
+namespace data {
 namespace {
 
 class DirectoryFunctionsTest : public xb::testing::RuntimeTest {
@@ -56,4 +56,4 @@ TEST_F(DirectoryFunctionsTest, CurrentDirectoryThroughTheKernelBoundAtEachCall) 
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace data

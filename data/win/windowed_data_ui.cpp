@@ -1,13 +1,13 @@
-#include "app/win/windowed_data_ui.h"
+#include "data/win/windowed_data_ui.h"
 
 #include <windows.h>
 
-#include "app/win/data_dialogs.h"
-#include "app/win/directory_functions.h"
+#include "data/win/data_dialogs.h"
+#include "data/win/directory_functions.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/core/msg_box.h"
 
-namespace app {
+namespace data {
 
 void WindowedDataUi::MsgStop(std::string_view text, std::string_view title) {
   ui::MsgStop(xb::Value::String(text), std::string(title));
@@ -38,4 +38,4 @@ void InstallWindowedDataUi() {
   RegisterDirectoryFunctions();
 }
 
-}  // namespace app
+}  // namespace data

@@ -3,9 +3,9 @@
 // count, and pending messages run through the framework's message loop.
 #pragma once
 
-#include "app/data_ui.h"
+#include "data/data_ui.h"
 
-namespace app {
+namespace data {
 
 class WindowedDataUi final : public DataUi {
  public:
@@ -24,4 +24,4 @@ class WindowedDataUi final : public DataUi {
 // after the window framework is up.
 void InstallWindowedDataUi();
 
-}  // namespace app
+}  // namespace data

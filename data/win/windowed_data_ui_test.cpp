@@ -1,6 +1,6 @@
 // The data layer with its windows: the messages and questions as the user sees and answers
 // them, and waits that keep the program's windows alive.
-#include "app/win/windowed_data_ui.h"
+#include "data/win/windowed_data_ui.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -8,20 +8,20 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/data_functions.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
 #include "runtime/rdd/test_process.h"
 #include "runtime/rdd/test_support.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/runtime.h"
 #include "tests/support/dialog_answerer.h"
-#include "ui/bridge/resources.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
+#include "ui/bridge/resources.h"
 #include "ui/core/core_test_support.h"
 
-namespace app {
+namespace data {
 namespace {
 
 using vdr::test::DialogAnswerer;
@@ -242,4 +242,4 @@ TEST_F(WindowedDataTest, DeleteConfirmationShowsItsTextsAndDeletes) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace data

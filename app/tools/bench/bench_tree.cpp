@@ -1,4 +1,4 @@
-#include "app/bench/bench_tree.h"
+#include "app/tools/bench/bench_tree.h"
 
 #if defined(_WIN32)
 #include <process.h>
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/console_text.h"
+#include "app/tools/console_text.h"
 
 namespace app::bench {
 namespace {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/demo_data.h"
+#include "app/tools/demo_data.h"
 
 namespace app::bench {
 

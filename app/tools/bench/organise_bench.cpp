@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/bench/bench_tree.h"
-#include "app/console_text.h"
-#include "app/index_catalogue.h"
-#include "app/organise.h"
-#include "app/org_environment.h"
+#include "app/org/index_catalogue.h"
+#include "app/org/org_environment.h"
+#include "app/org/organise.h"
+#include "app/tools/bench/bench_tree.h"
+#include "app/tools/console_text.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
 
   app::Folders folders{(bench.work / "DBF01" / "").string(), (bench.work / "DBF" / "").string()};
   Timing timing;
-  app::CompanySettings company;
+  data::CompanySettings company;
   if (!app::LoadCompanySettings(folders.company, &company, timing)) return 1;
   app::OrganiseOptions all;
   all.risk = true;

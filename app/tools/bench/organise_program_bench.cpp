@@ -16,16 +16,16 @@
 #include <string>
 #include <vector>
 
-#include "app/bench/bench_tree.h"
-#include "app/console_text.h"
-#include "app/error_table.h"
-#include "app/org_environment.h"
-#include "app/organisation_state.h"
-#include "app/program_settings.h"
-#include "app/table_access.h"
-#include "app/win/organisation_functions.h"
-#include "app/win/progress_dialog.h"
-#include "app/win/windowed_data_ui.h"
+#include "app/org/error_table.h"
+#include "app/org/org_environment.h"
+#include "app/org/organisation_state.h"
+#include "app/program/organisation_functions.h"
+#include "app/program/progress_dialog.h"
+#include "app/tools/bench/bench_tree.h"
+#include "app/tools/console_text.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
+#include "data/win/windowed_data_ui.h"
 #include "runtime/rdd/workareas.h"
 #include "tests/support/dialog_answerer.h"
 #include "ui/bridge/resources.h"
@@ -45,19 +45,19 @@ int main(int argc, char** argv) {
     return 1;
   }
   app::InitOrganisationEnvironment();
-  app::RegisterProgramSettings();
+  data::RegisterProgramSettings();
   app::RegisterOrganisationWindowFunctions();
-  app::InstallWindowedDataUi();
+  data::InstallWindowedDataUi();
 
   if (!app::bench::PrepareBenchTree("vdr_organise_program_bench", &bench)) return 1;
   const std::string tmp = (bench.work / "TMP" / "").string();
 
-  app::cPathStart((bench.work / "DBF" / "").string());
-  app::dSetDate(bench.options.today);
-  app::NetUseOptions exclusive;
+  data::cPathStart((bench.work / "DBF" / "").string());
+  data::dSetDate(bench.options.today);
+  data::NetUseOptions exclusive;
   exclusive.exclusive = true;
   exclusive.alias = "Empresa";
-  if (!app::lNetUse(app::cPathStart() + "Empresa", exclusive) || !app::CreateErrorTable(tmp) || !app::OpenErrorTable(tmp)) {
+  if (!data::lNetUse(data::cPathStart() + "Empresa", exclusive) || !app::CreateErrorTable(tmp) || !app::OpenErrorTable(tmp)) {
     app::Say(stderr, "No se pueden abrir las empresas o la tabla de errores\n");
     return 1;
   }
