@@ -6,6 +6,7 @@
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "ui/controls/browse_paint.h"
+#include "ui/controls/tlinklist.h"
 #include "ui/controls/tget.h"
 #include "ui/controls/tscrollbar.h"
 #include "ui/controls/twbrowse.h"
@@ -434,6 +435,10 @@ const xb::Class& TWBrowse::Cls() {
       if (xb::Array array = a.Arr(1)) As<B>(o).SetArray(array);
       return Value();
     });
+    c.Method("SETTREE", [](Object& o, Args& a) {
+      if (auto* tree = dynamic_cast<TLinkList*>(a.Obj(1).get())) As<B>(o).SetTree(*tree);
+      return Value();
+    });
     c.Method("SETCOLS", [](Object& o, Args& a) {
       if (xb::Array blocks = a.Arr(1)) As<B>(o).SetCols(blocks, a.Arg(2), a.Arg(3));
       return Value();
@@ -522,6 +527,7 @@ void RegisterBrowseControls() {
   if (done) return;
   done = true;
   SetScrollBarMaker(MakeWindowBar);
+  RegisterTreeItems();
   (void)TScrollBar::Cls();
   (void)TQZScrllBar::Cls();
   (void)TGet::Cls();

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "runtime/function_table.h"
+#include "ui/controls/calendar.h"
 #include "ui/controls/controls.h"
 #include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tbutton.h"
@@ -301,6 +302,7 @@ void InitControls() {
   xb::RegisterFunction("TBUTTON", [](Args&) { return Value(xb::MakeRef<TButton>()); });
   RegisterBrowseControls();
   RegisterRadioControls();
+  RegisterCalendar();
 }
 
 }  // namespace ui

@@ -405,6 +405,7 @@ void TBtnBmp::PaintClassic(HDC dc) {
       }
     }
     if (lBorder) WndBoxRaised(dc, 0, 0, height - 1, width - 1);
+    else if (lPressed) WndBoxIn(dc, 0, 0, height - 1, width - 1);  // a flat button held down
     if (!cCaption.empty()) {
       SelectionScope select(dc, PaintFont());
       const int mode = SetBkMode(dc, TRANSPARENT);

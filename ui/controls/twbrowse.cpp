@@ -9,6 +9,8 @@
 #include "ui/bridge/text_drawing.h"
 #include "ui/controls/browse_paint.h"
 #include "ui/controls/table_source.h"
+#include "ui/controls/tlinklist.h"
+#include "ui/controls/ttreeitem.h"
 #include "ui/controls/tget.h"
 #include "ui/controls/tscrollbar.h"
 #include "ui/core/msg_box.h"
@@ -310,6 +312,68 @@ void TWBrowse::SetArray(const xb::Array& array) {
     b->nAt = std::clamp(from + static_cast<int>(a.Int(1)), 1, std::max(count, 1));
     return xb::Value::Integer(b->nAt - from);
   });
+}
+
+void TWBrowse::SetTree(TLinkList& tree) {
+  lTree = true;
+  lMChange = false;
+  source_.reset();
+  own_skip_ = xb::Value();
+  const xb::Ref<TLinkList> list(&tree);
+  // The current item, shared by the blocks (and kept in Cargo for compiled text).
+  const auto current = xb::MakeRef<xb::RefCell>();
+  auto item_of = [current]() { return dynamic_cast<TTreeItem*>(current->value.AsObject().get()); };
+  auto set = [current](TWBrowse* b, TTreeItem* item) {
+    current->value = item != nullptr ? item->Self() : xb::Value();
+    if (b != nullptr) b->Cargo = current->value;
+  };
+  set(this, tree.First());
+  bLine = Native([item_of](xb::Args&) {
+    TTreeItem* item = item_of();
+    return item != nullptr ? xb::Value(item->GetLabel()) : xb::Value(xb::Array::New());
+  });
+  aColSizes = Native([item_of](xb::Args&) {
+    TTreeItem* item = item_of();
+    return item != nullptr ? xb::Value(item->ColSizes())
+                           : xb::Value(xb::Array::Of({xb::Value::Integer(16), xb::Value::Integer(300)}));
+  });
+  bGoTop = Native([list, set](xb::Args& a) {
+    set(LastBrowseArg(a), list->First());
+    return xb::Value();
+  });
+  bGoBottom = Native([list, set](xb::Args& a) {
+    set(LastBrowseArg(a), list->GetLast());
+    return xb::Value();
+  });
+  bSkip = Native([item_of, set](xb::Args& a) {
+    TTreeItem* item = item_of();
+    if (item == nullptr) return xb::Value::Integer(0);
+    int n = static_cast<int>(a.Int(1));
+    set(LastBrowseArg(a), item->Skip(n));
+    return xb::Value::Integer(n);
+  });
+  bLogicLen = Native([list](xb::Args& a) {
+    const int count = list->nCount();
+    if (TWBrowse* b = LastBrowseArg(a)) b->nLen = count;
+    return xb::Value::Integer(count);
+  });
+  auto toggle = [item_of](TWBrowse* b) {
+    TTreeItem* item = item_of();
+    if (item == nullptr || !item->HasTree()) return;
+    item->Toggle();
+    if (b != nullptr) b->Refresh();
+  };
+  bLDblClick = Native([toggle](xb::Args& a) {
+    toggle(LastBrowseArg(a));
+    return xb::Value();
+  });
+  bKeyChar = Native([toggle](xb::Args& a) {
+    if (a.Int(1) == VK_RETURN) toggle(LastBrowseArg(a));
+    return xb::Value();
+  });
+  if (oHBar) oHBar->SetRange(0, 0);
+  tree.Draw();
+  nHLine = 0;
 }
 
 void TWBrowse::SetCols(const xb::Array& blocks, const xb::Value& headers, const xb::Value& col_sizes) {

@@ -27,6 +27,7 @@
 namespace ui {
 
 class TableSource;
+class TLinkList;
 class TScrollBar;
 class TGet;
 class ImageStrip;
@@ -97,6 +98,9 @@ class TWBrowse : public TControl {
   // shows nothing.
   void SetFilter(const std::string& field, const xb::Value& value1, const xb::Value& value2 = {});
   void SetArray(const xb::Array& array);
+  // A tree browse of the list's items (TTreeItem): one line per item shown, the current item
+  // in Cargo; a double click or Enter opens or closes an item with a sub-tree.
+  void SetTree(TLinkList& tree);
   void SetCols(const xb::Array& blocks, const xb::Value& headers = {}, const xb::Value& col_sizes = {});
   // The table source behind a table browse (nullptr for arrays and replaced blocks).
   TableSource* Source() const;

@@ -155,6 +155,8 @@ Answer TWBrowse::KeyChar(int key, LPARAM flags) {
     PageDown();
     return Answer::Number(0);
   }
+  // Enter opens and closes a tree's item, before any default button of the dialog.
+  if (key == VK_RETURN && lTree && bKeyChar.IsBlock()) return AnswerOf(Eval(bKeyChar, {xb::Value::Integer(key), xb::Value::Integer(flags), Self()}));
   return TControl::KeyChar(key, flags);
 }
 

@@ -457,7 +457,8 @@ Answer TDialog::Command(WPARAM wparam, LPARAM lparam) {
     return {};
   }
   if (control == nullptr) {
-    if (auto* menu = dynamic_cast<WindowMenu*>(oMenu.get())) {
+    // The menu's own items; Escape's IDCANCEL still ends a dialog that has a menu.
+    if (auto* menu = dynamic_cast<WindowMenu*>(oMenu.get()); menu != nullptr && menu->GetMenuItem(id) != nullptr) {
       menu->Command(id);
       return {};
     }
