@@ -1,10 +1,14 @@
 #include "data/data_functions.h"
 
 #include "data/currency_functions.h"
+#include "data/field_checks.h"
 #include "data/program_settings.h"
 #include "data/record_helpers.h"
 #include "data/sde_index.h"
 #include "data/table_access.h"
+#include "data/table_views.h"
+#include "data/temporary_tables.h"
+#include "data/text_dates.h"
 
 namespace data {
 
@@ -14,6 +18,10 @@ void RegisterDataFunctions() {
   RegisterRecordHelpers();
   RegisterSdeIndex();
   RegisterCurrencyFunctions();
+  RegisterTableViews();
+  RegisterTemporaryTables();
+  RegisterFieldChecks();
+  RegisterTextDates();
 }
 
 }  // namespace data
