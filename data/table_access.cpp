@@ -114,6 +114,21 @@ std::vector<std::string> Texts(const xb::Array& a) {
   return texts;
 }
 
+// Opens through the "ADS" driver as _DBUSEAREA does, leaving the structural index closed.
+bool OpenWithoutIndex(bool new_area, const std::string& path, const std::string& alias, bool shared) {
+  if (Areas().AreaOfAlias(alias) != 0) return false;
+  if (new_area) Areas().SelectArea(Areas().FirstFreeArea());
+  WorkArea& area = Areas().Current();
+  if (area.used()) Call("DBCLOSEAREA");
+  WorkArea::OpenRequest request;
+  request.path = xb::rdd::PathExtension(path).empty() ? path + ".dbf" : path;
+  request.alias = xb::UpperName(alias);
+  request.driver = xb::rdd::FindDriver("ADS");
+  request.shared = shared;
+  request.open_structural_bag = false;
+  return area.Open(Areas().file_system(), request);
+}
+
 }  // namespace
 
 int nErrorCode() { return g_error_code; }
@@ -158,7 +173,8 @@ bool lNetUse(std::string_view file, const NetUseOptions& options) {
     bool opened = false;
     {
       QuietTableFailures quiet;
-      opened = _DbUseArea(options.new_area, "", path, alias, !options.exclusive, false);
+      opened = options.with_index ? _DbUseArea(options.new_area, "", path, alias, !options.exclusive, false)
+                                  : OpenWithoutIndex(options.new_area, path, alias, !options.exclusive);
     }
     WorkArea& area = Areas().Current();
     if (opened && !Areas().net_error() && area.used() && area.alias() == upper_alias) {

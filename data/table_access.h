@@ -50,6 +50,9 @@ struct NetUseOptions {
   std::string alias;     // default: the file's name
   bool new_area = true;  // else the current area
   int order = 1;         // order selected when the table has its index file
+  // False: the table opens without its structural index even when the file is there, so
+  // that the index file can be replaced while the table is held.
+  bool with_index = true;
 };
 
 // LNETUSE: opens `file` (folder and name; ".dbf" when no extension is given) shared unless

@@ -1,0 +1,21 @@
+#include "reports/report_functions.h"
+
+#include "reports/expressions.h"
+#include "reports/report_lists.h"
+#include "reports/report_masks.h"
+#include "reports/table_search.h"
+#include "reports/value_helpers.h"
+#include "reports/work_tables.h"
+
+namespace reports {
+
+void RegisterReportFunctions() {
+  RegisterReportLists();
+  RegisterValueHelpers();
+  RegisterReportMasks();
+  RegisterWorkTables();
+  RegisterExpressions();
+  RegisterTableSearch();
+}
+
+}  // namespace reports
