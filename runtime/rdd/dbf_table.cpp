@@ -659,8 +659,14 @@ Status ClearStructuralIndexFlag(FileSystem& fs, const std::string& path) {
   std::uint64_t size = 0;
   XB_RETURN_IF_ERROR(file->Size(&size));
   if (size < dbf::kHeaderSize) return Corrupt("no es una tabla: " + PathName(path));
-  const char zero = 0;
-  return file->Write(dbf::kFlagsOffset, &zero, 1);
+  unsigned char flags = 0;
+  std::size_t got = 0;
+  XB_RETURN_IF_ERROR(file->Read(dbf::kFlagsOffset, &flags, 1, &got));
+  if (got != 1) return Corrupt("no es una tabla: " + PathName(path));
+  if ((flags & dbf::kFlagStructuralIndex) == 0) return Status();
+  // Only the structural-index bit: the header's other flags stay as they are.
+  flags = static_cast<unsigned char>(flags & ~dbf::kFlagStructuralIndex);
+  return file->Write(dbf::kFlagsOffset, &flags, 1);
 }
 
 }  // namespace xb::rdd

@@ -381,6 +381,19 @@ TEST_F(DbfTableTest, StructuralIndexFlag) {
   EXPECT_EQ(without, with);  // nothing else changed
   EXPECT_EQ(ClearStructuralIndexFlag(memory_, "none.dbf").os_code(), os_error::kFileNotFound);
   EXPECT_FALSE(memory_.Exists("none.dbf"));
+  // Only bit 0 is cleared: the other flag bits of byte 28 are kept.
+  std::string flagged = with;
+  flagged[28] = static_cast<char>(0x07);
+  memory_.SetContents("t.dbf", flagged);
+  ASSERT_TRUE(ClearStructuralIndexFlag(memory_, "t.dbf").ok());
+  std::string kept = flagged;
+  kept[28] = static_cast<char>(0x06);
+  EXPECT_EQ(memory_.Contents("t.dbf"), kept);
+  // A file shorter than a table header is refused and left as it was.
+  memory_.SetContents("short.dbf", std::string(31, '\x01'));
+  EXPECT_FALSE(ClearStructuralIndexFlag(memory_, "short.dbf").ok());
+  EXPECT_EQ(memory_.Contents("short.dbf"), std::string(31, '\x01'));
+  memory_.SetContents("t.dbf", with);
   t = OpenTable(memory_, "t.dbf", Options(false));
   EXPECT_EQ(ClearStructuralIndexFlag(memory_, "t.dbf").os_code(), os_error::kSharingViolation);
 }

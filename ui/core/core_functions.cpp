@@ -8,16 +8,24 @@
 #include "ui/core/framework_error.h"
 #include "ui/core/dialog_look.h"
 #include "ui/core/error_handler.h"
+#include "ui/core/file_helpers.h"
+#include "ui/core/framework_utils.h"
 #include "ui/core/help.h"
 #include "ui/core/menu_builder.h"
 #include "ui/core/msg_box.h"
+#include "ui/core/object_text.h"
 #include "ui/core/tbar.h"
+#include "ui/core/screen_waits.h"
 #include "ui/core/tbrush.h"
 #include "ui/core/tcontrol.h"
+#include "ui/core/tcursor.h"
 #include "ui/core/tdialog.h"
 #include "ui/core/tfont.h"
 #include "ui/core/tini.h"
 #include "ui/core/tmsgbar.h"
+#include "ui/core/tpen.h"
+#include "ui/core/trect.h"
+#include "ui/core/tstruct.h"
 #include "ui/core/ttimer.h"
 #include "ui/core/value_text.h"
 #include "ui/core/twindow.h"
@@ -49,6 +57,12 @@ void RegisterCoreFunctions() {
   done = true;
   xb::RegisterFunction("TWINDOW", [](Args&) { return Value(xb::MakeRef<TWindow>()); });
   xb::RegisterFunction("TDIALOG", [](Args&) { return Value(xb::MakeRef<TDialog>()); });
+  // The GDI classes; TFont():New() and TBrush():New() answer the shared object.
+  xb::RegisterFunction("TFONT", [](Args&) { return Value(xb::MakeRef<TFont>()); });
+  xb::RegisterFunction("TBRUSH", [](Args&) { return Value(xb::MakeRef<TBrush>()); });
+  xb::RegisterFunction("TPEN", [](Args&) { return Value(xb::MakeRef<TPen>()); });
+  xb::RegisterFunction("TCURSOR", [](Args&) { return Value(xb::MakeRef<TCursor>()); });
+  xb::RegisterFunction("TRECT", [](Args&) { return Value(xb::MakeRef<TRect>()); });
   xb::RegisterFunction("NWINDOWS", [](Args&) { return Value::Integer(NWindows()); });
   xb::RegisterFunction("GETALLWIN", [](Args&) {
     xb::Array all = xb::Array::New();
@@ -70,13 +84,6 @@ void RegisterCoreFunctions() {
   });
   xb::RegisterFunction("GETDROPINFO", [](Args&) { return GetDropInfo(); });
   xb::RegisterFunction("WNDPARENTS", [](Args& a) { return Value::Logical(WndParents(HandleArg(a, 1), HandleArg(a, 2))); });
-  xb::RegisterFunction("CHILDLEVEL", [](Args& a) -> Value {
-    WindowRef w = WindowArg(a, 1);
-    if (!w) return Value::Integer(0);
-    std::string name(a.Str(2));
-    if (xb::ObjectRef other = a.Obj(2)) name = other->ClassName();
-    return Value::Integer(w->ChildLevel(name));
-  });
   xb::RegisterFunction("_VXH", [](Args& a) -> Value {
     WindowRef w = WindowInSlot(static_cast<int>(a.Int(5)));
     if (!w) return Value();
@@ -121,6 +128,11 @@ void InitWindowFramework() {
   (void)TFont::Cls();
   (void)TDialog::Cls();
   (void)TControl::Cls();
+  (void)TPen::Cls();
+  (void)TCursor::Cls();
+  (void)TRect::Cls();
+  (void)TStruct::Cls();
+  (void)TExStruct::Cls();
   RegisterBridgeFunctions();
   RegisterCoreFunctions();
   RegisterValueText();
@@ -132,6 +144,11 @@ void InitWindowFramework() {
   RegisterDialogLookFunctions();
   RegisterMessageBoxFunctions();
   RegisterErrorHandlerFunctions();
+  RegisterStructFunctions();
+  RegisterFileHelpers();
+  RegisterFrameworkUtils();
+  RegisterScreenAndWaits();
+  RegisterObjectText();
   InstallWindowDispatch();
   InstallDialogDispatch();
 }

@@ -6,6 +6,12 @@
 #include "ui/bridge/resources.h"
 #include "ui/core/tbrush.h"
 #include "ui/core/tfont.h"
+#include "ui/core/tcursor.h"
+#include "ui/core/tpen.h"
+#include "ui/core/trect.h"
+#include "runtime/macro.h"
+#include "runtime/memvar.h"
+#include "tests/support/dialog_answerer.h"
 
 namespace ui {
 namespace {
@@ -140,6 +146,78 @@ TEST_F(FontsBrushesTest, AWindowHoldsOneUseOfItsBrush) {
   EXPECT_EQ(GetObjectType(given_handle), static_cast<DWORD>(OBJ_BRUSH));
   DestroyWindow(w->hWnd);
   EXPECT_EQ(GetObjectType(given_handle), 0u);
+}
+
+
+TEST_F(FontsBrushesTest, ClassesByNameShareAndFreeTheirObjects) {
+  // Text asks TFont():New(...): two requests of one font give one object.
+  xb::SetMemvar(xb::Intern("OA"), xb::EvalMacro("TFont():New( 'Arial', 0, -12 )"));
+  xb::SetMemvar(xb::Intern("OB"), xb::EvalMacro("TFont():New( 'Arial', 0, -12 )"));
+  EXPECT_TRUE(xb::EvalMacro("oA == oB").AsLogical());
+  EXPECT_EQ(xb::EvalMacro("oA:nCount").AsInt(), 2);
+  const auto handle = reinterpret_cast<HFONT>(xb::EvalMacro("oA:hFont").AsInt());
+  xb::EvalMacro("oA:End()");
+  EXPECT_EQ(GetObjectType(handle), static_cast<DWORD>(OBJ_FONT));
+  xb::EvalMacro("oB:End()");
+  EXPECT_EQ(GetObjectType(handle), 0u);
+  // Bold gives weight 700; a height of -8 is taken as -12.
+  xb::SetMemvar(xb::Intern("OC"), xb::EvalMacro("TFont():New( 'Tahoma', 0, -8, .F., .T. )"));
+  EXPECT_EQ(xb::EvalMacro("oC:nWeight").AsInt(), 700);
+  EXPECT_EQ(xb::EvalMacro("oC:nInpHeight").AsInt(), -12);
+  EXPECT_EQ(xb::EvalMacro("oC:nSize").AsInt(), 12);
+  xb::EvalMacro("oC:End()");
+
+  // The framework's pattern styles are pattern brushes over its own pictures.
+  for (const char* style : {"BORLAND", "BRICKS", "TILED", "TABS"}) {
+    auto b = TBrush::New(style, 0);
+    LOGBRUSH lb = {};
+    GetObjectA(b->hBrush, sizeof lb, &lb);
+    EXPECT_EQ(lb.lbStyle, static_cast<UINT>(BS_PATTERN)) << style;
+    EXPECT_NE(b->hBitmap, nullptr);
+    b->End();
+  }
+  xb::SetMemvar(xb::Intern("OBR"), xb::EvalMacro("TBrush():New( 'CROSS', 255 )"));
+  EXPECT_EQ(std::string(xb::EvalMacro("oBr:cGenPrg()").AsString()), "DEFINE BRUSH oBrush STYLE CROSS COLOR 255");
+  xb::EvalMacro("oBr:End()");
+
+  // Pens belong to their object.
+  xb::SetMemvar(xb::Intern("OP"), xb::EvalMacro("TPen():New( 0, 3, 255 )"));
+  const auto pen = reinterpret_cast<HPEN>(xb::EvalMacro("oP:hPen").AsInt());
+  LOGPEN lp = {};
+  GetObjectA(pen, sizeof lp, &lp);
+  EXPECT_EQ(lp.lopnWidth.x, 3);
+  EXPECT_EQ(lp.lopnColor, 255u);
+  xb::EvalMacro("oP:End()");
+  EXPECT_EQ(GetObjectType(pen), 0u);
+  EXPECT_EQ(xb::EvalMacro("oP:hPen").AsInt(), 0);
+
+  // Rectangles count both edges.
+  xb::SetMemvar(xb::Intern("OR"), xb::EvalMacro("TRect():New( 10, 20, 29, 59 )"));
+  EXPECT_EQ(xb::EvalMacro("oR:nWidth").AsInt(), 40);
+  EXPECT_EQ(xb::EvalMacro("oR:nHeight").AsInt(), 20);
+}
+
+TEST_F(FontsBrushesTest, PredefinedCursorsAreNeverDestroyed) {
+  auto hand = TCursor::New("", "HAND");
+  ASSERT_NE(hand->hCursor(), nullptr);
+  HCURSOR h = hand->hCursor();
+  hand->End();
+  EXPECT_EQ(hand->hCursor(), nullptr);
+  EXPECT_EQ(TCursor::New("", "hand")->hCursor(), h);  // still there
+  auto wait = TCursor::New("", "WAIT");
+  EXPECT_EQ(wait->hCursor(), LoadCursorA(nullptr, IDC_WAIT));
+  wait->End();
+  EXPECT_EQ(LoadCursorA(nullptr, IDC_WAIT) != nullptr, true);
+
+  std::vector<std::string> seen;
+  vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& d) {
+    seen.push_back(d.AllText());
+    return d.buttons.empty() ? 0 : d.buttons.front().id;
+  });
+  auto wrong = TCursor::New("", "NOSUCH");
+  EXPECT_EQ(wrong->hCursor(), nullptr);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_NE(seen[0].find("Wrong predefined cursor type!"), std::string::npos);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "ui/core/menu_builder.h"
 #include "ui/core/menu_draw_item.h"
 #include "ui/core/menu_image_strip.h"
+#include "ui/core/object_text.h"
 #include "ui/core/tmenu.h"
 #include "ui/core/tmenuitem.h"
 
@@ -102,6 +103,15 @@ void DefineItemMessages(xb::Class& c) {
     I(o).Init(ItemSpec(a, 1));
     return o.AsValue();
   });
+  // ReDefine(the arguments of New, menu, identifier): takes over the item of that
+  // identifier in the menu; NIL when the menu holds none.
+  c.Method("REDEFINE", [](Object&, Args& a) -> Value {
+    auto* menu = dynamic_cast<TMenu*>(a.Obj(14).get());
+    if (menu == nullptr) return Value();
+    return ValueOf(TMenuItem::ReDefine(*menu, static_cast<int>(a.Int(15)), ItemSpec(a, 1)));
+  });
+  c.Method("SAVE", [](Object& o, Args&) { return Value::String(SaveObject(o.AsValue())); });
+  c.Method("LOAD", [](Object& o, Args& a) { return Value::Logical(LoadObject(o.AsValue(), a.Str(1))); });
   c.Method("SETCHECK", [](Object& o, Args& a) { I(o).SetCheck(a.Log(1)); return Value(); });
   c.Method("ENABLE", [](Object& o, Args&) { I(o).Enable(); return Value(); });
   c.Method("DISABLE", [](Object& o, Args&) { I(o).Disable(); return Value(); });
@@ -115,7 +125,16 @@ void DefineItemMessages(xb::Class& c) {
 
 void DefineMenuMessages(xb::Class& c) {
   c.Property("HMENU", [](Object& o) { return Handle(M(o).hMenu()); }, nullptr);
-  c.Property("AITEMS", [](Object& o) { return ItemsValue(M(o).aItems); }, nullptr);
+  // Assigning a list of items (Load) appends them to a menu, made first when it has none.
+  c.Property("AITEMS", [](Object& o) { return ItemsValue(M(o).aItems); },
+             [](Object& o, const Value& v) {
+               const xb::Array items = v.AsArray();
+               if (!items) return;
+               if (M(o).hMenu() == nullptr) M(o).InitNew(M(o).lPopup, nullptr);
+               for (const Value& item : items) {
+                 if (auto* i = dynamic_cast<TMenuItem*>(item.AsObject().get())) M(o).Add(xb::Ref<TMenuItem>(i));
+               }
+             });
   c.Property("OWND", [](Object& o) { return ValueOf(M(o).oWnd); },
              [](Object& o, const Value& v) { M(o).SetWindow(dynamic_cast<TWindow*>(v.AsObject().get())); });
   c.Data("LSYSMENU", &TMenu::lSysMenu);
@@ -147,6 +166,8 @@ void DefineMenuMessages(xb::Class& c) {
     if (TMenuItem* item = ItemArg(a, 1)) M(o).Insert(xb::Ref<TMenuItem>(item), static_cast<int>(a.Int(2)));
     return Value();
   });
+  c.Method("SAVE", [](Object& o, Args&) { return Value::String(SaveObject(o.AsValue())); });
+  c.Method("LOAD", [](Object& o, Args& a) { return Value::Logical(LoadObject(o.AsValue(), a.Str(1))); });
   c.Method("DELITEM", [](Object& o, Args&) { M(o).DelItem(); return Value(); });
   c.Method("COMMAND", [](Object& o, Args& a) { M(o).Command(static_cast<int>(a.Int(1))); return Value(); });
   c.Method("ACTIVATE", [](Object& o, Args& a) {

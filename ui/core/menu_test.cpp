@@ -586,5 +586,60 @@ TEST_F(MenuTest, TextBuildsMenusAndReadsTheirItems) {
   EXPECT_TRUE(bar->aItems[0]->lChecked);
 }
 
+
+TEST_F(MenuTest, AMenuIsSavedAsTextAndLoadedBack) {
+  auto menu = TMenu::New(true);
+  menu->Add(TMenuItem::New(Item("&Abrir").Msg("Abre un fichero")));
+  menu->Add(TMenuItem::New(Item("&Cerrar").Checked().Inactive()));
+  menu->cVarName = "oMenuFichero";
+  const Value record = xb::MacroBlock("{|m| m:Save() }").Eval({menu->Self()});
+  ASSERT_TRUE(record.IsString());
+  EXPECT_EQ(record.AsString().substr(0, 1), "O");
+  EXPECT_NE(record.AsString().find("TMENU"), std::string::npos);
+
+  const Value loaded = xb::MacroBlock("{|c| ORead( c ) }").Eval({record});
+  auto* copy = dynamic_cast<TMenu*>(loaded.AsObject().get());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->cVarName, "oMenuFichero");
+  ASSERT_EQ(copy->aItems.size(), 2u);
+  EXPECT_EQ(copy->aItems[0]->cPrompt, "&Abrir");
+  EXPECT_EQ(copy->aItems[0]->cMsg, "Abre un fichero");
+  EXPECT_EQ(copy->aItems[0]->nId, menu->aItems[0]->nId);
+  EXPECT_TRUE(copy->aItems[1]->lChecked);
+  EXPECT_FALSE(copy->aItems[1]->lActive);
+  ASSERT_NE(copy->hMenu(), nullptr);
+  EXPECT_EQ(GetMenuItemCount(copy->hMenu()), 2);
+  EXPECT_EQ(static_cast<int>(GetMenuItemID(copy->hMenu(), 0)), menu->aItems[0]->nId);
+  // A damaged record loads nothing and says so.
+  EXPECT_FALSE(xb::MacroBlock("{|m| m:Load( 'O' + Chr( 200 ) ) }").Eval({copy->Self()}).AsLogical());
+  copy->End();
+  menu->End();
+}
+
+TEST_F(MenuTest, AnItemIsRedefinedAtRunTime) {
+  auto menu = TMenu::New(true);
+  int runs = 0;
+  menu->Add(TMenuItem::New(Item("&Viejo").Msg("antes")));
+  const int id = menu->aItems[0]->nId;
+  // ReDefine with New's arguments, then the menu and the identifier.
+  const Value item = xb::MacroBlock(
+                         "{|m, n, b| TMenuItem():ReDefine( '&Nuevo', 'después', .T., .F., b,,,,,, 77,,, m, n ) }")
+                         .Eval({menu->Self(), Value::Integer(id), Blk([&](Args&) {
+                                  ++runs;
+                                  return Value();
+                                })});
+  ASSERT_EQ(item.AsObject().get(), menu->aItems[0].get());
+  EXPECT_EQ(menu->aItems[0]->cPrompt, "&Nuevo");
+  EXPECT_EQ(menu->aItems[0]->cMsg, "después");
+  EXPECT_EQ(menu->aItems[0]->nHelpId, 77);
+  EXPECT_TRUE(menu->aItems[0]->lChecked);
+  EXPECT_FALSE(menu->aItems[0]->lActive);
+  EXPECT_NE(GetMenuState(menu->hMenu(), static_cast<UINT>(id), MF_BYCOMMAND) & MF_CHECKED, 0u);
+  menu->aItems[0]->Run();
+  EXPECT_EQ(runs, 1);
+  EXPECT_TRUE(xb::MacroBlock("{|m| TMenuItem():ReDefine( 'x',,,,,,,,,,,,, m, 1 ) }").Eval({menu->Self()}).IsNil());
+  menu->End();
+}
+
 }  // namespace
 }  // namespace ui

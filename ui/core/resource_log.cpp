@@ -2,14 +2,16 @@
 
 #include <cstdio>
 
+#include "ui/core/file_helpers.h"
+
 namespace ui {
 
 void LogResourceFailure(std::string_view what, const void* handle, std::string_view detail) {
-  if (std::FILE* f = std::fopen("resources.txt", "ab")) {
-    std::fprintf(f, "%.*s %p %.*s\r\n", static_cast<int>(what.size()), what.data(), handle,
-                 static_cast<int>(detail.size()), detail.data());
-    std::fclose(f);
-  }
+  char number[32];
+  std::snprintf(number, sizeof number, "%p", handle);
+  std::vector<xb::Value> values = {xb::Value::String(what), xb::Value::String(number)};
+  if (!detail.empty()) values.push_back(xb::Value::String(detail));
+  LogFile("resources.txt", values);
 }
 
 }  // namespace ui

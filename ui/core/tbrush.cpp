@@ -5,6 +5,7 @@
 
 #include "runtime/string_compare.h"
 #include "runtime/symbol.h"
+#include "ui/bridge/builtin_images.h"
 #include "ui/bridge/resources.h"
 #include "ui/core/resource_log.h"
 
@@ -23,6 +24,15 @@ int HatchStyle(std::string_view style) {
     if (style == kHatches[i]) return static_cast<int>(i);
   }
   return -1;
+}
+
+// The framework's pattern styles, over its built-in pictures 1 to 4.
+int PatternNumber(std::string_view style) {
+  static constexpr std::array<std::string_view, 4> kPatterns = {"BORLAND", "BRICKS", "TILED", "TABS"};
+  for (size_t i = 0; i < kPatterns.size(); ++i) {
+    if (style == kPatterns[i]) return static_cast<int>(i) + 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -44,6 +54,14 @@ const xb::Class& TBrush::Cls() {
     c.Data("NCOUNT", &TBrush::nCount);
     c.Data("CSTYLE", &TBrush::cStyle);
     c.Property("NRGBCOLOR", [](xb::Object& o) { return xb::Value::Integer(xb::Class::Cast<TBrush>(o).nRGBColor); }, nullptr);
+    c.Property("HBITMAP", [](xb::Object& o) { return xb::Value::Integer(reinterpret_cast<std::intptr_t>(xb::Class::Cast<TBrush>(o).hBitmap)); }, nullptr);
+    c.Data("CBMPFILE", &TBrush::cBmpFile);
+    c.Data("CBMPRES", &TBrush::cBmpRes);
+    // New(style, colour, bitmap file, bitmap resource): the live brush of those, or a new one.
+    c.Method("NEW", [](xb::Object&, xb::Args& a) {
+      return xb::Value(TBrush::New(a.Str(1), static_cast<COLORREF>(a.Int(2)), a.Str(3), a.Str(4)));
+    });
+    c.Method("CGENPRG", [](xb::Object& o, xb::Args&) { return xb::Value::String(xb::Class::Cast<TBrush>(o).cGenPrg()); });
     c.Method("END", [](xb::Object& o, xb::Args&) { xb::Class::Cast<TBrush>(o).End(); return xb::Value(); });
     c.Method("RELEASE", [](xb::Object& o, xb::Args&) { xb::Class::Cast<TBrush>(o).End(); return xb::Value(); });
     return c;
@@ -74,6 +92,7 @@ xb::Ref<TBrush> TBrush::New(std::string_view style, COLORREF colour, std::string
   } else if (!bitmap_resource.empty()) {
     brush->hBitmap = LoadBitmapA(GetResources(), brush->cBmpRes.c_str());
   }
+  if (brush->hBitmap == nullptr && PatternNumber(upper) > 0) brush->hBitmap = VxBrushes(PatternNumber(upper));
   if (brush->hBitmap != nullptr) {
     brush->hBrush = CreatePatternBrush(brush->hBitmap);
   } else if (upper == "NULL") {
@@ -82,12 +101,20 @@ xb::Ref<TBrush> TBrush::New(std::string_view style, COLORREF colour, std::string
   } else if (const int hatch = HatchStyle(upper); hatch >= 0) {
     brush->hBrush = CreateHatchBrush(hatch, colour);
   } else {
-    // Plain, and the framework's pattern styles until their pictures exist.
     brush->hBrush = CreateSolidBrush(colour);
   }
   brush->nCount = 1;
   LiveList().push_back(brush.get());
   return brush;
+}
+
+std::string TBrush::cGenPrg() const {
+  std::string text = "DEFINE BRUSH oBrush";
+  if (!cStyle.empty()) text += " STYLE " + cStyle;
+  if (cStyle.empty() || HatchStyle(cStyle) >= 0) text += " COLOR " + std::to_string(nRGBColor);
+  if (!cBmpFile.empty()) text += " FILE \"" + cBmpFile + "\"";
+  if (!cBmpRes.empty()) text += " RESOURCE \"" + cBmpRes + "\"";
+  return text;
 }
 
 void TBrush::End() {

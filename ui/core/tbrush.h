@@ -20,12 +20,15 @@ class TBrush : public xb::Object {
   static const xb::Class& Cls();
 
   // Style "": solid; "NULL": the stock null brush; "HORIZONTAL", "VERTICAL", "FDIAGONAL",
-  // "BDIAGONAL", "CROSS", "DIAGCROSS": hatched in the colour; a bitmap file or resource:
-  // a pattern brush of that picture.
+  // "BDIAGONAL", "CROSS", "DIAGCROSS": hatched in the colour; "BORLAND", "BRICKS", "TILED",
+  // "TABS": the framework's pattern pictures; a bitmap file or resource: a pattern brush of
+  // that picture.
   static xb::Ref<TBrush> New(std::string_view style, COLORREF colour,
                              std::string_view bitmap_file = {}, std::string_view bitmap_resource = {});
   // Ends one use; the last frees the brush and its bitmap.
   void End();
+  // The source text that would define this brush (a design aid).
+  std::string cGenPrg() const;
 
   // The live brushes, in creation order.
   static const std::vector<TBrush*>& Live();

@@ -163,7 +163,8 @@ TDialog& TDialog::Define(const DefineParams& p) {
 HWND TDialog::OwnerWindow() const {
   if (oWnd) return oWnd->hWnd;
   if (g_activations > 1 || LWRunning()) return GetActiveWindow();
-  return GetWndApp();
+  // The application window once destroyed owns nothing: a dialog owned by it would not open.
+  return IsWindow(GetWndApp()) ? GetWndApp() : nullptr;
 }
 
 void TDialog::ResolveProductName() {

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/function_table.h"
 #include "runtime/symbol.h"
+#include "ui/bridge/common_dialogs.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/core/resource_log.h"
 
@@ -27,6 +29,34 @@ constexpr std::array<StockFont, 6> kStockFonts = {{{"OEM_FIXED_FONT", OEM_FIXED_
                                                    {"SYSTEM_FONT", SYSTEM_FONT},
                                                    {"DEVICE_DEFAULT_FONT", DEVICE_DEFAULT_FONT},
                                                    {"SYSTEM_FIXED_FONT", SYSTEM_FIXED_FONT}}};
+
+// A device given as a DC number or as an object answering hDC (a printer).
+HDC DeviceOf(const xb::Value& device) {
+  if (device.IsNumber()) return reinterpret_cast<HDC>(static_cast<std::intptr_t>(device.AsInt()));
+  if (device.IsObject() && xb::HasMessage(device, xb::Intern("HDC"))) {
+    return reinterpret_cast<HDC>(static_cast<std::intptr_t>(xb::Send(device, "HDC").AsInt()));
+  }
+  return nullptr;
+}
+
+LOGFONTA LogFontOf(const TFont::Spec& spec) {
+  LOGFONTA lf = {};
+  lf.lfHeight = spec.height;
+  lf.lfWidth = spec.width;
+  lf.lfEscapement = spec.escapement;
+  lf.lfOrientation = spec.orientation;
+  lf.lfWeight = spec.bold ? FW_BOLD : spec.weight;
+  lf.lfItalic = spec.italic;
+  lf.lfUnderline = spec.underline;
+  lf.lfStrikeOut = spec.strike_out;
+  lf.lfCharSet = static_cast<BYTE>(spec.char_set);
+  lf.lfOutPrecision = static_cast<BYTE>(spec.out_precision);
+  lf.lfClipPrecision = static_cast<BYTE>(spec.clip_precision);
+  lf.lfQuality = static_cast<BYTE>(spec.quality);
+  lf.lfPitchAndFamily = static_cast<BYTE>(spec.pitch_family);
+  std::strncpy(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE - 1);
+  return lf;
+}
 
 TEXTMETRICA Metrics(HFONT font) {
   WindowDC dc(nullptr);
@@ -63,9 +93,30 @@ const xb::Class& TFont::Cls() {
     c.Data("NCOUNT", &TFont::nCount);
     c.Data("LDESTROY", &TFont::lDestroy);
     c.Data("LNEW", &TFont::lNew);
-    c.Property("NHEIGHT", [](xb::Object& o) { return xb::Value::Integer(xb::Class::Cast<TFont>(o).nHeight()); }, nullptr);
-    c.Property("NWIDTH", [](xb::Object& o) { return xb::Value::Integer(xb::Class::Cast<TFont>(o).nWidth()); }, nullptr);
-    c.Property("NSIZE", [](xb::Object& o) { return xb::Value::Integer(std::abs(xb::Class::Cast<TFont>(o).nInpHeight)); }, nullptr);
+    c.Data("NESCAPEMENT", &TFont::nEscapement);
+    c.Data("NORIENTATION", &TFont::nOrientation);
+    c.Data("NCHARSET", &TFont::nCharSet);
+    c.Data("NOUTPRECISION", &TFont::nOutPrecision);
+    c.Data("NCLIPPRECISION", &TFont::nClipPrecision);
+    c.Data("NQUALITY", &TFont::nQuality);
+    c.Data("NPITCHFAMILY", &TFont::nPitchFamily);
+    c.Property("HFONTOLD", [](xb::Object& o) {
+      return xb::Value::Integer(reinterpret_cast<std::intptr_t>(xb::Class::Cast<TFont>(o).hFontOld));
+    }, nullptr);
+    // The sizes read from the font itself; assigning sets the size the font is asked for.
+    auto set_height = [](xb::Object& o, const xb::Value& v) { xb::Class::Cast<TFont>(o).nInpHeight = static_cast<int>(v.AsInt()); };
+    c.Property("NHEIGHT", [](xb::Object& o) { return xb::Value::Integer(xb::Class::Cast<TFont>(o).nHeight()); }, set_height);
+    c.Property("NWIDTH", [](xb::Object& o) { return xb::Value::Integer(xb::Class::Cast<TFont>(o).nWidth()); },
+               [](xb::Object& o, const xb::Value& v) { xb::Class::Cast<TFont>(o).nInpWidth = static_cast<int>(v.AsInt()); });
+    c.Property("NSIZE", [](xb::Object& o) { return xb::Value::Integer(std::abs(xb::Class::Cast<TFont>(o).nInpHeight)); },
+               [](xb::Object& o, const xb::Value& v) { xb::Class::Cast<TFont>(o).nInpHeight = -std::abs(static_cast<int>(v.AsInt())); });
+    c.Method("NEW", [](xb::Object&, xb::Args& a) { return xb::Value(TFont::New(a)); });
+    c.Method("CHOOSE", [](xb::Object& o, xb::Args& a) {
+      COLORREF colour = static_cast<COLORREF>(a.Int(1));
+      xb::Ref<TFont> chosen = xb::Class::Cast<TFont>(o).Choose(a.Arg(1).IsNumber() ? &colour : nullptr);
+      if (a.IsByRef(1)) a.SetRef(1, xb::Value::Integer(colour));
+      return xb::Value(chosen);
+    });
     c.Method("END", [](xb::Object& o, xb::Args&) { xb::Class::Cast<TFont>(o).End(); return xb::Value(); });
     c.Method("RELEASE", [](xb::Object& o, xb::Args&) { xb::Class::Cast<TFont>(o).End(); return xb::Value(); });
     c.Method("ACTIVATE", [](xb::Object& o, xb::Args& a) {
@@ -164,6 +215,74 @@ xb::Ref<TFont> TFont::New(const Spec& spec) {
   font->lNew = true;
   LiveList().push_back(font.get());
   return font;
+}
+
+xb::Ref<TFont> TFont::New(const xb::Args& a) {
+  Spec spec;
+  if (a.Arg(1).IsString()) spec.face = std::string(a.Str(1));
+  spec.width = static_cast<int>(a.Int(2));
+  spec.height = static_cast<int>(a.Int(3, 14));
+  spec.bold = a.Log(5);
+  spec.escapement = static_cast<int>(a.Int(6));
+  spec.orientation = static_cast<int>(a.Int(7));
+  spec.weight = static_cast<int>(a.Int(8));
+  spec.italic = a.Log(9);
+  spec.underline = a.Log(10);
+  spec.strike_out = a.Log(11);
+  spec.char_set = static_cast<int>(a.Int(12));
+  spec.out_precision = static_cast<int>(a.Int(13));
+  spec.clip_precision = static_cast<int>(a.Int(14));
+  spec.quality = static_cast<int>(a.Int(15));
+  spec.device = DeviceOf(a.Arg(16));
+  spec.pitch_family = static_cast<int>(a.Int(17));
+  if (a.Log(4)) {
+    ChooseFontParams params;
+    params.font = LogFontOf(spec);
+    params.printer = spec.device;
+    const ChosenFont chosen = ChooseFontDialog(params);
+    if (chosen.confirmed) {
+      HDC device = spec.device;
+      spec = SpecOf(chosen.font);
+      spec.bold = chosen.font.lfWeight != FW_NORMAL;
+      spec.device = device;
+    }
+  }
+  return New(spec);
+}
+
+TFont::Spec TFont::CurrentSpec() const {
+  Spec spec;
+  spec.face = cFaceName;
+  spec.width = nInpWidth;
+  spec.height = nInpHeight;
+  spec.bold = lBold;
+  spec.escapement = nEscapement;
+  spec.orientation = nOrientation;
+  spec.weight = nWeight;
+  spec.italic = lItalic;
+  spec.underline = lUnderline;
+  spec.strike_out = lStrikeOut;
+  spec.char_set = nCharSet;
+  spec.out_precision = nOutPrecision;
+  spec.clip_precision = nClipPrecision;
+  spec.quality = nQuality;
+  spec.pitch_family = nPitchFamily;
+  return spec;
+}
+
+xb::Ref<TFont> TFont::Choose(COLORREF* colour) {
+  ChooseFontParams params;
+  params.font = LogFontOf(CurrentSpec());
+  if (colour != nullptr) params.colour = *colour;
+  params.effects = colour != nullptr;
+  const ChosenFont chosen = ChooseFontDialog(params);
+  if (!chosen.confirmed) return xb::Ref<TFont>(this);
+  if (colour != nullptr) *colour = chosen.colour;
+  Spec spec = SpecOf(chosen.font);
+  spec.bold = chosen.font.lfWeight != FW_NORMAL;
+  xb::Ref<TFont> keep(this);
+  End();
+  return New(spec);
 }
 
 xb::Ref<TFont> TFont::Wrap(HFONT handle) {

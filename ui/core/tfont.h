@@ -39,6 +39,16 @@ class TFont : public xb::Object {
   static const xb::Class& Cls();
 
   static xb::Ref<TFont> New(const Spec& spec);
+  // New as text calls it: (face, width, height, choose flag, bold, escapement, orientation,
+  // weight, italic, underline, strike-out, character set, output precision, clip precision,
+  // quality, device, pitch and family); with the choose flag the font dialog gives every
+  // attribute.
+  static xb::Ref<TFont> New(const xb::Args& args);
+  // The spec of this font, as New would be asked for it again.
+  Spec CurrentSpec() const;
+  // The font dialog over this font: a choice ends this font and gives the new one; a
+  // cancelled dialog gives this one.
+  xb::Ref<TFont> Choose(COLORREF* colour = nullptr);
   // The spec of a font a LOGFONT describes (the font dialog's choice, a saved layout).
   static Spec SpecOf(const LOGFONTA& font);
   // A font object around a font the caller keeps (a window's own font): one use, never

@@ -7,6 +7,7 @@
 #include "runtime/function_table.h"
 #include "ui/bridge/text_colors.h"
 #include "ui/core/twindow.h"
+#include "ui/core/window_design.h"
 #include "ui/core/window_table.h"
 
 namespace ui {
@@ -541,6 +542,7 @@ const xb::Class& TWindow::Cls() {
   static const xb::Class& cls = []() -> const xb::Class& {
     xb::Class& c = xb::Class::Define("TWINDOW");
     DefineMessages(c);
+    DefineWindowDesignAids(c);
     return c;
   }();
   return cls;

@@ -1,0 +1,129 @@
+#include "ui/core/window_design.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "runtime/array.h"
+#include "runtime/function_table.h"
+#include "runtime/symbol.h"
+#include "ui/bridge/window_geometry.h"
+#include "ui/core/msg_box.h"
+#include "ui/core/object_text.h"
+#include "ui/core/tbrush.h"
+#include "ui/core/twindow.h"
+#include "ui/core/value_text.h"
+
+namespace ui {
+namespace {
+
+using xb::Value;
+
+Value Call(std::string_view name, std::initializer_list<Value> args = {}) { return xb::CallFunction(name, args); }
+
+Value Field(const char* name, const char* type, int length, int decimals = 0) {
+  return Value(xb::Array::Of({Value::String(name), Value::String(type), Value::Integer(length), Value::Integer(decimals)}));
+}
+
+bool FileExists(const std::string& file) { return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool WriteText(const std::string& file, const std::string& text) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+// The text an object gives for itself, when it answers CGENPRG.
+std::string OwnText(const Value& object) {
+  if (!object.IsObject() || !xb::HasMessage(object, xb::Intern("CGENPRG"))) return {};
+  const Value text = xb::Send(object, "CGENPRG");
+  return text.IsString() ? std::string(text.AsString()) : std::string();
+}
+
+std::string SaveToText(const Value& window) {
+  std::string text;
+  for (std::int64_t n = 1, count = xb::Send(window, "PROPCOUNT").AsInt(); n <= count; ++n) {
+    const std::string name(xb::Send(window, "PROPERTY", {Value::Integer(n)}).AsString());
+    text += name + " = " + CValToChar(xb::Send(window, name)) + "\r\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+bool GenDbf(TWindow& window, const std::string& file) {
+  if (FileExists(file) && !MsgYesNo(Value::String("Do you want to overwrite it ?"), "This file already exists")) {
+    return false;
+  }
+  const Value structure(xb::Array::Of({Field("CONTROL", "C", 15), Field("CAPTION", "C", 40), Field("ID", "N", 4),
+                                       Field("TOP", "N", 4), Field("LEFT", "N", 4), Field("WIDTH", "N", 4),
+                                       Field("HEIGHT", "N", 4), Field("STYLE", "N", 15), Field("CLRTEXT", "N", 10),
+                                       Field("CLRPANE", "N", 10)}));
+  Call("DBCREATE", {Value::String(file), structure});
+  if (!Call("DBUSEAREA", {Value::Logical(true), Value(), Value::String(file), Value::String("GENDBF"),
+                          Value::Logical(false)}).AsLogical()) {
+    return false;
+  }
+  for (const WindowRef& control : window.aControls) {
+    if (!control) continue;
+    const WindowBox box = WindowBoxOf(control->hWnd);
+    Call("DBAPPEND");
+    const Value values[] = {Value::String(control->ClassName()), Value::String(control->GetText()),
+                            Value::Integer(control->nId), Value::Integer(box.top), Value::Integer(box.left),
+                            Value::Integer(box.width), Value::Integer(box.height),
+                            Value::Integer(control->nStyle), Value::Integer(control->nClrText),
+                            Value::Integer(control->nClrPane)};
+    for (int i = 0; i < 10; ++i) Call("FIELDPUT", {Value::Integer(i + 1), values[i]});
+  }
+  Call("DBCLOSEAREA");
+  return true;
+}
+
+std::string CGenPrg(TWindow& window, const std::string& file) {
+  std::string text = "#include \"Vexilo.ch\"\r\n\r\nstatic oWnd\r\n\r\nfunction Main()\r\n\r\n";
+  text += "   DEFINE WINDOW oWnd TITLE \"" + window.GetText() + "\"\r\n";
+  if (window.oBrush) text += "\r\n   " + window.oBrush->cGenPrg() + "\r\n   oWnd:SetBrush( oBrush )\r\n";
+  if (window.oBar) {
+    const std::string bar = OwnText(Value(window.oBar));
+    text += "\r\n   " + (bar.empty() ? std::string("DEFINE BUTTONBAR OF oWnd") : bar) + "\r\n";
+  }
+  if (window.oMsgBar) {
+    const Value bar(window.oMsgBar);
+    const Value def = xb::HasMessage(bar, xb::Intern("CMSGDEF")) ? xb::Send(bar, "CMSGDEF") : Value::String("");
+    text += "\r\n   SET MESSAGE OF oWnd TO \"" + std::string(def.AsString()) + "\"\r\n";
+  }
+  for (const WindowRef& control : window.aControls) {
+    if (!control) continue;
+    const std::string own = OwnText(Value(control));
+    if (!own.empty()) text += "\r\n   " + own + "\r\n";
+  }
+  text += "\r\n   ACTIVATE WINDOW oWnd\r\n\r\nreturn nil\r\n";
+  if (!file.empty()) WriteText(file, text);
+  return text;
+}
+
+void DefineWindowDesignAids(xb::Class& c) {
+  auto self = [](xb::Object& o) -> TWindow& { return xb::Class::Cast<TWindow>(o); };
+  c.Method("SAVE", [](xb::Object& o, xb::Args&) { return Value::String(SaveObject(o.AsValue())); });
+  c.Method("SAVETOTEXT", [](xb::Object& o, xb::Args&) { return Value::String(SaveToText(o.AsValue())); });
+  c.Method("SAVEFILE", [](xb::Object& o, xb::Args& a) {
+    return Value::Logical(WriteText(std::string(a.Str(1)), SaveObject(o.AsValue())));
+  });
+  c.Method("LOAD", [](xb::Object& o, xb::Args& a) { return Value::Logical(LoadObject(o.AsValue(), a.Str(1))); });
+  c.Method("LOADFILE", [](xb::Object& o, xb::Args& a) {
+    const std::string file(a.Str(1));
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+      MsgAlert("File not found: " + file);
+      return Value::Logical(false);
+    }
+    const std::string record((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return Value::Logical(LoadObject(o.AsValue(), record));
+  });
+  c.Method("GENDBF", [self](xb::Object& o, xb::Args& a) { return Value::Logical(GenDbf(self(o), std::string(a.Str(1)))); });
+  c.Method("CGENPRG", [self](xb::Object& o, xb::Args& a) { return Value::String(CGenPrg(self(o), std::string(a.Str(1)))); });
+}
+
+}  // namespace ui
