@@ -20,9 +20,51 @@ void CatalogueIndexer::Close() {
   last_.clear();
 }
 
+const std::string& CatalogueIndexer::FolderOf(const CatalogueRow& row) const {
+  return row.folder == CatalogueFolder::kStart ? folders_.start : folders_.company;
+}
+
 bool CatalogueIndexer::IndexRow(const CatalogueRow& row) {
-  const std::string& folder = row.folder == CatalogueFolder::kStart ? folders_.start : folders_.company;
-  return IndexTag(row.table, folder, row.tag, row.key, row.unique, row.meter);
+  return IndexTag(row.table, FolderOf(row), row.tag, row.key, row.unique, row.meter);
+}
+
+bool CatalogueIndexer::IndexRows(const std::vector<const CatalogueRow*>& rows) {
+  if (rows.empty()) return true;
+  const CatalogueRow& first = *rows.front();
+  const std::string& folder = FolderOf(first);
+  if ((last_ != Key(folder, first.table) || !table_.is_open()) && !OpenAndPack(first.table, folder)) {
+    // Every row tries its table again and reports for itself.
+    failed_ = true;
+    for (std::size_t i = 1; i < rows.size(); ++i) IndexRow(*rows[i]);
+    return false;
+  }
+  xb::rdd::WorkArea& area = table_.area();
+  std::vector<xb::rdd::TagSpec> specs;
+  for (const CatalogueRow* row : rows) {
+    xb::rdd::TagSpec spec;
+    spec.name = std::string(row->tag);
+    spec.key = std::string(row->key);
+    spec.unique = row->unique;
+    specs.push_back(std::move(spec));
+  }
+  std::vector<xb::rdd::BagStatus> built;
+  if (xb::rdd::OrderBag* bag = area.StructuralBag()) {
+    bag->CreateTags(specs, area.record_source(), built);
+  } else {
+    built.assign(rows.size(), xb::rdd::BagStatus::Error(xb::rdd::BagCode::kNotFound, "sin índice"));
+  }
+  bool ok = true;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!built[i].ok()) {
+      ok = false;
+      events_.TableFailed({std::string(first.table), area.StructuralBagPath(), 0,
+                           "etiqueta " + std::string(rows[i]->tag) + ": " + built[i].message});
+    }
+    if (rows[i]->meter) events_.Meter(rows[i]->meter, 100);
+    events_.Pump();
+  }
+  area.GoTop();
+  return ok;
 }
 
 // The table is taken exclusively, without its index, before its index file goes: a table

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/org/index_catalogue.h"
 #include "app/org/org_table.h"
@@ -22,6 +23,9 @@ class CatalogueIndexer {
   // One row of the catalogue. False when its table could not be opened (the row is skipped,
   // the failure reported and remembered) or its tag could not be built.
   bool IndexRow(const CatalogueRow& row);
+  // Consecutive rows of one table: its tags are built with one pass over its records, then
+  // their meters filled in the rows' order. False when any row failed.
+  bool IndexRows(const std::vector<const CatalogueRow*>& rows);
   // The same for any table and tag; `meter` 0 fills none.
   bool IndexTag(std::string_view table, const std::string& folder, std::string_view tag, std::string_view key,
                 bool unique, int meter);
@@ -34,6 +38,7 @@ class CatalogueIndexer {
 
  private:
   bool OpenAndPack(std::string_view table, const std::string& folder);
+  const std::string& FolderOf(const CatalogueRow& row) const;
 
   Folders folders_;
   OrganiserEvents& events_;

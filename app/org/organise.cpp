@@ -1,6 +1,7 @@
 #include "app/org/organise.h"
 
 #include <memory>
+#include <vector>
 
 #include "app/org/index_catalogue.h"
 #include "app/org/index_data.h"
@@ -23,11 +24,19 @@ OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& op
     for (int meter = 1; meter < kFirstCatalogueMeter; ++meter) events.Meter(meter, 100);
     events.Pump();
   }
+  // The rows of one table, one after another in the catalogue, are built together.
+  std::vector<const CatalogueRow*> rows;
+  auto flush = [&] {
+    indexer.IndexRows(rows);
+    rows.clear();
+  };
   for (const CatalogueRow& row : IndexCatalogue()) {
     if (!wanted[row.option] || row.after_statistics) continue;
+    if (!rows.empty() && (rows.front()->table != row.table || rows.front()->folder != row.folder)) flush();
     if (!row.title.empty()) events.Title(row.title);
-    indexer.IndexRow(row);
+    rows.push_back(&row);
   }
+  flush();
   indexer.Close();
   events.ReindexStartFolder(folders.start);
 

@@ -1,23 +1,37 @@
 #include "app/org/recompute_support.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "runtime/number.h"
+#include "runtime/rdd/workareas.h"
 
 namespace app {
 
 bool TableSet::Open(const std::string& folder, std::initializer_list<std::string_view> tables,
-                    OrganiserEvents& events) {
+                    OrganiserEvents& events, std::initializer_list<std::string_view> rebuilt) {
   Close();
   for (std::string_view name : tables) {
     auto table = std::make_unique<OrgTable>();
+    const bool indexed = std::find(rebuilt.begin(), rebuilt.end(), name) == rebuilt.end();
     TableFailure failure;
-    if (!table->Open(folder, name, &failure)) {
+    if (!table->Open(folder, name, &failure, indexed)) {
       events.TableFailed(failure);
       Close();
       return false;
+    }
+    if (!indexed) {
+      // A stale index must not outlive the table written without it.
+      xb::rdd::FileSystem& fs = xb::rdd::WorkAreas::Get().file_system();
+      const std::string bag = table->area().StructuralBagPath();
+      const xb::rdd::Status removed = fs.Exists(bag) ? fs.Remove(bag) : xb::rdd::Status();
+      if (!removed.ok()) {
+        events.TableFailed({std::string(name), bag, removed.os_code(), removed.message()});
+        Close();
+        return false;
+      }
     }
     if (table->area().OrderCount() > 0) table->SetOrder(1);
     tables_.push_back(std::move(table));

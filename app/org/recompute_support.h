@@ -18,10 +18,13 @@
 namespace app {
 
 // Tables opened together, exclusively, each on its order 1 (or none when it has no index).
-// Opening stops at the first that fails, closing those already open.
+// Opening stops at the first that fails, closing those already open. The tables named in
+// `rebuilt` are about to be written whole: they open without their index, whose file is
+// erased (their tags are created once they are written).
 class TableSet {
  public:
-  bool Open(const std::string& folder, std::initializer_list<std::string_view> tables, OrganiserEvents& events);
+  bool Open(const std::string& folder, std::initializer_list<std::string_view> tables, OrganiserEvents& events,
+            std::initializer_list<std::string_view> rebuilt = {});
   OrgTable& operator[](std::string_view table);
   void Close();
 

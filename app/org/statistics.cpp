@@ -695,7 +695,7 @@ bool RebuildStatistics(const std::string& company_folder, const data::CompanySet
   if (!t.Open(company_folder,
               {"Clientes", "Agentes", "Proveedo", "Graph", "FacCliT", "FacCliL", "Ivas", "AlbProT", "AlbProL", "FacProT",
                "FacProL", "Articulo"},
-              events)) {
+              events, {"Graph"})) {
     events.Skipped("ACTUALIZANDO GRAFICOS", "No se han actualizado los gráficos");
     return false;
   }

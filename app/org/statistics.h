@@ -115,7 +115,8 @@ void UpdateGraph(std::string_view kind, std::string_view code, GraphTables& tabl
                  xb::Date working_date);
 
 // The statistics step of the organisation: opens the twelve tables exclusively and rebuilds
-// `Graph`. False, changing nothing, when a table cannot be opened.
+// `Graph`, written without its index (its index file is erased; the organisation creates its
+// tag afterwards). False, changing nothing, when a table cannot be opened.
 bool RebuildStatistics(const std::string& company_folder, const data::CompanySettings& company, xb::Date working_date,
                        OrganiserEvents& events);
 

@@ -136,24 +136,45 @@ class CdxBag : public OrderBag, public TagHost {
   }
 
   BagStatus CreateTag(const TagSpec& spec, RecordSource& records) override {
-    const std::string name = TagName(spec.name);
-    if (name.empty() || name.size() > std::size_t(kTagNameLength))
-      return BagStatus::Error(BagCode::kBadArgument, "Nombre de etiqueta no válido: " + spec.name);
-    TagSpec compiled = spec;
-    BagStatus st = CompileIfNeeded(spec.key, compiled.key_expr);
-    if (st.ok() && !spec.condition.empty()) st = CompileIfNeeded(spec.condition, compiled.for_expr);
-    if (!st.ok()) return st;
-    KeySet set;
-    if (!(st = Collect(compiled, records, set)).ok()) return st;
-    if (!(st = BeginWrite()).ok()) return st;
-    if (FindTag(name) >= 0) st = DropTag(name);
-    if (st.ok()) st = WriteTag(name, compiled, set, nullptr);
-    BagStatus end = EndWrite();
-    return st.ok() ? end : st;
+    std::vector<BagStatus> each;
+    CreateTags({spec}, records, each);
+    return each[0];
+  }
+
+  void CreateTags(const std::vector<TagSpec>& specs, RecordSource& records, std::vector<BagStatus>& each) override {
+    const std::size_t n = specs.size();
+    each.assign(n, BagStatus::Ok());
+    std::vector<TagSpec> compiled(specs);
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::string name = TagName(specs[i].name);
+      if (name.empty() || name.size() > std::size_t(kTagNameLength)) {
+        each[i] = BagStatus::Error(BagCode::kBadArgument, "Nombre de etiqueta no válido: " + specs[i].name);
+        continue;
+      }
+      each[i] = CompileIfNeeded(specs[i].key, compiled[i].key_expr);
+      if (each[i].ok() && !specs[i].condition.empty()) each[i] = CompileIfNeeded(specs[i].condition, compiled[i].for_expr);
+    }
+    std::vector<KeySet> sets(n);
+    Collect(compiled, records, sets, each);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!each[i].ok()) continue;
+      BagStatus st = BeginWrite();
+      if (!st.ok()) {
+        each[i] = st;
+        continue;
+      }
+      const std::string name = TagName(specs[i].name);
+      if (FindTag(name) >= 0) st = DropTag(name);
+      if (st.ok()) st = WriteTag(name, compiled[i], sets[i], nullptr);
+      BagStatus end = EndWrite();
+      each[i] = st.ok() ? end : st;
+      sets[i] = KeySet();  // its buffers go back for the next tag
+    }
   }
 
   BagStatus Rebuild(RecordSource& records) override {
-    std::vector<std::pair<TagSpec, KeySet>> built;
+    std::vector<TagSpec> specs;
+    std::vector<BagStatus> each;
     for (const auto& tag : tags_) {
       const TagInfo& info = tag->Info();
       TagSpec spec;
@@ -166,18 +187,21 @@ class CdxBag : public OrderBag, public TagHost {
       spec.for_expr = tag->for_expression();
       BagStatus st = CompileIfNeeded(spec.key, spec.key_expr);
       if (st.ok() && !spec.condition.empty()) st = CompileIfNeeded(spec.condition, spec.for_expr);
-      KeySet set;
-      if (st.ok()) st = Collect(spec, records, set);
       if (!st.ok()) return st;
-      built.emplace_back(std::move(spec), std::move(set));
+      specs.push_back(std::move(spec));
+      each.push_back(BagStatus::Ok());
     }
+    std::vector<KeySet> sets(specs.size());
+    Collect(specs, records, sets, each);
+    for (const BagStatus& st : each)
+      if (!st.ok()) return st;
     BagStatus st = BeginWrite();
     if (!st.ok()) return st;
     std::vector<std::unique_ptr<CdxTag>> keep = std::move(tags_);
     tags_.clear();
     st = WriteEmpty();
-    for (std::size_t i = 0; i < built.size() && st.ok(); ++i)
-      st = WriteTag(TagName(built[i].first.name), built[i].first, built[i].second, std::move(keep[i]));
+    for (std::size_t i = 0; i < specs.size() && st.ok(); ++i)
+      st = WriteTag(TagName(specs[i].name), specs[i], sets[i], std::move(keep[i]));
     BagStatus end = EndWrite();
     return st.ok() ? end : st;
   }
@@ -294,24 +318,46 @@ class CdxBag : public OrderBag, public TagHost {
     return st;
   }
 
-  // Evaluates and sorts the keys of a tag over every record.
-  BagStatus Collect(const TagSpec& spec, RecordSource& records, KeySet& set) {
-    auto encode = [&](const KeyValue& v, bool first, KeySet& s, std::string& out) {
-      if (first) {
-        s.type = v.type;
-        s.key_length = v.type == KeyType::kCharacter ? int(v.text.size()) : v.type == KeyType::kLogical ? 1 : 8;
-        if (s.key_length == 0 || s.key_length > kMaxKeyLength)
-          return BagStatus::Error(BagCode::kBadArgument, "Longitud de clave no válida: " + spec.key);
-      }
-      if (!EncodeKey(v, s.type, s.key_length, out))
-        return BagStatus::Error(BagCode::kExpression, "Tipo de clave distinto en un registro: " + spec.key);
-      return BagStatus::Ok();
-    };
-    BagStatus st = CollectKeys(records, *spec.key_expr, spec.for_expr.get(), encode, set, spec.scope);
-    if (!st.ok()) return st;
-    SortKeys(set, set.type == KeyType::kCharacter ? codepage_.weight : CodePageEn().weight, false);
-    if (spec.unique) UniqueKeys(set);
-    return BagStatus::Ok();
+  // Evaluates the keys of the tags whose `each` is ok in one pass over the records, then sorts
+  // each tag's keys; a tag that fails gets its error in `each`.
+  void Collect(const std::vector<TagSpec>& specs, RecordSource& records, std::vector<KeySet>& sets,
+               std::vector<BagStatus>& each) {
+    std::vector<KeyEncoder> encoders;
+    encoders.reserve(specs.size());
+    for (const TagSpec& spec : specs) {
+      encoders.push_back([key = spec.key](const KeyValue& v, bool first, KeySet& s, std::string& out) {
+        if (first) {
+          s.type = v.type;
+          s.key_length = v.type == KeyType::kCharacter ? int(v.text.size()) : v.type == KeyType::kLogical ? 1 : 8;
+          if (s.key_length == 0 || s.key_length > kMaxKeyLength)
+            return BagStatus::Error(BagCode::kBadArgument, "Longitud de clave no válida: " + key);
+        }
+        if (!EncodeKey(v, s.type, s.key_length, out))
+          return BagStatus::Error(BagCode::kExpression, "Tipo de clave distinto en un registro: " + key);
+        return BagStatus::Ok();
+      });
+    }
+    std::vector<KeyJob> jobs;
+    std::vector<std::size_t> tag_of;
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+      if (!each[i].ok()) continue;
+      KeyJob job;
+      job.key = specs[i].key_expr.get();
+      job.condition = specs[i].for_expr.get();
+      job.encode = &encoders[i];
+      job.set = &sets[i];
+      job.scope = specs[i].scope ? &specs[i].scope : nullptr;
+      jobs.push_back(job);
+      tag_of.push_back(i);
+    }
+    CollectKeysOfJobs(records, jobs);
+    for (std::size_t j = 0; j < jobs.size(); ++j) {
+      const std::size_t i = tag_of[j];
+      if (!(each[i] = jobs[j].status).ok()) continue;
+      KeySet& set = sets[i];
+      SortKeys(set, set.type == KeyType::kCharacter ? codepage_.weight : CodePageEn().weight, false);
+      if (specs[i].unique) UniqueKeys(set);
+    }
   }
 
   // Writes a tag built from sorted keys at the end of the file and lists it in the directory;
@@ -326,10 +372,10 @@ class CdxBag : public OrderBag, public TagHost {
     h.key = spec.key;
     h.condition = spec.condition;
     const std::uint32_t header_offset = file_.Allocate(kHeaderSize);
-    auto sorted = TakeSpare<std::vector<SortedKey>>();
+    auto sorted = TakeSpare<std::vector<SortedKey>>(set.order.size() * sizeof(SortedKey));
     sorted.reserve(set.order.size());
     for (std::uint32_t i : set.order) sorted.push_back({set.keys.data() + std::size_t(i) * set.key_length, set.recnos[i]});
-    auto region = TakeSpare<std::string>();
+    auto region = TakeSpare<std::string>(set.order.size() * std::size_t(set.key_length + 4) + 2 * kPageSize);
     h.root = CdxTag::BuildTree(sorted, set.key_length, FillByte(set.type), set.record_count,
                                header_offset + kHeaderSize, region);
     GiveBack(std::move(sorted));

@@ -181,5 +181,65 @@ TEST(Cdx, TagsBuiltOverTheReferenceTablesMatchTheReferenceFilesByteForByte) {
   }
 }
 
+// Counts the records made current, for the builds that must read each record once.
+class CountingSource : public RecordSource {
+ public:
+  explicit CountingSource(TestTable& table) : table_(table) {}
+  std::uint32_t RecordCount() override { return table_.RecordCount(); }
+  BagStatus GoTo(std::uint32_t recno) override {
+    ++moves;
+    return table_.GoTo(recno);
+  }
+  std::uint32_t moves = 0;
+
+ private:
+  TestTable& table_;
+};
+
+TEST(Cdx, TagsBuiltTogetherReadEachRecordOnceAndMatchTheReferenceFiles) {
+  for (const Reference& ref : kReferences) {
+    SCOPED_TRACE(ref.folder);
+    TestTable table = TestTable::Load(FixturePath(std::string(ref.folder) + "/" + ref.table));
+    TestCompiler compiler(table);
+    auto file = std::make_unique<MemoryBagFile>();
+    MemoryBagFile* raw = file.get();
+    std::unique_ptr<OrderBag> bag;
+    ASSERT_TRUE(CreateCdx(std::move(file), compiler, EsWin(), bag).ok());
+    CountingSource records(table);
+    std::vector<BagStatus> each;
+    bag->CreateTags(ref.tags, records, each);
+    ASSERT_EQ(each.size(), ref.tags.size());
+    for (const BagStatus& st : each) EXPECT_TRUE(st.ok()) << st.message;
+    EXPECT_LE(records.moves, table.RecordCount() + 1);
+    EXPECT_EQ(raw->Bytes(), ReadFile(FixturePath(std::string(ref.folder) + "/" + ref.index)));
+  }
+}
+
+// A tag that cannot be built is reported alone; the others of the same pass are built.
+TEST(Cdx, ATagThatFailsInAPassLeavesTheOthersBuilt) {
+  TestTable table = TestTable::Load(FixturePath("cdx-1k/fixture.dbf"));
+  TestCompiler compiler(table);
+  compiler.Define("CODIGO_O_FECHA", [](TestTable& t) {
+    return t.current() == 7 ? KeyValue::Date(2450000) : KeyValue::Text(t.Text("CODIGO"));
+  });
+  std::unique_ptr<OrderBag> bag;
+  ASSERT_TRUE(CreateCdx(std::make_unique<MemoryBagFile>(), compiler, EsWin(), bag).ok());
+  const std::vector<TagSpec> specs = {kFixtureTags[0], Spec("MALA", "NO_EXISTE"), Spec("NOMBRE_DEMASIADO_LARGO", "CODIGO"),
+                                      Spec("MIXTA", "CODIGO_O_FECHA"), kFixtureTags[1]};
+  std::vector<BagStatus> each;
+  bag->CreateTags(specs, table, each);
+  ASSERT_EQ(each.size(), specs.size());
+  EXPECT_TRUE(each[0].ok());
+  EXPECT_EQ(each[1].code, BagCode::kExpression);
+  EXPECT_EQ(each[2].code, BagCode::kBadArgument);
+  EXPECT_EQ(each[3].code, BagCode::kExpression);
+  EXPECT_TRUE(each[4].ok());
+  ASSERT_EQ(bag->TagCount(), 2);
+  for (int t = 0; t < 2; ++t) {
+    SCOPED_TRACE(bag->TagAt(t)->Info().name);
+    EXPECT_EQ(Walk(*bag->TagAt(t), table), Expected(*bag, t, table));
+  }
+}
+
 }  // namespace
 }  // namespace xb::rdd

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "runtime/rdd/spare_buffers.h"
+
 namespace xb::rdd {
 namespace {
 
@@ -541,11 +543,53 @@ std::vector<std::uint32_t> DbfTable::LockedRecords() const {
   return std::vector<std::uint32_t>(locks_.begin(), locks_.end());
 }
 
+// Whether a pack would change the file: a deleted record, a header or an end of file that
+// is not as a pack writes it. Reads the records in chunks of `buffer`.
+Status DbfTable::PackHasWork(std::string& buffer, bool* work) {
+  *work = true;
+  if (header_changed_ || header_.record_count != count_) return Status();
+  std::uint64_t size = 0;
+  XB_RETURN_IF_ERROR(file_->Size(&size));
+  const std::size_t rl = header_.record_length;
+  const std::uint64_t end = header_.header_length + std::uint64_t(count_) * rl;
+  if (size != end + 1) return Status();
+  const std::uint32_t chunk = static_cast<std::uint32_t>((buffer.size() - 1) / rl);
+  for (std::uint32_t r = 1; r <= count_;) {
+    const std::uint32_t n = std::min<std::uint32_t>(count_ - r + 1, chunk);
+    XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, buffer.data(), n * rl));
+    for (std::uint32_t i = 0; i < n; ++i)
+      if (buffer[i * rl] == dbf::kDeleted) return Status();
+    r += n;
+  }
+  char eof = 0;
+  XB_RETURN_IF_ERROR(file_->ReadExact(end, &eof, 1));
+  *work = eof != dbf::kEndOfFile;
+  return Status();
+}
+
 Status DbfTable::Pack() {
   if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
   if (options_.shared) return Status::Error(StatusCode::kShared, "compactar necesita uso exclusivo");
   XB_RETURN_IF_ERROR(WriteRecord());
   XB_RETURN_IF_ERROR(FlushWindow());
+
+  // One buffer, sized to the table, for the records read and the live ones written.
+  const std::size_t rl = header_.record_length;
+  const std::size_t chunk_bytes = std::max<std::size_t>(
+      rl, static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t(count_) * rl, kPackChunkBytes)) / rl * rl);
+  std::string buffer = TakeSpare<std::string>(chunk_bytes + 1);
+  buffer.resize(chunk_bytes + 1);
+  Status s = PackWith(buffer);
+  GiveBack(std::move(buffer));
+  return s;
+}
+
+Status DbfTable::PackWith(std::string& buffer) {
+  bool work = true;
+  XB_RETURN_IF_ERROR(PackHasWork(buffer, &work));
+  if (!work) return GoTo(1);
+  const std::size_t rl = header_.record_length;
+  const std::size_t chunk_bytes = (buffer.size() - 1) / rl * rl;
 
   const std::string temp = PathWithExtension(path_, ".pk$");
   std::unique_ptr<File> out;
@@ -554,7 +598,6 @@ Status DbfTable::Pack() {
   create.truncate = true;
   XB_RETURN_IF_ERROR(fs_.Open(temp, create, &out).WithContext(PathName(temp)));
 
-  const std::size_t rl = header_.record_length;
   auto copy = [&]() -> Status {
     dbf::Header packed = header_;
     StampToday(&packed);
@@ -562,26 +605,24 @@ Status DbfTable::Pack() {
     XB_RETURN_IF_ERROR(file_->ReadExact(0, area.data(), area.size()));
     std::uint64_t at = header_.header_length;
     std::uint32_t live = 0;
-    std::string in(std::max<std::size_t>(rl, kPackChunkBytes / rl * rl), '\0');
-    std::string pending;
-    pending.reserve(in.size() + 1);
-    for (std::uint32_t r = 1; r <= count_;) {
-      const std::uint32_t n = std::min<std::uint32_t>(count_ - r + 1, static_cast<std::uint32_t>(in.size() / rl));
-      XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, in.data(), n * rl));
+    const std::uint32_t chunk = static_cast<std::uint32_t>(chunk_bytes / rl);
+    std::uint32_t r = 1;
+    do {
+      const std::uint32_t n = std::min<std::uint32_t>(count_ - r + 1, chunk);
+      XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, buffer.data(), n * rl));
+      // The live records move down over the deleted ones, within the buffer.
+      std::size_t kept = 0;
       for (std::uint32_t i = 0; i < n; ++i) {
-        if (in[i * rl] == dbf::kDeleted) continue;
-        pending.append(in, i * rl, rl);
+        if (buffer[i * rl] == dbf::kDeleted) continue;
+        if (kept != i * rl) std::memmove(buffer.data() + kept, buffer.data() + i * rl, rl);
+        kept += rl;
         ++live;
       }
-      if (pending.size() >= kPackChunkBytes) {
-        XB_RETURN_IF_ERROR(out->Write(at, pending.data(), pending.size()));
-        at += pending.size();
-        pending.clear();
-      }
       r += n;
-    }
-    pending.push_back(dbf::kEndOfFile);
-    XB_RETURN_IF_ERROR(out->Write(at, pending.data(), pending.size()));
+      if (r > count_) buffer[kept++] = dbf::kEndOfFile;
+      if (kept) XB_RETURN_IF_ERROR(out->Write(at, buffer.data(), kept));
+      at += kept;
+    } while (r <= count_);
     packed.record_count = live;
     const std::string head = dbf::EncodeHeader(packed);
     std::memcpy(area.data(), head.data(), head.size());

@@ -112,7 +112,8 @@ class DbfTable {
 
   // Exclusive tables only. Pack writes the live records to a file beside the table, makes it
   // durable and then puts it in the table's place, so an interruption at any moment leaves
-  // either the old table or the packed one. Memo blocks are kept as they are.
+  // either the old table or the packed one. Memo blocks are kept as they are. A table with no
+  // deleted record, whose header and end of file are as a pack writes them, is left as it is.
   Status Pack();
   Status Zap();
 
@@ -130,6 +131,8 @@ class DbfTable {
   Status WriteSharedHeader();
   Status AppendExclusive();
   Status AppendShared(bool keep_locks);
+  Status PackWith(std::string& buffer);
+  Status PackHasWork(std::string& buffer, bool* work);
   Status ReopenAfterPack();
 
   FileSystem& fs_;

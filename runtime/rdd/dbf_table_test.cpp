@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 
 #include "runtime/rdd/faulty_file_system.h"
@@ -260,6 +261,52 @@ TEST_F(DbfTableTest, PackKeepsLiveRecordsAndTheirMemos) {
   EXPECT_EQ(Read(memory_, "t.dbf").records, 0);
   EXPECT_EQ(memory_.Contents("t.dbf").size(), 227u);
   EXPECT_EQ(memory_.Contents("t.fpt").size(), 1024u);
+}
+
+// A pack with nothing to do changes no file; a table that only looks so (a record deleted, no
+// end-of-file mark, a record count above the records held) is written anew.
+TEST_F(DbfTableTest, PackRewritesATableOnlyWhenItHasSomethingToDo) {
+  auto t = OpenTable(memory_, "t.dbf", Options(false));
+  for (int i = 1; i <= 3000; ++i) {
+    ASSERT_TRUE(t->Append().ok());
+    ASSERT_TRUE(t->PutCharacter(kCodigo, "C" + std::to_string(i)).ok());
+  }
+  ASSERT_TRUE(t->Close().ok());
+  const std::string clean = memory_.Contents("t.dbf");
+  const std::size_t header_length = 227 - 1, record_length = (clean.size() - header_length - 1) / 3000;
+  struct Case {
+    const char* name;
+    std::function<void(std::string&)> spoil;
+    bool rewritten;
+    std::uint32_t records;
+  };
+  const Case cases[] = {
+      {"nothing to do", [](std::string&) {}, false, 3000},
+      {"last record deleted", [&](std::string& b) { b[header_length + 2999 * record_length] = '*'; }, true, 2999},
+      {"first record deleted", [&](std::string& b) { b[header_length] = '*'; }, true, 2999},
+      {"no end-of-file mark", [](std::string& b) { b.pop_back(); }, true, 3000},
+      {"count above the records", [](std::string& b) { b[4] = char(0xB9); }, true, 3000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string bytes = clean;
+    c.spoil(bytes);
+    memory_.SetContents("t.dbf", bytes);
+    FaultyFileSystem faulty(memory_);
+    t = OpenTable(faulty, "t.dbf", Options(false));
+    ASSERT_TRUE(t->Pack().ok());
+    EXPECT_EQ(faulty.changes() > 0, c.rewritten);
+    ASSERT_TRUE(t->GoTo(1).ok());
+    EXPECT_EQ(Codigo(*t), c.name == std::string("first record deleted") ? "C2        " : "C1        ");
+    ASSERT_TRUE(t->Close().ok());
+    t.reset();
+    const std::string after = memory_.Contents("t.dbf");
+    if (!c.rewritten) {
+      EXPECT_EQ(after, clean);
+    }
+    EXPECT_EQ(Read(memory_, "t.dbf").records, int(c.records));
+    EXPECT_EQ(after.back(), char(dbf::kEndOfFile));
+  }
 }
 
 // A pack that fails at its n-th write, truncation, sync or rename (a full disk), for every

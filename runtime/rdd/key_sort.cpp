@@ -17,43 +17,79 @@ KeySet::~KeySet() {
 
 BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* condition,
                       const KeyEncoder& encode, KeySet& set, const RecordFilter& scope) {
-  set.record_count = records.RecordCount();
-  if (set.keys.capacity() == 0) set.keys = TakeSpare<std::string>();
-  if (set.recnos.capacity() == 0) set.recnos = TakeSpare<std::vector<std::uint32_t>>();
-  set.keys.clear();
-  set.recnos.clear();
+  std::vector<KeyJob> jobs(1);
+  jobs[0].key = &key;
+  jobs[0].condition = condition;
+  jobs[0].encode = &encode;
+  jobs[0].set = &set;
+  jobs[0].scope = scope ? &scope : nullptr;
+  CollectKeysOfJobs(records, jobs);
+  return jobs[0].status;
+}
+
+namespace {
+
+// The key of the current record into the job's set; false when the job has failed.
+bool CollectOne(KeyJob& job, std::uint32_t recno, KeyValue& value, std::string& encoded) {
+  KeySet& set = *job.set;
+  if (job.scope && !(*job.scope)(recno)) return true;
+  if (job.condition) {
+    KeyValue cond;
+    if (!(job.status = job.condition->Evaluate(cond)).ok()) return false;
+    if (cond.type != KeyType::kLogical) {
+      job.status = BagStatus::Error(BagCode::kExpression, "La condición FOR no es lógica");
+      return false;
+    }
+    if (!cond.logical) return true;
+  }
+  if (!(job.status = job.key->Evaluate(value)).ok()) return false;
+  if (value.type == KeyType::kCharacter && set.type == KeyType::kCharacter) {
+    // Text is stored alike by every format: its first key_length bytes, blank padded.
+    const std::size_t length = std::size_t(set.key_length), n = std::min(length, value.text.size());
+    set.keys.append(value.text, 0, n);
+    set.keys.append(length - n, ' ');
+  } else {
+    if (!(job.status = (*job.encode)(value, false, set, encoded)).ok()) return false;
+    set.keys.append(encoded);
+  }
+  set.recnos.push_back(recno);
+  return true;
+}
+
+}  // namespace
+
+void CollectKeysOfJobs(RecordSource& records, std::vector<KeyJob>& jobs) {
+  const std::uint32_t count = records.RecordCount();
   std::string encoded;
   KeyValue value;
   // The key's type and length come from the first record (the blank record of an empty table).
-  BagStatus st = records.GoTo(set.record_count ? 1 : set.record_count + 1);
-  if (st.ok()) st = key.Evaluate(value);
-  if (st.ok()) st = encode(value, true, set, encoded);
-  if (!st.ok()) return st;
-  set.keys.reserve(std::size_t(set.key_length) * set.record_count);
-  set.recnos.reserve(set.record_count);
-  for (std::uint32_t recno = 1; recno <= set.record_count; ++recno) {
-    if (!(st = records.GoTo(recno)).ok()) return st;
-    if (scope && !scope(recno)) continue;
-    if (condition) {
-      KeyValue cond;
-      if (!(st = condition->Evaluate(cond)).ok()) return st;
-      if (cond.type != KeyType::kLogical)
-        return BagStatus::Error(BagCode::kExpression, "La condición FOR no es lógica");
-      if (!cond.logical) continue;
-    }
-    if (!(st = key.Evaluate(value)).ok()) return st;
-    if (value.type == KeyType::kCharacter && set.type == KeyType::kCharacter) {
-      // Text is stored alike by every format: its first key_length bytes, blank padded.
-      const std::size_t length = std::size_t(set.key_length), n = std::min(length, value.text.size());
-      set.keys.append(value.text, 0, n);
-      set.keys.append(length - n, ' ');
-    } else {
-      if (!(st = encode(value, false, set, encoded)).ok()) return st;
-      set.keys.append(encoded);
-    }
-    set.recnos.push_back(recno);
+  BagStatus st = records.GoTo(count ? 1 : count + 1);
+  std::vector<KeyJob*> going;
+  for (KeyJob& job : jobs) {
+    KeySet& set = *job.set;
+    set.record_count = count;
+    if (!(job.status = st).ok()) continue;
+    if (!(job.status = job.key->Evaluate(value)).ok()) continue;
+    if (!(job.status = (*job.encode)(value, true, set, encoded)).ok()) continue;
+    const std::size_t key_bytes = std::size_t(set.key_length) * count;
+    if (set.keys.capacity() == 0) set.keys = TakeSpare<std::string>(key_bytes);
+    if (set.recnos.capacity() == 0) set.recnos = TakeSpare<std::vector<std::uint32_t>>(count * sizeof(std::uint32_t));
+    set.keys.clear();
+    set.recnos.clear();
+    set.keys.reserve(key_bytes);
+    set.recnos.reserve(count);
+    going.push_back(&job);
   }
-  return BagStatus::Ok();
+  for (std::uint32_t recno = 1; recno <= count && !going.empty(); ++recno) {
+    if (!(st = records.GoTo(recno)).ok()) {
+      for (KeyJob* job : going) job->status = st;
+      return;
+    }
+    for (std::size_t i = 0; i < going.size();) {
+      if (CollectOne(*going[i], recno, value, encoded)) ++i;
+      else going.erase(going.begin() + std::ptrdiff_t(i));
+    }
+  }
 }
 
 namespace {
@@ -89,7 +125,7 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
     item.high = word(offset);
     item.low = word(offset + 8);
   };
-  std::vector<Item> items = TakeSpare<std::vector<Item>>();
+  std::vector<Item> items = TakeSpare<std::vector<Item>>(n * sizeof(Item));
   items.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
     items[i].index = std::uint32_t(i);
@@ -113,7 +149,7 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
     });
     // Pairs of sorted runs merged into the other buffer, the pairs at once, until one run.
     if (slices > 1) {
-      std::vector<Item> other = TakeSpare<std::vector<Item>>();
+      std::vector<Item> other = TakeSpare<std::vector<Item>>(n * sizeof(Item));
       other.resize(n);
       for (std::size_t width = 1; width < slices; width *= 2) {
         RunParts((slices + 2 * width - 1) / (2 * width), [&](std::size_t pair) {
@@ -127,7 +163,7 @@ void SortKeys(KeySet& set, const unsigned char* weight, bool descending) {
       GiveBack(std::move(other));
     }
   }
-  if (set.order.capacity() == 0) set.order = TakeSpare<std::vector<std::uint32_t>>();
+  if (set.order.capacity() == 0) set.order = TakeSpare<std::vector<std::uint32_t>>(n * sizeof(std::uint32_t));
   if (len <= 16) {
     set.order.resize(n);
     for (std::size_t i = 0; i < n; ++i) set.order[i] = items[i].index;

@@ -36,6 +36,20 @@ using KeyEncoder = std::function<BagStatus(const KeyValue& value, bool first, Ke
 // when it is empty).
 BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* condition,
                       const KeyEncoder& encode, KeySet& set, const RecordFilter& scope = {});
+
+// One tag's part of a pass that collects the keys of several tags.
+struct KeyJob {
+  KeyExpression* key = nullptr;
+  KeyExpression* condition = nullptr;
+  const KeyEncoder* encode = nullptr;
+  KeySet* set = nullptr;
+  const RecordFilter* scope = nullptr;
+  BagStatus status;  // a job that fails stops there; the others go on
+};
+
+// CollectKeys for every job in one pass over the records: each record is made current once.
+// A failure to reach a record fails every job still going.
+void CollectKeysOfJobs(RecordSource& records, std::vector<KeyJob>& jobs);
 // Sorts by collation weight, equal keys by record number ascending; `descending` reverses the
 // key order only.
 void SortKeys(KeySet& set, const unsigned char* weight, bool descending);

@@ -219,8 +219,9 @@ class NtxBag : public OrderBag, public Tag {
     h.name = Upper(CodePageEn(), spec.name).substr(0, 10);
     h.unique = spec.unique;
     h.descending = spec.descending;
-    auto region = TakeSpare<std::string>();
-    region.reserve(std::size_t(set.order.size() / std::max<int>(1, h.max_items) + 2) * kPageSize);
+    const std::size_t region_bytes = std::size_t(set.order.size() / std::max<int>(1, h.max_items) + 2) * kPageSize;
+    auto region = TakeSpare<std::string>(region_bytes);
+    region.reserve(region_bytes);
     TreeBuilder builder(h, region);
     const std::size_t count = set.order.size(), length = std::size_t(set.key_length);
     for (std::size_t i = 0; i < count; ++i) {

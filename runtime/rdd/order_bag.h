@@ -208,6 +208,12 @@ class OrderBag {
   // Builds a tag over every record of `records` (one pass and a sort) and adds it after the
   // existing tags; a tag of the same name is replaced. NTX bags hold exactly one tag.
   virtual BagStatus CreateTag(const TagSpec& spec, RecordSource& records) = 0;
+  // CreateTag of each spec in turn, as far as possible with one pass over the records for all
+  // of them; the outcome of each in `each`. A tag that fails leaves the others be.
+  virtual void CreateTags(const std::vector<TagSpec>& specs, RecordSource& records, std::vector<BagStatus>& each) {
+    each.clear();
+    for (const TagSpec& spec : specs) each.push_back(CreateTag(spec, records));
+  }
   virtual BagStatus DestroyTag(std::string_view name) = 0;
   // Builds every tag again over `records` (after a pack or zap; ORDLISTREBUILD), in creation
   // order, into a file written anew. Tag pointers stay valid.

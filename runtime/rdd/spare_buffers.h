@@ -1,7 +1,8 @@
-// Large work buffers of tag builds, kept for the next build on the same thread. Touching a
-// fresh block of many megabytes costs a page fault per page, and some heaps give every large
-// block back to the system as soon as it is freed: building the tags of a big table one after
-// another would pay that again for every buffer of every tag.
+// Work buffers of packs and tag builds (records, keys, sort items, pages), kept for the next
+// job on the same thread. Touching a fresh block costs a page fault per page, and some heaps
+// give every block above half a megabyte back to the system as soon as it is freed: packing
+// the tables of a company and building their tags one after another would pay that again for
+// every buffer of every table.
 #pragma once
 
 #include <algorithm>
@@ -13,10 +14,11 @@ namespace xb::rdd {
 
 namespace spare_detail {
 
-// Buffers smaller than this are cheap to make again; a thread keeps at most kLimit bytes.
-constexpr std::size_t kMinimum = std::size_t(1) << 20;
+// Buffers smaller than kMinimum are cheap to make again; a thread keeps at most kLimit bytes,
+// and at most kPerType buffers of one type (the tags of a table are built at once).
+constexpr std::size_t kMinimum = std::size_t(64) << 10;
 constexpr std::size_t kLimit = std::size_t(128) << 20;
-constexpr std::size_t kPerType = 2;
+constexpr std::size_t kPerType = 16;
 
 // Bytes this thread keeps.
 inline std::size_t& KeptBytes() {
@@ -37,17 +39,22 @@ std::vector<C>& Kept() {
 
 }  // namespace spare_detail
 
-// An empty container: the biggest one of its type given back on this thread, when there is one.
+// An empty container from the ones given back on this thread: the smallest that holds
+// `bytes`, else the biggest (it grows from there); a new one when none is kept.
 template <class C>
-C TakeSpare() {
-  auto& kept = spare_detail::Kept<C>();
+C TakeSpare(std::size_t bytes = std::size_t(-1)) {
+  namespace d = spare_detail;
+  auto& kept = d::Kept<C>();
   if (kept.empty()) return C();
-  auto biggest = std::max_element(kept.begin(), kept.end(), [](const C& a, const C& b) {
-    return a.capacity() < b.capacity();
-  });
-  C c = std::move(*biggest);
-  kept.erase(biggest);
-  spare_detail::KeptBytes() -= spare_detail::Bytes(c);
+  auto best = kept.end();
+  for (auto it = kept.begin(); it != kept.end(); ++it)
+    if (d::Bytes(*it) >= bytes && (best == kept.end() || it->capacity() < best->capacity())) best = it;
+  if (best == kept.end())
+    best = std::max_element(kept.begin(), kept.end(),
+                            [](const C& a, const C& b) { return a.capacity() < b.capacity(); });
+  C c = std::move(*best);
+  kept.erase(best);
+  d::KeptBytes() -= d::Bytes(c);
   return c;
 }
 
@@ -58,13 +65,16 @@ void GiveBack(C c) {
   const std::size_t bytes = d::Bytes(c);
   if (bytes < d::kMinimum) return;
   auto& kept = d::Kept<C>();
-  if (kept.size() == d::kPerType) {
-    auto smallest = std::min_element(kept.begin(), kept.end(), [](const auto& a, const auto& b) {
-      return a.capacity() < b.capacity();
-    });
-    if (d::Bytes(*smallest) >= bytes) return;
-    d::KeptBytes() -= d::Bytes(*smallest);
-    kept.erase(smallest);
+  auto smallest = [&] {
+    return std::min_element(kept.begin(), kept.end(),
+                            [](const auto& a, const auto& b) { return a.capacity() < b.capacity(); });
+  };
+  // Room is made by dropping smaller buffers, never bigger ones.
+  while (!kept.empty() && (kept.size() == d::kPerType || d::KeptBytes() + bytes > d::kLimit)) {
+    auto s = smallest();
+    if (d::Bytes(*s) >= bytes) return;
+    d::KeptBytes() -= d::Bytes(*s);
+    kept.erase(s);
   }
   if (d::KeptBytes() + bytes > d::kLimit) return;
   c.clear();
