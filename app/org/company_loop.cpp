@@ -5,6 +5,7 @@
 
 #include "app/org/error_table.h"
 #include "app/org/organisation_state.h"
+#include "app/org/phase_marks.h"
 #include "data/currency_functions.h"
 #include "data/data_ui.h"
 #include "data/program_settings.h"
@@ -162,6 +163,7 @@ CompanyLoopResult OrganiseMarkedCompanies(const OrganiseOptions& options, Report
     data::cPathDbf(folder);
     ++result.organised;
     view.CompanyFinished(code);
+    MarkPhase("cierre de la empresa");
 
     // Whatever the window did with the record pointer, the walk goes on after this company.
     empresa = CompanyArea();

@@ -5,6 +5,7 @@
 
 #include "app/org/index_catalogue.h"
 #include "app/org/index_data.h"
+#include "app/org/phase_marks.h"
 #include "app/org/risk_recompute.h"
 #include "app/org/statistics.h"
 #include "app/org/stock_recompute.h"
@@ -39,6 +40,7 @@ OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& op
   flush();
   indexer.Close();
   events.ReindexStartFolder(folders.start);
+  MarkPhase("compactar e indexar");
 
   result.table_failed = indexer.failed();
   const char* why = result.table_failed ? "falta algún fichero" : !company ? "sin configuración" : nullptr;
@@ -47,11 +49,13 @@ OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& op
       events.Skipped("ACTUALIZANDO PENDIENTES", std::string("No se han actualizado los acumulados: ") + why);
     } else {
       result.stock = RecomputeStock(folders.company, events);
+      MarkPhase("acumulados");
       if (company->statistics) {
         result.statistics = RebuildStatistics(folders.company, *company, working_date, events);
         for (const CatalogueRow& row : IndexCatalogue())
           if (row.after_statistics) indexer.IndexRow(row);
         indexer.Close();
+        MarkPhase("graficos");
       }
       events.Meter(kStatisticsMeter, 100);
       events.Pump();
@@ -60,6 +64,7 @@ OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& op
   if (options.risk) {
     if (why) events.Skipped("RIESGO DE CLIENTES", std::string("No se ha actualizado el riesgo: ") + why);
     else result.risk = RecomputeRisk(folders.company, *company, events);
+    MarkPhase("riesgo");
   }
   return result;
 }

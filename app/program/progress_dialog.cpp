@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/org/organisation_state.h"
+#include "app/org/phase_marks.h"
 #include "data/program_settings.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
@@ -179,6 +180,7 @@ void ProgressDialog::Run(bool start_at_once) {
 void ProgressDialog::Start() {
   if (started_) return;
   started_ = running_ = true;
+  MarkPhase("arranque");
   CloseIndexDataTable();
   ui::CursorWait();
   OrganiseMarkedCompanies(Options(), *this, *this);

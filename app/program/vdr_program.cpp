@@ -7,6 +7,7 @@
 #include "app/org/error_table.h"
 #include "app/org/org_environment.h"
 #include "app/org/organisation_state.h"
+#include "app/org/phase_marks.h"
 #include "app/program/company_window.h"
 #include "app/program/organisation_functions.h"
 #include "app/program/version_import.h"
@@ -161,6 +162,7 @@ int Main(const std::optional<std::string>& code) {
   ui::ImageStrip::Shared().Clear();
   svc::Logout();
   svc::Cierre();
+  MarkPhase("fin");
 
   if (run.company_table_failed || !run.window_shown) return kExitFailed;
   if (parameter_mode && !OrganisationDone()) return kExitFailed;
