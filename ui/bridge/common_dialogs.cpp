@@ -6,6 +6,7 @@
 #include <string>
 
 #include "runtime/function_table.h"
+#include "ui/bridge/find_dialog.h"
 
 namespace ui {
 namespace {
@@ -116,6 +117,7 @@ void RegisterCommonDialogs() {
   xb::RegisterFunction("CHOOSECOLOR", [](Args& a) {
     return Value::Integer(ChooseColorDialog(static_cast<COLORREF>(a.Int(1)), static_cast<DWORD>(a.Int(2))));
   });
+  RegisterFindDialog();
 }
 
 }  // namespace ui

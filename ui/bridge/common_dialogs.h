@@ -39,7 +39,7 @@ ChosenFont ChooseFontDialog(const ChooseFontParams& params);
 // `initial` when cancelled.
 COLORREF ChooseColorDialog(COLORREF initial, DWORD flags = 0);
 
-// Registers CHOOSEFONTH and CHOOSECOLOR.
+// Registers CHOOSEFONTH, CHOOSECOLOR and FINDTEXT.
 void RegisterCommonDialogs();
 
 }  // namespace ui

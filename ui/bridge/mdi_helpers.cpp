@@ -4,7 +4,7 @@ namespace ui {
 namespace {
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefFrameProcA(hwnd, GetWindow(hwnd, GW_CHILD), message, wparam, lparam);
+  return DefFrameProcA(hwnd, FrameClient(hwnd), message, wparam, lparam);
 }
 
 int WindowsPosition(int value) { return value == kDefaultPosition ? CW_USEDEFAULT : value; }
@@ -13,6 +13,10 @@ std::string g_class_name;
 std::string g_title;
 
 }  // namespace
+
+HWND FrameClient(HWND frame) {
+  return frame != nullptr ? FindWindowExA(frame, nullptr, "MDICLIENT", nullptr) : nullptr;
+}
 
 WNDPROC GetFrameProc() { return &FrameProc; }
 

@@ -7,7 +7,10 @@
 
 namespace ui {
 
-// The frame procedure: DefFrameProcA with the frame's first child as its MDI client.
+// The frame's own "MDICLIENT" child window, whatever the Z-order of its bars; null when none.
+HWND FrameClient(HWND frame);
+
+// The frame procedure: DefFrameProcA with the frame's own MDI client window.
 WNDPROC GetFrameProc();
 WNDPROC GetMdiChlProc();
 

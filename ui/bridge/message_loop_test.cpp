@@ -375,11 +375,20 @@ TEST(MdiHelpers, FrameProcedureServesItsClientAndTheRecordCreatesAChild) {
   HWND client = CreateWindowA("MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
                               100, 100, hframe, nullptr, GetModuleHandleA(nullptr), &ccs);
   ASSERT_NE(client, nullptr);
+  // A bar brought above the client in Z-order: the client is still the frame's.
+  HWND bar = CreateWindowA("STATIC", "barra", WS_CHILD | WS_VISIBLE, 0, 0, 380, 20, hframe, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(bar, nullptr);
+  SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ASSERT_EQ(GetWindow(hframe, GW_CHILD), bar);
+  EXPECT_EQ(FrameClient(hframe), client);
   // DefFrameProcA sizes the client to the frame's client area.
   SendMessageA(hframe, WM_SIZE, 0, MAKELPARAM(380, 260));
   RECT r;
   GetClientRect(client, &r);
   EXPECT_EQ(r.right, 380);
+  GetClientRect(bar, &r);
+  EXPECT_EQ(r.bottom, 20);  // the bar is left alone
 
   const std::string record = CMdiStruct("VdrTestChild", "Documento", 0, 0, kDefaultPosition,
                                         kDefaultPosition, 0, 0);

@@ -11,15 +11,19 @@
 #include "ui/core/file_helpers.h"
 #include "ui/core/framework_utils.h"
 #include "ui/core/help.h"
+#include "ui/core/mdi_classes.h"
 #include "ui/core/menu_builder.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/object_text.h"
 #include "ui/core/tbar.h"
 #include "ui/core/screen_waits.h"
 #include "ui/core/tbrush.h"
+#include "ui/core/tclipboard.h"
 #include "ui/core/tcontrol.h"
 #include "ui/core/tcursor.h"
+#include "ui/core/tdde.h"
 #include "ui/core/tdialog.h"
+#include "ui/core/tdlgfind.h"
 #include "ui/core/tfont.h"
 #include "ui/core/tini.h"
 #include "ui/core/tmsgbar.h"
@@ -149,6 +153,10 @@ void InitWindowFramework() {
   RegisterFrameworkUtils();
   RegisterScreenAndWaits();
   RegisterObjectText();
+  RegisterMdiClasses();
+  RegisterClipboardClass();
+  RegisterDdeClass();
+  RegisterFindDialogClass();
   InstallWindowDispatch();
   InstallDialogDispatch();
 }

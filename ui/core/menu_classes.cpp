@@ -196,7 +196,7 @@ void DefineMenuMessages(xb::Class& c) {
   });
   c.Method("ADDFILE", [](Object& o, Args&) { M(o).AddFile(); return Value(); });
   c.Method("ADDEDIT", [](Object& o, Args&) { M(o).AddEdit(); return Value(); });
-  c.Method("ADDHELP", [](Object& o, Args&) { M(o).AddHelp(); return Value(); });
+  c.Method("ADDHELP", [](Object& o, Args& a) { M(o).AddHelp(std::string(a.Str(1))); return Value(); });
   c.Method("ADDMDI", [](Object& o, Args&) { M(o).AddMdi(); return Value(); });
 }
 

@@ -25,6 +25,8 @@ namespace ui {
 namespace {
 
 using test::Blk;
+using test::DuringMenu;
+using test::OpenMenuWindow;
 using xb::Args;
 using xb::Value;
 
@@ -73,39 +75,6 @@ class MenuTest : public test::FrameworkTest {
   }
 };
 
-// Runs steps one timer tick apart while a menu's own loop runs (menus are modal): what a
-// step posts to the menu is handled by that loop before the next step.
-class DuringMenu {
- public:
-  explicit DuringMenu(std::vector<std::function<void()>> steps, UINT delay = 150) {
-    current_ = this;
-    steps_ = std::move(steps);
-    timer_ = SetTimer(nullptr, 0, delay, &Fire);
-  }
-  ~DuringMenu() {
-    if (timer_ != 0) KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  bool fired() const { return next_ == steps_.size(); }
-
- private:
-  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
-    DuringMenu* self = current_;
-    if (self == nullptr || self->next_ >= self->steps_.size()) return;
-    const size_t step = self->next_++;
-    if (self->next_ == self->steps_.size()) {
-      KillTimer(nullptr, self->timer_);
-      self->timer_ = 0;
-    }
-    self->steps_[step]();
-  }
-  static inline DuringMenu* current_ = nullptr;
-  std::vector<std::function<void()>> steps_;
-  size_t next_ = 0;
-  UINT_PTR timer_ = 0;
-};
-
-HWND OpenMenuWindow() { return FindWindowA("#32768", nullptr); }
 
 void Screenshot(HWND hwnd, const std::string& name) {
   vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp");

@@ -73,10 +73,11 @@ class TMenu : public xb::Object, public WindowMenu {
   // Puts the item's picture into the image strip; returns its slot.
   int LoadBmp(TMenuItem& item);
 
-  // Standard menus in English, each appended as a submenu: File, Edit, Help, Window.
+  // Standard menus in English, each appended as a submenu: File, Edit, Help, Window. With a
+  // program name, the help's "&About..." shows the program's file and date under that title.
   void AddFile();
   void AddEdit();
-  void AddHelp();
+  void AddHelp(const std::string& program = {});
   void AddMdi();
 
   // WindowMenu

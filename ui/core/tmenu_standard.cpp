@@ -1,10 +1,12 @@
 // Standard menus in English, for programs without texts of their own: File, Edit, Help and
 // Window, each appended to a menu as a submenu. Their actions reach the active window.
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "runtime/block.h"
 #include "ui/core/help.h"
+#include "ui/core/msg_box.h"
 #include "ui/core/tmenu.h"
 #include "ui/core/window_table.h"
 
@@ -18,14 +20,32 @@ struct StandardItem {
 };
 
 // A block that sends `request` to the active window object when it answers it.
-xb::Value Request(const std::string& request) {
-  return xb::Value(xb::Block::Native([request](xb::Args&) -> xb::Value {
+xb::Value Request(const std::string& request, std::vector<xb::Value> args = {}) {
+  return xb::Value(xb::Block::Native([request, args](xb::Args&) -> xb::Value {
     WindowRef window = OWndFromHwnd(GetActiveWindow());
     if (!window) return xb::Value();
     const xb::Value target = window->Self();
-    if (!xb::HasMessage(target, xb::Intern(request))) return xb::Value();
-    return xb::Send(target, request);
+    const xb::Symbol& message = xb::Intern(request);
+    if (!xb::HasMessage(target, message)) return xb::Value();
+    return xb::Send(target, message, args);
   }));
+}
+
+// The program's file name and the date it was built (its file's date).
+std::string ProgramFileAndDate() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string text = path;
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  SYSTEMTIME utc = {}, local = {};
+  if (GetFileAttributesExA(path, GetFileExInfoStandard, &data) && FileTimeToSystemTime(&data.ftLastWriteTime, &utc) &&
+      SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+    char date[16] = {};
+    std::snprintf(date, sizeof date, "%02d-%02d-%04d", local.wDay, local.wMonth, local.wYear);
+    text += "\n\r";
+    text += date;
+  }
+  return text;
 }
 
 xb::Value Call(bool (*help)()) {
@@ -87,7 +107,14 @@ void TMenu::AddEdit() {
                {"R&eplace...\tCtrl+H", "Replaces a text", "REPLACE"}});
 }
 
-void TMenu::AddHelp() {
+void TMenu::AddHelp(const std::string& program) {
+  xb::Value about;
+  if (!program.empty()) {
+    about = xb::Value(xb::Block::Native([program](xb::Args&) {
+      MsgInfo(xb::Value::String(ProgramFileAndDate()), program);
+      return xb::Value();
+    }));
+  }
   AddStandard(*this, "&Help", "Help",
               {{"&Contents", "Shows the contents of the help", nullptr},
                {"&Search for Help on...\tF1", "Searches the help for a topic", nullptr},
@@ -95,18 +122,19 @@ void TMenu::AddHelp() {
                {nullptr, nullptr, nullptr},
                {"&About...", "About this application", nullptr}},
               {Call(&HelpIndex), Call([] { return HelpSearch(); }),
-               Call([] { return CallWinHelpFile("", HELP_HELPONHELP); })});
+               Call([] { return CallWinHelpFile("", HELP_HELPONHELP); }), xb::Value(), about});
 }
 
 void TMenu::AddMdi() {
   AddStandard(*this, "&Window", "Window management",
               {{"Tile &vertical", "Places the windows side by side", "TILE"},
-               {"Tile &horizontal", "Places the windows one above the other", "TILEHORIZONTAL"},
+               {"Tile &horizontal", "Places the windows one above the other", nullptr},
                {"&Cascade", "Places the windows in cascade", "CASCADE"},
                {"&Next Window\tCtrl+F6", "Activates the next window", "NEXTWINDOW"},
-               {"&Arrange icons", "Arranges the minimised windows", "ARRANGE"},
+               {"&Arrange icons", "Arranges the minimised windows", "ARRANGEICONS"},
                {"&Iconize all", "Minimises every window", "ICONIZEALL"},
-               {"C&lose all", "Closes every window", "CLOSEALL"}});
+               {"C&lose all", "Closes every window", "CLOSEALL"}},
+              {xb::Value(), Request("TILE", {xb::Value::Logical(true)})});
 }
 
 }  // namespace ui

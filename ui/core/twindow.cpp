@@ -245,7 +245,7 @@ void TWindow::Register(UINT class_style) {
 void TWindow::Create(std::string class_name) {
   if (class_name.empty()) class_name = ClassName();
   DWORD style = nStyle != 0 ? nStyle : WS_OVERLAPPEDWINDOW;
-  if (oWnd) style |= WS_CHILD;
+  if (IsChildWindow()) style |= WS_CHILD;
   int width = nRight - nLeft + 1;
   int height = nBottom - nTop + 1;
   if (nBottom == kDefaultPosition) {

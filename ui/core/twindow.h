@@ -216,6 +216,8 @@ class TWindow : public xb::Object, public MessageTarget {
   HWND DockBottomItem() const;
   // The margin a docked client leaves around itself (a control's nClientBevel).
   virtual int ClientBevel() const { return 0; }
+  // Whether Create makes a child window of oWnd (an MDI frame is only owned by it).
+  virtual bool IsChildWindow() const { return oWnd != nullptr; }
 
   void Enable();
   void Disable();

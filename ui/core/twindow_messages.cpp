@@ -494,7 +494,10 @@ Answer TWindow::DdeInitiate(HWND client, ATOM application, ATOM topic) {
                                            xb::Value::String(GlobalAtomText(topic)), Self()});
   if (answer.IsLogical() && !answer.AsLogical()) return {};
   if (client != nullptr && !bDdeInit.IsNil()) {
-    SendMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(hWnd), MAKELPARAM(application, topic));
+    // The acknowledgement carries atoms of its own, which the client deletes.
+    const ATOM own_application = GlobalAddAtomA(GlobalAtomText(application).c_str());
+    const ATOM own_topic = GlobalAddAtomA(GlobalAtomText(topic).c_str());
+    SendMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(hWnd), MAKELPARAM(own_application, own_topic));
   }
   return {};
 }
@@ -517,8 +520,11 @@ Answer TWindow::DdeAck(WPARAM wparam, LPARAM lparam) {
   return {};
 }
 
-Answer TWindow::DdeTerminate(WPARAM) {
-  if (xb::IsFunctionRegistered("DDETERMINATE")) xb::CallFunction("DDETERMINATE", {Handle(hWnd)});
+Answer TWindow::DdeTerminate(WPARAM wparam) {
+  // The window that ends the conversation.
+  if (xb::IsFunctionRegistered("DDETERMINATE")) {
+    xb::CallFunction("DDETERMINATE", {Int(static_cast<std::int64_t>(wparam))});
+  }
   return {};
 }
 
