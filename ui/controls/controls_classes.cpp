@@ -10,6 +10,7 @@
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcheckbox.h"
 #include "ui/controls/tmeter.h"
+#include "ui/controls/tmultiget.h"
 #include "ui/controls/tradmenu.h"
 #include "ui/controls/tsay.h"
 #include "ui/controls/twbrowse.h"
@@ -303,6 +304,7 @@ void InitControls() {
   RegisterBrowseControls();
   RegisterRadioControls();
   RegisterCalendar();
+  RegisterMultiGetControls();
 }
 
 }  // namespace ui

@@ -1,0 +1,302 @@
+// The multi-line edit: its text stored whole on focus loss, read-only refusals, selection and
+// lines through the clipboard, its edit menu; and the memo editor built on it.
+#include "ui/controls/tmultiget.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/function_table.h"
+#include "tests/support/dialog_answerer.h"
+#include "ui/controls/controls_test_support.h"
+#include "ui/controls/memo_edit.h"
+#include "ui/controls/set_get.h"
+#include "ui/core/tclipboard.h"
+#include "ui/core/tmenu.h"
+
+namespace ui {
+namespace {
+
+using test::PressKeys;
+using xb::Value;
+
+class MultiGetTest : public test::ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    window_ = Make(30, 30, 420, 300);
+    ShowWindow(window_->hWnd, SW_SHOW);
+  }
+  xb::Ref<TMultiGet> Edit(const std::string& text, bool read_only = false) {
+    value_ = SetGet::Of(Value::String(text));
+    auto edit = xb::MakeRef<TMultiGet>();
+    TMultiGet::NewParams p;
+    p.row = 10;
+    p.col = 10;
+    p.set_get = value_.block;
+    p.parent = window_;
+    p.width = 300;
+    p.height = 150;
+    p.pixel = true;
+    p.read_only = read_only;
+    edit->New(p);
+    return edit;
+  }
+  // A second field to take the focus.
+  HWND Other() {
+    if (other_ == nullptr) {
+      other_ = CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, 10, 200, 200, 22,
+                             window_->hWnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    return other_;
+  }
+  std::string Stored() const { return std::string(value_.Get().AsString()); }
+  static std::string Clipboard() {
+    auto clip = xb::MakeRef<TClipBoard>();
+    clip->New();
+    return clip->GetText();
+  }
+  static void Select(const TMultiGet& edit, int start, int end) {
+    SendMessageA(edit.hWnd, EM_SETSEL, static_cast<WPARAM>(start), end);
+  }
+  static vdr::test::DialogAnswerer::Chooser FirstButton() {
+    return [](const vdr::test::SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons.front().id; };
+  }
+
+  xb::Ref<TWindow> window_;
+  SetGet value_;
+  HWND other_ = nullptr;
+};
+
+TEST_F(MultiGetTest, LeavingTheControlStoresTheWholeTextWithItsLineBreaks) {
+  auto edit = Edit("primera");
+  ASSERT_NE(edit->hWnd, nullptr);
+  EXPECT_EQ(Text(edit->hWnd), "primera");
+  const auto style = static_cast<DWORD>(GetWindowLongA(edit->hWnd, GWL_STYLE));
+  EXPECT_NE(style & ES_MULTILINE, 0u);
+  EXPECT_NE(style & ES_WANTRETURN, 0u);
+  EXPECT_NE(style & WS_VSCROLL, 0u);
+
+  std::string long_text;
+  for (int i = 1; i <= 400; ++i) long_text += "Línea número " + std::to_string(i) + " del albarán\r\n";
+  ASSERT_GT(long_text.size(), 10000u);
+  SetFocus(edit->hWnd);
+  SetWindowTextA(edit->hWnd, long_text.c_str());
+  SetFocus(Other());
+  vdr::test::PumpPending();
+  EXPECT_EQ(Stored(), long_text);
+
+  // Typing, as a person does: Enter makes a new line.
+  SetForegroundWindow(window_->hWnd);
+  SetFocus(edit->hWnd);
+  SetWindowTextA(edit->hWnd, "");
+  PressKeys({'A'});
+  PressKeys({VK_RETURN});
+  PressKeys({'B'});
+  vdr::test::PumpUntil([&] { return Text(edit->hWnd).size() >= 4; }, 2000);
+  SetFocus(Other());
+  vdr::test::PumpPending();
+  EXPECT_EQ(Stored(), "a\r\nb");
+  Screenshot(window_->hWnd, "multiget_typed");
+
+  // Refresh shows the value again; the runtime's messages reach the same.
+  value_.Put(Value::String("desde el valor"));
+  xb::Send(edit->Self(), "REFRESH");
+  EXPECT_EQ(xb::Send(edit->Self(), "CTEXT").AsString(), "desde el valor");
+}
+
+TEST_F(MultiGetTest, AReadOnlyControlRefusesEveryEdit) {
+  auto edit = Edit("fijo\r\nsegunda", true);
+  EXPECT_EQ(GetWindowLongA(edit->hWnd, GWL_STYLE) & WS_TABSTOP, 0);
+  vdr::test::DialogAnswerer answerer(FirstButton());
+  Select(*edit, 0, 4);
+  edit->Cut();
+  edit->Del();
+  ASSERT_EQ(answerer.seen().size(), 2u);
+  EXPECT_EQ(answerer.seen()[0].title, "Can't cut");
+  EXPECT_NE(answerer.seen()[0].AllText().find("The get is read only!"), std::string::npos);
+  EXPECT_EQ(answerer.seen()[1].title, "Can't delete");
+  edit->Paste("pegado");
+  EXPECT_EQ(Text(edit->hWnd), "fijo\r\nsegunda");
+
+  SetForegroundWindow(window_->hWnd);
+  SetFocus(edit->hWnd);
+  Select(*edit, 0, 0);
+  PressKeys({'X'});
+  PressKeys({VK_DELETE});
+  PressKeys({VK_RETURN});
+  PressKeys({VK_BACK});
+  vdr::test::PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(Text(edit->hWnd), "fijo\r\nsegunda");
+  SetFocus(Other());
+  vdr::test::PumpPending();
+  EXPECT_EQ(Stored(), "fijo\r\nsegunda");
+}
+
+TEST_F(MultiGetTest, TheSelectionAndLinesGoThroughTheClipboard) {
+  auto edit = Edit("abcdef");
+  Select(*edit, 2, 4);
+  EXPECT_EQ(edit->GetSel(), "cd");
+  edit->Copy();
+  EXPECT_EQ(Clipboard(), "cd");
+  Select(*edit, 3, 3);
+  EXPECT_EQ(edit->GetSel(), "");
+
+  int changes = 0;
+  edit->bChange = test::Blk([&](xb::Args&) {
+    ++changes;
+    return Value();
+  });
+  SetWindowTextA(edit->hWnd, "uno\r\ndos\r\ntres");
+  Select(*edit, 7, 7);  // in "dos"
+  EXPECT_EQ(edit->GetRow(), 2);
+  EXPECT_EQ(edit->GetCol(), 3);
+  xb::Send(edit->Self(), "DELLINE", {Value::Integer(2)});
+  EXPECT_EQ(Text(edit->hWnd), "uno\r\ntres");
+  EXPECT_EQ(Stored(), "uno\r\ntres");
+  EXPECT_EQ(Clipboard(), "dos\r\n");
+  EXPECT_EQ(changes, 1);
+  edit->DelLine(2);  // the last line has no break after it
+  EXPECT_EQ(Text(edit->hWnd), "uno\r\n");
+
+  edit->Paste("pegado");
+  EXPECT_EQ(Clipboard(), "pegado");
+  EXPECT_EQ(Stored(), "uno\r\npegado");
+  Select(*edit, 0, 3);
+  edit->Cut();
+  EXPECT_EQ(Clipboard(), "uno");
+  EXPECT_EQ(Stored(), "\r\npegado");
+  edit->UnDo();
+  EXPECT_EQ(Stored(), "uno\r\npegado");
+}
+
+TEST_F(MultiGetTest, TheRightButtonShowsTheEditMenuAndPrintingSaysThePrinterIsNotReady) {
+  auto edit = Edit("texto del menú");
+  ASSERT_TRUE(xb::Send(xb::Send(xb::CallFunction("TCLIPBOARD"), "NEW"), "SETTEXT", {Value::String("algo")}).AsLogical());
+  SetForegroundWindow(window_->hWnd);
+  SetFocus(edit->hWnd);
+  Select(*edit, 0, 5);
+  std::vector<std::string> prompts;
+  std::vector<bool> active;
+  bool shown = false;
+  test::DuringMenu during({[&] {
+                             HWND open = test::OpenMenuWindow();
+                             shown = open != nullptr;
+                             if (open == nullptr) return;
+                             auto menu = reinterpret_cast<HMENU>(SendMessageA(open, MN_GETHMENU, 0, 0));
+                             if (TMenu* own = TMenu::GetPopup(menu)) {
+                               for (const auto& item : own->aItems) {
+                                 prompts.push_back(item->cPrompt);
+                                 active.push_back(item->lActive);
+                               }
+                             }
+                             Screenshot(open, "multiget_edit_menu");
+                             Screenshot(window_->hWnd, "multiget_with_menu");
+                             EndMenu();
+                           }},
+                          250);
+  SendMessageA(edit->hWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(120, 100));
+  EXPECT_TRUE(during.fired());
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(prompts, (std::vector<std::string>{"&Undo", "", "Cu&t", "&Copy", "&Paste", "&Delete", "", "P&rint", "",
+                                               "Select &All"}));
+  ASSERT_EQ(active.size(), 10u);
+  EXPECT_TRUE(active[2] && active[3] && active[4] && active[5]) << "a selection and text on the clipboard";
+
+  // Read-only with nothing selected: cut, copy, paste and delete are off.
+  auto fixed = Edit("fijo", true);
+  SetFocus(fixed->hWnd);
+  Select(*fixed, 0, 0);
+  active.clear();
+  prompts.clear();
+  test::DuringMenu again({[&] {
+                            HWND open = test::OpenMenuWindow();
+                            if (open == nullptr) return;
+                            auto menu = reinterpret_cast<HMENU>(SendMessageA(open, MN_GETHMENU, 0, 0));
+                            if (TMenu* own = TMenu::GetPopup(menu)) {
+                              for (const auto& item : own->aItems) active.push_back(item->lActive);
+                            }
+                            EndMenu();
+                          }},
+                         250);
+  SendMessageA(fixed->hWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(80, 70));
+  ASSERT_EQ(active.size(), 10u);
+  EXPECT_FALSE(active[2] || active[3] || active[4] || active[5]);
+  EXPECT_TRUE(active[7] && active[9]);
+
+  vdr::test::DialogAnswerer answerer(FirstButton());
+  edit->Print();
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_NE(answerer.seen()[0].AllText().find("Printer not ready!"), std::string::npos);
+}
+
+// ---- the memo editor -----------------------------------------------------------------------------
+
+TEST_F(MultiGetTest, TheMemoEditorChangesTheTextOnlyOnOk) {
+  std::string text = "Nota original\r\nsegunda línea";
+  bool looked = false;
+  vdr::test::DialogAnswerer ok([&](const vdr::test::SeenDialog& d) {
+    HWND field = FindWindowExA(d.hwnd, nullptr, "EDIT", nullptr);
+    if (field == nullptr) return 0;
+    if (!looked) {
+      looked = true;
+      EXPECT_EQ(d.title, "MemoEdit");
+      EXPECT_EQ(Text(field), "Nota original\r\nsegunda línea");
+      RECT dialog = {}, edit = {};
+      GetWindowRect(d.hwnd, &dialog);
+      GetWindowRect(field, &edit);
+      const int w = dialog.right - dialog.left, h = dialog.bottom - dialog.top;
+      EXPECT_EQ(edit.right - edit.left, w - 17);
+      EXPECT_EQ(edit.bottom - edit.top, h - 69);
+      HWND button = GetDlgItem(d.hwnd, d.ButtonId("Ok"));
+      RECT b = {};
+      GetWindowRect(button, &b);
+      POINT at = {b.left, b.top};
+      ScreenToClient(d.hwnd, &at);
+      EXPECT_EQ(at.x, w - 250);
+      EXPECT_EQ(at.y, h - 57);
+      auto font = reinterpret_cast<HFONT>(SendMessageA(field, WM_GETFONT, 0, 0));
+      LOGFONTA lf = {};
+      GetObjectA(font, sizeof lf, &lf);
+      EXPECT_EQ(lf.lfHeight, -12);
+      SetWindowTextA(field, "Nota cambiada");
+      Screenshot(d.hwnd, "memoedit");
+    }
+    return d.ButtonId("Ok");
+  });
+  EXPECT_TRUE(MemoEdit(text));
+  EXPECT_TRUE(looked);
+  EXPECT_EQ(ok.seen().size(), 1u);
+  EXPECT_EQ(text, "Nota cambiada");
+
+  vdr::test::DialogAnswerer cancel([](const vdr::test::SeenDialog& d) {
+    if (HWND field = FindWindowExA(d.hwnd, nullptr, "EDIT", nullptr)) SetWindowTextA(field, "descartado");
+    return d.ButtonId("Cancel");
+  });
+  MemoEditParams p;
+  p.title = "Editing: Notas";
+  EXPECT_FALSE(MemoEdit(text, p));
+  ASSERT_EQ(cancel.seen().size(), 1u);
+  EXPECT_EQ(cancel.seen()[0].title, "Editing: Notas");
+  EXPECT_EQ(text, "Nota cambiada");
+}
+
+TEST_F(MultiGetTest, MemoEditByNameWritesTheCallersVariableOnlyOnOk) {
+  const Value text = Value::NewRef(Value::String("antes"));
+  {
+    vdr::test::DialogAnswerer cancel([](const vdr::test::SeenDialog& d) { return d.ButtonId("Cancel"); });
+    EXPECT_FALSE(xb::CallFunction("MEMOEDIT", {text, Value::String("Título")}).AsLogical());
+  }
+  EXPECT_EQ(text.Deref().AsString(), "antes");
+  vdr::test::DialogAnswerer ok([](const vdr::test::SeenDialog& d) {
+    if (HWND field = FindWindowExA(d.hwnd, nullptr, "EDIT", nullptr)) SetWindowTextA(field, "después");
+    return d.ButtonId("Ok");
+  });
+  EXPECT_TRUE(xb::CallFunction("MEMOEDIT", {text, Value::String("Título")}).AsLogical());
+  EXPECT_EQ(text.Deref().AsString(), "después");
+}
+
+}  // namespace
+}  // namespace ui
