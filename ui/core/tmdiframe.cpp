@@ -18,10 +18,9 @@ namespace {
 constexpr int kRowPixels = 16;
 constexpr int kColPixels = 8;
 
-xb::Ref<TMdiFrame>& LastFrame() {
-  static xb::Ref<TMdiFrame> frame;
-  return frame;
-}
+// The window of the most recently created frame: its object is found in the window table,
+// so that nothing here keeps a frame alive.
+HWND g_last_frame = nullptr;
 
 HWND WindowOf(const xb::ObjectRef& object) {
   auto* w = dynamic_cast<TWindow*>(object.get());
@@ -63,9 +62,10 @@ void TMdiFrame::ClearValues() {
 }
 
 xb::Ref<TMdiFrame> TMdiFrame::Current() {
-  xb::Ref<TMdiFrame>& frame = LastFrame();
-  if (frame && frame->hWnd == nullptr) frame = nullptr;
-  return frame;
+  if (g_last_frame == nullptr) return nullptr;
+  WindowRef window = OWndFromHwnd(g_last_frame);
+  auto* frame = dynamic_cast<TMdiFrame*>(window.get());
+  return frame != nullptr && frame->hWnd != nullptr ? xb::Ref<TMdiFrame>(frame) : nullptr;
 }
 
 TMdiFrame& TMdiFrame::New(const NewParams& p) {
@@ -118,7 +118,7 @@ TMdiFrame& TMdiFrame::New(const NewParams& p) {
   oWndClient->SetColor(nClrText, nClrPane, p.brush);
   SetMenu(menu, nMenuInfo);
   GetFont();
-  LastFrame() = xb::Ref<TMdiFrame>(this);
+  g_last_frame = hWnd;
   SetWndDefault(WindowRef(this));
   return *this;
 }
@@ -242,7 +242,7 @@ Answer TMdiFrame::Destroy() {
     if (auto* start = dynamic_cast<WindowMenu*>(oMenuStart.get())) ::SetMenu(hWnd, start->hMenu());
     oMenu = oMenuStart;
   }
-  if (LastFrame().get() == this) LastFrame() = nullptr;
+  if (g_last_frame == hWnd) g_last_frame = nullptr;
   return TWindow::Destroy();
 }
 
