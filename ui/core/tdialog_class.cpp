@@ -4,6 +4,7 @@
 
 #include "runtime/block.h"
 #include "runtime/function_table.h"
+#include "ui/bridge/window_geometry.h"
 #include "ui/core/tcontrol.h"
 #include "ui/core/tdialog.h"
 
@@ -132,6 +133,7 @@ void DefineMessages(xb::Class& c) {
   });
   c.Method("HELP95", [](Object& o, Args&) { D(o).Help95(); return Value(); });
   c.Method("CHANGEFOCUS", [](Object& o, Args&) { D(o).ChangeFocus(); return Value(); });
+  c.Method("ADJTOP", [](Object& o, Args&) { WndAdjTop(D(o).hWnd); return Value(); });
   c.Method("DISPLAY", [](Object& o, Args&) { return AnswerValue(D(o).Display()); });
   c.Method("QUERYENDSESSION", [](Object& o, Args&) { return AnswerValue(D(o).QueryEndSession()); });
 }
