@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -237,7 +238,7 @@ TEST_F(MultiGetTest, TheRightButtonShowsTheEditMenuAndPrintingSaysThePrinterIsNo
 TEST_F(MultiGetTest, TheMemoEditorChangesTheTextOnlyOnOk) {
   std::string text = "Nota original\r\nsegunda línea";
   bool looked = false;
-  vdr::test::DialogAnswerer ok([&](const vdr::test::SeenDialog& d) {
+  auto ok = std::make_unique<vdr::test::DialogAnswerer>([&](const vdr::test::SeenDialog& d) {
     HWND field = FindWindowExA(d.hwnd, nullptr, "EDIT", nullptr);
     if (field == nullptr) return 0;
     if (!looked) {
@@ -268,8 +269,9 @@ TEST_F(MultiGetTest, TheMemoEditorChangesTheTextOnlyOnOk) {
   });
   EXPECT_TRUE(MemoEdit(text));
   EXPECT_TRUE(looked);
-  EXPECT_EQ(ok.seen().size(), 1u);
+  EXPECT_EQ(ok->seen().size(), 1u);
   EXPECT_EQ(text, "Nota cambiada");
+  ok.reset();  // one answerer at a time: both would answer the next dialog
 
   vdr::test::DialogAnswerer cancel([](const vdr::test::SeenDialog& d) {
     if (HWND field = FindWindowExA(d.hwnd, nullptr, "EDIT", nullptr)) SetWindowTextA(field, "descartado");
