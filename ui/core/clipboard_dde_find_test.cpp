@@ -144,7 +144,7 @@ TEST_F(ClipboardTest, AClipboardHeldByAnotherProgramGivesNothingAndWritesNothing
 // A server window of this test: it answers initiates for its service, and acknowledges a
 // command now, later or never (it terminates instead).
 struct Server {
-  enum class Mode { kAckNow, kAckLater, kTerminate };
+  enum class Mode { kAckNow, kAckLater, kTerminate, kNever };
   HWND hwnd = nullptr;
   Mode mode = Mode::kAckNow;
   std::string service, topic;
@@ -187,7 +187,7 @@ LRESULT CALLBACK ServerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
                      PackDDElParam(WM_DDE_ACK, 0x8000, reinterpret_cast<UINT_PTR>(s->last_block)));
       } else if (s->mode == Server::Mode::kAckLater) {
         SetTimer(hwnd, 1, 300, nullptr);
-      } else {
+      } else if (s->mode == Server::Mode::kTerminate) {
         PostMessageA(client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(hwnd), 0);
       }
       return 0;
@@ -333,6 +333,26 @@ TEST_F(DdeTest, AServerThatTerminatesEndsTheWaitAndTheConversation) {
   vdr::test::PumpPending();
   EXPECT_EQ(server.terminates, 1);
   EXPECT_EQ(ended, 1);
+}
+
+TEST_F(DdeTest, TheQuitMessageEndsAWaitForAServerThatNeverAnswers) {
+  Server& server = AddServer(Server::Mode::kNever);
+  auto dde = Conversation();
+  dde->Activate();
+  ASSERT_EQ(dde->ServerWindow(), server.hwnd);
+  struct Quit {
+    static void CALLBACK Post(HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      PostQuitMessage(0);
+    }
+  };
+  SetTimer(nullptr, 0, 200, &Quit::Post);
+  const DWORD started = GetTickCount();
+  dde->Execute("[Nada]");
+  EXPECT_GE(GetTickCount() - started, 150u) << "it waited until the quit message";
+  EXPECT_EQ(TDde::PendingOperation(), TDde::kExecute);
+  EXPECT_EQ(server.commands, std::vector<std::string>{"[Nada]"});
+  dde->End();
 }
 
 TEST_F(DdeTest, WithoutAServerExecuteSaysSoAndSendsNothing) {
