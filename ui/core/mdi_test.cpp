@@ -383,6 +383,26 @@ TEST_F(MdiTest, AChildsMenuIsOnTheBarWhileItIsActiveAndEndsWithIt) {
   kept->End();
 }
 
+TEST_F(MdiTest, AFrameClosedWhileAChildsMenuIsOnItsBarEndsThatMenuOnce) {
+  auto frame = Frame();
+  auto own = Bar(2);
+  const HMENU own_handle = own->hMenu();
+  const HMENU start = GetMenu(frame->hWnd);
+  auto child = xb::MakeRef<TMdiChild>();
+  TMdiChild::NewParams p;
+  p.caption = "Con menú";
+  p.menu = own;
+  child->New(p);
+  vdr::test::PumpPending();
+  ASSERT_EQ(GetMenu(frame->hWnd), own_handle);
+  DestroyWindow(frame->hWnd);
+  vdr::test::PumpPending();
+  EXPECT_EQ(child->hWnd, nullptr);
+  EXPECT_FALSE(IsMenu(own_handle));
+  EXPECT_FALSE(IsMenu(start)) << "the start menu went with the frame's window";
+  EXPECT_EQ(own->hMenu(), nullptr);
+}
+
 // ---- closing ------------------------------------------------------------------------------
 
 TEST_F(MdiTest, ClosingAllStopsAtTheChildThatRefusesAndTheFrameStays) {
