@@ -44,7 +44,7 @@ class TFont : public xb::Object {
   // quality, device, pitch and family); with the choose flag the font dialog gives every
   // attribute.
   static xb::Ref<TFont> New(const xb::Args& args);
-  // The spec of this font, as New would be asked for it again.
+  // The attributes of this font, as New would be asked for them again.
   Spec CurrentSpec() const;
   // The font dialog over this font: a choice ends this font and gives the new one; a
   // cancelled dialog gives this one.
