@@ -14,11 +14,12 @@ if(WIN32)
   set_tests_properties(wine_env_stop PROPERTIES FIXTURES_CLEANUP wine_env)
 endif()
 
-# vdr_add_test(<name> SOURCES ... [LIBS ...] [WINDOW])
+# vdr_add_test(<name> SOURCES ... [LIBS ...] [WINDOW] [PRINTER])
 # One test program; under Wine it needs the shared environment. WINDOW marks programs that
 # create windows on the display: they run one at a time so focus and activation stay theirs.
+# PRINTER programs print on the test printer (standins/testprinter), one at a time.
 function(vdr_add_test name)
-  cmake_parse_arguments(T "WINDOW" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "WINDOW;PRINTER" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
@@ -26,7 +27,11 @@ function(vdr_add_test name)
   if(WIN32)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_env
       ENVIRONMENT "VDR_SCREENSHOTS=${CMAKE_BINARY_DIR}/screenshots")
-    if(T_WINDOW)
+    if(T_PRINTER)
+      set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine_env;test_printer"
+        RESOURCE_LOCK "wine_display;printer")
+      add_dependencies(${name} testprinter)
+    elseif(T_WINDOW)
       set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_display)
     endif()
   endif()

@@ -32,8 +32,10 @@
 #include "ui/bridge/mdi_helpers.h"
 #include "ui/bridge/menu_wrappers.h"
 #include "ui/bridge/message_decoder.h"
+#include "ui/bridge/metafiles.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/modeless_dialogs.h"
+#include "ui/bridge/printer_device.h"
 #include "ui/bridge/profile.h"
 #include "ui/bridge/resources.h"
 #include "ui/bridge/small_helpers.h"
@@ -559,6 +561,8 @@ void RegisterBridgeFunctions() {
   RegisterStateDrawing();
   RegisterDialogs();
   RegisterCommonDialogs();
+  RegisterPrinterFunctions();
+  RegisterMetafileFunctions();
   RegisterDllCalls();
   RegisterWindowWrappers();
   RegisterInputWrappers();

@@ -1,11 +1,15 @@
 #include "ui/bridge/common_dialogs.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
+#include <cinttypes>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "runtime/function_table.h"
+#include "runtime/lib/dates.h"
 #include "ui/bridge/find_dialog.h"
 
 namespace ui {
@@ -19,6 +23,10 @@ UINT_PTR CALLBACK PassThrough(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 int Int(const xb::Array& a, std::size_t i) { return static_cast<int>(a.Get(i).AsInt()); }
 BYTE Byte(const xb::Array& a, std::size_t i) { return static_cast<BYTE>(a.Get(i).AsInt()); }
+
+constexpr std::size_t kTitleLimit = 127;
+constexpr std::size_t kFilterLimit = 398;
+constexpr std::size_t kFileNameLimit = 127;
 
 }  // namespace
 
@@ -96,6 +104,61 @@ COLORREF ChooseColorDialog(COLORREF initial, DWORD flags) {
   return ::ChooseColorA(&record) ? record.rgbResult : initial;
 }
 
+std::string FileDialog(const FileDialogParams& p) {
+  const std::string title = p.title.empty() ? "Select the file" : p.title.substr(0, kTitleLimit);
+  const std::string folder = p.initial_dir.substr(0, kTitleLimit);
+  // Pairs of description and pattern, NUL-separated, two NULs at the end.
+  std::string filter = p.mask.substr(0, kFilterLimit);
+  for (char& c : filter)
+    if (c == '|') c = '\0';
+  filter.append(2, '\0');
+  // A mask without "|" is the initial file name. The buffer takes any path Windows gives.
+  char file[MAX_PATH] = {};
+  const std::string start = p.mask.substr(0, kFileNameLimit);
+  if (start.find('|') == std::string::npos) std::memcpy(file, start.data(), start.size());
+
+  OPENFILENAMEA record{};
+  record.lStructSize = sizeof record;
+  record.hwndOwner = ::GetActiveWindow();
+  record.lpstrFilter = filter.c_str();
+  record.nFilterIndex = p.filter_index != 0 ? static_cast<DWORD>(p.filter_index) : 1;
+  record.lpstrFile = file;
+  record.nMaxFile = sizeof file;
+  record.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  record.lpstrTitle = title.c_str();
+  record.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  if (p.save) record.Flags |= OFN_HIDEREADONLY;
+  if (p.long_names) record.Flags |= OFN_LONGNAMES;
+  if (p.flags != 0) record.Flags = p.flags;
+  const BOOL chosen = p.save ? ::GetSaveFileNameA(&record) : ::GetOpenFileNameA(&record);
+  return chosen ? std::string(file) : std::string();
+}
+
+std::string ValueText(const Value& v) {
+  char number[64];
+  switch (v.type()) {
+    case xb::Type::Nil:
+      return "nil";
+    case xb::Type::Number:
+      if (v.IsInteger()) std::snprintf(number, sizeof number, "%" PRId64, v.AsInt());
+      else std::snprintf(number, sizeof number, "%f", v.AsDouble());
+      return number;
+    case xb::Type::Date:
+      return xb::DToC(v.AsDate());
+    case xb::Type::Logical:
+      return v.AsLogical() ? ".T." : ".F.";
+    case xb::Type::String:
+    case xb::Type::Memo:
+      return std::string(v.AsString());
+    case xb::Type::Array:
+      return "Array";
+    case xb::Type::Object:
+      return "Object";
+    default:
+      return "ValtoChar not suported type yet";
+  }
+}
+
 void RegisterCommonDialogs() {
   // CHOOSEFONTH(aFont, @nRGB, hDC, nFlags)
   xb::RegisterFunction("CHOOSEFONTH", [](Args& a) {
@@ -116,6 +179,33 @@ void RegisterCommonDialogs() {
   // CHOOSECOLOR(nRGBInitial, nFlags)
   xb::RegisterFunction("CHOOSECOLOR", [](Args& a) {
     return Value::Integer(ChooseColorDialog(static_cast<COLORREF>(a.Int(1)), static_cast<DWORD>(a.Int(2))));
+  });
+  // CGETFILE(cMask, cTitle, nFilterIndex, cInitDir, lSave, lLongNames, nFlags)
+  xb::RegisterFunction("CGETFILE", [](Args& a) {
+    if (a.Count() == 0) return Value::String("");
+    FileDialogParams p;
+    p.mask = std::string(a.Str(1));
+    p.title = std::string(a.Str(2));
+    p.filter_index = static_cast<int>(a.Int(3));
+    p.initial_dir = std::string(a.Str(4));
+    p.save = a.Count() >= 5 && a.Log(5);
+    p.long_names = a.Log(6);
+    p.flags = static_cast<DWORD>(a.Int(7));
+    return Value::String(FileDialog(p));
+  });
+  // NMSGBOX(uValue, uTitle): the title only with exactly two arguments.
+  xb::RegisterFunction("NMSGBOX", [](Args& a) {
+    const std::string text = ValueText(a.Arg(1));
+    const std::string title = a.Count() == 2 ? ValueText(a.Arg(2)) : std::string("Alert");
+    ::MessageBoxA(::GetActiveWindow(), text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+    return Value();
+  });
+  // MSGABOUT(uValue, uOther)
+  xb::RegisterFunction("MSGABOUT", [](Args& a) {
+    const std::string text = ValueText(a.Arg(1));
+    const std::string other = a.IsNil(2) ? std::string("About") : ValueText(a.Arg(2));
+    ::ShellAboutA(::GetActiveWindow(), text.c_str(), other.c_str(), nullptr);
+    return Value();
   });
   RegisterFindDialog();
 }

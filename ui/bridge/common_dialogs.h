@@ -1,5 +1,7 @@
-// The Windows common dialogs for fonts and colours, as the framework's classes and the
-// services open them: CHOOSEFONTH over a font array, CHOOSECOLOR over an RGB colour.
+// The Windows common dialogs for fonts, colours and files, as the framework's classes and the
+// services open them: CHOOSEFONTH over a font array, CHOOSECOLOR over an RGB colour, CGETFILE
+// over a mask of description and pattern pairs; and the plain system boxes NMSGBOX and
+// MSGABOUT, which show any value as text.
 //
 // A font array holds 14 values in LOGFONT order: height, width, escapement, orientation,
 // weight, italic, underline, strike-out (logicals), character set, output precision, clip
@@ -9,8 +11,10 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 #include "runtime/array.h"
+#include "runtime/value.h"
 
 namespace ui {
 
@@ -39,7 +43,24 @@ ChosenFont ChooseFontDialog(const ChooseFontParams& params);
 // `initial` when cancelled.
 COLORREF ChooseColorDialog(COLORREF initial, DWORD flags = 0);
 
-// Registers CHOOSEFONTH, CHOOSECOLOR and FINDTEXT.
+struct FileDialogParams {
+  std::string mask;           // "Description|pattern|..."; without "|" the initial file name
+  std::string title;          // "" : "Select the file"
+  int filter_index = 0;       // 0: the first pair
+  std::string initial_dir;
+  bool save = false;
+  bool long_names = false;
+  DWORD flags = 0;            // non-zero: replaces the whole flag word
+};
+// The open (or save) dialog owned by the active window: the chosen path, "" when cancelled.
+std::string FileDialog(const FileDialogParams& params);
+
+// The text the plain boxes show for a value: "nil", integers in decimal, other numbers as
+// "%f", dates by the date format, ".T." / ".F.", strings as they are, "Array", "Object",
+// anything else "ValtoChar not suported type yet".
+std::string ValueText(const xb::Value& value);
+
+// Registers CHOOSEFONTH, CHOOSECOLOR, CGETFILE, NMSGBOX, MSGABOUT and FINDTEXT.
 void RegisterCommonDialogs();
 
 }  // namespace ui
