@@ -495,14 +495,15 @@ const xb::Class& TWBrowse::Cls() {
     c.Method("EDIT", [](Object& o, Args& a) { As<B>(o).Edit(a.IsNil(1) ? 1 : I(a, 1)); return Value(); });
     c.Method("LEDITCOL", [](Object& o, Args& a) {
       Value value = a.Arg(2);
-      const bool confirmed = As<B>(o).lEditCol(I(a, 1), value, std::string(a.Str(3)), a.Arg(4));
+      // lEditCol(nCol, @uVar, cPicture, bValid, nClrFore, nClrBack, aItems)
+      const bool confirmed = As<B>(o).lEditCol(I(a, 1), value, std::string(a.Str(3)), a.Arg(4), a.Arg(7));
       a.SetRef(2, value);
       return Value::Logical(confirmed);
     });
-    // EditCol(nCol, uVar, cPicture, bPostEdit, nClrFore, nClrBack)
+    // EditCol(nCol, uVar, cPicture, bPostEdit, nClrFore, nClrBack, aItems)
     c.Method("EDITCOL", [](Object& o, Args& a) {
       return Value::Logical(As<B>(o).EditCol(I(a, 1), a.Arg(2), std::string(a.Str(3)), a.Arg(4), ColourArg(a, 5),
-                                             ColourArg(a, 6)));
+                                             ColourArg(a, 6), a.Arg(7)));
     });
     c.Method("SELFONT", [](Object& o, Args&) { return Value::Logical(As<B>(o).SelFont()); });
     c.Method("REPORT", [](Object& o, Args& a) {

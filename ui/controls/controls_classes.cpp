@@ -6,6 +6,8 @@
 #include "runtime/function_table.h"
 #include "ui/controls/calendar.h"
 #include "ui/controls/controls.h"
+#include "ui/controls/tcombobox.h"
+#include "ui/controls/tlistbox.h"
 #include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcheckbox.h"
@@ -305,6 +307,8 @@ void InitControls() {
   RegisterRadioControls();
   RegisterCalendar();
   RegisterMultiGetControls();
+  RegisterComboBox();
+  RegisterListBox();
 }
 
 }  // namespace ui

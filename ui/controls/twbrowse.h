@@ -166,12 +166,15 @@ class TWBrowse : public TControl {
 
   // ---- editing and output -------------------------------------------------------------------
   void Edit(int column = 1);
-  // A modal editor over the cell; true when confirmed (the value in `value`).
-  bool lEditCol(int column, xb::Value& value, const std::string& picture = {}, const xb::Value& valid = {});
+  // A modal editor over the cell; true when confirmed (the value in `value`). A logical
+  // value, or a list of items, is chosen in a combo box (items default {".T.", ".F."}; a
+  // logical is true when the first item is chosen); choosing confirms.
+  bool lEditCol(int column, xb::Value& value, const std::string& picture = {}, const xb::Value& valid = {},
+                const xb::Value& items = {});
   // A non-modal editor over the cell, inside the browse. Enter or Escape end it; when it lets
   // the focus go, post_edit runs with (value, last key), or (NIL, 27) after Escape. False.
   bool EditCol(int column, const xb::Value& value, const std::string& picture = {}, const xb::Value& post_edit = {},
-               std::optional<COLORREF> fore = {}, std::optional<COLORREF> back = {});
+               std::optional<COLORREF> fore = {}, std::optional<COLORREF> back = {}, const xb::Value& items = {});
   // The report's lines: a title row of headers, then one row per record, each cell as text;
   // numbers print as numbers, only images are left blank.
   std::vector<std::vector<std::string>> ReportRows();
@@ -243,8 +246,8 @@ class TWBrowse : public TControl {
   xb::Value aBmpWidths, aBmpHeight;
   int nTRow = 0;
   xb::Ref<TScrollBar> oVBar, oHBar;
-  // The open cell editor of EditCol (oGet), or nullptr.
-  const xb::Ref<TGet>& oGet() const { return cell_editor_; }
+  // The open cell editor of EditCol (oGet: an edit field or a combo box), or nullptr.
+  const ControlRef& oGet() const { return cell_editor_; }
 
   void Traverse(xb::GcVisitor& visitor) override;
   void ClearValues() override;
@@ -267,7 +270,7 @@ class TWBrowse : public TControl {
   std::unique_ptr<TableSource> source_;
   xb::Value own_skip_;  // the native blocks SetFilter made, to tell them from replaced ones
   int drag_column_ = 0, drag_start_ = 0, drag_min_ = 0, drag_last_ = -1;
-  xb::Ref<TGet> cell_editor_;
+  ControlRef cell_editor_;
   bool resync_thumb_ = false;  // after a refresh, the thumb follows the next paint
   int icons_shown_ = 0;        // icons the last DrawIcons drew
 };

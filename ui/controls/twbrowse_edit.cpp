@@ -11,7 +11,9 @@
 #include "ui/bridge/text_drawing.h"
 #include "ui/controls/browse_paint.h"
 #include "ui/controls/set_get.h"
+#include "ui/controls/list_text.h"
 #include "ui/controls/table_source.h"
+#include "ui/controls/tcombobox.h"
 #include "ui/controls/tget.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/msg_box.h"
@@ -28,23 +30,40 @@ xb::rdd::WorkArea* AreaOf(const std::string& alias) {
   return area != nullptr && area->used() ? area : nullptr;
 }
 
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
+// The items a value is chosen from: those given, or .T./.F. for a logical; none else.
+xb::Array ChoiceItems(const xb::Value& value, const xb::Value& items) {
+  if (items.IsArray() && !items.AsArray().empty()) {
+    xb::Array texts = xb::Array::New();
+    for (const xb::Value& item : items.AsArray()) texts.Append(xb::Value::String(CValToChar(item)));
+    return texts;
+  }
+  if (value.IsLogical()) return xb::Array::Of({xb::Value::String(".T."), xb::Value::String(".F.")});
+  return {};
+}
+
+// The text a value shows among the items, and the value a chosen text gives back.
+std::string ChoiceText(const xb::Value& value, const xb::Array& items) {
+  if (value.IsLogical()) return std::string(items.Get(value.AsLogical() ? 0 : 1).AsString());
+  return CValToChar(value);
+}
+
+xb::Value ChoiceValue(const xb::Value& old, const std::string& text, const xb::Array& items) {
+  if (old.IsLogical()) return xb::Value::Logical(FoldedText(text) == FoldedText(items.Get(0).AsString()));
+  return xb::Value::String(text);
 }
 
 }  // namespace
 
 void TWBrowse::EndCellEditor() {
   if (cell_editor_) {
-    xb::Ref<TGet> editor = std::move(cell_editor_);
+    ControlRef editor = std::move(cell_editor_);
     cell_editor_ = nullptr;
     editor->End();
   }
 }
 
-bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture, const xb::Value& valid) {
+bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture, const xb::Value& valid,
+                        const xb::Value& items) {
   if (hWnd == nullptr) return false;
   if (lCellStyle && nColAct != column) {
     nColAct = column;
@@ -71,6 +90,51 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
   d.font = oFont;
   dialog->New(d);
 
+  bool confirmed = false;
+  TDialog* box = dialog.get();
+  const Rect at = *cell;
+  TDialog::ActivateParams activate;
+  if (const xb::Array choices = ChoiceItems(value, items)) {
+    // Chosen in a combo box: choosing, or Enter, confirms.
+    const SetGet text = SetGet::Of(xb::Value::String(ChoiceText(value, choices)));
+    auto combo = xb::MakeRef<TComboBox>();
+    TComboBox::NewParams c;
+    c.pixel = true;
+    c.set_get = text.block;
+    c.items = xb::Value(choices);
+    c.width = cell->Width() + 3;
+    c.height = 50;
+    c.parent = dialog;
+    c.clr_text = nClrText;
+    c.clr_pane = nClrPane;
+    c.font = oFont;
+    c.valid = valid;
+    combo->New(c);
+    combo->nDlgCode = DLGC_WANTALLKEYS;
+    combo->bChange = xb::Value(xb::Block::Native([box, &confirmed](xb::Args&) {
+      confirmed = true;
+      box->End(IDOK);
+      return xb::Value();
+    }));
+    combo->on_key = [box, &confirmed](int key) {
+      if (key != VK_RETURN && key != VK_ESCAPE) return false;
+      confirmed = key == VK_RETURN;
+      box->End(confirmed ? IDOK : IDCANCEL);
+      return true;
+    };
+    TComboBox* control = combo.get();
+    activate.init = xb::Value(xb::Block::Native([box, control, at](xb::Args&) {
+      ::SetWindowPos(box->hWnd, HWND_TOP, at.left + 1, at.top + 1, at.Width() - 1, at.Height(), SWP_SHOWWINDOW);
+      ::SetWindowPos(control->hWnd, nullptr, -1, -3, at.Width() + 3, 50, SWP_NOZORDER);
+      return xb::Value();
+    }));
+    dialog->Activate(activate);
+    if (confirmed) value = ChoiceValue(old, TrimRight(std::string(text.Get().AsString())), choices);
+    else value = old;
+    ::SetFocus(hWnd);
+    return confirmed;
+  }
+
   auto get = xb::MakeRef<TGet>();
   TGet::NewParams g;
   g.pixel = true;
@@ -87,8 +151,6 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
   g.font = oFont;
   g.no_border = true;
   get->New(g);
-  bool confirmed = false;
-  TDialog* box = dialog.get();
   // Enter confirms, Escape gives up; either ends the editor.
   TGet* field = get.get();
   get->on_key = [box, field, &confirmed](int key) {
@@ -104,8 +166,6 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
     }
     return false;
   };
-  TDialog::ActivateParams activate;
-  const Rect at = *cell;
   activate.init = xb::Value(xb::Block::Native([box, at](xb::Args&) {
     // Over the cell, one pixel inside its grid lines.
     ::SetWindowPos(box->hWnd, HWND_TOP, at.left + 1, at.top + 1, at.Width() - 1, at.Height(), SWP_SHOWWINDOW);
@@ -122,7 +182,7 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
 }
 
 bool TWBrowse::EditCol(int column, const xb::Value& value, const std::string& picture, const xb::Value& post_edit,
-                       std::optional<COLORREF> fore, std::optional<COLORREF> back) {
+                       std::optional<COLORREF> fore, std::optional<COLORREF> back, const xb::Value& items) {
   EndCellEditor();
   if (hWnd == nullptr) return false;
   const std::optional<Rect> cell =
@@ -130,6 +190,48 @@ bool TWBrowse::EditCol(int column, const xb::Value& value, const std::string& pi
   if (!cell) return false;
   POINT at = {cell->left, cell->top};
   ::ScreenToClient(hWnd, &at);
+  nLastKey = 0;
+  TWBrowse* self = this;
+  if (const xb::Array choices = ChoiceItems(value, items)) {
+    const SetGet text = SetGet::Of(xb::Value::String(ChoiceText(value, choices)));
+    auto combo = xb::MakeRef<TComboBox>();
+    TComboBox::NewParams c;
+    c.pixel = true;
+    c.row = at.y + 1;
+    c.col = at.x + 1;
+    c.set_get = text.block;
+    c.items = xb::Value(choices);
+    const int column_width = cell->Width();
+    c.width = value.IsLogical() ? std::min(100, std::max(column_width, 50)) : column_width;
+    c.height = value.IsLogical() ? 60 : std::max(200, static_cast<int>(choices.size()) * 25);
+    c.parent = WindowRef(this);
+    c.clr_text = fore.value_or(nClrText);
+    c.clr_pane = back.value_or(nClrPane);
+    c.font = oFont;
+    combo->New(c);
+    if (combo->hWnd == nullptr) return false;
+    combo->Set3DLook();
+    combo->nDlgCode = DLGC_WANTALLKEYS;
+    combo->on_key = [self](int key) {
+      if (key != VK_RETURN && key != VK_ESCAPE) return false;
+      self->nLastKey = key;
+      ::SetFocus(self->hWnd);
+      return true;
+    };
+    const xb::Value old = value;
+    combo->on_lost_focus = [self, text, post_edit, old, choices]() {
+      const bool escaped = self->nLastKey == VK_ESCAPE;
+      if (post_edit.IsBlock()) {
+        post_edit.AsBlock().Eval(
+            {escaped ? xb::Value() : ChoiceValue(old, TrimRight(std::string(text.Get().AsString())), choices),
+             xb::Value::Integer(escaped ? VK_ESCAPE : self->nLastKey)});
+      }
+      self->EndCellEditor();
+    };
+    cell_editor_ = ControlRef(combo.get());
+    ::SetFocus(combo->hWnd);
+    return false;
+  }
   const SetGet variable = SetGet::Of(value);
   auto get = xb::MakeRef<TGet>();
   TGet::NewParams g;
@@ -147,8 +249,6 @@ bool TWBrowse::EditCol(int column, const xb::Value& value, const std::string& pi
   get->New(g);
   if (get->hWnd == nullptr) return false;
   get->Set3DLook();
-  nLastKey = 0;
-  TWBrowse* self = this;
   get->on_key = [self](int key) {
     if (key != VK_RETURN && key != VK_ESCAPE) return false;
     self->nLastKey = key;
@@ -163,7 +263,7 @@ bool TWBrowse::EditCol(int column, const xb::Value& value, const std::string& pi
     }
     self->EndCellEditor();
   };
-  cell_editor_ = get;
+  cell_editor_ = ControlRef(get.get());
   ::SetFocus(get->hWnd);
   return false;
 }
@@ -184,16 +284,18 @@ void TWBrowse::Edit(int column) {
         MsgStop(xb::Value::String("Record locked!"), "Please, try again");
         return;
       }
-      xb::Value text = xb::Value::String(CValToChar(value));
-      confirmed = lEditCol(column, text, {}, {});
+      const char type = area->FieldAt(column)->type;
+      // A logical is chosen in a combo box and comes back a logical; the rest is typed as text.
+      xb::Value edited = type == 'L' ? area->GetField(column) : xb::Value::String(CValToChar(value));
+      confirmed = lEditCol(column, edited, {}, {});
       if (confirmed) {
-        const std::string typed(text.AsString());
+        const std::string typed(edited.AsString());
         xb::Value stored;
-        switch (area->FieldAt(column)->type) {
+        switch (type) {
           case 'D': stored = xb::Value::FromDate(xb::CToD(typed)); break;
-          case 'L': stored = xb::Value::Logical(Upper(typed).find(".T.") == 0); break;
+          case 'L': stored = xb::Value::Logical(edited.AsLogical()); break;
           case 'N': stored = xb::Val(typed); break;
-          default: stored = text; break;
+          default: stored = edited; break;
         }
         area->PutField(column, stored);
         area->Commit();

@@ -495,6 +495,7 @@ Answer TDialog::Command(WPARAM wparam, LPARAM lparam) {
     return {};
   }
   if (code == 1 && control != nullptr) SendMessageA(control, kFwChange, wparam, lparam);
+  if (code == 8 && control != nullptr) SendMessageA(control, kFwCommand8, wparam, lparam);  // a list closed up
   if (id == 15001) Eval(bZip, {xb::Value::Integer(lparam), Self()});
   if (id == 15000) Eval(bUnZip, {xb::Value::Integer(NPtrWord(static_cast<std::uintptr_t>(lparam))), Self()});
   return {};
