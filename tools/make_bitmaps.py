@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the stand-in resource library's bitmaps as small 24-bit BI_RGB BMP files.
 
-Run it after adding a picture; its output is committed beside the resource script.
+Run it after adding a picture; its output is committed beside the resource script. With
+--tests DIR it writes the pictures and the icon of the controls' tests into DIR, as the build
+does.
 """
 import math
 import os
@@ -393,11 +395,54 @@ PICTURES = {
 }
 
 
+def write_ico(path, size, pixel):
+    """A one-image icon of size x size, 32 bits a pixel, its AND mask all clear."""
+    xor = b"".join(bytes((b, g, r, 255)) for y in range(size - 1, -1, -1)
+                   for (r, g, b) in (pixel(x, y) for x in range(size)))
+    mask_stride = ((size + 31) // 32) * 4
+    mask = b"\0" * (mask_stride * size)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+    image = header + xor + mask
+    with open(path, "wb") as f:
+        f.write(struct.pack("<HHH", 0, 1, 1))
+        f.write(struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), 6 + 16))
+        f.write(image)
+
+
+MAGENTA = (255, 0, 255)
+
+# The controls' tests: pictures of 16, 32 and 48 pixels, made by the build.
+TEST_PICTURES = {
+    # Steps of 5 in red across and green down: every pixel tells where it lies.
+    "prueba48.bmp": (48, 48, lambda x, y: (x * 5, y * 5, 128)),
+    # A blue square on magenta, the top-left colour: the transparent pictures.
+    "prueba32.bmp": (32, 32, lambda x, y: (0, 0, 255) if 8 <= x < 24 and 8 <= y < 24 else MAGENTA),
+    "prueba16.bmp": disc((0, 0, 200)),
+}
+
+
+def test_icon(x, y):
+    """A green square with a white cross."""
+    if 14 <= x < 18 or 14 <= y < 18:
+        return (255, 255, 255)
+    return (0, 140, 60)
+
+
 def main(folder):
     os.makedirs(folder, exist_ok=True)
     for name, (w, h, pixel) in PICTURES.items():
         write_bmp(os.path.join(folder, name), w, h, pixel)
 
 
+def main_tests(folder):
+    os.makedirs(folder, exist_ok=True)
+    for name, (w, h, pixel) in TEST_PICTURES.items():
+        write_bmp(os.path.join(folder, name), w, h, pixel)
+    write_ico(os.path.join(folder, "prueba.ico"), 32, test_icon)
+
+
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "standins", "vdre", "bitmaps"))
+    if len(sys.argv) > 2 and sys.argv[1] == "--tests":
+        main_tests(sys.argv[2])
+    else:
+        main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "standins", "vdre", "bitmaps"))

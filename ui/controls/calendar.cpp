@@ -14,8 +14,8 @@
 #include "ui/controls/tget.h"
 #include "ui/controls/tsay.h"
 #include "ui/core/menu_builder.h"
+#include "ui/core/tcursor.h"
 #include "ui/core/tfont.h"
-#include "ui/core/window_parts.h"
 #include "ui/core/window_table.h"
 
 namespace ui {
@@ -40,20 +40,9 @@ Value Text(std::string text) {
   return Native([text = std::move(text)](Args&) { return Value::String(text); });
 }
 
-// The hand cursor of the day buttons: the system's, never destroyed.
-class HandCursor : public xb::Object, public WindowCursor {
- public:
-  HandCursor() : xb::Object(Cls()) {}
-  static const xb::Class& Cls() {
-    static const xb::Class& cls = xb::Class::Define("CALENDARHANDCURSOR");
-    return cls;
-  }
-  HCURSOR hCursor() const override { return LoadCursorA(nullptr, IDC_HAND); }
-  void End() override {}
-};
-
+// The hand cursor of the day buttons: the framework's, shared.
 xb::ObjectRef Hand() {
-  static xb::Ref<HandCursor> cursor = xb::MakeRef<HandCursor>();
+  static xb::Ref<TCursor> cursor = TCursor::New("", "HAND");
   return xb::ObjectRef(cursor.get());
 }
 

@@ -8,6 +8,8 @@
 #include "ui/controls/controls.h"
 #include "ui/controls/tcombobox.h"
 #include "ui/controls/tlistbox.h"
+#include "ui/controls/tgroup.h"
+#include "ui/controls/ticon.h"
 #include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcheckbox.h"
@@ -309,6 +311,8 @@ void InitControls() {
   RegisterMultiGetControls();
   RegisterComboBox();
   RegisterListBox();
+  RegisterGroup();
+  RegisterIcon();
 }
 
 }  // namespace ui

@@ -11,6 +11,34 @@ TRadMenu* TRadio::Group() const { return dynamic_cast<TRadMenu*>(oRadMenu.get())
 
 const xb::Object* TRadio::RadioGroup() const { return oRadMenu.get(); }
 
+TRadio& TRadio::New(const NewParams& p) {
+  oWnd = p.parent ? p.parent : GetWndDefault();
+  cCaption = p.prompt;
+  lChecked = p.checked;
+  nPos = p.position;
+  oRadMenu = xb::ObjectRef(p.radio_menu);
+  nHelpId = p.help_id;
+  cMsg = p.message;
+  lUpdate = p.update;
+  bWhen = p.when;
+  bValid = p.valid;
+  lDesign = p.design;
+  nTop = p.pixel ? p.row : p.row * p.height.value_or(13);
+  nLeft = p.pixel ? p.col + 4 : p.col * 7 + 4;
+  nBottom = nTop + p.height.value_or(12);
+  nRight = nLeft + p.width.value_or(static_cast<int>(p.prompt.size()) * 5);
+  const COLORREF text = p.clr_text.value_or(oWnd ? oWnd->nClrText : 0);
+  const COLORREF pane = p.clr_text ? p.clr_pane.value_or(oWnd ? oWnd->nClrPane : 0) : (oWnd ? oWnd->nClrPane : 0);
+  SetColor(text, pane);
+  nStyle = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (p.group ? WS_GROUP : 0) | (p.design ? WS_CLIPSIBLINGS : 0);
+  Register();
+  if (CreateOrDefine("BUTTON")) {
+    GetFont();
+    Default();
+  }
+  return *this;
+}
+
 TRadio& TRadio::ReDefine(const ReDefineParams& p) {
   oWnd = p.parent ? p.parent : GetWndDefault();
   lChecked = p.checked;
@@ -79,6 +107,11 @@ void TRadio::Refresh(bool) {
   if (group == nullptr) return;
   group->KeepNumeric();
   SetCheck(group->nOption() == nPos);
+}
+
+Answer TRadio::MouseMove(int row, int col, WPARAM keys) {
+  const Answer answer = TControl::MouseMove(row, col, keys);
+  return lDesign ? answer : Answer{};
 }
 
 void TRadio::Traverse(xb::GcVisitor& visitor) {

@@ -17,6 +17,29 @@ class TRadio : public TControl {
   TRadio();
   static const xb::Class& Cls();
 
+  struct NewParams {
+    int row = 0;
+    int col = 0;
+    std::string prompt{};
+    bool group = false;          // starts the run of buttons (WS_GROUP)
+    bool checked = false;
+    int position = 1;
+    WindowRef parent{};          // none: the default window
+    TRadMenu* radio_menu = nullptr;
+    int help_id = 100;
+    std::optional<COLORREF> clr_text{};
+    std::optional<COLORREF> clr_pane{};
+    std::string message{};
+    bool update = false;
+    xb::Value when{};
+    std::optional<int> width{};  // none: 5 pixels a character of the prompt
+    std::optional<int> height{};  // none: rows of 13, 12 pixels high
+    xb::Value valid{};
+    bool design = false;
+    bool pixel = false;          // else rows of the height and columns of 7 pixels
+  };
+  TRadio& New(const NewParams& params);
+
   struct ReDefineParams {
     int id = 0;
     bool checked = false;
@@ -47,6 +70,7 @@ class TRadio : public TControl {
   // Reads the check mark from the window into lChecked.
   bool lIsChecked();
   std::string cToChar(const std::string& class_name = {}) override { return TControl::cToChar("BUTTON"); }
+  Answer MouseMove(int row, int col, WPARAM keys) override;
 
   const xb::Object* RadioGroup() const override;
   bool IsCheckedRadio() const override { return lChecked; }

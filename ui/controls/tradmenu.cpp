@@ -1,5 +1,7 @@
 #include "ui/controls/tradmenu.h"
 
+#include <algorithm>
+
 #include "runtime/args.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
@@ -16,6 +18,45 @@ using xb::Value;
 
 TRadMenu::TRadMenu() : xb::Object(Cls()) {}
 TRadMenu::~TRadMenu() = default;
+
+TRadMenu& TRadMenu::New(const NewParams& p) {
+  bSetGet = p.set_get;
+  bChange = p.change;
+  cMsg = p.message;
+  lUpdate = p.update;
+  KeepNumeric();  // a value that is no option's number, or 0, starts at the first
+  const WindowRef parent = p.parent ? p.parent : GetWndDefault();
+  // The step: character rows (the height over 13) or pixels.
+  const int step = p.pixel ? p.height.value_or(13) : (p.height ? std::max(*p.height / 13, 1) : 1);
+  aItems.clear();
+  for (std::size_t i = 0; i < p.prompts.size(); ++i) {
+    auto radio = xb::MakeRef<TRadio>();
+    TRadio::NewParams r;
+    r.row = p.row + static_cast<int>(i) * step;
+    r.col = p.col;
+    r.prompt = p.prompts[i];
+    r.group = i == 0;
+    r.position = static_cast<int>(i) + 1;
+    r.checked = r.position == nOption();
+    r.parent = parent;
+    r.radio_menu = this;
+    if (i < p.help_ids.size()) r.help_id = p.help_ids[i];
+    else r.help_id = p.help_ids.empty() ? 100 + static_cast<int>(i) : p.help_ids.front();
+    r.clr_text = p.clr_text;
+    r.clr_pane = p.clr_pane;
+    r.message = p.message;
+    r.update = p.update;
+    r.when = p.when;
+    r.width = p.width;
+    r.valid = p.valid;
+    r.design = p.design;
+    r.pixel = p.pixel;
+    radio->New(r);
+    if (p.look_3d) radio->Set3DLook();
+    aItems.push_back(radio);
+  }
+  return *this;
+}
 
 TRadMenu& TRadMenu::ReDefine(const ReDefineParams& p) {
   bSetGet = p.set_get;
@@ -188,6 +229,32 @@ const xb::Class& TRadMenu::Cls() {
       p.valid = a.Arg(11);
       return self(o).ReDefine(p).Self();
     });
+    // New(nRow, nCol, acItems, bSetGet, oWnd, aHelpIds, bChange, nClrText, nClrPane, cMsg,
+    //     lUpdate, bWhen, nHeight, nWidth, bValid, lDesign, l3D, lPixel)
+    c.Method("NEW", [self](Object& o, Args& a) {
+      NewParams p;
+      p.row = static_cast<int>(a.Int(1));
+      p.col = static_cast<int>(a.Int(2));
+      if (const xb::Array prompts = a.Arr(3))
+        for (const Value& prompt : prompts) p.prompts.emplace_back(prompt.AsString());
+      p.set_get = a.Arg(4);
+      if (a.Arg(5).IsObject()) p.parent = WindowRef(dynamic_cast<TWindow*>(a.Obj(5).get()));
+      if (const xb::Array ids = a.Arr(6))
+        for (const Value& n : ids) p.help_ids.push_back(static_cast<int>(n.AsInt()));
+      p.change = a.Arg(7);
+      if (a.Arg(8).IsNumber()) p.clr_text = static_cast<COLORREF>(a.Int(8));
+      if (a.Arg(9).IsNumber()) p.clr_pane = static_cast<COLORREF>(a.Int(9));
+      p.message = a.Arg(10).IsString() ? std::string(a.Str(10)) : std::string();
+      p.update = a.Log(11);
+      p.when = a.Arg(12);
+      if (a.Arg(13).IsNumber()) p.height = static_cast<int>(a.Int(13));
+      if (a.Arg(14).IsNumber()) p.width = static_cast<int>(a.Int(14));
+      p.valid = a.Arg(15);
+      p.design = a.Log(16);
+      p.look_3d = a.Log(17);
+      p.pixel = a.Log(18);
+      return self(o).New(p).Self();
+    });
     c.Method("SETOPTION", [self](Object& o, Args& a) {
       self(o).SetOption(static_cast<int>(a.Int(1)));
       return Value();
@@ -212,6 +279,20 @@ const xb::Class& TRadMenu::Cls() {
       self(o).Disable();
       return Value();
     });
+    auto each = [&c, self](const char* name, void (TRadMenu::*fn)()) {
+      c.Method(name, [self, fn](Object& o, Args&) {
+        (self(o).*fn)();
+        return Value();
+      });
+    };
+    each("SHOW", &TRadMenu::Show);
+    each("HIDE", &TRadMenu::Hide);
+    each("END", &TRadMenu::End);
+    each("SET3DLOOK", &TRadMenu::Set3DLook);
+    c.Method("SELECT", [self](Object& o, Args& a) {
+      if (auto* radio = dynamic_cast<TRadio*>(a.Obj(1).get())) self(o).Select(*radio);
+      return Value();
+    });
     return c;
   }();
   return cls;
@@ -225,6 +306,31 @@ const xb::Class& TRadio::Cls() {
     c.Data("NPOS", &TRadio::nPos);
     c.Property("ORADMENU", [self](Object& o) { return self(o).oRadMenu ? Value(self(o).oRadMenu) : Value(); },
                nullptr);
+    // New(nRow, nCol, cPrompt, lGroup, lChecked, nPos, oWnd, oRadMenu, nHelpId, nClrText,
+    //     nClrPane, cMsg, lUpdate, bWhen, nWidth, nHeight, bValid, lDesign, lPixel)
+    c.Method("NEW", [self](Object& o, Args& a) {
+      TRadio::NewParams p;
+      p.row = static_cast<int>(a.Int(1));
+      p.col = static_cast<int>(a.Int(2));
+      p.prompt = std::string(a.Str(3));
+      p.group = a.Log(4);
+      p.checked = a.Log(5);
+      p.position = static_cast<int>(a.Int(6, 1));
+      if (a.Arg(7).IsObject()) p.parent = WindowRef(dynamic_cast<TWindow*>(a.Obj(7).get()));
+      p.radio_menu = dynamic_cast<TRadMenu*>(a.Obj(8).get());
+      p.help_id = static_cast<int>(a.Int(9, 100));
+      if (a.Arg(10).IsNumber()) p.clr_text = static_cast<COLORREF>(a.Int(10));
+      if (a.Arg(11).IsNumber()) p.clr_pane = static_cast<COLORREF>(a.Int(11));
+      p.message = std::string(a.Str(12));
+      p.update = a.Log(13);
+      p.when = a.Arg(14);
+      if (a.Arg(15).IsNumber()) p.width = static_cast<int>(a.Int(15));
+      if (a.Arg(16).IsNumber()) p.height = static_cast<int>(a.Int(16));
+      p.valid = a.Arg(17);
+      p.design = a.Log(18);
+      p.pixel = a.Log(19);
+      return self(o).New(p).Self();
+    });
     c.Method("SETCHECK", [self](Object& o, Args& a) {
       self(o).SetCheck(a.Log(1));
       return Value();

@@ -23,6 +23,29 @@ class TRadMenu : public xb::Object {
   ~TRadMenu() override;
   static const xb::Class& Cls();
 
+  struct NewParams {
+    int row = 0;
+    int col = 0;
+    std::vector<std::string> prompts{};
+    xb::Value set_get{};
+    WindowRef parent{};              // none: the default window
+    std::vector<int> help_ids{};     // none: 100, 101 ...; missing entries take the first
+    xb::Value change{};
+    std::optional<COLORREF> clr_text{};
+    std::optional<COLORREF> clr_pane{};
+    std::string message{};
+    bool update = false;
+    xb::Value when{};
+    xb::Value valid{};
+    std::optional<int> height{};     // the step between buttons
+    std::optional<int> width{};
+    bool design = false;
+    bool look_3d = false;
+    bool pixel = false;
+  };
+  // One TRadio a prompt, a row step apart; a value that is not a number, or 0, starts at 1.
+  TRadMenu& New(const NewParams& params);
+
   struct ReDefineParams {
     xb::Value set_get{};
     WindowRef parent{};              // none: the default window

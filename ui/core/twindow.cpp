@@ -68,9 +68,12 @@ void ReportHandlerError(const xb::ErrorRef& error) {
 
 namespace {
 ScrollBarMaker g_scroll_bar_maker = nullptr;
+IconMaker g_icon_maker = nullptr;
 }  // namespace
 
 void SetScrollBarMaker(ScrollBarMaker maker) { g_scroll_bar_maker = maker; }
+void SetIconMaker(IconMaker maker) { g_icon_maker = maker; }
+IconMaker GetIconMaker() { return g_icon_maker; }
 ScrollBarMaker GetScrollBarMaker() { return g_scroll_bar_maker; }
 
 WindowMenuItem* TWindow::oMItemSelect = nullptr;
@@ -212,6 +215,7 @@ TWindow& TWindow::New(const NewParams& p) {
   Register();
   Create();
   if (hWnd != nullptr && oMenu) SetMenu(oMenu);
+  if (hWnd != nullptr && oIcon) SetIcon(oIcon);  // its own, whatever the class was registered with
   if (hWnd != nullptr) {
     if (ScrollBarMaker maker = GetScrollBarMaker()) {
       if ((nStyle & WS_VSCROLL) != 0) oVScroll = maker(*this, true);
@@ -367,7 +371,7 @@ Answer TWindow::Destroy() {
   if (oBrush) oBrush->End();
   if (auto* cursor = dynamic_cast<WindowCursor*>(oCursor.get())) cursor->End();
   if (auto* cursor = dynamic_cast<WindowCursor*>(oDragCursor.get())) cursor->End();
-  if (auto* icon = dynamic_cast<WindowIcon*>(oIcon.get())) icon->End();
+  if (auto* icon = dynamic_cast<WindowIcon*>(oIcon.get())) icon->EndIcon();
   if (oFont) oFont->End();
   if (WindowMenu* menu = MenuOf(oMenu)) menu->Destroy();
   if (WindowMenu* menu = MenuOf(oSysMenu)) menu->End();

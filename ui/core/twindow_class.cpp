@@ -288,7 +288,11 @@ void DefineMessages(xb::Class& c) {
     p.style = static_cast<DWORD>(a.Int(6));
     p.menu = a.Obj(7);
     if (auto* b = dynamic_cast<TBrush*>(a.Obj(8).get())) p.brush = xb::Ref<TBrush>(b);
-    p.icon = a.Obj(9);
+    if (a.Arg(9).IsString()) {
+      if (IconMaker make = GetIconMaker()) p.icon = make(std::string(a.Str(9)));
+    } else {
+      p.icon = a.Obj(9);
+    }
     p.parent = WindowOf(a.Arg(10));
     p.vscroll = a.Log(11);
     p.hscroll = a.Log(12);

@@ -80,8 +80,15 @@ class WindowIcon {
  public:
   virtual ~WindowIcon() = default;
   virtual HICON hIcon() const = 0;
-  virtual void End() = 0;
+  // The window holding it is gone.
+  virtual void EndIcon() = 0;
 };
+
+// Makes the icon object of a name given to a window (a file when it exists, else a resource);
+// the controls layer installs it. Without one a name gives no icon.
+using IconMaker = xb::ObjectRef (*)(const std::string& name);
+void SetIconMaker(IconMaker maker);
+IconMaker GetIconMaker();
 
 class WindowCursor {
  public:
