@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the stand-in resource library's bitmaps as small 24-bit BI_RGB BMP files.
+"""Draws the stand-in resource libraries' bitmaps as small 24-bit BI_RGB BMP files (and the
+preview library's magnifier cursor).
 
-Run it after adding a picture; its output is committed beside the resource script. With
+Run it after adding a picture; its output is committed beside the resource scripts. With
 --tests DIR it writes the pictures and the icon of the controls' tests into DIR, as the build
 does.
 """
@@ -428,10 +429,126 @@ def test_icon(x, y):
     return (0, 140, 60)
 
 
-def main(folder):
-    os.makedirs(folder, exist_ok=True)
-    for name, (w, h, pixel) in PICTURES.items():
-        write_bmp(os.path.join(folder, name), w, h, pixel)
+# ---- the preview library (VxPrev32.dll) ----------------------------------------------------
+
+RED = (190, 0, 0)
+
+
+def page(icon, x0, y0, x1, y1):
+    """A white sheet with lines of text."""
+    icon.rect(x0, y0, x1, y1, DARK).rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, WHITE)
+    y = y0 + 3
+    while y < y1 - 2:
+        icon.line([(x0 + 2.5, y), (x1 - 2.5, y)], 0.8, (120, 120, 150))
+        y += 2.5
+    return icon
+
+
+def arrow(direction, bar):
+    """Navigation: a triangle pointing left or right, with a stop bar for the first and last."""
+    icon = Icon()
+    if direction < 0:
+        icon.polygon([(14.5, 4), (5.5, 10), (14.5, 16)], NAVY)
+        if bar:
+            icon.rect(3, 4, 5, 16, NAVY)
+    else:
+        icon.polygon([(5.5, 4), (14.5, 10), (5.5, 16)], NAVY)
+        if bar:
+            icon.rect(15, 4, 17, 16, NAVY)
+    return icon.picture()
+
+
+def zoom_glass(plus):
+    icon = Icon()
+    icon.circle(8, 8, 5.6, WHITE)
+    icon.ring(8, 8, 5.6, 1.8, (60, 60, 70))
+    icon.line([(5, 8), (11, 8)], 1.6, RED)
+    if plus:
+        icon.line([(8, 5), (8, 11)], 1.6, RED)
+    icon.line([(12.3, 12.3), (18, 18)], 3.2, (128, 72, 24))
+    return icon.picture()
+
+
+def pages(count):
+    icon = Icon()
+    if count == 1:
+        page(icon, 5, 2, 15, 18)
+    else:
+        page(icon, 1.5, 3, 9.5, 17)
+        page(icon, 10.5, 3, 18.5, 17)
+    return icon.picture()
+
+
+def printer():
+    icon = Icon()
+    page(icon, 5, 1.5, 15, 9)
+    icon.rect(2, 8, 18, 15, (90, 90, 100)).rect(3, 9, 17, 14, (170, 170, 180))
+    icon.rect(5, 12.5, 15, 18.5, WHITE).frame(5, 12.5, 15, 18.5, 0.8, DARK)
+    icon.circle(15.5, 10.5, 0.8, GREEN)
+    return icon.picture()
+
+
+PREVIEW_PICTURES = {
+    "top.bmp": arrow(-1, True),
+    "previous.bmp": arrow(-1, False),
+    "next.bmp": arrow(1, False),
+    "bottom.bmp": arrow(1, True),
+    "zoom.bmp": zoom_glass(True),
+    "unzoom.bmp": zoom_glass(False),
+    "two_pages.bmp": pages(2),
+    "one_page.bmp": pages(1),
+    "printer.bmp": printer(),
+    "exit.bmp": exit_door(),
+}
+
+
+def write_cursor(path, size, hotspot, shape):
+    """A monochrome .CUR file; shape(x, y) -> None (transparent), 0 (black) or 1 (white)."""
+    stride = 4  # 32 pixels of one bit, a row padded to 4 bytes
+    xor, mask = bytearray(), bytearray()
+    for y in range(size - 1, -1, -1):  # bottom-up
+        xrow, mrow = 0, 0
+        for x in range(size):
+            v = shape(x, y)
+            bit = 1 << (31 - x)
+            if v is None:
+                mrow |= bit
+            elif v == 1:
+                xrow |= bit
+        xor += xrow.to_bytes(stride, "big")
+        mask += mrow.to_bytes(stride, "big")
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, len(xor) + len(mask), 0, 0, 2, 0)
+    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
+    image = header + palette + bytes(xor) + bytes(mask)
+    directory = struct.pack("<HHH", 0, 2, 1) + struct.pack("<BBBBHHII", size, size, 0, 0, hotspot[0], hotspot[1],
+                                                           len(image), 6 + 16)
+    with open(path, "wb") as f:
+        f.write(directory + image)
+
+
+def lupa(x, y):
+    """The preview's cursor over a page: a magnifying glass, its hot spot the lens's centre."""
+    d = math.hypot(x - 10, y - 10)
+    if d <= 6:
+        return 1
+    if d <= 8.5:
+        return 0
+    if 15 <= x <= 27 and abs((y - x)) <= 2 and x >= 15:
+        return 0
+    return None
+
+
+def main(folder=None):
+    here = os.path.join(os.path.dirname(__file__), "..", "standins")
+    targets = [(folder or os.path.join(here, "vdre", "bitmaps"), PICTURES)]
+    if folder is None:
+        targets.append((os.path.join(here, "vxprev32", "bitmaps"), PREVIEW_PICTURES))
+    for target, pictures in targets:
+        os.makedirs(target, exist_ok=True)
+        for name, (w, h, pixel) in pictures.items():
+            write_bmp(os.path.join(target, name), w, h, pixel)
+    if folder is None:
+        write_cursor(os.path.join(here, "vxprev32", "lupa.cur"), 32, (10, 10), lupa)
 
 
 def main_tests(folder):
@@ -445,4 +562,4 @@ if __name__ == "__main__":
     if len(sys.argv) > 2 and sys.argv[1] == "--tests":
         main_tests(sys.argv[2])
     else:
-        main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "standins", "vdre", "bitmaps"))
+        main(sys.argv[1] if len(sys.argv) > 1 else None)

@@ -94,7 +94,26 @@ std::string PrinterOutput::Comment(const std::string& key) const {
       while (!value.empty() && value.front() == ' ') value.erase(0, 1);
     }
   }
-  return value;
+  // A text that needs it is written as a PostScript string: "(" ... ")" with escapes.
+  if (value.size() < 2 || value.front() != '(' || value.back() != ')') return value;
+  std::string text;
+  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
+    if (value[i] != '\\' || i + 2 >= value.size()) {
+      text += value[i];
+      continue;
+    }
+    const char next = value[++i];
+    if (next >= '0' && next <= '7') {
+      int code = 0;
+      for (int digits = 0; digits < 3 && i + 1 < value.size() && value[i] >= '0' && value[i] <= '7'; ++digits, ++i)
+        code = code * 8 + (value[i] - '0');
+      --i;
+      text += static_cast<char>(code);
+    } else {
+      text += next == 'n' ? '\n' : next == 'r' ? '\r' : next == 't' ? '\t' : next;
+    }
+  }
+  return text;
 }
 
 int PrinterOutput::Pages() const { return std::atoi(Comment("%%Pages:").c_str()); }

@@ -3,11 +3,14 @@
 #include <algorithm>
 
 #include "runtime/block.h"
+#include "runtime/function_table.h"
+#include "runtime/object.h"
 #include "runtime/sets.h"
 #include "ui/bridge/bar_helpers.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/tclipboard.h"
 #include "ui/core/tdialog.h"
+#include "ui/core/tfont.h"
 #include "ui/core/tmenu.h"
 #include "ui/core/value_text.h"
 #include "ui/core/window_table.h"
@@ -227,8 +230,43 @@ void TMultiGet::UnDo() {
 void TMultiGet::SelectAll() { SendMsg(EM_SETSEL, 0, -1); }
 
 void TMultiGet::Print() {
-  // The framework's printer is not part of the program yet: no printer is ready.
-  MsgStop(xb::Value::String("Printer not ready!"));
+  // The framework's printer lives above the controls: it is reached by its public functions.
+  using xb::Value;
+  const Value printer =
+      xb::IsFunctionRegistered("PRINTBEGIN") ? xb::CallFunction("PRINTBEGIN", {Value::String("Notes")}) : Value();
+  const std::int64_t dc = printer.IsObject() ? xb::Send(printer, "HDC").AsInt() : 0;
+  if (dc == 0) {
+    if (printer.IsObject()) xb::CallFunction("PRINTEND");
+    MsgStop(Value::String("Printer not ready!"));
+    return;
+  }
+  Assign();
+  const std::string text = cText();
+  TFont::Spec spec;
+  spec.face = GetSysFont();
+  spec.height = -11;
+  spec.device = reinterpret_cast<HDC>(static_cast<std::intptr_t>(dc));
+  const xb::Ref<TFont> font = TFont::New(spec);
+  constexpr int kLinesAPage = 60;
+  const std::int64_t line_height = xb::Send(printer, "NVERTRES").AsInt() / kLinesAPage;
+  int line = 0;
+  for (std::size_t from = 0;;) {
+    const std::size_t end = text.find("\r\n", from);
+    if (line % kLinesAPage == 0) {
+      if (line > 0) xb::CallFunction("PAGEEND");
+      xb::CallFunction("PAGEBEGIN");
+    }
+    xb::Send(printer, "SAY",
+             {Value::Integer(line % kLinesAPage * line_height), Value::Integer(0),
+              Value::String(text.substr(from, end == std::string::npos ? std::string::npos : end - from)),
+              Value(font)});
+    ++line;
+    if (end == std::string::npos) break;
+    from = end + 2;
+  }
+  xb::CallFunction("PAGEEND");
+  xb::CallFunction("PRINTEND");
+  font->End();
 }
 
 void TMultiGet::Move(int top, int left, int width, int height, bool repaint) {

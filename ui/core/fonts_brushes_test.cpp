@@ -127,6 +127,25 @@ TEST_F(FontsBrushesTest, AChildTakesItsParentsFontAndCountsItsUse) {
   EXPECT_EQ(GetObjectType(handle), static_cast<DWORD>(OBJ_FONT));
 }
 
+TEST_F(FontsBrushesTest, AWindowChoosesItsFontInTheFontDialog) {
+  auto window = Make();
+  ASSERT_TRUE(window->oFont);
+  window->SetFont(TFont::New({.face = "Courier New", .height = -15}));
+  xb::Ref<TFont> before = window->oFont;
+  {
+    vdr::test::DialogAnswerer cancel(vdr::test::DialogAnswerer::PressId(IDCANCEL));
+    EXPECT_FALSE(window->SelFont());
+    EXPECT_FALSE(cancel.seen().empty());
+  }
+  EXPECT_EQ(window->oFont.get(), before.get());
+  vdr::test::DialogAnswerer confirm(vdr::test::DialogAnswerer::PressId(IDOK));
+  EXPECT_TRUE(xb::Send(window->Self(), "SELFONT").AsLogical());
+  ASSERT_TRUE(window->oFont);
+  EXPECT_NE(window->oFont.get(), before.get());
+  EXPECT_NE(window->oFont->hFont, nullptr);
+  EXPECT_EQ(GetObjectType(window->oFont->hFont), static_cast<DWORD>(OBJ_FONT));
+}
+
 TEST_F(FontsBrushesTest, AWindowHoldsOneUseOfItsBrush) {
   auto w = Make();
   xb::Ref<TBrush> own = w->oBrush;

@@ -11,6 +11,7 @@
 #include "runtime/function_table.h"
 #include "runtime/proc_stack.h"
 #include "runtime/string_compare.h"
+#include "ui/bridge/common_dialogs.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/drawing.h"
 #include "ui/bridge/gdi_handles.h"
@@ -608,6 +609,20 @@ void TWindow::SetFont(xb::Ref<TFont> font) {
   if (oFont.get() != font.get()) ++font->nCount;
   oFont = std::move(font);
   if (hWnd != nullptr) SendMessageA(hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(oFont->hFont), TRUE);
+}
+
+bool TWindow::SelFont() {
+  ChooseFontParams params;
+  const xb::Ref<TFont> current = GetFont();
+  LOGFONTA start = {};
+  if (current && current->hFont != nullptr && GetObjectA(current->hFont, sizeof start, &start) == sizeof start) {
+    params.font = start;
+  }
+  const ChosenFont chosen = ChooseFontDialog(params);
+  if (!chosen.confirmed) return false;
+  SetFont(TFont::New(TFont::SpecOf(chosen.font)));
+  Refresh();
+  return true;
 }
 
 xb::Ref<TFont> TWindow::GetFont() {

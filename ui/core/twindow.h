@@ -230,6 +230,8 @@ class TWindow : public xb::Object, public MessageTarget {
   void SetBrush(xb::Ref<TBrush> brush);
   virtual void SetFont(xb::Ref<TFont> font);
   xb::Ref<TFont> GetFont();
+  // The font dialog over the window's font; a choice becomes the window's font.
+  bool SelFont();
   void SetMenu(xb::ObjectRef menu);
   // A WindowIcon object; its icon becomes the window's.
   void SetIcon(xb::ObjectRef icon);

@@ -404,6 +404,7 @@ void DefineMessages(xb::Class& c) {
     xb::Ref<TFont> f = W(o).GetFont();
     return f ? Value(f) : Value();
   });
+  c.Method("SELFONT", [](Object& o, Args&) { return Value::Logical(W(o).SelFont()); });
   c.Method("SETMENU", [](Object& o, Args& a) { W(o).SetMenu(a.Obj(1)); return Value(); });
   c.Method("SETICON", [](Object& o, Args& a) { W(o).SetIcon(a.Obj(1)); return Value(); });
   c.Method("HELP", [](Object& o, Args&) { W(o).Help(); return Value(); });

@@ -1,0 +1,294 @@
+// The preview's window, bar, menu and page controls, and its print dialog.
+#include <memory>
+#include <string>
+
+#include "output/preview.h"
+#include "output/preview_library.h"
+#include "runtime/block.h"
+#include "runtime/function_table.h"
+#include "ui/bridge/message_loop.h"
+#include "ui/controls/tbtnbmp.h"
+#include "ui/controls/tbutton.h"
+#include "ui/controls/tget.h"
+#include "ui/controls/tradmenu.h"
+#include "ui/controls/tsay.h"
+#include "ui/controls/tscrollbar.h"
+#include "ui/core/menu_builder.h"
+#include "ui/core/msg_box.h"
+#include "ui/core/screen_waits.h"
+#include "ui/core/tbar.h"
+#include "ui/core/tcursor.h"
+#include "ui/core/tdialog.h"
+#include "ui/core/tfont.h"
+#include "ui/core/tmsgbar.h"
+#include "ui/core/window_table.h"
+
+namespace output {
+namespace {
+
+using namespace text;
+
+using xb::Value;
+
+constexpr COLORREF kPane = 12632256;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+std::unique_ptr<Preview>& Instance() {
+  static std::unique_ptr<Preview> instance;
+  return instance;
+}
+
+Value Action(std::function<void()> action) {
+  return Value(xb::Block::Native([action = std::move(action)](xb::Args&) {
+    action();
+    return Value();
+  }));
+}
+
+// A get/set block over a value the caller keeps alive.
+Value SetGet(std::shared_ptr<Value> cell) {
+  return Value(xb::Block::Native([cell](xb::Args& a) {
+    if (a.Count() > 0 && !a.IsNil(1)) *cell = a.Arg(1);
+    return *cell;
+  }));
+}
+
+bool LargeFonts() {
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  return dpi == 120;
+}
+
+}  // namespace
+
+// What Build makes, by the library's strings: the bar's buttons and the menu's items.
+struct PreviewParts {
+  static xb::ObjectRef Button(ui::TBar& bar, const char* picture, int prompt, int message, std::function<void()> action,
+                              bool group = false) {
+    ui::TBtnBmp::BarParams p;
+    p.pictures.resource1 = picture;
+    p.message = PreviewString(message);
+    p.tooltip = PreviewTip(prompt);
+    p.action = Action(std::move(action));
+    p.group = group;
+    return ui::TBtnBmp::NewBar(bar, p);
+  }
+  static xb::ObjectRef Item(int prompt, int message, std::function<void()> action, bool active = true) {
+    ui::TMenuItem::Spec s;
+    s.prompt = PreviewString(prompt);
+    s.message = PreviewString(message);
+    s.action = Action(std::move(action));
+    s.active = active;
+    return ui::MenuAddItem(s);
+  }
+  static void Separator() { ui::MenuAddItem({}); }
+};
+
+void Preview::Build() {
+  TPrinter& job = *printer_;
+  // The menu first: the window is made with it.
+  ui::MenuBegin();
+  ui::MenuAddItem({.prompt = PreviewString(kPagesMenu)});
+  ui::MenuBegin(true);
+  PreviewParts::Item(kTopPrompt, kTopMsg, [this] { TopPage(); });
+  PreviewParts::Item(kPrevPrompt, kPrevMsg, [this] { PrevPage(); });
+  PreviewParts::Item(kNextPrompt, kNextMsg, [this] { NextPage(); });
+  PreviewParts::Item(kBottomPrompt, kBottomMsg, [this] { BottomPage(); });
+  PreviewParts::Separator();
+  PreviewParts::Item(kPrintPrompt, kPrintMsg, [this] { Print(); });
+  PreviewParts::Separator();
+  PreviewParts::Item(kExitPrompt, kExitMsg, [this] { window_->End(); });
+  ui::MenuEnd();
+  ui::MenuAddItem({.prompt = PreviewString(kViewMenu)});
+  ui::MenuBegin(true);
+  zoom_item_ = PreviewParts::Item(kZoomPrompt, kZoomMsg, [this] { Zoom(true); });
+  unzoom_item_ = PreviewParts::Item(kUnzoomPrompt, kUnzoomMsg, [this] { Zoom(true); }, false);
+  two_item_ = PreviewParts::Item(kTwoPrompt, kTwoMsg, [this] { TwoPages(true); });
+  one_item_ = PreviewParts::Item(kOnePrompt, kOneMsg, [this] { TwoPages(true); }, false);
+  PreviewParts::Separator();
+  ui::MenuAddItem({.prompt = "&Factor"});
+  ui::MenuBegin(true);
+  for (int i = 0; i < 9; ++i) {
+    const std::string n = std::to_string(i + 1);
+    factor_items_[i] = ui::MenuAddItem({.prompt = "&" + n, .message = "Factor " + n, .action = Action([this, i] {
+                                          SetFactor(i + 1);
+                                        })});
+  }
+  ui::MenuEnd();
+  ui::MenuEnd();
+  xb::Ref<ui::TMenu> menu = ui::MenuEnd();
+
+  auto window = xb::MakeRef<ui::TWindow>();
+  ui::TWindow::NewParams wp;
+  wp.caption = job.cDocument;
+  wp.menu = menu;
+  wp.vscroll = true;
+  wp.hscroll = true;
+  wp.clr_pane = kPane;
+  wp.clr_text = 0;
+  if (ui::WindowRef main = ui::OWndFromHwnd(ui::GetWndApp())) wp.icon = main->oIcon;
+  window->New(wp);
+  window_ = window;
+  window_->Cargo = Value(printer_);
+  auto font = ui::TFont::New({.face = ui::GetSysFont(), .height = -12});
+  font_ = font;
+  window_->SetFont(font);
+  for (const xb::ObjectRef& object : {window_->oVScroll, window_->oHScroll}) {
+    if (auto* bar = dynamic_cast<ui::TScrollBar*>(object.get())) bar->SetRange(0, 0);
+  }
+
+  hand_ = ui::TCursor::New("", "HAND");
+  lupa_ = ui::TCursor::New("Lupa");
+  const int height = LargeFonts() ? 30 : 26;
+  xb::Ref<ui::TBar> bar = ui::TBar::New(*window_, {.btn_width = 26, .btn_height = height, .cursor = hand_});
+  PreviewParts::Button(*bar, "Top", kTopPrompt, kTopMsg, [this] { TopPage(); });
+  PreviewParts::Button(*bar, "Previous", kPrevPrompt, kPrevMsg, [this] { PrevPage(); });
+  PreviewParts::Button(*bar, "Next", kNextPrompt, kNextMsg, [this] { NextPage(); });
+  PreviewParts::Button(*bar, "Bottom", kBottomPrompt, kBottomMsg, [this] { BottomPage(); });
+  zoom_button_ = PreviewParts::Button(*bar, "Zoom", kZoomPrompt, kZoomMsg, [this] { Zoom(false); }, true);
+  two_button_ = PreviewParts::Button(*bar, "Two_Pages", kTwoPrompt, kTwoMsg, [this] { TwoPages(false); });
+  PreviewParts::Button(*bar, "Printer", kPrintPrompt, kPrintMsg, [this] { Print(); }, true);
+  PreviewParts::Button(*bar, "Exit", kExitPrompt, kExitMsg, [this] { window_->End(); }, true);
+
+  // After the buttons: the factor's label, and the page label.
+  const int x = bar->GetBtnLeft(true) + 8;
+  auto factor_label = xb::MakeRef<ui::TSay>();
+  factor_label->New({.row = 6, .col = x, .get = Value(xb::Block::Native([](xb::Args&) { return Value::String("Factor:"); })), .parent = ui::WindowRef(bar.get()),
+                     .pixel = true, .clr_pane = bar->nClrPane, .width = 44});
+  auto label = xb::MakeRef<ui::TSay>();
+  label->New({.row = 6, .col = x + 100, .get = Value(xb::Block::Native([this](xb::Args&) { return Value::String(PageLabel()); })), .parent = ui::WindowRef(bar.get()),
+              .pixel = true, .clr_pane = bar->nClrPane, .width = 160});
+  label_ = label;
+
+  ui::TMsgBar::New(*window_, {.text = PreviewString(kMsgBarText), .clock = true, .date = true, .keys = true});
+
+  for (int i = 0; i < 2; ++i) {
+    xb::Ref<TMetaFile> page = TMetaFile::New({.top = 50,
+                                               .left = 20,
+                                               .width = 200,
+                                               .height = 280,
+                                               .file = i == 0 ? job.aMeta.front() : std::string(),
+                                               .parent = window_,
+                                               .clr_fore = 0,
+                                               .clr_back = kWhite,
+                                               .page_width = job.nHorzRes(),
+                                               .page_height = job.nVertRes()});
+    page->oCursor = lupa_;
+    (i == 0 ? page1_ : page2_) = page;
+  }
+  page1_->bLDblClick = Value(xb::Block::Native([this](xb::Args& a) {
+    SetOrg1(static_cast<int>(a.Int(2)), static_cast<int>(a.Int(1)));
+    return Value();
+  }));
+  page2_->bLDblClick = Value(xb::Block::Native([this](xb::Args& a) {
+    SetOrg2(static_cast<int>(a.Int(2)), static_cast<int>(a.Int(1)));
+    return Value();
+  }));
+  page1_->bKeyDown = Value(xb::Block::Native([this](xb::Args& a) {
+    CheckKey(static_cast<int>(a.Int(1)));
+    return Value();
+  }));
+  page1_->nDlgCode = DLGC_WANTALLKEYS;
+  page2_->Hide();
+  window_->bResized = Action([this] { PaintMeta(); });
+  SetFactor(std::nullopt);
+}
+
+void Preview::Print() {
+  if (page_count() == 1) {
+    PrintPrv(nullptr, 1, 1, 1);
+    return;
+  }
+  PreviewLibrary library;
+  auto dialog = xb::MakeRef<ui::TDialog>();
+  dialog->New({.resource = Value::String("PRINT"), .resources = library.module(), .parent = window_});
+  auto choice = std::make_shared<Value>(Value::Integer(1));
+  auto from = std::make_shared<Value>(Value::Integer(1));
+  auto to = std::make_shared<Value>(Value::Integer(page_count()));
+  ui::TWindow* dialog_window = dialog.get();
+  auto print = xb::MakeRef<ui::TButton>();
+  print->ReDefine({.id = 101, .action = Action([this, dialog_window, choice, from, to] {
+                     PrintPrv(dialog_window, static_cast<int>(choice->AsInt()), static_cast<int>(from->AsInt()),
+                              static_cast<int>(to->AsInt()));
+                   }),
+                   .parent = dialog});
+  auto cancel = xb::MakeRef<ui::TButton>();
+  cancel->ReDefine({.id = 102, .action = Action([dialog_window] { dialog_window->End(); }), .parent = dialog});
+  auto range = xb::MakeRef<ui::TRadMenu>();
+  range->ReDefine({.set_get = SetGet(choice), .parent = dialog, .ids = {103, 104, 105}});
+  const Value when_range = Value(xb::Block::Native([choice](xb::Args&) { return Value::Logical(choice->AsInt() == 3); }));
+  for (auto [id, cell] : {std::pair{106, from}, std::pair{107, to}}) {
+    auto field = xb::MakeRef<ui::TGet>();
+    field->ReDefine(id, {.set_get = SetGet(cell), .parent = dialog, .picture = "@K 99999", .when = when_range});
+  }
+  dialog->Activate({.centered = true});
+}
+
+void RPreview(xb::Ref<TPrinter> printer) {
+  if (!printer) return;
+  {
+    PreviewLibrary library;
+    if (!library.loaded()) {
+      ui::MsgAlert(Value::String(PreviewLibraryFile() + " not found, imposible to continue"), "Vexilo Printing Error");
+      return;
+    }
+    if (Preview::Open() != nullptr) {
+      ui::MsgAlert(Value::String(PreviewString(20)));
+      return;
+    }
+  }
+  Instance().reset(new Preview());
+  Preview& preview = *Instance();
+  preview.printer_ = printer;
+  Preview::SetOpen(&preview);
+  {
+    PreviewLibrary library;
+    preview.Build();
+  }
+  HWND main = ui::GetWndApp();
+  if (printer->lPrvModal && main != nullptr && ::IsWindow(main) && main != preview.window_->hWnd) {
+    preview.hidden_main_ = main;
+    ::ShowWindow(main, SW_HIDE);
+  }
+  Preview* self = &preview;
+  ui::TWindow::ActivateParams ap;
+  ap.show = "MAXIMIZED";
+  ap.valid = Value(xb::Block::Native([self](xb::Args&) {
+    self->Close();
+    return Value::Logical(true);
+  }));
+  ap.v_up = Action([self] { self->VScroll(0, false, dynamic_cast<ui::TScrollBar*>(self->v_bar().get())->GetPos()); });
+  ap.v_down = ap.v_up;
+  ap.v_page_up = Action([self] { self->VScroll(1, true, std::nullopt); });
+  ap.v_page_down = Action([self] { self->VScroll(2, true, std::nullopt); });
+  ap.h_up = Action([self] { self->HScroll(0, false, dynamic_cast<ui::TScrollBar*>(self->h_bar().get())->GetPos()); });
+  ap.h_down = ap.h_up;
+  ap.h_page_up = Action([self] { self->HScroll(1, true, std::nullopt); });
+  ap.h_page_down = Action([self] { self->HScroll(2, true, std::nullopt); });
+  for (const auto& [object, vertical] : {std::pair{preview.v_bar(), true}, std::pair{preview.h_bar(), false}}) {
+    if (auto* bar = dynamic_cast<ui::TScrollBar*>(object.get())) {
+      bar->bPos = Value(xb::Block::Native([self, vertical](xb::Args& a) {
+        const int position = static_cast<int>(a.Int(1));
+        if (vertical) self->VScroll(0, false, position);
+        else self->HScroll(0, false, position);
+        return Value();
+      }));
+    }
+  }
+  ui::WindowRef window = preview.window_;
+  window->Activate(ap);
+  if (printer->lPrvModal) {
+    ui::StopUntil(Value(xb::Block::Native([self](xb::Args&) { return Value::Logical(self->closed_); })));
+  }
+}
+
+void RegisterPreviewFunctions() {
+  RegisterMetaFileClass();
+  xb::RegisterFunction("RPREVIEW", [](xb::Args& a) {
+    if (auto* printer = dynamic_cast<TPrinter*>(a.Obj(1).get())) RPreview(xb::Ref<TPrinter>(printer));
+    return Value();
+  });
+}
+
+}  // namespace output
