@@ -54,8 +54,9 @@ std::optional<SyntaxError> CheckSyntax(std::string_view text);
 
 // TYPE(text): the ValType letter of the value the text gives, evaluated without the
 // error block; "U" when a name or alias does not exist or a called function is not
-// registered, "UI" when it calls a function other than xBase's built-in ones (which are
-// not run), "UE" on a syntax error or any other error; "B" for a block literal.
+// registered, "UI" (without running it) when it calls a function other than xBase's
+// built-in ones or EVAL of something other than a block literal, "UE" on a syntax error or
+// any other error; "B" for a block literal.
 std::string TypeOf(std::string_view text);
 
 // The names of the functions the text calls (upper case, each once), without evaluating;

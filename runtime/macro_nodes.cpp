@@ -522,6 +522,7 @@ class ArrayLitNode : public Node {
 class BlockLitNode : public Node {
  public:
   explicit BlockLitNode(Ref<Function> fn) : fn_(std::move(fn)) {}
+  bool IsBlockLiteral() const override { return true; }
   Value Eval(Frame& f) const override {
     std::vector<Value> captured;
     captured.reserve(fn_->captures.size());
@@ -588,9 +589,13 @@ class NegateNode : public Node {
   NodePtr a_;
 };
 
-Value LogicalOperandError(int subcode, const char* op, const Value& a, const Value& b) {
-  Value args[] = {a, b};
-  return RaiseBaseError(EG_ARG, subcode, op, args);
+// .AND. and .OR. are conditional jumps over the right operand: a left operand that is not
+// logical raises the conditional's argument error and counts as false (the jump of .AND.
+// is taken with it as the result; .OR. goes on to the right operand); the right operand is
+// the result as it is, whatever its type.
+void NotACondition(const Value& v) {
+  Value args[] = {v};
+  (void)RaiseBaseError(EG_ARG, 1066, "conditional", args);
 }
 
 class AndNode : public Node {
@@ -598,11 +603,11 @@ class AndNode : public Node {
   AndNode(NodePtr a, NodePtr b) : a_(std::move(a)), b_(std::move(b)) {}
   Value Eval(Frame& f) const override {
     Value a = a_->Eval(f);
-    if (!a.IsLogical()) return LogicalOperandError(1078, ".AND.", a, Value());
-    if (!a.AsLogical()) return a;
-    Value b = b_->Eval(f);
-    if (!b.IsLogical()) return LogicalOperandError(1078, ".AND.", a, b);
-    return b;
+    if (!a.IsLogical()) {
+      NotACondition(a);
+      return a;
+    }
+    return a.AsLogical() ? b_->Eval(f) : a;
   }
 
  private:
@@ -614,11 +619,9 @@ class OrNode : public Node {
   OrNode(NodePtr a, NodePtr b) : a_(std::move(a)), b_(std::move(b)) {}
   Value Eval(Frame& f) const override {
     Value a = a_->Eval(f);
-    if (!a.IsLogical()) return LogicalOperandError(1079, ".OR.", a, Value());
-    if (a.AsLogical()) return a;
-    Value b = b_->Eval(f);
-    if (!b.IsLogical()) return LogicalOperandError(1079, ".OR.", a, b);
-    return b;
+    if (!a.IsLogical()) NotACondition(a);
+    else if (a.AsLogical()) return a;
+    return b_->Eval(f);
   }
 
  private:

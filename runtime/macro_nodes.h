@@ -32,6 +32,8 @@ class Node {
   virtual Value MakeRef(Frame& f) const { return Eval(f); }
   // A literal known when compiled (used for folding).
   virtual const Value* Constant() const { return nullptr; }
+  // A block literal {|...| ...}.
+  virtual bool IsBlockLiteral() const { return false; }
   // Evaluates as Eval does and, when the value is a character string, appends it to `out`
   // and returns true; any other value goes to `other`, `out` kept as it was. Fields,
   // concatenations and the string functions write straight into `out`, so a key built

@@ -228,6 +228,7 @@ class Parser {
       r.isBlockLiteral = single && startsWithBlock && lastPrimaryWasWholeBlock_;
       r.fn = fn;
       r.calls = std::move(calls_);
+      r.evalsValue = evalsValue_;
     } catch (SyntaxFailure& f) {
       r.fn = nullptr;
       r.error = f.error;
@@ -365,12 +366,12 @@ class Parser {
     }
   }
 
+  // ** and ^ group left to right, as the other binary operators: 2 ** 3 ** 2 is 64.
   NodePtr ParsePower() {
-    DepthGuard g(*this);
     NodePtr left = ParseUnary();
-    if (tok_.kind == Tok::Power) {
+    while (tok_.kind == Tok::Power) {
       Advance();
-      return MakeBinary(BinOp::Power, std::move(left), ParsePower());  // right-associative
+      left = MakeBinary(BinOp::Power, std::move(left), ParseUnary());
     }
     return left;
   }
@@ -577,7 +578,9 @@ class Parser {
       }
       const Symbol& fn = Intern(upper);
       NoteCall(fn);
-      return MakeCall(fn, ParseArgs());
+      std::vector<NodePtr> args = ParseArgs();
+      if (upper == "EVAL" && (args.empty() || !args[0] || !args[0]->IsBlockLiteral())) evalsValue_ = true;
+      return MakeCall(fn, std::move(args));
     }
     if (tok_.kind == Tok::Arrow) {
       Advance();
@@ -704,6 +707,7 @@ class Parser {
   Scope* scope_ = nullptr;
   int depth_ = 0;
   bool lastPrimaryWasWholeBlock_ = false;
+  bool evalsValue_ = false;
   std::vector<const Symbol*> calls_;
 };
 

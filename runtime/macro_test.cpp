@@ -30,7 +30,7 @@ TEST_F(MacroTest, LiteralsOperatorsAndPrecedence) {
       {"(1 + 2) * 3", "N\t9 STR=\"         9\""},
       {"10 / 4", "N\t2.50 STR=\"         2.50\""},
       {"-2 ^ 2", "N\t4.00 STR=\"         4.00\""},
-      {"2 ** 3 ** 2", "N\t512.00 STR=\"       512.00\""},
+      {"2 ** 3 ** 2", "N\t64.00 STR=\"        64.00\""},
       {"\"a\" + 'b' + [c]", "C\t\"abc\" len=3"},
       {".T. .AND. .F. .OR. .T.", "L\t.T."},
       {".NOT. 1 == 2", "L\t.T."},
@@ -81,10 +81,46 @@ TEST_F(MacroTest, BlocksParametersCapturesAndReferences) {
       {"r := 1, Eval({|p| p := 5}, @r), r", "N\t5 STR=\"         5\""},
       {"T_SETREF(@q), q", "C\t\"set\" len=3"},
       {"Eval({|p| T_SETREF(@p), p}, 1)", "C\t\"set\" len=3"},
-      {"{|x| x + 1}", "B\t{|x| x + 1}"},
+      {"{|x| x + 1}", "B\t<codeblock>"},
       {"ValType({|| 1})", "C\t\"B\" len=1"},
       {"Len({1, 2, 3}) + Len(\"ab\")", "N\t5 STR=\"         5\""},
   });
+}
+
+// ** and ^ group left to right; a unary minus binds tighter than either.
+TEST_F(MacroTest, PowerGroupsLeftToRight) {
+  SetMemvar(Intern("nTwo"), Value::Integer(2));
+  ExpectLines({
+      {"2 ** 3 ** 2", "N\t64.00 STR=\"        64.00\""},
+      {"2 ^ 3 ^ 2", "N\t64.00 STR=\"        64.00\""},
+      {"2 ** 3 ^ 2", "N\t64.00 STR=\"        64.00\""},
+      {"nTwo ^ 2 ^ 3", "N\t64.00 STR=\"        64.00\""},
+      {"2 ^ (3 ^ 2)", "N\t512.00 STR=\"       512.00\""},
+      {"-2 ** 2 ** 3", "N\t64.00 STR=\"        64.00\""},
+      {"2 ** -1 ** 2", "N\t0.25 STR=\"         0.25\""},
+      {"2 * 3 ** 2", "N\t18.00 STR=\"        18.00\""},
+      {"nTwo ^= 3, nTwo ^ 2", "N\t64.00 STR=\"        64.00\""},
+  });
+}
+
+// .AND. and .OR. jump on their left operand: one that is not logical is the conditional's
+// error; the right operand is the value whatever its type.
+TEST_F(MacroTest, LogicalOperatorsJumpOnTheirLeftOperand) {
+  ExpectLines({
+      {"5 .AND. .T.", "ERR\tERROR: BASE/1066 Argument error conditional"},
+      {"'x' .OR. .F.", "ERR\tERROR: BASE/1066 Argument error conditional"},
+      {"NIL .AND. NoSuchFn()", "ERR\tERROR: BASE/1066 Argument error conditional"},
+      {".T. .AND. 5", "N\t5 STR=\"         5\""},
+      {".F. .OR. 'x'", "C\t\"x\" len=1"},
+      {".F. .AND. NoSuchFn()", "L\t.F."},
+      {".T. .OR. NoSuchFn()", "L\t.T."},
+      {".T. .AND. 5 .AND. .T.", "ERR\tERROR: BASE/1066 Argument error conditional"},
+      {".NOT. 5", "ERR\tERROR: BASE/1077 Argument error .NOT."},
+  });
+  // An error block that goes on: .AND. gives the left operand, .OR. the right one.
+  ErrorBlockScope scope(Value(Block::Native([](Args&) { return Value::Logical(false); })));
+  EXPECT_EQ(EvalMacro("5 .AND. .T.").AsInt(), 5);
+  EXPECT_EQ(EvalMacro("5 .OR. 'y'").AsString(), "y");
 }
 
 TEST_F(MacroTest, IifEvaluatesOneBranch) {
@@ -106,7 +142,7 @@ TEST_F(MacroTest, ErrorsBecomeErrorObjects) {
       {"(3):Foo", "ERR\tERROR: BASE/1004 Message not found N:FOO"},
       {"Eval(3)", "ERR\tERROR: BASE/1004 No exported method EVAL"},
       {"&(5)", "ERR\tERROR: BASE/1065 Argument error &"},
-      {"1 .AND. .T.", "ERR\tERROR: BASE/1078 Argument error .AND."},
+      {"1 .AND. .T.", "ERR\tERROR: BASE/1066 Argument error conditional"},
       {"r := {|b| Eval(b, b)}, Eval(r, r)", "ERR\tERROR: BASE/1210 Recursion too deep (B)"},
       {"m := \"&m\", &m", "ERR\tERROR: BASE/1210 Recursion too deep (B)"},
   });
@@ -115,6 +151,7 @@ TEST_F(MacroTest, ErrorsBecomeErrorObjects) {
 TEST_F(MacroTest, TypeAnswersWithoutRunningTheErrorBlock) {
   RegisterFunction("T_UDF", [](Args&) { return Value::Integer(1); });
   SetMemvar(Intern("cText"), Value::String("abc"));
+  SetMemvar(Intern("bAny"), Value(Block::Native([](Args&) { return Value::Integer(1); })));
   testing::RecordingErrorBlock block{Value()};
   struct Case {
     const char* text;
@@ -122,8 +159,18 @@ TEST_F(MacroTest, TypeAnswersWithoutRunningTheErrorBlock) {
   } cases[] = {
       {"1 + 1", "N"},       {"cText", "C"},         {"NoSuchVar", "U"},     {"1 +", "UE"},
       {"'a' + 1", "UE"},    {"{|| NoSuch()}", "B"}, {"T_UDF()", "UI"},      {"NoSuchFn()", "U"},
-      {"Len(cText)", "N"},  {"NoAlias->cX", "U"},   {"Eval({|| 1})", "UI"}, {"{1}", "A"},
+      {"Len(cText)", "N"},  {"NoAlias->cX", "U"},   {"{1}", "A"},
       {"0d20240101", "D"},  {"NIL", "U"},           {"", "UE"},
+      // Built-in functions run, EVAL of a block written in the text too; a block held
+      // elsewhere, or a function of the program inside a block, may do anything.
+      {"Eval({|| 1})", "N"},
+      {"Eval({|x| SubStr(x, 2)}, cText)", "C"},
+      {"Eval({|| Len(cText) > 2})", "L"},
+      {"Eval({|| T_UDF()})", "UI"},
+      {"Eval(bAny)", "UI"},
+      {"Eval({|| NoSuchFn()})", "U"},
+      {"SubStr(cText, 2) + Upper(cText)", "C"},
+      {"Str(Len(cText))", "C"},
   };
   for (const Case& c : cases) EXPECT_EQ(TypeOf(c.text), c.type) << c.text;
   EXPECT_EQ(block.count, 0);

@@ -78,48 +78,110 @@ double RoundedUnits(double d, int decimals, double p) {
   return std::trunc(x);
 }
 
-// STR's text of `n` (without the padding): the digits, a point and `dec` decimals.
-// Returns the length written at `buf`, which holds kMaxStrText bytes.
-constexpr std::size_t kMaxStrText = 420;  // 309 integer digits, a sign, a point, 99 decimals
-
-std::size_t FormatNumber(const Value& n, int dec, char* buf) {
-  char* const limit = buf + kMaxStrText;
-  if (n.IsInteger() && dec == 0) return static_cast<std::size_t>(std::to_chars(buf, limit, n.AsInt()).ptr - buf);
-  auto fixed = [&](double v) {
-    return static_cast<std::size_t>(std::to_chars(buf, limit, v, std::chars_format::fixed, dec).ptr - buf);
-  };
-  const double d = n.AsDouble();
-  if (d == 0.0) return fixed(0.0);  // a zero has no sign, as -0.0 from 0 * -1.5 would show
-  const double p = Pow10(dec);
-  const double units = RoundedUnits(d, dec, p);
-  if (!std::isfinite(units)) return fixed(d);  // too large to scale: kept unrounded
-  if (std::fabs(units) >= 1e15 || dec > 22) {
-    const double r = units / p;
-    return fixed(r == 0.0 ? 0.0 : r);
-  }
-  // Below 1e15 units, units / p printed with `dec` decimals shows exactly the digits of
-  // units (the division is off by far less than half a unit), so they are written directly.
-  char digits[24];
-  const auto count = static_cast<std::size_t>(
-      std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(std::fabs(units))).ptr - digits);
-  const auto places = static_cast<std::size_t>(dec);
-  char* o = buf;
-  if (units < 0) *o++ = '-';
-  if (count > places) {
-    std::memcpy(o, digits, count - places);
-    o += count - places;
+// STR's text of `n` in exactly `size` characters with `dec` decimals, written at `out`, as
+// the established runtime writes it (numeric fields too): digits taken one by one from the
+// double, 16 significant digits and zeros after them, the last shown digit rounded half
+// up on the magnitude (a run of nines after a 4 counting as a 5: 1.005 shows as 1.01).
+// False when it does not fit: then `out` holds asterisks.
+bool StrBuf(const Value& n, int size, int dec, char* out) {
+  if (dec < 0) dec = 0;
+  int pos, dot;
+  if (dec > 0) {
+    pos = dot = size - dec - 1;
   } else {
-    *o++ = '0';
+    pos = size;
+    dot = 0;
   }
-  if (places > 0) {
-    *o++ = '.';
-    const std::size_t shown = std::min(count, places);
-    std::memset(o, '0', places - shown);
-    o += places - shown;
-    std::memcpy(o, digits + count - shown, shown);
-    o += shown;
+  if (n.IsDouble()) {
+    const double number = n.AsDouble();
+    if (!std::isfinite(number)) {
+      pos = -1;
+    } else {
+      constexpr int kPrecision = 16;
+      constexpr double kBase = 10.0;
+      int first = -1;
+      const bool negative = number < 0;
+      double whole;
+      double fraction = std::modf(negative ? -number : number, &whole);
+      while (pos-- > 0) {
+        const double digit = std::modf(whole / kBase + 0.01, &whole) * kBase;
+        out[pos] = static_cast<char>('0' + static_cast<int>(digit + 0.01));
+        if (out[pos] != '0') first = pos;
+        if (whole < 1) break;
+      }
+      if (pos > 0) std::memset(out, ' ', static_cast<std::size_t>(pos));
+      if (dec > 0 && pos >= 0) {
+        for (int i = dot + 1; i < size; ++i) {
+          double digit;
+          fraction = std::modf(fraction * kBase, &digit);
+          out[i] = static_cast<char>('0' + static_cast<int>(digit));
+          if (out[i] != '0' && first < 0) first = i;
+        }
+      }
+      if (pos >= 0) {
+        // Places past the 16th significant digit become zeros; the rest is rounded.
+        int zeros = first < 0 ? 0 : size - first - kPrecision - (dec > 0 ? 1 : 0);
+        double digit;
+        fraction = std::modf(fraction * kBase, &digit);
+        int last = static_cast<int>(digit + 0.01);
+        if (last == 4 && zeros < 0) {
+          // x.xx4999...: the nines (the last of them may have turned to noise) round up.
+          int k = -zeros;
+          for (; k > 0; --k) {
+            fraction = std::modf(fraction * kBase, &digit);
+            if (digit + 0.01 < 9 && (k != 1 || digit < 2)) break;
+          }
+          if (k == 0) last = 5;
+        }
+        int carry = last >= 5 ? 1 : 0;
+        for (pos = size; pos-- > 0;) {
+          if (dec > 0 && pos == dot) continue;
+          if (zeros > 0) {
+            if (dec == 0 || pos <= dot + 1) carry = out[pos] >= '5' ? 1 : 0;
+            out[pos] = '0';
+            --zeros;
+          } else if (carry > 0) {
+            if (out[pos] == '9') {
+              out[pos] = '0';
+            } else {
+              if (out[pos] < '0') {  // the blank before the digits
+                out[pos] = '1';
+                first = pos;
+              } else {
+                ++out[pos];
+                if (first < 0) first = pos;
+              }
+              break;
+            }
+          } else {
+            break;
+          }
+        }
+        if (negative && first >= 0 && pos >= 0) {
+          pos = (dot > 0 && first >= dot) ? dot - 2 : first - 1;
+          if (pos >= 0) out[pos] = '-';
+        }
+      }
+    }
+  } else {
+    std::int64_t number = n.AsInt();
+    const bool negative = number < 0;
+    while (pos-- > 0) {
+      const int digit = static_cast<int>(number % 10);
+      out[pos] = static_cast<char>('0' + (negative ? -digit : digit));
+      number /= 10;
+      if (number == 0) break;
+    }
+    if (negative && pos-- > 0) out[pos] = '-';
+    if (pos > 0) std::memset(out, ' ', static_cast<std::size_t>(pos));
+    if (dec > 0 && pos >= 0) std::memset(out + size - dec, '0', static_cast<std::size_t>(dec));
   }
-  return static_cast<std::size_t>(o - buf);
+  if (pos < 0) {
+    std::memset(out, '*', static_cast<std::size_t>(size));
+    return false;
+  }
+  if (dec > 0) out[dot] = '.';
+  return true;
 }
 
 // STR's width and decimals for a number and the arguments given.
@@ -186,7 +248,9 @@ bool ReadNumberLiteral(std::string_view t, Value& out) {
   }
   if (!isDouble) d = static_cast<double>(l);
   if (decimals) d /= Pow10(decimals);
-  out = Value::Double(d, decimals, intDigits > 10 ? intDigits : 10);
+  // Ten digits or more before the point keep their count as the width (one more without
+  // decimals); fewer take the default.
+  out = Value::Double(d, decimals, intDigits < 10 ? 0 : intDigits + (decimals == 0 ? 1 : 0));
   return true;
 }
 
@@ -203,15 +267,13 @@ void AppendNumberStr(std::string& out, const Value& in, std::optional<int> width
   const Value& n = in.Deref();
   int total, dec;
   StrLayout(n, width, decimals, total, dec);
-  const auto size = static_cast<std::size_t>(total);
-  char text[kMaxStrText];
-  const std::size_t len = std::isfinite(n.AsDouble()) ? FormatNumber(n, dec, text) : size + 1;
-  if (len > size) {
-    out.append(size, '*');
-  } else {
-    out.append(size - len, ' ');
-    out.append(text, len);
-  }
+  const std::size_t from = out.size();
+  out.resize(from + static_cast<std::size_t>(total));
+  StrBuf(n, total, dec, out.data() + from);
+}
+
+bool FormatNumberField(const Value& n, int size, int decimals, char* out) {
+  return StrBuf(n.Deref(), size, decimals, out);
 }
 
 std::string NumberToStr(const Value& n, std::optional<int> width, std::optional<int> decimals) {

@@ -35,6 +35,15 @@ Value NumberResult(double d, int decimals, bool anyDouble) {
 
 int MaxDec(const Value& a, const Value& b) { return std::max(a.Decimals(), b.Decimals()); }
 
+// A date moved by a number of days; false when the day leaves what a date can hold.
+bool ShiftDate(Date d, const Value& days, bool back, Date& out) {
+  const double n = std::trunc(days.AsDouble());
+  const double j = back ? d.julian - n : d.julian + n;  // exact near the limits
+  if (!(j >= INT32_MIN && j <= INT32_MAX)) return false;
+  out = Date{static_cast<std::int32_t>(j)};
+  return true;
+}
+
 }  // namespace
 
 std::size_t SetMaxStringLength(std::size_t bytes) {
@@ -65,8 +74,9 @@ Value OpPlus(const Value& ai, const Value& bi) {
     std::copy(y.begin(), y.end(), s + x.size());
     return r;
   }
-  if (a.IsDate() && b.IsNumber()) return Value::FromDate(Date{static_cast<std::int32_t>(a.AsDate().julian + b.AsInt())});
-  if (a.IsNumber() && b.IsDate()) return Value::FromDate(Date{static_cast<std::int32_t>(b.AsDate().julian + a.AsInt())});
+  Date d;
+  if (a.IsDate() && b.IsNumber() && ShiftDate(a.AsDate(), b, false, d)) return Value::FromDate(d);
+  if (a.IsNumber() && b.IsDate() && ShiftDate(b.AsDate(), a, false, d)) return Value::FromDate(d);
   return OpError(1081, "+", a, b);
 }
 
@@ -95,7 +105,8 @@ Value OpMinus(const Value& ai, const Value& bi) {
     return r;
   }
   if (a.IsDate() && b.IsDate()) return Value::Integer(static_cast<std::int64_t>(a.AsDate().julian) - b.AsDate().julian);
-  if (a.IsDate() && b.IsNumber()) return Value::FromDate(Date{static_cast<std::int32_t>(a.AsDate().julian - b.AsInt())});
+  Date d;
+  if (a.IsDate() && b.IsNumber() && ShiftDate(a.AsDate(), b, true, d)) return Value::FromDate(d);
   return OpError(1082, "-", a, b);
 }
 

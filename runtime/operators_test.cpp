@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "runtime/string_compare.h"
 #include "runtime/test_env.h"
 
@@ -55,6 +57,41 @@ TEST_F(OperatorsTest, StringsAndDates) {
   EXPECT_EQ(diff.AsInt(), 29);
   EXPECT_EQ(OpNegate(D(2.5, 1)).AsDouble(), -2.5);
   EXPECT_EQ(OpNegate(I(3)).AsInt(), -3);
+}
+
+// A date moved past what a date can hold is an argument error, in each operand order, never
+// a wrapped day number.
+TEST_F(OperatorsTest, DatesMovedOutOfRangeAreArgumentErrors) {
+  struct Case {
+    Value (*op)(const Value&, const Value&);
+    Value a, b;
+    int subcode;  // 0: a date
+  } cases[] = {
+      {OpPlus, Day(9999, 12, 31), D(9999999912310010101.0, 0), 1081},
+      {OpPlus, D(9999999912310010101.0, 0), Day(9999, 12, 31), 1081},
+      {OpMinus, Day(9999, 12, 31), D(9999999912310010101.0, 0), 1082},
+      {OpMinus, Day(9999, 12, 31), D(-9999999912310010101.0, 0), 1082},
+      {OpPlus, Day(2024, 1, 1), I(INT64_MAX), 1081},
+      {OpMinus, Day(2024, 1, 1), I(INT64_MIN), 1082},
+      {OpPlus, Day(2024, 1, 1), I(3000000000), 1081},
+      {OpPlus, Day(2024, 1, 1), D(std::numeric_limits<double>::infinity(), 0), 1081},
+      {OpPlus, Day(2024, 1, 1), D(std::numeric_limits<double>::quiet_NaN(), 0), 1081},
+      {OpPlus, Day(2024, 1, 1), D(1.9, 1), 0},
+      {OpMinus, Day(2024, 1, 1), I(-1), 0},
+      {OpPlus, Day(9999, 12, 31), I(99999999), 0},
+  };
+  for (const Case& c : cases) {
+    RecordingErrorBlock block{Value()};
+    Value r = c.op(c.a, c.b);
+    if (c.subcode) {
+      EXPECT_EQ(block.count, 1);
+      EXPECT_EQ(block.error()->subCode, c.subcode);
+    } else {
+      EXPECT_EQ(block.count, 0);
+      EXPECT_TRUE(r.IsDate());
+    }
+  }
+  EXPECT_EQ(OpPlus(Day(2024, 1, 1), D(1.9, 1)).AsDate(), Date::FromYmd(2024, 1, 2));  // whole days
 }
 
 TEST_F(OperatorsTest, StringComparisonFollowsSetExact) {

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "runtime/object.h"
 #include "runtime/test_env.h"
 #include "runtime/xbeval/cp1252.h"
 #include "runtime/xbeval/result_format.h"
@@ -43,6 +44,32 @@ TEST_F(ReferenceTest, ExpressionsGiveTheEstablishedResults) {
   std::printf("reference expressions: %d of %d match, %d wait for library functions\n", passed, total,
               waiting);
   EXPECT_GT(total, 80);
+}
+
+// The forms of the reference file beyond its own lines: bytes a terminal would act on, and
+// backslashes, escaped inside strings (len still counts bytes); blocks and objects by kind;
+// a memo field's text as the character string a variable holds.
+TEST_F(ReferenceTest, ValuesAreWrittenInTheReferenceForms) {
+  static Class& cls = Class::Define("TREFFORM").Var("CARGO");
+  RegisterFunction("T_MEMO", [](Args&) { return Value::Memo("a\r\nb"); });
+  RegisterFunction("T_OBJ", [](Args&) { return Value(cls.New()); });
+  struct Case {
+    const char* expr;
+    const char* result;
+  } cases[] = {
+      {"Chr(0) + Chr(9) + Chr(13) + Chr(10)", "C\t\"\\x00\\x09\\x0D\\x0A\" len=4"},
+      {"Chr(27) + Chr(31) + Chr(127) + ' '", "C\t\"\\x1B\\x1F\\x7F \" len=4"},
+      {"Chr(129) + Chr(141) + Chr(143) + Chr(144) + Chr(157)", "C\t\"\\x81\\x8D\\x8F\\x90\\x9D\" len=5"},
+      {"Chr(128) + Chr(130) + 'ñ'", "C\t\"\x80\x82\xF1\" len=3"},
+      {"'a\\b' + Chr(92)", "C\t\"a\\\\b\\\\\" len=4"},
+      {"{Chr(10), {|| 1}}", "A\t{C:\"\\x0A\" len=1, B:<codeblock>}"},
+      {"{|a| a + 1}", "B\t<codeblock>"},
+      {"T_Obj()", "O\t<object TREFFORM>"},
+      {"T_Memo()", "C\t\"a\\x0D\\x0Ab\" len=4"},
+      {"ValType(T_Memo())", "C\t\"M\" len=1"},
+      {"{T_Memo()}", "A\t{M:\"a\\x0D\\x0Ab\" len=4}"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(xbeval::EvaluateLine(c.expr), c.result) << c.expr;
 }
 
 }  // namespace

@@ -149,6 +149,8 @@ Value SetValue(int id, const Value& in) {
         break;
       }
       m.*(s->t) = std::string(v.AsString());
+      if (id == SET_DATEFORMAT)  // kept, and answered, in upper case
+        for (char& c : m.dateFormat) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       break;
   }
   return old;

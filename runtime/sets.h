@@ -34,7 +34,7 @@ struct SetValues {
   bool exact = false;
   bool fixed = false;
   int decimals = 2;
-  std::string dateFormat = "mm/dd/yy";
+  std::string dateFormat = "MM/DD/YY";
   int epoch = 1900;
   std::string path;
   std::string defaultPath;

@@ -269,7 +269,14 @@ Value NumberFromField(double v, int len, int dec) {
   return Value::Double(v, dec, len - dec - 1);
 }
 
-int DefaultIntegerWidth(std::int64_t n) { return (n > 9999999999LL || n < -999999999LL) ? 20 : 10; }
+int DefaultIntegerWidth(std::int64_t n) {
+  if (n <= 9999999999LL && n >= -999999999LL) return 10;
+  // Wider: its digits and one more (the sign's place).
+  int digits = 1;
+  for (std::uint64_t m = n < 0 ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n); m >= 10; m /= 10)
+    ++digits;
+  return digits + 1;
+}
 
 int DefaultDoubleWidth(double d) { return (d >= 10000000000.0 || d <= -1000000000.0) ? 20 : 10; }
 

@@ -10,7 +10,8 @@
 //
 // Numbers keep what xBase keeps: an exact 64-bit integer or a double, plus the width of
 // the integer part and the number of decimals, which decide what Str() prints without a
-// width. Width 0 means "the default for the value" (10, or 20 for large values).
+// width. Width 0 means "the default for the value": 10; an integer wider than that gets
+// its digits plus one, a double 20.
 // A numeric field N len.dec reads as Double(v, dec, len - dec - 1) (Integer(v, len) when
 // dec is 0): see NumberFromField().
 //

@@ -69,7 +69,7 @@ TEST_F(ValueTest, IntegersUpTo64BitsAreExact) {
   EXPECT_EQ(v.AsInt(), handle);
   EXPECT_EQ(v.Width(), 20);
   EXPECT_EQ(Value::Integer(42).Width(), 10);
-  EXPECT_EQ(Value::Integer(-1000000000).Width(), 20);
+  EXPECT_EQ(Value::Integer(-1000000000).Width(), 11);
   EXPECT_EQ(Value::Double(-2.7, 1).AsInt(), -2);  // truncated towards zero
 }
 

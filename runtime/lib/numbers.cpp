@@ -136,7 +136,9 @@ Value Val(std::string_view t) {
     ++i;
   bool neg = false;
   if (i < t.size() && (t[i] == '-' || t[i] == '+')) neg = t[i++] == '-';
-  int width = static_cast<int>(i), decimals = 0;
+  // The width counts what stands before the point (blanks and sign too); the decimals what
+  // follows it, digits or not, so the number's STR is as long as the text.
+  int width = static_cast<int>(i), decimals = 0, trailing = 0;
   bool isDouble = false, dot = false;
   std::int64_t l = 0;
   double d = 0;
@@ -156,6 +158,12 @@ Value Val(std::string_view t) {
     } else if (c == '.' && !dot) {
       dot = true;
     } else {
+      // The rest of the text still counts: up to a point as width, from it as decimals.
+      while (!dot && ++i < t.size()) {
+        if (t[i] == '.') dot = true;
+        else ++width;
+      }
+      if (dot) trailing = static_cast<int>(t.size() - i);
       break;
     }
   }
@@ -168,11 +176,11 @@ Value Val(std::string_view t) {
     d = -d;
     l = -l;
   }
-  // The text's length sets the width, less the decimals and their point.
-  int len = static_cast<int>(t.size() > 255 ? 255 : t.size());
-  if (isDouble && decimals > 0) len -= decimals + 1;
-  if (len > width) width = len;
-  if (isDouble) return Value::Double(d, decimals, width);
+  const int places = decimals + trailing;
+  if (places == 0) width = static_cast<int>(t.size() > 255 ? 255 : t.size());
+  else if (width == 0) width = 1;                     // ".5" is 0.5
+  else if (neg && width == 1 && d != 0) width = 2;    // "-.5" is -0.5
+  if (isDouble) return Value::Double(d, places, width);
   return Value::Integer(l, width);
 }
 

@@ -21,7 +21,7 @@ TEST_F(NumberFunctionsTest, ResultsCarryXBaseWidths) {
       {"Str(Val('abc'))", "  0"},
       {"Val('+4.25')", "4.25"},
       {"Val(' - 4')", "0"},
-      {"Val('1.2.3')", "1.2"},
+      {"Val('1.2.3')", "1.200"},         // what follows the point counts as decimals
       {"Val(12)", "ERR BASE/1098"},
       {"Str(Round(2.5, 0))", "         3"},
       {"Str(Round(1234.5678, -2))", "      1200"},
@@ -42,6 +42,29 @@ TEST_F(NumberFunctionsTest, ResultsCarryXBaseWidths) {
       {"Max(.F., .T.)", ".T."},
       {"Max(1, '2')", "ERR BASE/1093"},
       {"Min(1, '2')", "ERR BASE/1092"},
+  };
+  ExpectAll(cases);
+}
+
+// VAL's number is as wide as its text: what stands before the point is the width (at least
+// room for "0" and the sign), what follows it the decimals; without a point the whole text.
+TEST_F(NumberFunctionsTest, ValTakesTheWidthOfTheText) {
+  const Case cases[] = {
+      {"Str(Val('.5'))", "0.5"},
+      {"Str(Val('-.5'))", "-0.5"},
+      {"Str(Val('-.0'))", "0.0"},
+      {"Str(Val('-5.5'))", "-5.5"},
+      {"Str(Val('  1.5'))", "  1.5"},
+      {"Str(Val('12.345'))", "12.345"},
+      {"Str(Val('1.5 '))", "1.50"},
+      {"Str(Val('12a.5'))", "12.00"},
+      {"Str(Val('  -1,5'))", "    -1"},
+      {"Str(Val('1e3'))", "  1"},
+      {"Str(Val('12345678901'))", "12345678901"},
+      {"Str(Val(''))", "         0"},  // no text: the default width
+      {"Str(Val('.'))", "0"},
+      {"Str(Val('-.5') * 2)", "        -1.0"},
+      {"Str(Val('.5'), 5, 2)", " 0.50"},
   };
   ExpectAll(cases);
 }
@@ -109,8 +132,9 @@ TEST_F(NumberFunctionsTest, EmptyByType) {
 TEST(NumberApiTest, ValKeepsTheTextsShape) {
   Value v = Val("  12.345xyz");
   EXPECT_TRUE(v.IsDouble());
-  EXPECT_EQ(v.Decimals(), 3);
-  EXPECT_EQ(v.Width(), 7);
+  EXPECT_EQ(v.Decimals(), 6);
+  EXPECT_EQ(v.Width(), 4);
+  EXPECT_EQ(NumberToStr(v), "  12.345000");  // as long as the text
   EXPECT_DOUBLE_EQ(v.AsDouble(), 12.345);
   Value big = Val("123456789012345678901234");
   EXPECT_TRUE(big.IsDouble());

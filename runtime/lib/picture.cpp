@@ -31,10 +31,14 @@ bool IsStringSlot(char t) {
   }
 }
 
-// Dates with @E: day first, whatever SET DATEFORMAT says.
+// Dates show in SET DATEFORMAT's form; with @E day first: a format that starts with the
+// month has its day and month exchanged ("MM/DD/YY" is "DD/MM/YY").
 std::string EditDateFormat(const PictureFunctions& f) {
-  if (f.european) return Century() ? "dd/mm/yyyy" : "dd/mm/yy";
-  return Sets().dateFormat;
+  std::string format = Sets().dateFormat;
+  const std::size_t m = format.find_first_of("Mm"), d = format.find_first_of("Dd");
+  if (!f.european || m != 0 || d == npos) return format;
+  const std::size_t mEnd = format.find_first_not_of("Mm", m), dEnd = std::min(format.find_first_not_of("Dd", d), format.size());
+  return format.substr(d, dEnd - d) + format.substr(mEnd, d - mEnd) + format.substr(m, mEnd - m) + format.substr(dEnd);
 }
 
 // ---- numbers ---------------------------------------------------------------------
@@ -48,9 +52,12 @@ std::string NumberTemplate(const Value& n) {
   return s;
 }
 
-std::string NumberOverflow(const std::string& templ, std::size_t point, bool european) {
+// A number that does not fit: asterisks in the template's width (its point kept), between
+// parentheses for a negative number with @( or @).
+std::string NumberOverflow(const std::string& templ, std::size_t point, const PictureFunctions& f, bool negative) {
   std::string out(templ.size(), '*');
-  if (point != npos) out[point] = european ? ',' : '.';
+  if (point != npos) out[point] = f.european ? ',' : '.';
+  if (negative && (f.parens || f.parensTight)) return "(" + out + ")";
   return out;
 }
 
@@ -92,7 +99,7 @@ std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_
 
   const double d = n.AsDouble();
   std::string intPart, decPart;
-  if (!Digits(n, intSlots, decSlots, intPart, decPart)) return NumberOverflow(templ, point, f.european);
+  if (!Digits(n, intSlots, decSlots, intPart, decPart)) return NumberOverflow(templ, point, f, d < 0);
   // The sign of what is shown: -0.001 in "9.99" is "0.00", neither negative nor positive.
   const bool nonZero = intPart.find_first_of("123456789") != npos || decPart.find_first_of("123456789") != npos;
   const bool negative = d < 0 && nonZero, positive = d > 0 && nonZero;
@@ -142,7 +149,7 @@ std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_
     auto blank = [&](std::size_t p) { return out[p] == ' ' || out[p] == '*' || out[p] == '$'; };
     if (f.parens || f.parensTight) {
       std::size_t open = f.parens ? 0 : (first > 0 ? first - 1 : npos);
-      if (open == npos || open >= out.size() || !blank(open)) return NumberOverflow(templ, point, f.european);
+      if (open == npos || open >= out.size() || !blank(open)) return NumberOverflow(templ, point, f, true);
       out[open] = '(';
       out += ')';
     } else if (!f.debit) {
@@ -151,7 +158,7 @@ std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_
       } else if (first + 1 == intEnd && out[first] == '0') {
         out[first] = '-';  // "-.50": the sign takes the place of the leading zero
       } else {
-        return NumberOverflow(templ, point, f.european);
+        return NumberOverflow(templ, point, f, true);
       }
     }
   }
@@ -167,7 +174,9 @@ std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_
 
 // ---- strings, dates and logicals ----------------------------------------------------
 
-std::string FormatString(std::string_view s, const PictureFunctions& f, std::string_view templ) {
+// A string by its template. TRANSFORM stops where the string ends; an edit buffer (`whole`)
+// covers the whole template, blanks standing for the missing characters.
+std::string FormatString(std::string_view s, const PictureFunctions& f, std::string_view templ, bool whole) {
   std::string out;
   if (templ.empty()) {
     out.assign(s);
@@ -177,6 +186,7 @@ std::string FormatString(std::string_view s, const PictureFunctions& f, std::str
   out.reserve(templ.size());
   std::size_t si = 0;
   for (char t : templ) {
+    if (!whole && si >= s.size()) break;
     if (IsStringSlot(t)) {
       char c = si < s.size() ? s[si] : ' ';
       ++si;
@@ -268,17 +278,30 @@ Picture Picture::WithTemplate(std::string_view templ) const {
   return p;
 }
 
-std::string Transform(const Value& in, const Picture& p) {
-  const Value& v = in.Deref();
+namespace {
+
+std::string Shown(const Value& v, const Picture& p, bool editBuffer) {
   const PictureFunctions& f = p.functions();
   switch (v.type()) {
     case Type::String:
-    case Type::Memo: return FormatString(v.AsString(), f, p.templ());
+    case Type::Memo: return FormatString(v.AsString(), f, p.templ(), editBuffer);
     case Type::Number: return FormatNumber(v, f, p.templ());
     case Type::Date: return FormatDateWith(v.AsDate(), f, p.templ());
     case Type::Logical: return FormatLogical(v.AsLogical(), f, p.templ());
     default: return {};
   }
+}
+
+}  // namespace
+
+std::string Transform(const Value& in, const Picture& p) {
+  const Value& v = in.Deref();
+  std::string out = Shown(v, p, false);
+  // @S<n>: the first n characters (an edit field scrolls through the rest instead).
+  const int width = p.functions().scrollWidth;
+  if (width > 0 && (v.IsString() || v.IsNumber()) && out.size() > static_cast<std::size_t>(width))
+    out.resize(static_cast<std::size_t>(width));
+  return out;
 }
 
 // ---- edit masks ------------------------------------------------------------------------
@@ -382,7 +405,7 @@ std::string EditMask::Format(const Value& in) const {
       if (!IsEditable(i)) out[i] = templ_[i];
     return out;
   }
-  return Transform(v, picture_);
+  return Shown(v, picture_, true);
 }
 
 Value EditMask::Parse(std::string_view buffer) const {

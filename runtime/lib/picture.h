@@ -34,11 +34,13 @@ struct PictureFunctions {
   bool credit = false;          // @C  " CR" after positive numbers
   bool dateFormat = false;      // @D  dates by SET DATEFORMAT (what dates use anyway)
   bool european = false;        // @E  numbers with "," for decimals and "." for thousands;
-                                //     dates as dd/mm/yy (dd/mm/yyyy with SET CENTURY)
+                                //     dates day first (SET DATEFORMAT with a leading month
+                                //     exchanged for the day)
   bool clearOnKey = false;      // @K  editing: the first key typed clears the buffer
   bool insertLiterals = false;  // @R  template literals are inserted (and left out when read back)
                                 //     rather than standing in place of characters of the value
-  int scrollWidth = 0;          // @S<n> editing: the field shows n characters and scrolls
+  int scrollWidth = 0;          // @S<n> TRANSFORM keeps n characters; editing: the field
+                                //     shows n characters and scrolls
   bool debit = false;           // @X  " DB" after negative numbers (no minus sign)
   bool blankZero = false;       // @Z  zero and the empty date shown as blanks
   bool parens = false;          // @(  negative numbers in parentheses, "(" in the first position
@@ -64,7 +66,9 @@ class Picture {
 };
 
 // TRANSFORM: the value shown by the picture. Strings and memos, numbers, dates and
-// logicals; other types give "".
+// logicals; other types give "". A string shorter than the template gives as many
+// characters as it has (an empty one ""); a negative number that does not fit shows with
+// @( or @) as "(***)".
 std::string Transform(const Value& value, const Picture& picture);
 
 // True for the template characters that hold a digit of a number (9 # $ *).
@@ -76,7 +80,7 @@ class EditMask {
   // The mask for editing `value` (string, memo, number, date or logical) with `picture`.
   // A picture without template takes the value's own shape: one "X" per character of a
   // string, STR(value) with its digits as "9" for a number, the date format (SET
-  // DATEFORMAT, or dd/mm/yy with @E) with its letters as "9" for a date, "L" for a logical.
+  // DATEFORMAT, day first with @E) with its letters as "9" for a date, "L" for a logical.
   EditMask(const Value& value, const Picture& picture);
 
   char type() const { return type_; }  // 'C', 'N', 'D' or 'L'
@@ -101,8 +105,9 @@ class EditMask {
   // Dates: the format the buffer is written and read in.
   const std::string& dateFormat() const { return dateFormat_; }
 
-  // The buffer that shows `value`: TRANSFORM with this mask's template. A number may add
-  // ")" or " CR"/" DB" after the template's positions.
+  // The buffer that shows `value`: TRANSFORM with this mask's template, but covering the
+  // whole template (a short string padded, no @S cut). A number may add ")" or " CR"/" DB"
+  // after the template's positions.
   std::string Format(const Value& value) const;
   // The value a buffer holds. Strings: with @R the literals are left out; the text is
   // padded to the length of the value the mask was made for. Numbers: the digits of the

@@ -49,7 +49,7 @@ TEST_F(PictureTest, NumberFunctions) {
       {"Transform(-5, '@( 999')", "( 5)"},
       {"Transform(-5, '@) 999')", " (5)"},
       {"Transform(5, '@( 999')", "  5"},
-      {"Transform(-123, '@( 999')", "***"},
+      {"Transform(-123, '@( 999')", "(***)"},
       {"Transform(0, '@( 9.99')", "0.00"},
       {"Transform(5, '@C 999')", "  5 CR"},
       {"Transform(-5, '@C 999')", " -5"},
@@ -72,7 +72,7 @@ TEST_F(PictureTest, StringsDatesAndLogicals) {
       {"Transform('abc', '@!')", "ABC"},
       {"Transform('abcdef', 'XX-XX')", "ab-de"},      // a literal stands in place of a character
       {"Transform('abcdef', '@R XX-XX')", "ab-cd"},   // @R inserts it
-      {"Transform('ab', '@R XX-XX') + '|'", "ab-  |"},
+      {"Transform('ab', '@R XX-XX') + '|'", "ab|"},   // as long as the text
       {"Transform('peña', '!XXX')", "Peña"},
       {"Transform('abcdef', 'XX')", "ab"},
       {"Transform('A1', 'AA')", "A1"},                // no checking when formatting
@@ -99,6 +99,46 @@ TEST_F(PictureTest, StringsDatesAndLogicals) {
   EXPECT_EQ(Eval("Transform(SToD('20240315'), '@E')"), "15/03/2024");
   EXPECT_EQ(Eval("HB_SetCodePage('ESWIN')"), "EN");
   EXPECT_EQ(Eval("Transform('peña', '@! XXXX')"), "PEÑA");
+}
+
+// What TRANSFORM gives where an edit buffer differs: @S cuts, a short string stays short,
+// an overflowing negative number keeps its parentheses, @E dates follow SET DATEFORMAT.
+TEST_F(PictureTest, TransformCutsAndKeepsTheValuesLength) {
+  const Case cases[] = {
+      {"Transform('abcdef', '@S3')", "abc"},
+      {"Transform('abcdef', '@S3!')", "ABC"},
+      {"Transform('abcdef', '@S10')", "abcdef"},
+      {"Transform('abcdef', '@RS4 XX-XX')", "ab-c"},
+      {"Transform(12345, '@S3 99999')", "123"},
+      {"Transform(-5, '@S2 999')", " -"},
+      {"Transform(5, '@S2')", "  "},
+      {"Transform('ab', 'XXXX')", "ab"},
+      {"Transform('ab', '!!!!')", "AB"},
+      {"Transform('', 'XXXX')", ""},
+      {"Transform('', '@R 99.999')", ""},
+      {"Transform('12', '@R 99.999.999')", "12"},
+      {"Transform('12345', '@R 99.999.999')", "12.345"},
+      {"Transform(5, '@B 999') + '|'", "5  |"},
+      {"Transform(-5.5, '@B 999.99') + '|'", "-5.50 |"},
+      {"Transform(12, '@B') + '|'", "12        |"},
+      {"Transform(5, '@BC 999') + '|'", "5 CR  |"},
+      {"Transform(-1234, '@( 999')", "(***)"},
+      {"Transform(-123, '@( 999')", "(***)"},
+      {"Transform(-1234.5, '@( 999.99')", "(***.**)"},
+      {"Transform(-1234.5, '@(E 999.99')", "(***,**)"},
+      {"Transform(-1234, '@) 999')", "(***)"},
+      {"Transform(1234, '@( 999')", "***"},
+      {"Transform(-1234, '999')", "***"},
+  };
+  ExpectAll(cases);
+  const Case dates[] = {
+      {"Set(4, 'dd-mm-yyyy'), Transform(SToD('19990815'), '@E')", "15-08-1999"},
+      {"Set(4, 'mm/dd/yyyy'), Transform(SToD('19990815'), '@E')", "15/08/1999"},
+      {"Set(4, 'mm-dd-yy'), Transform(SToD('19990815'), '@E')", "15-08-99"},
+      {"Set(4, 'yyyy.mm.dd'), Transform(SToD('19990815'), '@E')", "1999.08.15"},
+      {"Set(4, 'mm/dd/yyyy'), Transform(SToD(''), '@E') + '|'", "  /  /    |"},
+  };
+  ExpectAll(dates);
 }
 
 TEST(PictureParseTest, FunctionsAndTemplate) {
@@ -204,8 +244,8 @@ TEST_F(EditMaskTest, DateAndLogicalPositions) {
   EXPECT_EQ(d.Parse("31-12-19").AsDate().Dtos(), "20191231");
   EXPECT_TRUE(d.Parse("  -  -    ").AsDate().IsEmpty());
   EditMask e(Value::FromDate(Date{}), Picture("@E"));
-  EXPECT_EQ(e.templ(), "99/99/9999");  // @E keeps SET CENTURY
-  EXPECT_EQ(e.Format(Value::FromDate(Date::FromYmd(2024, 3, 15))), "15/03/2024");
+  EXPECT_EQ(e.templ(), "99-99-9999");  // @E: the format, already day first
+  EXPECT_EQ(e.Format(Value::FromDate(Date::FromYmd(2024, 3, 15))), "15-03-2024");
 
   EditMask l(Value::Logical(true), Picture());
   EXPECT_EQ(l.templ(), "L");

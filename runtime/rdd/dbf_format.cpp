@@ -6,6 +6,8 @@
 #include <cstring>
 #include <set>
 
+#include "runtime/number.h"
+
 namespace xb::rdd::dbf {
 namespace {
 
@@ -320,47 +322,16 @@ void EncodeCharacter(char* record, const Field& field, std::string_view text) {
 }
 
 std::string FormatNumber(double value, int length, int decimals) {
-  if (!std::isfinite(value)) return {};
-  // Round half away from zero on the decimal value the user sees: the scaled number is first
-  // taken to 15 significant digits, so 2.675 (stored as 2.67499999...) rounds to 2.68.
-  const double scale = std::pow(10.0, decimals);
-  double scaled = value * scale;
-  const double fraction = std::fabs(scaled - std::trunc(scaled));
-  if (std::fabs(fraction - 0.5) < 1e-6) {
-    // Near a half the binary value decides wrongly; the 15 significant digits decide.
-    char tmp[64];
-    std::snprintf(tmp, sizeof tmp, "%.15g", scaled);
-    scaled = std::strtod(tmp, nullptr);
-  }
-  scaled = std::round(scaled);
-  std::string text;
-  if (std::fabs(scaled) < 9e15) {
-    long long units = static_cast<long long>(scaled);
-    const bool negative = units < 0;
-    if (negative) units = -units;
-    std::string digits = std::to_string(units);
-    if (decimals > 0) {
-      if (digits.size() <= static_cast<std::size_t>(decimals))
-        digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
-      digits.insert(digits.size() - static_cast<std::size_t>(decimals), ".");
-    }
-    text = (negative ? "-" : "") + digits;
-  } else {
-    char big[400];
-    std::snprintf(big, sizeof big, "%.*f", decimals, scaled / scale);
-    text = big;
-  }
-  if (text.size() > static_cast<std::size_t>(length)) return {};
-  return std::string(static_cast<std::size_t>(length) - text.size(), ' ') + text;
+  if (length < 1) return {};
+  std::string text(static_cast<std::size_t>(length), ' ');
+  if (!FormatNumberField(Value::Double(value, decimals), length, decimals, text.data())) return {};
+  return text;
 }
 
 Status EncodeNumber(char* record, const Field& field, double value) {
-  const std::string text = FormatNumber(value, field.length, field.decimals);
-  if (text.empty()) {
-    std::memset(record + field.offset, '*', field.length);
+  // Written as STR(value, length, decimals) writes it; asterisks when it does not fit.
+  if (!FormatNumberField(Value::Double(value, field.decimals), field.length, field.decimals, record + field.offset))
     return Status::Error(StatusCode::kDataWidth, "el número no cabe en el campo " + field.name);
-  }
-  PutField(record, field, text);
   return Status();
 }
 

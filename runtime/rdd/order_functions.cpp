@@ -315,22 +315,34 @@ Value FnOrdBagName(Args& a) {
   return Value::String("");
 }
 
+// ORDCOUNT(cBag): the orders of the bag named, or of every open bag; 0 without a table.
+Value FnOrdCount(Args& a) {
+  WorkArea* area = Used("ORDCOUNT", a, false);
+  if (!area) return Value::Integer(0);
+  if (!a.Arg(1).IsString() || Trimmed(a.Str(1)).empty()) return Value::Integer(area->OrderCount());
+  const std::string bag_name = BagBase(Trimmed(a.Str(1)));
+  int count = 0;
+  for (const auto& b : area->bags())
+    if (BagBase(b.path) == bag_name) count += b.bag->TagCount();
+  return Value::Integer(count);
+}
+
 // ORDLISTADD(cBag, cTag): opens an index file; with no controlling order yet, its first (or
-// the named) order takes control.
+// the named) order takes control. .T. when the bag is open (already, or now).
 Value FnOrdListAdd(Args& a) {
   WorkArea* area = Used("ORDLISTADD", a, true);
-  if (!area) return Value();
+  if (!area) return Value::Logical(false);
   area->GoCold();
   const std::string path = BagPath(*area, a.Str(1));
   for (const auto& b : area->bags())
-    if (b.path == path) return Value();  // already open
-  if (!area->AddBag(path, path == area->StructuralBagPath())) return Value();
+    if (b.path == path) return Value::Logical(true);
+  if (!area->AddBag(path, path == area->StructuralBagPath())) return Value::Logical(false);
   if (area->controlling_order() == 0) {
     int order = a.Arg(2).IsString() ? OrderOf(*area, a.Arg(2), Value()) : 0;
     if (!order) order = area->OrderCount() - area->bags().back().bag->TagCount() + 1;
     area->SetControllingOrder(order);
   }
-  return Value();
+  return Value::Logical(true);
 }
 
 Value FnOrdListClear(Args& a) {
@@ -380,11 +392,20 @@ std::uint32_t KeyCount(WorkArea& area, Tag* tag, bool respect_filters, const Arg
   return count;
 }
 
-// The position of the current record in an order (0 at end of file or when it has no key).
+// The position of the current record in an order (0 at end of file or when it has no key,
+// or is hidden); in natural order the visible records up to it.
 std::uint32_t KeyNo(WorkArea& area, Tag* tag, bool respect_filters, std::string_view operation) {
   area.GoCold();
   if (area.eof()) return 0;
-  if (!tag) return area.recno();
+  if (!tag) {
+    const RecordFilter visible = respect_filters ? area.Visible() : RecordFilter();
+    const std::uint32_t recno = area.recno();
+    if (!visible) return recno;
+    if (!visible(recno)) return 0;
+    std::uint32_t n = 0;
+    for (std::uint32_t r = 1; r <= recno; ++r) n += visible(r) ? 1 : 0;
+    return n;
+  }
   std::uint32_t position = 0;
   const BagStatus s = tag->KeyNo(area.recno(), position, respect_filters ? area.Visible() : RecordFilter());
   if (!s.ok()) area.RaiseBagError(s, operation);
@@ -475,6 +496,7 @@ void InitOrderFunctions() {
   RegisterFunction("INDEXKEY", FnIndexKey);
   RegisterFunction("ORDFOR", FnOrdFor);
   RegisterFunction("ORDBAGNAME", FnOrdBagName);
+  RegisterFunction("ORDCOUNT", FnOrdCount);
   RegisterFunction("ORDLISTADD", FnOrdListAdd);
   RegisterFunction("ORDLISTCLEAR", FnOrdListClear);
   RegisterFunction("ORDLISTREBUILD", FnOrdListRebuild);

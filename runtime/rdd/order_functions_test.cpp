@@ -249,3 +249,59 @@ TEST_F(OrderFunctions, EmptyTagsTakeTheFirstKeysLater) {
 
 }  // namespace
 }  // namespace xb::rdd
+
+namespace xb::rdd {
+namespace {
+
+// ORDKEYCOUNT and ORDKEYNO count every key with SET DELETED OFF and hide the deleted records
+// only with it ON, in both drivers, for a tag with and without FOR and in natural order.
+// Record 22 is deleted and active; 44 records are deleted, 33 of them active.
+TEST_F(OrderFunctions, KeyCountsHideDeletedRecordsOnlyWithSetDeleted) {
+  struct Case {
+    const char* order;
+    bool set_deleted;
+    std::int64_t count, position_of_22;  // 0: not counted
+  } cases[] = {
+      {"'CODIGO'", false, 1000, -1}, {"'CODIGO'", true, 956, 0},
+      {"'ACTIVOS'", false, 692, -1}, {"'ACTIVOS'", true, 659, 0},
+      {"0", false, 1000, 22},        {"0", true, 956, 0},
+  };
+  for (const bool cdx : {true, false}) {
+    SCOPED_TRACE(cdx ? "DBFCDX" : "DBFNTX");
+    if (cdx) {
+      Put("cdx-1k/fixture.dbf");
+      Put("cdx-1k/fixture.fpt");
+      Put("cdx-1k/fixture.cdx");
+      ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFCDX', 'datos/fixture', 'FIX', .T., .T.)"));
+      EXPECT_EQ(N("ORDCOUNT()"), 6);
+      EXPECT_EQ(N("ORDCOUNT('fixture')"), 6);
+    } else {
+      for (const char* f : {"fixture.dbf", "fixture.dbt", "codigo.ntx", "activos.ntx"}) Put(std::string("ntx-1k/") + f);
+      ASSERT_TRUE(L("DBUSEAREA(.T., 'DBFNTX', 'datos/fixture', 'FIX', .T., .T.)"));
+      EXPECT_EQ(N("ORDCOUNT()"), 0);
+      EXPECT_TRUE(L("ORDLISTADD('datos/codigo')"));
+      EXPECT_TRUE(L("ORDLISTADD('datos/activos')"));
+      EXPECT_TRUE(L("ORDLISTADD('datos/codigo')"));  // open already
+      EXPECT_EQ(N("ORDCOUNT()"), 2);
+      EXPECT_EQ(N("ORDCOUNT('activos')"), 1);
+    }
+    EXPECT_EQ(N("ORDCOUNT('nada')"), 0);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.order) + (c.set_deleted ? " SET DELETED ON" : " SET DELETED OFF"));
+      X(std::string("SET(11, ") + (c.set_deleted ? ".T." : ".F.") + ")");
+      X(std::string("ORDSETFOCUS(") + c.order + ")");
+      EXPECT_EQ(N("ORDKEYCOUNT()"), c.count);
+      X("DBGOBOTTOM()");
+      EXPECT_EQ(N("ORDKEYNO()"), c.count) << "the last key";
+      X("DBGOTO(22)");
+      if (c.position_of_22 < 0) EXPECT_GT(N("ORDKEYNO()"), 0);
+      else EXPECT_EQ(N("ORDKEYNO()"), c.position_of_22);
+    }
+    X("SET(11, .F.)");
+    X("DBCLOSEAREA()");
+  }
+  EXPECT_EQ(N("ORDCOUNT()"), 0);  // no table
+}
+
+}  // namespace
+}  // namespace xb::rdd

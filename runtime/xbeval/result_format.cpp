@@ -6,6 +6,27 @@ namespace xb::xbeval {
 
 namespace {
 
+// A string's bytes as the reference writes them: controls and the five bytes Windows-1252
+// leaves undefined as \xNN, a backslash doubled.
+std::string Escaped(std::string_view bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size());
+  for (char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b < 32 || b == 127 || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D) {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    } else if (b == '\\') {
+      out += "\\\\";
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
 std::string Format(const Value& in, int depth) {
   const Value& v = in.Deref();
   switch (v.type()) {
@@ -13,7 +34,7 @@ std::string Format(const Value& in, int depth) {
     case Type::Logical: return v.AsLogical() ? ".T." : ".F.";
     case Type::Number: return NumberToText(v) + " STR=\"" + NumberToStr(v) + "\"";
     case Type::String:
-    case Type::Memo: return "\"" + std::string(v.AsString()) + "\" len=" + std::to_string(v.StringLength());
+    case Type::Memo: return "\"" + Escaped(v.AsString()) + "\" len=" + std::to_string(v.StringLength());
     case Type::Date: return "\"" + v.AsDate().Dtos() + "\"";
     case Type::Array: {
       if (depth > 8) return "{...}";
@@ -26,8 +47,8 @@ std::string Format(const Value& in, int depth) {
       }
       return s + "}";
     }
-    case Type::Block: return v.AsBlock().Source();
-    case Type::Object: return "Object " + v.AsObject()->ClassName();
+    case Type::Block: return "<codeblock>";
+    case Type::Object: return "<object " + v.AsObject()->ClassName() + ">";
     case Type::Ref: break;
   }
   return "NIL";
@@ -45,8 +66,10 @@ std::string EvaluateLine(std::string_view expression) {
     ErrorBlockScope scope(Value(Block::Native([](Args& a) -> Value { Break(a.Arg(1)); })));
     BeginSequence(
         [&] {
+          // The value as a variable holds it: a memo field's text is a character string.
           Value r = EvalMacro(expression);
-          out = std::string(1, r.ValType()) + "\t" + FormatValue(r);
+          const char type = r.ValType() == 'M' ? 'C' : r.ValType();
+          out = std::string(1, type) + "\t" + FormatValue(r);
         },
         [&](const Value& b) {
           if (b.IsObject() && b.AsObject()->IsDerivedFrom(Error::Cls()))

@@ -3,7 +3,10 @@
 //   strings  "text" len=N         numbers  12.50 STR="12.50"
 //   dates    "20240301"           logicals .T.      NIL  NIL
 //   arrays   {N:1 STR="         1", C:"a" len=1, A:{L:.T., U:NIL}}
+//   blocks   <codeblock>          objects  <object TWINDOW>
 //   errors   ERR<TAB>ERROR: BASE/1340 Zero divisor /
+// Inside a string a control byte (and 127, 0x81, 0x8D, 0x8F, 0x90, 0x9D) is written \xNN
+// and a backslash \\; len counts the bytes. A memo field's value reports type C.
 #pragma once
 
 #include <string>

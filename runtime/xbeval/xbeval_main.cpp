@@ -1,9 +1,11 @@
 // xbeval FILE: evaluates one xBase expression a line with the macro compiler and prints
 // each line as "expression<TAB>ValType<TAB>value" (the format of the reference file of
 // expressions). The file is UTF-8 and so is the output; the runtime works in
-// Windows-1252. SET values and variables persist from line to line; blank lines and
-// lines starting with '#' are skipped; text after a tab is ignored, so the reference
-// file itself can be given.
+// Windows-1252. SET values, variables and open tables persist from line to line; blank
+// lines and lines starting with '#' are skipped; text after a tab is ignored, so the
+// reference file itself can be given.
+// The table engine is linked in: DBUSEAREA, aliases and ->, orders, seeks, ORDCREATE and
+// locks work as in the program, with names relative to the folder xbeval runs in.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -15,6 +17,7 @@
 #include <io.h>
 #endif
 
+#include "runtime/rdd/workareas.h"
 #include "runtime/runtime.h"
 #include "runtime/xbeval/cp1252.h"
 #include "runtime/xbeval/result_format.h"
@@ -33,6 +36,7 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
   xb::InitRuntime();
+  xb::rdd::InitTables();
   xb::xbeval::UseReferenceSettings();
   std::string line;
   while (std::getline(in, line)) {
@@ -43,5 +47,6 @@ int main(int argc, char** argv) {
     std::string text = expr + "\t" + xb::xbeval::Cp1252ToUtf8(result) + "\n";
     std::fwrite(text.data(), 1, text.size(), stdout);
   }
+  xb::rdd::ResetTables();  // closes the tables, writing what is pending
   return 0;
 }
