@@ -9,6 +9,7 @@
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/printer_device.h"
 #include "ui/controls/tbtnbmp.h"
+#include "ui/controls/tcombobox.h"
 #include "ui/controls/tscrollbar.h"
 #include "ui/controls/tsay.h"
 #include "ui/core/menu_builder.h"
@@ -101,6 +102,7 @@ void Preview::PaintMeta() {
     }
     const int left = static_cast<int>(w / 2 - w * f), right = static_cast<int>(w / 2 + w * f);
     page1_->Move(50, left, right - left, h - b - 50);
+    page1_->Show();
     page2_->Hide();
   } else {
     const double f = 0.4;
@@ -108,6 +110,7 @@ void Preview::PaintMeta() {
     page1_->Move(50, left, right - left, h - b - 50);
     page2_->Move(50, left + w / 2, right - left, h - b - 50);
     ShowPage(*page2_, page_ + 1);
+    page1_->Show();
     page2_->Show();
   }
   page1_->SetFocus();
@@ -224,6 +227,12 @@ void Preview::SetFactor(std::optional<int> chosen) {
   if (chosen) factor_ = std::clamp(*chosen, 1, 9);
   for (int i = 0; i < 9; ++i) {
     if (auto* item = As<ui::TMenuItem>(factor_items_[i])) item->SetCheck(i + 1 == factor_);
+  }
+  if (auto* combo = dynamic_cast<ui::TComboBox*>(factor_combo_.get())) {
+    if (combo->nAt != factor_) {
+      combo->Set(Value::Integer(factor_));
+      combo->VarPut(Value::Integer(factor_));
+    }
   }
   page1_->SetZoomFactor(factor_, 2 * factor_);
   if (!zoom_ && !opening) {

@@ -56,6 +56,8 @@ class Preview {
   bool zoomed() const { return zoom_; }
   int page_count() const { return static_cast<int>(printer_->aMeta.size()); }
   std::string PageLabel() const;
+  // The bar's zoom-factor combo box (a TComboBox).
+  xb::ObjectRef factor_combo() const { return factor_combo_; }
   // The window's scroll bars (TScrollBar objects).
   xb::ObjectRef v_bar() const;
   xb::ObjectRef h_bar() const;

@@ -13,6 +13,7 @@
 #include "output/output.h"
 #include "output/preview_library.h"
 #include "runtime/macro.h"
+#include "runtime/memvar.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
@@ -20,6 +21,7 @@
 #include "ui/bridge/printer_device.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
+#include "ui/controls/tcombobox.h"
 #include "ui/controls/tscrollbar.h"
 #include "ui/core/core_test_support.h"
 
@@ -119,6 +121,8 @@ TEST_F(PreviewTest, MovesThroughThePagesOneOrTwoAtATime) {
         EXPECT_EQ(p.page1().cCaption, pages[0]);
         EXPECT_EQ(p.PageLabel(), "Página 1 / 3");
         EXPECT_TRUE(IsZoomed(p.window()->hWnd));
+        EXPECT_TRUE(IsWindowVisible(p.page1().hWnd));
+        EXPECT_FALSE(IsWindowVisible(p.page2().hWnd));
         Screenshot(p, "preview_one_page");
       },
       [&](Preview& p) {
@@ -153,6 +157,8 @@ TEST_F(PreviewTest, MovesThroughThePagesOneOrTwoAtATime) {
         EXPECT_EQ(p.current_page(), 3);
         p.TopPage();
         EXPECT_EQ(p.page2().cCaption, pages[1]);
+        EXPECT_TRUE(IsWindowVisible(p.page1().hWnd));
+        EXPECT_TRUE(IsWindowVisible(p.page2().hWnd));
         Screenshot(p, "preview_two_pages");
       },
       [&](Preview& p) {
@@ -235,6 +241,18 @@ TEST_F(PreviewTest, ZoomsByTheFactorAndScrollsAZoomedPage) {
         p.Zoom(true);  // and the zoom the two pages
         EXPECT_FALSE(p.two_pages());
       },
+      [&](Preview& p) {
+        // The bar's combo shows the factor and chooses it as the user does.
+        auto& combo = dynamic_cast<ui::TComboBox&>(*p.factor_combo());
+        EXPECT_EQ(combo.nAt, 2);
+        EXPECT_EQ(combo.Count(), 9);
+        SendMessageA(combo.hWnd, CB_SETCURSEL, 3, 0);
+        SendMessageA(GetParent(combo.hWnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo.hWnd), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo.hWnd));
+        EXPECT_EQ(p.factor(), 4);
+        EXPECT_EQ(p.page1().nWidth, hres / 4);
+        Screenshot(p, "preview_factor_combo");
+      },
   });
   RPreview(job);
   EXPECT_TRUE(steps.done());
@@ -299,6 +317,51 @@ TEST_F(PreviewTest, AOnePageJobPrintsAtOnceAndRefusesTwoPages) {
   });
   RPreview(job);
   EXPECT_EQ(pages, 1);
+}
+
+TEST_F(PreviewTest, APageBecomesAnEnhancedMetafileAndAMissingOneAlertsAtEachPaint) {
+  xb::Ref<TPrinter> job = Job(1);
+  const std::string page = job->aMeta.front();
+  xb::SetMemvar(xb::Intern("cPage"), xb::Value::String(page));
+  const std::int64_t emf = xb::EvalMacro("WMF2EMF(cPage)").AsInt();
+  ASSERT_NE(emf, 0);
+  xb::SetMemvar(xb::Intern("hEmf"), xb::Value::Integer(emf));
+  EXPECT_EQ(xb::EvalMacro("GETEMFHEADER(hEmf, 0, 0)").AsInt(), static_cast<std::int64_t>(sizeof(ENHMETAHEADER)));
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  RECT area{0, 0, 200, 280};
+  xb::SetMemvar(xb::Intern("hDC"), xb::Value::Integer(reinterpret_cast<std::intptr_t>(memory)));
+  xb::SetMemvar(xb::Intern("pRect"), xb::Value::Integer(reinterpret_cast<std::intptr_t>(&area)));
+  EXPECT_TRUE(xb::EvalMacro("PLAYEMF(hDC, hEmf, pRect)").AsLogical());
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  EXPECT_TRUE(xb::EvalMacro("DELETEEMF(hEmf)").AsLogical());
+  EXPECT_EQ(xb::EvalMacro("WMF2EMF('no_existe.wmf')").AsInt(), 0);
+
+  // The page control over a file that goes away: one alert a paint, and nothing drawn.
+  auto window = Make();
+  ShowWindow(window->hWnd, SW_SHOW);
+  xb::Ref<TMetaFile> control = TMetaFile::New(
+      {.top = 10, .left = 10, .width = 100, .height = 140, .file = page, .parent = window,
+       .page_width = job->nHorzRes(), .page_height = job->nVertRes()});
+  ASSERT_NE(control->hWnd, nullptr);
+  control->Display();
+  EXPECT_NE(control->hMeta, nullptr);
+  control->SetFile(page);  // the loaded page goes: the next paint loads it again
+  EXPECT_EQ(control->hMeta, nullptr);
+  control->cCaption = page;
+  job->End();  // erases the page file
+  const int before = TMetaFile::MissingFileAlerts();
+  {
+    DialogAnswerer answer(FirstButton());
+    control->Display();
+    control->Display();
+    ASSERT_EQ(answer.seen().size(), 2u);
+    EXPECT_NE(answer.seen()[0].AllText().find("Could not find the Metafile"), std::string::npos);
+  }
+  EXPECT_EQ(TMetaFile::MissingFileAlerts(), before + 2);
+  EXPECT_EQ(control->hMeta, nullptr);
+  control->End();
 }
 
 TEST_F(PreviewTest, OnePreviewAtATimeAndTheLibraryIsNeeded) {

@@ -9,6 +9,7 @@
 #include "ui/bridge/message_loop.h"
 #include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tbutton.h"
+#include "ui/controls/tcombobox.h"
 #include "ui/controls/tget.h"
 #include "ui/controls/tradmenu.h"
 #include "ui/controls/tsay.h"
@@ -112,7 +113,7 @@ void Preview::Build() {
   for (int i = 0; i < 9; ++i) {
     const std::string n = std::to_string(i + 1);
     factor_items_[i] = ui::MenuAddItem({.prompt = "&" + n, .message = "Factor " + n, .action = Action([this, i] {
-                                          SetFactor(i + 1);
+                                          SetFactor(i + 1);  // the combo follows
                                         })});
   }
   ui::MenuEnd();
@@ -156,6 +157,23 @@ void Preview::Build() {
   auto factor_label = xb::MakeRef<ui::TSay>();
   factor_label->New({.row = 6, .col = x, .get = Value(xb::Block::Native([](xb::Args&) { return Value::String("Factor:"); })), .parent = ui::WindowRef(bar.get()),
                      .pixel = true, .clr_pane = bar->nClrPane, .width = 44});
+  auto factor = std::make_shared<Value>(Value::Integer(factor_));
+  xb::Array numbers = xb::Array::New();
+  for (int i = 1; i <= 9; ++i) numbers.Append(Value::String(std::to_string(i)));
+  auto combo = xb::MakeRef<ui::TComboBox>();
+  combo->New({.row = 2,
+              .col = x + 46,
+              .set_get = SetGet(factor),
+              .items = Value(numbers),
+              .width = 40,
+              .height = 200,
+              .parent = ui::WindowRef(bar.get()),
+              .change = Value(xb::Block::Native([this, factor](xb::Args&) {
+                SetFactor(static_cast<int>(factor->AsInt()));
+                return Value();
+              })),
+              .pixel = true});
+  factor_combo_ = combo;
   auto label = xb::MakeRef<ui::TSay>();
   label->New({.row = 6, .col = x + 100, .get = Value(xb::Block::Native([this](xb::Args&) { return Value::String(PageLabel()); })), .parent = ui::WindowRef(bar.get()),
               .pixel = true, .clr_pane = bar->nClrPane, .width = 160});
