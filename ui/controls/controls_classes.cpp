@@ -13,6 +13,7 @@
 #include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcheckbox.h"
+#include "ui/controls/tfolder.h"
 #include "ui/controls/tmeter.h"
 #include "ui/controls/tmultiget.h"
 #include "ui/controls/tradmenu.h"
@@ -313,6 +314,7 @@ void InitControls() {
   RegisterListBox();
   RegisterGroup();
   RegisterIcon();
+  RegisterFolderControls();
 }
 
 }  // namespace ui
