@@ -1,5 +1,8 @@
 // The runtime classes TMETER, TCHECKBOX, TSAY and TBUTTON: the messages text compiled at run
 // time may send, with their arguments by position as the xBase constructors take them.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cstdint>
 #include <optional>
 
@@ -10,6 +13,8 @@
 #include "ui/controls/tlistbox.h"
 #include "ui/controls/tgroup.h"
 #include "ui/controls/ticon.h"
+#include "ui/controls/tbitmap.h"
+#include "ui/controls/tqztreeview.h"
 #include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcheckbox.h"
@@ -297,6 +302,8 @@ void InitControls() {
   static bool done = false;
   if (done) return;
   done = true;
+  const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TREEVIEW_CLASSES};
+  InitCommonControlsEx(&classes);
   (void)TMeter::Cls();
   (void)TCheckBox::Cls();
   (void)TSay::Cls();
@@ -315,6 +322,8 @@ void InitControls() {
   RegisterGroup();
   RegisterIcon();
   RegisterFolderControls();
+  RegisterBitmapControl();
+  RegisterTreeView();
 }
 
 }  // namespace ui

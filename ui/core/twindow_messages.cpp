@@ -402,7 +402,7 @@ Answer TWindow::Notify(WPARAM id, NMHDR* header) {
   }
   if (header == nullptr) return {};
   const int code = static_cast<int>(header->code);
-  if (code == 103 || code == -402 || code == -759) {
+  if (code == 103 || code == -402 || code == -451 || code == -759) {
     if (WindowRef control = ControlOf(header->hwndFrom)) {
       if (code == -759) {
         control->Changed();
