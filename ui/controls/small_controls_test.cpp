@@ -218,5 +218,33 @@ TEST_F(SmallControlsTest, AWindowsIconOfAName) {
   }
 }
 
+TEST_F(SmallControlsTest, AnMdiFrameAndChildShowTheIconOfAName) {
+  xb::DeclarePublic(xb::Intern("CICON"));
+  xb::SetMemvar(xb::Intern("CICON"), Value::String("PRUEBAICO"));
+  const Value frame = xb::EvalMacro("TMdiFrame():New(2, 2, 24, 60, 'Marco', , , , cIcon)");
+  auto* window = dynamic_cast<TWindow*>(frame.AsObject().get());
+  ASSERT_NE(window, nullptr);
+  made_.push_back(window->hWnd);
+  xb::DeclarePublic(xb::Intern("OMARCO"));
+  xb::SetMemvar(xb::Intern("OMARCO"), frame);
+  const Value child = xb::EvalMacro("TMdiChild():New(1, 1, 10, 30, 'Hija', , , oMarco, cIcon)");
+  auto* inner = dynamic_cast<TWindow*>(child.AsObject().get());
+  ASSERT_NE(inner, nullptr);
+  std::vector<xb::Ref<TIcon>> icons;
+  for (TWindow* w : {window, inner}) {
+    auto* icon = dynamic_cast<TIcon*>(w->oIcon.get());
+    ASSERT_NE(icon, nullptr) << w->cCaption;
+    ASSERT_NE(icon->hIcon(), nullptr) << w->cCaption;
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(w->hWnd, WM_GETICON, ICON_BIG, 0)), icon->hIcon()) << w->cCaption;
+    icons.emplace_back(icon);
+  }
+  ShowWindow(window->hWnd, SW_SHOW);
+  Screenshot(window->hWnd, "mdi_icons");
+  DestroyWindow(window->hWnd);
+  vdr::test::PumpPending();
+  for (const auto& icon : icons) EXPECT_EQ(icon->hIcon(), nullptr);  // ended with their windows
+  xb::SetMemvar(xb::Intern("OMARCO"), Value());
+}
+
 }  // namespace
 }  // namespace ui

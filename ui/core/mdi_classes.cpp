@@ -33,6 +33,13 @@ std::optional<int> Coord(const Args& a, int n) {
   return static_cast<int>(a.Int(n));
 }
 
+// An icon object, or a name: a file of that name when it exists, else the resource.
+xb::ObjectRef IconArg(const Args& a, int n) {
+  if (!a.Arg(n).IsString()) return a.Obj(n);
+  IconMaker make = GetIconMaker();
+  return make != nullptr ? make(std::string(a.Str(n))) : nullptr;
+}
+
 std::optional<COLORREF> Colour(const Args& a, int n) {
   if (!a.Arg(n).IsNumber()) return std::nullopt;
   return static_cast<COLORREF>(a.Int(n));
@@ -94,7 +101,7 @@ const xb::Class& TMdiFrame::Cls() {
       p.style = static_cast<DWORD>(a.Int(6));
       p.menu = a.Obj(7);
       p.brush = ObjectArg<TBrush>(a, 8);
-      p.icon = a.Obj(9);
+      p.icon = IconArg(a, 9);
       p.clr_text = Colour(a, 10).value_or(0);
       p.clr_pane = Colour(a, 11);
       p.vscroll = a.Log(12);
@@ -205,7 +212,7 @@ const xb::Class& TMdiChild::Cls() {
       p.style = static_cast<DWORD>(a.Int(6));
       p.menu = a.Obj(7);
       p.frame = ObjectArg<TMdiFrame>(a, 8);
-      p.icon = a.Obj(9);
+      p.icon = IconArg(a, 9);
       p.vscroll = a.Log(10);
       p.clr_text = Colour(a, 11);
       p.clr_pane = Colour(a, 12);

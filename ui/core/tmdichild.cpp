@@ -100,6 +100,7 @@ TMdiChild& TMdiChild::New(const NewParams& p) {
     return *this;
   }
   Link();
+  if (p.icon) SetIcon(p.icon);
   if (p.menu) SetMenu(p.menu, PositionOf(nMenuInfo));
   if (ScrollBarMaker maker = GetScrollBarMaker()) {
     if ((nStyle & WS_VSCROLL) != 0) oVScroll = maker(*this, true);

@@ -29,7 +29,7 @@ class TMdiChild : public TWindow {
     DWORD style = 0;                               // 0: composed from the flags below
     xb::ObjectRef menu;
     xb::Ref<TMdiFrame> frame;                      // none: the current frame
-    xb::ObjectRef icon;                            // not shown yet
+    xb::ObjectRef icon;                            // a WindowIcon, ended with the window
     bool vscroll = false;
     std::optional<COLORREF> clr_text, clr_pane;    // default: the client's
     xb::ObjectRef cursor;

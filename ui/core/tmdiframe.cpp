@@ -82,7 +82,6 @@ TMdiFrame& TMdiFrame::New(const NewParams& p) {
   lValidating = false;
   lVisible = true;
   oWnd = p.owner;
-  // Icons are shown once the icon class exists; until then the one given is not kept.
   auto self_window = std::make_shared<HWND>(nullptr);
   xb::ObjectRef menu = p.menu;
   if (menu) {
@@ -113,6 +112,7 @@ TMdiFrame& TMdiFrame::New(const NewParams& p) {
   Create();
   if (hWnd == nullptr) return *this;
   *self_window = hWnd;
+  if (p.icon) SetIcon(p.icon);
   oWndClient = xb::MakeRef<TMdiClient>();
   oWndClient->New(*this, nMenuInfo, 1, nullptr, p.vscroll, p.hscroll);
   oWndClient->SetColor(nClrText, nClrPane, p.brush);

@@ -35,7 +35,7 @@ class TMdiFrame : public TWindow {
     DWORD style = 0;                    // 0: WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN
     xb::ObjectRef menu;                 // none: the default menu
     xb::Ref<TBrush> brush;
-    xb::ObjectRef icon;                 // not shown yet
+    xb::ObjectRef icon;                 // a WindowIcon, ended with the window
     COLORREF clr_text = 0;
     std::optional<COLORREF> clr_pane;   // default: the window colour
     bool vscroll = false;               // the client's scroll bars
