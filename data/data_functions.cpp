@@ -9,6 +9,7 @@
 #include "data/table_views.h"
 #include "data/temporary_tables.h"
 #include "data/text_dates.h"
+#include "data/user_logo.h"
 
 namespace data {
 
@@ -22,6 +23,7 @@ void RegisterDataFunctions() {
   RegisterTemporaryTables();
   RegisterFieldChecks();
   RegisterTextDates();
+  RegisterUserLogo();
 }
 
 }  // namespace data

@@ -357,6 +357,21 @@ def document_page():
     return icon.picture()
 
 
+def calendar_magnifier():
+    """Calendario: a calendar sheet with its red top and a magnifying glass over it."""
+    icon = Icon()
+    icon.rect(1, 2, 14, 15, WHITE)
+    icon.frame(1, 2, 14, 15, 1, (60, 60, 70))
+    icon.rect(1, 2, 14, 5, (200, 30, 30))
+    for y in (7.5, 10, 12.5):
+        for x in (3.5, 6.5, 9.5, 12):
+            icon.circle(x, y, 0.7, (60, 60, 70))
+    icon.circle(13, 13, 3.6, (205, 232, 255))
+    icon.ring(13, 13, 3.8, 1.4, (60, 60, 70))
+    icon.line([(15.6, 15.6), (19.2, 19.2)], 2.6, (128, 72, 24))
+    return icon.picture()
+
+
 def about_sign():
     """Acerca de: the information sign, small."""
     return info_sign(16)
@@ -393,6 +408,8 @@ PICTURES = {
     "acerca.bmp": about_sign(),
     # The group picker of the user dialog.
     "lupa.bmp": magnifier(),
+    # The calendar button of the working-date dialog.
+    "lupadate.bmp": calendar_magnifier(),
 }
 
 

@@ -15,6 +15,8 @@
 #include "data/data_ui.h"
 #include "data/program_settings.h"
 #include "data/win/windowed_data_ui.h"
+#include "reports/report_functions.h"
+#include "reports/win/report_window_functions.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/files.h"
 #include "runtime/lib/os_files.h"
@@ -103,6 +105,8 @@ void StartProgramRuntime() {
   RegisterCompanyWindowFunctions();
   svc::RegisterServiceFunctions();
   data::InstallWindowedDataUi();
+  reports::RegisterReportFunctions();
+  reports::RegisterReportWindowFunctions();
   ui::ErrorSys();
   xb::CallFunction("HB_LANGSELECT", {Value::String("ES")});
 }

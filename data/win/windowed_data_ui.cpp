@@ -4,6 +4,7 @@
 
 #include "data/win/data_dialogs.h"
 #include "data/win/directory_functions.h"
+#include "data/win/program_dialogs.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/core/msg_box.h"
 
@@ -36,6 +37,7 @@ void InstallWindowedDataUi() {
   static WindowedDataUi windowed;
   SetDataUi(&windowed);
   RegisterDirectoryFunctions();
+  RegisterProgramDialogs();
 }
 
 }  // namespace data

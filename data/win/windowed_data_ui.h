@@ -20,7 +20,8 @@ class WindowedDataUi final : public DataUi {
 };
 
 // Makes the windowed DataUi the layer's and registers the functions that only Windows has
-// (GETCURRENTDIRECTORY, SETCURRENTDIRECTORY, GETPATHSHORT). The program calls it at start,
+// (GETCURRENTDIRECTORY, SETCURRENTDIRECTORY, GETPATHSHORT) and the shared dialogs (DGETDATE,
+// QZ_USERCONFIG, ACERCADE). The program calls it at start,
 // after the window framework is up.
 void InstallWindowedDataUi();
 
