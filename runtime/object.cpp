@@ -195,7 +195,12 @@ bool BuiltinMessage(Object& self, const Symbol& message, Args& args, Value& resu
 
 Value Send(const Value& receiverIn, const Symbol& message, std::span<const Value> args) {
   const Value& receiver = receiverIn.Deref();
-  if (!receiver.IsObject()) return RaiseUnknownMessage(receiver, message, args);
+  if (!receiver.IsObject()) {
+    // A block answers EVAL: b:Eval(x) is Eval(b, x).
+    static const Symbol& kEval = S("EVAL");
+    if (receiver.IsBlock() && &message == &kEval) return receiver.AsBlock().Call(args);
+    return RaiseUnknownMessage(receiver, message, args);
+  }
   // Hold the object for the time of the call: the method may drop other references.
   ObjectRef self = receiver.AsObject();
   const Class& cls = self->GetClass();
