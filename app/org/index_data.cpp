@@ -91,7 +91,8 @@ bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& fo
   ErrorCatcher catcher;
   bool ok = false;
   try {
-    ok = (!pack_ || table_.area().Pack()) && table_.area().CreateBag(table_.area().StructuralBagPath(), true);
+    ok = (!pack_ || table_.area().Pack(/*sync_aside=*/true)) &&
+         table_.area().CreateBag(table_.area().StructuralBagPath(), true);
   } catch (const xb::UnhandledError&) {
     ok = false;
   }

@@ -156,7 +156,9 @@ class CdxBag : public OrderBag, public TagHost {
     }
     std::vector<KeySet> sets(n);
     Collect(compiled, records, sets, each);
+    const BagStatus settled = records.BeforeWrite();
     for (std::size_t i = 0; i < n; ++i) {
+      if (each[i].ok() && !settled.ok()) each[i] = settled;
       if (!each[i].ok()) continue;
       BagStatus st = BeginWrite();
       if (!st.ok()) {
@@ -195,7 +197,9 @@ class CdxBag : public OrderBag, public TagHost {
     Collect(specs, records, sets, each);
     for (const BagStatus& st : each)
       if (!st.ok()) return st;
-    BagStatus st = BeginWrite();
+    BagStatus st = records.BeforeWrite();
+    if (!st.ok()) return st;
+    st = BeginWrite();
     if (!st.ok()) return st;
     std::vector<std::unique_ptr<CdxTag>> keep = std::move(tags_);
     tags_.clear();

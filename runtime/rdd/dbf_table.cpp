@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <condition_variable>
 #include <ctime>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 #include "runtime/rdd/spare_buffers.h"
 
@@ -19,6 +24,38 @@ OpenOptions FileOptions(const TableOpenOptions& o) {
   f.access = o.read_only ? Access::kRead : Access::kReadWrite;
   f.share = o.shared ? Share::kShared : Share::kExclusive;
   return f;
+}
+
+// Runs syncs one after another on a thread kept for them (starting a thread is slow on some
+// systems), so a pack can go on reading while its file is made durable.
+std::future<Status> SyncAside(std::function<Status()> sync) {
+  struct Queue {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<std::packaged_task<Status()>> tasks;
+  };
+  static Queue* queue = [] {
+    auto* q = new Queue;  // never freed: the thread waits on it for good
+    std::thread([q] {
+      for (;;) {
+        std::unique_lock<std::mutex> lock(q->mutex);
+        q->wake.wait(lock, [q] { return !q->tasks.empty(); });
+        std::packaged_task<Status()> task = std::move(q->tasks.front());
+        q->tasks.pop_front();
+        lock.unlock();
+        task();
+      }
+    }).detach();
+    return q;
+  }();
+  std::packaged_task<Status()> task(std::move(sync));
+  std::future<Status> done = task.get_future();
+  {
+    std::lock_guard<std::mutex> lock(queue->mutex);
+    queue->tasks.push_back(std::move(task));
+  }
+  queue->wake.notify_one();
+  return done;
 }
 
 void StampToday(dbf::Header* h) {
@@ -275,6 +312,7 @@ Status DbfTable::WriteSharedHeader() {
 }
 
 Status DbfTable::Commit(bool durable) {
+  XB_RETURN_IF_ERROR(Settle());
   XB_RETURN_IF_ERROR(WriteRecord());
   XB_RETURN_IF_ERROR(FlushWindow());
   if (header_changed_ && !options_.read_only)
@@ -293,6 +331,8 @@ Status DbfTable::Close() {
   auto keep = [&first](Status s) {
     if (first.ok() && !s.ok()) first = std::move(s);
   };
+  keep(Settle());
+  if (!file_) return first;
   if (!options_.read_only) {
     keep(WriteRecord());
     keep(FlushWindow());
@@ -307,6 +347,7 @@ Status DbfTable::Close() {
 
 Status DbfTable::CheckChange(bool* ignore) {
   *ignore = false;
+  XB_RETURN_IF_ERROR(Settle());
   if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
   if (phantom_) {
     *ignore = true;
@@ -415,6 +456,7 @@ Status DbfTable::IsDeleted(std::uint32_t record, bool* deleted) {
 
 Status DbfTable::Append(bool keep_locks) {
   if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
+  XB_RETURN_IF_ERROR(Settle());
   XB_RETURN_IF_ERROR(WriteRecord());
   if (count_ == 0xFFFFFFFEu) return Status::Error(StatusCode::kDataWidth, "la tabla está llena");
   return options_.shared ? AppendShared(keep_locks) : AppendExclusive();
@@ -567,9 +609,14 @@ Status DbfTable::PackHasWork(std::string& buffer, bool* work) {
   return Status();
 }
 
-Status DbfTable::Pack() {
+Status DbfTable::Pack() { return PackTable(false); }
+
+Status DbfTable::PackSyncingAside() { return PackTable(true); }
+
+Status DbfTable::PackTable(bool aside) {
   if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
   if (options_.shared) return Status::Error(StatusCode::kShared, "compactar necesita uso exclusivo");
+  XB_RETURN_IF_ERROR(Settle());
   XB_RETURN_IF_ERROR(WriteRecord());
   XB_RETURN_IF_ERROR(FlushWindow());
 
@@ -579,12 +626,12 @@ Status DbfTable::Pack() {
       rl, static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t(count_) * rl, kPackChunkBytes)) / rl * rl);
   std::string buffer = TakeSpare<std::string>(chunk_bytes + 1);
   buffer.resize(chunk_bytes + 1);
-  Status s = PackWith(buffer);
+  Status s = PackWith(buffer, aside);
   GiveBack(std::move(buffer));
   return s;
 }
 
-Status DbfTable::PackWith(std::string& buffer) {
+Status DbfTable::PackWith(std::string& buffer, bool aside) {
   bool work = true;
   XB_RETURN_IF_ERROR(PackHasWork(buffer, &work));
   if (!work) return GoTo(1);
@@ -627,18 +674,60 @@ Status DbfTable::PackWith(std::string& buffer) {
     const std::string head = dbf::EncodeHeader(packed);
     std::memcpy(area.data(), head.data(), head.size());
     XB_RETURN_IF_ERROR(out->Write(0, area.data(), area.size()));
-    return out->Sync();
+    return aside ? Status() : out->Sync();
   };
   Status s = copy();
-  out.reset();
   if (!s.ok()) {
+    out.reset();
     (void)fs_.Remove(temp);
     return s;
   }
+  if (aside) {
+    // The packed file is read from now on; the old one stays in place until Settle.
+    auto pending = std::make_unique<PendingPack>();
+    pending->temp = temp;
+    File* packed = out.get();
+    pending->synced = SyncAside([packed] { return packed->Sync(); });
+    pending->old = std::move(file_);
+    file_ = std::move(out);
+    pending_ = std::move(pending);
+    hot_ = false;
+    header_changed_ = false;
+    s = Load();
+    if (s.ok()) s = GoTo(1);
+    if (!s.ok()) (void)Settle();
+    return s;
+  }
+  out.reset();
   // The table's own handle must go before the file can be replaced (Windows).
   file_.reset();
   s = fs_.Rename(temp, path_);
   if (!s.ok()) (void)fs_.Remove(temp);
+  Status reopened = ReopenAfterPack();
+  return s.ok() ? reopened : s;
+}
+
+Status DbfTable::Settle() {
+  if (!pending_) return Status();
+  std::unique_ptr<PendingPack> pending = std::move(pending_);
+  const Status synced = pending->synced.get();
+  if (!synced.ok()) {
+    // Back to the table as it was: it never left its place.
+    file_.reset();
+    (void)fs_.Remove(pending->temp);
+    file_ = std::move(pending->old);
+    Status s = Load();
+    if (s.ok()) s = GoTo(1);
+    if (!s.ok()) {
+      file_.reset();
+      memo_.reset();
+    }
+    return synced;
+  }
+  pending->old.reset();
+  file_.reset();
+  Status s = fs_.Rename(pending->temp, path_);
+  if (!s.ok()) (void)fs_.Remove(pending->temp);
   Status reopened = ReopenAfterPack();
   return s.ok() ? reopened : s;
 }
@@ -661,6 +750,7 @@ Status DbfTable::ReopenAfterPack() {
 Status DbfTable::Zap() {
   if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
   if (options_.shared) return Status::Error(StatusCode::kShared, "vaciar necesita uso exclusivo");
+  XB_RETURN_IF_ERROR(Settle());
   hot_ = false;
   window_.clear();
   window_dirty_.clear();
@@ -684,6 +774,7 @@ Status DbfTable::SetStructuralIndex(bool present) {
   const std::uint8_t flags = present ? (header_.flags | dbf::kFlagStructuralIndex)
                                      : (header_.flags & ~dbf::kFlagStructuralIndex);
   if (flags == header_.flags) return Status();
+  XB_RETURN_IF_ERROR(Settle());
   if (!locks_.empty() || file_locked_)
     return Status::Error(StatusCode::kInvalid, "no se puede cambiar el índice estructural con bloqueos activos");
   const char byte = static_cast<char>(flags);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <set>
 #include <string>
@@ -115,6 +116,11 @@ class DbfTable {
   // either the old table or the packed one. Memo blocks are kept as they are. A table with no
   // deleted record, whose header and end of file are as a pack writes them, is left as it is.
   Status Pack();
+  // Pack, with the packed file made durable on another thread while the table is read from
+  // it: the old table stays in its place until Settle (or any change, or Close) has waited
+  // for that and put the packed one there. A failure of the sync leaves the table unpacked.
+  Status PackSyncingAside();
+  Status Settle();
   Status Zap();
 
   // Header byte 28, bit 0: the table has a structural index. Written at once.
@@ -131,7 +137,8 @@ class DbfTable {
   Status WriteSharedHeader();
   Status AppendExclusive();
   Status AppendShared(bool keep_locks);
-  Status PackWith(std::string& buffer);
+  Status PackTable(bool aside);
+  Status PackWith(std::string& buffer, bool aside);
   Status PackHasWork(std::string& buffer, bool* work);
   Status ReopenAfterPack();
 
@@ -159,6 +166,14 @@ class DbfTable {
 
   bool file_locked_ = false;
   std::set<std::uint32_t> locks_;
+
+  // A pack whose file is being synced aside: `old` is the table's file, still in place.
+  struct PendingPack {
+    std::unique_ptr<File> old;
+    std::string temp;
+    std::future<Status> synced;
+  };
+  std::unique_ptr<PendingPack> pending_;
 };
 
 // DELDBFMDX: clears the structural-index flag (header byte 28) of a table file without

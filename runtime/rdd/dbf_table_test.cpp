@@ -363,6 +363,51 @@ TEST_F(DbfTableTest, PackSurvivesACrashAtAnyStep) {
   }
 }
 
+// A pack synced aside keeps the old table in its place until it settles; a failing change or
+// a power cut at any step, while the packed file is read or as it settles, leaves the old
+// table or the packed one.
+TEST_F(DbfTableTest, PackSyncedAsideSurvivesAFailureOrACrashAtAnyStep) {
+  auto t = OpenTable(memory_, "t.dbf", Options(false));
+  Fill(*t, 300);
+  ASSERT_TRUE(t->Commit().ok());
+  ASSERT_TRUE(t->Close().ok());
+  const Contents before = Read(memory_, "t.dbf");
+  const std::string original = memory_.Contents("t.dbf");
+  for (const bool crash : {false, true}) {
+    for (long n = 1;; ++n) {
+      SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n));
+      memory_.SetContents("t.dbf", original);
+      FaultyFileSystem faulty(memory_);
+      t = OpenTable(faulty, "t.dbf", Options(false));
+      if (crash) {
+        faulty.before_change = [&](long change) {
+          if (change == n) memory_.SimulateCrash();
+        };
+      } else {
+        faulty.FailAt(n);
+      }
+      const Status packed = t->PackSyncingAside();
+      if (packed.ok()) {
+        EXPECT_EQ(memory_.Contents("t.dbf"), original);  // still in its place
+        std::uint32_t count = 0;
+        ASSERT_TRUE(t->RecordCount(&count).ok());
+        EXPECT_EQ(count, 225u);  // read from the packed file
+        if (t->GoTo(225).ok()) {
+          EXPECT_EQ(Codigo(*t), "C299      ");
+        }
+      }
+      const Status settled = t->Settle();
+      t.reset();
+      faulty.Heal();
+      const Contents after = Read(memory_, "t.dbf");
+      EXPECT_EQ(after.live, before.live);
+      EXPECT_TRUE(after.records == before.records || after.records == 225) << after.records;
+      if (packed.ok() && settled.ok() && !faulty.failed() && after.records == 225) break;
+      ASSERT_LT(n, 100);
+    }
+  }
+}
+
 TEST_F(DbfTableTest, DamagedFilesOpenWithAClearErrorOrReadWhatIsSound) {
   auto t = OpenTable(memory_, "t.dbf", Options(false));
   Fill(*t, 10);

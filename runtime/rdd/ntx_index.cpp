@@ -231,6 +231,10 @@ class NtxBag : public OrderBag, public Tag {
     }
     h.root = builder.Finish();
 
+    if (!(st = records.BeforeWrite()).ok()) {
+      GiveBack(std::move(region));
+      return st;
+    }
     if (!(st = Acquire(true)).ok()) return st;
     std::string raw;
     EncodeHeader(h, raw);

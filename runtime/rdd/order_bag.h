@@ -110,6 +110,9 @@ class RecordSource {
   // Makes `recno` the current record, so the expressions evaluate on it. RecordCount() + 1 is
   // the blank record past the last one (a build over an empty table learns the key from it).
   virtual BagStatus GoTo(std::uint32_t recno) = 0;
+  // Called once the keys are read, before the bag writes what it built from them: the table
+  // puts itself in its final place (a pack whose file is still being synced aside).
+  virtual BagStatus BeforeWrite() { return BagStatus::Ok(); }
 };
 
 // Tells whether a record is visible (SET DELETED, filter). Absent means every record is.

@@ -17,6 +17,9 @@
 
 #include "runtime/rdd/file_system.h"
 
+// The one system call the C runtime has no form of that leaves the descriptor free.
+extern "C" __declspec(dllimport) int __stdcall FlushFileBuffers(void* file);
+
 namespace xb::rdd {
 namespace {
 
@@ -109,9 +112,12 @@ class WinFile final : public File {
     return Status();
   }
 
+  // Through the system's handle: the C runtime's _commit holds the descriptor's lock while
+  // it flushes, which would stop reads of the same file on other threads.
   Status Sync() override {
-    _doserrno = 0;
-    if (_commit(fd_) != 0) return LastError("sincronizar", os_error::kWriteFault);
+    void* handle = reinterpret_cast<void*>(_get_osfhandle(fd_));
+    if (handle == reinterpret_cast<void*>(-1) || !FlushFileBuffers(handle))
+      return Status::Io(os_error::kWriteFault, "sincronizar: " + OsErrorText(os_error::kWriteFault));
     return Status();
   }
 

@@ -168,6 +168,7 @@ class WorkArea::Records final : public RecordSource {
   explicit Records(WorkArea& area) : area_(area) {}
   std::uint32_t RecordCount() override { return area_.RecordCount(); }
   BagStatus GoTo(std::uint32_t recno) override { return ToBagStatus(area_.table_->GoTo(recno)); }
+  BagStatus BeforeWrite() override { return ToBagStatus(area_.table_->Settle()); }
 
  private:
   WorkArea& area_;
@@ -585,10 +586,11 @@ void WorkArea::Commit() {
   if (!s.ok()) Raise(s, "DBCOMMIT", subcode::kWrite);
 }
 
-bool WorkArea::Pack() {
+bool WorkArea::Pack(bool sync_aside) {
   if (!used()) return false;
   GoCold();
-  const Status s = table_->Pack();
+  // Open bags are rebuilt at once: the packed table must be in its place first.
+  const Status s = sync_aside && bags_.empty() ? table_->PackSyncingAside() : table_->Pack();
   if (!s.ok()) {
     Raise(s, "__DBPACK");
     if (!table_->is_open()) Reset();  // the packed file could not be opened again
