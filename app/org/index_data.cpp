@@ -63,6 +63,7 @@ bool CatalogueIndexer::IndexRows(const std::vector<const CatalogueRow*>& rows) {
     if (rows[i]->meter) events_.Meter(rows[i]->meter, 100);
     events_.Pump();
   }
+  if (!TableStillOpen()) return false;
   area.GoTop();
   return ok;
 }
@@ -92,7 +93,7 @@ bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& fo
   bool ok = false;
   try {
     ok = (!pack_ || table_.area().Pack(/*sync_aside=*/true)) &&
-         table_.area().CreateBag(table_.area().StructuralBagPath(), true);
+         table_.area().CreateBag(table_.area().StructuralBagPath(), true) && table_.area().table().is_open();
   } catch (const xb::UnhandledError&) {
     ok = false;
   }
@@ -103,6 +104,15 @@ bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& fo
   }
   last_ = Key(folder, table);
   return true;
+}
+
+// A pack synced aside puts the packed table in its place as the first tag is written; when it
+// cannot be opened again there, the table is closed and what follows reports it missing.
+bool CatalogueIndexer::TableStillOpen() {
+  if (table_.area().table().is_open()) return true;
+  failed_ = true;
+  Close();
+  return false;
 }
 
 bool CatalogueIndexer::IndexTag(std::string_view table, const std::string& folder, std::string_view tag,
@@ -125,7 +135,7 @@ bool CatalogueIndexer::IndexTag(std::string_view table, const std::string& folde
     events_.TableFailed({std::string(table), area.StructuralBagPath(), 0,
                          "etiqueta " + std::string(tag) + ": " + built.message});
   }
-  area.GoTop();
+  if (TableStillOpen()) area.GoTop();
   if (meter) events_.Meter(meter, 100);
   events_.Pump();
   return built.ok();

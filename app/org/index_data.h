@@ -38,6 +38,7 @@ class CatalogueIndexer {
 
  private:
   bool OpenAndPack(std::string_view table, const std::string& folder);
+  bool TableStillOpen();
   const std::string& FolderOf(const CatalogueRow& row) const;
 
   Folders folders_;

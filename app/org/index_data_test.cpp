@@ -173,6 +173,59 @@ TEST_F(IndexData, ConsecutiveRowsOfATablePackItOnce) {
   EXPECT_EQ(testing::LiveRecords("EMP/", "Familias", {"CCODFAM"}).size(), 1u);
 }
 
+// Files as in memory, except that a table cannot be opened again once a packed file took its
+// place (another program grabbed it meanwhile).
+class GrabbedAfterPack final : public xb::rdd::FileSystem {
+ public:
+  explicit GrabbedAfterPack(xb::rdd::FileSystem& base) : base_(base) {}
+  xb::rdd::Status Open(const std::string& path, const xb::rdd::OpenOptions& options,
+                       std::unique_ptr<xb::rdd::File>* file) override {
+    if (path == grabbed) return xb::rdd::Status::Io(32, "abrir: en uso por otro proceso");
+    return base_.Open(path, options, file);
+  }
+  xb::rdd::Status Remove(const std::string& path) override { return base_.Remove(path); }
+  xb::rdd::Status Rename(const std::string& from, const std::string& to) override {
+    const xb::rdd::Status s = base_.Rename(from, to);
+    if (s.ok()) grabbed = to;
+    return s;
+  }
+  bool Exists(const std::string& path) override { return base_.Exists(path); }
+  std::string grabbed;
+
+ private:
+  xb::rdd::FileSystem& base_;
+};
+
+TEST_F(IndexData, APackedTableThatCannotBeOpenedAgainIsToldAndLeftClosed) {
+  const auto rows = RowsOfTable("Familias");
+  // The packed table takes its place as the first tag is written, or at once when the table
+  // has yet to be marked as having an index.
+  for (const auto& [together, marked] : {std::pair{true, true}, {false, true}, {true, false}, {false, false}}) {
+    SCOPED_TRACE(std::string(together ? "rows together" : "row by row") + (marked ? ", marked" : ""));
+    testing::WriteTable("EMP/", "Familias", {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}});
+    if (marked) {
+      std::unique_ptr<xb::rdd::DbfTable> t;
+      ASSERT_TRUE(xb::rdd::DbfTable::Open(memory(), "EMP/Familias.dbf", {}, &t).ok());
+      ASSERT_TRUE(t->SetStructuralIndex(true).ok());
+    }
+    GrabbedAfterPack grabbing(memory());
+    areas().set_file_system(&grabbing);
+    events.failures.clear();
+    {
+      CatalogueIndexer indexer(folders, events);
+      std::vector<const CatalogueRow*> all;
+      for (const CatalogueRow& row : rows) all.push_back(&row);
+      if (together) EXPECT_FALSE(indexer.IndexRows(all));
+      else
+        for (const CatalogueRow& row : rows) EXPECT_FALSE(indexer.IndexRow(row));
+      EXPECT_TRUE(indexer.failed());
+    }
+    areas().set_file_system(&memory());
+    EXPECT_FALSE(events.failures.empty());
+    EXPECT_EQ(testing::LiveRecords("EMP/", "Familias", {"CCODFAM"}).size(), 1u);
+  }
+}
+
 TEST_F(IndexData, TheMacroTableOfTheStartFolder) {
   EXPECT_TRUE(ReindexMacroTable("DBF/", events));  // none: nothing to do
   testing::WriteTable("DBF/", "Macros", {{{"NOMBRE", S("zeta")}}, {{"NOMBRE", S("Alfa")}, {"*", L(true)}}});
