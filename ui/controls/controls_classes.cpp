@@ -19,6 +19,7 @@
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcheckbox.h"
 #include "ui/controls/tfolder.h"
+#include "ui/controls/ttabs.h"
 #include "ui/controls/tmeter.h"
 #include "ui/controls/tmultiget.h"
 #include "ui/controls/tradmenu.h"
@@ -324,6 +325,7 @@ void InitControls() {
   RegisterFolderControls();
   RegisterBitmapControl();
   RegisterTreeView();
+  RegisterTabs();
 }
 
 }  // namespace ui
