@@ -117,6 +117,7 @@ std::vector<std::string> Texts(const xb::Array& a) {
 // Opens through the "ADS" driver as _DBUSEAREA does, leaving the structural index closed.
 bool OpenWithoutIndex(bool new_area, const std::string& path, const std::string& alias, bool shared) {
   if (Areas().AreaOfAlias(alias) != 0) return false;
+  Areas().set_net_error(false);  // as DBUSEAREA: an earlier failure is not this open's
   if (new_area) Areas().SelectArea(Areas().FirstFreeArea());
   WorkArea& area = Areas().Current();
   if (area.used()) Call("DBCLOSEAREA");

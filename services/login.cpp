@@ -15,6 +15,7 @@
 #include "runtime/rdd/workareas.h"
 #include "services/dialog_helpers.h"
 #include "services/hot_keys.h"
+#include "services/panel_link.h"
 #include "services/password.h"
 #include "services/table_helpers.h"
 #include "services/user_look.h"
@@ -93,11 +94,13 @@ class LoginDialog {
     meter->ReDefine({.id = 101, .set_get = meter_value_.block, .total = 100, .parent = dialog_, .no_percentage = true});
     RunDialog(dialog_, [this] {
       browse_->SetFocus();
-      const Value handle = Value::Integer(reinterpret_cast<std::intptr_t>(dialog_->hWnd));
-      CallIfThere("APPHWND", {handle});
-      CallIfThere("QZCC_SENDHWND");
+      // While it is open the dialog is the window the management panel answers.
+      SetAppHwnd(dialog_->hWnd);
+      Qzcc_SendHwnd();
       return false;
     });
+    // Its window is gone: replies and close requests go to the main window again.
+    Qzcc_SendHwnd(true);
     return passed_;
   }
 

@@ -6,6 +6,8 @@
 
 #include "data/program_settings.h"
 #include "data/table_access.h"
+#include "services/panel_link.h"
+#include "services/panel_test_support.h"
 #include "services/password.h"
 #include "services/services_test_support.h"
 #include "services/user_look.h"
@@ -251,6 +253,21 @@ TEST_F(LoginTest, TheQuestionThatEndsTheProgram) {
   }
   EXPECT_EQ(texts[0], " ¿ Desea finalizar la ejecución ? ");
   EXPECT_TRUE(lTerminar(false));
+}
+
+TEST_F(LoginTest, TheDialogAndThenTheMainWindowAreAnnounced) {
+  testing::PanelProcess panel;
+  auto main = Make();
+  data::SetMainWindow(Value(xb::ObjectRef(main)));
+  ASSERT_TRUE(LogIn({{1, "secreto"}}));
+  vdr::test::PumpUntil([&] { return panel.Lines(1011).size() >= 2; });
+  const auto lines = panel.Lines(1011);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].Number("window"), testing::Low32(login_dialog));
+  EXPECT_EQ(lines[1].Number("window"), testing::Low32(main->hWnd));
+  for (const auto& line : lines) EXPECT_EQ(line.Number("process"), GetCurrentProcessId());
+  EXPECT_EQ(AppHwnd(), main->hWnd);
+  data::SetMainWindow(Value());
 }
 
 }  // namespace

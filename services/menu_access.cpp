@@ -1,7 +1,6 @@
 #include "services/menu_access.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/string_compare.h"
+#include "services/panel_link.h"
 #include "services/table_helpers.h"
 #include "services/user_session.h"
 #include "ui/core/tmenu.h"
@@ -152,11 +152,7 @@ void DocAdicional() {
     data::Ui().MsgStop("No se ha localizado el fichero de documentación adicional ( DOCUMEN.WRI )", "Atención");
     return;
   }
-  if (xb::IsFunctionRegistered("QZCCREGTYPE")) {
-    xb::CallFunction("QZCCREGTYPE", {Value::String(file)});
-    return;
-  }
-  ::ShellExecuteA(::GetActiveWindow(), "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  QzccRegType(file);
 }
 
 void NtxMapas() {

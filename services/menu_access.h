@@ -74,8 +74,8 @@ std::string EvalTextoMenu(std::string_view text);
 // DOCADICNAME: the additional documentation file in the program's folder ("Documen.wri").
 const std::string& DocAdicName();
 const std::string& DocAdicName(std::string_view name);
-// DOCADICIONAL: opens that file through the management panel's document request (or the
-// system's own program for it when the panel link is not there); a message when it is missing.
+// DOCADICIONAL: opens that file through the management panel's document request; a message
+// when it is missing.
 void DocAdicional();
 
 // NTXMAPAS: the indexes of the identified user's access-map work tables ("MapaCF" and

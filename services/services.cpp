@@ -6,7 +6,10 @@
 #include "services/login.h"
 #include "services/menu_access.h"
 #include "services/menu_table.h"
+#include "services/panel_link.h"
 #include "services/password.h"
+#include "services/planner_tables.h"
+#include "services/planner_window.h"
 #include "services/user_dialogs.h"
 #include "services/user_look.h"
 #include "services/user_maintenance.h"
@@ -30,6 +33,9 @@ void RegisterServiceFunctions() {
   RegisterFontChoiceFunctions();
   RegisterLayoutFunctions();
   RegisterWindowFitFunctions();
+  RegisterPanelLinkFunctions();
+  RegisterPlannerTableFunctions();
+  RegisterPlannerWindowFunctions();
 }
 
 void ResetServices() {
@@ -37,6 +43,7 @@ void ResetServices() {
   ResetLook();
   ResetMenuAccess();
   ResetLayouts();
+  ResetPanelLink();
 }
 
 }  // namespace svc

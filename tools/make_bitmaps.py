@@ -377,6 +377,23 @@ def about_sign():
     return info_sign(16)
 
 
+def swatch(colour):
+    """A concept's colour in the year planner's list: a square of it framed in black."""
+    def pixel(x, y):
+        return (0, 0, 0) if x in (0, 15) or y in (0, 15) else colour
+    return 16, 16, pixel
+
+
+# The year planner's concept colours (Windows RGB values as r, g, b).
+SWATCHES = {
+    "bm_negro": (0, 0, 0), "bm_rosa": (128, 0, 128), "bm_rosaclaro": (255, 0, 255),
+    "bm_cyan": (0, 128, 128), "bm_cyanclaro": (0, 255, 255), "bm_rojoclaro": (255, 0, 0),
+    "bm_verde": (0, 128, 0), "bm_verdeclaro": (0, 255, 0), "bm_blanco": (255, 255, 255),
+    "bm_gris": (192, 192, 192), "bm_marron": (128, 128, 0), "bm_rojo": (128, 0, 0),
+    "bm_amarillo": (255, 255, 0), "bm_grisclaro": (128, 128, 128), "bm_azul": (0, 0, 128),
+    "bm_azulclaro": (0, 0, 255),
+}
+
 PICTURES = {
     "bmpverde.bmp": disc((0, 160, 0)),
     "bmprojo.bmp": disc((208, 0, 0)),
@@ -410,6 +427,7 @@ PICTURES = {
     "lupa.bmp": magnifier(),
     # The calendar button of the working-date dialog.
     "lupadate.bmp": calendar_magnifier(),
+    **{name + ".bmp": swatch(colour) for name, colour in SWATCHES.items()},
 }
 
 

@@ -16,15 +16,18 @@ namespace {
 
 using xb::Value;
 
-void PutLittle(std::string& buffer, int offset, std::uint32_t v, int bytes) {
+void PutLittle(std::string& buffer, int offset, std::uint64_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) buffer[static_cast<size_t>(offset + i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-std::uint32_t GetLittle(const std::string& buffer, int offset, int bytes) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(buffer[static_cast<size_t>(offset + i)])) << (8 * i);
+std::uint64_t GetLittle(const std::string& buffer, int offset, int bytes) {
+  std::uint64_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint64_t>(static_cast<unsigned char>(buffer[static_cast<size_t>(offset + i)])) << (8 * i);
   return v;
 }
+
+// The integer types are 32-bit; given a length of 8 they hold a pointer-sized integer.
+int IntegerWidth(const TStruct::Member& m) { return m.length == 8 ? 8 : 4; }
 
 bool Truthy(const Value& v) {
   if (v.IsLogical()) return v.AsLogical();
@@ -134,10 +137,10 @@ Value TStruct::SetMember(const Value& member, const Value& value) {
     case 9:
     case 10:
     case 12: {
-      std::uint32_t number = 0;
-      if (value.IsNumber()) number = static_cast<std::uint32_t>(value.AsInt());
+      std::uint64_t number = 0;
+      if (value.IsNumber()) number = static_cast<std::uint64_t>(value.AsInt());
       else if (value.IsLogical()) number = value.AsLogical() ? 1 : 0;
-      PutLittle(cBuffer, m->offset, number, 4);
+      PutLittle(cBuffer, m->offset, number, IntegerWidth(*m));
       break;
     }
     case 8: {
@@ -165,7 +168,9 @@ Value TStruct::GetMember(const Value& member) {
     case 7:
     case 9:
     case 10:
-    case 12: return Value::Integer(static_cast<std::int32_t>(GetLittle(cBuffer, m->offset, 4)));
+    case 12:
+      if (IntegerWidth(*m) == 8) return Value::Integer(static_cast<std::int64_t>(GetLittle(cBuffer, m->offset, 8)));
+      return Value::Integer(static_cast<std::int32_t>(GetLittle(cBuffer, m->offset, 4)));
     case 8: return Value::String(RTrimmed(std::string_view(cBuffer).substr(static_cast<size_t>(m->offset), static_cast<size_t>(m->length))));
     default: return Value::String(std::string_view(cBuffer).substr(static_cast<size_t>(m->offset), static_cast<size_t>(m->length)));
   }

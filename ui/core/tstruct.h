@@ -5,7 +5,8 @@
 //   1, 2          one byte
 //   3             two bytes, a 16-bit integer (little endian)
 //   5             two bytes, a logical as 1 or 0
-//   7, 9, 10, 12  four bytes, a 32-bit integer (little endian)
+//   7, 9, 10, 12  four bytes, a 32-bit integer (little endian); given a length of 8, a
+//                 pointer-sized integer (a handle or an address of this 64-bit program)
 //   8             a fixed-length text, padded with spaces and cut to its length
 //   others        an explicit length, not converted
 // Members are read by sending their name and written by sending it with a leading "_".

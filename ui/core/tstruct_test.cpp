@@ -90,6 +90,19 @@ TEST_F(TStructTest, MembersRoundTripByType) {
   EXPECT_EQ(s->cBuffer.substr(5, 4), std::string("\x04\x03\x02\x01", 4));
 }
 
+TEST_F(TStructTest, AnIntegerOfEightBytesHoldsAHandleWhole) {
+  auto s = xb::MakeRef<TStruct>();
+  s->AddMember("hWnd", 7, 8);
+  s->AddMember("nAfter", 7);
+  ASSERT_EQ(s->SizeOf(), 12);
+  const std::int64_t handle = 0x0000123480000010LL;
+  s->SetMember(Value::String("hWnd"), Value::Integer(handle));
+  s->SetMember(Value::String("nAfter"), Value::Integer(-1));
+  EXPECT_EQ(s->GetMember(Value::String("hWnd")).AsInt(), handle);
+  EXPECT_EQ(s->cBuffer.substr(0, 8), std::string("\x10\x00\x00\x80\x34\x12\x00\x00", 8));
+  EXPECT_EQ(s->GetMember(Value::String("nAfter")).AsInt(), -1);
+}
+
 TEST_F(TStructTest, MessagesByNameAndUnknownMembers) {
   xb::SetMemvar(xb::Intern("OS"), xb::EvalMacro("TStruct():New()"));
   xb::EvalMacro("oS:AddMember( 'nCount', 7 )");

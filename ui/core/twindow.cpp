@@ -144,11 +144,12 @@ Answer DispatchToWindow(TWindow& window, UINT message, WPARAM wparam, LPARAM lpa
 Answer TWindow::HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_COPYDATA) {
     // A management-panel record: the spools that take replies exist once the panel link
-    // is started; until then the record is dropped.
+    // has made them (asked with .F., they are not made here); until then the record is
+    // dropped.
     if (xb::IsFunctionRegistered("QZGETMSG")) {
       const auto code = xb::CallFunction("QZGETMSG", {xb::Value::Integer(lparam)}).AsInt();
       auto spool = [](const char* name) {
-        return xb::IsFunctionRegistered(name) ? xb::CallFunction(name) : xb::Value();
+        return xb::IsFunctionRegistered(name) ? xb::CallFunction(name, {xb::Value::Logical(false)}) : xb::Value();
       };
       if (code == 1001) {
         const xb::Value mail = spool("OMAILSPOOL");
