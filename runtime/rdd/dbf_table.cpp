@@ -585,9 +585,23 @@ std::vector<std::uint32_t> DbfTable::LockedRecords() const {
   return std::vector<std::uint32_t>(locks_.begin(), locks_.end());
 }
 
+Status DbfTable::LostMemos(const MemoCheck& memos, char* record, bool clear, std::uint32_t* lost) {
+  for (const dbf::Field* f : memos.fields) {
+    const std::uint32_t block = dbf::DecodeMemoBlock(std::string_view(record, header_.record_length), *f);
+    if (block == 0) continue;
+    bool whole = static_cast<std::uint64_t>(block) * memo_->block_size() < memos.size;
+    if (whole && memos.cut) XB_RETURN_IF_ERROR(memo_->WholeWithin(block, memos.size, &whole));
+    if (whole) continue;
+    if (clear) dbf::EncodeMemoBlock(record, *f, 0);
+    ++*lost;
+  }
+  return Status();
+}
+
 // Whether a pack would change the file: a deleted record, a header or an end of file that
-// is not as a pack writes it. Reads the records in chunks of `buffer`.
-Status DbfTable::PackHasWork(std::string& buffer, bool* work) {
+// is not as a pack writes it, a memo pointer to a memo the memo file does not hold whole.
+// Reads the records in chunks of `buffer`.
+Status DbfTable::PackHasWork(std::string& buffer, const MemoCheck& memos, bool* work) {
   *work = true;
   if (header_changed_ || header_.record_count != count_) return Status();
   std::uint64_t size = 0;
@@ -599,8 +613,12 @@ Status DbfTable::PackHasWork(std::string& buffer, bool* work) {
   for (std::uint32_t r = 1; r <= count_;) {
     const std::uint32_t n = std::min<std::uint32_t>(count_ - r + 1, chunk);
     XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, buffer.data(), n * rl));
-    for (std::uint32_t i = 0; i < n; ++i)
+    for (std::uint32_t i = 0; i < n; ++i) {
       if (buffer[i * rl] == dbf::kDeleted) return Status();
+      std::uint32_t lost = 0;
+      if (!memos.fields.empty()) XB_RETURN_IF_ERROR(LostMemos(memos, buffer.data() + i * rl, false, &lost));
+      if (lost) return Status();
+    }
     r += n;
   }
   char eof = 0;
@@ -609,16 +627,29 @@ Status DbfTable::PackHasWork(std::string& buffer, bool* work) {
   return Status();
 }
 
-Status DbfTable::Pack() { return PackTable(false); }
+Status DbfTable::Pack(PackDamage* damage) { return PackTable(false, damage); }
 
-Status DbfTable::PackSyncingAside() { return PackTable(true); }
+Status DbfTable::PackSyncingAside(PackDamage* damage) { return PackTable(true, damage); }
 
-Status DbfTable::PackTable(bool aside) {
+Status DbfTable::PackTable(bool aside, PackDamage* damage) {
   if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
   if (options_.shared) return Status::Error(StatusCode::kShared, "compactar necesita uso exclusivo");
   XB_RETURN_IF_ERROR(Settle());
   XB_RETURN_IF_ERROR(WriteRecord());
   XB_RETURN_IF_ERROR(FlushWindow());
+  PackDamage found;
+  found.missing_records = missing_records();
+
+  // Memo pointers are checked against the memo file's size; in a file cut short of its
+  // data, each memo is read for its length too.
+  MemoCheck memos;
+  if (memo_) {
+    for (const dbf::Field& f : fields_)
+      if (f.type == 'M') memos.fields.push_back(&f);
+    std::uint64_t stated_end = 0;
+    if (!memos.fields.empty()) XB_RETURN_IF_ERROR(memo_->Extent(&memos.size, &stated_end));
+    memos.cut = stated_end > memos.size;
+  }
 
   // One buffer, sized to the table, for the records read and the live ones written.
   const std::size_t rl = header_.record_length;
@@ -626,14 +657,15 @@ Status DbfTable::PackTable(bool aside) {
       rl, static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t(count_) * rl, kPackChunkBytes)) / rl * rl);
   std::string buffer = TakeSpare<std::string>(chunk_bytes + 1);
   buffer.resize(chunk_bytes + 1);
-  Status s = PackWith(buffer, aside);
+  Status s = PackWith(buffer, memos, aside, &found);
   GiveBack(std::move(buffer));
+  if (s.ok() && damage) *damage = found;
   return s;
 }
 
-Status DbfTable::PackWith(std::string& buffer, bool aside) {
+Status DbfTable::PackWith(std::string& buffer, const MemoCheck& memos, bool aside, PackDamage* found) {
   bool work = true;
-  XB_RETURN_IF_ERROR(PackHasWork(buffer, &work));
+  XB_RETURN_IF_ERROR(PackHasWork(buffer, memos, &work));
   if (!work) return GoTo(1);
   const std::size_t rl = header_.record_length;
   const std::size_t chunk_bytes = (buffer.size() - 1) / rl * rl;
@@ -662,6 +694,8 @@ Status DbfTable::PackWith(std::string& buffer, bool aside) {
       for (std::uint32_t i = 0; i < n; ++i) {
         if (buffer[i * rl] == dbf::kDeleted) continue;
         if (kept != i * rl) std::memmove(buffer.data() + kept, buffer.data() + i * rl, rl);
+        if (!memos.fields.empty())
+          XB_RETURN_IF_ERROR(LostMemos(memos, buffer.data() + kept, true, &found->memo_pointers_cleared));
         kept += rl;
         ++live;
       }

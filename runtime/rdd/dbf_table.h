@@ -25,6 +25,14 @@
 
 namespace xb::rdd {
 
+// What a pack found wrong with the table and mended: records its header counts but the
+// file lacks (the packed table counts what it holds), and memo pointers of live records to
+// memos that are not whole in the memo file (cut short): cleared, their text being lost.
+struct PackDamage {
+  std::uint32_t missing_records = 0;
+  std::uint32_t memo_pointers_cleared = 0;
+};
+
 struct TableOpenOptions {
   bool shared = false;
   bool read_only = false;
@@ -114,13 +122,16 @@ class DbfTable {
   // Exclusive tables only. Pack writes the live records to a file beside the table, makes it
   // durable and then puts it in the table's place, so an interruption at any moment leaves
   // either the old table or the packed one. Memo blocks are kept as they are. A table with no
-  // deleted record, whose header and end of file are as a pack writes them, is left as it is.
-  Status Pack();
+  // deleted record, whose header and end of file are as a pack writes them and whose memo
+  // pointers all reach whole memos, is left as it is. What was mended goes into *damage.
+  Status Pack(PackDamage* damage = nullptr);
   // Pack, with the packed file made durable on another thread while the table is read from
   // it: the old table stays in its place until Settle (or any change, or Close) has waited
   // for that and put the packed one there. A failure of the sync leaves the table unpacked.
-  Status PackSyncingAside();
+  Status PackSyncingAside(PackDamage* damage = nullptr);
   Status Settle();
+  // Records the header counts beyond those the file holds.
+  std::uint32_t missing_records() const { return header_.record_count > count_ ? header_.record_count - count_ : 0; }
   Status Zap();
 
   // Header byte 28, bit 0: the table has a structural index. Written at once.
@@ -137,9 +148,18 @@ class DbfTable {
   Status WriteSharedHeader();
   Status AppendExclusive();
   Status AppendShared(bool keep_locks);
-  Status PackTable(bool aside);
-  Status PackWith(std::string& buffer, bool aside);
-  Status PackHasWork(std::string& buffer, bool* work);
+  Status PackTable(bool aside, PackDamage* damage);
+  // The memo fields and what the memo file holds, for the pointers a pack checks.
+  struct MemoCheck {
+    std::vector<const dbf::Field*> fields;
+    std::uint64_t size = 0;
+    bool cut = false;  // shorter than its header says: each memo is read for its length
+  };
+  Status PackWith(std::string& buffer, const MemoCheck& memos, bool aside, PackDamage* found);
+  Status PackHasWork(std::string& buffer, const MemoCheck& memos, bool* work);
+  // Counts into *lost the memo pointers of `record` that reach no whole memo; with `clear`,
+  // clears them too.
+  Status LostMemos(const MemoCheck& memos, char* record, bool clear, std::uint32_t* lost);
   Status ReopenAfterPack();
 
   FileSystem& fs_;

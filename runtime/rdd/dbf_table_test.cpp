@@ -460,6 +460,60 @@ TEST_F(DbfTableTest, DamagedFilesOpenWithAClearErrorOrReadWhatIsSound) {
   EXPECT_EQ(DbfTable::Open(memory_, "t.dbf", Options(false), &bad).os_code(), os_error::kFileNotFound);
 }
 
+// A pack of a damaged table mends it and says what it mended: the records the header counts
+// but the file lacks, and the pointers to memos the memo file no longer holds whole (it was
+// cut), which are cleared so that every memo of the packed table reads.
+TEST_F(DbfTableTest, PackReportsAndMendsWhatWasLost) {
+  auto t = OpenTable(memory_, "t.dbf", Options(false));
+  Fill(*t, 300);  // memos on every third record, every fourth deleted
+  ASSERT_TRUE(t->Close().ok());
+  const std::string good = memory_.Contents("t.dbf"), memo = memory_.Contents("t.fpt");
+
+  struct Case {
+    const char* what;
+    std::string dbf, fpt;
+    std::uint32_t missing;
+    bool memos_lost;
+  };
+  std::string count_beyond = good;
+  count_beyond[4] = static_cast<char>(0x90);
+  count_beyond[5] = static_cast<char>(0x01);  // 400 records stated
+  const Case cases[] = {
+      {"sound", good, memo, 0, false},
+      {"header counts 400", count_beyond, memo, 100, false},
+      {"table cut at record 120", good.substr(0, 226 + 120 * 82), memo, 180, false},
+      {"memo file cut in half", good, memo.substr(0, memo.size() / 2), 0, true},
+      {"memo file cut inside a memo", good, memo.substr(0, memo.size() / 2 + 5), 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    memory_.SetContents("t.dbf", c.dbf);
+    memory_.SetContents("t.fpt", c.fpt);
+    t = OpenTable(memory_, "t.dbf", Options(false));
+    EXPECT_EQ(t->missing_records(), c.missing);
+    PackDamage damage;
+    ASSERT_TRUE(t->Pack(&damage).ok());
+    EXPECT_EQ(damage.missing_records, c.missing);
+    EXPECT_EQ(damage.memo_pointers_cleared > 0, c.memos_lost);
+    EXPECT_EQ(t->missing_records(), 0u);
+    ASSERT_TRUE(t->Close().ok());
+
+    // Every memo left reads, and the memos cleared are exactly those that did not.
+    t = OpenTable(memory_, "t.dbf", Options(false));
+    std::uint32_t n = 0, with_memo = 0;
+    ASSERT_TRUE(t->RecordCount(&n).ok());
+    for (std::uint32_t r = 1; r <= n; ++r) {
+      ASSERT_TRUE(t->GoTo(r).ok());
+      std::string text;
+      ASSERT_TRUE(t->GetMemo(kNotas, &text).ok()) << r;
+      with_memo += !text.empty();
+    }
+    const std::uint32_t live_memos = c.missing == 180 ? 30 : 75;  // of records 1-120, or all 300
+    EXPECT_EQ(with_memo + damage.memo_pointers_cleared, live_memos);
+    t.reset();
+  }
+}
+
 TEST_F(DbfTableTest, StructuralIndexFlag) {
   auto t = OpenTable(memory_, "t.dbf", Options(false));
   ASSERT_TRUE(t->SetStructuralIndex(true).ok());

@@ -13,6 +13,12 @@ void PutLE32(char* p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(v >> (8 * i));
 }
 
+std::uint32_t GetLE32(const char* p) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(p[i]);
+  return v;
+}
+
 Status Corrupt(const std::string& what) {
   return Status::Error(StatusCode::kCorrupt, "fichero memo DBT dañado: " + what);
 }
@@ -80,6 +86,26 @@ class DbtFile final : public MemoFile {
   }
 
   Status Sync() override { return file_->Sync(); }
+
+  Status Extent(std::uint64_t* size, std::uint64_t* stated_end) override {
+    XB_RETURN_IF_ERROR(file_->Size(size));
+    std::uint32_t next = next_free_;
+    if (next == 0) {
+      char head[4];
+      std::size_t got = 0;
+      XB_RETURN_IF_ERROR(file_->Read(0, head, sizeof head, &got));
+      next = got == sizeof head ? GetLE32(head) : 0;
+    }
+    *stated_end = static_cast<std::uint64_t>(next) * kBlockSize;
+    return Status();
+  }
+
+  // A memo runs to its terminator or to the end of the file: whole when it starts within it.
+  Status WholeWithin(std::uint32_t block, std::uint64_t size, bool* whole) override {
+    *whole = block != 0 && static_cast<std::uint64_t>(block) * kBlockSize < size;
+    return Status();
+  }
+
   std::uint32_t block_size() const override { return kBlockSize; }
   dbf::MemoKind kind() const override { return dbf::MemoKind::kDbt; }
 

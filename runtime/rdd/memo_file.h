@@ -29,6 +29,12 @@ class MemoFile {
   virtual Status Flush() = 0;
   virtual Status Sync() = 0;
 
+  // The file's size, and where its header says the data ends (the next free block's
+  // offset). A file shorter than its data was cut: memos near its end may be incomplete.
+  virtual Status Extent(std::uint64_t* size, std::uint64_t* stated_end) = 0;
+  // Whether the memo at `block` lies whole within the first `size` bytes of the file.
+  virtual Status WholeWithin(std::uint32_t block, std::uint64_t size, bool* whole) = 0;
+
   virtual std::uint32_t block_size() const = 0;
   virtual dbf::MemoKind kind() const = 0;
 };

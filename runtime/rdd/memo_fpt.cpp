@@ -129,6 +129,30 @@ class FptFile final : public MemoFile {
   }
 
   Status Sync() override { return file_->Sync(); }
+
+  Status Extent(std::uint64_t* size, std::uint64_t* stated_end) override {
+    XB_RETURN_IF_ERROR(file_->Size(size));
+    std::uint32_t next = next_free_;
+    if (next == 0) {
+      char head[4];
+      std::size_t got = 0;
+      XB_RETURN_IF_ERROR(file_->Read(0, head, sizeof head, &got));
+      next = got == sizeof head ? GetBE32(head) : 0;
+    }
+    *stated_end = static_cast<std::uint64_t>(next) * block_size_;
+    return Status();
+  }
+
+  Status WholeWithin(std::uint32_t block, std::uint64_t size, bool* whole) override {
+    *whole = false;
+    const std::uint64_t at = static_cast<std::uint64_t>(block) * block_size_;
+    if (block < first_block_ || at + 8 > size) return Status();
+    char head[8];
+    XB_RETURN_IF_ERROR(file_->ReadExact(at, head, sizeof head));
+    *whole = GetBE32(head + 4) <= size - at - 8;
+    return Status();
+  }
+
   std::uint32_t block_size() const override { return block_size_; }
   dbf::MemoKind kind() const override { return dbf::MemoKind::kFpt; }
 

@@ -586,11 +586,11 @@ void WorkArea::Commit() {
   if (!s.ok()) Raise(s, "DBCOMMIT", subcode::kWrite);
 }
 
-bool WorkArea::Pack(bool sync_aside) {
+bool WorkArea::Pack(PackDamage* damage, bool sync_aside) {
   if (!used()) return false;
   GoCold();
   // Open bags are rebuilt at once: the packed table must be in its place first.
-  const Status s = sync_aside && bags_.empty() ? table_->PackSyncingAside() : table_->Pack();
+  const Status s = sync_aside && bags_.empty() ? table_->PackSyncingAside(damage) : table_->Pack(damage);
   if (!s.ok()) {
     Raise(s, "__DBPACK");
     if (!table_->is_open()) Reset();  // the packed file could not be opened again

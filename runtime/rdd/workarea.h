@@ -123,10 +123,11 @@ class WorkArea {
   bool Delete();
   bool Recall();
   void Commit();
-  // __DBPACK. `sync_aside`: the packed file is synced on another thread while the table is
-  // read from it, and takes the table's place once the first change or tag is to be written
-  // (DbfTable::PackSyncingAside); only when no order bag is open.
-  bool Pack(bool sync_aside = false);
+  // __DBPACK; what it mended (dbf_table.h) goes into *damage when given. `sync_aside`: the
+  // packed file is synced on another thread while the table is read from it, and takes the
+  // table's place once the first change or tag is to be written (DbfTable::PackSyncingAside);
+  // only when no order bag is open.
+  bool Pack(PackDamage* damage = nullptr, bool sync_aside = false);
   bool Zap();
 
   // ---- locks -----------------------------------------------------------------------------
