@@ -23,6 +23,11 @@ class DataUi {
   virtual void MsgAlert(std::string_view text, std::string_view title) = 0;
   virtual void MsgInfo(std::string_view text, std::string_view title) = 0;
 
+  // A table open that failed for one of the causes LNETUSE names (2, 3, 4, 5, 32), just
+  // before its message: true when this interface has recorded it its own way and the
+  // message is not to be shown.
+  virtual bool TakeOpenFailure(int os_code, const std::string& file) { return false; }
+
   // The lock question (dialog 20048) with up to three texts: true when the user gives up,
   // also when the dialog was closed without either button.
   virtual bool GiveUpLock(const std::vector<std::string>& texts) = 0;
@@ -43,6 +48,18 @@ class DataUi {
 // that was in use.
 DataUi& Ui();
 DataUi* SetDataUi(DataUi* ui);
+
+// Puts `ui` in use for the lifetime of the scope.
+class DataUiScope {
+ public:
+  explicit DataUiScope(DataUi* ui) : previous_(SetDataUi(ui)) {}
+  ~DataUiScope() { SetDataUi(previous_); }
+  DataUiScope(const DataUiScope&) = delete;
+  DataUiScope& operator=(const DataUiScope&) = delete;
+
+ private:
+  DataUi* previous_;
+};
 
 // Milliseconds from `start` to `now` on a tick count that wraps around.
 inline std::uint32_t TicksSince(std::uint32_t start, std::uint32_t now) { return now - start; }

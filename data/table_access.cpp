@@ -52,6 +52,7 @@ std::string ShownName(std::string_view path) {
 }  // namespace
 
 bool ShowOpenFailure(int code, const std::string& file) {
+  if (IsQuietOpenFailure(code) && Ui().TakeOpenFailure(code, file)) return true;
   const std::string folder = FolderOf(file);
   switch (code) {
     case 2:

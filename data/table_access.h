@@ -62,7 +62,8 @@ struct NetUseOptions {
 bool lNetUse(std::string_view file, const NetUseOptions& options = {});
 
 // The message LNETUSE gives for an open that failed with a quiet cause (2, 3, 4, 5 or 32),
-// about `file` (folder and name); false, without message, for any other code.
+// about `file` (folder and name), unless the DataUi takes the failure its own way; false,
+// without message, for any other code.
 bool ShowOpenFailure(int os_code, const std::string& file);
 
 // LNETRECADD: appends a record and locks it, trying for `seconds` (0: until it succeeds)

@@ -127,6 +127,10 @@ CompanyLoopResult OrganiseMarkedCompanies(const OrganiseOptions& options, Report
                  "Error");
     return result;
   }
+  // The company the window stands on, to stand on again at the end: the walk leaves the
+  // table at its end, where a browse shows an empty row.
+  const std::uint32_t current = empresa->recno();
+  const std::string current_code = CodeOf(*empresa);
   empresa->SetControllingOrder(1);
   empresa->GoTop();
   while (!empresa->eof()) {
@@ -175,6 +179,7 @@ CompanyLoopResult OrganiseMarkedCompanies(const OrganiseOptions& options, Report
     GoToCompany(*empresa, record, code);
     empresa->Skip(1);
   }
+  if (!GoToCompany(*empresa, current, current_code)) empresa->GoTop();
   SetOrganisationDone(true);
   result.completed = true;
   return result;

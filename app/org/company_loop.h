@@ -37,7 +37,7 @@ struct CompanyLoopResult {
 std::string CompanyFolder(std::string_view start_folder, std::string_view code);
 
 // Organises every marked company; sets the organisation-done flag when it gets through all
-// of them. The folders and the current company (cPathDbf, cCodEmpresa, CurrentCompany) are
+// of them, and `Empresa` stands again on the company it stood on before. The folders and the current company (cPathDbf, cCodEmpresa, CurrentCompany) are
 // those of the last company organised.
 CompanyLoopResult OrganiseMarkedCompanies(const OrganiseOptions& options, ReportingEvents& events,
                                           CompanyLoopView& view);

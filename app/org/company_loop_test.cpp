@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "app/org/error_table.h"
 #include "app/org/index_catalogue.h"
 #include "app/org/org_test_support.h"
 #include "app/org/organisation_state.h"
+#include "runtime/function_table.h"
 #include "app/tools/demo_data.h"
 #include "data/currency.h"
 #include "data/currency_functions.h"
@@ -195,6 +198,62 @@ TEST_F(CompanyLoop, FailuresGiveTheirMessageAndOneErrorLineEach) {
   EXPECT_FALSE(Blocked(1));
   EXPECT_FALSE(Blocked(4));
   EXPECT_EQ(Deleted(Folder("04"), "FacCliL"), 0u);  // its tables were organised all the same
+}
+
+// A table missing for every one of its rows is one error line; the window shows its message
+// at each row, a run nobody watches once. Damage mended is told, the start folder's
+// messages are lines too, and Empresa stands again on the company it stood on.
+TEST_F(CompanyLoop, EachFailureIsOneLineAndNothingOfTheStartFolderStops) {
+  namespace fs = std::filesystem;
+  const std::uint32_t rows = static_cast<std::uint32_t>(RowsOfTable("Clientes").size());
+  ASSERT_GT(rows, 1u);
+  // A step of the start folder's re-index that meets a missing table.
+  xb::RegisterFunction("NTXAGENDA", [](xb::Args&) {
+    return xb::Value::Logical(data::lNetUse(data::cPathStart() + "Agenda"));
+  });
+  for (const bool repeat : {true, false}) {
+    SCOPED_TRACE(repeat ? "window" : "nobody watches");
+    ui.messages.clear();
+    CloseErrorTable();
+    ASSERT_TRUE(CreateErrorTable(tree.path() + "TMP" + Sep()));
+    ASSERT_TRUE(OpenErrorTable(tree.path() + "TMP" + Sep()));
+    fs::remove(Folder("01") + "Clientes.dbf");
+    // Company 04: its invoices' header counts 40 records more than the file holds.
+    {
+      std::fstream f(Folder("04") + "FacCliT.dbf", std::ios::in | std::ios::out | std::ios::binary);
+      unsigned char count[4];
+      f.seekg(4);
+      f.read(reinterpret_cast<char*>(count), 4);
+      std::uint32_t n = count[0] | count[1] << 8 | count[2] << 16 | static_cast<std::uint32_t>(count[3]) << 24;
+      n += 40;
+      for (int i = 0; i < 4; ++i) count[i] = static_cast<unsigned char>(n >> (8 * i));
+      f.seekp(4);
+      f.write(reinterpret_cast<char*>(count), 4);
+    }
+    events.SetRepeatMessages(repeat);
+    ResetSelection(4);
+    MarkCompany(1, true);
+    MarkCompany(4, true);
+    Empresa().GoTo(3);
+
+    const CompanyLoopResult result = OrganiseMarkedCompanies(OrganiseOptions{}, events, view);
+
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(result.organised, 2);
+    EXPECT_EQ(Empresa().recno(), 3u);
+    EXPECT_EQ(ui.messages.size(), repeat ? rows : 1u);
+    for (const auto& m : ui.messages) EXPECT_NE(m.text.find(":Clientes.dbf."), std::string::npos) << m.text;
+    const std::vector<std::string> lines = ErrorLines();
+    auto count = [&](std::string_view part) {
+      return std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != l.npos; });
+    };
+    EXPECT_EQ(count("Empresa 01: DBF01" + Sep() + "Clientes.dbf no existe"), 1);
+    EXPECT_EQ(count("Empresa 01: DBF" + Sep() + "Agenda.dbf no existe"), 1);
+    EXPECT_EQ(count("Empresa 04: DBF04" + Sep() + "FacCliT.dbf: faltan 40 de sus "), 1);
+    EXPECT_EQ(ErrorLineCount(), static_cast<int>(lines.size()));
+    EXPECT_FALSE(Blocked(1));
+    EXPECT_FALSE(Blocked(4));
+  }
 }
 
 // The company table closed under the loop: it is opened again to free the company, and the

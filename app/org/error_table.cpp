@@ -1,5 +1,7 @@
 #include "app/org/error_table.h"
 
+#include <set>
+
 #include "app/org/org_table.h"
 #include "data/table_access.h"
 #include "runtime/rdd/dbf_table.h"
@@ -15,6 +17,19 @@ std::string& OpenedFrom() {
   static std::string folder;
   return folder;
 }
+
+// The lines of the run, to keep each one once.
+std::set<std::string>& Written() {
+  static std::set<std::string> lines;
+  return lines;
+}
+
+ErrorLineListener& Listener() {
+  static ErrorLineListener listener;
+  return listener;
+}
+
+int g_lined_messages = 0;
 
 WorkArea* ErrorArea() {
   const int number = WorkAreas::Get().AreaOfAlias(kErrorTableAlias);
@@ -38,6 +53,7 @@ bool CreateErrorTable(const std::string& folder) {
   xb::rdd::FileSystem& fs = WorkAreas::Get().file_system();
   const std::string path = TablePath(folder, kErrorTableName);
   (void)fs.Remove(data::IndexFileOf(path));
+  Written().clear();
   const std::vector<xb::rdd::dbf::FieldSpec> structure = {{"TEXTO", 'C', kErrorLineWidth, 0}};
   return xb::rdd::DbfTable::Create(fs, path, structure, xb::rdd::dbf::MemoKind::kFpt).ok();
 }
@@ -60,19 +76,40 @@ bool EnsureErrorTableOpen() {
   return !OpenedFrom().empty() && OpenErrorTable(OpenedFrom());
 }
 
-bool AddErrorLine(std::string_view text) {
+bool AddErrorLine(std::string_view text, bool told) {
+  std::string line(TrimRight(text.substr(0, kErrorLineWidth)));
+  if (Written().contains(line)) return true;
   if (!EnsureErrorTableOpen()) return false;
   WorkArea& area = *ErrorArea();
-  ErrorCatcher catcher;
-  try {
-    if (!area.Append()) return false;
-    const bool written = area.PutField(1, xb::Value::String(text.substr(0, kErrorLineWidth)));
-    area.Commit();
-    return written && !catcher.caught();
-  } catch (const xb::UnhandledError&) {
-    return false;
+  bool written = false;
+  {
+    ErrorCatcher catcher;
+    try {
+      if (!area.Append()) return false;
+      written = area.PutField(1, xb::Value::String(line));
+      area.Commit();
+      written = written && !catcher.caught();
+    } catch (const xb::UnhandledError&) {
+      written = false;
+    }
   }
+  if (!written) return false;
+  Written().insert(line);
+  if (!told && Listener()) Listener()(line);
+  return true;
 }
+
+int ErrorLineCount() { return static_cast<int>(Written().size()); }
+
+bool ErrorLineWritten(std::string_view text) {
+  return Written().contains(std::string(TrimRight(text.substr(0, kErrorLineWidth))));
+}
+
+void SetErrorLineListener(ErrorLineListener listener) { Listener() = std::move(listener); }
+
+LinedMessages::LinedMessages() { ++g_lined_messages; }
+LinedMessages::~LinedMessages() { --g_lined_messages; }
+bool LinedMessages::active() { return g_lined_messages > 0; }
 
 std::vector<std::string> ErrorLines() {
   std::vector<std::string> lines;

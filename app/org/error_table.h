@@ -7,6 +7,7 @@
 // never changes the selected area.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,9 +28,30 @@ bool OpenErrorTable(const std::string& folder);
 bool ErrorTableOpen();
 // Opens it again from where it was opened when it is no longer open; true when it is open.
 bool EnsureErrorTableOpen();
-// Appends one line, cut to the field's width. False when the table is not open (and could
-// not be opened again) or the line could not be written.
-bool AddErrorLine(std::string_view text);
+// Appends one line, cut to the field's width, unless the run has written the same line
+// already (one line per table and cause). False when the table is not open (and could not
+// be opened again) or the line could not be written. A new line is also told to the
+// listener, unless `told` says that what it stands for has been told already.
+bool AddErrorLine(std::string_view text, bool told = false);
+// Lines written since the table was created (repeated ones not counted).
+int ErrorLineCount();
+// Whether the run has written this line (cut as AddErrorLine cuts it) already.
+bool ErrorLineWritten(std::string_view text);
+
+// Who hears of each new line (the run's log in parameter mode); none by default.
+using ErrorLineListener = std::function<void(std::string_view line)>;
+void SetErrorLineListener(ErrorLineListener listener);
+
+// While one lives, the messages shown are about failures that the code showing them writes
+// into the error table itself: whoever turns messages into lines leaves them alone.
+class LinedMessages {
+ public:
+  LinedMessages();
+  ~LinedMessages();
+  LinedMessages(const LinedMessages&) = delete;
+  LinedMessages& operator=(const LinedMessages&) = delete;
+  static bool active();
+};
 // Its live lines, blanks at the end removed.
 std::vector<std::string> ErrorLines();
 // Closes it and erases its file (the end of the run).

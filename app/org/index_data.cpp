@@ -1,6 +1,7 @@
 #include "app/org/index_data.h"
 
 #include "runtime/codepage.h"
+#include "runtime/rdd/file_system.h"
 #include "runtime/rdd/workareas.h"
 
 namespace app {
@@ -89,18 +90,33 @@ bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& fo
       return false;
     }
   }
-  ErrorCatcher catcher;
+  xb::rdd::PackDamage damage;
+  TableFailure packing;
   bool ok = false;
-  try {
-    ok = (!pack_ || table_.area().Pack(/*sync_aside=*/true)) &&
-         table_.area().CreateBag(table_.area().StructuralBagPath(), true) && table_.area().table().is_open();
-  } catch (const xb::UnhandledError&) {
-    ok = false;
+  {
+    ErrorCatcher catcher;
+    try {
+      ok = (!pack_ || table_.area().Pack(&damage, /*sync_aside=*/true)) &&
+           table_.area().CreateBag(table_.area().StructuralBagPath(), true) && table_.area().table().is_open();
+    } catch (const xb::UnhandledError&) {
+      ok = false;
+    }
+    if (!ok) packing = catcher.Failure(table, path);
   }
+  // Told once the catcher is gone: what the message's own windows raise must reach the
+  // program's error handler, not this one.
   if (!ok) {
-    events_.TableFailed(catcher.Failure(table, path));
+    events_.TableFailed(packing);
     table_.Close();
     return false;
+  }
+  if (damage.missing_records > 0) {
+    events_.Noted(ShortPath(path) + ": faltan " + std::to_string(damage.missing_records) + " de sus " +
+                  std::to_string(damage.stated_records) + " registros");
+  }
+  if (damage.memo_pointers_cleared > 0) {
+    events_.Noted(ShortPath(xb::rdd::PathWithExtension(path, ".fpt")) + ": " +
+                  std::to_string(damage.memo_pointers_cleared) + " memos fuera del fichero, borrados");
   }
   last_ = Key(folder, table);
   return true;

@@ -1,6 +1,7 @@
 #include "app/org/org_table.h"
 
 #include "runtime/codepage.h"
+#include "runtime/lib/paths.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 
@@ -27,6 +28,14 @@ TableFailure ErrorCatcher::Failure(std::string_view table, const std::string& pa
 
 std::string TablePath(const std::string& folder, std::string_view table) {
   return folder + std::string(table) + ".dbf";
+}
+
+std::string ShortPath(std::string_view path) {
+  std::size_t folder_end = xb::FolderLength(path);
+  if (folder_end == 0) return std::string(path);
+  std::size_t start = folder_end - 1;
+  while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/' && path[start - 1] != ':') --start;
+  return std::string(path.substr(start));
 }
 
 std::string_view TrimRight(std::string_view text) {
@@ -159,6 +168,12 @@ bool OrgTable::Log(int pos) const {
 
 xb::Date OrgTable::Day(int pos) const {
   return pos ? xb::Date{xb::rdd::dbf::DecodeDate(area_->table().record(), FieldAt(pos))} : xb::Date{};
+}
+
+bool OrgTable::Fits(int pos, double value) const {
+  if (!pos) return false;
+  const xb::rdd::dbf::Field& f = FieldAt(pos);
+  return f.type != 'N' || !xb::rdd::dbf::FormatNumber(value, f.length, f.decimals).empty();
 }
 
 bool OrgTable::PutNum(int pos, double value) {

@@ -42,6 +42,9 @@ class ErrorCatcher {
 
 // The path of a table: folder (with its separator) + name + ".dbf".
 std::string TablePath(const std::string& folder, std::string_view table);
+// "..\DBF01\Rappels.dbf" -> "DBF01\Rappels.dbf": the file and the folder it is in, which
+// tells the start folder's tables from the company's.
+std::string ShortPath(std::string_view path);
 
 class OrgTable {
  public:
@@ -95,6 +98,10 @@ class OrgTable {
   xb::Date Day(int pos) const;
 
   // ---- writes, through the work area ---------------------------------------------------
+  // Whether `value` fits numeric field `pos` (its width and decimals) as STR would write it.
+  bool Fits(int pos, double value) const;
+  std::string_view FieldName(int pos) const { return pos ? std::string_view(FieldAt(pos).name) : std::string_view(); }
+  int FieldDecimals(int pos) const { return pos ? FieldAt(pos).decimals : 0; }
   bool PutNum(int pos, double value);
   bool PutText(int pos, std::string_view text);
   bool PutLog(int pos, bool value);

@@ -58,11 +58,13 @@ struct RecordedEvents : OrganiserEvents {
   std::vector<std::string> titles;
   std::vector<TableFailure> failures;
   std::vector<std::string> skipped;
+  std::vector<std::string> notes;
   std::vector<std::pair<int, int>> meters;
   void Title(std::string_view t) override { titles.emplace_back(t); }
   void Meter(int meter, int value) override { meters.emplace_back(meter, value); }
   void TableFailed(const TableFailure& f) override { failures.push_back(f); }
   void Skipped(std::string_view what, std::string_view) override { skipped.emplace_back(what); }
+  void Noted(std::string_view text) override { notes.emplace_back(text); }
 };
 
 // A fresh folder on disk, removed with what it holds; path() ends in the separator.

@@ -13,6 +13,7 @@
 #include "app/org/org_table.h"
 #include "app/org/org_test_support.h"
 #include "app/tools/demo_data.h"
+#include "runtime/rdd/dbf_format.h"
 
 namespace app {
 namespace {
@@ -263,6 +264,46 @@ TEST_F(Organise, AMissingTableStopsTheRecomputations) {
   EXPECT_EQ(events.skipped.size(), 2u);
   EXPECT_EQ(Accumulators(), before);
   EXPECT_EQ(Tags(folders.company, "Zonas"), CatalogueTags("Zonas"));  // the other tables were organised
+}
+
+// Damaged files are mended and told: records the header counts but the file lacks, memo
+// pointers past the end of a memo file cut short (cleared, so every memo then reads).
+TEST_F(Organise, DamageIsMendedAndTold) {
+  namespace fs = std::filesystem;
+  const std::string dbf = folders.company + "Clientes.dbf", fpt = folders.company + "Clientes.fpt";
+  std::uint32_t stated = 0;
+  {
+    // The table cut after 60% of its records, the memo file after half of its bytes.
+    xb::rdd::dbf::Header header;
+    std::ifstream in(dbf, std::ios::binary);
+    std::string head(32, '\0');
+    in.read(head.data(), 32);
+    ASSERT_TRUE(xb::rdd::dbf::DecodeHeader(head, &header).ok());
+    stated = header.record_count;
+    fs::resize_file(dbf, header.header_length + static_cast<std::uint64_t>(stated) * 6 / 10 * header.record_length);
+    fs::resize_file(fpt, fs::file_size(fpt) / 2);
+  }
+  data::CompanySettings company;
+  ASSERT_TRUE(LoadCompanySettings(folders.company, &company, events));
+  OrganiseCompany(folders, OrganiseOptions{}, &company, options.today, events);
+  EXPECT_TRUE(events.failures.empty());
+  const std::string sep = Sep();
+  const std::uint32_t kept = stated * 6 / 10;
+  ASSERT_EQ(events.notes.size(), 2u) << ::testing::PrintToString(events.notes);
+  EXPECT_EQ(events.notes[0], "DBF01" + sep + "Clientes.dbf: faltan " + std::to_string(stated - kept) + " de sus " +
+                                 std::to_string(stated) + " registros");
+  EXPECT_NE(events.notes[1].find("DBF01" + sep + "Clientes.fpt: "), std::string::npos) << events.notes[1];
+  EXPECT_NE(events.notes[1].find(" memos fuera del fichero, borrados"), std::string::npos) << events.notes[1];
+
+  OrgTable t;
+  TableFailure failure;
+  ASSERT_TRUE(t.Open(folders.company, "Clientes", &failure));
+  const int memo = t.Field("MOBSERV");
+  for (std::uint32_t r = 1; r <= t.RecordCount(); ++r) {
+    t.area().GoTo(r);
+    std::string text;
+    ASSERT_TRUE(t.area().table().GetMemo(memo - 1, &text).ok()) << r;
+  }
 }
 
 TEST_F(Organise, SettingsAreReadWhateverTheirIndexes) {

@@ -27,6 +27,9 @@ class OrganiserEvents {
   virtual void TableFailed(const TableFailure& failure) {}
   // A recomputation was not done; `why` says so in the user's words.
   virtual void Skipped(std::string_view what, std::string_view why) {}
+  // Something the organisation found and dealt with that the user must know of: damage of
+  // a table mended, a number that did not fit its field.
+  virtual void Noted(std::string_view text) {}
   // Lets pending window messages run (after every tag and every meter step).
   virtual void Pump() {}
   // Re-indexes the start folder's own tables (SDEINDEX). Here only the macro table, which

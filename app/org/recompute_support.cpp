@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "runtime/number.h"
 #include "runtime/rdd/workareas.h"
@@ -61,6 +62,32 @@ void MeterPass::Step() {
   shown_ = percent;
   events_.Meter(meter_, percent);
   events_.Pump();
+}
+
+bool NumberFit::Put(OrgTable& t, int pos, double value, std::string_view key) {
+  if (!pos) return false;
+  if (!t.Fits(pos, value)) {
+    Overflow(t, pos, value, key);
+    return false;
+  }
+  return t.PutNum(pos, value);
+}
+
+void NumberFit::Overflow(const OrgTable& t, int pos, double value, std::string_view key) {
+  ++overflows_;
+  if (!events_ || told_ >= kToldOverflows) return;
+  ++told_;
+  char number[64];
+  std::snprintf(number, sizeof number, "%.*f", t.FieldDecimals(pos), value);
+  if (std::strlen(number) > 20) std::snprintf(number, sizeof number, "%.6e", value);
+  events_->Noted(table_ + " " + std::string(TrimRight(key)) + " " + std::string(t.FieldName(pos)) + " " + number +
+                 " no cabe");
+}
+
+void NumberFit::Finish() {
+  if (events_ && overflows_ > told_)
+    events_->Noted(table_ + ": " + std::to_string(overflows_ - told_) + " números más no caben en su campo");
+  overflows_ = told_ = 0;
 }
 
 ArticleIndex::ArticleIndex(OrgTable& articles, OrgTable* kits) : code_page_(xb::CurrentCodePage()) {

@@ -47,6 +47,35 @@ class MeterPass {
   int shown_ = 0;
 };
 
+// Numbers a recomputation writes into numeric fields. One that does not fit leaves the field
+// with its old value and is told as a note naming table, key, field and value: the first
+// kToldOverflows of a table one by one, the others as one count when the pass ends. The
+// other fields and rows are written all the same. Without events nothing is told.
+class NumberFit {
+ public:
+  static constexpr int kToldOverflows = 20;
+
+  NumberFit(OrganiserEvents* events, std::string table) : events_(events), table_(std::move(table)) {}
+  ~NumberFit() { Finish(); }
+  NumberFit(const NumberFit&) = delete;
+  NumberFit& operator=(const NumberFit&) = delete;
+
+  // Writes `value` into field `pos` of the current record when it fits. False, the field
+  // left as it was, when it does not (told) or the write failed.
+  bool Put(OrgTable& t, int pos, double value, std::string_view key);
+  // Tells a number that did not fit.
+  void Overflow(const OrgTable& t, int pos, double value, std::string_view key);
+  // Tells how many more did not fit than were told one by one; the count starts again.
+  void Finish();
+  int overflows() const { return overflows_; }
+
+ private:
+  OrganiserEvents* events_;
+  std::string table_;
+  int overflows_ = 0;
+  int told_ = 0;
+};
+
 // Articles by reference, read in one pass over `Articulo` (the first live record of a
 // reference, as a seek on its order Upper( cRef ) finds it), and the components of every kit
 // from `Kits`. Looked up without moving either table.

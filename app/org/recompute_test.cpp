@@ -101,6 +101,29 @@ TEST_F(Recompute, StockAccumulatorsWithKits) {
                                                      "ACTUALIZANDO ACUMULADO SALIDAS"}));
 }
 
+// Sums that do not fit their fields leave them as they were; the first 20 are told one by
+// one, the rest as a count, and every other field and article is written.
+TEST_F(Recompute, SumsThatDoNotFitLeaveTheirFieldsAndAreTold) {
+  std::vector<Rec> articles, lines;
+  for (int i = 1; i <= 25; ++i) {
+    const std::string ref = "B" + std::to_string(i);
+    articles.push_back({{"CREF", S(ref)}, {"NSALACU", N(i)}, {"NENTACU", N(i)}});
+    for (int n = 0; n < 150; ++n) lines.push_back({{"CREF", S(ref)}, {"NCANT", N(99999999.999)}});
+  }
+  articles.push_back({{"CREF", S("C1")}, {"NSALACU", N(4)}});
+  lines.push_back({{"CREF", S("C1")}, {"NCANT", N(3)}});
+  WriteStockTables();
+  testing::WriteTable("EMP/", "Articulo", articles);
+  testing::WriteTable("EMP/", "HTicketL", lines);
+  EXPECT_TRUE(RecomputeStock("EMP/", events));
+  EXPECT_TRUE(events.failures.empty());
+  for (std::uint32_t r = 1; r <= 25; ++r) EXPECT_EQ(Sums(r), (std::vector<double>{0, 0, 0, double(r)})) << r;
+  EXPECT_EQ(Sums(26), (std::vector<double>{0, 0, 0, 3}));
+  ASSERT_EQ(events.notes.size(), 21u);
+  EXPECT_EQ(events.notes[0], "Articulo B1 NSALACU 14999999999.850 no cabe");
+  EXPECT_EQ(events.notes[20], "Articulo: 5 números más no caben en su campo");
+}
+
 TEST_F(Recompute, StockChangesNothingWhenATableIsMissing) {
   WriteStockTables();
   ASSERT_TRUE(memory().Remove("EMP/HTicketL.dbf").ok());

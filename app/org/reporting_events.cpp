@@ -4,20 +4,10 @@
 #include "data/data_ui.h"
 #include "data/sde_index.h"
 #include "data/table_access.h"
-#include "runtime/lib/paths.h"
+#include "runtime/rdd/file_system.h"
 
 namespace app {
 namespace {
-
-// "..\DBF01\Rappels.dbf" -> "DBF01\Rappels.dbf": the file and the folder it is in, which
-// tells the start folder's tables from the company's.
-std::string ShortPath(std::string_view path) {
-  std::size_t folder_end = xb::FolderLength(path);
-  if (folder_end == 0) return std::string(path);
-  std::size_t start = folder_end - 1;
-  while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/' && path[start - 1] != ':') --start;
-  return std::string(path.substr(start));
-}
 
 std::string Cause(const TableFailure& failure) {
   switch (failure.os_code) {
@@ -43,16 +33,67 @@ std::string ReportingEvents::SkippedLine(std::string_view why) const {
 }
 
 void ReportingEvents::TableFailed(const TableFailure& failure) {
-  if (!data::ShowOpenFailure(failure.os_code, failure.path)) {
-    data::Ui().MsgStop(data::JoinLines({"No se ha podido organizar el fichero " + ShortPath(failure.path) + ".",
-                            failure.description}),
-                 "Atención");
+  const std::string line = FailureLine(failure);
+  const bool known = ErrorLineWritten(line);
+  bool shown = false;
+  if (!known || repeat_messages_) {
+    LinedMessages lined;
+    if (!data::ShowOpenFailure(failure.os_code, failure.path)) {
+      data::Ui().MsgStop(data::JoinLines({"No se ha podido organizar el fichero " + ShortPath(failure.path) + ".",
+                                          failure.description}),
+                         "Atención");
+    }
+    shown = true;
   }
-  AddErrorLine(FailureLine(failure));
+  AddErrorLine(line, /*told=*/shown);
 }
 
 void ReportingEvents::Skipped(std::string_view what, std::string_view why) { AddErrorLine(SkippedLine(why)); }
 
-void ReportingEvents::ReindexStartFolder(const std::string& start_folder) { data::SdeIndex(); }
+void ReportingEvents::Noted(std::string_view text) { AddErrorLine(SkippedLine(text)); }
+
+namespace {
+
+// The start folder's re-index as the organisation runs it: a table that does not open there
+// is a line of the error table, like a company's; what its steps would say in a box becomes
+// a line too (its first line), a question is answered as by someone giving up, and the run
+// goes on.
+class MessagesAsLines final : public data::DataUi {
+ public:
+  MessagesAsLines(data::DataUi& inner, const ReportingEvents& events) : inner_(inner), events_(events) {}
+  void MsgStop(std::string_view text, std::string_view) override { Line(text); }
+  void MsgAlert(std::string_view text, std::string_view) override { Line(text); }
+  void MsgInfo(std::string_view text, std::string_view) override { Line(text); }
+  bool TakeOpenFailure(int os_code, const std::string& file) override {
+    TableFailure failure;
+    failure.path = xb::rdd::PathExtension(file).empty() ? file + ".dbf" : file;
+    failure.os_code = os_code;
+    AddErrorLine(events_.FailureLine(failure));
+    return true;
+  }
+  bool GiveUpLock(const std::vector<std::string>& texts) override {
+    if (!texts.empty()) Line(texts.front());
+    return true;
+  }
+  bool ConfirmDelete(bool) override { return false; }
+  void RunMessages(std::uint32_t wait_ms) override { inner_.RunMessages(wait_ms); }
+  std::uint32_t TickCount() override { return inner_.TickCount(); }
+
+ private:
+  void Line(std::string_view text) {
+    const std::size_t end = text.find_first_of("\r\n");
+    AddErrorLine(events_.SkippedLine(text.substr(0, end)));
+  }
+  data::DataUi& inner_;
+  const ReportingEvents& events_;
+};
+
+}  // namespace
+
+void ReportingEvents::ReindexStartFolder(const std::string& start_folder) {
+  MessagesAsLines lines(data::Ui(), *this);
+  data::DataUiScope scope(&lines);
+  data::SdeIndex();
+}
 
 }  // namespace app

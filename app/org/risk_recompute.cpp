@@ -137,25 +137,29 @@ bool RecomputeRisk(const std::string& company_folder, const data::CompanySetting
   }
 
   bool written = true;
+  TableFailure failure;
   {
-    const int risk = customers.Field("NRIESGOALC"), overdue = customers.Field("NMOROSOS");
+    const int risk = customers.Field("NRIESGOALC"), overdue = customers.Field("NMOROSOS"),
+              code = customers.Field("CCODCLI");
+    NumberFit fit(&events, "Clientes");
     ErrorCatcher catcher;
     try {
       const std::uint32_t count = customers.RecordCount();
       for (std::uint32_t r = 1; r <= count; ++r) {
         if (!customers.GoToLive(r)) continue;
-        written = customers.PutNum(risk, risks[r].risk) && written;
-        written = customers.PutNum(overdue, risks[r].overdue) && written;
+        for (const auto& [field, value] : {std::pair{risk, risks[r].risk}, std::pair{overdue, risks[r].overdue}})
+          if (!fit.Put(customers, field, value, customers.Text(code)) && customers.Fits(field, value)) written = false;
       }
       customers.area().Commit();
     } catch (const xb::UnhandledError&) {
       written = false;
     }
     if (catcher.caught()) {
-      events.TableFailed(catcher.Failure("Clientes", TablePath(company_folder, "Clientes")));
+      failure = catcher.Failure("Clientes", TablePath(company_folder, "Clientes"));
       written = false;
     }
   }
+  if (!failure.table.empty()) events.TableFailed(failure);
   t.Close();
   return written;
 }

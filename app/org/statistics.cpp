@@ -1,6 +1,7 @@
 #include "app/org/statistics.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <map>
@@ -100,27 +101,81 @@ class Years {
   int this_year_ = 0;
 };
 
-void AppendRow(OrgTable& graph, const GraphRow& row) {
-  if (!graph.area().Append()) return;
-  graph.PutText(graph.Field("CLAVE1"), row.key1);
-  graph.PutText(graph.Field("CCOD"), row.code);
-  graph.PutText(graph.Field("CLAVE2"), row.key2);
-  for (int m = 0; m < kMonths; ++m) {
-    const std::string month = std::to_string(m + 1);
-    graph.PutNum(graph.Field("VALOR" + month), row.year[m]);
-    graph.PutNum(graph.Field("VALOR" + month + "AA"), row.last[m]);
+// Graph as the rebuild writes it. A value that does not fit its field keeps the value the
+// row had before the rebuild (a new row's field stays empty), and is told.
+class GraphWriter {
+ public:
+  GraphWriter(OrgTable& graph, OrganiserEvents* events) : graph_(graph), fit_(events, "Graph") {
+    for (int m = 0; m < kMonths; ++m) {
+      year_[m] = graph.Field("VALOR" + std::to_string(m + 1));
+      last_[m] = graph.Field("VALOR" + std::to_string(m + 1) + "AA");
+    }
   }
-  UnlockAfterWrite(graph);
-}
+  OrgTable& graph() { return graph_; }
+
+  // The values of the row the table stands on, for when its new ones do not fit.
+  void Remember() {
+    Values& v = old_[Key()];
+    for (int m = 0; m < kMonths; ++m) {
+      v[m] = graph_.Num(year_[m]);
+      v[kMonths + m] = graph_.Num(last_[m]);
+    }
+  }
+  // Every live row.
+  void RememberAll() {
+    const std::uint32_t count = graph_.RecordCount();
+    for (std::uint32_t r = 1; r <= count; ++r)
+      if (graph_.GoToLive(r)) Remember();
+  }
+
+  void Append(const GraphRow& row) {
+    if (!graph_.area().Append()) return;
+    graph_.PutText(graph_.Field("CLAVE1"), row.key1);
+    graph_.PutText(graph_.Field("CCOD"), row.code);
+    graph_.PutText(graph_.Field("CLAVE2"), row.key2);
+    const auto old = old_.find(Key());
+    for (int m = 0; m < kMonths; ++m) {
+      Put(year_[m], row.year[m], old == old_.end() ? nullptr : &old->second[m]);
+      Put(last_[m], row.last[m], old == old_.end() ? nullptr : &old->second[kMonths + m]);
+    }
+    UnlockAfterWrite(graph_);
+  }
+
+  // A value of the row the table stands on; one that does not fit leaves the field.
+  void Correct(int pos, double value) { fit_.Put(graph_, pos, value, Key()); }
+
+ private:
+  using Values = std::array<double, 2 * kMonths>;
+
+  std::string Key() const {
+    std::string key;
+    for (const char* field : {"CLAVE1", "CCOD", "CLAVE2", "CLAVE3"}) key += graph_.Text(graph_.Field(field));
+    return std::string(TrimRight(key));
+  }
+  void Put(int pos, double value, const double* old) {
+    if (graph_.Fits(pos, value)) {
+      graph_.PutNum(pos, value);
+      return;
+    }
+    fit_.Overflow(graph_, pos, value, Key());
+    if (old) graph_.PutNum(pos, *old);
+  }
+
+  OrgTable& graph_;
+  NumberFit fit_;
+  int year_[kMonths], last_[kMonths];
+  std::unordered_map<std::string, Values> old_;
+};
 
 // Corrects VALOR1 / VALOR1AA of a totals row by what an entity's rows held before and now.
-void CorrectTotals(OrgTable& graph, std::string_view key, const YearSums& before, const YearSums& now) {
+void CorrectTotals(GraphWriter& w, std::string_view key, const YearSums& before, const YearSums& now) {
+  OrgTable& graph = w.graph();
   graph.SetOrder(1);
   if (!graph.Seek(xb::rdd::KeyValue::Text(std::string(key)))) return;
   if (!LockForWrite(graph)) return;
   const int year = graph.Field("VALOR1"), last = graph.Field("VALOR1AA");
-  graph.PutNum(year, graph.Num(year) - before.year + now.year);
-  graph.PutNum(last, graph.Num(last) - before.last + now.last);
+  w.Correct(year, graph.Num(year) - before.year + now.year);
+  w.Correct(last, graph.Num(last) - before.last + now.last);
   UnlockAfterWrite(graph);
 }
 
@@ -147,14 +202,14 @@ class Entities {
     return row.get();
   }
   // The rows made, in the entities' order.
-  void Append(OrgTable& graph) {
+  void Append(GraphWriter& graph) {
     std::vector<std::size_t> sorted(order_.size());
     for (std::size_t i = 0; i < sorted.size(); ++i) sorted[i] = i;
     const xb::CodePage& cp = xb::CurrentCodePage();
     std::stable_sort(sorted.begin(), sorted.end(),
                      [&](std::size_t a, std::size_t b) { return xb::Collate(cp, order_[a], order_[b]) < 0; });
     for (std::size_t i : sorted)
-      if (rows_[i]) AppendRow(graph, *rows_[i]);
+      if (rows_[i]) graph.Append(*rows_[i]);
   }
 
  private:
@@ -164,7 +219,7 @@ class Entities {
 };
 
 // The whole table anew, every table read once in record order.
-void RebuildGraph(GraphTables& t, const data::CompanySettings& company, const Years& years) {
+void RebuildGraph(GraphWriter& writer, GraphTables& t, const data::CompanySettings& company, const Years& years) {
   DocumentTotals totals(company, t.vat, t.articles);
   totals.ReadAllAdvances();
   const int result_decimals = data::ResultDecimals(company);
@@ -302,22 +357,25 @@ void RebuildGraph(GraphTables& t, const data::CompanySettings& company, const Ye
       years.Add(*list[i].row, list[i].date, data::RoundAmount(sums[i], result_decimals), &supplier_sums);
   }
 
-  OrgTable& graph = *t.graph;
-  customers.Append(graph);
-  agents.Append(graph);
-  suppliers.Append(graph);
+  // Emptied only now that every row is made, and written at once.
+  writer.RememberAll();
+  t.graph->area().Zap();
+  customers.Append(writer);
+  agents.Append(writer);
+  suppliers.Append(writer);
   GraphRow a{"AA", "AAAAAA", "AA"};
   a.year[0] = customer_sums.year;
   a.last[0] = customer_sums.last;
-  AppendRow(graph, a);
+  writer.Append(a);
   GraphRow b{"BB", "BBBBBB", "BB"};
   b.year[0] = supplier_sums.year;
   b.last[0] = supplier_sums.last;
-  AppendRow(graph, b);
+  writer.Append(b);
 }
 
 // One customer's, agent's or supplier's rows anew, found by seeking.
-void RebuildEntity(char who, std::string_view code, GraphTables& t, const data::CompanySettings& company, const Years& years) {
+void RebuildEntity(GraphWriter& writer, char who, std::string_view code, GraphTables& t,
+                   const data::CompanySettings& company, const Years& years) {
   OrgTable& graph = *t.graph;
   graph.SetOrder(1);
   const std::string code6 = Pad(code, 6);
@@ -331,6 +389,7 @@ void RebuildEntity(char who, std::string_view code, GraphTables& t, const data::
         before.year += graph.Num(graph.Field("VALOR" + std::to_string(m)));
         before.last += graph.Num(graph.Field("VALOR" + std::to_string(m) + "AA"));
       }
+      writer.Remember();
       if (LockForWrite(graph)) {
         graph.area().Delete();
         UnlockAfterWrite(graph);
@@ -409,10 +468,10 @@ void RebuildEntity(char who, std::string_view code, GraphTables& t, const data::
       }
     }
   }
-  if (any) AppendRow(graph, row);
+  if (any) writer.Append(row);
   // Agents' amounts are the customers' once more: only customers and suppliers have totals.
-  if (who == 'C') CorrectTotals(graph, "AAAAAAAAAA", before, now);
-  else if (who == 'P') CorrectTotals(graph, "BBBBBBBBBB", before, now);
+  if (who == 'C') CorrectTotals(writer, "AAAAAAAAAA", before, now);
+  else if (who == 'P') CorrectTotals(writer, "BBBBBBBBBB", before, now);
 }
 
 }  // namespace
@@ -671,19 +730,19 @@ double DocumentTotals::Line(const DocumentHeader& header, const OrgTable& lines,
 // ---- UPDATEGRAPH -------------------------------------------------------------------------
 
 void UpdateGraph(std::string_view kind, std::string_view code, GraphTables& t, const data::CompanySettings& company,
-                 xb::Date working_date) {
+                 xb::Date working_date, OrganiserEvents* events) {
   PositionKeeper keeper;
   for (OrgTable* table : {t.customers, t.agents, t.suppliers, t.graph, t.invoices, t.invoice_lines, t.vat, t.notes,
                           t.note_lines, t.supplier_invoices, t.supplier_invoice_lines, t.articles})
     keeper.Keep(table);
   const Years years(working_date);
   const std::string_view trimmed = TrimRight(kind);
+  GraphWriter writer(*t.graph, events);
   if (trimmed.empty()) {
-    t.graph->area().Zap();
-    RebuildGraph(t, company, years);
+    RebuildGraph(writer, t, company, years);
   } else {
     const char who = static_cast<char>(std::toupper(static_cast<unsigned char>(trimmed.front())));
-    if (who == 'C' || who == 'A' || who == 'P') RebuildEntity(who, code, t, company, years);
+    if (who == 'C' || who == 'A' || who == 'P') RebuildEntity(writer, who, code, t, company, years);
   }
   t.graph->area().Commit();
 }
@@ -701,17 +760,22 @@ bool RebuildStatistics(const std::string& company_folder, const data::CompanySet
   }
   GraphTables g{&t["Clientes"], &t["Agentes"], &t["Proveedo"], &t["Graph"],   &t["FacCliT"],  &t["FacCliL"],
                 &t["Ivas"],     &t["AlbProT"], &t["AlbProL"],  &t["FacProT"], &t["FacProL"], &t["Articulo"]};
-  ErrorCatcher catcher;
   bool ok = true;
-  try {
-    UpdateGraph("", "", g, company, working_date);
-  } catch (const xb::UnhandledError&) {
-    ok = false;
+  TableFailure failure;
+  {
+    ErrorCatcher catcher;
+    try {
+      UpdateGraph("", "", g, company, working_date, &events);
+    } catch (const xb::UnhandledError&) {
+      ok = false;
+    }
+    if (catcher.caught()) {
+      failure = catcher.Failure("Graph", TablePath(company_folder, "Graph"));
+      ok = false;
+    }
   }
-  if (catcher.caught()) {
-    events.TableFailed(catcher.Failure("Graph", TablePath(company_folder, "Graph")));
-    ok = false;
-  }
+  // Told once the catcher is gone, so that the message's windows answer to the program.
+  if (!failure.table.empty()) events.TableFailed(failure);
   t.Close();
   return ok;
 }

@@ -110,9 +110,11 @@ struct GraphTables {
 
 // UPDATEGRAPH: `kind` empty rebuilds the whole table; "C", "A" or "P" with a code rebuilds
 // that customer's, agent's or supplier's rows and corrects the totals row. This year is the
-// working date's. Every table's record and order are put back at the end.
+// working date's. Every table's record and order are put back at the end. A value that does
+// not fit its field keeps the row's old one and is told to `events` (when given); the whole
+// table is emptied only once its new rows are made.
 void UpdateGraph(std::string_view kind, std::string_view code, GraphTables& tables, const data::CompanySettings& company,
-                 xb::Date working_date);
+                 xb::Date working_date, OrganiserEvents* events = nullptr);
 
 // The statistics step of the organisation: opens the twelve tables exclusively and rebuilds
 // `Graph`, written without its index (its index file is erased; the organisation creates its

@@ -175,6 +175,41 @@ TEST_F(Statistics, OneCustomerAgainCorrectsTheTotals) {
                     }));
 }
 
+// Amounts that do not fit Graph's fields: those fields keep what the row held before the
+// rebuild (a new row's stay empty), each is told, and every other row and value is written.
+TEST_F(Statistics, AmountsThatDoNotFitKeepTheRowsOldValues) {
+  ASSERT_TRUE(memory().Remove("EMP/Graph.dbf").ok());
+  testing::WriteTable("EMP/", "Graph",
+                      {{{"CLAVE1", S("CG")}, {"CCOD", S("000002")}, {"CLAVE2", S("FA")}, {"VALOR1", N(7)},
+                        {"VALOR5", N(3)}},
+                       {{"CLAVE1", S("AA")}, {"CCOD", S("AAAAAA")}, {"CLAVE2", S("AA")}, {"VALOR1", N(9)}}});
+  {
+    // Customer 2's invoice 3 of January gets a line of 1e17.
+    OrgTable t;
+    TableFailure failure;
+    ASSERT_TRUE(t.Open("EMP/", "FacCliL", &failure));
+    ASSERT_TRUE(t.area().Append());
+    t.PutText(t.Field("CSERIE"), "A");
+    t.PutNum(t.Field("NNUMFAC"), 3);
+    t.PutNum(t.Field("NCANENT"), 99999999.999);
+    t.PutNum(t.Field("NPREUNIT"), 999999999.9999);
+  }
+  ASSERT_TRUE(RebuildStatistics("EMP/", company, today, events));
+  EXPECT_TRUE(events.failures.empty());
+  EXPECT_EQ(Rows(), (std::vector<std::string>{
+                        "CG|000001|FA 3=143.00 11AA=-12.10",
+                        "CG|000002|FA 1=7.00",  // its new January did not fit; its May is gone
+                        "AG|01    |FA 3=143.00",
+                        "PG|000001|FA 2=57.00",
+                        "AA|AAAAAA|AA 1=9.00 1AA=-12.10",
+                        "BB|BBBBBB|BB 1=57.00",
+                    }));
+  ASSERT_EQ(events.notes.size(), 2u);
+  EXPECT_EQ(events.notes[0].substr(0, 24), "Graph CG000002FA VALOR1 ");
+  EXPECT_EQ(events.notes[0].substr(events.notes[0].size() - 8), " no cabe");
+  EXPECT_EQ(events.notes[1].substr(0, 24), "Graph AAAAAAAAAA VALOR1 ");
+}
+
 class InvoiceTotalsTest : public Statistics {
  protected:
   // NTOTFAC through the function table on invoice `n` of serie A.

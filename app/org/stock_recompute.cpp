@@ -138,28 +138,35 @@ bool RecomputeStock(const std::string& company_folder, OrganiserEvents& events) 
     EachRecord(lines, events, kExitsMeter, [&] { acc.Add(lines.Text(ref), lines.Num(qty), kExits, true); });
   }
 
-  // Every article gets its sums, those without movements 0.
+  // Every article gets its sums, those without movements 0; a sum that does not fit its
+  // field leaves it as it was.
   const int fields[kSums] = {articles.Field("NPENDREC"), articles.Field("NPENDSER"), articles.Field("NENTACU"),
                              articles.Field("NSALACU")};
+  const int ref = articles.Field("CREF");
   bool written = true;
+  TableFailure failure;
   {
+    NumberFit fit(&events, "Articulo");
     ErrorCatcher catcher;
     try {
       const std::uint32_t count = articles.RecordCount();
       for (std::uint32_t r = 1; r <= count; ++r) {
         if (!articles.GoToLive(r)) continue;
         const auto& sums = acc.Of(r);
-        for (int s = 0; s < kSums; ++s) written = articles.PutNum(fields[s], sums[s]) && written;
+        for (int s = 0; s < kSums; ++s)
+          if (!fit.Put(articles, fields[s], sums[s], articles.Text(ref)) && articles.Fits(fields[s], sums[s]))
+            written = false;
       }
       articles.area().Commit();
     } catch (const xb::UnhandledError&) {
       written = false;
     }
     if (catcher.caught()) {
-      events.TableFailed(catcher.Failure("Articulo", TablePath(company_folder, "Articulo")));
+      failure = catcher.Failure("Articulo", TablePath(company_folder, "Articulo"));
       written = false;
     }
   }
+  if (!failure.table.empty()) events.TableFailed(failure);
   t.Close();
   return written;
 }

@@ -638,6 +638,7 @@ Status DbfTable::PackTable(bool aside, PackDamage* damage) {
   XB_RETURN_IF_ERROR(WriteRecord());
   XB_RETURN_IF_ERROR(FlushWindow());
   PackDamage found;
+  found.stated_records = header_.record_count;
   found.missing_records = missing_records();
 
   // Memo pointers are checked against the memo file's size; in a file cut short of its

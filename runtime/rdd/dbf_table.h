@@ -29,6 +29,7 @@ namespace xb::rdd {
 // file lacks (the packed table counts what it holds), and memo pointers of live records to
 // memos that are not whole in the memo file (cut short): cleared, their text being lost.
 struct PackDamage {
+  std::uint32_t stated_records = 0;  // as the header counted them before the pack
   std::uint32_t missing_records = 0;
   std::uint32_t memo_pointers_cleared = 0;
 };
