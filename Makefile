@@ -12,7 +12,10 @@ FUZZ_SECONDS ?= 60
 #                2000000), organises company 01 with Vdr.exe under Wine in parameter mode (under
 #                Xvfb when there is no display) and prints what it did, read back from the files
 # make demo-ui - starts Vdr.exe on that tree on the display, to be driven by hand
+# DEMO_OPTIONS go to vdr_demodata: "--sin-usuarios" (nobody has logged in yet),
+# "--graficos-desbordados" (statistics that do not fit their fields)
 DEMO_RECORDS ?= 2000000
+DEMO_OPTIONS ?=
 
 .PHONY: test build deps configure clean fuzz bench release-configure demo demo-ui demo-build
 test: build
@@ -63,10 +66,10 @@ demo-build: release-configure
 	cmake --build $(B)/bench-win64 -j $(JOBS) --target Vdr VDRE
 
 demo: demo-build
-	@tools/demo organise $(B)/bench/bin $(B)/bench-win64/bin $(B)/demo $(DEMO_RECORDS)
+	@VDR_DEMO_OPTIONS="$(DEMO_OPTIONS)" tools/demo organise $(B)/bench/bin $(B)/bench-win64/bin $(B)/demo $(DEMO_RECORDS)
 
 demo-ui: demo-build
-	@tools/demo ui $(B)/bench/bin $(B)/bench-win64/bin $(B)/demo $(DEMO_RECORDS)
+	@VDR_DEMO_OPTIONS="$(DEMO_OPTIONS)" tools/demo ui $(B)/bench/bin $(B)/bench-win64/bin $(B)/demo $(DEMO_RECORDS)
 
 clean:
 	rm -rf $(B)

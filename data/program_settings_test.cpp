@@ -310,12 +310,17 @@ TEST_F(ProgramSettingsTest, SdeIndexRunsItsStepsInOrderAndRebuildsTheMacros) {
     step(name);
   xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("07"); });
 
-  // Only the agenda, planner and user tables run when nothing else is there.
+  // Only the agenda, planner and user tables run when nothing else is there; user tables
+  // that nobody made yet are made, as the log-in makes them on a fresh folder.
   X("SDEINDEX()");
-  EXPECT_EQ(steps, (std::vector<std::string>{"NTXAGENDA", "CREAPLANNWIN", "QZW_CREAUSUARIOS .F. .T."}));
+  EXPECT_EQ(steps, (std::vector<std::string>{"NTXAGENDA", "CREAPLANNWIN", "QZW_CREAUSUARIOS .T. .T."}));
+  steps.clear();
+  memory().SetContents("..\\DBF\\Usuarios.dbf", "x");
+  SdeIndex();
+  EXPECT_EQ(steps, (std::vector<std::string>{"NTXAGENDA", "CREAPLANNWIN", "QZW_CREAUSUARIOS .T. .T."}));
 
   steps.clear();
-  for (const char* name : {"..\\DBF\\CnfBrw07.Dbf", "..\\DBF\\GesPrn07.Dbf", "..\\DBF\\MapaCF07.Dbf",
+  for (const char* name : {"..\\DBF\\GrpUser.dbf", "..\\DBF\\CnfBrw07.Dbf", "..\\DBF\\GesPrn07.Dbf", "..\\DBF\\MapaCF07.Dbf",
                            "..\\DBF\\MapaCV07.Dbf", "..\\INF\\Tablas.dbf"})
     memory().SetContents(name, "x");
   SdeIndex();

@@ -47,9 +47,12 @@ void SdeIndex() {
   Step("NTXAGENDA");
   Step("CREAPLANNWIN");
   ReindexMacros();
-  Step("QZW_CREAUSUARIOS", {Value::Logical(false), Value::Logical(true)});
-  const std::string user = UserCode();
   const std::string start = cPathStart();
+  // User tables nobody has made yet (no one ever logged in) are made with their default rows,
+  // as the log-in makes them on a fresh folder; the others are only re-indexed.
+  const bool users_missing = !Exists(start + "Usuarios.dbf") || !Exists(start + "GrpUser.dbf");
+  Step("QZW_CREAUSUARIOS", {Value::Logical(users_missing), Value::Logical(true)});
+  const std::string user = UserCode();
   if (Exists(start + "CnfBrw" + user + ".Dbf")) Step("NTXCONFBRW");
   if (Exists(start + "GesPrn" + user + ".Dbf")) Step("NTXIMPRDBF");
   if (Exists(start + "MapaCF" + user + ".Dbf") && Exists(start + "MapaCV" + user + ".Dbf")) Step("NTXMAPAS");

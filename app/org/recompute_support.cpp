@@ -79,7 +79,7 @@ void NumberFit::Overflow(const OrgTable& t, int pos, double value, std::string_v
   ++told_;
   char number[64];
   std::snprintf(number, sizeof number, "%.*f", t.FieldDecimals(pos), value);
-  if (std::strlen(number) > 20) std::snprintf(number, sizeof number, "%.6e", value);
+  if (std::strlen(number) > 18) std::snprintf(number, sizeof number, "%.6e", value);
   events_->Noted(table_ + " " + std::string(TrimRight(key)) + " " + std::string(t.FieldName(pos)) + " " + number +
                  " no cabe");
 }

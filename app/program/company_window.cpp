@@ -94,6 +94,25 @@ Value Picture(const std::optional<ui::StripImage>& image) {
 
 ui::TWBrowse* BrowseArg(xb::Args& a, int n) { return dynamic_cast<ui::TWBrowse*>(a.Obj(n).get()); }
 
+// Columns at least as wide as their headers in the browse's font: the narrow ones ("Sel.",
+// "Cod.", "Lib.") are not cut. A header is drawn 2 pixels in from each side of its cell.
+constexpr int kHeaderRoom = 8;
+void WidenToHeaders(ui::TWBrowse& browse) {
+  if (!browse.hWnd || !browse.aHeaders.IsArray() || !browse.aColSizes.IsArray()) return;
+  const xb::Array headers = browse.aHeaders.AsArray();
+  xb::Array sizes = browse.aColSizes.AsArray();
+  HDC dc = GetDC(browse.hWnd);
+  HGDIOBJ old = SelectObject(dc, browse.oFont ? static_cast<HGDIOBJ>(browse.oFont->hFont) : GetStockObject(DEFAULT_GUI_FONT));
+  for (std::size_t i = 0; i < headers.size() && i < sizes.size(); ++i) {
+    const std::string text(headers.Get(i).IsString() ? headers.Get(i).AsString() : std::string_view());
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    if (sizes.Get(i).AsInt() < size.cx + kHeaderRoom) sizes[i] = Value::Integer(size.cx + kHeaderRoom);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(browse.hWnd, dc);
+}
+
 }  // namespace
 
 // ---- browse actions ----------------------------------------------------------------------------
@@ -204,6 +223,8 @@ CompanyWindow::CompanyWindow(const CompanyPictures& pictures, std::string_view c
   p.alias = std::string(kCompanyTableAlias);
   p.dbl_click = Action([this] { LMarca(SelectionArray(), *browse_); });
   p.r_clicked = Value(xb::Block::Native([this](xb::Args& a) {
+    // The pop-up acts on the row clicked: it is selected first.
+    browse_->GoToRowAt(static_cast<int>(a.Int(1)));
     svc::PopupMenu(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), browse_.get(), bar_->Self(), kActionKeys);
     return Value();
   }));
@@ -211,6 +232,7 @@ CompanyWindow::CompanyWindow(const CompanyPictures& pictures, std::string_view c
   p.back = svc::lColorBrw() ? GetSysColor(COLOR_BTNFACE) : GetSysColor(COLOR_WINDOW);
   p.line_colour = 0;
   browse_->New(p);
+  WidenToHeaders(*browse_);
   browse_->nLineStyle = svc::nLineStyle();
   browse_->nClrForeFocus = GetSysColor(COLOR_HIGHLIGHTTEXT);
   browse_->nClrBackFocus = GetSysColor(COLOR_HIGHLIGHT);
@@ -249,7 +271,7 @@ void CompanyWindow::Fit() {
 Value CompanyWindow::Line() {
   const Company company(*browse_);
   const bool marked = IsCompanyMarked(company.record());
-  const bool busy = company.blocked() && company.users() > 0;
+  const bool busy = !company.free();  // red exactly when marking refuses it
   return Value(xb::Array::Of({Picture(marked ? pictures_.checked : pictures_.unchecked),
                               company.Field("CODEMP"),
                               company.Field("CNOMBRE"),
@@ -307,7 +329,8 @@ void CompanyWindow::Init() {
 }
 
 bool CompanyWindow::Valid() {
-  if (!ErrorLines().empty()) LDspOrg(window_);
+  // In parameter mode nobody reads the list: its lines are in the run's log.
+  if (!ParameterMode() && !ErrorLines().empty()) LDspOrg(window_);
   return true;
 }
 

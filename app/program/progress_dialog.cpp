@@ -185,6 +185,7 @@ void ProgressDialog::Start() {
   ui::CursorWait();
   OrganiseMarkedCompanies(Options(), *this, *this);
   running_ = false;
+  RefreshBrowse();  // on the company it stood on, not on the end of the table
   SetCursor(ui::CursorArrow());
   if (dialog_) dialog_->End(IDOK);
 }
@@ -245,6 +246,7 @@ void ProgressDialog::CompanyFinished(std::string_view) {
 
 void IndexAll(const ui::WindowRef& browse) {
   ProgressDialog progress(browse);
+  progress.SetRepeatMessages(!ParameterMode());  // nobody watches: each failure told once
   progress.Run(ParameterMode());
 }
 

@@ -10,6 +10,7 @@
 #include "app/org/phase_marks.h"
 #include "app/program/company_window.h"
 #include "app/program/organisation_functions.h"
+#include "app/program/run_log.h"
 #include "app/program/version_import.h"
 #include "data/data_functions.h"
 #include "data/data_ui.h"
@@ -26,6 +27,7 @@
 #include "services/user_session.h"
 #include "services/user_tables.h"
 #include "ui/bridge/image_strip.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
 #include "ui/core/core_functions.h"
@@ -40,10 +42,38 @@ constexpr const char* kResourceLibrary = "VDRE.DLL";
 constexpr const char* kStartFolder = "..\\DBF\\";
 constexpr const char* kVersionTableFile = "..\\DBF\\VerVDRe.Dbf";
 
-// NMSGBOX: the plain system box, owned by the active window.
-void PlainMessageBox(const std::string& text, const std::string& title) {
-  MessageBoxA(GetActiveWindow(), text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
-}
+constexpr const char* kTempFolder = "..\\TMP\\";
+
+// Parameter mode: nobody watches. What a box would say goes to the run's log and, unless the
+// code showing it writes its own line, to the error table; the box takes its default answer.
+class Unattended {
+ public:
+  explicit Unattended(const std::string& code)
+      : log_(std::string(kTempFolder) + std::string(kRunLogName), [code] {
+          const std::string current = data::cCodEmpresa();
+          return current.empty() ? code : current;
+        }) {
+    xb::os::MakeDir(kTempFolder);
+    ui::SetUnattended([this](std::string_view title, std::string_view text) {
+      log_.Write(std::string(title) + ": " + std::string(text));
+      if (LinedMessages::active()) return;
+      const std::size_t end = text.find_first_of("\r\n;");
+      AddErrorLine(log_.LineText(text.substr(0, end)), /*told=*/true);
+    });
+    SetErrorLineListener([this](std::string_view line) { log_.WriteErrorLine(line); });
+  }
+  ~Unattended() {
+    SetErrorLineListener({});
+    ui::SetUnattended({});
+  }
+  Unattended(const Unattended&) = delete;
+  Unattended& operator=(const Unattended&) = delete;
+
+  int lines() const { return log_.lines(); }
+
+ private:
+  RunLog log_;
+};
 
 CompanyPictures LoadCompanyPictures() {
   ui::ImageStrip& strip = ui::ImageStrip::Shared();
@@ -64,13 +94,16 @@ void CloseCompanyTable() {
 // table (or the error table) could not be opened.
 struct WindowRun {
   bool company_table_failed = false;
+  bool company_table_missing = false;  // its message said so: nothing more to add
   bool window_shown = false;
+  bool errors = false;                 // the error table got lines
 };
 
 WindowRun RunOrganisationWindow(const std::optional<std::string>& code) {
   WindowRun run;
   if (OpenCompanyTable(data::cPathStart()) == CompanyTableOpen::kFailed) {
     run.company_table_failed = true;
+    run.company_table_missing = !xb::FileExists(data::cPathStart() + std::string(kCompanyTableAlias) + ".dbf");
     SetParameterMode(false);
     return run;
   }
@@ -89,6 +122,7 @@ WindowRun RunOrganisationWindow(const std::optional<std::string>& code) {
     run.window_shown = true;
     window.Run();
   }
+  run.errors = ErrorLineCount() > 0;
   CloseErrorTable();
   return run;
 }
@@ -113,12 +147,14 @@ void StartProgramRuntime() {
 
 int Main(const std::optional<std::string>& code) {
   StartProgramRuntime();
+  std::optional<Unattended> unattended;
+  if (code) unattended.emplace(*code);
 
   // 1-3: network mode, the resource library, the table driver (set by the environment).
   const bool network = xb::FileExists(kVersionTableFile);
   if (!ui::SetResources(kResourceLibrary)) {
     // Without it no dialog, picture or menu of the program can show.
-    PlainMessageBox("No se encuentra la librería de recursos VDRE.DLL", "Error");
+    ui::NMsgBox(Value::String("No se encuentra la librería de recursos VDRE.DLL"), "Error");
     return kExitFailed;
   }
 
@@ -154,12 +190,14 @@ int Main(const std::optional<std::string>& code) {
   // 13: cleanup and the end message.
   CloseCompanyTable();
   EraseErrorTable(data::cPathTmp());
-  if (run.company_table_failed) {
+  if (run.company_table_failed && !run.company_table_missing) {
     data::Ui().MsgStop(data::JoinLines({"No se ha podido abrir el fichero de Empresas", "de forma exclusiva. ",
-                            "Para realizar este proceso no puede haber ningún", "Usuario trabajando en Vendaro"}),
-                 "Error");
-  } else if (!parameter_mode && OrganisationDone()) {
-    PlainMessageBox("Organización de empresas realizada", "Proceso Finalizado");
+                                        "Para realizar este proceso no puede haber ningún",
+                                        "Usuario trabajando en Vendaro"}),
+                       "Error");
+  } else if (!parameter_mode && OrganisationDone() && !run.errors) {
+    // After the error list, which said what went wrong, it would say the opposite.
+    ui::NMsgBox(Value::String("Organización de empresas realizada"), "Proceso Finalizado");
   }
 
   // 14: pictures, log-out and the closing step.
@@ -168,8 +206,8 @@ int Main(const std::optional<std::string>& code) {
   svc::Cierre();
   MarkPhase("fin");
 
-  if (run.company_table_failed || !run.window_shown) return kExitFailed;
-  if (parameter_mode && !OrganisationDone()) return kExitFailed;
+  if (run.company_table_failed || !run.window_shown || run.errors) return kExitFailed;
+  if (parameter_mode && (!OrganisationDone() || unattended->lines() > 0)) return kExitFailed;
   return kExitOk;
 }
 

@@ -4,7 +4,9 @@
 // the end message, the log-out and the closing step.
 //
 // With a company code the program runs in parameter mode: no log-in, that company is marked
-// and organised at once, and the program ends.
+// and organised at once, and the program ends. Nobody watches it: no box shows, what one
+// would say goes to the log "Vdr.log" of the temporary folder (run_log.h) and to the error
+// table, and the box takes its default answer.
 #pragma once
 
 #include <optional>
@@ -16,7 +18,8 @@ namespace app {
 enum ExitCode : int {
   kExitOk = 0,
   // No company, the company table or the error table not opened, the resource library
-  // missing, or (parameter mode) the organisation stopped before its end.
+  // missing, a failure recorded in the error table, or (parameter mode) the organisation
+  // stopped before its end or anything written to the run's log.
   kExitFailed = 1,
 };
 

@@ -695,18 +695,44 @@ bool IndexFolder(const std::string& folder, CatalogueFolder which, std::string* 
     indexer.IndexTag("Empresa", folder, "CodEmp", "CODEMP", false, 0);
     indexer.IndexTag("Empresa", folder, "NomE", "Upper(cNombre ) + cNif", false, 0);
     const StartFolderTag& macros = MacroTableTag();
-    indexer.IndexTag(macros.table, folder, macros.tag, macros.key, false, 0);
+    if (xb::rdd::WorkAreas::Get().file_system().Exists(TablePath(folder, macros.table)))
+      indexer.IndexTag(macros.table, folder, macros.tag, macros.key, false, 0);
   }
   indexer.Close();
   if (!events.first.empty()) *error = events.first;
   return events.first.empty();
 }
 
+// Every 50th customer invoice line sells 99,999,999.999 units at 999,999,999.9999: about
+// 1e17 each, where Graph's amounts hold at most 16 digits.
+bool OverflowInvoiceLines(const std::string& folder, std::string* error) {
+  const std::string path = folder + "FacCliL.dbf";
+  std::unique_ptr<DbfTable> t;
+  xb::rdd::TableOpenOptions options;
+  options.memo_kind = dbf::MemoKind::kFpt;
+  Status s = DbfTable::Open(xb::rdd::WorkAreas::Get().file_system(), path, options, &t);
+  const int qty = t ? t->FieldIndex("NCANENT") : -1, price = t ? t->FieldIndex("NPREUNIT") : -1;
+  std::uint32_t count = 0;
+  if (s.ok()) s = t->RecordCount(&count);
+  for (std::uint32_t r = 1; s.ok() && r <= count; r += 50) {
+    s = t->GoTo(r);
+    if (s.ok()) s = t->PutNumber(qty, 99999999.999);
+    if (s.ok()) s = t->PutNumber(price, 999999999.9999);
+  }
+  if (t) {
+    const Status closed = t->Close();
+    if (s.ok()) s = closed;
+  }
+  if (!s.ok()) *error = path + ": " + s.message();
+  return s.ok();
+}
+
 }  // namespace
 
 std::vector<DemoCompany> DemoCompanies(const DemoOptions& options) {
   return {
-      {"01", "Distribuciones Núñez e Hijos, S.L.", "B26123456", false, 0, true, options.records},
+      {"01", "Distribuciones Núñez e Hijos, S.L.", "B26123456", false, 0, true, options.records,
+       options.overflowing_statistics},
       {"02", "Panadería La Espiga de Castañeda", "B09876543", true, 0, true, options.small_records},
       {"03", "Ferretería Ibáñez y Peña, S.A.", "A31555777", false, 2, true, options.small_records},
       {"04", "Cafetería El Águila", "12345678Z", false, 0, false, options.small_records},
@@ -730,6 +756,7 @@ bool WriteDemoStart(const std::string& folder, const std::vector<DemoCompany>& c
   FolderPlan plan(options, nullptr);
   for (const TableSchema& schema : Schemas()) {
     if (schema.folder != CatalogueFolder::kStart) continue;
+    if (!options.users && schema.table == "Macros") continue;
     bool ok = false;
     if (schema.table == "Empresa") ok = WriteCompanyTable(folder, schema, companies, summary, error);
     else if (schema.table == "VerVDRe") ok = WriteVersion(folder, schema, summary, error);
@@ -756,6 +783,7 @@ bool WriteDemoCompany(const std::string& folder, const DemoCompany& company, con
     else ok = WriteGeneric(folder, *schema, plan, DemoRecordCount(*schema, company.records), summary, error);
     if (!ok) return false;
   }
+  if (company.overflowing_statistics && !OverflowInvoiceLines(folder, error)) return false;
   return !options.indexes || IndexFolder(folder, CatalogueFolder::kCompany, error);
 }
 
@@ -772,7 +800,8 @@ bool WriteDemoTree(const std::string& root, const DemoOptions& options, DemoSumm
   const std::vector<DemoCompany> companies = DemoCompanies(options);
   const std::string start = folder("DBF");
   if (start.empty() || folder("VDR").empty() || folder("TMP").empty() || folder("INF").empty()) return false;
-  if (!WriteDemoStart(start, companies, options, summary, error) || !WriteDemoUsers(start, error)) return false;
+  if (!WriteDemoStart(start, companies, options, summary, error)) return false;
+  if (options.users && !WriteDemoUsers(start, error)) return false;
   for (const DemoCompany& c : companies) {
     const std::string f = folder("DBF" + c.code);
     if (f.empty() || !WriteDemoCompany(f, c, options, summary, error)) return false;

@@ -2,7 +2,8 @@
 // on. Under a root folder:
 //   DBF\          the start folder: the company table `Empresa` (several companies, one
 //                 blocked, one with users), the version table, the catalogue's shared tables,
-//                 and the users and menu table of the log-in (demo_users.h)
+//                 and the users and menu table of the log-in (demo_users.h) unless the
+//                 options leave them out
 //   DBF<code>\    one folder per company: every table of the catalogue, `Claves`, `Divisas`
 //   VDR\          the program folder (Vdr.exe runs here, so "..\DBF\" is the start folder)
 //   TMP\, INF\    the temporary and report folders
@@ -24,6 +25,12 @@ struct DemoOptions {
   std::uint64_t small_records = 2000;  // in each of the others
   xb::Date today = xb::Date::FromYmd(2026, 12, 1);  // documents run up to this day, from three years before
   bool indexes = true;                 // create the catalogue's tags
+  // The start folder as nobody has logged in yet: no user and group tables, no menu table,
+  // no macro table.
+  bool users = true;
+  // The first company's invoice lines every 50th of such amounts that its monthly
+  // statistics overflow `Graph`'s fields.
+  bool overflowing_statistics = false;
 };
 
 struct DemoCompany {
@@ -34,6 +41,7 @@ struct DemoCompany {
   int users = 0;            // USO
   bool statistics = true;   // LGRAFCLI in its settings
   std::uint64_t records = 0;
+  bool overflowing_statistics = false;
 };
 
 std::vector<DemoCompany> DemoCompanies(const DemoOptions& options);

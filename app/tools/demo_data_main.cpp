@@ -1,11 +1,14 @@
 // vdr_demodata: writes the demo data tree.
 //
 //   vdr_demodata CARPETA [--registros N] [--pequenas N] [--fecha AAAAMMDD] [--sin-indices]
+//                [--sin-usuarios] [--graficos-desbordados]
 //
 // CARPETA receives DBF\ (start folder), DBF01\ ... DBF04\ (companies), VDR\, TMP\ and INF\.
 // --registros: about how many records the first company gets (20000; 2000000 for the
 // benchmark); --pequenas: the other companies (2000); --fecha: the last day of the
-// documents (20261201); --sin-indices: the tables without their index files.
+// documents (20261201); --sin-indices: the tables without their index files; --sin-usuarios:
+// a start folder where nobody has logged in yet (no user, group, menu or macro tables);
+// --graficos-desbordados: the first company's monthly statistics do not fit `Graph`.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +21,8 @@
 namespace {
 
 int Usage(const char* message) {
-  app::Say(stderr, "%s\nUso: vdr_demodata CARPETA [--registros N] [--pequenas N] [--fecha AAAAMMDD] [--sin-indices]\n",
+  app::Say(stderr, "%s\nUso: vdr_demodata CARPETA [--registros N] [--pequenas N] [--fecha AAAAMMDD] [--sin-indices]\n"
+               "                    [--sin-usuarios] [--graficos-desbordados]\n",
                message);
   return 2;
 }
@@ -48,6 +52,10 @@ int main(int argc, char** argv) {
       if (options.today.IsEmpty()) return Usage("Fecha no válida: se espera AAAAMMDD.");
     } else if (arg == "--sin-indices") {
       options.indexes = false;
+    } else if (arg == "--sin-usuarios") {
+      options.users = false;
+    } else if (arg == "--graficos-desbordados") {
+      options.overflowing_statistics = true;
     } else if (!arg.empty() && arg[0] != '-' && root.empty()) {
       root = arg;
     } else {

@@ -1,6 +1,8 @@
 // The data layer's DataUi as the program shows it: the framework's message boxes, the lock
 // question and the delete confirmation as dialogs of the resource library, the system tick
-// count, and pending messages run through the framework's message loop.
+// count, and pending messages run through the framework's message loop. A box shows under
+// the program's own error handler; in a run nobody watches (ui::Unattended) nothing shows:
+// the boxes tell the unattended sink, the lock question is given up, a deletion refused.
 #pragma once
 
 #include "data/data_ui.h"

@@ -11,6 +11,7 @@
 #include "runtime/function_table.h"
 #include "runtime/lib/dates.h"
 #include "ui/bridge/find_dialog.h"
+#include "ui/bridge/plain_boxes.h"
 
 namespace ui {
 namespace {
@@ -195,9 +196,7 @@ void RegisterCommonDialogs() {
   });
   // NMSGBOX(uValue, uTitle): the title only with exactly two arguments.
   xb::RegisterFunction("NMSGBOX", [](Args& a) {
-    const std::string text = ValueText(a.Arg(1));
-    const std::string title = a.Count() == 2 ? ValueText(a.Arg(2)) : std::string("Alert");
-    ::MessageBoxA(::GetActiveWindow(), text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+    NMsgBox(a.Arg(1), a.Count() == 2 ? ValueText(a.Arg(2)) : std::string("Alert"));
     return Value();
   });
   // MSGABOUT(uValue, uOther)

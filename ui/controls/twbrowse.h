@@ -115,6 +115,9 @@ class TWBrowse : public TControl {
   void PageUp(int lines = 0);    // 0: a page
   void PageDown(int lines = 0);
   int Skip(int n);
+  // Moves to the data row under client pixel row `pixel_row`, as a click there does (the
+  // change block runs when it moves); false above the data rows (the header) or below them.
+  bool GoToRowAt(int pixel_row);
   void UpStable();
   void RecAdd();
   bool lCloseArea();

@@ -228,17 +228,11 @@ Answer TWBrowse::LButtonDown(int row, int col, WPARAM keys) {
       Beep();
     }
   } else if (clicked != nRowPos && clicked <= nRowCount()) {
-    DrawLine(nRowPos);
-    const int moved = Skip(clicked - nRowPos);
-    nRowPos += moved;
-    if (oVBar) oVBar->SetPos(oVBar->GetPos() + moved);
     if (lCellStyle) {
       nColAct = std::max(nAtCol(col), 1);
       if (oHBar) oHBar->SetPos(nColAct);
     }
-    DrawSelect();
-    lHitTop = lHitBottom = false;
-    RunChange();
+    GoToRowAt(row);
   } else if (clicked == nRowPos && lCellStyle) {
     nColAct = std::max(nAtCol(col), 1);
     if (oHBar) oHBar->SetPos(nColAct);
@@ -246,6 +240,20 @@ Answer TWBrowse::LButtonDown(int row, int col, WPARAM keys) {
   }
   TControl::LButtonDown(row, col, keys);
   return Answer::Number(0);
+}
+
+bool TWBrowse::GoToRowAt(int pixel_row) {
+  const int clicked = NWRow(hWnd, oFont ? oFont->hFont : nullptr, pixel_row, lTree ? 0 : nHLine);
+  if (clicked < 1 || clicked > nRowCount() || LogicLen() < 1) return false;
+  if (clicked == nRowPos) return true;
+  DrawLine(nRowPos);
+  const int moved = Skip(clicked - nRowPos);
+  nRowPos += moved;
+  if (oVBar) oVBar->SetPos(oVBar->GetPos() + moved);
+  DrawSelect();
+  lHitTop = lHitBottom = false;
+  RunChange();
+  return true;
 }
 
 Answer TWBrowse::MouseMove(int row, int col, WPARAM keys) {

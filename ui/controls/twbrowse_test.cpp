@@ -236,6 +236,14 @@ TEST_F(TWBrowseTest, LinesPagesAndTheThumbKeepPointerSelectionAndThumbInStep) {
   Send(WM_LBUTTONUP, 0, MAKELPARAM(150, 5 * h + h / 2));
   EXPECT_EQ(b->nRowPos, 5);
   ExpectInStep("clicked");
+  // The row under a point, as a right click takes it: a data row moves there, the header
+  // and below the rows do not.
+  EXPECT_TRUE(b->GoToRowAt(2 * h + h / 2));
+  EXPECT_EQ(b->nRowPos, 2);
+  ExpectInStep("row under a point");
+  EXPECT_FALSE(b->GoToRowAt(h / 2));
+  EXPECT_FALSE(b->GoToRowAt((rows + 3) * h));
+  EXPECT_EQ(b->nRowPos, 2);
   Screenshot(window_->hWnd, "browse_lines");
 }
 

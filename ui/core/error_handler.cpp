@@ -10,6 +10,7 @@
 #include "runtime/rdd/workareas.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/modeless_dialogs.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/resources.h"
 #include "ui/core/error_report.h"
 #include "ui/core/framework_error.h"
@@ -178,7 +179,11 @@ xb::Value ErrorDialog(const xb::ErrorRef& error) {
   const ErrorReport report = BuildErrorReport(e, kRaiserLevel);
   WriteLog(report.text);
   Choice choice = Choice::kNone;
-  {
+  if (Unattended()) {
+    // Nobody to choose: the operation takes its default and the run goes on.
+    TellUnattended("Error", ErrorMessage(e));
+    choice = Choice::kDefault;
+  } else {
     ShowingScope showing;
     choice = ShowErrorDialog(e, report);
   }
@@ -192,10 +197,12 @@ xb::Value ErrorDialog(const xb::ErrorRef& error) {
   return xb::Value::Logical(choice == Choice::kRetry);
 }
 
-void ErrorSys() {
-  xb::SetErrorBlock(xb::Value(xb::Block::Native(
-      [](xb::Args& a) { return xb::CallFunction("ERRORDIALOG", {a.Arg(1)}); }, "{|oError| ErrorDialog( oError ) }")));
+xb::Value ErrorSysBlock() {
+  return xb::Value(xb::Block::Native([](xb::Args& a) { return xb::CallFunction("ERRORDIALOG", {a.Arg(1)}); },
+                                     "{|oError| ErrorDialog( oError ) }"));
 }
+
+void ErrorSys() { xb::SetErrorBlock(ErrorSysBlock()); }
 
 void RegisterErrorHandlerFunctions() {
   auto error_of = [](const xb::Args& a) -> xb::ErrorRef {

@@ -16,6 +16,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
 #include "ui/bridge/modeless_dialogs.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/error_report.h"
 
@@ -281,6 +282,29 @@ TEST_F(ErrorHandlerTest, QuitAndRetryAnswers) {
     xb::CallFunction("T_BLOQUEO");
     EXPECT_EQ(quits_, std::vector<int>{1});
   }
+}
+
+// In a run nobody watches the dialog does not show: the error is told, written to the log,
+// and the operation takes its default; the program goes on.
+TEST_F(ErrorHandlerTest, UnattendedTheDefaultIsTakenAndTheRunGoesOn) {
+  xb::RegisterFunction("T_BLOQUEO", [](xb::Args&) {
+    xb::ErrorRef e = xb::MakeError("DBFCDX", xb::EG_LOCK, 1038, "DBRLOCK");
+    e->canRetry = true;
+    return Value::Logical(xb::Raise(e) == xb::Recovery::Retry);
+  });
+  std::vector<std::string> told;
+  SetUnattended([&](std::string_view title, std::string_view text) {
+    told.push_back(std::string(title) + "|" + std::string(text));
+  });
+  DialogAnswerer answerer(DialogAnswerer::Press("Salir"));
+  EXPECT_FALSE(xb::CallFunction("T_BLOQUEO").AsLogical());
+  SetUnattended({});
+  EXPECT_TRUE(answerer.seen().empty());
+  EXPECT_TRUE(quits_.empty());
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].substr(0, 6), "Error|");
+  EXPECT_NE(told[0].find("DBRLOCK"), std::string::npos) << told[0];
+  EXPECT_FALSE(ReadLog().empty());
 }
 
 TEST_F(ErrorHandlerTest, AnErrorWhileTheDialogShowsEndsTheProgram) {

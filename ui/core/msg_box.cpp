@@ -8,6 +8,7 @@
 #include "runtime/lib/memo_lines.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/message_loop.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/resources.h"
 #include "ui/core/plain_control.h"
 #include "ui/core/tdialog.h"
@@ -121,6 +122,11 @@ std::string Default(const xb::Value& v, const char* fallback) {
 
 int ShowAlert(const AlertParams& params) {
   const bool answer_counts = params.buttons.has_value();
+  if (Unattended()) {
+    // Nobody to answer: the default button, the first.
+    TellUnattended(params.title, params.text);
+    return answer_counts ? 1 : 0;
+  }
   std::vector<std::string> buttons = params.buttons.value_or(std::vector<std::string>{"&Aceptar"});
   if (buttons.empty()) buttons.push_back("&Aceptar");
   AlertKind kind = params.kind.value_or(buttons.size() > 1 ? AlertKind::kQuestion : AlertKind::kStop);
@@ -260,6 +266,11 @@ HICON AlertIcon(const xb::Value& icon) {
 
 int AlertBox(const AlertBoxParams& params) {
   std::vector<std::string> options = params.options.empty() ? std::vector<std::string>{"&OK"} : params.options;
+  if (Unattended()) {
+    TellUnattended(params.title, params.text);
+    const int n = static_cast<int>(options.size());
+    return params.default_option >= 1 && params.default_option <= n ? params.default_option : 1;
+  }
   const std::string text = BreakLines(params.text);
   const xb::Ref<TFont> font = BoxFont();
   const DialogRef dialog = NewBox(params.title, font);

@@ -6,6 +6,9 @@
 // in a read-only multi-line field. MSGRUNHIDE / MSGWAITHIDE show a text while an action runs.
 //
 // Texts may hold several lines: ";" and "\n\r" (or "\r\n") break them.
+//
+// In a run nobody watches (ui::Unattended, plain_boxes.h) no box shows: its title and text go
+// to the unattended sink and it answers its default button.
 #pragma once
 
 #include <optional>

@@ -6,6 +6,7 @@
 #include "runtime/function_table.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/core/core_test_support.h"
 
 namespace ui {
@@ -73,6 +74,23 @@ TEST_F(MsgBoxTest, NamedBoxesShowTheirTextsAndAnswer) {
     EXPECT_EQ(result.ValType(), c.result.ValType()) << c.call;
     EXPECT_TRUE(result.SameAs(c.result)) << c.call;
   }
+}
+
+// A run nobody watches: no box shows, each tells the sink what it would have said and
+// answers its default button.
+TEST_F(MsgBoxTest, UnattendedBoxesTellAndTakeTheirDefault) {
+  std::vector<std::string> told;
+  SetUnattended([&](std::string_view title, std::string_view text) {
+    told.push_back(std::string(title) + "|" + std::string(text));
+  });
+  DialogAnswerer answerer(DialogAnswerer::Press("Aceptar"));
+  EXPECT_EQ(MsgStop(Value::String("Parado"), "Error"), 1);
+  EXPECT_TRUE(MsgYesNo(Value::String("¿ Seguimos ?")));
+  EXPECT_EQ(xb::EvalMacro("_ALERT( 'Uno;Dos' )").AsInt(), 0);
+  EXPECT_EQ(xb::EvalMacro("ALERT( 'Texto', { 'A', 'B' }, 'Tit', 2 )").AsInt(), 2);
+  SetUnattended({});
+  EXPECT_TRUE(answerer.seen().empty());
+  EXPECT_EQ(told, (std::vector<std::string>{"Error|Parado", "Información|¿ Seguimos ?", "Atención|Uno;Dos", "Tit|Texto"}));
 }
 
 TEST_F(MsgBoxTest, ClosingTheBoxAnswersNoButton) {
