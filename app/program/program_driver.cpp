@@ -1,6 +1,7 @@
 #include "app/program/program_driver.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace app::testing {
@@ -12,13 +13,13 @@ std::string TestProgramFolder() {
   return std::filesystem::path(path).parent_path().string();
 }
 
+}  // namespace
+
 std::string ClassOf(HWND hwnd) {
   char name[64] = {};
   GetClassNameA(hwnd, name, sizeof name);
   return name;
 }
-
-}  // namespace
 
 bool InstallProgram(const std::string& folder) {
   std::error_code error;
@@ -99,7 +100,8 @@ HWND ProgramProcess::WaitWindow(const std::string& title, unsigned ms) const {
   return found;
 }
 
-std::vector<vdr::test::SeenDialog> AnswerEveryBox(ProgramProcess& program, unsigned ms) {
+std::vector<vdr::test::SeenDialog> AnswerEveryBox(ProgramProcess& program, unsigned ms,
+                                                  const std::vector<std::string>& leave) {
   std::vector<vdr::test::SeenDialog> seen;
   std::vector<HWND> answered;
   program.WaitUntil(
@@ -107,6 +109,9 @@ std::vector<vdr::test::SeenDialog> AnswerEveryBox(ProgramProcess& program, unsig
         std::erase_if(answered, [](HWND hwnd) { return !IsWindow(hwnd); });
         for (HWND hwnd : program.Windows()) {
           if (ClassOf(hwnd) != "#32770" || std::find(answered.begin(), answered.end(), hwnd) != answered.end()) continue;
+          // A busy program may not tell its window's title in time: asked again at the next look.
+          const std::string title = TextOf(hwnd);
+          if (title.empty() || std::find(leave.begin(), leave.end(), title) != leave.end()) continue;
           seen.push_back(ReadOtherDialog(hwnd));
           answered.push_back(hwnd);
           if (!seen.back().buttons.empty()) PressButton(hwnd, seen.back().buttons.front().id);
@@ -157,6 +162,85 @@ void TypeInto(HWND control, const std::string& text) {
 void PostKey(HWND control, int virtual_key) {
   PostMessageA(control, WM_KEYDOWN, virtual_key, 1);
   PostMessageA(control, WM_KEYUP, virtual_key, 0xC0000001);
+}
+
+COLORREF Pixels::At(int x, int y) const {
+  const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
+  return RGB(bgr[at + 2], bgr[at + 1], bgr[at]);
+}
+
+Pixels Capture(HWND hwnd) {
+  Pixels p;
+  RECT r;
+  if (!GetClientRect(hwnd, &r) || r.right <= 0 || r.bottom <= 0) return p;
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  p.width = r.right;
+  p.height = r.bottom;
+  // What the screen shows there: another process's window is read from the screen.
+  POINT origin = {0, 0};
+  ClientToScreen(hwnd, &origin);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = p.width;
+  info.bmiHeader.biHeight = -p.height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dib) {
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, p.width, p.height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const std::size_t stride = (static_cast<std::size_t>(p.width) * 3 + 3) & ~std::size_t{3};
+    p.bgr.resize(static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height) * 3);
+    for (int y = 0; y < p.height; ++y)
+      std::memcpy(p.bgr.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(p.width) * 3,
+                  static_cast<const unsigned char*>(bits) + static_cast<std::size_t>(y) * stride,
+                  static_cast<std::size_t>(p.width) * 3);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+  } else {
+    p = {};
+  }
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return p;
+}
+
+double PaintedShare(HWND hwnd) {
+  const Pixels p = Capture(hwnd);
+  if (p.bgr.empty()) return 0;
+  std::size_t lit = 0;
+  for (std::size_t i = 0; i + 2 < p.bgr.size(); i += 3) lit += (p.bgr[i] | p.bgr[i + 1] | p.bgr[i + 2]) != 0;
+  return static_cast<double>(lit) / static_cast<double>(p.bgr.size() / 3);
+}
+
+std::vector<Light> BrowseLights(HWND browse) {
+  const Pixels p = Capture(browse);
+  std::vector<Light> lights;
+  std::optional<Light> open;
+  int first = 0;
+  for (int y = 0; y <= p.height; ++y) {
+    int green = 0, red = 0;
+    for (int x = 0; y < p.height && x < p.width; ++x) {
+      const COLORREF c = p.At(x, y);
+      const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      green += g > 120 && r < g / 2 && b < g / 2;
+      red += r > 120 && g < r / 2 && b < r / 2;
+    }
+    const bool any = green + red >= 2;
+    if (any && !open) {
+      open = Light{0, red > green};
+      first = y;
+    } else if (!any && open) {
+      open->y = (first + y - 1) / 2;
+      lights.push_back(*open);
+      open.reset();
+    }
+  }
+  return lights;
 }
 
 HWND ChildOfClass(HWND parent, const std::string& class_name) {

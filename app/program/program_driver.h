@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,10 @@ class ProgramProcess {
 };
 
 // Answers every box the program shows (its first button) until it ends; what they said, in
-// the order shown.
-std::vector<vdr::test::SeenDialog> AnswerEveryBox(ProgramProcess& program, unsigned ms = ProgramProcess::kPatience);
+// the order shown. Dialogs titled as one of `leave` are neither answered nor told, nor are those
+// whose title cannot be read yet (looked at again later).
+std::vector<vdr::test::SeenDialog> AnswerEveryBox(ProgramProcess& program, unsigned ms = ProgramProcess::kPatience,
+                                                  const std::vector<std::string>& leave = {});
 
 // A window's text, read through WM_GETTEXT (the window may belong to another process).
 std::string TextOf(HWND hwnd);
@@ -62,7 +65,28 @@ void PressButton(HWND dialog, int id);
 void TypeInto(HWND control, const std::string& text);
 // A key pressed and released on a control.
 void PostKey(HWND control, int virtual_key);
+// A window's class name.
+std::string ClassOf(HWND hwnd);
 // The first child of `parent` of that window class.
 HWND ChildOfClass(HWND parent, const std::string& class_name);
+
+// The window's pixels as it shows them, 24-bit rows from the top; empty when it cannot be read.
+struct Pixels {
+  int width = 0, height = 0;
+  std::vector<unsigned char> bgr;  // width * height * 3
+  COLORREF At(int x, int y) const;
+};
+Pixels Capture(HWND hwnd);
+// The share of a window's pixels that are not black (an unpainted window is black).
+double PaintedShare(HWND hwnd);
+
+// The state lights of the company browse, top to bottom: each row's picture, green (free)
+// or red, found as runs of rows holding saturated pixels of that colour; `y` is the row's
+// middle in the browse's client coordinates.
+struct Light {
+  int y = 0;
+  bool red = false;
+};
+std::vector<Light> BrowseLights(HWND browse);
 
 }  // namespace app::testing

@@ -703,7 +703,7 @@ bool IndexFolder(const std::string& folder, CatalogueFolder which, std::string* 
   return events.first.empty();
 }
 
-// Every 50th customer invoice line sells 99,999,999.999 units at 999,999,999.9999: about
+// Every 5th customer invoice line sells 99,999,999.999 units at 999,999,999.9999: about
 // 1e17 each, where Graph's amounts hold at most 16 digits.
 bool OverflowInvoiceLines(const std::string& folder, std::string* error) {
   const std::string path = folder + "FacCliL.dbf";
@@ -714,7 +714,7 @@ bool OverflowInvoiceLines(const std::string& folder, std::string* error) {
   const int qty = t ? t->FieldIndex("NCANENT") : -1, price = t ? t->FieldIndex("NPREUNIT") : -1;
   std::uint32_t count = 0;
   if (s.ok()) s = t->RecordCount(&count);
-  for (std::uint32_t r = 1; s.ok() && r <= count; r += 50) {
+  for (std::uint32_t r = 1; s.ok() && r <= count; r += 5) {
     s = t->GoTo(r);
     if (s.ok()) s = t->PutNumber(qty, 99999999.999);
     if (s.ok()) s = t->PutNumber(price, 999999999.9999);

@@ -28,7 +28,7 @@ struct DemoOptions {
   // The start folder as nobody has logged in yet: no user and group tables, no menu table,
   // no macro table.
   bool users = true;
-  // The first company's invoice lines every 50th of such amounts that its monthly
+  // The first company's invoice lines every 5th of such amounts that its monthly
   // statistics overflow `Graph`'s fields.
   bool overflowing_statistics = false;
 };
