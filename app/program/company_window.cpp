@@ -94,26 +94,29 @@ Value Picture(const std::optional<ui::StripImage>& image) {
 
 ui::TWBrowse* BrowseArg(xb::Args& a, int n) { return dynamic_cast<ui::TWBrowse*>(a.Obj(n).get()); }
 
-// Columns at least as wide as their headers in the browse's font: the narrow ones ("Sel.",
-// "Cod.", "Lib.") are not cut. A header is drawn 2 pixels in from each side of its cell.
+}  // namespace
+
+// A header is drawn a few pixels in from each side of its cell.
 constexpr int kHeaderRoom = 8;
-void WidenToHeaders(ui::TWBrowse& browse) {
+void WidenColumnsToHeaders(ui::TWBrowse& browse) {
   if (!browse.hWnd || !browse.aHeaders.IsArray() || !browse.aColSizes.IsArray()) return;
   const xb::Array headers = browse.aHeaders.AsArray();
   xb::Array sizes = browse.aColSizes.AsArray();
   HDC dc = GetDC(browse.hWnd);
   HGDIOBJ old = SelectObject(dc, browse.oFont ? static_cast<HGDIOBJ>(browse.oFont->hFont) : GetStockObject(DEFAULT_GUI_FONT));
+  bool widened = false;
   for (std::size_t i = 0; i < headers.size() && i < sizes.size(); ++i) {
     const std::string text(headers.Get(i).IsString() ? headers.Get(i).AsString() : std::string_view());
     SIZE size = {};
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    if (sizes.Get(i).AsInt() < size.cx + kHeaderRoom) sizes[i] = Value::Integer(size.cx + kHeaderRoom);
+    if (sizes.Get(i).AsInt() >= size.cx + kHeaderRoom) continue;
+    sizes[i] = Value::Integer(size.cx + kHeaderRoom);
+    widened = true;
   }
   SelectObject(dc, old);
   ReleaseDC(browse.hWnd, dc);
+  if (widened) InvalidateRect(browse.hWnd, nullptr, TRUE);
 }
-
-}  // namespace
 
 // ---- browse actions ----------------------------------------------------------------------------
 
@@ -232,7 +235,7 @@ CompanyWindow::CompanyWindow(const CompanyPictures& pictures, std::string_view c
   p.back = svc::lColorBrw() ? GetSysColor(COLOR_BTNFACE) : GetSysColor(COLOR_WINDOW);
   p.line_colour = 0;
   browse_->New(p);
-  WidenToHeaders(*browse_);
+  WidenColumnsToHeaders(*browse_);
   browse_->nLineStyle = svc::nLineStyle();
   browse_->nClrForeFocus = GetSysColor(COLOR_HIGHLIGHTTEXT);
   browse_->nClrBackFocus = GetSysColor(COLOR_HIGHLIGHT);
@@ -292,7 +295,10 @@ void CompanyWindow::RunAction(int action) {
       IndexAll(browse);
       window_->End();
       break;
-    case 7: svc::SelFon(*browse); break;
+    case 7:
+      svc::SelFon(*browse);
+      WidenColumnsToHeaders(*browse);  // the new font may be wider
+      break;
     case 8: window_->End(); break;
     default: break;
   }

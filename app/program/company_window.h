@@ -62,6 +62,10 @@ bool LFree(ui::TWBrowse& browse);
 // LFIND: the incremental search, then the browse takes the focus.
 void LFind(ui::TWBrowse& browse, const ui::WindowRef& window);
 
+// Widens every column narrower than its header in the browse's font, so that the narrow ones
+// ("Sel.", "Cod.", "Lib.") are not cut.
+void WidenColumnsToHeaders(ui::TWBrowse& browse);
+
 // The window of the run, while it exists.
 class CompanyWindow {
  public:

@@ -12,6 +12,7 @@
 #include "app/org/org_environment.h"
 #include "app/org/org_test_support.h"
 #include "app/org/organisation_state.h"
+#include "app/program/company_window.h"
 #include "app/program/error_list.h"
 #include "app/program/organisation_functions.h"
 #include "app/tools/demo_data.h"
@@ -26,6 +27,7 @@
 #include "ui/controls/controls.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
+#include "ui/core/tfont.h"
 #include "ui/core/value_text.h"
 #include "ui/core/window_table.h"
 
@@ -372,6 +374,41 @@ TEST_F(ProgressDialogTest, TheFunctionsByName) {
   EXPECT_EQ(Numbers(Folder("01"), "Articulo", {"CREF", "NPENDREC"}),
             (std::vector<std::string>{"A1 6.00", "A2 0.00", "K1 0.00", "ANT 0.00"}));
   EXPECT_TRUE(ErrorLines().empty());
+}
+
+// The company browse's columns are never narrower than their headers in its font: neither
+// as the window builds it nor after a bigger font is chosen.
+TEST_F(ProgressDialogTest, TheCompanyBrowseHeadersAreNotCut) {
+  CompanyWindow window(CompanyPictures{}, "");
+  ui::TWBrowse& browse = window.browse();
+  ASSERT_NE(browse.hWnd, nullptr);
+  auto cut_headers = [&browse] {
+    std::vector<std::string> cut;
+    HDC dc = GetDC(browse.hWnd);
+    HGDIOBJ old = SelectObject(dc, browse.oFont ? static_cast<HGDIOBJ>(browse.oFont->hFont) : GetStockObject(DEFAULT_GUI_FONT));
+    const xb::Array headers = browse.aHeaders.AsArray();
+    const xb::Array sizes = browse.aColSizes.AsArray();
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+      const std::string text(headers.Get(i).AsString());
+      SIZE size = {};
+      GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+      if (sizes.Get(i).AsInt() < size.cx + 4) cut.push_back(text);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(browse.hWnd, dc);
+    return cut;
+  };
+  EXPECT_EQ(cut_headers(), std::vector<std::string>{});
+  EXPECT_EQ(browse.aColSizes.AsArray().Get(2).AsInt(), 250);  // a wide one as it was
+
+  ui::TFont::Spec big;
+  big.face = "Arial";
+  big.height = 40;
+  browse.SetFont(ui::TFont::New(big));
+  ASSERT_FALSE(cut_headers().empty());  // the font alone would cut them
+  WidenColumnsToHeaders(browse);
+  EXPECT_EQ(cut_headers(), std::vector<std::string>{});
+  window.window().End();
 }
 
 // The error list: its three texts over a browse of the error table; either button closes it.
