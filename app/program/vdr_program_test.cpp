@@ -554,6 +554,7 @@ TEST_F(InteractiveTest, TheLightsThePopUpAndTheFonts) {
   Shot(fonts, "vdr_fonts");
   testing::PressButton(fonts, IDOK);
   vdr.WaitUntil([&] { return !IsWindow(fonts); });
+  ASSERT_TRUE(vdr.WaitUntil([&] { return (lights = testing::BrowseLights(browse)).size() == 4; }));  // rows as now drawn
 
   // A right click on 04's row: the pop-up of the bar's actions; "Marcar" marks 04.
   PostMessageA(browse, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, lights[3].y));
@@ -561,7 +562,7 @@ TEST_F(InteractiveTest, TheLightsThePopUpAndTheFonts) {
   HWND menu = nullptr;
   ASSERT_TRUE(vdr.WaitUntil([&] {
     for (HWND w : vdr.Windows())
-      if (testing::ClassOf(w) == "#32768") menu = w;
+      if (testing::ClassOf(w) == "#32768" && IsWindowVisible(w)) menu = w;
     return menu != nullptr;
   }));
   Shot(menu, "vdr_popup");
