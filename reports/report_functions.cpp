@@ -1,5 +1,6 @@
 #include "reports/report_functions.h"
 
+#include "reports/dictionary_tables.h"
 #include "reports/expressions.h"
 #include "reports/report_lists.h"
 #include "reports/report_masks.h"
@@ -16,6 +17,7 @@ void RegisterReportFunctions() {
   RegisterWorkTables();
   RegisterExpressions();
   RegisterTableSearch();
+  RegisterDictionaryTables();
 }
 
 }  // namespace reports
