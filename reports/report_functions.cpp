@@ -1,5 +1,6 @@
 #include "reports/report_functions.h"
 
+#include "reports/dictionary_files.h"
 #include "reports/dictionary_tables.h"
 #include "reports/expressions.h"
 #include "reports/report_lists.h"
@@ -18,6 +19,7 @@ void RegisterReportFunctions() {
   RegisterExpressions();
   RegisterTableSearch();
   RegisterDictionaryTables();
+  RegisterDictionaryFiles();
 }
 
 }  // namespace reports
