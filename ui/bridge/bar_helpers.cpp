@@ -114,14 +114,14 @@ bool LbxMeasure(MEASUREITEMSTRUCT* item, int height) {
   return true;
 }
 
-void TcBrwScroll(HWND browse, int rows, HFONT font) {
+void TcBrwScroll(HWND browse, int rows, HFONT font, int h_line) {
   WindowDC dc(browse);
   TEXTMETRICA metrics = {};
   {
     SelectionScope select(dc.get(), font);
     ::GetTextMetricsA(dc.get(), &metrics);
   }
-  const int h = metrics.tmHeight + 1;
+  const int h = metrics.tmHeight + h_line + 1;
   RECT client = {};
   ::GetClientRect(browse, &client);
   const int whole_rows = (client.bottom - client.top - h) / h;

@@ -26,8 +26,9 @@ void CtrlDrawFocus(HWND control, int origin_row, int origin_col, int row, int co
 void DotsAdjust(HWND control, const std::array<HWND, 8>& dots);
 // Sets the item height of a WM_MEASUREITEM record.
 bool LbxMeasure(MEASUREITEMSTRUCT* item, int height);
-// Scrolls a column browse's rows (below its header row) by `rows` rows of the font's height + 1.
-void TcBrwScroll(HWND browse, int rows, HFONT font);
+// Scrolls a column browse's rows (below its header row) by `rows` rows of the font's height
+// + h_line + 1.
+void TcBrwScroll(HWND browse, int rows, HFONT font, int h_line = 0);
 // Sets an edit control's formatting rectangle to its client rectangle.
 void MoveGet(HWND edit);
 // Creates a multi-line edit control; `extra` is handed to its creation as lpParam.

@@ -486,7 +486,10 @@ void RegisterSystemHelpers() {
     return Value();
   });
   Reg("LBXMEASURE", [](Args& a) { return Log(LbxMeasure(Hd<MEASUREITEMSTRUCT*>(a, 1), I(a, 2))); });
-  Reg("TCBRWSCROLL", [](Args& a) { TcBrwScroll(Hd<HWND>(a, 1), I(a, 2), Hd<HFONT>(a, 3)); return Value(); });
+  Reg("TCBRWSCROLL", [](Args& a) {
+    TcBrwScroll(Hd<HWND>(a, 1), I(a, 2), Hd<HFONT>(a, 3), I(a, 4));
+    return Value();
+  });
 }
 
 void RegisterTreeView() {

@@ -17,6 +17,8 @@
 #include "ui/controls/tqztreeview.h"
 #include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tbutton.h"
+#include "ui/controls/header_lookup.h"
+#include "ui/controls/tcbrowse.h"
 #include "ui/controls/tcheckbox.h"
 #include "ui/controls/tfolder.h"
 #include "ui/controls/ttabs.h"
@@ -326,6 +328,8 @@ void InitControls() {
   RegisterBitmapControl();
   RegisterTreeView();
   RegisterTabs();
+  RegisterColumnBrowses();
+  RegisterHeaderLookup();
 }
 
 }  // namespace ui

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
@@ -55,6 +57,40 @@ class ControlsTest : public FrameworkTest {
     vdr::test::PumpPending();
     EXPECT_TRUE(vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp"));
   }
+};
+
+// Runs a step every few milliseconds from whatever message loop runs (a modal editor's),
+// until the step says it is done. A dialog still open after five seconds is closed, so a
+// failing test fails instead of waiting for ever.
+class StepWhile {
+ public:
+  explicit StepWhile(std::function<bool()> step) {
+    current_ = std::move(step);
+    ticks_ = 0;
+    timer_ = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+      if (current_) {
+        const std::function<bool()> step = std::exchange(current_, nullptr);  // not re-entered
+        if (!step()) current_ = step;
+      }
+      if (++ticks_ > 170) {
+        char name[16] = {};
+        HWND active = GetActiveWindow();
+        GetClassNameA(active, name, sizeof name);
+        if (std::string(name) == "#32770") EndDialog(active, IDCANCEL);
+      }
+    });
+  }
+  ~StepWhile() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  StepWhile(const StepWhile&) = delete;
+  StepWhile& operator=(const StepWhile&) = delete;
+
+ private:
+  static inline std::function<bool()> current_;
+  static inline int ticks_ = 0;
+  UINT_PTR timer_ = 0;
 };
 
 }  // namespace ui::test

@@ -106,19 +106,19 @@ class TWBrowse : public TControl {
   TableSource* Source() const;
 
   // ---- navigation -----------------------------------------------------------------------
-  void GoUp(bool draw = true);
-  void GoDown(bool draw = true);
-  void GoLeft();
-  void GoRight();
-  void GoTop();
-  void GoBottom();
-  void PageUp(int lines = 0);    // 0: a page
-  void PageDown(int lines = 0);
+  virtual void GoUp(bool draw = true);
+  virtual void GoDown(bool draw = true);
+  virtual void GoLeft();
+  virtual void GoRight();
+  virtual void GoTop();
+  virtual void GoBottom();
+  virtual void PageUp(int lines = 0);    // 0: a page
+  virtual void PageDown(int lines = 0);
   int Skip(int n);
   // Moves to the data row under client pixel row `pixel_row`, as a click there does (the
   // change block runs when it moves); false above the data rows (the header) or below them.
   bool GoToRowAt(int pixel_row);
-  void UpStable();
+  virtual void UpStable();
   void RecAdd();
   bool lCloseArea();
   // The records of the scope from a key (the scope's count when it is the lower value).
@@ -128,12 +128,12 @@ class TWBrowse : public TControl {
 
   // ---- painting ---------------------------------------------------------------------------
   Answer Display() override;
-  void Paint(HDC dc = nullptr);
-  void DrawLine(int row = 0);
-  void DrawSelect();
+  virtual void Paint(HDC dc = nullptr);
+  virtual void DrawLine(int row = 0);
+  virtual void DrawSelect();
   // The data changed (another program, an edit): counts are made again and all is repainted.
   void Refresh(bool erase = true) override;
-  int nRowCount() const;
+  virtual int nRowCount() const;
   int nHRow() const;
   void ResetColor();
   void DC();  // one row scrolled up: stripes rotated
@@ -150,7 +150,7 @@ class TWBrowse : public TControl {
   // ---- columns ------------------------------------------------------------------------------
   std::vector<int> GetColSizes() const;
   int ColumnCount() const;
-  int nAtCol(int x) const;
+  virtual int nAtCol(int x) const;
   bool IsColVisible(int column) const;
   void ShowSizes();
 
@@ -255,7 +255,7 @@ class TWBrowse : public TControl {
   void Traverse(xb::GcVisitor& visitor) override;
   void ClearValues() override;
 
- private:
+ protected:
   xb::Array Values();  // bLine's cells of the current record
   void PaintRow(HDC dc, int row, COLORREF text, COLORREF pane, bool selected);
   void PaintEmptyRow(HDC dc, int row);

@@ -1,0 +1,602 @@
+// The column browse under Wine over a table of thousands of records: the cell painter's
+// edge cases in pixels, frozen columns, one-row scrolls against a full repaint, clicks,
+// searches on character, numeric and date orders, the bar's logical position on CDX and NTX
+// tables with deleted records, cells edited (written, cancelled, locked by another program)
+// and headers dragged.
+#include "ui/controls/tcbrowse.h"
+
+#include <gtest/gtest.h>
+
+#include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/test_process.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "tests/support/dialog_answerer.h"
+#include "ui/bridge/device_context.h"
+#include "ui/bridge/image_strip.h"
+#include "ui/controls/browse_paint.h"
+#include "ui/controls/cell_paint.h"
+#include "ui/controls/controls_test_support.h"
+#include "ui/controls/table_source.h"
+#include "ui/controls/tccolumn.h"
+#include "ui/controls/tscrollbar.h"
+
+namespace ui {
+namespace {
+
+using test::Blk;
+using xb::Args;
+using xb::Value;
+
+constexpr int kRecords = 3000;
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+
+Value X(std::string_view text) { return xb::EvalMacro(text); }
+std::string Code(int n) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%05d", n);
+  return text;
+}
+
+// The client area's pixels.
+std::vector<COLORREF> Pixels(HWND hwnd) {
+  const Rect client = GetClientRect(hwnd);
+  HDC dc = GetDC(hwnd);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+  ReleaseDC(hwnd, dc);
+  return pixels;
+}
+
+class TCBrowseTest : public test::ControlsTest {
+ protected:
+  static void SetUpTestSuite() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "vdr_cbrw_" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder_.c_str(), nullptr);
+  }
+  static void TearDownTestSuite() {
+    for (const char* f : {"artic.dbf", "artic.cdx", "small.dbf", "small.cdx", "small.ntx", "ready", "release"})
+      DeleteFileA((folder_ + f).c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+  void SetUp() override {
+    ControlsTest::SetUp();
+    xb::rdd::InitTables();
+    code_page_ = xb::SetCodePage("ESWIN");
+    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+    xb::SetValue(xb::SET_DATEFORMAT, Value::String("dd-mm-yyyy"));
+    MakeTable();
+    window_ = Make(20, 20, 520, 400);
+    ShowWindow(window_->hWnd, SW_SHOW);
+    SetForegroundWindow(window_->hWnd);
+  }
+  void TearDown() override {
+    xb::rdd::ResetTables();
+    xb::SetCodePage(code_page_);
+    ImageStrip::Shared().Clear();
+    ControlsTest::TearDown();
+  }
+
+  static bool Use(const std::string& path, const char* alias, const char* driver = "DBFCDX") {
+    return xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value::String(driver), Value::String(path),
+                                          Value::String(alias), Value::Logical(true), Value::Logical(false)})
+        .AsLogical();
+  }
+
+  // ARTIC: kRecords records, every seventh deleted, with an order on each field.
+  void MakeTable() {
+    const std::string path = folder_ + "artic";
+    if (GetFileAttributesA((path + ".dbf").c_str()) == INVALID_FILE_ATTRIBUTES) {
+      xb::CallFunction("DBCREATE", {Value::String(path), X("{{'CODIGO','C',5,0},{'NOMBRE','C',30,0},"
+                                                          "{'IMPORTE','N',10,2},{'FECHA','D',8,0}}")});
+      ASSERT_TRUE(Use(path, "BUILD"));
+      static const char* names[] = {"Alimentación Pérez", "Bodegas Ruiz", "Cafetería Central", "Droguería López",
+                                    "Estanco Gómez", "Ferretería Sol", "Ñandú Hermanos"};
+      for (int i = 1; i <= kRecords; ++i) {
+        X("DBAPPEND()");
+        xb::CallFunction("FIELDPUT", {Value::Integer(1), Value::String(Code(i))});
+        xb::CallFunction("FIELDPUT", {Value::Integer(2), Value::String(names[i % 7])});
+        xb::CallFunction("FIELDPUT", {Value::Integer(3), Value::Double(i * 12.5, 2)});
+        xb::CallFunction("FIELDPUT", {Value::Integer(4), Value::FromDate(xb::Date{2452641 + i})});
+        if (i % 7 == 0) X("DBDELETE()");
+      }
+      X("DBUNLOCK()");
+      for (const char* tag : {"CODIGO", "IMPORTE", "FECHA"})
+        xb::CallFunction("ORDCREATE", {Value::String(path), Value::String(tag), Value::String(tag)});
+      xb::CallFunction("ORDCREATE", {Value::String(path), Value::String("NOMBRE"), Value::String("UPPER(NOMBRE)")});
+      X("DBCLOSEAREA()");
+    }
+    ASSERT_TRUE(Use(path, "ARTIC"));
+    xb::CallFunction("ORDSETFOCUS", {Value::String("CODIGO")});
+    X("DBGOTOP()");
+  }
+
+  static xb::Ref<TCColumn> Column(const char* heading, int field, int width, const char* order = "",
+                                  int align = 0) {
+    TCColumn::NewParams p;
+    p.heading = Value::String(heading);
+    p.data = xb::CallFunction("FIELDSETGETBLOCK", {Value::String("ARTIC"), Value::Integer(field)});
+    p.edit = true;
+    p.order = order;
+    p.align = Value::Integer(align);
+    auto c = xb::MakeRef<TCColumn>();
+    c->New(p);
+    c->nWidth = width;
+    return c;
+  }
+
+  // The browse over ARTIC: code, name, amount and date, each with its order.
+  xb::Ref<TCBrowse> Browse(bool cell = false, int freeze = 0, int h_line = 5, bool footers = false) {
+    TWBrowse::NewParams p;
+    p.pixel = true;
+    p.width = 500;
+    p.height = 360;
+    p.parent = window_;
+    p.alias = "ARTIC";
+    p.h_line = h_line;
+    auto b = xb::MakeRef<TCBrowse>();
+    b->New(p, cell);
+    b->nHLine = h_line;
+    b->nFreeze = freeze;
+    b->AddColumn(Column("Código", 1, 70, "CODIGO")->Self());
+    b->AddColumn(Column("Nombre", 2, 180, "NOMBRE")->Self());
+    b->AddColumn(Column("Importe", 3, 110, "IMPORTE", 2)->Self());
+    b->AddColumn(Column("Fecha", 4, 100, "FECHA")->Self());
+    b->AddColumn(Column("Código bis", 1, 120)->Self());
+    if (footers) b->Col(3)->cFooting = Value::String("Total");
+    b->Default();
+    browse_ = b;
+    made_.push_back(b->hWnd);
+    RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    return b;
+  }
+  static std::string Field(const char* name) {
+    return std::string(xb::CallFunction("FIELDGET", {xb::CallFunction("FIELDPOS", {Value::String(name)})}).AsString());
+  }
+  static int KeyNo() { return static_cast<int>(X("ORDKEYNO()").AsInt()); }
+  void Repaint() { RedrawWindow(browse_->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+
+  static std::string folder_;
+  std::string code_page_;
+  xb::Ref<TWindow> window_;
+  xb::Ref<TCBrowse> browse_;
+};
+
+std::string TCBrowseTest::folder_;
+
+// ---- the cell painter ------------------------------------------------------------------------------------
+
+TEST_F(TCBrowseTest, TheCellPainterFillsFramesAndClipsAsItsEdgeCasesSay) {
+  HWND hwnd = window_->hWnd;
+  const Rect client = GetClientRect(hwnd);
+  HDC dc = GetDC(hwnd);
+  const int h = TcRowHeight(hwnd, nullptr, 5);
+  auto paint = [&](int row, int x, int width, int style, COLORREF back = kRed, Value value = Value::String("")) {
+    CellPaint c;
+    c.hwnd = hwnd;
+    c.dc = dc;
+    c.row = row;
+    c.x = x;
+    c.width = width;
+    c.value = value;
+    c.back = back;
+    c.line_style = style;
+    c.h_line = 5;
+    TcDrawCell(c);
+  };
+  auto blank = [&] {
+    RECT all = client.ToRECT();
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  };
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW) & 0xFFFFFF;
+  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT) & 0xFFFFFF;
+  struct Case {
+    const char* what;
+    int row, x, width, style;
+    int px, py;  // a pixel to look at
+    COLORREF expected;
+  };
+  const int t = 2 * h;  // row 2
+  const Case cases[] = {
+      {"the background fills the cell", 2, 40, 60, 0, 70, t + h / 2, kRed},
+      {"style 0 draws no grid", 2, 40, 60, 0, 40, t, kRed},
+      {"style 5 frames in black: bottom", 2, 40, 60, 5, 70, t + h, RGB(0, 0, 0)},
+      {"style 5 frames in black: left, one pixel outside", 2, 40, 60, 5, 39, t + h / 2, RGB(0, 0, 0)},
+      {"style 3 is raised: shadow below", 2, 40, 60, 3, 70, t + h - 1, shadow},
+      {"style 3 is raised: light on top", 2, 40, 60, 3, 70, t, light},
+      {"the cell is widened by two pixels", 2, 40, 60, 0, 101, t + h / 2, kRed},
+      {"width -1 reaches the right edge", 2, 40, -1, 0, client.right - 1, t + h / 2, kRed},
+      {"a width past the edge stops at it", 2, 40, 5000, 0, client.right - 1, t + h / 2, kRed},
+      {"a cell beyond the width paints nothing", 2, client.right + 1, 60, 0, client.right - 1, t + h / 2,
+       RGB(255, 255, 255)},
+      {"a row below the bottom paints nothing", client.bottom / h, 40, 60, 5, 70, client.bottom - 2,
+       RGB(255, 255, 255)},
+      {"the header is framed in black", 0, 40, 60, 0, 39, h / 2, RGB(0, 0, 0)},
+  };
+  for (const Case& c : cases) {
+    blank();
+    paint(c.row, c.x, c.width, c.style);
+    EXPECT_EQ(GetPixel(dc, c.px, c.py), c.expected) << c.what;
+  }
+  // Dotted: black and background alternate along the top.
+  blank();
+  paint(2, 40, 60, 4);
+  int black = 0, red = 0;
+  for (int x = 42; x < 90; ++x) {
+    const COLORREF p = GetPixel(dc, x, t);
+    black += p == RGB(0, 0, 0);
+    red += p == kRed;
+  }
+  EXPECT_GT(black, 10);
+  EXPECT_GT(red, 10);
+
+  // Strip pictures: centred in a wide cell, their white background turned the cell's colour;
+  // cut to a narrow cell from its left.
+  const auto tick = ImageStrip::Shared().Load("BMPCHECKED");
+  ASSERT_TRUE(tick);
+  const Value ref(xb::Array::Of({Value::Integer(tick->slot), Value::Integer(tick->width), Value::Integer(tick->height)}));
+  blank();
+  CellPaint c;
+  c.hwnd = hwnd;
+  c.dc = dc;
+  c.row = 3;
+  c.x = 100;
+  c.width = 100;
+  c.value = ref;
+  c.back = kBlue;
+  c.bitmap_mode = 1;
+  c.h_line = 5;
+  c.strip = ImageStrip::Shared().bitmap();
+  TcDrawCell(c);
+  const int left = 102 + (96 / 2 - tick->width / 2);  // content 102..198
+  int dark = 0, white = 0;
+  for (int x = 100; x < 200; ++x)
+    for (int y = 3 * h; y < 4 * h; ++y) {
+      const COLORREF p = GetPixel(dc, x, y);
+      dark += p == RGB(0, 0, 0);
+      white += p == RGB(255, 255, 255);
+    }
+  EXPECT_GT(dark, 5) << "the tick is drawn";
+  EXPECT_LT(white, tick->width * tick->height / 2) << "only the box's inside stays white";
+  // The picture's top-left corner (its background) took the cell's colour; it stands centred.
+  const int ch = h - 1;
+  EXPECT_EQ(GetPixel(dc, left - 1, 3 * h + (ch / 2 - tick->height / 2)), kBlue);
+  blank();
+  c.width = 8;  // narrower than the picture: nothing right of the cell
+  TcDrawCell(c);
+  for (int x = 111; x < 140; ++x) EXPECT_EQ(GetPixel(dc, x, 3 * h + h / 2), RGB(255, 255, 255)) << x;
+  ReleaseDC(hwnd, dc);
+
+  // The rectangle of a cell, in screen coordinates; reaching the right edge: 18 pixels inside.
+  const Rect window = GetWndRect(hwnd);
+  const Rect r = ATcBrwPosRect(hwnd, 2, 30, 50, nullptr, 5);
+  EXPECT_EQ(r, (Rect{window.top + 1 + 2 * h, window.left + 30, window.top + 1 + 3 * h, window.left + 80}));
+  EXPECT_EQ(ATcBrwPosRect(hwnd, 1, 30, window.Width(), nullptr, 5).right, window.right - 18);
+  EXPECT_EQ(NTcWRow(hwnd, 2 * h + 1, nullptr, 5), 2);
+  EXPECT_EQ(NTcWRow(hwnd, -1, nullptr, 5), -1);  // signed, above the header
+}
+
+// ---- frozen columns, one-row scrolls, clicks ----------------------------------------------------------------
+
+TEST_F(TCBrowseTest, FrozenColumnsNeverMoveWhenTheOthersScrollRight) {
+  for (bool cell : {false, true}) {
+    auto b = Browse(cell, 2);
+    SetFocus(b->hWnd);
+    const std::vector<COLORREF> before = Pixels(b->hWnd);
+    const int frozen = 70 + 180;
+    for (int i = 0; i < 4; ++i) Key(b->hWnd, VK_RIGHT);
+    UpdateWindow(b->hWnd);
+    const std::vector<TCBrowse::Span> spans = b->Walk();
+    ASSERT_GE(spans.size(), 3u);
+    EXPECT_EQ(spans[0].col, 1);
+    EXPECT_EQ(spans[1].col, 2);
+    EXPECT_EQ(spans[1].x, 70);
+    EXPECT_GT(spans[2].col, 3) << "the scrolled columns moved";
+    if (cell) EXPECT_EQ(b->nCell, 5);
+    // The frozen part of the header and rows away from the selection looks as it did.
+    const std::vector<COLORREF> after = Pixels(b->hWnd);
+    const int width = GetClientRect(b->hWnd).Width();
+    const int h = b->nHRow();
+    int differ = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < frozen - 2; ++x) differ += before[y * width + x] != after[y * width + x];
+    EXPECT_EQ(differ, 0) << (cell ? "cell mode" : "row mode");
+    test::ControlsTest::Screenshot(window_->hWnd, cell ? "cbrowse_frozen_cells" : "cbrowse_frozen");
+    DestroyWindow(b->hWnd);
+  }
+}
+
+TEST_F(TCBrowseTest, OneRowScrollsLeaveWhatAFullRepaintDrawsAndClicksLandOnTheirRows) {
+  for (int h_line : {0, 5}) {
+    auto b = Browse(false, 1, h_line, true);
+    SetFocus(b->hWnd);
+    const int rows = b->nRowCount();
+    ASSERT_GT(rows, 8);
+    for (int i = 0; i < rows + 4; ++i) Key(b->hWnd, VK_DOWN);
+    EXPECT_EQ(b->nRowPos, rows);
+    const std::vector<COLORREF> scrolled = Pixels(b->hWnd);
+    Repaint();
+    EXPECT_EQ(scrolled, Pixels(b->hWnd)) << "down, nHLine " << h_line;
+    for (int i = 0; i < rows + 2; ++i) Key(b->hWnd, VK_UP);
+    EXPECT_EQ(b->nRowPos, 1);
+    const std::vector<COLORREF> back = Pixels(b->hWnd);
+    Repaint();
+    EXPECT_EQ(back, Pixels(b->hWnd)) << "up, nHLine " << h_line;
+
+    // A click on the row drawn at row 4, then at row 2.
+    const int h = b->nHRow();
+    for (int row : {4, 2}) {
+      const int from = KeyNo();
+      const int at = b->nRowPos;
+      SendMessageA(b->hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, row * h + h / 2));
+      SendMessageA(b->hWnd, WM_LBUTTONUP, 0, MAKELPARAM(200, row * h + h / 2));
+      EXPECT_EQ(b->nRowPos, row);
+      EXPECT_EQ(KeyNo(), from + row - at);
+      EXPECT_EQ(b->oVBar->GetPos(), KeyNo());
+      HDC dc = GetDC(b->hWnd);
+      EXPECT_EQ(GetPixel(dc, 300, row * h + h / 2), b->nClrBackFocus) << "the selection is drawn there";
+      ReleaseDC(b->hWnd, dc);
+    }
+    test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_rows_hline" + std::to_string(h_line));
+    DestroyWindow(b->hWnd);
+  }
+}
+
+// ---- search -------------------------------------------------------------------------------------------------
+
+TEST_F(TCBrowseTest, TheSearchSeeksCharacterNumericAndDateOrders) {
+  auto b = Browse();
+  SetFocus(b->hWnd);
+  EXPECT_EQ(b->nColOrder, 1);  // the first column with an order
+  EXPECT_EQ(b->cOrderType, "C");
+  Type(b->hWnd, "01");
+  EXPECT_EQ(Field("CODIGO"), "01000");
+  Type(b->hWnd, "9");
+  EXPECT_EQ(Field("CODIGO"), "01900");
+  Type(b->hWnd, "A");  // no code "019A": dropped
+  EXPECT_EQ(b->cSeek, "019");
+  EXPECT_EQ(Field("CODIGO"), "01900");
+  EXPECT_EQ(b->oVBar->GetPos(), KeyNo());
+  Type(b->hWnd, "\b");
+  EXPECT_EQ(b->cSeek, "01");
+
+  // The names' order: the code page's letters are typed as they are keyed.
+  SendMessageA(b->hWnd, WM_LBUTTONDBLCLK, 0, MAKELPARAM(100, 5));  // the header of "Nombre"
+  EXPECT_EQ(b->nColOrder, 2);
+  EXPECT_TRUE(b->cSeek.empty());
+  Type(b->hWnd, "\xF1");  // ñ
+  EXPECT_EQ(b->cSeek, "\xD1");
+  EXPECT_EQ(Field("NOMBRE").substr(0, 5), "\xD1" "and\xFA");
+
+  // The amounts: a letter beeps and changes nothing; digits seek the value.
+  b->SetOrder(3);
+  EXPECT_EQ(b->cOrderType, "N");
+  const std::string before = Field("CODIGO");
+  Type(b->hWnd, "x");
+  EXPECT_TRUE(b->cSeek.empty());
+  EXPECT_EQ(Field("CODIGO"), before);
+  Type(b->hWnd, "125");
+  EXPECT_EQ(Field("CODIGO"), "00010");
+
+  // The dates: sought once every digit is typed, with the date itself.
+  b->SetOrder(4);
+  EXPECT_EQ(b->cOrderType, "D");
+  EXPECT_EQ(b->cSeek, "  -  -    ");
+  const std::string at = Field("CODIGO");
+  Type(b->hWnd, "0501");
+  EXPECT_EQ(b->cSeek, "05-01-    ");
+  EXPECT_EQ(Field("CODIGO"), at);
+  Type(b->hWnd, "2003");
+  EXPECT_EQ(b->cSeek, "05-01-2003");
+  EXPECT_EQ(Field("CODIGO"), "00004");
+  Type(b->hWnd, "\b");
+  EXPECT_EQ(b->cSeek, "05-01-200 ");
+  test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_seek");
+}
+
+TEST_F(TCBrowseTest, TheBarStandsAtTheLogicalPositionOnCdxAndNtxTables) {
+  for (const char* driver : {"DBFCDX", "DBFNTX"}) {
+    const std::string path = folder_ + "small";
+    for (const char* f : {"small.dbf", "small.cdx", "small.ntx"}) DeleteFileA((folder_ + f).c_str());
+    xb::CallFunction("DBCREATE", {Value::String(path), X("{{'CODIGO','C',5,0}}"), Value::String(driver)});
+    ASSERT_TRUE(Use(path, "SMALL", driver)) << driver;
+    for (int i = 1; i <= 50; ++i) {
+      X("DBAPPEND()");
+      xb::CallFunction("FIELDPUT", {Value::Integer(1), Value::String(Code(51 - i))});  // record order is not key order
+      if (i % 7 == 0) X("DBDELETE()");
+    }
+    X("DBUNLOCK()");
+    xb::CallFunction("ORDCREATE", {Value::String(std::string(driver) == "DBFNTX" ? path + ".ntx" : path),
+                                   Value::String("CODIGO"), Value::String("CODIGO")});
+    TWBrowse::NewParams p;
+    p.pixel = true;
+    p.width = 300;
+    p.height = 200;
+    p.parent = window_;
+    p.alias = "SMALL";
+    auto b = xb::MakeRef<TCBrowse>();
+    b->New(p);
+    TCColumn::NewParams cp;
+    cp.heading = Value::String("Código");
+    cp.data = xb::CallFunction("FIELDSETGETBLOCK", {Value::String("SMALL"), Value::Integer(1)});
+    auto col = xb::MakeRef<TCColumn>();
+    col->New(cp);
+    col->nWidth = 80;
+    b->AddColumn(col->Self());
+    b->Default();
+    made_.push_back(b->hWnd);
+    EXPECT_EQ(b->nLen, 43) << driver;
+    // Code 00031 is record 20; codes below it that are deleted: records 49, 42, 35, 28, 21.
+    ASSERT_TRUE(X("DBSEEK('00031')").AsLogical()) << driver;
+    b->nRowPos = 40;
+    b->ResetBarPos();
+    EXPECT_EQ(b->oVBar->GetPos(), 31 - 5) << driver;
+    EXPECT_EQ(b->oVBar->GetRange(), (std::pair{1, 43})) << driver;
+    EXPECT_EQ(b->nRowPos, 26) << driver;
+    // Without an order: the place among the records shown in record order.
+    X("ORDSETFOCUS(0)");
+    b->ResetBarPos();
+    EXPECT_EQ(b->oVBar->GetPos(), 20 - 2) << driver;  // records 7 and 14 deleted before it
+    X("DBGOTOP()");
+    b->nRowPos = 5;
+    b->ResetBarPos();
+    EXPECT_EQ(b->nRowPos, 1) << driver;  // never below 1, never above the position
+    DestroyWindow(b->hWnd);
+    X("SMALL->(DBCLOSEAREA())");
+  }
+}
+
+// ---- editing --------------------------------------------------------------------------------------------
+
+TEST_F(TCBrowseTest, CellEditsAreWrittenCancelledOrRefusedWhenAnotherProgramHoldsTheRecord) {
+  auto b = Browse(true);
+  SetFocus(b->hWnd);
+  Key(b->hWnd, VK_DOWN);
+  Key(b->hWnd, VK_DOWN);
+  Key(b->hWnd, VK_RIGHT);
+  ASSERT_EQ(Field("CODIGO"), "00003");
+  ASSERT_EQ(b->nCell, 2);
+  const std::string name = Field("NOMBRE");
+  auto edit = [&](const std::string& text, int last_key) {
+    HWND seen = nullptr;
+    test::StepWhile typing([&] {
+      HWND editor = GetFocus();
+      if (editor == nullptr || editor == b->hWnd) return false;
+      seen = editor;
+      SendMessageA(editor, EM_SETSEL, 0, -1);
+      Type(editor, text);
+      Key(editor, last_key);
+      return true;
+    });
+    Key(b->hWnd, VK_RETURN);
+    return seen;
+  };
+  HWND editor = edit("Nuevo", VK_RETURN);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_FALSE(IsWindow(editor));
+  EXPECT_EQ(Field("NOMBRE"), "Nuevo" + std::string(25, ' '));
+  EXPECT_EQ(GetFocus(), b->hWnd);
+  edit("Otro", VK_ESCAPE);
+  EXPECT_EQ(Field("NOMBRE"), "Nuevo" + std::string(25, ' '));
+
+  // Another program holds the record: "Record in use", nothing written.
+  const std::string ready = folder_ + "ready", release = folder_ + "release";
+  DeleteFileA(ready.c_str());
+  DeleteFileA(release.c_str());
+  xb::rdd::testing::ChildProcess other({"xbase", "=DBUSEAREA(.T., 'DBFCDX', '" + folder_ + "artic', 'A', .T., .F.)",
+                                        "DBGOTO(3)", "=RLOCK()", "@ready:" + ready, "@wait:" + release});
+  ASSERT_TRUE(other.started());
+  ASSERT_TRUE(xb::rdd::testing::WaitForFile(ready));
+  {
+    std::vector<vdr::test::SeenDialog> boxes;
+    vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& d) {
+      boxes.push_back(d);
+      return d.ButtonId("OK") != 0 ? d.ButtonId("OK") : d.ButtonId("Aceptar");
+    });
+    edit("Bloqueado", VK_RETURN);
+    xb::rdd::testing::TouchFile(release);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().title, "Please, try again");
+    EXPECT_NE(boxes.back().AllText().find("Record in use"), std::string::npos) << boxes.back().AllText();
+  }
+  EXPECT_EQ(other.Wait(), 0);
+  X("DBSKIP(0)");
+  EXPECT_EQ(Field("NOMBRE"), "Nuevo" + std::string(25, ' '));
+  test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_edit");
+  X("RLOCK()");
+  xb::CallFunction("FIELDPUT", {Value::Integer(2), Value::String(name)});
+  X("DBUNLOCK()");
+}
+
+// ---- columns ------------------------------------------------------------------------------------------------
+
+TEST_F(TCBrowseTest, HeadersDroppedOnAnotherSwapColumnsAndBordersKeepALeastWidth) {
+  auto b = Browse();
+  const int h = b->nHRow();
+  auto drag = [&](int from, int to) {
+    SendMessageA(b->hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from, h / 2));
+    SendMessageA(b->hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to, h / 2));
+    SendMessageA(b->hWnd, WM_LBUTTONUP, 0, MAKELPARAM(to, h / 2));
+  };
+  auto heading = [&](int n) { return b->Col(n)->Heading(); };
+  drag(100, 300);  // "Nombre" onto "Importe"
+  EXPECT_EQ(heading(2), "Importe");
+  EXPECT_EQ(heading(3), "Nombre");
+  EXPECT_EQ(b->GetColSizes()[1], 110);
+  EXPECT_EQ(b->nColOrder, 1);
+  drag(100, 120);  // onto itself
+  EXPECT_EQ(heading(2), "Importe");
+  EXPECT_FALSE(b->lColDrag);
+  EXPECT_FALSE(b->lCaptured);
+  // The border right of "Código" (x 69) dragged far left: 5 pixels are left.
+  drag(69, 2);
+  EXPECT_EQ(b->Col(1)->nWidth, 5);
+  EXPECT_EQ(b->GetColSizes()[0], 5);
+  drag(4, 64);
+  EXPECT_EQ(b->Col(1)->nWidth, 65);
+  test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_dragged");
+  // Frozen columns are never swapped.
+  b->nFreeze = 1;
+  b->SwitchCols(1, 3);
+  EXPECT_EQ(heading(1), "Código");
+}
+
+TEST_F(TCBrowseTest, ColumnsAreInsertedAndDeletedWithinTheirBoundsAndFootersTakeARow) {
+  auto b = Browse();
+  EXPECT_TRUE(b->InsColumn(3, Value()).IsNil());
+  EXPECT_EQ(b->Columns(), 5);
+  auto extra = Column("Extra", 2, 50);
+  EXPECT_TRUE(b->InsColumn(0, extra->Self()).IsObject());
+  EXPECT_EQ(b->Col(1)->Heading(), "Extra");
+  EXPECT_EQ(b->GetColSizes()[0], 50);
+  const Value removed = b->DelColumn(99);  // the last one
+  ASSERT_TRUE(removed.IsObject());
+  EXPECT_EQ(dynamic_cast<TCColumn*>(removed.AsObject().get())->Heading(), "Código bis");
+  EXPECT_EQ(b->Columns(), 5);
+  while (b->Columns() > 1) b->DelColumn(1);
+  EXPECT_TRUE(b->DelColumn(1).IsNil()) << "the last column stays";
+  EXPECT_EQ(b->Columns(), 1);
+  DestroyWindow(b->hWnd);
+
+  auto f = Browse(false, 0, 5, true);
+  EXPECT_TRUE(f->lFooting);
+  const int rows = f->nRowCount();
+  f->lFooting = false;
+  EXPECT_EQ(f->nRowCount(), rows + 1);
+  f->lFooting = true;
+  test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_footers");
+}
+
+TEST_F(TCBrowseTest, RunTimeTextBuildsAColumnBrowseAndPaintsCells) {
+  const Value b = xb::Send(xb::CallFunction("TCBROWSE"), "NEW",
+                           {Value::Integer(0), Value::Integer(0), Value::Integer(300), Value::Integer(200), Value(),
+                            Value(), Value(), window_->Self(), Value(), Value(), Value(), Value(), Value(), Value(),
+                            Value(), Value(), Value(), Value(), Value(), Value(), Value::String("ARTIC"),
+                            Value::Logical(true), Value(), Value(), Value(), Value::Logical(true)});
+  auto* browse = dynamic_cast<TCBrowse*>(b.AsObject().get());
+  ASSERT_NE(browse, nullptr);
+  made_.push_back(browse->hWnd);
+  EXPECT_TRUE(xb::Send(b, "LCELLBRW").AsLogical());
+  xb::Send(b, "LOADFIELDS");
+  EXPECT_EQ(browse->Columns(), 4);
+  EXPECT_EQ(browse->Col(3)->nAlign, 2);
+  EXPECT_EQ(browse->Col(2)->cData, "ARTIC->NOMBRE");
+  EXPECT_EQ(xb::Send(b, "GETCOLUMN", {Value::Integer(9)}).AsObject().get(), browse->Col(4));
+  // TCDRAWCELL by name, with fewer than nine arguments: black on white.
+  HDC dc = GetDC(window_->hWnd);
+  xb::CallFunction("TCDRAWCELL", {Value::Integer(reinterpret_cast<std::intptr_t>(window_->hWnd)),
+                                  Value::Integer(reinterpret_cast<std::intptr_t>(dc)), Value::Integer(8),
+                                  Value::Integer(350), Value::Integer(60), Value::String(""), Value::Integer(0)});
+  const int h = TcRowHeight(window_->hWnd, nullptr, 0);
+  EXPECT_EQ(GetPixel(dc, 380, 8 * h + h / 2), RGB(255, 255, 255));
+  ReleaseDC(window_->hWnd, dc);
+}
+
+}  // namespace
+}  // namespace ui
