@@ -43,16 +43,16 @@ bool LargeFonts() {
   return dpi == 120;
 }
 
-void SetButton(const xb::ObjectRef& object, const char* picture, int message, int tip, bool repaint) {
+void SetButton(PreviewFace face, const xb::ObjectRef& object, const char* picture, int message, int tip, bool repaint) {
   auto* button = As<ui::TBtnBmp>(object);
   if (button == nullptr) return;
   {
-    PreviewLibrary library;
+    PreviewLibrary library(face);
     button->FreeBitmaps();
     button->LoadBitmaps({.resource1 = picture}, false);
   }
-  button->cMsg = PreviewString(message);
-  button->cToolTip = Value::String(PreviewTip(tip));
+  button->cMsg = PreviewString(message, face);
+  button->cToolTip = Value::String(PreviewTip(tip, face));
   if (repaint) button->Refresh();
 }
 
@@ -69,7 +69,7 @@ Preview* Preview::Open() { return g_open; }
 void Preview::SetOpen(Preview* preview) { g_open = preview; }
 
 std::string Preview::PageLabel() const {
-  return PreviewString(kPagePrefix) + std::to_string(page_) + " / " + std::to_string(page_count());
+  return PreviewString(kPagePrefix, face_) + std::to_string(page_) + " / " + std::to_string(page_count());
 }
 
 xb::ObjectRef Preview::v_bar() const { return window_ ? window_->oVScroll : nullptr; }
@@ -124,7 +124,7 @@ void Preview::TopPage() {
     return;
   }
   page_ = 1;
-  PreviewLibrary library;
+  PreviewLibrary library(face_);
   ShowPage(*page1_, page_);
   RefreshLabel();
   if (two_) ShowPage(*page2_, page_ + 1);
@@ -137,7 +137,7 @@ void Preview::PrevPage() {
     return;
   }
   --page_;
-  PreviewLibrary library;
+  PreviewLibrary library(face_);
   ShowPage(*page1_, page_);
   RefreshLabel();
   if (two_) ShowPage(*page2_, page_ + 1);
@@ -150,7 +150,7 @@ void Preview::NextPage() {
     return;
   }
   ++page_;
-  PreviewLibrary library;
+  PreviewLibrary library(face_);
   ShowPage(*page1_, page_);
   RefreshLabel();
   if (two_) ShowPage(*page2_, page_ + 1);
@@ -163,7 +163,7 @@ void Preview::BottomPage() {
     return;
   }
   page_ = page_count();
-  PreviewLibrary library;
+  PreviewLibrary library(face_);
   ShowPage(*page1_, page_);
   RefreshLabel();
   if (two_) ShowPage(*page2_, 0);  // the last page has nothing after it
@@ -180,12 +180,12 @@ void Preview::TwoPages(bool repaint_button) {
     }
     if (zoom_) Zoom(true);
     two_ = true;
-    SetButton(two_button_, "One_Page", kOneMsg, kOnePrompt, repaint_button);
+    SetButton(face_, two_button_, "One_Page", kOneMsg, kOnePrompt, repaint_button);
     EnableItem(two_item_, false);
     EnableItem(one_item_, true);
   } else {
     two_ = false;
-    SetButton(two_button_, "Two_Pages", kTwoMsg, kTwoPrompt, repaint_button);
+    SetButton(face_, two_button_, "Two_Pages", kTwoMsg, kTwoPrompt, repaint_button);
     EnableItem(two_item_, true);
     EnableItem(one_item_, false);
   }
@@ -199,7 +199,7 @@ void Preview::Zoom(bool repaint_button) {
   if (!zoom_) {
     if (two_) TwoPages(true);
     zoom_ = true;
-    SetButton(zoom_button_, "Unzoom", kUnzoomMsg, kUnzoomPrompt, repaint_button);
+    SetButton(face_, zoom_button_, "Unzoom", kUnzoomMsg, kUnzoomPrompt, repaint_button);
     EnableItem(zoom_item_, false);
     EnableItem(unzoom_item_, true);
     for (ui::TScrollBar* bar : {vbar, hbar}) {
@@ -211,7 +211,7 @@ void Preview::Zoom(bool repaint_button) {
     page1_->ZoomIn();
   } else {
     zoom_ = false;
-    SetButton(zoom_button_, "Zoom", kZoomMsg, kZoomPrompt, repaint_button);
+    SetButton(face_, zoom_button_, "Zoom", kZoomMsg, kZoomPrompt, repaint_button);
     EnableItem(zoom_item_, true);
     EnableItem(unzoom_item_, false);
     for (ui::TScrollBar* bar : {vbar, hbar}) {
@@ -316,7 +316,7 @@ void Preview::SetOrg2(int col, int row) {
   ++page_;
   ShowPage(*page2_, page_ + 1);
   {
-    PreviewLibrary library;
+    PreviewLibrary library(face_);
     RefreshLabel();
   }
   Zoom(true);
@@ -409,8 +409,30 @@ void Preview::Close() {
   if (auto* hand = As<ui::TCursor>(hand_)) hand->End();
   if (auto* lupa = As<ui::TCursor>(lupa_)) lupa->End();
   if (g_open == this) g_open = nullptr;
-  if (hidden_main_ != nullptr && ::IsWindow(hidden_main_)) ::ShowWindow(hidden_main_, SW_SHOW);
+  if (hidden_main_ != nullptr && ::IsWindow(hidden_main_)) {
+    ::ShowWindow(hidden_main_, SW_SHOW);
+    ::EnableWindow(hidden_main_, TRUE);
+    ::SetFocus(hidden_main_);
+  }
   hidden_main_ = nullptr;
+  if (printer_->lPrvModal) ShowReportDialog(true);
+  report_ = nullptr;
+}
+
+void Preview::ShowReportDialog(bool show) {
+  if (!report_ || !xb::HasMessage(Value(report_), xb::Intern("ODLG"))) return;
+  const Value dialog = xb::Send(Value(report_), "ODLG");
+  auto* window = dynamic_cast<ui::TWindow*>(dialog.IsObject() ? dialog.AsObject().get() : nullptr);
+  if (window == nullptr || window->hWnd == nullptr) return;
+  if (!show) {
+    ::ShowWindow(window->hWnd, SW_MINIMIZE);
+    ::ShowWindow(window->hWnd, SW_HIDE);
+    return;
+  }
+  ::ShowWindow(window->hWnd, SW_RESTORE);
+  ::EnableWindow(window->hWnd, TRUE);
+  window->Refresh();
+  ::SetFocus(window->hWnd);
 }
 
 }  // namespace output

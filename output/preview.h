@@ -8,6 +8,7 @@
 
 #include <optional>
 
+#include "output/preview_library.h"
 #include "output/tmetafile.h"
 #include "output/tprinter.h"
 #include "runtime/object.h"
@@ -16,8 +17,10 @@
 namespace output {
 
 // Opens the preview of the job's pages. A modal job hides the main window and waits until
-// the preview closes; so does any preview while no message loop runs.
-void RPreview(xb::Ref<TPrinter> printer);
+// the preview closes; so does any preview while no message loop runs. With the program's
+// face, its texts and pictures come from the current resource module, and a report's dialog
+// (its oDlg) is hidden while a modal preview is open.
+void RPreview(xb::Ref<TPrinter> printer, PreviewFace face = kFrameworkFace, xb::ObjectRef report = nullptr);
 
 // The open preview's functions, as its bar, menu, keys and mouse call them.
 class Preview {
@@ -63,7 +66,7 @@ class Preview {
   xb::ObjectRef h_bar() const;
 
  private:
-  friend void RPreview(xb::Ref<TPrinter> printer);
+  friend void RPreview(xb::Ref<TPrinter> printer, PreviewFace face, xb::ObjectRef report);
   friend struct PreviewParts;
   Preview() = default;
   static void SetOpen(Preview* preview);
@@ -72,6 +75,13 @@ class Preview {
   void RefreshLabel();
   bool Landscape() const;
 
+  void BuildMenu();
+  // The report's dialog hidden during a modal preview, and back after.
+  void ShowReportDialog(bool show);
+  void BuildBar();
+
+  PreviewFace face_;
+  xb::ObjectRef report_;
   ui::WindowRef window_;
   xb::Ref<TMetaFile> page1_, page2_;
   xb::Ref<TPrinter> printer_;

@@ -15,9 +15,18 @@ inline constexpr const char* kPreviewLibrary = "VxPrev32.dll";
 const std::string& PreviewLibraryFile();
 void SetPreviewLibraryFile(const std::string& file);
 
+// Whose resources a preview shows: the framework's (the preview library, strings from 1) or
+// the program's own (the current resource module, strings from 22201).
+struct PreviewFace {
+  bool own = false;
+  int base() const { return own ? 22200 : 0; }
+};
+inline constexpr PreviewFace kFrameworkFace{};
+inline constexpr PreviewFace kOwnFace{true};
+
 class PreviewLibrary {
  public:
-  PreviewLibrary();
+  explicit PreviewLibrary(PreviewFace face = kFrameworkFace);
   ~PreviewLibrary();
   PreviewLibrary(const PreviewLibrary&) = delete;
   PreviewLibrary& operator=(const PreviewLibrary&) = delete;
@@ -40,11 +49,15 @@ inline constexpr int kPrintPrompt = 15, kExitPrompt = 16;
 inline constexpr int kPagePrefix = 19, kAlreadyOpen = 20;
 inline constexpr int kTopMsg = 21, kPrevMsg = 22, kNextMsg = 23, kBottomMsg = 24;
 inline constexpr int kZoomMsg = 25, kUnzoomMsg = 26, kTwoMsg = 27, kOneMsg = 28, kPrintMsg = 29, kExitMsg = 30;
+inline constexpr int kFactorMsg = 31;
+// The program's face: its two pop-ups (file, then pages).
+inline constexpr int kOwnFileMenu = 17, kOwnPagesMenu = 18;
 }  // namespace text
 
-// A string of the library ("" when it is not there).
-std::string PreviewString(int id);
+// A string of the library ("" when it is not there); with the program's face, its string
+// base + id of the current resource module.
+std::string PreviewString(int id, PreviewFace face = kFrameworkFace);
 // The same without its "&" (a tooltip of a prompt).
-std::string PreviewTip(int id);
+std::string PreviewTip(int id, PreviewFace face = kFrameworkFace);
 
 }  // namespace output

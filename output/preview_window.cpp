@@ -63,22 +63,23 @@ bool LargeFonts() {
 
 }  // namespace
 
-// What Build makes, by the library's strings: the bar's buttons and the menu's items.
+// What Build makes, by the face's strings: the bar's buttons and the menu's items.
 struct PreviewParts {
-  static xb::ObjectRef Button(ui::TBar& bar, const char* picture, int prompt, int message, std::function<void()> action,
-                              bool group = false) {
+  static xb::ObjectRef Button(PreviewFace face, ui::TBar& bar, const char* picture, int prompt, int message,
+                              std::function<void()> action, bool group = false) {
     ui::TBtnBmp::BarParams p;
     p.pictures.resource1 = picture;
-    p.message = PreviewString(message);
-    p.tooltip = PreviewTip(prompt);
+    p.message = PreviewString(message, face);
+    p.tooltip = PreviewTip(prompt, face);
     p.action = Action(std::move(action));
     p.group = group;
     return ui::TBtnBmp::NewBar(bar, p);
   }
-  static xb::ObjectRef Item(int prompt, int message, std::function<void()> action, bool active = true) {
+  static xb::ObjectRef Item(PreviewFace face, int prompt, int message, std::function<void()> action,
+                            bool active = true) {
     ui::TMenuItem::Spec s;
-    s.prompt = PreviewString(prompt);
-    s.message = PreviewString(message);
+    s.prompt = PreviewString(prompt, face);
+    s.message = PreviewString(message, face);
     s.action = Action(std::move(action));
     s.active = active;
     return ui::MenuAddItem(s);
@@ -86,38 +87,69 @@ struct PreviewParts {
   static void Separator() { ui::MenuAddItem({}); }
 };
 
+void Preview::BuildMenu() {
+  const PreviewFace f = face_;
+  auto factor_menu = [this, f] {
+    ui::MenuAddItem({.prompt = "&Factor", .message = f.own ? PreviewString(kFactorMsg, f) : std::string()});
+    ui::MenuBegin(true);
+    for (int i = 0; i < 9; ++i) {
+      const std::string n = std::to_string(i + 1);
+      factor_items_[i] = ui::MenuAddItem({.prompt = "&" + n, .message = "Factor " + n, .action = Action([this, i] {
+                                            SetFactor(i + 1);  // the combo follows
+                                          })});
+    }
+    ui::MenuEnd();
+  };
+  ui::MenuBegin();
+  if (f.own) {
+    ui::MenuAddItem({.prompt = PreviewString(kOwnFileMenu, f)});
+    ui::MenuBegin(true);
+    PreviewParts::Item(f, kPrintPrompt, kPrintMsg, [this] { Print(); });
+    PreviewParts::Separator();
+    PreviewParts::Item(f, kExitPrompt, kExitMsg, [this] { window_->End(); });
+    ui::MenuEnd();
+    ui::MenuAddItem({.prompt = PreviewString(kOwnPagesMenu, f)});
+    ui::MenuBegin(true);
+    PreviewParts::Item(f, kTopPrompt, kTopMsg, [this] { TopPage(); });
+    PreviewParts::Item(f, kPrevPrompt, kPrevMsg, [this] { PrevPage(); });
+    PreviewParts::Item(f, kNextPrompt, kNextMsg, [this] { NextPage(); });
+    PreviewParts::Item(f, kBottomPrompt, kBottomMsg, [this] { BottomPage(); });
+    PreviewParts::Separator();
+    zoom_item_ = PreviewParts::Item(f, kZoomPrompt, kZoomMsg, [this] { Zoom(true); });
+    unzoom_item_ = PreviewParts::Item(f, kUnzoomPrompt, kUnzoomMsg, [this] { Zoom(true); }, false);
+    factor_menu();
+    PreviewParts::Separator();
+    two_item_ = PreviewParts::Item(f, kTwoPrompt, kTwoMsg, [this] { TwoPages(true); });
+    one_item_ = PreviewParts::Item(f, kOnePrompt, kOneMsg, [this] { TwoPages(true); }, false);
+    ui::MenuEnd();
+    return;
+  }
+  ui::MenuAddItem({.prompt = PreviewString(kPagesMenu, f)});
+  ui::MenuBegin(true);
+  PreviewParts::Item(f, kTopPrompt, kTopMsg, [this] { TopPage(); });
+  PreviewParts::Item(f, kPrevPrompt, kPrevMsg, [this] { PrevPage(); });
+  PreviewParts::Item(f, kNextPrompt, kNextMsg, [this] { NextPage(); });
+  PreviewParts::Item(f, kBottomPrompt, kBottomMsg, [this] { BottomPage(); });
+  PreviewParts::Separator();
+  PreviewParts::Item(f, kPrintPrompt, kPrintMsg, [this] { Print(); });
+  PreviewParts::Separator();
+  PreviewParts::Item(f, kExitPrompt, kExitMsg, [this] { window_->End(); });
+  ui::MenuEnd();
+  ui::MenuAddItem({.prompt = PreviewString(kViewMenu, f)});
+  ui::MenuBegin(true);
+  zoom_item_ = PreviewParts::Item(f, kZoomPrompt, kZoomMsg, [this] { Zoom(true); });
+  unzoom_item_ = PreviewParts::Item(f, kUnzoomPrompt, kUnzoomMsg, [this] { Zoom(true); }, false);
+  two_item_ = PreviewParts::Item(f, kTwoPrompt, kTwoMsg, [this] { TwoPages(true); });
+  one_item_ = PreviewParts::Item(f, kOnePrompt, kOneMsg, [this] { TwoPages(true); }, false);
+  PreviewParts::Separator();
+  factor_menu();
+  ui::MenuEnd();
+}
+
 void Preview::Build() {
   TPrinter& job = *printer_;
   // The menu first: the window is made with it.
-  ui::MenuBegin();
-  ui::MenuAddItem({.prompt = PreviewString(kPagesMenu)});
-  ui::MenuBegin(true);
-  PreviewParts::Item(kTopPrompt, kTopMsg, [this] { TopPage(); });
-  PreviewParts::Item(kPrevPrompt, kPrevMsg, [this] { PrevPage(); });
-  PreviewParts::Item(kNextPrompt, kNextMsg, [this] { NextPage(); });
-  PreviewParts::Item(kBottomPrompt, kBottomMsg, [this] { BottomPage(); });
-  PreviewParts::Separator();
-  PreviewParts::Item(kPrintPrompt, kPrintMsg, [this] { Print(); });
-  PreviewParts::Separator();
-  PreviewParts::Item(kExitPrompt, kExitMsg, [this] { window_->End(); });
-  ui::MenuEnd();
-  ui::MenuAddItem({.prompt = PreviewString(kViewMenu)});
-  ui::MenuBegin(true);
-  zoom_item_ = PreviewParts::Item(kZoomPrompt, kZoomMsg, [this] { Zoom(true); });
-  unzoom_item_ = PreviewParts::Item(kUnzoomPrompt, kUnzoomMsg, [this] { Zoom(true); }, false);
-  two_item_ = PreviewParts::Item(kTwoPrompt, kTwoMsg, [this] { TwoPages(true); });
-  one_item_ = PreviewParts::Item(kOnePrompt, kOneMsg, [this] { TwoPages(true); }, false);
-  PreviewParts::Separator();
-  ui::MenuAddItem({.prompt = "&Factor"});
-  ui::MenuBegin(true);
-  for (int i = 0; i < 9; ++i) {
-    const std::string n = std::to_string(i + 1);
-    factor_items_[i] = ui::MenuAddItem({.prompt = "&" + n, .message = "Factor " + n, .action = Action([this, i] {
-                                          SetFactor(i + 1);  // the combo follows
-                                        })});
-  }
-  ui::MenuEnd();
-  ui::MenuEnd();
+  BuildMenu();
   xb::Ref<ui::TMenu> menu = ui::MenuEnd();
 
   auto window = xb::MakeRef<ui::TWindow>();
@@ -141,31 +173,33 @@ void Preview::Build() {
 
   hand_ = ui::TCursor::New("", "HAND");
   lupa_ = ui::TCursor::New("Lupa");
-  const int height = LargeFonts() ? 30 : 26;
+  const int height = face_.own ? 27 : (LargeFonts() ? 30 : 26);
   xb::Ref<ui::TBar> bar = ui::TBar::New(*window_, {.btn_width = 26, .btn_height = height, .cursor = hand_});
-  PreviewParts::Button(*bar, "Top", kTopPrompt, kTopMsg, [this] { TopPage(); });
-  PreviewParts::Button(*bar, "Previous", kPrevPrompt, kPrevMsg, [this] { PrevPage(); });
-  PreviewParts::Button(*bar, "Next", kNextPrompt, kNextMsg, [this] { NextPage(); });
-  PreviewParts::Button(*bar, "Bottom", kBottomPrompt, kBottomMsg, [this] { BottomPage(); });
-  zoom_button_ = PreviewParts::Button(*bar, "Zoom", kZoomPrompt, kZoomMsg, [this] { Zoom(false); }, true);
-  two_button_ = PreviewParts::Button(*bar, "Two_Pages", kTwoPrompt, kTwoMsg, [this] { TwoPages(false); });
-  PreviewParts::Button(*bar, "Printer", kPrintPrompt, kPrintMsg, [this] { Print(); }, true);
-  PreviewParts::Button(*bar, "Exit", kExitPrompt, kExitMsg, [this] { window_->End(); }, true);
+  PreviewParts::Button(face_, *bar, "Top", kTopPrompt, kTopMsg, [this] { TopPage(); });
+  PreviewParts::Button(face_, *bar, "Previous", kPrevPrompt, kPrevMsg, [this] { PrevPage(); });
+  PreviewParts::Button(face_, *bar, "Next", kNextPrompt, kNextMsg, [this] { NextPage(); });
+  PreviewParts::Button(face_, *bar, "Bottom", kBottomPrompt, kBottomMsg, [this] { BottomPage(); });
+  zoom_button_ = PreviewParts::Button(face_, *bar, "Zoom", kZoomPrompt, kZoomMsg, [this] { Zoom(false); }, true);
+  two_button_ = PreviewParts::Button(face_, *bar, "Two_Pages", kTwoPrompt, kTwoMsg, [this] { TwoPages(false); });
+  PreviewParts::Button(face_, *bar, "Printer", kPrintPrompt, kPrintMsg, [this] { Print(); }, true);
+  PreviewParts::Button(face_, *bar, "Exit", kExitPrompt, kExitMsg, [this] { window_->End(); }, true);
 
   // After the buttons: the factor's label, and the page label.
   const int x = bar->GetBtnLeft(true) + 8;
+  // The program's face places them at fixed columns: label 275, combo 315, page label 370.
+  const int label_col = face_.own ? 275 : x, combo_col = face_.own ? 315 : x + 46, page_col = face_.own ? 370 : x + 100;
   auto factor_label = xb::MakeRef<ui::TSay>();
-  factor_label->New({.row = 6, .col = x, .get = Value(xb::Block::Native([](xb::Args&) { return Value::String("Factor:"); })), .parent = ui::WindowRef(bar.get()),
-                     .pixel = true, .clr_pane = bar->nClrPane, .width = 44});
+  factor_label->New({.row = face_.own ? 7 : 6, .col = label_col, .get = Value(xb::Block::Native([](xb::Args&) { return Value::String("Factor:"); })), .parent = ui::WindowRef(bar.get()),
+                     .pixel = true, .clr_pane = bar->nClrPane, .width = face_.own ? 60 : 44});
   auto factor = std::make_shared<Value>(Value::Integer(factor_));
   xb::Array numbers = xb::Array::New();
   for (int i = 1; i <= 9; ++i) numbers.Append(Value::String(std::to_string(i)));
   auto combo = xb::MakeRef<ui::TComboBox>();
-  combo->New({.row = 2,
-              .col = x + 46,
+  combo->New({.row = face_.own ? 3 : 2,
+              .col = combo_col,
               .set_get = SetGet(factor),
               .items = Value(numbers),
-              .width = 40,
+              .width = face_.own ? 35 : 40,
               .height = 200,
               .parent = ui::WindowRef(bar.get()),
               .change = Value(xb::Block::Native([this, factor](xb::Args&) {
@@ -175,11 +209,11 @@ void Preview::Build() {
               .pixel = true});
   factor_combo_ = combo;
   auto label = xb::MakeRef<ui::TSay>();
-  label->New({.row = 6, .col = x + 100, .get = Value(xb::Block::Native([this](xb::Args&) { return Value::String(PageLabel()); })), .parent = ui::WindowRef(bar.get()),
-              .pixel = true, .clr_pane = bar->nClrPane, .width = 160});
+  label->New({.row = face_.own ? 7 : 6, .col = page_col, .get = Value(xb::Block::Native([this](xb::Args&) { return Value::String(PageLabel()); })), .parent = ui::WindowRef(bar.get()),
+              .pixel = true, .clr_pane = bar->nClrPane, .width = face_.own ? 180 : 160});
   label_ = label;
 
-  ui::TMsgBar::New(*window_, {.text = PreviewString(kMsgBarText), .clock = true, .date = true, .keys = true});
+  ui::TMsgBar::New(*window_, {.text = PreviewString(kMsgBarText, face_), .clock = true, .date = true, .keys = true});
 
   for (int i = 0; i < 2; ++i) {
     xb::Ref<TMetaFile> page = TMetaFile::New({.top = 50,
@@ -218,7 +252,7 @@ void Preview::Print() {
     PrintPrv(nullptr, 1, 1, 1);
     return;
   }
-  PreviewLibrary library;
+  PreviewLibrary library(face_);
   auto dialog = xb::MakeRef<ui::TDialog>();
   dialog->New({.resource = Value::String("PRINT"), .resources = library.module(), .parent = window_});
   auto choice = std::make_shared<Value>(Value::Integer(1));
@@ -243,32 +277,37 @@ void Preview::Print() {
   dialog->Activate({.centered = true});
 }
 
-void RPreview(xb::Ref<TPrinter> printer) {
+void RPreview(xb::Ref<TPrinter> printer, PreviewFace face, xb::ObjectRef report) {
   if (!printer) return;
   {
-    PreviewLibrary library;
+    PreviewLibrary library(face);
     if (!library.loaded()) {
       ui::MsgAlert(Value::String(PreviewLibraryFile() + " not found, imposible to continue"), "Vexilo Printing Error");
       return;
     }
     if (Preview::Open() != nullptr) {
-      ui::MsgAlert(Value::String(PreviewString(20)));
+      if (face.own) ui::MsgStop(Value::String(PreviewString(kAlreadyOpen, face)));
+      else ui::MsgAlert(Value::String(PreviewString(kAlreadyOpen)));
       return;
     }
   }
   Instance().reset(new Preview());
   Preview& preview = *Instance();
   preview.printer_ = printer;
+  preview.face_ = face;
+  preview.report_ = report;
   Preview::SetOpen(&preview);
   {
-    PreviewLibrary library;
+    PreviewLibrary library(face);
     preview.Build();
   }
   HWND main = ui::GetWndApp();
   if (printer->lPrvModal && main != nullptr && ::IsWindow(main) && main != preview.window_->hWnd) {
     preview.hidden_main_ = main;
     ::ShowWindow(main, SW_HIDE);
+    ::EnableWindow(main, FALSE);
   }
+  if (printer->lPrvModal) preview.ShowReportDialog(false);
   Preview* self = &preview;
   ui::TWindow::ActivateParams ap;
   ap.show = "MAXIMIZED";

@@ -91,6 +91,9 @@ std::string TempFolder() {
 }
 
 TPrinter::TPrinter() : xb::Object(Cls()) {}
+TPrinter::TPrinter(const xb::Class& cls) : xb::Object(cls) {}
+
+const char* TPrinter::NoPrinterText() const { return kNoPrinter; }
 
 TPrinter::~TPrinter() {
   if (!ended_) End();
@@ -130,7 +133,7 @@ void TPrinter::Init(const NewParams& p) {
     if (dc != nullptr) cModel = ModelOf(ui::PrnGetNames());
   }
   TakeContext(dc);
-  if (hDC == nullptr && ui::ComDlgExtendedError() != 0) ui::MsgStop(xb::Value::String(kNoPrinter));
+  if (hDC == nullptr && ui::ComDlgExtendedError() != 0) ui::MsgStop(xb::Value::String(NoPrinterText()));
   cDir = TempFolder();
   if (lMeta) nJob = ++g_jobs;
 }
@@ -508,8 +511,8 @@ bool TPrinter::ResetDC() {
 
 xb::Ref<TPrinter> CurrentPrinter() { return g_current; }
 
-xb::Ref<TPrinter> PrintBegin(const std::string& document, bool user, bool preview, const xb::Value& model,
-                             bool modal) {
+TPrinter::NewParams PrintBeginParams(const std::string& document, bool user, bool preview, const xb::Value& model,
+                                     bool modal) {
   TPrinter::NewParams p;
   if (!document.empty()) p.document = document;
   p.user = user;
@@ -537,7 +540,12 @@ xb::Ref<TPrinter> PrintBegin(const std::string& document, bool user, bool previe
       p.model = chosen + "," + ui::GetProfString("Devices", chosen, "");
     }
   }
-  g_current = TPrinter::New(p);
+  return p;
+}
+
+xb::Ref<TPrinter> PrintBegin(const std::string& document, bool user, bool preview, const xb::Value& model,
+                             bool modal) {
+  g_current = TPrinter::New(PrintBeginParams(document, user, preview, model, modal));
   return g_current;
 }
 

@@ -24,6 +24,7 @@ namespace output {
 class TPrinter : public xb::Object, public PageDevice {
  public:
   TPrinter();
+  explicit TPrinter(const xb::Class& cls);
   ~TPrinter() override;
   static const xb::Class& Cls();
   void Traverse(xb::GcVisitor& visitor) override;
@@ -38,6 +39,8 @@ class TPrinter : public xb::Object, public PageDevice {
   };
   static xb::Ref<TPrinter> New(const NewParams& params);
   void Init(const NewParams& params);
+  // What a job without any printer says (only when the print dialog failed).
+  virtual const char* NoPrinterText() const;
 
   // ---- the job ---------------------------------------------------------------------------------
 
@@ -151,8 +154,11 @@ class TPrinter : public xb::Object, public PageDevice {
 
 // The module's current printer (PRINTBEGIN ... PRINTEND); null when none.
 xb::Ref<TPrinter> CurrentPrinter();
-// PRINTBEGIN: a model given as a number (from 1) or a name fragment (any case) is looked up
-// among the profile's "Devices" entries; out of range or not found, a beep and the dialog.
+// The job PRINTBEGIN makes: a model given as a number (from 1) or a name fragment (any case)
+// is looked up among the profile's "Devices" entries; out of range or not found, a beep and
+// the dialog.
+TPrinter::NewParams PrintBeginParams(const std::string& document, bool user, bool preview, const xb::Value& model,
+                                     bool modal);
 xb::Ref<TPrinter> PrintBegin(const std::string& document, bool user, bool preview, const xb::Value& model,
                              bool modal);
 void PrintEnd();
@@ -163,5 +169,7 @@ std::string TempFolder();
 
 // Registers TPRINTER and PRINTBEGIN, PAGEBEGIN, PAGEEND, PRINTEND.
 void RegisterPrinterClass();
+// The messages of TPRINTER, for classes built on it.
+void DefinePrinterMessages(xb::Class& c);
 
 }  // namespace output

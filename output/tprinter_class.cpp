@@ -25,7 +25,7 @@ Value Pair(double first, double second) {
 Value RowCol(POINT p) { return Value(xb::Array::Of({Value::Integer(p.y), Value::Integer(p.x)})); }
 std::string Text(const Value& v) { return v.IsString() ? std::string(v.AsString()) : ui::CValToChar(v); }
 
-void DefineMessages(xb::Class& c) {
+void DefineMessagesOf(xb::Class& c) {
   c.Property("OFONT", [](Object& o) { return P(o).oFont ? Value(P(o).oFont) : Value(); },
              [](Object& o, const Value& v) {
                P(o).oFont = xb::Ref<ui::TFont>(dynamic_cast<ui::TFont*>(v.AsObject().get()));
@@ -184,10 +184,12 @@ void DefineMessages(xb::Class& c) {
 
 }  // namespace
 
+void DefinePrinterMessages(xb::Class& c) { DefineMessagesOf(c); }
+
 const xb::Class& TPrinter::Cls() {
   static const xb::Class& cls = []() -> const xb::Class& {
     xb::Class& c = xb::Class::Define("TPRINTER");
-    DefineMessages(c);
+    DefineMessagesOf(c);
     return c;
   }();
   return cls;

@@ -1,0 +1,137 @@
+#include "output/qz_printer.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "output/preview.h"
+#include "runtime/function_table.h"
+#include "runtime/proc_stack.h"
+#include "ui/core/file_helpers.h"
+#include "ui/core/value_text.h"
+
+namespace output {
+namespace {
+
+using xb::Args;
+using xb::Object;
+using xb::Value;
+
+xb::Ref<QzPrinter> g_qz_current;
+
+QzPrinter& P(Object& o) { return xb::Class::Cast<QzPrinter>(o); }
+int I(const Args& a, int n, int def = 0) { return a.IsNil(n) ? def : static_cast<int>(a.Int(n)); }
+std::string Text(const Value& v) { return v.IsString() ? std::string(v.AsString()) : ui::CValToChar(v); }
+
+}  // namespace
+
+QzPrinter::QzPrinter() : TPrinter(Cls()) {}
+
+const xb::Class& QzPrinter::Cls() {
+  static const xb::Class& cls = []() -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("_TPRINTER", &TPrinter::Cls());
+    // Say( nRow, nCol, cText, oFont, (ignored), nClrText, nBkMode, nPad )
+    c.Method("SAY", [](Object& o, Args& a) {
+      QzPrinter& p = P(o);
+      const std::optional<COLORREF> colour =
+          a.Arg(6).IsNumber() ? std::optional<COLORREF>(static_cast<COLORREF>(a.Int(6))) : std::nullopt;
+      p.Say(I(a, 1), I(a, 2), Text(a.Arg(3)), dynamic_cast<ui::TFont*>(a.Obj(4).get()), 0, colour,
+            I(a, 7, kTransparent), static_cast<Pad>(I(a, 8, p.nPad)));
+      return Value();
+    });
+    c.Method("CHARSAY", [](Object& o, Args& a) {
+      P(o).QzCharSay(I(a, 1), I(a, 2), Text(a.Arg(3)));
+      return Value();
+    });
+    return c;
+  }();
+  return cls;
+}
+
+xb::Ref<QzPrinter> QzPrinter::New(const NewParams& params) {
+  auto printer = xb::MakeRef<QzPrinter>();
+  printer->Init(params);
+  return printer;
+}
+
+const char* QzPrinter::NoPrinterText() const {
+  return "¡No hay ninguna impresora instalada!\r\nPor favor, salga de la aplicación e instale una impresora";
+}
+
+void QzPrinter::ShowPreview() {
+  if (lMeta && !aMeta.empty() && hDC != nullptr) {
+    QzRPreview(xb::Ref<TPrinter>(this));
+  } else {
+    End();
+  }
+}
+
+void QzPrinter::End() {
+  TPrinter::End();
+  if (g_qz_current.get() == this) g_qz_current = nullptr;
+}
+
+void QzPrinter::QzCharSay(int row, int col, std::string_view text) {
+  CharSay(std::max(row, 1), std::max(col, 1), text);
+}
+
+xb::Ref<QzPrinter> QzCurrentPrinter() { return g_qz_current; }
+void SetQzCurrentPrinter(xb::Ref<QzPrinter> printer) { g_qz_current = std::move(printer); }
+
+xb::Ref<QzPrinter> QzPrintBegin(const std::string& document, bool user, bool preview, const xb::Value& model,
+                                bool modal) {
+  g_qz_current = QzPrinter::New(PrintBeginParams(document, user, preview, model, modal));
+  return g_qz_current;
+}
+
+void QzPrintEnd() {
+  if (!g_qz_current) return;
+  xb::Ref<QzPrinter> printer = g_qz_current;
+  if (printer->lMeta) printer->ShowPreview();
+  else printer->End();
+  g_qz_current = nullptr;
+}
+
+void QzRPreview(xb::Ref<TPrinter> printer, xb::ObjectRef report) { RPreview(std::move(printer), kOwnFace, report); }
+
+void RegisterQzPrinter() {
+  (void)QzPrinter::Cls();
+  xb::RegisterFunction("_TPRINTER", [](Args&) { return Value(xb::MakeRef<QzPrinter>()); });
+  // _PRINTBEGIN( cDocument, lUser, lMeta, xModel, lModal )
+  xb::RegisterFunction("_PRINTBEGIN", [](Args& a) {
+    return Value(QzPrintBegin(std::string(a.Str(1)), a.Log(2), a.Log(3), a.Arg(4), a.Log(5)));
+  });
+  xb::RegisterFunction("_PAGEBEGIN", [](Args&) {
+    if (xb::Ref<QzPrinter> p = QzCurrentPrinter()) p->StartPage();
+    return Value();
+  });
+  xb::RegisterFunction("_PAGEEND", [](Args&) {
+    if (xb::Ref<QzPrinter> p = QzCurrentPrinter()) p->EndPage();
+    return Value();
+  });
+  xb::RegisterFunction("_PRINTEND", [](Args&) {
+    QzPrintEnd();
+    return Value();
+  });
+  // _OPRINTER( oPrn, lClear )
+  xb::RegisterFunction("_OPRINTER", [](Args& a) {
+    if (auto* printer = dynamic_cast<QzPrinter*>(a.Obj(1).get())) g_qz_current = xb::Ref<QzPrinter>(printer);
+    if (a.Log(2)) g_qz_current = nullptr;
+    return g_qz_current ? Value(g_qz_current) : Value();
+  });
+  xb::RegisterFunction("PRINTSTACK", [](Args&) {
+    for (int level = 1; level < xb::ProcDepth(); ++level) {
+      ui::LogFile("Debug2.log", {Value::String(std::string(static_cast<std::size_t>(level), ' ') +
+                                               std::string(xb::ProcName(level)) + "(" +
+                                               std::to_string(xb::ProcLine(level)) + ")")});
+    }
+    return Value();
+  });
+  // QZ_RPREVIEW( oPrinter, oReport )
+  xb::RegisterFunction("QZ_RPREVIEW", [](Args& a) {
+    if (auto* printer = dynamic_cast<TPrinter*>(a.Obj(1).get())) QzRPreview(xb::Ref<TPrinter>(printer), a.Obj(2));
+    return Value();
+  });
+}
+
+}  // namespace output
