@@ -3,6 +3,13 @@
 #include "output/browse_report.h"
 #include "output/emf_functions.h"
 #include "output/preview.h"
+#include "output/document_headers.h"
+#include "output/listing_driver.h"
+#include "output/listing_file.h"
+#include "output/printer_helpers.h"
+#include "output/printer_table.h"
+#include "output/qz_printer.h"
+#include "output/tprinter2.h"
 #include "output/tprinter.h"
 #include "output/treport.h"
 
@@ -11,6 +18,13 @@ namespace output {
 void InitOutput() {
   RegisterPrinterClass();
   RegisterPreviewFunctions();
+  RegisterQzPrinter();
+  RegisterPrinterHelpers();
+  RegisterPrinterTable();
+  RegisterTPrinter2();
+  RegisterListingFile();
+  RegisterListingDriver();
+  RegisterDocumentHeaders();
   RegisterEmfFunctions();
   RegisterReportFunctions();
   InstallBrowseReporter();

@@ -1,21 +1,26 @@
-// testprinter install | remove | port FILE
+// testprinter install | install-second | remove-second | remove | port FILE
 //
 // install: Wine's generic PostScript description (the PPDFILE resource of winspool.drv) is
 // written to the driver folder, a driver on "wineps.drv" and a printer on port "LPT1:" are
 // added (nothing when the printer exists) and the printer becomes the default one. Wine's
 // spooler writes the jobs of a port to the Unix file its "Spooler" registry value names.
-// remove: the printer and its driver go.
+// install-second: a second printer on the same driver, on port "LPT2:" (its jobs go to
+// "vdrprueba2.ps" in the temporary folder); the default printer stays.
+// remove-second: the second printer goes. remove: the printers and their driver go.
 // port FILE: the port's jobs go to FILE (a Windows path).
 #include <windows.h>
 #include <winspool.h>
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 namespace {
 
 constexpr const char* kPrinter = "Impresora de pruebas";
+constexpr const char* kSecondPrinter = "Impresora secundaria de pruebas";
+constexpr const char* kSecondPort = "LPT2:";
 constexpr const char* kDriver = "Controlador de pruebas PS";
 constexpr const char* kPort = "LPT1:";
 constexpr const char* kSpoolerKey = "Software\\Wine\\Printing\\Spooler";
@@ -41,20 +46,20 @@ std::string UnixPath(const std::string& windows_path) {
   return path;
 }
 
-int PointPort(const std::string& file) {
+int PointPort(const std::string& file, const char* port = kPort) {
   const std::string unix_path = UnixPath(file);
   if (unix_path.empty()) return Fail("no Unix path for the port's file");
   HKEY key = nullptr;
   if (RegCreateKeyA(HKEY_CURRENT_USER, kSpoolerKey, &key) != ERROR_SUCCESS) return Fail("spooler key");
-  const LONG rc = RegSetValueExA(key, kPort, 0, REG_SZ, reinterpret_cast<const BYTE*>(unix_path.c_str()),
+  const LONG rc = RegSetValueExA(key, port, 0, REG_SZ, reinterpret_cast<const BYTE*>(unix_path.c_str()),
                                  static_cast<DWORD>(unix_path.size() + 1));
   RegCloseKey(key);
   return rc == ERROR_SUCCESS ? 0 : Fail("spooler value");
 }
 
-bool PrinterExists() {
+bool PrinterExists(const char* name = kPrinter) {
   HANDLE printer = nullptr;
-  if (!OpenPrinterA(const_cast<char*>(kPrinter), &printer, nullptr)) return false;
+  if (!OpenPrinterA(const_cast<char*>(name), &printer, nullptr)) return false;
   ClosePrinter(printer);
   return true;
 }
@@ -104,14 +109,39 @@ int Install() {
   return 0;
 }
 
-int Remove() {
-  HANDLE printer = nullptr;
-  PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-  if (OpenPrinterA(const_cast<char*>(kPrinter), &printer, &access)) {
-    const BOOL deleted = DeletePrinter(printer);
-    ClosePrinter(printer);
-    if (!deleted) return Fail("removing the printer");
+int InstallSecond() {
+  if (const int rc = Install(); rc != 0) return rc;
+  if (PrinterExists(kSecondPrinter)) return 0;
+  PRINTER_INFO_2A info = {};
+  info.pPrinterName = const_cast<char*>(kSecondPrinter);
+  info.pPortName = const_cast<char*>(kSecondPort);
+  info.pDriverName = const_cast<char*>(kDriver);
+  info.pPrintProcessor = const_cast<char*>("WinPrint");
+  info.pDatatype = const_cast<char*>("RAW");
+  HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+  if (printer == nullptr) return Fail("adding the second printer");
+  ClosePrinter(printer);
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  if (const int rc = PointPort(std::string(temp) + "vdrprueba2.ps", kSecondPort); rc != 0) return rc;
+  return SetDefaultPrinterA(kPrinter) ? 0 : Fail("keeping the default printer");
+}
+
+int RemovePrinters(std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(const_cast<char*>(name), &printer, &access)) {
+      const BOOL deleted = DeletePrinter(printer);
+      ClosePrinter(printer);
+      if (!deleted) return Fail("removing a printer");
+    }
   }
+  return 0;
+}
+
+int Remove() {
+  if (const int rc = RemovePrinters({kSecondPrinter, kPrinter}); rc != 0) return rc;
   DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(kDriver));
   return 0;
 }
@@ -121,8 +151,10 @@ int Remove() {
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "install") return Install();
+  if (command == "install-second") return InstallSecond();
+  if (command == "remove-second") return RemovePrinters({kSecondPrinter});
   if (command == "remove") return Remove();
   if (command == "port" && argc > 2) return PointPort(argv[2]);
-  std::fprintf(stderr, "usage: testprinter install | remove | port FILE\n");
+  std::fprintf(stderr, "usage: testprinter install | install-second | remove-second | remove | port FILE\n");
   return 2;
 }

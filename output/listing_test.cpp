@@ -1,0 +1,635 @@
+// The listings: the listing file's numbers, the printer notice after a crashed driver, the
+// printer table and the listing printer's roles, the listing driver's walk (events in order,
+// page and group breaks, footers, spooler errors, cancel) on the test printer and into text
+// files compared with golden files, and a page range chosen in the print dialog.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <dlgs.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "data/record_helpers.h"
+#include "output/document_headers.h"
+#include "output/listing_driver.h"
+#include "output/listing_file.h"
+#include "output/output.h"
+#include "output/printer_helpers.h"
+#include "output/printer_table.h"
+#include "output/tprinter2.h"
+#include "runtime/block.h"
+#include "runtime/function_table.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "services/services.h"
+#include "services/table_helpers.h"
+#include "services/user_session.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/support/screenshot.h"
+#include "tests/support/test_printer.h"
+#include "ui/bridge/printer_device.h"
+#include "ui/bridge/profile.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+#include "ui/core/core_test_support.h"
+
+namespace output {
+namespace {
+
+using vdr::test::DialogAnswerer;
+using vdr::test::PrinterOutput;
+using vdr::test::SeenDialog;
+using xb::Args;
+using xb::Value;
+
+const unsigned char kFileListing[] = {
+#include "listing_file.inc"
+};
+const unsigned char kFileGroups[] = {
+#include "listing_groups.inc"
+};
+std::string Golden(const unsigned char* bytes, std::size_t size) {
+  return std::string(reinterpret_cast<const char*>(bytes), size);
+}
+
+Value X(const std::string& text) { return xb::EvalMacro(text); }
+
+// A fresh folder of the temporary folder, erased with what it holds.
+class TempFolder {
+ public:
+  TempFolder() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    path_ = std::string(temp) + "vdrlst" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count_) + "\\";
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~TempFolder() { Erase(path_); }
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + name; }
+
+ private:
+  static void Erase(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) Erase(folder + name + "\\");
+        else DeleteFileA((folder + name).c_str());
+      } while (FindNextFileA(h, &found));
+      FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+  }
+  static inline int count_ = 0;
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+int Count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+  return n;
+}
+
+// The first button of a message box; the listing's progress dialog is left alone.
+DialogAnswerer::Chooser FirstButton() {
+  return [](const SeenDialog& d) {
+    if (d.title == "Listando") return 0;
+    return d.buttons.empty() ? 0 : d.buttons.front().id;
+  };
+}
+
+// The boxes seen, without the listing's progress dialog.
+std::vector<SeenDialog> Boxes(const DialogAnswerer& answer) {
+  std::vector<SeenDialog> boxes;
+  for (const SeenDialog& d : answer.seen())
+    if (d.title != "Listando") boxes.push_back(d);
+  return boxes;
+}
+
+class ListingTest : public ui::test::FrameworkTest {
+ protected:
+  static void SetUpTestSuite() { ASSERT_EQ(vdr::test::RunTestPrinter("install-second"), 0); }
+  static void TearDownTestSuite() { vdr::test::RunTestPrinter("remove-second"); }
+
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
+    ui::InitControls();
+    xb::rdd::InitTables();
+    xb::rdd::ResetTables();
+    data::RegisterDataFunctions();
+    data::ResetProgramSettings();
+    svc::RegisterServiceFunctions();
+    svc::ResetServices();
+    InitOutput();
+    ui::PrinterInit();
+    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+    xb::SetValue(xb::SET_DATEFORMAT, Value::String("dd-mm-yyyy"));
+    xb::rdd::SetDefaultDriver("ADS");
+    data::cPathStart(folder_.path());
+    data::cPathExe(folder_.path());
+    CreateDirectoryA((folder_ / "INF").c_str(), nullptr);
+    data::cPathInforme(folder_ / "INF\\");
+    svc::cCodUser("01");
+    SetUser("01");
+    CActivo("");
+    nDestinoListado(0);
+  }
+  void TearDown() override {
+    SetSpoolerFilter({});
+    if (Impresora()) Impresora()->End();
+    Impresora(nullptr);
+    xb::rdd::ResetTables();
+    ui::PrinterInit();
+    FrameworkTest::TearDown();
+  }
+
+  // The printer table with the test printers: main "1", and the secondary "2" when asked.
+  void WritePrinters(bool secondary = true, double line_mm = 4.2, int foot_lines = 0) {
+    ASSERT_TRUE(CreaImprDbf());
+    svc::SelectedAreaScope keep;
+    ASSERT_TRUE(svc::OpenTable(GesPrnTable(), "_P", true));
+    svc::OpenedArea area(true);
+    auto add = [&](const char* name, const char* port, const char* role, int code) {
+      svc::Area().Append();
+      svc::PutField("CNOMBRE", Value::String(name));
+      svc::PutField("CDRIVER", Value::String("winspool"));
+      svc::PutField("CPUERTO", Value::String(port));
+      svc::PutField("NACTIVA", Value::String(role));
+      for (int k = 1; k <= 3; ++k) {
+        const std::string n = std::to_string(k);
+        svc::PutField("CFACENAME" + n, Value::String("Courier New"));
+        svc::PutField("NHEIGHT" + n, Value::Integer(k == 2 ? -160 : (k == 3 ? -280 : -200)));
+        svc::PutField("NWEIGHT" + n, Value::Integer(400));
+      }
+      svc::PutField("NSALTOLMM", Value::Number(line_mm));
+      svc::PutField("NLINEASPIE", Value::Integer(foot_lines));
+      svc::PutField("NCODIMPRES", Value::Integer(code));
+      svc::Area().Commit();
+    };
+    add(vdr::test::kTestPrinter, "LPT1:", "1", 1);
+    if (secondary) add("Impresora secundaria de pruebas", "LPT2:", "2", 2);
+  }
+
+  // A table of `n` articles in families of `family` records.
+  void WriteArticles(int n, int family = 10) {
+    const std::string table = folder_ / "Articulo.dbf";
+    ASSERT_TRUE(X("DBCREATE('" + table +
+                  "', {{'CODIGO','C',6,0},{'NOMBRE','C',20,0},{'FAMILIA','C',2,0},{'PRECIO','N',10,2},"
+                  "{'FECHA','D',8,0},{'ACTIVO','L',1,0}}, 'ADS')")
+                    .AsLogical());
+    X("DBUSEAREA(.T., 'ADS', '" + table + "', 'ARTICULO', .F., .F.)");
+    for (int i = 1; i <= n; ++i) {
+      X("DBAPPEND()");
+      char code[8];
+      std::snprintf(code, sizeof code, "A%05d", i);
+      X(std::string("FIELDPUT(1, '") + code + "')");
+      X("FIELDPUT(2, 'Artículo número " + std::to_string(i) + "')");
+      X("FIELDPUT(3, '" + std::string(1, static_cast<char>('A' + (i - 1) / family)) + "1')");
+      X("FIELDPUT(4, " + std::to_string(i * 12.5) + ")");
+      X("FIELDPUT(5, STOD('2026" + std::string(i % 2 == 0 ? "0315" : "1201") + "'))");
+      X(std::string("FIELDPUT(6, ") + (i % 3 == 0 ? ".F." : ".T.") + ")");
+    }
+    X("DBGOTOP()");
+  }
+
+  TempFolder folder_;
+};
+
+// ---- the listing file --------------------------------------------------------------------------------
+
+TEST_F(ListingTest, NumbersKeepThreeDecimalsInTheirThreeIntegers) {
+  struct Case {
+    double value;
+    std::int32_t parts[3];
+    double back;
+  };
+  const Case cases[] = {
+      {3.14159, {0, 3, 141}, 3.141},
+      {-3.14159, {0, -3, -141}, -3.141},
+      {0, {0, 0, 0}, 0},
+      {2147483648.0, {1, 0, 0}, 2147483648.0},
+      {5000000000.25, {2, 705032704, 250}, 5000000000.25},
+      {-5000000000.5, {-2, -705032704, -500}, -5000000000.5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    std::int32_t parts[3];
+    SplitNumber(c.value, parts);
+    EXPECT_EQ(parts[0], c.parts[0]);
+    EXPECT_EQ(parts[1], c.parts[1]);
+    EXPECT_EQ(parts[2], c.parts[2]);
+    EXPECT_DOUBLE_EQ(JoinNumber(parts), c.back);
+  }
+  // Through the file: a number, a text and a logical, read back in order.
+  auto file = xb::MakeRef<TFileC>();
+  file->New({.mode = 3, .prefix = "LST"});
+  ASSERT_TRUE(file->IsOpen());
+  EXPECT_EQ(file->cFileTitle.substr(0, 3), "LST");
+  EXPECT_EQ(file->nWrite(Value::Number(3.14159)), 4);
+  EXPECT_EQ(file->nWrite(Value::String("año")), 3);
+  EXPECT_EQ(file->nWrite(Value::Logical(true)), 1);
+  EXPECT_EQ(file->nWrite(Value()), -1);
+  EXPECT_EQ(file->nSeek(0), 0);
+  Value number, text, logical;
+  EXPECT_EQ(file->nRead(number, 'N'), 4);
+  EXPECT_EQ(file->nRead(text, 'C', 3), 3);
+  EXPECT_EQ(file->nRead(logical, 'L'), 1);
+  EXPECT_DOUBLE_EQ(number.AsDouble(), 3.141);
+  EXPECT_EQ(text.AsString(), "año");
+  EXPECT_TRUE(logical.AsLogical());
+  EXPECT_EQ(file->nRead(text, 'D'), -1);
+  const std::string name = file->cFileName;
+  file->Close();
+  EXPECT_EQ(file->nWrite(Value::Number(1)), -1);
+  file->Remove();
+  EXPECT_EQ(GetFileAttributesA(name.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// ---- the printer notice --------------------------------------------------------------------------------
+
+TEST_F(ListingTest, AFlagFileLeftByACrashShowsTheNoticeAtTheNextLogIn) {
+  struct Case {
+    bool flag;
+    const char* setting;  // "" : none
+    bool tick;
+    bool shown;
+    const char* after;
+  };
+  const Case cases[] = {
+      {true, "", false, true, "SI"},   {true, "NO", false, true, "SI"}, {true, "NO", true, true, "NO"},
+      {false, "SI", false, true, "SI"}, {false, "SI", true, true, "NO"}, {false, "", false, false, ""},
+      {false, "NO", false, false, "NO"},
+  };
+  const std::string ini = InitPrnIni();
+  EXPECT_EQ(ini, folder_ / "InitPrn.QZ");
+  EXPECT_EQ(FlagFilePath(), folder_ / "~Flag01.flg");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.flag ? "flag " : "no flag ") + c.setting + (c.tick ? " ticked" : ""));
+    DeleteFileA(ini.c_str());
+    if (*c.setting != '\0') ui::WritePProString("INFO", "SHOW01", c.setting, ini);
+    if (c.flag) std::ofstream(FlagFilePath()).close();
+    EXPECT_EQ(FlagFile(), c.flag);
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (c.tick) SendMessageA(GetDlgItem(d.hwnd, 200), BM_CLICK, 0, 0);
+      if (c.flag && !c.tick) {
+        EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\printer_notice.bmp"));
+      }
+      return 400;
+    });
+    EXPECT_TRUE(X("INITPRNMSG()").AsLogical());
+    ASSERT_EQ(answer.seen().size(), c.shown ? 1u : 0u);
+    if (c.shown) {
+      EXPECT_NE(answer.seen()[0].AllText().find("El driver de su impresora ha provocado"), std::string::npos);
+    }
+    EXPECT_FALSE(FlagFile());
+    EXPECT_EQ(ui::GetPvProfString("INFO", "SHOW01", "", ini), c.after);
+  }
+  // A device context made through the layer leaves no flag behind.
+  HDC dc = DcImpresora(vdr::test::kTestPrinter, "LPT1:", "winspool");
+  ASSERT_NE(dc, nullptr);
+  DeleteDC(dc);
+  EXPECT_FALSE(FlagFile());
+}
+
+// ---- the printer table and the listing printer ----------------------------------------------------------
+
+TEST_F(ListingTest, ThePrinterTableGivesTheMainAndSecondaryPrinters) {
+  ASSERT_TRUE(X("CREAIMPRDBF()").AsLogical());
+  EXPECT_TRUE(svc::FileExists(svc::IndexOf(GesPrnTable())));
+  EXPECT_EQ(X("NOMBRESIMPRESORA(1)[1]").AsString(), "No hay impresoras instaladas en la aplicacion");
+  WritePrinters(false);
+  EXPECT_EQ(X("NOMBRESIMPRESORA(1)[1]").AsString(), vdr::test::kTestPrinter);
+  EXPECT_EQ(X("NOMBRESIMPRESORA(1)[2]").AsString(), "LPT1:");
+  EXPECT_EQ(X("ANOMIMPRE(1)[3]").AsString(), "LPT1:");
+  {
+    // Printer 3 is refused; a table without a secondary printer makes it unusable.
+    DialogAnswerer answer(FirstButton());
+    EXPECT_FALSE(X("LINFOIMPRE(NIL, NIL, NIL, 3)").AsLogical());
+    X("PRINT2NEW(.F., 2)");
+    EXPECT_FALSE(Impresora()->Ok());
+    ASSERT_EQ(answer.seen().size(), 2u);
+    EXPECT_EQ(answer.seen()[0].AllText(), "La impresora solicitada debe ser la principal o la secundaria");
+    EXPECT_EQ(answer.seen()[1].AllText(), "No se pudo seleccionar la impresora secundaria.");
+    EXPECT_EQ(answer.seen()[1].title, "Error de Impresora");
+  }
+  WritePrinters(true);
+  for (int printer : {1, 2}) {
+    SCOPED_TRACE(printer);
+    ASSERT_TRUE(Print2New(false, printer));
+    xb::Ref<TPrinter2> p = Impresora();
+    ASSERT_TRUE(p->Ok());
+    EXPECT_EQ(nDestinoListado(), kMainPrinter);
+    EXPECT_EQ(p->cImpresora, printer == 1 ? std::string(vdr::test::kTestPrinter) : "Impresora secundaria de pruebas");
+    // 4.2 mm a line at 300 dots an inch; Courier New of 10 points: 12 characters an inch.
+    EXPECT_EQ(p->nAltoLinea, 50);
+    EXPECT_NEAR(p->nAnchoChar, 25, 1);
+    EXPECT_EQ(p->acFonts[0].points, 10);
+    EXPECT_EQ(p->acFonts[3].metrics.tmWeight, FW_BOLD);
+    EXPECT_GT(p->nLineasPagina, 60);
+    const int lines = p->nLineasPagina;
+    p->lSetLinPie(4);
+    EXPECT_EQ(p->nLineasPagina, lines - 4);
+    p->Comprimida();
+    EXPECT_EQ(p->nTipoFont, 2);
+    p->PesoNegrita();
+    EXPECT_TRUE(p->lBold);
+    p->Normal();
+    EXPECT_EQ(p->nTipoFont, 1);
+    EXPECT_FALSE(p->lBold);
+    p->End();
+    nDestinoListado(0);
+  }
+  EXPECT_FALSE(Impresora());
+}
+
+// ---- the driver's walk ------------------------------------------------------------------------------------
+
+// A listing block that records its events and prints a header line, one detail line per
+// record and group footers; SAYLISTADO places everything.
+struct Recorder {
+  std::vector<std::string> events;
+  int foot = 0;
+  Value Block() {
+    return Value(xb::Block::Native([this](Args& a) {
+      const int event = static_cast<int>(a.Int(1));
+      const int page = static_cast<int>(a.Int(3));
+      std::string note = std::to_string(event);
+      if (event == kDetail || event == kGroupFooter || event == kGroupHeader)
+        note += ":" + std::string(X("ALLTRIM(CODIGO)").AsString());
+      events.push_back(note + "@" + std::to_string(page));
+      int line = static_cast<int>(a.Int(2));
+      auto say = [&](int col, const Value& v, const std::string& picture = {}, bool right = false) {
+        ListingItem item;
+        item.row = line;
+        item.col = col;
+        item.value = v;
+        item.picture = picture;
+        item.right = right;
+        SayListado(item);
+      };
+      switch (event) {
+        case kPageHeader:
+          say(0, Value::String("LISTADO DE ARTÍCULOS"));
+          say(40, Value::String("Página " + std::to_string(page)));
+          ++line;
+          LinListado(line, 0, line, 47);
+          ++line;
+          break;
+        case kDetail:
+          say(0, X("CODIGO"));
+          say(8, X("NOMBRE"));
+          say(38, X("PRECIO"), "@E 999,999.99", true);
+          say(40, X("FECHA"));
+          say(52, X("ACTIVO"));
+          break;
+        case kGroupFooter:
+          say(0, Value::String("Fin de familia"));
+          say(20, X("{1}"));
+          ++line;
+          break;
+        case kPageFooter:
+          ++foot;
+          say(0, Value::String("-- pie --"));
+          break;
+        case kEnd:
+          say(0, Value::String("Fin del listado"));
+          break;
+        default:
+          break;
+      }
+      a.SetRef(2, Value::Integer(line));
+      return Value();
+    }));
+  }
+};
+
+ListingParams Params(Recorder& recorder, bool groups, bool page_group = true) {
+  ListingParams p;
+  p.line = recorder.Block();
+  p.title = "Artículos";
+  p.alias = "ARTICULO";
+  p.page_group = page_group;
+  if (groups) p.group = Value(xb::Block::Native([](Args&) { return X("FAMILIA"); }));
+  return p;
+}
+
+TEST_F(ListingTest, AListingToATextFileIsItsGoldenFile) {
+  WriteArticles(14, 5);
+  struct Case {
+    const char* name;
+    bool groups;
+    const unsigned char* golden;
+    std::size_t size;
+  };
+  const Case cases[] = {{"listing_file", false, kFileListing, sizeof kFileListing},
+                        {"listing_groups", true, kFileGroups, sizeof kFileGroups}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    X("DBGOTOP()");
+    Recorder recorder;
+    ListingParams p = Params(recorder, c.groups);
+    const std::string file = folder_ / (std::string(c.name) + ".txt");
+    RunListing(p, {.destination = kTextFile}, 1, file);
+    const std::string text = ReadFile(file);
+    if (text != Golden(c.golden, c.size))
+      std::ofstream(vdr::test::ScreenshotFolder() + "\\" + c.name + ".txt", std::ios::binary) << text;
+    EXPECT_EQ(text, Golden(c.golden, c.size)) << "see " << c.name << ".txt among the screenshots";
+    EXPECT_EQ(text.find('\f'), std::string::npos);
+    EXPECT_EQ(nDestinoListado(), 0);
+    // A file listing never breaks pages by length: one page, or one a family.
+    EXPECT_EQ(Count(text, "LISTADO DE ART"), c.groups ? 3 : 1);
+    EXPECT_EQ(recorder.events.back(), "3@" + std::to_string(c.groups ? 3 : 1));
+  }
+}
+
+TEST_F(ListingTest, TheWalkRunsItsEventsInOrderOnThePrinter) {
+  WritePrinters(false, 4.2, 2);
+  WriteArticles(6, 3);
+  struct Case {
+    bool page_group;
+    std::vector<std::string> events;
+    int pages;
+  };
+  const Case cases[] = {
+      {true,
+       {"1@1", "2:A00001@1", "2:A00002@1", "2:A00003@1", "7:A00004@1", "1@2", "2:A00004@2", "2:A00005@2",
+        "2:A00006@2", "7:@2", "3@2"},
+       2},
+      {false,
+       {"1@1", "2:A00001@1", "2:A00002@1", "2:A00003@1", "7:A00004@1", "16:A00004@1", "2:A00004@1", "2:A00005@1",
+        "2:A00006@1", "7:@1", "3@1"},
+       1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page_group ? "a page a group" : "groups on one page");
+    X("DBGOTOP()");
+    Recorder recorder;
+    ListingParams p = Params(recorder, true, c.page_group);
+    p.foot_lines = 2;
+    PrinterOutput out(c.page_group ? "walk_groups" : "walk_one_page");
+    RunListing(p, {.destination = kMainPrinter}, 1);
+    EXPECT_EQ(recorder.events, c.events);
+    // The footer's event only with footer lines, and never on a group break.
+    EXPECT_EQ(recorder.foot, 0);
+    EXPECT_EQ(out.Pages(), c.pages);
+    const std::string text = out.Text();
+    EXPECT_NE(text.find("A00006"), std::string::npos);
+    EXPECT_NE(text.find("Fin del listado"), std::string::npos);
+    EXPECT_EQ(out.Comment("%%Title:"), "Artículos");
+  }
+}
+
+TEST_F(ListingTest, ARecordPastThePageBreaksItWithTheFooterAndTheHeader) {
+  WritePrinters(false, 25.0, 1);  // a few lines a page
+  WriteArticles(30, 100);
+  Recorder recorder;
+  ListingParams p = Params(recorder, false);
+  p.foot_lines = 1;
+  PrinterOutput out("walk_pages");
+  RunListing(p, {.destination = kMainPrinter}, 1);
+  const int pages = out.Pages();
+  EXPECT_GT(pages, 2);
+  EXPECT_EQ(Count(out.Text(), "LISTADO DE ART"), pages);
+  EXPECT_EQ(recorder.foot, pages - 1);  // every page but the last ends with its footer
+  EXPECT_NE(out.Text().find("A00030"), std::string::npos);
+}
+
+TEST_F(ListingTest, ASpoolerErrorStopsTheWalkAndCancelStopsAtTheNextRecord) {
+  WritePrinters(false, 25.0, 0);
+  WriteArticles(30, 100);
+  {
+    // The second page cannot start: "Error General", the document aborted.
+    int starts = 0;
+    SetSpoolerFilter([&](const char* call, int result) {
+      if (std::string(call) == "StartPage" && ++starts == 2) return -1;
+      return result;
+    });
+    Recorder recorder;
+    ListingParams p = Params(recorder, false);
+    DialogAnswerer answer(FirstButton());
+    RunListing(p, {.destination = kMainPrinter}, 1);
+    const std::vector<SeenDialog> boxes = Boxes(answer);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "ERROR DE LISTADO");
+    EXPECT_EQ(boxes[0].AllText(), "Error General");
+    EXPECT_EQ(recorder.events.back().substr(0, 1), "2");  // neither the footer of a group nor the end
+    SetSpoolerFilter({});
+  }
+  {
+    X("DBGOTOP()");
+    Recorder recorder;
+    ListingParams p = Params(recorder, false);
+    int details = 0;
+    const Value inner = p.line;
+    p.line = Value(xb::Block::Native([&, inner](Args& a) {
+      if (a.Int(1) == kDetail && ++details == 5) Abortar(true);
+      std::vector<Value> args = {a.Arg(1), a.Raw()[1], a.Raw()[2]};
+      return xb::EvalValue(inner, args);
+    }));
+    RunListing(p, {.destination = kMainPrinter}, 1);
+    EXPECT_EQ(details, 5);
+    EXPECT_NE(recorder.events.back(), "3@1");
+    EXPECT_FALSE(lAbortado());
+  }
+}
+
+TEST_F(ListingTest, APageRangeOfThePrintDialogPrintsExactlyItsPages) {
+  WritePrinters(false, 25.0, 0);
+  WriteArticles(60, 100);
+  // How many pages the whole listing has.
+  int all = 0;
+  {
+    Recorder recorder;
+    ListingParams p = Params(recorder, false);
+    PrinterOutput out("range_all");
+    RunListing(p, {.destination = kMainPrinter}, 1);
+    all = out.Pages();
+  }
+  ASSERT_GE(all, 6);
+  X("DBGOTOP()");
+  Recorder recorder;
+  ListingParams p = Params(recorder, false);
+  PrinterOutput out("range_3_5");
+  DialogAnswerer answer([](const SeenDialog& d) {
+    if (d.title == "Listando") return 0;
+    if (d.title != "Imprimir" && d.title != "Print") return d.buttons.empty() ? 0 : d.buttons.front().id;
+    CheckRadioButton(d.hwnd, rad1, rad3, rad3);
+    SendMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(rad3, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, rad3)));
+    SetDlgItemTextA(d.hwnd, edt1, "3");
+    SetDlgItemTextA(d.hwnd, edt2, "5");
+    EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\listing_print_dialog.bmp"));
+    return IDOK;
+  });
+  RunListing(p, {.destination = kDialogPrinter}, 1);
+  ASSERT_GE(answer.seen().size(), 1u);
+  for (const SeenDialog& d : answer.seen()) EXPECT_EQ(d.AllText().find("Error General"), std::string::npos);
+  EXPECT_EQ(out.Pages(), 3);
+  const std::string text = out.Text();
+  EXPECT_NE(text.find("Página 3"), std::string::npos);
+  EXPECT_NE(text.find("Página 5"), std::string::npos);
+  EXPECT_EQ(text.find("Página 2"), std::string::npos);
+  EXPECT_EQ(text.find("Página 6"), std::string::npos);
+  // The walk ran to its end, through the header of the last page.
+  EXPECT_NE(std::find(recorder.events.begin(), recorder.events.end(), "1@" + std::to_string(all)), recorder.events.end());
+  EXPECT_NE(std::find_if(recorder.events.begin(), recorder.events.end(),
+                         [](const std::string& e) { return e.rfind("3@", 0) == 0; }),
+            recorder.events.end());
+}
+
+TEST_F(ListingTest, TheDestinationDialogChoosesTheMainPrinterOrCancels) {
+  WritePrinters(false, 4.2, 0);
+  WriteArticles(3, 10);
+  {
+    Recorder recorder;
+    ListingParams p = Params(recorder, false);
+    bool ended = false;
+    p.end = Value(xb::Block::Native([&](Args&) {
+      ended = true;
+      return Value();
+    }));
+    DialogAnswerer answer([](const SeenDialog& d) {
+      EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\listing_destination.bmp"));
+      return 400;
+    });
+    SelListar(p);
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_NE(answer.seen()[0].AllText().find(std::string(vdr::test::kTestPrinter) + " en LPT1:"), std::string::npos);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(recorder.events.empty());
+  }
+  X("DBGOTOP()");
+  Recorder recorder;
+  ListingParams p = Params(recorder, false);
+  {
+    PrinterOutput out("destination_main");
+    DialogAnswerer answer([](const SeenDialog& d) { return d.title == "Destino del listado" ? 410 : 0; });
+    SelListar(p);
+    EXPECT_EQ(out.Pages(), 1);
+    EXPECT_NE(out.Text().find("A00003"), std::string::npos);
+  }
+  // Nothing to list.
+  DialogAnswerer stop(FirstButton());
+  p.for_ = Value(xb::Block::Native([](Args&) { return Value::Logical(false); }));
+  SelListar(p);
+  ASSERT_EQ(stop.seen().size(), 1u);
+  EXPECT_EQ(stop.seen()[0].AllText(), "No hay datos con las condiciones pedidas");
+}
+
+}  // namespace
+}  // namespace output
