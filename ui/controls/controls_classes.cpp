@@ -19,6 +19,7 @@
 #include "ui/controls/tbutton.h"
 #include "ui/controls/header_lookup.h"
 #include "ui/controls/tcbrowse.h"
+#include "ui/controls/tqzbrowse.h"
 #include "ui/controls/tcheckbox.h"
 #include "ui/controls/tfolder.h"
 #include "ui/controls/ttabs.h"
@@ -330,6 +331,7 @@ void InitControls() {
   RegisterTabs();
   RegisterColumnBrowses();
   RegisterHeaderLookup();
+  RegisterQZBrowse();
 }
 
 }  // namespace ui

@@ -503,7 +503,7 @@ void TCBrowse::DrawSelect() {
       PaintCell(nRowPos, s, ShownValue(*col), col->nAlign, col->Fore(nRowPos, s.col, nClrText),
                 col->Back(nRowPos, s.col, nClrPane), col->lBitMap ? 2 : 0);
     } else {
-      PaintCell(nRowPos, s, ShownValue(*col), col->nAlign, nClrForeFocus, focused ? nClrBackFocus : kUnfocused,
+      PaintCell(nRowPos, s, ShownValue(*col), col->nAlign, LitFore(s.col), focused ? nClrBackFocus : kUnfocused,
                 col->lBitMap ? 1 : 0);
     }
   }

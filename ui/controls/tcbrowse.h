@@ -144,6 +144,19 @@ class TCBrowse : public TWBrowse {
   void ClearValues() override;
 
  protected:
+  // How the cell editor looks: the texts of a logical cell and of a memo's title; with
+  // `half`, the get and the combo cover half the cell, on the row's colours, and a column
+  // with bChange gets a "Lupa" button that runs it as a lookup.
+  struct EditorLook {
+    std::string yes = "Yes";
+    std::string no = "No";
+    std::string memo_title = "Editing: ";
+    bool half = false;
+  };
+  EditorLook editor_look_;
+  // The text colour of a lit cell.
+  virtual COLORREF LitFore(int col) const { return nClrForeFocus; }
+
   bool IsArray() const { return cAlias == "ARRAY"; }
   bool IsDbfObject() const { return cAlias == "DBFOBJECT"; }
   bool Focused() const;

@@ -12,6 +12,7 @@
 #include "ui/controls/date_seek.h"
 #include "ui/controls/memo_edit.h"
 #include "ui/controls/set_get.h"
+#include "ui/controls/tbitmap.h"
 #include "ui/controls/table_source.h"
 #include "ui/controls/tcbrowse.h"
 #include "ui/controls/tccolumn.h"
@@ -420,7 +421,7 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   if (value.IsString() && value.IsMemo()) {
     std::string text(value.AsString());
     MemoEditParams m;
-    m.title = "Editing: " + column->Heading();
+    m.title = editor_look_.memo_title + column->Heading();
     if (!MemoEdit(text, m)) return false;
     value = xb::Value::String(text);
     return true;
@@ -440,6 +441,10 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   d.right = cell.Width() - 1;
   d.parent = oWnd ? oWnd : WindowRef(this);
   d.font = oFont;
+  if (editor_look_.half) {
+    d.clr_text = nClrText;
+    d.clr_pane = nClrPane;  // the rest of the cell keeps the row's colours
+  }
   dialog->New(d);
   TDialog* box = dialog.get();
   bool confirmed = false;
@@ -451,13 +456,13 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   }));
 
   if (value.IsLogical() && lLogicDrop) {
-    const SetGet text = SetGet::Of(xb::Value::String(value.AsLogical() ? "Yes" : "No"));
+    const SetGet text = SetGet::Of(xb::Value::String(value.AsLogical() ? editor_look_.yes : editor_look_.no));
     auto combo = xb::MakeRef<TComboBox>();
     TComboBox::NewParams c;
     c.pixel = true;
     c.set_get = text.block;
-    c.items = xb::Value(xb::Array::Of({xb::Value::String("Yes"), xb::Value::String("No")}));
-    c.width = cell.Width();
+    c.items = xb::Value(xb::Array::Of({xb::Value::String(editor_look_.yes), xb::Value::String(editor_look_.no)}));
+    c.width = editor_look_.half ? cell.Width() / 2 : cell.Width();
     c.height = 32 + 40;
     c.parent = dialog;
     c.font = oFont;
@@ -471,7 +476,8 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
       return true;
     };
     dialog->Activate(activate);
-    if (confirmed) value = xb::Value::Logical(std::string(text.Get().AsString()).rfind("Yes", 0) == 0);
+    if (column->bPostGet.IsBlock()) column->bPostGet.AsBlock().Eval({combo->Self()});
+    if (confirmed) value = xb::Value::Logical(std::string(text.Get().AsString()).rfind(editor_look_.yes, 0) == 0);
     else value = old;
     ::SetFocus(hWnd);
     return confirmed;
@@ -482,6 +488,12 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   g.pixel = true;
   g.width = cell.Width();
   g.height = cell.Height();
+  const bool lookup = editor_look_.half && column->bChange.IsBlock();
+  if (editor_look_.half) g.width = cell.Width() / 2;
+  if (lookup) {
+    g.col = cell.Height() / 2 + 2;
+    g.change = column->bChange;
+  }
   g.set_get = variable.block;
   g.parent = dialog;
   g.picture = picture;
@@ -494,6 +506,25 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   get->New(g);
   get->cError = error;
   TGet* field = get.get();
+  xb::Ref<TBitmap> magnifier;
+  if (lookup) {
+    // The lookup: the column's bChange with the key 43, as the get's '+' would.
+    TBitmap::NewParams m;
+    m.pixel = true;
+    m.width = cell.Height() / 2;
+    m.height = cell.Height() / 2;
+    m.resource = "LUPA";
+    m.no_border = true;
+    m.parent = dialog;
+    const xb::Value change = column->bChange;
+    m.l_clicked = xb::Value(xb::Block::Native([change, field](xb::Args&) {
+      return change.AsBlock().Eval({xb::Value::Integer(43), xb::Value(), field->Self()});
+    }));
+    magnifier = xb::MakeRef<TBitmap>();
+    magnifier->New(m);
+    magnifier->lTransparent = true;
+  }
+  if (column->bPostGet.IsBlock()) column->bPostGet.AsBlock().Eval({get->Self()});
   get->on_key = [box, field, &confirmed](int key) {
     if (key == VK_RETURN) {
       if (!field->lValid()) return true;

@@ -1,0 +1,241 @@
+// The editing column browse under Wine: cells edited in place (written, refused when the
+// column's bWhen says no or another program holds the record, the lookup button), and the
+// row editor accepting only valid rows.
+#include "ui/controls/tqzbrowse.h"
+
+#include <gtest/gtest.h>
+
+#include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/test_process.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "tests/support/dialog_answerer.h"
+#include "ui/controls/controls_test_support.h"
+#include "ui/controls/set_get.h"
+#include "ui/controls/tccolumn.h"
+#include "ui/controls/tget.h"
+
+namespace ui {
+namespace {
+
+using test::Blk;
+using xb::Args;
+using xb::Value;
+
+Value X(std::string_view text) { return xb::EvalMacro(text); }
+
+class TQZBrowseTest : public test::ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    xb::rdd::InitTables();
+    code_page_ = xb::SetCodePage("ESWIN");
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "vdr_qzbrw_" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    path_ = folder_ + "modelos";
+    xb::CallFunction("DBCREATE", {Value::String(path_), X("{{'CODIGO','C',5,0},{'NOMBRE','C',30,0}}")});
+    ASSERT_TRUE(xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value::String("DBFCDX"), Value::String(path_),
+                                               Value::String("MODELOS"), Value::Logical(true), Value::Logical(false)})
+                    .AsLogical());
+    for (int i = 1; i <= 30; ++i) {
+      X("DBAPPEND()");
+      xb::CallFunction("FIELDPUT", {Value::Integer(1), Value::String("M" + std::to_string(100 + i))});
+      xb::CallFunction("FIELDPUT", {Value::Integer(2), Value::String("Modelo " + std::to_string(i))});
+    }
+    X("DBUNLOCK()");
+    X("DBGOTOP()");
+    window_ = Make(20, 20, 460, 300);
+    ShowWindow(window_->hWnd, SW_SHOW);
+    SetForegroundWindow(window_->hWnd);
+  }
+  void TearDown() override {
+    xb::rdd::ResetTables();
+    xb::SetCodePage(code_page_);
+    for (const char* f : {"modelos.dbf", "ready", "release"}) DeleteFileA((folder_ + f).c_str());
+    RemoveDirectoryA(folder_.c_str());
+    ControlsTest::TearDown();
+  }
+
+  xb::Ref<TQZBrowse> Browse() {
+    TWBrowse::NewParams p;
+    p.pixel = true;
+    p.width = 440;
+    p.height = 260;
+    p.parent = window_;
+    p.alias = "MODELOS";
+    auto b = xb::MakeRef<TQZBrowse>();
+    b->New(p, true);
+    for (int f : {1, 2}) {
+      TCColumn::NewParams c;
+      c.heading = Value::String(f == 1 ? "Código" : "Nombre");
+      c.data = xb::CallFunction("FIELDSETGETBLOCK", {Value::String("MODELOS"), Value::Integer(f)});
+      c.edit = true;
+      auto col = xb::MakeRef<TCColumn>();
+      col->New(c);
+      col->nWidth = f == 1 ? 80 : 300;
+      b->AddColumn(col->Self());
+    }
+    b->Default();
+    made_.push_back(b->hWnd);
+    return b;
+  }
+  static std::string Field(const char* name) {
+    return std::string(xb::CallFunction("FIELDGET", {xb::CallFunction("FIELDPOS", {Value::String(name)})}).AsString());
+  }
+  // Enter on the current cell; `step` works the editor once it has the focus.
+  static bool EditWith(TQZBrowse& b, const std::function<void(HWND)>& step) {
+    bool opened = false;
+    test::StepWhile typing([&] {
+      HWND editor = GetFocus();
+      if (editor == nullptr || editor == b.hWnd) return false;
+      opened = true;
+      step(editor);
+      return true;
+    });
+    Key(b.hWnd, VK_RETURN);
+    return opened;
+  }
+
+  std::string folder_, path_, code_page_;
+  xb::Ref<TWindow> window_;
+};
+
+TEST_F(TQZBrowseTest, CellsAreEditedInPlaceUnlessTheColumnOrAnotherProgramSaysNo) {
+  auto b = Browse();
+  EXPECT_EQ(b->nHLine, 0);
+  SetFocus(b->hWnd);
+  Key(b->hWnd, VK_DOWN);
+  Key(b->hWnd, VK_RIGHT);
+  ASSERT_EQ(b->nCell, 2);
+  ASSERT_EQ(Field("CODIGO"), "M102 ");
+  EXPECT_TRUE(EditWith(*b, [](HWND editor) {
+    SendMessageA(editor, EM_SETSEL, 0, -1);
+    Type(editor, "Nuevo");
+    Key(editor, VK_RETURN);
+  }));
+  EXPECT_EQ(Field("NOMBRE"), "Nuevo" + std::string(25, ' '));
+  test::ControlsTest::Screenshot(window_->hWnd, "qzbrowse_edited");
+
+  // The column's bWhen says no: no editor.
+  b->Col(2)->bWhen = Blk([](Args&) { return Value::Logical(false); });
+  bool opened = EditWith(*b, [](HWND editor) { Key(editor, VK_ESCAPE); });
+  EXPECT_FALSE(opened);
+  b->Col(2)->bWhen = Value();
+
+  // The lookup button runs the column's bChange with the key 43.
+  std::vector<int> keys;
+  b->Col(2)->bChange = Blk([&](Args& a) {
+    keys.push_back(static_cast<int>(a.Int(1)));
+    return Value::Logical(true);
+  });
+  EXPECT_TRUE(EditWith(*b, [](HWND editor) {
+    HWND box = GetParent(editor);
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (child == editor) continue;
+      SendMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+      SendMessageA(child, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    }
+    Key(editor, VK_ESCAPE);
+  }));
+  EXPECT_EQ(keys, (std::vector<int>{43}));
+  b->Col(2)->bChange = Value();
+
+  // Another program holds the record: "Registro en uso", nothing written.
+  const std::string ready = folder_ + "ready", release = folder_ + "release";
+  xb::rdd::testing::ChildProcess other({"xbase", "=DBUSEAREA(.T., 'DBFCDX', '" + path_ + "', 'A', .T., .F.)",
+                                        "DBGOTO(2)", "=RLOCK()", "@ready:" + ready, "@wait:" + release});
+  ASSERT_TRUE(other.started());
+  ASSERT_TRUE(xb::rdd::testing::WaitForFile(ready));
+  std::vector<vdr::test::SeenDialog> boxes;
+  {
+    vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& d) {
+      boxes.push_back(d);
+      return d.ButtonId("OK") != 0 ? d.ButtonId("OK") : d.ButtonId("Aceptar");
+    });
+    EditWith(*b, [](HWND editor) {
+      SendMessageA(editor, EM_SETSEL, 0, -1);
+      Type(editor, "Bloqueado");
+      Key(editor, VK_RETURN);
+    });
+  }
+  xb::rdd::testing::TouchFile(release);
+  EXPECT_EQ(other.Wait(), 0);
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().title, "Reintente");
+  EXPECT_NE(boxes.back().AllText().find("Registro en uso"), std::string::npos);
+  X("DBSKIP(0)");
+  EXPECT_EQ(Field("NOMBRE"), "Nuevo" + std::string(25, ' '));
+}
+
+TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {
+  auto b = Browse();
+  b->Col(1)->lEdit = false;
+  SetFocus(b->hWnd);
+  const SetGet code = SetGet::Of(Value::String("M101 "));
+  const SetGet name = SetGet::Of(Value::String(std::string(30, ' ')));
+  auto make = Blk([&](Args& a) {
+    auto* dialog = dynamic_cast<TWindow*>(a.Obj(1).get());
+    xb::Array gets = a.Arr(2);
+    for (const SetGet* v : {&code, &name}) {
+      TGet::NewParams g;
+      g.pixel = true;
+      g.width = 60;
+      g.height = 16;
+      g.set_get = v->block;
+      g.parent = WindowRef(dialog);
+      if (v == &name) g.valid = Blk([&](Args&) { return Value::Logical(!std::string(name.Get().AsString()).starts_with(" ")); });
+      auto get = xb::MakeRef<TGet>();
+      get->New(g);
+      gets.Append(get->Self());
+    }
+    return Value();
+  });
+  auto press_a = [](HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+      if (Text(child) == "&A") SendMessageA(child, BM_CLICK, 0, 0);
+  };
+  int tries = 0;
+  bool accepted = false;
+  {
+    test::StepWhile steps([&] {
+      HWND focus = GetFocus();
+      if (focus == nullptr || focus == b->hWnd) return false;
+      HWND box = GetParent(focus);
+      ++tries;
+      press_a(box);  // the name is empty: refused
+      if (!IsWindow(box)) return true;
+      test::ControlsTest::Screenshot(box, "qzbrowse_row_editor");
+      HWND edit = nullptr;  // the name's field, the second edit
+      int edits = 0;
+      for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[16] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (_stricmp(cls, "Edit") == 0 && ++edits == 2) edit = child;
+      }
+      SetFocus(edit);
+      Type(edit, "Fila");
+      press_a(box);
+      return true;
+    });
+    accepted = b->lEditLine(xb::Array::New(), make, Value(), Value(), Value());
+  }
+  EXPECT_TRUE(accepted);
+  EXPECT_EQ(tries, 1);
+  // Escape gives up.
+  {
+    test::StepWhile steps([&] {
+      HWND focus = GetFocus();
+      if (focus == nullptr || focus == b->hWnd) return false;
+      PostMessageA(GetParent(focus), WM_CLOSE, 0, 0);
+      return true;
+    });
+    EXPECT_FALSE(b->lEditLine(xb::Array::New(), make, Value(), Value(), Value()));
+  }
+}
+
+}  // namespace
+}  // namespace ui
