@@ -1,5 +1,6 @@
 #include "reports/report_functions.h"
 
+#include "reports/access_rules.h"
 #include "reports/dictionary_files.h"
 #include "reports/dictionary_tables.h"
 #include "reports/expressions.h"
@@ -20,6 +21,7 @@ void RegisterReportFunctions() {
   RegisterTableSearch();
   RegisterDictionaryTables();
   RegisterDictionaryFiles();
+  RegisterAccessRules();
 }
 
 }  // namespace reports
