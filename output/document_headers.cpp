@@ -83,8 +83,8 @@ std::optional<FontRow> ReadFont(int number) {
   svc::SelectedAreaScope keep;
   if (!svc::OpenTableQuietly(FontsTable(), "_QzFonts", false)) return std::nullopt;
   svc::OpenedArea area(true);
-  xb::CallFunction("DBGOTO", {Value::Integer(number)});
-  if (svc::Area().eof()) return std::nullopt;
+  svc::SelectOrder(1);
+  if (!svc::Seek(Value::Integer(number))) return std::nullopt;
   FontRow f;
   f.face = Trim(svc::FieldText("CFACENAME"));
   f.points = svc::FieldNumber("NHEIGHT");
@@ -157,10 +157,12 @@ void PrnText(const std::string& text, double max_mm, double spacing, double row,
   }
   // Shorter lines until each fits; at the least length a word wider than the room overflows.
   std::size_t length = std::min<std::size_t>(text.size() + 1, 254);
-  std::vector<std::string> lines = Wrap(text, length);
-  while (length > 4) {
+  std::vector<std::string> lines;
+  for (;;) {
     lines = Wrap(text, length);
-    if (std::all_of(lines.begin(), lines.end(), [&](const std::string& l) { return width_mm(l) <= max_mm; })) break;
+    if (length <= 4 ||
+        std::all_of(lines.begin(), lines.end(), [&](const std::string& l) { return width_mm(l) <= max_mm; }))
+      break;
     --length;
   }
   for (const std::string& line : lines) {
@@ -197,6 +199,7 @@ double ImpCab(int line, int page, const std::string& text8, const std::string& t
   if (Trim(g_active).empty()) return kNoModel;
   const std::vector<HeaderLine> lines = ReadLines(g_active);
   if (nDestinoListado() == kTextFile) {
+    // The header's texts, one a line from the listing's line on; the listing goes on below.
     int row = line;
     for (const HeaderLine& l : lines) {
       if (l.kind == 2 || l.kind == 3) continue;
@@ -204,6 +207,7 @@ double ImpCab(int line, int page, const std::string& text8, const std::string& t
       if (text.empty()) continue;
       SayFile(row++, 0, Value::String(text), {}, false, false);
     }
+    SetLineaL(row);
     return position;
   }
   xb::Ref<TPrinter2> prn = Impresora();
@@ -283,7 +287,7 @@ void RegisterDocumentHeaders() {
   });
   // IMPCAB( nLine, nPage, cText8, cText9 )
   RegisterFunction("IMPCAB", [](Args& a) {
-    return Value::Number(ImpCab(a.IsNil(1) ? 0 : static_cast<int>(a.Int(1)),
+    return Value::Number(ImpCab(a.IsNil(1) ? nLineaL() : static_cast<int>(a.Int(1)),
                                 a.IsNil(2) ? nPaginaL() : static_cast<int>(a.Int(2)), Text(a.Arg(3)), Text(a.Arg(4))));
   });
   RegisterFunction("PRNTEXT", [](Args& a) {

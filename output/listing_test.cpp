@@ -24,6 +24,7 @@
 #include "output/printer_helpers.h"
 #include "output/printer_table.h"
 #include "output/tprinter2.h"
+#include "reports/dictionary_tables.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
@@ -208,6 +209,56 @@ class ListingTest : public ui::test::FrameworkTest {
     X("DBGOTOP()");
   }
 
+  // A header table of the dictionary in the reports' folder, with its records.
+  void WriteDictTable(const std::string& name, const std::vector<std::vector<std::pair<std::string, Value>>>& rows) {
+    const reports::DictTable* table = reports::FindDictTable(name);
+    ASSERT_NE(table, nullptr);
+    std::vector<svc::FieldDef> fields;
+    for (const auto& f : table->fields) fields.push_back({f.name, f.type, f.length, f.decimals});
+    const std::string path = data::cPathInforme() + name;
+    ASSERT_TRUE(svc::CreateTable(path, fields));
+    svc::SelectedAreaScope keep;
+    ASSERT_TRUE(svc::OpenTable(path, "_H", true));
+    svc::OpenedArea area(true);
+    std::vector<svc::TagDef> tags;
+    for (const auto& t : table->tags) tags.push_back({std::string(t.name), std::string(t.key)});
+    svc::CreateTags(tags);
+    for (const auto& row : rows) {
+      svc::Area().Append();
+      for (const auto& [field, value] : row) svc::PutField(field, value);
+      svc::Area().Commit();
+    }
+  }
+
+  // Model "001": a title, the company, the page, the user, a registered item, a text that
+  // wraps, a word wider than its room, a rule and a frame; the body starts at 40 mm.
+  void WriteHeaderModel() {
+    auto S = [](const char* s) { return Value::String(s); };
+    auto N = [](double n) { return Value::Number(n); };
+    WriteDictTable("CabeH", {{{"COD", S("001")}, {"DESCRIP", S("Cabecera de pruebas")}, {"POSICION", N(40)},
+                              {"ACTIVO", Value::Logical(true)}}});
+    auto line = [&](int kind, const char* text, double row, double col, double row2 = 0, double col2 = 0,
+                    double max = 0, double spacing = 0, const char* adjust = "I") {
+      return std::vector<std::pair<std::string, Value>>{
+          {"COD", S("001")},        {"DATO", N(kind)},     {"TEXTO", S(text)},     {"LINEA", N(row)},
+          {"COLUMNA", N(col)},      {"LINEA2", N(row2)},   {"COLUMNA2", N(col2)},  {"LONGMAX", N(max)},
+          {"INTERLINEA", N(spacing)}, {"AJUSTE", S(adjust)}, {"ACTIVO", Value::Logical(true)},
+          {"GROSOR", N(2)},         {"FUENTE", N(kind == 1 ? 1 : 0)}};
+    };
+    WriteDictTable("CabeD", {line(1, "CABECERA DE PRUEBAS", 8, 20),
+                             line(5, "", 14, 20),
+                             line(6, "", 14, 190, 0, 0, 0, 0, "D"),
+                             line(10, "", 20, 20),
+                             line(11, "7", 20, 100),
+                             line(1, "Un texto largo que no cabe en su sitio y se parte en varias lineas", 26, 20, 0,
+                                  0, 60, 5),
+                             line(1, "Anchisimapalabrasinespacios", 30, 120, 0, 0, 5, 5),
+                             line(2, "", 38, 10, 38, 200),
+                             line(2, "", 4, 8, 50, 202)});
+    WriteDictTable("Fonts", {{{"NFONT", N(1)}, {"CFACENAME", S("Arial")}, {"NHEIGHT", N(14)},
+                              {"LBOLD", Value::Logical(true)}}});
+  }
+
   TempFolder folder_;
 };
 
@@ -365,6 +416,8 @@ TEST_F(ListingTest, ThePrinterTableGivesTheMainAndSecondaryPrinters) {
 struct Recorder {
   std::vector<std::string> events;
   int foot = 0;
+  bool header = false;  // the designed header first (IMPCAB)
+  double body = 0;      // where IMPCAB said the body starts
   Value Block() {
     return Value(xb::Block::Native([this](Args& a) {
       const int event = static_cast<int>(a.Int(1));
@@ -385,6 +438,13 @@ struct Recorder {
       };
       switch (event) {
         case kPageHeader:
+          if (header) {
+            a.SetRef(2, Value::Integer(line));
+            body = X("IMPCAB(NIL, NPAGINAL(), 'ocho', 'nueve')").AsDouble();
+            line = nLineaL();
+            // Below the header's 40 mm on paper.
+            if (IsPrinterDestination(nDestinoListado())) line = 12;
+          }
           say(0, Value::String("LISTADO DE ARTÍCULOS"));
           say(40, Value::String("Página " + std::to_string(page)));
           ++line;
@@ -629,6 +689,59 @@ TEST_F(ListingTest, TheDestinationDialogChoosesTheMainPrinterOrCancels) {
   SelListar(p);
   ASSERT_EQ(stop.seen().size(), 1u);
   EXPECT_EQ(stop.seen()[0].AllText(), "No hay datos con las condiciones pedidas");
+}
+
+TEST_F(ListingTest, AListingCarriesItsDesignedHeader) {
+  WritePrinters(false, 4.2, 0);
+  WriteArticles(3, 10);
+  {
+    // No header tables: nothing printed, the body at 45 mm.
+    Recorder recorder;
+    recorder.header = true;
+    ListingParams p = Params(recorder, false);
+    PrinterOutput out("header_none");
+    RunListing(p, {.destination = kMainPrinter}, 1);
+    EXPECT_EQ(recorder.body, 45);
+    EXPECT_EQ(out.Text().find("CABECERA"), std::string::npos);
+  }
+  WriteHeaderModel();
+  xb::CallFunction("SETDATOCABECERA", {Value::Integer(7), Value::String("Obra"), Value::String("Dato registrado")});
+  EXPECT_EQ(X("CVALORDATOCAB(7)").AsString(), "Dato registrado");
+  EXPECT_EQ(X("CDESCDATOCAB(7)").AsString(), "Obra");
+  EXPECT_EQ(X("CORDENDATOCAB(1)").AsString(), "7");
+  EXPECT_EQ(X("CORDENDATOCAB(2)").AsString(), "");
+  data::cCodEmpresa("01");
+  X("DBGOTOP()");
+  Recorder recorder;
+  recorder.header = true;
+  ListingParams p = Params(recorder, false);
+  PrinterOutput out("header_model");
+  RunListing(p, {.destination = kMainPrinter}, 1);
+  EXPECT_EQ(recorder.body, 40);
+  EXPECT_EQ(CActivo(), "001");  // the last active model became the active one
+  const std::string text = out.Text();
+  // A word wider than its room is cut at the least line length (4) and printed.
+  for (const char* seen : {"CABECERA DE PRUEBAS", "Dato registrado", "Un texto largo", "varias lineas", "Anch",
+                           "isim", "LISTADO DE ART", "A00003"}) {
+    EXPECT_NE(text.find(seen), std::string::npos) << seen << " in\n" << text;
+  }
+  // The wrapped text: its lines 5 mm apart, none wider than 60 mm.
+  EXPECT_EQ(text.find("Un texto largo que no cabe en su sitio y se parte en varias lineas"), std::string::npos);
+
+  // Into a text file: the header's texts, one a line, then the listing.
+  X("DBGOTOP()");
+  Recorder file_recorder;
+  file_recorder.header = true;
+  ListingParams fp = Params(file_recorder, false);
+  const std::string file = folder_ / "cabecera.txt";
+  RunListing(fp, {.destination = kTextFile}, 1, file);
+  const std::string written = ReadFile(file);
+  EXPECT_EQ(written.rfind("CABECERA DE PRUEBAS\r\n", 0), 0u) << written;
+  EXPECT_NE(written.find("\r\n1\r\n"), std::string::npos);  // the page
+  EXPECT_NE(written.find("Dato registrado\r\n"), std::string::npos);
+  EXPECT_NE(written.find("Un texto largo que no cabe en su sitio y se parte en varias lineas\r\nAnchisima"),
+            std::string::npos);
+  EXPECT_NE(written.find("\r\nLISTADO DE ART"), std::string::npos);
 }
 
 }  // namespace
