@@ -2,6 +2,7 @@
 
 #include "reports/access_rules.h"
 #include "reports/dictionary_files.h"
+#include "reports/dictionary_rows.h"
 #include "reports/dictionary_tables.h"
 #include "reports/expressions.h"
 #include "reports/report_lists.h"
@@ -22,6 +23,7 @@ void RegisterReportFunctions() {
   RegisterDictionaryTables();
   RegisterDictionaryFiles();
   RegisterAccessRules();
+  RegisterDictionaryRows();
 }
 
 }  // namespace reports
