@@ -433,6 +433,22 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   const xb::Value old = value;
   const SetGet variable = SetGet::Of(value);
 
+  // The editor's font: the browse's, at least 14 high (TQZBrowse's of weight 500 unless bold).
+  xb::Ref<TFont> font = oFont;
+  LOGFONTA look = {};
+  if (oFont && oFont->hFont != nullptr && ::GetObjectA(oFont->hFont, sizeof look, &look) == sizeof look) {
+    if (std::abs(look.lfHeight) < 14) look.lfHeight = look.lfHeight < 0 ? -14 : 14;
+    if (editor_look_.half && look.lfWeight < FW_BOLD) look.lfWeight = 500;
+    font = TFont::New(TFont::SpecOf(look));
+  }
+  struct FontEnd {
+    xb::Ref<TFont> font;
+    bool own;
+    ~FontEnd() {
+      if (own && font) font->End();
+    }
+  } font_end{font, font.get() != oFont.get()};
+
   auto dialog = xb::MakeRef<TDialog>();
   TDialog::NewParams d;
   d.pixel = true;
@@ -440,7 +456,7 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   d.bottom = cell.Height() - 1;
   d.right = cell.Width() - 1;
   d.parent = oWnd ? oWnd : WindowRef(this);
-  d.font = oFont;
+  d.font = font;
   if (editor_look_.half) {
     d.clr_text = nClrText;
     d.clr_pane = nClrPane;  // the rest of the cell keeps the row's colours
@@ -465,7 +481,7 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
     c.width = editor_look_.half ? cell.Width() / 2 : cell.Width();
     c.height = 32 + 40;
     c.parent = dialog;
-    c.font = oFont;
+    c.font = font;
     c.message = message;
     combo->New(c);
     combo->nDlgCode = DLGC_WANTALLKEYS;
@@ -500,7 +516,7 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   g.valid = valid;
   g.fore = fore.value_or(nEClrFore);
   g.back = back.value_or(nEClrBack);
-  g.font = oFont;
+  g.font = font;
   g.message = message;
   g.no_border = true;
   get->New(g);

@@ -598,5 +598,97 @@ TEST_F(TCBrowseTest, RunTimeTextBuildsAColumnBrowseAndPaintsCells) {
   ReleaseDC(window_->hWnd, dc);
 }
 
+TEST_F(TCBrowseTest, PagesAndTheThumbKeepRecordSelectionAndBarInStep) {
+  auto b = Browse(false, 1, 5, true);
+  SetFocus(b->hWnd);
+  const int visible = static_cast<int>(X("ORDKEYCOUNT()").AsInt());
+  EXPECT_EQ(b->nLen, visible);
+  EXPECT_EQ(b->oVBar->GetRange(), (std::pair{1, visible}));
+  const int rows = b->nRowCount();
+  // After each move the rows drawn are what a full repaint draws, and the bar stands at the
+  // selected record's place.
+  auto in_step = [&](const char* where) {
+    UpdateWindow(b->hWnd);
+    const std::vector<COLORREF> now = Pixels(b->hWnd);
+    Repaint();
+    EXPECT_EQ(now, Pixels(b->hWnd)) << where;
+    EXPECT_EQ(b->oVBar->GetPos(), KeyNo()) << where;
+    EXPECT_GE(b->nRowPos, 1) << where;
+    EXPECT_LE(b->nRowPos, rows) << where;
+  };
+  Key(b->hWnd, VK_NEXT);
+  EXPECT_EQ(KeyNo(), 1 + rows);
+  in_step("a page down");
+  Key(b->hWnd, VK_NEXT);
+  Key(b->hWnd, VK_PRIOR);
+  EXPECT_EQ(KeyNo(), 1 + rows);
+  in_step("a page down and up");
+  SendMessageA(b->hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, visible / 2), 0);
+  EXPECT_EQ(KeyNo(), visible / 2);
+  in_step("the thumb in the middle");
+  Key(b->hWnd, VK_END);
+  EXPECT_EQ(KeyNo(), visible);
+  EXPECT_EQ(b->nRowPos, rows);
+  in_step("the end");
+  for (int i = 0; i < 3; ++i) Key(b->hWnd, VK_DOWN);  // nothing below the last
+  EXPECT_EQ(KeyNo(), visible);
+  in_step("past the end");
+  Key(b->hWnd, VK_HOME);
+  EXPECT_EQ(KeyNo(), 1);
+  EXPECT_EQ(b->nRowPos, 1);
+  in_step("the top");
+  test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_paged");
+}
+
+TEST_F(TCBrowseTest, AnArrayBrowseMovesThroughItsElementsAndIgnoresTypedKeys) {
+  TWBrowse::NewParams p;
+  p.pixel = true;
+  p.width = 300;
+  p.height = 200;
+  p.parent = window_;
+  auto b = xb::MakeRef<TCBrowse>();
+  b->New(p, true);
+  made_.push_back(b->hWnd);
+  xb::Array items = xb::Array::New();
+  for (int i = 1; i <= 40; ++i) items.Append(Value::String("Elemento " + std::to_string(i)));
+  TCBrowse* self = b.get();
+  TCColumn::NewParams cp;
+  cp.heading = Value::String("Texto");
+  cp.data = Blk([self, items](Args& a) {
+    if (a.Count() > 0 && !a.IsNil(1)) items[static_cast<std::size_t>(self->nAt) - 1] = a.Arg(1);
+    return items.Get(static_cast<std::size_t>(self->nAt) - 1);
+  });
+  cp.edit = true;
+  auto col = xb::MakeRef<TCColumn>();
+  col->New(cp);
+  col->nWidth = 200;
+  b->AddColumn(col->Self());
+  b->SetArray(items);
+  b->Default();
+  SetFocus(b->hWnd);
+  EXPECT_EQ(b->nLen, 40);
+  for (int i = 0; i < 5; ++i) Key(b->hWnd, VK_DOWN);
+  EXPECT_EQ(b->nAt, 6);
+  EXPECT_EQ(b->oVBar->GetPos(), 6);
+  Type(b->hWnd, "Ele");
+  EXPECT_EQ(b->nAt, 6);
+  EXPECT_TRUE(b->cSeek.empty());
+  Key(b->hWnd, VK_END);
+  EXPECT_EQ(b->nAt, 40);
+  // An edit of an array cell is stored without any lock.
+  {
+    test::StepWhile typing([&] {
+      HWND editor = GetFocus();
+      if (editor == nullptr || editor == b->hWnd) return false;
+      SendMessageA(editor, EM_SETSEL, 0, -1);
+      Type(editor, "Cambiado");
+      Key(editor, VK_RETURN);
+      return true;
+    });
+    Key(b->hWnd, VK_RETURN);
+  }
+  EXPECT_EQ(std::string(items.Get(39).AsString()).substr(0, 8), "Cambiado");
+}
+
 }  // namespace
 }  // namespace ui

@@ -6,6 +6,7 @@
 #include "runtime/rdd/workareas.h"
 #include "ui/bridge/device_context.h"
 #include "ui/controls/cell_paint.h"
+#include "ui/controls/tbitmap.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tccolumn.h"
 #include "ui/core/msg_box.h"
@@ -172,6 +173,43 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
     if (control != nullptr && (column == nullptr || !column->lEdit)) control->bWhen = Never();
   }
 
+  // A column with a lookup (bChange) gets a "Lupa" button, shown at its cell's right end
+  // while its control has the focus.
+  std::vector<TBitmap*> lookups(controls.size(), nullptr);
+  std::vector<xb::Ref<TBitmap>> kept;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    TCColumn* column = Col(static_cast<int>(i) + 1);
+    TControl* control = controls[i];
+    if (control == nullptr || column == nullptr || !column->bChange.IsBlock()) continue;
+    TBitmap::NewParams m;
+    m.pixel = true;
+    m.width = row.Height();
+    m.height = row.Height();
+    m.resource = "LUPA";
+    m.no_border = true;
+    m.parent = dialog;
+    const Value change = column->bChange;
+    m.l_clicked = Value(xb::Block::Native([change, control](Args&) {
+      return change.AsBlock().Eval({Value::Integer(43), Value(), control->Self()});
+    }));
+    auto button = xb::MakeRef<TBitmap>();
+    button->New(m);
+    button->lTransparent = true;
+    if (button->hWnd != nullptr) ::ShowWindow(button->hWnd, SW_HIDE);
+    TBitmap* shown = button.get();
+    lookups[i] = shown;
+    kept.push_back(button);
+    const Value got = control->bGotFocus, lost = control->bLostFocus;
+    control->bGotFocus = Value(xb::Block::Native([got, shown](Args& a) {
+      if (shown->hWnd != nullptr) ::ShowWindow(shown->hWnd, SW_SHOWNA);
+      return got.IsBlock() ? xb::EvalValue(got, a.Raw()) : Value();
+    }));
+    control->bLostFocus = Value(xb::Block::Native([lost, shown](Args& a) {
+      if (shown->hWnd != nullptr) ::ShowWindow(shown->hWnd, SW_HIDE);
+      return lost.IsBlock() ? xb::EvalValue(lost, a.Raw()) : Value();
+    }));
+  }
+
   bool accepted = false;
   // LCHKVALID: every editable control's valid block, then the caller's.
   auto check = [controls, valid, box, &accepted, this]() {
@@ -205,14 +243,17 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
   std::vector<Span> laid = spans;
   TDialog::ActivateParams a;
   a.valid = end;
-  a.init = Value(xb::Block::Native([box, controls, laid, row, room, button = ok.get()](Args&) {
+  a.init = Value(xb::Block::Native([box, controls, lookups, laid, row, room, button = ok.get()](Args&) {
     int right = 0;
+    const int h = row.Height();
     for (const Span& s : laid) {
       const int w = s.width < 0 ? room - s.x : s.width;
       right = std::max(right, s.x + w);
       const std::size_t i = static_cast<std::size_t>(s.col) - 1;
-      if (i < controls.size() && controls[i] != nullptr && controls[i]->hWnd != nullptr)
-        ::SetWindowPos(controls[i]->hWnd, nullptr, s.x + 1, 0, std::max(w - 2, 1), row.Height(), SWP_NOZORDER);
+      if (i >= controls.size() || controls[i] == nullptr || controls[i]->hWnd == nullptr) continue;
+      const bool lookup = lookups[i] != nullptr && lookups[i]->hWnd != nullptr;
+      ::SetWindowPos(controls[i]->hWnd, nullptr, s.x + 1, 0, std::max(w - 2 - (lookup ? h : 0), 1), h, SWP_NOZORDER);
+      if (lookup) ::SetWindowPos(lookups[i]->hWnd, HWND_TOP, s.x + w - 1 - h, 0, h, h, SWP_NOACTIVATE);
     }
     const int total = std::min(right + 22, room);
     ::SetWindowPos(button->hWnd, nullptr, total - 21, 0, 20, row.Height(), SWP_NOZORDER);

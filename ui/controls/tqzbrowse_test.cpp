@@ -198,7 +198,22 @@ TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
       if (Text(child) == "&A") SendMessageA(child, BM_CLICK, 0, 0);
   };
-  int tries = 0;
+  // The name's lookup: a "Lupa" button beside it while it has the focus.
+  std::vector<int> keys;
+  b->Col(2)->bChange = Blk([&](Args& a) {
+    keys.push_back(static_cast<int>(a.Int(1)));
+    return Value::Logical(true);
+  });
+  auto visible_pictures = [](HWND box) {
+    int n = 0;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      char cls[16] = {};
+      GetClassNameA(child, cls, sizeof cls);
+      if (_stricmp(cls, "Edit") != 0 && _stricmp(cls, "Button") != 0 && IsWindowVisible(child)) ++n;
+    }
+    return n;
+  };
+  int tries = 0, pictures_elsewhere = -1, pictures_on_name = -1;
   bool accepted = false;
   {
     test::StepWhile steps([&] {
@@ -206,18 +221,31 @@ TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {
       if (focus == nullptr || focus == b->hWnd) return false;
       HWND box = GetParent(focus);
       ++tries;
-      press_a(box);  // the name is empty: refused
-      if (!IsWindow(box)) return true;
-      test::ControlsTest::Screenshot(box, "qzbrowse_row_editor");
-      HWND edit = nullptr;  // the name's field, the second edit
-      int edits = 0;
+      HWND edits[2] = {};
+      int found = 0;
+      for (HWND child = GetWindow(box, GW_CHILD); child != nullptr && found < 2; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[16] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (_stricmp(cls, "Edit") == 0) edits[found++] = child;
+      }
+      for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (Text(child) == "&A") SetFocus(child);  // away from the name
+      pictures_elsewhere = visible_pictures(box);
+      SetFocus(edits[1]);
+      pictures_on_name = visible_pictures(box);
       for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char cls[16] = {};
         GetClassNameA(child, cls, sizeof cls);
-        if (_stricmp(cls, "Edit") == 0 && ++edits == 2) edit = child;
+        if (_stricmp(cls, "Edit") != 0 && _stricmp(cls, "Button") != 0 && IsWindowVisible(child)) {
+          SendMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+          SendMessageA(child, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        }
       }
-      SetFocus(edit);
-      Type(edit, "Fila");
+      press_a(box);  // the name is empty: refused
+      if (!IsWindow(box)) return true;
+      test::ControlsTest::Screenshot(box, "qzbrowse_row_editor");
+      SetFocus(edits[1]);  // the name's field
+      Type(edits[1], "Fila");
       press_a(box);
       return true;
     });
@@ -225,6 +253,9 @@ TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {
   }
   EXPECT_TRUE(accepted);
   EXPECT_EQ(tries, 1);
+  EXPECT_EQ(pictures_elsewhere, 0);
+  EXPECT_EQ(pictures_on_name, 1);
+  EXPECT_EQ(keys, (std::vector<int>{43}));
   // Escape gives up.
   {
     test::StepWhile steps([&] {

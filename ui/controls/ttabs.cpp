@@ -443,6 +443,7 @@ const xb::Class& TTabs::Cls() {
       As(o).DelItem();
       return xb::Value();
     });
+    c.Method("EDITPROMPTS", [](xb::Object& o, xb::Args&) { return xb::Value::Logical(As(o).EditPrompts()); });
     c.Method("SETTABS", [](xb::Object& o, xb::Args& a) {
       As(o).SetTabs(Texts(a.Arg(1)), a.Arg(2).IsNumber() ? static_cast<int>(a.Int(2)) : 1);
       return xb::Value();

@@ -65,6 +65,10 @@ class TTabs : public TControl {
   // Removes the selected prompt; the last one left becomes "No Defined".
   void DelItem();
   void SetTabs(const std::vector<std::string>& prompts, int option = 1);
+  // Design aid: "aPrompts" opens EditPrompts, the prompts one a line; "&Ok" puts the
+  // trimmed lines in their place (option 1). True when confirmed.
+  void Inspect(const std::string& data) override;
+  bool EditPrompts();
   // The arrows: one tab left, one tab right (nothing once the last tab shows).
   void ScrollLeft();
   void ScrollRight();

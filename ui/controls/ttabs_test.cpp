@@ -100,5 +100,34 @@ TEST_F(TabsTest, DeletingTheOnlyPromptLeavesNoDefined) {
   EXPECT_EQ(tabs->aSizes.size(), 2u);
 }
 
+TEST_F(TabsTest, ThePromptEditorPutsTheTrimmedLinesInPlaceOnlyOnOk) {
+  auto tabs = Strip({"&Uno", "&Dos"}, 300);
+  auto edit_with = [&](const std::string& text, const char* button) {
+    std::string shown;
+    test::StepWhile steps([&] {
+      HWND box = GetActiveWindow();
+      if (box == nullptr || box == window_->hWnd || Text(box) != "Edit prompts") return false;
+      for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[16] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (_stricmp(cls, "Edit") == 0) {
+          shown = Text(child);
+          SetWindowTextA(child, text.c_str());
+        }
+      }
+      for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (Text(child) == button) PostMessageA(child, BM_CLICK, 0, 0);
+      return true;
+    });
+    tabs->Inspect("aPrompts");
+    return shown;
+  };
+  EXPECT_EQ(edit_with("  &Tres \r\n\r\n&Cuatro\r\n", "&Cancel"), "&Uno\r\n&Dos\r\n");
+  EXPECT_EQ(tabs->aPrompts, (std::vector<std::string>{"&Uno", "&Dos"}));
+  edit_with("  &Tres \r\n\r\n&Cuatro\r\n", "&Ok");
+  EXPECT_EQ(tabs->aPrompts, (std::vector<std::string>{"&Tres", "&Cuatro"}));
+  EXPECT_EQ(tabs->nOption, 1);
+}
+
 }  // namespace
 }  // namespace ui
