@@ -335,6 +335,44 @@ ui::DialogRef ConfDlgNew(const ui::TDialog::NewParams& params) {
   return dialog;
 }
 
+namespace {
+
+// The saved rectangle only: the state is the activation's.
+void PlaceAsSaved(ui::TWindow& window) {
+  if (window.hWnd == nullptr) return;
+  const std::optional<SavedWindow> saved = SavedWindowLayout(window.GetText());
+  if (!saved) return;
+  POINT top_left{saved->rect.left, saved->rect.top};
+  POINT bottom_right{saved->rect.right + 1, saved->rect.bottom + 1};
+  HWND parent = ::GetParent(window.hWnd);
+  ::ScreenToClient(parent, &top_left);
+  ::ScreenToClient(parent, &bottom_right);
+  ::MoveWindow(window.hWnd, top_left.x, top_left.y, bottom_right.x - top_left.x, bottom_right.y - top_left.y, TRUE);
+  window.CoorsUpdate();
+}
+
+void ShowAsSaved(ui::TWindow& window, ui::TWindow::ActivateParams& params) {
+  if (const std::optional<SavedWindow> saved = SavedWindowLayout(window.GetText())) {
+    if (saved->iconic) params.show = "ICONIZED";
+    else if (saved->zoomed) params.show = "MAXIMIZED";
+  }
+}
+
+}  // namespace
+
+xb::Ref<ui::TMdiChild> ConfMdiChildNew(const ui::TMdiChild::NewParams& params) {
+  auto child = xb::MakeRef<ui::TMdiChild>();
+  child->New(params);
+  PlaceAsSaved(*child);
+  return child;
+}
+
+void ConfActivMdiChild(ui::TMdiChild& child, ui::TWindow::ActivateParams params) {
+  ShowAsSaved(child, params);
+  child.Activate(params);
+  HandCursorOnBars(child);
+}
+
 void NtxConfBrw() {
   const std::string windows = CnfBrwTable(), browses = CnfLbxTable();
   if (!FileExists(DbfOf(windows)) || !FileExists(DbfOf(browses))) return;
@@ -419,6 +457,25 @@ void RegisterLayoutFunctions() {
     const Value dialog = Forward("TDIALOG", "NEW", a);
     if (auto* d = dynamic_cast<ui::TDialog*>(dialog.AsObject().get())) d->bStart = Action([d] { RestoreWindow(*d); });
     return dialog;
+  });
+  xb::RegisterFunction("CONFMDICHILDNEW", [](Args& a) {
+    const Value child = Forward("TMDICHILD", "NEW", a);
+    if (auto* c = dynamic_cast<ui::TMdiChild*>(child.AsObject().get())) PlaceAsSaved(*c);
+    return child;
+  });
+  // The child, then ACTIVATE's own arguments (the first, how to show it, as saved).
+  xb::RegisterFunction("CONFACTIVMDICHILD", [](Args& a) {
+    auto* child = dynamic_cast<ui::TMdiChild*>(a.Obj(1).get());
+    if (child == nullptr) return Value();
+    ui::TWindow::ActivateParams params;
+    if (a.Arg(2).IsString()) params.show = std::string(a.Str(2));
+    ShowAsSaved(*child, params);
+    std::vector<Value> rest(a.Raw().begin() + 1, a.Raw().end());
+    if (rest.empty()) rest.push_back(Value());
+    rest[0] = Value::String(params.show);
+    xb::Send(a.Arg(1), xb::Intern("ACTIVATE"), rest);
+    HandCursorOnBars(*child);
+    return Value();
   });
   xb::RegisterFunction("NTXCONFBRW", [](Args&) {
     NtxConfBrw();

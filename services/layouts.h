@@ -15,6 +15,8 @@
 #include "ui/bridge/rect.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/tdialog.h"
+#include "ui/core/tmdichild.h"
+#include "ui/core/tmdiframe.h"
 
 namespace svc {
 
@@ -62,6 +64,12 @@ xb::Ref<ui::TWBrowse> ConfBrwRedefine(int id, const ui::TWBrowse::RedefineParams
 // CONFDLGNEW: a dialog made as TDialog's New does, placed at its saved rectangle once it shows.
 ui::DialogRef ConfDlgNew(const ui::TDialog::NewParams& params);
 
+// CONFMDICHILDNEW: an MDI child made as TMdiChild's New does, placed at its saved rectangle.
+xb::Ref<ui::TMdiChild> ConfMdiChildNew(const ui::TMdiChild::NewParams& params);
+// CONFACTIVMDICHILD: activates the child iconised or maximised as saved (else as `params`
+// say) and gives the buttons of its bars the hand cursor.
+void ConfActivMdiChild(ui::TMdiChild& child, ui::TWindow::ActivateParams params = {});
+
 // NTXCONFBRW: both layout tables' indexes made again (when both tables are there).
 void NtxConfBrw();
 // DELCONFBRW: erases the user's two layout tables and their indexes.
@@ -82,7 +90,8 @@ void Entorno();
 // Slots back to empty (tests).
 void ResetLayouts();
 
-// Registers CONFBROWSE, CONFBRWNEW, CONFBRWREDEFINE, CONFDLGNEW, NTXCONFBRW, DELCONFBRW,
+// Registers CONFBROWSE, CONFBRWNEW, CONFBRWREDEFINE, CONFDLGNEW, CONFMDICHILDNEW,
+// CONFACTIVMDICHILD, NTXCONFBRW, DELCONFBRW,
 // NCOORASIEN, NCOORPGC and ENTORNO.
 void RegisterLayoutFunctions();
 

@@ -15,6 +15,7 @@
 #include "services/user_maintenance.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
+#include "services/user_window.h"
 #include "services/window_fit.h"
 
 namespace svc {
@@ -36,6 +37,7 @@ void RegisterServiceFunctions() {
   RegisterPanelLinkFunctions();
   RegisterPlannerTableFunctions();
   RegisterPlannerWindowFunctions();
+  RegisterUserWindowFunctions();
 }
 
 void ResetServices() {

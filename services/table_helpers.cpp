@@ -45,6 +45,15 @@ bool CopyWholeFile(const std::string& from, const std::string& to) {
   return out->Sync().ok();
 }
 
+bool ReplaceWithCopy(const std::string& from, const std::string& to) {
+  const std::string temporary = to + ".$$$";
+  if (!CopyWholeFile(from, temporary) || !Fs().Rename(temporary, to).ok()) {
+    EraseFile(temporary);
+    return false;
+  }
+  return true;
+}
+
 std::string IndexOf(const std::string& table) { return data::IndexFileOf(table + ".dbf"); }
 std::string DbfOf(const std::string& table) { return table + ".dbf"; }
 

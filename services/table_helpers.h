@@ -31,6 +31,9 @@ bool FileExists(const std::string& path);
 void EraseFile(const std::string& path);
 // Copies a whole file; false when either side fails (the target may then be incomplete).
 bool CopyWholeFile(const std::string& from, const std::string& to);
+// Copies a whole file to a temporary name beside `to`, which then takes its place: `to` is
+// either the old file or the whole copy. False (and `to` untouched) when a step fails.
+bool ReplaceWithCopy(const std::string& from, const std::string& to);
 
 // The index file of a table (`folder` + `name` + the driver's index extension), and the
 // table file itself (".dbf").

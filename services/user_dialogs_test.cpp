@@ -208,13 +208,16 @@ TEST_F(UserDialogsTest, ViewingAndTheSupervisorsGroup) {
   EXPECT_EQ(User("00", "GRUPO").AsString(), "000");
 }
 
-// The maintenance's twin of the user search: "Código"/"Nombre" in its label, digits for codes.
+// The maintenance's twin of the user search: "Código"/"Nombre" in its label; codes past "09"
+// ("0A") are found as typed in either case.
 TEST_F(UserDialogsTest, TheMaintenanceSearchFindsAUser) {
   tables.Close();
   AddUser("12", "Luis", "x");
+  AddUser("0A", "Marta", "x");
   ASSERT_TRUE(tables.Open());
   auto browse = UserList();
   std::vector<std::string> seen;
+  std::string typed = "1x2";
   DialogAnswerer answerer([&](const SeenDialog& d) -> int {
     if (d.title != "Localizar usuario") return 0;
     char text[64] = {};
@@ -222,16 +225,25 @@ TEST_F(UserDialogsTest, TheMaintenanceSearchFindsAUser) {
     seen.push_back(text);
     HWND field = GetDlgItem(d.hwnd, 100);
     SetFocus(field);
-    for (char c : std::string("1x2")) SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 0);
+    for (char c : typed) SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 0);
     GetWindowTextA(field, text, sizeof text);
     seen.push_back(text);
     return 105;
   });
   UserSearch(*browse, "Usuarios", UserSearchFrom::kMaintenance);
   EXPECT_EQ(seen, (std::vector<std::string>{"Búsqueda de usuario por Código", "12"}));
+  {
+    SelectedAreaScope keep;
+    areas().SelectArea(areas().AreaOfAlias("Usuarios"));
+    EXPECT_EQ(FieldText("CCODIGO"), "12");
+  }
+  seen.clear();
+  typed = "0a";
+  UserSearch(*browse, "Usuarios", UserSearchFrom::kMaintenance);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Búsqueda de usuario por Código", "0A"}));
   SelectedAreaScope keep;
   areas().SelectArea(areas().AreaOfAlias("Usuarios"));
-  EXPECT_EQ(FieldText("CCODIGO"), "12");
+  EXPECT_EQ(FieldText("CCODIGO"), "0A");
 }
 
 // DELUSER over the user list: the row goes, the list stays on a live user.

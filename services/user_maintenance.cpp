@@ -273,7 +273,14 @@ bool DelUser(const UserTableAliases& aliases, const Value& browse) {
     data::Ui().MsgStop("El Supervisor no puede ser eliminado", "Eliminación denegada");
     return false;
   }
+  // A user logged in elsewhere may hold his own tables open: he is freed from the log-in
+  // list first. The mark is read again under the lock.
   if (!data::lNetRecLock()) return false;
+  if (FieldLogical("LACTIVO")) {
+    Area().Unlock(Area().recno());
+    data::Ui().MsgStop("No se puede eliminar el usuario activo", "Acceso denegado");
+    return false;
+  }
   const std::uint32_t record = Area().recno();
   if (!data::lDelRecord(browse)) {
     Area().Unlock(record);
@@ -309,12 +316,8 @@ bool ConfigUser(const UserTableAliases& aliases, bool just_added) {
 
 bool InsertGroup(const UserTableAliases& aliases, std::string_view code, std::string_view description) {
   const std::string key = UpperTrim(code);
-  if (key.empty()) {
-    data::Ui().MsgStop("El código del grupo no puede quedar en blanco", "Atención");
-    return false;
-  }
-  if (FindGroup(aliases, key)) {
-    data::Ui().MsgStop("El grupo " + key + " ya existe", "Atención");
+  if (key.empty() || FindGroup(aliases, key)) {
+    data::Ui().MsgStop("Clave duplicada", "Valor no aceptado");
     return false;
   }
   SelectedAreaScope keep;

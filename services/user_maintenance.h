@@ -83,8 +83,8 @@ bool InsertUser(const UserTableAliases& aliases, const UserForm& form);
 bool UpdateUser(const UserTableAliases& aliases, const UserForm& form,
                 std::function<bool()> keep_permissions = {});
 
-// DELUSER: deletes the current user record, unless he is the one logged in or the
-// supervisor, after the confirmation (LDELRECORD, over `browse` when given), and with it his
+// DELUSER: deletes the current user record, unless he is the one logged in, the supervisor
+// or marked active (logged in somewhere), after the confirmation (LDELRECORD, over `browse` when given), and with it his
 // per-user tables (printers, window fonts, layouts, access-map work tables), his colour
 // scheme and his configuration record. True when the user was deleted.
 bool DelUser(const UserTableAliases& aliases, const xb::Value& browse = {});
@@ -94,7 +94,7 @@ bool DelUser(const UserTableAliases& aliases, const xb::Value& browse = {});
 // the held record is read again. False when there is no configuration table or record.
 bool ConfigUser(const UserTableAliases& aliases, bool just_added = false);
 
-// Appends a group with no access at all (four strings of "0"). False, with a message, when
+// Appends a group with no access at all (four strings of "0"). False ("Clave duplicada") when
 // the code is empty or taken. The group table stays on the new record.
 bool InsertGroup(const UserTableAliases& aliases, std::string_view code, std::string_view description);
 // Rewrites the current group's description under a lock.

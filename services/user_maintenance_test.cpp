@@ -233,6 +233,22 @@ TEST_F(UserMaintenanceTest, DeletingAUserTakesHisTablesAndRecordsWithHim) {
   EXPECT_EQ(Titles(), (std::vector<std::string>{"Acceso denegado: No se puede eliminar el usuario activo",
                                                 "Eliminación denegada: El Supervisor no puede ser eliminado"}));
 
+  // Nor one logged in somewhere else, until he is freed from the log-in list.
+  tables.Close();
+  AddUser("04", "Luis", "x", kAll, "", true);
+  for (const char* name : {"GesPrn04.dbf", "MapaCF04.dbf"}) memory().SetContents(start + name, "x");
+  ASSERT_TRUE(tables.Open());
+  GoToUser("04");
+  log().messages.clear();
+  EXPECT_FALSE(DelUser(tables.aliases()));
+  EXPECT_EQ(Titles(), (std::vector<std::string>{"Acceso denegado: No se puede eliminar el usuario activo"}));
+  EXPECT_TRUE(FileExists(start + "GesPrn04.dbf"));
+  EXPECT_TRUE(FileExists(start + "MapaCF04.dbf"));
+  X("Usuarios->( RLock() ), Usuarios->lActivo := .F., Usuarios->( DbUnlock() )");
+  EXPECT_TRUE(DelUser(tables.aliases()));
+  EXPECT_FALSE(FileExists(start + "GesPrn04.dbf"));
+  EXPECT_FALSE(FileExists(start + "MapaCF04.dbf"));
+
   // Not confirmed: nothing goes.
   GoToUser("03");
   log().confirm_delete = false;
@@ -269,7 +285,7 @@ TEST_F(UserMaintenanceTest, Groups) {
   GoToGroup("ALM");
   EXPECT_TRUE(DeleteGroup(tables.aliases()));
   EXPECT_EQ(Titles(), (std::vector<std::string>{
-                          "Atención: El grupo VEN ya existe", "Atención: El código del grupo no puede quedar en blanco",
+                          "Valor no aceptado: Clave duplicada", "Valor no aceptado: Clave duplicada",
                           "Atención: El grupo Administradores no puede eliminarse",
                           "Atención: No es posible eliminar este grupo de usuarios.\n\rExisten usuarios asignados a este grupo"}));
   tables.Close();

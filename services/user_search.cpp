@@ -55,7 +55,8 @@ class UserSearchDialog {
   int Length() const { return by_name_ ? kNameLength : kCodeLength; }
   std::string Picture() const {
     if (by_name_) return std::string(kNameLength, 'X');
-    return from_ == UserSearchFrom::kLogin ? "!!" : "99";
+    // Codes go past "09" to "0A": letters are typed too, in upper case.
+    return "!!";
   }
   std::string LabelText() const {
     if (from_ == UserSearchFrom::kLogin) return std::string("Búsqueda de usuario por ") + (by_name_ ? "nombre" : "código ");

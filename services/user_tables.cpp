@@ -196,8 +196,8 @@ void CompruebaFicheroUsuarios() {
 void SaveUserBackup() {
   const std::string start = data::cPathStart();
   if (!FileExists(start + "Usuarios.dbf")) return;
-  CopyWholeFile(start + "Usuarios.dbf", start + "Usuarios.seg");
-  if (FileExists(start + "Usuarios.cdx")) CopyWholeFile(start + "Usuarios.cdx", start + "Usuarios.sgx");
+  ReplaceWithCopy(start + "Usuarios.dbf", start + "Usuarios.seg");
+  if (FileExists(start + "Usuarios.cdx")) ReplaceWithCopy(start + "Usuarios.cdx", start + "Usuarios.sgx");
 }
 
 std::optional<std::string> NextFreeUserCode(std::string_view alias) {

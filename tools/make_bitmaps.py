@@ -394,6 +394,115 @@ SWATCHES = {
     "bm_azulclaro": (0, 0, 255),
 }
 
+# ---- the user maintenance, the access map and the colour editor ------------------------------
+
+def person(icon, x, y, scale=1.0, colour=(40, 90, 170)):
+    """A head and shoulders."""
+    icon.circle(x, y, 2.6 * scale, (236, 190, 150)).ring(x, y, 2.6 * scale, 0.7, (120, 80, 50))
+    icon.polygon([(x - 4.6 * scale, y + 9 * scale), (x - 4 * scale, y + 4.4 * scale), (x, y + 3.2 * scale),
+                  (x + 4 * scale, y + 4.4 * scale), (x + 4.6 * scale, y + 9 * scale)], colour)
+    return icon
+
+
+def user_sign(badge):
+    """A user with a badge at the lower right: "add", "edit", "delete", "zoom", "config", "map"."""
+    icon = person(Icon(), 8, 5)
+    red = (200, 0, 0)
+    if badge == "add":
+        icon.line([(15, 11.5), (15, 18.5)], 2.4, GREEN).line([(11.5, 15), (18.5, 15)], 2.4, GREEN)
+    elif badge == "edit":
+        icon.line([(11, 18.5), (18.5, 11)], 3, (224, 172, 36)).line([(10.3, 19.2), (11.6, 17.9)], 1.6, DARK)
+    elif badge == "delete":
+        icon.line([(12, 12), (18.5, 18.5)], 2.4, red).line([(18.5, 12), (12, 18.5)], 2.4, red)
+    elif badge == "zoom":
+        icon.circle(14.5, 14, 3.4, (205, 232, 255)).ring(14.5, 14, 3.4, 1.3, (60, 60, 70))
+        icon.line([(16.9, 16.4), (19.3, 18.8)], 2, (128, 72, 24))
+    elif badge == "config":
+        points = []
+        for i in range(24):
+            angle = 2 * math.pi * (i - 0.5) / 24
+            r = 5 if (i % 4) in (1, 2) else 3.7
+            points.append((14.8 + r * math.cos(angle), 14.8 + r * math.sin(angle)))
+        icon.polygon(points, (60, 96, 160)).circle(14.8, 14.8, 1.5, FACE)
+    elif badge == "map":
+        icon.rect(11, 10.5, 19, 19, WHITE).frame(11, 10.5, 19, 19, 0.8, DARK)
+        for y, c in ((12.8, GREEN), (15, (224, 172, 36)), (17.2, red)):
+            icon.rect(12.3, y - 0.7, 13.7, y + 0.7, c).line([(14.8, y), (18, y)], 0.8, NAVY)
+    return icon.picture()
+
+
+def report_sheet():
+    """A report: a sheet with a heading and columns of figures."""
+    icon = Icon()
+    icon.rect(3.5, 1.5, 16.5, 18.5, DARK).rect(4.5, 2.5, 15.5, 17.5, WHITE)
+    icon.rect(5.5, 3.5, 14.5, 5.5, NAVY)
+    for y in (8, 10.5, 13, 15.5):
+        icon.line([(6, y), (9.5, y)], 0.9, (120, 120, 150)).line([(11, y), (14, y)], 0.9, (200, 0, 0))
+    return icon.picture()
+
+
+def user_group():
+    """Grupos de usuarios: three users together."""
+    icon = Icon()
+    person(icon, 5, 6, 0.8, (0, 120, 80))
+    person(icon, 15, 6, 0.8, (160, 60, 40))
+    person(icon, 10, 8.5, 1.0, (40, 90, 170))
+    return icon.picture()
+
+
+def folder(opened):
+    """A folder of the access-map tree, closed or open."""
+    icon = Icon(size=16)
+    yellow, edge = (240, 200, 80), (150, 110, 20)
+    icon.polygon([(1, 3), (6, 3), (7.5, 4.5), (14.5, 4.5), (14.5, 13.5), (1, 13.5)], edge)
+    icon.polygon([(1.8, 3.8), (5.7, 3.8), (7.2, 5.3), (13.7, 5.3), (13.7, 12.7), (1.8, 12.7)], yellow)
+    if opened:
+        icon.polygon([(1, 13.5), (4, 7), (16, 7), (13.5, 13.5)], edge)
+        icon.polygon([(2.2, 12.8), (4.6, 7.8), (14.8, 7.8), (13, 12.8)], (255, 230, 140))
+    return icon.picture()
+
+
+def level_sign(level):
+    """A leaf of the access-map tree: "2" a green tick, "1" an eye (read only), "0" a red bar."""
+    icon = Icon(size=16)
+    if level == 2:
+        icon.circle(7.5, 7.5, 6.8, GREEN).line([(4, 7.8), (6.6, 10.4), (11.2, 4.6)], 1.8, WHITE)
+    elif level == 1:
+        icon.circle(7.5, 7.5, 6.8, (224, 172, 36))
+        icon.polygon([(2.5, 7.5), (5, 5), (10, 5), (12.5, 7.5), (10, 10), (5, 10)], WHITE)
+        icon.circle(7.5, 7.5, 1.8, DARK)
+    else:
+        icon.circle(7.5, 7.5, 6.8, (200, 0, 0)).rect(3.5, 6.3, 11.5, 8.7, WHITE)
+    return icon.picture()
+
+
+def access_keys():
+    """The access map's picture: a key over a shield."""
+    icon = Icon(size=32)
+    icon.polygon([(16, 2), (28, 6), (27, 17), (16, 29), (5, 17), (4, 6)], (0, 70, 190))
+    icon.polygon([(16, 4.5), (25.8, 7.8), (25, 16.5), (16, 26.5), (7, 16.5), (6.2, 7.8)], (90, 150, 230))
+    key(icon, 9, 10, 1.4)
+    return icon.picture()
+
+
+USER_PICTURES = {
+    "pbmpadd1.bmp": user_sign("add"),
+    "pbmpmod1.bmp": user_sign("edit"),
+    "pbmpdel1.bmp": user_sign("delete"),
+    "pbmpzoo1.bmp": user_sign("zoom"),
+    "pbmpcon1.bmp": user_sign("config"),
+    "pbmpmap1.bmp": user_sign("map"),
+    "ti_informe.bmp": report_sheet(),
+    "gusuario.bmp": user_group(),
+    "bmpclose.bmp": folder(False),
+    "bmpopen.bmp": folder(True),
+    "bmpenable.bmp": level_sign(2),
+    "bmpreadonly.bmp": level_sign(1),
+    "bmpdisable.bmp": level_sign(0),
+    "bmp_accesos.bmp": access_keys(),
+}
+
+
 PICTURES = {
     "bmpverde.bmp": disc((0, 160, 0)),
     "bmprojo.bmp": disc((208, 0, 0)),
@@ -428,6 +537,7 @@ PICTURES = {
     # The calendar button of the working-date dialog.
     "lupadate.bmp": calendar_magnifier(),
     **{name + ".bmp": swatch(colour) for name, colour in SWATCHES.items()},
+    **USER_PICTURES,
 }
 
 

@@ -1,0 +1,269 @@
+#include "services/user_window.h"
+
+#include <windows.h>
+
+#include "data/program_settings.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/strings.h"
+#include "services/menu_access.h"
+#include "services/menu_table.h"
+#include "services/services_test_support.h"
+#include "services/user_session.h"
+#include "services/user_tables.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
+#include "ui/core/error_handler.h"
+#include "ui/core/tmdiframe.h"
+#include "ui/core/tmenu.h"
+#include "ui/core/tmenuitem.h"
+
+namespace svc {
+namespace {
+
+using testing::S;
+using vdr::test::DialogAnswerer;
+using vdr::test::SeenDialog;
+using xb::Value;
+
+class UserWindowTest : public testing::ServicesTest {
+ protected:
+  void SetUp() override {
+    ServicesTest::SetUp();
+    qzw_CreaUsuarios(true, false);
+    AddUser("01", "Ana", "uno");
+    AddUser("02", "Bruno", "dos", std::string(255, '2'), "", true);
+    WriteMenuTable({{0, "", "&Ficheros", ""}, {1, "Usuarios", "&Usuarios", ""}, {3, "", "", ""}}, "MenuWinE");
+  }
+
+  void OpenFrame() {
+    ShowMessages();
+    frame_ = xb::MakeRef<ui::TMdiFrame>();
+    ui::TMdiFrame::NewParams p;
+    p.top = 10;
+    p.left = 10;
+    p.bottom = 569;
+    p.right = 909;
+    p.pixel = true;
+    p.caption = "Vendaro";
+    frame_->New(p);
+    made_.push_back(frame_->hWnd);
+    ShowWindow(frame_->hWnd, SW_SHOW);
+    frame_->ReSize(SIZE_RESTORED, 0, 0);
+    vdr::test::PumpPending();
+    data::SetMainWindow(Value(xb::ObjectRef(frame_)));
+  }
+  void TearDown() override {
+    if (UsersWindow() != nullptr) {
+      UsersWindow()->End();
+      vdr::test::PumpUntil([] { return UsersWindow() == nullptr; });
+    }
+    data::SetMainWindow(Value());
+    frame_ = {};
+    ServicesTest::TearDown();
+  }
+
+  // A key typed on the user list.
+  static void Key(int key) {
+    SendMessageA(UsersBrowse()->hWnd, WM_KEYDOWN, key, 0);
+    vdr::test::PumpPending();
+  }
+  static int UsersOrder() { return static_cast<int>(X("Usuarios->( IndexOrd() )").AsInt()); }
+
+  xb::Ref<ui::TMdiFrame> frame_;
+};
+
+// The bar's optional buttons and the window's key string follow the tables there are: the
+// configuration table, and each listing table with its index.
+TEST_F(UserWindowTest, TheKeyStringFollowsTheTablesThereAre) {
+  struct Case {
+    bool config;
+    std::vector<std::string> files;
+    std::string keys;
+  };
+  const Case cases[] = {
+      {false, {}, "AMEZLPIGFS"},
+      {true, {}, "AMEZLCPIGFS"},
+      {true, {"Listados.dbf", "Listados.cdx"}, "AMEZLCPIDGFS"},
+      {false, {"Listados.dbf"}, "AMEZLPIGFS"},  // its index is missing
+      {false, {"ListadoB.dbf", "ListadoB.cdx", "ListadoC.dbf", "ListadoC.cdx"}, "AMEZLPIXWGFS"},
+      {true,
+       {"Listados.dbf", "Listados.cdx", "ListadoB.dbf", "ListadoB.cdx", "ListadoC.dbf", "ListadoC.cdx"},
+       "AMEZLCPIDXWGFS"},
+  };
+  for (const Case& c : cases) {
+    for (const char* name : {"Listados", "ListadoB", "ListadoC"})
+      for (const char* extension : {".dbf", ".cdx"}) EraseFile(std::string(kStart) + name + extension);
+    for (const std::string& file : c.files) memory().SetContents(std::string(kStart) + file, "x");
+    lConfig(c.config);
+    EXPECT_EQ(UserWindowKeys(UserWindowButtonsNow()), c.keys) << c.keys;
+  }
+}
+
+// The window opens once, as an MDI child 30 pixels in from the client's edges, with one bar
+// button a letter of its key string; the letters and the tabs work; closing it closes its
+// tables, unchecks its option and leaves the backup pair equal to the tables.
+TEST_F(UserWindowTest, TheWindowItsKeysItsTabsAndTheBackupPair) {
+  memory().SetContents(std::string(kStart) + "Listados.dbf", "x");
+  memory().SetContents(std::string(kStart) + "Listados.cdx", "x");
+  OpenFrame();
+  xb::Ref<ui::TMenu> menu = oMenuInit({.table = "MenuWinE"});  // the supervisor's: all at "2"
+  const MenuOption* option = MenuOptionAt(FindMenuOption("Usuarios"));
+  ASSERT_NE(option, nullptr);
+  ASSERT_TRUE(option->item);
+  Usuarios();
+  ui::TMdiChild* window = UsersWindow();
+  ASSERT_NE(window, nullptr);
+  char title[64] = {};
+  GetWindowTextA(window->hWnd, title, sizeof title);
+  EXPECT_STREQ(title, " Usuarios");
+  RECT r;
+  GetWindowRect(window->hWnd, &r);
+  MapWindowPoints(nullptr, GetParent(window->hWnd), reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_NEAR(r.left, 30, 2);
+  EXPECT_NEAR(r.top, 30, 2);
+  ASSERT_NE(UsersBar(), nullptr);
+  EXPECT_EQ(UsersBar()->aControls.size(), std::string("AMEZLCPIDGFS").size());
+  ASSERT_NE(UsersTabs(), nullptr);
+  EXPECT_EQ(UsersTabs()->aPrompts, (std::vector<std::string>{"Código", "Nombre", "Grupo"}));
+  for (const char* alias : {"Usuarios", "ColorW", "GrpUser", "Config", kUsersMenuAlias})
+    EXPECT_NE(areas().AreaOfAlias(alias), 0) << alias;
+
+  // "Z" views the selected user; "L" opens the search; "S" closes.
+  std::vector<std::string> titles;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    titles.push_back(d.title);
+    if (d.title == " Visualizar usuario") {
+      vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\users_view.bmp");
+      return 551;
+    }
+    if (d.title == "Localizar usuario") return 105;
+    ADD_FAILURE() << d.title << ": " << d.AllText();
+    return d.buttons.empty() ? 0 : d.buttons.front().id;
+  });
+  Key(VK_DOWN);
+  Key('Z');
+  Key('l');
+  EXPECT_EQ(titles, (std::vector<std::string>{" Visualizar usuario", "Localizar usuario"}));
+
+  // The tabs choose the order: code, name, group.
+  EXPECT_EQ(UsersOrder(), 1);
+  UsersTabs()->SetOption(2);
+  EXPECT_EQ(UsersOrder(), 2);
+  UsersTabs()->SetOption(3);
+  EXPECT_EQ(UsersOrder(), 3);
+  UsersTabs()->SetOption(1);
+  vdr::test::PumpPending();
+  vdr::test::SaveWindowBitmap(frame_->hWnd, vdr::test::ScreenshotFolder() + "\\users_window.bmp");
+
+  // Opening it again while it is open closes it (the option's item is checked meanwhile).
+  EXPECT_TRUE(option->item->lChecked);
+  Usuarios();
+  vdr::test::PumpUntil([] { return UsersWindow() == nullptr; });
+  EXPECT_EQ(UsersWindow(), nullptr);
+  EXPECT_FALSE(option->item->lChecked);
+  for (const char* alias : {"Usuarios", "ColorW", "GrpUser", "Config", kUsersMenuAlias})
+    EXPECT_EQ(areas().AreaOfAlias(alias), 0) << alias;
+  const std::string start = kStart;
+  EXPECT_EQ(memory().Contents(start + "Usuarios.seg"), memory().Contents(start + "Usuarios.dbf"));
+  EXPECT_EQ(memory().Contents(start + "Usuarios.sgx"), memory().Contents(start + "Usuarios.cdx"));
+  EXPECT_FALSE(memory().Contents(start + "Usuarios.sgx").empty());
+  EXPECT_FALSE(FileExists(start + "Usuarios.seg.$$$"));
+  EXPECT_TRUE(errors.empty());
+}
+
+// CONFMDICHILDNEW and CONFACTIVMDICHILD: the window comes back where it was left, and
+// maximised when it was left so.
+TEST_F(UserWindowTest, TheWindowComesBackAsItWasLeft) {
+  OpenFrame();
+  SetMenuOption(2, {nullptr, "Usuarios", '2'});
+  auto close = [] {
+    UsersWindow()->End();
+    vdr::test::PumpUntil([] { return UsersWindow() == nullptr; });
+  };
+  Usuarios();
+  ASSERT_NE(UsersWindow(), nullptr);
+  MoveWindow(UsersWindow()->hWnd, 50, 60, 500, 300, TRUE);
+  close();
+  Usuarios();
+  ASSERT_NE(UsersWindow(), nullptr);
+  RECT r;
+  GetWindowRect(UsersWindow()->hWnd, &r);
+  MapWindowPoints(nullptr, GetParent(UsersWindow()->hWnd), reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.left, 50);
+  EXPECT_EQ(r.top, 60);
+  EXPECT_EQ(r.right - r.left, 500);
+  EXPECT_EQ(r.bottom - r.top, 300);
+  EXPECT_FALSE(IsZoomed(UsersWindow()->hWnd));
+  ShowWindow(UsersWindow()->hWnd, SW_MAXIMIZE);
+  close();
+  Usuarios();
+  ASSERT_NE(UsersWindow(), nullptr);
+  EXPECT_TRUE(IsZoomed(UsersWindow()->hWnd));
+}
+
+// At level "1" the writing buttons stay disabled: their letters do nothing, viewing works.
+TEST_F(UserWindowTest, ReadOnlyUseLeavesTheWritingButtonsOff) {
+  OpenFrame();
+  SetMenuOption(2, {nullptr, "Usuarios", '1'});
+  Usuarios();
+  ASSERT_NE(UsersWindow(), nullptr);
+  std::vector<std::string> titles;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    titles.push_back(d.title);
+    return d.buttons.empty() ? 0 : d.buttons.back().id;
+  });
+  for (int key : {int{'A'}, int{'M'}, int{'E'}, int{'C'}, int{'P'}, int{'G'}, VK_RETURN}) Key(key);
+  EXPECT_TRUE(titles.empty());
+  Key('Z');
+  EXPECT_EQ(titles, (std::vector<std::string>{" Visualizar usuario"}));
+}
+
+// The listing and report maps are reached by name: a stand-in receives the list, the user
+// table's alias and the title; a map that is not there ends in the error handler, and the
+// window stays.
+TEST_F(UserWindowTest, TheListingMapsAreReachedByName) {
+  for (const char* name : {"Listados.dbf", "Listados.cdx", "ListadoC.dbf", "ListadoC.cdx"})
+    memory().SetContents(std::string(kStart) + name, "x");
+  static std::vector<std::string> calls;  // the stand-in stays registered
+  calls.clear();
+  xb::RegisterFunction("USRLISTADOS", [](xb::Args& a) {
+    calls.push_back(std::string(a.Arg(1).IsObject() ? "browse " : "? ") + std::string(a.Str(2)) + " " +
+                    std::string(a.Str(3)) + " " + std::string(a.Str(4)));
+    return Value();
+  });
+  OpenFrame();
+  SetMenuOption(2, {nullptr, "Usuarios", '2'});
+  Usuarios();
+  ASSERT_NE(UsersWindow(), nullptr);
+  Key('D');
+  Key('W');
+  EXPECT_EQ(calls, (std::vector<std::string>{"browse Usuarios Listados Listados", "browse Usuarios ListadoC List. Word"}));
+  EXPECT_TRUE(errors.empty());
+  Key('I');  // nobody registered USRINFORMES here
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(UsersWindow(), nullptr);
+
+  // Under the program's error handler: its dialog, answered "Defecto"; the window stays.
+  char kept_folder[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, kept_folder);
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  SetCurrentDirectoryA(temp);  // its Error.log
+  ui::ErrorSys();
+  std::string description;
+  {
+    DialogAnswerer answerer([&](const SeenDialog& d) {
+      if (!d.texts.empty()) description = d.texts.front();
+      vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\users_map_missing.bmp");
+      return d.ButtonId("Defecto");
+    });
+    Key('I');
+  }
+  SetCurrentDirectoryA(kept_folder);
+  EXPECT_NE(description.find("USRINFORMES"), std::string::npos) << description;
+  EXPECT_NE(UsersWindow(), nullptr);
+}
+
+}  // namespace
+}  // namespace svc
