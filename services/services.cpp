@@ -1,5 +1,6 @@
 #include "services/services.h"
 
+#include "services/access_map.h"
 #include "services/font_choice.h"
 #include "services/hot_keys.h"
 #include "services/layouts.h"
@@ -38,6 +39,7 @@ void RegisterServiceFunctions() {
   RegisterPlannerTableFunctions();
   RegisterPlannerWindowFunctions();
   RegisterUserWindowFunctions();
+  RegisterAccessMapFunctions();
 }
 
 void ResetServices() {
