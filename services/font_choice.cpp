@@ -61,6 +61,37 @@ LOGFONTA LogFontOfWindow(ui::TWindow& window) {
   return font;
 }
 
+int FindOrAddFont(const FontDesc& font, COLORREF colour) {
+  const double width = font.width;
+  const double height = std::abs(font.height);
+  int found = 0;
+  SelectOrder(2);
+  const std::string key = NameKey(font.face, colour);
+  for (bool more = Seek(Value::String(key)); more && !Area().eof(); Area().Skip(1)) {
+    if (xb::Upper(xb::CurrentCodePage(), xb::PadR(xb::RTrim(FieldText("CFACENAME")), kFaceLength)) !=
+            key.substr(0, kFaceLength) ||
+        static_cast<COLORREF>(FieldNumber("NCOLOR")) != colour)
+      break;
+    if (FieldLogical("LBOLD") == font.bold && FieldLogical("LITALIC") == font.italic && FieldNumber("NWIDTH") == width &&
+        FieldNumber("NHEIGHT") == height)
+      return static_cast<int>(FieldNumber("NFONT"));
+  }
+  SelectOrder(1);
+  Call("DBGOBOTTOM");
+  found = Area().eof() ? 1 : static_cast<int>(FieldNumber("NFONT")) + 1;
+  if (!data::lNetRecAdd()) return 0;
+  PutField("NFONT", Value::Integer(found));
+  PutField("CFACENAME", Value::String(font.face));
+  PutField("LBOLD", Value::Logical(font.bold));
+  PutField("LITALIC", Value::Logical(font.italic));
+  PutField("NWIDTH", Value::Double(width, 2));
+  PutField("NHEIGHT", Value::Double(height, 2));
+  PutField("NCOLOR", Value::Integer(colour));
+  Area().Commit();
+  Area().Unlock();
+  return found;
+}
+
 int SelectFont(int number, ui::TWindow* label) {
   SelectedAreaScope keep;
   xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
@@ -99,40 +130,10 @@ int SelectFont(int number, ui::TWindow* label) {
   const std::string face = Face(chosen.font);
   const bool bold = chosen.font.lfWeight >= FW_BOLD;
   const bool italic = chosen.font.lfItalic != 0;
-  const double width = chosen.font.lfWidth;
   const double height = std::abs(chosen.font.lfHeight);
-  int found = 0;
-  SelectOrder(2);
-  const std::string key = NameKey(face, chosen.colour);
-  for (bool more = Seek(Value::String(key)); more && !Area().eof(); Area().Skip(1)) {
-    if (xb::Upper(xb::CurrentCodePage(), xb::PadR(xb::RTrim(FieldText("CFACENAME")), kFaceLength)) !=
-            key.substr(0, kFaceLength) ||
-        static_cast<COLORREF>(FieldNumber("NCOLOR")) != chosen.colour)
-      break;
-    if (FieldLogical("LBOLD") == bold && FieldLogical("LITALIC") == italic && FieldNumber("NWIDTH") == width &&
-        FieldNumber("NHEIGHT") == height) {
-      found = static_cast<int>(FieldNumber("NFONT"));
-      break;
-    }
-  }
-  if (found == 0) {
-    SelectOrder(1);
-    Call("DBGOBOTTOM");
-    found = Area().eof() ? 1 : static_cast<int>(FieldNumber("NFONT")) + 1;
-    if (data::lNetRecAdd()) {
-      PutField("NFONT", Value::Integer(found));
-      PutField("CFACENAME", Value::String(face));
-      PutField("LBOLD", Value::Logical(bold));
-      PutField("LITALIC", Value::Logical(italic));
-      PutField("NWIDTH", Value::Double(width, 2));
-      PutField("NHEIGHT", Value::Double(height, 2));
-      PutField("NCOLOR", Value::Integer(chosen.colour));
-      Area().Commit();
-      Area().Unlock();
-    } else {
-      found = number;
-    }
-  }
+  int found = FindOrAddFont({face, static_cast<double>(chosen.font.lfWidth), static_cast<int>(height), bold, italic},
+                            chosen.colour);
+  if (found == 0) found = number;
   if (!own) data::GetStatus({}, before);
   if (label != nullptr) {
     label->SetText(FontDescription(face, static_cast<int>(height), bold, italic));

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "runtime/object.h"
+#include "services/user_look.h"
 
 namespace ui {
 class TFont;
@@ -18,6 +19,11 @@ namespace svc {
 // added under the number after the last. `label`, when given, shows it ("Arial, 10 Negrita").
 // Answers the font's number (`number` when the dialog is cancelled or the table does not open).
 int SelectFont(int number = 1, ui::TWindow* label = nullptr);
+
+// The number of the font in the `Fonts` table of the selected area with the same face,
+// colour, bold, italic, width and height; else a record appended for it, numbered one after
+// the last (1 in an empty table). 0 when the record cannot be added.
+int FindOrAddFont(const FontDesc& font, COLORREF colour);
 
 // The description a label shows of a font: face, ", ", size in points, " Negrita", " Cursiva".
 std::string FontDescription(const std::string& face, int height, bool bold, bool italic);

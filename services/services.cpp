@@ -1,6 +1,7 @@
 #include "services/services.h"
 
 #include "services/access_map.h"
+#include "services/colour_editor.h"
 #include "services/font_choice.h"
 #include "services/hot_keys.h"
 #include "services/layouts.h"
@@ -40,6 +41,7 @@ void RegisterServiceFunctions() {
   RegisterPlannerWindowFunctions();
   RegisterUserWindowFunctions();
   RegisterAccessMapFunctions();
+  RegisterColourEditorFunctions();
 }
 
 void ResetServices() {

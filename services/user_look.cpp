@@ -385,6 +385,10 @@ bool DelColores(std::string_view user_code, std::string_view colorw_alias) {
 
 void RestauraFonts() {
   SetUserFontDesc(DefaultFont());
+  // As the colour editor's defaults: font number 1, colour 0.
+  for (Look slot : {Look::kFontTitulo, Look::kFontLinea, Look::kFontSTotal, Look::kFontTotal})
+    LookSet(slot, Value::Integer(1));
+  for (Look slot : {Look::kClrTitulo, Look::kClrLinea, Look::kClrSTotal, Look::kClrTotal}) LookSet(slot, Rgb(0));
   SelectedAreaScope keep;
   if (!FileExists(DbfOf(ColorWTable())) || !OpenTable(ColorWTable(), "_ColorW", false)) return;
   OpenedArea colorw(true);
@@ -396,6 +400,7 @@ void RestauraFonts() {
     PutField("NHEIGHT", Int(d.height));
     PutField("LBOLD", Value::Logical(false));
     PutField("LITALIC", Value::Logical(false));
+    for (const char* field : {"TITULO", "LINEA", "STOTAL", "TOTAL"}) PutField(field, Int(1));
     Area().Commit();
     Area().Unlock();
   }

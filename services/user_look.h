@@ -98,8 +98,8 @@ bool SaveColors(std::string_view colorw_alias, bool is_new, std::string_view use
                 std::string_view fonts_alias = {}, bool load = true);
 // DELCOLORES: deletes the user's record under a lock.
 bool DelColores(std::string_view user_code, std::string_view colorw_alias = {});
-// RESTAURAFONTS: the working font back to the default dialog font, in the accessors and in
-// the user's record.
+// RESTAURAFONTS: the working font back to the default dialog font and the four listing
+// fonts back to number 1, in the accessors and in the user's record.
 void RestauraFonts();
 
 // Everything back to unset (tests; the start of the program).

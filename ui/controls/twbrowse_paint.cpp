@@ -158,8 +158,15 @@ void TWBrowse::Paint(HDC dc) {
     Skip(nRowPos - row);
     if (nRowPos > last_drawn) nRowPos = std::max(last_drawn, 1);
   }
-  if (!lClassic && nLineStyle != kLineClassic)
+  if (!lClassic && nLineStyle != kLineClassic) {
     for (int row = last_drawn + 1; row <= rows; ++row) PaintEmptyRow(dc, row);
+  } else if (last_drawn < rows) {
+    // The classic look draws no empty rows: their place takes the pane, not what was there.
+    const Rect client = GetClientRect(hWnd);
+    Brush pane(::CreateSolidBrush(nXClrPane));
+    RECT rest = {client.left, (last_drawn + 1) * nHRow(), client.right, (rows + 1) * nHRow()};
+    ::FillRect(dc, &rest, pane.get());
+  }
   if (last_drawn > 0) {
     const bool focused = ::GetFocus() == hWnd;
     PaintRow(dc, nRowPos, nClrForeFocus, focused ? nClrBackFocus : kUnfocusedSelection, true);
