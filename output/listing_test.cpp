@@ -17,6 +17,7 @@
 #include "data/data_functions.h"
 #include "data/program_settings.h"
 #include "data/record_helpers.h"
+#include "output/destination_config.h"
 #include "output/document_headers.h"
 #include "output/listing_driver.h"
 #include "output/listing_file.h"
@@ -62,6 +63,11 @@ std::string Golden(const unsigned char* bytes, std::size_t size) {
 }
 
 Value X(const std::string& text) { return xb::EvalMacro(text); }
+
+std::string Trim(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
 
 // A fresh folder of the temporary folder, erased with what it holds.
 class TempFolder {
@@ -742,6 +748,187 @@ TEST_F(ListingTest, AListingCarriesItsDesignedHeader) {
   EXPECT_NE(written.find("Un texto largo que no cabe en su sitio y se parte en varias lineas\r\nAnchisima"),
             std::string::npos);
   EXPECT_NE(written.find("\r\nLISTADO DE ART"), std::string::npos);
+}
+
+// ---- the configuration of the destinations ----------------------------------------------------------------
+
+// The roles and codes of the printer table, as `order` lists them (role order).
+std::vector<std::string> Roles() {
+  std::vector<std::string> roles;
+  svc::SelectOrder(1);
+  for (X("DBGOTOP()"); !svc::Area().eof(); svc::Area().Skip(1))
+    roles.push_back(svc::FieldText("NACTIVA") + ":" + std::to_string(static_cast<int>(svc::FieldNumber("NCODIMPRES"))) +
+                    ":" + std::string(X("ALLTRIM(CDESCRI)").AsString()));
+  return roles;
+}
+
+void GoToDescription(const std::string& description) {
+  for (X("DBGOTOP()"); !svc::Area().eof(); svc::Area().Skip(1))
+    if (std::string(X("ALLTRIM(CDESCRI)").AsString()) == description) return;
+}
+
+TEST_F(ListingTest, ThePrintersRolesAndCodesFollowTheConfiguration) {
+  ASSERT_TRUE(CreaImprDbf());
+  svc::SelectedAreaScope keep;
+  ASSERT_TRUE(svc::OpenTable(GesPrnTable(), kGesPrnAlias, true));
+  svc::OpenedArea area(true);
+  const std::string second = "Impresora secundaria de pruebas";
+  struct Step {
+    std::function<void()> act;
+    std::vector<std::string> roles;
+  };
+  const Step steps[] = {
+      {[&] { ASSERT_TRUE(AddPrinter(vdr::test::kTestPrinter, "uno")); }, {"1:1:uno"}},
+      {[&] { ASSERT_TRUE(AddPrinter(second, "dos")); }, {"1:1:uno", "2:2:dos"}},
+      {[&] { ASSERT_TRUE(AddPrinter(vdr::test::kTestPrinter, "tres")); }, {"1:1:uno", "2:2:dos", "3:3:tres"}},
+      // The secondary made main: the old main becomes the secondary.
+      {[&] { GoToDescription("dos"), MakeRole('1'); }, {"1:2:dos", "2:1:uno", "3:3:tres"}},
+      // Another made main: the old main leaves its role.
+      {[&] { GoToDescription("tres"), MakeRole('1'); }, {"1:3:tres", "2:1:uno", "3:2:dos"}},
+      // The main made secondary: the old secondary becomes the main.
+      {[&] { GoToDescription("tres"), MakeRole('2'); }, {"1:1:uno", "2:3:tres", "3:2:dos"}},
+      {[&] { GoToDescription("dos"), MakeRole('2'); }, {"1:1:uno", "2:2:dos", "3:3:tres"}},
+      // Deleting the main: the next two in role order become main and secondary.
+      {[&] { GoToDescription("uno"), DeletePrinter(false); }, {"1:2:dos", "2:3:tres"}},
+      // The lowest free code.
+      {[&] { ASSERT_TRUE(AddPrinter(second, "cuatro")); }, {"1:2:dos", "2:3:tres", "3:1:cuatro"}},
+      // Deleting the secondary: the next one becomes the secondary.
+      {[&] { GoToDescription("tres"), DeletePrinter(false); }, {"1:2:dos", "2:1:cuatro"}},
+      {[&] { GoToDescription("cuatro"), DeletePrinter(false); }, {"1:2:dos"}},
+  };
+  int n = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(++n);
+    step.act();
+    xb::CallFunction("DBSELECTAREA", {Value::String(kGesPrnAlias)});
+    EXPECT_EQ(Roles(), step.roles);
+  }
+  // A new printer's fonts: normal, compressed and expanded at 10, 17 and 5 characters an inch.
+  GoToDescription("dos");
+  EXPECT_EQ(Trim(svc::FieldText("CPUERTO")), "LPT2:");
+  EXPECT_EQ(Trim(svc::FieldText("CDRIVER")) + ",LPT2:", ui::GetProfString("devices", second, ""));
+  EXPECT_EQ(svc::FieldNumber("NLINEASPIE"), 4);
+  EXPECT_GT(svc::FieldNumber("NSALTOLMM"), 2);
+  const double normal = -svc::FieldNumber("NHEIGHT1"), compressed = -svc::FieldNumber("NHEIGHT2"),
+               expanded = -svc::FieldNumber("NHEIGHT3");
+  EXPECT_GT(normal, compressed);
+  EXPECT_GT(expanded, normal);
+}
+
+// Runs each step when a window of its title is the active dialog, one timer tick apart.
+class WhileDialogs {
+ public:
+  struct Step {
+    std::string title;
+    std::function<void(HWND)> act;
+  };
+  explicit WhileDialogs(std::vector<Step> steps) : steps_(std::move(steps)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 80, &Fire);
+  }
+  ~WhileDialogs() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool done() const { return next_ == steps_.size(); }
+
+ private:
+  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
+    WhileDialogs* self = current_;
+    if (self == nullptr || self->busy_ || self->done()) return;
+    HWND active = GetActiveWindow();
+    char title[128] = {};
+    GetWindowTextA(active, title, sizeof title);
+    if (self->steps_[self->next_].title != title) return;
+    self->busy_ = true;
+    self->steps_[self->next_++].act(active);
+    self->busy_ = false;
+  }
+  static inline WhileDialogs* current_ = nullptr;
+  std::vector<Step> steps_;
+  std::size_t next_ = 0;
+  bool busy_ = false;
+  UINT_PTR timer_ = 0;
+};
+
+// A control of the dialog or of one of its pages, by identifier.
+HWND Descendant(HWND dialog, int id) {
+  struct Find {
+    int id;
+    HWND found = nullptr;
+  } find{id};
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM data) {
+        auto* f = reinterpret_cast<Find*>(data);
+        if (GetDlgCtrlID(child) == f->id && IsWindowVisible(child)) {
+          f->found = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+TEST_F(ListingTest, TheConfigurationDialogAddsAPrinterAndKeepsTheWindowFont) {
+  // The user's access map without the option refuses; full access here.
+  EXPECT_FALSE(X("CONFDESTINO()").AsLogical());
+  xb::RegisterFunction("CACCESOMENU", [](Args&) { return Value::String("2"); });
+  const std::string config = "Configuración de destinos";
+  WhileDialogs steps({
+      {config,
+       [](HWND d) {
+         EXPECT_TRUE(vdr::test::SaveWindowBitmap(d, vdr::test::ScreenshotFolder() + "\\confdestino_empty.bmp"));
+         PostMessageA(Descendant(d, 102), BM_CLICK, 0, 0);
+       }},
+      {"DATOS NUEVA IMPRESORA",
+       [](HWND d) {
+         HWND list = GetDlgItem(d, 101);
+         const int at = static_cast<int>(SendMessageA(list, LB_FINDSTRINGEXACT, -1,
+                                                       reinterpret_cast<LPARAM>(vdr::test::kTestPrinter)));
+         SendMessageA(list, LB_SETCURSEL, at, 0);
+         SendMessageA(d, WM_COMMAND, MAKEWPARAM(101, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+         SetDlgItemTextA(d, 102, "Pruebas");
+         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, 550)));
+         EXPECT_TRUE(vdr::test::SaveWindowBitmap(d, vdr::test::ScreenshotFolder() + "\\confdestino_new.bmp"));
+         PostMessageA(GetDlgItem(d, 550), BM_CLICK, 0, 0);
+       }},
+      {config,
+       [](HWND d) {
+         EXPECT_TRUE(vdr::test::SaveWindowBitmap(d, vdr::test::ScreenshotFolder() + "\\confdestino_printer.bmp"));
+         PostMessageA(Descendant(d, 104), BM_CLICK, 0, 0);
+       }},
+      {"Datos de la impresora",
+       [](HWND d) {
+         char text[64] = {};
+         GetDlgItemTextA(d, 101, text, sizeof text);
+         EXPECT_EQ(std::string(text), std::string(vdr::test::kTestPrinter) + " en LPT1:");
+         GetDlgItemTextA(d, 303, text, sizeof text);
+         EXPECT_GT(std::atoi(text), 20);
+         EXPECT_TRUE(vdr::test::SaveWindowBitmap(d, vdr::test::ScreenshotFolder() + "\\confdestino_data.bmp"));
+         PostMessageA(GetDlgItem(d, 550), BM_CLICK, 0, 0);
+       }},
+      {config, [](HWND d) { PostMessageA(GetDlgItem(d, 510), BM_CLICK, 0, 0); }},
+  });
+  EXPECT_TRUE(X("CONFDESTINO()").AsLogical());
+  EXPECT_TRUE(steps.done());
+  EXPECT_EQ(X("NOMBRESIMPRESORA(1)[1]").AsString(), vdr::test::kTestPrinter);
+  // The listing window's font table: Courier New at 9 points, then the font given.
+  ASSERT_TRUE(svc::FileExists(svc::DbfOf(GesVenTable())));
+  svc::SelectedAreaScope keep;
+  ASSERT_TRUE(svc::OpenTable(GesVenTable(), kGesVenAlias, true));
+  svc::OpenedArea area(true);
+  EXPECT_EQ(Trim(svc::FieldText("CFACENAME1")), "Courier New");
+  EXPECT_EQ(svc::FieldNumber("NHEIGHT1"), -180);
+  LOGFONTA font = {};
+  font.lfHeight = -16;  // 12 points on a screen of 96 dots an inch
+  font.lfWeight = FW_BOLD;
+  lstrcpynA(font.lfFaceName, "Arial", LF_FACESIZE);
+  SetWindowFont(font);
+  EXPECT_EQ(Trim(svc::FieldText("CFACENAME1")), "Arial");
+  EXPECT_EQ(svc::FieldNumber("NHEIGHT1"), -240);
+  EXPECT_EQ(svc::FieldNumber("NWEIGHT1"), FW_BOLD);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "output/browse_report.h"
 #include "output/emf_functions.h"
 #include "output/preview.h"
+#include "output/destination_config.h"
 #include "output/document_headers.h"
 #include "output/listing_driver.h"
 #include "output/listing_file.h"
@@ -25,6 +26,7 @@ void InitOutput() {
   RegisterListingFile();
   RegisterListingDriver();
   RegisterDocumentHeaders();
+  RegisterDestinationConfig();
   RegisterEmfFunctions();
   RegisterReportFunctions();
   InstallBrowseReporter();
