@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "data/program_settings.h"
@@ -197,15 +198,15 @@ TEST_F(ColourEditorTest, SavingTheSchemeAndRestoringTheFonts) {
   EXPECT_EQ(RecordBytes("00"), supervisor);
 }
 
-// The editor under Wine: the desktop colour from the real colour dialog, the look dialog's
-// classic switch, the defaults, saved; then the accessors hold what was saved.
+// The editor under Wine: the desktop colour from the real colour dialog, the working font's
+// size from the real font dialog, the look dialog's classic switch, the defaults, saved; then the accessors hold what was saved.
 TEST_F(ColourEditorTest, TheEditorsDialogs) {
   ShowMessages();
   cCodUser("01");
   cCodUsuario("01");
   SetMenuOption(1, {nullptr, "Colores", '2'});
   int step = 0;
-  bool look_seen = false, text_button_on = true, colour_dialog_seen = false;
+  bool look_seen = false, text_button_on = true, colour_dialog_seen = false, font_dialog_seen = false;
   COLORREF empty_row_pixel = 0;
   DialogAnswerer answerer([&](const SeenDialog& d) -> int {
     if (!IsWindowEnabled(d.hwnd)) return 0;  // a dialog of its own is open over it
@@ -216,6 +217,7 @@ TEST_F(ColourEditorTest, TheEditorsDialogs) {
       switch (step++) {
         case 0: press(510); press(411); return 0;  // defaults, then the look
         case 1: press(400); return 0;              // the desktop's colour dialog
+        case 2: press(410); return 0;              // the working font's dialog
         default:
           vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\colours.bmp");
           return 500;
@@ -236,6 +238,11 @@ TEST_F(ColourEditorTest, TheEditorsDialogs) {
       vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\browse_look.bmp");
       return 500;
     }
+    if (GetDlgItem(d.hwnd, 1138) != nullptr) {  // the font dialog: 20 points
+      font_dialog_seen = true;
+      SetDlgItemTextA(d.hwnd, 1138, "20");
+      return IDOK;
+    }
     // The colour dialog: red 10, green 20, blue 30.
     colour_dialog_seen = GetDlgItem(d.hwnd, 706) != nullptr;
     for (const auto& [id, text] : {std::pair{706, "10"}, std::pair{707, "20"}, std::pair{708, "30"}})
@@ -243,7 +250,9 @@ TEST_F(ColourEditorTest, TheEditorsDialogs) {
     return IDOK;
   });
   Colores();
-  EXPECT_EQ(step, 3);
+  EXPECT_EQ(step, 4);
+  EXPECT_TRUE(font_dialog_seen);
+  EXPECT_GE(std::abs(UserFontDesc().height), 26);  // 20 points
   EXPECT_TRUE(look_seen);
   EXPECT_FALSE(text_button_on);
   EXPECT_EQ(empty_row_pixel, GetSysColor(COLOR_BTNFACE));

@@ -7,6 +7,7 @@
 #include "runtime/lib/strings.h"
 #include "services/menu_access.h"
 #include "services/menu_table.h"
+#include "services/password.h"
 #include "services/services_test_support.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
@@ -200,6 +201,68 @@ TEST_F(UserWindowTest, TheWindowComesBackAsItWasLeft) {
   Usuarios();
   ASSERT_NE(UsersWindow(), nullptr);
   EXPECT_TRUE(IsZoomed(UsersWindow()->hWnd));
+}
+
+// Every letter of the bar does its work: a user added through his dialog (his record checked
+// byte for byte as other programs read it), the others' dialogs opened and closed, the
+// refusals on the supervisor's row (he is the one logged in), "S" closing the window.
+TEST_F(UserWindowTest, EveryLetterOfTheBar) {
+  OpenFrame();
+  SetMenuOption(2, {nullptr, "Usuarios", '2'});
+  Usuarios();
+  ASSERT_NE(UsersWindow(), nullptr);
+  std::vector<std::string> titles;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (!IsWindowEnabled(d.hwnd)) return 0;
+    titles.push_back(d.title);
+    if (d.title == " Añadir usuario") {
+      for (const auto& [id, text] : {std::pair{110, "Pedro"}, std::pair{120, "clave"}}) {
+        HWND edit = GetDlgItem(d.hwnd, id);
+        SetFocus(edit);
+        for (char c : std::string(text)) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+      }
+      return 550;
+    }
+    if (d.title == " Modificar usuario" || d.title == " Visualizar usuario") return 551;
+    if (d.title == "Mapa de accesos") return 520;
+    if (d.title == " Grupos de usuarios") return 506;
+    if (d.title == "Localizar usuario") return 105;
+    if (GetDlgItem(d.hwnd, IDCANCEL) != nullptr) return IDCANCEL;
+    return d.buttons.empty() ? 0 : d.buttons.front().id;
+  });
+  Key('A');
+  EXPECT_TRUE(log().messages.empty());
+  Key(VK_HOME);  // the supervisor
+  for (int key : {int{'M'}, int{'Z'}, int{'E'}, int{'P'}, int{'L'}, int{'G'}, int{'F'}}) Key(key);
+  Key(VK_END);  // the new user
+  Key('P');
+  Key('S');
+  vdr::test::PumpUntil([] { return UsersWindow() == nullptr; });
+  EXPECT_EQ(UsersWindow(), nullptr);
+  ASSERT_EQ(titles.size(), 9u);
+  EXPECT_EQ(titles, (std::vector<std::string>{" Añadir usuario", " Modificar usuario", " Visualizar usuario",
+                                              "Acceso denegado", "Acceso denegado", "Localizar usuario",
+                                              " Grupos de usuarios", titles[7], "Mapa de accesos"}));
+  EXPECT_TRUE(errors.empty());
+
+  // The new user's record, byte for byte: not deleted, code, name, scrambled password, not
+  // active, four strings of no access, lLogo set, no last company, no group.
+  const std::string file = memory().Contents(DbfOf(UsuariosTable()));
+  const std::size_t header = static_cast<unsigned char>(file[8]) | static_cast<unsigned char>(file[9]) << 8;
+  const std::size_t length = static_cast<unsigned char>(file[10]) | static_cast<unsigned char>(file[11]) << 8;
+  std::string expected = " 03" + std::string("Pedro") + std::string(20, ' ') + std::string(10, '?') + "F";
+  expected += std::string(4 * 255, '0') + "T" + std::string(3, ' ') + std::string(3, ' ');
+  ASSERT_EQ(length, expected.size());
+  std::string found;
+  for (std::size_t at = header; at + length <= file.size(); at += length)
+    if (file.compare(at + 1, 2, "03") == 0) found = file.substr(at, length);
+  ASSERT_EQ(found.size(), expected.size());
+  // The scrambled password (its tenth byte comes from the clock) reads back as typed.
+  EXPECT_EQ(cDesencripta(found.substr(28, 10)), "CLAVE    ");
+  found.replace(28, 10, std::string(10, '?'));
+  EXPECT_EQ(found, expected);
+  EXPECT_FALSE(FieldOf(ColorWTable(), "CCODIGO", "03", "CCODIGO").IsNil());
+  EXPECT_FALSE(FieldOf(ConfigTable(), "CCODIGO", "03", "CCODIGO").IsNil());
 }
 
 // At level "1" the writing buttons stay disabled: their letters do nothing, viewing works.
