@@ -15,10 +15,36 @@ namespace {
 using xb::Value;
 using xb::rdd::dbf::FieldSpec;
 
+// The index run's meter: its total and the positions it is set to.
+class Meter : public xb::Object {
+ public:
+  Meter() : Object(Cls()) {}
+  static const xb::Class& Cls() {
+    static const xb::Class& c = []() -> const xb::Class& {
+      xb::Class& c = xb::Class::Define("DICTTESTMETER");
+      c.Data("NTOTAL", &Meter::total);
+      c.Method("SET", [](xb::Object& o, xb::Args& a) {
+        xb::Class::Cast<Meter>(o).positions.push_back(a.Int(1));
+        return Value();
+      });
+      return c;
+    }();
+    return c;
+  }
+  std::int64_t total = 0;
+  std::vector<std::int64_t> positions;
+};
+
 // The dialogs as the file routines see them.
 class RecordingDictUi final : public DictionaryUi {
  public:
-  void OpenIndexBar(int total) override { index_bars.push_back(total); }
+  void OpenIndexBar(int total) override {
+    index_bars.push_back(total);
+    meter = xb::MakeRef<Meter>();
+    meter->total = total;
+  }
+  Value IndexMeter() override { return meter ? meter->AsValue() : Value(); }
+  xb::Ref<Meter> meter;
   void OpenStructCheck() override { ++struct_checks; }
   void StructCheckTable(std::string_view table) override { checked.emplace_back(table); }
   std::vector<int> index_bars;
@@ -86,6 +112,8 @@ TEST_F(DictionaryFilesTest, AnEmptyFolderGetsEveryTableAndIndexFile) {
   ASSERT_TRUE(CheckStruct("INF"));
   ASSERT_TRUE(DictReindex("INF", true));
   EXPECT_EQ(dict_ui.index_bars, std::vector<int>{22});
+  ASSERT_FALSE(dict_ui.meter->positions.empty());
+  EXPECT_EQ(dict_ui.meter->positions.back(), 22) << "the meter ends full";
   EXPECT_EQ(dict_ui.checked.size(), 23u);
   for (const DictTable& t : DictionaryTables()) {
     SCOPED_TRACE(std::string(t.name));

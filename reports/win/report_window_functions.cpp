@@ -3,8 +3,14 @@
 #include <windows.h>
 
 #include "reports/value_helpers.h"
+#include "runtime/function_table.h"
+#include "services/font_choice.h"
+#include "ui/core/twindow.h"
+#include "reports/win/access_maps.h"
 #include "reports/win/choice_dialogs.h"
+#include "reports/win/dictionary_dialogs.h"
 #include "reports/win/inspectors.h"
+#include "reports/win/listing_tree.h"
 #include "reports/win/wait_dialogs.h"
 
 namespace reports {
@@ -13,6 +19,15 @@ void RegisterReportWindowFunctions() {
   RegisterChoiceDialogs();
   RegisterWaitDialogs();
   RegisterInspectors();
+  RegisterListingTree();
+  RegisterAccessMaps();
+  InstallDictionaryDialogs();
+  // TI_SELECFONT(nFont, oSay): the font dialog over the Fonts row; its number.
+  xb::RegisterFunction("TI_SELECFONT", [](xb::Args& a) {
+    const xb::Value& say = a.Arg(2);
+    auto* label = say.IsObject() ? dynamic_cast<ui::TWindow*>(say.AsObject().get()) : nullptr;
+    return xb::Value::Integer(svc::SelectFont(static_cast<int>(a.Int(1, 1)), label));
+  });
   SetScreenPixelsPerInch([] {
     HDC screen = GetDC(nullptr);
     const int pixels = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;

@@ -1,0 +1,271 @@
+// The dictionary's dialogs, the listing tree and the access maps as the user sees them.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
+#include "data/win/windowed_data_ui.h"
+#include "reports/access_rules.h"
+#include "reports/dictionary_check.h"
+#include "reports/dictionary_files.h"
+#include "reports/dictionary_ui.h"
+#include "reports/report_functions.h"
+#include "reports/win/dictionary_dialogs.h"
+#include "reports/win/report_window_functions.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/strings.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/test_support.h"
+#include "runtime/rdd/workareas.h"
+#include "services/menu_access.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+#include "ui/controls/tmeter.h"
+#include "ui/core/core_test_support.h"
+#include "ui/core/window_table.h"
+
+namespace reports {
+namespace {
+
+using vdr::test::DialogAnswerer;
+using vdr::test::SeenDialog;
+using xb::Value;
+
+Value X(const std::string& text) { return xb::EvalMacro(text); }
+
+void Shot(HWND window, const std::string& name) {
+  vdr::test::SaveWindowBitmap(window, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp");
+}
+
+void Click(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))); }
+
+// The OK button of a message box.
+int Ok(const SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons[0].id; }
+
+class DictionaryWindowsTest : public ui::test::FrameworkTest {
+ protected:
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
+    ui::InitControls();
+    xb::rdd::InitTables();
+    xb::rdd::ResetTables();
+    data::RegisterDataFunctions();
+    data::ResetProgramSettings();
+    data::InstallWindowedDataUi();
+    RegisterReportFunctions();
+    RegisterReportWindowFunctions();
+    xb::rdd::SetDefaultDriver("ADS");
+    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+    xb::RegisterFunction("CCODUSER", [this](xb::Args&) { return Value::String(user_); });
+    xb::RegisterFunction("LISTADOPRUEBA", [this](xb::Args& a) {
+      runs_.push_back(std::string(a.Str(1)));
+      return Value();
+    });
+    data::cPathStart(folder_.path());
+    data::cPathInforme(folder_.path() + "INF\\");
+  }
+  void TearDown() override {
+    xb::rdd::ResetTables();
+    SetDictUi(nullptr);
+    data::SetDataUi(nullptr);
+    ui::FreeResources();
+    FrameworkTest::TearDown();
+  }
+  // The start folder's listing table: two folders, three listings.
+  void MakeListados() {
+    const std::string table = folder_ / "Listados.dbf";
+    ASSERT_TRUE(X("DBCREATE('" + table + "', {{'CODIGO', 'C', 6, 0}, {'NIVEL1', 'C', 20, 0}, {'NIVEL2', 'C', 20, 0}, "
+                  "{'TITULO', 'C', 40, 0}, {'FUNCION', 'C', 60, 0}, {'VISIBLE', 'C', 20, 0}, {'ACCESOS', 'C', 20, 0}}, "
+                  "'ADS')").AsLogical());
+    ASSERT_TRUE(data::lNetUse(table, {.exclusive = true, .alias = "Listados"}));
+    struct Row {
+      const char *code, *level1, *level2, *title, *function, *visible, *accesos;
+    };
+    for (const Row& r : {Row{"L1", "Ventas", "", "Ventas por cliente", "ListadoPrueba('L1')", "", "05"},
+                         Row{"L2", "Ventas", "Diarias", "Caja del día", "ListadoPrueba('L2')", "", "0506"},
+                         Row{"L3", "Compras", "", "Oculto", "ListadoPrueba('L3')", ".F.", ""},
+                         Row{"L4", "Compras", "", "Proveedores", "ListadoPrueba('L4') +", "1 +", "05"}}) {
+      X("DBAPPEND()");
+      X(std::string("FIELDPUT(1, '") + r.code + "'), FIELDPUT(2, '" + r.level1 + "'), FIELDPUT(3, '" + r.level2 +
+        "'), FIELDPUT(4, '" + r.title + "'), FIELDPUT(5, \"" + r.function + "\"), FIELDPUT(6, '" + r.visible +
+        "'), FIELDPUT(7, '" + r.accesos + "')");
+    }
+    X("ORDCREATE(, 'Nivel', 'Nivel1 + Nivel2')");
+    X("ORDCREATE(, 'CODIGO', 'Upper(Codigo)')");
+    X("DBCLOSEAREA()");
+  }
+  void MakeUsers(const std::string& code) {
+    const std::string table = folder_ / "Usuarios.dbf";
+    X("DBCREATE('" + table + "', {{'CCODIGO', 'C', 2, 0}}, 'ADS')");
+    ASSERT_TRUE(data::lNetUse(table, {.alias = "Usuarios"}));
+    X("DBAPPEND(), FIELDPUT(1, '" + code + "'), DBCOMMIT(), DBUNLOCK()");
+  }
+  xb::rdd::testing::TempFolder folder_;
+  std::string user_ = "05";
+  std::vector<std::string> runs_;
+};
+
+TEST_F(DictionaryWindowsTest, NewDictionaryShowsTheIndexRunAndEndsItFull) {
+  double total = 0;
+  DialogAnswerer watch([&](const SeenDialog& d) {
+    if (d.title == "Generador de informes") {
+      auto* meter = dynamic_cast<ui::TMeter*>(ui::OWndFromHwnd(GetDlgItem(d.hwnd, 100)).get());
+      if (meter != nullptr) total = meter->nTotal;
+      Shot(d.hwnd, "dict_indexbar");
+    }
+    return 0;
+  });
+  ASSERT_TRUE(CheckStruct(data::cPathInforme()));
+  ASSERT_TRUE(DictReindex(data::cPathInforme(), true));
+  EXPECT_EQ(total, 22);
+  for (const char* t : {"Tablas", "CabeD", "SubCat"}) {
+    EXPECT_EQ(GetFileAttributesA((folder_.path() + "INF\\" + t + ".cdx").c_str()) != INVALID_FILE_ATTRIBUTES, true) << t;
+  }
+  EXPECT_EQ(GetFileAttributesA((folder_.path() + "INF\\MtrDirec.cdx").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(DictionaryWindowsTest, TheConsistencyCheckShowsItsLinesAndClosesByItsButton) {
+  ASSERT_TRUE(CheckStruct(data::cPathInforme()));
+  ASSERT_TRUE(DictReindex(data::cPathInforme(), true));
+  ASSERT_TRUE(data::lNetUse(data::cPathInforme() + "Tablas", {.alias = "T"}));
+  X("DBAPPEND(), FIELDPUT(1, 'FALTA'), FIELDPUT(3, 'Falta'), DBCOMMIT(), DBCLOSEAREA()");
+  bool button_enabled_during_check = true;
+  DialogAnswerer answer([&](const SeenDialog& d) {
+    if (d.title == "Atención") {
+      HWND check = CheckDialogWindow();
+      if (check != nullptr) {
+        button_enabled_during_check = IsWindowEnabled(GetDlgItem(check, 400)) != FALSE;
+        Shot(check, "dict_check");
+      }
+      return Ok(d);
+    }
+    return 0;
+  });
+  const auto lines = CheckFiles(data::cPathInforme());
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "Comprobando tabla : FALTA");
+  EXPECT_FALSE(button_enabled_during_check);
+  HWND check = CheckDialogWindow();
+  ASSERT_NE(check, nullptr);
+  char text[400] = {};
+  GetDlgItemTextA(check, 100, text, sizeof text);
+  EXPECT_EQ(std::string(text), "Comprobando tabla : FALTA\r\nFichero no existe\r\nComprobación NO OK\r\n");
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(check, 400)));
+  Click(check, 400);
+  EXPECT_TRUE(vdr::test::PumpUntil([] { return CheckDialogWindow() == nullptr; }));
+  EXPECT_NE(GetFileAttributesA((folder_.path() + "INF\\Chequeo.log").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Selects the tree item whose text is `text` in the tree view of a dialog.
+bool SelectItem(HWND tree, HTREEITEM item, const std::string& text) {
+  for (; item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
+    char buffer[200] = {};
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = buffer;
+    tv.cchTextMax = sizeof buffer;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    if (text == buffer) return TreeView_SelectItem(tree, item) != FALSE;
+    if (SelectItem(tree, TreeView_GetChild(tree, item), text)) return true;
+  }
+  return false;
+}
+
+TEST_F(DictionaryWindowsTest, TheListingTreeRunsForAnAllowedUserAndRefusesAnother) {
+  MakeListados();
+  int items = 0;
+  std::vector<std::string> messages;
+  DialogAnswerer answer([&](const SeenDialog& d) {
+    if (d.title == "Listados") {
+      HWND tree = GetDlgItem(d.hwnd, 100);
+      items = static_cast<int>(TreeView_GetCount(tree));
+      Shot(d.hwnd, "dict_listing_tree");
+      EXPECT_TRUE(SelectItem(tree, TreeView_GetRoot(tree), "Caja del día"));
+      Click(d.hwnd, 410);
+      user_ = "07";
+      Click(d.hwnd, 410);
+      EXPECT_TRUE(SelectItem(tree, TreeView_GetRoot(tree), "Diarias"));
+      Click(d.hwnd, 410);  // a folder does nothing
+      return 411;
+    }
+    messages.push_back(d.title + ": " + d.AllText());
+    return Ok(d);
+  });
+  EXPECT_TRUE(X("ARBOLDELISTADOS()").AsLogical());
+  // Ventas, Diarias, two listings; Compras and Proveedores (its VISIBLE does not compile); L3 hidden.
+  EXPECT_EQ(items, 6);
+  EXPECT_EQ(runs_, std::vector<std::string>{"L2"});
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], " Atención: No dispone de permisos para ejecutar este listado.");
+}
+
+TEST_F(DictionaryWindowsTest, TheListingMapSavesAndTheAccessReadsItBack) {
+  MakeListados();
+  MakeUsers("06");
+  DialogAnswerer answer([&](const SeenDialog& d) {
+    if (d.title == "Accesos a listados") {
+      Click(d.hwnd, 402);  // all allowed
+      PostMessageA(GetDlgItem(d.hwnd, 110), WM_KEYDOWN, VK_HOME, 0);
+      vdr::test::PumpPending();
+      Shot(d.hwnd, "dict_listing_map");
+      Click(d.hwnd, 510);
+      return 520;
+    }
+    return Ok(d);
+  });
+  X("USRLISTADOS(NIL, 'Usuarios')");
+  ASSERT_TRUE(data::lNetUse(folder_ / "Listados", {.alias = "Listados"}));
+  for (const char* code : {"L1", "L2", "L3", "L4"}) {
+    EXPECT_TRUE(X(std::string("CACCESOLISTADO('Listados', '") + code + "', .T., .T., '06')").AsLogical()) << code;
+  }
+  EXPECT_EQ(std::string(xb::AllTrim(X("(DBSEEK('L2'), ACCESOS)").AsString())), "0506") << "already there";
+  EXPECT_EQ(std::string(xb::AllTrim(X("(DBSEEK('L1'), ACCESOS)").AsString())), "0506");
+}
+
+TEST_F(DictionaryWindowsTest, TheSupervisorIsNotConfigurable) {
+  MakeListados();
+  MakeUsers("00");
+  DialogAnswerer answer([](const SeenDialog& d) { return Ok(d); });
+  X("USRLISTADOS(NIL, 'Usuarios')");
+  X("USRINFORMES(NIL, 'Usuarios')");
+  ASSERT_EQ(answer.seen().size(), 2u);
+  EXPECT_EQ(answer.seen()[0].title, " Acceso denegado");
+  EXPECT_EQ(answer.seen()[0].AllText(), "El Supervisor no es configurable");
+}
+
+TEST_F(DictionaryWindowsTest, TheReportMapGivesLevelsByReportAndByCategory) {
+  ASSERT_TRUE(CheckStruct(data::cPathInforme()));
+  ASSERT_TRUE(DictReindex(data::cPathInforme(), true));
+  MakeUsers("06");
+  ASSERT_TRUE(data::lNetUse(data::cPathInforme() + "Categor", {.alias = "C"}));
+  X("DBAPPEND(), FIELDPUT(1, 'VEN'), FIELDPUT(2, 'Ventas'), DBAPPEND(), FIELDPUT(1, 'COM'), FIELDPUT(2, 'Compras'), "
+    "DBCOMMIT(), DBCLOSEAREA()");
+  ASSERT_TRUE(data::lNetUse(data::cPathInforme() + "Informes", {.alias = "I"}));
+  X("DBAPPEND(), FIELDPUT(1, 'INF1'), FIELDPUT(2, 'VEN'), FIELDPUT(4, 'Ventas del mes'), "
+    "DBAPPEND(), FIELDPUT(1, 'INF2'), FIELDPUT(2, 'COM'), FIELDPUT(4, 'Compras del mes'), FIELDPUT(23, '062'), "
+    "DBCOMMIT(), DBCLOSEAREA()");
+  DialogAnswerer answer([&](const SeenDialog& d) {
+    if (d.title == "Accesos a informes") {
+      Click(d.hwnd, 407);  // every report read only
+      Shot(d.hwnd, "dict_report_map");
+      Click(d.hwnd, 510);
+      return 520;
+    }
+    return Ok(d);
+  });
+  X("USRINFORMES(NIL, 'Usuarios')");
+  ASSERT_TRUE(data::lNetUse(data::cPathInforme() + "Informes", {.alias = "Informes"}));
+  EXPECT_EQ(X("CACCESOINFORME('Informes', 'INF1', .T., .T., '06')").AsString(), "1");
+  EXPECT_EQ(X("CACCESOINFORME('Informes', 'INF2', .T., .T., '06')").AsString(), "1");
+  EXPECT_EQ(X("CACCESOINFORME('Informes', 'INF2', .T., .T., '07')").AsString(), "0");
+}
+
+}  // namespace
+}  // namespace reports
