@@ -8,6 +8,7 @@
 #include "reports/report_lists.h"
 #include "reports/report_masks.h"
 #include "reports/table_search.h"
+#include "reports/tdictqz.h"
 #include "reports/value_helpers.h"
 #include "reports/work_tables.h"
 
@@ -24,6 +25,7 @@ void RegisterReportFunctions() {
   RegisterDictionaryFiles();
   RegisterAccessRules();
   RegisterDictionaryRows();
+  RegisterTDictQZ();
 }
 
 }  // namespace reports

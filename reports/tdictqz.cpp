@@ -1,0 +1,213 @@
+#include "reports/tdictqz.h"
+
+#include <filesystem>
+
+#include "data/data_ui.h"
+#include "data/table_views.h"
+#include "reports/dictionary_check.h"
+#include "reports/dictionary_files.h"
+#include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/strings.h"
+#include "runtime/rdd/file_system.h"
+#include "runtime/rdd/workareas.h"
+
+namespace reports {
+namespace {
+
+using xb::Args;
+using xb::Value;
+using xb::rdd::WorkAreas;
+
+constexpr int kOpenSlots = 15;
+
+DictionaryWindowHook& Hook() {
+  static DictionaryWindowHook hook;
+  return hook;
+}
+
+xb::Array Filled(std::size_t size, const Value& value) {
+  xb::Array a = xb::Array::New(size);
+  for (std::size_t i = 0; i < size; ++i) a[i] = value;
+  return a;
+}
+
+void MakeFolder(const std::string& folder) {
+  if (&WorkAreas::Get().file_system() != &xb::rdd::RealFileSystem()) return;
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(folder), ignored);
+}
+
+// Opens the dictionary's tables as one view; `exclusive` names those taken exclusively.
+// The aliases go to aDbfs.
+int OpenView(const std::string& folder, const std::vector<std::string>& exclusive, bool quiet) {
+  data::ViewBegin(quiet);
+  std::vector<std::string> aliases;
+  for (const std::string& table : OpenedDictionaryTables()) {
+    data::ViewTable t;
+    t.table = table;
+    t.folder = folder;
+    t.indexes = {table};
+    for (const std::string& e : exclusive)
+      if (e == table) t.mode = "EXCLUSIVE";
+    aliases.push_back(data::ViewAdd(t));
+  }
+  const int view = data::nOpenView();
+  for (std::size_t i = 0; view != 0 && i < aliases.size(); ++i) TDictQZ::aDbfs()[i] = Value::String(aliases[i]);
+  return view;
+}
+
+}  // namespace
+
+TDictQZ::TDictQZ() : Object(Cls()) {}
+
+std::string& TDictQZ::cPath() {
+  static std::string path;
+  return path;
+}
+std::string& TDictQZ::cTempPath() {
+  static std::string path;
+  return path;
+}
+bool& TDictQZ::lShowWindow() {
+  static bool show = true;
+  return show;
+}
+bool& TDictQZ::lDebug() {
+  static bool debug = false;
+  return debug;
+}
+xb::Array& TDictQZ::alOpen() {
+  static xb::Array open = Filled(kOpenSlots, Value::Logical(false));
+  return open;
+}
+xb::Array& TDictQZ::aoBrws() {
+  static xb::Array browses = Filled(kOpenSlots, Value());
+  return browses;
+}
+xb::Array& TDictQZ::aDbfs() {
+  static xb::Array aliases = Filled(OpenedDictionaryTables().size(), Value::String(""));
+  return aliases;
+}
+
+const std::vector<std::string>& OpenedDictionaryTables() {
+  static const std::vector<std::string> tables = {"Tablas",   "Campos",   "Indices", "Relacion", "CampoRes", "Expresio",
+                                                  "ExprCol",  "Entorno",  "Informes", "Condicio", "Columnas", "Recol",
+                                                  "CnfColum", "Inicial",  "Graficos", "GrafCat",  "RelTab",   "CabeH",
+                                                  "CabeD",    "Categor",  "Fonts",   "SubCat"};
+  return tables;
+}
+
+std::string TDictQZ::AliasOf(std::string_view table) {
+  const auto& tables = OpenedDictionaryTables();
+  const std::string wanted = xb::Upper(xb::CurrentCodePage(), xb::AllTrim(table));
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    if (xb::Upper(xb::CurrentCodePage(), tables[i]) != wanted) continue;
+    const Value& alias = aDbfs().Get(i);
+    return alias.IsString() ? std::string(alias.AsString()) : std::string();
+  }
+  return {};
+}
+
+TDictQZ& TDictQZ::New(const std::string& folder, bool debug) {
+  const int keep = WorkAreas::Get().CurrentArea();
+  cPath() = DictFolder(folder);
+  cTempPath() = cPath() + "TEMP\\";
+  MakeFolder(cPath());
+  MakeFolder(cTempPath());
+  lDebug() = debug;
+  cTitle = "Diccionario";
+  const bool changed = CheckStruct(cPath());
+  Reindex(changed);
+  WorkAreas::Get().SelectArea(keep);
+  return *this;
+}
+
+void TDictQZ::Reindex(bool force) { DictReindex(cPath(), force); }
+
+bool TDictQZ::Activate(const std::string& mode, bool show) {
+  const int keep = WorkAreas::Get().CurrentArea();
+  const std::string m = xb::Upper(xb::CurrentCodePage(), xb::AllTrim(mode));
+  std::vector<std::string> exclusive;
+  if (m == "CHK" || m == "CHKREL") exclusive = {"Informes", "RelTab"};
+  view_ = OpenView(cPath(), exclusive, !exclusive.empty());
+  if (view_ == 0 && !exclusive.empty()) {
+    data::Ui().MsgAlert("Imposible abrir fichero en modo exclusivo", "Atención");
+    view_ = OpenView(cPath(), {}, false);
+  }
+  if (view_ != 0) {
+    for (const char* ordered : {"CabeH", "CabeD"}) {
+      const int area = WorkAreas::Get().AreaOfAlias(AliasOf(ordered));
+      if (area == 0) continue;
+      WorkAreas::Get().SelectArea(area);
+      xb::CallFunction("ORDSETFOCUS", {Value::String("Codigo")});
+    }
+    lAbierto = true;
+  }
+  WorkAreas::Get().SelectArea(keep);
+  if (view_ != 0 && show && lShowWindow() && Hook().show) Hook().show(*this);
+  return view_ != 0;
+}
+
+void TDictQZ::End() {
+  if (Hook().end) Hook().end(*this);
+  if (view_ != 0) data::RestoreView(view_);
+  view_ = 0;
+  for (std::size_t i = 0; i < aDbfs().size(); ++i) aDbfs()[i] = Value::String("");
+  lAbierto = false;
+}
+
+const xb::Class& TDictQZ::Cls() {
+  static const xb::Class& c = []() -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("TDICTQZ");
+    c.Data("OINFORME", &TDictQZ::oInforme);
+    c.Data("OWND", &TDictQZ::oWnd);
+    c.Data("NENTORNO", &TDictQZ::nEntorno);
+    c.Data("LABIERTO", &TDictQZ::lAbierto);
+    c.Data("CTITLE", &TDictQZ::cTitle);
+    c.Data("NMNU2OPTION", &TDictQZ::nMnu2Option);
+    c.Data("OMAINTREE", &TDictQZ::oMainTree);
+    c.Data("LRELOAD", &TDictQZ::lReload);
+    c.Data("AHTMLFONTS", &TDictQZ::aHTMLFonts);
+    c.Property("CPATH", [](xb::Object&) { return Value::String(cPath()); },
+               [](xb::Object&, const Value& v) { cPath() = DictFolder(v.IsString() ? v.AsString() : ""); });
+    c.Property("CTEMPPATH", [](xb::Object&) { return Value::String(cTempPath()); }, nullptr);
+    c.Property("LSHOWWINDOW", [](xb::Object&) { return Value::Logical(lShowWindow()); },
+               [](xb::Object&, const Value& v) { lShowWindow() = v.IsLogical() && v.AsLogical(); });
+    c.Property("LDEBUG", [](xb::Object&) { return Value::Logical(lDebug()); },
+               [](xb::Object&, const Value& v) { lDebug() = v.IsLogical() && v.AsLogical(); });
+    c.Property("ALOPEN", [](xb::Object&) { return Value(alOpen()); }, nullptr);
+    c.Property("AOBRWS", [](xb::Object&) { return Value(aoBrws()); }, nullptr);
+    c.Property("ADBFS", [](xb::Object&) { return Value(aDbfs()); }, nullptr);
+    c.Method("NEW", [](xb::Object& o, Args& a) {
+      return xb::Class::Cast<TDictQZ>(o).New(std::string(a.Str(1)), a.Log(3)).AsValue();
+    });
+    c.Method("ACTIVATE", [](xb::Object& o, Args& a) {
+      return Value::Logical(xb::Class::Cast<TDictQZ>(o).Activate(a.IsNil(1) ? "ID" : std::string(a.Str(1))));
+    });
+    c.Method("END", [](xb::Object& o, Args&) {
+      xb::Class::Cast<TDictQZ>(o).End();
+      return Value();
+    });
+    c.Method("REINDEX", [](xb::Object& o, Args& a) {
+      xb::Class::Cast<TDictQZ>(o).Reindex(a.Log(1));
+      return Value();
+    });
+    c.Method("CHECKSTRUCT", [](xb::Object&, Args&) { return Value::Logical(CheckStruct(cPath())); });
+    c.Method("CHECKFILES", [](xb::Object&, Args& a) {
+      CheckFiles(cPath(), a.IsNil(1) || a.Log(1));
+      return Value();
+    });
+    return c;
+  }();
+  return c;
+}
+
+void SetDictionaryWindowHook(DictionaryWindowHook hook) { Hook() = std::move(hook); }
+
+void RegisterTDictQZ() {
+  (void)TDictQZ::Cls();
+  xb::RegisterFunction("TDICTQZ", [](Args&) { return Value(xb::MakeRef<TDictQZ>()); });
+}
+
+}  // namespace reports

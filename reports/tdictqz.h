@@ -1,0 +1,64 @@
+// TDictQZ: the report generator's data dictionary as an object. Its class data (the folder,
+// the open flags, the browses, the aliases of the open tables) are shared by every object of
+// the class. New creates or repairs the tables and makes their indexes; Activate opens them
+// as one view and shows the maintenance window (through the hook the windowed part installs).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "runtime/array.h"
+#include "runtime/object.h"
+
+namespace reports {
+
+class TDictQZ : public xb::Object {
+ public:
+  TDictQZ();
+  static const xb::Class& Cls();
+
+  // New(cPath, , lDebug): the folders made, the structures checked, the indexes made (forced
+  // when a structure was created or changed). The selected area is kept.
+  TDictQZ& New(const std::string& folder, bool debug = false);
+  // Activate(cMode, ...): the tables opened (Informes and RelTab exclusively in the checking
+  // modes "CHK", "CHKREL") as one view and the window shown unless `show` is false.
+  bool Activate(const std::string& mode = "ID", bool show = true);
+  // End: the window ended, the view closed, the dictionary marked closed.
+  void End();
+  void Reindex(bool force = false);
+
+  // The alias of an open dictionary table by name ("" when closed).
+  static std::string AliasOf(std::string_view table);
+
+  xb::Value oInforme, oWnd, nEntorno, nMnu2Option, oMainTree, lReload, aHTMLFonts;
+  bool lAbierto = false;
+  std::string cTitle;
+
+  // Class data.
+  static std::string& cPath();
+  static std::string& cTempPath();
+  static bool& lShowWindow();
+  static bool& lDebug();
+  static xb::Array& alOpen();
+  static xb::Array& aoBrws();
+  static xb::Array& aDbfs();
+
+ private:
+  int view_ = 0;
+};
+
+// The window of an activated dictionary (installed by reports/win): shows it, and ends it.
+struct DictionaryWindowHook {
+  std::function<void(TDictQZ&)> show;
+  std::function<void(TDictQZ&)> end;
+};
+void SetDictionaryWindowHook(DictionaryWindowHook hook);
+
+// The 22 tables a dictionary opens, in the order of aDbfs.
+const std::vector<std::string>& OpenedDictionaryTables();
+
+// Registers TDICTQZ.
+void RegisterTDictQZ();
+
+}  // namespace reports
