@@ -234,6 +234,9 @@ int nMargenImp(int margin) { return S().margin = margin; }
 bool lAbortado() { return S().aborted; }
 void Abortar(bool on) { S().aborted = on; }
 void SetSpoolerFilter(SpoolerFilter filter) { S().filter = std::move(filter); }
+Value ListingLineRef() { return S().line_ref; }
+Value ListingPageRef() { return S().page_ref; }
+void SetListingBlock(const Value& block) { S().line_block = block; }
 
 std::string ListingText(const Value& value, const std::string& picture) {
   if (!picture.empty()) {

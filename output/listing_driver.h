@@ -103,6 +103,13 @@ void RunListing(ListingParams& params, const DestinationChoice& choice, int prin
 using SpoolerFilter = std::function<int(const char* call, int result)>;
 void SetSpoolerFilter(SpoolerFilter filter);
 
+// The driver's line and page cells: what a listing block receives by reference (@nLine,
+// @nPage), and where SAYLISTADO takes its row when none is given.
+xb::Value ListingLineRef();
+xb::Value ListingPageRef();
+// The listing block the driver and the window's printing call.
+void SetListingBlock(const xb::Value& block);
+
 // The hook run at the end of every listing (the running window shown again).
 void EndOfListingHook();
 

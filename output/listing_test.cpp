@@ -21,6 +21,7 @@
 #include "output/document_headers.h"
 #include "output/listing_driver.h"
 #include "output/listing_file.h"
+#include "output/listing_window.h"
 #include "output/output.h"
 #include "output/printer_helpers.h"
 #include "output/printer_table.h"
@@ -929,6 +930,287 @@ TEST_F(ListingTest, TheConfigurationDialogAddsAPrinterAndKeepsTheWindowFont) {
   EXPECT_EQ(Trim(svc::FieldText("CFACENAME1")), "Arial");
   EXPECT_EQ(svc::FieldNumber("NHEIGHT1"), -240);
   EXPECT_EQ(svc::FieldNumber("NWEIGHT1"), FW_BOLD);
+}
+
+// ---- the listing window -------------------------------------------------------------------------------------
+
+// A window listing's block: a header of two lines, a detail line per record with a wide column,
+// a footer; every event noted.
+struct WindowRecorder {
+  std::vector<std::string> events;
+  Value Block() {
+    return Value(xb::Block::Native([this](Args& a) {
+      int event = static_cast<int>(a.Int(1));
+      const int line = static_cast<int>(a.Int(2));
+      std::string note = std::to_string(event);
+      if (event != kWinHeader) note += ":" + std::string(X("ALLTRIM(CODIGO)").AsString());
+      if (event != kWinHeader && event != kWinDetail) events.push_back(note);
+      // Printed elsewhere the same listing takes the driver's events.
+      if (event == kPageHeader) event = kWinHeader;
+      if (event == kDetail) event = kWinDetail;
+      auto say = [&](int row, int col, const Value& v, bool bold = false) {
+        ListingItem item;
+        item.row = row;
+        item.col = col;
+        item.value = v;
+        item.bold = bold;
+        SayListado(item);
+      };
+      switch (event) {
+        case kWinHeader:
+          say(line, 0, Value::String("ARTÍCULOS EN VENTANA"), true);
+          LinListado(line + 1, 0, line + 1, 60);
+          a.SetRef(2, Value::Integer(line + 2));
+          break;
+        case kWinDetail:
+          say(line, 0, X("CODIGO"));
+          say(line, 8, X("NOMBRE"));
+          say(line, 30, X("FAMILIA"));
+          say(line, 120, Value::String("columna lejana"));
+          break;
+        case kWinFooter:
+        case kWinFooter2:
+          say(line, 0, Value::String(event == kWinFooter2 ? "Fin" : "Sigue..."));
+          break;
+        default:
+          break;
+      }
+      return Value();
+    }));
+  }
+  bool Saw(const std::string& note) const { return std::find(events.begin(), events.end(), note) != events.end(); }
+  bool SawEvent(int event) const {
+    const std::string prefix = std::to_string(event) + ":";
+    return std::any_of(events.begin(), events.end(), [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
+  }
+};
+
+// Runs the steps on the open listing window, one timer tick apart, then closes it.
+class WhileWindowOpen {
+ public:
+  explicit WhileWindowOpen(std::vector<std::function<void(TWList&)>> steps) : steps_(std::move(steps)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 80, &Fire);
+  }
+  ~WhileWindowOpen() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool done() const { return next_ == steps_.size(); }
+
+ private:
+  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
+    WhileWindowOpen* self = current_;
+    if (self == nullptr || self->busy_) return;
+    const std::vector<xb::Ref<TWList>> open = WlAwList();
+    if (open.empty() || !open.back()->Window()) return;
+    TWList& list = *open.back();
+    if (GetActiveWindow() != list.Window()->hWnd && self->next_ > 0 && self->next_ < self->steps_.size()) return;
+    self->busy_ = true;
+    if (self->next_ < self->steps_.size()) self->steps_[self->next_++](list);
+    else PostMessageA(list.Window()->hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    self->busy_ = false;
+  }
+  static inline WhileWindowOpen* current_ = nullptr;
+  std::vector<std::function<void(TWList&)>> steps_;
+  std::size_t next_ = 0;
+  bool busy_ = false;
+  UINT_PTR timer_ = 0;
+};
+
+void Shot(TWList& list, const std::string& name) {
+  HWND hwnd = list.Window()->hWnd;
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  EXPECT_TRUE(vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp"));
+}
+
+void Update(TWList& list) { UpdateWindow(list.Window()->hWnd); }
+
+TEST_F(ListingTest, TheListingWindowScrollsMovesByGroupsAndChangesItsFont) {
+  WriteArticles(60, 25);
+  WindowRecorder recorder;
+  ListingParams p;
+  p.line = recorder.Block();
+  p.title = "Artículos";
+  p.alias = "ARTICULO";
+  p.foot_lines = 1;
+  p.win_foot_lines = 1;
+  bool ended = false;
+  p.end = Value(xb::Block::Native([&](Args&) {
+    ended = true;
+    return Value();
+  }));
+  int per_page = 0;
+  WhileWindowOpen steps({
+      [&](TWList& w) {
+        Update(w);
+        Shot(w, "listing_window");
+        EXPECT_EQ(nDestinoListado(), kWindow);
+        EXPECT_EQ(w.HeaderLines(), 2);
+        per_page = w.RecordsPerPage();
+        EXPECT_GT(per_page, 5);
+        ASSERT_FALSE(w.DrawnRecords().empty());
+        EXPECT_EQ(w.DrawnRecords().front(), 1);
+        EXPECT_EQ(static_cast<int>(w.DrawnRecords().size()), per_page);
+        EXPECT_GT(w.WidestLine(), 130);
+      },
+      [&](TWList& w) {
+        // A record down, by the scroll bar: the first record leaves.
+        SendMessageA(w.Window()->hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
+        Update(w);
+        EXPECT_EQ(w.Position(), 1);
+        EXPECT_EQ(w.DrawnRecords().front(), 2);
+        EXPECT_TRUE(recorder.Saw("11:A00001"));
+        // A page down by the key; up again.
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_NEXT, 0);
+        Update(w);
+        EXPECT_EQ(w.Position(), 1 + per_page);
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_PRIOR, 0);
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_UP, 0);
+        Update(w);
+        EXPECT_EQ(w.Position(), 0);
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_UP, 0);  // at the top: nothing
+        EXPECT_EQ(w.Position(), 0);
+        // Sideways by a character, then a page.
+        SendMessageA(w.Window()->hWnd, WM_HSCROLL, SB_LINERIGHT, 0);
+        EXPECT_EQ(w.HorizontalPosition(), 1);
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_RIGHT, 0);
+        EXPECT_GT(w.HorizontalPosition(), 1);
+        Update(w);
+        Shot(w, "listing_window_sideways");
+        SendMessageA(w.Window()->hWnd, WM_HSCROLL, SB_LEFT, 0);
+        EXPECT_EQ(w.HorizontalPosition(), 0);
+        // To the end of the listing: everything in one range without group moves.
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_END, 0);
+        Update(w);
+        EXPECT_EQ(w.DrawnRecords().back(), 60);
+      },
+      [&](TWList& w) {
+        // A font too large leaves no record: refused.
+        LOGFONTA huge = {};
+        huge.lfHeight = -400;
+        lstrcpynA(huge.lfFaceName, "Arial", LF_FACESIZE);
+        {
+          DialogAnswerer answer(FirstButton());
+          EXPECT_FALSE(w.TakeFont(huge));
+          ASSERT_EQ(answer.seen().size(), 1u);
+          EXPECT_EQ(answer.seen()[0].title, "ERROR EN LA SELECCION DE FUENTE");
+        }
+        LOGFONTA larger = {};
+        larger.lfHeight = -24;
+        lstrcpynA(larger.lfFaceName, "Courier New", LF_FACESIZE);
+        EXPECT_TRUE(w.TakeFont(larger));
+        Update(w);
+        EXPECT_LT(w.RecordsPerPage(), per_page);
+        EXPECT_GE(w.RecordsPerPage(), 1);
+        Shot(w, "listing_window_font");
+      },
+  });
+  RunListing(p, {.destination = kWindow}, 1);
+  EXPECT_TRUE(steps.done());
+  EXPECT_TRUE(WlAwList().empty());
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(nDestinoListado(), 0);
+}
+
+TEST_F(ListingTest, TheListingWindowMovesBetweenGroupsKeepsSubtotalsAndPrintsAgain) {
+  WritePrinters(false, 4.2, 0);
+  WriteArticles(80, 40);
+  WindowRecorder recorder;
+  WListParams p;
+  p.line = recorder.Block();
+  p.alias = "ARTICULO";
+  p.title = "Por familias";
+  p.group = Value(xb::Block::Native([](Args&) { return X("FAMILIA"); }));
+  p.group_navigation = true;
+  p.save_subtotals = true;
+  p.to_printer = true;
+  p.foot_lines = 1;
+  std::unique_ptr<PrinterOutput> out;
+  WhileWindowOpen steps({
+      [&](TWList& w) {
+        Update(w);
+        EXPECT_EQ(w.Group(), 1);
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_END, 0);
+        Update(w);
+        EXPECT_EQ(w.DrawnRecords().back(), 40);  // one family at a time
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_HOME, 0);
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, 'S', 0);
+        Update(w);
+        EXPECT_EQ(w.Group(), 2);
+        EXPECT_EQ(w.DrawnRecords().front(), 41);
+        EXPECT_TRUE(recorder.SawEvent(kWinSearch));  // the search started
+        EXPECT_TRUE(recorder.Saw("10:A00040"));  // the group's records not shown were passed
+        EXPECT_TRUE(recorder.Saw("12:A00041"));
+        Shot(w, "listing_window_group");
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, 'A', 0);
+        Update(w);
+        EXPECT_EQ(w.Group(), 1);
+        EXPECT_TRUE(recorder.Saw("13:A00001"));
+        // The continuous subtotals: position 0 reads the initial value; a slot written is read back.
+        ASSERT_TRUE(w.oFileSTC);
+        ASSERT_TRUE(w.oFileSTC->IsOpen()) << w.oFileSTC->cFileName;
+        Value none = Value::Number(5);
+        w.lLineaUp = true;
+        w.SubTotContinuo(none, -1);
+        EXPECT_EQ(none.AsDouble(), 0);
+        w.SetValIniSTC(Value(xb::Array::Of({Value::Number(100), Value::Number(200)})));
+        Value pair = Value(xb::Array::Of({Value::Number(0), Value::Number(0)}));
+        w.SubTotContinuo(pair, -1);
+        EXPECT_EQ(pair.AsArray().Get(0).AsDouble(), 100);
+        EXPECT_EQ(pair.AsArray().Get(1).AsDouble(), 200);
+        w.lLineaUp = false;
+        w.lPrimeraPagina = true;
+        Value saved = Value(xb::Array::Of({Value::Number(1.5), Value::Number(2.25)}));
+        w.oFileSTC->nSeek(0);
+        w.SubTotContinuo(saved, 0);
+        w.lPrimeraPagina = false;
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_DOWN, 0);
+        EXPECT_EQ(w.Position(), 1);
+        w.lLineaUp = true;
+        w.SubTotContinuo(pair, -1);
+        w.lLineaUp = false;
+        EXPECT_EQ(pair.AsArray().Get(0).AsDouble(), 1.5);
+        EXPECT_EQ(pair.AsArray().Get(1).AsDouble(), 2.25);
+      },
+      [&](TWList& w) {
+        // Printed again on the main printer: the listing starts over and the window closes.
+        out = std::make_unique<PrinterOutput>("window_to_printer");
+        DialogAnswerer answer([](const SeenDialog& d) { return d.title == "Destino del listado" ? 410 : 0; });
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, 'I', 0);
+      },
+  });
+  nDestinoListado(kWindow);
+  X("DBGOTOP()");
+  ASSERT_TRUE(WListNew(p));
+  EXPECT_TRUE(steps.done());
+  EXPECT_TRUE(recorder.Saw("17:A00001"));
+  ASSERT_TRUE(out);
+  EXPECT_GE(out->Pages(), 1);
+  const std::string text = out->Text();
+  EXPECT_NE(text.find("A00080"), std::string::npos) << text.substr(0, 400);
+  EXPECT_TRUE(WlAwList().empty());
+}
+
+TEST_F(ListingTest, TheWindowFunctionsAnswerTheMinimumSizeAndTheMenuItem) {
+  MINMAXINFO info = {};
+  info.ptMinTrackSize = {10, 10};
+  AjustarY(&info, 200, 100);
+  EXPECT_EQ(info.ptMinTrackSize.y, 200 + GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) +
+                                       GetSystemMetrics(SM_CYHSCROLL));
+  EXPECT_EQ(info.ptMinTrackSize.x, 100 + GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXFRAME));
+  info.ptMinTrackSize = {5000, 5000};
+  AjustarY(&info, 200, 100);
+  EXPECT_EQ(info.ptMinTrackSize.y, 5000);  // a larger minimum stays
+  HMENU menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING, SC_CLOSE, "Cerrar");
+  // The close item by the signed 16-bit number macro text gives it.
+  EXPECT_TRUE(X("MENUSTRITEM(" + std::to_string(reinterpret_cast<std::intptr_t>(menu)) + ", -4000, 'Cerrar Esc')").AsLogical());
+  char text[64] = {};
+  GetMenuStringA(menu, SC_CLOSE, text, sizeof text, MF_BYCOMMAND);
+  EXPECT_STREQ(text, "Cerrar Esc");
+  DestroyMenu(menu);
+  EXPECT_EQ(X("NCHARSET()").AsInt(), 2);
 }
 
 }  // namespace

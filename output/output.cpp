@@ -7,6 +7,7 @@
 #include "output/document_headers.h"
 #include "output/listing_driver.h"
 #include "output/listing_file.h"
+#include "output/listing_window.h"
 #include "output/printer_helpers.h"
 #include "output/printer_table.h"
 #include "output/qz_printer.h"
@@ -27,6 +28,7 @@ void InitOutput() {
   RegisterListingDriver();
   RegisterDocumentHeaders();
   RegisterDestinationConfig();
+  RegisterListingWindow();
   RegisterEmfFunctions();
   RegisterReportFunctions();
   InstallBrowseReporter();
