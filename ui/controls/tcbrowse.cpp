@@ -750,8 +750,10 @@ void TCBrowse::ResetBarPos() {
   } else if (IsArray()) {
     position = nAt;
   } else if (IsDbfObject()) {
-    position = xb::HasMessage(oDbf, xb::Intern("ORDKEYNO")) ? static_cast<int>(xb::Send(oDbf, "ORDKEYNO").AsInt())
-                                                             : static_cast<int>(xb::Send(oDbf, "RECNO").AsInt());
+    // What the object answers; else the place the bar kept through the moves.
+    if (xb::HasMessage(oDbf, xb::Intern("ORDKEYNO"))) position = static_cast<int>(xb::Send(oDbf, "ORDKEYNO").AsInt());
+    else if (xb::HasMessage(oDbf, xb::Intern("RECNO"))) position = static_cast<int>(xb::Send(oDbf, "RECNO").AsInt());
+    else if (oVBar) position = oVBar->GetPos();
   }
   position = std::clamp(position, 1, std::max(nLen, 1));
   if (oVBar) {

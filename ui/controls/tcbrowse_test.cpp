@@ -690,5 +690,77 @@ TEST_F(TCBrowseTest, AnArrayBrowseMovesThroughItsElementsAndIgnoresTypedKeys) {
   EXPECT_EQ(std::string(items.Get(39).AsString()).substr(0, 8), "Cambiado");
 }
 
+// A table object as the business modules have them: RecCount, GoTop, GoBottom, Skipper,
+// Seek and SetOrder over 50 rows.
+struct RowsObject {
+  int at = 1;
+  int count = 50;
+  std::string order;
+  static const xb::Class& Cls() {
+    static const xb::Class& cls = [] () -> const xb::Class& {
+      xb::Class& c = xb::Class::Define("TPRUEBAFILAS");
+      c.Method("RECCOUNT", [](xb::Object&, Args&) { return Value::Integer(Rows().count); });
+      c.Method("GOTOP", [](xb::Object&, Args&) { Rows().at = 1; return Value(); });
+      c.Method("GOBOTTOM", [](xb::Object&, Args&) { Rows().at = Rows().count; return Value(); });
+      c.Method("SKIPPER", [](xb::Object&, Args& a) {
+        const int from = Rows().at;
+        Rows().at = std::clamp(from + static_cast<int>(a.Int(1)), 1, Rows().count);
+        return Value::Integer(Rows().at - from);
+      });
+      c.Method("SEEK", [](xb::Object&, Args& a) {
+        const int wanted = static_cast<int>(a.Int(1));  // the browse seeks a number for a numeric order
+        if (wanted < 1 || wanted > Rows().count) return Value::Logical(false);
+        Rows().at = wanted;
+        return Value::Logical(true);
+      });
+      c.Method("SETORDER", [](xb::Object&, Args& a) { Rows().order = std::string(a.Str(1)); return Value(); });
+      return c;
+    }();
+    return cls;
+  }
+  static RowsObject& Rows() {
+    static RowsObject rows;
+    return rows;
+  }
+};
+
+TEST_F(TCBrowseTest, ATableObjectIsBrowsedThroughItsOwnMessages) {
+  RowsObject::Rows() = RowsObject{};
+  const Value rows(RowsObject::Cls().New());
+  TWBrowse::NewParams p;
+  p.pixel = true;
+  p.width = 300;
+  p.height = 200;
+  p.parent = window_;
+  auto b = xb::MakeRef<TCBrowse>();
+  b->New(p);
+  made_.push_back(b->hWnd);
+  b->SetoDBF(rows);
+  EXPECT_EQ(b->cAlias, "DBFOBJECT");
+  TCColumn::NewParams cp;
+  cp.heading = Value::String("Fila");
+  cp.data = Blk([](Args&) { return Value::Integer(RowsObject::Rows().at); });
+  cp.order = "FILA";
+  auto col = xb::MakeRef<TCColumn>();
+  col->New(cp);
+  col->nWidth = 100;
+  b->AddColumn(col->Self());
+  b->Default();
+  EXPECT_EQ(RowsObject::Rows().order, "FILA") << "the column's order set through the object";
+  EXPECT_EQ(b->nLen, 50);
+  SetFocus(b->hWnd);
+  RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  for (int i = 0; i < 3; ++i) Key(b->hWnd, VK_DOWN);
+  EXPECT_EQ(RowsObject::Rows().at, 4);
+  Key(b->hWnd, VK_END);
+  EXPECT_EQ(RowsObject::Rows().at, 50);
+  Key(b->hWnd, VK_HOME);
+  EXPECT_EQ(RowsObject::Rows().at, 1);
+  b->cOrderType = "N";
+  Type(b->hWnd, "27");
+  EXPECT_EQ(RowsObject::Rows().at, 27);
+  EXPECT_EQ(b->cSeek, "27");
+}
+
 }  // namespace
 }  // namespace ui

@@ -12,6 +12,7 @@
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 #include "tests/support/dialog_answerer.h"
+#include "ui/bridge/device_context.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/set_get.h"
 #include "ui/controls/tccolumn.h"
@@ -81,6 +82,7 @@ class TQZBrowseTest : public test::ControlsTest {
     }
     b->Default();
     made_.push_back(b->hWnd);
+    RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return b;
   }
   static std::string Field(const char* name) {
@@ -266,6 +268,50 @@ TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {
     });
     EXPECT_FALSE(b->lEditLine(xb::Array::New(), make, Value(), Value(), Value()));
   }
+}
+
+TEST_F(TQZBrowseTest, CompactRowsScrollAsAFullRepaintDrawsThemAndClicksLandOnTheirRows) {
+  auto b = Browse();
+  b->nFreeze = 1;
+  SetFocus(b->hWnd);
+  auto pixels = [&] {
+    const Rect client = GetClientRect(b->hWnd);
+    HDC dc = GetDC(b->hWnd);
+    std::vector<COLORREF> all;
+    for (int y = 0; y < client.bottom; ++y)
+      for (int x = 0; x < client.right; ++x) all.push_back(GetPixel(dc, x, y));
+    ReleaseDC(b->hWnd, dc);
+    return all;
+  };
+  auto repainted = [&] {
+    RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    return pixels();
+  };
+  const int rows = b->nRowCount();
+  ASSERT_LT(rows, 30);
+  for (int i = 0; i < rows + 3; ++i) Key(b->hWnd, VK_DOWN);
+  EXPECT_EQ(Field("CODIGO"), "M" + std::to_string(101 + rows + 3) + " ");
+  std::vector<COLORREF> scrolled = pixels();
+  const std::vector<COLORREF> full = repainted();
+  const int width = GetClientRect(b->hWnd).Width();
+  for (std::size_t i = 0; i < scrolled.size(); ++i)
+    if (scrolled[i] != full[i]) {
+      ADD_FAILURE() << "first difference at x " << i % width << ", y " << i / width << " row height " << b->nHRow()
+                    << ": " << scrolled[i] << " vs " << full[i];
+      break;
+    }
+  for (int i = 0; i < rows + 1; ++i) Key(b->hWnd, VK_UP);
+  scrolled = pixels();
+  EXPECT_EQ(scrolled, repainted()) << "up";
+  // The selected row's frozen cell has white text on the focus colour.
+  const int h = b->nHRow();
+  const int at = b->nRowPos;
+  const std::string before = Field("CODIGO");
+  SendMessageA(b->hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, (at + 2) * h + h / 2));
+  SendMessageA(b->hWnd, WM_LBUTTONUP, 0, MAKELPARAM(200, (at + 2) * h + h / 2));
+  EXPECT_EQ(b->nRowPos, at + 2);
+  EXPECT_EQ(Field("CODIGO"), "M" + std::to_string(std::stoi(before.substr(1)) + 2) + " ");
+  test::ControlsTest::Screenshot(window_->hWnd, "qzbrowse_rows");
 }
 
 }  // namespace
