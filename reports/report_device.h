@@ -1,0 +1,49 @@
+// ReportDevice: what the report generator's banded engine draws on. Rows and columns are
+// device units: pixels on a printer or a preview page, rows and characters on the text file.
+// Fonts are the report's font numbers (from 1); each device makes its own fonts from them.
+#pragma once
+
+#include <string_view>
+
+namespace reports {
+
+class ReportDevice {
+ public:
+  virtual ~ReportDevice() = default;
+
+  // The device could be made (a printer context, an open file).
+  virtual bool Ready() const = 0;
+  // A character-cell device: rules are rows of "-".
+  virtual bool IsText() const = 0;
+  // Pages drawn for the preview (not printed).
+  virtual bool IsScreen() const { return false; }
+
+  virtual void StartPage() = 0;
+  virtual void EndPage() = 0;
+  // Ends the job; a preview device shows its pages.
+  virtual void End() = 0;
+
+  // A text at (row, col) in a font; with a width, aligned within it by pad (1 left, 2 right,
+  // 3 centred); without one, from col.
+  virtual void Say(int row, int col, std::string_view text, int font, int width, int pad) = 0;
+  virtual void Line(int /*top*/, int /*left*/, int /*bottom*/, int /*right*/) {}
+
+  virtual int TextWidth(std::string_view text, int font) = 0;
+  virtual int TextHeight(int font) = 0;
+  virtual int Width() = 0;
+  virtual int Height() = 0;
+  virtual int LogPixX() = 0;
+  virtual int LogPixY() = 0;
+  virtual int Orientation() = 0;  // 1 portrait, 2 landscape
+  virtual void SetLandscape() {}
+  // A text device grows to a report wider than its rows.
+  virtual void Widen(int /*width*/) {}
+  // The width of a horizontal rule's pen.
+  virtual int PenWidth() { return 1; }
+
+  // Millimetres from the page's corner as a row and as a column.
+  virtual int MmToRow(double mm) = 0;
+  virtual int MmToCol(double mm) = 0;
+};
+
+}  // namespace reports

@@ -1,0 +1,380 @@
+#include "reports/report_engine.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "data/data_test_support.h"
+#include "reports/report_text_device.h"
+#include "runtime/lib/strings.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+
+// The golden files, compiled in.
+const unsigned char kSeventy[] = {
+#include "engine_seventy.inc"
+};
+const unsigned char kPageTotals[] = {
+#include "engine_page_totals.inc"
+};
+const unsigned char kTwoGroups[] = {
+#include "engine_two_groups.inc"
+};
+const unsigned char kSummary[] = {
+#include "engine_summary.inc"
+};
+const unsigned char kHours[] = {
+#include "engine_hours.inc"
+};
+const unsigned char kTwoLineBand[] = {
+#include "engine_two_line_band.inc"
+};
+
+std::string Golden(const unsigned char* bytes, std::size_t size) {
+  return std::string(reinterpret_cast<const char*>(bytes), size);
+}
+
+// A run's work table in memory: the engine walks it as it walks a table.
+struct Rows {
+  std::vector<std::vector<Value>> rows;
+  std::size_t at = 0;
+  std::function<Value()> Field(std::size_t n) {
+    return [this, n] { return at < rows.size() ? rows[at][n] : Value::String(""); };
+  }
+  void Attach(TQZReport& report) {
+    report.bWhile = [this] { return at < rows.size(); };
+    report.bSkip = [this] { ++at; };
+  }
+};
+
+TQZRCol Column(std::string title, std::function<Value()> data, int start, int size, std::string type = "C",
+               int pad = 1, std::string picture = "", bool total = false) {
+  TQZRCol c;
+  c.cTitle = std::move(title);
+  c.bData = std::move(data);
+  c.nAnchoCol = start;
+  c.nSize = size;
+  c.cTipoCol = std::move(type);
+  c.nPad = pad;
+  c.cPicture = c.cTotalPict = std::move(picture);
+  c.lTotal = total;
+  return c;
+}
+
+class ReportEngineTest : public data::testing::DataTest {
+ protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    path_ = (std::filesystem::temp_directory_path() /
+             ("vdr_engine_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt"))
+                .string();
+  }
+  void TearDown() override {
+    std::filesystem::remove(path_);
+    DataTest::TearDown();
+  }
+  // The settings a report run gives the engine.
+  static void AsARun(TQZReport& report) {
+    report.nTitleUpLine = 0;
+    report.nTitleDnLine = 1;
+    report.nTotalLine = 1;
+  }
+  std::string Read() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  }
+  // Pages of 64 lines from the lines given, the rest empty.
+  static std::string Page(const std::vector<std::string>& lines) {
+    std::string page;
+    for (std::size_t i = 0; i < TQZRFile::kRows; ++i) page += (i < lines.size() ? lines[i] : "") + "\r\n";
+    return page;
+  }
+  // On a mismatch the output is kept beside the golden name, to be looked at.
+  void ExpectGolden(const std::string& golden, const std::string& name) {
+    const std::string got = Read();
+    std::size_t lines = 0;
+    for (std::size_t at = got.find("\r\n"); at != std::string::npos; at = got.find("\r\n", at + 2)) ++lines;
+    EXPECT_EQ(lines % TQZRFile::kRows, 0u);
+    if (got != golden) {
+      std::ofstream(std::filesystem::temp_directory_path() / (name + ".golden"), std::ios::binary) << got;
+      ADD_FAILURE() << name << " differs; written to " << (std::filesystem::temp_directory_path() / name).string();
+    }
+  }
+  std::string path_;
+};
+
+TEST_F(ReportEngineTest, TransHorasShowsHoursAndMinutes) {
+  struct Case {
+    Value minutes;
+    int size;
+    std::string text;
+  };
+  const Case cases[] = {
+      {Value::Integer(135), 10, "2 h, 15'"},    {Value::Integer(125), 10, "2 h,  5'"},
+      {Value::Integer(-75), 10, "- 1 h, 15'"},  {Value::Integer(135), 7, ""},
+      {Value::String("90"), 8, "1 h, 30'"},     {Value::Integer(0), 10, "0 h,  0'"},
+      {Value::Integer(6000), 12, "100 h,  0'"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TransHoras(c.minutes, c.size), c.text) << c.minutes.AsDouble();
+}
+
+TEST_F(ReportEngineTest, TextDeviceRowsAndCells) {
+  {
+    TQZRFile file(path_);
+    ASSERT_TRUE(file.Ready());
+    file.StartPage();
+    file.Say(0, 1, "Código", 1, 0, 1);
+    file.Say(0, 10, "abc", 1, 6, 2);       // padded left in its width
+    file.Say(0, 4, "XY", 1, 0, 1);         // replaces two characters, the rest follows
+    file.Say(2, 0, "col 0 is 1", 1, 0, 1);
+    file.Say(3, 5, "centro", 1, 10, 3);    // 5 + 5 - 3
+    file.Say(64, 1, "fuera", 1, 0, 1);     // past the page: dropped
+    file.Say(-1, 1, "fuera", 1, 0, 1);
+    file.Say(4, 1, "cortado", 1, 3, 1);
+    file.EndPage();
+    file.End();
+  }
+  const std::string got = Read();
+  EXPECT_EQ(got, Page({"CódXYo      abc", "", "col 0 is 1", "      centro", "cor"}));
+  // Bytes as stored: "ó" is F3, no OEM conversion.
+  EXPECT_EQ(static_cast<unsigned char>(got[1]), 0xF3);
+  EXPECT_EQ(TQZRFile("").Ready(), false);
+  TQZRFile grid(path_);
+  EXPECT_EQ(grid.MmToRow(4.233 * 3), 3);
+  EXPECT_EQ(grid.MmToCol(25.4), 10);
+  grid.StartPage();
+  grid.Say(1, 1, "kept", 1, 0, 1);
+  grid.Widen(120);
+  EXPECT_EQ(grid.Width(), 120);
+  EXPECT_EQ(grid.aRows[1], "kept");
+  grid.Widen(40);
+  EXPECT_EQ(grid.Width(), 120);
+}
+
+TEST_F(ReportEngineTest, TheExampleReportMatchesItsGoldenText) {
+  Rows data{{{Value::String("A01"), Value::Double(1234.5, 2)},
+             {Value::String("B02"), Value::Integer(10)},
+             {Value::String("C03"), Value::Double(0.25, 2)}}};
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.cPageTotal = "";
+    report.cGrandTotal = "Total";
+    report.AddColumn(Column("Código", data.Field(0), 1, 6));
+    report.AddColumn(Column("Importe", data.Field(1), 8, 12, "N", 2, "@E 9,999,999.99", true));
+    EXPECT_TRUE(report.Activate());
+    EXPECT_EQ(report.nPage, 1);
+  }
+  EXPECT_EQ(Read(), Page({"Código Importe     ", "------ ------------", "A01        1.234,50",
+                          "B02           10,00", "C03            0,25", "------ ------------",
+                          "Total      1.244,75"}));
+}
+
+Rows Numbered(int count) {
+  Rows data;
+  for (int i = 1; i <= count; ++i) {
+    data.rows.push_back({Value::String("R" + xb::PadL(std::to_string(i), 2, '0')), Value::Double(i * 1.5, 2)});
+  }
+  return data;
+}
+
+TEST_F(ReportEngineTest, SeventyRecordsWithoutTotalsFillTwoPages) {
+  Rows data = Numbered(70);
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.AddColumn(Column("Código", data.Field(0), 1, 6));
+    report.AddColumn(Column("Importe", data.Field(1), 8, 12, "N", 2, "@E 9,999,999.99"));
+    EXPECT_TRUE(report.Activate());
+    EXPECT_EQ(report.nPage, 2);
+  }
+  ExpectGolden(Golden(kSeventy, sizeof kSeventy), "engine_seventy");
+}
+
+TEST_F(ReportEngineTest, PageTotalsCarryTheSubtotalTextOnEveryPage) {
+  Rows data = Numbered(70);
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.cPageTotal = "Suma y sigue";
+    report.cGrandTotal = "Total";
+    report.AddColumn(Column("Código", data.Field(0), 1, 6));
+    report.AddColumn(Column("Importe", data.Field(1), 20, 12, "N", 2, "@E 9,999,999.99", true));
+    EXPECT_TRUE(report.Activate());
+    EXPECT_EQ(report.nPage, 2);
+  }
+  ExpectGolden(Golden(kPageTotals, sizeof kPageTotals), "engine_page_totals");
+}
+
+// Zona, familia, importe; sorted by zona and familia as the run's index leaves them.
+Rows Sales() {
+  Rows data;
+  const std::tuple<const char*, const char*, double> rows[] = {
+      {"NORTE", "FRUTA", 10}, {"NORTE", "FRUTA", 5.5}, {"NORTE", "PAN", 2}, {"SUR", "FRUTA", 7},
+      {"SUR", "PAN", 1.25},   {"SUR", "PAN", 3},
+  };
+  for (const auto& [zona, familia, importe] : rows)
+    data.rows.push_back({Value::String(zona), Value::String(familia), Value::Double(importe, 2)});
+  return data;
+}
+
+TQZRGroup Group(Rows& data, std::vector<std::size_t> key, std::string header, std::string footer) {
+  TQZRGroup g;
+  g.bGroup = [&data, key] {
+    std::string text;
+    for (std::size_t k : key) text += std::string(data.Field(k)().AsString());
+    return text;
+  };
+  g.cHeader = std::move(header);
+  g.cFooter = std::move(footer);
+  g.lEject = true;
+  if (!g.cHeader.empty()) g.aHeadings.push_back({1, [&data, k = key.back()] {
+                                                   return std::string(xb::AllTrim(data.Field(k)().AsString()));
+                                                 }});
+  return g;
+}
+
+TEST_F(ReportEngineTest, TwoGroupsEndInnerFirstWithTheirSubtotals) {
+  Rows data = Sales();
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.lPageGroup = false;
+    report.cGrandTotal = "Total general";
+    report.AddColumn(Column("Zona", data.Field(0), 1, 6));
+    report.AddColumn(Column("Familia", data.Field(1), 8, 8));
+    report.AddColumn(Column("Importe", data.Field(2), 17, 10, "N", 2, "@E 999,999.99", true));
+    report.aColumns[0].lGroupCol = report.aColumns[1].lGroupCol = true;
+    report.AddGroup(Group(data, {0}, "Zona: ", "Total zona"));
+    report.AddGroup(Group(data, {0, 1}, "Familia: ", "Total familia"));
+    EXPECT_TRUE(report.Activate());
+  }
+  ExpectGolden(Golden(kTwoGroups, sizeof kTwoGroups), "engine_two_groups");
+}
+
+TEST_F(ReportEngineTest, ASummaryPrintsOneLineAGroup) {
+  Rows data = Sales();
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.lSummary = true;
+    report.lPageGroup = false;
+    report.cGrandTotal = "Total";
+    report.AddColumn(Column("Zona", data.Field(0), 1, 6));
+    report.AddColumn(Column("Importe", data.Field(2), 8, 10, "N", 2, "@E 999,999.99", true));
+    report.aColumns[0].lGroupCol = true;
+    report.AddGroup(Group(data, {0}, "", ""));
+    EXPECT_TRUE(report.Activate());
+  }
+  ExpectGolden(Golden(kSummary, sizeof kSummary), "engine_summary");
+}
+
+TEST_F(ReportEngineTest, HoursPrintAndTotalAsHoursAndMinutes) {
+  Rows data{{{Value::String("Ana"), Value::Integer(135), Value::Integer(60)},
+             {Value::String("Luis"), Value::Integer(125), Value::Integer(-75)},
+             {Value::String("Eva"), Value::Integer(5), Value::Integer(30)}}};
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.cGrandTotal = "Total";
+    report.AddColumn(Column("Nombre", data.Field(0), 1, 6));
+    report.AddColumn(Column("Horas", data.Field(1), 8, 10, "H", 2, "", true));
+    TQZRCol running = Column("Acumulado", data.Field(2), 19, 12, "H", 2, "");
+    running.lAcumulada = true;
+    report.AddColumn(running);
+    EXPECT_TRUE(report.Activate());
+  }
+  ExpectGolden(Golden(kHours, sizeof kHours), "engine_hours");
+}
+
+TEST_F(ReportEngineTest, ATwoLineBandThatDoesNotFitStartsTheNextPage) {
+  // 2 title rows and 1 rule leave 61 rows: 30 bands fit, the 31st goes to page 2.
+  Rows data;
+  for (int i = 1; i <= 32; ++i)
+    data.rows.push_back({Value::String("C" + std::to_string(i)), Value::String("Línea dos " + std::to_string(i))});
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.nLineasReg = 2;
+    report.AddColumn(Column("Código", data.Field(0), 1, 6));
+    TQZRCol second = Column("Texto", data.Field(1), 3, 14);
+    second.nLinea = 2;
+    report.AddColumn(second);
+    EXPECT_TRUE(report.Activate());
+    EXPECT_EQ(report.nPage, 2);
+  }
+  ExpectGolden(Golden(kTwoLineBand, sizeof kTwoLineBand), "engine_two_line_band");
+}
+
+TEST_F(ReportEngineTest, NoColumnsOrNoFileNothingIsPrinted) {
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    EXPECT_FALSE(report.Activate());
+    EXPECT_EQ(report.nPage, 0);
+  }
+  EXPECT_EQ(Read(), "");
+  TQZRFile none("");
+  TQZReport report(&none);
+  report.AddColumn(Column("A", [] { return Value::String("x"); }, 1, 1));
+  EXPECT_FALSE(report.lCreated);
+  EXPECT_FALSE(report.Activate());
+}
+
+TEST_F(ReportEngineTest, NoRecordsPrintsTitlesAndAZeroTotal) {
+  Rows data;
+  bool ended = false;
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.cGrandTotal = "Total";
+    report.bEnd = [&ended](TQZReport&) { ended = true; };
+    report.AddColumn(Column("Código", data.Field(0), 1, 6));
+    report.AddColumn(Column("Importe", data.Field(1), 8, 12, "N", 2, "@E 9,999,999.99", true));
+    EXPECT_TRUE(report.Activate());
+  }
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(Read(), Page({"Código Importe     ", "------ ------------", "------ ------------",
+                          "Total          0,00"}));
+}
+
+TEST_F(ReportEngineTest, ACancelStopsAfterTheRecordAndSkipsTheEndBlock) {
+  Rows data = Numbered(10);
+  bool ended = false;
+  TQZRFile file(path_);
+  TQZReport report(&file);
+  AsARun(report);
+  data.Attach(report);
+  report.bEnd = [&ended](TQZReport&) { ended = true; };
+  report.bRefresh = [&] {
+    if (data.at == 3) report.lBreak = true;
+  };
+  report.AddColumn(Column("Código", data.Field(0), 1, 6));
+  report.Activate();
+  EXPECT_FALSE(ended);
+  EXPECT_EQ(data.at, 3u);
+}
+
+}  // namespace
+}  // namespace reports
