@@ -196,21 +196,50 @@ void ProgressDialog::RefreshBrowse() {
 
 void ProgressDialog::Title(std::string_view title) {
   ui::TSay* label = labels_[1].get();
-  if (!label) return;
+  if (!label || title == title_) return;
+  title_ = std::string(title);
   label->SetText(Value::String(title));
   if (label->hWnd) UpdateWindow(label->hWnd);
 }
 
 // A meter's new value is painted by the next pump: the engine pumps after every tag and
-// every step of a meter.
+// every step of a meter. The meter is invalidated there too, once however many steps it
+// took meanwhile (each invalidation is a round trip to the window system).
 void ProgressDialog::Meter(int meter, int value) {
   if (meter < 1 || meter > static_cast<int>(meters_.size())) return;
-  const ui::SetGet& stored = values_[static_cast<std::size_t>(meter - 1)];
+  const std::size_t i = static_cast<std::size_t>(meter - 1);
+  const ui::SetGet& stored = values_[i];
   value = std::clamp(value, 0, 100);
   if (stored.Get().AsInt() == value) return;
   stored.Put(Value::Integer(value));
-  const ui::TMeter& m = *meters_[static_cast<std::size_t>(meter - 1)];
-  if (m.hWnd) InvalidateRect(m.hWnd, nullptr, FALSE);
+  changed_[i] = true;
+  any_changed_ = true;
+}
+
+void ProgressDialog::InvalidateChangedMeters() {
+  if (!any_changed_) return;
+  any_changed_ = false;
+  for (std::size_t i = 0; i < meters_.size(); ++i) {
+    if (!changed_[i]) continue;
+    changed_[i] = false;
+    if (meters_[i]->hWnd) InvalidateRect(meters_[i]->hWnd, nullptr, FALSE);
+  }
+}
+
+// A message box runs its own loop: the meters show their values behind it.
+void ProgressDialog::TableFailed(const TableFailure& failure) {
+  InvalidateChangedMeters();
+  ReportingEvents::TableFailed(failure);
+}
+
+void ProgressDialog::Skipped(std::string_view what, std::string_view why) {
+  InvalidateChangedMeters();
+  ReportingEvents::Skipped(what, why);
+}
+
+void ProgressDialog::Noted(std::string_view text) {
+  InvalidateChangedMeters();
+  ReportingEvents::Noted(text);
 }
 
 // Pending messages run at most every few hundredths of a second: enough for the dialog to
@@ -224,6 +253,7 @@ void ProgressDialog::Pump() {
 
 void ProgressDialog::PumpNow() {
   last_pump_ = GetTickCount();
+  InvalidateChangedMeters();
   ui::SysRefresh();
   if (running_) ui::CursorWait();
 }
@@ -240,6 +270,7 @@ void ProgressDialog::CompanyFinished(std::string_view) {
   for (int meter = 1; meter <= static_cast<int>(meters_.size()); ++meter) Meter(meter, 0);
   if (labels_[1]) Title("");
   RefreshBrowse();
+  InvalidateChangedMeters();
   if (dialog_ && dialog_->hWnd) UpdateWindow(dialog_->hWnd);
   PumpNow();
 }

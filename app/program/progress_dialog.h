@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -55,6 +56,9 @@ class ProgressDialog final : public ReportingEvents, public CompanyLoopView {
   void Title(std::string_view title) override;
   void Meter(int meter, int value) override;
   void Pump() override;
+  void TableFailed(const TableFailure& failure) override;
+  void Skipped(std::string_view what, std::string_view why) override;
+  void Noted(std::string_view text) override;
 
   // ---- CompanyLoopView -------------------------------------------------------------------
   void CompanyStarting(std::string_view code) override;
@@ -63,12 +67,16 @@ class ProgressDialog final : public ReportingEvents, public CompanyLoopView {
  private:
   void Build();
   void PumpNow();
+  void InvalidateChangedMeters();
   void RefreshBrowse();
 
   ui::WindowRef browse_;
   ui::DialogRef dialog_;
   std::array<ui::SetGet, 5> options_;
   std::array<ui::SetGet, kMeterCount> values_;
+  std::array<bool, kMeterCount> changed_{};  // to be invalidated by the next pump
+  bool any_changed_ = false;
+  std::string title_;                        // label 91's text
   std::vector<xb::Ref<ui::TMeter>> meters_;
   std::vector<xb::Ref<ui::TCheckBox>> checks_;
   std::array<xb::Ref<ui::TSay>, 3> labels_;  // 100, 91, 92
