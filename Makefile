@@ -17,7 +17,7 @@ FUZZ_SECONDS ?= 60
 DEMO_RECORDS ?= 2000000
 DEMO_OPTIONS ?=
 
-.PHONY: test build deps configure clean fuzz bench release-configure demo demo-ui demo-build
+.PHONY: test build deps configure clean fuzz bench bench-vdr release-configure demo demo-ui demo-build
 test: build
 	@tools/run-tests $(B)
 
@@ -53,7 +53,13 @@ fuzz:
 #              (build/bench/bin/xbeval), so expression files timed through it measure the engine
 bench: release-configure
 	cmake --build $(B)/bench -j $(JOBS) --target index_bench table_bench macro_bench organise_bench vdr_demodata xbeval
-	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench organise_program_bench program_bench vdr_demodata xbeval
+	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench organise_program_bench program_bench vdr_demodata xbeval Vdr VDRE
+
+# make bench-vdr - the real Vdr.exe in parameter mode under Wine on demo trees of BENCH_RECORDS
+#                  records: seconds per phase next to a plain copy of the company folder
+BENCH_RECORDS ?= 200000 700000 2000000
+bench-vdr: bench
+	tools/wine-run --dir $(B)/bench-wine $(B)/bench-win64/bin/program_bench.exe $(foreach n,$(BENCH_RECORDS),--registros $(n))
 
 # Optimised builds, native and for Windows: the benchmarks' and the demo's.
 release-configure: deps
