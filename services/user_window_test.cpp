@@ -265,6 +265,22 @@ TEST_F(UserWindowTest, EveryLetterOfTheBar) {
   EXPECT_FALSE(FieldOf(ConfigTable(), "CCODIGO", "03", "CCODIGO").IsNil());
 }
 
+// Closed by Windows (its close box, the window menu's "Cerrar todas"): the same ending as
+// its own button, the tables closed and the backup pair made.
+TEST_F(UserWindowTest, ClosedFromOutsideItEndsTheSameWay) {
+  OpenFrame();
+  SetMenuOption(2, {nullptr, "Usuarios", '2'});
+  EraseFile(std::string(kStart) + "Usuarios.seg");
+  X("Usuarios()");
+  ASSERT_NE(UsersWindow(), nullptr);
+  SendMessageA(UsersWindow()->hWnd, WM_CLOSE, 0, 0);
+  vdr::test::PumpUntil([] { return UsersWindow() == nullptr; });
+  EXPECT_EQ(UsersWindow(), nullptr);
+  EXPECT_EQ(areas().AreaOfAlias("Usuarios"), 0);
+  const std::string start = kStart;
+  EXPECT_EQ(memory().Contents(start + "Usuarios.seg"), memory().Contents(start + "Usuarios.dbf"));
+}
+
 // At level "1" the writing buttons stay disabled: their letters do nothing, viewing works.
 TEST_F(UserWindowTest, ReadOnlyUseLeavesTheWritingButtonsOff) {
   OpenFrame();

@@ -433,6 +433,28 @@ TEST_F(MdiTest, ClosingAllStopsAtTheChildThatRefusesAndTheFrameStays) {
   EXPECT_FALSE(TMdiFrame::Current());
 }
 
+// The close box, Ctrl+F4 and a close sent from outside all reach WM_CLOSE: the child's bValid
+// is asked first, as End asks it.
+TEST_F(MdiTest, AChildAsksItsValidBlockWhenClosedByWindows) {
+  auto frame = Frame();
+  auto one = Child(*frame, "Uno");
+  bool allow = false;
+  int asked = 0;
+  one->bValid = Blk([&](xb::Args&) {
+    ++asked;
+    return Value::Logical(allow);
+  });
+  SendMessageA(one->hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  vdr::test::PumpPending();
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(IsWindow(one->hWnd));
+  allow = true;
+  SendMessageA(one->hWnd, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(vdr::test::PumpUntil([&] { return one->hWnd == nullptr; }, 3000));
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(frame->oWndClient->aWnd.empty());
+}
+
 TEST_F(MdiTest, AChildClosedByWindowsLeavesTheList) {
   auto frame = Frame();
   auto one = Child(*frame, "Uno");

@@ -200,6 +200,11 @@ Answer TMdiChild::HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) {
   return TWindow::HandleEvent(message, wparam, lparam);
 }
 
+Answer TMdiChild::Close(WPARAM) {
+  End();
+  return Answer::Number(0);
+}
+
 Answer TMdiChild::KeyDown(int key, LPARAM flags) {
   if (key == VK_F4 && CtrlHeld()) {
     SendMsg(WM_SYSCOMMAND, SC_CLOSE);

@@ -71,6 +71,8 @@ class TMdiChild : public TWindow {
   void SetFocus() override;
 
   Answer HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) override;
+  // WM_CLOSE (its close box, Ctrl+F4, a close from outside) ends it as End does: bValid first.
+  Answer Close(WPARAM wparam) override;
   Answer KeyDown(int key, LPARAM flags) override;
   Answer KeyChar(int key, LPARAM flags) override;
   Answer GotFocus(HWND losing) override;
