@@ -240,7 +240,12 @@ std::string UFind(const std::string& alias) {
   b.fore = 0;
   b.back = Is("LCOLORBRW") && Call("LCOLORBRW").AsLogical() ? ::GetSysColor(COLOR_BTNFACE) : ::GetSysColor(COLOR_WINDOW);
   browse->ReDefine(kBrowse, b);
+  // The user's line style; black on the button face or on the window colour, no stripes.
   if (Is("NLINESTYLE")) browse->nLineStyle = static_cast<int>(Call("NLINESTYLE").AsInt());
+  browse->lAlterClr = false;
+  browse->nxClrText = 0;
+  browse->nXClrPane = b.back;
+  browse->SetColor(0, b.back);
   // Enter in the browse chooses, before any default button of the dialog.
   browse->bKeyDown = Value(xb::Block::Native([choose](xb::Args& a) {
     if (a.Int(1) == VK_RETURN) choose();

@@ -84,6 +84,7 @@ class HeaderLookupTest : public test::ControlsTest {
 TEST_F(HeaderLookupTest, TypingSeeksLetterByLetterDropsWhatLeadsNowhereAndEnterChooses) {
   std::string title, label, after_ab, after_z, field_text;
   std::string found;
+  COLORREF pane = 1;
   {
     test::StepWhile steps([&] {
       HWND dialog = Lookup();
@@ -97,6 +98,8 @@ TEST_F(HeaderLookupTest, TypingSeeksLetterByLetterDropsWhatLeadsNowhereAndEnterC
       after_z = Field("COD");
       field_text = Text(edit);
       label = Text(GetDlgItem(dialog, 99));
+      const WindowRef models = OWndFromHwnd(GetDlgItem(dialog, 200));
+      if (const auto* b = dynamic_cast<TWBrowse*>(models.get())) pane = b->PaneColour(2);
       test::ControlsTest::Screenshot(dialog, "lookup_ab");
       // Enter in the browse takes the record it shows.
       HWND browse = GetDlgItem(dialog, 200);
@@ -112,6 +115,7 @@ TEST_F(HeaderLookupTest, TypingSeeksLetterByLetterDropsWhatLeadsNowhereAndEnterC
   EXPECT_EQ(after_z, "AB1");
   EXPECT_EQ(field_text, "aB ");  // as typed; sought in upper case
   EXPECT_EQ(label, "Código");
+  EXPECT_EQ(pane, GetSysColor(COLOR_WINDOW)) << "no stripes: the window colour";
   EXPECT_EQ(found, "AB1");
   EXPECT_EQ(X("RECNO()").AsInt(), 6) << "the table's record as it was";
   EXPECT_EQ(X("INDEXORD()").AsInt(), 1);

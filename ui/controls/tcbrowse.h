@@ -108,6 +108,8 @@ class TCBrowse : public TWBrowse {
   Answer GotFocus(HWND losing) override;
   Answer LostFocus(HWND receiving) override;
   Answer EraseBkGnd(HDC dc) override;
+  // A context object given (SetContext, a multi-table object's) is ended with the browse.
+  Answer Destroy() override;
   // While a border is dragged: the band at `x` (the old one taken away); with no argument the
   // drag is applied.
   void VertLine(std::optional<int> x = {});

@@ -1,6 +1,7 @@
 // TCBrowse: the incremental search, keys, the mouse (header drags and border drags) and the
 // cell editor.
 #include <algorithm>
+#include <utility>
 
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
@@ -299,6 +300,22 @@ Answer TCBrowse::MouseMove(int row, int col, WPARAM keys) {
   if (lIconView || lDesign) return TWBrowse::MouseMove(row, col, keys);
   const int x = static_cast<short>(col);
   const int at_row = NTcWRow(hWnd, static_cast<short>(row), FontHandle(), nHLine);
+  // Away from the header, over the frozen columns or without lMChange a drag ends.
+  if (at_row != 0 || !lMChange || (nFreeze > 0 && nAtCol(x) <= nFreeze)) {
+    ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+    if (lCaptured && (lLineDrag || lColDrag)) {
+      ::ReleaseCapture();
+      lCaptured = false;
+      if (std::exchange(lLineDrag, false)) VertLine();
+      lColDrag = false;
+      nDragCol = 0;
+    }
+    const bool change = lMChange;
+    lMChange = false;
+    const Answer answer = TControl::MouseMove(row, col, keys);
+    lMChange = change;
+    return answer;
+  }
   if (lLineDrag) {
     ::SetCursor(CursorWE());
     VertLine(x);
@@ -309,15 +326,8 @@ Answer TCBrowse::MouseMove(int row, int col, WPARAM keys) {
     ::SetCursor(::LoadCursorA(nullptr, IDC_SIZEALL));
     return Answer::Number(0);
   }
-  if (at_row == 0 && lMChange && nAtCol(x) > nFreeze) {
-    ::SetCursor(BorderOf(x) ? CursorWE() : ::LoadCursorA(nullptr, IDC_HAND));
-    return Answer::Number(0);
-  }
-  const bool change = lMChange;
-  lMChange = false;
-  const Answer answer = TControl::MouseMove(row, col, keys);
-  lMChange = change;
-  return answer;
+  ::SetCursor(BorderOf(x) ? CursorWE() : ::LoadCursorA(nullptr, IDC_HAND));
+  return Answer::Number(0);
 }
 
 Answer TCBrowse::LButtonUp(int row, int col, WPARAM keys) {
@@ -358,6 +368,12 @@ Answer TCBrowse::LDblClick(int row, int col, WPARAM keys) {
     }
   }
   return TControl::LDblClick(row, col, keys);
+}
+
+Answer TCBrowse::Destroy() {
+  if (oCtx.IsObject() && xb::HasMessage(oCtx, xb::Intern("END"))) xb::Send(oCtx, "END");
+  oCtx = xb::Value();
+  return TWBrowse::Destroy();
 }
 
 Answer TCBrowse::GotFocus(HWND losing) {

@@ -541,6 +541,15 @@ TEST_F(TCBrowseTest, HeadersDroppedOnAnotherSwapColumnsAndBordersKeepALeastWidth
   drag(4, 64);
   EXPECT_EQ(b->Col(1)->nWidth, 65);
   test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_dragged");
+  // A border dragged down off the header ends where it was left.
+  SendMessageA(b->hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(64, h / 2));
+  SendMessageA(b->hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(80, h / 2));
+  SendMessageA(b->hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 5 * h));
+  EXPECT_FALSE(b->lLineDrag);
+  EXPECT_FALSE(b->lCaptured);
+  EXPECT_EQ(b->Col(1)->nWidth, 81);
+  SendMessageA(b->hWnd, WM_LBUTTONUP, 0, MAKELPARAM(120, 5 * h));
+  EXPECT_EQ(b->Col(1)->nWidth, 81);
   // Frozen columns are never swapped.
   b->nFreeze = 1;
   b->SwitchCols(1, 3);
