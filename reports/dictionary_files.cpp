@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "data/data_ui.h"
+#include "data/program_settings.h"
 #include "data/table_access.h"
 #include "reports/dictionary_tables.h"
 #include "reports/dictionary_ui.h"
@@ -203,6 +204,8 @@ bool CheckStruct(const std::string& folder_in) {
 bool DictReindex(std::string_view folder_in, bool force) {
   const std::string folder = DictFolder(folder_in);
   const auto& tables = DictionaryTables();
+  // A folder without the dictionary (no "Tablas.dbf") has nothing to index.
+  if (!Fs().Exists(DictTablePath(folder, "Tablas"))) return true;
   if (!force) {
     bool missing = false;
     for (const DictTable& t : tables) {
@@ -234,7 +237,11 @@ bool DictReindex(std::string_view folder_in, bool force) {
 
 void RegisterDictionaryFiles() {
   // DICTREINDEX(cPath, lForce)
-  xb::RegisterFunction("DICTREINDEX", [](xb::Args& a) { return Value::Logical(DictReindex(a.Str(1), a.Log(2))); });
+  xb::RegisterFunction("DICTREINDEX", [](xb::Args& a) {
+    return Value::Logical(DictReindex(a.IsNil(1) ? std::string_view(data::cPathInforme()) : a.Str(1), a.Log(2)));
+  });
+  // CDIRINFO: the dictionary's folder.
+  xb::RegisterFunction("CDIRINFO", [](xb::Args&) { return Value::String(data::cPathInforme()); });
 }
 
 }  // namespace reports

@@ -27,10 +27,11 @@ bool CheckStruct(const std::string& folder);
 
 // DICTREINDEX: the tags of every indexed table made again from scratch, in order, stopping
 // at the first table that cannot be taken (one message). Without `force` nothing is done
-// unless an index file is missing. True when nothing failed.
+// unless an index file is missing; a folder without "Tablas.dbf" is left alone. True when
+// nothing failed.
 bool DictReindex(std::string_view folder, bool force = false);
 
-// Registers DICTREINDEX.
+// Registers DICTREINDEX (its folder defaults to CPATHINFORME) and CDIRINFO.
 void RegisterDictionaryFiles();
 
 }  // namespace reports

@@ -155,6 +155,15 @@ TEST_F(DictionaryFilesTest, WithoutForceNothingIsTouchedUnlessAnIndexFileIsMissi
   EXPECT_TRUE(memory().Exists("INF\\SubCat.cdx"));
 }
 
+TEST_F(DictionaryFilesTest, AFolderWithoutTheDictionaryIsLeftAlone) {
+  memory().MakeFolder("VACIO\\");
+  EXPECT_TRUE(DictReindex("VACIO", false));
+  EXPECT_TRUE(DictReindex("VACIO", true));
+  EXPECT_TRUE(dict_ui.index_bars.empty());
+  EXPECT_TRUE(ui().messages.empty());
+  EXPECT_FALSE(memory().Exists("VACIO\\Campos.cdx"));
+}
+
 TEST_F(DictionaryFilesTest, ATableThatCannotBeTakenIsToldOnce) {
   ASSERT_TRUE(CheckStruct("INF"));
   failing().Fail("INF\\Indices.dbf", 32);
