@@ -10,6 +10,10 @@
 #include "reports/access_rules.h"
 #include "reports/dictionary_check.h"
 #include "reports/dictionary_files.h"
+#include "reports/dictionary_rows.h"
+#include "reports/tdictqz.h"
+#include "reports/win/dictionary_window.h"
+#include "reports/win/tbrwdataqz.h"
 #include "reports/dictionary_ui.h"
 #include "reports/report_functions.h"
 #include "reports/win/dictionary_dialogs.h"
@@ -17,6 +21,7 @@
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/macro.h"
+#include "runtime/sets.h"
 #include "runtime/rdd/test_support.h"
 #include "runtime/rdd/workareas.h"
 #include "services/menu_access.h"
@@ -265,6 +270,126 @@ TEST_F(DictionaryWindowsTest, TheReportMapGivesLevelsByReportAndByCategory) {
   EXPECT_EQ(X("CACCESOINFORME('Informes', 'INF1', .T., .T., '06')").AsString(), "1");
   EXPECT_EQ(X("CACCESOINFORME('Informes', 'INF2', .T., .T., '06')").AsString(), "1");
   EXPECT_EQ(X("CACCESOINFORME('Informes', 'INF2', .T., .T., '07')").AsString(), "0");
+}
+
+// Counts the visible child windows of a window.
+int Children(HWND parent) {
+  int count = 0;
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    count += IsWindowVisible(child) ? 1 : 0;
+  return count;
+}
+
+TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
+  data::nHandlers(255);
+  X("(oDic := TDictQZ():New('" + data::cPathInforme() + "'), nil)");
+  ASSERT_TRUE(X("oDic:Activate()").AsLogical());
+  ui::TMdiFrame* frame = DictionaryFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(IsZoomed(frame->hWnd));
+  char caption[64] = {};
+  GetWindowTextA(frame->hWnd, caption, sizeof caption);
+  EXPECT_EQ(std::string(caption), "Diccionario");
+  EXPECT_EQ(DictionaryBarTips().size(), 18u);
+
+  // A table imported: its rows; the same name again is refused with its text.
+  const std::string clientes = folder_ / "Clien01.dbf";
+  ASSERT_TRUE(X("DBCREATE('" + clientes + "', {{'CODCLI', 'C', 6, 0}, {'NOMBRE', 'C', 40, 0}, {'SALDO', 'N', 12, 2}}, 'ADS')").AsLogical());
+  ASSERT_TRUE(data::lNetUse(clientes, {.exclusive = true, .alias = "C"}));
+  X("DBAPPEND(), FIELDPUT(1, 'A1'), ORDCREATE(, 'CodCli', 'CodCli'), ORDCREATE(, 'Nombre', 'Upper(Nombre)'), DBCLOSEAREA()");
+  DictAliases dict;
+  dict.tablas = TDictQZ::AliasOf("Tablas");
+  dict.campos = TDictQZ::AliasOf("Campos");
+  dict.indices = TDictQZ::AliasOf("Indices");
+  dict.relacion = TDictQZ::AliasOf("Relacion");
+  dict.reltab = TDictQZ::AliasOf("RelTab");
+  ASSERT_TRUE(DoImport(dict, clientes));
+  {
+    DialogAnswerer answer([](const SeenDialog& d) { return Ok(d); });
+    EXPECT_FALSE(DoImport(dict, clientes));
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].AllText(),
+              // The box shows the line break as a line of its own.
+              "Ya existe una tabla con el nombre CLIEN01.\r\nDeberá eliminar la tabla antes de añadir otra con el mismo "
+              "nombre");
+  }
+  RunDictionaryButton("Tablas");
+  TBrwDataQZ* tablas = DictionaryList("Tablas");
+  ASSERT_NE(tablas, nullptr);
+  EXPECT_EQ(tablas->browse()->nLen, 1);
+  ASSERT_NE(tablas->tabs(), nullptr);
+  EXPECT_EQ(tablas->tabs()->aPrompts.size(), 4u);
+  EXPECT_EQ(Children(tablas->bar()->hWnd), 9) << "six buttons, two of the table's, exit";
+  vdr::test::PumpPending();
+  Shot(frame->hWnd, "dict_window_tables");
+
+  // Fields: one in an index key cannot be deleted; another is, after the question.
+  RunDictionaryButton("Campos");
+  TBrwDataQZ* campos = DictionaryList("Campos");
+  ASSERT_NE(campos, nullptr);
+  EXPECT_EQ(campos->browse()->nLen, 3);
+  std::vector<std::string> said;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      said.push_back(d.AllText());
+      return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí") : Ok(d);
+    });
+    campos->browse()->GoTop();
+    EXPECT_TRUE(campos->BrowseKeys('e'));  // CODCLI: in the tag CodCli
+    campos->browse()->GoDown();
+    campos->browse()->GoDown();
+    EXPECT_TRUE(campos->BrowseKeys('E'));  // SALDO
+  }
+  ASSERT_EQ(said.size(), 2u);
+  EXPECT_EQ(said[0], "No se puede borrar este campo, forma parte de la expresión\r\nde un índice o de una relación");
+  EXPECT_EQ(said[1], "¿ Desea eliminar este campo ?");
+  EXPECT_EQ(campos->browse()->nLen, 2);
+
+  // The search seeks the current index softly and puts SET SOFTSEEK back.
+  {
+    DialogAnswerer answer([](const SeenDialog& d) {
+      if (d.title != " Localizar") return Ok(d);
+      SetDlgItemTextA(d.hwnd, 101, "NOM");
+      return IDOK;
+    });
+    xb::SetValue(xb::SET_SOFTSEEK, Value::Logical(false));
+    campos->browse()->GoTop();
+    X(TDictQZ::AliasOf("Campos") + "->(OrdSetFocus('Campo'))");
+    campos->SearchRecord();
+  }
+  EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("Campos") + "->CAMPO").AsString())), "NOMBRE");
+  EXPECT_FALSE(xb::GetSetValue(xb::SET_SOFTSEEK).AsLogical());
+
+  // The expression builder appends its operators and the chosen field.
+  std::string builder;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title != " Constructor de expresiones") return 0;
+      Click(d.hwnd, 150);
+      SendMessageA(GetDlgItem(d.hwnd, 110), LB_SETCURSEL, 1, 0);
+      Click(d.hwnd, 120);
+      Click(d.hwnd, 170);
+      Click(d.hwnd, 270);
+      Shot(d.hwnd, "dict_expression_builder");
+      return IDOK;
+    });
+    builder = ExpBuilder("CLIEN01", "CODCLI");
+  }
+  EXPECT_EQ(builder, "CODCLI = NOMBRE .and.  ( ");
+
+  // Deleting the table takes its fields and indexes.
+  {
+    DialogAnswerer answer([](const SeenDialog& d) { return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí") : Ok(d); });
+    tablas->browse()->GoTop();
+    EXPECT_TRUE(tablas->BrowseKeys('E'));
+  }
+  EXPECT_EQ(X(TDictQZ::AliasOf("Indices") + "->(OrdKeyCount())").AsInt(), 0);
+
+  HWND closing = frame->hWnd;
+  X("oDic:End()");
+  EXPECT_EQ(DictionaryFrame(), nullptr);
+  EXPECT_TRUE(vdr::test::PumpUntil([closing] { return !IsWindow(closing); }));
+  EXPECT_TRUE(X("SELECT('Tablas1') == 0").AsLogical());
 }
 
 }  // namespace

@@ -1,0 +1,484 @@
+#include "reports/win/dictionary_window.h"
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+
+#include "data/data_ui.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
+#include "reports/dictionary_check.h"
+#include "reports/dictionary_rows.h"
+#include "reports/win/tbrwdataqz.h"
+#include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/strings.h"
+#include "runtime/rdd/workareas.h"
+#include "services/dialog_helpers.h"
+#include "ui/bridge/common_dialogs.h"
+#include "ui/controls/tbtnbmp.h"
+#include "ui/core/msg_box.h"
+#include "ui/core/tmsgbar.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+using xb::rdd::WorkArea;
+using xb::rdd::WorkAreas;
+
+constexpr const char* kGeneratorName = "Generador de informes";
+
+WorkArea* AreaOfTable(std::string_view table) {
+  WorkAreas& areas = WorkAreas::Get();
+  return areas.Area(areas.AreaOfAlias(TDictQZ::AliasOf(table)));
+}
+
+std::string Field(WorkArea& area, std::string_view name) {
+  const int pos = area.FieldPos(name);
+  if (pos == 0 || area.eof()) return {};
+  const Value v = area.GetField(pos);
+  return v.IsString() ? std::string(xb::AllTrim(v.AsString())) : std::string();
+}
+
+DictAliases Aliases() {
+  DictAliases a;
+  a.tablas = TDictQZ::AliasOf("Tablas");
+  a.campos = TDictQZ::AliasOf("Campos");
+  a.indices = TDictQZ::AliasOf("Indices");
+  a.relacion = TDictQZ::AliasOf("Relacion");
+  a.reltab = TDictQZ::AliasOf("RelTab");
+  return a;
+}
+
+bool Ask(const std::string& text) { return ui::MsgYesNo(Value::String(text), "Atención"); }
+
+// Deletes the current row of the area under its lock.
+void DeleteCurrent(WorkArea& area) {
+  if (area.eof()) return;
+  const int keep = WorkAreas::Get().CurrentArea();
+  WorkAreas::Get().SelectArea(area.number());
+  const bool shared = area.table().shared();
+  if (!shared || data::lNetRecLock()) {
+    area.Delete();
+    area.Commit();
+    if (shared) area.Unlock(area.recno());
+  }
+  WorkAreas::Get().SelectArea(keep);
+}
+
+std::string Capitalised(const std::string& name) {
+  std::string s = xb::Lower(xb::CurrentCodePage(), name);
+  if (!s.empty()) s[0] = xb::Upper(xb::CurrentCodePage(), s.substr(0, 1))[0];
+  return s;
+}
+
+struct Button {
+  const char* bitmap;
+  const char* tooltip;
+  bool group;
+};
+
+const Button kButtons[] = {
+    {"TD_TABLAS", "Tablas", false},
+    {"TD_CAMPOS", "Campos", false},
+    {"TD_INDICES", "Indices", false},
+    {"TD_RELACION", "Relaciones", false},
+    {"TD_EXPRESION", "Expresiones", false},
+    {"TD_ENTORNOS", "Entornos", false},
+    {"TD_CABECERAS", "Ca(B)eceras de informes", true},
+    {"TI_INFORMES", "Informes", false},
+    {"TD_CATEGORIAS", "Categorías", false},
+    {"TD_CATEGORIAS", "Subcategorías", false},
+    {"TD_CATEGORIAS", "Categorías de gráficos", true},
+    {"TI_GRAFICOS", "Gráficos", false},
+    {"TD_CHECK", "Comprobar estructuras", true},
+    {"TD_CHECK", "Comprobar relaciones", false},
+    {"PBMPEND1", "Terminar", true},
+    {"PBMPIMP1", "Inspector", false},
+    {"TI_ARBOL", "Informes", true},
+    {"TI_ARBOL", "Graficos", false},
+};
+
+class DictionaryWindow {
+ public:
+  void Show(TDictQZ& dict) {
+    dict_ = xb::Ref<TDictQZ>(&dict);
+    frame_ = xb::MakeRef<ui::TMdiFrame>();
+    ui::TMdiFrame::NewParams p;
+    p.caption = dict.cTitle;
+    frame_->New(p);
+    ui::TMsgBar::NewParams m;
+    m.text = kGeneratorName;
+    ui::TMsgBar::New(*frame_, m);
+    ui::TBar::NewParams b;
+    b.btn_width = 28;
+    b.btn_height = 28;
+    bar_ = ui::TBar::New(*frame_, b);
+    for (std::size_t i = 0; i < std::size(kButtons); ++i) {
+      const Button& button = kButtons[i];
+      ui::TBtnBmp::BarParams bp;
+      bp.pictures.resource1 = button.bitmap;
+      bp.tooltip = button.tooltip;
+      bp.message = button.tooltip;
+      bp.group = button.group;
+      bp.action = svc::Action([this, i] { Run(i); });
+      ui::TBtnBmp::NewBar(*bar_, bp);
+    }
+    frame_->bValid = Value(xb::Block::Native([this](xb::Args&) {
+      Closing();
+      return Value::Logical(true);
+    }));
+    ShowWindow(frame_->hWnd, SW_SHOWMAXIMIZED);
+    frame_->ReSize(SIZE_MAXIMIZED, 0, 0);
+    UpdateWindow(frame_->hWnd);
+  }
+
+  // Closes the frame (its lists go with it); the objects stay until their windows are gone.
+  void End() {
+    if (closing_) return;
+    closing_ = true;
+    if (frame_ && frame_->hWnd != nullptr) frame_->End();
+  }
+  bool gone() const { return !frame_ || frame_->hWnd == nullptr || !IsWindow(frame_->hWnd); }
+
+  ui::TMdiFrame* frame() const { return frame_ && frame_->hWnd != nullptr ? frame_.get() : nullptr; }
+  TBrwDataQZ* List(const std::string& title) {
+    auto it = lists_.find(title);
+    return it != lists_.end() && it->second->open() ? it->second.get() : nullptr;
+  }
+
+  void Run(std::size_t button) {
+    switch (button) {
+      case 0: Tablas(); break;
+      case 1: Campos({}); break;
+      case 2: Indices({}); break;
+      case 3: Plain("Relaciones", "Relacion", "Relaciones"); break;
+      case 4: Plain("Expresiones", "Expresio", "Expresiones"); break;
+      case 5: Plain("Entornos", "Entorno", "Entornos para expresiones"); break;
+      case 6: Plain("Cabeceras", "CabeH", "Ca(B)eceras de informes"); break;
+      case 7: CallIfThere("TI_INFORMESLIST"); break;
+      case 8: Categorias(); break;
+      case 9: SubCategorias(); break;
+      case 10: Plain("GrafCat", "GrafCat", "Categorías de gráficos"); break;
+      case 11: Plain("Graficos", "Graficos", "Gráficos"); break;
+      case 12: CheckFiles(TDictQZ::cPath(), false); break;
+      case 13: CheckFiles(TDictQZ::cPath(), true); break;
+      case 14: if (dict_) dict_->End(); break;
+      case 15: CallIfThere("TI_OBJECTINSPECTOR", {dict_ ? dict_->AsValue() : Value()}); break;
+      case 16: CallIfThere("TI_ARBOLINFORMES"); break;
+      case 17: CallIfThere("TI_ARBOLGRAFICOS"); break;
+      default: break;
+    }
+  }
+
+ private:
+  static void CallIfThere(const char* name, std::initializer_list<Value> args = {}) {
+    if (xb::IsFunctionRegistered(name)) xb::CallFunction(name, args);
+  }
+
+  TBrwDataQZ& Open(const std::string& key, std::unique_ptr<TBrwDataQZ> list, int depth = 1) {
+    if (auto it = lists_.find(key); it != lists_.end() && it->second->open()) it->second->End();
+    TBrwDataQZ& l = *list;
+    lists_[key] = std::move(list);
+    l.Activate(*frame_, depth);
+    return l;
+  }
+
+  // A list whose deletion asks the usual confirmation.
+  void Plain(const std::string& title, const std::string& table, const std::string& caption) {
+    auto list = std::make_unique<TBrwDataQZ>(title, TDictQZ::AliasOf(table), caption);
+    list->bDel = [table] {
+      WorkArea* area = AreaOfTable(table);
+      if (area != nullptr && !area->eof() && data::Ui().ConfirmDelete(false)) DeleteCurrent(*area);
+    };
+    Open(title, std::move(list));
+  }
+
+  void Tablas() {
+    auto list = std::make_unique<TBrwDataQZ>("Tablas", TDictQZ::AliasOf("Tablas"), "Tablas auxiliares");
+    list->bAdd = [] {
+      ui::FileDialogParams p;
+      p.mask = "Tablas (*.dbf)|*.dbf";
+      p.title = "Seleccione un fichero";
+      const std::string file = ui::FileDialog(p);
+      if (file.empty()) return;
+      if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        data::Ui().MsgStop("Fichero no existe", "Atención");
+        return;
+      }
+      DoImport(Aliases(), file);
+    };
+    list->bDel = [] {
+      WorkArea* area = AreaOfTable("Tablas");
+      if (area == nullptr || area->eof()) return;
+      if (!Ask("¿ Desea eliminar esta tabla ? ( Se eliminarán todos los campos e indices )")) return;
+      DeleteTableRows(Aliases(), Field(*area, "TABLA"), TDictQZ::AliasOf("CampoRes"));
+    };
+    list->aExtraButtons = {
+        {"TD_CAMPOS", "Campos de esta tabla", "Campos", [this] { Campos(Current("Tablas", "TABLA")); }},
+        {"TD_INDICES", "Indices de esta tabla", "Indices", [this] { Indices(Current("Tablas", "TABLA")); }},
+    };
+    Open("Tablas", std::move(list));
+  }
+
+  static std::string Current(const std::string& table, const std::string& field) {
+    WorkArea* area = AreaOfTable(table);
+    return area != nullptr ? Field(*area, field) : std::string();
+  }
+
+  void Campos(const std::string& table) {
+    const std::string caption = table.empty() ? "Campos" : "Campos de " + Capitalised(table);
+    auto list = std::make_unique<TBrwDataQZ>("Campos", TDictQZ::AliasOf("Campos"), caption);
+    if (!table.empty()) {
+      list->cField = "TABLA";
+      list->uValue1 = Value::String(xb::PadR(table, 10));
+      list->nOrdenFiltro = 1;
+    }
+    list->bDel = [] {
+      WorkArea* area = AreaOfTable("Campos");
+      if (area == nullptr || area->eof()) return;
+      if (FieldInUse(Aliases(), Field(*area, "TABLA"), Field(*area, "CAMPO"))) {
+        data::Ui().MsgStop("No se puede borrar este campo, forma parte de la expresión\n\rde un índice o de una relación",
+                           "Atención");
+        return;
+      }
+      if (Ask("¿ Desea eliminar este campo ?")) DeleteCurrent(*area);
+    };
+    list->aExtraButtons = {{"TD_CHECK", "Campo seleccionable para informes", "Seleccionar", [] {
+                              WorkArea* area = AreaOfTable("Campos");
+                              if (area == nullptr || area->eof()) return;
+                              const int keep = WorkAreas::Get().CurrentArea();
+                              WorkAreas::Get().SelectArea(area->number());
+                              if (!area->table().shared() || data::lNetRecLock()) {
+                                const bool on = Field(*area, "VISIBLE") == "S";
+                                area->PutField(area->FieldPos("VISIBLE"), Value::String(on ? "N" : "S"));
+                                area->Commit();
+                                if (area->table().shared()) area->Unlock(area->recno());
+                              }
+                              WorkAreas::Get().SelectArea(keep);
+                            }}};
+    Open("Campos", std::move(list), table.empty() ? 1 : 2);
+  }
+
+  void Indices(const std::string& table) {
+    const std::string caption = table.empty() ? "Indices" : "Indices de " + Capitalised(table);
+    auto list = std::make_unique<TBrwDataQZ>("Indices", TDictQZ::AliasOf("Indices"), caption);
+    if (!table.empty()) {
+      list->cField = "TABLA";
+      list->uValue1 = Value::String(xb::PadR(table, 10));
+      list->nOrdenFiltro = 1;
+    }
+    list->bDel = [] {
+      WorkArea* area = AreaOfTable("Indices");
+      if (area != nullptr && !area->eof() && data::Ui().ConfirmDelete(false)) DeleteCurrent(*area);
+    };
+    Open("Indices", std::move(list), table.empty() ? 1 : 2);
+  }
+
+  // Whether any row of `table` has `field` equal to `value` (upper-cased, trimmed).
+  static bool Uses(const std::string& table, const std::string& field, const std::string& value) {
+    WorkArea* area = AreaOfTable(table);
+    if (area == nullptr) return false;
+    const std::uint32_t recno = area->recno();
+    const int order = area->controlling_order();
+    area->SetControllingOrder(0);
+    bool found = false;
+    const std::string wanted = xb::Upper(xb::CurrentCodePage(), value);
+    for (area->GoTop(); !area->eof() && !found; area->Skip(1))
+      found = xb::Upper(xb::CurrentCodePage(), Field(*area, field)) == wanted;
+    area->SetControllingOrder(order);
+    area->GoTo(recno);
+    return found;
+  }
+
+  void Categorias() {
+    auto list = std::make_unique<TBrwDataQZ>("Categorias", TDictQZ::AliasOf("Categor"), "Categorías de informes");
+    list->bDel = [] {
+      WorkArea* area = AreaOfTable("Categor");
+      if (area == nullptr || area->eof()) return;
+      const std::string category = Field(*area, "CATEGORIA");
+      if (Uses("Informes", "CATEGORIA", category)) {
+        data::Ui().MsgStop("Es imposible borrar la categoría por tener informes asociados", "Atención");
+      } else if (Uses("SubCat", "CATEGORIA", category)) {
+        data::Ui().MsgStop("Es imposible borrar la categoría por tener subcategorías asociadas", "Atención");
+      } else if (data::Ui().ConfirmDelete(false)) {
+        DeleteCurrent(*area);
+      }
+    };
+    Open("Categorias", std::move(list));
+  }
+
+  void SubCategorias() {
+    auto list = std::make_unique<TBrwDataQZ>("Subcategorias", TDictQZ::AliasOf("SubCat"), "Subcategorías de informes");
+    list->bDel = [] {
+      WorkArea* area = AreaOfTable("SubCat");
+      if (area == nullptr || area->eof()) return;
+      if (Uses("Informes", "SUBCAT", Field(*area, "SUBCAT"))) {
+        data::Ui().MsgStop("Es imposible borrar la subcategoría por tener informes asociados", "Atención");
+      } else if (data::Ui().ConfirmDelete(false)) {
+        DeleteCurrent(*area);
+      }
+    };
+    Open("Subcategorias", std::move(list));
+  }
+
+  // The frame closed by the user: the dictionary ends with it.
+  void Closing() {
+    if (closing_) return;
+    closing_ = true;
+    if (dict_ && dict_->lAbierto) dict_->End();
+  }
+
+  xb::Ref<TDictQZ> dict_;
+  xb::Ref<ui::TMdiFrame> frame_;
+  xb::Ref<ui::TBar> bar_;
+  std::map<std::string, std::unique_ptr<TBrwDataQZ>> lists_;
+  bool closing_ = false;
+};
+
+constexpr int kBuilderText = 100;
+constexpr int kBuilderFields = 110;
+constexpr int kBuilderAddField = 120;
+
+// The described fields of a table, in order.
+std::vector<std::string> FieldsOf(const std::string& table) {
+  std::vector<std::pair<std::int64_t, std::string>> fields;
+  WorkArea* area = AreaOfTable("Campos");
+  if (area == nullptr) return {};
+  const std::uint32_t recno = area->recno();
+  const int order = area->controlling_order();
+  area->SetControllingOrder(0);
+  const std::string wanted = xb::Upper(xb::CurrentCodePage(), xb::AllTrim(table));
+  for (area->GoTop(); !area->eof(); area->Skip(1)) {
+    if (xb::Upper(xb::CurrentCodePage(), Field(*area, "TABLA")) != wanted) continue;
+    fields.emplace_back(area->GetField(area->FieldPos("ORDEN")).AsInt(), Field(*area, "CAMPO"));
+  }
+  area->SetControllingOrder(order);
+  area->GoTo(recno);
+  std::stable_sort(fields.begin(), fields.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> names;
+  for (auto& f : fields) names.push_back(std::move(f.second));
+  return names;
+}
+
+std::string DialogText(HWND dialog, int id) {
+  const int length = GetWindowTextLengthA(GetDlgItem(dialog, id));
+  std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
+  GetDlgItemTextA(dialog, id, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(std::max(length, 0)));
+  return text;
+}
+
+void Append(HWND dialog, const std::string& piece) {
+  SetDlgItemTextA(dialog, kBuilderText, (DialogText(dialog, kBuilderText) + piece).c_str());
+}
+
+std::unique_ptr<DictionaryWindow>& Window() {
+  static std::unique_ptr<DictionaryWindow> window;
+  return window;
+}
+
+// Windows being closed: kept until their frame is destroyed, as their blocks point to them.
+std::vector<std::unique_ptr<DictionaryWindow>>& Closed() {
+  static std::vector<std::unique_ptr<DictionaryWindow>> closed;
+  return closed;
+}
+
+}  // namespace
+
+ui::TMdiFrame* DictionaryFrame() { return Window() ? Window()->frame() : nullptr; }
+
+TBrwDataQZ* DictionaryList(const std::string& title) { return Window() ? Window()->List(title) : nullptr; }
+
+std::vector<std::string> DictionaryBarTips() {
+  std::vector<std::string> tips;
+  for (const Button& b : kButtons) tips.emplace_back(b.tooltip);
+  return tips;
+}
+
+void RunDictionaryButton(const std::string& tooltip) {
+  if (!Window()) return;
+  for (std::size_t i = 0; i < std::size(kButtons); ++i) {
+    if (tooltip == kButtons[i].tooltip) {
+      Window()->Run(i);
+      return;
+    }
+  }
+}
+
+const std::vector<BuilderOperator>& BuilderOperators() {
+  static const std::vector<BuilderOperator> operators = {
+      {150, " = ", "Igual a"},
+      {160, " <> ", "Distinto de"},
+      {170, " .and. ", "Y ( Operador lógico )"},
+      {180, " + ", "Más"},
+      {190, " < ", "Menor que "},
+      {200, " > ", "Mayor que "},
+      {210, " .or. ", "O ( Operador lógico )"},
+      {220, " - ", "Menos"},
+      {230, " <= ", "Menor o igual que"},
+      {240, " >= ", "Mayor o igual que"},
+      {250, " .not. ", "NO ( Operador lógico )"},
+      {260, " * ", "Multiplicado por"},
+      {270, " ( ", "Comienzo de expresión"},
+      {280, " ) ", "Fin de expresión"},
+      {290, " $ ", "Contenido en"},
+      {300, " / ", "Dividido por"},
+  };
+  return operators;
+}
+
+std::string ExpBuilder(const std::string& table, const std::string& expression) {
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_CONSTRUCTOR_EXPRESIONES"), " Constructor de expresiones");
+  ui::TDialog* box = dialog.get();
+  std::vector<xb::Ref<ui::TButton>> buttons;
+  for (const BuilderOperator& op : BuilderOperators()) {
+    const std::string text = op.text;
+    auto button = svc::Button(dialog, op.id, [box, text] { Append(box->hWnd, text); });
+    button->cToolTip = Value::String(op.tooltip);
+    buttons.push_back(button);
+  }
+  buttons.push_back(svc::Button(dialog, kBuilderAddField, [box] {
+    HWND list = GetDlgItem(box->hWnd, kBuilderFields);
+    const LRESULT at = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (at == LB_ERR) return;
+    char name[64] = {};
+    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(name));
+    Append(box->hWnd, name);
+  }));
+  std::string result = expression;
+  buttons.push_back(svc::Button(dialog, IDOK, [box, &result] {
+    result = DialogText(box->hWnd, kBuilderText);
+    box->End(IDOK);
+  }));
+  buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
+  const std::vector<std::string> fields = FieldsOf(table);
+  svc::RunDialog(dialog, [box, &fields, &expression] {
+    SetDlgItemTextA(box->hWnd, kBuilderText, expression.c_str());
+    HWND list = GetDlgItem(box->hWnd, kBuilderFields);
+    for (const std::string& f : fields) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f.c_str()));
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    return true;
+  });
+  return result;
+}
+
+void InstallDictionaryWindow() {
+  DictionaryWindowHook hook;
+  hook.show = [](TDictQZ& dict) {
+    std::erase_if(Closed(), [](const auto& w) { return w->gone(); });
+    if (Window()) Closed().push_back(std::move(Window()));
+    Window() = std::make_unique<DictionaryWindow>();
+    Window()->Show(dict);
+  };
+  hook.end = [](TDictQZ&) {
+    if (!Window()) return;
+    Closed().push_back(std::move(Window()));
+    Closed().back()->End();
+  };
+  SetDictionaryWindowHook(hook);
+}
+
+}  // namespace reports

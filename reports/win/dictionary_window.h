@@ -1,0 +1,39 @@
+// The dictionary's maintenance window (TDictQZ's ShowWindow): a maximised MDI frame with its
+// message bar and the bar of 18 buttons, each opening a list of the dictionary in a
+// TBrwDataQZ child, running a check, or closing; the import of tables and the deletions
+// with their cascades and refusals.
+#pragma once
+
+#include <string>
+
+#include "reports/tdictqz.h"
+#include "ui/core/tmdiframe.h"
+
+namespace reports {
+
+class TBrwDataQZ;
+
+// Installs TDictQZ's window hook.
+void InstallDictionaryWindow();
+
+// The open window and its lists (tests): nullptr when closed.
+ui::TMdiFrame* DictionaryFrame();
+TBrwDataQZ* DictionaryList(const std::string& title);
+// The bar's buttons, in order: their tool tips.
+std::vector<std::string> DictionaryBarTips();
+
+// Runs a bar button by its tool tip (tests and the right-click menu).
+void RunDictionaryButton(const std::string& tooltip);
+
+// The expression builder " Constructor de expresiones" over the fields of `table`: the
+// text as edited, or `expression` when cancelled.
+std::string ExpBuilder(const std::string& table, const std::string& expression);
+// The operators the builder's buttons append: {control, text, tool tip}.
+struct BuilderOperator {
+  int id;
+  const char* text;
+  const char* tooltip;
+};
+const std::vector<BuilderOperator>& BuilderOperators();
+
+}  // namespace reports

@@ -1,0 +1,322 @@
+#include "reports/win/tbrwdataqz.h"
+
+#include <windows.h>
+
+#include <map>
+
+#include "data/data_ui.h"
+#include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/strings.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "services/dialog_helpers.h"
+#include "services/font_choice.h"
+#include "services/menu_access.h"
+#include "services/window_fit.h"
+#include "ui/controls/tbtnbmp.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+using xb::rdd::WorkArea;
+using xb::rdd::WorkAreas;
+
+constexpr int kTabsHeight = 22;
+constexpr int kSearchText = 101;
+
+Value Action(std::function<void()> fn) { return svc::Action(std::move(fn)); }
+
+WorkArea* AreaOf(const std::string& alias) {
+  WorkAreas& areas = WorkAreas::Get();
+  return areas.Area(areas.AreaOfAlias(alias));
+}
+
+std::string CellText(WorkArea& area, const BrowseColumn& column) {
+  const bool flag = column.field[0] == '?';
+  const int pos = area.FieldPos(flag ? column.field + 1 : column.field);
+  if (pos == 0) return {};
+  const Value v = area.GetField(pos);
+  if (flag) {
+    const bool on = v.IsLogical() ? v.AsLogical() : v.IsString() && xb::AllTrim(v.AsString()) == "S";
+    return on ? "Sí" : "No";
+  }
+  if (v.IsString()) return std::string(xb::RTrim(v.AsString()));
+  if (v.IsLogical()) return v.AsLogical() ? "Sí" : "No";
+  if (v.IsNumber()) {
+    const auto& f = *area.FieldAt(pos);
+    return std::string(xb::AllTrim(
+        xb::CallFunction("STR", {v, Value::Integer(f.length), Value::Integer(f.decimals)}).AsString()));
+  }
+  return {};
+}
+
+}  // namespace
+
+const std::vector<BrowseColumn>& BrowseStructure(const std::string& title) {
+  static const std::map<std::string, std::vector<BrowseColumn>> structures = {
+      {"Tablas",
+       {{"Tabla", "TABLA", 80}, {"Ruta", "RUTA", 160}, {"Fichero", "FICHERO", 100}, {"Descripción", "DESCRIPC", 220},
+        {"Visible", "VISIBLE", 50}}},
+      {"Campos",
+       {{"Selec.", "?VISIBLE", 40}, {"Tabla", "TABLA", 80}, {"Orden", "ORDEN", 40}, {"Campo", "CAMPO", 100},
+        {"Tipo", "TIPO", 35}, {"Longitud", "LONGITUD", 55}, {"Decimales", "DECIMAL", 60},
+        {"Descripción", "DESCRIPC", 200}, {"Máscara", "MASCARA", 120}}},
+      {"Indices",
+       {{"Tabla", "TABLA", 80}, {"Orden", "ORDEN", 40}, {"Tag", "TAG", 100}, {"Expresión", "EXPRESION", 220},
+        {"Descripción", "DESCRIPC", 200}}},
+      {"Relaciones",
+       {{"Tabla Maestra", "TABORIGEN", 90}, {"Exp. Búsqueda", "EXPBUSCAR", 200}, {"Tabla Destino", "TABDESTINO", 90},
+        {"Indice", "INDDESTINO", 90}, {"Descripción", "DESCRIPC", 200}}},
+      {"Expresiones", {{"Nombre", "CODIGO", 90}, {"Tabla", "TABLA", 90}, {"Descripción", "DESCRIPC", 260}}},
+      {"Entornos",
+       {{"Código", "ENTORNO", 80}, {"Entorno", "DESCRIPC", 160}, {"Tabla principal", "TABLA", 100},
+        {"Descripción", "DESCRIPC", 200}}},
+      {"Informes",
+       {{"Informe", "INFORME", 80}, {"Categoría", "CATEGORIA", 70}, {"Tabla maestra", "TABLAMAST", 100},
+        {"Descripción", "DESCRIPC", 260}}},
+      {"Columnas", {}},
+      {"Condiciones", {}},
+      {"Iniciales", {{"Orden", "ORDEN", 50}, {"Función", "FUNCION", 200}, {"Descripción", "DESCRIPC", 220}}},
+      {"Categorias", {{"Título", "CATEGORIA", 60}, {"Descripción", "DESCRIPC", 260}, {"Tipo", "INFDOC", 40}}},
+      {"Cabeceras",
+       {{"A.", "?ACTIVO", 30}, {"Código", "COD", 60}, {"Descripción", "DESCRIP", 260},
+        {"Inicio impresión", "POSICION", 100}}},
+      {"Graficos", {{"Código", "CODIGO", 80}, {"Categoría", "CATEGORIA", 80}, {"Descripción", "DESCRIPC", 260}}},
+      {"GrafCat", {{"Código", "CODIGO", 80}, {"Descripción", "DESCRIPC", 260}}},
+      {"Subcategorias", {{"Código", "SUBCAT", 60}, {"Descripción", "DESCRIPC", 260}, {"Categoria", "CATEGORIA", 80}}},
+  };
+  static const std::vector<BrowseColumn> none;
+  const auto it = structures.find(title);
+  return it == structures.end() ? none : it->second;
+}
+
+TBrwDataQZ::TBrwDataQZ(std::string title, std::string alias, std::string caption, std::string menu_option)
+    : cTitle(std::move(title)), cAlias(std::move(alias)), cCaption(std::move(caption)),
+      cOpcionMenu(std::move(menu_option)) {
+  if (cAlias.empty()) {
+    WorkArea& current = WorkAreas::Get().Current();
+    cAlias = current.used() ? current.alias() : std::string();
+  }
+  if (cCaption.empty()) cCaption = cTitle;
+  // Access: full unless a menu option is named that the menu has.
+  if (!cOpcionMenu.empty()) cAcceso = svc::FindMenuOption(cOpcionMenu) > 0 ? svc::cAccesoMenu(cOpcionMenu) : "1";
+}
+
+TBrwDataQZ::~TBrwDataQZ() = default;
+
+bool TBrwDataQZ::open() const { return window_ && window_->hWnd != nullptr && IsWindow(window_->hWnd); }
+
+void TBrwDataQZ::Activate(ui::TMdiFrame& frame, int depth) {
+  RECT client{};
+  HWND mdi_client = frame.oWndClient ? frame.oWndClient->hWnd : frame.hWnd;
+  GetClientRect(mdi_client, &client);
+  const int inset = depth > 1 ? 40 : 30;
+  ui::TMdiChild::NewParams p;
+  p.caption = cCaption;
+  p.pixel = true;
+  p.top = inset;
+  p.left = inset;
+  p.bottom = std::max<int>(client.bottom - inset, inset + 120);
+  p.right = std::max<int>(client.right - inset, inset + 320);
+  p.frame = xb::Ref<ui::TMdiFrame>(&frame);
+  window_ = xb::MakeRef<ui::TMdiChild>();
+  window_->New(p);
+  BuildButtonBar();
+  BuildBrowse();
+  BuildTabs();
+  window_->bResized = Action([this] { Fit(); });
+  ui::TWindow::ActivateParams activate;
+  activate.valid = Value(xb::Block::Native([this](xb::Args&) {
+    if (on_end) on_end();
+    return Value::Logical(true);
+  }));
+  window_->Activate(activate);
+  if (WorkArea* area = AreaOf(cAlias)) {
+    const int keep = WorkAreas::Get().CurrentArea();
+    WorkAreas::Get().SelectArea(area->number());
+    area->GoTop();
+    WorkAreas::Get().SelectArea(keep);
+  }
+  Fit();
+  browse_->GoTop();
+  browse_->SetFocus();
+}
+
+void TBrwDataQZ::BuildButtonBar() {
+  ui::TBar::NewParams bp;
+  bp.btn_width = 25;
+  bp.btn_height = 25;
+  bar_ = ui::TBar::New(*window_, bp);
+  const Value writes = Value(xb::Block::Native([this](xb::Args&) { return Value::Logical(Writes()); }));
+  const auto add = [this](const std::string& picture, const std::string& tooltip, std::function<void()> act,
+                          const Value& when, bool group = false) {
+    ui::TBtnBmp::BarParams b;
+    b.pictures.resource1 = picture;
+    b.tooltip = tooltip;
+    b.message = tooltip;
+    b.action = Action(std::move(act));
+    b.when = when;
+    b.group = group;
+    ui::TBtnBmp::NewBar(*bar_, b);
+  };
+  if (lAdd) add("PBMPADD1", "Añadir", [this] { AddRecord(); }, writes);
+  if (lEdit) add("PBMPMOD1", "Modificar", [this] { EditRecord(); }, writes);
+  if (lDel) add("PBMPDEL1", "Eliminar", [this] { DelRecord(); }, writes);
+  if (lSearch) add("LUPA", "Localizar", [this] { SearchRecord(); }, {}, true);
+  if (lPrint) add("Printer", "Imprimir", [this] { BrowseKeys('I'); }, {});
+  if (lFont) add("PBMPFON1", "Fuentes", [this] { svc::SelFon(*browse_); }, {});
+  for (const ExtraButton& extra : aExtraButtons) {
+    std::function<void()> act = extra.action ? extra.action : [] { data::Ui().MsgInfo("Acción no definida", "Atención"); };
+    add(extra.bitmap, extra.tooltip.empty() ? "Tooltip" : extra.tooltip, act, writes, &extra == &aExtraButtons.front());
+  }
+  if (lExit) add("PBMPEND1", "Salir", [this] { End(); }, {}, true);
+}
+
+void TBrwDataQZ::BuildBrowse() {
+  const std::vector<BrowseColumn>& columns = BrowseStructure(cTitle);
+  xb::Array headers = xb::Array::New();
+  xb::Array sizes = xb::Array::New();
+  for (const BrowseColumn& c : columns) {
+    headers.Append(Value::String(c.header));
+    sizes.Append(Value::Integer(c.width));
+  }
+  ui::TWBrowse::NewParams p;
+  p.parent = window_;
+  p.pixel = true;
+  p.alias = cAlias;
+  if (!columns.empty()) {
+    p.headers = Value(headers);
+    p.col_sizes = Value(sizes);
+    p.line = Value(xb::Block::Native([this, &columns](xb::Args&) {
+      xb::Array cells = xb::Array::New();
+      WorkArea* area = AreaOf(cAlias);
+      for (const BrowseColumn& c : columns) cells.Append(Value::String(area != nullptr ? CellText(*area, c) : ""));
+      return Value(cells);
+    }));
+  }
+  p.dbl_click = Action([this] {
+    if (lEdit && Writes()) EditRecord();
+  });
+  browse_ = xb::MakeRef<ui::TWBrowse>();
+  browse_->New(p);
+  browse_->bKeyChar = Value(xb::Block::Native([this](xb::Args& a) {
+    return BrowseKeys(static_cast<int>(a.Int(1))) ? Value::Logical(true) : Value();
+  }));
+  if (!cField.empty()) {
+    WorkArea* area = AreaOf(cAlias);
+    if (area != nullptr) area->SetControllingOrder(nOrdenFiltro > 0 ? nOrdenFiltro : 1);
+    Value value = uValue1;
+    if (value.IsString()) value = Value::String(xb::Upper(xb::CurrentCodePage(), value.AsString()));
+    browse_->SetFilter(cField, value);
+  }
+}
+
+void TBrwDataQZ::BuildTabs() {
+  if (!cField.empty()) return;
+  WorkArea* area = AreaOf(cAlias);
+  if (area == nullptr || area->OrderCount() == 0) return;
+  std::vector<std::string> prompts;
+  const int keep = WorkAreas::Get().CurrentArea();
+  WorkAreas::Get().SelectArea(area->number());
+  for (int i = 1; i <= area->OrderCount(); ++i)
+    prompts.emplace_back(xb::AllTrim(xb::CallFunction("ORDNAME", {Value::Integer(i)}).AsString()));
+  WorkAreas::Get().SelectArea(keep);
+  tabs_ = xb::MakeRef<ui::TTabs>();
+  tabs_->New({.prompts = prompts,
+              .action = Value(xb::Block::Native([this](xb::Args& a) {
+                if (WorkArea* t = AreaOf(cAlias)) t->SetControllingOrder(static_cast<int>(a.Int(1)));
+                Refresh();
+                return Value();
+              })),
+              .parent = window_,
+              .option = std::max(1, area->controlling_order()),
+              .pixel = true,
+              .width = 300,
+              .height = kTabsHeight});
+}
+
+void TBrwDataQZ::Fit() {
+  if (!open() || !browse_) return;
+  svc::SetBrowse(*window_, *browse_, bar_.get(), {.bottom = tabs_ ? kTabsHeight : 0});
+  if (tabs_ && tabs_->hWnd != nullptr) {
+    RECT client;
+    GetClientRect(window_->hWnd, &client);
+    MoveWindow(tabs_->hWnd, 0, client.bottom - kTabsHeight, client.right, kTabsHeight, TRUE);
+  }
+}
+
+void TBrwDataQZ::End() {
+  if (open()) window_->End();
+}
+
+void TBrwDataQZ::Refresh() {
+  if (browse_ && browse_->hWnd != nullptr) browse_->Refresh();
+}
+
+void TBrwDataQZ::AddRecord() {
+  if (!lAdd || !Writes()) return;
+  if (bAdd) bAdd();
+  Refresh();
+}
+
+void TBrwDataQZ::EditRecord() {
+  if (!lEdit || !Writes()) return;
+  if (bEdit) bEdit();
+  Refresh();
+}
+
+void TBrwDataQZ::DelRecord() {
+  if (!lDel || !Writes()) return;
+  if (bDel) bDel();
+  if (browse_) browse_->GoTop();
+  Refresh();
+}
+
+void TBrwDataQZ::Search(const std::string& text) {
+  WorkArea* area = AreaOf(cAlias);
+  if (area == nullptr) return;
+  const int keep = WorkAreas::Get().CurrentArea();
+  WorkAreas::Get().SelectArea(area->number());
+  const Value soft = xb::GetSetValue(xb::SET_SOFTSEEK);
+  xb::SetValue(xb::SET_SOFTSEEK, Value::Logical(true));
+  xb::CallFunction("DBSEEK", {Value::String(xb::Upper(xb::CurrentCodePage(), xb::RTrim(text)))});
+  if (area->eof()) area->GoBottom();
+  xb::SetValue(xb::SET_SOFTSEEK, soft);
+  WorkAreas::Get().SelectArea(keep);
+  if (browse_ && browse_->hWnd != nullptr) browse_->Refresh();
+}
+
+void TBrwDataQZ::SearchRecord() {
+  if (!lSearch) return;
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_BUSQUEDA"), " Localizar");
+  std::string text;
+  ui::TDialog* box = dialog.get();
+  svc::Button(dialog, IDOK, [box, &text] {
+    char buffer[256] = {};
+    GetDlgItemTextA(box->hWnd, kSearchText, buffer, sizeof buffer);
+    text = buffer;
+    box->End(IDOK);
+  });
+  svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); });
+  if (svc::RunDialog(dialog) == IDOK) Search(text);
+}
+
+bool TBrwDataQZ::BrowseKeys(int key) {
+  switch (std::toupper(key)) {
+    case 'A':
+    case '+': if (lAdd) AddRecord(); return lAdd;
+    case 'M': if (lEdit) EditRecord(); return lEdit;
+    case 'E': if (lDel) DelRecord(); return lDel;
+    case 'L': if (lSearch) SearchRecord(); return lSearch;
+    case 'I':
+      if (lPrint && xb::IsFunctionRegistered("TI_REPORT")) xb::CallFunction("TI_REPORT", {browse_->AsValue()});
+      return lPrint;
+    case 'F': if (lFont) svc::SelFon(*browse_); return lFont;
+    case 'S': if (lExit) End(); return lExit;
+    default: return false;
+  }
+}
+
+}  // namespace reports

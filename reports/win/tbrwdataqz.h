@@ -1,0 +1,85 @@
+// TBrwDataQZ: the report generator's generic browser of a dictionary table: an MDI child of
+// the dictionary's frame with a button bar (add, modify, delete, search, print, fonts, the
+// caller's extra buttons, exit), the table's browse with the columns of its kind, tabs by
+// index name (or a filter on a field's value), a search by the current index and keys.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "runtime/value.h"
+#include "ui/controls/ttabs.h"
+#include "ui/controls/twbrowse.h"
+#include "ui/core/tbar.h"
+#include "ui/core/tmdichild.h"
+#include "ui/core/tmdiframe.h"
+
+namespace reports {
+
+class TBrwDataQZ {
+ public:
+  struct ExtraButton {
+    std::string bitmap;
+    std::string tooltip;  // empty: "Tooltip"
+    std::string caption;
+    std::function<void()> action;  // none: "Acción no definida"
+  };
+
+  // New(cTitle, cAlias, cCaption, ...): the kind of list (its title in TB_BrowseStructure),
+  // the table's alias (default the current one) and the window's caption (default the title).
+  TBrwDataQZ(std::string title, std::string alias, std::string caption = {}, std::string menu_option = {});
+  ~TBrwDataQZ();
+
+  // Opens the child in `frame`, `depth` 1 for a list of the frame, 2 for a list opened from one.
+  void Activate(ui::TMdiFrame& frame, int depth = 1);
+  void End();
+  void Refresh();
+  bool open() const;
+
+  void AddRecord();
+  void EditRecord();
+  void DelRecord();
+  void SearchRecord();
+  // The current index sought softly by the upper-cased text; SET SOFTSEEK is put back.
+  void Search(const std::string& text);
+  // A key of the browse ("A" or "+", "M", "E", "L", "I", "F", "S", either case); true when used.
+  bool BrowseKeys(int key);
+
+  std::string cTitle, cAlias, cCaption, cOpcionMenu, cAcceso = "2";
+  bool lAdd = true, lEdit = true, lDel = true, lSearch = true, lPrint = true, lFont = true, lExit = true;
+  std::function<void()> bAdd, bEdit, bDel;
+  std::string cField;      // a filter: rows whose field holds uValue1
+  xb::Value uValue1;
+  int nOrdenFiltro = 0;
+  std::vector<ExtraButton> aExtraButtons;
+  std::function<void()> on_end;
+
+  ui::TMdiChild* window() const { return window_.get(); }
+  ui::TWBrowse* browse() const { return browse_.get(); }
+  ui::TBar* bar() const { return bar_.get(); }
+  ui::TTabs* tabs() const { return tabs_.get(); }
+
+ private:
+  bool Writes() const { return cAcceso == "2"; }
+  void BuildButtonBar();
+  void BuildBrowse();
+  void BuildTabs();
+  void Fit();
+
+  xb::Ref<ui::TMdiChild> window_;
+  xb::Ref<ui::TBar> bar_;
+  xb::Ref<ui::TWBrowse> browse_;
+  xb::Ref<ui::TTabs> tabs_;
+};
+
+// TB_BrowseStructure's columns of a kind of list: headers and the field (or "?" + field for
+// a flag shown as "Sí"/"No") of each.
+struct BrowseColumn {
+  const char* header;
+  const char* field;
+  int width;
+};
+const std::vector<BrowseColumn>& BrowseStructure(const std::string& title);
+
+}  // namespace reports
