@@ -4,6 +4,7 @@
 #include "reports/dictionary_files.h"
 #include "reports/dictionary_rows.h"
 #include "reports/dictionary_tables.h"
+#include "reports/expression_rows.h"
 #include "reports/expressions.h"
 #include "reports/report_lists.h"
 #include "reports/report_masks.h"
@@ -26,6 +27,7 @@ void RegisterReportFunctions() {
   RegisterAccessRules();
   RegisterDictionaryRows();
   RegisterTDictQZ();
+  RegisterExpressionRows();
 }
 
 }  // namespace reports

@@ -465,7 +465,38 @@ std::string ExpBuilder(const std::string& table, const std::string& expression) 
   return result;
 }
 
+int SelectRelacion(const std::vector<std::string>& descriptions) {
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_SEL_RELACION"), " Seleccione campo de la relación");
+  ui::TDialog* box = dialog.get();
+  int chosen = 0;
+  auto ok = svc::Button(dialog, IDOK, [box, &chosen] {
+    const LRESULT at = SendMessageA(GetDlgItem(box->hWnd, 100), CB_GETCURSEL, 0, 0);
+    chosen = at == CB_ERR ? 0 : static_cast<int>(at) + 1;
+    box->End(IDOK);
+  });
+  auto cancel = svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); });
+  svc::RunDialog(dialog, [box, &descriptions] {
+    HWND combo = GetDlgItem(box->hWnd, 100);
+    for (const std::string& d : descriptions) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(d.c_str()));
+    SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    return true;
+  });
+  return chosen;
+}
+
 void InstallDictionaryWindow() {
+  // TI_SELECTRELACION(aDescripciones)
+  xb::RegisterFunction("TI_SELECTRELACION", [](xb::Args& a) {
+    std::vector<std::string> descriptions;
+    const xb::Array list = a.Arr(1);
+    for (std::size_t i = 0; list && i < list.size(); ++i)
+      descriptions.emplace_back(list[i].Deref().IsString() ? list[i].Deref().AsString() : "");
+    return Value::Integer(SelectRelacion(descriptions));
+  });
+  // TI_EXPBUILDER(cTabla, cExpresion): the expression builder.
+  xb::RegisterFunction("TI_EXPBUILDER", [](xb::Args& a) {
+    return Value::String(ExpBuilder(std::string(a.Str(1)), std::string(a.Str(2))));
+  });
   DictionaryWindowHook hook;
   hook.show = [](TDictQZ& dict) {
     std::erase_if(Closed(), [](const auto& w) { return w->gone(); });

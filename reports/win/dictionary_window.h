@@ -13,7 +13,7 @@ namespace reports {
 
 class TBrwDataQZ;
 
-// Installs TDictQZ's window hook.
+// Installs TDictQZ's window hook and registers TI_SELECTRELACION and TI_EXPBUILDER.
 void InstallDictionaryWindow();
 
 // The open window and its lists (tests): nullptr when closed.
@@ -35,5 +35,9 @@ struct BuilderOperator {
   const char* tooltip;
 };
 const std::vector<BuilderOperator>& BuilderOperators();
+
+// TI_SELECTRELACION: " Seleccione campo de la relación" over the descriptions; the position
+// chosen (1-based), 0 when cancelled.
+int SelectRelacion(const std::vector<std::string>& descriptions);
 
 }  // namespace reports

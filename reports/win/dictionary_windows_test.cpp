@@ -377,6 +377,17 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   }
   EXPECT_EQ(builder, "CODCLI = NOMBRE .and.  ( ");
 
+  // A relation path is chosen by its description.
+  {
+    DialogAnswerer answer([](const SeenDialog& d) {
+      SendMessageA(GetDlgItem(d.hwnd, 100), CB_SETCURSEL, 1, 0);
+      return IDOK;
+    });
+    EXPECT_EQ(X("TI_SELECTRELACION({'Cliente del albarán', 'Cliente de la factura'})").AsInt(), 2);
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].title, " Seleccione campo de la relación");
+  }
+
   // Deleting the table takes its fields and indexes.
   {
     DialogAnswerer answer([](const SeenDialog& d) { return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí") : Ok(d); });
