@@ -15,6 +15,7 @@
 
 #include "output/output.h"
 #include "output/preview.h"
+#include "runtime/block.h"
 #include "runtime/macro.h"
 #include "runtime/memvar.h"
 #include "tests/support/dialog_answerer.h"
@@ -248,6 +249,28 @@ TEST_F(QzPrinterTest, OnePreviewAtATime) {
   EXPECT_TRUE(steps.done());
   EXPECT_EQ(Preview::Open(), nullptr);
   other->End();
+}
+
+TEST_F(QzPrinterTest, AWindowsHardCopyPrintsItsImageOnThePagePrinter) {
+  auto window = Make();
+  window->SetText("Copia de la ventana");
+  ShowWindow(window->hWnd, SW_SHOW);
+  UpdateWindow(window->hWnd);
+  PrinterOutput out("hardcopy");
+  xb::Send(Value(xb::ObjectRef(window)), "HARDCOPY", {Value::Integer(2)});
+  EXPECT_EQ(out.Pages(), 1);
+  EXPECT_EQ(out.Comment("%%Title:"), "Copia de la ventana");
+  EXPECT_NE(out.PostScript().find("image"), std::string::npos);
+  EXPECT_FALSE(QzCurrentPrinter());
+  // With a print block the window's Print runs it instead.
+  bool printed = false;
+  window->bPrint = Value(xb::Block::Native([&](xb::Args&) {
+    printed = true;
+    return Value();
+  }));
+  xb::Send(Value(xb::ObjectRef(window)), "PRINT");
+  EXPECT_TRUE(printed);
+  window->End();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include "app/org/error_table.h"
 #include "data/program_settings.h"
+#include "output/listing_state.h"
+#include "output/tprinter2.h"
 #include "runtime/block.h"
 #include "runtime/macro.h"
 #include "runtime/rdd/workareas.h"
@@ -17,11 +19,53 @@ using xb::Value;
 
 constexpr int kColumnWidth = 500;
 constexpr int kCloseButtons[] = {520, 540};
+constexpr int kPrintButton = 505;
 
 ui::WindowRef MainWindow() {
   const Value& window = data::oWnd();
   if (!window.IsObject()) return {};
   return ui::WindowRef(dynamic_cast<ui::TWindow*>(window.AsObject().get()));
+}
+
+// "Listado de Errores de Empresas" on the main printer, in millimetres: the title, a rule, one
+// line per error 5 mm apart, a new page when the paper ends.
+void PrintErrorList() {
+  xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+  xb::rdd::WorkArea* table = areas.Area(areas.AreaOfAlias(kErrorTableAlias));
+  if (table == nullptr || !output::Print2New(false, 1) || !output::Impresora()->Ok()) return;
+  xb::Ref<output::TPrinter2> printer = output::Impresora();
+  const int destination = output::nDestinoListado();
+  output::nDestinoListado(output::kMainPrinter);
+  output::SetPaginaL(0);
+  const int last_row = printer->nVertSize() - 10;
+  auto start_page = [&] {
+    output::Print2Cp();
+    output::SetPaginaL(output::nPaginaL() + 1);
+    printer->SetAlineacion(TA_BASELINE | TA_CENTER);
+    printer->Say(20, 105, "Listado de Errores de Empresas", false, true);
+    printer->SetAlineacion(TA_BASELINE | TA_LEFT);
+    printer->Linea(23, 5, 23, 195, 0, 1, 0, false, true);
+  };
+  if (output::Print2Cd("Listado de Errores de Empresas") > 0) {
+    start_page();
+    int row = 30;
+    const int text = table->FieldPos("TEXTO");
+    for (table->GoTop(); !table->eof(); table->Skip(1)) {
+      if (row > last_row) {
+        output::Print2Fp();
+        start_page();
+        row = 30;
+      }
+      const Value line = table->GetField(text);
+      printer->Say(row, 5, std::string(line.IsString() ? line.AsString() : ""), false, true);
+      row += 5;
+    }
+    output::Print2Fp();
+    output::Print2Fd();
+  }
+  table->GoTop();
+  printer->End();
+  output::nDestinoListado(destination);
 }
 
 }  // namespace
@@ -61,6 +105,12 @@ void LDspOrg(const ui::WindowRef& parent) {
                       .parent = dialog});
     buttons.push_back(button);
   }
+  auto print = xb::MakeRef<ui::TButton>();
+  print->ReDefine({.id = kPrintButton, .action = Value(xb::Block::Native([](xb::Args&) {
+                     PrintErrorList();
+                     return Value();
+                   })),
+                   .parent = dialog});
   ui::TDialog::ActivateParams a;
   a.centered = true;
   dialog->Activate(a);

@@ -1,6 +1,7 @@
 // LDSPORG: the error list of the organisation. The dialog "DESCUADRE", titled " Errores de
 // ficheros", shows its three fixed texts over a browse of the error table (one column, its
-// field `Texto`, headed "Descripción del Error"); buttons 520 and 540 close it.
+// field `Texto`, headed "Descripción del Error"); button 505 prints it on the main printer,
+// buttons 520 and 540 close it.
 #pragma once
 
 #include "ui/core/twindow.h"

@@ -20,9 +20,12 @@
 #include "data/program_settings.h"
 #include "data/table_access.h"
 #include "data/win/windowed_data_ui.h"
+#include "output/printer_table.h"
+#include "services/table_helpers.h"
 #include "runtime/rdd/workareas.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/test_printer.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
 #include "ui/controls/twbrowse.h"
@@ -444,6 +447,38 @@ TEST_F(ProgressDialogTest, TheErrorList) {
     EXPECT_EQ(width, "500");
     EXPECT_EQ(first_row, "Empresa 01: DBF01\\Rappels.dbf no existe");
   }
+}
+
+// The error list prints on the main printer of the user's printer table (button 505).
+TEST_F(ProgressDialogTest, TheErrorListPrints) {
+  ASSERT_TRUE(AddErrorLine("Empresa 01: DBF01\\Rappels.dbf no existe"));
+  ASSERT_TRUE(AddErrorLine("Empresa 02: No se han actualizado los acumulados"));
+  ASSERT_TRUE(output::CreaImprDbf());
+  {
+    svc::SelectedAreaScope keep;
+    ASSERT_TRUE(svc::OpenTable(output::GesPrnTable(), "_P", true));
+    svc::OpenedArea area(true);
+    svc::Area().Append();
+    svc::PutField("CNOMBRE", xb::Value::String(vdr::test::kTestPrinter));
+    svc::PutField("CDRIVER", xb::Value::String("winspool"));
+    svc::PutField("CPUERTO", xb::Value::String("LPT1:"));
+    svc::PutField("NACTIVA", xb::Value::String("1"));
+    svc::PutField("CFACENAME1", xb::Value::String("Arial"));
+    svc::PutField("NHEIGHT1", xb::Value::Integer(-200));
+    svc::PutField("NSALTOLMM", xb::Value::Number(4.2));
+    svc::Area().Commit();
+  }
+  vdr::test::PrinterOutput out("error_list");
+  DialogAnswerer answerer([&](const SeenDialog& d) {
+    SendMessageA(GetDlgItem(d.hwnd, 505), BM_CLICK, 0, 0);
+    return 520;
+  });
+  LDspOrg();
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(out.Pages(), 1);
+  const std::string text = out.Text();
+  for (const char* seen : {"Listado de Errores de Empresas", "Rappels.dbf no existe", "Empresa 02"})
+    EXPECT_NE(text.find(seen), std::string::npos) << seen << " in\n" << text;
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "data/data_ui.h"
 #include "data/program_settings.h"
 #include "data/win/windowed_data_ui.h"
+#include "output/output.h"
 #include "reports/report_functions.h"
 #include "reports/win/report_window_functions.h"
 #include "runtime/function_table.h"
@@ -141,6 +142,7 @@ void StartProgramRuntime() {
   data::InstallWindowedDataUi();
   reports::RegisterReportFunctions();
   reports::RegisterReportWindowFunctions();
+  output::InitOutput();
   ui::ErrorSys();
   xb::CallFunction("HB_LANGSELECT", {Value::String("ES")});
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "runtime/array.h"
 #include "runtime/function_table.h"
 #include "runtime/symbol.h"
+#include "ui/bridge/bitmaps.h"
 #include "ui/bridge/window_geometry.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/object_text.h"
@@ -104,8 +106,51 @@ std::string CGenPrg(TWindow& window, const std::string& file) {
   return text;
 }
 
+void PrintWindowImage(TWindow& window, const Value& printer, int row, int col, int scale, bool user) {
+  if (window.hWnd == nullptr || (!printer.IsObject() && !xb::IsFunctionRegistered("_PRINTBEGIN"))) return;
+  RECT r{};
+  ::GetWindowRect(window.hWnd, &r);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = ::GetWindowDC(window.hWnd);
+  HDC memory = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ previous = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  ::SelectObject(memory, previous);
+  ::DeleteDC(memory);
+  ::ReleaseDC(window.hWnd, screen);
+  HGLOBAL dib = DibFromBitmap(bitmap, nullptr);
+  ::DeleteObject(bitmap);
+  const Value job = printer.IsObject() ? printer
+                                       : xb::CallFunction("_PRINTBEGIN", {Value::String(window.GetText()),
+                                                                          Value::Logical(user)});
+  if (!printer.IsObject()) xb::CallFunction("_PAGEBEGIN");
+  if (job.IsObject() && dib != nullptr) {
+    HDC out = reinterpret_cast<HDC>(static_cast<std::intptr_t>(xb::Send(job, "HDCOUT").AsInt()));
+    if (out != nullptr) DibDraw(out, dib, nullptr, row, col, width * scale, height * scale);
+  }
+  if (!printer.IsObject()) {
+    xb::CallFunction("_PAGEEND");
+    xb::CallFunction("_PRINTEND");
+  }
+  if (dib != nullptr) ::GlobalFree(dib);
+}
+
 void DefineWindowDesignAids(xb::Class& c) {
   auto self = [](xb::Object& o) -> TWindow& { return xb::Class::Cast<TWindow>(o); };
+  // HardCopy( nScale, lUser )
+  c.Method("HARDCOPY", [self](xb::Object& o, xb::Args& a) {
+    PrintWindowImage(self(o), Value(), 0, 0, a.IsNil(1) ? 4 : static_cast<int>(a.Int(1)), a.Log(2));
+    return Value();
+  });
+  // Print( oPrn, nRow, nCol, nScale ): bPrint instead when the window has one.
+  c.Method("PRINT", [self](xb::Object& o, xb::Args& a) {
+    TWindow& window = self(o);
+    if (window.bPrint.IsBlock()) return window.bPrint.AsBlock().Eval({o.AsValue()});
+    PrintWindowImage(window, a.Arg(1), static_cast<int>(a.Int(2)), static_cast<int>(a.Int(3)),
+                     a.IsNil(4) ? 4 : static_cast<int>(a.Int(4)));
+    return Value();
+  });
   c.Method("SAVE", [](xb::Object& o, xb::Args&) { return Value::String(SaveObject(o.AsValue())); });
   c.Method("SAVETOTEXT", [](xb::Object& o, xb::Args&) { return Value::String(SaveToText(o.AsValue())); });
   c.Method("SAVEFILE", [](xb::Object& o, xb::Args& a) {

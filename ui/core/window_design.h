@@ -17,7 +17,12 @@ bool GenDbf(TWindow& window, const std::string& file);
 // The source text that would re-create the window; written to `file` when one is named.
 std::string CGenPrg(TWindow& window, const std::string& file = {});
 
-// SAVE, SAVETOTEXT, SAVEFILE, LOAD, LOADFILE, GENDBF and CGENPRG of TWindow.
+// The window's image printed on the program's page printer (_PRINTBEGIN ... _PRINTEND, by
+// name) at (row, col), `scale` times its size in pixels; on `printer`'s current page when one
+// is given, else on a page of a job of its own (the print dialog chooses with `user`).
+void PrintWindowImage(TWindow& window, const xb::Value& printer, int row, int col, int scale, bool user = false);
+
+// SAVE, SAVETOTEXT, SAVEFILE, LOAD, LOADFILE, GENDBF, CGENPRG, HARDCOPY and PRINT of TWindow.
 void DefineWindowDesignAids(xb::Class& c);
 
 }  // namespace ui
