@@ -1,0 +1,110 @@
+// The run of a user report: the definition's master table and the tables it reaches are
+// opened, every master record that passes the conditions is copied into a temporary work
+// table whose fields are the report's columns, calculated columns are computed, the work
+// table is indexed by the report's groups and order, and the banded engine prints it.
+// Every exit after the temporary table exists erases it and restores the view.
+//
+//   TInforme inf;                        // the dictionary open (or run with lOpenDict)
+//   inf.oStDestino = {.nDestino = 2, .cFileDst = "C:\\out.txt"};
+//   inf.RunInforme("VENTAS");
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "reports/report_device.h"
+#include "runtime/value.h"
+
+namespace reports {
+
+class TQZReport;
+
+// The output choice of TI_SELDESTINO.
+struct StDestino {
+  bool lOk = false;
+  int nDestino = 1;  // 1 printer, 2 text file, 3 HTML
+  bool lPreview = true;
+  int nModo = 1;     // 1 normal, 2 draft
+  int nCopias = 1;
+  std::string cFileDst;
+  bool lShadow = false;
+};
+
+// The windowed part: the output dialog and the devices of the printer, the preview and HTML.
+struct ReportRunHook {
+  // Asks for the output; false: cancelled.
+  std::function<bool(StDestino&, const std::string& code, const std::string& title)> sel_destino;
+  // A printer, preview or HTML device for the choice (nullptr: none could be made).
+  std::function<std::unique_ptr<ReportDevice>(const StDestino&, const std::string& document)> device;
+  // The euro question of a report with amounts in pesetas or euros: {go on, in euros}.
+  std::function<std::pair<bool, bool>()> pide_euros;
+};
+void SetReportRunHook(ReportRunHook hook);
+
+// One column of a definition (a Columnas row).
+struct ColumnDef {
+  int nIdCol = 0, nTipoCol = 1, nAncho = 0, nNumDecimal = 0, nLongitud = 0, nDecimal = 0, nParametro = 0;
+  int nLinea = 1, nPInicial = 0, nAnchoMax = 0;
+  std::string cTitulo, cDatos, cAlineacion, cMascara, cCampo, cTipo, cCodExpr, cCampoRel, cFunDatos, cDescripc,
+      cDivisa, cFuncTit;
+  bool lTotal = false, lPicture = false, lImprimir = true, lIniGrupo = true;
+};
+
+// One row of Condicio (or of the conditions added by an initial-value function).
+struct CondicionRow {
+  std::string cTipo, cOrden, cTabla, cCampo, cValor, cFldTipo, cTextoTit, cTextoPie, cColumna, cImprime;
+  int nEnlace = 0, nOperador = 0;
+  std::string cParent1, cFuncion;  // only on the conditions copy
+};
+
+class TInforme {
+ public:
+  TInforme();
+  ~TInforme();
+
+  // RunInforme: .T. when something was printed.
+  bool RunInforme(const std::string& cInforme, bool lOpenDict = false, const std::string& cAliasIn = {},
+                  const std::string& cCondLis = {});
+
+  // CheckCondicion: the current work record (aRegistro) passes the conditions of one type.
+  bool CheckCondicion(const std::vector<CondicionRow>& rows, const std::string& cTipo);
+
+  StDestino oStDestino;
+  std::string cMainInforme, cTablaMaestra, cMasterAlias, cCondLis, cDesde, cHasta;
+  bool lRunning = false;
+  int nPage = 0;
+  // The work record being built, by work field name, and its raw values before substitution.
+  std::vector<std::string> aCampos;
+  std::vector<xb::Value> aRegistro, aRegPrede;
+  std::vector<ColumnDef> aColumnas;
+  std::vector<CondicionRow> aCondiciones;  // the dictionary's, in key order
+  std::vector<CondicionRow> aCopiadas;     // added by initial-value functions
+  std::vector<std::vector<std::string>> aRangos;
+  std::vector<std::string> aNomRangos;
+  // The temporary tables (their file stems) of the last run, for the tests.
+  std::vector<std::string> acTmpFiles;
+
+ private:
+  struct Run;
+  bool DoRun(Run& run, const std::string& cInforme, const std::string& cAliasIn);
+  bool ReportInforme(Run& run);
+  void Cleanup(Run& run);
+  xb::Value EvalRelacion(Run& run, const ColumnDef& column);
+  xb::Value ChangeValues(const std::string& table, const std::string& field, const xb::Value& value, int anchomax);
+  bool OrderInforme(Run& run);
+  void ImprimeCabecera(Run& run, TQZReport& report);
+  bool CheckOne(const CondicionRow& row);
+};
+
+// Date texts of conditions: "dd-mm-yyyy", "dd-mm-yy" (by SET EPOCH) or "yyyymmdd" as
+// "yyyymmdd"; "" when the text is none of them.
+std::string ConditionDate(std::string_view text);
+
+// Registers TI_RUNINFORME (code [, file]): a report run to a text file or, without a file,
+// to the destination the user chooses.
+void RegisterReportRun();
+
+}  // namespace reports

@@ -1,0 +1,332 @@
+#include "reports/report_run.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "data/data_test_support.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
+#include "reports/report_functions.h"
+#include "reports/report_text_device.h"
+#include "reports/tdictqz.h"
+#include "runtime/lib/strings.h"
+#include "runtime/rdd/workareas.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+using Row = std::map<std::string, Value>;
+
+Value S(std::string_view s) { return Value::String(s); }
+Value N(double n, int decimals = 0) { return decimals ? Value::Double(n, decimals) : Value::Integer(static_cast<std::int64_t>(n)); }
+Value L(bool b) { return Value::Logical(b); }
+
+class ReportRunTest : public data::testing::DataTest {
+ protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    RegisterReportFunctions();
+    memory().MakeFolder("INF\\");
+    memory().MakeFolder("INF\\TEMP\\");
+    memory().MakeFolder("DBF\\");
+    data::nHandlers(255);
+    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("00"); });
+    dict_ = xb::MakeRef<TDictQZ>();
+    dict_->New("INF");
+    ASSERT_TRUE(dict_->Activate("I", false));
+    path_ = (std::filesystem::temp_directory_path() /
+             ("vdr_run_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt"))
+                .string();
+    inf_.oStDestino.nDestino = 2;
+    inf_.oStDestino.cFileDst = path_;
+  }
+  void TearDown() override {
+    SetReportRunHook({});
+    dict_->End();
+    std::filesystem::remove(path_);
+    DataTest::TearDown();
+  }
+  // A row appended to a dictionary table.
+  void Add(std::string_view table, const Row& row) {
+    xb::rdd::WorkArea* a = areas().Area(areas().AreaOfAlias(TDictQZ::AliasOf(table)));
+    ASSERT_NE(a, nullptr) << table;
+    ASSERT_TRUE(a->Append());
+    for (const auto& [name, value] : row) {
+      const int pos = a->FieldPos(name);
+      ASSERT_GT(pos, 0) << table << "." << name;
+      a->PutField(pos, value);
+    }
+    a->Commit();
+  }
+  // A report on the master "VENTAS" (DBF\Ventas.dbf).
+  void Report(const std::string& code, Row extra = {}) {
+    Row row{{"INFORME", S(code)}, {"CATEGORIA", S("GEN")}, {"TABLAMAST", S("VENTAS")}, {"DESCRIPC", S("Prueba")},
+            {"TITULO", S("Prueba")}, {"DESDE", S("")}, {"HASTA", S("Total")}, {"DESGLOSE", L(true)},
+            {"LINEASR", N(1)}, {"INFMASTER", S(code)}, {"ACCESO1", S("002")}};
+    for (auto& [k, v] : extra) row[k] = v;
+    Add("Informes", row);
+  }
+  void Column(const std::string& code, int id, Row row) {
+    Row base{{"INFORME", S(code)}, {"IDCOL", N(id)}, {"TIPOCOL", N(1)}, {"CAMPO", S("Colum" + std::to_string(id))},
+             {"LINEA", N(1)}, {"IMPRIMIR", L(true)}, {"INIGRUPO", L(true)}, {"TIPO", S("C")}};
+    for (auto& [k, v] : row) base[k] = v;
+    Add("Columnas", base);
+  }
+  void Condition(const std::string& code, std::string tipo, std::string orden, Row row) {
+    Row base{{"INFORME", S(code)}, {"TIPO", S(tipo)}, {"ORDEN", S(orden)}, {"INFDOC", S("I")}};
+    for (auto& [k, v] : row) base[k] = v;
+    Add("Condicio", base);
+  }
+  void Sales(const std::vector<std::tuple<std::string, std::string, double>>& rows) {
+    Add("Tablas", {{"TABLA", S("VENTAS")}, {"RUTA", S("DBF\\")}, {"FICHERO", S("Ventas")}, {"VISIBLE", S("S")}});
+    CreateTable("DBF\\Ventas.dbf", {{"CODIGO", 'C', 6, 0}, {"ARTICULO", 'C', 4, 0}, {"IMPORTE", 'N', 10, 2}},
+                static_cast<int>(rows.size()), [&](xb::rdd::WorkArea& a, int n) {
+                  const auto& [codigo, articulo, importe] = rows[static_cast<std::size_t>(n - 1)];
+                  a.PutField(1, S(codigo));
+                  a.PutField(2, S(articulo));
+                  a.PutField(3, N(importe, 2));
+                });
+  }
+  // The two columns of the example: "Código" and the totalled "Importe".
+  void ExampleColumns(const std::string& code) {
+    Column(code, 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"ALINEACION", S("I")}, {"PINICIAL", N(1)},
+                     {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(6)}});
+    Column(code, 2, {{"TITULO", S("Importe")}, {"TIPO", S("N")}, {"ANCHO", N(12)}, {"NUMDECIMAL", N(2)},
+                     {"DECIMAL", N(2)}, {"ALINEACION", S("D")}, {"PINICIAL", N(8)}, {"TOTAL", L(true)},
+                     {"MASCARA", S("@E 9,999,999.99")}, {"CAMPOREL", S("IMPORTE")}, {"ANCHOMAX", N(10)}});
+  }
+  std::string Read() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  }
+  static std::string Page(const std::vector<std::string>& lines) {
+    std::string page;
+    for (std::size_t i = 0; i < TQZRFile::kRows; ++i) page += (i < lines.size() ? lines[i] : "") + "\r\n";
+    return page;
+  }
+  bool NoTemporaryTables() {
+    for (const std::string& stem : inf_.acTmpFiles)
+      if (memory().Exists(stem + ".dbf")) return false;
+    return true;
+  }
+
+  xb::Ref<TDictQZ> dict_;
+  TInforme inf_;
+  std::string path_;
+};
+
+TEST_F(ReportRunTest, TheExampleReportRunsToItsGoldenText) {
+  Sales({{"A01", "", 1234.5}, {"B02", "", 10}, {"C03", "", 0.25}});
+  Report("EJEMPLO");
+  ExampleColumns("EJEMPLO");
+  ASSERT_TRUE(inf_.RunInforme("ejemplo")) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_EQ(Read(), Page({"Código Importe     ", "------ ------------", "A01        1.234,50",
+                          "B02           10,00", "C03            0,25", "------ ------------",
+                          "Total      1.244,75"}));
+  EXPECT_FALSE(inf_.acTmpFiles.empty());
+  EXPECT_TRUE(NoTemporaryTables());
+}
+
+TEST_F(ReportRunTest, ADesignedHeaderPrintsAboveTheColumnTitles) {
+  Sales({{"A01", "", 1}});
+  Report("CABE", {{"CABECERA", S("001")}, {"HASTA", S("")}});
+  ExampleColumns("CABE");
+  // 12.7 mm high: the body starts on row 3; items in millimetres on 6 rows and 10 columns an inch.
+  Add("CabeH", {{"COD", S("001")}, {"DESCRIP", S("Ventas")}, {"POSICION", N(12.7, 1)}, {"ACTIVO", L(true)}});
+  Add("CabeD", {{"COD", S("001")}, {"DATO", N(8)}, {"LINEA", N(0, 1)}, {"COLUMNA", N(25.4, 1)}, {"ACTIVO", L(true)}});
+  Add("CabeD", {{"COD", S("001")}, {"DATO", N(6)}, {"LINEA", N(4.2, 1)}, {"COLUMNA", N(127, 1)}, {"ACTIVO", L(true)}});
+  Add("CabeD", {{"COD", S("001")}, {"DATO", N(1)}, {"TEXTO", S("Listado de ventas")}, {"LINEA", N(8.5, 1)},
+                {"COLUMNA", N(0, 1)}, {"ACTIVO", L(true)}});
+  Add("CabeD", {{"COD", S("001")}, {"DATO", N(1)}, {"TEXTO", S("inactivo")}, {"LINEA", N(8.5, 1)},
+                {"COLUMNA", N(50, 1)}, {"ACTIVO", L(false)}});
+  ASSERT_TRUE(inf_.RunInforme("CABE"));
+  EXPECT_EQ(Read(), Page({"         Prueba", std::string(49, ' ') + "1", "Listado de ventas", "Código Importe     ",
+                          "------ ------------", "A01            1,00", "------ ------------", "               1,00"}));
+}
+
+TEST_F(ReportRunTest, ConditionsOrderAndNegativeNumbers) {
+  Sales({{"A01", "", 12}, {"B02", "", -30}, {"C03", "", 4}, {"D04", "", -2.5}, {"E05", "", 100}});
+  Report("ORDEN");
+  ExampleColumns("ORDEN");
+  // Importe < 50 and código <> "C03", ordered by importe.
+  Condition("ORDEN", "C", "A", {{"COLUMNA", S("Colum2")}, {"OPERADOR", N(4)}, {"VALOR", S("50")},
+                                {"FLDTIPO", S("N")}, {"ENLACE", N(2)}});
+  Condition("ORDEN", "C", "B", {{"COLUMNA", S("Colum1")}, {"OPERADOR", N(3)}, {"VALOR", S("C03")},
+                                {"FLDTIPO", S("C")}, {"ENLACE", N(1)}});
+  Condition("ORDEN", "A", "A", {{"COLUMNA", S("Colum2")}, {"CAMPO", S("Colum2")}, {"FLDTIPO", S("N")}});
+  ASSERT_TRUE(inf_.RunInforme("ORDEN"));
+  EXPECT_EQ(Read(), Page({"Código Importe     ", "------ ------------", "B02          -30,00",
+                          "D04           -2,50", "A01           12,00", "------ ------------",
+                          "Total        -20,50"}));
+}
+
+TEST_F(ReportRunTest, AStopConditionOnTheFirstRecordPrintsAnEmptyReport) {
+  Sales({{"A01", "", 1}, {"B02", "", 2}});
+  Report("PARADA");
+  ExampleColumns("PARADA");
+  Condition("PARADA", "D", "A", {{"COLUMNA", S("Colum1")}, {"OPERADOR", N(2)}, {"VALOR", S("A01")},
+                                 {"FLDTIPO", S("C")}, {"ENLACE", N(1)}});
+  ASSERT_TRUE(inf_.RunInforme("PARADA"));
+  EXPECT_EQ(Read(), Page({"Código Importe     ", "------ ------------", "------ ------------",
+                          "Total          0,00"}));
+}
+
+TEST_F(ReportRunTest, TwoGroupsOverARelatedColumnTwoHopsAway) {
+  Sales({{"V1", "P1", 10}, {"V2", "M1", 5}, {"V3", "P2", 2}, {"V4", "M1", 1}});
+  // Ventas.ARTICULO -> Articulos.FAMILIA -> Familias.NOMBRE
+  CreateTable("DBF\\Articulos.dbf", {{"CODIGO", 'C', 4, 0}, {"FAMILIA", 'C', 3, 0}}, 3, [](xb::rdd::WorkArea& a, int n) {
+    const char* rows[][2] = {{"P1", "PAN"}, {"P2", "PAN"}, {"M1", "MAN"}};
+    a.PutField(1, S(rows[n - 1][0]));
+    a.PutField(2, S(rows[n - 1][1]));
+  });
+  CreateTable("DBF\\Familias.dbf", {{"CODIGO", 'C', 3, 0}, {"NOMBRE", 'C', 10, 0}}, 2, [](xb::rdd::WorkArea& a, int n) {
+    const char* rows[][2] = {{"PAN", "Panadería"}, {"MAN", "Mantequera"}};
+    a.PutField(1, S(rows[n - 1][0]));
+    a.PutField(2, S(rows[n - 1][1]));
+  });
+  for (const char* table : {"Articulos", "Familias"}) {
+    ASSERT_GT(Use(std::string("DBF\\") + table + ".dbf", "IDX", false), 0);
+    xb::CallFunction("ORDCREATE", {Value(), S("CODIGO"), S("CODIGO")});
+    xb::CallFunction("DBCLOSEAREA");
+    Add("Tablas", {{"TABLA", S(xb::Upper(xb::CurrentCodePage(), table))}, {"RUTA", S("DBF\\")}, {"FICHERO", S(table)}});
+    Add("Indices", {{"TABLA", S(xb::Upper(xb::CurrentCodePage(), table))}, {"ORDEN", N(1)}, {"TAG", S("CODIGO")},
+                    {"EXPRESION", S("CODIGO")}});
+  }
+  Report("GRUPOS", {{"HASTA", S("Total general")}});
+  Column("GRUPOS", 1, {{"TITULO", S("Familia")}, {"TIPOCOL", N(2)}, {"DATOS", S("ARTICULO")}, {"ANCHO", N(10)},
+                       {"ALINEACION", S("I")}, {"PINICIAL", N(1)}, {"CAMPOREL", S("NOMBRE")}, {"ANCHOMAX", N(10)},
+                       {"CODEXPR", S("FAMILIAS")}});
+  Column("GRUPOS", 2, {{"TITULO", S("Art.")}, {"ANCHO", N(4)}, {"ALINEACION", S("I")}, {"PINICIAL", N(12)},
+                       {"CAMPOREL", S("ARTICULO")}, {"ANCHOMAX", N(4)}});
+  Column("GRUPOS", 3, {{"TITULO", S("Importe")}, {"TIPO", S("N")}, {"ANCHO", N(8)}, {"NUMDECIMAL", N(2)},
+                       {"DECIMAL", N(2)}, {"ALINEACION", S("D")}, {"PINICIAL", N(17)}, {"TOTAL", L(true)},
+                       {"MASCARA", S("@E 99,999.99")}, {"CAMPOREL", S("IMPORTE")}, {"ANCHOMAX", N(8)}});
+  int step = 0;
+  for (auto [table, expression] : {std::pair{"ARTICULOS", "FAMILIA"}, std::pair{"FAMILIAS", "NOMBRE"}}) {
+    Add("Recol", {{"INFORME", S("GRUPOS")}, {"IDCOL", N(1)}, {"ORDEN", N(++step)}, {"TABBUSCAR", S(table)},
+                  {"INDBUSCAR", S("CODIGO")}, {"EXPBUSCAR", S(expression)}, {"INFDOC", S("I")}, {"IDCUERPO", N(0)}});
+  }
+  Condition("GRUPOS", "B", "A", {{"CAMPO", S("Colum1")}, {"TEXTOTIT", S("Familia:")}, {"TEXTOPIE", S("Total familia")},
+                                 {"IMPRIME", S("Colum1")}, {"VALOR", S("1")}});
+  Condition("GRUPOS", "B", "B", {{"CAMPO", S("Colum2")}, {"TEXTOPIE", S("Total artículo")}});
+  ASSERT_TRUE(inf_.RunInforme("GRUPOS")) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_EQ(Read(), Page({"Familia    Art. Importe ",   "---------- ---- --------",
+                          "Familia: Mantequera",        "Mantequera M1       5,00",
+                          "                    1,00",   "---------- ---- --------",
+                          "Total artículo      6,00",   "---------- ---- --------",
+                          "Total familia       6,00",   "Familia: Panadería",
+                          "Panadería  P1      10,00",   "---------- ---- --------",
+                          "Total artículo     10,00",   "           P2       2,00",
+                          "---------- ---- --------",   "Total artículo      2,00",
+                          "---------- ---- --------",   "Total familia      12,00",
+                          "---------- ---- --------",   "Total general      18,00"}));
+  // The first group's key at the first and the last work record.
+  EXPECT_EQ(xb::AllTrim(inf_.cDesde), "MANTEQUERA");
+  EXPECT_TRUE(inf_.cHasta.starts_with("PANADER")) << inf_.cHasta;
+}
+
+TEST_F(ReportRunTest, ACalculatedColumnDividingByZeroGivesZero) {
+  Sales({{"A01", "", 10}, {"B02", "", 0}});
+  Report("CALC", {{"HASTA", S("")}});
+  Column("CALC", 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"ALINEACION", S("I")}, {"PINICIAL", N(1)},
+                     {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(6)}});
+  Column("CALC", 2, {{"TITULO", S("Importe")}, {"TIPO", S("N")}, {"ANCHO", N(8)}, {"NUMDECIMAL", N(2)},
+                     {"DECIMAL", N(2)}, {"ALINEACION", S("D")}, {"PINICIAL", N(8)}, {"MASCARA", S("@E 99,999.99")},
+                     {"CAMPOREL", S("IMPORTE")}, {"ANCHOMAX", N(8)}});
+  Column("CALC", 12, {{"TITULO", S("Ratio")}, {"TIPOCOL", N(4)}, {"TIPO", S("N")}, {"ANCHO", N(8)},
+                      {"NUMDECIMAL", N(2)}, {"DECIMAL", N(2)}, {"ALINEACION", S("D")}, {"PINICIAL", N(17)},
+                      {"DATOS", S("100 / Colum2")}, {"MASCARA", S("@E 99,999.99")}, {"ANCHOMAX", N(8)}});
+  ASSERT_TRUE(inf_.RunInforme("CALC"));
+  EXPECT_EQ(Read(), Page({"Código Importe  Ratio   ", "------ -------- --------", "A01       10,00    10,00",
+                          "B02        0,00     0,00"}));
+  EXPECT_TRUE(ui().messages.empty());
+}
+
+TEST_F(ReportRunTest, RefusalsLeaveNoTemporaryTableAndTheNextRunStarts) {
+  Sales({{"A01", "", 1}});
+  Report("MALO");
+  ExampleColumns("MALO");
+  Condition("MALO", "B", "A", {{"CAMPO", S("Colum9")}});
+  EXPECT_FALSE(inf_.RunInforme("MALO"));
+  ASSERT_FALSE(ui().messages.empty());
+  EXPECT_EQ(ui().messages.back().text, "El informe agrupa u ordena por una columna que no existe: Colum9");
+  EXPECT_EQ(ui().messages.back().title, "Atención");
+  EXPECT_TRUE(NoTemporaryTables());
+
+  Report("VACIO");
+  EXPECT_FALSE(inf_.RunInforme("VACIO"));
+  EXPECT_EQ(ui().messages.back().title, "Atención");
+  EXPECT_NE(ui().messages.back().text.find("no tiene definida ninguna columna"), std::string::npos);
+
+  Report("BIEN");
+  ExampleColumns("BIEN");
+  // The output dialog cancelled: nothing printed, nothing left.
+  SetReportRunHook({.sel_destino = [](StDestino&, const std::string&, const std::string&) { return false; }});
+  EXPECT_FALSE(inf_.RunInforme("BIEN"));
+  EXPECT_TRUE(NoTemporaryTables());
+  SetReportRunHook({});
+  EXPECT_TRUE(inf_.RunInforme("BIEN"));
+  EXPECT_TRUE(NoTemporaryTables());
+  // A file that cannot be made: no answer of success.
+  inf_.oStDestino.cFileDst = (std::filesystem::temp_directory_path() / "no" / "such" / "x.txt").string();
+  EXPECT_FALSE(inf_.RunInforme("BIEN"));
+  EXPECT_TRUE(NoTemporaryTables());
+}
+
+TEST_F(ReportRunTest, ConditionsCompareNatively) {
+  inf_.aCampos = {"Colum1", "Colum2", "Colum3", "Colum4"};
+  inf_.aRegPrede.assign(4, Value());
+  struct Case {
+    const char* name;
+    std::vector<Value> record;
+    std::vector<CondicionRow> rows;
+    bool passes;
+  };
+  auto row = [](std::string col, int op, std::string value, std::string type, int link = 1) {
+    CondicionRow r;
+    r.cTipo = "C";
+    r.cColumna = std::move(col);
+    r.nOperador = op;
+    r.cValor = std::move(value);
+    r.cFldTipo = std::move(type);
+    r.nEnlace = link;
+    return r;
+  };
+  const Value d = Value::FromDate(xb::Date::FromYmd(2024, 3, 5));
+  const std::vector<Case> cases = {
+      {"text padded", {S("5"), N(0), L(false), d}, {row("Colum1", 4, "10", "C")}, false},
+      {"text equal trimmed", {S("ab  "), N(0), L(false), d}, {row("Colum1", 2, "ab", "C")}, true},
+      {"two negatives", {S(""), N(-5), L(false), d}, {row("Colum2", 4, "-2", "N")}, true},
+      {"numbers by value", {S(""), N(9), L(false), d}, {row("Colum2", 5, "10", "N")}, false},
+      {"empty logical", {S(""), N(0), L(false), d}, {row("Colum3", 8, "", "L")}, true},
+      {"logical true", {S(""), N(0), L(true), d}, {row("Colum3", 2, ".T.", "L")}, true},
+      {"date dd-mm-yyyy", {S(""), N(0), L(false), d}, {row("Colum4", 2, "05-03-2024", "D")}, true},
+      {"date yyyymmdd", {S(""), N(0), L(false), d}, {row("Colum4", 6, "20240304", "D")}, false},
+      {"contains", {S("PANADERIA"), N(0), L(false), d}, {row("Colum1", 10, "NADE ", "C")}, true},
+      {"a and b or c holds on c",
+       {S("x"), N(1), L(false), d},
+       {row("Colum1", 2, "y", "C", 2), row("Colum2", 2, "2", "N", 1), row("Colum2", 2, "1", "N")},
+       true},
+      {"a or b and c", {S("x"), N(1), L(false), d},
+       {row("Colum1", 2, "x", "C", 1), row("Colum2", 2, "2", "N", 2), row("Colum2", 2, "3", "N")}, false},
+      {"no column of the report", {S("x"), N(1), L(false), d}, {row("Colum9", 2, "x", "C")}, true},
+  };
+  for (const Case& c : cases) {
+    inf_.aRegistro = c.record;
+    EXPECT_EQ(inf_.CheckCondicion(c.rows, "C"), c.passes) << c.name;
+  }
+  // A stop condition without a column of the report never holds.
+  EXPECT_FALSE(inf_.CheckCondicion({row("Colum9", 2, "x", "C")}, "D"));
+  EXPECT_EQ(ConditionDate("05-03-2024"), "20240305");
+  EXPECT_EQ(ConditionDate("20240305"), "20240305");
+  EXPECT_EQ(ConditionDate("05-03-24"), "19240305");  // SET EPOCH 1900
+  EXPECT_EQ(ConditionDate("hoy"), "");
+}
+
+}  // namespace
+}  // namespace reports
