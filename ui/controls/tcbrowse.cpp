@@ -62,7 +62,10 @@ xb::Value Call(const char* name, std::initializer_list<xb::Value> args = {}) { r
 TCBrowse::TCBrowse() : TCBrowse(Cls()) {}
 TCBrowse::TCBrowse(const xb::Class& cls) : TWBrowse(cls) { lRePaint = true; }
 
-void TCBrowse::Traverse(xb::GcVisitor& visitor) { TWBrowse::Traverse(visitor); }
+void TCBrowse::Traverse(xb::GcVisitor& visitor) {
+  TWBrowse::Traverse(visitor);
+  if (xb::GcObject* context = oCtx.GcTarget()) visitor.Visit(context);  // a property, not a Data
+}
 
 void TCBrowse::ClearValues() {
   TWBrowse::ClearValues();
@@ -604,6 +607,7 @@ void TCBrowse::GoDown(bool draw) {
   if (draw) DrawSelect();
   if (oVBar) oVBar->GoDown();
   if (draw) RunChange();
+  SaveContext();
 }
 
 void TCBrowse::GoUp(bool draw) {
@@ -626,16 +630,35 @@ void TCBrowse::GoUp(bool draw) {
   if (draw) DrawSelect();
   if (oVBar) oVBar->GoUp();
   if (draw) RunChange();
+  SaveContext();
 }
 
 void TCBrowse::PageUp(int lines) {
   ResetSeek();
   TWBrowse::PageUp(lines);
+  SaveContext();
 }
 
 void TCBrowse::PageDown(int lines) {
   ResetSeek();
   TWBrowse::PageDown(lines);
+  SaveContext();
+}
+
+void TCBrowse::UpStable() {
+  TWBrowse::UpStable();
+  SaveContext();
+}
+
+void TCBrowse::Refresh(bool erase) {
+  SaveContext();
+  TWBrowse::Refresh(erase);
+}
+
+Answer TCBrowse::VScroll(WPARAM wparam, LPARAM lparam) {
+  const Answer answer = TWBrowse::VScroll(wparam, lparam);
+  SaveContext();
+  return answer;
 }
 
 void TCBrowse::GoTop() {
@@ -648,6 +671,7 @@ void TCBrowse::GoTop() {
   if (oVBar) oVBar->GoTop();
   RunChange();
   if (lCellBrw) HiliteCell(nCell);
+  SaveContext();
 }
 
 void TCBrowse::GoBottom() {
@@ -665,6 +689,7 @@ void TCBrowse::GoBottom() {
   }
   RunChange();
   if (lCellBrw) HiliteCell(nCell);
+  SaveContext();
 }
 
 void TCBrowse::GoLeft() {

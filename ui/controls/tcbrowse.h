@@ -73,6 +73,11 @@ class TCBrowse : public TWBrowse {
   void GoBottom() override;
   void PageUp(int lines = 0) override;
   void PageDown(int lines = 0) override;
+  void UpStable() override;
+  // The data changed, or the caller moved the area: the browse takes the area's record as
+  // its own, then repaints.
+  void Refresh(bool erase = true) override;
+  Answer VScroll(WPARAM wparam, LPARAM lparam) override;
   void GoLeft() override;
   void GoRight() override;
   // In cell mode: the cell becomes `cell`, or the column under client x `pixel`; true when

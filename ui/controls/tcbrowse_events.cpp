@@ -264,6 +264,7 @@ Answer TCBrowse::LButtonDown(int row, int col, WPARAM keys) {
   if (changed) {
     DrawSelect();
     RunChange();
+    SaveContext();
   }
   return Answer::Number(0);
 }

@@ -771,5 +771,53 @@ TEST_F(TCBrowseTest, ATableObjectIsBrowsedThroughItsOwnMessages) {
   EXPECT_EQ(b->cSeek, "27");
 }
 
+TEST_F(TCBrowseTest, AnUnfocusedBrowseKeepsItsRecordWhileOtherCodeMovesTheArea) {
+  auto b = Browse();
+  std::vector<std::string> painted;
+  TCColumn::NewParams cp;
+  cp.heading = Value::String("Pintado");
+  cp.data = Blk([&](Args&) {
+    painted.push_back(Field("CODIGO"));
+    return Value::String(painted.back());
+  });
+  auto col = xb::MakeRef<TCColumn>();
+  col->New(cp);
+  col->nWidth = 60;
+  b->InsColumn(1, col->Self());
+  // Another window takes the focus (a window hands its own to its controls).
+  auto other = Make(300, 300, 200, 100);
+  ShowWindow(other->hWnd, SW_SHOW);
+  SetFocus(b->hWnd);
+  SetFocus(other->hWnd);  // the browse saves its place
+  ASSERT_NE(GetFocus(), b->hWnd);
+  // The caller seeks and asks for a refresh: the browse takes that record.
+  X("DBSEEK('00100')");
+  b->Refresh();
+  painted.clear();
+  UpdateWindow(b->hWnd);
+  ASSERT_FALSE(painted.empty());
+  EXPECT_EQ(painted.back(), "00100") << "the selected row";
+  EXPECT_EQ(Field("CODIGO"), "00100");
+  EXPECT_EQ(b->oVBar->GetPos(), KeyNo());
+  // Other code moves the area without telling the browse: a repaint shows the browse's own
+  // rows and leaves the area where that code put it.
+  X("DBGOTOP()");
+  painted.clear();
+  RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  ASSERT_FALSE(painted.empty());
+  EXPECT_EQ(painted.back(), "00100");
+  EXPECT_EQ(Field("CODIGO"), "00001");
+  // Back in the browse: its record again.
+  SetFocus(b->hWnd);
+  EXPECT_EQ(Field("CODIGO"), "00100");
+  // Without the automatic context the browse paints from wherever the area is.
+  b->SetContext(Value());
+  SetFocus(other->hWnd);
+  X("DBGOTOP()");
+  painted.clear();
+  RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(Field("CODIGO"), painted.back());
+}
+
 }  // namespace
 }  // namespace ui

@@ -1,6 +1,8 @@
 #include "ui/controls/tqzbrowse.h"
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 
 #include "runtime/function_table.h"
 #include "runtime/rdd/workareas.h"
@@ -177,6 +179,7 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
   // while its control has the focus.
   std::vector<TBitmap*> lookups(controls.size(), nullptr);
   std::vector<xb::Ref<TBitmap>> kept;
+  std::vector<std::pair<Value, Value>> focus_blocks(controls.size());  // the caller's, put back after
   for (std::size_t i = 0; i < controls.size(); ++i) {
     TCColumn* column = Col(static_cast<int>(i) + 1);
     TControl* control = controls[i];
@@ -200,6 +203,7 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
     lookups[i] = shown;
     kept.push_back(button);
     const Value got = control->bGotFocus, lost = control->bLostFocus;
+    focus_blocks[i] = {got, lost};
     control->bGotFocus = Value(xb::Block::Native([got, shown](Args& a) {
       if (shown->hWnd != nullptr) ::ShowWindow(shown->hWnd, SW_SHOWNA);
       return got.IsBlock() ? xb::EvalValue(got, a.Raw()) : Value();
@@ -261,6 +265,8 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
     return Value();
   }));
   dialog->Activate(a);
+  for (std::size_t i = 0; i < controls.size(); ++i)
+    if (lookups[i] != nullptr) std::tie(controls[i]->bGotFocus, controls[i]->bLostFocus) = focus_blocks[i];
   ::SetFocus(hWnd);
   DrawSelect();
   return accepted;
