@@ -106,7 +106,7 @@ int SelDestino(int mask, DestinationChoice& choice, bool no_header) {
   std::vector<std::pair<int, bool>> enabled = {
       {410, has_main},           {412, has_main},
       {413, (mask & kWindow) != 0}, {414, (mask & kTextFile) != 0},
-      {415, false},              {416, false},  // the HTML device is not built in
+      {415, (mask & kHtml) != 0},  {416, (mask & kHtmlMail) != 0},
   };
   svc::Button(dialog, 410, choose(kMainPrinter));
   svc::Button(dialog, 412, choose(kDialogPrinter));

@@ -8,6 +8,7 @@
 
 #include "data/program_settings.h"
 #include "output/document_headers.h"
+#include "output/html_listing.h"
 #include "output/listing_file.h"
 #include "output/printer_table.h"
 #include "output/tprinter2.h"
@@ -480,15 +481,15 @@ void Listar2(const WalkParams& p) {
     prn->SetLinFootI(0);
     prn->Normal();
   }
-  if (destination == kHtml && xb::HasMessage(Value(prn), xb::Intern("ACTIVATE"))) xb::Send(Value(prn), "ACTIVATE");
+  if (IsHtmlDestination(destination)) ActivateHtmlListingDevice(prn);
   EvalV(p.end);
-  if (destination != kHtml && prn->Ok()) {
+  if (!IsHtmlDestination(destination) && prn->Ok()) {
     prn->ResetearPapel();
     prn->aPages = PageRange{};
   }
   s.margin = 0;
   EndOfListingHook();
-  if (destination == kHtml) prn->End();
+  if (IsHtmlDestination(destination)) EndHtmlListingDevice(prn);
 }
 
 void Listar2F(const WalkParams& p) {
@@ -582,9 +583,17 @@ void RunListing(ListingParams& p, const DestinationChoice& choice, int printer, 
       else Listar2(w);
       break;
     case kHtml:
-    case kHtmlMail:
-      EvalV(p.end);  // the HTML device is not built in
+    case kHtmlMail: {
+      xb::Ref<TPrinter2> device = NewHtmlListingDevice(p.title, p.landscape, printer, choice.destination);
+      Impresora(device);
+      if (device->Ok()) {
+        Listar2(w);
+      } else {
+        EvalV(p.end);
+        EndHtmlListingDevice(device);
+      }
       break;
+    }
     case kSheet:
       break;
     default:

@@ -2,6 +2,7 @@
 
 #include "output/browse_report.h"
 #include "output/emf_functions.h"
+#include "output/html_export.h"
 #include "output/preview.h"
 #include "output/destination_config.h"
 #include "output/document_headers.h"
@@ -31,6 +32,7 @@ void InitOutput() {
   RegisterListingWindow();
   RegisterEmfFunctions();
   RegisterReportFunctions();
+  RegisterHtmlExport();
   InstallBrowseReporter();
 }
 
