@@ -217,7 +217,7 @@ void ProgressDialog::Meter(int meter, int value) {
 }
 
 void ProgressDialog::InvalidateChangedMeters() {
-  if (!any_changed_) return;
+  if (!any_changed_ || meters_held_) return;
   any_changed_ = false;
   for (std::size_t i = 0; i < meters_.size(); ++i) {
     if (!changed_[i]) continue;
@@ -259,6 +259,7 @@ void ProgressDialog::PumpNow() {
 }
 
 void ProgressDialog::CompanyStarting(std::string_view) {
+  meters_held_ = false;
   std::vector<ui::WindowRef> controls(checks_.begin(), checks_.end());
   ChecksDisable(controls);
   RefreshBrowse();
@@ -266,12 +267,13 @@ void ProgressDialog::CompanyStarting(std::string_view) {
   PumpNow();
 }
 
+// The meters go back to zero, painted so as the next company starts: after the last one the
+// dialog closes, and nobody would see them empty.
 void ProgressDialog::CompanyFinished(std::string_view) {
   for (int meter = 1; meter <= static_cast<int>(meters_.size()); ++meter) Meter(meter, 0);
+  meters_held_ = true;
   if (labels_[1]) Title("");
   RefreshBrowse();
-  InvalidateChangedMeters();
-  if (dialog_ && dialog_->hWnd) UpdateWindow(dialog_->hWnd);
   PumpNow();
 }
 

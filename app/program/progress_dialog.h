@@ -76,6 +76,7 @@ class ProgressDialog final : public ReportingEvents, public CompanyLoopView {
   std::array<ui::SetGet, kMeterCount> values_;
   std::array<bool, kMeterCount> changed_{};  // to be invalidated by the next pump
   bool any_changed_ = false;
+  bool meters_held_ = false;                 // back to zero after a company: painted as the next starts
   std::string title_;                        // label 91's text
   std::vector<xb::Ref<ui::TMeter>> meters_;
   std::vector<xb::Ref<ui::TCheckBox>> checks_;
