@@ -281,6 +281,40 @@ TEST_F(UserWindowTest, ClosedFromOutsideItEndsTheSameWay) {
   EXPECT_EQ(memory().Contents(start + "Usuarios.seg"), memory().Contents(start + "Usuarios.dbf"));
 }
 
+// A table that cannot be opened opens nothing; the menu table falls back to "MenuWin".
+TEST_F(UserWindowTest, NothingOpensWithoutItsTables) {
+  OpenFrame();
+  SetMenuOption(2, {nullptr, "Usuarios", '2'});
+  const std::string start = kStart;
+  struct Case {
+    const char* erased;
+    const char* menu_copy;  // MenuWinE copied to this name first
+    bool opens;
+  };
+  for (const Case& c : {Case{"GrpUser.dbf", nullptr, false}, Case{"MenuWinE.dbf", nullptr, false},
+                        Case{"MenuWinE.dbf", "MenuWin.dbf", true}}) {
+    std::vector<std::string> told;  // the table layer tells why a table does not open
+    DialogAnswerer answerer([&](const SeenDialog& d) {
+      told.push_back(d.AllText());
+      return d.buttons.empty() ? 0 : d.buttons.front().id;
+    });
+    const std::string kept = memory().Contents(start + c.erased);
+    if (c.menu_copy != nullptr) memory().SetContents(start + c.menu_copy, memory().Contents(start + "MenuWinE.dbf"));
+    EraseFile(start + c.erased);
+    Usuarios();
+    EXPECT_EQ(UsersWindow() != nullptr, c.opens) << c.erased;
+    EXPECT_LE(told.size(), 1u) << c.erased;
+    if (UsersWindow() != nullptr) {
+      UsersWindow()->End();
+      vdr::test::PumpUntil([] { return UsersWindow() == nullptr; });
+    }
+    for (const char* alias : {"Usuarios", "ColorW", "GrpUser", "Config", kUsersMenuAlias})
+      EXPECT_EQ(areas().AreaOfAlias(alias), 0) << c.erased << " " << alias;
+    memory().SetContents(start + c.erased, kept);
+    if (c.menu_copy != nullptr) EraseFile(start + c.menu_copy);
+  }
+}
+
 // At level "1" the writing buttons stay disabled: their letters do nothing, viewing works.
 TEST_F(UserWindowTest, ReadOnlyUseLeavesTheWritingButtonsOff) {
   OpenFrame();
