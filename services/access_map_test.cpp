@@ -7,6 +7,7 @@
 #include "runtime/lib/strings.h"
 #include "services/menu_access.h"
 #include "services/services_test_support.h"
+#include "services/user_dialogs.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
@@ -243,6 +244,51 @@ TEST_F(AccessMapTest, TheDialog) {
   tables.Close();
   EXPECT_EQ(Access("01"), std::string(255, '2'));
   EXPECT_EQ(Group("01"), "");
+  EXPECT_TRUE(errors.empty());
+}
+
+// A group's map from the group list ("P"): every option at full use, and its users follow
+// once the question is answered "Sí".
+TEST_F(AccessMapTest, AGroupsMapFromTheGroupList) {
+  ShowMessages();
+  int step = 0;
+  std::string title, question;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (!IsWindowEnabled(d.hwnd)) return 0;
+    auto post = [&](int id) {
+      PostMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, id)));
+    };
+    if (d.title == " Grupos de usuarios") {
+      if (step++ > 0) return 506;
+      HWND browse = GetDlgItem(d.hwnd, 110);
+      SendMessageA(browse, WM_KEYDOWN, VK_END, 0);  // 000, ALM, VEN
+      post(504);
+      return 0;
+    }
+    if (d.title == "Mapa de accesos") {
+      char text[64] = {};
+      GetDlgItemTextA(d.hwnd, 101, text, sizeof text);
+      title = text;
+      post(130);
+      return 520;
+    }
+    question = d.title + ": " + d.AllText();
+    return d.ButtonId("Sí");
+  });
+  GroupDialogParams params;
+  params.aliases = tables.aliases();
+  GrpUser(params);
+  EXPECT_EQ(step, 2);
+  EXPECT_EQ(title, "Ventas");
+  // (the box shows the line break as Windows writes it)
+  EXPECT_EQ(question,
+            " Información: Ha cambiado el mapa de accesos de un grupo de usuarios.\r\n¿ Desea reflejar estos cambios en "
+            "el mapa de accesos de los usuarios pertenecientes a este grupo ?");
+  tables.Close();
+  EXPECT_EQ(FieldOf(GrpUserTable(), "CODIGO", "VEN", "ACCESOS1").AsString(), std::string(255, '2'));
+  EXPECT_EQ(Access("01"), std::string(255, '2'));
+  EXPECT_EQ(Access("02"), std::string(255, '2'));
+  EXPECT_EQ(Access("03"), kNone);
   EXPECT_TRUE(errors.empty());
 }
 
