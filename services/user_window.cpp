@@ -266,7 +266,11 @@ void Usuarios(const std::string& menu_table) {
   CompruebaFicheroUsuarios();
   int position = 0;
   const Value open_window = s.open() ? Value(xb::ObjectRef(s.window)) : Value();
-  if (!lChkMenu(kOption, &position, open_window) || s.open()) return;
+  if (!lChkMenu(kOption, &position, open_window)) return;
+  if (s.open()) {  // open, though its option's item is not checked
+    ::BringWindowToTop(s.window->hWnd);
+    return;
+  }
 
   UserTableAliases aliases;
   if (!s.tables.Open(aliases)) return;
