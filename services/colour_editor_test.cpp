@@ -199,15 +199,18 @@ TEST_F(ColourEditorTest, SavingTheSchemeAndRestoringTheFonts) {
 }
 
 // The editor under Wine: the desktop colour from the real colour dialog, the working font's
-// size from the real font dialog, the look dialog's classic switch, the defaults, saved; then the accessors hold what was saved.
+// size and a listing font from the real font dialog, the look dialog's classic switch, the
+// defaults, saved; then the accessors hold what was saved.
 TEST_F(ColourEditorTest, TheEditorsDialogs) {
   ShowMessages();
+  WriteFonts({{{"NFONT", N(1)}, {"CFACENAME", S("Courier New")}, {"NHEIGHT", N(13)}}});
   cCodUser("01");
   cCodUsuario("01");
   SetMenuOption(1, {nullptr, "Colores", '2'});
   int step = 0;
   bool look_seen = false, text_button_on = true, colour_dialog_seen = false, font_dialog_seen = false;
   COLORREF empty_row_pixel = 0;
+  std::string titles_label;
   DialogAnswerer answerer([&](const SeenDialog& d) -> int {
     if (!IsWindowEnabled(d.hwnd)) return 0;  // a dialog of its own is open over it
     auto press = [&](int id) {
@@ -218,7 +221,12 @@ TEST_F(ColourEditorTest, TheEditorsDialogs) {
         case 0: press(510); press(411); return 0;  // defaults, then the look
         case 1: press(400); return 0;              // the desktop's colour dialog
         case 2: press(410); return 0;              // the working font's dialog
-        default:
+        case 3: press(406); return 0;              // the column titles' listing font
+        default: {
+          char text[128] = {};
+          GetDlgItemTextA(d.hwnd, 91, text, sizeof text);
+          titles_label = text;
+        }
           vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\colours.bmp");
           return 500;
       }
@@ -250,7 +258,14 @@ TEST_F(ColourEditorTest, TheEditorsDialogs) {
     return IDOK;
   });
   Colores();
-  EXPECT_EQ(step, 4);
+  EXPECT_EQ(step, 5);
+  EXPECT_EQ(X("NFONTTITULO()").AsInt(), 2);  // found after the one there
+  EXPECT_EQ(titles_label.substr(0, 21), "Títulos de columnas: ");
+  std::string face;
+  for (const testing::Rec& rec : Records(FontsTable()))
+    if (rec[0].second.AsInt() == 2) face = std::string(xb::AllTrim(rec[1].second.AsString()));
+  EXPECT_FALSE(face.empty());
+  EXPECT_EQ(titles_label.substr(21, face.size()), face) << titles_label;
   EXPECT_TRUE(font_dialog_seen);
   EXPECT_GE(std::abs(UserFontDesc().height), 26);  // 20 points
   EXPECT_TRUE(look_seen);
