@@ -6,7 +6,9 @@
 #include "reports/dictionary_tables.h"
 #include "reports/expression_rows.h"
 #include "reports/expressions.h"
+#include "reports/report_definitions.h"
 #include "reports/report_lists.h"
+#include "reports/report_run.h"
 #include "reports/report_masks.h"
 #include "reports/table_search.h"
 #include "reports/tdictqz.h"
@@ -27,6 +29,8 @@ void RegisterReportFunctions() {
   RegisterAccessRules();
   RegisterDictionaryRows();
   RegisterTDictQZ();
+  RegisterReportDefinitions();
+  RegisterReportRun();
   RegisterExpressionRows();
 }
 
