@@ -276,12 +276,12 @@ class AccessMapDialog {
     Button(dialog_, 540, [d] { d->HelpTopic(); });
     Button(dialog_, 520, [d] { d->End(IDOK); });
     RunDialog(dialog_, [this, title] {
-      ui::TFont::Spec spec;
-      spec.face = "Arial";
-      spec.width = 8;
-      spec.height = 28;
-      spec.bold = true;
-      title->SetFont(ui::TFont::New(spec));
+      ui::TFont::Spec font;
+      font.face = "Arial";
+      font.width = 8;
+      font.height = 28;
+      font.bold = true;
+      title->SetFont(ui::TFont::New(font));
       browse_->SetFocus();
       return false;
     });

@@ -1,11 +1,11 @@
 #include "services/user_window.h"
 
 #include <map>
-#include <vector>
 
 #include "data/program_settings.h"
 #include "data/record_helpers.h"
 #include "runtime/block.h"
+#include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/macro.h"
@@ -102,7 +102,6 @@ class UserWindowState {
   xb::Ref<ui::TTabs> tabs;
   UserTablesOpen tables;
   std::string keys;
-  std::vector<Act> acts;  // the bar's buttons in order
   std::map<std::string, std::string> groups;  // code -> description, for the list
   int position = 0;       // the option's place in the menu
   int menu_area = 0;
@@ -294,7 +293,6 @@ void Usuarios(const std::string& menu_table) {
 
   const UserWindowButtons present = UserWindowButtonsNow();
   s.keys = UserWindowKeys(present);
-  s.acts.clear();
   ui::TBar::NewParams bar_params;
   bar_params.btn_width = 25;
   bar_params.btn_height = 27;
@@ -310,7 +308,6 @@ void Usuarios(const std::string& menu_table) {
     if (button.write) b.when = Value(xb::Block::Native([](Args&) { return Value::Logical(Writes()); }));
     b.group = act == Act::kGroups || act == Act::kClose;
     ui::TBtnBmp::NewBar(*s.bar, b);
-    s.acts.push_back(act);
   }
 
   ui::TWBrowse::NewParams browse_params;
