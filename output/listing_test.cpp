@@ -25,6 +25,7 @@
 #include "output/output.h"
 #include "output/printer_helpers.h"
 #include "output/printer_table.h"
+#include "output/tfont2.h"
 #include "output/tprinter2.h"
 #include "reports/dictionary_tables.h"
 #include "runtime/block.h"
@@ -932,6 +933,52 @@ TEST_F(ListingTest, TheConfigurationDialogAddsAPrinterAndKeepsTheWindowFont) {
   EXPECT_EQ(svc::FieldNumber("NWEIGHT1"), FW_BOLD);
 }
 
+TEST_F(ListingTest, PrinterFontsForceTheirCharactersAnInch) {
+  HDC ic = IcImpresora(vdr::test::kTestPrinter, "LPT1:", "winspool");
+  ASSERT_NE(ic, nullptr);
+  for (double cpi : {10.0, 12.0, 17.0}) {
+    SCOPED_TRACE(cpi);
+    auto font = xb::MakeRef<TFont2>();
+    ASSERT_TRUE(font->Redefine({.face = "Courier New", .cpi = cpi, .point_size = 10}, ic));
+    EXPECT_EQ(font->Cpi(ic), static_cast<int>(cpi));
+    EXPECT_FALSE(ErrorFonts());
+    EXPECT_GT(font->nPointSize, 0);
+  }
+  // A face that names its pitch is renamed; a face the printer does not have misses, once.
+  auto named = xb::MakeRef<TFont2>();
+  named->Redefine({.face = "Courier 10cpi", .cpi = 17, .point_size = 10}, ic);
+  EXPECT_TRUE(X("ERRORFONTS()").AsLogical());
+  EXPECT_FALSE(X("ERRORFONTS()").AsLogical());
+  // From the printer table, and the weight changed.
+  WritePrinters(false);
+  auto table = xb::MakeRef<TFont2>();
+  ASSERT_TRUE(table->NewFromTable(1, 1, ic));
+  EXPECT_EQ(table->nPointSize, 10);
+  table->SetWeight(FW_BOLD, ic);
+  EXPECT_EQ(table->nWeight, FW_BOLD);
+  // The settings block: a copy count of 0 stores one; the paper list.
+  ASSERT_TRUE(GetDm("winspool", vdr::test::kTestPrinter, "LPT1:"));
+  SetDmField(12, 0);
+  EXPECT_EQ(GetDmField(12), 1);
+  EXPECT_EQ(GetDmField(99), 0);
+  EXPECT_EQ(GetDmField(8), DMPAPER_A4);
+  ResetDm();
+  EXPECT_EQ(GetDmField(12), 0);
+  const std::vector<int> papers = GetPrnCaps(vdr::test::kTestPrinter, "LPT1:", "winspool", DC_PAPERS);
+  const std::vector<int> sizes = GetPrnCaps(vdr::test::kTestPrinter, "LPT1:", "winspool", DC_PAPERSIZE);
+  ASSERT_FALSE(papers.empty());
+  EXPECT_EQ(sizes.size(), 2 * papers.size());
+  EXPECT_NE(std::find(papers.begin(), papers.end(), DMPAPER_A4), papers.end());
+  {
+    DialogAnswerer answer(FirstButton());
+    EXPECT_FALSE(GetDm("winspool", "No existe", ""));
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].title, "Error de impresión");
+    EXPECT_EQ(answer.seen()[0].AllText().rfind("Error driver = ", 0), 0u);
+  }
+  DeleteDC(ic);
+}
+
 // ---- the listing window -------------------------------------------------------------------------------------
 
 // A window listing's block: a header of two lines, a detail line per record with a wide column,
@@ -1098,12 +1145,24 @@ TEST_F(ListingTest, TheListingWindowScrollsMovesByGroupsAndChangesItsFont) {
         }
         LOGFONTA larger = {};
         larger.lfHeight = -24;
+        larger.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
         lstrcpynA(larger.lfFaceName, "Courier New", LF_FACESIZE);
         EXPECT_TRUE(w.TakeFont(larger));
         Update(w);
         EXPECT_LT(w.RecordsPerPage(), per_page);
         EXPECT_GE(w.RecordsPerPage(), 1);
         Shot(w, "listing_window_font");
+        // The font dialog of "[F]uentes" shows the font's face, pitch and size.
+        DialogAnswerer dialog([](const SeenDialog& d) {
+          if (d.title != "Fuente del listado") return 0;
+          EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\listing_font_dialog.bmp"));
+          return 520;
+        });
+        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, 'F', 0);
+        ASSERT_EQ(dialog.seen().size(), 1u);
+        const std::string labels = dialog.seen()[0].AllText();
+        EXPECT_NE(labels.find("Fijo"), std::string::npos) << labels;
+        EXPECT_NE(labels.find("\n18\n"), std::string::npos) << labels;  // 24 pixels on the screen: 18 points
       },
   });
   RunListing(p, {.destination = kWindow}, 1);

@@ -365,6 +365,21 @@ std::string TWList::FontFace() const {
   return lf.lfFaceName;
 }
 
+std::vector<std::string> TWList::FontValues(int font) const {
+  HDC screen = ::GetDC(nullptr);
+  HGDIOBJ previous = ::SelectObject(screen, font == 2 ? bold_ : font_);
+  TEXTMETRICA tm = {};
+  ::GetTextMetricsA(screen, &tm);
+  char face[LF_FACESIZE] = {};
+  ::GetTextFaceA(screen, sizeof face, face);
+  const int twips = PixTw(2, tm.tmHeight - tm.tmInternalLeading, screen);
+  ::SelectObject(screen, previous);
+  ::ReleaseDC(nullptr, screen);
+  std::string trimmed = face;
+  while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
+  return {trimmed, CPaso(tm.tmPitchAndFamily), std::to_string(static_cast<int>(twips / 20.0 + 0.5))};
+}
+
 void TWList::EnableButton(char letter, bool on) {
   for (auto& [l, button] : buttons_)
     if (l == letter && button->hWnd != nullptr) ::EnableWindow(button->hWnd, on);
@@ -683,15 +698,9 @@ void TWList::ChooseWindowFont() {
     check->ReDefine({.id = id, .set_get = cell(c), .parent = dialog});
   }
   auto show = [this, d] {
-    LOGFONTA lf = {};
-    ::GetObjectA(font_, sizeof lf, &lf);
-    HDC screen = ::GetDC(nullptr);
-    ::SetDlgItemTextA(d->hWnd, 201, lf.lfFaceName);
-    ::SetDlgItemTextA(d->hWnd, 202, CPaso(metrics_.tmPitchAndFamily).c_str());
-    const int twips = PixTw(2, metrics_.tmHeight - metrics_.tmInternalLeading, screen);
-    ::SetDlgItemTextA(d->hWnd, 203, std::to_string(static_cast<int>(twips / 20.0 + 0.5)).c_str());
-    ::ReleaseDC(nullptr, screen);
-    ::ShowWindow(::GetDlgItem(d->hWnd, 112), (metrics_.tmPitchAndFamily & TMPF_TRUETYPE) != 0 ? SW_SHOWNA : SW_HIDE);
+    const std::vector<std::string> shown = FontValues(1);
+    for (int i = 0; i < 3; ++i) ::SetDlgItemTextA(d->hWnd, 201 + i, shown[static_cast<std::size_t>(i)].c_str());
+    ::ShowWindow(::GetDlgItem(d->hWnd, 112), TrueTypeFont() ? SW_SHOWNA : SW_HIDE);
   };
   svc::Button(dialog, 111, [this, fixed, truetype, show] {
     ui::ChooseFontParams p;
@@ -1009,10 +1018,21 @@ void RegisterListingWindow() {
   RegisterFunction("VALFONTVENTANA", [](Args& a) {
     TWList* list = g_drawn;
     xb::Array values = xb::Array::Of({Value::String(""), Value::String(""), Value::String("")});
+    HCURSOR previous = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
     if (list != nullptr) {
-      values[0] = Value::String(list->FontFace());
+      const std::vector<std::string> shown = list->FontValues(a.IsNil(1) ? 1 : static_cast<int>(a.Int(1)));
+      for (std::size_t i = 0; i < 3; ++i) values[i] = Value::String(shown[i]);
+      if (auto* dialog = dynamic_cast<ui::TWindow*>(a.Obj(4).get()); dialog != nullptr && dialog->hWnd != nullptr) {
+        for (int i = 0; i < 3; ++i) ::SetDlgItemTextA(dialog->hWnd, 201 + i, shown[static_cast<std::size_t>(i)].c_str());
+        ::ShowWindow(::GetDlgItem(dialog->hWnd, 112), list->TrueTypeFont() ? SW_SHOWNA : SW_HIDE);
+      }
     }
-    a.SetRef(3, Value(values));
+    ::SetCursor(previous);
+    if (a.IsByRef(3)) a.SetRef(3, Value(values));
+    else if (xb::Array given = a.Arr(3)) {
+      given.Resize(3);
+      for (std::size_t i = 0; i < 3; ++i) given[i] = values[i];
+    }
     return Value();
   });
 }

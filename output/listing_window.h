@@ -123,6 +123,9 @@ class TWList : public xb::Object {
   int HorizontalPosition() const { return h_position_; }
   int WidestLine() const { return nColsLinea; }
   std::string FontFace() const;
+  // The font dialog's labels of font 1 (normal) or 2 (bold): face, pitch name and points.
+  std::vector<std::string> FontValues(int font) const;
+  bool TrueTypeFont() const { return (metrics_.tmPitchAndFamily & TMPF_TRUETYPE) != 0; }
   int FontHeight() const { return yChar; }
   xb::Ref<TWinOwn> Window() const { return oWndL; }
 

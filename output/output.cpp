@@ -12,6 +12,7 @@
 #include "output/printer_helpers.h"
 #include "output/printer_table.h"
 #include "output/qz_printer.h"
+#include "output/tfont2.h"
 #include "output/tprinter2.h"
 #include "output/tprinter.h"
 #include "output/treport.h"
@@ -30,6 +31,7 @@ void InitOutput() {
   RegisterDocumentHeaders();
   RegisterDestinationConfig();
   RegisterListingWindow();
+  RegisterTFont2();
   RegisterEmfFunctions();
   RegisterReportFunctions();
   RegisterHtmlExport();
