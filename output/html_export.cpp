@@ -146,9 +146,10 @@ void TQZWeb::New(int tipo, const std::string& title, bool landscape, bool docume
   lDocumentBased = document_based;
   cWorkDir = WithSlash(data::cPathExe()) + "~HTML" + svc::cCodUser() + "\\";
   ::CreateDirectoryA(cWorkDir.c_str(), nullptr);
+  const bool work_dir = IsFolder(cWorkDir);
   // The first unused name: its folder is made exclusively, so another export cannot take it.
   const long long start = static_cast<long long>(::GetTickCount() % 100000);
-  for (int i = 0; i < 100000 && cHTMLDir.empty(); ++i) {
+  for (int i = 0; work_dir && i < 100000 && cHTMLDir.empty(); ++i) {
     const std::string name = "T" + Digits((start + i) % 100000, 5);
     if (svc::FileExists(cWorkDir + name + ".dbf")) continue;
     if (::CreateDirectoryA((cWorkDir + name).c_str(), nullptr)) {

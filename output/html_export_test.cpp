@@ -377,6 +377,7 @@ TEST_F(HtmlExportTest, TheDialogProposesSafeNamesChecksTheFolderAndCancelErasesT
     std::string proposed_sub, proposed_name;
     DialogAnswerer answer([&](const SeenDialog& d) -> int {
       if (d.title == kWebDialog) {
+        EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\web_destino.bmp"));
         web = d.hwnd;
         char text[MAX_PATH] = {};
         GetDlgItemTextA(d.hwnd, 101, text, sizeof text);
@@ -504,6 +505,83 @@ TEST_F(HtmlExportTest, MailAndBrowserRequestsReachThePanel) {
               "No se encuentra el Panel de Gestión. Las páginas se han guardado en " + folder_ + "sinpanel\\");
     EXPECT_TRUE(Exists(folder_ + "sinpanel\\P0000003.HTM"));
   }
+}
+
+TEST_F(HtmlExportTest, TheDestinationDialogOffersTheHtmlButtonsOfItsMask) {
+  WriteRecords(2);
+  {
+    // 416: HTML by e-mail, which ticks the mail box of WEB_DESTINO; without a panel it says so.
+    std::vector<std::pair<bool, bool>> enabled;
+    bool mail_ticked = false;
+    DialogAnswerer answer([&](const SeenDialog& d) -> int {
+      if (d.title == "Destino del listado") {
+        enabled.push_back({IsWindowEnabled(GetDlgItem(d.hwnd, 415)) != FALSE,
+                           IsWindowEnabled(GetDlgItem(d.hwnd, 416)) != FALSE});
+        return 416;
+      }
+      if (d.title == kWebDialog) {
+        mail_ticked = IsDlgButtonChecked(d.hwnd, 301) == BST_CHECKED;
+        SetDlgItemTextA(d.hwnd, 100, folder_.c_str());
+        return 400;
+      }
+      if (Progress(d)) return 0;
+      return d.buttons.empty() ? 0 : d.buttons.front().id;
+    });
+    ListingParams p = Params("Por correo");
+    SelListar(p);
+    ASSERT_EQ(enabled.size(), 1u);
+    EXPECT_EQ(enabled[0], std::make_pair(true, true));
+    EXPECT_TRUE(mail_ticked);
+    std::vector<SeenDialog> boxes = Boxes(answer);
+    boxes.erase(std::remove_if(boxes.begin(), boxes.end(),
+                               [](const SeenDialog& d) { return d.title == "Destino del listado"; }),
+                boxes.end());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].AllText().rfind("No se encuentra el Panel de Gestión.", 0), 0u);
+    EXPECT_TRUE(Exists(folder_ + "Por correo\\Por correo.htm"));
+  }
+  {
+    // Without lHtml and lHtmlMail the buttons stay disabled.
+    X("DBGOTOP()");
+    std::vector<std::pair<bool, bool>> enabled;
+    DialogAnswerer answer([&](const SeenDialog& d) -> int {
+      if (d.title != "Destino del listado") return 0;
+      enabled.push_back({IsWindowEnabled(GetDlgItem(d.hwnd, 415)) != FALSE,
+                         IsWindowEnabled(GetDlgItem(d.hwnd, 416)) != FALSE});
+      return 400;
+    });
+    ListingParams p = Params("Sin HTML");
+    p.html = p.html_mail = false;
+    SelListar(p);
+    ASSERT_EQ(enabled.size(), 1u);
+    EXPECT_EQ(enabled[0], std::make_pair(false, false));
+  }
+}
+
+TEST_F(HtmlExportTest, AWorkFolderThatCannotBeMadeEndsTheListingWithItsMessage) {
+  WriteRecords(2);
+  // The program's folder is a file: its work folder cannot be made.
+  std::ofstream(folder_ + "NOCARPETA") << "x";
+  data::cPathExe(folder_ + "NOCARPETA\\");
+  bool ended = false, listed = false;
+  ListingParams p = Params("Sin carpeta");
+  p.line = Value(xb::Block::Native([&](Args&) {
+    listed = true;
+    return Value();
+  }));
+  p.end = Value(xb::Block::Native([&](Args&) {
+    ended = true;
+    return Value();
+  }));
+  DialogAnswerer answer(Answer({}));
+  RunListing(p, {.destination = kHtml}, 1);
+  const std::vector<SeenDialog> boxes = Boxes(answer);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].AllText(), "No se pudo crear la carpeta de trabajo " + folder_ + "NOCARPETA\\~HTML01\\");
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(listed);
+  EXPECT_FALSE(Impresora());
+  EXPECT_EQ(nDestinoListado(), 0);
 }
 
 // ---- documents ------------------------------------------------------------------------------------
