@@ -10,6 +10,7 @@
 #include "data/table_access.h"
 #include "reports/dictionary_check.h"
 #include "reports/dictionary_rows.h"
+#include "reports/win/header_dialogs.h"
 #include "reports/win/tbrwdataqz.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
@@ -157,7 +158,7 @@ class DictionaryWindow {
       case 3: Plain("Relaciones", "Relacion", "Relaciones"); break;
       case 4: Plain("Expresiones", "Expresio", "Expresiones"); break;
       case 5: Plain("Entornos", "Entorno", "Entornos para expresiones"); break;
-      case 6: Plain("Cabeceras", "CabeH", "Ca(B)eceras de informes"); break;
+      case 6: Cabeceras(); break;
       case 7: CallIfThere("TI_INFORMESLIST"); break;
       case 8: Categorias(); break;
       case 9: SubCategorias(); break;
@@ -291,6 +292,20 @@ class DictionaryWindow {
     area->SetControllingOrder(order);
     area->GoTo(recno);
     return found;
+  }
+
+  void Cabeceras() {
+    auto list = std::make_unique<TBrwDataQZ>("Cabeceras", TDictQZ::AliasOf("CabeH"), "Ca(B)eceras de informes");
+    const auto run = [](HeaderMode mode) { MngCabLis(TDictQZ::AliasOf("CabeH"), TDictQZ::AliasOf("CabeD"), mode); };
+    list->bAdd = [run] { run(HeaderMode::kAdd); };
+    list->bEdit = [run] { run(HeaderMode::kModify); };
+    list->bDel = [] {
+      WorkArea* area = AreaOfTable("CabeH");
+      if (area == nullptr || area->eof() || !data::Ui().ConfirmDelete(false)) return;
+      DeleteHeader(TDictQZ::AliasOf("CabeH"), TDictQZ::AliasOf("CabeD"), Field(*area, "COD"));
+    };
+    list->aExtraButtons = {{"TD_CABECERAS", "Duplicar cabecera", "Duplicar", [run] { run(HeaderMode::kCopy); }}};
+    Open("Cabeceras", std::move(list));
   }
 
   void Categorias() {

@@ -13,6 +13,7 @@
 #include "reports/dictionary_rows.h"
 #include "reports/tdictqz.h"
 #include "reports/win/dictionary_window.h"
+#include "reports/win/header_dialogs.h"
 #include "reports/win/tbrwdataqz.h"
 #include "reports/dictionary_ui.h"
 #include "reports/report_functions.h"
@@ -387,6 +388,51 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
     ASSERT_EQ(answer.seen().size(), 1u);
     EXPECT_EQ(answer.seen()[0].title, " Seleccione campo de la relación");
   }
+
+  // A document header designed, saved with its item and test-printed by the listing driver.
+  std::vector<std::string> printed;
+  xb::RegisterFunction("SELLISTAR", [&printed](xb::Args& a) {
+    printed.push_back(std::string(a.Str(5)) + " / " + std::string(a.Str(20)));
+    return Value();
+  });
+  RunDictionaryButton("Ca(B)eceras de informes");
+  TBrwDataQZ* headers = DictionaryList("Cabeceras");
+  ASSERT_NE(headers, nullptr);
+  {
+    bool designing = false;  // the answerer comes back while the item dialog is open
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == " Añadir cabecera") {
+        if (designing) return 0;
+        designing = true;
+        SetDlgItemTextA(d.hwnd, 101, "A01");
+        SetDlgItemTextA(d.hwnd, 102, "Albaranes");
+        SetDlgItemTextA(d.hwnd, 103, "45,5");
+        Click(d.hwnd, 400);
+        Click(d.hwnd, 403);
+        Shot(d.hwnd, "dict_header");
+        return IDOK;
+      }
+      if (d.title == " Añadir elemento de cabecera") {
+        SetDlgItemTextA(d.hwnd, 101, "Mi empresa");
+        SetDlgItemTextA(d.hwnd, 102, "12,5");
+        SendMessageA(GetDlgItem(d.hwnd, 110), CB_SETCURSEL, 2, 0);
+        return IDOK;
+      }
+      return Ok(d);
+    });
+    EXPECT_TRUE(headers->BrowseKeys('A'));
+  }
+  EXPECT_EQ(printed, std::vector<std::string>{"Nombre de listado / A01"});
+  Header saved;
+  ASSERT_TRUE(LoadHeader(TDictQZ::AliasOf("CabeH"), TDictQZ::AliasOf("CabeD"), "A01", &saved));
+  EXPECT_EQ(saved.descrip, "Albaranes");
+  EXPECT_DOUBLE_EQ(saved.posicion, 45.5);
+  ASSERT_EQ(saved.items.size(), 1u);
+  EXPECT_EQ(saved.items[0].texto, "Mi empresa");
+  EXPECT_DOUBLE_EQ(saved.items[0].linea, 12.5);
+  EXPECT_EQ(saved.items[0].ajuste, "D");
+  vdr::test::PumpPending();
+  EXPECT_EQ(headers->browse()->nLen, 1);
 
   // Deleting the table takes its fields and indexes.
   {

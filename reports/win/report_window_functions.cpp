@@ -10,6 +10,7 @@
 #include "reports/win/choice_dialogs.h"
 #include "reports/win/dictionary_dialogs.h"
 #include "reports/win/dictionary_window.h"
+#include "reports/win/header_dialogs.h"
 #include "reports/win/inspectors.h"
 #include "reports/win/listing_tree.h"
 #include "reports/win/wait_dialogs.h"
@@ -24,6 +25,7 @@ void RegisterReportWindowFunctions() {
   RegisterAccessMaps();
   InstallDictionaryDialogs();
   InstallDictionaryWindow();
+  RegisterHeaderDialogs();
   // TI_SELECFONT(nFont, oSay): the font dialog over the Fonts row; its number.
   xb::RegisterFunction("TI_SELECFONT", [](xb::Args& a) {
     const xb::Value& say = a.Arg(2);

@@ -1,0 +1,250 @@
+#include "reports/win/header_dialogs.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "data/data_ui.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/strings.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/workareas.h"
+#include "services/dialog_helpers.h"
+#include "ui/controls/twbrowse.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+
+constexpr const char* kKinds[] = {"Texto",          "Línea o caja", "Imagen",          "Código de empresa",
+                                  "Nombre de empresa", "Número de página", "Fecha",      "Texto 1 del listado",
+                                  "Texto 2 del listado", "Nombre de usuario"};
+constexpr const char* kAdjustNames[] = {"Izquierda", "Centrado", "Derecha"};
+constexpr const char* kAdjustCodes[] = {"I", "C", "D"};
+
+std::string Text(HWND dialog, int id) {
+  char buffer[512] = {};
+  GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
+  return std::string(xb::AllTrim(buffer));
+}
+
+// A number typed with a decimal comma or point.
+double Number(HWND dialog, int id) {
+  std::string t = Text(dialog, id);
+  for (char& c : t)
+    if (c == ',') c = '.';
+  return std::atof(t.c_str());
+}
+
+void SetNumber(HWND dialog, int id, double value, int decimals = 1) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  std::string t = buffer;
+  for (char& c : t)
+    if (c == '.') c = ',';
+  SetDlgItemTextA(dialog, id, t.c_str());
+}
+
+std::string Mm(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%5.1f", value);
+  std::string t = buffer;
+  for (char& c : t)
+    if (c == '.') c = ',';
+  return t;
+}
+
+xb::Array ItemRow(const HeaderItem& item) {
+  return xb::Array::Of({Value::String(item.activo ? "Sí" : "No"), Value::String(HeaderItemKind(item.dato)),
+                        Value::String(Mm(item.linea)), Value::String(Mm(item.columna)), Value::String(item.texto),
+                        Value::String(kAdjustNames[nAjuste(item.ajuste) == 0 ? 0 : nAjuste(item.ajuste) == 1 ? 2 : 1])});
+}
+
+}  // namespace
+
+std::string HeaderItemKind(int dato) {
+  return dato >= 1 && dato <= 10 ? kKinds[dato - 1] : "Dato " + std::to_string(dato);
+}
+
+bool MngCabItem(HeaderItem& item, bool add) {
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_CABED"),
+                                                   std::string(add ? " Añadir" : " Modificar") + " elemento de cabecera");
+  ui::TDialog* box = dialog.get();
+  bool accepted = false;
+  auto ok = svc::Button(dialog, IDOK, [box, &item, &accepted] {
+    HWND h = box->hWnd;
+    const LRESULT kind = SendMessageA(GetDlgItem(h, 100), CB_GETCURSEL, 0, 0);
+    item.dato = kind == CB_ERR ? 1 : static_cast<int>(kind) + 1;
+    item.texto = Text(h, 101);
+    item.linea = Number(h, 102);
+    item.columna = Number(h, 103);
+    item.linea2 = Number(h, 104);
+    item.columna2 = Number(h, 105);
+    item.longmax = Number(h, 106);
+    item.interlinea = Number(h, 107);
+    item.grosor = static_cast<int>(Number(h, 108));
+    item.fuente = static_cast<int>(Number(h, 109));
+    const LRESULT adjust = SendMessageA(GetDlgItem(h, 110), CB_GETCURSEL, 0, 0);
+    item.ajuste = kAdjustCodes[adjust == CB_ERR ? 0 : adjust];
+    item.activo = IsDlgButtonChecked(h, 111) == BST_CHECKED;
+    accepted = true;
+    box->End(IDOK);
+  });
+  auto cancel = svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); });
+  svc::RunDialog(dialog, [box, &item] {
+    HWND h = box->hWnd;
+    for (const char* k : kKinds) SendMessageA(GetDlgItem(h, 100), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(k));
+    SendMessageA(GetDlgItem(h, 100), CB_SETCURSEL, std::max(0, std::min(9, item.dato - 1)), 0);
+    for (const char* a : kAdjustNames) SendMessageA(GetDlgItem(h, 110), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(a));
+    const int adjust = nAjuste(item.ajuste);
+    SendMessageA(GetDlgItem(h, 110), CB_SETCURSEL, adjust == 0 ? 0 : adjust == 1 ? 2 : 1, 0);
+    SetDlgItemTextA(h, 101, item.texto.c_str());
+    SetNumber(h, 102, item.linea);
+    SetNumber(h, 103, item.columna);
+    SetNumber(h, 104, item.linea2);
+    SetNumber(h, 105, item.columna2);
+    SetNumber(h, 106, item.longmax);
+    SetNumber(h, 107, item.interlinea);
+    SetNumber(h, 108, item.grosor, 0);
+    SetNumber(h, 109, item.fuente, 0);
+    CheckDlgButton(h, 111, item.activo ? BST_CHECKED : BST_UNCHECKED);
+    return true;
+  });
+  return accepted;
+}
+
+bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mode) {
+  Header header;
+  if (mode != HeaderMode::kAdd) {
+    xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+    xb::rdd::WorkArea* h = areas.Area(areas.AreaOfAlias(cabeh));
+    if (h == nullptr || h->eof()) return false;
+    const Value code = h->GetField(h->FieldPos("COD"));
+    if (!LoadHeader(cabeh, cabed, code.IsString() ? code.AsString() : "", &header)) return false;
+    if (mode == HeaderMode::kCopy) header.cod.clear();
+  }
+  const char* title = mode == HeaderMode::kAdd ? " Añadir" : mode == HeaderMode::kModify ? " Modificar" : " Copiar";
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_CABEH"), std::string(title) + " cabecera");
+  ui::TDialog* box = dialog.get();
+  xb::Array rows = xb::Array::New();
+  const auto reload = [&rows, &header] {
+    rows.Resize(0);
+    for (const HeaderItem& item : header.items) rows.Append(Value(ItemRow(item)));
+  };
+  reload();
+  auto browse = xb::MakeRef<ui::TWBrowse>();
+  ui::TWBrowse* list = browse.get();
+  const auto current = [list, &header]() -> HeaderItem* {
+    const int at = list->nAt;
+    return at >= 1 && static_cast<std::size_t>(at) <= header.items.size() ? &header.items[static_cast<std::size_t>(at - 1)]
+                                                                          : nullptr;
+  };
+  browse->ReDefine(110, {.line = Value(xb::Block::Native([list, &rows](xb::Args&) {
+                           const Value& row = rows.Get(static_cast<std::size_t>(list->nAt - 1));
+                           return row.IsArray() ? row : Value(xb::Array::New());
+                         })),
+                         .parent = dialog,
+                         .headers = Value(xb::Array::Of({Value::String("A."), Value::String("Tipo"), Value::String("Línea"),
+                                                         Value::String("Columna"), Value::String("Texto"),
+                                                         Value::String("Alineación")})),
+                         .col_sizes = Value(xb::Array::Of({Value::Integer(24), Value::Integer(110), Value::Integer(44),
+                                                           Value::Integer(50), Value::Integer(160), Value::Integer(70)}))});
+  browse->SetArray(rows);
+  const auto refresh = [list, &rows, &reload] {
+    reload();
+    list->SetArray(rows);
+    list->Refresh();
+  };
+  std::vector<xb::Ref<ui::TButton>> buttons;
+  buttons.push_back(svc::Button(dialog, 400, [&header, refresh] {
+    HeaderItem item;
+    if (MngCabItem(item, true)) {
+      header.items.push_back(item);
+      refresh();
+    }
+  }));
+  buttons.push_back(svc::Button(dialog, 401, [current, refresh] {
+    if (HeaderItem* item = current(); item != nullptr && MngCabItem(*item, false)) refresh();
+  }));
+  buttons.push_back(svc::Button(dialog, 402, [list, &header, refresh] {
+    const int at = list->nAt;
+    if (at < 1 || static_cast<std::size_t>(at) > header.items.size()) return;
+    header.items.erase(header.items.begin() + (at - 1));
+    refresh();
+  }));
+  buttons.push_back(svc::Button(dialog, 403, [box, &header] { ProbarCabecera(header.cod.empty() ? Text(box->hWnd, 101) : header.cod); }));
+  bool saved = false;
+  buttons.push_back(svc::Button(dialog, IDOK, [&, box] {
+    HWND h = box->hWnd;
+    header.cod = Text(h, 101);
+    header.descrip = Text(h, 102);
+    header.posicion = Number(h, 103);
+    header.pfinal = Number(h, 104);
+    header.activo = IsDlgButtonChecked(h, 105) == BST_CHECKED;
+    if (SaveHeader(cabeh, cabed, header, mode != HeaderMode::kModify)) {
+      saved = true;
+      box->End(IDOK);
+    }
+  }));
+  buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
+  svc::RunDialog(dialog, [box, &header, mode] {
+    HWND h = box->hWnd;
+    SetDlgItemTextA(h, 101, header.cod.c_str());
+    if (mode == HeaderMode::kModify) SendDlgItemMessageA(h, 101, EM_SETREADONLY, TRUE, 0);
+    SetDlgItemTextA(h, 102, header.descrip.c_str());
+    SetNumber(h, 103, header.posicion);
+    SetNumber(h, 104, header.pfinal);
+    CheckDlgButton(h, 105, header.activo ? BST_CHECKED : BST_UNCHECKED);
+    return true;
+  });
+  return saved;
+}
+
+void ProbarCabecera(const std::string& code) {
+  if (!xb::IsFunctionRegistered("SELLISTAR")) return;
+  // A listing of one page: its header the model, the sample texts as the title and conditions.
+  const std::string text =
+      "SELLISTAR( {|nEvent| nil}, {|| .T.}, , , 'Nombre de listado', , , , , , , , , , , , , , , '" + code + "' )";
+  if (xb::IsFunctionRegistered("SETDATOCABECERA")) {
+    xb::CallFunction("SETDATOCABECERA", {Value::Integer(8), Value::String("Nombre de listado"), Value::String("Nombre de listado")});
+    xb::CallFunction("SETDATOCABECERA",
+                     {Value::Integer(9), Value::String("Condiciones de listado"), Value::String("Condiciones de listado")});
+    xb::CallFunction("SETDATOCABECERA", {Value::Integer(10), Value::String("Nombre de usuario"), Value::String("Nombre de usuario")});
+  }
+  xb::EvalMacro(text);
+}
+
+void RegisterHeaderDialogs() {
+  // TI_SETAJUSTE(hDC, cAjuste): the device's text alignment for the code (0, 2 or 6).
+  xb::RegisterFunction("TI_SETAJUSTE", [](xb::Args& a) {
+    const int adjust = nAjuste(a.Str(2));
+    const UINT align = adjust == 0 ? TA_LEFT : adjust == 1 ? TA_RIGHT : TA_CENTER;
+    SetTextAlign(reinterpret_cast<HDC>(static_cast<INT_PTR>(a.Int(1))), align);
+    return Value::Integer(static_cast<std::int64_t>(align));
+  });
+  xb::RegisterFunction("TI_NAJUSTE", [](xb::Args& a) { return Value::Integer(nAjuste(a.Str(1))); });
+  // MM2PIX1(hDC, nMm, lVertical): millimetres times the device's pixels over its size in
+  // millimetres, less the printable offset, never below 0.
+  xb::RegisterFunction("MM2PIX1", [](xb::Args& a) {
+    HDC dc = reinterpret_cast<HDC>(static_cast<INT_PTR>(a.Int(1)));
+    const bool vertical = a.Log(3);
+    const double pixels = GetDeviceCaps(dc, vertical ? VERTRES : HORZRES);
+    const double mm = GetDeviceCaps(dc, vertical ? VERTSIZE : HORZSIZE);
+    const double offset = GetDeviceCaps(dc, vertical ? PHYSICALOFFSETY : PHYSICALOFFSETX);
+    const double value = mm > 0 ? a.Num(2) * pixels / mm - offset : 0;
+    return Value::Integer(static_cast<std::int64_t>(std::max(0.0, value)));
+  });
+  // MM2PIX2(hDC, nMm, lVertical): through the 0.1-millimetre mapping mode of the device.
+  xb::RegisterFunction("MM2PIX2", [](xb::Args& a) {
+    HDC dc = reinterpret_cast<HDC>(static_cast<INT_PTR>(a.Int(1)));
+    const int previous = SetMapMode(dc, MM_LOMETRIC);
+    POINT p{a.Log(3) ? 0 : static_cast<LONG>(a.Num(2) * 10), a.Log(3) ? -static_cast<LONG>(a.Num(2) * 10) : 0};
+    LPtoDP(dc, &p, 1);
+    SetMapMode(dc, previous);
+    return Value::Integer(a.Log(3) ? p.y : p.x);
+  });
+}
+
+}  // namespace reports

@@ -1,0 +1,28 @@
+// The document-header designer of the dictionary: a header (" Añadir", " Modificar",
+// " Copiar" dialog "TI_CABEH") with its items edited in a working copy (dialog "TI_CABED")
+// that replaces the stored items when the header is saved, and its test print through the
+// listing driver (SELLISTAR, by name).
+#pragma once
+
+#include <string>
+
+#include "reports/header_rows.h"
+
+namespace reports {
+
+enum class HeaderMode { kAdd, kModify, kCopy };
+
+// The header dialog over the current row of `cabeh` (a new header when adding); true when
+// the header was saved.
+bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mode);
+// An item's dialog over `item`; true when accepted.
+bool MngCabItem(HeaderItem& item, bool add);
+// The names the "Tipo" column shows for the data items 1 to 10.
+std::string HeaderItemKind(int dato);
+// The test print: the listing driver on the header `code`, with the sample texts.
+void ProbarCabecera(const std::string& code);
+
+// Registers TI_SETAJUSTE, TI_NAJUSTE, MM2PIX1 and MM2PIX2.
+void RegisterHeaderDialogs();
+
+}  // namespace reports
