@@ -11,6 +11,7 @@
 #include "reports/dictionary_check.h"
 #include "reports/dictionary_rows.h"
 #include "reports/win/header_dialogs.h"
+#include "reports/win/row_dialogs.h"
 #include "reports/win/tbrwdataqz.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
@@ -211,6 +212,7 @@ class DictionaryWindow {
       }
       DoImport(Aliases(), file);
     };
+    list->bEdit = [] { EditRow(TableDialog(TDictQZ::AliasOf("Tablas")), false); };
     list->bDel = [] {
       WorkArea* area = AreaOfTable("Tablas");
       if (area == nullptr || area->eof()) return;
@@ -310,6 +312,8 @@ class DictionaryWindow {
 
   void Categorias() {
     auto list = std::make_unique<TBrwDataQZ>("Categorias", TDictQZ::AliasOf("Categor"), "Categorías de informes");
+    list->bAdd = [] { EditRow(CategoryDialog(TDictQZ::AliasOf("Categor"), true), true); };
+    list->bEdit = [] { EditRow(CategoryDialog(TDictQZ::AliasOf("Categor"), false), false); };
     list->bDel = [] {
       WorkArea* area = AreaOfTable("Categor");
       if (area == nullptr || area->eof()) return;
@@ -327,6 +331,11 @@ class DictionaryWindow {
 
   void SubCategorias() {
     auto list = std::make_unique<TBrwDataQZ>("Subcategorias", TDictQZ::AliasOf("SubCat"), "Subcategorías de informes");
+    const auto dialog = [](bool add) {
+      return SubCategoryDialog(TDictQZ::AliasOf("SubCat"), TDictQZ::AliasOf("Categor"), add);
+    };
+    list->bAdd = [dialog] { EditRow(dialog(true), true); };
+    list->bEdit = [dialog] { EditRow(dialog(false), false); };
     list->bDel = [] {
       WorkArea* area = AreaOfTable("SubCat");
       if (area == nullptr || area->eof()) return;

@@ -434,6 +434,46 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   vdr::test::PumpPending();
   EXPECT_EQ(headers->browse()->nLen, 1);
 
+  // Categories: added by their dialog, a code taken refused, one in use not deleted.
+  RunDictionaryButton("Categorías");
+  TBrwDataQZ* categories = DictionaryList("Categorias");
+  ASSERT_NE(categories, nullptr);
+  std::vector<std::string> category_texts;
+  {
+    int round = 0;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == " Añadir categoría") {
+        SetDlgItemTextA(d.hwnd, 101, "VEN");
+        SetDlgItemTextA(d.hwnd, 102, "Ventas");
+        SendMessageA(GetDlgItem(d.hwnd, 103), CB_SETCURSEL, 1, 0);
+        if (round++ == 0) {
+          Shot(d.hwnd, "dict_category");
+          return IDOK;
+        }
+        Click(d.hwnd, IDOK);  // refused: the dialog stays
+        return IDCANCEL;
+      }
+      category_texts.push_back(d.AllText());
+      return Ok(d);
+    });
+    EXPECT_TRUE(categories->BrowseKeys('a'));
+    EXPECT_TRUE(categories->BrowseKeys('+'));  // the same code again
+  }
+  vdr::test::PumpPending();
+  EXPECT_EQ(categories->browse()->nLen, 1);
+  EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("Categor") + "->(DBGoTop(), AllTrim(CATEGORIA) + INFDOC)").AsString())), "VEND");
+  EXPECT_EQ(category_texts, std::vector<std::string>{"Nombre duplicado"});
+  X(TDictQZ::AliasOf("SubCat") + "->(DBAppend(), FieldPut(1, 'S1'), FieldPut(3, 'VEN'), DBCommit(), DBUnlock())");
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      category_texts.push_back(d.AllText());
+      return Ok(d);
+    });
+    categories->browse()->GoTop();
+    EXPECT_TRUE(categories->BrowseKeys('E'));
+  }
+  EXPECT_EQ(category_texts.back(), "Es imposible borrar la categoría por tener subcategorías asociadas");
+
   // Deleting the table takes its fields and indexes.
   {
     DialogAnswerer answer([](const SeenDialog& d) { return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí") : Ok(d); });

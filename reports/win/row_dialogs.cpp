@@ -1,0 +1,196 @@
+#include "reports/win/row_dialogs.h"
+
+#include <windows.h>
+
+#include "data/data_ui.h"
+#include "data/table_access.h"
+#include "reports/dictionary_rows.h"
+#include "runtime/codepage.h"
+#include "runtime/lib/strings.h"
+#include "runtime/rdd/workareas.h"
+#include "services/dialog_helpers.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+using xb::rdd::WorkArea;
+using xb::rdd::WorkAreas;
+
+std::string Upper(std::string_view s) { return xb::Upper(xb::CurrentCodePage(), xb::AllTrim(s)); }
+
+std::string FieldText(WorkArea& area, const std::string& name) {
+  const int pos = area.FieldPos(name);
+  if (pos == 0 || area.eof()) return {};
+  const Value v = area.GetField(pos);
+  if (v.IsLogical()) return v.AsLogical() ? ".T." : ".F.";
+  return v.IsString() ? std::string(xb::AllTrim(v.AsString())) : std::string();
+}
+
+std::string ControlValue(HWND dialog, const RowControl& c) {
+  switch (c.kind) {
+    case RowControl::kCheck: {
+      const bool on = IsDlgButtonChecked(dialog, c.id) == BST_CHECKED;
+      if (!c.yes.empty() || !c.no.empty()) return on ? c.yes : c.no;
+      return on ? ".T." : ".F.";
+    }
+    case RowControl::kCombo: {
+      const LRESULT at = SendDlgItemMessageA(dialog, c.id, CB_GETCURSEL, 0, 0);
+      return at == CB_ERR || static_cast<std::size_t>(at) >= c.codes.size() ? std::string() : c.codes[at];
+    }
+    default: {
+      char buffer[512] = {};
+      GetDlgItemTextA(dialog, c.id, buffer, sizeof buffer);
+      return std::string(xb::AllTrim(buffer));
+    }
+  }
+}
+
+void ShowValue(HWND dialog, const RowControl& c, const std::string& value) {
+  switch (c.kind) {
+    case RowControl::kCheck: {
+      const bool on = !c.yes.empty() ? value == c.yes : value == ".T.";
+      CheckDlgButton(dialog, c.id, on ? BST_CHECKED : BST_UNCHECKED);
+      break;
+    }
+    case RowControl::kCombo:
+      for (const std::string& n : c.names) SendDlgItemMessageA(dialog, c.id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(n.c_str()));
+      for (std::size_t i = 0; i < c.codes.size(); ++i)
+        if (c.codes[i] == value) SendDlgItemMessageA(dialog, c.id, CB_SETCURSEL, i, 0);
+      if (SendDlgItemMessageA(dialog, c.id, CB_GETCURSEL, 0, 0) == CB_ERR) SendDlgItemMessageA(dialog, c.id, CB_SETCURSEL, 0, 0);
+      break;
+    default: SetDlgItemTextA(dialog, c.id, value.c_str()); break;
+  }
+}
+
+bool KeyTaken(WorkArea& area, const RowControl& key, const std::string& value, bool add) {
+  const std::uint32_t current = area.recno();
+  const int order = area.controlling_order();
+  area.SetControllingOrder(0);
+  bool taken = false;
+  for (area.GoTop(); !area.eof() && !taken; area.Skip(1))
+    taken = Upper(FieldText(area, key.field)) == Upper(value) && (add || area.recno() != current);
+  area.SetControllingOrder(order);
+  area.GoTo(current);
+  return taken;
+}
+
+bool Save(WorkArea& area, const RowDialog& d, const std::vector<std::string>& values, bool add) {
+  const int keep = WorkAreas::Get().CurrentArea();
+  WorkAreas::Get().SelectArea(area.number());
+  const bool shared = area.table().shared();
+  const bool ok = add ? (shared ? data::lNetRecAdd() : area.Append(false)) : (!shared || data::lNetRecLock());
+  if (ok) {
+    for (std::size_t i = 0; i < d.controls.size(); ++i) {
+      const int pos = area.FieldPos(d.controls[i].field);
+      if (pos == 0) continue;
+      const auto& f = *area.FieldAt(pos);
+      if (f.type == 'L') area.PutField(pos, Value::Logical(values[i] == ".T."));
+      else area.PutField(pos, Value::String(d.controls[i].key ? Upper(values[i]) : values[i]));
+    }
+    area.Commit();
+    if (shared) area.Unlock(area.recno());
+  }
+  WorkAreas::Get().SelectArea(keep);
+  return ok;
+}
+
+}  // namespace
+
+bool EditRow(const RowDialog& d, bool add) {
+  WorkArea* area = WorkAreas::Get().Area(WorkAreas::Get().AreaOfAlias(d.alias));
+  if (area == nullptr || (!add && area->eof())) return false;
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String(d.resource), d.title);
+  ui::TDialog* box = dialog.get();
+  bool saved = false;
+  auto ok = svc::Button(dialog, IDOK, [&, box] {
+    std::vector<std::string> values;
+    for (const RowControl& c : d.controls) values.push_back(ControlValue(box->hWnd, c));
+    for (std::size_t i = 0; i < d.controls.size(); ++i) {
+      const RowControl& c = d.controls[i];
+      if (c.required && values[i].empty()) {
+        SetFocus(GetDlgItem(box->hWnd, c.id));
+        return;
+      }
+      if (c.key && KeyTaken(*area, c, values[i], add)) {
+        data::Ui().MsgStop("Nombre duplicado", "Atención");
+        SetFocus(GetDlgItem(box->hWnd, c.id));
+        return;
+      }
+    }
+    if (d.check) {
+      if (const int id = d.check(values); id != 0) {
+        SetFocus(GetDlgItem(box->hWnd, id));
+        return;
+      }
+    }
+    saved = Save(*area, d, values, add);
+    box->End(IDOK);
+  });
+  auto cancel = svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); });
+  svc::RunDialog(dialog, [&, box] {
+    for (const RowControl& c : d.controls) {
+      ShowValue(box->hWnd, c, add ? (c.kind == RowControl::kCheck && !c.yes.empty() ? c.yes : std::string())
+                                  : FieldText(*area, c.field));
+      if (c.fixed_when_editing && !add) SendDlgItemMessageA(box->hWnd, c.id, EM_SETREADONLY, TRUE, 0);
+    }
+    return true;
+  });
+  return saved;
+}
+
+RowDialog TableDialog(const std::string& alias) {
+  RowDialog d;
+  d.resource = "TD_EDITAR_TABLA";
+  d.title = " Modificar tabla";
+  d.alias = alias;
+  d.controls = {
+      {.id = 101, .field = "TABLA", .required = true, .key = true},
+      {.id = 102, .field = "DESCRIPC", .required = true},
+      {.id = 103, .field = "FICHERO"},
+      {.id = 104, .field = "RUTA"},
+      {.kind = RowControl::kCheck, .id = 105, .field = "EXACTA"},
+      {.kind = RowControl::kCheck, .id = 106, .field = "VISIBLE", .yes = "S", .no = "N"},
+      {.kind = RowControl::kCheck, .id = 107, .field = "TEMPORAL"},
+      {.id = 108, .field = "PRODUCTOS"},
+  };
+  return d;
+}
+
+RowDialog CategoryDialog(const std::string& alias, bool add) {
+  RowDialog d;
+  d.resource = "TD_CATEGORIA";
+  d.title = std::string(add ? " Añadir" : " Modificar") + " categoría";
+  d.alias = alias;
+  d.controls = {
+      {.id = 101, .field = "CATEGORIA", .required = true, .key = true, .fixed_when_editing = true},
+      {.id = 102, .field = "DESCRIPC", .required = true},
+      {.kind = RowControl::kCombo, .id = 103, .field = "INFDOC", .names = {"Informes", "Documentos"}, .codes = {"I", "D"}},
+      {.id = 104, .field = "MAESTRA"},
+      {.id = 105, .field = "CUERPO1"},
+      {.id = 106, .field = "CUERPO2"},
+      {.id = 107, .field = "CUERPO3"},
+      {.id = 108, .field = "COMENTARIO"},
+      {.id = 109, .field = "PRODUCTOS"},
+  };
+  return d;
+}
+
+RowDialog SubCategoryDialog(const std::string& alias, const std::string& categories, bool add) {
+  RowDialog d;
+  d.resource = "TD_SUBCATEGORIA";
+  d.title = std::string(add ? " Añadir" : " Modificar") + " subcategoría";
+  d.alias = alias;
+  d.controls = {
+      {.id = 101, .field = "SUBCAT", .required = true, .key = true, .fixed_when_editing = true},
+      {.id = 102, .field = "DESCRIPC", .required = true},
+      {.id = 103, .field = "CATEGORIA", .required = true},
+      {.id = 104, .field = "PRODUCTOS"},
+  };
+  d.check = [categories](const std::vector<std::string>& values) {
+    return lValidCategoria(categories, values[2]) ? 0 : 103;
+  };
+  return d;
+}
+
+}  // namespace reports

@@ -1,0 +1,42 @@
+// The dialogs that edit one row of a dictionary table: the described table
+// ("TD_EDITAR_TABLA"), report categories (" Añadir" / " Modificar" + " categoría") and
+// subcategories. Each control is bound to a field; a key that another row holds is refused
+// ("Nombre duplicado") and a required field left empty keeps the dialog open.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace reports {
+
+struct RowControl {
+  enum Kind { kEdit, kCheck, kCombo } kind = kEdit;
+  int id = 0;
+  std::string field;
+  bool required = false;
+  bool key = false;                  // compared with the other rows
+  bool fixed_when_editing = false;   // read only unless adding
+  std::vector<std::string> names;    // a combo's texts
+  std::vector<std::string> codes;    // and the field values they stand for
+  std::string yes = {};              // a check box over a text field: its value when checked
+  std::string no = {};
+};
+
+struct RowDialog {
+  std::string resource;
+  std::string title;
+  std::string alias;
+  std::vector<RowControl> controls;
+  // Further refusal (keeps the dialog open): the control to focus, 0 when the row is fine.
+  std::function<int(const std::vector<std::string>& values)> check;
+};
+
+// Runs the dialog over the current row (a new one when `add`); true when saved.
+bool EditRow(const RowDialog& dialog, bool add);
+
+RowDialog TableDialog(const std::string& alias);
+RowDialog CategoryDialog(const std::string& alias, bool add);
+RowDialog SubCategoryDialog(const std::string& alias, const std::string& categories, bool add);
+
+}  // namespace reports
