@@ -563,6 +563,21 @@ TEST_F(ListingTest, TheWalkRunsItsEventsInOrderOnThePrinter) {
   }
 }
 
+TEST_F(ListingTest, ALandscapeListingTurnsThePaperAndTakesItsCopies) {
+  WritePrinters(false, 4.2, 0);
+  WriteArticles(3, 10);
+  Recorder recorder;
+  ListingParams p = Params(recorder, false);
+  p.landscape = true;
+  PrinterOutput out("walk_landscape");
+  RunListing(p, {.destination = kMainPrinter, .copies = 2}, 1);
+  const std::string ps = out.PostScript();
+  EXPECT_NE(ps.find("Landscape"), std::string::npos);
+  EXPECT_EQ(out.Pages(), 1);
+  EXPECT_NE(ps.find("copies=2"), std::string::npos);
+  EXPECT_FALSE(HeldDevMode());  // the paper back to the driver's settings
+}
+
 TEST_F(ListingTest, ARecordPastThePageBreaksItWithTheFooterAndTheHeader) {
   WritePrinters(false, 25.0, 1);  // a few lines a page
   WriteArticles(30, 100);
