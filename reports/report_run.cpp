@@ -191,6 +191,7 @@ bool EmptyValue(const Value& v) {
 }  // namespace
 
 void SetReportRunHook(ReportRunHook hook) { Hook() = std::move(hook); }
+const ReportRunHook& CurrentReportRunHook() { return Hook(); }
 
 std::string ConditionDate(std::string_view text) {
   const std::string t = Trim(text);
@@ -783,45 +784,6 @@ bool TInforme::OrderInforme(Run& run) {
   return true;
 }
 
-void TInforme::ImprimeCabecera(Run& run, TQZReport& report) {
-  ReportDevice& d = *report.Device();
-  double posicion = 0, pfinal = 0;
-  bool found = false;
-  const std::string code = RTrim(run.cabecera);
-  if (!code.empty()) {
-    EachFrom(TDictQZ::AliasOf("CabeH"), "Codigo", run.cabecera,
-             [&](WorkArea& a) { return RTrim(Text(a, "COD")) == code; },
-             [&](WorkArea& a) {
-               posicion = Real(a, "POSICION");
-               pfinal = Real(a, "PFINAL");
-               found = true;
-             });
-  }
-  int last_row = -1;
-  if (found) {
-    EachFrom(TDictQZ::AliasOf("CabeD"), "Codigo", run.cabecera,
-             [&](WorkArea& a) { return RTrim(Text(a, "COD")) == code; },
-             [&](WorkArea& a) {
-               if (!Logical(a, "ACTIVO")) return;
-               std::string text;
-               switch (Number(a, "DATO")) {
-                 case 1: text = RTrim(Text(a, "TEXTO")); break;
-                 case 6: text = std::to_string(report.nPage); break;
-                 case 7: text = ValueText(xb::CallFunction("DTOC", {xb::CallFunction("DATE")})); break;
-                 case 8: text = run.titulo.empty() ? "Título" : run.titulo; break;
-                 case 9: text = cCondLis.empty() ? "Condiciones" : cCondLis; break;
-                 default: return;
-               }
-               const int row = d.MmToRow(Real(a, "LINEA"));
-               d.Say(row, std::max(1, d.MmToCol(Real(a, "COLUMNA"))), text, std::max(1, Number(a, "FUENTE")), 0, 1);
-               last_row = std::max(last_row, row);
-             });
-  }
-  report.nAltoCabMM = posicion;
-  report.nMgDnMM = pfinal;
-  report.nRow = std::max(d.MmToRow(posicion), last_row + 1);
-}
-
 bool TInforme::ReportInforme(Run& run) {
   std::unique_ptr<ReportDevice> device;
   if (oStDestino.nDestino == 2) device = std::make_unique<TQZRFile>(Trim(oStDestino.cFileDst));
@@ -843,13 +805,12 @@ bool TInforme::ReportInforme(Run& run) {
   report.nSubTTFont = std::max(1, run.fnt_sub);
   // The designed header: its height and bottom margin are known before the layout.
   if (!RTrim(run.cabecera).empty()) {
-    EachFrom(TDictQZ::AliasOf("CabeH"), "Codigo", run.cabecera,
-             [&](WorkArea& a) { return RTrim(Text(a, "COD")) == RTrim(run.cabecera); },
-             [&](WorkArea& a) {
-               report.nAltoCabMM = Real(a, "POSICION");
-               report.nMgDnMM = Real(a, "PFINAL");
-             });
-    report.bStartPage = [this, &run](TQZReport& r) { ImprimeCabecera(run, r); };
+    const DesignedHeader header = ReadDesignedHeader(run.cabecera);
+    report.nAltoCabMM = header.posicion;
+    report.nMgDnMM = header.pfinal;
+    report.bStartPage = [this, &run](TQZReport& r) {
+      r.nRow = ImprimeCabecera(*r.Device(), run.cabecera, r.nPage, run.titulo, cCondLis);
+    };
   }
   WorkArea* work = run.work;
   const auto fields = std::make_shared<std::vector<int>>();
@@ -893,22 +854,12 @@ bool TInforme::ReportInforme(Run& run) {
   }
   report.bWhile = [work] { return !work->eof(); };
   report.bSkip = [work] { work->Skip(1); };
-  report.bEnd = [](TQZReport&) {};
+  report.bEnd = [this](TQZReport&) { EndPreviewReport(); };
   work->GoTop();
   const bool printed = report.Activate();
+  EndPreviewReport();  // a cancelled run too
   nPage = report.nPage;
   return printed;
-}
-
-void RegisterReportRun() {
-  xb::RegisterFunction("TI_RUNINFORME", [](xb::Args& a) {
-    TInforme inf;
-    if (a.Arg(2).IsString()) {
-      inf.oStDestino.nDestino = 2;
-      inf.oStDestino.cFileDst = std::string(a.Str(2));
-    }
-    return Value::Logical(inf.RunInforme(std::string(a.Str(1))));
-  });
 }
 
 }  // namespace reports

@@ -37,12 +37,16 @@ struct StDestino {
 struct ReportRunHook {
   // Asks for the output; false: cancelled.
   std::function<bool(StDestino&, const std::string& code, const std::string& title)> sel_destino;
+  // The report list (or, with `tree`, the report tree) and the graphics tree.
+  std::function<void(bool tree)> show_list;
+  std::function<void()> show_graphics;
   // A printer, preview or HTML device for the choice (nullptr: none could be made).
   std::function<std::unique_ptr<ReportDevice>(const StDestino&, const std::string& document)> device;
   // The euro question of a report with amounts in pesetas or euros: {go on, in euros}.
   std::function<std::pair<bool, bool>()> pide_euros;
 };
 void SetReportRunHook(ReportRunHook hook);
+const ReportRunHook& CurrentReportRunHook();
 
 // One column of a definition (a Columnas row).
 struct ColumnDef {
@@ -69,12 +73,22 @@ class TInforme {
   bool RunInforme(const std::string& cInforme, bool lOpenDict = false, const std::string& cAliasIn = {},
                   const std::string& cCondLis = {});
 
+  // RunGenInforme: the entry of menus and the report tree: access, one run at a time, a
+  // direct report or a banded one.
+  bool RunGenInforme(const std::string& cInforme);
+  // RunDirectInforme: the work table of the report's first initial-value function (or the
+  // alias given) printed by TDirectList.
+  bool RunDirectInforme(const std::string& cInforme, int nEntorno = 0, const std::string& cAlias = {},
+                        const std::string& cCond = {});
+  // The end of a run: the guard cleared.
+  void EndPreviewReport() { lRunning = false; }
+
   // CheckCondicion: the current work record (aRegistro) passes the conditions of one type.
   bool CheckCondicion(const std::vector<CondicionRow>& rows, const std::string& cTipo);
 
   StDestino oStDestino;
   std::string cMainInforme, cTablaMaestra, cMasterAlias, cCondLis, cDesde, cHasta;
-  bool lRunning = false;
+  inline static bool lRunning = false;  // one run at a time, for every report object
   int nPage = 0;
   // The work record being built, by work field name, and its raw values before substitution.
   std::vector<std::string> aCampos;
@@ -95,16 +109,25 @@ class TInforme {
   xb::Value EvalRelacion(Run& run, const ColumnDef& column);
   xb::Value ChangeValues(const std::string& table, const std::string& field, const xb::Value& value, int anchomax);
   bool OrderInforme(Run& run);
-  void ImprimeCabecera(Run& run, TQZReport& report);
   bool CheckOne(const CondicionRow& row);
 };
+
+// A designed page header (CabeH): its height and bottom margin in millimetres.
+struct DesignedHeader {
+  double posicion = 0, pfinal = 0;
+  bool found = false;
+};
+DesignedHeader ReadDesignedHeader(const std::string& code);
+// ImprimeCabecera: the header's active items (CabeD) on the page (texts, page number, date,
+// title, condition text); answers the first row below the header.
+int ImprimeCabecera(ReportDevice& device, const std::string& code, int page, const std::string& title,
+                    const std::string& condlis);
 
 // Date texts of conditions: "dd-mm-yyyy", "dd-mm-yy" (by SET EPOCH) or "yyyymmdd" as
 // "yyyymmdd"; "" when the text is none of them.
 std::string ConditionDate(std::string_view text);
 
-// Registers TI_RUNINFORME (code [, file]): a report run to a text file or, without a file,
-// to the destination the user chooses.
+// Registers INFORMES, INFGRAFICOS and INFDIRECTO, the menu entries.
 void RegisterReportRun();
 
 }  // namespace reports

@@ -8,6 +8,7 @@
 #include "data/data_test_support.h"
 #include "data/program_settings.h"
 #include "data/table_access.h"
+#include "reports/dictionary_tables.h"
 #include "reports/report_functions.h"
 #include "reports/report_text_device.h"
 #include "reports/tdictqz.h"
@@ -276,6 +277,82 @@ TEST_F(ReportRunTest, RefusalsLeaveNoTemporaryTableAndTheNextRunStarts) {
   inf_.oStDestino.cFileDst = (std::filesystem::temp_directory_path() / "no" / "such" / "x.txt").string();
   EXPECT_FALSE(inf_.RunInforme("BIEN"));
   EXPECT_TRUE(NoTemporaryTables());
+}
+
+TEST_F(ReportRunTest, TheMenuEntriesRunAReportByItsCodeUnderOneGuard) {
+  Sales({{"A01", "", 1234.5}, {"B02", "", 10}, {"C03", "", 0.25}});
+  Report("EJEMPLO");
+  ExampleColumns("EJEMPLO");
+  const std::string path = path_;
+  SetReportRunHook({.sel_destino = [path](StDestino& d, const std::string& code, const std::string& title) {
+    EXPECT_EQ(code, "EJEMPLO");
+    EXPECT_EQ(title, "Prueba");
+    d.nDestino = 2;
+    d.cFileDst = path;
+    return true;
+  }});
+  ASSERT_TRUE(X("INFORMES('INF\\', 'ejemplo')").AsLogical());
+  EXPECT_EQ(Read().substr(0, 21), "Código Importe     \r\n");
+  EXPECT_FALSE(TInforme::lRunning);
+  // A run going on refuses another.
+  TInforme::lRunning = true;
+  EXPECT_FALSE(X("INFORMES('INF\\', 'EJEMPLO')").AsLogical());
+  EXPECT_EQ(ui().messages.back().text, "¡ Hay un informe en ejecución, por favor, espere a que finalize.!");
+  EXPECT_EQ(ui().messages.back().title, "Atención.");
+  EXPECT_FALSE(inf_.RunGenInforme("EJEMPLO"));
+  TInforme::lRunning = false;
+  EXPECT_TRUE(inf_.RunGenInforme("EJEMPLO"));
+  EXPECT_FALSE(TInforme::lRunning);
+
+  // Without a code: the list, or with lList .F. the tree.
+  std::vector<bool> shown;
+  SetReportRunHook({.show_list = [&shown](bool tree) { shown.push_back(tree); }, .show_graphics = [&shown] {
+    shown.push_back(true);
+  }});
+  dict_->End();
+  X("INFORMES('INF\\')");
+  X("INFORMES('INF\\', , , , , .F.)");
+  X("INFGRAFICOS('INF\\')");
+  EXPECT_EQ(shown, (std::vector<bool>{false, true, true}));
+  ASSERT_TRUE(dict_->Activate("I", false));
+}
+
+TEST_F(ReportRunTest, ADirectReportPrintsTheTableItsFunctionLaysOut) {
+  Report("DIR", {{"DIRECTO", L(true)}});
+  Add("Inicial", {{"INFORME", S("DIR")}, {"ORDEN", N(1)}, {"FUNCION", S("TEST_DIRECTO( nEntorno )")}, {"INFDOC", S("I")}});
+  CreateTable("INF\\TEMP\\Directo.dbf", FindDictTable("MtrDirec")->fields, 3, [](xb::rdd::WorkArea& a, int n) {
+    const char* texts[] = {"Primera", "EJECT", "Segunda"};
+    a.PutField(a.FieldPos("TEXTO"), S(texts[n - 1]));
+    a.PutField(a.FieldPos("FILA"), N(1));
+    a.PutField(a.FieldPos("COLUMNA"), N(4));
+  });
+  int calls = 0;
+  xb::RegisterFunction("TEST_DIRECTO", [this, &calls](xb::Args& a) {
+    ++calls;
+    EXPECT_EQ(a.Int(1), 0);
+    Use("INF\\TEMP\\Directo.dbf", "DIRECTO", false);
+    xb::Array r = xb::Array::New();
+    r.Append(N(0));
+    r.Append(S("DIRECTO"));
+    return Value(r);
+  });
+  ASSERT_TRUE(inf_.RunGenInforme("DIR")) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(inf_.nPage, 2);
+  EXPECT_EQ(Read(), Page({"   Primera"}) + Page({"   Segunda"}));
+  EXPECT_EQ(areas().AreaOfAlias("DIRECTO"), 0) << "the work table is closed";
+  EXPECT_FALSE(TInforme::lRunning);
+  // INFDIRECTO with the work table given, to the file the output dialog names.
+  const std::string path = path_;
+  SetReportRunHook({.sel_destino = [path](StDestino& d, const std::string&, const std::string&) {
+    d.nDestino = 2;
+    d.cFileDst = path;
+    return true;
+  }});
+  ASSERT_GT(Use("INF\\TEMP\\Directo.dbf", "DADO", false), 0);
+  ASSERT_TRUE(X("INFDIRECTO('INF\\', 'DIR', 0, 'DADO')").AsLogical());
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(Read().substr(0, 12), "   Primera\r\n");
 }
 
 TEST_F(ReportRunTest, ConditionsCompareNatively) {
