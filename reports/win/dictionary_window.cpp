@@ -239,6 +239,8 @@ class DictionaryWindow {
       list->uValue1 = Value::String(xb::PadR(table, 10));
       list->nOrdenFiltro = 1;
     }
+    list->bAdd = [] { EditRow(FieldDialog(TDictQZ::AliasOf("Campos"), true), true); };
+    list->bEdit = [] { EditRow(FieldDialog(TDictQZ::AliasOf("Campos"), false), false); };
     list->bDel = [] {
       WorkArea* area = AreaOfTable("Campos");
       if (area == nullptr || area->eof()) return;
@@ -273,6 +275,8 @@ class DictionaryWindow {
       list->uValue1 = Value::String(xb::PadR(table, 10));
       list->nOrdenFiltro = 1;
     }
+    list->bAdd = [] { EditRow(IndexDialog(TDictQZ::AliasOf("Indices"), true), true); };
+    list->bEdit = [] { EditRow(IndexDialog(TDictQZ::AliasOf("Indices"), false), false); };
     list->bDel = [] {
       WorkArea* area = AreaOfTable("Indices");
       if (area != nullptr && !area->eof() && data::Ui().ConfirmDelete(false)) DeleteCurrent(*area);

@@ -361,6 +361,33 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("Campos") + "->CAMPO").AsString())), "NOMBRE");
   EXPECT_FALSE(xb::GetSetValue(xb::SET_SOFTSEEK).AsLogical());
 
+  // A field added by its dialog; the same name in the same table again is refused.
+  std::vector<std::string> field_texts;
+  {
+    int round = 0;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == "Añadir campo") {
+        SetDlgItemTextA(d.hwnd, 101, "CLIEN01");
+        SetDlgItemTextA(d.hwnd, 102, round == 0 ? "NUEVO" : "NOMBRE");
+        SendMessageA(GetDlgItem(d.hwnd, 103), CB_SETCURSEL, 1, 0);
+        SetDlgItemTextA(d.hwnd, 104, "5");
+        SetDlgItemTextA(d.hwnd, 112, "4");
+        SetDlgItemTextA(d.hwnd, 106, "Nuevo campo");
+        if (round++ == 0) return IDOK;
+        Click(d.hwnd, IDOK);
+        return IDCANCEL;
+      }
+      field_texts.push_back(d.AllText());
+      return Ok(d);
+    });
+    EXPECT_TRUE(campos->BrowseKeys('A'));
+    EXPECT_TRUE(campos->BrowseKeys('A'));
+  }
+  EXPECT_EQ(field_texts, std::vector<std::string>{"Nombre duplicado"});
+  vdr::test::PumpPending();
+  EXPECT_EQ(campos->browse()->nLen, 3);
+  EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("Campos") + "->(DBGoBottom(), Str(LastRec(), 1), Tipo + Str(Longitud, 3))").AsString())), "N  5");
+
   // The expression builder appends its operators and the chosen field.
   std::string builder;
   {

@@ -6,6 +6,8 @@
 #include "data/table_access.h"
 #include "reports/dictionary_rows.h"
 #include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/numbers.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 #include "services/dialog_helpers.h"
@@ -24,6 +26,10 @@ std::string FieldText(WorkArea& area, const std::string& name) {
   if (pos == 0 || area.eof()) return {};
   const Value v = area.GetField(pos);
   if (v.IsLogical()) return v.AsLogical() ? ".T." : ".F.";
+  if (v.IsNumber()) {
+    const auto& f = *area.FieldAt(pos);
+    return std::string(xb::AllTrim(xb::CallFunction("STR", {v, Value::Integer(f.length), Value::Integer(f.decimals)}).AsString()));
+  }
   return v.IsString() ? std::string(xb::AllTrim(v.AsString())) : std::string();
 }
 
@@ -63,13 +69,18 @@ void ShowValue(HWND dialog, const RowControl& c, const std::string& value) {
   }
 }
 
-bool KeyTaken(WorkArea& area, const RowControl& key, const std::string& value, bool add) {
+// Whether another row holds the values of every key control.
+bool KeyTaken(WorkArea& area, const RowDialog& d, const std::vector<std::string>& values, bool add) {
   const std::uint32_t current = area.recno();
   const int order = area.controlling_order();
   area.SetControllingOrder(0);
   bool taken = false;
-  for (area.GoTop(); !area.eof() && !taken; area.Skip(1))
-    taken = Upper(FieldText(area, key.field)) == Upper(value) && (add || area.recno() != current);
+  for (area.GoTop(); !area.eof() && !taken; area.Skip(1)) {
+    bool same = add || area.recno() != current;
+    for (std::size_t i = 0; same && i < d.controls.size(); ++i)
+      if (d.controls[i].key) same = Upper(FieldText(area, d.controls[i].field)) == Upper(values[i]);
+    taken = same;
+  }
   area.SetControllingOrder(order);
   area.GoTo(current);
   return taken;
@@ -86,6 +97,7 @@ bool Save(WorkArea& area, const RowDialog& d, const std::vector<std::string>& va
       if (pos == 0) continue;
       const auto& f = *area.FieldAt(pos);
       if (f.type == 'L') area.PutField(pos, Value::Logical(values[i] == ".T."));
+      else if (f.type == 'N') area.PutField(pos, xb::Val(values[i]));
       else area.PutField(pos, Value::String(d.controls[i].key ? Upper(values[i]) : values[i]));
     }
     area.Commit();
@@ -112,11 +124,10 @@ bool EditRow(const RowDialog& d, bool add) {
         SetFocus(GetDlgItem(box->hWnd, c.id));
         return;
       }
-      if (c.key && KeyTaken(*area, c, values[i], add)) {
-        data::Ui().MsgStop("Nombre duplicado", "Atención");
-        SetFocus(GetDlgItem(box->hWnd, c.id));
-        return;
-      }
+    }
+    if (KeyTaken(*area, d, values, add)) {
+      data::Ui().MsgStop("Nombre duplicado", "Atención");
+      return;
     }
     if (d.check) {
       if (const int id = d.check(values); id != 0) {
@@ -137,6 +148,45 @@ bool EditRow(const RowDialog& d, bool add) {
     return true;
   });
   return saved;
+}
+
+RowDialog IndexDialog(const std::string& alias, bool add) {
+  RowDialog d;
+  d.resource = "TD_EDITAR_INDICE";
+  d.title = add ? "Añadir índice" : "Editar índice";
+  d.alias = alias;
+  d.controls = {
+      {.id = 101, .field = "TABLA", .required = true, .key = true},
+      {.id = 102, .field = "ORDEN"},
+      {.id = 103, .field = "TAG", .required = true, .key = true},
+      {.id = 104, .field = "EXPRESION", .required = true},
+      {.kind = RowControl::kCheck, .id = 106, .field = "UNICO"},
+      {.id = 107, .field = "DESCRIPC"},
+  };
+  return d;
+}
+
+RowDialog FieldDialog(const std::string& alias, bool add) {
+  RowDialog d;
+  d.resource = "TD_FOLDER_CAMPOS";
+  d.title = add ? "Añadir campo" : "Modificar campo";
+  d.alias = alias;
+  d.controls = {
+      {.id = 101, .field = "TABLA", .required = true, .key = true},
+      {.id = 102, .field = "CAMPO", .required = true, .key = true},
+      {.kind = RowControl::kCombo, .id = 103, .field = "TIPO",
+       .names = {"Carácter", "Número", "Lógico", "Fecha"}, .codes = {"C", "N", "L", "D"}},
+      {.id = 104, .field = "LONGITUD"},
+      {.id = 105, .field = "DECIMAL"},
+      {.id = 106, .field = "DESCRIPC", .required = true},
+      {.id = 107, .field = "MASCARA"},
+      {.id = 108, .field = "ANCHOMAX"},
+      {.id = 109, .field = "DIVISA"},
+      {.id = 110, .field = "FUNCTIT"},
+      {.kind = RowControl::kCheck, .id = 111, .field = "VALORES"},
+      {.id = 112, .field = "ORDEN"},
+  };
+  return d;
 }
 
 RowDialog TableDialog(const std::string& alias) {

@@ -1,7 +1,8 @@
 // The dialogs that edit one row of a dictionary table: the described table
-// ("TD_EDITAR_TABLA"), report categories (" Añadir" / " Modificar" + " categoría") and
-// subcategories. Each control is bound to a field; a key that another row holds is refused
-// ("Nombre duplicado") and a required field left empty keeps the dialog open.
+// ("TD_EDITAR_TABLA"), its fields and indexes, report categories (" Añadir" / " Modificar" +
+// " categoría") and subcategories. Each control is bound to a field; a key (the key controls'
+// values together) that another row holds is refused ("Nombre duplicado") and a required
+// field left empty keeps the dialog open.
 #pragma once
 
 #include <functional>
@@ -36,6 +37,9 @@ struct RowDialog {
 bool EditRow(const RowDialog& dialog, bool add);
 
 RowDialog TableDialog(const std::string& alias);
+RowDialog IndexDialog(const std::string& alias, bool add);
+// The field's general data (its coded values are kept in CampoRes).
+RowDialog FieldDialog(const std::string& alias, bool add);
 RowDialog CategoryDialog(const std::string& alias, bool add);
 RowDialog SubCategoryDialog(const std::string& alias, const std::string& categories, bool add);
 
