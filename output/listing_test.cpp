@@ -526,6 +526,30 @@ TEST_F(ListingTest, AListingToATextFileIsItsGoldenFile) {
   }
 }
 
+TEST_F(ListingTest, CancellingTheFileDialogEndsTheListingInTheProgramsFolder) {
+  WriteArticles(3, 10);
+  char elsewhere[MAX_PATH] = {};
+  GetTempPathA(sizeof elsewhere, elsewhere);
+  SetCurrentDirectoryA(elsewhere);
+  Recorder recorder;
+  ListingParams p = Params(recorder, false);
+  bool ended = false;
+  p.end = Value(xb::Block::Native([&](Args&) {
+    ended = true;
+    return Value();
+  }));
+  DialogAnswerer answer(DialogAnswerer::PressId(IDCANCEL));
+  RunListing(p, {.destination = kTextFile}, 1);
+  ASSERT_EQ(answer.seen().size(), 1u);
+  EXPECT_EQ(answer.seen()[0].title, " Fichero de listado");
+  EXPECT_TRUE(ended);
+  EXPECT_TRUE(recorder.events.empty());
+  char now[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof now, now);
+  EXPECT_EQ(std::string(now) + "\\", folder_.path());
+  EXPECT_EQ(nDestinoListado(), 0);
+}
+
 TEST_F(ListingTest, TheWalkRunsItsEventsInOrderOnThePrinter) {
   WritePrinters(false, 4.2, 2);
   WriteArticles(6, 3);
