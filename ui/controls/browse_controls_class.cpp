@@ -291,6 +291,60 @@ const xb::Class& TGet::Cls() {
 
 // ---- TWBROWSE ---------------------------------------------------------------------------------------------
 
+TWBrowse::NewParams TWBrowse::NewParams::FromArgs(const Args& a) {
+  NewParams p;
+  p.row = I(a, 1);
+  p.col = I(a, 2);
+  if (!a.IsNil(3)) p.width = I(a, 3);
+  if (!a.IsNil(4)) p.height = I(a, 4);
+  p.line = a.Arg(5);
+  p.headers = a.Arg(6);
+  p.col_sizes = a.Arg(7);
+  p.parent = WindowArg(a, 8);
+  p.field = std::string(a.Str(9));
+  p.value1 = a.Arg(10);
+  p.value2 = a.Arg(11);
+  p.change = a.Arg(12);
+  p.dbl_click = a.Arg(13);
+  p.r_clicked = a.Arg(14);
+  if (auto* font = dynamic_cast<TFont*>(a.Obj(15).get())) p.font = xb::Ref<TFont>(font);
+  p.cursor = a.Obj(16);
+  if (!a.IsNil(17)) p.fore = static_cast<COLORREF>(a.Int(17));
+  if (!a.IsNil(18)) p.back = static_cast<COLORREF>(a.Int(18));
+  p.message = std::string(a.Str(19));
+  p.update = a.Log(20);
+  if (a.Arg(21).IsString()) p.alias = std::string(a.Str(21));
+  p.pixel = a.Log(22);
+  p.when = a.Arg(23);
+  p.design = a.Log(24);
+  p.valid = a.Arg(25);
+  return p;
+}
+
+TWBrowse::RedefineParams TWBrowse::RedefineParams::FromArgs(const Args& a) {
+  RedefineParams p;
+  p.line = a.Arg(2);
+  p.parent = WindowArg(a, 3);
+  p.headers = a.Arg(4);
+  p.col_sizes = a.Arg(5);
+  p.field = std::string(a.Str(6));
+  p.value1 = a.Arg(7);
+  p.value2 = a.Arg(8);
+  p.change = a.Arg(9);
+  p.dbl_click = a.Arg(10);
+  p.r_clicked = a.Arg(11);
+  if (auto* font = dynamic_cast<TFont*>(a.Obj(12).get())) p.font = xb::Ref<TFont>(font);
+  p.cursor = a.Obj(13);
+  if (!a.IsNil(14)) p.fore = static_cast<COLORREF>(a.Int(14));
+  if (!a.IsNil(15)) p.back = static_cast<COLORREF>(a.Int(15));
+  p.message = std::string(a.Str(16));
+  p.update = a.Log(17);
+  if (a.Arg(18).IsString()) p.alias = std::string(a.Str(18));
+  p.when = a.Arg(19);
+  p.valid = a.Arg(20);
+  return p;
+}
+
 const xb::Class& TWBrowse::Cls() {
   static const xb::Class& cls = []() -> const xb::Class& {
     xb::Class& c = xb::Class::Define("TWBROWSE", &TControl::Cls());
@@ -364,32 +418,7 @@ const xb::Class& TWBrowse::Cls() {
     //     bChange, bLDblClick, bRClick, oFont, oCursor, nClrFore, nClrBack, cMsg, lUpdate,
     //     cAlias, lPixel, bWhen, lDesign, bValid, bLClicked, aActions, nHLine, nxClrLine, lNoBorder)
     c.Method("NEW", [](Object& o, Args& a) {
-      NewParams p;
-      p.row = I(a, 1);
-      p.col = I(a, 2);
-      if (!a.IsNil(3)) p.width = I(a, 3);
-      if (!a.IsNil(4)) p.height = I(a, 4);
-      p.line = a.Arg(5);
-      p.headers = a.Arg(6);
-      p.col_sizes = a.Arg(7);
-      p.parent = WindowArg(a, 8);
-      p.field = std::string(a.Str(9));
-      p.value1 = a.Arg(10);
-      p.value2 = a.Arg(11);
-      p.change = a.Arg(12);
-      p.dbl_click = a.Arg(13);
-      p.r_clicked = a.Arg(14);
-      if (auto* font = dynamic_cast<TFont*>(a.Obj(15).get())) p.font = xb::Ref<TFont>(font);
-      p.cursor = a.Obj(16);
-      if (!a.IsNil(17)) p.fore = static_cast<COLORREF>(a.Int(17));
-      if (!a.IsNil(18)) p.back = static_cast<COLORREF>(a.Int(18));
-      p.message = std::string(a.Str(19));
-      p.update = a.Log(20);
-      if (a.Arg(21).IsString()) p.alias = std::string(a.Str(21));
-      p.pixel = a.Log(22);
-      p.when = a.Arg(23);
-      p.design = a.Log(24);
-      p.valid = a.Arg(25);
+      NewParams p = NewParams::FromArgs(a);
       p.l_clicked = a.Arg(26);
       p.actions = a.Arg(27);
       if (!a.IsNil(28)) p.h_line = I(a, 28);
@@ -401,26 +430,7 @@ const xb::Class& TWBrowse::Cls() {
     //          bRClick, oFont, oCursor, nClrFore, nClrBack, cMsg, lUpdate, cAlias, bWhen, bValid,
     //          bLClicked, aActions, nHLine, nxClrLine)
     c.Method("REDEFINE", [](Object& o, Args& a) {
-      RedefineParams p;
-      p.line = a.Arg(2);
-      p.parent = WindowArg(a, 3);
-      p.headers = a.Arg(4);
-      p.col_sizes = a.Arg(5);
-      p.field = std::string(a.Str(6));
-      p.value1 = a.Arg(7);
-      p.value2 = a.Arg(8);
-      p.change = a.Arg(9);
-      p.dbl_click = a.Arg(10);
-      p.r_clicked = a.Arg(11);
-      if (auto* font = dynamic_cast<TFont*>(a.Obj(12).get())) p.font = xb::Ref<TFont>(font);
-      p.cursor = a.Obj(13);
-      if (!a.IsNil(14)) p.fore = static_cast<COLORREF>(a.Int(14));
-      if (!a.IsNil(15)) p.back = static_cast<COLORREF>(a.Int(15));
-      p.message = std::string(a.Str(16));
-      p.update = a.Log(17);
-      if (a.Arg(18).IsString()) p.alias = std::string(a.Str(18));
-      p.when = a.Arg(19);
-      p.valid = a.Arg(20);
+      RedefineParams p = RedefineParams::FromArgs(a);
       p.l_clicked = a.Arg(21);
       p.actions = a.Arg(22);
       if (!a.IsNil(23)) p.h_line = I(a, 23);

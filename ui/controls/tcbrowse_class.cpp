@@ -4,7 +4,6 @@
 #include "ui/controls/cell_paint.h"
 #include "ui/controls/tcbrowse.h"
 #include "ui/controls/tccolumn.h"
-#include "ui/core/tfont.h"
 
 namespace ui {
 namespace {
@@ -16,70 +15,9 @@ using xb::Value;
 TCBrowse& As(Object& o) { return xb::Class::Cast<TCBrowse>(o); }
 int I(const Args& a, int n) { return static_cast<int>(a.Int(n)); }
 
-WindowRef WindowArg(const Args& a, int n) {
-  auto* w = dynamic_cast<TWindow*>(a.Obj(n).get());
-  return w != nullptr ? WindowRef(w) : nullptr;
-}
-
 std::optional<COLORREF> ColourArg(const Args& a, int n) {
   if (!a.Arg(n).IsNumber()) return std::nullopt;
   return static_cast<COLORREF>(a.Int(n));
-}
-
-// The 25 arguments of TWBrowse's New.
-TWBrowse::NewParams NewArgs(const Args& a) {
-  TWBrowse::NewParams p;
-  p.row = I(a, 1);
-  p.col = I(a, 2);
-  if (!a.IsNil(3)) p.width = I(a, 3);
-  if (!a.IsNil(4)) p.height = I(a, 4);
-  p.line = a.Arg(5);
-  p.headers = a.Arg(6);
-  p.col_sizes = a.Arg(7);
-  p.parent = WindowArg(a, 8);
-  p.field = std::string(a.Str(9));
-  p.value1 = a.Arg(10);
-  p.value2 = a.Arg(11);
-  p.change = a.Arg(12);
-  p.dbl_click = a.Arg(13);
-  p.r_clicked = a.Arg(14);
-  if (auto* font = dynamic_cast<TFont*>(a.Obj(15).get())) p.font = xb::Ref<TFont>(font);
-  p.cursor = a.Obj(16);
-  if (!a.IsNil(17)) p.fore = static_cast<COLORREF>(a.Int(17));
-  if (!a.IsNil(18)) p.back = static_cast<COLORREF>(a.Int(18));
-  p.message = std::string(a.Str(19));
-  p.update = a.Log(20);
-  if (a.Arg(21).IsString()) p.alias = std::string(a.Str(21));
-  p.pixel = a.Log(22);
-  p.when = a.Arg(23);
-  p.design = a.Log(24);
-  p.valid = a.Arg(25);
-  return p;
-}
-
-// The 20 arguments of TWBrowse's ReDefine.
-TWBrowse::RedefineParams RedefineArgs(const Args& a) {
-  TWBrowse::RedefineParams p;
-  p.line = a.Arg(2);
-  p.parent = WindowArg(a, 3);
-  p.headers = a.Arg(4);
-  p.col_sizes = a.Arg(5);
-  p.field = std::string(a.Str(6));
-  p.value1 = a.Arg(7);
-  p.value2 = a.Arg(8);
-  p.change = a.Arg(9);
-  p.dbl_click = a.Arg(10);
-  p.r_clicked = a.Arg(11);
-  if (auto* font = dynamic_cast<TFont*>(a.Obj(12).get())) p.font = xb::Ref<TFont>(font);
-  p.cursor = a.Obj(13);
-  if (!a.IsNil(14)) p.fore = static_cast<COLORREF>(a.Int(14));
-  if (!a.IsNil(15)) p.back = static_cast<COLORREF>(a.Int(15));
-  p.message = std::string(a.Str(16));
-  p.update = a.Log(17);
-  if (a.Arg(18).IsString()) p.alias = std::string(a.Str(18));
-  p.when = a.Arg(19);
-  p.valid = a.Arg(20);
-  return p;
 }
 
 void OptionalColour(xb::Class& c, const char* name, std::optional<COLORREF> TCBrowse::*member) {
@@ -138,8 +76,8 @@ const xb::Class& TCBrowse::Cls() {
       for (const char* n : {"aColumns", "cVarName", "nTop", "nLeft", "nWidth", "nHeight"}) names.Append(Value::String(n));
       return Value(names);
     }, nullptr);
-    c.Method("NEW", [](Object& o, Args& a) { return As(o).New(NewArgs(a), a.Log(26)).Self(); });
-    c.Method("REDEFINE", [](Object& o, Args& a) { return As(o).ReDefine(I(a, 1), RedefineArgs(a), a.Log(21)).Self(); });
+    c.Method("NEW", [](Object& o, Args& a) { return As(o).New(TWBrowse::NewParams::FromArgs(a), a.Log(26)).Self(); });
+    c.Method("REDEFINE", [](Object& o, Args& a) { return As(o).ReDefine(I(a, 1), TWBrowse::RedefineParams::FromArgs(a), a.Log(21)).Self(); });
     c.Method("LOADFIELDS", [](Object& o, Args&) { As(o).LoadFields(); return Value(); });
     c.Method("ADDCOLUMN", [](Object& o, Args& a) { return As(o).AddColumn(a.Arg(1)); });
     c.Method("INSCOLUMN", [](Object& o, Args& a) { return As(o).InsColumn(I(a, 1), a.Arg(2)); });

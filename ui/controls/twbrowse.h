@@ -24,6 +24,10 @@
 #include "runtime/array.h"
 #include "ui/core/tcontrol.h"
 
+namespace xb {
+class Args;
+}
+
 namespace ui {
 
 class TableSource;
@@ -66,6 +70,8 @@ class TWBrowse : public TControl {
     int h_line = 5;
     COLORREF line_colour = 0;
     bool no_border = false;
+    // New's first 25 arguments by position, as compiled text sends them (nRow ... bValid).
+    static NewParams FromArgs(const xb::Args& a);
   };
   TWBrowse& New(const NewParams& params);
 
@@ -86,6 +92,8 @@ class TWBrowse : public TControl {
     xb::Value when{}, valid{}, l_clicked{}, actions{};
     int h_line = 5;
     COLORREF line_colour = 0;
+    // ReDefine's arguments 2 to 20 by position (bLine ... bValid; the first is the id).
+    static RedefineParams FromArgs(const xb::Args& a);
   };
   TWBrowse& ReDefine(int id, const RedefineParams& params);
   void Initiate(HWND dialog) override;
