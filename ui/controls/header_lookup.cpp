@@ -7,7 +7,7 @@
 #include "runtime/function_table.h"
 #include "runtime/lib/get.h"
 #include "runtime/lib/strings.h"
-#include "runtime/rdd/workareas.h"
+#include "ui/controls/area_scope.h"
 #include "ui/controls/set_get.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tget.h"
@@ -35,24 +35,6 @@ constexpr const char* kNothing = "   ";
 
 bool Is(const char* name) { return xb::IsFunctionRegistered(name); }
 Value Call(const char* name, std::initializer_list<Value> args = {}) { return xb::CallFunction(name, args); }
-
-class AreaScope {
- public:
-  explicit AreaScope(const std::string& alias) {
-    auto& areas = xb::rdd::WorkAreas::Get();
-    number_ = alias.empty() ? 0 : areas.AreaOfAlias(alias);
-    if (number_ != 0) previous_ = areas.SelectArea(number_);
-  }
-  AreaScope(const AreaScope&) = delete;
-  AreaScope& operator=(const AreaScope&) = delete;
-  ~AreaScope() {
-    if (number_ != 0) xb::rdd::WorkAreas::Get().SelectArea(previous_);
-  }
-
- private:
-  int number_ = 0;
-  int previous_ = 0;
-};
 
 // The area's record and order (ASETSTATUS), and back (GETSTATUS).
 Value SaveStatus(const std::string& alias) {

@@ -8,6 +8,7 @@
 #include "runtime/rdd/workareas.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/image_strip.h"
+#include "ui/controls/area_scope.h"
 #include "ui/controls/browse_paint.h"
 #include "ui/controls/cell_paint.h"
 #include "ui/controls/date_seek.h"
@@ -30,30 +31,6 @@ xb::Value Native(std::function<xb::Value(xb::Args&)> fn) { return xb::Value(xb::
 TCBrowse* LastBrowseArg(const xb::Args& a) {
   return a.Count() > 0 ? dynamic_cast<TCBrowse*>(a.Obj(a.Count()).get()) : nullptr;
 }
-
-// The area of an alias, selected for a scope.
-class AreaScope {
- public:
-  explicit AreaScope(const std::string& alias) {
-    auto& areas = xb::rdd::WorkAreas::Get();
-    number_ = areas.AreaOfAlias(alias);
-    if (number_ != 0) previous_ = areas.SelectArea(number_);
-  }
-  AreaScope(const AreaScope&) = delete;
-  AreaScope& operator=(const AreaScope&) = delete;
-  ~AreaScope() {
-    if (number_ != 0) xb::rdd::WorkAreas::Get().SelectArea(previous_);
-  }
-  bool used() const {
-    if (number_ == 0) return false;
-    xb::rdd::WorkArea* area = xb::rdd::WorkAreas::Get().Area(number_);
-    return area != nullptr && area->used();
-  }
-
- private:
-  int number_ = 0;
-  int previous_ = 0;
-};
 
 xb::Value Call(const char* name, std::initializer_list<xb::Value> args = {}) { return xb::CallFunction(name, args); }
 

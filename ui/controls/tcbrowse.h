@@ -18,6 +18,7 @@
 
 namespace ui {
 
+class TBitmap;
 class TCColumn;
 
 class TCBrowse : public TWBrowse {
@@ -163,6 +164,9 @@ class TCBrowse : public TWBrowse {
   EditorLook editor_look_;
   // The text colour of a lit cell.
   virtual COLORREF LitFore(int col) const { return nClrForeFocus; }
+  // A square "Lupa" button on an editor that runs a column's lookup (its bChange) for the
+  // control as the control's '+' key would.
+  static xb::Ref<TBitmap> LookupButton(const WindowRef& parent, int size, const xb::Value& change, TControl* control);
 
   bool IsArray() const { return cAlias == "ARRAY"; }
   bool IsDbfObject() const { return cAlias == "DBFOBJECT"; }

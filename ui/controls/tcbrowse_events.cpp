@@ -5,10 +5,10 @@
 
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
-#include "runtime/rdd/workareas.h"
 #include "ui/bridge/cursors.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/message_decoder.h"
+#include "ui/controls/area_scope.h"
 #include "ui/controls/cell_paint.h"
 #include "ui/controls/date_seek.h"
 #include "ui/controls/memo_edit.h"
@@ -31,25 +31,6 @@ constexpr int kMinColumnWidth = 5;
 constexpr int kBandWidth = 4;
 
 xb::Value Call(const char* name, std::initializer_list<xb::Value> args = {}) { return xb::CallFunction(name, args); }
-
-class AreaScope {
- public:
-  explicit AreaScope(const std::string& alias) {
-    auto& areas = xb::rdd::WorkAreas::Get();
-    number_ = areas.AreaOfAlias(alias);
-    if (number_ != 0) previous_ = areas.SelectArea(number_);
-  }
-  AreaScope(const AreaScope&) = delete;
-  AreaScope& operator=(const AreaScope&) = delete;
-  ~AreaScope() {
-    if (number_ != 0) xb::rdd::WorkAreas::Get().SelectArea(previous_);
-  }
-  bool used() const { return number_ != 0; }
-
- private:
-  int number_ = 0;
-  int previous_ = 0;
-};
 
 }  // namespace
 
@@ -540,23 +521,7 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   get->cError = error;
   TGet* field = get.get();
   xb::Ref<TBitmap> magnifier;
-  if (lookup) {
-    // The lookup: the column's bChange with the key 43, as the get's '+' would.
-    TBitmap::NewParams m;
-    m.pixel = true;
-    m.width = cell.Height() / 2;
-    m.height = cell.Height() / 2;
-    m.resource = "LUPA";
-    m.no_border = true;
-    m.parent = dialog;
-    const xb::Value change = column->bChange;
-    m.l_clicked = xb::Value(xb::Block::Native([change, field](xb::Args&) {
-      return change.AsBlock().Eval({xb::Value::Integer(43), xb::Value(), field->Self()});
-    }));
-    magnifier = xb::MakeRef<TBitmap>();
-    magnifier->New(m);
-    magnifier->lTransparent = true;
-  }
+  if (lookup) magnifier = LookupButton(dialog, cell.Height() / 2, column->bChange, field);
   if (column->bPostGet.IsBlock()) column->bPostGet.AsBlock().Eval({get->Self()});
   get->on_key = [box, field, &confirmed](int key) {
     if (key == VK_RETURN) {
@@ -576,6 +541,25 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   value = confirmed ? variable.Get() : old;
   ::SetFocus(hWnd);
   return confirmed;
+}
+
+xb::Ref<TBitmap> TCBrowse::LookupButton(const WindowRef& parent, int size, const xb::Value& change,
+                                        TControl* control) {
+  TBitmap::NewParams m;
+  m.pixel = true;
+  m.width = size;
+  m.height = size;
+  m.resource = "LUPA";
+  m.no_border = true;
+  m.parent = parent;
+  // The key 43 ('+') with the control, as a lookup block expects.
+  m.l_clicked = xb::Value(xb::Block::Native([change, control](xb::Args&) {
+    return change.AsBlock().Eval({xb::Value::Integer(43), xb::Value(), control->Self()});
+  }));
+  auto button = xb::MakeRef<TBitmap>();
+  button->New(m);
+  button->lTransparent = true;
+  return button;
 }
 
 bool TCBrowse::SelFont() {

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "runtime/function_table.h"
-#include "runtime/rdd/workareas.h"
 #include "ui/bridge/device_context.h"
+#include "ui/controls/area_scope.h"
 #include "ui/controls/cell_paint.h"
 #include "ui/controls/tbitmap.h"
 #include "ui/controls/tbutton.h"
@@ -22,24 +22,6 @@ using xb::Object;
 using xb::Value;
 
 Value Call(const char* name, std::initializer_list<Value> args = {}) { return xb::CallFunction(name, args); }
-
-class AreaScope {
- public:
-  explicit AreaScope(const std::string& alias) {
-    auto& areas = xb::rdd::WorkAreas::Get();
-    number_ = alias.empty() ? 0 : areas.AreaOfAlias(alias);
-    if (number_ != 0) previous_ = areas.SelectArea(number_);
-  }
-  AreaScope(const AreaScope&) = delete;
-  AreaScope& operator=(const AreaScope&) = delete;
-  ~AreaScope() {
-    if (number_ != 0) xb::rdd::WorkAreas::Get().SelectArea(previous_);
-  }
-
- private:
-  int number_ = 0;
-  int previous_ = 0;
-};
 
 Value Never() { return Value(xb::Block::Native([](Args&) { return Value::Logical(false); })); }
 
@@ -184,20 +166,7 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
     TCColumn* column = Col(static_cast<int>(i) + 1);
     TControl* control = controls[i];
     if (control == nullptr || column == nullptr || !column->bChange.IsBlock()) continue;
-    TBitmap::NewParams m;
-    m.pixel = true;
-    m.width = row.Height();
-    m.height = row.Height();
-    m.resource = "LUPA";
-    m.no_border = true;
-    m.parent = dialog;
-    const Value change = column->bChange;
-    m.l_clicked = Value(xb::Block::Native([change, control](Args&) {
-      return change.AsBlock().Eval({Value::Integer(43), Value(), control->Self()});
-    }));
-    auto button = xb::MakeRef<TBitmap>();
-    button->New(m);
-    button->lTransparent = true;
+    xb::Ref<TBitmap> button = LookupButton(dialog, row.Height(), column->bChange, control);
     if (button->hWnd != nullptr) ::ShowWindow(button->hWnd, SW_HIDE);
     TBitmap* shown = button.get();
     lookups[i] = shown;
