@@ -76,6 +76,108 @@ std::string Capitalised(const std::string& name) {
   return s;
 }
 
+std::string DlgText(HWND dialog, int id) {
+  char buffer[512] = {};
+  GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
+  return std::string(xb::AllTrim(buffer));
+}
+
+// " Mantenimiento de relaciones": a new relation, its search expression checked on the
+// destination's tag and saved with the paths it opens.
+void NewRelation() {
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_CREAR_RELACION"), " Mantenimiento de relaciones");
+  ui::TDialog* box = dialog.get();
+  std::vector<xb::Ref<ui::TButton>> buttons;
+  auto builder = svc::Button(dialog, 105, [box] {
+    SetDlgItemTextA(box->hWnd, 104, ExpBuilder(DlgText(box->hWnd, 101), DlgText(box->hWnd, 104)).c_str());
+  });
+  builder->cToolTip = Value::String("Constructor de expresiones");
+  buttons.push_back(builder);
+  buttons.push_back(svc::Button(dialog, IDOK, [box] {
+    HWND h = box->hWnd;
+    const std::string origin = DlgText(h, 101), destination = DlgText(h, 102), tag = DlgText(h, 103),
+                      expression = DlgText(h, 104);
+    if (origin.empty() || destination.empty()) return;
+    if (!lCheckRelacion(TDictQZ::AliasOf("Indices"), destination, tag, expression)) {
+      data::Ui().MsgStop("Expresión incorrecta", "Atención");
+      return;
+    }
+    if (ExisteRelacion(TDictQZ::AliasOf("Relacion"), origin, destination, tag, expression)) {
+      data::Ui().MsgStop("Nombre duplicado", "Atención");
+      return;
+    }
+    GuardaRelacion(Aliases(), origin, expression, destination, tag, DlgText(h, 106),
+                   IsDlgButtonChecked(h, 107) == BST_CHECKED, DlgText(h, 108));
+    box->End(IDOK);
+  }));
+  buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
+  svc::RunDialog(dialog);
+}
+
+// An environment's dialog: its code (only when adding), description and tables.
+void EditEnvironment(bool add) {
+  WorkArea* area = AreaOfTable("Entorno");
+  if (area == nullptr || (!add && area->eof())) return;
+  std::string code = add ? std::string() : Field(*area, "ENTORNO");
+  std::string description = add ? std::string() : Field(*area, "DESCRIPC");
+  std::string tables;
+  if (!add) {
+    std::vector<std::pair<std::int64_t, std::string>> rows;
+    const std::uint32_t recno = area->recno();
+    const int order = area->controlling_order();
+    area->SetControllingOrder(0);
+    for (area->GoTop(); !area->eof(); area->Skip(1))
+      if (xb::Upper(xb::CurrentCodePage(), Field(*area, "ENTORNO")) == xb::Upper(xb::CurrentCodePage(), code))
+        rows.emplace_back(area->GetField(area->FieldPos("ORDEN")).AsInt(), Field(*area, "TABLA"));
+    area->SetControllingOrder(order);
+    area->GoTo(recno);
+    std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& r : rows) tables += r.second + "\r\n";
+  }
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_CREAR_ENTORNO"), add ? " Añadir" : " Modificar");
+  ui::TDialog* box = dialog.get();
+  std::vector<xb::Ref<ui::TButton>> buttons;
+  buttons.push_back(svc::Button(dialog, IDOK, [box, add] {
+    HWND h = box->hWnd;
+    const std::string c = DlgText(h, 101);
+    if (c.empty()) return;
+    std::vector<std::string> list;
+    std::string text = DlgText(h, 103);
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find_first_of("\r\n", start);
+      if (end == std::string::npos) end = text.size();
+      const std::string t(xb::AllTrim(text.substr(start, end - start)));
+      if (!t.empty()) list.push_back(t);
+      start = end + 1;
+    }
+    if (list.empty()) return;
+    if (add) {
+      WorkArea* a = AreaOfTable("Entorno");
+      bool taken = false;
+      const std::uint32_t recno = a->recno();
+      for (a->GoTop(); !a->eof() && !taken; a->Skip(1))
+        taken = xb::Upper(xb::CurrentCodePage(), Field(*a, "ENTORNO")) == xb::Upper(xb::CurrentCodePage(), c);
+      a->GoTo(recno);
+      if (taken) {
+        data::Ui().MsgStop("Nombre duplicado", "Atención");
+        return;
+      }
+    }
+    SaveEntorno(TDictQZ::AliasOf("Entorno"), c, DlgText(h, 102), list);
+    box->End(IDOK);
+  }));
+  buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
+  svc::RunDialog(dialog, [box, add, code, description, tables] {
+    HWND h = box->hWnd;
+    SetDlgItemTextA(h, 101, code.c_str());
+    if (!add) SendDlgItemMessageA(h, 101, EM_SETREADONLY, TRUE, 0);
+    SetDlgItemTextA(h, 102, description.c_str());
+    SetDlgItemTextA(h, 103, tables.c_str());
+    return true;
+  });
+}
+
 struct Button {
   const char* bitmap;
   const char* tooltip;
@@ -156,15 +258,15 @@ class DictionaryWindow {
       case 0: Tablas(); break;
       case 1: Campos({}); break;
       case 2: Indices({}); break;
-      case 3: Plain("Relaciones", "Relacion", "Relaciones"); break;
+      case 3: Relaciones(); break;
       case 4: Plain("Expresiones", "Expresio", "Expresiones"); break;
-      case 5: Plain("Entornos", "Entorno", "Entornos para expresiones"); break;
+      case 5: Entornos(); break;
       case 6: Cabeceras(); break;
       case 7: CallIfThere("TI_INFORMESLIST"); break;
       case 8: Categorias(); break;
       case 9: SubCategorias(); break;
-      case 10: Plain("GrafCat", "GrafCat", "Categorías de gráficos"); break;
-      case 11: Plain("Graficos", "Graficos", "Gráficos"); break;
+      case 10: Graphics("GrafCat", "GrafCat", "Categorías de gráficos"); break;
+      case 11: Graphics("Graficos", "Graficos", "Gráficos"); break;
       case 12: CheckFiles(TDictQZ::cPath(), false); break;
       case 13: CheckFiles(TDictQZ::cPath(), true); break;
       case 14: if (dict_) dict_->End(); break;
@@ -298,6 +400,31 @@ class DictionaryWindow {
     area->SetControllingOrder(order);
     area->GoTo(recno);
     return found;
+  }
+
+  void Graphics(const std::string& title, const std::string& table, const std::string& caption) {
+    Plain(title, table, caption);
+    TBrwDataQZ* list = List(title);
+    if (list == nullptr) return;
+    const bool categories = table == "GrafCat";
+    const auto dialog = [table, categories](bool add) {
+      return categories ? GraphicCategoryDialog(TDictQZ::AliasOf(table), add) : GraphicDialog(TDictQZ::AliasOf(table), add);
+    };
+    list->bAdd = [dialog] { EditRow(dialog(true), true); };
+    list->bEdit = [dialog] { EditRow(dialog(false), false); };
+  }
+
+  void Relaciones() {
+    Plain("Relaciones", "Relacion", "Relaciones");
+    if (TBrwDataQZ* list = List("Relaciones")) list->bAdd = [] { NewRelation(); };
+  }
+
+  void Entornos() {
+    Plain("Entornos", "Entorno", "Entornos para expresiones");
+    TBrwDataQZ* list = List("Entornos");
+    if (list == nullptr) return;
+    list->bAdd = [] { EditEnvironment(true); };
+    list->bEdit = [] { EditEnvironment(false); };
   }
 
   void Cabeceras() {

@@ -501,6 +501,45 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   }
   EXPECT_EQ(category_texts.back(), "Es imposible borrar la categoría por tener subcategorías asociadas");
 
+  // A relation by its dialog: its key checked on the destination's tag; an environment.
+  RunDictionaryButton("Relaciones");
+  TBrwDataQZ* relations = DictionaryList("Relaciones");
+  ASSERT_NE(relations, nullptr);
+  std::vector<std::string> relation_texts;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == " Mantenimiento de relaciones") {
+        SetDlgItemTextA(d.hwnd, 101, "ALBARAN");
+        SetDlgItemTextA(d.hwnd, 102, "CLIEN01");
+        SetDlgItemTextA(d.hwnd, 103, "Nada");
+        SetDlgItemTextA(d.hwnd, 104, "CodCli");
+        Click(d.hwnd, IDOK);  // no such tag: refused
+        SetDlgItemTextA(d.hwnd, 103, "CodCli");
+        CheckDlgButton(d.hwnd, 107, BST_CHECKED);
+        return IDOK;
+      }
+      relation_texts.push_back(d.AllText());
+      return Ok(d);
+    });
+    EXPECT_TRUE(relations->BrowseKeys('A'));
+  }
+  EXPECT_EQ(relation_texts, std::vector<std::string>{"Expresión incorrecta"});
+  EXPECT_EQ(X(TDictQZ::AliasOf("Relacion") + "->(DBGoTop(), Str(IdRel, 1) + AllTrim(TabOrigen) + AllTrim(IndDestino))").AsString(),
+            "1ALBARANCodCli");
+  RunDictionaryButton("Entornos");
+  TBrwDataQZ* environments = DictionaryList("Entornos");
+  ASSERT_NE(environments, nullptr);
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      SetDlgItemTextA(d.hwnd, 101, "VENTAS");
+      SetDlgItemTextA(d.hwnd, 102, "Ventas");
+      SetDlgItemTextA(d.hwnd, 103, "ALBARAN\r\nCLIEN01\r\n");
+      return IDOK;
+    });
+    EXPECT_TRUE(environments->BrowseKeys('A'));
+  }
+  EXPECT_EQ(X(TDictQZ::AliasOf("Entorno") + "->(OrdKeyCount())").AsInt(), 2);
+
   // Deleting the table takes its fields and indexes.
   {
     DialogAnswerer answer([](const SeenDialog& d) { return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí") : Ok(d); });

@@ -189,6 +189,32 @@ RowDialog FieldDialog(const std::string& alias, bool add) {
   return d;
 }
 
+RowDialog GraphicDialog(const std::string& alias, bool add) {
+  RowDialog d;
+  d.resource = "TD_GRAFICO";
+  d.title = std::string(add ? " Añadir" : " Modificar") + " gráfico";
+  d.alias = alias;
+  d.controls = {
+      {.id = 101, .field = "CODIGO", .required = true, .key = true, .fixed_when_editing = true},
+      {.id = 102, .field = "CATEGORIA"},
+      {.id = 103, .field = "DESCRIPC", .required = true},
+      {.id = 104, .field = "FUNCION"},
+  };
+  return d;
+}
+
+RowDialog GraphicCategoryDialog(const std::string& alias, bool add) {
+  RowDialog d;
+  d.resource = "TD_GRAFCAT";
+  d.title = std::string(add ? " Añadir" : " Modificar") + " categoría de gráfico";
+  d.alias = alias;
+  d.controls = {
+      {.id = 101, .field = "CODIGO", .required = true, .key = true, .fixed_when_editing = true},
+      {.id = 102, .field = "DESCRIPC", .required = true},
+  };
+  return d;
+}
+
 RowDialog TableDialog(const std::string& alias) {
   RowDialog d;
   d.resource = "TD_EDITAR_TABLA";

@@ -41,6 +41,8 @@ RowDialog IndexDialog(const std::string& alias, bool add);
 // The field's general data (its coded values are kept in CampoRes).
 RowDialog FieldDialog(const std::string& alias, bool add);
 RowDialog CategoryDialog(const std::string& alias, bool add);
+RowDialog GraphicDialog(const std::string& alias, bool add);
+RowDialog GraphicCategoryDialog(const std::string& alias, bool add);
 RowDialog SubCategoryDialog(const std::string& alias, const std::string& categories, bool add);
 
 }  // namespace reports
