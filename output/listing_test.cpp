@@ -33,6 +33,7 @@
 #include "runtime/macro.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
+#include "services/login.h"
 #include "services/services.h"
 #include "services/table_helpers.h"
 #include "services/user_session.h"
@@ -364,6 +365,29 @@ TEST_F(ListingTest, AFlagFileLeftByACrashShowsTheNoticeAtTheNextLogIn) {
   ASSERT_NE(dc, nullptr);
   DeleteDC(dc);
   EXPECT_FALSE(FlagFile());
+}
+
+TEST_F(ListingTest, AFlagFileLeftByACrashShowsTheNoticeAfterTheLogIn) {
+  // The supervisor ("00", no password) logs in; a driver crashed the last run of that user.
+  SetUser("00");
+  std::ofstream(FlagFilePath()).close();
+  SetUser("");
+  bool notice = false;
+  DialogAnswerer answer([&](const SeenDialog& d) -> int {
+    if (d.title == "Aviso de impresora") {
+      notice = true;
+      return 400;
+    }
+    if (d.title != " Identificación de usuario" || !IsWindowEnabled(d.hwnd)) return 0;
+    PostMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(550, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, 550)));
+    return 0;
+  });
+  ASSERT_TRUE(svc::lIdentifica({.create = true}));
+  EXPECT_EQ(svc::cCodUser(), "00");
+  EXPECT_TRUE(notice);
+  EXPECT_EQ(FlagFilePath(), folder_ / "~Flag00.flg");
+  EXPECT_FALSE(FlagFile());
+  EXPECT_EQ(ui::GetPvProfString("INFO", "SHOW00", "", InitPrnIni()), "SI");
 }
 
 // ---- the printer table and the listing printer ----------------------------------------------------------
