@@ -540,6 +540,30 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   }
   EXPECT_EQ(X(TDictQZ::AliasOf("Entorno") + "->(OrdKeyCount())").AsInt(), 2);
 
+  // An expression saved with its function's name and checked over its table.
+  xb::RegisterFunction("SALDOCLIENTE", [](xb::Args&) { return Value::Integer(1); });
+  data::cPathDbf(folder_.path());  // the company's folder, where the imported table lives
+  RunDictionaryButton("Expresiones");
+  TBrwDataQZ* expressions = DictionaryList("Expresiones");
+  ASSERT_NE(expressions, nullptr);
+  std::vector<std::string> expression_texts;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == " Mantenimiento de expresiones") {
+        SetDlgItemTextA(d.hwnd, 101, "SALDO");
+        SetDlgItemTextA(d.hwnd, 103, "CLIEN01");
+        SetDlgItemTextA(d.hwnd, 104, "SaldoCliente( cAlias )");
+        Click(d.hwnd, 110);
+        return IDOK;
+      }
+      expression_texts.push_back(d.AllText());
+      return Ok(d);
+    });
+    EXPECT_TRUE(expressions->BrowseKeys('A'));
+  }
+  EXPECT_EQ(expression_texts, std::vector<std::string>{"Expresión correcta"});
+  EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("Expresio") + "->(DBGoTop(), EXPRESION)").AsString())), "SaldoCliente");
+
   // Deleting the table takes its fields and indexes.
   {
     DialogAnswerer answer([](const SeenDialog& d) { return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí") : Ok(d); });
