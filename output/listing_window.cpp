@@ -19,6 +19,7 @@
 #include "ui/bridge/common_dialogs.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/controls/tcheckbox.h"
+#include "ui/controls/ticon.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/window_table.h"
 
@@ -283,6 +284,7 @@ bool TWList::New(const WListParams& params) {
   wp.clr_text = params.fore;
   wp.clr_pane = params.back;
   wp.pixel = true;
+  wp.icon = ui::TIcon::OfName("LISTADO");
   wp.parent = ui::OWndFromHwnd(ui::GetWndApp());
   oWndL->New(wp);
   if (oWndL->hWnd == nullptr) {
