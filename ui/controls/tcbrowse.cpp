@@ -179,6 +179,7 @@ xb::Value TCBrowse::InsColumn(int pos, const xb::Value& column) {
   auto* col = dynamic_cast<TCColumn*>(column.AsObject().get());
   if (col == nullptr) return xb::Value();
   pos = std::clamp(pos, 1, Columns() + 1);
+  SyncColSizes();
   auto& columns = aColumns.AsArray().Items();
   columns.insert(columns.begin() + (pos - 1), column);
   auto& sizes = aColSizes.AsArray().Items();
@@ -198,6 +199,7 @@ xb::Value TCBrowse::InsColumn(int pos, const xb::Value& column) {
 xb::Value TCBrowse::DelColumn(int pos) {
   if (Columns() <= 1) return xb::Value();
   pos = std::clamp(pos, 1, Columns());
+  SyncColSizes();
   const xb::Value removed = aColumns.AsArray().Get(static_cast<std::size_t>(pos) - 1);
   auto& columns = aColumns.AsArray().Items();
   columns.erase(columns.begin() + (pos - 1));
@@ -226,6 +228,7 @@ void TCBrowse::SwitchCols(int col1, int col2) {
   const int count = Columns();
   if (col1 <= nFreeze || col2 <= nFreeze || col1 > count || col2 > count || col1 < 1 || col2 < 1 || col1 == col2)
     return;
+  SyncColSizes();
   xb::Array columns = aColumns.AsArray();
   xb::Array sizes = aColSizes.AsArray();
   const std::size_t a = static_cast<std::size_t>(col1) - 1, b = static_cast<std::size_t>(col2) - 1;
@@ -243,6 +246,13 @@ void TCBrowse::Exchange(int col1, int col2) {
   SwitchCols(col1, col2);
   Refresh(false);
   if (hWnd != nullptr) ::SetFocus(hWnd);
+}
+
+void TCBrowse::SyncColSizes() {
+  if (aColSizes.IsArray() && static_cast<int>(aColSizes.AsArray().size()) >= Columns()) return;
+  xb::Array sizes = xb::Array::New();
+  for (int c = 1; c <= Columns(); ++c) sizes.Append(xb::Value::Integer(Col(c)->nWidth));
+  aColSizes = xb::Value(sizes);
 }
 
 int TCBrowse::FixColPos() {
@@ -420,11 +430,7 @@ void TCBrowse::DrawHeaders() {
   COLORREF fore = nClrForeHead, back = nClrBackHead;
   COLORREF order_fore = nOClrForeHead.value_or(fore), order_back = nOClrBackHead.value_or(back);
   if (xb::IsFunctionRegistered("LCLASSIC") && Call("LCLASSIC").AsLogical()) fore = order_fore = 0, back = order_back = kLightGrey;
-  if (!aColSizes.IsArray() || static_cast<int>(aColSizes.AsArray().size()) < Columns()) {
-    xb::Array sizes = xb::Array::New();
-    for (int c = 1; c <= Columns(); ++c) sizes.Append(xb::Value::Integer(Col(c)->nWidth));
-    aColSizes = xb::Value(sizes);
-  }
+  SyncColSizes();
   for (const Span& s : Walk()) {
     TCColumn* col = Col(s.col);
     const COLORREF text = col->cOrder.empty() ? fore : order_fore;
@@ -708,6 +714,7 @@ void TCBrowse::GoRight() {
   }
   if (nCell < count) {
     ++nCell;
+    SyncColSizes();
     const std::vector<int> widths = GetColSizes();
     int right = 0;
     for (int c = 1; c <= std::min(nFreeze, count); ++c) right += widths[static_cast<std::size_t>(c) - 1];

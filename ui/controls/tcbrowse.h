@@ -173,6 +173,9 @@ class TCBrowse : public TWBrowse {
   bool Focused() const;
   HFONT FontHandle() const;
   int FixColPos();  // nColPos at least nFreeze + 1
+  // aColSizes made again from the columns' widths when it is not an array with a width for
+  // every column (code may have replaced it), so the widths can be indexed by column.
+  void SyncColSizes();
   int CellX(int col);  // the left edge of a column as painted
   void PaintCell(int row, const Span& span, const xb::Value& value, int align, COLORREF fore, COLORREF back,
                  int bitmap_mode);

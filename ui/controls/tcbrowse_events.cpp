@@ -159,6 +159,7 @@ Answer TCBrowse::HScroll(WPARAM wparam, LPARAM lparam) {
       }
       if (nCell >= count || (oHBar && nCell >= oHBar->GetRange().second)) {
         // The last columns fill the width.
+        SyncColSizes();
         const std::vector<int> widths = GetColSizes();
         int room = GetClientRect(hWnd).Width();
         for (int c = 1; c <= std::min(nFreeze, count); ++c) room -= widths[static_cast<std::size_t>(c) - 1];
@@ -273,6 +274,7 @@ void TCBrowse::VertLine(std::optional<int> x) {
   TCColumn* column = Col(line_col_);
   const int width = std::max(column->nWidth + end - line_start_, kMinColumnWidth);
   column->nWidth = width;
+  SyncColSizes();
   aColSizes.AsArray()[static_cast<std::size_t>(line_col_) - 1] = xb::Value::Integer(width);
   line_col_ = 0;
   Refresh(false);

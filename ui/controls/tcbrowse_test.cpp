@@ -582,6 +582,44 @@ TEST_F(TCBrowseTest, ColumnsAreInsertedAndDeletedWithinTheirBoundsAndFootersTake
   test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_footers");
 }
 
+TEST_F(TCBrowseTest, ColumnWidthsReplacedByCodeAreMadeAgainFromTheColumnsBeforeUse) {
+  // Code may put an empty array or a block in aColSizes; what moves or reorders columns
+  // before the next paint works on the columns' own widths.
+  auto b = Browse(true);
+  const std::pair<const char*, std::function<void()>> steps[] = {
+      {"GoRight", [&] { b->GoRight(); }},
+      {"HScroll to the last page", [&] {
+         b->nCell = b->Columns();
+         SendMessageA(b->hWnd, WM_HSCROLL, SB_PAGEDOWN, 0);
+       }},
+      {"SwitchCols", [&] { b->SwitchCols(2, 3); }},
+      {"InsColumn", [&] { b->InsColumn(2, Column("Otra", 2, 40)->Self()); }},
+      {"DelColumn", [&] { b->DelColumn(2); }},
+  };
+  for (const char* replaced : {"{}", "{|| {}}"}) {
+    for (const auto& [name, step] : steps) {
+      b->aColSizes = X(replaced);
+      step();
+      ASSERT_TRUE(b->aColSizes.IsArray()) << name << " " << replaced;
+      const std::vector<int> widths = b->GetColSizes();
+      ASSERT_EQ(static_cast<int>(widths.size()), b->Columns()) << name << " " << replaced;
+      for (int c = 1; c <= b->Columns(); ++c) EXPECT_EQ(widths[c - 1], b->Col(c)->nWidth) << name << " " << c;
+    }
+  }
+  // A border dragged while the widths are replaced.
+  DestroyWindow(b->hWnd);
+  b = Browse();
+  const int h = b->nHRow();
+  const int border = b->Col(1)->nWidth - 1;
+  SendMessageA(b->hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(border, h / 2));
+  b->aColSizes = X("{}");
+  SendMessageA(b->hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(border + 20, h / 2));
+  SendMessageA(b->hWnd, WM_LBUTTONUP, 0, MAKELPARAM(border + 20, h / 2));
+  EXPECT_EQ(b->Col(1)->nWidth, 90);
+  ASSERT_EQ(static_cast<int>(b->GetColSizes().size()), b->Columns());
+  EXPECT_EQ(b->GetColSizes()[0], 90);
+}
+
 TEST_F(TCBrowseTest, RunTimeTextBuildsAColumnBrowseAndPaintsCells) {
   const Value b = xb::Send(xb::CallFunction("TCBROWSE"), "NEW",
                            {Value::Integer(0), Value::Integer(0), Value::Integer(300), Value::Integer(200), Value(),
