@@ -22,36 +22,6 @@ using xb::Value;
 
 Value X(std::string_view text) { return xb::EvalMacro(text); }
 
-// Runs `step` from a timer until it answers true (the editor's dialog runs its own loop).
-class Stepper {
- public:
-  explicit Stepper(std::function<bool()> step) {
-    current_ = std::move(step);
-    ticks_ = 0;
-    timer_ = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
-      if (current_) {
-        const std::function<bool()> step = std::exchange(current_, nullptr);
-        if (!step()) current_ = step;
-      }
-      if (++ticks_ > 170) {  // lost: the editor's dialog ends rather than the test hanging
-        char name[16] = {};
-        HWND active = GetActiveWindow();
-        GetClassNameA(active, name, sizeof name);
-        if (std::string(name) == "#32770") EndDialog(active, IDCANCEL);
-      }
-    });
-  }
-  ~Stepper() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-
- private:
-  static inline std::function<bool()> current_;
-  static inline int ticks_ = 0;
-  UINT_PTR timer_ = 0;
-};
-
 // The combo box the editor shows, once it has the focus.
 TComboBox* OpenCombo() {
   HWND focus = GetFocus();
@@ -118,7 +88,7 @@ TEST_F(BrowseComboTest, ALogicalFieldIsChosenInAComboBox) {
   std::vector<std::string> items;
   std::string shown;
   {
-    Stepper choose([&] {
+    test::StepWhile choose([&] {
       TComboBox* combo = OpenCombo();
       if (combo == nullptr) return false;
       for (const Value& item : combo->aItems) items.emplace_back(item.AsString());
@@ -136,7 +106,7 @@ TEST_F(BrowseComboTest, ALogicalFieldIsChosenInAComboBox) {
   EXPECT_FALSE(stored.AsLogical());
   // Escape gives up: the field stays.
   {
-    Stepper give_up([&] {
+    test::StepWhile give_up([&] {
       TComboBox* combo = OpenCombo();
       if (combo == nullptr) return false;
       SendMessageA(combo->hWnd, CB_SETCURSEL, 0, 0);
@@ -155,7 +125,7 @@ TEST_F(BrowseComboTest, TheEditorsOfCompiledTextTakeItems) {
   xb::SetMemvar(xb::Intern("OBRW"), b->Self());
   // lEditCol with items: the text chosen comes back.
   {
-    Stepper choose([&] {
+    test::StepWhile choose([&] {
       TComboBox* combo = OpenCombo();
       return combo != nullptr && Choose(*combo, 1);
     });

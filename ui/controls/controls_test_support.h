@@ -6,9 +6,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 
+#include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/rdd/workareas.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "ui/bridge/resources.h"
@@ -57,6 +61,51 @@ class ControlsTest : public FrameworkTest {
     vdr::test::PumpPending();
     EXPECT_TRUE(vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp"));
   }
+};
+
+// Tests over tables: the table engine and the Spanish Windows code page for each test,
+// tables in a temporary folder of their own.
+class TablesTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    xb::rdd::InitTables();
+    code_page_ = xb::SetCodePage("ESWIN");
+  }
+  void TearDown() override {
+    xb::rdd::ResetTables();
+    xb::SetCodePage(code_page_);
+    ControlsTest::TearDown();
+  }
+
+  // "<temporary folder>\<prefix>_<process id>\", made.
+  static std::string MakeFolder(const std::string& prefix) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + prefix + "_" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+  }
+  // The files, then the folder.
+  static void RemoveFolder(const std::string& folder, std::initializer_list<const char*> files) {
+    for (const char* f : files) DeleteFileA((folder + f).c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+  // DBUSEAREA(.T., driver, path, alias, shared, .F.).
+  static bool Use(const std::string& path, const std::string& alias, const char* driver = "DBFCDX",
+                  bool shared = true) {
+    return xb::CallFunction("DBUSEAREA", {xb::Value::Logical(true), xb::Value::String(driver), xb::Value::String(path),
+                                          xb::Value::String(alias), xb::Value::Logical(shared),
+                                          xb::Value::Logical(false)})
+        .AsLogical();
+  }
+  // A field of the current record by name.
+  static xb::Value FieldValue(const char* name) {
+    return xb::CallFunction("FIELDGET", {xb::CallFunction("FIELDPOS", {xb::Value::String(name)})});
+  }
+  static std::string Field(const char* name) { return std::string(FieldValue(name).AsString()); }
+
+  std::string code_page_;
 };
 
 // Runs a step every few milliseconds from whatever message loop runs (a modal editor's),

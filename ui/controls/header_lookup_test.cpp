@@ -24,24 +24,17 @@ using xb::Value;
 
 Value X(std::string_view text) { return xb::EvalMacro(text); }
 
-class HeaderLookupTest : public test::ControlsTest {
+class HeaderLookupTest : public test::TablesTest {
  protected:
   void SetUp() override {
-    ControlsTest::SetUp();
-    xb::rdd::InitTables();
-    code_page_ = xb::SetCodePage("ESWIN");
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    folder_ = std::string(temp) + "vdr_cabeh_" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder_.c_str(), nullptr);
+    TablesTest::SetUp();
+    folder_ = MakeFolder("vdr_cabeh");
     // CabeH as the report generator's dictionary describes it.
     const std::string path = folder_ + "cabeh";
     xb::CallFunction("DBCREATE", {Value::String(path), X("{{'COD','C',3,0},{'DESCRIP','C',100,0},"
                                                         "{'POSICION','N',5,1},{'ACTIVO','L',1,0},{'PFINAL','N',5,1}}"),
                                   Value::String("DBFCDX")});
-    ASSERT_TRUE(xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value::String("DBFCDX"), Value::String(path),
-                                               Value::String("CABEH"), Value::Logical(false), Value::Logical(false)})
-                    .AsLogical());
+    ASSERT_TRUE(Use(path, "CABEH", "DBFCDX", false));
     const std::pair<const char*, const char*> models[] = {
         {"A01", "Albarán de venta"}, {"AB1", "Abono a cliente"},   {"AB2", "Abono de proveedor"},
         {"B10", "Bono regalo"},      {"C05", "Carta de pedido"},   {"F01", "Factura simplificada"}};
@@ -58,11 +51,8 @@ class HeaderLookupTest : public test::ControlsTest {
     ShowWindow(window_->hWnd, SW_SHOW);
   }
   void TearDown() override {
-    xb::rdd::ResetTables();
-    xb::SetCodePage(code_page_);
-    for (const char* f : {"cabeh.dbf", "cabeh.cdx"}) DeleteFileA((folder_ + f).c_str());
-    RemoveDirectoryA(folder_.c_str());
-    ControlsTest::TearDown();
+    TablesTest::TearDown();
+    RemoveFolder(folder_, {"cabeh.dbf", "cabeh.cdx"});
   }
 
   // The lookup dialog, once it shows.
@@ -73,11 +63,8 @@ class HeaderLookupTest : public test::ControlsTest {
     if (std::string(name) != "#32770" || GetDlgItem(active, 200) == nullptr) return nullptr;
     return active;
   }
-  static std::string Field(const char* name) {
-    return std::string(xb::CallFunction("FIELDGET", {xb::CallFunction("FIELDPOS", {Value::String(name)})}).AsString());
-  }
 
-  std::string folder_, code_page_;
+  std::string folder_;
   xb::Ref<TWindow> window_;
 };
 

@@ -52,23 +52,14 @@ std::vector<COLORREF> Pixels(HWND hwnd) {
   return pixels;
 }
 
-class TCBrowseTest : public test::ControlsTest {
+class TCBrowseTest : public test::TablesTest {
  protected:
-  static void SetUpTestSuite() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    folder_ = std::string(temp) + "vdr_cbrw_" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder_.c_str(), nullptr);
-  }
+  static void SetUpTestSuite() { folder_ = MakeFolder("vdr_cbrw"); }
   static void TearDownTestSuite() {
-    for (const char* f : {"artic.dbf", "artic.cdx", "small.dbf", "small.cdx", "small.ntx", "ready", "release"})
-      DeleteFileA((folder_ + f).c_str());
-    RemoveDirectoryA(folder_.c_str());
+    RemoveFolder(folder_, {"artic.dbf", "artic.cdx", "small.dbf", "small.cdx", "small.ntx", "ready", "release"});
   }
   void SetUp() override {
-    ControlsTest::SetUp();
-    xb::rdd::InitTables();
-    code_page_ = xb::SetCodePage("ESWIN");
+    TablesTest::SetUp();
     xb::SetValue(xb::SET_DELETED, Value::Logical(true));
     xb::SetValue(xb::SET_DATEFORMAT, Value::String("dd-mm-yyyy"));
     MakeTable();
@@ -77,16 +68,8 @@ class TCBrowseTest : public test::ControlsTest {
     SetForegroundWindow(window_->hWnd);
   }
   void TearDown() override {
-    xb::rdd::ResetTables();
-    xb::SetCodePage(code_page_);
     ImageStrip::Shared().Clear();
-    ControlsTest::TearDown();
-  }
-
-  static bool Use(const std::string& path, const char* alias, const char* driver = "DBFCDX") {
-    return xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value::String(driver), Value::String(path),
-                                          Value::String(alias), Value::Logical(true), Value::Logical(false)})
-        .AsLogical();
+    TablesTest::TearDown();
   }
 
   // ARTIC: kRecords records, every seventh deleted, with an order on each field.
@@ -156,14 +139,10 @@ class TCBrowseTest : public test::ControlsTest {
     RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return b;
   }
-  static std::string Field(const char* name) {
-    return std::string(xb::CallFunction("FIELDGET", {xb::CallFunction("FIELDPOS", {Value::String(name)})}).AsString());
-  }
   static int KeyNo() { return static_cast<int>(X("ORDKEYNO()").AsInt()); }
   void Repaint() { RedrawWindow(browse_->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
 
   static std::string folder_;
-  std::string code_page_;
   xb::Ref<TWindow> window_;
   xb::Ref<TCBrowse> browse_;
 };

@@ -27,21 +27,14 @@ using xb::Value;
 
 Value X(std::string_view text) { return xb::EvalMacro(text); }
 
-class TQZBrowseTest : public test::ControlsTest {
+class TQZBrowseTest : public test::TablesTest {
  protected:
   void SetUp() override {
-    ControlsTest::SetUp();
-    xb::rdd::InitTables();
-    code_page_ = xb::SetCodePage("ESWIN");
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    folder_ = std::string(temp) + "vdr_qzbrw_" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder_.c_str(), nullptr);
+    TablesTest::SetUp();
+    folder_ = MakeFolder("vdr_qzbrw");
     path_ = folder_ + "modelos";
     xb::CallFunction("DBCREATE", {Value::String(path_), X("{{'CODIGO','C',5,0},{'NOMBRE','C',30,0}}")});
-    ASSERT_TRUE(xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value::String("DBFCDX"), Value::String(path_),
-                                               Value::String("MODELOS"), Value::Logical(true), Value::Logical(false)})
-                    .AsLogical());
+    ASSERT_TRUE(Use(path_, "MODELOS"));
     for (int i = 1; i <= 30; ++i) {
       X("DBAPPEND()");
       xb::CallFunction("FIELDPUT", {Value::Integer(1), Value::String("M" + std::to_string(100 + i))});
@@ -54,11 +47,8 @@ class TQZBrowseTest : public test::ControlsTest {
     SetForegroundWindow(window_->hWnd);
   }
   void TearDown() override {
-    xb::rdd::ResetTables();
-    xb::SetCodePage(code_page_);
-    for (const char* f : {"modelos.dbf", "ready", "release"}) DeleteFileA((folder_ + f).c_str());
-    RemoveDirectoryA(folder_.c_str());
-    ControlsTest::TearDown();
+    TablesTest::TearDown();
+    RemoveFolder(folder_, {"modelos.dbf", "ready", "release"});
   }
 
   xb::Ref<TQZBrowse> Browse() {
@@ -85,9 +75,6 @@ class TQZBrowseTest : public test::ControlsTest {
     RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return b;
   }
-  static std::string Field(const char* name) {
-    return std::string(xb::CallFunction("FIELDGET", {xb::CallFunction("FIELDPOS", {Value::String(name)})}).AsString());
-  }
   // Enter on the current cell; `step` works the editor once it has the focus.
   static bool EditWith(TQZBrowse& b, const std::function<void(HWND)>& step) {
     bool opened = false;
@@ -102,7 +89,7 @@ class TQZBrowseTest : public test::ControlsTest {
     return opened;
   }
 
-  std::string folder_, path_, code_page_;
+  std::string folder_, path_;
   xb::Ref<TWindow> window_;
 };
 

@@ -37,24 +37,14 @@ std::string Code(int n) {
   return text;
 }
 
-class TWBrowseTest : public test::ControlsTest {
+class TWBrowseTest : public test::TablesTest {
  protected:
-  static void SetUpTestSuite() {
-    // One table for the suite, made once: CLIENTES of kRecords records, every seventh
-    // deleted, ordered by CODIGO.
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    folder_ = std::string(temp) + "vdr_brw_" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder_.c_str(), nullptr);
-  }
-  static void TearDownTestSuite() {
-    for (const char* f : {"clientes.dbf", "clientes.cdx"}) DeleteFileA((folder_ + f).c_str());
-    RemoveDirectoryA(folder_.c_str());
-  }
+  // One table for the suite, made once: CLIENTES of kRecords records, every seventh
+  // deleted, ordered by CODIGO.
+  static void SetUpTestSuite() { folder_ = MakeFolder("vdr_brw"); }
+  static void TearDownTestSuite() { RemoveFolder(folder_, {"clientes.dbf", "clientes.cdx"}); }
   void SetUp() override {
-    ControlsTest::SetUp();
-    xb::rdd::InitTables();
-    code_page_ = xb::SetCodePage("ESWIN");
+    TablesTest::SetUp();
     xb::SetValue(xb::SET_DELETED, Value::Logical(true));
     xb::SetValue(xb::SET_DATEFORMAT, Value::String("dd-mm-yyyy"));
     MakeTable();
@@ -66,10 +56,8 @@ class TWBrowseTest : public test::ControlsTest {
     ASSERT_TRUE(checked_ && unchecked_);
   }
   void TearDown() override {
-    xb::rdd::ResetTables();
-    xb::SetCodePage(code_page_);
     ImageStrip::Shared().Clear();
-    ControlsTest::TearDown();
+    TablesTest::TearDown();
   }
 
   void MakeTable() {
@@ -77,9 +65,7 @@ class TWBrowseTest : public test::ControlsTest {
     if (GetFileAttributesA((path + ".dbf").c_str()) == INVALID_FILE_ATTRIBUTES) {
       xb::CallFunction("DBCREATE", {Value::String(path), X("{{'CODIGO','C',5,0},{'NOMBRE','C',30,0},"
                                                           "{'IMPORTE','N',10,2},{'FECHA','D',8,0}}")});
-      ASSERT_TRUE(xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value::String("DBFCDX"), Value::String(path),
-                                                 Value::String("BUILD"), Value::Logical(false), Value::Logical(false)})
-                      .AsLogical());
+      ASSERT_TRUE(Use(path, "BUILD", "DBFCDX", false));
       static const char* names[] = {"Alimentación Pérez", "Bodegas Ruiz & Hijos", "Cafetería Central",
                                     "Droguería López", "Estanco Gómez", "Ferretería O'Neill", "Granja Sol"};
       for (int i = 1; i <= kRecords; ++i) {
@@ -93,9 +79,7 @@ class TWBrowseTest : public test::ControlsTest {
       xb::CallFunction("ORDCREATE", {Value::String(path), Value::String("CODIGO"), Value::String("CODIGO")});
       X("DBCLOSEAREA()");
     }
-    ASSERT_TRUE(xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value::String("DBFCDX"), Value::String(path),
-                                               Value::String("CLIENTES"), Value::Logical(true), Value::Logical(false)})
-                    .AsLogical());
+    ASSERT_TRUE(Use(path, "CLIENTES"));
     xb::CallFunction("ORDSETFOCUS", {Value::String("CODIGO")});
     X("DBGOTOP()");
   }
@@ -138,10 +122,6 @@ class TWBrowseTest : public test::ControlsTest {
     made_.push_back(b->hWnd);
     return b;
   }
-  static Value FieldValue(const char* name) {
-    return xb::CallFunction("FIELDGET", {xb::CallFunction("FIELDPOS", {Value::String(name)})});
-  }
-  static std::string Field(const char* name) { return std::string(FieldValue(name).AsString()); }
   static int KeyNo() { return static_cast<int>(X("ORDKEYNO()").AsInt()); }
 
   // Repaints the whole browse now; the codes drawn, row by row, then the selected one.
@@ -166,7 +146,6 @@ class TWBrowseTest : public test::ControlsTest {
   void Send(UINT message, WPARAM wparam, LPARAM lparam = 0) { SendMessageA(browse_->hWnd, message, wparam, lparam); }
 
   static std::string folder_;
-  std::string code_page_;
   xb::Ref<TWindow> window_;
   xb::Ref<TWBrowse> browse_;
   std::vector<std::string> painted_;
@@ -403,38 +382,6 @@ TEST_F(TWBrowseTest, StripesStayWithTheirRecordsWhenOneRowScrolls) {
   EXPECT_NE(b->PaneColour(2), b->PaneColour(3));
 }
 
-// Runs a step every few milliseconds from whatever message loop runs (a modal editor's),
-// until the step says it is done. A dialog still open after five seconds is closed, so a
-// failing test fails instead of waiting for ever.
-class Stepper {
- public:
-  explicit Stepper(std::function<bool()> step) {
-    current_ = std::move(step);
-    ticks_ = 0;
-    timer_ = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
-      if (current_) {
-        const std::function<bool()> step = std::exchange(current_, nullptr);  // not re-entered
-        if (!step()) current_ = step;
-      }
-      if (++ticks_ > 170) {
-        char name[16] = {};
-        HWND active = GetActiveWindow();
-        GetClassNameA(active, name, sizeof name);
-        if (std::string(name) == "#32770") EndDialog(active, IDCANCEL);
-      }
-    });
-  }
-  ~Stepper() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-
- private:
-  static inline std::function<bool()> current_;
-  static inline int ticks_ = 0;
-  UINT_PTR timer_ = 0;
-};
-
 TEST_F(TWBrowseTest, TheCellEditorWritesTheFieldOnEnterAndNothingOnEscape) {
   TWBrowse::NewParams p;
   p.pixel = true;
@@ -455,7 +402,7 @@ TEST_F(TWBrowseTest, TheCellEditorWritesTheFieldOnEnterAndNothingOnEscape) {
   // Double click on the name: the editor opens over the cell; a new name, Enter.
   HWND seen = nullptr;
   {
-    Stepper typing([&] {
+    test::StepWhile typing([&] {
       HWND editor = GetFocus();
       if (editor == nullptr || editor == b->hWnd) return false;
       seen = GetParent(editor);
@@ -471,7 +418,7 @@ TEST_F(TWBrowseTest, TheCellEditorWritesTheFieldOnEnterAndNothingOnEscape) {
   EXPECT_EQ(Field("NOMBRE"), "Nuevo nombre" + std::string(18, ' '));
   EXPECT_EQ(GetFocus(), b->hWnd);
   {
-    Stepper typing([&] {
+    test::StepWhile typing([&] {
       HWND editor = GetFocus();
       if (editor == nullptr || editor == b->hWnd) return false;
       Type(editor, "zz");
