@@ -575,6 +575,15 @@ void RegisterDictionaryRows() {
     });
     return Value(out);
   });
+  // TI_UEMPTYCOMBOS(aCombos): every combo back to "Ninguno".
+  xb::RegisterFunction("TI_UEMPTYCOMBOS", [](Args& a) {
+    const xb::Array combos = a.Arr(1);
+    for (std::size_t i = 0; combos && i < combos.size(); ++i) {
+      const Value& combo = combos[i].Deref();
+      if (combo.IsObject() && xb::HasMessage(combo, xb::Intern("SET"))) xb::Send(combo, "SET", {Value::String("Ninguno")});
+    }
+    return Value();
+  });
   xb::RegisterFunction("TI_NPOSFONT", [](Args& a) { return Value::Integer(nPosFont(a.Arr(1), a.Int(2))); });
   // LVALIDCATEGORIA(cAlias, cCategoria)
   xb::RegisterFunction("LVALIDCATEGORIA", [](Args& a) { return Value::Logical(lValidCategoria(a.Str(1), a.Str(2))); });

@@ -160,6 +160,21 @@ TEST_F(DictionaryRowsTest, EnvironmentsFontsAndCategories) {
   EXPECT_EQ(X("TI_EXPRADD('Cod ', ' = ')").AsString(), "Cod = ");
 }
 
+TEST_F(DictionaryRowsTest, TheTypeFixesWidthsAndDecimals) {
+  struct Case {
+    const char* type;
+    const char* widths;  // width and decimals after the change, from 10 and 2
+  };
+  const Case cases[] = {{"Carácter", "10 0"}, {"Número", "10 2"}, {"Fecha", "8 0"}, {"Lógico", "1 0"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(X(std::string("(nLen := 10, nDec := 2, TI_LCAMBIA('") + c.type +
+                "', @nLen, @nDec), LTrim(Str(nLen)) + ' ' + LTrim(Str(nDec)))")
+                  .AsString(),
+              c.widths)
+        << c.type;
+  }
+}
+
 TEST_F(DictionaryRowsTest, SavedRowsRefuseADuplicateName) {
   EXPECT_TRUE(X("TI_SAVETABLE('Tablas', .T., {'CLIENTES', '', 'Clientes.dbf', 'Clientes'})").AsLogical());
   EXPECT_FALSE(X("TI_SAVETABLE('Tablas', .T., {'CLIENTES', '', 'Otro.dbf', 'Otro'})").AsLogical());

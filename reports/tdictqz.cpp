@@ -1,8 +1,10 @@
 #include "reports/tdictqz.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "data/data_ui.h"
+#include "data/table_access.h"
 #include "data/table_views.h"
 #include "reports/dictionary_check.h"
 #include "reports/dictionary_files.h"
@@ -125,6 +127,49 @@ TDictQZ& TDictQZ::New(const std::string& folder, bool debug) {
 
 void TDictQZ::Reindex(bool force) { DictReindex(cPath(), force); }
 
+void TDictQZ::BuildFonts() {
+  xb::Array fonts = xb::Array::New();
+  const int keep = WorkAreas::Get().CurrentArea();
+  std::string alias = AliasOf("Fonts");
+  bool opened_here = false;
+  if (alias.empty()) {
+    data::NetUseOptions options;
+    options.alias = "HtmlFonts";
+    if (!data::lNetUse(cPath() + "Fonts", options)) {
+      WorkAreas::Get().SelectArea(keep);
+      aHTMLFonts = Value(fonts);
+      return;
+    }
+    alias = "HtmlFonts";
+    opened_here = true;
+  }
+  xb::rdd::WorkArea& area = *WorkAreas::Get().Area(WorkAreas::Get().AreaOfAlias(alias));
+  const std::uint32_t recno = area.recno();
+  const int order = area.controlling_order();
+  area.SetControllingOrder(0);
+  const auto field = [&area](const char* name) { return area.GetField(area.FieldPos(name)); };
+  for (area.GoTop(); !area.eof(); area.Skip(1)) {
+    std::string face(xb::AllTrim(field("CFACENAME").AsString()));
+    if (face.empty()) face = "Arial";
+    const std::int64_t colour = field("NCOLOR").AsInt();
+    char rgb[8];
+    std::snprintf(rgb, sizeof rgb, "#%02X%02X%02X", static_cast<unsigned>(colour & 0xFF),
+                  static_cast<unsigned>((colour >> 8) & 0xFF), static_cast<unsigned>((colour >> 16) & 0xFF));
+    char size[16];
+    std::snprintf(size, sizeof size, "%gpt", field("NHEIGHT").AsDouble());
+    std::string style = "font-family: " + face + "; font-size: " + size + "; color: " + rgb + ";";
+    if (field("LBOLD").AsLogical()) style += " font-weight: bold;";
+    if (field("LITALIC").AsLogical()) style += " font-style: italic;";
+    fonts.Append(Value(xb::Array::Of(
+        {Value::String("FNT_" + std::to_string(field("NFONT").AsInt())), Value::String(style)})));
+  }
+  area.SetControllingOrder(order);
+  area.GoTo(recno);
+  if (opened_here) area.Close();
+  WorkAreas::Get().SelectArea(keep);
+  aHTMLFonts = Value(fonts);
+}
+
 bool TDictQZ::Activate(const std::string& mode, bool show) {
   const int keep = WorkAreas::Get().CurrentArea();
   const std::string m = xb::Upper(xb::CurrentCodePage(), xb::AllTrim(mode));
@@ -192,6 +237,10 @@ const xb::Class& TDictQZ::Cls() {
     c.Method("REINDEX", [](xb::Object& o, Args& a) {
       xb::Class::Cast<TDictQZ>(o).Reindex(a.Log(1));
       return Value();
+    });
+    c.Method("BUILDFONTS", [](xb::Object& o, Args&) {
+      xb::Class::Cast<TDictQZ>(o).BuildFonts();
+      return xb::Class::Cast<TDictQZ>(o).aHTMLFonts;
     });
     c.Method("CHECKSTRUCT", [](xb::Object&, Args&) { return Value::Logical(CheckStruct(cPath())); });
     c.Method("CHECKFILES", [](xb::Object&, Args& a) {

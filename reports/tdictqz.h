@@ -27,6 +27,9 @@ class TDictQZ : public xb::Object {
   // End: the window ended, the view closed, the dictionary marked closed.
   void End();
   void Reindex(bool force = false);
+  // BuildFonts: aHTMLFonts from the Fonts table, one {"FNT_" + number, style} a font, the
+  // face Arial when it is missing.
+  void BuildFonts();
 
   // The alias of an open dictionary table by name ("" when closed).
   static std::string AliasOf(std::string_view table);

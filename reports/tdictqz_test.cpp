@@ -76,5 +76,19 @@ TEST_F(TDictQZTest, TheCheckingModesHoldInformesAndRelTabAlone) {
   X("oDic:End()");
 }
 
+TEST_F(TDictQZTest, TheListingFontsBecomeStyleClasses) {
+  X("(oDic := TDictQZ():New('INF'), nil)");
+  ASSERT_GT(Use("INF\\Fonts.dbf", "F", true), 0);
+  X("F->(DBAppend(), FieldPut(1, 1), FieldPut(2, 'Times'), FieldPut(3, .T.), FieldPut(6, 12), FieldPut(7, 255))");
+  X("F->(DBAppend(), FieldPut(1, 2), FieldPut(4, .T.), FieldPut(6, 9.5), FieldPut(7, 16711680))");
+  X("F->(DBCommit(), DBUnlock(), DBCloseArea())");
+  const xb::Array fonts = X("oDic:BuildFonts()").AsArray();
+  ASSERT_EQ(fonts.size(), 2u);
+  EXPECT_EQ(fonts[0].AsArray()[0].AsString(), "FNT_1");
+  EXPECT_EQ(fonts[0].AsArray()[1].AsString(), "font-family: Times; font-size: 12pt; color: #FF0000; font-weight: bold;");
+  EXPECT_EQ(fonts[1].AsArray()[1].AsString(), "font-family: Arial; font-size: 9.5pt; color: #0000FF; font-style: italic;");
+  EXPECT_EQ(X("Len(oDic:aHTMLFonts)").AsInt(), 2);
+}
+
 }  // namespace
 }  // namespace reports

@@ -19,6 +19,7 @@
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 #include "services/dialog_helpers.h"
+#include "services/hot_keys.h"
 #include "ui/bridge/common_dialogs.h"
 #include "ui/controls/tbtnbmp.h"
 #include "ui/core/msg_box.h"
@@ -294,6 +295,12 @@ class DictionaryWindow {
       bp.action = svc::Action([this, i] { Run(i); });
       ui::TBtnBmp::NewBar(*bar_, bp);
     }
+    // PopUp: the bar's buttons as a menu, by their letters.
+    bar_->bRClicked = Value(xb::Block::Native([this](xb::Args& a) {
+      svc::PopupMenu(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), frame_.get(), Value(xb::ObjectRef(bar_)),
+                     "MACIREFXPT");
+      return Value();
+    }));
     frame_->bValid = Value(xb::Block::Native([this](xb::Args&) {
       Closing();
       return Value::Logical(true);
@@ -326,7 +333,7 @@ class DictionaryWindow {
       case 4: Expresiones(); break;
       case 5: Entornos(); break;
       case 6: Cabeceras(); break;
-      case 7: CallIfThere("TI_INFORMESLIST"); break;
+      case 7: CallIfThere("INFORMES", {Value::String(TDictQZ::cPath())}); break;
       case 8: Categorias(); break;
       case 9: SubCategorias(); break;
       case 10: Graphics("GrafCat", "GrafCat", "Categorías de gráficos"); break;
@@ -335,8 +342,10 @@ class DictionaryWindow {
       case 13: CheckFiles(TDictQZ::cPath(), true); break;
       case 14: if (dict_) dict_->End(); break;
       case 15: CallIfThere("TI_OBJECTINSPECTOR", {dict_ ? dict_->AsValue() : Value()}); break;
-      case 16: CallIfThere("TI_ARBOLINFORMES"); break;
-      case 17: CallIfThere("TI_ARBOLGRAFICOS"); break;
+      case 16:
+        CallIfThere("INFORMES", {Value::String(TDictQZ::cPath()), Value(), Value(), Value(), Value(), Value::Logical(false)});
+        break;
+      case 17: CallIfThere("INFGRAFICOS", {Value::String(TDictQZ::cPath())}); break;
       default: break;
     }
   }
