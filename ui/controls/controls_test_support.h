@@ -12,6 +12,7 @@
 
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
+#include "runtime/rdd/test_process.h"
 #include "runtime/rdd/workareas.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
@@ -106,6 +107,37 @@ class TablesTest : public ControlsTest {
   static std::string Field(const char* name) { return std::string(FieldValue(name).AsString()); }
 
   std::string code_page_;
+};
+
+// Another program holding one record of a table: it opens the table shared and locks the
+// record until Release() (or the end of the scope). The word passes through the files
+// "ready" and "release" in `folder`.
+class RecordHeldElsewhere {
+ public:
+  RecordHeldElsewhere(const std::string& folder, const std::string& table, int record)
+      : ready_(Fresh(folder + "ready")),
+        release_(Fresh(folder + "release")),
+        other_({"xbase", "=DBUSEAREA(.T., 'DBFCDX', '" + table + "', 'A', .T., .F.)",
+                "DBGOTO(" + std::to_string(record) + ")", "=RLOCK()", "@ready:" + ready_, "@wait:" + release_}) {}
+  ~RecordHeldElsewhere() { Release(); }
+  RecordHeldElsewhere(const RecordHeldElsewhere&) = delete;
+  RecordHeldElsewhere& operator=(const RecordHeldElsewhere&) = delete;
+
+  // The other program started and holds the record.
+  bool Held() const { return other_.started() && xb::rdd::testing::WaitForFile(ready_); }
+  // Lets the record go; the other program's exit code.
+  int Release() {
+    xb::rdd::testing::TouchFile(release_);
+    return other_.Wait();
+  }
+
+ private:
+  static std::string Fresh(const std::string& path) {
+    DeleteFileA(path.c_str());
+    return path;
+  }
+  std::string ready_, release_;
+  xb::rdd::testing::ChildProcess other_;
 };
 
 // Runs a step every few milliseconds from whatever message loop runs (a modal editor's),

@@ -10,7 +10,6 @@
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
-#include "runtime/rdd/test_process.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 #include "tests/support/dialog_answerer.h"
@@ -465,13 +464,8 @@ TEST_F(TCBrowseTest, CellEditsAreWrittenCancelledOrRefusedWhenAnotherProgramHold
   EXPECT_EQ(Field("NOMBRE"), "Nuevo" + std::string(25, ' '));
 
   // Another program holds the record: "Record in use", nothing written.
-  const std::string ready = folder_ + "ready", release = folder_ + "release";
-  DeleteFileA(ready.c_str());
-  DeleteFileA(release.c_str());
-  xb::rdd::testing::ChildProcess other({"xbase", "=DBUSEAREA(.T., 'DBFCDX', '" + folder_ + "artic', 'A', .T., .F.)",
-                                        "DBGOTO(3)", "=RLOCK()", "@ready:" + ready, "@wait:" + release});
-  ASSERT_TRUE(other.started());
-  ASSERT_TRUE(xb::rdd::testing::WaitForFile(ready));
+  test::RecordHeldElsewhere other(folder_, folder_ + "artic", 3);
+  ASSERT_TRUE(other.Held());
   {
     std::vector<vdr::test::SeenDialog> boxes;
     vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& d) {
@@ -479,12 +473,11 @@ TEST_F(TCBrowseTest, CellEditsAreWrittenCancelledOrRefusedWhenAnotherProgramHold
       return d.ButtonId("OK") != 0 ? d.ButtonId("OK") : d.ButtonId("Aceptar");
     });
     edit("Bloqueado", VK_RETURN);
-    xb::rdd::testing::TouchFile(release);
+    EXPECT_EQ(other.Release(), 0);
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().title, "Please, try again");
     EXPECT_NE(boxes.back().AllText().find("Record in use"), std::string::npos) << boxes.back().AllText();
   }
-  EXPECT_EQ(other.Wait(), 0);
   X("DBSKIP(0)");
   EXPECT_EQ(Field("NOMBRE"), "Nuevo" + std::string(25, ' '));
   test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_edit");

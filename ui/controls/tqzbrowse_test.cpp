@@ -8,7 +8,6 @@
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
-#include "runtime/rdd/test_process.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 #include "tests/support/dialog_answerer.h"
@@ -134,11 +133,8 @@ TEST_F(TQZBrowseTest, CellsAreEditedInPlaceUnlessTheColumnOrAnotherProgramSaysNo
   b->Col(2)->bChange = Value();
 
   // Another program holds the record: "Registro en uso", nothing written.
-  const std::string ready = folder_ + "ready", release = folder_ + "release";
-  xb::rdd::testing::ChildProcess other({"xbase", "=DBUSEAREA(.T., 'DBFCDX', '" + path_ + "', 'A', .T., .F.)",
-                                        "DBGOTO(2)", "=RLOCK()", "@ready:" + ready, "@wait:" + release});
-  ASSERT_TRUE(other.started());
-  ASSERT_TRUE(xb::rdd::testing::WaitForFile(ready));
+  test::RecordHeldElsewhere other(folder_, path_, 2);
+  ASSERT_TRUE(other.Held());
   std::vector<vdr::test::SeenDialog> boxes;
   {
     vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& d) {
@@ -151,8 +147,7 @@ TEST_F(TQZBrowseTest, CellsAreEditedInPlaceUnlessTheColumnOrAnotherProgramSaysNo
       Key(editor, VK_RETURN);
     });
   }
-  xb::rdd::testing::TouchFile(release);
-  EXPECT_EQ(other.Wait(), 0);
+  EXPECT_EQ(other.Release(), 0);
   ASSERT_FALSE(boxes.empty());
   EXPECT_EQ(boxes.back().title, "Reintente");
   EXPECT_NE(boxes.back().AllText().find("Registro en uso"), std::string::npos);
