@@ -263,6 +263,96 @@ bool DoImport(const DictAliases& dict, const std::string& file) {
   return true;
 }
 
+namespace {
+
+struct Described {
+  std::int64_t order = 0;
+  std::string name, type;
+  std::int64_t width = 0, decimals = 0;
+};
+
+std::string Line(const Described* d) {
+  if (d == nullptr) return {};
+  return std::to_string(d->order) + " " + d->name + " " + d->type + " " + std::to_string(d->width) + " " +
+         std::to_string(d->decimals);
+}
+
+}  // namespace
+
+std::vector<std::string> ActualTabla(const DictAliases& dict, std::string_view table, std::string_view file_alias) {
+  std::vector<std::string> diffs;
+  WorkArea* campos = AreaOf(dict.campos);
+  WorkArea* file = AreaOf(file_alias);
+  if (campos == nullptr || file == nullptr) return diffs;
+  const std::string name = Upper(table);
+  std::vector<Described> described;
+  std::int64_t last = 0;
+  EachRow(*campos, [&] {
+    if (Upper(Text(*campos, "TABLA")) != name) return;
+    described.push_back({Number(*campos, "ORDEN"), Upper(Text(*campos, "CAMPO")), Text(*campos, "TIPO"),
+                         Number(*campos, "LONGITUD"), Number(*campos, "DECIMAL")});
+    last = std::max(last, Number(*campos, "ORDEN"));
+  });
+  for (int f = 1; f <= file->FieldCount(); ++f) {
+    const auto& field = *file->FieldAt(f);
+    const Described real{f, field.name, std::string(1, field.type), field.length, field.decimals};
+    const auto it = std::find_if(described.begin(), described.end(), [&](const Described& d) { return d.name == real.name; });
+    const Described* in_dict = it == described.end() ? nullptr : &*it;
+    const bool same = in_dict != nullptr && (in_dict->type == real.type || (in_dict->type == "F" && real.type == "D")) &&
+                      in_dict->width == real.width && in_dict->decimals == real.decimals;
+    if (same) continue;
+    diffs.push_back(Line(&real) + " | " + Line(in_dict));
+    if (in_dict != nullptr || !AppendRow(*campos)) continue;
+    Put(*campos, "TABLA", Value::String(name));
+    Put(*campos, "ORDEN", Value::Integer(++last));
+    Put(*campos, "CAMPO", Value::String(real.name));
+    Put(*campos, "TIPO", Value::String(real.type));
+    Put(*campos, "LONGITUD", Value::Integer(real.width));
+    Put(*campos, "DECIMAL", Value::Integer(real.decimals));
+    Put(*campos, "DESCRIPC", Value::String(real.name));
+    Put(*campos, "VISIBLE", Value::String("S"));
+    Put(*campos, "ANCHOMAX", Value::Integer(real.width));
+    EndRow(*campos);
+  }
+  for (const Described& d : described) {
+    bool in_file = false;
+    for (int f = 1; f <= file->FieldCount(); ++f) in_file = in_file || file->FieldAt(f)->name == d.name;
+    if (!in_file) diffs.push_back(" | " + Line(&d));
+  }
+  return diffs;
+}
+
+std::vector<std::string> ActualIndices(const DictAliases& dict, std::string_view table, std::string_view file_alias) {
+  std::vector<std::string> diffs;
+  WorkArea* indices = AreaOf(dict.indices);
+  WorkArea* file = AreaOf(file_alias);
+  if (indices == nullptr || file == nullptr) return diffs;
+  const std::string name = Upper(table);
+  std::vector<std::pair<std::string, std::string>> described;  // tag, key
+  std::int64_t last = 0;
+  EachRow(*indices, [&] {
+    if (Upper(Text(*indices, "TABLA")) != name) return;
+    described.emplace_back(Upper(Text(*indices, "TAG")), Text(*indices, "EXPRESION"));
+    last = std::max(last, Number(*indices, "ORDEN"));
+  });
+  SelectedArea keep;
+  for (int i = 1; i <= file->OrderCount(); ++i) {
+    WorkAreas::Get().SelectArea(file->number());
+    const std::string tag(xb::AllTrim(xb::CallFunction("ORDNAME", {Value::Integer(i)}).AsString()));
+    const std::string key(xb::AllTrim(xb::CallFunction("ORDKEY", {Value::Integer(i)}).AsString()));
+    const auto it = std::find_if(described.begin(), described.end(), [&](const auto& d) { return d.first == Upper(tag); });
+    if (it != described.end() && Upper(it->second) == Upper(key)) continue;
+    diffs.push_back(tag + " " + key + " | " + (it == described.end() ? std::string() : it->first + " " + it->second));
+    if (it != described.end() || !AppendRow(*indices)) continue;
+    Put(*indices, "TABLA", Value::String(name));
+    Put(*indices, "ORDEN", Value::Integer(++last));
+    Put(*indices, "TAG", Value::String(tag));
+    Put(*indices, "EXPRESION", Value::String(key));
+    EndRow(*indices);
+  }
+  return diffs;
+}
+
 void DeleteTableRows(const DictAliases& dict, std::string_view table, std::string_view camposres) {
   const std::string name = Upper(table);
   for (const std::string* alias : {&dict.campos, &dict.indices}) {

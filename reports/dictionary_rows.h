@@ -31,6 +31,13 @@ bool HasIdentifier(std::string_view text, std::string_view name);
 // cannot be opened are refused with their messages. True when imported.
 bool DoImport(const DictAliases& dict, const std::string& file);
 
+// ActualTabla / ActualIndices: the described table's fields (tags) compared with those of the
+// table file open under `file_alias`; the lines that differ, each "order field type width
+// decimals" of the file and of the dictionary ("" for a side that lacks it), are returned and
+// the file's fields (tags) the dictionary lacks are added after its last.
+std::vector<std::string> ActualTabla(const DictAliases& dict, std::string_view table, std::string_view file_alias);
+std::vector<std::string> ActualIndices(const DictAliases& dict, std::string_view table, std::string_view file_alias);
+
 // DeleteTable: the table's row with its fields, their coded values and its indexes.
 void DeleteTableRows(const DictAliases& dict, std::string_view table, std::string_view camposres = {});
 

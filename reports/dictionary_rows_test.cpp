@@ -160,6 +160,23 @@ TEST_F(DictionaryRowsTest, EnvironmentsFontsAndCategories) {
   EXPECT_EQ(X("TI_EXPRADD('Cod ', ' = ')").AsString(), "Cod = ");
 }
 
+TEST_F(DictionaryRowsTest, ADescribedTableIsComparedWithItsFileAndGetsItsNewFieldsAndTags) {
+  ASSERT_TRUE(DoImport(dict, "DATOS\\Clien01.dbf"));
+  // The file changes: SALDO wider, a new field and a new tag; the dictionary's NOMBRE stays.
+  CreateTable("DATOS\\Clien02.dbf", {{"CODCLI", 'C', 6, 0}, {"NOMBRE", 'C', 40, 0}, {"SALDO", 'N', 14, 2},
+                                     {"EMAIL", 'C', 60, 0}});
+  ASSERT_GT(Use("DATOS\\Clien02.dbf", "NUEVA", false), 0);
+  X("ORDCREATE(, 'CodCli', 'CodCli')");
+  X("ORDCREATE(, 'Email', 'Upper(Email)')");
+  const auto fields = ActualTabla(dict, "CLIEN01", "NUEVA");
+  EXPECT_EQ(fields, (std::vector<std::string>{"3 SALDO N 14 2 | 3 SALDO N 12 2", "4 EMAIL C 60 0 | "}));
+  EXPECT_EQ(Column("Campos", "Str(Orden, 1) + Campo"), "1CODCLI 2NOMBRE 3SALDO 4EMAIL ");
+  const auto tags = ActualIndices(dict, "CLIEN01", "NUEVA");
+  EXPECT_EQ(tags, (std::vector<std::string>{"EMAIL Upper(Email) | "}));
+  EXPECT_EQ(Column("Indices", "Str(Orden, 1) + Upper(Tag)"), "1CODCLI 2NOMBRE 3EMAIL ");
+  EXPECT_TRUE(ActualTabla(dict, "CLIEN01", "NUEVA").size() == 1) << "only SALDO still differs";
+}
+
 TEST_F(DictionaryRowsTest, TheTypeFixesWidthsAndDecimals) {
   struct Case {
     const char* type;

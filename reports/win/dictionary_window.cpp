@@ -243,6 +243,45 @@ void EditExpression(bool add) {
   });
 }
 
+// ActualTabla / ActualIndices over a chosen file of the described table: the differences
+// shown, what the dictionary lacks added.
+void UpdateFromFile(const std::string& table, bool tags) {
+  WorkArea* tablas = AreaOfTable("Tablas");
+  std::string described_file;
+  if (tablas != nullptr) {
+    const std::uint32_t recno = tablas->recno();
+    for (tablas->GoTop(); !tablas->eof() && described_file.empty(); tablas->Skip(1))
+      if (xb::Upper(xb::CurrentCodePage(), Field(*tablas, "TABLA")) == xb::Upper(xb::CurrentCodePage(), table))
+        described_file = Field(*tablas, "FICHERO");
+    tablas->GoTo(recno);
+  }
+  ui::FileDialogParams p;
+  p.mask = "Tablas (*.dbf)|*.dbf";
+  p.title = "Seleccione fichero";
+  const std::string file = ui::FileDialog(p);
+  if (file.empty()) return;
+  const std::string name = file.substr(file.find_last_of("\\/") == std::string::npos ? 0 : file.find_last_of("\\/") + 1);
+  if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES ||
+      xb::Upper(xb::CurrentCodePage(), name) != xb::Upper(xb::CurrentCodePage(), described_file)) {
+    data::Ui().MsgStop("El fichero no existe o no tiene el mismo nombre", "Atención");
+    return;
+  }
+  const int keep = WorkAreas::Get().CurrentArea();
+  data::NetUseOptions options;
+  options.alias = "Temp";
+  if (!data::lNetUse(file, options)) {
+    WorkAreas::Get().SelectArea(keep);
+    return;
+  }
+  WorkArea& opened = WorkAreas::Get().Current();
+  const std::vector<std::string> diffs = tags ? ActualIndices(Aliases(), table, "Temp") : ActualTabla(Aliases(), table, "Temp");
+  opened.Close();
+  WorkAreas::Get().SelectArea(keep);
+  std::string text = "Fichero -> Diccionario";
+  for (const std::string& d : diffs) text += "\r\n" + d;
+  data::Ui().MsgInfo(text, "Diferencias");
+}
+
 struct Button {
   const char* bitmap;
   const char* tooltip;
@@ -426,7 +465,11 @@ class DictionaryWindow {
       }
       if (Ask("¿ Desea eliminar este campo ?")) DeleteCurrent(*area);
     };
-    list->aExtraButtons = {{"TD_CHECK", "Campo seleccionable para informes", "Seleccionar", [] {
+    list->aExtraButtons = {{"TD_TABLAS", "Actualizar campos", "Actualizar", [table] {
+                              const std::string t = table.empty() ? Current("Campos", "TABLA") : table;
+                              if (!t.empty()) UpdateFromFile(t, false);
+                            }},
+                           {"TD_CHECK", "Campo seleccionable para informes", "Seleccionar", [] {
                               WorkArea* area = AreaOfTable("Campos");
                               if (area == nullptr || area->eof()) return;
                               const int keep = WorkAreas::Get().CurrentArea();
@@ -451,6 +494,10 @@ class DictionaryWindow {
       list->nOrdenFiltro = 1;
     }
     list->bAdd = [] { EditRow(IndexDialog(TDictQZ::AliasOf("Indices"), true), true); };
+    list->aExtraButtons = {{"TD_INDICES", "Actualizar Indices", "Indices", [table] {
+                              const std::string t = table.empty() ? Current("Indices", "TABLA") : table;
+                              if (!t.empty()) UpdateFromFile(t, true);
+                            }}};
     list->bEdit = [] { EditRow(IndexDialog(TDictQZ::AliasOf("Indices"), false), false); };
     list->bDel = [] {
       WorkArea* area = AreaOfTable("Indices");
@@ -728,6 +775,13 @@ void InstallDictionaryWindow() {
     for (std::size_t i = 0; list && i < list.size(); ++i)
       descriptions.emplace_back(list[i].Deref().IsString() ? list[i].Deref().AsString() : "");
     return Value::Integer(SelectRelacion(descriptions));
+  });
+  // CABECERA(lFlag, cCodigo): the dictionary of the reports' folder opened on its headers.
+  xb::RegisterFunction("CABECERA", [](xb::Args&) {
+    auto dict = xb::MakeRef<TDictQZ>();
+    dict->New(data::cPathInforme());
+    if (dict->Activate()) RunDictionaryButton("Ca(B)eceras de informes");
+    return Value();
   });
   // TI_EXPBUILDER(cTabla, cExpresion): the expression builder.
   xb::RegisterFunction("TI_EXPBUILDER", [](xb::Args& a) {

@@ -13,7 +13,7 @@ namespace reports {
 
 class TBrwDataQZ;
 
-// Installs TDictQZ's window hook and registers TI_SELECTRELACION and TI_EXPBUILDER.
+// Installs TDictQZ's window hook and registers CABECERA, TI_SELECTRELACION and TI_EXPBUILDER.
 void InstallDictionaryWindow();
 
 // The open window and its lists (tests): nullptr when closed.
