@@ -50,30 +50,13 @@ class AccessMapTest : public testing::ServicesTest {
     AddUser("01", "Ana", "uno", "00120" + std::string(250, '0'), "VEN");
     AddUser("02", "Bruno", "dos", kNone, "VEN");
     AddUser("03", "Eva", "tres", kNone, "ALM");
-    WriteGroup("VEN", "Ventas", std::string(255, '1'));
-    WriteGroup("ALM", "Almacén", kNone);
+    AddGroup("VEN", "Ventas", std::string(255, '1'));
+    AddGroup("ALM", "Almacén", kNone);
     WriteMenuTable(FixtureMenu(), "MenuWinE");
     ASSERT_TRUE(tables.Open());
     ASSERT_TRUE(OpenTable(std::string(kStart) + "MenuWinE", "MenuUsr", false));
   }
 
-  void WriteGroup(const std::string& code, const std::string& name, const std::string& access) {
-    SelectedAreaScope keep;
-    ASSERT_TRUE(OpenTable(GrpUserTable(), "_G", false));
-    OpenedArea area(true);
-    ASSERT_TRUE(data::lNetRecAdd());
-    PutField("CODIGO", S(code));
-    PutField("DESCRIPC", S(name));
-    for (const char* field : {"ACCESOS1", "ACCESOS2", "ACCESOS3", "ACCESOS4"}) PutField(field, S(access));
-    Area().Commit();
-    Area().Unlock();
-  }
-  void GoTo(const char* alias, const std::string& code) {
-    SelectedAreaScope keep;
-    areas().SelectArea(areas().AreaOfAlias(alias));
-    SelectOrder(1);
-    ASSERT_TRUE(Seek(S(code))) << code;
-  }
   // The leaf of a record.
   static ui::TTreeItem* Leaf(const MenuTree& tree, int record) {
     ui::TTreeItem* found = nullptr;

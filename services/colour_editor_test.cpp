@@ -32,12 +32,6 @@ class ColourEditorTest : public testing::ServicesTest {
     qzw_CreaUsuarios(true, false);
     AddUser("01", "Ana", "uno");
   }
-  void WriteFonts(const std::vector<testing::Rec>& fonts) {
-    WriteTable(FontsTable(),
-               {{"NFONT", "N3"}, {"CFACENAME", "C25"}, {"LBOLD", "L1"}, {"LITALIC", "L1"}, {"NWIDTH", "N6.2"},
-                {"NHEIGHT", "N6.2"}, {"NCOLOR", "N10"}},
-               fonts, {{"Fonts", "nFont"}, {"Nombre", "Upper( cFaceName ) + Str( nColor, 10 )"}});
-  }
   // The bytes of a user's `ColorW` record as the file holds them.
   std::string RecordBytes(const std::string& code) {
     const std::string file = memory().Contents(DbfOf(ColorWTable()));

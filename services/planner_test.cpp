@@ -246,21 +246,7 @@ class PlannerWindowTest : public PlannerTablesTest {
  protected:
   void SetUp() override {
     PlannerTablesTest::SetUp();
-    ShowMessages();
-    frame_ = xb::MakeRef<ui::TMdiFrame>();
-    ui::TMdiFrame::NewParams p;
-    p.top = 10;
-    p.left = 10;
-    p.bottom = 689;
-    p.right = 949;
-    p.pixel = true;
-    p.caption = "Vendaro";
-    frame_->New(p);
-    made_.push_back(frame_->hWnd);
-    ShowWindow(frame_->hWnd, SW_SHOW);
-    frame_->ReSize(SIZE_RESTORED, 0, 0);
-    vdr::test::PumpPending();
-    data::SetMainWindow(Value(xb::ObjectRef(frame_)));
+    frame_ = OpenMainFrame(940, 680);
     SetMenuOption(1, {nullptr, "PlannWin", '2'});
     ASSERT_TRUE(CreaPlannWin());
     ASSERT_TRUE(OpenPlannerTables());

@@ -10,6 +10,7 @@
 #include "services/password.h"
 #include "services/services.h"
 #include "services/table_helpers.h"
+#include "services/user_look.h"
 #include "services/user_tables.h"
 #include "tests/support/pump.h"
 #include "ui/bridge/resources.h"
@@ -138,6 +139,52 @@ void ServicesTest::AddUser(const std::string& code, const std::string& name, con
   PutField("GRUPO", S(group));
   Area().Commit();
   Area().Unlock();
+}
+
+void ServicesTest::AddGroup(const std::string& code, const std::string& name,
+                            const std::array<std::string, 4>& access) {
+  SelectedAreaScope keep;
+  ASSERT_TRUE(OpenTable(GrpUserTable(), "_G", false));
+  OpenedArea area(true);
+  ASSERT_TRUE(data::lNetRecAdd());
+  PutField("CODIGO", S(code));
+  PutField("DESCRIPC", S(name));
+  for (int i = 0; i < 4; ++i) PutField("ACCESOS" + std::to_string(i + 1), S(access[i]));
+  Area().Commit();
+  Area().Unlock();
+}
+
+void ServicesTest::GoTo(const std::string& alias, const std::string& code) {
+  SelectedAreaScope keep;
+  areas().SelectArea(areas().AreaOfAlias(alias));
+  SelectOrder(1);
+  ASSERT_TRUE(Seek(S(code))) << alias << " " << code;
+}
+
+void ServicesTest::WriteFonts(const std::vector<Rec>& fonts) {
+  WriteTable(FontsTable(),
+             {{"NFONT", "N3"}, {"CFACENAME", "C25"}, {"LBOLD", "L1"}, {"LITALIC", "L1"}, {"NWIDTH", "N6.2"},
+              {"NHEIGHT", "N6.2"}, {"NCOLOR", "N10"}},
+             fonts, {{"Fonts", "nFont"}, {"Nombre", "Upper( cFaceName ) + Str( nColor, 10 )"}});
+}
+
+xb::Ref<ui::TMdiFrame> ServicesTest::OpenMainFrame(int width, int height) {
+  ShowMessages();
+  auto frame = xb::MakeRef<ui::TMdiFrame>();
+  ui::TMdiFrame::NewParams p;
+  p.top = 10;
+  p.left = 10;
+  p.bottom = 10 + height - 1;
+  p.right = 10 + width - 1;
+  p.pixel = true;
+  p.caption = "Vendaro";
+  frame->New(p);
+  made_.push_back(frame->hWnd);
+  ShowWindow(frame->hWnd, SW_SHOW);
+  frame->ReSize(SIZE_RESTORED, 0, 0);
+  vdr::test::PumpPending();
+  data::SetMainWindow(Value(xb::ObjectRef(frame)));
+  return frame;
 }
 
 void ServicesTest::WriteMenuTable(const std::vector<MenuRow>& rows, const std::string& name) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "runtime/rdd/workareas.h"
 #include "runtime/runtime.h"
 #include "ui/core/core_test_support.h"
+#include "ui/core/tmdiframe.h"
 
 namespace svc::testing {
 
@@ -92,6 +94,17 @@ class ServicesTest : public ui::test::FrameworkTest {
   // Adds a user (the tables made first when missing).
   void AddUser(const std::string& code, const std::string& name, const std::string& password,
                const std::string& access = std::string(255, '2'), const std::string& group = "", bool active = false);
+  // Adds a group with its four access strings.
+  void AddGroup(const std::string& code, const std::string& name, const std::array<std::string, 4>& access);
+  void AddGroup(const std::string& code, const std::string& name, const std::string& access) {
+    AddGroup(code, name, {access, access, access, access});
+  }
+  // Puts the table open under `alias` on the record whose first order finds `code`.
+  void GoTo(const std::string& alias, const std::string& code);
+  // Writes the fonts table of the start folder with its two tags.
+  void WriteFonts(const std::vector<Rec>& fonts);
+  // A shown frame window `width` x `height` pixels at 10,10, made the program's main window.
+  xb::Ref<ui::TMdiFrame> OpenMainFrame(int width, int height);
   // Writes a menu table of the start folder (message, bitmap, accelerators and help left
   // blank).
   void WriteMenuTable(const std::vector<MenuRow>& rows, const std::string& name = "MenuVdrE");

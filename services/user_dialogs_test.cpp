@@ -30,29 +30,12 @@ class UserDialogsTest : public testing::ServicesTest {
     ServicesTest::SetUp();
     qzw_CreaUsuarios(true, false);
     AddUser("01", "Ana", "uno", std::string(255, '1'), "VEN");
-    WriteGroup("VEN", "Ventas", std::string(255, '1'));
-    WriteGroup("ALM", "Almacén", "21" + std::string(253, '0'));
+    AddGroup("VEN", "Ventas", std::string(255, '1'));
+    AddGroup("ALM", "Almacén", "21" + std::string(253, '0'));
     ASSERT_TRUE(tables.Open());
   }
 
-  void WriteGroup(const std::string& code, const std::string& name, const std::string& access) {
-    SelectedAreaScope keep;
-    ASSERT_TRUE(OpenTable(GrpUserTable(), "_G", false));
-    OpenedArea area(true);
-    ASSERT_TRUE(data::lNetRecAdd());
-    PutField("CODIGO", S(code));
-    PutField("DESCRIPC", S(name));
-    for (const char* field : {"ACCESOS1", "ACCESOS2", "ACCESOS3", "ACCESOS4"}) PutField(field, S(access));
-    Area().Commit();
-    Area().Unlock();
-  }
-
-  void GoToUser(const std::string& code) {
-    SelectedAreaScope keep;
-    areas().SelectArea(areas().AreaOfAlias("Usuarios"));
-    SelectOrder(1);
-    ASSERT_TRUE(Seek(S(code)));
-  }
+  void GoToUser(const std::string& code) { GoTo("Usuarios", code); }
 
   static std::string Text(HWND dialog, int id) {
     char text[256] = {};

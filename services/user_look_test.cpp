@@ -47,12 +47,6 @@ class UserLookTest : public testing::ServicesTest {
     Area().Commit();
     Area().Unlock();
   }
-  void WriteFonts(const std::vector<testing::Rec>& fonts) {
-    WriteTable(FontsTable(),
-               {{"NFONT", "N3"}, {"CFACENAME", "C25"}, {"LBOLD", "L1"}, {"LITALIC", "L1"}, {"NWIDTH", "N6.2"},
-                {"NHEIGHT", "N6.2"}, {"NCOLOR", "N10"}},
-               fonts, {{"Fonts", "nFont"}, {"Nombre", "Upper( cFaceName ) + Str( nColor, 10 )"}});
-  }
 };
 
 TEST_F(UserLookTest, AccessorsBeforeAnySchemeAnswerTheirDefaults) {

@@ -29,36 +29,13 @@ class UserMaintenanceTest : public testing::ServicesTest {
     qzw_CreaUsuarios(true, false);
     AddUser("01", "Ana", "uno", std::string(255, '1'), "VEN");
     AddUser("03", "Eva", "tres", kAll, "");
-    WriteGroup("VEN", "Ventas", {std::string(255, '1'), std::string(255, '2'), kNone, kNone});
-    WriteGroup("ALM", "Almacén", {"12" + std::string(253, '0'), kAll, kAll, kAll});
-  }
-
-  void WriteGroup(const std::string& code, const std::string& name, const std::array<std::string, 4>& access) {
-    SelectedAreaScope keep;
-    ASSERT_TRUE(OpenTable(GrpUserTable(), "_G", false));
-    OpenedArea area(true);
-    ASSERT_TRUE(data::lNetRecAdd());
-    PutField("CODIGO", S(code));
-    PutField("DESCRIPC", S(name));
-    for (int i = 0; i < 4; ++i) PutField("ACCESOS" + std::to_string(i + 1), S(access[i]));
-    Area().Commit();
-    Area().Unlock();
+    AddGroup("VEN", "Ventas", {std::string(255, '1'), std::string(255, '2'), kNone, kNone});
+    AddGroup("ALM", "Almacén", {"12" + std::string(253, '0'), kAll, kAll, kAll});
   }
 
   // Puts the user table on the user of `code`.
-  void GoToUser(const std::string& code) {
-    SelectedAreaScope keep;
-    xb::rdd::WorkAreas& a = areas();
-    a.SelectArea(a.AreaOfAlias("Usuarios"));
-    SelectOrder(1);
-    ASSERT_TRUE(Seek(S(code))) << code;
-  }
-  void GoToGroup(const std::string& code) {
-    SelectedAreaScope keep;
-    areas().SelectArea(areas().AreaOfAlias("GrpUser"));
-    SelectOrder(1);
-    ASSERT_TRUE(Seek(S(code))) << code;
-  }
+  void GoToUser(const std::string& code) { GoTo("Usuarios", code); }
+  void GoToGroup(const std::string& code) { GoTo("GrpUser", code); }
 
   Value User(const std::string& code, const std::string& field) { return FieldOf(UsuariosTable(), "CCODIGO", code, field); }
   std::string Text(const Value& v) { return std::string(xb::RTrim(v.AsString())); }
@@ -130,7 +107,7 @@ TEST_F(UserMaintenanceTest, AddingUsers) {
 // first program's string of that group gives him nothing.
 TEST_F(UserMaintenanceTest, TheMenuFollowsTheLevelsTakenFromTheGroup) {
   WriteMenuTable({{0, "", "&Uno", ""}, {1, "Alta", "&Alta", ""}, {1, "Consulta", "&Consulta", ""}, {3, "", "", ""}});
-  WriteGroup("DOS", "Segundo programa", {kNone, "012" + std::string(252, '0'), kNone, kNone});
+  AddGroup("DOS", "Segundo programa", {kNone, "012" + std::string(252, '0'), kNone, kNone});
   ASSERT_TRUE(tables.Open());
   ASSERT_TRUE(InsertUser(tables.aliases(), {"02", "Pedro", "x", "DOS"}));
   tables.Close();

@@ -37,23 +37,7 @@ class UserWindowTest : public testing::ServicesTest {
     WriteMenuTable({{0, "", "&Ficheros", ""}, {1, "Usuarios", "&Usuarios", ""}, {3, "", "", ""}}, "MenuWinE");
   }
 
-  void OpenFrame() {
-    ShowMessages();
-    frame_ = xb::MakeRef<ui::TMdiFrame>();
-    ui::TMdiFrame::NewParams p;
-    p.top = 10;
-    p.left = 10;
-    p.bottom = 569;
-    p.right = 909;
-    p.pixel = true;
-    p.caption = "Vendaro";
-    frame_->New(p);
-    made_.push_back(frame_->hWnd);
-    ShowWindow(frame_->hWnd, SW_SHOW);
-    frame_->ReSize(SIZE_RESTORED, 0, 0);
-    vdr::test::PumpPending();
-    data::SetMainWindow(Value(xb::ObjectRef(frame_)));
-  }
+  void OpenFrame() { frame_ = OpenMainFrame(900, 560); }
   void TearDown() override {
     if (UsersWindow() != nullptr) {
       UsersWindow()->End();
