@@ -282,6 +282,105 @@ void UpdateFromFile(const std::string& table, bool tags) {
   data::Ui().MsgInfo(text, "Diferencias");
 }
 
+// One coded value's dialog; true when accepted.
+bool EditValue(const std::string& title, std::string& value, std::string& result) {
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_VALOR"), title);
+  ui::TDialog* box = dialog.get();
+  bool accepted = false;
+  auto ok = svc::Button(dialog, IDOK, [box, &value, &result, &accepted] {
+    value = DlgText(box->hWnd, 101);
+    result = DlgText(box->hWnd, 102);
+    if (value.empty()) return;
+    accepted = true;
+    box->End(IDOK);
+  });
+  auto cancel = svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); });
+  svc::RunDialog(dialog, [box, &value, &result] {
+    SetDlgItemTextA(box->hWnd, 101, value.c_str());
+    SetDlgItemTextA(box->hWnd, 102, result.c_str());
+    return true;
+  });
+  return accepted;
+}
+
+// The coded values of a field ("Valor", "Resultado" in CampoRes), added, changed and deleted.
+void CodedValues(const std::string& table, const std::string& field) {
+  WorkArea* area = AreaOfTable("CampoRes");
+  if (area == nullptr || table.empty() || field.empty()) return;
+  std::vector<std::uint32_t> records;
+  xb::Array rows = xb::Array::New();
+  const auto load = [&] {
+    records.clear();
+    rows.Resize(0);
+    const int order = area->controlling_order();
+    area->SetControllingOrder(0);
+    for (area->GoTop(); !area->eof(); area->Skip(1)) {
+      if (xb::Upper(xb::CurrentCodePage(), Field(*area, "TABLA")) != xb::Upper(xb::CurrentCodePage(), table) ||
+          xb::Upper(xb::CurrentCodePage(), Field(*area, "CAMPO")) != xb::Upper(xb::CurrentCodePage(), field))
+        continue;
+      records.push_back(area->recno());
+      rows.Append(Value(xb::Array::Of({Value::String(Field(*area, "VALOR")), Value::String(Field(*area, "RESULTA"))})));
+    }
+    area->SetControllingOrder(order);
+  };
+  load();
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_VALORES"));
+  ui::TDialog* box = dialog.get();
+  auto browse = xb::MakeRef<ui::TWBrowse>();
+  ui::TWBrowse* list = browse.get();
+  browse->ReDefine(110, {.line = Value(xb::Block::Native([list, &rows](xb::Args&) {
+                           const Value& row = rows.Get(static_cast<std::size_t>(list->nAt - 1));
+                           return row.IsArray() ? row : Value(xb::Array::Of({Value::String(""), Value::String("")}));
+                         })),
+                         .parent = dialog,
+                         .headers = Value(xb::Array::Of({Value::String("Valor"), Value::String("Resultado")})),
+                         .col_sizes = Value(xb::Array::Of({Value::Integer(60), Value::Integer(200)}))});
+  browse->SetArray(rows);
+  const auto refresh = [&] {
+    load();
+    list->SetArray(rows);
+    list->Refresh();
+  };
+  const auto write = [area](const std::string& value, const std::string& result, const std::string& t,
+                            const std::string& f, bool add) {
+    const int keep = WorkAreas::Get().CurrentArea();
+    WorkAreas::Get().SelectArea(area->number());
+    const bool shared = area->table().shared();
+    if (add ? (shared ? data::lNetRecAdd() : area->Append(false)) : (!shared || data::lNetRecLock())) {
+      area->PutField(area->FieldPos("TABLA"), Value::String(xb::Upper(xb::CurrentCodePage(), t)));
+      area->PutField(area->FieldPos("CAMPO"), Value::String(xb::Upper(xb::CurrentCodePage(), f)));
+      area->PutField(area->FieldPos("VALOR"), Value::String(value));
+      area->PutField(area->FieldPos("RESULTA"), Value::String(result));
+      area->Commit();
+      if (shared) area->Unlock(area->recno());
+    }
+    WorkAreas::Get().SelectArea(keep);
+  };
+  std::vector<xb::Ref<ui::TButton>> buttons;
+  buttons.push_back(svc::Button(dialog, 400, [&] {
+    std::string value, result;
+    if (EditValue(" Añadir", value, result)) write(value, result, table, field, true);
+    refresh();
+  }));
+  buttons.push_back(svc::Button(dialog, 401, [&] {
+    const int at = list->nAt;
+    if (at < 1 || static_cast<std::size_t>(at) > records.size()) return;
+    area->GoTo(records[static_cast<std::size_t>(at - 1)]);
+    std::string value = Field(*area, "VALOR"), result = Field(*area, "RESULTA");
+    if (EditValue(" Modificar", value, result)) write(value, result, table, field, false);
+    refresh();
+  }));
+  buttons.push_back(svc::Button(dialog, 402, [&] {
+    const int at = list->nAt;
+    if (at < 1 || static_cast<std::size_t>(at) > records.size()) return;
+    area->GoTo(records[static_cast<std::size_t>(at - 1)]);
+    if (data::Ui().ConfirmDelete(false)) DeleteCurrent(*area);
+    refresh();
+  }));
+  buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
+  svc::RunDialog(dialog);
+}
+
 struct Button {
   const char* bitmap;
   const char* tooltip;
@@ -468,6 +567,9 @@ class DictionaryWindow {
     list->aExtraButtons = {{"TD_TABLAS", "Actualizar campos", "Actualizar", [table] {
                               const std::string t = table.empty() ? Current("Campos", "TABLA") : table;
                               if (!t.empty()) UpdateFromFile(t, false);
+                            }},
+                           {"TD_CAMPOS", "Valores predefinidos", "Valores", [] {
+                              CodedValues(Current("Campos", "TABLA"), Current("Campos", "CAMPO"));
                             }},
                            {"TD_CHECK", "Campo seleccionable para informes", "Seleccionar", [] {
                               WorkArea* area = AreaOfTable("Campos");
@@ -766,6 +868,8 @@ int SelectRelacion(const std::vector<std::string>& descriptions) {
   });
   return chosen;
 }
+
+void EditCodedValues(const std::string& table, const std::string& field) { CodedValues(table, field); }
 
 void InstallDictionaryWindow() {
   // TI_SELECTRELACION(aDescripciones)

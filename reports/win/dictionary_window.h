@@ -25,6 +25,9 @@ std::vector<std::string> DictionaryBarTips();
 // Runs a bar button by its tool tip (tests and the right-click menu).
 void RunDictionaryButton(const std::string& tooltip);
 
+// The coded values of a field of the open dictionary (CampoRes), added, changed, deleted.
+void EditCodedValues(const std::string& table, const std::string& field);
+
 // The expression builder " Constructor de expresiones" over the fields of `table`: the
 // text as edited, or `expression` when cancelled.
 std::string ExpBuilder(const std::string& table, const std::string& expression);

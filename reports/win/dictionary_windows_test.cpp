@@ -388,6 +388,26 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   EXPECT_EQ(campos->browse()->nLen, 3);
   EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("Campos") + "->(DBGoBottom(), Str(LastRec(), 1), Tipo + Str(Longitud, 3))").AsString())), "N  5");
 
+  // A field's coded values.
+  {
+    bool listing = false;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == "Valores predefinidos") {
+        if (listing) return 0;
+        listing = true;
+        Click(d.hwnd, 400);
+        Shot(d.hwnd, "dict_coded_values");
+        return IDCANCEL;
+      }
+      SetDlgItemTextA(d.hwnd, 101, "A");
+      SetDlgItemTextA(d.hwnd, 102, "Alta");
+      return IDOK;
+    });
+    EditCodedValues("CLIEN01", "CODCLI");
+  }
+  EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("CampoRes") + "->(DBGoTop(), AllTrim(Campo) + Valor + Resulta)").AsString())),
+            "CODCLIA  Alta");
+
   // The expression builder appends its operators and the chosen field.
   std::string builder;
   {
