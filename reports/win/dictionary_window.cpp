@@ -21,7 +21,9 @@
 #include "services/dialog_helpers.h"
 #include "services/hot_keys.h"
 #include "ui/bridge/common_dialogs.h"
+#include "ui/controls/set_get.h"
 #include "ui/controls/tbtnbmp.h"
+#include "ui/controls/tmeter.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/tmsgbar.h"
 
@@ -515,7 +517,7 @@ class DictionaryWindow {
     auto list = std::make_unique<TBrwDataQZ>("Tablas", TDictQZ::AliasOf("Tablas"), "Tablas auxiliares");
     list->bAdd = [] {
       ui::FileDialogParams p;
-      p.mask = "Tablas (*.dbf)|*.dbf";
+      p.mask = "Tablas (*.DBF)|*.dbf";
       p.title = "Seleccione un fichero";
       const std::string file = ui::FileDialog(p);
       if (file.empty()) return;
@@ -870,6 +872,83 @@ int SelectRelacion(const std::vector<std::string>& descriptions) {
 }
 
 void EditCodedValues(const std::string& table, const std::string& field) { CodedValues(table, field); }
+
+int ImportTables(const std::string& folder_in) {
+  std::string folder = folder_in;
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  std::vector<std::string> files;
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "*.dbf").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.emplace_back(found.cFileName);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+  }
+  std::sort(files.begin(), files.end());
+  if (files.empty()) {
+    data::Ui().MsgStop("No se han encontrado bases de datos en el directorio " + folder, "Atención");
+    return 0;
+  }
+  std::vector<bool> marked(files.size(), false);
+  xb::Array rows = xb::Array::New();
+  const auto load = [&] {
+    rows.Resize(0);
+    for (std::size_t i = 0; i < files.size(); ++i)
+      rows.Append(Value(xb::Array::Of({Value::String(marked[i] ? "Sí" : "No"), Value::String(files[i])})));
+  };
+  load();
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_SELECCION_FICHEROS"));
+  ui::TDialog* box = dialog.get();
+  auto browse = xb::MakeRef<ui::TWBrowse>();
+  ui::TWBrowse* list = browse.get();
+  const auto refresh = [&] {
+    load();
+    list->SetArray(rows);
+    list->Refresh();
+  };
+  const auto toggle = [&] {
+    const int at = list->nAt;
+    if (at >= 1 && static_cast<std::size_t>(at) <= files.size()) marked[at - 1] = !marked[at - 1];
+    refresh();
+  };
+  browse->ReDefine(110, {.line = Value(xb::Block::Native([list, &rows](xb::Args&) {
+                           const Value& row = rows.Get(static_cast<std::size_t>(list->nAt - 1));
+                           return row.IsArray() ? row : Value(xb::Array::Of({Value::String(""), Value::String("")}));
+                         })),
+                         .parent = dialog,
+                         .headers = Value(xb::Array::Of({Value::String("Sel."), Value::String("Fichero")})),
+                         .col_sizes = Value(xb::Array::Of({Value::Integer(40), Value::Integer(220)})),
+                         .dbl_click = svc::Action(toggle)});
+  browse->SetArray(rows);
+  browse->bKeyChar = Value(xb::Block::Native([&](xb::Args& a) {
+    if (a.Int(1) == ' ') toggle();
+    return Value();
+  }));
+  ui::SetGet done = ui::SetGet::Of(Value::Integer(0));
+  auto meter = xb::MakeRef<ui::TMeter>();
+  meter->ReDefine({.id = 100, .set_get = done.block, .total = static_cast<double>(files.size()), .parent = dialog});
+  int imported = 0;
+  std::vector<xb::Ref<ui::TButton>> buttons;
+  buttons.push_back(svc::Button(dialog, 401, [&] {
+    std::fill(marked.begin(), marked.end(), true);
+    refresh();
+  }));
+  buttons.push_back(svc::Button(dialog, 402, [&] {
+    std::fill(marked.begin(), marked.end(), false);
+    refresh();
+  }));
+  buttons.push_back(svc::Button(dialog, IDOK, [&, box] {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (marked[i] && DoImport(Aliases(), folder + files[i])) ++imported;
+      meter->Set(static_cast<double>(i + 1));
+    }
+    box->End(IDOK);
+  }));
+  buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
+  svc::RunDialog(dialog);
+  return imported;
+}
 
 void InstallDictionaryWindow() {
   // TI_SELECTRELACION(aDescripciones)

@@ -28,6 +28,10 @@ void RunDictionaryButton(const std::string& tooltip);
 // The coded values of a field of the open dictionary (CampoRes), added, changed, deleted.
 void EditCodedValues(const std::string& table, const std::string& field);
 
+// ImportTables over a folder: its tables listed in "TD_SELECCION_FICHEROS", the marked ones
+// imported (DoImport) with a meter; the number imported. None there: its message.
+int ImportTables(const std::string& folder);
+
 // The expression builder " Constructor de expresiones" over the fields of `table`: the
 // text as edited, or `expression` when cancelled.
 std::string ExpBuilder(const std::string& table, const std::string& expression);

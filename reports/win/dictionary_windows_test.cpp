@@ -314,10 +314,32 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
               "Ya existe una tabla con el nombre CLIEN01.\r\nDeberá eliminar la tabla antes de añadir otra con el mismo "
               "nombre");
   }
+  // Importing from a folder: none there is told; of two, the one marked is imported.
+  {
+    DialogAnswerer answer([](const SeenDialog& d) { return Ok(d); });
+    EXPECT_EQ(ImportTables(folder_.path() + "INF\\TEMP"), 0);
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].AllText(), "No se han encontrado bases de datos en el directorio " + folder_.path() + "INF\\TEMP\\");
+  }
+  const std::string lote = folder_.path() + "LOTE";
+  CreateDirectoryA(lote.c_str(), nullptr);
+  X("DBCREATE('" + lote + "\\Agentes.dbf', {{'CODAGE', 'C', 4, 0}}, 'ADS')");
+  X("DBCREATE('" + lote + "\\Zonas.dbf', {{'CODZONA', 'C', 4, 0}}, 'ADS')");
+  {
+    DialogAnswerer answer([](const SeenDialog& d) {
+      SendMessageA(GetDlgItem(d.hwnd, 110), WM_KEYDOWN, VK_DOWN, 0);
+      SendMessageA(GetDlgItem(d.hwnd, 110), WM_CHAR, ' ', 0);
+      Shot(d.hwnd, "dict_import_tables");
+      return IDOK;
+    });
+    EXPECT_EQ(ImportTables(lote), 1);
+  }
+  EXPECT_EQ(X(TDictQZ::AliasOf("Tablas") + "->(OrdKeyCount())").AsInt(), 2);
+
   RunDictionaryButton("Tablas");
   TBrwDataQZ* tablas = DictionaryList("Tablas");
   ASSERT_NE(tablas, nullptr);
-  EXPECT_EQ(tablas->browse()->nLen, 1);
+  EXPECT_EQ(tablas->browse()->nLen, 2);
   ASSERT_NE(tablas->tabs(), nullptr);
   EXPECT_EQ(tablas->tabs()->aPrompts.size(), 4u);
   EXPECT_EQ(Children(tablas->bar()->hWnd), 9) << "six buttons, two of the table's, exit";
@@ -328,7 +350,7 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   RunDictionaryButton("Campos");
   TBrwDataQZ* campos = DictionaryList("Campos");
   ASSERT_NE(campos, nullptr);
-  EXPECT_EQ(campos->browse()->nLen, 3);
+  EXPECT_EQ(campos->browse()->nLen, 4) << "three of CLIEN01, one of ZONAS";
   std::vector<std::string> said;
   {
     DialogAnswerer answer([&](const SeenDialog& d) {
@@ -344,7 +366,7 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   ASSERT_EQ(said.size(), 2u);
   EXPECT_EQ(said[0], "No se puede borrar este campo, forma parte de la expresión\r\nde un índice o de una relación");
   EXPECT_EQ(said[1], "¿ Desea eliminar este campo ?");
-  EXPECT_EQ(campos->browse()->nLen, 2);
+  EXPECT_EQ(campos->browse()->nLen, 3);
 
   // The search seeks the current index softly and puts SET SOFTSEEK back.
   {
@@ -385,7 +407,7 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   }
   EXPECT_EQ(field_texts, std::vector<std::string>{"Nombre duplicado"});
   vdr::test::PumpPending();
-  EXPECT_EQ(campos->browse()->nLen, 3);
+  EXPECT_EQ(campos->browse()->nLen, 4);
   EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("Campos") + "->(DBGoBottom(), Str(LastRec(), 1), Tipo + Str(Longitud, 3))").AsString())), "N  5");
 
   // A field's coded values.
