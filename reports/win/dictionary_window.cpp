@@ -911,6 +911,7 @@ int ImportTables(const std::string& folder_in) {
     const int at = list->nAt;
     if (at >= 1 && static_cast<std::size_t>(at) <= files.size()) marked[at - 1] = !marked[at - 1];
     refresh();
+    for (int i = 1; i < at; ++i) list->GoDown();  // the cursor stays on the row marked
   };
   browse->ReDefine(110, {.line = Value(xb::Block::Native([list, &rows](xb::Args&) {
                            const Value& row = rows.Get(static_cast<std::size_t>(list->nAt - 1));

@@ -32,6 +32,7 @@
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
 #include "ui/controls/tmeter.h"
+#include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/window_table.h"
 
@@ -273,6 +274,8 @@ TEST_F(DictionaryWindowsTest, TheReportMapGivesLevelsByReportAndByCategory) {
   EXPECT_EQ(X("CACCESOINFORME('Informes', 'INF2', .T., .T., '07')").AsString(), "0");
 }
 
+ui::TWBrowse* BrowseOf(HWND dialog) { return dynamic_cast<ui::TWBrowse*>(ui::OWndFromHwnd(GetDlgItem(dialog, 110)).get()); }
+
 // Counts the visible child windows of a window.
 int Children(HWND parent) {
   int count = 0;
@@ -329,6 +332,7 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
     DialogAnswerer answer([](const SeenDialog& d) {
       SendMessageA(GetDlgItem(d.hwnd, 110), WM_KEYDOWN, VK_DOWN, 0);
       SendMessageA(GetDlgItem(d.hwnd, 110), WM_CHAR, ' ', 0);
+      EXPECT_EQ(BrowseOf(d.hwnd)->nAt, 2) << "the cursor stays on the row marked";
       Shot(d.hwnd, "dict_import_tables");
       return IDOK;
     });
