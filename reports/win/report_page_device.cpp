@@ -1,0 +1,122 @@
+#include "reports/win/report_page_device.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "output/html_export.h"
+#include "output/qz_printer.h"
+#include "reports/tdictqz.h"
+#include "runtime/lib/strings.h"
+#include "runtime/rdd/workareas.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+
+output::Pad PadOf(int pad) { return pad == 2 ? output::Pad::kRight : pad == 3 ? output::Pad::kCentre : output::Pad::kLeft; }
+
+}  // namespace
+
+PageReportDevice::PageReportDevice(xb::Ref<output::TPrinter> printer) : printer_(std::move(printer)) {}
+
+PageReportDevice::~PageReportDevice() {
+  for (auto& [n, font] : fonts_)
+    if (font) font->End();
+}
+
+bool PageReportDevice::Ready() const { return printer_ && printer_->MeasureDC() != nullptr; }
+bool PageReportDevice::IsScreen() const { return printer_ && printer_->IsPreview(); }
+void PageReportDevice::StartPage() { printer_->StartPage(); }
+void PageReportDevice::EndPage() { printer_->EndPage(); }
+
+void PageReportDevice::End() {
+  if (ended_ || !printer_) return;
+  ended_ = true;
+  if (printer_->IsPreview()) printer_->ShowPreview();
+  else printer_->End();
+}
+
+ui::TFont* PageReportDevice::Font(int number) {
+  auto it = fonts_.find(number);
+  if (it != fonts_.end()) return it->second.get();
+  ui::TFont::Spec spec;
+  spec.face = "Arial";
+  spec.device = printer_->MeasureDC();
+  double points = 10;
+  COLORREF colour = 0;
+  xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+  if (const int n = areas.AreaOfAlias(TDictQZ::AliasOf("Fonts")); n > 0) {
+    xb::rdd::WorkArea& a = *areas.Area(n);
+    const int order = a.controlling_order();
+    a.SetControllingOrder(0);
+    for (a.GoTop(); !a.eof(); a.Skip(1)) {
+      const Value number_value = a.GetField(a.FieldPos("NFONT"));
+      if (a.Deleted() || !number_value.IsNumber() || number_value.AsDouble() != number) continue;
+      spec.face = std::string(xb::AllTrim(a.GetField(a.FieldPos("CFACENAME")).AsString()));
+      spec.bold = a.GetField(a.FieldPos("LBOLD")).IsLogical() && a.GetField(a.FieldPos("LBOLD")).AsLogical();
+      spec.italic = a.GetField(a.FieldPos("LITALIC")).IsLogical() && a.GetField(a.FieldPos("LITALIC")).AsLogical();
+      const Value height = a.GetField(a.FieldPos("NHEIGHT"));
+      if (height.IsNumber() && height.AsDouble() != 0) points = std::fabs(height.AsDouble());
+      const Value c = a.GetField(a.FieldPos("NCOLOR"));
+      if (c.IsNumber()) colour = static_cast<COLORREF>(c.AsDouble());
+      break;
+    }
+    a.SetControllingOrder(order);
+  }
+  // Heights are points, scaled once to the device's resolution by the font.
+  spec.height = -static_cast<int>(std::lround(points));
+  xb::Ref<ui::TFont> font = ui::TFont::New(spec);
+  colours_[number] = colour;
+  return (fonts_[number] = font).get();
+}
+
+COLORREF PageReportDevice::Colour(int number) {
+  Font(number);
+  return colours_[number];
+}
+
+void PageReportDevice::Say(int row, int col, std::string_view text, int font, int width, int pad) {
+  printer_->Say(row, col, text, Font(font), width, Colour(font), output::kTransparent,
+                width > 0 ? PadOf(pad) : output::Pad::kLeft);
+}
+
+void PageReportDevice::Line(int top, int left, int bottom, int right) { printer_->Line(top, left, bottom, right, nullptr); }
+int PageReportDevice::TextWidth(std::string_view text, int font) { return printer_->GetTextWidth(text, Font(font)); }
+int PageReportDevice::TextHeight(int font) { return printer_->GetTextHeight("B", Font(font)); }
+int PageReportDevice::Width() { return printer_->nHorzRes(); }
+int PageReportDevice::Height() { return printer_->nVertRes(); }
+int PageReportDevice::LogPixX() { return printer_->nLogPixelX(); }
+int PageReportDevice::LogPixY() { return printer_->nLogPixelY(); }
+int PageReportDevice::Orientation() { return printer_->GetOrientation(); }
+void PageReportDevice::SetLandscape() {
+  printer_->SetLandscape();
+  for (auto& [n, font] : fonts_)
+    if (font) font->End();
+  fonts_.clear();
+}
+int PageReportDevice::PenWidth() { return std::max(1, printer_->nLogPixelX() / 72); }
+int PageReportDevice::MmToRow(double mm) { return static_cast<int>(mm / 25.4 * printer_->nLogPixelY()); }
+int PageReportDevice::MmToCol(double mm) { return static_cast<int>(mm / 25.4 * printer_->nLogPixelX()); }
+
+std::unique_ptr<ReportDevice> MakeReportDevice(const StDestino& destino, const std::string& document) {
+  xb::Ref<output::TPrinter> printer;
+  if (destino.nDestino == 3) {
+    printer = output::TQZWebPr::New(document.empty() ? std::string("Título") : document);
+  } else {
+    output::TPrinter::NewParams params;
+    params.document = document.empty() ? std::string("Listado QZ") : document;
+    params.preview = destino.lPreview;
+    printer = output::QzPrinter::New(params);
+  }
+  if (!printer) return nullptr;
+  return std::make_unique<PageReportDevice>(printer);
+}
+
+void InstallReportOutputs() {
+  ReportRunHook hook = CurrentReportRunHook();
+  hook.device = MakeReportDevice;
+  SetReportRunHook(hook);
+}
+
+}  // namespace reports

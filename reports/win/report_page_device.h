@@ -1,0 +1,62 @@
+// The report generator's printer, preview and HTML outputs: the banded engine and the direct
+// listings draw on the program's page printer (_TPrinter), on its preview pages (shown by
+// QZ_RPREVIEW at the end) or on the HTML device (TQZWebPr), with the dictionary's fonts.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "output/tprinter.h"
+#include "reports/report_device.h"
+#include "reports/report_run.h"
+#include "ui/core/tfont.h"
+
+namespace reports {
+
+class PageReportDevice : public ReportDevice {
+ public:
+  explicit PageReportDevice(xb::Ref<output::TPrinter> printer);
+  ~PageReportDevice() override;
+
+  bool Ready() const override;
+  bool IsText() const override { return false; }
+  bool IsScreen() const override;
+  void StartPage() override;
+  void EndPage() override;
+  void End() override;
+  void Say(int row, int col, std::string_view text, int font, int width, int pad) override;
+  void Line(int top, int left, int bottom, int right) override;
+  int TextWidth(std::string_view text, int font) override;
+  int TextHeight(int font) override;
+  int Width() override;
+  int Height() override;
+  int LogPixX() override;
+  int LogPixY() override;
+  int Orientation() override;
+  void SetLandscape() override;
+  int PenWidth() override;
+  int MmToRow(double mm) override;
+  int MmToCol(double mm) override;
+
+  output::TPrinter& printer() const { return *printer_; }
+
+ private:
+  // A font of the dictionary's Fonts table by number, made once for the device (a number
+  // not there: Arial of 10 points, black).
+  ui::TFont* Font(int number);
+  COLORREF Colour(int number);
+
+  xb::Ref<output::TPrinter> printer_;
+  std::map<int, xb::Ref<ui::TFont>> fonts_;
+  std::map<int, COLORREF> colours_;
+  bool ended_ = false;
+};
+
+// The device of an output choice: 1 the printer (its preview when chosen), 3 HTML.
+std::unique_ptr<ReportDevice> MakeReportDevice(const StDestino& destino, const std::string& document);
+
+// Installs the windowed outputs in the report run.
+void InstallReportOutputs();
+
+}  // namespace reports

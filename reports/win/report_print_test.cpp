@@ -1,0 +1,142 @@
+// A user report run to the page printer (its text read back from the test printer) and to
+// the preview, as the user sees them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
+#include "data/win/windowed_data_ui.h"
+#include "output/output.h"
+#include "output/preview.h"
+#include "reports/report_functions.h"
+#include "reports/report_run.h"
+#include "reports/tdictqz.h"
+#include "reports/win/report_page_device.h"
+#include "runtime/function_table.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/test_support.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
+#include "tests/support/test_printer.h"
+#include "ui/bridge/printer_device.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+#include "ui/core/core_test_support.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+
+Value X(const std::string& text) { return xb::EvalMacro(text); }
+
+class ReportPrintTest : public ui::test::FrameworkTest {
+ protected:
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
+    ui::InitControls();
+    output::InitOutput();
+    ui::PrinterInit();
+    xb::rdd::InitTables();
+    xb::rdd::ResetTables();
+    data::RegisterDataFunctions();
+    data::ResetProgramSettings();
+    data::InstallWindowedDataUi();
+    RegisterReportFunctions();
+    xb::rdd::SetDefaultDriver("ADS");
+    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("00"); });
+    data::cPathStart(folder_.path());
+    data::cPathInforme(folder_.path() + "INF\\");
+    data::nHandlers(255);
+    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
+    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
+    dict_ = xb::MakeRef<TDictQZ>();
+    dict_->New(folder_.path() + "INF");
+    ASSERT_TRUE(dict_->Activate("I", false));
+    InstallReportOutputs();
+    Example();
+  }
+  void TearDown() override {
+    dict_->End();
+    SetReportRunHook({});
+    xb::rdd::ResetTables();
+    data::SetDataUi(nullptr);
+    ui::PrinterInit();
+    ui::FreeResources();
+    FrameworkTest::TearDown();
+  }
+  void Add(std::string_view table, const std::string& assignments) {
+    X(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
+  }
+  // The example report on its master table.
+  void Example() {
+    const std::string ventas = folder_ / "Ventas.dbf";
+    ASSERT_TRUE(X("DBCREATE('" + ventas + "', {{'CODIGO', 'C', 6, 0}, {'IMPORTE', 'N', 10, 2}}, 'ADS')").AsLogical());
+    ASSERT_TRUE(data::lNetUse(ventas, {.exclusive = true, .alias = "V"}));
+    X("DBAPPEND(), FIELDPUT(1, 'A01'), FIELDPUT(2, 1234.5)");
+    X("DBAPPEND(), FIELDPUT(1, 'B02'), FIELDPUT(2, 10)");
+    X("DBAPPEND(), FIELDPUT(1, 'C03'), FIELDPUT(2, 0.25)");
+    X("DBCLOSEAREA()");
+    Add("Tablas", "TABLA := 'VENTAS', RUTA := '" + folder_.path() + "', FICHERO := 'Ventas'");
+    Add("Informes",
+        "INFORME := 'EJEMPLO', TABLAMAST := 'VENTAS', DESCRIPC := 'Prueba', TITULO := 'Prueba', HASTA := 'Total', "
+        "DESGLOSE := .T., LINEASR := 1, INFMASTER := 'EJEMPLO'");
+    Add("Columnas",
+        "INFORME := 'EJEMPLO', IDCOL := 1, TIPOCOL := 1, CAMPO := 'Colum1', TITULO := 'Código', TIPO := 'C', "
+        "ANCHO := 6, ALINEACION := 'I', PINICIAL := 1, LINEA := 1, CAMPOREL := 'CODIGO', ANCHOMAX := 6, "
+        "IMPRIMIR := .T., INIGRUPO := .T.");
+    Add("Columnas",
+        "INFORME := 'EJEMPLO', IDCOL := 2, TIPOCOL := 1, CAMPO := 'Colum2', TITULO := 'Importe', TIPO := 'N', "
+        "ANCHO := 12, NUMDECIMAL := 2, DECIMAL := 2, ALINEACION := 'D', PINICIAL := 8, LINEA := 1, TOTAL := .T., "
+        "MASCARA := '@E 9,999,999.99', CAMPOREL := 'IMPORTE', ANCHOMAX := 10, IMPRIMIR := .T., INIGRUPO := .T.");
+  }
+  xb::rdd::testing::TempFolder folder_;
+  xb::Ref<TDictQZ> dict_;
+};
+
+TEST_F(ReportPrintTest, TheExampleReportPrintsOnThePrinter) {
+  vdr::test::PrinterOutput out("informe_ejemplo");
+  TInforme inf;
+  inf.oStDestino.nDestino = 1;
+  inf.oStDestino.lPreview = false;
+  ASSERT_TRUE(inf.RunInforme("EJEMPLO"));
+  EXPECT_EQ(out.Pages(), 1);
+  EXPECT_EQ(out.Comment("%%Title:"), "Prueba");
+  const std::string text = out.Text();
+  for (const char* piece : {"Código", "Importe", "A01", "1.234,50", "10,00", "0,25", "Total", "1.244,75"})
+    EXPECT_NE(text.find(piece), std::string::npos) << piece << " in:\n" << text;
+  EXPECT_FALSE(TInforme::lRunning);
+}
+
+// The preview runs its own loop: a timer looks at it and closes it.
+bool g_preview_seen = false;
+void CALLBACK ClosePreview(HWND, UINT, UINT_PTR, DWORD) {
+  output::Preview* preview = output::Preview::Open();
+  if (preview == nullptr || g_preview_seen) return;
+  g_preview_seen = true;
+  EXPECT_EQ(preview->PageLabel(), "Página 1 / 1");
+  EXPECT_TRUE(vdr::test::SaveWindowBitmap(preview->window()->hWnd,
+                                          vdr::test::ScreenshotFolder() + "\\report_run_preview.bmp"));
+  preview->window()->End();
+}
+
+TEST_F(ReportPrintTest, TheExampleReportShowsInThePreview) {
+  TInforme inf;
+  inf.oStDestino.nDestino = 1;
+  inf.oStDestino.lPreview = true;
+  g_preview_seen = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, &ClosePreview);
+  const bool printed = inf.RunInforme("EJEMPLO");
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(printed);
+  EXPECT_TRUE(g_preview_seen);
+  EXPECT_FALSE(TInforme::lRunning);
+}
+
+}  // namespace
+}  // namespace reports
