@@ -518,14 +518,7 @@ void PlannWin() {
   if ((!FileExists(DbfOf(PlannWinTable())) || !FileExists(DbfOf(ConcPlanTable()))) && !CreaPlannWin()) return;
   if (!OpenPlannerTables()) return;
 
-  const ui::Rect area = MdiClientArea();
-  ui::TMdiChild::NewParams params;
-  params.caption = kWindowTitle;
-  params.pixel = true;
-  params.top = area.top + kWindowInset;
-  params.left = area.left + kWindowInset;
-  params.bottom = area.bottom - kWindowInset;
-  params.right = area.right - kWindowInset;
+  ui::TMdiChild::NewParams params = InsetMdiChild(kWindowTitle, kWindowInset);
   params.help_id = kHelpTopic;
   s.window = xb::MakeRef<ui::TMdiChild>();
   s.window->New(params);

@@ -281,15 +281,7 @@ void Usuarios(const std::string& menu_table) {
   s.position = position;
   s.LoadGroups();
 
-  const ui::Rect area = MdiClientArea();
-  ui::TMdiChild::NewParams params;
-  params.caption = kWindowTitle;
-  params.pixel = true;
-  params.top = area.top + kWindowInset;
-  params.left = area.left + kWindowInset;
-  params.bottom = area.bottom - kWindowInset;
-  params.right = area.right - kWindowInset;
-  s.window = ConfMdiChildNew(params);
+  s.window = ConfMdiChildNew(InsetMdiChild(kWindowTitle, kWindowInset));
 
   const UserWindowButtons present = UserWindowButtonsNow();
   s.keys = UserWindowKeys(present);

@@ -77,6 +77,18 @@ void SetBrowse(ui::TWindow& window, ui::TWindow& browse, ui::TBar* bar, const Ma
   browse.Move(r.top, r.left, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top));
 }
 
+ui::TMdiChild::NewParams InsetMdiChild(const std::string& caption, int inset) {
+  const ui::Rect area = MdiClientArea();
+  ui::TMdiChild::NewParams params;
+  params.caption = caption;
+  params.pixel = true;
+  params.top = area.top + inset;
+  params.left = area.left + inset;
+  params.bottom = area.bottom - inset;
+  params.right = area.right - inset;
+  return params;
+}
+
 ui::Rect MdiClientArea() {
   ui::TWindow* main = MainWindow();
   if (main == nullptr || main->hWnd == nullptr) return {};

@@ -8,6 +8,8 @@
 
 #include "runtime/value.h"
 #include "ui/bridge/rect.h"
+#include "ui/core/tmdichild.h"
+#include "ui/core/tmdiframe.h"
 
 namespace ui {
 class TBar;
@@ -34,6 +36,8 @@ void SetBrowse(ui::TWindow& window, ui::TWindow& browse, ui::TBar* bar, const Ma
 // NMDITOP, NMDILEFT, NMDIBOTTOM, NMDIRIGHT: the edges of the main window's client area (its
 // MDI client's, when it has one), in its client coordinates.
 ui::Rect MdiClientArea();
+// A pixel MDI child's place `inset` pixels inside that area, with its caption.
+ui::TMdiChild::NewParams InsetMdiChild(const std::string& caption, int inset);
 
 struct EditLineParams {
   ui::TWBrowse* browse = nullptr;
