@@ -381,10 +381,10 @@ void TPrinter2::SayPrinter(int row, int col, const xb::Value& value, const SayOp
   SetAlineacion(24);
 }
 
-void TPrinter2::Linea(double row1, double col1, double row2, double col2, COLORREF colour, int width, int style,
-                      bool pixels, bool mm, bool offset) {
-  if (hDC == nullptr || OutOfRange()) return;
-  POINT a, b;
+// The two ends of a line or a box in pixels: lines and columns of text reach through the last
+// column, at the middle of the line's height.
+void TPrinter2::Ends(double row1, double col1, double row2, double col2, bool pixels, bool mm, bool offset,
+                     POINT& a, POINT& b) const {
   if (!pixels && !mm) {
     a = Position(row1, col1, false, false);
     b = Position(row2, col2 + 1, false, false);
@@ -400,6 +400,13 @@ void TPrinter2::Linea(double row1, double col1, double row2, double col2, COLORR
       b.x -= nXOffSet;
     }
   }
+}
+
+void TPrinter2::Linea(double row1, double col1, double row2, double col2, COLORREF colour, int width, int style,
+                      bool pixels, bool mm, bool offset) {
+  if (hDC == nullptr || OutOfRange()) return;
+  POINT a, b;
+  Ends(row1, col1, row2, col2, pixels, mm, offset, a, b);
   if (IsHtmlDestination(nDestinoListado())) {
     QZLine(a.y, a.x, b.y, b.x, colour, width, style);
     return;
@@ -419,21 +426,7 @@ void TPrinter2::Box(double row1, double col1, double row2, double col2, int styl
                     bool pixels, bool mm, bool offset) {
   if (hDC == nullptr || OutOfRange()) return;
   POINT a, b;
-  if (!pixels && !mm) {
-    a = Position(row1, col1, false, false);
-    b = Position(row2, col2 + 1, false, false);
-    a.y -= nAltoLinea / 2;
-    b.y -= nAltoLinea / 2;
-  } else {
-    a = Position(row1, col1, pixels, mm);
-    b = Position(row2, col2, pixels, mm);
-    if (mm && offset) {
-      a.y -= nYOffset;
-      b.y -= nYOffset;
-      a.x -= nXOffSet;
-      b.x -= nXOffSet;
-    }
-  }
+  Ends(row1, col1, row2, col2, pixels, mm, offset, a, b);
   if (IsHtmlDestination(nDestinoListado())) {
     QZRectangle(a.y, a.x, b.y, b.x, colour, width, style);
     return;

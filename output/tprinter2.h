@@ -116,6 +116,8 @@ class TPrinter2 : public xb::Object {
   int AverageWidth() const;
   int Ascent() const;
   POINT Position(double row, double col, bool pixels, bool mm) const;
+  void Ends(double row1, double col1, double row2, double col2, bool pixels, bool mm, bool offset, POINT& a,
+            POINT& b) const;
   bool NewContext(const char* failure);
   bool ended_ = false;
 };
