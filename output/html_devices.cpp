@@ -67,6 +67,47 @@ void Order(double& a, double& b) {
   if (a > b) std::swap(a, b);
 }
 
+// A line (kind 3) or a box (kind 4) in the device's millimetres; a box's corners, and those of
+// a straight line, in order.
+template <class Device>
+TQZWeb::Item Stroke(Device& device, int kind, int r0, int c0, int r1, int c1, COLORREF colour, int width,
+                    int style) {
+  TQZWeb::Item item;
+  item.kind = kind;
+  item.row = r0;
+  item.col = c0;
+  item.top = device.MmY(r0);
+  item.left = device.MmX(c0);
+  item.bottom = device.MmY(r1);
+  item.right = device.MmX(c1);
+  if (kind == 4 || r0 == r1 || c0 == c1) {
+    Order(item.top, item.bottom);
+    Order(item.left, item.right);
+  }
+  item.colour = colour;
+  const int pixels_per_inch = device.nLogPixelY();
+  item.grosor = pixels_per_inch > 0 ? static_cast<int>(std::lround(width / (pixels_per_inch / 72.0))) : width;
+  item.estilo = style;
+  return item;
+}
+
+// A picture recorded at its place and size; nothing when there is none.
+template <class Device>
+void RecordPicture(Device& device, const Value& bitmap, int row, int col, int width, int height) {
+  const std::string name = ImageFile(*device.oQZWeb, bitmap);
+  if (name.empty()) return;
+  TQZWeb::Item item;
+  item.kind = 2;
+  item.data = name;
+  item.row = row;
+  item.col = col;
+  item.top = device.MmY(row);
+  item.left = device.MmX(col);
+  item.height = device.MmY(height);
+  item.width = device.MmX(width);
+  device.oQZWeb->Record(item);
+}
+
 }  // namespace
 
 // ---- TQZWebLS --------------------------------------------------------------------------------------
@@ -175,56 +216,16 @@ void TQZWebLS::QZTextOut(int row, int col, const std::string& text, bool, int ro
 
 void TQZWebLS::QZLine(int r0, int c0, int r1, int c1, COLORREF colour, int width, int style) {
   if (!WebOk()) return;
-  TQZWeb::Item item;
-  item.kind = 3;
-  item.row = r0;
-  item.col = c0;
-  item.top = MmY(r0);
-  item.left = MmX(c0);
-  item.bottom = MmY(r1);
-  item.right = MmX(c1);
-  if (r0 == r1 || c0 == c1) {
-    Order(item.top, item.bottom);
-    Order(item.left, item.right);
-  }
-  item.colour = colour;
-  item.grosor = nLogPixelY() > 0 ? static_cast<int>(std::lround(width / (nLogPixelY() / 72.0))) : width;
-  item.estilo = style;
-  oQZWeb->Record(item);
+  oQZWeb->Record(Stroke(*this, 3, r0, c0, r1, c1, colour, width, style));
 }
 
 void TQZWebLS::QZRectangle(int r0, int c0, int r1, int c1, COLORREF colour, int width, int style) {
   if (!WebOk()) return;
-  TQZWeb::Item item;
-  item.kind = 4;
-  item.row = r0;
-  item.col = c0;
-  item.top = MmY(r0);
-  item.left = MmX(c0);
-  item.bottom = MmY(r1);
-  item.right = MmX(c1);
-  Order(item.top, item.bottom);
-  Order(item.left, item.right);
-  item.colour = colour;
-  item.grosor = nLogPixelY() > 0 ? static_cast<int>(std::lround(width / (nLogPixelY() / 72.0))) : width;
-  item.estilo = style;
-  oQZWeb->Record(item);
+  oQZWeb->Record(Stroke(*this, 4, r0, c0, r1, c1, colour, width, style));
 }
 
 void TQZWebLS::QZDibDraw(int row, int col, const Value& bitmap, int width, int height) {
-  if (!WebOk()) return;
-  const std::string name = ImageFile(*oQZWeb, bitmap);
-  if (name.empty()) return;
-  TQZWeb::Item item;
-  item.kind = 2;
-  item.data = name;
-  item.row = row;
-  item.col = col;
-  item.top = MmY(row);
-  item.left = MmX(col);
-  item.height = MmY(height);
-  item.width = MmX(width);
-  oQZWeb->Record(item);
+  if (WebOk()) RecordPicture(*this, bitmap, row, col, width, height);
 }
 
 xb::Ref<TPrinter2> NewHtmlListingDevice(const std::string& title, bool landscape, int printer, int destination) {
@@ -325,59 +326,21 @@ void TQZWebPr::Say(int row, int col, std::string_view text, ui::TFont* font, int
 }
 
 void TQZWebPr::SayBitmap(int row, int col, const Value& bitmap, int width, int height) {
-  if (!WebOk()) return;
-  const std::string name = ImageFile(*oQZWeb, bitmap);
-  if (name.empty()) return;
-  TQZWeb::Item item;
-  item.kind = 2;
-  item.data = name;
-  item.row = row;
-  item.col = col;
-  item.top = MmY(row);
-  item.left = MmX(col);
-  item.height = MmY(height);
-  item.width = MmX(width);
-  oQZWeb->Record(item);
+  if (WebOk()) RecordPicture(*this, bitmap, row, col, width, height);
 }
 
 void TQZWebPr::Line(int top, int left, int bottom, int right, ui::TPen* pen) {
   if (!WebOk()) return;
-  TQZWeb::Item item;
-  item.kind = 3;
-  item.row = top;
-  item.col = left;
-  item.top = MmY(top);
-  item.left = MmX(left);
-  item.bottom = MmY(bottom);
-  item.right = MmX(right);
-  if (top == bottom || left == right) {
-    Order(item.top, item.bottom);
-    Order(item.left, item.right);
-  }
   const int pen_width = pen != nullptr ? pen->nWidth : 1;
-  item.colour = pen != nullptr ? static_cast<COLORREF>(pen->nColor) : 0;
-  item.grosor = nLogPixelY() > 0 ? static_cast<int>(std::lround(pen_width / (nLogPixelY() / 72.0))) : pen_width;
-  item.estilo = pen != nullptr ? pen->nStyle : 0;
-  oQZWeb->Record(item);
+  const COLORREF colour = pen != nullptr ? static_cast<COLORREF>(pen->nColor) : 0;
+  oQZWeb->Record(Stroke(*this, 3, top, left, bottom, right, colour, pen_width, pen != nullptr ? pen->nStyle : 0));
 }
 
 void TQZWebPr::Box(int top, int left, int bottom, int right, ui::TPen* pen) {
   if (!WebOk()) return;
-  TQZWeb::Item item;
-  item.kind = 4;
-  item.row = top;
-  item.col = left;
-  item.top = MmY(top);
-  item.left = MmX(left);
-  item.bottom = MmY(bottom);
-  item.right = MmX(right);
-  Order(item.top, item.bottom);
-  Order(item.left, item.right);
   const int pen_width = pen != nullptr ? pen->nWidth : 1;
-  item.colour = pen != nullptr ? static_cast<COLORREF>(pen->nColor) : 0;
-  item.grosor = nLogPixelY() > 0 ? static_cast<int>(std::lround(pen_width / (nLogPixelY() / 72.0))) : pen_width;
-  item.estilo = pen != nullptr ? pen->nStyle : 0;
-  oQZWeb->Record(item);
+  const COLORREF colour = pen != nullptr ? static_cast<COLORREF>(pen->nColor) : 0;
+  oQZWeb->Record(Stroke(*this, 4, top, left, bottom, right, colour, pen_width, pen != nullptr ? pen->nStyle : 0));
 }
 
 }  // namespace output

@@ -154,11 +154,13 @@ class TQZWebLS : public TPrinter2 {
   void QZRectangle(int r0, int c0, int r1, int c1, COLORREF colour, int width, int style) override;
   void QZDibDraw(int row, int col, const xb::Value& bitmap, int width, int height) override;
 
+  // Millimetres from the device's pixels.
+  double MmY(double pixels) const;
+  double MmX(double pixels) const;
+
   xb::Ref<TQZWeb> oQZWeb;
 
  private:
-  double MmY(double pixels) const;
-  double MmX(double pixels) const;
   int CurrentFont();
 };
 
@@ -186,11 +188,13 @@ class TQZWebPr : public TPrinter {
   void Box(int top, int left, int bottom, int right, ui::TPen* pen) override;
   void FillRect(const ui::Rect&, HBRUSH) override {}
 
+  // Millimetres from the device's pixels.
+  double MmY(double pixels);
+  double MmX(double pixels);
+
   xb::Ref<TQZWeb> oQZWeb;
 
  private:
-  double MmY(double pixels);
-  double MmX(double pixels);
   bool web_ended_ = false;
 };
 
