@@ -17,6 +17,7 @@
 #include "output/html_page.h"
 #include "output/listing_driver.h"
 #include "output/output.h"
+#include "output/output_test_support.h"
 #include "output/printer_table.h"
 #include "output/treport.h"
 #include "runtime/block.h"
@@ -54,25 +55,8 @@ Value X(const std::string& text) { return xb::EvalMacro(text); }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void EraseTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) EraseTree(folder + name + "\\");
-      else DeleteFileA((folder + name).c_str());
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
+using test::EraseTree;
+using test::ReadFile;
 
 std::vector<std::string> Names(const std::string& folder) {
   std::vector<std::string> names;
@@ -116,29 +100,12 @@ class HtmlExportTest : public ui::test::FrameworkTest {
  protected:
   void SetUp() override {
     FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    svc::RegisterServiceFunctions();
-    svc::ResetServices();
-    svc::ResetPanelLink();
-    InitOutput();
-    ui::PrinterInit();
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
-    xb::SetValue(xb::SET_DATEFORMAT, Value::String("dd-mm-yyyy"));
-    xb::rdd::SetDefaultDriver("ADS");
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
     folder_ = std::string(temp) + "vdrhtml" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count_) + "\\";
     CreateDirectoryA(folder_.c_str(), nullptr);
-    data::cPathStart(folder_);
-    data::cPathExe(folder_);
-    CreateDirectoryA((folder_ + "INF").c_str(), nullptr);
-    data::cPathInforme(folder_ + "INF\\");
-    svc::cCodUser("01");
+    test::StartListingRun(folder_);
+    svc::ResetPanelLink();
     nDestinoListado(0);
     main_ = Make<ui::TWindow>();
     data::SetMainWindow(Value(xb::ObjectRef(main_)));
@@ -160,21 +127,7 @@ class HtmlExportTest : public ui::test::FrameworkTest {
     svc::SelectedAreaScope keep;
     ASSERT_TRUE(svc::OpenTable(GesPrnTable(), "_P", true));
     svc::OpenedArea area(true);
-    svc::Area().Append();
-    svc::PutField("CNOMBRE", Value::String(vdr::test::kTestPrinter));
-    svc::PutField("CDRIVER", Value::String("winspool"));
-    svc::PutField("CPUERTO", Value::String("LPT1:"));
-    svc::PutField("NACTIVA", Value::String("1"));
-    for (int k = 1; k <= 3; ++k) {
-      const std::string n = std::to_string(k);
-      svc::PutField("CFACENAME" + n, Value::String("Courier New"));
-      svc::PutField("NHEIGHT" + n, Value::Integer(k == 2 ? -160 : (k == 3 ? -280 : -200)));
-      svc::PutField("NWEIGHT" + n, Value::Integer(400));
-    }
-    svc::PutField("NSALTOLMM", Value::Number(4.2));
-    svc::PutField("NLINEASPIE", Value::Integer(0));
-    svc::PutField("NCODIMPRES", Value::Integer(1));
-    svc::Area().Commit();
+    test::AppendTestPrinter(vdr::test::kTestPrinter, "LPT1:", "1", 1);
   }
 
   // `n` records, one a page (the group changes at each).

@@ -22,6 +22,7 @@
 #include "output/listing_driver.h"
 #include "output/listing_file.h"
 #include "output/listing_window.h"
+#include "output/output_test_support.h"
 #include "output/output.h"
 #include "output/printer_helpers.h"
 #include "output/printer_table.h"
@@ -72,42 +73,8 @@ std::string Trim(std::string s) {
   return s;
 }
 
-// A fresh folder of the temporary folder, erased with what it holds.
-class TempFolder {
- public:
-  TempFolder() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    path_ = std::string(temp) + "vdrlst" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count_) + "\\";
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempFolder() { Erase(path_); }
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + name; }
-
- private:
-  static void Erase(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) Erase(folder + name + "\\");
-        else DeleteFileA((folder + name).c_str());
-      } while (FindNextFileA(h, &found));
-      FindClose(h);
-    }
-    RemoveDirectoryA(folder.c_str());
-  }
-  static inline int count_ = 0;
-  std::string path_;
-};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using test::ReadFile;
+using test::TempFolder;
 
 int Count(const std::string& text, const std::string& what) {
   int n = 0;
@@ -138,24 +105,7 @@ class ListingTest : public ui::test::FrameworkTest {
 
   void SetUp() override {
     FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    svc::RegisterServiceFunctions();
-    svc::ResetServices();
-    InitOutput();
-    ui::PrinterInit();
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
-    xb::SetValue(xb::SET_DATEFORMAT, Value::String("dd-mm-yyyy"));
-    xb::rdd::SetDefaultDriver("ADS");
-    data::cPathStart(folder_.path());
-    data::cPathExe(folder_.path());
-    CreateDirectoryA((folder_ / "INF").c_str(), nullptr);
-    data::cPathInforme(folder_ / "INF\\");
-    svc::cCodUser("01");
+    test::StartListingRun(folder_.path());
     SetUser("01");
     CActivo("");
     nDestinoListado(0);
@@ -175,25 +125,8 @@ class ListingTest : public ui::test::FrameworkTest {
     svc::SelectedAreaScope keep;
     ASSERT_TRUE(svc::OpenTable(GesPrnTable(), "_P", true));
     svc::OpenedArea area(true);
-    auto add = [&](const char* name, const char* port, const char* role, int code) {
-      svc::Area().Append();
-      svc::PutField("CNOMBRE", Value::String(name));
-      svc::PutField("CDRIVER", Value::String("winspool"));
-      svc::PutField("CPUERTO", Value::String(port));
-      svc::PutField("NACTIVA", Value::String(role));
-      for (int k = 1; k <= 3; ++k) {
-        const std::string n = std::to_string(k);
-        svc::PutField("CFACENAME" + n, Value::String("Courier New"));
-        svc::PutField("NHEIGHT" + n, Value::Integer(k == 2 ? -160 : (k == 3 ? -280 : -200)));
-        svc::PutField("NWEIGHT" + n, Value::Integer(400));
-      }
-      svc::PutField("NSALTOLMM", Value::Number(line_mm));
-      svc::PutField("NLINEASPIE", Value::Integer(foot_lines));
-      svc::PutField("NCODIMPRES", Value::Integer(code));
-      svc::Area().Commit();
-    };
-    add(vdr::test::kTestPrinter, "LPT1:", "1", 1);
-    if (secondary) add("Impresora secundaria de pruebas", "LPT2:", "2", 2);
+    test::AppendTestPrinter(vdr::test::kTestPrinter, "LPT1:", "1", 1, line_mm, foot_lines);
+    if (secondary) test::AppendTestPrinter("Impresora secundaria de pruebas", "LPT2:", "2", 2, line_mm, foot_lines);
   }
 
   // A table of `n` articles in families of `family` records.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "output/output.h"
+#include "output/output_test_support.h"
 #include "output/preview.h"
 #include "runtime/block.h"
 #include "runtime/macro.h"
@@ -44,35 +45,7 @@ std::vector<ui::wmf::Text> TextsOfFile(const std::string& file) {
   return records ? ui::wmf::TextsOf(*records) : std::vector<ui::wmf::Text>{};
 }
 
-// Runs the steps one timer tick apart inside the preview's own loop, then closes it.
-class WhilePreviewOpen {
- public:
-  explicit WhilePreviewOpen(std::vector<std::function<void(Preview&)>> steps) : steps_(std::move(steps)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 60, &Fire);
-  }
-  ~WhilePreviewOpen() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  bool done() const { return next_ == steps_.size(); }
-
- private:
-  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
-    WhilePreviewOpen* self = current_;
-    Preview* preview = Preview::Open();
-    if (self == nullptr || self->busy_ || preview == nullptr) return;
-    self->busy_ = true;
-    if (self->next_ < self->steps_.size()) self->steps_[self->next_++](*preview);
-    else preview->window()->End();
-    self->busy_ = false;
-  }
-  static inline WhilePreviewOpen* current_ = nullptr;
-  std::vector<std::function<void(Preview&)>> steps_;
-  std::size_t next_ = 0;
-  bool busy_ = false;
-  UINT_PTR timer_ = 0;
-};
+using test::WhilePreviewOpen;
 
 class QzPrinterTest : public ui::test::FrameworkTest {
  protected:

@@ -1,0 +1,151 @@
+// What the tests of the listings, the HTML export and the previews share: a temporary folder,
+// the program started as a listing finds it, the printer table's rows of the test printers,
+// and steps run inside a preview's own loop.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstddef>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "output/output.h"
+#include "output/preview.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "services/services.h"
+#include "services/table_helpers.h"
+#include "services/user_session.h"
+#include "ui/bridge/printer_device.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+#include "ui/core/twindow.h"
+
+namespace output::test {
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Erases `folder` (ending in a backslash) with everything below it.
+inline void EraseTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) EraseTree(folder + name + "\\");
+      else DeleteFileA((folder + name).c_str());
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+// A fresh folder of the temporary folder, named after `prefix`, erased with what it holds.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix = "vdrlst") {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    path_ = std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count_) + "\\";
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~TempFolder() { EraseTree(path_); }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + name; }
+
+ private:
+  static inline int count_ = 0;
+  std::string path_;
+};
+
+// The runtime, the tables, the services and the printers started afresh, `folder` as the
+// program's folder and its INF\ as the reports'; user "01", the listing to the printer.
+inline void StartListingRun(const std::string& folder) {
+  ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
+  ui::InitControls();
+  xb::rdd::InitTables();
+  xb::rdd::ResetTables();
+  data::RegisterDataFunctions();
+  data::ResetProgramSettings();
+  svc::RegisterServiceFunctions();
+  svc::ResetServices();
+  InitOutput();
+  ui::PrinterInit();
+  xb::SetValue(xb::SET_DELETED, xb::Value::Logical(true));
+  xb::SetValue(xb::SET_DATEFORMAT, xb::Value::String("dd-mm-yyyy"));
+  xb::rdd::SetDefaultDriver("ADS");
+  data::cPathStart(folder);
+  data::cPathExe(folder);
+  CreateDirectoryA((folder + "INF").c_str(), nullptr);
+  data::cPathInforme(folder + "INF\\");
+  svc::cCodUser("01");
+}
+
+// A row of the printer table (open and selected) for a test printer with Courier New in its
+// three sizes.
+inline void AppendTestPrinter(const std::string& name, const std::string& port, const std::string& role, int code,
+                              double line_mm = 4.2, int foot_lines = 0) {
+  svc::Area().Append();
+  svc::PutField("CNOMBRE", xb::Value::String(name));
+  svc::PutField("CDRIVER", xb::Value::String("winspool"));
+  svc::PutField("CPUERTO", xb::Value::String(port));
+  svc::PutField("NACTIVA", xb::Value::String(role));
+  for (int k = 1; k <= 3; ++k) {
+    const std::string n = std::to_string(k);
+    svc::PutField("CFACENAME" + n, xb::Value::String("Courier New"));
+    svc::PutField("NHEIGHT" + n, xb::Value::Integer(k == 2 ? -160 : (k == 3 ? -280 : -200)));
+    svc::PutField("NWEIGHT" + n, xb::Value::Integer(400));
+  }
+  svc::PutField("NSALTOLMM", xb::Value::Number(line_mm));
+  svc::PutField("NLINEASPIE", xb::Value::Integer(foot_lines));
+  svc::PutField("NCODIMPRES", xb::Value::Integer(code));
+  svc::Area().Commit();
+}
+
+// Runs the steps one timer tick apart inside the preview's own loop, then closes the
+// preview. A step that opens a modal dialog holds the next ones back until it returns.
+class WhilePreviewOpen {
+ public:
+  explicit WhilePreviewOpen(std::vector<std::function<void(Preview&)>> steps) : steps_(std::move(steps)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 60, &Fire);
+  }
+  ~WhilePreviewOpen() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  WhilePreviewOpen(const WhilePreviewOpen&) = delete;
+  WhilePreviewOpen& operator=(const WhilePreviewOpen&) = delete;
+  bool done() const { return next_ == steps_.size(); }
+
+ private:
+  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
+    WhilePreviewOpen* self = current_;
+    Preview* preview = Preview::Open();
+    if (self == nullptr || self->busy_ || preview == nullptr) return;
+    self->busy_ = true;
+    if (self->next_ < self->steps_.size()) self->steps_[self->next_++](*preview);
+    else preview->window()->End();
+    self->busy_ = false;
+  }
+  static inline WhilePreviewOpen* current_ = nullptr;
+  std::vector<std::function<void(Preview&)>> steps_;
+  std::size_t next_ = 0;
+  bool busy_ = false;
+  UINT_PTR timer_ = 0;
+};
+
+}  // namespace output::test
