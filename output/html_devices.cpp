@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "output/html_export.h"
 #include "output/html_listing.h"
@@ -149,6 +150,8 @@ void TQZWebLS::WebEnd() {
   if (oQZWeb) oQZWeb->End();
   if (Impresora().get() == this) Impresora(nullptr);
   TPrinter2::End();
+  for (HFONT font : fonts_made_) ::DeleteObject(font);
+  fonts_made_.clear();
 }
 
 void TQZWebLS::SelectFont(const std::string& alias, int key) {
@@ -168,6 +171,13 @@ void TQZWebLS::SelectFont(const std::string& alias, int key) {
     ::SelectObject(hDC, font);
     ::SetTextColor(hDC, f.colour);
   }
+  // A font made here that no number keeps any more, and not selected, is freed.
+  if (font != nullptr) fonts_made_.push_back(font);
+  std::erase_if(fonts_made_, [this](HFONT made) {
+    const bool kept = oQZWeb->FontByHandle(made) != 0 || (hDC != nullptr && ::GetCurrentObject(hDC, OBJ_FONT) == made);
+    if (!kept) ::DeleteObject(made);
+    return !kept;
+  });
 }
 
 double TQZWebLS::MmY(double pixels) const { return nHeight() > 0 ? pixels * nVertSize() / nHeight() : 0; }

@@ -162,6 +162,7 @@ class TQZWebLS : public TPrinter2 {
 
  private:
   int CurrentFont();
+  std::vector<HFONT> fonts_made_;  // by SelectFont, freed at WebEnd
 };
 
 // The report device.

@@ -630,6 +630,27 @@ TEST_F(HtmlExportTest, AReportDrawnThroughTheWebDeviceBecomesItsPages) {
 
 // ---- two at once ----------------------------------------------------------------------------------
 
+// A font chosen again for the same number frees the one it replaces; the end frees the rest.
+TEST_F(HtmlExportTest, TheListingDeviceFreesTheFontsItChose) {
+  auto device = xb::MakeRef<TQZWebLS>();
+  device->New("Fuentes", false, 1, false);
+  ASSERT_TRUE(device->WebOk());
+  device->SelectFont("NOHAY", 3);
+  const HFONT first = device->oQZWeb->GetFont(9).handle;
+  ASSERT_EQ(GetObjectType(first), static_cast<DWORD>(OBJ_FONT));
+  device->SelectFont("NOHAY", 3);
+  const HFONT second = device->oQZWeb->GetFont(9).handle;
+  ASSERT_NE(second, first);
+  EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_FONT));
+  EXPECT_EQ(GetObjectType(first), 0u);
+  device->SelectFont("NOHAY", 4);
+  const HFONT other = device->oQZWeb->GetFont(10).handle;
+  EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_FONT));
+  device->WebEnd();
+  EXPECT_EQ(GetObjectType(second), 0u);
+  EXPECT_EQ(GetObjectType(other), 0u);
+}
+
 TEST_F(HtmlExportTest, TwoExportsAtOnceDoNotCollideAndEndLeavesNothing) {
   xb::Ref<TQZWebPr> a = TQZWebPr::New("Uno");
   xb::Ref<TQZWebPr> b = TQZWebPr::New("Dos");
