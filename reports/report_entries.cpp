@@ -192,7 +192,8 @@ void RegisterReportRun() {
     const std::string code = a.Arg(2).IsString() ? std::string(xb::AllTrim(a.Str(2))) : std::string();
     if (code.empty()) {
       if (!lChkMenu("Informes")) return Value();
-      xb::CallFunction("DICTREINDEX", {Value::String(folder)});
+      // An open dictionary (its own window) is not indexed again under itself.
+      if (TDictQZ::AliasOf("Informes").empty()) xb::CallFunction("DICTREINDEX", {Value::String(folder)});
       if (CurrentReportRunHook().show_list) CurrentReportRunHook().show_list(a.Arg(6).IsLogical() && !a.Log(6));
       return Value();
     }
@@ -226,14 +227,14 @@ void RegisterReportRun() {
   // INFGRAFICOS(cPath)
   xb::RegisterFunction("INFGRAFICOS", [](xb::Args& a) {
     if (!lChkMenu("InfGraficos")) return Value();
-    xb::CallFunction("DICTREINDEX", {Value::String(Folder(a))});
+    if (TDictQZ::AliasOf("Informes").empty()) xb::CallFunction("DICTREINDEX", {Value::String(Folder(a))});
     if (CurrentReportRunHook().show_graphics) CurrentReportRunHook().show_graphics();
     return Value();
   });
   // INFDIRECTO(cPath, cInforme, nEntorno, cAlias, cCond)
   xb::RegisterFunction("INFDIRECTO", [](xb::Args& a) {
     const std::string folder = Folder(a);
-    xb::CallFunction("DICTREINDEX", {Value::String(folder)});
+    if (TDictQZ::AliasOf("Informes").empty()) xb::CallFunction("DICTREINDEX", {Value::String(folder)});
     OpenedDictionary dict(folder);
     if (!dict.ok() || FindInforme(Text(a.Arg(2))) == nullptr) return Value::Logical(false);
     TInforme inf;

@@ -12,7 +12,10 @@
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
 #include "reports/tdictqz.h"
+#include "reports/win/report_list.h"
 #include "reports/win/report_page_device.h"
+#include "reports/win/tbrwdataqz.h"
+#include "ui/core/tmdiframe.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
 #include "runtime/rdd/test_support.h"
@@ -136,6 +139,34 @@ TEST_F(ReportPrintTest, TheExampleReportShowsInThePreview) {
   EXPECT_TRUE(printed);
   EXPECT_TRUE(g_preview_seen);
   EXPECT_FALSE(TInforme::lRunning);
+}
+
+TEST_F(ReportPrintTest, InformesOpensTheListThatRunsTheCurrentReport) {
+  auto frame = xb::MakeRef<ui::TMdiFrame>();
+  ui::TMdiFrame::NewParams p;
+  p.caption = "Vdr";
+  frame->New(p);
+  ShowWindow(frame->hWnd, SW_SHOWMAXIMIZED);
+  InstallReportWindows();
+  X("INFORMES()");
+  TBrwDataQZ* list = ReportList();
+  ASSERT_NE(list, nullptr);
+  vdr::test::PumpPending();
+  EXPECT_TRUE(vdr::test::SaveWindowBitmap(frame->hWnd, vdr::test::ScreenshotFolder() + "\\report_list.bmp"));
+  ASSERT_EQ(list->aExtraButtons.size(), 1u);
+  EXPECT_EQ(list->aExtraButtons[0].tooltip, "Ejecutar informe");
+  // Run from the list: the preview opens (and is closed by the timer).
+  g_preview_seen = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, &ClosePreview);
+  list->aExtraButtons[0].action();
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_preview_seen);
+  EXPECT_FALSE(TInforme::lRunning);
+  list->End();
+  vdr::test::PumpPending();
+  EXPECT_EQ(ReportList(), nullptr);
+  frame->End();
+  vdr::test::PumpPending();
 }
 
 }  // namespace

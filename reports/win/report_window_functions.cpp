@@ -8,6 +8,7 @@
 #include "ui/core/twindow.h"
 #include "reports/win/access_maps.h"
 #include "reports/win/choice_dialogs.h"
+#include "reports/win/report_list.h"
 #include "reports/win/dictionary_dialogs.h"
 #include "reports/win/dictionary_window.h"
 #include "reports/win/header_dialogs.h"
@@ -26,6 +27,7 @@ void RegisterReportWindowFunctions() {
   InstallDictionaryDialogs();
   InstallDictionaryWindow();
   RegisterHeaderDialogs();
+  InstallReportWindows();
   // TI_SELECFONT(nFont, oSay): the font dialog over the Fonts row; its number.
   xb::RegisterFunction("TI_SELECFONT", [](xb::Args& a) {
     const xb::Value& say = a.Arg(2);

@@ -1,0 +1,94 @@
+#include "reports/win/report_list.h"
+
+#include <memory>
+
+#include "data/program_settings.h"
+#include "reports/report_definitions.h"
+#include "reports/report_run.h"
+#include "reports/tdictqz.h"
+#include "reports/win/dictionary_window.h"
+#include "reports/win/report_page_device.h"
+#include "reports/win/tbrwdataqz.h"
+#include "runtime/lib/strings.h"
+#include "runtime/rdd/workareas.h"
+#include "ui/core/msg_box.h"
+#include "ui/core/window_table.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+
+struct ListState {
+  std::unique_ptr<TBrwDataQZ> list;
+  xb::Ref<TDictQZ> dict;  // opened for the list, closed with it
+};
+
+ListState& State() {
+  static ListState state;
+  return state;
+}
+
+// The code of the report the list stands on.
+std::string Current(const std::string& alias) {
+  xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+  const int n = areas.AreaOfAlias(alias);
+  if (n == 0 || areas.Area(n)->eof()) return {};
+  xb::rdd::WorkArea& a = *areas.Area(n);
+  const Value v = a.GetField(a.FieldPos("INFORME"));
+  return v.IsString() ? std::string(xb::AllTrim(v.AsString())) : std::string();
+}
+
+void ShowList(bool /*tree*/) {
+  ListState& s = State();
+  if (s.list && s.list->open()) {
+    s.list->Refresh();
+    return;
+  }
+  if (TDictQZ::AliasOf("Informes").empty()) {
+    s.dict = xb::MakeRef<TDictQZ>();
+    s.dict->New(TDictQZ::cPath().empty() ? data::cPathInforme() : TDictQZ::cPath());
+    if (!s.dict->Activate("I", false)) {
+      s.dict = nullptr;
+      return;
+    }
+  }
+  ui::TMdiFrame* frame = DictionaryFrame();
+  if (frame == nullptr) frame = dynamic_cast<ui::TMdiFrame*>(ui::WndMain().get());
+  if (frame == nullptr) return;
+  const std::string alias = TDictQZ::AliasOf("Informes");
+  s.list = std::make_unique<TBrwDataQZ>("Informes", alias, "Informes");
+  s.list->lAdd = s.list->lEdit = false;  // the report dialog is not part of this list
+  s.list->bDel = [alias] {
+    const std::string code = Current(alias);
+    if (!code.empty() && ui::MsgNoYes(Value::String("¿ Desea eliminar el informe " + code + " ?"), "Atención, confirme"))
+      DelInforme(code);
+  };
+  s.list->aExtraButtons.push_back({"Printer", "Ejecutar informe", "Ejecutar informe", [alias] {
+                                     const std::string code = Current(alias);
+                                     if (code.empty()) return;
+                                     TInforme inf;
+                                     inf.RunGenInforme(code);
+                                   }});
+  s.list->on_end = [] {
+    if (State().dict) State().dict->End();
+    State().dict = nullptr;
+  };
+  s.list->Activate(*frame);
+}
+
+}  // namespace
+
+void InstallReportWindows() {
+  InstallReportOutputs();
+  ReportRunHook hook = CurrentReportRunHook();
+  hook.show_list = ShowList;
+  SetReportRunHook(hook);
+}
+
+TBrwDataQZ* ReportList() {
+  ListState& s = State();
+  return s.list && s.list->open() ? s.list.get() : nullptr;
+}
+
+}  // namespace reports
