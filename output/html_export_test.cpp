@@ -155,13 +155,7 @@ class HtmlExportTest : public ui::test::FrameworkTest {
     p.line = Value(xb::Block::Native([](Args& a) {
       int line = static_cast<int>(a.Int(2));
       auto say = [&](int col, const Value& v, const std::string& picture = {}, bool right = false) {
-        ListingItem item;
-        item.row = line;
-        item.col = col;
-        item.value = v;
-        item.picture = picture;
-        item.right = right;
-        SayListado(item);
+        test::SayAt(line, col, v, picture, right);
       };
       switch (a.Int(1)) {
         case kPageHeader:

@@ -393,13 +393,7 @@ struct Recorder {
       events.push_back(note + "@" + std::to_string(page));
       int line = static_cast<int>(a.Int(2));
       auto say = [&](int col, const Value& v, const std::string& picture = {}, bool right = false) {
-        ListingItem item;
-        item.row = line;
-        item.col = col;
-        item.value = v;
-        item.picture = picture;
-        item.right = right;
-        SayListado(item);
+        test::SayAt(line, col, v, picture, right);
       };
       switch (event) {
         case kPageHeader:
@@ -820,33 +814,21 @@ class WhileDialogs {
     std::string title;
     std::function<void(HWND)> act;
   };
-  explicit WhileDialogs(std::vector<Step> steps) : steps_(std::move(steps)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 80, &Fire);
-  }
-  ~WhileDialogs() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
+  explicit WhileDialogs(std::vector<Step> steps) : steps_(std::move(steps)) {}
   bool done() const { return next_ == steps_.size(); }
 
  private:
-  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
-    WhileDialogs* self = current_;
-    if (self == nullptr || self->busy_ || self->done()) return;
+  void Tick() {
+    if (done()) return;
     HWND active = GetActiveWindow();
     char title[128] = {};
     GetWindowTextA(active, title, sizeof title);
-    if (self->steps_[self->next_].title != title) return;
-    self->busy_ = true;
-    self->steps_[self->next_++].act(active);
-    self->busy_ = false;
+    if (steps_[next_].title != title) return;
+    steps_[next_++].act(active);
   }
-  static inline WhileDialogs* current_ = nullptr;
   std::vector<Step> steps_;
   std::size_t next_ = 0;
-  bool busy_ = false;
-  UINT_PTR timer_ = 0;
+  test::Ticker ticker_{80, [this] { Tick(); }};
 };
 
 // A control of the dialog or of one of its pages, by identifier.
@@ -1031,34 +1013,21 @@ struct WindowRecorder {
 // Runs the steps on the open listing window, one timer tick apart, then closes it.
 class WhileWindowOpen {
  public:
-  explicit WhileWindowOpen(std::vector<std::function<void(TWList&)>> steps) : steps_(std::move(steps)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 80, &Fire);
-  }
-  ~WhileWindowOpen() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
+  explicit WhileWindowOpen(std::vector<std::function<void(TWList&)>> steps) : steps_(std::move(steps)) {}
   bool done() const { return next_ == steps_.size(); }
 
  private:
-  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
-    WhileWindowOpen* self = current_;
-    if (self == nullptr || self->busy_) return;
+  void Tick() {
     const std::vector<xb::Ref<TWList>> open = WlAwList();
     if (open.empty() || !open.back()->Window()) return;
     TWList& list = *open.back();
-    if (GetActiveWindow() != list.Window()->hWnd && self->next_ > 0 && self->next_ < self->steps_.size()) return;
-    self->busy_ = true;
-    if (self->next_ < self->steps_.size()) self->steps_[self->next_++](list);
+    if (GetActiveWindow() != list.Window()->hWnd && next_ > 0 && next_ < steps_.size()) return;
+    if (next_ < steps_.size()) steps_[next_++](list);
     else PostMessageA(list.Window()->hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
-    self->busy_ = false;
   }
-  static inline WhileWindowOpen* current_ = nullptr;
   std::vector<std::function<void(TWList&)>> steps_;
   std::size_t next_ = 0;
-  bool busy_ = false;
-  UINT_PTR timer_ = 0;
+  test::Ticker ticker_{80, [this] { Tick(); }};
 };
 
 void Shot(TWList& list, const std::string& name) {

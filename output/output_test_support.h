@@ -1,6 +1,6 @@
 // What the tests of the listings, the HTML export and the previews share: a temporary folder,
 // the program started as a listing finds it, the printer table's rows of the test printers,
-// and steps run inside a preview's own loop.
+// a listing's texts, and steps run one timer tick apart.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,12 +10,14 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "data/data_functions.h"
 #include "data/program_settings.h"
+#include "output/listing_driver.h"
 #include "output/output.h"
 #include "output/preview.h"
 #include "runtime/rdd/workareas.h"
@@ -115,37 +117,67 @@ inline void AppendTestPrinter(const std::string& name, const std::string& port, 
   svc::Area().Commit();
 }
 
+// Calls `tick` every `ms` milliseconds from the thread's message loop while it lives, one at a
+// time: a tick that runs a loop of its own (a modal dialog) holds the next ones back.
+class Ticker {
+ public:
+  Ticker(UINT ms, std::function<void()> tick) : tick_(std::move(tick)) {
+    timer_ = SetTimer(nullptr, 0, ms, &Fire);
+    Live()[timer_] = this;
+  }
+  ~Ticker() {
+    KillTimer(nullptr, timer_);
+    Live().erase(timer_);
+  }
+  Ticker(const Ticker&) = delete;
+  Ticker& operator=(const Ticker&) = delete;
+
+ private:
+  static std::map<UINT_PTR, Ticker*>& Live() {
+    static std::map<UINT_PTR, Ticker*> live;
+    return live;
+  }
+  static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
+    const auto found = Live().find(id);
+    if (found == Live().end() || found->second->busy_) return;
+    Ticker* self = found->second;
+    self->busy_ = true;
+    self->tick_();
+    self->busy_ = false;
+  }
+  std::function<void()> tick_;
+  bool busy_ = false;
+  UINT_PTR timer_ = 0;
+};
+
+// A value said on the listing by SayListado at `row`, `col`.
+inline void SayAt(int row, int col, const xb::Value& value, const std::string& picture = {}, bool right = false) {
+  ListingItem item;
+  item.row = row;
+  item.col = col;
+  item.value = value;
+  item.picture = picture;
+  item.right = right;
+  SayListado(item);
+}
+
 // Runs the steps one timer tick apart inside the preview's own loop, then closes the
 // preview. A step that opens a modal dialog holds the next ones back until it returns.
 class WhilePreviewOpen {
  public:
-  explicit WhilePreviewOpen(std::vector<std::function<void(Preview&)>> steps) : steps_(std::move(steps)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 60, &Fire);
-  }
-  ~WhilePreviewOpen() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  WhilePreviewOpen(const WhilePreviewOpen&) = delete;
-  WhilePreviewOpen& operator=(const WhilePreviewOpen&) = delete;
+  explicit WhilePreviewOpen(std::vector<std::function<void(Preview&)>> steps) : steps_(std::move(steps)) {}
   bool done() const { return next_ == steps_.size(); }
 
  private:
-  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) {
-    WhilePreviewOpen* self = current_;
+  void Step() {
     Preview* preview = Preview::Open();
-    if (self == nullptr || self->busy_ || preview == nullptr) return;
-    self->busy_ = true;
-    if (self->next_ < self->steps_.size()) self->steps_[self->next_++](*preview);
+    if (preview == nullptr) return;
+    if (next_ < steps_.size()) steps_[next_++](*preview);
     else preview->window()->End();
-    self->busy_ = false;
   }
-  static inline WhilePreviewOpen* current_ = nullptr;
   std::vector<std::function<void(Preview&)>> steps_;
   std::size_t next_ = 0;
-  bool busy_ = false;
-  UINT_PTR timer_ = 0;
+  Ticker ticker_{60, [this] { Step(); }};
 };
 
 }  // namespace output::test
