@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <set>
+#include <tuple>
 
 #include "data/data_ui.h"
 #include "data/program_settings.h"
@@ -91,6 +93,13 @@ void DeleteRow(WorkArea& area) {
   if (area.table().shared() && !data::lNetRecLock()) return;
   area.Delete();
   if (area.table().shared()) area.Unlock(area.recno());
+}
+
+// Locks the current row for a change (always granted on an exclusive table).
+bool LockRow(WorkArea& area) {
+  SelectedArea keep;
+  WorkAreas::Get().SelectArea(area.number());
+  return !area.table().shared() || data::lNetRecLock();
 }
 
 void EndRow(WorkArea& area) {
@@ -453,6 +462,65 @@ int GuardaRelacion(const DictAliases& dict, std::string_view origin, std::string
     EndRow(*reltab);
   }
   return id;
+}
+
+void SyncRelTab(const DictAliases& dict) {
+  WorkArea* reltab = AreaOf(dict.reltab);
+  if (reltab == nullptr) return;
+  using PathKey = std::tuple<std::string, std::string, std::int64_t, std::int64_t>;
+  std::map<PathKey, std::string> paths;
+  for (const RelTabRow& row : RelTabPaths(ReadRelations(dict.relacion)))
+    paths.emplace(PathKey{row.origin, row.destination, row.first_id, row.last_id}, row.products);
+  std::set<PathKey> present;
+  EachRow(*reltab, [&] {
+    const PathKey key{Upper(Text(*reltab, "TABORIGEN")), Upper(Text(*reltab, "TABDESTINO")), Number(*reltab, "IDREL"),
+                      Number(*reltab, "IDDIRECTA")};
+    const auto path = paths.find(key);
+    if (path == paths.end() || present.contains(key)) {
+      DeleteRow(*reltab);
+      return;
+    }
+    present.insert(key);
+    if (Text(*reltab, "PRODUCTOS") == path->second || !LockRow(*reltab)) return;
+    Put(*reltab, "PRODUCTOS", Value::String(path->second));
+    EndRow(*reltab);
+  });
+  for (const auto& [key, products] : paths) {
+    if (present.contains(key)) continue;
+    if (!AppendRow(*reltab)) break;
+    Put(*reltab, "TABORIGEN", Value::String(std::get<0>(key)));
+    Put(*reltab, "TABDESTINO", Value::String(std::get<1>(key)));
+    Put(*reltab, "IDREL", Value::Integer(std::get<2>(key)));
+    Put(*reltab, "IDDIRECTA", Value::Integer(std::get<3>(key)));
+    Put(*reltab, "PRODUCTOS", Value::String(products));
+    EndRow(*reltab);
+  }
+  reltab->Commit();
+}
+
+bool ModificaRelacion(const DictAliases& dict, std::string_view origin, std::string_view expression,
+                      std::string_view destination, std::string_view tag, std::string_view description, bool direct,
+                      std::string_view products) {
+  WorkArea* relacion = AreaOf(dict.relacion);
+  if (relacion == nullptr || relacion->eof() || !LockRow(*relacion)) return false;
+  Put(*relacion, "TABORIGEN", Value::String(Upper(origin)));
+  Put(*relacion, "EXPBUSCAR", Value::String(xb::AllTrim(expression)));
+  Put(*relacion, "TABDESTINO", Value::String(Upper(destination)));
+  Put(*relacion, "INDDESTINO", Value::String(xb::AllTrim(tag)));
+  Put(*relacion, "DESCRIPC", Value::String(xb::AllTrim(description)));
+  Put(*relacion, "DIRECTA", Value::Logical(direct));
+  Put(*relacion, "PRODUCTOS", Value::String(xb::AllTrim(products)));
+  EndRow(*relacion);
+  SyncRelTab(dict);
+  return true;
+}
+
+void DelRelacion(const DictAliases& dict) {
+  WorkArea* relacion = AreaOf(dict.relacion);
+  if (relacion == nullptr || relacion->eof()) return;
+  DeleteRow(*relacion);
+  relacion->Commit();
+  SyncRelTab(dict);
 }
 
 bool IsRelated(const DictAliases& dict, std::string_view master, std::string_view table) {

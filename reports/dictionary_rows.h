@@ -57,6 +57,16 @@ bool lCheckRelacion(std::string_view indices_alias, std::string_view destination
 int GuardaRelacion(const DictAliases& dict, std::string_view origin, std::string_view expression,
                    std::string_view destination, std::string_view tag, std::string_view description, bool direct,
                    std::string_view products);
+// ModificaRelacion: the current `Relacion` row changed, keeping its number; `RelTab` brought
+// in line as after saving a new one. False when the row cannot be locked.
+bool ModificaRelacion(const DictAliases& dict, std::string_view origin, std::string_view expression,
+                      std::string_view destination, std::string_view tag, std::string_view description, bool direct,
+                      std::string_view products);
+// DelRelacion: the current `Relacion` row deleted and the paths through it taken from `RelTab`.
+void DelRelacion(const DictAliases& dict);
+// `RelTab` made to hold exactly the paths of `Relacion`: paths no longer there deleted,
+// changed conditions rewritten, new paths added.
+void SyncRelTab(const DictAliases& dict);
 // Whether a table is related to the master: a `Relacion` or `RelTab` row leads there.
 bool IsRelated(const DictAliases& dict, std::string_view master, std::string_view table);
 

@@ -86,9 +86,20 @@ std::string DlgText(HWND dialog, int id) {
   return std::string(xb::AllTrim(buffer));
 }
 
-// " Mantenimiento de relaciones": a new relation, its search expression checked on the
-// destination's tag and saved with the paths it opens.
-void NewRelation() {
+// " Mantenimiento de relaciones": a relation added or the current one changed, its search
+// expression checked on the destination's tag and saved with the paths it opens.
+void EditRelation(bool add) {
+  WorkArea* area = AreaOfTable("Relacion");
+  if (area == nullptr || (!add && area->eof())) return;
+  struct Row {
+    std::string origin, destination, tag, expression, description, products;
+    bool direct = false;
+  } was;
+  if (!add) {
+    was = {Field(*area, "TABORIGEN"), Field(*area, "TABDESTINO"), Field(*area, "INDDESTINO"), Field(*area, "EXPBUSCAR"),
+           Field(*area, "DESCRIPC"),  Field(*area, "PRODUCTOS"),
+           area->GetField(area->FieldPos("DIRECTA")).AsLogical()};
+  }
   const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_CREAR_RELACION"), " Mantenimiento de relaciones");
   ui::TDialog* box = dialog.get();
   std::vector<xb::Ref<ui::TButton>> buttons;
@@ -97,7 +108,7 @@ void NewRelation() {
   });
   builder->cToolTip = Value::String("Constructor de expresiones");
   buttons.push_back(builder);
-  buttons.push_back(svc::Button(dialog, IDOK, [box] {
+  buttons.push_back(svc::Button(dialog, IDOK, [box, add, was] {
     HWND h = box->hWnd;
     const std::string origin = DlgText(h, 101), destination = DlgText(h, 102), tag = DlgText(h, 103),
                       expression = DlgText(h, 104);
@@ -106,15 +117,72 @@ void NewRelation() {
       data::Ui().MsgStop("Expresión incorrecta", "Atención");
       return;
     }
-    if (ExisteRelacion(TDictQZ::AliasOf("Relacion"), origin, destination, tag, expression)) {
+    const auto same = [](const std::string& a, const std::string& b) {
+      return xb::Upper(xb::CurrentCodePage(), a) == xb::Upper(xb::CurrentCodePage(), b);
+    };
+    const bool moved = add || !same(origin, was.origin) || !same(destination, was.destination) || !same(tag, was.tag) ||
+                       !same(expression, was.expression);
+    if (moved && ExisteRelacion(TDictQZ::AliasOf("Relacion"), origin, destination, tag, expression)) {
       data::Ui().MsgStop("Nombre duplicado", "Atención");
       return;
     }
-    GuardaRelacion(Aliases(), origin, expression, destination, tag, DlgText(h, 106),
-                   IsDlgButtonChecked(h, 107) == BST_CHECKED, DlgText(h, 108));
+    const bool direct = IsDlgButtonChecked(h, 107) == BST_CHECKED;
+    if (add) {
+      GuardaRelacion(Aliases(), origin, expression, destination, tag, DlgText(h, 106), direct, DlgText(h, 108));
+    } else if (!ModificaRelacion(Aliases(), origin, expression, destination, tag, DlgText(h, 106), direct,
+                                 DlgText(h, 108))) {
+      return;
+    }
     box->End(IDOK);
   }));
   buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
+  svc::RunDialog(dialog, [box, add, was] {
+    if (add) return true;
+    HWND h = box->hWnd;
+    SetDlgItemTextA(h, 101, was.origin.c_str());
+    SetDlgItemTextA(h, 102, was.destination.c_str());
+    SetDlgItemTextA(h, 103, was.tag.c_str());
+    SetDlgItemTextA(h, 104, was.expression.c_str());
+    SetDlgItemTextA(h, 106, was.description.c_str());
+    CheckDlgButton(h, 107, was.direct ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextA(h, 108, was.products.c_str());
+    return true;
+  });
+}
+
+// " Relaciones indirectas": the table pairs joined through other tables, as `RelTab` holds them.
+void IndirectRelations() {
+  WorkArea* area = AreaOfTable("RelTab");
+  if (area == nullptr) return;
+  xb::Array rows = xb::Array::New();
+  const std::uint32_t recno = area->recno();
+  const bool at_end = area->eof();
+  const int order = area->controlling_order();
+  area->SetControllingOrder(1);
+  for (area->GoTop(); !area->eof(); area->Skip(1))
+    rows.Append(Value(xb::Array::Of({Value::String(Field(*area, "TABORIGEN")), Value::String(Field(*area, "TABDESTINO"))})));
+  area->SetControllingOrder(order);
+  if (at_end) {
+    area->GoBottom();
+    area->Skip(1);
+  } else {
+    area->GoTo(recno);
+  }
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_INDIRECTA"), " Relaciones indirectas");
+  ui::TDialog* box = dialog.get();
+  auto browse = xb::MakeRef<ui::TWBrowse>();
+  ui::TWBrowse* list = browse.get();
+  browse->ReDefine(110, {.line = Value(xb::Block::Native([list, &rows](xb::Args&) {
+                           if (list->nAt < 1 || static_cast<std::size_t>(list->nAt) > rows.size())
+                             return Value(xb::Array::Of({Value::String(""), Value::String("")}));
+                           return rows.Get(static_cast<std::size_t>(list->nAt - 1));
+                         })),
+                         .parent = dialog,
+                         .headers = Value(xb::Array::Of({Value::String("Origen"), Value::String("Destino")})),
+                         .col_sizes = Value(xb::Array::Of({Value::Integer(120), Value::Integer(120)}))});
+  browse->SetArray(rows);
+  std::vector<xb::Ref<ui::TButton>> buttons;
+  buttons.push_back(svc::Button(dialog, IDOK, [box] { box->End(IDOK); }));
   svc::RunDialog(dialog);
 }
 
@@ -647,8 +715,16 @@ class DictionaryWindow {
   }
 
   void Relaciones() {
-    Plain("Relaciones", "Relacion", "Relaciones");
-    if (TBrwDataQZ* list = List("Relaciones")) list->bAdd = [] { NewRelation(); };
+    auto list = std::make_unique<TBrwDataQZ>("Relaciones", TDictQZ::AliasOf("Relacion"), "Relaciones");
+    list->bAdd = [] { EditRelation(true); };
+    list->bEdit = [] { EditRelation(false); };
+    list->bDel = [] {
+      WorkArea* area = AreaOfTable("Relacion");
+      if (area != nullptr && !area->eof() && data::Ui().ConfirmDelete(false)) DelRelacion(Aliases());
+    };
+    list->aExtraButtons = {{"TD_RELACION", "Chequear relaciones indirectas generadas", "Relaciones indirectas",
+                            [] { IndirectRelations(); }}};
+    Open("Relaciones", std::move(list));
   }
 
   void Entornos() {

@@ -42,6 +42,8 @@ namespace {
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
+using xb::rdd::WorkArea;
+using xb::rdd::WorkAreas;
 
 Value X(const std::string& text) { return xb::EvalMacro(text); }
 
@@ -572,6 +574,94 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   EXPECT_EQ(relation_texts, std::vector<std::string>{"Expresión incorrecta"});
   EXPECT_EQ(X(TDictQZ::AliasOf("Relacion") + "->(DBGoTop(), Str(IdRel, 1) + AllTrim(TabOrigen) + AllTrim(IndDestino))").AsString(),
             "1ALBARANCodCli");
+  // A second relation joins ZONAS to CLIEN01 through ALBARAN; changing it to not direct takes
+  // the path away, changing it back puts it again; deleting the first takes it away too.
+  X(TDictQZ::AliasOf("Indices") + "->(DBAPPEND(), FIELDPUT(FIELDPOS('TABLA'), 'ALBARAN'), "
+    "FIELDPUT(FIELDPOS('TAG'), 'Numero'), DBCOMMIT(), DBUNLOCK())");
+  const auto paths = [] {
+    std::string out;
+    WorkArea* reltab = WorkAreas::Get().Area(WorkAreas::Get().AreaOfAlias(TDictQZ::AliasOf("RelTab")));
+    for (reltab->GoTop(); !reltab->eof(); reltab->Skip(1)) {
+      out += std::string(xb::AllTrim(reltab->GetField(reltab->FieldPos("TABORIGEN")).AsString())) + ">" +
+             std::string(xb::AllTrim(reltab->GetField(reltab->FieldPos("TABDESTINO")).AsString())) +
+             std::to_string(reltab->GetField(reltab->FieldPos("IDREL")).AsInt()) +
+             std::to_string(reltab->GetField(reltab->FieldPos("IDDIRECTA")).AsInt()) + ";";
+    }
+    return out;
+  };
+  const auto relation_dialog = [](bool direct, const char* description) {
+    return [direct, description](const SeenDialog& d) {
+      if (d.title != " Mantenimiento de relaciones") return 0;
+      SetDlgItemTextA(d.hwnd, 101, "ZONAS");
+      SetDlgItemTextA(d.hwnd, 102, "ALBARAN");
+      SetDlgItemTextA(d.hwnd, 103, "Numero");
+      SetDlgItemTextA(d.hwnd, 104, "CodZona");
+      SetDlgItemTextA(d.hwnd, 106, description);
+      CheckDlgButton(d.hwnd, 107, direct ? BST_CHECKED : BST_UNCHECKED);
+      return IDOK;
+    };
+  };
+  {
+    DialogAnswerer answer(relation_dialog(true, "Zona del albarán"));
+    EXPECT_TRUE(relations->BrowseKeys('A'));
+  }
+  EXPECT_EQ(paths(), "ZONAS>CLIEN0121;");
+  const auto to_zonas = [] {
+    X(TDictQZ::AliasOf("Relacion") + "->(DBGoTop(), DBSkip(1))");
+  };
+  std::vector<std::string> shown;
+  {
+    to_zonas();
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      char text[64] = {};
+      GetDlgItemTextA(d.hwnd, 101, text, sizeof text);
+      shown = {text, IsDlgButtonChecked(d.hwnd, 107) == BST_CHECKED ? "directa" : ""};
+      CheckDlgButton(d.hwnd, 107, BST_UNCHECKED);
+      return IDOK;
+    });
+    EXPECT_TRUE(relations->BrowseKeys('M'));
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{"ZONAS", "directa"})) << "the dialog shows the relation changed";
+  EXPECT_EQ(paths(), "");
+  EXPECT_EQ(X(TDictQZ::AliasOf("Relacion") + "->(DBGoTop(), DBSkip(1), Str(IdRel, 1) + AllTrim(TabOrigen))").AsString(),
+            "2ZONAS") << "a changed relation keeps its number";
+  {
+    to_zonas();
+    DialogAnswerer answer(relation_dialog(true, "Zona"));
+    EXPECT_TRUE(relations->BrowseKeys('M'));
+  }
+  EXPECT_EQ(paths(), "ZONAS>CLIEN0121;");
+  EXPECT_EQ(X(TDictQZ::AliasOf("Relacion") + "->(OrdKeyCount())").AsInt(), 2);
+  {
+    // The pairs listed by the indirect-relations button.
+    std::vector<std::string> pairs;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      ui::TWBrowse* list = BrowseOf(d.hwnd);
+      if (list != nullptr) pairs.push_back(d.title + ":" + std::to_string(list->nLen));
+      Shot(d.hwnd, "dict_indirect_relations");
+      return IDOK;
+    });
+    ASSERT_NE(relations->bar(), nullptr);
+    bool pressed = false;
+    for (const auto& extra : relations->aExtraButtons)
+      if (extra.caption == "Relaciones indirectas") {
+        extra.action();
+        pressed = true;
+      }
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(pairs, std::vector<std::string>{" Relaciones indirectas:1"});
+  }
+  {
+    X(TDictQZ::AliasOf("Relacion") + "->(DBGoTop())");
+    DialogAnswerer answer([](const SeenDialog& d) { return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí") : Ok(d); });
+    EXPECT_TRUE(relations->BrowseKeys('E'));
+  }
+  EXPECT_EQ(paths(), "");
+  EXPECT_EQ(X(TDictQZ::AliasOf("Relacion") + "->(DBGoTop(), Str(IdRel, 1))").AsString(), "2");
+  const std::string indices = TDictQZ::AliasOf("Indices");
+  const std::string order = std::to_string(X(indices + "->(INDEXORD())").AsInt());
+  X(indices + "->(ORDSETFOCUS(0), DBGOBOTTOM(), RLOCK(), DBDELETE(), DBUNLOCK(), ORDSETFOCUS(" + order + "))");
+
   RunDictionaryButton("Entornos");
   TBrwDataQZ* environments = DictionaryList("Entornos");
   ASSERT_NE(environments, nullptr);
