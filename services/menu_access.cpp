@@ -116,7 +116,10 @@ bool lFreeMenu() {
 }
 
 int qz_nAcceso() { return State().access_field; }
-int qz_nAcceso(int field) { return State().access_field = field; }
+int qz_nAcceso(int field) {
+  if (field >= 1 && field <= 4) State().access_field = field;
+  return State().access_field;
+}
 
 xb::Array aGetMenu() {
   xb::Array items = xb::Array::New();

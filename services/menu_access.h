@@ -55,7 +55,8 @@ bool lChkMenu(std::string_view name, int* position = nullptr, const xb::Value& w
 // LFREEMENU: true when no item of the menu is checked; otherwise the refusal message.
 bool lFreeMenu();
 
-// QZ_NACCESO: which of the four access strings this program uses (1 to 4).
+// QZ_NACCESO: which of the four access strings this program uses (1 to 4; another number
+// leaves it as it is).
 int qz_nAcceso();
 int qz_nAcceso(int field);
 

@@ -193,6 +193,22 @@ TEST_F(UserMaintenanceTest, ChangingAUser) {
   EXPECT_FALSE(UpdateUser(tables.aliases(), {"01", "", "x", ""}, [] { return true; }));
 }
 
+// The string of this program is one of four: a number outside 1 to 4 leaves it as it was, so
+// a change of group never reaches past the group's four strings.
+TEST_F(UserMaintenanceTest, TheAccessFieldIsOneOfFour) {
+  EXPECT_EQ(X("QZ_NACCESO(3)").AsInt(), 3);
+  for (const char* text : {"QZ_NACCESO(0)", "QZ_NACCESO(5)", "QZ_NACCESO(-1)", "QZ_NACCESO(1000)"})
+    EXPECT_EQ(X(text).AsInt(), 3) << text;
+  EXPECT_EQ(qz_nAcceso(9), 3);
+  ASSERT_TRUE(tables.Open());
+  GoToUser("01");
+  ASSERT_TRUE(UpdateUser(tables.aliases(), {"01", "Ana", "uno", "ALM"}, [] { return false; }));
+  tables.Close();
+  EXPECT_EQ(User("01", "GRUPO").AsString(), "ALM");
+  EXPECT_EQ(User("01", "ACCESOS3").AsString(), kAll);
+  EXPECT_EQ(User("01", "ACCESOS1").AsString(), std::string(255, '1'));
+}
+
 TEST_F(UserMaintenanceTest, DeletingAUserTakesHisTablesAndRecordsWithHim) {
   const std::string start = kStart;
   for (const char* name : {"GesPrn03.dbf", "GesPrn03.cdx", "GesVen03.dbf", "CnfBrw03.Dbf", "CnfLbx03.Dbf",
