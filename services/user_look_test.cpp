@@ -161,25 +161,27 @@ TEST_F(UserLookTest, TheSchemeAppliesToAWindowAndABrowse) {
 // SELECTFONT finds the chosen font among the listing fonts or adds it after the last.
 TEST_F(UserLookTest, ChoosingAListingFont) {
   WriteFonts({});
-  std::vector<std::string> titles;
-  int presses = 0;
-  DialogAnswerer answerer([&](const SeenDialog& d) {
-    titles.push_back(d.title);
-    ++presses;
-    return IDOK;
-  });
-  EXPECT_EQ(SelectFont(1), 1);  // the first of an empty table
-  EXPECT_EQ(SelectFont(1), 1);  // the same font: found
-  std::vector<testing::Rec> fonts = Records(FontsTable());
-  ASSERT_EQ(fonts.size(), 1u);
-  EXPECT_FALSE(std::string(xb::RTrim(fonts[0][1].second.AsString())).empty());
-  EXPECT_EQ(presses, 2);
-  // A font not yet there takes the number after the last.
-  WriteFonts({{{"NFONT", N(4)}, {"CFACENAME", S("Ninguna")}, {"NCOLOR", N(7)}}});
-  EXPECT_EQ(SelectFont(1), 5);
-  EXPECT_EQ(Records(FontsTable()).size(), 2u);
+  {
+    std::vector<std::string> titles;
+    int presses = 0;
+    DialogAnswerer answerer([&](const SeenDialog& d) {
+      titles.push_back(d.title);
+      ++presses;
+      return IDOK;
+    });
+    EXPECT_EQ(SelectFont(1), 1);  // the first of an empty table
+    EXPECT_EQ(SelectFont(1), 1);  // the same font: found
+    std::vector<testing::Rec> fonts = Records(FontsTable());
+    ASSERT_EQ(fonts.size(), 1u);
+    EXPECT_FALSE(std::string(xb::RTrim(fonts[0][1].second.AsString())).empty());
+    EXPECT_EQ(presses, 2);
+    // A font not yet there takes the number after the last.
+    WriteFonts({{{"NFONT", N(4)}, {"CFACENAME", S("Ninguna")}, {"NCOLOR", N(7)}}});
+    EXPECT_EQ(SelectFont(1), 5);
+    EXPECT_EQ(Records(FontsTable()).size(), 2u);
+  }
 
-  // Cancelled: the number given.
+  // Cancelled (the answerer that accepts is gone): the number given.
   DialogAnswerer cancel([](const SeenDialog&) { return IDCANCEL; });
   EXPECT_EQ(SelectFont(7), 7);
 }
