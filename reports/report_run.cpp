@@ -855,6 +855,7 @@ bool TInforme::ReportInforme(Run& run) {
   report.bWhile = [work] { return !work->eof(); };
   report.bSkip = [work] { work->Skip(1); };
   report.bEnd = [this](TQZReport&) { EndPreviewReport(); };
+  report.bWideQuestion = Hook().wide_question;
   work->GoTop();
   const bool printed = report.Activate();
   EndPreviewReport();  // a cancelled run too

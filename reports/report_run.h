@@ -42,6 +42,8 @@ struct ReportRunHook {
   std::function<void()> show_graphics;
   // A printer, preview or HTML device for the choice (nullptr: none could be made).
   std::function<std::unique_ptr<ReportDevice>(const StDestino&, const std::string& document)> device;
+  // A report wider than the page: print it all the same?
+  std::function<bool()> wide_question;
   // The euro question of a report with amounts in pesetas or euros: {go on, in euros}.
   std::function<std::pair<bool, bool>()> pide_euros;
 };

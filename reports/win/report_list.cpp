@@ -7,6 +7,7 @@
 #include "reports/report_run.h"
 #include "reports/tdictqz.h"
 #include "reports/win/dictionary_window.h"
+#include "reports/win/report_output_dialog.h"
 #include "reports/win/report_page_device.h"
 #include "reports/win/tbrwdataqz.h"
 #include "runtime/lib/strings.h"
@@ -83,6 +84,8 @@ void InstallReportWindows() {
   InstallReportOutputs();
   ReportRunHook hook = CurrentReportRunHook();
   hook.show_list = ShowList;
+  hook.sel_destino = SelDestino;
+  hook.wide_question = WideQuestion;
   SetReportRunHook(hook);
 }
 

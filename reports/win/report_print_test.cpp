@@ -21,6 +21,7 @@
 #include "runtime/rdd/test_support.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
+#include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/test_printer.h"
@@ -155,18 +156,52 @@ TEST_F(ReportPrintTest, InformesOpensTheListThatRunsTheCurrentReport) {
   EXPECT_TRUE(vdr::test::SaveWindowBitmap(frame->hWnd, vdr::test::ScreenshotFolder() + "\\report_list.bmp"));
   ASSERT_EQ(list->aExtraButtons.size(), 1u);
   EXPECT_EQ(list->aExtraButtons[0].tooltip, "Ejecutar informe");
-  // Run from the list: the preview opens (and is closed by the timer).
+  // Run from the list: the output dialog, then the preview (closed by the timer).
+  vdr::test::DialogAnswerer answer([](const vdr::test::SeenDialog& d) {
+    if (d.title != " Impresión de informes") return 0;
+    EXPECT_NE(d.AllText().find("EJEMPLO"), std::string::npos);
+    EXPECT_NE(d.AllText().find("Prueba"), std::string::npos);
+    EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\report_output_dialog.bmp"));
+    return IDOK;
+  });
   g_preview_seen = false;
   const UINT_PTR timer = SetTimer(nullptr, 0, 300, &ClosePreview);
   list->aExtraButtons[0].action();
   KillTimer(nullptr, timer);
   EXPECT_TRUE(g_preview_seen);
   EXPECT_FALSE(TInforme::lRunning);
+  ASSERT_FALSE(answer.seen().empty());
+  EXPECT_EQ(answer.seen().front().title, " Impresión de informes");
   list->End();
   vdr::test::PumpPending();
   EXPECT_EQ(ReportList(), nullptr);
   frame->End();
   vdr::test::PumpPending();
+}
+
+TEST_F(ReportPrintTest, TheOutputDialogSendsTheReportToATextFile) {
+  InstallReportWindows();
+  const std::string file = folder_ / "salida.txt";
+  int seen = 0;
+  vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& d) {
+    if (d.title != " Impresión de informes") return 0;
+    ++seen;
+    SendDlgItemMessageA(d.hwnd, 111, BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d.hwnd, 140))) << "copies only for the printer";
+    SetDlgItemTextA(d.hwnd, 150, file.c_str());
+    return IDOK;
+  });
+  TInforme inf;
+  ASSERT_TRUE(inf.RunInforme("EJEMPLO"));
+  EXPECT_EQ(seen, 1);
+  EXPECT_EQ(inf.oStDestino.nDestino, 2);
+  HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char head[32] = {};
+  DWORD read = 0;
+  ReadFile(h, head, 21, &read, nullptr);
+  CloseHandle(h);
+  EXPECT_EQ(std::string(head, read), "C\xF3" "digo Importe     \r\n");
 }
 
 }  // namespace
