@@ -173,6 +173,8 @@ void PrnText(const std::string& text, double max_mm, double spacing, double row,
 
 double ImpCab(int line, int page, const std::string& text8, const std::string& text9) {
   if (!svc::FileExists(svc::DbfOf(CabeHTable()))) return kNoModel;
+  // The dictionary's indexes made again when one is missing (a folder without it is left alone).
+  if (xb::IsFunctionRegistered("DICTREINDEX")) xb::CallFunction("DICTREINDEX", {Value::String(data::cPathInforme())});
   double position = kNoModel;
   {
     svc::SelectedAreaScope keep;

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -709,6 +710,12 @@ TEST_F(ListingTest, AListingCarriesItsDesignedHeader) {
   EXPECT_EQ(X("CORDENDATOCAB(1)").AsString(), "7");
   EXPECT_EQ(X("CORDENDATOCAB(2)").AsString(), "");
   data::cCodEmpresa("01");
+  // The dictionary's indexes refreshed first, by name.
+  auto reindexed = std::make_shared<std::vector<std::string>>();
+  xb::RegisterFunction("DICTREINDEX", [reindexed](Args& a) {
+    reindexed->push_back(std::string(a.Str(1)));
+    return Value::Logical(true);
+  });
   X("DBGOTOP()");
   Recorder recorder;
   recorder.header = true;
@@ -716,6 +723,8 @@ TEST_F(ListingTest, AListingCarriesItsDesignedHeader) {
   PrinterOutput out("header_model");
   RunListing(p, {.destination = kMainPrinter}, 1);
   EXPECT_EQ(recorder.body, 40);
+  ASSERT_FALSE(reindexed->empty());
+  EXPECT_EQ(reindexed->front(), data::cPathInforme());
   EXPECT_EQ(CActivo(), "001");  // the last active model became the active one
   const std::string text = out.Text();
   // A word wider than its room is cut at the least line length (4) and printed.
