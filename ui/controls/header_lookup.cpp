@@ -156,7 +156,8 @@ std::string UFind(const std::string& alias) {
   TDialog::NewParams p;
   p.resource = Value::Integer(kDialog);
   p.caption = " Localización de modelo de cabecera";
-  p.font = TFont::New(font);
+  const xb::Ref<TFont> look = TFont::New(font);
+  p.font = look;
   dialog->New(p);
 
   std::string chosen = kNothing;
@@ -252,6 +253,7 @@ std::string UFind(const std::string& alias) {
     return Value::Logical(false);
   }));
   dialog->Activate(a);
+  look->End();  // the dialog held its own use
   RestoreStatus(alias, status);
   return chosen;
 }

@@ -15,6 +15,7 @@
 #include "ui/controls/tget.h"
 #include "ui/controls/tsay.h"
 #include "ui/controls/twbrowse.h"
+#include "ui/core/tfont.h"
 #include "ui/core/window_table.h"
 
 namespace ui {
@@ -106,6 +107,29 @@ TEST_F(HeaderLookupTest, TypingSeeksLetterByLetterDropsWhatLeadsNowhereAndEnterC
   EXPECT_EQ(found, "AB1");
   EXPECT_EQ(X("RECNO()").AsInt(), 6) << "the table's record as it was";
   EXPECT_EQ(X("INDEXORD()").AsInt(), 1);
+}
+
+TEST_F(HeaderLookupTest, TheLookupsFontEndsWithIt) {
+  // Every live font and its uses, before and after a lookup that is cancelled.
+  auto fonts = [] {
+    std::vector<std::pair<TFont*, int>> uses;
+    for (TFont* f : TFont::Live()) uses.emplace_back(f, f->nCount);
+    return uses;
+  };
+  const auto before = fonts();
+  bool shown = false;
+  {
+    test::StepWhile steps([&] {
+      HWND dialog = Lookup();
+      if (dialog == nullptr) return false;
+      shown = true;
+      SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(401, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 401)));
+      return true;
+    });
+    EXPECT_EQ(UFind("CABEH"), "   ");
+  }
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(fonts(), before);
 }
 
 TEST_F(HeaderLookupTest, TheDescriptionOrderSearchesTheDescriptionsAndADoubleClickChooses) {
