@@ -62,12 +62,8 @@ void TWBrowse::ClearValues() {
 
 // ---- construction ---------------------------------------------------------------------------------
 
-TWBrowse& TWBrowse::New(const NewParams& p) {
-  oWnd = p.parent ? p.parent : GetWndDefault();
-  nTop = p.pixel ? p.row : p.row * kRowPixels;
-  nLeft = p.pixel ? p.col : p.col * kColPixels;
-  nBottom = nTop + p.height - 1;
-  nRight = nLeft + p.width - 1;
+template <typename Params>
+void TWBrowse::TakeCommon(const Params& p) {
   bLine = p.line;
   aHeaders = p.headers;
   aColSizes = p.col_sizes;
@@ -79,13 +75,22 @@ TWBrowse& TWBrowse::New(const NewParams& p) {
   lUpdate = p.update;
   cAlias = p.alias.value_or(CurrentAlias());
   bWhen = p.when;
-  lDrag = p.design;
-  lDesign = p.design;
   bValid = p.valid;
   bLClicked = p.l_clicked;
   aActions = p.actions;
   nHLine = p.h_line;
   nxClrLine = p.line_colour;
+}
+
+TWBrowse& TWBrowse::New(const NewParams& p) {
+  oWnd = p.parent ? p.parent : GetWndDefault();
+  nTop = p.pixel ? p.row : p.row * kRowPixels;
+  nLeft = p.pixel ? p.col : p.col * kColPixels;
+  nBottom = nTop + p.height - 1;
+  nRight = nLeft + p.width - 1;
+  TakeCommon(p);
+  lDrag = p.design;
+  lDesign = p.design;
   nStyle = WS_CHILD | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE | WS_TABSTOP;
   if (!p.no_border) nStyle |= WS_BORDER;
   if (p.design) nStyle |= WS_CLIPSIBLINGS;
@@ -127,23 +132,8 @@ TWBrowse& TWBrowse::New(const NewParams& p) {
 }
 
 TWBrowse& TWBrowse::ReDefine(int id, const RedefineParams& p) {
-  bLine = p.line;
-  aHeaders = p.headers;
-  aColSizes = p.col_sizes;
-  bChange = p.change;
-  bLDblClick = p.dbl_click;
-  bRClicked = p.r_clicked;
+  TakeCommon(p);
   oFont = p.font;
-  oCursor = p.cursor;
-  cMsg = p.message;
-  lUpdate = p.update;
-  cAlias = p.alias.value_or(CurrentAlias());
-  bWhen = p.when;
-  bValid = p.valid;
-  bLClicked = p.l_clicked;
-  aActions = p.actions;
-  nHLine = p.h_line;
-  nxClrLine = p.line_colour;
   lDrag = false;
   nRowPos = nColPos = nColAct = 1;
   lMChange = true;

@@ -273,6 +273,9 @@ class TWBrowse : public TControl {
   bool HasRecords();
   void RunChange();
   void Repaint() { TWindow::Refresh(false); }
+  // What New and ReDefine take alike from their parameters.
+  template <typename Params>
+  void TakeCommon(const Params& p);
   std::optional<std::pair<int, int>> BorderAt(int x) const;  // {column, its right edge}
   void Beep();
   void EndCellEditor();
