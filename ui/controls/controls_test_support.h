@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
+#include "runtime/macro.h"
 #include "runtime/rdd/test_process.h"
 #include "runtime/rdd/workareas.h"
 #include "tests/support/pump.h"
@@ -105,6 +107,31 @@ class TablesTest : public ControlsTest {
     return xb::CallFunction("FIELDGET", {xb::CallFunction("FIELDPOS", {xb::Value::String(name)})});
   }
   static std::string Field(const char* name) { return std::string(FieldValue(name).AsString()); }
+
+  // A table of shops at `path`, made once: CODIGO C5 ("00001", ...), NOMBRE C30 (names[i % 7]),
+  // IMPORTE N10.2 (i x 12.5) and FECHA D (2003-01-01 + i), every seventh record deleted, with
+  // the orders `tags` ({name, key}). False when it could not be made.
+  static bool MakeShops(const std::string& path, int records, const char* const (&names)[7],
+                        std::initializer_list<std::pair<const char*, const char*>> tags) {
+    if (GetFileAttributesA((path + ".dbf").c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    xb::CallFunction("DBCREATE", {xb::Value::String(path), xb::EvalMacro("{{'CODIGO','C',5,0},{'NOMBRE','C',30,0},"
+                                                                         "{'IMPORTE','N',10,2},{'FECHA','D',8,0}}")});
+    if (!Use(path, "BUILD", "DBFCDX", false)) return false;
+    for (int i = 1; i <= records; ++i) {
+      char code[8];
+      std::snprintf(code, sizeof code, "%05d", i);
+      xb::CallFunction("DBAPPEND");
+      xb::CallFunction("FIELDPUT", {xb::Value::Integer(1), xb::Value::String(code)});
+      xb::CallFunction("FIELDPUT", {xb::Value::Integer(2), xb::Value::String(names[i % 7])});
+      xb::CallFunction("FIELDPUT", {xb::Value::Integer(3), xb::Value::Double(i * 12.5, 2)});
+      xb::CallFunction("FIELDPUT", {xb::Value::Integer(4), xb::Value::FromDate(xb::Date{2452641 + i})});
+      if (i % 7 == 0) xb::CallFunction("DBDELETE");
+    }
+    for (const auto& [name, key] : tags)
+      xb::CallFunction("ORDCREATE", {xb::Value::String(path), xb::Value::String(name), xb::Value::String(key)});
+    xb::CallFunction("DBCLOSEAREA");
+    return true;
+  }
 
   std::string code_page_;
 };

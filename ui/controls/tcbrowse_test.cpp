@@ -74,26 +74,10 @@ class TCBrowseTest : public test::TablesTest {
   // ARTIC: kRecords records, every seventh deleted, with an order on each field.
   void MakeTable() {
     const std::string path = folder_ + "artic";
-    if (GetFileAttributesA((path + ".dbf").c_str()) == INVALID_FILE_ATTRIBUTES) {
-      xb::CallFunction("DBCREATE", {Value::String(path), X("{{'CODIGO','C',5,0},{'NOMBRE','C',30,0},"
-                                                          "{'IMPORTE','N',10,2},{'FECHA','D',8,0}}")});
-      ASSERT_TRUE(Use(path, "BUILD"));
-      static const char* names[] = {"Alimentación Pérez", "Bodegas Ruiz", "Cafetería Central", "Droguería López",
-                                    "Estanco Gómez", "Ferretería Sol", "Ñandú Hermanos"};
-      for (int i = 1; i <= kRecords; ++i) {
-        X("DBAPPEND()");
-        xb::CallFunction("FIELDPUT", {Value::Integer(1), Value::String(Code(i))});
-        xb::CallFunction("FIELDPUT", {Value::Integer(2), Value::String(names[i % 7])});
-        xb::CallFunction("FIELDPUT", {Value::Integer(3), Value::Double(i * 12.5, 2)});
-        xb::CallFunction("FIELDPUT", {Value::Integer(4), Value::FromDate(xb::Date{2452641 + i})});
-        if (i % 7 == 0) X("DBDELETE()");
-      }
-      X("DBUNLOCK()");
-      for (const char* tag : {"CODIGO", "IMPORTE", "FECHA"})
-        xb::CallFunction("ORDCREATE", {Value::String(path), Value::String(tag), Value::String(tag)});
-      xb::CallFunction("ORDCREATE", {Value::String(path), Value::String("NOMBRE"), Value::String("UPPER(NOMBRE)")});
-      X("DBCLOSEAREA()");
-    }
+    static const char* const names[] = {"Alimentación Pérez", "Bodegas Ruiz", "Cafetería Central", "Droguería López",
+                                        "Estanco Gómez", "Ferretería Sol", "Ñandú Hermanos"};
+    ASSERT_TRUE(MakeShops(path, kRecords, names,
+                          {{"CODIGO", "CODIGO"}, {"IMPORTE", "IMPORTE"}, {"FECHA", "FECHA"}, {"NOMBRE", "UPPER(NOMBRE)"}}));
     ASSERT_TRUE(Use(path, "ARTIC"));
     xb::CallFunction("ORDSETFOCUS", {Value::String("CODIGO")});
     X("DBGOTOP()");

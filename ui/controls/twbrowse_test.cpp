@@ -62,23 +62,9 @@ class TWBrowseTest : public test::TablesTest {
 
   void MakeTable() {
     const std::string path = folder_ + "clientes";
-    if (GetFileAttributesA((path + ".dbf").c_str()) == INVALID_FILE_ATTRIBUTES) {
-      xb::CallFunction("DBCREATE", {Value::String(path), X("{{'CODIGO','C',5,0},{'NOMBRE','C',30,0},"
-                                                          "{'IMPORTE','N',10,2},{'FECHA','D',8,0}}")});
-      ASSERT_TRUE(Use(path, "BUILD", "DBFCDX", false));
-      static const char* names[] = {"Alimentación Pérez", "Bodegas Ruiz & Hijos", "Cafetería Central",
-                                    "Droguería López", "Estanco Gómez", "Ferretería O'Neill", "Granja Sol"};
-      for (int i = 1; i <= kRecords; ++i) {
-        X("DBAPPEND()");
-        xb::CallFunction("FIELDPUT", {Value::Integer(1), Value::String(Code(i))});
-        xb::CallFunction("FIELDPUT", {Value::Integer(2), Value::String(names[i % 7])});
-        xb::CallFunction("FIELDPUT", {Value::Integer(3), Value::Double(i * 12.5, 2)});
-        xb::CallFunction("FIELDPUT", {Value::Integer(4), Value::FromDate(xb::Date{2452641 + i})});
-        if (i % 7 == 0) X("DBDELETE()");
-      }
-      xb::CallFunction("ORDCREATE", {Value::String(path), Value::String("CODIGO"), Value::String("CODIGO")});
-      X("DBCLOSEAREA()");
-    }
+    static const char* const names[] = {"Alimentación Pérez", "Bodegas Ruiz & Hijos", "Cafetería Central",
+                                        "Droguería López", "Estanco Gómez", "Ferretería O'Neill", "Granja Sol"};
+    ASSERT_TRUE(MakeShops(path, kRecords, names, {{"CODIGO", "CODIGO"}}));
     ASSERT_TRUE(Use(path, "CLIENTES"));
     xb::CallFunction("ORDSETFOCUS", {Value::String("CODIGO")});
     X("DBGOTOP()");
