@@ -42,6 +42,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/test_printer.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/printer_device.h"
 #include "ui/bridge/profile.h"
 #include "ui/bridge/resources.h"
@@ -649,6 +650,24 @@ TEST_F(ListingTest, APageRangeOfThePrintDialogPrintsExactlyItsPages) {
   EXPECT_NE(std::find_if(recorder.events.begin(), recorder.events.end(),
                          [](const std::string& e) { return e.rfind("3@", 0) == 0; }),
             recorder.events.end());
+}
+
+// Nobody watching, the print dialog does not wait: the printer proposed prints every page.
+TEST_F(ListingTest, UnattendedThePrintDialogIsNotShownAndAllPagesPrint) {
+  WritePrinters(false, 25.0, 0);
+  WriteArticles(60, 100);
+  Recorder recorder;
+  ListingParams p = Params(recorder, false);
+  PrinterOutput out("range_unattended");
+  DialogAnswerer answer([](const SeenDialog& d) { return d.title == "Listando" ? 0 : IDCANCEL; });
+  struct Unwatched {
+    Unwatched() { ui::SetUnattended([](std::string_view, std::string_view) {}); }
+    ~Unwatched() { ui::SetUnattended({}); }
+  } unwatched;
+  RunListing(p, {.destination = kDialogPrinter}, 1);
+  EXPECT_TRUE(Boxes(answer).empty());
+  EXPECT_GE(out.Pages(), 6);
+  EXPECT_FALSE(lAbortado());
 }
 
 TEST_F(ListingTest, TheDestinationDialogChoosesTheMainPrinterOrCancels) {

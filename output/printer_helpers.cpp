@@ -130,6 +130,12 @@ HDC IcImpresora(const std::string& name, const std::string& port, const std::str
 
 bool DcDlgImpresora(std::string& name, std::string& port, std::string& driver, HDC& dc, PageRange& pages,
                     HWND owner) {
+  // Nobody watches: the dialog answers as its default button would, the printer proposed, all pages.
+  if (ui::Unattended()) {
+    pages = PageRange{};
+    dc = DcImpresora(name, port, driver);
+    return dc != nullptr;
+  }
   PRINTDLGA pd = {};
   pd.lStructSize = sizeof pd;
   pd.hwndOwner = owner;
