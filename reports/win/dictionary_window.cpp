@@ -971,7 +971,8 @@ int ImportTables(const std::string& folder_in) {
   const auto load = [&] {
     rows.Resize(0);
     for (std::size_t i = 0; i < files.size(); ++i)
-      rows.Append(Value(xb::Array::Of({Value::String(marked[i] ? "Sí" : "No"), Value::String(files[i])})));
+      rows.Append(Value(
+          xb::Array::Of({FlagPicture(marked[i], marked[i] ? "TD_CHECKED" : "TD_UNCHECKED"), Value::String(files[i])})));
   };
   load();
   const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_SELECCION_FICHEROS"));

@@ -335,6 +335,13 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
       SendMessageA(GetDlgItem(d.hwnd, 110), WM_KEYDOWN, VK_DOWN, 0);
       SendMessageA(GetDlgItem(d.hwnd, 110), WM_CHAR, ' ', 0);
       EXPECT_EQ(BrowseOf(d.hwnd)->nAt, 2) << "the cursor stays on the row marked";
+      // The marks are the check pictures: the row marked and the other.
+      const auto mark = [&] { return BrowseOf(d.hwnd)->bLine.AsBlock().Eval().AsArray().Get(0); };
+      EXPECT_EQ(mark().AsArray().Get(0).AsInt(), FlagPicture(true, "TD_CHECKED").AsArray().Get(0).AsInt());
+      BrowseOf(d.hwnd)->GoUp();
+      EXPECT_EQ(mark().AsArray().Get(0).AsInt(), FlagPicture(false, "TD_UNCHECKED").AsArray().Get(0).AsInt());
+      EXPECT_NE(mark().AsArray().Get(0).AsInt(), FlagPicture(true, "TD_CHECKED").AsArray().Get(0).AsInt());
+      BrowseOf(d.hwnd)->GoDown();
       Shot(d.hwnd, "dict_import_tables");
       return IDOK;
     });
@@ -357,6 +364,13 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   TBrwDataQZ* campos = DictionaryList("Campos");
   ASSERT_NE(campos, nullptr);
   EXPECT_EQ(campos->browse()->nLen, 4) << "three of CLIEN01, one of ZONAS";
+  {
+    // "Selec." shows the field's visibility as a picture.
+    campos->browse()->GoTop();
+    const Value cell = campos->browse()->bLine.AsBlock().Eval().AsArray().Get(0);
+    ASSERT_TRUE(cell.IsArray());
+    EXPECT_EQ(cell.AsArray().Get(0).AsInt(), FlagPicture(true, "ACTIVO").AsArray().Get(0).AsInt());
+  }
   std::vector<std::string> said;
   {
     DialogAnswerer answer([&](const SeenDialog& d) {

@@ -14,6 +14,7 @@
 #include "services/font_choice.h"
 #include "services/menu_access.h"
 #include "services/window_fit.h"
+#include "ui/bridge/image_strip.h"
 #include "ui/controls/tbtnbmp.h"
 
 namespace reports {
@@ -52,7 +53,21 @@ std::string CellText(WorkArea& area, const BrowseColumn& column) {
   return {};
 }
 
+// A "*" column: the flag as the picture "Activo" or "NoActivo", "Sí"/"No" without them.
+Value CellValue(WorkArea& area, const BrowseColumn& column) {
+  if (column.field[0] != '*') return Value::String(CellText(area, column));
+  const std::string flag = std::string("?") + (column.field + 1);
+  const bool on = CellText(area, {column.header, flag.c_str(), column.width}) == "Sí";
+  return FlagPicture(on, on ? "ACTIVO" : "NOACTIVO");
+}
+
 }  // namespace
+
+Value FlagPicture(bool on, const std::string& bitmap) {
+  if (const auto image = ui::ImageStrip::Shared().Load(bitmap))
+    return Value(xb::Array::Of({Value::Integer(image->slot), Value::Integer(image->width), Value::Integer(image->height)}));
+  return Value::String(on ? "Sí" : "No");
+}
 
 const std::vector<BrowseColumn>& BrowseStructure(const std::string& title) {
   static const std::map<std::string, std::vector<BrowseColumn>> structures = {
@@ -60,7 +75,7 @@ const std::vector<BrowseColumn>& BrowseStructure(const std::string& title) {
        {{"Tabla", "TABLA", 80}, {"Ruta", "RUTA", 160}, {"Fichero", "FICHERO", 100}, {"Descripción", "DESCRIPC", 220},
         {"Visible", "VISIBLE", 50}}},
       {"Campos",
-       {{"Selec.", "?VISIBLE", 40}, {"Tabla", "TABLA", 80}, {"Orden", "ORDEN", 40}, {"Campo", "CAMPO", 100},
+       {{"Selec.", "*VISIBLE", 40}, {"Tabla", "TABLA", 80}, {"Orden", "ORDEN", 40}, {"Campo", "CAMPO", 100},
         {"Tipo", "TIPO", 35}, {"Longitud", "LONGITUD", 55}, {"Decimales", "DECIMAL", 60},
         {"Descripción", "DESCRIPC", 200}, {"Máscara", "MASCARA", 120}}},
       {"Indices",
@@ -192,7 +207,7 @@ void TBrwDataQZ::BuildBrowse() {
     p.line = Value(xb::Block::Native([this, &columns](xb::Args&) {
       xb::Array cells = xb::Array::New();
       WorkArea* area = AreaOf(cAlias);
-      for (const BrowseColumn& c : columns) cells.Append(Value::String(area != nullptr ? CellText(*area, c) : ""));
+      for (const BrowseColumn& c : columns) cells.Append(area != nullptr ? CellValue(*area, c) : Value::String(""));
       return Value(cells);
     }));
   }

@@ -74,12 +74,16 @@ class TBrwDataQZ {
 };
 
 // TB_BrowseStructure's columns of a kind of list: headers and the field (or "?" + field for
-// a flag shown as "Sí"/"No") of each.
+// a flag shown as "Sí"/"No", "*" + field for one shown as a picture) of each.
 struct BrowseColumn {
   const char* header;
   const char* field;
   int width;
 };
 const std::vector<BrowseColumn>& BrowseStructure(const std::string& title);
+
+// A browse cell showing a mark: the picture `bitmap` of the browses' image strip, or
+// "Sí"/"No" when it cannot be loaded.
+xb::Value FlagPicture(bool on, const std::string& bitmap);
 
 }  // namespace reports
