@@ -10,6 +10,7 @@
 #include "data/program_settings.h"
 #include "output/printer_helpers.h"
 #include "output/printer_table.h"
+#include "output/set_get.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "services/dialog_helpers.h"
@@ -37,13 +38,6 @@ constexpr const char* kNoAccess = "No se pudo acceder a la impresora.\r\nRevise 
 std::string Trim(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
-}
-
-Value Cell(std::shared_ptr<Value> cell) {
-  return Value(xb::Block::Native([cell](Args& a) {
-    if (a.Count() > 0 && !a.IsNil(1)) *cell = a.Arg(1);
-    return *cell;
-  }));
 }
 
 void Select(const char* alias) { xb::CallFunction("DBSELECTAREA", {Value::String(alias)}); }
@@ -337,7 +331,7 @@ void NewPrinterDialog(ui::WindowRef owner) {
   ui::TDialog* d = dialog.get();
   auto list = xb::MakeRef<ui::TListBox>();
   list->ReDefine({.id = 101,
-                  .set_get = Cell(chosen),
+                  .set_get = SetGet(chosen),
                   .items = Value(items),
                   .change = Value(xb::Block::Native([d, chosen](Args&) {
                     ::SetDlgItemTextA(d->hWnd, 103, std::string(chosen->AsString()).c_str());
@@ -346,7 +340,7 @@ void NewPrinterDialog(ui::WindowRef owner) {
                   })),
                   .parent = dialog});
   auto get = xb::MakeRef<ui::TGet>();
-  get->ReDefine(102, {.set_get = Cell(description), .parent = dialog});
+  get->ReDefine(102, {.set_get = SetGet(description), .parent = dialog});
   bool accepted = false;
   svc::Button(dialog, 550, [&accepted, d, get] {
     get->Assign();
@@ -445,7 +439,7 @@ void PrinterDataDialog(ui::WindowRef owner, bool can_write) {
     FillPrinterData(d->hWnd, nullptr);
   };
   auto feed_get = xb::MakeRef<ui::TGet>();
-  feed_get->ReDefine(301, {.set_get = Cell(feed), .parent = dialog, .picture = "@E 999.9",
+  feed_get->ReDefine(301, {.set_get = SetGet(feed), .parent = dialog, .picture = "@E 999.9",
                            .valid = Value(xb::Block::Native([feed, store](Args&) {
                              if (feed->AsDouble() <= 0) {
                                ui::MsgAlert(Value::String("El valor debe ser mayor de cero"));
@@ -456,7 +450,7 @@ void PrinterDataDialog(ui::WindowRef owner, bool can_write) {
                            })),
                            .read_only = !can_write});
   auto foot_get = xb::MakeRef<ui::TGet>();
-  foot_get->ReDefine(302, {.set_get = Cell(foot), .parent = dialog, .picture = "@E 99",
+  foot_get->ReDefine(302, {.set_get = SetGet(foot), .parent = dialog, .picture = "@E 99",
                            .valid = Value(xb::Block::Native([foot, store](Args&) {
                              if (foot->AsDouble() < 0) {
                                ui::MsgAlert(Value::String("El valor debe ser mayor de cero"));
@@ -470,7 +464,7 @@ void PrinterDataDialog(ui::WindowRef owner, bool can_write) {
   auto truetype = std::make_shared<Value>(Value::Logical(false));
   for (auto [id, cell] : {std::pair{401, fixed}, std::pair{402, truetype}}) {
     auto check = xb::MakeRef<ui::TCheckBox>();
-    check->ReDefine({.id = id, .set_get = Cell(cell), .parent = dialog});
+    check->ReDefine({.id = id, .set_get = SetGet(cell), .parent = dialog});
   }
   for (int group = 1; group <= 3; ++group) {
     svc::Button(dialog, 500 + group, [group, d, fixed, truetype, can_write] {
@@ -602,7 +596,7 @@ bool ConfDestino(const std::vector<bool>& folders, int folder) {
   auto truetype = std::make_shared<Value>(Value::Logical(false));
   for (auto [id, cell] : {std::pair{401, fixed}, std::pair{402, truetype}}) {
     auto check = xb::MakeRef<ui::TCheckBox>();
-    check->ReDefine({.id = id, .set_get = Cell(cell), .parent = window_page});
+    check->ReDefine({.id = id, .set_get = SetGet(cell), .parent = window_page});
   }
   ui::TWindow* wp = window_page.get();
   add_button(window_page, 501, [fixed, truetype, wp] {
@@ -617,7 +611,7 @@ bool ConfDestino(const std::vector<bool>& folders, int folder) {
   });
   auto kind = std::make_shared<Value>(Value::Integer(1));
   auto radios = xb::MakeRef<ui::TRadMenu>();
-  radios->ReDefine({.set_get = Cell(kind), .parent = file_page, .ids = {101, 102}});
+  radios->ReDefine({.set_get = SetGet(kind), .parent = file_page, .ids = {101, 102}});
 
   svc::Button(dialog, 510, [d] { d->End(510); });
   svc::Button(dialog, 540, [] { PressF1(); });

@@ -8,6 +8,7 @@
 #include "output/listing_driver.h"
 #include "output/printer_table.h"
 #include "output/tprinter2.h"
+#include "output/set_get.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "services/dialog_helpers.h"
@@ -27,13 +28,6 @@ using xb::Value;
 std::string Trim(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
-}
-
-Value Cell(std::shared_ptr<Value> cell) {
-  return Value(xb::Block::Native([cell](Args& a) {
-    if (a.Count() > 0 && !a.IsNil(1)) *cell = a.Arg(1);
-    return *cell;
-  }));
 }
 
 // The header models' codes and descriptions, and the one proposed.
@@ -132,7 +126,7 @@ int SelDestino(int mask, DestinationChoice& choice, bool no_header) {
   auto description = svc::Label(dialog, 90, headers.Description(header));
   const bool header_enabled = headers.there && !no_header;
   auto code_get = xb::MakeRef<ui::TGet>();
-  code_get->ReDefine(100, {.set_get = Cell(code),
+  code_get->ReDefine(100, {.set_get = SetGet(code),
                            .parent = dialog,
                            .picture = "@!",
                            .valid = Value(xb::Block::Native([headers, d, code](Args&) {
@@ -162,12 +156,12 @@ int SelDestino(int mask, DestinationChoice& choice, bool no_header) {
                     .message = "Búsqueda de modelo de cabecera"});
   search->cToolTip = Value::String("Búsqueda de modelo de cabecera");
   auto margin_get = xb::MakeRef<ui::TGet>();
-  margin_get->ReDefine(111, {.set_get = Cell(margin), .parent = dialog, .picture = "999",
+  margin_get->ReDefine(111, {.set_get = SetGet(margin), .parent = dialog, .picture = "999",
                              .valid = Value(xb::Block::Native([margin](Args&) {
                                return Value::Logical(margin->AsDouble() >= 0);
                              }))});
   auto copies_get = xb::MakeRef<ui::TGet>();
-  copies_get->ReDefine(112, {.set_get = Cell(copies), .parent = dialog, .picture = "999",
+  copies_get->ReDefine(112, {.set_get = SetGet(copies), .parent = dialog, .picture = "999",
                              .valid = Value(xb::Block::Native([copies](Args&) {
                                return Value::Logical(copies->AsDouble() >= 1);
                              }))});

@@ -4,6 +4,7 @@
 
 #include "output/preview.h"
 #include "output/preview_library.h"
+#include "output/set_get.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "ui/bridge/message_loop.h"
@@ -43,14 +44,6 @@ Value Action(std::function<void()> action) {
   return Value(xb::Block::Native([action = std::move(action)](xb::Args&) {
     action();
     return Value();
-  }));
-}
-
-// A get/set block over a value the caller keeps alive.
-Value SetGet(std::shared_ptr<Value> cell) {
-  return Value(xb::Block::Native([cell](xb::Args& a) {
-    if (a.Count() > 0 && !a.IsNil(1)) *cell = a.Arg(1);
-    return *cell;
   }));
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "data/program_settings.h"
+#include "output/set_get.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "services/dialog_helpers.h"
@@ -101,10 +102,7 @@ bool InitPrnMsg() {
     svc::Picture(dialog, 600, "BMP_LOGO_QZ_INIT_PRN");
     auto cell = std::make_shared<Value>(Value::Logical(false));
     auto check = xb::MakeRef<ui::TCheckBox>();
-    check->ReDefine({.id = 200, .set_get = Value(xb::Block::Native([cell](Args& a) {
-                                  if (a.Count() > 0 && !a.IsNil(1)) *cell = a.Arg(1);
-                                  return *cell;
-                                })),
+    check->ReDefine({.id = 200, .set_get = SetGet(cell),
                      .parent = dialog});
     svc::Button(dialog, 400, [d = dialog.get()] { d->End(400); });
     svc::RunDialog(dialog);
