@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <array>
+#include <climits>
 #include <cstdio>
+#include <exception>
 #include <memory>
 
 #include "data/program_settings.h"
@@ -166,6 +168,28 @@ std::string Elapsed(DWORD ms) {
   return text;
 }
 
+// Runs its cleanup when the walk is left by an exception (a run-time error, a BREAK); the
+// normal end of the walk does its own.
+template <class Cleanup>
+class WalkGuard {
+ public:
+  explicit WalkGuard(Cleanup cleanup) : cleanup_(std::move(cleanup)) {}
+  ~WalkGuard() {
+    if (std::uncaught_exceptions() <= exceptions_) return;
+    try {
+      cleanup_();
+    } catch (...) {
+    }
+  }
+  WalkGuard(const WalkGuard&) = delete;
+  WalkGuard& operator=(const WalkGuard&) = delete;
+  void Dismiss() { exceptions_ = INT_MAX; }
+
+ private:
+  Cleanup cleanup_;
+  int exceptions_ = std::uncaught_exceptions();
+};
+
 void WalkToFile(const WalkParams& p) {
   S().file_row = 0;
   S().file_col = 0;
@@ -174,6 +198,15 @@ void WalkToFile(const WalkParams& p) {
   SetLineaL(0);
   if (HWND main = MainWindow()) ::EnableWindow(main, FALSE);
   DlgListar(0, p.title, S().file ? S().file->cFileName : std::string(), 0);
+  WalkGuard guard([] {
+    DriverState& s = S();
+    s.aborted = false;
+    s.group_footer = false;
+    if (HWND main = MainWindow()) ::EnableWindow(main, TRUE);
+    DlgListar(2);
+    if (s.file) s.file->Close();
+    s.file = nullptr;
+  });
   bool first = true;
   Value key;
   while (!Eof() && !EvalL(p.while_, false) && !S().aborted) {
@@ -214,6 +247,7 @@ void WalkToFile(const WalkParams& p) {
   DlgListar(2);
   if (S().file) S().file->Close();
   S().file = nullptr;
+  guard.Dismiss();
   EvalV(p.end);
   EndOfListingHook();
 }
@@ -403,6 +437,22 @@ void Listar2(const WalkParams& p) {
   SetLineaL(0);
   DlgListar(0, p.title, IsHtmlDestination(destination) ? "Generando listado..." : prn->cImpresora + ", " + prn->cPuerto, 1);
   s.spool = 0;
+  WalkGuard guard([&] {
+    s.group_footer = false;
+    s.in_footer = false;
+    if (printer) {
+      if (s.spool >= 0) Print2Fp();
+      Print2Ad();
+    }
+    s.aborted = false;
+    DlgListar(2);
+    if (prn->Ok()) {
+      prn->SetLinFootI(0);
+      prn->Normal();
+    }
+    s.margin = 0;
+    if (IsHtmlDestination(destination)) EndHtmlListingDevice(prn);
+  });
   if (printer) {
     s.spool = Spool("StartDoc", Print2Cd(p.title));
     if (s.spool >= 0) s.spool = Spool("StartPage", Print2Cp());
@@ -482,6 +532,7 @@ void Listar2(const WalkParams& p) {
     prn->Normal();
   }
   if (IsHtmlDestination(destination)) ActivateHtmlListingDevice(prn);
+  guard.Dismiss();
   EvalV(p.end);
   if (!IsHtmlDestination(destination) && prn->Ok()) {
     prn->ResetearPapel();

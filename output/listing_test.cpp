@@ -42,6 +42,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/test_printer.h"
+#include "ui/bridge/message_loop.h"
 #include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/printer_device.h"
 #include "ui/bridge/profile.h"
@@ -501,6 +502,56 @@ TEST_F(ListingTest, CancellingTheFileDialogEndsTheListingInTheProgramsFolder) {
   GetCurrentDirectoryA(sizeof now, now);
   EXPECT_EQ(std::string(now) + "\\", folder_.path());
   EXPECT_EQ(nDestinoListado(), 0);
+}
+
+TEST_F(ListingTest, AnErrorThatLeavesTheWalkEndsItAsACancelDoes) {
+  WritePrinters(false);
+  WriteArticles(6, 3);
+  auto main = Make();
+  ui::SetWndApp(main->hWnd);
+  struct Case {
+    const char* name;
+    int destination;
+  };
+  for (const Case c : {Case{"file", kTextFile}, Case{"printer", kMainPrinter}}) {
+    SCOPED_TRACE(c.name);
+    const std::string file = folder_ / (std::string("left_") + c.name + ".txt");
+    X("DBGOTOP()");
+    Recorder recorder;
+    ListingParams p = Params(recorder, false);
+    int details = 0;
+    const Value inner = p.line;
+    p.line = Value(xb::Block::Native([&, inner](Args& a) {
+      if (a.Int(1) == kDetail && ++details == 3) X("CODIGO + 1");
+      std::vector<Value> args = {a.Arg(1), a.Raw()[1], a.Raw()[2]};
+      return xb::EvalValue(inner, args);
+    }));
+    bool left = false;
+    {
+      // The error block answers by leaving the sequence, as the program's handler does.
+      xb::ErrorBlockScope leave(Value(xb::Block::Native([](Args&) -> Value { xb::Break(); })));
+      xb::BeginSequence([&] { RunListing(p, {.destination = c.destination}, 1, file); },
+                        [&](Value&) { left = true; });
+    }
+    ASSERT_TRUE(left);
+    EXPECT_EQ(details, 3);
+    EXPECT_TRUE(IsWindowEnabled(main->hWnd));
+    EXPECT_FALSE(lAbortado());
+    if (c.destination == kTextFile) {
+      HANDLE h = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      EXPECT_NE(h, INVALID_HANDLE_VALUE) << "the listing's file is still open";
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+      EXPECT_TRUE(DeleteFileA(file.c_str()));
+    }
+    // The next listing runs to its end.
+    X("DBGOTOP()");
+    Recorder next;
+    ListingParams again = Params(next, false);
+    RunListing(again, {.destination = c.destination}, 1, file);
+    EXPECT_EQ(next.events.back(), "3@1");
+    EXPECT_TRUE(IsWindowEnabled(main->hWnd));
+    if (c.destination == kTextFile) EXPECT_NE(ReadFile(file).find("Fin del listado"), std::string::npos);
+  }
 }
 
 TEST_F(ListingTest, TheWalkRunsItsEventsInOrderOnThePrinter) {
