@@ -22,14 +22,7 @@ std::string Trimmed(std::string_view s) {
   return std::string(s.substr(b, e - b));
 }
 
-class SelectedArea {
- public:
-  SelectedArea() : area_(WorkAreas::Get().CurrentArea()) {}
-  ~SelectedArea() { WorkAreas::Get().SelectArea(area_); }
-
- private:
-  int area_;
-};
+using xb::rdd::SelectedArea;
 
 // {name, type, length, decimals} rows: a field list.
 bool IsFieldList(const Value& v) {

@@ -26,14 +26,7 @@ DictionaryUi* g_ui = &g_no_ui;
 
 xb::rdd::FileSystem& Fs() { return WorkAreas::Get().file_system(); }
 
-class SelectedArea {
- public:
-  SelectedArea() : area_(WorkAreas::Get().CurrentArea()) {}
-  ~SelectedArea() { WorkAreas::Get().SelectArea(area_); }
-
- private:
-  int area_;
-};
+using xb::rdd::SelectedArea;
 
 // Opens `path` exclusively, without its index, in a new area; nullptr when it cannot.
 WorkArea* OpenBare(const std::string& path, const std::string& alias) {

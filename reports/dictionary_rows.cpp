@@ -27,14 +27,7 @@ using xb::Value;
 using xb::rdd::WorkArea;
 using xb::rdd::WorkAreas;
 
-class SelectedArea {
- public:
-  SelectedArea() : area_(WorkAreas::Get().CurrentArea()) {}
-  ~SelectedArea() { WorkAreas::Get().SelectArea(area_); }
-
- private:
-  int area_;
-};
+using xb::rdd::SelectedArea;
 
 std::string Upper(std::string_view s) { return xb::Upper(xb::CurrentCodePage(), xb::AllTrim(s)); }
 

@@ -73,14 +73,7 @@ bool Logical(WorkArea& a, std::string_view name) {
   return v.IsLogical() && v.AsLogical();
 }
 
-class SelectedArea {
- public:
-  SelectedArea() : area_(WorkAreas::Get().CurrentArea()) {}
-  ~SelectedArea() { WorkAreas::Get().SelectArea(area_); }
-
- private:
-  int area_;
-};
+using xb::rdd::SelectedArea;
 
 // Calls f on every row of `alias` in the order of `tag` from the key on while `same` holds.
 template <typename Same, typename F>

@@ -26,14 +26,7 @@ Value Call(std::string_view name, std::initializer_list<Value> args = {}) { retu
 
 int g_index_calls = 0;
 
-class SelectedArea {
- public:
-  SelectedArea() : area_(WorkAreas::Get().CurrentArea()) {}
-  ~SelectedArea() { WorkAreas::Get().SelectArea(area_); }
-
- private:
-  int area_;
-};
+using xb::rdd::SelectedArea;
 
 WorkArea* AreaOf(std::string_view alias) {
   WorkAreas& areas = WorkAreas::Get();

@@ -55,6 +55,18 @@ class WorkAreas final : public WorkAreaHost {
   FileSystem* fs_;
 };
 
+// Selects again, when the scope ends, the area that was selected when it began.
+class SelectedArea {
+ public:
+  SelectedArea() : area_(WorkAreas::Get().CurrentArea()) {}
+  ~SelectedArea() { WorkAreas::Get().SelectArea(area_); }
+  SelectedArea(const SelectedArea&) = delete;
+  SelectedArea& operator=(const SelectedArea&) = delete;
+
+ private:
+  int area_;
+};
+
 // Registers the table functions (DBUSEAREA, FIELDGET, RLOCK, RDDSETDEFAULT ...) and installs
 // the work areas as the runtime's host. Call after xb::InitRuntime(); safe to call again.
 void InitTables();
