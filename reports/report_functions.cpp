@@ -6,6 +6,7 @@
 #include "reports/dictionary_tables.h"
 #include "reports/expression_rows.h"
 #include "reports/expressions.h"
+#include "reports/report_columns.h"
 #include "reports/report_definitions.h"
 #include "reports/report_lists.h"
 #include "reports/report_run.h"
@@ -32,6 +33,7 @@ void RegisterReportFunctions() {
   RegisterReportDefinitions();
   RegisterReportRun();
   RegisterExpressionRows();
+  RegisterReportColumns();
 }
 
 }  // namespace reports
