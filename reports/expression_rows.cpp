@@ -1,5 +1,6 @@
 #include "reports/expression_rows.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "data/data_ui.h"
@@ -69,7 +70,124 @@ bool AppendRow(WorkArea& area, const xb::Array& row, const std::string& code) {
   return ok;
 }
 
+std::int64_t Number(WorkArea& area, std::string_view name) {
+  const int pos = area.FieldPos(name);
+  if (pos == 0) return 0;
+  const Value v = area.GetField(pos);
+  return v.IsNumber() ? v.AsInt() : 0;
+}
+
 }  // namespace
+
+std::vector<ExprParam> ReadExprColumnas(std::string_view exprcol, std::string_view code) {
+  std::vector<ExprParam> params;
+  WorkArea* area = AreaOf(exprcol);
+  if (area == nullptr) return params;
+  const std::string wanted = Upper(code);
+  const std::uint32_t recno = area->recno();
+  const bool at_end = area->eof();
+  const int order = area->controlling_order();
+  area->SetControllingOrder(0);
+  for (area->GoTop(); !area->eof(); area->Skip(1)) {
+    if (Upper(Text(*area, "CODIGO")) != wanted) continue;
+    ExprParam p;
+    p.parametro = static_cast<int>(Number(*area, "PARAMETRO"));
+    p.tipo = Text(*area, "TIPO");
+    p.longitud = static_cast<int>(Number(*area, "LONGITUD"));
+    p.decimal = static_cast<int>(Number(*area, "DECIMAL"));
+    p.mascara = Text(*area, "MASCARA");
+    p.descripc = Text(*area, "DESCRIPC");
+    p.campo = Text(*area, "CAMPO");
+    p.anchomax = static_cast<int>(Number(*area, "ANCHOMAX"));
+    p.divisa = Text(*area, "DIVISA");
+    p.visible = Text(*area, "VISIBLE");
+    params.push_back(std::move(p));
+  }
+  area->SetControllingOrder(order);
+  if (at_end) {
+    area->GoBottom();
+    area->Skip(1);
+  } else {
+    area->GoTo(recno);
+  }
+  std::stable_sort(params.begin(), params.end(),
+                   [](const ExprParam& a, const ExprParam& b) { return a.parametro < b.parametro; });
+  return params;
+}
+
+bool SaveExprColumnas(std::string_view exprcol, std::string_view code, const std::vector<ExprParam>& params) {
+  WorkArea* area = AreaOf(exprcol);
+  const std::string key = Upper(code);
+  if (area == nullptr || key.empty()) return false;
+  const int keep = WorkAreas::Get().CurrentArea();
+  WorkAreas::Get().SelectArea(area->number());
+  const bool shared = area->table().shared();
+  bool ok = true;
+  // The rows of the code, reused in turn for the parameters given; the rest deleted.
+  std::vector<std::uint32_t> rows;
+  const int order = area->controlling_order();
+  area->SetControllingOrder(0);
+  for (area->GoTop(); !area->eof(); area->Skip(1))
+    if (Upper(Text(*area, "CODIGO")) == key) rows.push_back(area->recno());
+  area->SetControllingOrder(order);
+  std::size_t used = 0;
+  for (const ExprParam& p : params) {
+    bool locked;
+    if (used < rows.size()) {
+      area->GoTo(rows[used++]);
+      locked = !shared || data::lNetRecLock();
+    } else {
+      locked = shared ? data::lNetRecAdd() : area->Append(false);
+    }
+    if (!locked) {
+      ok = false;
+      break;
+    }
+    const auto put = [area](const char* field, const Value& v) {
+      if (const int pos = area->FieldPos(field); pos != 0) area->PutField(pos, v);
+    };
+    put("CODIGO", Value::String(key));
+    put("PARAMETRO", Value::Integer(p.parametro));
+    put("TIPO", Value::String(p.tipo));
+    put("LONGITUD", Value::Integer(p.longitud));
+    put("DECIMAL", Value::Integer(p.decimal));
+    put("MASCARA", Value::String(p.mascara));
+    put("DESCRIPC", Value::String(p.descripc));
+    put("CAMPO", Value::String(p.campo));
+    put("ANCHOMAX", Value::Integer(p.anchomax));
+    put("DIVISA", Value::String(p.divisa));
+    put("VISIBLE", Value::String(p.visible));
+    area->Commit();
+    if (shared) area->Unlock(area->recno());
+  }
+  for (; ok && used < rows.size(); ++used) {
+    area->GoTo(rows[used]);
+    if (shared && !data::lNetRecLock()) {
+      ok = false;
+      break;
+    }
+    area->Delete();
+    area->Commit();
+    if (shared) area->Unlock(area->recno());
+  }
+  WorkAreas::Get().SelectArea(keep);
+  return ok;
+}
+
+void FitParamToType(ExprParam& param) {
+  if (param.tipo != "N") param.decimal = 0;
+  if (param.tipo == "D") param.longitud = 8;
+  if (param.tipo == "L") param.longitud = 1;
+  param.longitud = std::clamp(param.longitud, 0, 999);
+  param.decimal = std::clamp(param.decimal, 0, std::max(0, param.longitud - 2));
+  param.anchomax = std::clamp(param.anchomax, 0, 999);
+}
+
+int NextParametro(const std::vector<ExprParam>& params) {
+  int last = 0;
+  for (const ExprParam& p : params) last = std::max(last, p.parametro);
+  return last + 1;
+}
 
 std::string FunctionName(std::string_view text) {
   const std::size_t paren = text.find('(');

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/array.h"
 
@@ -30,6 +31,28 @@ ExpressionCheck CheckExpresion(std::string_view table_alias, std::string_view fu
 // columna.\n\rImposible duplicar"), a code taken too. True when copied.
 bool DupExpresiones(std::string_view expresio, std::string_view exprcol, std::string_view code,
                     std::string_view new_code);
+
+// One parameter of an expression: an ExprCol row.
+struct ExprParam {
+  int parametro = 0;
+  std::string tipo = "C";  // C, N, L, D or H
+  int longitud = 0;
+  int decimal = 0;
+  std::string mascara, descripc, campo;
+  int anchomax = 0;
+  std::string divisa;
+  std::string visible = "S";
+};
+
+// The parameters of the expression `code`, by number.
+std::vector<ExprParam> ReadExprColumnas(std::string_view exprcol, std::string_view code);
+// The parameters of `code` replaced by `params` (none: all deleted). False when a row could
+// not be locked or added.
+bool SaveExprColumnas(std::string_view exprcol, std::string_view code, const std::vector<ExprParam>& params);
+// A parameter made consistent with its type: decimals only for numbers, dates 8 wide, logicals 1.
+void FitParamToType(ExprParam& param);
+// The number for a new parameter: one after the highest.
+int NextParametro(const std::vector<ExprParam>& params);
 
 // Registers TI_GUARDAEXPRESION, TI_CHECKEXPRESION and TI_DUPEXPRESION.
 void RegisterExpressionRows();

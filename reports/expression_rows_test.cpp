@@ -84,5 +84,72 @@ TEST_F(ExpressionRowsTest, DuplicatingNeedsParameters) {
   EXPECT_FALSE(DupExpresiones("Expresio", "ExprCol", "VENTAS", "VENTAS2"));
 }
 
+TEST_F(ExpressionRowsTest, ParametersAreReplacedAsAWholeAndKeepTheirNumbers) {
+  X("ExprCol->(DBAppend(), FieldPut(1, 'OTRA'), FieldPut(2, 1))");
+  ExprParam unidades;
+  unidades.parametro = 2;
+  unidades.tipo = "N";
+  unidades.longitud = 10;
+  unidades.decimal = 2;
+  unidades.mascara = "@E 999,999.99";
+  unidades.descripc = "Unidades";
+  unidades.campo = "UNIDADES";
+  unidades.anchomax = 12;
+  unidades.divisa = "P";
+  ExprParam fecha;
+  fecha.parametro = 1;
+  fecha.tipo = "D";
+  fecha.longitud = 8;
+  fecha.descripc = "Fecha";
+  ASSERT_TRUE(SaveExprColumnas("ExprCol", "ventas", {unidades, fecha}));
+  std::vector<ExprParam> read = ReadExprColumnas("ExprCol", "VENTAS");
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].descripc, "Fecha") << "by number";
+  EXPECT_EQ(read[1].parametro, 2);
+  EXPECT_EQ(read[1].tipo, "N");
+  EXPECT_EQ(read[1].longitud, 10);
+  EXPECT_EQ(read[1].decimal, 2);
+  EXPECT_EQ(read[1].mascara, "@E 999,999.99");
+  EXPECT_EQ(read[1].campo, "UNIDADES");
+  EXPECT_EQ(read[1].anchomax, 12);
+  EXPECT_EQ(read[1].divisa, "P");
+  EXPECT_EQ(read[1].visible, "S");
+  EXPECT_EQ(std::string(xb::AllTrim(X("ExprCol->(DBGoBottom(), CODIGO)").AsString())), "VENTAS");
+  EXPECT_EQ(NextParametro(read), 3);
+
+  // The first deleted: the second keeps its number (report columns refer to it).
+  ASSERT_TRUE(SaveExprColumnas("ExprCol", "VENTAS", {read[1]}));
+  read = ReadExprColumnas("ExprCol", "Ventas");
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_EQ(read[0].parametro, 2);
+  EXPECT_EQ(NextParametro(read), 3);
+  ASSERT_TRUE(SaveExprColumnas("ExprCol", "VENTAS", {}));
+  EXPECT_TRUE(ReadExprColumnas("ExprCol", "VENTAS").empty());
+  EXPECT_EQ(ReadExprColumnas("ExprCol", "OTRA").size(), 1u) << "another expression's parameters stay";
+  EXPECT_EQ(NextParametro({}), 1);
+}
+
+TEST_F(ExpressionRowsTest, AParameterFitsItsType) {
+  struct Case {
+    const char* tipo;
+    int longitud, decimal;
+    int want_longitud, want_decimal;
+  };
+  const Case cases[] = {
+      {"N", 10, 2, 10, 2}, {"C", 20, 2, 20, 0}, {"D", 3, 1, 8, 0},
+      {"L", 5, 0, 1, 0},   {"H", 6, 1, 6, 0},   {"N", 3, 5, 3, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.tipo) + std::to_string(c.longitud));
+    ExprParam p;
+    p.tipo = c.tipo;
+    p.longitud = c.longitud;
+    p.decimal = c.decimal;
+    FitParamToType(p);
+    EXPECT_EQ(p.longitud, c.want_longitud);
+    EXPECT_EQ(p.decimal, c.want_decimal);
+  }
+}
+
 }  // namespace
 }  // namespace reports

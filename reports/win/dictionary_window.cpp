@@ -11,6 +11,7 @@
 #include "reports/dictionary_check.h"
 #include "reports/dictionary_rows.h"
 #include "reports/expression_rows.h"
+#include "reports/win/expression_dialogs.h"
 #include "reports/win/header_dialogs.h"
 #include "reports/win/row_dialogs.h"
 #include "reports/win/tbrwdataqz.h"
@@ -246,69 +247,6 @@ void EditEnvironment(bool add) {
     if (!add) SendDlgItemMessageA(h, 101, EM_SETREADONLY, TRUE, 0);
     SetDlgItemTextA(h, 102, description.c_str());
     SetDlgItemTextA(h, 103, tables.c_str());
-    return true;
-  });
-}
-
-// The expression's function checked over its described table, opened where it lives.
-void CheckOnTable(const std::string& table, const std::string& function) {
-  WorkArea* tablas = AreaOfTable("Tablas");
-  std::string path;
-  if (tablas != nullptr) {
-    const std::uint32_t recno = tablas->recno();
-    const int order = tablas->controlling_order();
-    tablas->SetControllingOrder(0);
-    for (tablas->GoTop(); !tablas->eof() && path.empty(); tablas->Skip(1)) {
-      if (xb::Upper(xb::CurrentCodePage(), Field(*tablas, "TABLA")) != xb::Upper(xb::CurrentCodePage(), table)) continue;
-      const bool exacta = tablas->GetField(tablas->FieldPos("EXACTA")).AsLogical();
-      path = DescribedTableFolder(exacta, Field(*tablas, "RUTA")) + Field(*tablas, "FICHERO");
-    }
-    tablas->SetControllingOrder(order);
-    tablas->GoTo(recno);
-  }
-  const int keep = WorkAreas::Get().CurrentArea();
-  data::NetUseOptions options;
-  options.alias = "ChkExpr";
-  if (path.empty() || !data::lNetUse(path, options)) {
-    WorkAreas::Get().SelectArea(keep);
-    CheckExpresion({}, function);
-    return;
-  }
-  WorkArea& opened = WorkAreas::Get().Current();
-  CheckExpresion("ChkExpr", function);
-  opened.Close();
-  WorkAreas::Get().SelectArea(keep);
-}
-
-// " Mantenimiento de expresiones": code and environment only when adding.
-void EditExpression(bool add) {
-  WorkArea* area = AreaOfTable("Expresio");
-  if (area == nullptr || (!add && area->eof())) return;
-  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_CREAR_EXPRESION"), " Mantenimiento de expresiones");
-  ui::TDialog* box = dialog.get();
-  std::vector<xb::Ref<ui::TButton>> buttons;
-  buttons.push_back(svc::Button(dialog, 110, [box] { CheckOnTable(DlgText(box->hWnd, 103), DlgText(box->hWnd, 104)); }));
-  buttons.push_back(svc::Button(dialog, IDOK, [box, add] {
-    HWND h = box->hWnd;
-    const xb::Array values = xb::Array::Of(
-        {Value::String(DlgText(h, 101)), Value::String(DlgText(h, 108)), Value::String(DlgText(h, 103)),
-         Value::String(DlgText(h, 104)), Value::String(DlgText(h, 105)), Value::String(DlgText(h, 106)),
-         Value::String(DlgText(h, 102)), Value::Logical(IsDlgButtonChecked(h, 107) == BST_CHECKED),
-         Value::String(DlgText(h, 109))});
-    if (GuardaExpresion(TDictQZ::AliasOf("Expresio"), add, values)) box->End(IDOK);
-  }));
-  buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
-  svc::RunDialog(dialog, [box, add, area] {
-    HWND h = box->hWnd;
-    if (!add) {
-      const std::pair<int, const char*> fields[] = {{101, "CODIGO"},    {102, "ENTORNO"},  {103, "TABLA"},
-                                                    {104, "EXPRESION"}, {105, "FUNDATOS"}, {106, "FUNCOLUMNA"},
-                                                    {108, "DESCRIPC"},  {109, "PRODUCTOS"}};
-      for (const auto& [id, name] : fields) SetDlgItemTextA(h, id, Field(*area, name).c_str());
-      CheckDlgButton(h, 107, area->GetField(area->FieldPos("GRUPO")).AsLogical() ? BST_CHECKED : BST_UNCHECKED);
-      SendDlgItemMessageA(h, 101, EM_SETREADONLY, TRUE, 0);
-      SendDlgItemMessageA(h, 102, EM_SETREADONLY, TRUE, 0);
-    }
     return true;
   });
 }
@@ -707,11 +645,12 @@ class DictionaryWindow {
   }
 
   void Expresiones() {
-    Plain("Expresiones", "Expresio", "Expresiones");
-    TBrwDataQZ* list = List("Expresiones");
-    if (list == nullptr) return;
-    list->bAdd = [] { EditExpression(true); };
-    list->bEdit = [] { EditExpression(false); };
+    auto list = std::make_unique<TBrwDataQZ>("Expresiones", TDictQZ::AliasOf("Expresio"), "Expresiones");
+    list->bAdd = [] { MngExpresiones(true); };
+    list->bEdit = [] { MngExpresiones(false); };
+    list->bDel = [] { DelExpresion(); };
+    list->aExtraButtons = {{"TD_EXPRESION", "Asignar esta expresión a otro entorno", "Duplicar", [] { DupExpresion(); }}};
+    Open("Expresiones", std::move(list));
   }
 
   void Relaciones() {
