@@ -10,6 +10,7 @@
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
+#include "reports/tdictqz.h"
 #include "services/dialog_helpers.h"
 #include "services/font_choice.h"
 #include "services/menu_access.h"
@@ -121,13 +122,16 @@ TBrwDataQZ::TBrwDataQZ(std::string title, std::string alias, std::string caption
 
 TBrwDataQZ::~TBrwDataQZ() = default;
 
-bool TBrwDataQZ::open() const { return window_ && window_->hWnd != nullptr && IsWindow(window_->hWnd); }
+bool TBrwDataQZ::open() const {
+  if (lDialog) return dialog_ && dialog_->hWnd != nullptr && IsWindow(dialog_->hWnd);
+  return window_ && window_->hWnd != nullptr && IsWindow(window_->hWnd);
+}
 
 void TBrwDataQZ::Activate(ui::TMdiFrame& frame, int depth) {
   RECT client{};
   HWND mdi_client = frame.oWndClient ? frame.oWndClient->hWnd : frame.hWnd;
   GetClientRect(mdi_client, &client);
-  const int inset = depth > 1 ? 40 : 30;
+  const int inset = depth > 1 || lChild ? 40 : 30;
   ui::TMdiChild::NewParams p;
   p.caption = cCaption;
   p.pixel = true;
@@ -159,12 +163,53 @@ void TBrwDataQZ::Activate(ui::TMdiFrame& frame, int depth) {
   browse_->SetFocus();
 }
 
+void TBrwDataQZ::Activate(const ui::DialogRef& dialog) {
+  lDialog = true;
+  dialog_ = dialog;
+  BuildButtonBar();
+  BuildBrowse();
+  if (WorkArea* area = AreaOf(cAlias); area != nullptr && cField.empty()) {
+    const int keep = WorkAreas::Get().CurrentArea();
+    WorkAreas::Get().SelectArea(area->number());
+    area->GoTop();
+    WorkAreas::Get().SelectArea(keep);
+  }
+}
+
+std::string TBrwDataQZ::AliasText() const {
+  std::string key;
+  if (WorkArea* area = AreaOf(cAlias)) {
+    const int keep = WorkAreas::Get().CurrentArea();
+    WorkAreas::Get().SelectArea(area->number());
+    key = xb::AllTrim(xb::CallFunction("INDEXKEY", {Value::Integer(0)}).AsString());
+    WorkAreas::Get().SelectArea(keep);
+  }
+  return "Alias: " + cAlias + "\r\nIndice: " + key;
+}
+
 void TBrwDataQZ::BuildButtonBar() {
+  const Value writes = Value(xb::Block::Native([this](xb::Args&) { return Value::Logical(Writes()); }));
+  if (lDialog) {
+    // The dialog's own buttons; one whose flag is off stays disabled.
+    const Value off = Value(xb::Block::Native([](xb::Args&) { return Value::Logical(false); }));
+    const auto button = [&](int id, bool flag, std::function<void()> act, const Value& when) {
+      auto b = xb::MakeRef<ui::TButton>();
+      b->ReDefine({.id = id, .action = Action(std::move(act)), .parent = dialog_, .when = flag ? when : off});
+      dialog_buttons_.push_back(b);
+    };
+    button(500, lAdd, [this] { AddRecord(); }, writes);
+    button(501, lEdit, [this] { EditRecord(); }, writes);
+    button(502, lDel, [this] { DelRecord(); }, writes);
+    button(503, lSearch, [this] { SearchRecord(); }, {});
+    button(504, lPrint, [this] { BrowseKeys('I'); }, {});
+    button(505, lFont, [this] { svc::SelFon(*browse_); }, {});
+    button(510, lExit, [this] { End(); }, {});
+    return;
+  }
   ui::TBar::NewParams bp;
   bp.btn_width = 25;
   bp.btn_height = 25;
   bar_ = ui::TBar::New(*window_, bp);
-  const Value writes = Value(xb::Block::Native([this](xb::Args&) { return Value::Logical(Writes()); }));
   const auto add = [this](const std::string& picture, const std::string& tooltip, std::function<void()> act,
                           const Value& when, bool group = false) {
     ui::TBtnBmp::BarParams b;
@@ -182,6 +227,7 @@ void TBrwDataQZ::BuildButtonBar() {
   if (lSearch) add("LUPA", "Localizar", [this] { SearchRecord(); }, {}, true);
   if (lPrint) add("Printer", "Imprimir", [this] { BrowseKeys('I'); }, {});
   if (lFont) add("PBMPFON1", "Fuentes", [this] { svc::SelFon(*browse_); }, {});
+  if (TDictQZ::lDebug()) add("PBMPIMP1", "Alias", [this] { data::Ui().MsgInfo(AliasText(), "Alias"); }, {});
   for (const ExtraButton& extra : aExtraButtons) {
     std::function<void()> act = extra.action ? extra.action : [] { data::Ui().MsgInfo("Acción no definida", "Atención"); };
     add(extra.bitmap, extra.tooltip.empty() ? "Tooltip" : extra.tooltip, act, writes, &extra == &aExtraButtons.front());
@@ -197,25 +243,54 @@ void TBrwDataQZ::BuildBrowse() {
     headers.Append(Value::String(c.header));
     sizes.Append(Value::Integer(c.width));
   }
-  ui::TWBrowse::NewParams p;
-  p.parent = window_;
-  p.pixel = true;
-  p.alias = cAlias;
+  Value line;
   if (!columns.empty()) {
-    p.headers = Value(headers);
-    p.col_sizes = Value(sizes);
-    p.line = Value(xb::Block::Native([this, &columns](xb::Args&) {
+    line = Value(xb::Block::Native([this, &columns](xb::Args&) {
       xb::Array cells = xb::Array::New();
       WorkArea* area = AreaOf(cAlias);
       for (const BrowseColumn& c : columns) cells.Append(area != nullptr ? CellValue(*area, c) : Value::String(""));
       return Value(cells);
     }));
   }
-  p.dbl_click = Action([this] {
+  const Value dbl_click = Action([this] {
     if (lEdit && Writes()) EditRecord();
   });
+  // Debug mode: a click on a column's header tells its width.
+  Value actions;
+  if (TDictQZ::lDebug()) {
+    xb::Array blocks = xb::Array::New();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      blocks.Append(Action([this, i, &columns] {
+        const std::vector<int> widths = browse_->GetColSizes();
+        const int width = i < widths.size() ? widths[i] : columns[i].width;
+        data::Ui().MsgInfo("Tamaño: " + std::to_string(width), columns[i].header);
+      }));
+    }
+    actions = Value(blocks);
+  }
   browse_ = xb::MakeRef<ui::TWBrowse>();
-  browse_->New(p);
+  if (lDialog) {
+    browse_->ReDefine(nId, {.line = line,
+                            .parent = dialog_,
+                            .headers = columns.empty() ? Value() : Value(headers),
+                            .col_sizes = columns.empty() ? Value() : Value(sizes),
+                            .dbl_click = dbl_click,
+                            .alias = cAlias,
+                            .actions = actions});
+  } else {
+    ui::TWBrowse::NewParams p;
+    p.parent = window_;
+    p.pixel = true;
+    p.alias = cAlias;
+    p.line = line;
+    if (!columns.empty()) {
+      p.headers = Value(headers);
+      p.col_sizes = Value(sizes);
+    }
+    p.dbl_click = dbl_click;
+    p.actions = actions;
+    browse_->New(p);
+  }
   browse_->bKeyChar = Value(xb::Block::Native([this](xb::Args& a) {
     return BrowseKeys(static_cast<int>(a.Int(1))) ? Value::Logical(true) : Value();
   }));
@@ -224,6 +299,7 @@ void TBrwDataQZ::BuildBrowse() {
     if (area != nullptr) area->SetControllingOrder(nOrdenFiltro > 0 ? nOrdenFiltro : 1);
     Value value = uValue1;
     if (value.IsString()) value = Value::String(xb::Upper(xb::CurrentCodePage(), value.AsString()));
+    browse_->nMaxFilter = kFilterLimit;
     browse_->SetFilter(cField, value);
   }
 }
@@ -263,7 +339,9 @@ void TBrwDataQZ::Fit() {
 }
 
 void TBrwDataQZ::End() {
-  if (open()) window_->End();
+  if (!open()) return;
+  if (lDialog) dialog_->End(IDCANCEL);
+  else window_->End();
 }
 
 void TBrwDataQZ::Refresh() {

@@ -1,7 +1,9 @@
 // TBrwDataQZ: the report generator's generic browser of a dictionary table: an MDI child of
 // the dictionary's frame with a button bar (add, modify, delete, search, print, fonts, the
 // caller's extra buttons, exit), the table's browse with the columns of its kind, tabs by
-// index name (or a filter on a field's value), a search by the current index and keys.
+// index name (or a filter on a field's value), a search by the current index and keys. In a
+// dialog (a non-zero nId) the browse is that dialog's control and the buttons are its
+// controls 500 to 505 (add, modify, delete, search, print, fonts) and 510 (exit).
 #pragma once
 
 #include <functional>
@@ -9,10 +11,12 @@
 #include <vector>
 
 #include "runtime/value.h"
+#include "ui/controls/tbutton.h"
 #include "ui/controls/ttabs.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/tbar.h"
 #include "ui/core/tmdichild.h"
+#include "ui/core/tdialog.h"
 #include "ui/core/tmdiframe.h"
 
 namespace reports {
@@ -31,8 +35,12 @@ class TBrwDataQZ {
   TBrwDataQZ(std::string title, std::string alias, std::string caption = {}, std::string menu_option = {});
   ~TBrwDataQZ();
 
-  // Opens the child in `frame`, `depth` 1 for a list of the frame, 2 for a list opened from one.
+  // Opens the child in `frame`, `depth` 1 for a list of the frame, 2 for a list opened from one
+  // (or lChild).
   void Activate(ui::TMdiFrame& frame, int depth = 1);
+  // The browse as the control nId of `dialog`, before the dialog runs; its buttons the
+  // dialog's controls 500 to 505 and 510.
+  void Activate(const ui::DialogRef& dialog);
   void End();
   void Refresh();
   bool open() const;
@@ -54,6 +62,12 @@ class TBrwDataQZ {
   int nOrdenFiltro = 0;
   std::vector<ExtraButton> aExtraButtons;
   std::function<void()> on_end;
+  int nId = 0;           // the browse's control in a dialog
+  bool lDialog = false;  // set by Activate in a dialog
+  bool lChild = false;   // a child opened from another list
+
+  // Debug mode: "Alias" shows the alias and index key; a header click shows its column's size.
+  std::string AliasText() const;
 
   ui::TMdiChild* window() const { return window_.get(); }
   ui::TWBrowse* browse() const { return browse_.get(); }
@@ -71,7 +85,12 @@ class TBrwDataQZ {
   xb::Ref<ui::TBar> bar_;
   xb::Ref<ui::TWBrowse> browse_;
   xb::Ref<ui::TTabs> tabs_;
+  ui::DialogRef dialog_;
+  std::vector<xb::Ref<ui::TButton>> dialog_buttons_;
 };
+
+// The filter's browse counts at most this many rows.
+constexpr int kFilterLimit = 20;
 
 // TB_BrowseStructure's columns of a kind of list: headers and the field (or "?" + field for
 // a flag shown as "Sí"/"No", "*" + field for one shown as a picture) of each.

@@ -1,0 +1,299 @@
+// The dictionary window's maintenance dialogs as the user drives them: expressions with their
+// parameters, the browser in a dialog and in debug mode, the field's pages, the differences
+// of a table file, the import of a folder and the header designer's items.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
+#include "data/win/windowed_data_ui.h"
+#include "reports/dictionary_files.h"
+#include "reports/dictionary_ui.h"
+#include "reports/expression_rows.h"
+#include "reports/report_functions.h"
+#include "reports/tdictqz.h"
+#include "reports/win/dictionary_window.h"
+#include "reports/win/expression_dialogs.h"
+#include "reports/win/report_window_functions.h"
+#include "reports/win/tbrwdataqz.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/strings.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/test_support.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "services/dialog_helpers.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+#include "ui/controls/twbrowse.h"
+#include "ui/core/core_test_support.h"
+#include "ui/core/window_table.h"
+
+namespace reports {
+namespace {
+
+using vdr::test::DialogAnswerer;
+using vdr::test::SeenDialog;
+using xb::Value;
+
+Value X(const std::string& text) { return xb::EvalMacro(text); }
+
+std::string S(const std::string& text) { return std::string(xb::AllTrim(X(text).AsString())); }
+
+void Shot(HWND window, const std::string& name) {
+  vdr::test::SaveWindowBitmap(window, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp");
+}
+
+void Click(HWND dialog, int id) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+int Ok(const SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons[0].id; }
+int Yes(const SeenDialog& d) { return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí") : Ok(d); }
+
+ui::TWBrowse* BrowseOf(HWND dialog, int id) {
+  return dynamic_cast<ui::TWBrowse*>(ui::OWndFromHwnd(GetDlgItem(dialog, id)).get());
+}
+
+// The type combo of the parameter dialog set as the user would.
+void ChooseType(HWND dialog, int item) {
+  SendDlgItemMessageA(dialog, 103, CB_SETCURSEL, static_cast<WPARAM>(item - 1), 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(103, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 103)));
+}
+
+class DictionaryMaintenanceTest : public ui::test::FrameworkTest {
+ protected:
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
+    ui::InitControls();
+    xb::rdd::InitTables();
+    xb::rdd::ResetTables();
+    data::RegisterDataFunctions();
+    data::ResetProgramSettings();
+    data::InstallWindowedDataUi();
+    RegisterReportFunctions();
+    RegisterReportWindowFunctions();
+    xb::rdd::SetDefaultDriver("ADS");
+    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("05"); });
+    data::cPathStart(folder_.path());
+    data::cPathInforme(folder_.path() + "INF\\");
+    data::nHandlers(255);
+  }
+  void TearDown() override {
+    if (DictionaryFrame() != nullptr) {
+      HWND closing = DictionaryFrame()->hWnd;
+      X("oDic:End()");
+      vdr::test::PumpUntil([closing] { return !IsWindow(closing); });
+    }
+    xb::rdd::ResetTables();
+    SetDictUi(nullptr);
+    data::SetDataUi(nullptr);
+    ui::FreeResources();
+    FrameworkTest::TearDown();
+  }
+  void OpenDictionary() {
+    X("(oDic := TDictQZ():New('" + data::cPathInforme() + "'), nil)");
+    ASSERT_TRUE(X("oDic:Activate()").AsLogical());
+    ASSERT_NE(DictionaryFrame(), nullptr);
+  }
+  std::string Alias(const char* table) { return TDictQZ::AliasOf(table); }
+  xb::rdd::testing::TempFolder folder_;
+};
+
+TEST_F(DictionaryMaintenanceTest, AnExpressionKeepsItsParametersAsTheDialogLeavesThem) {
+  OpenDictionary();
+  RunDictionaryButton("Expresiones");
+  TBrwDataQZ* list = DictionaryList("Expresiones");
+  ASSERT_NE(list, nullptr);
+  // Added with two parameters: a number (decimals kept) and a date (decimals dropped, width 8).
+  bool shown_decimals_enabled_for_date = true;
+  {
+    int step = 0;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == " Mantenimiento de expresiones") {
+        if (step > 0) return 0;  // asked again while a parameter's dialog is open
+        step = 1;
+        SetDlgItemTextA(d.hwnd, 101, "VENTAS");
+        SetDlgItemTextA(d.hwnd, 103, "ALBARAN");
+        SetDlgItemTextA(d.hwnd, 104, "VentasMes( cAlias )");
+        SetDlgItemTextA(d.hwnd, 108, "Ventas del mes");
+        Click(d.hwnd, 121);
+        Click(d.hwnd, 121);
+        EXPECT_EQ(BrowseOf(d.hwnd, 120)->nLen, 2);
+        Shot(d.hwnd, "dict_expression_parameters");
+        return IDOK;
+      }
+      if (d.title == " Columnas de la expresión") {
+        char number[8] = {};
+        GetDlgItemTextA(d.hwnd, 101, number, sizeof number);
+        if (step == 1) {
+          EXPECT_STREQ(number, "1");
+          SetDlgItemTextA(d.hwnd, 102, "Unidades");
+          ChooseType(d.hwnd, 2);
+          SetDlgItemTextA(d.hwnd, 104, "10");
+          SetDlgItemTextA(d.hwnd, 105, "2");
+          SetDlgItemTextA(d.hwnd, 106, "@E 999,999.99");
+          SetDlgItemTextA(d.hwnd, 107, "unidades");
+          Shot(d.hwnd, "dict_expression_parameter");
+        } else {
+          EXPECT_STREQ(number, "2");
+          SetDlgItemTextA(d.hwnd, 102, "Desde fecha");
+          SetDlgItemTextA(d.hwnd, 105, "3");
+          ChooseType(d.hwnd, 4);
+          shown_decimals_enabled_for_date = IsWindowEnabled(GetDlgItem(d.hwnd, 105)) != FALSE;
+        }
+        ++step;
+        return IDOK;
+      }
+      return Ok(d);
+    });
+    EXPECT_TRUE(list->BrowseKeys('A'));
+  }
+  EXPECT_FALSE(shown_decimals_enabled_for_date);
+  std::vector<ExprParam> params = ReadExprColumnas(Alias("ExprCol"), "VENTAS");
+  ASSERT_EQ(params.size(), 2u);
+  EXPECT_EQ(params[0].descripc, "Unidades");
+  EXPECT_EQ(params[0].tipo, "N");
+  EXPECT_EQ(params[0].longitud, 10);
+  EXPECT_EQ(params[0].decimal, 2);
+  EXPECT_EQ(params[0].campo, "UNIDADES");
+  EXPECT_EQ(params[1].parametro, 2);
+  EXPECT_EQ(params[1].tipo, "D");
+  EXPECT_EQ(params[1].longitud, 8);
+  EXPECT_EQ(params[1].decimal, 0);
+
+  // Changed: the first deleted and the dialog cancelled leaves both; accepted, only the second.
+  for (const int close : {IDCANCEL, IDOK}) {
+    bool clicked = false;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == " Mantenimiento de expresiones") {
+        if (clicked) return 0;
+        clicked = true;
+        EXPECT_EQ(BrowseOf(d.hwnd, 120)->nLen, 2);
+        Click(d.hwnd, 123);
+        EXPECT_EQ(BrowseOf(d.hwnd, 120)->nLen, 1);
+        return close;
+      }
+      return Yes(d);
+    });
+    X(Alias("Expresio") + "->(DBGoTop())");
+    EXPECT_TRUE(list->BrowseKeys('M'));
+  }
+  params = ReadExprColumnas(Alias("ExprCol"), "VENTAS");
+  ASSERT_EQ(params.size(), 1u);
+  EXPECT_EQ(params[0].parametro, 2) << "its number stays";
+
+  // Duplicated under another code (a code taken is refused, the dialog stays).
+  std::vector<std::string> said;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == " Duplicar expresión") {
+        SetDlgItemTextA(d.hwnd, 101, "VENTAS");
+        Click(d.hwnd, IDOK);
+        SetDlgItemTextA(d.hwnd, 101, "VENTAS2");
+        return IDOK;
+      }
+      said.push_back(d.AllText());
+      return Ok(d);
+    });
+    X(Alias("Expresio") + "->(DBGoTop())");
+    for (const auto& extra : list->aExtraButtons)
+      if (extra.caption == "Duplicar") extra.action();
+  }
+  EXPECT_EQ(said, std::vector<std::string>{"Nombre duplicado"});
+  EXPECT_EQ(ReadExprColumnas(Alias("ExprCol"), "VENTAS2").size(), 1u);
+
+  // Deleting an expression takes its parameters; without parameters it cannot be duplicated.
+  {
+    DialogAnswerer answer(Yes);
+    X(Alias("Expresio") + "->(OrdSetFocus('Codigo'), DBSeek('VENTAS2'))");
+    EXPECT_TRUE(list->BrowseKeys('E'));
+  }
+  EXPECT_TRUE(ReadExprColumnas(Alias("ExprCol"), "VENTAS2").empty());
+  EXPECT_EQ(ReadExprColumnas(Alias("ExprCol"), "VENTAS").size(), 1u);
+  SaveExprColumnas(Alias("ExprCol"), "VENTAS", {});
+  {
+    DialogAnswerer answer(Ok);
+    X(Alias("Expresio") + "->(DBGoTop())");
+    EXPECT_FALSE(DupExpresion());
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].AllText(), "Esta expresión no tiene ninguna columna.\r\nImposible duplicar");
+  }
+}
+
+TEST_F(DictionaryMaintenanceTest, TheBrowserInADialogAndInDebugMode) {
+  OpenDictionary();
+  X(Alias("Categor") + "->(DBAppend(), FieldPut(1, 'VEN'), FieldPut(2, 'Ventas'), DBCommit(), DBUnlock())");
+  X(Alias("Tablas") + "->(DBAppend(), FieldPut(1, 'CLIENTES'), DBCommit(), DBUnlock())");
+  // In a dialog: the browse is its control, the buttons its controls; one not allowed is disabled.
+  {
+    TBrwDataQZ list("Categorias", Alias("Categor"));
+    list.nId = 100;
+    list.lDel = false;
+    int added = 0;
+    list.bAdd = [&added] { ++added; };
+    const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_BROWSE"), " Categorías");
+    list.Activate(dialog);
+    bool delete_enabled = true;
+    int rows = 0;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title != " Categorías") return Ok(d);
+      rows = BrowseOf(d.hwnd, 100)->nLen;
+      delete_enabled = IsWindowEnabled(GetDlgItem(d.hwnd, 502)) != FALSE;
+      Click(d.hwnd, 500);
+      Shot(d.hwnd, "dict_browse_dialog");
+      Click(d.hwnd, 510);
+      return 0;
+    });
+    svc::RunDialog(dialog);
+    EXPECT_TRUE(list.lDialog);
+    EXPECT_EQ(rows, 1);
+    EXPECT_FALSE(delete_enabled);
+    EXPECT_EQ(added, 1);
+    EXPECT_FALSE(list.open()) << "Salir closed the dialog";
+  }
+
+  // Debug mode: the "Alias" button, and each header click tells the column's width.
+  TDictQZ::lDebug() = true;
+  RunDictionaryButton("Tablas");
+  TDictQZ::lDebug() = false;
+  TBrwDataQZ* tablas = DictionaryList("Tablas");
+  ASSERT_NE(tablas, nullptr);
+  EXPECT_EQ(GetWindow(tablas->bar()->hWnd, GW_CHILD) != nullptr, true);
+  int buttons = 0;
+  for (HWND c = GetWindow(tablas->bar()->hWnd, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) ++buttons;
+  EXPECT_EQ(buttons, 10) << "six buttons, Alias, two of the table's, exit";
+  X(Alias("Tablas") + "->(OrdSetFocus('Fichero'))");
+  EXPECT_EQ(tablas->AliasText(), "Alias: " + Alias("Tablas") + "\r\nIndice: Upper( Fichero )");
+  {
+    DialogAnswerer answer(Ok);
+    const Value actions = tablas->browse()->aActions;
+    ASSERT_TRUE(actions.IsArray());
+    ASSERT_EQ(actions.AsArray().size(), 5u);
+    actions.AsArray().Get(0).AsBlock().Eval();
+    ASSERT_EQ(answer.seen().size(), 1u);
+    EXPECT_EQ(answer.seen()[0].title, "Tabla");
+    EXPECT_EQ(answer.seen()[0].AllText(), "Tamaño: 80");
+  }
+
+  // A list filtered on a value counts at most 20 rows.
+  RunDictionaryButton("Campos");
+  TBrwDataQZ* all = DictionaryList("Campos");
+  ASSERT_NE(all, nullptr);
+  EXPECT_EQ(all->browse()->nMaxFilter, 0);
+  for (const auto& extra : tablas->aExtraButtons)
+    if (extra.caption == "Campos") extra.action();
+  TBrwDataQZ* filtered = DictionaryList("Campos");
+  ASSERT_NE(filtered, nullptr);
+  EXPECT_EQ(filtered->browse()->nMaxFilter, kFilterLimit);
+  EXPECT_EQ(kFilterLimit, 20);
+}
+
+}  // namespace
+}  // namespace reports
