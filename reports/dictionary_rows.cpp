@@ -437,23 +437,8 @@ int GuardaRelacion(const DictAliases& dict, std::string_view origin, std::string
   Put(*relacion, "DIRECTA", Value::Logical(direct));
   Put(*relacion, "PRODUCTOS", Value::String(xb::AllTrim(products)));
   EndRow(*relacion);
-  WorkArea* reltab = AreaOf(dict.reltab);
-  if (!direct || reltab == nullptr) return id;
-  std::set<std::tuple<std::string, std::string, std::int64_t, std::int64_t>> present;
-  EachRow(*reltab, [&] {
-    present.insert({Upper(Text(*reltab, "TABORIGEN")), Upper(Text(*reltab, "TABDESTINO")), Number(*reltab, "IDREL"),
-                    Number(*reltab, "IDDIRECTA")});
-  });
-  for (const RelTabRow& row : RelTabPaths(ReadRelations(dict.relacion))) {
-    if (present.contains({row.origin, row.destination, row.first_id, row.last_id})) continue;
-    if (!AppendRow(*reltab)) break;
-    Put(*reltab, "TABORIGEN", Value::String(row.origin));
-    Put(*reltab, "TABDESTINO", Value::String(row.destination));
-    Put(*reltab, "IDREL", Value::Integer(row.first_id));
-    Put(*reltab, "IDDIRECTA", Value::Integer(row.last_id));
-    Put(*reltab, "PRODUCTOS", Value::String(row.products));
-    EndRow(*reltab);
-  }
+  // A direct relation opens paths; RelTab is brought in line with every path there is.
+  if (direct) SyncRelTab(dict);
   return id;
 }
 

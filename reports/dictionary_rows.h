@@ -52,8 +52,8 @@ bool ExisteRelacion(std::string_view alias, std::string_view origin, std::string
 // among its `Indices` rows.
 bool lCheckRelacion(std::string_view indices_alias, std::string_view destination, std::string_view tag,
                     std::string_view expression);
-// TI_GUARDARELACION: a new relation numbered after the highest; the paths it opens are
-// added to `RelTab`. Returns its number.
+// TI_GUARDARELACION: a new relation numbered after the highest; a direct one brings `RelTab`
+// in line with the paths there are (those it opens added). Returns its number.
 int GuardaRelacion(const DictAliases& dict, std::string_view origin, std::string_view expression,
                    std::string_view destination, std::string_view tag, std::string_view description, bool direct,
                    std::string_view products);

@@ -146,6 +146,21 @@ TEST_F(DictionaryRowsTest, ASavedRelationIsNumberedAndOpensItsPaths) {
   EXPECT_FALSE(lCheckRelacion("Indices", "B", "Codigo", "Cod +"));
 }
 
+TEST_F(DictionaryRowsTest, ANewDirectRelationBringsRelTabInLine) {
+  EXPECT_EQ(GuardaRelacion(dict, "A", "Cod", "B", "Codigo", "A a B", true, "p1"), 1);
+  // Left behind by an older dictionary: a path no relation makes, and one whose products changed.
+  X("RelTab->(DBAppend(), FieldPut(1, 'X'), FieldPut(2, 'Y'), FieldPut(3, 7), FieldPut(4, 8))");
+  X("Relacion->(DBGoTop(), RLock(), FieldPut(FieldPos('PRODUCTOS'), 'p2'), DBUnlock())");
+  ASSERT_EQ(Column("Relacion", "Productos"), "p2 ");
+  EXPECT_EQ(GuardaRelacion(dict, "B", "Cod", "C", "Codigo", "B a C", true, ""), 2);
+  EXPECT_EQ(Column("RelTab", "AllTrim(TabOrigen) + AllTrim(TabDestino) + Str(IdRel, 1) + Str(IdDirecta, 1) + Productos"),
+            "AC12p2 ");
+  // A relation that is not direct opens no path and leaves RelTab as it is.
+  X("RelTab->(DBAppend(), FieldPut(1, 'X'), FieldPut(2, 'Y'), FieldPut(3, 7), FieldPut(4, 8))");
+  EXPECT_EQ(GuardaRelacion(dict, "C", "Cod", "D", "Codigo", "C a D", false, ""), 3);
+  EXPECT_EQ(Column("RelTab", "AllTrim(TabOrigen) + AllTrim(TabDestino)"), "AC XY ");
+}
+
 TEST_F(DictionaryRowsTest, EnvironmentsFontsAndCategories) {
   X("TI_SAVEENTORNO('Entorno', 'ventas', 'Ventas', {'Albaran', 'Clientes'})");
   X("TI_SAVEENTORNO('Entorno', 'VENTAS', 'Ventas', {'Factura', 'Clientes', ''})");
