@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "data/currency.h"
+#include "data/display_masks.h"
 #include "data/data_ui.h"
 #include "data/table_access.h"
 #include "data/table_views.h"
@@ -347,7 +348,7 @@ std::string CalMascara(std::string_view formula, std::string_view mask, const st
   for (std::size_t i = 0; i < fields.size() && i < currencies.size(); ++i) {
     const std::regex word("\\b" + fields[i] + "\\b", std::regex::icase);
     if (xb::AllTrim(currencies[i]) == "P" && std::regex_search(std::string(formula), word))
-      return data::Pts2Euros(data::CurrentCompany(), mask).mask;
+      return data::cMasEuro(mask, true);
   }
   return std::string(mask);
 }

@@ -263,7 +263,7 @@ void TQZReport::SayColumn(std::size_t i, int row) {
 
 void TQZReport::AddTotals(std::size_t i, const xb::Value& value) {
   TQZRCol& c = aColumns[i];
-  if (!((lTotal && c.lTotal) || c.lAcumulada)) return;
+  if (!((lTotal && c.lTotal && (!c.bTotalFor || c.bTotalFor())) || c.lAcumulada)) return;
   if (!value.IsNumber() && !value.IsString()) return;
   const double n = AsNumber(value);
   c.nTotal += n;
@@ -382,7 +382,7 @@ void TQZReport::EndGroup(int n, bool eject) {
   }
   if (g.lFooter || lTotal) {
     if (lSummary || !lTotal) StartLine(line_height_);
-    if (g.lFooter) device_->Say(nRow, aColumns.front().nCol, g.cFooter, g.nFont, 0, 1);
+    if (g.lFooter) device_->Say(nRow, aColumns.front().nCol, g.cFooter, g.nFootFont > 0 ? g.nFootFont : g.nFont, 0, 1);
     GroupTotal(g, nRow);
   }
   nRow += line_height_;

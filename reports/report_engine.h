@@ -42,6 +42,7 @@ class TQZRCol {
   bool lAcumulada = false;           // printed as a running total
   bool lIniGrupo = true;             // group totals restart at each group
   bool lGroupCol = false;            // part of a group key: printed in summaries, not repeated
+  std::function<bool()> bTotalFor;   // the record counts in the totals (none: every one)
   std::array<int, 4> aFonts{1, 1, 1, 1};  // data, title, total, subtotal
 
   // Set by the layout and the run.
@@ -66,6 +67,7 @@ class TQZRGroup {
   std::string cHeader;                  // heading caption
   std::string cFooter = "Total...";     // footing caption
   int nFont = 1;                        // heading and footing font
+  int nFootFont = 0;                    // footing font when not nFont (0: nFont)
   bool lEject = false;
   std::vector<Heading> aHeadings;
 

@@ -216,7 +216,8 @@ void RegisterReportRun() {
     TInforme::lRunning = true;
     bool ok = false;
     try {
-      ok = inf.RunInforme(chosen, false, Text(a.Arg(5)), Text(a.Arg(7)));
+      ok = inf.RunInforme(chosen, false, Text(a.Arg(5)), Text(a.Arg(7)), a.Arg(3).IsNumber() ? static_cast<int>(a.Int(3)) : 0,
+                          a.Arg(4), a.Arg(8));
     } catch (...) {
       inf.EndPreviewReport();
       throw;

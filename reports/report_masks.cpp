@@ -1,6 +1,7 @@
 #include "reports/report_masks.h"
 
 #include "data/currency.h"
+#include "data/display_masks.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/macro.h"
@@ -59,8 +60,9 @@ std::string Mascara(const ColumnMask& c) {
       if (c.decimals > 0) mask += "." + Nines(c.decimals);
     }
   }
-  if (numeric && c.euros && c.currency == "P" && !mask.empty())
-    mask = data::Pts2Euros(data::CurrentCompany(), mask).mask;
+  // The euro form, whatever the company's currency (the company's own conversion of a
+  // euro company's mask drops the cents).
+  if (numeric && c.euros && c.currency == "P" && !mask.empty()) mask = data::cMasEuro(mask, true);
   return mask;
 }
 

@@ -1,16 +1,20 @@
 #include "reports/report_run.h"
+#include "reports/report_run_state.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <map>
 #include <regex>
 
+#include "data/currency.h"
 #include "data/data_ui.h"
 #include "data/table_views.h"
 #include "data/temporary_tables.h"
 #include "reports/access_rules.h"
 #include "reports/expressions.h"
+#include "reports/report_definitions.h"
 #include "reports/report_engine.h"
 #include "reports/report_masks.h"
 #include "reports/report_text_device.h"
@@ -27,88 +31,15 @@
 #include "runtime/sets.h"
 
 namespace reports {
-namespace {
 
-using xb::Value;
-using xb::rdd::WorkArea;
-using xb::rdd::WorkAreas;
+using namespace run_detail;
+
+namespace {
 
 ReportRunHook& Hook() {
   static ReportRunHook hook;
   return hook;
 }
-
-std::string Upper(std::string_view s) { return xb::Upper(xb::CurrentCodePage(), s); }
-std::string Trim(std::string_view s) { return std::string(xb::AllTrim(s)); }
-std::string RTrim(std::string_view s) { return std::string(xb::RTrim(s)); }
-
-WorkArea* AreaOf(std::string_view alias) {
-  WorkAreas& areas = WorkAreas::Get();
-  const int n = areas.AreaOfAlias(Trim(alias));
-  return n == 0 ? nullptr : areas.Area(n);
-}
-
-std::string Text(WorkArea& a, std::string_view name) {
-  const int pos = a.FieldPos(name);
-  if (pos == 0) return {};
-  const Value v = a.GetField(pos);
-  return v.IsString() ? RTrim(v.AsString()) : std::string();
-}
-int Number(WorkArea& a, std::string_view name) {
-  const int pos = a.FieldPos(name);
-  if (pos == 0) return 0;
-  const Value v = a.GetField(pos);
-  return v.IsNumber() ? static_cast<int>(v.AsDouble()) : 0;
-}
-double Real(WorkArea& a, std::string_view name) {
-  const int pos = a.FieldPos(name);
-  if (pos == 0) return 0;
-  const Value v = a.GetField(pos);
-  return v.IsNumber() ? v.AsDouble() : 0;
-}
-bool Logical(WorkArea& a, std::string_view name) {
-  const int pos = a.FieldPos(name);
-  if (pos == 0) return false;
-  const Value v = a.GetField(pos);
-  return v.IsLogical() && v.AsLogical();
-}
-
-using xb::rdd::SelectedArea;
-
-// Calls f on every row of `alias` in the order of `tag` from the key on while `same` holds.
-template <typename Same, typename F>
-void EachFrom(std::string_view alias, std::string_view tag, const std::string& key, Same&& same, F&& f) {
-  WorkArea* area = AreaOf(alias);
-  if (area == nullptr) return;
-  SelectedArea keep;
-  WorkAreas::Get().SelectArea(area->number());
-  xb::CallFunction("ORDSETFOCUS", {Value::String(tag)});
-  xb::CallFunction("DBSEEK", {Value::String(key), Value::Logical(true)});
-  for (; !area->eof() && same(*area); area->Skip(1)) f(*area);
-}
-
-// Evaluates text in an area, compiled once per run.
-class Compiled {
- public:
-  Value Eval(const std::string& text, WorkArea* area = nullptr, std::initializer_list<Value> args = {}) {
-    auto it = blocks_.find(text);
-    if (it == blocks_.end()) {
-      // A block's text is the block; any other text an expression.
-      xb::Block block;
-      if (Trim(text).starts_with("{")) {
-        const Value v = xb::EvalMacro(text);
-        if (v.IsBlock()) block = v.AsBlock();
-      }
-      it = blocks_.emplace(text, block ? block : GenBlock(text)).first;
-    }
-    SelectedArea keep;
-    if (area != nullptr) WorkAreas::Get().SelectArea(area->number());
-    return it->second.Eval(args);
-  }
-
- private:
-  std::map<std::string, xb::Block> blocks_;
-};
 
 Value EmptyOf(const std::string& type, int width) {
   if (type == "N" || type == "H") return Value::Integer(0);
@@ -122,20 +53,6 @@ bool SameType(const Value& v, const std::string& type) {
   if (type == "L") return v.IsLogical();
   if (type == "D" || type == "F") return v.IsDate();
   return v.IsString();
-}
-
-std::string ValueText(const Value& v) {
-  if (v.IsString()) return std::string(v.AsString());
-  if (v.IsLogical()) return v.AsLogical() ? ".T." : ".F.";
-  if (v.IsDate()) return v.AsDate().Dtos();
-  if (v.IsNumber()) return Trim(xb::NumberToStr(v));
-  return {};
-}
-
-// "Colum" and all its digits, as whole tokens.
-bool NamesColumn(const std::string& text, const std::string& name) {
-  const std::regex word("\\b" + name + "\\b", std::regex::icase);
-  return std::regex_search(text, word);
 }
 
 // Pieces of a " + " list.
@@ -160,78 +77,10 @@ std::string KeyOf(const std::string& field, const std::string& type) {
   return "Upper( " + field + " )";
 }
 
-const char* const kOperadores[] = {"", "==", "<>", "< ", "> ", "<=", ">=", "Empty(", ".not. Empty(", "$"};
-
-template <typename T>
-bool Compare(const T& a, const T& b, const std::string& op) {
-  if (op == "<>") return a != b;
-  if (op == "< ") return a < b;
-  if (op == "> ") return a > b;
-  if (op == "<=") return a <= b;
-  if (op == ">=") return a >= b;
-  return a == b;
-}
-
-bool EmptyValue(const Value& v) {
-  if (v.IsNil()) return true;
-  if (v.IsString()) return Trim(v.AsString()).empty();
-  if (v.IsNumber()) return v.AsDouble() == 0;
-  if (v.IsLogical()) return !v.AsLogical();
-  if (v.IsDate()) return v.AsDate().IsEmpty();
-  return false;
-}
-
 }  // namespace
 
 void SetReportRunHook(ReportRunHook hook) { Hook() = std::move(hook); }
 const ReportRunHook& CurrentReportRunHook() { return Hook(); }
-
-std::string ConditionDate(std::string_view text) {
-  const std::string t = Trim(text);
-  auto digits = [&](std::size_t from, std::size_t n) {
-    for (std::size_t i = from; i < from + n; ++i)
-      if (i >= t.size() || !std::isdigit(static_cast<unsigned char>(t[i]))) return false;
-    return true;
-  };
-  if (t.size() == 8 && digits(0, 8)) return t;
-  const bool dashed = t.size() >= 8 && (t[2] == '-' || t[2] == '/') && (t[5] == '-' || t[5] == '/') &&
-                      digits(0, 2) && digits(3, 2);
-  if (dashed && t.size() == 10 && digits(6, 4)) return t.substr(6, 4) + t.substr(3, 2) + t.substr(0, 2);
-  if (dashed && t.size() == 8 && digits(6, 2)) {
-    const int yy = std::stoi(t.substr(6, 2));
-    const int epoch = xb::Sets().epoch;
-    int year = epoch / 100 * 100 + yy;
-    if (year < epoch) year += 100;
-    return std::to_string(year) + t.substr(3, 2) + t.substr(0, 2);
-  }
-  return {};
-}
-
-struct TInforme::Run {
-  bool opened_dict = false;
-  xb::Ref<TDictQZ> dict;
-  int view = 0;
-  std::vector<std::pair<std::string, std::string>> tables;  // {name upper, alias}
-  xb::Ref<data::TTemporal> tmp;
-  WorkArea* master = nullptr;
-  WorkArea* work = nullptr;
-  int area_before = 0;
-  Compiled code;
-  // The Informes row.
-  std::string titulo, desde, hasta, cabecera, infmaster;
-  bool ljump = false, desglose = true;
-  int margen = 0, lineasr = 1;
-  int fnt_tit = 1, fnt_lin = 1, fnt_sub = 1, fnt_tot = 1;
-  std::vector<std::string> masks;
-  struct Group {
-    std::string key, header, footer;
-    std::vector<std::pair<int, std::string>> headings;  // {line, text}
-  };
-  std::vector<Group> groups;
-  std::vector<bool> group_columns;
-  std::string first_key;
-  bool calculated = false;
-};
 
 TInforme::TInforme() = default;
 TInforme::~TInforme() = default;
@@ -285,116 +134,30 @@ Value TInforme::EvalRelacion(Run& run, const ColumnDef& column) {
   return ok ? value : Value();
 }
 
-bool TInforme::CheckOne(const CondicionRow& row) {
-  std::size_t pos = 0;
-  while (pos < aCampos.size() && Upper(aCampos[pos]) != Upper(Trim(row.cColumna))) ++pos;
-  Value value = !aRegPrede[pos].IsNil() ? aRegPrede[pos] : aRegistro[pos];
-  if (!row.cFuncion.empty()) value = GenBlock("{ | cValor | " + row.cFuncion + " ( cValor ) }").Eval({value});
-  const int op_index = row.nOperador >= 1 && row.nOperador <= 10 ? row.nOperador - 1 : 0;
-  std::string op = kOperadores[op_index];
-  if (op.empty()) op = "==";
-  if (op_index == 7) return EmptyValue(value);
-  if (op_index == 8) return !EmptyValue(value);
-  const std::string type = Upper(Trim(row.cFldTipo));
-  if (op == "$") return ValueText(value).find(Trim(row.cValor)) != std::string::npos;
-  if (type == "N" || type == "H") {
-    const double a = std::round((value.IsNumber() ? value.AsDouble() : 0) * 1e6) / 1e6;
-    const Value b_value = xb::Val(Trim(row.cValor));
-    const double b = std::round((b_value.IsNumber() ? b_value.AsDouble() : 0) * 1e6) / 1e6;
-    return Compare(a, b, op);
-  }
-  if (type == "L") {
-    const std::string a = value.IsLogical() && value.AsLogical() ? "2" : "1";
-    const std::string b = Upper(Trim(row.cValor)) == ".T." ? "2" : "1";
-    return Compare(a, b, op);
-  }
-  if (type == "D" || type == "F") {
-    const std::string a = value.IsDate() ? value.AsDate().Dtos() : ConditionDate(ValueText(value));
-    return Compare(a, ConditionDate(row.cValor), op);
-  }
-  if (type == "A") {
-    for (std::size_t i = 0; i < aNomRangos.size(); ++i) {
-      if (aNomRangos[i] != Upper(Trim(row.cTabla) + Trim(row.cCampo))) continue;
-      const std::string a = Trim(ValueText(value));
-      for (const std::string& item : aRangos[i])
-        if (Trim(item) == a) return true;
-    }
-    return false;
-  }
-  std::string a = Trim(ValueText(value));
-  std::string b = Trim(row.cValor);
-  if (type == "V") {
-    std::vector<std::string> results;
-    EachFrom(TDictQZ::AliasOf("CampoRes"), "TCampo", Upper(xb::PadR(row.cTabla, 10) + row.cCampo),
-             [&](WorkArea& r) {
-               return Upper(Text(r, "TABLA")) == Upper(Trim(row.cTabla)) && Upper(Text(r, "CAMPO")) == Upper(Trim(row.cCampo));
-             },
-             [&](WorkArea& r) { results.push_back(Trim(Text(r, "RESULTA"))); });
-    const Value n = xb::Val(b);
-    const int at = n.IsNumber() ? static_cast<int>(n.AsDouble()) : 0;
-    a = Upper(a);
-    b = at >= 1 && at <= static_cast<int>(results.size()) ? Upper(results[static_cast<std::size_t>(at - 1)]) : a;
-    return Compare(a, b, op);
-  }
-  if (value.IsLogical() || Upper(b) == ".T." || Upper(b) == ".F.") {
-    a = Upper(a);
-    b = Upper(b);
-  }
-  std::replace(a.begin(), a.end(), '"', '\'');
-  std::replace(b.begin(), b.end(), '"', '\'');
-  const std::size_t width = std::max(a.size(), b.size());
-  a = xb::PadR(a, static_cast<std::int64_t>(width));
-  b = xb::PadR(b, static_cast<std::int64_t>(width));
-  return Compare(a, b, op);
-}
-
-bool TInforme::CheckCondicion(const std::vector<CondicionRow>& rows, const std::string& cTipo) {
-  std::vector<const CondicionRow*> mine;
-  for (const CondicionRow& r : rows) {
-    if (r.cTipo != cTipo) continue;
-    const std::string col = Upper(Trim(r.cColumna));
-    if (std::none_of(aCampos.begin(), aCampos.end(), [&](const std::string& f) { return Upper(f) == col; })) continue;
-    mine.push_back(&r);
-  }
-  if (mine.empty()) return cTipo != "D";
-  // Left to right over every row; "(" and ")" of copied conditions nest.
-  std::size_t at = 0;
-  std::function<bool()> chain = [&]() {
-    bool result = true;
-    int link = -1;
-    while (at < mine.size()) {
-      const CondicionRow& r = *mine[at];
-      bool operand;
-      if (Trim(r.cParent1) == "(" ) {
-        CondicionRow plain = r;
-        plain.cParent1.clear();
-        operand = CheckOne(plain);
-        ++at;
-        // The rest of the parenthesis, joined by this row's link.
-        const int inner_link = r.nEnlace;
-        const bool rest = at < mine.size() ? chain() : true;
-        operand = inner_link == 2 ? operand && rest : inner_link == 0 ? rest : operand || rest;
-      } else {
-        operand = CheckOne(r);
-        ++at;
-      }
-      if (link < 0) result = operand;
-      else if (link == 2) result = result && operand;
-      else if (link == 1 || link == 3) result = result || operand;
-      else result = operand;
-      link = r.nEnlace;
-      if (Trim(r.cParent1) == ")") break;
-    }
-    return result;
-  };
-  return chain();
-}
-
 bool TInforme::RunInforme(const std::string& cInforme, bool lOpenDict, const std::string& cAliasIn,
-                          const std::string& cCondLisIn) {
+                          const std::string& cCondLisIn, int nEntorno, const Value& aParamsIn, const Value& lEurosIn) {
   Run run;
   run.area_before = WorkAreas::Get().CurrentArea();
   cCondLis = cCondLisIn;
+  (void)nEntorno;  // the run opens its own view; the caller's stays as it is
+  // The run-parameter store cleared; a given euro answer goes in its first slot.
+  std::vector<Value>& store = aStatic();
+  std::fill(store.begin(), store.end(), Value());
+  if (lEurosIn.IsLogical()) {
+    if (store.empty()) store.resize(1);
+    store[0] = lEurosIn;
+  }
+  // Parameters: a character code names an expression, a number an initial-value function.
+  aParams.clear();
+  aValParams.clear();
+  if (aParamsIn.IsArray()) {
+    for (const Value& pair : aParamsIn.AsArray()) {
+      if (!pair.IsArray() || pair.AsArray().size() < 2) continue;
+      const Value code = pair.AsArray()[0];
+      if (code.IsString()) aParams.emplace_back(Upper(Trim(code.AsString())), pair.AsArray()[1]);
+      else if (code.IsNumber()) aValParams[static_cast<int>(code.AsDouble())] = pair.AsArray()[1];
+    }
+  }
   if (lOpenDict) {
     run.dict = xb::MakeRef<TDictQZ>();
     run.dict->New(TDictQZ::cPath());
@@ -413,15 +176,19 @@ bool TInforme::RunInforme(const std::string& cInforme, bool lOpenDict, const std
 }
 
 void TInforme::Cleanup(Run& run) {
+  run.progress.reset();
   if (run.tmp) {
     run.tmp->End(true);
     run.tmp = nullptr;
   }
+  if (run.other_view > 0) data::RestoreView(run.other_view);
+  run.other_view = 0;
   if (run.view > 0) data::RestoreView(run.view);
   run.view = 0;
   if (run.opened_dict && run.dict) run.dict->End();
   run.opened_dict = false;
   WorkAreas::Get().SelectArea(run.area_before);
+  if (run.broken) EndPreviewReport();
 }
 
 bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& cAliasIn) {
@@ -519,37 +286,57 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
              aCondiciones.push_back(r);
            });
 
-  // The master table and the tables of the search chains.
+  aCopiadas.clear();
+  aNomRangos.clear();
+  aRangos.clear();
+  aDatosIni = {};
+  lAgrupado = false;
+  lOrden = true;
+  lEuros = false;
+  lTemporal = lFueTemporal = false;
+  nPage = 0;
+
+  // The master table, the tables of the expressions' environments and of the search chains.
   std::vector<std::string> wanted{cTablaMaestra};
+  auto want = [&wanted](const std::string& t) {
+    if (!t.empty() && std::none_of(wanted.begin(), wanted.end(), [&](const std::string& w) { return Upper(w) == Upper(t); }))
+      wanted.push_back(t);
+  };
+  for (const ColumnDef& c : aColumnas)
+    if (c.nTipoCol == 3 || c.nTipoCol == 6 || c.nTipoCol == 9)
+      for (const std::string& t : TablasExp(c.cCodExpr)) want(Trim(t));
   EachFrom(TDictQZ::AliasOf("Recol"), "InCoOrd", Upper(xb::PadR(cMainInforme, 10)) + "I",
            [&](WorkArea& a) { return Upper(Text(a, "INFORME")) == code && Text(a, "INFDOC") == "I"; },
-           [&](WorkArea& a) {
-             const std::string t = Trim(Text(a, "TABBUSCAR"));
-             if (std::none_of(wanted.begin(), wanted.end(), [&](const std::string& w) { return Upper(w) == Upper(t); }))
-               wanted.push_back(t);
-           });
+           [&](WorkArea& a) { want(Trim(Text(a, "TABBUSCAR"))); });
   data::ViewBegin(true);
   std::vector<std::string> names;
   for (const std::string& table : wanted) {
     std::string file, folder;
-    bool found = false;
+    bool found = false, temporal = false;
     EachFrom(TDictQZ::AliasOf("Tablas"), "Tabla", Upper(table),
              [&](WorkArea& a) { return Upper(Text(a, "TABLA")) == Upper(table); },
              [&](WorkArea& a) {
                file = Trim(Text(a, "FICHERO"));
                folder = Trim(Text(a, "RUTA"));
+               temporal = Logical(a, "TEMPORAL");
                found = true;
              });
     if (!found || file.empty()) continue;
-    bool indexed = false;
+    std::vector<std::string> keys;
     EachFrom(TDictQZ::AliasOf("Indices"), "Tabla", Upper(table),
-             [&](WorkArea& a) { return Upper(Text(a, "TABLA")) == Upper(table); }, [&](WorkArea&) { indexed = true; });
+             [&](WorkArea& a) { return Upper(Text(a, "TABLA")) == Upper(table); },
+             [&](WorkArea& a) { keys.push_back(Trim(Text(a, "EXPRESION"))); });
     data::ViewTable t;
     t.table = file;
     t.folder = folder;
-    if (indexed) t.indexes = {file};
+    if (!keys.empty()) t.indexes = {file};
     names.push_back(Upper(table));
     run.tables.emplace_back(Upper(table), data::ViewAdd(t));
+    // A temporary master: the run scans a temporary copy ("_" + its name) with its keys.
+    if (run.tables.size() == 1 && Upper(table) == Upper(cTablaMaestra) && temporal) {
+      lTemporal = lFueTemporal = true;
+      run.tables.emplace_back("_" + Upper(table), data::ViewAddTemp({.base = "QZT", .structure_of = "1", .keys = keys}));
+    }
   }
   run.view = run.tables.empty() ? 0 : data::nOpenView();
   if (run.view == 0) {
@@ -557,7 +344,10 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
                "Atención");
     return false;
   }
-  run.master = cAliasIn.empty() ? AreaOf(run.tables.front().second) : AreaOf(cAliasIn);
+  if (!cAliasIn.empty()) lTemporal = true;
+  run.master = !cAliasIn.empty() ? AreaOf(cAliasIn)
+               : lFueTemporal    ? AreaOf(run.tables[1].second)
+                                 : AreaOf(run.tables.front().second);
   if (run.master == nullptr) return false;
   cMasterAlias = run.master->alias();
 
@@ -596,15 +386,106 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
   for (const Value& f : run.tmp->acFiles) acTmpFiles.push_back(TDictQZ::cTempPath() + std::string(f.AsString()));
   run.work = AreaOf(run.tmp->acAlias.Get(0).AsString());
 
-  // Masks.
+  // The initial-value functions, in order, while the run may go on.
+  std::vector<std::pair<int, std::string>> functions;
+  EachFrom(TDictQZ::AliasOf("Inicial"), "Informe", Upper(xb::PadR(cMainInforme, 10) + "I"),
+           [&](WorkArea& a) { return Upper(Text(a, "INFORME")) == code && Text(a, "INFDOC") == "I"; },
+           [&](WorkArea& a) {
+             const std::string f = Trim(Text(a, "FUNCION"));
+             functions.emplace_back(Number(a, "ORDEN"), Trim(f.substr(0, f.find('('))));
+           });
+  std::stable_sort(functions.begin(), functions.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<Value>& store = aStatic();
+  bool ran = false;
+  for (std::size_t i = 0; i < functions.size(); ++i) {
+    if (functions[i].second.empty()) continue;
+    const auto given = aValParams.find(static_cast<int>(i) + 1);
+    const Value param = given != aValParams.end() ? given->second : Value(xb::Array::New());
+    const Value result = run.code.Eval("{ | nEntorno, cAlias, uParam, cInforme | " + functions[i].second +
+                                           "( nEntorno, cAlias, uParam, cInforme ) }",
+                                       nullptr,
+                                       {Value::Integer(run.view), Value::String(!cAliasIn.empty() ? cAliasIn : cMasterAlias),
+                                        param, Value::String(run.infmaster)});
+    ran = true;
+    if (!EvalInicial(result)) return false;
+    if (!result.IsArray()) continue;
+    const xb::Array items = result.AsArray();
+    auto at = [&items](std::size_t n) { return n <= items.size() ? items[n - 1] : Value(); };
+    if (at(4).IsArray())
+      for (const Value& p : at(4).AsArray())
+        if (p.IsArray() && p.AsArray().size() >= 2 && p.AsArray()[0].IsString())
+          aParams.emplace_back(Upper(Trim(p.AsArray()[0].AsString())), p.AsArray()[1]);
+    if (at(5).IsArray() && at(5).AsArray().size() >= 1 && at(5).AsArray()[0].IsString()) {
+      if (WorkArea* other = AreaOf(at(5).AsArray()[0].AsString())) {
+        run.master = other;
+        cMasterAlias = other->alias();
+        lTemporal = true;
+        const Value view = at(5).AsArray().size() >= 2 ? at(5).AsArray()[1] : Value();
+        if (view.IsNumber() && view.AsDouble() > 0) run.other_view = static_cast<int>(view.AsDouble());
+      }
+    }
+    if (at(6).IsLogical()) {
+      if (store.empty()) store.resize(1);
+      store[0] = at(6);
+    }
+    if (at(7).IsString()) cCondLis = std::string(at(7).AsString());
+    if (at(8).IsLogical()) lAgrupado = at(8).AsLogical();
+    if (at(9).IsNumber()) nPage = std::max(0, static_cast<int>(at(9).AsDouble()) - 1);
+  }
+
+  // The euro answer: the store's, else asked when the report has amounts in a currency.
+  if (!store.empty() && store[0].IsLogical()) {
+    lEuros = store[0].AsLogical();
+  } else if (!ran && Hook().pide_euros &&
+             std::any_of(aColumnas.begin(), aColumnas.end(), [](const ColumnDef& c) { return c.cDivisa == "P" || c.cDivisa == "E"; })) {
+    const auto [go, euros] = Hook().pide_euros();
+    if (!go) return false;
+    lEuros = euros;
+  }
+
+  // Masks; in euros a calculated column over a pesetas one takes the euro form.
   run.masks.clear();
+  std::vector<std::string> types, currencies;
   for (const ColumnDef& c : aColumnas) {
-    run.masks.push_back(Mascara({.mask = c.cMascara, .picture = c.lPicture, .currency = c.cDivisa, .euros = false,
+    run.masks.push_back(Mascara({.mask = c.cMascara, .picture = c.lPicture, .currency = c.cDivisa, .euros = lEuros,
                                  .width = c.nAncho, .decimals = c.nNumDecimal, .type = c.cTipo}));
+    types.push_back(c.cTipo);
+    currencies.push_back(c.cDivisa);
+  }
+  if (lEuros)
+    for (std::size_t i = 0; i < aColumnas.size(); ++i)
+      if (aColumnas[i].nTipoCol == 4 || aColumnas[i].nTipoCol == 5)
+        run.masks[i] = CalMascara(aColumnas[i].cDatos, run.masks[i], aCampos, currencies);
+
+  // Expression columns: their parameters, given or from their data function, once a code.
+  run.expressions.clear();
+  run.value_params.assign(aColumnas.size(), Value::String(""));
+  for (std::size_t i = 0; i < aColumnas.size(); ++i) {
+    const ColumnDef& c = aColumnas[i];
+    if (c.nTipoCol != 3 && c.nTipoCol != 6 && c.nTipoCol != 9) continue;
+    if (c.nTipoCol == 6) run.value_params[i] = Value::String(c.cDescripc);
+    const std::string key = Upper(c.cCodExpr);
+    if (run.expressions.count(key) > 0) continue;
+    Run::Expression& e = run.expressions[key];
+    auto given = std::find_if(aParams.begin(), aParams.end(), [&](const auto& p) { return p.first == key; });
+    const std::string fundatos = Trim(c.cFunDatos.substr(0, c.cFunDatos.find('(')));
+    if (given != aParams.end()) e.params = given->second;
+    else if (!fundatos.empty())
+      e.params = run.code.Eval("{ | cTitulo | " + fundatos + "( cTitulo ) }", nullptr, {Value::String(c.cDescripc)});
+    if (!e.params.IsArray()) e.params = e.params.IsNil() ? Value(xb::Array::New()) : [&] {
+      xb::Array one = xb::Array::New();
+      one.Append(e.params);
+      return Value(one);
+    }();
   }
 
   // The output.
   if (Hook().sel_destino && !Hook().sel_destino(oStDestino, cMainInforme, run.titulo)) return false;
+  if (Hook().wait_dialog) run.progress = Hook().wait_dialog();
+  if (run.progress) {
+    run.progress->Done(RunProgress::kAbriendo);
+    run.progress->SetTotal(static_cast<long>(run.master->RecordCount()));
+  }
 
   // Groups: cumulative keys over the group columns, headings from the printed ones.
   run.groups.clear();
@@ -632,12 +513,14 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
       return false;
     }
     g.key = key;
+    int first_heading = -1;
     const std::vector<std::string> lines = Pieces(r.cValor);
     const std::vector<std::string> printed = Pieces(r.cImprime);
     for (std::size_t i = 0; i < printed.size(); ++i) {
       auto it = std::find_if(aColumnas.begin(), aColumnas.end(),
                              [&](const ColumnDef& c) { return Upper(c.cCampo) == Upper(printed[i]); });
       if (it == aColumnas.end()) continue;
+      if (first_heading < 0) first_heading = static_cast<int>(it - aColumnas.begin());
       std::string text;
       if (it->nTipoCol == 9) text = it->cDatos + "(" + it->cCampo + ")";
       else if (it->cTipo == "D") text = "DToC( " + it->cCampo + " )";
@@ -648,13 +531,24 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
     }
     if (run.first_key.empty()) run.first_key = key;
     run.groups.push_back(g);
+    run.first_heading.push_back(first_heading);
   }
 
-  // The scan.
-  run.master->GoTop();
-  while (!run.master->eof()) {
+  // The scan, from the start value of the range when there is one.
+  const bool converts = data::Pts2Euros(data::CurrentCompany(), "").rate != 1;
+  const int totaliza = run.master->FieldPos("LTOTALIZA");
+  long count = 0;
+  for (StartScan(run); InScan(run); run.master->Skip(1)) {
+    if (run.progress) {
+      run.progress->SetPos(++count);
+      if (run.progress->Cancelled()) {
+        run.broken = true;
+        return false;
+      }
+    }
     aRegistro.assign(aColumnas.size(), Value());
     aRegPrede.assign(aColumnas.size(), Value());
+    for (auto& [key, e] : run.expressions) e.evaluated = false;
     for (std::size_t i = 0; i < aColumnas.size(); ++i) {
       const ColumnDef& c = aColumnas[i];
       Value value = EmptyOf(c.cTipo, c.nAnchoMax);
@@ -681,23 +575,16 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
         case 3:
         case 6:
         case 9: {
-          const Value result = run.code.Eval(
-              "{ | cAlias, aDbfs, aTablas, aResult, cInforme | " + c.cDatos +
-                  "( cAlias, aDbfs, aTablas, aResult, cInforme ) }",
-              run.master, {Value::String(cMasterAlias), Value(xb::Array::New()), Value(xb::Array::New()),
-                           Value(xb::Array::New()), Value::String(run.infmaster)});
-          if (result.IsArray()) {
-            const xb::Array items = result.AsArray();
-            const std::size_t at = static_cast<std::size_t>(std::max(c.nParametro, 1) - 1);
-            value = at < items.size() ? items[at] : Value();
-          } else {
-            value = c.nParametro <= 1 ? result : Value();
-          }
+          const Value result = EvalExpresion(run, c, run.value_params[i]);
+          const xb::Array items = result.AsArray();
+          const std::size_t at = static_cast<std::size_t>(std::max(c.nParametro, 1) - 1);
+          value = at < items.size() ? items[at] : Value();
           break;
         }
         default:
           value = Value::Integer(0);
       }
+      if (converts && value.IsNumber()) value = Value::Number(nEuros(value.AsDouble(), lEuros, c.cDivisa));
       if (!SameType(value, c.cTipo == "H" ? "N" : c.cTipo)) value = EmptyOf(c.cTipo, c.nAnchoMax);
       if (value.IsString() && c.nAncho > 0 && static_cast<int>(value.AsString().size()) > c.nAnchoMax && c.nAnchoMax > 0)
         value = Value::String(value.AsString().substr(0, static_cast<std::size_t>(c.nAnchoMax)));
@@ -711,9 +598,11 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
     if (CheckCondicion(aCondiciones, "C") && CheckCondicion(aCopiadas, "C")) {
       run.work->Append();
       for (std::size_t i = 0; i < aColumnas.size(); ++i) run.work->PutField(static_cast<int>(i) + 1, aRegistro[i]);
+      if (lAgrupado && totaliza > 0)
+        run.work->PutField(static_cast<int>(aColumnas.size()) + 1, run.master->GetField(totaliza));
     }
-    run.master->Skip(1);
   }
+  if (run.progress) run.progress->Done(RunProgress::kRecogiendo);
 
   // Calculated columns: their formulas over the work fields; a zero divisor gives 0.
   if (run.calculated) {
@@ -736,15 +625,71 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
     }
   }
 
+  if (run.progress) run.progress->Done(RunProgress::kCalculando);
+
   cDesde.clear();
   cHasta.clear();
   if (!OrderInforme(run)) return false;
+  if (run.progress) run.progress->Done(RunProgress::kOrdenando);
   return ReportInforme(run);
+}
+
+std::vector<std::string> TInforme::DefEntorno(Run& run, const std::string& code, std::vector<std::string>& tables) {
+  tables = TablasExp(code);
+  std::vector<std::string> aliases;
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    std::string name = Upper(Trim(tables[i]));
+    // A temporary master's following alias is its temporary copy's.
+    if (lFueTemporal && i == 0 && name == Upper(cTablaMaestra) && tables.size() > 2) name = "_" + name;
+    std::string alias;
+    for (const auto& [opened, a] : run.tables)
+      if (opened == name) alias = a;
+    aliases.push_back(alias);
+  }
+  return aliases;
+}
+
+Value TInforme::EvalExpresion(Run& run, const ColumnDef& column, const Value& value_param) {
+  const std::string key = Upper(column.cCodExpr);
+  Run::Expression& shared = run.expressions[key];
+  // A value parameter of its own makes the column's evaluation its own.
+  const bool own = value_param.IsString() && !value_param.AsString().empty();
+  Run::Expression& e = own ? run.expressions[key + "\x01" + std::string(value_param.AsString())] : shared;
+  if (own && e.params.IsNil()) e.params = shared.params;
+  if (e.evaluated) return e.result;
+  xb::Array params = xb::Array::New();
+  if (e.params.IsArray())
+    for (const Value& p : e.params.AsArray()) params.Append(p);
+  if (own) params.Append(value_param);
+  std::vector<std::string> tables;
+  const std::vector<std::string> aliases = DefEntorno(run, column.cCodExpr, tables);
+  xb::Array dbfs = xb::Array::New(), names = xb::Array::New();
+  for (const std::string& a : aliases) dbfs.Append(Value::String(a));
+  for (const std::string& t : tables) names.Append(Value::String(t));
+  const std::string function = Trim(column.cDatos.substr(0, column.cDatos.find('(')));
+  Value result = run.code.Eval("{ | cAlias, aDbfs, aTablas, aResult, cInforme | " + function +
+                                   "( cAlias, aDbfs, aTablas, aResult, cInforme ) }",
+                               run.master, {Value::String(cMasterAlias), Value(dbfs), Value(names), Value(params),
+                                            Value::String(run.infmaster)});
+  if (!result.IsArray()) {
+    xb::Array one = xb::Array::New();
+    one.Append(result);
+    result = Value(one);
+  }
+  e.result = result;
+  e.evaluated = true;
+  return result;
 }
 
 bool TInforme::OrderInforme(Run& run) {
   std::string key = run.groups.empty() ? std::string() : run.groups.back().key;
-  for (const CondicionRow& r : aCondiciones) {
+  // The orders of the initial-value functions in letter order, then the report's own.
+  std::vector<CondicionRow> orders;
+  for (const CondicionRow& r : aCopiadas)
+    if (r.cTipo == "A") orders.push_back(r);
+  std::stable_sort(orders.begin(), orders.end(), [](const CondicionRow& a, const CondicionRow& b) { return a.cOrden < b.cOrden; });
+  if (lOrden) std::copy(aCondiciones.begin(), aCondiciones.end(), std::back_inserter(orders));
+  for (const CondicionRow& r : orders) {
     if (r.cTipo != "A") continue;
     auto it = std::find_if(aColumnas.begin(), aColumnas.end(),
                            [&](const ColumnDef& c) { return Upper(c.cCampo) == Upper(Trim(r.cColumna.empty() ? r.cCampo : r.cColumna)); });
@@ -777,83 +722,5 @@ bool TInforme::OrderInforme(Run& run) {
   return true;
 }
 
-bool TInforme::ReportInforme(Run& run) {
-  std::unique_ptr<ReportDevice> device;
-  if (oStDestino.nDestino == 2) device = std::make_unique<TQZRFile>(Trim(oStDestino.cFileDst));
-  else if (Hook().device) device = Hook().device(oStDestino, run.titulo.substr(0, 30));
-  if (!device || !device->Ready()) return false;
-
-  if (cCondLis.empty()) cCondLis = Trim(cDesde + " " + cHasta);
-  TQZReport report(device.get());
-  report.lSummary = !run.desglose;
-  report.cPageTotal = run.desde;
-  report.cGrandTotal = run.hasta;
-  report.nTitleUpLine = 0;
-  report.nTitleDnLine = 1;
-  report.nTotalLine = 1;
-  report.lPageGroup = run.ljump;
-  report.nLineasReg = run.lineasr;
-  report.nMgIzMM = run.margen;
-  report.nTotalFont = std::max(1, run.fnt_tot);
-  report.nSubTTFont = std::max(1, run.fnt_sub);
-  // The designed header: its height and bottom margin are known before the layout.
-  if (!RTrim(run.cabecera).empty()) {
-    const DesignedHeader header = ReadDesignedHeader(run.cabecera);
-    report.nAltoCabMM = header.posicion;
-    report.nMgDnMM = header.pfinal;
-    report.bStartPage = [this, &run](TQZReport& r) {
-      r.nRow = ImprimeCabecera(*r.Device(), run.cabecera, r.nPage, run.titulo, cCondLis);
-    };
-  }
-  WorkArea* work = run.work;
-  const auto fields = std::make_shared<std::vector<int>>();
-  for (std::size_t i = 0; i < aColumnas.size(); ++i) {
-    const ColumnDef& c = aColumnas[i];
-    if (!c.lImprimir) continue;
-    TQZRCol col;
-    col.cTitle = c.cTitulo;
-    if (c.nAncho > 0 && static_cast<int>(col.cTitle.size()) > c.nAncho) col.cTitle.resize(static_cast<std::size_t>(c.nAncho));
-    const int pos = static_cast<int>(i) + 1;
-    const int width = c.nAncho;
-    col.bData = [work, pos, width]() {
-      Value v = work->GetField(pos);
-      if (v.IsString()) v = Value::String(RTrim(v.AsString().substr(0, static_cast<std::size_t>(std::max(width, 0)))));
-      return v;
-    };
-    col.cPicture = col.cTotalPict = (c.cTipo == "C" && (c.nTipoCol == 3 || c.nTipoCol == 6)) ? "" : run.masks[i];
-    col.cTipoCol = c.cTipo.empty() ? "C" : c.cTipo;
-    col.nAnchoCol = c.nPInicial;
-    col.nSize = c.nAncho;
-    col.nPad = Upper(c.cAlineacion) == "D" ? 2 : Upper(c.cAlineacion) == "I" ? 1 : 3;
-    col.nLinea = c.nLinea;
-    col.lTotal = c.lTotal;
-    col.lAcumulada = c.nTipoCol == 5;
-    col.lIniGrupo = c.lIniGrupo;
-    col.lGroupCol = run.group_columns[i];
-    const int line = std::max(1, run.fnt_lin), title = std::max(1, run.fnt_tit);
-    col.aFonts = {line, title, std::max(1, run.fnt_tot), std::max(1, run.fnt_sub)};
-    report.AddColumn(col);
-  }
-  for (const Run::Group& g : run.groups) {
-    TQZRGroup group;
-    group.bGroup = [this, &run, key = g.key]() { return ValueText(run.code.Eval(key, run.work)); };
-    group.cHeader = g.header;
-    group.cFooter = g.footer;
-    group.lEject = true;
-    group.nFont = std::max(1, run.fnt_sub);
-    for (const auto& [line, text] : g.headings)
-      group.aHeadings.push_back({line, [&run, text = text]() { return ValueText(run.code.Eval(text, run.work)); }});
-    report.AddGroup(group);
-  }
-  report.bWhile = [work] { return !work->eof(); };
-  report.bSkip = [work] { work->Skip(1); };
-  report.bEnd = [this](TQZReport&) { EndPreviewReport(); };
-  report.bWideQuestion = Hook().wide_question;
-  work->GoTop();
-  const bool printed = report.Activate();
-  EndPreviewReport();  // a cancelled run too
-  nPage = report.nPage;
-  return printed;
-}
 
 }  // namespace reports

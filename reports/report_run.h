@@ -10,12 +10,14 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "reports/report_device.h"
+#include "runtime/block.h"
 #include "runtime/value.h"
 
 namespace reports {
@@ -46,6 +48,22 @@ struct ReportRunHook {
   std::function<bool()> wide_question;
   // The euro question of a report with amounts in pesetas or euros: {go on, in euros}.
   std::function<std::pair<bool, bool>()> pide_euros;
+  // The wait dialog of a run (nullptr: none).
+  std::function<std::unique_ptr<class RunProgress>()> wait_dialog;
+};
+
+// The wait dialog of a run: five steps, a meter, the page printed and a cancel button.
+class RunProgress {
+ public:
+  enum Step { kAbriendo = 1, kRecogiendo, kOrdenando, kCalculando, kGenerando };
+  virtual ~RunProgress() = default;
+  // The step ended (its bitmap becomes the done one).
+  virtual void Done(Step step) = 0;
+  virtual void SetTotal(long total) = 0;
+  virtual void SetPos(long pos) = 0;
+  virtual void Page(int page) = 0;
+  // Lets the window system catch up; true when the user cancelled.
+  virtual bool Cancelled() = 0;
 };
 void SetReportRunHook(ReportRunHook hook);
 const ReportRunHook& CurrentReportRunHook();
@@ -64,6 +82,15 @@ struct CondicionRow {
   std::string cTipo, cOrden, cTabla, cCampo, cValor, cFldTipo, cTextoTit, cTextoPie, cColumna, cImprime;
   int nEnlace = 0, nOperador = 0;
   std::string cParent1, cFuncion;  // only on the conditions copy
+  std::string cRango;              // "A": the name of its value list
+};
+
+// The scan range an initial-value function gives: the scan starts at uDesde (soft seek, in
+// order uOrden when given) and ends after the records whose field cCampo is at most uHasta.
+struct DatosIni {
+  std::string cCampo;
+  xb::Value uDesde, uHasta, uOrden;
+  bool lSet = false;
 };
 
 class TInforme {
@@ -71,9 +98,16 @@ class TInforme {
   TInforme();
   ~TInforme();
 
-  // RunInforme: .T. when something was printed.
+  // RunInforme: .T. when something was printed. aParamsIn holds {code, value} pairs: a
+  // character code names an expression (its parameters), a number the initial-value function
+  // at that position (its parameter). A logical lEuros is the euro answer (no question then).
   bool RunInforme(const std::string& cInforme, bool lOpenDict = false, const std::string& cAliasIn = {},
-                  const std::string& cCondLis = {});
+                  const std::string& cCondLis = {}, int nEntorno = 0, const xb::Value& aParamsIn = {},
+                  const xb::Value& lEurosIn = {});
+  // EvalInicial: takes an initial-value function's result {lGo, aConditions, aOrders, ...}:
+  // its conditions and orders join the conditions copy, a scan range becomes aDatosIni.
+  // False stops the run.
+  bool EvalInicial(const xb::Value& result);
 
   // RunGenInforme: the entry of menus and the report tree: access, one run at a time, a
   // direct report or a banded one.
@@ -100,6 +134,14 @@ class TInforme {
   std::vector<CondicionRow> aCopiadas;     // added by initial-value functions
   std::vector<std::vector<std::string>> aRangos;
   std::vector<std::string> aNomRangos;
+  // Parameters of the run: of expressions by code, of initial-value functions by position.
+  std::vector<std::pair<std::string, xb::Value>> aParams;
+  std::map<int, xb::Value> aValParams;
+  DatosIni aDatosIni;
+  bool lAgrupado = false;   // the totals count only records whose lTotaliza is set
+  bool lOrden = true;       // the report's own orders apply
+  bool lEuros = false;
+  bool lTemporal = false, lFueTemporal = false;
   // The temporary tables (their file stems) of the last run, for the tests.
   std::vector<std::string> acTmpFiles;
 
@@ -112,6 +154,13 @@ class TInforme {
   xb::Value ChangeValues(const std::string& table, const std::string& field, const xb::Value& value, int anchomax);
   bool OrderInforme(Run& run);
   bool CheckOne(const CondicionRow& row);
+  std::map<std::string, xb::Block> functions_;  // of the copied conditions, compiled once
+  // InsCondicion: one condition of an initial-value function into the conditions copy.
+  void InsCondicion(const ColumnDef& column, const xb::Array& condition);
+  std::vector<std::string> DefEntorno(Run& run, const std::string& code, std::vector<std::string>& tables);
+  xb::Value EvalExpresion(Run& run, const ColumnDef& column, const xb::Value& value_param);
+  bool StartScan(Run& run);
+  bool InScan(Run& run);
 };
 
 // A designed page header (CabeH): its height and bottom margin in millimetres.

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "data/data_test_support.h"
@@ -12,7 +13,9 @@
 #include "reports/report_functions.h"
 #include "reports/report_text_device.h"
 #include "reports/tdictqz.h"
+#include "runtime/codepage.h"
 #include "runtime/lib/strings.h"
+#include "runtime/macro.h"
 #include "runtime/rdd/workareas.h"
 
 namespace reports {
@@ -353,6 +356,263 @@ TEST_F(ReportRunTest, ADirectReportPrintsTheTableItsFunctionLaysOut) {
   ASSERT_TRUE(X("INFDIRECTO('INF\\', 'DIR', 0, 'DADO')").AsLogical());
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(Read().substr(0, 12), "   Primera\r\n");
+}
+
+// Ventas with a tag on CODIGO, and columns that name it as their expression code.
+class InitialValueTest : public ReportRunTest {
+ protected:
+  void SetUp() override {
+    ReportRunTest::SetUp();
+    Add("Tablas", {{"TABLA", S("VENTAS")}, {"RUTA", S("DBF\\")}, {"FICHERO", S("Ventas")}, {"VISIBLE", S("S")}});
+    const std::vector<std::tuple<const char*, double, bool>> rows = {
+        {"A01", 1, true}, {"B02", 50, false}, {"C03", 100, true}, {"D04", 150, true}, {"E05", 7, true}};
+    CreateTable("DBF\\Ventas.dbf", {{"CODIGO", 'C', 6, 0}, {"IMPORTE", 'N', 10, 2}, {"LTOTALIZA", 'L', 1, 0}},
+                static_cast<int>(rows.size()), [&](xb::rdd::WorkArea& a, int n) {
+                  const auto& [codigo, importe, totaliza] = rows[static_cast<std::size_t>(n - 1)];
+                  a.PutField(1, S(codigo));
+                  a.PutField(2, N(importe, 2));
+                  a.PutField(3, L(totaliza));
+                });
+    ASSERT_GT(Use("DBF\\Ventas.dbf", "IDX", false), 0);
+    xb::CallFunction("ORDCREATE", {Value(), S("CODIGO"), S("CODIGO")});
+    xb::CallFunction("DBCLOSEAREA");
+    Add("Indices", {{"TABLA", S("VENTAS")}, {"ORDEN", N(1)}, {"TAG", S("CODIGO")}, {"EXPRESION", S("CODIGO")}});
+    Report("INI");
+    Column("INI", 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"ALINEACION", S("I")}, {"PINICIAL", N(1)},
+                      {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(6)}, {"CODEXPR", S("VENTAS")}});
+    Column("INI", 2, {{"TITULO", S("Importe")}, {"TIPO", S("N")}, {"ANCHO", N(12)}, {"NUMDECIMAL", N(2)},
+                      {"DECIMAL", N(2)}, {"ALINEACION", S("D")}, {"PINICIAL", N(8)}, {"TOTAL", L(true)},
+                      {"MASCARA", S("@E 9,999,999.99")}, {"CAMPOREL", S("IMPORTE")}, {"ANCHOMAX", N(10)},
+                      {"CODEXPR", S("VENTAS")}});
+    Add("Inicial", {{"INFORME", S("INI")}, {"ORDEN", N(1)}, {"FUNCION", S("TEST_INICIAL")}, {"INFDOC", S("I")}});
+    xb::RegisterFunction("TEST_INICIAL", [this](xb::Args& a) {
+      ++calls_;
+      EXPECT_GT(a.Int(1), 0) << "the view handle";
+      EXPECT_TRUE(a.Arg(2).IsString());
+      EXPECT_EQ(xb::AllTrim(a.Str(4)), "INI");
+      param_ = a.Arg(3);
+      return xb::EvalMacro(result_);
+    });
+  }
+  // The codes of the records printed, and the grand total line.
+  std::vector<std::string> Codes() const {
+    std::vector<std::string> codes;
+    std::istringstream in(Read());
+    std::string line;
+    int rules = 0;
+    while (std::getline(in, line)) {
+      if (line.starts_with("------")) {
+        if (++rules == 2) break;
+        continue;
+      }
+      if (rules == 1) codes.emplace_back(xb::AllTrim(line.substr(0, 6)));
+    }
+    return codes;
+  }
+  std::string Total() const {
+    const std::string all = Read();
+    const std::size_t at = all.find("Total ");
+    return at == std::string::npos ? std::string() : std::string(xb::AllTrim(all.substr(at + 5, all.find('\r', at) - at - 5)));
+  }
+  std::string result_;
+  Value param_;
+  int calls_ = 0;
+};
+
+TEST_F(InitialValueTest, ConditionsOrdersAndRangesOfTheFunctionShapeTheRun) {
+  struct Case {
+    const char* result;
+    std::vector<std::string> codes;
+    const char* total;
+  };
+  const std::vector<Case> cases = {
+      {"{ .T. }", {"A01", "B02", "C03", "D04", "E05"}, "308,00"},
+      {"NIL", {"A01", "B02", "C03", "D04", "E05"}, "308,00"},
+      // A range: ">=" the low value and "<=" the high one.
+      {"{ .T., { { 'VENTAS', 'IMPORTE', 7, 100 } } }", {"B02", "C03", "E05"}, "157,00"},
+      {"{ .T., { { 'ventas', 'IMPORTE', 7, 100, '>' } } }", {"B02", "C03"}, "150,00"},
+      // "<>" with an upper value: outside the range.
+      {"{ .T., { { 'VENTAS', 'IMPORTE', 7, 100, '<>' } } }", {"A01", "D04"}, "151,00"},
+      // A range or-linked onward: outside [7, 100] by the parenthesis, or "C03".
+      {"{ .T., { { 'VENTAS', 'IMPORTE', 7, 100, '<>', 'OR' }, { 'VENTAS', 'CODIGO', 'C03' } } }",
+       {"A01", "C03", "D04"}, "251,00"},
+      // A list of values, and a function applied to the field before comparing.
+      {"{ .T., { { 'VENTAS', 'CODIGO', { 'A01', 'D04' } } } }", {"A01", "D04"}, "151,00"},
+      {"{ .T., { { 'VENTAS', 'IMPORTE', { 50, 7 } } } }", {"B02", "E05"}, "57,00"},
+      {"{ .T., { { 'VENTAS', 'Lower(CODIGO)', 'b02' } } }", {"B02"}, "50,00"},
+      {"{ .T., { { 'VENTAS', 'IMPORTE', 0, , 'empty' } } }", {}, "0,00"},
+      {"{ .T., { { 'VENTAS', 'IMPORTE', 0, , 'not' } } }", {"A01", "B02", "C03", "D04", "E05"}, "308,00"},
+      // A condition on a column the report lacks applies to nothing.
+      {"{ .T., { { 'OTRA', 'IMPORTE', 7 } } }", {"A01", "B02", "C03", "D04", "E05"}, "308,00"},
+      // Orders: "B" replaces the report's own; the scan range starts softly and ends at its end.
+      {"{ .T., {}, { { 'VENTAS', 'IMPORTE', 'B' } } }", {"A01", "E05", "B02", "C03", "D04"}, "308,00"},
+      {"{ .T., {}, { { 'CODIGO', 'B', 'C', 'C', 1 } } }", {"B02", "C03"}, "150,00"},
+      {"{ .T., {}, { { 'CODIGO', 'BZ', '', 'C', 'CODIGO' } } }", {}, "0,00"},
+      {"{ .T., {}, { { 'CODIGO', 'B', 'D', 'C', 1 }, { 'VENTAS', 'IMPORTE', 'A' } } }", {"B02", "C03", "D04"}, "300,00"},
+      // Grouped records: only those whose lTotaliza is set add to the totals.
+      {"{ .T., {}, {}, , , , , .T. }", {"A01", "B02", "C03", "D04", "E05"}, "258,00"},
+  };
+  // The report's own order, by code descending through a column: replaced by a "B" order only.
+  for (const Case& c : cases) {
+    result_ = c.result;
+    ASSERT_TRUE(inf_.RunInforme("INI")) << c.result;
+    EXPECT_EQ(Codes(), c.codes) << c.result;
+    EXPECT_EQ(Total(), c.total) << c.result;
+    EXPECT_TRUE(NoTemporaryTables());
+  }
+  EXPECT_TRUE(ui().messages.empty());
+}
+
+TEST_F(InitialValueTest, AFalseAnswerStopsTheRunAndTheRestOfTheResultActs) {
+  result_ = "{ .F. }";
+  EXPECT_FALSE(inf_.RunInforme("INI"));
+  EXPECT_TRUE(NoTemporaryTables());
+  EXPECT_FALSE(std::filesystem::exists(path_) && !Read().empty()) << "nothing printed";
+
+  // Parameters given by position reach the function; without one it gets an empty array.
+  result_ = "{ .T. }";
+  ASSERT_TRUE(inf_.RunInforme("INI"));
+  ASSERT_TRUE(param_.IsArray());
+  EXPECT_EQ(param_.AsArray().size(), 0u);
+  xb::Array pairs = xb::Array::New();
+  for (Value code : {Value::Integer(1), S("EXPR")}) {
+    xb::Array pair = xb::Array::New();
+    pair.Append(code);
+    pair.Append(S("dado"));
+    pairs.Append(Value(pair));
+  }
+  ASSERT_TRUE(inf_.RunInforme("INI", false, {}, {}, 0, Value(pairs)));
+  EXPECT_EQ(param_.IsString() ? std::string(param_.AsString()) : std::string(), "dado");
+  ASSERT_EQ(inf_.aParams.size(), 1u);
+  EXPECT_EQ(inf_.aParams[0].first, "EXPR");
+
+  // The condition text for the header, the first page number, extra expression parameters.
+  result_ = "{ .T., {}, {}, { { 'OTRA', { 1 } } }, , , 'Del A al E', , 5 }";
+  ASSERT_TRUE(inf_.RunInforme("INI"));
+  EXPECT_EQ(inf_.cCondLis, "Del A al E");
+  EXPECT_EQ(inf_.nPage, 5) << "the first page printed is the fifth";
+  ASSERT_EQ(inf_.aParams.size(), 1u);
+  EXPECT_EQ(inf_.aParams[0].first, "OTRA");
+  EXPECT_EQ(calls_, 4);
+}
+
+TEST_F(ReportRunTest, ExpressionColumnsAreEvaluatedOnceARecordInTheirEnvironment) {
+  Sales({{"A01", "P1", 10}, {"B02", "M1", 5}});
+  CreateTable("DBF\\Articulos.dbf", {{"CODIGO", 'C', 4, 0}}, 0);
+  Add("Tablas", {{"TABLA", S("ARTICULOS")}, {"RUTA", S("DBF\\")}, {"FICHERO", S("Articulos")}});
+  Add("Expresio", {{"CODIGO", S("EXPVEN")}, {"TABLA", S("VENTAS")}, {"ENTORNO", S("ENTV")}, {"FUNDATOS", S("TEST_PARAMS")}});
+  Add("Entorno", {{"ENTORNO", S("ENTV")}, {"TABLA", S("VENTAS")}, {"ORDEN", N(1)}, {"INICIAL", S("S")}});
+  Add("Entorno", {{"ENTORNO", S("ENTV")}, {"TABLA", S("ARTICULOS")}, {"ORDEN", N(2)}});
+  Report("EXPR");
+  Column("EXPR", 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"ALINEACION", S("I")}, {"PINICIAL", N(1)},
+                     {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(6)}});
+  // Two elements of one expression, and a type 6 column with its description as a value parameter.
+  Row expression{{"TIPOCOL", N(3)}, {"CODEXPR", S("EXPVEN")}, {"DATOS", S("TEST_EXPR")}, {"FUNDATOS", S("TEST_PARAMS")},
+                 {"DESCRIPC", S("Ventas")}, {"ALINEACION", S("I")}};
+  Row first = expression, second = expression, third = expression;
+  first.insert({{"TITULO", S("x")}, {"FUNCTIT", S("'Entorno' + ' de ventas'")}, {"ANCHO", N(8)}, {"PINICIAL", N(8)},
+                {"PARAMETRO", N(1)}, {"ANCHOMAX", N(8)}});
+  second.insert({{"TITULO", S("Doble")}, {"TIPO", S("N")}, {"ANCHO", N(6)}, {"PINICIAL", N(17)}, {"PARAMETRO", N(2)},
+                 {"ANCHOMAX", N(6)}, {"MASCARA", S("999999")}});
+  third.insert({{"TITULO", S("Valor")}, {"ANCHO", N(6)}, {"PINICIAL", N(24)}, {"PARAMETRO", N(3)}, {"ANCHOMAX", N(6)}});
+  third["TIPOCOL"] = N(6);
+  third["DESCRIPC"] = S("propio");
+  Column("EXPR", 2, first);
+  Column("EXPR", 3, second);
+  Column("EXPR", 4, third);
+  int params_calls = 0, expr_calls = 0;
+  std::vector<std::string> seen;
+  xb::RegisterFunction("TEST_PARAMS", [&](xb::Args& a) {
+    ++params_calls;
+    EXPECT_EQ(xb::AllTrim(a.Str(1)), "Ventas");
+    return xb::EvalMacro("{ 2 }");
+  });
+  xb::RegisterFunction("TEST_EXPR", [&](xb::Args& a) {
+    ++expr_calls;
+    const xb::Array dbfs = a.Arr(2), tables = a.Arr(3), params = a.Arr(4);
+    EXPECT_EQ(dbfs.size(), 2u);
+    EXPECT_EQ(tables.size(), 2u);
+    EXPECT_EQ(xb::AllTrim(tables[1].AsString()), "ARTICULOS");
+    EXPECT_NE(areas().AreaOfAlias(dbfs[1].AsString()), 0) << "the environment's tables are open";
+    EXPECT_EQ(xb::Upper(xb::CurrentCodePage(), dbfs[0].AsString()), xb::Upper(xb::CurrentCodePage(), a.Str(1)));
+    std::string described;
+    for (const Value& p : params) described += p.IsString() ? std::string(p.AsString()) : std::to_string(p.AsInt());
+    seen.push_back(described);
+    const Value importe = xb::EvalMacro(std::string(a.Str(1)) + "->IMPORTE");
+    xb::Array r = xb::Array::New();
+    r.Append(S(std::string(a.Str(5)).substr(0, 4) + "-" + std::string(xb::AllTrim(xb::EvalMacro(std::string(a.Str(1)) + "->CODIGO").AsString()))));
+    r.Append(N(importe.AsDouble() * params[0].AsDouble()));
+    r.Append(S(described));
+    return Value(r);
+  });
+  ASSERT_TRUE(inf_.RunInforme("EXPR")) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_EQ(params_calls, 1) << "parameters asked once a run";
+  EXPECT_EQ(expr_calls, 4) << "once a record, and once more for the column with its own value parameter";
+  EXPECT_EQ(seen, (std::vector<std::string>{"2", "2propio", "2", "2propio"}));
+  EXPECT_EQ(Read(), Page({"Código Entorno  Doble  Valor ", "------ -------- ------ ------", "A01    EXPR-A01 20     2propi",
+                          "B02    EXPR-B02 10     2propi"}));
+
+  // Parameters given for the expression's code: its data function is not asked.
+  xb::Array pairs = xb::Array::New(), pair = xb::Array::New(), values = xb::Array::New();
+  values.Append(N(3));
+  pair.Append(S("expven"));
+  pair.Append(Value(values));
+  pairs.Append(Value(pair));
+  ASSERT_TRUE(inf_.RunInforme("EXPR", false, {}, {}, 0, Value(pairs)));
+  EXPECT_EQ(params_calls, 1);
+  EXPECT_NE(Read().find("A01    EXPR-A01 30 "), std::string::npos) << Read();
+}
+
+TEST_F(ReportRunTest, AmountsInPesetasPrintInEurosWhenAsked) {
+  Sales({{"A01", "", 1664}, {"B02", "", 16639}});
+  Report("EURO", {{"HASTA", S("")}});
+  Column("EURO", 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"ALINEACION", S("I")}, {"PINICIAL", N(1)},
+                     {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(6)}});
+  Column("EURO", 2, {{"TITULO", S("Importe")}, {"TIPO", S("N")}, {"ANCHO", N(10)}, {"ALINEACION", S("D")},
+                     {"PINICIAL", N(8)}, {"MASCARA", S("@E 9,999,999")},
+                     {"CAMPOREL", S("IMPORTE")}, {"ANCHOMAX", N(10)}, {"DIVISA", S("P")}});
+  Column("EURO", 3, {{"TITULO", S("Doble")}, {"TIPOCOL", N(4)}, {"TIPO", S("N")}, {"ANCHO", N(10)},
+                     {"ALINEACION", S("D")}, {"PINICIAL", N(19)}, {"DATOS", S("Colum2 * 2")},
+                     {"MASCARA", S("@E 9,999,999")}, {"ANCHOMAX", N(10)}});
+  struct Case {
+    const char* name;
+    Value given;                     // the caller's euro answer
+    std::optional<std::pair<bool, bool>> answer;  // the dialog's, when asked
+    bool printed;
+    std::string line;                // the first record
+    int asked;
+  };
+  const std::vector<Case> cases = {
+      {"asked: euros", Value(), std::pair{true, true}, true, "A01         10,00      20,00", 1},
+      {"asked: pesetas", Value(), std::pair{true, false}, true, "A01         1.664      3.328", 1},
+      {"asked: cancelled", Value(), std::pair{false, true}, false, "", 1},
+      {"given: no question", L(true), std::nullopt, true, "A01         10,00      20,00", 0},
+  };
+  for (const Case& c : cases) {
+    int asked = 0;
+    const auto answer = c.answer;
+    SetReportRunHook({.pide_euros = [&asked, answer] {
+      ++asked;
+      return answer.value_or(std::pair{true, false});
+    }});
+    std::filesystem::remove(path_);
+    EXPECT_EQ(inf_.RunInforme("EURO", false, {}, {}, 0, {}, c.given), c.printed) << c.name;
+    EXPECT_EQ(asked, c.asked) << c.name;
+    EXPECT_TRUE(NoTemporaryTables()) << c.name;
+    if (c.printed) EXPECT_NE(Read().find(c.line + "\r\n"), std::string::npos) << c.name << "\n" << Read();
+  }
+  // An initial-value function that answers the euro question: no dialog.
+  Add("Inicial", {{"INFORME", S("EURO")}, {"ORDEN", N(1)}, {"FUNCION", S("TEST_EUROS")}, {"INFDOC", S("I")}});
+  xb::RegisterFunction("TEST_EUROS", [](xb::Args&) { return xb::EvalMacro("{ .T., {}, {}, , , .T. }"); });
+  int asked = 0;
+  SetReportRunHook({.pide_euros = [&asked] {
+    ++asked;
+    return std::pair{true, false};
+  }});
+  ASSERT_TRUE(inf_.RunInforme("EURO"));
+  EXPECT_EQ(asked, 0);
+  EXPECT_NE(Read().find("A01         10,00      20,00\r\n"), std::string::npos) << Read();
+  EXPECT_TRUE(X("TI_ASTATIC()[1]").AsLogical()) << "the answer is kept in the run-parameter store";
 }
 
 TEST_F(ReportRunTest, ConditionsCompareNatively) {
