@@ -6,6 +6,7 @@
 #include "reports/report_definitions.h"
 #include "reports/report_run.h"
 #include "reports/tdictqz.h"
+#include "reports/win/column_dialogs.h"
 #include "reports/win/dictionary_window.h"
 #include "reports/win/report_output_dialog.h"
 #include "reports/win/report_page_device.h"
@@ -70,6 +71,10 @@ void ShowList(bool /*tree*/) {
                                      if (code.empty()) return;
                                      TInforme inf;
                                      inf.RunGenInforme(code);
+                                   }});
+  s.list->aExtraButtons.push_back({"TD_CAMPOS", "Columnas de este informe", "Columnas de este informe", [alias] {
+                                     const std::string code = Current(alias);
+                                     if (!code.empty()) Columnas(code);
                                    }});
   s.list->on_end = [] {
     if (State().dict) State().dict->End();
