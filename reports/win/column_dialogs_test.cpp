@@ -249,6 +249,83 @@ TEST_F(ColumnDialogsTest, RefusalsOfTheListAndOfThePreview) {
                        "Atención|Debe definir alguna columna"}));
 }
 
+TEST_F(ColumnDialogsTest, TheAddDialogOffersRelatedTablesAndExpressions) {
+  // Ventas -> Articulos -> Familias; Clientes is not reached.
+  for (const char* table : {"ARTICULOS", "FAMILIAS", "CLIENTES"})
+    Add("Tablas", std::string("TABLA := '") + table + "', RUTA := '" + folder_.path() + "', FICHERO := '" + table +
+                      "', VISIBLE := 'S'");
+  Add("Campos", "TABLA := 'FAMILIAS', ORDEN := 1, CAMPO := 'NOMBRE', TIPO := 'C', LONGITUD := 10, DESCRIPC := 'Familia'");
+  Add("Campos", "TABLA := 'CLIENTES', ORDEN := 1, CAMPO := 'NOMBRE', TIPO := 'C', LONGITUD := 30, DESCRIPC := 'Cliente'");
+  Add("Relacion", "TABORIGEN := 'VENTAS', EXPBUSCAR := 'CODIGO', TABDESTINO := 'ARTICULOS', INDDESTINO := 'CODIGO', "
+                  "DESCRIPC := 'Artículo', IDREL := 1, DIRECTA := .T.");
+  Add("Relacion", "TABORIGEN := 'ARTICULOS', EXPBUSCAR := 'FAMILIA', TABDESTINO := 'FAMILIAS', INDDESTINO := 'CODIGO', "
+                  "DESCRIPC := 'Familia', IDREL := 2, DIRECTA := .T.");
+  Add("Expresio", "CODIGO := 'MARGEN', DESCRIPC := 'Margen', TABLA := 'VENTAS', EXPRESION := 'DATOSMARGEN'");
+  Add("ExprCol", "CODIGO := 'MARGEN', PARAMETRO := 1, TIPO := 'N', LONGITUD := 8, DECIMAL := 2, DESCRIPC := 'Margen bruto'");
+  // Chooses the source `text`, then, once its items are there, the first one.
+  const auto choose = [](HWND dialog, const std::string& text, int& step) -> int {
+    if (!IsWindowEnabled(dialog)) return 0;
+    HWND combo = GetDlgItem(dialog, 101);
+    HWND items = GetDlgItem(dialog, 102);
+    if (step == 0) {
+      const LRESULT at = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+      EXPECT_NE(at, CB_ERR) << text;
+      SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(101, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+      ++step;
+      return 0;
+    }
+    if (SendMessageA(items, LB_GETCOUNT, 0, 0) < 1) return 0;
+    SendMessageA(items, LB_SETCURSEL, 0, 0);
+    ++step;
+    return IDOK;
+  };
+  std::vector<std::string> boxes, offered;
+  int step = 0;
+  std::string source = "CLIENTES";
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (d.title == " Añadir columna") {
+      if (step == 1) {
+        HWND items = GetDlgItem(d.hwnd, 102);
+        char first[128] = {};
+        if (SendMessageA(items, LB_GETCOUNT, 0, 0) > 0) SendMessageA(items, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+        if (first[0] != 0) offered.push_back(first);
+      }
+      if (step == 2) {  // refused: the dialog stays for another choice
+        step = 0;
+        source = "FAMILIAS";
+      }
+      if (step < 2) {
+        // Only the press that adds is answered for good; the refused one is pressed by hand.
+        const int id = choose(d.hwnd, source, step);
+        if (id == IDOK && source == "CLIENTES") {
+          PostMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, IDOK)));
+          return 0;
+        }
+        return id;
+      }
+      return 0;
+    }
+    boxes.push_back(d.title + "|" + d.AllText());
+    return d.buttons.empty() ? 0 : d.buttons.front().id;
+  });
+  EXPECT_TRUE(AddColumna("EJEMPLO"));
+  step = 0;
+  source = "Expresiones de la tabla maestra";
+  EXPECT_TRUE(AddColumna("EJEMPLO"));
+  EXPECT_EQ(offered, (std::vector<std::string>{"Cliente (NOMBRE)", "Familia (NOMBRE)", "Margen bruto (MARGEN)"}));
+  EXPECT_EQ(boxes, (std::vector<std::string>{"Atención|No es posible añadir esta columna.No hay relación establecida "
+                                             "entre la tabla maestra y la tabla actual"}));
+  const std::vector<ColumnaRow> columns = ReadColumnas("EJEMPLO");
+  ASSERT_EQ(columns.size(), 4u);
+  EXPECT_EQ(columns[2].nTipoCol, 2);
+  EXPECT_EQ(columns[2].cCodExpr, "FAMILIAS");
+  EXPECT_EQ(columns[2].cDatos, "CODIGO");
+  EXPECT_EQ(columns[3].nTipoCol, 3);
+  EXPECT_EQ(columns[3].cTitulo, "Margen bruto");
+  EXPECT_EQ(X(TDictQZ::AliasOf("Recol") + "->(LASTREC())").AsInt(), 2);
+}
+
 bool g_preview_seen = false;
 std::string g_page_label;
 void CALLBACK ClosePreview(HWND, UINT, UINT_PTR, DWORD) {
