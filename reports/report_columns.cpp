@@ -311,7 +311,7 @@ std::vector<CampoOfrecido> CamposDe(std::string_view table_in) {
   const std::string table = Upper(table_in);
   std::vector<std::pair<int, CampoOfrecido>> ordered;
   EachRow(*a, [&] {
-    if (Upper(Text(*a, "TABLA")) == table)
+    if (Upper(Text(*a, "TABLA")) == table && Upper(Text(*a, "VISIBLE")) != "N")
       ordered.push_back({Number(*a, "ORDEN"), {Text(*a, "CAMPO"), Text(*a, "DESCRIPC"), Upper(Text(*a, "TIPO"))}});
     return true;
   });
@@ -459,13 +459,13 @@ int AddColumnaExpresion(std::string_view code_in, std::string_view expression_in
   n.titulo = element.empty() ? Text(*e, "DESCRIPC") : element;
   const std::string funcolumna = Text(*e, "FUNCOLUMNA");
   if (n.kind == 3 && !funcolumna.empty()) {
-    // The column function, called with the description, gives the column's description.
+    // The column function, called with the expression's description, gives the column's.
     n.kind = 6;
     std::string name = funcolumna;
     if (const std::size_t paren = name.find('('); paren != std::string::npos) name = Trim(name.substr(0, paren));
     const std::string text = "{ | cTitulo | " + name + "( cTitulo ) }";
     if (!xb::CheckSyntax(text)) {
-      const Value v = xb::MacroBlock(text).Eval({S(n.titulo)});
+      const Value v = xb::MacroBlock(text).Eval({S(Text(*e, "DESCRIPC"))});
       if (v.IsString() && !Trim(v.AsString()).empty()) n.titulo = Trim(v.AsString());
     }
   }

@@ -37,7 +37,7 @@ bool lCheckRelacion(std::string_view master, std::string_view table);
 struct CampoOfrecido {
   std::string field, description, type;
 };
-// The fields of a table in their order.
+// The fields of a table in their order (not those marked invisible).
 std::vector<CampoOfrecido> CamposDe(std::string_view table);
 // The visible tables of the dictionary, the master first.
 std::vector<std::string> TablasOfrecidas(std::string_view master);

@@ -260,12 +260,31 @@ TEST_F(ReportColumnsTest, SubstitutedValuesAColumnFunctionAndAGroupExpressionGet
   EXPECT_EQ(ColNumber(2, "TIPOCOL"), 8);
   EXPECT_EQ(ColText(2, "DATOS"), "ARTICULO");
   EXPECT_EQ(ColNumber(3, "TIPOCOL"), 6);
-  EXPECT_EQ(ColText(3, "TITULO"), "Margen de ventas");
+  EXPECT_EQ(ColText(3, "TITULO"), "Margen de Titulada");
+  EXPECT_EQ(ColText(3, "DESCRIPC"), "Margen de Titulada");
   EXPECT_EQ(ColNumber(4, "TIPOCOL"), 9);
   EXPECT_FALSE(Col(4, "IMPRIMIR").AsLogical());
   // The group column is not printed: the next column starts after the printed ones.
   EXPECT_EQ(AddColumnaCampo("VENTAS", "VENTAS", "CODIGO"), 5);
   EXPECT_EQ(ColNumber(5, "PINICIAL"), ColNumber(3, "PINICIAL") + ColNumber(3, "ANCHO") + 1);
+}
+
+TEST_F(ReportColumnsTest, WhatTheAddDialogOffers) {
+  Field("VENTAS", 7, "OCULTO", "C", 1, 0, "Oculto", {{"VISIBLE", S("N")}});
+  Add("Tablas", {{"TABLA", S("INTERNA")}, {"VISIBLE", S("N")}});
+  std::vector<std::string> fields;
+  for (const CampoOfrecido& f : CamposDe("ventas")) fields.push_back(f.field + ":" + f.type);
+  EXPECT_EQ(fields, (std::vector<std::string>{"CODIGO:C", "ARTICULO:C", "IMPORTE:N", "NOTAS:M", "ESTADO:C"}));
+  EXPECT_EQ(TablasOfrecidas("VENTAS"), (std::vector<std::string>{"VENTAS", "ARTICULOS", "CLIENTES", "FAMILIAS"}));
+  Add("Expresio", {{"CODIGO", S("OTRA")}, {"TABLA", S("CLIENTES")}, {"EXPRESION", S("X")}});
+  Add("ExprCol", {{"CODIGO", S("OTRA")}, {"PARAMETRO", N(1)}, {"DESCRIPC", S("De clientes")}});
+  Add("ExprCol", {{"CODIGO", S("MARGEN")}, {"PARAMETRO", N(2)}, {"DESCRIPC", S("Margen neto")}, {"TIPO", S("N")}});
+  std::vector<std::string> expressions;
+  for (const ExpresionOfrecida& e : CargaExpresiones("VENTAS"))
+    expressions.push_back(e.code + ":" + std::to_string(e.parametro) + ":" + e.description);
+  EXPECT_EQ(expressions, (std::vector<std::string>{"MARGEN:1:Margen bruto", "MARGEN:2:Margen neto"}));
+  EXPECT_EQ(MasterOf("ventas"), "VENTAS");
+  EXPECT_EQ(MasterOf("NINGUNO"), "");
 }
 
 TEST_F(ReportColumnsTest, SeveralPathsAskWhichOneAndCancellingAddsNothing) {
