@@ -15,7 +15,6 @@
 #include "reports/relation_paths.h"
 #include "reports/report_definitions.h"
 #include "reports/report_engine.h"
-#include "reports/report_masks.h"
 #include "reports/tdictqz.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
@@ -168,15 +167,16 @@ struct NewColumn {
   bool imprimir = true, picture = false;
 };
 
-// The printed width of a field: its maximum width, for numbers the length of its mask.
+// The printed width of a field: its maximum width; for numbers the length of its mask, or
+// without one the field's width (the plain mask a run gives it is as long).
 int PrintedWidth(const std::string& type, int width, int decimals, int anchomax, const std::string& mask,
                  const std::string& description) {
   if (type == "N") {
     std::string m = Trim(mask);
-    if (m.empty() || m.find('(') != std::string::npos) m = cPicture(anchomax > 0 ? anchomax : width, decimals);
     const std::size_t blank = m.find(' ');
-    if (m.starts_with("@") && blank != std::string::npos) m = m.substr(blank + 1);
-    return static_cast<int>(m.size());
+    if (m.starts_with("@")) m = blank == std::string::npos ? std::string() : Trim(m.substr(blank + 1));
+    if (!m.empty() && m.find('(') == std::string::npos) return static_cast<int>(m.size());
+    return anchomax > 0 ? anchomax : std::max(width, 1);
   }
   return anchomax > 0 ? anchomax : LenCampo(type, width, decimals, description);
 }

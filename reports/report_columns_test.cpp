@@ -267,6 +267,10 @@ TEST_F(ReportColumnsTest, SubstitutedValuesAColumnFunctionAndAGroupExpressionGet
   // The group column is not printed: the next column starts after the printed ones.
   EXPECT_EQ(AddColumnaCampo("VENTAS", "VENTAS", "CODIGO"), 5);
   EXPECT_EQ(ColNumber(5, "PINICIAL"), ColNumber(3, "PINICIAL") + ColNumber(3, "ANCHO") + 1);
+  // A number without a mask prints in its own width: 9999 fits in 4.
+  Field("VENTAS", 8, "UNIDADES", "N", 4, 0, "Unidades");
+  EXPECT_EQ(AddColumnaCampo("VENTAS", "VENTAS", "UNIDADES"), 6);
+  EXPECT_EQ(ColNumber(6, "ANCHO"), 4);
 }
 
 TEST_F(ReportColumnsTest, WhatTheAddDialogOffers) {
