@@ -8,6 +8,7 @@
 #include "reports/tdictqz.h"
 #include "reports/win/column_dialogs.h"
 #include "reports/win/dictionary_window.h"
+#include "reports/win/report_dialog.h"
 #include "reports/win/report_output_dialog.h"
 #include "reports/win/report_page_device.h"
 #include "reports/win/tbrwdataqz.h"
@@ -60,7 +61,11 @@ void ShowList(bool /*tree*/) {
   if (frame == nullptr) return;
   const std::string alias = TDictQZ::AliasOf("Informes");
   s.list = std::make_unique<TBrwDataQZ>("Informes", alias, "Informes");
-  s.list->lAdd = s.list->lEdit = false;  // the report dialog is not part of this list
+  s.list->bAdd = [] { MngInformes(false); };
+  s.list->bEdit = [alias] {
+    const std::string code = Current(alias);
+    if (!code.empty()) MngInformes(true, code);
+  };
   s.list->bDel = [alias] {
     const std::string code = Current(alias);
     if (!code.empty() && ui::MsgNoYes(Value::String("¿ Desea eliminar el informe " + code + " ?"), "Atención, confirme"))

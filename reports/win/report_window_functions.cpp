@@ -8,6 +8,7 @@
 #include "ui/core/twindow.h"
 #include "reports/win/access_maps.h"
 #include "reports/win/choice_dialogs.h"
+#include "reports/win/report_dialog.h"
 #include "reports/win/report_list.h"
 #include "reports/win/dictionary_dialogs.h"
 #include "reports/win/dictionary_window.h"
@@ -28,6 +29,7 @@ void RegisterReportWindowFunctions() {
   InstallDictionaryWindow();
   RegisterHeaderDialogs();
   InstallReportWindows();
+  RegisterReportDialog();
   // TI_SELECFONT(nFont, oSay): the font dialog over the Fonts row; its number.
   xb::RegisterFunction("TI_SELECFONT", [](xb::Args& a) {
     const xb::Value& say = a.Arg(2);

@@ -1,0 +1,49 @@
+// The report dialog (MngInformes, "TI_FOLDER_INFORME"): a report's own row in its pages
+// "Datos iniciales", "Datos de impresión", "Presentación", "Establecer filtros" and, in the
+// dictionary's debug mode, "Funciones de Filtro" (the initial-value functions); its orders,
+// groups and conditions through their builders; saved by GuardaInforme. The dictionary is
+// open (TDictQZ::AliasOf).
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "reports/win/report_dialog_rows.h"
+
+namespace reports {
+
+// The values of a report's row the dialog edits.
+struct InformeForm {
+  std::string informe, categoria, subcat, descripc, tablamast, titulo, productos;
+  bool maestro = false, directo = false;
+  std::string cabecera, desde, hasta;
+  int margen = 0, lineasr = 1;
+  std::array<int, 4> fonts = {1, 1, 1, 1};  // FNT_TIT, FNT_LIN, FNT_SUB, FNT_TOT
+  bool ljump = false, desglose = true;
+};
+
+// The row of report `code`; false when there is none.
+bool LoadInforme(const std::string& code, InformeForm* form);
+
+// GuardaInforme: code, category, master table and description required ("Debe rellenar los
+// campos de la primera pestaña"), the category known, the subcategory one of the category's
+// ("Subcategoria no válida"); an existing row rewritten under its lock, a new one appended
+// (its code not taken) naming itself as INFMASTER and giving its creator full access; then
+// the builders' changes and the initial-value functions written back. True when saved.
+bool GuardaInforme(const InformeForm& form, bool edit, ReportCopies& copies);
+
+// MngInformes: the dialog for a new report (in `category` and `subcat`) or for report `code`
+// (empty: the current row of Informes). Without full access to it: "No dispone de acceso
+// para modificar este informe.". True when the report was saved (the caller reloads its list
+// or tree).
+bool MngInformes(bool lEdit, const std::string& code = {}, const std::string& category = {},
+                 const std::string& subcat = {});
+
+// TI_CNFCOLUMN: after the question, every column of the report gets the fonts in CnfColum.
+// True when they were applied.
+bool CnfColumn(const std::string& code, const std::array<int, 4>& fonts);
+
+// Registers TI_CNFCOLUMN, TI_INFREL and the report dialog's public functions.
+void RegisterReportDialog();
+
+}  // namespace reports
