@@ -123,18 +123,22 @@ void ProgressDialog::Build() {
   p.help_id = kHelpTopic;
   dialog_->New(p);
 
+  // The 155 meters are one window: the template's meter items give way to it.
+  meters_ = xb::MakeRef<ui::TMeterGroup>();
+  dialog_->edit_template = [group = meters_.get()](std::string_view t) {
+    return group->TakeMeters(t, kFirstMeterControl + 1);
+  };
+  meters_->ReDefine(kFirstMeterControl + 1, dialog_);
   for (int i = 0; i < kMeterCount; ++i) {
-    auto meter = xb::MakeRef<ui::TMeter>();
-    meter->ReDefine({.id = kFirstMeterControl + 1 + i,
-                     .set_get = values_[static_cast<std::size_t>(i)].block,
-                     .total = 100,
-                     .parent = dialog_,
-                     .no_percentage = true,
-                     .clr_pane = GetSysColor(COLOR_BTNFACE),
-                     .clr_text = GetSysColor(COLOR_BTNSHADOW),
-                     .clr_bar = GetSysColor(COLOR_HIGHLIGHT),
-                     .clr_bar_text = GetSysColor(COLOR_HIGHLIGHTTEXT)});
-    meters_.push_back(meter);
+    meters_->Meter({.id = kFirstMeterControl + 1 + i,
+                    .set_get = values_[static_cast<std::size_t>(i)].block,
+                    .total = 100,
+                    .parent = dialog_,
+                    .no_percentage = true,
+                    .clr_pane = GetSysColor(COLOR_BTNFACE),
+                    .clr_text = GetSysColor(COLOR_BTNSHADOW),
+                    .clr_bar = GetSysColor(COLOR_HIGHLIGHT),
+                    .clr_bar_text = GetSysColor(COLOR_HIGHLIGHTTEXT)});
   }
   for (int i = 0; i < 5; ++i) {
     auto check = xb::MakeRef<ui::TCheckBox>();
@@ -170,7 +174,7 @@ void ProgressDialog::Run(bool start_at_once) {
     });
   }
   dialog_->Activate(p);
-  meters_.clear();
+  meters_ = nullptr;
   checks_.clear();
   for (auto& label : labels_) label = nullptr;
   start_ = close_ = nullptr;
@@ -206,7 +210,7 @@ void ProgressDialog::Title(std::string_view title) {
 // every step of a meter. The meter is invalidated there too, once however many steps it
 // took meanwhile (each invalidation is a round trip to the window system).
 void ProgressDialog::Meter(int meter, int value) {
-  if (meter < 1 || meter > static_cast<int>(meters_.size())) return;
+  if (!meters_ || meter < 1 || meter > kMeterCount) return;
   const std::size_t i = static_cast<std::size_t>(meter - 1);
   const ui::SetGet& stored = values_[i];
   value = std::clamp(value, 0, 100);
@@ -219,10 +223,10 @@ void ProgressDialog::Meter(int meter, int value) {
 void ProgressDialog::InvalidateChangedMeters() {
   if (!any_changed_ || meters_held_) return;
   any_changed_ = false;
-  for (std::size_t i = 0; i < meters_.size(); ++i) {
+  for (std::size_t i = 0; i < changed_.size(); ++i) {
     if (!changed_[i]) continue;
     changed_[i] = false;
-    if (meters_[i]->hWnd) InvalidateRect(meters_[i]->hWnd, nullptr, FALSE);
+    if (meters_) meters_->Invalidate(kFirstMeterControl + 1 + static_cast<int>(i));
   }
 }
 
@@ -270,7 +274,7 @@ void ProgressDialog::CompanyStarting(std::string_view) {
 // The meters go back to zero, painted so as the next company starts: after the last one the
 // dialog closes, and nobody would see them empty.
 void ProgressDialog::CompanyFinished(std::string_view) {
-  for (int meter = 1; meter <= static_cast<int>(meters_.size()); ++meter) Meter(meter, 0);
+  for (int meter = 1; meter <= kMeterCount; ++meter) Meter(meter, 0);
   meters_held_ = true;
   if (labels_[1]) Title("");
   RefreshBrowse();

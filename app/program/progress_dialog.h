@@ -21,7 +21,7 @@
 #include "ui/controls/set_get.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcheckbox.h"
-#include "ui/controls/tmeter.h"
+#include "ui/controls/tmeter_group.h"
 #include "ui/controls/tsay.h"
 #include "ui/core/tdialog.h"
 
@@ -78,7 +78,7 @@ class ProgressDialog final : public ReportingEvents, public CompanyLoopView {
   bool any_changed_ = false;
   bool meters_held_ = false;                 // back to zero after a company: painted as the next starts
   std::string title_;                        // label 91's text
-  std::vector<xb::Ref<ui::TMeter>> meters_;
+  xb::Ref<ui::TMeterGroup> meters_;
   std::vector<xb::Ref<ui::TCheckBox>> checks_;
   std::array<xb::Ref<ui::TSay>, 3> labels_;  // 100, 91, 92
   xb::Ref<ui::TButton> start_, close_;

@@ -51,6 +51,15 @@ void Shot(HWND hwnd, const std::string& name) {
   EXPECT_TRUE(vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp"));
 }
 
+// Near the right end of a meter given in dialog units, where only a full meter is filled.
+COLORREF MeterPixel(HWND dialog, RECT units) {
+  MapDialogRect(dialog, &units);
+  HDC dc = GetDC(dialog);
+  const COLORREF colour = GetPixel(dc, units.left + units.right - 3, units.top + units.bottom / 2);
+  ReleaseDC(dialog, dc);
+  return colour;
+}
+
 std::vector<int> CheckMarks(HWND dialog) {
   std::vector<int> marks;
   for (int id = 301; id <= 305; ++id) marks.push_back(static_cast<int>(SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0)));
@@ -242,6 +251,7 @@ TEST_F(ProgressDialogTest, TheStartButtonOrganisesTheMarkedCompaniesAndFreesThem
   bool stayed_open = false;
   bool hourglass = false;
   std::string group_shown;
+  COLORREF first_meter = 0, last_meter = 0;
   DialogAnswerer answerer([&](const SeenDialog& d) -> int {
     if (d.title == kProgressTitle) {
       marks_at_open = CheckMarks(d.hwnd);
@@ -262,6 +272,9 @@ TEST_F(ProgressDialogTest, TheStartButtonOrganisesTheMarkedCompaniesAndFreesThem
       char text[128] = {};
       GetDlgItemTextA(bar, 91, text, sizeof text);
       group_shown = text;
+      UpdateWindow(GetDlgItem(bar, 101));
+      first_meter = MeterPixel(bar, {8, 62, 34, 4});
+      last_meter = MeterPixel(bar, {320, 72, 70, 4});
       Shot(bar, "indexbar_running");
       return d.ButtonId("Aceptar");
     }
@@ -275,6 +288,8 @@ TEST_F(ProgressDialogTest, TheStartButtonOrganisesTheMarkedCompaniesAndFreesThem
   EXPECT_TRUE(stayed_open);
   EXPECT_TRUE(hourglass);
   EXPECT_EQ(group_shown, "RAPPELS");
+  EXPECT_EQ(first_meter, GetSysColor(COLOR_HIGHLIGHT));  // filled as option 1 starts
+  EXPECT_EQ(last_meter, GetSysColor(COLOR_BTNFACE));     // the risk's, not reached yet
   std::vector<std::string> messages;
   for (const SeenDialog& d : answerer.seen())
     if (d.title != kProgressTitle) messages.push_back(d.title + ": " + d.AllText());

@@ -122,6 +122,15 @@ INT_PTR CALLBACK ModelessDialogProcedure(HWND window, UINT message, WPARAM wpara
   return answer.logical() ? TRUE : FALSE;
 }
 
+std::string ResourceDialogTemplate(HINSTANCE instance, const DialogName& name) {
+  HRSRC found = FindResourceA(instance, name.Resource(), MAKEINTRESOURCEA(5));  // RT_DIALOG
+  if (found == nullptr) return {};
+  HGLOBAL loaded = LoadResource(instance, found);
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return {};
+  return std::string(static_cast<const char*>(bytes), SizeofResource(instance, found));
+}
+
 int ModalDialog(HINSTANCE instance, const DialogName& name, HWND owner, const xb::ObjectRef& dialog) {
   ModalRun run(dialog);
   return Unsigned16(DialogBoxParamA(instance, name.Resource(), owner, &ModalDialogProcedure, 0));

@@ -38,6 +38,9 @@ struct DialogName {
   LPCSTR Resource() const { return number != 0 ? MAKEINTRESOURCEA(number) : name.c_str(); }
 };
 
+// The bytes of a dialog template of the module; empty when it has none of that name.
+std::string ResourceDialogTemplate(HINSTANCE instance, const DialogName& name);
+
 // Runs a modal dialog with `dialog` as its object; the dialog's result as an unsigned
 // 16-bit number (65535 when Windows could not create it).
 int ModalDialog(HINSTANCE instance, const DialogName& name, HWND owner, const xb::ObjectRef& dialog);

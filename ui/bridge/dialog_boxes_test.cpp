@@ -161,6 +161,75 @@ TEST_F(DialogBoxesTest, ModalFromResourceReachesItsObjectAndReturnsItsResult) {
   EXPECT_EQ(ModalDialogDepth(), 0);
 }
 
+// Resource templates (extended) and in-memory ones (plain) taken apart and joined again give
+// the same bytes; a cut template is refused; an edited one makes its dialog, the resource's
+// bitmap still loaded from the module.
+TEST_F(DialogBoxesTest, TemplatesTakenApartAndJoined) {
+  const std::string memory = Template("Uno") + CCtrl2Chr(2, 2, 8, 80, 99, WS_CHILD | WS_VISIBLE, "STATIC", "Texto");
+  std::string memory_two = memory;
+  memory_two[8] = 2;  // the header of Template() counts one item
+  struct Case {
+    std::string name;
+    std::string bytes;
+    bool extended;
+    std::size_t items;
+  };
+  const Case cases[] = {
+      {"10222", ResourceDialogTemplate(vdre_, DialogName{.number = 10222}), true, 166},
+      {"VALIDA", ResourceDialogTemplate(vdre_, DialogName{"VALIDA"}), true, 8},
+      {"DESCUADRE", ResourceDialogTemplate(vdre_, DialogName{"DESCUADRE"}), true, 0},
+      {"memoria", memory_two, false, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(c.bytes.empty());
+    const auto parts = SplitDialogTemplate(c.bytes);
+    ASSERT_TRUE(parts.has_value());
+    EXPECT_EQ(parts->extended, c.extended);
+    if (c.items != 0) EXPECT_EQ(parts->items.size(), c.items);
+    std::string padded = c.bytes;
+    while (padded.size() % 4 != 0) padded.push_back('\0');
+    EXPECT_EQ(JoinDialogTemplate(*parts), padded);
+    for (std::size_t cut : {std::size_t{3}, padded.size() / 2, padded.size() - 6})
+      EXPECT_FALSE(SplitDialogTemplate(std::string_view(padded).substr(0, cut)).has_value()) << cut;
+  }
+  EXPECT_TRUE(ResourceDialogTemplate(vdre_, DialogName{"NOEXISTE"}).empty());
+
+  auto parts = SplitDialogTemplate(cases[0].bytes);
+  ASSERT_TRUE(parts.has_value());
+  EXPECT_EQ(parts->items[0].id, 600u);  // the bitmap
+  auto meter = [](const DialogTemplateItem& i) { return _stricmp(i.ClassName().c_str(), "TMeter") == 0; };
+  EXPECT_TRUE(meter(parts->items[9]));
+  EXPECT_EQ(std::erase_if(parts->items, meter), 155u);
+  DialogTemplateItem added;
+  added.style = WS_CHILD | WS_VISIBLE;
+  added.x = 8;
+  added.y = 62;
+  added.cx = 100;
+  added.cy = 10;
+  added.id = 700;
+  added.window_class = DialogTemplateItem::Text("Static");
+  added.title = DialogTemplateItem::Text("Añadido");
+  parts->items.push_back(added);
+  auto probe = xb::MakeRef<ProbeDialog>();
+  std::string text;
+  bool meter_found = true, bitmap = false;
+  probe->on = [&](ProbeDialog& p, UINT message, WPARAM, LPARAM) -> Answer {
+    if (message != WM_INITDIALOG) return {};
+    char buffer[32] = {};
+    GetDlgItemTextA(p.hwnd, 700, buffer, sizeof buffer);
+    text = buffer;
+    meter_found = GetDlgItem(p.hwnd, 101) != nullptr;
+    bitmap = SendDlgItemMessageA(p.hwnd, 600, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+    EndDialogResult(p.hwnd, 7);
+    return Answer::Logical(true);
+  };
+  EXPECT_EQ(ModalDialogIndirect(vdre_, JoinDialogTemplate(*parts), nullptr, probe), 7);
+  EXPECT_EQ(text, "Añadido");
+  EXPECT_FALSE(meter_found);
+  EXPECT_TRUE(bitmap);
+}
+
 TEST_F(DialogBoxesTest, EmptyTemplateReturnsAtOnce) {
   auto probe = xb::MakeRef<ProbeDialog>();
   EXPECT_EQ(ModalDialogIndirect(GetModuleHandleA(nullptr), "", nullptr, probe), 0);

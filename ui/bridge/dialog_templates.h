@@ -23,8 +23,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -33,5 +35,37 @@ std::string CDlg2Chr(int items, int top, int left, int bottom, int right, std::s
 
 std::string CCtrl2Chr(int top, int left, int bottom, int right, int id, std::uint32_t style,
                       std::string_view class_name, std::string_view caption);
+
+// A template taken apart, to be edited before a dialog is made from it: a resource's
+// (DLGTEMPLATEEX, or the plain DLGTEMPLATE as above) or one built in memory. Class, title
+// and creation data are kept as they stand (text or ordinal), so joining an untouched
+// template gives back the same bytes.
+struct DialogTemplateItem {
+  std::uint32_t help_id = 0;  // extended templates only
+  std::uint32_t ex_style = 0;
+  std::uint32_t style = 0;
+  std::int16_t x = 0, y = 0, cx = 0, cy = 0;
+  std::uint32_t id = 0;       // 16 bits in plain templates
+  std::string window_class;   // UTF-16 text with its 0, or 0xFFFF and the atom
+  std::string title;          // the same
+  std::string data;           // its size word, then the creation data
+
+  // The class as ANSI text; empty when it is an atom.
+  std::string ClassName() const;
+  // A class or title field holding `text` (ANSI).
+  static std::string Text(std::string_view text);
+};
+
+struct DialogTemplateParts {
+  bool extended = false;
+  std::string header;  // up to the first item, without its padding
+  std::vector<DialogTemplateItem> items;
+};
+
+// Nothing when the bytes are not a whole template.
+std::optional<DialogTemplateParts> SplitDialogTemplate(std::string_view dialog_template);
+// The template again, the item count set from the items, each item and the end padded to
+// a multiple of 4.
+std::string JoinDialogTemplate(const DialogTemplateParts& parts);
 
 }  // namespace ui

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "ui/bridge/message_loop.h"
-#include "ui/bridge/painters.h"
 #include "ui/controls/set_get.h"
 #include "ui/core/window_table.h"
 
@@ -86,7 +85,14 @@ Answer TMeter::Display() {
   return Answer::Number(0);
 }
 
-Answer TMeter::Paint() {
+TMeter& TMeter::Define(const ReDefineParams& p) {
+  Setup(p.set_get, p.total, p.parent, p.update, p.font, p.text, p.no_percentage, p.clr_pane, p.clr_text, p.clr_bar,
+        p.clr_bar_text);
+  nId = p.id;
+  return *this;
+}
+
+MeterPaintParams TMeter::PaintParams() const {
   MeterPaintParams p;
   p.percent = Percent();
   p.text = cText.substr(0, cText.find('\0'));  // a lone NUL is no text
@@ -96,7 +102,11 @@ Answer TMeter::Paint() {
   p.bar = nClrBar;
   p.bar_text = nClrBText;
   p.font = oFont ? oFont->hFont : nullptr;
-  MeterPaint(hWnd, hDC, p);
+  return p;
+}
+
+Answer TMeter::Paint() {
+  MeterPaint(hWnd, hDC, PaintParams());
   return {};
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "ui/bridge/painters.h"
 #include "ui/core/tcontrol.h"
 
 namespace ui {
@@ -59,12 +60,17 @@ class TMeter : public TControl {
     COLORREF clr_bar_text = kBarTextColour;
   };
   TMeter& ReDefine(const ReDefineParams& params);
+  // The meter's value, total, text and colours without a window of its own: a TMeterGroup
+  // paints it (params.id and params.parent name its place there).
+  TMeter& Define(const ReDefineParams& params);
 
   void Initiate(HWND dialog) override;
   // A NIL value becomes 0; the font (own or parent's) and the colours are set.
   void Default() override;
   Answer Display() override;
   Answer Paint() override;
+  // What Paint draws (font and colours, the percentage, the text), on any DC.
+  MeterPaintParams PaintParams() const;
   // Stores the value (none: the current one) clamped to 0..nTotal; repaints and lets
   // pending messages run once it is at least 1 % of the total.
   void Set(std::optional<double> value = {});

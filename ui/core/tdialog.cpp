@@ -215,9 +215,16 @@ void TDialog::Activate(const ActivateParams& p) {
   const bool named = IsResourceName(cResName);
   const HINSTANCE module = hResources != nullptr ? hResources : GetResources();
   const xb::ObjectRef self(this);
+  std::string edited;
+  if (named && edit_template) {
+    const std::string original = ResourceDialogTemplate(module, ToDialogName(cResName));
+    if (!original.empty()) edited = edit_template(original);
+  }
   if (lModal) {
     int result = 0;
-    if (named) {
+    if (!edited.empty()) {
+      result = ModalDialogIndirect(module, edited, owner, self);
+    } else if (named) {
       result = ModalDialog(module, ToDialogName(cResName), owner, self);
     } else {
       result = ModalDialogIndirect(GetInstance(), cResData.empty() ? cToChar(owner) : cResData, owner, self);
@@ -232,8 +239,9 @@ void TDialog::Activate(const ActivateParams& p) {
     lVisible = false;
     return;
   }
-  HWND made = named ? ModelessDialog(module, ToDialogName(cResName), owner, self)
-                    : ModelessDialogIndirect(GetInstance(), cResData.empty() ? cToChar(owner) : cResData, owner, self);
+  HWND made = !edited.empty() ? ModelessDialogIndirect(module, edited, owner, self)
+             : named          ? ModelessDialog(module, ToDialogName(cResName), owner, self)
+                              : ModelessDialogIndirect(GetInstance(), cResData.empty() ? cToChar(owner) : cResData, owner, self);
   if (made == nullptr) {
     lVisible = false;
     CreateDlgError();

@@ -19,8 +19,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "runtime/value.h"
 #include "ui/core/twindow.h"
@@ -151,6 +153,10 @@ class TDialog : public TWindow {
   int nLastID = 0;
   xb::Value cOResName;       // the resource name as given, before the product's numbers
   bool lValidEsc = false;    // Escape is ignored
+  // Set: the resource's template is read and the dialog made from what this returns (its
+  // controls changed before any window exists); bitmaps and icons still come from the
+  // resource module.
+  std::function<std::string(std::string_view)> edit_template;
 
   // The dialog activations in progress.
   static int ActivationCount();
