@@ -484,6 +484,7 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
 }
 
 void RegisterReportDialog() {
+  RegisterRelatedReports();
   // TI_CNFCOLUMN(cInforme, nFntTit, nFntLin, nFntSub, nFntTot)
   xb::RegisterFunction("TI_CNFCOLUMN", [](xb::Args& a) {
     return Value::Logical(CnfColumn(std::string(a.Str(1)), {static_cast<int>(a.Int(2)), static_cast<int>(a.Int(3)),

@@ -43,7 +43,19 @@ bool MngInformes(bool lEdit, const std::string& code = {}, const std::string& ca
 // True when they were applied.
 bool CnfColumn(const std::string& code, const std::array<int, 4>& fonts);
 
-// Registers TI_CNFCOLUMN, TI_INFREL and the report dialog's public functions.
+// DuplicateInforme's dialog (" Duplicar informe"): with full access to report `code` ("No
+// dispone de acceso para duplicar este informe."), its copy under the new code and category
+// typed. True when copied.
+bool DuplicateInformeDialog(const std::string& code);
+
+// RelInforme: for master report `code` ("Debe seleccionar un informe maestro para
+// relacionar." otherwise), the reports offered (those whose products hold; every one in
+// debug mode) and those following it, moved between the two lists (TI_INFREL); on OK the
+// following ones name it as their master, the others again themselves (TI_RELINFORMES).
+bool RelInforme(const std::string& code);
+
+// Registers TI_CNFCOLUMN and TI_INFREL (aFrom, aTo, nAt: element nAt moved to the end of aTo).
 void RegisterReportDialog();
+void RegisterRelatedReports();
 
 }  // namespace reports

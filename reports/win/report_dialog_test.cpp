@@ -489,6 +489,105 @@ TEST_F(ReportDialogTest, TheReportsFontsGoToEveryColumnAfterTheQuestion) {
   EXPECT_EQ(answerer.seen()[0].AllText().rfind("¿Desea aplicar las fuentes seleccionadas a todas las columnas del informe ?", 0), 0u);
 }
 
+TEST_F(ReportDialogTest, ADuplicateTakesANewCodeAndCategory) {
+  Add("Categor", {{"CATEGORIA", S("COM")}, {"DESCRIPC", S("Compras")}, {"INFDOC", S("I")}});
+  int step = 0;
+  std::vector<std::string> said;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (!IsWindowEnabled(d.hwnd)) return 0;
+    if (d.title == " Duplicar informe") {
+      switch (step++) {
+        case 0:
+          EXPECT_EQ(Read(d.hwnd, 102), "VEN");  // the source's category to start with
+          Type(d.hwnd, 101, "r1");
+          break;
+        case 1:
+          Type(d.hwnd, 101, "R2");
+          Type(d.hwnd, 102, "com");
+          Shot(d.hwnd, "report_dialog_duplicar");
+          break;
+        default: return 0;
+      }
+      Post(d.hwnd, IDOK);
+      return 0;
+    }
+    said.push_back(d.title + ":" + d.AllText());
+    return Ok(d);
+  });
+  ASSERT_TRUE(DuplicateInformeDialog("R1"));
+  EXPECT_EQ(said, std::vector<std::string>{"Atención:Nombre de informe duplicado"});
+  EXPECT_EQ(Rows("Informes", {"CATEGORIA", "INFMASTER"}, "R2"), std::vector<std::string>{"COM|R2"});
+  EXPECT_EQ(Rows("Columnas", {"CAMPO"}, "R2").size(), 5u);
+  EXPECT_EQ(Rows("Condicio", {"TIPO"}, "R2"), std::vector<std::string>{"D"});
+
+  user_ = "07";
+  said.clear();
+  EXPECT_FALSE(DuplicateInformeDialog("R1"));
+  EXPECT_EQ(said, std::vector<std::string>{" Acceso denegado:No dispone de acceso para duplicar este informe."});
+}
+
+TEST_F(ReportDialogTest, ReportsAreMovedBetweenTheListsAndFollowTheMasterOnOk) {
+  Add("Informes", {{"INFORME", S("R2")}, {"DESCRIPC", S("Ofrecido")}, {"INFMASTER", S("R2")}, {"PRODUCTOS", S(".T.")}});
+  Add("Informes", {{"INFORME", S("R3")}, {"DESCRIPC", S("Sin productos")}, {"INFMASTER", S("R3")}, {"PRODUCTOS", S(".F.")}});
+  Add("Informes", {{"INFORME", S("R4")}, {"DESCRIPC", S("Ya relacionado")}, {"INFMASTER", S("R1")}});
+  std::vector<std::string> said;
+  {
+    DialogAnswerer answerer([&](const SeenDialog& d) {
+      said.push_back(d.title + ":" + d.AllText());
+      return Ok(d);
+    });
+    EXPECT_FALSE(RelInforme("R1"));  // not a master report
+  }
+  EXPECT_EQ(said, std::vector<std::string>{" Atención:Debe seleccionar un informe maestro para relacionar."});
+  WorkArea& informes = Area("Informes");
+  informes.GoTop();
+  ASSERT_TRUE(informes.LockRecord(informes.recno(), false));
+  informes.PutField(informes.FieldPos("MAESTRO"), Value::Logical(true));
+  informes.Commit();
+  informes.Unlock();
+
+  auto items = [](HWND list) {
+    std::vector<std::string> out;
+    const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+      char text[128] = {};
+      SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+      out.push_back(text);
+    }
+    return out;
+  };
+  std::vector<std::string> offered, following, moved;
+  int step = 0;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    HWND from = GetDlgItem(d.hwnd, 101), to = GetDlgItem(d.hwnd, 102);
+    switch (step++) {
+      case 0:
+        offered = items(from);
+        following = items(to);
+        SendMessageA(from, LB_SETCURSEL, 0, 0);
+        SendMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(103, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, 103)));
+        SendMessageA(to, LB_SETCURSEL, 0, 0);  // R4 back among the offered
+        SendMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(104, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, 104)));
+        moved = items(to);
+        Shot(d.hwnd, "report_dialog_relacionar");
+        return IDOK;
+      default: return 0;
+    }
+  });
+  ASSERT_TRUE(RelInforme("R1"));
+  EXPECT_EQ(offered, std::vector<std::string>{"R2 - Ofrecido"});  // R3's products do not hold
+  EXPECT_EQ(following, std::vector<std::string>{"R4 - Ya relacionado"});
+  EXPECT_EQ(moved, std::vector<std::string>{"R2 - Ofrecido"});
+  EXPECT_EQ(Rows("Informes", {"INFMASTER"}, "R2"), std::vector<std::string>{"R1"});
+  EXPECT_EQ(Rows("Informes", {"INFMASTER"}, "R3"), std::vector<std::string>{"R3"});
+  EXPECT_EQ(Rows("Informes", {"INFMASTER"}, "R4"), std::vector<std::string>{"R4"});
+
+  X("aDe := {'A', 'B', 'C'}, aA := {}");
+  EXPECT_TRUE(X("TI_INFREL(aDe, aA, 2)").AsLogical());
+  EXPECT_FALSE(X("TI_INFREL(aDe, aA, 3)").AsLogical());
+  EXPECT_EQ(X("aDe[1] + aDe[2] + '/' + aA[1] + Str(Len(aDe), 1)").AsString(), "AC/B2");
+}
+
 TEST_F(ReportDialogTest, OrdersComeFromTheChosenBoxesAndBackToThem) {
   const std::vector<ReportColumn> columns = Columns();
   const std::vector<ConditionRow> rows = GenOrder("A", {1, 4, -1, 0}, columns);

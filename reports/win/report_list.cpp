@@ -81,6 +81,10 @@ void ShowList(bool /*tree*/) {
                                      const std::string code = Current(alias);
                                      if (!code.empty()) Columnas(code);
                                    }});
+  s.list->aExtraButtons.push_back({"TI_INFORME", "Duplicar informe", "Duplicar informe", [alias] {
+                                     const std::string code = Current(alias);
+                                     if (!code.empty()) DuplicateInformeDialog(code);
+                                   }});
   s.list->on_end = [] {
     if (State().dict) State().dict->End();
     State().dict = nullptr;
