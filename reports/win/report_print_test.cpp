@@ -154,9 +154,10 @@ TEST_F(ReportPrintTest, InformesOpensTheListThatRunsTheCurrentReport) {
   ASSERT_NE(list, nullptr);
   vdr::test::PumpPending();
   EXPECT_TRUE(vdr::test::SaveWindowBitmap(frame->hWnd, vdr::test::ScreenshotFolder() + "\\report_list.bmp"));
-  ASSERT_EQ(list->aExtraButtons.size(), 2u);
+  ASSERT_EQ(list->aExtraButtons.size(), 3u);
   EXPECT_EQ(list->aExtraButtons[0].tooltip, "Ejecutar informe");
   EXPECT_EQ(list->aExtraButtons[1].tooltip, "Columnas de este informe");
+  EXPECT_EQ(list->aExtraButtons[2].tooltip, "Duplicar informe");
   // Run from the list: the output dialog, then the preview (closed by the timer).
   vdr::test::DialogAnswerer answer([](const vdr::test::SeenDialog& d) {
     if (d.title != " Impresión de informes") return 0;
