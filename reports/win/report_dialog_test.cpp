@@ -227,7 +227,13 @@ TEST_F(ReportDialogTest, AReportBuiltInTheDialogIsSavedWithItsOrdersGroupsCondit
     }
     if (d.title == " Ordenar informe por ...") {
       const bool next_off = !IsWindowEnabled(GetDlgItem(d.hwnd, 102));
-      Choose(d.hwnd, 101, 1);  // Código
+      Choose(d.hwnd, 101, 3);
+      Choose(d.hwnd, 102, 4);
+      Choose(d.hwnd, 103, 1);
+      Choose(d.hwnd, 101, 1);  // Código: the later boxes cleared, the next one open
+      EXPECT_EQ(SendDlgItemMessageA(d.hwnd, 102, CB_GETCURSEL, 0, 0), 0);
+      EXPECT_EQ(SendDlgItemMessageA(d.hwnd, 103, CB_GETCURSEL, 0, 0), 0);
+      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d.hwnd, 102)));
       Choose(d.hwnd, 102, 2);  // then Importe
       Shot(d.hwnd, "report_dialog_orden");
       EXPECT_TRUE(next_off);
@@ -472,6 +478,47 @@ TEST_F(ReportDialogTest, LinksFollowTheRowsAndClearingAsksFirst) {
                                              "¿ Desea borrar todas las agrupaciones ?"}));
   copies.Close();
   EXPECT_EQ(TemporaryFiles(), 0);
+}
+
+TEST_F(ReportDialogTest, AConditionIsModifiedInItsBuilderKeepingItsPlace) {
+  ReportCopies copies;
+  ASSERT_TRUE(copies.Open("R1"));
+  ConditionRow row;
+  row.tipo = "C";
+  row.columna = "Colum2";
+  row.operador = 5;
+  row.valor = "1000.5";
+  row.fldtipo = "N";
+  copies.Save(row);
+  std::string shown_value;
+  int shown_operator = -1, shown_column = -1;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (!IsWindowEnabled(d.hwnd)) return 0;
+    if (d.title == " Constructor de expresiones") {
+      if (shown_column < 0) {
+        Post(d.hwnd, 202);
+        return 0;
+      }
+      return IDOK;
+    }
+    if (d.title == " Modificar condición") {
+      shown_column = static_cast<int>(SendDlgItemMessageA(d.hwnd, 101, CB_GETCURSEL, 0, 0));
+      shown_operator = static_cast<int>(SendDlgItemMessageA(d.hwnd, 102, CB_GETCURSEL, 0, 0));
+      shown_value = Read(d.hwnd, 103);
+      Type(d.hwnd, 103, "20");
+      return IDOK;
+    }
+    return 0;
+  });
+  ASSERT_TRUE(FilterBuilder(copies, "C", Columns()));
+  EXPECT_EQ(shown_column, 1);
+  EXPECT_EQ(shown_operator, 3);  // "mayor que", the fifth of the list without its blank
+  EXPECT_EQ(shown_value, "1000.5");
+  const std::vector<ConditionRow> rows = copies.Rows("C");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].orden, "A");
+  EXPECT_EQ(rows[0].valor, "20");
+  EXPECT_TRUE(copies.changed[2]);
 }
 
 TEST_F(ReportDialogTest, TheReportsFontsGoToEveryColumnAfterTheQuestion) {
