@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
 #include <map>
+#include <sstream>
 
 #include "data/data_functions.h"
 #include "data/program_settings.h"
 #include "data/win/windowed_data_ui.h"
 #include "reports/report_functions.h"
+#include "reports/report_run.h"
 #include "reports/tdictqz.h"
 #include "reports/win/report_dialog.h"
 #include "reports/win/report_dialog_builders.h"
@@ -112,13 +115,17 @@ class ReportDialogTest : public ui::test::FrameworkTest {
     struct Column {
       int id, kind;
       const char *source, *description, *type;
+      int width, start, decimals;
     };
-    for (const Column& c : {Column{1, 1, "CODIGO", "Código", "C"}, Column{2, 1, "IMPORTE", "Importe", "N"},
-                            Column{3, 1, "ACTIVO", "Activo", "L"}, Column{4, 1, "FECHA", "Fecha", "D"},
-                            Column{5, 7, "ESTADO", "Estado", "C"}})
+    for (const Column& c : {Column{1, 1, "CODIGO", "Código", "C", 6, 1, 0}, Column{2, 1, "IMPORTE", "Importe", "N", 12, 8, 2},
+                            Column{3, 1, "ACTIVO", "Activo", "L", 1, 21, 0}, Column{4, 1, "FECHA", "Fecha", "D", 8, 23, 0},
+                            Column{5, 7, "ESTADO", "Estado", "C", 8, 32, 0}})
       Add("Columnas", {{"INFORME", S("R1")}, {"IDCOL", N(c.id)}, {"TIPOCOL", N(c.kind)},
                        {"CAMPO", S("Colum" + std::to_string(c.id))}, {"CAMPOREL", S(c.source)},
-                       {"DESCRIPC", S(c.description)}, {"TIPO", S(c.type)}, {"IMPRIMIR", Value::Logical(true)}});
+                       {"DESCRIPC", S(c.description)}, {"TITULO", S(c.description)}, {"TIPO", S(c.type)},
+                       {"IMPRIMIR", Value::Logical(true)}, {"ANCHO", N(c.width)}, {"ANCHOMAX", N(c.width)},
+                       {"PINICIAL", N(c.start)}, {"LINEA", N(1)}, {"NUMDECIMAL", N(c.decimals)},
+                       {"DECIMAL", N(c.decimals)}, {"ALINEACION", S(c.type[0] == 'N' ? "D" : "I")}});
     for (const auto& [stored, shown] : {std::pair{"A", "Abierto"}, std::pair{"C", "Cerrado"}})
       Add("CampoRes", {{"TABLA", S("ARTICULO")}, {"CAMPO", S("ESTADO")}, {"VALOR", S(stored)}, {"RESULTA", S(shown)}});
     Add("Fonts", {{"NFONT", N(1)}, {"CFACENAME", S("Arial")}, {"NHEIGHT", Value::Number(-16)}, {"LBOLD", Value::Logical(true)}});
@@ -519,6 +526,94 @@ TEST_F(ReportDialogTest, AConditionIsModifiedInItsBuilderKeepingItsPlace) {
   EXPECT_EQ(rows[0].orden, "A");
   EXPECT_EQ(rows[0].valor, "20");
   EXPECT_TRUE(copies.changed[2]);
+}
+
+TEST_F(ReportDialogTest, AReportBuiltInTheDialogRunsByItsOrderGroupAndCondition) {
+  // The master table's file.
+  const std::string dbf = folder_.path() + "DBF\\";
+  CreateDirectoryA(dbf.c_str(), nullptr);
+  ASSERT_TRUE(X("DBCREATE('" + dbf + "Articulo.dbf', {{'CODIGO', 'C', 6, 0}, {'IMPORTE', 'N', 10, 2}, {'ACTIVO', 'L', 1, 0}, "
+                "{'FECHA', 'D', 8, 0}, {'ESTADO', 'C', 1, 0}}, 'ADS')").AsLogical());
+  ASSERT_TRUE(X("DBUSEAREA(.T., 'ADS', '" + dbf + "Articulo.dbf', 'ARTFIX', .F.)").AsLogical());
+  for (const char* row : {"'A01', 5, .T., 'A'", "'B02', 250, .F., 'C'", "'C03', 12.5, .T., 'A'", "'D04', 1000, .F., 'C'"})
+    X(std::string("DBAPPEND(), AEval({") + row + "}, {|x, n| FieldPut(IIf(n == 4, 5, n), x)})");
+  X("DBCOMMIT(), DBCLOSEAREA()");
+  WorkArea& tablas = Area("Tablas");
+  tablas.GoTop();
+  ASSERT_TRUE(tablas.LockRecord(tablas.recno(), false));
+  tablas.PutField(tablas.FieldPos("RUTA"), S(dbf));
+  tablas.PutField(tablas.FieldPos("FICHERO"), S("Articulo"));
+  tablas.Commit();
+  tablas.Unlock();
+  WorkArea& condicio = Area("Condicio");  // without the fixture's stop condition
+  condicio.GoTop();
+  ASSERT_TRUE(condicio.LockRecord(condicio.recno(), false));
+  condicio.Delete();
+  condicio.Commit();
+  condicio.Unlock();
+
+  int step = 0;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (!IsWindowEnabled(d.hwnd)) return 0;
+    if (d.title == " Informe: Ventas por artículo") {
+      switch (step++) {
+        case 0: Post(Page(d.hwnd, 3), 302); break;
+        case 1: Post(Page(d.hwnd, 3), 312); break;
+        case 2: Post(Page(d.hwnd, 4), 402); break;
+        case 3: Post(d.hwnd, IDOK); break;
+        default: break;
+      }
+      return 0;
+    }
+    if (d.title == " Ordenar informe por ...") {
+      Choose(d.hwnd, 101, 2);  // Importe
+      return IDOK;
+    }
+    if (d.title == " Constructor de expresiones") {
+      if (Read(d.hwnd, 120).empty()) {
+        Post(d.hwnd, 201);
+        return 0;
+      }
+      return IDOK;
+    }
+    if (d.title == " Agrupar cuando cambie...") {
+      Choose(d.hwnd, 101, 5);  // Estado, shown in the heading
+      Type(d.hwnd, 111, "Estado:");
+      Choose(d.hwnd, 121, 5);
+      return IDOK;
+    }
+    if (d.title == " Añadir condición") {
+      Choose(d.hwnd, 101, 1);                                // Importe
+      SendDlgItemMessageA(d.hwnd, 102, CB_SETCURSEL, 3, 0);  // mayor que
+      Type(d.hwnd, 103, "10");
+      return IDOK;
+    }
+    return 0;
+  });
+  ASSERT_TRUE(MngInformes(true, "R1"));
+
+  const std::string out = folder_.path() + "informe.txt";
+  SetReportRunHook({});
+  TInforme inf;
+  inf.oStDestino.nDestino = 2;
+  inf.oStDestino.cFileDst = out;
+  ASSERT_TRUE(inf.RunInforme("R1"));
+  std::ifstream in(out, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string printed = text.str();
+  const std::size_t c03 = printed.find("C03"), b02 = printed.find("B02"), d04 = printed.find("D04");
+  EXPECT_EQ(printed.find("A01"), std::string::npos) << printed;  // 5 is not above 10
+  ASSERT_NE(c03, std::string::npos) << printed;
+  EXPECT_LT(c03, b02);
+  EXPECT_LT(b02, d04);
+  // Grouped by the substituted value, its heading before its rows.
+  const std::size_t open = printed.find("Estado: Abierto"), closed = printed.find("Estado: Cerrado");
+  ASSERT_NE(open, std::string::npos) << printed;
+  ASSERT_NE(closed, std::string::npos) << printed;
+  EXPECT_LT(open, c03);
+  EXPECT_LT(c03, closed);
+  EXPECT_LT(closed, b02);
 }
 
 TEST_F(ReportDialogTest, TheReportsFontsGoToEveryColumnAfterTheQuestion) {
