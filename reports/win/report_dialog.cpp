@@ -396,13 +396,13 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
   }));
   struct Builder {
     ui::DialogRef page;
-    int build, clear;
+    int build, clear;  // no build button: the orders have their own builder
     const char* type;
   };
-  for (const Builder& b : {Builder{layout, kOrderClear, kOrderClear, "A"}, Builder{layout, kGroupBuild, kGroupClear, "B"},
+  for (const Builder& b : {Builder{layout, 0, kOrderClear, "A"}, Builder{layout, kGroupBuild, kGroupClear, "B"},
                            Builder{filters, kCondBuild, kCondClear, "C"}, Builder{filters, kStopBuild, kStopClear, "D"}}) {
     const std::string type = b.type;
-    if (b.build != b.clear)
+    if (b.build != 0)
       buttons.push_back(svc::Button(b.page, b.build, [c, cols, type, show_says] {
         FilterBuilder(*c, type, *cols);
         show_says();

@@ -474,7 +474,7 @@ bool ClearCondiciones(ReportCopies& copies, const std::string& type) {
   return true;
 }
 
-bool MngInicial(InicialRow& row, bool add) {
+bool MngInicial(InicialRow& row) {
   const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_INICIAL"), " Mantenimiento de funciones iniciales");
   ui::TDialog* box = dialog.get();
   bool accepted = false;
@@ -496,7 +496,6 @@ bool MngInicial(InicialRow& row, bool add) {
     SetDlgItemTextA(h, 101, std::to_string(row.orden).c_str());
     SetDlgItemTextA(h, 102, row.funcion.c_str());
     SetDlgItemTextA(h, 103, row.descripc.c_str());
-    (void)add;
     return true;
   });
   return accepted;
@@ -525,7 +524,7 @@ void Iniciales(const ui::DialogRef& page, ReportCopies& copies) {
     InicialRow row;
     for (const InicialRow& r : *current) row.orden = std::max(row.orden, r.orden);
     ++row.orden;
-    if (MngInicial(row, true)) {
+    if (MngInicial(row)) {
       c->SaveInicial(row);
       refresh();
     }
@@ -534,7 +533,7 @@ void Iniciales(const ui::DialogRef& page, ReportCopies& copies) {
     const int at = list->nAt;
     if (at < 1 || at > static_cast<int>(current->size())) return;
     InicialRow row = (*current)[static_cast<std::size_t>(at - 1)];
-    if (MngInicial(row, false)) {
+    if (MngInicial(row)) {
       c->SaveInicial(row);
       refresh();
     }

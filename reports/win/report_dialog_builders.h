@@ -43,6 +43,6 @@ bool ClearCondiciones(ReportCopies& copies, const std::string& type);
 // Iniciales: the initial-value functions page (browse and add, modify, delete buttons of
 // `page`). MngInicial: one function.
 void Iniciales(const ui::DialogRef& page, ReportCopies& copies);
-bool MngInicial(InicialRow& row, bool add);
+bool MngInicial(InicialRow& row);
 
 }  // namespace reports

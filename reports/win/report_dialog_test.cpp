@@ -420,7 +420,9 @@ TEST_F(ReportDialogTest, ConditionValuesAreStoredByTypeAndBadOnesRefused) {
     std::string stored = "?";
     const bool ok = ConditionValue(c.type, c.typed, &stored);
     EXPECT_EQ(ok, c.stored != nullptr) << c.type << " " << c.typed;
-    if (c.stored != nullptr) EXPECT_EQ(stored, c.stored) << c.type << " " << c.typed;
+    if (c.stored != nullptr) {
+      EXPECT_EQ(stored, c.stored) << c.type << " " << c.typed;
+    }
   }
   std::vector<std::string> said;
   for (const SeenDialog& d : answerer.seen()) said.push_back(d.AllText());
@@ -614,6 +616,51 @@ TEST_F(ReportDialogTest, AReportBuiltInTheDialogRunsByItsOrderGroupAndCondition)
   EXPECT_LT(open, c03);
   EXPECT_LT(c03, closed);
   EXPECT_LT(closed, b02);
+}
+
+TEST_F(ReportDialogTest, AGroupShowsWhatItHasWhenModified) {
+  ReportCopies copies;
+  ASSERT_TRUE(copies.Open("R1"));
+  ConditionRow group;
+  group.tipo = "B";
+  group.campo = "Colum1 + Colum5";
+  group.textotit = "Art:";
+  group.imprime = "Colum2";
+  group.valor = "3";
+  copies.Save(group);
+  std::vector<int> shown;
+  std::string caption, line;
+  bool third_open = true;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (!IsWindowEnabled(d.hwnd)) return 0;
+    if (d.title == " Constructor de expresiones") {
+      if (shown.empty()) {
+        Post(d.hwnd, 202);
+        return 0;
+      }
+      return IDOK;
+    }
+    if (d.title == " Agrupar cuando cambie...") {
+      for (int id : {101, 102, 103, 121, 122}) shown.push_back(static_cast<int>(SendDlgItemMessageA(d.hwnd, id, CB_GETCURSEL, 0, 0)));
+      third_open = IsWindowEnabled(GetDlgItem(d.hwnd, 103)) != 0;
+      caption = Read(d.hwnd, 111);
+      line = Read(d.hwnd, 131);
+      Type(d.hwnd, 111, "Artículo:");
+      return IDOK;
+    }
+    return 0;
+  });
+  ASSERT_TRUE(FilterBuilder(copies, "B", Columns()));
+  EXPECT_EQ(shown, (std::vector<int>{1, 5, 0, 2, 0}));
+  EXPECT_TRUE(third_open);  // the box after the last choice
+  EXPECT_EQ(caption, "Art:");
+  EXPECT_EQ(line, "3");
+  const std::vector<ConditionRow> rows = copies.Rows("B");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].textotit, "Artículo:");
+  EXPECT_EQ(rows[0].campo, "Colum1 + Colum5");
+  EXPECT_EQ(rows[0].imprime, "Colum2");
+  EXPECT_EQ(rows[0].valor, "3");
 }
 
 TEST_F(ReportDialogTest, TheReportsFontsGoToEveryColumnAfterTheQuestion) {
