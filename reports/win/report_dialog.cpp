@@ -286,6 +286,17 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
   const std::string informes = TDictQZ::AliasOf("Informes");
   WorkArea* inf = AreaOf(informes);
   if (inf == nullptr) return false;
+  // The caller's list keeps its order; its row too unless a report was saved (then that one).
+  struct Place {
+    WorkArea& area;
+    int order;
+    std::uint32_t record;
+    bool moved = false;
+    ~Place() {
+      area.SetControllingOrder(order);
+      if (!moved) area.GoTo(record);
+    }
+  } place{*inf, inf->controlling_order(), inf->recno()};
   InformeForm form;
   if (lEdit) {
     const std::string code = code_in.empty() ? Text(*inf, "INFORME") : code_in;
@@ -441,7 +452,7 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
       return;
     }
     if (GuardaInforme(f, lEdit, copies)) {
-      saved = true;
+      saved = place.moved = true;
       box->End(IDOK);
     }
   }));

@@ -55,6 +55,7 @@ std::vector<ReportEntry> AllReports() {
   WorkArea* a = AreaOf(TDictQZ::AliasOf("Informes"));
   if (a == nullptr) return out;
   const int order = a->controlling_order();
+  const std::uint32_t record = a->recno();
   a->SetControllingOrder(0);
   for (a->GoTop(); !a->eof(); a->Skip(1)) {
     if (a->Deleted()) continue;
@@ -63,6 +64,7 @@ std::vector<ReportEntry> AllReports() {
                    m.IsLogical() && m.AsLogical()});
   }
   a->SetControllingOrder(order);
+  a->GoTo(record);
   return out;
 }
 
@@ -78,6 +80,14 @@ void FillList(HWND dialog, int id, const std::vector<ReportEntry>& entries) {
 
 bool DuplicateInformeDialog(const std::string& code) {
   const std::string informes = TDictQZ::AliasOf("Informes");
+  WorkArea* list = AreaOf(informes);
+  if (list == nullptr) return false;
+  // The caller's list keeps its order (the access and the copy seek the code).
+  struct Order {
+    WorkArea& area;
+    int order;
+    ~Order() { area.SetControllingOrder(order); }
+  } keep{*list, list->controlling_order()};
   if (cAccesoInforme(informes, code, false, true, "") != "2") {
     ui::MsgStop(Value::String("No dispone de acceso para duplicar este informe."), " Acceso denegado");
     return false;

@@ -293,7 +293,9 @@ TEST_F(ReportDialogTest, AReportBuiltInTheDialogIsSavedWithItsOrdersGroupsCondit
     }
     return 0;
   });
+  Area("Informes").SetControllingOrder(3);  // a list by description
   ASSERT_TRUE(MngInformes(true, "R1"));
+  EXPECT_EQ(Area("Informes").controlling_order(), 3);
   EXPECT_EQ(step, 5);
   EXPECT_EQ(tabs, (std::vector<std::string>{"Datos iniciales", "Datos de impresión", "Presentación", "Establecer filtros",
                                             "Funciones de Filtro"}));
@@ -703,7 +705,9 @@ TEST_F(ReportDialogTest, ADuplicateTakesANewCodeAndCategory) {
     said.push_back(d.title + ":" + d.AllText());
     return Ok(d);
   });
+  Area("Informes").SetControllingOrder(3);
   ASSERT_TRUE(DuplicateInformeDialog("R1"));
+  EXPECT_EQ(Area("Informes").controlling_order(), 3);
   EXPECT_EQ(said, std::vector<std::string>{"Atención:Nombre de informe duplicado"});
   EXPECT_EQ(Rows("Informes", {"CATEGORIA", "INFMASTER"}, "R2"), std::vector<std::string>{"COM|R2"});
   EXPECT_EQ(Rows("Columnas", {"CAMPO"}, "R2").size(), 5u);
