@@ -27,6 +27,11 @@ class ReportDevice {
   // 3 centred); without one, from col.
   virtual void Say(int row, int col, std::string_view text, int font, int width, int pad) = 0;
   virtual void Line(int /*top*/, int /*left*/, int /*bottom*/, int /*right*/) {}
+  // The designed header's drawings: a line or a box with a pen of `points` width, and a
+  // picture file stretched over a rectangle. A text device has none of them.
+  virtual void HeaderLine(int /*top*/, int /*left*/, int /*bottom*/, int /*right*/, int /*points*/) {}
+  virtual void HeaderBox(int /*top*/, int /*left*/, int /*bottom*/, int /*right*/, int /*points*/) {}
+  virtual void HeaderPicture(int /*top*/, int /*left*/, int /*bottom*/, int /*right*/, std::string_view /*file*/) {}
 
   virtual int TextWidth(std::string_view text, int font) = 0;
   virtual int TextHeight(int font) = 0;

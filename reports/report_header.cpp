@@ -1,5 +1,7 @@
 // The designed page header of a report: the rows of CabeH and CabeD.
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
 #include "reports/report_run.h"
 #include "reports/tdictqz.h"
@@ -55,6 +57,31 @@ DesignedHeader ReadDesignedHeader(const std::string& code_in) {
   return header;
 }
 
+// A header text cut into lines that each fit `limit` device units: the line length is
+// shortened one character at a time (breaking at a blank when there is one) until they fit.
+std::vector<std::string> WrapText(ReportDevice& d, const std::string& text, int font, int limit) {
+  if (limit <= 0 || d.TextWidth(text, font) <= limit) return {text};
+  for (std::size_t length = text.size() - 1; length > 0; --length) {
+    std::vector<std::string> lines;
+    bool fits = true;
+    std::string_view rest(text);
+    while (!rest.empty() && fits) {
+      std::size_t cut = std::min(length, rest.size());
+      if (cut < rest.size()) {
+        const std::size_t blank = rest.substr(0, cut + 1).rfind(' ');
+        if (blank != std::string_view::npos && blank > 0) cut = blank;
+      }
+      const std::string line(xb::RTrim(rest.substr(0, cut)));
+      fits = d.TextWidth(line, font) <= limit;
+      lines.push_back(line);
+      rest.remove_prefix(cut);
+      while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    }
+    if (fits) return lines;
+  }
+  return {text};
+}
+
 int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const std::string& title,
                     const std::string& condlis) {
   const std::string code(xb::RTrim(code_in));
@@ -63,13 +90,23 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
   int last_row = -1;
   EachOfHeader("CabeD", code, [&](WorkArea& a) {
     if (!Logical(a, "ACTIVO")) return;
+    const int dato = static_cast<int>(Real(a, "DATO"));
+    const int top = d.MmToRow(Real(a, "LINEA")), left = d.MmToCol(Real(a, "COLUMNA"));
+    if (dato == 2 || dato == 3) {
+      const int bottom = d.MmToRow(Real(a, "LINEA2")), right = d.MmToCol(Real(a, "COLUMNA2"));
+      if (dato == 3) d.HeaderPicture(top, left, bottom, right, std::string(xb::AllTrim(Text(a, "TEXTO"))));
+      else if (top == bottom || left == right) d.HeaderLine(top, left, bottom, right, static_cast<int>(Real(a, "GROSOR")));
+      else d.HeaderBox(top, left, bottom, right, static_cast<int>(Real(a, "GROSOR")));
+      if (!d.IsText()) last_row = std::max(last_row, std::max(top, bottom));
+      return;
+    }
     std::string text;
-    switch (static_cast<int>(Real(a, "DATO"))) {
+    switch (dato) {
       case 1: text = Text(a, "TEXTO"); break;
       case 4:
       case 5:
       case 10: {
-        const char* fn = Real(a, "DATO") == 4 ? "CCODEMPRESA" : Real(a, "DATO") == 5 ? "CNOMEMPRESA" : "CUSUARIO";
+        const char* fn = dato == 4 ? "CCODEMPRESA" : dato == 5 ? "CNOMEMPRESA" : "CUSUARIO";
         if (!xb::IsFunctionRegistered(fn)) return;
         const Value v = xb::CallFunction(fn);
         text = v.IsString() ? std::string(xb::RTrim(v.AsString())) : std::string();
@@ -83,12 +120,19 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
       }
       case 8: text = title.empty() ? "Título" : title; break;
       case 9: text = condlis.empty() ? "Condiciones" : condlis; break;
-      default: return;  // lines, boxes and pictures are drawn only on a page printer
+      default: return;
     }
-    const int row = d.MmToRow(Real(a, "LINEA"));
     const int font = std::max(1, static_cast<int>(Real(a, "FUENTE")));
-    d.Say(row, std::max(d.IsText() ? 1 : 0, d.MmToCol(Real(a, "COLUMNA"))), text, font, 0, 1);
-    last_row = std::max(last_row, row + d.TextHeight(font) - 1);
+    // On a page a text wider than its longest length goes on several lines.
+    const double longmax = Real(a, "LONGMAX");
+    const std::vector<std::string> lines =
+        d.IsText() || longmax <= 0 ? std::vector<std::string>{text} : WrapText(d, text, font, d.MmToCol(longmax));
+    const int step = std::max(d.MmToRow(Real(a, "INTERLINEA")), d.IsText() ? 1 : 0);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const int row = top + static_cast<int>(i) * step;
+      d.Say(row, std::max(d.IsText() ? 1 : 0, left), lines[i], font, 0, 1);
+      last_row = std::max(last_row, row + d.TextHeight(font) - 1);
+    }
   });
   return std::max(d.MmToRow(header.posicion), last_row + 1);
 }

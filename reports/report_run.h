@@ -170,9 +170,11 @@ struct DesignedHeader {
 };
 DesignedHeader ReadDesignedHeader(const std::string& code);
 // ImprimeCabecera: the header's active items (CabeD) on the page (texts, page number, date,
-// title, condition text); answers the first row below the header.
+// title, condition text), its lines, boxes and pictures; answers the first row below it.
 int ImprimeCabecera(ReportDevice& device, const std::string& code, int page, const std::string& title,
                     const std::string& condlis);
+// A header text in lines that each fit `limit` device units.
+std::vector<std::string> WrapText(ReportDevice& device, const std::string& text, int font, int limit);
 
 // Date texts of conditions: "dd-mm-yyyy", "dd-mm-yy" (by SET EPOCH) or "yyyymmdd" as
 // "yyyymmdd"; "" when the text is none of them.

@@ -615,6 +615,79 @@ TEST_F(ReportRunTest, AmountsInPesetasPrintInEurosWhenAsked) {
   EXPECT_TRUE(X("TI_ASTATIC()[1]").AsLogical()) << "the answer is kept in the run-parameter store";
 }
 
+// A page device that records what is drawn on it: a millimetre is 10 units, a character 10
+// units wide and a line 10 high.
+class RecordingDevice : public ReportDevice {
+ public:
+  bool Ready() const override { return true; }
+  bool IsText() const override { return false; }
+  void StartPage() override {}
+  void EndPage() override {}
+  void End() override {}
+  void Say(int row, int col, std::string_view text, int font, int, int) override {
+    drawn.push_back("say " + std::to_string(row) + "," + std::to_string(col) + " f" + std::to_string(font) + " " +
+                    std::string(text));
+  }
+  void HeaderLine(int top, int left, int bottom, int right, int points) override {
+    drawn.push_back("line " + Corners(top, left, bottom, right) + " p" + std::to_string(points));
+  }
+  void HeaderBox(int top, int left, int bottom, int right, int points) override {
+    drawn.push_back("box " + Corners(top, left, bottom, right) + " p" + std::to_string(points));
+  }
+  void HeaderPicture(int top, int left, int bottom, int right, std::string_view file) override {
+    drawn.push_back("picture " + Corners(top, left, bottom, right) + " " + std::string(file));
+  }
+  int TextWidth(std::string_view text, int) override { return static_cast<int>(text.size()) * 10; }
+  int TextHeight(int) override { return 10; }
+  int Width() override { return 2000; }
+  int Height() override { return 3000; }
+  int LogPixX() override { return 254; }
+  int LogPixY() override { return 254; }
+  int Orientation() override { return 1; }
+  int MmToRow(double mm) override { return static_cast<int>(mm * 10); }
+  int MmToCol(double mm) override { return static_cast<int>(mm * 10); }
+  std::vector<std::string> drawn;
+
+ private:
+  static std::string Corners(int top, int left, int bottom, int right) {
+    return std::to_string(top) + "," + std::to_string(left) + "-" + std::to_string(bottom) + "," + std::to_string(right);
+  }
+};
+
+TEST_F(ReportRunTest, TheDesignedHeaderDrawsItsLinesBoxesPicturesAndWrappedTexts) {
+  Add("CabeH", {{"COD", S("002")}, {"DESCRIP", S("Diseño")}, {"POSICION", N(30, 1)}, {"ACTIVO", L(true)}});
+  auto item = [&](int dato, const char* texto, double linea, double columna, Row extra = {}) {
+    Row row{{"COD", S("002")}, {"DATO", N(dato)}, {"TEXTO", S(texto)}, {"LINEA", N(linea, 1)},
+            {"COLUMNA", N(columna, 1)}, {"ACTIVO", L(true)}};
+    for (auto& [k, v] : extra) row[k] = v;
+    Add("CabeD", row);
+  };
+  item(2, "", 1, 1, {{"LINEA2", N(20, 1)}, {"COLUMNA2", N(150, 1)}, {"GROSOR", N(2)}});   // a box
+  item(2, "", 21, 1, {{"LINEA2", N(21, 1)}, {"COLUMNA2", N(150, 1)}, {"GROSOR", N(1)}});  // a rule
+  item(3, "logo.bmp", 2, 120, {{"LINEA2", N(18, 1)}, {"COLUMNA2", N(148, 1)}});
+  // 20 characters in at most 10 mm: lines of at most 10 characters, 4 mm apart, broken at blanks.
+  item(1, "Ventas del mes actual", 5, 5, {{"LONGMAX", N(10, 1)}, {"INTERLINEA", N(4, 1)}, {"FUENTE", N(3)}});
+  item(6, "", 5, 100);
+  item(2, "", 1, 1, {{"LINEA2", N(30, 1)}, {"COLUMNA2", N(30, 1)}, {"ACTIVO", L(false)}});
+  RecordingDevice device;
+  EXPECT_EQ(ImprimeCabecera(device, "002", 7, "Título", ""), 300);
+  EXPECT_EQ(device.drawn, (std::vector<std::string>{"box 10,10-200,1500 p2", "line 210,10-210,1500 p1",
+                                                     "picture 20,1200-180,1480 logo.bmp", "say 50,50 f3 Ventas del",
+                                                     "say 90,50 f3 mes actual", "say 50,1000 f1 7"}));
+  // A word longer than the limit is cut.
+  EXPECT_EQ(WrapText(device, "Abcdefghij klm", 1, 60), (std::vector<std::string>{"Abcdef", "ghij", "klm"}));
+  EXPECT_EQ(WrapText(device, "corto", 1, 60), (std::vector<std::string>{"corto"}));
+  // On the text file the drawings have no place; the texts keep one line.
+  TQZRFile file(path_);
+  file.StartPage();
+  ImprimeCabecera(file, "002", 7, "Título", "");
+  file.EndPage();
+  file.End();
+  const std::string text = Read();
+  EXPECT_NE(text.find("Ventas del mes actual"), std::string::npos) << text;
+  EXPECT_EQ(text.find("logo"), std::string::npos);
+}
+
 TEST_F(ReportRunTest, ConditionsCompareNatively) {
   inf_.aCampos = {"Colum1", "Colum2", "Colum3", "Colum4"};
   inf_.aRegPrede.assign(4, Value());

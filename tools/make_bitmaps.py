@@ -185,6 +185,13 @@ def mark_list(ticked):
     return icon.picture()
 
 
+def step_done():
+    """A step of a report run that has ended: a green tick."""
+    icon = Icon(size=16)
+    icon.line([(2.5, 8.5), (6.3, 12.3), (13.5, 3.5)], 2.4, GREEN)
+    return icon.picture()
+
+
 def padlock_open():
     """Liberar: an open padlock."""
     icon = Icon()
@@ -519,6 +526,8 @@ PICTURES = {
     "pbmpfon1.bmp": font_letter(),
     "pbmpend1.bmp": exit_door(),
     "bmp_informacion.bmp": info_sign(),
+    # The steps of a report run's wait dialog.
+    "ti_done.bmp": step_done(),
     # The header picture of a left button bar (resource 24004).
     "barheader.bmp": bar_header(),
     # The table layer's questions.

@@ -11,6 +11,7 @@
 #include "reports/win/report_dialog.h"
 #include "reports/win/report_output_dialog.h"
 #include "reports/win/report_page_device.h"
+#include "reports/win/report_run_dialogs.h"
 #include "reports/win/tbrwdataqz.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
@@ -96,6 +97,7 @@ void ShowList(bool /*tree*/) {
 
 void InstallReportWindows() {
   InstallReportOutputs();
+  InstallRunDialogs();
   ReportRunHook hook = CurrentReportRunHook();
   hook.show_list = ShowList;
   hook.sel_destino = SelDestino;

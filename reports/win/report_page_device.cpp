@@ -23,6 +23,28 @@ PageReportDevice::PageReportDevice(xb::Ref<output::TPrinter> printer) : printer_
 PageReportDevice::~PageReportDevice() {
   for (auto& [n, font] : fonts_)
     if (font) font->End();
+  for (auto& [n, pen] : pens_)
+    if (pen) pen->End();
+}
+
+ui::TPen* PageReportDevice::Pen(int points) {
+  points = std::max(1, points);
+  auto it = pens_.find(points);
+  if (it == pens_.end()) it = pens_.emplace(points, ui::TPen::New(PS_SOLID, points, 0, printer_->MeasureDC())).first;
+  return it->second.get();
+}
+
+void PageReportDevice::HeaderLine(int top, int left, int bottom, int right, int points) {
+  printer_->Line(top, left, bottom, right, Pen(points));
+}
+
+void PageReportDevice::HeaderBox(int top, int left, int bottom, int right, int points) {
+  printer_->Box(top, left, bottom, right, Pen(points));
+}
+
+void PageReportDevice::HeaderPicture(int top, int left, int bottom, int right, std::string_view file) {
+  if (file.empty() || right <= left || bottom <= top) return;
+  printer_->SayBitmap(top, left, Value::String(file), right - left, bottom - top);
 }
 
 bool PageReportDevice::Ready() const { return printer_ && printer_->MeasureDC() != nullptr; }

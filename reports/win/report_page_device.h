@@ -11,6 +11,7 @@
 #include "reports/report_device.h"
 #include "reports/report_run.h"
 #include "ui/core/tfont.h"
+#include "ui/core/tpen.h"
 
 namespace reports {
 
@@ -27,6 +28,9 @@ class PageReportDevice : public ReportDevice {
   void End() override;
   void Say(int row, int col, std::string_view text, int font, int width, int pad) override;
   void Line(int top, int left, int bottom, int right) override;
+  void HeaderLine(int top, int left, int bottom, int right, int points) override;
+  void HeaderBox(int top, int left, int bottom, int right, int points) override;
+  void HeaderPicture(int top, int left, int bottom, int right, std::string_view file) override;
   int TextWidth(std::string_view text, int font) override;
   int TextHeight(int font) override;
   int Width() override;
@@ -46,10 +50,13 @@ class PageReportDevice : public ReportDevice {
   // not there: Arial of 10 points, black).
   ui::TFont* Font(int number);
   COLORREF Colour(int number);
+  // A black pen of `points` width (at least one), made once for the device.
+  ui::TPen* Pen(int points);
 
   xb::Ref<output::TPrinter> printer_;
   std::map<int, xb::Ref<ui::TFont>> fonts_;
   std::map<int, COLORREF> colours_;
+  std::map<int, xb::Ref<ui::TPen>> pens_;
   bool ended_ = false;
 };
 

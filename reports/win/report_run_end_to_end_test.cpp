@@ -1,0 +1,443 @@
+// A user report with a master table, a column two relations away, an expression column, a
+// calculated column, a condition, an order, two groups and a designed header (a box, a rule
+// and a picture) run to every output: a text file, the printer, HTML pages and the preview,
+// with the wait dialog over the run, its cancel button and the euro question.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
+#include "data/win/windowed_data_ui.h"
+#include "output/output.h"
+#include "output/output_test_support.h"
+#include "output/preview.h"
+#include "reports/report_functions.h"
+#include "reports/report_run.h"
+#include "reports/tdictqz.h"
+#include "reports/win/report_page_device.h"
+#include "reports/win/report_run_dialogs.h"
+#include "runtime/function_table.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/test_support.h"
+#include "runtime/codepage.h"
+#include "runtime/lib/strings.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "services/user_session.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
+#include "tests/support/test_printer.h"
+#include "ui/bridge/printer_device.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+#include "ui/core/core_test_support.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+
+Value X(const std::string& text) { return xb::EvalMacro(text); }
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+// A 48 x 32 picture: a blue field with a yellow band.
+void WritePicture(const std::string& path) {
+  const int w = 48, h = 32, stride = w * 3;
+  std::string pixels;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) pixels += (y > 10 && y < 20) ? std::string("\x00\xff\xff", 3) : std::string("\xc0\x40\x00", 3);
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = w;
+  info.biHeight = h;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biSizeImage = static_cast<DWORD>(stride * h);
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + info.biSizeImage;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out << pixels;
+}
+
+// The wait dialog of the run, watched: its steps, its pages, a screenshot, a cancel.
+struct Watch {
+  std::vector<int> steps;
+  std::vector<int> pages;
+  long cancel_at_record = 0;  // 0: never
+  int cancel_at_page = 0;
+  bool shot = false;
+  std::string shot_name;
+};
+
+class WatchedProgress : public RunProgress {
+ public:
+  WatchedProgress(std::unique_ptr<RunProgress> real, Watch& watch) : real_(std::move(real)), watch_(watch) {}
+  void Done(Step step) override {
+    watch_.steps.push_back(step);
+    real_->Done(step);
+  }
+  void SetTotal(long total) override { real_->SetTotal(total); }
+  void SetPos(long pos) override {
+    real_->SetPos(pos);
+    if (watch_.cancel_at_record > 0 && pos == watch_.cancel_at_record) Cancel();
+  }
+  void Page(int page) override {
+    watch_.pages.push_back(page);
+    real_->Page(page);
+    if (!watch_.shot && !watch_.shot_name.empty()) {
+      HWND dialog = FindWindowA(nullptr, "Espere por favor...");
+      EXPECT_NE(dialog, nullptr);
+      watch_.shot = vdr::test::SaveWindowBitmap(dialog, vdr::test::ScreenshotFolder() + "\\" + watch_.shot_name);
+    }
+    if (watch_.cancel_at_page > 0 && page == watch_.cancel_at_page) Cancel();
+  }
+  bool Cancelled() override { return real_->Cancelled(); }
+
+ private:
+  // As the user does: a click on the dialog's button.
+  static void Cancel() {
+    HWND dialog = FindWindowA(nullptr, "Espere por favor...");
+    ASSERT_NE(dialog, nullptr);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+  }
+  std::unique_ptr<RunProgress> real_;
+  Watch& watch_;
+};
+
+class ReportEndToEndTest : public ui::test::FrameworkTest {
+ protected:
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
+    ui::InitControls();
+    output::InitOutput();
+    ui::PrinterInit();
+    xb::rdd::InitTables();
+    xb::rdd::ResetTables();
+    data::RegisterDataFunctions();
+    data::ResetProgramSettings();
+    data::InstallWindowedDataUi();
+    RegisterReportFunctions();
+    xb::rdd::SetDefaultDriver("ADS");
+    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("00"); });
+    svc::cCodUser("01");
+    data::cPathStart(folder_.path());
+    data::cPathExe(folder_.path());
+    data::cPathInforme(folder_.path() + "INF\\");
+    data::nHandlers(255);
+    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
+    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
+    dict_ = xb::MakeRef<TDictQZ>();
+    dict_->New(folder_.path() + "INF");
+    ASSERT_TRUE(dict_->Activate("I", false));
+    InstallReportOutputs();
+    InstallRunDialogs();
+    ReportRunHook hook = CurrentReportRunHook();
+    hook.wait_dialog = [this] { return std::make_unique<WatchedProgress>(OpenRunProgress(), watch_); };
+    SetReportRunHook(hook);
+    Tables();
+    Definition();
+  }
+  void TearDown() override {
+    dict_->End();
+    SetReportRunHook({});
+    xb::rdd::ResetTables();
+    data::SetDataUi(nullptr);
+    ui::PrinterInit();
+    ui::FreeResources();
+    FrameworkTest::TearDown();
+  }
+  void Add(std::string_view table, const std::string& assignments) {
+    X(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
+  }
+  void Table(const std::string& name, const std::string& structure, const std::vector<std::string>& rows, bool tag) {
+    const std::string file = folder_.path() + name + ".dbf";
+    ASSERT_TRUE(X("DBCREATE('" + file + "', " + structure + ", 'ADS')").AsLogical());
+    ASSERT_TRUE(data::lNetUse(file, {.exclusive = true, .alias = "T"}));
+    for (const std::string& row : rows) X("DBAPPEND(), " + row);
+    if (tag) X("ORDCREATE(, 'CODIGO', 'CODIGO')");
+    X("DBCLOSEAREA()");
+    const std::string upper = xb::Upper(xb::CurrentCodePage(), name);
+    Add("Tablas", "TABLA := '" + upper + "', RUTA := '" + folder_.path() + "', FICHERO := '" + name + "'");
+    if (tag) Add("Indices", "TABLA := '" + upper + "', ORDEN := 1, TAG := 'CODIGO', EXPRESION := 'CODIGO'");
+  }
+  void Tables() {
+    Table("Ventas", "{{'CODIGO', 'C', 6, 0}, {'ARTICULO', 'C', 4, 0}, {'IMPORTE', 'N', 10, 2}, {'UNIDADES', 'N', 5, 0}}",
+          {"FIELDPUT(1, 'V1'), FIELDPUT(2, 'P1'), FIELDPUT(3, 10), FIELDPUT(4, 2)",
+           "FIELDPUT(1, 'V2'), FIELDPUT(2, 'M1'), FIELDPUT(3, 5), FIELDPUT(4, 1)",
+           "FIELDPUT(1, 'V3'), FIELDPUT(2, 'P2'), FIELDPUT(3, 2), FIELDPUT(4, 3)",
+           "FIELDPUT(1, 'V4'), FIELDPUT(2, 'M1'), FIELDPUT(3, 1.5), FIELDPUT(4, 4)",
+           "FIELDPUT(1, 'V5'), FIELDPUT(2, 'P1'), FIELDPUT(3, 0.5), FIELDPUT(4, 1)"},
+          false);
+    Table("Articulos", "{{'CODIGO', 'C', 4, 0}, {'FAMILIA', 'C', 3, 0}}",
+          {"FIELDPUT(1, 'P1'), FIELDPUT(2, 'PAN')", "FIELDPUT(1, 'P2'), FIELDPUT(2, 'PAN')",
+           "FIELDPUT(1, 'M1'), FIELDPUT(2, 'MAN')"},
+          true);
+    Table("Familias", "{{'CODIGO', 'C', 3, 0}, {'NOMBRE', 'C', 10, 0}}",
+          {"FIELDPUT(1, 'PAN'), FIELDPUT(2, 'Panadería')", "FIELDPUT(1, 'MAN'), FIELDPUT(2, 'Mantequera')"}, true);
+    // The expression: the amount times the units, in its master's environment.
+    Add("Expresio", "CODIGO := 'VALORVEN', DESCRIPC := 'Valor', TABLA := 'VENTAS', EXPRESION := 'TEST_VALOR'");
+    xb::RegisterFunction("TEST_VALOR", [](xb::Args& a) {
+      const std::string alias(a.Str(1));
+      xb::Array r = xb::Array::New();
+      r.Append(Value::Number(X(alias + "->IMPORTE").AsDouble() * X(alias + "->UNIDADES").AsDouble()));
+      return Value(r);
+    });
+  }
+  void Column(int id, const std::string& assignments) {
+    Add("Columnas", "INFORME := 'E2E', IDCOL := " + std::to_string(id) + ", CAMPO := 'Colum" + std::to_string(id) +
+                        "', LINEA := 1, IMPRIMIR := .T., INIGRUPO := .T., " + assignments);
+  }
+  void Definition() {
+    Add("Informes",
+        "INFORME := 'E2E', TABLAMAST := 'VENTAS', DESCRIPC := 'Ventas', TITULO := 'Ventas por familia', "
+        "HASTA := 'Total general', DESGLOSE := .T., LINEASR := 1, INFMASTER := 'E2E', CABECERA := '001'");
+    Column(1, "TIPOCOL := 2, TITULO := 'Familia', TIPO := 'C', DATOS := 'ARTICULO', CAMPOREL := 'NOMBRE', "
+              "CODEXPR := 'FAMILIAS', ANCHO := 10, ANCHOMAX := 10, ALINEACION := 'I', PINICIAL := 1");
+    Column(2, "TIPOCOL := 1, TITULO := 'Art.', TIPO := 'C', CAMPOREL := 'ARTICULO', ANCHO := 4, ANCHOMAX := 4, "
+              "ALINEACION := 'I', PINICIAL := 12");
+    Column(3, "TIPOCOL := 1, TITULO := 'Código', TIPO := 'C', CAMPOREL := 'CODIGO', ANCHO := 6, ANCHOMAX := 6, "
+              "ALINEACION := 'I', PINICIAL := 17");
+    Column(4, "TIPOCOL := 1, TITULO := 'Importe', TIPO := 'N', CAMPOREL := 'IMPORTE', ANCHO := 8, ANCHOMAX := 8, "
+              "NUMDECIMAL := 2, DECIMAL := 2, ALINEACION := 'D', PINICIAL := 24, TOTAL := .T., MASCARA := '@E 99,999.99'");
+    Column(5, "TIPOCOL := 3, TITULO := 'Valor', TIPO := 'N', CODEXPR := 'VALORVEN', DATOS := 'TEST_VALOR', "
+              "PARAMETRO := 1, ANCHO := 8, ANCHOMAX := 8, NUMDECIMAL := 2, DECIMAL := 2, ALINEACION := 'D', "
+              "PINICIAL := 33, TOTAL := .T., MASCARA := '@E 99,999.99'");
+    Column(6, "TIPOCOL := 4, TITULO := 'Uds.', TIPO := 'N', DATOS := 'Colum5 / Colum4', ANCHO := 6, ANCHOMAX := 6, "
+              "NUMDECIMAL := 2, DECIMAL := 2, ALINEACION := 'D', PINICIAL := 42, MASCARA := '@E 999.99'");
+    int step = 0;
+    for (auto [table, expression] : {std::pair{"ARTICULOS", "FAMILIA"}, std::pair{"FAMILIAS", "NOMBRE"}})
+      Add("Recol", "INFORME := 'E2E', IDCOL := 1, ORDEN := " + std::to_string(++step) + ", TABBUSCAR := '" + table +
+                       "', INDBUSCAR := 'CODIGO', EXPBUSCAR := '" + expression + "', INFDOC := 'I', IDCUERPO := 0");
+    // Importe > 1, ordered by code, grouped by family and by article.
+    Add("Condicio", "INFORME := 'E2E', TIPO := 'C', ORDEN := 'A', INFDOC := 'I', COLUMNA := 'Colum4', OPERADOR := 5, "
+                    "VALOR := '1', FLDTIPO := 'N', ENLACE := 1");
+    Add("Condicio", "INFORME := 'E2E', TIPO := 'A', ORDEN := 'A', INFDOC := 'I', COLUMNA := 'Colum3', CAMPO := 'Colum3', "
+                    "FLDTIPO := 'C'");
+    Add("Condicio", "INFORME := 'E2E', TIPO := 'B', ORDEN := 'A', INFDOC := 'I', CAMPO := 'Colum1', "
+                    "TEXTOTIT := 'Familia:', TEXTOPIE := 'Total familia', IMPRIME := 'Colum1', VALOR := '1'");
+    Add("Condicio", "INFORME := 'E2E', TIPO := 'B', ORDEN := 'B', INFDOC := 'I', CAMPO := 'Colum2', "
+                    "TEXTOPIE := 'Total artículo'");
+    // The header: the title, the page number, a box, a rule under it and a picture.
+    picture_ = folder_.path() + "logo.bmp";
+    WritePicture(picture_);
+    Add("CabeH", "COD := '001', DESCRIP := 'Ventas', POSICION := 30, ACTIVO := .T.");
+    Add("CabeD", "COD := '001', DATO := 8, LINEA := 6, COLUMNA := 8, ACTIVO := .T.");
+    Add("CabeD", "COD := '001', DATO := 6, LINEA := 6, COLUMNA := 110, ACTIVO := .T.");
+    Add("CabeD", "COD := '001', DATO := 2, LINEA := 2, COLUMNA := 4, LINEA2 := 20, COLUMNA2 := 150, GROSOR := 2, ACTIVO := .T.");
+    Add("CabeD", "COD := '001', DATO := 2, LINEA := 24, COLUMNA := 4, LINEA2 := 24, COLUMNA2 := 150, GROSOR := 1, ACTIVO := .T.");
+    Add("CabeD", "COD := '001', DATO := 3, TEXTO := '" + picture_ + "', LINEA := 4, COLUMNA := 124, LINEA2 := 18, "
+                 "COLUMNA2 := 146, ACTIVO := .T.");
+  }
+  // The first row of a dictionary table whose field holds a value, changed.
+  void Change(std::string_view table, const char* field, const Value& value, const std::map<std::string, Value>& to) {
+    xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+    xb::rdd::WorkArea& a = *areas.Area(areas.AreaOfAlias(TDictQZ::AliasOf(table)));
+    for (a.GoTop(); !a.eof(); a.Skip(1)) {
+      const Value v = a.GetField(a.FieldPos(field));
+      const bool same = v.IsNumber() ? value.IsNumber() && v.AsDouble() == value.AsDouble()
+                                     : v.IsString() && value.IsString() && xb::AllTrim(v.AsString()) == value.AsString();
+      if (!same) continue;
+      ASSERT_TRUE(a.LockRecord(a.recno(), true));
+      for (const auto& [name, put] : to) a.PutField(a.FieldPos(name), put);
+      a.Commit();
+      a.Unlock(a.recno());
+      return;
+    }
+    FAIL() << table << " has no " << field;
+  }
+  bool NoTemporaryTables() {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((folder_.path() + "INF\\TEMP\\*.dbf").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return true;
+    FindClose(h);
+    return false;
+  }
+
+  output::test::TempFolder folder_{"vdre2e"};
+  xb::Ref<TDictQZ> dict_;
+  std::string picture_;
+  Watch watch_;
+};
+
+// The lines every output shows, in order.
+const char* const kPieces[] = {"Ventas por familia", "Familia:", "Mantequera", "V2", "5,00", "V4", "1,50", "6,00",
+                               "Total artículo", "Total familia", "Panadería", "V1", "20,00", "V3", "Total general",
+                               "17,50", "37,00"};
+
+TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) {
+  // The text file.
+  TInforme inf;
+  const std::string file = folder_.path() + "informe.txt";
+  inf.oStDestino = {.nDestino = 2, .cFileDst = file};
+  watch_.shot_name = "report_run_wait.bmp";
+  ASSERT_TRUE(inf.RunInforme("E2E"));
+  EXPECT_TRUE(watch_.shot) << "the wait dialog showed";
+  EXPECT_EQ(watch_.steps, (std::vector<int>{1, 2, 4, 3, 5}));
+  EXPECT_EQ(watch_.pages, (std::vector<int>{1}));
+  EXPECT_TRUE(NoTemporaryTables());
+  std::vector<std::string> lines = {
+      "",
+      "  Ventas por familia                      1",
+      "",
+      "",
+      "",
+      "",
+      "",
+      "Familia    Art. Código Importe  Valor    Uds.  ",
+      "---------- ---- ------ -------- -------- ------",
+      "Familia: Mantequera",
+      "Mantequera M1   V2         5,00     5,00   1,00",
+      "                V4         1,50     6,00   4,00",
+      "---------- ---- ------ -------- -------- ------",
+      "Total artículo             6,50    11,00",
+      "---------- ---- ------ -------- -------- ------",
+      "Total familia              6,50    11,00",
+      "Familia: Panadería",
+      "Panadería  P1   V1        10,00    20,00   2,00",
+      "---------- ---- ------ -------- -------- ------",
+      "Total artículo            10,00    20,00",
+      "           P2   V3         2,00     6,00   3,00",
+      "---------- ---- ------ -------- -------- ------",
+      "Total artículo             2,00     6,00",
+      "---------- ---- ------ -------- -------- ------",
+      "Total familia             12,00    26,00",
+      "---------- ---- ------ -------- -------- ------",
+      "Total general             18,50    37,00"};
+  std::string golden;
+  for (std::size_t i = 0; i < 64; ++i) golden += (i < lines.size() ? lines[i] : "") + "\r\n";
+  // Código, Panadería: cp1252 as stored.
+  EXPECT_EQ(ReadAll(file), golden) << ReadAll(file);
+
+  // The printer: its text read back.
+  {
+    vdr::test::PrinterOutput out("informe_e2e");
+    inf.oStDestino = {.nDestino = 1, .lPreview = false};
+    ASSERT_TRUE(inf.RunInforme("E2E"));
+    EXPECT_EQ(out.Pages(), 1);
+    const std::string text = out.Text();
+    std::size_t at = 0;
+    for (const char* piece : {"Ventas por familia", "Familia:", "Mantequera", "V2", "V4", "Total familia", "Panadería",
+                              "V1", "V3", "Total general", "18,50", "37,00"}) {
+      const std::size_t found = text.find(piece, at);
+      EXPECT_NE(found, std::string::npos) << piece << " in:\n" << text;
+      if (found != std::string::npos) at = found;
+    }
+  }
+  EXPECT_TRUE(NoTemporaryTables());
+
+  // HTML pages, in the folder the user names.
+  {
+    const std::string kept = vdr::test::ScreenshotFolder() + "\\html\\";
+    CreateDirectoryA(kept.c_str(), nullptr);
+    output::test::EraseTree(kept + "informe_e2e\\");
+    vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& d) {
+      if (d.title != "Destino del Listado/Informe.") return 0;
+      SetDlgItemTextA(d.hwnd, 100, kept.c_str());
+      SetDlgItemTextA(d.hwnd, 101, "informe_e2e");
+      SetDlgItemTextA(d.hwnd, 102, "indice");
+      CheckDlgButton(d.hwnd, 300, BST_UNCHECKED);
+      CheckDlgButton(d.hwnd, 301, BST_UNCHECKED);
+      CheckDlgButton(d.hwnd, 302, BST_UNCHECKED);
+      return 400;
+    });
+    inf.oStDestino = {.nDestino = 3, .lPreview = true};
+    ASSERT_TRUE(inf.RunInforme("E2E"));
+    const std::string page = ReadAll(kept + "informe_e2e\\P0000001.HTM");
+    ASSERT_FALSE(page.empty());
+    for (const char* piece : {"Ventas&nbsp;por&nbsp;familia", "Mantequera", "Total&nbsp;familia", "Total&nbsp;general",
+                              "37,00", "logo"}) {
+      EXPECT_NE(page.find(piece), std::string::npos) << piece;
+    }
+  }
+  EXPECT_TRUE(NoTemporaryTables());
+
+  // The preview, as the user sees it.
+  static bool seen = false;
+  seen = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+    output::Preview* preview = output::Preview::Open();
+    if (preview == nullptr || seen) return;
+    seen = true;
+    EXPECT_EQ(preview->PageLabel(), "Página 1 / 1");
+    EXPECT_TRUE(vdr::test::SaveWindowBitmap(preview->window()->hWnd,
+                                            vdr::test::ScreenshotFolder() + "\\report_run_end_to_end.bmp"));
+    preview->window()->End();
+  });
+  inf.oStDestino = {.nDestino = 1, .lPreview = true};
+  EXPECT_TRUE(inf.RunInforme("E2E"));
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(seen);
+  EXPECT_FALSE(TInforme::lRunning);
+  EXPECT_TRUE(NoTemporaryTables());
+}
+
+TEST_F(ReportEndToEndTest, TheWaitDialogsCancelEndsTheRunCleanlyAndTheNextOneRuns) {
+  TInforme inf;
+  const std::string file = folder_.path() + "cancelado.txt";
+  inf.oStDestino = {.nDestino = 2, .cFileDst = file};
+  // While the records are gathered, and while the pages are made.
+  for (const auto& [record, page] : {std::pair{2L, 0}, std::pair{0L, 1}}) {
+    watch_ = {};
+    watch_.cancel_at_record = record;
+    watch_.cancel_at_page = page;
+    EXPECT_FALSE(inf.RunGenInforme("E2E"));
+    EXPECT_FALSE(TInforme::lRunning);
+    EXPECT_TRUE(NoTemporaryTables());
+    EXPECT_EQ(FindWindowA(nullptr, "Espere por favor..."), nullptr) << "the wait dialog closed";
+  }
+  watch_ = {};
+  EXPECT_TRUE(inf.RunGenInforme("E2E"));
+  EXPECT_NE(ReadAll(file).find("Total general"), std::string::npos);
+}
+
+TEST_F(ReportEndToEndTest, TheEuroQuestionGivesTheCurrencyOrStopsTheRun) {
+  // Importe in pesetas; in euros the condition keeps what is above 0.
+  Change("Columnas", "IDCOL", Value::Integer(4), {{"DIVISA", Value::String("P")}, {"MASCARA", Value::String("@E 999,999")}});
+  Change("Condicio", "TIPO", Value::String("C"), {{"VALOR", Value::String("0")}});
+  TInforme inf;
+  const std::string file = folder_.path() + "euros.txt";
+  inf.oStDestino = {.nDestino = 2, .cFileDst = file};
+  for (const int button : {400, 401}) {
+    vdr::test::DialogAnswerer answer([button](const vdr::test::SeenDialog& d) {
+      if (d.title != " Moneda del informe") return 0;
+      CheckDlgButton(d.hwnd, 100, BST_CHECKED);
+      if (button == 400)
+        EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\report_run_euros.bmp"));
+      return button;
+    });
+    std::remove(file.c_str());
+    EXPECT_EQ(inf.RunInforme("E2E"), button == 400);
+    ASSERT_EQ(answer.seen().size() >= 1, true);
+    EXPECT_EQ(answer.seen().front().title, " Moneda del informe");
+    EXPECT_TRUE(NoTemporaryTables());
+  }
+  // 10 pesetas in euros: 0,06.
+  vdr::test::DialogAnswerer answer([](const vdr::test::SeenDialog& d) {
+    if (d.title != " Moneda del informe") return 0;
+    CheckDlgButton(d.hwnd, 100, BST_CHECKED);
+    return 400;
+  });
+  ASSERT_TRUE(inf.RunInforme("E2E"));
+  EXPECT_NE(ReadAll(file).find("V1         0,06"), std::string::npos) << ReadAll(file);
+}
+
+}  // namespace
+}  // namespace reports
