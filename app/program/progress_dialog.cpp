@@ -207,8 +207,9 @@ void ProgressDialog::Title(std::string_view title) {
 }
 
 // A meter's new value is painted by the next pump: the engine pumps after every tag and
-// every step of a meter. The meter is invalidated there too, once however many steps it
-// took meanwhile (each invalidation is a round trip to the window system).
+// every step of a meter. The changed meters are invalidated there too, together, once
+// however many steps they took meanwhile (each invalidation is a round trip to the window
+// system).
 void ProgressDialog::Meter(int meter, int value) {
   if (!meters_ || meter < 1 || meter > kMeterCount) return;
   const std::size_t i = static_cast<std::size_t>(meter - 1);
@@ -223,11 +224,13 @@ void ProgressDialog::Meter(int meter, int value) {
 void ProgressDialog::InvalidateChangedMeters() {
   if (!any_changed_ || meters_held_) return;
   any_changed_ = false;
+  std::vector<int> ids;
   for (std::size_t i = 0; i < changed_.size(); ++i) {
     if (!changed_[i]) continue;
     changed_[i] = false;
-    if (meters_) meters_->Invalidate(kFirstMeterControl + 1 + static_cast<int>(i));
+    ids.push_back(kFirstMeterControl + 1 + static_cast<int>(i));
   }
+  if (meters_) meters_->Invalidate(ids);
 }
 
 // A message box runs its own loop: the meters show their values behind it.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/resources.h"
@@ -126,7 +127,23 @@ HCURSOR MakeCursor(const Art& art, int hot_x, int hot_y) {
                         xor_mask.data());
 }
 
-HCURSOR SetStandard(LPCSTR id) { return ::SetCursor(::LoadCursorA(nullptr, id)); }
+// A system cursor is shared and lives as long as the process: each is loaded once (a load
+// is a round trip to the window system, and the hourglass is set after every step of a
+// long task).
+HCURSOR Standard(LPCSTR id) {
+  static std::array<std::pair<LPCSTR, HCURSOR>, 4> loaded{};
+  for (auto& [known, cursor] : loaded) {
+    if (known == id) return cursor;
+    if (known == nullptr) {
+      cursor = ::LoadCursorA(nullptr, id);
+      if (cursor != nullptr) known = id;
+      return cursor;
+    }
+  }
+  return ::LoadCursorA(nullptr, id);
+}
+
+HCURSOR SetStandard(LPCSTR id) { return ::SetCursor(Standard(id)); }
 
 }  // namespace
 

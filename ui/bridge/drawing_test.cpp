@@ -287,6 +287,17 @@ TEST(Cursors, FrameworkCursorsAreMadeOnceAndStandardOnesSet) {
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
   CursorCatch();
   EXPECT_EQ(GetCursor(), own[0]);
+  // Each standard cursor, the second time as kept from the first.
+  const std::pair<void (*)(), LPCSTR> standard[] = {{[] { CursorArrow(); }, IDC_ARROW},
+                                                    {[] { CursorIBeam(); }, IDC_IBEAM},
+                                                    {[] { CursorWE(); }, IDC_SIZEWE},
+                                                    {CursorWait, IDC_WAIT}};
+  for (int round = 1; round <= 2; ++round) {
+    for (const auto& [set, id] : standard) {
+      set();
+      EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, id)) << round;
+    }
+  }
   CursorArrow();
 }
 

@@ -84,9 +84,18 @@ TMeter* TMeterGroup::Find(int id) const {
   return nullptr;
 }
 
-void TMeterGroup::Invalidate(int id) {
-  const Place* place = PlaceOf(id);
-  if (place && hWnd) InvalidateRect(hWnd, &place->pixels, FALSE);
+void TMeterGroup::Invalidate(std::span<const int> ids) {
+  if (hWnd == nullptr || ids.empty()) return;
+  HRGN changed = CreateRectRgn(0, 0, 0, 0);
+  for (int id : ids) {
+    if (const Place* place = PlaceOf(id)) {
+      HRGN one = CreateRectRgnIndirect(&place->pixels);
+      CombineRgn(changed, changed, one, RGN_OR);
+      DeleteObject(one);
+    }
+  }
+  InvalidateRgn(hWnd, changed, FALSE);
+  DeleteObject(changed);
 }
 
 // The meters' pixels as the dialog manager would have made their windows: each coordinate

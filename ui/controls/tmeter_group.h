@@ -11,6 +11,7 @@
 //   ...  done.Put(40); group->Invalidate(101);
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,8 +38,10 @@ class TMeterGroup : public TControl {
   TMeter& Meter(const TMeter::ReDefineParams& params);
   // The meter of identifier `id`; nullptr when none is bound.
   TMeter* Find(int id) const;
-  // The meter's value is painted again by the next paint.
-  void Invalidate(int id);
+  // The meters' values are painted again by the next paint (one request to the window
+  // system for all of them).
+  void Invalidate(std::span<const int> ids);
+  void Invalidate(int id) { Invalidate(std::span<const int>(&id, 1)); }
 
   void Initiate(HWND dialog) override;
   Answer Display() override;

@@ -123,7 +123,7 @@ TEST_F(TMeterGroupTest, PaintsOnlyTheChangedMetersOnce) {
   dialog->edit_template = [&](std::string_view t) { return meters->TakeMeters(t, 101); };
   meters->ReDefine(101, dialog);
   for (int i = 0; i < kMeters; ++i) meters->Meter(MeterParams(i, values[static_cast<std::size_t>(i)], dialog));
-  int first = 0, changed = 0, none = 0;
+  int first = 0, changed = 0, alone = 0, none = 0;
   std::vector<COLORREF> before, after;
   Run(dialog, [&] {
     before = Client(dialog->hWnd);
@@ -132,11 +132,15 @@ TEST_F(TMeterGroupTest, PaintsOnlyTheChangedMetersOnce) {
     for (int step = 1; step <= 10; ++step) {  // many steps of two meters, one paint
       values[2].Put(Value::Integer(step * 10));
       values[120].Put(Value::Integer(step * 5));
-      meters->Invalidate(103);
-      meters->Invalidate(221);
+      meters->Invalidate(std::vector<int>{103, 221});
     }
     UpdateWindow(meters->hWnd);
     changed = meters->nPainted;
+    meters->nPainted = 0;
+    values[40].Put(Value::Integer(60));
+    meters->Invalidate(141);
+    UpdateWindow(meters->hWnd);
+    alone = meters->nPainted;
     meters->nPainted = 0;
     UpdateWindow(meters->hWnd);
     none = meters->nPainted;
@@ -144,6 +148,7 @@ TEST_F(TMeterGroupTest, PaintsOnlyTheChangedMetersOnce) {
   });
   EXPECT_GE(first, kMeters);
   EXPECT_EQ(changed, 2);
+  EXPECT_EQ(alone, 1);
   EXPECT_EQ(none, 0);
   EXPECT_NE(before, after);
   EXPECT_EQ(values[2].Get().AsInt(), 100);
