@@ -1,5 +1,7 @@
 #include "reports/header_rows.h"
 
+#include <cmath>
+
 #include "data/data_ui.h"
 #include "data/table_access.h"
 #include "runtime/codepage.h"
@@ -170,6 +172,8 @@ void DeleteHeader(std::string_view cabeh, std::string_view cabed, std::string_vi
   if (WorkArea* d = AreaOf(cabed)) Delete(*d, RowsOf(*d, wanted));
   if (WorkArea* h = AreaOf(cabeh)) Delete(*h, RowsOf(*h, wanted));
 }
+
+double ImageDefaultMm(int pixels) { return std::round(pixels / 3.0 * 10.0) / 10.0; }
 
 int nAjuste(std::string_view code) {
   const std::string c = Upper(code);

@@ -36,6 +36,9 @@ bool SaveHeader(std::string_view cabeh, std::string_view cabed, const Header& he
 // Deletes the header and its items.
 void DeleteHeader(std::string_view cabeh, std::string_view cabed, std::string_view code);
 
+// An image item's height or width by default: a third of its pixels, in tenths.
+double ImageDefaultMm(int pixels);
+
 // TI_NAJUSTE: 0 left ("I"), 1 right ("D"), 2 centred (anything else).
 int nAjuste(std::string_view code);
 

@@ -76,5 +76,10 @@ TEST_F(HeaderRowsTest, Adjustments) {
   EXPECT_EQ(nAjuste(""), 2);
 }
 
+TEST_F(HeaderRowsTest, AnImageTakesAThirdOfItsPixelsInTenths) {
+  const std::pair<int, double> cases[] = {{300, 100.0}, {100, 33.3}, {101, 33.7}, {2, 0.7}, {0, 0.0}};
+  for (const auto& [pixels, mm] : cases) EXPECT_DOUBLE_EQ(ImageDefaultMm(pixels), mm) << pixels;
+}
+
 }  // namespace
 }  // namespace reports

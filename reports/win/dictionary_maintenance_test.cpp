@@ -11,10 +11,12 @@
 #include "reports/dictionary_files.h"
 #include "reports/dictionary_ui.h"
 #include "reports/expression_rows.h"
+#include "reports/header_rows.h"
 #include "reports/report_functions.h"
 #include "reports/tdictqz.h"
 #include "reports/win/dictionary_window.h"
 #include "reports/win/expression_dialogs.h"
+#include "reports/win/header_dialogs.h"
 #include "reports/win/report_window_functions.h"
 #include "reports/win/tbrwdataqz.h"
 #include "runtime/function_table.h"
@@ -293,6 +295,120 @@ TEST_F(DictionaryMaintenanceTest, TheBrowserInADialogAndInDebugMode) {
   ASSERT_NE(filtered, nullptr);
   EXPECT_EQ(filtered->browse()->nMaxFilter, kFilterLimit);
   EXPECT_EQ(kFilterLimit, 20);
+}
+
+TEST_F(DictionaryMaintenanceTest, CabeceraGoesStraightToTheHeaderAsked) {
+  OpenDictionary();
+  for (const char* code : {"A01", "B02", "C03"}) {
+    Header h;
+    h.cod = code;
+    h.descrip = std::string("Cabecera ") + code;
+    ASSERT_TRUE(SaveHeader(Alias("CabeH"), Alias("CabeD"), h, true));
+  }
+  HWND closing = DictionaryFrame()->hWnd;
+  X("oDic:End()");
+  vdr::test::PumpUntil([closing] { return !IsWindow(closing); });
+
+  std::string current, option;
+  bool window_shown = true;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title != "Ca(B)eceras de informes") return Ok(d);
+      window_shown = DictionaryFrame() != nullptr;
+      current = S(Alias("CabeH") + "->COD");
+      if (TBrwDataQZ* list = DictionaryList("Cabeceras")) option = list->cOpcionMenu;
+      return 510;
+    });
+    X("CABECERA(.T., 'b02')");
+  }
+  EXPECT_FALSE(window_shown) << "straight to the list";
+  EXPECT_EQ(current, "B02");
+  EXPECT_EQ(option, "Cabecera");
+  EXPECT_TRUE(X("SELECT('" + Alias("CabeH") + "') == 0").AsLogical() || Alias("CabeH").empty())
+      << "the dictionary closes with the list";
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title != "Ca(B)eceras de informes") return Ok(d);
+      if (TBrwDataQZ* list = DictionaryList("Cabeceras")) option = list->cOpcionMenu;
+      return 510;
+    });
+    X("CABECERA(.F.)");
+  }
+  EXPECT_EQ(option, "");
+}
+
+// A 24-bit bitmap file of the given size.
+void WriteBitmap(const std::string& file, int width, int height) {
+  const int stride = (width * 3 + 3) & ~3;
+  BITMAPFILEHEADER fh{};
+  BITMAPINFOHEADER ih{};
+  ih.biSize = sizeof ih;
+  ih.biWidth = width;
+  ih.biHeight = height;
+  ih.biPlanes = 1;
+  ih.biBitCount = 24;
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof ih;
+  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(stride * height);
+  std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
+  bytes.append(reinterpret_cast<const char*>(&ih), sizeof ih);
+  bytes.append(static_cast<std::size_t>(stride * height), '\xff');
+  HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+TEST_F(DictionaryMaintenanceTest, HeaderItemsNameTheirDataAndSizeTheirImages) {
+  xb::RegisterFunction("CDESCDATOCAB", [](xb::Args& a) { return Value::String(a.Int(1) == 7 ? "Obra" : ""); });
+  struct Case {
+    int dato;
+    const char* texto;
+    const char* kind;
+  };
+  for (const Case& c : {Case{4, "", "Código de empresa"}, Case{10, "", "Nombre de usuario"}, Case{11, "7", "Obra"},
+                        Case{11, "9", "Dato 9"}}) {
+    HeaderItem item;
+    item.dato = c.dato;
+    item.texto = c.texto;
+    EXPECT_EQ(HeaderItemKind(item), c.kind) << c.dato << c.texto;
+  }
+
+  // An image left without its size takes a third of its pixels; the labels say height and width.
+  const std::string picture = folder_ / "Logo.bmp";
+  WriteBitmap(picture, 90, 61);
+  std::string height_label;
+  HeaderItem image;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      SendDlgItemMessageA(d.hwnd, 100, CB_SETCURSEL, 2, 0);
+      SendMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(100, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, 100)));
+      char text[64] = {};
+      GetDlgItemTextA(d.hwnd, 204, text, sizeof text);
+      height_label = text;
+      SetDlgItemTextA(d.hwnd, 101, picture.c_str());
+      Shot(d.hwnd, "dict_header_image");
+      return IDOK;
+    });
+    ASSERT_TRUE(MngCabItem(image, true));
+  }
+  EXPECT_EQ(height_label, "Alto de imagen");
+  EXPECT_EQ(image.dato, 3);
+  EXPECT_DOUBLE_EQ(image.columna2, 30.0);
+  EXPECT_DOUBLE_EQ(image.linea2, 20.3);
+  // A size given stays; a datum of the header data keeps its kind when changed.
+  HeaderItem datum;
+  datum.dato = 11;
+  datum.texto = "7";
+  image.linea2 = 5;
+  {
+    DialogAnswerer answer([](const SeenDialog&) { return IDOK; });
+    ASSERT_TRUE(MngCabItem(image, false));
+    ASSERT_TRUE(MngCabItem(datum, false));
+  }
+  EXPECT_DOUBLE_EQ(image.linea2, 5.0);
+  EXPECT_DOUBLE_EQ(image.columna2, 30.0);
+  EXPECT_EQ(datum.dato, 11);
 }
 
 }  // namespace

@@ -674,19 +674,7 @@ class DictionaryWindow {
     list->bEdit = [] { EditEnvironment(false); };
   }
 
-  void Cabeceras() {
-    auto list = std::make_unique<TBrwDataQZ>("Cabeceras", TDictQZ::AliasOf("CabeH"), "Ca(B)eceras de informes");
-    const auto run = [](HeaderMode mode) { MngCabLis(TDictQZ::AliasOf("CabeH"), TDictQZ::AliasOf("CabeD"), mode); };
-    list->bAdd = [run] { run(HeaderMode::kAdd); };
-    list->bEdit = [run] { run(HeaderMode::kModify); };
-    list->bDel = [] {
-      WorkArea* area = AreaOfTable("CabeH");
-      if (area == nullptr || area->eof() || !data::Ui().ConfirmDelete(false)) return;
-      DeleteHeader(TDictQZ::AliasOf("CabeH"), TDictQZ::AliasOf("CabeD"), Field(*area, "COD"));
-    };
-    list->aExtraButtons = {{"TD_CABECERAS", "Duplicar cabecera", "Duplicar", [run] { run(HeaderMode::kCopy); }}};
-    Open("Cabeceras", std::move(list));
-  }
+  void Cabeceras() { CabInformes(); }
 
   void Categorias() {
     auto list = std::make_unique<TBrwDataQZ>("Categorias", TDictQZ::AliasOf("Categor"), "Categorías de informes");
@@ -788,11 +776,52 @@ std::vector<std::unique_ptr<DictionaryWindow>>& Closed() {
   return closed;
 }
 
+TBrwDataQZ*& HeaderList() {
+  static TBrwDataQZ* list = nullptr;
+  return list;
+}
+
 }  // namespace
+
+void CabInformes(const std::string& menu_option, const std::string& code) {
+  const std::string cabeh = TDictQZ::AliasOf("CabeH");
+  const std::string cabed = TDictQZ::AliasOf("CabeD");
+  WorkArea* area = AreaOfTable("CabeH");
+  if (area == nullptr) return;
+  TBrwDataQZ list("Cabeceras", cabeh, "Ca(B)eceras de informes", menu_option);
+  list.nId = 100;
+  const auto run = [cabeh, cabed](HeaderMode mode) { MngCabLis(cabeh, cabed, mode); };
+  list.bAdd = [run] { run(HeaderMode::kAdd); };
+  list.bEdit = [run] { run(HeaderMode::kModify); };
+  list.bDel = [cabeh, cabed] {
+    WorkArea* h = AreaOfTable("CabeH");
+    if (h == nullptr || h->eof() || !data::Ui().ConfirmDelete(false)) return;
+    DeleteHeader(cabeh, cabed, Field(*h, "COD"));
+  };
+  list.aExtraButtons = {{"TD_CABECERAS", "Duplicar cabecera", "Duplicar", [run] { run(HeaderMode::kCopy); }}};
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_CABECERAS"), "Ca(B)eceras de informes", 988000005);
+  list.Activate(dialog);
+  if (!code.empty()) {
+    // The header asked for, when there is one.
+    const std::uint32_t recno = area->recno();
+    bool found = false;
+    for (area->GoTop(); !area->eof() && !found; area->Skip(1))
+      found = xb::Upper(xb::CurrentCodePage(), Field(*area, "COD")) == xb::Upper(xb::CurrentCodePage(), xb::AllTrim(code));
+    if (found) area->Skip(-1);
+    else area->GoTo(recno);
+  }
+  TBrwDataQZ* outer = HeaderList();
+  HeaderList() = &list;
+  svc::RunDialog(dialog);
+  HeaderList() = outer;
+}
 
 ui::TMdiFrame* DictionaryFrame() { return Window() ? Window()->frame() : nullptr; }
 
-TBrwDataQZ* DictionaryList(const std::string& title) { return Window() ? Window()->List(title) : nullptr; }
+TBrwDataQZ* DictionaryList(const std::string& title) {
+  if (title == "Cabeceras" && HeaderList() != nullptr) return HeaderList();
+  return Window() ? Window()->List(title) : nullptr;
+}
 
 std::vector<std::string> DictionaryBarTips() {
   std::vector<std::string> tips;
@@ -976,11 +1005,15 @@ void InstallDictionaryWindow() {
       descriptions.emplace_back(list[i].Deref().IsString() ? list[i].Deref().AsString() : "");
     return Value::Integer(SelectRelacion(descriptions));
   });
-  // CABECERA(lFlag, cCodigo): the dictionary of the reports' folder opened on its headers.
-  xb::RegisterFunction("CABECERA", [](xb::Args&) {
+  // CABECERA(lFlag, cCodigo): the dictionary of the reports' folder opened straight on its
+  // header list (its access that of the menu option "Cabecera" when the flag is set), on the
+  // header given; the dictionary closes with the list.
+  xb::RegisterFunction("CABECERA", [](xb::Args& a) {
     auto dict = xb::MakeRef<TDictQZ>();
     dict->New(data::cPathInforme());
-    if (dict->Activate()) RunDictionaryButton("Ca(B)eceras de informes");
+    if (!dict->Activate("ID", false)) return Value();
+    CabInformes(a.Log(1) ? "Cabecera" : "", a.Arg(2).IsString() ? std::string(a.Str(2)) : std::string());
+    dict->End();
     return Value();
   });
   // TI_EXPBUILDER(cTabla, cExpresion): the expression builder.

@@ -25,6 +25,10 @@ std::vector<std::string> DictionaryBarTips();
 // Runs a bar button by its tool tip (tests and the right-click menu).
 void RunDictionaryButton(const std::string& tooltip);
 
+// CabInformes: the document-header list in its dialog "TI_CABECERAS", its access that of
+// `menu_option` when given, on the header `code` when there is one.
+void CabInformes(const std::string& menu_option = {}, const std::string& code = {});
+
 // The coded values of a field of the open dictionary (CampoRes), added, changed, deleted.
 void EditCodedValues(const std::string& table, const std::string& field);
 

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "data/data_ui.h"
 #include "runtime/function_table.h"
@@ -11,6 +13,9 @@
 #include "runtime/macro.h"
 #include "runtime/rdd/workareas.h"
 #include "services/dialog_helpers.h"
+#include "reports/win/tbrwdataqz.h"
+#include "ui/controls/set_get.h"
+#include "ui/controls/tcombobox.h"
 #include "ui/controls/twbrowse.h"
 
 namespace reports {
@@ -20,7 +25,9 @@ using xb::Value;
 
 constexpr const char* kKinds[] = {"Texto",          "Línea o caja", "Imagen",          "Código de empresa",
                                   "Nombre de empresa", "Número de página", "Fecha",      "Texto 1 del listado",
-                                  "Texto 2 del listado", "Nombre de usuario"};
+                                  "Texto 2 del listado", "Nombre de usuario", "Dato de cabecera"};
+constexpr int kKindCount = static_cast<int>(std::size(kKinds));
+constexpr int kImage = 3;
 constexpr const char* kAdjustNames[] = {"Izquierda", "Centrado", "Derecha"};
 constexpr const char* kAdjustCodes[] = {"I", "C", "D"};
 
@@ -57,21 +64,67 @@ std::string Mm(double value) {
 }
 
 xb::Array ItemRow(const HeaderItem& item) {
-  return xb::Array::Of({Value::String(item.activo ? "Sí" : "No"), Value::String(HeaderItemKind(item.dato)),
+  return xb::Array::Of({FlagPicture(item.activo, item.activo ? "ACTIVO" : "NOACTIVO"), Value::String(HeaderItemKind(item)),
                         Value::String(Mm(item.linea)), Value::String(Mm(item.columna)), Value::String(item.texto),
                         Value::String(kAdjustNames[nAjuste(item.ajuste) == 0 ? 0 : nAjuste(item.ajuste) == 1 ? 2 : 1])});
 }
 
+// The second coordinates of an image are its height and width.
+void LabelSecondCoordinates(HWND dialog, int kind) {
+  SetDlgItemTextA(dialog, 204, kind == kImage ? "Alto de imagen" : "2ª Coordenada vertical");
+  SetDlgItemTextA(dialog, 205, kind == kImage ? "Ancho de imagen" : "2ª Coordenada horizontal");
+}
+
 }  // namespace
 
-std::string HeaderItemKind(int dato) {
-  return dato >= 1 && dato <= 10 ? kKinds[dato - 1] : "Dato " + std::to_string(dato);
+std::string HeaderItemKind(const HeaderItem& item) {
+  if (item.dato >= 1 && item.dato <= 10) return kKinds[item.dato - 1];
+  // A datum of the header data, by the number its text holds.
+  const int number = std::atoi(item.texto.c_str());
+  if (xb::IsFunctionRegistered("CDESCDATOCAB")) {
+    const Value d = xb::CallFunction("CDESCDATOCAB", {Value::Integer(number)});
+    if (d.IsString() && !xb::AllTrim(d.AsString()).empty()) return std::string(xb::AllTrim(d.AsString()));
+  }
+  return "Dato " + std::to_string(number);
 }
+
+std::optional<std::pair<int, int>> ImagePixels(const std::string& file) {
+  HANDLE image = LoadImageA(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+  if (image == nullptr) return std::nullopt;
+  BITMAP bm{};
+  const bool read = GetObjectA(image, sizeof bm, &bm) != 0;
+  DeleteObject(image);
+  if (!read) return std::nullopt;
+  return std::make_pair(static_cast<int>(bm.bmWidth), static_cast<int>(std::abs(bm.bmHeight)));
+}
+
+namespace {
+
+void FillImageSize(HeaderItem& item) {
+  if (item.dato != kImage || item.linea2 != 0 || item.columna2 != 0) return;
+  if (const auto pixels = ImagePixels(item.texto)) {
+    item.columna2 = ImageDefaultMm(pixels->first);
+    item.linea2 = ImageDefaultMm(pixels->second);
+  }
+}
+
+}  // namespace
 
 bool MngCabItem(HeaderItem& item, bool add) {
   const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_CABED"),
                                                    std::string(add ? " Añadir" : " Modificar") + " elemento de cabecera");
   ui::TDialog* box = dialog.get();
+  ui::SetGet kind_value = ui::SetGet::Of(Value::Integer(std::clamp(item.dato, 1, kKindCount)));
+  xb::Array kinds = xb::Array::New();
+  for (const char* k : kKinds) kinds.Append(Value::String(k));
+  auto kind_combo = xb::MakeRef<ui::TComboBox>();
+  kind_combo->ReDefine({.id = 100,
+                        .set_get = kind_value.block,
+                        .items = Value(kinds),
+                        .parent = dialog,
+                        .change = svc::Action([box, kind_value] {
+                          LabelSecondCoordinates(box->hWnd, static_cast<int>(kind_value.Get().AsInt()));
+                        })});
   bool accepted = false;
   auto ok = svc::Button(dialog, IDOK, [box, &item, &accepted] {
     HWND h = box->hWnd;
@@ -82,6 +135,7 @@ bool MngCabItem(HeaderItem& item, bool add) {
     item.columna = Number(h, 103);
     item.linea2 = Number(h, 104);
     item.columna2 = Number(h, 105);
+    FillImageSize(item);
     item.longmax = Number(h, 106);
     item.interlinea = Number(h, 107);
     item.grosor = static_cast<int>(Number(h, 108));
@@ -95,8 +149,7 @@ bool MngCabItem(HeaderItem& item, bool add) {
   auto cancel = svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); });
   svc::RunDialog(dialog, [box, &item] {
     HWND h = box->hWnd;
-    for (const char* k : kKinds) SendMessageA(GetDlgItem(h, 100), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(k));
-    SendMessageA(GetDlgItem(h, 100), CB_SETCURSEL, std::max(0, std::min(9, item.dato - 1)), 0);
+    LabelSecondCoordinates(h, item.dato);
     for (const char* a : kAdjustNames) SendMessageA(GetDlgItem(h, 110), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(a));
     const int adjust = nAjuste(item.ajuste);
     SendMessageA(GetDlgItem(h, 110), CB_SETCURSEL, adjust == 0 ? 0 : adjust == 1 ? 2 : 1, 0);

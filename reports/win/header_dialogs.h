@@ -4,7 +4,9 @@
 // listing driver (SELLISTAR, by name).
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "reports/header_rows.h"
 
@@ -17,8 +19,11 @@ enum class HeaderMode { kAdd, kModify, kCopy };
 bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mode);
 // An item's dialog over `item`; true when accepted.
 bool MngCabItem(HeaderItem& item, bool add);
-// The names the "Tipo" column shows for the data items 1 to 10.
-std::string HeaderItemKind(int dato);
+// What the "Tipo" column shows: the name of the data items 1 to 10, else the description of
+// the header datum whose number the item's text holds.
+std::string HeaderItemKind(const HeaderItem& item);
+// A bitmap file's width and height in pixels; none when it cannot be read.
+std::optional<std::pair<int, int>> ImagePixels(const std::string& file);
 // The test print: the listing driver on the header `code`, with the sample texts.
 void ProbarCabecera(const std::string& code);
 

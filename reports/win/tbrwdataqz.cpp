@@ -203,6 +203,12 @@ void TBrwDataQZ::BuildButtonBar() {
     button(503, lSearch, [this] { SearchRecord(); }, {});
     button(504, lPrint, [this] { BrowseKeys('I'); }, {});
     button(505, lFont, [this] { svc::SelFon(*browse_); }, {});
+    // The caller's buttons come between: 506 to 509.
+    for (std::size_t i = 0; i < aExtraButtons.size() && i < 4; ++i) {
+      const ExtraButton& extra = aExtraButtons[i];
+      std::function<void()> act = extra.action ? extra.action : [] { data::Ui().MsgInfo("Acción no definida", "Atención"); };
+      button(506 + static_cast<int>(i), true, act, writes);
+    }
     button(510, lExit, [this] { End(); }, {});
     return;
   }

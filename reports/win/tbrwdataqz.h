@@ -3,7 +3,8 @@
 // caller's extra buttons, exit), the table's browse with the columns of its kind, tabs by
 // index name (or a filter on a field's value), a search by the current index and keys. In a
 // dialog (a non-zero nId) the browse is that dialog's control and the buttons are its
-// controls 500 to 505 (add, modify, delete, search, print, fonts) and 510 (exit).
+// controls 500 to 505 (add, modify, delete, search, print, fonts), 506 to 509 (the caller's)
+// and 510 (exit).
 #pragma once
 
 #include <functional>
