@@ -270,7 +270,7 @@ TEST_F(DictionaryMaintenanceTest, TheBrowserInADialogAndInDebugMode) {
   EXPECT_EQ(GetWindow(tablas->bar()->hWnd, GW_CHILD) != nullptr, true);
   int buttons = 0;
   for (HWND c = GetWindow(tablas->bar()->hWnd, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) ++buttons;
-  EXPECT_EQ(buttons, 10) << "six buttons, Alias, two of the table's, exit";
+  EXPECT_EQ(buttons, 11) << "six buttons, Alias, three of the table's, exit";
   X(Alias("Tablas") + "->(OrdSetFocus('Fichero'))");
   EXPECT_EQ(tablas->AliasText(), "Alias: " + Alias("Tablas") + "\r\nIndice: Upper( Fichero )");
   {
@@ -335,6 +335,22 @@ TEST_F(DictionaryMaintenanceTest, CabeceraGoesStraightToTheHeaderAsked) {
     X("CABECERA(.F.)");
   }
   EXPECT_EQ(option, "");
+}
+
+TEST_F(DictionaryMaintenanceTest, TablesAreImportedFromTheFolderChosenFromC) {
+  OpenDictionary();
+  std::vector<std::string> seen;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      seen.push_back(d.AllText());
+      if (seen.size() == 1) Shot(d.hwnd, "dict_import_folder");
+      return d.ButtonId("Aceptar") != 0 ? d.ButtonId("Aceptar") : IDOK;
+    });
+    EXPECT_EQ(ImportFolder(), 0);
+  }
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_NE(seen[0].find("Seleccione directorio"), std::string::npos) << seen[0];
+  EXPECT_EQ(seen[1], "No se han encontrado bases de datos en el directorio C:\\") << "the chooser starts at C:\\";
 }
 
 // A 24-bit bitmap file of the given size.

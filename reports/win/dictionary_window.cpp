@@ -543,6 +543,10 @@ class DictionaryWindow {
     list->aExtraButtons = {
         {"TD_CAMPOS", "Campos de esta tabla", "Campos", [this] { Campos(Current("Tablas", "TABLA")); }},
         {"TD_INDICES", "Indices de esta tabla", "Indices", [this] { Indices(Current("Tablas", "TABLA")); }},
+        {"TD_TABLAS", "Importar las tablas de un directorio", "Importar", [this] {
+           if (ImportFolder() > 0)
+             if (TBrwDataQZ* tablas = List("Tablas")) tablas->Refresh();
+         }},
     };
     Open("Tablas", std::move(list));
   }
@@ -994,6 +998,13 @@ int ImportTables(const std::string& folder_in) {
   buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
   svc::RunDialog(dialog);
   return imported;
+}
+
+int ImportFolder() {
+  if (!xb::IsFunctionRegistered("CGETDIR")) return 0;
+  const Value chosen = xb::CallFunction("CGETDIR", {Value::String("Seleccione directorio"), Value::String("C:\\")});
+  if (!chosen.IsString() || xb::AllTrim(chosen.AsString()).empty()) return 0;
+  return ImportTables(std::string(xb::AllTrim(chosen.AsString())));
 }
 
 void InstallDictionaryWindow() {

@@ -35,6 +35,8 @@ void EditCodedValues(const std::string& table, const std::string& field);
 // ImportTables over a folder: its tables listed in "TD_SELECCION_FICHEROS", the marked ones
 // imported (DoImport) with a meter; the number imported. None there: its message.
 int ImportTables(const std::string& folder);
+// ImportTables over the folder the user chooses ("Seleccione directorio", from "C:\").
+int ImportFolder();
 
 // The expression builder " Constructor de expresiones" over the fields of `table`: the
 // text as edited, or `expression` when cancelled.

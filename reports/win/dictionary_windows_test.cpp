@@ -355,7 +355,7 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   EXPECT_EQ(tablas->browse()->nLen, 2);
   ASSERT_NE(tablas->tabs(), nullptr);
   EXPECT_EQ(tablas->tabs()->aPrompts.size(), 4u);
-  EXPECT_EQ(Children(tablas->bar()->hWnd), 9) << "six buttons, two of the table's, exit";
+  EXPECT_EQ(Children(tablas->bar()->hWnd), 10) << "six buttons, three of the table's, exit";
   vdr::test::PumpPending();
   Shot(frame->hWnd, "dict_window_tables");
 

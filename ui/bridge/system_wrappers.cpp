@@ -74,13 +74,21 @@ void RegisterRegistry() {
   RegisterFunction("REGCLOSEKEY", [](Args& a) { return Num(RegCloseKey(KeyOf(a.Int(1)))); });
 }
 
-std::string BrowseFolder(const std::string& title) {
+// The folder chooser opens on `start` when one is given.
+std::string BrowseFolder(const std::string& title, const std::string& start = {}) {
   char name[MAX_PATH] = {};
   BROWSEINFOA info = {};
   info.hwndOwner = GetActiveWindow();
   info.pszDisplayName = name;
   info.lpszTitle = title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
+  if (!start.empty()) {
+    info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    info.lpfn = [](HWND dialog, UINT message, LPARAM, LPARAM data) -> int {
+      if (message == BFFM_INITIALIZED) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+      return 0;
+    };
+  }
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
   if (chosen == nullptr) return {};
   char path[MAX_PATH] = {};
@@ -91,7 +99,8 @@ std::string BrowseFolder(const std::string& title) {
 
 void RegisterDialogsAndFiles() {
   using xb::RegisterFunction;
-  RegisterFunction("CGETDIR", [](Args& a) { return Str(BrowseFolder(S(a, 1))); });
+  // CGETDIR(cTitle, cStartFolder)
+  RegisterFunction("CGETDIR", [](Args& a) { return Str(BrowseFolder(S(a, 1), a.Arg(2).IsString() ? S(a, 2) : std::string())); });
   RegisterFunction("QZCGETDIR", [](Args& a) { return Str(BrowseFolder(S(a, 1))); });
   RegisterFunction("LZCOPYFILE", [](Args& a) {
     OFSTRUCT from_info = {}, to_info = {};
