@@ -326,21 +326,21 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
   }
   auto tabs = xb::MakeRef<ui::TFolder>();
   tabs->ReDefine(300, {.prompts = prompts, .dialogs = pages, .parent = dialog});
-  const ui::DialogRef data(tabs->Page(1)), printing(tabs->Page(2)), layout(tabs->Page(3)), filters(tabs->Page(4));
+  const ui::DialogRef initial(tabs->Page(1)), printing(tabs->Page(2)), layout(tabs->Page(3)), filters(tabs->Page(4));
   ui::TFolder* folder = tabs.get();
 
   // Page 1: the searches and the direct flag.
   std::vector<xb::Ref<ui::TButton>> buttons;
-  ui::TDialog* p1 = data.get();
+  ui::TDialog* p1 = initial.get();
   ui::TDialog* p2 = printing.get();
   ui::TDialog* p3 = layout.get();
   ui::TDialog* p4 = filters.get();
   const ui::WindowRef owner(box);
-  buttons.push_back(svc::Button(data, kFindCategory, [p1, owner] {
+  buttons.push_back(svc::Button(initial, kFindCategory, [p1, owner] {
     Search(p1->hWnd, kCategory, kCategoryLabel, {.code_field = "CATEGORIA", .alias = TDictQZ::AliasOf("Categor")},
            "Categoría", owner);
   }));
-  buttons.push_back(svc::Button(data, kFindSubcat, [p1, owner] {
+  buttons.push_back(svc::Button(initial, kFindSubcat, [p1, owner] {
     const std::string cat = DlgText(p1->hWnd, kCategory);
     if (cat.empty()) {
       SetFocus(GetDlgItem(p1->hWnd, kCategory));
@@ -352,7 +352,7 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
            "Subcategoría", owner);
   }));
   const bool fixed_master = lEdit && !columns.empty();
-  buttons.push_back(svc::Button(data, kFindMaster, [p1, owner, fixed_master] {
+  buttons.push_back(svc::Button(initial, kFindMaster, [p1, owner, fixed_master] {
     if (fixed_master) return;
     Search(p1->hWnd, kMaster, kMasterLabel,
            {.code_field = "TABLA", .alias = TDictQZ::AliasOf("Tablas"), .order = {}, .filter_field = "VISIBLE",
@@ -370,7 +370,7 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
   auto direct = xb::MakeRef<ui::TCheckBox>();
   direct->ReDefine({.id = kDirect,
                     .set_get = ui::SetGet::Of(Value::Logical(form.directo)).block,
-                    .parent = data,
+                    .parent = initial,
                     .change = Value(xb::Block::Native([apply_direct](xb::Args& a) {
                       apply_direct(a.Log(1));
                       return Value();
