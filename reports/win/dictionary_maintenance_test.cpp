@@ -353,6 +353,29 @@ TEST_F(DictionaryMaintenanceTest, TablesAreImportedFromTheFolderChosenFromC) {
   EXPECT_EQ(seen[1], "No se han encontrado bases de datos en el directorio C:\\") << "the chooser starts at C:\\";
 }
 
+TEST_F(DictionaryMaintenanceTest, TheDifferencesOfATableFileShowInABrowse) {
+  std::vector<std::string> cells;
+  int rows = 0;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title != "Diferencias") return Ok(d);
+      ui::TWBrowse* list = BrowseOf(d.hwnd, 110);
+      rows = list->nLen;
+      const Value first = list->bLine.AsBlock().Eval();
+      for (std::size_t i = 0; i < first.AsArray().size(); ++i) cells.emplace_back(first.AsArray().Get(i).AsString());
+      list->GoDown();
+      const Value second = list->bLine.AsBlock().Eval();
+      for (std::size_t i = 0; i < second.AsArray().size(); ++i) cells.emplace_back(second.AsArray().Get(i).AsString());
+      Shot(d.hwnd, "dict_differences");
+      return IDOK;
+    });
+    ShowDiferencias({"4 ZONA C 4 0 | ", "2 NOMBRE C 50 0 | 2 NOMBRE C 40 0"});
+    ASSERT_EQ(answer.seen().size(), 1u);
+  }
+  EXPECT_EQ(rows, 2);
+  EXPECT_EQ(cells, (std::vector<std::string>{"4 ZONA C 4 0", "", "2 NOMBRE C 50 0", "2 NOMBRE C 40 0"}));
+}
+
 // A 24-bit bitmap file of the given size.
 void WriteBitmap(const std::string& file, int width, int height) {
   const int stride = (width * 3 + 3) & ~3;

@@ -285,9 +285,7 @@ void UpdateFromFile(const std::string& table, bool tags) {
   const std::vector<std::string> diffs = tags ? ActualIndices(Aliases(), table, "Temp") : ActualTabla(Aliases(), table, "Temp");
   opened.Close();
   WorkAreas::Get().SelectArea(keep);
-  std::string text = "Fichero -> Diccionario";
-  for (const std::string& d : diffs) text += "\r\n" + d;
-  data::Ui().MsgInfo(text, "Diferencias");
+  ShowDiferencias(diffs);
 }
 
 // One coded value's dialog; true when accepted.
@@ -920,6 +918,30 @@ int SelectRelacion(const std::vector<std::string>& descriptions) {
 }
 
 void EditCodedValues(const std::string& table, const std::string& field) { CodedValues(table, field); }
+
+void ShowDiferencias(const std::vector<std::string>& lines) {
+  xb::Array rows = xb::Array::New();
+  for (const std::string& line : lines) {
+    const std::size_t bar = line.find(" | ");
+    const std::string file = bar == std::string::npos ? line : line.substr(0, bar);
+    const std::string dict = bar == std::string::npos ? std::string() : line.substr(bar + 3);
+    rows.Append(Value(xb::Array::Of({Value::String(file), Value::String(dict)})));
+  }
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_DIFERENCIAS"), "Diferencias");
+  ui::TDialog* box = dialog.get();
+  auto browse = xb::MakeRef<ui::TWBrowse>();
+  ui::TWBrowse* list = browse.get();
+  browse->ReDefine(110, {.line = Value(xb::Block::Native([list, &rows](xb::Args&) {
+                           const Value& row = rows.Get(static_cast<std::size_t>(list->nAt - 1));
+                           return row.IsArray() ? row : Value(xb::Array::Of({Value::String(""), Value::String("")}));
+                         })),
+                         .parent = dialog,
+                         .headers = Value(xb::Array::Of({Value::String("Fichero"), Value::String("Diccionario")})),
+                         .col_sizes = Value(xb::Array::Of({Value::Integer(200), Value::Integer(200)}))});
+  browse->SetArray(rows);
+  auto ok = svc::Button(dialog, IDOK, [box] { box->End(IDOK); });
+  svc::RunDialog(dialog);
+}
 
 int ImportTables(const std::string& folder_in) {
   std::string folder = folder_in;

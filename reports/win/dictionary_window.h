@@ -32,6 +32,10 @@ void CabInformes(const std::string& menu_option = {}, const std::string& code = 
 // The coded values of a field of the open dictionary (CampoRes), added, changed, deleted.
 void EditCodedValues(const std::string& table, const std::string& field);
 
+// The differences ActualTabla or ActualIndices found (each "file side | dictionary side") in
+// the browse "Diferencias".
+void ShowDiferencias(const std::vector<std::string>& lines);
+
 // ImportTables over a folder: its tables listed in "TD_SELECCION_FICHEROS", the marked ones
 // imported (DoImport) with a meter; the number imported. None there: its message.
 int ImportTables(const std::string& folder);
