@@ -8,6 +8,7 @@
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "ui/bridge/dialog_boxes.h"
+#include "ui/bridge/dialog_templates.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/modeless_dialogs.h"
 #include "ui/bridge/resources.h"
@@ -304,6 +305,57 @@ TEST_F(TDialogTest, ProductDialogNamesBecomeTheirNumbersOnlyWhenWhole) {
   EXPECT_EQ(errors.error()->description, "Cannot create Dialog Box");
   EXPECT_EQ(errors.error()->operation, "\r\nResource: INDEXBA");
   product.clear();
+}
+
+// A resource template edited before the dialog is made: the controls are the edited ones,
+// placed as the resource places them (not widened as a template built in memory is), modal
+// or modeless; an empty edit leaves the resource as it is.
+TEST_F(TDialogTest, AnEditedResourceTemplateMakesTheDialog) {
+  struct Case {
+    bool modal;
+    bool drop;
+    bool edit_found;
+  };
+  for (const Case c : {Case{true, true, false}, Case{false, true, false}, Case{true, false, true}}) {
+    SCOPED_TRACE(std::string(c.modal ? "modal" : "no modal") + (c.drop ? "" : ", vacío"));
+    auto d = Dialog("VALIDA");
+    int edits = 0;
+    d->edit_template = [&](std::string_view t) -> std::string {
+      ++edits;
+      if (!c.drop) return {};
+      auto parts = SplitDialogTemplate(t);
+      if (!parts) return {};
+      std::erase_if(parts->items, [](const DialogTemplateItem& i) { return i.id == 202; });
+      return JoinDialogTemplate(*parts);
+    };
+    auto code = Bind(d, 201);
+    bool edit_found = !c.edit_found;
+    RECT placed = {}, expected = {50, 8, 80, 12};
+    auto look = [&] {
+      edit_found = GetDlgItem(d->hWnd, 202) != nullptr;
+      GetWindowRect(code->hWnd, &placed);
+      MapWindowPoints(nullptr, d->hWnd, reinterpret_cast<POINT*>(&placed), 2);
+      MapDialogRect(d->hWnd, &expected);
+    };
+    TDialog::ActivateParams p;
+    p.modal = c.modal;
+    p.init = Blk([&](Args&) {
+      look();
+      if (c.modal) Press(d->hWnd, IDCANCEL);
+      return Value();
+    });
+    d->Activate(p);
+    if (!c.modal) {
+      const HWND hwnd = d->hWnd;
+      d->End(IDCANCEL);
+      EXPECT_TRUE(vdr::test::PumpUntil([&] { return !IsWindow(hwnd); }, 2000));
+    }
+    EXPECT_EQ(edits, 1);
+    EXPECT_EQ(edit_found, c.edit_found);
+    EXPECT_EQ(placed.left, expected.left);
+    EXPECT_EQ(placed.top, expected.top);
+    EXPECT_EQ(placed.right - placed.left, expected.right);
+  }
 }
 
 TEST_F(TDialogTest, NestedModalDialogsKeepTheirObjects) {
