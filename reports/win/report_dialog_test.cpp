@@ -26,6 +26,7 @@
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
 #include "ui/controls/tfolder.h"
+#include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/window_table.h"
 
@@ -325,8 +326,7 @@ TEST_F(ReportDialogTest, AReportBuiltInTheDialogIsSavedWithItsOrdersGroupsCondit
 
 TEST_F(ReportDialogTest, ANewReportIsRefusedUntilComplete_ThenItsCreatorHasFullAccess) {
   int step = 0;
-  std::vector<std::string> said;
-  std::string choice_title;
+  std::vector<std::string> said, choices;
   DialogAnswerer answerer([&](const SeenDialog& d) -> int {
     if (!IsWindowEnabled(d.hwnd)) return 0;
     if (d.title == " Constructor de informes") {
@@ -340,8 +340,9 @@ TEST_F(ReportDialogTest, ANewReportIsRefusedUntilComplete_ThenItsCreatorHasFullA
           Post(p1, 115);        // the master table from the search
           return 0;
         case 2: break;
-        case 3: Type(p1, 103, "S1"); break;  // the code is taken
-        case 4: Type(p1, 101, "NUEVO"); break;
+        case 3: Post(p1, 113); return 0;  // the subcategory from those of the category
+        case 4: break;                    // the code is taken
+        case 5: Type(p1, 101, "NUEVO"); break;
         default: return 0;
       }
       Post(d.hwnd, IDOK);
@@ -352,13 +353,15 @@ TEST_F(ReportDialogTest, ANewReportIsRefusedUntilComplete_ThenItsCreatorHasFullA
       return Ok(d);
     }
     if (d.title.rfind(" Seleccione", 0) == 0) {
-      choice_title = d.title;
-      return 550;  // the first: the only visible table
+      auto* browse = dynamic_cast<ui::TWBrowse*>(ui::OWndFromHwnd(GetDlgItem(d.hwnd, 110)).get());
+      if (browse == nullptr || browse->nLen == 0) return 0;  // not filled yet
+      choices.push_back(d.title + ":" + std::to_string(browse->nLen));
+      return 550;  // the first, the only one offered
     }
     return 0;
   });
   ASSERT_TRUE(MngInformes(false, {}, "VEN"));
-  EXPECT_EQ(choice_title, " Seleccione Búsqueda de tablas maestras");
+  EXPECT_EQ(choices, (std::vector<std::string>{" Seleccione Búsqueda de tablas maestras:1", " Seleccione Subcategoría:1"}));
   EXPECT_EQ(said, (std::vector<std::string>{"Debe rellenar los campos de la primera pestaña", "Subcategoria no válida",
                                             "Nombre de informe duplicado"}));
   EXPECT_EQ(Rows("Informes", {"CATEGORIA", "SUBCAT", "TABLAMAST", "DESCRIPC", "INFMASTER", "ACCESO1", "ACCESO2", "LINEASR", "DESGLOSE"},
