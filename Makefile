@@ -49,11 +49,11 @@ fuzz:
 
 # make bench - the benchmarks, optimised, native and for Windows (run them by hand: see
 #              runtime/rdd/bench/index_bench.cpp, table_bench.cpp, app/tools/bench/organise_bench.cpp,
-#              organise_program_bench.cpp, program_bench.cpp), and xbeval optimised
+#              organise_program_bench.cpp, program_bench.cpp, reports/bench/report_bench.cpp), and xbeval optimised
 #              (build/bench/bin/xbeval), so expression files timed through it measure the engine
 bench: release-configure
-	cmake --build $(B)/bench -j $(JOBS) --target index_bench table_bench macro_bench organise_bench vdr_demodata xbeval
-	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench organise_program_bench program_bench vdr_demodata xbeval Vdr VDRE
+	cmake --build $(B)/bench -j $(JOBS) --target index_bench table_bench macro_bench organise_bench report_bench vdr_demodata xbeval
+	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench organise_program_bench program_bench report_bench vdr_demodata xbeval Vdr VDRE
 
 # make bench-vdr - the real Vdr.exe in parameter mode under Wine on demo trees of BENCH_RECORDS
 #                  records: seconds per phase next to a plain copy of the company folder

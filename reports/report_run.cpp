@@ -85,53 +85,55 @@ const ReportRunHook& CurrentReportRunHook() { return Hook(); }
 TInforme::TInforme() = default;
 TInforme::~TInforme() = default;
 
-xb::Value TInforme::ChangeValues(const std::string& table, const std::string& field, const Value& value,
+xb::Value TInforme::ChangeValues(Run& run, const std::string& table, const std::string& field, const Value& value,
                                  int anchomax) {
   if (anchomax <= 0) return value;
-  const std::string alias = TDictQZ::AliasOf("CampoRes");
+  const std::string key = Upper(xb::PadR(table, 10) + field);
+  auto list = run.value_lists.find(key);
+  if (list == run.value_lists.end()) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    EachFrom(TDictQZ::AliasOf("CampoRes"), "TCampo", key,
+             [&](WorkArea& a) { return Upper(Text(a, "TABLA")) == Upper(table) && Upper(Text(a, "CAMPO")) == Upper(field); },
+             [&](WorkArea& a) { rows.emplace_back(Trim(Text(a, "VALOR")), Text(a, "RESULTA")); });
+    list = run.value_lists.emplace(key, std::move(rows)).first;
+  }
   std::string text = Trim(ValueText(value));
   if (value.IsLogical()) text = Upper(text);
   Value result = value;
-  EachFrom(alias, "TCampo", Upper(xb::PadR(table, 10) + field),
-           [&](WorkArea& a) { return Upper(Text(a, "TABLA")) == Upper(table) && Upper(Text(a, "CAMPO")) == Upper(field); },
-           [&](WorkArea& a) {
-             std::string stored = Trim(Text(a, "VALOR"));
-             if (value.IsLogical()) stored = Upper(stored);
-             if (stored == text) result = Value::String(Text(a, "RESULTA"));
-           });
+  for (const auto& [stored, resulta] : list->second)
+    if ((value.IsLogical() ? Upper(stored) : stored) == text) result = Value::String(resulta);
   return result;
 }
 
 Value TInforme::EvalRelacion(Run& run, const ColumnDef& column) {
   Value value = run.code.Eval(column.cDatos, run.master);
-  bool ok = true;
-  const std::string recol = TDictQZ::AliasOf("Recol");
-  std::vector<std::tuple<std::string, std::string, std::string>> steps;
-  EachFrom(recol, "InCoOrd", Upper(xb::PadR(cMainInforme, 10) + "I" + xb::PadL("0", 3) + xb::PadL(std::to_string(column.nIdCol), 3)),
-           [&](WorkArea& a) {
-             return Upper(Text(a, "INFORME")) == Upper(cMainInforme) && Text(a, "INFDOC") == "I" &&
-                    Number(a, "IDCUERPO") == 0 && Number(a, "IDCOL") == column.nIdCol;
-           },
-           [&](WorkArea& a) { steps.emplace_back(Text(a, "TABBUSCAR"), Text(a, "INDBUSCAR"), Text(a, "EXPBUSCAR")); });
-  for (const auto& [table, tag, expression] : steps) {
-    WorkArea* area = nullptr;
-    for (const auto& [name, alias] : run.tables)
-      if (name == Upper(Trim(table))) area = AreaOf(alias);
-    if (area == nullptr) {
-      ok = false;
-      break;
-    }
-    SelectedArea keep;
-    WorkAreas::Get().SelectArea(area->number());
-    xb::CallFunction("ORDSETFOCUS", {Value::String(tag)});
-    const Value found = xb::CallFunction("DBSEEK", {value, Value::Logical(false)});
-    if (!found.IsLogical() || !found.AsLogical()) {
-      ok = false;
-      break;
-    }
-    value = run.code.Eval(expression, area);
+  auto chain = run.chains.find(column.nIdCol);
+  if (chain == run.chains.end()) {
+    std::vector<Run::Step> steps;
+    EachFrom(TDictQZ::AliasOf("Recol"), "InCoOrd",
+             Upper(xb::PadR(cMainInforme, 10) + "I" + xb::PadL("0", 3) + xb::PadL(std::to_string(column.nIdCol), 3)),
+             [&](WorkArea& a) {
+               return Upper(Text(a, "INFORME")) == Upper(cMainInforme) && Text(a, "INFDOC") == "I" &&
+                      Number(a, "IDCUERPO") == 0 && Number(a, "IDCOL") == column.nIdCol;
+             },
+             [&](WorkArea& a) {
+               Run::Step step{nullptr, Text(a, "INDBUSCAR"), Text(a, "EXPBUSCAR")};
+               for (const auto& [name, alias] : run.tables)
+                 if (name == Upper(Trim(Text(a, "TABBUSCAR")))) step.area = AreaOf(alias);
+               steps.push_back(step);
+             });
+    chain = run.chains.emplace(column.nIdCol, std::move(steps)).first;
   }
-  return ok ? value : Value();
+  for (const Run::Step& step : chain->second) {
+    if (step.area == nullptr) return Value();
+    SelectedArea keep;
+    WorkAreas::Get().SelectArea(step.area->number());
+    xb::CallFunction("ORDSETFOCUS", {Value::String(step.tag)});
+    const Value found = xb::CallFunction("DBSEEK", {value, Value::Logical(false)});
+    if (!found.IsLogical() || !found.AsLogical()) return Value();
+    value = run.code.Eval(step.expression, step.area);
+  }
+  return value;
 }
 
 bool TInforme::RunInforme(const std::string& cInforme, bool lOpenDict, const std::string& cAliasIn,
@@ -559,7 +561,7 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
           if (pos > 0) value = run.master->GetField(pos);
           if (c.nTipoCol == 7) {
             aRegPrede[i] = value;
-            value = ChangeValues(cTablaMaestra, c.cCampoRel, value, c.nAnchoMax);
+            value = ChangeValues(run, cTablaMaestra, c.cCampoRel, value, c.nAnchoMax);
           }
           break;
         }
@@ -568,7 +570,7 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
           value = EvalRelacion(run, c);
           if (c.nTipoCol == 8) {
             aRegPrede[i] = value;
-            value = ChangeValues(c.cCodExpr, c.cCampoRel, value, c.nAnchoMax);
+            value = ChangeValues(run, c.cCodExpr, c.cCampoRel, value, c.nAnchoMax);
           }
           break;
         }
@@ -635,6 +637,10 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
 }
 
 std::vector<std::string> TInforme::DefEntorno(Run& run, const std::string& code, std::vector<std::string>& tables) {
+  if (auto known = run.environments.find(code); known != run.environments.end()) {
+    tables = known->second.first;
+    return known->second.second;
+  }
   tables = TablasExp(code);
   std::vector<std::string> aliases;
   for (std::size_t i = 0; i < tables.size(); ++i) {
@@ -646,6 +652,7 @@ std::vector<std::string> TInforme::DefEntorno(Run& run, const std::string& code,
       if (opened == name) alias = a;
     aliases.push_back(alias);
   }
+  run.environments[code] = {tables, aliases};
   return aliases;
 }
 

@@ -151,7 +151,7 @@ class TInforme {
   bool ReportInforme(Run& run);
   void Cleanup(Run& run);
   xb::Value EvalRelacion(Run& run, const ColumnDef& column);
-  xb::Value ChangeValues(const std::string& table, const std::string& field, const xb::Value& value, int anchomax);
+  xb::Value ChangeValues(Run& run, const std::string& table, const std::string& field, const xb::Value& value, int anchomax);
   bool OrderInforme(Run& run);
   bool CheckOne(const CondicionRow& row);
   std::map<std::string, xb::Block> functions_;  // of the copied conditions, compiled once

@@ -140,6 +140,16 @@ struct TInforme::Run {
     bool evaluated = false;
   };
   std::map<std::string, Expression> expressions;
+  // Read from the dictionary once a run: each related column's search chain (by IDCOL; a
+  // null area where a table of the chain is not open), each expression's environment (by
+  // code: its tables and their aliases), each value list of a table's field.
+  struct Step {
+    xb::rdd::WorkArea* area = nullptr;
+    std::string tag, expression;
+  };
+  std::map<int, std::vector<Step>> chains;
+  std::map<std::string, std::pair<std::vector<std::string>, std::vector<std::string>>> environments;
+  std::map<std::string, std::vector<std::pair<std::string, std::string>>> value_lists;
   std::vector<xb::Value> value_params;  // per column
   std::unique_ptr<RunProgress> progress;
   bool broken = false;

@@ -563,6 +563,56 @@ TEST_F(ReportRunTest, ExpressionColumnsAreEvaluatedOnceARecordInTheirEnvironment
   EXPECT_NE(Read().find("A01    EXPR-A01 30 "), std::string::npos) << Read();
 }
 
+// A relation chain, an expression's environment and a field's value list are read from the
+// dictionary once a run, not at every record: rows changed during the run change nothing.
+TEST_F(ReportRunTest, TheDictionaryRowsOfARunAreReadOnceARun) {
+  Sales({{"V1", "P1", 1}, {"V2", "M1", 2}, {"V3", "P1", 3}});
+  CreateTable("DBF\\Articulos.dbf", {{"CODIGO", 'C', 4, 0}, {"FAMILIA", 'C', 3, 0}}, 2, [](xb::rdd::WorkArea& a, int n) {
+    a.PutField(1, S(n == 1 ? "P1" : "M1"));
+    a.PutField(2, S(n == 1 ? "PAN" : "MAN"));
+  });
+  ASSERT_GT(Use("DBF\\Articulos.dbf", "IDX", false), 0);
+  xb::CallFunction("ORDCREATE", {Value(), S("CODIGO"), S("CODIGO")});
+  xb::CallFunction("DBCLOSEAREA");
+  Add("Tablas", {{"TABLA", S("ARTICULOS")}, {"RUTA", S("DBF\\")}, {"FICHERO", S("Articulos")}});
+  Add("Indices", {{"TABLA", S("ARTICULOS")}, {"ORDEN", N(1)}, {"TAG", S("CODIGO")}, {"EXPRESION", S("CODIGO")}});
+  Add("Expresio", {{"CODIGO", S("EXPVEN")}, {"TABLA", S("VENTAS")}, {"ENTORNO", S("ENTV")}});
+  Add("Entorno", {{"ENTORNO", S("ENTV")}, {"TABLA", S("VENTAS")}, {"ORDEN", N(1)}, {"INICIAL", S("S")}});
+  Add("Entorno", {{"ENTORNO", S("ENTV")}, {"TABLA", S("ARTICULOS")}, {"ORDEN", N(2)}});
+  Add("CampoRes", {{"TABLA", S("VENTAS")}, {"CAMPO", S("ARTICULO")}, {"VALOR", S("P1")}, {"RESULTA", S("Pan")}});
+  Report("UNAVEZ", {{"HASTA", S("")}});
+  Column("UNAVEZ", 1, {{"TITULO", S("Fam")}, {"TIPOCOL", N(2)}, {"DATOS", S("ARTICULO")}, {"ANCHO", N(3)}, {"ALINEACION", S("I")},
+                       {"PINICIAL", N(1)}, {"CAMPOREL", S("FAMILIA")}, {"ANCHOMAX", N(3)}, {"CODEXPR", S("ARTICULOS")}});
+  Column("UNAVEZ", 2, {{"TITULO", S("Art")}, {"TIPOCOL", N(7)}, {"ANCHO", N(4)}, {"PINICIAL", N(5)}, {"ALINEACION", S("I")},
+                       {"CAMPOREL", S("ARTICULO")}, {"ANCHOMAX", N(4)}});
+  // The first letter of the environment's second table.
+  Column("UNAVEZ", 3, {{"TITULO", S("T")}, {"TIPOCOL", N(3)}, {"CODEXPR", S("EXPVEN")}, {"DATOS", S("TEST_TABLAS")},
+                       {"ANCHO", N(1)}, {"PINICIAL", N(10)}, {"PARAMETRO", N(1)}, {"ANCHOMAX", N(1)},
+                       {"ALINEACION", S("I")}});
+  Add("Recol", {{"INFORME", S("UNAVEZ")}, {"IDCOL", N(1)}, {"ORDEN", N(1)}, {"TABBUSCAR", S("ARTICULOS")},
+                {"INDBUSCAR", S("CODIGO")}, {"EXPBUSCAR", S("FAMILIA")}, {"INFDOC", S("I")}, {"IDCUERPO", N(0)}});
+  // At the first record every row the run reads is changed.
+  auto change = [this](std::string_view table, std::string_view field, std::string_view value) {
+    xb::rdd::WorkArea* a = areas().Area(areas().AreaOfAlias(TDictQZ::AliasOf(table)));
+    for (a->GoTop(); !a->eof(); a->Skip(1)) a->PutField(a->FieldPos(field), S(value));
+    a->Commit();
+  };
+  int calls = 0;
+  xb::RegisterFunction("TEST_TABLAS", [&](xb::Args& a) {
+    if (++calls == 1) {
+      change("Recol", "TABBUSCAR", "NINGUNA");
+      change("Entorno", "TABLA", "NINGUNA");
+      change("CampoRes", "RESULTA", "Otro");
+    }
+    xb::Array r = xb::Array::New();
+    r.Append(S(a.Arr(3).size() > 1 ? std::string(a.Arr(3)[1].AsString()).substr(0, 1) : "-"));
+    return Value(r);
+  });
+  ASSERT_TRUE(inf_.RunInforme("UNAVEZ")) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(Read(), Page({"Fam Art  T", "--- ---- -", "PAN Pan  A", "MAN M1   A", "PAN Pan  A"}));
+}
+
 TEST_F(ReportRunTest, AmountsInPesetasPrintInEurosWhenAsked) {
   Sales({{"A01", "", 1664}, {"B02", "", 16639}});
   Report("EURO", {{"HASTA", S("")}});
