@@ -31,6 +31,7 @@
 #include "tests/support/screenshot.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
+#include "ui/controls/tfolder.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/window_table.h"
@@ -374,6 +375,85 @@ TEST_F(DictionaryMaintenanceTest, TheDifferencesOfATableFileShowInABrowse) {
   }
   EXPECT_EQ(rows, 2);
   EXPECT_EQ(cells, (std::vector<std::string>{"4 ZONA C 4 0", "", "2 NOMBRE C 50 0", "2 NOMBRE C 40 0"}));
+}
+
+HWND FieldPage(HWND dialog, int n) {
+  auto* folder = dynamic_cast<ui::TFolder*>(ui::OWndFromHwnd(GetDlgItem(dialog, 300)).get());
+  return folder != nullptr && folder->Page(n) != nullptr ? folder->Page(n)->hWnd : nullptr;
+}
+
+TEST_F(DictionaryMaintenanceTest, AFieldsCodedValuesAreItsSecondPageAndFollowItsName) {
+  OpenDictionary();
+  const std::string campos = Alias("Campos"), res = Alias("CampoRes");
+  X(campos + "->(DBAppend(), FieldPut(FieldPos('TABLA'), 'ALBARAN'), FieldPut(FieldPos('ORDEN'), 1), "
+    "FieldPut(FieldPos('CAMPO'), 'ESTADO'), FieldPut(FieldPos('TIPO'), 'C'), FieldPut(FieldPos('LONGITUD'), 1), "
+    "FieldPut(FieldPos('DECIMAL'), 2), FieldPut(FieldPos('DESCRIPC'), 'Estado'), DBCommit(), DBUnlock())");
+  X(campos + "->(DBAppend(), FieldPut(FieldPos('TABLA'), 'ALBARAN'), FieldPut(FieldPos('ORDEN'), 2), "
+    "FieldPut(FieldPos('CAMPO'), 'FECHA'), FieldPut(FieldPos('TIPO'), 'F'), FieldPut(FieldPos('LONGITUD'), 8), "
+    "FieldPut(FieldPos('DESCRIPC'), 'Fecha'), DBCommit(), DBUnlock())");
+  for (const char* v : {"A", "B"})
+    X(res + "->(DBAppend(), FieldPut(1, 'ALBARAN'), FieldPut(2, 'ESTADO'), FieldPut(3, '" + v + "'), FieldPut(4, 'Texto " +
+      v + "'), DBCommit(), DBUnlock())");
+  X(res + "->(DBAppend(), FieldPut(1, 'OTRA'), FieldPut(2, 'ESTADO'), FieldPut(3, 'Z'), DBCommit(), DBUnlock())");
+  const auto coded = [&] {
+    std::string out;
+    X(res + "->(DBGoTop())");
+    for (; !X(res + "->(Eof())").AsLogical(); X(res + "->(DBSkip())"))
+      out += S(res + "->(AllTrim(Tabla) + '.' + AllTrim(Campo) + ':' + AllTrim(Valor) + '=' + AllTrim(Resulta))") + ";";
+    return out;
+  };
+  RunDictionaryButton("Campos");
+  TBrwDataQZ* list = DictionaryList("Campos");
+  ASSERT_NE(list, nullptr);
+  const auto edit = [&](int close) {
+    bool editing = false;
+    int shown = 0;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == "Modificar campo") {
+        if (editing) return 0;
+        editing = true;
+        HWND values = FieldPage(d.hwnd, 2);
+        shown = BrowseOf(values, 110)->nLen;
+        Click(values, 400);  // "C" added
+        Click(values, 402);  // the first, "A", deleted
+        SetDlgItemTextA(FieldPage(d.hwnd, 1), 102, "SITUACION");
+        auto* folder = dynamic_cast<ui::TFolder*>(ui::OWndFromHwnd(GetDlgItem(d.hwnd, 300)).get());
+        folder->SetOption(2);
+        Shot(d.hwnd, "dict_field_values");
+        return close;
+      }
+      if (d.title == " Añadir") {
+        SetDlgItemTextA(d.hwnd, 101, "C");
+        SetDlgItemTextA(d.hwnd, 102, "Texto C");
+        return IDOK;
+      }
+      return Yes(d);
+    });
+    X(campos + "->(OrdSetFocus('Tabla'), DBGoTop())");
+    EXPECT_TRUE(list->BrowseKeys('M'));
+    return shown;
+  };
+  EXPECT_EQ(edit(IDCANCEL), 2);
+  EXPECT_EQ(coded(), "ALBARAN.ESTADO:A=Texto A;ALBARAN.ESTADO:B=Texto B;OTRA.ESTADO:Z=;") << "cancelled: as they were";
+  EXPECT_EQ(edit(IDOK), 2);
+  EXPECT_EQ(coded(), "ALBARAN.SITUACION:B=Texto B;ALBARAN.SITUACION:C=Texto C;OTRA.ESTADO:Z=;");
+  EXPECT_EQ(S(campos + "->(DBGoTop(), AllTrim(Campo) + Tipo + Str(Decimal, 1))"), "SITUACIONC0") << "decimals only for numbers";
+
+  // A date stored as "F" is shown as a date and stays "F".
+  std::string type_shown;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title != "Modificar campo") return Ok(d);
+      char text[32] = {};
+      GetDlgItemTextA(FieldPage(d.hwnd, 1), 103, text, sizeof text);
+      type_shown = text;
+      return IDOK;
+    });
+    X(campos + "->(OrdSetFocus('Tabla'), DBGoBottom())");
+    EXPECT_TRUE(list->BrowseKeys('M'));
+  }
+  EXPECT_EQ(type_shown, "Fecha");
+  EXPECT_EQ(S(campos + "->(DBGoBottom(), Tipo)"), "F");
 }
 
 // A 24-bit bitmap file of the given size.

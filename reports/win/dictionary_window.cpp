@@ -288,27 +288,6 @@ void UpdateFromFile(const std::string& table, bool tags) {
   ShowDiferencias(diffs);
 }
 
-// One coded value's dialog; true when accepted.
-bool EditValue(const std::string& title, std::string& value, std::string& result) {
-  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_VALOR"), title);
-  ui::TDialog* box = dialog.get();
-  bool accepted = false;
-  auto ok = svc::Button(dialog, IDOK, [box, &value, &result, &accepted] {
-    value = DlgText(box->hWnd, 101);
-    result = DlgText(box->hWnd, 102);
-    if (value.empty()) return;
-    accepted = true;
-    box->End(IDOK);
-  });
-  auto cancel = svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); });
-  svc::RunDialog(dialog, [box, &value, &result] {
-    SetDlgItemTextA(box->hWnd, 101, value.c_str());
-    SetDlgItemTextA(box->hWnd, 102, result.c_str());
-    return true;
-  });
-  return accepted;
-}
-
 // The coded values of a field ("Valor", "Resultado" in CampoRes), added, changed and deleted.
 void CodedValues(const std::string& table, const std::string& field) {
   WorkArea* area = AreaOfTable("CampoRes");
@@ -365,7 +344,7 @@ void CodedValues(const std::string& table, const std::string& field) {
   std::vector<xb::Ref<ui::TButton>> buttons;
   buttons.push_back(svc::Button(dialog, 400, [&] {
     std::string value, result;
-    if (EditValue(" Añadir", value, result)) write(value, result, table, field, true);
+    if (EditCodedValue(" Añadir", value, result)) write(value, result, table, field, true);
     refresh();
   }));
   buttons.push_back(svc::Button(dialog, 401, [&] {
@@ -373,7 +352,7 @@ void CodedValues(const std::string& table, const std::string& field) {
     if (at < 1 || static_cast<std::size_t>(at) > records.size()) return;
     area->GoTo(records[static_cast<std::size_t>(at - 1)]);
     std::string value = Field(*area, "VALOR"), result = Field(*area, "RESULTA");
-    if (EditValue(" Modificar", value, result)) write(value, result, table, field, false);
+    if (EditCodedValue(" Modificar", value, result)) write(value, result, table, field, false);
     refresh();
   }));
   buttons.push_back(svc::Button(dialog, 402, [&] {
@@ -562,8 +541,8 @@ class DictionaryWindow {
       list->uValue1 = Value::String(xb::PadR(table, 10));
       list->nOrdenFiltro = 1;
     }
-    list->bAdd = [] { EditRow(FieldDialog(TDictQZ::AliasOf("Campos"), true), true); };
-    list->bEdit = [] { EditRow(FieldDialog(TDictQZ::AliasOf("Campos"), false), false); };
+    list->bAdd = [] { MngCampo(true); };
+    list->bEdit = [] { MngCampo(false); };
     list->bDel = [] {
       WorkArea* area = AreaOfTable("Campos");
       if (area == nullptr || area->eof()) return;

@@ -31,6 +31,7 @@
 #include "tests/support/screenshot.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
+#include "ui/controls/tfolder.h"
 #include "ui/controls/tmeter.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
@@ -286,6 +287,12 @@ int Children(HWND parent) {
   return count;
 }
 
+// A page of the field dialog's folder.
+HWND FieldPage(HWND dialog, int n) {
+  auto* folder = dynamic_cast<ui::TFolder*>(ui::OWndFromHwnd(GetDlgItem(dialog, 300)).get());
+  return folder != nullptr && folder->Page(n) != nullptr ? folder->Page(n)->hWnd : nullptr;
+}
+
 TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   data::nHandlers(255);
   X("(oDic := TDictQZ():New('" + data::cPathInforme() + "'), nil)");
@@ -409,12 +416,13 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
     int round = 0;
     DialogAnswerer answer([&](const SeenDialog& d) {
       if (d.title == "Añadir campo") {
-        SetDlgItemTextA(d.hwnd, 101, "CLIEN01");
-        SetDlgItemTextA(d.hwnd, 102, round == 0 ? "NUEVO" : "NOMBRE");
-        SendMessageA(GetDlgItem(d.hwnd, 103), CB_SETCURSEL, 1, 0);
-        SetDlgItemTextA(d.hwnd, 104, "5");
-        SetDlgItemTextA(d.hwnd, 112, "4");
-        SetDlgItemTextA(d.hwnd, 106, "Nuevo campo");
+        HWND general = FieldPage(d.hwnd, 1);
+        SetDlgItemTextA(general, 101, "CLIEN01");
+        SetDlgItemTextA(general, 102, round == 0 ? "NUEVO" : "NOMBRE");
+        SendMessageA(GetDlgItem(general, 103), CB_SETCURSEL, 1, 0);
+        SetDlgItemTextA(general, 104, "5");
+        SetDlgItemTextA(general, 112, "4");
+        SetDlgItemTextA(general, 106, "Nuevo campo");
         if (round++ == 0) return IDOK;
         Click(d.hwnd, IDOK);
         return IDCANCEL;

@@ -59,12 +59,14 @@ void ShowValue(HWND dialog, const RowControl& c, const std::string& value) {
       CheckDlgButton(dialog, c.id, on ? BST_CHECKED : BST_UNCHECKED);
       break;
     }
-    case RowControl::kCombo:
+    case RowControl::kCombo: {
+      const std::string& code = !c.shown_for.empty() && value == c.shown_for ? c.shown_as : value;
       for (const std::string& n : c.names) SendDlgItemMessageA(dialog, c.id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(n.c_str()));
       for (std::size_t i = 0; i < c.codes.size(); ++i)
-        if (c.codes[i] == value) SendDlgItemMessageA(dialog, c.id, CB_SETCURSEL, i, 0);
+        if (c.codes[i] == code) SendDlgItemMessageA(dialog, c.id, CB_SETCURSEL, i, 0);
       if (SendDlgItemMessageA(dialog, c.id, CB_GETCURSEL, 0, 0) == CB_ERR) SendDlgItemMessageA(dialog, c.id, CB_SETCURSEL, 0, 0);
       break;
+    }
     default: SetDlgItemTextA(dialog, c.id, value.c_str()); break;
   }
 }
@@ -112,16 +114,18 @@ bool Save(WorkArea& area, const RowDialog& d, const std::vector<std::string>& va
 bool EditRow(const RowDialog& d, bool add) {
   WorkArea* area = WorkAreas::Get().Area(WorkAreas::Get().AreaOfAlias(d.alias));
   if (area == nullptr || (!add && area->eof())) return false;
-  const ui::DialogRef dialog = svc::ResourceDialog(Value::String(d.resource), d.title);
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String(d.resource), d.title, d.help_id);
   ui::TDialog* box = dialog.get();
+  if (d.define) d.define(dialog);
+  const auto host = [&d, box](int id) { return d.host ? d.host(id) : box->hWnd; };
   bool saved = false;
   auto ok = svc::Button(dialog, IDOK, [&, box] {
     std::vector<std::string> values;
-    for (const RowControl& c : d.controls) values.push_back(ControlValue(box->hWnd, c));
+    for (const RowControl& c : d.controls) values.push_back(ControlValue(host(c.id), c));
     for (std::size_t i = 0; i < d.controls.size(); ++i) {
       const RowControl& c = d.controls[i];
       if (c.required && values[i].empty()) {
-        SetFocus(GetDlgItem(box->hWnd, c.id));
+        SetFocus(GetDlgItem(host(c.id), c.id));
         return;
       }
     }
@@ -131,19 +135,21 @@ bool EditRow(const RowDialog& d, bool add) {
     }
     if (d.check) {
       if (const int id = d.check(values); id != 0) {
-        SetFocus(GetDlgItem(box->hWnd, id));
+        SetFocus(GetDlgItem(host(id), id));
         return;
       }
     }
+    if (d.adjust) d.adjust(values);
     saved = Save(*area, d, values, add);
+    if (saved && d.saved) d.saved(values);
     box->End(IDOK);
   });
   auto cancel = svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); });
   svc::RunDialog(dialog, [&, box] {
     for (const RowControl& c : d.controls) {
-      ShowValue(box->hWnd, c, add ? (c.kind == RowControl::kCheck && !c.yes.empty() ? c.yes : std::string())
-                                  : FieldText(*area, c.field));
-      if (c.fixed_when_editing && !add) SendDlgItemMessageA(box->hWnd, c.id, EM_SETREADONLY, TRUE, 0);
+      ShowValue(host(c.id), c, add ? (c.kind == RowControl::kCheck && !c.yes.empty() ? c.yes : std::string())
+                                   : FieldText(*area, c.field));
+      if (c.fixed_when_editing && !add) SendDlgItemMessageA(host(c.id), c.id, EM_SETREADONLY, TRUE, 0);
     }
     return true;
   });
@@ -175,7 +181,8 @@ RowDialog FieldDialog(const std::string& alias, bool add) {
       {.id = 101, .field = "TABLA", .required = true, .key = true},
       {.id = 102, .field = "CAMPO", .required = true, .key = true},
       {.kind = RowControl::kCombo, .id = 103, .field = "TIPO",
-       .names = {"Carácter", "Número", "Lógico", "Fecha"}, .codes = {"C", "N", "L", "D"}},
+       .names = {"Carácter", "Número", "Lógico", "Fecha"}, .codes = {"C", "N", "L", "D"}, .shown_for = "F",
+       .shown_as = "D"},
       {.id = 104, .field = "LONGITUD"},
       {.id = 105, .field = "DECIMAL"},
       {.id = 106, .field = "DESCRIPC", .required = true},

@@ -5,9 +5,13 @@
 // field left empty keeps the dialog open.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "ui/core/tdialog.h"
 
 namespace reports {
 
@@ -22,6 +26,8 @@ struct RowControl {
   std::vector<std::string> codes;    // and the field values they stand for
   std::string yes = {};              // a check box over a text field: its value when checked
   std::string no = {};
+  std::string shown_for = {};         // a stored value shown as another code (a combo's)
+  std::string shown_as = {};
 };
 
 struct RowDialog {
@@ -31,6 +37,15 @@ struct RowDialog {
   std::vector<RowControl> controls;
   // Further refusal (keeps the dialog open): the control to focus, 0 when the row is fine.
   std::function<int(const std::vector<std::string>& values)> check;
+  int help_id = 0;
+  // The dialog's further parts (a folder's pages, lists), made before it runs.
+  std::function<void(const ui::DialogRef& dialog)> define;
+  // The window that holds a control (a page of a folder); none: the dialog.
+  std::function<HWND(int id)> host;
+  // The values made consistent before they are saved.
+  std::function<void(std::vector<std::string>& values)> adjust;
+  // After the row was saved, with its values.
+  std::function<void(const std::vector<std::string>& values)> saved;
 };
 
 // Runs the dialog over the current row (a new one when `add`); true when saved.
@@ -40,6 +55,11 @@ RowDialog TableDialog(const std::string& alias);
 RowDialog IndexDialog(const std::string& alias, bool add);
 // The field's general data (its coded values are kept in CampoRes).
 RowDialog FieldDialog(const std::string& alias, bool add);
+// MngCampo: the field dialog with its pages "Datos generales" and "Valores predefinidos" (the
+// coded values, edited in a working copy saved with the field) over the open dictionary.
+bool MngCampo(bool add);
+// One coded value's dialog ("TD_VALOR"): the value and what it stands for; true when accepted.
+bool EditCodedValue(const std::string& title, std::string& value, std::string& result);
 RowDialog CategoryDialog(const std::string& alias, bool add);
 RowDialog GraphicDialog(const std::string& alias, bool add);
 RowDialog GraphicCategoryDialog(const std::string& alias, bool add);
