@@ -139,4 +139,15 @@ Answer TMeterGroup::Display() {
 
 Answer TMeterGroup::EraseBkGnd(HDC) { return Answer::Number(1); }
 
+void TMeterGroup::Traverse(xb::GcVisitor& visitor) {
+  TControl::Traverse(visitor);
+  for (const Place& place : places_)
+    if (place.meter) visitor.Visit(place.meter.get());
+}
+
+void TMeterGroup::ClearValues() {
+  TControl::ClearValues();
+  for (Place& place : places_) place.meter = nullptr;
+}
+
 }  // namespace ui

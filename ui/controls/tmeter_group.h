@@ -48,6 +48,9 @@ class TMeterGroup : public TControl {
   // Nothing: the meters cover every pixel of the window.
   Answer EraseBkGnd(HDC dc) override;
 
+  void Traverse(xb::GcVisitor& visitor) override;
+  void ClearValues() override;
+
   // Meters drawn since the group was made.
   int nPainted = 0;
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "runtime/heap.h"
 #include "runtime/test_env.h"
 
 #include "tests/support/pump.h"
@@ -16,6 +17,7 @@
 #include "ui/controls/set_get.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/tdialog.h"
+#include "ui/core/window_table.h"
 
 namespace ui {
 namespace {
@@ -165,6 +167,23 @@ TEST_F(TMeterGroupTest, AMeterTheTemplateLacksIsAFrameworkError) {
   Run(dialog, [] {});
   ASSERT_EQ(errors.count, 1);
   EXPECT_EQ(errors.error()->operation, "No:    501");
+}
+
+// The group holds its meters, they their dialog and the dialog the group: dropped, all of it
+// is collected.
+TEST_F(TMeterGroupTest, AGroupWithItsMetersAndDialogIsCollected) {
+  xb::CollectGarbage();
+  const std::size_t before = xb::LiveContainerCount();
+  {
+    auto dialog = Dialog();
+    auto meters = xb::MakeRef<TMeterGroup>();
+    meters->ReDefine(101, dialog);
+    for (int i = 0; i < 3; ++i) meters->Meter(MeterParams(i, values[static_cast<std::size_t>(i)], dialog));
+    SetWndDefault(nullptr);  // the dialog made itself the default window
+  }
+  EXPECT_GT(xb::LiveContainerCount(), before);
+  xb::CollectGarbage();
+  EXPECT_EQ(xb::LiveContainerCount(), before);
 }
 
 }  // namespace
