@@ -27,8 +27,6 @@ void PrintBrowseReport(const ui::BrowseReport& browse) {
 void PrintRows(const std::string& title, const std::string& heading, const std::string& footer,
                const std::vector<std::string>& titles, const std::vector<int>& widths,
                const std::vector<std::vector<std::string>>& rows, bool preview, xb::ObjectRef device) {
-  auto data = std::make_shared<std::vector<std::vector<std::string>>>(rows);
-  auto at = std::make_shared<std::size_t>(0);
   TReport::NewParams p;
   p.title = {Block([title] { return Value::String(title); })};
   p.header = {Block([heading] { return Value::String(heading); })};
@@ -36,14 +34,22 @@ void PrintRows(const std::string& title, const std::string& heading, const std::
   p.to_screen = preview;
   p.device = std::move(device);
   p.document = title;
-  xb::Ref<TReport> report = RptBegin(p);
-  TReport* self = report.get();
-  report->oFooter = TRLine::New({Block([self, footer] {
-                                  char page[16];
-                                  std::snprintf(page, sizeof page, "%3d", self->nPage);
-                                  return Value::String(footer + page);
-                                })},
-                                self, 1);
+  auto report = xb::MakeRef<TReport>();
+  report->Init(p);
+  RunRows(*report, footer, titles, widths, rows);
+}
+
+void RunRows(TReport& report, const std::string& footer, const std::vector<std::string>& titles,
+             const std::vector<int>& widths, const std::vector<std::vector<std::string>>& rows) {
+  auto data = std::make_shared<std::vector<std::vector<std::string>>>(rows);
+  auto at = std::make_shared<std::size_t>(0);
+  TReport* self = &report;
+  report.oFooter = TRLine::New({Block([self, footer] {
+                                 char page[16];
+                                 std::snprintf(page, sizeof page, "%3d", self->nPage);
+                                 return Value::String(footer + page);
+                               })},
+                               self, 1);
   for (std::size_t i = 0; i < titles.size(); ++i) {
     TRColumn::NewParams c;
     c.titles = {Block([t = titles[i]] { return Value::String(t); })};
@@ -52,16 +58,15 @@ void PrintRows(const std::string& title, const std::string& heading, const std::
       return Value::String(i < row.size() ? row[i] : std::string());
     })};
     c.size = i < widths.size() ? widths[i] : 0;
-    RptAddColumn(c);
+    report.AddColumn(TRColumn::New(c, self));
   }
-  RptEnd();
-  report->bSkip = Value(xb::Block::Native([at](xb::Args& a) {
+  report.bSkip = Value(xb::Block::Native([at](xb::Args& a) {
     *at += static_cast<std::size_t>(a.Int(1, 1));
     return Value();
   }));
   TReport::ActivateParams run;
   run.while_block = Block([data, at] { return Value::Logical(*at < data->size()); });
-  report->Activate(run);
+  report.Activate(run);
 }
 
 void InstallBrowseReporter() { ui::SetBrowseReporter(&PrintBrowseReport); }

@@ -14,6 +14,12 @@ void PrintRows(const std::string& title, const std::string& heading, const std::
                const std::vector<std::string>& titles, const std::vector<int>& widths,
                const std::vector<std::vector<std::string>>& rows, bool preview, xb::ObjectRef device = nullptr);
 
+class TReport;
+// The same rows on a report the caller made (Init done): their columns, the footer followed
+// by the page number, then the run.
+void RunRows(TReport& report, const std::string& footer, const std::vector<std::string>& titles,
+             const std::vector<int>& widths, const std::vector<std::vector<std::string>>& rows);
+
 // Makes TWBrowse:Report print through PrintRows.
 void InstallBrowseReporter();
 

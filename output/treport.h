@@ -53,7 +53,7 @@ class TReport : public xb::Object {
     std::string header_align = "LEFT";
     std::string footer_align = "LEFT";
   };
-  void Init(const NewParams& params);
+  virtual void Init(const NewParams& params);
 
   struct ActivateParams {
     xb::Value for_block, while_block, init, end, start_page, end_page, start_group, end_group, start_line,

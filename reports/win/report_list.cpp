@@ -69,7 +69,8 @@ void ShowList(bool /*tree*/) {
   };
   s.list->bDel = [alias] {
     const std::string code = Current(alias);
-    if (!code.empty() && ui::MsgNoYes(Value::String("¿ Desea eliminar el informe " + code + " ?"), "Atención, confirme"))
+    // MsgNoYes answers true for its first button, "No".
+    if (!code.empty() && !ui::MsgNoYes(Value::String("¿ Desea eliminar el informe " + code + " ?"), "Atención, confirme"))
       DelInforme(code);
   };
   s.list->aExtraButtons.push_back({"Printer", "Ejecutar informe", "Ejecutar informe", [alias] {

@@ -1,6 +1,7 @@
 // A user report run to the page printer (its text read back from the test printer) and to
 // the preview, as the user sees them.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <windows.h>
 
 #include "data/data_functions.h"
@@ -15,6 +16,7 @@
 #include "reports/win/report_list.h"
 #include "reports/win/report_page_device.h"
 #include "reports/win/tbrwdataqz.h"
+#include "reports/win/tdtreport.h"
 #include "ui/core/tmdiframe.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
@@ -174,6 +176,18 @@ TEST_F(ReportPrintTest, InformesOpensTheListThatRunsTheCurrentReport) {
   EXPECT_FALSE(TInforme::lRunning);
   ASSERT_FALSE(answer.seen().empty());
   EXPECT_EQ(answer.seen().front().title, " Impresión de informes");
+  // Deleting asks first: "No" keeps the report, "Sí" deletes it.
+  const std::string informes = TDictQZ::AliasOf("Informes");
+  for (const char* press : {"No", "Sí"}) {
+    vdr::test::DialogAnswerer confirm([press](const vdr::test::SeenDialog& d) {
+      return d.title == "Atención, confirme" ? d.ButtonId(press) : 0;
+    });
+    X(informes + "->(DBGoTop())");
+    EXPECT_TRUE(list->BrowseKeys('e'));
+    ASSERT_EQ(confirm.seen().size(), 1u) << press;
+    const bool kept = X(informes + "->(DBGoTop(), !Eof())").AsLogical();
+    EXPECT_EQ(kept, std::string(press) == "No") << press;
+  }
   list->End();
   vdr::test::PumpPending();
   EXPECT_EQ(ReportList(), nullptr);
@@ -204,6 +218,73 @@ TEST_F(ReportPrintTest, TheOutputDialogSendsTheReportToATextFile) {
   ReadFile(h, head, 21, &read, nullptr);
   CloseHandle(h);
   EXPECT_EQ(std::string(head, read), "C\xF3" "digo Importe     \r\n");
+}
+
+// The dictionary's browser prints its rows through a TDTReport: on the printer under a
+// progress dialog titled with the document, and in the preview from "Imprimir".
+TEST_F(ReportPrintTest, TheBrowserPrintsItsRows) {
+  RegisterTDTReport();
+  auto frame = xb::MakeRef<ui::TMdiFrame>();
+  ui::TMdiFrame::NewParams p;
+  p.caption = "Vdr";
+  frame->New(p);
+  TBrwDataQZ list("Informes", TDictQZ::AliasOf("Informes"), "Informes del generador");
+  list.Activate(*frame);
+  vdr::test::PumpPending();
+  {
+    vdr::test::PrinterOutput out("browse_report");
+    list.BrwReport("Lista de informes", false);
+    // The four columns are wider than a portrait page: it is printed across.
+    EXPECT_EQ(out.Pages(), 1);
+    EXPECT_EQ(out.Comment("%%Title:"), "Lista de informes");
+    EXPECT_NE(out.PostScript().find("Landscape"), std::string::npos);
+  }
+  // "Imprimir" (the key "I") shows the preview.
+  g_preview_seen = false;
+  UINT_PTR timer = SetTimer(nullptr, 0, 300, &ClosePreview);
+  EXPECT_TRUE(list.BrowseKeys('i'));
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_preview_seen);
+  // TI_REPORT prints every field of the browse's table: wider than the page, it asks first.
+  g_preview_seen = false;
+  vdr::test::DialogAnswerer wide([](const vdr::test::SeenDialog& d) { return d.ButtonId("Sí"); });
+  timer = SetTimer(nullptr, 0, 300, &ClosePreview);
+  xb::CallFunction("TI_REPORT", {list.browse()->AsValue()});
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(std::count_if(wide.seen().begin(), wide.seen().end(),
+                          [](const vdr::test::SeenDialog& d) { return d.ButtonId("Sí") != 0; }),
+            1);
+  EXPECT_TRUE(g_preview_seen);
+  list.End();
+  frame->End();
+  vdr::test::PumpPending();
+}
+
+TEST_F(ReportPrintTest, ADirectReportWritesATextFileAndCancelsFromItsProgressDialog) {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 1; i <= 2000; ++i) rows.push_back({"Fila " + std::to_string(i), std::to_string(i * 10)});
+  const std::string file = folder_ / "listado.txt";
+  EXPECT_TRUE(PrintBrowseRows("Listado", {"Texto", "Importe"}, {10, 8}, {rows.begin(), rows.begin() + 3}, false, file));
+  HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char buffer[4096] = {};
+  DWORD read = 0;
+  ReadFile(h, buffer, sizeof buffer - 1, &read, nullptr);
+  CloseHandle(h);
+  const std::string text(buffer, read);
+  for (const char* piece : {"Fecha: ", ", Hora: ", "Listado", "Texto", "Importe", "Fila 1", "Fila 3", "30"})
+    EXPECT_NE(text.find(piece), std::string::npos) << piece << " in:\n" << text;
+  EXPECT_EQ(text.find("Fila 4"), std::string::npos);
+
+  // Cancelled on its first page, a long report stops there.
+  vdr::test::PrinterOutput out("direct_cancel");
+  vdr::test::DialogAnswerer cancel([](const vdr::test::SeenDialog& d) {
+    return d.title == "Listado QZ" ? d.ButtonId("Cancelar") : 0;
+  });
+  EXPECT_FALSE(PrintBrowseRows({}, {"Texto", "Importe"}, {10, 8}, rows, false));
+  ASSERT_EQ(cancel.seen().size(), 1u);
+  EXPECT_EQ(cancel.seen()[0].title, "Listado QZ") << "the default document name";
+  EXPECT_LT(out.Pages(), 4);
 }
 
 }  // namespace

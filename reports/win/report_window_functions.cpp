@@ -10,6 +10,8 @@
 #include "reports/win/choice_dialogs.h"
 #include "reports/win/report_dialog.h"
 #include "reports/win/report_list.h"
+#include "reports/win/report_tree.h"
+#include "reports/win/tdtreport.h"
 #include "reports/win/dictionary_dialogs.h"
 #include "reports/win/dictionary_window.h"
 #include "reports/win/header_dialogs.h"
@@ -30,6 +32,8 @@ void RegisterReportWindowFunctions() {
   RegisterHeaderDialogs();
   InstallReportWindows();
   RegisterReportDialog();
+  InstallReportTree();
+  RegisterTDTReport();
   // TI_SELECFONT(nFont, oSay): the font dialog over the Fonts row; its number.
   xb::RegisterFunction("TI_SELECFONT", [](xb::Args& a) {
     const xb::Value& say = a.Arg(2);

@@ -410,7 +410,7 @@ bool TBrwDataQZ::BrowseKeys(int key) {
     case 'E': if (lDel) DelRecord(); return lDel;
     case 'L': if (lSearch) SearchRecord(); return lSearch;
     case 'I':
-      if (lPrint && xb::IsFunctionRegistered("TI_REPORT")) xb::CallFunction("TI_REPORT", {browse_->AsValue()});
+      if (lPrint) BrwReport(cTitle, true);
       return lPrint;
     case 'F': if (lFont) svc::SelFon(*browse_); return lFont;
     case 'S': if (lExit) End(); return lExit;

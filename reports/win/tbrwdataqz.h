@@ -52,6 +52,9 @@ class TBrwDataQZ {
   void SearchRecord();
   // The current index sought softly by the upper-cased text; SET SOFTSEEK is put back.
   void Search(const std::string& text);
+  // BrwReport: the browse's rows printed by a TDTReport titled `title` (the preview, or
+  // the printer).
+  void BrwReport(const std::string& title, bool preview = true);
   // A key of the browse ("A" or "+", "M", "E", "L", "I", "F", "S", either case); true when used.
   bool BrowseKeys(int key);
 

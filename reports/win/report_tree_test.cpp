@@ -1,0 +1,387 @@
+// The report, graphics and restoration trees as the user drives them: by letters, the
+// right button and their buttons' access.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <map>
+
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "data/win/windowed_data_ui.h"
+#include "reports/report_functions.h"
+#include "reports/report_run.h"
+#include "reports/tdictqz.h"
+#include "reports/win/report_tree.h"
+#include "reports/win/report_window_functions.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/strings.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/test_support.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/support/pump.h"
+#include "tests/support/screenshot.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+#include "ui/controls/tqztreeview.h"
+#include "ui/core/core_test_support.h"
+#include "ui/core/tmenu.h"
+#include "ui/core/tmenuitem.h"
+#include "ui/core/window_table.h"
+
+namespace reports {
+namespace {
+
+using vdr::test::DialogAnswerer;
+using vdr::test::SeenDialog;
+using xb::Value;
+
+Value X(const std::string& text) { return xb::EvalMacro(text); }
+
+ui::TQZTreeView* TreeOf(HWND dialog) {
+  return dynamic_cast<ui::TQZTreeView*>(ui::OWndFromHwnd(GetDlgItem(dialog, 100)).get());
+}
+
+// The tree's items as indented lines.
+void Lines(const std::vector<xb::Ref<ui::TTVItemQZ>>& items, int depth, std::vector<std::string>& out) {
+  for (const auto& item : items) {
+    out.push_back(std::string(static_cast<std::size_t>(depth) * 2, ' ') + item->cPrompt);
+    Lines(item->aItems, depth + 1, out);
+  }
+}
+std::vector<std::string> Lines(ui::TQZTreeView& tree) {
+  std::vector<std::string> out;
+  Lines(tree.aItems, 0, out);
+  return out;
+}
+
+ui::TTVItemQZ* Find(const std::vector<xb::Ref<ui::TTVItemQZ>>& items, const std::string& prompt) {
+  for (const auto& item : items) {
+    if (item->cPrompt == prompt) return item.get();
+    if (ui::TTVItemQZ* inner = Find(item->aItems, prompt)) return inner;
+  }
+  return nullptr;
+}
+
+// "1" for each enabled button of the open tree, "0" for each disabled one.
+std::string Enabled() {
+  std::string s;
+  for (const TreeButtonState& b : OpenTreeButtons()) s += b.enabled ? '1' : '0';
+  return s;
+}
+
+void Shot(HWND window, const std::string& name) {
+  vdr::test::SaveWindowBitmap(window, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp");
+}
+
+// One step of a drive through a tree: the item to select ("" leaves it) and the key typed.
+struct Step {
+  std::string select;
+  char key;
+  std::function<void(ui::TQZTreeView&)> check = {};
+};
+
+class ReportTreeTest : public ui::test::FrameworkTest {
+ protected:
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
+    ui::InitControls();
+    xb::rdd::InitTables();
+    xb::rdd::ResetTables();
+    data::RegisterDataFunctions();
+    data::ResetProgramSettings();
+    data::InstallWindowedDataUi();
+    RegisterReportFunctions();
+    RegisterReportWindowFunctions();
+    xb::rdd::SetDefaultDriver("ADS");
+    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+    xb::RegisterFunction("CCODUSER", [this](xb::Args&) { return Value::String(user_); });
+    xb::RegisterFunction("GRAFICOPRUEBA", [this](xb::Args& a) {
+      graphics_.push_back(std::string(a.Str(1)) + (X("TI_LGRAFICOFROMDICT()").AsLogical() ? "+" : "-"));
+      return Value();
+    });
+    data::cPathStart(folder_.path());
+    data::cPathInforme(folder_.path() + "INF\\");
+    data::nHandlers(255);
+    DialogAnswerer setup([](const SeenDialog& d) {
+      if (d.title.find("Atenci") == std::string::npos) return 0;
+      ADD_FAILURE() << d.title << ": " << d.AllText();
+      return d.buttons.empty() ? 0 : d.buttons[0].id;
+    });
+    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
+    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
+    dict_ = xb::MakeRef<TDictQZ>();
+    dict_->New(folder_.path() + "INF");
+    ASSERT_TRUE(dict_->Activate("I", false));
+    Add("Categor", "CATEGORIA := 'VEN', DESCRIPC := 'Ventas', INFDOC := 'I'");
+    Add("Categor", "CATEGORIA := 'COM', DESCRIPC := 'Compras', INFDOC := 'I'");
+    Add("SubCat", "SUBCAT := 'DIA', CATEGORIA := 'VEN', DESCRIPC := 'Diarias'");
+    Add("Informes", "INFORME := 'INF1', CATEGORIA := 'VEN', DESCRIPC := 'Ventas por cliente', ACCESO1 := '052'");
+    Add("Informes", "INFORME := 'INF2', CATEGORIA := 'VEN', SUBCAT := 'DIA', DESCRIPC := 'Caja del día', "
+                    "ACCESO1 := '051'");
+    Add("Informes", "INFORME := 'INF3', CATEGORIA := 'COM', DESCRIPC := 'Proveedores'");
+    Add("GrafCat", "CODIGO := 'EST', DESCRIPC := 'Estadísticas'");
+    Add("Graficos", "CODIGO := 'G1', CATEGORIA := 'EST', DESCRIPC := 'Ventas mensuales', "
+                    "FUNCION := \"GraficoPrueba('G1')\"");
+  }
+  void TearDown() override {
+    SetReportTreeHook({});
+    if (dict_->lAbierto) dict_->End();
+    SetReportRunHook({});
+    xb::rdd::ResetTables();
+    data::SetDataUi(nullptr);
+    ui::FreeResources();
+    FrameworkTest::TearDown();
+  }
+  void Add(std::string_view table, const std::string& assignments) {
+    X(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
+  }
+  // The reports, "code description" each, in the table's order.
+  std::vector<std::string> Codes(bool described = false) {
+    std::vector<std::string> codes;
+    const std::string a = TDictQZ::AliasOf("Informes");
+    X(a + "->(DBGoTop())");
+    while (!X(a + "->(Eof())").AsLogical()) {
+      codes.emplace_back(xb::AllTrim(X(a + "->INFORME").AsString()));
+      if (described) codes.back() += " " + std::string(xb::AllTrim(X(a + "->DESCRIPC").AsString()));
+      X(a + "->(DBSkip())");
+    }
+    return codes;
+  }
+
+  // Drives each tree by its title through its steps (each once the tree is enabled again,
+  // with no menu open), then closes it with "S"; a menu open on a tree goes to `on_menu`
+  // and is closed, other dialogs go to `others`.
+  void Drive(const std::function<void()>& open, std::map<std::string, std::vector<Step>> trees,
+             std::function<int(const SeenDialog&)> others = {}, std::function<void(ui::TMenu&)> on_menu = {}) {
+    std::map<std::string, std::size_t> next;
+    std::map<HWND, bool> closing;
+    DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+      auto it = trees.find(d.title);
+      if (it == trees.end()) {
+        if (others) return others(d);
+        texts_.push_back(d.title + ": " + d.AllText());
+        return d.buttons.empty() ? 0 : d.buttons[0].id;
+      }
+      ui::TQZTreeView* tree = TreeOf(d.hwnd);
+      if (tree == nullptr || !IsWindowEnabled(d.hwnd)) return 0;
+      if (auto* menu = dynamic_cast<ui::TMenu*>(tree->oPopup.get())) {
+        if (on_menu) on_menu(*menu);
+        EndMenu();
+        return 0;
+      }
+      std::size_t& n = next[d.title];
+      if (n < it->second.size()) {
+        const Step& s = it->second[n++];
+        if (!s.select.empty()) {
+          ui::TTVItemQZ* item = Find(tree->aItems, s.select);
+          EXPECT_NE(item, nullptr) << s.select;
+          if (item != nullptr) tree->Select(*item);
+        }
+        if (s.check) s.check(*tree);
+        if (s.key != 0) PostMessageA(tree->hWnd, WM_CHAR, static_cast<WPARAM>(s.key), 0);
+        return 0;
+      }
+      if (!closing[d.hwnd]) {
+        closing[d.hwnd] = true;
+        PostMessageA(tree->hWnd, WM_CHAR, 's', 0);
+      }
+      return 0;
+    });
+    open();
+    seen_ = answerer.seen();
+    std::string titles;
+    for (const SeenDialog& d : seen_) titles += "[" + d.title + "]";
+    for (const auto& [title, steps] : trees) EXPECT_EQ(next[title], steps.size()) << title << " among " << titles;
+  }
+
+  xb::rdd::testing::TempFolder folder_;
+  xb::Ref<TDictQZ> dict_;
+  std::string user_ = "05";
+  std::vector<std::string> graphics_;
+  std::vector<SeenDialog> seen_;
+  std::vector<std::string> texts_;
+};
+
+TEST_F(ReportTreeTest, TheTreeLaysOutCategoriesAndItsButtonsFollowTheAccess) {
+  struct Case {
+    const char* select;
+    const char* enabled;  // (A)ñadir (M)odificar (E)liminar (C)olumnas E(J)ecutar (D)uplicar Ca(B)eceras (S)alir
+  };
+  const Case cases[] = {
+      {"Ventas por cliente", "11111111"},  // level 2
+      {"Caja del día", "10101101"},        // level 1
+      {"Proveedores", "10101101"},         // level 0: refused when used
+      {"Ventas", "10000001"},              // a folder
+  };
+  std::vector<std::string> lines, tips, got;
+  std::vector<Step> steps;
+  steps.push_back({"", 0, [&](ui::TQZTreeView& tree) {
+                     lines = Lines(tree);
+                     for (const TreeButtonState& b : OpenTreeButtons()) tips.push_back(b.tooltip);
+                   }});
+  for (const Case& c : cases) {
+    steps.push_back({c.select, 0, [&, c](ui::TQZTreeView& tree) {
+                       got.push_back(std::string(c.select) + " " + Enabled());
+                     }});
+    // Shown once the buttons have been painted for it.
+    if (std::string(c.select) == "Caja del día")
+      steps.push_back({"", 0, [](ui::TQZTreeView& tree) { Shot(GetParent(tree.hWnd), "report_tree"); }});
+  }
+  Drive([] { X("INFORMES(NIL, NIL, NIL, NIL, NIL, .F.)"); }, {{"Informes", steps}});
+  EXPECT_EQ(lines, (std::vector<std::string>{"Compras", "  Proveedores", "Ventas", "  Diarias", "    Caja del día",
+                                             "  Ventas por cliente"}));
+  EXPECT_EQ(tips, (std::vector<std::string>{"(A)ñadir", "(M)odificar", "(E)liminar", "(C)olumnas de este informe",
+                                            "E(J)ecutar informe", "(D)uplicar informe", "Ca(B)eceras de informes",
+                                            "(S)alir"}));
+  std::vector<std::string> expected;
+  for (const Case& c : cases) expected.push_back(std::string(c.select) + " " + c.enabled);
+  EXPECT_EQ(got, expected);
+  EXPECT_TRUE(OpenTreeButtons().empty()) << "closed by (S)alir";
+  EXPECT_TRUE(texts_.empty()) << texts_.front();
+}
+
+TEST_F(ReportTreeTest, TheSupervisorAlsoRestoresAndTheRightButtonListsTheLetters) {
+  user_ = "00";
+  std::vector<std::string> tips, prompts;
+  Drive([] { EXPECT_TRUE(ActivateArbol()); },
+        {{"Informes",
+          {{"Caja del día", 0, [&](ui::TQZTreeView& tree) {
+              for (const TreeButtonState& b : OpenTreeButtons()) tips.push_back(b.tooltip);
+              PostMessageA(tree.hWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 10));
+            }}}}},
+        {}, [&](ui::TMenu& menu) {
+          for (const auto& item : menu.aItems) prompts.push_back(item->cPrompt);
+        });
+  EXPECT_EQ(tips, (std::vector<std::string>{"(A)ñadir", "(M)odificar", "(E)liminar", "(C)olumnas de este informe",
+                                            "E(J)ecutar informe", "(D)uplicar informe", "Ca(B)eceras de informes",
+                                            "Res(T)aurar informes", "(S)alir"}));
+  ASSERT_EQ(prompts.size(), 10u) << "nine buttons, \"(S)alir\" after a separator";
+  EXPECT_NE(prompts[0].find("&"), std::string::npos);
+  EXPECT_EQ(prompts[8], "");
+}
+
+TEST_F(ReportTreeTest, TheActionsReachTheirFunctions) {
+  std::vector<std::string> calls, texts, add_menu;
+  ReportTreeHook hook;
+  hook.mng_informes = [&](bool edit, const std::string& code) {
+    calls.push_back(std::string(edit ? "modificar " : "añadir ") + code);
+    return false;
+  };
+  hook.columnas = [&](const std::string& code) { calls.push_back("columnas " + code); };
+  hook.duplicar = [&](const std::string& code, std::string& to, std::string& category) {
+    calls.push_back("duplicar " + code);
+    to = "INF9";
+    category = "COM";
+    return true;
+  };
+  SetReportTreeHook(hook);
+  std::vector<std::string> after_duplicate, after_add;
+  const auto others = [&](const SeenDialog& d) -> int {
+    if (d.title == " Añadir categoría") {
+      SetDlgItemTextA(d.hwnd, 101, "NUE");
+      SetDlgItemTextA(d.hwnd, 102, "Nuevas");
+      return IDOK;
+    }
+    texts.push_back(d.title + ": " + d.AllText());
+    if (d.title == "Atención, confirme") return d.ButtonId("Sí");
+    return d.buttons.empty() ? 0 : d.buttons[0].id;
+  };
+  Drive([] { EXPECT_TRUE(ActivateArbol()); },
+        {{"Informes",
+          {{"Ventas por cliente", 'm'},
+           {"Ventas por cliente", 'c'},
+           {"Caja del día", 'm'},  // disabled: nothing
+           {"Ventas por cliente", 'D'},
+           {"", 0, [&](ui::TQZTreeView& tree) { after_duplicate = Lines(tree); }},
+           {"Proveedores", 'j'},
+           {"Caja del día", 'e'},
+           {"Ventas por cliente", 'e'},  // the copy, under Compras
+           {"", 'a'},
+           {"", 0, [&](ui::TQZTreeView& tree) { after_add = Lines(tree); }}}}},
+        others, [&](ui::TMenu& menu) {
+          for (const auto& item : menu.aItems) add_menu.push_back(item->cPrompt);
+          menu.aItems[2]->Run();
+        });
+  EXPECT_EQ(calls, (std::vector<std::string>{"modificar INF1", "columnas INF1", "duplicar INF1"}));
+  EXPECT_EQ(after_duplicate, (std::vector<std::string>{"Compras", "  Proveedores", "  Ventas por cliente", "Ventas",
+                                                       "  Diarias", "    Caja del día", "  Ventas por cliente"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "Acceso denegado.: No dispone de acceso para ejecutar este informe.",
+                       "Atención, confirme: ¿ Desea eliminar el informe INF2 ?",
+                       " Acceso denegado: No dispone de acceso para eliminar este informe.",
+                       "Atención, confirme: ¿ Desea eliminar el informe INF9 ?"}));
+  EXPECT_EQ(Codes(), (std::vector<std::string>{"INF1", "INF2", "INF3"}));
+  EXPECT_EQ(add_menu, (std::vector<std::string>{"Añadir informe", "Añadir subcategoría", "Añadir categoría", "Salir"}));
+  EXPECT_EQ(after_add, (std::vector<std::string>{"Compras", "  Proveedores", "Nuevas", "Ventas", "  Diarias",
+                                                 "    Caja del día", "  Ventas por cliente"}));
+}
+
+TEST_F(ReportTreeTest, TheGraphicsTreeRunsTheChosenGraphic) {
+  Drive([] { X("INFGRAFICOS()"); },
+        {{"Gráficos",
+          {{"", 0, [](ui::TQZTreeView& tree) {
+              EXPECT_EQ(Lines(tree), (std::vector<std::string>{"Estadísticas", "  Ventas mensuales"}));
+              EXPECT_EQ(Enabled(), "11");
+              Shot(GetParent(tree.hWnd), "graphics_tree");
+            }},
+           {"Ventas mensuales", 'j'},
+           {"Estadísticas", 'J'}}}});  // a folder: the tree is laid out again
+  EXPECT_EQ(graphics_, std::vector<std::string>{"G1+"});
+  EXPECT_FALSE(X("TI_LGRAFICOFROMDICT()").AsLogical());
+  EXPECT_FALSE(DoGrafico("NADA"));
+}
+
+TEST_F(ReportTreeTest, TheSupervisorRestoresADeliveredReportFromItsTree) {
+  const char* tables[] = {"Informes", "Condicio", "Columnas", "Recol", "CnfColum", "Inicial", "Categor", "SubCat"};
+  for (int n = 0; n < 8; ++n) {
+    const std::string file = folder_.path() + "INF\\DInfo" + std::to_string(n + 1) + ".dbf";
+    ASSERT_TRUE(X("DBCREATE('" + file + "', " + TDictQZ::AliasOf(tables[n]) + "->(DBSTRUCT()), 'ADS')").AsLogical());
+  }
+  auto deliver = [&](int n, const std::string& assignments) {
+    X("DBUSEAREA(.T., , '" + folder_.path() + "INF\\DInfo" + std::to_string(n) + ".dbf', 'ENTREGA', .F.)");
+    X("ENTREGA->(DBAPPEND(), " + assignments + ", DBCOMMIT()), ENTREGA->(DBCLOSEAREA())");
+  };
+  deliver(1, "INFORME := 'INF1', CATEGORIA := 'VEN', DESCRIPC := 'Original'");
+  deliver(7, "CATEGORIA := 'VEN', DESCRIPC := 'Ventas entregadas'");
+  // The message boxes (the dictionary's progress boxes are left alone).
+  const auto answer = [this](const SeenDialog& d) -> int {
+    const int yes = d.ButtonId("Sí"), ok = d.ButtonId("Aceptar");
+    if (yes == 0 && ok == 0) return 0;
+    texts_.push_back(d.title + ": " + d.AllText());
+    return yes != 0 ? yes : ok;
+  };
+  user_ = "00";
+  // The dictionary open elsewhere holds the report tables.
+  Drive([] { EXPECT_TRUE(ActivateArbol()); }, {{"Informes", {{"Caja del día", 't'}}}}, answer);
+  EXPECT_EQ(texts_, std::vector<std::string>{"Atención: Es necesario tener acceso exclusivo al fichero de informes."});
+  texts_.clear();
+  // Opened by the tree itself, they are let go while checked.
+  dict_->End();
+  std::vector<std::string> delivered;
+  Drive([] { EXPECT_TRUE(ActivateArbol()); },
+        {{"Informes", {{"Caja del día", 'T'}}},
+         {"Restauración", {{"", 0, [&](ui::TQZTreeView& tree) {
+                              delivered = Lines(tree);
+                              EXPECT_EQ(Enabled(), "01");
+                              Shot(GetParent(tree.hWnd), "restore_tree");
+                            }},
+                           {"Original", 'r'}}}},
+        answer);
+  EXPECT_EQ(delivered, (std::vector<std::string>{"Ventas entregadas", "  Original"}));
+  EXPECT_EQ(texts_, (std::vector<std::string>{
+                        "Atención: Este proceso devolverá el informe seleccionado al estado inicial. Si Vd. modificó "
+                        "este informe, perderá todos los cambios realizados. Opere con extrema precaución.",
+                        "Atención, confirme:  ¿ Desea restaurar el informe ?",
+                        " Información: Informe restaurado."}));
+  EXPECT_EQ(xb::rdd::WorkAreas::Get().AreaOfAlias("DINFO1"), 0) << "the delivered tables closed";
+  EXPECT_TRUE(TDictQZ::AliasOf("Informes").empty()) << "the tree's dictionary closed with it";
+  ASSERT_TRUE(dict_->Activate("I", false));
+  EXPECT_EQ(Codes(true), (std::vector<std::string>{"INF1 Original", "INF2 Caja del día", "INF3 Proveedores"}));
+}
+
+}  // namespace
+}  // namespace reports
