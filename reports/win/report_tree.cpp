@@ -12,7 +12,9 @@
 #include "reports/report_definitions.h"
 #include "reports/report_run.h"
 #include "reports/tdictqz.h"
+#include "reports/win/column_dialogs.h"
 #include "reports/win/header_dialogs.h"
+#include "reports/win/report_dialog.h"
 #include "reports/win/row_dialogs.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
@@ -219,6 +221,14 @@ class TreeDialog {
     if (dialog_) dialog_->End(IDCANCEL);
   }
 
+  // The category and subcategory of the selected folder ({} on a leaf or nothing).
+  std::pair<std::string, std::string> Folder() const {
+    ui::TTVItemQZ* item = tree_ ? tree_->GetSelected() : nullptr;
+    if (item == nullptr || !item->Cargo.IsArray() || item->Cargo.AsArray().size() < 2) return {};
+    const xb::Array a = item->Cargo.AsArray();
+    return {std::string(a[0].AsString()), std::string(a[1].AsString())};
+  }
+
   ui::TWindow* Window() const { return tree_ && tree_->hWnd != nullptr ? tree_.get() : nullptr; }
 
   // The code of the selected leaf ("" on a folder or nothing).
@@ -324,12 +334,14 @@ class TreeDialog {
     for (const auto& c : categories) {
       const std::string category = Upper(c.at(key));
       auto folder = tree_->Add(c.at("DESCRIPC").empty() ? c.at(key) : c.at("DESCRIPC"), 0, 0, 1);
+      folder->Cargo = Value(xb::Array::Of({Value::String(c.at(key)), Value::String("")}));
       std::vector<std::string> known;
       for (const auto& s : subcats)
         if (Upper(s.at("CATEGORIA")) == category) known.push_back(Upper(s.at("SUBCAT")));
       for (const auto& s : subcats) {
         if (Upper(s.at("CATEGORIA")) != category) continue;
         auto sub = folder->Add(s.at("DESCRIPC").empty() ? s.at("SUBCAT") : s.at("DESCRIPC"), 0, 0, 1);
+        sub->Cargo = Value(xb::Array::Of({Value::String(c.at(key)), Value::String(s.at("SUBCAT"))}));
         add_leaves(*sub, category, Upper(s.at("SUBCAT")), known);
       }
       add_leaves(*folder, category, {}, known);
@@ -348,13 +360,6 @@ class TreeDialog {
 
 void ReloadOpen(const std::string& code) {
   if (OpenTree() != nullptr) OpenTree()->Reload(code);
-}
-
-bool MngInformes(bool edit, const std::string& code) {
-  if (Hook().mng_informes) return Hook().mng_informes(edit, code);
-  if (!xb::IsFunctionRegistered("MNGINFORMES")) return false;
-  const Value saved = xb::CallFunction("MNGINFORMES", {Value::Logical(edit), Value::String(code)});
-  return !saved.IsLogical() || saved.AsLogical();
 }
 
 // The pop-up of "(A)ñadir": what to add.
@@ -422,7 +427,10 @@ bool DoInforme(InformeAction action, const std::string& code, AddChoice choice) 
         choice = *asked;
       }
       bool added = false;
-      if (choice == AddChoice::kInforme) added = MngInformes(false, {});
+      if (choice == AddChoice::kInforme) {
+        const auto [category, subcat] = OpenTree() != nullptr ? OpenTree()->Folder() : std::pair<std::string, std::string>{};
+        added = Hook().mng_informes && Hook().mng_informes(false, {}, category, subcat);
+      }
       else if (choice == AddChoice::kSubCategoria)
         added = EditRow(SubCategoryDialog(TDictQZ::AliasOf("SubCat"), TDictQZ::AliasOf("Categor"), true), true);
       else added = EditRow(CategoryDialog(TDictQZ::AliasOf("Categor"), true), true);
@@ -430,7 +438,7 @@ bool DoInforme(InformeAction action, const std::string& code, AddChoice choice) 
       return added;
     }
     case InformeAction::kModify:
-      if (code.empty() || !MngInformes(true, code)) return false;
+      if (code.empty() || !Hook().mng_informes || !Hook().mng_informes(true, code, {}, {})) return false;
       ReloadOpen(code);
       return true;
     case InformeAction::kDelete:
@@ -443,7 +451,6 @@ bool DoInforme(InformeAction action, const std::string& code, AddChoice choice) 
     case InformeAction::kColumns:
       if (code.empty()) return false;
       if (Hook().columnas) Hook().columnas(code);
-      else if (xb::IsFunctionRegistered("COLUMNAS")) xb::CallFunction("COLUMNAS", {Value::String(code)});
       return false;
     case InformeAction::kRun: {
       if (code.empty()) return false;
@@ -451,18 +458,10 @@ bool DoInforme(InformeAction action, const std::string& code, AddChoice choice) 
       inf.RunGenInforme(code);
       return false;
     }
-    case InformeAction::kDuplicate: {
-      if (code.empty()) return false;
-      if (Level(code) != "2") {
-        ui.MsgStop("No dispone de acceso para duplicar este informe.", " Acceso denegado");
-        return false;
-      }
-      std::string to, category;
-      if (!Hook().duplicar || !Hook().duplicar(code, to, category)) return false;
-      if (!DuplicateInforme(code, to, category)) return false;
-      ReloadOpen(to);
+    case InformeAction::kDuplicate:
+      if (code.empty() || !Hook().duplicar || !Hook().duplicar(code)) return false;
+      ReloadOpen(code);
       return true;
-    }
   }
   return false;
 }
@@ -586,6 +585,12 @@ void InstallReportTree() {
   };
   hook.show_graphics = [] { ArbolGraficos(); };
   SetReportRunHook(hook);
+  SetReportTreeHook({.mng_informes =
+                         [](bool edit, const std::string& code, const std::string& category, const std::string& subcat) {
+                           return MngInformes(edit, code, category, subcat);
+                         },
+                     .columnas = [](const std::string& code) { Columnas(code); },
+                     .duplicar = [](const std::string& code) { return DuplicateInformeDialog(code); }});
   // TI_LGRAFICOFROMDICT(): is a graphic running from the graphics tree?
   xb::RegisterFunction("TI_LGRAFICOFROMDICT", [](xb::Args&) { return Value::Logical(lGraficoFromDict()); });
 }

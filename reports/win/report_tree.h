@@ -10,16 +10,16 @@
 
 namespace reports {
 
-// The report dialog and the column list belong to other parts of the generator: they plug
-// in here when they exist; a missing one makes its button do nothing. A function registered
-// by name (MNGINFORMES(lEdit, cInforme), COLUMNAS(cInforme)) stands in for an unset hook.
+// What the tree's actions open: the report dialog (MngInformes), the column list (Columnas)
+// and the duplicate dialog; InstallReportTree sets them, tests may put others instead.
 struct ReportTreeHook {
-  // MngInformes: the report dialog over `code` (a new report when !edit); true when saved.
-  std::function<bool(bool edit, const std::string& code)> mng_informes;
-  // Columnas: the column list of `code`.
+  // The report dialog over `code` (a new one in `category` and `subcat` when !edit); true
+  // when saved.
+  std::function<bool(bool edit, const std::string& code, const std::string& category, const std::string& subcat)>
+      mng_informes;
   std::function<void(const std::string& code)> columnas;
-  // The dialog " Duplicar informe": the new code and category; false when cancelled.
-  std::function<bool(const std::string& code, std::string& new_code, std::string& category)> duplicar;
+  // " Duplicar informe" (access, new code and category, the copy); true when copied.
+  std::function<bool(const std::string& code)> duplicar;
 };
 void SetReportTreeHook(ReportTreeHook hook);
 const ReportTreeHook& CurrentReportTreeHook();
@@ -54,7 +54,8 @@ struct TreeButtonState {
 };
 std::vector<TreeButtonState> OpenTreeButtons();
 
-// Makes INFORMES with lList false open the report tree and INFGRAFICOS the graphics tree;
+// Makes INFORMES with lList false open the report tree and INFGRAFICOS the graphics tree,
+// sets the hook to the report dialog, the column list and the duplicate dialog, and
 // registers TI_LGRAFICOFROMDICT.
 void InstallReportTree();
 

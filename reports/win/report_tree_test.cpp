@@ -9,6 +9,7 @@
 #include "data/data_functions.h"
 #include "data/program_settings.h"
 #include "data/win/windowed_data_ui.h"
+#include "reports/report_definitions.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
 #include "reports/tdictqz.h"
@@ -159,6 +160,7 @@ class ReportTreeTest : public ui::test::FrameworkTest {
              std::function<int(const SeenDialog&)> others = {}, std::function<void(ui::TMenu&)> on_menu = {}) {
     std::map<std::string, std::size_t> next;
     std::map<HWND, bool> closing;
+    bool menu_handled = false;
     DialogAnswerer answerer([&](const SeenDialog& d) -> int {
       auto it = trees.find(d.title);
       if (it == trees.end()) {
@@ -168,11 +170,14 @@ class ReportTreeTest : public ui::test::FrameworkTest {
       }
       ui::TQZTreeView* tree = TreeOf(d.hwnd);
       if (tree == nullptr || !IsWindowEnabled(d.hwnd)) return 0;
+      // A menu may be seen by more than one poll before it closes: it is handled once.
       if (auto* menu = dynamic_cast<ui::TMenu*>(tree->oPopup.get())) {
-        if (on_menu) on_menu(*menu);
+        if (on_menu && !menu_handled) on_menu(*menu);
+        menu_handled = true;
         EndMenu();
         return 0;
       }
+      menu_handled = false;
       std::size_t& n = next[d.title];
       if (n < it->second.size()) {
         const Step& s = it->second[n++];
@@ -267,16 +272,14 @@ TEST_F(ReportTreeTest, TheSupervisorAlsoRestoresAndTheRightButtonListsTheLetters
 TEST_F(ReportTreeTest, TheActionsReachTheirFunctions) {
   std::vector<std::string> calls, texts, add_menu;
   ReportTreeHook hook;
-  hook.mng_informes = [&](bool edit, const std::string& code) {
-    calls.push_back(std::string(edit ? "modificar " : "añadir ") + code);
+  hook.mng_informes = [&](bool edit, const std::string& code, const std::string& category, const std::string& subcat) {
+    calls.push_back(std::string(edit ? "modificar " : "añadir ") + code + "/" + category + "/" + subcat);
     return false;
   };
   hook.columnas = [&](const std::string& code) { calls.push_back("columnas " + code); };
-  hook.duplicar = [&](const std::string& code, std::string& to, std::string& category) {
+  hook.duplicar = [&](const std::string& code) {
     calls.push_back("duplicar " + code);
-    to = "INF9";
-    category = "COM";
-    return true;
+    return DuplicateInforme(code, "INF9", "COM");
   };
   SetReportTreeHook(hook);
   std::vector<std::string> after_duplicate, after_add;
@@ -300,13 +303,18 @@ TEST_F(ReportTreeTest, TheActionsReachTheirFunctions) {
            {"Proveedores", 'j'},
            {"Caja del día", 'e'},
            {"Ventas por cliente", 'e'},  // the copy, under Compras
+           {"Diarias", 'a'},  // a report in this subcategory
            {"", 'a'},
            {"", 0, [&](ui::TQZTreeView& tree) { after_add = Lines(tree); }}}}},
         others, [&](ui::TMenu& menu) {
-          for (const auto& item : menu.aItems) add_menu.push_back(item->cPrompt);
-          menu.aItems[2]->Run();
+          if (add_menu.empty()) {
+            for (const auto& item : menu.aItems) add_menu.push_back(item->cPrompt);
+            menu.aItems[0]->Run();
+          } else {
+            menu.aItems[2]->Run();
+          }
         });
-  EXPECT_EQ(calls, (std::vector<std::string>{"modificar INF1", "columnas INF1", "duplicar INF1"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"modificar INF1//", "columnas INF1", "duplicar INF1", "añadir /VEN/DIA"}));
   EXPECT_EQ(after_duplicate, (std::vector<std::string>{"Compras", "  Proveedores", "  Ventas por cliente", "Ventas",
                                                        "  Diarias", "    Caja del día", "  Ventas por cliente"}));
   EXPECT_EQ(texts, (std::vector<std::string>{
