@@ -6,6 +6,7 @@
 #include "reports/dictionary_tables.h"
 #include "reports/expression_rows.h"
 #include "reports/expressions.h"
+#include "reports/list_helpers.h"
 #include "reports/report_columns.h"
 #include "reports/report_definitions.h"
 #include "reports/report_lists.h"
@@ -20,6 +21,7 @@ namespace reports {
 
 void RegisterReportFunctions() {
   RegisterReportLists();
+  RegisterListHelpers();
   RegisterValueHelpers();
   RegisterReportMasks();
   RegisterWorkTables();

@@ -296,6 +296,17 @@ TEST_F(DictionaryMaintenanceTest, TheBrowserInADialogAndInDebugMode) {
   ASSERT_NE(filtered, nullptr);
   EXPECT_EQ(filtered->browse()->nMaxFilter, kFilterLimit);
   EXPECT_EQ(kFilterLimit, 20);
+  // A row added by a dialog that leaves another order: the filter is set again and counts it.
+  EXPECT_EQ(filtered->browse()->nLen, 0);
+  const std::string campos = Alias("Campos");
+  filtered->bAdd = [campos] {
+    X(campos + "->(DBAppend(), FieldPut(FieldPos('TABLA'), 'CLIENTES'), FieldPut(FieldPos('CAMPO'), 'CODIGO'), "
+      "DBCommit(), DBUnlock(), OrdSetFocus('Campo'))");
+  };
+  EXPECT_TRUE(filtered->BrowseKeys('A'));
+  EXPECT_EQ(X(campos + "->(IndexOrd())").AsInt(), 1);
+  EXPECT_EQ(filtered->browse()->nLen, 1);
+  EXPECT_EQ(S(campos + "->CAMPO"), "CODIGO");
 }
 
 TEST_F(DictionaryMaintenanceTest, CabeceraGoesStraightToTheHeaderAsked) {

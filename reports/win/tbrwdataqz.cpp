@@ -300,14 +300,17 @@ void TBrwDataQZ::BuildBrowse() {
   browse_->bKeyChar = Value(xb::Block::Native([this](xb::Args& a) {
     return BrowseKeys(static_cast<int>(a.Int(1))) ? Value::Logical(true) : Value();
   }));
-  if (!cField.empty()) {
-    WorkArea* area = AreaOf(cAlias);
-    if (area != nullptr) area->SetControllingOrder(nOrdenFiltro > 0 ? nOrdenFiltro : 1);
-    Value value = uValue1;
-    if (value.IsString()) value = Value::String(xb::Upper(xb::CurrentCodePage(), value.AsString()));
-    browse_->nMaxFilter = kFilterLimit;
-    browse_->SetFilter(cField, value);
-  }
+  RefFilter();
+}
+
+void TBrwDataQZ::RefFilter() {
+  if (cField.empty() || !browse_) return;
+  WorkArea* area = AreaOf(cAlias);
+  if (area != nullptr) area->SetControllingOrder(nOrdenFiltro > 0 ? nOrdenFiltro : 1);
+  Value value = uValue1;
+  if (value.IsString()) value = Value::String(xb::Upper(xb::CurrentCodePage(), value.AsString()));
+  browse_->nMaxFilter = kFilterLimit;
+  browse_->SetFilter(cField, value);
 }
 
 void TBrwDataQZ::BuildTabs() {
@@ -357,6 +360,7 @@ void TBrwDataQZ::Refresh() {
 void TBrwDataQZ::AddRecord() {
   if (!lAdd || !Writes()) return;
   if (bAdd) bAdd();
+  RefFilter();
   Refresh();
 }
 
@@ -369,6 +373,7 @@ void TBrwDataQZ::EditRecord() {
 void TBrwDataQZ::DelRecord() {
   if (!lDel || !Writes()) return;
   if (bDel) bDel();
+  RefFilter();
   if (browse_) browse_->GoTop();
   Refresh();
 }

@@ -45,6 +45,9 @@ class TBrwDataQZ {
   void End();
   void Refresh();
   bool open() const;
+  // TI_REFFILTER: a filtered list set again to its order and value and counted (after a row
+  // was added or deleted, by dialogs that may leave another order).
+  void RefFilter();
 
   void AddRecord();
   void EditRecord();
