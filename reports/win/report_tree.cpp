@@ -13,7 +13,7 @@
 #include "reports/report_run.h"
 #include "reports/tdictqz.h"
 #include "reports/win/column_dialogs.h"
-#include "reports/win/header_dialogs.h"
+#include "reports/win/dictionary_window.h"
 #include "reports/win/report_dialog.h"
 #include "reports/win/row_dialogs.h"
 #include "runtime/codepage.h"
@@ -387,29 +387,12 @@ std::optional<AddChoice> AskAdd() {
   return chosen;
 }
 
-// The header designer over the report's header (a new one when it has none).
+// The dictionary's header designer on the report's header.
 void Cabeceras(const std::string& code) {
-  WorkArea* informes = AreaOf(TDictQZ::AliasOf("Informes"));
-  WorkArea* cabeh = AreaOf(TDictQZ::AliasOf("CabeH"));
-  if (informes == nullptr || cabeh == nullptr) return;
   std::string header;
   for (const auto& row : Rows(TDictQZ::AliasOf("Informes"), {"INFORME", "CABECERA"}))
     if (Upper(row.at("INFORME")) == Upper(code)) header = row.at("CABECERA");
-  bool found = false;
-  if (!header.empty()) {
-    const int order = cabeh->controlling_order();
-    cabeh->SetControllingOrder(0);
-    for (cabeh->GoTop(); !cabeh->eof(); cabeh->Skip(1)) {
-      if (!cabeh->Deleted() && Upper(Text(*cabeh, "COD")) == Upper(header)) {
-        found = true;
-        break;
-      }
-    }
-    const std::uint32_t at = cabeh->recno();
-    cabeh->SetControllingOrder(order);
-    cabeh->GoTo(at);
-  }
-  MngCabLis(TDictQZ::AliasOf("CabeH"), TDictQZ::AliasOf("CabeD"), found ? HeaderMode::kModify : HeaderMode::kAdd);
+  CabInformes({}, header);
 }
 
 }  // namespace

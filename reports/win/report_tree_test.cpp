@@ -289,6 +289,10 @@ TEST_F(ReportTreeTest, TheActionsReachTheirFunctions) {
       SetDlgItemTextA(d.hwnd, 102, "Nuevas");
       return IDOK;
     }
+    if (d.title == "Ca(B)eceras de informes") {
+      texts.push_back(d.title);
+      return IDCANCEL;
+    }
     texts.push_back(d.title + ": " + d.AllText());
     if (d.title == "Atención, confirme") return d.ButtonId("Sí");
     return d.buttons.empty() ? 0 : d.buttons[0].id;
@@ -297,6 +301,7 @@ TEST_F(ReportTreeTest, TheActionsReachTheirFunctions) {
         {{"Informes",
           {{"Ventas por cliente", 'm'},
            {"Ventas por cliente", 'c'},
+           {"Ventas por cliente", 'b'},
            {"Caja del día", 'm'},  // disabled: nothing
            {"Ventas por cliente", 'D'},
            {"", 0, [&](ui::TQZTreeView& tree) { after_duplicate = Lines(tree); }},
@@ -318,6 +323,7 @@ TEST_F(ReportTreeTest, TheActionsReachTheirFunctions) {
   EXPECT_EQ(after_duplicate, (std::vector<std::string>{"Compras", "  Proveedores", "  Ventas por cliente", "Ventas",
                                                        "  Diarias", "    Caja del día", "  Ventas por cliente"}));
   EXPECT_EQ(texts, (std::vector<std::string>{
+                       "Ca(B)eceras de informes",
                        "Acceso denegado.: No dispone de acceso para ejecutar este informe.",
                        "Atención, confirme: ¿ Desea eliminar el informe INF2 ?",
                        " Acceso denegado: No dispone de acceso para eliminar este informe.",
