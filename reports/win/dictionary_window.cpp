@@ -11,6 +11,7 @@
 #include "reports/dictionary_check.h"
 #include "reports/dictionary_rows.h"
 #include "reports/expression_rows.h"
+#include "reports/list_helpers.h"
 #include "reports/win/expression_dialogs.h"
 #include "reports/win/header_dialogs.h"
 #include "reports/win/row_dialogs.h"
@@ -193,7 +194,7 @@ void EditEnvironment(bool add) {
   if (area == nullptr || (!add && area->eof())) return;
   std::string code = add ? std::string() : Field(*area, "ENTORNO");
   std::string description = add ? std::string() : Field(*area, "DESCRIPC");
-  std::string tables;
+  std::vector<std::string> tables;
   if (!add) {
     std::vector<std::pair<std::int64_t, std::string>> rows;
     const std::uint32_t recno = area->recno();
@@ -205,26 +206,32 @@ void EditEnvironment(bool add) {
     area->SetControllingOrder(order);
     area->GoTo(recno);
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& r : rows) tables += r.second + "\r\n";
+    for (const auto& r : rows) tables.push_back(r.second);
   }
   const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_CREAR_ENTORNO"), add ? " Añadir" : " Modificar");
   ui::TDialog* box = dialog.get();
+  // The tables in order, the first the initial one: the list box (103) managed by its buttons.
+  const auto show = [box, &tables](int at) {
+    HWND list = GetDlgItem(box->hWnd, 103);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& t : tables) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(at - 1), 0);
+  };
+  const auto manage = [box, &tables, show](ListAction action) {
+    const int at = static_cast<int>(SendDlgItemMessageA(box->hWnd, 103, LB_GETCURSEL, 0, 0)) + 1;
+    const std::string item = xb::Upper(xb::CurrentCodePage(), DlgText(box->hWnd, 104));
+    show(MngListBox(tables, at, action, item));
+    if (action == ListAction::kAdd) SetDlgItemTextA(box->hWnd, 104, "");
+  };
   std::vector<xb::Ref<ui::TButton>> buttons;
-  buttons.push_back(svc::Button(dialog, IDOK, [box, add] {
+  buttons.push_back(svc::Button(dialog, 105, [manage] { manage(ListAction::kAdd); }));
+  buttons.push_back(svc::Button(dialog, 106, [manage] { manage(ListAction::kDelete); }));
+  buttons.push_back(svc::Button(dialog, 107, [manage] { manage(ListAction::kUp); }));
+  buttons.push_back(svc::Button(dialog, 108, [manage] { manage(ListAction::kDown); }));
+  buttons.push_back(svc::Button(dialog, IDOK, [box, add, &tables] {
     HWND h = box->hWnd;
     const std::string c = DlgText(h, 101);
-    if (c.empty()) return;
-    std::vector<std::string> list;
-    std::string text = DlgText(h, 103);
-    std::size_t start = 0;
-    while (start < text.size()) {
-      std::size_t end = text.find_first_of("\r\n", start);
-      if (end == std::string::npos) end = text.size();
-      const std::string t(xb::AllTrim(text.substr(start, end - start)));
-      if (!t.empty()) list.push_back(t);
-      start = end + 1;
-    }
-    if (list.empty()) return;
+    if (c.empty() || tables.empty()) return;
     if (add) {
       WorkArea* a = AreaOfTable("Entorno");
       bool taken = false;
@@ -237,16 +244,16 @@ void EditEnvironment(bool add) {
         return;
       }
     }
-    SaveEntorno(TDictQZ::AliasOf("Entorno"), c, DlgText(h, 102), list);
+    SaveEntorno(TDictQZ::AliasOf("Entorno"), c, DlgText(h, 102), tables);
     box->End(IDOK);
   }));
   buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
-  svc::RunDialog(dialog, [box, add, code, description, tables] {
+  svc::RunDialog(dialog, [box, add, code, description, show] {
     HWND h = box->hWnd;
     SetDlgItemTextA(h, 101, code.c_str());
     if (!add) SendDlgItemMessageA(h, 101, EM_SETREADONLY, TRUE, 0);
     SetDlgItemTextA(h, 102, description.c_str());
-    SetDlgItemTextA(h, 103, tables.c_str());
+    show(1);
     return true;
   });
 }

@@ -701,12 +701,21 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
     DialogAnswerer answer([&](const SeenDialog& d) {
       SetDlgItemTextA(d.hwnd, 101, "VENTAS");
       SetDlgItemTextA(d.hwnd, 102, "Ventas");
-      SetDlgItemTextA(d.hwnd, 103, "ALBARAN\r\nCLIEN01\r\n");
+      // The tables by the list's buttons: CLIEN01, then ALBARAN moved up to be the initial one.
+      for (const char* t : {"CLIEN01", "ALBARAN", "CLIEN01"}) {
+        SetDlgItemTextA(d.hwnd, 104, t);
+        Click(d.hwnd, 105);
+      }
+      SendDlgItemMessageA(d.hwnd, 103, LB_SETCURSEL, 1, 0);
+      Click(d.hwnd, 107);
+      Shot(d.hwnd, "dict_environment");
       return IDOK;
     });
     EXPECT_TRUE(environments->BrowseKeys('A'));
   }
   EXPECT_EQ(X(TDictQZ::AliasOf("Entorno") + "->(OrdKeyCount())").AsInt(), 2);
+  EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("Entorno") + "->(DBGoTop(), AllTrim(Tabla) + Inicial)").AsString())),
+            "ALBARANS") << "the first in the list is the initial one";
 
   // An expression saved with its function's name and checked over its table.
   xb::RegisterFunction("SALDOCLIENTE", [](xb::Args&) { return Value::Integer(1); });
