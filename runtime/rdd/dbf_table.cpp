@@ -555,6 +555,10 @@ Status DbfTable::LockFile() {
   const LockRange range = lock_layout().File();
   XB_RETURN_IF_ERROR(file_->Lock(range.offset, range.length));
   file_locked_ = true;
+  // Records appended by others before the lock count; none can be appended under it.
+  std::uint32_t n = 0;
+  XB_RETURN_IF_ERROR(ReadCountFromFile(&n));
+  count_ = std::max(count_, n);
   if (!phantom_ && !hot_) return GoTo(recno_);  // as for a record lock
   return Status();
 }

@@ -79,6 +79,21 @@ TEST_P(XBaseAcrossProcesses, AppendLocksTheNewRecordAndWritesNeedLocks) {
   EXPECT_EQ(block.error()->genCode, EG_UNLOCKED);
 }
 
+// A record another process appended before this one took the file lock is there under it.
+TEST_P(XBaseAcrossProcesses, AFileLockSeesTheRecordsAppendedBeforeIt) {
+  ASSERT_TRUE(L(Use(true)));
+  X("DBGOTO(5)");
+  auto child = Start({Use(true), "DBAPPEND()", "=!NETERR()", "C->CODIGO := 'HIJO'", "DBUNLOCK()"});
+  ASSERT_TRUE(L("FLOCK()"));
+  X("DBGOTO(6)");
+  EXPECT_FALSE(L("EOF()"));
+  EXPECT_EQ(X("CODIGO").AsString(), "HIJO      ");
+  X("DBGOBOTTOM()");
+  EXPECT_EQ(N("RECNO()"), 6);
+  X("DBUNLOCK()");
+  EXPECT_EQ(Finish(*child), 0);
+}
+
 TEST_P(XBaseAcrossProcesses, ExclusiveUseAndFileLocks) {
   auto child = Start({Use(false), "=USED()"});
   {
