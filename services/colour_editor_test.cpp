@@ -4,8 +4,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <chrono>
+#include <thread>
 
 #include "data/program_settings.h"
+#include "runtime/rdd/test_process.h"
+#include "runtime/rdd/test_support.h"
 #include "runtime/lib/strings.h"
 #include "services/font_choice.h"
 #include "services/menu_access.h"
@@ -151,6 +155,53 @@ TEST_F(ColourEditorTest, AListingFontIsFoundOrAppended) {
   EXPECT_EQ(FindOrAddFont({"Arial", 0, 16, true, false}, 255), 5);     // bold
   EXPECT_EQ(FindOrAddFont({"Arial", 0, 16, true, false}, 255), 5);
   EXPECT_EQ(Area().RecordCount(), 3u);
+}
+
+// Two users adding a font at once: the number is taken under the table's lock, so a font
+// added while another user holds it comes after the other's.
+TEST_F(ColourEditorTest, AFontAddedWhileAnotherUserNumbersOneTakesTheNextNumber) {
+  xb::rdd::testing::TempFolder folder;
+  areas().set_file_system(nullptr);  // real files, which the other process sees
+  data::cPathInforme(folder.path());
+  WriteFonts({{{"NFONT", N(4)}, {"CFACENAME", S("Arial")}, {"NWIDTH", N(0)}, {"NHEIGHT", N(16)}}});
+  const std::string ready = folder / "ready", release = folder / "release";
+  // The other user holds the lock, and adds font 5 when let go.
+  xb::rdd::testing::ChildProcess other(
+      {"xbase", "DBUSEAREA(.T., 'ADS', '" + DbfOf(FontsTable()) + "', 'F', .T.)", "=FLOCK()", "@ready:" + ready,
+       "@wait:" + release, "DBAPPEND()", "FIELDPUT(1, 5)", "FIELDPUT(2, 'Otra')", "DBCOMMIT()", "DBUNLOCK()"});
+  ASSERT_TRUE(xb::rdd::testing::WaitForFile(ready));
+  std::thread let_go([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    xb::rdd::testing::TouchFile(release);
+  });
+  {
+    SelectedAreaScope keep;
+    ASSERT_TRUE(OpenTable(FontsTable(), "Fonts", false));
+    OpenedArea fonts(true);
+    EXPECT_EQ(FindOrAddFont({"Courier New", 0, 16, false, false}, 0), 6);
+  }
+  let_go.join();
+  EXPECT_EQ(other.Wait(), 0);
+  std::vector<int> numbers;
+  for (const testing::Rec& rec : Records(FontsTable())) numbers.push_back(static_cast<int>(rec[0].second.AsDouble()));
+  EXPECT_EQ(numbers, (std::vector<int>{4, 5, 6}));
+  xb::rdd::ResetTables();
+  areas().set_file_system(&memory());
+}
+
+// Without the fonts table no font is chosen: a message, the number given, no table made.
+TEST_F(ColourEditorTest, ChoosingAFontWithoutTheFontsTable) {
+  int dialogs = 0;
+  DialogAnswerer answerer([&](const SeenDialog&) {
+    ++dialogs;
+    return IDOK;
+  });
+  EXPECT_EQ(SelectFont(3), 3);
+  EXPECT_EQ(dialogs, 0);
+  ASSERT_EQ(log().messages.size(), 1u);
+  EXPECT_EQ(log().messages[0].text, "No existe la tabla de fuentes de los listados:\n" + DbfOf(FontsTable()) +
+                                        "\nNo se puede elegir la fuente.");
+  EXPECT_FALSE(FileExists(DbfOf(FontsTable())));
 }
 
 // Saving rewrites the user's record alone, byte for byte as the scheme gives it, and loads

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "data/data_ui.h"
 #include "data/record_helpers.h"
 #include "data/table_access.h"
 #include "runtime/function_table.h"
@@ -61,10 +62,11 @@ LOGFONTA LogFontOfWindow(ui::TWindow& window) {
   return font;
 }
 
-int FindOrAddFont(const FontDesc& font, COLORREF colour) {
-  const double width = font.width;
-  const double height = std::abs(font.height);
-  int found = 0;
+namespace {
+
+// The number of the font in the selected `Fonts` table with the same face, colour, bold,
+// italic, width and height; 0 when there is none.
+int FindFont(const FontDesc& font, COLORREF colour) {
   SelectOrder(2);
   const std::string key = NameKey(font.face, colour);
   for (bool more = Seek(Value::String(key)); more && !Area().eof(); Area().Skip(1)) {
@@ -72,24 +74,44 @@ int FindOrAddFont(const FontDesc& font, COLORREF colour) {
             key.substr(0, kFaceLength) ||
         static_cast<COLORREF>(FieldNumber("NCOLOR")) != colour)
       break;
-    if (FieldLogical("LBOLD") == font.bold && FieldLogical("LITALIC") == font.italic && FieldNumber("NWIDTH") == width &&
-        FieldNumber("NHEIGHT") == height)
+    if (FieldLogical("LBOLD") == font.bold && FieldLogical("LITALIC") == font.italic &&
+        FieldNumber("NWIDTH") == font.width && FieldNumber("NHEIGHT") == std::abs(font.height))
       return static_cast<int>(FieldNumber("NFONT"));
   }
-  SelectOrder(1);
-  Call("DBGOBOTTOM");
-  found = Area().eof() ? 1 : static_cast<int>(FieldNumber("NFONT")) + 1;
-  if (!data::lNetRecAdd()) return 0;
-  PutField("NFONT", Value::Integer(found));
-  PutField("CFACENAME", Value::String(font.face));
-  PutField("LBOLD", Value::Logical(font.bold));
-  PutField("LITALIC", Value::Logical(font.italic));
-  PutField("NWIDTH", Value::Double(width, 2));
-  PutField("NHEIGHT", Value::Double(height, 2));
-  PutField("NCOLOR", Value::Integer(colour));
-  Area().Commit();
+  return 0;
+}
+
+// How long a font's numbering waits for another user's.
+constexpr double kNumberingWait = 3;
+
+}  // namespace
+
+int FindOrAddFont(const FontDesc& font, COLORREF colour) {
+  if (const int found = FindFont(font, colour)) return found;
+  // The last number is read and the next one written under the table's lock, so two users
+  // adding fonts at once never take one number twice.
+  if (!data::FilLock(kNumberingWait)) return 0;
+  int number = FindFont(font, colour);
+  if (number == 0) {
+    SelectOrder(1);
+    Call("DBGOBOTTOM");
+    number = Area().eof() ? 1 : static_cast<int>(FieldNumber("NFONT")) + 1;
+    // An append under the file lock keeps it.
+    if (!data::lNetRecAdd()) {
+      Area().Unlock();
+      return 0;
+    }
+    PutField("NFONT", Value::Integer(number));
+    PutField("CFACENAME", Value::String(font.face));
+    PutField("LBOLD", Value::Logical(font.bold));
+    PutField("LITALIC", Value::Logical(font.italic));
+    PutField("NWIDTH", Value::Double(font.width, 2));
+    PutField("NHEIGHT", Value::Double(std::abs(font.height), 2));
+    PutField("NCOLOR", Value::Integer(colour));
+    Area().Commit();
+  }
   Area().Unlock();
-  return found;
+  return number;
 }
 
 int SelectFont(int number, ui::TWindow* label) {
@@ -97,6 +119,12 @@ int SelectFont(int number, ui::TWindow* label) {
   xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
   OpenedArea own;
   int area = areas.AreaOfAlias("Fonts");
+  if (area == 0 && !FileExists(DbfOf(FontsTable()))) {
+    data::Ui().MsgStop("No existe la tabla de fuentes de los listados:\n" + DbfOf(FontsTable()) +
+                           "\nNo se puede elegir la fuente.",
+                       "Atención");
+    return number;
+  }
   if (area == 0) {
     if (!OpenTable(FontsTable(), "_QzSelFont", false)) return number;
     own.Adopt();
