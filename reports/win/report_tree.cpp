@@ -298,8 +298,10 @@ class TreeDialog {
     const std::string code = Selected();
     for (std::size_t i = 0; i < buttons.size() && i < buttons_.size(); ++i) {
       const bool on = !buttons[i].when || buttons[i].when(code);
+      if (buttons_[i]->hWnd == nullptr || (IsWindowEnabled(buttons_[i]->hWnd) != 0) == on) continue;
       if (on) buttons_[i]->Enable();
       else buttons_[i]->Disable();
+      InvalidateRect(buttons_[i]->hWnd, nullptr, TRUE);  // its face follows the state
     }
   }
 
