@@ -108,6 +108,11 @@ int main(int argc, char** argv) {
       return 1;
     }
     std::printf("datos: %u ventas escritas en %.1f s\n", data.records, Since(start));
+  } else if (std::ifstream dbf{"DBF\\Ventas.dbf", std::ios::binary}) {
+    // The data already there: their sales count, from the table's header.
+    unsigned char header[8] = {};
+    dbf.read(reinterpret_cast<char*>(header), sizeof header);
+    data.records = header[4] | header[5] << 8 | header[6] << 16 | static_cast<std::uint32_t>(header[7]) << 24;
   }
 
   xb::Ref<reports::TDictQZ> dict = xb::MakeRef<reports::TDictQZ>();
@@ -127,11 +132,22 @@ int main(int argc, char** argv) {
     const bool printed = inf.RunInforme(reports::bench::kBenchReport);
     const double seconds = Since(start);
     std::uintmax_t bytes = 0, lines = 0;
+    std::string total_line;
     if (std::ifstream in{out, std::ios::binary}) {
       std::string line;
-      while (std::getline(in, line)) ++lines;
+      while (std::getline(in, line)) {
+        ++lines;
+        if (line.rfind("Total general", 0) == 0) total_line = line;
+      }
       bytes = std::filesystem::file_size(out);
     }
+    // The grand total of "Importe" (its column's cells, "@E" form) against the data's.
+    std::string digits;
+    for (char c : total_line.substr(std::min<std::size_t>(total_line.size(), 27), 17))
+      if (c >= '0' && c <= '9') digits += c;
+    const bool total_ok = !digits.empty() && std::stoull(digits) == reports::bench::ExpectedTotalCents(data);
+    if (!total_ok) std::printf("total general incorrecto: \"%s\"\n", total_line.c_str());
+    if (!total_ok) ++failures;
     std::printf("informe %d: %s, %.1f s, %ju páginas (%ju bytes), memoria %.0f MB antes, pico %.0f MB, %.0f MB después\n",
                 n, printed ? "impreso" : "NO impreso", seconds, lines / 64, bytes, before, PeakMegabytes(),
                 CurrentMegabytes());

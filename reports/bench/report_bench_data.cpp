@@ -28,6 +28,9 @@ std::string Code(const char* prefix, std::uint32_t n, int width) {
   return prefix + digits;
 }
 
+// The amount of sale n, in cents.
+std::uint32_t Cents(std::uint32_t n) { return (n * 104729u) % 100000u; }
+
 // A table written record by record, straight through the table engine.
 class Writer {
  public:
@@ -80,7 +83,7 @@ bool WriteTables(const ReportBenchData& d, std::string* error) {
     if (!Writer::Check(sales->Append(), sales_path, error)) return false;
     (void)sales->PutCharacter(0, Code("V", n, 7));
     (void)sales->PutCharacter(1, Code("A", (n * 7919u) % d.articles, 3));
-    (void)sales->PutNumber(2, static_cast<double>((n * 104729u) % 100000u) / 100.0);
+    (void)sales->PutNumber(2, static_cast<double>(Cents(n)) / 100.0);
     (void)sales->PutNumber(3, static_cast<double>(n % 50u));
   }
   if (!sales.Close(sales_path, error)) return false;
@@ -144,8 +147,8 @@ bool WriteDictionary(std::string* error) {
     return Add("Columnas", base, error);
   };
   auto number = [](int pinicial, Row extra) {
-    Row row{{"TIPO", S("N")}, {"ANCHO", N(12)}, {"NUMDECIMAL", N(2)}, {"DECIMAL", N(2)}, {"ALINEACION", S("D")},
-            {"PINICIAL", N(pinicial)}, {"TOTAL", L(true)}, {"MASCARA", S("@E 9,999,999.99")}, {"ANCHOMAX", N(12)}};
+    Row row{{"TIPO", S("N")}, {"ANCHO", N(16)}, {"NUMDECIMAL", N(2)}, {"DECIMAL", N(2)}, {"ALINEACION", S("D")},
+            {"PINICIAL", N(pinicial)}, {"TOTAL", L(true)}, {"MASCARA", S("@E 9,999,999,999.99")}, {"ANCHOMAX", N(16)}};
     for (auto& [k, v] : extra) row[k] = v;
     return row;
   };
@@ -157,9 +160,9 @@ bool WriteDictionary(std::string* error) {
       !column(3, {{"TITULO", S("Familia")}, {"TIPOCOL", N(2)}, {"DATOS", S("ARTICULO")}, {"ANCHO", N(12)},
                   {"PINICIAL", N(15)}, {"CAMPOREL", S("NOMBRE")}, {"ANCHOMAX", N(20)}, {"CODEXPR", S("FAMILIAS")}}) ||
       !column(4, number(28, {{"TITULO", S("Importe")}, {"CAMPOREL", S("IMPORTE")}})) ||
-      !column(5, number(41, {{"TITULO", S("IVA")}, {"TIPOCOL", N(3)}, {"CODEXPR", S("IVA")}, {"DATOS", S("BENCH_IVA")},
+      !column(5, number(45, {{"TITULO", S("IVA")}, {"TIPOCOL", N(3)}, {"CODEXPR", S("IVA")}, {"DATOS", S("BENCH_IVA")},
                              {"PARAMETRO", N(1)}})) ||
-      !column(6, number(54, {{"TITULO", S("Total")}, {"TIPOCOL", N(4)}, {"DATOS", S("Colum4 + Colum5")}})))
+      !column(6, number(62, {{"TITULO", S("Total")}, {"TIPOCOL", N(4)}, {"DATOS", S("Colum4 + Colum5")}})))
     return false;
   int step = 0;
   for (auto [table, expression] : {std::pair{"ARTICULOS", "FAMILIA"}, std::pair{"FAMILIAS", "NOMBRE"}})
@@ -196,6 +199,13 @@ bool WriteReportBenchData(const ReportBenchData& data, std::string* error) {
   const bool written = WriteDictionary(error);
   dict->End();
   return written;
+}
+
+std::uint64_t ExpectedTotalCents(const ReportBenchData& data) {
+  std::uint64_t total = 0;
+  for (std::uint32_t n = 1; n <= data.records; ++n)
+    if (Cents(n) > 1000) total += Cents(n);
+  return total;
 }
 
 void RegisterBenchFunctions() {

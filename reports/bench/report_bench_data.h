@@ -21,6 +21,9 @@ struct ReportBenchData {
 // why into *error.
 bool WriteReportBenchData(const ReportBenchData& data, std::string* error);
 
+// The report's grand total of "Importe" (the sales over 10), in cents.
+std::uint64_t ExpectedTotalCents(const ReportBenchData& data);
+
 // Registers BENCH_IVA, the expression column's function: {IMPORTE * 0.21} of the master.
 void RegisterBenchFunctions();
 
