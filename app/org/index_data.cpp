@@ -1,5 +1,7 @@
 #include "app/org/index_data.h"
 
+#include <algorithm>
+
 #include "runtime/codepage.h"
 #include "runtime/rdd/file_system.h"
 #include "runtime/rdd/workareas.h"
@@ -17,8 +19,32 @@ CatalogueIndexer::CatalogueIndexer(Folders folders, OrganiserEvents& events, boo
     : folders_(std::move(folders)), events_(events), pack_(pack) {}
 
 void CatalogueIndexer::Close() {
+  CloseTable();
+  PlacePacked();
+}
+
+void CatalogueIndexer::CloseTable() {
+  if (table_.is_open()) {
+    Unplaced u{table_.name(), nullptr};
+    table_.CloseUnplaced(&u.placement);
+    if (u.placement) unplaced_.push_back(std::move(u));
+  }
   table_.Close();
   last_.clear();
+  if (!defer_placement_) PlacePacked();
+}
+
+// The packed files were synced on another thread meanwhile: here each is waited for and put
+// in its place, its index after it.
+void CatalogueIndexer::PlacePacked() {
+  std::vector<Unplaced> unplaced = std::move(unplaced_);
+  unplaced_.clear();
+  for (Unplaced& u : unplaced) {
+    const xb::rdd::Status s = u.placement->Place();
+    if (s.ok()) continue;
+    failed_ = true;
+    events_.TableFailed({u.table, s.file().empty() ? u.placement->path() : s.file(), s.os_code(), s.message()});
+  }
 }
 
 const std::string& CatalogueIndexer::FolderOf(const CatalogueRow& row) const {
@@ -73,8 +99,11 @@ bool CatalogueIndexer::IndexRows(const std::vector<const CatalogueRow*>& rows) {
 // that another program holds keeps its index, and an old index is never opened (stale,
 // damaged or written by another driver, it is about to be replaced anyway).
 bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& folder) {
-  Close();
+  CloseTable();
   const std::string path = TablePath(folder, table);
+  // A table packed earlier and met again is put in its place before it is opened.
+  if (std::any_of(unplaced_.begin(), unplaced_.end(), [&](const Unplaced& u) { return u.placement->path() == path; }))
+    PlacePacked();
   TableFailure failure;
   if (!table_.Open(folder, table, &failure, /*with_index=*/false)) {
     events_.TableFailed(failure);

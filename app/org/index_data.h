@@ -1,9 +1,13 @@
 // Packing a table and creating its tags anew (INDEXDATA, without the dialog): the first tag
 // of a table opens it exclusively, erases its index file and packs it; every tag is then
 // built over all its records, in the order the catalogue gives them. The table stays open
-// while the following tags are of the same table.
+// while the following tags are of the same table. A packed table and its new index are
+// written beside the old table and put in its place once their files are synced, when the
+// table is closed (or, deferred, when the indexer closes): until then the old table stays
+// where it is, whole.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +33,12 @@ class CatalogueIndexer {
   // The same for any table and tag; `meter` 0 fills none.
   bool IndexTag(std::string_view table, const std::string& folder, std::string_view tag, std::string_view key,
                 bool unique, int meter);
-  // Closes the table being indexed; the next tag opens its table afresh.
+  // Closes the table being indexed and puts the packed tables in their places; the next tag
+  // opens its table afresh.
   void Close();
+  // The packed tables take their places together at Close, not each as its table closes: their
+  // files sync meanwhile, while the next tables are packed and indexed.
+  void DeferPlacement() { defer_placement_ = true; }
 
   // Set when a table did not open; the recomputations are then not run.
   bool failed() const { return failed_; }
@@ -38,6 +46,8 @@ class CatalogueIndexer {
 
  private:
   bool OpenAndPack(std::string_view table, const std::string& folder);
+  void CloseTable();
+  void PlacePacked();
   bool TableStillOpen();
   const std::string& FolderOf(const CatalogueRow& row) const;
 
@@ -45,8 +55,14 @@ class CatalogueIndexer {
   OrganiserEvents& events_;
   OrgTable table_;
   std::string last_;  // folder + name of the table open and packed
+  struct Unplaced {
+    std::string table;
+    std::unique_ptr<xb::rdd::PackPlacement> placement;
+  };
+  std::vector<Unplaced> unplaced_;
   bool failed_ = false;
   bool pack_ = true;
+  bool defer_placement_ = false;
 };
 
 // The macro table of the start folder (re-indexed by the start-folder step): when it exists,

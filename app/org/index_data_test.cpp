@@ -5,6 +5,7 @@
 #include "app/org/org_table.h"
 #include "app/org/org_test_support.h"
 #include "runtime/rdd/dbf_table.h"
+#include "runtime/rdd/faulty_file_system.h"
 
 namespace app {
 namespace {
@@ -198,8 +199,9 @@ class GrabbedAfterPack final : public xb::rdd::FileSystem {
 
 TEST_F(IndexData, APackedTableThatCannotBeOpenedAgainIsToldAndLeftClosed) {
   const auto rows = RowsOfTable("Familias");
-  // The packed table takes its place as the first tag is written, or at once when the table
-  // has yet to be marked as having an index.
+  // A table yet to be marked as having an index takes its place at once, to be marked, and is
+  // opened again there; a marked one takes its place when the indexer closes and is never
+  // opened again, so another program holding it by then changes nothing.
   for (const auto& [together, marked] : {std::pair{true, true}, {false, true}, {true, false}, {false, false}}) {
     SCOPED_TRACE(std::string(together ? "rows together" : "row by row") + (marked ? ", marked" : ""));
     testing::WriteTable("EMP/", "Familias", {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}});
@@ -215,14 +217,150 @@ TEST_F(IndexData, APackedTableThatCannotBeOpenedAgainIsToldAndLeftClosed) {
       CatalogueIndexer indexer(folders, events);
       std::vector<const CatalogueRow*> all;
       for (const CatalogueRow& row : rows) all.push_back(&row);
-      if (together) EXPECT_FALSE(indexer.IndexRows(all));
+      if (together) EXPECT_EQ(indexer.IndexRows(all), marked);
       else
-        for (const CatalogueRow& row : rows) EXPECT_FALSE(indexer.IndexRow(row));
-      EXPECT_TRUE(indexer.failed());
+        for (const CatalogueRow& row : rows) EXPECT_EQ(indexer.IndexRow(row), marked);
+      indexer.Close();
+      EXPECT_EQ(indexer.failed(), !marked);
     }
     areas().set_file_system(&memory());
-    EXPECT_FALSE(events.failures.empty());
+    EXPECT_EQ(events.failures.empty(), marked);
     EXPECT_EQ(testing::LiveRecords("EMP/", "Familias", {"CCODFAM"}).size(), 1u);
+  }
+}
+
+// The codes of the live records, read from the table's file alone (its index may be damaged).
+std::vector<std::string> LiveCodes(xb::rdd::FileSystem& fs, const std::string& path) {
+  std::vector<std::string> codes;
+  std::unique_ptr<xb::rdd::DbfTable> t;
+  if (!xb::rdd::DbfTable::Open(fs, path, {}, &t).ok()) return codes;
+  const int field = t->FieldIndex("CCODFAM");
+  for (std::uint32_t r = 1; r <= t->known_count(); ++r)
+    if (t->GoTo(r).ok() && !t->deleted())
+      codes.emplace_back(TrimRight(xb::rdd::dbf::DecodeCharacter(t->record(), t->fields()[std::size_t(field)])));
+  return codes;
+}
+
+// Marks a table as having a structural index, as one indexed before is.
+void MarkIndexed(xb::rdd::FileSystem& fs, const std::string& path) {
+  std::unique_ptr<xb::rdd::DbfTable> t;
+  ASSERT_TRUE(xb::rdd::DbfTable::Open(fs, path, {}, &t).ok());
+  ASSERT_TRUE(t->SetStructuralIndex(true).ok());
+}
+
+// A packed table and its index take their places when the table closes or, deferred, when
+// the indexer closes; until then the old table stays whole in its place, without an index.
+TEST_F(IndexData, PackedTablesTakeTheirPlaceWithTheirIndexWhenClosed) {
+  const auto families = RowsOfTable("Familias");
+  const auto zones = RowsOfTable("Zonas");
+  for (const bool deferred : {true, false}) {
+    SCOPED_TRACE(deferred ? "deferred" : "as each table closes");
+    for (const char* old : {"EMP/Familias.cdx", "EMP/Zonas.cdx"})
+      if (memory().Exists(old)) ASSERT_TRUE(memory().Remove(old).ok());
+    testing::WriteTable("EMP/", "Familias",
+                        {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}, {{"CCODFAM", S("03")}}});
+    testing::WriteTable("EMP/", "Zonas", {{{"CCODZONA", S("001")}, {"*", L(true)}}, {{"CCODZONA", S("002")}}});
+    MarkIndexed(memory(), "EMP/Familias.dbf");
+    MarkIndexed(memory(), "EMP/Zonas.dbf");
+    const std::string familias = memory().Contents("EMP/Familias.dbf");
+    const std::string zonas = memory().Contents("EMP/Zonas.dbf");
+    {
+      CatalogueIndexer indexer(folders, events);
+      if (deferred) indexer.DeferPlacement();
+      std::vector<const CatalogueRow*> rows;
+      for (const CatalogueRow& row : families) rows.push_back(&row);
+      EXPECT_TRUE(indexer.IndexRows(rows));
+      EXPECT_EQ(memory().Contents("EMP/Familias.dbf"), familias);
+      EXPECT_FALSE(memory().Exists("EMP/Familias.cdx"));
+      rows.clear();
+      for (const CatalogueRow& row : zones) rows.push_back(&row);
+      EXPECT_TRUE(indexer.IndexRows(rows));
+      EXPECT_EQ(memory().Contents("EMP/Zonas.dbf"), zonas);
+      EXPECT_FALSE(memory().Exists("EMP/Zonas.cdx"));
+      EXPECT_EQ(memory().Contents("EMP/Familias.dbf") == familias, deferred);
+      EXPECT_EQ(memory().Exists("EMP/Familias.cdx"), !deferred);
+      indexer.Close();
+      EXPECT_FALSE(indexer.failed());
+    }
+    EXPECT_TRUE(events.failures.empty());
+    for (const char* temp : {"EMP/Familias.pk$", "EMP/Familias.cd$", "EMP/Zonas.pk$", "EMP/Zonas.cd$"})
+      EXPECT_FALSE(memory().Exists(temp)) << temp;
+    EXPECT_EQ(LiveCodes(memory(), "EMP/Familias.dbf"), (std::vector<std::string>{"01", "03"}));
+    EXPECT_EQ(Tags("EMP/", "Familias").size(), families.size());
+    EXPECT_EQ(Tags("EMP/", "Zonas").size(), zones.size());
+    OrgTable t;
+    TableFailure failure;
+    ASSERT_TRUE(t.Open("EMP/", "Familias", &failure));
+    EXPECT_EQ(t.RecordCount(), 2u);
+    std::uint32_t keys = 0;
+    ASSERT_TRUE(t.area().OrderAt(1)->KeyCount(keys).ok());
+    EXPECT_EQ(keys, 2u);
+  }
+}
+
+// A power cut (what was not synced is lost) or a failing change at any step of packing and
+// indexing loses no live record, and leaves no index whole with all its tags that does not
+// match its table: either the old table, without an index or with a damaged one, or the
+// packed table with its index.
+TEST_F(IndexData, ACrashOrAFailureAtAnyStepLeavesNoIndexThatDoesNotMatchItsTable) {
+  testing::WriteTable("EMP/", "Familias",
+                      {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}, {{"CCODFAM", S("03")}}});
+  MarkIndexed(memory(), "EMP/Familias.dbf");
+  const std::string original = memory().Contents("EMP/Familias.dbf");
+  const auto families = RowsOfTable("Familias");
+  std::vector<const CatalogueRow*> rows;
+  for (const CatalogueRow& row : families) rows.push_back(&row);
+  for (const bool crash : {true, false}) {
+    for (long n = 1;; ++n) {
+      SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n));
+      for (const char* old : {"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"})
+        if (memory().Exists(old)) ASSERT_TRUE(memory().Remove(old).ok());
+      memory().SetContents("EMP/Familias.dbf", original);
+      xb::rdd::FaultyFileSystem faulty(memory());
+      if (crash) {
+        faulty.before_change = [&](long change) {
+          if (change == n) memory().SimulateCrash();
+        };
+      } else {
+        faulty.FailAt(n);
+      }
+      areas().set_file_system(&faulty);
+      bool done = false;
+      {
+        CatalogueIndexer indexer(folders, events);
+        indexer.DeferPlacement();
+        done = indexer.IndexRows(rows);
+        indexer.Close();
+        done = done && !indexer.failed();
+      }
+      areas().set_file_system(&memory());
+      faulty.Heal();
+      const bool reached = crash ? faulty.changes() >= n : faulty.failed();
+      const std::vector<std::string> live = LiveCodes(memory(), "EMP/Familias.dbf");
+      EXPECT_EQ(live, (std::vector<std::string>{"01", "03"}));
+      std::uint32_t records = 0;
+      {
+        std::unique_ptr<xb::rdd::DbfTable> t;
+        ASSERT_TRUE(xb::rdd::DbfTable::Open(memory(), "EMP/Familias.dbf", {}, &t).ok());
+        records = t->known_count();
+      }
+      OrgTable t;
+      TableFailure failure;
+      if (memory().Exists("EMP/Familias.cdx") && t.Open("EMP/", "Familias", &failure) &&
+          t.area().OrderCount() == int(families.size())) {
+        for (int order = 1; order <= t.area().OrderCount(); ++order) {
+          std::uint32_t keys = 0;
+          if (t.area().OrderAt(order)->KeyCount(keys).ok()) EXPECT_EQ(keys, records) << "order " << order;
+        }
+      }
+      t.Close();
+      if (!reached) {
+        EXPECT_TRUE(done);
+        EXPECT_EQ(records, 2u);
+        break;
+      }
+      ASSERT_LT(n, 200);
+    }
   }
 }
 

@@ -98,6 +98,18 @@ void OrgTable::Close() {
   owned_ = false;
 }
 
+void OrgTable::CloseUnplaced(std::unique_ptr<xb::rdd::PackPlacement>* later) {
+  later->reset();
+  if (owned_ && area_ && area_->used()) {
+    ErrorCatcher catcher;
+    try {
+      area_->CloseUnplaced(later);
+    } catch (const xb::UnhandledError&) {
+    }
+  }
+  Close();
+}
+
 int OrgTable::Field(std::string_view name) const {
   return area_ ? area_->FieldPos(xb::Upper(xb::CodePageEn(), name)) : 0;
 }

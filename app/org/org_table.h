@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,8 @@ class OrgTable {
   // Works on an area the caller holds (found by alias); it is not closed here.
   bool Borrow(int area_number, std::string_view table);
   void Close();
+  // Close, leaving a pack still synced aside unplaced in *later (WorkArea::CloseUnplaced).
+  void CloseUnplaced(std::unique_ptr<xb::rdd::PackPlacement>* later);
 
   bool is_open() const { return area_ != nullptr && area_->used(); }
   // DBSEEK's position pair: record and controlling order.

@@ -332,7 +332,11 @@ Status DbfTable::Close() {
     if (first.ok() && !s.ok()) first = std::move(s);
   };
   keep(Settle());
-  if (!file_) return first;
+  if (!file_) {
+    memo_.reset();
+    if (!followers_.empty()) keep(SettleFollowers(followers_placed_));
+    return first;
+  }
   if (!options_.read_only) {
     keep(WriteRecord());
     keep(FlushWindow());
@@ -342,6 +346,7 @@ Status DbfTable::Close() {
   keep(UnlockAll());
   memo_.reset();
   file_.reset();
+  if (!followers_.empty()) keep(SettleFollowers(followers_placed_));
   return first;
 }
 
@@ -750,6 +755,8 @@ Status DbfTable::Settle() {
   if (!pending_) return Status();
   std::unique_ptr<PendingPack> pending = std::move(pending_);
   const Status synced = pending->synced.get();
+  followers_ = std::move(pending->followers);
+  followers_placed_ = synced.ok();
   if (!synced.ok()) {
     // Back to the table as it was: it never left its place.
     file_.reset();
@@ -766,9 +773,84 @@ Status DbfTable::Settle() {
   pending->old.reset();
   file_.reset();
   Status s = fs_.Rename(pending->temp, path_);
-  if (!s.ok()) (void)fs_.Remove(pending->temp);
+  if (!s.ok()) {
+    (void)fs_.Remove(pending->temp);
+    followers_placed_ = false;
+  }
   Status reopened = ReopenAfterPack();
   return s.ok() ? reopened : s;
+}
+
+void DbfTable::FollowPack(std::string temp, std::string path) {
+  if (pending_) pending_->followers.emplace_back(std::move(temp), std::move(path));
+  else followers_.emplace_back(std::move(temp), std::move(path));
+}
+
+Status DbfTable::SettleFollowers(bool placed) {
+  Status first;
+  for (auto& [temp, path] : followers_) {
+    Status s = placed ? fs_.Rename(temp, path) : fs_.Remove(temp);
+    if (!s.ok() && placed) (void)fs_.Remove(temp);
+    if (!s.ok() && first.ok() && placed) first = std::move(s);
+  }
+  followers_.clear();
+  return first;
+}
+
+Status DbfTable::CloseUnplaced(std::unique_ptr<PackPlacement>* placement) {
+  placement->reset();
+  // A change settles the pack first: with one still pending there is nothing to write.
+  if (!pending_ || !file_ || hot_ || header_changed_) return Close();
+  auto p = std::make_unique<PackPlacement>();
+  p->fs_ = &fs_;
+  p->path_ = path_;
+  p->temp_ = std::move(pending_->temp);
+  p->old_ = std::move(pending_->old);
+  p->synced_ = std::move(pending_->synced);
+  p->followers_ = std::move(pending_->followers);
+  p->packed_ = std::move(file_);
+  pending_.reset();
+  Status s;
+  if (memo_ && !options_.read_only) s = memo_->Flush();
+  memo_.reset();
+  *placement = std::move(p);
+  return s;
+}
+
+Status PackPlacement::Place() {
+  if (!fs_) return Status();
+  FileSystem& fs = *fs_;
+  fs_ = nullptr;
+  Status s = synced_.get();
+  // Both handles go before the packed file can take the old one's place (Windows).
+  packed_.reset();
+  old_.reset();
+  if (s.ok()) s = fs.Rename(temp_, path_);
+  if (!s.ok()) {
+    (void)fs.Remove(temp_);
+    for (const auto& f : followers_) (void)fs.Remove(f.first);
+    followers_.clear();
+    return s;
+  }
+  for (const auto& [temp, path] : followers_) {
+    Status r = fs.Rename(temp, path);
+    if (r.ok()) continue;
+    (void)fs.Remove(temp);
+    if (s.ok()) s = std::move(r);
+  }
+  followers_.clear();
+  return s;
+}
+
+void PackPlacement::Discard() {
+  if (!fs_) return;
+  if (synced_.valid()) synced_.wait();  // the sync thread still uses the packed file
+  packed_.reset();
+  old_.reset();
+  (void)fs_->Remove(temp_);
+  for (const auto& f : followers_) (void)fs_->Remove(f.first);
+  followers_.clear();
+  fs_ = nullptr;
 }
 
 Status DbfTable::ReopenAfterPack() {

@@ -16,6 +16,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "runtime/rdd/dbf_format.h"
@@ -32,6 +33,31 @@ struct PackDamage {
   std::uint32_t stated_records = 0;  // as the header counted them before the pack
   std::uint32_t missing_records = 0;
   std::uint32_t memo_pointers_cleared = 0;
+};
+
+// A packed table waiting for its place (DbfTable::CloseUnplaced): the old table stays where it
+// is, held open, until Place() has waited for the packed file's sync and renamed it there, and
+// then the files that follow it (an index built on the packed records) to theirs. Dropped
+// unplaced, or when the sync fails, the temporary files go and the old table stays.
+class PackPlacement {
+ public:
+  PackPlacement() = default;
+  ~PackPlacement() { Discard(); }
+  PackPlacement(const PackPlacement&) = delete;
+  PackPlacement& operator=(const PackPlacement&) = delete;
+
+  const std::string& path() const { return path_; }
+  Status Place();
+
+ private:
+  friend class DbfTable;
+  void Discard();
+
+  FileSystem* fs_ = nullptr;
+  std::string path_, temp_;
+  std::unique_ptr<File> old_, packed_;
+  std::future<Status> synced_;
+  std::vector<std::pair<std::string, std::string>> followers_;  // temporary name, own name
 };
 
 struct TableOpenOptions {
@@ -131,6 +157,14 @@ class DbfTable {
   // for that and put the packed one there. A failure of the sync leaves the table unpacked.
   Status PackSyncingAside(PackDamage* damage = nullptr);
   Status Settle();
+  bool pack_pending() const { return pending_ != nullptr; }
+  // A file written under `temp` for the records of a pack still pending (an index built on
+  // them): renamed to `path` once the packed table is in its place, removed if it never gets
+  // there. It must be closed by then: when this table closes, or when the placement is made.
+  void FollowPack(std::string temp, std::string path);
+  // Close, leaving a pack still synced aside unplaced: *placement takes it (and what follows
+  // it), to put it in place later. Otherwise as Close, with *placement empty.
+  Status CloseUnplaced(std::unique_ptr<PackPlacement>* placement);
   // Records the header counts beyond those the file holds.
   std::uint32_t missing_records() const { return header_.record_count > count_ ? header_.record_count - count_ : 0; }
   Status Zap();
@@ -162,6 +196,8 @@ class DbfTable {
   // clears them too.
   Status LostMemos(const MemoCheck& memos, char* record, bool clear, std::uint32_t* lost);
   Status ReopenAfterPack();
+  // Renames the files that follow a pack now in place (`placed`), or removes them.
+  Status SettleFollowers(bool placed);
 
   FileSystem& fs_;
   std::string path_;
@@ -193,8 +229,12 @@ class DbfTable {
     std::unique_ptr<File> old;
     std::string temp;
     std::future<Status> synced;
+    std::vector<std::pair<std::string, std::string>> followers;
   };
   std::unique_ptr<PendingPack> pending_;
+  // Followers of a pack that settled (placed or not) while they were still open.
+  std::vector<std::pair<std::string, std::string>> followers_;
+  bool followers_placed_ = false;
 };
 
 // DELDBFMDX: clears the structural-index flag (header byte 28) of a table file without

@@ -168,7 +168,12 @@ class WorkArea::Records final : public RecordSource {
   explicit Records(WorkArea& area) : area_(area) {}
   std::uint32_t RecordCount() override { return area_.RecordCount(); }
   BagStatus GoTo(std::uint32_t recno) override { return ToBagStatus(area_.table_->GoTo(recno)); }
-  BagStatus BeforeWrite() override { return ToBagStatus(area_.table_->Settle()); }
+  BagStatus BeforeWrite() override {
+    // A bag written aside takes its place after the table's: nothing to wait for.
+    for (const auto& b : area_.bags_)
+      if (b.aside) return BagStatus::Ok();
+    return ToBagStatus(area_.table_->Settle());
+  }
 
  private:
   WorkArea& area_;
@@ -259,7 +264,10 @@ bool WorkArea::Open(FileSystem& fs, const OpenRequest& request) {
   return true;
 }
 
-void WorkArea::Close() {
+void WorkArea::Close() { CloseUnplaced(nullptr); }
+
+void WorkArea::CloseUnplaced(std::unique_ptr<PackPlacement>* later) {
+  if (later) later->reset();
   if (!used()) return;
   GoCold();
   for (auto& b : bags_) {
@@ -267,7 +275,7 @@ void WorkArea::Close() {
     if (!s.ok()) RaiseBagError(s, "DBCLOSEAREA");
   }
   bags_.clear();
-  const Status s = table_->Close();
+  const Status s = later ? table_->CloseUnplaced(later) : table_->Close();
   if (!s.ok()) Raise(s, "DBCLOSEAREA");
   Reset();
 }
@@ -731,9 +739,12 @@ bool WorkArea::CreateBag(const std::string& path, bool structural) {
   options.share = table_->shared() ? Share::kShared : Share::kExclusive;
   options.create = true;
   options.truncate = true;
+  // Built on the records of a pack not yet in place: beside its own name until the table is.
+  const bool aside = structural && table_->pack_pending();
+  const std::string file_path = aside ? PathWithExtension(path, ".cd$") : path;
   std::unique_ptr<File> file;
   for (;;) {
-    const Status s = fs_->Open(path, options, &file);
+    const Status s = fs_->Open(file_path, options, &file);
     if (s.ok()) break;
     ErrorSite site;
     site.operation = "ORDCREATE";
@@ -751,7 +762,8 @@ bool WorkArea::CreateBag(const std::string& path, bool structural) {
     RaiseBagError(s, "ORDCREATE", EG_CREATE);
     return false;
   }
-  bags_.push_back({std::move(bag), path, structural});
+  if (aside) table_->FollowPack(file_path, path);
+  bags_.push_back({std::move(bag), path, structural, aside});
   if (structural && !table_->structural_index()) {
     const Status flag = table_->SetStructuralIndex(true);
     if (!flag.ok()) Raise(flag, "ORDCREATE", subcode::kWrite);

@@ -91,6 +91,9 @@ class WorkArea {
   bool Open(FileSystem& fs, const OpenRequest& request);
   // Writes what is pending, closes the bags and the table. Errors go through the error block.
   void Close();
+  // Close, leaving a pack synced aside (and the structural index built on it) unplaced:
+  // *later takes them, to be put in place once their files are synced (PackPlacement).
+  void CloseUnplaced(std::unique_ptr<PackPlacement>* later);
 
   // ---- position ------------------------------------------------------------------------
   void GoTo(std::uint32_t record);
@@ -126,7 +129,8 @@ class WorkArea {
   // __DBPACK; what it mended (dbf_table.h) goes into *damage when given. `sync_aside`: the
   // packed file is synced on another thread while the table is read from it, and takes the
   // table's place once the first change or tag is to be written (DbfTable::PackSyncingAside);
-  // only when no order bag is open.
+  // only when no order bag is open. A structural index created while it is pending is written
+  // under a temporary name and takes its place after the table's.
   bool Pack(PackDamage* damage = nullptr, bool sync_aside = false);
   bool Zap();
 
@@ -143,6 +147,7 @@ class WorkArea {
     std::unique_ptr<OrderBag> bag;
     std::string path;
     bool structural = false;
+    bool aside = false;  // written under a temporary name until the packed table is in place
   };
   const std::vector<OpenBag>& bags() const { return bags_; }
   // Orders are numbered across the open bags in their order, from 1.
