@@ -196,8 +196,7 @@ class TreeDialog {
     tree_->ReDefine({.id = kTree, .parent = dialog_});
     tree_->bChanged = svc::Action([this] { Update(); });
     tree_->bLDblClick = svc::Action([this] {
-      const auto j = keys.find('J');
-      if (j != std::string::npos) svc::ActKeys('J', Controls(), keys);
+      if (keys.find('J') != std::string::npos) svc::ActKeys('J', Controls(), keys);
     });
     tree_->bKeyChar = Value(xb::Block::Native([this](xb::Args& a) {
       svc::ActKeys(static_cast<int>(a.Int(1)), Controls(), keys, "J");
