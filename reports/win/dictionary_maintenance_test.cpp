@@ -32,6 +32,7 @@
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
 #include "ui/controls/tfolder.h"
+#include "ui/core/tfont.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/window_table.h"
@@ -284,6 +285,17 @@ TEST_F(DictionaryMaintenanceTest, TheBrowserInADialogAndInDebugMode) {
     EXPECT_EQ(answer.seen()[0].title, "Tabla");
     EXPECT_EQ(answer.seen()[0].AllText(), "Tamaño: 80");
   }
+  // Columns sized to a font: as they were for the same font, wider for a wider one.
+  const auto first_width = [tablas] { return tablas->browse()->aColSizes.AsArray().Get(0).AsInt(); };
+  tablas->RefSizes();
+  EXPECT_EQ(first_width(), 80);
+  ui::TFont::Spec spec;
+  spec.face = "Arial";
+  spec.height = 32;
+  spec.bold = true;
+  tablas->browse()->SetFont(ui::TFont::New(spec));
+  tablas->RefSizes();
+  EXPECT_GT(first_width(), 120);
 
   // A list filtered on a value counts at most 20 rows.
   RunDictionaryButton("Campos");

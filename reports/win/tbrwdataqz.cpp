@@ -159,6 +159,7 @@ void TBrwDataQZ::Activate(ui::TMdiFrame& frame, int depth) {
     WorkAreas::Get().SelectArea(keep);
   }
   Fit();
+  base_letter_ = LetterWidth();
   browse_->GoTop();
   browse_->SetFocus();
 }
@@ -202,7 +203,7 @@ void TBrwDataQZ::BuildButtonBar() {
     button(502, lDel, [this] { DelRecord(); }, writes);
     button(503, lSearch, [this] { SearchRecord(); }, {});
     button(504, lPrint, [this] { BrowseKeys('I'); }, {});
-    button(505, lFont, [this] { svc::SelFon(*browse_); }, {});
+    button(505, lFont, [this] { ChooseFont(); }, {});
     // The caller's buttons come between: 506 to 509.
     for (std::size_t i = 0; i < aExtraButtons.size() && i < 4; ++i) {
       const ExtraButton& extra = aExtraButtons[i];
@@ -232,7 +233,7 @@ void TBrwDataQZ::BuildButtonBar() {
   if (lDel) add("PBMPDEL1", "Eliminar", [this] { DelRecord(); }, writes);
   if (lSearch) add("LUPA", "Localizar", [this] { SearchRecord(); }, {}, true);
   if (lPrint) add("Printer", "Imprimir", [this] { BrowseKeys('I'); }, {});
-  if (lFont) add("PBMPFON1", "Fuentes", [this] { svc::SelFon(*browse_); }, {});
+  if (lFont) add("PBMPFON1", "Fuentes", [this] { ChooseFont(); }, {});
   if (TDictQZ::lDebug()) add("PBMPIMP1", "Alias", [this] { data::Ui().MsgInfo(AliasText(), "Alias"); }, {});
   for (const ExtraButton& extra : aExtraButtons) {
     std::function<void()> act = extra.action ? extra.action : [] { data::Ui().MsgInfo("Acción no definida", "Atención"); };
@@ -301,6 +302,38 @@ void TBrwDataQZ::BuildBrowse() {
     return BrowseKeys(static_cast<int>(a.Int(1))) ? Value::Logical(true) : Value();
   }));
   RefFilter();
+}
+
+// The width of "B" in the browse's font.
+int TBrwDataQZ::LetterWidth() const {
+  if (!browse_ || browse_->hWnd == nullptr) return 0;
+  HDC dc = GetDC(browse_->hWnd);
+  HFONT font = browse_->oFont && browse_->oFont->hFont != nullptr
+                   ? browse_->oFont->hFont
+                   : reinterpret_cast<HFONT>(SendMessageA(browse_->hWnd, WM_GETFONT, 0, 0));
+  HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
+  SIZE size{};
+  GetTextExtentPoint32A(dc, "B", 1, &size);
+  if (previous != nullptr) SelectObject(dc, previous);
+  ReleaseDC(browse_->hWnd, dc);
+  return size.cx;
+}
+
+void TBrwDataQZ::ChooseFont() {
+  if (!browse_) return;
+  if (base_letter_ == 0) base_letter_ = LetterWidth();
+  svc::SelFon(*browse_);
+  RefSizes();
+}
+
+void TBrwDataQZ::RefSizes() {
+  const std::vector<BrowseColumn>& columns = BrowseStructure(cTitle);
+  const int letter = LetterWidth();
+  if (columns.empty() || letter <= 0 || base_letter_ <= 0) return;
+  xb::Array sizes = xb::Array::New();
+  for (const BrowseColumn& c : columns) sizes.Append(Value::Integer((c.width * letter + base_letter_ / 2) / base_letter_));
+  browse_->aColSizes = Value(sizes);
+  browse_->Refresh();
 }
 
 void TBrwDataQZ::RefFilter() {
@@ -417,7 +450,7 @@ bool TBrwDataQZ::BrowseKeys(int key) {
     case 'I':
       if (lPrint) BrwReport(cTitle, true);
       return lPrint;
-    case 'F': if (lFont) svc::SelFon(*browse_); return lFont;
+    case 'F': if (lFont) ChooseFont(); return lFont;
     case 'S': if (lExit) End(); return lExit;
     default: return false;
   }

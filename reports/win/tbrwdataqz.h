@@ -48,6 +48,10 @@ class TBrwDataQZ {
   // TI_REFFILTER: a filtered list set again to its order and value and counted (after a row
   // was added or deleted, by dialogs that may leave another order).
   void RefFilter();
+  // The browse's font chosen ("Fuentes"), its columns then sized to it (TI_REFSIZES: each
+  // column's width in proportion to the width of a letter in the new font).
+  void ChooseFont();
+  void RefSizes();
 
   void AddRecord();
   void EditRecord();
@@ -87,12 +91,14 @@ class TBrwDataQZ {
   void BuildBrowse();
   void BuildTabs();
   void Fit();
+  int LetterWidth() const;
 
   xb::Ref<ui::TMdiChild> window_;
   xb::Ref<ui::TBar> bar_;
   xb::Ref<ui::TWBrowse> browse_;
   xb::Ref<ui::TTabs> tabs_;
   ui::DialogRef dialog_;
+  int base_letter_ = 0;  // the letter's width in the browse's first font
   std::vector<xb::Ref<ui::TButton>> dialog_buttons_;
 };
 
