@@ -675,7 +675,7 @@ class RecordingDevice : public ReportDevice {
   void EndPage() override {}
   void End() override {}
   void Say(int row, int col, std::string_view text, int font, int, int) override {
-    drawn.push_back("say " + std::to_string(row) + "," + std::to_string(col) + " f" + std::to_string(font) + " " +
+    (log ? *log : drawn).push_back("say " + std::to_string(row) + "," + std::to_string(col) + " f" + std::to_string(font) + " " +
                     std::string(text));
   }
   void HeaderLine(int top, int left, int bottom, int right, int points) override {
@@ -697,6 +697,7 @@ class RecordingDevice : public ReportDevice {
   int MmToRow(double mm) override { return static_cast<int>(mm * 10); }
   int MmToCol(double mm) override { return static_cast<int>(mm * 10); }
   std::vector<std::string> drawn;
+  std::vector<std::string>* log = nullptr;  // where the texts go instead, when set
 
  private:
   static std::string Corners(int top, int left, int bottom, int right) {
@@ -736,6 +737,99 @@ TEST_F(ReportRunTest, TheDesignedHeaderDrawsItsLinesBoxesPicturesAndWrappedTexts
   const std::string text = Read();
   EXPECT_NE(text.find("Ventas del mes actual"), std::string::npos) << text;
   EXPECT_EQ(text.find("logo"), std::string::npos);
+}
+
+TEST_F(ReportRunTest, ColumnsAndGroupsPrintInTheirFonts) {
+  Sales({{"A01", "P1", 10}, {"B02", "M1", 5}});
+  Report("FNT", {{"FNT_LIN", N(2)}, {"FNT_TIT", N(3)}, {"FNT_SUB", N(4)}, {"FNT_TOT", N(5)}});
+  Column("FNT", 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"ALINEACION", S("I")}, {"PINICIAL", N(1)},
+                    {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(6)}});
+  Column("FNT", 2, {{"TITULO", S("Importe")}, {"FUNCTIT", S("'Imp' + 'orte total'")}, {"TIPO", S("N")}, {"ANCHO", N(12)},
+                    {"NUMDECIMAL", N(2)}, {"DECIMAL", N(2)}, {"ALINEACION", S("D")}, {"PINICIAL", N(8)},
+                    {"TOTAL", L(true)}, {"MASCARA", S("@E 9,999,999.99")}, {"CAMPOREL", S("IMPORTE")}, {"ANCHOMAX", N(10)}});
+  Column("FNT", 3, {{"TITULO", S("Art.")}, {"ANCHO", N(4)}, {"PINICIAL", N(22)}, {"CAMPOREL", S("ARTICULO")},
+                    {"ANCHOMAX", N(4)}, {"IMPRIMIR", L(false)}});
+  // The amount's own fonts (a subtotal font 0 is font 1), its title from a function; the
+  // article, printed only in the headings, gives them its title and subtotal fonts.
+  Add("CnfColum", {{"INFORME", S("FNT")}, {"IDCOL", N(2)}, {"FNT_LIN", N(6)}, {"FNT_TIT", N(7)}, {"FNT_SUB", N(0)},
+                   {"FNT_TOT", N(9)}});
+  Add("CnfColum", {{"INFORME", S("FNT")}, {"IDCOL", N(3)}, {"FNT_LIN", N(1)}, {"FNT_TIT", N(8)}, {"FNT_SUB", N(10)},
+                   {"FNT_TOT", N(1)}});
+  Condition("FNT", "B", "A", {{"CAMPO", S("Colum3")}, {"TEXTOTIT", S("Artículo:")}, {"TEXTOPIE", S("Total art.")},
+                              {"IMPRIME", S("Colum3")}, {"VALOR", S("1")}});
+  std::vector<std::string> drawn;
+  SetReportRunHook({.device = [&drawn](const StDestino&, const std::string&) {
+    auto device = std::make_unique<RecordingDevice>();
+    device->log = &drawn;
+    return std::unique_ptr<ReportDevice>(std::move(device));
+  }});
+  inf_.oStDestino.nDestino = 1;
+  ASSERT_TRUE(inf_.RunInforme("FNT")) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  auto font_of = [&drawn](const std::string& text) {
+    for (const std::string& d : drawn)
+      if (d.size() > text.size() && d.ends_with(" " + text)) return d.substr(d.find(" f") + 2, d.find(' ', d.find(" f") + 1) - d.find(" f") - 2);
+    return std::string("none");
+  };
+  EXPECT_EQ(font_of("Código"), "3");
+  EXPECT_EQ(font_of("Importe tota"), "7") << "the title's function, cut to the width";
+  EXPECT_EQ(font_of("A01"), "2");
+  EXPECT_EQ(font_of("10,00"), "6");
+  EXPECT_EQ(font_of("Artículo: P1"), "8");
+  EXPECT_EQ(font_of("Total art."), "10");
+  EXPECT_EQ(font_of("Total"), "5");
+  EXPECT_EQ(font_of("15,00"), "9");
+  std::string all;
+  for (const std::string& d : drawn) all += d + "\n";
+  EXPECT_NE(all.find(" f1 5,00\n"), std::string::npos) << "a subtotal font 0 is font 1:\n" << all;
+}
+
+TEST_F(InitialValueTest, ATemporaryMasterIsFilledByItsFunctionAndAnotherAreaCanBeScanned) {
+  // A temporary master: the function fills its copy, which the run scans and which is the
+  // environment's first alias.
+  Add("Tablas", {{"TABLA", S("TEMPO")}, {"RUTA", S("DBF\\")}, {"FICHERO", S("Ventas")}, {"TEMPORAL", L(true)}});
+  CreateTable("DBF\\Extra.dbf", {{"CODIGO", 'C', 6, 0}}, 0);
+  Add("Tablas", {{"TABLA", S("EXTRA")}, {"RUTA", S("DBF\\")}, {"FICHERO", S("Extra")}});
+  Add("Expresio", {{"CODIGO", S("ENTEXP")}, {"TABLA", S("TEMPO")}, {"ENTORNO", S("ENTT")}});
+  int order = 0;
+  for (const char* t : {"TEMPO", "VENTAS", "EXTRA"})
+    Add("Entorno", {{"ENTORNO", S("ENTT")}, {"TABLA", S(t)}, {"ORDEN", N(++order)}});
+  Report("TMP", {{"TABLAMAST", S("TEMPO")}});
+  Column("TMP", 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"PINICIAL", N(1)}, {"CAMPOREL", S("CODIGO")},
+                    {"ANCHOMAX", N(6)}});
+  Column("TMP", 2, {{"TITULO", S("Alias")}, {"TIPOCOL", N(3)}, {"CODEXPR", S("ENTEXP")}, {"DATOS", S("TEST_ALIAS")},
+                    {"ANCHO", N(4)}, {"PINICIAL", N(8)}, {"ANCHOMAX", N(4)}, {"PARAMETRO", N(1)}});
+  Add("Inicial", {{"INFORME", S("TMP")}, {"ORDEN", N(1)}, {"FUNCION", S("TEST_LLENA")}, {"INFDOC", S("I")}});
+  std::string filled;
+  xb::RegisterFunction("TEST_LLENA", [&filled](xb::Args& a) {
+    filled = std::string(a.Str(2));
+    for (const char* code : {"T1", "T2"}) xb::EvalMacro(filled + "->(DBAPPEND(), FIELDPUT(1, '" + code + "'))");
+    return xb::EvalMacro("{ .T. }");
+  });
+  xb::RegisterFunction("TEST_ALIAS", [](xb::Args& a) {
+    const xb::Array dbfs = a.Arr(2);
+    xb::Array r = xb::Array::New();
+    r.Append(S(dbfs.size() == 3 && xb::Upper(xb::CurrentCodePage(), dbfs[0].AsString()) ==
+                                        xb::Upper(xb::CurrentCodePage(), a.Str(1))
+                   ? "copy"
+                   : "mal"));
+    return Value(r);
+  });
+  ASSERT_TRUE(inf_.RunInforme("TMP")) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_FALSE(filled.empty());
+  EXPECT_EQ(Read(), Page({"Código Alia", "------ ----", "  T1   copy", "  T2   copy"}));
+  EXPECT_EQ(areas().AreaOfAlias(filled), 0) << "the copy is closed with the view";
+
+  // Another work area given by the function: the run scans it and leaves it as it was.
+  CreateTable("DBF\\Otra.dbf", {{"CODIGO", 'C', 6, 0}, {"IMPORTE", 'N', 10, 2}}, 1, [](xb::rdd::WorkArea& a, int) {
+    a.PutField(1, S("Z99"));
+    a.PutField(2, N(9, 2));
+  });
+  ASSERT_GT(Use("DBF\\Otra.dbf", "OTRA", true), 0);
+  result_ = "{ .T., {}, {}, , { 'OTRA', 0 } }";
+  ASSERT_TRUE(inf_.RunInforme("INI"));
+  EXPECT_EQ(Codes(), (std::vector<std::string>{"Z99"}));
+  EXPECT_EQ(Total(), "9,00");
+  EXPECT_NE(areas().AreaOfAlias("OTRA"), 0);
 }
 
 TEST_F(ReportRunTest, ConditionsCompareNatively) {
