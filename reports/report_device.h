@@ -17,6 +17,8 @@ class ReportDevice {
   virtual bool IsText() const = 0;
   // Pages drawn for the preview (not printed).
   virtual bool IsScreen() const { return false; }
+  // HTML pages, where a header text is aligned in its length.
+  virtual bool IsHtml() const { return false; }
 
   virtual void StartPage() = 0;
   virtual void EndPage() = 0;

@@ -128,9 +128,13 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
     const std::vector<std::string> lines =
         d.IsText() || longmax <= 0 ? std::vector<std::string>{text} : WrapText(d, text, font, d.MmToCol(longmax));
     const int step = std::max(d.MmToRow(Real(a, "INTERLINEA")), d.IsText() ? 1 : 0);
+    // On HTML pages the adjustment aligns the text in its length ("I" left, "D" right, "C" centred).
+    const std::string ajuste(xb::AllTrim(Text(a, "AJUSTE")));
+    const bool aligned = d.IsHtml() && longmax > 0;
+    const int pad = ajuste == "D" ? 2 : ajuste == "C" ? 3 : 1;
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const int row = top + static_cast<int>(i) * step;
-      d.Say(row, std::max(d.IsText() ? 1 : 0, left), lines[i], font, 0, 1);
+      d.Say(row, std::max(d.IsText() ? 1 : 0, left), lines[i], font, aligned ? d.MmToCol(longmax) : 0, aligned ? pad : 1);
       last_row = std::max(last_row, row + d.TextHeight(font) - 1);
     }
   });

@@ -141,7 +141,7 @@ bool TInforme::RunInforme(const std::string& cInforme, bool lOpenDict, const std
   Run run;
   run.area_before = WorkAreas::Get().CurrentArea();
   cCondLis = cCondLisIn;
-  (void)nEntorno;  // the run opens its own view; the caller's stays as it is
+  run.share_with = nEntorno;  // the caller's view: its tables are used as they are
   // The run-parameter store cleared; a given euro answer goes in its first slot.
   std::vector<Value>& store = aStatic();
   std::fill(store.begin(), store.end(), Value());
@@ -312,6 +312,7 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
            [&](WorkArea& a) { want(Trim(Text(a, "TABBUSCAR"))); });
   data::ViewBegin(true);
   std::vector<std::string> names;
+  std::vector<Value> aliases;
   for (const std::string& table : wanted) {
     std::string file, folder;
     bool found = false, temporal = false;
@@ -333,14 +334,20 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
     t.folder = folder;
     if (!keys.empty()) t.indexes = {file};
     names.push_back(Upper(table));
-    run.tables.emplace_back(Upper(table), data::ViewAdd(t));
+    // The alias comes back through a reference: a table of the caller's view keeps its own.
+    aliases.push_back(Value::NewRef());
+    run.tables.emplace_back(Upper(table), data::ViewAdd(t, aliases.back()));
     // A temporary master: the run scans a temporary copy ("_" + its name) with its keys.
     if (run.tables.size() == 1 && Upper(table) == Upper(cTablaMaestra) && temporal) {
       lTemporal = lFueTemporal = true;
-      run.tables.emplace_back("_" + Upper(table), data::ViewAddTemp({.base = "QZT", .structure_of = "1", .keys = keys}));
+      aliases.push_back(Value::NewRef());
+      run.tables.emplace_back("_" + Upper(table),
+                              data::ViewAddTemp({.base = "QZT", .structure_of = "1", .keys = keys}, aliases.back()));
     }
   }
-  run.view = run.tables.empty() ? 0 : data::nOpenView();
+  run.view = run.tables.empty() ? 0 : data::nOpenView({}, run.share_with);
+  for (std::size_t i = 0; run.view > 0 && i < run.tables.size(); ++i)
+    if (const Value alias = aliases[i].Deref(); alias.IsString()) run.tables[i].second = std::string(alias.AsString());
   if (run.view == 0) {
     ui.MsgStop("Se ha producido algún error durante la apertura de los ficheros\n\rrevise los procesos abiertos",
                "Atención");

@@ -112,6 +112,7 @@ struct TInforme::Run {
   bool opened_dict = false;
   xb::Ref<TDictQZ> dict;
   int view = 0;
+  int share_with = 0;  // a view of the caller whose tables the run uses
   std::vector<std::pair<std::string, std::string>> tables;  // {name upper, alias}
   xb::Ref<data::TTemporal> tmp;
   xb::rdd::WorkArea* master = nullptr;

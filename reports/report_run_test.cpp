@@ -9,6 +9,7 @@
 #include "data/data_test_support.h"
 #include "data/program_settings.h"
 #include "data/table_access.h"
+#include "data/table_views.h"
 #include "reports/dictionary_tables.h"
 #include "reports/report_functions.h"
 #include "reports/report_text_device.h"
@@ -674,9 +675,10 @@ class RecordingDevice : public ReportDevice {
   void StartPage() override {}
   void EndPage() override {}
   void End() override {}
-  void Say(int row, int col, std::string_view text, int font, int, int) override {
+  bool IsHtml() const override { return html; }
+  void Say(int row, int col, std::string_view text, int font, int width, int pad) override {
     (log ? *log : drawn).push_back("say " + std::to_string(row) + "," + std::to_string(col) + " f" + std::to_string(font) + " " +
-                    std::string(text));
+                    std::string(text) + (width > 0 ? " in " + std::to_string(width) + " pad " + std::to_string(pad) : ""));
   }
   void HeaderLine(int top, int left, int bottom, int right, int points) override {
     drawn.push_back("line " + Corners(top, left, bottom, right) + " p" + std::to_string(points));
@@ -698,6 +700,7 @@ class RecordingDevice : public ReportDevice {
   int MmToCol(double mm) override { return static_cast<int>(mm * 10); }
   std::vector<std::string> drawn;
   std::vector<std::string>* log = nullptr;  // where the texts go instead, when set
+  bool html = false;
 
  private:
   static std::string Corners(int top, int left, int bottom, int right) {
@@ -717,7 +720,8 @@ TEST_F(ReportRunTest, TheDesignedHeaderDrawsItsLinesBoxesPicturesAndWrappedTexts
   item(2, "", 21, 1, {{"LINEA2", N(21, 1)}, {"COLUMNA2", N(150, 1)}, {"GROSOR", N(1)}});  // a rule
   item(3, "logo.bmp", 2, 120, {{"LINEA2", N(18, 1)}, {"COLUMNA2", N(148, 1)}});
   // 20 characters in at most 10 mm: lines of at most 10 characters, 4 mm apart, broken at blanks.
-  item(1, "Ventas del mes actual", 5, 5, {{"LONGMAX", N(10, 1)}, {"INTERLINEA", N(4, 1)}, {"FUENTE", N(3)}});
+  item(1, "Ventas del mes actual", 5, 5,
+       {{"LONGMAX", N(10, 1)}, {"INTERLINEA", N(4, 1)}, {"FUENTE", N(3)}, {"AJUSTE", S("D")}});
   item(6, "", 5, 100);
   item(2, "", 1, 1, {{"LINEA2", N(30, 1)}, {"COLUMNA2", N(30, 1)}, {"ACTIVO", L(false)}});
   RecordingDevice device;
@@ -725,6 +729,12 @@ TEST_F(ReportRunTest, TheDesignedHeaderDrawsItsLinesBoxesPicturesAndWrappedTexts
   EXPECT_EQ(device.drawn, (std::vector<std::string>{"box 10,10-200,1500 p2", "line 210,10-210,1500 p1",
                                                      "picture 20,1200-180,1480 logo.bmp", "say 50,50 f3 Ventas del",
                                                      "say 90,50 f3 mes actual", "say 50,1000 f1 7"}));
+  // On HTML pages the adjustment aligns each line in the text's length.
+  RecordingDevice html;
+  html.html = true;
+  ImprimeCabecera(html, "002", 7, "Título", "");
+  EXPECT_EQ(html.drawn[3], "say 50,50 f3 Ventas del in 100 pad 2");
+  EXPECT_EQ(html.drawn[5], "say 50,1000 f1 7");
   // A word longer than the limit is cut.
   EXPECT_EQ(WrapText(device, "Abcdefghij klm", 1, 60), (std::vector<std::string>{"Abcdef", "ghij", "klm"}));
   EXPECT_EQ(WrapText(device, "corto", 1, 60), (std::vector<std::string>{"corto"}));
@@ -767,7 +777,7 @@ TEST_F(ReportRunTest, ColumnsAndGroupsPrintInTheirFonts) {
   ASSERT_TRUE(inf_.RunInforme("FNT")) << (ui().messages.empty() ? "" : ui().messages.back().text);
   auto font_of = [&drawn](const std::string& text) {
     for (const std::string& d : drawn)
-      if (d.size() > text.size() && d.ends_with(" " + text)) return d.substr(d.find(" f") + 2, d.find(' ', d.find(" f") + 1) - d.find(" f") - 2);
+      if (d.ends_with(" " + text) || d.find(" " + text + " in ") != std::string::npos) return d.substr(d.find(" f") + 2, d.find(' ', d.find(" f") + 1) - d.find(" f") - 2);
     return std::string("none");
   };
   EXPECT_EQ(font_of("Código"), "3");
@@ -780,7 +790,7 @@ TEST_F(ReportRunTest, ColumnsAndGroupsPrintInTheirFonts) {
   EXPECT_EQ(font_of("15,00"), "9");
   std::string all;
   for (const std::string& d : drawn) all += d + "\n";
-  EXPECT_NE(all.find(" f1 5,00\n"), std::string::npos) << "a subtotal font 0 is font 1:\n" << all;
+  EXPECT_NE(all.find(" f1 5,00 in "), std::string::npos) << "a subtotal font 0 is font 1:\n" << all;
 }
 
 TEST_F(InitialValueTest, ATemporaryMasterIsFilledByItsFunctionAndAnotherAreaCanBeScanned) {
@@ -830,6 +840,21 @@ TEST_F(InitialValueTest, ATemporaryMasterIsFilledByItsFunctionAndAnotherAreaCanB
   EXPECT_EQ(Codes(), (std::vector<std::string>{"Z99"}));
   EXPECT_EQ(Total(), "9,00");
   EXPECT_NE(areas().AreaOfAlias("OTRA"), 0);
+  xb::CallFunction("DBCLOSEAREA", {});
+
+  // A caller's view: the run uses its master as it is and leaves it where it stood.
+  result_ = "{ .T. }";
+  data::ViewBegin(true);
+  const std::string alias = data::ViewAdd({.table = "Ventas", .indexes = {"Ventas"}, .folder = "DBF\\"});
+  const int view = data::nOpenView();
+  ASSERT_GT(view, 0);
+  xb::rdd::WorkArea* caller = areas().Area(areas().AreaOfAlias(alias));
+  caller->GoTo(3);
+  ASSERT_TRUE(inf_.RunInforme("INI", false, {}, {}, view)) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_EQ(Codes(), (std::vector<std::string>{"A01", "B02", "C03", "D04", "E05"}));
+  EXPECT_EQ(areas().AreaOfAlias(alias), caller->number());
+  EXPECT_EQ(caller->recno(), 3u);
+  EXPECT_TRUE(data::RestoreView(view));
 }
 
 TEST_F(ReportRunTest, ConditionsCompareNatively) {

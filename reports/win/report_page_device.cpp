@@ -49,6 +49,7 @@ void PageReportDevice::HeaderPicture(int top, int left, int bottom, int right, s
 
 bool PageReportDevice::Ready() const { return printer_ && printer_->MeasureDC() != nullptr; }
 bool PageReportDevice::IsScreen() const { return printer_ && printer_->IsPreview(); }
+bool PageReportDevice::IsHtml() const { return dynamic_cast<output::TQZWebPr*>(printer_.get()) != nullptr; }
 void PageReportDevice::StartPage() { printer_->StartPage(); }
 void PageReportDevice::EndPage() { printer_->EndPage(); }
 

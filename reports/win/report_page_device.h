@@ -23,6 +23,7 @@ class PageReportDevice : public ReportDevice {
   bool Ready() const override;
   bool IsText() const override { return false; }
   bool IsScreen() const override;
+  bool IsHtml() const override;
   void StartPage() override;
   void EndPage() override;
   void End() override;
