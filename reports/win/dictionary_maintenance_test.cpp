@@ -501,6 +501,48 @@ void WriteBitmap(const std::string& file, int width, int height) {
   CloseHandle(f);
 }
 
+TEST_F(DictionaryMaintenanceTest, TheHeaderListsKeysViewAddAndDeleteItems) {
+  OpenDictionary();
+  Header h;
+  h.cod = "A01";
+  h.descrip = "Albaranes";
+  HeaderItem text;
+  text.texto = "Mi empresa";
+  h.items.push_back(text);
+  ASSERT_TRUE(SaveHeader(Alias("CabeH"), Alias("CabeD"), h, true));
+  X(Alias("CabeH") + "->(DBGoTop())");
+  std::vector<std::string> titles;
+  int rows_after = -1;
+  std::string shown_text;
+  bool header_seen = false;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title == " Modificar cabecera") {
+        if (header_seen) return 0;
+        header_seen = true;
+        HWND list = GetDlgItem(d.hwnd, 110);
+        SendMessageA(list, WM_CHAR, 'z', 0);
+        shown_text = BrowseOf(d.hwnd, 110)->bLine.AsBlock().Eval().AsArray().Get(4).AsString();
+        for (const char key : {'a', 'E'}) SendMessageA(list, WM_CHAR, static_cast<WPARAM>(key), 0);
+        rows_after = BrowseOf(d.hwnd, 110)->nLen;
+        return IDOK;
+      }
+      titles.push_back(d.title);
+      if (d.title == " Visualizar elemento de cabecera") SetDlgItemTextA(d.hwnd, 101, "Cambiado");
+      if (d.title == " Añadir elemento de cabecera") SetDlgItemTextA(d.hwnd, 101, "Nuevo");
+      return IDOK;
+    });
+    EXPECT_TRUE(MngCabLis(Alias("CabeH"), Alias("CabeD"), HeaderMode::kModify));
+  }
+  EXPECT_EQ(titles, (std::vector<std::string>{" Visualizar elemento de cabecera", " Añadir elemento de cabecera"}));
+  EXPECT_EQ(shown_text, "Mi empresa") << "an item only shown stays as it was";
+  EXPECT_EQ(rows_after, 1) << "one added, the first deleted";
+  Header saved;
+  ASSERT_TRUE(LoadHeader(Alias("CabeH"), Alias("CabeD"), "A01", &saved));
+  ASSERT_EQ(saved.items.size(), 1u);
+  EXPECT_EQ(saved.items[0].texto, "Nuevo");
+}
+
 TEST_F(DictionaryMaintenanceTest, HeaderItemsNameTheirDataAndSizeTheirImages) {
   xb::RegisterFunction("CDESCDATOCAB", [](xb::Args& a) { return Value::String(a.Int(1) == 7 ? "Obra" : ""); });
   struct Case {

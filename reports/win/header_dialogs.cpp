@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -110,9 +111,9 @@ void FillImageSize(HeaderItem& item) {
 
 }  // namespace
 
-bool MngCabItem(HeaderItem& item, bool add) {
-  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_CABED"),
-                                                   std::string(add ? " Añadir" : " Modificar") + " elemento de cabecera");
+bool MngCabItem(HeaderItem& item, bool add, bool view) {
+  const char* mode = view ? " Visualizar" : add ? " Añadir" : " Modificar";
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_CABED"), std::string(mode) + " elemento de cabecera");
   ui::TDialog* box = dialog.get();
   ui::SetGet kind_value = ui::SetGet::Of(Value::Integer(std::clamp(item.dato, 1, kKindCount)));
   xb::Array kinds = xb::Array::New();
@@ -126,8 +127,12 @@ bool MngCabItem(HeaderItem& item, bool add) {
                           LabelSecondCoordinates(box->hWnd, static_cast<int>(kind_value.Get().AsInt()));
                         })});
   bool accepted = false;
-  auto ok = svc::Button(dialog, IDOK, [box, &item, &accepted] {
+  auto ok = svc::Button(dialog, IDOK, [box, &item, &accepted, view] {
     HWND h = box->hWnd;
+    if (view) {  // shown only: the item stays as it is
+      box->End(IDOK);
+      return;
+    }
     const LRESULT kind = SendMessageA(GetDlgItem(h, 100), CB_GETCURSEL, 0, 0);
     item.dato = kind == CB_ERR ? 1 : static_cast<int>(kind) + 1;
     item.texto = Text(h, 101);
@@ -228,6 +233,22 @@ bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mo
     refresh();
   }));
   buttons.push_back(svc::Button(dialog, 403, [box, &header] { ProbarCabecera(header.cod.empty() ? Text(box->hWnd, 101) : header.cod); }));
+  // The list's keys: A(ñadir), M(odificar), E(liminar), (visuali)Z(ar), P(robar).
+  browse->bKeyChar = Value(xb::Block::Native([box, current](xb::Args& a) {
+    const int key = std::toupper(static_cast<int>(a.Int(1)));
+    const std::pair<int, int> buttons_of[] = {{'A', 400}, {'M', 401}, {'E', 402}, {'P', 403}};
+    for (const auto& [letter, id] : buttons_of) {
+      if (key != letter) continue;
+      SendMessageA(box->hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box->hWnd, id)));
+      return Value::Logical(true);
+    }
+    if (key != 'Z') return Value();
+    if (HeaderItem* item = current()) {
+      HeaderItem copy = *item;
+      MngCabItem(copy, false, true);
+    }
+    return Value::Logical(true);
+  }));
   bool saved = false;
   buttons.push_back(svc::Button(dialog, IDOK, [&, box] {
     HWND h = box->hWnd;

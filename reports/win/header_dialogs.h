@@ -17,8 +17,8 @@ enum class HeaderMode { kAdd, kModify, kCopy };
 // The header dialog over the current row of `cabeh` (a new header when adding); true when
 // the header was saved.
 bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mode);
-// An item's dialog over `item`; true when accepted.
-bool MngCabItem(HeaderItem& item, bool add);
+// An item's dialog over `item` (only shown with `view`); true when accepted.
+bool MngCabItem(HeaderItem& item, bool add, bool view = false);
 // What the "Tipo" column shows: the name of the data items 1 to 10, else the description of
 // the header datum whose number the item's text holds.
 std::string HeaderItemKind(const HeaderItem& item);
