@@ -128,6 +128,7 @@ bool TInforme::ReportInforme(Run& run) {
     };
   }
   work->GoTop();
+  if (run.progress) run.progress->Printing(device->IsScreen());
   bool printed = report.Activate();
   run.progress.reset();
   if (report.lBreak) {

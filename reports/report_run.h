@@ -62,6 +62,9 @@ class RunProgress {
   virtual void SetTotal(long total) = 0;
   virtual void SetPos(long pos) = 0;
   virtual void Page(int page) = 0;
+  // The pages are being made: the meter hides, the button reads "&Cancelar" on a preview and
+  // "&Previsualizar" on any other device (either stops the printing).
+  virtual void Printing(bool /*screen*/) {}
   // Lets the window system catch up; true when the user cancelled.
   virtual bool Cancelled() = 0;
 };

@@ -83,6 +83,12 @@ class WaitDialog : public RunProgress {
     SetDlgItemTextA(hwnd_, kPageText, ("Página " + std::to_string(page)).c_str());
     Refresh();
   }
+  void Printing(bool screen) override {
+    if (hwnd_ == nullptr) return;
+    ShowWindow(GetDlgItem(hwnd_, kMeter), SW_HIDE);
+    SetDlgItemTextA(hwnd_, IDCANCEL, screen ? "&Cancelar" : "&Previsualizar");
+    Refresh();
+  }
   bool Cancelled() override {
     // The queue is looked at a few times a second, not at every record.
     const DWORD now = GetTickCount();

@@ -82,6 +82,7 @@ struct Watch {
   long cancel_at_record = 0;  // 0: never
   int cancel_at_page = 0;
   bool shot = false;
+  std::string button;  // the cancel button's text while the pages are made
   std::string shot_name;
 };
 
@@ -108,6 +109,13 @@ class WatchedProgress : public RunProgress {
     if (watch_.cancel_at_page > 0 && page == watch_.cancel_at_page) Cancel();
   }
   bool Cancelled() override { return real_->Cancelled(); }
+  void Printing(bool screen) override {
+    real_->Printing(screen);
+    HWND dialog = FindWindowA(nullptr, "Espere por favor...");
+    char text[64] = {};
+    GetDlgItemTextA(dialog, IDCANCEL, text, sizeof text);
+    watch_.button = text;
+  }
 
  private:
   // As the user does: a click on the dialog's button.
@@ -292,6 +300,7 @@ TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) 
   EXPECT_TRUE(watch_.shot) << "the wait dialog showed";
   EXPECT_EQ(watch_.steps, (std::vector<int>{1, 2, 4, 3, 5}));
   EXPECT_EQ(watch_.pages, (std::vector<int>{1}));
+  EXPECT_EQ(watch_.button, "&Previsualizar");
   EXPECT_TRUE(NoTemporaryTables());
   std::vector<std::string> lines = {
       "",
@@ -382,7 +391,9 @@ TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) 
     preview->window()->End();
   });
   inf.oStDestino = {.nDestino = 1, .lPreview = true};
+  watch_.button.clear();
   EXPECT_TRUE(inf.RunInforme("E2E"));
+  EXPECT_EQ(watch_.button, "&Cancelar");
   KillTimer(nullptr, timer);
   EXPECT_TRUE(seen);
   EXPECT_FALSE(TInforme::lRunning);
