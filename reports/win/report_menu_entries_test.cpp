@@ -1,0 +1,280 @@
+// The report menu entries run as the program runs them: from the options of its menu table.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "data/data_functions.h"
+#include "data/program_settings.h"
+#include "data/table_access.h"
+#include "data/win/windowed_data_ui.h"
+#include "output/output.h"
+#include "output/output_test_support.h"
+#include "output/preview.h"
+#include "reports/dictionary_tables.h"
+#include "reports/report_columns.h"
+#include "reports/report_functions.h"
+#include "reports/report_run.h"
+#include "reports/tdictqz.h"
+#include "reports/win/column_dialogs.h"
+#include "reports/win/report_dialog.h"
+#include "reports/win/report_page_device.h"
+#include "reports/win/report_run_dialogs.h"
+#include "reports/win/report_window_functions.h"
+#include "runtime/codepage.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/strings.h"
+#include "runtime/macro.h"
+#include "runtime/rdd/test_support.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "services/menu_table.h"
+#include "services/services.h"
+#include "services/user_session.h"
+#include "services/user_tables.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/support/screenshot.h"
+#include "tests/support/test_printer.h"
+#include "ui/bridge/printer_device.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+#include "ui/controls/tfolder.h"
+#include "ui/controls/twbrowse.h"
+#include "ui/core/core_test_support.h"
+#include "ui/core/tmenu.h"
+#include "ui/core/tmenuitem.h"
+#include "ui/core/window_table.h"
+
+namespace reports {
+namespace {
+
+using vdr::test::DialogAnswerer;
+using vdr::test::SeenDialog;
+using xb::Value;
+
+Value X(const std::string& text) { return xb::EvalMacro(text); }
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+// The pieces in this order in `text`.
+void InOrder(const std::string& text, const std::vector<std::string>& pieces) {
+  std::size_t at = 0;
+  for (const std::string& piece : pieces) {
+    const std::size_t found = text.find(piece, at);
+    EXPECT_NE(found, std::string::npos) << piece << " after " << at << " in:\n" << text;
+    if (found != std::string::npos) at = found + piece.size();
+  }
+}
+
+class ReportMenuEntriesTest : public ui::test::FrameworkTest {
+ protected:
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
+    ui::InitControls();
+    output::InitOutput();
+    ui::PrinterInit();
+    xb::rdd::InitTables();
+    xb::rdd::ResetTables();
+    data::RegisterDataFunctions();
+    data::ResetProgramSettings();
+    data::InstallWindowedDataUi();
+    RegisterReportFunctions();
+    RegisterReportWindowFunctions();
+    xb::rdd::SetDefaultDriver("ADS");
+    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("05"); });
+    data::cPathStart(folder_.path());
+    data::cPathExe(folder_.path());
+    data::cPathInforme(folder_.path() + "INF\\");
+    data::nHandlers(255);
+    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
+    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
+    dict_ = xb::MakeRef<TDictQZ>();
+    dict_->New(folder_.path() + "INF");
+    ASSERT_TRUE(dict_->Activate("I", false));
+    InstallReportOutputs();
+    InstallRunDialogs();
+    SetPrinterCheck([] { return true; });
+    Dictionary();
+  }
+  void TearDown() override {
+    SetPrinterCheck({});
+    dict_->End();
+    SetReportRunHook({});
+    xb::rdd::ResetTables();
+    data::SetDataUi(nullptr);
+    ui::PrinterInit();
+    ui::FreeResources();
+    FrameworkTest::TearDown();
+  }
+  void Add(std::string_view table, const std::string& assignments) {
+    X(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
+  }
+  void Table(const std::string& name, const std::string& structure, const std::vector<std::string>& rows, bool tag) {
+    const std::string file = folder_.path() + name + ".dbf";
+    ASSERT_TRUE(X("DBCREATE('" + file + "', " + structure + ", 'ADS')").AsLogical());
+    ASSERT_TRUE(data::lNetUse(file, {.exclusive = true, .alias = "T"}));
+    for (const std::string& row : rows) X("DBAPPEND(), " + row);
+    if (tag) X("ORDCREATE(, 'CODIGO', 'CODIGO')");
+    X("DBCLOSEAREA()");
+    const std::string upper = xb::Upper(xb::CurrentCodePage(), name);
+    Add("Tablas", "TABLA := '" + upper + "', RUTA := '" + folder_.path() + "', FICHERO := '" + name + "', VISIBLE := 'S'");
+    if (tag) Add("Indices", "TABLA := '" + upper + "', ORDEN := 1, TAG := 'CODIGO', EXPRESION := 'CODIGO'");
+  }
+  void Field(const char* table, int order, const char* field, const char* type, int length, int decimals,
+             const char* description) {
+    Add("Campos", std::string("TABLA := '") + table + "', ORDEN := " + std::to_string(order) + ", CAMPO := '" + field +
+                      "', TIPO := '" + type + "', LONGITUD := " + std::to_string(length) +
+                      ", DECIMAL := " + std::to_string(decimals) + ", DESCRIPC := '" + description + "'");
+  }
+  // Sales -> articles -> families, an expression of the sales and the category of the report.
+  void Dictionary() {
+    Table("Ventas", "{{'CODIGO', 'C', 6, 0}, {'ARTICULO', 'C', 4, 0}, {'IMPORTE', 'N', 8, 2}, {'UNIDADES', 'N', 5, 0}}",
+          {"FIELDPUT(1, 'V1'), FIELDPUT(2, 'P1'), FIELDPUT(3, 10), FIELDPUT(4, 2)",
+           "FIELDPUT(1, 'V2'), FIELDPUT(2, 'M1'), FIELDPUT(3, 5), FIELDPUT(4, 1)",
+           "FIELDPUT(1, 'V3'), FIELDPUT(2, 'P2'), FIELDPUT(3, 2), FIELDPUT(4, 3)",
+           "FIELDPUT(1, 'V4'), FIELDPUT(2, 'M1'), FIELDPUT(3, 1.5), FIELDPUT(4, 4)",
+           "FIELDPUT(1, 'V5'), FIELDPUT(2, 'P1'), FIELDPUT(3, 0.5), FIELDPUT(4, 1)"},
+          false);
+    Table("Articulos", "{{'CODIGO', 'C', 4, 0}, {'FAMILIA', 'C', 3, 0}}",
+          {"FIELDPUT(1, 'P1'), FIELDPUT(2, 'PAN')", "FIELDPUT(1, 'P2'), FIELDPUT(2, 'PAN')",
+           "FIELDPUT(1, 'M1'), FIELDPUT(2, 'MAN')"},
+          true);
+    Table("Familias", "{{'CODIGO', 'C', 3, 0}, {'NOMBRE', 'C', 10, 0}}",
+          {"FIELDPUT(1, 'PAN'), FIELDPUT(2, 'Panadería')", "FIELDPUT(1, 'MAN'), FIELDPUT(2, 'Mantequera')"}, true);
+    Field("VENTAS", 1, "CODIGO", "C", 6, 0, "Código");
+    Field("VENTAS", 2, "ARTICULO", "C", 4, 0, "Artículo");
+    Field("VENTAS", 3, "IMPORTE", "N", 8, 2, "Importe");
+    Field("VENTAS", 4, "UNIDADES", "N", 5, 0, "Unidades");
+    Field("ARTICULOS", 1, "FAMILIA", "C", 3, 0, "Código de familia");
+    Field("FAMILIAS", 1, "NOMBRE", "C", 10, 0, "Familia");
+    Add("Relacion", "TABORIGEN := 'VENTAS', EXPBUSCAR := 'ARTICULO', TABDESTINO := 'ARTICULOS', INDDESTINO := 'CODIGO', "
+                    "DESCRIPC := 'Artículo', IDREL := 1, DIRECTA := .T.");
+    Add("Relacion", "TABORIGEN := 'ARTICULOS', EXPBUSCAR := 'FAMILIA', TABDESTINO := 'FAMILIAS', INDDESTINO := 'CODIGO', "
+                    "DESCRIPC := 'Familia', IDREL := 2, DIRECTA := .T.");
+    // The expression: the amount times the units, in its master's environment.
+    Add("Expresio", "CODIGO := 'VALORVEN', DESCRIPC := 'Valor', TABLA := 'VENTAS', EXPRESION := 'TEST_VALOR'");
+    Add("ExprCol", "CODIGO := 'VALORVEN', PARAMETRO := 1, TIPO := 'N', LONGITUD := 8, DECIMAL := 2, DESCRIPC := 'Valor'");
+    xb::RegisterFunction("TEST_VALOR", [](xb::Args& a) {
+      const std::string alias(a.Str(1));
+      xb::Array r = xb::Array::New();
+      r.Append(Value::Number(X(alias + "->IMPORTE").AsDouble() * X(alias + "->UNIDADES").AsDouble()));
+      return Value(r);
+    });
+    Add("Categor", "CATEGORIA := 'VEN', DESCRIPC := 'Ventas', INFDOC := 'I'");
+    Add("SubCat", "CATEGORIA := 'VEN', SUBCAT := 'S1', DESCRIPC := 'Diarias'");
+  }
+  bool NoTemporaryTables() {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((folder_.path() + "INF\\TEMP\\*.dbf").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return true;
+    FindClose(h);
+    return false;
+  }
+
+  output::test::TempFolder folder_{"vdrmenuinf"};
+  xb::Ref<TDictQZ> dict_;
+};
+
+// The report menu's options as the program builds them from its menu table: each action's
+// text compiled, the option chosen.
+TEST_F(ReportMenuEntriesTest, TheReportMenuEntriesRunFromTheirMenuActions) {
+  // A report of the sales, and a direct report whose function lays out a work table.
+  Add("Informes", "INFORME := 'FAMVEN', TABLAMAST := 'VENTAS', DESCRIPC := 'Ventas', TITULO := 'Ventas del menú', "
+                  "DESGLOSE := .T., LINEASR := 1, INFMASTER := 'FAMVEN', ACCESO1 := '052'");
+  ASSERT_EQ(AddColumnaCampo("FAMVEN", "VENTAS", "CODIGO"), 1);
+  ASSERT_EQ(AddColumnaCampo("FAMVEN", "VENTAS", "IMPORTE"), 2);
+  Add("Informes", "INFORME := 'DIR', TABLAMAST := 'VENTAS', DESCRIPC := 'Directo', DIRECTO := .T., LINEASR := 1, ACCESO1 := '052', "
+                  "INFMASTER := 'DIR'");
+  Add("Inicial", "INFORME := 'DIR', ORDEN := 1, FUNCION := 'TEST_DIRECTO( nEntorno )', INFDOC := 'I'");
+  const std::string work = folder_.path() + "INF\\TEMP\\Directo.dbf";
+  xb::CallFunction("DBCREATE", {Value::String(work), Value(StructureArray(*FindDictTable("MtrDirec"))), Value::String("ADS")});
+  ASSERT_TRUE(data::lNetUse(work, {.exclusive = true, .alias = "T"}));
+  for (const char* text : {"Primera", "EJECT", "Segunda"})
+    X(std::string("DBAPPEND(), FIELDPUT(1, '") + text + "'), FIELDPUT(2, 1), FIELDPUT(3, 4)");
+  X("DBCLOSEAREA()");
+  int direct_calls = 0;
+  xb::RegisterFunction("TEST_DIRECTO", [&](xb::Args&) {
+    ++direct_calls;
+    EXPECT_TRUE(data::lNetUse(work, {.alias = "DIRECTO"}));
+    return Value(xb::Array::Of({Value::Integer(0), Value::String("DIRECTO")}));
+  });
+
+  std::vector<std::string> boxes;
+  DialogAnswerer answerer([&](const SeenDialog& d) {
+    boxes.push_back(d.title + "|" + d.AllText());
+    return d.buttons.empty() ? 0 : d.buttons.front().id;
+  });
+  // The program's services, its user tables and its menu table.
+  svc::RegisterServiceFunctions();
+  xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("05"); });
+  svc::qzw_CreaUsuarios(true, false);
+  const std::string menu = folder_.path() + "MenuVdrE.dbf";
+  ASSERT_TRUE(X("DBCREATE('" + menu + "', {{'TIPOMENU', 'N', 1, 0}, {'NAME', 'C', 20, 0}, {'ITEM', 'C', 40, 0}, "
+                "{'ACTION', 'C', 100, 0}, {'MSG', 'C', 80, 0}, {'DISK', 'C', 30, 0}, {'ACELERA1', 'N', 3, 0}, "
+                "{'ACELERA2', 'N', 3, 0}, {'NHELP', 'N', 9, 0}, {'MARK', 'L', 1, 0}, {'CONTROL', 'L', 1, 0}}, 'ADS')")
+                  .AsLogical());
+  ASSERT_TRUE(data::lNetUse(menu, {.exclusive = true, .alias = "M"}));
+  struct Option {
+    int kind;
+    const char *name, *item, *action;
+  };
+  for (const Option& o : {Option{0, "", "&Informes", ""},
+                          Option{1, "Informes", "&Informes", "Informes( cPathInforme(), 'famven' )"},
+                          Option{1, "InfGraficos", "&Gráficos", "InfGraficos( cPathInforme() )"},
+                          Option{1, "InfDirecto", "Informe &directo", "InfDirecto( cPathInforme(), 'DIR' )"},
+                          Option{3, "", "", ""}})
+    X("DBAPPEND(), FIELDPUT(1, " + std::to_string(o.kind) + "), FIELDPUT(2, '" + o.name + "'), FIELDPUT(3, '" + o.item +
+      "'), FIELDPUT(4, \"" + o.action + "\"), FIELDPUT(11, .F.)");
+  X("DBCLOSEAREA()");
+  // The entries open the dictionary themselves, as from the program's menu.
+  dict_->End();
+
+  const std::string file = folder_.path() + "menu.txt";
+  int graphics = 0;
+  ReportRunHook hook = CurrentReportRunHook();
+  hook.sel_destino = [&](StDestino& d, const std::string& code, const std::string&) {
+    d.nDestino = 2;
+    d.cFileDst = file;
+    std::remove(file.c_str());
+    return !code.empty();
+  };
+  hook.show_graphics = [&] { ++graphics; };
+  SetReportRunHook(hook);
+
+  xb::Ref<ui::TMenu> bar = svc::oMenuInit({.table = "MenuVdrE"});
+  ASSERT_TRUE(bar);
+  ASSERT_EQ(bar->aItems.size(), 1u);
+  ui::TMenu* options = bar->aItems[0]->SubMenu();
+  ASSERT_NE(options, nullptr);
+  ASSERT_EQ(options->aItems.size(), 3u);
+  for (const auto& item : options->aItems) EXPECT_TRUE(item->lActive) << item->cPrompt;
+
+  options->aItems[0]->Run();
+  InOrder(ReadAll(file), {"Código", "Importe", "V1", "10,00", "V5", "0,50"});
+  EXPECT_FALSE(TInforme::lRunning);
+  options->aItems[1]->Run();
+  EXPECT_EQ(graphics, 1);
+  options->aItems[2]->Run();
+  EXPECT_EQ(direct_calls, 1);
+  const std::string direct = ReadAll(file);
+  std::string pages;  // EJECT ends the first page
+  for (const char* first : {"   Primera", "   Segunda"})
+    for (int row = 0; row < 64; ++row) pages += (row == 0 ? first : "") + std::string("\r\n");
+  EXPECT_EQ(direct, pages);
+  EXPECT_EQ(xb::rdd::WorkAreas::Get().AreaOfAlias("DIRECTO"), 0) << "the work table is closed";
+  EXPECT_TRUE(TDictQZ::AliasOf("Informes").empty()) << "the dictionary the entries opened is closed";
+  for (const std::string& box : boxes) EXPECT_EQ(box.rfind(" Comprobando estructuras|", 0), 0u) << box;
+  bar->End();
+  ASSERT_TRUE(dict_->Activate("I", false));
+}
+
+}  // namespace
+}  // namespace reports
