@@ -32,12 +32,15 @@ bool Log(WorkArea& a, std::string_view name) {
 }  // namespace
 
 bool TDirectList::Execute(const std::string& alias) {
+  const bool printed = Print(alias);
+  if (device_ != nullptr) device_->End();
+  return printed;
+}
+
+bool TDirectList::Print(const std::string& alias) {
   xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
   const int number = areas.AreaOfAlias(xb::AllTrim(alias));
-  if (device_ == nullptr || !device_->Ready() || number == 0) {
-    if (device_ != nullptr) device_->End();
-    return false;
-  }
+  if (device_ == nullptr || !device_->Ready() || number == 0) return false;
   WorkArea& work = *areas.Area(number);
   nLineHeight = std::max(1, device_->TextHeight(2));
   nAnchoCol = std::max(1, device_->TextWidth("0123456789", 2) / 10);
@@ -46,6 +49,7 @@ bool TDirectList::Execute(const std::string& alias) {
   bool underlined = false;
   for (work.GoTop(); !work.eof() && !lBreak; work.Skip(1)) {
     if (bRefresh) bRefresh();
+    if (lBreak) break;
     Line line;
     line.cText = std::string(xb::RTrim(Str(work, "TEXTO")));
     line.nCol = Int(work, "COLUMNA");
@@ -68,7 +72,7 @@ bool TDirectList::Execute(const std::string& alias) {
     }
     Print1Line(line, starts_group);
   }
-  EndPageFinal();
+  device_->EndPage();
   return nPage > 0;
 }
 
@@ -84,11 +88,6 @@ void TDirectList::StartPage() {
 void TDirectList::EndPage() {
   device_->EndPage();
   StartPage();
-}
-
-void TDirectList::EndPageFinal() {
-  device_->EndPage();
-  device_->End();
 }
 
 void TDirectList::Say(const Line& line) {

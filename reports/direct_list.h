@@ -20,11 +20,13 @@ class TDirectList {
   // Prints every record of the work table `alias` from its top; false when the device
   // could not be made. nPage holds the pages printed.
   bool Execute(const std::string& alias);
+  // The same without ending the device's job: the caller ends it.
+  bool Print(const std::string& alias);
 
   // The designed header of each page: it sets nPxStartRow (the first row under it) and
   // nBottomRow's margin through nDnMargin.
   std::function<void(TDirectList&)> bStartPage;
-  std::function<void()> bRefresh;  // may set lBreak
+  std::function<void()> bRefresh;  // before each record; may set lBreak
   double nMgIzMM = 0;              // left margin, millimetres
   int nPxStartRow = 0;
   int nDnMargin = 0;
@@ -44,7 +46,6 @@ class TDirectList {
   };
   void StartPage();
   void EndPage();
-  void EndPageFinal();
   void Say(const Line& line);
   void Print1Line(const Line& line, bool heading);
 

@@ -167,11 +167,33 @@ bool TInforme::RunDirectInforme(const std::string& cInforme, int nEntorno, const
       TDirectList list(device.get());
       list.nMgIzMM = margen;
       const DesignedHeader header = ReadDesignedHeader(cabecera);
+      RunProgress* progress = nullptr;
       list.bStartPage = [&](TDirectList& l) {
+        if (progress != nullptr) progress->Page(l.nPage);
         l.nPxStartRow = ImprimeCabecera(*l.Device(), cabecera, l.nPage, titulo, cCondLis);
         l.nDnMargin = header.found ? l.Device()->MmToRow(header.pfinal) : 0;
       };
-      printed = list.Execute(alias);
+      // On the printer and the preview the listing runs under its progress dialog, which
+      // shows the page and may cancel it; the pages made so far still print.
+      if (hook.list_progress && !device->IsText() && device->Ready()) {
+        bool played = false;
+        hook.list_progress(*device, "Imprimiendo ...", [&](RunProgress& p) {
+          if (played) return;
+          played = true;
+          progress = &p;
+          list.bRefresh = [&] {
+            if (p.Cancelled()) list.lBreak = true;
+          };
+          printed = list.Print(alias);
+          progress = nullptr;
+          list.bRefresh = nullptr;
+        });
+        if (!played) list.lBreak = true;  // cancelled before it started
+        device->End();
+      } else {
+        printed = list.Execute(alias);
+      }
+      if (list.lBreak) printed = false;
       nPage = list.nPage;
     }
   }

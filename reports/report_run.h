@@ -50,6 +50,11 @@ struct ReportRunHook {
   std::function<std::pair<bool, bool>()> pide_euros;
   // The wait dialog of a run (nullptr: none).
   std::function<std::unique_ptr<class RunProgress>()> wait_dialog;
+  // Runs `play` (a direct listing) once under the progress dialog of its device, titled with
+  // the document, unless the user cancels before it starts: its Page shows the page, its
+  // Cancelled is true once the user cancelled.
+  std::function<void(ReportDevice&, const std::string& document, const std::function<void(class RunProgress&)>& play)>
+      list_progress;
 };
 
 // The wait dialog of a run: five steps, a meter, the page printed and a cancel button.

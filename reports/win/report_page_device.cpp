@@ -6,6 +6,7 @@
 #include "output/html_export.h"
 #include "output/qz_printer.h"
 #include "reports/tdictqz.h"
+#include "reports/win/direct_list_progress.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 
@@ -139,6 +140,7 @@ std::unique_ptr<ReportDevice> MakeReportDevice(const StDestino& destino, const s
 void InstallReportOutputs() {
   ReportRunHook hook = CurrentReportRunHook();
   hook.device = MakeReportDevice;
+  hook.list_progress = PlayWithListProgress;
   SetReportRunHook(hook);
 }
 

@@ -287,5 +287,104 @@ TEST_F(ReportPrintTest, ADirectReportWritesATextFileAndCancelsFromItsProgressDia
   EXPECT_LT(out.Pages(), 4);
 }
 
+
+// Closes a listing's preview, keeping the number of its pages.
+int g_listing_preview_pages = 0;
+void CALLBACK CloseListingPreview(HWND, UINT, UINT_PTR, DWORD) {
+  output::Preview* preview = output::Preview::Open();
+  if (preview == nullptr || g_listing_preview_pages != 0) return;
+  const std::string label = preview->PageLabel();  // "Página 1 / n"
+  g_listing_preview_pages = std::max(1, std::atoi(label.substr(label.rfind('/') + 1).c_str()));
+  preview->window()->End();
+}
+
+// A direct listing on the printer runs under the progress dialog "Imprimiendo ...", which shows
+// the page being made; cancelled there, it prints fewer pages, closes its work table, and the
+// next run prints them all.
+TEST_F(ReportPrintTest, ADirectListingCancelsFromItsProgressDialog) {
+  constexpr int kPages = 40;
+  const std::string table = folder_ / "Listado.dbf";
+  ASSERT_TRUE(X("DBCREATE('" + table +
+                "', {{'TEXTO', 'C', 100, 0}, {'FILA', 'N', 3, 0}, {'COLUMNA', 'N', 3, 0}, {'TFUENTE', 'N', 1, 0}, "
+                "{'SUBRAYADO', 'L', 1, 0}, {'ALINEACION', 'C', 1, 0}, {'STARTGRP', 'L', 1, 0}, {'GRUPO', 'N', 3, 0}}, 'ADS')")
+                  .AsLogical());
+  ASSERT_TRUE(data::lNetUse(table, {.exclusive = true, .alias = "LISTADO"}));
+  {
+    xb::rdd::WorkArea& a = *xb::rdd::WorkAreas::Get().Area(xb::rdd::WorkAreas::Get().AreaOfAlias("LISTADO"));
+    for (int page = 1; page <= kPages; ++page) {
+      for (int line = 0; line <= (page < kPages ? 30 : 29); ++line) {
+        ASSERT_TRUE(a.Append());
+        a.PutField(a.FieldPos("TEXTO"), Value::String(line == 30 ? "EJECT" : "Línea " + std::to_string(line)));
+        a.PutField(a.FieldPos("FILA"), Value::Integer(1));
+        a.PutField(a.FieldPos("COLUMNA"), Value::Integer(4));
+      }
+    }
+    a.Close();
+  }
+  Add("Informes", "INFORME := 'DIR', TITULO := 'Listado directo', DESCRIPC := 'Directo', DIRECTO := .T.");
+  Add("Inicial", "INFORME := 'DIR', ORDEN := 1, FUNCION := 'TEST_LISTADO( nEntorno )', INFDOC := 'I'");
+  xb::RegisterFunction("TEST_LISTADO", [table](xb::Args&) {
+    EXPECT_TRUE(data::lNetUse(table, {.exclusive = true, .alias = "LISTADO"}));
+    xb::Array r = xb::Array::New();
+    r.Append(Value::Integer(0));
+    r.Append(Value::String("LISTADO"));
+    return Value(r);
+  });
+  auto page_of = [](const vdr::test::SeenDialog& d) { return d.texts.size() > 2 ? std::atoi(d.texts[2].c_str()) : 0; };
+  {
+    vdr::test::PrinterOutput out("direct_list_cancel");
+    // Cancelled once the dialog shows the second page.
+    vdr::test::DialogAnswerer cancel([&](const vdr::test::SeenDialog& d) {
+      return d.title == "Imprimiendo ..." && page_of(d) >= 2 ? d.ButtonId("Cancelar") : 0;
+    });
+    TInforme inf;
+    inf.oStDestino.nDestino = 1;
+    inf.oStDestino.lPreview = false;
+    EXPECT_FALSE(inf.RunGenInforme("DIR")) << "a cancelled listing";
+    ASSERT_EQ(cancel.seen().size(), 1u);
+    const vdr::test::SeenDialog& seen = cancel.seen()[0];
+    EXPECT_EQ(seen.title, "Imprimiendo ...");
+    EXPECT_NE(seen.AllText().find("Imprimiendo el informe..."), std::string::npos) << seen.AllText();
+    EXPECT_GE(page_of(seen), 2);
+    EXPECT_NE(seen.ButtonId("Cancelar"), 0);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(seen.hwnd, IDCANCEL)) || !IsWindow(seen.hwnd));
+    EXPECT_GE(out.Pages(), page_of(seen));
+    EXPECT_LT(out.Pages(), kPages);
+    EXPECT_EQ(xb::rdd::WorkAreas::Get().AreaOfAlias("LISTADO"), 0) << "the work table is closed";
+    EXPECT_FALSE(TInforme::lRunning);
+  }
+  // On the preview the dialog is "PREVIEW_PROC"; cancelled, the pages made so far show.
+  {
+    vdr::test::DialogAnswerer cancel([&](const vdr::test::SeenDialog& d) {
+      return d.title == "Imprimiendo ..." && page_of(d) >= 2 ? d.ButtonId("Cancelar") : 0;
+    });
+    g_listing_preview_pages = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, &CloseListingPreview);
+    TInforme inf;
+    inf.oStDestino.nDestino = 1;
+    inf.oStDestino.lPreview = true;
+    EXPECT_FALSE(inf.RunGenInforme("DIR"));
+    KillTimer(nullptr, timer);
+    ASSERT_EQ(cancel.seen().size(), 1u);
+    EXPECT_NE(cancel.seen()[0].AllText().find("Preparando las páginas..."), std::string::npos) << cancel.seen()[0].AllText();
+    EXPECT_GE(g_listing_preview_pages, 2);
+    EXPECT_LT(g_listing_preview_pages, kPages);
+    EXPECT_FALSE(TInforme::lRunning);
+  }
+  // The next run starts and, left alone, prints every page under its dialog.
+  vdr::test::PrinterOutput out("direct_list_whole");
+  vdr::test::DialogAnswerer watch([](const vdr::test::SeenDialog&) { return 0; });
+  TInforme inf;
+  inf.oStDestino.nDestino = 1;
+  inf.oStDestino.lPreview = false;
+  EXPECT_TRUE(inf.RunGenInforme("DIR"));
+  EXPECT_EQ(inf.nPage, kPages);
+  EXPECT_EQ(out.Pages(), kPages);
+  ASSERT_FALSE(watch.seen().empty());
+  EXPECT_EQ(watch.seen()[0].title, "Imprimiendo ...");
+  EXPECT_NE(out.Text().find("Línea 29"), std::string::npos);
+  EXPECT_EQ(xb::rdd::WorkAreas::Get().AreaOfAlias("LISTADO"), 0);
+}
+
 }  // namespace
 }  // namespace reports
