@@ -106,6 +106,12 @@ bool TInforme::RunGenInforme(const std::string& cInforme) {
     return false;
   }
   lRunning = true;
+  const auto running = CurrentReportRunHook().running;
+  if (running) running(true);
+  const auto end = [&] {
+    EndPreviewReport();
+    if (running) running(false);
+  };
   row = FindInforme(cInforme);
   const int pos = row->FieldPos("DIRECTO");
   const bool direct = pos > 0 && row->GetField(pos).IsLogical() && row->GetField(pos).AsLogical();
@@ -113,10 +119,10 @@ bool TInforme::RunGenInforme(const std::string& cInforme) {
   try {
     ok = direct ? RunDirectInforme(cInforme) : RunInforme(cInforme);
   } catch (...) {
-    EndPreviewReport();
+    end();
     throw;
   }
-  EndPreviewReport();
+  end();
   return ok;
 }
 

@@ -55,6 +55,9 @@ struct ReportRunHook {
   // Cancelled is true once the user cancelled.
   std::function<void(ReportDevice&, const std::string& document, const std::function<void(class RunProgress&)>& play)>
       list_progress;
+  // A run starts (true) or ends (false): the report windows' buttons are disabled, then
+  // given back.
+  std::function<void(bool running)> running;
 };
 
 // The wait dialog of a run: five steps, a meter, the page printed and a cancel button.

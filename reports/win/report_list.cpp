@@ -1,6 +1,7 @@
 #include "reports/win/report_list.h"
 
 #include <memory>
+#include <vector>
 
 #include "data/program_settings.h"
 #include "reports/report_definitions.h"
@@ -26,6 +27,7 @@ using xb::Value;
 struct ListState {
   std::unique_ptr<TBrwDataQZ> list;
   xb::Ref<TDictQZ> dict;  // opened for the list, closed with it
+  std::vector<ui::WindowRef> held;  // the bar's buttons a run disabled
 };
 
 ListState& State() {
@@ -96,6 +98,29 @@ void ShowList(bool /*tree*/) {
 
 }  // namespace
 
+// While a report runs the list's bar buttons are disabled; afterwards those that were
+// enabled come back, unless their when block now says no.
+static void RunningList(bool running) {
+  ListState& s = State();
+  if (running) {
+    s.held.clear();
+    if (TBrwDataQZ* list = ReportList(); list != nullptr && list->bar() != nullptr)
+      for (const ui::WindowRef& b : list->bar()->Buttons())
+        if (b && b->hWnd != nullptr && IsWindowEnabled(b->hWnd)) {
+          b->Disable();
+          InvalidateRect(b->hWnd, nullptr, TRUE);
+          s.held.push_back(b);
+        }
+    return;
+  }
+  for (const ui::WindowRef& b : s.held)
+    if (b->hWnd != nullptr && b->lWhen()) {
+      b->Enable();
+      InvalidateRect(b->hWnd, nullptr, TRUE);
+    }
+  s.held.clear();
+}
+
 void InstallReportWindows() {
   InstallReportOutputs();
   InstallRunDialogs();
@@ -103,6 +128,10 @@ void InstallReportWindows() {
   hook.show_list = ShowList;
   hook.sel_destino = SelDestino;
   hook.wide_question = WideQuestion;
+  hook.running = [previous = hook.running](bool running) {
+    if (previous) previous(running);
+    RunningList(running);
+  };
   SetReportRunHook(hook);
 }
 

@@ -160,9 +160,18 @@ TEST_F(ReportPrintTest, InformesOpensTheListThatRunsTheCurrentReport) {
   EXPECT_EQ(list->aExtraButtons[0].tooltip, "Ejecutar informe");
   EXPECT_EQ(list->aExtraButtons[1].tooltip, "Columnas de este informe");
   EXPECT_EQ(list->aExtraButtons[2].tooltip, "Duplicar informe");
-  // Run from the list: the output dialog, then the preview (closed by the timer).
-  vdr::test::DialogAnswerer answer([](const vdr::test::SeenDialog& d) {
+  // Run from the list: the output dialog, then the preview (closed by the timer). The bar's
+  // buttons are disabled while it runs and come back as they were.
+  const auto enabled = [list] {
+    std::string s;
+    for (const ui::WindowRef& b : list->bar()->Buttons()) s += IsWindowEnabled(b->hWnd) ? '1' : '0';
+    return s;
+  };
+  const std::string before = enabled();
+  std::string during;
+  vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& d) {
     if (d.title != " Impresión de informes") return 0;
+    during = enabled();
     EXPECT_NE(d.AllText().find("EJEMPLO"), std::string::npos);
     EXPECT_NE(d.AllText().find("Prueba"), std::string::npos);
     EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\report_output_dialog.bmp"));
@@ -174,6 +183,9 @@ TEST_F(ReportPrintTest, InformesOpensTheListThatRunsTheCurrentReport) {
   KillTimer(nullptr, timer);
   EXPECT_TRUE(g_preview_seen);
   EXPECT_FALSE(TInforme::lRunning);
+  ASSERT_NE(before.find('1'), std::string::npos);
+  EXPECT_EQ(during, std::string(before.size(), '0'));
+  EXPECT_EQ(enabled(), before);
   ASSERT_FALSE(answer.seen().empty());
   EXPECT_EQ(answer.seen().front().title, " Impresión de informes");
   // Deleting asks first: "No" keeps the report, "Sí" deletes it.

@@ -244,6 +244,19 @@ class TreeDialog {
     Update();
   }
 
+  // While a report runs every button is disabled; afterwards each follows the selection.
+  void Running(bool running) {
+    if (!running) {
+      Update();
+      return;
+    }
+    for (const auto& b : buttons_)
+      if (b->hWnd != nullptr && IsWindowEnabled(b->hWnd)) {
+        b->Disable();
+        InvalidateRect(b->hWnd, nullptr, TRUE);
+      }
+  }
+
   std::vector<TreeButtonState> States() const {
     std::vector<TreeButtonState> states;
     for (std::size_t i = 0; i < buttons.size() && i < buttons_.size(); ++i)
@@ -568,6 +581,10 @@ void InstallReportTree() {
     else if (list) list(false);
   };
   hook.show_graphics = [] { ArbolGraficos(); };
+  hook.running = [previous = hook.running](bool running) {
+    if (previous) previous(running);
+    if (OpenTree() != nullptr) OpenTree()->Running(running);
+  };
   SetReportRunHook(hook);
   SetReportTreeHook({.mng_informes =
                          [](bool edit, const std::string& code, const std::string& category, const std::string& subcat) {

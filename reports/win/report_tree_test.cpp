@@ -334,6 +334,22 @@ TEST_F(ReportTreeTest, TheActionsReachTheirFunctions) {
                                                  "    Caja del día", "  Ventas por cliente"}));
 }
 
+TEST_F(ReportTreeTest, ARunDisablesTheButtonsUntilItEnds) {
+  std::string before, during, after;
+  Drive([] { EXPECT_TRUE(ActivateArbol()); },
+        {{"Informes",
+          {{"Ventas por cliente", 0, [&](ui::TQZTreeView&) { before = Enabled(); }},
+           {"", 'j'},  // it has no columns: the run stops with its message
+           {"", 0, [&](ui::TQZTreeView&) { after = Enabled(); }}}}},
+        [&](const SeenDialog& d) -> int {
+          if (d.AllText().find("ninguna columna") != std::string::npos) during = Enabled();
+          return d.buttons.empty() ? 0 : d.buttons[0].id;
+        });
+  ASSERT_NE(before.find('1'), std::string::npos);
+  EXPECT_EQ(during, std::string(before.size(), '0'));
+  EXPECT_EQ(after, before);
+}
+
 TEST_F(ReportTreeTest, TheGraphicsTreeRunsTheChosenGraphic) {
   Drive([] { X("INFGRAFICOS()"); },
         {{"Gráficos",
