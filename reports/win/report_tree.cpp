@@ -16,6 +16,7 @@
 #include "reports/win/dictionary_window.h"
 #include "reports/win/report_dialog.h"
 #include "reports/win/row_dialogs.h"
+#include "reports/win/wait_dialogs.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
@@ -43,6 +44,7 @@ using xb::rdd::WorkAreas;
 constexpr int kTree = 100;
 constexpr int kOldRun = 410;  // the resource's own buttons, hidden under the bar
 constexpr int kOldLeave = 411;
+constexpr const char* kBuilding = "Construyendo árbol, espere por favor...";
 
 ReportTreeHook& Hook() {
   static ReportTreeHook hook;
@@ -239,8 +241,7 @@ class TreeDialog {
   // Lays the tree out again, the selection kept on the leaf `code` when it is still there.
   void Reload(const std::string& code) {
     if (!tree_ || tree_->hWnd == nullptr) return;
-    tree_->DeleteAll();
-    Build(code);
+    LayOut(code);
     Update();
   }
 
@@ -301,7 +302,7 @@ class TreeDialog {
       buttons_.push_back(ui::TBtnBmp::NewBar(*bar_, p));
     }
     tree_->SetImageList(TreeImages());
-    Build({});
+    LayOut({});
     Update();
     SetFocus(tree_->hWnd);
   }
@@ -317,10 +318,16 @@ class TreeDialog {
     }
   }
 
-  // ConstruyeArbol: each category (in code order), its subcategories, and the leaves of each
-  // in description order; a leaf whose subcategory is not one of its category's stays under
-  // the category.
-  void Build(const std::string& select) {
+  // ConstruyeArbol, under its message.
+  void LayOut(const std::string& select) {
+    WaitNotice notice(kBuilding);
+    Build(select, notice);
+  }
+
+  // Each category (in code order), its subcategories, and the leaves of each in description
+  // order; a leaf whose subcategory is not one of its category's stays under the category.
+  void Build(const std::string& select, WaitNotice& notice) {
+    tree_->DeleteAll();
     const std::string& key = source_.category_field;
     auto by = [](const char* field) {
       return [field](const auto& a, const auto& b) { return Upper(a.at(field)) < Upper(b.at(field)); };
@@ -342,6 +349,7 @@ class TreeDialog {
         if (own != subcat) continue;
         auto item = parent.Add(leaf.at("DESCRIPC").empty() ? leaf.at(source_.code_field) : leaf.at("DESCRIPC"), 2, 2, 2);
         item->Cargo = Value::String(leaf.at(source_.code_field));
+        notice.Step();
         if (!select.empty() && Upper(leaf.at(source_.code_field)) == Upper(select)) chosen = item.get();
       }
     };
@@ -349,6 +357,7 @@ class TreeDialog {
       const std::string category = Upper(c.at(key));
       auto folder = tree_->Add(c.at("DESCRIPC").empty() ? c.at(key) : c.at("DESCRIPC"), 0, 0, 1);
       folder->Cargo = Value(xb::Array::Of({Value::String(c.at(key)), Value::String("")}));
+      notice.Step();
       std::vector<std::string> known;
       for (const auto& s : subcats)
         if (Upper(s.at("CATEGORIA")) == category) known.push_back(Upper(s.at("SUBCAT")));
@@ -415,7 +424,6 @@ void SetReportTreeHook(ReportTreeHook hook) { Hook() = std::move(hook); }
 const ReportTreeHook& CurrentReportTreeHook() { return Hook(); }
 
 bool DoInforme(InformeAction action, const std::string& code, AddChoice choice) {
-  data::DataUi& ui = data::Ui();
   switch (action) {
     case InformeAction::kAdd: {
       if (choice == AddChoice{}) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
+#include <thread>
 
 #include "data/data_functions.h"
 #include "data/program_settings.h"
@@ -76,6 +78,99 @@ std::string Enabled() {
 void Shot(HWND window, const std::string& name) {
   vdr::test::SaveWindowBitmap(window, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp");
 }
+
+constexpr const char* kBuilding = "Construyendo árbol, espere por favor...";
+
+// Each showing of the message "Construyendo árbol...", watched through a hook of this
+// thread: the tree's items when it opens and when it closes, and whether its text was on the
+// screen. Once it has shown a moment another thread asks the tree how many items it has: the
+// answer comes while it is laid out only when the message pumps meanwhile.
+class BuildingWatch {
+ public:
+  struct Shown {
+    int items_at_open = -1, items_at_close = -1, items_answered = -1;
+    bool visible = false, inked = false;
+  };
+  BuildingWatch() {
+    Self() = this;
+    hook_ = SetWindowsHookExA(WH_CBT, &Cbt, nullptr, GetCurrentThreadId());
+  }
+  ~BuildingWatch() {
+    UnhookWindowsHookEx(hook_);
+    Self() = nullptr;
+    Collect();
+  }
+  // What was seen, the last question's answer collected.
+  const std::vector<Shown>& shown() {
+    Collect();
+    return shown_;
+  }
+
+ private:
+  static BuildingWatch*& Self() {
+    static BuildingWatch* self = nullptr;
+    return self;
+  }
+  static HWND Tree() { return GetDlgItem(FindWindowA(nullptr, "Informes"), 100); }
+  static int TreeItems() {
+    HWND tree = Tree();
+    return tree == nullptr ? -1 : static_cast<int>(SendMessageA(tree, TVM_GETCOUNT, 0, 0));
+  }
+  // Dark pixels of the label as the screen shows it now, nothing repainted for the look.
+  static bool Inked(HWND label) {
+    RECT r{};
+    GetClientRect(label, &r);
+    HDC dc = GetDC(label);
+    int dark = 0;
+    for (int y = 0; y < r.bottom; ++y)
+      for (int x = 0; x < r.right; ++x)
+        if (const COLORREF c = GetPixel(dc, x, y); c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) ++dark;
+    ReleaseDC(label, dc);
+    return dark > 20;
+  }
+  static LRESULT CALLBACK Cbt(int code, WPARAM wp, LPARAM lp) {
+    BuildingWatch* self = Self();
+    if (self != nullptr && code == HCBT_CREATEWND) {
+      const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lp)->lpcs;
+      if (cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName) && std::string(cs->lpszName) == kBuilding) {
+        self->Collect();
+        self->box_ = cs->hwndParent;
+        self->label_ = reinterpret_cast<HWND>(wp);
+        self->shown_.push_back({TreeItems()});
+        self->Ask();
+      }
+    } else if (self != nullptr && code == HCBT_DESTROYWND && self->box_ != nullptr && reinterpret_cast<HWND>(wp) == self->box_) {
+      Shown& s = self->shown_.back();
+      s.items_at_close = TreeItems();
+      s.visible = IsWindowVisible(self->box_) != 0;
+      s.inked = Inked(self->label_);
+      if (self->shown_.size() == 1) Shot(self->box_, "report_tree_building");
+      self->box_ = nullptr;
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+  void Ask() {
+    answer_ = -1;
+    asker_ = std::thread([this, box = box_, tree = Tree()] {
+      while (IsWindow(box) && !IsWindowVisible(box)) Sleep(1);
+      Sleep(20);
+      DWORD_PTR count = 0;
+      if (SendMessageTimeoutA(tree, TVM_GETCOUNT, 0, 0, SMTO_NORMAL, 20000, &count) != 0) answer_ = static_cast<int>(count);
+    });
+  }
+  // The asker's answer, once it has one.
+  void Collect() {
+    if (!asker_.joinable()) return;
+    asker_.join();
+    shown_.back().items_answered = answer_;
+  }
+
+  HHOOK hook_ = nullptr;
+  HWND box_ = nullptr, label_ = nullptr;
+  std::thread asker_;
+  std::atomic<int> answer_{-1};
+  std::vector<Shown> shown_;
+};
 
 // One step of a drive through a tree: the item to select ("" leaves it) and the key typed.
 struct Step {
@@ -162,6 +257,7 @@ class ReportTreeTest : public ui::test::FrameworkTest {
     std::map<HWND, bool> closing;
     bool menu_handled = false;
     DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+      if (d.AllText() == kBuilding) return 0;  // it closes by itself
       auto it = trees.find(d.title);
       if (it == trees.end()) {
         if (others) return others(d);
@@ -247,6 +343,42 @@ TEST_F(ReportTreeTest, TheTreeLaysOutCategoriesAndItsButtonsFollowTheAccess) {
   EXPECT_EQ(got, expected);
   EXPECT_TRUE(OpenTreeButtons().empty()) << "closed by (S)alir";
   EXPECT_TRUE(texts_.empty()) << texts_.front();
+}
+
+TEST_F(ReportTreeTest, TheTreeIsLaidOutUnderItsMessageWhichPaintsAndAnswers) {
+  // Enough reports for the laying out to last a while.
+  constexpr int kMany = 5000;
+  const std::string informes = TDictQZ::AliasOf("Informes");
+  X(informes + "->(FLOCK())");
+  for (int n = 0; n < kMany; ++n)
+    X(informes + "->(DBAPPEND(.F.), FIELDPUT(FIELDPOS('INFORME'), 'M" + std::to_string(n) +
+      "'), FIELDPUT(FIELDPOS('CATEGORIA'), 'COM'), FIELDPUT(FIELDPOS('DESCRIPC'), 'Compra " + std::to_string(n) + "'))");
+  X(informes + "->(DBCOMMIT(), DBUNLOCK())");
+  const int items = 2 + 1 + 3 + kMany;  // two categories, a subcategory, three reports
+  BuildingWatch watch;
+  Drive([] { EXPECT_TRUE(ActivateArbol()); },
+        {{"Informes", {{"Ventas por cliente", 'e'}}}},  // deleted: laid out again
+        [&](const SeenDialog& d) -> int {
+          texts_.push_back(d.title + ": " + d.AllText());
+          return d.title == "Atención, confirme" ? d.ButtonId("Sí") : (d.buttons.empty() ? 0 : d.buttons[0].id);
+        });
+  const std::vector<BuildingWatch::Shown>& shown = watch.shown();
+  ASSERT_EQ(shown.size(), 2u) << "opened, then laid out again after the delete";
+  EXPECT_EQ(shown[0].items_at_open, 0);
+  EXPECT_EQ(shown[0].items_at_close, items);
+  EXPECT_EQ(shown[1].items_at_open, items) << "the old tree shows until the message is up";
+  EXPECT_EQ(shown[1].items_at_close, items - 1);
+  for (const BuildingWatch::Shown& s : shown) {
+    EXPECT_TRUE(s.visible);
+    EXPECT_TRUE(s.inked) << "its text painted";
+  }
+  // Asked while the new tree grows.
+  EXPECT_GT(shown[0].items_answered, 0);
+  EXPECT_LT(shown[0].items_answered, items);
+  EXPECT_GT(shown[1].items_answered, 0);
+  EXPECT_LT(shown[1].items_answered, items - 1);
+  EXPECT_EQ(texts_, std::vector<std::string>{"Atención, confirme: ¿ Desea eliminar el informe INF1 ?"})
+      << "nothing else to answer";
 }
 
 TEST_F(ReportTreeTest, TheSupervisorAlsoRestoresAndTheRightButtonListsTheLetters) {
