@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -300,6 +302,42 @@ TEST_F(TReportTest, ABrowsesRowsPrintWithTheirPageNumber) {
   EXPECT_NE(text.find("Clientes"), std::string::npos) << text;
   EXPECT_NE(text.find("125.50"), std::string::npos) << text;
   EXPECT_NE(text.find("Page:   1"), std::string::npos) << text;
+}
+
+// Every page of a text report ends with its footer and page number, a report shorter than
+// its page, one that just fills it and one of several pages alike.
+TEST_F(TReportTest, EveryPageOfATextReportEndsWithItsFooter) {
+  for (const int n : {2, 57, 58, 59, 120}) {
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 1; i <= n; ++i) rows.push_back({"C" + std::to_string(i), std::to_string(i)});
+    TReport::NewParams p;
+    p.title = {X("{|| 'Clientes'}")};
+    p.header = {X("{|| 'Fecha: 01-02-2026, Hora: 10:00:00'}")};
+    p.file = File("footer");
+    auto report = xb::MakeRef<TReport>();
+    report->Init(p);
+    RunRows(*report, "Página: ", {"Código", "Importe"}, {8, 10}, rows);
+    const std::string text = ReadFile(File("footer"));
+    std::vector<std::string> pages;
+    for (std::size_t from = 0; from < text.size();) {
+      const std::size_t end = text.find('\f', from);
+      pages.push_back(text.substr(from, end == std::string::npos ? std::string::npos : end - from));
+      if (end == std::string::npos) break;
+      from = end + 1;
+    }
+    if (!pages.empty() && pages.back().empty()) pages.pop_back();
+    ASSERT_EQ(static_cast<int>(pages.size()), report->nPage) << n;
+    for (std::size_t page = 0; page < pages.size(); ++page) {
+      const std::string& all = pages[page];
+      ASSERT_EQ(std::count(all.begin(), all.end(), '\n'), TRFile::kRows) << n << " rows, page " << page + 1;
+      const std::size_t last = all.rfind('\n', all.size() - 2) + 1;
+      char footer[32];
+      std::snprintf(footer, sizeof footer, "Página: %3d", static_cast<int>(page) + 1);
+      CharToOemBuffA(footer, footer, static_cast<DWORD>(std::strlen(footer)));
+      EXPECT_NE(all.find(footer, last), std::string::npos) << n << " rows, page " << page + 1 << ":\n" << all;
+    }
+  }
+  DeleteFileA(File("footer").c_str());
 }
 
 }  // namespace

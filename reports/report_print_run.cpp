@@ -40,7 +40,7 @@ bool TInforme::ReportInforme(Run& run) {
       r.nRow = ImprimeCabecera(*r.Device(), run.cabecera, r.nPage, run.titulo, cCondLis);
     };
   }
-  WorkArea* work = run.work;
+  WorkArea* work = run.printed();
   // Fonts of a column: its CnfColum row's, else the report's; 0 is font 1.
   std::map<int, std::array<int, 4>> cnf;  // IDCOL: {line, title, total, subtotal}
   EachFrom(TDictQZ::AliasOf("CnfColum"), "Informe", Upper(cMainInforme),
@@ -54,18 +54,20 @@ bool TInforme::ReportInforme(Run& run) {
     for (int& n : f) n = std::max(1, n);
     return f;
   };
-  const int totaliza = static_cast<int>(aColumnas.size()) + 1;
+  const int totaliza = run.straight ? work->FieldPos("LTOTALIZA") : static_cast<int>(aColumnas.size()) + 1;
   for (std::size_t i = 0; i < aColumnas.size(); ++i) {
     const ColumnDef& c = aColumnas[i];
     if (!c.lImprimir) continue;
     TQZRCol col;
     col.cTitle = c.cTitulo;
-    if (!c.cFuncTit.empty()) col.cTitle = Trim(ValueText(run.code.Eval(c.cFuncTit, run.work)));
+    if (!c.cFuncTit.empty()) col.cTitle = Trim(ValueText(run.code.Eval(c.cFuncTit, work)));
     if (c.nAncho > 0 && static_cast<int>(col.cTitle.size()) > c.nAncho) col.cTitle.resize(static_cast<std::size_t>(c.nAncho));
-    const int pos = static_cast<int>(i) + 1;
+    // Straight from the scanned area a field is fitted to its column as the work table's is.
+    const int pos = run.straight ? work->FieldPos(c.cCampoRel) : static_cast<int>(i) + 1;
     const int width = c.nAncho;
-    col.bData = [work, pos, width]() {
+    col.bData = [work, pos, width, straight = run.straight, c]() {
       Value v = work->GetField(pos);
+      if (straight) v = Fitted(c, v);
       if (v.IsString()) v = Value::String(RTrim(v.AsString().substr(0, static_cast<std::size_t>(std::max(width, 0)))));
       return v;
     };
@@ -83,7 +85,7 @@ bool TInforme::ReportInforme(Run& run) {
     // Grouped records: one whose lTotaliza is not set adds nothing to the totals.
     if (lAgrupado && c.lTotal)
       col.bTotalFor = [work, totaliza] {
-        const Value v = work->GetField(totaliza);
+        const Value v = totaliza > 0 ? work->GetField(totaliza) : Value();
         return v.IsLogical() && v.AsLogical();
       };
     report.AddColumn(col);
@@ -91,7 +93,7 @@ bool TInforme::ReportInforme(Run& run) {
   for (std::size_t n = 0; n < run.groups.size(); ++n) {
     const Run::Group& g = run.groups[n];
     TQZRGroup group;
-    group.bGroup = [this, &run, key = g.key]() { return ValueText(run.code.Eval(key, run.work)); };
+    group.bGroup = [&run, work, key = g.key]() { return ValueText(run.code.Eval(key, work)); };
     group.cHeader = g.header;
     group.cFooter = g.footer;
     group.lEject = true;
@@ -104,11 +106,11 @@ bool TInforme::ReportInforme(Run& run) {
       group.nFootFont = f[3];
     }
     for (const auto& [line, text] : g.headings)
-      group.aHeadings.push_back({line, [&run, text = text]() { return ValueText(run.code.Eval(text, run.work)); }});
+      group.aHeadings.push_back({line, [&run, work, text = text]() { return ValueText(run.code.Eval(text, work)); }});
     report.AddGroup(group);
   }
-  report.bWhile = [work] { return !work->eof(); };
-  report.bSkip = [work] { work->Skip(1); };
+  report.bWhile = [&run] { return run.More(); };
+  report.bSkip = [&run] { run.Next(); };
   report.nPage = nPage;
   report.bEnd = [this, &run](TQZReport&) {
     if (run.progress) run.progress->Done(RunProgress::kGenerando);
@@ -127,7 +129,7 @@ bool TInforme::ReportInforme(Run& run) {
       }
     };
   }
-  work->GoTop();
+  run.First();
   if (run.progress) run.progress->Printing(device->IsScreen());
   bool printed = report.Activate();
   run.progress.reset();

@@ -41,20 +41,6 @@ ReportRunHook& Hook() {
   return hook;
 }
 
-Value EmptyOf(const std::string& type, int width) {
-  if (type == "N" || type == "H") return Value::Integer(0);
-  if (type == "L") return Value::Logical(false);
-  if (type == "D" || type == "F") return Value::FromDate(xb::Date());
-  return Value::String(std::string(static_cast<std::size_t>(std::max(width, 0)), ' '));
-}
-
-bool SameType(const Value& v, const std::string& type) {
-  if (type == "N" || type == "H") return v.IsNumber();
-  if (type == "L") return v.IsLogical();
-  if (type == "D" || type == "F") return v.IsDate();
-  return v.IsString();
-}
-
 // Pieces of a " + " list.
 std::vector<std::string> Pieces(const std::string& text) {
   std::vector<std::string> out;
@@ -140,6 +126,7 @@ bool TInforme::RunInforme(const std::string& cInforme, bool lOpenDict, const std
                           const std::string& cCondLisIn, int nEntorno, const Value& aParamsIn, const Value& lEurosIn) {
   Run run;
   run.area_before = WorkAreas::Get().CurrentArea();
+  nCopiados = 0;
   cCondLis = cCondLisIn;
   run.share_with = nEntorno;  // the caller's view: its tables are used as they are
   // The run-parameter store cleared; a given euro answer goes in its first slot.
@@ -189,6 +176,13 @@ void TInforme::Cleanup(Run& run) {
   run.view = 0;
   if (run.opened_dict && run.dict) run.dict->End();
   run.opened_dict = false;
+  for (const Run::Kept& k : run.kept) {
+    WorkArea* area = WorkAreas::Get().Area(k.area);
+    if (area == nullptr || !area->used()) continue;
+    area->SetControllingOrder(k.order);
+    area->GoTo(k.recno);
+  }
+  run.kept.clear();
   WorkAreas::Get().SelectArea(run.area_before);
   if (run.broken) EndPreviewReport();
 }
@@ -358,6 +352,7 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
                : lFueTemporal    ? AreaOf(run.tables[1].second)
                                  : AreaOf(run.tables.front().second);
   if (run.master == nullptr) return false;
+  if (!cAliasIn.empty()) run.Keep(*run.master);
   cMasterAlias = run.master->alias();
 
   // The work table: one field a column, then lTotaliza.
@@ -426,6 +421,7 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
           aParams.emplace_back(Upper(Trim(p.AsArray()[0].AsString())), p.AsArray()[1]);
     if (at(5).IsArray() && at(5).AsArray().size() >= 1 && at(5).AsArray()[0].IsString()) {
       if (WorkArea* other = AreaOf(at(5).AsArray()[0].AsString())) {
+        run.Keep(*other);
         run.master = other;
         cMasterAlias = other->alias();
         lTemporal = true;
@@ -465,6 +461,24 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
     for (std::size_t i = 0; i < aColumnas.size(); ++i)
       if (aColumnas[i].nTipoCol == 4 || aColumnas[i].nTipoCol == 5)
         run.masks[i] = CalMascara(aColumnas[i].cDatos, run.masks[i], aCampos, currencies);
+
+  // A temporary master or a given area prints straight from that area, unless a column is
+  // not one of its fields, amounts change currency, or conditions or a scan range apply:
+  // then the work table is filled from it.
+  const bool converts = data::Pts2Euros(data::CurrentCompany(), "").rate != 1;
+  if (lTemporal) {
+    const bool plain = std::all_of(aColumnas.begin(), aColumnas.end(), [&](const ColumnDef& c) {
+      return c.nTipoCol == 1 && run.master->FieldPos(c.cCampoRel) > 0;
+    });
+    const bool currency = converts && std::any_of(aColumnas.begin(), aColumnas.end(), [this](const ColumnDef& c) {
+      return (c.cDivisa == "P" && lEuros) || (c.cDivisa == "E" && !lEuros);
+    });
+    auto conditions = [](const std::vector<CondicionRow>& rows) {
+      return std::any_of(rows.begin(), rows.end(), [](const CondicionRow& r) { return r.cTipo == "C" || r.cTipo == "D"; });
+    };
+    run.straight = plain && !currency && !conditions(aCondiciones) && !conditions(aCopiadas) && !aDatosIni.lSet;
+    if (!run.straight) lTemporal = false;
+  }
 
   // Expression columns: their parameters, given or from their data function, once a code.
   run.expressions.clear();
@@ -515,7 +529,7 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
         return false;
       }
       run.group_columns[static_cast<std::size_t>(it - aColumnas.begin())] = true;
-      key += (key.empty() ? "" : " + ") + KeyOf(it->cCampo, it->cTipo);
+      key += (key.empty() ? "" : " + ") + KeyOf(run.FieldOf(*it), it->cTipo);
     }
     if (!known || key.empty()) {
       ui.MsgStop("El informe agrupa u ordena por una columna que no existe: " + r.cCampo, "Atención");
@@ -531,10 +545,11 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
       if (it == aColumnas.end()) continue;
       if (first_heading < 0) first_heading = static_cast<int>(it - aColumnas.begin());
       std::string text;
-      if (it->nTipoCol == 9) text = it->cDatos + "(" + it->cCampo + ")";
-      else if (it->cTipo == "D") text = "DToC( " + it->cCampo + " )";
-      else if (it->cTipo == "N" || it->cTipo == "H") text = "LTrim( Str( " + it->cCampo + " ) )";
-      else text = "AllTrim( " + it->cCampo + " )";
+      const std::string& field = run.FieldOf(*it);
+      if (it->nTipoCol == 9) text = it->cDatos + "(" + field + ")";
+      else if (it->cTipo == "D") text = "DToC( " + field + " )";
+      else if (it->cTipo == "N" || it->cTipo == "H") text = "LTrim( Str( " + field + " ) )";
+      else text = "AllTrim( " + field + " )";
       const int line = i < lines.size() ? std::max(1, std::atoi(lines[i].c_str())) : 1;
       g.headings.emplace_back(line, text);
     }
@@ -544,10 +559,9 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
   }
 
   // The scan, from the start value of the range when there is one.
-  const bool converts = data::Pts2Euros(data::CurrentCompany(), "").rate != 1;
   const int totaliza = run.master->FieldPos("LTOTALIZA");
   long count = 0;
-  for (StartScan(run); InScan(run); run.master->Skip(1)) {
+  for (StartScan(run); !run.straight && InScan(run); run.master->Skip(1)) {
     if (run.progress) {
       run.progress->SetPos(++count);
       if (run.progress->Cancelled()) {
@@ -594,18 +608,12 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
           value = Value::Integer(0);
       }
       if (converts && value.IsNumber()) value = Value::Number(nEuros(value.AsDouble(), lEuros, c.cDivisa));
-      if (!SameType(value, c.cTipo == "H" ? "N" : c.cTipo)) value = EmptyOf(c.cTipo, c.nAnchoMax);
-      if (value.IsString() && c.nAncho > 0 && static_cast<int>(value.AsString().size()) > c.nAnchoMax && c.nAnchoMax > 0)
-        value = Value::String(value.AsString().substr(0, static_cast<std::size_t>(c.nAnchoMax)));
-      if (value.IsNumber()) {
-        const int digits = c.cTipo == "H" ? 19 : std::max(c.nAnchoMax, 1);
-        if (std::fabs(value.AsDouble()) > std::pow(10.0, std::min(digits, 19 - c.nDecimal)) - 1) value = Value::Integer(0);
-      }
-      aRegistro[i] = value;
+      aRegistro[i] = Fitted(c, value);
     }
     if (CheckCondicion(aCondiciones, "D") || CheckCondicion(aCopiadas, "D")) break;
     if (CheckCondicion(aCondiciones, "C") && CheckCondicion(aCopiadas, "C")) {
       run.work->Append();
+      ++nCopiados;
       for (std::size_t i = 0; i < aColumnas.size(); ++i) run.work->PutField(static_cast<int>(i) + 1, aRegistro[i]);
       if (lAgrupado && totaliza > 0)
         run.work->PutField(static_cast<int>(aColumnas.size()) + 1, run.master->GetField(totaliza));
@@ -711,9 +719,21 @@ bool TInforme::OrderInforme(Run& run) {
       data::Ui().MsgStop("El informe agrupa u ordena por una columna que no existe: " + r.cColumna, "Atención");
       return false;
     }
-    key += (key.empty() ? "" : " + ") + KeyOf(it->cCampo, it->cTipo);
+    key += (key.empty() ? "" : " + ") + KeyOf(run.FieldOf(*it), it->cTipo);
   }
-  if (!key.empty()) {
+  if (!key.empty() && run.straight) {
+    // The scanned area keeps its own orders: its records are sorted here, as the work
+    // table's tag sorts them (by collation, equal keys in the area's order).
+    std::vector<std::pair<std::string, std::uint32_t>> keys;
+    for (run.master->GoTop(); !run.master->eof(); run.master->Skip(1))
+      keys.emplace_back(ValueText(run.code.Eval(key, run.master)), run.master->recno());
+    const xb::CodePage& cp = xb::CurrentCodePage();
+    std::stable_sort(keys.begin(), keys.end(),
+                     [&cp](const auto& a, const auto& b) { return xb::Collate(cp, a.first, b.first) < 0; });
+    run.order.clear();
+    for (const auto& k : keys) run.order.push_back(k.second);
+    run.sorted = true;
+  } else if (!key.empty()) {
     xb::Array tags = xb::Array::New();
     xb::Array tag = xb::Array::New();
     tag.Append(Value::String("Indice"));
@@ -725,14 +745,14 @@ bool TInforme::OrderInforme(Run& run) {
     // The first group's key at the first and last records (as Str for numbers).
     std::string shown = run.first_key;
     shown = std::regex_replace(shown, std::regex("Str\\( (\\w+) \\+ 10000000000000, 21, 6 \\)"), "Str( $1 )");
-    run.work->GoTop();
-    if (!run.work->eof()) {
-      cDesde = ValueText(run.code.Eval(shown, run.work));
-      run.work->GoBottom();
-      cHasta = ValueText(run.code.Eval(shown, run.work));
+    run.First();
+    if (run.More()) {
+      cDesde = ValueText(run.code.Eval(shown, run.printed()));
+      run.Last();
+      cHasta = ValueText(run.code.Eval(shown, run.printed()));
     }
   }
-  run.work->GoTop();
+  run.First();
   return true;
 }
 

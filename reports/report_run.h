@@ -155,6 +155,9 @@ class TInforme {
   bool lTemporal = false, lFueTemporal = false;
   // The temporary tables (their file stems) of the last run, for the tests.
   std::vector<std::string> acTmpFiles;
+  // Records the last run copied into its work table (none when it printed straight from a
+  // temporary master or a given area).
+  long nCopiados = 0;
 
  private:
   struct Run;

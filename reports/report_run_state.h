@@ -2,6 +2,9 @@
 // blocks of the run's texts, compiled once a run. Included by the run's own files only.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -98,6 +101,33 @@ class Compiled {
   std::map<std::string, xb::Block> blocks_;
 };
 
+inline Value EmptyOf(const std::string& type, int width) {
+  if (type == "N" || type == "H") return Value::Integer(0);
+  if (type == "L") return Value::Logical(false);
+  if (type == "D" || type == "F") return Value::FromDate(xb::Date());
+  return Value::String(std::string(static_cast<std::size_t>(std::max(width, 0)), ' '));
+}
+
+inline bool SameType(const Value& v, const std::string& type) {
+  if (type == "N" || type == "H") return v.IsNumber();
+  if (type == "L") return v.IsLogical();
+  if (type == "D" || type == "F") return v.IsDate();
+  return v.IsString();
+}
+
+// A value as its column keeps it: another type gives the empty value, text is cut to
+// ANCHOMAX, a number too large for the column gives 0.
+inline Value Fitted(const ColumnDef& c, Value value) {
+  if (!SameType(value, c.cTipo == "H" ? "N" : c.cTipo)) value = EmptyOf(c.cTipo, c.nAnchoMax);
+  if (value.IsString() && c.nAncho > 0 && static_cast<int>(value.AsString().size()) > c.nAnchoMax && c.nAnchoMax > 0)
+    value = Value::String(value.AsString().substr(0, static_cast<std::size_t>(c.nAnchoMax)));
+  if (value.IsNumber()) {
+    const int digits = c.cTipo == "H" ? 19 : std::max(c.nAnchoMax, 1);
+    if (std::fabs(value.AsDouble()) > std::pow(10.0, std::min(digits, 19 - c.nDecimal)) - 1) value = Value::Integer(0);
+  }
+  return value;
+}
+
 inline std::string ValueText(const Value& v) {
   if (v.IsString()) return std::string(v.AsString());
   if (v.IsLogical()) return v.AsLogical() ? ".T." : ".F.";
@@ -154,6 +184,42 @@ struct TInforme::Run {
   std::vector<xb::Value> value_params;  // per column
   std::unique_ptr<RunProgress> progress;
   bool broken = false;
+  // Printing straight from the scanned area (a temporary master or a given area) without
+  // filling the work table; `order` holds its records in the report's order (empty: the
+  // area's own order), `at` the one printing.
+  bool straight = false;
+  std::vector<std::uint32_t> order;
+  std::size_t at = 0;
+  // Areas of the caller the run moves: their order and record come back at the end.
+  struct Kept {
+    int area = 0, order = 0;
+    std::uint32_t recno = 0;
+  };
+  std::vector<Kept> kept;
+  void Keep(xb::rdd::WorkArea& area) {
+    for (const Kept& k : kept)
+      if (k.area == area.number()) return;
+    kept.push_back({area.number(), area.controlling_order(), area.recno()});
+  }
+  bool sorted = false;  // straight, in `order`
+  void First() {
+    at = 0;
+    if (!sorted) printed()->GoTop();
+    else if (!order.empty()) master->GoTo(order.front());
+  }
+  void Last() {
+    if (!sorted) printed()->GoBottom();
+    else if (!order.empty()) master->GoTo(order.back());
+  }
+  bool More() const { return sorted ? at < order.size() : !printed()->eof(); }
+  void Next() {
+    if (!sorted) printed()->Skip(1);
+    else if (++at < order.size()) master->GoTo(order[at]);
+  }
+  // The area printed: the scanned one when straight, else the work table.
+  xb::rdd::WorkArea* printed() const { return straight ? master : work; }
+  // The field a column is read from there.
+  const std::string& FieldOf(const ColumnDef& c) const { return straight ? c.cCampoRel : c.cCampo; }
 };
 
 }  // namespace reports

@@ -828,6 +828,17 @@ TEST_F(InitialValueTest, ATemporaryMasterIsFilledByItsFunctionAndAnotherAreaCanB
   EXPECT_FALSE(filled.empty());
   EXPECT_EQ(Read(), Page({"Código Alia", "------ ----", "  T1   copy", "  T2   copy"}));
   EXPECT_EQ(areas().AreaOfAlias(filled), 0) << "the copy is closed with the view";
+  EXPECT_EQ(inf_.nCopiados, 2) << "an expression column fills the work table";
+
+  // Its plain fields alone print straight from the copy.
+  Report("TMPL", {{"TABLAMAST", S("TEMPO")}});
+  Column("TMPL", 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"PINICIAL", N(1)}, {"CAMPOREL", S("CODIGO")},
+                     {"ANCHOMAX", N(6)}});
+  Add("Inicial", {{"INFORME", S("TMPL")}, {"ORDEN", N(1)}, {"FUNCION", S("TEST_LLENA")}, {"INFDOC", S("I")}});
+  ASSERT_TRUE(inf_.RunInforme("TMPL")) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_EQ(Read(), Page({"Código", "------", "  T1", "  T2"}));
+  EXPECT_EQ(inf_.nCopiados, 0);
+  EXPECT_EQ(areas().AreaOfAlias(filled), 0);
 
   // Another work area given by the function: the run scans it and leaves it as it was.
   CreateTable("DBF\\Otra.dbf", {{"CODIGO", 'C', 6, 0}, {"IMPORTE", 'N', 10, 2}}, 1, [](xb::rdd::WorkArea& a, int) {
@@ -855,6 +866,98 @@ TEST_F(InitialValueTest, ATemporaryMasterIsFilledByItsFunctionAndAnotherAreaCanB
   EXPECT_EQ(areas().AreaOfAlias(alias), caller->number());
   EXPECT_EQ(caller->recno(), 3u);
   EXPECT_TRUE(data::RestoreView(view));
+}
+
+// The wait dialog of a run that is cancelled once the pages are being made.
+class CancelWhilePrinting : public RunProgress {
+ public:
+  void Done(Step) override {}
+  void SetTotal(long) override {}
+  void SetPos(long) override {}
+  void Page(int) override {}
+  void Printing(bool) override { printing_ = true; }
+  bool Cancelled() override { return printing_; }
+
+ private:
+  bool printing_ = false;
+};
+
+// A given area prints straight from its records, without filling the work table, as the work
+// table filled from them prints; a column that is not one of its fields, amounts changing
+// currency, or a condition fill it. The area's order and record come back, after a cancel too.
+TEST_F(ReportRunTest, AGivenAreaPrintsStraightAsTheFilledWorkTablePrints) {
+  Sales({{"F06", "M1", 10}, {"B02", "Ñ2", -5}, {"C03", "M1", 2.5}, {"D04", "P3", 100}, {"E05", "Ñ2", 7},
+         {"A01", "M1", 10}});
+  ASSERT_GT(Use("DBF\\Ventas.dbf", "IDX", false), 0);
+  xb::CallFunction("ORDCREATE", {Value(), S("CODIGO"), S("CODIGO")});
+  xb::CallFunction("DBCLOSEAREA");
+  Add("Indices", {{"TABLA", S("VENTAS")}, {"ORDEN", N(1)}, {"TAG", S("CODIGO")}, {"EXPRESION", S("CODIGO")}});
+  struct Case {
+    const char* code;
+    int importe_kind;  // TIPOCOL of the amount
+    const char* divisa;
+    Value euros;
+    bool condition;
+    bool straight;
+  };
+  const std::vector<Case> cases = {
+      {"LLANO", 1, "", Value(), false, true},
+      {"PESETAS", 1, "P", L(false), false, true},
+      {"EUROS", 1, "P", L(true), false, false},
+      {"CAMBIO", 7, "", Value(), false, false},
+      {"CONDIC", 1, "", Value(), true, false},
+  };
+  for (const Case& c : cases) {
+    Report(c.code, {{"HASTA", S("Total general")}});
+    Column(c.code, 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"ALINEACION", S("I")}, {"PINICIAL", N(1)},
+                       {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(6)}});
+    Column(c.code, 2, {{"TITULO", S("Art.")}, {"ANCHO", N(4)}, {"ALINEACION", S("I")}, {"PINICIAL", N(8)},
+                       {"CAMPOREL", S("ARTICULO")}, {"ANCHOMAX", N(4)}});
+    Column(c.code, 3, {{"TITULO", S("Importe")}, {"TIPOCOL", N(c.importe_kind)}, {"TIPO", S("N")}, {"ANCHO", N(10)},
+                       {"NUMDECIMAL", N(2)}, {"DECIMAL", N(2)}, {"ALINEACION", S("D")}, {"PINICIAL", N(13)},
+                       {"TOTAL", L(true)}, {"MASCARA", S("@E 999,999.99")}, {"CAMPOREL", S("IMPORTE")},
+                       {"ANCHOMAX", N(10)}, {"DIVISA", S(c.divisa)}});
+    // By article, its code in the heading, then by amount.
+    Condition(c.code, "B", "A", {{"CAMPO", S("Colum2")}, {"TEXTOTIT", S("Artículo:")}, {"TEXTOPIE", S("Total")},
+                                 {"IMPRIME", S("Colum2")}, {"VALOR", S("1")}});
+    Condition(c.code, "A", "A", {{"COLUMNA", S("Colum3")}, {"CAMPO", S("Colum3")}, {"FLDTIPO", S("N")}});
+    if (c.condition)
+      Condition(c.code, "C", "A", {{"COLUMNA", S("Colum3")}, {"OPERADOR", N(4)}, {"VALOR", S("50")},
+                                   {"FLDTIPO", S("N")}, {"ENLACE", N(2)}});
+
+    // The work table filled from the master, as the report prints it.
+    ASSERT_TRUE(inf_.RunInforme(c.code, false, {}, {}, 0, {}, c.euros)) << c.code;
+    const std::string filled = Read();
+    EXPECT_EQ(inf_.nCopiados, c.condition ? 5 : 6) << c.code;
+    EXPECT_NE(filled.find("Artículo: Ñ2"), std::string::npos) << c.code << "\n" << filled;
+
+    // The same rows in an area of the caller, in another order and on another record.
+    ASSERT_GT(Use("DBF\\Ventas.dbf", "DADA", true), 0);
+    xb::rdd::WorkArea* given = areas().Area(areas().AreaOfAlias("DADA"));
+    xb::CallFunction("ORDSETFOCUS", {S("CODIGO")});
+    given->GoTo(4);
+    const int order = given->controlling_order();
+    ASSERT_GT(order, 0);
+    std::filesystem::remove(path_);
+    ASSERT_TRUE(inf_.RunInforme(c.code, false, "DADA", {}, 0, {}, c.euros)) << c.code;
+    EXPECT_EQ(Read(), filled) << c.code;
+    EXPECT_EQ(inf_.nCopiados, c.straight ? 0 : (c.condition ? 5 : 6)) << c.code;
+    EXPECT_EQ(given->controlling_order(), order) << c.code;
+    EXPECT_EQ(given->recno(), 4u) << c.code;
+    EXPECT_TRUE(NoTemporaryTables()) << c.code;
+
+    // Cancelled while its pages are made, the area is left as it was.
+    given->GoTo(2);
+    SetReportRunHook({.wait_dialog = [] { return std::make_unique<CancelWhilePrinting>(); }});
+    EXPECT_FALSE(inf_.RunInforme(c.code, false, "DADA", {}, 0, {}, c.euros)) << c.code;
+    SetReportRunHook({});
+    EXPECT_EQ(given->controlling_order(), order) << c.code;
+    EXPECT_EQ(given->recno(), 2u) << c.code;
+    EXPECT_TRUE(NoTemporaryTables()) << c.code;
+    EXPECT_FALSE(TInforme::lRunning);
+    xb::CallFunction("DBCLOSEAREA");
+  }
+  EXPECT_TRUE(ui().messages.empty()) << ui().messages.front().text;
 }
 
 TEST_F(ReportRunTest, ConditionsCompareNatively) {

@@ -284,7 +284,7 @@ TEST_F(ReportPrintTest, ADirectReportWritesATextFileAndCancelsFromItsProgressDia
   ReadFile(h, buffer, sizeof buffer - 1, &read, nullptr);
   CloseHandle(h);
   const std::string text(buffer, read);
-  for (const char* piece : {"Fecha: ", ", Hora: ", "Listado", "Texto", "Importe", "Fila 1", "Fila 3", "30"})
+  for (const char* piece : {"Fecha: ", ", Hora: ", "Listado", "Texto", "Importe", "Fila 1", "Fila 3", "30", "gina:   1"})
     EXPECT_NE(text.find(piece), std::string::npos) << piece << " in:\n" << text;
   EXPECT_EQ(text.find("Fila 4"), std::string::npos);
 
