@@ -2,13 +2,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "data/data_test_support.h"
 #include "data/program_settings.h"
 #include "reports/report_functions.h"
 #include "reports/report_text_device.h"
+#include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
@@ -18,7 +18,8 @@ namespace reports {
 namespace {
 
 using xb::Value;
-using Row = std::map<std::string, Value>;
+using testing::Add;
+using testing::Row;
 
 Value S(std::string_view s) { return Value::String(s); }
 Value N(double n, int decimals = 0) { return decimals ? Value::Double(n, decimals) : Value::Integer(static_cast<std::int64_t>(n)); }
@@ -77,17 +78,6 @@ class ReportColumnsTest : public data::testing::DataTest {
     dict_->End();
     std::filesystem::remove(path_);
     DataTest::TearDown();
-  }
-  void Add(std::string_view table, const Row& row) {
-    xb::rdd::WorkArea* a = areas().Area(areas().AreaOfAlias(TDictQZ::AliasOf(table)));
-    ASSERT_NE(a, nullptr) << table;
-    ASSERT_TRUE(a->Append());
-    for (const auto& [name, value] : row) {
-      const int pos = a->FieldPos(name);
-      ASSERT_GT(pos, 0) << table << "." << name;
-      a->PutField(pos, value);
-    }
-    a->Commit();
   }
   void Field(const std::string& table, int order, const std::string& field, const std::string& type, int width,
              int decimals, const std::string& description, Row extra = {}) {
@@ -376,11 +366,12 @@ TEST_F(ReportColumnsTest, AColumnInUseIsNotDeleted) {
     SCOPED_TRACE(c.what);
     for (const char* table : {"Graficos", "Condicio"}) {
       xb::rdd::WorkArea* a = areas().Area(areas().AreaOfAlias(TDictQZ::AliasOf(table)));
-      for (a->GoTop(); !a->eof(); a->Skip(1)) a->Delete();
+      for (a->GoTop(); !a->eof(); a->Skip(1))
+        if (a->LockRecord(a->recno(), true)) a->Delete();
     }
     xb::rdd::WorkArea* cols = areas().Area(areas().AreaOfAlias(TDictQZ::AliasOf("Columnas")));
     for (cols->GoTop(); !cols->eof(); cols->Skip(1))
-      if (cols->GetField(cols->FieldPos("IDCOL")).AsInt() == 9) cols->Delete();
+      if (cols->GetField(cols->FieldPos("IDCOL")).AsInt() == 9 && cols->LockRecord(cols->recno(), true)) cols->Delete();
     c.use();
     ui().messages.clear();
     g.questions.clear();
@@ -391,7 +382,8 @@ TEST_F(ReportColumnsTest, AColumnInUseIsNotDeleted) {
   // Colum12 is another column: a graphic naming it leaves Colum1 free.
   for (const char* table : {"Graficos", "Condicio"}) {
     xb::rdd::WorkArea* a = areas().Area(areas().AreaOfAlias(TDictQZ::AliasOf(table)));
-    for (a->GoTop(); !a->eof(); a->Skip(1)) a->Delete();
+    for (a->GoTop(); !a->eof(); a->Skip(1))
+      if (a->LockRecord(a->recno(), true)) a->Delete();
   }
   Add("Graficos", {{"CODIGO", S("G2")}, {"FUNCION", S("GRAFVENTAS('VENTAS', 'Colum12')")}});
   Add("Graficos", {{"CODIGO", S("G3")}, {"FUNCION", S("GRAFOTRO('OTRO', 'Colum1')")}});

@@ -1,11 +1,10 @@
 #include "reports/report_definitions.h"
 
-#include <map>
-
 #include "data/data_test_support.h"
 #include "data/program_settings.h"
 #include "reports/dictionary_tables.h"
 #include "reports/report_functions.h"
+#include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
@@ -15,7 +14,8 @@ namespace reports {
 namespace {
 
 using xb::Value;
-using Row = std::map<std::string, Value>;
+using testing::Add;
+using testing::Row;
 
 Value S(std::string_view s) { return Value::String(s); }
 
@@ -40,13 +40,6 @@ class ReportDefinitionsTest : public data::testing::DataTest {
   }
   xb::rdd::WorkArea& Area(std::string_view table) {
     return *areas().Area(areas().AreaOfAlias(TDictQZ::AliasOf(table)));
-  }
-  void Add(std::string_view table, const Row& row) {
-    xb::rdd::WorkArea& a = Area(table);
-    ASSERT_TRUE(a.Append());
-    for (const auto& [name, value] : row) a.PutField(a.FieldPos(name), value);
-    a.Commit();
-    a.Unlock(a.recno());
   }
   // A report with one row in each of the six tables (two columns), and a row of another.
   void Definition(const std::string& code) {

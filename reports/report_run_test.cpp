@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <sstream>
 
@@ -13,6 +12,7 @@
 #include "reports/dictionary_tables.h"
 #include "reports/report_functions.h"
 #include "reports/report_text_device.h"
+#include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "runtime/codepage.h"
 #include "runtime/lib/strings.h"
@@ -23,7 +23,8 @@ namespace reports {
 namespace {
 
 using xb::Value;
-using Row = std::map<std::string, Value>;
+using testing::Add;
+using testing::Row;
 
 Value S(std::string_view s) { return Value::String(s); }
 Value N(double n, int decimals = 0) { return decimals ? Value::Double(n, decimals) : Value::Integer(static_cast<std::int64_t>(n)); }
@@ -53,18 +54,6 @@ class ReportRunTest : public data::testing::DataTest {
     dict_->End();
     std::filesystem::remove(path_);
     DataTest::TearDown();
-  }
-  // A row appended to a dictionary table.
-  void Add(std::string_view table, const Row& row) {
-    xb::rdd::WorkArea* a = areas().Area(areas().AreaOfAlias(TDictQZ::AliasOf(table)));
-    ASSERT_NE(a, nullptr) << table;
-    ASSERT_TRUE(a->Append());
-    for (const auto& [name, value] : row) {
-      const int pos = a->FieldPos(name);
-      ASSERT_GT(pos, 0) << table << "." << name;
-      a->PutField(pos, value);
-    }
-    a->Commit();
   }
   // A report on the master "VENTAS" (DBF\Ventas.dbf).
   void Report(const std::string& code, Row extra = {}) {

@@ -17,8 +17,10 @@
 #include "reports/report_columns.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
+#include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "reports/win/report_page_device.h"
+#include "reports/win/report_window_test_support.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
 #include "runtime/rdd/test_support.h"
@@ -37,6 +39,8 @@
 namespace reports {
 namespace {
 
+using testing::Add;
+using testing::Table;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
@@ -55,40 +59,14 @@ std::string ItemText(HWND dialog, int id) {
   return text;
 }
 
-class ColumnDialogsTest : public ui::test::FrameworkTest {
+class ColumnDialogsTest : public testing::ReportWindowTest<> {
  protected:
   void SetUp() override {
-    FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    output::InitOutput();
-    ui::PrinterInit();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    data::InstallWindowedDataUi();
-    RegisterReportFunctions();
-    xb::rdd::SetDefaultDriver("ADS");
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
-    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("00"); });
-    data::cPathStart(folder_.path());
-    data::cPathInforme(folder_.path() + "INF\\");
-    data::nHandlers(255);
-    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
-    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
-    dict_ = xb::MakeRef<TDictQZ>();
-    dict_->New(folder_.path() + "INF");
-    ASSERT_TRUE(dict_->Activate("I", false));
-    InstallReportOutputs();
-    const std::string ventas = folder_ / "Ventas.dbf";
-    ASSERT_TRUE(X("DBCREATE('" + ventas + "', {{'CODIGO', 'C', 6, 0}, {'IMPORTE', 'N', 10, 2}, {'CANTIDAD', 'N', 4, 0}}, "
-                  "'ADS')").AsLogical());
-    ASSERT_TRUE(data::lNetUse(ventas, {.exclusive = true, .alias = "V"}));
-    X("DBAPPEND(), FIELDPUT(1, 'A01'), FIELDPUT(2, 12.5), FIELDPUT(3, 2)");
-    X("DBAPPEND(), FIELDPUT(1, 'B02'), FIELDPUT(2, 10), FIELDPUT(3, 3)");
-    X("DBCLOSEAREA()");
-    Add("Tablas", "TABLA := 'VENTAS', RUTA := '" + folder_.path() + "', FICHERO := 'Ventas', VISIBLE := 'S'");
+    ASSERT_NO_FATAL_FAILURE(ReportWindowTest::SetUp());
+    Table(folder_.path(), "Ventas", "{{'CODIGO', 'C', 6, 0}, {'IMPORTE', 'N', 10, 2}, {'CANTIDAD', 'N', 4, 0}}",
+          {"FIELDPUT(1, 'A01'), FIELDPUT(2, 12.5), FIELDPUT(3, 2)",
+           "FIELDPUT(1, 'B02'), FIELDPUT(2, 10), FIELDPUT(3, 3)"},
+          {.visible = true});
     Add("Campos", "TABLA := 'VENTAS', ORDEN := 1, CAMPO := 'CODIGO', TIPO := 'C', LONGITUD := 6, DESCRIPC := 'Código'");
     Add("Campos", "TABLA := 'VENTAS', ORDEN := 2, CAMPO := 'IMPORTE', TIPO := 'N', LONGITUD := 10, DECIMAL := 2, "
                   "DESCRIPC := 'Importe', MASCARA := '@E 999,999.99'");
@@ -99,26 +77,11 @@ class ColumnDialogsTest : public ui::test::FrameworkTest {
     ASSERT_EQ(AddColumnaCampo("EJEMPLO", "VENTAS", "CODIGO"), 1);
     ASSERT_EQ(AddColumnaCampo("EJEMPLO", "VENTAS", "IMPORTE"), 2);
   }
-  void TearDown() override {
-    SetPrinterCheck({});
-    dict_->End();
-    SetReportRunHook({});
-    xb::rdd::ResetTables();
-    data::SetDataUi(nullptr);
-    ui::PrinterInit();
-    ui::FreeResources();
-    FrameworkTest::TearDown();
-  }
-  void Add(std::string_view table, const std::string& assignments) {
-    X(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
-  }
   const ColumnaRow* Column(const std::vector<ColumnaRow>& columns, int idcol) {
     for (const ColumnaRow& c : columns)
       if (c.nIdCol == idcol) return &c;
     return nullptr;
   }
-  xb::rdd::testing::TempFolder folder_;
-  xb::Ref<TDictQZ> dict_;
 };
 
 TEST_F(ColumnDialogsTest, TheListAddsEditsMovesCalculatesAndRefusesADeletion) {

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "data/data_functions.h"
@@ -11,10 +10,12 @@
 #include "data/win/windowed_data_ui.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
+#include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "reports/win/report_dialog.h"
 #include "reports/win/report_dialog_builders.h"
 #include "reports/win/report_window_functions.h"
+#include "reports/win/report_window_test_support.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/macro.h"
@@ -33,12 +34,13 @@
 namespace reports {
 namespace {
 
+using testing::Add;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
 using xb::rdd::WorkArea;
 using xb::rdd::WorkAreas;
-using Row = std::map<std::string, Value>;
+using testing::Row;
 
 Value S(std::string_view s) { return Value::String(s); }
 Value N(int n) { return Value::Integer(n); }
@@ -83,28 +85,11 @@ void ShotPage(HWND dialog, int n, const std::string& name) {
 
 int Ok(const SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons[0].id; }
 
-class ReportDialogTest : public ui::test::FrameworkTest {
+class ReportDialogTest : public testing::ReportWindowTest<> {
  protected:
+  ReportDialogTest() : ReportWindowTest({.user = "05", .window_functions = true, .outputs = false}) {}
   void SetUp() override {
-    FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    data::InstallWindowedDataUi();
-    RegisterReportFunctions();
-    RegisterReportWindowFunctions();
-    xb::rdd::SetDefaultDriver("ADS");
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
-    xb::RegisterFunction("CCODUSER", [this](xb::Args&) { return Value::String(user_); });
-    data::cPathStart(folder_.path());
-    data::cPathInforme(folder_.path() + "INF\\");
-    data::nHandlers(255);
-    dict_ = xb::MakeRef<TDictQZ>();
-    dict_->New(data::cPathInforme());
-    ASSERT_TRUE(dict_->Activate("I", false));
+    ASSERT_NO_FATAL_FAILURE(ReportWindowTest::SetUp());
     Add("Tablas", {{"TABLA", S("ARTICULO")}, {"DESCRIPC", S("Artículos")}, {"VISIBLE", S("S")}});
     Add("Tablas", {{"TABLA", S("OCULTA")}, {"DESCRIPC", S("Oculta")}, {"VISIBLE", S("N")}});
     Add("Categor", {{"CATEGORIA", S("VEN")}, {"DESCRIPC", S("Ventas")}, {"INFDOC", S("I")}});
@@ -134,22 +119,7 @@ class ReportDialogTest : public ui::test::FrameworkTest {
     Add("Condicio", {{"INFORME", S("R1")}, {"INFDOC", S("I")}, {"TIPO", S("D")}, {"ORDEN", S("A")}, {"ENLACE", N(1)},
                      {"COLUMNA", S("Colum2")}, {"OPERADOR", N(5)}, {"VALOR", S("100")}, {"FLDTIPO", S("N")}});
   }
-  void TearDown() override {
-    TDictQZ::lDebug() = false;
-    dict_->End();
-    xb::rdd::ResetTables();
-    data::SetDataUi(nullptr);
-    ui::FreeResources();
-    FrameworkTest::TearDown();
-  }
   WorkArea& Area(std::string_view table) { return *WorkAreas::Get().Area(WorkAreas::Get().AreaOfAlias(TDictQZ::AliasOf(table))); }
-  void Add(std::string_view table, const Row& row) {
-    WorkArea& a = Area(table);
-    ASSERT_TRUE(a.Append());
-    for (const auto& [name, value] : row) a.PutField(a.FieldPos(name), value);
-    a.Commit();
-    a.Unlock(a.recno());
-  }
   static std::string Field(WorkArea& a, const std::string& name) {
     const Value v = a.GetField(a.FieldPos(name));
     if (v.IsNumber()) return std::to_string(static_cast<int>(v.AsDouble()));
@@ -186,10 +156,6 @@ class ReportDialogTest : public ui::test::FrameworkTest {
     return n;
   }
   std::vector<ReportColumn> Columns() { return ColInforme("R1", "ARTICULO"); }
-
-  xb::rdd::testing::TempFolder folder_;
-  xb::Ref<TDictQZ> dict_;
-  std::string user_ = "05";
 };
 
 TEST_F(ReportDialogTest, AReportBuiltInTheDialogIsSavedWithItsOrdersGroupsConditionsAndFunctions) {

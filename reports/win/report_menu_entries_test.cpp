@@ -16,12 +16,14 @@
 #include "reports/report_columns.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
+#include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "reports/win/column_dialogs.h"
 #include "reports/win/report_dialog.h"
 #include "reports/win/report_page_device.h"
 #include "reports/win/report_run_dialogs.h"
 #include "reports/win/report_window_functions.h"
+#include "reports/win/report_window_test_support.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
@@ -49,6 +51,8 @@
 namespace reports {
 namespace {
 
+using testing::Add;
+using testing::Table;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
@@ -72,61 +76,15 @@ void InOrder(const std::string& text, const std::vector<std::string>& pieces) {
   }
 }
 
-class ReportMenuEntriesTest : public ui::test::FrameworkTest {
+class ReportMenuEntriesTest : public testing::ReportWindowTest<output::test::TempFolder> {
  protected:
+  ReportMenuEntriesTest()
+      : ReportWindowTest({.user = "05", .exe_folder = true, .window_functions = true}, "vdrmenuinf") {}
   void SetUp() override {
-    FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    output::InitOutput();
-    ui::PrinterInit();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    data::InstallWindowedDataUi();
-    RegisterReportFunctions();
-    RegisterReportWindowFunctions();
-    xb::rdd::SetDefaultDriver("ADS");
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
-    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("05"); });
-    data::cPathStart(folder_.path());
-    data::cPathExe(folder_.path());
-    data::cPathInforme(folder_.path() + "INF\\");
-    data::nHandlers(255);
-    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
-    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
-    dict_ = xb::MakeRef<TDictQZ>();
-    dict_->New(folder_.path() + "INF");
-    ASSERT_TRUE(dict_->Activate("I", false));
-    InstallReportOutputs();
+    ASSERT_NO_FATAL_FAILURE(ReportWindowTest::SetUp());
     InstallRunDialogs();
     SetPrinterCheck([] { return true; });
     Dictionary();
-  }
-  void TearDown() override {
-    SetPrinterCheck({});
-    dict_->End();
-    SetReportRunHook({});
-    xb::rdd::ResetTables();
-    data::SetDataUi(nullptr);
-    ui::PrinterInit();
-    ui::FreeResources();
-    FrameworkTest::TearDown();
-  }
-  void Add(std::string_view table, const std::string& assignments) {
-    X(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
-  }
-  void Table(const std::string& name, const std::string& structure, const std::vector<std::string>& rows, bool tag) {
-    const std::string file = folder_.path() + name + ".dbf";
-    ASSERT_TRUE(X("DBCREATE('" + file + "', " + structure + ", 'ADS')").AsLogical());
-    ASSERT_TRUE(data::lNetUse(file, {.exclusive = true, .alias = "T"}));
-    for (const std::string& row : rows) X("DBAPPEND(), " + row);
-    if (tag) X("ORDCREATE(, 'CODIGO', 'CODIGO')");
-    X("DBCLOSEAREA()");
-    const std::string upper = xb::Upper(xb::CurrentCodePage(), name);
-    Add("Tablas", "TABLA := '" + upper + "', RUTA := '" + folder_.path() + "', FICHERO := '" + name + "', VISIBLE := 'S'");
-    if (tag) Add("Indices", "TABLA := '" + upper + "', ORDEN := 1, TAG := 'CODIGO', EXPRESION := 'CODIGO'");
   }
   void Field(const char* table, int order, const char* field, const char* type, int length, int decimals,
              const char* description) {
@@ -136,19 +94,21 @@ class ReportMenuEntriesTest : public ui::test::FrameworkTest {
   }
   // Sales -> articles -> families, an expression of the sales and the category of the report.
   void Dictionary() {
-    Table("Ventas", "{{'CODIGO', 'C', 6, 0}, {'ARTICULO', 'C', 4, 0}, {'IMPORTE', 'N', 8, 2}, {'UNIDADES', 'N', 5, 0}}",
+    Table(folder_.path(), "Ventas",
+          "{{'CODIGO', 'C', 6, 0}, {'ARTICULO', 'C', 4, 0}, {'IMPORTE', 'N', 8, 2}, {'UNIDADES', 'N', 5, 0}}",
           {"FIELDPUT(1, 'V1'), FIELDPUT(2, 'P1'), FIELDPUT(3, 10), FIELDPUT(4, 2)",
            "FIELDPUT(1, 'V2'), FIELDPUT(2, 'M1'), FIELDPUT(3, 5), FIELDPUT(4, 1)",
            "FIELDPUT(1, 'V3'), FIELDPUT(2, 'P2'), FIELDPUT(3, 2), FIELDPUT(4, 3)",
            "FIELDPUT(1, 'V4'), FIELDPUT(2, 'M1'), FIELDPUT(3, 1.5), FIELDPUT(4, 4)",
            "FIELDPUT(1, 'V5'), FIELDPUT(2, 'P1'), FIELDPUT(3, 0.5), FIELDPUT(4, 1)"},
-          false);
-    Table("Articulos", "{{'CODIGO', 'C', 4, 0}, {'FAMILIA', 'C', 3, 0}}",
+          {.visible = true});
+    Table(folder_.path(), "Articulos", "{{'CODIGO', 'C', 4, 0}, {'FAMILIA', 'C', 3, 0}}",
           {"FIELDPUT(1, 'P1'), FIELDPUT(2, 'PAN')", "FIELDPUT(1, 'P2'), FIELDPUT(2, 'PAN')",
            "FIELDPUT(1, 'M1'), FIELDPUT(2, 'MAN')"},
-          true);
-    Table("Familias", "{{'CODIGO', 'C', 3, 0}, {'NOMBRE', 'C', 10, 0}}",
-          {"FIELDPUT(1, 'PAN'), FIELDPUT(2, 'Panadería')", "FIELDPUT(1, 'MAN'), FIELDPUT(2, 'Mantequera')"}, true);
+          {.tag = true, .visible = true});
+    Table(folder_.path(), "Familias", "{{'CODIGO', 'C', 3, 0}, {'NOMBRE', 'C', 10, 0}}",
+          {"FIELDPUT(1, 'PAN'), FIELDPUT(2, 'Panadería')", "FIELDPUT(1, 'MAN'), FIELDPUT(2, 'Mantequera')"},
+          {.tag = true, .visible = true});
     Field("VENTAS", 1, "CODIGO", "C", 6, 0, "Código");
     Field("VENTAS", 2, "ARTICULO", "C", 4, 0, "Artículo");
     Field("VENTAS", 3, "IMPORTE", "N", 8, 2, "Importe");
@@ -178,9 +138,6 @@ class ReportMenuEntriesTest : public ui::test::FrameworkTest {
     FindClose(h);
     return false;
   }
-
-  output::test::TempFolder folder_{"vdrmenuinf"};
-  xb::Ref<TDictQZ> dict_;
 };
 
 // The report menu's options as the program builds them from its menu table: each action's

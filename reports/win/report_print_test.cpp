@@ -12,9 +12,11 @@
 #include "output/preview.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
+#include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "reports/win/report_list.h"
 #include "reports/win/report_page_device.h"
+#include "reports/win/report_window_test_support.h"
 #include "reports/win/tbrwdataqz.h"
 #include "reports/win/tdtreport.h"
 #include "ui/core/tmdiframe.h"
@@ -35,60 +37,23 @@
 namespace reports {
 namespace {
 
+using testing::Add;
+using testing::Table;
 using xb::Value;
 
 Value X(const std::string& text) { return xb::EvalMacro(text); }
 
-class ReportPrintTest : public ui::test::FrameworkTest {
+class ReportPrintTest : public testing::ReportWindowTest<> {
  protected:
   void SetUp() override {
-    FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    output::InitOutput();
-    ui::PrinterInit();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    data::InstallWindowedDataUi();
-    RegisterReportFunctions();
-    xb::rdd::SetDefaultDriver("ADS");
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
-    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("00"); });
-    data::cPathStart(folder_.path());
-    data::cPathInforme(folder_.path() + "INF\\");
-    data::nHandlers(255);
-    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
-    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
-    dict_ = xb::MakeRef<TDictQZ>();
-    dict_->New(folder_.path() + "INF");
-    ASSERT_TRUE(dict_->Activate("I", false));
-    InstallReportOutputs();
+    ASSERT_NO_FATAL_FAILURE(ReportWindowTest::SetUp());
     Example();
-  }
-  void TearDown() override {
-    dict_->End();
-    SetReportRunHook({});
-    xb::rdd::ResetTables();
-    data::SetDataUi(nullptr);
-    ui::PrinterInit();
-    ui::FreeResources();
-    FrameworkTest::TearDown();
-  }
-  void Add(std::string_view table, const std::string& assignments) {
-    X(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
   }
   // The example report on its master table.
   void Example() {
-    const std::string ventas = folder_ / "Ventas.dbf";
-    ASSERT_TRUE(X("DBCREATE('" + ventas + "', {{'CODIGO', 'C', 6, 0}, {'IMPORTE', 'N', 10, 2}}, 'ADS')").AsLogical());
-    ASSERT_TRUE(data::lNetUse(ventas, {.exclusive = true, .alias = "V"}));
-    X("DBAPPEND(), FIELDPUT(1, 'A01'), FIELDPUT(2, 1234.5)");
-    X("DBAPPEND(), FIELDPUT(1, 'B02'), FIELDPUT(2, 10)");
-    X("DBAPPEND(), FIELDPUT(1, 'C03'), FIELDPUT(2, 0.25)");
-    X("DBCLOSEAREA()");
-    Add("Tablas", "TABLA := 'VENTAS', RUTA := '" + folder_.path() + "', FICHERO := 'Ventas'");
+    Table(folder_.path(), "Ventas", "{{'CODIGO', 'C', 6, 0}, {'IMPORTE', 'N', 10, 2}}",
+          {"FIELDPUT(1, 'A01'), FIELDPUT(2, 1234.5)", "FIELDPUT(1, 'B02'), FIELDPUT(2, 10)",
+           "FIELDPUT(1, 'C03'), FIELDPUT(2, 0.25)"});
     Add("Informes",
         "INFORME := 'EJEMPLO', TABLAMAST := 'VENTAS', DESCRIPC := 'Prueba', TITULO := 'Prueba', HASTA := 'Total', "
         "DESGLOSE := .T., LINEASR := 1, INFMASTER := 'EJEMPLO'");
@@ -101,8 +66,6 @@ class ReportPrintTest : public ui::test::FrameworkTest {
         "ANCHO := 12, NUMDECIMAL := 2, DECIMAL := 2, ALINEACION := 'D', PINICIAL := 8, LINEA := 1, TOTAL := .T., "
         "MASCARA := '@E 9,999,999.99', CAMPOREL := 'IMPORTE', ANCHOMAX := 10, IMPRIMIR := .T., INIGRUPO := .T.");
   }
-  xb::rdd::testing::TempFolder folder_;
-  xb::Ref<TDictQZ> dict_;
 };
 
 TEST_F(ReportPrintTest, TheExampleReportPrintsOnThePrinter) {

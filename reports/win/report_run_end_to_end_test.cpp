@@ -18,9 +18,11 @@
 #include "output/preview.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
+#include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "reports/win/report_page_device.h"
 #include "reports/win/report_run_dialogs.h"
+#include "reports/win/report_window_test_support.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
 #include "runtime/rdd/test_support.h"
@@ -41,6 +43,8 @@
 namespace reports {
 namespace {
 
+using testing::Add;
+using testing::Table;
 using xb::Value;
 
 Value X(const std::string& text) { return xb::EvalMacro(text); }
@@ -128,34 +132,12 @@ class WatchedProgress : public RunProgress {
   Watch& watch_;
 };
 
-class ReportEndToEndTest : public ui::test::FrameworkTest {
+class ReportEndToEndTest : public testing::ReportWindowTest<output::test::TempFolder> {
  protected:
+  ReportEndToEndTest() : ReportWindowTest({.exe_folder = true}, "vdre2e") {}
   void SetUp() override {
-    FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    output::InitOutput();
-    ui::PrinterInit();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    data::InstallWindowedDataUi();
-    RegisterReportFunctions();
-    xb::rdd::SetDefaultDriver("ADS");
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
-    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("00"); });
+    ASSERT_NO_FATAL_FAILURE(ReportWindowTest::SetUp());
     svc::cCodUser("01");
-    data::cPathStart(folder_.path());
-    data::cPathExe(folder_.path());
-    data::cPathInforme(folder_.path() + "INF\\");
-    data::nHandlers(255);
-    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
-    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
-    dict_ = xb::MakeRef<TDictQZ>();
-    dict_->New(folder_.path() + "INF");
-    ASSERT_TRUE(dict_->Activate("I", false));
-    InstallReportOutputs();
     InstallRunDialogs();
     ReportRunHook hook = CurrentReportRunHook();
     hook.wait_dialog = [this] { return std::make_unique<WatchedProgress>(OpenRunProgress(), watch_); };
@@ -163,43 +145,21 @@ class ReportEndToEndTest : public ui::test::FrameworkTest {
     Tables();
     Definition();
   }
-  void TearDown() override {
-    dict_->End();
-    SetReportRunHook({});
-    xb::rdd::ResetTables();
-    data::SetDataUi(nullptr);
-    ui::PrinterInit();
-    ui::FreeResources();
-    FrameworkTest::TearDown();
-  }
-  void Add(std::string_view table, const std::string& assignments) {
-    X(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
-  }
-  void Table(const std::string& name, const std::string& structure, const std::vector<std::string>& rows, bool tag) {
-    const std::string file = folder_.path() + name + ".dbf";
-    ASSERT_TRUE(X("DBCREATE('" + file + "', " + structure + ", 'ADS')").AsLogical());
-    ASSERT_TRUE(data::lNetUse(file, {.exclusive = true, .alias = "T"}));
-    for (const std::string& row : rows) X("DBAPPEND(), " + row);
-    if (tag) X("ORDCREATE(, 'CODIGO', 'CODIGO')");
-    X("DBCLOSEAREA()");
-    const std::string upper = xb::Upper(xb::CurrentCodePage(), name);
-    Add("Tablas", "TABLA := '" + upper + "', RUTA := '" + folder_.path() + "', FICHERO := '" + name + "'");
-    if (tag) Add("Indices", "TABLA := '" + upper + "', ORDEN := 1, TAG := 'CODIGO', EXPRESION := 'CODIGO'");
-  }
   void Tables() {
-    Table("Ventas", "{{'CODIGO', 'C', 6, 0}, {'ARTICULO', 'C', 4, 0}, {'IMPORTE', 'N', 10, 2}, {'UNIDADES', 'N', 5, 0}}",
+    Table(folder_.path(), "Ventas",
+          "{{'CODIGO', 'C', 6, 0}, {'ARTICULO', 'C', 4, 0}, {'IMPORTE', 'N', 10, 2}, {'UNIDADES', 'N', 5, 0}}",
           {"FIELDPUT(1, 'V1'), FIELDPUT(2, 'P1'), FIELDPUT(3, 10), FIELDPUT(4, 2)",
            "FIELDPUT(1, 'V2'), FIELDPUT(2, 'M1'), FIELDPUT(3, 5), FIELDPUT(4, 1)",
            "FIELDPUT(1, 'V3'), FIELDPUT(2, 'P2'), FIELDPUT(3, 2), FIELDPUT(4, 3)",
            "FIELDPUT(1, 'V4'), FIELDPUT(2, 'M1'), FIELDPUT(3, 1.5), FIELDPUT(4, 4)",
-           "FIELDPUT(1, 'V5'), FIELDPUT(2, 'P1'), FIELDPUT(3, 0.5), FIELDPUT(4, 1)"},
-          false);
-    Table("Articulos", "{{'CODIGO', 'C', 4, 0}, {'FAMILIA', 'C', 3, 0}}",
+           "FIELDPUT(1, 'V5'), FIELDPUT(2, 'P1'), FIELDPUT(3, 0.5), FIELDPUT(4, 1)"});
+    Table(folder_.path(), "Articulos", "{{'CODIGO', 'C', 4, 0}, {'FAMILIA', 'C', 3, 0}}",
           {"FIELDPUT(1, 'P1'), FIELDPUT(2, 'PAN')", "FIELDPUT(1, 'P2'), FIELDPUT(2, 'PAN')",
            "FIELDPUT(1, 'M1'), FIELDPUT(2, 'MAN')"},
-          true);
-    Table("Familias", "{{'CODIGO', 'C', 3, 0}, {'NOMBRE', 'C', 10, 0}}",
-          {"FIELDPUT(1, 'PAN'), FIELDPUT(2, 'Panadería')", "FIELDPUT(1, 'MAN'), FIELDPUT(2, 'Mantequera')"}, true);
+          {.tag = true});
+    Table(folder_.path(), "Familias", "{{'CODIGO', 'C', 3, 0}, {'NOMBRE', 'C', 10, 0}}",
+          {"FIELDPUT(1, 'PAN'), FIELDPUT(2, 'Panadería')", "FIELDPUT(1, 'MAN'), FIELDPUT(2, 'Mantequera')"},
+          {.tag = true});
     // The expression: the amount times the units, in its master's environment.
     Add("Expresio", "CODIGO := 'VALORVEN', DESCRIPC := 'Valor', TABLA := 'VENTAS', EXPRESION := 'TEST_VALOR'");
     xb::RegisterFunction("TEST_VALOR", [](xb::Args& a) {
@@ -279,8 +239,6 @@ class ReportEndToEndTest : public ui::test::FrameworkTest {
     return false;
   }
 
-  output::test::TempFolder folder_{"vdre2e"};
-  xb::Ref<TDictQZ> dict_;
   std::string picture_;
   Watch watch_;
 };

@@ -14,9 +14,11 @@
 #include "reports/report_definitions.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
+#include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "reports/win/report_tree.h"
 #include "reports/win/report_window_functions.h"
+#include "reports/win/report_window_test_support.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/macro.h"
@@ -37,6 +39,7 @@
 namespace reports {
 namespace {
 
+using testing::Add;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
@@ -179,39 +182,20 @@ struct Step {
   std::function<void(ui::TQZTreeView&)> check = {};
 };
 
-class ReportTreeTest : public ui::test::FrameworkTest {
+class ReportTreeTest : public testing::ReportWindowTest<> {
  protected:
+  ReportTreeTest() : ReportWindowTest({.user = "05", .window_functions = true, .outputs = false}) {}
   void SetUp() override {
-    FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    data::InstallWindowedDataUi();
-    RegisterReportFunctions();
-    RegisterReportWindowFunctions();
-    xb::rdd::SetDefaultDriver("ADS");
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
-    xb::RegisterFunction("CCODUSER", [this](xb::Args&) { return Value::String(user_); });
-    xb::RegisterFunction("GRAFICOPRUEBA", [this](xb::Args& a) {
-      graphics_.push_back(std::string(a.Str(1)) + (X("TI_LGRAFICOFROMDICT()").AsLogical() ? "+" : "-"));
-      return Value();
-    });
-    data::cPathStart(folder_.path());
-    data::cPathInforme(folder_.path() + "INF\\");
-    data::nHandlers(255);
     DialogAnswerer setup([](const SeenDialog& d) {
       if (d.title.find("Atenci") == std::string::npos) return 0;
       ADD_FAILURE() << d.title << ": " << d.AllText();
       return d.buttons.empty() ? 0 : d.buttons[0].id;
     });
-    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
-    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
-    dict_ = xb::MakeRef<TDictQZ>();
-    dict_->New(folder_.path() + "INF");
-    ASSERT_TRUE(dict_->Activate("I", false));
+    ASSERT_NO_FATAL_FAILURE(ReportWindowTest::SetUp());
+    xb::RegisterFunction("GRAFICOPRUEBA", [this](xb::Args& a) {
+      graphics_.push_back(std::string(a.Str(1)) + (X("TI_LGRAFICOFROMDICT()").AsLogical() ? "+" : "-"));
+      return Value();
+    });
     Add("Categor", "CATEGORIA := 'VEN', DESCRIPC := 'Ventas', INFDOC := 'I'");
     Add("Categor", "CATEGORIA := 'COM', DESCRIPC := 'Compras', INFDOC := 'I'");
     Add("SubCat", "SUBCAT := 'DIA', CATEGORIA := 'VEN', DESCRIPC := 'Diarias'");
@@ -222,18 +206,6 @@ class ReportTreeTest : public ui::test::FrameworkTest {
     Add("GrafCat", "CODIGO := 'EST', DESCRIPC := 'Estadísticas'");
     Add("Graficos", "CODIGO := 'G1', CATEGORIA := 'EST', DESCRIPC := 'Ventas mensuales', "
                     "FUNCION := \"GraficoPrueba('G1')\"");
-  }
-  void TearDown() override {
-    SetReportTreeHook({});
-    if (dict_->lAbierto) dict_->End();
-    SetReportRunHook({});
-    xb::rdd::ResetTables();
-    data::SetDataUi(nullptr);
-    ui::FreeResources();
-    FrameworkTest::TearDown();
-  }
-  void Add(std::string_view table, const std::string& assignments) {
-    X(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
   }
   // The reports, "code description" each, in the table's order.
   std::vector<std::string> Codes(bool described = false) {
@@ -299,9 +271,6 @@ class ReportTreeTest : public ui::test::FrameworkTest {
     for (const auto& [title, steps] : trees) EXPECT_EQ(next[title], steps.size()) << title << " among " << titles;
   }
 
-  xb::rdd::testing::TempFolder folder_;
-  xb::Ref<TDictQZ> dict_;
-  std::string user_ = "05";
   std::vector<std::string> graphics_;
   std::vector<SeenDialog> seen_;
   std::vector<std::string> texts_;

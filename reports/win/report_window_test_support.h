@@ -1,0 +1,99 @@
+// The fixture of the report generator's window tests: VDRE.DLL's resources, the runtime, the
+// tables and the data layer started afresh, the report functions registered, a fresh folder
+// as the program's start folder with the dictionary open in its INF\, and the report outputs.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "data/data_functions.h"
+#include "data/data_ui.h"
+#include "data/program_settings.h"
+#include "data/win/windowed_data_ui.h"
+#include "output/output.h"
+#include "reports/report_functions.h"
+#include "reports/report_run.h"
+#include "reports/tdictqz.h"
+#include "reports/win/column_dialogs.h"
+#include "reports/win/report_page_device.h"
+#include "reports/win/report_tree.h"
+#include "reports/win/report_window_functions.h"
+#include "runtime/function_table.h"
+#include "runtime/rdd/driver.h"
+#include "runtime/rdd/test_support.h"
+#include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
+#include "ui/bridge/printer_device.h"
+#include "ui/bridge/resources.h"
+#include "ui/controls/controls.h"
+#include "ui/core/core_test_support.h"
+
+namespace reports::testing {
+
+struct ReportWindowOptions {
+  std::string user = "00";        // what CCODUSER answers at first (`user_`)
+  bool exe_folder = false;        // the folder is also cPathExe
+  bool window_functions = false;  // the report window functions registered
+  bool outputs = true;            // the printers, the preview and the report outputs
+};
+
+// `Folder` is the temporary folder's class; `folder` its constructor's arguments.
+template <typename Folder = xb::rdd::testing::TempFolder>
+class ReportWindowTest : public ui::test::FrameworkTest {
+ protected:
+  template <typename... FolderArgs>
+  explicit ReportWindowTest(ReportWindowOptions options = {}, FolderArgs&&... folder)
+      : options_(std::move(options)), user_(options_.user), folder_(std::forward<FolderArgs>(folder)...) {}
+
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
+    ui::InitControls();
+    if (options_.outputs) {
+      output::InitOutput();
+      ui::PrinterInit();
+    }
+    xb::rdd::InitTables();
+    xb::rdd::ResetTables();
+    data::RegisterDataFunctions();
+    data::ResetProgramSettings();
+    data::InstallWindowedDataUi();
+    RegisterReportFunctions();
+    if (options_.window_functions) RegisterReportWindowFunctions();
+    xb::rdd::SetDefaultDriver("ADS");
+    xb::SetValue(xb::SET_DELETED, xb::Value::Logical(true));
+    xb::RegisterFunction("CCODUSER", [this](xb::Args&) { return xb::Value::String(user_); });
+    data::cPathStart(folder_.path());
+    if (options_.exe_folder) data::cPathExe(folder_.path());
+    data::cPathInforme(folder_.path() + "INF\\");
+    data::nHandlers(255);
+    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
+    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
+    dict_ = xb::MakeRef<TDictQZ>();
+    dict_->New(folder_.path() + "INF");
+    ASSERT_TRUE(dict_->Activate("I", false));
+    if (options_.outputs) InstallReportOutputs();
+  }
+  void TearDown() override {
+    SetPrinterCheck({});
+    SetReportTreeHook({});
+    TDictQZ::lDebug() = false;
+    if (dict_ && dict_->lAbierto) dict_->End();
+    SetReportRunHook({});
+    xb::rdd::ResetTables();
+    data::SetDataUi(nullptr);
+    if (options_.outputs) ui::PrinterInit();
+    ui::FreeResources();
+    FrameworkTest::TearDown();
+  }
+
+  ReportWindowOptions options_;
+  std::string user_;
+  Folder folder_;
+  xb::Ref<TDictQZ> dict_;
+};
+
+}  // namespace reports::testing
