@@ -45,9 +45,23 @@ xb::Ref<ui::TButton> Button(const ui::DialogRef& dialog, int id, std::function<v
   return button;
 }
 
+namespace {
+
+// A label of a resource: its text goes in whenever its window is bound (a folder's pages are
+// bound with the folder, not by the dialog that runs them).
+class LabelControl final : public ui::PlainControl {
+ public:
+  void Initiate(HWND dialog) override {
+    PlainControl::Initiate(dialog);
+    if (hWnd != nullptr && !cCaption.empty()) ::SetWindowTextA(hWnd, cCaption.c_str());
+  }
+};
+
+}  // namespace
+
 xb::Ref<ui::PlainControl> Label(const ui::DialogRef& dialog, int id, const std::string& text,
                                 std::optional<COLORREF> colour) {
-  auto label = xb::MakeRef<ui::PlainControl>();
+  auto label = xb::MakeRef<LabelControl>();
   label->Redefine(id, dialog);
   label->cCaption = text;
   if (colour) {
@@ -89,14 +103,7 @@ void Picture(const ui::DialogRef& dialog, int id, const std::string& name) {
 }
 
 int RunDialog(const ui::DialogRef& dialog, std::function<bool()> init, std::function<bool()> valid) {
-  ui::TDialog* d = dialog.get();
-  const Value on_init(xb::Block::Native([d, &init](xb::Args&) {
-    for (const ui::WindowRef& control : d->aControls)
-      if (control->hWnd != nullptr && dynamic_cast<ui::PlainControl*>(control.get()) != nullptr &&
-          dynamic_cast<PictureControl*>(control.get()) == nullptr && !control->cCaption.empty())
-        ::SetWindowTextA(control->hWnd, control->cCaption.c_str());
-    return Value::Logical(init ? init() : true);
-  }));
+  const Value on_init(xb::Block::Native([&init](xb::Args&) { return Value::Logical(init ? init() : true); }));
   ui::TDialog::ActivateParams params;
   params.centered = true;
   params.init = on_init;

@@ -29,8 +29,8 @@ xb::Value Action(std::function<void()> action);
 // A push button of the dialog's resource running `action`.
 xb::Ref<ui::TButton> Button(const ui::DialogRef& dialog, int id, std::function<void()> action);
 
-// A label of the dialog's resource showing `text` (in `colour` when given), set when the
-// dialog starts.
+// A label of the dialog's resource showing `text` (in `colour` when given), set when its
+// window is bound: when the dialog starts, or with the folder of a page.
 xb::Ref<ui::PlainControl> Label(const ui::DialogRef& dialog, int id, const std::string& text,
                                 std::optional<COLORREF> colour = std::nullopt);
 

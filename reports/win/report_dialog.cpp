@@ -481,7 +481,6 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
     SetText(h2, kHeaderLabel, DescriptionOf("CabeH", "COD", form.cabecera));
     SetText(h2, kDesde, form.desde);
     SetText(h2, kHasta, form.hasta);
-    for (int i = 0; i < 4; ++i) SetText(h2, kFontLabels + i, FontText(form.fonts[static_cast<std::size_t>(i)]));
     SetText(h2, kMargin, std::to_string(form.margen));
     SetText(h2, kLines, std::to_string(form.lineasr));
     CheckDlgButton(h3, kJump, form.ljump ? BST_CHECKED : BST_UNCHECKED);
