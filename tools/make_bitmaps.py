@@ -192,6 +192,13 @@ def step_done():
     return icon.picture()
 
 
+def step_pending():
+    """A step of a report run that has not ended yet: a grey ring."""
+    icon = Icon(size=16)
+    icon.ring(8, 8, 3.6, 1.6, (112, 112, 112))
+    return icon.picture()
+
+
 def padlock_open():
     """Liberar: an open padlock."""
     icon = Icon()
@@ -528,6 +535,7 @@ PICTURES = {
     "bmp_informacion.bmp": info_sign(),
     # The steps of a report run's wait dialog.
     "ti_done.bmp": step_done(),
+    "ti_undone.bmp": step_pending(),
     # The header picture of a left button bar (resource 24004).
     "barheader.bmp": bar_header(),
     # The table layer's questions.

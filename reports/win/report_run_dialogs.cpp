@@ -65,6 +65,8 @@ class WaitDialog : public RunProgress {
 
   void Done(Step step) override {
     if (hwnd_ == nullptr) return;
+    // The picture of a step not ended yet is the template's: the control that loaded it keeps it
+    // (the steps may share one).
     SendDlgItemMessageA(hwnd_, kStepBitmap + step, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(done_));
     Refresh();
   }

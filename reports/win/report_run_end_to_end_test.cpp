@@ -88,6 +88,7 @@ struct Watch {
   bool shot = false;
   std::string button;  // the cancel button's text while the pages are made
   std::string shot_name;
+  int pictures_changed = 0;  // steps whose pending picture became the done one
 };
 
 class WatchedProgress : public RunProgress {
@@ -95,7 +96,12 @@ class WatchedProgress : public RunProgress {
   WatchedProgress(std::unique_ptr<RunProgress> real, Watch& watch) : real_(std::move(real)), watch_(watch) {}
   void Done(Step step) override {
     watch_.steps.push_back(step);
+    // A step shows its pending picture until it ends, then the done one.
+    HWND dialog = FindWindowA(nullptr, "Espere por favor...");
+    const auto image = [dialog, step] { return SendDlgItemMessageA(dialog, 200 + step, STM_GETIMAGE, IMAGE_BITMAP, 0); };
+    const LRESULT pending = image();
     real_->Done(step);
+    if (pending != 0 && image() != 0 && image() != pending) ++watch_.pictures_changed;
   }
   void SetTotal(long total) override { real_->SetTotal(total); }
   void SetPos(long pos) override {
@@ -257,6 +263,7 @@ TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) 
   ASSERT_TRUE(inf.RunInforme("E2E"));
   EXPECT_TRUE(watch_.shot) << "the wait dialog showed";
   EXPECT_EQ(watch_.steps, (std::vector<int>{1, 2, 4, 3, 5}));
+  EXPECT_EQ(watch_.pictures_changed, 5);
   EXPECT_EQ(watch_.pages, (std::vector<int>{1}));
   EXPECT_EQ(watch_.button, "&Previsualizar");
   EXPECT_TRUE(NoTemporaryTables());
