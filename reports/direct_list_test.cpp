@@ -2,15 +2,16 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "data/data_test_support.h"
 #include "reports/dictionary_tables.h"
+#include "reports/report_test_support.h"
 #include "reports/report_text_device.h"
 
 namespace reports {
 namespace {
 
+using testing::ReadFile;
 using xb::Value;
 
 const unsigned char kDirect[] = {
@@ -50,12 +51,7 @@ class DirectListTest : public data::testing::DataTest {
                 });
     ASSERT_GT(Use("TMP\\Directo.dbf", "DIRECTO", false), 0);
   }
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-  }
+  std::string Read() const { return ReadFile(path_); }
   std::string path_;
 };
 

@@ -1,7 +1,6 @@
 #include "reports/report_columns.h"
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "data/data_test_support.h"
@@ -17,13 +16,13 @@
 namespace reports {
 namespace {
 
-using xb::Value;
 using testing::Add;
+using testing::L;
+using testing::N;
+using testing::ReadFile;
 using testing::Row;
-
-Value S(std::string_view s) { return Value::String(s); }
-Value N(double n, int decimals = 0) { return decimals ? Value::Double(n, decimals) : Value::Integer(static_cast<std::int64_t>(n)); }
-Value L(bool b) { return Value::Logical(b); }
+using testing::S;
+using xb::Value;
 
 // What the questions answer; kept outside the fixture, as the function table outlives it.
 struct Answers {
@@ -157,12 +156,7 @@ class ReportColumnsTest : public data::testing::DataTest {
     return rows;
   }
   std::string Last() { return ui().messages.empty() ? std::string() : ui().messages.back().text; }
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-  }
+  std::string Read() const { return ReadFile(path_); }
   std::vector<std::string> Lines() const {
     std::vector<std::string> lines;
     std::stringstream in(Read());

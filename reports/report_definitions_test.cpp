@@ -13,11 +13,10 @@
 namespace reports {
 namespace {
 
-using xb::Value;
 using testing::Add;
 using testing::Row;
-
-Value S(std::string_view s) { return Value::String(s); }
+using testing::S;
+using xb::Value;
 
 class ReportDefinitionsTest : public data::testing::DataTest {
  protected:

@@ -2,15 +2,17 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "data/data_test_support.h"
+#include "reports/report_test_support.h"
 #include "reports/report_text_device.h"
 #include "runtime/lib/strings.h"
 
 namespace reports {
 namespace {
 
+using testing::Page;
+using testing::ReadFile;
 using xb::Value;
 
 // The golden files, compiled in.
@@ -82,18 +84,7 @@ class ReportEngineTest : public data::testing::DataTest {
     report.nTitleDnLine = 1;
     report.nTotalLine = 1;
   }
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-  }
-  // Pages of 64 lines from the lines given, the rest empty.
-  static std::string Page(const std::vector<std::string>& lines) {
-    std::string page;
-    for (std::size_t i = 0; i < TQZRFile::kRows; ++i) page += (i < lines.size() ? lines[i] : "") + "\r\n";
-    return page;
-  }
+  std::string Read() const { return ReadFile(path_); }
   // On a mismatch the output is kept beside the golden name, to be looked at.
   void ExpectGolden(const std::string& golden, const std::string& name) {
     const std::string got = Read();

@@ -1,7 +1,6 @@
 #include "reports/report_run.h"
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 
@@ -22,13 +21,14 @@
 namespace reports {
 namespace {
 
-using xb::Value;
 using testing::Add;
+using testing::L;
+using testing::N;
+using testing::Page;
+using testing::ReadFile;
 using testing::Row;
-
-Value S(std::string_view s) { return Value::String(s); }
-Value N(double n, int decimals = 0) { return decimals ? Value::Double(n, decimals) : Value::Integer(static_cast<std::int64_t>(n)); }
-Value L(bool b) { return Value::Logical(b); }
+using testing::S;
+using xb::Value;
 
 class ReportRunTest : public data::testing::DataTest {
  protected:
@@ -92,17 +92,7 @@ class ReportRunTest : public data::testing::DataTest {
                      {"DECIMAL", N(2)}, {"ALINEACION", S("D")}, {"PINICIAL", N(8)}, {"TOTAL", L(true)},
                      {"MASCARA", S("@E 9,999,999.99")}, {"CAMPOREL", S("IMPORTE")}, {"ANCHOMAX", N(10)}});
   }
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-  }
-  static std::string Page(const std::vector<std::string>& lines) {
-    std::string page;
-    for (std::size_t i = 0; i < TQZRFile::kRows; ++i) page += (i < lines.size() ? lines[i] : "") + "\r\n";
-    return page;
-  }
+  std::string Read() const { return ReadFile(path_); }
   bool NoTemporaryTables() {
     for (const std::string& stem : inf_.acTmpFiles)
       if (memory().Exists(stem + ".dbf")) return false;

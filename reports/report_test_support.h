@@ -1,15 +1,20 @@
-// What the report generator's tests share: rows appended to the dictionary's tables, by field
-// or as macro text, and small tables made in a folder and listed in the dictionary.
+// What the report generator's tests share: field values, rows appended to the dictionary's
+// tables (by field or as macro text), small tables made in a folder and listed in the
+// dictionary, and what a text file holds.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "data/table_access.h"
+#include "reports/report_text_device.h"
 #include "reports/tdictqz.h"
 #include "runtime/codepage.h"
 #include "runtime/lib/strings.h"
@@ -19,6 +24,13 @@
 namespace reports::testing {
 
 using Row = std::map<std::string, xb::Value>;
+
+inline xb::Value S(std::string_view s) { return xb::Value::String(s); }
+// A whole number, or one with `decimals` decimals.
+inline xb::Value N(double n, int decimals = 0) {
+  return decimals ? xb::Value::Double(n, decimals) : xb::Value::Integer(static_cast<std::int64_t>(n));
+}
+inline xb::Value L(bool b) { return xb::Value::Logical(b); }
 
 // A row appended to a dictionary table, its fields by name; committed and unlocked.
 inline void Add(std::string_view table, const Row& row) {
@@ -59,6 +71,21 @@ inline void Table(const std::string& folder, const std::string& name, const std:
   Add("Tablas", "TABLA := '" + upper + "', RUTA := '" + folder + "', FICHERO := '" + name + "'" +
                     (listed.visible ? ", VISIBLE := 'S'" : ""));
   if (listed.tag) Add("Indices", "TABLA := '" + upper + "', ORDEN := 1, TAG := 'CODIGO', EXPRESION := 'CODIGO'");
+}
+
+// The bytes of a file; empty when there is none.
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+// A page of the report text file: the lines given, the rest empty, each ending CR LF.
+inline std::string Page(const std::vector<std::string>& lines) {
+  std::string page;
+  for (std::size_t i = 0; i < TQZRFile::kRows; ++i) page += (i < lines.size() ? lines[i] : "") + "\r\n";
+  return page;
 }
 
 }  // namespace reports::testing

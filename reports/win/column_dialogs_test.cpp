@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "data/data_functions.h"
 #include "data/program_settings.h"
 #include "data/table_access.h"
@@ -40,6 +37,7 @@ namespace reports {
 namespace {
 
 using testing::Add;
+using testing::ReadFile;
 using testing::Table;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
@@ -190,11 +188,9 @@ TEST_F(ColumnDialogsTest, TheListAddsEditsMovesCalculatesAndRefusesADeletion) {
   inf.oStDestino.nDestino = 2;
   inf.oStDestino.cFileDst = file;
   ASSERT_TRUE(inf.RunInforme("EJEMPLO"));
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_NE(text.str().find("25,00"), std::string::npos) << text.str();  // 12,50 * 2
-  EXPECT_NE(text.str().find("30,00"), std::string::npos) << text.str();  // 10 * 3
+  const std::string text = ReadFile(file);
+  EXPECT_NE(text.find("25,00"), std::string::npos) << text;  // 12,50 * 2
+  EXPECT_NE(text.find("30,00"), std::string::npos) << text;  // 10 * 3
 }
 
 TEST_F(ColumnDialogsTest, RefusalsOfTheListAndOfThePreview) {

@@ -18,6 +18,7 @@
 #include "reports/win/expression_dialogs.h"
 #include "reports/win/header_dialogs.h"
 #include "reports/win/report_window_functions.h"
+#include "reports/win/report_window_test_support.h"
 #include "reports/win/tbrwdataqz.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
@@ -69,24 +70,11 @@ void ChooseType(HWND dialog, int item) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(103, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 103)));
 }
 
-class DictionaryMaintenanceTest : public ui::test::FrameworkTest {
+class DictionaryMaintenanceTest : public testing::ReportWindowTest<> {
  protected:
+  DictionaryMaintenanceTest() : ReportWindowTest({.user = "05", .window_functions = true, .outputs = false, .dictionary = false}) {}
   void SetUp() override {
-    FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    data::InstallWindowedDataUi();
-    RegisterReportFunctions();
-    RegisterReportWindowFunctions();
-    xb::rdd::SetDefaultDriver("ADS");
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
-    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("05"); });
-    data::cPathStart(folder_.path());
-    data::cPathInforme(folder_.path() + "INF\\");
+    ASSERT_NO_FATAL_FAILURE(ReportWindowTest::SetUp());
     data::nHandlers(255);
   }
   void TearDown() override {
@@ -95,11 +83,7 @@ class DictionaryMaintenanceTest : public ui::test::FrameworkTest {
       X("oDic:End()");
       vdr::test::PumpUntil([closing] { return !IsWindow(closing); });
     }
-    xb::rdd::ResetTables();
-    SetDictUi(nullptr);
-    data::SetDataUi(nullptr);
-    ui::FreeResources();
-    FrameworkTest::TearDown();
+    ReportWindowTest::TearDown();
   }
   void OpenDictionary() {
     X("(oDic := TDictQZ():New('" + data::cPathInforme() + "'), nil)");
@@ -107,7 +91,6 @@ class DictionaryMaintenanceTest : public ui::test::FrameworkTest {
     ASSERT_NE(DictionaryFrame(), nullptr);
   }
   std::string Alias(const char* table) { return TDictQZ::AliasOf(table); }
-  xb::rdd::testing::TempFolder folder_;
 };
 
 TEST_F(DictionaryMaintenanceTest, AnExpressionKeepsItsParametersAsTheDialogLeavesThem) {

@@ -19,6 +19,7 @@
 #include "reports/report_functions.h"
 #include "reports/win/dictionary_dialogs.h"
 #include "reports/win/report_window_functions.h"
+#include "reports/win/report_window_test_support.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/macro.h"
@@ -57,35 +58,15 @@ void Click(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id
 // The OK button of a message box.
 int Ok(const SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons[0].id; }
 
-class DictionaryWindowsTest : public ui::test::FrameworkTest {
+class DictionaryWindowsTest : public testing::ReportWindowTest<> {
  protected:
+  DictionaryWindowsTest() : ReportWindowTest({.user = "05", .window_functions = true, .outputs = false, .dictionary = false}) {}
   void SetUp() override {
-    FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    data::InstallWindowedDataUi();
-    RegisterReportFunctions();
-    RegisterReportWindowFunctions();
-    xb::rdd::SetDefaultDriver("ADS");
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
-    xb::RegisterFunction("CCODUSER", [this](xb::Args&) { return Value::String(user_); });
+    ASSERT_NO_FATAL_FAILURE(ReportWindowTest::SetUp());
     xb::RegisterFunction("LISTADOPRUEBA", [this](xb::Args& a) {
       runs_.push_back(std::string(a.Str(1)));
       return Value();
     });
-    data::cPathStart(folder_.path());
-    data::cPathInforme(folder_.path() + "INF\\");
-  }
-  void TearDown() override {
-    xb::rdd::ResetTables();
-    SetDictUi(nullptr);
-    data::SetDataUi(nullptr);
-    ui::FreeResources();
-    FrameworkTest::TearDown();
   }
   // The start folder's listing table: two folders, three listings.
   void MakeListados() {
@@ -116,8 +97,6 @@ class DictionaryWindowsTest : public ui::test::FrameworkTest {
     ASSERT_TRUE(data::lNetUse(table, {.alias = "Usuarios"}));
     X("DBAPPEND(), FIELDPUT(1, '" + code + "'), DBCOMMIT(), DBUNLOCK()");
   }
-  xb::rdd::testing::TempFolder folder_;
-  std::string user_ = "05";
   std::vector<std::string> runs_;
 };
 

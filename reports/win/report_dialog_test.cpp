@@ -2,9 +2,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "data/data_functions.h"
 #include "data/program_settings.h"
 #include "data/win/windowed_data_ui.h"
@@ -35,15 +32,16 @@ namespace reports {
 namespace {
 
 using testing::Add;
+using testing::N;
+using testing::ReadFile;
+using testing::Row;
+using testing::S;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
 using xb::rdd::WorkArea;
 using xb::rdd::WorkAreas;
-using testing::Row;
 
-Value S(std::string_view s) { return Value::String(s); }
-Value N(int n) { return Value::Integer(n); }
 Value X(const std::string& text) { return xb::EvalMacro(text); }
 
 void Shot(HWND window, const std::string& name) {
@@ -571,10 +569,7 @@ TEST_F(ReportDialogTest, AReportBuiltInTheDialogRunsByItsOrderGroupAndCondition)
   inf.oStDestino.nDestino = 2;
   inf.oStDestino.cFileDst = out;
   ASSERT_TRUE(inf.RunInforme("R1"));
-  std::ifstream in(out, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  const std::string printed = text.str();
+  const std::string printed = ReadFile(out);
   const std::size_t c03 = printed.find("C03"), b02 = printed.find("B02"), d04 = printed.find("D04");
   EXPECT_EQ(printed.find("A01"), std::string::npos) << printed;  // 5 is not above 10
   ASSERT_NE(c03, std::string::npos) << printed;

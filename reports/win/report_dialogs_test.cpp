@@ -11,6 +11,7 @@
 #include "reports/win/choice_dialogs.h"
 #include "reports/win/inspectors.h"
 #include "reports/win/report_window_functions.h"
+#include "reports/win/report_window_test_support.h"
 #include "reports/win/wait_dialogs.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
@@ -47,21 +48,11 @@ ui::TWBrowse* BrowseOf(HWND dialog, int id = 110) {
   return dynamic_cast<ui::TWBrowse*>(ui::OWndFromHwnd(GetDlgItem(dialog, id)).get());
 }
 
-class ReportDialogsTest : public ui::test::FrameworkTest {
+class ReportDialogsTest : public testing::ReportWindowTest<> {
  protected:
+  ReportDialogsTest() : ReportWindowTest({.window_functions = true, .outputs = false, .dictionary = false}) {}
   void SetUp() override {
-    FrameworkTest::SetUp();
-    ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-    ui::InitControls();
-    xb::rdd::InitTables();
-    xb::rdd::ResetTables();
-    data::RegisterDataFunctions();
-    data::ResetProgramSettings();
-    data::InstallWindowedDataUi();
-    RegisterReportFunctions();
-    RegisterReportWindowFunctions();
-    xb::rdd::SetDefaultDriver("ADS");
-    xb::SetValue(xb::SET_DELETED, Value::Logical(true));
+    ASSERT_NO_FATAL_FAILURE(ReportWindowTest::SetUp());
     const std::string table = folder_ / "Articulo.dbf";
     ASSERT_TRUE(X("DBCREATE('" + table + "', {{'CODIGO', 'C', 2, 0}, {'GRUPO', 'C', 2, 0}, "
                   "{'DESCRIPC', 'C', 20, 0}, {'PRODUCTOS', 'C', 30, 0}}, 'ADS')").AsLogical());
@@ -81,14 +72,6 @@ class ReportDialogsTest : public ui::test::FrameworkTest {
     }
     X("DBCOMMIT(), DBUNLOCK()");
   }
-  void TearDown() override {
-    xb::rdd::ResetTables();
-    data::SetDataUi(nullptr);
-    ui::FreeResources();
-    FrameworkTest::TearDown();
-  }
-
-  xb::rdd::testing::TempFolder folder_;
 };
 
 TEST_F(ReportDialogsTest, ACodeIsChosenByItsDescription) {

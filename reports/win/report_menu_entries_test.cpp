@@ -2,9 +2,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "data/data_functions.h"
 #include "data/program_settings.h"
 #include "data/table_access.h"
@@ -52,19 +49,13 @@ namespace reports {
 namespace {
 
 using testing::Add;
+using testing::ReadFile;
 using testing::Table;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
 
 Value X(const std::string& text) { return xb::EvalMacro(text); }
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
 
 // The pieces in this order in `text`.
 void InOrder(const std::string& text, const std::vector<std::string>& pieces) {
@@ -130,13 +121,6 @@ class ReportMenuEntriesTest : public testing::ReportWindowTest<output::test::Tem
     });
     Add("Categor", "CATEGORIA := 'VEN', DESCRIPC := 'Ventas', INFDOC := 'I'");
     Add("SubCat", "CATEGORIA := 'VEN', SUBCAT := 'S1', DESCRIPC := 'Diarias'");
-  }
-  bool NoTemporaryTables() {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder_.path() + "INF\\TEMP\\*.dbf").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return true;
-    FindClose(h);
-    return false;
   }
 };
 
@@ -215,13 +199,13 @@ TEST_F(ReportMenuEntriesTest, TheReportMenuEntriesRunFromTheirMenuActions) {
   for (const auto& item : options->aItems) EXPECT_TRUE(item->lActive) << item->cPrompt;
 
   options->aItems[0]->Run();
-  InOrder(ReadAll(file), {"Código", "Importe", "V1", "10,00", "V5", "0,50"});
+  InOrder(ReadFile(file), {"Código", "Importe", "V1", "10,00", "V5", "0,50"});
   EXPECT_FALSE(TInforme::lRunning);
   options->aItems[1]->Run();
   EXPECT_EQ(graphics, 1);
   options->aItems[2]->Run();
   EXPECT_EQ(direct_calls, 1);
-  const std::string direct = ReadAll(file);
+  const std::string direct = ReadFile(file);
   std::string pages;  // EJECT ends the first page
   for (const char* first : {"   Primera", "   Segunda"})
     for (int row = 0; row < 64; ++row) pages += (row == 0 ? first : "") + std::string("\r\n");

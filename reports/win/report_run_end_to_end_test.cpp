@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "data/data_functions.h"
 #include "data/program_settings.h"
@@ -44,17 +43,11 @@ namespace reports {
 namespace {
 
 using testing::Add;
+using testing::ReadFile;
 using testing::Table;
 using xb::Value;
 
 Value X(const std::string& text) { return xb::EvalMacro(text); }
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
 
 // A 48 x 32 picture: a blue field with a yellow band.
 void WritePicture(const std::string& path) {
@@ -237,13 +230,6 @@ class ReportEndToEndTest : public testing::ReportWindowTest<output::test::TempFo
     }
     FAIL() << table << " has no " << field;
   }
-  bool NoTemporaryTables() {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((folder_.path() + "INF\\TEMP\\*.dbf").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return true;
-    FindClose(h);
-    return false;
-  }
 
   std::string picture_;
   Watch watch_;
@@ -298,7 +284,7 @@ TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) 
   std::string golden;
   for (std::size_t i = 0; i < 64; ++i) golden += (i < lines.size() ? lines[i] : "") + "\r\n";
   // Código, Panadería: cp1252 as stored.
-  EXPECT_EQ(ReadAll(file), golden) << ReadAll(file);
+  EXPECT_EQ(ReadFile(file), golden) << ReadFile(file);
 
   // The printer: its text read back.
   {
@@ -334,7 +320,7 @@ TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) 
     });
     inf.oStDestino = {.nDestino = 3, .lPreview = true};
     ASSERT_TRUE(inf.RunInforme("E2E"));
-    const std::string page = ReadAll(kept + "informe_e2e\\P0000001.HTM");
+    const std::string page = ReadFile(kept + "informe_e2e\\P0000001.HTM");
     ASSERT_FALSE(page.empty());
     for (const char* piece : {"Ventas&nbsp;por&nbsp;familia", "Mantequera", "Total&nbsp;familia", "Total&nbsp;general",
                               "37,00", "logo"}) {
@@ -381,7 +367,7 @@ TEST_F(ReportEndToEndTest, TheWaitDialogsCancelEndsTheRunCleanlyAndTheNextOneRun
   }
   watch_ = {};
   EXPECT_TRUE(inf.RunGenInforme("E2E"));
-  EXPECT_NE(ReadAll(file).find("Total general"), std::string::npos);
+  EXPECT_NE(ReadFile(file).find("Total general"), std::string::npos);
 }
 
 TEST_F(ReportEndToEndTest, TheEuroQuestionGivesTheCurrencyOrStopsTheRun) {
@@ -412,7 +398,7 @@ TEST_F(ReportEndToEndTest, TheEuroQuestionGivesTheCurrencyOrStopsTheRun) {
     return 400;
   });
   ASSERT_TRUE(inf.RunInforme("E2E"));
-  EXPECT_NE(ReadAll(file).find("V1         0,06"), std::string::npos) << ReadAll(file);
+  EXPECT_NE(ReadFile(file).find("V1         0,06"), std::string::npos) << ReadFile(file);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "data/program_settings.h"
 #include "data/win/windowed_data_ui.h"
 #include "output/output.h"
+#include "reports/dictionary_ui.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
 #include "reports/tdictqz.h"
@@ -38,6 +39,7 @@ struct ReportWindowOptions {
   bool exe_folder = false;        // the folder is also cPathExe
   bool window_functions = false;  // the report window functions registered
   bool outputs = true;            // the printers, the preview and the report outputs
+  bool dictionary = true;         // 255 handles, INF\ and INF\TEMP\ made, the dictionary open
 };
 
 // `Folder` is the temporary folder's class; `folder` its constructor's arguments.
@@ -69,12 +71,14 @@ class ReportWindowTest : public ui::test::FrameworkTest {
     data::cPathStart(folder_.path());
     if (options_.exe_folder) data::cPathExe(folder_.path());
     data::cPathInforme(folder_.path() + "INF\\");
-    data::nHandlers(255);
-    CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
-    CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
-    dict_ = xb::MakeRef<TDictQZ>();
-    dict_->New(folder_.path() + "INF");
-    ASSERT_TRUE(dict_->Activate("I", false));
+    if (options_.dictionary) {
+      data::nHandlers(255);
+      CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);
+      CreateDirectoryA((folder_.path() + "INF\\TEMP").c_str(), nullptr);
+      dict_ = xb::MakeRef<TDictQZ>();
+      dict_->New(folder_.path() + "INF");
+      ASSERT_TRUE(dict_->Activate("I", false));
+    }
     if (options_.outputs) InstallReportOutputs();
   }
   void TearDown() override {
@@ -84,10 +88,19 @@ class ReportWindowTest : public ui::test::FrameworkTest {
     if (dict_ && dict_->lAbierto) dict_->End();
     SetReportRunHook({});
     xb::rdd::ResetTables();
+    SetDictUi(nullptr);
     data::SetDataUi(nullptr);
     if (options_.outputs) ui::PrinterInit();
     ui::FreeResources();
     FrameworkTest::TearDown();
+  }
+  // Whether a run left no temporary table in INF\TEMP\.
+  bool NoTemporaryTables() {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder_.path() + "INF\\TEMP\\*.dbf").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return true;
+    FindClose(h);
+    return false;
   }
 
   ReportWindowOptions options_;
