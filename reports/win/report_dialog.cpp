@@ -18,8 +18,9 @@
 #include "services/dialog_helpers.h"
 #include "services/font_choice.h"
 #include "ui/controls/tcheckbox.h"
-#include "ui/controls/tfolder.h"
 #include "ui/controls/set_get.h"
+#include "ui/controls/tfolder.h"
+#include "ui/controls/tget.h"
 #include "ui/core/msg_box.h"
 
 namespace reports {
@@ -336,10 +337,51 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
   ui::TDialog* p3 = layout.get();
   ui::TDialog* p4 = filters.get();
   const ui::WindowRef owner(box);
-  buttons.push_back(svc::Button(initial, kFindCategory, [p1, owner] {
-    Search(p1->hWnd, kCategory, kCategoryLabel, {.code_field = "CATEGORIA", .alias = TDictQZ::AliasOf("Categor")},
-           "Categoría", owner);
+  // The category is checked as its field is left (and again on saving); the master table's
+  // description follows what is typed.
+  const ui::SetGet category_value = ui::SetGet::Of(Value::String(xb::PadR(form.categoria, 5)));
+  auto category_get = xb::MakeRef<ui::TGet>();
+  category_get->ReDefine(kCategory, {.set_get = category_value.block,
+                                     .parent = initial,
+                                     .picture = "@!",
+                                     .valid = Value(xb::Block::Native([category_value, p1](xb::Args&) {
+                                       const std::string cat = Upper(category_value.Get().AsString());
+                                       if (!lValidCategoria(TDictQZ::AliasOf("Categor"), cat)) {
+                                         ui::MsgStop(Value::String("Categoría no válida"), "Atención");
+                                         return Value::Logical(false);
+                                       }
+                                       SetText(p1->hWnd, kCategoryLabel, DescriptionOf("Categor", "CATEGORIA", cat));
+                                       return Value::Logical(true);
+                                     }))});
+  const bool fixed_master = lEdit && !columns.empty();
+  ReportCopies* c = &copies;
+  const ui::SetGet master_value = ui::SetGet::Of(Value::String(xb::PadR(form.tablamast, 10)));
+  auto master_get = xb::MakeRef<ui::TGet>();
+  master_get->ReDefine(kMaster, {.set_get = master_value.block,
+                                 .parent = initial,
+                                 .picture = "@!",
+                                 .valid = Value(xb::Block::Native([master_value, p1, c](xb::Args&) {
+                                   SetText(p1->hWnd, kMasterLabel,
+                                           c->MasterDescription(std::string(master_value.Get().AsString())).value_or(""));
+                                   return Value::Logical(true);
+                                 })),
+                                 .read_only = fixed_master});
+  // A search puts its choice into the field and its description beside it.
+  const auto search = [owner](ui::TGet* get, const ui::SetGet& value, HWND page, int label, std::size_t width,
+                              const ChoiceQuery& query, const std::string& title) {
+    std::string description;
+    const Value code = uDblFinBin(query, title, Value(owner), &description);
+    if (!code.IsString()) return;
+    value.Put(Value::String(xb::PadR(xb::AllTrim(code.AsString()), static_cast<std::int64_t>(width))));
+    get->Refresh();
+    SetText(page, label, std::string(xb::AllTrim(description)));
+  };
+  ui::TGet* category_field = category_get.get();
+  buttons.push_back(svc::Button(initial, kFindCategory, [p1, search, category_field, category_value] {
+    search(category_field, category_value, p1->hWnd, kCategoryLabel, 5,
+           {.code_field = "CATEGORIA", .alias = TDictQZ::AliasOf("Categor")}, "Categoría");
   }));
+  buttons.back()->lCancel = true;  // the category being corrected is not checked on the way
   buttons.push_back(svc::Button(initial, kFindSubcat, [p1, owner] {
     const std::string cat = DlgText(p1->hWnd, kCategory);
     if (cat.empty()) {
@@ -351,13 +393,10 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
             .filter_value = Value::String(Upper(cat))},
            "Subcategoría", owner);
   }));
-  const bool fixed_master = lEdit && !columns.empty();
-  buttons.push_back(svc::Button(initial, kFindMaster, [p1, owner, fixed_master] {
+  ui::TGet* master_field = master_get.get();
+  buttons.push_back(svc::Button(initial, kFindMaster, [p1, search, master_field, master_value, c, fixed_master] {
     if (fixed_master) return;
-    Search(p1->hWnd, kMaster, kMasterLabel,
-           {.code_field = "TABLA", .alias = TDictQZ::AliasOf("Tablas"), .order = {}, .filter_field = "VISIBLE",
-            .filter_value = Value::String("S")},
-           "Búsqueda de tablas maestras", owner);
+    search(master_field, master_value, p1->hWnd, kMasterLabel, 10, c->MasterTables(), "Búsqueda de tablas maestras");
   }));
   const auto apply_direct = [p2, folder, lEdit](bool direct) {
     for (int id : {kDesde, kHasta, kLines}) EnableWindow(GetDlgItem(p2->hWnd, id), !direct);
@@ -393,7 +432,6 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
   buttons.push_back(svc::Button(printing, kColumnFonts, [fonts, code_now] { CnfColumn(code_now, *fonts); }));
 
   // Pages 3 and 4: the builders and their summaries.
-  ReportCopies* c = &copies;
   const std::vector<ReportColumn>* cols = &columns;
   const auto show_says = [c, cols, p3, p4] {
     SetText(p3->hWnd, kOrderSay, FillSay("A", c->Rows("A"), *cols));
@@ -463,17 +501,14 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
     HWND h1 = p1->hWnd, h2 = p2->hWnd, h3 = p3->hWnd;
     SetText(h1, kCode, form.informe);
     if (lEdit) SendDlgItemMessageA(h1, kCode, EM_SETREADONLY, TRUE, 0);
-    SetText(h1, kCategory, form.categoria);
     SetText(h1, kCategoryLabel, DescriptionOf("Categor", "CATEGORIA", form.categoria));
     SetText(h1, kSubcat, form.subcat);
     SetText(h1, kSubcatLabel, DescriptionOf("SubCat", "CATEGORIA", form.categoria, "SUBCAT", form.subcat));
     SetText(h1, kDescription, form.descripc);
-    SetText(h1, kMaster, form.tablamast);
-    SetText(h1, kMasterLabel, DescriptionOf("Tablas", "TABLA", form.tablamast));
-    if (fixed_master) {
-      SendDlgItemMessageA(h1, kMaster, EM_SETREADONLY, TRUE, 0);
-      EnableWindow(GetDlgItem(h1, kFindMaster), FALSE);
-    }
+    // A master no longer visible keeps its description.
+    SetText(h1, kMasterLabel,
+            copies.MasterDescription(form.tablamast).value_or(DescriptionOf("Tablas", "TABLA", form.tablamast)));
+    if (fixed_master) EnableWindow(GetDlgItem(h1, kFindMaster), FALSE);
     SetText(h1, kTitle, form.titulo);
     SetText(h1, kProducts, form.productos);
     CheckDlgButton(h1, kMaestro, form.maestro ? BST_CHECKED : BST_UNCHECKED);

@@ -7,6 +7,7 @@
 #include "reports/tdictqz.h"
 #include "reports/value_helpers.h"
 #include "runtime/codepage.h"
+#include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 
@@ -59,18 +60,22 @@ void Each(WorkArea& a, F&& f) {
     if (!a.Deleted()) f(a);
 }
 
+// Copies the current row of `from` into a new row of `to`, field by field.
+void CopyRow(WorkArea& from, WorkArea& to) {
+  if (!to.Append(false)) return;
+  for (int f = 1; f <= from.FieldCount(); ++f) {
+    const int pos = to.FieldPos(from.FieldAt(f)->name);
+    if (pos > 0) to.PutField(pos, from.GetField(f));
+  }
+  to.Commit();
+}
+
 // Copies the report's rows of a dictionary table into the copy, field by field.
 void CopyIn(WorkArea& from, WorkArea& to, const std::string& code) {
   const int order = from.controlling_order();
   from.SetControllingOrder(0);
   Each(from, [&](WorkArea& a) {
-    if (Upper(Text(a, "INFORME")) != code || Text(a, "INFDOC") != "I") return;
-    if (!to.Append(false)) return;
-    for (int f = 1; f <= a.FieldCount(); ++f) {
-      const int pos = to.FieldPos(a.FieldAt(f)->name);
-      if (pos > 0) to.PutField(pos, a.GetField(f));
-    }
-    to.Commit();
+    if (Upper(Text(a, "INFORME")) == code && Text(a, "INFDOC") == "I") CopyRow(a, to);
   });
   from.SetControllingOrder(order);
 }
@@ -186,28 +191,61 @@ bool ReportCopies::Open(const std::string& code) {
   Close();
   WorkArea* condicio = AreaOf(TDictQZ::AliasOf("Condicio"));
   WorkArea* inicial = AreaOf(TDictQZ::AliasOf("Inicial"));
-  if (condicio == nullptr || inicial == nullptr) return false;
+  WorkArea* tablas = AreaOf(TDictQZ::AliasOf("Tablas"));
+  if (condicio == nullptr || inicial == nullptr || tablas == nullptr) return false;
   const int keep = WorkAreas::Get().CurrentArea();
   tmp_ = xb::MakeRef<data::TTemporal>();
-  const xb::Array sources = xb::Array::Of({Value::String(condicio->alias()), Value::String(inicial->alias())});
-  if (!tmp_->Create(Value(sources), TDictQZ::cTempPath(), 1) || tmp_->acAlias.size() < 2) {
+  const xb::Array sources =
+      xb::Array::Of({Value::String(condicio->alias()), Value::String(inicial->alias()), Value::String(tablas->alias())});
+  if (!tmp_->Create(Value(sources), TDictQZ::cTempPath(), 1) || tmp_->acAlias.size() < 3) {
     tmp_ = nullptr;
     WorkAreas::Get().SelectArea(keep);
     return false;
   }
   cond_alias = std::string(tmp_->acAlias.Get(0).AsString());
   ini_alias = std::string(tmp_->acAlias.Get(1).AsString());
+  tablas_alias = std::string(tmp_->acAlias.Get(2).AsString());
   const auto tag = [](const char* name, const char* key) {
     return Value(xb::Array::Of({Value::String(name), Value::String(key)}));
   };
   tmp_->CreateIndex(cond_alias, xb::Array::Of({tag("Indice1", "Tipo + Orden")}));
   tmp_->CreateIndex(ini_alias, xb::Array::Of({tag("Indice2", "Orden"), tag("Indice3", "Funcion")}));
+  tmp_->CreateIndex(tablas_alias, xb::Array::Of({tag("Indice4", "Upper( Tabla )"), tag("Descrip", "Upper( Descripc ) ")}));
   if (!code.empty()) {
     CopyIn(*condicio, *AreaOf(cond_alias), Upper(code));
     CopyIn(*inicial, *AreaOf(ini_alias), Upper(code));
   }
+  // The tables a master may be chosen from: the visible ones.
+  const int order = tablas->controlling_order();
+  const std::uint32_t record = tablas->recno();
+  tablas->SetControllingOrder(0);
+  WorkArea& visible = *AreaOf(tablas_alias);
+  Each(*tablas, [&](WorkArea& a) {
+    if (Upper(Text(a, "VISIBLE")) == "S") CopyRow(a, visible);
+  });
+  tablas->SetControllingOrder(order);
+  tablas->GoTo(record);
+  visible.GoTop();
   WorkAreas::Get().SelectArea(keep);
   return true;
+}
+
+ChoiceQuery ReportCopies::MasterTables() const {
+  return {.code_field = "TABLA", .alias = tablas_alias, .order = Value::String("Descrip")};
+}
+
+std::optional<std::string> ReportCopies::MasterDescription(const std::string& table) const {
+  WorkArea* a = AreaOf(tablas_alias);
+  if (a == nullptr || xb::AllTrim(table).empty()) return std::nullopt;
+  const int keep = WorkAreas::Get().CurrentArea();
+  WorkAreas::Get().SelectArea(a->number());
+  const int width = a->FieldAt(a->FieldPos("TABLA"))->length;
+  xb::CallFunction("ORDSETFOCUS", {Value::String("Indice4")});
+  const bool found = xb::CallFunction("DBSEEK", {Value::String(xb::PadR(Upper(table), width))}).AsLogical();
+  std::optional<std::string> description;
+  if (found) description = Text(*a, "DESCRIPC");
+  WorkAreas::Get().SelectArea(keep);
+  return description;
 }
 
 void ReportCopies::Close() {
@@ -219,6 +257,7 @@ void ReportCopies::Close() {
   }
   cond_alias.clear();
   ini_alias.clear();
+  tablas_alias.clear();
 }
 
 std::vector<ConditionRow> ReportCopies::Rows(const std::string& type) const {

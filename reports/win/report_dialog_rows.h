@@ -1,14 +1,17 @@
 // What the report dialog edits besides the report's own row: the report's columns as its
 // builders offer them, and working copies of its orders, groups, conditions and stop
 // conditions (Condicio) and of its initial-value functions (Inicial) in temporary tables,
-// written back when the report is saved. The texts the pages show of them (GenLine, FillSay).
+// written back when the report is saved, beside a copy of the visible tables its master is
+// chosen from. The texts the pages show of them (GenLine, FillSay).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data/temporary_tables.h"
+#include "reports/table_search.h"
 
 namespace reports {
 
@@ -48,7 +51,9 @@ struct InicialRow {
   std::string funcion, descripc;
 };
 
-// The working copies. Rows are read in the copies' order ("Tipo + Orden", "Orden").
+// The working copies, tagged "Indice1" ("Tipo + Orden"), "Indice2" ("Orden") and "Indice3"
+// ("Funcion"); the visible tables' copy "Indice4" ("Upper( Tabla )") and "Descrip". Rows are
+// read in the copies' order.
 class ReportCopies {
  public:
   ReportCopies() = default;
@@ -56,7 +61,8 @@ class ReportCopies {
   ReportCopies(const ReportCopies&) = delete;
   ReportCopies& operator=(const ReportCopies&) = delete;
 
-  // The temporary tables made and the rows of report `code` (none for a new report) copied.
+  // The temporary tables made, the rows of report `code` (none for a new report) and the
+  // visible tables copied.
   bool Open(const std::string& code);
   // Closed and erased.
   void Close();
@@ -71,6 +77,11 @@ class ReportCopies {
   // The rows of a type replaced by these: with new letters from "A", or as they are.
   void Replace(const std::string& type, std::vector<ConditionRow> rows, bool as_they_are = false);
 
+  // "Búsqueda de tablas maestras": the visible tables by description.
+  ChoiceQuery MasterTables() const;
+  // The description of a visible table (none for another).
+  std::optional<std::string> MasterDescription(const std::string& table) const;
+
   std::vector<InicialRow> Iniciales() const;
   void SaveInicial(const InicialRow& row);
   void DeleteInicial(std::uint32_t recno);
@@ -82,7 +93,7 @@ class ReportCopies {
   // Types "A" to "D" whose builder changed them, and the initial-value functions.
   bool changed[4] = {false, false, false, false};
   bool ini_changed = false;
-  std::string cond_alias, ini_alias;
+  std::string cond_alias, ini_alias, tablas_alias;
 
  private:
   xb::Ref<data::TTemporal> tmp_;

@@ -8,6 +8,7 @@
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
 #include "reports/report_test_support.h"
+#include "reports/table_search.h"
 #include "reports/tdictqz.h"
 #include "reports/win/report_dialog.h"
 #include "reports/win/report_dialog_builders.h"
@@ -54,6 +55,14 @@ void Post(HWND dialog, int id) {
 }
 
 void Type(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
+
+// Typed key by key into a field of the page over what it holds, the focus in it.
+void Keys(HWND dialog, int id, const std::string& text) {
+  HWND field = GetDlgItem(dialog, id);
+  SetFocus(field);
+  SendMessageA(field, EM_SETSEL, 0, -1);
+  for (char c : text) SendMessageA(field, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 0);
+}
 
 std::string Read(HWND dialog, int id) {
   char buffer[1024] = {};
@@ -331,6 +340,100 @@ TEST_F(ReportDialogTest, ANewReportIsRefusedUntilComplete_ThenItsCreatorHasFullA
   EXPECT_EQ(Rows("Informes", {"CATEGORIA", "SUBCAT", "TABLAMAST", "DESCRIPC", "INFMASTER", "ACCESO1", "ACCESO2", "LINEASR", "DESGLOSE"},
                  "NUEVO"),
             std::vector<std::string>{"VEN|S1|ARTICULO|Nuevo informe|NUEVO|052||1|.T."});
+  EXPECT_EQ(TemporaryFiles(), 0);
+}
+
+TEST_F(ReportDialogTest, TheCategoryIsCheckedAsItsFieldIsLeftAndTheMastersDescriptionFollowsIt) {
+  int step = 0;
+  std::vector<std::string> said, choices, labels;
+  bool focus_kept = false;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (!IsWindowEnabled(d.hwnd)) return 0;
+    if (d.title == " Constructor de informes") {
+      HWND p1 = Page(d.hwnd, 1);
+      switch (step++) {
+        case 0:
+          Keys(p1, 102, "ven");
+          SetFocus(GetDlgItem(p1, 104));  // left: a known category
+          return 0;
+        case 1:
+          labels.push_back(Read(p1, 122));
+          Keys(p1, 102, "ZZ");
+          SetFocus(GetDlgItem(p1, 104));  // left: refused, the focus comes back
+          return 0;
+        case 2:
+          focus_kept = GetFocus() == GetDlgItem(p1, 102);
+          SetFocus(GetDlgItem(p1, 112));  // to its search: not checked on the way
+          Post(p1, 112);
+          return 0;
+        case 3:
+          labels.push_back(std::string(xb::AllTrim(Read(p1, 102))) + "|" + Read(p1, 122));
+          Type(p1, 101, "NUEVO");
+          Type(p1, 104, "Nuevo informe");
+          Keys(p1, 105, "oculta");  // not a visible table: no description
+          SetFocus(GetDlgItem(p1, 104));
+          return 0;
+        case 4:
+          labels.push_back(Read(p1, 125));
+          Keys(p1, 105, "articulo");
+          SetFocus(GetDlgItem(p1, 104));
+          return 0;
+        case 5:
+          labels.push_back(std::string(xb::AllTrim(Read(p1, 105))) + "|" + Read(p1, 125));
+          Shot(d.hwnd, "report_dialog_categoria");
+          Post(d.hwnd, IDOK);
+          return 0;
+        default: return 0;
+      }
+    }
+    if (d.title == "Atención") {
+      said.push_back(d.AllText());
+      return Ok(d);
+    }
+    if (d.title.rfind(" Seleccione", 0) == 0) {
+      auto* browse = dynamic_cast<ui::TWBrowse*>(ui::OWndFromHwnd(GetDlgItem(d.hwnd, 110)).get());
+      if (browse == nullptr || browse->nLen == 0) return 0;
+      choices.push_back(d.title + ":" + std::to_string(browse->nLen));
+      return 550;
+    }
+    return 0;
+  });
+  ASSERT_TRUE(MngInformes(false));
+  EXPECT_EQ(said, std::vector<std::string>{"Categoría no válida"});
+  EXPECT_TRUE(focus_kept);
+  EXPECT_EQ(choices, std::vector<std::string>{" Seleccione Categoría:1"});
+  EXPECT_EQ(labels, (std::vector<std::string>{"Ventas", "VEN|Ventas", "", "ARTICULO|Artículos"}));
+  EXPECT_EQ(Rows("Informes", {"CATEGORIA", "TABLAMAST", "DESCRIPC"}, "NUEVO"),
+            std::vector<std::string>{"VEN|ARTICULO|Nuevo informe"});
+  EXPECT_EQ(TemporaryFiles(), 0);
+}
+
+TEST_F(ReportDialogTest, TheMasterIsChosenFromACopyOfTheVisibleTablesByDescription) {
+  Add("Tablas", {{"TABLA", S("CLIENTES")}, {"DESCRIPC", S("Clientes")}, {"VISIBLE", S("S")}});
+  Add("Tablas", {{"TABLA", S("ALBARAN")}, {"DESCRIPC", S("Albaranes")}, {"VISIBLE", S("S")}});
+  WorkArea& tablas = Area("Tablas");
+  tablas.SetControllingOrder(1);
+  tablas.GoBottom();
+  const std::uint32_t at = tablas.recno();
+  ReportCopies copies;
+  ASSERT_TRUE(copies.Open("R1"));
+  EXPECT_EQ(tablas.controlling_order(), 1);
+  EXPECT_EQ(tablas.recno(), at);
+  const std::string copy = copies.tablas_alias;
+  EXPECT_EQ(xb::AllTrim(X(copy + "->(ORDKEY('Indice4'))").AsString()), "Upper( Tabla )");
+  EXPECT_EQ(xb::AllTrim(X(copy + "->(ORDKEY('Descrip'))").AsString()), "Upper( Descripc )");
+  std::vector<std::string> offered;
+  for (const ChoiceRow& r : ChoiceRows(copies.MasterTables()))
+    offered.push_back(std::string(xb::AllTrim(r.code.AsString())) + "|" + std::string(xb::AllTrim(r.description)));
+  EXPECT_EQ(offered, (std::vector<std::string>{"ALBARAN|Albaranes", "ARTICULO|Artículos", "CLIENTES|Clientes"}));
+  struct Case {
+    const char* typed;
+    std::optional<std::string> description;
+  };
+  for (const Case& c : {Case{"articulo", "Artículos"}, Case{" CLIENTES ", "Clientes"}, Case{"OCULTA", std::nullopt},
+                        Case{"ART", std::nullopt}, Case{"", std::nullopt}})
+    EXPECT_EQ(copies.MasterDescription(c.typed), c.description) << c.typed;
+  copies.Close();
   EXPECT_EQ(TemporaryFiles(), 0);
 }
 
