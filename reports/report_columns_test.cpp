@@ -22,6 +22,7 @@ using testing::N;
 using testing::ReadFile;
 using testing::Row;
 using testing::S;
+using testing::TestFile;
 using xb::Value;
 
 // What the questions answer; kept outside the fixture, as the function table outlives it.
@@ -35,15 +36,10 @@ Answers g;
 
 // A dictionary with the master VENTAS, reaching FAMILIAS through ARTICULOS, an unrelated
 // table CLIENTES and an expression on VENTAS; the report "VENTAS" with no column yet.
-class ReportColumnsTest : public data::testing::DataTest {
+class ReportColumnsTest : public testing::ReportDictionaryTest {
  protected:
   void SetUp() override {
-    DataTest::SetUp();
-    RegisterReportFunctions();
-    memory().MakeFolder("INF\\");
-    memory().MakeFolder("INF\\TEMP\\");
-    memory().MakeFolder("DBF\\");
-    data::nHandlers(255);
+    ASSERT_NO_FATAL_FAILURE(ReportDictionaryTest::SetUp());
     g = Answers();
     xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String(g.user); });
     xb::RegisterFunction("MSGYESNO", [](xb::Args& a) {
@@ -62,21 +58,15 @@ class ReportColumnsTest : public data::testing::DataTest {
       return Value(xb::Array::Of({Value::Double(v.AsDouble() * 0.25, 2)}));
     });
     xb::RegisterFunction("TITMARGEN", [](xb::Args& a) { return S("Margen de " + std::string(xb::AllTrim(a.Str(1)))); });
-    dict_ = xb::MakeRef<TDictQZ>();
-    dict_->New("INF");
-    ASSERT_TRUE(dict_->Activate("I", false));
-    path_ = (std::filesystem::temp_directory_path() /
-             ("vdr_cols_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt"))
-                .string();
+    path_ = TestFile("vdr_cols_");
     Tables();
     Add("Informes", {{"INFORME", S("VENTAS")}, {"CATEGORIA", S("GEN")}, {"TABLAMAST", S("VENTAS")},
                      {"DESCRIPC", S("Ventas")}, {"TITULO", S("Ventas")}, {"DESGLOSE", L(true)}, {"LINEASR", N(1)},
                      {"INFMASTER", S("VENTAS")}, {"ACCESO1", S("052")}});
   }
   void TearDown() override {
-    dict_->End();
     std::filesystem::remove(path_);
-    DataTest::TearDown();
+    ReportDictionaryTest::TearDown();
   }
   void Field(const std::string& table, int order, const std::string& field, const std::string& type, int width,
              int decimals, const std::string& description, Row extra = {}) {
@@ -173,7 +163,6 @@ class ReportColumnsTest : public data::testing::DataTest {
     return inf.RunInforme("VENTAS");
   }
 
-  xb::Ref<TDictQZ> dict_;
   std::string path_;
 };
 

@@ -18,24 +18,12 @@ using testing::Row;
 using testing::S;
 using xb::Value;
 
-class ReportDefinitionsTest : public data::testing::DataTest {
+class ReportDefinitionsTest : public testing::ReportDictionaryTest {
  protected:
   void SetUp() override {
-    DataTest::SetUp();
-    RegisterReportFunctions();
+    ASSERT_NO_FATAL_FAILURE(ReportDictionaryTest::SetUp());
     RegisterReportDefinitions();
-    memory().MakeFolder("INF\\");
-    memory().MakeFolder("INF\\TEMP\\");
-    data::nHandlers(255);
-    xb::RegisterFunction("CCODUSER", [this](xb::Args&) { return Value::String(user_); });
     xb::RegisterFunction("MSGYESNO", [this](xb::Args&) { return Value::Logical(yes_); });
-    dict_ = xb::MakeRef<TDictQZ>();
-    dict_->New("INF");
-    ASSERT_TRUE(dict_->Activate("I", false));
-  }
-  void TearDown() override {
-    dict_->End();
-    DataTest::TearDown();
   }
   xb::rdd::WorkArea& Area(std::string_view table) {
     return *areas().Area(areas().AreaOfAlias(TDictQZ::AliasOf(table)));
@@ -64,8 +52,6 @@ class ReportDefinitionsTest : public data::testing::DataTest {
     }
     return counts;
   }
-  xb::Ref<TDictQZ> dict_;
-  std::string user_ = "00";
   bool yes_ = true;
 };
 

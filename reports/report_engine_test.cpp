@@ -13,6 +13,7 @@ namespace {
 
 using testing::Page;
 using testing::ReadFile;
+using testing::TestFile;
 using xb::Value;
 
 // The golden files, compiled in.
@@ -70,9 +71,7 @@ class ReportEngineTest : public data::testing::DataTest {
  protected:
   void SetUp() override {
     DataTest::SetUp();
-    path_ = (std::filesystem::temp_directory_path() /
-             ("vdr_engine_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt"))
-                .string();
+    path_ = TestFile("vdr_engine_");
   }
   void TearDown() override {
     std::filesystem::remove(path_);

@@ -28,32 +28,20 @@ using testing::Page;
 using testing::ReadFile;
 using testing::Row;
 using testing::S;
+using testing::TestFile;
 using xb::Value;
 
-class ReportRunTest : public data::testing::DataTest {
+class ReportRunTest : public testing::ReportDictionaryTest {
  protected:
   void SetUp() override {
-    DataTest::SetUp();
-    RegisterReportFunctions();
-    memory().MakeFolder("INF\\");
-    memory().MakeFolder("INF\\TEMP\\");
-    memory().MakeFolder("DBF\\");
-    data::nHandlers(255);
-    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("00"); });
-    dict_ = xb::MakeRef<TDictQZ>();
-    dict_->New("INF");
-    ASSERT_TRUE(dict_->Activate("I", false));
-    path_ = (std::filesystem::temp_directory_path() /
-             ("vdr_run_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt"))
-                .string();
+    ASSERT_NO_FATAL_FAILURE(ReportDictionaryTest::SetUp());
+    path_ = TestFile("vdr_run_");
     inf_.oStDestino.nDestino = 2;
     inf_.oStDestino.cFileDst = path_;
   }
   void TearDown() override {
-    SetReportRunHook({});
-    dict_->End();
     std::filesystem::remove(path_);
-    DataTest::TearDown();
+    ReportDictionaryTest::TearDown();
   }
   // A report on the master "VENTAS" (DBF\Ventas.dbf).
   void Report(const std::string& code, Row extra = {}) {
@@ -99,7 +87,6 @@ class ReportRunTest : public data::testing::DataTest {
     return true;
   }
 
-  xb::Ref<TDictQZ> dict_;
   TInforme inf_;
   std::string path_;
 };

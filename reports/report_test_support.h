@@ -1,11 +1,12 @@
 // What the report generator's tests share: field values, rows appended to the dictionary's
 // tables (by field or as macro text), small tables made in a folder and listed in the
-// dictionary, and what a text file holds.
+// dictionary, what a text file holds, and a fixture with the dictionary open in memory.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -13,10 +14,15 @@
 #include <string_view>
 #include <vector>
 
+#include "data/data_test_support.h"
+#include "data/program_settings.h"
 #include "data/table_access.h"
+#include "reports/report_functions.h"
+#include "reports/report_run.h"
 #include "reports/report_text_device.h"
 #include "reports/tdictqz.h"
 #include "runtime/codepage.h"
+#include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/macro.h"
 #include "runtime/rdd/workareas.h"
@@ -87,5 +93,37 @@ inline std::string Page(const std::vector<std::string>& lines) {
   for (std::size_t i = 0; i < TQZRFile::kRows; ++i) page += (i < lines.size() ? lines[i] : "") + "\r\n";
   return page;
 }
+
+// A file of the system's temporary folder named after `prefix` and the running test.
+inline std::string TestFile(const std::string& prefix) {
+  const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  return (std::filesystem::temp_directory_path() / (prefix + test + ".txt")).string();
+}
+
+// The report functions registered and the dictionary open in memory at INF\ (INF\TEMP\ and
+// DBF\ made too), with 255 handles; CCODUSER answers `user_`.
+class ReportDictionaryTest : public data::testing::DataTest {
+ protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    RegisterReportFunctions();
+    memory().MakeFolder("INF\\");
+    memory().MakeFolder("INF\\TEMP\\");
+    memory().MakeFolder("DBF\\");
+    data::nHandlers(255);
+    xb::RegisterFunction("CCODUSER", [this](xb::Args&) { return xb::Value::String(user_); });
+    dict_ = xb::MakeRef<TDictQZ>();
+    dict_->New("INF");
+    ASSERT_TRUE(dict_->Activate("I", false));
+  }
+  void TearDown() override {
+    SetReportRunHook({});
+    dict_->End();
+    DataTest::TearDown();
+  }
+
+  std::string user_ = "00";
+  xb::Ref<TDictQZ> dict_;
+};
 
 }  // namespace reports::testing
