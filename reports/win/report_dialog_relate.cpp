@@ -115,6 +115,7 @@ bool DuplicateInformeDialog(const std::string& code) {
       return;
     }
     if (cat.empty() || !lValidCategoria(TDictQZ::AliasOf("Categor"), cat)) {
+      if (!cat.empty()) ui::MsgStop(Value::String("Categoría no válida"), "Atención");
       SetFocus(GetDlgItem(box->hWnd, 102));
       return;
     }

@@ -761,6 +761,9 @@ TEST_F(ReportDialogTest, ADuplicateTakesANewCodeAndCategory) {
           break;
         case 1:
           Type(d.hwnd, 101, "R2");
+          Type(d.hwnd, 102, "zz");
+          break;
+        case 2:
           Type(d.hwnd, 102, "com");
           Shot(d.hwnd, "report_dialog_duplicar");
           break;
@@ -775,7 +778,7 @@ TEST_F(ReportDialogTest, ADuplicateTakesANewCodeAndCategory) {
   Area("Informes").SetControllingOrder(3);
   ASSERT_TRUE(DuplicateInformeDialog("R1"));
   EXPECT_EQ(Area("Informes").controlling_order(), 3);
-  EXPECT_EQ(said, std::vector<std::string>{"Atención:Nombre de informe duplicado"});
+  EXPECT_EQ(said, (std::vector<std::string>{"Atención:Nombre de informe duplicado", "Atención:Categoría no válida"}));
   EXPECT_EQ(Rows("Informes", {"CATEGORIA", "INFMASTER"}, "R2"), std::vector<std::string>{"COM|R2"});
   EXPECT_EQ(Rows("Columnas", {"CAMPO"}, "R2").size(), 5u);
   EXPECT_EQ(Rows("Condicio", {"TIPO"}, "R2"), std::vector<std::string>{"D"});
