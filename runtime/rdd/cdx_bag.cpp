@@ -247,6 +247,14 @@ class CdxBag : public OrderBag, public TagHost {
 
   // ---- TagHost: the index lock and the change counter
   BagStatus BeginRead() override { return Acquire(false); }
+  // Nobody changed the file since its pages were cached: a read of cached pages needs no
+  // lock (a change in progress is not seen: the pages are the ones before it).
+  bool Unchanged() override {
+    if (!options_.shared || depth_ > 0 || !directory_) return false;
+    unsigned char bytes[4];
+    if (!file_.file().Read(8, bytes, 4).ok()) return false;
+    return (bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24) == counter_;
+  }
   void EndRead() override { Release(); }
   BagStatus BeginWrite() override {
     if (options_.read_only) return BagStatus::Error(BagCode::kReadOnly, "Índice abierto sólo para lectura");
@@ -301,8 +309,9 @@ class CdxBag : public OrderBag, public TagHost {
     unsigned char bytes[4];
     st = file_.file().Read(8, bytes, 4);
     const std::uint32_t counter = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24;
+    // Load reads the size again; it changes only with the counter, but a change is checked.
     if (st.ok() && (counter != counter_ || !directory_)) st = Load();
-    if (st.ok()) st = file_.Refresh();
+    else if (st.ok() && exclusive) st = file_.Refresh();
     if (!st.ok()) Release();
     return st;
   }

@@ -67,6 +67,10 @@ BagStatus CdxTag::Load(std::uint32_t offset, PagePtr& out) {
     out = it->second;
     return BagStatus::Ok();
   }
+  if (cached_only_) {
+    missed_ = true;
+    return BagStatus::Error(BagCode::kLocked, "página no leída");
+  }
   std::string raw;
   BagStatus st = file_.ReadAt(offset, kPageSize, raw);
   if (!st.ok()) return st;
@@ -321,10 +325,24 @@ BagStatus CdxTag::Skip(std::uint32_t from, std::int64_t n, TagPosition& pos, boo
   return BagStatus::Ok();
 }
 
+// A seek over pages already cached takes no lock when the file is unchanged since they were
+// read; a page it lacks sends it to the locked search.
 BagStatus CdxTag::Seek(const KeyValue& value, SeekMode mode, bool last, TagPosition& pos,
                        const RecordFilter& visible) {
+  if (!cache_.empty() && host_.Unchanged()) {
+    cached_only_ = true;
+    missed_ = false;
+    BagStatus st = SeekIn(value, mode, last, pos, visible);
+    cached_only_ = false;
+    if (!missed_) return st;
+  }
   ReadScope lock(host_);
   if (!lock.status().ok()) return lock.status();
+  return SeekIn(value, mode, last, pos, visible);
+}
+
+BagStatus CdxTag::SeekIn(const KeyValue& value, SeekMode mode, bool last, TagPosition& pos,
+                         const RecordFilter& visible) {
   pos = {};
   std::string key;
   if (value.type != info_.type) {
@@ -369,7 +387,7 @@ BagStatus CdxTag::Seek(const KeyValue& value, SeekMode mode, bool last, TagPosit
   }
   // Not found: a soft seek stands on the next key in tag order, whether the last or the first
   // match was asked for.
-  if (last && !pos.found && mode == SeekMode::kSoft) return Seek(value, mode, false, pos, visible);
+  if (last && !pos.found && mode == SeekMode::kSoft) return SeekIn(value, mode, false, pos, visible);
   Remember(pos.recno ? path : Path{});
   return BagStatus::Ok();
 }

@@ -19,6 +19,8 @@ class TagHost {
   virtual ~TagHost() = default;
   virtual BagStatus BeginRead() = 0;
   virtual void EndRead() = 0;
+  // True when the pages cached may be read without the lock: nobody changed the file since.
+  virtual bool Unchanged() { return false; }
   virtual BagStatus BeginWrite() = 0;
   virtual BagStatus EndWrite() = 0;
 };
@@ -75,6 +77,7 @@ class CdxTag : public Tag {
   using Path = std::vector<Level>;
 
   BagStatus Load(std::uint32_t offset, PagePtr& out);
+  BagStatus SeekIn(const KeyValue& key, SeekMode mode, bool last, TagPosition& pos, const RecordFilter& visible);
   BagStatus Store(const Page& page);
   // Descends to the first entry for which `ge` holds (entries are in ascending order); an empty
   // path means the tag is empty; index == size at the leaf means "after the last entry".
@@ -100,6 +103,8 @@ class CdxTag : public Tag {
   std::uint32_t min_recno_hint_;
   std::shared_ptr<KeyExpression> key_expr_, for_expr_;
   std::unordered_map<std::uint32_t, PagePtr> cache_;
+  // Set while a seek reads cached pages only; a page missing from the cache then sets missed_.
+  bool cached_only_ = false, missed_ = false;
   // Position: the entry last answered, kept to skip from it without a search.
   Path cursor_;
   std::uint32_t cursor_recno_ = 0;

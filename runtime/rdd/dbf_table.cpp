@@ -8,6 +8,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "runtime/rdd/spare_buffers.h"
 
@@ -215,6 +216,24 @@ Status DbfTable::GoTo(std::uint32_t record) {
       return s;
     }
   }
+  phantom_ = false;
+  recno_ = record;
+  return Status();
+}
+
+Status DbfTable::GoToChecked(std::uint32_t record) {
+  const std::uint32_t checked = std::exchange(checked_recno_, 0);
+  // A walk along the window reads a whole window (LoadWindow).
+  const bool walk = !options_.shared && window_count_ > 0 &&
+                    (record == window_first_ + window_count_ || record + 1 == window_first_);
+  const bool cached = !options_.shared && record >= window_first_ && record < window_first_ + window_count_;
+  if (checked == 0 || record != checked || record > count_ || walk || cached) return GoTo(record);
+  XB_RETURN_IF_ERROR(WriteRecord());
+  XB_RETURN_IF_ERROR(FlushWindow());
+  window_.swap(checked_);
+  window_first_ = record;
+  window_count_ = static_cast<std::uint32_t>(window_.size() / header_.record_length);
+  window_dirty_.assign(window_count_, 0);
   phantom_ = false;
   recno_ = record;
   return Status();
@@ -452,9 +471,26 @@ Status DbfTable::IsDeleted(std::uint32_t record, bool* deleted) {
     *deleted = window_[(record - window_first_) * header_.record_length] == dbf::kDeleted;
     return Status();
   }
+  const std::size_t rl = header_.record_length;
+  const std::uint64_t at = header_.header_length + static_cast<std::uint64_t>(record - 1) * rl;
+  checked_recno_ = 0;
+  if (options_.shared || std::find(window_dirty_.begin(), window_dirty_.end(), 1) == window_dirty_.end()) {
+    // What GoTo would read for it (the record, or a few kilobytes from it): the move that
+    // usually follows takes it (GoToChecked).
+    const std::uint32_t want = std::min({static_cast<std::uint32_t>(std::max<std::size_t>(1, 4096 / rl)),
+                                         window_capacity_, count_ - record + 1});
+    checked_.resize(want * rl);
+    std::size_t got = 0;
+    XB_RETURN_IF_ERROR(file_->Read(at, checked_.data(), checked_.size(), &got));
+    if (got >= rl) {
+      checked_.resize(got / rl * rl);
+      checked_recno_ = record;
+      *deleted = checked_[0] == dbf::kDeleted;
+      return Status();
+    }
+  }
   char flag = dbf::kLive;
-  XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(record - 1) * header_.record_length,
-                                      &flag, 1));
+  XB_RETURN_IF_ERROR(file_->ReadExact(at, &flag, 1));
   *deleted = flag == dbf::kDeleted;
   return Status();
 }

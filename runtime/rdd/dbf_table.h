@@ -102,6 +102,10 @@ class DbfTable {
   // Makes `record` current. 0 or a number past the last record makes the phantom record
   // (number count + 1, every field blank) current.
   Status GoTo(std::uint32_t record);
+  // GoTo for a record IsDeleted has just read: a shared table takes the record read then
+  // instead of reading it again. ForgetChecked drops what IsDeleted read.
+  Status GoToChecked(std::uint32_t record);
+  void ForgetChecked() { checked_recno_ = 0; }
   std::uint32_t recno() const { return recno_; }
   bool at_phantom() const { return phantom_; }
   std::string_view record() const;  // the current record's bytes
@@ -220,6 +224,9 @@ class DbfTable {
   std::uint32_t window_count_ = 0;
   std::vector<char> window_dirty_;
   std::uint32_t window_capacity_ = 1;
+  // The record a shared table's IsDeleted read last (0: none), whole.
+  std::string checked_;
+  std::uint32_t checked_recno_ = 0;
 
   bool file_locked_ = false;
   std::set<std::uint32_t> locks_;

@@ -12,6 +12,7 @@
 #include "runtime/rdd/test_process.h"
 #include "runtime/rdd/test_support.h"
 #include "runtime/rdd/workareas.h"
+#include "runtime/sets.h"
 #include "runtime/test_env.h"
 
 namespace xb::rdd {
@@ -129,6 +130,56 @@ TEST_P(KeysAcrossProcesses, EveryProcessesKeysEndUpInEveryTag) {
   }
   EXPECT_FALSE(X("DBSEEK('R1 ')").AsLogical());  // rewritten by the first helper
   EXPECT_TRUE(X("DBSEEK('C1 ')").AsLogical());
+  X("DBCLOSEAREA()");
+}
+
+// A process that holds the table open and has sought in it sees what another process changed
+// since: keys rewritten and appended (the pages it read before are not used), and the record
+// itself read again even after a key count read it (SET DELETED off: no check of its own).
+TEST_P(KeysAcrossProcesses, SeeksSeeWhatAnotherProcessChangedSince) {
+  ASSERT_TRUE(X("DBCREATE(" + Q(table_) + ", {{'CODIGO', 'C', 10, 0}, {'NUM', 'N', 7, 0}}, " + Q(GetParam()) + ")")
+                  .AsLogical());
+  ASSERT_TRUE(X("DBUSEAREA(.T., " + Q(GetParam()) + ", " + Q(table_) + ", 'T', .F., .F.)").AsLogical());
+  for (int i = 1; i <= 300; ++i) {
+    X("DBAPPEND()");
+    X("FIELDPUT(1, 'R" + std::to_string(i) + "')");
+    X("FIELDPUT(2, " + std::to_string(i) + ")");
+  }
+  if (Ntx()) {
+    X("DBCREATEINDEX(" + Q(folder_ / "codigo") + ", 'CODIGO')");
+    X("ORDCREATE(" + Q(folder_ / "num") + ", 'NUM', 'NUM')");
+  } else {
+    X("ORDCREATE(, 'CODIGO', 'CODIGO')");
+    X("ORDCREATE(, 'NUM', 'NUM')");
+  }
+  X("DBCLOSEAREA()");
+
+  SetValue(SET_DELETED, Value::Logical(true));
+  for (const std::string& s : OpenSteps()) X(s.substr(s[0] == '=' ? 1 : 0));
+  X("ORDSETFOCUS(1)");
+  for (int i = 1; i <= 300; i += 7) EXPECT_TRUE(X("DBSEEK('R" + std::to_string(i) + "')").AsLogical()) << i;
+  EXPECT_TRUE(X("DBSEEK('R8 ')").AsLogical());
+  EXPECT_EQ(X("ORDKEYCOUNT()").AsInt(), 300);  // reads every record's deletion flag, R99's last
+
+  std::vector<std::string> args{"xbase"};
+  for (const std::string& s : OpenSteps()) args.push_back(s);
+  for (const char* step : {"DBGOTO(8)", "=RLOCK()", "FIELDPUT(1, 'C8')", "DBUNLOCK()", "DBGOTO(99)", "=RLOCK()",
+                           "FIELDPUT(2, 9900)", "DBUNLOCK()", "DBAPPEND()", "=!NETERR()", "FIELDPUT(1, 'N1')",
+                           "FIELDPUT(2, 301)", "DBUNLOCK()"})
+    args.push_back(step);
+  xb::rdd::testing::ChildProcess child(args);
+  ASSERT_TRUE(child.started());
+  EXPECT_EQ(child.Wait(), 0);
+
+  SetValue(SET_DELETED, Value::Logical(false));
+  EXPECT_TRUE(X("DBSEEK('R99 ')").AsLogical());
+  EXPECT_EQ(X("FIELDGET(2)").AsInt(), 9900);
+  SetValue(SET_DELETED, Value::Logical(true));
+  EXPECT_FALSE(X("DBSEEK('R8 ')").AsLogical());
+  EXPECT_TRUE(X("DBSEEK('C8 ')").AsLogical());
+  EXPECT_EQ(X("RECNO()").AsInt(), 8);
+  EXPECT_TRUE(X("DBSEEK('N1 ')").AsLogical());
+  EXPECT_EQ(X("FIELDGET(2)").AsInt(), 301);
   X("DBCLOSEAREA()");
 }
 

@@ -477,7 +477,7 @@ Value FnDbSeek(Args& a) {
       pos = {};
     }
   }
-  area->GoToTagPosition(pos);
+  area->GoToChecked(pos.eof() ? 0 : pos.recno);
   area->set_found(pos.found);
   return Value::Logical(pos.found);
 }

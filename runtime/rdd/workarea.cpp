@@ -295,6 +295,15 @@ void WorkArea::GoToTagPosition(const TagPosition& position) {
   GoTo(position.eof() ? 0 : position.recno);
 }
 
+void WorkArea::GoToChecked(std::uint32_t record) {
+  if (!used()) return;
+  GoCold();
+  found_ = top_ = bottom_ = false;
+  const Status s = table_->GoToChecked(record);
+  if (!s.ok()) Raise(s, "DBGOTO", subcode::kRead);
+  bof_ = eof_ = table_->at_phantom();
+}
+
 bool WorkArea::IsVisible(std::uint32_t record) {
   if (!Sets().deleted) return true;
   bool deleted = false;
@@ -303,6 +312,7 @@ bool WorkArea::IsVisible(std::uint32_t record) {
 }
 
 RecordFilter WorkArea::Visible() {
+  if (used()) table_->ForgetChecked();
   if (!Sets().deleted) return {};
   return [this](std::uint32_t record) { return IsVisible(record); };
 }
@@ -314,7 +324,7 @@ void WorkArea::GoTop() {
     TagPosition pos;
     const BagStatus s = tag->GoTop(pos, Visible());
     if (!s.ok()) RaiseBagError(s, "DBGOTOP");
-    GoTo(pos.eof() ? 0 : pos.recno);
+    GoToChecked(pos.eof() ? 0 : pos.recno);
     top_ = true;
     return;
   }
@@ -330,7 +340,7 @@ void WorkArea::GoBottom() {
     TagPosition pos;
     const BagStatus s = tag->GoBottom(pos, Visible());
     if (!s.ok()) RaiseBagError(s, "DBGOBOTTOM");
-    GoTo(pos.eof() ? 0 : pos.recno);
+    GoToChecked(pos.eof() ? 0 : pos.recno);
     bottom_ = true;
     return;
   }
@@ -408,7 +418,7 @@ void WorkArea::Skip(std::int64_t count) {
       }
       return;
     }
-    GoTo(pos.recno);
+    GoToChecked(pos.recno);
     return;
   }
   const int step = count > 0 ? 1 : -1;

@@ -177,6 +177,8 @@ class WorkArea {
   // Places the area where an order operation (a seek) put its tag: a record, or the phantom
   // record (end of file) when `position` is at the end.
   void GoToTagPosition(const TagPosition& position);
+  // GoTo for the record a tag operation given Visible() has just found: read once.
+  void GoToChecked(std::uint32_t record);
   // Raises a failed bag operation (errors of the index files pass here too).
   bool RaiseBagError(const BagStatus& status, std::string_view operation, int gen_code = 0);
   // Writes the current record and updates its keys if it changed (before an order operation).
