@@ -110,13 +110,21 @@ Value TInforme::EvalRelacion(Run& run, const ColumnDef& column) {
              });
     chain = run.chains.emplace(column.nIdCol, std::move(steps)).first;
   }
-  for (const Run::Step& step : chain->second) {
+  for (Run::Step& step : chain->second) {
     if (step.area == nullptr) return Value();
-    SelectedArea keep;
-    WorkAreas::Get().SelectArea(step.area->number());
-    xb::CallFunction("ORDSETFOCUS", {Value::String(step.tag)});
-    const Value found = xb::CallFunction("DBSEEK", {value, Value::Logical(false)});
-    if (!found.IsLogical() || !found.AsLogical()) return Value();
+    WorkArea& area = *step.area;
+    const bool again = step.sought && SameKey(value, step.key) &&
+                       (step.recno == 0 ? area.eof() : !area.eof() && area.recno() == step.recno);
+    if (!again) {
+      SelectedArea keep;
+      WorkAreas::Get().SelectArea(area.number());
+      xb::CallFunction("ORDSETFOCUS", {Value::String(step.tag)});
+      const Value found = xb::CallFunction("DBSEEK", {value, Value::Logical(false)});
+      step.sought = true;
+      step.key = value;
+      step.recno = found.IsLogical() && found.AsLogical() && !area.eof() ? area.recno() : 0;
+    }
+    if (step.recno == 0) return Value();
     value = run.code.Eval(step.expression, step.area);
   }
   return value;

@@ -128,6 +128,15 @@ inline Value Fitted(const ColumnDef& c, Value value) {
   return value;
 }
 
+// Keys of the same type and value.
+inline bool SameKey(const Value& a, const Value& b) {
+  if (a.IsString() && b.IsString()) return a.AsString() == b.AsString();
+  if (a.IsNumber() && b.IsNumber()) return a.AsDouble() == b.AsDouble();
+  if (a.IsDate() && b.IsDate()) return a.AsDate().Dtos() == b.AsDate().Dtos();
+  if (a.IsLogical() && b.IsLogical()) return a.AsLogical() == b.AsLogical();
+  return false;
+}
+
 inline std::string ValueText(const Value& v) {
   if (v.IsString()) return std::string(v.AsString());
   if (v.IsLogical()) return v.AsLogical() ? ".T." : ".F.";
@@ -177,6 +186,11 @@ struct TInforme::Run {
   struct Step {
     xb::rdd::WorkArea* area = nullptr;
     std::string tag, expression;
+    // The last key sought and the record it found (0: none): the same key again, with the
+    // area still there, needs no seek.
+    xb::Value key;
+    std::uint32_t recno = 0;
+    bool sought = false;
   };
   std::map<int, std::vector<Step>> chains;
   std::map<std::string, std::pair<std::vector<std::string>, std::vector<std::string>>> environments;

@@ -580,6 +580,49 @@ TEST_F(ReportRunTest, TheDictionaryRowsOfARunAreReadOnceARun) {
   EXPECT_EQ(Read(), Page({"Fam Art  T", "--- ---- -", "PAN Pan  A", "MAN M1   A", "PAN Pan  A"}));
 }
 
+// A related column whose key is the previous record's is not sought again while the related
+// table stands where that seek left it; moved away (here by an expression's function), it is.
+TEST_F(ReportRunTest, ARelatedColumnSeeksAgainWhenItsTableWasMoved) {
+  Sales({{"V1", "P1", 1}, {"V2", "P1", 2}, {"V3", "P1", 3}, {"V4", "M1", 4}, {"V5", "X9", 5}, {"V6", "X9", 6},
+         {"V7", "P1", 7}});
+  CreateTable("DBF\\Articulos.dbf", {{"CODIGO", 'C', 4, 0}, {"FAMILIA", 'C', 3, 0}}, 2, [](xb::rdd::WorkArea& a, int n) {
+    a.PutField(1, S(n == 1 ? "P1" : "M1"));
+    a.PutField(2, S(n == 1 ? "PAN" : "MAN"));
+  });
+  ASSERT_GT(Use("DBF\\Articulos.dbf", "IDX", false), 0);
+  xb::CallFunction("ORDCREATE", {Value(), S("CODIGO"), S("CODIGO")});
+  xb::CallFunction("DBCLOSEAREA");
+  Add("Tablas", {{"TABLA", S("ARTICULOS")}, {"RUTA", S("DBF\\")}, {"FICHERO", S("Articulos")}});
+  Add("Indices", {{"TABLA", S("ARTICULOS")}, {"ORDEN", N(1)}, {"TAG", S("CODIGO")}, {"EXPRESION", S("CODIGO")}});
+  Add("Expresio", {{"CODIGO", S("MUEVE")}, {"TABLA", S("VENTAS")}, {"ENTORNO", S("ENTM")}});
+  Add("Entorno", {{"ENTORNO", S("ENTM")}, {"TABLA", S("VENTAS")}, {"ORDEN", N(1)}, {"INICIAL", S("S")}});
+  Add("Entorno", {{"ENTORNO", S("ENTM")}, {"TABLA", S("ARTICULOS")}, {"ORDEN", N(2)}});
+  Report("MOVIDA", {{"HASTA", S("")}});
+  Column("MOVIDA", 1, {{"TITULO", S("Fam")}, {"TIPOCOL", N(2)}, {"DATOS", S("ARTICULO")}, {"ANCHO", N(3)},
+                       {"ALINEACION", S("I")}, {"PINICIAL", N(1)}, {"CAMPOREL", S("FAMILIA")}, {"ANCHOMAX", N(3)},
+                       {"CODEXPR", S("ARTICULOS")}});
+  Column("MOVIDA", 2, {{"TITULO", S("Cod")}, {"ANCHO", N(3)}, {"PINICIAL", N(5)}, {"ALINEACION", S("I")},
+                       {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(3)}});
+  // On sale V2 the function leaves Articulos on its other record.
+  Column("MOVIDA", 3, {{"TITULO", S("M")}, {"TIPOCOL", N(3)}, {"CODEXPR", S("MUEVE")}, {"DATOS", S("TEST_MUEVE")},
+                       {"ANCHO", N(1)}, {"PINICIAL", N(9)}, {"PARAMETRO", N(1)}, {"ANCHOMAX", N(1)},
+                       {"ALINEACION", S("I")}});
+  Add("Recol", {{"INFORME", S("MOVIDA")}, {"IDCOL", N(1)}, {"ORDEN", N(1)}, {"TABBUSCAR", S("ARTICULOS")},
+                {"INDBUSCAR", S("CODIGO")}, {"EXPBUSCAR", S("FAMILIA")}, {"INFDOC", S("I")}, {"IDCUERPO", N(0)}});
+  xb::RegisterFunction("TEST_MUEVE", [&](xb::Args& a) {
+    xb::rdd::WorkArea* master = areas().Area(areas().AreaOfAlias(a.Str(1)));
+    xb::rdd::WorkArea* articulos = areas().Area(areas().AreaOfAlias(a.Arr(2)[1].AsString()));
+    const bool move = xb::AllTrim(master->GetField(1).AsString()) == "V2";
+    if (move) articulos->GoTo(2);
+    xb::Array r = xb::Array::New();
+    r.Append(S(move ? "*" : " "));
+    return Value(r);
+  });
+  ASSERT_TRUE(inf_.RunInforme("MOVIDA")) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_EQ(Read(), Page({"Fam Cod M", "--- --- -", "PAN V1   ", "PAN V2  *", "PAN V3   ", "MAN V4   ", "    V5   ",
+                          "    V6   ", "PAN V7   "}));
+}
+
 TEST_F(ReportRunTest, AmountsInPesetasPrintInEurosWhenAsked) {
   Sales({{"A01", "", 1664}, {"B02", "", 16639}});
   Report("EURO", {{"HASTA", S("")}});
