@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <thread>
@@ -84,28 +84,30 @@ void Shot(HWND window, const std::string& name) {
 
 constexpr const char* kBuilding = "Construyendo árbol, espere por favor...";
 
-// Each showing of the message "Construyendo árbol...", watched through a hook of this
-// thread: the tree's items when it opens and when it closes, and whether its text was on the
-// screen. Once it has shown a moment another thread asks the tree how many items it has: the
-// answer comes while it is laid out only when the message pumps meanwhile.
+// Each showing of the message "Construyendo árbol...", watched through hooks of this
+// thread: the tree's items when it opens and when it closes, whether its text was on the
+// screen, and the tree's items whenever it answered the questions another thread keeps
+// asking it while it shows (answered only when it pumps).
 class BuildingWatch {
  public:
   struct Shown {
-    int items_at_open = -1, items_at_close = -1, items_answered = -1;
+    int items_at_open = -1, items_at_close = -1;
     bool visible = false, inked = false;
+    std::vector<int> items_when_answering;
   };
   BuildingWatch() {
     Self() = this;
-    hook_ = SetWindowsHookExA(WH_CBT, &Cbt, nullptr, GetCurrentThreadId());
+    cbt_ = SetWindowsHookExA(WH_CBT, &Cbt, nullptr, GetCurrentThreadId());
+    sent_ = SetWindowsHookExA(WH_CALLWNDPROC, &Sent, nullptr, GetCurrentThreadId());
   }
   ~BuildingWatch() {
-    UnhookWindowsHookEx(hook_);
+    UnhookWindowsHookEx(cbt_);
+    UnhookWindowsHookEx(sent_);
     Self() = nullptr;
-    Collect();
+    if (asker_.joinable()) asker_.join();
   }
-  // What was seen, the last question's answer collected.
   const std::vector<Shown>& shown() {
-    Collect();
+    if (asker_.joinable()) asker_.join();
     return shown_;
   }
 
@@ -114,9 +116,8 @@ class BuildingWatch {
     static BuildingWatch* self = nullptr;
     return self;
   }
-  static HWND Tree() { return GetDlgItem(FindWindowA(nullptr, "Informes"), 100); }
   static int TreeItems() {
-    HWND tree = Tree();
+    HWND tree = GetDlgItem(FindWindowA(nullptr, "Informes"), 100);
     return tree == nullptr ? -1 : static_cast<int>(SendMessageA(tree, TVM_GETCOUNT, 0, 0));
   }
   // Dark pixels of the label as the screen shows it now, nothing repainted for the look.
@@ -136,11 +137,16 @@ class BuildingWatch {
     if (self != nullptr && code == HCBT_CREATEWND) {
       const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lp)->lpcs;
       if (cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName) && std::string(cs->lpszName) == kBuilding) {
-        self->Collect();
+        if (self->asker_.joinable()) self->asker_.join();
         self->box_ = cs->hwndParent;
         self->label_ = reinterpret_cast<HWND>(wp);
         self->shown_.push_back({TreeItems()});
-        self->Ask();
+        self->asker_ = std::thread([box = self->box_] {
+          while (IsWindow(box)) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(box, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+          }
+        });
       }
     } else if (self != nullptr && code == HCBT_DESTROYWND && self->box_ != nullptr && reinterpret_cast<HWND>(wp) == self->box_) {
       Shown& s = self->shown_.back();
@@ -152,26 +158,17 @@ class BuildingWatch {
     }
     return CallNextHookEx(nullptr, code, wp, lp);
   }
-  void Ask() {
-    answer_ = -1;
-    asker_ = std::thread([this, box = box_, tree = Tree()] {
-      while (IsWindow(box) && !IsWindowVisible(box)) Sleep(1);
-      Sleep(20);
-      DWORD_PTR count = 0;
-      if (SendMessageTimeoutA(tree, TVM_GETCOUNT, 0, 0, SMTO_NORMAL, 20000, &count) != 0) answer_ = static_cast<int>(count);
-    });
-  }
-  // The asker's answer, once it has one.
-  void Collect() {
-    if (!asker_.joinable()) return;
-    asker_.join();
-    shown_.back().items_answered = answer_;
+  static LRESULT CALLBACK Sent(int code, WPARAM wp, LPARAM lp) {
+    BuildingWatch* self = Self();
+    const CWPSTRUCT* m = reinterpret_cast<CWPSTRUCT*>(lp);
+    if (self != nullptr && code == HC_ACTION && self->box_ != nullptr && m->hwnd == self->box_ && m->message == WM_NULL)
+      self->shown_.back().items_when_answering.push_back(TreeItems());
+    return CallNextHookEx(nullptr, code, wp, lp);
   }
 
-  HHOOK hook_ = nullptr;
+  HHOOK cbt_ = nullptr, sent_ = nullptr;
   HWND box_ = nullptr, label_ = nullptr;
   std::thread asker_;
-  std::atomic<int> answer_{-1};
   std::vector<Shown> shown_;
 };
 
@@ -341,11 +338,13 @@ TEST_F(ReportTreeTest, TheTreeIsLaidOutUnderItsMessageWhichPaintsAndAnswers) {
     EXPECT_TRUE(s.visible);
     EXPECT_TRUE(s.inked) << "its text painted";
   }
-  // Asked while the new tree grows.
-  EXPECT_GT(shown[0].items_answered, 0);
-  EXPECT_LT(shown[0].items_answered, items);
-  EXPECT_GT(shown[1].items_answered, 0);
-  EXPECT_LT(shown[1].items_answered, items - 1);
+  // Answered while the new tree grows.
+  const auto midway = [](const BuildingWatch::Shown& s, int total) {
+    return std::any_of(s.items_when_answering.begin(), s.items_when_answering.end(),
+                       [total](int n) { return n > 0 && n < total; });
+  };
+  EXPECT_TRUE(midway(shown[0], items)) << shown[0].items_when_answering.size();
+  EXPECT_TRUE(midway(shown[1], items - 1)) << shown[1].items_when_answering.size();
   EXPECT_EQ(texts_, std::vector<std::string>{"Atención, confirme: ¿ Desea eliminar el informe INF1 ?"})
       << "nothing else to answer";
 }
