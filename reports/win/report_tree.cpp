@@ -68,7 +68,9 @@ WorkArea* AreaOf(const std::string& alias) {
 }
 
 // The live rows of a table as field values, in natural order; the area is left where it was.
-std::vector<std::map<std::string, std::string>> Rows(const std::string& alias, std::initializer_list<const char*> fields) {
+// `step` runs after each row read.
+std::vector<std::map<std::string, std::string>> Rows(const std::string& alias, std::initializer_list<const char*> fields,
+                                                     const std::function<void()>& step = {}) {
   std::vector<std::map<std::string, std::string>> rows;
   WorkArea* a = AreaOf(alias);
   if (a == nullptr) return rows;
@@ -80,6 +82,7 @@ std::vector<std::map<std::string, std::string>> Rows(const std::string& alias, s
     std::map<std::string, std::string> row;
     for (const char* f : fields) row[f] = Text(*a, f);
     rows.push_back(std::move(row));
+    if (step) step();
   }
   a->SetControllingOrder(order);
   a->GoTo(at);
@@ -332,12 +335,14 @@ class TreeDialog {
     auto by = [](const char* field) {
       return [field](const auto& a, const auto& b) { return Upper(a.at(field)) < Upper(b.at(field)); };
     };
-    auto categories = Rows(source_.Alias(source_.categories), {key.c_str(), "DESCRIPC"});
+    const auto step = [&notice] { notice.Step(); };
+    auto categories = Rows(source_.Alias(source_.categories), {key.c_str(), "DESCRIPC"}, step);
     std::stable_sort(categories.begin(), categories.end(), by(key.c_str()));
-    auto subcats = source_.subcategories.empty() ? decltype(categories){}
-                                                 : Rows(source_.Alias(source_.subcategories), {"SUBCAT", "CATEGORIA", "DESCRIPC"});
+    auto subcats = source_.subcategories.empty()
+                       ? decltype(categories){}
+                       : Rows(source_.Alias(source_.subcategories), {"SUBCAT", "CATEGORIA", "DESCRIPC"}, step);
     std::stable_sort(subcats.begin(), subcats.end(), by("SUBCAT"));
-    auto leaves = Rows(source_.Alias(source_.leaves), {source_.code_field.c_str(), "CATEGORIA", "SUBCAT", "DESCRIPC"});
+    auto leaves = Rows(source_.Alias(source_.leaves), {source_.code_field.c_str(), "CATEGORIA", "SUBCAT", "DESCRIPC"}, step);
     std::stable_sort(leaves.begin(), leaves.end(), by("DESCRIPC"));
     ui::TTVItemQZ* chosen = nullptr;
     auto add_leaves = [&](ui::TTVItemQZ& parent, const std::string& category, const std::string& subcat,
