@@ -322,8 +322,12 @@ TEST_F(ReportTreeTest, TheTreeIsLaidOutUnderItsMessageWhichPaintsAndAnswers) {
   X(informes + "->(DBCOMMIT(), DBUNLOCK())");
   const int items = 2 + 1 + 3 + kMany;  // two categories, a subcategory, three reports
   BuildingWatch watch;
+  std::vector<bool> focused;
   Drive([] { EXPECT_TRUE(ActivateArbol()); },
-        {{"Informes", {{"Ventas por cliente", 'e'}}}},  // deleted: laid out again
+        {{"Informes",
+          {{"", 0, [&](ui::TQZTreeView& tree) { focused.push_back(GetFocus() == tree.hWnd); }},
+           {"Ventas por cliente", 'e'},  // deleted: laid out again
+           {"", 0, [&](ui::TQZTreeView& tree) { focused.push_back(GetFocus() == tree.hWnd); }}}}},
         [&](const SeenDialog& d) -> int {
           texts_.push_back(d.title + ": " + d.AllText());
           return d.title == "Atención, confirme" ? d.ButtonId("Sí") : (d.buttons.empty() ? 0 : d.buttons[0].id);
@@ -345,6 +349,7 @@ TEST_F(ReportTreeTest, TheTreeIsLaidOutUnderItsMessageWhichPaintsAndAnswers) {
   };
   EXPECT_TRUE(midway(shown[0], items)) << shown[0].items_when_answering.size();
   EXPECT_TRUE(midway(shown[1], items - 1)) << shown[1].items_when_answering.size();
+  EXPECT_EQ(focused, (std::vector<bool>{true, true})) << "the tree keeps the focus once the message goes";
   EXPECT_EQ(texts_, std::vector<std::string>{"Atención, confirme: ¿ Desea eliminar el informe INF1 ?"})
       << "nothing else to answer";
 }
