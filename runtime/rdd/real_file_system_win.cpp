@@ -1,39 +1,24 @@
-// Windows files through the C runtime: _sopen's share flags are CreateFile's share modes,
-// _locking is LockFile (locks belong to the handle, are enforced against every other
-// handle and vanish with it), and _doserrno keeps the system's own error number.
-// std::filesystem::rename replaces the target in one step (MoveFileEx).
-#include <cerrno>
+// Windows files through the system's own handles: the file pointer moves only when a read or
+// write does not start where the last one ended, share modes are CreateFile's, byte-range locks are
+// LockFile's (they belong to the handle, are enforced against every other handle and vanish
+// with it), and the error numbers are the system's own. std::filesystem::rename replaces the
+// target in one step (MoveFileEx).
+#include <windows.h>
+
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
+#include <cerrno>
 #include <filesystem>
-#include <io.h>
-#include <share.h>
-#include <sys/locking.h>
-#include <sys/stat.h>
 #include <string>
 #include <system_error>
 
 #include "runtime/rdd/file_system.h"
 
-// The one system call the C runtime has no form of that leaves the descriptor free.
-extern "C" __declspec(dllimport) int __stdcall FlushFileBuffers(void* file);
-
 namespace xb::rdd {
 namespace {
 
 int LastOsCode(int fallback) {
-  const unsigned long dos = _doserrno;
-  if (dos != 0) return static_cast<int>(dos);
-  switch (errno) {
-    case ENOENT: return os_error::kFileNotFound;
-    case EMFILE: return os_error::kTooManyOpenFiles;
-    case EACCES: return os_error::kAccessDenied;
-    case EEXIST: return os_error::kFileExists;
-    case ENOSPC: return os_error::kDiskFull;
-    default: return fallback;
-  }
+  const DWORD code = GetLastError();
+  return code != 0 ? static_cast<int>(code) : fallback;
 }
 
 // Paths are ANSI (Windows-1252) text, as every name the system handles; std::filesystem
@@ -54,26 +39,28 @@ Status LastError(const char* what, int fallback) {
   return Status::Io(code, std::string(what) + ": " + OsErrorText(code));
 }
 
+constexpr DWORD kMaxChunk = 1u << 30;
+
 class WinFile final : public File {
  public:
-  WinFile(int fd, bool writable) : fd_(fd), writable_(writable) {}
-  ~WinFile() override { _close(fd_); }
+  WinFile(HANDLE handle, bool writable) : handle_(handle), writable_(writable) {}
+  ~WinFile() override { CloseHandle(handle_); }
 
   Status Read(std::uint64_t offset, void* data, std::size_t size, std::size_t* got) override {
     auto* p = static_cast<char*>(data);
     std::size_t done = 0;
     while (done < size) {
-      if (!Seek(offset + done)) return LastError("lectura", os_error::kReadFault);
-      const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(size - done, 1u << 30));
-      _doserrno = 0;
-      const int n = _read(fd_, p + done, chunk);
-      if (n < 0) {
-        if (_doserrno == os_error::kLockViolation)
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, kMaxChunk));
+      DWORD n = 0;
+      if (!Seek(offset + done) || !ReadFile(handle_, p + done, chunk, &n, nullptr)) {
+        position_ = kUnknown;
+        if (GetLastError() == ERROR_LOCK_VIOLATION)
           return Status::Error(StatusCode::kLocked, "zona bloqueada por otro usuario");
         return LastError("lectura", os_error::kReadFault);
       }
+      position_ += n;
       if (n == 0) break;
-      done += static_cast<std::size_t>(n);
+      done += n;
     }
     *got = done;
     return Status();
@@ -84,92 +71,93 @@ class WinFile final : public File {
     const auto* p = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < size) {
-      if (!Seek(offset + done)) return LastError("escritura", os_error::kWriteFault);
-      const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(size - done, 1u << 30));
-      _doserrno = 0;
-      const int n = _write(fd_, p + done, chunk);
-      if (n <= 0) {
-        if (_doserrno == os_error::kLockViolation)
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, kMaxChunk));
+      DWORD n = 0;
+      if (!Seek(offset + done) || !WriteFile(handle_, p + done, chunk, &n, nullptr) || n == 0) {
+        position_ = kUnknown;
+        if (GetLastError() == ERROR_LOCK_VIOLATION)
           return Status::Error(StatusCode::kLocked, "zona bloqueada por otro usuario");
         return LastError("escritura", os_error::kWriteFault);
       }
-      done += static_cast<std::size_t>(n);
+      position_ += n;
+      done += n;
     }
     return Status();
   }
 
   Status Size(std::uint64_t* size) override {
-    _doserrno = 0;
-    const long long n = _filelengthi64(fd_);
-    if (n < 0) return LastError("tamaño", os_error::kReadFault);
-    *size = static_cast<std::uint64_t>(n);
+    LARGE_INTEGER n;
+    if (!GetFileSizeEx(handle_, &n)) return LastError("tamaño", os_error::kReadFault);
+    *size = static_cast<std::uint64_t>(n.QuadPart);
     return Status();
   }
 
+  // Longer: the new bytes read as zeros.
   Status Truncate(std::uint64_t size) override {
-    _doserrno = 0;
-    if (_chsize_s(fd_, static_cast<long long>(size)) != 0) return LastError("truncar", os_error::kWriteFault);
+    FILE_END_OF_FILE_INFO end;
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    if (!SetFileInformationByHandle(handle_, FileEndOfFileInfo, &end, sizeof end))
+      return LastError("truncar", os_error::kWriteFault);
     return Status();
   }
 
-  // Through the system's handle: the C runtime's _commit holds the descriptor's lock while
-  // it flushes, which would stop reads of the same file on other threads.
   Status Sync() override {
-    void* handle = reinterpret_cast<void*>(_get_osfhandle(fd_));
-    if (handle == reinterpret_cast<void*>(-1) || !FlushFileBuffers(handle))
+    if (!FlushFileBuffers(handle_))
       return Status::Io(os_error::kWriteFault, "sincronizar: " + OsErrorText(os_error::kWriteFault));
     return Status();
   }
 
+  // Without waiting; where the system offers no shared lock (LockFile) it is taken exclusively.
   Status Lock(std::uint64_t offset, std::uint64_t length, bool /*exclusive*/) override {
-    return RangeLock(_LK_NBLCK, offset, length);
+    if (LockFile(handle_, Low(offset), High(offset), Low(length), High(length))) return Status();
+    if (GetLastError() == ERROR_INVALID_HANDLE) return LastError("bloqueo", os_error::kLockViolation);
+    return Status::Error(StatusCode::kLocked, "zona bloqueada por otro usuario");
   }
   Status Unlock(std::uint64_t offset, std::uint64_t length) override {
-    return RangeLock(_LK_UNLCK, offset, length);
-  }
-
- private:
-  bool Seek(std::uint64_t offset) {
-    _doserrno = 0;
-    return _lseeki64(fd_, static_cast<long long>(offset), SEEK_SET) >= 0;
-  }
-
-  Status RangeLock(int mode, std::uint64_t offset, std::uint64_t length) {
-    if (length > static_cast<std::uint64_t>(LONG_MAX))
-      return Status::Error(StatusCode::kInvalid, "zona de bloqueo demasiado grande");
-    if (!Seek(offset)) return LastError("bloqueo", os_error::kLockViolation);
-    _doserrno = 0;
-    errno = 0;
-    if (_locking(fd_, mode, static_cast<long>(length)) == 0) return Status();
-    // LockFile fails for a lock violation; not every C runtime says so in errno.
-    if (mode != _LK_UNLCK && errno != EBADF)
-      return Status::Error(StatusCode::kLocked, "zona bloqueada por otro usuario");
+    if (UnlockFile(handle_, Low(offset), High(offset), Low(length), High(length))) return Status();
     return LastError("desbloqueo", os_error::kLockViolation);
   }
 
-  int fd_;
+ private:
+  static constexpr std::uint64_t kUnknown = ~std::uint64_t{0};
+  static DWORD Low(std::uint64_t n) { return static_cast<DWORD>(n); }
+  static DWORD High(std::uint64_t n) { return static_cast<DWORD>(n >> 32); }
+
+  // Most reads and writes go on where the last one ended: the pointer is then where it must be.
+  bool Seek(std::uint64_t offset) {
+    if (offset == position_) return true;
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) return false;
+    position_ = offset;
+    return true;
+  }
+
+  HANDLE handle_;
   bool writable_;
+  std::uint64_t position_ = 0;  // of the file pointer, as the last call left it
 };
 
 class WinFileSystem final : public FileSystem {
  public:
   Status Open(const std::string& path, const OpenOptions& options,
               std::unique_ptr<File>* file) override {
-    int flags = _O_BINARY | _O_NOINHERIT | (options.access == Access::kRead ? _O_RDONLY : _O_RDWR);
-    if (options.create) flags |= _O_CREAT;
-    if (options.create && options.must_not_exist) flags |= _O_EXCL;
-    if (options.truncate) flags |= _O_TRUNC;  // CreateFile checks sharing before it truncates
-    const int share = options.share == Share::kExclusive ? _SH_DENYRW : _SH_DENYNO;
-    _doserrno = 0;
-    const int fd = _sopen(path.c_str(), flags, share, _S_IREAD | _S_IWRITE);
-    if (fd < 0) return LastError("apertura", os_error::kAccessDenied);
-    *file = std::make_unique<WinFile>(fd, options.access == Access::kReadWrite);
+    const bool writable = options.access == Access::kReadWrite;
+    // Creating with truncation, CreateFile checks sharing before it empties the file.
+    DWORD disposition = OPEN_EXISTING;
+    if (options.create) disposition = options.must_not_exist ? CREATE_NEW : options.truncate ? CREATE_ALWAYS : OPEN_ALWAYS;
+    else if (options.truncate) disposition = TRUNCATE_EXISTING;
+    const DWORD share = options.share == Share::kExclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    SECURITY_ATTRIBUTES not_inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+    const HANDLE handle = CreateFileA(path.c_str(), writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, share,
+                                      &not_inherited, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return LastError("apertura", os_error::kAccessDenied);
+    *file = std::make_unique<WinFile>(handle, writable);
     return Status();
   }
 
   Status Remove(const std::string& path) override {
-    _doserrno = 0;
-    if (std::remove(path.c_str()) != 0) return LastError("borrar", os_error::kAccessDenied);
+    if (!DeleteFileA(path.c_str())) return LastError("borrar", os_error::kAccessDenied);
     return Status();
   }
 
