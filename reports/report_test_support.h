@@ -31,6 +31,9 @@ namespace reports::testing {
 
 using Row = std::map<std::string, xb::Value>;
 
+// xBase text evaluated.
+inline xb::Value X(const std::string& text) { return xb::EvalMacro(text); }
+
 inline xb::Value S(std::string_view s) { return xb::Value::String(s); }
 // A whole number, or one with `decimals` decimals.
 inline xb::Value N(double n, int decimals = 0) {
@@ -55,7 +58,7 @@ inline void Add(std::string_view table, const Row& row) {
 
 // A row appended to a dictionary table as macro text: "FIELD := value, ...".
 inline void Add(std::string_view table, const std::string& assignments) {
-  xb::EvalMacro(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
+  X(TDictQZ::AliasOf(table) + "->(DBAPPEND(), " + assignments + ", DBCOMMIT(), DBUNLOCK())");
 }
 
 struct Listed {
@@ -68,11 +71,11 @@ struct Listed {
 inline void Table(const std::string& folder, const std::string& name, const std::string& structure,
                   const std::vector<std::string>& rows, Listed listed = {}) {
   const std::string file = folder + name + ".dbf";
-  ASSERT_TRUE(xb::EvalMacro("DBCREATE('" + file + "', " + structure + ", 'ADS')").AsLogical());
+  ASSERT_TRUE(X("DBCREATE('" + file + "', " + structure + ", 'ADS')").AsLogical());
   ASSERT_TRUE(data::lNetUse(file, {.exclusive = true, .alias = "T"}));
-  for (const std::string& row : rows) xb::EvalMacro("DBAPPEND(), " + row);
-  if (listed.tag) xb::EvalMacro("ORDCREATE(, 'CODIGO', 'CODIGO')");
-  xb::EvalMacro("DBCLOSEAREA()");
+  for (const std::string& row : rows) X("DBAPPEND(), " + row);
+  if (listed.tag) X("ORDCREATE(, 'CODIGO', 'CODIGO')");
+  X("DBCLOSEAREA()");
   const std::string upper = xb::Upper(xb::CurrentCodePage(), name);
   Add("Tablas", "TABLA := '" + upper + "', RUTA := '" + folder + "', FICHERO := '" + name + "'" +
                     (listed.visible ? ", VISIBLE := 'S'" : ""));

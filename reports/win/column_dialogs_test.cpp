@@ -37,19 +37,14 @@ namespace reports {
 namespace {
 
 using testing::Add;
+using testing::Post;
 using testing::ReadFile;
+using testing::Shot;
 using testing::Table;
+using testing::X;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
-
-Value X(const std::string& text) { return xb::EvalMacro(text); }
-
-std::string Shot(const std::string& name) { return vdr::test::ScreenshotFolder() + "\\" + name; }
-
-void Click(HWND dialog, int id) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
 
 std::string ItemText(HWND dialog, int id) {
   char text[512] = {};
@@ -96,14 +91,14 @@ TEST_F(ColumnDialogsTest, TheListAddsEditsMovesCalculatesAndRefusesADeletion) {
       switch (step++) {
         case 0:
           rows_shown = list->nLen;
-          vdr::test::SaveWindowBitmap(d.hwnd, Shot("column_list.bmp"));
-          Click(d.hwnd, 401);
+          Shot(d.hwnd, "column_list");
+          Post(d.hwnd, 401);
           return 0;
         case 1:  // the quantity added at the end of line 1: moved up before the amount
           EXPECT_EQ(columns.size(), 3u);
           EXPECT_EQ(list->nLen, 3);
           SendMessageA(list->hWnd, WM_KEYDOWN, VK_END, 0);
-          Click(d.hwnd, 404);
+          Post(d.hwnd, 404);
           return 0;
         case 2:
           if (Column(columns, 2) && Column(columns, 3)) {
@@ -111,13 +106,13 @@ TEST_F(ColumnDialogsTest, TheListAddsEditsMovesCalculatesAndRefusesADeletion) {
             EXPECT_EQ(Column(columns, 2)->nPInicial, 8 + Column(columns, 3)->nAncho + 1);
           }
           EXPECT_EQ(list->nAt, 2) << "the cursor follows the moved column";
-          Click(d.hwnd, 402);
+          Post(d.hwnd, 402);
           return 0;
         case 3:
           if (const ColumnaRow* c = Column(columns, 3)) {
             EXPECT_EQ(c->cTitulo, "Unidades");
           }
-          Click(d.hwnd, 407);
+          Post(d.hwnd, 407);
           return 0;
         case 4:
           EXPECT_EQ(columns.size(), 4u);
@@ -128,10 +123,10 @@ TEST_F(ColumnDialogsTest, TheListAddsEditsMovesCalculatesAndRefusesADeletion) {
           // The quantity is an operand of the calculated column: not deleted.
           SendMessageA(list->hWnd, WM_KEYDOWN, VK_HOME, 0);
           SendMessageA(list->hWnd, WM_KEYDOWN, VK_DOWN, 0);
-          Click(d.hwnd, 403);
+          Post(d.hwnd, 403);
           return 0;
         default:
-          vdr::test::SaveWindowBitmap(d.hwnd, Shot("column_list_after.bmp"));
+          Shot(d.hwnd, "column_list_after");
           return IDCANCEL;
       }
     }
@@ -139,14 +134,14 @@ TEST_F(ColumnDialogsTest, TheListAddsEditsMovesCalculatesAndRefusesADeletion) {
       HWND items = GetDlgItem(d.hwnd, 102);
       if (SendMessageA(items, LB_GETCOUNT, 0, 0) < 3) return 0;
       SendMessageA(items, LB_SETCURSEL, 2, 0);  // Cantidad
-      vdr::test::SaveWindowBitmap(d.hwnd, Shot("column_add.bmp"));
+      Shot(d.hwnd, "column_add");
       return IDOK;
     }
     if (d.title == " Editar Columna") {
       EXPECT_NE(d.AllText().find("Columna directa. Campo de la tabla maestra"), std::string::npos) << d.AllText();
       EXPECT_NE(d.AllText().find("Los registros de este informe ocupan 1 líneas"), std::string::npos);
       SetDlgItemTextA(d.hwnd, 103, "Unidades");
-      vdr::test::SaveWindowBitmap(d.hwnd, Shot("column_edit.bmp"));
+      Shot(d.hwnd, "column_edit");
       return IDOK;
     }
     if (d.title == " Columna calculada") {
@@ -155,19 +150,19 @@ TEST_F(ColumnDialogsTest, TheListAddsEditsMovesCalculatesAndRefusesADeletion) {
         case 0:  // Colum2 multiplied by ...
           SendDlgItemMessageA(d.hwnd, 101, CB_SETCURSEL, 0, 0);
           SendDlgItemMessageA(d.hwnd, 102, CB_SETCURSEL, 2, 0);
-          Click(d.hwnd, 103);
+          Post(d.hwnd, 103);
           return 0;
         case 1:  // ... Colum3, and no more
           SendDlgItemMessageA(d.hwnd, 101, CB_SETCURSEL, 1, 0);
           SendDlgItemMessageA(d.hwnd, 102, CB_SETCURSEL, 4, 0);
-          Click(d.hwnd, 103);
+          Post(d.hwnd, 103);
           return 0;
         case 2:
           formula = ItemText(d.hwnd, 106);
-          Click(d.hwnd, 107);
+          Post(d.hwnd, 107);
           return 0;
         default:
-          vdr::test::SaveWindowBitmap(d.hwnd, Shot("column_calculated.bmp"));
+          Shot(d.hwnd, "column_calculated");
           return IDOK;
       }
     }
@@ -292,7 +287,7 @@ void CALLBACK ClosePreview(HWND, UINT, UINT_PTR, DWORD) {
   if (preview == nullptr || g_preview_seen) return;
   g_preview_seen = true;
   g_page_label = preview->PageLabel();
-  vdr::test::SaveWindowBitmap(preview->window()->hWnd, Shot("column_preview.bmp"));
+  Shot(preview->window()->hWnd, "column_preview");
   preview->window()->End();
 }
 

@@ -13,6 +13,7 @@
 #include "reports/expression_rows.h"
 #include "reports/header_rows.h"
 #include "reports/report_functions.h"
+#include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "reports/win/dictionary_window.h"
 #include "reports/win/expression_dialogs.h"
@@ -41,23 +42,16 @@
 namespace reports {
 namespace {
 
+using testing::Click;
+using testing::Ok;
+using testing::Shot;
+using testing::X;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
 
-Value X(const std::string& text) { return xb::EvalMacro(text); }
-
 std::string S(const std::string& text) { return std::string(xb::AllTrim(X(text).AsString())); }
 
-void Shot(HWND window, const std::string& name) {
-  vdr::test::SaveWindowBitmap(window, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp");
-}
-
-void Click(HWND dialog, int id) {
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-int Ok(const SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons[0].id; }
 int Yes(const SeenDialog& d) { return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí") : Ok(d); }
 
 ui::TWBrowse* BrowseOf(HWND dialog, int id) {

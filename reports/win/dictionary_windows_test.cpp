@@ -17,6 +17,7 @@
 #include "reports/win/tbrwdataqz.h"
 #include "reports/dictionary_ui.h"
 #include "reports/report_functions.h"
+#include "reports/report_test_support.h"
 #include "reports/win/dictionary_dialogs.h"
 #include "reports/win/report_window_functions.h"
 #include "reports/win/report_window_test_support.h"
@@ -41,22 +42,15 @@
 namespace reports {
 namespace {
 
+using testing::Click;
+using testing::Ok;
+using testing::Shot;
+using testing::X;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
 using xb::rdd::WorkArea;
 using xb::rdd::WorkAreas;
-
-Value X(const std::string& text) { return xb::EvalMacro(text); }
-
-void Shot(HWND window, const std::string& name) {
-  vdr::test::SaveWindowBitmap(window, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp");
-}
-
-void Click(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))); }
-
-// The OK button of a message box.
-int Ok(const SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons[0].id; }
 
 class DictionaryWindowsTest : public testing::ReportWindowTest<> {
  protected:

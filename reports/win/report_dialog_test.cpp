@@ -34,25 +34,18 @@ namespace {
 
 using testing::Add;
 using testing::N;
+using testing::Ok;
+using testing::Post;
 using testing::ReadFile;
 using testing::Row;
 using testing::S;
+using testing::Shot;
+using testing::X;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
 using xb::rdd::WorkArea;
 using xb::rdd::WorkAreas;
-
-Value X(const std::string& text) { return xb::EvalMacro(text); }
-
-void Shot(HWND window, const std::string& name) {
-  vdr::test::SaveWindowBitmap(window, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp");
-}
-
-// A click that returns at once (the button may open a modal dialog).
-void Post(HWND dialog, int id) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
 
 void Type(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
 
@@ -89,8 +82,6 @@ void ShotPage(HWND dialog, int n, const std::string& name) {
   UpdateWindow(dialog);
   Shot(dialog, name);
 }
-
-int Ok(const SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons[0].id; }
 
 class ReportDialogTest : public testing::ReportWindowTest<> {
  protected:

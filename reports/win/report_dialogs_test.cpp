@@ -7,6 +7,7 @@
 #include "data/table_access.h"
 #include "data/win/windowed_data_ui.h"
 #include "reports/report_functions.h"
+#include "reports/report_test_support.h"
 #include "reports/table_search.h"
 #include "reports/win/choice_dialogs.h"
 #include "reports/win/inspectors.h"
@@ -31,11 +32,10 @@
 namespace reports {
 namespace {
 
+using testing::X;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
-
-xb::Value X(const std::string& text) { return xb::EvalMacro(text); }
 
 // The browse of a dialog: moved down `rows` rows from the top.
 void MoveDown(HWND dialog, int rows) {

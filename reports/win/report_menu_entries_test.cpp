@@ -51,11 +51,10 @@ namespace {
 using testing::Add;
 using testing::ReadFile;
 using testing::Table;
+using testing::X;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
-
-Value X(const std::string& text) { return xb::EvalMacro(text); }
 
 // The pieces in this order in `text`.
 void InOrder(const std::string& text, const std::vector<std::string>& pieces) {

@@ -39,9 +39,8 @@ namespace {
 
 using testing::Add;
 using testing::Table;
+using testing::X;
 using xb::Value;
-
-Value X(const std::string& text) { return xb::EvalMacro(text); }
 
 class ReportPrintTest : public testing::ReportWindowTest<> {
  protected:
@@ -261,7 +260,6 @@ TEST_F(ReportPrintTest, ADirectReportWritesATextFileAndCancelsFromItsProgressDia
   EXPECT_EQ(cancel.seen()[0].title, "Listado QZ") << "the default document name";
   EXPECT_LT(out.Pages(), 4);
 }
-
 
 // Closes a listing's preview, keeping the number of its pages.
 int g_listing_preview_pages = 0;

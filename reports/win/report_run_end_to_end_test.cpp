@@ -45,9 +45,8 @@ namespace {
 using testing::Add;
 using testing::ReadFile;
 using testing::Table;
+using testing::X;
 using xb::Value;
-
-Value X(const std::string& text) { return xb::EvalMacro(text); }
 
 // A 48 x 32 picture: a blue field with a yellow band.
 void WritePicture(const std::string& path) {

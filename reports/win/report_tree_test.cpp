@@ -40,11 +40,11 @@ namespace reports {
 namespace {
 
 using testing::Add;
+using testing::Shot;
+using testing::X;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
-
-Value X(const std::string& text) { return xb::EvalMacro(text); }
 
 ui::TQZTreeView* TreeOf(HWND dialog) {
   return dynamic_cast<ui::TQZTreeView*>(ui::OWndFromHwnd(GetDlgItem(dialog, 100)).get());
@@ -76,10 +76,6 @@ std::string Enabled() {
   std::string s;
   for (const TreeButtonState& b : OpenTreeButtons()) s += b.enabled ? '1' : '0';
   return s;
-}
-
-void Shot(HWND window, const std::string& name) {
-  vdr::test::SaveWindowBitmap(window, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp");
 }
 
 constexpr const char* kBuilding = "Construyendo árbol, espere por favor...";

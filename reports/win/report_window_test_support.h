@@ -1,6 +1,7 @@
-// The fixture of the report generator's window tests: VDRE.DLL's resources, the runtime, the
+// The fixture of the report generator's window tests (VDRE.DLL's resources, the runtime, the
 // tables and the data layer started afresh, the report functions registered, a fresh folder
-// as the program's start folder with the dictionary open in its INF\, and the report outputs.
+// as the program's start folder with the dictionary open in its INF\, and the report outputs),
+// and what the tests do to the windows they drive.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,12 +28,32 @@
 #include "runtime/rdd/test_support.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/support/screenshot.h"
 #include "ui/bridge/printer_device.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
 #include "ui/core/core_test_support.h"
 
 namespace reports::testing {
+
+// A screenshot of `window` saved as `name`.bmp.
+inline void Shot(HWND window, const std::string& name) {
+  vdr::test::SaveWindowBitmap(window, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp");
+}
+
+// A button of a dialog clicked; returns when the click has been handled.
+inline void Click(HWND dialog, int id) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// A button of a dialog clicked; returns at once (the button may open a modal dialog).
+inline void Post(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// The first button of a message box.
+inline int Ok(const vdr::test::SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons[0].id; }
 
 struct ReportWindowOptions {
   std::string user = "00";        // what CCODUSER answers at first (`user_`)
