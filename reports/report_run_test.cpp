@@ -72,6 +72,19 @@ class ReportRunTest : public testing::ReportDictionaryTest {
                   a.PutField(3, N(importe, 2));
                 });
   }
+  // The articles P1 (family PAN) and M1 (MAN), listed with their tag CODIGO.
+  void Articles() {
+    CreateTable("DBF\\Articulos.dbf", {{"CODIGO", 'C', 4, 0}, {"FAMILIA", 'C', 3, 0}}, 2,
+                [](xb::rdd::WorkArea& a, int n) {
+                  a.PutField(1, S(n == 1 ? "P1" : "M1"));
+                  a.PutField(2, S(n == 1 ? "PAN" : "MAN"));
+                });
+    ASSERT_GT(Use("DBF\\Articulos.dbf", "IDX", false), 0);
+    xb::CallFunction("ORDCREATE", {Value(), S("CODIGO"), S("CODIGO")});
+    xb::CallFunction("DBCLOSEAREA");
+    Add("Tablas", {{"TABLA", S("ARTICULOS")}, {"RUTA", S("DBF\\")}, {"FICHERO", S("Articulos")}});
+    Add("Indices", {{"TABLA", S("ARTICULOS")}, {"ORDEN", N(1)}, {"TAG", S("CODIGO")}, {"EXPRESION", S("CODIGO")}});
+  }
   // The two columns of the example: "Código" and the totalled "Importe".
   void ExampleColumns(const std::string& code) {
     Column(code, 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"ALINEACION", S("I")}, {"PINICIAL", N(1)},
@@ -534,15 +547,7 @@ TEST_F(ReportRunTest, ExpressionColumnsAreEvaluatedOnceARecordInTheirEnvironment
 // dictionary once a run, not at every record: rows changed during the run change nothing.
 TEST_F(ReportRunTest, TheDictionaryRowsOfARunAreReadOnceARun) {
   Sales({{"V1", "P1", 1}, {"V2", "M1", 2}, {"V3", "P1", 3}});
-  CreateTable("DBF\\Articulos.dbf", {{"CODIGO", 'C', 4, 0}, {"FAMILIA", 'C', 3, 0}}, 2, [](xb::rdd::WorkArea& a, int n) {
-    a.PutField(1, S(n == 1 ? "P1" : "M1"));
-    a.PutField(2, S(n == 1 ? "PAN" : "MAN"));
-  });
-  ASSERT_GT(Use("DBF\\Articulos.dbf", "IDX", false), 0);
-  xb::CallFunction("ORDCREATE", {Value(), S("CODIGO"), S("CODIGO")});
-  xb::CallFunction("DBCLOSEAREA");
-  Add("Tablas", {{"TABLA", S("ARTICULOS")}, {"RUTA", S("DBF\\")}, {"FICHERO", S("Articulos")}});
-  Add("Indices", {{"TABLA", S("ARTICULOS")}, {"ORDEN", N(1)}, {"TAG", S("CODIGO")}, {"EXPRESION", S("CODIGO")}});
+  ASSERT_NO_FATAL_FAILURE(Articles());
   Add("Expresio", {{"CODIGO", S("EXPVEN")}, {"TABLA", S("VENTAS")}, {"ENTORNO", S("ENTV")}});
   Add("Entorno", {{"ENTORNO", S("ENTV")}, {"TABLA", S("VENTAS")}, {"ORDEN", N(1)}, {"INICIAL", S("S")}});
   Add("Entorno", {{"ENTORNO", S("ENTV")}, {"TABLA", S("ARTICULOS")}, {"ORDEN", N(2)}});
@@ -585,15 +590,7 @@ TEST_F(ReportRunTest, TheDictionaryRowsOfARunAreReadOnceARun) {
 TEST_F(ReportRunTest, ARelatedColumnSeeksAgainWhenItsTableWasMoved) {
   Sales({{"V1", "P1", 1}, {"V2", "P1", 2}, {"V3", "P1", 3}, {"V4", "M1", 4}, {"V5", "X9", 5}, {"V6", "X9", 6},
          {"V7", "P1", 7}});
-  CreateTable("DBF\\Articulos.dbf", {{"CODIGO", 'C', 4, 0}, {"FAMILIA", 'C', 3, 0}}, 2, [](xb::rdd::WorkArea& a, int n) {
-    a.PutField(1, S(n == 1 ? "P1" : "M1"));
-    a.PutField(2, S(n == 1 ? "PAN" : "MAN"));
-  });
-  ASSERT_GT(Use("DBF\\Articulos.dbf", "IDX", false), 0);
-  xb::CallFunction("ORDCREATE", {Value(), S("CODIGO"), S("CODIGO")});
-  xb::CallFunction("DBCLOSEAREA");
-  Add("Tablas", {{"TABLA", S("ARTICULOS")}, {"RUTA", S("DBF\\")}, {"FICHERO", S("Articulos")}});
-  Add("Indices", {{"TABLA", S("ARTICULOS")}, {"ORDEN", N(1)}, {"TAG", S("CODIGO")}, {"EXPRESION", S("CODIGO")}});
+  ASSERT_NO_FATAL_FAILURE(Articles());
   Add("Expresio", {{"CODIGO", S("MUEVE")}, {"TABLA", S("VENTAS")}, {"ENTORNO", S("ENTM")}});
   Add("Entorno", {{"ENTORNO", S("ENTM")}, {"TABLA", S("VENTAS")}, {"ORDEN", N(1)}, {"INICIAL", S("S")}});
   Add("Entorno", {{"ENTORNO", S("ENTM")}, {"TABLA", S("ARTICULOS")}, {"ORDEN", N(2)}});
