@@ -4,6 +4,7 @@
 
 #include "runtime/codepage.h"
 #include "runtime/rdd/file_system.h"
+#include "runtime/rdd/key_sort.h"
 #include "runtime/rdd/workareas.h"
 
 namespace app {
@@ -59,13 +60,6 @@ bool CatalogueIndexer::IndexRows(const std::vector<const CatalogueRow*>& rows) {
   if (rows.empty()) return true;
   const CatalogueRow& first = *rows.front();
   const std::string& folder = FolderOf(first);
-  if ((last_ != Key(folder, first.table) || !table_.is_open()) && !OpenAndPack(first.table, folder)) {
-    // Every row tries its table again and reports for itself.
-    failed_ = true;
-    for (std::size_t i = 1; i < rows.size(); ++i) IndexRow(*rows[i]);
-    return false;
-  }
-  xb::rdd::WorkArea& area = table_.area();
   std::vector<xb::rdd::TagSpec> specs;
   for (const CatalogueRow* row : rows) {
     xb::rdd::TagSpec spec;
@@ -74,9 +68,19 @@ bool CatalogueIndexer::IndexRows(const std::vector<const CatalogueRow*>& rows) {
     spec.unique = row->unique;
     specs.push_back(std::move(spec));
   }
+  // Opened here, the table's keys are gathered as it is packed.
+  std::unique_ptr<xb::rdd::TagKeys> keys;
+  if ((last_ != Key(folder, first.table) || !table_.is_open()) && !OpenAndPack(first.table, folder, &specs, &keys)) {
+    // Every row tries its table again and reports for itself.
+    failed_ = true;
+    for (std::size_t i = 1; i < rows.size(); ++i) IndexRow(*rows[i]);
+    return false;
+  }
+  xb::rdd::WorkArea& area = table_.area();
   std::vector<xb::rdd::BagStatus> built;
   if (xb::rdd::OrderBag* bag = area.StructuralBag()) {
-    bag->CreateTags(specs, area.record_source(), built);
+    if (keys) bag->CreateTags(*keys, area.record_source(), built);
+    else bag->CreateTags(specs, area.record_source(), built);
   } else {
     built.assign(rows.size(), xb::rdd::BagStatus::Error(xb::rdd::BagCode::kNotFound, "sin índice"));
   }
@@ -98,7 +102,8 @@ bool CatalogueIndexer::IndexRows(const std::vector<const CatalogueRow*>& rows) {
 // The table is taken exclusively, without its index, before its index file goes: a table
 // that another program holds keeps its index, and an old index is never opened (stale,
 // damaged or written by another driver, it is about to be replaced anyway).
-bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& folder) {
+bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& folder,
+                                   const std::vector<xb::rdd::TagSpec>* specs, std::unique_ptr<xb::rdd::TagKeys>* keys) {
   CloseTable();
   const std::string path = TablePath(folder, table);
   // A table packed earlier and met again is put in its place before it is opened.
@@ -119,13 +124,14 @@ bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& fo
       return false;
     }
   }
+  if (keys && pack_) *keys = xb::rdd::StartCdxTags(*specs, table_.area().key_compiler());
   xb::rdd::PackDamage damage;
   TableFailure packing;
   bool ok = false;
   {
     ErrorCatcher catcher;
     try {
-      ok = (!pack_ || table_.area().Pack(&damage, /*sync_aside=*/true)) &&
+      ok = (!pack_ || table_.area().Pack(&damage, /*sync_aside=*/true, keys ? keys->get() : nullptr)) &&
            table_.area().CreateBag(table_.area().StructuralBagPath(), true) && table_.area().table().is_open();
     } catch (const xb::UnhandledError&) {
       ok = false;

@@ -45,7 +45,9 @@ class CatalogueIndexer {
   const Folders& folders() const { return folders_; }
 
  private:
-  bool OpenAndPack(std::string_view table, const std::string& folder);
+  // With `specs`, *keys takes their tags' keys, gathered as the table is packed.
+  bool OpenAndPack(std::string_view table, const std::string& folder, const std::vector<xb::rdd::TagSpec>* specs = nullptr,
+                   std::unique_ptr<xb::rdd::TagKeys>* keys = nullptr);
   void CloseTable();
   void PlacePacked();
   bool TableStillOpen();

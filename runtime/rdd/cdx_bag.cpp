@@ -28,6 +28,54 @@ std::string TagName(std::string_view name) {
   return n;
 }
 
+BagStatus CompileIfNeeded(ExpressionCompiler& compiler, const std::string& text, std::shared_ptr<KeyExpression>& expr) {
+  if (expr) return BagStatus::Ok();
+  std::unique_ptr<KeyExpression> compiled;
+  BagStatus st = compiler.Compile(text, compiled);
+  if (!st.ok()) return st;
+  if (!compiled) return BagStatus::Error(BagCode::kExpression, "Expresión no válida: " + text);
+  expr = std::move(compiled);
+  return BagStatus::Ok();
+}
+
+// The stored form of each tag's keys: the first value fixes the type and the length.
+std::vector<KeyEncoder> Encoders(const std::vector<TagSpec>& specs) {
+  std::vector<KeyEncoder> encoders;
+  encoders.reserve(specs.size());
+  for (const TagSpec& spec : specs) {
+    encoders.push_back([key = spec.key](const KeyValue& v, bool first, KeySet& s, std::string& out) {
+      if (first) {
+        s.type = v.type;
+        s.key_length = v.type == KeyType::kCharacter ? int(v.text.size()) : v.type == KeyType::kLogical ? 1 : 8;
+        if (s.key_length == 0 || s.key_length > kMaxKeyLength)
+          return BagStatus::Error(BagCode::kBadArgument, "Longitud de clave no válida: " + key);
+      }
+      if (!EncodeKey(v, s.type, s.key_length, out))
+        return BagStatus::Error(BagCode::kExpression, "Tipo de clave distinto en un registro: " + key);
+      return BagStatus::Ok();
+    });
+  }
+  return encoders;
+}
+
+// The specs checked (name) and compiled, ready for their keys.
+std::unique_ptr<TagKeys> StartTags(const std::vector<TagSpec>& specs, ExpressionCompiler& compiler) {
+  std::vector<BagStatus> each(specs.size(), BagStatus::Ok());
+  std::vector<TagSpec> compiled(specs);
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    const std::string name = TagName(specs[i].name);
+    if (name.empty() || name.size() > std::size_t(kTagNameLength)) {
+      each[i] = BagStatus::Error(BagCode::kBadArgument, "Nombre de etiqueta no válido: " + specs[i].name);
+      continue;
+    }
+    each[i] = CompileIfNeeded(compiler, specs[i].key, compiled[i].key_expr);
+    if (each[i].ok() && !specs[i].condition.empty())
+      each[i] = CompileIfNeeded(compiler, specs[i].condition, compiled[i].for_expr);
+  }
+  std::vector<KeyEncoder> encoders = Encoders(compiled);
+  return std::make_unique<TagKeys>(std::move(compiled), std::move(each), std::move(encoders));
+}
+
 class CdxBag : public OrderBag, public TagHost {
  public:
   CdxBag(std::unique_ptr<BagFile> file, ExpressionCompiler& compiler, const BagOptions& options)
@@ -142,22 +190,18 @@ class CdxBag : public OrderBag, public TagHost {
   }
 
   void CreateTags(const std::vector<TagSpec>& specs, RecordSource& records, std::vector<BagStatus>& each) override {
-    const std::size_t n = specs.size();
-    each.assign(n, BagStatus::Ok());
-    std::vector<TagSpec> compiled(specs);
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::string name = TagName(specs[i].name);
-      if (name.empty() || name.size() > std::size_t(kTagNameLength)) {
-        each[i] = BagStatus::Error(BagCode::kBadArgument, "Nombre de etiqueta no válido: " + specs[i].name);
-        continue;
-      }
-      each[i] = CompileIfNeeded(specs[i].key, compiled[i].key_expr);
-      if (each[i].ok() && !specs[i].condition.empty()) each[i] = CompileIfNeeded(specs[i].condition, compiled[i].for_expr);
-    }
-    std::vector<KeySet> sets(n);
-    Collect(compiled, records, sets, each);
+    std::unique_ptr<TagKeys> keys = StartTags(specs, compiler_);
+    CreateTags(*keys, records, each);
+  }
+
+  void CreateTags(TagKeys& keys, RecordSource& records, std::vector<BagStatus>& each) override {
+    if (!keys.gathered()) keys.Gather(records);
+    Sort(keys);
+    each = keys.each();
+    const std::vector<TagSpec>& specs = keys.specs();
+    std::vector<KeySet>& sets = keys.sets();
     const BagStatus settled = records.BeforeWrite();
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < specs.size(); ++i) {
       if (each[i].ok() && !settled.ok()) each[i] = settled;
       if (!each[i].ok()) continue;
       BagStatus st = BeginWrite();
@@ -167,7 +211,7 @@ class CdxBag : public OrderBag, public TagHost {
       }
       const std::string name = TagName(specs[i].name);
       if (FindTag(name) >= 0) st = DropTag(name);
-      if (st.ok()) st = WriteTag(name, compiled[i], sets[i], nullptr);
+      if (st.ok()) st = WriteTag(name, specs[i], sets[i], nullptr);
       BagStatus end = EndWrite();
       each[i] = st.ok() ? end : st;
       sets[i] = KeySet();  // its buffers go back for the next tag
@@ -187,16 +231,18 @@ class CdxBag : public OrderBag, public TagHost {
       spec.descending = info.descending;
       spec.key_expr = tag->key_expression();  // a rebuild takes every record: no scope
       spec.for_expr = tag->for_expression();
-      BagStatus st = CompileIfNeeded(spec.key, spec.key_expr);
-      if (st.ok() && !spec.condition.empty()) st = CompileIfNeeded(spec.condition, spec.for_expr);
+      BagStatus st = CompileIfNeeded(compiler_, spec.key, spec.key_expr);
+      if (st.ok() && !spec.condition.empty()) st = CompileIfNeeded(compiler_, spec.condition, spec.for_expr);
       if (!st.ok()) return st;
       specs.push_back(std::move(spec));
       each.push_back(BagStatus::Ok());
     }
-    std::vector<KeySet> sets(specs.size());
-    Collect(specs, records, sets, each);
-    for (const BagStatus& st : each)
+    TagKeys keys(specs, each, Encoders(specs));
+    keys.Gather(records);
+    Sort(keys);
+    for (const BagStatus& st : keys.each())
       if (!st.ok()) return st;
+    std::vector<KeySet>& sets = keys.sets();
     BagStatus st = records.BeforeWrite();
     if (!st.ok()) return st;
     st = BeginWrite();
@@ -282,16 +328,6 @@ class CdxBag : public OrderBag, public TagHost {
     return BagStatus::Error(BagCode::kCorrupt, std::string("Índice CDX dañado: ") + what);
   }
 
-  BagStatus CompileIfNeeded(const std::string& text, std::shared_ptr<KeyExpression>& expr) {
-    if (expr) return BagStatus::Ok();
-    std::unique_ptr<KeyExpression> compiled;
-    BagStatus st = compiler_.Compile(text, compiled);
-    if (!st.ok()) return st;
-    if (!compiled) return BagStatus::Error(BagCode::kExpression, "Expresión no válida: " + text);
-    expr = std::move(compiled);
-    return BagStatus::Ok();
-  }
-
   BagStatus Acquire(bool exclusive) {
     if (!options_.shared) return BagStatus::Ok();
     if (depth_++ > 0) return BagStatus::Ok();
@@ -331,45 +367,13 @@ class CdxBag : public OrderBag, public TagHost {
     return st;
   }
 
-  // Evaluates the keys of the tags whose `each` is ok in one pass over the records, then sorts
-  // each tag's keys; a tag that fails gets its error in `each`.
-  void Collect(const std::vector<TagSpec>& specs, RecordSource& records, std::vector<KeySet>& sets,
-               std::vector<BagStatus>& each) {
-    std::vector<KeyEncoder> encoders;
-    encoders.reserve(specs.size());
-    for (const TagSpec& spec : specs) {
-      encoders.push_back([key = spec.key](const KeyValue& v, bool first, KeySet& s, std::string& out) {
-        if (first) {
-          s.type = v.type;
-          s.key_length = v.type == KeyType::kCharacter ? int(v.text.size()) : v.type == KeyType::kLogical ? 1 : 8;
-          if (s.key_length == 0 || s.key_length > kMaxKeyLength)
-            return BagStatus::Error(BagCode::kBadArgument, "Longitud de clave no válida: " + key);
-        }
-        if (!EncodeKey(v, s.type, s.key_length, out))
-          return BagStatus::Error(BagCode::kExpression, "Tipo de clave distinto en un registro: " + key);
-        return BagStatus::Ok();
-      });
-    }
-    std::vector<KeyJob> jobs;
-    std::vector<std::size_t> tag_of;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-      if (!each[i].ok()) continue;
-      KeyJob job;
-      job.key = specs[i].key_expr.get();
-      job.condition = specs[i].for_expr.get();
-      job.encode = &encoders[i];
-      job.set = &sets[i];
-      job.scope = specs[i].scope ? &specs[i].scope : nullptr;
-      jobs.push_back(job);
-      tag_of.push_back(i);
-    }
-    CollectKeysOfJobs(records, jobs);
-    for (std::size_t j = 0; j < jobs.size(); ++j) {
-      const std::size_t i = tag_of[j];
-      if (!(each[i] = jobs[j].status).ok()) continue;
-      KeySet& set = sets[i];
+  // Sorts the keys of each tag gathered; a unique tag keeps the first record of a key.
+  void Sort(TagKeys& keys) {
+    for (std::size_t i = 0; i < keys.specs().size(); ++i) {
+      if (!keys.each()[i].ok()) continue;
+      KeySet& set = keys.sets()[i];
       SortKeys(set, set.type == KeyType::kCharacter ? codepage_.weight : CodePageEn().weight, false);
-      if (specs[i].unique) UniqueKeys(set);
+      if (keys.specs()[i].unique) UniqueKeys(set);
     }
   }
 
@@ -427,6 +431,10 @@ class CdxBag : public OrderBag, public TagHost {
 
 }  // namespace
 }  // namespace cdx
+
+std::unique_ptr<TagKeys> StartCdxTags(const std::vector<TagSpec>& specs, ExpressionCompiler& compiler) {
+  return cdx::StartTags(specs, compiler);
+}
 
 BagStatus OpenCdx(std::unique_ptr<BagFile> file, ExpressionCompiler& compiler, const BagOptions& options,
                   std::unique_ptr<OrderBag>& out) {

@@ -183,6 +183,7 @@ Status DbfTable::RecordCount(std::uint32_t* count) {
 std::string_view DbfTable::record() const {
   if (phantom_) return blank_;
   const std::size_t rl = header_.record_length;
+  if (shown_) return std::string_view(shown_, rl);
   return std::string_view(window_).substr((recno_ - window_first_) * rl, rl);
 }
 
@@ -646,8 +647,10 @@ Status DbfTable::LostMemos(const MemoCheck& memos, char* record, bool clear, std
 // Whether a pack would change the file: a deleted record, a header or an end of file that
 // is not as a pack writes it, a memo pointer to a memo the memo file does not hold whole.
 // Reads the records in chunks of `buffer`.
-Status DbfTable::PackHasWork(std::string& buffer, const MemoCheck& memos, bool* work) {
+Status DbfTable::PackHasWork(std::string& buffer, const MemoCheck& memos, bool* work, const RecordShown& shown,
+                             std::uint32_t* told) {
   *work = true;
+  *told = 0;
   if (header_changed_ || header_.record_count != count_) return Status();
   std::uint64_t size = 0;
   XB_RETURN_IF_ERROR(file_->Size(&size));
@@ -663,6 +666,8 @@ Status DbfTable::PackHasWork(std::string& buffer, const MemoCheck& memos, bool* 
       std::uint32_t lost = 0;
       if (!memos.fields.empty()) XB_RETURN_IF_ERROR(LostMemos(memos, buffer.data() + i * rl, false, &lost));
       if (lost) return Status();
+      if (shown) Show(shown, buffer.data() + i * rl, r + i);
+      *told = r + i;
     }
     r += n;
   }
@@ -672,11 +677,20 @@ Status DbfTable::PackHasWork(std::string& buffer, const MemoCheck& memos, bool* 
   return Status();
 }
 
-Status DbfTable::Pack(PackDamage* damage) { return PackTable(false, damage); }
+void DbfTable::Show(const RecordShown& shown, const char* bytes, std::uint32_t recno) {
+  shown_ = bytes;
+  recno_ = recno;
+  phantom_ = false;
+  shown(recno);
+}
 
-Status DbfTable::PackSyncingAside(PackDamage* damage) { return PackTable(true, damage); }
+Status DbfTable::Pack(PackDamage* damage) { return PackTable(false, damage, {}); }
 
-Status DbfTable::PackTable(bool aside, PackDamage* damage) {
+Status DbfTable::PackSyncingAside(PackDamage* damage, const RecordShown& shown) {
+  return PackTable(true, damage, shown);
+}
+
+Status DbfTable::PackTable(bool aside, PackDamage* damage, const RecordShown& shown) {
   if (options_.read_only) return Status::Error(StatusCode::kReadOnly, "tabla abierta sólo para lectura");
   if (options_.shared) return Status::Error(StatusCode::kShared, "compactar necesita uso exclusivo");
   XB_RETURN_IF_ERROR(Settle());
@@ -703,15 +717,23 @@ Status DbfTable::PackTable(bool aside, PackDamage* damage) {
       rl, static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t(count_) * rl, kPackChunkBytes)) / rl * rl);
   std::string buffer = TakeSpare<std::string>(chunk_bytes + 1);
   buffer.resize(chunk_bytes + 1);
-  Status s = PackWith(buffer, memos, aside, &found);
+  Status s = PackWith(buffer, memos, aside, &found, shown);
+  if (shown_ || (shown && !s.ok())) {
+    // The records shown lay in the buffer: back to one of the table's own.
+    shown_ = nullptr;
+    if (is_open()) (void)GoTo(1);
+  }
   GiveBack(std::move(buffer));
   if (s.ok() && damage) *damage = found;
   return s;
 }
 
-Status DbfTable::PackWith(std::string& buffer, const MemoCheck& memos, bool aside, PackDamage* found) {
+Status DbfTable::PackWith(std::string& buffer, const MemoCheck& memos, bool aside, PackDamage* found,
+                          const RecordShown& shown) {
   bool work = true;
-  XB_RETURN_IF_ERROR(PackHasWork(buffer, memos, &work));
+  std::uint32_t told = 0;
+  XB_RETURN_IF_ERROR(PackHasWork(buffer, memos, &work, shown, &told));
+  shown_ = nullptr;
   if (!work) return GoTo(1);
   const std::size_t rl = header_.record_length;
   const std::size_t chunk_bytes = (buffer.size() - 1) / rl * rl;
@@ -742,8 +764,10 @@ Status DbfTable::PackWith(std::string& buffer, const MemoCheck& memos, bool asid
         if (kept != i * rl) std::memmove(buffer.data() + kept, buffer.data() + i * rl, rl);
         if (!memos.fields.empty())
           XB_RETURN_IF_ERROR(LostMemos(memos, buffer.data() + kept, true, &found->memo_pointers_cleared));
-        kept += rl;
         ++live;
+        // The first records were shown already, while the table was checked.
+        if (shown && live > told) Show(shown, buffer.data() + kept, live);
+        kept += rl;
       }
       r += n;
       if (r > count_) buffer[kept++] = dbf::kEndOfFile;
@@ -757,6 +781,7 @@ Status DbfTable::PackWith(std::string& buffer, const MemoCheck& memos, bool asid
     return aside ? Status() : out->Sync();
   };
   Status s = copy();
+  shown_ = nullptr;
   if (!s.ok()) {
     out.reset();
     (void)fs_.Remove(temp);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <memory>
 #include <set>
@@ -59,6 +60,10 @@ class PackPlacement {
   std::future<Status> synced_;
   std::vector<std::pair<std::string, std::string>> followers_;  // temporary name, own name
 };
+
+// Told each record of a packed table as the pack keeps it, in order, numbered from 1: the
+// record is then the table's current one (record(), recno()), so key expressions evaluate on it.
+using RecordShown = std::function<void(std::uint32_t recno)>;
 
 struct TableOpenOptions {
   bool shared = false;
@@ -159,7 +164,10 @@ class DbfTable {
   // Pack, with the packed file made durable on another thread while the table is read from
   // it: the old table stays in its place until Settle (or any change, or Close) has waited
   // for that and put the packed one there. A failure of the sync leaves the table unpacked.
-  Status PackSyncingAside(PackDamage* damage = nullptr);
+  // `shown` is told every record of the packed table as the pack reads it (a table left as it
+  // is too), so the table need not be read again for its keys; while it is told, the table
+  // counts its records as before the pack.
+  Status PackSyncingAside(PackDamage* damage = nullptr, const RecordShown& shown = {});
   Status Settle();
   bool pack_pending() const { return pending_ != nullptr; }
   // A file written under `temp` for the records of a pack still pending (an index built on
@@ -187,15 +195,19 @@ class DbfTable {
   Status WriteSharedHeader();
   Status AppendExclusive();
   Status AppendShared(bool keep_locks);
-  Status PackTable(bool aside, PackDamage* damage);
+  Status PackTable(bool aside, PackDamage* damage, const RecordShown& shown);
   // The memo fields and what the memo file holds, for the pointers a pack checks.
   struct MemoCheck {
     std::vector<const dbf::Field*> fields;
     std::uint64_t size = 0;
     bool cut = false;  // shorter than its header says: each memo is read for its length
   };
-  Status PackWith(std::string& buffer, const MemoCheck& memos, bool aside, PackDamage* found);
-  Status PackHasWork(std::string& buffer, const MemoCheck& memos, bool* work);
+  Status PackWith(std::string& buffer, const MemoCheck& memos, bool aside, PackDamage* found, const RecordShown& shown);
+  // *told: how many records from the first were shown (live, whole: as the pack keeps them).
+  Status PackHasWork(std::string& buffer, const MemoCheck& memos, bool* work, const RecordShown& shown,
+                     std::uint32_t* told);
+  // Makes `bytes` the current record, number `recno`, and tells `shown`.
+  void Show(const RecordShown& shown, const char* bytes, std::uint32_t recno);
   // Counts into *lost the memo pointers of `record` that reach no whole memo; with `clear`,
   // clears them too.
   Status LostMemos(const MemoCheck& memos, char* record, bool clear, std::uint32_t* lost);
@@ -214,6 +226,7 @@ class DbfTable {
 
   std::uint32_t count_ = 0;
   std::uint32_t recno_ = 1;
+  const char* shown_ = nullptr;  // a record a pack shows, in its buffer
   bool phantom_ = true;
   bool hot_ = false;             // the current record changed and is not written yet
   bool header_changed_ = false;  // date (and, exclusive, count) to be written

@@ -60,36 +60,90 @@ bool CollectOne(KeyJob& job, std::uint32_t recno, KeyValue& value, std::string& 
 
 void CollectKeysOfJobs(RecordSource& records, std::vector<KeyJob>& jobs) {
   const std::uint32_t count = records.RecordCount();
-  std::string encoded;
-  KeyValue value;
-  // The key's type and length come from the first record (the blank record of an empty table).
-  BagStatus st = records.GoTo(count ? 1 : count + 1);
-  std::vector<KeyJob*> going;
-  for (KeyJob& job : jobs) {
+  KeyGatherer gatherer(jobs, count);
+  for (std::uint32_t recno = 1; recno <= count && !gatherer.done(); ++recno) {
+    const BagStatus st = records.GoTo(recno);
+    if (!st.ok()) {
+      for (KeyJob& job : jobs)
+        if (job.status.ok()) job.status = st;
+      return;
+    }
+    gatherer.Take(recno);
+  }
+  gatherer.Finish(records, count);
+}
+
+KeyGatherer::KeyGatherer(std::vector<KeyJob>& jobs, std::uint32_t most) : jobs_(jobs), most_(most) {}
+
+void KeyGatherer::Start() {
+  started_ = true;
+  for (KeyJob& job : jobs_) {
     KeySet& set = *job.set;
-    set.record_count = count;
-    if (!(job.status = st).ok()) continue;
-    if (!(job.status = job.key->Evaluate(value)).ok()) continue;
-    if (!(job.status = (*job.encode)(value, true, set, encoded)).ok()) continue;
-    const std::size_t key_bytes = std::size_t(set.key_length) * count;
+    if (!job.status.ok()) continue;
+    if (!(job.status = job.key->Evaluate(value_)).ok()) continue;
+    if (!(job.status = (*job.encode)(value_, true, set, encoded_)).ok()) continue;
+    const std::size_t key_bytes = std::size_t(set.key_length) * most_;
     if (set.keys.capacity() == 0) set.keys = TakeSpare<std::string>(key_bytes);
-    if (set.recnos.capacity() == 0) set.recnos = TakeSpare<std::vector<std::uint32_t>>(count * sizeof(std::uint32_t));
+    if (set.recnos.capacity() == 0) set.recnos = TakeSpare<std::vector<std::uint32_t>>(most_ * sizeof(std::uint32_t));
     set.keys.clear();
     set.recnos.clear();
     set.keys.reserve(key_bytes);
-    set.recnos.reserve(count);
-    going.push_back(&job);
+    set.recnos.reserve(most_);
+    going_.push_back(&job);
   }
-  for (std::uint32_t recno = 1; recno <= count && !going.empty(); ++recno) {
-    if (!(st = records.GoTo(recno)).ok()) {
-      for (KeyJob* job : going) job->status = st;
-      return;
-    }
-    for (std::size_t i = 0; i < going.size();) {
-      if (CollectOne(*going[i], recno, value, encoded)) ++i;
-      else going.erase(going.begin() + std::ptrdiff_t(i));
-    }
+}
+
+void KeyGatherer::Take(std::uint32_t recno) {
+  // The key's type and length come from the first record.
+  if (!started_) Start();
+  for (std::size_t i = 0; i < going_.size();) {
+    if (CollectOne(*going_[i], recno, value_, encoded_)) ++i;
+    else going_.erase(going_.begin() + std::ptrdiff_t(i));
   }
+}
+
+void KeyGatherer::Finish(RecordSource& records, std::uint32_t count) {
+  for (KeyJob& job : jobs_) job.set->record_count = count;
+  if (started_) return;
+  // No record: the blank one past the end tells the type.
+  const BagStatus st = records.GoTo(count + 1);
+  for (KeyJob& job : jobs_)
+    if (job.status.ok()) job.status = st;
+  Start();
+}
+
+TagKeys::TagKeys(std::vector<TagSpec> specs, std::vector<BagStatus> each, std::vector<KeyEncoder> encoders)
+    : specs_(std::move(specs)), each_(std::move(each)), encoders_(std::move(encoders)), sets_(specs_.size()) {
+  for (std::size_t i = 0; i < specs_.size(); ++i) {
+    if (!each_[i].ok()) continue;
+    KeyJob job;
+    job.key = specs_[i].key_expr.get();
+    job.condition = specs_[i].for_expr.get();
+    job.encode = &encoders_[i];
+    job.set = &sets_[i];
+    job.scope = specs_[i].scope ? &specs_[i].scope : nullptr;
+    jobs_.push_back(job);
+    tag_of_.push_back(i);
+  }
+}
+
+void TagKeys::Begin(std::uint32_t most) {
+  gathered_ = false;
+  gatherer_ = std::make_unique<KeyGatherer>(jobs_, most);
+}
+
+void TagKeys::Finish(RecordSource& records, std::uint32_t count) {
+  gatherer_->Finish(records, count);
+  gatherer_.reset();
+  for (std::size_t j = 0; j < jobs_.size(); ++j) each_[tag_of_[j]] = jobs_[j].status;
+  gathered_ = true;
+}
+
+void TagKeys::Gather(RecordSource& records) {
+  gathered_ = false;
+  CollectKeysOfJobs(records, jobs_);
+  for (std::size_t j = 0; j < jobs_.size(); ++j) each_[tag_of_[j]] = jobs_[j].status;
+  gathered_ = true;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,67 @@ struct KeyJob {
 // CollectKeys for every job in one pass over the records: each record is made current once.
 // A failure to reach a record fails every job still going.
 void CollectKeysOfJobs(RecordSource& records, std::vector<KeyJob>& jobs);
+
+// The same pass with the records shown by whoever reads them (a pack, as it keeps them): each
+// record made current in turn, numbered from 1, and told to Take; then Finish.
+class KeyGatherer {
+ public:
+  // `most`: the records there may be, for the buffers.
+  KeyGatherer(std::vector<KeyJob>& jobs, std::uint32_t most);
+  // Record `recno` is current: it follows the last one taken.
+  void Take(std::uint32_t recno);
+  // `count` records were shown; with none, the keys' type and length come from the blank
+  // record, made current through `records`.
+  void Finish(RecordSource& records, std::uint32_t count);
+  // Every job has failed: the records left would change nothing.
+  bool done() const { return started_ && going_.empty(); }
+
+ private:
+  // Fixes the jobs' key type and length on the current record and readies their buffers.
+  void Start();
+
+  std::vector<KeyJob>& jobs_;
+  std::vector<KeyJob*> going_;
+  std::uint32_t most_;
+  bool started_ = false;
+  std::string encoded_;
+  KeyValue value_;
+};
+
+// Tags to be created with their keys gathered before the bag that writes them is there (a pack
+// shows its records first): the specs compiled, each one's outcome so far, and its keys.
+// OrderBag::CreateTags(TagKeys&, ...) sorts and writes them.
+class TagKeys {
+ public:
+  // `each` holds the failures found so far (bad name, key that does not compile): those tags
+  // gather nothing. `encoders` are the bag format's, one per spec.
+  TagKeys(std::vector<TagSpec> specs, std::vector<BagStatus> each, std::vector<KeyEncoder> encoders);
+  TagKeys(const TagKeys&) = delete;
+  TagKeys& operator=(const TagKeys&) = delete;
+
+  // The shown pass, as KeyGatherer.
+  void Begin(std::uint32_t most);
+  void Take(std::uint32_t recno) { gatherer_->Take(recno); }
+  void Finish(RecordSource& records, std::uint32_t count);
+  // The whole pass over `records`, each record made current by it.
+  void Gather(RecordSource& records);
+  // Every record was shown and Finish reached.
+  bool gathered() const { return gathered_; }
+
+  const std::vector<TagSpec>& specs() const { return specs_; }
+  std::vector<BagStatus>& each() { return each_; }
+  std::vector<KeySet>& sets() { return sets_; }
+
+ private:
+  std::vector<TagSpec> specs_;
+  std::vector<BagStatus> each_;
+  std::vector<KeyEncoder> encoders_;
+  std::vector<KeySet> sets_;
+  std::vector<KeyJob> jobs_;
+  std::vector<std::size_t> tag_of_;
+  std::unique_ptr<KeyGatherer> gatherer_;
+  bool gathered_ = false;
+};
 // Sorts by collation weight, equal keys by record number ascending; `descending` reverses the
 // key order only.
 void SortKeys(KeySet& set, const unsigned char* weight, bool descending);

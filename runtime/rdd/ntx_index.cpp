@@ -253,6 +253,11 @@ class NtxBag : public OrderBag, public Tag {
     return st;
   }
 
+  // Keys gathered for another format: read again in this one's.
+  void CreateTags(TagKeys& keys, RecordSource& records, std::vector<BagStatus>& each) override {
+    OrderBag::CreateTags(keys.specs(), records, each);
+  }
+
   BagStatus Rebuild(RecordSource& records) override {
     if (!has_tag_) return BagStatus::Ok();
     TagSpec spec;

@@ -182,6 +182,8 @@ class Tag {
 
 // ---- Bags ------------------------------------------------------------------------------------
 
+class TagKeys;  // key_sort.h
+
 enum class BagKind { kCdx, kNtx };
 
 struct BagOptions {
@@ -217,6 +219,9 @@ class OrderBag {
     each.clear();
     for (const TagSpec& spec : specs) each.push_back(CreateTag(spec, records));
   }
+  // CreateTags of tags whose keys were gathered already, while the records were shown before
+  // this bag was there (StartCdxTags); not gathered, or for another format, they are read here.
+  virtual void CreateTags(TagKeys& keys, RecordSource& records, std::vector<BagStatus>& each) = 0;
   virtual BagStatus DestroyTag(std::string_view name) = 0;
   // Builds every tag again over `records` (after a pack or zap; ORDLISTREBUILD), in creation
   // order, into a file written anew. Tag pointers stay valid.
@@ -237,6 +242,9 @@ BagStatus OpenCdx(std::unique_ptr<BagFile> file, ExpressionCompiler& compiler, c
 // An empty compound file (tags are added with CreateTag).
 BagStatus CreateCdx(std::unique_ptr<BagFile> file, ExpressionCompiler& compiler, const BagOptions& options,
                     std::unique_ptr<OrderBag>& out);
+// The tags a compound file is to get, compiled (a bad name or key fails its tag), to have their
+// keys gathered before the file is created: by a pack, as it shows the records it keeps.
+std::unique_ptr<TagKeys> StartCdxTags(const std::vector<TagSpec>& specs, ExpressionCompiler& compiler);
 BagStatus OpenNtx(std::unique_ptr<BagFile> file, ExpressionCompiler& compiler, const BagOptions& options,
                   std::unique_ptr<OrderBag>& out);
 // The file receives its single tag with CreateTag (the tag name defaults to the file's base name,

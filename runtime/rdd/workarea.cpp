@@ -8,6 +8,7 @@
 #include "runtime/workarea_host.h"
 #include "runtime/rdd/bag_file_adapter.h"
 #include "runtime/rdd/field_key.h"
+#include "runtime/rdd/key_sort.h"
 
 namespace xb::rdd {
 namespace {
@@ -604,11 +605,19 @@ void WorkArea::Commit() {
   if (!s.ok()) Raise(s, "DBCOMMIT", subcode::kWrite);
 }
 
-bool WorkArea::Pack(PackDamage* damage, bool sync_aside) {
+bool WorkArea::Pack(PackDamage* damage, bool sync_aside, TagKeys* keys) {
   if (!used()) return false;
   GoCold();
   // Open bags are rebuilt at once: the packed table must be in its place first.
-  const Status s = sync_aside && bags_.empty() ? table_->PackSyncingAside(damage) : table_->Pack(damage);
+  const bool aside = sync_aside && bags_.empty();
+  Status s;
+  if (aside && keys) {
+    keys->Begin(table_->known_count());
+    s = table_->PackSyncingAside(damage, [keys](std::uint32_t recno) { keys->Take(recno); });
+    if (s.ok()) keys->Finish(*records_, table_->known_count());
+  } else {
+    s = aside ? table_->PackSyncingAside(damage) : table_->Pack(damage);
+  }
   if (!s.ok()) {
     Raise(s, "__DBPACK");
     if (!table_->is_open()) Reset();  // the packed file could not be opened again

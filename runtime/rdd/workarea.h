@@ -130,8 +130,10 @@ class WorkArea {
   // packed file is synced on another thread while the table is read from it, and takes the
   // table's place once the first change or tag is to be written (DbfTable::PackSyncingAside);
   // only when no order bag is open. A structural index created while it is pending is written
-  // under a temporary name and takes its place after the table's.
-  bool Pack(PackDamage* damage = nullptr, bool sync_aside = false);
+  // under a temporary name and takes its place after the table's. `keys` (synced aside only)
+  // gather their tags' keys from the records as the pack keeps them, for the bag created next
+  // (OrderBag::CreateTags with them), so the table is read once.
+  bool Pack(PackDamage* damage = nullptr, bool sync_aside = false, TagKeys* keys = nullptr);
   bool Zap();
 
   // ---- locks -----------------------------------------------------------------------------

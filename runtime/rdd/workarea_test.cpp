@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
+#include <tuple>
 
 #include "runtime/codepage.h"
 #include "runtime/macro.h"
 #include "runtime/memvar.h"
 #include "runtime/rdd/faulty_file_system.h"
+#include "runtime/rdd/key_sort.h"
 #include "runtime/rdd/memory_file_system.h"
 #include "runtime/rdd/test_support.h"
 #include "runtime/test_env.h"
@@ -443,6 +447,92 @@ TEST_F(TablesTest, StructuralIndexOpensWithTheTable) {
   EXPECT_TRUE(L("DELDBFMDX('datos/fixture.dbf')"));
   EXPECT_EQ(memory_.Contents("datos/fixture.dbf")[28], 0);
   EXPECT_FALSE(L("DELDBFMDX('datos/nada.dbf')"));
+}
+
+// Tags whose keys a pack gathers as it keeps the records are the tags built by reading the
+// packed table afterwards, byte for byte, whatever the pack finds: deleted records early or
+// late or none, a wrong end-of-file mark, memos cut off, nothing left.
+TEST_F(TablesTest, TagsFedByThePackAreTheTagsReadFromThePackedTable) {
+  const std::string dbf = testing::ReadWholeFile(testing::ReferenceFile("cdx-1k/fixture.dbf"));
+  const std::string fpt = testing::ReadWholeFile(testing::ReferenceFile("cdx-1k/fixture.fpt"));
+  const std::size_t header = std::uint8_t(dbf[8]) | std::uint8_t(dbf[9]) << 8;
+  const std::size_t length = std::uint8_t(dbf[10]) | std::uint8_t(dbf[11]) << 8;
+  const std::size_t records = (dbf.size() - 1 - header) / length;
+  auto mark = [&](std::string& t, std::size_t record, char flag) { t[header + (record - 1) * length] = flag; };
+  auto recalled = [&] {
+    std::string t = dbf;
+    for (std::size_t r = 1; r <= records; ++r) mark(t, r, ' ');
+    return t;
+  };
+  struct Case {
+    const char* name;
+    std::function<void(std::string& table, std::string& memo)> change;
+  };
+  const std::vector<Case> cases = {
+      {"as it stands", [](std::string&, std::string&) {}},
+      {"nothing deleted", [&](std::string& t, std::string&) { t = recalled(); }},
+      {"only the last deleted", [&](std::string& t, std::string&) { t = recalled(), mark(t, records, '*'); }},
+      {"wrong end-of-file mark", [&](std::string& t, std::string&) { t = recalled(), t.back() = ' '; }},
+      {"memo file cut", [&](std::string& t, std::string& m) { t = recalled(), m.resize(m.size() / 2); }},
+      {"every record deleted", [&](std::string& t, std::string&) {
+         for (std::size_t r = 1; r <= records; ++r) mark(t, r, '*');
+       }},
+      {"not marked indexed", [](std::string& t, std::string&) { t[28] = 0; }},
+  };
+  std::vector<TagSpec> specs;
+  for (const auto& [name, key, condition, unique] :
+       std::vector<std::tuple<const char*, const char*, const char*, bool>>{
+           {"CODIGO", "CODIGO", "", false}, {"NOMBRE", "UPPER(NOMBRE)+CODIGO", "", false},
+           {"FECHA", "DTOS(FECHA)+CODIGO", "", false}, {"IMPORTE", "STR(IMPORTE,12,2)", "", false},
+           {"ACTIVOS", "CODIGO", "ACTIVO", false}, {"UNICO", "CODIGO", "", true},
+           {"NUMERO", "IMPORTE", "", false}, {"ORDEN", "STR(RECNO(),6)+LEFT(NOTAS,8)", "", false},
+           {"MAL", "NOEXISTE+", "", false}}) {
+    TagSpec spec;
+    spec.name = name;
+    spec.key = key;
+    spec.condition = condition;
+    spec.unique = unique;
+    specs.push_back(spec);
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string table = dbf, memo = fpt;
+    c.change(table, memo);
+    std::vector<std::string> files;
+    std::vector<std::vector<BagCode>> outcomes;
+    for (const bool fed : {false, true}) {
+      const std::string path = fed ? "datos/dado" : "datos/leido";
+      memory_.SetContents(path + ".dbf", table);
+      memory_.SetContents(path + ".fpt", memo);
+      WorkArea::OpenRequest request;
+      request.path = path + ".dbf";
+      request.alias = fed ? "DADO" : "LEIDO";
+      request.driver = FindDriver("DBFCDX");
+      request.open_structural_bag = false;
+      WorkArea& area = *WorkAreas::Get().Area(fed ? 2 : 1);
+      ASSERT_TRUE(area.Open(memory_, request));
+      std::unique_ptr<TagKeys> keys = fed ? StartCdxTags(specs, area.key_compiler()) : nullptr;
+      ASSERT_TRUE(area.Pack(nullptr, /*sync_aside=*/true, keys.get()));
+      ASSERT_TRUE(area.CreateBag(area.StructuralBagPath(), true));
+      std::vector<BagStatus> each;
+      if (fed) {
+        EXPECT_TRUE(keys->gathered());
+        area.StructuralBag()->CreateTags(*keys, area.record_source(), each);
+      } else {
+        area.StructuralBag()->CreateTags(specs, area.record_source(), each);
+      }
+      outcomes.emplace_back();
+      for (const BagStatus& st : each) outcomes.back().push_back(st.code);
+      area.Close();
+      files.push_back(memory_.Contents(path + ".cdx"));
+      files.push_back(memory_.Contents(path + ".dbf"));
+    }
+    EXPECT_EQ(outcomes[0], outcomes[1]);
+    EXPECT_EQ(std::count(outcomes[0].begin(), outcomes[0].end(), BagCode::kOk), int(specs.size()) - 1);
+    EXPECT_GT(files[0].size(), 1024u);
+    EXPECT_TRUE(files[0] == files[2]) << "the indexes differ";
+    EXPECT_TRUE(files[1] == files[3]) << "the tables differ";
+  }
 }
 
 // Key expressions see the fields of their own area whatever area is selected.
