@@ -648,9 +648,10 @@ Status DbfTable::LostMemos(const MemoCheck& memos, char* record, bool clear, std
 // is not as a pack writes it, a memo pointer to a memo the memo file does not hold whole.
 // Reads the records in chunks of `buffer`.
 Status DbfTable::PackHasWork(std::string& buffer, const MemoCheck& memos, bool* work, const RecordShown& shown,
-                             std::uint32_t* told) {
+                             std::uint32_t* told, bool* first_read) {
   *work = true;
   *told = 0;
+  *first_read = false;
   if (header_changed_ || header_.record_count != count_) return Status();
   std::uint64_t size = 0;
   XB_RETURN_IF_ERROR(file_->Size(&size));
@@ -661,6 +662,7 @@ Status DbfTable::PackHasWork(std::string& buffer, const MemoCheck& memos, bool* 
   for (std::uint32_t r = 1; r <= count_;) {
     const std::uint32_t n = std::min<std::uint32_t>(count_ - r + 1, chunk);
     XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, buffer.data(), n * rl));
+    *first_read = r == 1;
     for (std::uint32_t i = 0; i < n; ++i) {
       if (buffer[i * rl] == dbf::kDeleted) return Status();
       std::uint32_t lost = 0;
@@ -671,6 +673,7 @@ Status DbfTable::PackHasWork(std::string& buffer, const MemoCheck& memos, bool* 
     }
     r += n;
   }
+  *first_read = false;
   char eof = 0;
   XB_RETURN_IF_ERROR(file_->ReadExact(end, &eof, 1));
   *work = eof != dbf::kEndOfFile;
@@ -732,7 +735,8 @@ Status DbfTable::PackWith(std::string& buffer, const MemoCheck& memos, bool asid
                           const RecordShown& shown) {
   bool work = true;
   std::uint32_t told = 0;
-  XB_RETURN_IF_ERROR(PackHasWork(buffer, memos, &work, shown, &told));
+  bool first_read = false;
+  XB_RETURN_IF_ERROR(PackHasWork(buffer, memos, &work, shown, &told, &first_read));
   shown_ = nullptr;
   if (!work) return GoTo(1);
   const std::size_t rl = header_.record_length;
@@ -756,7 +760,9 @@ Status DbfTable::PackWith(std::string& buffer, const MemoCheck& memos, bool asid
     std::uint32_t r = 1;
     do {
       const std::uint32_t n = std::min<std::uint32_t>(count_ - r + 1, chunk);
-      XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, buffer.data(), n * rl));
+      // The first chunk may still be in the buffer, as the check read it.
+      if (r > 1 || !first_read)
+        XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, buffer.data(), n * rl));
       // The live records move down over the deleted ones, within the buffer.
       std::size_t kept = 0;
       for (std::uint32_t i = 0; i < n; ++i) {

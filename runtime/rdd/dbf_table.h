@@ -203,9 +203,10 @@ class DbfTable {
     bool cut = false;  // shorter than its header says: each memo is read for its length
   };
   Status PackWith(std::string& buffer, const MemoCheck& memos, bool aside, PackDamage* found, const RecordShown& shown);
-  // *told: how many records from the first were shown (live, whole: as the pack keeps them).
+  // *told: how many records from the first were shown (live, whole: as the pack keeps them);
+  // *first_read: the work was found in the first chunk, still in `buffer` as read.
   Status PackHasWork(std::string& buffer, const MemoCheck& memos, bool* work, const RecordShown& shown,
-                     std::uint32_t* told);
+                     std::uint32_t* told, bool* first_read);
   // Makes `bytes` the current record, number `recno`, and tells `shown`.
   void Show(const RecordShown& shown, const char* bytes, std::uint32_t recno);
   // Counts into *lost the memo pointers of `record` that reach no whole memo; with `clear`,

@@ -9,7 +9,9 @@ class FaultyFile final : public File {
       : fs_(fs), path_(std::move(path)), base_(std::move(base)) {}
 
   Status Read(std::uint64_t offset, void* data, std::size_t size, std::size_t* got) override {
-    return base_->Read(offset, data, size, got);
+    Status s = base_->Read(offset, data, size, got);
+    if (s.ok()) fs_.MutableCounts(path_).read_bytes += *got;
+    return s;
   }
   Status Write(std::uint64_t offset, const void* data, std::size_t size) override {
     XB_RETURN_IF_ERROR(fs_.Change(path_, "escritura"));

@@ -1,4 +1,4 @@
-// A file system over another one that counts what is written and fails on request: the
+// A file system over another one that counts what is written (and read) and fails on request: the
 // n-th changing operation (write, truncate, sync, rename, remove) and, when sticky, every
 // one after it, as a full disk does. Tests fail n = 1, 2, 3 ... until the operation under
 // test completes, and check after each failure that nothing was lost.
@@ -35,6 +35,7 @@ class FaultyFileSystem final : public FileSystem {
     std::uint64_t bytes = 0;
     long syncs = 0;
     long truncates = 0;
+    std::uint64_t read_bytes = 0;
   };
   // Counts per path as given to Open (the engine always uses the same spelling).
   Counts counts(const std::string& path) const;
