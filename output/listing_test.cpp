@@ -207,6 +207,24 @@ class ListingTest : public ui::test::FrameworkTest {
   TempFolder folder_;
 };
 
+// A process number comes back after Wine's server restarts: the folder a killed run of that
+// number left behind, tables and all, must not reach the next test.
+TEST(TempFolderTest, AFolderLeftByAKilledRunOfTheSameNumberStartsEmpty) {
+  std::string next;
+  {
+    TempFolder probe("vdrleft");
+    next = probe.path();
+  }
+  const std::size_t cut = next.rfind('_');
+  next = next.substr(0, cut + 1) + std::to_string(std::stoi(next.substr(cut + 1)) + 1) + "\\";
+  ASSERT_TRUE(CreateDirectoryA(next.c_str(), nullptr));
+  std::ofstream(next + "Informes.dbf") << "left";
+  TempFolder folder("vdrleft");
+  ASSERT_EQ(folder.path(), next);
+  EXPECT_EQ(GetFileAttributesA((folder / "Informes.dbf").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesA(folder.path().c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
 // ---- the listing file --------------------------------------------------------------------------------
 
 TEST_F(ListingTest, NumbersKeepThreeDecimalsInTheirThreeIntegers) {

@@ -60,6 +60,9 @@ class TempFolder {
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
     path_ = std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count_) + "\\";
+    // Wine numbers processes afresh each time its server starts: a run killed earlier may
+    // have left a folder of this name, with its tables.
+    EraseTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
   }
   ~TempFolder() { EraseTree(path_); }
