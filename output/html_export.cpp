@@ -313,7 +313,6 @@ void TQZWeb::Record(const Item& item) {
   num("ESTILO", std::clamp(item.estilo, 0, 999));
   svc::PutField("FILL", Value::Logical(item.fill));
   svc::PutField("STRETCH", Value::Logical(false));
-  svc::Area().Commit();
 }
 
 // ---- documents -----------------------------------------------------------------------------------
@@ -407,68 +406,80 @@ void TQZWeb::Activate() {
   if (!lOk || !lCreated) return;
   if (lDocumentBased) nTotalPages = 0;
   else nTotalPages = nTipo == 1 ? nPaginaL() : nPage;
-  // Every row, in the index's order, by document and page.
-  std::map<std::pair<int, int>, std::vector<Item>> pages;
   {
     svc::SelectedAreaScope keep;
     const int n = Areas().AreaOfAlias(cAlias);
     if (n <= 0) return;
     Areas().SelectArea(n);
+    // The last page of each document; the rows are then read a page at a time, in the index's
+    // order (document, page, row, column), so a long report never holds all its pages.
+    std::map<int, int> last_page;
     for (xb::CallFunction("DBGOTOP"); !svc::Area().eof(); svc::Area().Skip(1)) {
-      Item item;
-      item.kind = static_cast<int>(svc::FieldNumber("TDATA"));
-      item.data = svc::FieldText("DATA");
-      item.row = svc::FieldNumber("ROW");
-      item.col = svc::FieldNumber("COL");
-      item.top = svc::FieldNumber("TOP");
-      item.left = svc::FieldNumber("LEFT");
-      item.bottom = svc::FieldNumber("BOTTOM");
-      item.right = svc::FieldNumber("RIGHT");
-      item.height = svc::FieldNumber("HEIGHT");
-      item.width = svc::FieldNumber("WIDTH");
-      item.adjust = svc::FieldText("ADJUST");
-      item.font = static_cast<int>(svc::FieldNumber("NFONT"));
-      item.colour = static_cast<COLORREF>(svc::FieldNumber("COLOR"));
-      item.grosor = static_cast<int>(svc::FieldNumber("GROSOR"));
-      item.estilo = static_cast<int>(svc::FieldNumber("ESTILO"));
-      item.fill = svc::FieldLogical("FILL");
-      const int document = static_cast<int>(svc::FieldNumber("DOCUMENT"));
-      const int page = static_cast<int>(svc::FieldNumber("PAGE"));
-      pages[{document, page}].push_back(std::move(item));
+      int& last = last_page[static_cast<int>(svc::FieldNumber("DOCUMENT"))];
+      last = std::max(last, static_cast<int>(svc::FieldNumber("PAGE")));
     }
-  }
-  int total = 0;
-  if (lDocumentBased) {
-    for (Document& d : aDocuments) {
-      d.nPages = 0;
-      for (const auto& [key, items] : pages)
-        if (key.first == d.nDocument) d.nPages = std::max(d.nPages, key.second);
-      d.nPages = std::max(d.nPages, 1);
-      total += d.nPages;
-    }
-  } else {
-    for (const auto& [key, items] : pages) nTotalPages = std::max(nTotalPages, key.second);
-    nTotalPages = std::max(nTotalPages, 1);
-    total = nTotalPages;
-  }
-  {
-    PageProgress progress(total);
-    auto write_document = [&](int document, int count, const std::string& navigator) {
-      // Placeholders first, then the navigation page, then each page in turn.
-      for (int p = 1; p <= count; ++p) WriteWhole(cPage(document, p, true), html::Placeholder());
-      WriteWhole(navigator, html::NavigationPage(cTitle, document, count));
-      nPagesForThisDocument = count;
-      for (int p = 1; p <= count; ++p) {
-        auto it = pages.find({document, p});
-        WritePage(document, p, it == pages.end() ? std::vector<Item>{} : it->second);
-        progress.Step();
-      }
+    auto at = [](int document, int page) {
+      return std::pair{static_cast<int>(svc::FieldNumber("DOCUMENT")), static_cast<int>(svc::FieldNumber("PAGE"))} <
+             std::pair{document, page};
     };
+    auto read_page = [&](int document, int page) {
+      std::vector<Item> items;
+      while (!svc::Area().eof() && at(document, page)) svc::Area().Skip(1);
+      for (; !svc::Area().eof() && at(document, page + 1); svc::Area().Skip(1)) {
+        Item item;
+        item.kind = static_cast<int>(svc::FieldNumber("TDATA"));
+        item.data = svc::FieldText("DATA");
+        item.row = svc::FieldNumber("ROW");
+        item.col = svc::FieldNumber("COL");
+        item.top = svc::FieldNumber("TOP");
+        item.left = svc::FieldNumber("LEFT");
+        item.bottom = svc::FieldNumber("BOTTOM");
+        item.right = svc::FieldNumber("RIGHT");
+        item.height = svc::FieldNumber("HEIGHT");
+        item.width = svc::FieldNumber("WIDTH");
+        item.adjust = svc::FieldText("ADJUST");
+        item.font = static_cast<int>(svc::FieldNumber("NFONT"));
+        item.colour = static_cast<COLORREF>(svc::FieldNumber("COLOR"));
+        item.grosor = static_cast<int>(svc::FieldNumber("GROSOR"));
+        item.estilo = static_cast<int>(svc::FieldNumber("ESTILO"));
+        item.fill = svc::FieldLogical("FILL");
+        items.push_back(std::move(item));
+      }
+      return items;
+    };
+    int total = 0;
     if (lDocumentBased) {
-      for (const Document& d : aDocuments) write_document(d.nDocument, d.nPages, d.cNavega);
+      for (Document& d : aDocuments) {
+        d.nPages = 0;
+        if (auto last = last_page.find(d.nDocument); last != last_page.end()) d.nPages = last->second;
+        d.nPages = std::max(d.nPages, 1);
+        total += d.nPages;
+      }
     } else {
-      cHTMLNavigator = cHTMLDir + html::NavigationName(0);
-      write_document(0, nTotalPages, cHTMLNavigator);
+      for (const auto& [document, last] : last_page) nTotalPages = std::max(nTotalPages, last);
+      nTotalPages = std::max(nTotalPages, 1);
+      total = nTotalPages;
+    }
+    {
+      PageProgress progress(total);
+      auto write_document = [&](int document, int count, const std::string& navigator) {
+        // Placeholders first, then the navigation page, then each page in turn.
+        for (int p = 1; p <= count; ++p) WriteWhole(cPage(document, p, true), html::Placeholder());
+        WriteWhole(navigator, html::NavigationPage(cTitle, document, count));
+        nPagesForThisDocument = count;
+        const Value first = xb::CallFunction("STR", {Value::Integer(document), Value::Integer(5)});
+        xb::CallFunction("DBSEEK", {first, Value::Logical(true)});
+        for (int p = 1; p <= count; ++p) {
+          WritePage(document, p, read_page(document, p));
+          progress.Step();
+        }
+      };
+      if (lDocumentBased) {
+        for (const Document& d : aDocuments) write_document(d.nDocument, d.nPages, d.cNavega);
+      } else {
+        cHTMLNavigator = cHTMLDir + html::NavigationName(0);
+        write_document(0, nTotalPages, cHTMLNavigator);
+      }
     }
   }
   if (!lDocumentBased) SetUbication();

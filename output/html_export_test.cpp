@@ -7,9 +7,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "data/program_settings.h"
@@ -311,6 +313,32 @@ TEST_F(HtmlExportTest, ATwelvePageListingBecomesTwelvePagesAndANavigationPage) {
   EXPECT_NE(page3.find(".FNT_NORMAL"), std::string::npos);
   // Nothing of the export is left in the work folder.
   EXPECT_FALSE(Exists(WorkDir()));
+}
+
+// While the pages are written, "Generando páginas..." answers what is sent to it (here from
+// another thread), not only once they are all written and it is gone.
+TEST_F(HtmlExportTest, ThePagesMessageAnswersWhileThePagesAreWritten) {
+  WriteRecords(150);
+  const std::string kept = Kept("largo");
+  std::atomic<bool> stop = false;
+  std::atomic<int> answered = 0;
+  std::thread asker([&] {
+    while (!stop) {
+      HWND box = FindWindowA(nullptr, "Generando páginas...");
+      DWORD_PTR result = 0;
+      if (box != nullptr && SendMessageTimeoutA(box, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0) ++answered;
+      Sleep(5);
+    }
+  });
+  {
+    DialogAnswerer answer(Answer({.folder = kept, .subfolder = "largo", .name = "indice"}));
+    ListingParams p = Params("Largo");
+    RunListing(p, {.destination = kHtml}, 1);
+  }
+  stop = true;
+  asker.join();
+  EXPECT_TRUE(Exists(kept + "largo\\P0000150.HTM"));
+  EXPECT_GE(answered, 2);
 }
 
 TEST_F(HtmlExportTest, TheDialogProposesSafeNamesChecksTheFolderAndCancelErasesThePages) {
