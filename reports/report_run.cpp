@@ -27,6 +27,7 @@
 #include "runtime/lib/strings.h"
 #include "runtime/macro.h"
 #include "runtime/number.h"
+#include "runtime/rdd/spare_buffers.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 
@@ -178,6 +179,8 @@ void TInforme::Cleanup(Run& run) {
     run.tmp->End(true);
     run.tmp = nullptr;
   }
+  // The work table's tag build kept its buffers for builds to follow: none does.
+  xb::rdd::DropSpareBuffers();
   if (run.other_view > 0) data::RestoreView(run.other_view);
   run.other_view = 0;
   if (run.view > 0) data::RestoreView(run.view);

@@ -31,13 +31,27 @@ std::size_t Bytes(const C& c) {
   return c.capacity() * sizeof(typename C::value_type);
 }
 
+// How to free each type's kept buffers on this thread.
+inline std::vector<void (*)()>& Droppers() {
+  thread_local std::vector<void (*)()> droppers;
+  return droppers;
+}
+
 template <class C>
 std::vector<C>& Kept() {
   thread_local std::vector<C> kept;
+  thread_local const bool listed = (Droppers().push_back([] { std::vector<C>().swap(Kept<C>()); }), true);
+  (void)listed;
   return kept;
 }
 
 }  // namespace spare_detail
+
+// Frees every buffer this thread keeps (after a build that is not followed by others).
+inline void DropSpareBuffers() {
+  for (void (*drop)() : spare_detail::Droppers()) drop();
+  spare_detail::KeptBytes() = 0;
+}
 
 // An empty container from the ones given back on this thread: the smallest that holds
 // `bytes`, else the biggest (it grows from there); a new one when none is kept.

@@ -48,5 +48,22 @@ TEST(SpareBuffers, KeepLargeBuffersForTheNextTake) {
   EXPECT_EQ(TakeSpare<std::vector<std::uint32_t>>().capacity(), 0u);
 }
 
+// Dropped, the buffers of every type are freed; later ones are kept again.
+TEST(SpareBuffers, DroppedBuffersAreFreed) {
+  std::string text;
+  text.reserve(std::size_t(2) << 20);
+  std::vector<std::uint32_t> numbers;
+  numbers.reserve(std::size_t(1) << 20);
+  GiveBack(std::move(text));
+  GiveBack(std::move(numbers));
+  DropSpareBuffers();
+  EXPECT_LT(TakeSpare<std::string>().capacity(), std::size_t(64) << 10);
+  EXPECT_EQ(TakeSpare<std::vector<std::uint32_t>>().capacity(), 0u);
+  std::vector<std::uint32_t> again;
+  again.reserve(std::size_t(1) << 20);
+  GiveBack(std::move(again));
+  EXPECT_GE(TakeSpare<std::vector<std::uint32_t>>().capacity(), std::size_t(1) << 20);
+}
+
 }  // namespace
 }  // namespace xb::rdd
