@@ -53,7 +53,7 @@ fuzz:
 #              (build/bench/bin/xbeval), so expression files timed through it measure the engine
 bench: release-configure
 	cmake --build $(B)/bench -j $(JOBS) --target index_bench table_bench macro_bench organise_bench report_bench vdr_demodata xbeval
-	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench organise_program_bench program_bench report_bench vdr_demodata xbeval Vdr VDRE
+	cmake --build $(B)/bench-win64 -j $(JOBS) --target index_bench table_bench macro_bench organise_bench organise_program_bench program_bench report_bench vdr_demodata xbeval Vdr VDRE VxPrev32 testprinter
 
 # make bench-vdr - the real Vdr.exe in parameter mode under Wine on demo trees of BENCH_RECORDS
 #                  records: seconds per phase next to a plain copy of the company folder

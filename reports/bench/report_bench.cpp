@@ -1,16 +1,21 @@
 // A user report over a large master, run as the program runs it: its data written, then
 // TInforme:RunInforme to a text file, timed, with the process's peak memory.
 //
-//   report_bench [--registros N] [--carpeta CARPETA] [--veces K]
+//   report_bench [--registros N] [--carpeta CARPETA] [--veces K] [--salidas impresora,vista,html]
 //
 // Without --carpeta the data are written to a temporary folder first (and removed after);
-// with it they are written there when missing and kept. --veces runs the report K times.
+// with it they are written there when missing and kept. --veces runs the report K times to
+// the text file (0: none). --salidas (Windows) then runs it once to each output named: the
+// printer (the test printer, installed by testprinter.exe beside the program), the preview
+// (closed once shown) and HTML pages, under the run's wait dialog, and tells the seconds of
+// each, the longest the wait dialog could not paint and answer, and the process's memory.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -23,6 +28,9 @@
 #include "data/program_settings.h"
 #include "data/table_access.h"
 #include "reports/bench/report_bench_data.h"
+#ifdef _WIN32
+#include "reports/bench/report_bench_win.h"
+#endif
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
 #include "reports/tdictqz.h"
@@ -83,16 +91,31 @@ int main(int argc, char** argv) {
   reports::bench::ReportBenchData data;
   std::filesystem::path folder;
   int times = 1;
+  std::vector<std::string> outputs;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--registros" && i + 1 < argc) data.records = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
     else if (arg == "--carpeta" && i + 1 < argc) folder = argv[++i];
-    else if (arg == "--veces" && i + 1 < argc) times = std::max(1, std::atoi(argv[++i]));
-    else {
-      std::fprintf(stderr, "Uso: %s [--registros N] [--carpeta CARPETA] [--veces K]\n", argv[0]);
+    else if (arg == "--veces" && i + 1 < argc) times = std::max(0, std::atoi(argv[++i]));
+    else if (arg == "--salidas" && i + 1 < argc) {
+      std::string list = argv[++i];
+      for (std::size_t at = 0; at <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', at), list.size());
+        if (comma > at) outputs.push_back(list.substr(at, comma - at));
+        at = comma + 1;
+      }
+    } else {
+      std::fprintf(stderr, "Uso: %s [--registros N] [--carpeta CARPETA] [--veces K] [--salidas impresora,vista,html]\n",
+                   argv[0]);
       return 2;
     }
   }
+#ifndef _WIN32
+  if (!outputs.empty()) {
+    std::fprintf(stderr, "report_bench: --salidas sólo en Windows\n");
+    return 2;
+  }
+#endif
   const bool keep = !folder.empty();
   if (!keep) folder = std::filesystem::temp_directory_path() / ("vdr_report_bench_" + std::to_string(data.records));
   std::filesystem::create_directories(folder);
@@ -153,6 +176,24 @@ int main(int argc, char** argv) {
                 CurrentMegabytes());
     if (!printed) ++failures;
   }
+#ifdef _WIN32
+  if (!outputs.empty()) {
+    std::string error;
+    if (!reports::bench::InitWindowedOutputs(&error)) {
+      std::fprintf(stderr, "report_bench: %s\n", error.c_str());
+      return 1;
+    }
+    for (const std::string& output : outputs) {
+      const double before = CurrentMegabytes();
+      const reports::bench::OutputTiming t = reports::bench::RunOutput(reports::bench::kBenchReport, output, folder.string());
+      std::printf("%s: %s, %.1f s, %s; espera sin atender %.1f s como mucho (antes de: %s); memoria %.0f MB antes, "
+                  "pico %.0f MB, %.0f MB después\n",
+                  output.c_str(), t.printed ? "impreso" : "NO impreso", t.seconds, t.note.c_str(), t.longest_silence,
+                  t.silence_before.c_str(), before, PeakMegabytes(), CurrentMegabytes());
+      if (!t.printed) ++failures;
+    }
+  }
+#endif
   dict->End();
   xb::rdd::WorkAreas::Get().CloseAll();
   std::filesystem::current_path(folder.parent_path());
