@@ -13,9 +13,10 @@ namespace reports {
 using namespace run_detail;
 
 bool TInforme::ReportInforme(Run& run) {
+  const std::string title = run.titulo.empty() ? "Sin título" : run.titulo;
   std::unique_ptr<ReportDevice> device;
   if (oStDestino.nDestino == 2) device = std::make_unique<TQZRFile>(Trim(oStDestino.cFileDst));
-  else if (CurrentReportRunHook().device) device = CurrentReportRunHook().device(oStDestino, run.titulo.substr(0, 30));
+  else if (CurrentReportRunHook().device) device = CurrentReportRunHook().device(oStDestino, title.substr(0, 30));
   if (!device || !device->Ready()) return false;
 
   if (cCondLis.empty()) cCondLis = Trim(cDesde + " " + cHasta);
@@ -36,8 +37,8 @@ bool TInforme::ReportInforme(Run& run) {
     const DesignedHeader header = ReadDesignedHeader(run.cabecera);
     report.nAltoCabMM = header.posicion;
     report.nMgDnMM = header.pfinal;
-    report.bStartPage = [this, &run](TQZReport& r) {
-      r.nRow = ImprimeCabecera(*r.Device(), run.cabecera, r.nPage, run.titulo, cCondLis);
+    report.bStartPage = [this, &run, title](TQZReport& r) {
+      r.nRow = ImprimeCabecera(*r.Device(), run.cabecera, r.nPage, title, cCondLis);
     };
   }
   WorkArea* work = run.printed();

@@ -29,6 +29,7 @@ using testing::ReadFile;
 using testing::Row;
 using testing::S;
 using testing::TestFile;
+using testing::X;
 using xb::Value;
 
 class ReportRunTest : public testing::ReportDictionaryTest {
@@ -131,6 +132,10 @@ TEST_F(ReportRunTest, ADesignedHeaderPrintsAboveTheColumnTitles) {
   ASSERT_TRUE(inf_.RunInforme("CABE"));
   EXPECT_EQ(Read(), Page({"         Prueba", std::string(49, ' ') + "1", "Listado de ventas", "Código Importe     ",
                           "------ ------------", "A01            1,00", "------ ------------", "               1,00"}));
+  // A report without a title prints "Sin título".
+  X(TDictQZ::AliasOf("Informes") + "->(DBGOTOP(), RLOCK(), TITULO := '', DBCOMMIT(), DBUNLOCK())");
+  ASSERT_TRUE(inf_.RunInforme("CABE"));
+  EXPECT_EQ(Read().substr(0, 21), "         Sin título\r\n");
 }
 
 TEST_F(ReportRunTest, ConditionsOrderAndNegativeNumbers) {
