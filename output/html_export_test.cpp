@@ -105,6 +105,7 @@ class HtmlExportTest : public ui::test::FrameworkTest {
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
     folder_ = std::string(temp) + "vdrhtml" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count_) + "\\";
+    EraseTree(folder_);  // left by a killed run of the same process number
     CreateDirectoryA(folder_.c_str(), nullptr);
     test::StartListingRun(folder_);
     svc::ResetPanelLink();
