@@ -175,7 +175,7 @@ TEST_F(IndexData, ConsecutiveRowsOfATablePackItOnce) {
 }
 
 // Files as in memory, except that a table cannot be opened again once a packed file took its
-// place (another program grabbed it meanwhile).
+// place (another program grabbed it meanwhile), nor, with `refuse_placing`, be replaced by one.
 class GrabbedAfterPack final : public xb::rdd::FileSystem {
  public:
   explicit GrabbedAfterPack(xb::rdd::FileSystem& base) : base_(base) {}
@@ -186,12 +186,14 @@ class GrabbedAfterPack final : public xb::rdd::FileSystem {
   }
   xb::rdd::Status Remove(const std::string& path) override { return base_.Remove(path); }
   xb::rdd::Status Rename(const std::string& from, const std::string& to) override {
+    if (refuse_placing && xb::rdd::PathExtension(to) == ".dbf") return xb::rdd::Status::Io(32, "renombrar: en uso por otro proceso");
     const xb::rdd::Status s = base_.Rename(from, to);
     if (s.ok()) grabbed = to;
     return s;
   }
   bool Exists(const std::string& path) override { return base_.Exists(path); }
   std::string grabbed;
+  bool refuse_placing = false;
 
  private:
   xb::rdd::FileSystem& base_;
@@ -199,33 +201,48 @@ class GrabbedAfterPack final : public xb::rdd::FileSystem {
 
 TEST_F(IndexData, APackedTableThatCannotBeOpenedAgainIsToldAndLeftClosed) {
   const auto rows = RowsOfTable("Familias");
-  // A table yet to be marked as having an index takes its place at once, to be marked, and is
-  // opened again there; a marked one takes its place when the indexer closes and is never
-  // opened again, so another program holding it by then changes nothing.
-  for (const auto& [together, marked] : {std::pair{true, true}, {false, true}, {true, false}, {false, false}}) {
-    SCOPED_TRACE(std::string(together ? "rows together" : "row by row") + (marked ? ", marked" : ""));
-    testing::WriteTable("EMP/", "Familias", {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}});
-    if (marked) {
-      std::unique_ptr<xb::rdd::DbfTable> t;
-      ASSERT_TRUE(xb::rdd::DbfTable::Open(memory(), "EMP/Familias.dbf", {}, &t).ok());
-      ASSERT_TRUE(t->SetStructuralIndex(true).ok());
+  // A packed table, marked as having an index or yet to be, takes its place when the indexer
+  // closes and is never opened again: another program holding it by then changes nothing.
+  // One holding the old table when the packed one is to take its place is told, and the old
+  // table stays, whole.
+  for (const bool refused : {false, true}) {
+    for (const auto& [together, marked] : {std::pair{true, true}, {false, true}, {true, false}, {false, false}}) {
+      SCOPED_TRACE(std::string(together ? "rows together" : "row by row") + (marked ? ", marked" : "") +
+                   (refused ? ", placing refused" : ""));
+      for (const char* old : {"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"})
+        if (memory().Exists(old)) ASSERT_TRUE(memory().Remove(old).ok());
+      testing::WriteTable("EMP/", "Familias", {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}});
+      if (marked) {
+        std::unique_ptr<xb::rdd::DbfTable> t;
+        ASSERT_TRUE(xb::rdd::DbfTable::Open(memory(), "EMP/Familias.dbf", {}, &t).ok());
+        ASSERT_TRUE(t->SetStructuralIndex(true).ok());
+      }
+      const std::string old_table = memory().Contents("EMP/Familias.dbf");
+      GrabbedAfterPack grabbing(memory());
+      grabbing.refuse_placing = refused;
+      areas().set_file_system(&grabbing);
+      events.failures.clear();
+      {
+        CatalogueIndexer indexer(folders, events);
+        std::vector<const CatalogueRow*> all;
+        for (const CatalogueRow& row : rows) all.push_back(&row);
+        if (together) EXPECT_TRUE(indexer.IndexRows(all));
+        else
+          for (const CatalogueRow& row : rows) EXPECT_TRUE(indexer.IndexRow(row));
+        indexer.Close();
+        EXPECT_EQ(indexer.failed(), refused);
+      }
+      areas().set_file_system(&memory());
+      EXPECT_EQ(events.failures.empty(), !refused);
+      EXPECT_EQ(testing::LiveRecords("EMP/", "Familias", {"CCODFAM"}).size(), 1u);
+      for (const char* temp : {"EMP/Familias.pk$", "EMP/Familias.cd$"}) EXPECT_FALSE(memory().Exists(temp)) << temp;
+      if (refused) {
+        EXPECT_EQ(memory().Contents("EMP/Familias.dbf"), old_table);
+        EXPECT_FALSE(memory().Exists("EMP/Familias.cdx"));
+      } else {
+        EXPECT_EQ(Tags("EMP/", "Familias").size(), rows.size());
+      }
     }
-    GrabbedAfterPack grabbing(memory());
-    areas().set_file_system(&grabbing);
-    events.failures.clear();
-    {
-      CatalogueIndexer indexer(folders, events);
-      std::vector<const CatalogueRow*> all;
-      for (const CatalogueRow& row : rows) all.push_back(&row);
-      if (together) EXPECT_EQ(indexer.IndexRows(all), marked);
-      else
-        for (const CatalogueRow& row : rows) EXPECT_EQ(indexer.IndexRow(row), marked);
-      indexer.Close();
-      EXPECT_EQ(indexer.failed(), !marked);
-    }
-    areas().set_file_system(&memory());
-    EXPECT_EQ(events.failures.empty(), marked);
-    EXPECT_EQ(testing::LiveRecords("EMP/", "Familias", {"CCODFAM"}).size(), 1u);
   }
 }
 
@@ -361,6 +378,50 @@ TEST_F(IndexData, ACrashOrAFailureAtAnyStepLeavesNoIndexThatDoesNotMatchItsTable
       }
       ASSERT_LT(n, 200);
     }
+  }
+}
+
+// A table yet to be marked as having an index is marked in its packed file, synced before it
+// takes its place: after a power cut at any step, a new index in place stands beside a
+// packed table that is marked as having it.
+TEST_F(IndexData, APackedTableTakesItsPlaceMarkedAfterACrashAtAnyStep) {
+  testing::WriteTable("EMP/", "Familias",
+                      {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}, {{"CCODFAM", S("03")}}});
+  const std::string original = memory().Contents("EMP/Familias.dbf");
+  const auto families = RowsOfTable("Familias");
+  std::vector<const CatalogueRow*> rows;
+  for (const CatalogueRow& row : families) rows.push_back(&row);
+  for (long n = 1;; ++n) {
+    SCOPED_TRACE("crash at change " + std::to_string(n));
+    for (const char* old : {"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"})
+      if (memory().Exists(old)) ASSERT_TRUE(memory().Remove(old).ok());
+    memory().SetContents("EMP/Familias.dbf", original);
+    xb::rdd::FaultyFileSystem faulty(memory());
+    faulty.before_change = [&](long change) {
+      if (change == n) memory().SimulateCrash();
+    };
+    areas().set_file_system(&faulty);
+    {
+      CatalogueIndexer indexer(folders, events);
+      indexer.DeferPlacement();
+      indexer.IndexRows(rows);
+      indexer.Close();
+    }
+    areas().set_file_system(&memory());
+    faulty.Heal();
+    EXPECT_EQ(LiveCodes(memory(), "EMP/Familias.dbf"), (std::vector<std::string>{"01", "03"}));
+    std::unique_ptr<xb::rdd::DbfTable> t;
+    ASSERT_TRUE(xb::rdd::DbfTable::Open(memory(), "EMP/Familias.dbf", {}, &t).ok());
+    if (memory().Exists("EMP/Familias.cdx")) {
+      EXPECT_EQ(t->known_count(), 2u);
+      EXPECT_TRUE(t->structural_index());
+    }
+    if (faulty.changes() < n) {
+      EXPECT_EQ(t->known_count(), 2u);
+      EXPECT_TRUE(t->structural_index());
+      break;
+    }
+    ASSERT_LT(n, 200);
   }
 }
 

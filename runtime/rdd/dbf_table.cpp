@@ -962,10 +962,25 @@ Status DbfTable::SetStructuralIndex(bool present) {
   const std::uint8_t flags = present ? (header_.flags | dbf::kFlagStructuralIndex)
                                      : (header_.flags & ~dbf::kFlagStructuralIndex);
   if (flags == header_.flags) return Status();
-  XB_RETURN_IF_ERROR(Settle());
+  const char byte = static_cast<char>(flags);
+  if (pending_) {
+    // Into the packed file, still aside: synced again after its first sync, before it can
+    // take the table's place, so the handle is kept and the table never opened again. When
+    // the flag cannot be written, the packed file never takes the place.
+    const Status written = file_->Write(dbf::kFlagsOffset, &byte, 1);
+    auto first = std::make_shared<std::future<Status>>(std::move(pending_->synced));
+    File* packed = file_.get();
+    pending_->synced = SyncAside([first, packed, written] {
+      const Status s = first->get();
+      if (!s.ok()) return s;
+      return written.ok() ? packed->Sync() : written;
+    });
+    if (!written.ok()) return written;
+    header_.flags = flags;
+    return Status();
+  }
   if (!locks_.empty() || file_locked_)
     return Status::Error(StatusCode::kInvalid, "no se puede cambiar el índice estructural con bloqueos activos");
-  const char byte = static_cast<char>(flags);
   XB_RETURN_IF_ERROR(file_->Write(dbf::kFlagsOffset, &byte, 1));
   header_.flags = flags;
   return Status();

@@ -181,7 +181,8 @@ class DbfTable {
   std::uint32_t missing_records() const { return header_.record_count > count_ ? header_.record_count - count_ : 0; }
   Status Zap();
 
-  // Header byte 28, bit 0: the table has a structural index. Written at once.
+  // Header byte 28, bit 0: the table has a structural index. Written at once; into the packed
+  // file of a pack still synced aside, which is then synced again before it takes its place.
   Status SetStructuralIndex(bool present);
 
  private:
