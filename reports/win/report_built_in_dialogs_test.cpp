@@ -57,8 +57,12 @@ bool ChooseText(HWND dialog, int id, const std::string& text) {
   return true;
 }
 
+ui::TFolder* Folder(HWND dialog) {
+  return dynamic_cast<ui::TFolder*>(ui::OWndFromHwnd(GetDlgItem(dialog, 300)).get());
+}
+
 HWND Page(HWND dialog, int n) {
-  auto* folder = dynamic_cast<ui::TFolder*>(ui::OWndFromHwnd(GetDlgItem(dialog, 300)).get());
+  ui::TFolder* folder = Folder(dialog);
   return folder != nullptr && folder->Page(n) != nullptr ? folder->Page(n)->hWnd : nullptr;
 }
 
@@ -289,7 +293,7 @@ TEST_F(ReportBuiltInDialogsTest, AReportMadeInItsDialogsRunsToEveryOutput) {
   // 3. Order, two groups and a condition, in the report dialog's builders.
   {
     int step = 0, groups = 0, adds_in_list = 0;
-    std::string order_say, filters_say;
+    std::string order_say, groups_say, filters_say;
     std::vector<std::string> boxes;
     DialogAnswerer answerer([&](const SeenDialog& d) -> int {
       if (!IsWindowEnabled(d.hwnd)) return 0;
@@ -300,8 +304,15 @@ TEST_F(ReportBuiltInDialogsTest, AReportMadeInItsDialogsRunsToEveryOutput) {
           case 0: Post(Page(d.hwnd, 3), 302); break;  // order
           case 1: Post(Page(d.hwnd, 3), 312); break;  // groups
           case 2: Post(Page(d.hwnd, 4), 402); break;  // conditions
-          case 3:
+          case 3: Folder(d.hwnd)->SetOption(3); break;  // the order and the groups, as shown
+          case 4:
+            Shot(d.hwnd, "report_built_layout");
+            Folder(d.hwnd)->SetOption(4);
+            break;
+          case 5:
+            Shot(d.hwnd, "report_built_filters");
             order_say = ReadText(Page(d.hwnd, 3), 301);
+            groups_say = ReadText(Page(d.hwnd, 3), 311);
             filters_say = ReadText(Page(d.hwnd, 4), 401);
             Post(d.hwnd, IDOK);
             break;
@@ -347,9 +358,10 @@ TEST_F(ReportBuiltInDialogsTest, AReportMadeInItsDialogsRunsToEveryOutput) {
     });
     EXPECT_TRUE(MngInformes(true, "FAMVEN"));
     ASSERT_EQ(boxes, std::vector<std::string>{});
-    EXPECT_EQ(step, 4);
+    EXPECT_EQ(step, 6);
     EXPECT_EQ(groups, 2);
     EXPECT_EQ(order_say, "Ordenar por Código");
+    EXPECT_EQ(groups_say, "Agrupar cuando cambie Familia\r\nAgrupar cuando cambie Artículo");
     EXPECT_EQ(filters_say, "El contenido de la columna Importe sea mayor que 1");
   }
   EXPECT_TRUE(NoTemporaryTables());
