@@ -77,7 +77,7 @@ BagStatus CdxTag::Load(std::uint32_t offset, PagePtr& out) {
   auto page = std::make_shared<Page>();
   st = DecodePage(reinterpret_cast<const unsigned char*>(raw.data()), offset, header_.key_length, fill_, *page);
   if (!st.ok()) return st;
-  if (cache_.size() > 4096) cache_.clear();
+  if (cache_.size() > kCachedPages) cache_.clear();
   cache_[offset] = page;
   out = std::move(page);
   return BagStatus::Ok();
@@ -545,6 +545,8 @@ BagStatus CdxTag::Split(Path& path, std::size_t level) {
 BagStatus CdxTag::Insert(const std::string& key, std::uint32_t recno) {
   cursor_.clear();
   cursor_recno_ = 0;
+  // Pages that splits make are cached without being loaded: the cache is bounded here too.
+  if (cache_.size() > kCachedPages) cache_.clear();
   Path path;
   BagStatus st;
   if (info_.unique) {

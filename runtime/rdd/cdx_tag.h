@@ -70,6 +70,9 @@ class CdxTag : public Tag {
                                  std::uint32_t max_recno, std::uint32_t base, std::string& region);
 
   int Compare(const std::string& a, const std::string& b, std::size_t n) const;
+  // Pages kept decoded; past kCachedPages the cache starts again.
+  static constexpr std::size_t kCachedPages = 4096;
+  std::size_t cached_pages() const { return cache_.size(); }
 
  private:
   using PagePtr = std::shared_ptr<Page>;

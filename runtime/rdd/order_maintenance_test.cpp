@@ -12,6 +12,7 @@
 #include "runtime/codepage.h"
 #include "runtime/rdd/bag_file_memory.h"
 #include "runtime/rdd/cdx_format.h"
+#include "runtime/rdd/cdx_tag.h"
 #include "runtime/rdd/index_test_tables.h"
 #include "runtime/rdd/order_bag.h"
 
@@ -253,6 +254,34 @@ TEST(OrderMaintenance, CdxAndNtxTagsStayRightThroughAppendsAndWrites) {
 
 namespace xb::rdd {
 namespace {
+
+// Thousands of appends in key order split page after page: the pages the splits make count
+// against the tag's page cache like the pages it reads.
+TEST(OrderMaintenance, AppendsInKeyOrderKeepTheCdxPageCacheBounded) {
+  TestTable table = TestTable::Load(testing::FixturePath("cdx-1k/fixture.dbf"));
+  TestCompiler compiler(table);
+  compiler.Define("LARGA", [](TestTable& t) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%010u", t.current());
+    return KeyValue::Text(number + std::string(90, 'x'));
+  });
+  std::unique_ptr<OrderBag> cdx;
+  ASSERT_TRUE(CreateCdx(std::make_unique<MemoryBagFile>(), compiler, EsWin(), cdx).ok());
+  ASSERT_TRUE(cdx->CreateTag(Spec("LARGA", "LARGA"), table).ok());
+  auto* tag = dynamic_cast<cdx::CdxTag*>(cdx->TagAt(0));
+  ASSERT_NE(tag, nullptr);
+  std::size_t most = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const std::uint32_t recno = table.Append();
+    const BagStatus st = cdx->UpdateKeys(recno, nullptr);
+    ASSERT_TRUE(st.ok()) << st.message;
+    most = std::max(most, tag->cached_pages());
+  }
+  EXPECT_LE(most, cdx::CdxTag::kCachedPages + 16);  // and the pages of one insert
+  std::uint32_t count = 0;
+  ASSERT_TRUE(tag->KeyCount(count, {}).ok());
+  EXPECT_EQ(count, table.RecordCount());
+}
 
 TEST(OrderMaintenance, RebuildAfterPackKeepsTagsAndTheirOrder) {
   testing::TestTable table = testing::TestTable::Load(testing::FixturePath("cdx-1k/fixture.dbf"));
