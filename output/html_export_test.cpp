@@ -107,7 +107,7 @@ class HtmlExportTest : public ui::test::FrameworkTest {
     folder_ = std::string(temp) + "vdrhtml" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count_) + "\\";
     EraseTree(folder_);  // left by a killed run of the same process number
     CreateDirectoryA(folder_.c_str(), nullptr);
-    test::StartListingRun(folder_);
+    test::StartListingRun(folder_, functions_);
     svc::ResetPanelLink();
     nDestinoListado(0);
     main_ = Make<ui::TWindow>();
@@ -123,7 +123,9 @@ class HtmlExportTest : public ui::test::FrameworkTest {
     ui::PrinterInit();
     EraseTree(folder_);
     FrameworkTest::TearDown();
+    functions_.Restore();
   }
+  xb::FunctionTableSnapshot functions_;
 
   void WritePrinters() {
     ASSERT_TRUE(CreaImprDbf());

@@ -108,7 +108,7 @@ class ListingTest : public ui::test::FrameworkTest {
 
   void SetUp() override {
     FrameworkTest::SetUp();
-    test::StartListingRun(folder_.path());
+    test::StartListingRun(folder_.path(), functions_);
     SetUser("01");
     CActivo("");
     nDestinoListado(0);
@@ -120,7 +120,10 @@ class ListingTest : public ui::test::FrameworkTest {
     xb::rdd::ResetTables();
     ui::PrinterInit();
     FrameworkTest::TearDown();
+    functions_.Restore();
   }
+
+  xb::FunctionTableSnapshot functions_;
 
   // The printer table with the test printers: main "1", and the secondary "2" when asked.
   void WritePrinters(bool secondary = true, double line_mm = 4.2, int foot_lines = 0) {
@@ -226,6 +229,32 @@ TEST(TempFolderTest, AFolderLeftByAKilledRunOfTheSameNumberStartsEmpty) {
 }
 
 // ---- the listing file --------------------------------------------------------------------------------
+
+// The fixture gives the function table back as it found it: the data and services' functions
+// it registered, and a function its test replaced, do not stay for the next tests.
+class ListingFixtureRun : public ListingTest {
+ public:
+  void TestBody() override {}
+  void Run(const std::function<void()>& body) {
+    SetUp();
+    body();
+    TearDown();
+  }
+};
+
+TEST(ListingFixtureTest, LeavesTheFunctionTableAsItFoundIt) {
+  xb::RegisterFunction("T_LISTADO_PREVIA", [](Args&) { return Value::Integer(1); });
+  ListingFixtureRun run;
+  run.Run([] {
+    for (const char* name : {"CACCESOMENU", "CCODUSER", "LNETUSE", "CPATHSTART"})
+      EXPECT_TRUE(xb::IsFunctionRegistered(name)) << name;
+    xb::RegisterFunction("T_LISTADO_PREVIA", [](Args&) { return Value::Integer(2); });
+  });
+  for (const char* name : {"CACCESOMENU", "CCODUSER", "LNETUSE", "CPATHSTART"})
+    EXPECT_FALSE(xb::IsFunctionRegistered(name)) << name;
+  EXPECT_EQ(X("T_LISTADO_PREVIA()").AsInt(), 1);
+  EXPECT_TRUE(xb::IsFunctionRegistered("TMETER")) << "the controls' functions, registered once, stay";
+}
 
 TEST_F(ListingTest, NumbersKeepThreeDecimalsInTheirThreeIntegers) {
   struct Case {

@@ -20,6 +20,7 @@
 #include "output/listing_driver.h"
 #include "output/output.h"
 #include "output/preview.h"
+#include "runtime/function_table.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 #include "services/services.h"
@@ -78,9 +79,13 @@ class TempFolder {
 
 // The runtime, the tables, the services and the printers started afresh, `folder` as the
 // program's folder and its INF\ as the reports'; user "01", the listing to the printer.
-inline void StartListingRun(const std::string& folder) {
+// `before` takes the function table as it stood before the data, services and listing
+// functions were registered: the fixture restores it when its test ends, so neither they nor
+// what the test replaces stay for the program's next tests.
+inline void StartListingRun(const std::string& folder, xb::FunctionTableSnapshot& before) {
   ASSERT_NE(ui::SetResources("VDRE.DLL"), nullptr);
-  ui::InitControls();
+  ui::InitControls();  // registers once a program: kept
+  before = xb::FunctionTableSnapshot::Take();
   xb::rdd::InitTables();
   xb::rdd::ResetTables();
   data::RegisterDataFunctions();

@@ -80,6 +80,18 @@ void RegisterStringForms(std::string_view name, StringAppendFn append, StringTra
 const FunctionEntry* FindFunction(std::string_view name);
 bool IsFunctionRegistered(std::string_view name);
 
+// The registrations of the table at one moment. Restore puts them back: a function
+// registered since is unregistered again (its name is unknown to calls), a replaced one
+// gets its former body. For tests that register functions of their own.
+class FunctionTableSnapshot {
+ public:
+  static FunctionTableSnapshot Take();
+  void Restore() const;
+
+ private:
+  std::vector<FunctionEntry> saved_;
+};
+
 // Calls a public function by symbol or name. An unknown name raises
 // BASE/1001 "Undefined function" (operation = the name); the substitute value is returned.
 Value CallFunction(const Symbol& name, std::span<const Value> args);

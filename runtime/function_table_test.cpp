@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/block.h"
+#include "runtime/macro.h"
 #include "runtime/test_env.h"
 
 namespace xb {
@@ -72,6 +74,34 @@ TEST_F(FunctionTableTest, UnknownFunctionRaisesUndefinedFunction) {
   EXPECT_EQ(block.error()->subCode, 1001);
   EXPECT_EQ(block.error()->description, "Undefined function");
   EXPECT_EQ(block.error()->operation, "T_NO_SUCH_FUNCTION");
+}
+
+TEST_F(FunctionTableTest, ASnapshotPutsTheRegistrationsBack) {
+  RegisterFunction("T_KEPT", [](Args&) { return Value::Integer(1); });
+  const FunctionTableSnapshot snapshot = FunctionTableSnapshot::Take();
+  RegisterFunction("T_KEPT", [](Args&) { return Value::Integer(2); });
+  RegisterFunction("T_ADDED", [](Args&) { return Value::Integer(3); });
+  const FunctionEntry* kept = FindFunction("T_KEPT");
+  EXPECT_EQ(CallFunction("T_KEPT").AsInt(), 2);
+  snapshot.Restore();
+  // The replaced body comes back in the same entry; the added name is unknown again.
+  EXPECT_EQ(FindFunction("T_KEPT"), kept);
+  EXPECT_EQ(CallFunction("T_KEPT").AsInt(), 1);
+  EXPECT_FALSE(IsFunctionRegistered("T_ADDED"));
+  const Value compiled = EvalMacro("{|| T_ADDED() }");
+  ASSERT_TRUE(compiled.IsBlock());
+  {
+    RecordingErrorBlock block(Value::String("none"));
+    EXPECT_EQ(compiled.AsBlock().Eval({}).AsString(), "none");
+    ASSERT_EQ(block.count, 1);
+    EXPECT_EQ(block.error()->subCode, 1001);
+  }
+  // Registered again, it is callable, also from text compiled before.
+  RegisterFunction("T_ADDED", [](Args&) { return Value::Integer(4); });
+  EXPECT_EQ(compiled.AsBlock().Eval({}).AsInt(), 4);
+  snapshot.Restore();
+  EXPECT_FALSE(IsFunctionRegistered("T_ADDED"));
+  EXPECT_TRUE(IsFunctionRegistered("T_KEPT"));
 }
 
 TEST_F(FunctionTableTest, CallsAppearOnTheProcedureStack) {
