@@ -481,13 +481,13 @@ BagStatus CdxTag::Entries(std::vector<Entry>& out) {
 
 // ---- Changes ----------------------------------------------------------------------------------
 
-BagStatus CdxTag::WriteBack(Path& path, std::size_t level, bool last_changed) {
+BagStatus CdxTag::WriteBack(Path& path, std::size_t level, bool last_changed, std::size_t inserted) {
   Page& page = *path[level].page;
   const bool fits = page.leaf() ? [&] {
     std::string raw;
     return EncodeLeaf(page, header_.key_length, fill_, LeafBitsFor(header_.key_length, MaxRecno(page)), raw);
   }() : int(page.entries.size()) <= InteriorCapacity(header_.key_length);
-  if (!fits) return Split(path, level);
+  if (!fits) return Split(path, level, inserted);
   BagStatus st = Store(page);
   if (!st.ok() || !last_changed || level == 0 || page.entries.empty()) return st;
   Level& up = path[level - 1];
@@ -497,17 +497,58 @@ BagStatus CdxTag::WriteBack(Path& path, std::size_t level, bool last_changed) {
   return WriteBack(path, level - 1, up.index == int(up.page->entries.size()) - 1);
 }
 
-BagStatus CdxTag::Split(Path& path, std::size_t level) {
+// An interior page one entry over its capacity hands an entry to a sibling under the same
+// parent when one has room. With long keys a page holds two entries, and a split leaves one of
+// them: without this the tree would grow a level for every few splits.
+BagStatus CdxTag::Lend(Path& path, std::size_t level, bool& lent) {
+  lent = false;
+  Page& page = *path[level].page;
+  if (page.leaf() || level == 0 || page.entries.size() < 2) return BagStatus::Ok();
+  Level& up = path[level - 1];
+  auto& parent = up.page->entries;
+  const int capacity = InteriorCapacity(header_.key_length);
+  for (const int side : {-1, 1}) {
+    const int at = up.index + side;
+    if (at < 0 || at >= int(parent.size())) continue;
+    PagePtr sibling;
+    BagStatus st = Load(parent[at].child, sibling);
+    if (!st.ok()) return st;
+    if (sibling->leaf() || int(sibling->entries.size()) >= capacity) continue;
+    if (side < 0) {
+      sibling->entries.push_back(page.entries.front());
+      page.entries.erase(page.entries.begin());
+    } else {
+      sibling->entries.insert(sibling->entries.begin(), page.entries.back());
+      page.entries.pop_back();
+    }
+    for (const auto& [index, p] : {std::pair<int, const Page*>{at, sibling.get()}, {up.index, &page}}) {
+      parent[index].key = p->entries.back().key;
+      parent[index].recno = p->entries.back().recno;
+    }
+    if (!(st = Store(*sibling)).ok() || !(st = Store(page)).ok()) return st;
+    lent = true;
+    return WriteBack(path, level - 1, std::max(at, up.index) == int(parent.size()) - 1);
+  }
+  return BagStatus::Ok();
+}
+
+// `inserted` is where the entry that overflowed the page went.
+BagStatus CdxTag::Split(Path& path, std::size_t level, std::size_t inserted) {
+  bool lent = false;
+  BagStatus st = Lend(path, level, lent);
+  if (!st.ok() || lent) return st;
   Page& left = *path[level].page;
   auto right = std::make_shared<Page>();
   right->attr = left.attr & kAttrLeaf;
-  const std::size_t half = left.entries.size() / 2;
+  // Appending at the end of the tree: the full page stays full and the new entry starts the
+  // next one, so appends in key order leave every page full.
+  const std::size_t half =
+      left.right == kNone && inserted + 1 == left.entries.size() ? inserted : left.entries.size() / 2;
   right->entries.assign(left.entries.begin() + half, left.entries.end());
   left.entries.resize(half);
   right->offset = file_.Allocate(kPageSize);
   right->left = left.offset;
   right->right = left.right;
-  BagStatus st;
   if (left.right != kNone) {
     PagePtr next;
     st = Load(left.right, next);
@@ -539,7 +580,7 @@ BagStatus CdxTag::Split(Path& path, std::size_t level) {
   auto& entries = up.page->entries;
   entries[up.index] = as_parent_entry(left);
   entries.insert(entries.begin() + up.index + 1, as_parent_entry(*right));
-  return WriteBack(path, level - 1, up.index + 1 == int(entries.size()) - 1);
+  return WriteBack(path, level - 1, up.index + 1 == int(entries.size()) - 1, std::size_t(up.index) + 1);
 }
 
 BagStatus CdxTag::Insert(const std::string& key, std::uint32_t recno) {
@@ -561,7 +602,7 @@ BagStatus CdxTag::Insert(const std::string& key, std::uint32_t recno) {
   Level& leaf = path.back();
   auto& entries = leaf.page->entries;
   entries.insert(entries.begin() + leaf.index, Entry{key, recno, 0});
-  return WriteBack(path, path.size() - 1, leaf.index == int(entries.size()) - 1);
+  return WriteBack(path, path.size() - 1, leaf.index == int(entries.size()) - 1, std::size_t(leaf.index));
 }
 
 BagStatus CdxTag::Remove(const std::string& key, std::uint32_t recno) {

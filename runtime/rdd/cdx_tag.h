@@ -92,8 +92,11 @@ class CdxTag : public Tag {
   BagStatus Locate(const std::string& key, std::uint32_t recno, Path& path);
   BagStatus Settle(Path& path, bool forward, const RecordFilter& visible, bool& at_entry);
   void Remember(const Path& path);
-  BagStatus WriteBack(Path& path, std::size_t level, bool last_changed);
-  BagStatus Split(Path& path, std::size_t level);
+  // Writes the page at `level` (splitting it when it overflows; `inserted` is where its new
+  // entry went) and the parents' last keys when `last_changed`.
+  BagStatus WriteBack(Path& path, std::size_t level, bool last_changed, std::size_t inserted = 0);
+  BagStatus Split(Path& path, std::size_t level, std::size_t inserted);
+  BagStatus Lend(Path& path, std::size_t level, bool& lent);
   std::uint32_t MaxRecno(const Page& page) const;
 
   TagHost& host_;

@@ -356,3 +356,71 @@ TEST(OrderMaintenance, SharedBagsSeeEachOthersKeysAfterEachChange) {
 
 }  // namespace
 }  // namespace xb::rdd
+
+namespace xb::rdd {
+namespace {
+
+// The tag's entries read straight from its pages, in order.
+std::vector<std::uint32_t> Recnos(OrderBag& bag) {
+  std::vector<cdx::Entry> entries;
+  EXPECT_TRUE(dynamic_cast<cdx::CdxTag&>(*bag.TagAt(0)).Entries(entries).ok());
+  std::vector<std::uint32_t> out;
+  for (const cdx::Entry& e : entries) out.push_back(e.recno);
+  return out;
+}
+
+// Keys of 200 and 240 bytes leave two entries to an interior page: thousands of appends, in
+// key order or not, keep the tree shallow enough to walk and seek, and in the order a whole
+// build gives.
+TEST(OrderMaintenance, LongKeysAppendedInAnyOrderKeepTheCdxTreeShallow) {
+  struct Case { int length; bool in_order; };
+  for (const Case c : {Case{200, true}, Case{200, false}, Case{240, true}, Case{240, false}}) {
+    SCOPED_TRACE(std::to_string(c.length) + (c.in_order ? " in order" : " shuffled"));
+    TestTable table = TestTable::Load(testing::FixturePath("cdx-1k/fixture.dbf"));
+    const std::uint32_t first = table.RecordCount() + 1;
+    constexpr std::uint32_t kAppended = 3000;
+    std::vector<std::uint32_t> rank(kAppended);
+    for (std::uint32_t i = 0; i < kAppended; ++i) rank[i] = i;
+    if (!c.in_order) std::shuffle(rank.begin(), rank.end(), std::mt19937(11));
+    // Records before the appended ones sort ahead of them; keys differ only near their end.
+    auto key_of = [&, length = c.length](std::uint32_t recno) {
+      char number[16];
+      std::snprintf(number, sizeof number, "%c%09u", recno < first ? 'A' : 'B',
+                    recno < first ? recno : rank[recno - first]);
+      return std::string(std::size_t(length) - 10, 'x') + number;
+    };
+    TestCompiler compiler(table);
+    compiler.Define("LARGA", [&](TestTable& t) { return KeyValue::Text(key_of(t.current())); });
+    auto file = std::make_unique<MemoryBagFile>();
+    MemoryBagFile* raw = file.get();
+    std::unique_ptr<OrderBag> appended;
+    ASSERT_TRUE(CreateCdx(std::move(file), compiler, EsWin(), appended).ok());
+    ASSERT_TRUE(appended->CreateTag(Spec("LARGA", "LARGA"), table).ok());
+    ASSERT_EQ(appended->TagAt(0)->Info().key_length, c.length);
+    for (std::uint32_t i = 0; i < kAppended; ++i) {
+      const std::uint32_t recno = table.Append();
+      const BagStatus st = appended->UpdateKeys(recno, nullptr);
+      ASSERT_TRUE(st.ok()) << "record " << recno << ": " << st.message;
+    }
+    std::vector<std::uint32_t> sorted(table.RecordCount());
+    for (std::uint32_t r = 1; r <= table.RecordCount(); ++r) sorted[r - 1] = r;
+    std::sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) { return key_of(a) < key_of(b); });
+    EXPECT_EQ(Walk(*appended->TagAt(0), table), sorted);
+    EXPECT_EQ(Walk(*appended->TagAt(0), table, /*backwards=*/true), sorted);
+    for (std::uint32_t r : {first - 1, first, first + kAppended / 2, first + kAppended - 1}) {
+      TagPosition pos;
+      ASSERT_TRUE(appended->TagAt(0)->Seek(KeyValue::Text(key_of(r)), SeekMode::kExact, false, pos, {}).ok());
+      EXPECT_TRUE(pos.found);
+      EXPECT_EQ(pos.recno, r);
+    }
+    CheckCdxLinks(raw->Bytes());
+    std::unique_ptr<OrderBag> built;
+    ASSERT_TRUE(CreateCdx(std::make_unique<MemoryBagFile>(), compiler, EsWin(), built).ok());
+    ASSERT_TRUE(built->CreateTag(Spec("LARGA", "LARGA"), table).ok());
+    EXPECT_EQ(Recnos(*built), sorted);
+    EXPECT_EQ(Recnos(*appended), Recnos(*built));
+  }
+}
+
+}  // namespace
+}  // namespace xb::rdd
