@@ -353,6 +353,18 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
                                        SetText(p1->hWnd, kCategoryLabel, DescriptionOf("Categor", "CATEGORIA", cat));
                                        return Value::Logical(true);
                                      }))});
+  // The subcategory's description follows what is typed; it is checked on saving.
+  const ui::SetGet subcat_value = ui::SetGet::Of(Value::String(xb::PadR(form.subcat, 5)));
+  auto subcat_get = xb::MakeRef<ui::TGet>();
+  subcat_get->ReDefine(kSubcat, {.set_get = subcat_value.block,
+                                 .parent = initial,
+                                 .picture = "@!",
+                                 .valid = Value(xb::Block::Native([category_value, subcat_value, p1](xb::Args&) {
+                                   SetText(p1->hWnd, kSubcatLabel,
+                                           DescriptionOf("SubCat", "CATEGORIA", Upper(category_value.Get().AsString()),
+                                                         "SUBCAT", Upper(subcat_value.Get().AsString())));
+                                   return Value::Logical(true);
+                                 }))});
   const bool fixed_master = lEdit && !columns.empty();
   ReportCopies* c = &copies;
   const ui::SetGet master_value = ui::SetGet::Of(Value::String(xb::PadR(form.tablamast, 10)));
@@ -382,16 +394,17 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
            {.code_field = "CATEGORIA", .alias = TDictQZ::AliasOf("Categor")}, "Categoría");
   }));
   buttons.back()->lCancel = true;  // the category being corrected is not checked on the way
-  buttons.push_back(svc::Button(initial, kFindSubcat, [p1, owner] {
+  ui::TGet* subcat_field = subcat_get.get();
+  buttons.push_back(svc::Button(initial, kFindSubcat, [p1, search, subcat_field, subcat_value] {
     const std::string cat = DlgText(p1->hWnd, kCategory);
     if (cat.empty()) {
       SetFocus(GetDlgItem(p1->hWnd, kCategory));
       return;
     }
-    Search(p1->hWnd, kSubcat, kSubcatLabel,
+    search(subcat_field, subcat_value, p1->hWnd, kSubcatLabel, 5,
            {.code_field = "SUBCAT", .alias = TDictQZ::AliasOf("SubCat"), .order = {}, .filter_field = "CATEGORIA",
             .filter_value = Value::String(Upper(cat))},
-           "Subcategoría", owner);
+           "Subcategoría");
   }));
   ui::TGet* master_field = master_get.get();
   buttons.push_back(svc::Button(initial, kFindMaster, [p1, search, master_field, master_value, c, fixed_master] {
@@ -502,7 +515,6 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
     SetText(h1, kCode, form.informe);
     if (lEdit) SendDlgItemMessageA(h1, kCode, EM_SETREADONLY, TRUE, 0);
     SetText(h1, kCategoryLabel, DescriptionOf("Categor", "CATEGORIA", form.categoria));
-    SetText(h1, kSubcat, form.subcat);
     SetText(h1, kSubcatLabel, DescriptionOf("SubCat", "CATEGORIA", form.categoria, "SUBCAT", form.subcat));
     SetText(h1, kDescription, form.descripc);
     // A master no longer visible keeps its description.

@@ -334,7 +334,7 @@ TEST_F(ReportDialogTest, ANewReportIsRefusedUntilComplete_ThenItsCreatorHasFullA
   EXPECT_EQ(TemporaryFiles(), 0);
 }
 
-TEST_F(ReportDialogTest, TheCategoryIsCheckedAsItsFieldIsLeftAndTheMastersDescriptionFollowsIt) {
+TEST_F(ReportDialogTest, TheCategoryIsCheckedAsItsFieldIsLeft_TheSubcategorysAndMastersDescriptionsFollowThem) {
   int step = 0;
   std::vector<std::string> said, choices, labels;
   bool focus_kept = false;
@@ -361,15 +361,18 @@ TEST_F(ReportDialogTest, TheCategoryIsCheckedAsItsFieldIsLeftAndTheMastersDescri
           labels.push_back(std::string(xb::AllTrim(Read(p1, 102))) + "|" + Read(p1, 122));
           Type(p1, 101, "NUEVO");
           Type(p1, 104, "Nuevo informe");
+          Keys(p1, 103, "xx");      // of another category: no description, not checked yet
           Keys(p1, 105, "oculta");  // not a visible table: no description
           SetFocus(GetDlgItem(p1, 104));
           return 0;
         case 4:
-          labels.push_back(Read(p1, 125));
+          labels.push_back(Read(p1, 123) + "|" + Read(p1, 125));
+          Keys(p1, 103, "s1");
           Keys(p1, 105, "articulo");
           SetFocus(GetDlgItem(p1, 104));
           return 0;
         case 5:
+          labels.push_back(std::string(xb::AllTrim(Read(p1, 103))) + "|" + Read(p1, 123));
           labels.push_back(std::string(xb::AllTrim(Read(p1, 105))) + "|" + Read(p1, 125));
           Shot(d.hwnd, "report_dialog_categoria");
           Post(d.hwnd, IDOK);
@@ -393,9 +396,9 @@ TEST_F(ReportDialogTest, TheCategoryIsCheckedAsItsFieldIsLeftAndTheMastersDescri
   EXPECT_EQ(said, std::vector<std::string>{"Categoría no válida"});
   EXPECT_TRUE(focus_kept);
   EXPECT_EQ(choices, std::vector<std::string>{" Seleccione Categoría:1"});
-  EXPECT_EQ(labels, (std::vector<std::string>{"Ventas", "VEN|Ventas", "", "ARTICULO|Artículos"}));
-  EXPECT_EQ(Rows("Informes", {"CATEGORIA", "TABLAMAST", "DESCRIPC"}, "NUEVO"),
-            std::vector<std::string>{"VEN|ARTICULO|Nuevo informe"});
+  EXPECT_EQ(labels, (std::vector<std::string>{"Ventas", "VEN|Ventas", "|", "S1|Diarias", "ARTICULO|Artículos"}));
+  EXPECT_EQ(Rows("Informes", {"CATEGORIA", "SUBCAT", "TABLAMAST", "DESCRIPC"}, "NUEVO"),
+            std::vector<std::string>{"VEN|S1|ARTICULO|Nuevo informe"});
   EXPECT_EQ(TemporaryFiles(), 0);
 }
 
