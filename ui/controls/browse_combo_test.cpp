@@ -37,6 +37,7 @@ class BrowseComboTest : public test::ControlsTest {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     path_ = std::string(temp) + "vdr_brwcbx_" + std::to_string(GetCurrentProcessId());
+    EraseTable();  // a run killed earlier may have left its table, and an index would be opened with it
     xb::CallFunction("DBCREATE", {Value::String(path_), X("{{'NOMBRE','C',20,0},{'ACTIVO','L',1,0}}")});
     ASSERT_TRUE(xb::CallFunction("DBUSEAREA", {Value::Logical(true), Value::String("DBFCDX"), Value::String(path_),
                                                Value::String("SOCIOS"), Value::Logical(false), Value::Logical(false)})
@@ -52,7 +53,7 @@ class BrowseComboTest : public test::ControlsTest {
   }
   void TearDown() override {
     X("DBCLOSEALL()");
-    DeleteFileA((path_ + ".dbf").c_str());
+    EraseTable();
     ControlsTest::TearDown();
   }
   xb::Ref<TWBrowse> Browse() {
@@ -67,6 +68,9 @@ class BrowseComboTest : public test::ControlsTest {
     b->New(p);
     made_.push_back(b->hWnd);
     return b;
+  }
+  void EraseTable() const {
+    for (const char* ext : {".dbf", ".cdx"}) DeleteFileA((path_ + ext).c_str());
   }
   static bool Choose(TComboBox& combo, int n) {
     SendMessageA(combo.hWnd, CB_SETCURSEL, static_cast<WPARAM>(n - 1), 0);

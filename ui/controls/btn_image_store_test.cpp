@@ -15,6 +15,7 @@
 #include "ui/bridge/bridge_functions.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/resources.h"
+#include "ui/core/core_test_support.h"
 
 namespace ui {
 namespace {
@@ -66,7 +67,7 @@ class BtnImageStoreTest : public xb::testing::RuntimeTest {
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
     folder_ = std::string(temp) + "vdr_btnstore_" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder_.c_str(), nullptr);
+    test::FreshFolder(folder_);
   }
   void TearDown() override {
     BtnImageStore::Delete();

@@ -86,7 +86,7 @@ class TablesTest : public ControlsTest {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string folder = std::string(temp) + prefix + "_" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    FreshFolder(folder);
     return folder;
   }
   // The files, then the folder.

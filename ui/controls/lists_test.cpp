@@ -232,7 +232,7 @@ TEST_F(ListsTest, AListOfFilesAndTheListsOfADialog) {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string folder = std::string(temp) + "vdr_lbx_" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
+  test::FreshFolder(folder);
   for (const char* name : {"B.TXT", "a.txt", "c.dat", "\xD1" "AME.TXT"}) {
     HANDLE f = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     CloseHandle(f);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -112,6 +113,14 @@ inline void PressKeys(std::initializer_list<WORD> keys) {
     input.push_back(i);
   }
   SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+// A folder of that name made empty: Wine numbers processes afresh each time its server
+// starts, so a run killed earlier may have left one named after the same process number.
+inline void FreshFolder(const std::string& folder) {
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  CreateDirectoryA(folder.c_str(), nullptr);
 }
 
 inline xb::Value Blk(std::function<xb::Value(xb::Args&)> fn) { return xb::Value(xb::Block::Native(std::move(fn))); }

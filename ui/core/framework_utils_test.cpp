@@ -33,7 +33,7 @@ class FrameworkUtilsTest : public test::FrameworkTest {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     folder_ = std::string(temp) + "vdr_utils_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(folder_.c_str(), nullptr);
+    test::FreshFolder(folder_);
     GetCurrentDirectoryA(sizeof previous_, previous_);
     SetCurrentDirectoryA(folder_.c_str());
   }

@@ -94,7 +94,7 @@ class IniTest : public test::FrameworkTest {
     GetTempPathA(sizeof temp, temp);
     folder_ = std::string(temp) + "vdr_ini_" + std::to_string(GetCurrentProcessId()) + "_" +
               std::to_string(++counter_) + "\\";
-    CreateDirectoryA(folder_.c_str(), nullptr);
+    test::FreshFolder(folder_);
   }
   void TearDown() override {
     std::error_code ignored;
