@@ -103,6 +103,54 @@ inline std::string TestFile(const std::string& prefix) {
   return (std::filesystem::temp_directory_path() / (prefix + test + ".txt")).string();
 }
 
+// A row of the dictionary's field list.
+inline void AddField(const char* table, int order, const char* field, const char* type, int length, int decimals,
+                     const char* description) {
+  Add("Campos", std::string("TABLA := '") + table + "', ORDEN := " + std::to_string(order) + ", CAMPO := '" + field +
+                    "', TIPO := '" + type + "', LONGITUD := " + std::to_string(length) +
+                    ", DECIMAL := " + std::to_string(decimals) + ", DESCRIPC := '" + description + "'");
+}
+
+// Sales -> articles -> families in `folder`, their fields and relations, the sales' expression
+// VALORVEN (TEST_VALOR: the amount times the units, in its master's environment), the report
+// category VEN and its subcategory S1.
+inline void AddSalesDictionary(const std::string& folder) {
+  Table(folder, "Ventas", "{{'CODIGO', 'C', 6, 0}, {'ARTICULO', 'C', 4, 0}, {'IMPORTE', 'N', 8, 2}, {'UNIDADES', 'N', 5, 0}}",
+        {"FIELDPUT(1, 'V1'), FIELDPUT(2, 'P1'), FIELDPUT(3, 10), FIELDPUT(4, 2)",
+         "FIELDPUT(1, 'V2'), FIELDPUT(2, 'M1'), FIELDPUT(3, 5), FIELDPUT(4, 1)",
+         "FIELDPUT(1, 'V3'), FIELDPUT(2, 'P2'), FIELDPUT(3, 2), FIELDPUT(4, 3)",
+         "FIELDPUT(1, 'V4'), FIELDPUT(2, 'M1'), FIELDPUT(3, 1.5), FIELDPUT(4, 4)",
+         "FIELDPUT(1, 'V5'), FIELDPUT(2, 'P1'), FIELDPUT(3, 0.5), FIELDPUT(4, 1)"},
+        {.visible = true});
+  Table(folder, "Articulos", "{{'CODIGO', 'C', 4, 0}, {'FAMILIA', 'C', 3, 0}}",
+        {"FIELDPUT(1, 'P1'), FIELDPUT(2, 'PAN')", "FIELDPUT(1, 'P2'), FIELDPUT(2, 'PAN')",
+         "FIELDPUT(1, 'M1'), FIELDPUT(2, 'MAN')"},
+        {.tag = true, .visible = true});
+  Table(folder, "Familias", "{{'CODIGO', 'C', 3, 0}, {'NOMBRE', 'C', 10, 0}}",
+        {"FIELDPUT(1, 'PAN'), FIELDPUT(2, 'Panadería')", "FIELDPUT(1, 'MAN'), FIELDPUT(2, 'Mantequera')"},
+        {.tag = true, .visible = true});
+  AddField("VENTAS", 1, "CODIGO", "C", 6, 0, "Código");
+  AddField("VENTAS", 2, "ARTICULO", "C", 4, 0, "Artículo");
+  AddField("VENTAS", 3, "IMPORTE", "N", 8, 2, "Importe");
+  AddField("VENTAS", 4, "UNIDADES", "N", 5, 0, "Unidades");
+  AddField("ARTICULOS", 1, "FAMILIA", "C", 3, 0, "Código de familia");
+  AddField("FAMILIAS", 1, "NOMBRE", "C", 10, 0, "Familia");
+  Add("Relacion", "TABORIGEN := 'VENTAS', EXPBUSCAR := 'ARTICULO', TABDESTINO := 'ARTICULOS', INDDESTINO := 'CODIGO', "
+                  "DESCRIPC := 'Artículo', IDREL := 1, DIRECTA := .T.");
+  Add("Relacion", "TABORIGEN := 'ARTICULOS', EXPBUSCAR := 'FAMILIA', TABDESTINO := 'FAMILIAS', INDDESTINO := 'CODIGO', "
+                  "DESCRIPC := 'Familia', IDREL := 2, DIRECTA := .T.");
+  Add("Expresio", "CODIGO := 'VALORVEN', DESCRIPC := 'Valor', TABLA := 'VENTAS', EXPRESION := 'TEST_VALOR'");
+  Add("ExprCol", "CODIGO := 'VALORVEN', PARAMETRO := 1, TIPO := 'N', LONGITUD := 8, DECIMAL := 2, DESCRIPC := 'Valor'");
+  xb::RegisterFunction("TEST_VALOR", [](xb::Args& a) {
+    const std::string alias(a.Str(1));
+    xb::Array r = xb::Array::New();
+    r.Append(xb::Value::Number(X(alias + "->IMPORTE").AsDouble() * X(alias + "->UNIDADES").AsDouble()));
+    return xb::Value(r);
+  });
+  Add("Categor", "CATEGORIA := 'VEN', DESCRIPC := 'Ventas', INFDOC := 'I'");
+  Add("SubCat", "CATEGORIA := 'VEN', SUBCAT := 'S1', DESCRIPC := 'Diarias'");
+}
+
 // The report functions registered and the dictionary open in memory at INF\ (INF\TEMP\ and
 // DBF\ made too), with 255 handles; CCODUSER answers `user_`.
 class ReportDictionaryTest : public data::testing::DataTest {

@@ -100,54 +100,11 @@ class ReportBuiltInDialogsTest : public testing::ReportWindowTest<output::test::
     SetPrinterCheck([] { return true; });
     Dictionary();
   }
-  void Table(const std::string& name, const std::string& structure, const std::vector<std::string>& rows, bool tag) {
-    testing::Table(folder_.path(), name, structure, rows, {.tag = tag, .visible = true});
-  }
-  void Field(const char* table, int order, const char* field, const char* type, int length, int decimals,
-             const char* description) {
-    Add("Campos", std::string("TABLA := '") + table + "', ORDEN := " + std::to_string(order) + ", CAMPO := '" + field +
-                      "', TIPO := '" + type + "', LONGITUD := " + std::to_string(length) +
-                      ", DECIMAL := " + std::to_string(decimals) + ", DESCRIPC := '" + description + "'");
-  }
-  // Sales -> articles -> families, an expression of the sales and the category of the report.
   void Dictionary() {
-    Table("Ventas", "{{'CODIGO', 'C', 6, 0}, {'ARTICULO', 'C', 4, 0}, {'IMPORTE', 'N', 8, 2}, {'UNIDADES', 'N', 5, 0}}",
-          {"FIELDPUT(1, 'V1'), FIELDPUT(2, 'P1'), FIELDPUT(3, 10), FIELDPUT(4, 2)",
-           "FIELDPUT(1, 'V2'), FIELDPUT(2, 'M1'), FIELDPUT(3, 5), FIELDPUT(4, 1)",
-           "FIELDPUT(1, 'V3'), FIELDPUT(2, 'P2'), FIELDPUT(3, 2), FIELDPUT(4, 3)",
-           "FIELDPUT(1, 'V4'), FIELDPUT(2, 'M1'), FIELDPUT(3, 1.5), FIELDPUT(4, 4)",
-           "FIELDPUT(1, 'V5'), FIELDPUT(2, 'P1'), FIELDPUT(3, 0.5), FIELDPUT(4, 1)"},
-          false);
-    Table("Articulos", "{{'CODIGO', 'C', 4, 0}, {'FAMILIA', 'C', 3, 0}}",
-          {"FIELDPUT(1, 'P1'), FIELDPUT(2, 'PAN')", "FIELDPUT(1, 'P2'), FIELDPUT(2, 'PAN')",
-           "FIELDPUT(1, 'M1'), FIELDPUT(2, 'MAN')"},
-          true);
-    Table("Familias", "{{'CODIGO', 'C', 3, 0}, {'NOMBRE', 'C', 10, 0}}",
-          {"FIELDPUT(1, 'PAN'), FIELDPUT(2, 'Panadería')", "FIELDPUT(1, 'MAN'), FIELDPUT(2, 'Mantequera')"}, true);
-    Field("VENTAS", 1, "CODIGO", "C", 6, 0, "Código");
-    Field("VENTAS", 2, "ARTICULO", "C", 4, 0, "Artículo");
-    Field("VENTAS", 3, "IMPORTE", "N", 8, 2, "Importe");
-    Field("VENTAS", 4, "UNIDADES", "N", 5, 0, "Unidades");
-    Field("ARTICULOS", 1, "FAMILIA", "C", 3, 0, "Código de familia");
-    Field("FAMILIAS", 1, "NOMBRE", "C", 10, 0, "Familia");
-    Add("Relacion", "TABORIGEN := 'VENTAS', EXPBUSCAR := 'ARTICULO', TABDESTINO := 'ARTICULOS', INDDESTINO := 'CODIGO', "
-                    "DESCRIPC := 'Artículo', IDREL := 1, DIRECTA := .T.");
-    Add("Relacion", "TABORIGEN := 'ARTICULOS', EXPBUSCAR := 'FAMILIA', TABDESTINO := 'FAMILIAS', INDDESTINO := 'CODIGO', "
-                    "DESCRIPC := 'Familia', IDREL := 2, DIRECTA := .T.");
-    // The expression: the amount times the units, in its master's environment.
-    Add("Expresio", "CODIGO := 'VALORVEN', DESCRIPC := 'Valor', TABLA := 'VENTAS', EXPRESION := 'TEST_VALOR'");
-    Add("ExprCol", "CODIGO := 'VALORVEN', PARAMETRO := 1, TIPO := 'N', LONGITUD := 8, DECIMAL := 2, DESCRIPC := 'Valor'");
-    xb::RegisterFunction("TEST_VALOR", [](xb::Args& a) {
-      const std::string alias(a.Str(1));
-      xb::Array r = xb::Array::New();
-      r.Append(Value::Number(X(alias + "->IMPORTE").AsDouble() * X(alias + "->UNIDADES").AsDouble()));
-      return Value(r);
-    });
-    Add("Categor", "CATEGORIA := 'VEN', DESCRIPC := 'Ventas', INFDOC := 'I'");
+    testing::AddSalesDictionary(folder_.path());
     // A designed header that prints the report's title.
     Add("CabeH", "COD := '001', DESCRIP := 'Con título', POSICION := 10, PFINAL := 10, ACTIVO := .T.");
     Add("CabeD", "COD := '001', DATO := 8, LINEA := 2, COLUMNA := 10, ACTIVO := .T.");
-    Add("SubCat", "CATEGORIA := 'VEN', SUBCAT := 'S1', DESCRIPC := 'Diarias'");
   }
 };
 
