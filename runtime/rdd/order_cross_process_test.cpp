@@ -45,28 +45,33 @@ class KeysAcrossProcesses : public xb::testing::RuntimeTest, public ::testing::W
     return steps;
   }
 
+  // The table with `records` records R1, R2, ... numbered 1, 2, ... and its tags CODIGO and NUM.
+  void MakeTable(int records) {
+    ASSERT_TRUE(X("DBCREATE(" + Q(table_) + ", {{'CODIGO', 'C', 10, 0}, {'NUM', 'N', 7, 0}}, " + Q(GetParam()) + ")")
+                    .AsLogical());
+    ASSERT_TRUE(X("DBUSEAREA(.T., " + Q(GetParam()) + ", " + Q(table_) + ", 'T', .F., .F.)").AsLogical());
+    for (int i = 1; i <= records; ++i) {
+      X("DBAPPEND()");
+      X("FIELDPUT(1, 'R" + std::to_string(i) + "')");
+      X("FIELDPUT(2, " + std::to_string(i) + ")");
+    }
+    if (Ntx()) {
+      X("DBCREATEINDEX(" + Q(folder_ / "codigo") + ", 'CODIGO')");
+      X("ORDCREATE(" + Q(folder_ / "num") + ", 'NUM', 'NUM')");
+    } else {
+      X("ORDCREATE(, 'CODIGO', 'CODIGO')");
+      X("ORDCREATE(, 'NUM', 'NUM')");
+    }
+    X("DBCLOSEAREA()");
+  }
+
   xb::rdd::testing::TempFolder folder_;
   std::string table_, previous_codepage_;
 };
 
 TEST_P(KeysAcrossProcesses, EveryProcessesKeysEndUpInEveryTag) {
   const int kStart = 40, kPerChild = 60, kChildren = 3;
-  ASSERT_TRUE(X("DBCREATE(" + Q(table_) + ", {{'CODIGO', 'C', 10, 0}, {'NUM', 'N', 7, 0}}, " + Q(GetParam()) + ")")
-                  .AsLogical());
-  ASSERT_TRUE(X("DBUSEAREA(.T., " + Q(GetParam()) + ", " + Q(table_) + ", 'T', .F., .F.)").AsLogical());
-  for (int i = 1; i <= kStart; ++i) {
-    X("DBAPPEND()");
-    X("FIELDPUT(1, 'R" + std::to_string(i) + "')");
-    X("FIELDPUT(2, " + std::to_string(i) + ")");
-  }
-  if (Ntx()) {
-    X("DBCREATEINDEX(" + Q(folder_ / "codigo") + ", 'CODIGO')");
-    X("ORDCREATE(" + Q(folder_ / "num") + ", 'NUM', 'NUM')");
-  } else {
-    X("ORDCREATE(, 'CODIGO', 'CODIGO')");
-    X("ORDCREATE(, 'NUM', 'NUM')");
-  }
-  X("DBCLOSEAREA()");
+  ASSERT_NO_FATAL_FAILURE(MakeTable(kStart));
 
   // Each helper appends its own records and rewrites the codes of its share of the old ones.
   std::vector<std::unique_ptr<xb::rdd::testing::ChildProcess>> children;
@@ -137,22 +142,7 @@ TEST_P(KeysAcrossProcesses, EveryProcessesKeysEndUpInEveryTag) {
 // since: keys rewritten and appended (the pages it read before are not used), and the record
 // itself read again even after a key count read it (SET DELETED off: no check of its own).
 TEST_P(KeysAcrossProcesses, SeeksSeeWhatAnotherProcessChangedSince) {
-  ASSERT_TRUE(X("DBCREATE(" + Q(table_) + ", {{'CODIGO', 'C', 10, 0}, {'NUM', 'N', 7, 0}}, " + Q(GetParam()) + ")")
-                  .AsLogical());
-  ASSERT_TRUE(X("DBUSEAREA(.T., " + Q(GetParam()) + ", " + Q(table_) + ", 'T', .F., .F.)").AsLogical());
-  for (int i = 1; i <= 300; ++i) {
-    X("DBAPPEND()");
-    X("FIELDPUT(1, 'R" + std::to_string(i) + "')");
-    X("FIELDPUT(2, " + std::to_string(i) + ")");
-  }
-  if (Ntx()) {
-    X("DBCREATEINDEX(" + Q(folder_ / "codigo") + ", 'CODIGO')");
-    X("ORDCREATE(" + Q(folder_ / "num") + ", 'NUM', 'NUM')");
-  } else {
-    X("ORDCREATE(, 'CODIGO', 'CODIGO')");
-    X("ORDCREATE(, 'NUM', 'NUM')");
-  }
-  X("DBCLOSEAREA()");
+  ASSERT_NO_FATAL_FAILURE(MakeTable(300));
 
   SetValue(SET_DELETED, Value::Logical(true));
   for (const std::string& s : OpenSteps()) X(s.substr(s[0] == '=' ? 1 : 0));
