@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <utility>
 
@@ -108,6 +107,17 @@ class PageProgress {
   ui::DialogRef dialog_;
   xb::Ref<ui::TMeter> meter_;
 };
+
+// The last page of `document` in the selected work table, 0 when it has none: the last row before
+// the next document in the table's order (document, page, row, column).
+int LastPageOf(int document) {
+  xb::CallFunction("DBSEEK", {xb::CallFunction("STR", {Value::Integer(document + 1), Value::Integer(5)}),
+                              Value::Logical(true)});
+  if (svc::Area().eof()) xb::CallFunction("DBGOBOTTOM");
+  else svc::Area().Skip(-1);
+  if (svc::Area().eof() || svc::Area().bof() || static_cast<int>(svc::FieldNumber("DOCUMENT")) != document) return 0;
+  return static_cast<int>(svc::FieldNumber("PAGE"));
+}
 
 }  // namespace
 
@@ -357,11 +367,7 @@ int TQZWeb::CountPagesForDocument(int document) const {
   const int n = Areas().AreaOfAlias(cAlias);
   if (n <= 0) return 0;
   Areas().SelectArea(n);
-  int top = 0;
-  for (xb::CallFunction("DBGOTOP"); !svc::Area().eof(); svc::Area().Skip(1))
-    if (static_cast<int>(svc::FieldNumber("DOCUMENT")) == document)
-      top = std::max(top, static_cast<int>(svc::FieldNumber("PAGE")));
-  return top;
+  return LastPageOf(document);
 }
 
 std::string TQZWeb::DocumentDir(int document) const {
@@ -411,13 +417,8 @@ void TQZWeb::Activate() {
     const int n = Areas().AreaOfAlias(cAlias);
     if (n <= 0) return;
     Areas().SelectArea(n);
-    // The last page of each document; the rows are then read a page at a time, in the index's
-    // order (document, page, row, column), so a long report never holds all its pages.
-    std::map<int, int> last_page;
-    for (xb::CallFunction("DBGOTOP"); !svc::Area().eof(); svc::Area().Skip(1)) {
-      int& last = last_page[static_cast<int>(svc::FieldNumber("DOCUMENT"))];
-      last = std::max(last, static_cast<int>(svc::FieldNumber("PAGE")));
-    }
+    // The rows are read a page at a time, in the index's order (document, page, row, column), so
+    // a long report never holds all its pages.
     auto at = [](int document, int page) {
       return std::pair{static_cast<int>(svc::FieldNumber("DOCUMENT")), static_cast<int>(svc::FieldNumber("PAGE"))} <
              std::pair{document, page};
@@ -450,14 +451,11 @@ void TQZWeb::Activate() {
     int total = 0;
     if (lDocumentBased) {
       for (Document& d : aDocuments) {
-        d.nPages = 0;
-        if (auto last = last_page.find(d.nDocument); last != last_page.end()) d.nPages = last->second;
-        d.nPages = std::max(d.nPages, 1);
+        d.nPages = std::max(LastPageOf(d.nDocument), 1);
         total += d.nPages;
       }
     } else {
-      for (const auto& [document, last] : last_page) nTotalPages = std::max(nTotalPages, last);
-      nTotalPages = std::max(nTotalPages, 1);
+      nTotalPages = std::max({nTotalPages, LastPageOf(0), 1});
       total = nTotalPages;
     }
     {

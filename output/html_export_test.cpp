@@ -588,6 +588,7 @@ TEST_F(HtmlExportTest, DocumentModeSendsEachDocumentToItsRecipientsAndErasesItOn
   EXPECT_EQ(web.aDocuments[0].cDocName, "Factura_ Pe_a_1");
   EXPECT_EQ(web.CountPagesForDocument(1), 2);
   EXPECT_EQ(web.CountPagesForDocument(2), 1);
+  EXPECT_EQ(web.CountPagesForDocument(3), 0);
   {
     DialogAnswerer answer(FirstButton());
     device->ShowPreview();
