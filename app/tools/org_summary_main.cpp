@@ -64,6 +64,6 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  std::fputs(app::ForConsole(app::OrganisationSummary(before, now, seconds)).c_str(), stdout);
+  app::Put(stdout, app::OrganisationSummary(before, now, seconds));
   return app::OrganisationComplete(before, now) ? 0 : 1;
 }

@@ -10,8 +10,6 @@
 // the start folder are copied to a work folder (the copy is timed) and the copy is organised.
 // Run it from the build's bin folder, where VDRE.DLL is.
 #include <windows.h>
-// The console text's code-page conversion, not the Windows macro of the same name.
-#undef AnsiToOem
 
 #include <string>
 #include <vector>

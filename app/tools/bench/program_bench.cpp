@@ -9,8 +9,6 @@
 // Each tree is written once; every run organises a fresh copy of it, and the fastest of K runs
 // (3) is shown. Run it from the build's bin folder, where Vdr.exe and VDRE.DLL are.
 #include <windows.h>
-// The console text's code-page conversion, not the Windows macro of the same name.
-#undef AnsiToOem
 
 #include <algorithm>
 #include <chrono>
