@@ -337,32 +337,36 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
   ui::TDialog* p3 = layout.get();
   ui::TDialog* p4 = filters.get();
   const ui::WindowRef owner(box);
-  // The category is checked as its field is left (and again on saving); the master table's
-  // description follows what is typed.
+  // The category is checked as its field is left (and again on saving), the subcategory's
+  // description then looked up within it; that description also follows what is typed in the
+  // subcategory, which is checked on saving. The master table's description follows what is typed.
   const ui::SetGet category_value = ui::SetGet::Of(Value::String(xb::PadR(form.categoria, 5)));
+  const ui::SetGet subcat_value = ui::SetGet::Of(Value::String(xb::PadR(form.subcat, 5)));
+  const auto show_subcat = [category_value, subcat_value, p1] {
+    SetText(p1->hWnd, kSubcatLabel,
+            DescriptionOf("SubCat", "CATEGORIA", Upper(category_value.Get().AsString()), "SUBCAT",
+                          Upper(subcat_value.Get().AsString())));
+  };
   auto category_get = xb::MakeRef<ui::TGet>();
   category_get->ReDefine(kCategory, {.set_get = category_value.block,
                                      .parent = initial,
                                      .picture = "@!",
-                                     .valid = Value(xb::Block::Native([category_value, p1](xb::Args&) {
+                                     .valid = Value(xb::Block::Native([category_value, p1, show_subcat](xb::Args&) {
                                        const std::string cat = Upper(category_value.Get().AsString());
                                        if (!lValidCategoria(TDictQZ::AliasOf("Categor"), cat)) {
                                          ui::MsgStop(Value::String("Categoría no válida"), "Atención");
                                          return Value::Logical(false);
                                        }
                                        SetText(p1->hWnd, kCategoryLabel, DescriptionOf("Categor", "CATEGORIA", cat));
+                                       show_subcat();
                                        return Value::Logical(true);
                                      }))});
-  // The subcategory's description follows what is typed; it is checked on saving.
-  const ui::SetGet subcat_value = ui::SetGet::Of(Value::String(xb::PadR(form.subcat, 5)));
   auto subcat_get = xb::MakeRef<ui::TGet>();
   subcat_get->ReDefine(kSubcat, {.set_get = subcat_value.block,
                                  .parent = initial,
                                  .picture = "@!",
-                                 .valid = Value(xb::Block::Native([category_value, subcat_value, p1](xb::Args&) {
-                                   SetText(p1->hWnd, kSubcatLabel,
-                                           DescriptionOf("SubCat", "CATEGORIA", Upper(category_value.Get().AsString()),
-                                                         "SUBCAT", Upper(subcat_value.Get().AsString())));
+                                 .valid = Value(xb::Block::Native([show_subcat](xb::Args&) {
+                                   show_subcat();
                                    return Value::Logical(true);
                                  }))});
   const bool fixed_master = lEdit && !columns.empty();

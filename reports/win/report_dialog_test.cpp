@@ -375,6 +375,17 @@ TEST_F(ReportDialogTest, TheCategoryIsCheckedAsItsFieldIsLeft_TheSubcategorysAnd
           labels.push_back(std::string(xb::AllTrim(Read(p1, 103))) + "|" + Read(p1, 123));
           labels.push_back(std::string(xb::AllTrim(Read(p1, 105))) + "|" + Read(p1, 125));
           Shot(d.hwnd, "report_dialog_categoria");
+          Add("Categor", {{"CATEGORIA", S("COM")}, {"DESCRIPC", S("Compras")}, {"INFDOC", S("I")}});
+          Keys(p1, 102, "com");
+          SetFocus(GetDlgItem(p1, 104));  // left: S1 is not a subcategory of COM
+          return 0;
+        case 6:
+          labels.push_back(std::string(xb::AllTrim(Read(p1, 102))) + "|" + Read(p1, 122) + "|" + Read(p1, 123));
+          Keys(p1, 102, "ven");
+          SetFocus(GetDlgItem(p1, 104));  // left: S1 of VEN again
+          return 0;
+        case 7:
+          labels.push_back(std::string(xb::AllTrim(Read(p1, 102))) + "|" + Read(p1, 122) + "|" + Read(p1, 123));
           Post(d.hwnd, IDOK);
           return 0;
         default: return 0;
@@ -396,7 +407,8 @@ TEST_F(ReportDialogTest, TheCategoryIsCheckedAsItsFieldIsLeft_TheSubcategorysAnd
   EXPECT_EQ(said, std::vector<std::string>{"Categoría no válida"});
   EXPECT_TRUE(focus_kept);
   EXPECT_EQ(choices, std::vector<std::string>{" Seleccione Categoría:1"});
-  EXPECT_EQ(labels, (std::vector<std::string>{"Ventas", "VEN|Ventas", "|", "S1|Diarias", "ARTICULO|Artículos"}));
+  EXPECT_EQ(labels, (std::vector<std::string>{"Ventas", "VEN|Ventas", "|", "S1|Diarias", "ARTICULO|Artículos",
+                                               "COM|Compras|", "VEN|Ventas|Diarias"}));
   EXPECT_EQ(Rows("Informes", {"CATEGORIA", "SUBCAT", "TABLAMAST", "DESCRIPC"}, "NUEVO"),
             std::vector<std::string>{"VEN|S1|ARTICULO|Nuevo informe"});
   EXPECT_EQ(TemporaryFiles(), 0);
