@@ -597,7 +597,9 @@ TEST_F(ListingTest, AnErrorThatLeavesTheWalkEndsItAsACancelDoes) {
     RunListing(again, {.destination = c.destination}, 1, file);
     EXPECT_EQ(next.events.back(), "3@1");
     EXPECT_TRUE(IsWindowEnabled(main->hWnd));
-    if (c.destination == kTextFile) EXPECT_NE(ReadFile(file).find("Fin del listado"), std::string::npos);
+    if (c.destination == kTextFile) {
+      EXPECT_NE(ReadFile(file).find("Fin del listado"), std::string::npos);
+    }
   }
 }
 

@@ -38,26 +38,26 @@ struct StDestino {
 // The windowed part: the output dialog and the devices of the printer, the preview and HTML.
 struct ReportRunHook {
   // Asks for the output; false: cancelled.
-  std::function<bool(StDestino&, const std::string& code, const std::string& title)> sel_destino;
+  std::function<bool(StDestino&, const std::string& code, const std::string& title)> sel_destino{};
   // The report list (or, with `tree`, the report tree) and the graphics tree.
-  std::function<void(bool tree)> show_list;
-  std::function<void()> show_graphics;
+  std::function<void(bool tree)> show_list{};
+  std::function<void()> show_graphics{};
   // A printer, preview or HTML device for the choice (nullptr: none could be made).
-  std::function<std::unique_ptr<ReportDevice>(const StDestino&, const std::string& document)> device;
+  std::function<std::unique_ptr<ReportDevice>(const StDestino&, const std::string& document)> device{};
   // A report wider than the page: print it all the same?
-  std::function<bool()> wide_question;
+  std::function<bool()> wide_question{};
   // The euro question of a report with amounts in pesetas or euros: {go on, in euros}.
-  std::function<std::pair<bool, bool>()> pide_euros;
+  std::function<std::pair<bool, bool>()> pide_euros{};
   // The wait dialog of a run (nullptr: none).
-  std::function<std::unique_ptr<class RunProgress>()> wait_dialog;
+  std::function<std::unique_ptr<class RunProgress>()> wait_dialog{};
   // Runs `play` (a direct listing) once under the progress dialog of its device, titled with
   // the document, unless the user cancels before it starts: its Page shows the page, its
   // Cancelled is true once the user cancelled.
   std::function<void(ReportDevice&, const std::string& document, const std::function<void(class RunProgress&)>& play)>
-      list_progress;
+      list_progress{};
   // A run starts (true) or ends (false): the report windows' buttons are disabled, then
   // given back.
-  std::function<void(bool running)> running;
+  std::function<void(bool running)> running{};
 };
 
 // The wait dialog of a run: five steps, a meter, the page printed and a cancel button.

@@ -188,7 +188,7 @@ struct TInforme::Run {
     std::string tag, expression;
     // The last key sought and the record it found (0: none): the same key again, with the
     // area still there, needs no seek.
-    xb::Value key;
+    xb::Value key{};
     std::uint32_t recno = 0;
     bool sought = false;
   };

@@ -661,7 +661,9 @@ TEST_F(ReportRunTest, AmountsInPesetasPrintInEurosWhenAsked) {
     EXPECT_EQ(inf_.RunInforme("EURO", false, {}, {}, 0, {}, c.given), c.printed) << c.name;
     EXPECT_EQ(asked, c.asked) << c.name;
     EXPECT_TRUE(NoTemporaryTables()) << c.name;
-    if (c.printed) EXPECT_NE(Read().find(c.line + "\r\n"), std::string::npos) << c.name << "\n" << Read();
+    if (c.printed) {
+      EXPECT_NE(Read().find(c.line + "\r\n"), std::string::npos) << c.name << "\n" << Read();
+    }
   }
   // An initial-value function that answers the euro question: no dialog.
   Add("Inicial", {{"INFORME", S("EURO")}, {"ORDEN", N(1)}, {"FUNCION", S("TEST_EUROS")}, {"INFDOC", S("I")}});

@@ -35,7 +35,7 @@ struct Attempt {
   int down = 0;
   std::string password;
   int button = 550;
-  std::function<void()> before;  // runs just before the button is pressed
+  std::function<void()> before{};  // runs just before the button is pressed
 };
 
 class LoginTest : public testing::ServicesTest {

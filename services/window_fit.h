@@ -41,10 +41,10 @@ ui::TMdiChild::NewParams InsetMdiChild(const std::string& caption, int inset);
 
 struct EditLineParams {
   ui::TWBrowse* browse = nullptr;
-  std::vector<std::string> labels;  // one a column; default the browse's headers
-  std::string caption;              // none: a borderless box
+  std::vector<std::string> labels{};  // one a column; default the browse's headers
+  std::string caption{};              // none: a borderless box
   // Creates the edit controls on the box, one a column, in order.
-  std::function<void(ui::TDialog& box)> create;
+  std::function<void(ui::TDialog& box)> create{};
   bool horizontal_bar = false;      // room for a horizontal scroll bar
 };
 // LEDITLINE: a box over the browse's current row, a dark blue label heading each column in the

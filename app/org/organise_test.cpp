@@ -233,13 +233,17 @@ TEST_F(Organise, AnOptionLeftOutLeavesItsPartAlone) {
     EXPECT_FALSE(result.table_failed);
     EXPECT_EQ(result.stock, c.option != 4);
     EXPECT_EQ(result.risk, c.option != 5);
-    if (c.option <= 4) EXPECT_FALSE(alone.empty());
+    if (c.option <= 4) {
+      EXPECT_FALSE(alone.empty());
+    }
     std::uint32_t deleted = 0;
     for (const auto& [table, before] : alone) {
       EXPECT_EQ(DeletedIn(folders.company, table), before) << table;
       deleted += before;
     }
-    if (c.option <= 3) EXPECT_GT(deleted, 0u);
+    if (c.option <= 3) {
+      EXPECT_GT(deleted, 0u);
+    }
     EXPECT_EQ(DeletedIn(folders.company, "FacCliL"), 0u + (c.option == 3 ? alone["FacCliL"] : 0u));
     EXPECT_EQ(Accumulators() == accumulators, c.option == 4);
     EXPECT_EQ(graph() == statistics, c.option == 4);

@@ -260,7 +260,9 @@ TEST_F(VdrProgramTest, ParameterModeEndsByItselfWhateverTheTree) {
     const std::vector<std::string> companies_before = f.company_freed ? Companies() : std::vector<std::string>{};
     if (f.hold) {
       ASSERT_TRUE(data::lNetUse(Folder("01") + f.hold->table, f.hold->options));
-      if (f.hold->lock_record) ASSERT_TRUE(xb::rdd::WorkAreas::Get().Current().LockRecord(1, true));
+      if (f.hold->lock_record) {
+        ASSERT_TRUE(xb::rdd::WorkAreas::Get().Current().LockRecord(1, true));
+      }
     }
 
     ProgramProcess vdr(Program(), {"01"});
@@ -273,7 +275,9 @@ TEST_F(VdrProgramTest, ParameterModeEndsByItselfWhateverTheTree) {
     const std::vector<std::string> log = LogLines();
     EXPECT_EQ(log.empty(), f.exit == kExitOk) << Joined(log);
     for (const std::string& part : f.logged) EXPECT_GE(Count(log, part), 1) << part << "\n" << Joined(log);
-    if (!f.logged.empty() && f.once) EXPECT_EQ(Count(log, f.logged.front()), 1) << Joined(log);
+    if (!f.logged.empty() && f.once) {
+      EXPECT_EQ(Count(log, f.logged.front()), 1) << Joined(log);
+    }
     EXPECT_EQ(Count(log, "de forma exclusiva. "), 0) << Joined(log);  // a missing table is not in use
     for (const std::string& line : log) EXPECT_EQ(line.rfind("Empresa 01: ", 0), 0u) << line;
     EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
@@ -283,7 +287,9 @@ TEST_F(VdrProgramTest, ParameterModeEndsByItselfWhateverTheTree) {
     }
     EXPECT_EQ(Companies(), companies_before);
     for (std::string_view table : {"Articulo", "FacCliT", "Recibos"}) EXPECT_EQ(Tags(Folder("01"), table), CatalogueTags(table)) << table;
-    if (!f.hold) EXPECT_EQ(Tags(Folder("01"), "Clientes"), CatalogueTags("Clientes"));
+    if (!f.hold) {
+      EXPECT_EQ(Tags(Folder("01"), "Clientes"), CatalogueTags("Clientes"));
+    }
     if (f.make && f.exit == kExitOk) {
       // A start folder nobody had logged into: its user tables made with their default rows.
       const auto users = testing::LiveRecords(Start(), "Usuarios", {"CCODIGO", "CNOMBRE"});

@@ -475,7 +475,9 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
         listing = true;
         TBrwDataQZ* headers = DictionaryList("Cabeceras");
         EXPECT_NE(headers, nullptr);
-        if (headers != nullptr) EXPECT_TRUE(headers->BrowseKeys('A'));
+        if (headers != nullptr) {
+          EXPECT_TRUE(headers->BrowseKeys('A'));
+        }
         ui::TWBrowse* list = dynamic_cast<ui::TWBrowse*>(ui::OWndFromHwnd(GetDlgItem(d.hwnd, 100)).get());
         header_rows = list != nullptr ? list->nLen : -1;
         Shot(d.hwnd, "dict_header_list");

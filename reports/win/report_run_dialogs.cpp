@@ -67,7 +67,8 @@ class WaitDialog : public RunProgress {
     if (hwnd_ == nullptr) return;
     // The picture of a step not ended yet is the template's: the control that loaded it keeps it
     // (the steps may share one).
-    SendDlgItemMessageA(hwnd_, kStepBitmap + step, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(done_));
+    SendDlgItemMessageA(hwnd_, kStepBitmap + static_cast<int>(step), STM_SETIMAGE, IMAGE_BITMAP,
+                        reinterpret_cast<LPARAM>(done_));
     Refresh();
   }
   void SetTotal(long total) override {

@@ -380,8 +380,9 @@ TEST_F(ReportEndToEndTest, TheEuroQuestionGivesTheCurrencyOrStopsTheRun) {
     vdr::test::DialogAnswerer answer([button](const vdr::test::SeenDialog& d) {
       if (d.title != " Moneda del informe") return 0;
       CheckDlgButton(d.hwnd, 100, BST_CHECKED);
-      if (button == 400)
+      if (button == 400) {
         EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\report_run_euros.bmp"));
+      }
       return button;
     });
     std::remove(file.c_str());

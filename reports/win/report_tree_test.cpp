@@ -89,7 +89,7 @@ class BuildingWatch {
   struct Shown {
     int items_at_open = -1, items_at_close = -1;
     bool visible = false, inked = false;
-    std::vector<int> items_when_answering;
+    std::vector<int> items_when_answering{};
   };
   BuildingWatch() {
     Self() = this;

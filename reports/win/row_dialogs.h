@@ -22,8 +22,8 @@ struct RowControl {
   bool required = false;
   bool key = false;                  // compared with the other rows
   bool fixed_when_editing = false;   // read only unless adding
-  std::vector<std::string> names;    // a combo's texts
-  std::vector<std::string> codes;    // and the field values they stand for
+  std::vector<std::string> names{};  // a combo's texts
+  std::vector<std::string> codes{};  // and the field values they stand for
   std::string yes = {};              // a check box over a text field: its value when checked
   std::string no = {};
   std::string shown_for = {};         // a stored value shown as another code (a combo's)

@@ -33,7 +33,7 @@ void SetDialogDispatcher(DialogDispatcher dispatcher);
 
 // A template of the resource module: a name, or a number when `number` is not 0.
 struct DialogName {
-  std::string name;
+  std::string name{};
   int number = 0;
   LPCSTR Resource() const { return number != 0 ? MAKEINTRESOURCEA(number) : name.c_str(); }
 };

@@ -186,7 +186,9 @@ TEST_F(DialogBoxesTest, TemplatesTakenApartAndJoined) {
     const auto parts = SplitDialogTemplate(c.bytes);
     ASSERT_TRUE(parts.has_value());
     EXPECT_EQ(parts->extended, c.extended);
-    if (c.items != 0) EXPECT_EQ(parts->items.size(), c.items);
+    if (c.items != 0) {
+      EXPECT_EQ(parts->items.size(), c.items);
+    }
     std::string padded = c.bytes;
     while (padded.size() % 4 != 0) padded.push_back('\0');
     EXPECT_EQ(JoinDialogTemplate(*parts), padded);

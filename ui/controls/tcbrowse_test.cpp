@@ -260,7 +260,9 @@ TEST_F(TCBrowseTest, FrozenColumnsNeverMoveWhenTheOthersScrollRight) {
     EXPECT_EQ(spans[1].col, 2);
     EXPECT_EQ(spans[1].x, 70);
     EXPECT_GT(spans[2].col, 3) << "the scrolled columns moved";
-    if (cell) EXPECT_EQ(b->nCell, 5);
+    if (cell) {
+      EXPECT_EQ(b->nCell, 5);
+    }
     // The frozen part of the header and rows away from the selection looks as it did.
     const std::vector<COLORREF> after = Pixels(b->hWnd);
     const int width = GetClientRect(b->hWnd).Width();

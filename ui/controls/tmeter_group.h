@@ -60,7 +60,7 @@ class TMeterGroup : public TControl {
     RECT units{};   // x, y, width, height in dialog units
     RECT pixels{};  // in the group's client area
     bool taken = false;  // found in the template
-    xb::Ref<TMeter> meter;
+    xb::Ref<TMeter> meter{};
   };
   Place* PlaceOf(int id);
   std::vector<Place> places_;

@@ -22,14 +22,14 @@ class TMenuItem : public xb::Object, public WindowMenuItem {
     std::string message;
     bool checked = false;
     bool active = true;
-    xb::Value action;            // a block, or a TMenu
-    std::string bitmap_file;     // a picture read from this file...
-    std::string resource_name;   // ...or loaded from the resource module
+    xb::Value action{};          // a block, or a TMenu
+    std::string bitmap_file{};   // a picture read from this file...
+    std::string resource_name{};  // ...or loaded from the resource module
     int vk_state = 0;            // FSHIFT, FCONTROL, FALT
     int virt_key = 0;            // 0: no shortcut
     bool help = false;           // right-aligned help item
     int help_id = 0;
-    xb::Value when;              // block: enabled while it returns true
+    xb::Value when{};            // block: enabled while it returns true
     bool menu_break = false;     // starts a new column
   };
 
