@@ -36,6 +36,7 @@
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/test_printer.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/printer_device.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
@@ -49,6 +50,7 @@ namespace {
 using svc::testing::PanelLine;
 using svc::testing::PanelProcess;
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::SeenDialog;
 using xb::Args;
 using xb::Value;
@@ -357,11 +359,8 @@ TEST_F(HtmlExportTest, TheDialogProposesSafeNamesChecksTheFolderAndCancelErasesT
       if (d.title == kWebDialog) {
         EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\web_destino.bmp"));
         web = d.hwnd;
-        char text[MAX_PATH] = {};
-        GetDlgItemTextA(d.hwnd, 101, text, sizeof text);
-        proposed_sub = text;
-        GetDlgItemTextA(d.hwnd, 102, text, sizeof text);
-        proposed_name = text;
+        proposed_sub = ItemText(d.hwnd, 101);
+        proposed_name = ItemText(d.hwnd, 102);
         SetDlgItemTextA(d.hwnd, 100, base.c_str());
         SetDlgItemTextA(d.hwnd, 101, "Existe");
         return 400;

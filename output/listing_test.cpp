@@ -42,6 +42,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/test_printer.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/printer_device.h"
@@ -54,8 +55,10 @@ namespace output {
 namespace {
 
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::PrinterOutput;
 using vdr::test::SeenDialog;
+using vdr::test::WindowText;
 using xb::Args;
 using xb::Value;
 
@@ -949,9 +952,7 @@ class WhileDialogs {
   void Tick() {
     if (done()) return;
     HWND active = GetActiveWindow();
-    char title[128] = {};
-    GetWindowTextA(active, title, sizeof title);
-    if (steps_[next_].title != title) return;
+    if (steps_[next_].title != WindowText(active)) return;
     steps_[next_++].act(active);
   }
   std::vector<Step> steps_;
@@ -1009,11 +1010,8 @@ TEST_F(ListingTest, TheConfigurationDialogAddsAPrinterAndKeepsTheWindowFont) {
        }},
       {"Datos de la impresora",
        [](HWND d) {
-         char text[64] = {};
-         GetDlgItemTextA(d, 101, text, sizeof text);
-         EXPECT_EQ(std::string(text), std::string(vdr::test::kTestPrinter) + " en LPT1:");
-         GetDlgItemTextA(d, 303, text, sizeof text);
-         EXPECT_GT(std::atoi(text), 20);
+         EXPECT_EQ(ItemText(d, 101), std::string(vdr::test::kTestPrinter) + " en LPT1:");
+         EXPECT_GT(std::atoi(ItemText(d, 303).c_str()), 20);
          EXPECT_TRUE(vdr::test::SaveWindowBitmap(d, vdr::test::ScreenshotFolder() + "\\confdestino_data.bmp"));
          PostMessageA(GetDlgItem(d, 550), BM_CLICK, 0, 0);
        }},

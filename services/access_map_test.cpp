@@ -12,6 +12,7 @@
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/controls/twbrowse.h"
 
 namespace svc {
@@ -20,6 +21,7 @@ namespace {
 using testing::MenuRow;
 using testing::S;
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::SeenDialog;
 using xb::Value;
 
@@ -210,9 +212,7 @@ TEST_F(AccessMapTest, TheDialog) {
       seen.push_back(d.title);
       return d.buttons.empty() ? 0 : d.buttons.front().id;
     }
-    char title[64] = {};
-    GetDlgItemTextA(d.hwnd, 101, title, sizeof title);
-    seen.push_back(title);
+    seen.push_back(ItemText(d.hwnd, 101));
     HWND browse = GetDlgItem(d.hwnd, 100);
     SendMessageA(browse, WM_KEYDOWN, VK_HOME, 0);
     SendMessageA(browse, WM_KEYDOWN, VK_DOWN, 0);  // "Ficheros", then its first option
@@ -249,9 +249,7 @@ TEST_F(AccessMapTest, AGroupsMapFromTheGroupList) {
       return 0;
     }
     if (d.title == "Mapa de accesos") {
-      char text[64] = {};
-      GetDlgItemTextA(d.hwnd, 101, text, sizeof text);
-      title = text;
+      title = ItemText(d.hwnd, 101);
       post(130);
       return 520;
     }

@@ -18,6 +18,7 @@
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/core/tmenuitem.h"
 
 namespace svc {
@@ -26,6 +27,7 @@ namespace {
 using testing::N;
 using testing::S;
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::SeenDialog;
 using xb::Value;
 
@@ -267,11 +269,8 @@ TEST_F(ColourEditorTest, TheEditorsDialogs) {
         case 1: press(400); return 0;              // the desktop's colour dialog
         case 2: press(410); return 0;              // the working font's dialog
         case 3: press(406); return 0;              // the column titles' listing font
-        default: {
-          char text[128] = {};
-          GetDlgItemTextA(d.hwnd, 91, text, sizeof text);
-          titles_label = text;
-        }
+        default:
+          titles_label = ItemText(d.hwnd, 91);
           vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\colours.bmp");
           return 500;
       }

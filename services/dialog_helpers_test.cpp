@@ -5,6 +5,7 @@
 #include "services/services_test_support.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/controls/tfolder.h"
 #include "ui/core/plain_control.h"
 
@@ -12,14 +13,9 @@ namespace svc {
 namespace {
 
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::SeenDialog;
 using xb::Value;
-
-std::string Read(HWND dialog, int id) {
-  char text[256] = {};
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
 
 class DialogHelpersTest : public testing::ServicesTest {};
 
@@ -39,9 +35,9 @@ TEST_F(DialogHelpersTest, ALabelShowsItsTextOnAFolderPageAndOnADialogStartedOthe
   std::string on_first, on_second, coloured;
   DialogAnswerer answerer([&](const SeenDialog& d) -> int {
     if (d.title != " Páginas") return 0;
-    on_first = Read(folder->Page(1)->hWnd, 216);
-    on_second = Read(folder->Page(2)->hWnd, 217);
-    coloured = Read(folder->Page(2)->hWnd, 218);
+    on_first = ItemText(folder->Page(1)->hWnd, 216);
+    on_second = ItemText(folder->Page(2)->hWnd, 217);
+    coloured = ItemText(folder->Page(2)->hWnd, 218);
     folder->SetOption(2);
     UpdateWindow(d.hwnd);
     vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\label_on_folder_page.bmp");
@@ -57,7 +53,7 @@ TEST_F(DialogHelpersTest, ALabelShowsItsTextOnAFolderPageAndOnADialogStartedOthe
   Label(notice, 101, "Cargando planning...");
   notice->Activate({.centered = true, .modal = false});
   ASSERT_NE(notice->hWnd, nullptr);
-  EXPECT_EQ(Read(notice->hWnd, 101), "Cargando planning...");
+  EXPECT_EQ(ItemText(notice->hWnd, 101), "Cargando planning...");
   DestroyWindow(notice->hWnd);
 }
 

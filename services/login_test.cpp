@@ -15,6 +15,7 @@
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/controls/tget.h"
 #include "ui/core/window_table.h"
 
@@ -24,7 +25,9 @@ namespace {
 using testing::L;
 using testing::S;
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::SeenDialog;
+using vdr::test::WindowText;
 using xb::Value;
 
 constexpr const char* kLoginTitle = " Identificación de usuario";
@@ -173,11 +176,8 @@ TEST_F(LoginTest, TheSearchMovesTheListToTheUser) {
       HWND field = GetDlgItem(d.hwnd, 100);
       SetFocus(field);
       for (char c : std::string("lux")) SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 0);
-      char text[64] = {};
-      GetDlgItemTextA(d.hwnd, 99, text, sizeof text);
-      searches.push_back(text);
-      GetWindowTextA(field, text, sizeof text);
-      searches.push_back(text);
+      searches.push_back(ItemText(d.hwnd, 99));
+      searches.push_back(WindowText(field));
       return 105;
     });
     SendMessageA(login_dialog, WM_COMMAND, MAKEWPARAM(552, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(login_dialog, 552)));

@@ -13,6 +13,7 @@
 #include "services/table_helpers.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/core/tmdiframe.h"
 #include "ui/core/tmenuitem.h"
 
@@ -352,9 +353,7 @@ TEST_F(PlannerWindowTest, TheWindowOpensOnceWithItsBar) {
   PlannWin();
   ui::TMdiChild* window = PlannerWindow();
   ASSERT_NE(window, nullptr);
-  char title[64] = {};
-  GetWindowTextA(window->hWnd, title, sizeof title);
-  EXPECT_STREQ(title, " Planning");
+  EXPECT_EQ(vdr::test::WindowText(window->hWnd), " Planning");
   EXPECT_NE(areas().AreaOfAlias(kPlannerAlias), 0);
   RECT r;
   GetWindowRect(window->hWnd, &r);

@@ -12,6 +12,7 @@
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/controls/twbrowse.h"
 
 namespace svc {
@@ -19,7 +20,9 @@ namespace {
 
 using testing::S;
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::SeenDialog;
+using vdr::test::WindowText;
 using xb::Value;
 
 const std::string kNone(255, '0');
@@ -37,11 +40,6 @@ class UserDialogsTest : public testing::ServicesTest {
 
   void GoToUser(const std::string& code) { GoTo("Usuarios", code); }
 
-  static std::string Text(HWND dialog, int id) {
-    char text[256] = {};
-    GetWindowTextA(GetDlgItem(dialog, id), text, sizeof text);
-    return text;
-  }
   static void Type(HWND dialog, int id, const std::string& text, bool clear = false) {
     HWND edit = GetDlgItem(dialog, id);
     SetFocus(edit);
@@ -75,7 +73,7 @@ TEST_F(UserDialogsTest, AddingAUserWithAGroup) {
     if (d.title != " Añadir usuario") return 0;
     if (step == 0) {
       step = 1;
-      EXPECT_EQ(Text(d.hwnd, 100), "02");
+      EXPECT_EQ(ItemText(d.hwnd, 100), "02");
       Type(d.hwnd, 100, "9");  // the code is never typed
       Type(d.hwnd, 110, "Pedro");
       Type(d.hwnd, 120, "clave");
@@ -85,8 +83,8 @@ TEST_F(UserDialogsTest, AddingAUserWithAGroup) {
     }
     if (step != 1) return 0;
     step = 2;
-    EXPECT_EQ(Text(d.hwnd, 100), "02");
-    EXPECT_EQ(Text(d.hwnd, 90), "Ventas                   ");
+    EXPECT_EQ(ItemText(d.hwnd, 100), "02");
+    EXPECT_EQ(ItemText(d.hwnd, 90), "Ventas                   ");
     vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\user_add.bmp");
     return 550;
   });
@@ -122,9 +120,9 @@ TEST_F(UserDialogsTest, ChangingAUsersGroupThroughTheList) {
     if (d.title != " Modificar usuario" || !IsWindowEnabled(d.hwnd)) return 0;
     if (step == 0) {
       step = 1;
-      EXPECT_EQ(Text(d.hwnd, 110), "Ana                      ");
-      EXPECT_EQ(Text(d.hwnd, 120).substr(0, 3), "UNO");
-      EXPECT_EQ(Text(d.hwnd, 90), "Ventas                   ");
+      EXPECT_EQ(ItemText(d.hwnd, 110), "Ana                      ");
+      EXPECT_EQ(ItemText(d.hwnd, 120).substr(0, 3), "UNO");
+      EXPECT_EQ(ItemText(d.hwnd, 90), "Ventas                   ");
       Type(d.hwnd, 130, "XYZ", true);
       Press(d.hwnd, 550);
     } else if (step == 1 && !log().messages.empty()) {
@@ -134,8 +132,8 @@ TEST_F(UserDialogsTest, ChangingAUsersGroupThroughTheList) {
       PostMessageA(group, WM_CHAR, '+', 0);
     } else if (step == 2 && !titles.empty()) {
       step = 3;
-      EXPECT_EQ(Text(d.hwnd, 130), "ALM");
-      EXPECT_EQ(Text(d.hwnd, 90), "Almacén                  ");
+      EXPECT_EQ(ItemText(d.hwnd, 130), "ALM");
+      EXPECT_EQ(ItemText(d.hwnd, 90), "Almacén                  ");
       Press(d.hwnd, 550);
     }
     return 0;
@@ -161,9 +159,9 @@ TEST_F(UserDialogsTest, ViewingAndTheSupervisorsGroup) {
     DialogAnswerer answerer([&](const SeenDialog& d) -> int {
       if (d.title != " Visualizar usuario") return 0;
       seen = true;
-      EXPECT_EQ(Text(d.hwnd, 120), "         ");
+      EXPECT_EQ(ItemText(d.hwnd, 120), "         ");
       Type(d.hwnd, 110, "Otra");  // nothing is typed
-      EXPECT_EQ(Text(d.hwnd, 110), "Ana                      ");
+      EXPECT_EQ(ItemText(d.hwnd, 110), "Ana                      ");
       EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d.hwnd, 550)));
       EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d.hwnd, 130)));
       return 551;
@@ -203,14 +201,11 @@ TEST_F(UserDialogsTest, TheMaintenanceSearchFindsAUser) {
   std::string typed = "1x2";
   DialogAnswerer answerer([&](const SeenDialog& d) -> int {
     if (d.title != "Localizar usuario") return 0;
-    char text[64] = {};
-    GetDlgItemTextA(d.hwnd, 99, text, sizeof text);
-    seen.push_back(text);
+    seen.push_back(ItemText(d.hwnd, 99));
     HWND field = GetDlgItem(d.hwnd, 100);
     SetFocus(field);
     for (char c : typed) SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 0);
-    GetWindowTextA(field, text, sizeof text);
-    seen.push_back(text);
+    seen.push_back(WindowText(field));
     return 105;
   });
   UserSearch(*browse, "Usuarios", UserSearchFrom::kMaintenance);

@@ -14,6 +14,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/core/error_handler.h"
 #include "ui/core/tmdiframe.h"
 #include "ui/core/tmenu.h"
@@ -25,6 +26,7 @@ namespace {
 using testing::S;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
+using vdr::test::WindowText;
 using xb::Value;
 
 class UserWindowTest : public testing::ServicesTest {
@@ -99,9 +101,7 @@ TEST_F(UserWindowTest, TheWindowItsKeysItsTabsAndTheBackupPair) {
   Usuarios();
   ui::TMdiChild* window = UsersWindow();
   ASSERT_NE(window, nullptr);
-  char title[64] = {};
-  GetWindowTextA(window->hWnd, title, sizeof title);
-  EXPECT_STREQ(title, " Usuarios");
+  EXPECT_EQ(WindowText(window->hWnd), " Usuarios");
   RECT r;
   GetWindowRect(window->hWnd, &r);
   MapWindowPoints(nullptr, GetParent(window->hWnd), reinterpret_cast<POINT*>(&r), 2);

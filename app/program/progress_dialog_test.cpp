@@ -26,6 +26,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/test_printer.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
 #include "ui/controls/twbrowse.h"
@@ -43,6 +44,7 @@ using testing::N;
 using testing::Rec;
 using testing::S;
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::SeenDialog;
 
 constexpr const char* kProgressTitle = "Organización de ficheros";
@@ -269,9 +271,7 @@ TEST_F(ProgressDialogTest, TheStartButtonOrganisesTheMarkedCompaniesAndFreesThem
       hourglass = SendMessageA(bar, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(bar, 101)),
                                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) == TRUE &&
                   GetCursor() == LoadCursor(nullptr, IDC_WAIT);
-      char text[128] = {};
-      GetDlgItemTextA(bar, 91, text, sizeof text);
-      group_shown = text;
+      group_shown = ItemText(bar, 91);
       UpdateWindow(GetDlgItem(bar, 101));
       first_meter = MeterPixel(bar, {8, 62, 34, 4});
       last_meter = MeterPixel(bar, {320, 72, 70, 4});

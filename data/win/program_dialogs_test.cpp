@@ -16,6 +16,7 @@
 #include "runtime/sets.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/core/tmsgbar.h"
 #include "ui/core/tmsgitem.h"
 
@@ -24,14 +25,10 @@ namespace {
 
 using testing::Holder;
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::SeenDialog;
+using vdr::test::WindowText;
 using xb::Value;
-
-std::string ItemText(HWND dialog, int id) {
-  char text[256] = {};
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
 
 // The first child whose window class contains `part`, without regard to case.
 HWND ChildOfClass(HWND parent, const char* part) {
@@ -116,9 +113,7 @@ TEST_F(ProgramDialogsTest, ANewWorkingDateIsTypedWithItsCenturyAndTheFormatComes
     HWND edit = ChildOfClass(d.hwnd, "Edit");
     if (edit == nullptr) return 0;
     if (step++ == 0) {
-      char text[32] = {};
-      GetWindowTextA(edit, text, sizeof text);
-      EXPECT_EQ(std::string(text), "10-01-2024");
+      EXPECT_EQ(WindowText(edit), "10-01-2024");
       EXPECT_EQ(d.AllText(), "Nueva fecha");
       date_shown = bar->oDate ? bar->oDate->cMsg.size() : 0;
       Type(edit, "15032031");

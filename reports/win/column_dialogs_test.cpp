@@ -37,6 +37,7 @@ namespace reports {
 namespace {
 
 using testing::Add;
+using testing::ItemText;
 using testing::Post;
 using testing::ReadFile;
 using testing::Shot;
@@ -45,12 +46,6 @@ using testing::X;
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
 using xb::Value;
-
-std::string ItemText(HWND dialog, int id) {
-  char text[512] = {};
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
 
 class ColumnDialogsTest : public testing::ReportWindowTest<> {
  protected:

@@ -42,7 +42,9 @@
 namespace reports {
 namespace {
 
+using testing::Choose;
 using testing::Click;
+using testing::ItemText;
 using testing::Ok;
 using testing::Shot;
 using testing::X;
@@ -56,12 +58,6 @@ int Yes(const SeenDialog& d) { return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí")
 
 ui::TWBrowse* BrowseOf(HWND dialog, int id) {
   return dynamic_cast<ui::TWBrowse*>(ui::OWndFromHwnd(GetDlgItem(dialog, id)).get());
-}
-
-// The type combo of the parameter dialog set as the user would.
-void ChooseType(HWND dialog, int item) {
-  SendDlgItemMessageA(dialog, 103, CB_SETCURSEL, static_cast<WPARAM>(item - 1), 0);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(103, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 103)));
 }
 
 class DictionaryMaintenanceTest : public testing::ReportWindowTest<> {
@@ -111,22 +107,21 @@ TEST_F(DictionaryMaintenanceTest, AnExpressionKeepsItsParametersAsTheDialogLeave
         return IDOK;
       }
       if (d.title == " Columnas de la expresión") {
-        char number[8] = {};
-        GetDlgItemTextA(d.hwnd, 101, number, sizeof number);
+        const std::string number = ItemText(d.hwnd, 101);
         if (step == 1) {
-          EXPECT_STREQ(number, "1");
+          EXPECT_EQ(number, "1");
           SetDlgItemTextA(d.hwnd, 102, "Unidades");
-          ChooseType(d.hwnd, 2);
+          Choose(d.hwnd, 103, 1);  // the parameter's type
           SetDlgItemTextA(d.hwnd, 104, "10");
           SetDlgItemTextA(d.hwnd, 105, "2");
           SetDlgItemTextA(d.hwnd, 106, "@E 999,999.99");
           SetDlgItemTextA(d.hwnd, 107, "unidades");
           Shot(d.hwnd, "dict_expression_parameter");
         } else {
-          EXPECT_STREQ(number, "2");
+          EXPECT_EQ(number, "2");
           SetDlgItemTextA(d.hwnd, 102, "Desde fecha");
           SetDlgItemTextA(d.hwnd, 105, "3");
-          ChooseType(d.hwnd, 4);
+          Choose(d.hwnd, 103, 3);
           shown_decimals_enabled_for_date = IsWindowEnabled(GetDlgItem(d.hwnd, 105)) != FALSE;
         }
         ++step;
@@ -444,9 +439,7 @@ TEST_F(DictionaryMaintenanceTest, AFieldsCodedValuesAreItsSecondPageAndFollowIts
   {
     DialogAnswerer answer([&](const SeenDialog& d) {
       if (d.title != "Modificar campo") return Ok(d);
-      char text[32] = {};
-      GetDlgItemTextA(FieldPage(d.hwnd, 1), 103, text, sizeof text);
-      type_shown = text;
+      type_shown = ItemText(FieldPage(d.hwnd, 1), 103);
       return IDOK;
     });
     X(campos + "->(OrdSetFocus('Tabla'), DBGoBottom())");
@@ -542,11 +535,8 @@ TEST_F(DictionaryMaintenanceTest, HeaderItemsNameTheirDataAndSizeTheirImages) {
   HeaderItem image;
   {
     DialogAnswerer answer([&](const SeenDialog& d) {
-      SendDlgItemMessageA(d.hwnd, 100, CB_SETCURSEL, 2, 0);
-      SendMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(100, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, 100)));
-      char text[64] = {};
-      GetDlgItemTextA(d.hwnd, 204, text, sizeof text);
-      height_label = text;
+      Choose(d.hwnd, 100, 2);
+      height_label = ItemText(d.hwnd, 204);
       SetDlgItemTextA(d.hwnd, 101, picture.c_str());
       Shot(d.hwnd, "dict_header_image");
       return IDOK;

@@ -43,6 +43,7 @@ namespace reports {
 namespace {
 
 using testing::Click;
+using testing::ItemText;
 using testing::Ok;
 using testing::Shot;
 using testing::X;
@@ -136,9 +137,7 @@ TEST_F(DictionaryWindowsTest, TheConsistencyCheckShowsItsLinesAndClosesByItsButt
   EXPECT_FALSE(button_enabled_during_check);
   HWND check = CheckDialogWindow();
   ASSERT_NE(check, nullptr);
-  char text[400] = {};
-  GetDlgItemTextA(check, 100, text, sizeof text);
-  EXPECT_EQ(std::string(text), "Comprobando tabla : FALTA\r\nFichero no existe\r\nComprobación NO OK\r\n");
+  EXPECT_EQ(ItemText(check, 100), "Comprobando tabla : FALTA\r\nFichero no existe\r\nComprobación NO OK\r\n");
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(check, 400)));
   Click(check, 400);
   EXPECT_TRUE(vdr::test::PumpUntil([] { return CheckDialogWindow() == nullptr; }));
@@ -273,9 +272,7 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   ui::TMdiFrame* frame = DictionaryFrame();
   ASSERT_NE(frame, nullptr);
   EXPECT_TRUE(IsZoomed(frame->hWnd));
-  char caption[64] = {};
-  GetWindowTextA(frame->hWnd, caption, sizeof caption);
-  EXPECT_EQ(std::string(caption), "Diccionario");
+  EXPECT_EQ(vdr::test::WindowText(frame->hWnd), "Diccionario");
   EXPECT_EQ(DictionaryBarTips().size(), 18u);
 
   // A table imported: its rows; the same name again is refused with its text.
@@ -620,9 +617,7 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
   {
     to_zonas();
     DialogAnswerer answer([&](const SeenDialog& d) {
-      char text[64] = {};
-      GetDlgItemTextA(d.hwnd, 101, text, sizeof text);
-      shown = {text, IsDlgButtonChecked(d.hwnd, 107) == BST_CHECKED ? "directa" : ""};
+      shown = {ItemText(d.hwnd, 101), IsDlgButtonChecked(d.hwnd, 107) == BST_CHECKED ? "directa" : ""};
       CheckDlgButton(d.hwnd, 107, BST_UNCHECKED);
       return IDOK;
     });

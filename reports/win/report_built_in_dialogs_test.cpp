@@ -24,6 +24,8 @@ namespace reports {
 namespace {
 
 using testing::Add;
+using testing::Choose;
+using testing::ItemText;
 using testing::Ok;
 using testing::Post;
 using testing::ReadFile;
@@ -35,19 +37,6 @@ using xb::Value;
 
 
 void Type(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
-
-std::string ReadText(HWND dialog, int id) {
-  char buffer[1024] = {};
-  GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
-  return buffer;
-}
-
-// A combo's item chosen as the user does: the selection and its notification.
-void Choose(HWND dialog, int id, int at) {
-  HWND combo = GetDlgItem(dialog, id);
-  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-}
 
 // The combo's item that starts with `text`, chosen; false when there is none.
 bool ChooseText(HWND dialog, int id, const std::string& text) {
@@ -216,7 +205,7 @@ TEST_F(ReportBuiltInDialogsTest, AReportMadeInItsDialogsRunsToEveryOutput) {
             return 0;
           case 2: return 0;
           default:
-            EXPECT_EQ(ReadText(d.hwnd, 106), "Colum5 / Colum3");
+            EXPECT_EQ(ItemText(d.hwnd, 106), "Colum5 / Colum3");
             return IDOK;
         }
       }
@@ -268,9 +257,9 @@ TEST_F(ReportBuiltInDialogsTest, AReportMadeInItsDialogsRunsToEveryOutput) {
             break;
           case 5:
             Shot(d.hwnd, "report_built_filters");
-            order_say = ReadText(Page(d.hwnd, 3), 301);
-            groups_say = ReadText(Page(d.hwnd, 3), 311);
-            filters_say = ReadText(Page(d.hwnd, 4), 401);
+            order_say = ItemText(Page(d.hwnd, 3), 301);
+            groups_say = ItemText(Page(d.hwnd, 3), 311);
+            filters_say = ItemText(Page(d.hwnd, 4), 401);
             Post(d.hwnd, IDOK);
             break;
           default: break;
@@ -349,22 +338,10 @@ TEST_F(ReportBuiltInDialogsTest, AReportMadeInItsDialogsRunsToEveryOutput) {
 
   // 6. HTML pages, in the folder the user names.
   {
-    const std::string kept = vdr::test::ScreenshotFolder() + "\\html\\";
-    CreateDirectoryA(kept.c_str(), nullptr);
-    output::test::EraseTree(kept + "informe_dialogos\\");
-    DialogAnswerer answer([&](const SeenDialog& d) {
-      if (d.title != "Destino del Listado/Informe.") return 0;
-      SetDlgItemTextA(d.hwnd, 100, kept.c_str());
-      SetDlgItemTextA(d.hwnd, 101, "informe_dialogos");
-      SetDlgItemTextA(d.hwnd, 102, "indice");
-      CheckDlgButton(d.hwnd, 300, BST_UNCHECKED);
-      CheckDlgButton(d.hwnd, 301, BST_UNCHECKED);
-      CheckDlgButton(d.hwnd, 302, BST_UNCHECKED);
-      return 400;
-    });
+    const testing::HtmlDestination html("informe_dialogos");
     inf.oStDestino = {.nDestino = 3, .lPreview = true};
     ASSERT_TRUE(inf.RunInforme("FAMVEN"));
-    const std::string page = ReadFile(kept + "informe_dialogos\\P0000001.HTM");
+    const std::string page = ReadFile(html.Folder() + "P0000001.HTM");
     InOrder(page, {"<TITLE>Ventas de cada familia y art", "Ventas&nbsp;de&nbsp;cada&nbsp;familia", "Mantequera",
                    "Total&nbsp;familia", "Panader", "Total&nbsp;general", "37,00"});
   }

@@ -33,6 +33,8 @@ namespace reports {
 namespace {
 
 using testing::Add;
+using testing::Choose;
+using testing::ItemText;
 using testing::N;
 using testing::Ok;
 using testing::Post;
@@ -55,19 +57,6 @@ void Keys(HWND dialog, int id, const std::string& text) {
   SetFocus(field);
   SendMessageA(field, EM_SETSEL, 0, -1);
   for (char c : text) SendMessageA(field, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 0);
-}
-
-std::string Read(HWND dialog, int id) {
-  char buffer[1024] = {};
-  GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
-  return buffer;
-}
-
-// A combo's item chosen as the user does: the selection and its notification.
-void Choose(HWND dialog, int id, int at) {
-  HWND combo = GetDlgItem(dialog, id);
-  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
 ui::TFolder* FolderOf(HWND dialog) { return dynamic_cast<ui::TFolder*>(ui::OWndFromHwnd(GetDlgItem(dialog, 300)).get()); }
@@ -170,7 +159,7 @@ TEST_F(ReportDialogTest, AReportBuiltInTheDialogIsSavedWithItsOrdersGroupsCondit
         case 0: {
           ui::TFolder* folder = FolderOf(main);
           for (int i = 1; i <= folder->PromptCount(); ++i) tabs.push_back(folder->Prompt(i));
-          font_label = Read(Page(main, 2), 216);
+          font_label = ItemText(Page(main, 2), 216);
           Type(Page(main, 1), 106, "Ventas del mes");
           Type(Page(main, 2), 203, "Total general");
           // The direct flag disables the totals' texts and the layout and filter pages.
@@ -187,8 +176,8 @@ TEST_F(ReportDialogTest, AReportBuiltInTheDialogIsSavedWithItsOrdersGroupsCondit
         case 2: Post(Page(main, 4), 402); return 0;  // conditions
         case 3: Post(Page(main, 5), 502); return 0;  // an initial-value function
         case 4:
-          order_say = Read(Page(main, 3), 301);
-          filters_say = Read(Page(main, 4), 401);
+          order_say = ItemText(Page(main, 3), 301);
+          filters_say = ItemText(Page(main, 4), 401);
           ShotPage(main, 3, "report_dialog_presentacion");
           ShotPage(main, 4, "report_dialog_filtros");
           ShotPage(main, 5, "report_dialog_funciones");
@@ -348,7 +337,7 @@ TEST_F(ReportDialogTest, TheCategoryIsCheckedAsItsFieldIsLeft_TheSubcategorysAnd
           SetFocus(GetDlgItem(p1, 104));  // left: a known category
           return 0;
         case 1:
-          labels.push_back(Read(p1, 122));
+          labels.push_back(ItemText(p1, 122));
           Keys(p1, 102, "ZZ");
           SetFocus(GetDlgItem(p1, 104));  // left: refused, the focus comes back
           return 0;
@@ -358,7 +347,7 @@ TEST_F(ReportDialogTest, TheCategoryIsCheckedAsItsFieldIsLeft_TheSubcategorysAnd
           Post(p1, 112);
           return 0;
         case 3:
-          labels.push_back(std::string(xb::AllTrim(Read(p1, 102))) + "|" + Read(p1, 122));
+          labels.push_back(std::string(xb::AllTrim(ItemText(p1, 102))) + "|" + ItemText(p1, 122));
           Type(p1, 101, "NUEVO");
           Type(p1, 104, "Nuevo informe");
           Keys(p1, 103, "xx");      // of another category: no description, not checked yet
@@ -366,26 +355,28 @@ TEST_F(ReportDialogTest, TheCategoryIsCheckedAsItsFieldIsLeft_TheSubcategorysAnd
           SetFocus(GetDlgItem(p1, 104));
           return 0;
         case 4:
-          labels.push_back(Read(p1, 123) + "|" + Read(p1, 125));
+          labels.push_back(ItemText(p1, 123) + "|" + ItemText(p1, 125));
           Keys(p1, 103, "s1");
           Keys(p1, 105, "articulo");
           SetFocus(GetDlgItem(p1, 104));
           return 0;
         case 5:
-          labels.push_back(std::string(xb::AllTrim(Read(p1, 103))) + "|" + Read(p1, 123));
-          labels.push_back(std::string(xb::AllTrim(Read(p1, 105))) + "|" + Read(p1, 125));
+          labels.push_back(std::string(xb::AllTrim(ItemText(p1, 103))) + "|" + ItemText(p1, 123));
+          labels.push_back(std::string(xb::AllTrim(ItemText(p1, 105))) + "|" + ItemText(p1, 125));
           Shot(d.hwnd, "report_dialog_categoria");
           Add("Categor", {{"CATEGORIA", S("COM")}, {"DESCRIPC", S("Compras")}, {"INFDOC", S("I")}});
           Keys(p1, 102, "com");
           SetFocus(GetDlgItem(p1, 104));  // left: S1 is not a subcategory of COM
           return 0;
         case 6:
-          labels.push_back(std::string(xb::AllTrim(Read(p1, 102))) + "|" + Read(p1, 122) + "|" + Read(p1, 123));
+          labels.push_back(std::string(xb::AllTrim(ItemText(p1, 102))) + "|" + ItemText(p1, 122) + "|" +
+                           ItemText(p1, 123));
           Keys(p1, 102, "ven");
           SetFocus(GetDlgItem(p1, 104));  // left: S1 of VEN again
           return 0;
         case 7:
-          labels.push_back(std::string(xb::AllTrim(Read(p1, 102))) + "|" + Read(p1, 122) + "|" + Read(p1, 123));
+          labels.push_back(std::string(xb::AllTrim(ItemText(p1, 102))) + "|" + ItemText(p1, 122) + "|" +
+                           ItemText(p1, 123));
           Post(d.hwnd, IDOK);
           return 0;
         default: return 0;
@@ -591,7 +582,7 @@ TEST_F(ReportDialogTest, AConditionIsModifiedInItsBuilderKeepingItsPlace) {
     if (d.title == " Modificar condición") {
       shown_column = static_cast<int>(SendDlgItemMessageA(d.hwnd, 101, CB_GETCURSEL, 0, 0));
       shown_operator = static_cast<int>(SendDlgItemMessageA(d.hwnd, 102, CB_GETCURSEL, 0, 0));
-      shown_value = Read(d.hwnd, 103);
+      shown_value = ItemText(d.hwnd, 103);
       Type(d.hwnd, 103, "20");
       return IDOK;
     }
@@ -650,7 +641,7 @@ TEST_F(ReportDialogTest, AReportBuiltInTheDialogRunsByItsOrderGroupAndCondition)
       return IDOK;
     }
     if (d.title == " Constructor de expresiones") {
-      if (Read(d.hwnd, 120).empty()) {
+      if (ItemText(d.hwnd, 120).empty()) {
         Post(d.hwnd, 201);
         return 0;
       }
@@ -718,8 +709,8 @@ TEST_F(ReportDialogTest, AGroupShowsWhatItHasWhenModified) {
     if (d.title == " Agrupar cuando cambie...") {
       for (int id : {101, 102, 103, 121, 122}) shown.push_back(static_cast<int>(SendDlgItemMessageA(d.hwnd, id, CB_GETCURSEL, 0, 0)));
       third_open = IsWindowEnabled(GetDlgItem(d.hwnd, 103)) != 0;
-      caption = Read(d.hwnd, 111);
-      line = Read(d.hwnd, 131);
+      caption = ItemText(d.hwnd, 111);
+      line = ItemText(d.hwnd, 131);
       Type(d.hwnd, 111, "Artículo:");
       return IDOK;
     }
@@ -762,7 +753,7 @@ TEST_F(ReportDialogTest, ADuplicateTakesANewCodeAndCategory) {
     if (d.title == " Duplicar informe") {
       switch (step++) {
         case 0:
-          EXPECT_EQ(Read(d.hwnd, 102), "VEN");  // the source's category to start with
+          EXPECT_EQ(ItemText(d.hwnd, 102), "VEN");  // the source's category to start with
           Type(d.hwnd, 101, "r1");
           break;
         case 1:

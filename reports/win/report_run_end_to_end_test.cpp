@@ -114,9 +114,7 @@ class WatchedProgress : public RunProgress {
   void Printing(bool screen) override {
     real_->Printing(screen);
     HWND dialog = FindWindowA(nullptr, "Espere por favor...");
-    char text[64] = {};
-    GetDlgItemTextA(dialog, IDCANCEL, text, sizeof text);
-    watch_.button = text;
+    watch_.button = testing::ItemText(dialog, IDCANCEL);
   }
 
  private:
@@ -304,22 +302,10 @@ TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) 
 
   // HTML pages, in the folder the user names.
   {
-    const std::string kept = vdr::test::ScreenshotFolder() + "\\html\\";
-    CreateDirectoryA(kept.c_str(), nullptr);
-    output::test::EraseTree(kept + "informe_e2e\\");
-    vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& d) {
-      if (d.title != "Destino del Listado/Informe.") return 0;
-      SetDlgItemTextA(d.hwnd, 100, kept.c_str());
-      SetDlgItemTextA(d.hwnd, 101, "informe_e2e");
-      SetDlgItemTextA(d.hwnd, 102, "indice");
-      CheckDlgButton(d.hwnd, 300, BST_UNCHECKED);
-      CheckDlgButton(d.hwnd, 301, BST_UNCHECKED);
-      CheckDlgButton(d.hwnd, 302, BST_UNCHECKED);
-      return 400;
-    });
+    const testing::HtmlDestination html("informe_e2e");
     inf.oStDestino = {.nDestino = 3, .lPreview = true};
     ASSERT_TRUE(inf.RunInforme("E2E"));
-    const std::string page = ReadFile(kept + "informe_e2e\\P0000001.HTM");
+    const std::string page = ReadFile(html.Folder() + "P0000001.HTM");
     ASSERT_FALSE(page.empty());
     for (const char* piece : {"Ventas&nbsp;por&nbsp;familia", "Mantequera", "Total&nbsp;familia", "Total&nbsp;general",
                               "37,00", "logo"}) {

@@ -15,6 +15,7 @@
 #include "data/program_settings.h"
 #include "data/win/windowed_data_ui.h"
 #include "output/output.h"
+#include "output/output_test_support.h"
 #include "reports/dictionary_ui.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
@@ -30,6 +31,7 @@
 #include "runtime/sets.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/printer_device.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
@@ -54,6 +56,40 @@ inline void Post(HWND dialog, int id) {
 
 // The first button of a message box.
 inline int Ok(const vdr::test::SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons[0].id; }
+
+using vdr::test::ItemText;
+
+// A combo's item chosen as the user does: the selection and its notification.
+inline void Choose(HWND dialog, int id, int at) {
+  HWND combo = GetDlgItem(dialog, id);
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+// While it lives, the output dialog asking where HTML pages go is answered as the user does:
+// in html\`name`\ among the screenshots (emptied first), "indice" the index page, none of
+// the three options checked.
+class HtmlDestination {
+ public:
+  explicit HtmlDestination(const std::string& name)
+      : parent_(vdr::test::ScreenshotFolder() + "\\html\\"), name_(name), answer_([this](const vdr::test::SeenDialog& d) {
+          if (d.title != "Destino del Listado/Informe.") return 0;
+          SetDlgItemTextA(d.hwnd, 100, parent_.c_str());
+          SetDlgItemTextA(d.hwnd, 101, name_.c_str());
+          SetDlgItemTextA(d.hwnd, 102, "indice");
+          for (int option : {300, 301, 302}) CheckDlgButton(d.hwnd, option, BST_UNCHECKED);
+          return 400;
+        }) {
+    CreateDirectoryA(parent_.c_str(), nullptr);
+    output::test::EraseTree(Folder());
+  }
+  // Where the pages go, ending in a backslash.
+  std::string Folder() const { return parent_ + name_ + "\\"; }
+
+ private:
+  std::string parent_, name_;
+  vdr::test::DialogAnswerer answer_;
+};
 
 struct ReportWindowOptions {
   std::string user = "00";        // what CCODUSER answers at first (`user_`)

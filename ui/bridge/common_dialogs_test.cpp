@@ -15,6 +15,7 @@
 #include "runtime/memvar.h"
 #include "runtime/test_env.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/bridge_functions.h"
 #include "ui/bridge/metafiles.h"
 #include "ui/bridge/wmf_format.h"
@@ -23,17 +24,12 @@ namespace ui {
 namespace {
 
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::SeenDialog;
 using xb::Value;
 
 Value X(std::string_view text) { return xb::EvalMacro(text); }
 void Set(std::string_view name, Value v) { xb::SetMemvar(xb::Intern(name), std::move(v)); }
-
-std::string TextOf(HWND hwnd) {
-  char text[512] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  return text;
-}
 
 class CommonDialogsTest : public xb::testing::RuntimeTest {
  protected:
@@ -64,8 +60,8 @@ TEST_F(CommonDialogsTest, TheFileDialogShowsTheMaskAsFiltersAndTheTitle) {
     Seen seen;
     DialogAnswerer answer([&](const SeenDialog& d) {
       seen.title = d.title;
-      seen.file = TextOf(GetDlgItem(d.hwnd, 1148));  // the file name field
-      seen.type = TextOf(GetDlgItem(d.hwnd, 1136));  // the file type list
+      seen.file = ItemText(d.hwnd, 1148);  // the file name field
+      seen.type = ItemText(d.hwnd, 1136);  // the file type list
       return IDCANCEL;
     });
     EXPECT_EQ(X(r.call).AsString(), "");

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <vector>
 
 #include "tests/support/pump.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/dialog_templates.h"
 #include "ui/bridge/modeless_dialogs.h"
 #include "ui/bridge/resources.h"
@@ -218,9 +218,7 @@ TEST_F(DialogBoxesTest, TemplatesTakenApartAndJoined) {
   bool meter_found = true, bitmap = false;
   probe->on = [&](ProbeDialog& p, UINT message, WPARAM, LPARAM) -> Answer {
     if (message != WM_INITDIALOG) return {};
-    char buffer[32] = {};
-    GetDlgItemTextA(p.hwnd, 700, buffer, sizeof buffer);
-    text = buffer;
+    text = vdr::test::ItemText(p.hwnd, 700);
     meter_found = GetDlgItem(p.hwnd, 101) != nullptr;
     bitmap = SendDlgItemMessageA(p.hwnd, 600, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
     EndDialogResult(p.hwnd, 7);
@@ -302,9 +300,7 @@ TEST_F(DialogBoxesTest, TheFiftyFirstNestedDialogLeavesTheOthersAlone) {
             // The outer dialogs still reach their own objects.
             for (HWND w = s_last; w != nullptr; w = GetParent(w)) SendMessageA(w, WM_APP + 5, 0, 0);
             EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM) -> BOOL {
-              char title[32] = {};
-              GetWindowTextA(w, title, sizeof title);
-              if (std::strcmp(title, "Anidado") == 0 &&
+              if (vdr::test::WindowText(w) == "Anidado" &&
                   std::find(s_windows->begin(), s_windows->end(), w) == s_windows->end()) {
                 EndDialog(w, 51);
               }

@@ -11,11 +11,13 @@
 #include "runtime/function_table.h"
 #include "runtime/test_env.h"
 #include "tests/support/pump.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/bridge_functions.h"
 
 namespace ui {
 namespace {
 
+using vdr::test::ItemText;
 using xb::Value;
 
 class FindDialogTest : public xb::testing::RuntimeTest {
@@ -32,11 +34,6 @@ class FindDialogTest : public xb::testing::RuntimeTest {
     vdr::test::PumpPending();
     RuntimeTest::TearDown();
   }
-  static std::string Text(HWND dialog) {
-    char text[300] = {};
-    GetDlgItemTextA(dialog, 0x480, text, sizeof text);  // the "Find what" field
-    return text;
-  }
   HWND owner_ = nullptr;
 };
 
@@ -49,7 +46,7 @@ TEST_F(FindDialogTest, EachDialogKeepsItsRecordAndTheMessageIsGivenOnce) {
   ASSERT_TRUE(IsWindow(one));
   EXPECT_TRUE(IsWindowVisible(one)) << "modeless: it shows at once";
   EXPECT_EQ(first_msg.Deref().AsInt(), static_cast<std::int64_t>(RegisterWindowMessageA(FINDMSGSTRINGA)));
-  EXPECT_EQ(Text(one), "albarán");
+  EXPECT_EQ(ItemText(one, 0x480), "albarán");  // the "Find what" field
 
   Value second_msg = Value::NewRef(Value::Integer(-1));
   const Value second = xb::CallFunction(

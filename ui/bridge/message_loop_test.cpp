@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/pump.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/mdi_helpers.h"
 #include "ui/bridge/modeless_dialogs.h"
 #include "ui/bridge/probe_window_test_support.h"
@@ -395,9 +396,7 @@ TEST(MdiHelpers, FrameProcedureServesItsClientAndTheRecordCreatesAChild) {
   auto made = reinterpret_cast<HWND>(
       SendMessageA(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(record.data())));
   ASSERT_NE(made, nullptr);
-  char title[32] = {};
-  GetWindowTextA(made, title, sizeof title);
-  EXPECT_STREQ(title, "Documento");
+  EXPECT_EQ(vdr::test::WindowText(made), "Documento");
   DestroyWindow(hframe);
 }
 

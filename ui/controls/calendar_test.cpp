@@ -22,6 +22,7 @@ namespace {
 
 using vdr::test::DialogAnswerer;
 using vdr::test::SeenDialog;
+using vdr::test::WindowText;
 using xb::Value;
 
 xb::Date D(int day, int month, int year) { return xb::Date::FromYmd(year, month, day); }
@@ -48,7 +49,7 @@ class CalendarTest : public test::ControlsTest {
         look.colours.push_back(button->nClrText);
         if (button->lBtnDown) look.pressed = button->cCaption;
       } else if (auto* say = dynamic_cast<TSay*>(control.get())) {
-        if (say->Cargo.IsString() && say->Cargo.AsString() == "FECHA") look.label = Text(say->hWnd);
+        if (say->Cargo.IsString() && say->Cargo.AsString() == "FECHA") look.label = WindowText(say->hWnd);
       }
     }
     return look;
@@ -219,7 +220,7 @@ TEST_F(CalendarTest, FillsItsEditField) {
               .pixel = true});
     Run(c.argument, [&](HWND hwnd, TDialog&, int) { return c.accept ? MenuId(hwnd, 4) : IDCANCEL; }, get->Self());
     EXPECT_EQ(value.Get().AsDate(), c.field) << c.argument.AsDate().Dtos() << " " << c.accept;
-    EXPECT_EQ(Text(get->hWnd), xb::DToC(c.field));
+    EXPECT_EQ(WindowText(get->hWnd), xb::DToC(c.field));
     get->End();
   }
 }

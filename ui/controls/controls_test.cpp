@@ -5,6 +5,7 @@
 #include "runtime/test_env.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
@@ -21,6 +22,7 @@ namespace ui {
 namespace {
 
 using test::Blk;
+using vdr::test::WindowText;
 using xb::Args;
 using xb::Value;
 
@@ -50,11 +52,6 @@ class ControlsTest : public test::FrameworkTest {
     WindowDC dc(hwnd);
     BitBlt(s.dc(), 0, 0, 1, 1, dc.get(), x, y, SRCCOPY);
     return s.Pixel(0, 0);
-  }
-  static std::string Text(HWND hwnd) {
-    char text[256] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
   }
   static void Shot(HWND hwnd, const char* name) {
     EXPECT_TRUE(vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp"));
@@ -124,8 +121,8 @@ TEST_F(ControlsTest, ProgressDialogWithItsOptionsMetersLabelsAndButtons) {
     full = Pixel(meters[0]->hWnd, r.right - 3, r.bottom / 2);
     half_left = Pixel(meters[1]->hWnd, r.right / 4, r.bottom / 2);
     half_right = Pixel(meters[1]->hWnd, r.right * 3 / 4, r.bottom / 2);
-    group_text = Text(group->hWnd);
-    table_text = Text(table->hWnd);
+    group_text = WindowText(group->hWnd);
+    table_text = WindowText(table->hWnd);
     Shot(dialog->hWnd, "controls_indexbar");
     Press(dialog->hWnd, 553);
     return Value();
@@ -186,17 +183,17 @@ TEST_F(ControlsTest, LabelFormatsItsValueAndKeepsAValuePut) {
   say->New({.row = 10, .col = 10, .get = amount.block, .parent = w, .picture = "@E 999,999.99", .pixel = true,
             .width = 120});
   ASSERT_NE(say->hWnd, nullptr);
-  EXPECT_EQ(Text(say->hWnd), "  1.234,50");
+  EXPECT_EQ(WindowText(say->hWnd), "  1.234,50");
   amount.Put(Value::Integer(10));
   say->Refresh();
-  EXPECT_EQ(Text(say->hWnd), "     10,00");
+  EXPECT_EQ(WindowText(say->hWnd), "     10,00");
   say->VarPut(Value::Integer(99));
   amount.Put(Value::Integer(5));
   say->Refresh();
-  EXPECT_EQ(Text(say->hWnd), "     99,00");  // no longer follows the block given at creation
+  EXPECT_EQ(WindowText(say->hWnd), "     99,00");  // no longer follows the block given at creation
   auto plain = xb::MakeRef<TSay>();
   plain->New({.row = 2, .col = 3, .get = Blk([](Args&) { return Value::Logical(true); }), .parent = w});
-  EXPECT_EQ(Text(plain->hWnd), ".t.");
+  EXPECT_EQ(WindowText(plain->hWnd), ".t.");
   EXPECT_EQ(plain->nTop, 2 * 15 + 2);
   EXPECT_EQ(plain->nLeft, 3 * 6);
   EXPECT_EQ(plain->nClrPane, w->nClrPane);  // on a plain window, the window's pane

@@ -18,6 +18,7 @@
 #include "runtime/rdd/workareas.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
 #include "ui/controls/twbrowse.h"
@@ -47,11 +48,6 @@ class ControlsTest : public FrameworkTest {
       const auto code = static_cast<unsigned char>(c);
       SendMessageA(hwnd, WM_CHAR, static_cast<WPARAM>(code), 1);
     }
-  }
-  static std::string Text(HWND hwnd) {
-    char text[512] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
   }
   static int CaretAt(HWND edit) {
     DWORD start = 0, end = 0;

@@ -21,6 +21,7 @@
 namespace ui {
 namespace {
 
+using vdr::test::WindowText;
 using xb::Value;
 
 Value X(std::string_view text) { return xb::EvalMacro(text); }
@@ -77,15 +78,15 @@ TEST_F(HeaderLookupTest, TypingSeeksLetterByLetterDropsWhatLeadsNowhereAndEnterC
     test::StepWhile steps([&] {
       HWND dialog = Lookup();
       if (dialog == nullptr) return false;
-      title = Text(dialog);
+      title = WindowText(dialog);
       HWND edit = GetDlgItem(dialog, 100);
       Type(edit, "a");
       Type(edit, "B");
       after_ab = Field("COD");
       Type(edit, "Z");  // no code "ABZ"
       after_z = Field("COD");
-      field_text = Text(edit);
-      label = Text(GetDlgItem(dialog, 99));
+      field_text = WindowText(edit);
+      label = WindowText(GetDlgItem(dialog, 99));
       const WindowRef models = OWndFromHwnd(GetDlgItem(dialog, 200));
       if (const auto* b = dynamic_cast<TWBrowse*>(models.get())) pane = b->PaneColour(2);
       test::ControlsTest::Screenshot(dialog, "lookup_ab");
@@ -142,8 +143,8 @@ TEST_F(HeaderLookupTest, TheDescriptionOrderSearchesTheDescriptionsAndADoubleCli
       SendMessageA(GetDlgItem(dialog, 103), BM_CLICK, 0, 0);
       HWND edit = GetDlgItem(dialog, 100);
       Type(edit, "car");
-      field_text = Text(edit);
-      label = Text(GetDlgItem(dialog, 99));
+      field_text = WindowText(edit);
+      label = WindowText(GetDlgItem(dialog, 99));
       test::ControlsTest::Screenshot(dialog, "lookup_description");
       // The selected row of the browse, double clicked.
       HWND browse = GetDlgItem(dialog, 200);
@@ -198,7 +199,7 @@ TEST_F(HeaderLookupTest, UFindCabezaWritesTheChoiceOrEmptiesFieldAndLabelOnCance
   }
   EXPECT_EQ(shown_at_start, "F01");
   EXPECT_EQ(value.Get().AsString(), "B10");
-  EXPECT_EQ(Text(say->hWnd), "Bono regalo");
+  EXPECT_EQ(WindowText(say->hWnd), "Bono regalo");
   test::ControlsTest::Screenshot(window_->hWnd, "lookup_chosen");
   {
     test::StepWhile steps([&] {
@@ -210,7 +211,7 @@ TEST_F(HeaderLookupTest, UFindCabezaWritesTheChoiceOrEmptiesFieldAndLabelOnCance
     EXPECT_FALSE(UFindCabeza(43, get.get(), say.get(), "CABEH"));
   }
   EXPECT_EQ(value.Get().AsString(), "   ");
-  EXPECT_EQ(Text(say->hWnd), "");
+  EXPECT_EQ(WindowText(say->hWnd), "");
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ namespace ui {
 namespace {
 
 using test::Blk;
+using vdr::test::WindowText;
 using xb::Args;
 using xb::Value;
 
@@ -153,13 +154,13 @@ TEST_F(ListsTest, TheEditPartOfADropDownCombo) {
   HWND edit = combo->oGet->hWnd;
   ASSERT_NE(edit, nullptr);
   EXPECT_EQ(GetParent(edit), combo->hWnd);
-  EXPECT_EQ(TrimRight(Text(edit)), "cuatro");
+  EXPECT_EQ(TrimRight(WindowText(edit)), "cuatro");
   EXPECT_EQ(combo->nAt, 0);
   EXPECT_EQ(text.Get().AsString(), "cuatro");
   // Choosing an item writes it into the edit part.
   Choose(*combo, 2, true);
   EXPECT_EQ(text.Get().AsString(), "dos");
-  EXPECT_EQ(TrimRight(Text(edit)), "dos");
+  EXPECT_EQ(TrimRight(WindowText(edit)), "dos");
   // Typing: the text goes into the value when the edit part lets the focus go.
   auto other = Combo(SetGet::Of(Value::String("uno")).block, Items({"uno"}), TComboBox::kDropDownList, 60);
   SetFocus(edit);
@@ -168,7 +169,7 @@ TEST_F(ListsTest, TheEditPartOfADropDownCombo) {
   combo->oGet->SelectAll();
   Key(edit, VK_DELETE);
   Type(edit, "siete");
-  EXPECT_EQ(TrimRight(Text(edit)), "siete");
+  EXPECT_EQ(TrimRight(WindowText(edit)), "siete");
   SetFocus(other->hWnd);
   vdr::test::PumpPending();
   EXPECT_EQ(text.Get().AsString(), "siete");

@@ -17,6 +17,7 @@ namespace ui {
 namespace {
 
 using test::Blk;
+using vdr::test::WindowText;
 using xb::Args;
 using xb::Value;
 
@@ -121,7 +122,7 @@ TEST_F(SmallControlsTest, AGroupBoxAroundControls) {
   box->New({.top = 10, .left = 10, .bottom = 120, .right = 200, .caption = Value::String("Datos"), .parent = window_,
             .pixel = true});
   ASSERT_NE(box->hWnd, nullptr);
-  EXPECT_EQ(Text(box->hWnd), "Datos");
+  EXPECT_EQ(WindowText(box->hWnd), "Datos");
   EXPECT_EQ(GetWindowLongA(box->hWnd, GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
   RECT r = {};
   GetClientRect(box->hWnd, &r);
@@ -131,10 +132,10 @@ TEST_F(SmallControlsTest, AGroupBoxAroundControls) {
   int count = 3;
   box->bGet = Blk([&](Args&) { return Value::String("Registros: " + std::to_string(count)); });
   box->Refresh();
-  EXPECT_EQ(Text(box->hWnd), "Registros: 3");
+  EXPECT_EQ(WindowText(box->hWnd), "Registros: 3");
   count = 4;
   box->Refresh();
-  EXPECT_EQ(Text(box->hWnd), "Registros: 4");
+  EXPECT_EQ(WindowText(box->hWnd), "Registros: 4");
   // Cells of 14 x 7 without the pixel flag.
   auto cells = xb::MakeRef<TGroup>();
   cells->New({.top = 9, .left = 30, .bottom = 12, .right = 45, .caption = Value::String("Otro"), .parent = window_});

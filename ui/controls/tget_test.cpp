@@ -16,6 +16,7 @@
 namespace ui {
 namespace {
 
+using vdr::test::WindowText;
 using xb::Value;
 
 // A variable and its get/set block.
@@ -111,7 +112,7 @@ TEST_F(TGetTest, KeysThroughEveryPictureReachTheWindowAndTheVariable) {
     Focus(get->hWnd);
     ASSERT_EQ(GetFocus(), get->hWnd);
     Type(get->hWnd, c.typed);
-    EXPECT_EQ(Text(get->hWnd), c.shown);
+    EXPECT_EQ(WindowText(get->hWnd), c.shown);
     Focus(other_->hWnd);  // leaving the field assigns the variable
     const Value& v = LastVar();
     ASSERT_EQ(v.ValType(), c.value.ValType());
@@ -144,12 +145,12 @@ TEST_F(TGetTest, TheCaretFollowsTheGetWithOneMessage) {
   EXPECT_EQ(CaretAt(get->hWnd), 0);
   // Delete and backspace keep the picture: only the run of digits moves.
   Key(get->hWnd, VK_DELETE);
-  EXPECT_EQ(Text(get->hWnd), "2 .345.678");
+  EXPECT_EQ(WindowText(get->hWnd), "2 .345.678");
   Key(get->hWnd, VK_RIGHT);
   Key(get->hWnd, VK_RIGHT);
   Key(get->hWnd, VK_RIGHT);
   Key(get->hWnd, VK_BACK);
-  EXPECT_EQ(Text(get->hWnd), "2 .45 .678");
+  EXPECT_EQ(WindowText(get->hWnd), "2 .45 .678");
 }
 
 TEST_F(TGetTest, AFullFieldMovesOnUnlessConfirmIsOn) {
@@ -168,17 +169,17 @@ TEST_F(TGetTest, AFullFieldMovesOnUnlessConfirmIsOn) {
   vdr::test::PumpPending();
   EXPECT_EQ(GetFocus(), first->hWnd);  // a beep instead
   Type(first->hWnd, "q");               // and nothing past the end
-  EXPECT_EQ(Text(first->hWnd), "xyz");
+  EXPECT_EQ(WindowText(first->hWnd), "xyz");
 }
 
 TEST_F(TGetTest, NumbersGoToTheDecimalsWithEitherPoint) {
   auto get = Field(Value::Double(0, 2), "999.99");
   Focus(get->hWnd);
   Type(get->hWnd, "12,");
-  EXPECT_EQ(Text(get->hWnd), " 12.00");
+  EXPECT_EQ(WindowText(get->hWnd), " 12.00");
   EXPECT_EQ(CaretAt(get->hWnd), 4);
   Type(get->hWnd, "5");
-  EXPECT_EQ(Text(get->hWnd), " 12.50");
+  EXPECT_EQ(WindowText(get->hWnd), " 12.50");
   Focus(other_->hWnd);
   EXPECT_DOUBLE_EQ(LastVar().AsDouble(), 12.5);
 }
@@ -192,14 +193,14 @@ TEST_F(TGetTest, TheSpinnerStepsThePartUnderTheCaret) {
   Key(date->hWnd, VK_RIGHT);
   ASSERT_EQ(date->nPos, 4);  // on the month
   SendMessageA(date->hWnd, WM_VSCROLL, SB_LINEUP, 0);
-  EXPECT_EQ(Text(date->hWnd), "28-02-2003");
+  EXPECT_EQ(WindowText(date->hWnd), "28-02-2003");
   EXPECT_EQ(vars_.back()->value().AsDate(), Ymd(2003, 2, 28));
 
   auto leap = Field(Value::FromDate(Ymd(2004, 2, 29)), "", 40, TGet::NewParams{.spinner = true});
   Focus(leap->hWnd);
   leap->nPos = 7;  // the year
   leap->Inc();
-  EXPECT_EQ(Text(leap->hWnd), "28-02-2005");
+  EXPECT_EQ(WindowText(leap->hWnd), "28-02-2005");
 
   // Numbers stop at their limits with a beep.
   auto count = Field(Value::Integer(9), "99", 70,
@@ -217,7 +218,7 @@ TEST_F(TGetTest, PastedNumbersReadTheSameWithEitherPoint) {
     auto get = Field(Value::Double(0, 2), "@E 999,999.99");
     Focus(get->hWnd);
     get->Paste(std::string(text));
-    EXPECT_EQ(Text(get->hWnd), "  1.234,50") << text;
+    EXPECT_EQ(WindowText(get->hWnd), "  1.234,50") << text;
     Focus(other_->hWnd);
     EXPECT_DOUBLE_EQ(LastVar().AsDouble(), 1234.5) << text;
     get->End();
@@ -226,14 +227,14 @@ TEST_F(TGetTest, PastedNumbersReadTheSameWithEitherPoint) {
   auto code = Field(Value::String("      "), "@! 999AAA");
   Focus(code->hWnd);
   code->Paste(std::string("12x3ab"));
-  EXPECT_EQ(Text(code->hWnd), "123AB ");
+  EXPECT_EQ(WindowText(code->hWnd), "123AB ");
 }
 
 TEST_F(TGetTest, PasswordsShowStarsAndReadOnlyFieldsTakeNothing) {
   auto secret = Field(Value::String("      "), "", 10, TGet::NewParams{.password = true});
   Focus(secret->hWnd);
   Type(secret->hWnd, "abc");
-  EXPECT_EQ(Text(secret->hWnd), "***");
+  EXPECT_EQ(WindowText(secret->hWnd), "***");
   Focus(other_->hWnd);
   EXPECT_EQ(vars_[1]->value().AsString(), "abc   ");
 
@@ -242,7 +243,7 @@ TEST_F(TGetTest, PasswordsShowStarsAndReadOnlyFieldsTakeNothing) {
   Focus(fixed->hWnd);
   Type(fixed->hWnd, "xx");
   Key(fixed->hWnd, VK_DELETE);
-  EXPECT_EQ(Text(fixed->hWnd), "fijo");
+  EXPECT_EQ(WindowText(fixed->hWnd), "fijo");
 }
 
 TEST_F(TGetTest, ABadDateIsNotValid) {
@@ -268,7 +269,7 @@ TEST_F(TGetTest, AFieldBoundToADialogsEditItem) {
   a.init = xb::Value(xb::Block::Native([&](xb::Args&) {
     SetFocus(get->hWnd);
     Type(get->hWnd, "pérez");
-    shown = Text(get->hWnd);
+    shown = WindowText(get->hWnd);
     PostMessageA(dialog->hWnd, WM_COMMAND, IDCANCEL, 0);
     return Value::Logical(false);
   }));
@@ -324,7 +325,7 @@ TEST_F(TGetTest, TheFileDialogsNameBecomesTheFieldsValue) {
     EXPECT_EQ(asked[0], c.asked_mask);
     EXPECT_EQ(asked[1], "Por favor, seleccione un fichero");
     EXPECT_EQ(LastVar().AsString(), c.value.AsString());
-    EXPECT_EQ(Text(get->hWnd), std::string(c.value.AsString()));
+    EXPECT_EQ(WindowText(get->hWnd), std::string(c.value.AsString()));
     get->End();
   }
 }

@@ -21,6 +21,7 @@ namespace ui {
 namespace {
 
 using test::PressKeys;
+using vdr::test::WindowText;
 using xb::Value;
 
 class MultiGetTest : public test::ControlsTest {
@@ -74,7 +75,7 @@ class MultiGetTest : public test::ControlsTest {
 TEST_F(MultiGetTest, LeavingTheControlStoresTheWholeTextWithItsLineBreaks) {
   auto edit = Edit("primera");
   ASSERT_NE(edit->hWnd, nullptr);
-  EXPECT_EQ(Text(edit->hWnd), "primera");
+  EXPECT_EQ(WindowText(edit->hWnd), "primera");
   const auto style = static_cast<DWORD>(GetWindowLongA(edit->hWnd, GWL_STYLE));
   EXPECT_NE(style & ES_MULTILINE, 0u);
   EXPECT_NE(style & ES_WANTRETURN, 0u);
@@ -96,7 +97,7 @@ TEST_F(MultiGetTest, LeavingTheControlStoresTheWholeTextWithItsLineBreaks) {
   PressKeys({'A'});
   PressKeys({VK_RETURN});
   PressKeys({'B'});
-  vdr::test::PumpUntil([&] { return Text(edit->hWnd).size() >= 4; }, 2000);
+  vdr::test::PumpUntil([&] { return WindowText(edit->hWnd).size() >= 4; }, 2000);
   SetFocus(Other());
   vdr::test::PumpPending();
   EXPECT_EQ(Stored(), "a\r\nb");
@@ -120,7 +121,7 @@ TEST_F(MultiGetTest, AReadOnlyControlRefusesEveryEdit) {
   EXPECT_NE(answerer.seen()[0].AllText().find("The get is read only!"), std::string::npos);
   EXPECT_EQ(answerer.seen()[1].title, "Can't delete");
   edit->Paste("pegado");
-  EXPECT_EQ(Text(edit->hWnd), "fijo\r\nsegunda");
+  EXPECT_EQ(WindowText(edit->hWnd), "fijo\r\nsegunda");
 
   SetForegroundWindow(window_->hWnd);
   SetFocus(edit->hWnd);
@@ -130,7 +131,7 @@ TEST_F(MultiGetTest, AReadOnlyControlRefusesEveryEdit) {
   PressKeys({VK_RETURN});
   PressKeys({VK_BACK});
   vdr::test::PumpUntil([] { return false; }, 200);
-  EXPECT_EQ(Text(edit->hWnd), "fijo\r\nsegunda");
+  EXPECT_EQ(WindowText(edit->hWnd), "fijo\r\nsegunda");
   SetFocus(Other());
   vdr::test::PumpPending();
   EXPECT_EQ(Stored(), "fijo\r\nsegunda");
@@ -155,12 +156,12 @@ TEST_F(MultiGetTest, TheSelectionAndLinesGoThroughTheClipboard) {
   EXPECT_EQ(edit->GetRow(), 2);
   EXPECT_EQ(edit->GetCol(), 3);
   xb::Send(edit->Self(), "DELLINE", {Value::Integer(2)});
-  EXPECT_EQ(Text(edit->hWnd), "uno\r\ntres");
+  EXPECT_EQ(WindowText(edit->hWnd), "uno\r\ntres");
   EXPECT_EQ(Stored(), "uno\r\ntres");
   EXPECT_EQ(Clipboard(), "dos\r\n");
   EXPECT_EQ(changes, 1);
   edit->DelLine(2);  // the last line has no break after it
-  EXPECT_EQ(Text(edit->hWnd), "uno\r\n");
+  EXPECT_EQ(WindowText(edit->hWnd), "uno\r\n");
 
   edit->Paste("pegado");
   EXPECT_EQ(Clipboard(), "pegado");
@@ -244,7 +245,7 @@ TEST_F(MultiGetTest, TheMemoEditorChangesTheTextOnlyOnOk) {
     if (!looked) {
       looked = true;
       EXPECT_EQ(d.title, "MemoEdit");
-      EXPECT_EQ(Text(field), "Nota original\r\nsegunda línea");
+      EXPECT_EQ(WindowText(field), "Nota original\r\nsegunda línea");
       RECT dialog = {}, edit = {};
       GetWindowRect(d.hwnd, &dialog);
       GetWindowRect(field, &edit);

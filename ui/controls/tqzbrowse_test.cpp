@@ -21,6 +21,7 @@ namespace ui {
 namespace {
 
 using test::Blk;
+using vdr::test::WindowText;
 using xb::Args;
 using xb::Value;
 
@@ -180,7 +181,7 @@ TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {
   });
   auto press_a = [](HWND box) {
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-      if (Text(child) == "&A") SendMessageA(child, BM_CLICK, 0, 0);
+      if (WindowText(child) == "&A") SendMessageA(child, BM_CLICK, 0, 0);
   };
   // The name's lookup: a "Lupa" button beside it while it has the focus.
   std::vector<int> keys;
@@ -213,7 +214,7 @@ TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {
         if (_stricmp(cls, "Edit") == 0) edits[found++] = child;
       }
       for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-        if (Text(child) == "&A") SetFocus(child);  // away from the name
+        if (WindowText(child) == "&A") SetFocus(child);  // away from the name
       pictures_elsewhere = visible_pictures(box);
       SetFocus(edits[1]);
       pictures_on_name = visible_pictures(box);

@@ -13,6 +13,7 @@ namespace ui {
 namespace {
 
 using test::Blk;
+using vdr::test::WindowText;
 using xb::Args;
 using xb::Value;
 
@@ -106,17 +107,17 @@ TEST_F(TabsTest, ThePromptEditorPutsTheTrimmedLinesInPlaceOnlyOnOk) {
     std::string shown;
     test::StepWhile steps([&] {
       HWND box = GetActiveWindow();
-      if (box == nullptr || box == window_->hWnd || Text(box) != "Edit prompts") return false;
+      if (box == nullptr || box == window_->hWnd || WindowText(box) != "Edit prompts") return false;
       for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char cls[16] = {};
         GetClassNameA(child, cls, sizeof cls);
         if (_stricmp(cls, "Edit") == 0) {
-          shown = Text(child);
+          shown = WindowText(child);
           SetWindowTextA(child, text.c_str());
         }
       }
       for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-        if (Text(child) == button) PostMessageA(child, BM_CLICK, 0, 0);
+        if (WindowText(child) == button) PostMessageA(child, BM_CLICK, 0, 0);
       return true;
     });
     tabs->Inspect("aPrompts");

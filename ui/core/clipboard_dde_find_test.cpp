@@ -14,6 +14,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/find_dialog.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/modeless_dialogs.h"
@@ -414,9 +415,7 @@ TEST_F(ClipboardTest, TheFindDialogOpensModelessAndKeepsItsMessageNumber) {
   ASSERT_TRUE(TDlgFind::nFindMsgString());
   const UINT number = *TDlgFind::nFindMsgString();
   EXPECT_EQ(number, RegisterWindowMessageA(FINDMSGSTRINGA));
-  char text[64] = {};
-  GetDlgItemTextA(first->hWnd, 0x480, text, sizeof text);
-  EXPECT_STREQ(text, "albarán");
+  EXPECT_EQ(vdr::test::ItemText(first->hWnd, 0x480), "albarán");
   EXPECT_GE(ModelessHighestIndex(), 0);
   vdr::test::PumpPending();
   EXPECT_TRUE(vdr::test::SaveWindowBitmap(first->hWnd, vdr::test::ScreenshotFolder() + "\\find_dialog.bmp"));
@@ -428,8 +427,7 @@ TEST_F(ClipboardTest, TheFindDialogOpensModelessAndKeepsItsMessageNumber) {
   EXPECT_EQ(*TDlgFind::nFindMsgString(), number) << "the second keeps the first one's number";
   EXPECT_EQ(xb::Send(second, "NFINDMSGSTRING").AsInt(), static_cast<std::int64_t>(number));
   EXPECT_EQ(FindRecordCount(), records + 2);
-  GetDlgItemTextA(first->hWnd, 0x480, text, sizeof text);
-  EXPECT_STREQ(text, "albarán");
+  EXPECT_EQ(vdr::test::ItemText(first->hWnd, 0x480), "albarán");
 
   // Its Cancel closes it; the record goes with it.
   const HWND one = first->hWnd;

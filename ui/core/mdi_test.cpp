@@ -12,6 +12,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/mdi_helpers.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/tmdichild.h"
@@ -26,6 +27,7 @@ using test::Blk;
 using test::DuringMenu;
 using test::OpenMenuWindow;
 using test::PressKeys;
+using vdr::test::WindowText;
 using xb::Value;
 
 class MdiTest : public test::FrameworkTest {
@@ -94,11 +96,6 @@ class MdiTest : public test::FrameworkTest {
     vdr::test::PumpPending();
     EXPECT_TRUE(vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\" + name + ".bmp"));
   }
-  static std::string Title(HWND hwnd) {
-    char text[128] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-  }
   static HWND Active(const TMdiFrame& frame) {
     return reinterpret_cast<HWND>(SendMessageA(frame.oWndClient->hWnd, WM_MDIGETACTIVE, 0, 0));
   }
@@ -132,8 +129,8 @@ TEST_F(MdiTest, AFrameWithoutMenuListsItsNumberedChildrenInTheWindowPopup) {
 
   auto one = Child(*frame);
   auto two = Child(*frame);
-  EXPECT_EQ(Title(one->hWnd), "MDI Child 1");
-  EXPECT_EQ(Title(two->hWnd), "MDI Child 2");
+  EXPECT_EQ(WindowText(one->hWnd), "MDI Child 1");
+  EXPECT_EQ(WindowText(two->hWnd), "MDI Child 2");
   char name[32] = {};
   GetClassNameA(one->hWnd, name, sizeof name);
   EXPECT_STREQ(name, "TMDICHILD");
@@ -152,7 +149,7 @@ TEST_F(MdiTest, AFrameWithoutMenuListsItsNumberedChildrenInTheWindowPopup) {
   SendMessageA(frame->hWnd, WM_COMMAND, static_cast<WPARAM>(first_popup->aItems[0]->nId), 0);
   vdr::test::PumpPending();
   ASSERT_EQ(frame->oWndClient->aWnd.size(), 3u);
-  EXPECT_EQ(Title(frame->oWndClient->aWnd[2]->hWnd), "MDI Child 3");
+  EXPECT_EQ(WindowText(frame->oWndClient->aWnd[2]->hWnd), "MDI Child 3");
   Screenshot(frame->hWnd, "mdi_frame_default_menu");
 
   // The window pop-up as the user opens it (Alt+W).
@@ -249,7 +246,7 @@ TEST_F(MdiTest, ChildrenTileCascadeIconizeAndAreSelectedFromTheList) {
 
   xb::Send(frame->Self(), "ICONIZEALL");
   vdr::test::PumpPending();
-  for (const auto& child : {one, two, three}) EXPECT_TRUE(IsIconic(child->hWnd)) << Title(child->hWnd);
+  for (const auto& child : {one, two, three}) EXPECT_TRUE(IsIconic(child->hWnd)) << WindowText(child->hWnd);
   frame->ArrangeIcons();
   Screenshot(frame->hWnd, "mdi_iconized");
   for (const auto& child : {one, two, three}) xb::Send(child->Self(), "RESTORE");
@@ -298,7 +295,7 @@ TEST_F(MdiTest, KeysTypedInAChildAndInTheClientCloseActivateAndRestore) {
   ASSERT_NE(iconic, nullptr);
   ASSERT_TRUE(IsIconic(iconic));
   FocusOn(frame->hWnd, frame->oWndClient->hWnd);
-  ASSERT_EQ(GetFocus(), frame->oWndClient->hWnd) << Title(GetFocus());
+  ASSERT_EQ(GetFocus(), frame->oWndClient->hWnd) << WindowText(GetFocus());
   PressKeys({VK_RETURN});
   EXPECT_TRUE(vdr::test::PumpUntil([&] { return !IsIconic(iconic); }, 3000));
   for (const auto& child : {one, two, three}) child->Restore();

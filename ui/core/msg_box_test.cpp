@@ -6,6 +6,7 @@
 #include "runtime/function_table.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/plain_boxes.h"
 #include "ui/core/core_test_support.h"
 
@@ -13,6 +14,7 @@ namespace ui {
 namespace {
 
 using vdr::test::DialogAnswerer;
+using vdr::test::ItemText;
 using vdr::test::SeenDialog;
 using xb::Value;
 
@@ -184,9 +186,7 @@ TEST_F(MsgBoxTest, RunHideShowsTheTextWhileTheActionRuns) {
     const xb::Value dialog = a.Arg(1);
     box = reinterpret_cast<HWND>(static_cast<std::intptr_t>(xb::Send(dialog, "HWND").AsInt()));
     visible = IsWindowVisible(box) != FALSE;
-    char label[64] = {};
-    GetWindowTextA(GetDlgItem(box, 5000), label, sizeof label);
-    text = label;
+    text = ItemText(box, 5000);
     EXPECT_TRUE(vdr::test::SaveWindowBitmap(box, vdr::test::ScreenshotFolder() + "\\core_msgrunhide.bmp"));
     return Value();
   });

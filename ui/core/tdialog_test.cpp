@@ -7,6 +7,7 @@
 #include "runtime/test_env.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/dialog_boxes.h"
 #include "ui/bridge/dialog_templates.h"
 #include "ui/bridge/gdi_handles.h"
@@ -252,9 +253,7 @@ TEST_F(TDialogTest, DialogBuiltInMemoryIsWidenedWithItsControls) {
   p.init = Blk([&](Args&) {
     GetWindowRect(label->hWnd, &child);
     MapWindowPoints(nullptr, d->hWnd, reinterpret_cast<POINT*>(&child), 2);
-    char text[64] = {};
-    GetWindowTextA(d->hWnd, text, sizeof text);
-    title = text;
+    title = vdr::test::WindowText(d->hWnd);
     Press(d->hWnd, IDCANCEL);
     return Value();
   });
@@ -285,9 +284,7 @@ TEST_F(TDialogTest, ProductDialogNamesBecomeTheirNumbersOnlyWhenWhole) {
   std::string title;
   TDialog::ActivateParams p;
   p.init = Blk([&](Args&) {
-    char text[64] = {};
-    GetWindowTextA(d->hWnd, text, sizeof text);
-    title = text;
+    title = vdr::test::WindowText(d->hWnd);
     Press(d->hWnd, IDCANCEL);
     return Value();
   });

@@ -13,6 +13,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/help.h"
@@ -502,9 +503,7 @@ TEST_F(TWindowEventsTest, AControlKeepsWorkingUnderItsObject) {
   for (char c : std::string("hola")) SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 1);
   SendMessageA(edit, WM_KEYDOWN, VK_HOME, 1);
   SendMessageA(edit, WM_CHAR, 'X', 1);
-  char text[16] = {};
-  GetWindowTextA(edit, text, sizeof text);
-  EXPECT_STREQ(text, "Xhola");
+  EXPECT_EQ(vdr::test::WindowText(edit), "Xhola");
   EXPECT_EQ(keys, std::vector<std::int64_t>{VK_HOME});
   const int slot = control->Slot();
   DestroyWindow(parent->hWnd);  // the edit field goes with its parent

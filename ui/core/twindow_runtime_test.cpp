@@ -5,6 +5,7 @@
 
 #include "runtime/runtime.h"
 #include "tests/support/pump.h"
+#include "tests/support/window_text.h"
 #include "ui/core/core_test_support.h"
 
 namespace ui {
@@ -28,9 +29,7 @@ TEST_F(TWindowRuntimeTest, TextReadsAndAssignsTheWindowsData) {
   EXPECT_EQ(With(w, "{|o| o:hWnd }").AsInt(), reinterpret_cast<std::intptr_t>(w->hWnd));
   EXPECT_EQ(With(w, "{|o| o:cTitle }").AsString(), "Prueba");
   EXPECT_EQ(With(w, "{|o| o:cTitle := 'Organización', o:cTitle }").AsString(), "Organización");
-  char text[32] = {};
-  GetWindowTextA(w->hWnd, text, sizeof text);
-  EXPECT_STREQ(text, "Organización");
+  EXPECT_EQ(vdr::test::WindowText(w->hWnd), "Organización");
   EXPECT_TRUE(With(w, "{|o| o:oWnd }").IsNil());
   EXPECT_EQ(With(w, "{|o| o:Cargo := { 1, 'dos' }, Len( o:Cargo ) }").AsInt(), 2);
   EXPECT_EQ(w->Cargo.AsArray().size(), 2u);
