@@ -78,6 +78,12 @@ double RoundedUnits(double d, int decimals, double p) {
   return std::trunc(x);
 }
 
+// modf for a finite number, without the library call (an x87 one under some runtimes).
+inline double SplitWhole(double x, double* whole) {
+  *whole = std::trunc(x);
+  return x - *whole;
+}
+
 // STR's text of `n` in exactly `size` characters with `dec` decimals, written at `out`, as
 // the established runtime writes it (numeric fields too): digits taken one by one from the
 // double, 16 significant digits and zeros after them, the last shown digit rounded half
@@ -102,9 +108,9 @@ bool StrBuf(const Value& n, int size, int dec, char* out) {
       int first = -1;
       const bool negative = number < 0;
       double whole;
-      double fraction = std::modf(negative ? -number : number, &whole);
+      double fraction = SplitWhole(negative ? -number : number, &whole);
       while (pos-- > 0) {
-        const double digit = std::modf(whole / kBase + 0.01, &whole) * kBase;
+        const double digit = SplitWhole(whole / kBase + 0.01, &whole) * kBase;
         out[pos] = static_cast<char>('0' + static_cast<int>(digit + 0.01));
         if (out[pos] != '0') first = pos;
         if (whole < 1) break;
@@ -113,7 +119,7 @@ bool StrBuf(const Value& n, int size, int dec, char* out) {
       if (dec > 0 && pos >= 0) {
         for (int i = dot + 1; i < size; ++i) {
           double digit;
-          fraction = std::modf(fraction * kBase, &digit);
+          fraction = SplitWhole(fraction * kBase, &digit);
           out[i] = static_cast<char>('0' + static_cast<int>(digit));
           if (out[i] != '0' && first < 0) first = i;
         }
@@ -122,13 +128,13 @@ bool StrBuf(const Value& n, int size, int dec, char* out) {
         // Places past the 16th significant digit become zeros; the rest is rounded.
         int zeros = first < 0 ? 0 : size - first - kPrecision - (dec > 0 ? 1 : 0);
         double digit;
-        fraction = std::modf(fraction * kBase, &digit);
+        fraction = SplitWhole(fraction * kBase, &digit);
         int last = static_cast<int>(digit + 0.01);
         if (last == 4 && zeros < 0) {
           // x.xx4999...: the nines (the last of them may have turned to noise) round up.
           int k = -zeros;
           for (; k > 0; --k) {
-            fraction = std::modf(fraction * kBase, &digit);
+            fraction = SplitWhole(fraction * kBase, &digit);
             if (digit + 0.01 < 9 && (k != 1 || digit < 2)) break;
           }
           if (k == 0) last = 5;

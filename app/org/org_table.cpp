@@ -1,5 +1,7 @@
 #include "app/org/org_table.h"
 
+#include <cmath>
+
 #include "runtime/codepage.h"
 #include "runtime/lib/paths.h"
 #include "runtime/rdd/workareas.h"
@@ -185,7 +187,13 @@ xb::Date OrgTable::Day(int pos) const {
 bool OrgTable::Fits(int pos, double value) const {
   if (!pos) return false;
   const xb::rdd::dbf::Field& f = FieldAt(pos);
-  return f.type != 'N' || !xb::rdd::dbf::FormatNumber(value, f.length, f.decimals).empty();
+  if (f.type != 'N') return true;
+  // A number two digits short of the whole places fits however it rounds, sign included;
+  // only those near the limit are written out to see.
+  static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const int whole = f.length - (f.decimals > 0 ? f.decimals + 1 : 0);
+  if (whole >= 2 && whole - 2 <= 15 && std::fabs(value) < kPowers[whole - 2]) return true;
+  return !xb::rdd::dbf::FormatNumber(value, f.length, f.decimals).empty();
 }
 
 bool OrgTable::PutNum(int pos, double value) {

@@ -1,29 +1,67 @@
 #include "app/org/recompute_support.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "app/org/index_catalogue.h"
+#include "runtime/codepage.h"
 #include "runtime/number.h"
 #include "runtime/rdd/workareas.h"
 
 namespace app {
 
+bool KeysName(std::string_view table, std::span<const std::string_view> fields) {
+  const xb::CodePage& cp = xb::CodePageEn();
+  for (const CatalogueRow& row : RowsOfTable(table)) {
+    const std::string_view key = row.key;
+    for (std::size_t i = 0; i < key.size();) {
+      const auto c = static_cast<unsigned char>(key[i]);
+      if (!std::isalpha(c) && c != '_') {
+        ++i;
+        continue;
+      }
+      const std::size_t start = i;
+      while (i < key.size() && (std::isalnum(static_cast<unsigned char>(key[i])) || key[i] == '_')) ++i;
+      const std::string name = xb::Upper(cp, key.substr(start, i - start));
+      for (std::string_view field : fields)
+        if (name == xb::Upper(cp, field)) return true;
+    }
+  }
+  return false;
+}
+
 bool TableSet::Open(const std::string& folder, std::initializer_list<std::string_view> tables,
                     OrganiserEvents& events, std::initializer_list<std::string_view> rebuilt) {
+  return OpenAll(folder, tables, events, false, {}, rebuilt);
+}
+
+bool TableSet::OpenByRecord(const std::string& folder, std::initializer_list<std::string_view> tables,
+                            OrganiserEvents& events, std::initializer_list<Written> written,
+                            std::initializer_list<std::string_view> rebuilt) {
+  return OpenAll(folder, tables, events, true, written, rebuilt);
+}
+
+bool TableSet::OpenAll(const std::string& folder, std::initializer_list<std::string_view> tables,
+                       OrganiserEvents& events, bool by_record, std::initializer_list<Written> written,
+                       std::initializer_list<std::string_view> rebuilt) {
   Close();
   for (std::string_view name : tables) {
     auto table = std::make_unique<OrgTable>();
-    const bool indexed = std::find(rebuilt.begin(), rebuilt.end(), name) == rebuilt.end();
+    const bool erased = std::find(rebuilt.begin(), rebuilt.end(), name) != rebuilt.end();
+    const bool indexed = !erased && (!by_record || std::any_of(written.begin(), written.end(), [&](const Written& w) {
+                                       return w.table == name && KeysName(name, w.fields);
+                                     }));
     TableFailure failure;
     if (!table->Open(folder, name, &failure, indexed)) {
       events.TableFailed(failure);
       Close();
       return false;
     }
-    if (!indexed) {
+    if (erased) {
       // A stale index must not outlive the table written without it.
       xb::rdd::FileSystem& fs = xb::rdd::WorkAreas::Get().file_system();
       const std::string bag = table->area().StructuralBagPath();

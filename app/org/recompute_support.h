@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,12 +26,30 @@ class TableSet {
  public:
   bool Open(const std::string& folder, std::initializer_list<std::string_view> tables, OrganiserEvents& events,
             std::initializer_list<std::string_view> rebuilt = {});
+  // For passes that go by record number and seek nothing: the tables open without their
+  // index, whose file is left as it is, unless a table named in `written` has a field
+  // written that a key of the catalogue's tags names (it then opens with its index, so its
+  // keys stay right).
+  struct Written {
+    std::string_view table;
+    std::span<const std::string_view> fields;
+  };
+  bool OpenByRecord(const std::string& folder, std::initializer_list<std::string_view> tables,
+                    OrganiserEvents& events, std::initializer_list<Written> written = {},
+                    std::initializer_list<std::string_view> rebuilt = {});
   OrgTable& operator[](std::string_view table);
   void Close();
 
  private:
+  bool OpenAll(const std::string& folder, std::initializer_list<std::string_view> tables, OrganiserEvents& events,
+               bool by_record, std::initializer_list<Written> written, std::initializer_list<std::string_view> rebuilt);
+
   std::vector<std::unique_ptr<OrgTable>> tables_;
 };
+
+// Whether a key of the catalogue's tags of `table` names one of `fields` (without regard to
+// case).
+bool KeysName(std::string_view table, std::span<const std::string_view> fields);
 
 // Advances a meter over a pass of `total` steps, a percent at a time, letting window
 // messages run as it goes.

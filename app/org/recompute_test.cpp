@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "app/org/index_catalogue.h"
+#include "app/org/index_data.h"
 #include "app/org/org_test_support.h"
+#include "app/org/recompute_support.h"
 #include "app/org/risk_recompute.h"
 #include "app/org/stock_recompute.h"
 
@@ -136,6 +139,77 @@ TEST_F(Recompute, StockChangesNothingWhenATableIsMissing) {
   OrgTable articles;
   TableFailure failure;
   EXPECT_TRUE(articles.Open("EMP/", "Articulo", &failure));
+}
+
+// Passes by record number open their tables without their index, which stays as it was,
+// unless a field written to a table is in a key of the catalogue's tags.
+TEST_F(Recompute, TablesOpenWithTheirIndexOnlyWhenAWrittenFieldIsInAKey) {
+  testing::WriteTable("EMP/", "Articulo", {{{"CREF", S("A1")}}, {{"CREF", S("a2")}, {"NCANT_TAC", N(3)}}});
+  testing::WriteTable("EMP/", "Graph", {{{"CLAVE1", S("CG")}, {"CCOD", S("000001")}}});
+  {
+    CatalogueIndexer indexer(Folders{"EMP/", "DBF/"}, events);
+    for (std::string_view table : {"Articulo", "Graph"})
+      for (const CatalogueRow& row : RowsOfTable(table))
+        if (!row.after_statistics) indexer.IndexRow(row);
+  }
+  ASSERT_TRUE(events.failures.empty());
+  const std::string articles_index = memory().Contents("EMP/Articulo.cdx");
+  ASSERT_FALSE(articles_index.empty());
+
+  constexpr std::string_view kSums[] = {"NPENDREC", "NSALACU"};
+  constexpr std::string_view kTouchAmount[] = {"NSALACU", "nCant_Tac"};  // Str( ... nCant_Tac ... ) in a key
+  constexpr std::string_view kReference[] = {"cref"};
+  const struct {
+    const char* what;
+    bool by_record;
+    std::initializer_list<TableSet::Written> written;
+    int orders;
+  } cases[] = {
+      {"seeking", false, {}, 7},
+      {"read only", true, {}, 0},
+      {"sums written", true, {{"Articulo", kSums}}, 0},
+      {"another table's key field", true, {{"Graph", kReference}}, 0},
+      {"a field of a Str() in a key", true, {{"Articulo", kTouchAmount}}, 7},
+      {"a key field, in other case", true, {{"Articulo", kReference}}, 7},
+  };
+  for (const auto& c : cases) {
+    TableSet t;
+    ASSERT_TRUE(c.by_record ? t.OpenByRecord("EMP/", {"Articulo"}, events, c.written)
+                            : t.Open("EMP/", {"Articulo"}, events))
+        << c.what;
+    EXPECT_EQ(t["Articulo"].area().OrderCount(), c.orders) << c.what;
+    EXPECT_EQ(t["Articulo"].area().controlling_order(), c.orders ? 1 : 0) << c.what;
+    t.Close();
+    EXPECT_EQ(memory().Contents("EMP/Articulo.cdx"), articles_index) << c.what;
+  }
+  // A table rebuilt whole loses its index file.
+  TableSet t;
+  ASSERT_TRUE(t.OpenByRecord("EMP/", {"Graph", "Articulo"}, events, {}, {"Graph"}));
+  EXPECT_EQ(t["Graph"].area().OrderCount(), 0);
+  t.Close();
+  EXPECT_FALSE(memory().Exists("EMP/Graph.cdx"));
+  EXPECT_EQ(memory().Contents("EMP/Articulo.cdx"), articles_index);
+}
+
+// Written without its index, the stock leaves Articulo's tags as they were, and right.
+TEST_F(Recompute, StockLeavesTheArticlesIndexAsItWas) {
+  WriteStockTables();
+  testing::WriteTable("EMP/", "HTicketL", {{{"CREF", S("A2")}, {"NCANT", N(4)}}});
+  {
+    CatalogueIndexer indexer(Folders{"EMP/", "DBF/"}, events, /*pack=*/false);
+    for (const CatalogueRow& row : RowsOfTable("Articulo")) indexer.IndexRow(row);
+  }
+  const std::string index = memory().Contents("EMP/Articulo.cdx");
+  ASSERT_TRUE(RecomputeStock("EMP/", events));
+  EXPECT_TRUE(events.failures.empty());
+  EXPECT_EQ(Sums(2), (std::vector<double>{0, 0, 0, 4}));
+  EXPECT_EQ(memory().Contents("EMP/Articulo.cdx"), index);
+  OrgTable articles;
+  TableFailure failure;
+  ASSERT_TRUE(articles.Open("EMP/", "Articulo", &failure));
+  articles.SetOrder(1);
+  EXPECT_TRUE(articles.Seek(xb::rdd::KeyValue::Text("A4")));
+  EXPECT_EQ(articles.recno(), 4u);
 }
 
 class Risk : public Recompute {

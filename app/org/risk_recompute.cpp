@@ -9,12 +9,20 @@
 
 namespace app {
 
-data::DocumentCurrency CurrencyOf(const OrgTable& document) {
+data::DocumentCurrency CurrencyOf(const OrgTable& document) { return CurrencyFields(document).Read(document); }
+
+CurrencyFields::CurrencyFields(const OrgTable& documents)
+    : code_(documents.Field("CCODDIV")),
+      euro_value99_(documents.Field("NVALEURO99")),
+      euro_value_(documents.Field("NVALEURO")),
+      value_(documents.Field("NVALDIV")) {}
+
+data::DocumentCurrency CurrencyFields::Read(const OrgTable& document) const {
   data::DocumentCurrency c;
-  c.code = std::string(TrimRight(document.Text(document.Field("CCODDIV"))));
-  if (const int v99 = document.Field("NVALEURO99")) c.euro_value99 = document.Num(v99);
-  c.euro_value = document.Num(document.Field("NVALEURO"));
-  c.value = document.Num(document.Field("NVALDIV"));
+  c.code = std::string(TrimRight(document.Text(code_)));
+  if (euro_value99_) c.euro_value99 = document.Num(euro_value99_);
+  c.euro_value = document.Num(euro_value_);
+  c.value = document.Num(value_);
   return c;
 }
 
@@ -32,11 +40,16 @@ double DeliveryNoteTotal(OrgTable& notes, OrgTable& lines, int decimals) {
   return data::RoundAmount(sum * discounts, decimals) + notes.Num(notes.Field("NPORTES"));
 }
 
+namespace {
+// The fields of Clientes the risk is written to.
+constexpr std::string_view kRiskFields[] = {"NRIESGOALC", "NMOROSOS"};
+}  // namespace
+
 bool RecomputeRisk(const std::string& company_folder, const data::CompanySettings& company, OrganiserEvents& events) {
   TableSet t;
-  if (!t.Open(company_folder,
-              {"Clientes", "AlbCliT", "AlbCliL", "FacCliT", "FacCliL", "Ivas", "Divisas", "Recibos", "Claves"},
-              events)) {
+  if (!t.OpenByRecord(company_folder,
+                      {"Clientes", "AlbCliT", "AlbCliL", "FacCliT", "FacCliL", "Ivas", "Divisas", "Recibos", "Claves"},
+                      events, {{"Clientes", kRiskFields}})) {
     events.Skipped("RIESGO DE CLIENTES", "No se ha actualizado el riesgo de los clientes");
     return false;
   }
@@ -68,6 +81,7 @@ bool RecomputeRisk(const std::string& company_folder, const data::CompanySetting
     const int invoiced = notes.Field("LFACTURADO"), client = notes.Field("CCODCLI"), currency = notes.Field("CCODDIV"),
               number = notes.Field("NNUMALB"), special = notes.Field("NDTOESP"), prompt = notes.Field("NDPP"),
               freight = notes.Field("NPORTES");
+    const CurrencyFields note_currency(notes);
     struct Note {
       std::uint32_t customer;
       double number, factor, freight, value;
@@ -89,7 +103,7 @@ bool RecomputeRisk(const std::string& company_folder, const data::CompanySetting
         }
         const double n = notes.Num(number);
         open.push_back({c, n, (1 - notes.Num(special) / 100) * (1 - notes.Num(prompt) / 100), notes.Num(freight),
-                        data::DocumentValue(company, CurrencyOf(notes)), decimals});
+                        data::DocumentValue(company, note_currency.Read(notes)), decimals});
         auto& per_number = sums[n];
         if (std::none_of(per_number.begin(), per_number.end(), [&](const auto& p) { return p.first == decimals; }))
           per_number.emplace_back(decimals, 0.0);
@@ -122,13 +136,15 @@ bool RecomputeRisk(const std::string& company_folder, const data::CompanySetting
     OrgTable& receipts = t["Recibos"];
     const int state = receipts.Field("NESTADO"), client = receipts.Field("CCODCLI"), amount = receipts.Field("NIMPORTE"),
               serie = receipts.Field("CSERIE");
+    const CurrencyFields receipt_currency(receipts);
     const std::uint32_t count = receipts.RecordCount();
     MeterPass pass(events, kRiskReceiptsMeter, count);
     for (std::uint32_t r = 1; r <= count; ++r, pass.Step()) {
       if (!receipts.GoToLive(r) || receipts.Num(state) == 2) continue;
       const std::uint32_t c = customer(receipts.Text(client));
       if (!c) continue;
-      double a = data::RoundAmount(receipts.Num(amount) * data::DocumentValue(company, CurrencyOf(receipts)), result_decimals);
+      double a = data::RoundAmount(receipts.Num(amount) * data::DocumentValue(company, receipt_currency.Read(receipts)),
+                                   result_decimals);
       if (receipts.Text(serie) == "C") a = -a;
       risks[c].risk += a;
       if (receipts.Num(state) == 3) risks[c].overdue += a;
@@ -139,7 +155,7 @@ bool RecomputeRisk(const std::string& company_folder, const data::CompanySetting
   bool written = true;
   TableFailure failure;
   {
-    const int risk = customers.Field("NRIESGOALC"), overdue = customers.Field("NMOROSOS"),
+    const int risk = customers.Field(kRiskFields[0]), overdue = customers.Field(kRiskFields[1]),
               code = customers.Field("CCODCLI");
     NumberFit fit(&events, "Clientes");
     ErrorCatcher catcher;

@@ -23,4 +23,14 @@ double DeliveryNoteTotal(OrgTable& notes, OrgTable& lines, int decimals);
 // The currency of the document a table stands on (CCODDIV, NVALEURO99, NVALEURO, NVALDIV).
 data::DocumentCurrency CurrencyOf(const OrgTable& document);
 
+// The same for passes over many documents: the fields found once.
+class CurrencyFields {
+ public:
+  explicit CurrencyFields(const OrgTable& documents);
+  data::DocumentCurrency Read(const OrgTable& document) const;
+
+ private:
+  int code_, euro_value99_, euro_value_, value_;
+};
+
 }  // namespace app

@@ -231,6 +231,7 @@ void RebuildGraph(GraphWriter& writer, GraphTables& t, const data::CompanySettin
     OrgTable& inv = *t.invoices;
     const HeaderFields hf(inv);
     const int client = inv.Field("CCODCLI"), agent = inv.Field("CCODAGE"), date = inv.Field("DFECFAC");
+    const CurrencyFields currency(inv);
     struct Invoice {
       DocumentHeader header;
       GraphRow *customer, *agent;
@@ -252,7 +253,7 @@ void RebuildGraph(GraphWriter& writer, GraphTables& t, const data::CompanySettin
       DocumentKey(h.serie, h.number, &key);
       const std::uint32_t index = by_key.Insert(key, static_cast<std::uint32_t>(sums.size()));
       if (index == sums.size()) sums.emplace_back();
-      invoices.push_back({std::move(h), c, a, inv.Day(date), data::DocumentValue(company, CurrencyOf(inv)), index});
+      invoices.push_back({std::move(h), c, a, inv.Day(date), data::DocumentValue(company, currency.Read(inv)), index});
     }
     std::vector<const DocumentHeader*> first(sums.size(), nullptr);
     for (const Invoice& i : invoices)
@@ -280,6 +281,7 @@ void RebuildGraph(GraphWriter& writer, GraphTables& t, const data::CompanySettin
     OrgTable& notes = *t.notes;
     const int who = notes.Field("CCODPRO"), date = notes.Field("DFECALB"), number = notes.Field("NNUMALB"),
               currency = notes.Field("CCODDIV");
+    const CurrencyFields note_currency(notes);
     struct Note {
       GraphRow* row;
       xb::Date date;
@@ -294,7 +296,8 @@ void RebuildGraph(GraphWriter& writer, GraphTables& t, const data::CompanySettin
       GraphRow* row = suppliers.Row(notes.Text(who), "PG");
       if (!row) continue;
       const int decimals = data::ResultDecimals(company, notes.Text(currency));
-      list.push_back({row, notes.Day(date), notes.Num(number), data::DocumentValue(company, CurrencyOf(notes)), decimals});
+      list.push_back(
+          {row, notes.Day(date), notes.Num(number), data::DocumentValue(company, note_currency.Read(notes)), decimals});
       auto& per_number = sums[notes.Num(number)];
       if (std::none_of(per_number.begin(), per_number.end(), [&](const auto& p) { return p.first == decimals; }))
         per_number.emplace_back(decimals, 0.0);
@@ -544,18 +547,28 @@ void DocumentTotals::ReadAllAdvances() {
   const std::uint32_t count = articles_->RecordCount();
   for (std::uint32_t r = 1; r <= count; ++r) {
     if (!articles_->GoToLive(r)) continue;
-    std::string key = UpperText(TrimRight(articles_->Text(ref)));
-    if (!key.empty()) advance_.emplace(std::move(key), articles_->Log(advance));
+    const std::string_view key = KeyOf(articles_->Text(ref));
+    if (!key.empty()) advance_.Insert(key, articles_->Log(advance) ? 1 : 0);
   }
   articles_->Restore(kept);
   all_advances_ = true;
 }
 
+std::string_view DocumentTotals::KeyOf(std::string_view reference) {
+  reference = TrimRight(reference);
+  const xb::CodePage& cp = xb::CurrentCodePage();
+  key_.resize(reference.size());
+  for (std::size_t i = 0; i < reference.size(); ++i)
+    key_[i] = static_cast<char>(xb::UpperChar(cp, static_cast<unsigned char>(reference[i])));
+  return key_;
+}
+
 bool DocumentTotals::IsAdvance(std::string_view reference) {
-  std::string key = UpperText(TrimRight(reference));
-  if (!articles_ || key.empty()) return false;
-  auto it = advance_.find(key);
-  if (it != advance_.end()) return it->second;
+  if (!articles_) return false;
+  const std::string_view key = KeyOf(reference);
+  if (key.empty()) return false;
+  const std::uint32_t known = advance_.Find(key);
+  if (known != FlatKeyMap::kNone) return known != 0;
   if (all_advances_) return false;
   bool advance = false;
   const OrgTable::Position kept = articles_->Save();
@@ -565,7 +578,7 @@ bool DocumentTotals::IsAdvance(std::string_view reference) {
               articles_->Log(articles_->Field("LANTICIPO"));
   }
   articles_->Restore(kept);
-  advance_.emplace(std::move(key), advance);
+  advance_.Insert(key, advance ? 1 : 0);
   return advance;
 }
 
@@ -751,10 +764,11 @@ bool RebuildStatistics(const std::string& company_folder, const data::CompanySet
                        OrganiserEvents& events) {
   events.Title("ACTUALIZANDO GRAFICOS");
   TableSet t;
-  if (!t.Open(company_folder,
-              {"Clientes", "Agentes", "Proveedo", "Graph", "FacCliT", "FacCliL", "Ivas", "AlbProT", "AlbProL", "FacProT",
-               "FacProL", "Articulo"},
-              events, {"Graph"})) {
+  // The whole rebuild goes by record number (UPDATEGRAPH's own seeks are for one entity).
+  if (!t.OpenByRecord(company_folder,
+                      {"Clientes", "Agentes", "Proveedo", "Graph", "FacCliT", "FacCliL", "Ivas", "AlbProT", "AlbProL",
+                       "FacProT", "FacProL", "Articulo"},
+                      events, {}, {"Graph"})) {
     events.Skipped("ACTUALIZANDO GRAFICOS", "No se han actualizado los gráficos");
     return false;
   }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "app/org/flat_key_map.h"
 #include "app/org/org_table.h"
 #include "app/org/organiser_events.h"
 #include "data/currency.h"
@@ -92,12 +93,15 @@ class DocumentTotals {
 
  private:
   bool IsAdvance(std::string_view reference);
+  // The reference as the order Upper( cRef ) holds it, in a buffer reused by every lookup.
+  std::string_view KeyOf(std::string_view reference);
   double SurchargeRate(double vat_rate);
 
   const data::CompanySettings& company_;
   OrgTable* vat_;
   OrgTable* articles_;
-  std::unordered_map<std::string, bool> advance_;
+  FlatKeyMap advance_;  // reference -> 1 when an advance, 0 when not
+  std::string key_;
   bool all_advances_ = false;
   std::unordered_map<double, double> surcharge_;
 };

@@ -11,6 +11,8 @@ namespace app {
 namespace {
 
 enum Sum { kPendingReceipt, kPendingDelivery, kEntries, kExits, kSums };
+// The fields of Articulo that hold the sums.
+constexpr std::string_view kSumFields[kSums] = {"NPENDREC", "NPENDSER", "NENTACU", "NSALACU"};
 
 class Accumulators {
  public:
@@ -62,10 +64,10 @@ FlatKeyMap TypeOneInvoices(OrgTable& headers, OrganiserEvents& events, int meter
 bool RecomputeStock(const std::string& company_folder, OrganiserEvents& events) {
   events.Title("ACTUALIZANDO PENDIENTES");
   TableSet t;
-  if (!t.Open(company_folder,
-              {"Articulo", "PedProL", "PedCliL", "AlbProL", "CabProd", "Kits", "FacProL", "FacProT", "AlbCliL",
-               "FacCliL", "FacCliT", "HTicketL"},
-              events)) {
+  if (!t.OpenByRecord(company_folder,
+                      {"Articulo", "PedProL", "PedCliL", "AlbProL", "CabProd", "Kits", "FacProL", "FacProT",
+                       "AlbCliL", "FacCliL", "FacCliT", "HTicketL"},
+                      events, {{"Articulo", kSumFields}})) {
     events.Skipped("ACTUALIZANDO PENDIENTES", "No se han actualizado los acumulados de artículos");
     return false;
   }
@@ -140,8 +142,8 @@ bool RecomputeStock(const std::string& company_folder, OrganiserEvents& events) 
 
   // Every article gets its sums, those without movements 0; a sum that does not fit its
   // field leaves it as it was.
-  const int fields[kSums] = {articles.Field("NPENDREC"), articles.Field("NPENDSER"), articles.Field("NENTACU"),
-                             articles.Field("NSALACU")};
+  int fields[kSums];
+  for (int s = 0; s < kSums; ++s) fields[s] = articles.Field(kSumFields[s]);
   const int ref = articles.Field("CREF");
   bool written = true;
   TableFailure failure;
