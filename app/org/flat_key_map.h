@@ -22,41 +22,44 @@ class FlatKeyMap {
     const std::uint32_t hash = Hash(key);
     for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
       const Slot& s = slots_[i];
-      if (s.entry == 0) return kNone;
-      if (s.hash == hash && KeyOf(entries_[s.entry - 1]) == key) return entries_[s.entry - 1].value;
+      if (s.length == kEmpty) return kNone;
+      if (Holds(s, hash, key)) return s.value;
     }
   }
 
   // Adds key = value unless the key is there; returns the value the key holds.
   std::uint32_t Insert(std::string_view key, std::uint32_t value) {
-    if ((entries_.size() + 1) * 4 >= slots_.size() * 3) Grow();
+    if ((size_ + 1) * 4 >= slots_.size() * 3) Grow();
     const std::uint32_t hash = Hash(key);
     std::size_t i = hash & mask_;
     for (;; i = (i + 1) & mask_) {
       const Slot& s = slots_[i];
-      if (s.entry == 0) break;
-      if (s.hash == hash && KeyOf(entries_[s.entry - 1]) == key) return entries_[s.entry - 1].value;
+      if (s.length == kEmpty) break;
+      if (Holds(s, hash, key)) return s.value;
     }
-    entries_.push_back({static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(key.size()), value});
+    slots_[i] = {hash, static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(key.size()), value};
     keys_.append(key);
-    slots_[i] = {hash, static_cast<std::uint32_t>(entries_.size())};
+    ++size_;
     return value;
   }
 
-  std::size_t size() const { return entries_.size(); }
+  std::size_t size() const { return size_; }
 
  private:
+  static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;  // a length no key has
+
+  // Everything a lookup compares but the key's bytes, in one place.
   struct Slot {
     std::uint32_t hash = 0;
-    std::uint32_t entry = 0;  // index in entries_ + 1; 0: empty
-  };
-  struct Entry {
-    std::uint32_t offset;
-    std::uint32_t length;
-    std::uint32_t value;
+    std::uint32_t offset = 0;  // of the key in keys_
+    std::uint32_t length = kEmpty;
+    std::uint32_t value = 0;
   };
 
-  std::string_view KeyOf(const Entry& e) const { return std::string_view(keys_).substr(e.offset, e.length); }
+  bool Holds(const Slot& s, std::uint32_t hash, std::string_view key) const {
+    return s.hash == hash && s.length == key.size() &&
+           (key.empty() || std::memcmp(keys_.data() + s.offset, key.data(), key.size()) == 0);
+  }
 
   static std::uint32_t Hash(std::string_view key) {
     std::uint64_t h = 0x9E3779B97F4A7C15ull ^ key.size();
@@ -79,9 +82,9 @@ class FlatKeyMap {
     std::vector<Slot> grown(size);
     mask_ = size - 1;
     for (const Slot& s : slots_) {
-      if (s.entry == 0) continue;
+      if (s.length == kEmpty) continue;
       std::size_t i = s.hash & mask_;
-      while (grown[i].entry != 0) i = (i + 1) & mask_;
+      while (grown[i].length != kEmpty) i = (i + 1) & mask_;
       grown[i] = s;
     }
     slots_ = std::move(grown);
@@ -89,7 +92,7 @@ class FlatKeyMap {
 
   std::vector<Slot> slots_;
   std::size_t mask_ = 0;
-  std::vector<Entry> entries_;
+  std::size_t size_ = 0;
   std::string keys_;
 };
 

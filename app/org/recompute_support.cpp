@@ -130,29 +130,32 @@ void NumberFit::Finish() {
 
 ArticleIndex::ArticleIndex(OrgTable& articles, OrgTable* kits) : code_page_(xb::CurrentCodePage()) {
   const int ref = articles.Field("CREF"), kit_flag = articles.Field("LKIT");
-  bool any_kit = false;
   const std::uint32_t count = articles.RecordCount();
   for (std::uint32_t r = 1; r <= count; ++r) {
     if (!articles.GoToLive(r)) continue;
     const std::string_view key = KeyOf(articles.Text(ref));
-    const auto index = static_cast<std::uint32_t>(entries_.size());
-    if (key.empty() || keys_.Insert(key, index) != index) continue;  // the first record of a reference
-    Entry e;
-    e.article = r;
-    e.kit = articles.Log(kit_flag);
-    if (!e.kit) e.parts.push_back({r, 1.0});
-    any_kit = any_kit || e.kit;
-    entries_.push_back(std::move(e));
+    if (key.empty()) continue;
+    const bool kit = articles.Log(kit_flag);
+    const auto found = static_cast<std::uint32_t>(kit ? kKit | kits_.size() : parts_.size());
+    if (keys_.Insert(key, found) != found) continue;  // the first record of a reference
+    if (kit) kits_.push_back({r, 0, 0});
+    else parts_.push_back({r, 1.0});
   }
-  if (!kits || !any_kit) return;
+  if (!kits || kits_.empty()) return;
+  std::vector<std::vector<Part>> components(kits_.size());
   const int kit_ref = kits->Field("CREF"), kit_comp = kits->Field("CREFCOMP"), kit_qty = kits->Field("NCANTIDAD");
   const std::uint32_t kit_count = kits->RecordCount();
   for (std::uint32_t r = 1; r <= kit_count; ++r) {
     if (!kits->GoToLive(r)) continue;
     const std::uint32_t kit = keys_.Find(KeyOf(kits->Text(kit_ref)));
-    if (kit == FlatKeyMap::kNone || !entries_[kit].kit) continue;
-    const Entry* component = Lookup(kits->Text(kit_comp));
-    if (component && component->article) entries_[kit].parts.push_back({component->article, kits->Num(kit_qty)});
+    if (kit == FlatKeyMap::kNone || !(kit & kKit)) continue;
+    const std::uint32_t component = Lookup(kits->Text(kit_comp));
+    if (component != FlatKeyMap::kNone) components[kit & ~kKit].push_back({ArticleOf(component), kits->Num(kit_qty)});
+  }
+  for (std::size_t k = 0; k < kits_.size(); ++k) {
+    kits_[k].first = static_cast<std::uint32_t>(parts_.size());
+    kits_[k].count = static_cast<std::uint32_t>(components[k].size());
+    parts_.insert(parts_.end(), components[k].begin(), components[k].end());
   }
 }
 
@@ -164,21 +167,22 @@ std::string_view ArticleIndex::KeyOf(std::string_view reference) const {
   return key_;
 }
 
-const ArticleIndex::Entry* ArticleIndex::Lookup(std::string_view reference) const {
+std::uint32_t ArticleIndex::Lookup(std::string_view reference) const {
   const std::string_view key = KeyOf(reference);
-  if (key.empty()) return nullptr;
-  const std::uint32_t index = keys_.Find(key);
-  return index == FlatKeyMap::kNone ? nullptr : &entries_[index];
+  return key.empty() ? FlatKeyMap::kNone : keys_.Find(key);
 }
 
 std::uint32_t ArticleIndex::Find(std::string_view reference) const {
-  const Entry* e = Lookup(reference);
-  return e ? e->article : 0;
+  const std::uint32_t found = Lookup(reference);
+  return found == FlatKeyMap::kNone ? 0 : ArticleOf(found);
 }
 
-const std::vector<ArticleIndex::Part>& ArticleIndex::Parts(std::string_view reference) const {
-  const Entry* e = Lookup(reference);
-  return e ? e->parts : none_;
+std::span<const ArticleIndex::Part> ArticleIndex::Parts(std::string_view reference) const {
+  const std::uint32_t found = Lookup(reference);
+  if (found == FlatKeyMap::kNone) return {};
+  if (!(found & kKit)) return {&parts_[found], 1};
+  const Kit& kit = kits_[found & ~kKit];
+  return {parts_.data() + kit.first, kit.count};
 }
 
 std::string DocumentKey(std::string_view serie, double number) {

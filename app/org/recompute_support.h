@@ -110,22 +110,27 @@ class ArticleIndex {
   std::uint32_t Find(std::string_view reference) const;
   // What a line of `reference` moves: the article itself, or a kit's components with their
   // quantities (components that are not articles are left out). Empty when not found.
-  const std::vector<Part>& Parts(std::string_view reference) const;
+  std::span<const Part> Parts(std::string_view reference) const;
 
  private:
-  struct Entry {
-    std::uint32_t article = 0;
-    bool kit = false;
-    std::vector<Part> parts;
+  // A reference finds the index of its article's own part in parts_, or kKit + the index of
+  // its kit in kits_: one lookup and one flat array, line after line.
+  static constexpr std::uint32_t kKit = 0x80000000u;
+  struct Kit {
+    std::uint32_t article;      // the kit's own record
+    std::uint32_t first, count;  // its components in parts_
   };
-  const Entry* Lookup(std::string_view reference) const;
+  std::uint32_t Lookup(std::string_view reference) const;
+  std::uint32_t ArticleOf(std::uint32_t found) const {
+    return found & kKit ? kits_[found & ~kKit].article : parts_[found].article;
+  }
   // The reference as the order Upper( cRef ) holds it, in a buffer reused by every lookup.
   std::string_view KeyOf(std::string_view reference) const;
 
   const xb::CodePage& code_page_;
-  FlatKeyMap keys_;  // reference -> index in entries_
-  std::vector<Entry> entries_;
-  std::vector<Part> none_;
+  FlatKeyMap keys_;
+  std::vector<Part> parts_;  // every article's own part {record, 1}, then the kits' components
+  std::vector<Kit> kits_;
   mutable std::string key_;
 };
 
