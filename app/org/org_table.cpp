@@ -40,11 +40,6 @@ std::string ShortPath(std::string_view path) {
   return std::string(path.substr(start));
 }
 
-std::string_view TrimRight(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 std::string UpperText(std::string_view text) { return xb::Upper(xb::CurrentCodePage(), text); }
 
 bool OrgTable::Open(const std::string& folder, std::string_view table, TableFailure* failure, bool with_index) {

@@ -119,7 +119,10 @@ class OrgTable {
 };
 
 // The text without its trailing blanks.
-std::string_view TrimRight(std::string_view text);
+inline std::string_view TrimRight(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
 // Upper case in the program's code page (what Upper() gives in a key).
 std::string UpperText(std::string_view text);
 
