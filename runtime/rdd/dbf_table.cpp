@@ -809,10 +809,9 @@ Status DbfTable::PackWith(std::string& buffer, const MemoCheck& memos, bool asid
     if (!s.ok()) (void)Settle();
     return s;
   }
-  out.reset();
   // The table's own handle must go before the file can be replaced (Windows).
   file_.reset();
-  s = fs_.Rename(temp, path_);
+  s = fs_.RenameAndClose(std::move(out), temp, path_);
   if (!s.ok()) (void)fs_.Remove(temp);
   Status reopened = ReopenAfterPack();
   return s.ok() ? reopened : s;
@@ -838,8 +837,7 @@ Status DbfTable::Settle() {
     return synced;
   }
   pending->old.reset();
-  file_.reset();
-  Status s = fs_.Rename(pending->temp, path_);
+  Status s = fs_.RenameAndClose(std::move(file_), pending->temp, path_);
   if (!s.ok()) {
     (void)fs_.Remove(pending->temp);
     followers_placed_ = false;
@@ -889,10 +887,11 @@ Status PackPlacement::Place() {
   FileSystem& fs = *fs_;
   fs_ = nullptr;
   Status s = synced_.get();
-  // Both handles go before the packed file can take the old one's place (Windows).
-  packed_.reset();
+  // The old table's handle goes before the packed file can take its place (Windows); the packed
+  // file's goes with the rename.
   old_.reset();
-  if (s.ok()) s = fs.Rename(temp_, path_);
+  if (s.ok()) s = fs.RenameAndClose(std::move(packed_), temp_, path_);
+  packed_.reset();
   if (!s.ok()) {
     (void)fs.Remove(temp_);
     for (const auto& f : followers_) (void)fs.Remove(f.first);

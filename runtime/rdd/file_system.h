@@ -60,6 +60,13 @@ class FileSystem {
   virtual Status Remove(const std::string& path) = 0;
   // Renames `from` to `to`, replacing `to` in one step. Neither may be open.
   virtual Status Rename(const std::string& from, const std::string& to) = 0;
+  // Puts the file `file` has open (at `from`) in the place of `to`, as Rename does, and closes
+  // it either way. Where the system renames a file through its open handle, it is not opened
+  // again for that.
+  virtual Status RenameAndClose(std::unique_ptr<File> file, const std::string& from, const std::string& to) {
+    file.reset();
+    return Rename(from, to);
+  }
   virtual bool Exists(const std::string& path) = 0;
 };
 

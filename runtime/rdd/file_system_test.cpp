@@ -164,6 +164,36 @@ TEST_P(FileSystemTest, RenameReplacesTheTarget) {
   EXPECT_EQ(fs().Remove(at("b.dbf")).os_code(), os_error::kFileNotFound);
 }
 
+// A file still open (a pack written aside) takes the target's place and is closed; refused
+// while another handle holds the target (Windows), both files stay as they were.
+TEST_P(FileSystemTest, AnOpenFileRenamedTakesTheTargetsPlaceAndIsClosed) {
+  auto old = OpenOk("b.dbf", Share::kExclusive, true);
+  ASSERT_TRUE(old->Write(0, "old!", 4).ok());
+  old.reset();
+  auto packed = OpenOk("b.pk$", Share::kExclusive, true);
+  ASSERT_TRUE(packed->Write(0, "new", 3).ok());
+  ASSERT_TRUE(packed->Truncate(3).ok());  // already that size
+  ASSERT_TRUE(fs().RenameAndClose(std::move(packed), at("b.pk$"), at("b.dbf")).ok());
+  EXPECT_FALSE(fs().Exists(at("b.pk$")));
+  auto placed = OpenOk("b.dbf", Share::kExclusive);  // no handle left on it
+  char buf[8];
+  std::size_t got = 0;
+  ASSERT_TRUE(placed->Read(0, buf, sizeof buf, &got).ok());
+  EXPECT_EQ(std::string(buf, got), "new");
+
+#if !defined(_WIN32)
+  if (!GetParam()) return;  // a POSIX rename replaces a file still open
+#endif
+  auto next = OpenOk("c.pk$", Share::kExclusive, true);
+  ASSERT_TRUE(next->Write(0, "next", 4).ok());
+  EXPECT_FALSE(fs().RenameAndClose(std::move(next), at("c.pk$"), at("b.dbf")).ok());
+  auto left = OpenOk("c.pk$", Share::kExclusive);
+  ASSERT_TRUE(left->Read(0, buf, sizeof buf, &got).ok());
+  EXPECT_EQ(std::string(buf, got), "next");
+  ASSERT_TRUE(placed->Read(0, buf, sizeof buf, &got).ok());
+  EXPECT_EQ(std::string(buf, got), "new");
+}
+
 INSTANTIATE_TEST_SUITE_P(Both, FileSystemTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Memory" : "Real"; });
 

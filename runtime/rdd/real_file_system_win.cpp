@@ -2,11 +2,14 @@
 // write does not start where the last one ended, share modes are CreateFile's, byte-range locks are
 // LockFile's (they belong to the handle, are enforced against every other handle and vanish
 // with it), and the error numbers are the system's own. std::filesystem::rename replaces the
-// target in one step (MoveFileEx).
+// target in one step (MoveFileEx); a file created exclusively is renamed through its own handle,
+// which spares opening it again. Each call on a handle can be a round trip to another process
+// (Wine's server), so none is made that changes nothing.
 #include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -34,6 +37,18 @@ std::filesystem::path WidePath(const std::string& path) {
   return std::filesystem::path(wide);
 }
 
+// The absolute form of a path, as a rename through a handle needs it; empty when it has none.
+std::wstring FullPath(const std::string& path) {
+  const std::wstring wide = WidePath(path).wstring();
+  const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return std::wstring();
+  std::wstring full(n, L'\0');
+  const DWORD written = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+  if (written == 0 || written >= n) return std::wstring();
+  full.resize(written);
+  return full;
+}
+
 Status LastError(const char* what, int fallback) {
   const int code = LastOsCode(fallback);
   return Status::Io(code, std::string(what) + ": " + OsErrorText(code));
@@ -43,7 +58,8 @@ constexpr DWORD kMaxChunk = 1u << 30;
 
 class WinFile final : public File {
  public:
-  WinFile(HANDLE handle, bool writable) : handle_(handle), writable_(writable) {}
+  WinFile(HANDLE handle, bool writable, bool deletable)
+      : handle_(handle), writable_(writable), deletable_(deletable) {}
   ~WinFile() override { CloseHandle(handle_); }
 
   Status Read(std::uint64_t offset, void* data, std::size_t size, std::size_t* got) override {
@@ -92,8 +108,11 @@ class WinFile final : public File {
     return Status();
   }
 
-  // Longer: the new bytes read as zeros.
+  // Longer: the new bytes read as zeros. A file already of that size is left alone (the size
+  // is known without the round trip that setting it takes).
   Status Truncate(std::uint64_t size) override {
+    std::uint64_t now = 0;
+    if (Size(&now).ok() && now == size) return Status();
     FILE_END_OF_FILE_INFO end;
     end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
     if (!SetFileInformationByHandle(handle_, FileEndOfFileInfo, &end, sizeof end))
@@ -118,6 +137,19 @@ class WinFile final : public File {
     return LastError("desbloqueo", os_error::kLockViolation);
   }
 
+  // Gives the file the full path `to`, replacing a file there; false when the handle cannot
+  // (opened without the right to) or the system refused.
+  bool RenameTo(const std::wstring& to) {
+    if (!deletable_ || to.empty()) return false;
+    std::string buffer(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t), '\0');
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, to.c_str(), (to.size() + 1) * sizeof(wchar_t));
+    return SetFileInformationByHandle(handle_, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
+  }
+
  private:
   static constexpr std::uint64_t kUnknown = ~std::uint64_t{0};
   static DWORD Low(std::uint64_t n) { return static_cast<DWORD>(n); }
@@ -135,6 +167,7 @@ class WinFile final : public File {
 
   HANDLE handle_;
   bool writable_;
+  bool deletable_;  // opened with the right to rename it
   std::uint64_t position_ = 0;  // of the file pointer, as the last call left it
 };
 
@@ -149,10 +182,19 @@ class WinFileSystem final : public FileSystem {
     else if (options.truncate) disposition = TRUNCATE_EXISTING;
     const DWORD share = options.share == Share::kExclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
     SECURITY_ATTRIBUTES not_inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
-    const HANDLE handle = CreateFileA(path.c_str(), writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, share,
-                                      &not_inherited, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD access = writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+    auto create = [&](DWORD rights) {
+      return CreateFileA(path.c_str(), rights, share, &not_inherited, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    // A file created for this handle alone (a pack's or an index's new file, written aside) may
+    // be renamed through it: no other handle can be open on it. Refused only that right, it is
+    // opened as ever.
+    const bool may_rename = writable && options.create && share == 0;
+    HANDLE handle = may_rename ? create(access | DELETE) : INVALID_HANDLE_VALUE;
+    const bool deletable = handle != INVALID_HANDLE_VALUE;
+    if (!deletable && (!may_rename || GetLastError() == ERROR_ACCESS_DENIED)) handle = create(access);
     if (handle == INVALID_HANDLE_VALUE) return LastError("apertura", os_error::kAccessDenied);
-    *file = std::make_unique<WinFile>(handle, writable);
+    *file = std::make_unique<WinFile>(handle, writable, deletable);
     return Status();
   }
 
@@ -167,6 +209,15 @@ class WinFileSystem final : public FileSystem {
     if (!ec) return Status();
     const int code = ec.value() == ENOENT ? os_error::kFileNotFound : os_error::kAccessDenied;
     return Status::Io(code, "renombrar: " + OsErrorText(code));
+  }
+
+  // Through the handle when it may, else closed and renamed by name (also when the handle's
+  // rename was refused: the by-name one then tells why).
+  Status RenameAndClose(std::unique_ptr<File> file, const std::string& from, const std::string& to) override {
+    auto* win = dynamic_cast<WinFile*>(file.get());
+    const bool renamed = win && win->RenameTo(FullPath(to));
+    file.reset();
+    return renamed ? Status() : Rename(from, to);
   }
 
   bool Exists(const std::string& path) override {
