@@ -106,6 +106,7 @@ class Years {
 class GraphWriter {
  public:
   GraphWriter(OrgTable& graph, OrganiserEvents* events) : graph_(graph), fit_(events, "Graph") {
+    for (int k = 0; k < 4; ++k) keys_[k] = graph.Field(kKeyFields[k]);
     for (int m = 0; m < kMonths; ++m) {
       year_[m] = graph.Field("VALOR" + std::to_string(m + 1));
       last_[m] = graph.Field("VALOR" + std::to_string(m + 1) + "AA");
@@ -130,9 +131,9 @@ class GraphWriter {
 
   void Append(const GraphRow& row) {
     if (!graph_.area().Append()) return;
-    graph_.PutText(graph_.Field("CLAVE1"), row.key1);
-    graph_.PutText(graph_.Field("CCOD"), row.code);
-    graph_.PutText(graph_.Field("CLAVE2"), row.key2);
+    graph_.PutText(keys_[0], row.key1);
+    graph_.PutText(keys_[1], row.code);
+    graph_.PutText(keys_[2], row.key2);
     const auto old = old_.find(Key());
     for (int m = 0; m < kMonths; ++m) {
       Put(year_[m], row.year[m], old == old_.end() ? nullptr : &old->second[m]);
@@ -149,7 +150,7 @@ class GraphWriter {
 
   std::string Key() const {
     std::string key;
-    for (const char* field : {"CLAVE1", "CCOD", "CLAVE2", "CLAVE3"}) key += graph_.Text(graph_.Field(field));
+    for (int pos : keys_) key += graph_.Text(pos);
     return std::string(TrimRight(key));
   }
   void Put(int pos, double value, const double* old) {
@@ -161,8 +162,11 @@ class GraphWriter {
     if (old) graph_.PutNum(pos, *old);
   }
 
+  static constexpr const char* kKeyFields[4] = {"CLAVE1", "CCOD", "CLAVE2", "CLAVE3"};
+
   OrgTable& graph_;
   NumberFit fit_;
+  int keys_[4];  // the fields of a row's key, in kKeyFields' order
   int year_[kMonths], last_[kMonths];
   std::unordered_map<std::string, Values> old_;
 };
@@ -188,17 +192,18 @@ class Entities {
     const std::uint32_t count = table.RecordCount();
     for (std::uint32_t r = 1; r <= count; ++r) {
       if (!table.GoToLive(r)) continue;
-      std::string code(table.Text(pos));
-      if (index_.emplace(std::string(TrimRight(code)), order_.size()).second) order_.push_back(std::move(code));
+      const std::string_view code = table.Text(pos);
+      const auto next = static_cast<std::uint32_t>(order_.size());
+      if (index_.Insert(TrimRight(code), next) == next) order_.emplace_back(code);
     }
     rows_.resize(order_.size());
   }
   // The row of an entity's code, created on first use; nullptr when the code is not an entity.
   GraphRow* Row(std::string_view code, std::string_view key1) {
-    auto it = index_.find(std::string(TrimRight(code)));
-    if (it == index_.end()) return nullptr;
-    std::unique_ptr<GraphRow>& row = rows_[it->second];
-    if (!row) row = std::make_unique<GraphRow>(GraphRow{Pad(key1, 2), Pad(order_[it->second], 6), "FA"});
+    const std::uint32_t found = index_.Find(TrimRight(code));
+    if (found == FlatKeyMap::kNone) return nullptr;
+    std::unique_ptr<GraphRow>& row = rows_[found];
+    if (!row) row = std::make_unique<GraphRow>(GraphRow{Pad(key1, 2), Pad(order_[found], 6), "FA"});
     return row.get();
   }
   // The rows made, in the entities' order.
@@ -214,7 +219,7 @@ class Entities {
 
  private:
   std::vector<std::string> order_;  // codes as stored, in record order
-  std::unordered_map<std::string, std::size_t> index_;
+  FlatKeyMap index_;                 // code without its trailing blanks -> index in order_
   std::vector<std::unique_ptr<GraphRow>> rows_;
 };
 
