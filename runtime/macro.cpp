@@ -123,6 +123,14 @@ std::vector<std::string> CalledFunctions(std::string_view text) {
   return out;
 }
 
+bool CallsOnly(std::string_view text, std::span<const std::string_view> allowed) {
+  ParseResult r = Parse(text);
+  if (!r.fn || r.actsUnseen) return false;
+  return std::all_of(r.calls.begin(), r.calls.end(), [&](const Symbol* s) {
+    return std::find(allowed.begin(), allowed.end(), s->Name()) != allowed.end();
+  });
+}
+
 bool IsBuiltinFunction(std::string_view upperName) {
   static const char* const kBuiltins[] = {
       "AADD",   "ABS",      "ASC",     "AT",       "BOF",     "BREAK",     "CDOW",   "CHR",       "CMONTH",

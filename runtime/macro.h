@@ -22,6 +22,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,11 @@ std::string TypeOf(std::string_view text);
 // The names of the functions the text calls (upper case, each once), without evaluating;
 // empty on a syntax error.
 std::vector<std::string> CalledFunctions(std::string_view text);
+
+// Whether evaluating the text runs no function but the ones `allowed` names (upper case) and
+// nothing the text does not show: no macro text, no message send, no assignment. False on a
+// syntax error.
+bool CallsOnly(std::string_view text, std::span<const std::string_view> allowed);
 
 // True for the built-in functions that TYPE() evaluates (LEN, SUBSTR, UPPER, STR ...).
 bool IsBuiltinFunction(std::string_view upperName);

@@ -229,6 +229,7 @@ class Parser {
       r.fn = fn;
       r.calls = std::move(calls_);
       r.evalsValue = evalsValue_;
+      r.actsUnseen = actsUnseen_;
     } catch (SyntaxFailure& f) {
       r.fn = nullptr;
       r.error = f.error;
@@ -289,6 +290,7 @@ class Parser {
       default: return left;
     }
     if (!left->IsLValue()) Fail("cannot assign to this");
+    actsUnseen_ = true;
     Advance();
     NodePtr right = ParseAssign();
     return MakeAssign(std::move(left), std::move(right), op);
@@ -396,6 +398,7 @@ class Parser {
       Advance();
       NodePtr target = ParseUnary();
       if (!target->IsLValue()) Fail("cannot increment this");
+      actsUnseen_ = true;
       return MakeIncDec(std::move(target), inc, true);
     }
     return ParsePostfix();
@@ -420,6 +423,7 @@ class Parser {
           Advance();
           if (tok_.kind != Tok::Ident) Fail("expected a message name");
           const Symbol& msg = Intern(tok_.text);
+          actsUnseen_ = true;
           Advance();
           if (tok_.kind == Tok::LParen) {
             std::vector<NodePtr> args = ParseArgs();
@@ -432,6 +436,7 @@ class Parser {
         case Tok::Inc:
         case Tok::Dec: {
           if (!n->IsLValue()) return n;
+          actsUnseen_ = true;
           bool inc = tok_.kind == Tok::Inc;
           Advance();
           n = MakeIncDec(std::move(n), inc, false);
@@ -545,6 +550,7 @@ class Parser {
         }
       }
       case Tok::Amp: {
+        actsUnseen_ = true;
         Advance();
         if (tok_.kind == Tok::Ident) {
           const Symbol& name = Intern(tok_.text);
@@ -708,6 +714,7 @@ class Parser {
   int depth_ = 0;
   bool lastPrimaryWasWholeBlock_ = false;
   bool evalsValue_ = false;
+  bool actsUnseen_ = false;
   std::vector<const Symbol*> calls_;
 };
 

@@ -15,6 +15,7 @@ struct ParseResult {
   std::vector<const Symbol*> calls;        // functions called, each once, in order of appearance
   bool isBlockLiteral = false;             // the whole text is one block literal
   bool evalsValue = false;                 // EVAL() of something other than a block literal
+  bool actsUnseen = false;                 // macro text, a message send or an assignment
 };
 
 // Parses text as an expression list (the body of a function without parameters).

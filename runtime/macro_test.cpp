@@ -208,6 +208,11 @@ TEST_F(MacroTest, CompiledBlocksAndCalledFunctions) {
   EXPECT_EQ(plain.Eval().AsInt(), 6);
   EXPECT_EQ(CalledFunctions("Upper(a) + Str(Len(b)) + Upper(c)"), (std::vector<std::string>{"UPPER", "STR", "LEN"}));
   EXPECT_TRUE(CalledFunctions("1 +").empty());
+  constexpr std::string_view kUpperOnly[] = {"UPPER"};
+  EXPECT_TRUE(CallsOnly("Upper(a) + b + 'Len(c)'", kUpperOnly));
+  EXPECT_FALSE(CallsOnly("Upper(Len(a))", kUpperOnly));
+  for (const char* unseen : {"&a", "&(a)", "o:b", "a := 1", "a += 1", "a++", "--a", "Upper(a +"})
+    EXPECT_FALSE(CallsOnly(unseen, kUpperOnly)) << unseen;
   SyntaxError err;
   EXPECT_FALSE(TryCompileBlock("a +", &err));
   EXPECT_FALSE(err.message.empty());

@@ -10,6 +10,7 @@
 #include "app/org/org_test_support.h"
 #include "app/org/table_schemas.h"
 #include "runtime/codepage.h"
+#include "runtime/rdd/field_key.h"
 
 namespace app {
 namespace {
@@ -125,6 +126,14 @@ TEST(IndexCatalogue, KeysKeepTheirTextAsWritten) {
   EXPECT_EQ(keys["Articulo.cFamTacR"],
             "If( lBmpTactil, \"1\", \"0\" ) + cCodFam + Str( 9999999999.999999 - nCant_Tac, 17, 6 ) + cRef");
   EXPECT_EQ(keys["HTicketT.nHtickT5"], "If( ! lPagado, \"0\", \"1\" ) + cSerie + Str( nNumTicket, 9 )");
+}
+
+// Every key takes its value from its record alone, so a table's keys are gathered as it is
+// packed and the table is read once.
+TEST(IndexCatalogue, KeysComeFromTheirRecordAlone) {
+  for (const CatalogueRow& row : IndexCatalogue())
+    EXPECT_TRUE(xb::rdd::KeyOfRecordAlone(row.key)) << row.table << "." << row.tag << ": " << row.key;
+  EXPECT_TRUE(xb::rdd::KeyOfRecordAlone(MacroTableTag().key));
 }
 
 // ---- the order-bag list ---------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "runtime/args.h"
 #include "runtime/function_table.h"
+#include "runtime/macro.h"
 #include "runtime/rdd/workarea.h"
 
 namespace xb::rdd {
@@ -60,6 +61,16 @@ class Scanner {
 };
 
 }  // namespace
+
+bool KeyOfRecordAlone(std::string_view text) {
+  static constexpr std::string_view kOfRecordAlone[] = {
+      "ABS",   "ALLTRIM", "ASC",  "AT",    "CDOW",    "CHR",       "CMONTH",  "CTOD",   "DAY",    "DELETED",
+      "DESCEND", "DOW",   "DTOC", "DTOS",  "EMPTY",   "INT",       "ISALPHA", "ISDIGIT", "ISLOWER", "ISUPPER",
+      "LEFT",  "LEN",     "LOWER", "LTRIM", "MAX",    "MIN",       "MOD",     "MONTH",  "PADC",   "PADL",
+      "PADR",  "RAT",     "RECNO", "REPLICATE", "RIGHT", "ROUND",  "RTRIM",   "SPACE",  "STOD",   "STR",
+      "STRTRAN", "STRZERO", "STUFF", "SUBSTR", "TRANSFORM", "TRIM", "UPPER",  "VAL",    "VALTYPE", "YEAR"};
+  return CallsOnly(text, kOfRecordAlone);
+}
 
 std::unique_ptr<FieldKey> FieldKey::Compile(WorkArea& area, std::string_view text) {
   if (!area.used()) return nullptr;

@@ -17,6 +17,12 @@ namespace xb::rdd {
 
 class WorkArea;
 
+// Whether a key or FOR text takes its value from the current record alone (its fields, its
+// number, its deletion mark) through functions of their arguments: nothing that asks the table's
+// count, header or position, nor a user function or macro text that might. A pack gives such
+// keys right while it shows the records it keeps, before the packed table is in place.
+bool KeyOfRecordAlone(std::string_view text);
+
 class FieldKey {
  public:
   enum class Result {

@@ -97,5 +97,33 @@ TEST_F(FieldKeyTest, PlannedKeysAreTheBlocksValues) {
   }
 }
 
+// Keys of the record alone: its fields, number and deletion mark through functions of their
+// arguments; anything that asks the table's count or position, or may (a function of the
+// program, macro text, a message, an assignment), is not.
+TEST_F(FieldKeyTest, KeysOfTheRecordAlone) {
+  const struct {
+    const char* text;
+    bool alone;
+  } cases[] = {
+      {"CODIGO", true},
+      {"Upper( Nombre ) + codigo", true},
+      {"If( ACTIVO, \"1\", \"0\" ) + CODIGO + Str( 9999999999.999999 - IMPORTE, 17, 6 )", true},
+      {"IIF(DELETED(), 'B', 'V') + STR(RECNO(), 6) + LEFT(NOTAS, 8)", true},
+      {"F->CODIGO + 'RECCOUNT()'", true},
+      {"STR(RECCOUNT(), 6) + CODIGO", false},
+      {"CODIGO + STR(LASTREC())", false},
+      {"IIF(EOF(), ' ', CODIGO)", false},
+      {"STR(ORDKEYCOUNT())", false},
+      {"F->(STR(RECNO() + LASTREC()))", false},
+      {"MIFUNCION(CODIGO)", false},
+      {"&cClave", false},
+      {"(nVeces := 1, CODIGO)", false},
+      {"oTabla:cCodigo", false},
+      {"EVAL({|| CODIGO})", false},
+      {"CODIGO +", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KeyOfRecordAlone(c.text), c.alone) << c.text;
+}
+
 }  // namespace
 }  // namespace xb::rdd

@@ -125,24 +125,47 @@ TagKeys::TagKeys(std::vector<TagSpec> specs, std::vector<BagStatus> each, std::v
     jobs_.push_back(job);
     tag_of_.push_back(i);
   }
+  done_.assign(jobs_.size(), false);
 }
 
 void TagKeys::Begin(std::uint32_t most) {
   gathered_ = false;
-  gatherer_ = std::make_unique<KeyGatherer>(jobs_, most);
+  done_.assign(jobs_.size(), false);
+  shown_jobs_.clear();
+  shown_of_.clear();
+  for (std::size_t j = 0; j < jobs_.size(); ++j) {
+    const KeyJob& job = jobs_[j];
+    if (job.scope || !job.key->OfRecordAlone() || (job.condition && !job.condition->OfRecordAlone())) continue;
+    shown_jobs_.push_back(job);
+    shown_of_.push_back(j);
+  }
+  gatherer_ = std::make_unique<KeyGatherer>(shown_jobs_, most);
 }
 
 void TagKeys::Finish(RecordSource& records, std::uint32_t count) {
   gatherer_->Finish(records, count);
   gatherer_.reset();
-  for (std::size_t j = 0; j < jobs_.size(); ++j) each_[tag_of_[j]] = jobs_[j].status;
-  gathered_ = true;
+  for (std::size_t k = 0; k < shown_jobs_.size(); ++k) {
+    each_[tag_of_[shown_of_[k]]] = shown_jobs_[k].status;
+    done_[shown_of_[k]] = true;
+  }
+  gathered_ = shown_jobs_.size() == jobs_.size();
 }
 
 void TagKeys::Gather(RecordSource& records) {
   gathered_ = false;
-  CollectKeysOfJobs(records, jobs_);
-  for (std::size_t j = 0; j < jobs_.size(); ++j) each_[tag_of_[j]] = jobs_[j].status;
+  std::vector<KeyJob> rest;
+  std::vector<std::size_t> rest_of;
+  for (std::size_t j = 0; j < jobs_.size(); ++j) {
+    if (done_[j]) continue;
+    rest.push_back(jobs_[j]);
+    rest_of.push_back(j);
+  }
+  if (!rest.empty()) CollectKeysOfJobs(records, rest);
+  for (std::size_t k = 0; k < rest.size(); ++k) {
+    each_[tag_of_[rest_of[k]]] = rest[k].status;
+    done_[rest_of[k]] = true;
+  }
   gathered_ = true;
 }
 

@@ -89,13 +89,15 @@ class TagKeys {
   TagKeys(const TagKeys&) = delete;
   TagKeys& operator=(const TagKeys&) = delete;
 
-  // The shown pass, as KeyGatherer.
+  // The shown pass, as KeyGatherer, for the tags whose key and condition come from the record
+  // alone (KeyExpression::OfRecordAlone); what the others ask of the table is not known until
+  // the packed table is there, so Gather reads them.
   void Begin(std::uint32_t most);
   void Take(std::uint32_t recno) { gatherer_->Take(recno); }
   void Finish(RecordSource& records, std::uint32_t count);
-  // The whole pass over `records`, each record made current by it.
+  // A pass over `records`, each record made current by it, for every tag not gathered yet.
   void Gather(RecordSource& records);
-  // Every record was shown and Finish reached.
+  // Every tag's keys are gathered.
   bool gathered() const { return gathered_; }
 
   const std::vector<TagSpec>& specs() const { return specs_; }
@@ -109,6 +111,10 @@ class TagKeys {
   std::vector<KeySet> sets_;
   std::vector<KeyJob> jobs_;
   std::vector<std::size_t> tag_of_;
+  std::vector<bool> done_;  // per job
+  // The jobs of the shown pass (indexes into jobs_ in shown_of_).
+  std::vector<KeyJob> shown_jobs_;
+  std::vector<std::size_t> shown_of_;
   std::unique_ptr<KeyGatherer> gatherer_;
   bool gathered_ = false;
 };

@@ -93,6 +93,9 @@ class KeyExpression {
  public:
   virtual ~KeyExpression() = default;
   virtual BagStatus Evaluate(KeyValue& out) = 0;
+  // Its value comes from the current record alone, not from the table's count, header or
+  // position: it may be evaluated on the records a pack shows before the packed table is there.
+  virtual bool OfRecordAlone() const { return false; }
 };
 
 // Compiles expression text (as stored in the index file) into an evaluator.

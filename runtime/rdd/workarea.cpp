@@ -114,7 +114,9 @@ class WorkArea::Keys final : public ExpressionCompiler {
   class Expression final : public KeyExpression {
    public:
     Expression(WorkArea& area, Block block, std::string text, std::unique_ptr<FieldKey> plan)
-        : area_(area), block_(std::move(block)), text_(std::move(text)), plan_(std::move(plan)) {}
+        : area_(area), block_(std::move(block)), text_(std::move(text)), plan_(std::move(plan)),
+          record_alone_(KeyOfRecordAlone(text_)) {}
+    bool OfRecordAlone() const override { return record_alone_; }
     BagStatus Evaluate(KeyValue& out) override {
       ClearKeyValue(out);
       if (plan_) {
@@ -159,6 +161,7 @@ class WorkArea::Keys final : public ExpressionCompiler {
     Block block_;
     std::string text_;
     std::unique_ptr<FieldKey> plan_;  // keys made of fields only: built without the block
+    bool record_alone_;
   };
 
   WorkArea& area_;

@@ -132,7 +132,8 @@ class WorkArea {
   // only when no order bag is open. A structural index created while it is pending is written
   // under a temporary name and takes its place after the table's. `keys` (synced aside only)
   // gather their tags' keys from the records as the pack keeps them, for the bag created next
-  // (OrderBag::CreateTags with them), so the table is read once.
+  // (OrderBag::CreateTags with them), so the table is read once; keys that ask the table its
+  // count or position are read from the packed table there (TagKeys::Begin).
   bool Pack(PackDamage* damage = nullptr, bool sync_aside = false, TagKeys* keys = nullptr);
   bool Zap();
 

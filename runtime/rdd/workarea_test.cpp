@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "runtime/codepage.h"
+#include "runtime/function_table.h"
 #include "runtime/macro.h"
 #include "runtime/memvar.h"
 #include "runtime/rdd/faulty_file_system.h"
@@ -50,6 +51,57 @@ class TablesTest : public xb::testing::RuntimeTest {
     if (folder == "cdx2") return Put("cdx2/fixture2.dbf");
     Put(folder + "/fixture.dbf");
     Put(folder + (folder.rfind("ntx", 0) == 0 ? "/fixture.dbt" : "/fixture.fpt"));
+  }
+
+  // Tags built on `table` (and its memo) packed synced aside: fed with the keys the pack gathers
+  // as it keeps the records (`fed`), or read from the packed table afterwards.
+  struct PackedTags {
+    std::vector<BagCode> outcomes;
+    std::string cdx, dbf;
+    std::uint64_t read = 0;  // bytes read of the table and of its packed file
+    bool gathered = false;   // fed: every tag's keys were in when the pack ended
+  };
+  void PackAndTag(bool fed, const std::string& table, const std::string& memo, const std::vector<TagSpec>& specs,
+                  PackedTags* out) {
+    const std::string path = fed ? "datos/dado" : "datos/leido";
+    memory_.SetContents(path + ".dbf", table);
+    memory_.SetContents(path + ".fpt", memo);
+    WorkArea::OpenRequest request;
+    request.path = path + ".dbf";
+    request.alias = fed ? "DADO" : "LEIDO";
+    request.driver = FindDriver("DBFCDX");
+    request.open_structural_bag = false;
+    WorkArea& area = *WorkAreas::Get().Area(fed ? 2 : 1);
+    FaultyFileSystem counted(memory_);
+    ASSERT_TRUE(area.Open(counted, request));
+    std::unique_ptr<TagKeys> keys = fed ? StartCdxTags(specs, area.key_compiler()) : nullptr;
+    ASSERT_TRUE(area.Pack(nullptr, /*sync_aside=*/true, keys.get()));
+    ASSERT_TRUE(area.CreateBag(area.StructuralBagPath(), true));
+    std::vector<BagStatus> each;
+    if (fed) {
+      out->gathered = keys->gathered();
+      area.StructuralBag()->CreateTags(*keys, area.record_source(), each);
+    } else {
+      area.StructuralBag()->CreateTags(specs, area.record_source(), each);
+    }
+    for (const BagStatus& st : each) out->outcomes.push_back(st.code);
+    area.Close();
+    out->read = counted.counts(path + ".dbf").read_bytes + counted.counts(path + ".pk$").read_bytes;
+    out->cdx = memory_.Contents(path + ".cdx");
+    out->dbf = memory_.Contents(path + ".dbf");
+  }
+
+  static std::vector<TagSpec> Specs(const std::vector<std::tuple<const char*, const char*, const char*, bool>>& rows) {
+    std::vector<TagSpec> specs;
+    for (const auto& [name, key, condition, unique] : rows) {
+      TagSpec spec;
+      spec.name = name;
+      spec.key = key;
+      spec.condition = condition;
+      spec.unique = unique;
+      specs.push_back(spec);
+    }
+    return specs;
   }
 
   MemoryFileSystem memory_;
@@ -481,66 +533,84 @@ TEST_F(TablesTest, TagsFedByThePackAreTheTagsReadFromThePackedTable) {
        }},
       {"not marked indexed", [](std::string& t, std::string&) { t[28] = 0; }},
   };
-  std::vector<TagSpec> specs;
-  for (const auto& [name, key, condition, unique] :
-       std::vector<std::tuple<const char*, const char*, const char*, bool>>{
-           {"CODIGO", "CODIGO", "", false}, {"NOMBRE", "UPPER(NOMBRE)+CODIGO", "", false},
-           {"FECHA", "DTOS(FECHA)+CODIGO", "", false}, {"IMPORTE", "STR(IMPORTE,12,2)", "", false},
-           {"ACTIVOS", "CODIGO", "ACTIVO", false}, {"UNICO", "CODIGO", "", true},
-           {"NUMERO", "IMPORTE", "", false}, {"ORDEN", "STR(RECNO(),6)+LEFT(NOTAS,8)", "", false},
-           {"MAL", "NOEXISTE+", "", false}}) {
-    TagSpec spec;
-    spec.name = name;
-    spec.key = key;
-    spec.condition = condition;
-    spec.unique = unique;
-    specs.push_back(spec);
-  }
+  const std::vector<TagSpec> specs = Specs({{"CODIGO", "CODIGO", "", false},
+                                            {"NOMBRE", "UPPER(NOMBRE)+CODIGO", "", false},
+                                            {"FECHA", "DTOS(FECHA)+CODIGO", "", false},
+                                            {"IMPORTE", "STR(IMPORTE,12,2)", "", false},
+                                            {"ACTIVOS", "CODIGO", "ACTIVO", false},
+                                            {"UNICO", "CODIGO", "", true},
+                                            {"NUMERO", "IMPORTE", "", false},
+                                            {"ORDEN", "STR(RECNO(),6)+LEFT(NOTAS,8)", "", false},
+                                            {"MAL", "NOEXISTE+", "", false}});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::string table = dbf, memo = fpt;
     c.change(table, memo);
-    std::vector<std::string> files;
-    std::vector<std::vector<BagCode>> outcomes;
-    for (const bool fed : {false, true}) {
-      const std::string path = fed ? "datos/dado" : "datos/leido";
-      memory_.SetContents(path + ".dbf", table);
-      memory_.SetContents(path + ".fpt", memo);
-      WorkArea::OpenRequest request;
-      request.path = path + ".dbf";
-      request.alias = fed ? "DADO" : "LEIDO";
-      request.driver = FindDriver("DBFCDX");
-      request.open_structural_bag = false;
-      WorkArea& area = *WorkAreas::Get().Area(fed ? 2 : 1);
-      FaultyFileSystem counted(memory_);
-      ASSERT_TRUE(area.Open(counted, request));
-      std::unique_ptr<TagKeys> keys = fed ? StartCdxTags(specs, area.key_compiler()) : nullptr;
-      ASSERT_TRUE(area.Pack(nullptr, /*sync_aside=*/true, keys.get()));
-      ASSERT_TRUE(area.CreateBag(area.StructuralBagPath(), true));
-      std::vector<BagStatus> each;
-      if (fed) {
-        EXPECT_TRUE(keys->gathered());
-        area.StructuralBag()->CreateTags(*keys, area.record_source(), each);
-      } else {
-        area.StructuralBag()->CreateTags(specs, area.record_source(), each);
-      }
-      outcomes.emplace_back();
-      for (const BagStatus& st : each) outcomes.back().push_back(st.code);
-      area.Close();
-      if (fed) {
-        // Besides the records: headers, and a few kilobytes at each opening (the first records).
-        const std::uint64_t read = counted.counts(path + ".dbf").read_bytes + counted.counts(path + ".pk$").read_bytes;
-        EXPECT_LE(read, c.reads * (records * length) + 4 * (header + 4096));
-      }
-      files.push_back(memory_.Contents(path + ".cdx"));
-      files.push_back(memory_.Contents(path + ".dbf"));
-    }
-    EXPECT_EQ(outcomes[0], outcomes[1]);
-    EXPECT_EQ(std::count(outcomes[0].begin(), outcomes[0].end(), BagCode::kOk), int(specs.size()) - 1);
-    EXPECT_GT(files[0].size(), 1024u);
-    EXPECT_TRUE(files[0] == files[2]) << "the indexes differ";
-    EXPECT_TRUE(files[1] == files[3]) << "the tables differ";
+    PackedTags read, fed;
+    PackAndTag(false, table, memo, specs, &read);
+    PackAndTag(true, table, memo, specs, &fed);
+    if (HasFatalFailure()) return;
+    EXPECT_TRUE(fed.gathered);
+    // Besides the records: headers, and a few kilobytes at each opening (the first records).
+    EXPECT_LE(fed.read, c.reads * (records * length) + 4 * (header + 4096));
+    EXPECT_EQ(read.outcomes, fed.outcomes);
+    EXPECT_EQ(std::count(read.outcomes.begin(), read.outcomes.end(), BagCode::kOk), int(specs.size()) - 1);
+    EXPECT_GT(read.cdx.size(), 1024u);
+    EXPECT_TRUE(read.cdx == fed.cdx) << "the indexes differ";
+    EXPECT_TRUE(read.dbf == fed.dbf) << "the tables differ";
   }
+}
+
+// Keys and FOR conditions that ask the table its record count or position, or may (a user
+// function, macro text), come out as when built on the packed table: the pack cannot answer
+// its count before it ends, so those are read from the packed table after it; the keys of the
+// record alone (its number and deletion mark too) are still gathered by the pack.
+TEST_F(TablesTest, KeysThatAskTheTableComeOutAsOnThePackedTable) {
+  const std::string dbf = testing::ReadWholeFile(testing::ReferenceFile("cdx-1k/fixture.dbf"));
+  const std::string fpt = testing::ReadWholeFile(testing::ReferenceFile("cdx-1k/fixture.fpt"));
+  const std::size_t header = std::uint8_t(dbf[8]) | std::uint8_t(dbf[9]) << 8;
+  const std::size_t length = std::uint8_t(dbf[10]) | std::uint8_t(dbf[11]) << 8;
+  const std::size_t records = (dbf.size() - 1 - header) / length;
+  const FunctionTableSnapshot functions = FunctionTableSnapshot::Take();
+  RegisterFunction("CUENTAPROPIA", [](Args&) { return CallFunction("LASTREC"); });
+  SetMemvar(Intern("cClave"), Value::String("STR(LASTREC(),6)+CODIGO"));
+  const std::vector<TagSpec> asking = Specs({{"CUENTA", "STR(RECCOUNT(),6)+CODIGO", "", false},
+                                             {"MITAD", "CODIGO", "RECNO() <= LASTREC() / 2", false},
+                                             {"PROPIA", "STR(CUENTAPROPIA(),6)+CODIGO", "", false},
+                                             {"MACRO", "&cClave", "", false}});
+  const std::vector<TagSpec> alone = Specs({{"CODIGO", "CODIGO", "", false},
+                                            {"BORRADO", "IIF(DELETED(),'B','V')+STR(RECNO(),6)", "", false},
+                                            {"NUMERO", "STR(9999999999.999999 - IMPORTE, 17, 6) + CODIGO", "", false}});
+  std::vector<TagSpec> mixed = alone;
+  mixed.insert(mixed.begin() + 1, asking.begin(), asking.end());
+  const struct {
+    const char* name;
+    char flag;          // every record's deletion mark; ' ' keeps the table's own
+    std::size_t reads;  // times the records are read when fed
+  } tables[] = {{"as it stands", ' ', 2}, {"every record deleted", '*', 1}};
+  const struct {
+    const char* name;
+    const std::vector<TagSpec>* specs;
+  } sets[] = {{"asking", &asking}, {"mixed", &mixed}};
+  for (const auto& t : tables) {
+    std::string table = dbf;
+    if (t.flag != ' ')
+      for (std::size_t r = 1; r <= records; ++r) table[header + (r - 1) * length] = t.flag;
+    for (const auto& set : sets) {
+      SCOPED_TRACE(std::string(t.name) + ", " + set.name);
+      PackedTags read, fed;
+      PackAndTag(false, table, fpt, *set.specs, &read);
+      PackAndTag(true, table, fpt, *set.specs, &fed);
+      if (HasFatalFailure()) return;
+      EXPECT_FALSE(fed.gathered);
+      EXPECT_LE(fed.read, t.reads * (records * length) + 4 * (header + 4096));
+      EXPECT_EQ(read.outcomes, std::vector<BagCode>(set.specs->size(), BagCode::kOk));
+      EXPECT_EQ(read.outcomes, fed.outcomes);
+      EXPECT_TRUE(read.cdx == fed.cdx) << "the indexes differ";
+      EXPECT_TRUE(read.dbf == fed.dbf) << "the tables differ";
+    }
+  }
+  functions.Restore();
 }
 
 // Key expressions see the fields of their own area whatever area is selected.
