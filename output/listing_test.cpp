@@ -938,29 +938,7 @@ TEST_F(ListingTest, ThePrintersRolesAndCodesFollowTheConfiguration) {
   EXPECT_GT(expanded, normal);
 }
 
-// Runs each step when a window of its title is the active dialog, one timer tick apart.
-class WhileDialogs {
- public:
-  struct Step {
-    std::string title;
-    std::function<void(HWND)> act;
-  };
-  explicit WhileDialogs(std::vector<Step> steps) : steps_(std::move(steps)) {}
-  bool done() const { return next_ == steps_.size(); }
-
- private:
-  void Tick() {
-    if (done()) return;
-    HWND active = GetActiveWindow();
-    if (steps_[next_].title != WindowText(active)) return;
-    steps_[next_++].act(active);
-  }
-  std::vector<Step> steps_;
-  std::size_t next_ = 0;
-  test::Ticker ticker_{80, [this] { Tick(); }};
-};
-
-// A control of the dialog or of one of its pages, by identifier.
+// A control of the dialog or of one of its pages, by identifier, once it is shown.
 HWND Descendant(HWND dialog, int id) {
   struct Find {
     int id;
@@ -980,18 +958,46 @@ HWND Descendant(HWND dialog, int id) {
   return find.found;
 }
 
+// Runs each step when a window of its title is the active dialog and the step's button is
+// shown on it (a dialog may be active before its pages are), one timer tick apart: what the
+// step checks first, then a click on the button.
+class WhileDialogs {
+ public:
+  struct Step {
+    std::string title;
+    int button = 0;
+    std::function<void(HWND)> check = {};
+  };
+  explicit WhileDialogs(std::vector<Step> steps) : steps_(std::move(steps)) {}
+  bool done() const { return next_ == steps_.size(); }
+
+ private:
+  void Tick() {
+    if (done()) return;
+    HWND active = GetActiveWindow();
+    if (steps_[next_].title != WindowText(active)) return;
+    HWND button = Descendant(active, steps_[next_].button);
+    if (button == nullptr) return;
+    const Step& step = steps_[next_++];
+    if (step.check) step.check(active);
+    PostMessageA(button, BM_CLICK, 0, 0);
+  }
+  std::vector<Step> steps_;
+  std::size_t next_ = 0;
+  test::Ticker ticker_{80, [this] { Tick(); }};
+};
+
 TEST_F(ListingTest, TheConfigurationDialogAddsAPrinterAndKeepsTheWindowFont) {
   // The user's access map without the option refuses; full access here.
   EXPECT_FALSE(X("CONFDESTINO()").AsLogical());
   xb::RegisterFunction("CACCESOMENU", [](Args&) { return Value::String("2"); });
   const std::string config = "Configuración de destinos";
   WhileDialogs steps({
-      {config,
+      {config, 102,  // "Nueva"
        [](HWND d) {
          EXPECT_TRUE(vdr::test::SaveWindowBitmap(d, vdr::test::ScreenshotFolder() + "\\confdestino_empty.bmp"));
-         PostMessageA(Descendant(d, 102), BM_CLICK, 0, 0);
        }},
-      {"DATOS NUEVA IMPRESORA",
+      {"DATOS NUEVA IMPRESORA", 550,
        [](HWND d) {
          HWND list = GetDlgItem(d, 101);
          const int at = static_cast<int>(SendMessageA(list, LB_FINDSTRINGEXACT, -1,
@@ -1001,21 +1007,18 @@ TEST_F(ListingTest, TheConfigurationDialogAddsAPrinterAndKeepsTheWindowFont) {
          SetDlgItemTextA(d, 102, "Pruebas");
          EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, 550)));
          EXPECT_TRUE(vdr::test::SaveWindowBitmap(d, vdr::test::ScreenshotFolder() + "\\confdestino_new.bmp"));
-         PostMessageA(GetDlgItem(d, 550), BM_CLICK, 0, 0);
        }},
-      {config,
+      {config, 104,
        [](HWND d) {
          EXPECT_TRUE(vdr::test::SaveWindowBitmap(d, vdr::test::ScreenshotFolder() + "\\confdestino_printer.bmp"));
-         PostMessageA(Descendant(d, 104), BM_CLICK, 0, 0);
        }},
-      {"Datos de la impresora",
+      {"Datos de la impresora", 550,
        [](HWND d) {
          EXPECT_EQ(ItemText(d, 101), std::string(vdr::test::kTestPrinter) + " en LPT1:");
          EXPECT_GT(std::atoi(ItemText(d, 303).c_str()), 20);
          EXPECT_TRUE(vdr::test::SaveWindowBitmap(d, vdr::test::ScreenshotFolder() + "\\confdestino_data.bmp"));
-         PostMessageA(GetDlgItem(d, 550), BM_CLICK, 0, 0);
        }},
-      {config, [](HWND d) { PostMessageA(GetDlgItem(d, 510), BM_CLICK, 0, 0); }},
+      {config, 510},
   });
   EXPECT_TRUE(X("CONFDESTINO()").AsLogical());
   EXPECT_TRUE(steps.done());

@@ -10,6 +10,7 @@ namespace vdr::test {
 
 // The whole text of a window ("" for none).
 inline std::string WindowText(HWND window) {
+  if (window == nullptr || !IsWindow(window)) return {};
   std::string text(static_cast<std::size_t>(std::max(GetWindowTextLengthA(window), 1023)) + 1, '\0');
   text.resize(static_cast<std::size_t>(std::max(GetWindowTextA(window, text.data(), static_cast<int>(text.size())), 0)));
   return text;
