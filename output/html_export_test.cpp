@@ -95,7 +95,7 @@ bool Progress(const SeenDialog& d) {
 
 // What the test types into WEB_DESTINO.
 struct WebAnswer {
-  std::string folder, subfolder, name;
+  std::string folder{}, subfolder{}, name{};
   bool dated = false, mail = false, browse = false;
   bool cancel = false;
 };

@@ -88,7 +88,7 @@ void DlgListar(int state, const std::string& title = {}, const std::string& dest
 // SELDESTINO: the destination dialog; the printer number to use (1).
 struct DestinationChoice {
   int destination = 0;
-  std::string header;
+  std::string header{};
   int margin = 0;
   int copies = 1;
 };

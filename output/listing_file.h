@@ -24,12 +24,12 @@ class TFileC : public xb::Object {
   static const xb::Class& Cls();
 
   struct NewParams {
-    std::string file;
+    std::string file{};
     int access = 4098;  // create, read and write
     int mode = 2;       // 0 save dialog, 1 open dialog, 2 the file, 3 a new temporary file
     std::string prefix = "SDE";
     std::string filter = "Todos|*.*";  // the dialogs' "description|pattern|..." pairs
-    std::string default_extension;
+    std::string default_extension{};
     std::string title = " Fichero de listado";
   };
   void New(const NewParams& params);

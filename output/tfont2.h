@@ -22,7 +22,7 @@ class TFont2 : public xb::Object {
   static const xb::Class& Cls();
 
   struct Source {
-    xb::Array description;     // a 14-item description, height in twips
+    xb::Array description{};   // a 14-item description, height in twips
     HFONT handle = nullptr;    // a font handle, height in pixels
     bool choose = false;       // the font chooser
     bool screen = false;

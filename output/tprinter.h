@@ -34,7 +34,7 @@ class TPrinter : public xb::Object, public PageDevice {
     std::string document = "Vexilo Report";
     bool user = false;      // the print dialog chooses the printer
     bool preview = false;   // pages go to metafiles
-    std::string model;      // "device,driver,port"; empty: the current printer
+    std::string model{};    // "device,driver,port"; empty: the current printer
     bool modal = false;     // the preview hides the main window and waits
   };
   static xb::Ref<TPrinter> New(const NewParams& params);

@@ -31,7 +31,7 @@ struct StDestino {
   bool lPreview = true;
   int nModo = 1;     // 1 normal, 2 draft
   int nCopias = 1;
-  std::string cFileDst;
+  std::string cFileDst{};
   bool lShadow = false;
 };
 

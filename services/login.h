@@ -12,7 +12,7 @@ namespace svc {
 struct LoginParams {
   bool dialog = true;         // false: no identification, the configuration record only
   int tries = 3;              // wrong passwords that end the log-in
-  std::string version_file;   // empty: "VersionE.Dbf" of the start folder
+  std::string version_file{};  // empty: "VersionE.Dbf" of the start folder
   std::string bitmap = "BMPENTRADA_ZAFRE";
   bool create = false;        // the user tables are created when missing
   bool touch = false;         // touch-screen mode

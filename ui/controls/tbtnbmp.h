@@ -26,8 +26,8 @@ namespace ui {
 class TBtnBmp : public TControl, public BarButton {
  public:
   struct Pictures {
-    std::string resource1, resource2, resource3;  // resource names (digits: a number)
-    std::string file1, file2, file3;              // bitmap files, used when they exist
+    std::string resource1{}, resource2{}, resource3{};  // resource names (digits: a number)
+    std::string file1{}, file2{}, file3{};              // bitmap files, used when they exist
   };
 
   struct NewParams {

@@ -33,7 +33,7 @@ class TBar : public TControl, public WindowBar {
     bool l3d = false;
     std::string position = "TOP";  // "LEFT", "RIGHT", "BOTTOM", "FLOAT"
     xb::ObjectRef cursor;
-    std::string header;            // the header picture: a file (with a dot) or a resource
+    std::string header{};          // the header picture: a file (with a dot) or a resource
     int mode = 0;                  // 1-5: overrides the position and the look's choices
   };
 

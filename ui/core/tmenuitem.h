@@ -19,7 +19,7 @@ class TMenuItem : public xb::Object, public WindowMenuItem {
  public:
   struct Spec {
     std::string prompt;
-    std::string message;
+    std::string message{};
     bool checked = false;
     bool active = true;
     xb::Value action{};          // a block, or a TMenu

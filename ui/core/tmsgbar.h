@@ -31,8 +31,8 @@ class TMsgBar : public TWindow, public WindowBar {
     bool date = false;
     bool keys = false;             // Num, Caps and Ins
     COLORREF clr_text = 0;
-    std::optional<COLORREF> clr_pane;  // none: the button face
-    xb::Ref<TFont> font;           // none: "Ms Sans Serif" at height -8
+    std::optional<COLORREF> clr_pane{};  // none: the button face
+    xb::Ref<TFont> font{};         // none: "Ms Sans Serif" at height -8
     bool inset = true;             // the message in a sunken box
   };
 

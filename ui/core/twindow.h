@@ -87,12 +87,12 @@ class TWindow : public xb::Object, public MessageTarget {
 
   struct ActivateParams {
     std::string show = "NORMAL";   // "ICONIZED", "MAXIMIZED"
-    xb::Value r_clicked;
-    xb::Value painted;
-    xb::Value v_up, v_down, v_page_up, v_page_down;
-    xb::Value h_up, h_down, h_page_up, h_page_down;
-    xb::Value valid;
-    xb::Value drop_files;
+    xb::Value r_clicked{};
+    xb::Value painted{};
+    xb::Value v_up{}, v_down{}, v_page_up{}, v_page_down{};
+    xb::Value h_up{}, h_down{}, h_page_up{}, h_page_down{};
+    xb::Value valid{};
+    xb::Value drop_files{};
   };
   // Shows the window and runs bInit; the first top-level window activated while no loop
   // runs becomes the application window and runs the message loop until it is destroyed.
