@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -511,6 +512,69 @@ TEST_F(DbfTableTest, PackReportsAndMendsWhatWasLost) {
     const std::uint32_t live_memos = c.missing == 180 ? 30 : 75;  // of records 1-120, or all 300
     EXPECT_EQ(with_memo + damage.memo_pointers_cleared, live_memos);
     t.reset();
+  }
+}
+
+// A pack reads its records in blocks of about a megabyte and keeps those its check read for its
+// copy, up to some tens of megabytes. Wherever the first record to drop lies (first block, the
+// last block kept, past what is kept), the packed file holds the live records once, in order,
+// each shown once as it is, and the records the check kept are not read again.
+TEST_F(DbfTableTest, PackOfALargeTableKeepsEachRecordOnce) {
+  const std::string empty = memory_.Contents("t.dbf");
+  const std::size_t header = empty.size() - 1, length = 82;
+  const std::size_t block = (std::size_t(1) << 20) / length;  // records a pack reads at a time
+  const std::size_t records = 33 * block - 500;                // more than the pack keeps
+  std::string table = empty.substr(0, header) + std::string(records * length, ' ') + char(dbf::kEndOfFile);
+  for (std::size_t r = 1; r <= records; ++r) {
+    char code[16];
+    const int n = std::snprintf(code, sizeof code, "%zu", r);
+    std::memcpy(table.data() + header + (r - 1) * length + 1, code, std::size_t(n));
+  }
+  for (int b = 0; b < 4; ++b) table[4 + b] = char(records >> (8 * b));
+  const std::uint64_t table_bytes = records * length;
+  struct Case {
+    const char* name;
+    std::vector<std::size_t> deleted;
+    bool no_end_mark;
+    std::size_t read_again;  // records read twice at most
+  };
+  const Case cases[] = {
+      {"in the first block", {5, block + 3, records}, false, 0},
+      {"ending the last block kept", {32 * block, 32 * block + 1, records}, false, 0},
+      {"past what is kept", {32 * block + 1, records}, false, 2 * block},
+      {"no end-of-file mark", {}, true, 2 * block},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string bytes = table;
+    for (std::size_t r : c.deleted) bytes[header + (r - 1) * length] = '*';
+    if (c.no_end_mark) bytes.pop_back();
+    std::string live;
+    live.reserve(records * length);
+    for (std::size_t r = 1; r <= records; ++r)
+      if (bytes[header + (r - 1) * length] != '*') live.append(bytes, header + (r - 1) * length, length);
+    memory_.SetContents("t.dbf", std::move(bytes));
+    FaultyFileSystem counted(memory_);
+    auto t = OpenTable(counted, "t.dbf", Options(false));
+    ASSERT_TRUE(t);
+    std::uint32_t shown = 0, wrong = 0;
+    const RecordShown show = [&](std::uint32_t recno) {
+      ++shown;
+      if (recno != shown || t->recno() != recno || t->record() != std::string_view(live).substr((recno - 1) * length, length))
+        ++wrong;
+    };
+    ASSERT_TRUE(t->PackSyncingAside(nullptr, show).ok());
+    ASSERT_TRUE(t->Close().ok());
+    EXPECT_LE(counted.counts("t.dbf").read_bytes, table_bytes + c.read_again * length + 4 * (header + 4096));
+    EXPECT_EQ(shown, live.size() / length);
+    EXPECT_EQ(wrong, 0u);
+    const std::string packed = memory_.Contents("t.dbf");
+    ASSERT_EQ(packed.size(), header + live.size() + 1);
+    EXPECT_TRUE(packed.compare(header, live.size(), live) == 0) << "the packed records are not the live ones";
+    EXPECT_EQ(packed.back(), char(dbf::kEndOfFile));
+    std::uint32_t count = 0;
+    for (int b = 0; b < 4; ++b) count |= std::uint32_t(std::uint8_t(packed[4 + b])) << (8 * b);
+    EXPECT_EQ(count, live.size() / length);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <tuple>
@@ -57,7 +58,7 @@ class TablesTest : public xb::testing::RuntimeTest {
   // as it keeps the records (`fed`), or read from the packed table afterwards.
   struct PackedTags {
     std::vector<BagCode> outcomes;
-    std::string cdx, dbf;
+    std::string cdx, dbf, fpt;
     std::uint64_t read = 0;  // bytes read of the table and of its packed file
     bool gathered = false;   // fed: every tag's keys were in when the pack ended
   };
@@ -89,6 +90,7 @@ class TablesTest : public xb::testing::RuntimeTest {
     out->read = counted.counts(path + ".dbf").read_bytes + counted.counts(path + ".pk$").read_bytes;
     out->cdx = memory_.Contents(path + ".cdx");
     out->dbf = memory_.Contents(path + ".dbf");
+    out->fpt = memory_.Contents(path + ".fpt");
   }
 
   static std::vector<TagSpec> Specs(const std::vector<std::tuple<const char*, const char*, const char*, bool>>& rows) {
@@ -503,8 +505,8 @@ TEST_F(TablesTest, StructuralIndexOpensWithTheTable) {
 
 // Tags whose keys a pack gathers as it keeps the records are the tags built by reading the
 // packed table afterwards, byte for byte, whatever the pack finds: deleted records early or
-// late or none, a wrong end-of-file mark, memos cut off, nothing left. The table is read once
-// (twice when only its end-of-file mark is wrong: found after the records were read).
+// late or none, a wrong end-of-file mark, memos cut off, nothing left. The table is read once,
+// even when only its end-of-file mark is wrong (found after the records were read).
 TEST_F(TablesTest, TagsFedByThePackAreTheTagsReadFromThePackedTable) {
   const std::string dbf = testing::ReadWholeFile(testing::ReferenceFile("cdx-1k/fixture.dbf"));
   const std::string fpt = testing::ReadWholeFile(testing::ReferenceFile("cdx-1k/fixture.fpt"));
@@ -526,7 +528,7 @@ TEST_F(TablesTest, TagsFedByThePackAreTheTagsReadFromThePackedTable) {
       {"as it stands", [](std::string&, std::string&) {}},
       {"nothing deleted", [&](std::string& t, std::string&) { t = recalled(); }},
       {"only the last deleted", [&](std::string& t, std::string&) { t = recalled(), mark(t, records, '*'); }},
-      {"wrong end-of-file mark", [&](std::string& t, std::string&) { t = recalled(), t.back() = ' '; }, 2},
+      {"wrong end-of-file mark", [&](std::string& t, std::string&) { t = recalled(), t.back() = ' '; }},
       {"memo file cut", [&](std::string& t, std::string& m) { t = recalled(), m.resize(m.size() / 2); }},
       {"every record deleted", [&](std::string& t, std::string&) {
          for (std::size_t r = 1; r <= records; ++r) mark(t, r, '*');
@@ -558,6 +560,76 @@ TEST_F(TablesTest, TagsFedByThePackAreTheTagsReadFromThePackedTable) {
     EXPECT_GT(read.cdx.size(), 1024u);
     EXPECT_TRUE(read.cdx == fed.cdx) << "the indexes differ";
     EXPECT_TRUE(read.dbf == fed.dbf) << "the tables differ";
+  }
+}
+
+// A table larger than the block a pack reads at a time, whose first record to drop (deleted, or
+// with its memo lost) lies past the first block, or right at its edges: the packed table and
+// the tags fed by the pack are those of a pack and a build read from the packed table, and the
+// pack reads the records once.
+TEST_F(TablesTest, PackedPastTheFirstBlockTheTableIsReadOnce) {
+  const std::string dbf = testing::ReadWholeFile(testing::ReferenceFile("cdx-20k/fixture.dbf"));
+  const std::string fpt = testing::ReadWholeFile(testing::ReferenceFile("cdx-20k/fixture.fpt"));
+  const std::size_t header = std::uint8_t(dbf[8]) | std::uint8_t(dbf[9]) << 8;
+  const std::size_t length = std::uint8_t(dbf[10]) | std::uint8_t(dbf[11]) << 8;
+  const std::size_t records = (dbf.size() - 1 - header) / length;
+  const std::size_t block = (1u << 20) / length;  // records a pack reads at a time
+  ASSERT_GT(records, block + 1000);
+  auto record = [&](const std::string& t, std::size_t r) { return t.substr(header + (r - 1) * length, length); };
+  auto memo_of = [&](const std::string& rec) {  // NOTAS, the last field: a block number in digits
+    return std::uint32_t(std::strtoul(rec.substr(length - 10).c_str(), nullptr, 10));
+  };
+  std::string recalled = dbf;
+  for (std::size_t r = 1; r <= records; ++r) recalled[header + (r - 1) * length] = ' ';
+  // The memo of the first record past the first block that has one: the memo file cut at its
+  // block (of 64 bytes) loses that memo and the later ones.
+  std::uint32_t cut_at = 0;
+  for (std::size_t r = block + 1; r <= records && !cut_at; ++r) cut_at = memo_of(record(recalled, r));
+  ASSERT_NE(cut_at, 0u);
+  const struct {
+    const char* name;
+    std::vector<std::size_t> deleted;
+    bool memo_cut;
+  } cases[] = {
+      {"first deleted opens the second block", {block + 1, block + 7, records}, false},
+      {"first deleted ends the first block", {block, block + 1, records - 1}, false},
+      {"first deleted well past the first block", {block + 2345, block + 2346, records - 3}, false},
+      {"only the last deleted", {records}, false},
+      {"memo lost past the first block", {}, true},
+  };
+  std::vector<TagSpec> specs = Specs({{"NOMBRE", "UPPER(NOMBRE)+CODIGO", "", false},
+                                      {"ACTIVOS", "CODIGO", "ACTIVO", false},
+                                      {"UNICO", "CODIGO", "", true},
+                                      {"ORDEN", "STR(RECNO(),6)+LEFT(NOTAS,8)", "", false},
+                                      {"DESC", "CODIGO", "", false}});
+  specs.back().descending = true;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string table = recalled, memo = fpt;
+    for (std::size_t r : c.deleted) table[header + (r - 1) * length] = '*';
+    if (c.memo_cut) memo.resize(std::size_t(cut_at) * 64);
+    // The live records in their order, the pointers to lost memos cleared, and the mark.
+    std::string kept;
+    for (std::size_t r = 1; r <= records; ++r) {
+      std::string rec = record(table, r);
+      if (rec[0] == '*') continue;
+      if (c.memo_cut && memo_of(rec) >= cut_at) rec.replace(length - 10, 10, 10, ' ');
+      kept += rec;
+    }
+    kept += '\x1A';
+    PackedTags read, fed;
+    PackAndTag(false, table, memo, specs, &read);
+    PackAndTag(true, table, memo, specs, &fed);
+    if (HasFatalFailure()) return;
+    EXPECT_TRUE(read.dbf.substr(header) == kept) << "the packed records are not the live ones";
+    EXPECT_TRUE(fed.gathered);
+    EXPECT_LE(fed.read, records * length + 4 * (header + 4096));
+    EXPECT_LE(read.read, 2 * records * length + 4 * (header + 4096));  // packed, then read for the tags
+    EXPECT_EQ(read.outcomes, std::vector<BagCode>(specs.size(), BagCode::kOk));
+    EXPECT_EQ(read.outcomes, fed.outcomes);
+    EXPECT_TRUE(read.cdx == fed.cdx) << "the indexes differ";
+    EXPECT_TRUE(read.dbf == fed.dbf) << "the tables differ";
+    EXPECT_TRUE(read.fpt == fed.fpt) << "the memo files differ";
   }
 }
 
