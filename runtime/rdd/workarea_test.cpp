@@ -505,7 +505,8 @@ TEST_F(TablesTest, StructuralIndexOpensWithTheTable) {
 
 // Tags whose keys a pack gathers as it keeps the records are the tags built by reading the
 // packed table afterwards, byte for byte, whatever the pack finds: deleted records early or
-// late or none, a wrong end-of-file mark, memos cut off, nothing left. The table is read once,
+// late or none, a wrong end-of-file mark, memos cut off, nothing left, a record count that
+// disagrees with the file, bytes past its end-of-file mark. The table is read once,
 // even when only its end-of-file mark is wrong (found after the records were read).
 TEST_F(TablesTest, TagsFedByThePackAreTheTagsReadFromThePackedTable) {
   const std::string dbf = testing::ReadWholeFile(testing::ReferenceFile("cdx-1k/fixture.dbf"));
@@ -534,6 +535,10 @@ TEST_F(TablesTest, TagsFedByThePackAreTheTagsReadFromThePackedTable) {
          for (std::size_t r = 1; r <= records; ++r) mark(t, r, '*');
        }},
       {"not marked indexed", [](std::string& t, std::string&) { t[28] = 0; }},
+      {"no records", [&](std::string& t, std::string&) { t = t.substr(0, header) + '\x1A', t[4] = t[5] = 0; }},
+      {"last record cut short", [&](std::string& t, std::string&) { t = recalled(), t.resize(t.size() - 1 - length / 2); }},
+      {"header counts one less", [&](std::string& t, std::string&) { t = recalled(), t[4] = char(std::uint8_t(t[4]) - 1); }},
+      {"bytes past the mark", [&](std::string& t, std::string&) { t = recalled() + "xyz"; }},
   };
   const std::vector<TagSpec> specs = Specs({{"CODIGO", "CODIGO", "", false},
                                             {"NOMBRE", "UPPER(NOMBRE)+CODIGO", "", false},
