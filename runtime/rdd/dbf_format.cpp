@@ -232,10 +232,6 @@ void CivilDate(std::int32_t jd, int* year, int* month, int* day) {
   *year = static_cast<int>(100 * b + d - 4800 + m / 10);
 }
 
-std::string_view FieldBytes(std::string_view record, const Field& field) {
-  return record.substr(field.offset, field.length);
-}
-
 std::string DecodeCharacter(std::string_view record, const Field& field) {
   return std::string(FieldBytes(record, field));
 }

@@ -182,13 +182,6 @@ Status DbfTable::RecordCount(std::uint32_t* count) {
   return Status();
 }
 
-std::string_view DbfTable::record() const {
-  if (phantom_) return blank_;
-  const std::size_t rl = header_.record_length;
-  if (shown_) return std::string_view(shown_, rl);
-  return std::string_view(window_).substr((recno_ - window_first_) * rl, rl);
-}
-
 char* DbfTable::MutableRecord() {
   const std::size_t index = recno_ - window_first_;
   window_dirty_[index] = 1;

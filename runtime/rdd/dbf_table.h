@@ -113,7 +113,7 @@ class DbfTable {
   void ForgetChecked() { checked_recno_ = 0; }
   std::uint32_t recno() const { return recno_; }
   bool at_phantom() const { return phantom_; }
-  std::string_view record() const;  // the current record's bytes
+  std::string_view record() const;  // the current record's bytes (inline, below)
   bool deleted() const { return record()[0] == dbf::kDeleted; }
 
   // Changes of the current record. Each checks that the table is writable and, when shared,
@@ -261,6 +261,15 @@ class DbfTable {
   std::vector<std::pair<std::string, std::string>> followers_;
   bool followers_placed_ = false;
 };
+
+// Inline: it is read for every field of every key, and under the Windows calling convention a
+// string_view returned from another file comes back through memory.
+inline std::string_view DbfTable::record() const {
+  if (phantom_) return blank_;
+  const std::size_t rl = header_.record_length;
+  if (shown_) return std::string_view(shown_, rl);
+  return std::string_view(window_).substr((recno_ - window_first_) * rl, rl);
+}
 
 // DELDBFMDX: clears the structural-index flag (header byte 28) of a table file without
 // opening it as a table. kIo when the file cannot be opened (missing, or held exclusively).
