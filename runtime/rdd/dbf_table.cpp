@@ -772,10 +772,10 @@ Status DbfTable::PackWith(std::string& buffer, std::size_t chunk_bytes, const Me
       for (std::uint32_t i = 0; i < n; ++i) {
         if (records[i * rl] == dbf::kDeleted) continue;
         if (kept != i * rl) std::memmove(records + kept, records + i * rl, rl);
-        if (!memos.fields.empty())
+        // The first records were checked already, their memos found whole, and shown.
+        if (!memos.fields.empty() && live >= told)
           XB_RETURN_IF_ERROR(LostMemos(memos, records + kept, true, &found->memo_pointers_cleared));
         ++live;
-        // The first records were shown already, while the table was checked.
         if (shown && live > told) Show(shown, records + kept, live);
         kept += rl;
       }

@@ -578,6 +578,61 @@ TEST_F(DbfTableTest, PackOfALargeTableKeepsEachRecordOnce) {
   }
 }
 
+// A memo file cut short of what its header says has each memo's length read to know whether
+// it is whole: the memo file is read once for that, by the check or by the copy, wherever the
+// first lost memo lies, and with the records shown or not.
+TEST_F(DbfTableTest, PackOfACutMemoFileReadsItOnce) {
+  auto t = OpenTable(memory_, "t.dbf", Options(false));
+  const int records = 600;
+  auto text_of = [](int r) { return "memo " + std::to_string(r) + std::string(200, '.'); };  // 4 blocks each
+  for (int i = 1; i <= records; ++i) {
+    ASSERT_TRUE(t->Append().ok());
+    ASSERT_TRUE(t->PutCharacter(kCodigo, "C" + std::to_string(i)).ok());
+    ASSERT_TRUE(t->PutMemo(kNotas, text_of(i)).ok());
+  }
+  ASSERT_TRUE(t->Close().ok());
+  t.reset();
+  const std::string dbf = memory_.Contents("t.dbf"), fpt = memory_.Contents("t.fpt");
+  const struct {
+    const char* name;
+    std::size_t memo_bytes;  // of the memo file kept
+    bool showing;
+  } cases[] = {
+      {"first memo lost near the end", fpt.size() - 100, false},
+      {"first memo lost near the end, shown", fpt.size() - 100, true},
+      {"first memo lost halfway", fpt.size() / 2, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    memory_.SetContents("t.dbf", dbf);
+    memory_.SetContents("t.fpt", fpt.substr(0, c.memo_bytes));
+    FaultyFileSystem counted(memory_);
+    t = OpenTable(counted, "t.dbf", Options(false));
+    ASSERT_TRUE(t);
+    counted.ResetCounts();
+    PackDamage damage;
+    ASSERT_TRUE((c.showing ? t->PackSyncingAside(&damage, [](std::uint32_t) {}) : t->Pack(&damage)).ok());
+    // Besides the memos: its header, and one read-ahead piece of 64 KB read again.
+    EXPECT_LE(counted.counts("t.fpt").read_bytes, c.memo_bytes + 512 + 64 * 1024);
+    EXPECT_GT(damage.memo_pointers_cleared, 0u);
+    ASSERT_TRUE(t->Close().ok());
+    t.reset();
+    // The memos kept all read; the others were cleared.
+    t = OpenTable(memory_, "t.dbf", Options(false));
+    std::uint32_t with_memo = 0;
+    for (int r = 1; r <= records; ++r) {
+      ASSERT_TRUE(t->GoTo(std::uint32_t(r)).ok());
+      std::string text;
+      ASSERT_TRUE(t->GetMemo(kNotas, &text).ok()) << r;
+      if (text.empty()) continue;
+      ++with_memo;
+      EXPECT_EQ(text, text_of(r));
+    }
+    EXPECT_EQ(with_memo + damage.memo_pointers_cleared, std::uint32_t(records));
+    t.reset();
+  }
+}
+
 TEST_F(DbfTableTest, StructuralIndexFlag) {
   auto t = OpenTable(memory_, "t.dbf", Options(false));
   ASSERT_TRUE(t->SetStructuralIndex(true).ok());
