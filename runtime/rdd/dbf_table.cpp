@@ -17,8 +17,6 @@ namespace {
 
 constexpr std::size_t kWindowBytes = 128 * 1024;
 constexpr std::size_t kPackChunkBytes = 1024 * 1024;
-// What a pack keeps in memory of the records its check read, for its copy not to read them again.
-constexpr std::size_t kPackHeldBytes = 32 * kPackChunkBytes;
 
 Status Corrupt(const std::string& what) { return Status::Error(StatusCode::kCorrupt, what); }
 
@@ -641,38 +639,34 @@ Status DbfTable::LostMemos(const MemoCheck& memos, char* record, bool clear, std
 
 // Whether a pack would change the file: a deleted record, a header or an end of file that
 // is not as a pack writes it, a memo pointer to a memo the memo file does not hold whole.
-// Reads the records in chunks, each at its place in `buffer` while its capacity lasts, then
-// all in its last chunk's place.
-Status DbfTable::PackHasWork(std::string& buffer, std::size_t chunk_bytes, const MemoCheck& memos, bool* work,
-                             const RecordShown& shown, std::uint32_t* told, std::uint32_t* held) {
+// Reads the records in chunks of `buffer`.
+Status DbfTable::PackHasWork(std::string& buffer, const MemoCheck& memos, bool* work, const RecordShown& shown,
+                             std::uint32_t* told, bool* first_read) {
   *work = true;
   *told = 0;
-  *held = 0;
+  *first_read = false;
   if (header_changed_ || header_.record_count != count_) return Status();
   std::uint64_t size = 0;
   XB_RETURN_IF_ERROR(file_->Size(&size));
   const std::size_t rl = header_.record_length;
   const std::uint64_t end = header_.header_length + std::uint64_t(count_) * rl;
   if (size != end + 1) return Status();
-  const std::uint32_t chunk = static_cast<std::uint32_t>(chunk_bytes / rl);
-  const std::size_t last_place = (buffer.capacity() - 1) / chunk_bytes * chunk_bytes - chunk_bytes;
+  const std::uint32_t chunk = static_cast<std::uint32_t>((buffer.size() - 1) / rl);
   for (std::uint32_t r = 1; r <= count_;) {
     const std::uint32_t n = std::min<std::uint32_t>(count_ - r + 1, chunk);
-    const std::size_t place = std::min<std::size_t>(std::size_t(r - 1) * rl, last_place);
-    if (buffer.size() < place + n * rl + 1) buffer.resize(place + n * rl + 1);
-    char* records = buffer.data() + place;
-    XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, records, n * rl));
-    *held = place == std::size_t(r - 1) * rl ? r - 1 + n : static_cast<std::uint32_t>(last_place / rl);
+    XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, buffer.data(), n * rl));
+    *first_read = r == 1;
     for (std::uint32_t i = 0; i < n; ++i) {
-      if (records[i * rl] == dbf::kDeleted) return Status();
+      if (buffer[i * rl] == dbf::kDeleted) return Status();
       std::uint32_t lost = 0;
-      if (!memos.fields.empty()) XB_RETURN_IF_ERROR(LostMemos(memos, records + i * rl, false, &lost));
+      if (!memos.fields.empty()) XB_RETURN_IF_ERROR(LostMemos(memos, buffer.data() + i * rl, false, &lost));
       if (lost) return Status();
-      if (shown) Show(shown, records + i * rl, r + i);
+      if (shown) Show(shown, buffer.data() + i * rl, r + i);
       *told = r + i;
     }
     r += n;
   }
+  *first_read = false;
   char eof = 0;
   XB_RETURN_IF_ERROR(file_->ReadExact(end, &eof, 1));
   *work = eof != dbf::kEndOfFile;
@@ -713,18 +707,13 @@ Status DbfTable::PackTable(bool aside, PackDamage* damage, const RecordShown& sh
     memos.cut = stated_end > memos.size;
   }
 
-  // One buffer, sized to the table, for the records read and the live ones written: room for
-  // the records the check keeps for the copy, or for one chunk at least.
+  // One buffer, sized to the table, for the records read and the live ones written.
   const std::size_t rl = header_.record_length;
-  const std::uint64_t table_bytes = std::uint64_t(count_) * rl;
-  const std::size_t chunk_bytes =
-      std::max<std::size_t>(rl, static_cast<std::size_t>(std::min<std::uint64_t>(table_bytes, kPackChunkBytes)) / rl * rl);
-  const std::size_t held_bytes = static_cast<std::size_t>(std::min<std::uint64_t>(
-      std::max<std::uint64_t>(1, (table_bytes + chunk_bytes - 1) / chunk_bytes), kPackHeldBytes / chunk_bytes) * chunk_bytes);
-  std::string buffer = TakeSpare<std::string>(held_bytes + 1);
-  buffer.reserve(held_bytes + 1);  // never moved while records in it are shown
+  const std::size_t chunk_bytes = std::max<std::size_t>(
+      rl, static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t(count_) * rl, kPackChunkBytes)) / rl * rl);
+  std::string buffer = TakeSpare<std::string>(chunk_bytes + 1);
   buffer.resize(chunk_bytes + 1);
-  Status s = PackWith(buffer, chunk_bytes, memos, aside, &found, shown);
+  Status s = PackWith(buffer, memos, aside, &found, shown);
   if (shown_ || (shown && !s.ok())) {
     // The records shown lay in the buffer: back to one of the table's own.
     shown_ = nullptr;
@@ -735,14 +724,16 @@ Status DbfTable::PackTable(bool aside, PackDamage* damage, const RecordShown& sh
   return s;
 }
 
-Status DbfTable::PackWith(std::string& buffer, std::size_t chunk_bytes, const MemoCheck& memos, bool aside,
-                          PackDamage* found, const RecordShown& shown) {
+Status DbfTable::PackWith(std::string& buffer, const MemoCheck& memos, bool aside, PackDamage* found,
+                          const RecordShown& shown) {
   bool work = true;
-  std::uint32_t told = 0, held = 0;
-  XB_RETURN_IF_ERROR(PackHasWork(buffer, chunk_bytes, memos, &work, shown, &told, &held));
+  std::uint32_t told = 0;
+  bool first_read = false;
+  XB_RETURN_IF_ERROR(PackHasWork(buffer, memos, &work, shown, &told, &first_read));
   shown_ = nullptr;
   if (!work) return GoTo(1);
   const std::size_t rl = header_.record_length;
+  const std::size_t chunk_bytes = (buffer.size() - 1) / rl * rl;
 
   const std::string temp = PathWithExtension(path_, ".pk$");
   std::unique_ptr<File> out;
@@ -762,26 +753,24 @@ Status DbfTable::PackWith(std::string& buffer, std::size_t chunk_bytes, const Me
     std::uint32_t r = 1;
     do {
       const std::uint32_t n = std::min<std::uint32_t>(count_ - r + 1, chunk);
-      // The first chunks may still be in the buffer, as the check read them; the others are
-      // read into the first chunk's place, written out by then.
-      char* records = buffer.data();
-      if (r - 1 + n <= held) records += std::size_t(r - 1) * rl;
-      else XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, records, n * rl));
-      // The live records move down over the deleted ones, within the chunk.
+      // The first chunk may still be in the buffer, as the check read it.
+      if (r > 1 || !first_read)
+        XB_RETURN_IF_ERROR(file_->ReadExact(header_.header_length + static_cast<std::uint64_t>(r - 1) * rl, buffer.data(), n * rl));
+      // The live records move down over the deleted ones, within the buffer.
       std::size_t kept = 0;
       for (std::uint32_t i = 0; i < n; ++i) {
-        if (records[i * rl] == dbf::kDeleted) continue;
-        if (kept != i * rl) std::memmove(records + kept, records + i * rl, rl);
+        if (buffer[i * rl] == dbf::kDeleted) continue;
+        if (kept != i * rl) std::memmove(buffer.data() + kept, buffer.data() + i * rl, rl);
         // The first records were checked already, their memos found whole, and shown.
         if (!memos.fields.empty() && live >= told)
-          XB_RETURN_IF_ERROR(LostMemos(memos, records + kept, true, &found->memo_pointers_cleared));
+          XB_RETURN_IF_ERROR(LostMemos(memos, buffer.data() + kept, true, &found->memo_pointers_cleared));
         ++live;
-        if (shown && live > told) Show(shown, records + kept, live);
+        if (shown && live > told) Show(shown, buffer.data() + kept, live);
         kept += rl;
       }
       r += n;
-      if (r > count_) records[kept++] = dbf::kEndOfFile;
-      if (kept) XB_RETURN_IF_ERROR(out->Write(at, records, kept));
+      if (r > count_) buffer[kept++] = dbf::kEndOfFile;
+      if (kept) XB_RETURN_IF_ERROR(out->Write(at, buffer.data(), kept));
       at += kept;
     } while (r <= count_);
     packed.record_count = live;

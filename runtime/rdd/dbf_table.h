@@ -203,14 +203,11 @@ class DbfTable {
     std::uint64_t size = 0;
     bool cut = false;  // shorter than its header says: each memo is read for its length
   };
-  // The records are read in chunks of `chunk_bytes`; the first ones stay in `buffer` (as far as
-  // its capacity goes) from the check to the copy, so a table up to that size is read once.
-  Status PackWith(std::string& buffer, std::size_t chunk_bytes, const MemoCheck& memos, bool aside, PackDamage* found,
-                  const RecordShown& shown);
+  Status PackWith(std::string& buffer, const MemoCheck& memos, bool aside, PackDamage* found, const RecordShown& shown);
   // *told: how many records from the first were shown (live, whole: as the pack keeps them);
-  // *held: how many records from the first are in `buffer` as read, each at its place.
-  Status PackHasWork(std::string& buffer, std::size_t chunk_bytes, const MemoCheck& memos, bool* work,
-                     const RecordShown& shown, std::uint32_t* told, std::uint32_t* held);
+  // *first_read: the work was found in the first chunk, still in `buffer` as read.
+  Status PackHasWork(std::string& buffer, const MemoCheck& memos, bool* work, const RecordShown& shown,
+                     std::uint32_t* told, bool* first_read);
   // Makes `bytes` the current record, number `recno`, and tells `shown`.
   void Show(const RecordShown& shown, const char* bytes, std::uint32_t recno);
   // Counts into *lost the memo pointers of `record` that reach no whole memo; with `clear`,

@@ -506,8 +506,8 @@ TEST_F(TablesTest, StructuralIndexOpensWithTheTable) {
 // Tags whose keys a pack gathers as it keeps the records are the tags built by reading the
 // packed table afterwards, byte for byte, whatever the pack finds: deleted records early or
 // late or none, a wrong end-of-file mark, memos cut off, nothing left, a record count that
-// disagrees with the file, bytes past its end-of-file mark. The table is read once,
-// even when only its end-of-file mark is wrong (found after the records were read).
+// disagrees with the file, bytes past its end-of-file mark. The table is read once (twice when
+// only its end-of-file mark is wrong: found after the records were read).
 TEST_F(TablesTest, TagsFedByThePackAreTheTagsReadFromThePackedTable) {
   const std::string dbf = testing::ReadWholeFile(testing::ReferenceFile("cdx-1k/fixture.dbf"));
   const std::string fpt = testing::ReadWholeFile(testing::ReferenceFile("cdx-1k/fixture.fpt"));
@@ -529,7 +529,7 @@ TEST_F(TablesTest, TagsFedByThePackAreTheTagsReadFromThePackedTable) {
       {"as it stands", [](std::string&, std::string&) {}},
       {"nothing deleted", [&](std::string& t, std::string&) { t = recalled(); }},
       {"only the last deleted", [&](std::string& t, std::string&) { t = recalled(), mark(t, records, '*'); }},
-      {"wrong end-of-file mark", [&](std::string& t, std::string&) { t = recalled(), t.back() = ' '; }},
+      {"wrong end-of-file mark", [&](std::string& t, std::string&) { t = recalled(), t.back() = ' '; }, 2},
       {"memo file cut", [&](std::string& t, std::string& m) { t = recalled(), m.resize(m.size() / 2); }},
       {"every record deleted", [&](std::string& t, std::string&) {
          for (std::size_t r = 1; r <= records; ++r) mark(t, r, '*');
@@ -569,10 +569,11 @@ TEST_F(TablesTest, TagsFedByThePackAreTheTagsReadFromThePackedTable) {
 }
 
 // A table larger than the block a pack reads at a time, whose first record to drop (deleted, or
-// with its memo lost) lies past the first block, or right at its edges: the packed table and
-// the tags fed by the pack are those of a pack and a build read from the packed table, and the
-// pack reads the records once.
-TEST_F(TablesTest, PackedPastTheFirstBlockTheTableIsReadOnce) {
+// with its memo lost) lies past the first block, or right at its edges: the packed table holds
+// the live records, and it and the tags fed by the pack are those of a pack and a build read
+// from the packed table. The pack reads the records up to that block twice (its check, then
+// its copy), no more.
+TEST_F(TablesTest, PackedPastTheFirstBlockTablesAndTagsAreAsReadFromThePackedTable) {
   const std::string dbf = testing::ReadWholeFile(testing::ReferenceFile("cdx-20k/fixture.dbf"));
   const std::string fpt = testing::ReadWholeFile(testing::ReferenceFile("cdx-20k/fixture.fpt"));
   const std::size_t header = std::uint8_t(dbf[8]) | std::uint8_t(dbf[9]) << 8;
@@ -628,8 +629,8 @@ TEST_F(TablesTest, PackedPastTheFirstBlockTheTableIsReadOnce) {
     if (HasFatalFailure()) return;
     EXPECT_TRUE(read.dbf.substr(header) == kept) << "the packed records are not the live ones";
     EXPECT_TRUE(fed.gathered);
-    EXPECT_LE(fed.read, records * length + 4 * (header + 4096));
-    EXPECT_LE(read.read, 2 * records * length + 4 * (header + 4096));  // packed, then read for the tags
+    EXPECT_LE(fed.read, 2 * records * length + 4 * (header + 4096));
+    EXPECT_LE(read.read, 3 * records * length + 4 * (header + 4096));  // packed, then read for the tags
     EXPECT_EQ(read.outcomes, std::vector<BagCode>(specs.size(), BagCode::kOk));
     EXPECT_EQ(read.outcomes, fed.outcomes);
     EXPECT_TRUE(read.cdx == fed.cdx) << "the indexes differ";
