@@ -1,10 +1,14 @@
 #include "app/org/index_data.h"
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
+#include <future>
 
 #include "runtime/codepage.h"
 #include "runtime/rdd/file_system.h"
 #include "runtime/rdd/key_sort.h"
+#include "runtime/rdd/work_threads.h"
 #include "runtime/rdd/workareas.h"
 
 namespace app {
@@ -14,24 +18,79 @@ std::string Key(const std::string& folder, std::string_view table) {
   return folder + xb::Upper(xb::CodePageEn(), table);
 }
 
+// Events kept to be told later, in their order.
+class HeldEvents final : public OrganiserEvents {
+ public:
+  void Title(std::string_view title) override {
+    Hold([t = std::string(title)](OrganiserEvents& e) { e.Title(t); });
+  }
+  void Meter(int meter, int value) override {
+    Hold([=](OrganiserEvents& e) { e.Meter(meter, value); });
+  }
+  void TableFailed(const TableFailure& failure) override {
+    Hold([failure](OrganiserEvents& e) { e.TableFailed(failure); });
+  }
+  void Skipped(std::string_view what, std::string_view why) override {
+    Hold([w = std::string(what), y = std::string(why)](OrganiserEvents& e) { e.Skipped(w, y); });
+  }
+  void Noted(std::string_view text) override {
+    Hold([t = std::string(text)](OrganiserEvents& e) { e.Noted(t); });
+  }
+  void Pump() override {
+    Hold([](OrganiserEvents& e) { e.Pump(); });
+  }
+
+  void TellTo(OrganiserEvents& events) {
+    std::vector<std::function<void(OrganiserEvents&)>> held = std::move(held_);
+    held_.clear();
+    for (const auto& tell : held) tell(events);
+  }
+
+ private:
+  void Hold(std::function<void(OrganiserEvents&)> tell) { held_.push_back(std::move(tell)); }
+
+  std::vector<std::function<void(OrganiserEvents&)>> held_;
+};
+
 }  // namespace
 
+struct CatalogueIndexer::Ahead {
+  ~Ahead() {
+    if (sorted.valid()) sorted.wait();  // the sort works on `keys`
+  }
+  bool Sorted() const { return !sorted.valid() || sorted.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
+
+  std::unique_ptr<OrgTable> table;
+  std::string key;
+  std::vector<const CatalogueRow*> rows;
+  std::unique_ptr<xb::rdd::TagKeys> keys;
+  std::future<void> sorted;
+  HeldEvents held;  // its titles and what its opening met: told once the tables before are finished
+};
+
 CatalogueIndexer::CatalogueIndexer(Folders folders, OrganiserEvents& events, bool pack)
-    : folders_(std::move(folders)), events_(events), pack_(pack) {}
+    : folders_(std::move(folders)), tell_(&events), pack_(pack) {}
+
+CatalogueIndexer::~CatalogueIndexer() { Close(); }
 
 void CatalogueIndexer::Close() {
+  FinishAhead();
   CloseTable();
   PlacePacked();
 }
 
 void CatalogueIndexer::CloseTable() {
-  if (table_.is_open()) {
-    Unplaced u{table_.name(), nullptr};
-    table_.CloseUnplaced(&u.placement);
+  CloseTable(*table_);
+  last_.clear();
+}
+
+void CatalogueIndexer::CloseTable(OrgTable& table) {
+  if (table.is_open()) {
+    Unplaced u{table.name(), nullptr};
+    table.CloseUnplaced(&u.placement);
     if (u.placement) unplaced_.push_back(std::move(u));
   }
-  table_.Close();
-  last_.clear();
+  table.Close();
   if (!defer_placement_) PlacePacked();
 }
 
@@ -44,7 +103,7 @@ void CatalogueIndexer::PlacePacked() {
     const xb::rdd::Status s = u.placement->Place();
     if (s.ok()) continue;
     failed_ = true;
-    events_.TableFailed({u.table, s.file().empty() ? u.placement->path() : s.file(), s.os_code(), s.message()});
+    tell_->TableFailed({u.table, s.file().empty() ? u.placement->path() : s.file(), s.os_code(), s.message()});
   }
 }
 
@@ -56,10 +115,9 @@ bool CatalogueIndexer::IndexRow(const CatalogueRow& row) {
   return IndexTag(row.table, FolderOf(row), row.tag, row.key, row.unique, row.meter);
 }
 
-bool CatalogueIndexer::IndexRows(const std::vector<const CatalogueRow*>& rows) {
-  if (rows.empty()) return true;
-  const CatalogueRow& first = *rows.front();
-  const std::string& folder = FolderOf(first);
+namespace {
+
+std::vector<xb::rdd::TagSpec> SpecsOf(const std::vector<const CatalogueRow*>& rows) {
   std::vector<xb::rdd::TagSpec> specs;
   for (const CatalogueRow* row : rows) {
     xb::rdd::TagSpec spec;
@@ -68,15 +126,105 @@ bool CatalogueIndexer::IndexRows(const std::vector<const CatalogueRow*>& rows) {
     spec.unique = row->unique;
     specs.push_back(std::move(spec));
   }
+  return specs;
+}
+
+}  // namespace
+
+bool CatalogueIndexer::IndexRows(const std::vector<const CatalogueRow*>& rows) {
+  FinishAhead();
+  if (rows.empty()) return true;
+  const CatalogueRow& first = *rows.front();
+  const std::string& folder = FolderOf(first);
+  const std::vector<xb::rdd::TagSpec> specs = SpecsOf(rows);
   // Opened here, the table's keys are gathered as it is packed.
   std::unique_ptr<xb::rdd::TagKeys> keys;
-  if ((last_ != Key(folder, first.table) || !table_.is_open()) && !OpenAndPack(first.table, folder, &specs, &keys)) {
+  if ((last_ != Key(folder, first.table) || !table_->is_open()) && !OpenAndPack(first.table, folder, &specs, &keys)) {
     // Every row tries its table again and reports for itself.
     failed_ = true;
     for (std::size_t i = 1; i < rows.size(); ++i) IndexRow(*rows[i]);
     return false;
   }
-  xb::rdd::WorkArea& area = table_.area();
+  return BuildTags(*table_, rows, specs, keys.get());
+}
+
+void CatalogueIndexer::IndexRowsAhead(const std::vector<const CatalogueRow*>& rows) {
+  if (rows.empty()) return;
+  const CatalogueRow& first = *rows.front();
+  const std::string& folder = FolderOf(first);
+  const std::string key = Key(folder, first.table);
+  // Its own table still open or waiting, or left unpacked: one table after another.
+  if (!pack_ || (last_ == key && table_->is_open()) ||
+      std::any_of(ahead_.begin(), ahead_.end(), [&](const auto& a) { return a->key == key; })) {
+    FinishAhead();
+    for (const CatalogueRow* row : rows)
+      if (!row->title.empty()) tell_->Title(row->title);
+    IndexRows(rows);
+    return;
+  }
+  auto ahead = std::make_unique<Ahead>();
+  ahead->key = key;
+  ahead->rows = rows;
+  for (const CatalogueRow* row : rows)
+    if (!row->title.empty()) ahead->held.Title(row->title);
+  // Packed while the tags of the tables before are sorted; what it meets is told after what
+  // they met.
+  const std::vector<xb::rdd::TagSpec> specs = SpecsOf(rows);
+  bool opened = false;
+  {
+    struct Holding {
+      OrganiserEvents*& tell;
+      OrganiserEvents* before;
+      ~Holding() { tell = before; }
+    } holding{tell_, tell_};
+    tell_ = &ahead->held;
+    opened = OpenAndPack(first.table, folder, &specs, &ahead->keys);
+  }
+  if (!opened) {
+    FinishAhead();
+    ahead->held.TellTo(*tell_);
+    failed_ = true;
+    for (std::size_t i = 1; i < rows.size(); ++i) IndexRow(*rows[i]);
+    return;
+  }
+  ahead->table = std::move(table_);
+  table_ = std::make_unique<OrgTable>();
+  last_.clear();
+  // The sort touches only the keys; the table and its work area wait for FinishFirstAhead.
+  if (xb::rdd::OrderBag* bag = ahead->table->area().StructuralBag(); bag && ahead->keys) {
+    xb::rdd::TagKeys* sorting = ahead->keys.get();
+    ahead->sorted = xb::rdd::RunAside([bag, sorting] { bag->SortTags(*sorting); });
+  }
+  if (ahead_.empty()) ahead->held.TellTo(*tell_);
+  ahead_.push_back(std::move(ahead));
+  while (!ahead_.empty() && (ahead_.size() > kTablesAhead || ahead_.front()->Sorted())) FinishFirstAhead(false);
+}
+
+void CatalogueIndexer::FinishAhead() {
+  while (!ahead_.empty()) FinishFirstAhead(true);
+}
+
+void CatalogueIndexer::FinishFirstAhead(bool stay_open) {
+  const std::unique_ptr<Ahead> ahead = std::move(ahead_.front());
+  ahead_.pop_front();
+  if (ahead->sorted.valid()) ahead->sorted.get();
+  BuildTags(*ahead->table, ahead->rows, SpecsOf(ahead->rows), ahead->keys.get());
+  if (ahead->table->is_open()) {
+    // Asked for by a call that does not pack another table: it stays open, as after IndexRows.
+    if (stay_open && ahead_.empty() && !table_->is_open()) {
+      table_ = std::move(ahead->table);
+      last_ = ahead->key;
+    } else {
+      CloseTable(*ahead->table);
+    }
+  }
+  if (!ahead_.empty()) ahead_.front()->held.TellTo(*tell_);
+}
+
+bool CatalogueIndexer::BuildTags(OrgTable& table, const std::vector<const CatalogueRow*>& rows,
+                                 const std::vector<xb::rdd::TagSpec>& specs, xb::rdd::TagKeys* keys) {
+  const CatalogueRow& first = *rows.front();
+  xb::rdd::WorkArea& area = table.area();
   std::vector<xb::rdd::BagStatus> built;
   if (xb::rdd::OrderBag* bag = area.StructuralBag()) {
     if (keys) bag->CreateTags(*keys, area.record_source(), built);
@@ -88,13 +236,13 @@ bool CatalogueIndexer::IndexRows(const std::vector<const CatalogueRow*>& rows) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (!built[i].ok()) {
       ok = false;
-      events_.TableFailed({std::string(first.table), area.StructuralBagPath(), 0,
-                           "etiqueta " + std::string(rows[i]->tag) + ": " + built[i].message});
+      tell_->TableFailed({std::string(first.table), area.StructuralBagPath(), 0,
+                          "etiqueta " + std::string(rows[i]->tag) + ": " + built[i].message});
     }
-    if (rows[i]->meter) events_.Meter(rows[i]->meter, 100);
-    events_.Pump();
+    if (rows[i]->meter) tell_->Meter(rows[i]->meter, 100);
+    tell_->Pump();
   }
-  if (!TableStillOpen()) return false;
+  if (!TableStillOpen(table)) return false;
   area.GoTop();
   return ok;
 }
@@ -110,29 +258,29 @@ bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& fo
   if (std::any_of(unplaced_.begin(), unplaced_.end(), [&](const Unplaced& u) { return u.placement->path() == path; }))
     PlacePacked();
   TableFailure failure;
-  if (!table_.Open(folder, table, &failure, /*with_index=*/false)) {
-    events_.TableFailed(failure);
+  if (!table_->Open(folder, table, &failure, /*with_index=*/false)) {
+    tell_->TableFailed(failure);
     return false;
   }
   xb::rdd::FileSystem& fs = xb::rdd::WorkAreas::Get().file_system();
-  const std::string bag = table_.area().StructuralBagPath();
+  const std::string bag = table_->area().StructuralBagPath();
   if (fs.Exists(bag)) {
     const xb::rdd::Status removed = fs.Remove(bag);
     if (!removed.ok()) {
-      events_.TableFailed({std::string(table), bag, removed.os_code(), removed.message()});
-      table_.Close();
+      tell_->TableFailed({std::string(table), bag, removed.os_code(), removed.message()});
+      table_->Close();
       return false;
     }
   }
-  if (keys && pack_) *keys = xb::rdd::StartCdxTags(*specs, table_.area().key_compiler());
+  if (keys && pack_) *keys = xb::rdd::StartCdxTags(*specs, table_->area().key_compiler());
   xb::rdd::PackDamage damage;
   TableFailure packing;
   bool ok = false;
   {
     ErrorCatcher catcher;
     try {
-      ok = (!pack_ || table_.area().Pack(&damage, /*sync_aside=*/true, keys ? keys->get() : nullptr)) &&
-           table_.area().CreateBag(table_.area().StructuralBagPath(), true) && table_.area().table().is_open();
+      ok = (!pack_ || table_->area().Pack(&damage, /*sync_aside=*/true, keys ? keys->get() : nullptr)) &&
+           table_->area().CreateBag(table_->area().StructuralBagPath(), true) && table_->area().table().is_open();
     } catch (const xb::UnhandledError&) {
       ok = false;
     }
@@ -141,17 +289,17 @@ bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& fo
   // Told once the catcher is gone: what the message's own windows raise must reach the
   // program's error handler, not this one.
   if (!ok) {
-    events_.TableFailed(packing);
-    table_.Close();
+    tell_->TableFailed(packing);
+    table_->Close();
     return false;
   }
   if (damage.missing_records > 0) {
-    events_.Noted(ShortPath(path) + ": faltan " + std::to_string(damage.missing_records) + " de sus " +
-                  std::to_string(damage.stated_records) + " registros");
+    tell_->Noted(ShortPath(path) + ": faltan " + std::to_string(damage.missing_records) + " de sus " +
+                 std::to_string(damage.stated_records) + " registros");
   }
   if (damage.memo_pointers_cleared > 0) {
-    events_.Noted(ShortPath(xb::rdd::PathWithExtension(path, ".fpt")) + ": " +
-                  std::to_string(damage.memo_pointers_cleared) + " memos fuera del fichero, borrados");
+    tell_->Noted(ShortPath(xb::rdd::PathWithExtension(path, ".fpt")) + ": " +
+                 std::to_string(damage.memo_pointers_cleared) + " memos fuera del fichero, borrados");
   }
   last_ = Key(folder, table);
   return true;
@@ -159,22 +307,25 @@ bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& fo
 
 // A pack synced aside puts the packed table in its place as the first tag is written; when it
 // cannot be opened again there, the table is closed and what follows reports it missing.
-bool CatalogueIndexer::TableStillOpen() {
-  if (table_.area().table().is_open()) return true;
+bool CatalogueIndexer::TableStillOpen(OrgTable& table) {
+  if (table.area().table().is_open()) return true;
   failed_ = true;
-  Close();
+  CloseTable(table);
+  if (&table == table_.get()) last_.clear();
+  PlacePacked();
   return false;
 }
 
 bool CatalogueIndexer::IndexTag(std::string_view table, const std::string& folder, std::string_view tag,
                                 std::string_view key, bool unique, int meter) {
-  if (last_ != Key(folder, table) || !table_.is_open()) {
+  FinishAhead();
+  if (last_ != Key(folder, table) || !table_->is_open()) {
     if (!OpenAndPack(table, folder)) {
       failed_ = true;
       return false;
     }
   }
-  xb::rdd::WorkArea& area = table_.area();
+  xb::rdd::WorkArea& area = table_->area();
   xb::rdd::TagSpec spec;
   spec.name = std::string(tag);
   spec.key = std::string(key);
@@ -183,12 +334,12 @@ bool CatalogueIndexer::IndexTag(std::string_view table, const std::string& folde
   const xb::rdd::BagStatus built = bag ? bag->CreateTag(spec, area.record_source())
                                        : xb::rdd::BagStatus::Error(xb::rdd::BagCode::kNotFound, "sin índice");
   if (!built.ok()) {
-    events_.TableFailed({std::string(table), area.StructuralBagPath(), 0,
-                         "etiqueta " + std::string(tag) + ": " + built.message});
+    tell_->TableFailed({std::string(table), area.StructuralBagPath(), 0,
+                        "etiqueta " + std::string(tag) + ": " + built.message});
   }
-  if (TableStillOpen()) area.GoTop();
-  if (meter) events_.Meter(meter, 100);
-  events_.Pump();
+  if (TableStillOpen(*table_)) area.GoTop();
+  if (meter) tell_->Meter(meter, 100);
+  tell_->Pump();
   return built.ok();
 }
 

@@ -7,6 +7,7 @@
 // where it is, whole.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,7 +23,7 @@ class CatalogueIndexer {
  public:
   // `pack` false: the tables keep their deleted records (the demo data's first indexes).
   CatalogueIndexer(Folders folders, OrganiserEvents& events, bool pack = true);
-  ~CatalogueIndexer() { Close(); }
+  ~CatalogueIndexer();
 
   // One row of the catalogue. False when its table could not be opened (the row is skipped,
   // the failure reported and remembered) or its tag could not be built.
@@ -30,6 +31,13 @@ class CatalogueIndexer {
   // Consecutive rows of one table: its tags are built with one pass over its records, then
   // their meters filled in the rows' order. False when any row failed.
   bool IndexRows(const std::vector<const CatalogueRow*>& rows);
+  // IndexRows that tells the rows' group titles first, and leaves the table's tags to be
+  // sorted on another thread while the caller goes on: the next tables are packed meanwhile.
+  // The tags are written, and their failures and meters told, once sorted, when too many
+  // tables wait, at any other call, or at Close. What each table meets is told in the same
+  // order, and each table's files are written in the same order, as by IndexRows one table
+  // after another.
+  void IndexRowsAhead(const std::vector<const CatalogueRow*>& rows);
   // The same for any table and tag; `meter` 0 fills none.
   bool IndexTag(std::string_view table, const std::string& folder, std::string_view tag, std::string_view key,
                 bool unique, int meter);
@@ -40,7 +48,7 @@ class CatalogueIndexer {
   // files sync meanwhile, while the next tables are packed and indexed.
   void DeferPlacement() { defer_placement_ = true; }
 
-  // Set when a table did not open; the recomputations are then not run.
+  // Set when a table did not open; the recomputations are then not run. Complete after Close.
   bool failed() const { return failed_; }
   const Folders& folders() const { return folders_; }
 
@@ -48,15 +56,32 @@ class CatalogueIndexer {
   // With `specs`, *keys takes their tags' keys, gathered as the table is packed.
   bool OpenAndPack(std::string_view table, const std::string& folder, const std::vector<xb::rdd::TagSpec>* specs = nullptr,
                    std::unique_ptr<xb::rdd::TagKeys>* keys = nullptr);
+  // Writes the tags of `rows` into the new index of `table`, from `keys` (sorted already or
+  // not) or, without them, read from the table; tells each failure and fills the meters.
+  bool BuildTags(OrgTable& table, const std::vector<const CatalogueRow*>& rows,
+                 const std::vector<xb::rdd::TagSpec>& specs, xb::rdd::TagKeys* keys);
+  // Writes the tags of the first table left by IndexRowsAhead; then it is closed or, with
+  // `stay_open` when it was the last and no table is open, it is the open one again.
+  void FinishFirstAhead(bool stay_open);
+  // Every table left by IndexRowsAhead, in turn.
+  void FinishAhead();
   void CloseTable();
+  void CloseTable(OrgTable& table);
   void PlacePacked();
-  bool TableStillOpen();
+  bool TableStillOpen(OrgTable& table);
   const std::string& FolderOf(const CatalogueRow& row) const;
 
+  // A table packed whose tags are being sorted on another thread.
+  struct Ahead;
+  // At most so many tables wait for their tags (each holds its keys).
+  static constexpr std::size_t kTablesAhead = 4;
+
   Folders folders_;
-  OrganiserEvents& events_;
-  OrgTable table_;
+  // The caller's events, or what holds them while the tables before are finished.
+  OrganiserEvents* tell_;
+  std::unique_ptr<OrgTable> table_ = std::make_unique<OrgTable>();
   std::string last_;  // folder + name of the table open and packed
+  std::deque<std::unique_ptr<Ahead>> ahead_;
   struct Unplaced {
     std::string table;
     std::unique_ptr<xb::rdd::PackPlacement> placement;

@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <future>
+#include <map>
+#include <utility>
+
 #include "app/org/org_table.h"
 #include "app/org/org_test_support.h"
 #include "runtime/rdd/dbf_table.h"
 #include "runtime/rdd/faulty_file_system.h"
+#include "runtime/rdd/work_threads.h"
 
 namespace app {
 namespace {
@@ -422,6 +429,169 @@ TEST_F(IndexData, APackedTableTakesItsPlaceMarkedAfterACrashAtAnyStep) {
       break;
     }
     ASSERT_LT(n, 200);
+  }
+}
+
+// Everything told, in one list, in its order.
+struct LoggedEvents final : OrganiserEvents {
+  std::vector<std::string> log;
+  void Title(std::string_view t) override { log.push_back("título " + std::string(t)); }
+  void Meter(int meter, int value) override { log.push_back("medidor " + std::to_string(meter) + " " + std::to_string(value)); }
+  void TableFailed(const TableFailure& f) override {
+    log.push_back("fallo " + f.table + " " + f.path + " " + std::to_string(f.os_code) + " " + f.description);
+  }
+  void Skipped(std::string_view what, std::string_view why) override {
+    log.push_back("omitido " + std::string(what) + " " + std::string(why));
+  }
+  void Noted(std::string_view text) override { log.push_back("nota " + std::string(text)); }
+};
+
+// Files as in memory, except that the new index of one table takes nothing past its empty tag
+// directory: every tag written into it fails. `opening` is told every path opened.
+class RefusingTags final : public xb::rdd::FileSystem {
+ public:
+  RefusingTags(xb::rdd::FileSystem& base, std::string refused) : base_(base), refused_(std::move(refused)) {}
+  xb::rdd::Status Open(const std::string& path, const xb::rdd::OpenOptions& options,
+                       std::unique_ptr<xb::rdd::File>* file) override {
+    if (opening) opening(path);
+    xb::rdd::Status s = base_.Open(path, options, file);
+    if (s.ok() && path == refused_) *file = std::make_unique<Refusing>(std::move(*file));
+    return s;
+  }
+  xb::rdd::Status Remove(const std::string& path) override { return base_.Remove(path); }
+  xb::rdd::Status Rename(const std::string& from, const std::string& to) override { return base_.Rename(from, to); }
+  bool Exists(const std::string& path) override { return base_.Exists(path); }
+  std::function<void(const std::string&)> opening;
+
+ private:
+  class Refusing final : public xb::rdd::File {
+   public:
+    explicit Refusing(std::unique_ptr<xb::rdd::File> file) : file_(std::move(file)) {}
+    xb::rdd::Status Read(std::uint64_t offset, void* data, std::size_t size, std::size_t* got) override {
+      return file_->Read(offset, data, size, got);
+    }
+    xb::rdd::Status Write(std::uint64_t offset, const void* data, std::size_t size) override {
+      if (offset >= 1536) return xb::rdd::Status::Io(112, "escribir: disco lleno");
+      return file_->Write(offset, data, size);
+    }
+    xb::rdd::Status Size(std::uint64_t* size) override { return file_->Size(size); }
+    xb::rdd::Status Truncate(std::uint64_t size) override { return file_->Truncate(size); }
+    xb::rdd::Status Sync() override { return file_->Sync(); }
+    xb::rdd::Status Lock(std::uint64_t offset, std::uint64_t length, bool exclusive) override {
+      return file_->Lock(offset, length, exclusive);
+    }
+    xb::rdd::Status Unlock(std::uint64_t offset, std::uint64_t length) override { return file_->Unlock(offset, length); }
+
+   private:
+    std::unique_ptr<xb::rdd::File> file_;
+  };
+
+  xb::rdd::FileSystem& base_;
+  std::string refused_;
+};
+
+// Tables whose tags are sorted while the next ones are packed tell the same, in the same
+// order, and leave the same files as tables indexed one after another: with a table missing
+// in the middle, a tag whose keys change type, a damaged table whose tags cannot be written,
+// a table met again, and a table indexed row by row while others still wait.
+TEST_F(IndexData, TablesIndexedAheadTellAndWriteWhatTablesIndexedInTurnDo) {
+  const std::vector<std::string> tables = {"Divisas", "Zonas", "Familias", "Seccion", "Rappels"};
+  const CatalogueRow bad_key{1, "", "Zonas", CatalogueFolder::kCompany, "cMala", "iif( cCodZona = \"001\", 1, cCodZona )", 8, false, false};
+  std::vector<std::vector<CatalogueRow>> groups = {RowsOfTable("Divisas"), RowsOfTable("Zonas"), RowsOfTable("Rappels"),
+                                                   RowsOfTable("Familias"), RowsOfTable("Divisas")};
+  groups[1].push_back(bad_key);
+  const std::vector<CatalogueRow> seccion = RowsOfTable("Seccion");
+  auto write_tables = [&] {
+    for (const std::string& table : tables) {
+      for (const char* ext : {".dbf", ".cdx", ".pk$", ".cd$"}) {
+        if (memory().Exists("EMP/" + table + ext)) {
+          ASSERT_TRUE(memory().Remove("EMP/" + table + ext).ok());
+        }
+      }
+    }
+    testing::WriteTable("EMP/", "Divisas", {{{"CCODDIV", S("USD")}}, {{"CCODDIV", S("EUR")}, {"*", L(true)}}});
+    testing::WriteTable("EMP/", "Zonas", {{{"CCODZONA", S("002")}, {"CNOMZONA", S("Sur")}}, {{"CCODZONA", S("001")}}});
+    testing::WriteTable("EMP/", "Seccion", {{{"CCODSEC", S("01")}, {"*", L(true)}}, {{"CCODSEC", S("02")}}});
+    testing::WriteTable("EMP/", "Familias",
+                        {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}, {{"CCODFAM", S("03")}}});
+    // Its last record and end mark cut off: the header counts one more than the file holds.
+    std::string familias = memory().Contents("EMP/Familias.dbf");
+    const std::size_t record_length = std::uint8_t(familias[10]) | std::uint8_t(familias[11]) << 8;
+    familias.resize(familias.size() - 1 - record_length);
+    memory().SetContents("EMP/Familias.dbf", familias);
+  };
+  struct Run {
+    std::vector<std::string> told;
+    std::map<std::string, std::string> files;
+    bool failed = false;
+  };
+  auto run = [&](bool ahead, bool deferred) {
+    write_tables();
+    RefusingTags refusing(memory(), "EMP/Familias.cd$");
+    // The sorts wait until the missing table is tried, as a big table's sort outlasts the
+    // packs of the next ones: the tables before it wait with what they met untold.
+    std::promise<void> gate;
+    bool opened = false;
+    auto open_gate = [&] {
+      if (!std::exchange(opened, true)) gate.set_value();
+    };
+    xb::rdd::RunAside([waiting = gate.get_future().share()] { waiting.wait(); });
+    refusing.opening = [&](const std::string& path) {
+      if (path == "EMP/Rappels.dbf") open_gate();
+    };
+    areas().set_file_system(&refusing);
+    LoggedEvents logged;
+    Run r;
+    {
+      CatalogueIndexer indexer(folders, logged);
+      if (deferred) indexer.DeferPlacement();
+      for (std::size_t g = 0; g < groups.size(); ++g) {
+        std::vector<const CatalogueRow*> rows;
+        for (const CatalogueRow& row : groups[g]) rows.push_back(&row);
+        if (ahead) {
+          indexer.IndexRowsAhead(rows);
+        } else {
+          for (const CatalogueRow* row : rows)
+            if (!row->title.empty()) logged.Title(row->title);
+          indexer.IndexRows(rows);
+        }
+        if (g == 3)
+          for (const CatalogueRow& row : seccion) indexer.IndexRow(row);
+      }
+      indexer.Close();
+      r.failed = indexer.failed();
+    }
+    open_gate();
+    areas().set_file_system(&memory());
+    r.told = logged.log;
+    for (const std::string& table : tables)
+      for (const char* ext : {".dbf", ".cdx", ".pk$", ".cd$"})
+        if (memory().Exists("EMP/" + table + ext)) r.files["EMP/" + table + ext] = memory().Contents("EMP/" + table + ext);
+    return r;
+  };
+  for (const bool deferred : {true, false}) {
+    SCOPED_TRACE(deferred ? "placed at the end" : "placed as each table closes");
+    const Run in_turn = run(false, deferred);
+    const Run ahead = run(true, deferred);
+    EXPECT_EQ(ahead.told, in_turn.told);
+    EXPECT_EQ(ahead.failed, in_turn.failed);
+    EXPECT_TRUE(ahead.failed);
+    EXPECT_EQ(ahead.files, in_turn.files);
+    // What was to be seen happened: each kind of failure, and every table but the missing
+    // one and the one whose index could not be written indexed.
+    auto told = [&](const std::string& start) {
+      return std::count_if(ahead.told.begin(), ahead.told.end(), [&](const std::string& t) { return t.rfind(start, 0) == 0; });
+    };
+    EXPECT_EQ(told("fallo Rappels"), std::ptrdiff_t(groups[2].size()));
+    EXPECT_EQ(told("fallo Zonas EMP/Zonas.cdx 0 etiqueta cMala"), 1);
+    EXPECT_EQ(told("fallo Familias EMP/Familias.cdx 0 etiqueta"), std::ptrdiff_t(groups[3].size()));
+    EXPECT_EQ(told("nota "), 1);
+    EXPECT_EQ(Tags("EMP/", "Divisas").size(), groups[0].size());
+    EXPECT_EQ(Tags("EMP/", "Zonas").size(), groups[1].size() - 1);
+    EXPECT_EQ(Tags("EMP/", "Seccion").size(), seccion.size());
+    EXPECT_EQ(testing::LiveRecords("EMP/", "Divisas", {"CCODDIV"}).size(), 1u);
+    EXPECT_EQ(testing::LiveRecords("EMP/", "Seccion", {"CCODSEC"}).size(), 1u);
+    EXPECT_EQ(LiveCodes(memory(), "EMP/Familias.dbf"), (std::vector<std::string>{"01"}));
   }
 }
 

@@ -26,16 +26,16 @@ OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& op
     for (int meter = 1; meter < kFirstCatalogueMeter; ++meter) events.Meter(meter, 100);
     events.Pump();
   }
-  // The rows of one table, one after another in the catalogue, are built together.
+  // The rows of one table, one after another in the catalogue, are built together (their
+  // titles told by the indexer, in turn), each table's tags sorted while the next is packed.
   std::vector<const CatalogueRow*> rows;
   auto flush = [&] {
-    indexer.IndexRows(rows);
+    indexer.IndexRowsAhead(rows);
     rows.clear();
   };
   for (const CatalogueRow& row : IndexCatalogue()) {
     if (!wanted[row.option] || row.after_statistics) continue;
     if (!rows.empty() && (rows.front()->table != row.table || rows.front()->folder != row.folder)) flush();
-    if (!row.title.empty()) events.Title(row.title);
     rows.push_back(&row);
   }
   flush();

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "runtime/rdd/cdx_format.h"
 #include "runtime/rdd/cdx_page.h"
@@ -196,7 +197,7 @@ class CdxBag : public OrderBag, public TagHost {
 
   void CreateTags(TagKeys& keys, RecordSource& records, std::vector<BagStatus>& each) override {
     if (!keys.gathered()) keys.Gather(records);
-    Sort(keys);
+    SortTags(keys);
     each = keys.each();
     const std::vector<TagSpec>& specs = keys.specs();
     std::vector<KeySet>& sets = keys.sets();
@@ -216,6 +217,12 @@ class CdxBag : public OrderBag, public TagHost {
       each[i] = st.ok() ? end : st;
       sets[i] = KeySet();  // its buffers go back for the next tag
     }
+  }
+
+  void SortTags(TagKeys& keys) override {
+    if (!keys.gathered() || keys.sorted()) return;
+    Sort(keys);
+    keys.MarkSorted();
   }
 
   BagStatus Rebuild(RecordSource& records) override {
@@ -367,19 +374,30 @@ class CdxBag : public OrderBag, public TagHost {
     return st;
   }
 
-  // Sorts the keys of each tag gathered; a unique tag keeps the first record of a key.
-  void Sort(TagKeys& keys) {
+  // Sorts the keys of each tag gathered (a unique tag keeps the first record of a key) and
+  // builds its pages.
+  void Sort(TagKeys& keys) const {
     for (std::size_t i = 0; i < keys.specs().size(); ++i) {
       if (!keys.each()[i].ok()) continue;
       KeySet& set = keys.sets()[i];
       SortKeys(set, set.type == KeyType::kCharacter ? codepage_.weight : CodePageEn().weight, false);
       if (keys.specs()[i].unique) UniqueKeys(set);
+      auto sorted = TakeSpare<std::vector<SortedKey>>(set.order.size() * sizeof(SortedKey));
+      sorted.reserve(set.order.size());
+      for (std::uint32_t k : set.order) sorted.push_back({set.keys.data() + std::size_t(k) * set.key_length, set.recnos[k]});
+      set.pages = TakeSpare<std::string>(set.order.size() * std::size_t(set.key_length + 4) + 2 * kPageSize);
+      set.root = CdxTag::BuildTree(sorted, set.key_length, FillByte(set.type), set.record_count, 0, set.pages);
+      GiveBack(std::move(sorted));
+      // The pages hold the keys now: the tags of a big table need not keep both.
+      GiveBack(std::exchange(set.keys, {}));
+      GiveBack(std::exchange(set.recnos, {}));
+      GiveBack(std::exchange(set.order, {}));
     }
   }
 
-  // Writes a tag built from sorted keys at the end of the file and lists it in the directory;
-  // `reuse` keeps an existing tag object (and the work area's pointer to it).
-  BagStatus WriteTag(const std::string& name, const TagSpec& spec, const KeySet& set, std::unique_ptr<CdxTag> reuse) {
+  // Writes a tag's pages built from its sorted keys at the end of the file and lists it in the
+  // directory; `reuse` keeps an existing tag object (and the work area's pointer to it).
+  BagStatus WriteTag(const std::string& name, const TagSpec& spec, KeySet& set, std::unique_ptr<CdxTag> reuse) {
     BagStatus st;
     TagHeader h;
     h.key_length = std::uint16_t(set.key_length);
@@ -389,19 +407,15 @@ class CdxBag : public OrderBag, public TagHost {
     h.key = spec.key;
     h.condition = spec.condition;
     const std::uint32_t header_offset = file_.Allocate(kHeaderSize);
-    auto sorted = TakeSpare<std::vector<SortedKey>>(set.order.size() * sizeof(SortedKey));
-    sorted.reserve(set.order.size());
-    for (std::uint32_t i : set.order) sorted.push_back({set.keys.data() + std::size_t(i) * set.key_length, set.recnos[i]});
-    auto region = TakeSpare<std::string>(set.order.size() * std::size_t(set.key_length + 4) + 2 * kPageSize);
-    h.root = CdxTag::BuildTree(sorted, set.key_length, FillByte(set.type), set.record_count,
-                               header_offset + kHeaderSize, region);
-    GiveBack(std::move(sorted));
-    file_.Allocate(std::uint32_t(region.size()));
+    const std::uint32_t base = header_offset + kHeaderSize;
+    MovePages(set.pages.data(), set.pages.size(), set.key_length, base);
+    h.root = set.root + base;
+    file_.Allocate(std::uint32_t(set.pages.size()));
     std::string raw;
     if (!(st = EncodeTagHeader(h, raw)).ok()) return st;
     if (!(st = file_.WriteAt(header_offset, raw)).ok()) return st;
-    st = file_.WriteAt(header_offset + kHeaderSize, region);
-    GiveBack(std::move(region));
+    st = file_.WriteAt(base, set.pages);
+    GiveBack(std::move(set.pages));
     if (!st.ok()) return st;
     std::string dir_key = name;
     dir_key.resize(kTagNameLength, ' ');

@@ -1,5 +1,6 @@
 #include "runtime/rdd/cdx_format.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -215,6 +216,24 @@ void EncodeInterior(const Page& page, int key_length, std::string& out) {
     PutBe32(e + key_length, entry.recno);
     PutBe32(e + key_length + 4, entry.child);
     e += key_length + 8;
+  }
+}
+
+void MovePages(char* pages, std::size_t size, int key_length, std::uint32_t by) {
+  auto move = [by](char* at, bool big_endian) {
+    const auto* u = reinterpret_cast<const unsigned char*>(at);
+    const std::uint32_t offset = big_endian ? Be32(u) : U32(u);
+    if (offset == kNone) return;
+    if (big_endian) PutBe32(at, offset + by);
+    else Put32(at, offset + by);
+  };
+  for (char* p = pages; p + kPageSize <= pages + size; p += kPageSize) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    move(p + 4, false);
+    move(p + 8, false);
+    if (U16(u) & kAttrLeaf) continue;
+    const int count = std::min<int>(U16(u + 2), InteriorCapacity(key_length));
+    for (int i = 0; i < count; ++i) move(p + kInteriorDataStart + i * (key_length + 8) + key_length + 4, true);
   }
 }
 

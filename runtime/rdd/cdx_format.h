@@ -110,6 +110,10 @@ bool EncodeLeafKeys(const SortedKey* keys, int count, std::uint16_t attr, std::u
                     int key_length, char fill, const LeafBits& bits, char* out);
 void EncodeInterior(const Page& page, int key_length, std::string& out);
 
+// Adds `by` to every page offset held in `size` bytes of whole pages: the siblings of each page
+// and the children of interior ones. Pages built for one place of the file go to another.
+void MovePages(char* pages, std::size_t size, int key_length, std::uint32_t by);
+
 // Incremental measure of a leaf being filled in key order: bytes used so far.
 class LeafPacker {
  public:

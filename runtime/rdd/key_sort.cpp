@@ -13,6 +13,7 @@ KeySet::~KeySet() {
   GiveBack(std::move(keys));
   GiveBack(std::move(recnos));
   GiveBack(std::move(order));
+  GiveBack(std::move(pages));
 }
 
 BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* condition,
@@ -130,6 +131,7 @@ TagKeys::TagKeys(std::vector<TagSpec> specs, std::vector<BagStatus> each, std::v
 
 void TagKeys::Begin(std::uint32_t most) {
   gathered_ = false;
+  sorted_ = false;
   done_.assign(jobs_.size(), false);
   shown_jobs_.clear();
   shown_of_.clear();
@@ -154,6 +156,7 @@ void TagKeys::Finish(RecordSource& records, std::uint32_t count) {
 
 void TagKeys::Gather(RecordSource& records) {
   gathered_ = false;
+  sorted_ = false;
   std::vector<KeyJob> rest;
   std::vector<std::size_t> rest_of;
   for (std::size_t j = 0; j < jobs_.size(); ++j) {

@@ -25,6 +25,10 @@ struct KeySet {
   std::string keys;                  // key_length bytes per key, in record order
   std::vector<std::uint32_t> recnos; // per key
   std::vector<std::uint32_t> order;  // key indexes in sorted order
+  // The tag's pages, built by the bag's format from the sorted keys as if they began at file
+  // offset 0, and the root page's offset among them: moved to their place as they are written.
+  std::string pages;
+  std::uint32_t root = 0;
 };
 
 // Stored form of one value: the format decides lengths and encodings. `first` is true for the
@@ -99,6 +103,9 @@ class TagKeys {
   void Gather(RecordSource& records);
   // Every tag's keys are gathered.
   bool gathered() const { return gathered_; }
+  // The bag sorted the keys and built their pages (OrderBag::SortTags).
+  bool sorted() const { return sorted_; }
+  void MarkSorted() { sorted_ = true; }
 
   const std::vector<TagSpec>& specs() const { return specs_; }
   std::vector<BagStatus>& each() { return each_; }
@@ -117,6 +124,7 @@ class TagKeys {
   std::vector<std::size_t> shown_of_;
   std::unique_ptr<KeyGatherer> gatherer_;
   bool gathered_ = false;
+  bool sorted_ = false;
 };
 // Sorts by collation weight, equal keys by record number ascending; `descending` reverses the
 // key order only.

@@ -225,6 +225,11 @@ class OrderBag {
   // CreateTags of tags whose keys were gathered already, while the records were shown before
   // this bag was there (StartCdxTags); not gathered, or for another format, they are read here.
   virtual void CreateTags(TagKeys& keys, RecordSource& records, std::vector<BagStatus>& each) = 0;
+  // Sorts keys gathered already and builds what CreateTags then only writes. It touches
+  // nothing but `keys` and what the bag fixed when it was made: it may run on another thread
+  // while nothing else uses `keys` and the work area is left alone. Where it does nothing,
+  // CreateTags does it all.
+  virtual void SortTags(TagKeys& keys) {}
   virtual BagStatus DestroyTag(std::string_view name) = 0;
   // Builds every tag again over `records` (after a pack or zap; ORDLISTREBUILD), in creation
   // order, into a file written anew. Tag pointers stay valid.

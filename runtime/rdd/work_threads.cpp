@@ -1,6 +1,7 @@
 #include "runtime/rdd/work_threads.h"
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <thread>
 
@@ -59,7 +60,49 @@ class Workers {
   std::size_t next_ = 0, count_ = 0, pending_ = 0, started_ = 0;
 };
 
+// The jobs RunAside was given, and the thread that runs them.
+class AsideQueue {
+ public:
+  AsideQueue() {
+    // Detached and never joined: it waits for jobs to the end of the program.
+    std::thread([this] { Loop(); }).detach();
+  }
+
+  std::future<void> Add(std::function<void()> job) {
+    std::packaged_task<void()> task(std::move(job));
+    std::future<void> done = task.get_future();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      tasks_.push_back(std::move(task));
+    }
+    wake_.notify_one();
+    return done;
+  }
+
+ private:
+  void Loop() {
+    for (;;) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      wake_.wait(lock, [this] { return !tasks_.empty(); });
+      std::packaged_task<void()> task = std::move(tasks_.front());
+      tasks_.pop_front();
+      lock.unlock();
+      task();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::packaged_task<void()>> tasks_;
+};
+
 }  // namespace
+
+std::future<void> RunAside(std::function<void()> job) {
+  // Kept to the end of the program, with its thread.
+  static AsideQueue* const queue = new AsideQueue;
+  return queue->Add(std::move(job));
+}
 
 void RunParts(std::size_t count, const std::function<void(std::size_t)>& work) {
   // Kept to the end of the program, with its threads: never destroyed while one may wait.

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <future>
 
 namespace xb::rdd {
 
@@ -11,5 +12,9 @@ namespace xb::rdd {
 // asks for a few per tag). Returns when every part is done. When another thread is using the
 // workers, every part runs here, one after another.
 void RunParts(std::size_t count, const std::function<void(std::size_t)>& work);
+
+// Runs jobs one after another on a thread kept for them, while the caller goes on. The future
+// tells when the job is done and hands on what it threw.
+std::future<void> RunAside(std::function<void()> job);
 
 }  // namespace xb::rdd

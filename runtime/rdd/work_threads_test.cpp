@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +28,41 @@ TEST(WorkThreads, EveryPartRunsOnceAlsoWithTwoCallers) {
   std::thread other([&] { check(4, 200); });
   check(3, 200);
   other.join();
+}
+
+// Jobs set aside run in the order given, one at a time, on a thread that is not the caller's;
+// what one throws reaches whoever waits for it, and the next jobs still run.
+TEST(WorkThreads, JobsAsideRunInTurnOffTheCallersThread) {
+  std::vector<int> order;  // touched by the jobs only, one after another
+  std::atomic<bool> on_caller{false};
+  std::vector<std::future<void>> done;
+  const auto caller = std::this_thread::get_id();
+  for (int i = 0; i < 20; ++i) {
+    done.push_back(RunAside([&, i] {
+      if (std::this_thread::get_id() == caller) on_caller = true;
+      order.push_back(i);
+      if (i == 5) throw std::runtime_error("falla");
+    }));
+  }
+  for (int i = 0; i < 20; ++i) {
+    if (i == 5) EXPECT_THROW(done[i].get(), std::runtime_error);
+    else done[i].get();
+  }
+  std::vector<int> expected(20);
+  for (int i = 0; i < 20; ++i) expected[i] = i;
+  EXPECT_EQ(order, expected);
+  EXPECT_FALSE(on_caller);
+}
+
+// Buffers given back on one thread are taken on another: a table's keys are gathered on one
+// and sorted on another.
+TEST(SpareBuffers, OneThreadTakesWhatAnotherGaveBack) {
+  while (TakeSpare<std::string>().capacity() > std::string().capacity()) {}
+  std::string big;
+  big.reserve(std::size_t(2) << 20);
+  const char* memory = big.data();
+  std::thread([&] { GiveBack(std::move(big)); }).join();
+  EXPECT_EQ(TakeSpare<std::string>().data(), memory);
 }
 
 // A buffer given back is handed out again with its memory; small ones are not kept.
