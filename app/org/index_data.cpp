@@ -153,9 +153,12 @@ void CatalogueIndexer::IndexRowsAhead(const std::vector<const CatalogueRow*>& ro
   const CatalogueRow& first = *rows.front();
   const std::string& folder = FolderOf(first);
   const std::string key = Key(folder, first.table);
-  // Its own table still open or waiting, or left unpacked: one table after another.
+  // Its own table still open, waiting or yet to be placed, or left unpacked: one table after
+  // another, so what placing the tables before meets is told where it was.
+  const std::string path = TablePath(folder, first.table);
   if (!pack_ || (last_ == key && table_->is_open()) ||
-      std::any_of(ahead_.begin(), ahead_.end(), [&](const auto& a) { return a->key == key; })) {
+      std::any_of(ahead_.begin(), ahead_.end(), [&](const auto& a) { return a->key == key; }) ||
+      std::any_of(unplaced_.begin(), unplaced_.end(), [&](const Unplaced& u) { return u.placement->path() == path; })) {
     FinishAhead();
     for (const CatalogueRow* row : rows)
       if (!row->title.empty()) tell_->Title(row->title);
