@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <future>
+#include <initializer_list>
 #include <map>
 #include <utility>
 
@@ -48,6 +49,24 @@ class IndexData : public testing::OrgTest {
   void IndexTable(CatalogueIndexer& indexer, std::string_view table) {
     for (const CatalogueRow& row : RowsOfTable(table))
       if (!row.after_statistics) indexer.IndexRow(row);
+  }
+  // Removes those of `paths` that exist.
+  void RemoveFiles(std::initializer_list<std::string> paths) {
+    for (const std::string& path : paths) {
+      if (memory().Exists(path)) {
+        ASSERT_TRUE(memory().Remove(path).ok()) << path;
+      }
+    }
+  }
+  // The power goes just before the n-th change to the files, or that change fails.
+  void CrashOrFailAt(xb::rdd::FaultyFileSystem& faulty, bool crash, long n) {
+    if (crash) {
+      faulty.before_change = [this, n](long change) {
+        if (change == n) memory().SimulateCrash();
+      };
+    } else {
+      faulty.FailAt(n);
+    }
   }
 };
 
@@ -216,8 +235,7 @@ TEST_F(IndexData, APackedTableThatCannotBeOpenedAgainIsToldAndLeftClosed) {
     for (const auto& [together, marked] : {std::pair{true, true}, {false, true}, {true, false}, {false, false}}) {
       SCOPED_TRACE(std::string(together ? "rows together" : "row by row") + (marked ? ", marked" : "") +
                    (refused ? ", placing refused" : ""));
-      for (const char* old : {"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"})
-        if (memory().Exists(old)) ASSERT_TRUE(memory().Remove(old).ok());
+      ASSERT_NO_FATAL_FAILURE(RemoveFiles({"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"}));
       testing::WriteTable("EMP/", "Familias", {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}});
       if (marked) {
         std::unique_ptr<xb::rdd::DbfTable> t;
@@ -280,8 +298,7 @@ TEST_F(IndexData, PackedTablesTakeTheirPlaceWithTheirIndexWhenClosed) {
   const auto zones = RowsOfTable("Zonas");
   for (const bool deferred : {true, false}) {
     SCOPED_TRACE(deferred ? "deferred" : "as each table closes");
-    for (const char* old : {"EMP/Familias.cdx", "EMP/Zonas.cdx"})
-      if (memory().Exists(old)) ASSERT_TRUE(memory().Remove(old).ok());
+    ASSERT_NO_FATAL_FAILURE(RemoveFiles({"EMP/Familias.cdx", "EMP/Zonas.cdx"}));
     testing::WriteTable("EMP/", "Familias",
                         {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}, {{"CCODFAM", S("03")}}});
     testing::WriteTable("EMP/", "Zonas", {{{"CCODZONA", S("001")}, {"*", L(true)}}, {{"CCODZONA", S("002")}}});
@@ -338,17 +355,10 @@ TEST_F(IndexData, ACrashOrAFailureAtAnyStepLeavesNoIndexThatDoesNotMatchItsTable
   for (const bool crash : {true, false}) {
     for (long n = 1;; ++n) {
       SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n));
-      for (const char* old : {"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"})
-        if (memory().Exists(old)) ASSERT_TRUE(memory().Remove(old).ok());
+      ASSERT_NO_FATAL_FAILURE(RemoveFiles({"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"}));
       memory().SetContents("EMP/Familias.dbf", original);
       xb::rdd::FaultyFileSystem faulty(memory());
-      if (crash) {
-        faulty.before_change = [&](long change) {
-          if (change == n) memory().SimulateCrash();
-        };
-      } else {
-        faulty.FailAt(n);
-      }
+      CrashOrFailAt(faulty, crash, n);
       areas().set_file_system(&faulty);
       bool done = false;
       {
@@ -375,7 +385,9 @@ TEST_F(IndexData, ACrashOrAFailureAtAnyStepLeavesNoIndexThatDoesNotMatchItsTable
           t.area().OrderCount() == int(families.size())) {
         for (int order = 1; order <= t.area().OrderCount(); ++order) {
           std::uint32_t keys = 0;
-          if (t.area().OrderAt(order)->KeyCount(keys).ok()) EXPECT_EQ(keys, records) << "order " << order;
+          if (t.area().OrderAt(order)->KeyCount(keys).ok()) {
+            EXPECT_EQ(keys, records) << "order " << order;
+          }
         }
       }
       t.Close();
@@ -415,20 +427,12 @@ TEST_F(IndexData, TablesIndexedAheadLeaveNoIndexThatDoesNotMatchItsTableAfterACr
         SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n) +
                      (closed ? ", closed" : ", dropped"));
         for (const Table& table : tables) {
-          for (const char* ext : {".cdx", ".pk$", ".cd$"})
-            if (memory().Exists("EMP/" + table.name + ext)) {
-              ASSERT_TRUE(memory().Remove("EMP/" + table.name + ext).ok());
-            }
+          const std::string stem = "EMP/" + table.name;
+          ASSERT_NO_FATAL_FAILURE(RemoveFiles({stem + ".cdx", stem + ".pk$", stem + ".cd$"}));
           memory().SetContents("EMP/" + table.name + ".dbf", table.original);
         }
         xb::rdd::FaultyFileSystem faulty(memory());
-        if (crash) {
-          faulty.before_change = [&](long change) {
-            if (change == n) memory().SimulateCrash();
-          };
-        } else {
-          faulty.FailAt(n);
-        }
+        CrashOrFailAt(faulty, crash, n);
         areas().set_file_system(&faulty);
         {
           CatalogueIndexer indexer(folders, events);
@@ -489,13 +493,10 @@ TEST_F(IndexData, APackedTableTakesItsPlaceMarkedAfterACrashAtAnyStep) {
   for (const CatalogueRow& row : families) rows.push_back(&row);
   for (long n = 1;; ++n) {
     SCOPED_TRACE("crash at change " + std::to_string(n));
-    for (const char* old : {"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"})
-      if (memory().Exists(old)) ASSERT_TRUE(memory().Remove(old).ok());
+    ASSERT_NO_FATAL_FAILURE(RemoveFiles({"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"}));
     memory().SetContents("EMP/Familias.dbf", original);
     xb::rdd::FaultyFileSystem faulty(memory());
-    faulty.before_change = [&](long change) {
-      if (change == n) memory().SimulateCrash();
-    };
+    CrashOrFailAt(faulty, /*crash=*/true, n);
     areas().set_file_system(&faulty);
     {
       CatalogueIndexer indexer(folders, events);

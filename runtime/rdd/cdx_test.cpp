@@ -161,21 +161,32 @@ TEST(Cdx, EveryKeyOfEveryRecordIsFoundInTheReferenceFiles) {
   }
 }
 
+// A reference table and an empty index file in memory, to build its tags into.
+struct NewBag {
+  explicit NewBag(const Reference& ref)
+      : table(TestTable::Load(FixturePath(std::string(ref.folder) + "/" + ref.table))), compiler(table) {
+    auto file = std::make_unique<MemoryBagFile>();
+    raw = file.get();
+    created = CreateCdx(std::move(file), compiler, EsWin(), bag);
+  }
+  TestTable table;
+  TestCompiler compiler;
+  const MemoryBagFile* raw = nullptr;
+  std::unique_ptr<OrderBag> bag;
+  BagStatus created;
+};
+
 TEST(Cdx, TagsBuiltOverTheReferenceTablesMatchTheReferenceFilesByteForByte) {
   for (const Reference& ref : kReferences) {
     SCOPED_TRACE(ref.folder);
-    TestTable table = TestTable::Load(FixturePath(std::string(ref.folder) + "/" + ref.table));
-    TestCompiler compiler(table);
-    auto file = std::make_unique<MemoryBagFile>();
-    MemoryBagFile* raw = file.get();
-    std::unique_ptr<OrderBag> bag;
-    ASSERT_TRUE(CreateCdx(std::move(file), compiler, EsWin(), bag).ok());
+    NewBag build(ref);
+    ASSERT_TRUE(build.created.ok()) << build.created.message;
     for (const TagSpec& spec : ref.tags) {
-      const BagStatus st = bag->CreateTag(spec, table);
+      const BagStatus st = build.bag->CreateTag(spec, build.table);
       ASSERT_TRUE(st.ok()) << st.message;
     }
     const std::string expected = ReadFile(FixturePath(std::string(ref.folder) + "/" + ref.index));
-    const std::string& built = raw->Bytes();
+    const std::string& built = build.raw->Bytes();
     ASSERT_EQ(built.size(), expected.size());
     std::size_t first_difference = 0;
     while (first_difference < built.size() && built[first_difference] == expected[first_difference]) ++first_difference;
@@ -201,19 +212,15 @@ class CountingSource : public RecordSource {
 TEST(Cdx, TagsBuiltTogetherReadEachRecordOnceAndMatchTheReferenceFiles) {
   for (const Reference& ref : kReferences) {
     SCOPED_TRACE(ref.folder);
-    TestTable table = TestTable::Load(FixturePath(std::string(ref.folder) + "/" + ref.table));
-    TestCompiler compiler(table);
-    auto file = std::make_unique<MemoryBagFile>();
-    MemoryBagFile* raw = file.get();
-    std::unique_ptr<OrderBag> bag;
-    ASSERT_TRUE(CreateCdx(std::move(file), compiler, EsWin(), bag).ok());
-    CountingSource records(table);
+    NewBag build(ref);
+    ASSERT_TRUE(build.created.ok()) << build.created.message;
+    CountingSource records(build.table);
     std::vector<BagStatus> each;
-    bag->CreateTags(ref.tags, records, each);
+    build.bag->CreateTags(ref.tags, records, each);
     ASSERT_EQ(each.size(), ref.tags.size());
     for (const BagStatus& st : each) EXPECT_TRUE(st.ok()) << st.message;
-    EXPECT_LE(records.moves, table.RecordCount() + 1);
-    EXPECT_EQ(raw->Bytes(), ReadFile(FixturePath(std::string(ref.folder) + "/" + ref.index)));
+    EXPECT_LE(records.moves, build.table.RecordCount() + 1);
+    EXPECT_EQ(build.raw->Bytes(), ReadFile(FixturePath(std::string(ref.folder) + "/" + ref.index)));
   }
 }
 
@@ -222,22 +229,18 @@ TEST(Cdx, TagsBuiltTogetherReadEachRecordOnceAndMatchTheReferenceFiles) {
 TEST(Cdx, TagsSortedOnAnotherThreadMatchTheReferenceFiles) {
   for (const Reference& ref : kReferences) {
     SCOPED_TRACE(ref.folder);
-    TestTable table = TestTable::Load(FixturePath(std::string(ref.folder) + "/" + ref.table));
-    TestCompiler compiler(table);
-    auto file = std::make_unique<MemoryBagFile>();
-    MemoryBagFile* raw = file.get();
-    std::unique_ptr<OrderBag> bag;
-    ASSERT_TRUE(CreateCdx(std::move(file), compiler, EsWin(), bag).ok());
-    std::unique_ptr<TagKeys> keys = StartCdxTags(ref.tags, compiler);
-    keys->Gather(table);
-    std::thread([&] { bag->SortTags(*keys); }).join();
+    NewBag build(ref);
+    ASSERT_TRUE(build.created.ok()) << build.created.message;
+    std::unique_ptr<TagKeys> keys = StartCdxTags(ref.tags, build.compiler);
+    keys->Gather(build.table);
+    std::thread([&] { build.bag->SortTags(*keys); }).join();
     EXPECT_TRUE(keys->sorted());
-    CountingSource records(table);
+    CountingSource records(build.table);
     std::vector<BagStatus> each;
-    bag->CreateTags(*keys, records, each);
+    build.bag->CreateTags(*keys, records, each);
     for (const BagStatus& st : each) EXPECT_TRUE(st.ok()) << st.message;
     EXPECT_EQ(records.moves, 0u);
-    EXPECT_EQ(raw->Bytes(), ReadFile(FixturePath(std::string(ref.folder) + "/" + ref.index)));
+    EXPECT_EQ(build.raw->Bytes(), ReadFile(FixturePath(std::string(ref.folder) + "/" + ref.index)));
   }
 }
 
