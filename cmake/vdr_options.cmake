@@ -17,6 +17,15 @@ if(WIN32)
   # The C and C++ runtimes and winpthread are linked in: no DLL ships but ours.
   string(APPEND CMAKE_EXE_LINKER_FLAGS " -static")
   string(APPEND CMAKE_SHARED_LINKER_FLAGS " -static")
+  # Sections lie in the file at page boundaries, as in memory: the loader maps the image
+  # instead of reading it whole into fresh memory (Vdr.exe's 16 MB cost ~25 ms a start
+  # under Wine).
+  string(APPEND CMAKE_EXE_LINKER_FLAGS " -Wl,--file-alignment,0x1000")
+  string(APPEND CMAKE_SHARED_LINKER_FLAGS " -Wl,--file-alignment,0x1000")
+  # Optimised builds ship without symbols.
+  string(APPEND CMAKE_EXE_LINKER_FLAGS_RELEASE " -s")
+  string(APPEND CMAKE_SHARED_LINKER_FLAGS_RELEASE " -s")
+  include(${CMAKE_CURRENT_LIST_DIR}/vdr_delay_imports.cmake)
   # Wine runs cross-built programs; its prefix and display live in the build tree.
   set(VDR_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VDR_ROOT}/tools/wine-run --dir ${VDR_WINE_DIR})
