@@ -88,14 +88,15 @@ void CatalogueIndexer::CloseTable(OrgTable& table) {
   if (table.is_open()) {
     Unplaced u{table.name(), nullptr};
     table.CloseUnplaced(&u.placement);
+    if (u.placement && place_aside_) u.placement->PlaceAside();
     if (u.placement) unplaced_.push_back(std::move(u));
   }
   table.Close();
-  if (!defer_placement_) PlacePacked();
+  if (!place_aside_) PlacePacked();
 }
 
 // The packed files were synced on another thread meanwhile: here each is waited for and put
-// in its place, its index after it.
+// in its place (or its placement there waited for), its index after it.
 void CatalogueIndexer::PlacePacked() {
   std::vector<Unplaced> unplaced = std::move(unplaced_);
   unplaced_.clear();
@@ -265,32 +266,30 @@ bool CatalogueIndexer::OpenAndPack(std::string_view table, const std::string& fo
     tell_->TableFailed(failure);
     return false;
   }
-  xb::rdd::FileSystem& fs = xb::rdd::WorkAreas::Get().file_system();
-  const std::string bag = table_->area().StructuralBagPath();
-  if (fs.Exists(bag)) {
-    const xb::rdd::Status removed = fs.Remove(bag);
-    if (!removed.ok()) {
-      tell_->TableFailed({std::string(table), bag, removed.os_code(), removed.message()});
-      table_->Close();
-      return false;
-    }
-  }
-  if (keys && pack_) *keys = xb::rdd::StartCdxTags(*specs, table_->area().key_compiler());
+  xb::rdd::WorkArea& area = table_->area();
+  const std::string bag = area.StructuralBagPath();
+  const bool old_index = xb::rdd::WorkAreas::Get().file_system().Exists(bag);
+  if (keys && pack_) *keys = xb::rdd::StartCdxTags(*specs, area.key_compiler());
   xb::rdd::PackDamage damage;
   TableFailure packing;
   bool ok = false;
+  xb::rdd::Status removed;
   {
     ErrorCatcher catcher;
     try {
-      ok = (!pack_ || table_->area().Pack(&damage, /*sync_aside=*/true, keys ? keys->get() : nullptr)) &&
-           table_->area().CreateBag(table_->area().StructuralBagPath(), true) && table_->area().table().is_open();
+      ok = !pack_ || area.Pack(&damage, /*sync_aside=*/true, keys ? keys->get() : nullptr);
+      // The old index goes as the packed table takes its place, or now when nothing was packed
+      // (a table that another program holds keeps it).
+      if (ok && old_index) removed = area.table().RemoveBeforePlacing(bag);
+      ok = ok && removed.ok() && area.CreateBag(bag, true) && area.table().is_open();
     } catch (const xb::UnhandledError&) {
       ok = false;
     }
-    if (!ok) packing = catcher.Failure(table, path);
+    if (!ok && removed.ok()) packing = catcher.Failure(table, path);
   }
   // Told once the catcher is gone: what the message's own windows raise must reach the
   // program's error handler, not this one.
+  if (!removed.ok()) packing = {std::string(table), bag, removed.os_code(), removed.message()};
   if (!ok) {
     tell_->TableFailed(packing);
     table_->Close();

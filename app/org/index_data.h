@@ -1,10 +1,11 @@
 // Packing a table and creating its tags anew (INDEXDATA, without the dialog): the first tag
-// of a table opens it exclusively, erases its index file and packs it; every tag is then
+// of a table opens it exclusively, packs it and erases its index file; every tag is then
 // built over all its records, in the order the catalogue gives them. The table stays open
 // while the following tags are of the same table. A packed table and its new index are
 // written beside the old table and put in its place once their files are synced, when the
-// table is closed (or, deferred, when the indexer closes): until then the old table stays
-// where it is, whole.
+// table is closed (or, placed aside, on another thread after that): until then the old table
+// stays where it is, whole, with its old index, which goes just before the packed table
+// takes its place.
 #pragma once
 
 #include <deque>
@@ -44,9 +45,10 @@ class CatalogueIndexer {
   // Closes the table being indexed and puts the packed tables in their places; the next tag
   // opens its table afresh.
   void Close();
-  // The packed tables take their places together at Close, not each as its table closes: their
-  // files sync meanwhile, while the next tables are packed and indexed.
-  void DeferPlacement() { defer_placement_ = true; }
+  // The packed tables take their places on another thread, each once its table is closed and
+  // its files are synced, while the next tables are packed and indexed; Close waits for them
+  // and tells, in their order, those that could not.
+  void PlaceAside() { place_aside_ = true; }
 
   // Set when a table did not open; the recomputations are then not run. Complete after Close.
   bool failed() const { return failed_; }
@@ -89,7 +91,7 @@ class CatalogueIndexer {
   std::vector<Unplaced> unplaced_;
   bool failed_ = false;
   bool pack_ = true;
-  bool defer_placement_ = false;
+  bool place_aside_ = false;
 };
 
 // The macro table of the start folder (re-indexed by the start-folder step): when it exists,

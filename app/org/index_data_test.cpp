@@ -291,36 +291,46 @@ void MarkIndexed(xb::rdd::FileSystem& fs, const std::string& path) {
   ASSERT_TRUE(t->SetStructuralIndex(true).ok());
 }
 
-// A packed table and its index take their places when the table closes or, deferred, when
-// the indexer closes; until then the old table stays whole in its place, without an index.
+// A packed table and its index take their places when the table closes or, placed aside, on
+// the sync thread after that and at the indexer's Close at the latest; until then the old
+// table stays whole in its place, with its old index.
 TEST_F(IndexData, PackedTablesTakeTheirPlaceWithTheirIndexWhenClosed) {
   const auto families = RowsOfTable("Familias");
   const auto zones = RowsOfTable("Zonas");
-  for (const bool deferred : {true, false}) {
-    SCOPED_TRACE(deferred ? "deferred" : "as each table closes");
+  for (const bool aside : {true, false}) {
+    SCOPED_TRACE(aside ? "placed aside" : "as each table closes");
     ASSERT_NO_FATAL_FAILURE(RemoveFiles({"EMP/Familias.cdx", "EMP/Zonas.cdx"}));
     testing::WriteTable("EMP/", "Familias",
                         {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}, {{"CCODFAM", S("03")}}});
     testing::WriteTable("EMP/", "Zonas", {{{"CCODZONA", S("001")}, {"*", L(true)}}, {{"CCODZONA", S("002")}}});
-    MarkIndexed(memory(), "EMP/Familias.dbf");
-    MarkIndexed(memory(), "EMP/Zonas.dbf");
+    {
+      CatalogueIndexer unpacked(folders, events, /*pack=*/false);
+      IndexTable(unpacked, "Familias");
+      IndexTable(unpacked, "Zonas");
+    }
     const std::string familias = memory().Contents("EMP/Familias.dbf");
     const std::string zonas = memory().Contents("EMP/Zonas.dbf");
+    const std::string familias_index = memory().Contents("EMP/Familias.cdx");
+    const std::string zonas_index = memory().Contents("EMP/Zonas.cdx");
+    ASSERT_FALSE(familias_index.empty());
     {
       CatalogueIndexer indexer(folders, events);
-      if (deferred) indexer.DeferPlacement();
+      if (aside) indexer.PlaceAside();
       std::vector<const CatalogueRow*> rows;
       for (const CatalogueRow& row : families) rows.push_back(&row);
       EXPECT_TRUE(indexer.IndexRows(rows));
       EXPECT_EQ(memory().Contents("EMP/Familias.dbf"), familias);
-      EXPECT_FALSE(memory().Exists("EMP/Familias.cdx"));
+      EXPECT_EQ(memory().Contents("EMP/Familias.cdx"), familias_index);
       rows.clear();
       for (const CatalogueRow& row : zones) rows.push_back(&row);
       EXPECT_TRUE(indexer.IndexRows(rows));
       EXPECT_EQ(memory().Contents("EMP/Zonas.dbf"), zonas);
-      EXPECT_FALSE(memory().Exists("EMP/Zonas.cdx"));
-      EXPECT_EQ(memory().Contents("EMP/Familias.dbf") == familias, deferred);
-      EXPECT_EQ(memory().Exists("EMP/Familias.cdx"), !deferred);
+      EXPECT_EQ(memory().Contents("EMP/Zonas.cdx"), zonas_index);
+      // Placed aside, Familias may be in its place already or not yet.
+      if (!aside) {
+        EXPECT_NE(memory().Contents("EMP/Familias.dbf"), familias);
+        EXPECT_NE(memory().Contents("EMP/Familias.cdx"), familias_index);
+      }
       indexer.Close();
       EXPECT_FALSE(indexer.failed());
     }
@@ -328,15 +338,56 @@ TEST_F(IndexData, PackedTablesTakeTheirPlaceWithTheirIndexWhenClosed) {
     for (const char* temp : {"EMP/Familias.pk$", "EMP/Familias.cd$", "EMP/Zonas.pk$", "EMP/Zonas.cd$"})
       EXPECT_FALSE(memory().Exists(temp)) << temp;
     EXPECT_EQ(LiveCodes(memory(), "EMP/Familias.dbf"), (std::vector<std::string>{"01", "03"}));
+    EXPECT_EQ(LiveCodes(memory(), "EMP/Zonas.dbf", "CCODZONA"), (std::vector<std::string>{"002"}));
     EXPECT_EQ(Tags("EMP/", "Familias").size(), families.size());
     EXPECT_EQ(Tags("EMP/", "Zonas").size(), zones.size());
-    OrgTable t;
-    TableFailure failure;
-    ASSERT_TRUE(t.Open("EMP/", "Familias", &failure));
-    EXPECT_EQ(t.RecordCount(), 2u);
-    std::uint32_t keys = 0;
-    ASSERT_TRUE(t.area().OrderAt(1)->KeyCount(keys).ok());
-    EXPECT_EQ(keys, 2u);
+    for (const auto& [table, live] : {std::pair{"Familias", 2u}, {"Zonas", 1u}}) {
+      OrgTable t;
+      TableFailure failure;
+      ASSERT_TRUE(t.Open("EMP/", table, &failure));
+      EXPECT_EQ(t.RecordCount(), live) << table;
+      std::uint32_t keys = 0;
+      ASSERT_TRUE(t.area().OrderAt(1)->KeyCount(keys).ok());
+      EXPECT_EQ(keys, live) << table;
+    }
+  }
+}
+
+// An old index that another program holds cannot go: a packed table never takes its place
+// over it (told when it would have), and a table with nothing to pack is told at once. Either
+// way the table and its old index stay as they were, and no temporary file is left.
+TEST_F(IndexData, AnOldIndexHeldByAnotherProgramKeepsItsTableAsItWas) {
+  for (const bool packed : {true, false}) {
+    for (const bool aside : {true, false}) {
+      SCOPED_TRACE(std::string(packed ? "to pack" : "nothing to pack") + (aside ? ", placed aside" : ""));
+      ASSERT_NO_FATAL_FAILURE(RemoveFiles({"EMP/Familias.cdx"}));
+      testing::WriteTable("EMP/", "Familias", {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(!packed)}}});
+      {
+        CatalogueIndexer unpacked(folders, events, /*pack=*/false);
+        IndexTable(unpacked, "Familias");
+      }
+      const std::string table = memory().Contents("EMP/Familias.dbf");
+      const std::string index = memory().Contents("EMP/Familias.cdx");
+      std::unique_ptr<xb::rdd::File> held;
+      xb::rdd::OpenOptions shared;
+      shared.share = xb::rdd::Share::kShared;
+      ASSERT_TRUE(memory().Open("EMP/Familias.cdx", shared, &held).ok());
+      events.failures.clear();
+      {
+        CatalogueIndexer indexer(folders, events);
+        if (aside) indexer.PlaceAside();
+        IndexTable(indexer, "Familias");
+        indexer.Close();
+        EXPECT_TRUE(indexer.failed());
+      }
+      held.reset();
+      ASSERT_FALSE(events.failures.empty());
+      EXPECT_EQ(events.failures[0].table, "Familias");
+      EXPECT_EQ(events.failures[0].path, "EMP/Familias.cdx");
+      EXPECT_EQ(memory().Contents("EMP/Familias.dbf"), table);
+      EXPECT_EQ(memory().Contents("EMP/Familias.cdx"), index);
+      for (const char* temp : {"EMP/Familias.pk$", "EMP/Familias.cd$"}) EXPECT_FALSE(memory().Exists(temp)) << temp;
+    }
   }
 }
 
@@ -348,22 +399,31 @@ TEST_F(IndexData, ACrashOrAFailureAtAnyStepLeavesNoIndexThatDoesNotMatchItsTable
   testing::WriteTable("EMP/", "Familias",
                       {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}, {{"CCODFAM", S("03")}}});
   MarkIndexed(memory(), "EMP/Familias.dbf");
-  const std::string original = memory().Contents("EMP/Familias.dbf");
   const auto families = RowsOfTable("Familias");
   std::vector<const CatalogueRow*> rows;
   for (const CatalogueRow& row : families) rows.push_back(&row);
+  // Indexed before, as it was: its old index goes only as the packed table takes its place.
+  {
+    CatalogueIndexer unpacked(folders, events, /*pack=*/false);
+    ASSERT_TRUE(unpacked.IndexRows(rows));
+  }
+  const std::string original = memory().Contents("EMP/Familias.dbf");
+  const std::string old_index = memory().Contents("EMP/Familias.cdx");
+  for (const bool indexed_before : {false, true}) {
   for (const bool crash : {true, false}) {
     for (long n = 1;; ++n) {
-      SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n));
+      SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n) +
+                   (indexed_before ? ", indexed before" : ""));
       ASSERT_NO_FATAL_FAILURE(RemoveFiles({"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"}));
       memory().SetContents("EMP/Familias.dbf", original);
+      if (indexed_before) memory().SetContents("EMP/Familias.cdx", old_index);
       xb::rdd::FaultyFileSystem faulty(memory());
       CrashOrFailAt(faulty, crash, n);
       areas().set_file_system(&faulty);
       bool done = false;
       {
         CatalogueIndexer indexer(folders, events);
-        indexer.DeferPlacement();
+        indexer.PlaceAside();
         done = indexer.IndexRows(rows);
         indexer.Close();
         done = done && !indexer.failed();
@@ -399,6 +459,7 @@ TEST_F(IndexData, ACrashOrAFailureAtAnyStepLeavesNoIndexThatDoesNotMatchItsTable
       ASSERT_LT(n, 200);
     }
   }
+  }
 }
 
 // Tables whose tags are sorted while the next one is packed have their files written in
@@ -417,26 +478,35 @@ TEST_F(IndexData, TablesIndexedAheadLeaveNoIndexThatDoesNotMatchItsTableAfterACr
   testing::WriteTable("EMP/", "Familias",
                       {{{"CCODFAM", S("01")}}, {{"CCODFAM", S("02")}, {"*", L(true)}}, {{"CCODFAM", S("03")}}});
   testing::WriteTable("EMP/", "Zonas", {{{"CCODZONA", S("001")}, {"*", L(true)}}, {{"CCODZONA", S("002")}}});
+  // Indexed before, as they were: their old indexes go only as the packed tables take their places.
+  {
+    CatalogueIndexer unpacked(folders, events, /*pack=*/false);
+    for (const Table& table : tables) IndexTable(unpacked, table.name);
+  }
+  std::map<std::string, std::string> old_index;
   for (Table& table : tables) {
     MarkIndexed(memory(), "EMP/" + table.name + ".dbf");
     table.original = memory().Contents("EMP/" + table.name + ".dbf");
+    old_index[table.name] = memory().Contents("EMP/" + table.name + ".cdx");
   }
+  for (const bool indexed_before : {false, true}) {
   for (const bool crash : {true, false}) {
     for (const bool closed : {true, false}) {
       for (long n = 1;; ++n) {
         SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n) +
-                     (closed ? ", closed" : ", dropped"));
+                     (closed ? ", closed" : ", dropped") + (indexed_before ? ", indexed before" : ""));
         for (const Table& table : tables) {
           const std::string stem = "EMP/" + table.name;
           ASSERT_NO_FATAL_FAILURE(RemoveFiles({stem + ".cdx", stem + ".pk$", stem + ".cd$"}));
           memory().SetContents("EMP/" + table.name + ".dbf", table.original);
+          if (indexed_before) memory().SetContents(stem + ".cdx", old_index[table.name]);
         }
         xb::rdd::FaultyFileSystem faulty(memory());
         CrashOrFailAt(faulty, crash, n);
         areas().set_file_system(&faulty);
         {
           CatalogueIndexer indexer(folders, events);
-          indexer.DeferPlacement();
+          indexer.PlaceAside();
           for (const Table& table : tables) {
             std::vector<const CatalogueRow*> rows;
             for (const CatalogueRow& row : table.rows) rows.push_back(&row);
@@ -479,6 +549,7 @@ TEST_F(IndexData, TablesIndexedAheadLeaveNoIndexThatDoesNotMatchItsTableAfterACr
       }
     }
   }
+  }
 }
 
 // A table yet to be marked as having an index is marked in its packed file, synced before it
@@ -500,7 +571,7 @@ TEST_F(IndexData, APackedTableTakesItsPlaceMarkedAfterACrashAtAnyStep) {
     areas().set_file_system(&faulty);
     {
       CatalogueIndexer indexer(folders, events);
-      indexer.DeferPlacement();
+      indexer.PlaceAside();
       indexer.IndexRows(rows);
       indexer.Close();
     }
@@ -634,7 +705,7 @@ TEST_F(IndexData, TablesIndexedAheadTellAndWriteWhatTablesIndexedInTurnDo) {
     Run r;
     {
       CatalogueIndexer indexer(folders, logged);
-      if (deferred) indexer.DeferPlacement();
+      if (deferred) indexer.PlaceAside();
       for (std::size_t g = 0; g < groups.size(); ++g) {
         std::vector<const CatalogueRow*> rows;
         for (const CatalogueRow& row : groups[g]) rows.push_back(&row);

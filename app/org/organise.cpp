@@ -20,7 +20,7 @@ OrganiseResult OrganiseCompany(const Folders& folders, const OrganiseOptions& op
                                xb::Date working_date, OrganiserEvents& events) {
   OrganiseResult result;
   CatalogueIndexer indexer(folders, events);
-  indexer.DeferPlacement();
+  indexer.PlaceAside();
   const bool wanted[] = {false, options.auxiliary, options.masters, options.documents, options.accumulators};
   if (options.auxiliary) {
     for (int meter = 1; meter < kFirstCatalogueMeter; ++meter) events.Meter(meter, 100);

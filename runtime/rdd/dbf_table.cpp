@@ -63,6 +63,16 @@ void StampToday(dbf::Header* h) {
   dbf::CivilDate(Today(), &h->year, &h->month, &h->day);
 }
 
+// Removes those of `paths` that exist; the first that cannot be removed is told.
+Status RemoveExisting(FileSystem& fs, const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    if (!fs.Exists(path)) continue;
+    Status s = fs.Remove(path);
+    if (!s.ok()) return std::move(s).InFile(path);
+  }
+  return Status();
+}
+
 }  // namespace
 
 std::int32_t Today() {
@@ -813,7 +823,8 @@ Status DbfTable::PackWith(std::string& buffer, const MemoCheck& memos, bool asid
 Status DbfTable::Settle() {
   if (!pending_) return Status();
   std::unique_ptr<PendingPack> pending = std::move(pending_);
-  const Status synced = pending->synced.get();
+  Status synced = pending->synced.get();
+  if (synced.ok()) synced = RemoveExisting(fs_, pending->removals);
   followers_ = std::move(pending->followers);
   followers_placed_ = synced.ok();
   if (!synced.ok()) {
@@ -837,6 +848,12 @@ Status DbfTable::Settle() {
   }
   Status reopened = ReopenAfterPack();
   return s.ok() ? reopened : s;
+}
+
+Status DbfTable::RemoveBeforePlacing(const std::string& path) {
+  if (!pending_) return RemoveExisting(fs_, {path});
+  pending_->removals.push_back(path);
+  return Status();
 }
 
 void DbfTable::FollowPack(std::string temp, std::string path) {
@@ -865,6 +882,7 @@ Status DbfTable::CloseUnplaced(std::unique_ptr<PackPlacement>* placement) {
   p->temp_ = std::move(pending_->temp);
   p->old_ = std::move(pending_->old);
   p->synced_ = std::move(pending_->synced);
+  p->removals_ = std::move(pending_->removals);
   p->followers_ = std::move(pending_->followers);
   p->packed_ = std::move(file_);
   pending_.reset();
@@ -876,10 +894,21 @@ Status DbfTable::CloseUnplaced(std::unique_ptr<PackPlacement>* placement) {
 }
 
 Status PackPlacement::Place() {
+  if (placing_.valid()) return placing_.get();
+  return PlaceNow();
+}
+
+void PackPlacement::PlaceAside() {
+  if (!fs_ || placing_.valid()) return;
+  placing_ = SyncAside([this] { return PlaceNow(); });
+}
+
+Status PackPlacement::PlaceNow() {
   if (!fs_) return Status();
   FileSystem& fs = *fs_;
   fs_ = nullptr;
   Status s = synced_.get();
+  if (s.ok()) s = RemoveExisting(fs, removals_);
   // The old table's handle goes before the packed file can take its place (Windows); the packed
   // file's goes with the rename.
   old_.reset();
@@ -902,6 +931,10 @@ Status PackPlacement::Place() {
 }
 
 void PackPlacement::Discard() {
+  if (placing_.valid()) {
+    (void)placing_.get();  // placed, or not, on the sync thread
+    return;
+  }
   if (!fs_) return;
   if (synced_.valid()) synced_.wait();  // the sync thread still uses the packed file
   packed_.reset();

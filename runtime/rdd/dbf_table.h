@@ -37,9 +37,10 @@ struct PackDamage {
 };
 
 // A packed table waiting for its place (DbfTable::CloseUnplaced): the old table stays where it
-// is, held open, until Place() has waited for the packed file's sync and renamed it there, and
-// then the files that follow it (an index built on the packed records) to theirs. Dropped
-// unplaced, or when the sync fails, the temporary files go and the old table stays.
+// is, held open, until Place() has waited for the packed file's sync, removed the files that
+// must go first (the old index) and renamed it there, and then the files that follow it (an
+// index built on the packed records) to theirs. Dropped unplaced, or when the sync or a
+// removal fails, the temporary files go and the old table stays, with its old index.
 class PackPlacement {
  public:
   PackPlacement() = default;
@@ -49,15 +50,21 @@ class PackPlacement {
 
   const std::string& path() const { return path_; }
   Status Place();
+  // Place on the thread the syncs run on, after this pack's own sync, while the caller goes
+  // on; Place then waits for it and tells how it went. Dropped meanwhile, it is waited for.
+  void PlaceAside();
 
  private:
   friend class DbfTable;
+  Status PlaceNow();
   void Discard();
 
   FileSystem* fs_ = nullptr;
   std::string path_, temp_;
   std::unique_ptr<File> old_, packed_;
   std::future<Status> synced_;
+  std::future<Status> placing_;                                  // PlaceAside's
+  std::vector<std::string> removals_;                            // go before the packed table
   std::vector<std::pair<std::string, std::string>> followers_;  // temporary name, own name
 };
 
@@ -174,6 +181,10 @@ class DbfTable {
   // them): renamed to `path` once the packed table is in its place, removed if it never gets
   // there. It must be closed by then: when this table closes, or when the placement is made.
   void FollowPack(std::string temp, std::string path);
+  // A file that must not outlive the table as it is (its old index): with a pack pending it is
+  // removed just before the packed table takes its place, and when it cannot be the packed
+  // table never does; without one, at once.
+  Status RemoveBeforePlacing(const std::string& path);
   // Close, leaving a pack still synced aside unplaced: *placement takes it (and what follows
   // it), to put it in place later. Otherwise as Close, with *placement empty.
   Status CloseUnplaced(std::unique_ptr<PackPlacement>* placement);
@@ -251,6 +262,7 @@ class DbfTable {
     std::unique_ptr<File> old;
     std::string temp;
     std::future<Status> synced;
+    std::vector<std::string> removals;
     std::vector<std::pair<std::string, std::string>> followers;
   };
   std::unique_ptr<PendingPack> pending_;

@@ -10,25 +10,26 @@ class FaultyFile final : public File {
 
   Status Read(std::uint64_t offset, void* data, std::size_t size, std::size_t* got) override {
     Status s = base_->Read(offset, data, size, got);
-    if (s.ok()) fs_.MutableCounts(path_).read_bytes += *got;
+    if (s.ok()) fs_.Count(path_, [&](auto& c) { c.read_bytes += *got; });
     return s;
   }
   Status Write(std::uint64_t offset, const void* data, std::size_t size) override {
     XB_RETURN_IF_ERROR(fs_.Change(path_, "escritura"));
-    auto& c = fs_.MutableCounts(path_);
-    ++c.writes;
-    c.bytes += size;
+    fs_.Count(path_, [&](auto& c) {
+      ++c.writes;
+      c.bytes += size;
+    });
     return base_->Write(offset, data, size);
   }
   Status Size(std::uint64_t* size) override { return base_->Size(size); }
   Status Truncate(std::uint64_t size) override {
     XB_RETURN_IF_ERROR(fs_.Change(path_, "truncar"));
-    ++fs_.MutableCounts(path_).truncates;
+    fs_.Count(path_, [](auto& c) { ++c.truncates; });
     return base_->Truncate(size);
   }
   Status Sync() override {
     XB_RETURN_IF_ERROR(fs_.Change(path_, "sincronizar"));
-    ++fs_.MutableCounts(path_).syncs;
+    fs_.Count(path_, [](auto& c) { ++c.syncs; });
     return base_->Sync();
   }
   Status Lock(std::uint64_t offset, std::uint64_t length, bool exclusive) override {
@@ -66,18 +67,41 @@ Status FaultyFileSystem::Rename(const std::string& from, const std::string& to) 
 }
 
 void FaultyFileSystem::FailAt(long n, int os_code, bool sticky) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   fail_at_ = changes_ + n;
   os_code_ = os_code;
   sticky_ = sticky;
   failed_ = false;
 }
 
+void FaultyFileSystem::Heal() {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  fail_at_ = 0;
+}
+
+bool FaultyFileSystem::failed() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return failed_;
+}
+
+void FaultyFileSystem::ResetCounts() {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  counts_.clear();
+}
+
+long FaultyFileSystem::changes() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return changes_;
+}
+
 FaultyFileSystem::Counts FaultyFileSystem::counts(const std::string& path) const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   auto it = counts_.find(path);
   return it == counts_.end() ? Counts() : it->second;
 }
 
 Status FaultyFileSystem::Change(const std::string& path, const char* what) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   ++changes_;
   if (before_change) before_change(changes_);
   if (fail_at_ > 0 && (changes_ == fail_at_ || (sticky_ && changes_ > fail_at_))) {

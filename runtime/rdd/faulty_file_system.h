@@ -1,11 +1,14 @@
 // A file system over another one that counts what is written (and read) and fails on request: the
 // n-th changing operation (write, truncate, sync, rename, remove) and, when sticky, every
 // one after it, as a full disk does. Tests fail n = 1, 2, 3 ... until the operation under
-// test completes, and check after each failure that nothing was lost.
+// test completes, and check after each failure that nothing was lost. Files are synced and
+// put in place on other threads than the one that writes them: the counts are kept under a
+// lock, and a change is numbered, failed and told to before_change under it.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "runtime/rdd/file_system.h"
@@ -24,8 +27,8 @@ class FaultyFileSystem final : public FileSystem {
 
   // The n-th changing operation from now (1-based) fails with `os_code`.
   void FailAt(long n, int os_code = os_error::kDiskFull, bool sticky = true);
-  void Heal() { fail_at_ = 0; }
-  bool failed() const { return failed_; }
+  void Heal();
+  bool failed() const;
 
   // Called before every changing operation with its number; a test can end its process there.
   std::function<void(long)> before_change;
@@ -39,15 +42,20 @@ class FaultyFileSystem final : public FileSystem {
   };
   // Counts per path as given to Open (the engine always uses the same spelling).
   Counts counts(const std::string& path) const;
-  void ResetCounts() { counts_.clear(); }
-  long changes() const { return changes_; }
+  void ResetCounts();
+  long changes() const;
 
   // Used by the file handles.
   Status Change(const std::string& path, const char* what);
-  Counts& MutableCounts(const std::string& path) { return counts_[path]; }
+  template <class F>
+  void Count(const std::string& path, F add) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    add(counts_[path]);
+  }
 
  private:
   FileSystem& base_;
+  mutable std::recursive_mutex mutex_;  // before_change may call back
   long changes_ = 0;
   long fail_at_ = 0;
   int os_code_ = 0;
