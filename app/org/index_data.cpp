@@ -64,6 +64,7 @@ struct CatalogueIndexer::Ahead {
   std::string key;
   std::vector<const CatalogueRow*> rows;
   std::unique_ptr<xb::rdd::TagKeys> keys;
+  std::size_t key_bytes = 0;  // gathered, before the sort
   std::future<void> sorted;
   HeldEvents held;  // its titles and what its opening met: told once the tables before are finished
 };
@@ -194,6 +195,11 @@ void CatalogueIndexer::IndexRowsAhead(const std::vector<const CatalogueRow*>& ro
   ahead->table = std::move(table_);
   table_ = std::make_unique<OrgTable>();
   last_.clear();
+  if (ahead->keys) {
+    for (const xb::rdd::KeySet& set : ahead->keys->sets())
+      ahead->key_bytes += set.keys.size() + set.recnos.size() * sizeof(set.recnos[0]);
+  }
+  key_bytes_ahead_ += ahead->key_bytes;
   // The sort touches only the keys; the table and its work area wait for FinishFirstAhead.
   if (xb::rdd::OrderBag* bag = ahead->table->area().StructuralBag(); bag && ahead->keys) {
     xb::rdd::TagKeys* sorting = ahead->keys.get();
@@ -201,7 +207,12 @@ void CatalogueIndexer::IndexRowsAhead(const std::vector<const CatalogueRow*>& ro
   }
   if (ahead_.empty()) ahead->held.TellTo(*tell_);
   ahead_.push_back(std::move(ahead));
-  while (!ahead_.empty() && (ahead_.size() > kTablesAhead || ahead_.front()->Sorted())) FinishFirstAhead(false);
+  while (!ahead_.empty() && (TooManyAhead() || ahead_.front()->Sorted())) FinishFirstAhead(false);
+}
+
+bool CatalogueIndexer::TooManyAhead() const {
+  return ahead_.size() > kTablesAhead ||
+         (ahead_.size() > 1 && key_bytes_ahead_ - ahead_.front()->key_bytes > kKeyBytesAhead);
 }
 
 void CatalogueIndexer::FinishAhead() {
@@ -211,6 +222,7 @@ void CatalogueIndexer::FinishAhead() {
 void CatalogueIndexer::FinishFirstAhead(bool stay_open) {
   const std::unique_ptr<Ahead> ahead = std::move(ahead_.front());
   ahead_.pop_front();
+  key_bytes_ahead_ -= ahead->key_bytes;
   if (ahead->sorted.valid()) ahead->sorted.get();
   BuildTags(*ahead->table, ahead->rows, SpecsOf(ahead->rows), ahead->keys.get());
   if (ahead->table->is_open()) {

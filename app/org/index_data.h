@@ -75,8 +75,11 @@ class CatalogueIndexer {
 
   // A table packed whose tags are being sorted on another thread.
   struct Ahead;
-  // At most so many tables wait for their tags (each holds its keys).
-  static constexpr std::size_t kTablesAhead = 4;
+  // At most so many tables wait for their tags, holding at most so many bytes of keys beyond
+  // the first's: many small tables are packed while a big one's keys are sorted.
+  static constexpr std::size_t kTablesAhead = 16;
+  static constexpr std::size_t kKeyBytesAhead = std::size_t(128) << 20;
+  bool TooManyAhead() const;
 
   Folders folders_;
   // The caller's events, or what holds them while the tables before are finished.
@@ -84,6 +87,7 @@ class CatalogueIndexer {
   std::unique_ptr<OrgTable> table_ = std::make_unique<OrgTable>();
   std::string last_;  // folder + name of the table open and packed
   std::deque<std::unique_ptr<Ahead>> ahead_;
+  std::size_t key_bytes_ahead_ = 0;
   struct Unplaced {
     std::string table;
     std::unique_ptr<xb::rdd::PackPlacement> placement;
