@@ -98,6 +98,14 @@ std::unique_ptr<FieldKey> FieldKey::Compile(WorkArea& area, std::string_view tex
         part.args.push_back(Value::Integer(n));
       }
       if (!scan.Take(')')) return nullptr;
+      const dbf::Field* f = area.FieldAt(part.field);
+      if (f && upper == "DTOS" && f->type == 'D' && part.args.size() == 1) part.copy = Copy::kDtos;
+      // STR( n, width ) of a whole number, STR( n, width, decimals ) to the field's decimals.
+      if (f && upper == "STR" && f->type == 'N' && part.args.size() >= 2 && part.args.size() <= 3 &&
+          (part.args.size() == 3 ? part.args[2].AsInt() : 0) == f->decimals && part.args[1].AsInt() > 0) {
+        part.copy = Copy::kStr;
+        part.width = static_cast<int>(part.args[1].AsInt());
+      }
     } else if (!(part.field = field(name))) {
       return nullptr;
     }
@@ -124,6 +132,7 @@ FieldKey::Result FieldKey::Append(std::string& out, Value& other) {
     }
     const FunctionEntry* entry = part.function->Function();
     if (!entry) return asked();
+    if (part.copy != Copy::kNone && AppendCopy(part, out)) continue;
     if (entry->transform && part.args.size() == 1) {
       const std::size_t from = out.size();
       if (!area_.AppendField(part.field, out, value)) return asked();
@@ -137,6 +146,43 @@ FieldKey::Result FieldKey::Append(std::string& out, Value& other) {
     }
   }
   return Result::kText;
+}
+
+// A number written as STR writes it: blanks, then an optional minus, the whole part without
+// leading zeros, and the decimals the field keeps; at most 15 digits, so the value read back
+// prints the same digits. A date as DTOS writes it: a valid date's digits, or blanks.
+bool FieldKey::AppendCopy(const Part& part, std::string& out) const {
+  const dbf::Field* f = area_.FieldAt(part.field);
+  if (!f) return false;
+  const std::string_view record = area_.table().record();
+  const std::string_view bytes = dbf::FieldBytes(record, *f);
+  if (part.copy == Copy::kDtos) {
+    if (bytes.find_first_not_of(' ') != std::string_view::npos && dbf::DecodeDate(record, *f) == 0) return false;
+    out.append(bytes);
+    return true;
+  }
+  std::size_t i = 0;
+  while (i < bytes.size() && bytes[i] == ' ') ++i;
+  const std::string_view text = bytes.substr(i);
+  if (text.empty() || text.size() > static_cast<std::size_t>(part.width)) return false;
+  std::size_t p = text[0] == '-' ? 1 : 0;
+  const std::size_t whole_start = p;
+  while (p < text.size() && text[p] >= '0' && text[p] <= '9') ++p;
+  const std::size_t whole = p - whole_start;
+  if (whole == 0 || (whole > 1 && text[whole_start] == '0')) return false;
+  std::size_t decimals = 0;
+  if (f->decimals > 0) {
+    if (p == text.size() || text[p] != '.') return false;
+    ++p;
+    while (p < text.size() && text[p] >= '0' && text[p] <= '9') ++p, ++decimals;
+    if (decimals != static_cast<std::size_t>(f->decimals)) return false;
+  }
+  if (p != text.size() || whole + decimals > 15) return false;
+  // A negative zero prints without its sign.
+  if (whole_start == 1 && text.find_first_not_of("0.", 1) == std::string_view::npos) return false;
+  out.append(static_cast<std::size_t>(part.width) - text.size(), ' ');
+  out.append(text);
+  return true;
 }
 
 }  // namespace xb::rdd

@@ -38,11 +38,19 @@ class FieldKey {
   Result Append(std::string& out, Value& other);
 
  private:
+  // STR of a numeric field to its own decimals and DTOS of a date field give the field's own
+  // bytes when they are as such a call writes them: then nothing is decoded.
+  enum class Copy { kNone, kStr, kDtos };
   struct Part {
     int field = 0;                    // position in the area (1-based)
     const Symbol* function = nullptr;  // none: the field itself
     std::vector<Value> args;          // the call's arguments; [0] takes the field's value
+    Copy copy = Copy::kNone;
+    int width = 0;                    // STR's
   };
+  // Appends what the part's call gives straight from the field's bytes; false when they are not
+  // in the form it writes.
+  bool AppendCopy(const Part& part, std::string& out) const;
 
   FieldKey(WorkArea& area, std::uint64_t stamp) : area_(area), stamp_(stamp) {}
 

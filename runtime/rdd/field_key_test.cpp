@@ -97,6 +97,53 @@ TEST_F(FieldKeyTest, PlannedKeysAreTheBlocksValues) {
   }
 }
 
+// STR and DTOS of a field give its own bytes when they are as the call writes them; any other
+// form the field may hold (written by another program, damaged) gives what the block gives.
+TEST_F(FieldKeyTest, NumbersAndDatesAsStoredGiveTheBlocksText) {
+  EvalMacro("DBCLOSEAREA()");
+  ASSERT_TRUE(DbfTable::Create(memory_, "datos/formas.dbf",
+                               {{"IMPORTE", 'N', 6, 2}, {"NUMERO", 'N', 5, 0}, {"FECHA", 'D', 8, 0}},
+                               dbf::MemoKind::kNone)
+                  .ok());
+  // IMPORTE, NUMERO and FECHA as the record holds them.
+  const struct {
+    const char *amount, *number, *date;
+  } rows[] = {
+      {"  1.50", "  123", "20240229"}, {" -1.25", "   -7", "19991231"}, {"  0.05", "    0", "        "},
+      {"-99.99", "99999", "00010101"}, {"001.50", "  007", "20230229"}, {"1.50  ", "12   ", "20231301"},
+      {"  -0.0", "   -0", "2023 101"}, {" -0.00", "  1 2", "00000000"}, {"    .5", "*****", "2024022 "},
+      {"  1.5 ", "     ", "abcdefgh"}, {" 12345", "  +12", "20240230"}, {"******", " 1.0 ", "        "},
+      {"      ", "-0000", "99991231"}, {"+1.50 ", "1e3  ", "20000101"},
+  };
+  {
+    std::unique_ptr<DbfTable> t;
+    ASSERT_TRUE(DbfTable::Open(memory_, "datos/formas.dbf", {}, &t).ok());
+    for (const auto& r : rows) {
+      ASSERT_TRUE(t->Append().ok());
+      ASSERT_TRUE(t->PutRecord(std::string(" ") + r.amount + r.number + r.date).ok());
+    }
+    ASSERT_TRUE(t->Close().ok());
+  }
+  EvalMacro("DBUSEAREA(.T., 'DBFCDX', 'datos/formas', 'F', .T.)");
+  WorkArea& area = WorkAreas::Get().Current();
+  for (const char* text : {"STR(IMPORTE, 6, 2)", "STR(IMPORTE, 9, 2)", "STR(IMPORTE, 4, 2)", "STR(IMPORTE, 6)",
+                           "STR(NUMERO, 5)", "STR(NUMERO, 8)", "STR(NUMERO, 2)", "STR(NUMERO, 5, 0)",
+                           "STR(NUMERO, 7, 1)", "DTOS(FECHA)", "STR(NUMERO, 5) + DTOS(FECHA) + STR(IMPORTE, 6, 2)"}) {
+    std::unique_ptr<FieldKey> plan = FieldKey::Compile(area, text);
+    ASSERT_NE(plan, nullptr) << text;
+    const Block block = CompileBlock(text);
+    int records = 0;
+    for (EvalMacro("DBGOTOP()"); !EvalMacro("EOF()").AsLogical(); EvalMacro("DBSKIP()"), ++records) {
+      std::string key, expected;
+      Value value, expected_value;
+      ASSERT_EQ(plan->Append(key, value), FieldKey::Result::kText) << text;
+      ASSERT_TRUE(block.EvalString(expected, expected_value)) << text;
+      EXPECT_EQ(key, expected) << text << ", record " << records + 1;
+    }
+    EXPECT_EQ(records, static_cast<int>(std::size(rows)));
+  }
+}
+
 // Keys of the record alone: its fields, number and deletion mark through functions of their
 // arguments; anything that asks the table's count or position, or may (a function of the
 // program, macro text, a message, an assignment), is not.
