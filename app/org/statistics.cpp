@@ -249,6 +249,8 @@ void RebuildGraph(GraphWriter& writer, GraphTables& t, const data::CompanySettin
     FlatKeyMap by_key;  // the lines of a key count for every invoice of it
     std::string key;
     const std::uint32_t count = inv.RecordCount();
+    invoices.reserve(count);
+    sums.reserve(count);
     for (std::uint32_t r = 1; r <= count; ++r) {
       if (!inv.GoToLive(r) || !years.Counts(inv.Day(date))) continue;
       GraphRow* c = customers.Row(inv.Text(client), "CG");
@@ -296,6 +298,7 @@ void RebuildGraph(GraphWriter& writer, GraphTables& t, const data::CompanySettin
     std::vector<Note> list;
     std::unordered_map<double, std::vector<std::pair<int, double>>> sums;  // number -> (decimals, sum)
     const std::uint32_t count = notes.RecordCount();
+    list.reserve(count);
     for (std::uint32_t r = 1; r <= count; ++r) {
       if (!notes.GoToLive(r) || !years.Counts(notes.Day(date))) continue;
       GraphRow* row = suppliers.Row(notes.Text(who), "PG");
@@ -339,6 +342,7 @@ void RebuildGraph(GraphWriter& writer, GraphTables& t, const data::CompanySettin
     std::vector<std::vector<std::size_t>> groups;  // the invoices of each serie and number
     std::string key;
     const std::uint32_t count = inv.RecordCount();
+    list.reserve(count);
     for (std::uint32_t r = 1; r <= count; ++r) {
       if (!inv.GoToLive(r) || inv.Num(type) != 1 || !years.Counts(inv.Day(date))) continue;
       GraphRow* row = suppliers.Row(inv.Text(who), "PG");
