@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <condition_variable>
 #include <ctime>
-#include <deque>
 #include <functional>
-#include <mutex>
-#include <thread>
 #include <utility>
 
 #include "runtime/rdd/spare_buffers.h"
+#include "runtime/rdd/work_threads.h"
 
 namespace xb::rdd {
 namespace {
@@ -27,36 +24,11 @@ OpenOptions FileOptions(const TableOpenOptions& o) {
   return f;
 }
 
-// Runs syncs one after another on a thread kept for them (starting a thread is slow on some
-// systems), so a pack can go on reading while its file is made durable.
+// Syncs run one after another on a thread kept for them, so a pack can go on reading while its
+// file is made durable; a packed table takes its place there too, after its sync.
 std::future<Status> SyncAside(std::function<Status()> sync) {
-  struct Queue {
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::deque<std::packaged_task<Status()>> tasks;
-  };
-  static Queue* queue = [] {
-    auto* q = new Queue;  // never freed: the thread waits on it for good
-    std::thread([q] {
-      for (;;) {
-        std::unique_lock<std::mutex> lock(q->mutex);
-        q->wake.wait(lock, [q] { return !q->tasks.empty(); });
-        std::packaged_task<Status()> task = std::move(q->tasks.front());
-        q->tasks.pop_front();
-        lock.unlock();
-        task();
-      }
-    }).detach();
-    return q;
-  }();
-  std::packaged_task<Status()> task(std::move(sync));
-  std::future<Status> done = task.get_future();
-  {
-    std::lock_guard<std::mutex> lock(queue->mutex);
-    queue->tasks.push_back(std::move(task));
-  }
-  queue->wake.notify_one();
-  return done;
+  static AsideQueue* const queue = new AsideQueue;  // never freed: its thread waits on it for good
+  return queue->Add(std::move(sync));
 }
 
 void StampToday(dbf::Header* h) {

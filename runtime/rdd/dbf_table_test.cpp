@@ -577,6 +577,43 @@ TEST_F(DbfTableTest, PackOfALargeTableKeepsEachRecordOnce) {
   }
 }
 
+// A large pack is read and written a block at a time: a write failing at any block (a full
+// disk) fails the pack, leaves the old table whole and no temporary file.
+TEST_F(DbfTableTest, PackOfALargeTableFailingAtAnyBlockLosesNothing) {
+  const std::string empty = memory_.Contents("t.dbf");
+  const std::size_t header = empty.size() - 1, length = 82;
+  const std::size_t records = 3 * ((std::size_t(1) << 20) / length) + 77;
+  std::string table = empty.substr(0, header) + std::string(records * length, ' ') + char(dbf::kEndOfFile);
+  for (std::size_t r = 1; r <= records; ++r) {
+    char code[16];
+    const int n = std::snprintf(code, sizeof code, "%zu", r);
+    std::memcpy(table.data() + header + (r - 1) * length + 1, code, std::size_t(n));
+    if (r % 7 == 0) table[header + (r - 1) * length] = '*';
+  }
+  for (int b = 0; b < 4; ++b) table[4 + b] = char(records >> (8 * b));
+  for (long n = 1;; ++n) {
+    SCOPED_TRACE("failing change " + std::to_string(n));
+    memory_.SetContents("t.dbf", table);
+    FaultyFileSystem faulty(memory_);
+    auto t = OpenTable(faulty, "t.dbf", Options(false));
+    ASSERT_TRUE(t);
+    faulty.FailAt(n, os_error::kDiskFull, /*sticky=*/false);
+    Status s = t->PackSyncingAside();
+    if (s.ok()) s = t->Settle();
+    (void)t->Close();
+    t.reset();
+    EXPECT_FALSE(memory_.Exists("t.pk$"));
+    if (!faulty.failed()) {
+      ASSERT_TRUE(s.ok()) << s.message();
+      EXPECT_EQ(Read(memory_, "t.dbf").records, int(records - records / 7));
+      break;
+    }
+    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(memory_.Contents("t.dbf"), table);
+    ASSERT_LT(n, 40);
+  }
+}
+
 // A memo file cut short of what its header says has each memo's length read to know whether
 // it is whole: the memo file is read once for that, by the check or by the copy, wherever the
 // first lost memo lies, and with the records shown or not.

@@ -60,43 +60,31 @@ class Workers {
   std::size_t next_ = 0, count_ = 0, pending_ = 0, started_ = 0;
 };
 
-// The jobs RunAside was given, and the thread that runs them.
-class AsideQueue {
- public:
-  AsideQueue() {
-    // Detached and never joined: it waits for jobs to the end of the program.
-    std::thread([this] { Loop(); }).detach();
-  }
-
-  std::future<void> Add(std::function<void()> job) {
-    std::packaged_task<void()> task(std::move(job));
-    std::future<void> done = task.get_future();
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      tasks_.push_back(std::move(task));
-    }
-    wake_.notify_one();
-    return done;
-  }
-
- private:
-  void Loop() {
-    for (;;) {
-      std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait(lock, [this] { return !tasks_.empty(); });
-      std::packaged_task<void()> task = std::move(tasks_.front());
-      tasks_.pop_front();
-      lock.unlock();
-      task();
-    }
-  }
-
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<std::packaged_task<void()>> tasks_;
-};
-
 }  // namespace
+
+AsideQueue::AsideQueue() {
+  // Detached and never joined: it waits for jobs to the end of the program.
+  std::thread([this] { Loop(); }).detach();
+}
+
+void AsideQueue::Push(std::function<void()> run) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    tasks_.push_back(std::move(run));
+  }
+  wake_.notify_one();
+}
+
+void AsideQueue::Loop() {
+  for (;;) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    wake_.wait(lock, [this] { return !tasks_.empty(); });
+    std::function<void()> run = std::move(tasks_.front());
+    tasks_.pop_front();
+    lock.unlock();
+    run();
+  }
+}
 
 std::future<void> RunAside(std::function<void()> job) {
   // Kept to the end of the program, with its thread.
