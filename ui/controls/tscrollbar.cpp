@@ -135,13 +135,29 @@ std::pair<int, int> TScrollBar::GetRange() const {
   return {min, max};
 }
 
+// A window's own bar is drawn again at every call that asks for it, whether its values
+// changed or not (a themed bar is some forty blits, each a round trip to the window system):
+// a value it already has is not set again. A scroll-bar control's range is always set, as
+// that enables the control.
+std::optional<SCROLLINFO> TScrollBar::OwnBarInfo(UINT mask) const {
+  HWND window = BarWindow();
+  if (!lIsChild || window == nullptr) return std::nullopt;
+  SCROLLINFO info = {};
+  info.cbSize = sizeof info;
+  info.fMask = mask;
+  if (!::GetScrollInfo(window, BarKind(), &info)) return std::nullopt;
+  return info;
+}
+
 void TScrollBar::SetPos(int position) {
+  if (const auto info = OwnBarInfo(SIF_POS); info && info->nPos == position) return;
   if (HWND window = BarWindow()) ::SetScrollPos(window, BarKind(), position, lReDraw ? TRUE : FALSE);
 }
 
 void TScrollBar::SetRange(int min, int max) {
   nMin = min;
   nMax = max;
+  if (const auto info = OwnBarInfo(SIF_RANGE); info && info->nMin == min && info->nMax == max) return;
   if (HWND window = BarWindow()) ::SetScrollRange(window, BarKind(), min, max, lReDraw ? TRUE : FALSE);
 }
 

@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "ui/core/tcontrol.h"
 #include "ui/core/window_parts.h"
 
@@ -106,6 +108,8 @@ class TScrollBar : public TControl, public WindowScrollBar {
   // The window whose bar this is and which bar: its own (SB_CTL) or its parent's.
   HWND BarWindow() const;
   int BarKind() const;
+  // The values of the window's own bar; none for a control or a window without the bar.
+  std::optional<SCROLLINFO> OwnBarInfo(UINT mask) const;
   void Run(const xb::Value& block, std::initializer_list<xb::Value> args = {});
   virtual DWORD ControlStyle(bool vertical, bool design) const;
 };

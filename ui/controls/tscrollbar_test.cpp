@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "runtime/function_table.h"
 #include "ui/controls/controls_test_support.h"
 
@@ -76,6 +78,48 @@ TEST_F(TScrollBarTest, RequestsMoveTheThumbWithinTheRangeAndRunTheirBlocks) {
   SendMessageA(w->hWnd, WM_VSCROLL, SB_LINEDOWN, 0);
   SendMessageA(w->hWnd, WM_VSCROLL, SB_PAGEUP, 0);
   EXPECT_EQ(ran, (std::vector<std::string>{"down", "pgup"}));
+}
+
+// Each call that asks for it draws a window's bar again: a value the bar already holds is
+// not set again, so the bar keeps what it shows (here a mark on its top arrow).
+TEST_F(TScrollBarTest, AWindowsBarIsDrawnAgainOnlyForANewValue) {
+  TWindow::NewParams p;
+  p.vscroll = true;
+  auto w = Make(40, 40, 300, 200, p);
+  auto bar = TScrollBar::OverWindow(*w, {.min = 1, .max = 10, .vertical = true});
+  ShowWindow(w->hWnd, SW_SHOWNA);
+  UpdateWindow(w->hWnd);
+  SCROLLBARINFO info = {};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetScrollBarInfo(w->hWnd, OBJID_VSCROLL, &info));
+  RECT window;
+  GetWindowRect(w->hWnd, &window);
+  // The middle of the top arrow, in the window's own coordinates.
+  const int x = (info.rcScrollBar.left + info.rcScrollBar.right) / 2 - window.left;
+  const int y = info.rcScrollBar.top + info.dxyLineButton / 2 - window.top;
+  constexpr COLORREF kMark = RGB(1, 2, 3);
+  auto drawn_again = [&](const std::function<void()>& set) {
+    HDC dc = GetWindowDC(w->hWnd);
+    SetPixel(dc, x, y, kMark);
+    set();
+    const bool drawn = GetPixel(dc, x, y) != kMark;
+    ReleaseDC(w->hWnd, dc);
+    return drawn;
+  };
+  ASSERT_FALSE(drawn_again([] {}));  // the mark stays by itself
+  const struct {
+    const char* what;
+    std::function<void()> set;
+    bool drawn;
+  } cases[] = {
+      {"the same range", [&] { bar->SetRange(1, 10); }, false},
+      {"the same position", [&] { bar->SetPos(bar->GetPos()); }, false},
+      {"another position", [&] { bar->SetPos(5); }, true},
+      {"another range", [&] { bar->SetRange(1, 20); }, true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(drawn_again(c.set), c.drawn) << c.what;
+  EXPECT_EQ(bar->GetRange(), (std::pair{1, 20}));
+  EXPECT_EQ(bar->GetPos(), 5);
 }
 
 TEST_F(TScrollBarTest, ControlsTakeTheFrameworksScrollMessages) {
