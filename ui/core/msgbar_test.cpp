@@ -61,6 +61,15 @@ TEST_F(MsgBarTest, TheBarDocksAtTheFootAndFollowsResizes) {
   EXPECT_EQ(r.right, client.right + 1);
   EXPECT_EQ(r.bottom, client.bottom);
   EXPECT_EQ(r.bottom - r.top, TMsgBar::kHeight);
+
+  // Docked again where it already is, it keeps what it shows: nothing to paint again.
+  ShowWindow(w->hWnd, SW_SHOWNA);
+  UpdateWindow(w->hWnd);
+  bar->Adjust();
+  EXPECT_FALSE(GetUpdateRect(bar->hWnd, nullptr, FALSE));
+  MoveWindow(w->hWnd, 40, 40, 480, 330, TRUE);
+  EXPECT_TRUE(GetUpdateRect(bar->hWnd, nullptr, FALSE));  // narrower: its text centred again
+  EXPECT_EQ(InParent(*bar).right, w->GetCliRect().right + 1);
 }
 
 TEST_F(MsgBarTest, MessagesShowAndFallBackToTheDefault) {

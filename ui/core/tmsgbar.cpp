@@ -5,6 +5,7 @@
 
 #include "runtime/block.h"
 #include "runtime/function_table.h"
+#include "ui/bridge/device_context.h"
 #include "ui/bridge/menu_wrappers.h"
 #include "ui/bridge/painters.h"
 #include "ui/bridge/resources.h"
@@ -101,7 +102,9 @@ void TMsgBar::Default(xb::Ref<TFont> font) {
 void TMsgBar::Adjust() {
   if (hWnd == nullptr || !oWnd || oWnd->hWnd == nullptr) return;
   const Rect client = oWnd->GetCliRect();
-  MoveWindow(hWnd, -1, client.bottom - kHeight, client.right + 2, kHeight, TRUE);
+  const Rect place{client.bottom - kHeight, -1, client.bottom, client.right + 1};
+  if (GetCoors(hWnd) == place) return;  // already there: what it shows stays right
+  MoveWindow(hWnd, place.left, place.top, place.Width(), place.Height(), TRUE);
   CoorsUpdate();
   Refresh();
 }
