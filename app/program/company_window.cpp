@@ -191,6 +191,7 @@ CompanyWindow::CompanyWindow(const CompanyPictures& pictures, std::string_view c
   w.menu = BuildMenu();
   w.clr_text = GetSysColor(COLOR_WINDOWTEXT);
   w.clr_pane = svc::nClrDesktop().value_or(GetSysColor(COLOR_APPWORKSPACE));
+  w.maximized = true;  // as Run shows it
   window_->New(w);
   window_->SetFont(ui::TFont::New(font));
   if (HMODULE module = ui::GetResources()) {

@@ -27,6 +27,7 @@
 #include "tests/support/screenshot.h"
 #include "tests/support/test_printer.h"
 #include "tests/support/window_text.h"
+#include "ui/bridge/device_context.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
 #include "ui/controls/twbrowse.h"
@@ -427,6 +428,21 @@ TEST_F(ProgressDialogTest, TheCompanyBrowseHeadersAreNotCut) {
   WidenColumnsToHeaders(browse);
   EXPECT_EQ(cut_headers(), std::vector<std::string>{});
   window.window().End();
+}
+
+// The window is made maximised and still hidden, its browse in the place it keeps once
+// shown.
+TEST_F(ProgressDialogTest, TheWindowIsBuiltInItsFinalPlace) {
+  CompanyWindow window(CompanyPictures{}, "");
+  const HWND main = window.window().hWnd;
+  EXPECT_TRUE(IsZoomed(main));
+  EXPECT_FALSE(IsWindowVisible(main));
+  RECT client = {};
+  GetClientRect(main, &client);
+  const ui::Rect browse = ui::GetCoors(window.browse().hWnd);
+  EXPECT_EQ(browse.right, client.right);
+  EXPECT_EQ(browse.bottom, client.bottom - 24);  // above the message bar
+  DestroyWindow(main);
 }
 
 // The error list: its three texts over a browse of the error table; either button closes it.

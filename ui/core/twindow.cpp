@@ -203,6 +203,7 @@ TWindow& TWindow::New(const NewParams& p) {
     if (p.vscroll) style |= WS_VSCROLL;
     if (p.hscroll) style |= WS_HSCROLL;
   }
+  if (p.maximized) style |= WS_MAXIMIZE;
   nStyle = style;
   cCaption = p.caption;
   oCursor = p.cursor;

@@ -68,6 +68,9 @@ class TWindow : public xb::Object, public MessageTarget {
     bool minimize_box = true;
     bool maximize_box = true;
     bool pixel = false;            // coordinates in pixels, not rows of 16 and columns of 8
+    // Made maximised, still hidden: what it holds is placed at its final size and painted
+    // once when the window shows maximised; the coordinates are its normal place.
+    bool maximized = false;
   };
   // Stores the parameters, registers the class, creates and links the window.
   TWindow& New(const NewParams& params);

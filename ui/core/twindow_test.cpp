@@ -93,6 +93,25 @@ TEST_F(TWindowTest, ComposedStyleFollowsBorderAndFlags) {
   }
 }
 
+// Made maximised, a window is still hidden with its maximised client, so what it holds can be
+// placed for that size; shown maximised it keeps that client, and restored its normal place.
+TEST_F(TWindowTest, AWindowMadeMaximisedHasItsFinalClientBeforeItShows) {
+  TWindow::NewParams p;
+  p.maximized = true;
+  auto w = Make(40, 40, 200, 120, p);
+  EXPECT_TRUE(IsZoomed(w->hWnd));
+  EXPECT_FALSE(IsWindowVisible(w->hWnd));
+  const Rect client = w->GetCliRect();
+  EXPECT_GT(client.right, 200);
+  ShowWindow(w->hWnd, SW_SHOWMAXIMIZED);
+  EXPECT_TRUE(IsWindowVisible(w->hWnd));
+  EXPECT_EQ(w->GetCliRect(), client);
+  ShowWindow(w->hWnd, SW_RESTORE);
+  const Rect normal = w->GetRect();
+  EXPECT_EQ(normal.right - normal.left, 200);
+  EXPECT_EQ(normal.bottom - normal.top, 120);
+}
+
 TEST_F(TWindowTest, RowsAndColumnsBecomePixels) {
   auto w = xb::MakeRef<TWindow>();
   TWindow::NewParams p;  // top 2, left 2, bottom 20, right 70 in rows of 16 and columns of 8
