@@ -252,6 +252,8 @@ CompanyWindow::CompanyWindow(const CompanyPictures& pictures, std::string_view c
     button.group = i + 1 == kWindowActions.size();
     ui::TBtnBmp::NewBar(*bar_, button);
   }
+  // In parameter mode the buttons do nothing: they are painted disabled from the start.
+  if (ParameterMode()) bar_->AEvalWhen();
 
   Fit();
   window_->bResized = Action([this] { Fit(); });
@@ -307,8 +309,6 @@ void CompanyWindow::RunAction(int action) {
 
 void CompanyWindow::Init() {
   if (ParameterMode()) {
-    bar_->AEvalWhen();
-    bar_->Refresh();
     IndexAll(browse_);
     window_->End();
     return;

@@ -160,7 +160,9 @@ void ProgressDialog::Build() {
 }
 
 void ProgressDialog::Run(bool start_at_once) {
-  RefreshBrowse();
+  // In parameter mode the dialog opens as the window has just been painted for the first
+  // time: the browse shows the companies as they are.
+  if (!ParameterMode()) RefreshBrowse();
   SetCursor(ui::CursorArrow());
   Build();
   ui::TDialog::ActivateParams p;

@@ -445,6 +445,19 @@ TEST_F(ProgressDialogTest, TheWindowIsBuiltInItsFinalPlace) {
   DestroyWindow(main);
 }
 
+// In parameter mode the buttons do nothing: they are disabled before the window shows.
+TEST_F(ProgressDialogTest, InParameterModeTheButtonsAreDisabledFromTheStart) {
+  for (const bool parameter_mode : {false, true}) {
+    SCOPED_TRACE(parameter_mode ? "parameter mode" : "interactive");
+    SetParameterMode(parameter_mode);
+    CompanyWindow window(CompanyPictures{}, "");
+    std::vector<bool> enabled;
+    for (const ui::WindowRef& button : window.bar().aControls) enabled.push_back(IsWindowEnabled(button->hWnd));
+    EXPECT_EQ(enabled, std::vector<bool>(8, !parameter_mode));
+    DestroyWindow(window.window().hWnd);
+  }
+}
+
 // The error list: its three texts over a browse of the error table; either button closes it.
 TEST_F(ProgressDialogTest, TheErrorList) {
   ASSERT_TRUE(AddErrorLine("Empresa 01: DBF01\\Rappels.dbf no existe"));
