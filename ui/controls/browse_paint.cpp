@@ -93,10 +93,13 @@ void PaintRowOn(HWND hwnd, HDC dc, const BrowseRow& r, ImageStrip& strip, const 
   const int extra = r.tree ? 0 : r.extra;
   RECT client = {};
   ::GetClientRect(hwnd, &client);
-  SelectionScope font(dc, r.font);
+  // A browse's paint selects its font once for all its rows.
+  SelectionScope font(dc, r.font != nullptr && ::GetCurrentObject(dc, OBJ_FONT) != r.font ? r.font : nullptr);
   TEXTMETRICA metrics = {};
   ::GetTextMetricsA(dc, &metrics);
   const int height = metrics.tmHeight + extra + 1;
+  // Blanks over a transparent ground draw nothing, unless the font underlines or strikes them.
+  const bool blanks_show = metrics.tmUnderlined || metrics.tmStruckOut;
   Pen grid(::CreatePen(PS_SOLID, 1, r.line_colour.value_or(::GetSysColor(COLOR_BTNSHADOW))));
   const COLORREF old_text = ::SetTextColor(dc, r.text);
   const COLORREF old_back = ::SetBkColor(dc, r.pane);
@@ -134,9 +137,11 @@ void PaintRowOn(HWND hwnd, HDC dc, const BrowseRow& r, ImageStrip& strip, const 
       DrawMasked(dc, reinterpret_cast<HBITMAP>(static_cast<std::intptr_t>(value.AsInt())), top, left);
     } else {
       const std::string text = CValToChar(value);
-      const bool align_right = c <= static_cast<int>(r.right_aligned.size()) && r.right_aligned[static_cast<std::size_t>(c) - 1];
-      RECT area = {left + 2, top, right - 2, bottom};
-      ::DrawTextA(dc, text.data(), static_cast<int>(text.size()), &area, format | (align_right ? DT_RIGHT : 0));
+      if (blanks_show || text.find_first_not_of(' ') != std::string::npos) {
+        const bool align_right = c <= static_cast<int>(r.right_aligned.size()) && r.right_aligned[static_cast<std::size_t>(c) - 1];
+        RECT area = {left + 2, top, right - 2, bottom};
+        ::DrawTextA(dc, text.data(), static_cast<int>(text.size()), &area, format | (align_right ? DT_RIGHT : 0));
+      }
     }
 
     if (r.tree) continue;

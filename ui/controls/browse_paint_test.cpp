@@ -115,6 +115,51 @@ TEST_F(BrowsePaintTest, HeaderStylesImagesAndTheActiveCell) {
   EXPECT_EQ(s.Pixel(150, h + 2), kWhite);                     // not the others
 }
 
+// Blanks over the row's transparent ground: the cells show their grid and nothing else,
+// unless the font underlines them.
+TEST_F(BrowsePaintTest, BlankCellsShowTheirGridAndAnUnderlinedFontsLine) {
+  const int h = BrowseRowHeight(window_.get(), font_, 5);
+  BrowseRow blank = Row(1);
+  blank.values = {Value::String("   "), Value::String(""), Value::String(" ")};
+  MemorySurface s(width_, height_);
+  s.Clear(kWhite);
+  PaintBrowseRow(window_.get(), s.dc(), blank, strip_);
+  EXPECT_EQ(Count(s, kPane, 0, h, width_, 2 * h) + Count(s, kLine, 0, h, width_, 2 * h), width_ * h);
+  EXPECT_EQ(s.Pixel(39, h + 3), kLine);
+  EXPECT_EQ(s.Pixel(99, h + 3), kLine);
+  EXPECT_EQ(s.Pixel(10, 2 * h - 1), kLine);
+
+  LOGFONTA underlined = {};
+  GetObjectA(font_, sizeof underlined, &underlined);
+  underlined.lfUnderline = TRUE;
+  Font line(CreateFontIndirectA(&underlined));
+  blank.font = line.get();
+  s.Clear(kWhite);
+  PaintBrowseRow(window_.get(), s.dc(), blank, strip_);
+  EXPECT_GT(Count(s, RGB(0, 0, 0), 2, h, 38, 2 * h - 1), 0);    // "   "
+  EXPECT_EQ(Count(s, RGB(0, 0, 0), 41, h, 98, 2 * h - 1), 0);   // ""
+  EXPECT_GT(Count(s, RGB(0, 0, 0), 102, h, 200, 2 * h - 1), 0);  // " "
+}
+
+// A row paints in its own font whatever font its DC holds, and leaves that one selected.
+TEST_F(BrowsePaintTest, ARowPaintsAlikeWhateverFontItsDcHolds) {
+  MemorySurface plain(width_, height_), holding(width_, height_);
+  HGDIOBJ system = GetStockObject(SYSTEM_FONT);
+  const HGDIOBJ fonts[] = {system, font_};
+  MemorySurface* surfaces[] = {&plain, &holding};
+  for (int i = 0; i < 2; ++i) {
+    surfaces[i]->Clear(kWhite);
+    SelectionScope held(surfaces[i]->dc(), fonts[i]);
+    PaintBrowseRow(window_.get(), surfaces[i]->dc(), Row(1), strip_);
+    EXPECT_EQ(GetCurrentObject(surfaces[i]->dc(), OBJ_FONT), fonts[i]);
+  }
+  int differing = 0;
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x) differing += plain.Pixel(x, y) != holding.Pixel(x, y);
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(Count(plain, RGB(0, 0, 0), 0, 0, width_, height_), 10);
+}
+
 TEST_F(BrowsePaintTest, RowsUnderAPixelAndCellRectangles) {
   const int h = BrowseRowHeight(window_.get(), font_, 5);
   EXPECT_EQ(NWRow(window_.get(), font_, 0, 5), 0);

@@ -133,6 +133,7 @@ void TWBrowse::Paint(HDC dc) {
     DrawIcons(dc);
     return;
   }
+  SelectionScope font(dc, oFont ? oFont->hFont : nullptr);  // once, not for each row
   TableSource* source = Source();
   if (source != nullptr) source->Skip(0);  // the current record as it is on disk now
   PaintRow(dc, 0, nClrForeHead, nClrBackHead, false);
