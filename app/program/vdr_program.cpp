@@ -1,6 +1,7 @@
 #include "app/program/vdr_program.h"
 
 #include <windows.h>
+#include <imm.h>
 
 #include "app/org/company_loop.h"
 #include "app/org/company_table.h"
@@ -148,6 +149,9 @@ void StartProgramRuntime() {
 }
 
 int Main(const std::optional<std::string>& code) {
+  // In parameter mode nobody types: the thread needs no input method, whose window comes
+  // with the first window and starts COM when that window is first activated.
+  if (code) ImmDisableIME(0);
   StartProgramRuntime();
   std::optional<Unattended> unattended;
   if (code) unattended.emplace(*code);

@@ -59,6 +59,21 @@ std::uint32_t DeletedInFolder(const std::string& folder) {
   return deleted;
 }
 
+// The input method windows among the top-level windows of the thread that owns `window`.
+int InputMethodWindows(HWND window) {
+  int count = 0;
+  EnumThreadWindows(
+      GetWindowThreadProcessId(window, nullptr),
+      [](HWND hwnd, LPARAM counter) {
+        char name[16] = {};
+        GetClassNameA(hwnd, name, sizeof name);
+        if (std::string_view(name) == "IME") ++*reinterpret_cast<int*>(counter);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
 class VdrProgramTest : public xb::testing::RuntimeTest {
  protected:
   void SetUp() override {
@@ -154,8 +169,11 @@ TEST_F(VdrProgramTest, WithACompanyCodeItOrganisesThatCompanyAndEnds) {
   ProgramProcess vdr(Program(), {"01"});
   ASSERT_TRUE(vdr.started());
   // The progress dialog shows while it works; a small company may be done before it is seen.
-  if (HWND progress = vdr.WaitWindow(kProgressTitle, 20000))
+  if (HWND progress = vdr.WaitWindow(kProgressTitle, 20000)) {
     vdr::test::SaveWindowBitmap(progress, vdr::test::ScreenshotFolder() + "\\vdr_parameter_progress.bmp");
+    // Nobody types in parameter mode: no input method window beside the program's own.
+    EXPECT_EQ(InputMethodWindows(progress), 0);
+  }
   ASSERT_EQ(vdr.WaitExit(), kExitOk);
 
   // Company 01 packed and indexed as the catalogue says, and free again; 04 untouched.
