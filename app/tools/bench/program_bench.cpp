@@ -6,8 +6,8 @@
 //
 //   program_bench [--registros N]... [--veces K]
 //
-// Each tree is written once; every run organises a fresh copy of it, and the fastest of K runs
-// (3) is shown. Run it from the build's bin folder, where Vdr.exe and VDRE.DLL are.
+// Each tree is written once; every run organises a fresh copy of it, put on disk first, and the
+// fastest of K runs (3) is shown. Run it from the build's bin folder, where Vdr.exe and VDRE.DLL are.
 #include <windows.h>
 
 #include <algorithm>
@@ -98,6 +98,16 @@ bool FreshCopy(const fs::path& tree, const fs::path& work, const fs::path& progr
   for (const char* file : {"Vdr.exe", "VDRE.DLL"}) {
     fs::copy_file(programs / file, work / "VDR" / file, fs::copy_options::overwrite_existing, ec);
     if (ec) return false;
+  }
+  // On disk before the run, as an installation's files are: otherwise the system writes the
+  // copy out while the program runs, and the program's own syncs wait for it.
+  for (const auto& e : fs::recursive_directory_iterator(work, ec)) {
+    if (!e.is_regular_file()) continue;
+    HANDLE h = CreateFileW(e.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) continue;
+    FlushFileBuffers(h);
+    CloseHandle(h);
   }
   return true;
 }
