@@ -43,6 +43,19 @@ bool CollectOne(KeyJob& job, std::uint32_t recno, KeyValue& value, std::string& 
     }
     if (!cond.logical) return true;
   }
+  if (set.type == KeyType::kCharacter) {
+    // A key of the record's fields goes straight into the set: its first key_length bytes,
+    // blank padded.
+    const std::size_t start = set.keys.size(), length = std::size_t(set.key_length);
+    if (job.key->AppendText(set.keys, &job.status)) {
+      if (!job.status.ok()) return false;
+      const std::size_t n = set.keys.size() - start;
+      if (n > length) set.keys.resize(start + length);
+      else set.keys.append(length - n, ' ');
+      set.recnos.push_back(recno);
+      return true;
+    }
+  }
   if (!(job.status = job.key->Evaluate(value)).ok()) return false;
   if (value.type == KeyType::kCharacter && set.type == KeyType::kCharacter) {
     // Text is stored alike by every format: its first key_length bytes, blank padded.

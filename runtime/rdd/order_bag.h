@@ -93,6 +93,10 @@ class KeyExpression {
  public:
   virtual ~KeyExpression() = default;
   virtual BagStatus Evaluate(KeyValue& out) = 0;
+  // Appends the key's text to `out` when the expression gives text without evaluating a value
+  // (a key made of the record's fields), or fails with *status; false, with `out` as it was,
+  // leaves it to Evaluate.
+  virtual bool AppendText(std::string& out, BagStatus* status) { return false; }
   // Its value comes from the current record alone, not from the table's count, header or
   // position: it may be evaluated on the records a pack shows before the packed table is there.
   virtual bool OfRecordAlone() const { return false; }

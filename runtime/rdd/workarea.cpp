@@ -117,6 +117,23 @@ class WorkArea::Keys final : public ExpressionCompiler {
         : area_(area), block_(std::move(block)), text_(std::move(text)), plan_(std::move(plan)),
           record_alone_(KeyOfRecordAlone(text_)) {}
     bool OfRecordAlone() const override { return record_alone_; }
+    bool AppendText(std::string& out, BagStatus* status) override {
+      if (!plan_) return false;
+      const std::size_t start = out.size();
+      try {
+        Value v;
+        if (plan_->Append(out, v) == FieldKey::Result::kText) {
+          *status = BagStatus::Ok();
+          return true;
+        }
+      } catch (const UnhandledError& e) {
+        out.resize(start);
+        *status = BagStatus::Error(BagCode::kExpression, "error al evaluar " + text_ + ": " + e.what());
+        return true;
+      }
+      out.resize(start);
+      return false;
+    }
     BagStatus Evaluate(KeyValue& out) override {
       ClearKeyValue(out);
       if (plan_) {
