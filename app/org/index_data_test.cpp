@@ -410,55 +410,55 @@ TEST_F(IndexData, ACrashOrAFailureAtAnyStepLeavesNoIndexThatDoesNotMatchItsTable
   const std::string original = memory().Contents("EMP/Familias.dbf");
   const std::string old_index = memory().Contents("EMP/Familias.cdx");
   for (const bool indexed_before : {false, true}) {
-  for (const bool crash : {true, false}) {
-    for (long n = 1;; ++n) {
-      SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n) +
-                   (indexed_before ? ", indexed before" : ""));
-      ASSERT_NO_FATAL_FAILURE(RemoveFiles({"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"}));
-      memory().SetContents("EMP/Familias.dbf", original);
-      if (indexed_before) memory().SetContents("EMP/Familias.cdx", old_index);
-      xb::rdd::FaultyFileSystem faulty(memory());
-      CrashOrFailAt(faulty, crash, n);
-      areas().set_file_system(&faulty);
-      bool done = false;
-      {
-        CatalogueIndexer indexer(folders, events);
-        indexer.PlaceAside();
-        done = indexer.IndexRows(rows);
-        indexer.Close();
-        done = done && !indexer.failed();
-      }
-      areas().set_file_system(&memory());
-      faulty.Heal();
-      const bool reached = crash ? faulty.changes() >= n : faulty.failed();
-      const std::vector<std::string> live = LiveCodes(memory(), "EMP/Familias.dbf");
-      EXPECT_EQ(live, (std::vector<std::string>{"01", "03"}));
-      std::uint32_t records = 0;
-      {
-        std::unique_ptr<xb::rdd::DbfTable> t;
-        ASSERT_TRUE(xb::rdd::DbfTable::Open(memory(), "EMP/Familias.dbf", {}, &t).ok());
-        records = t->known_count();
-      }
-      OrgTable t;
-      TableFailure failure;
-      if (memory().Exists("EMP/Familias.cdx") && t.Open("EMP/", "Familias", &failure) &&
-          t.area().OrderCount() == int(families.size())) {
-        for (int order = 1; order <= t.area().OrderCount(); ++order) {
-          std::uint32_t keys = 0;
-          if (t.area().OrderAt(order)->KeyCount(keys).ok()) {
-            EXPECT_EQ(keys, records) << "order " << order;
+    for (const bool crash : {true, false}) {
+      for (long n = 1;; ++n) {
+        SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n) +
+                     (indexed_before ? ", indexed before" : ""));
+        ASSERT_NO_FATAL_FAILURE(RemoveFiles({"EMP/Familias.cdx", "EMP/Familias.pk$", "EMP/Familias.cd$"}));
+        memory().SetContents("EMP/Familias.dbf", original);
+        if (indexed_before) memory().SetContents("EMP/Familias.cdx", old_index);
+        xb::rdd::FaultyFileSystem faulty(memory());
+        CrashOrFailAt(faulty, crash, n);
+        areas().set_file_system(&faulty);
+        bool done = false;
+        {
+          CatalogueIndexer indexer(folders, events);
+          indexer.PlaceAside();
+          done = indexer.IndexRows(rows);
+          indexer.Close();
+          done = done && !indexer.failed();
+        }
+        areas().set_file_system(&memory());
+        faulty.Heal();
+        const bool reached = crash ? faulty.changes() >= n : faulty.failed();
+        const std::vector<std::string> live = LiveCodes(memory(), "EMP/Familias.dbf");
+        EXPECT_EQ(live, (std::vector<std::string>{"01", "03"}));
+        std::uint32_t records = 0;
+        {
+          std::unique_ptr<xb::rdd::DbfTable> t;
+          ASSERT_TRUE(xb::rdd::DbfTable::Open(memory(), "EMP/Familias.dbf", {}, &t).ok());
+          records = t->known_count();
+        }
+        OrgTable t;
+        TableFailure failure;
+        if (memory().Exists("EMP/Familias.cdx") && t.Open("EMP/", "Familias", &failure) &&
+            t.area().OrderCount() == int(families.size())) {
+          for (int order = 1; order <= t.area().OrderCount(); ++order) {
+            std::uint32_t keys = 0;
+            if (t.area().OrderAt(order)->KeyCount(keys).ok()) {
+              EXPECT_EQ(keys, records) << "order " << order;
+            }
           }
         }
+        t.Close();
+        if (!reached) {
+          EXPECT_TRUE(done);
+          EXPECT_EQ(records, 2u);
+          break;
+        }
+        ASSERT_LT(n, 200);
       }
-      t.Close();
-      if (!reached) {
-        EXPECT_TRUE(done);
-        EXPECT_EQ(records, 2u);
-        break;
-      }
-      ASSERT_LT(n, 200);
     }
-  }
   }
 }
 
@@ -490,65 +490,65 @@ TEST_F(IndexData, TablesIndexedAheadLeaveNoIndexThatDoesNotMatchItsTableAfterACr
     old_index[table.name] = memory().Contents("EMP/" + table.name + ".cdx");
   }
   for (const bool indexed_before : {false, true}) {
-  for (const bool crash : {true, false}) {
-    for (const bool closed : {true, false}) {
-      for (long n = 1;; ++n) {
-        SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n) +
-                     (closed ? ", closed" : ", dropped") + (indexed_before ? ", indexed before" : ""));
-        for (const Table& table : tables) {
-          const std::string stem = "EMP/" + table.name;
-          ASSERT_NO_FATAL_FAILURE(RemoveFiles({stem + ".cdx", stem + ".pk$", stem + ".cd$"}));
-          memory().SetContents("EMP/" + table.name + ".dbf", table.original);
-          if (indexed_before) memory().SetContents(stem + ".cdx", old_index[table.name]);
-        }
-        xb::rdd::FaultyFileSystem faulty(memory());
-        CrashOrFailAt(faulty, crash, n);
-        areas().set_file_system(&faulty);
-        {
-          CatalogueIndexer indexer(folders, events);
-          indexer.PlaceAside();
+    for (const bool crash : {true, false}) {
+      for (const bool closed : {true, false}) {
+        for (long n = 1;; ++n) {
+          SCOPED_TRACE((crash ? "crash at change " : "failing change ") + std::to_string(n) +
+                       (closed ? ", closed" : ", dropped") + (indexed_before ? ", indexed before" : ""));
           for (const Table& table : tables) {
-            std::vector<const CatalogueRow*> rows;
-            for (const CatalogueRow& row : table.rows) rows.push_back(&row);
-            indexer.IndexRowsAhead(rows);
+            const std::string stem = "EMP/" + table.name;
+            ASSERT_NO_FATAL_FAILURE(RemoveFiles({stem + ".cdx", stem + ".pk$", stem + ".cd$"}));
+            memory().SetContents("EMP/" + table.name + ".dbf", table.original);
+            if (indexed_before) memory().SetContents(stem + ".cdx", old_index[table.name]);
           }
-          if (closed) indexer.Close();
-        }
-        areas().set_file_system(&memory());
-        faulty.Heal();
-        const bool reached = crash ? faulty.changes() >= n : faulty.failed();
-        for (const Table& table : tables) {
-          SCOPED_TRACE(table.name);
-          const std::string path = "EMP/" + table.name + ".dbf";
-          EXPECT_EQ(LiveCodes(memory(), path, table.code), table.live);
-          std::uint32_t records = 0;
+          xb::rdd::FaultyFileSystem faulty(memory());
+          CrashOrFailAt(faulty, crash, n);
+          areas().set_file_system(&faulty);
           {
-            std::unique_ptr<xb::rdd::DbfTable> t;
-            ASSERT_TRUE(xb::rdd::DbfTable::Open(memory(), path, {}, &t).ok());
-            records = t->known_count();
+            CatalogueIndexer indexer(folders, events);
+            indexer.PlaceAside();
+            for (const Table& table : tables) {
+              std::vector<const CatalogueRow*> rows;
+              for (const CatalogueRow& row : table.rows) rows.push_back(&row);
+              indexer.IndexRowsAhead(rows);
+            }
+            if (closed) indexer.Close();
           }
-          OrgTable t;
-          TableFailure failure;
-          const bool whole = memory().Exists("EMP/" + table.name + ".cdx") && t.Open("EMP/", table.name, &failure) &&
-                             t.area().OrderCount() == int(table.rows.size());
-          if (whole) {
-            for (int order = 1; order <= t.area().OrderCount(); ++order) {
-              std::uint32_t keys = 0;
-              if (t.area().OrderAt(order)->KeyCount(keys).ok()) {
-                EXPECT_EQ(keys, records) << "order " << order;
+          areas().set_file_system(&memory());
+          faulty.Heal();
+          const bool reached = crash ? faulty.changes() >= n : faulty.failed();
+          for (const Table& table : tables) {
+            SCOPED_TRACE(table.name);
+            const std::string path = "EMP/" + table.name + ".dbf";
+            EXPECT_EQ(LiveCodes(memory(), path, table.code), table.live);
+            std::uint32_t records = 0;
+            {
+              std::unique_ptr<xb::rdd::DbfTable> t;
+              ASSERT_TRUE(xb::rdd::DbfTable::Open(memory(), path, {}, &t).ok());
+              records = t->known_count();
+            }
+            OrgTable t;
+            TableFailure failure;
+            const bool whole = memory().Exists("EMP/" + table.name + ".cdx") && t.Open("EMP/", table.name, &failure) &&
+                               t.area().OrderCount() == int(table.rows.size());
+            if (whole) {
+              for (int order = 1; order <= t.area().OrderCount(); ++order) {
+                std::uint32_t keys = 0;
+                if (t.area().OrderAt(order)->KeyCount(keys).ok()) {
+                  EXPECT_EQ(keys, records) << "order " << order;
+                }
               }
             }
+            if (!reached) {
+              EXPECT_TRUE(whole);
+              EXPECT_EQ(records, table.live.size());
+            }
           }
-          if (!reached) {
-            EXPECT_TRUE(whole);
-            EXPECT_EQ(records, table.live.size());
-          }
+          if (!reached) break;
+          ASSERT_LT(n, 400);
         }
-        if (!reached) break;
-        ASSERT_LT(n, 400);
       }
     }
-  }
   }
 }
 
@@ -686,7 +686,7 @@ TEST_F(IndexData, TablesIndexedAheadTellAndWriteWhatTablesIndexedInTurnDo) {
     std::map<std::string, std::string> files;
     bool failed = false;
   };
-  auto run = [&](bool ahead, bool deferred) {
+  auto run = [&](bool ahead, bool aside) {
     write_tables();
     RefusingTags refusing(memory(), "EMP/Familias.cd$");
     // The sorts wait until the missing table is tried, as a big table's sort outlasts the
@@ -705,7 +705,7 @@ TEST_F(IndexData, TablesIndexedAheadTellAndWriteWhatTablesIndexedInTurnDo) {
     Run r;
     {
       CatalogueIndexer indexer(folders, logged);
-      if (deferred) indexer.PlaceAside();
+      if (aside) indexer.PlaceAside();
       for (std::size_t g = 0; g < groups.size(); ++g) {
         std::vector<const CatalogueRow*> rows;
         for (const CatalogueRow& row : groups[g]) rows.push_back(&row);
@@ -730,10 +730,10 @@ TEST_F(IndexData, TablesIndexedAheadTellAndWriteWhatTablesIndexedInTurnDo) {
         if (memory().Exists("EMP/" + table + ext)) r.files["EMP/" + table + ext] = memory().Contents("EMP/" + table + ext);
     return r;
   };
-  for (const bool deferred : {true, false}) {
-    SCOPED_TRACE(deferred ? "placed at the end" : "placed as each table closes");
-    const Run in_turn = run(false, deferred);
-    const Run ahead = run(true, deferred);
+  for (const bool aside : {true, false}) {
+    SCOPED_TRACE(aside ? "placed aside" : "placed as each table closes");
+    const Run in_turn = run(false, aside);
+    const Run ahead = run(true, aside);
     EXPECT_EQ(ahead.told, in_turn.told);
     EXPECT_EQ(ahead.failed, in_turn.failed);
     EXPECT_TRUE(ahead.failed);

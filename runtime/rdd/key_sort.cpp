@@ -30,6 +30,14 @@ BagStatus CollectKeys(RecordSource& records, KeyExpression& key, KeyExpression* 
 
 namespace {
 
+// Text is stored alike by every format: its first key_length bytes, blank padded. `keys` holds
+// the text from `start` on.
+void FitText(std::string& keys, std::size_t start, std::size_t length) {
+  const std::size_t n = keys.size() - start;
+  if (n > length) keys.resize(start + length);
+  else keys.append(length - n, ' ');
+}
+
 // The key of the current record into the job's set; false when the job has failed.
 bool CollectOne(KeyJob& job, std::uint32_t recno, KeyValue& value, std::string& encoded) {
   KeySet& set = *job.set;
@@ -43,25 +51,18 @@ bool CollectOne(KeyJob& job, std::uint32_t recno, KeyValue& value, std::string& 
     }
     if (!cond.logical) return true;
   }
-  if (set.type == KeyType::kCharacter) {
-    // A key of the record's fields goes straight into the set: its first key_length bytes,
-    // blank padded.
-    const std::size_t start = set.keys.size(), length = std::size_t(set.key_length);
-    if (job.key->AppendText(set.keys, &job.status)) {
-      if (!job.status.ok()) return false;
-      const std::size_t n = set.keys.size() - start;
-      if (n > length) set.keys.resize(start + length);
-      else set.keys.append(length - n, ' ');
-      set.recnos.push_back(recno);
-      return true;
-    }
+  const std::size_t start = set.keys.size();
+  // A key of the record's fields goes straight into the set.
+  if (set.type == KeyType::kCharacter && job.key->AppendText(set.keys, &job.status)) {
+    if (!job.status.ok()) return false;
+    FitText(set.keys, start, std::size_t(set.key_length));
+    set.recnos.push_back(recno);
+    return true;
   }
   if (!(job.status = job.key->Evaluate(value)).ok()) return false;
   if (value.type == KeyType::kCharacter && set.type == KeyType::kCharacter) {
-    // Text is stored alike by every format: its first key_length bytes, blank padded.
-    const std::size_t length = std::size_t(set.key_length), n = std::min(length, value.text.size());
-    set.keys.append(value.text, 0, n);
-    set.keys.append(length - n, ' ');
+    set.keys.append(value.text, 0, std::min(value.text.size(), std::size_t(set.key_length)));
+    FitText(set.keys, start, std::size_t(set.key_length));
   } else {
     if (!(job.status = (*job.encode)(value, false, set, encoded)).ok()) return false;
     set.keys.append(encoded);

@@ -128,7 +128,7 @@ class WorkArea::Keys final : public ExpressionCompiler {
         }
       } catch (const UnhandledError& e) {
         out.resize(start);
-        *status = BagStatus::Error(BagCode::kExpression, "error al evaluar " + text_ + ": " + e.what());
+        *status = Failed(e);
         return true;
       }
       out.resize(start);
@@ -145,7 +145,7 @@ class WorkArea::Keys final : public ExpressionCompiler {
             case FieldKey::Result::kAsked: break;
           }
         } catch (const UnhandledError& e) {
-          return BagStatus::Error(BagCode::kExpression, "error al evaluar " + text_ + ": " + e.what());
+          return Failed(e);
         }
       }
       WorkAreaHost* host = GetWorkAreaHost();
@@ -162,12 +162,15 @@ class WorkArea::Keys final : public ExpressionCompiler {
         // Character keys are built straight into the key's text.
         if (block_.EvalString(out.text, v)) return BagStatus::Ok();
       } catch (const UnhandledError& e) {
-        return BagStatus::Error(BagCode::kExpression, "error al evaluar " + text_ + ": " + e.what());
+        return Failed(e);
       }
       return ToKey(v, out);
     }
 
    private:
+    BagStatus Failed(const UnhandledError& e) const {
+      return BagStatus::Error(BagCode::kExpression, "error al evaluar " + text_ + ": " + e.what());
+    }
     BagStatus ToKey(const Value& v, KeyValue& out) const {
       if (!ToKeyValue(v, &out))
         return BagStatus::Error(BagCode::kExpression, "la expresión " + text_ + " no da un valor de clave");
