@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -586,6 +588,7 @@ class Parser {
       NoteCall(fn);
       std::vector<NodePtr> args = ParseArgs();
       if (upper == "EVAL" && (args.empty() || !args[0] || !args[0]->IsBlockLiteral())) evalsValue_ = true;
+      if (Value r; upper == "INT" && FoldInt(args, r)) return MakeConst(std::move(r));
       return MakeCall(fn, std::move(args));
     }
     if (tok_.kind == Tok::Arrow) {
@@ -670,6 +673,15 @@ class Parser {
     return MakeBinary(op, std::move(a), std::move(b));
   }
 
+  // A whole result of literals; once it leaves 32 bits a number without decimals as wide as
+  // its digits plus one.
+  static Value Whole(std::int64_t n) {
+    if (n >= INT32_MIN && n <= INT32_MAX) return Value::Integer(n);
+    const double d = static_cast<double>(n);
+    return Value::Double(d, 0, WholeNumberWidth(d));
+  }
+  static Value Whole(double d) { return Value::Double(d, 0, WholeNumberWidth(d)); }
+
   static bool FoldValues(BinOp op, const Value& x, const Value& y, Value& r) {
     if (x.IsString() && y.IsString() && (op == BinOp::Plus || op == BinOp::Minus)) {
       if (x.StringLength() + y.StringLength() > 0x100000) return false;
@@ -682,29 +694,43 @@ class Parser {
     double da = x.AsDouble(), db = y.AsDouble();
     switch (op) {
       case BinOp::Plus:
-        if (ints && !__builtin_add_overflow(a, b, &n)) r = Value::Integer(n);
+        if (ints) r = __builtin_add_overflow(a, b, &n) ? Whole(da + db) : Whole(n);
         else r = Value::Double(da + db, std::max(x.Decimals(), y.Decimals()));
         return true;
       case BinOp::Minus:
-        if (ints && !__builtin_sub_overflow(a, b, &n)) r = Value::Integer(n);
+        if (ints) r = __builtin_sub_overflow(a, b, &n) ? Whole(da - db) : Whole(n);
         else r = Value::Double(da - db, std::max(x.Decimals(), y.Decimals()));
         return true;
       case BinOp::Mult:
-        if (ints && !__builtin_mul_overflow(a, b, &n)) r = Value::Integer(n);
+        if (ints) r = __builtin_mul_overflow(a, b, &n) ? Whole(da * db) : Whole(n);
         else r = Value::Double(da * db, x.Decimals() + y.Decimals());
         return true;
       case BinOp::Div:
         if (db == 0.0) return false;
-        if (ints && b != -1 && a % b == 0) r = Value::Integer(a / b);
+        if (ints && b != -1 && a % b == 0) r = Whole(a / b);
         else r = Value::Double(da / db, 2);
         return true;
       case BinOp::Mod:
         if (!ints || b == 0) return false;
-        r = Value::Integer(b == -1 ? 0 : a % b);
+        r = Whole(b == -1 ? 0 : a % b);
         return true;
       default:
         return false;
     }
+  }
+
+  // INT() of a number literal, done now as well.
+  static bool FoldInt(const std::vector<NodePtr>& args, Value& r) {
+    const Value* c = args.size() == 1 && args[0] ? args[0]->Constant() : nullptr;
+    if (!c || !c->IsNumber()) return false;
+    if (c->IsInteger()) {
+      r = *c;
+      return true;
+    }
+    const double t = std::trunc(c->AsDouble());
+    if (!std::isfinite(t)) return false;
+    r = t >= INT32_MIN && t <= INT32_MAX ? Value::Integer(static_cast<std::int64_t>(t)) : Whole(t);
+    return true;
   }
 
   std::string_view text_;

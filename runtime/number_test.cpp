@@ -80,28 +80,46 @@ TEST_F(NumberTest, StrUsesTheNumbersWidthOrTheGivenOne) {
   EXPECT_EQ(NumberToText(Value::Double(-100, 2)), "-100.00");
 }
 
-// An integer of more than ten digits, literal or computed, is as wide as its digits and
-// one more; a literal too large for 64 bits too. STR without a width shows that.
-TEST_F(NumberTest, WideIntegersTakeTheirDigitsPlusOne) {
+// The width STR shows a whole number in: held in 32 bits 10, but 20 below -999,999,999;
+// computed at run time past 32 bits 20; a literal of more than ten digits, or a result of
+// literals alone past 32 bits (done as it is compiled), its digits plus one.
+TEST_F(NumberTest, WholeNumbersTakeTheWidthOfWhereTheyCameFrom) {
   SetMemvar(Intern("nBig"), Value::Integer(123456));
+  SetMemvar(Intern("nMax"), Value::Integer(2147483647));
   struct Case {
     const char* expr;
     const char* str;
   } cases[] = {
+      {"2147483647", "2147483647"},
+      {"-999999999", "-999999999"},
+      {"-100000 * 10000", "         -1000000000"},
+      {"-1234567890", "         -1234567890"},
+      {"-nBig * 10000", "         -1234560000"},
+      {"nBig * nBig", "         15241383936"},
+      {"nBig * 1000000 - 1", "        123455999999"},
+      {"nMax + 1", "          2147483648"},
+      {"-(nMax + 2)", "         -2147483649"},
+      {"nMax - 1", "2147483646"},
       {"9999999999", "9999999999"},
       {"12345678901", " 12345678901"},
-      {"-999999999", "-999999999"},
-      {"-1234567890", "-1234567890"},
       {"-12345678901", "-12345678901"},
+      {"99999 * 100000", " 9999900000"},
+      {"2147483647 + 1", " 2147483648"},
+      {"-2147483647 - 2", "-2147483649"},
       {"100000 * 1000000", " 100000000000"},
-      {"nBig * nBig", " 15241383936"},
-      {"nBig * 1000000 - 1", " 123455999999"},
+      {"20000000000 / 2", " 10000000000"},
       {"9223372036854775807", " 9223372036854775807"},
       {"12345678901234567890", " 12345678901234570000"},
       {"1234567890.5", "1234567890.5"},
       {"12345678901.25", "12345678901.25"},
   };
   for (const Case& c : cases) EXPECT_EQ(NumberToStr(EvalMacro(c.expr)), c.str) << c.expr;
+  // A result of literals past 32 bits is a number with decimals: arithmetic on it at run
+  // time gives what such a number gives.
+  SetMemvar(Intern("nLit"), EvalMacro("2147483647 + 1"));
+  EXPECT_TRUE(EvalMacro("nLit").IsDouble());
+  EXPECT_EQ(NumberToStr(EvalMacro("nLit + 1")), "2147483649");
+  EXPECT_EQ(NumberToStr(EvalMacro("nLit - nLit")), "         0");
 }
 
 // Doubles show 16 significant digits and then zeros; the last digit shown is rounded half up,

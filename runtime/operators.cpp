@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "runtime/error.h"
@@ -33,6 +34,9 @@ Value NumberResult(double d, int decimals, bool anyDouble) {
   return Value::Double(d, decimals);
 }
 
+// A whole result computed at run time: once it leaves 32 bits it prints 20 wide.
+Value IntegerResult(std::int64_t r) { return Value::Integer(r, r < INT32_MIN || r > INT32_MAX ? 20 : 0); }
+
 int MaxDec(const Value& a, const Value& b) { return std::max(a.Decimals(), b.Decimals()); }
 
 // A date moved by a number of days; false when the day leaves what a date can hold.
@@ -60,7 +64,7 @@ Value OpPlus(const Value& ai, const Value& bi) {
   if (a.IsNumber() && b.IsNumber()) {
     if (a.IsInteger() && b.IsInteger()) {
       std::int64_t r;
-      if (!__builtin_add_overflow(a.AsInt(), b.AsInt(), &r)) return Value::Integer(r);
+      if (!__builtin_add_overflow(a.AsInt(), b.AsInt(), &r)) return IntegerResult(r);
       return Value::Double(static_cast<double>(a.AsInt()) + static_cast<double>(b.AsInt()), 0);
     }
     return NumberResult(a.AsDouble() + b.AsDouble(), MaxDec(a, b), true);
@@ -86,7 +90,7 @@ Value OpMinus(const Value& ai, const Value& bi) {
   if (a.IsNumber() && b.IsNumber()) {
     if (a.IsInteger() && b.IsInteger()) {
       std::int64_t r;
-      if (!__builtin_sub_overflow(a.AsInt(), b.AsInt(), &r)) return Value::Integer(r);
+      if (!__builtin_sub_overflow(a.AsInt(), b.AsInt(), &r)) return IntegerResult(r);
       return Value::Double(static_cast<double>(a.AsInt()) - static_cast<double>(b.AsInt()), 0);
     }
     return NumberResult(a.AsDouble() - b.AsDouble(), MaxDec(a, b), true);
@@ -116,7 +120,7 @@ Value OpMult(const Value& ai, const Value& bi) {
   if (a.IsNumber() && b.IsNumber()) {
     if (a.IsInteger() && b.IsInteger()) {
       std::int64_t r;
-      if (!__builtin_mul_overflow(a.AsInt(), b.AsInt(), &r)) return Value::Integer(r);
+      if (!__builtin_mul_overflow(a.AsInt(), b.AsInt(), &r)) return IntegerResult(r);
       return Value::Double(static_cast<double>(a.AsInt()) * static_cast<double>(b.AsInt()), 0);
     }
     return NumberResult(a.AsDouble() * b.AsDouble(), a.Decimals() + b.Decimals(), true);
@@ -160,7 +164,7 @@ Value OpNegate(const Value& ai) {
   const Value& a = ai.Deref();
   if (a.IsInteger()) {
     if (a.AsInt() == INT64_MIN) return Value::Double(-static_cast<double>(a.AsInt()), 0);
-    return Value::Integer(-a.AsInt());
+    return IntegerResult(-a.AsInt());
   }
   if (a.IsNumber()) return Value::Double(-a.AsDouble(), a.Decimals(), a.Width());
   Value args[] = {a};

@@ -48,7 +48,7 @@ TEST_F(ReferenceTest, ExpressionsGiveTheEstablishedResults) {
 
 // The forms of the reference file beyond its own lines: bytes a terminal would act on, and
 // backslashes, escaped inside strings (len still counts bytes); blocks and objects by kind;
-// a memo field's text as the character string a variable holds.
+// a memo field's text as the character string a variable holds, inside arrays too.
 TEST_F(ReferenceTest, ValuesAreWrittenInTheReferenceForms) {
   static Class& cls = Class::Define("TREFFORM").Var("CARGO");
   RegisterFunction("T_MEMO", [](Args&) { return Value::Memo("a\r\nb"); });
@@ -67,7 +67,53 @@ TEST_F(ReferenceTest, ValuesAreWrittenInTheReferenceForms) {
       {"T_Obj()", "O\t<object TREFFORM>"},
       {"T_Memo()", "C\t\"a\\x0D\\x0Ab\" len=4"},
       {"ValType(T_Memo())", "C\t\"M\" len=1"},
-      {"{T_Memo()}", "A\t{M:\"a\\x0D\\x0Ab\" len=4}"},
+      {"{T_Memo()}", "A\t{C:\"a\\x0D\\x0Ab\" len=4}"},
+      {"{1, {T_Memo()}}", "A\t{N:1 STR=\"         1\", A:{C:\"a\\x0D\\x0Ab\" len=4}}"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(xbeval::EvaluateLine(c.expr), c.result) << c.expr;
+}
+
+// Answers of the established runtime beyond the reference file, in its form, line after line
+// as xbeval gives them (SET values and variables persist): the date format as it was set and
+// as __SETCENTURY writes it, TRANSFORM's overflow in parentheses, @R and @B of texts, and
+// the widths of whole numbers by where they come from.
+TEST_F(ReferenceTest, FurtherAnswersOfTheEstablishedRuntime) {
+  xbeval::UseReferenceSettings();
+  struct Case {
+    const char* expr;
+    const char* result;
+  } cases[] = {
+      {"Set(4, \"yyyy/mm/dd\")", "C\t\"dd-mm-yyyy\" len=10"},
+      {"Set(4)", "C\t\"yyyy/mm/dd\" len=10"},
+      {"__SetCentury(\"ON\")", "L\t.T."},
+      {"Set(4)", "C\t\"yyyy/mm/dd\" len=10"},
+      {"Set(4, \"dd-mm-yyyy\")", "C\t\"yyyy/mm/dd\" len=10"},
+      {"__SetCentury(\"OFF\")", "L\t.T."},
+      {"Set(4)", "C\t\"DD-MM-YY\" len=8"},
+      {"Transform(-123456, \"@( 999,999\")", "C\t\"(**,***)\" len=8"},
+      {"Transform(-1234, \"@( 99.9\")", "C\t\"(*.*)\" len=5"},
+      {"Transform(-1234, \"@) 999\")", "C\t\"(**)\" len=4"},
+      {"Transform(\"12\", \"@R 99-99-99\")", "C\t\"12-  -  \" len=8"},
+      {"Transform(\"\", \"@R 99-99\")", "C\t\"  -  \" len=5"},
+      {"Transform(\"abc\", \"@R !!-!!\")", "C\t\"AB-C \" len=5"},
+      {"Transform(\"123\", \"999-999\")", "C\t\"123\" len=3"},
+      {"Transform(\"12345678901\", \"@R 99.999\")", "C\t\"12.345\" len=6"},
+      {"Transform(\"  abc  \", \"@B\")", "C\t\"abc    \" len=7"},
+      {"Transform(\"  abc\", \"@B!\")", "C\t\"ABC  \" len=5"},
+      {"Transform(\" abc\", \"@B XXXXXX\")", "C\t\"abc \" len=4"},
+      {"Transform(12, \"@B 9999\")", "C\t\"12  \" len=4"},
+      {"2147483647", "N\t2147483647 STR=\"2147483647\""},
+      {"-100000 * 10000", "N\t-1000000000 STR=\"         -1000000000\""},
+      {"Val(\"9999999999\")", "N\t9999999999 STR=\"9999999999\""},
+      {"Val(\"10000000000\")", "N\t10000000000 STR=\"         10000000000\""},
+      {"Val(\"-1000000000\")", "N\t-1000000000 STR=\"         -1000000000\""},
+      {"Bin2L(Chr(1) + Chr(0) + Chr(0) + Chr(128))", "N\t-2147483647 STR=\"         -2147483647\""},
+      {"n := 100000", "N\t100000 STR=\"    100000\""},
+      {"n * 10", "N\t1000000 STR=\"   1000000\""},
+      {"n * n", "N\t10000000000 STR=\"         10000000000\""},
+      {"99999 * 100000", "N\t9999900000 STR=\" 9999900000\""},
+      {"2147483647 + 1", "N\t2147483648 STR=\" 2147483648\""},
+      {"Int(12345678901.5)", "N\t12345678901 STR=\" 12345678901\""},
   };
   for (const Case& c : cases) EXPECT_EQ(xbeval::EvaluateLine(c.expr), c.result) << c.expr;
 }

@@ -149,8 +149,6 @@ Value SetValue(int id, const Value& in) {
         break;
       }
       m.*(s->t) = std::string(v.AsString());
-      if (id == SET_DATEFORMAT)  // kept, and answered, in upper case
-        for (char& c : m.dateFormat) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       break;
   }
   return old;
@@ -166,14 +164,15 @@ bool Century() {
 
 void SetCentury(bool on) {
   std::string& f = Mutable().dateFormat;
+  if (on == Century() || f.find_first_of("yY") == std::string::npos) return;
+  // The year's digits change: the format is written again, in upper case.
   std::string out;
   for (std::size_t i = 0; i < f.size();) {
     if (f[i] == 'y' || f[i] == 'Y') {
-      char c = f[i];
       while (i < f.size() && (f[i] == 'y' || f[i] == 'Y')) ++i;
-      out.append(on ? 4 : 2, c);
+      out.append(on ? 4 : 2, 'Y');
     } else {
-      out += f[i++];
+      out += static_cast<char>(std::toupper(static_cast<unsigned char>(f[i++])));
     }
   }
   f = out;

@@ -2,8 +2,9 @@
 // access for the runtime and the table engine (xb::Sets().exact). Set values are changed
 // only through SetValue(), which converts and checks like xBase SET(): a logical setting
 // accepts .T./.F. or "ON"/"OFF", a numeric one a number, a text one a string; anything
-// else leaves the setting unchanged. SET CENTURY has no number: Century()/SetCentury()
-// change the year of the date format between "yy" and "yyyy".
+// else leaves the setting unchanged; SET DATEFORMAT keeps the text as given. SET CENTURY has
+// no number: Century()/SetCentury() change the year of the date format between "yy" and
+// "yyyy", writing the format again in upper case when its year's digits change.
 #pragma once
 
 #include <string>

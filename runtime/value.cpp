@@ -1,6 +1,8 @@
 #include "runtime/value.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -270,12 +272,20 @@ Value NumberFromField(double v, int len, int dec) {
 }
 
 int DefaultIntegerWidth(std::int64_t n) {
-  if (n <= 9999999999LL && n >= -999999999LL) return 10;
+  // Held in 32 bits: 10, or 20 below -999,999,999.
+  if (n >= INT32_MIN && n <= INT32_MAX) return n < -999999999LL ? 20 : 10;
+  if (n > 0 && n <= 9999999999LL) return 10;
   // Wider: its digits and one more (the sign's place).
   int digits = 1;
   for (std::uint64_t m = n < 0 ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n); m >= 10; m /= 10)
     ++digits;
   return digits + 1;
+}
+
+int WholeNumberWidth(double whole) {
+  char digits[400];
+  const int n = std::snprintf(digits, sizeof digits, "%.0f", std::fabs(whole));
+  return n > 0 && n < 255 ? n + 1 : 255;
 }
 
 int DefaultDoubleWidth(double d) { return (d >= 10000000000.0 || d <= -1000000000.0) ? 20 : 10; }

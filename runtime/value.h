@@ -10,8 +10,7 @@
 //
 // Numbers keep what xBase keeps: an exact 64-bit integer or a double, plus the width of
 // the integer part and the number of decimals, which decide what Str() prints without a
-// width. Width 0 means "the default for the value": 10; an integer wider than that gets
-// its digits plus one, a double 20.
+// width. Width 0 means "the default for the value" (DefaultIntegerWidth, DefaultDoubleWidth).
 // A numeric field N len.dec reads as Double(v, dec, len - dec - 1) (Integer(v, len) when
 // dec is 0): see NumberFromField().
 //
@@ -60,7 +59,7 @@ class Value {
   // ---- construction -------------------------------------------------------------
   static Value Nil() { return Value(); }
   static Value Logical(bool b);
-  // An exact integer; width 0 = default (10 digits, 20 when it needs more).
+  // An exact integer; width 0 = default (DefaultIntegerWidth).
   static Value Integer(std::int64_t n, int width = 0);
   // A double with its decimals; width 0 = default integer-part width.
   static Value Double(double d, int decimals, int width = 0);
@@ -178,8 +177,13 @@ class RefCell : public GcObject {
 // A number read from a numeric field of length len with dec decimals, as tables give it.
 Value NumberFromField(double v, int len, int dec);
 
-// Default integer-part width of a number held as an integer / as a double.
+// Default integer-part width of a number held as an integer / as a double. An integer held
+// in 32 bits is 10 wide, 20 below -999,999,999; a wider one 10 up to 9,999,999,999, else its
+// digits plus one.
 int DefaultIntegerWidth(std::int64_t n);
 int DefaultDoubleWidth(double d);
+// The digits of a whole number plus one (the sign's place): what the compiler gives a whole
+// result of literals that leaves 32 bits.
+int WholeNumberWidth(double whole);
 
 }  // namespace xb

@@ -69,7 +69,12 @@ TEST_F(ValueTest, IntegersUpTo64BitsAreExact) {
   EXPECT_EQ(v.AsInt(), handle);
   EXPECT_EQ(v.Width(), 20);
   EXPECT_EQ(Value::Integer(42).Width(), 10);
-  EXPECT_EQ(Value::Integer(-1000000000).Width(), 11);
+  EXPECT_EQ(Value::Integer(-999999999).Width(), 10);
+  EXPECT_EQ(Value::Integer(-1000000000).Width(), 20);  // in 32 bits, below -999,999,999
+  EXPECT_EQ(Value::Integer(INT32_MIN).Width(), 20);
+  EXPECT_EQ(Value::Integer(9999999999).Width(), 10);
+  EXPECT_EQ(Value::Integer(10000000000).Width(), 12);
+  EXPECT_EQ(Value::Integer(-2147483649).Width(), 11);
   EXPECT_EQ(Value::Double(-2.7, 1).AsInt(), -2);  // truncated towards zero
 }
 

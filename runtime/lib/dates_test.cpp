@@ -92,6 +92,31 @@ TEST_F(DateFunctionsTest, FunctionsFollowTheSettings) {
   ExpectAll(cases);
 }
 
+// SET DATEFORMAT answers the format as it was set; __SETCENTURY writes it again, in upper
+// case, only when the year's digits change.
+TEST_F(DateFunctionsTest, TheDateFormatStaysAsSetUntilTheCenturyChangesIt) {
+  const Case cases[] = {
+      {"Set(4, 'yyyy/mm/dd')", "MM/DD/YY"},
+      {"Set(4)", "yyyy/mm/dd"},
+      {"__SetCentury('ON')", ".T."},
+      {"Set(4)", "yyyy/mm/dd"},
+      {"DToC(SToD('20240315'))", "2024/03/15"},
+      {"CToD('2024/03/15') == SToD('20240315')", ".T."},
+      {"Set(4, 'dd-mm-yyyy')", "yyyy/mm/dd"},
+      {"__SetCentury('OFF')", ".T."},
+      {"Set(4)", "DD-MM-YY"},
+      {"__SetCentury(.F.)", ".F."},
+      {"Set(4)", "DD-MM-YY"},
+      {"Set(4, 'dd/mm/yy')", "DD-MM-YY"},
+      {"__SetCentury(.T.)", ".F."},
+      {"Set(4)", "DD/MM/YYYY"},
+      {"Set(4, 'Dd.mM')", "DD/MM/YYYY"},
+      {"__SetCentury(.T.)", ".F."},  // no year to change
+      {"Set(4)", "Dd.mM"},
+  };
+  ExpectAll(cases);
+}
+
 TEST_F(DateFunctionsTest, PartsAndNames) {
   const Case cases[] = {
       {"Str(Day(SToD('20240315')))", " 15"},

@@ -62,6 +62,9 @@ TEST_F(MemoFunctionsTest, BinaryStringsAreLittleEndian) {
       {"Bin2L(L2Bin(2147483648))", "-2147483648"},
       {"Bin2L(Chr(1))", "1"},
       {"Bin2L('')", "0"},
+      {"Str(Bin2L(L2Bin(-999999999)))", "-999999999"},  // 10 wide, 20 below -999,999,999
+      {"Str(Bin2L(L2Bin(-1000000000)))", "         -1000000000"},
+      {"Str(Bin2L(L2Bin(2147483647)))", "2147483647"},
       {"I2Bin(258) == Chr(2) + Chr(1)", ".T."},
       {"Bin2I(I2Bin(-1))", "-1"},
       {"Bin2W(I2Bin(-1))", "65535"},

@@ -177,7 +177,9 @@ Value Val(std::string_view t) {
     l = -l;
   }
   const int places = decimals + trailing;
-  if (places == 0) width = static_cast<int>(t.size() > 255 ? 255 : t.size());
+  // A whole number past -999,999,999 .. 9,999,999,999 is 20 wide, however long its text.
+  if (!dot && (isDouble ? d < -999999999.0 || d > 9999999999.0 : l < -999999999 || l > 9999999999LL)) width = 20;
+  else if (places == 0) width = static_cast<int>(t.size() > 255 ? 255 : t.size());
   else if (width == 0) width = 1;                     // ".5" is 0.5
   else if (neg && width == 1 && d != 0) width = 2;    // "-.5" is -0.5
   if (isDouble) return Value::Double(d, places, width);

@@ -29,7 +29,9 @@ TEST_F(NumberFunctionsTest, ResultsCarryXBaseWidths) {
       {"Str(Round(1.23456, 3))", "         1.235"},
       {"Round(1.5)", "ERR BASE/1094"},
       {"Str(Int(7.9))", "         7"},
-      {"Str(Int(12345678901.5))", "12345678901"},
+      {"Str(Int(12345678901.5))", " 12345678901"},      // done as it is compiled
+      {"nX := 7.9, Str(Int(nX))", "         7"},        // done as it runs: the number's width
+      {"nX := 12345678901.5, Str(Int(nX))", "12345678901"},
       {"Int(-0.5)", "0"},
       {"Int('1')", "ERR BASE/1090"},
       {"Str(Abs(-2.50))", "         2.50"},
@@ -47,7 +49,8 @@ TEST_F(NumberFunctionsTest, ResultsCarryXBaseWidths) {
 }
 
 // VAL's number is as wide as its text: what stands before the point is the width (at least
-// room for "0" and the sign), what follows it the decimals; without a point the whole text.
+// room for "0" and the sign), what follows it the decimals; without a point the whole text,
+// but 20 for a whole number below -999,999,999 or above 9,999,999,999.
 TEST_F(NumberFunctionsTest, ValTakesTheWidthOfTheText) {
   const Case cases[] = {
       {"Str(Val('.5'))", "0.5"},
@@ -60,7 +63,11 @@ TEST_F(NumberFunctionsTest, ValTakesTheWidthOfTheText) {
       {"Str(Val('12a.5'))", "12.00"},
       {"Str(Val('  -1,5'))", "    -1"},
       {"Str(Val('1e3'))", "  1"},
-      {"Str(Val('12345678901'))", "12345678901"},
+      {"Str(Val('12345678901'))", "         12345678901"},  // a whole number past 9,999,999,999: 20
+      {"Str(Val('  9999999999'))", "  9999999999"},
+      {"Str(Val('-999999999'))", "-999999999"},
+      {"Str(Val('-1000000000'))", "         -1000000000"},
+      {"Str(Val('12345678901.5'))", "12345678901.5"},
       {"Str(Val(''))", "         0"},  // no text: the default width
       {"Str(Val('.'))", "0"},
       {"Str(Val('-.5') * 2)", "        -1.0"},

@@ -52,12 +52,30 @@ std::string NumberTemplate(const Value& n) {
   return s;
 }
 
-// A number that does not fit: asterisks in the template's width (its point kept), between
-// parentheses for a negative number with @( or @).
+// A number that does not fit: asterisks in the template's width (its point kept). A negative
+// one with @( or @) stands between parentheses, one position wider than the template: its
+// first digit position is dropped, the others are asterisks, separators and literals kept.
 std::string NumberOverflow(const std::string& templ, std::size_t point, const PictureFunctions& f, bool negative) {
+  if (negative && (f.parens || f.parensTight)) {
+    std::string out;
+    bool dropped = false;
+    for (std::size_t i = 0; i < templ.size(); ++i) {
+      const char t = templ[i];
+      if (IsNumberDigitSlot(t)) {
+        if (dropped) out += '*';
+        dropped = true;
+      } else if (i == point) {
+        out += f.european ? ',' : '.';
+      } else if (t == ',') {
+        out += f.european ? '.' : ',';
+      } else {
+        out += t;
+      }
+    }
+    return "(" + out + ")";
+  }
   std::string out(templ.size(), '*');
   if (point != npos) out[point] = f.european ? ',' : '.';
-  if (negative && (f.parens || f.parensTight)) return "(" + out + ")";
   return out;
 }
 
@@ -174,8 +192,9 @@ std::string FormatNumber(const Value& n, const PictureFunctions& f, std::string_
 
 // ---- strings, dates and logicals ----------------------------------------------------
 
-// A string by its template. TRANSFORM stops where the string ends; an edit buffer (`whole`)
-// covers the whole template, blanks standing for the missing characters.
+// A string by its template. TRANSFORM without @R stops where the string ends; with @R, and in
+// an edit buffer (`whole`), it covers the whole template, blanks standing for the missing
+// characters.
 std::string FormatString(std::string_view s, const PictureFunctions& f, std::string_view templ, bool whole) {
   std::string out;
   if (templ.empty()) {
@@ -284,7 +303,7 @@ std::string Shown(const Value& v, const Picture& p, bool editBuffer) {
   const PictureFunctions& f = p.functions();
   switch (v.type()) {
     case Type::String:
-    case Type::Memo: return FormatString(v.AsString(), f, p.templ(), editBuffer);
+    case Type::Memo: return FormatString(v.AsString(), f, p.templ(), editBuffer || f.insertLiterals);
     case Type::Number: return FormatNumber(v, f, p.templ());
     case Type::Date: return FormatDateWith(v.AsDate(), f, p.templ());
     case Type::Logical: return FormatLogical(v.AsLogical(), f, p.templ());
@@ -297,6 +316,11 @@ std::string Shown(const Value& v, const Picture& p, bool editBuffer) {
 std::string Transform(const Value& in, const Picture& p) {
   const Value& v = in.Deref();
   std::string out = Shown(v, p, false);
+  // @B: a text's leading blanks move to its end (numbers are flushed left as they are formatted).
+  if (p.functions().leftAlign && v.IsString()) {
+    const std::size_t b = std::min(out.find_first_not_of(' '), out.size());
+    std::rotate(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(b), out.end());
+  }
   // @S<n>: the first n characters (an edit field scrolls through the rest instead).
   const int width = p.functions().scrollWidth;
   if (width > 0 && (v.IsString() || v.IsNumber()) && out.size() > static_cast<std::size_t>(width))

@@ -49,7 +49,7 @@ TEST_F(PictureTest, NumberFunctions) {
       {"Transform(-5, '@( 999')", "( 5)"},
       {"Transform(-5, '@) 999')", " (5)"},
       {"Transform(5, '@( 999')", "  5"},
-      {"Transform(-123, '@( 999')", "(***)"},
+      {"Transform(-123, '@( 999')", "(**)"},
       {"Transform(0, '@( 9.99')", "0.00"},
       {"Transform(5, '@C 999')", "  5 CR"},
       {"Transform(-5, '@C 999')", " -5"},
@@ -72,7 +72,7 @@ TEST_F(PictureTest, StringsDatesAndLogicals) {
       {"Transform('abc', '@!')", "ABC"},
       {"Transform('abcdef', 'XX-XX')", "ab-de"},      // a literal stands in place of a character
       {"Transform('abcdef', '@R XX-XX')", "ab-cd"},   // @R inserts it
-      {"Transform('ab', '@R XX-XX') + '|'", "ab|"},   // as long as the text
+      {"Transform('ab', '@R XX-XX') + '|'", "ab-  |"},  // the whole template
       {"Transform('peña', '!XXX')", "Peña"},
       {"Transform('abcdef', 'XX')", "ab"},
       {"Transform('A1', 'AA')", "A1"},                // no checking when formatting
@@ -101,8 +101,10 @@ TEST_F(PictureTest, StringsDatesAndLogicals) {
   EXPECT_EQ(Eval("Transform('peña', '@! XXXX')"), "PEÑA");
 }
 
-// What TRANSFORM gives where an edit buffer differs: @S cuts, a short string stays short,
-// an overflowing negative number keeps its parentheses, @E dates follow SET DATEFORMAT.
+// What TRANSFORM gives where an edit buffer differs: @S cuts, a short string stays short
+// (with @R it fills the template), @B moves a text's leading blanks to its end, an
+// overflowing negative number keeps its parentheses one position wider than the template,
+// @E dates follow SET DATEFORMAT.
 TEST_F(PictureTest, TransformCutsAndKeepsTheValuesLength) {
   const Case cases[] = {
       {"Transform('abcdef', '@S3')", "abc"},
@@ -115,18 +117,34 @@ TEST_F(PictureTest, TransformCutsAndKeepsTheValuesLength) {
       {"Transform('ab', 'XXXX')", "ab"},
       {"Transform('ab', '!!!!')", "AB"},
       {"Transform('', 'XXXX')", ""},
-      {"Transform('', '@R 99.999')", ""},
-      {"Transform('12', '@R 99.999.999')", "12"},
-      {"Transform('12345', '@R 99.999.999')", "12.345"},
+      {"Transform('123', '999-999')", "123"},
+      {"Transform('', '@R 99.999')", "  .   "},
+      {"Transform('12', '@R 99.999.999')", "12.   .   "},
+      {"Transform('12345', '@R 99.999.999')", "12.345.   "},
+      {"Transform('12', '@R 99-99-99')", "12-  -  "},
+      {"Transform('', '@R 99-99')", "  -  "},
+      {"Transform('abc', '@R !!-!!')", "AB-C "},
+      {"Transform('12345678901', '@R 99.999')", "12.345"},
+      {"Transform('12345678901', '99.999')", "12.456"},
+      {"Transform('  abc  ', '@B')", "abc    "},
+      {"Transform('  abc', '@B!')", "ABC  "},
+      {"Transform(' abc', '@B XXXXXX')", "abc "},
+      {"Transform('  abcd', '@BS3')", "abc"},
+      {"Transform('   ', '@B')", "   "},
+      {"Transform(12, '@B 9999')", "12  "},
       {"Transform(5, '@B 999') + '|'", "5  |"},
       {"Transform(-5.5, '@B 999.99') + '|'", "-5.50 |"},
       {"Transform(12, '@B') + '|'", "12        |"},
       {"Transform(5, '@BC 999') + '|'", "5 CR  |"},
-      {"Transform(-1234, '@( 999')", "(***)"},
-      {"Transform(-123, '@( 999')", "(***)"},
-      {"Transform(-1234.5, '@( 999.99')", "(***.**)"},
-      {"Transform(-1234.5, '@(E 999.99')", "(***,**)"},
-      {"Transform(-1234, '@) 999')", "(***)"},
+      {"Transform(-1234, '@( 999')", "(**)"},
+      {"Transform(-123, '@( 999')", "(**)"},   // no room for the parenthesis
+      {"Transform(-1234.5, '@( 999.99')", "(**.**)"},
+      {"Transform(-1234.5, '@(E 999.99')", "(**,**)"},
+      {"Transform(-1234, '@) 999')", "(**)"},
+      {"Transform(-123456, '@( 999,999')", "(**,***)"},
+      {"Transform(-123456, '@(E 999,999')", "(**.***)"},
+      {"Transform(-1234, '@( 99.9')", "(*.*)"},
+      {"Transform(-12345, '@( $999')", "(***)"},
       {"Transform(1234, '@( 999')", "***"},
       {"Transform(-1234, '999')", "***"},
   };

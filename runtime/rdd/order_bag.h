@@ -178,7 +178,8 @@ class Tag {
   // the last matching key instead of the first.
   virtual BagStatus Seek(const KeyValue& key, SeekMode mode, bool last, TagPosition& pos,
                          const RecordFilter& visible = {}) = 0;
-  // ORDKEYCOUNT / ORDKEYNO: logical, counting only visible records. KeyNo answers 0 for a record
+  // The keys of the records `visible` shows (every key without it), as ORDKEYCOUNT, ADSKEYCOUNT
+  // and a browse count them, and a record's position among them. KeyNo answers 0 for a record
   // that has no key in this tag (FOR condition false) or is not visible.
   virtual BagStatus KeyCount(std::uint32_t& count, const RecordFilter& visible = {}) = 0;
   virtual BagStatus KeyNo(std::uint32_t recno, std::uint32_t& position,

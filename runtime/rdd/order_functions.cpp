@@ -412,21 +412,22 @@ std::uint32_t KeyNo(WorkArea& area, Tag* tag, bool respect_filters, std::string_
   return position;
 }
 
-// ORDKEYCOUNT(xOrder, cBag) / ORDKEYNO(xOrder, cBag): logical, honouring SET DELETED.
+// ORDKEYCOUNT(xOrder, cBag) / ORDKEYNO(xOrder, cBag): every key of the order (its FOR
+// condition applies), deleted records' too, whether SET DELETED is on or off.
 Value FnOrdKeyCount(Args& a) {
   WorkArea* area = Used("ORDKEYCOUNT", a, false);
   if (!area) return Value::Integer(0);
-  return Value::Integer(KeyCount(*area, TagOf(*area, a.Arg(1), a.Arg(2)), true, a, "ORDKEYCOUNT"));
+  return Value::Integer(KeyCount(*area, TagOf(*area, a.Arg(1), a.Arg(2)), false, a, "ORDKEYCOUNT"));
 }
 
 Value FnOrdKeyNo(Args& a) {
   WorkArea* area = Used("ORDKEYNO", a, false);
   if (!area) return Value::Integer(0);
-  return Value::Integer(KeyNo(*area, TagOf(*area, a.Arg(1), a.Arg(2)), true, "ORDKEYNO"));
+  return Value::Integer(KeyNo(*area, TagOf(*area, a.Arg(1), a.Arg(2)), false, "ORDKEYNO"));
 }
 
-// ADSKEYCOUNT(xTag, cBag, nFilterOption) / ADSKEYNO(xTag, cBag, nFilterOption): the same
-// answers; filter option 2 (ignore filters) counts every key.
+// ADSKEYCOUNT(xTag, cBag, nFilterOption) / ADSKEYNO(xTag, cBag, nFilterOption): the keys of
+// the records SET DELETED shows; filter option 2 (ignore filters) counts every key.
 Value FnAdsKeyCount(Args& a) {
   WorkArea* area = Used("ADSKEYCOUNT", a, false);
   if (!area) return Value::Integer(0);

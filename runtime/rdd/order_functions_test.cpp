@@ -83,10 +83,11 @@ TEST_F(OrderFunctions, ReferenceTableOpensWithItsOrdersAndSeeks) {
   EXPECT_EQ(N("INDEXORD()"), 0);
   EXPECT_EQ(S("ORDSETFOCUS('FECHA')"), "");
 
-  // Counts are logical: SET DELETED hides the 44 deleted records.
+  // ORDKEYCOUNT counts every key, SET DELETED or not; ADSKEYCOUNT hides the 44 deleted
+  // records under SET DELETED unless told to ignore filters.
   EXPECT_EQ(N("ORDKEYCOUNT(1)"), 1000);
   X("SET(11, .T.)");
-  EXPECT_EQ(N("ORDKEYCOUNT(1)"), 956);
+  EXPECT_EQ(N("ORDKEYCOUNT(1)"), 1000);
   EXPECT_EQ(N("ADSKEYCOUNT(NIL, NIL, 1)"), 956);
   EXPECT_EQ(N("ADSKEYCOUNT(NIL, NIL, 2)"), 1000);
 
@@ -95,10 +96,13 @@ TEST_F(OrderFunctions, ReferenceTableOpensWithItsOrdersAndSeeks) {
   EXPECT_TRUE(L("FOUND()"));
   EXPECT_EQ(S("FIELDGET(1)"), "u41668    ");
   EXPECT_EQ(S("ORDKEYVAL()"), "u41668    ");
-  const std::int64_t position = N("ORDKEYNO()");
-  EXPECT_EQ(position, N("ADSKEYNO()"));
+  // Its position among every key, and among the keys SET DELETED shows.
+  EXPECT_EQ(N("ORDKEYNO()"), 997);
+  const std::int64_t position = N("ADSKEYNO()");
+  EXPECT_EQ(position, 954);
   X("DBGOBOTTOM()");
-  EXPECT_EQ(N("ORDKEYNO()"), 956);
+  EXPECT_EQ(N("ORDKEYNO()"), 1000);
+  EXPECT_EQ(N("ADSKEYNO()"), 956);
   X("DBGOTOP()");
   X("DBSKIP(" + std::to_string(position - 1) + ")");
   EXPECT_EQ(S("FIELDGET(1)"), "u41668    ");
@@ -253,18 +257,20 @@ TEST_F(OrderFunctions, EmptyTagsTakeTheFirstKeysLater) {
 namespace xb::rdd {
 namespace {
 
-// ORDKEYCOUNT and ORDKEYNO count every key with SET DELETED OFF and hide the deleted records
-// only with it ON, in both drivers, for a tag with and without FOR and in natural order.
+// ORDKEYCOUNT and ORDKEYNO count every key of the order, deleted records' too, whether SET
+// DELETED is on or off, in both drivers, for a tag with and without FOR and in natural order;
+// ADSKEYCOUNT and ADSKEYNO hide the deleted records with SET DELETED on.
 // Record 22 is deleted and active; 44 records are deleted, 33 of them active.
-TEST_F(OrderFunctions, KeyCountsHideDeletedRecordsOnlyWithSetDeleted) {
+TEST_F(OrderFunctions, KeyCountsCountDeletedRecordsWhateverSetDeleted) {
   struct Case {
     const char* order;
     bool set_deleted;
-    std::int64_t count, position_of_22;  // 0: not counted
+    std::int64_t count, position_of_22;  // -1: some position
+    std::int64_t ads_count, ads_position_of_22;
   } cases[] = {
-      {"'CODIGO'", false, 1000, -1}, {"'CODIGO'", true, 956, 0},
-      {"'ACTIVOS'", false, 692, -1}, {"'ACTIVOS'", true, 659, 0},
-      {"0", false, 1000, 22},        {"0", true, 956, 0},
+      {"'CODIGO'", false, 1000, -1, 1000, -1}, {"'CODIGO'", true, 1000, -1, 956, 0},
+      {"'ACTIVOS'", false, 692, -1, 692, -1},  {"'ACTIVOS'", true, 692, -1, 659, 0},
+      {"0", false, 1000, 22, 1000, 22},        {"0", true, 1000, 22, 956, 0},
   };
   for (const bool cdx : {true, false}) {
     SCOPED_TRACE(cdx ? "DBFCDX" : "DBFNTX");
@@ -291,11 +297,15 @@ TEST_F(OrderFunctions, KeyCountsHideDeletedRecordsOnlyWithSetDeleted) {
       X(std::string("SET(11, ") + (c.set_deleted ? ".T." : ".F.") + ")");
       X(std::string("ORDSETFOCUS(") + c.order + ")");
       EXPECT_EQ(N("ORDKEYCOUNT()"), c.count);
+      EXPECT_EQ(N("ADSKEYCOUNT()"), c.ads_count);
       X("DBGOBOTTOM()");
       EXPECT_EQ(N("ORDKEYNO()"), c.count) << "the last key";
+      EXPECT_EQ(N("ADSKEYNO()"), c.ads_count) << "the last key shown";
       X("DBGOTO(22)");
       if (c.position_of_22 < 0) EXPECT_GT(N("ORDKEYNO()"), 0);
       else EXPECT_EQ(N("ORDKEYNO()"), c.position_of_22);
+      if (c.ads_position_of_22 < 0) EXPECT_EQ(N("ADSKEYNO()"), N("ORDKEYNO()"));
+      else EXPECT_EQ(N("ADSKEYNO()"), c.ads_position_of_22);
     }
     X("SET(11, .F.)");
     X("DBCLOSEAREA()");

@@ -27,6 +27,13 @@ std::string Escaped(std::string_view bytes) {
   return out;
 }
 
+// The type a result is written with: a memo field's text is a character string, as a
+// variable holds it (VALTYPE() still answers "M").
+char TypeLetter(const Value& v) {
+  const char type = v.Deref().ValType();
+  return type == 'M' ? 'C' : type;
+}
+
 std::string Format(const Value& in, int depth) {
   const Value& v = in.Deref();
   switch (v.type()) {
@@ -42,7 +49,7 @@ std::string Format(const Value& in, int depth) {
       Array a = v.AsArray();
       for (std::size_t i = 0; i < a.size(); ++i) {
         if (i) s += ", ";
-        s += a[i].Deref().ValType();
+        s += TypeLetter(a[i]);
         s += ":" + Format(a[i], depth + 1);
       }
       return s + "}";
@@ -66,10 +73,8 @@ std::string EvaluateLine(std::string_view expression) {
     ErrorBlockScope scope(Value(Block::Native([](Args& a) -> Value { Break(a.Arg(1)); })));
     BeginSequence(
         [&] {
-          // The value as a variable holds it: a memo field's text is a character string.
           Value r = EvalMacro(expression);
-          const char type = r.ValType() == 'M' ? 'C' : r.ValType();
-          out = std::string(1, type) + "\t" + FormatValue(r);
+          out = std::string(1, TypeLetter(r)) + "\t" + FormatValue(r);
         },
         [&](const Value& b) {
           if (b.IsObject() && b.AsObject()->IsDerivedFrom(Error::Cls()))

@@ -6,7 +6,8 @@
 //   blocks   <codeblock>          objects  <object TWINDOW>
 //   errors   ERR<TAB>ERROR: BASE/1340 Zero divisor /
 // Inside a string a control byte (and 127, 0x81, 0x8D, 0x8F, 0x90, 0x9D) is written \xNN
-// and a backslash \\; len counts the bytes. A memo field's value reports type C.
+// and a backslash \\; len counts the bytes. A memo field's text is written with type C,
+// inside arrays too.
 #pragma once
 
 #include <string>
