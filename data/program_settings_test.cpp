@@ -117,7 +117,7 @@ TEST_F(ArranqueTest, PreparesFoldersDateAndRunTimeSettings) {
 
   const xb::SetValues& s = xb::Sets();
   EXPECT_FALSE(s.confirm);
-  EXPECT_EQ(s.dateFormat, "DD-MM-YY");  // kept in upper case
+  EXPECT_EQ(s.dateFormat, "dd-mm-yy");  // as it was set
   EXPECT_TRUE(s.deleted);
   EXPECT_TRUE(s.escape);
   EXPECT_TRUE(s.exclusive);
@@ -154,7 +154,7 @@ TEST_F(ArranqueTest, StartFolderDefaultsFromTheCurrentDirectoryAndDatesFollowThe
   const std::string current(X("CURDIR()").AsString());
   Arranque("", false);
   EXPECT_EQ(cPathStart(), current.empty() ? ".\\" : "\\" + current + "\\");
-  EXPECT_EQ(xb::Sets().dateFormat, "DD-MM-YYYY");
+  EXPECT_EQ(xb::Sets().dateFormat, "dd-mm-yyyy");
   EXPECT_FALSE(lNetwork());
 }
 

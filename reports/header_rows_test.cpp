@@ -66,7 +66,7 @@ TEST_F(HeaderRowsTest, AHeaderIsSavedWholeAndItsItemsReplaced) {
 
   DeleteHeader("CabeH", "CabeD", "A02");
   EXPECT_FALSE(LoadHeader("CabeH", "CabeD", "A02", &again));
-  EXPECT_EQ(X("CabeD->(OrdKeyCount())").AsInt(), 1);
+  EXPECT_EQ(X("CabeD->(AdsKeyCount())").AsInt(), 1);  // the keys SET DELETED shows: B01's item
 }
 
 TEST_F(HeaderRowsTest, Adjustments) {

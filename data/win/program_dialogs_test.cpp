@@ -126,7 +126,7 @@ TEST_F(ProgramDialogsTest, ANewWorkingDateIsTypedWithItsCenturyAndTheFormatComes
   EXPECT_EQ(result.AsDate(), xb::Date::FromYmd(2031, 3, 15));
   EXPECT_EQ(dSetDate(), xb::Date::FromYmd(2031, 3, 15));
   EXPECT_EQ(date_shown, 10u);  // the bar showed the century meanwhile
-  EXPECT_EQ(xb::GetSetValue(xb::SET_DATEFORMAT).AsString(), "DD-MM-YY");
+  EXPECT_EQ(xb::GetSetValue(xb::SET_DATEFORMAT).AsString(), "dd-mm-yy");
   ASSERT_TRUE(bar->oDate && bar->oClock);
   EXPECT_EQ(bar->oDate->cMsg.size(), 8u);
 }
@@ -144,7 +144,7 @@ TEST_F(ProgramDialogsTest, CancellingKeepsTheDateAndTheCenturyFormatComesBackToo
     return d.ButtonId("Cancelar");
   });
   EXPECT_EQ(dGetDate().AsDate(), xb::Date::FromYmd(2024, 1, 10));
-  EXPECT_EQ(xb::GetSetValue(xb::SET_DATEFORMAT).AsString(), "DD-MM-YYYY");
+  EXPECT_EQ(xb::GetSetValue(xb::SET_DATEFORMAT).AsString(), "dd-mm-yyyy");
 }
 
 TEST_F(ProgramDialogsTest, TheMagnifierOpensTheCalendarOnTheField) {

@@ -122,7 +122,8 @@ class TCBrowseTest : public test::TablesTest {
     RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return b;
   }
-  static int KeyNo() { return static_cast<int>(X("ORDKEYNO()").AsInt()); }
+  // The record's position among the keys SET DELETED shows (ORDKEYNO counts deleted records too).
+  static int KeyNo() { return static_cast<int>(X("ADSKEYNO()").AsInt()); }
   void Repaint() { RedrawWindow(browse_->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
 
   static std::string folder_;
@@ -606,7 +607,7 @@ TEST_F(TCBrowseTest, RunTimeTextBuildsAColumnBrowseAndPaintsCells) {
 TEST_F(TCBrowseTest, PagesAndTheThumbKeepRecordSelectionAndBarInStep) {
   auto b = Browse(false, 1, 5, true);
   SetFocus(b->hWnd);
-  const int visible = static_cast<int>(X("ORDKEYCOUNT()").AsInt());
+  const int visible = static_cast<int>(X("ADSKEYCOUNT()").AsInt());
   EXPECT_EQ(b->nLen, visible);
   EXPECT_EQ(b->oVBar->GetRange(), (std::pair{1, visible}));
   const int rows = b->nRowCount();

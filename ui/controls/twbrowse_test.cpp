@@ -69,8 +69,9 @@ class TWBrowseTest : public test::TablesTest {
     xb::CallFunction("ORDSETFOCUS", {Value::String("CODIGO")});
     X("DBGOTOP()");
   }
-  // The records a browse shows now (a test may have deleted some of the suite's table).
-  static int Visible() { return static_cast<int>(X("ORDKEYCOUNT()").AsInt()); }
+  // The records a browse shows now (a test may have deleted some of the suite's table): the
+  // keys SET DELETED shows (ORDKEYCOUNT counts the deleted records' too).
+  static int Visible() { return static_cast<int>(X("ADSKEYCOUNT()").AsInt()); }
 
   // The browse over CLIENTES: a mark, the code, the name, the amount and the date. Each
   // painted row's code goes to painted_.
@@ -108,7 +109,7 @@ class TWBrowseTest : public test::TablesTest {
     made_.push_back(b->hWnd);
     return b;
   }
-  static int KeyNo() { return static_cast<int>(X("ORDKEYNO()").AsInt()); }
+  static int KeyNo() { return static_cast<int>(X("ADSKEYNO()").AsInt()); }  // among them
 
   // Repaints the whole browse now; the codes drawn, row by row, then the selected one.
   std::vector<std::string> Repainted() {
