@@ -564,7 +564,7 @@ Answer TDialog::KeyChar(int key, LPARAM flags) {
 Answer TDialog::MouseMove(int row, int col, WPARAM keys) {
   if (!lHelpIcon.value_or(false)) return TWindow::MouseMove(row, col, keys);
   // The context-help cursor is Windows' own while it is active.
-  if (!cMsg.empty()) SetMsg(cMsg);
+  SetMsg(cMsg);
   CheckToolTip();
   if (!bMMoved.IsNil()) {
     return AnswerOf(Eval(bMMoved, {xb::Value::Integer(row), xb::Value::Integer(col),

@@ -10,6 +10,7 @@
 
 #include <map>
 
+#include "runtime/macro.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
@@ -244,6 +245,11 @@ TEST_F(TWindowEventsTest, F1WithoutHelpFileSaysSo) {
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_EQ(answerer.seen()[0].title, " Atención");
   EXPECT_EQ(answerer.seen()[0].AllText(), "No hay fichero de ayuda disponible.");
+  // No help file and no topic: both read as empty texts.
+  EXPECT_EQ(xb::EvalMacro("GETHELPFILE()").AsString(), "");
+  EXPECT_EQ(xb::EvalMacro("GETHELPTOPIC()").AsString(), "");
+  EXPECT_EQ(xb::EvalMacro("SETHELPTOPIC( 12 ), GETHELPTOPIC()").AsInt(), 12);
+  EXPECT_EQ(xb::EvalMacro("SETHELPTOPIC( NIL ), GETHELPTOPIC()").AsString(), "");
 }
 
 TEST_F(TWindowEventsTest, CommandsOfControlsGoBackToThemAsPrivateMessages) {

@@ -352,7 +352,8 @@ Answer TWindow::MenuSelect(int id, int flags, HMENU handle) {
     oMItemSelect = item;
     if (item != nullptr) SetMsg(item->Message());
   }
-  Eval(bMenuSelect, {item != nullptr ? Int(id) : xb::Value(), Int(flags), Handle(handle), Self()});
+  auto* item_object = dynamic_cast<xb::Object*>(item);
+  Eval(bMenuSelect, {item_object != nullptr ? item_object->AsValue() : xb::Value(), Int(flags), Handle(handle), Self()});
   return {};
 }
 
@@ -420,7 +421,7 @@ Answer TWindow::MouseMove(int row, int col, WPARAM keys) {
   HCURSOR cursor = nullptr;
   if (auto* own = dynamic_cast<WindowCursor*>(oCursor.get())) cursor = own->hCursor();
   ::SetCursor(cursor != nullptr ? cursor : LoadCursorA(nullptr, IDC_ARROW));
-  if (!cMsg.empty()) SetMsg(cMsg);
+  SetMsg(cMsg);  // an empty one brings the bar's default text back
   CheckToolTip();
   Eval(OnMouseMove, {Self(), Int(row), Int(col), Int(static_cast<std::int64_t>(keys))});
   if (!bMMoved.IsNil()) return AnswerOf(Eval(bMMoved, {Int(row), Int(col), Int(static_cast<std::int64_t>(keys)), Self()}));
