@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "runtime/array.h"
 #include "runtime/block.h"
@@ -388,13 +389,16 @@ HWND TDialog::GetHotPos(int character, HWND excluded) const {
 // ---- ending ----------------------------------------------------------------------------------------
 
 bool TDialog::End(int result) {
-  if (!lModal) {
-    // The window keeps its handle until WM_DESTROY; Close validates and destroys it.
-    if (hWnd != nullptr) PostMessageA(hWnd, WM_CLOSE, static_cast<WPARAM>(result), 0);
-    return true;
-  }
   DialogRef keep(this);
   if (!lValid()) return false;
+  if (!lModal) {
+    // The window keeps its handle until WM_DESTROY; Close destroys it.
+    if (hWnd != nullptr) {
+      close_validated_ = true;
+      PostMessageA(hWnd, WM_CLOSE, static_cast<WPARAM>(result), 0);
+    }
+    return true;
+  }
   nResult = xb::Value::Integer(result);
   if (hWnd != nullptr) EndDialogResult(hWnd, result);
   xb::CollectGarbage();
@@ -404,7 +408,8 @@ bool TDialog::End(int result) {
 Answer TDialog::Close(WPARAM wparam) {
   if (lModal) return {};  // the dialog manager turns it into IDCANCEL
   DialogRef keep(this);
-  if (!lValid()) return Answer::Logical(true);  // handled: the dialog stays
+  const bool validated = std::exchange(close_validated_, false);
+  if (!validated && !lValid()) return Answer::Logical(true);  // handled: the dialog stays
   nResult = xb::Value::Integer(static_cast<std::int64_t>(wparam));
   lVisible = false;
   if (hWnd != nullptr) DestroyWindow(hWnd);

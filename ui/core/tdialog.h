@@ -96,8 +96,9 @@ class TDialog : public TWindow {
   void Activate() { Activate(ActivateParams{}); }
   void Activate(const TWindow::ActivateParams& params) override;
 
-  // Modal: unless bValid refuses, ends the dialog with `result` (true). Modeless: posts
-  // WM_CLOSE with the result, whose Close validates and destroys the window; true.
+  // Unless bValid refuses (false: the dialog stays), ends the dialog with `result` (true):
+  // a modal one through the dialog manager, a modeless one by posting WM_CLOSE with the
+  // result, whose Close then destroys the window without asking again.
   bool End(int result);
   bool End() override { return End(IDCANCEL); }
 
@@ -166,6 +167,7 @@ class TDialog : public TWindow {
   HWND OwnerWindow() const;
   void ResolveProductName();
   bool caption_given_ = false;
+  bool close_validated_ = false;  // End posted the close: bValid has answered already
 };
 
 // Hands the dialog procedures' messages to the dialog objects (done by

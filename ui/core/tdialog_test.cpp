@@ -218,16 +218,21 @@ TEST_F(TDialogTest, ModelessDialogEndsThroughCloseAndLeavesBothTables) {
   UpdateWindow(hwnd);
   EXPECT_EQ(paints, 1);
 
-  EXPECT_TRUE(d->End(5));  // only asks: the valid block runs when the close arrives
-  EXPECT_EQ(valid_calls, 0);
+  EXPECT_FALSE(d->End(5));  // refused: the dialog stays
+  EXPECT_EQ(valid_calls, 1);
   vdr::test::PumpPending();
   EXPECT_EQ(valid_calls, 1);
-  EXPECT_TRUE(IsWindow(hwnd));  // refused
+  EXPECT_TRUE(IsWindow(hwnd));
+  // The close box asks the valid block itself.
+  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  vdr::test::PumpPending();
+  EXPECT_EQ(valid_calls, 2);
+  EXPECT_TRUE(IsWindow(hwnd));
 
   allow = true;
-  d->End(5);
+  EXPECT_TRUE(d->End(5));
   EXPECT_TRUE(vdr::test::PumpUntil([&] { return !IsWindow(hwnd); }, 2000));
-  EXPECT_EQ(valid_calls, 2);
+  EXPECT_EQ(valid_calls, 3);  // asked once, by End
   EXPECT_EQ(d->nResult.AsInt(), 5);
   EXPECT_EQ(d->Slot(), 0);
   EXPECT_EQ(OWndFromHwnd(hwnd), nullptr);
