@@ -20,6 +20,7 @@
 #include "ui/core/framework_error.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/tcontrol.h"
+#include "ui/core/vbx_support.h"
 #include "ui/core/window_table.h"
 
 namespace ui {
@@ -112,6 +113,7 @@ TDialog& TDialog::New(const NewParams& p) {
   }
   nLastKey = 0;
   nHelpId = p.help_id;
+  lVbx = p.vbx;
   lClassic = LClassic();
   if (lClassic) {
     SetColor(p.clr_text, p.clr_pane.value_or(GetSysColor(COLOR_BTNFACE)), p.brush);
@@ -134,6 +136,7 @@ TDialog& TDialog::New(const NewParams& p) {
     nBottom = static_cast<int>(p.bottom * 15.1);
     nRight = static_cast<int>(p.right * 7.9);
   }
+  if (lVbx && !VbxInit(GetInstance())) MsgAlert("VBX support not available");
   Register(CS_VREDRAW | CS_HREDRAW);
   SetWndDefault(WindowRef(this));
   return *this;
@@ -150,6 +153,7 @@ TDialog& TDialog::Define(const DefineParams& p) {
     caption_given_ = true;
   }
   nStyle = p.style;
+  lVbx = p.vbx;
   lClassic = LClassic();
   if (lClassic) {
     SetColor(p.clr_text, p.clr_pane, p.brush);
@@ -306,6 +310,9 @@ bool TDialog::Initiate(HWND, HWND dialog) {
   DialogRef keep(this);
   if (dialog != nullptr) hWnd = dialog;
   Link(!lModal);  // a modal dialog's messages come through its dialog procedure
+  if (lVbx && !VbxInitDialog(hWnd, hResources != nullptr ? hResources : GetResources(), cResName)) {
+    MsgAlert("Error on VBX's initialization");
+  }
   if (!oFont) GetFont();
   SetFont(oFont);
   if (!lClassic) GetFondo();

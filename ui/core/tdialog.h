@@ -61,6 +61,7 @@ class TDialog : public TWindow {
     int help_id = 0;
     int width = 0;                         // with a width or height: pixels, and the size
     int height = 0;                        // is width x height
+    bool vbx = false;                      // starts VBX support, and the dialog's VBX controls
   };
   TDialog& New(const NewParams& params);
   TDialog& New() { return New(NewParams{}); }
@@ -75,6 +76,7 @@ class TDialog : public TWindow {
     COLORREF clr_text = 0;
     COLORREF clr_pane = 12632256;
     xb::Ref<TBrush> brush{};
+    bool vbx = false;
   };
   // A dialog in pixels without resource.
   TDialog& Define(const DefineParams& params);

@@ -12,6 +12,7 @@
 #include "ui/bridge/dialog_templates.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/modeless_dialogs.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/resources.h"
 #include "ui/bridge/slot_procs.h"
 #include "ui/core/core_test_support.h"
@@ -238,6 +239,46 @@ TEST_F(TDialogTest, ModelessDialogEndsThroughCloseAndLeavesBothTables) {
   EXPECT_EQ(OWndFromHwnd(hwnd), nullptr);
   EXPECT_EQ(ModelessHighestIndex(), -1);
   EXPECT_FALSE(DeregDialog(hwnd));
+}
+
+// The VBX support library is absent: a dialog that asks for it is told so when it is made
+// and again when it starts its controls, and works on without them.
+TEST_F(TDialogTest, AVbxDialogSaysItsSupportIsMissingAndWorksOn) {
+  std::vector<std::string> told;
+  SetUnattended([&](std::string_view title, std::string_view text) {
+    told.push_back(std::string(title) + "|" + std::string(text));
+  });
+  const Value made = xb::EvalMacro("TDialog():New( , , , , 'Con VBX', 'VALIDA', , .T. )");
+  auto* d = dynamic_cast<TDialog*>(made.AsObject().get());
+  ASSERT_NE(d, nullptr);
+  EXPECT_TRUE(d->lVbx);
+  ASSERT_EQ(told.size(), 2u);
+  auto loading = [](const std::string& line) {
+    return line.rfind("Información|Error code: ", 0) == 0 &&
+           line.size() > 25 && line.substr(line.size() - 20) == " loading BIVBX30.DLL";
+  };
+  EXPECT_TRUE(loading(told[0])) << told[0];
+  EXPECT_EQ(told[1], "Información|VBX support not available");
+  told.clear();
+  auto ending = [](TDialog* dialog) {
+    TDialog::ActivateParams p;
+    p.init = Blk([dialog](Args&) {
+      dialog->End(IDOK);
+      return Value();
+    });
+    return p;
+  };
+  d->Activate(ending(d));
+  EXPECT_EQ(d->nResult.AsInt(), IDOK);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_TRUE(loading(told[0])) << told[0];
+  EXPECT_EQ(told[1], "Información|Error on VBX's initialization");
+  // Without the flag nothing is loaded nor told.
+  told.clear();
+  auto plain = Dialog("VALIDA");
+  plain->Activate(ending(plain.get()));
+  EXPECT_TRUE(told.empty());
+  SetUnattended({});
 }
 
 TEST_F(TDialogTest, DialogBuiltInMemoryIsWidenedWithItsControls) {
