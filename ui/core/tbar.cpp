@@ -511,8 +511,19 @@ Answer TBar::RButtonDown(int row, int col, WPARAM keys) {
       {kLeft, {"&Left", &TBar::GoLeft}},
       {kRight, {"&Right", &TBar::GoRight}},
       {kBottom, {"&Bottom", &TBar::GoDown}}};
+  // The window the bar docks in: its own, or the one a floating bar belongs to.
+  const TWindow* window = home_ ? home_.get() : oWnd.get();
+  auto edge_free = [window](int mode) {
+    if (window == nullptr) return false;
+    switch (mode) {
+      case kTop: return !window->oTop;
+      case kLeft: return !window->oLeft;
+      case kRight: return !window->oRight;
+      default: return !window->oBottom;
+    }
+  };
   for (const auto& [mode, item] : edges) {
-    if (mode == nMode) continue;
+    if (mode == nMode || !edge_free(mode)) continue;
     TMenuItem::Spec spec;
     spec.prompt = item.first;
     spec.action = go(item.second);
