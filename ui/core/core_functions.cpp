@@ -15,6 +15,7 @@
 #include "ui/core/mdi_classes.h"
 #include "ui/core/menu_builder.h"
 #include "ui/core/msg_box.h"
+#include "ui/core/object_inspector.h"
 #include "ui/core/object_text.h"
 #include "ui/core/tbar.h"
 #include "ui/core/screen_waits.h"
@@ -162,6 +163,7 @@ void InitWindowFramework() {
   RegisterFrameworkUtils();
   RegisterScreenAndWaits();
   RegisterObjectText();
+  RegisterObjectInspector();
   RegisterMdiClasses();
   RegisterClipboardClass();
   RegisterDdeClass();

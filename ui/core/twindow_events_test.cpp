@@ -252,6 +252,40 @@ TEST_F(TWindowEventsTest, F1WithoutHelpFileSaysSo) {
   EXPECT_EQ(xb::EvalMacro("SETHELPTOPIC( NIL ), GETHELPTOPIC()").AsString(), "");
 }
 
+// The middle button with Ctrl held opens the inspector on the window's object; without Ctrl
+// nothing opens.
+TEST_F(TWindowEventsTest, CtrlAndTheMiddleButtonInspectTheWindow) {
+  auto w = Make();
+  w->Cargo = Value::String("carga");
+  std::vector<std::string> items;
+  vdr::test::DialogAnswerer answerer([&](const vdr::test::SeenDialog& d) {
+    HWND list = FindWindowExA(d.hwnd, nullptr, "ListBox", nullptr);
+    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      char text[512] = {};
+      SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      items.emplace_back(text);
+    }
+    EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\core_object_inspector.bmp"));
+    return d.ButtonId("Aceptar");
+  });
+  SendMessageA(w->hWnd, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(10, 10));
+  EXPECT_TRUE(answerer.seen().empty());
+  SendMessageA(w->hWnd, WM_MBUTTONDOWN, MK_MBUTTON | MK_CONTROL, MAKELPARAM(10, 10));
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].title, "TWINDOW");
+  auto has = [&](const std::string& line) { return std::find(items.begin(), items.end(), line) != items.end(); };
+  EXPECT_TRUE(has("CARGO           C \"carga\""));
+  EXPECT_TRUE(has("CCAPTION        C \"Prueba\""));
+  EXPECT_TRUE(has("LVISIBLE        L .t."));
+  EXPECT_TRUE(has("OWND            U "));
+  // From text, by either name.
+  items.clear();
+  xb::CallFunction("OINSPECT2", {w->Self()});
+  EXPECT_EQ(answerer.seen().size(), 2u);
+  EXPECT_TRUE(has("CARGO           C \"carga\""));
+}
+
 TEST_F(TWindowEventsTest, CommandsOfControlsGoBackToThemAsPrivateMessages) {
   auto w = Make();
   std::map<UINT, int> got;
