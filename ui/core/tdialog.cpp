@@ -315,6 +315,10 @@ bool TDialog::Initiate(HWND, HWND dialog) {
   }
   if (!oFont) GetFont();
   SetFont(oFont);
+  // On a dialog the middle button opens the inspector, Ctrl held or not.
+  bMButtonDown = xb::Value(xb::Block::Native([](xb::Args& a) -> xb::Value {
+    return xb::IsFunctionRegistered("OINSPECT") ? xb::CallFunction("OINSPECT", {a.Arg(4)}) : xb::Value();
+  }));
   if (!lClassic) GetFondo();
   for (size_t i = 0; i < aControls.size(); ++i) {
     const WindowRef control = aControls[i];  // a control may leave the list

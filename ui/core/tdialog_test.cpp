@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "runtime/test_env.h"
+#include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
@@ -279,6 +282,23 @@ TEST_F(TDialogTest, AVbxDialogSaysItsSupportIsMissingAndWorksOn) {
   plain->Activate(ending(plain.get()));
   EXPECT_TRUE(told.empty());
   SetUnattended({});
+}
+
+TEST_F(TDialogTest, TheMiddleButtonInspectsTheDialog) {
+  auto d = Dialog("VALIDA");
+  vdr::test::DialogAnswerer answerer([](const vdr::test::SeenDialog& seen) {
+    return seen.title == "TDIALOG" ? seen.ButtonId("Aceptar") : 0;
+  });
+  TDialog::ActivateParams p;
+  p.init = Blk([&](Args&) {
+    SendMessageA(d->hWnd, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 5));  // no Ctrl
+    d->End(IDOK);
+    return Value();
+  });
+  d->Activate(p);
+  const auto inspectors = std::count_if(answerer.seen().begin(), answerer.seen().end(),
+                                        [](const vdr::test::SeenDialog& seen) { return seen.title == "TDIALOG"; });
+  EXPECT_EQ(inspectors, 1);
 }
 
 TEST_F(TDialogTest, DialogBuiltInMemoryIsWidenedWithItsControls) {

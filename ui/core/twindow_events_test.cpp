@@ -16,6 +16,7 @@
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
 #include "ui/bridge/gdi_handles.h"
+#include "ui/bridge/palette_table.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/help.h"
 #include "ui/core/twindow.h"
@@ -461,6 +462,38 @@ TEST_F(TWindowEventsTest, TimersReachTheTimerClassByIdentifier) {
   KillTimer(w->hWnd, 12);
   EXPECT_EQ(ids.front(), 12);
   xb::RegisterFunction("TIMEREVENT", [](Args&) { return Value(); });
+}
+
+// Palette messages reach the table of bitmaps with palettes: a new palette repaints the
+// foreground bitmap's window, a changed one every other window with a palette.
+TEST_F(TWindowEventsTest, PaletteMessagesRepaintTheWindowsWithPalettes) {
+  auto a = Make(40, 40, 200, 120);
+  auto b = Make(40, 260, 200, 120);
+  for (const auto& w : {a, b}) ShowWindow(w->hWnd, SW_SHOWNA);
+  vdr::test::PumpPending();
+  auto palette = [] {
+    struct {
+      WORD version = 0x300;
+      WORD count = 1;
+      PALETTEENTRY entries[1] = {{10, 20, 30, 0}};
+    } log;
+    return CreatePalette(reinterpret_cast<LOGPALETTE*>(&log));
+  };
+  HBITMAP bmp_a = CreateBitmap(4, 4, 1, 32, nullptr), bmp_b = CreateBitmap(4, 4, 1, 32, nullptr);
+  HPALETTE pal_a = palette(), pal_b = palette();
+  PalBmpNew(a->hWnd, bmp_a, pal_a);
+  PalBmpNew(b->hWnd, bmp_b, pal_b);  // the newest is the foreground one
+  auto needs_paint = [](const WindowRef& w) { return GetUpdateRect(w->hWnd, nullptr, FALSE) != FALSE; };
+  for (const auto& w : {a, b}) ValidateRect(w->hWnd, nullptr);
+  SendMessageA(a->hWnd, WM_QUERYNEWPALETTE, 0, 0);
+  EXPECT_TRUE(needs_paint(b));
+  EXPECT_FALSE(needs_paint(a));
+  for (const auto& w : {a, b}) ValidateRect(w->hWnd, nullptr);
+  SendMessageA(b->hWnd, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(b->hWnd), 0);
+  EXPECT_TRUE(needs_paint(a));
+  EXPECT_FALSE(needs_paint(b));
+  PalBmpFree(bmp_a, pal_a);
+  PalBmpFree(bmp_b, pal_b);
 }
 
 TEST_F(TWindowEventsTest, DroppedFilesReachTheBlockWithTheirPoint) {

@@ -12,6 +12,7 @@
 #include "runtime/proc_stack.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/menu_wrappers.h"
+#include "ui/bridge/palette_table.h"
 #include "ui/bridge/small_helpers.h"
 #include "ui/bridge/text_drawing.h"
 #include "ui/bridge/window_geometry.h"
@@ -132,8 +133,9 @@ Answer TWindow::QueryDragIcon() {
   return Answer::Number(reinterpret_cast<LRESULT>(icon));
 }
 
-Answer TWindow::QueryNewPalette() { return IsIconic() ? Answer::Number(0) : Answer{}; }
-Answer TWindow::PaletteChanged(HWND) { return IsIconic() ? Answer::Number(0) : Answer{}; }
+// The windows that show bitmaps with palettes realise and repaint them.
+Answer TWindow::QueryNewPalette() { return Answer::Number(IsIconic() ? 0 : QryNewPalEvent()); }
+Answer TWindow::PaletteChanged(HWND changer) { return Answer::Number(IsIconic() ? 0 : PalChgEvent(changer)); }
 
 Answer TWindow::NcActivate(bool active) {
   if (!active && !bLostFocus.IsNil()) {
