@@ -179,6 +179,51 @@ HCURSOR GetCursorDrag() {
   return cursor;
 }
 
+namespace {
+
+// The colour depth of what a DC draws on: the selected bitmap's for a memory DC.
+int SurfaceBitsPerPixel(HDC dc) {
+  if (::GetObjectType(dc) == OBJ_MEMDC) {
+    BITMAP info = {};
+    if (::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof info, &info) != 0) {
+      return info.bmBitsPixel * info.bmPlanes;
+    }
+  }
+  return ::GetDeviceCaps(dc, BITSPIXEL) * ::GetDeviceCaps(dc, PLANES);
+}
+
+// With few colours a tint would fall on the nearest colour of the palette, most often the
+// icon's own: every other opaque pixel, by a checkerboard pattern brush, turns dark blue.
+void HighlightWithPattern(HDC dc, int row, int col, HICON icon, const MemorySurface& opaque) {
+  MemoryDC copy_dc(dc);
+  Bitmap copy(::CreateCompatibleBitmap(dc, kSize, kSize));
+  SelectionScope select_copy(copy_dc.get(), copy.get());
+  ::BitBlt(copy_dc.get(), 0, 0, kSize, kSize, dc, col, row, SRCCOPY);
+  ::DrawIcon(copy_dc.get(), 0, 0, icon);
+
+  // Monochrome: the pattern's set cells that fall on opaque pixels.
+  static constexpr WORD kChecker[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+  Bitmap cells(::CreateBitmap(8, 8, 1, 1, kChecker));
+  Brush pattern(::CreatePatternBrush(cells.get()));
+  MemoryDC marks_dc(nullptr);
+  Bitmap marks(::CreateBitmap(kSize, kSize, 1, 1, nullptr));
+  SelectionScope select_marks(marks_dc.get(), marks.get());
+  const RECT all = {0, 0, kSize, kSize};
+  ::FillRect(marks_dc.get(), &all, pattern.get());
+  const COLORREF kept_back = ::SetBkColor(opaque.dc(), RGB(0, 0, 0));  // opaque pixels are black there
+  ::BitBlt(marks_dc.get(), 0, 0, kSize, kSize, opaque.dc(), 0, 0, SRCAND);
+  ::SetBkColor(opaque.dc(), kept_back);
+
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      if (::GetPixel(marks_dc.get(), x, y) != RGB(0, 0, 0)) ::SetPixelV(copy_dc.get(), x, y, RGB(0, 0, 128));
+    }
+  }
+  ::BitBlt(dc, col, row, kSize, kSize, copy_dc.get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace
+
 bool DrawIconFocus(HDC dc, int row, int col, HICON icon) {
   // The icon's opaque pixels: those that come out the same on white and on black.
   MemorySurface on_white(kSize, kSize);
@@ -188,6 +233,10 @@ bool DrawIconFocus(HDC dc, int row, int col, HICON icon) {
   ::DrawIcon(on_white.dc(), 0, 0, icon);
   ::DrawIcon(on_black.dc(), 0, 0, icon);
   ::BitBlt(on_white.dc(), 0, 0, kSize, kSize, on_black.dc(), 0, 0, SRCINVERT);
+  if (SurfaceBitsPerPixel(dc) <= 8) {
+    HighlightWithPattern(dc, row, col, icon, on_white);
+    return true;
+  }
 
   // The area under the icon, the icon drawn on it, then the tint.
   MemorySurface copy(kSize, kSize);

@@ -1,8 +1,10 @@
 #include "ui/bridge/dialog_boxes.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "ui/bridge/modeless_dialogs.h"
 
@@ -19,8 +21,29 @@ struct Creation {
 std::array<Creation, kMaxModalDialogs> g_stack;
 int g_top = kMaxModalDialogs;  // kMaxModalDialogs: empty
 
-// The modeless dialog being created, while its creation call runs.
-xb::ObjectRef g_creating;
+// The modeless dialog being created, while its creation call runs, and its window once its
+// first message told it.
+struct ModelessCreationEntry {
+  HWND window = nullptr;
+  xb::ObjectRef dialog;
+};
+ModelessCreationEntry g_creating;
+
+// The windows of the modeless dialogs made so far: a message of one of them reaching the
+// procedure while another dialog is being created is not the new dialog's.
+std::vector<HWND>& ModelessWindows() {
+  static std::vector<HWND> windows;
+  return windows;
+}
+
+void ForgetGoneModelessWindows() {
+  std::erase_if(ModelessWindows(), [](HWND w) { return !IsWindow(w); });
+}
+
+bool IsKnownModelessWindow(HWND window) {
+  const auto& windows = ModelessWindows();
+  return std::find(windows.begin(), windows.end(), window) != windows.end();
+}
 
 // Holds a creation-stack entry and the loop-running flag for one modal run.
 class ModalRun {
@@ -45,13 +68,21 @@ class ModalRun {
 
 class ModelessCreation {
  public:
-  explicit ModelessCreation(const xb::ObjectRef& dialog) : previous_(g_creating) { g_creating = dialog; }
+  explicit ModelessCreation(const xb::ObjectRef& dialog) : previous_(g_creating) {
+    // A handle of a dialog gone may come back for the new one.
+    ForgetGoneModelessWindows();
+    g_creating = ModelessCreationEntry{nullptr, dialog};
+  }
   ~ModelessCreation() { g_creating = previous_; }
   ModelessCreation(const ModelessCreation&) = delete;
   ModelessCreation& operator=(const ModelessCreation&) = delete;
+  HWND Made(HWND window) {
+    if (window != nullptr) ModelessWindows().push_back(window);
+    return window;
+  }
 
  private:
-  xb::ObjectRef previous_;
+  ModelessCreationEntry previous_;
 };
 
 // The object of a modal dialog window: its entry, or the newest entry not yet bound.
@@ -115,8 +146,12 @@ INT_PTR CALLBACK ModalDialogProcedure(HWND window, UINT message, WPARAM wparam, 
 }
 
 INT_PTR CALLBACK ModelessDialogProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  const xb::ObjectRef dialog = g_creating;
-  if (!dialog) return FALSE;
+  if (!g_creating.dialog) return FALSE;
+  // The first message from a window not yet known tells the new dialog's window; another
+  // dialog's messages are left to its own procedure chain.
+  if (g_creating.window == nullptr && !IsKnownModelessWindow(window)) g_creating.window = window;
+  if (g_creating.window != window) return FALSE;
+  const xb::ObjectRef dialog = g_creating.dialog;
   const Answer answer = Deliver(*dialog, false, window, message, wparam, lparam);
   if (answer.is_number()) return answer.number() != 0 ? TRUE : FALSE;
   return answer.logical() ? TRUE : FALSE;
@@ -147,7 +182,7 @@ int ModalDialogIndirect(HINSTANCE instance, std::string_view dialog_template, HW
 
 HWND ModelessDialog(HINSTANCE instance, const DialogName& name, HWND owner, const xb::ObjectRef& dialog) {
   ModelessCreation creating(dialog);
-  return CreateDialogParamA(instance, name.Resource(), owner, &ModelessDialogProcedure, 0);
+  return creating.Made(CreateDialogParamA(instance, name.Resource(), owner, &ModelessDialogProcedure, 0));
 }
 
 HWND ModelessDialogIndirect(HINSTANCE instance, std::string_view dialog_template, HWND owner,
@@ -156,7 +191,7 @@ HWND ModelessDialogIndirect(HINSTANCE instance, std::string_view dialog_template
   ModelessCreation creating(dialog);
   GlobalTemplate copy(dialog_template);
   if (copy.get() == nullptr) return nullptr;
-  return CreateDialogIndirectParamA(instance, copy.get(), owner, &ModelessDialogProcedure, 0);
+  return creating.Made(CreateDialogIndirectParamA(instance, copy.get(), owner, &ModelessDialogProcedure, 0));
 }
 
 void EndDialogResult(HWND dialog, int result) {

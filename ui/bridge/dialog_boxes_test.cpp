@@ -345,5 +345,37 @@ TEST_F(DialogBoxesTest, ModelessObjectSeesItsCreationOnly) {
   EXPECT_EQ(by_number, nullptr);
 }
 
+// While a second modeless dialog is being created, a message for the first one that reaches
+// the procedure (through the first one's chain) is not handed to the new dialog's object.
+TEST_F(DialogBoxesTest, ADialogBeingCreatedGetsOnlyItsOwnMessages) {
+  constexpr UINT kToFirst = WM_APP + 12;
+  auto first = xb::MakeRef<ProbeDialog>();
+  auto second = xb::MakeRef<ProbeDialog>();
+  HWND first_window = ModelessDialogIndirect(GetModuleHandleA(nullptr), Template("Primero"), nullptr, first);
+  ASSERT_NE(first_window, nullptr);
+  LRESULT answered = -1;
+  second->on = [&](ProbeDialog&, UINT message, WPARAM, LPARAM) -> Answer {
+    if (message == WM_INITDIALOG) answered = SendMessageA(first_window, kToFirst, 0, 0);
+    return {};
+  };
+  HWND second_window = ModelessDialogIndirect(GetModuleHandleA(nullptr), Template("Segundo"), nullptr, second);
+  ASSERT_NE(second_window, nullptr);
+  EXPECT_EQ(second->hwnd, second_window);
+  EXPECT_EQ(Count(*second, WM_INITDIALOG), 1);
+  EXPECT_EQ(answered, 0);
+  EXPECT_EQ(Count(*second, kToFirst), 0);
+  EXPECT_EQ(Count(*first, kToFirst), 0);  // made already: its own chain serves it
+  DestroyWindow(second_window);
+  DestroyWindow(first_window);
+
+  // A handle that comes back for a new dialog after the old one is gone is the new one's.
+  auto third = xb::MakeRef<ProbeDialog>();
+  HWND third_window = ModelessDialogIndirect(GetModuleHandleA(nullptr), Template("Tercero"), nullptr, third);
+  ASSERT_NE(third_window, nullptr);
+  EXPECT_EQ(third->hwnd, third_window);
+  EXPECT_EQ(Count(*third, WM_INITDIALOG), 1);
+  DestroyWindow(third_window);
+}
+
 }  // namespace
 }  // namespace ui

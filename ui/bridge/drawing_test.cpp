@@ -261,6 +261,67 @@ TEST(Icons, FocusedIconIsTintedBlueOnItsOpaquePixelsOnly) {
   EXPECT_EQ(focused.Pixel(20, 10), plain.Pixel(20, 10));
 }
 
+// A surface of 8 bits per pixel with the 16 standard colours: the focus is a checkerboard of
+// dark blue over the icon's opaque pixels, the rest of the icon as drawn plainly.
+TEST(Icons, FocusedIconAtEightBitsIsACheckerboardOfItsOpaquePixels) {
+  struct EightBits {
+    EightBits() {
+      struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+      } info = {};
+      info.header.biSize = sizeof info.header;
+      info.header.biWidth = 64;
+      info.header.biHeight = -64;
+      info.header.biPlanes = 1;
+      info.header.biBitCount = 8;
+      info.header.biClrUsed = 16;
+      const COLORREF standard[16] = {RGB(0, 0, 0),       RGB(128, 0, 0),   RGB(0, 128, 0),   RGB(128, 128, 0),
+                                     RGB(0, 0, 128),     RGB(128, 0, 128), RGB(0, 128, 128), RGB(192, 192, 192),
+                                     RGB(128, 128, 128), RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(255, 255, 0),
+                                     RGB(0, 0, 255),     RGB(255, 0, 255), RGB(0, 255, 255), RGB(255, 255, 255)};
+      for (int i = 0; i < 16; ++i) {
+        info.colours[i] = RGBQUAD{GetBValue(standard[i]), GetGValue(standard[i]), GetRValue(standard[i]), 0};
+      }
+      void* bits = nullptr;
+      bitmap.reset(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+      previous = SelectObject(dc.get(), bitmap.get());
+      const RECT all = {0, 0, 64, 64};
+      Brush grey(CreateSolidBrush(RGB(192, 192, 192)));
+      FillRect(dc.get(), &all, grey.get());
+    }
+    ~EightBits() { SelectObject(dc.get(), previous); }
+    MemoryDC dc;
+    Bitmap bitmap;
+    HGDIOBJ previous = nullptr;
+  };
+  HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
+  ASSERT_NE(icon, nullptr);
+  EightBits plain, focused;
+  ASSERT_NE(plain.bitmap.get(), nullptr);
+  DrawIcon(plain.dc.get(), 20, 10, icon);
+  ASSERT_TRUE(DrawIconFocus(focused.dc.get(), 10, 20, icon));
+  int marked = 0;
+  int parity = -1;
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      const COLORREF a = GetPixel(plain.dc.get(), x, y);
+      const COLORREF b = GetPixel(focused.dc.get(), x, y);
+      const bool inside = x >= 20 && x < 52 && y >= 10 && y < 42;
+      if (!inside || b == a) {
+        ASSERT_EQ(b, a) << x << "," << y;
+        continue;
+      }
+      ASSERT_EQ(b, RGB(0, 0, 128)) << x << "," << y;
+      if (parity < 0) parity = (x + y) % 2;
+      ASSERT_EQ((x + y) % 2, parity) << x << "," << y;  // one cell of two, like a checkerboard
+      ++marked;
+    }
+  }
+  EXPECT_GT(marked, 50);
+  EXPECT_EQ(GetPixel(focused.dc.get(), 20, 10), GetPixel(plain.dc.get(), 20, 10));  // the icon's transparent corner
+}
+
 TEST(Cursors, FrameworkCursorsAreMadeOnceAndStandardOnesSet) {
   HCURSOR hand = GetCursorHand();
   EXPECT_NE(hand, nullptr);

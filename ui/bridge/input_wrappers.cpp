@@ -103,10 +103,9 @@ void RegisterClipboardAndDrops() {
     }
     return Log(inside);
   });
-  RegisterFunction("DRAGFINISH", [](Args& a) {
-    if (HDROP drop = Hd<HDROP>(a, 1)) DragFinish(drop);
-    return Value();
-  });
+  // The window that took the drop frees it (its next drop, or its end): a program's block
+  // that finishes it too would free it twice.
+  RegisterFunction("DRAGFINISH", [](Args&) { return Value(); });
 }
 
 }  // namespace

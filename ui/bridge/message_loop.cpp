@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ui/bridge/modeless_dialogs.h"
+#include "ui/bridge/posted_texts.h"
 
 namespace ui {
 namespace {
@@ -12,7 +13,7 @@ HACCEL g_accelerators = nullptr;
 int g_last_char = 0;
 
 // Modeless dialogs, then the accelerator table, then the ordinary translation.
-void Deliver(MSG& message, HACCEL accelerators) {
+void Dispatch(MSG& message, HACCEL accelerators) {
   if (ModelessDialogMessage(message)) return;
   // A destroyed application window counts as none.
   if (accelerators != nullptr && g_app_window != nullptr && IsWindow(g_app_window) &&
@@ -21,6 +22,11 @@ void Deliver(MSG& message, HACCEL accelerators) {
   }
   TranslateMessage(&message);
   DispatchMessageA(&message);
+}
+
+void Deliver(MSG& message, HACCEL accelerators) {
+  Dispatch(message, accelerators);
+  PostedTextDispatched(message);
 }
 
 }  // namespace

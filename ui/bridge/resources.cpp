@@ -104,4 +104,12 @@ HINSTANCE GetInstance() {
   return instance;
 }
 
+std::optional<WORD> ResourceNumber(std::string_view name) {
+  if (name.empty() || name.size() > 5 || name.find_first_not_of("0123456789") != std::string_view::npos) return {};
+  unsigned number = 0;
+  for (char c : name) number = number * 10 + static_cast<unsigned>(c - '0');
+  if (number == 0 || number > 0xFFFF) return {};
+  return static_cast<WORD>(number);
+}
+
 }  // namespace ui

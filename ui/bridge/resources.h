@@ -9,7 +9,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace ui {
 
@@ -42,5 +44,9 @@ std::uint64_t NextMem();
 
 // The program's instance handle.
 HINSTANCE GetInstance();
+
+// The resource number an all-digit name stands for (1 to 65535); none for any other name,
+// which is then a resource name as it is.
+std::optional<WORD> ResourceNumber(std::string_view name);
 
 }  // namespace ui

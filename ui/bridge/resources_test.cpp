@@ -86,6 +86,19 @@ TEST_F(ResourcesTest, FreeingTheCurrentLibraryByNameFallsBackToTheProgram) {
   EXPECT_EQ(GetResources(), GetModuleHandleA(nullptr));
 }
 
+TEST(ResourceNames, OnlyANumberOfSixteenBitsIsANumber) {
+  struct Case {
+    const char* name;
+    std::optional<WORD> number;
+  };
+  const Case cases[] = {
+      {"24004", 24004}, {"1", 1}, {"007", 7}, {"65535", 65535}, {"65536", std::nullopt}, {"0", std::nullopt},
+      {"123456789012345678901234567890", std::nullopt}, {"", std::nullopt}, {"12a", std::nullopt},
+      {"PBMPMAR1", std::nullopt}, {"-5", std::nullopt}, {" 12", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ResourceNumber(c.name), c.number) << c.name;
+}
+
 TEST(SystemQuestions, FreeResourcesGaugeAndMemory) {
   EXPECT_EQ(GetFreeSystemResources(0), 90);
   EXPECT_GT(NextMem(), 16ull * 1024 * 1024);

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "ui/bridge/posted_texts.h"
 #include "ui/bridge/slot_procs.h"
 
 namespace ui {
@@ -23,6 +24,8 @@ WindowDispatcher g_dispatcher = nullptr;
 void SetWindowDispatcher(WindowDispatcher dispatcher) { g_dispatcher = dispatcher; }
 
 LRESULT BridgeProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, int slot) {
+  // A text posted with the message is freed once the window has handled it.
+  const PostedTextDelivery delivery(hwnd, message, lparam);
   // Copied before the call: the dispatch may unlink the window and reuse the slot.
   const SlotRecord record = (slot >= 0 && slot < kSlotCount) ? g_slots[slot] : SlotRecord{};
   if (record.hwnd != hwnd) {

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "tests/support/dialog_answerer.h"
+#include "ui/bridge/message_loop.h"
+#include "ui/bridge/posted_texts.h"
 #include "ui/bridge/probe_window_test_support.h"
 #include "ui/bridge/slot_procs.h"
 
@@ -177,6 +179,70 @@ TEST_F(WindowDispatchTest, RestProcRefusesANullProcedure) {
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window.get(), GWLP_WNDPROC)),
             SlotProcedure(50));
   EXPECT_EQ(RestProc(window.get(), class_proc), SlotProcedure(50));
+}
+
+// A text posted with a message lives until the message has been handled, whichever loop
+// dispatches it; a window that handles it again, inside its own handling, still reads it.
+TEST_F(WindowDispatchTest, PostedTextsLiveUntilTheirMessageIsHandled) {
+  constexpr UINT kPosted = WM_APP + 21;
+  struct Case {
+    const char* name;
+    bool subclassed;
+    bool program_loop;  // the program's loop, or one of Windows' own (a modal dialog's)
+  };
+  const Case cases[] = {
+      {"subclassed, the program's loop", true, true},
+      {"subclassed, another loop", true, false},
+      {"plain window, the program's loop", false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ProbeLog log;
+    ProbeWindow window(&log);
+    if (c.subclassed) {
+      ASSERT_NE(XChangeProc(window.get(), 60), nullptr);
+    }
+    std::vector<std::string> read;
+    static std::vector<std::string>* s_read = nullptr;
+    static int s_before = 0;
+    s_read = &read;
+    SetWindowDispatcher([](const SlotMessage& m) -> std::optional<Answer> {
+      if (m.message != kPosted) return Answer{};
+      s_read->push_back(reinterpret_cast<const char*>(m.lparam));
+      if (m.wparam == 0) SendMessageA(m.hwnd, kPosted, 1, m.lparam);  // handled again inside
+      s_read->push_back(PostedTextsKept() > s_before ? "kept" : "freed");
+      return Answer::Number(0);
+    });
+    const int before = PostedTextsKept();
+    s_before = before;
+    std::string text = "Texto ";
+    ASSERT_TRUE(PostText(window.get(), kPosted, 0, text + "puesto"));
+    text.clear();
+    EXPECT_EQ(PostedTextsKept(), before + 1);
+    if (c.program_loop) {
+      SysRefresh();
+    } else {
+      MSG m = {};
+      ASSERT_TRUE(PeekMessageA(&m, window.get(), kPosted, kPosted, PM_REMOVE));
+      DispatchMessageA(&m);
+      EXPECT_EQ(PostedTextsKept(), c.subclassed ? before : before + 1);
+      PostedTextDispatched(m);  // a plain window's text goes when the loop has dispatched it
+    }
+    EXPECT_EQ(PostedTextsKept(), before);
+    if (c.subclassed) {
+      EXPECT_EQ(read, (std::vector<std::string>{"Texto puesto", "Texto puesto", "kept", "kept"}));
+      RestProc(window.get(), SlotPreviousProcedure(60));
+    } else {
+      EXPECT_EQ(log.Count(kPosted), 1);
+    }
+    SetWindowDispatcher(&Dispatch::Handle);
+  }
+  // A post that fails keeps nothing.
+  HWND gone = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  DestroyWindow(gone);
+  const int before = PostedTextsKept();
+  EXPECT_FALSE(PostText(gone, kPosted, 0, "Nadie"));
+  EXPECT_EQ(PostedTextsKept(), before);
 }
 
 }  // namespace

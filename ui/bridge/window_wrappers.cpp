@@ -6,10 +6,10 @@
 #include <commctrl.h>
 
 #include <cstdint>
-#include <deque>
 #include <string>
 
 #include "runtime/function_table.h"
+#include "ui/bridge/posted_texts.h"
 #include "ui/bridge/resources.h"
 #include "ui/bridge/window_geometry.h"
 #include "ui/bridge/wrapper_args.h"
@@ -26,13 +26,6 @@ HWND Target(const Args& a, int n) {
 }
 
 bool CanReceive(HWND hwnd) { return hwnd == HWND_BROADCAST || IsWindow(hwnd); }
-
-// Posted texts must outlive the call: the message is read later, when the caller's string
-// may be gone. They are kept to the end of the run.
-const char* KeepPosted(std::string_view text) {
-  static std::deque<std::string> kept;
-  return kept.emplace_back(text).c_str();
-}
 
 Value ClassName(LPCSTR name) {
   if (name == nullptr || IS_INTRESOURCE(name)) return Value();
@@ -59,7 +52,7 @@ void RegisterWindows() {
     const UINT msg = U(a, 2);
     const auto wparam = static_cast<WPARAM>(a.Int(3));
     if (a.Arg(4).IsString()) {
-      if (post) return Num(PostMessageA(h, msg, wparam, reinterpret_cast<LPARAM>(KeepPosted(a.Str(4)))));
+      if (post) return Num(PostText(h, msg, wparam, a.Str(4)));
       std::string text = S(a, 4);
       return Num(SendMessageA(h, msg, wparam, reinterpret_cast<LPARAM>(text.data())));
     }

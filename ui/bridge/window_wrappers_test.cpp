@@ -331,7 +331,10 @@ TEST_F(WindowWrappersTest, DroppedFiles) {
   ASSERT_TRUE(point.Deref().IsArray());
   EXPECT_EQ(point.Deref().AsArray()[0].AsInt(), 12);
   EXPECT_EQ(point.Deref().AsArray()[1].AsInt(), 34);
+  // DRAGFINISH leaves the drop to the window that took it: the handle still reads.
   EXPECT_TRUE(Call("DRAGFINISH", {H(drop)}).IsNil());
+  EXPECT_EQ(Call("DRAGQUERYFILES", {H(drop)}).AsArray().size(), 2u);
+  DragFinish(drop);
   EXPECT_EQ(Call("DRAGQUERYFILES", {N(0)}).AsArray().size(), 0u);
 }
 

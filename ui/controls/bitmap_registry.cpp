@@ -5,6 +5,7 @@
 
 #include "ui/bridge/bitmaps.h"
 #include "ui/bridge/palette_table.h"
+#include "ui/bridge/resources.h"
 
 namespace ui {
 namespace {
@@ -31,8 +32,7 @@ std::string Key(const std::string& name) {
 
 BitmapAndPalette Load(const std::string& name) {
   if (name.find('.') != std::string::npos) return PalBmpRead(nullptr, name);
-  if (name.find_first_not_of("0123456789") == std::string::npos)
-    return PalBmpLoad(MAKEINTRESOURCEA(static_cast<WORD>(std::stoi(name))));
+  if (const std::optional<WORD> number = ResourceNumber(name)) return PalBmpLoad(MAKEINTRESOURCEA(*number));
   return PalBmpLoad(name.c_str());
 }
 

@@ -12,6 +12,7 @@
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/painters.h"
 #include "ui/bridge/palette_table.h"
+#include "ui/bridge/resources.h"
 #include "ui/bridge/state_drawing.h"
 #include "ui/bridge/text_drawing.h"
 #include "ui/controls/btn_image_store.h"
@@ -35,7 +36,7 @@ bool FileExists(const std::string& file) {
 }
 
 PictureName NameOf(const std::string& text) {
-  if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) return std::stoi(text);
+  if (const std::optional<WORD> number = ResourceNumber(text)) return *number;
   return text;
 }
 

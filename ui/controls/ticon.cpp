@@ -29,7 +29,8 @@ HICON IconOfFile(const std::string& file) {
 HICON IconOfResource(const std::string& name) {
   if (name.empty()) return nullptr;
   HMODULE module = GetResources();
-  LPCSTR id = name.find_first_not_of("0123456789") == std::string::npos ? MAKEINTRESOURCEA(std::stoi(name)) : name.c_str();
+  const std::optional<WORD> number = ResourceNumber(name);
+  LPCSTR id = number ? MAKEINTRESOURCEA(*number) : name.c_str();
   // A copy: the object destroys what it holds.
   HICON shared = module != nullptr ? LoadIconA(module, id) : nullptr;
   return shared != nullptr ? CopyIcon(shared) : nullptr;

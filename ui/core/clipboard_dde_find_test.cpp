@@ -441,5 +441,34 @@ TEST_F(ClipboardTest, TheFindDialogOpensModelessAndKeepsItsMessageNumber) {
   EXPECT_EQ(FindRecordCount(), records);
 }
 
+// The common dialog's own procedure sees the dialog's WM_DESTROY while its record still
+// lives; the record goes after it.
+TEST_F(ClipboardTest, TheFindRecordOutlivesTheCommonDialogsDestruction) {
+  auto dialog = xb::MakeRef<TDlgFind>();
+  dialog->New("albarán", owner_);
+  const HWND hwnd = dialog->hWnd;
+  ASSERT_NE(hwnd, nullptr);
+  static DLGPROC s_own = nullptr;
+  static int s_destroys = 0;
+  static bool s_record_alive = false;
+  s_destroys = 0;
+  s_record_alive = false;
+  s_own = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(hwnd, DWLP_DLGPROC));
+  ASSERT_NE(s_own, nullptr);
+  SetWindowLongPtrA(hwnd, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> INT_PTR {
+    if (m == WM_DESTROY) {
+      ++s_destroys;
+      s_record_alive = FindRecordOf(h) != nullptr;
+    }
+    return s_own(h, m, w, l);
+  }));
+  DestroyWindow(hwnd);
+  vdr::test::PumpPending();
+  EXPECT_EQ(s_destroys, 1);
+  EXPECT_TRUE(s_record_alive);
+  EXPECT_EQ(FindRecordOf(hwnd), nullptr);
+  EXPECT_EQ(dialog->hWnd, nullptr);
+}
+
 }  // namespace
 }  // namespace ui

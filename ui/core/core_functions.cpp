@@ -1,5 +1,6 @@
 #include "ui/core/core_functions.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "runtime/array.h"
@@ -14,6 +15,7 @@
 #include "ui/core/mdi_classes.h"
 #include "ui/core/menu_builder.h"
 #include "ui/core/msg_box.h"
+#include "ui/core/object_inspector.h"
 #include "ui/core/object_text.h"
 #include "ui/core/tbar.h"
 #include "ui/core/screen_waits.h"
@@ -103,6 +105,13 @@ void RegisterCoreFunctions() {
     return Value(MakeFrameworkError(static_cast<int>(a.Int(1)), a.Str(2)));
   });
 
+  // CHOOSEFONT( aFont, nRGB ): the font dialog; a colour passed by reference receives the
+  // colour chosen.
+  xb::RegisterFunction("CHOOSEFONT", [](Args& a) {
+    const auto raw = a.Raw();
+    return xb::CallFunction(xb::Intern("CHOOSEFONTH"), raw.first(std::min<size_t>(raw.size(), 2)));
+  });
+
   // Help.
   xb::RegisterFunction("SETHELPFILE", [](Args& a) {
     const Value old = Value::String(GetHelpFile());
@@ -115,7 +124,8 @@ void RegisterCoreFunctions() {
     SetHelpTopic(a.Arg(1));
     return old;
   });
-  xb::RegisterFunction("GETHELPTOPIC", [](Args&) { return GetHelpTopic(); });
+  // "" while no topic is set.
+  xb::RegisterFunction("GETHELPTOPIC", [](Args&) { return GetHelpTopic().IsNil() ? Value::String("") : GetHelpTopic(); });
   xb::RegisterFunction("HELPTOPIC", [](Args& a) { return Value::Logical(HelpTopic(a.Arg(1))); });
   xb::RegisterFunction("HELPINDEX", [](Args&) { return Value::Logical(HelpIndex()); });
   xb::RegisterFunction("HELPSEARCH", [](Args& a) { return Value::Logical(HelpSearch(std::string(a.Str(1)))); });
@@ -153,6 +163,7 @@ void InitWindowFramework() {
   RegisterFrameworkUtils();
   RegisterScreenAndWaits();
   RegisterObjectText();
+  RegisterObjectInspector();
   RegisterMdiClasses();
   RegisterClipboardClass();
   RegisterDdeClass();

@@ -148,6 +148,7 @@ Choice ShowErrorDialog(const xb::Error& error, const ErrorReport& report) {
     return xb::Value::Logical(false);
   }));
   dialog->Activate(activate);
+  font->End();  // the dialog ended its own use
   return choice;
 }
 

@@ -19,6 +19,7 @@
 #include "ui/bridge/plain_boxes.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/error_report.h"
+#include "ui/core/tfont.h"
 
 namespace ui {
 namespace {
@@ -167,6 +168,12 @@ TEST_F(ErrorHandlerTest, ErrorDialogShowsTheErrorAndItsCalls) {
     EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\core_error_dialog.bmp"));
     return d.ButtonId("Defecto");
   });
+  // The dialog's font, shared with a window that keeps using it.
+  TFont::Spec spec;
+  spec.face = "MS Sans Serif";
+  spec.height = -12;
+  const xb::Ref<TFont> shared = TFont::New(spec);
+  ASSERT_EQ(shared->nCount, 1);
   Value result;
   {
     const Value args[] = {Value::Integer(7), Value::String("abc")};
@@ -186,6 +193,9 @@ TEST_F(ErrorHandlerTest, ErrorDialogShowsTheErrorAndItsCalls) {
   EXPECT_EQ(items, (std::vector<std::string>{" Llamado desde T_SUMA(0)", " Llamado desde PRUEBA(0)"}));
   EXPECT_TRUE(LogExists());
   EXPECT_TRUE(quits_.empty());
+  // The dialog's uses of the font went with it.
+  EXPECT_EQ(shared->nCount, 1);
+  shared->End();
 }
 
 // The layout of "Error.log", with the lines that depend on the machine masked.
@@ -353,6 +363,9 @@ TEST(ErrorReport, MessageAndValueTexts) {
     e->filename = c.filename;
     EXPECT_EQ(ErrorMessage(*e), c.want);
   }
+  EXPECT_EQ(HardwareMemoryLine(0), " Memoria Hardware : 768 (0 megas)");
+  EXPECT_EQ(HardwareMemoryLine(1280), " Memoria Hardware : 2048 (2 megas)");
+  EXPECT_EQ(HardwareMemoryLine(1048576), " Memoria Hardware : 1049344 (1024 megas)");
   EXPECT_EQ(CGetInfo(Value::String("abc")), "\"abc\"");
   EXPECT_EQ(CGetInfo(Value(xb::Array::New(3))), "Longitud:    3");
   EXPECT_EQ(CGetInfo(Value(xb::MakeRef<xb::Error>())), "Clase: ERROR");

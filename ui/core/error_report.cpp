@@ -14,6 +14,7 @@
 #include "runtime/rdd/order_bag.h"
 #include "runtime/rdd/workareas.h"
 #include "ui/bridge/resources.h"
+#include "ui/bridge/system_wrappers.h"
 #include "ui/core/value_text.h"
 #include "ui/core/tcontrol.h"
 
@@ -111,17 +112,14 @@ std::vector<std::string> RunningPrograms() {
 }
 
 void System(Writer& w) {
-  SYSTEM_INFO info = {};
-  GetSystemInfo(&info);
-  const std::int64_t memory = static_cast<std::int64_t>(NextMem() / 1024);
   const DWORD version = GetVersion();
   const int windows_major = LOBYTE(LOWORD(version));
   const int windows_minor = HIBYTE(LOWORD(version));
   const int base_major = HIBYTE(HIWORD(version)) % 100;
   const int base_minor = LOBYTE(HIWORD(version)) % 100;
   w.Section("Sistema", "=======");
-  w.Line(" Tipo de CPU: " + Int(info.dwProcessorType));
-  w.Line(" Memoria Hardware : " + Int(memory) + " (" + Int(memory / 1024) + " megas)");
+  w.Line(" Tipo de CPU: " + CpuName(ReadCpuid()));
+  w.Line(HardwareMemoryLine(NextMem() / 1024));
   w.Line(" Recursos sistema libres: % " + Int(GetFreeSystemResources(0)));
   w.Line(" Recursos GDI : % " + Int(GetFreeSystemResources(1)));
   w.Line(" Recursos usuario : % " + Int(GetFreeSystemResources(2)));
@@ -197,6 +195,11 @@ void Memory(Writer& w) {
 }
 
 }  // namespace
+
+std::string HardwareMemoryLine(std::uint64_t extended_kb) {
+  const std::int64_t memory = static_cast<std::int64_t>(extended_kb) + 768;
+  return " Memoria Hardware : " + Int(memory) + " (" + Int(memory / 1024) + " megas)";
+}
 
 std::string ErrorMessage(const xb::Error& e) {
   std::string message;

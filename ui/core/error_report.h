@@ -13,6 +13,7 @@
 //   Clases en uso :, Análisis de memoria
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ std::string ErrorMessage(const xb::Error& error);
 std::string CGetInfo(const xb::Value& value);
 // INFOVERSION.
 std::string InfoVersion();
+// " Memoria Hardware : " with the extended memory (in kilobytes) + 768, and that / 1024 as
+// whole megabytes.
+std::string HardwareMemoryLine(std::uint64_t extended_kb);
 
 struct ErrorReport {
   std::string text;                // the whole report

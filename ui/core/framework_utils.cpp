@@ -12,6 +12,7 @@
 #include "runtime/array.h"
 #include "runtime/error.h"
 #include "runtime/function_table.h"
+#include "runtime/object.h"
 #include "runtime/proc_stack.h"
 #include "runtime/symbol.h"
 #include "ui/core/msg_box.h"
@@ -153,14 +154,41 @@ int ChildLevel(const Value& object, const Value& ancestor) {
   return o->GetClass().IsDerivedFrom(xb::UpperName(name)) ? 1 : 0;
 }
 
+namespace {
+
+// A handle of a window or a GDI object ("HWND", "HFONT", "HBITMAP1" ...): its owner frees it.
+bool IsHandleData(const std::string& name) {
+  return name.size() > 1 && name[0] == 'H' && name[1] >= 'A' && name[1] <= 'Z';
+}
+
+}  // namespace
+
 Value OClone(const Value& v) {
   const xb::ObjectRef o = v.AsObject();
-  // Only objects whose data are all slots can be copied; the framework's own classes hold
-  // windows and GDI objects that a copy must not share.
-  if (!o || typeid(*o) != typeid(xb::Object)) return Value();
-  xb::Ref<xb::Object> copy = o->GetClass().New();
-  for (int i = 0; i < o->SlotCount(); ++i) copy->Slot(i) = o->Slot(i);
-  return Value(copy);
+  if (!o) return Value();
+  if (typeid(*o) == typeid(xb::Object)) {
+    xb::Ref<xb::Object> copy = o->GetClass().New();
+    for (int i = 0; i < o->SlotCount(); ++i) copy->Slot(i) = o->Slot(i);
+    return Value(copy);
+  }
+  // A framework object: a new one of its class, made by the class's function, given the
+  // original's data through their messages. Handles are not copied: the windows and GDI
+  // objects stay the original's alone (a copy sharing them would free them too), so a copy
+  // of a window is a window object without a window.
+  const std::string& class_name = o->ClassName();
+  if (!xb::IsFunctionRegistered(class_name)) return Value();
+  const Value copy = xb::CallFunction(class_name);
+  const xb::ObjectRef made = copy.AsObject();
+  if (!made || &made->GetClass() != &o->GetClass()) return Value();
+  for (const std::string& name : AOData(v)) {
+    if (IsHandleData(name)) continue;
+    std::string assign = "_" + name;
+    if (!xb::HasMessage(copy, xb::Intern(assign))) assign = "_" + name.substr(0, 9);
+    const Value value = xb::Send(v, xb::Intern(name));
+    xb::Send(copy, xb::Intern(assign), std::span<const Value>(&value, 1));
+  }
+  for (int i = 0; i < o->SlotCount(); ++i) made->Slot(i) = o->Slot(i);
+  return copy;
 }
 
 Value OSend(const Value& object, std::string_view message, std::span<const Value> args) {

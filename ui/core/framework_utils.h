@@ -16,7 +16,9 @@ namespace ui {
 xb::Value UValBlank(const xb::Value& value);
 // 1 when the object's class is the class named (any case) or derives from it, else 0.
 int ChildLevel(const xb::Value& object, const xb::Value& ancestor);
-// A copy of an object whose data are all slots; NIL for objects that cannot be copied.
+// A copy of an object: its class's new object with the original's data, handles of windows
+// and GDI objects left out (a copy of a window has no window). NIL for a value that is not an
+// object, or an object whose class cannot be made by name.
 xb::Value OClone(const xb::Value& object);
 // Sends the message named by the text ("()" in it removed).
 xb::Value OSend(const xb::Value& object, std::string_view message, std::span<const xb::Value> args);

@@ -11,6 +11,7 @@
 
 #include "runtime/block.h"
 #include "runtime/function_table.h"
+#include "runtime/heap.h"
 #include "runtime/macro.h"
 #include "runtime/memvar.h"
 #include "runtime/proc_stack.h"
@@ -19,6 +20,7 @@
 #include "ui/core/core_test_support.h"
 #include "ui/core/file_helpers.h"
 #include "ui/core/screen_waits.h"
+#include "ui/core/tfont.h"
 
 namespace ui {
 namespace {
@@ -200,7 +202,39 @@ TEST_F(FrameworkUtilsTest, ValuesAndObjects) {
   std::vector<std::string> names;
   for (const Value& v : data.AsArray()) names.emplace_back(v.AsString());
   EXPECT_EQ(names, (std::vector<std::string>{"NBOTTOM", "NLEFT", "NRIGHT", "NTOP"}));
-  EXPECT_TRUE(xb::EvalMacro("OCLONE( oW )").IsNil());  // a window cannot be copied
+  // A window's copy: its data, not its window.
+  w->Cargo = Value::String("carga");
+  w->bValid = Value(xb::Block::Native([](xb::Args&) { return Value::Logical(false); }));
+  const Value copy = xb::EvalMacro("OCLONE( oW )");
+  auto* cw = dynamic_cast<TWindow*>(copy.AsObject().get());
+  ASSERT_NE(cw, nullptr);
+  EXPECT_NE(cw, w.get());
+  EXPECT_EQ(cw->ClassName(), "TWINDOW");
+  EXPECT_EQ(cw->cCaption, "Otra vez");
+  EXPECT_EQ(cw->Cargo.AsString(), "carga");
+  EXPECT_EQ(cw->nTop, w->nTop);
+  EXPECT_EQ(cw->nRight, w->nRight);
+  EXPECT_FALSE(cw->lValid());  // the same valid block
+  EXPECT_EQ(cw->hWnd, nullptr);
+  EXPECT_EQ(cw->Slot(), 0);
+  EXPECT_EQ(OWndFromHwnd(w->hWnd).get(), w.get());  // the window stays the original's
+  // A font's copy has its attributes, not its GDI font: dropping it frees nothing.
+  const Value font = xb::EvalMacro("TFont():New( 'Arial', 0, -15 )");
+  auto* original = dynamic_cast<TFont*>(font.AsObject().get());
+  ASSERT_NE(original, nullptr);
+  {
+    const Value font_copy = xb::CallFunction("OCLONE", {font});
+    auto* f = dynamic_cast<TFont*>(font_copy.AsObject().get());
+    ASSERT_NE(f, nullptr);
+    EXPECT_NE(f, original);
+    EXPECT_EQ(f->cFaceName, "Arial");
+    EXPECT_EQ(f->nInpHeight, -15);
+    EXPECT_EQ(f->hFont, nullptr);
+  }
+  xb::CollectGarbage();
+  EXPECT_EQ(GetObjectType(original->hFont), static_cast<DWORD>(OBJ_FONT));
+  original->End();
+  EXPECT_TRUE(xb::EvalMacro("OCLONE( 12 )").IsNil());
 
   const Value error = xb::EvalMacro("_GENERROR( 1004, 'TWINDOW', 'NADA' )");
   auto* e = dynamic_cast<xb::Error*>(error.AsObject().get());

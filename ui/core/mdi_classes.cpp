@@ -9,6 +9,7 @@
 #include "ui/core/tmdichild.h"
 #include "ui/core/tmdiclient.h"
 #include "ui/core/tmdiframe.h"
+#include "ui/core/window_design.h"
 
 namespace ui {
 namespace {
@@ -246,7 +247,11 @@ const xb::Class& TMdiChild::Cls() {
     c.Method("PRINT", [](Object& o, Args& a) {
       TMdiChild& child = As<TMdiChild>(o);
       if (child.bPrint.IsBlock()) return child.bPrint.AsBlock().Eval({child.Self()});
-      return Forward(child.oControl ? xb::ObjectRef(child.oControl) : nullptr, "PRINT", a);
+      if (child.oControl) return Forward(xb::ObjectRef(child.oControl), "PRINT", a);
+      // Without either, the window's own image is printed.
+      PrintWindowImage(child, a.Arg(1), static_cast<int>(a.Int(2)), static_cast<int>(a.Int(3)),
+                       a.IsNil(4) ? 4 : static_cast<int>(a.Int(4)));
+      return Value();
     });
     for (const char* request : kControlRequests) {
       c.Method(request, [request](Object& o, Args& a) {

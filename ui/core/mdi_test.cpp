@@ -13,6 +13,7 @@
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
+#include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/mdi_helpers.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/tmdichild.h"
@@ -504,6 +505,45 @@ TEST_F(MdiTest, RunTimeTextReachesTheFrameAndEditRequestsNeedAnActiveChild) {
   EXPECT_FALSE(IsZoomed(frame->oWndClient->aWnd[0]->hWnd));
   EXPECT_TRUE(xb::Send(child, "END").AsLogical());
   EXPECT_TRUE(xb::Send(f, "CLOSEALL").AsLogical());
+}
+
+// A printer object as the window image print uses it: only its device context.
+struct SurfacePrinter : xb::Object {
+  SurfacePrinter() : xb::Object(Cls()) {}
+  static const xb::Class& Cls() {
+    static const xb::Class& c = xb::Class::Define("TMDITESTPRINTER").Method("HDCOUT", [](xb::Object& o, xb::Args&) {
+      return Value::Integer(reinterpret_cast<std::intptr_t>(static_cast<SurfacePrinter&>(o).dc));
+    });
+    return c;
+  }
+  HDC dc = nullptr;
+};
+
+TEST_F(MdiTest, PrintRunsTheBlockOrElsePrintsTheChildsImage) {
+  auto frame = Frame();
+  auto child = Child(*frame, std::string("Impresión"));
+  MemorySurface page(800, 600);
+  auto printer = xb::MakeRef<SurfacePrinter>();
+  printer->dc = page.dc();
+  auto marked = [&] {
+    int n = 0;
+    for (int y = 0; y < page.height(); y += 3) {
+      for (int x = 0; x < page.width(); x += 3) n += page.Pixel(x, y) != RGB(1, 2, 3);
+    }
+    return n;
+  };
+  const Value args[] = {Value(printer), Value::Integer(10), Value::Integer(20), Value::Integer(1)};
+  // With its own block: the block's answer, nothing printed.
+  page.Clear(RGB(1, 2, 3));
+  child->bPrint = Blk([](xb::Args&) { return Value::String("a mano"); });
+  EXPECT_EQ(xb::Send(child->Self(), xb::Intern("PRINT"), args).AsString(), "a mano");
+  EXPECT_EQ(marked(), 0);
+  // Without block or control: the child's image on the page, from the position given.
+  child->bPrint = Value();
+  EXPECT_TRUE(xb::Send(child->Self(), xb::Intern("PRINT"), args).IsNil());
+  EXPECT_GT(marked(), 100);
+  EXPECT_EQ(page.Pixel(19, 9), RGB(1, 2, 3));
+  EXPECT_NE(page.Pixel(20 + 30, 10 + 10), RGB(1, 2, 3));
 }
 
 TEST_F(MdiTest, TheDefaultMenusAboutShowsTheProgramFileAndDateUnderItsName) {

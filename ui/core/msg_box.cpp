@@ -121,11 +121,13 @@ std::string Default(const xb::Value& v, const char* fallback) {
 // ---- _ALERT ---------------------------------------------------------------------------------------
 
 int ShowAlert(const AlertParams& params) {
-  const bool answer_counts = params.buttons.has_value();
+  const bool timed = !params.buttons.has_value() && params.timeout_seconds > 0;
+  // A box with buttons given, or a timed one, answers the button pressed.
+  const bool answer_counts = params.buttons.has_value() || timed;
   if (Unattended()) {
-    // Nobody to answer: the default button, the first.
+    // Nobody to answer: the default button, the first; a timed box runs out of time.
     TellUnattended(params.title, params.text);
-    return answer_counts ? 1 : 0;
+    return answer_counts && !timed ? 1 : 0;
   }
   std::vector<std::string> buttons = params.buttons.value_or(std::vector<std::string>{"&Aceptar"});
   if (buttons.empty()) buttons.push_back("&Aceptar");
@@ -136,7 +138,7 @@ int ShowAlert(const AlertParams& params) {
   const xb::Ref<TFont> font = BoxFont();
   const DialogRef dialog = NewBox(params.title, font);
   int chosen = 0;
-  const int timeout = answer_counts ? 0 : params.timeout_seconds;
+  const int timeout = timed ? params.timeout_seconds : 0;
 
   dialog->bInit = xb::Value(xb::Block::Native([&](xb::Args&) -> xb::Value {
     MessageBeep(look.sound);

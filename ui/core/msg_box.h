@@ -32,7 +32,7 @@ struct AlertParams {
   std::optional<AlertKind> kind{};
 };
 // _ALERT: the number of the button pressed (1 = the first); 0 when the box was closed
-// otherwise, timed out, or had no buttons given.
+// otherwise or timed out, and always 0 when neither buttons nor seconds were given.
 int ShowAlert(const AlertParams& params);
 
 // The named boxes. `text` may be any value: it is shown as text (NIL shows "").

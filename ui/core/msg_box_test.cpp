@@ -139,6 +139,27 @@ TEST_F(MsgBoxTest, AlertWithSecondsClosesItself) {
   EXPECT_EQ(answerer.seen()[0].title, "Atención");
 }
 
+TEST_F(MsgBoxTest, AlertWithSecondsAnswersTheButtonPressedInTime) {
+  {
+    DialogAnswerer answerer(DialogAnswerer::Press("Aceptar"));
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(xb::EvalMacro("_ALERT( 'Se cierra solo', 30 )").AsInt(), 1);
+    EXPECT_LT(GetTickCount() - start, 20000u);
+    ASSERT_EQ(answerer.seen().size(), 1u);
+  }
+  {
+    DialogAnswerer answerer([](const SeenDialog& d) {
+      PostMessageA(d.hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    });
+    EXPECT_EQ(xb::EvalMacro("_ALERT( 'Se cierra solo', 30 )").AsInt(), 0);  // closed, no button
+  }
+  // Nobody watching: the box runs out of its time.
+  SetUnattended([](std::string_view, std::string_view) {});
+  EXPECT_EQ(xb::EvalMacro("_ALERT( 'Se cierra solo', 30 )").AsInt(), 0);
+  SetUnattended({});
+}
+
 TEST_F(MsgBoxTest, EnglishAlertDefaultsAndLongTexts) {
   {
     DialogAnswerer answerer(DialogAnswerer::Press("OK"));

@@ -94,6 +94,13 @@ TEST_F(MsgBarTest, MessagesShowAndFallBackToTheDefault) {
   auto inner = Make(10, 10, 50, 20, child);
   inner->SetMsg("Desde un hijo");
   EXPECT_EQ(bar->cMsg, "Desde un hijo");
+  // The pointer over a control with a message shows it; over the window, whose message is
+  // empty, the default comes back.
+  inner->cMsg = "(A)yuda del hijo";
+  SendMessageA(inner->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(bar->cMsg, "(A)yuda del hijo");
+  SendMessageA(w->hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(200, 100));
+  EXPECT_EQ(bar->cMsg, "Nuevo fijo");
 
   // A menu item under the pointer puts its message on the bar.
   auto menu = MenuBegin(false, false, w.get());
@@ -102,8 +109,18 @@ TEST_F(MsgBarTest, MessagesShowAndFallBackToTheDefault) {
   spec.message = "(G)enerar índices";
   auto item = MenuAddItem(spec);
   MenuEnd();
+  std::vector<Value> selected;
+  w->bMenuSelect = Blk([&](Args& a) {
+    selected.push_back(a.Arg(1));
+    return Value();
+  });
   SendMessageA(w->hWnd, WM_MENUSELECT, MAKEWPARAM(item->nId, MF_HILITE), reinterpret_cast<LPARAM>(menu->hMenu()));
   EXPECT_EQ(bar->cMsg, "(G)enerar índices");
+  // The block receives the item itself; the menu closing, nothing.
+  SendMessageA(w->hWnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  ASSERT_EQ(selected.size(), 2u);
+  EXPECT_EQ(selected[0].AsObject().get(), item.get());
+  EXPECT_TRUE(selected[1].IsNil());
 }
 
 TEST_F(MsgBarTest, ItemsLineUpFromTheRightInTheOrderAdded) {

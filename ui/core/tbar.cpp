@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "runtime/block.h"
 #include "runtime/function_table.h"
@@ -11,6 +12,7 @@
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/painters.h"
+#include "ui/bridge/resources.h"
 #include "ui/core/menu_builder.h"
 #include "ui/core/tini.h"
 #include "ui/core/tmsgbar.h"
@@ -47,8 +49,8 @@ int ModeOf(const std::string& position) {
 BitmapAndPalette LoadHeader(const std::string& name) {
   if (name.empty()) return {};
   if (name.find('.') != std::string::npos) return PalBmpRead(nullptr, name);
-  const bool number = name.find_first_not_of("0123456789") == std::string::npos;
-  return PalBmpLoad(number ? MAKEINTRESOURCEA(static_cast<WORD>(std::stoi(name))) : name.c_str());
+  const std::optional<WORD> number = ResourceNumber(name);
+  return PalBmpLoad(number ? MAKEINTRESOURCEA(*number) : name.c_str());
 }
 
 BarButton* AsButton(const WindowRef& w) { return dynamic_cast<BarButton*>(w.get()); }
@@ -509,8 +511,19 @@ Answer TBar::RButtonDown(int row, int col, WPARAM keys) {
       {kLeft, {"&Left", &TBar::GoLeft}},
       {kRight, {"&Right", &TBar::GoRight}},
       {kBottom, {"&Bottom", &TBar::GoDown}}};
+  // The window the bar docks in: its own, or the one a floating bar belongs to.
+  const TWindow* window = home_ ? home_.get() : oWnd.get();
+  auto edge_free = [window](int mode) {
+    if (window == nullptr) return false;
+    switch (mode) {
+      case kTop: return !window->oTop;
+      case kLeft: return !window->oLeft;
+      case kRight: return !window->oRight;
+      default: return !window->oBottom;
+    }
+  };
   for (const auto& [mode, item] : edges) {
-    if (mode == nMode) continue;
+    if (mode == nMode || !edge_free(mode)) continue;
     TMenuItem::Spec spec;
     spec.prompt = item.first;
     spec.action = go(item.second);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "runtime/array.h"
 #include "runtime/block.h"
@@ -19,6 +20,7 @@
 #include "ui/core/framework_error.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/tcontrol.h"
+#include "ui/core/vbx_support.h"
 #include "ui/core/window_table.h"
 
 namespace ui {
@@ -111,6 +113,7 @@ TDialog& TDialog::New(const NewParams& p) {
   }
   nLastKey = 0;
   nHelpId = p.help_id;
+  lVbx = p.vbx;
   lClassic = LClassic();
   if (lClassic) {
     SetColor(p.clr_text, p.clr_pane.value_or(GetSysColor(COLOR_BTNFACE)), p.brush);
@@ -133,6 +136,7 @@ TDialog& TDialog::New(const NewParams& p) {
     nBottom = static_cast<int>(p.bottom * 15.1);
     nRight = static_cast<int>(p.right * 7.9);
   }
+  if (lVbx && !VbxInit(GetInstance())) MsgAlert("VBX support not available");
   Register(CS_VREDRAW | CS_HREDRAW);
   SetWndDefault(WindowRef(this));
   return *this;
@@ -149,6 +153,7 @@ TDialog& TDialog::Define(const DefineParams& p) {
     caption_given_ = true;
   }
   nStyle = p.style;
+  lVbx = p.vbx;
   lClassic = LClassic();
   if (lClassic) {
     SetColor(p.clr_text, p.clr_pane, p.brush);
@@ -305,8 +310,15 @@ bool TDialog::Initiate(HWND, HWND dialog) {
   DialogRef keep(this);
   if (dialog != nullptr) hWnd = dialog;
   Link(!lModal);  // a modal dialog's messages come through its dialog procedure
+  if (lVbx && !VbxInitDialog(hWnd, hResources != nullptr ? hResources : GetResources(), cResName)) {
+    MsgAlert("Error on VBX's initialization");
+  }
   if (!oFont) GetFont();
   SetFont(oFont);
+  // On a dialog the middle button opens the inspector, Ctrl held or not.
+  bMButtonDown = xb::Value(xb::Block::Native([](xb::Args& a) -> xb::Value {
+    return xb::IsFunctionRegistered("OINSPECT") ? xb::CallFunction("OINSPECT", {a.Arg(4)}) : xb::Value();
+  }));
   if (!lClassic) GetFondo();
   for (size_t i = 0; i < aControls.size(); ++i) {
     const WindowRef control = aControls[i];  // a control may leave the list
@@ -388,13 +400,16 @@ HWND TDialog::GetHotPos(int character, HWND excluded) const {
 // ---- ending ----------------------------------------------------------------------------------------
 
 bool TDialog::End(int result) {
-  if (!lModal) {
-    // The window keeps its handle until WM_DESTROY; Close validates and destroys it.
-    if (hWnd != nullptr) PostMessageA(hWnd, WM_CLOSE, static_cast<WPARAM>(result), 0);
-    return true;
-  }
   DialogRef keep(this);
   if (!lValid()) return false;
+  if (!lModal) {
+    // The window keeps its handle until WM_DESTROY; Close destroys it.
+    if (hWnd != nullptr) {
+      close_validated_ = true;
+      PostMessageA(hWnd, WM_CLOSE, static_cast<WPARAM>(result), 0);
+    }
+    return true;
+  }
   nResult = xb::Value::Integer(result);
   if (hWnd != nullptr) EndDialogResult(hWnd, result);
   xb::CollectGarbage();
@@ -404,7 +419,8 @@ bool TDialog::End(int result) {
 Answer TDialog::Close(WPARAM wparam) {
   if (lModal) return {};  // the dialog manager turns it into IDCANCEL
   DialogRef keep(this);
-  if (!lValid()) return Answer::Logical(true);  // handled: the dialog stays
+  const bool validated = std::exchange(close_validated_, false);
+  if (!validated && !lValid()) return Answer::Logical(true);  // handled: the dialog stays
   nResult = xb::Value::Integer(static_cast<std::int64_t>(wparam));
   lVisible = false;
   if (hWnd != nullptr) DestroyWindow(hWnd);
@@ -564,7 +580,7 @@ Answer TDialog::KeyChar(int key, LPARAM flags) {
 Answer TDialog::MouseMove(int row, int col, WPARAM keys) {
   if (!lHelpIcon.value_or(false)) return TWindow::MouseMove(row, col, keys);
   // The context-help cursor is Windows' own while it is active.
-  if (!cMsg.empty()) SetMsg(cMsg);
+  SetMsg(cMsg);
   CheckToolTip();
   if (!bMMoved.IsNil()) {
     return AnswerOf(Eval(bMMoved, {xb::Value::Integer(row), xb::Value::Integer(col),

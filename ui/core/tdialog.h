@@ -61,6 +61,7 @@ class TDialog : public TWindow {
     int help_id = 0;
     int width = 0;                         // with a width or height: pixels, and the size
     int height = 0;                        // is width x height
+    bool vbx = false;                      // starts VBX support, and the dialog's VBX controls
   };
   TDialog& New(const NewParams& params);
   TDialog& New() { return New(NewParams{}); }
@@ -75,6 +76,7 @@ class TDialog : public TWindow {
     COLORREF clr_text = 0;
     COLORREF clr_pane = 12632256;
     xb::Ref<TBrush> brush{};
+    bool vbx = false;
   };
   // A dialog in pixels without resource.
   TDialog& Define(const DefineParams& params);
@@ -96,8 +98,9 @@ class TDialog : public TWindow {
   void Activate() { Activate(ActivateParams{}); }
   void Activate(const TWindow::ActivateParams& params) override;
 
-  // Modal: unless bValid refuses, ends the dialog with `result` (true). Modeless: posts
-  // WM_CLOSE with the result, whose Close validates and destroys the window; true.
+  // Unless bValid refuses (false: the dialog stays), ends the dialog with `result` (true):
+  // a modal one through the dialog manager, a modeless one by posting WM_CLOSE with the
+  // result, whose Close then destroys the window without asking again.
   bool End(int result);
   bool End() override { return End(IDCANCEL); }
 
@@ -166,6 +169,7 @@ class TDialog : public TWindow {
   HWND OwnerWindow() const;
   void ResolveProductName();
   bool caption_given_ = false;
+  bool close_validated_ = false;  // End posted the close: bValid has answered already
 };
 
 // Hands the dialog procedures' messages to the dialog objects (done by

@@ -64,6 +64,7 @@ void DefineMessages(xb::Class& c) {
     if (a.Arg(5).IsString()) p.caption = std::string(a.Str(5));
     p.resource = a.Arg(6);
     p.resources = reinterpret_cast<HMODULE>(static_cast<std::intptr_t>(a.Int(7)));
+    p.vbx = a.Log(8);
     if (!a.IsNil(9)) p.style = static_cast<DWORD>(a.Int(9));
     p.clr_text = static_cast<COLORREF>(a.Int(10));
     if (!a.IsNil(11)) p.clr_pane = static_cast<COLORREF>(a.Int(11));
@@ -87,6 +88,7 @@ void DefineMessages(xb::Class& c) {
     p.right = static_cast<int>(a.Int(4));
     if (a.Arg(5).IsString()) p.caption = std::string(a.Str(5));
     if (!a.IsNil(6)) p.style = static_cast<DWORD>(a.Int(6));
+    p.vbx = a.Log(7);
     p.clr_text = static_cast<COLORREF>(a.Int(8));
     if (!a.IsNil(9)) p.clr_pane = static_cast<COLORREF>(a.Int(9));
     p.brush = ObjectArg<TBrush>(a, 10);

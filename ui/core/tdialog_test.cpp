@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "runtime/test_env.h"
+#include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
@@ -12,6 +15,7 @@
 #include "ui/bridge/dialog_templates.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/modeless_dialogs.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/resources.h"
 #include "ui/bridge/slot_procs.h"
 #include "ui/core/core_test_support.h"
@@ -218,21 +222,83 @@ TEST_F(TDialogTest, ModelessDialogEndsThroughCloseAndLeavesBothTables) {
   UpdateWindow(hwnd);
   EXPECT_EQ(paints, 1);
 
-  EXPECT_TRUE(d->End(5));  // only asks: the valid block runs when the close arrives
-  EXPECT_EQ(valid_calls, 0);
+  EXPECT_FALSE(d->End(5));  // refused: the dialog stays
+  EXPECT_EQ(valid_calls, 1);
   vdr::test::PumpPending();
   EXPECT_EQ(valid_calls, 1);
-  EXPECT_TRUE(IsWindow(hwnd));  // refused
+  EXPECT_TRUE(IsWindow(hwnd));
+  // The close box asks the valid block itself.
+  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  vdr::test::PumpPending();
+  EXPECT_EQ(valid_calls, 2);
+  EXPECT_TRUE(IsWindow(hwnd));
 
   allow = true;
-  d->End(5);
+  EXPECT_TRUE(d->End(5));
   EXPECT_TRUE(vdr::test::PumpUntil([&] { return !IsWindow(hwnd); }, 2000));
-  EXPECT_EQ(valid_calls, 2);
+  EXPECT_EQ(valid_calls, 3);  // asked once, by End
   EXPECT_EQ(d->nResult.AsInt(), 5);
   EXPECT_EQ(d->Slot(), 0);
   EXPECT_EQ(OWndFromHwnd(hwnd), nullptr);
   EXPECT_EQ(ModelessHighestIndex(), -1);
   EXPECT_FALSE(DeregDialog(hwnd));
+}
+
+// The VBX support library is absent: a dialog that asks for it is told so when it is made
+// and again when it starts its controls, and works on without them.
+TEST_F(TDialogTest, AVbxDialogSaysItsSupportIsMissingAndWorksOn) {
+  std::vector<std::string> told;
+  SetUnattended([&](std::string_view title, std::string_view text) {
+    told.push_back(std::string(title) + "|" + std::string(text));
+  });
+  const Value made = xb::EvalMacro("TDialog():New( , , , , 'Con VBX', 'VALIDA', , .T. )");
+  auto* d = dynamic_cast<TDialog*>(made.AsObject().get());
+  ASSERT_NE(d, nullptr);
+  EXPECT_TRUE(d->lVbx);
+  ASSERT_EQ(told.size(), 2u);
+  auto loading = [](const std::string& line) {
+    return line.rfind("Información|Error code: ", 0) == 0 &&
+           line.size() > 25 && line.substr(line.size() - 20) == " loading BIVBX30.DLL";
+  };
+  EXPECT_TRUE(loading(told[0])) << told[0];
+  EXPECT_EQ(told[1], "Información|VBX support not available");
+  told.clear();
+  auto ending = [](TDialog* dialog) {
+    TDialog::ActivateParams p;
+    p.init = Blk([dialog](Args&) {
+      dialog->End(IDOK);
+      return Value();
+    });
+    return p;
+  };
+  d->Activate(ending(d));
+  EXPECT_EQ(d->nResult.AsInt(), IDOK);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_TRUE(loading(told[0])) << told[0];
+  EXPECT_EQ(told[1], "Información|Error on VBX's initialization");
+  // Without the flag nothing is loaded nor told.
+  told.clear();
+  auto plain = Dialog("VALIDA");
+  plain->Activate(ending(plain.get()));
+  EXPECT_TRUE(told.empty());
+  SetUnattended({});
+}
+
+TEST_F(TDialogTest, TheMiddleButtonInspectsTheDialog) {
+  auto d = Dialog("VALIDA");
+  vdr::test::DialogAnswerer answerer([](const vdr::test::SeenDialog& seen) {
+    return seen.title == "TDIALOG" ? seen.ButtonId("Aceptar") : 0;
+  });
+  TDialog::ActivateParams p;
+  p.init = Blk([&](Args&) {
+    SendMessageA(d->hWnd, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 5));  // no Ctrl
+    d->End(IDOK);
+    return Value();
+  });
+  d->Activate(p);
+  const auto inspectors = std::count_if(answerer.seen().begin(), answerer.seen().end(),
+                                        [](const vdr::test::SeenDialog& seen) { return seen.title == "TDIALOG"; });
+  EXPECT_EQ(inspectors, 1);
 }
 
 TEST_F(TDialogTest, DialogBuiltInMemoryIsWidenedWithItsControls) {

@@ -35,19 +35,20 @@ TDlgFind& TDlgFind::New(const std::string& find, WindowRef owner) {
 
 Answer TDlgFind::HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) {
   if (nFindMsgString() && message == *nFindMsgString()) MessageBeep(0);
-  return TDialog::HandleEvent(message, wparam, lparam);
+  if (message != WM_DESTROY) return TDialog::HandleEvent(message, wparam, lparam);
+  // The common dialog's own procedure sees WM_DESTROY too (it frees what it keeps and may
+  // still read the record); the record goes after it.
+  const HWND dialog = hWnd;
+  const WNDPROC previous = nOldProc;
+  TDialog::HandleEvent(message, wparam, lparam);
+  if (previous != nullptr && IsWindow(dialog)) CallWindowProcA(previous, dialog, message, wparam, lparam);
+  ReleaseFindRecord(dialog);
+  return Answer::Number(0);
 }
 
 Answer TDlgFind::Command(WPARAM, LPARAM) {
   MessageBeep(0);
   return {};
-}
-
-Answer TDlgFind::Destroy() {
-  HWND dialog = hWnd;
-  const Answer answer = TDialog::Destroy();
-  ReleaseFindRecord(dialog);
-  return answer;
 }
 
 const xb::Class& TDlgFind::Cls() {

@@ -22,10 +22,11 @@ class TDlgFind : public TDialog {
   // The registered find message (class data), none before the first dialog.
   static std::optional<UINT>& nFindMsgString();
 
+  // WM_DESTROY: the dialog's own destruction, then the common dialog's, then the Find
+  // record is freed.
   Answer HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) override;
   Answer Command(WPARAM wparam, LPARAM lparam) override;
   Answer CtlColor(HWND control, HDC dc) override { return {}; }
-  Answer Destroy() override;
 };
 
 // DLGFINDTEXT(cFind, oWnd): a new Find dialog.

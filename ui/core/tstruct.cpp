@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <limits>
 #include <random>
 
 #include "runtime/block.h"
@@ -350,17 +351,28 @@ const xb::Class& TExStruct::Cls() {
 
 // ---- helpers ----------------------------------------------------------------------------------
 
-std::int64_t NHex(std::string_view text) {
+Value NHex(std::string_view text) {
+  constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max();
   std::int64_t value = 0;
+  double large = 0;  // once the digits no longer fit
+  bool fits = true;
   for (char c : text) {
     int digit;
     if (c >= '0' && c <= '9') digit = c - '0';
     else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
     else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
     else break;
-    value = value * 16 + digit;
+    if (fits && value > (kLargest - digit) / 16) {
+      fits = false;
+      large = static_cast<double>(value);
+    }
+    if (fits) {
+      value = value * 16 + digit;
+    } else {
+      large = large * 16 + digit;
+    }
   }
-  return value;
+  return fits ? Value::Integer(value) : Value::Double(large, 0);
 }
 
 std::string DecToHex(std::int64_t value) {
@@ -408,7 +420,7 @@ void RegisterStructFunctions() {
     open.pop_back();
     return closed;
   });
-  xb::RegisterFunction("NHEX", [](Args& a) { return Value::Integer(NHex(a.Str(1))); });
+  xb::RegisterFunction("NHEX", [](Args& a) { return NHex(a.Str(1)); });
   xb::RegisterFunction("DECTOHEX", [](Args& a) { return Value::String(DecToHex(a.Int(1))); });
   xb::RegisterFunction("NRANDOM", [](Args& a) { return Value::Integer(NRandom(a.Int(1, 65535))); });
 }

@@ -79,8 +79,9 @@ class TExStruct : public xb::Object {
   bool lGenError = true;
 };
 
-// The value of a hexadecimal text, up to its first character that is not a hex digit.
-std::int64_t NHex(std::string_view text);
+// The value of a hexadecimal text, up to its first character that is not a hex digit: an
+// integer while it fits in 63 bits, beyond that a floating-point number of the same size.
+xb::Value NHex(std::string_view text);
 // Upper-case hexadecimal without leading zeros ("0" for 0); a negative number as its 32-bit
 // two's complement.
 std::string DecToHex(std::int64_t value);

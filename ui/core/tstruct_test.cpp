@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 
 #include "runtime/error.h"
@@ -170,10 +171,28 @@ TEST_F(TStructTest, HexadecimalAndRandomHelpers) {
       {"DECTOHEX( -1 )", "FFFFFFFF"},  {"DECTOHEX( -256 )", "FFFFFF00"},
   };
   for (const Row& r : rows) EXPECT_EQ(xb::EvalMacro(r.text).AsString(), r.expected) << r.text;
-  EXPECT_EQ(NHex("ff"), 255);
-  EXPECT_EQ(NHex("1A2b"), 0x1A2B);
-  EXPECT_EQ(NHex("12G4"), 0x12);
-  EXPECT_EQ(NHex(""), 0);
+  struct Hex {
+    const char* text;
+    double value;
+    bool integer;
+  };
+  const Hex hexes[] = {
+      {"ff", 255, true},
+      {"1A2b", 0x1A2B, true},
+      {"12G4", 0x12, true},
+      {"", 0, true},
+      {"7FFFFFFFFFFFFFFF", 9223372036854775807.0, true},
+      // Past 63 bits the value is kept as a floating-point number of the same size.
+      {"8000000000000000", 9223372036854775808.0, false},
+      {"FFFFFFFFFFFFFFFFF", 295147905179352825855.0, false},
+      {"10000000000000000000000000000000", 21267647932558653966460912964485513216.0, false},
+  };
+  for (const Hex& h : hexes) {
+    const Value v = NHex(h.text);
+    EXPECT_EQ(v.IsInteger(), h.integer) << h.text;
+    EXPECT_DOUBLE_EQ(v.AsDouble(), h.value) << h.text;
+  }
+  EXPECT_EQ(NHex("7FFFFFFFFFFFFFFF").AsInt(), std::numeric_limits<std::int64_t>::max());
   // Seeded once: calls within one second differ.
   std::set<std::int64_t> seen;
   for (int i = 0; i < 50; ++i) {

@@ -11,6 +11,7 @@
 #include "runtime/function_table.h"
 #include "runtime/proc_stack.h"
 #include "runtime/string_compare.h"
+#include "ui/bridge/bitmaps.h"
 #include "ui/bridge/common_dialogs.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/drawing.h"
@@ -895,6 +896,31 @@ void TWindow::SetPixel(int x, int y, COLORREF colour) {
 void TWindow::FloodFill(int row, int col, COLORREF border, COLORREF fill) {
   HDC dc = GetDC();
   ui::FloodFill(dc, col, row, border, fill);
+  ReleaseDC();
+}
+
+void TWindow::SelColor(bool fore) {
+  const COLORREF before = fore ? nClrText : nClrPane;
+  const COLORREF chosen = ChooseColorDialog(before);
+  if (chosen == before) return;
+  if (fore) {
+    SetColor(chosen, nClrPane);
+  } else {
+    SetColor(nClrText, chosen);
+  }
+  Refresh();
+}
+
+void TWindow::SayBitmap(int row, int col, const std::string& bitmap, int width, int height, DWORD rop) {
+  if (hWnd == nullptr || bitmap.empty()) return;
+  const DWORD attributes = GetFileAttributesA(bitmap.c_str());
+  const bool file = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  const std::optional<WORD> number = ResourceNumber(bitmap);
+  Bitmap picture(file ? ReadBitmap(nullptr, bitmap)
+                      : LoadBitmapFrom(GetResources(), number ? MAKEINTRESOURCEA(*number) : bitmap.c_str()));
+  if (!picture) return;
+  HDC dc = GetDC();
+  DrawBitmap(dc, picture.get(), row, col, width, height, rop);
   ReleaseDC();
 }
 

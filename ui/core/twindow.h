@@ -235,6 +235,9 @@ class TWindow : public xb::Object, public MessageTarget {
   xb::Ref<TFont> GetFont();
   // The font dialog over the window's font; a choice becomes the window's font.
   bool SelFont();
+  // The colour dialog over the text colour (or, `fore` false, the pane colour); a new
+  // colour becomes the window's and it repaints.
+  void SelColor(bool fore = true);
   void SetMenu(xb::ObjectRef menu);
   // A WindowIcon object; its icon becomes the window's.
   void SetIcon(xb::ObjectRef icon);
@@ -272,6 +275,9 @@ class TWindow : public xb::Object, public MessageTarget {
   void Circle(int row, int col, int width);
   void SetPixel(int x, int y, COLORREF colour);
   void FloodFill(int row, int col, COLORREF border, COLORREF fill);
+  // A picture from a .BMP file, or else from the resource module (a name or an all-digit
+  // number), drawn at (row, col); stretched when both sizes are given.
+  void SayBitmap(int row, int col, const std::string& bitmap, int width = 0, int height = 0, DWORD rop = 0);
 
   // Tooltips (one tooltip window for all windows).
   void CheckToolTip();

@@ -341,6 +341,12 @@ void DefineMessages(xb::Class& c) {
     return AnswerValue(W(o).HandleEvent(static_cast<UINT>(a.Int(1)), static_cast<WPARAM>(a.Int(2)),
                                         static_cast<LPARAM>(a.Int(3))));
   });
+  // mHandleEvent(nMsg, nWParam, nLParam): the message method of the message table, NIL for a
+  // message it has none for.
+  c.Method("MHANDLEEVENT", [](Object& o, Args& a) {
+    return AnswerValue(DecodeMessage(W(o), static_cast<UINT>(a.Int(1)), static_cast<WPARAM>(a.Int(2)),
+                                     static_cast<LPARAM>(a.Int(3))));
+  });
 
   // Showing and placing.
   c.Method("REFRESH", [](Object& o, Args& a) { W(o).Refresh(a.Log(1, true)); return Value(); });
@@ -405,6 +411,7 @@ void DefineMessages(xb::Class& c) {
     return f ? Value(f) : Value();
   });
   c.Method("SELFONT", [](Object& o, Args&) { return Value::Logical(W(o).SelFont()); });
+  c.Method("SELCOLOR", [](Object& o, Args& a) { W(o).SelColor(a.Log(1, true)); return Value(); });
   c.Method("SETMENU", [](Object& o, Args& a) { W(o).SetMenu(a.Obj(1)); return Value(); });
   c.Method("SETICON", [](Object& o, Args& a) { W(o).SetIcon(a.Obj(1)); return Value(); });
   c.Method("HELP", [](Object& o, Args&) { W(o).Help(); return Value(); });
@@ -460,6 +467,13 @@ void DefineMessages(xb::Class& c) {
     s.transparent = a.Log(8);
     if (!a.IsNil(9)) s.align = static_cast<UINT>(a.Int(9));
     w.Say(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), std::string(a.Str(3)), s);
+    return Value();
+  });
+  // SayBitmap(nRow, nCol, cBitmap, nWidth, nHeight, nRop)
+  c.Method("SAYBITMAP", [](Object& o, Args& a) {
+    const std::string bitmap = a.Arg(3).IsNumber() ? std::to_string(a.Int(3)) : std::string(a.Str(3));
+    W(o).SayBitmap(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), bitmap, static_cast<int>(a.Int(4)),
+                   static_cast<int>(a.Int(5)), static_cast<DWORD>(a.Int(6)));
     return Value();
   });
   c.Method("SAYRECT", [](Object& o, Args& a) {
@@ -539,6 +553,12 @@ void DefineMessages(xb::Class& c) {
   VDR_BLOCK_REQUEST("PROPERTIES", bProperties);
   VDR_BLOCK_REQUEST("ZIP", bZip);
   VDR_BLOCK_REQUEST("UNZIP", bUnZip);
+
+  // Objects read from a file and VBX events: what the placeholders of the framework answer.
+  c.Method("READFILE", [](Object&, Args& a) { return xb::CallFunction(xb::Intern("ULOADOBJECT"), a.Raw()); });
+  c.Method("VBXFIREEVENT", [](Object& o, Args& a) {
+    return xb::CallFunction("VBXEVENT", {W(o).Self(), a.Arg(1)});
+  });
 }
 
 }  // namespace

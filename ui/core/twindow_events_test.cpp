@@ -10,11 +10,13 @@
 
 #include <map>
 
+#include "runtime/macro.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
 #include "ui/bridge/gdi_handles.h"
+#include "ui/bridge/palette_table.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/help.h"
 #include "ui/core/twindow.h"
@@ -244,6 +246,45 @@ TEST_F(TWindowEventsTest, F1WithoutHelpFileSaysSo) {
   ASSERT_EQ(answerer.seen().size(), 1u);
   EXPECT_EQ(answerer.seen()[0].title, " Atención");
   EXPECT_EQ(answerer.seen()[0].AllText(), "No hay fichero de ayuda disponible.");
+  // No help file and no topic: both read as empty texts.
+  EXPECT_EQ(xb::EvalMacro("GETHELPFILE()").AsString(), "");
+  EXPECT_EQ(xb::EvalMacro("GETHELPTOPIC()").AsString(), "");
+  EXPECT_EQ(xb::EvalMacro("SETHELPTOPIC( 12 ), GETHELPTOPIC()").AsInt(), 12);
+  EXPECT_EQ(xb::EvalMacro("SETHELPTOPIC( NIL ), GETHELPTOPIC()").AsString(), "");
+}
+
+// The middle button with Ctrl held opens the inspector on the window's object; without Ctrl
+// nothing opens.
+TEST_F(TWindowEventsTest, CtrlAndTheMiddleButtonInspectTheWindow) {
+  auto w = Make();
+  w->Cargo = Value::String("carga");
+  std::vector<std::string> items;
+  vdr::test::DialogAnswerer answerer([&](const vdr::test::SeenDialog& d) {
+    HWND list = FindWindowExA(d.hwnd, nullptr, "ListBox", nullptr);
+    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      char text[512] = {};
+      SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      items.emplace_back(text);
+    }
+    EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\core_object_inspector.bmp"));
+    return d.ButtonId("Aceptar");
+  });
+  SendMessageA(w->hWnd, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(10, 10));
+  EXPECT_TRUE(answerer.seen().empty());
+  SendMessageA(w->hWnd, WM_MBUTTONDOWN, MK_MBUTTON | MK_CONTROL, MAKELPARAM(10, 10));
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  EXPECT_EQ(answerer.seen()[0].title, "TWINDOW");
+  auto has = [&](const std::string& line) { return std::find(items.begin(), items.end(), line) != items.end(); };
+  EXPECT_TRUE(has("CARGO           C \"carga\""));
+  EXPECT_TRUE(has("CCAPTION        C \"Prueba\""));
+  EXPECT_TRUE(has("LVISIBLE        L .t."));
+  EXPECT_TRUE(has("OWND            U "));
+  // From text, by either name.
+  items.clear();
+  xb::CallFunction("OINSPECT2", {w->Self()});
+  EXPECT_EQ(answerer.seen().size(), 2u);
+  EXPECT_TRUE(has("CARGO           C \"carga\""));
 }
 
 TEST_F(TWindowEventsTest, CommandsOfControlsGoBackToThemAsPrivateMessages) {
@@ -421,6 +462,38 @@ TEST_F(TWindowEventsTest, TimersReachTheTimerClassByIdentifier) {
   KillTimer(w->hWnd, 12);
   EXPECT_EQ(ids.front(), 12);
   xb::RegisterFunction("TIMEREVENT", [](Args&) { return Value(); });
+}
+
+// Palette messages reach the table of bitmaps with palettes: a new palette repaints the
+// foreground bitmap's window, a changed one every other window with a palette.
+TEST_F(TWindowEventsTest, PaletteMessagesRepaintTheWindowsWithPalettes) {
+  auto a = Make(40, 40, 200, 120);
+  auto b = Make(40, 260, 200, 120);
+  for (const auto& w : {a, b}) ShowWindow(w->hWnd, SW_SHOWNA);
+  vdr::test::PumpPending();
+  auto palette = [] {
+    struct {
+      WORD version = 0x300;
+      WORD count = 1;
+      PALETTEENTRY entries[1] = {{10, 20, 30, 0}};
+    } log;
+    return CreatePalette(reinterpret_cast<LOGPALETTE*>(&log));
+  };
+  HBITMAP bmp_a = CreateBitmap(4, 4, 1, 32, nullptr), bmp_b = CreateBitmap(4, 4, 1, 32, nullptr);
+  HPALETTE pal_a = palette(), pal_b = palette();
+  PalBmpNew(a->hWnd, bmp_a, pal_a);
+  PalBmpNew(b->hWnd, bmp_b, pal_b);  // the newest is the foreground one
+  auto needs_paint = [](const WindowRef& w) { return GetUpdateRect(w->hWnd, nullptr, FALSE) != FALSE; };
+  for (const auto& w : {a, b}) ValidateRect(w->hWnd, nullptr);
+  SendMessageA(a->hWnd, WM_QUERYNEWPALETTE, 0, 0);
+  EXPECT_TRUE(needs_paint(b));
+  EXPECT_FALSE(needs_paint(a));
+  for (const auto& w : {a, b}) ValidateRect(w->hWnd, nullptr);
+  SendMessageA(b->hWnd, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(b->hWnd), 0);
+  EXPECT_TRUE(needs_paint(a));
+  EXPECT_FALSE(needs_paint(b));
+  PalBmpFree(bmp_a, pal_a);
+  PalBmpFree(bmp_b, pal_b);
 }
 
 TEST_F(TWindowEventsTest, DroppedFilesReachTheBlockWithTheirPoint) {

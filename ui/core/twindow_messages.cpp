@@ -12,6 +12,7 @@
 #include "runtime/proc_stack.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/menu_wrappers.h"
+#include "ui/bridge/palette_table.h"
 #include "ui/bridge/small_helpers.h"
 #include "ui/bridge/text_drawing.h"
 #include "ui/bridge/window_geometry.h"
@@ -132,8 +133,9 @@ Answer TWindow::QueryDragIcon() {
   return Answer::Number(reinterpret_cast<LRESULT>(icon));
 }
 
-Answer TWindow::QueryNewPalette() { return IsIconic() ? Answer::Number(0) : Answer{}; }
-Answer TWindow::PaletteChanged(HWND) { return IsIconic() ? Answer::Number(0) : Answer{}; }
+// The windows that show bitmaps with palettes realise and repaint them.
+Answer TWindow::QueryNewPalette() { return Answer::Number(IsIconic() ? 0 : QryNewPalEvent()); }
+Answer TWindow::PaletteChanged(HWND changer) { return Answer::Number(IsIconic() ? 0 : PalChgEvent(changer)); }
 
 Answer TWindow::NcActivate(bool active) {
   if (!active && !bLostFocus.IsNil()) {
@@ -352,7 +354,8 @@ Answer TWindow::MenuSelect(int id, int flags, HMENU handle) {
     oMItemSelect = item;
     if (item != nullptr) SetMsg(item->Message());
   }
-  Eval(bMenuSelect, {item != nullptr ? Int(id) : xb::Value(), Int(flags), Handle(handle), Self()});
+  auto* item_object = dynamic_cast<xb::Object*>(item);
+  Eval(bMenuSelect, {item_object != nullptr ? item_object->AsValue() : xb::Value(), Int(flags), Handle(handle), Self()});
   return {};
 }
 
@@ -420,7 +423,7 @@ Answer TWindow::MouseMove(int row, int col, WPARAM keys) {
   HCURSOR cursor = nullptr;
   if (auto* own = dynamic_cast<WindowCursor*>(oCursor.get())) cursor = own->hCursor();
   ::SetCursor(cursor != nullptr ? cursor : LoadCursorA(nullptr, IDC_ARROW));
-  if (!cMsg.empty()) SetMsg(cMsg);
+  SetMsg(cMsg);  // an empty one brings the bar's default text back
   CheckToolTip();
   Eval(OnMouseMove, {Self(), Int(row), Int(col), Int(static_cast<std::int64_t>(keys))});
   if (!bMMoved.IsNil()) return AnswerOf(Eval(bMMoved, {Int(row), Int(col), Int(static_cast<std::int64_t>(keys)), Self()}));

@@ -3,9 +3,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+
 #include "runtime/runtime.h"
+#include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/window_text.h"
+#include "ui/bridge/bitmaps.h"
+#include "ui/bridge/device_context.h"
+#include "ui/bridge/gdi_handles.h"
+#include "ui/bridge/resources.h"
 #include "ui/core/core_test_support.h"
 
 namespace ui {
@@ -155,6 +162,116 @@ TEST_F(TWindowRuntimeTest, WindowsAreCreatedAndFoundFromText) {
   const Value none = xb::CallFunction("_VXH", {Value::Integer(0), Value::Integer(WM_USER + 500), Value::Integer(0),
                                                Value::Integer(0), Value::Integer(w->Slot())});
   EXPECT_TRUE(none.AsArray()[0].IsNil());
+}
+
+TEST_F(TWindowRuntimeTest, MHandleEventSendsTheMethodOfTheMessageTable) {
+  auto w = Make();
+  With(w, "{|o| o:bLClicked := {|nRow, nCol| nRow * 1000 + nCol }, o:bKeyDown := {|nKey| nKey + 1 } }");
+  struct Case {
+    const char* text;
+    Value answer;
+  };
+  const Case cases[] = {
+      {"{|o| o:mHandleEvent( 513, 0, 9 * 65536 + 7 ) }", Value::Integer(9007)},  // WM_LBUTTONDOWN
+      {"{|o| o:mHandleEvent( 256, 65, 0 ) }", Value::Integer(66)},              // WM_KEYDOWN
+      {"{|o| o:mHandleEvent( 1, 0, 0 ) }", Value()},                             // none in the table
+      {"{|o| o:mHandleEvent( 2100, 0, 0 ) }", Value()},
+      // Objects from files and VBX events: the framework's placeholders answer.
+      {"{|o| o:ReadFile( 'ventana.obj' ) }", Value()},
+      {"{|o| o:VbxFireEvent( 0 ) }", Value()},
+  };
+  for (const Case& c : cases) {
+    const Value got = With(w, c.text);
+    EXPECT_EQ(got.ValType(), c.answer.ValType()) << c.text;
+    EXPECT_TRUE(got.SameAs(c.answer)) << c.text;
+  }
+}
+
+TEST_F(TWindowRuntimeTest, SelColorChangesTheTextOrThePaneColour) {
+  auto w = Make();
+  With(w, "{|o| o:SetColor( 255, 65280 ) }");
+  struct Case {
+    const char* text;
+    const char* red;  // typed into the dialog; nullptr: cancelled
+    COLORREF text_colour;
+    COLORREF pane_colour;
+  };
+  const Case cases[] = {
+      {"{|o| o:SelColor() }", "10", RGB(10, 20, 30), 65280},
+      {"{|o| o:SelColor( .F. ) }", "40", RGB(10, 20, 30), RGB(40, 20, 30)},
+      {"{|o| o:SelColor() }", nullptr, RGB(10, 20, 30), RGB(40, 20, 30)},
+  };
+  for (const Case& c : cases) {
+    vdr::test::DialogAnswerer answerer([&](const vdr::test::SeenDialog& d) {
+      if (c.red == nullptr) return IDCANCEL;
+      SetDlgItemTextA(d.hwnd, 706, c.red);  // red, green and blue of the full dialog
+      SetDlgItemTextA(d.hwnd, 707, "20");
+      SetDlgItemTextA(d.hwnd, 708, "30");
+      return IDOK;
+    });
+    With(w, c.text);
+    EXPECT_EQ(answerer.seen().size(), 1u) << c.text;
+    EXPECT_EQ(w->nClrText, c.text_colour) << c.text;
+    EXPECT_EQ(w->nClrPane, c.pane_colour) << c.text;
+  }
+  EXPECT_EQ(w->oBrush->nRGBColor, RGB(40, 20, 30));  // the pane's brush follows
+}
+
+TEST_F(TWindowRuntimeTest, SayBitmapDrawsAFileOrAResourcePicture) {
+  ASSERT_NE(SetResources("VDRE.DLL"), nullptr);
+  auto w = Make(40, 40, 320, 200);
+  ShowWindow(w->hWnd, SW_SHOWNA);
+  vdr::test::PumpPending();
+  // A 4 x 4 picture of one colour in a file.
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  const std::string file = std::string(temp) + "vdr_saybitmap.bmp";
+  {
+    MemorySurface s(4, 4);
+    s.Clear(RGB(200, 30, 90));
+    HGLOBAL dib = DibFromBitmap(s.bitmap(), nullptr);
+    ASSERT_TRUE(DibWrite(file, dib));
+    GlobalFree(dib);
+  }
+  auto pixel = [&](int x, int y) {
+    WindowDC dc(w->hWnd);
+    return GetPixel(dc.get(), x, y);
+  };
+  With(w, "{|o| o:SayBitmap( 10, 20, '" + file + "' ) }");
+  EXPECT_EQ(pixel(20, 10), RGB(200, 30, 90));
+  EXPECT_EQ(pixel(23, 13), RGB(200, 30, 90));
+  EXPECT_NE(pixel(24, 14), RGB(200, 30, 90));
+  // Stretched to the size given.
+  With(w, "{|o| o:SayBitmap( 50, 20, '" + file + "', 20, 10 ) }");
+  EXPECT_EQ(pixel(39, 59), RGB(200, 30, 90));
+  // A resource of the module by name and by number: its corner as the picture's own.
+  HBITMAP header = LoadBitmapA(GetResources(), MAKEINTRESOURCEA(24004));
+  ASSERT_NE(header, nullptr);
+  MemorySurface own(1, 1);
+  {
+    MemoryDC source(own.dc());
+    SelectionScope select(source.get(), header);
+    BitBlt(own.dc(), 0, 0, 1, 1, source.get(), 0, 0, SRCCOPY);
+  }
+  DeleteObject(header);
+  With(w, "{|o| o:SayBitmap( 100, 150, 24004 ) }");
+  EXPECT_EQ(pixel(150, 100), own.Pixel(0, 0));
+  // A name that is no picture, or an all-digit name too long for a number, draws nothing.
+  With(w, "{|o| o:SayBitmap( 100, 250, 'NOEXISTE' ), o:SayBitmap( 100, 250, '123456789012345678901' ) }");
+  DeleteFileA(file.c_str());
+  FreeResources();
+}
+
+TEST_F(TWindowRuntimeTest, ChooseFontCancelledAnswersTheFontGiven) {
+  vdr::test::DialogAnswerer answerer(vdr::test::DialogAnswerer::PressId(IDCANCEL));
+  const Value font = xb::EvalMacro(
+      "CHOOSEFONT( { -13, 0, 0, 0, 700, .F., .F., .F., 0, 0, 0, 0, 0, 'Arial' }, 255 )");
+  ASSERT_TRUE(font.IsArray());
+  ASSERT_EQ(font.AsArray().size(), 14u);
+  EXPECT_EQ(font.AsArray().Get(0).AsInt(), -13);
+  EXPECT_EQ(font.AsArray().Get(4).AsInt(), 700);
+  EXPECT_EQ(font.AsArray().Get(13).AsString(), "Arial");
+  EXPECT_EQ(answerer.seen().size(), 1u);
 }
 
 TEST_F(TWindowRuntimeTest, FrameworkErrorsHaveTheirTexts) {
