@@ -35,6 +35,12 @@ const unsigned char kHours[] = {
 const unsigned char kTwoLineBand[] = {
 #include "engine_two_line_band.inc"
 };
+const unsigned char kDataLines[] = {
+#include "engine_data_lines.inc"
+};
+const unsigned char kGrid[] = {
+#include "engine_grid.inc"
+};
 
 std::string Golden(const unsigned char* bytes, std::size_t size) {
   return std::string(reinterpret_cast<const char*>(bytes), size);
@@ -313,6 +319,65 @@ TEST_F(ReportEngineTest, ATwoLineBandThatDoesNotFitStartsTheNextPage) {
     EXPECT_EQ(report.nPage, 2);
   }
   ExpectGolden(Golden(kTwoLineBand, sizeof kTwoLineBand), "engine_two_line_band");
+}
+
+// Titles of two lines, an article's code over its name, a column as wide as its widest value,
+// and totals under the amounts.
+TEST_F(ReportEngineTest, ColumnsOfSeveralTitleAndDataLines) {
+  Rows data{{{Value::String("A01"), Value::String("Pan de molde"), Value::Double(1234.5, 2), Value::Integer(3)},
+             {Value::String("B02"), Value::String("Leche"), Value::Integer(10), Value::Integer(12)},
+             {Value::String("C03"), Value::String("Aceite de oliva virgen"), Value::Double(0.25, 2), Value::Integer(1)}}};
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.cGrandTotal = "Total";
+    TQZRCol article = Column("", nullptr, 1, 0);
+    article.aTitle = {"Artículo", "(código y nombre)"};
+    article.aData = {{data.Field(0), ""}, {data.Field(1), ""}};
+    report.AddColumn(article);
+    TQZRCol amount = Column("Importe", data.Field(2), 0, 12, "N", 2, "@E 9,999,999.99", true);
+    amount.aTitle = {"Importe", "en euros"};
+    report.AddColumn(amount);
+    report.AddColumn(Column("Uds.", data.Field(3), 0, 0, "N", 2, "", true));
+    EXPECT_TRUE(report.Activate());
+    EXPECT_EQ(report.nMaxTitle, 2);
+    EXPECT_EQ(report.nMaxData, 2);
+    // The first record's values measure the columns without a size: its name, its units' title.
+    EXPECT_EQ(report.aColumns[0].nWidth, 17);
+    EXPECT_EQ(report.aColumns[2].nWidth, 4);
+  }
+  ExpectGolden(Golden(kDataLines, sizeof kDataLines), "engine_data_lines");
+}
+
+// A header, a centred title and a footer on every page; rules between the records, the grid
+// around the boxed columns, and the totals boxed.
+TEST_F(ReportEngineTest, HeaderTitleFooterSeparatorsAndGrid) {
+  Rows data = Numbered(32);
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.oHeader.Add("Comercial Ejemplo, S.L.");
+    report.oTitle.Add("Listado de importes", 1, 3);
+    report.oTitle.Add("por código", 1, 3);
+    report.oFooter.Add("Fin de página", 1, 2);
+    report.lSeparator = true;
+    report.lBoxOnTotal = true;
+    report.cPageTotal = "Suma";
+    report.cGrandTotal = "Total";
+    TQZRCol code = Column("Código", data.Field(0), 2, 6);
+    code.lGrid = true;
+    report.AddColumn(code);
+    TQZRCol amount = Column("Importe", data.Field(1), 9, 12, "N", 2, "@E 9,999,999.99", true);
+    amount.lGrid = true;
+    report.AddColumn(amount);
+    EXPECT_TRUE(report.Activate());
+    EXPECT_EQ(report.nPage, 2);
+  }
+  ExpectGolden(Golden(kGrid, sizeof kGrid), "engine_grid");
 }
 
 TEST_F(ReportEngineTest, NoColumnsOrNoFileNothingIsPrinted) {
