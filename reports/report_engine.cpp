@@ -210,7 +210,12 @@ std::string TQZRGroup::ConstruyeTexto(std::string cText, const std::string& cExp
 
 // ---- the report --------------------------------------------------------------------------------------
 
-TQZReport::TQZReport(ReportDevice* device) : device_(device) { lCreated = device_ != nullptr && device_->Ready(); }
+TQZReport::TQZReport(ReportDevice* device) { SetDevice(device); }
+
+void TQZReport::SetDevice(ReportDevice* device) {
+  device_ = device;
+  lCreated = device_ != nullptr && device_->Ready();
+}
 
 int TQZReport::PrintedLines() const {
   int lines = 1;
@@ -265,42 +270,16 @@ void TQZReport::Stabilize() {
   nMaxTitle = nMaxData = 1;
   line_height_ = 1;
   for (std::size_t i = 0; i < aColumns.size(); ++i) {
-    TQZRCol& c = aColumns[i];
-    c.nOrder = static_cast<int>(i) + 1;
+    StabilizeColumn(i);
+    const TQZRCol& c = aColumns[i];
     lTotal = lTotal || c.lTotal;
     lShadow = lShadow || c.lShadow;
     lGrid = lGrid || c.lGrid;
     nMaxTitle = std::max(nMaxTitle, c.TitleLines());
     nMaxData = std::max(nMaxData, c.DataLines());
-    c.nDataHeight = d.TextHeight(c.aFonts[0]);
-    c.nTitleHeight = d.TextHeight(c.aFonts[1]);
     line_height_ = std::max({line_height_, c.nDataHeight, c.nTitleHeight});
-    const int pattern = std::max(1, d.TextWidth(cCharPattern, c.aFonts[0]));
-    if (c.nSize > 0) {
-      c.nWidth = c.nSize * pattern;
-    } else {
-      // As wide as its widest title or value, in pattern characters.
-      const int title_pattern = std::max(1, d.TextWidth(cCharPattern, c.aFonts[1]));
-      int widest = 1;
-      for (int line = 1; line <= c.TitleLines(); ++line)
-        widest = std::max(widest, static_cast<int>(c.TitleText(line).size()) * title_pattern);
-      for (int line = 1; line <= c.DataLines(); ++line)
-        widest = std::max(widest, static_cast<int>(c.DataText(c.DataValue(line), line).size()) * pattern);
-      c.nWidth = widest;
-    }
-    c.nCol = c.nAnchoCol > 0 ? nMargenIzdo + c.nAnchoCol * std::max(1, d.TextWidth("b", c.aFonts[0])) : 0;
-    c.aLastValue.clear();
-    c.nTotal = 0;
   }
-  for (std::size_t n = 0; n < aGroups.size(); ++n) {
-    TQZRGroup& g = aGroups[n];
-    g.nOrder = static_cast<int>(n) + 1;
-    g.lHeader = !g.cHeader.empty() || !g.aHeadings.empty();
-    g.lFooter = !g.cFooter.empty();
-    g.nHeaderHeight = g.lHeader ? d.TextHeight(g.nFont) : 0;
-    g.nFooterHeight = g.lFooter ? d.TextHeight(g.FootFont()) : 0;
-    g.aTotal.assign(aColumns.size(), 0.0);
-  }
+  for (std::size_t n = 0; n < aGroups.size(); ++n) StabilizeGroup(static_cast<int>(n) + 1);
   oHeader.Stabilize(d, 0);
   oTitle.Stabilize(d, 0);
   oFooter.Stabilize(d, 0);
@@ -351,6 +330,41 @@ void TQZReport::Stabilize() {
   nLastDRow = nBottomRow - (lTotal ? nStdLineHeight / 2 : 0);
   lStable = true;
   lFinish = false;
+}
+
+void TQZReport::StabilizeColumn(std::size_t i) {
+  ReportDevice& d = *device_;
+  TQZRCol& c = aColumns[i];
+  c.nOrder = static_cast<int>(i) + 1;
+  c.nDataHeight = d.TextHeight(c.aFonts[0]);
+  c.nTitleHeight = d.TextHeight(c.aFonts[1]);
+  const int pattern = std::max(1, d.TextWidth(cCharPattern, c.aFonts[0]));
+  if (c.nSize > 0) {
+    c.nWidth = c.nSize * pattern;
+  } else {
+    // As wide as its widest title or value, in pattern characters.
+    const int title_pattern = std::max(1, d.TextWidth(cCharPattern, c.aFonts[1]));
+    int widest = 1;
+    for (int line = 1; line <= c.TitleLines(); ++line)
+      widest = std::max(widest, static_cast<int>(c.TitleText(line).size()) * title_pattern);
+    for (int line = 1; line <= c.DataLines(); ++line)
+      widest = std::max(widest, static_cast<int>(c.DataText(c.DataValue(line), line).size()) * pattern);
+    c.nWidth = widest;
+  }
+  c.nCol = c.nAnchoCol > 0 ? nMargenIzdo + c.nAnchoCol * std::max(1, d.TextWidth("b", c.aFonts[0])) : 0;
+  c.aLastValue.clear();
+  c.nTotal = 0;
+}
+
+void TQZReport::StabilizeGroup(int n) {
+  ReportDevice& d = *device_;
+  TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
+  g.nOrder = n;
+  g.lHeader = !g.cHeader.empty() || !g.aHeadings.empty();
+  g.lFooter = !g.cFooter.empty();
+  g.nHeaderHeight = g.lHeader ? d.TextHeight(g.nFont) : 0;
+  g.nFooterHeight = g.lFooter ? d.TextHeight(g.FootFont()) : 0;
+  g.aTotal.assign(aColumns.size(), 0.0);
 }
 
 bool TQZReport::Activate() {
@@ -437,7 +451,7 @@ void TQZReport::Play() {
         if (line > c.DataLines()) continue;
         const xb::Value value = c.DataValue(line);
         if (!lSummary || c.lGroupCol) SayValue(i, row + (c.nLinea - 1) * line_height_, c.nCol, line, c.lGroupCol, value);
-        AddTotals(i, value);
+        AddTotals(i, line, value);
       }
       if (!lSummary) Run(bEndLine, in_end_line_);
     }
@@ -468,9 +482,11 @@ void TQZReport::Play() {
     if (aGroups[n - 1].nCounter > 0) EndGroup(static_cast<int>(n), lPageGroup);
 }
 
-void TQZReport::AddTotals(std::size_t i, const xb::Value& value) {
+void TQZReport::AddTotals(std::size_t i, int line, const xb::Value& shown) {
   TQZRCol& c = aColumns[i];
   if (!((lTotal && c.lTotal && (!c.bTotalFor || c.bTotalFor())) || c.lAcumulada)) return;
+  const TQZRCol::DataLine* own = c.aData.empty() ? nullptr : &c.aData[static_cast<std::size_t>(line - 1)];
+  const xb::Value value = own != nullptr && own->bTotal ? own->bTotal() : shown;
   if (!value.IsNumber() && !value.IsString()) return;
   const double n = TotalNumber(value);
   c.nTotal += n;
@@ -542,15 +558,27 @@ void TQZReport::StartGroup(int n) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string text = (i == 0 ? g.cHeader : std::string()) + lines[i].second;
     StartLine(line_height_);
-    device_->Say(nRow, aColumns.front().nCol, text, g.nFont, 0, 1);
+    GroupHeader(n, nRow, text);
     nRow += line_height_;
     lFirstRow = false;
   }
 }
 
-void TQZReport::GroupTotal(const TQZRGroup& group, int row) {
+void TQZReport::GroupHeader(int n, int row, const std::string& text) {
+  const TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
+  if (g.lHeader) device_->Say(row, aColumns.front().nCol, text, g.nFont, 0, 1);
+}
+
+void TQZReport::GroupFooter(int n, int row) {
+  const TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
+  if (g.lFooter) device_->Say(row, aColumns.front().nCol, g.cFooter, g.FootFont(), 0, 1);
+  GroupTotal(n, row);
+}
+
+void TQZReport::GroupTotal(int n, int row) {
   if (!lTotal) return;
-  for (std::size_t i = 0; i < aColumns.size(); ++i) SayTotal(i, row, group.aTotal[i], aColumns[i].aFonts[3]);
+  const TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
+  for (std::size_t i = 0; i < aColumns.size(); ++i) SayTotal(i, row, g.aTotal[i], aColumns[i].aFonts[3]);
 }
 
 void TQZReport::EndGroup(int n, bool eject) {
@@ -562,8 +590,7 @@ void TQZReport::EndGroup(int n, bool eject) {
   }
   if (g.lFooter || lTotal) {
     if (lSummary || !lTotal) StartLine(line_height_);
-    if (g.lFooter) device_->Say(nRow, aColumns.front().nCol, g.cFooter, g.FootFont(), 0, 1);
-    GroupTotal(g, nRow);
+    GroupFooter(n, nRow);
   }
   nRow += line_height_;
   lFirstRow = false;

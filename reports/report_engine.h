@@ -65,6 +65,7 @@ class TQZRCol {
   struct DataLine {
     std::function<xb::Value()> bData;
     std::string cPicture;
+    std::function<xb::Value()> bTotal;  // what the totals add (none: bData's value)
   };
   std::string cTitle;
   std::vector<std::string> aTitle;   // title lines; none: cTitle alone
@@ -149,6 +150,8 @@ class TQZReport {
   using Hook = std::function<void(TQZReport&)>;
 
   explicit TQZReport(ReportDevice* device);
+  // The device it prints on, when it was made without one.
+  void SetDevice(ReportDevice* device);
 
   void AddColumn(TQZRCol column) { aColumns.push_back(std::move(column)); }
   void AddGroup(TQZRGroup group) { aGroups.push_back(std::move(group)); }
@@ -215,6 +218,9 @@ class TQZReport {
   bool lIsNarrow = false, lGroup = false, lShadow = false, lGrid = false, lThisShadow = false;
 
   void Stabilize();
+  // One column's heights, width and own position; one group's flags, heights and totals.
+  void StabilizeColumn(std::size_t i);
+  void StabilizeGroup(int n);
   void Play();
   void StartPage();
   void EndPage();
@@ -247,6 +253,11 @@ class TQZReport {
   // The left edge of the report and its width: its columns', at least its lines'.
   std::pair<int, int> Span() const;
   void SayTotal(std::size_t column, int row, double total, int font);
+  // Group n's (from 1) heading text, its footing caption followed by its totals, or its totals
+  // alone, at a row.
+  void GroupHeader(int n, int row, const std::string& text);
+  void GroupFooter(int n, int row);
+  void GroupTotal(int n, int row);
   void Underline(std::size_t column, bool text, bool twice, int line, int row);
   void ColumnSeparator(std::size_t column, int row, bool force);
 
@@ -257,10 +268,9 @@ class TQZReport {
   void Run(const Hook& hook, bool& running);
   // Starts a line of this height, on a new page when it does not fit.
   void StartLine(int height);
-  void AddTotals(std::size_t i, const xb::Value& value);
+  void AddTotals(std::size_t i, int line, const xb::Value& shown);
   void SayValue(std::size_t i, int row, int col, int line, bool group_column, const xb::Value& value);
   void UnderlineText(std::size_t i, bool text, bool twice, int row, const std::string& shown);
-  void GroupTotal(const TQZRGroup& group, int row);
   // The step of a rule: a text line, or ten pen widths.
   int RuleHeight();
   int SeparatorHeight();

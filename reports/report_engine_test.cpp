@@ -335,7 +335,7 @@ TEST_F(ReportEngineTest, ColumnsOfSeveralTitleAndDataLines) {
     report.cGrandTotal = "Total";
     TQZRCol article = Column("", nullptr, 1, 0);
     article.aTitle = {"Artículo", "(código y nombre)"};
-    article.aData = {{data.Field(0), ""}, {data.Field(1), ""}};
+    article.aData = {{data.Field(0), "", nullptr}, {data.Field(1), "", nullptr}};
     report.AddColumn(article);
     TQZRCol amount = Column("Importe", data.Field(2), 0, 12, "N", 2, "@E 9,999,999.99", true);
     amount.aTitle = {"Importe", "en euros"};
