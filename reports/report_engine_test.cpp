@@ -380,6 +380,70 @@ TEST_F(ReportEngineTest, HeaderTitleFooterSeparatorsAndGrid) {
   ExpectGolden(Golden(kGrid, sizeof kGrid), "engine_grid");
 }
 
+// A page device that logs its rules and fills: 100 units an inch, characters 10 wide and
+// 10 high, pens 1 wide.
+class DrawingDevice : public ReportDevice {
+ public:
+  bool Ready() const override { return true; }
+  bool IsText() const override { return false; }
+  void StartPage() override {}
+  void EndPage() override {}
+  void End() override {}
+  void Say(int, int, std::string_view, int, int, int) override {}
+  void PenLine(int top, int left, int bottom, int right, int pen) override {
+    log.push_back((top == bottom ? "h " : "v ") + std::to_string(top) + "," + std::to_string(left) + "-" +
+                  std::to_string(bottom) + "," + std::to_string(right) + " p" + std::to_string(pen));
+  }
+  void FillRect(int top, int left, int bottom, int right, std::uint32_t colour) override {
+    log.push_back("fill " + std::to_string(top) + "," + std::to_string(left) + "-" + std::to_string(bottom) + "," +
+                  std::to_string(right) + " " + std::to_string(colour));
+  }
+  int TextWidth(std::string_view text, int) override { return static_cast<int>(text.size()) * 10; }
+  int TextHeight(int) override { return 10; }
+  int Width() override { return 2000; }
+  int Height() override { return 3000; }
+  int LogPixX() override { return 100; }
+  int LogPixY() override { return 100; }
+  int Orientation() override { return 1; }
+  int MmToRow(double mm) override { return static_cast<int>(mm * 4); }
+  int MmToCol(double mm) override { return static_cast<int>(mm * 4); }
+  std::vector<std::string> log;
+};
+
+// On a page: the title rule joined across the gap, the gridded column's vertical rules and
+// underlines, a separator between records, and every other record shaded in its colour.
+TEST_F(ReportEngineTest, RulesGridUnderlinesSeparatorsAndShadingOnAPage) {
+  Rows data = Numbered(3);
+  DrawingDevice device;
+  TQZReport report(&device);
+  AsARun(report);
+  data.Attach(report);
+  report.lJoin = report.lSeparator = report.lGlobalShadow = true;
+  report.nClrShadow = 0xC0FFC0;
+  report.AddColumn(Column("Cód", data.Field(0), 0, 3));
+  TQZRCol amount = Column("Importe", data.Field(1), 0, 4, "N", 2, "", false);
+  amount.lGrid = amount.lUnderline = true;
+  amount.nPen = 2;
+  report.AddColumn(amount);
+  ASSERT_TRUE(report.Activate());
+  // Columns at 960 (30 wide) and 1000 (40 wide), separated by 10; the grid and the joined
+  // rules reach half of that beyond them.
+  EXPECT_EQ(device.log, (std::vector<std::string>{
+                            // the titles' grid and their rule, joined
+                            "v 20,995-30,995 p2", "v 20,1045-30,1045 p2", "v 30,995-40,995 p2", "v 30,1045-40,1045 p2",
+                            "h 35,955-35,995 p0", "h 35,995-35,1045 p0",
+                            // the first record: shaded, underlined, its grid
+                            "fill 40,960-50,990 12648384", "fill 40,1000-50,1040 12648384", "h 50,995-50,1045 p2",
+                            "v 40,995-50,995 p2", "v 40,1045-50,1045 p2",
+                            // a separator, the second record: not shaded
+                            "h 50,960-50,1045 p0", "h 64,995-64,1045 p2", "v 54,995-64,995 p2", "v 54,1045-64,1045 p2",
+                            // a separator, the third record: shaded
+                            "h 64,960-64,1045 p0", "fill 68,960-78,990 12648384", "fill 68,1000-78,1040 12648384",
+                            "h 78,995-78,1045 p2", "v 68,995-78,995 p2", "v 68,1045-78,1045 p2",
+                            // the closing rule of a report without totals
+                            "v 78,995-83,995 p2", "v 78,1045-83,1045 p2", "h 83,955-83,995 p0", "h 83,995-83,1045 p0"}));
+}
+
 TEST_F(ReportEngineTest, NoColumnsOrNoFileNothingIsPrinted) {
   {
     TQZRFile file(path_);
