@@ -260,7 +260,7 @@ void TQZReport::Stabilize() {
   nAltoCabecera = d.MmToRow(nAltoCabMM);
   nMargenIzdo = d.MmToCol(nMgIzMM);
   nDnMargin = d.MmToRow(nMgDnMM);
-  nSeparator = std::max(1, d.TextWidth(cCharPattern, nStdFont));
+  if (nSeparator <= 0) nSeparator = std::max(1, d.TextWidth(cCharPattern, nStdFont));
   nStdLineHeight = std::max(1, d.TextHeight(nStdFont));
   nTopMargin = static_cast<int>(d.LogPixY() * 0.2);
   nLeftMargin = nRightMargin = static_cast<int>(d.LogPixX() * 0.2);

@@ -210,7 +210,8 @@ class TQZReport {
   ReportDevice* Device() const { return device_; }
   int nRow = 0;
   int nAltoCabecera = 0, nMargenIzdo = 0;
-  int nTitleRow = 0, nBottomRow = 0, nStdLineHeight = 1, nRptWidth = 0, nSeparator = 1;
+  int nTitleRow = 0, nBottomRow = 0, nStdLineHeight = 1, nRptWidth = 0;
+  int nSeparator = 0;  // the gap between columns (0: the pattern's width)
   int nLeftMargin = 0, nRightMargin = 0, nTopMargin = 0, nDnMargin = 0, nMargin = 0;
   int nMaxTitle = 1, nMaxData = 1, nTitleHeight = 0, nFirstDRow = 0, nLastDRow = 0, nDataLine = 1, nCounter = 0;
   std::vector<int> aCols, aDataHeight;

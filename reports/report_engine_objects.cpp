@@ -721,6 +721,9 @@ void TQZReportObject::Prepare() {
 void TQZReportObject::Activate(const std::vector<Value>& given) {
   for (std::size_t i = 0; i < given.size() && i <= kPostGroup; ++i)
     if (blocks[i].IsNil() && !given[i].IsNil()) blocks[i] = given[i];
+  if (blocks[kFor].IsNil()) blocks[kFor] = Const(Value::Logical(true));
+  if (blocks[kWhile].IsNil())
+    blocks[kWhile] = Value(xb::Block::Native([](xb::Args&) { return Value::Logical(!xb::CallFunction("EOF").AsLogical()); }));
   Prepare();
   engine_->Activate();
   if (oRptWnd.IsObject() && xb::HasMessage(oRptWnd, xb::Intern("END"))) xb::Send(oRptWnd, "END");
@@ -772,6 +775,20 @@ void DefineReport(xb::Class& c) {
   c.Data("LPRINTER", &TQZReportObject::lPrinter);
   c.Data("LSCREEN", &TQZReportObject::lScreen);
   c.Data("LNOCANCEL", &TQZReportObject::lNoCancel);
+  c.Data("LPAGETOTAL", &TQZReportObject::lPageTotal);
+  // Per column and title or data line, its block (an empty text where a column has fewer).
+  for (auto [name, member] : {std::pair{"ATEXT", &TQZRColObject::aTitle}, std::pair{"ADATA", &TQZRColObject::aData}})
+    c.Property(name, [member](xb::Object& o) {
+      std::size_t lines = 1;
+      for (auto& col : R(o).columns) lines = std::max(lines, (col.get()->*member).size());
+      xb::Array a = xb::Array::New();
+      for (auto& col : R(o).columns) {
+        std::vector<Value> cells = col.get()->*member;
+        cells.resize(lines, Const(Value::String("")));
+        a.Append(ArrayOf(cells));
+      }
+      return Value(a);
+    }, nullptr);
   static const char* const block_names[] = {"BFOR",      "BWHILE",     "BINIT",      "BEND",        "BSTARTPAGE",
                                             "BENDPAGE",  "BSTARTGROUP", "BENDGROUP", "BSTARTLINE",  "BENDLINE",
                                             "BCHANGE",   "BPOSTEND",   "BPOSTPAGE",  "BPOSTGROUP",  "BSKIP",

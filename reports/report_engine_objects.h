@@ -150,7 +150,7 @@ class TQZReportObject : public xb::Object {
   xb::Value oDevice, oRptWnd, oPagina, oDlg, Cargo;
   std::vector<xb::Value> aFont, aPen;
   std::string cFile, cName, cRptFile, cResName, cDocument;
-  bool lHTML = false, lPrinter = false, lScreen = false, lNoCancel = false;
+  bool lHTML = false, lPrinter = false, lScreen = false, lNoCancel = false, lPageTotal = true;
 
  private:
   void Wire();

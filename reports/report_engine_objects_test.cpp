@@ -69,6 +69,8 @@ TEST_F(ReportEngineObjectsTest, AReportBuiltFromCompiledTextPrintsThroughTheClas
   X("nPaginas := 0, oRep:Activate(,,, {|o| nPaginas := o:nPage})");
   ASSERT_TRUE(errors.empty()) << errors.front()->description << " " << errors.front()->operation;
   EXPECT_EQ(X("nPaginas").AsInt(), 1);
+  EXPECT_EQ(X("ValType(oRep:bFor) + ValType(oRep:bWhile) + ValType(oRep:bInit)").AsString(), "BBU");
+  EXPECT_EQ(X("Len(oRep:aData[2])").AsInt(), 2);
   EXPECT_EQ(X("Len(oRep:aColumns)").AsInt(), 3);
   EXPECT_EQ(X("oZona:nWidth").AsInt(), 6);
   EXPECT_EQ(X("oImp:nTotal").AsDouble(), 35.0);

@@ -280,6 +280,31 @@ TEST_F(ReportEngineTest, ASummaryPrintsOneLineAGroup) {
   ExpectGolden(Golden(kSummary, sizeof kSummary), "engine_summary");
 }
 
+// Records the for-condition refuses print nowhere and count in no group: SUR's 1,25 is left
+// out of its zone's total and of the grand total.
+TEST_F(ReportEngineTest, RecordsFailingTheForConditionCountInNoGroup) {
+  Rows data = Sales();
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.bFor = [&data] { return data.Field(2)().AsDouble() >= 2; };
+    report.lPageGroup = false;
+    report.cGrandTotal = "Total";
+    report.AddColumn(Column("Zona", data.Field(0), 1, 6));
+    report.AddColumn(Column("Importe", data.Field(2), 8, 10, "N", 2, "@E 999,999.99", true));
+    report.aColumns[0].lGroupCol = true;
+    report.AddGroup(Group(data, {0}, "", "Suma"));
+    EXPECT_TRUE(report.Activate());
+    EXPECT_EQ(report.aGroups[0].nCounter, 0) << "ended";
+  }
+  EXPECT_EQ(Read(), Page({"Zona   Importe   ", "------ ----------", "NORTE       10,00", "             5,50",
+                          "             2,00", "------ ----------", "Suma        17,50", "SUR          7,00",
+                          "             3,00", "------ ----------", "Suma        10,00", "------ ----------",
+                          "Total       27,50"}));
+}
+
 TEST_F(ReportEngineTest, HoursPrintAndTotalAsHoursAndMinutes) {
   Rows data{{{Value::String("Ana"), Value::Integer(135), Value::Integer(60)},
              {Value::String("Luis"), Value::Integer(125), Value::Integer(-75)},
