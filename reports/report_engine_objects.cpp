@@ -725,7 +725,32 @@ void TQZReportObject::Activate(const std::vector<Value>& given) {
   if (blocks[kWhile].IsNil())
     blocks[kWhile] = Value(xb::Block::Native([](xb::Args&) { return Value::Logical(!xb::CallFunction("EOF").AsLogical()); }));
   Prepare();
+  // The progress window: its meter hides, its button stops the printing.
+  std::vector<Value> buttons;
+  if (oRptWnd.IsObject() && xb::HasMessage(oRptWnd, xb::Intern("ACONTROLS"))) {
+    const Value controls = xb::Send(oRptWnd, "ACONTROLS");
+    for (const Value& control : Items(controls)) {
+      if (!control.IsObject()) continue;
+      const std::string& kind = control.AsObject()->ClassName();
+      if (kind == "TMETER" && xb::HasMessage(control, xb::Intern("HIDE"))) xb::Send(control, "HIDE");
+      if (kind != "TBUTTON") continue;
+      if (xb::HasMessage(control, xb::Intern("SETTEXT")))
+        xb::Send(control, "SETTEXT", {Value::String(lScreen ? "&Cancelar" : "&Previsualizar")});
+      TQZReport* engine = engine_.get();
+      if (!xb::HasMessage(control, xb::Intern("_BACTION"))) continue;
+      xb::Send(control, "_BACTION", {Value(xb::Block::Native([engine](xb::Args&) {
+                 engine->lBreak = true;
+                 return Value();
+               }))});
+      buttons.push_back(control);
+    }
+    // The window's messages run between records, so the button is heard.
+    engine_->bRefresh = [] {
+      if (xb::FindFunction("SYSREFRESH") != nullptr) xb::CallFunction("SYSREFRESH");
+    };
+  }
   engine_->Activate();
+  for (const Value& button : buttons) xb::Send(button, "_BACTION", {Value()});
   if (oRptWnd.IsObject() && xb::HasMessage(oRptWnd, xb::Intern("END"))) xb::Send(oRptWnd, "END");
   if (engine_->lStable && blocks[kPreview].IsBlock()) Eval(blocks[kPreview], {oDevice, AsValue()});
 }

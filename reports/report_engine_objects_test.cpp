@@ -114,6 +114,45 @@ TEST_F(ReportEngineObjectsTest, TheTextDeviceAndTheGroupTextAnswerCompiledText) 
   EXPECT_EQ(X("oRep:nPage").AsInt(), 0);
 }
 
+// The progress window given as oRptWnd: its meter hides, its button reads "&Previsualizar"
+// (not a preview) and stops the printing after the record it was pressed on; the end block
+// does not run and the window closes.
+TEST_F(ReportEngineObjectsTest, TheProgressWindowsButtonStopsThePrinting) {
+  // Stand-ins for the dialog and its controls, which only the windowed program has.
+  if (xb::Class::Find("TBUTTON") == nullptr) {
+    xb::Class::Define("TBUTTON").Var("CCAPTION").Var("BACTION").Method("SETTEXT", [](xb::Object& o, xb::Args& a) {
+      o.Slot(0) = a.Arg(1);
+      return xb::Value();
+    });
+  }
+  if (xb::Class::Find("TMETER") == nullptr)
+    xb::Class::Define("TMETER").Var("LHIDDEN", xb::Value::Logical(false)).Method("HIDE", [](xb::Object& o, xb::Args&) {
+      o.Slot(0) = xb::Value::Logical(true);
+      return xb::Value();
+    });
+  if (xb::Class::Find("TESPERA") == nullptr)
+    xb::Class::Define("TESPERA").Var("ACONTROLS").Var("LENDED", xb::Value::Logical(false)).Method("END", [](xb::Object& o, xb::Args&) {
+      o.Slot(1) = xb::Value::Logical(true);
+      return xb::Value();
+    });
+  xb::RegisterFunction("TEST_OBJETO", [](xb::Args& a) { return xb::Value(xb::Class::Find(a.Str(1))->New()); });
+  X("oBtn := TEST_OBJETO('TBUTTON'), oMeter := TEST_OBJETO('TMETER'), oWnd := TEST_OBJETO('TESPERA')");
+  X("oWnd:aControls := {oMeter, oBtn}");
+  X("oRep := TQZReport():New(,,,,,,,,,, '" + path_ + "'), oRep:oRptWnd := oWnd");
+  X("oZona := TQZRCol():New({{|| 'Zona'}}, 1, {{|a| FIELD->ZONA}}, 6,,,,,,,,, oRep), oRep:AddColumn(oZona)");
+  X("lFin := .F., oRep:Activate(,,, {|| lFin := .T.},,,,,, {|| IIf(RecNo() == 1, Eval(oBtn:bAction), NIL)})");
+  EXPECT_TRUE(X("oMeter:lHidden").AsLogical());
+  EXPECT_EQ(X("oBtn:cCaption").AsString(), "&Previsualizar");
+  EXPECT_TRUE(X("oBtn:bAction == NIL").AsLogical()) << "the action goes with the printing";
+  EXPECT_TRUE(X("oWnd:lEnded").AsLogical());
+  EXPECT_TRUE(X("oRep:lBreak").AsLogical());
+  EXPECT_FALSE(X("lFin").AsLogical());
+  const std::string text = ReadFile(path_);
+  EXPECT_NE(text.find("NORTE"), std::string::npos);
+  EXPECT_EQ(text.find("SUR"), std::string::npos) << text;
+  X("oBtn := oMeter := oWnd := NIL");
+}
+
 // Without a device a report is not created; the windowed outputs make printers and previews.
 TEST_F(ReportEngineObjectsTest, APrinterWithoutTheWindowedOutputsIsNotCreated) {
   SetEngineDeviceMaker({});
