@@ -229,6 +229,13 @@ int TQZReport::BandLines() const {
   return std::max(std::max(nLineasReg, 1), data * PrintedLines());
 }
 
+int TQZReport::TotalsDepth() const {
+  int line = 1;
+  for (const TQZRCol& c : aColumns)
+    if (c.lTotal) line = std::max(line, c.nLinea);
+  return (line - 1) * line_height_;
+}
+
 int TQZReport::RuleHeight() { return device_->IsText() ? nStdLineHeight : device_->PenWidth() * 10; }
 
 int TQZReport::SeparatorHeight() { return device_->IsText() ? nStdLineHeight : 4 * device_->PenWidth(); }
@@ -320,7 +327,7 @@ void TQZReport::Stabilize() {
   oTitle.Stabilize(d, nTopMargin + nAltoCabecera + oHeader.nHeight);
   oFooter.Stabilize(d, d.Height() - oFooter.nHeight - nDnMargin);
   nTitleRow = oHeader.nHeight + oTitle.nHeight + nTopMargin;
-  nBottomRow = d.Height() - oFooter.nHeight - nDnMargin - (lTotal ? nStdLineHeight + line_height_ : 0) -
+  nBottomRow = d.Height() - oFooter.nHeight - nDnMargin - (lTotal ? nStdLineHeight + line_height_ + TotalsDepth() : 0) -
                (lSeparator || (lJoin && !lTotal) ? rule : 0) - (lBoxOnTotal ? nStdLineHeight : 0);
   const int printed = PrintedLines();
   nTitleHeight = nMaxTitle * printed * line_height_;
@@ -578,21 +585,23 @@ void TQZReport::GroupFooter(int n, int row) {
 void TQZReport::GroupTotal(int n, int row) {
   if (!lTotal) return;
   const TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
-  for (std::size_t i = 0; i < aColumns.size(); ++i) SayTotal(i, row, g.aTotal[i], aColumns[i].aFonts[3]);
+  for (std::size_t i = 0; i < aColumns.size(); ++i)
+    SayTotal(i, row + (aColumns[i].nLinea - 1) * line_height_, g.aTotal[i], aColumns[i].aFonts[3]);
 }
 
 void TQZReport::EndGroup(int n, bool eject) {
   TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
   Run(bEndGroup, in_end_group_);
+  const int depth = lTotal ? TotalsDepth() : 0;
   if (!lSummary && lTotal) {
-    StartLine(2 * line_height_);
+    StartLine(2 * line_height_ + depth);
     TotalLine(nGroupLine);
   }
   if (g.lFooter || lTotal) {
-    if (lSummary || !lTotal) StartLine(line_height_);
+    if (lSummary || !lTotal) StartLine(line_height_ + depth);
     GroupFooter(n, nRow);
   }
-  nRow += line_height_;
+  nRow += line_height_ + depth;
   lFirstRow = false;
   Run(bPostGroup, in_end_group_);
   if (g.lEject && eject && While() && For()) EndPage();  // a footer was just printed: never the first row
@@ -604,9 +613,11 @@ void TQZReport::End() {
   if (ended_) return;
   ended_ = true;
   lFinish = true;
-  if (device_ == nullptr) return;
   if (!lCreated || !lStable) {
-    device_->End();
+    // Nothing was printed; the device ends and the end block still runs (it tidies up after
+    // the run).
+    if (device_ != nullptr) device_->End();
+    if (bEnd) bEnd(*this);
     return;
   }
   if (!lBreak && bEnd) bEnd(*this);

@@ -274,6 +274,9 @@ class TQZReport {
   void UnderlineText(std::size_t i, bool text, bool twice, int row, const std::string& shown);
   // The step of a rule: a text line, or ten pen widths.
   int RuleHeight();
+  // How far below their first line the totals reach: the highest printed line of a column
+  // that totals.
+  int TotalsDepth() const;
   int SeparatorHeight();
   void ApplyAdded();
 

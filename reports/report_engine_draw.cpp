@@ -170,17 +170,21 @@ void TQZReport::PageTotal() {
     if (lSeparator || lJoin) TotalLine(nTotalLine, 0);
     return;
   }
+  // Totals stand on their columns' printed lines.
+  const int depth = TotalsDepth();
   if (lBoxOnTotal) {
     TotalLine(nTotalLine, 2);
-    Grid(nStdLineHeight, nRow);
+    Grid(nStdLineHeight + depth, nRow);
   } else {
     TotalLine(nTotalLine, 0);
   }
   const std::string& label = lFinish ? cGrandTotal : cPageTotal;
   if (!label.empty()) device_->Say(nRow, aColumns.front().nCol, label, nTotalFont, 0, 1);
   if (lFinish || !cPageTotal.empty()) {
-    for (std::size_t i = 0; i < aColumns.size(); ++i) SayTotal(i, nRow, aColumns[i].nTotal, aColumns[i].aFonts[2]);
+    for (std::size_t i = 0; i < aColumns.size(); ++i)
+      SayTotal(i, nRow + (aColumns[i].nLinea - 1) * line_height_, aColumns[i].nTotal, aColumns[i].aFonts[2]);
   }
+  nRow += depth;
   // Boxed totals close under their line; the others keep a blank line after them.
   if (lBoxOnTotal) {
     nRow += nStdLineHeight;

@@ -469,6 +469,31 @@ TEST_F(ReportEngineTest, RulesGridUnderlinesSeparatorsAndShadingOnAPage) {
                             "v 78,995-83,995 p2", "v 78,1045-83,1045 p2", "h 83,955-83,995 p0", "h 83,995-83,1045 p0"}));
 }
 
+// A total of a column on a record's second printed line prints on the second line of the
+// group's and of the report's totals.
+TEST_F(ReportEngineTest, TotalsStandOnTheirColumnsPrintedLines) {
+  Rows data = Sales();
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.lPageGroup = false;
+    report.cGrandTotal = "Total";
+    report.AddColumn(Column("Zona", data.Field(0), 1, 6));
+    TQZRCol amount = Column("Importe", data.Field(2), 8, 10, "N", 2, "@E 999,999.99", true);
+    amount.nLinea = 2;
+    report.AddColumn(amount);
+    report.AddGroup(Group(data, {0}, "", "Suma"));
+    EXPECT_TRUE(report.Activate());
+  }
+  EXPECT_EQ(Read(), Page({"Zona  ", "       Importe   ", "------ ----------", "NORTE ", "            10,00", "NORTE ",
+                          "             5,50", "NORTE ", "             2,00", "------ ----------", "Suma",
+                          "            17,50", "SUR   ", "             7,00", "SUR   ", "             1,25", "SUR   ",
+                          "             3,00", "------ ----------", "Suma", "            11,25", "------ ----------",
+                          "Total", "            28,75"}));
+}
+
 TEST_F(ReportEngineTest, NoColumnsOrNoFileNothingIsPrinted) {
   {
     TQZRFile file(path_);
@@ -479,9 +504,12 @@ TEST_F(ReportEngineTest, NoColumnsOrNoFileNothingIsPrinted) {
   EXPECT_EQ(Read(), "");
   TQZRFile none("");
   TQZReport report(&none);
+  bool ended = false;
+  report.bEnd = [&ended](TQZReport&) { ended = true; };
   report.AddColumn(Column("A", [] { return Value::String("x"); }, 1, 1));
   EXPECT_FALSE(report.lCreated);
   EXPECT_FALSE(report.Activate());
+  EXPECT_TRUE(ended) << "the end block tidies up after a report that never printed";
 }
 
 TEST_F(ReportEngineTest, NoRecordsPrintsTitlesAndAZeroTotal) {
