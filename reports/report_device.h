@@ -3,6 +3,7 @@
 // Fonts are the report's font numbers (from 1); each device makes its own fonts from them.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace reports {
@@ -29,6 +30,12 @@ class ReportDevice {
   // 3 centred); without one, from col.
   virtual void Say(int row, int col, std::string_view text, int font, int width, int pad) = 0;
   virtual void Line(int /*top*/, int /*left*/, int /*bottom*/, int /*right*/) {}
+  // A rule with the report's pen `pen` (from 1; 0 or a pen it does not have: the horizontal
+  // rules' pen).
+  virtual void PenLine(int top, int left, int bottom, int right, int /*pen*/) { Line(top, left, bottom, right); }
+  // A rectangle filled with an RGB colour (0x00BBGGRR), under the texts drawn after it: the
+  // shading of a line. A text device has no colours.
+  virtual void FillRect(int /*top*/, int /*left*/, int /*bottom*/, int /*right*/, std::uint32_t /*colour*/) {}
   // The designed header's drawings: a line or a box with a pen of `points` width, and a
   // picture file stretched over a rectangle. A text device has none of them.
   virtual void HeaderLine(int /*top*/, int /*left*/, int /*bottom*/, int /*right*/, int /*points*/) {}

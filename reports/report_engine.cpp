@@ -1,11 +1,15 @@
 #include "reports/report_engine.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
+#include "data/value_text.h"
+#include "runtime/block.h"
 #include "runtime/lib/numbers.h"
 #include "runtime/lib/picture.h"
 #include "runtime/lib/strings.h"
+#include "runtime/macro.h"
 #include "runtime/number.h"
 
 namespace reports {
@@ -31,8 +35,53 @@ double Round(double value, int decimals) {
   return std::round(value * scale) / scale;
 }
 
-// A character total ("1.234") read as a number.
-double AsNumber(const xb::Value& value) {
+std::string NumberText(double value, const std::string& picture) {
+  const int decimals = PictureDecimals(picture);
+  const xb::Value rounded = xb::Value::Double(Round(value, decimals), decimals);
+  if (picture.empty()) return std::string(xb::AllTrim(xb::NumberToStr(rounded)));
+  return WithoutBlanks(xb::Transform(rounded, xb::Picture(picture)));
+}
+
+std::string UpperAscii(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The pieces of an expression joined by "+" outside strings and parentheses.
+std::vector<std::string> PlusPieces(const std::string& expr) {
+  std::vector<std::string> pieces(1);
+  int depth = 0;
+  char quote = 0;
+  for (char c : expr) {
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(' || c == '[' || c == '{') {
+      ++depth;
+    } else if (c == ')' || c == ']' || c == '}') {
+      --depth;
+    } else if (c == '+' && depth == 0) {
+      pieces.emplace_back();
+      continue;
+    }
+    pieces.back() += c;
+  }
+  return pieces;
+}
+
+// The text of an expression's value; "" when it does not compile.
+std::string EvalText(const std::string& expr, const std::vector<xb::Value>& args = {}, bool with_group = false) {
+  const std::string text(xb::AllTrim(expr));
+  if (text.empty()) return {};
+  const std::string source = with_group ? "{ | cGrupo | " + text + " }" : "{ || " + text + " }";
+  if (xb::CheckSyntax(source)) return {};
+  return data::ValueText(xb::MacroBlock(source).Call(args));
+}
+
+}  // namespace
+
+double TotalNumber(const xb::Value& value) {
   if (value.IsNumber()) return value.AsDouble();
   if (!value.IsString()) return 0;
   std::string text(value.AsString());
@@ -42,19 +91,10 @@ double AsNumber(const xb::Value& value) {
   return number.IsNumber() ? number.AsDouble() : 0;
 }
 
-std::string NumberText(double value, const std::string& picture) {
-  const int decimals = PictureDecimals(picture);
-  const xb::Value rounded = xb::Value::Double(Round(value, decimals), decimals);
-  if (picture.empty()) return std::string(xb::AllTrim(xb::NumberToStr(rounded)));
-  return WithoutBlanks(xb::Transform(rounded, xb::Picture(picture)));
-}
-
-}  // namespace
-
 std::string TransHoras(const xb::Value& minutes, int size) {
   double total = 0;
   if (minutes.IsNumber()) total = minutes.AsDouble();
-  else if (minutes.IsString()) total = AsNumber(xb::Value::String(xb::AllTrim(minutes.AsString())));
+  else if (minutes.IsString()) total = TotalNumber(xb::Value::String(xb::AllTrim(minutes.AsString())));
   if (size < 8) return "";
   const bool negative = total < 0;
   const auto whole = static_cast<std::int64_t>(std::fabs(total));
@@ -64,16 +104,70 @@ std::string TransHoras(const xb::Value& minutes, int size) {
   return std::string(xb::AllTrim(text));
 }
 
-// ---- columns and groups ----------------------------------------------------------------------------
+// ---- lines, columns and groups ---------------------------------------------------------------------
 
-std::string TQZRCol::DataText(const xb::Value& value) const {
+void TQZRLine::Add(std::string text, int font, int pad) {
+  aLine.push_back({[text = std::move(text)] { return text; }, font, pad});
+}
+
+std::string TQZRLine::Text(std::size_t line) const {
+  return line < aLine.size() && aLine[line].bText ? aLine[line].bText() : std::string();
+}
+
+void TQZRLine::Stabilize(ReportDevice& device, int top) {
+  aRow.assign(aLine.size(), top);
+  aWidth.assign(aLine.size(), 0);
+  nHeight = nWidth = 0;
+  if (Text(0).empty()) return;
+  int row = top;
+  for (std::size_t i = 0; i < aLine.size(); ++i) {
+    aRow[i] = row;
+    aWidth[i] = device.TextWidth(Text(i), aLine[i].nFont);
+    nWidth = std::max(nWidth, aWidth[i]);
+    row += device.TextHeight(aLine[i].nFont);
+  }
+  nHeight = row - top;
+}
+
+void TQZRLine::Say(ReportDevice& device, int margin, int width) const {
+  if (Text(0).empty()) return;
+  for (std::size_t i = 0; i < aLine.size() && i < aRow.size(); ++i) {
+    int col = margin;
+    if (aLine[i].nPad == 2) col = margin + width - aWidth[i];
+    else if (aLine[i].nPad == 3) col = margin + width / 2 - aWidth[i] / 2;
+    device.Say(aRow[i], col, Text(i), aLine[i].nFont, 0, 1);
+  }
+}
+
+std::string TQZRCol::TitleText(int line) const {
+  if (aTitle.empty()) return line == 1 ? cTitle : std::string();
+  return line >= 1 && line <= static_cast<int>(aTitle.size()) ? aTitle[static_cast<std::size_t>(line - 1)] : std::string();
+}
+
+xb::Value TQZRCol::DataValue(int line) const {
+  const std::function<xb::Value()>* block = nullptr;
+  if (aData.empty()) {
+    if (line == 1) block = &bData;
+  } else if (line >= 1 && line <= static_cast<int>(aData.size())) {
+    block = &aData[static_cast<std::size_t>(line - 1)].bData;
+  }
+  return block != nullptr && *block ? (*block)() : xb::Value::String("");
+}
+
+const std::string& TQZRCol::Picture(int line) const {
+  if (aData.empty() || line < 1 || line > static_cast<int>(aData.size())) return cPicture;
+  return aData[static_cast<std::size_t>(line - 1)].cPicture;
+}
+
+std::string TQZRCol::DataText(const xb::Value& value, int line) const {
+  const std::string& picture = Picture(line);
   if (cTipoCol == "H") return TransHoras(value, nSize);
-  if (cTipoCol == "N" && value.IsNumber()) return NumberText(value.AsDouble(), cPicture);
-  if (cPicture.empty()) {
+  if (cTipoCol == "N" && value.IsNumber()) return NumberText(value.AsDouble(), picture);
+  if (picture.empty()) {
     if (value.IsString()) return std::string(value.AsString());
     return xb::Transform(value, xb::Picture(""));
   }
-  return xb::Transform(value, xb::Picture(cPicture));
+  return xb::Transform(value, xb::Picture(picture));
 }
 
 std::string TQZRCol::TotalText(double total) const {
@@ -94,14 +188,71 @@ bool TQZRGroup::Check() {
   return cOldValue != cValue;
 }
 
+std::string TQZRGroup::ConstruyeTexto(std::string cText, const std::string& cExpr) const {
+  // Pieces that apply a function to the group's value are called with it; the runs of other
+  // pieces between them are evaluated as one expression each.
+  std::string run;
+  auto flush = [&] {
+    if (!run.empty()) cText += EvalText(run);
+    run.clear();
+  };
+  for (const std::string& piece : PlusPieces(cExpr)) {
+    if (UpperAscii(piece).find("(CGRUPO)") != std::string::npos) {
+      flush();
+      cText += EvalText(piece, {xb::Value::String(cValue)}, true);
+    } else {
+      run += (run.empty() ? "" : "+") + piece;
+    }
+  }
+  flush();
+  return cText;
+}
+
 // ---- the report --------------------------------------------------------------------------------------
 
-TQZReport::TQZReport(ReportDevice* device) : device_(device) { lCreated = device_ != nullptr && device_->Ready(); }
+TQZReport::TQZReport(ReportDevice* device) { SetDevice(device); }
 
-int TQZReport::BandLines() const {
-  int lines = std::max(nLineasReg, 1);
+void TQZReport::SetDevice(ReportDevice* device) {
+  device_ = device;
+  lCreated = device_ != nullptr && device_->Ready();
+}
+
+int TQZReport::PrintedLines() const {
+  int lines = 1;
   for (const TQZRCol& c : aColumns) lines = std::max(lines, c.nLinea);
   return lines;
+}
+
+int TQZReport::BandLines() const {
+  int data = 1;
+  for (const TQZRCol& c : aColumns) data = std::max(data, c.DataLines());
+  return std::max(std::max(nLineasReg, 1), data * PrintedLines());
+}
+
+int TQZReport::TotalsDepth() const {
+  int line = 1;
+  for (const TQZRCol& c : aColumns)
+    if (c.lTotal) line = std::max(line, c.nLinea);
+  return (line - 1) * line_height_;
+}
+
+int TQZReport::RuleHeight() { return device_->IsText() ? nStdLineHeight : device_->PenWidth() * 10; }
+
+int TQZReport::SeparatorHeight() { return device_->IsText() ? nStdLineHeight : 4 * device_->PenWidth(); }
+
+void TQZReport::ApplyAdded() {
+  for (std::size_t i = 0; i < aColumns.size(); ++i) {
+    if (i < aLineCol.size()) aColumns[i].nLinea = std::max(1, aLineCol[i]);
+    if (i < aColGroup.size()) aColumns[i].lGroupCol = aColGroup[i];
+  }
+  for (std::size_t n = 0; n < aGroups.size() && n < aHeadGroup.size(); ++n) {
+    TQZRGroup& g = aGroups[n];
+    g.aHeadings.clear();
+    for (std::size_t i = 0; i < aHeadGroup[n].size(); ++i) {
+      const int line = n < aLineGroup.size() && i < aLineGroup[n].size() ? aLineGroup[n][i] : 1;
+      g.aHeadings.push_back({line, [this, n, expr = aHeadGroup[n][i]] { return aGroups[n].ConstruyeTexto("", expr); }});
+    }
+  }
 }
 
 void TQZReport::Stabilize() {
@@ -111,31 +262,34 @@ void TQZReport::Stabilize() {
     lCreated = false;
     return;
   }
+  ApplyAdded();
   ReportDevice& d = *device_;
   nAltoCabecera = d.MmToRow(nAltoCabMM);
   nMargenIzdo = d.MmToCol(nMgIzMM);
   nDnMargin = d.MmToRow(nMgDnMM);
-  nSeparator = std::max(1, d.TextWidth(cCharPattern, nStdFont));
+  if (nSeparator <= 0) nSeparator = std::max(1, d.TextWidth(cCharPattern, nStdFont));
   nStdLineHeight = std::max(1, d.TextHeight(nStdFont));
   nTopMargin = static_cast<int>(d.LogPixY() * 0.2);
   nLeftMargin = nRightMargin = static_cast<int>(d.LogPixX() * 0.2);
 
-  lTotal = false;
+  lTotal = lShadow = lGrid = false;
+  lGroup = !aGroups.empty();
+  nMaxTitle = nMaxData = 1;
   line_height_ = 1;
-  for (TQZRCol& c : aColumns) {
+  for (std::size_t i = 0; i < aColumns.size(); ++i) {
+    StabilizeColumn(i);
+    const TQZRCol& c = aColumns[i];
     lTotal = lTotal || c.lTotal;
-    line_height_ = std::max({line_height_, d.TextHeight(c.aFonts[0]), d.TextHeight(c.aFonts[1])});
-    const int pattern = std::max(1, d.TextWidth(cCharPattern, c.aFonts[0]));
-    c.nWidth = c.nSize > 0 ? c.nSize * pattern : std::max(1, d.TextWidth(c.cTitle, c.aFonts[1]));
-    c.nCol = c.nAnchoCol > 0 ? nMargenIzdo + c.nAnchoCol * std::max(1, d.TextWidth("b", c.aFonts[0])) : 0;
-    c.lLastValue = false;
-    c.nTotal = 0;
+    lShadow = lShadow || c.lShadow;
+    lGrid = lGrid || c.lGrid;
+    nMaxTitle = std::max(nMaxTitle, c.TitleLines());
+    nMaxData = std::max(nMaxData, c.DataLines());
+    line_height_ = std::max({line_height_, c.nDataHeight, c.nTitleHeight});
   }
-  for (TQZRGroup& g : aGroups) {
-    g.lHeader = !g.cHeader.empty() || !g.aHeadings.empty();
-    g.lFooter = !g.cFooter.empty();
-    g.aTotal.assign(aColumns.size(), 0.0);
-  }
+  for (std::size_t n = 0; n < aGroups.size(); ++n) StabilizeGroup(static_cast<int>(n) + 1);
+  oHeader.Stabilize(d, 0);
+  oTitle.Stabilize(d, 0);
+  oFooter.Stabilize(d, 0);
 
   // The columns' places: their own, or after the one before (the first at the centring margin).
   auto place = [this](int margin) {
@@ -148,7 +302,7 @@ void TQZReport::Stabilize() {
       nRptWidth = std::max(nRptWidth, end);
     }
   };
-  nRptWidth = 0;
+  nRptWidth = std::max({0, oHeader.nWidth, oTitle.nWidth, oFooter.nWidth});
   place(0);
   const int page = d.Width() - nLeftMargin - nRightMargin;
   if (d.IsText()) {
@@ -164,9 +318,60 @@ void TQZReport::Stabilize() {
   }
   nMargin = std::max(0, (d.Width() - nLeftMargin - nRightMargin - nRptWidth) / 2) + nLeftMargin;
   place(nMargin);
-  nTitleRow = nTopMargin;
-  nBottomRow = d.Height() - nDnMargin - (lTotal ? nStdLineHeight + line_height_ : 0);
+  aCols.clear();
+  for (const TQZRCol& c : aColumns) aCols.push_back(c.nCol);
+
+  // Header and title lines below the designed header, the footer above the bottom margin.
+  const int rule = RuleHeight();
+  oHeader.Stabilize(d, nTopMargin + nAltoCabecera);
+  oTitle.Stabilize(d, nTopMargin + nAltoCabecera + oHeader.nHeight);
+  oFooter.Stabilize(d, d.Height() - oFooter.nHeight - nDnMargin);
+  nTitleRow = oHeader.nHeight + oTitle.nHeight + nTopMargin;
+  nBottomRow = d.Height() - oFooter.nHeight - nDnMargin - (lTotal ? nStdLineHeight + line_height_ + TotalsDepth() : 0) -
+               (lSeparator || (lJoin && !lTotal) ? rule : 0) - (lBoxOnTotal ? nStdLineHeight : 0);
+  const int printed = PrintedLines();
+  nTitleHeight = nMaxTitle * printed * line_height_;
+  aDataHeight.assign(static_cast<std::size_t>(nMaxData), printed * line_height_);
+  nFirstDRow = nTitleRow + nTitleHeight + (nTitleUpLine != 0 ? nStdLineHeight : 0) +
+               (nTitleDnLine != 0 ? nStdLineHeight : 0);
+  nLastDRow = nBottomRow - (lTotal ? nStdLineHeight / 2 : 0);
   lStable = true;
+  lFinish = false;
+}
+
+void TQZReport::StabilizeColumn(std::size_t i) {
+  ReportDevice& d = *device_;
+  TQZRCol& c = aColumns[i];
+  c.nOrder = static_cast<int>(i) + 1;
+  c.nDataHeight = d.TextHeight(c.aFonts[0]);
+  c.nTitleHeight = d.TextHeight(c.aFonts[1]);
+  const int pattern = std::max(1, d.TextWidth(cCharPattern, c.aFonts[0]));
+  if (c.nSize > 0) {
+    c.nWidth = c.nSize * pattern;
+  } else {
+    // As wide as its widest title or value, in pattern characters.
+    const int title_pattern = std::max(1, d.TextWidth(cCharPattern, c.aFonts[1]));
+    int widest = 1;
+    for (int line = 1; line <= c.TitleLines(); ++line)
+      widest = std::max(widest, static_cast<int>(c.TitleText(line).size()) * title_pattern);
+    for (int line = 1; line <= c.DataLines(); ++line)
+      widest = std::max(widest, static_cast<int>(c.DataText(c.DataValue(line), line).size()) * pattern);
+    c.nWidth = widest;
+  }
+  c.nCol = c.nAnchoCol > 0 ? nMargenIzdo + c.nAnchoCol * std::max(1, d.TextWidth("b", c.aFonts[0])) : 0;
+  c.aLastValue.clear();
+  c.nTotal = 0;
+}
+
+void TQZReport::StabilizeGroup(int n) {
+  ReportDevice& d = *device_;
+  TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
+  g.nOrder = n;
+  g.lHeader = !g.cHeader.empty() || !g.aHeadings.empty();
+  g.lFooter = !g.cFooter.empty();
+  g.nHeaderHeight = g.lHeader ? d.TextHeight(g.nFont) : 0;
+  g.nFooterHeight = g.lFooter ? d.TextHeight(g.FootFont()) : 0;
+  g.aTotal.assign(aColumns.size(), 0.0);
 }
 
 bool TQZReport::Activate() {
@@ -190,12 +395,32 @@ bool TQZReport::Activate() {
   return nPage > 0;
 }
 
+void TQZReport::Run(const Hook& hook, bool& running) {
+  if (!hook || running) return;
+  running = true;
+  hook(*this);
+  running = false;
+}
+
 void TQZReport::Skip() {
+  ++nCounter;
+  Run(bChange, in_change_);
   if (bSkip) bSkip();
+}
+
+void TQZReport::nLineaReg(int n) {
+  if (n < 2 || n > static_cast<int>(aColumns.size())) return;
+  const int line = aColumns[static_cast<std::size_t>(n - 2)].nLinea;
+  if (aColumns[static_cast<std::size_t>(n - 1)].nLinea == line) return;
+  int height = 0;
+  for (int i = n - 2; i >= 0 && aColumns[static_cast<std::size_t>(i)].nLinea == line; --i)
+    height = std::max(height, aColumns[static_cast<std::size_t>(i)].nTitleHeight);
+  nRow += height;
 }
 
 void TQZReport::Play() {
   StartPage();
+  Run(bInit, in_init_);
   if (!aGroups.empty()) {
     while (While() && !For()) Skip();
     for (std::size_t i = 0; i < aGroups.size(); ++i) {
@@ -203,6 +428,7 @@ void TQZReport::Play() {
       StartGroup(static_cast<int>(i) + 1);
     }
   }
+  const int printed = PrintedLines();
   const int band = BandLines() * line_height_;
   while (!lBreak && While()) {
     if (bRefresh) bRefresh();
@@ -212,10 +438,33 @@ void TQZReport::Play() {
       continue;
     }
     for (TQZRGroup& g : aGroups) ++g.nCounter;
-    if (!lSummary) StartLine(band);
-    for (std::size_t i = 0; i < aColumns.size(); ++i) SayColumn(i, nRow + (aColumns[i].nLinea - 1) * line_height_);
+    int top = nRow;
     if (!lSummary) {
-      nRow += band;
+      StartLine(band + (lSeparator && !lFirstRow ? SeparatorHeight() : 0));
+      if (lSeparator && !lFirstRow) Separator();
+      top = nRow;
+    }
+    // Each data line holds the columns' printed lines, one under the other.
+    for (int line = 1; line <= nMaxData; ++line) {
+      nDataLine = line;
+      const int row = top + (line - 1) * printed * line_height_;
+      if (!lSummary) {
+        nRow = row;
+        Shadow(printed * line_height_);
+        Run(bStartLine, in_start_line_);
+      }
+      for (std::size_t i = 0; i < aColumns.size(); ++i) {
+        TQZRCol& c = aColumns[i];
+        if (line > c.DataLines()) continue;
+        const xb::Value value = c.DataValue(line);
+        if (!lSummary || c.lGroupCol) SayValue(i, row + (c.nLinea - 1) * line_height_, c.nCol, line, c.lGroupCol, value);
+        AddTotals(i, line, value);
+      }
+      if (!lSummary) Run(bEndLine, in_end_line_);
+    }
+    if (!lSummary) {
+      Grid(band, top);
+      nRow = top + band;
       lFirstRow = false;
     }
     Skip();
@@ -240,32 +489,13 @@ void TQZReport::Play() {
     if (aGroups[n - 1].nCounter > 0) EndGroup(static_cast<int>(n), lPageGroup);
 }
 
-void TQZReport::SayColumn(std::size_t i, int row) {
-  TQZRCol& c = aColumns[i];
-  const xb::Value value = c.bData ? c.bData() : xb::Value::String("");
-  if (!lSummary || c.lGroupCol) {
-    xb::Value shown = value;
-    if (c.lAcumulada) {
-      const double so_far = aGroups.empty() ? c.nTotal : aGroups.back().aTotal[i];
-      shown = xb::Value::Number(AsNumber(value) + so_far);
-    }
-    const std::string text = c.DataText(shown);
-    if (!c.lGroupCol || !c.lLastValue || text != c.uLastValue) {
-      device_->Say(row, c.nCol, text, c.aFonts[0], c.nWidth, c.nPad);
-      if (c.lGroupCol) {
-        c.uLastValue = text;
-        c.lLastValue = true;
-      }
-    }
-  }
-  AddTotals(i, value);
-}
-
-void TQZReport::AddTotals(std::size_t i, const xb::Value& value) {
+void TQZReport::AddTotals(std::size_t i, int line, const xb::Value& shown) {
   TQZRCol& c = aColumns[i];
   if (!((lTotal && c.lTotal && (!c.bTotalFor || c.bTotalFor())) || c.lAcumulada)) return;
+  const TQZRCol::DataLine* own = c.aData.empty() ? nullptr : &c.aData[static_cast<std::size_t>(line - 1)];
+  const xb::Value value = own != nullptr && own->bTotal ? own->bTotal() : shown;
   if (!value.IsNumber() && !value.IsString()) return;
-  const double n = AsNumber(value);
+  const double n = TotalNumber(value);
   c.nTotal += n;
   for (TQZRGroup& g : aGroups) g.aTotal[i] += n;
 }
@@ -279,75 +509,50 @@ void TQZReport::StartPage() {
   ++nPage;
   if (bPageShown) bPageShown(nPage);
   nRow = 0;
-  if (bStartPage && !in_start_page_) {
-    in_start_page_ = true;
-    bStartPage(*this);
-    in_start_page_ = false;
-  }
+  Run(bStartPage, in_start_page_);
+  const auto [left, width] = Span();
+  oHeader.Say(*device_, left, width);
+  oTitle.Say(*device_, left, width);
   ColTitle();
   lFirstRow = true;
 }
 
 void TQZReport::EndPage() {
+  Run(bEndPage, in_end_page_);
   PageTotal();
+  const auto [left, width] = Span();
+  oFooter.Say(*device_, left, width);
+  Run(bPostPage, in_end_page_);
+  if (lFinish) Run(bPostEnd, in_end_page_);
   device_->EndPage();
   if (!lFinish) StartPage();
 }
 
 void TQZReport::ColTitle() {
   nRow += nTitleRow;
-  TotalLine(nTitleUpLine);
-  int lines = 1;
-  for (const TQZRCol& c : aColumns) {
-    lines = std::max(lines, c.nLinea);
-    const int pad = device_->IsText() ? 1 : c.nPad;
-    device_->Say(nRow + (c.nLinea - 1) * line_height_, c.nCol, c.cTitle, c.aFonts[1], c.nWidth, pad);
+  TotalLine(nTitleUpLine, 1);
+  const int printed = PrintedLines();
+  for (int line = 1; line <= nMaxTitle; ++line) {
+    const int row = nRow + (line - 1) * printed * line_height_;
+    if (nTitleUpLine == 0) Grid(printed * line_height_, row);
+    for (std::size_t i = 0; i < aColumns.size(); ++i)
+      SayTitle(i, row + (aColumns[i].nLinea - 1) * line_height_, line);
   }
-  nRow += lines * line_height_;
-  TotalLine(nTitleDnLine);
+  nRow += nMaxTitle * printed * line_height_;
+  TotalLine(nTitleDnLine, 2);
   lFirstRow = true;
-}
-
-void TQZReport::TotalLine(int kind) {
-  if (kind != 1 && kind != 2) return;
-  if (device_->IsText()) {
-    for (const TQZRCol& c : aColumns) device_->Say(nRow, c.nCol, std::string(static_cast<std::size_t>(c.nWidth), '-'), 1, 0, 1);
-    nRow += nStdLineHeight;
-    return;
-  }
-  const int w = device_->PenWidth() * 10;
-  for (const TQZRCol& c : aColumns) {
-    if (kind == 1) {
-      device_->Line(nRow + w / 2, c.nCol, nRow + w / 2, c.nCol + c.nWidth);
-    } else {
-      device_->Line(nRow + w * 2 / 5, c.nCol, nRow + w * 2 / 5, c.nCol + c.nWidth);
-      device_->Line(nRow + w * 3 / 5, c.nCol, nRow + w * 3 / 5, c.nCol + c.nWidth);
-    }
-  }
-  nRow += w;
-}
-
-void TQZReport::PageTotal() {
-  if (!lTotal) return;
-  TotalLine(nTotalLine);
-  const std::string& label = lFinish ? cGrandTotal : cPageTotal;
-  if (!label.empty()) device_->Say(nRow, aColumns.front().nCol, label, nTotalFont, 0, 1);
-  if (lFinish || !cPageTotal.empty()) {
-    for (const TQZRCol& c : aColumns) {
-      if (c.lTotal) device_->Say(nRow, c.nCol, c.TotalText(c.nTotal), c.aFonts[2], c.nWidth, c.nPad);
-    }
-  }
-  nRow += 2 * nStdLineHeight;
 }
 
 void TQZReport::StartGroup(int n) {
   TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
   if (n == 1) {
-    for (TQZRCol& c : aColumns) c.lLastValue = false;
+    for (TQZRCol& c : aColumns) c.aLastValue.clear();
   }
   g.Reset(*this);
   g.lNeedStart = false;
-  if (!While() || !g.lHeader) return;
+  if (!While()) return;
+  Run(bStartGroup, in_start_group_);
+  if (!g.lHeader) return;
   // One printed line for each heading line number; the caption opens the first.
   std::vector<std::pair<int, std::string>> lines;
   for (const TQZRGroup::Heading& h : g.aHeadings) {
@@ -360,33 +565,45 @@ void TQZReport::StartGroup(int n) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string text = (i == 0 ? g.cHeader : std::string()) + lines[i].second;
     StartLine(line_height_);
-    device_->Say(nRow, aColumns.front().nCol, text, g.nFont, 0, 1);
+    GroupHeader(n, nRow, text);
     nRow += line_height_;
     lFirstRow = false;
   }
 }
 
-void TQZReport::GroupTotal(const TQZRGroup& group, int row) {
+void TQZReport::GroupHeader(int n, int row, const std::string& text) {
+  const TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
+  if (g.lHeader) device_->Say(row, aColumns.front().nCol, text, g.nFont, 0, 1);
+}
+
+void TQZReport::GroupFooter(int n, int row) {
+  const TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
+  if (g.lFooter) device_->Say(row, aColumns.front().nCol, g.cFooter, g.FootFont(), 0, 1);
+  GroupTotal(n, row);
+}
+
+void TQZReport::GroupTotal(int n, int row) {
   if (!lTotal) return;
-  for (std::size_t i = 0; i < aColumns.size(); ++i) {
-    const TQZRCol& c = aColumns[i];
-    if (c.lTotal) device_->Say(row, c.nCol, c.TotalText(group.aTotal[i]), c.aFonts[3], c.nWidth, c.nPad);
-  }
+  const TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
+  for (std::size_t i = 0; i < aColumns.size(); ++i)
+    SayTotal(i, row + (aColumns[i].nLinea - 1) * line_height_, g.aTotal[i], aColumns[i].aFonts[3]);
 }
 
 void TQZReport::EndGroup(int n, bool eject) {
   TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
+  Run(bEndGroup, in_end_group_);
+  const int depth = lTotal ? TotalsDepth() : 0;
   if (!lSummary && lTotal) {
-    StartLine(2 * line_height_);
+    StartLine(2 * line_height_ + depth);
     TotalLine(nGroupLine);
   }
   if (g.lFooter || lTotal) {
-    if (lSummary || !lTotal) StartLine(line_height_);
-    if (g.lFooter) device_->Say(nRow, aColumns.front().nCol, g.cFooter, g.nFootFont > 0 ? g.nFootFont : g.nFont, 0, 1);
-    GroupTotal(g, nRow);
+    if (lSummary || !lTotal) StartLine(line_height_ + depth);
+    GroupFooter(n, nRow);
   }
-  nRow += line_height_;
+  nRow += line_height_ + depth;
   lFirstRow = false;
+  Run(bPostGroup, in_end_group_);
   if (g.lEject && eject && While() && For()) EndPage();  // a footer was just printed: never the first row
   g.nCounter = 0;
   g.lNeedStart = true;
@@ -396,9 +613,11 @@ void TQZReport::End() {
   if (ended_) return;
   ended_ = true;
   lFinish = true;
-  if (device_ == nullptr) return;
   if (!lCreated || !lStable) {
-    device_->End();
+    // Nothing was printed; the device ends and the end block still runs (it tidies up after
+    // the run).
+    if (device_ != nullptr) device_->End();
+    if (bEnd) bEnd(*this);
     return;
   }
   if (!lBreak && bEnd) bEnd(*this);

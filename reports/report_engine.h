@@ -1,19 +1,26 @@
 // TQZReport: the report generator's banded engine. It walks the records a run has put in
 // its work table and prints, on a ReportDevice, the designed page header (through the
-// start-page hook), column titles, one band a record (its columns on one or more printed
-// lines), group headings with the group's values, group subtotals, page totals and the
-// grand total. TQZRCol is one column, TQZRGroup one group.
+// start-page hook), its header and title lines, column titles, one band a record (its
+// columns on one or more printed lines, each column with one or more data lines), group
+// headings with the group's values, group subtotals, page totals, the grand total and the
+// footer lines. Data lines may be shaded every other one, separated by rules and boxed by a
+// grid. TQZRCol is one column, TQZRGroup one group, TQZRLine a header, title or footer.
 //
 //   TQZReport report(device);
 //   report.AddColumn(...); report.AddGroup(...);
 //   report.bWhile = ...; report.bSkip = ...;   // the walk over the records
 //   report.Activate();
+//
+// Compiled text reaches the same engine through the classes of report_engine_objects.h.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "reports/report_device.h"
@@ -26,34 +33,81 @@ class TQZReport;
 // TransHoras: minutes as "2 h, 15'" in a column of nSize characters ("" below 8); a
 // character value is read as minutes.
 std::string TransHoras(const xb::Value& minutes, int size);
+// A value as totals add it: a number, or a text ("1.234,5") read as one.
+double TotalNumber(const xb::Value& value);
+
+// A header, title or footer: lines of text, each in a font and aligned in the report's width
+// (1 left, 2 right, 3 centred). When its first line reads "" it takes no room and prints
+// nothing.
+class TQZRLine {
+ public:
+  struct Line {
+    std::function<std::string()> bText;
+    int nFont = 1;
+    int nPad = 1;
+  };
+  std::vector<Line> aLine;
+
+  // Set by the layout.
+  std::vector<int> aRow, aWidth;
+  int nHeight = 0, nWidth = 0;
+
+  void Add(std::string text, int font = 1, int pad = 1);
+  std::string Text(std::size_t line) const;
+  // Rows from `top` down, one a line; widths measured.
+  void Stabilize(ReportDevice& device, int top);
+  // Every line at its row, placed in the report's width from `margin`.
+  void Say(ReportDevice& device, int margin, int width) const;
+};
 
 class TQZRCol {
  public:
+  struct DataLine {
+    std::function<xb::Value()> bData;
+    std::string cPicture;
+    std::function<xb::Value()> bTotal;  // what the totals add (none: bData's value)
+  };
   std::string cTitle;
+  std::vector<std::string> aTitle;   // title lines; none: cTitle alone
   std::function<xb::Value()> bData;  // the value of the current record
+  std::vector<DataLine> aData;       // data lines; none: bData with cPicture alone
   std::string cPicture;              // data picture; totals use cTotalPict
   std::string cTotalPict;
   std::string cTipoCol = "C";        // "C", "N", "L", "D", "H" (minutes)
   int nAnchoCol = 0;                 // starting position in characters (0: after the previous)
-  int nSize = 0;                     // width in characters (0: from the title and data)
+  int nSize = 0;                     // width in characters (0: the widest title or value)
   int nPad = 1;                      // 1 left, 2 right, 3 centred
   int nLinea = 1;                    // printed line within the record band
+  int nPen = 1;                      // the report's pen of its grid and underlines
   bool lTotal = false;
   bool lAcumulada = false;           // printed as a running total
   bool lIniGrupo = true;             // group totals restart at each group
   bool lGroupCol = false;            // part of a group key: printed in summaries, not repeated
+  bool lShadow = false;
+  bool lGrid = false;                // vertical rules at both sides
+  bool lSeparator = true;            // its own Separator draws
+  bool lUnderline = false, lDobleUnd = false, lTextUnd = false;
   std::function<bool()> bTotalFor;   // the record counts in the totals (none: every one)
   std::array<int, 4> aFonts{1, 1, 1, 1};  // data, title, total, subtotal
 
   // Set by the layout and the run.
   int nCol = 0;
   int nWidth = 0;
+  int nDataHeight = 0, nTitleHeight = 0;
+  int nOrder = 0;
   double nTotal = 0;
-  std::string uLastValue;
-  bool lLastValue = false;
+  std::vector<std::optional<std::string>> aLastValue;  // a group column's last text, per data line
 
-  // The value as printed (picture, hours, numbers without blanks).
-  std::string DataText(const xb::Value& value) const;
+  int TitleLines() const { return aTitle.empty() ? 1 : static_cast<int>(aTitle.size()); }
+  int DataLines() const { return aData.empty() ? 1 : static_cast<int>(aData.size()); }
+  // Title line `line` (from 1); "" past the last.
+  std::string TitleText(int line) const;
+  // The value of data line `line` (from 1) on the current record; "" past the last.
+  xb::Value DataValue(int line) const;
+  const std::string& Picture(int line) const;
+  // The value as printed (picture, hours, numbers without blanks), with the picture of data
+  // line `line`.
+  std::string DataText(const xb::Value& value, int line = 1) const;
   std::string TotalText(double total) const;
 };
 
@@ -74,6 +128,8 @@ class TQZRGroup {
   std::vector<double> aTotal;
   std::string cValue, cOldValue;
   int nCounter = 0;
+  int nOrder = 0;
+  int nHeaderHeight = 0, nFooterHeight = 0;
   bool lNeedStart = true;
   bool lHeader = false;
   bool lFooter = false;
@@ -82,11 +138,20 @@ class TQZRGroup {
   void Reset(const TQZReport& report);
   // The current record's key differs from the group's.
   bool Check();
+  int FootFont() const { return nFootFont > 0 ? nFootFont : nFont; }
+  // cText followed by the value of cExpr: a trailing piece that applies a function to
+  // "(cGrupo)" is called with the group's value, what stands before it is evaluated as an
+  // expression.
+  std::string ConstruyeTexto(std::string cText, const std::string& cExpr) const;
 };
 
 class TQZReport {
  public:
+  using Hook = std::function<void(TQZReport&)>;
+
   explicit TQZReport(ReportDevice* device);
+  // The device it prints on, when it was made without one.
+  void SetDevice(ReportDevice* device);
 
   void AddColumn(TQZRCol column) { aColumns.push_back(std::move(column)); }
   void AddGroup(TQZRGroup group) { aGroups.push_back(std::move(group)); }
@@ -99,8 +164,10 @@ class TQZReport {
   std::function<bool()> bWhile;   // records remain
   std::function<bool()> bFor;     // the record prints (none: every one)
   std::function<void()> bSkip;    // to the next record
-  std::function<void(TQZReport&)> bStartPage;  // the designed header
-  std::function<void(TQZReport&)> bEnd;        // not run after a cancel
+  Hook bStartPage;                // the designed header
+  Hook bEnd;                      // not run after a cancel
+  // The other events, each run unless it is running already.
+  Hook bInit, bEndPage, bStartGroup, bEndGroup, bStartLine, bEndLine, bChange, bPostEnd, bPostPage, bPostGroup;
   // A report wider than the page: go on? (none: no)
   std::function<bool()> bWideQuestion;
   // The progress window's page field and its cancel.
@@ -109,53 +176,114 @@ class TQZReport {
 
   std::vector<TQZRCol> aColumns;
   std::vector<TQZRGroup> aGroups;
+  TQZRLine oHeader, oTitle, oFooter;
   std::string cPageTotal, cGrandTotal;
   std::string cCharPattern = "b";
   int nStdFont = 1, nTotalFont = 1, nSubTTFont = 1;
   int nTotalLine = 2, nGroupLine = 1, nTitleUpLine = 2, nTitleDnLine = 2;
-  int nLineasReg = 1;              // lines of a record band (at least the highest nLinea)
+  int nLineasReg = 1;              // lines of a record band (at least its printed lines)
   double nAltoCabMM = 0, nMgIzMM = 0, nMgDnMM = 0;
   int nPage = 0;                   // the first page printed is nPage + 1
+  std::uint32_t nClrShadow = 12632256;  // RGB 192, 192, 192
   bool lSummary = false;
   bool lPageGroup = true;
   bool lAutoLand = true;
   bool lBreak = false;
+  bool lGlobalShadow = false;      // every other data line shaded
+  bool lSeparator = false;         // a rule between records
+  bool lJoin = false;              // rules run across the gaps between columns
+  bool lBoxOnTotal = false;        // totals boxed by rules and the grid
+
+  // What Stabilize applies to the columns and groups by position, as compiled text adds
+  // them: a column's printed line and group flag, a group's heading line numbers and texts
+  // (expressions).
+  std::vector<int> aLineCol;
+  std::vector<bool> aColGroup;
+  std::vector<std::vector<int>> aLineGroup;
+  std::vector<std::vector<std::string>> aHeadGroup;
+  void AddLineCol(int line) { aLineCol.push_back(line); }
+  void AddColGroup(bool group) { aColGroup.push_back(group); }
+  void AddLineGroup(std::vector<int> lines) { aLineGroup.push_back(std::move(lines)); }
+  void AddHeadGroup(std::vector<std::string> texts) { aHeadGroup.push_back(std::move(texts)); }
 
   // ---- state and helpers for the designed header and the tests ---------------------------------
   ReportDevice* Device() const { return device_; }
   int nRow = 0;
   int nAltoCabecera = 0, nMargenIzdo = 0;
-  int nTitleRow = 0, nBottomRow = 0, nStdLineHeight = 1, nRptWidth = 0, nSeparator = 1;
+  int nTitleRow = 0, nBottomRow = 0, nStdLineHeight = 1, nRptWidth = 0;
+  int nSeparator = 0;  // the gap between columns (0: the pattern's width)
   int nLeftMargin = 0, nRightMargin = 0, nTopMargin = 0, nDnMargin = 0, nMargin = 0;
+  int nMaxTitle = 1, nMaxData = 1, nTitleHeight = 0, nFirstDRow = 0, nLastDRow = 0, nDataLine = 1, nCounter = 0;
+  std::vector<int> aCols, aDataHeight;
   bool lTotal = false, lStable = false, lCreated = false, lFinish = false, lFirstRow = true;
-  bool lIsNarrow = false;
+  bool lIsNarrow = false, lGroup = false, lShadow = false, lGrid = false, lThisShadow = false;
 
   void Stabilize();
+  // One column's heights, width and own position; one group's flags, heights and totals.
+  void StabilizeColumn(std::size_t i);
+  void StabilizeGroup(int n);
   void Play();
   void StartPage();
   void EndPage();
   void ColTitle();
-  void TotalLine(int kind);
+  // A rule of `kind` (0 none, 1 single, 2 double) under every column, at position 0
+  // (closing), 1 (opening) or 2 (between) for the grid's reach; the row moves past it.
+  void TotalLine(int kind, int pos = 0);
   void PageTotal();
   void StartGroup(int n);
   void EndGroup(int n, bool eject);
   void End();
-  // The band's height: its highest printed line or the lines per record.
+  // A rule between records across the report, with pen `pen` (0: the horizontal pen); the row
+  // moves past it.
+  void Separator(int pen = 0);
+  // Every other call, the columns' cells from the row down by `height` shaded.
+  void Shadow(int height);
+  // The grid's vertical rules of the columns that have one, `height` down from `row`.
+  void Grid(int height, int row);
+  // Column n (from 1) opens a new printed line: the row moves down by the tallest title of
+  // the previous line.
+  void nLineaReg(int n);
+  // The band's height in lines: its printed lines for each data line, or the lines per
+  // record.
   int BandLines() const;
+  // The highest printed line of a column.
+  int PrintedLines() const;
+  // Draws a column's title line, data line, total or subtotal at a row.
+  void SayTitle(std::size_t column, int row, int line);
+  void SayData(std::size_t column, int row, int line, bool group_column);
+  // The left edge of the report and its width: its columns', at least its lines'.
+  std::pair<int, int> Span() const;
+  void SayTotal(std::size_t column, int row, double total, int font);
+  // Group n's (from 1) heading text, its footing caption followed by its totals, or its totals
+  // alone, at a row.
+  void GroupHeader(int n, int row, const std::string& text);
+  void GroupFooter(int n, int row);
+  void GroupTotal(int n, int row);
+  void Underline(std::size_t column, bool text, bool twice, int line, int row);
+  void ColumnSeparator(std::size_t column, int row, bool force);
 
  private:
   bool While() const { return bWhile ? bWhile() : false; }
   bool For() const { return bFor ? bFor() : true; }
   void Skip();
+  void Run(const Hook& hook, bool& running);
   // Starts a line of this height, on a new page when it does not fit.
   void StartLine(int height);
-  void SayColumn(std::size_t i, int row);
-  void AddTotals(std::size_t i, const xb::Value& value);
-  void GroupTotal(const TQZRGroup& group, int row);
+  void AddTotals(std::size_t i, int line, const xb::Value& shown);
+  void SayValue(std::size_t i, int row, int col, int line, bool group_column, const xb::Value& value);
+  void UnderlineText(std::size_t i, bool text, bool twice, int row, const std::string& shown);
+  // The step of a rule: a text line, or ten pen widths.
+  int RuleHeight();
+  // How far below their first line the totals reach: the highest printed line of a column
+  // that totals.
+  int TotalsDepth() const;
+  int SeparatorHeight();
+  void ApplyAdded();
 
   ReportDevice* device_;
   bool ended_ = false;
-  bool in_start_page_ = false;
+  bool in_start_page_ = false, in_end_page_ = false, in_start_group_ = false, in_end_group_ = false,
+       in_start_line_ = false, in_end_line_ = false, in_change_ = false, in_init_ = false;
   int line_height_ = 1;
 };
 

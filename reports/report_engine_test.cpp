@@ -35,6 +35,12 @@ const unsigned char kHours[] = {
 const unsigned char kTwoLineBand[] = {
 #include "engine_two_line_band.inc"
 };
+const unsigned char kDataLines[] = {
+#include "engine_data_lines.inc"
+};
+const unsigned char kGrid[] = {
+#include "engine_grid.inc"
+};
 
 std::string Golden(const unsigned char* bytes, std::size_t size) {
   return std::string(reinterpret_cast<const char*>(bytes), size);
@@ -274,6 +280,31 @@ TEST_F(ReportEngineTest, ASummaryPrintsOneLineAGroup) {
   ExpectGolden(Golden(kSummary, sizeof kSummary), "engine_summary");
 }
 
+// Records the for-condition refuses print nowhere and count in no group: SUR's 1,25 is left
+// out of its zone's total and of the grand total.
+TEST_F(ReportEngineTest, RecordsFailingTheForConditionCountInNoGroup) {
+  Rows data = Sales();
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.bFor = [&data] { return data.Field(2)().AsDouble() >= 2; };
+    report.lPageGroup = false;
+    report.cGrandTotal = "Total";
+    report.AddColumn(Column("Zona", data.Field(0), 1, 6));
+    report.AddColumn(Column("Importe", data.Field(2), 8, 10, "N", 2, "@E 999,999.99", true));
+    report.aColumns[0].lGroupCol = true;
+    report.AddGroup(Group(data, {0}, "", "Suma"));
+    EXPECT_TRUE(report.Activate());
+    EXPECT_EQ(report.aGroups[0].nCounter, 0) << "ended";
+  }
+  EXPECT_EQ(Read(), Page({"Zona   Importe   ", "------ ----------", "NORTE       10,00", "             5,50",
+                          "             2,00", "------ ----------", "Suma        17,50", "SUR          7,00",
+                          "             3,00", "------ ----------", "Suma        10,00", "------ ----------",
+                          "Total       27,50"}));
+}
+
 TEST_F(ReportEngineTest, HoursPrintAndTotalAsHoursAndMinutes) {
   Rows data{{{Value::String("Ana"), Value::Integer(135), Value::Integer(60)},
              {Value::String("Luis"), Value::Integer(125), Value::Integer(-75)},
@@ -315,6 +346,154 @@ TEST_F(ReportEngineTest, ATwoLineBandThatDoesNotFitStartsTheNextPage) {
   ExpectGolden(Golden(kTwoLineBand, sizeof kTwoLineBand), "engine_two_line_band");
 }
 
+// Titles of two lines, an article's code over its name, a column as wide as its widest value,
+// and totals under the amounts.
+TEST_F(ReportEngineTest, ColumnsOfSeveralTitleAndDataLines) {
+  Rows data{{{Value::String("A01"), Value::String("Pan de molde"), Value::Double(1234.5, 2), Value::Integer(3)},
+             {Value::String("B02"), Value::String("Leche"), Value::Integer(10), Value::Integer(12)},
+             {Value::String("C03"), Value::String("Aceite de oliva virgen"), Value::Double(0.25, 2), Value::Integer(1)}}};
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.cGrandTotal = "Total";
+    TQZRCol article = Column("", nullptr, 1, 0);
+    article.aTitle = {"Artículo", "(código y nombre)"};
+    article.aData = {{data.Field(0), "", nullptr}, {data.Field(1), "", nullptr}};
+    report.AddColumn(article);
+    TQZRCol amount = Column("Importe", data.Field(2), 0, 12, "N", 2, "@E 9,999,999.99", true);
+    amount.aTitle = {"Importe", "en euros"};
+    report.AddColumn(amount);
+    report.AddColumn(Column("Uds.", data.Field(3), 0, 0, "N", 2, "", true));
+    EXPECT_TRUE(report.Activate());
+    EXPECT_EQ(report.nMaxTitle, 2);
+    EXPECT_EQ(report.nMaxData, 2);
+    // The first record's values measure the columns without a size: its name, its units' title.
+    EXPECT_EQ(report.aColumns[0].nWidth, 17);
+    EXPECT_EQ(report.aColumns[2].nWidth, 4);
+  }
+  ExpectGolden(Golden(kDataLines, sizeof kDataLines), "engine_data_lines");
+}
+
+// A header, a centred title and a footer on every page; rules between the records, the grid
+// around the boxed columns, and the totals boxed.
+TEST_F(ReportEngineTest, HeaderTitleFooterSeparatorsAndGrid) {
+  Rows data = Numbered(32);
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.oHeader.Add("Comercial Ejemplo, S.L.");
+    report.oTitle.Add("Listado de importes", 1, 3);
+    report.oTitle.Add("por código", 1, 3);
+    report.oFooter.Add("Fin de página", 1, 2);
+    report.lSeparator = true;
+    report.lBoxOnTotal = true;
+    report.cPageTotal = "Suma";
+    report.cGrandTotal = "Total";
+    TQZRCol code = Column("Código", data.Field(0), 2, 6);
+    code.lGrid = true;
+    report.AddColumn(code);
+    TQZRCol amount = Column("Importe", data.Field(1), 9, 12, "N", 2, "@E 9,999,999.99", true);
+    amount.lGrid = true;
+    report.AddColumn(amount);
+    EXPECT_TRUE(report.Activate());
+    EXPECT_EQ(report.nPage, 2);
+  }
+  ExpectGolden(Golden(kGrid, sizeof kGrid), "engine_grid");
+}
+
+// A page device that logs its rules and fills: 100 units an inch, characters 10 wide and
+// 10 high, pens 1 wide.
+class DrawingDevice : public ReportDevice {
+ public:
+  bool Ready() const override { return true; }
+  bool IsText() const override { return false; }
+  void StartPage() override {}
+  void EndPage() override {}
+  void End() override {}
+  void Say(int, int, std::string_view, int, int, int) override {}
+  void PenLine(int top, int left, int bottom, int right, int pen) override {
+    log.push_back((top == bottom ? "h " : "v ") + std::to_string(top) + "," + std::to_string(left) + "-" +
+                  std::to_string(bottom) + "," + std::to_string(right) + " p" + std::to_string(pen));
+  }
+  void FillRect(int top, int left, int bottom, int right, std::uint32_t colour) override {
+    log.push_back("fill " + std::to_string(top) + "," + std::to_string(left) + "-" + std::to_string(bottom) + "," +
+                  std::to_string(right) + " " + std::to_string(colour));
+  }
+  int TextWidth(std::string_view text, int) override { return static_cast<int>(text.size()) * 10; }
+  int TextHeight(int) override { return 10; }
+  int Width() override { return 2000; }
+  int Height() override { return 3000; }
+  int LogPixX() override { return 100; }
+  int LogPixY() override { return 100; }
+  int Orientation() override { return 1; }
+  int MmToRow(double mm) override { return static_cast<int>(mm * 4); }
+  int MmToCol(double mm) override { return static_cast<int>(mm * 4); }
+  std::vector<std::string> log;
+};
+
+// On a page: the title rule joined across the gap, the gridded column's vertical rules and
+// underlines, a separator between records, and every other record shaded in its colour.
+TEST_F(ReportEngineTest, RulesGridUnderlinesSeparatorsAndShadingOnAPage) {
+  Rows data = Numbered(3);
+  DrawingDevice device;
+  TQZReport report(&device);
+  AsARun(report);
+  data.Attach(report);
+  report.lJoin = report.lSeparator = report.lGlobalShadow = true;
+  report.nClrShadow = 0xC0FFC0;
+  report.AddColumn(Column("Cód", data.Field(0), 0, 3));
+  TQZRCol amount = Column("Importe", data.Field(1), 0, 4, "N", 2, "", false);
+  amount.lGrid = amount.lUnderline = true;
+  amount.nPen = 2;
+  report.AddColumn(amount);
+  ASSERT_TRUE(report.Activate());
+  // Columns at 960 (30 wide) and 1000 (40 wide), separated by 10; the grid and the joined
+  // rules reach half of that beyond them.
+  EXPECT_EQ(device.log, (std::vector<std::string>{
+                            // the titles' grid and their rule, joined
+                            "v 20,995-30,995 p2", "v 20,1045-30,1045 p2", "v 30,995-40,995 p2", "v 30,1045-40,1045 p2",
+                            "h 35,955-35,995 p0", "h 35,995-35,1045 p0",
+                            // the first record: shaded, underlined, its grid
+                            "fill 40,960-50,990 12648384", "fill 40,1000-50,1040 12648384", "h 50,995-50,1045 p2",
+                            "v 40,995-50,995 p2", "v 40,1045-50,1045 p2",
+                            // a separator, the second record: not shaded
+                            "h 50,960-50,1045 p0", "h 64,995-64,1045 p2", "v 54,995-64,995 p2", "v 54,1045-64,1045 p2",
+                            // a separator, the third record: shaded
+                            "h 64,960-64,1045 p0", "fill 68,960-78,990 12648384", "fill 68,1000-78,1040 12648384",
+                            "h 78,995-78,1045 p2", "v 68,995-78,995 p2", "v 68,1045-78,1045 p2",
+                            // the closing rule of a report without totals
+                            "v 78,995-83,995 p2", "v 78,1045-83,1045 p2", "h 83,955-83,995 p0", "h 83,995-83,1045 p0"}));
+}
+
+// A total of a column on a record's second printed line prints on the second line of the
+// group's and of the report's totals.
+TEST_F(ReportEngineTest, TotalsStandOnTheirColumnsPrintedLines) {
+  Rows data = Sales();
+  {
+    TQZRFile file(path_);
+    TQZReport report(&file);
+    AsARun(report);
+    data.Attach(report);
+    report.lPageGroup = false;
+    report.cGrandTotal = "Total";
+    report.AddColumn(Column("Zona", data.Field(0), 1, 6));
+    TQZRCol amount = Column("Importe", data.Field(2), 8, 10, "N", 2, "@E 999,999.99", true);
+    amount.nLinea = 2;
+    report.AddColumn(amount);
+    report.AddGroup(Group(data, {0}, "", "Suma"));
+    EXPECT_TRUE(report.Activate());
+  }
+  EXPECT_EQ(Read(), Page({"Zona  ", "       Importe   ", "------ ----------", "NORTE ", "            10,00", "NORTE ",
+                          "             5,50", "NORTE ", "             2,00", "------ ----------", "Suma",
+                          "            17,50", "SUR   ", "             7,00", "SUR   ", "             1,25", "SUR   ",
+                          "             3,00", "------ ----------", "Suma", "            11,25", "------ ----------",
+                          "Total", "            28,75"}));
+}
+
 TEST_F(ReportEngineTest, NoColumnsOrNoFileNothingIsPrinted) {
   {
     TQZRFile file(path_);
@@ -325,9 +504,12 @@ TEST_F(ReportEngineTest, NoColumnsOrNoFileNothingIsPrinted) {
   EXPECT_EQ(Read(), "");
   TQZRFile none("");
   TQZReport report(&none);
+  bool ended = false;
+  report.bEnd = [&ended](TQZReport&) { ended = true; };
   report.AddColumn(Column("A", [] { return Value::String("x"); }, 1, 1));
   EXPECT_FALSE(report.lCreated);
   EXPECT_FALSE(report.Activate());
+  EXPECT_TRUE(ended) << "the end block tidies up after a report that never printed";
 }
 
 TEST_F(ReportEngineTest, NoRecordsPrintsTitlesAndAZeroTotal) {

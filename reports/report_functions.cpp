@@ -9,6 +9,7 @@
 #include "reports/list_helpers.h"
 #include "reports/report_columns.h"
 #include "reports/report_definitions.h"
+#include "reports/report_engine_objects.h"
 #include "reports/report_lists.h"
 #include "reports/report_run.h"
 #include "reports/report_masks.h"
@@ -36,6 +37,7 @@ void RegisterReportFunctions() {
   RegisterReportRun();
   RegisterExpressionRows();
   RegisterReportColumns();
+  RegisterReportEngine();
 }
 
 }  // namespace reports

@@ -22,6 +22,7 @@ bool TInforme::ReportInforme(Run& run) {
   if (cCondLis.empty()) cCondLis = Trim(cDesde + " " + cHasta);
   TQZReport report(device.get());
   report.lSummary = !run.desglose;
+  report.lGlobalShadow = oStDestino.lShadow;
   report.cPageTotal = run.desde;
   report.cGrandTotal = run.hasta;
   report.nTitleUpLine = 0;

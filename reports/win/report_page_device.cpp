@@ -26,6 +26,43 @@ PageReportDevice::~PageReportDevice() {
     if (font) font->End();
   for (auto& [n, pen] : pens_)
     if (pen) pen->End();
+  for (auto& pen : report_pens_)
+    if (pen) pen->End();
+}
+
+void PageReportDevice::UseFonts(const std::vector<Value>& fonts) {
+  for (std::size_t i = 0; i < fonts.size(); ++i) {
+    auto* given = fonts[i].IsObject() ? dynamic_cast<ui::TFont*>(fonts[i].AsObject().get()) : nullptr;
+    if (given == nullptr) continue;
+    ui::TFont::Spec spec = given->CurrentSpec();
+    spec.device = printer_->MeasureDC();
+    const int number = static_cast<int>(i) + 1;
+    if (auto it = fonts_.find(number); it != fonts_.end() && it->second) it->second->End();
+    fonts_[number] = ui::TFont::New(spec);
+    colours_[number] = 0;
+  }
+}
+
+void PageReportDevice::UsePens(const std::vector<Value>& pens) {
+  for (const Value& v : pens) {
+    auto* given = v.IsObject() ? dynamic_cast<ui::TPen*>(v.AsObject().get()) : nullptr;
+    report_pens_.push_back(given == nullptr ? nullptr
+                                            : ui::TPen::New(given->nStyle, given->nWidth, static_cast<COLORREF>(given->nColor),
+                                                            printer_->MeasureDC()));
+  }
+}
+
+void PageReportDevice::PenLine(int top, int left, int bottom, int right, int pen) {
+  ui::TPen* chosen = pen >= 1 && pen <= static_cast<int>(report_pens_.size())
+                         ? report_pens_[static_cast<std::size_t>(pen - 1)].get()
+                         : nullptr;
+  printer_->Line(top, left, bottom, right, chosen);
+}
+
+void PageReportDevice::FillRect(int top, int left, int bottom, int right, std::uint32_t colour) {
+  auto it = brushes_.find(colour);
+  if (it == brushes_.end()) it = brushes_.emplace(colour, ui::Brush(::CreateSolidBrush(colour))).first;
+  printer_->FillRect(ui::Rect{top, left, bottom, right}, it->second.get());
 }
 
 ui::TPen* PageReportDevice::Pen(int points) {
@@ -137,7 +174,27 @@ std::unique_ptr<ReportDevice> MakeReportDevice(const StDestino& destino, const s
   return std::make_unique<PageReportDevice>(printer);
 }
 
+EngineDevice MakeEngineDevice(const EngineDeviceRequest& r) {
+  xb::Ref<output::TPrinter> printer;
+  if (auto* given = r.device.IsObject() ? dynamic_cast<output::TPrinter*>(r.device.AsObject().get()) : nullptr) {
+    printer = xb::Ref<output::TPrinter>(given);
+  } else if (r.screen && r.html) {
+    printer = output::TQZWebPr::New(r.document);
+  } else if (r.printer || r.screen) {
+    output::TPrinter::NewParams params;
+    params.document = r.document;
+    params.preview = r.screen;
+    printer = output::QzPrinter::New(params);
+  }
+  if (!printer) return {};
+  auto device = std::make_unique<PageReportDevice>(printer);
+  device->UseFonts(r.fonts);
+  device->UsePens(r.pens);
+  return {std::move(device), Value(printer)};
+}
+
 void InstallReportOutputs() {
+  SetEngineDeviceMaker(MakeEngineDevice);
   ReportRunHook hook = CurrentReportRunHook();
   hook.device = MakeReportDevice;
   hook.list_progress = PlayWithListProgress;

@@ -6,10 +6,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "output/tprinter.h"
 #include "reports/report_device.h"
+#include "reports/report_engine_objects.h"
 #include "reports/report_run.h"
+#include "ui/bridge/gdi_handles.h"
 #include "ui/core/tfont.h"
 #include "ui/core/tpen.h"
 
@@ -29,6 +32,8 @@ class PageReportDevice : public ReportDevice {
   void End() override;
   void Say(int row, int col, std::string_view text, int font, int width, int pad) override;
   void Line(int top, int left, int bottom, int right) override;
+  void PenLine(int top, int left, int bottom, int right, int pen) override;
+  void FillRect(int top, int left, int bottom, int right, std::uint32_t colour) override;
   void HeaderLine(int top, int left, int bottom, int right, int points) override;
   void HeaderBox(int top, int left, int bottom, int right, int points) override;
   void HeaderPicture(int top, int left, int bottom, int right, std::string_view file) override;
@@ -45,6 +50,10 @@ class PageReportDevice : public ReportDevice {
   int MmToCol(double mm) override;
 
   output::TPrinter& printer() const { return *printer_; }
+  // A report's own fonts and pens (TFont and TPen objects), made again for the device: font
+  // and pen n are the nth given instead of the dictionary's.
+  void UseFonts(const std::vector<xb::Value>& fonts);
+  void UsePens(const std::vector<xb::Value>& pens);
 
  private:
   // A font of the dictionary's Fonts table by number, made once for the device (a number
@@ -58,13 +67,19 @@ class PageReportDevice : public ReportDevice {
   std::map<int, xb::Ref<ui::TFont>> fonts_;
   std::map<int, COLORREF> colours_;
   std::map<int, xb::Ref<ui::TPen>> pens_;
+  std::vector<xb::Ref<ui::TPen>> report_pens_;
+  std::map<std::uint32_t, ui::Brush> brushes_;
   bool ended_ = false;
 };
 
 // The device of an output choice: 1 the printer (its preview when chosen), 3 HTML.
 std::unique_ptr<ReportDevice> MakeReportDevice(const StDestino& destino, const std::string& document);
 
-// Installs the windowed outputs in the report run.
+// The device a report made by compiled text asks for: the printer, its preview, HTML, or
+// the printer object given.
+EngineDevice MakeEngineDevice(const EngineDeviceRequest& request);
+
+// Installs the windowed outputs in the report run and in the reports of compiled text.
 void InstallReportOutputs();
 
 }  // namespace reports

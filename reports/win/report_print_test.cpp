@@ -2,6 +2,9 @@
 // the preview, as the user sees them.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <sstream>
 #include <windows.h>
 
 #include "data/data_functions.h"
@@ -79,6 +82,97 @@ TEST_F(ReportPrintTest, TheExampleReportPrintsOnThePrinter) {
   for (const char* piece : {"Código", "Importe", "A01", "1.234,50", "10,00", "0,25", "Total", "1.244,75"})
     EXPECT_NE(text.find(piece), std::string::npos) << piece << " in:\n" << text;
   EXPECT_FALSE(TInforme::lRunning);
+}
+
+// The rectangles a PostScript job fills in light grey (RGB 192, 192, 192), as
+// {left, top, width, height} in its units: the printer driver draws a filled rectangle as
+// "x y moveto w 0 rlineto 0 h rlineto ... closepath" followed by its colour and "fill".
+std::vector<std::array<int, 4>> GreyFills(const std::string& ps) {
+  std::vector<std::array<int, 4>> fills;
+  std::istringstream lines(ps);
+  std::vector<std::string> recent;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    recent.push_back(line);
+    if (line != "fill" || recent.size() < 8 || recent[recent.size() - 2] != "0.75 0.75 0.75 setrgbcolor") continue;
+    const std::size_t at = recent.size() - 8;  // moveto, rlineto, rlineto, rlineto, closepath, gsave
+    std::array<int, 4> r{};
+    int ignored = 0;
+    if (std::sscanf(recent[at].c_str(), "%d %d moveto", &r[0], &r[1]) == 2 &&
+        std::sscanf(recent[at + 1].c_str(), "%d %d rlineto", &r[2], &ignored) == 2 &&
+        std::sscanf(recent[at + 2].c_str(), "%d %d rlineto", &ignored, &r[3]) == 2)
+      fills.push_back(r);
+  }
+  return fills;
+}
+
+// "&Sombreado" in the output dialog shades every other line of the printed report: the
+// first and the third of the example's three records, in light grey under their text, cell
+// by cell; unchecked, nothing is shaded.
+TEST_F(ReportPrintTest, TheShadeCheckBoxShadesEveryOtherLineOnThePrinter) {
+  InstallReportWindows();
+  for (const bool shade : {false, true}) {
+    vdr::test::DialogAnswerer answer([shade](const vdr::test::SeenDialog& d) {
+      if (d.title != " Impresión de informes") return 0;
+      CheckDlgButton(d.hwnd, 130, BST_UNCHECKED);
+      CheckDlgButton(d.hwnd, 131, shade ? BST_CHECKED : BST_UNCHECKED);
+      return IDOK;
+    });
+    vdr::test::PrinterOutput out(shade ? "informe_sombreado" : "informe_sin_sombra");
+    TInforme inf;
+    ASSERT_TRUE(inf.RunInforme("EJEMPLO")) << shade;
+    EXPECT_EQ(inf.oStDestino.lShadow, shade);
+    EXPECT_EQ(out.Pages(), 1);
+    const std::string text = out.Text();
+    for (const char* piece : {"Código", "Importe", "A01", "1.234,50", "B02", "10,00", "C03", "0,25", "Total", "1.244,75"})
+      EXPECT_NE(text.find(piece), std::string::npos) << piece << " in:\n" << text;
+    const std::vector<std::array<int, 4>> fills = GreyFills(out.PostScript());
+    if (!shade) {
+      EXPECT_TRUE(fills.empty());
+      continue;
+    }
+    // Two cells (code, amount) on the first record's line and two on the third's.
+    ASSERT_EQ(fills.size(), 4u);
+    const auto [left, first, code_width, height] = fills[0];
+    EXPECT_GT(height, 0);
+    EXPECT_EQ(fills[1][1], first);
+    EXPECT_GT(fills[1][0], left + code_width) << "the amount's cell lies right of the code's";
+    EXPECT_EQ(fills[2][0], left);
+    EXPECT_EQ(fills[2][1], first + 2 * height) << "the second record's line is left white";
+    EXPECT_EQ(fills[3][1], first + 2 * height);
+    for (const auto& f : fills) EXPECT_EQ(f[3], height);
+    EXPECT_EQ(fills[2][2], code_width);
+    EXPECT_EQ(fills[3][2], fills[1][2]);
+  }
+}
+
+// A report made by compiled text through the engine's classes prints on the page printer:
+// its title line, two-line column titles, records of two data lines, the amount's total,
+// and every other data line shaded (the first line of each record).
+TEST_F(ReportPrintTest, AReportOfCompiledTextPrintsOnThePrinter) {
+  InstallReportWindows();
+  X("DBUSEAREA(.T., 'ADS', '" + folder_.path() + "Ventas.dbf', 'VENTASQZ', .F.)");
+  vdr::test::PrinterOutput out("informe_clases");
+  X("oRep := TQZReport():New({{|| 'Ventas del día'}},,,,,,,, .T.,,,, 'Ventas QZ')");
+  EXPECT_TRUE(X("oRep:lCreated .AND. oRep:lPrinter .AND. !oRep:lScreen").AsLogical());
+  EXPECT_EQ(X("oRep:oDevice:ClassName()").AsString(), "_TPRINTER");
+  X("oRep:lGlobalShadow := .T.");
+  X("oCod := TQZRCol():New({{|| 'Código'}, {|| 'y línea'}},, {{|| FIELD->CODIGO}, {|| 'segunda'}}, 10,,,,, 'LEFT',,,,"
+    " oRep,,, 'C')");
+  X("oImp := TQZRCol():New({{|| 'Importe'}},, {{|| FIELD->IMPORTE}}, 12, {'@E 9,999,999.99'},, .T.,, 'RIGHT',,,, oRep,,,"
+    " 'N')");
+  X("oRep:AddColumn(oCod), oRep:AddColumn(oImp), DBGOTOP(), oRep:Activate()");
+  X("oRep := oCod := oImp := NIL, VENTASQZ->(DBCLOSEAREA())");
+  EXPECT_EQ(out.Comment("%%Title:"), "Ventas QZ");
+  EXPECT_EQ(out.Pages(), 1);
+  const std::string text = out.Text();
+  for (const char* piece : {"Ventas del día", "Código", "y línea", "Importe", "A01", "segunda", "C03", "1.244,75"})
+    EXPECT_NE(text.find(piece), std::string::npos) << piece << " in:\n" << text;
+  // Six data lines: the first, third and fifth shaded, in both columns.
+  const std::vector<std::array<int, 4>> fills = GreyFills(out.PostScript());
+  ASSERT_EQ(fills.size(), 6u);
+  const int height = fills[0][3];
+  for (std::size_t i = 0; i < fills.size(); ++i) EXPECT_EQ(fills[i][1], fills[0][1] + static_cast<int>(i / 2) * 2 * height) << i;
 }
 
 // The preview runs its own loop: a timer looks at it and closes it.

@@ -1,0 +1,1021 @@
+#include "reports/report_engine_objects.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "data/value_text.h"
+#include "reports/report_run.h"
+#include "runtime/block.h"
+#include "runtime/function_table.h"
+#include "runtime/lib/strings.h"
+#include "runtime/symbol.h"
+
+namespace reports {
+namespace {
+
+using xb::Value;
+
+EngineDeviceMaker& DeviceMaker() {
+  static EngineDeviceMaker maker;
+  return maker;
+}
+
+Value Const(Value v) {
+  return Value(xb::Block::Native([v](xb::Args&) { return v; }));
+}
+
+// A block's value (NIL for anything else), with the arguments given.
+Value Eval(const Value& block, std::initializer_list<Value> args = {}) {
+  return block.IsBlock() ? block.AsBlock().Eval(args) : Value();
+}
+
+// A line of text: a block's value or the text itself.
+std::string LineText(const Value& v) { return data::ValueText(v.IsBlock() ? v.AsBlock().Eval() : v); }
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// "LEFT" 1, "RIGHT" 2, "CENTER" or "CENTERED" 3; any other word `other`.
+int PadOf(const std::string& word, int other) {
+  const std::string w = Upper(std::string(xb::AllTrim(word)));
+  if (w == "LEFT") return 1;
+  if (w == "RIGHT") return 2;
+  if (w == "CENTER" || w == "CENTERED") return 3;
+  return other;
+}
+
+std::vector<Value> Items(const Value& v) {
+  std::vector<Value> items;
+  if (v.IsArray()) {
+    for (const Value& item : v.AsArray()) items.push_back(item);
+  } else if (!v.IsNil()) {
+    items.push_back(v);
+  }
+  return items;
+}
+
+Value ArrayOf(const std::vector<Value>& v) { return Value(xb::Array::Of(std::span<const Value>(v))); }
+
+Value Ints(const std::vector<int>& v) {
+  xb::Array a = xb::Array::New();
+  for (int n : v) a.Append(Value::Integer(n));
+  return Value(a);
+}
+
+int Int(const Value& v, int def) { return v.IsNumber() ? static_cast<int>(v.AsInt()) : def; }
+
+TQZRLine LineOf(const std::vector<Value>& lines, int pad) {
+  TQZRLine line;
+  for (const Value& v : lines) line.aLine.push_back({[v] { return LineText(v); }, 1, pad});
+  return line;
+}
+
+template <class T>
+T* As(const Value& v) {
+  return v.IsObject() ? dynamic_cast<T*>(v.AsObject().get()) : nullptr;
+}
+
+TQZReportObject& R(xb::Object& o) { return xb::Class::Cast<TQZReportObject>(o); }
+TQZRColObject& C(xb::Object& o) { return xb::Class::Cast<TQZRColObject>(o); }
+TQZRGroupObject& G(xb::Object& o) { return xb::Class::Cast<TQZRGroupObject>(o); }
+TQZRFileObject& F(xb::Object& o) { return xb::Class::Cast<TQZRFileObject>(o); }
+int I(const xb::Args& a, int n, int def = 0) { return a.IsNil(n) ? def : static_cast<int>(a.Int(n)); }
+
+// A DATA of a C++ member reached through the object: the engine's report, column or group.
+template <class Owner, class M, class Get>
+void Member(xb::Class& c, const char* name, M Owner::*member, Get get) {
+  std::string n(name);
+  c.Property(
+      name, [member, get](xb::Object& o) { return xb::detail::MemberConv<M>::Get(get(o).*member); },
+      [member, get, n](xb::Object& o, const Value& v) {
+        if (!xb::detail::MemberConv<M>::Set(get(o).*member, v)) xb::detail::RaiseWrongDataType(o, n, v);
+      });
+}
+
+}  // namespace
+
+void SetEngineDeviceMaker(EngineDeviceMaker maker) { DeviceMaker() = std::move(maker); }
+
+// ---- TQZRFILE ----------------------------------------------------------------------------------------
+
+TQZRFileObject::TQZRFileObject() : xb::Object(Cls()) {}
+
+const xb::Class& TQZRFileObject::Cls() {
+  static const xb::Class& cls = []() -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("TQZRFILE");
+    auto file = [](xb::Object& o) -> TQZRFile* { return F(o).file.get(); };
+    auto handle = [file](xb::Object& o) { return Value::Integer(file(o) != nullptr && file(o)->Ready() ? 1 : 0); };
+    c.Property("HDC", handle, nullptr);
+    c.Property("HDCOUT", handle, nullptr);
+    c.Property("AROWS", [file](xb::Object& o) {
+      xb::Array a = xb::Array::New();
+      if (TQZRFile* f = file(o))
+        for (const std::string& row : f->aRows) a.Append(Value::String(row));
+      return Value(a);
+    }, nullptr);
+    c.Data("CDOCUMENT", &TQZRFileObject::cDocument);
+    c.Property("CPRNCOMP", [file](xb::Object& o) { return Value::String(file(o) ? file(o)->cPrnComp : "\x0F"); },
+               [file](xb::Object& o, const Value& v) {
+                 if (file(o) && v.IsString()) file(o)->cPrnComp = std::string(v.AsString());
+               });
+    for (auto [name, member] : {std::pair{"NHEIGHT", &TQZRFile::nHeight}, std::pair{"NWIDTH", &TQZRFile::nWidth},
+                                std::pair{"NPAGE", &TQZRFile::nPage}})
+      c.Property(name, [file, member](xb::Object& o) { return Value::Integer(file(o) ? file(o)->*member : 0); },
+                 [file, member](xb::Object& o, const Value& v) {
+                   if (file(o) && v.IsNumber()) file(o)->*member = static_cast<int>(v.AsInt());
+                 });
+    c.Property("LPRINT", [file](xb::Object& o) { return Value::Logical(file(o) && file(o)->lPrint); },
+               [file](xb::Object& o, const Value& v) {
+                 if (file(o) && v.IsLogical()) file(o)->lPrint = v.AsLogical();
+               });
+    c.Data("NXOFFSET", &TQZRFileObject::nXOffSet);
+    c.Data("NYOFFSET", &TQZRFileObject::nYOffSet);
+    c.Data("LPRVMODAL", &TQZRFileObject::lPrvModal);
+    c.Method("NEW", [](xb::Object& o, xb::Args& a) {
+      F(o).file = std::make_unique<TQZRFile>(std::string(a.Str(1)));
+      return o.AsValue();
+    });
+    auto on_file = [file](std::function<void(TQZRFile&)> fn) {
+      return [file, fn](xb::Object& o, xb::Args&) {
+        if (TQZRFile* f = file(o)) fn(*f);
+        return Value();
+      };
+    };
+    c.Method("STARTPAGE", on_file([](TQZRFile& f) { f.StartPage(); }));
+    c.Method("ENDPAGE", on_file([](TQZRFile& f) { f.EndPage(); }));
+    c.Method("END", on_file([](TQZRFile& f) { f.End(); }));
+    // Say( nRow, nCol, cText, oFont, nWidth ): nWidth defaults to the text's length.
+    auto say = [file](xb::Object& o, xb::Args& a) {
+      if (TQZRFile* f = file(o)) {
+        const std::string text = data::ValueText(a.Arg(3));
+        f->Say(I(a, 1), I(a, 2), text, 1, I(a, 5, static_cast<int>(text.size())), 1);
+      }
+      return Value();
+    };
+    for (const char* name : {"SAY", "CMSAY", "CHARSAY"}) c.Method(name, say);
+    c.Method("SETHEIGHT", [file](xb::Object& o, xb::Args& a) {
+      if (TQZRFile* f = file(o)) f->SetHeight(I(a, 1, f->nHeight));
+      return Value();
+    });
+    c.Method("SETSIZE", [file](xb::Object& o, xb::Args& a) {
+      if (TQZRFile* f = file(o)) f->SetSize(I(a, 1, f->nWidth), I(a, 2, f->nHeight));
+      return Value();
+    });
+    c.Method("GETTEXTWIDTH", [](xb::Object&, xb::Args& a) {
+      return Value::Integer(static_cast<std::int64_t>(data::ValueText(a.Arg(1)).size()));
+    });
+    c.Method("GETTEXTHEIGHT", [](xb::Object&, xb::Args&) { return Value::Integer(1); });
+    auto width = [file](xb::Object& o) { return file(o) ? file(o)->nWidth : TQZRFile::kColumns; };
+    auto height = [file](xb::Object& o) { return file(o) ? file(o)->nHeight : TQZRFile::kRows; };
+    c.Method("GETPHYSIZE", [width, height](xb::Object& o, xb::Args&) {
+      return Value(xb::Array::Of({Value::Integer(width(o)), Value::Integer(height(o))}));
+    });
+    c.Method("CHARWIDTH", [](xb::Object&, xb::Args&) { return Value::Integer(1); });
+    c.Method("CHARHEIGHT", [](xb::Object&, xb::Args&) { return Value::Integer(1); });
+    c.Method("NVERTRES", [height](xb::Object& o, xb::Args&) { return Value::Integer(height(o)); });
+    c.Method("NHORZRES", [width](xb::Object& o, xb::Args&) { return Value::Integer(width(o)); });
+    c.Method("NVERTSIZE", [height](xb::Object& o, xb::Args&) { return Value::Number(height(o) * 25.4); });
+    c.Method("NHORZSIZE", [width](xb::Object& o, xb::Args&) { return Value::Number(width(o) * 25.4); });
+    c.Method("NLOGPIXELX", [](xb::Object&, xb::Args&) { return Value::Integer(1); });
+    c.Method("NLOGPIXELY", [](xb::Object&, xb::Args&) { return Value::Integer(1); });
+    c.Method("CMTR2PIX", [](xb::Object&, xb::Args& a) {
+      return Value(xb::Array::Of({Value::Integer(I(a, 1)), Value::Integer(I(a, 2))}));
+    });
+    c.Method("GETORIENTATION", [](xb::Object&, xb::Args&) { return Value::Integer(2); });
+    // Drawing, mapping modes, paper and set-up have no meaning on a text file.
+    for (const char* name :
+         {"SAYBITMAP", "SETPOS", "LINE", "BOX", "SETPIXELMODE", "SETTWIPSMODE", "SETLOINCHMODE", "SETHIINCHMODE",
+          "SETLOMETRICMODE", "SETHIMETRICMODE", "SETISOTROPICMODE", "SETANISOTROPICMODE", "SETWINDOWEXT",
+          "SETVIEWPORTEXT", "FILLRECT", "SETLANDSCAPE", "SETPORTRAIT", "SETCOPIES", "SETUP", "REBUILD", "FONT",
+          "INCH2PIX", "DRAFTMODE"})
+      c.Method(name, [](xb::Object&, xb::Args&) { return Value(); });
+    return c;
+  }();
+  return cls;
+}
+
+// ---- TQZRCOL -----------------------------------------------------------------------------------------
+
+TQZRColObject::TQZRColObject() : xb::Object(Cls()) {}
+
+TQZRColObject::~TQZRColObject() = default;
+
+TQZRCol& TQZRColObject::Col() {
+  return report_ != nullptr ? report_->Engine().aColumns[static_cast<std::size_t>(index_)] : own_;
+}
+
+void TQZRColObject::Attach(TQZReportObject* report, int index) {
+  report->Engine().aColumns.push_back(std::move(own_));
+  own_ = TQZRCol();
+  report_ = report;
+  index_ = index;
+}
+
+void TQZRColObject::Detach() {
+  if (report_ == nullptr) return;
+  own_ = report_->Engine().aColumns[static_cast<std::size_t>(index_)];
+  report_ = nullptr;
+  index_ = -1;
+}
+
+void TQZRColObject::Traverse(xb::GcVisitor& visitor) {
+  Object::Traverse(visitor);
+  for (const auto* list : {&aTitle, &aData, &aValues, &aFonts})
+    for (const Value& v : *list)
+      if (xb::GcObject* t = v.GcTarget()) visitor.Visit(t);
+  for (const Value* v : {&bDataFont, &bTotalExpr, &bColor, &Cargo, &oReport})
+    if (xb::GcObject* t = v->GcTarget()) visitor.Visit(t);
+}
+
+void TQZRColObject::ClearValues() {
+  Object::ClearValues();
+  aTitle.clear();
+  aData.clear();
+  aValues.clear();
+  aFonts.clear();
+  bDataFont = bTotalExpr = bColor = Cargo = oReport = Value();
+}
+
+void TQZRColObject::TitlesFromBlocks() {
+  if (aTitle.empty()) return;
+  TQZRCol& c = Col();
+  c.aTitle.clear();
+  for (const Value& t : aTitle) c.aTitle.push_back(LineText(t));
+}
+
+namespace {
+
+void InitColumn(TQZRColObject& self, xb::Args& a) {
+  self.aTitle = Items(a.Arg(1));
+  if (self.aTitle.empty()) self.aTitle.push_back(Value::String(""));
+  self.aData = Items(a.Arg(3));
+  if (self.aData.empty()) self.aData.push_back(Const(Value::String("")));
+  self.aPicture.clear();
+  for (const Value& p : Items(a.Arg(5))) self.aPicture.push_back(data::ValueText(p));
+  self.bDataFont = a.Arg(6);
+  self.bTotalExpr = a.Arg(8);
+  self.oReport = a.Arg(13);
+  // One argument array a data line; missing ones are empty.
+  self.aValues = Items(a.Arg(14));
+  while (self.aValues.size() < self.aData.size()) self.aValues.push_back(Value(xb::Array::New()));
+  self.aFonts = Items(a.Arg(15));
+  self.aFonts.resize(4);
+
+  TQZRCol& c = self.Col();
+  c.cTipoCol = a.Arg(16).IsString() && !xb::AllTrim(a.Str(16)).empty() ? Upper(std::string(xb::AllTrim(a.Str(16)))) : "C";
+  c.nAnchoCol = I(a, 2);
+  c.nSize = I(a, 4);
+  c.cTotalPict = c.cPicture = self.aPicture.empty() ? std::string() : self.aPicture.front();
+  c.lTotal = a.Log(7);
+  c.nPad = PadOf(std::string(a.Str(9)), 0);
+  if (c.nPad == 0) c.nPad = c.cTipoCol == "N" || c.cTipoCol == "H" ? 2 : 1;
+  c.lShadow = a.Log(10);
+  c.lGrid = a.Log(11);
+  c.nPen = std::max(1, I(a, 12, 1));
+  // Data lines call their block with their argument array; totals ask with .T. after it.
+  TQZRColObject* col = &self;
+  c.aData.clear();
+  for (std::size_t i = 0; i < self.aData.size(); ++i) {
+    TQZRCol::DataLine line;
+    line.bData = [col, i] {
+      return i < col->aData.size() ? Eval(col->aData[i], {col->aValues[i], Value::Logical(false)}) : Value::String("");
+    };
+    line.bTotal = [col, i] {
+      if (i == 0 && col->bTotalExpr.IsBlock()) return Eval(col->bTotalExpr);
+      return i < col->aData.size() ? Eval(col->aData[i], {col->aValues[i], Value::Logical(true)}) : Value::String("");
+    };
+    line.cPicture = i < self.aPicture.size() ? self.aPicture[i] : c.cTotalPict;
+    c.aData.push_back(std::move(line));
+  }
+  self.TitlesFromBlocks();
+}
+
+// The four font numbers: the given ones, NIL the data font block's (data and total) or 1.
+void ColumnFonts(TQZRColObject& self) {
+  TQZRCol& c = self.Col();
+  const int data_font = Int(Eval(self.bDataFont), 1);
+  for (std::size_t k = 0; k < 4; ++k)
+    c.aFonts[k] = std::max(1, Int(k < self.aFonts.size() ? self.aFonts[k] : Value(), k % 2 == 0 ? data_font : 1));
+}
+
+}  // namespace
+
+const xb::Class& TQZRColObject::Cls() {
+  static const xb::Class& cls = []() -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("TQZRCOL");
+    auto col = [](xb::Object& o) -> TQZRCol& { return C(o).Col(); };
+    c.Property("OREPORT", [](xb::Object& o) { return C(o).oReport; }, nullptr);
+    c.Property("ATITLE", [](xb::Object& o) { return ArrayOf(C(o).aTitle); }, nullptr);
+    c.Property("ADATA", [](xb::Object& o) { return ArrayOf(C(o).aData); }, nullptr);
+    c.Property("AVALUES", [](xb::Object& o) { return ArrayOf(C(o).aValues); },
+               [](xb::Object& o, const Value& v) {
+                 if (!v.IsArray()) return;
+                 C(o).aValues = Items(v);
+                 while (C(o).aValues.size() < C(o).aData.size()) C(o).aValues.push_back(Value(xb::Array::New()));
+               });
+    c.Property("APICTURE", [](xb::Object& o) {
+      std::vector<Value> v;
+      for (const std::string& p : C(o).aPicture) v.push_back(Value::String(p));
+      return ArrayOf(v);
+    }, nullptr);
+    c.Property("AFONTS", [](xb::Object& o) { return ArrayOf(C(o).aFonts); },
+               [](xb::Object& o, const Value& v) {
+                 if (!v.IsArray()) return;
+                 C(o).aFonts = Items(v);
+                 C(o).aFonts.resize(4);
+               });
+    // The font blocks answer the four font numbers.
+    for (auto [name, k] : {std::pair{"BDATAFONT", 0}, std::pair{"BTITLEFONT", 1}, std::pair{"BTOTALFONT", 2},
+                           std::pair{"BSUBTFONT", 3}})
+      c.Property(name, [col, k](xb::Object& o) { return Const(Value::Integer(col(o).aFonts[static_cast<std::size_t>(k)])); },
+                 [k](xb::Object& o, const Value& v) {
+                   C(o).aFonts.resize(4);
+                   C(o).aFonts[static_cast<std::size_t>(k)] = v.IsBlock() ? Eval(v) : v;
+                   ColumnFonts(C(o));
+                 });
+    c.Data("BTOTALEXPR", &TQZRColObject::bTotalExpr);
+    c.Data("BCOLOR", &TQZRColObject::bColor);
+    c.Data("CARGO", &TQZRColObject::Cargo);
+    c.Data("NCURLINE", &TQZRColObject::nCurLine);
+    c.Property("LTOTALEXPR", [](xb::Object& o) { return Value::Logical(C(o).bTotalExpr.IsBlock()); }, nullptr);
+    c.Property("NCALCOL", [col](xb::Object& o) { return Value::Integer(col(o).nCol); }, nullptr);
+    c.Property("ULASTVALUE", [col](xb::Object& o) {
+      const TQZRCol& c = col(o);
+      return !c.aLastValue.empty() && c.aLastValue.front() ? Value::String(*c.aLastValue.front()) : Value();
+    }, nullptr);
+    Member(c, "CTOTALPICT", &TQZRCol::cTotalPict, col);
+    Member(c, "CTIPOCOL", &TQZRCol::cTipoCol, col);
+    for (auto [name, member] :
+         {std::pair{"NWIDTH", &TQZRCol::nWidth}, std::pair{"NDATAHEIGHT", &TQZRCol::nDataHeight},
+          std::pair{"NTITLEHEIGHT", &TQZRCol::nTitleHeight}, std::pair{"NCOL", &TQZRCol::nCol},
+          std::pair{"NSIZE", &TQZRCol::nSize}, std::pair{"NPAD", &TQZRCol::nPad}, std::pair{"NPEN", &TQZRCol::nPen},
+          std::pair{"NORDER", &TQZRCol::nOrder}, std::pair{"NANCHOCOL", &TQZRCol::nAnchoCol}})
+      Member(c, name, member, col);
+    Member(c, "NTOTAL", &TQZRCol::nTotal, col);
+    for (auto [name, member] :
+         {std::pair{"LTOTAL", &TQZRCol::lTotal}, std::pair{"LSHADOW", &TQZRCol::lShadow},
+          std::pair{"LGRID", &TQZRCol::lGrid}, std::pair{"LUNDERLINE", &TQZRCol::lUnderline},
+          std::pair{"LDOBLEUND", &TQZRCol::lDobleUnd}, std::pair{"LTEXTUND", &TQZRCol::lTextUnd},
+          std::pair{"LSEPARATOR", &TQZRCol::lSeparator}, std::pair{"LACUMULADA", &TQZRCol::lAcumulada},
+          std::pair{"LINIGRUPO", &TQZRCol::lIniGrupo}})
+      Member(c, name, member, col);
+
+    c.Method("NEW", [](xb::Object& o, xb::Args& a) {
+      InitColumn(C(o), a);
+      ColumnFonts(C(o));
+      return o.AsValue();
+    });
+    // The drawing methods act once the column is in its report.
+    auto in_report = [](std::function<void(TQZReport&, std::size_t)> fn) {
+      return [fn](xb::Object& o, xb::Args&) {
+        TQZRColObject& self = C(o);
+        if (self.Index() >= 0 && self.Report()->Engine().Device() != nullptr)
+          fn(self.Report()->Engine(), static_cast<std::size_t>(self.Index()));
+        return Value();
+      };
+    };
+    c.Method("STABILIZE", [in_report](xb::Object& o, xb::Args& a) {
+      C(o).TitlesFromBlocks();
+      ColumnFonts(C(o));
+      xb::Args none;
+      in_report([](TQZReport& r, std::size_t i) { r.StabilizeColumn(i); })(o, none);
+      if (!a.IsNil(1)) C(o).Col().nOrder = I(a, 1);
+      return Value();
+    });
+    c.Method("SAYTITLE", [](xb::Object& o, xb::Args& a) {
+      TQZRColObject& self = C(o);
+      if (self.Index() >= 0) self.Report()->Engine().SayTitle(static_cast<std::size_t>(self.Index()), I(a, 1), I(a, 3, 1));
+      return Value();
+    });
+    c.Method("SAYDATA", [](xb::Object& o, xb::Args& a) {
+      TQZRColObject& self = C(o);
+      self.nCurLine = I(a, 3, 1);
+      if (self.Index() >= 0)
+        self.Report()->Engine().SayData(static_cast<std::size_t>(self.Index()), I(a, 1), self.nCurLine, a.Log(4));
+      return Value();
+    });
+    c.Method("SEPARATOR", [](xb::Object& o, xb::Args& a) {
+      TQZRColObject& self = C(o);
+      if (self.Index() >= 0) {
+        TQZReport& r = self.Report()->Engine();
+        r.ColumnSeparator(static_cast<std::size_t>(self.Index()), I(a, 1, r.nRow), a.Log(2));
+      }
+      return Value();
+    });
+    c.Method("UNDERLINE", [](xb::Object& o, xb::Args& a) {
+      TQZRColObject& self = C(o);
+      if (self.Index() >= 0) {
+        TQZReport& r = self.Report()->Engine();
+        const TQZRCol& col = self.Col();
+        r.Underline(static_cast<std::size_t>(self.Index()), a.Log(1, col.lTextUnd), a.Log(2, col.lDobleUnd), I(a, 3, 1),
+                    I(a, 4, r.nRow));
+      }
+      return Value();
+    });
+    c.Method("SAYTOTAL", [](xb::Object& o, xb::Args& a) {
+      TQZRColObject& self = C(o);
+      if (self.Index() >= 0) {
+        const TQZRCol& col = self.Col();
+        self.Report()->Engine().SayTotal(static_cast<std::size_t>(self.Index()), I(a, 1), col.nTotal, col.aFonts[2]);
+      }
+      return Value();
+    });
+    return c;
+  }();
+  return cls;
+}
+
+// ---- TQZRGROUP ---------------------------------------------------------------------------------------
+
+TQZRGroupObject::TQZRGroupObject() : xb::Object(Cls()) {}
+
+TQZRGroupObject::~TQZRGroupObject() = default;
+
+TQZRGroup& TQZRGroupObject::Group() {
+  return report_ != nullptr ? report_->Engine().aGroups[static_cast<std::size_t>(index_)] : own_;
+}
+
+void TQZRGroupObject::Attach(TQZReportObject* report, int index) {
+  report->Engine().aGroups.push_back(std::move(own_));
+  own_ = TQZRGroup();
+  report_ = report;
+  index_ = index;
+}
+
+void TQZRGroupObject::Detach() {
+  if (report_ == nullptr) return;
+  own_ = report_->Engine().aGroups[static_cast<std::size_t>(index_)];
+  report_ = nullptr;
+  index_ = -1;
+}
+
+void TQZRGroupObject::Traverse(xb::GcVisitor& visitor) {
+  Object::Traverse(visitor);
+  for (const Value* v : {&bGroup, &bHeadFont, &bFootFont, &Cargo, &oReport})
+    if (xb::GcObject* t = v->GcTarget()) visitor.Visit(t);
+}
+
+void TQZRGroupObject::ClearValues() {
+  Object::ClearValues();
+  bGroup = bHeadFont = bFootFont = Cargo = oReport = Value();
+}
+
+namespace {
+
+void GroupFonts(TQZRGroupObject& self) {
+  TQZRGroup& g = self.Group();
+  g.nFont = std::max(1, Int(Eval(self.bHeadFont), 1));
+  g.nFootFont = std::max(1, Int(Eval(self.bFootFont), g.nFont));
+}
+
+}  // namespace
+
+const xb::Class& TQZRGroupObject::Cls() {
+  static const xb::Class& cls = []() -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("TQZRGROUP");
+    auto group = [](xb::Object& o) -> TQZRGroup& { return G(o).Group(); };
+    c.Property("OREPORT", [](xb::Object& o) { return G(o).oReport; }, nullptr);
+    c.Property("ATOTAL", [group](xb::Object& o) {
+      xb::Array a = xb::Array::New();
+      for (double t : group(o).aTotal) a.Append(Value::Number(t));
+      return Value(a);
+    }, nullptr);
+    c.Data("BGROUP", &TQZRGroupObject::bGroup);
+    c.Data("CARGO", &TQZRGroupObject::Cargo);
+    c.Data("NPOS", &TQZRGroupObject::nPos);
+    for (auto [name, member] : {std::pair{"BHEADFONT", &TQZRGroupObject::bHeadFont},
+                                std::pair{"BFOOTFONT", &TQZRGroupObject::bFootFont}})
+      c.Property(name, [member](xb::Object& o) { return G(o).*member; }, [member](xb::Object& o, const Value& v) {
+        G(o).*member = v;
+        GroupFonts(G(o));
+      });
+    // The captions, as blocks that answer them.
+    for (auto [name, member] : {std::pair{"BHEADER", &TQZRGroup::cHeader}, std::pair{"BFOOTER", &TQZRGroup::cFooter}})
+      c.Property(name, [group, member](xb::Object& o) { return Const(Value::String(group(o).*member)); },
+                 [group, member](xb::Object& o, const Value& v) { group(o).*member = LineText(v); });
+    Member(c, "CVALUE", &TQZRGroup::cValue, group);
+    Member(c, "COLDVALUE", &TQZRGroup::cOldValue, group);
+    for (auto [name, member] : {std::pair{"NCOUNTER", &TQZRGroup::nCounter}, std::pair{"NORDER", &TQZRGroup::nOrder},
+                                std::pair{"NHEADERHEIGHT", &TQZRGroup::nHeaderHeight},
+                                std::pair{"NFOOTERHEIGHT", &TQZRGroup::nFooterHeight}})
+      Member(c, name, member, group);
+    for (auto [name, member] : {std::pair{"LEJECT", &TQZRGroup::lEject}, std::pair{"LNEEDSTART", &TQZRGroup::lNeedStart},
+                                std::pair{"LHEADER", &TQZRGroup::lHeader}, std::pair{"LFOOTER", &TQZRGroup::lFooter}})
+      Member(c, name, member, group);
+
+    // New( bGroup, cHeader, cFooter, bFont, lEject, oReport, nPos )
+    c.Method("NEW", [](xb::Object& o, xb::Args& a) {
+      TQZRGroupObject& self = G(o);
+      self.bGroup = a.Arg(1).IsBlock() ? a.Arg(1) : Const(Value::String(""));
+      self.bHeadFont = self.bFootFont = a.Arg(4).IsBlock() ? a.Arg(4) : Const(Value::Integer(1));
+      self.oReport = a.Arg(6);
+      self.nPos = I(a, 7);
+      TQZRGroup& g = self.Group();
+      g.cHeader = a.IsNil(2) ? std::string() : data::ValueText(a.Arg(2));
+      g.cFooter = a.IsNil(3) ? std::string("Total...") : data::ValueText(a.Arg(3));
+      g.lEject = a.Log(5);
+      TQZRGroupObject* me = &self;
+      g.bGroup = [me] { return data::ValueText(Eval(me->bGroup, {Value::Integer(me->nPos)})); };
+      GroupFonts(self);
+      return o.AsValue();
+    });
+    auto n_of = [](xb::Object& o) { return G(o).Index() + 1; };
+    c.Method("RESET", [n_of](xb::Object& o, xb::Args&) {
+      TQZRGroupObject& self = G(o);
+      if (n_of(o) > 0) self.Group().Reset(self.Report()->Engine());
+      return Value();
+    });
+    c.Method("STABILIZE", [n_of](xb::Object& o, xb::Args& a) {
+      TQZRGroupObject& self = G(o);
+      GroupFonts(self);
+      if (n_of(o) > 0 && self.Report()->Engine().Device() != nullptr) self.Report()->Engine().StabilizeGroup(n_of(o));
+      if (!a.IsNil(1)) self.Group().nOrder = I(a, 1);
+      return Value();
+    });
+    c.Method("HEADER", [n_of](xb::Object& o, xb::Args& a) {
+      TQZRGroupObject& self = G(o);
+      if (n_of(o) > 0) self.Report()->Engine().GroupHeader(n_of(o), I(a, 1), LineText(a.Arg(2)));
+      return Value();
+    });
+    c.Method("FOOTER", [n_of](xb::Object& o, xb::Args& a) {
+      if (n_of(o) > 0) G(o).Report()->Engine().GroupFooter(n_of(o), I(a, 1));
+      return Value();
+    });
+    c.Method("TOTAL", [n_of](xb::Object& o, xb::Args& a) {
+      if (n_of(o) > 0) G(o).Report()->Engine().GroupTotal(n_of(o), I(a, 1));
+      return Value();
+    });
+    c.Method("EVALUATE", [group](xb::Object& o, xb::Args&) {
+      ++group(o).nCounter;
+      return Value();
+    });
+    c.Method("CHECK", [group](xb::Object& o, xb::Args&) { return Value::Logical(group(o).Check()); });
+    c.Method("CONSTRUYETEXTO", [group](xb::Object& o, xb::Args& a) {
+      return Value::String(group(o).ConstruyeTexto(std::string(a.Str(1)), std::string(a.Str(2))));
+    });
+    return c;
+  }();
+  return cls;
+}
+
+// ---- TQZREPORT ---------------------------------------------------------------------------------------
+
+TQZReportObject::TQZReportObject() : xb::Object(Cls()), engine_(std::make_unique<TQZReport>(nullptr)) {
+  engine_->cCharPattern = "B";
+  blocks[kStdFont] = Const(Value::Integer(1));
+}
+
+TQZReportObject::~TQZReportObject() {
+  for (auto& c : columns)
+    if (c) c->Detach();
+  for (auto& g : groups)
+    if (g) g->Detach();
+}
+
+void TQZReportObject::Traverse(xb::GcVisitor& visitor) {
+  Object::Traverse(visitor);
+  for (const auto& c : columns)
+    if (c) visitor.Visit(c.get());
+  for (const auto& g : groups)
+    if (g) visitor.Visit(g.get());
+  for (const auto* list : {&aFont, &aPen})
+    for (const Value& v : *list)
+      if (xb::GcObject* t = v.GcTarget()) visitor.Visit(t);
+  for (const Value& v : blocks)
+    if (xb::GcObject* t = v.GcTarget()) visitor.Visit(t);
+  for (const Value* v : {&oDevice, &oRptWnd, &oPagina, &oDlg, &Cargo})
+    if (xb::GcObject* t = v->GcTarget()) visitor.Visit(t);
+}
+
+void TQZReportObject::ClearValues() {
+  Object::ClearValues();
+  for (auto& c : columns)
+    if (c) c->Detach();
+  for (auto& g : groups)
+    if (g) g->Detach();
+  columns.clear();
+  groups.clear();
+  aFont.clear();
+  aPen.clear();
+  for (Value& v : blocks) v = Value();
+  oRptWnd = oPagina = oDlg = Cargo = Value();
+}
+
+void TQZReportObject::Init(const NewParams& p) {
+  TQZReport& e = *engine_;
+  e.lSummary = p.summary;
+  e.cPageTotal.clear();
+  e.cGrandTotal.clear();
+  lHTML = p.html;
+  cRptFile = p.report_file;
+  cResName = p.resource;
+  cFile = p.file;
+  aFont = p.fonts;
+  aPen = p.pens;
+  cDocument = p.document.empty() ? std::string("Printing report") : p.document;
+  cName = cDocument;
+
+  // The device: one given, the printer, the preview (or HTML), a text file, else the printer.
+  EngineDeviceRequest request;
+  request.document = cDocument;
+  request.fonts = aFont;
+  request.pens = aPen;
+  bool text_file = false;
+  if (auto* given = As<TQZRFileObject>(p.device)) {
+    oDevice = p.device;
+    device_ = given->file.get();
+    if (!given->cDocument.empty()) cDocument = given->cDocument;
+  } else if (p.device.IsObject()) {
+    request.device = p.device;
+  } else if (p.to_printer) {
+    request.printer = true;
+  } else if (p.to_screen) {
+    request.screen = true;
+    request.html = lHTML;
+  } else if (!p.file.empty()) {
+    text_file = true;
+  } else {
+    request.printer = true;
+  }
+  if (text_file) {
+    auto file = xb::MakeRef<TQZRFileObject>();
+    file->file = std::make_unique<TQZRFile>(p.file);
+    file->cDocument = cDocument;
+    device_ = file->file.get();
+    oDevice = Value(file);
+  } else if (device_ == nullptr && DeviceMaker()) {
+    EngineDevice made = DeviceMaker()(request);
+    owned_device_ = std::move(made.device);
+    device_ = owned_device_.get();
+    oDevice = made.object.IsNil() ? p.device : made.object;
+  }
+  lScreen = device_ != nullptr && device_->IsScreen();
+  lPrinter = device_ != nullptr && !text_file && !lScreen;
+  e.SetDevice(device_);
+
+  e.oHeader = LineOf(p.header, PadOf(p.header_align, 1));
+  e.oTitle = LineOf(p.title.empty() ? std::vector<Value>{Value::String("")} : p.title, PadOf(p.title_align, 3));
+  e.oFooter = LineOf(p.footer, PadOf(p.footer_align, 1));
+  Wire();
+}
+
+void TQZReportObject::Wire() {
+  TQZReport& e = *engine_;
+  e.bFor = [this] {
+    const Value v = Eval(blocks[kFor]);
+    return !v.IsLogical() || v.AsLogical();
+  };
+  e.bWhile = [this] {
+    if (!blocks[kWhile].IsBlock()) return !xb::CallFunction("EOF").AsLogical();
+    const Value v = Eval(blocks[kWhile]);
+    return v.IsLogical() && v.AsLogical();
+  };
+  e.bSkip = [this] {
+    if (blocks[kSkip].IsBlock()) Eval(blocks[kSkip], {Value::Integer(1)});
+    else xb::CallFunction("DBSKIP", {Value::Integer(1)});
+  };
+  auto hook = [this](Block b) { return [this, b](TQZReport&) { Eval(blocks[b], {AsValue()}); }; };
+  e.bInit = hook(kInit);
+  e.bEnd = hook(kEnd);
+  e.bStartPage = hook(kStartPage);
+  e.bEndPage = hook(kEndPage);
+  e.bStartGroup = hook(kStartGroup);
+  e.bEndGroup = hook(kEndGroup);
+  e.bStartLine = hook(kStartLine);
+  e.bEndLine = hook(kEndLine);
+  e.bChange = hook(kChange);
+  e.bPostEnd = hook(kPostEnd);
+  e.bPostPage = hook(kPostPage);
+  e.bPostGroup = hook(kPostGroup);
+  e.bWideQuestion = CurrentReportRunHook().wide_question;
+  // The progress dialog's page field.
+  e.bPageShown = [this](int page) {
+    if (oPagina.IsObject() && xb::HasMessage(oPagina, xb::Intern("SETTEXT")))
+      xb::Send(oPagina, "SETTEXT", {Value::String(std::to_string(page))});
+  };
+}
+
+void TQZReportObject::AddColumn(const xb::Ref<TQZRColObject>& column) {
+  if (!column || column->Index() >= 0) return;
+  column->Attach(this, static_cast<int>(columns.size()));
+  columns.push_back(column);
+}
+
+void TQZReportObject::AddGroup(const xb::Ref<TQZRGroupObject>& group) {
+  if (!group || group->Index() >= 0) return;
+  group->Attach(this, static_cast<int>(groups.size()));
+  groups.push_back(group);
+}
+
+void TQZReportObject::Prepare() {
+  for (auto& c : columns) {
+    c->TitlesFromBlocks();
+    ColumnFonts(*c);
+  }
+  for (auto& g : groups) GroupFonts(*g);
+  engine_->nStdFont = std::max(1, Int(Eval(blocks[kStdFont]), 1));
+}
+
+void TQZReportObject::Activate(const std::vector<Value>& given) {
+  for (std::size_t i = 0; i < given.size() && i <= kPostGroup; ++i)
+    if (blocks[i].IsNil() && !given[i].IsNil()) blocks[i] = given[i];
+  if (blocks[kFor].IsNil()) blocks[kFor] = Const(Value::Logical(true));
+  if (blocks[kWhile].IsNil())
+    blocks[kWhile] = Value(xb::Block::Native([](xb::Args&) { return Value::Logical(!xb::CallFunction("EOF").AsLogical()); }));
+  Prepare();
+  // The progress window: its meter hides, its button stops the printing.
+  std::vector<Value> buttons;
+  if (oRptWnd.IsObject() && xb::HasMessage(oRptWnd, xb::Intern("ACONTROLS"))) {
+    const Value controls = xb::Send(oRptWnd, "ACONTROLS");
+    for (const Value& control : Items(controls)) {
+      if (!control.IsObject()) continue;
+      const std::string& kind = control.AsObject()->ClassName();
+      if (kind == "TMETER" && xb::HasMessage(control, xb::Intern("HIDE"))) xb::Send(control, "HIDE");
+      if (kind != "TBUTTON") continue;
+      if (xb::HasMessage(control, xb::Intern("SETTEXT")))
+        xb::Send(control, "SETTEXT", {Value::String(lScreen ? "&Cancelar" : "&Previsualizar")});
+      TQZReport* engine = engine_.get();
+      if (!xb::HasMessage(control, xb::Intern("_BACTION"))) continue;
+      xb::Send(control, "_BACTION", {Value(xb::Block::Native([engine](xb::Args&) {
+                 engine->lBreak = true;
+                 return Value();
+               }))});
+      buttons.push_back(control);
+    }
+    // The window's messages run between records, so the button is heard.
+    engine_->bRefresh = [] {
+      if (xb::FindFunction("SYSREFRESH") != nullptr) xb::CallFunction("SYSREFRESH");
+    };
+  }
+  engine_->Activate();
+  for (const Value& button : buttons) xb::Send(button, "_BACTION", {Value()});
+  if (oRptWnd.IsObject() && xb::HasMessage(oRptWnd, xb::Intern("END"))) xb::Send(oRptWnd, "END");
+  if (engine_->lStable && blocks[kPreview].IsBlock()) Eval(blocks[kPreview], {oDevice, AsValue()});
+}
+
+namespace {
+
+TQZReportObject::NewParams ReportParams(xb::Args& a) {
+  TQZReportObject::NewParams p;
+  p.title = Items(a.Arg(1));
+  p.header = Items(a.Arg(2));
+  p.footer = Items(a.Arg(3));
+  p.fonts = Items(a.Arg(4));
+  p.pens = Items(a.Arg(5));
+  p.summary = a.Log(6);
+  p.report_file = std::string(a.Str(7));
+  p.resource = std::string(a.Str(8));
+  p.to_printer = a.Log(9);
+  p.to_screen = a.Log(10);
+  p.file = std::string(xb::AllTrim(a.Str(11)));
+  p.device = a.Arg(12);
+  p.document = std::string(a.Str(13));
+  if (a.Arg(14).IsString()) p.title_align = std::string(a.Str(14));
+  if (a.Arg(15).IsString()) p.header_align = std::string(a.Str(15));
+  if (a.Arg(16).IsString()) p.footer_align = std::string(a.Str(16));
+  p.html = a.Log(17);
+  return p;
+}
+
+std::vector<int> IntsOf(const Value& v) {
+  std::vector<int> n;
+  for (const Value& item : Items(v)) n.push_back(Int(item, 1));
+  return n;
+}
+
+void DefineReport(xb::Class& c) {
+  auto rep = [](xb::Object& o) -> TQZReport& { return R(o).Engine(); };
+  c.Data("ODEVICE", &TQZReportObject::oDevice);
+  c.Data("ORPTWND", &TQZReportObject::oRptWnd);
+  c.Data("OPAGINA", &TQZReportObject::oPagina);
+  c.Data("ODLG", &TQZReportObject::oDlg);
+  c.Data("CARGO", &TQZReportObject::Cargo);
+  c.Data("CFILE", &TQZReportObject::cFile);
+  c.Data("CNAME", &TQZReportObject::cName);
+  c.Data("CRPTFILE", &TQZReportObject::cRptFile);
+  c.Data("CRESNAME", &TQZReportObject::cResName);
+  c.Data("LHTML", &TQZReportObject::lHTML);
+  c.Data("LPRINTER", &TQZReportObject::lPrinter);
+  c.Data("LSCREEN", &TQZReportObject::lScreen);
+  c.Data("LNOCANCEL", &TQZReportObject::lNoCancel);
+  c.Data("LPAGETOTAL", &TQZReportObject::lPageTotal);
+  // Per column and title or data line, its block (an empty text where a column has fewer).
+  for (auto [name, member] : {std::pair{"ATEXT", &TQZRColObject::aTitle}, std::pair{"ADATA", &TQZRColObject::aData}})
+    c.Property(name, [member](xb::Object& o) {
+      std::size_t lines = 1;
+      for (auto& col : R(o).columns) lines = std::max(lines, (col.get()->*member).size());
+      xb::Array a = xb::Array::New();
+      for (auto& col : R(o).columns) {
+        std::vector<Value> cells = col.get()->*member;
+        cells.resize(lines, Const(Value::String("")));
+        a.Append(ArrayOf(cells));
+      }
+      return Value(a);
+    }, nullptr);
+  static const char* const block_names[] = {"BFOR",      "BWHILE",     "BINIT",      "BEND",        "BSTARTPAGE",
+                                            "BENDPAGE",  "BSTARTGROUP", "BENDGROUP", "BSTARTLINE",  "BENDLINE",
+                                            "BCHANGE",   "BPOSTEND",   "BPOSTPAGE",  "BPOSTGROUP",  "BSKIP",
+                                            "BSTDFONT",  "BPREVIEW"};
+  for (int b = 0; b < TQZReportObject::kBlocks; ++b)
+    c.Property(block_names[b], [b](xb::Object& o) { return R(o).blocks[b]; },
+               [b](xb::Object& o, const Value& v) { R(o).blocks[b] = v; });
+  c.Property("ACOLUMNS", [](xb::Object& o) {
+    std::vector<Value> v;
+    for (auto& col : R(o).columns) v.push_back(Value(col));
+    return ArrayOf(v);
+  }, nullptr);
+  c.Property("AGROUPS", [](xb::Object& o) {
+    std::vector<Value> v;
+    for (auto& g : R(o).groups) v.push_back(Value(g));
+    return ArrayOf(v);
+  }, nullptr);
+  c.Property("AFONT", [](xb::Object& o) { return ArrayOf(R(o).aFont); }, nullptr);
+  c.Property("APEN", [](xb::Object& o) { return ArrayOf(R(o).aPen); }, nullptr);
+  c.Property("ACOLS", [rep](xb::Object& o) { return Ints(rep(o).aCols); }, nullptr);
+  c.Property("ADATAHEIGHT", [rep](xb::Object& o) { return Ints(rep(o).aDataHeight); }, nullptr);
+  c.Property("ALINECOL", [rep](xb::Object& o) { return Ints(rep(o).aLineCol); }, nullptr);
+  c.Property("ACOLGROUP", [rep](xb::Object& o) {
+    xb::Array a = xb::Array::New();
+    for (bool b : rep(o).aColGroup) a.Append(Value::Logical(b));
+    return Value(a);
+  }, nullptr);
+  c.Property("ALINEGROUP", [rep](xb::Object& o) {
+    xb::Array a = xb::Array::New();
+    for (const auto& lines : rep(o).aLineGroup) a.Append(Ints(lines));
+    return Value(a);
+  }, nullptr);
+  c.Property("AHEADGROUP", [rep](xb::Object& o) {
+    xb::Array a = xb::Array::New();
+    for (const auto& texts : rep(o).aHeadGroup) {
+      xb::Array t = xb::Array::New();
+      for (const std::string& s : texts) t.Append(Value::String(s));
+      a.Append(Value(t));
+    }
+    return Value(a);
+  }, nullptr);
+  // Per column and data line, the argument array of the line's data block.
+  c.Property("AVALUES", [](xb::Object& o) {
+    xb::Array a = xb::Array::New();
+    const int lines = R(o).Engine().nMaxData;
+    for (auto& col : R(o).columns) {
+      xb::Array row = xb::Array::New();
+      for (int i = 0; i < lines; ++i)
+        row.Append(static_cast<std::size_t>(i) < col->aValues.size() ? col->aValues[static_cast<std::size_t>(i)]
+                                                                     : Value(xb::Array::New()));
+      a.Append(Value(row));
+    }
+    return Value(a);
+  }, nullptr);
+  for (auto [name, member] : {std::pair{"CPAGETOTAL", &TQZReport::cPageTotal}, std::pair{"CGRANDTOTAL", &TQZReport::cGrandTotal},
+                              std::pair{"CCHARPATTERN", &TQZReport::cCharPattern}})
+    Member(c, name, member, rep);
+  for (auto [name, member] :
+       {std::pair{"NROW", &TQZReport::nRow}, std::pair{"NPAGE", &TQZReport::nPage},
+        std::pair{"NALTOCABECERA", &TQZReport::nAltoCabecera}, std::pair{"NMARGENIZDO", &TQZReport::nMargenIzdo},
+        std::pair{"NTITLEROW", &TQZReport::nTitleRow}, std::pair{"NBOTTOMROW", &TQZReport::nBottomRow},
+        std::pair{"NSTDLINEHEIGHT", &TQZReport::nStdLineHeight}, std::pair{"NRPTWIDTH", &TQZReport::nRptWidth},
+        std::pair{"NSEPARATOR", &TQZReport::nSeparator}, std::pair{"NLEFTMARGIN", &TQZReport::nLeftMargin},
+        std::pair{"NRIGHTMARGIN", &TQZReport::nRightMargin}, std::pair{"NTOPMARGIN", &TQZReport::nTopMargin},
+        std::pair{"NDNMARGIN", &TQZReport::nDnMargin}, std::pair{"NMARGIN", &TQZReport::nMargin},
+        std::pair{"NMAXTITLE", &TQZReport::nMaxTitle}, std::pair{"NMAXDATA", &TQZReport::nMaxData},
+        std::pair{"NTITLEHEIGHT", &TQZReport::nTitleHeight}, std::pair{"NFIRSTDROW", &TQZReport::nFirstDRow},
+        std::pair{"NLASTDROW", &TQZReport::nLastDRow}, std::pair{"NDATALINE", &TQZReport::nDataLine},
+        std::pair{"NCOUNTER", &TQZReport::nCounter}, std::pair{"NTOTALLINE", &TQZReport::nTotalLine},
+        std::pair{"NGROUPLINE", &TQZReport::nGroupLine}, std::pair{"NTITLEUPLINE", &TQZReport::nTitleUpLine},
+        std::pair{"NTITLEDNLINE", &TQZReport::nTitleDnLine}, std::pair{"NTOTALFONT", &TQZReport::nTotalFont},
+        std::pair{"NSUBTTFONT", &TQZReport::nSubTTFont}, std::pair{"NLINEASREG", &TQZReport::nLineasReg}})
+    Member(c, name, member, rep);
+  for (auto [name, member] : {std::pair{"NALTOCABMM", &TQZReport::nAltoCabMM}, std::pair{"NMGIZMM", &TQZReport::nMgIzMM},
+                              std::pair{"NMGDNMM", &TQZReport::nMgDnMM}})
+    Member(c, name, member, rep);
+  c.Property("NCLRSHADOW", [rep](xb::Object& o) { return Value::Integer(rep(o).nClrShadow); },
+             [rep](xb::Object& o, const Value& v) {
+               if (!v.IsNumber()) return xb::detail::RaiseWrongDataType(o, "NCLRSHADOW", v);
+               rep(o).nClrShadow = static_cast<std::uint32_t>(v.AsInt());
+             });
+  for (auto [name, member] :
+       {std::pair{"LSUMMARY", &TQZReport::lSummary}, std::pair{"LPAGEGROUP", &TQZReport::lPageGroup},
+        std::pair{"LAUTOLAND", &TQZReport::lAutoLand}, std::pair{"LBREAK", &TQZReport::lBreak},
+        std::pair{"LGLOBALSHADOW", &TQZReport::lGlobalShadow}, std::pair{"LTHISSHADOW", &TQZReport::lThisShadow},
+        std::pair{"LSEPARATOR", &TQZReport::lSeparator}, std::pair{"LJOIN", &TQZReport::lJoin},
+        std::pair{"LBOXONTOTAL", &TQZReport::lBoxOnTotal}, std::pair{"LTOTAL", &TQZReport::lTotal},
+        std::pair{"LSTABLE", &TQZReport::lStable}, std::pair{"LCREATED", &TQZReport::lCreated},
+        std::pair{"LFINISH", &TQZReport::lFinish}, std::pair{"LFIRSTROW", &TQZReport::lFirstRow},
+        std::pair{"LISNARROW", &TQZReport::lIsNarrow}, std::pair{"LGROUP", &TQZReport::lGroup},
+        std::pair{"LSHADOW", &TQZReport::lShadow}, std::pair{"LGRID", &TQZReport::lGrid}})
+    Member(c, name, member, rep);
+  c.Property("NWIDTH", [](xb::Object& o) { return Value::Integer(R(o).Device() ? R(o).Device()->Width() : 0); }, nullptr);
+  c.Property("NHEIGHT", [](xb::Object& o) { return Value::Integer(R(o).Device() ? R(o).Device()->Height() : 0); }, nullptr);
+  c.Property("NLOGPIXX", [](xb::Object& o) { return Value::Integer(R(o).Device() ? R(o).Device()->LogPixX() : 0); }, nullptr);
+  c.Property("NLOGPIXY", [](xb::Object& o) { return Value::Integer(R(o).Device() ? R(o).Device()->LogPixY() : 0); }, nullptr);
+
+  c.Method("NEW", [](xb::Object& o, xb::Args& a) {
+    R(o).Init(ReportParams(a));
+    return o.AsValue();
+  });
+  c.Method("ACTIVATE", [](xb::Object& o, xb::Args& a) {
+    std::vector<Value> given;
+    for (int n = 1; n <= 14; ++n) given.push_back(a.Arg(n));
+    R(o).Activate(given);
+    return Value();
+  });
+  c.Method("ADDCOLUMN", [](xb::Object& o, xb::Args& a) {
+    if (auto* col = As<TQZRColObject>(a.Arg(1))) R(o).AddColumn(xb::Ref<TQZRColObject>(col));
+    return Value();
+  });
+  c.Method("ADDGROUP", [](xb::Object& o, xb::Args& a) {
+    if (auto* g = As<TQZRGroupObject>(a.Arg(1))) R(o).AddGroup(xb::Ref<TQZRGroupObject>(g));
+    return Value();
+  });
+  c.Method("ADDLINECOL", [rep](xb::Object& o, xb::Args& a) { rep(o).AddLineCol(I(a, 1, 1)); return Value(); });
+  c.Method("ADDCOLGROUP", [rep](xb::Object& o, xb::Args& a) { rep(o).AddColGroup(a.Log(1)); return Value(); });
+  c.Method("ADDLINEGROUP", [rep](xb::Object& o, xb::Args& a) { rep(o).AddLineGroup(IntsOf(a.Arg(1))); return Value(); });
+  c.Method("ADDHEADGROUP", [rep](xb::Object& o, xb::Args& a) {
+    std::vector<std::string> texts;
+    for (const Value& v : Items(a.Arg(1))) texts.push_back(data::ValueText(v));
+    rep(o).AddHeadGroup(std::move(texts));
+    return Value();
+  });
+  c.Method("TRANSHORAS", [](xb::Object&, xb::Args& a) { return Value::String(TransHoras(a.Arg(1), I(a, 2))); });
+  // The steps of a run, for compiled text that drives one itself; each needs the device.
+  auto laid_out = [](std::function<Value(TQZReportObject&, TQZReport&, xb::Args&)> fn) {
+    return [fn](xb::Object& o, xb::Args& a) {
+      TQZReportObject& self = R(o);
+      return self.Device() != nullptr ? fn(self, self.Engine(), a) : Value();
+    };
+  };
+  c.Method("STABILIZE", laid_out([](TQZReportObject& self, TQZReport& r, xb::Args&) {
+    self.Prepare();
+    r.Stabilize();
+    return Value();
+  }));
+  c.Method("STARTPAGE", laid_out([](TQZReportObject&, TQZReport& r, xb::Args&) { r.StartPage(); return Value(); }));
+  c.Method("ENDPAGE", laid_out([](TQZReportObject&, TQZReport& r, xb::Args&) { r.EndPage(); return Value(); }));
+  c.Method("PLAY", laid_out([](TQZReportObject&, TQZReport& r, xb::Args&) { r.Play(); return Value(); }));
+  c.Method("PAGETOTAL", laid_out([](TQZReportObject&, TQZReport& r, xb::Args&) { r.PageTotal(); return Value(); }));
+  c.Method("COLTITLE", laid_out([](TQZReportObject&, TQZReport& r, xb::Args&) { r.ColTitle(); return Value(); }));
+  c.Method("NLINEAREG", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) { r.nLineaReg(I(a, 1)); return Value(); }));
+  c.Method("SEPARATOR", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) {
+    if (!a.IsNil(2)) r.nRow = I(a, 2);
+    if (!r.aColumns.empty()) r.Separator(I(a, 1));
+    return Value();
+  }));
+  c.Method("TOTALLINE", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) {
+    if (!r.aColumns.empty()) r.TotalLine(I(a, 1), I(a, 2));
+    return Value();
+  }));
+  c.Method("STARTGROUP", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) {
+    if (I(a, 1) >= 1 && I(a, 1) <= static_cast<int>(r.aGroups.size())) r.StartGroup(I(a, 1));
+    return Value();
+  }));
+  c.Method("ENDGROUP", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) {
+    if (I(a, 1) >= 1 && I(a, 1) <= static_cast<int>(r.aGroups.size())) r.EndGroup(I(a, 1), a.Log(2));
+    return Value();
+  }));
+  c.Method("SHADOW", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) {
+    r.Shadow(I(a, 1, r.nStdLineHeight));
+    return Value();
+  }));
+  c.Method("GRID", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) {
+    r.Grid(I(a, 1, r.nStdLineHeight), I(a, 2, r.nRow));
+    return Value();
+  }));
+  c.Method("NEWLINE", [rep](xb::Object& o, xb::Args& a) {
+    rep(o).nRow += I(a, 1) != 0 ? I(a, 1) : rep(o).nStdLineHeight;
+    return Value();
+  });
+  c.Method("SETSHDCOLOR", [rep](xb::Object& o, xb::Args& a) {
+    rep(o).nClrShadow = static_cast<std::uint32_t>(a.Int(1, 12632256));
+    return Value();
+  });
+  c.Method("END", [](xb::Object& o, xb::Args&) {
+    R(o).Engine().End();
+    return Value();
+  });
+}
+
+}  // namespace
+
+const xb::Class& TQZReportObject::Cls() {
+  static const xb::Class& cls = []() -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("TQZREPORT");
+    DefineReport(c);
+    return c;
+  }();
+  return cls;
+}
+
+void RegisterReportEngine() {
+  (void)TQZReportObject::Cls();
+  (void)TQZRColObject::Cls();
+  (void)TQZRGroupObject::Cls();
+  (void)TQZRFileObject::Cls();
+  xb::RegisterFunction("TQZREPORT", [](xb::Args&) { return Value(xb::MakeRef<TQZReportObject>()); });
+  xb::RegisterFunction("TQZRCOL", [](xb::Args&) { return Value(xb::MakeRef<TQZRColObject>()); });
+  xb::RegisterFunction("TQZRGROUP", [](xb::Args&) { return Value(xb::MakeRef<TQZRGroupObject>()); });
+  xb::RegisterFunction("TQZRFILE", [](xb::Args&) { return Value(xb::MakeRef<TQZRFileObject>()); });
+}
+
+}  // namespace reports
