@@ -165,6 +165,7 @@ TGet& TGet::New(const NewParams& p) {
   if (CreateOrDefine("EDIT")) {
     if (p.spinner) Spinner(p.up, p.down, p.min, p.max);
   }
+  if (lDesign) CheckDots();
   return *this;
 }
 
