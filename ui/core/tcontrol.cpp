@@ -8,6 +8,7 @@
 #include "ui/bridge/message_decoder.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/window_geometry.h"
+#include "ui/core/design_dots.h"
 #include "ui/core/framework_error.h"
 #include "ui/core/tdialog.h"
 #include "ui/core/window_table.h"
@@ -130,7 +131,10 @@ Answer TControl::HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) {
     case kFwColors: return Answer::Number(reinterpret_cast<LRESULT>(Colors(reinterpret_cast<HDC>(wparam))));
     case kFwLostFocusValid: return VXLostFocus(reinterpret_cast<HWND>(wparam));
     case WM_CAPTURECHANGED:
-      CaptureLost();
+      CaptureLost(reinterpret_cast<HWND>(lparam));
+      return TWindow::HandleEvent(message, wparam, lparam);
+    case WM_DESTROY:
+      if (lDrag && DesignDotsOwner() == hWnd) HideDots();  // no dots around a control that is gone
       return TWindow::HandleEvent(message, wparam, lparam);
     default: return TWindow::HandleEvent(message, wparam, lparam);
   }

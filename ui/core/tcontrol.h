@@ -179,11 +179,11 @@ class TControl : public TWindow {
   void ClearValues() override;
 
  protected:
-  // The design-mode handling of the mouse and of a lost capture.
+  // The design-mode handling of the mouse, and the mouse taken by another window (`taker`).
   Answer DesignButtonDown(int row, int col);
   Answer DesignMouseMove(int row, int col);
   Answer DesignButtonUp();
-  void CaptureLost();
+  void CaptureLost(HWND taker);
   // Docks the parent's items that are controls again, in the order the parent docks them.
   void DockSiblings();
   // In design mode with the focus the dots follow the control.

@@ -254,7 +254,8 @@ Answer TControl::DesignButtonUp() {
   return Answer::Number(0);
 }
 
-void TControl::CaptureLost() {
+void TControl::CaptureLost(HWND taker) {
+  if (taker == hWnd) return;  // the control took the mouse again itself
   if (g_design.control == hWnd) {
     EndDesignDrag();
     lCaptured = false;
