@@ -79,21 +79,40 @@ TEST_F(DesignModeTest, EveryControlsNewPutsItInDesignMode) {
   }
 }
 
-// A label lets the mouse through to its window outside design mode; designed, it is pressed,
-// takes the dots and moves on the grid with the mouse.
-TEST_F(DesignModeTest, ADesignedLabelIsMovedWithTheMouse) {
-  auto label = xb::MakeRef<TSay>();
-  label->New({.row = 40, .col = 40, .get = Value(xb::Block::Native([](xb::Args&) { return Value::String("Código"); })),
-              .pixel = true, .clr_text = RGB(0, 0, 0), .width = 80, .height = 16, .design = true});
-  ASSERT_NE(label->hWnd, nullptr);
-  ASSERT_TRUE(vdr::test::MouseToClient(label->hWnd, {10, 8}));
-  vdr::test::LeftButton(true);
-  ASSERT_TRUE(vdr::test::MouseToClient(label->hWnd, {10 + 30, 8 + 3}));
-  vdr::test::LeftButton(false);
-  EXPECT_EQ(GetFocus(), label->hWnd);
-  EXPECT_EQ(GetCoors(label->hWnd), (Rect{40, 72, 56, 152}));
-  EXPECT_EQ(DesignDotsOwner(), label->hWnd);
-  Screenshot(window_->hWnd, "design_mode_label");
+// Each control made in design mode at (40, 40) is moved with the mouse: a press at (10, 6)
+// of it and a release 30 pixels right and 1 down move it four grid steps of 8 right, 32
+// pixels, and the mouse is free again. A label, which lets the mouse through outside design mode, and a field,
+// a browse and a folder, which handle the mouse themselves, among them.
+TEST_F(DesignModeTest, DesignedControlsAreMovedWithTheMouse) {
+  for (const char* text : {
+           "TSay():New(40, 40, {|| 'Código'},,,,,,, .T., 0,, 80, 16, .T.)",
+           "TButton():New(40, 40, 'Uno',,, 80, 24,,,, .T., .T.)",
+           "TCheckBox():New(40, 40, 'Dos',,, 80, 20,,,,,,, .T., .T.)",
+           "TGet():New(40, 40, {|x| 'abc'},, 80, 20,,,,,, .T.,, .T.)",
+           "TMultiGet():New(40, 40, {|x| 'abc'},, 80, 40,,,,,, .T.,,,,,,,,, .T.)",
+           "TListBox():New(40, 40, {|x| 1}, {'a', 'b'}, 80, 60,,,,,, .T., .T.)",
+           "TFolder():New(40, 40,,,,,,, .T., .T., 120, 80)",
+           "TWBrowse():New(40, 40, 120, 80,,,,,,,,,,,,,,,,,, .T.,, .T.)",
+           "TCBrowse():New(40, 40, 120, 80,,,,,,,,,,,,,,,,,, .T.,, .T.)",
+       }) {
+    const Value control = xb::EvalMacro(text);
+    auto* made = dynamic_cast<TControl*>(control.AsObject().get());
+    ASSERT_NE(made, nullptr) << text;
+    ASSERT_NE(made->hWnd, nullptr) << text;
+    const Rect start = GetCoors(made->hWnd);
+    ASSERT_EQ(start.left, 40) << text;
+    ASSERT_TRUE(vdr::test::MouseToClient(made->hWnd, {10, 6})) << text;
+    vdr::test::LeftButton(true);
+    ASSERT_TRUE(vdr::test::MouseToClient(made->hWnd, {10 + 30, 6 + 1})) << text;
+    vdr::test::LeftButton(false);
+    EXPECT_EQ(GetCoors(made->hWnd), (Rect{start.top, 72, start.bottom, start.right + 32})) << text;
+    EXPECT_EQ(GetCapture(), nullptr) << text;
+    EXPECT_FALSE(made->lCaptured) << text;
+    EXPECT_EQ(DesignDotsOwner(), made->hWnd) << text;
+    if (std::string(text).starts_with("TSay")) Screenshot(window_->hWnd, "design_mode_label");
+    made->HideDots();
+    DestroyWindow(made->hWnd);
+  }
 }
 
 }  // namespace

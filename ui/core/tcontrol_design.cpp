@@ -242,7 +242,8 @@ Answer TControl::DesignMouseMove(int row, int col) {
 }
 
 Answer TControl::DesignButtonUp() {
-  if (!lCaptured || g_design.control != hWnd) return Answer::Number(0);
+  // A control that releases the mouse itself first (a column browse) still ends the move.
+  if (g_design.control != hWnd) return Answer::Number(0);
   const Rect target = g_design.shown;
   EndDesignDrag();
   lCaptured = false;
@@ -256,7 +257,9 @@ Answer TControl::DesignButtonUp() {
 
 void TControl::CaptureLost(HWND taker) {
   if (taker == hWnd) return;  // the control took the mouse again itself
-  if (g_design.control == hWnd) {
+  // Taken while the button is down the move is given up; a control that releases the mouse
+  // itself as the button comes up still has its move ended by the release.
+  if (g_design.control == hWnd && GetKeyState(VK_LBUTTON) < 0) {
     EndDesignDrag();
     lCaptured = false;
     nMResize = 0;
