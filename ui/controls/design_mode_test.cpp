@@ -11,13 +11,19 @@
 #include "tests/support/pump.h"
 #include "ui/bridge/device_context.h"
 #include "ui/controls/controls_test_support.h"
+#include "ui/bridge/cursors.h"
+#include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tsay.h"
+#include "ui/core/tbar.h"
+#include "ui/core/tcursor.h"
 #include "ui/core/design_dots.h"
 #include "ui/core/tcontrol.h"
 
 namespace ui {
 namespace {
 
+using test::Blk;
+using xb::Args;
 using xb::Value;
 
 class DesignModeTest : public test::TablesTest {  // a browse asks for the current table
@@ -113,6 +119,52 @@ TEST_F(DesignModeTest, DesignedControlsAreMovedWithTheMouse) {
     made->HideDots();
     DestroyWindow(made->hWnd);
   }
+}
+
+// A bar button with a drag cursor gives its data to the window it is dropped on: the drag
+// takes the mouse from the button's own handling, so the button neither runs its action nor
+// lets the mouse go when the pointer leaves it.
+TEST_F(DesignModeTest, ABarButtonsDataIsDroppedOnAnotherWindow) {
+  TBar::NewParams bp;
+  bp.btn_width = 23;
+  bp.btn_height = 25;
+  auto bar = TBar::New(*window_, bp);
+  int runs = 0;
+  TBtnBmp::BarParams b;
+  b.pictures.resource1 = "PBMPFIN1";
+  b.action = Blk([&](Args&) {
+    ++runs;
+    return Value();
+  });
+  auto button = TBtnBmp::NewBar(*bar, b);
+  button->oDragCursor = TCursor::New("", "DRAG");
+  button->bDragBegin = Blk([](Args&) {
+    xb::EvalMacro("SETDROPINFO('botón 1')");
+    return Value();
+  });
+  auto target = Make(30, 480, 200, 150);
+  ShowWindow(target->hWnd, SW_SHOWNOACTIVATE);
+  std::vector<Value> dropped;
+  target->bDropOver = Blk([&](Args& a) {
+    dropped = {a.Arg(1), a.Arg(2), a.Arg(3)};
+    return Value();
+  });
+
+  ASSERT_TRUE(vdr::test::MouseToClient(button->hWnd, {6, 12}));
+  vdr::test::LeftButton(true);
+  ASSERT_TRUE(vdr::test::MouseToClient(button->hWnd, {16, 12}));
+  EXPECT_EQ(GetCursor(), GetCursorDrag());
+  ASSERT_TRUE(vdr::test::MouseToClient(button->hWnd, {60, 40}));  // off the button
+  EXPECT_EQ(GetCapture(), button->hWnd);
+  ASSERT_TRUE(vdr::test::MouseToClient(target->hWnd, {40, 20}));
+  vdr::test::LeftButton(false);
+  vdr::test::PumpUntil([&] { return !dropped.empty(); }, 2000);
+  ASSERT_EQ(dropped.size(), 3u);
+  EXPECT_EQ(dropped[0].AsString(), "botón 1");
+  EXPECT_EQ(dropped[1].AsInt(), 20);
+  EXPECT_EQ(dropped[2].AsInt(), 40);
+  EXPECT_EQ(runs, 0);
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
 }  // namespace

@@ -133,6 +133,11 @@ Answer TControl::HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CAPTURECHANGED:
       CaptureLost(reinterpret_cast<HWND>(lparam));
       return TWindow::HandleEvent(message, wparam, lparam);
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      // A drag of the control's data takes the mouse from the control's own handlers.
+      if (DragMouse(message, SignedHighWord(lparam), SignedLowWord(lparam), wparam)) return Answer::Number(0);
+      return TWindow::HandleEvent(message, wparam, lparam);
     case WM_DESTROY:
       if (lDrag && DesignDotsOwner() == hWnd) HideDots();  // no dots around a control that is gone
       return TWindow::HandleEvent(message, wparam, lparam);

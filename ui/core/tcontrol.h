@@ -183,6 +183,9 @@ class TControl : public TWindow {
   Answer DesignButtonDown(int row, int col);
   Answer DesignMouseMove(int row, int col);
   Answer DesignButtonUp();
+  // Outside design mode, a press followed by a move of more than 5 pixels begins a drag, and a
+  // drag under way takes the moves and the release; true when the message was the drag's.
+  bool DragMouse(UINT message, int row, int col, WPARAM keys);
   void CaptureLost(HWND taker);
   // Docks the parent's items that are controls again, in the order the parent docks them.
   void DockSiblings();

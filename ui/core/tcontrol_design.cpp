@@ -2,6 +2,7 @@
 // its data over other windows, its docking slot (nAlign) and its place read through the window.
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 
 #include "runtime/array.h"
 #include "runtime/function_table.h"
@@ -291,29 +292,37 @@ Answer TControl::LButtonDown(int row, int col, WPARAM keys) {
 
 Answer TControl::MouseMove(int row, int col, WPARAM keys) {
   if (lDrag) return DesignMouseMove(row, col);
-  if (g_drag_source != nullptr && g_drag_source == hWnd) {
-    ::SetCursor(DragCursorOf(*this));
-    return Answer::Number(0);
-  }
-  if (lMouseDown && (keys & MK_LBUTTON) != 0 && !bDragBegin.IsNil() &&
-      (std::abs(row - nLastRow) > kDragStart || std::abs(col - nLastCol) > kDragStart)) {
-    DragBegin(row, col, keys);
-    return Answer::Number(0);
-  }
-  if ((keys & MK_LBUTTON) == 0) lMouseDown = false;
   return TWindow::MouseMove(row, col, keys);
 }
 
 Answer TControl::LButtonUp(int row, int col, WPARAM keys) {
   if (lDrag) return DesignButtonUp();
   lMouseDown = false;
-  if (g_drag_source != nullptr && g_drag_source == hWnd) {
+  return TWindow::LButtonUp(row, col, keys);
+}
+
+bool TControl::DragMouse(UINT message, int row, int col, WPARAM keys) {
+  if (lDrag) return false;
+  const bool dragging = g_drag_source != nullptr && g_drag_source == hWnd;
+  if (message == WM_LBUTTONUP) {
+    lMouseDown = false;
+    if (!dragging) return false;
     g_drag_source = nullptr;
     ReleaseCapture();
     PostDrop(hWnd, row, col, keys);
-    return Answer::Number(0);
+    return true;
   }
-  return TWindow::LButtonUp(row, col, keys);
+  if (dragging) {
+    ::SetCursor(DragCursorOf(*this));
+    return true;
+  }
+  if ((keys & MK_LBUTTON) == 0) lMouseDown = false;
+  if (lMouseDown && !bDragBegin.IsNil() &&
+      (std::abs(row - nLastRow) > kDragStart || std::abs(col - nLastCol) > kDragStart)) {
+    DragBegin(row, col, keys);
+    return true;
+  }
+  return false;
 }
 
 Answer TControl::KeyDown(int key, LPARAM flags) {
@@ -381,7 +390,20 @@ void DefineControlDesignMessages(xb::Class& c) {
     self(o).DragBegin(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), static_cast<WPARAM>(a.Int(3)));
     return Value();
   });
-  // Class data: the dots' windows and the design anchor {nRow, nCol}.
+  // Class data: the properties, the dots' windows and the design anchor {nRow, nCol}.
+  static const char* const kProperties[] = {"cTitle", "cVarName", "l3D",   "nClrText", "nClrPane", "nAlign",
+                                            "nTop",   "nLeft",    "nWidth", "nHeight", "oFont",    "Cargo"};
+  c.Property("APROPERTIES", [](Object&) {
+    xb::Array names = xb::Array::New();
+    for (const char* name : kProperties) names.Append(Value::String(name));
+    return Value(names);
+  }, nullptr);
+  c.Method("PROPCOUNT", [](Object&, Args&) { return Int(std::size(kProperties)); });
+  c.Method("PROPERTY", [](Object&, Args& a) {
+    const std::int64_t n = a.Int(1);
+    return n >= 1 && n <= static_cast<std::int64_t>(std::size(kProperties)) ? Value::String(kProperties[n - 1])
+                                                                             : Value();
+  });
   c.Property("ADOTS", [](Object&) {
     xb::Array dots = xb::Array::New();
     for (HWND dot : DesignDotWindows()) {

@@ -389,6 +389,11 @@ TEST_F(ControlDesignTest, AlignMovesTheControlToADockingSlot) {
   for (const Value& v : names.AsArray()) texts.emplace_back(v.AsString());
   EXPECT_EQ(texts, (std::vector<std::string>{"None", "Top", "Left", "Bottom", "Right", "Client"}));
   EXPECT_TRUE(xb::Send(self, "INSPECT", {Value::String("cTitle")}).IsNil());
+  // Among the properties a control lists.
+  EXPECT_EQ(xb::Send(self, "APROPERTIES").AsArray().size(), 12u);
+  EXPECT_EQ(xb::Send(self, "PROPCOUNT").AsInt(), 12);
+  EXPECT_EQ(xb::Send(self, "PROPERTY", {Value::Integer(6)}).AsString(), "nAlign");
+  EXPECT_EQ(xb::Send(self, "PROPERTY", {Value::Integer(3)}).AsString(), "l3D");
 }
 
 // nTop and nLeft are the window's while it exists, the data's before.
