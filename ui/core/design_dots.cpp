@@ -18,7 +18,10 @@ GridSize g_grid;
 std::array<HWND, kDotCount> g_dots = {};
 HWND g_owner = nullptr;
 
-bool DotsMade() { return g_dots[0] != nullptr && IsWindow(g_dots[0]); }
+// Dots go with their parent window: each forgets itself when it is destroyed.
+bool DotsMade() {
+  return std::all_of(g_dots.begin(), g_dots.end(), [](HWND dot) { return dot != nullptr; });
+}
 
 int DotOf(HWND dot) {
   const auto it = std::find(g_dots.begin(), g_dots.end(), dot);
@@ -42,6 +45,11 @@ LRESULT CALLBACK DotProc(HWND dot, UINT message, WPARAM wparam, LPARAM lparam) {
       SendMessageA(owner, WM_LBUTTONDOWN, wparam, MAKELPARAM(at.x, at.y));
       return 0;
     }
+    case WM_NCDESTROY:
+      for (HWND& each : g_dots) {
+        if (each == dot) each = nullptr;
+      }
+      return DefWindowProcA(dot, message, wparam, lparam);
     default:
       return DefWindowProcA(dot, message, wparam, lparam);
   }
@@ -60,7 +68,7 @@ void RegisterDotClass() {
 
 void DestroyDots() {
   for (HWND& dot : g_dots) {
-    if (dot != nullptr && IsWindow(dot)) DestroyWindow(dot);
+    if (dot != nullptr) DestroyWindow(dot);
     dot = nullptr;
   }
   g_owner = nullptr;
@@ -159,8 +167,10 @@ void ShowDesignDots(HWND control) {
 }
 
 void HideDesignDots() {
-  if (!DotsMade()) return;
-  for (HWND dot : g_dots) ShowWindow(dot, SW_HIDE);
+  g_owner = nullptr;
+  for (HWND dot : g_dots) {
+    if (dot != nullptr) ShowWindow(dot, SW_HIDE);
+  }
 }
 
 HWND DesignDotsOwner() { return g_owner != nullptr && IsWindow(g_owner) ? g_owner : nullptr; }

@@ -190,6 +190,7 @@ TEST_F(ControlDesignTest, TheMouseMovesAndResizesADesignedControlOnTheGrid) {
   // Moved by (+37, +21): by grid steps, when the button is released.
   Drag(uno->hWnd, {10, 10}, {47, 31});
   EXPECT_EQ(GetCoors(uno->hWnd), (Rect{40, 40, 64, 136})) << "only a frame follows the mouse";
+  EXPECT_TRUE(vdr::test::SaveWindowBitmap(w->hWnd, vdr::test::ScreenshotFolder() + "\\control_design_move.bmp"));
   EXPECT_TRUE(uno->lCaptured);
   LeftButton(false);
   EXPECT_FALSE(uno->lCaptured);
