@@ -71,6 +71,7 @@ TBitmap& TBitmap::New(const NewParams& p) {
   SetColor(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_BTNFACE));
   Register(CS_VREDRAW | CS_HREDRAW);
   if (CreateOrDefine({})) Default();
+  if (lDesign) CheckDots();
   return *this;
 }
 

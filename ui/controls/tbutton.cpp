@@ -38,6 +38,7 @@ TButton& TButton::New(const NewParams& p) {
     oFont = font;
     ++oFont->nCount;
   }
+  if (lDesign) CheckDots();
   return *this;
 }
 

@@ -38,6 +38,7 @@ TCheckBox& TCheckBox::New(const NewParams& p) {
   Register();
   if (CreateOrDefine("BUTTON")) Default();
   KeepLogical();
+  if (lDesign) CheckDots();
   return *this;
 }
 

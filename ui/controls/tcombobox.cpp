@@ -79,6 +79,7 @@ TComboBox& TComboBox::New(const NewParams& p) {
     Default();
     LinkEditPart();
   }
+  if (lDesign) CheckDots();
   return *this;
 }
 

@@ -106,6 +106,7 @@ TFolder& TFolder::New(const NewParams& p) {
   }
   aDialogs = xb::Value(dialogs);
   if (live) Default();
+  if (lDesign) CheckDots();
   SetWndDefault(oWnd);
   return *this;
 }

@@ -165,6 +165,7 @@ TGet& TGet::New(const NewParams& p) {
   if (CreateOrDefine("EDIT")) {
     if (p.spinner) Spinner(p.up, p.down, p.min, p.max);
   }
+  if (lDesign) CheckDots();
   return *this;
 }
 
@@ -734,6 +735,7 @@ Answer TGet::KeyUp(int key, LPARAM flags) {
 // ---- mouse -------------------------------------------------------------------------------------------
 
 Answer TGet::LButtonDown(int row, int col, WPARAM keys) {
+  if (lDrag) return TControl::LButtonDown(row, col, keys);
   ToEdit(WM_LBUTTONDOWN, keys, MAKELPARAM(col, row));
   nPos = GetSelPos().first + 1;
   if (oGet->HasFocus()) oGet->SetPos(nPos);
@@ -742,6 +744,7 @@ Answer TGet::LButtonDown(int row, int col, WPARAM keys) {
 }
 
 Answer TGet::LButtonUp(int row, int col, WPARAM keys) {
+  if (lDrag) return TControl::LButtonUp(row, col, keys);
   ToEdit(WM_LBUTTONUP, keys, MAKELPARAM(col, row));
   const std::string text = cText();
   const std::string trimmed = Trimmed(text);
@@ -804,6 +807,7 @@ Answer TGet::RButtonDown(int row, int col, WPARAM keys) {
 }
 
 Answer TGet::MouseMove(int row, int col, WPARAM keys) {
+  if (lDrag) return TControl::MouseMove(row, col, keys);
   if (oWnd && !cMsg.empty()) oWnd->SetMsg(cMsg);
   HCURSOR cursor = nullptr;
   if (auto* own = dynamic_cast<WindowCursor*>(oCursor.get())) cursor = own->hCursor();
@@ -830,6 +834,11 @@ Answer TGet::HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 Answer TGet::Destroy() { return TControl::Destroy(); }
+
+Answer TGet::ReSize(int type, int width, int height) {
+  if (lDrag) Refresh();
+  return TControl::ReSize(type, width, height);
+}
 
 void TGet::Move(int top, int left, int width, int height, bool repaint) {
   TControl::Move(top, left, width, height, repaint);

@@ -126,6 +126,8 @@ class TGet : public TControl {
   Answer MouseMove(int row, int col, WPARAM keys) override;
   Answer HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) override;
   Answer Destroy() override;
+  // In design mode the field is painted again at its new size.
+  Answer ReSize(int type, int width, int height) override;
   void Move(int top, int left, int width = 0, int height = 0, bool repaint = true);
 
   // ---- data -----------------------------------------------------------------------------------

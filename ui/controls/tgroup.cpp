@@ -37,6 +37,7 @@ TGroup& TGroup::New(const NewParams& p) {
   nStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX | (p.design ? WS_TABSTOP | WS_CLIPSIBLINGS : 0);
   Register();
   if (CreateOrDefine("BUTTON")) GetFont();
+  if (lDesign) CheckDots();
   return *this;
 }
 

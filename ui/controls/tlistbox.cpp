@@ -83,6 +83,7 @@ TListBox& TListBox::New(const NewParams& p) {
     else GetFont();
     Default();
   }
+  if (lDesign) CheckDots();
   return *this;
 }
 

@@ -42,6 +42,7 @@ TMeter& TMeter::New(const NewParams& p) {
   lDesign = p.design;
   nStyle = WS_CHILD | WS_VISIBLE | (p.design ? WS_CLIPSIBLINGS | WS_TABSTOP : 0);
   if (CreateOrDefine("")) Default();
+  if (lDesign) CheckDots();
   return *this;
 }
 

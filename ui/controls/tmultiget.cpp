@@ -69,6 +69,7 @@ TMultiGet& TMultiGet::New(const NewParams& p) {
   hHeap = 0;
   SetColor(p.fore.value_or(GetSysColor(COLOR_WINDOWTEXT)), p.back.value_or(GetSysColor(COLOR_WINDOW)));
   CreateOrDefine("EDIT");
+  if (lDesign) CheckDots();
   return *this;
 }
 

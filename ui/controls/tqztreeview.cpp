@@ -166,6 +166,7 @@ TQZTreeView& TQZTreeView::New(const NewParams& p) {
     SetFont(oFont);
     Default();
   }
+  if (lDesign) CheckDots();
   return *this;
 }
 

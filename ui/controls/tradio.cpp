@@ -36,6 +36,7 @@ TRadio& TRadio::New(const NewParams& p) {
     GetFont();
     Default();
   }
+  if (lDesign) CheckDots();
   return *this;
 }
 

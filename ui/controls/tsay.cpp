@@ -52,6 +52,7 @@ TSay& TSay::New(const NewParams& p) {
     Default();
     if (l3D) Set3DLook();
   }
+  if (lDesign) CheckDots();
   return *this;
 }
 

@@ -60,6 +60,7 @@ TScrollBar& TScrollBar::New(const NewParams& p) {
     SetRange(nMin, nMax);
     SetPos(nMin);
   }
+  if (lDesign) CheckDots();
   return *this;
 }
 

@@ -83,6 +83,7 @@ TTabs& TTabs::New(const NewParams& p) {
   (void)p.back;  // the strip's own pane
   Register(CS_VREDRAW | CS_HREDRAW);
   if (CreateOrDefine({})) Default();
+  if (lDesign) CheckDots();
   return *this;
 }
 

@@ -128,6 +128,7 @@ TWBrowse& TWBrowse::New(const NewParams& p) {
   } else if (auto* dialog = dynamic_cast<TDialog*>(oWnd.get())) {
     dialog->DefControl(WindowRef(this));
   }
+  if (lDesign) CheckDots();
   return *this;
 }
 

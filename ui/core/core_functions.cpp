@@ -7,6 +7,7 @@
 #include "runtime/function_table.h"
 #include "ui/bridge/bridge_functions.h"
 #include "ui/core/framework_error.h"
+#include "ui/core/design_dots.h"
 #include "ui/core/dialog_look.h"
 #include "ui/core/error_handler.h"
 #include "ui/core/file_helpers.h"
@@ -155,6 +156,7 @@ void InitWindowFramework() {
   RegisterIniFunctions();
   RegisterMsgBarFunctions();
   RegisterBarFunctions();
+  RegisterDesignFunctions();
   RegisterDialogLookFunctions();
   RegisterMessageBoxFunctions();
   RegisterErrorHandlerFunctions();

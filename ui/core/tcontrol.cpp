@@ -8,6 +8,7 @@
 #include "ui/bridge/message_decoder.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/window_geometry.h"
+#include "ui/core/design_dots.h"
 #include "ui/core/framework_error.h"
 #include "ui/core/tdialog.h"
 #include "ui/core/window_table.h"
@@ -78,7 +79,6 @@ void TControl::Redefine(int id, WindowRef parent) {
 }
 
 void TControl::Initiate(HWND dialog) {
-  lDrag = false;
   lCaptured = false;
   lFocused = false;
   hWnd = GetDlgItem(dialog, nId);
@@ -130,6 +130,17 @@ Answer TControl::HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) {
     case kFwChange: return Change();
     case kFwColors: return Answer::Number(reinterpret_cast<LRESULT>(Colors(reinterpret_cast<HDC>(wparam))));
     case kFwLostFocusValid: return VXLostFocus(reinterpret_cast<HWND>(wparam));
+    case WM_CAPTURECHANGED:
+      CaptureLost(reinterpret_cast<HWND>(lparam));
+      return TWindow::HandleEvent(message, wparam, lparam);
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      // A drag of the control's data takes the mouse from the control's own handlers.
+      if (DragMouse(message, SignedHighWord(lparam), SignedLowWord(lparam), wparam)) return Answer::Number(0);
+      return TWindow::HandleEvent(message, wparam, lparam);
+    case WM_DESTROY:
+      if (lDrag && DesignDotsOwner() == hWnd) HideDots();  // no dots around a control that is gone
+      return TWindow::HandleEvent(message, wparam, lparam);
     default: return TWindow::HandleEvent(message, wparam, lparam);
   }
 }
@@ -147,7 +158,7 @@ HBRUSH TControl::Colors(HDC dc) {
 }
 
 void TControl::Default() {
-  lDrag = false;
+  lDrag = lDesign;  // a control made in design mode stays in it
   lCaptured = false;
 }
 
@@ -159,6 +170,7 @@ Answer TControl::GotFocus(HWND losing) {
     oWnd->hCtlFocus = hWnd;
   }
   if (!cMsg.empty()) SetMsg(cMsg);
+  if (lDrag) ShowDots();
   if (bGotFocus.IsBlock()) {
     return AnswerOf(Eval(bGotFocus, {Self(), xb::Value::Integer(reinterpret_cast<std::intptr_t>(losing))}));
   }
@@ -349,15 +361,24 @@ void TControl::VarPut(const xb::Value& value) {
 
 void TControl::Set3DLook() { l3DLook = true; }
 
-void TControl::AdjTop() { WndAdjTop(hWnd); }
-void TControl::AdjBottom() { WndAdjBottom(hWnd); }
+void TControl::AdjTop() {
+  WndAdjTop(hWnd);
+  FollowDots();
+}
+
+void TControl::AdjBottom() {
+  WndAdjBottom(hWnd);
+  FollowDots();
+}
 
 void TControl::AdjLeft() {
   if (oWnd) WndAdjLeft(hWnd, oWnd->DockTopItem(), oWnd->DockBottomItem());
+  FollowDots();
 }
 
 void TControl::AdjRight() {
   if (oWnd) WndAdjRight(hWnd, oWnd->DockTopItem(), oWnd->DockBottomItem());
+  FollowDots();
 }
 
 void TControl::AdjClient() {
@@ -365,6 +386,7 @@ void TControl::AdjClient() {
   auto handle = [](const WindowRef& w) { return w ? w->hWnd : nullptr; };
   WndAdjClient(hWnd, oWnd->DockTopItem(), oWnd->DockBottomItem(), handle(oWnd->oLeft), handle(oWnd->oRight), false,
                nClientBevel);
+  FollowDots();
 }
 
 // ---- runtime messages -------------------------------------------------------------------------------
@@ -442,6 +464,7 @@ const xb::Class& TControl::Cls() {
     c.Method("VXLOSTFOCUS", [self, answer](xb::Object& o, xb::Args& a) {
       return answer(self(o).VXLostFocus(reinterpret_cast<HWND>(static_cast<std::intptr_t>(a.Int(1)))));
     });
+    DefineControlDesignMessages(c);
     return c;
   }();
   return cls;

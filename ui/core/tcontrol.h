@@ -23,6 +23,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "runtime/value.h"
 #include "ui/core/twindow.h"
@@ -84,6 +85,8 @@ class TControl : public TWindow {
   void ForWhen();
 
   Answer GetDlgCode(WPARAM key) override;
+  // In design mode Delete asks whether to end the control; other keys are TWindow's.
+  Answer KeyDown(int key, LPARAM flags) override;
   Answer KeyChar(int key, LPARAM flags) override;
   Answer SysCommand(WPARAM wparam, LPARAM lparam) override;
   Answer EraseBkGnd(HDC dc) override;
@@ -103,6 +106,46 @@ class TControl : public TWindow {
 
   // The optional 3-D control library is not part of this system: only the flag is kept.
   void Set3DLook();
+
+  // nTop and nLeft: from and to the window when it exists (WNDTOP, WNDLEFT), else the data.
+  int GetTop() const;
+  int GetLeft() const;
+  void SetTop(int top);
+  void SetLeft(int left);
+  // TWindow's Move; in design mode with the focus the dots follow.
+  void Move(int top, int left, int width = 0, int height = 0, bool repaint = true) override;
+
+  // The docking slot of the parent that holds the control, as its position in AlignNames():
+  // 1 none, 2 top, 3 left, 4 bottom, 5 right, 6 client. Assigning moves the control there and
+  // docks the parent's items again; a number outside 1 to 6 changes nothing.
+  int nAlign() const;
+  void SetAlign(int align);
+  // What Inspect offers for "nAlign".
+  static const std::vector<std::string>& AlignNames();
+
+  // ---- design mode and dragging ------------------------------------------------------------
+  //
+  // In design mode (lDrag; the design flag of a control's New, lDesign, turns it on) the mouse
+  // moves the control on the design grid, the eight sizing dots around the focused control
+  // resize it, and Delete ends it. Outside design mode a press followed by a move of more than
+  // 5 pixels runs bDragBegin and drags over other windows: releasing the button posts DROPOVER
+  // (2063) to the window under the pointer, with the point in its client area.
+
+  // In design mode: lDrag set and the sizing dots made in the parent (one set for all controls).
+  void CheckDots();
+  void ShowDots();
+  void HideDots();
+  // The rectangle, in the parent's client area, that the control takes when dot `dot` (1 to 8)
+  // is dragged to (row, col) of its client area: by grid steps from where the button went
+  // down (from the dot itself outside a drag), at least a grid step wide and high.
+  Rect MResize(int dot, int row, int col);
+  // Runs bDragBegin (row, col, flags, Self) and drags: the drag cursor (oDragCursor, else the
+  // framework's) shows until the button is released.
+  void DragBegin(int row, int col, WPARAM keys);
+
+  Answer LButtonDown(int row, int col, WPARAM keys) override;
+  Answer MouseMove(int row, int col, WPARAM keys) override;
+  Answer LButtonUp(int row, int col, WPARAM keys) override;
 
   // Docking in the parent: over the whole top or bottom edge; along the left or right edge
   // between the parent's top and bottom items; in the rest, leaving nClientBevel around.
@@ -136,12 +179,28 @@ class TControl : public TWindow {
   void ClearValues() override;
 
  protected:
+  // The design-mode handling of the mouse, and the mouse taken by another window (`taker`).
+  Answer DesignButtonDown(int row, int col);
+  Answer DesignMouseMove(int row, int col);
+  Answer DesignButtonUp();
+  // Outside design mode, a press followed by a move of more than 5 pixels begins a drag, and a
+  // drag under way takes the moves and the release; true when the message was the drag's.
+  bool DragMouse(UINT message, int row, int col, WPARAM keys);
+  void CaptureLost(HWND taker);
+  // Docks the parent's items that are controls again, in the order the parent docks them.
+  void DockSiblings();
+  // In design mode with the focus the dots follow the control.
+  void FollowDots();
+
   // For New: with the parent's window present, creates the control's window of that
   // Windows class ("BUTTON", "STATIC"; empty: the object's class) and adds the control to
   // the parent; otherwise the parent dialog takes it for its Initiate (DefControl). True
   // when the window was created now.
   bool CreateOrDefine(const std::string& windows_class);
 };
+
+// The messages of TCONTROL for design mode, dragging, docking and placing.
+void DefineControlDesignMessages(xb::Class& c);
 
 // A number right-aligned in `width` positions, as STR(n, width) writes it.
 std::string PaddedNumber(std::int64_t n, int width);

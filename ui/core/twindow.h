@@ -202,7 +202,7 @@ class TWindow : public xb::Object, public MessageTarget {
   int nHorzRes() const;
   void CoorsUpdate();
   void SetCoors(const Rect& rect);
-  void Move(int top, int left, int width = 0, int height = 0, bool repaint = true);
+  virtual void Move(int top, int left, int width = 0, int height = 0, bool repaint = true);
   void SetSize(int width, int height, bool repaint = true);
   void Center(TWindow* over = nullptr);
   void Show();
