@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <functional>
 
 #include "data/program_settings.h"
@@ -310,6 +311,9 @@ void TWList::MakeFonts(const LOGFONTA& font) {
   SIZE digits{};
   ::GetTextExtentPoint32A(screen, "0123456789", 10, &digits);
   average_ = std::max(1, static_cast<int>(digits.cx / 10));
+  ::SelectObject(screen, bold_);
+  ::GetTextExtentPoint32A(screen, "0123456789", 10, &digits);
+  bold_average_ = std::max(1, static_cast<int>(digits.cx / 10));
   ::SelectObject(screen, previous);
   ::ReleaseDC(nullptr, screen);
   xChar = average_;
@@ -525,6 +529,7 @@ void TWList::DrawRecordNow(std::int64_t position, int slot) {
 
 void TWList::SayVentana(int row, int col, const Value& value, const std::string& picture, bool, bool, bool bold,
                         bool right, bool centre, std::optional<COLORREF> text, std::optional<COLORREF> back) {
+  if (passing_) return;
   const std::string shown = ListingText(value, picture);
   const int length = static_cast<int>(shown.size());
   nColsLinea = std::max(nColsLinea, col + length + ((right || centre) ? 4 : 0));
@@ -547,7 +552,7 @@ void TWList::SayVentana(int row, int col, const Value& value, const std::string&
     old_back = ::SetBkColor(dc_, *back);
     ::SetBkMode(dc_, OPAQUE);
   }
-  const int x = at * average_;
+  const int x = at * (bold_on_ ? bold_average_ : average_);  // the selected font's
   const int y = nPixBarra + metrics_.tmAscent + metrics_.tmExternalLeading + row * yChar;
   ::TextOutA(dc_, x, y, shown.data(), length);
   if (text) ::SetTextColor(dc_, old_text);
@@ -628,12 +633,12 @@ void TWList::PassTo(std::int64_t count) {
   lPaginaDown = true;
   lRangoSTC = false;
   SaveSubtotals();
-  measuring_ = true;
+  passing_ = true;
   for (std::int64_t s = stc_written_; s < count; ++s) {
     GoTo(RecordAt(s));
     Fire(kWinDetail, nLineasCabecera);
   }
-  measuring_ = false;
+  passing_ = false;
   lPaginaDown = false;
   position_ = keep;
   stc_written_ = count;
@@ -908,6 +913,8 @@ void TWList::SubTotContinuo(Value& subtotal, int mode) {
   const int n = array ? static_cast<int>(subtotal.AsArray().size()) : 1;
   const std::int64_t p = position_, r = nRegDetalle;
   const std::int64_t slot_bytes = static_cast<std::int64_t>(TFileC::kNumberBytes) * n;
+  // A slot is read or written in one call: its numbers' integers in order, so that the file
+  // stands after the slot, as after each of its values in turn.
   auto read = [&](std::int64_t slot) {
     if (slot < 0) {
       // Before the first slot: the initial value, or zeros; the file stands at slot 0.
@@ -923,23 +930,29 @@ void TWList::SubTotContinuo(Value& subtotal, int mode) {
       oFileSTC->nSeek(0);
       return;
     }
-    const std::int64_t start = slot * slot_bytes;
+    oFileSTC->nSeek(slot * slot_bytes);
+    Value bytes;
+    oFileSTC->nRead(bytes, 'C', static_cast<int>(slot_bytes));
+    const std::string_view got = bytes.IsString() ? bytes.AsString() : std::string_view();
     for (int i = 0; i < n; ++i) {
-      oFileSTC->nSeek(start + static_cast<std::int64_t>(TFileC::kNumberBytes) * i);
-      Value v;
-      oFileSTC->nRead(v, 'N');
+      std::int32_t parts[3] = {};
+      const std::size_t at = static_cast<std::size_t>(i) * TFileC::kNumberBytes;
+      if (got.size() >= at + TFileC::kNumberBytes) std::memcpy(parts, got.data() + at, TFileC::kNumberBytes);
+      const Value v = Value::Number(JoinNumber(parts));
       if (array) subtotal.AsArray()[static_cast<std::size_t>(i)] = v;
       else subtotal = v;
     }
-    oFileSTC->nSeek(start + slot_bytes);
   };
   auto write = [&](std::optional<std::int64_t> slot) {
-    const std::int64_t start = slot ? *slot * slot_bytes : oFileSTC->nSeek(0, FILE_CURRENT);
+    std::string bytes(static_cast<std::size_t>(slot_bytes), '\0');
     for (int i = 0; i < n; ++i) {
-      oFileSTC->nSeek(start + static_cast<std::int64_t>(TFileC::kNumberBytes) * i);
-      oFileSTC->nWrite(array ? subtotal.AsArray().Get(static_cast<std::size_t>(i)) : subtotal);
+      const Value v = array ? subtotal.AsArray().Get(static_cast<std::size_t>(i)) : subtotal;
+      std::int32_t parts[3];
+      SplitNumber(v.IsNumber() ? v.AsDouble() : 0, parts);
+      std::memcpy(bytes.data() + static_cast<std::size_t>(i) * TFileC::kNumberBytes, parts, TFileC::kNumberBytes);
     }
-    oFileSTC->nSeek(start + slot_bytes);
+    if (slot) oFileSTC->nSeek(*slot * slot_bytes);
+    oFileSTC->nWrite(Value::String(bytes));
   };
   if (mode == -1) {
     if (lLineaUp || lPaginaUp) read(p - 1);

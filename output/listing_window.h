@@ -232,9 +232,10 @@ class TWList : public xb::Object {
   HFONT font_ = nullptr, bold_ = nullptr;
   bool bold_on_ = false;
   TEXTMETRICA metrics_{};
-  int average_ = 0;
+  int average_ = 0, bold_average_ = 0;  // average widths of "0123456789"
   HDC dc_ = nullptr;      // while drawing
-  bool measuring_ = false;
+  bool measuring_ = false;  // a layout measures the header: nothing is drawn
+  bool passing_ = false;    // records passed for their subtotals: nothing is drawn nor measured
   int area_ = 0;          // the listing's work area
   std::int64_t position_ = 0;
   std::int64_t estimate_ = 0;  // records the table may hold, for the scroll bar while the range grows

@@ -101,7 +101,10 @@ void TWList::Print() {
   DestinationChoice choice;
   choice.header = params_.header;
   const int printer = SelDestino(kTextFile + kMainPrinter + kHtml + kSheet + kHtmlMail, choice, false);
-  if (choice.destination == kNoDestination) return;
+  // Only the file, a printer or HTML print it again; otherwise the window stays.
+  if (choice.destination != kTextFile && !IsPrinterDestination(choice.destination) &&
+      !IsHtmlDestination(choice.destination))
+    return;
   StartOver();
   const WListParams p = params_;
   closed_ = true;  // ends the window, not the listing
@@ -255,7 +258,7 @@ void RegisterListingWindow() {
   RegisterFunction("VALFONTVENTANA", [](Args& a) {
     TWList* list = WList().get();
     xb::Array values = xb::Array::Of({Value::String(""), Value::String(""), Value::String("")});
-    HCURSOR previous = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
     if (list != nullptr) {
       const std::vector<std::string> shown = list->FontValues(a.IsNil(1) ? 1 : static_cast<int>(a.Int(1)));
       for (std::size_t i = 0; i < 3; ++i) values[i] = Value::String(shown[i]);
@@ -264,7 +267,7 @@ void RegisterListingWindow() {
         ::ShowWindow(::GetDlgItem(dialog->hWnd, 112), list->TrueTypeFont() ? SW_SHOWNA : SW_HIDE);
       }
     }
-    ::SetCursor(previous);
+    ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
     if (a.IsByRef(3)) a.SetRef(3, Value(values));
     else if (xb::Array given = a.Arr(3)) {
       given.Resize(3);

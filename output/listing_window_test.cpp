@@ -82,6 +82,7 @@ void WriteTable(const std::string& path, const std::string& alias, std::uint32_t
 // through the messages compiled text sends. Every event is counted.
 struct SubtotalListing {
   bool saved = true;
+  double initial = 0;  // given to SetValIniSTC when not 0
   Value subtotal = Value::NewRef(Value::Number(0));
   std::map<std::int64_t, double> printed;  // record -> running subtotal it last showed
   std::map<int, int> count;                // event -> times since Reset
@@ -108,6 +109,7 @@ struct SubtotalListing {
       };
       switch (event) {
         case kWinHeader:
+          if (saved && initial != 0) xb::Send(window, "SETVALINISTC", {Value::Number(initial)});
           say(line, 0, Value::String("LISTADO CON SUBTOTALES"));
           a.SetRef(2, Value::Integer(line + 2));
           break;
@@ -208,11 +210,14 @@ TEST_F(ListingWindowTest, ContinuousSubtotalsMatchAWalkAfterEveryMove) {
   constexpr std::uint32_t kRecords = 3000;
   WriteTable(folder_ / "Ventas.dbf", "VENTAS", kRecords);
   const std::vector<std::int64_t> walk = Walk(kRecords, KeptByFilter);
+  // The running subtotal from the initial value the listing sets.
+  constexpr double kInitial = 1000.25;
   std::map<std::int64_t, double> running;
-  double sum = 0;
+  double sum = kInitial;
   for (std::int64_t r : walk) running[r] = sum += Amount(static_cast<std::uint32_t>(r));
 
   SubtotalListing listing;
+  listing.initial = kInitial;
   WListParams p;
   p.line = listing.Block();
   p.alias = "VENTAS";
@@ -323,7 +328,7 @@ TEST_F(ListingWindowTest, ContinuousSubtotalsMatchAWalkAfterEveryMove) {
   // Back to the start: the initial value.
   SendMessageA(hwnd, WM_VSCROLL, SB_TOP, 0);
   check("top");
-  EXPECT_NEAR(listing.printed[walk.front()], Amount(static_cast<std::uint32_t>(walk.front())), 0.001);
+  EXPECT_NEAR(listing.printed[walk.front()], kInitial + Amount(static_cast<std::uint32_t>(walk.front())), 0.001);
   EXPECT_NE(GetFileAttributesA(subtotal_file.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -479,13 +484,33 @@ POINT CloseBox(HWND hwnd) {
   return {-1, -1};
 }
 
+// The mouse at a screen point, as the system's input (the position travels with the event).
+void Mouse(DWORD flags, int x, int y) {
+  INPUT i{};
+  i.type = INPUT_MOUSE;
+  i.mi.dx = (x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
+  i.mi.dy = (y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
+  i.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &i, sizeof i);
+}
+
+// Inputs one timer tick apart, as a hand gives them (the ticks go on inside the modal loops
+// of the frame and the scroll bar while they follow the mouse).
+void InputSteps(const std::vector<std::function<void()>>& steps, const std::function<bool()>& done) {
+  std::size_t next = 0;
+  test::Ticker ticker(60, [&] {
+    if (next < steps.size()) steps[next++]();
+  });
+  EXPECT_TRUE(vdr::test::PumpUntil([&] { return next == steps.size() && done(); }, 20000));
+  vdr::test::PumpPending();
+}
+
+// A click given at once, move, press and release (the frame's button follows the mouse in a
+// loop of its own that takes only mouse messages).
 void Click(POINT at) {
-  SetCursorPos(at.x, at.y);
-  std::array<INPUT, 2> input{};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, input.data(), sizeof(INPUT));
+  Mouse(0, at.x, at.y);
+  Mouse(MOUSEEVENTF_LEFTDOWN, at.x, at.y);
+  Mouse(MOUSEEVENTF_LEFTUP, at.x, at.y);
 }
 
 TEST_F(ListingWindowTest, EveryWayOfClosingEndsTheListing) {
@@ -568,9 +593,7 @@ TEST_F(ListingWindowTest, EveryWayOfClosingEndsTheListing) {
 
 // ---- a million records ----------------------------------------------------------------------------
 
-// The thumb of the window's bar dragged by the mouse to `fraction` of its way: one input a
-// timer tick apart, as a hand moves (the ticks go on inside the bar's own loop while it
-// follows the mouse).
+// The thumb of the window's bar dragged by the mouse to `fraction` of its way.
 void DragThumb(HWND hwnd, double fraction) {
   SCROLLBARINFO bar{};
   bar.cbSize = sizeof bar;
@@ -580,27 +603,10 @@ void DragThumb(HWND hwnd, double fraction) {
   const int arrow = bar.rcScrollBar.right - bar.rcScrollBar.left;
   const int y = bar.rcScrollBar.top + arrow +
                 static_cast<int>(fraction * (bar.rcScrollBar.bottom - bar.rcScrollBar.top - 2 * arrow));
-  auto mouse = [](DWORD flags, int px, int py) {
-    INPUT i{};
-    i.type = INPUT_MOUSE;
-    i.mi.dx = (px * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
-    i.mi.dy = (py * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
-    i.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &i, sizeof i);
-  };
-  const std::vector<std::function<void()>> steps = {
-      [&] { mouse(0, x, thumb); },
-      [&] { mouse(MOUSEEVENTF_LEFTDOWN, x, thumb); },
-      [&] { mouse(0, x, (thumb + y) / 2); },
-      [&] { mouse(0, x, y); },
-      [&] { mouse(MOUSEEVENTF_LEFTUP, x, y); },
-  };
-  std::size_t next = 0;
-  test::Ticker ticker(60, [&] {
-    if (next < steps.size()) steps[next++]();
-  });
-  EXPECT_TRUE(vdr::test::PumpUntil([&] { return next == steps.size() && GetCapture() == nullptr; }, 20000));
-  vdr::test::PumpPending();
+  InputSteps({[=] { Mouse(0, x, thumb); }, [=] { Mouse(MOUSEEVENTF_LEFTDOWN, x, thumb); },
+              [=] { Mouse(0, x, (thumb + y) / 2); }, [=] { Mouse(0, x, y); },
+              [=] { Mouse(MOUSEEVENTF_LEFTUP, x, y); }},
+             [] { return GetCapture() == nullptr; });
 }
 
 double Seconds(std::chrono::steady_clock::time_point since) {
