@@ -82,6 +82,7 @@ void WriteTable(const std::string& path, const std::string& alias, std::uint32_t
 // through the messages compiled text sends. Every event is counted.
 struct SubtotalListing {
   bool saved = true;
+  int lines = 1;       // lines a record: with two the subtotal goes on the second
   double initial = 0;  // given to SetValIniSTC when not 0
   Value subtotal = Value::NewRef(Value::Number(0));
   std::map<std::int64_t, double> printed;  // record -> running subtotal it last showed
@@ -119,7 +120,7 @@ struct SubtotalListing {
           printed[Table().recno()] = subtotal.Deref().AsDouble();
           say(line, 0, Table().GetField(1));
           say(line, 10, Table().GetField(3));
-          say(line, 22, subtotal.Deref());
+          say(lines == 2 ? line + 1 : line, 22, subtotal.Deref());
           if (saved) xb::Send(window, "SUBTOTCONTINUO", {subtotal, Value::Integer(0)});
           break;
         }
@@ -216,120 +217,128 @@ TEST_F(ListingWindowTest, ContinuousSubtotalsMatchAWalkAfterEveryMove) {
   double sum = kInitial;
   for (std::int64_t r : walk) running[r] = sum += Amount(static_cast<std::uint32_t>(r));
 
-  SubtotalListing listing;
-  listing.initial = kInitial;
-  WListParams p;
-  p.line = listing.Block();
-  p.alias = "VENTAS";
-  p.title = "Ventas con subtotales";
-  p.for_ = FilterBlock();
-  p.foot_lines = 1;
-  p.save_subtotals = true;
-  xb::Ref<TWList> w = WListNew(p);
-  ASSERT_TRUE(w);
-  HWND hwnd = w->Window()->hWnd;
-  UpdateWindow(hwnd);
-  const int per_page = w->RecordsPerPage();
-  ASSERT_GT(per_page, 5);
-  // Shown at once: only the first page was looked for.
-  EXPECT_LE(w->KnownRecords(), per_page + 1);
-  EXPECT_FALSE(w->RangeComplete());
-  ASSERT_TRUE(w->oFileSTC);
-  const std::string subtotal_file = w->oFileSTC->cFileName;
+  // Records of one line and of two.
+  for (int lines : {1, 2}) {
+    SCOPED_TRACE(std::to_string(lines) + " lines a record");
+    X("VENTAS->(DBGOTOP())");
+    SubtotalListing listing;
+    listing.initial = kInitial;
+    listing.lines = lines;
+    WListParams p;
+    p.line = listing.Block();
+    p.alias = "VENTAS";
+    p.title = "Ventas con subtotales";
+    p.for_ = FilterBlock();
+    p.foot_lines = 1;
+    p.save_subtotals = true;
+    p.lines_per_record = lines;
+    xb::Ref<TWList> w = WListNew(p);
+    ASSERT_TRUE(w);
+    HWND hwnd = w->Window()->hWnd;
+    UpdateWindow(hwnd);
+    const int per_page = w->RecordsPerPage();
+    ASSERT_GT(per_page, 5);
+    // Shown at once: only the first page was looked for.
+    EXPECT_LE(w->KnownRecords(), per_page + 1);
+    EXPECT_FALSE(w->RangeComplete());
+    ASSERT_TRUE(w->oFileSTC);
+    const std::string subtotal_file = w->oFileSTC->cFileName;
 
-  int step = 0;
-  auto check = [&](const std::string& move) {
-    ++step;
-    SCOPED_TRACE(move + " (step " + std::to_string(step) + ", position " + std::to_string(w->Position()) + ")");
-    const std::vector<std::int64_t>& drawn = w->DrawnRecords();
-    ASSERT_FALSE(drawn.empty());
-    const auto at = static_cast<std::size_t>(w->Position());
-    ASSERT_LE(at + drawn.size(), walk.size());
-    EXPECT_TRUE(std::equal(drawn.begin(), drawn.end(), walk.begin() + static_cast<std::ptrdiff_t>(at)));
-    for (std::int64_t record : drawn)
-      ASSERT_NEAR(listing.printed[record], running[record], 0.001) << "record " << record;
-    int scroll_min = 0, scroll_max = 0;
-    GetScrollRange(hwnd, SB_VERT, &scroll_min, &scroll_max);
-    EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), w->Position());
-    EXPECT_GE(scroll_max, w->Position());
-  };
-  check("first page");
+    int step = 0;
+    auto check = [&](const std::string& move) {
+      ++step;
+      SCOPED_TRACE(move + " (step " + std::to_string(step) + ", position " + std::to_string(w->Position()) + ")");
+      const std::vector<std::int64_t>& drawn = w->DrawnRecords();
+      ASSERT_FALSE(drawn.empty());
+      const auto at = static_cast<std::size_t>(w->Position());
+      ASSERT_LE(at + drawn.size(), walk.size());
+      EXPECT_TRUE(std::equal(drawn.begin(), drawn.end(), walk.begin() + static_cast<std::ptrdiff_t>(at)));
+      for (std::int64_t record : drawn)
+        ASSERT_NEAR(listing.printed[record], running[record], 0.001) << "record " << record;
+      int scroll_min = 0, scroll_max = 0;
+      GetScrollRange(hwnd, SB_VERT, &scroll_min, &scroll_max);
+      EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), w->Position());
+      EXPECT_GE(scroll_max, w->Position());
+    };
+    check("first page");
 
-  // Line by line: one record enters and one leaves; neither header nor footer is sent.
-  for (int i = 0; i < 2 * per_page + 5; ++i) {
+    // Line by line: one record enters and one leaves; neither header nor footer is sent.
+    for (int i = 0; i < 2 * per_page + 5; ++i) {
+      listing.Reset();
+      SendMessageA(hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
+      EXPECT_EQ(listing.count[kWinDetail], 1);
+      EXPECT_EQ(listing.count[kWinLeaves], 1);
+      EXPECT_EQ(listing.count[kWinHeader] + listing.count[kWinFooter] + listing.count[kWinFooter2], 0);
+      EXPECT_EQ(listing.count[kWinSubtotals], 1);
+      check("line down");
+    }
+    EXPECT_EQ(w->Position(), 2 * per_page + 5);
+    EXPECT_LT(w->KnownRecords(), 4 * per_page);  // the range grew with the scrolling only
+    for (int i = 0; i < 4; ++i) {
+      listing.Reset();
+      SendMessageA(hwnd, WM_KEYDOWN, VK_NEXT, 0);
+      EXPECT_EQ(listing.count[kWinDetail], per_page);
+      EXPECT_EQ(listing.count[kWinLeaves], per_page);
+      EXPECT_EQ(listing.count[kWinFooter], 1);
+      EXPECT_EQ(listing.count[kWinHeader], 0);
+      check("page down");
+    }
+    for (int i = 0; i < per_page + 3; ++i) {
+      listing.Reset();
+      SendMessageA(hwnd, WM_KEYDOWN, VK_UP, 0);
+      EXPECT_EQ(listing.count[kWinDetail], 1);
+      EXPECT_EQ(listing.count[kWinLeaves], 1);
+      EXPECT_EQ(listing.count[kWinHeader] + listing.count[kWinFooter], 0);
+      check("line up");
+    }
+    for (int i = 0; i < 2; ++i) {
+      SendMessageA(hwnd, WM_VSCROLL, SB_PAGEUP, 0);
+      check("page up");
+    }
+    // By the thumb: ahead of what was found, back, ahead again, then Home and End.
+    for (int to : {2100, 120, 1500, 1501, 1499, 2520}) {
+      listing.Reset();
+      SendMessageA(hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, to), 0);
+      EXPECT_EQ(w->Position(), to);
+      EXPECT_EQ(listing.count[kWinHeader], 0);
+      check("thumb to " + std::to_string(to));
+    }
+    SendMessageA(hwnd, WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(w->Position(), 0);
+    check("home");
+    SendMessageA(hwnd, WM_KEYDOWN, VK_END, 0);
+    EXPECT_TRUE(w->RangeComplete());
+    EXPECT_EQ(w->KnownRecords(), static_cast<std::int64_t>(walk.size()));
+    EXPECT_EQ(w->DrawnRecords().back(), walk.back());
+    check("end");
     listing.Reset();
-    SendMessageA(hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
-    EXPECT_EQ(listing.count[kWinDetail], 1);
-    EXPECT_EQ(listing.count[kWinLeaves], 1);
-    EXPECT_EQ(listing.count[kWinHeader] + listing.count[kWinFooter] + listing.count[kWinFooter2], 0);
-    EXPECT_EQ(listing.count[kWinSubtotals], 1);
-    check("line down");
-  }
-  EXPECT_EQ(w->Position(), 2 * per_page + 5);
-  EXPECT_LT(w->KnownRecords(), 4 * per_page);  // the range grew with the scrolling only
-  for (int i = 0; i < 4; ++i) {
-    listing.Reset();
+    SendMessageA(hwnd, WM_KEYDOWN, VK_DOWN, 0);  // at the end: nothing
+    EXPECT_EQ(listing.count[kWinDetail], 0);
+    SendMessageA(hwnd, WM_KEYDOWN, VK_PRIOR, 0);
+    check("page up from the end");
     SendMessageA(hwnd, WM_KEYDOWN, VK_NEXT, 0);
-    EXPECT_EQ(listing.count[kWinDetail], per_page);
-    EXPECT_EQ(listing.count[kWinLeaves], per_page);
-    EXPECT_EQ(listing.count[kWinFooter], 1);
-    EXPECT_EQ(listing.count[kWinHeader], 0);
-    check("page down");
+    check("page down to the end");
+    for (int i = 0; i < 3; ++i) {
+      SendMessageA(hwnd, WM_KEYDOWN, VK_UP, 0);
+      check("line up near the end");
+    }
+    for (int i = 0; i < 3; ++i) {
+      SendMessageA(hwnd, WM_KEYDOWN, VK_DOWN, 0);
+      check("line down to the end");
+    }
+    // What the scrolling left on the screen is what a whole repaint draws.
+    EXPECT_TRUE(vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\listing_window_subtotals" + std::to_string(lines) + ".bmp"));
+    const std::vector<std::uint32_t> scrolled = ClientPixels(hwnd);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    check("repaint");
+    EXPECT_TRUE(scrolled == ClientPixels(hwnd)) << "the scrolled window differs from its repaint";
+    // Back to the start: the initial value.
+    SendMessageA(hwnd, WM_VSCROLL, SB_TOP, 0);
+    check("top");
+    EXPECT_NEAR(listing.printed[walk.front()], kInitial + Amount(static_cast<std::uint32_t>(walk.front())), 0.001);
+    EXPECT_NE(GetFileAttributesA(subtotal_file.c_str()), INVALID_FILE_ATTRIBUTES);
+    w->Close();
   }
-  for (int i = 0; i < per_page + 3; ++i) {
-    listing.Reset();
-    SendMessageA(hwnd, WM_KEYDOWN, VK_UP, 0);
-    EXPECT_EQ(listing.count[kWinDetail], 1);
-    EXPECT_EQ(listing.count[kWinLeaves], 1);
-    EXPECT_EQ(listing.count[kWinHeader] + listing.count[kWinFooter], 0);
-    check("line up");
-  }
-  for (int i = 0; i < 2; ++i) {
-    SendMessageA(hwnd, WM_VSCROLL, SB_PAGEUP, 0);
-    check("page up");
-  }
-  // By the thumb: ahead of what was found, back, ahead again, then Home and End.
-  for (int to : {2100, 120, 1500, 1501, 1499, 2520}) {
-    listing.Reset();
-    SendMessageA(hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, to), 0);
-    EXPECT_EQ(w->Position(), to);
-    EXPECT_EQ(listing.count[kWinHeader], 0);
-    check("thumb to " + std::to_string(to));
-  }
-  SendMessageA(hwnd, WM_KEYDOWN, VK_HOME, 0);
-  EXPECT_EQ(w->Position(), 0);
-  check("home");
-  SendMessageA(hwnd, WM_KEYDOWN, VK_END, 0);
-  EXPECT_TRUE(w->RangeComplete());
-  EXPECT_EQ(w->KnownRecords(), static_cast<std::int64_t>(walk.size()));
-  EXPECT_EQ(w->DrawnRecords().back(), walk.back());
-  check("end");
-  listing.Reset();
-  SendMessageA(hwnd, WM_KEYDOWN, VK_DOWN, 0);  // at the end: nothing
-  EXPECT_EQ(listing.count[kWinDetail], 0);
-  SendMessageA(hwnd, WM_KEYDOWN, VK_PRIOR, 0);
-  check("page up from the end");
-  SendMessageA(hwnd, WM_KEYDOWN, VK_NEXT, 0);
-  check("page down to the end");
-  for (int i = 0; i < 3; ++i) {
-    SendMessageA(hwnd, WM_KEYDOWN, VK_UP, 0);
-    check("line up near the end");
-  }
-  for (int i = 0; i < 3; ++i) {
-    SendMessageA(hwnd, WM_KEYDOWN, VK_DOWN, 0);
-    check("line down to the end");
-  }
-  // What the scrolling left on the screen is what a whole repaint draws.
-  EXPECT_TRUE(vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\listing_window_subtotals.bmp"));
-  const std::vector<std::uint32_t> scrolled = ClientPixels(hwnd);
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  check("repaint");
-  EXPECT_TRUE(scrolled == ClientPixels(hwnd)) << "the scrolled window differs from its repaint";
-  // Back to the start: the initial value.
-  SendMessageA(hwnd, WM_VSCROLL, SB_TOP, 0);
-  check("top");
-  EXPECT_NEAR(listing.printed[walk.front()], kInitial + Amount(static_cast<std::uint32_t>(walk.front())), 0.001);
-  EXPECT_NE(GetFileAttributesA(subtotal_file.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // A window made smaller drops the records that no longer fit (event 11); made larger again it
