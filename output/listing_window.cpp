@@ -90,6 +90,20 @@ LOGFONTA WindowFont() {
   return lf;
 }
 
+// A value set for a scope and given back after, even when the listing's block fails.
+template <typename T>
+class Temporarily {
+ public:
+  Temporarily(T& ref, T value) : ref_(ref), old_(ref) { ref_ = value; }
+  ~Temporarily() { ref_ = old_; }
+  Temporarily(const Temporarily&) = delete;
+  Temporarily& operator=(const Temporarily&) = delete;
+
+ private:
+  T& ref_;
+  T old_;
+};
+
 bool Touches(const RECT& a, const RECT& b) {
   RECT common;
   return ::IntersectRect(&common, &a, &b) != 0;
@@ -109,6 +123,33 @@ class TWList::AreaScope {
 
  private:
   int previous_;
+};
+
+// The listing draws on `dc` with the normal font, baseline alignment and its colour; the
+// context is given back as it was, and a wider line found resizes the horizontal bar.
+class TWList::DrawingOn {
+ public:
+  DrawingOn(TWList& list, HDC dc) : list_(list), dc_(dc), saved_(::SaveDC(dc)), widest_(list.nColsLinea) {
+    list.dc_ = dc;
+    ::SelectObject(dc, list.font_);
+    list.bold_on_ = false;
+    ::SetTextAlign(dc, TA_BASELINE | TA_LEFT);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, list.params_.fore);
+  }
+  ~DrawingOn() {
+    ::RestoreDC(dc_, saved_);
+    list_.dc_ = nullptr;
+    if (list_.nColsLinea != widest_) list_.UpdateScrollBars();
+  }
+  DrawingOn(const DrawingOn&) = delete;
+  DrawingOn& operator=(const DrawingOn&) = delete;
+
+ private:
+  TWList& list_;
+  HDC dc_;
+  int saved_;
+  int widest_;
 };
 
 TWList::TWList() : xb::Object(Cls()) {}
@@ -381,11 +422,12 @@ void TWList::Layout() {
   nLineasPagina = room / std::max(1, yChar);
   if (room % std::max(1, yChar) == 0) --nLineasPagina;
   // The header's lines, measured from the first record of the listing.
-  measuring_ = true;
-  GoTo(groups_.front().first);
-  Fire(kWinHeader, 0);
-  nLineasCabecera = static_cast<int>(ListingLineRef().Deref().AsInt());
-  measuring_ = false;
+  {
+    Temporarily measuring(measuring_, true);
+    GoTo(groups_.front().first);
+    Fire(kWinHeader, 0);
+    nLineasCabecera = static_cast<int>(ListingLineRef().Deref().AsInt());
+  }
   nPixCabecera = nLineasCabecera * yChar;
   nLineasDetalle = nLineasPagina - nLineasCabecera - nLineasPie;
   nRegDetalle = std::max(1, nLineasDetalle / nLineasReg);
@@ -443,29 +485,19 @@ void TWList::DrawNow(bool header, bool detail, bool footer, bool read_subtotals)
 
 void TWList::DrawBands(HDC dc, bool header, bool detail, bool footer, bool read_subtotals) {
   AreaScope area(*this);
-  dc_ = dc;
-  const int saved = ::SaveDC(dc);
-  ::SelectObject(dc, font_);
-  bold_on_ = false;
-  ::SetTextAlign(dc, TA_BASELINE | TA_LEFT);
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, params_.fore);
-  const int widest = nColsLinea;
+  DrawingOn on(*this, dc);
   if (header) {
     GoTo(aNReg.empty() ? Current().first : aNReg.front());
     Fire(kWinHeader, 0);
   }
   if (detail) DrawDetail(read_subtotals);
   if (footer) DrawFooter();
-  ::RestoreDC(dc, saved);
-  dc_ = nullptr;
-  if (nColsLinea != widest) UpdateScrollBars();
 }
 
 void TWList::DrawDetail(bool read_subtotals) {
   Extend(position_ + nRegDetalle);
-  lPrimeraPagina = pending_first_;
-  lSTCResize = pending_resize_ && !pending_first_;
+  Temporarily first(lPrimeraPagina, pending_first_);
+  Temporarily resize(lSTCResize, pending_resize_ && !pending_first_);
   pending_first_ = pending_resize_ = false;
   const bool writing = lPrimeraPagina || lSTCResize || (lPaginaDown && !lRangoSTC);
   if (params_.save_subtotals && read_subtotals) {
@@ -486,7 +518,6 @@ void TWList::DrawDetail(bool read_subtotals) {
   }
   ::RestoreDC(dc_, saved);
   if (writing) stc_written_ = std::max<std::int64_t>(stc_written_, position_ + static_cast<std::int64_t>(aNReg.size()));
-  lPrimeraPagina = lSTCResize = false;
   AfterMove();
 }
 
@@ -506,23 +537,17 @@ void TWList::DrawRecordNow(std::int64_t position, int slot) {
   ::FillRect(dc, &place, ground);
   ::DeleteObject(ground);
   ::ValidateRect(hwnd, &place);
-  dc_ = dc;
-  const int saved = ::SaveDC(dc);
+  struct Release {
+    HWND hwnd;
+    HDC dc;
+    ~Release() { ::ReleaseDC(hwnd, dc); }
+  } release{hwnd, dc};
+  DrawingOn on(*this, dc);
   const RECT band = DetailBand();
   ::IntersectClipRect(dc, band.left, band.top, band.right, band.bottom);
-  ::SelectObject(dc, font_);
-  bold_on_ = false;
-  ::SetTextAlign(dc, TA_BASELINE | TA_LEFT);
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, params_.fore);
-  const int widest = nColsLinea;
   SaveSubtotals();
   GoTo(RecordAt(position));
   Fire(kWinDetail, nLineasCabecera + slot * nLineasReg);
-  ::RestoreDC(dc, saved);
-  dc_ = nullptr;
-  ::ReleaseDC(hwnd, dc);
-  if (nColsLinea != widest) UpdateScrollBars();
 }
 
 // ---- drawing called through the listing's block -------------------------------------------------------
@@ -628,19 +653,17 @@ void TWList::PassTo(std::int64_t count) {
   if (stc_written_ >= count) return;
   // As a page down from the page whose last record is the last slot written: the listing
   // reads that slot back, then saves each record's subtotal in turn.
-  const std::int64_t keep = position_;
-  position_ = stc_written_ - nRegDetalle;
-  lPaginaDown = true;
-  lRangoSTC = false;
-  SaveSubtotals();
-  passing_ = true;
-  for (std::int64_t s = stc_written_; s < count; ++s) {
-    GoTo(RecordAt(s));
-    Fire(kWinDetail, nLineasCabecera);
+  {
+    Temporarily at(position_, stc_written_ - nRegDetalle);
+    Temporarily down(lPaginaDown, true);
+    lRangoSTC = false;
+    SaveSubtotals();
+    Temporarily passing(passing_, true);
+    for (std::int64_t s = stc_written_; s < count; ++s) {
+      GoTo(RecordAt(s));
+      Fire(kWinDetail, nLineasCabecera);
+    }
   }
-  passing_ = false;
-  lPaginaDown = false;
-  position_ = keep;
   stc_written_ = count;
 }
 
@@ -664,12 +687,12 @@ void TWList::LineDown() {
   Fire(kWinLeaves, nLineasCabecera);
   aNReg.erase(aNReg.begin());
   ++position_;
-  lLineaDown = true;
-  const RECT slots = RecordSlots();
-  WinScroll(oWndL->hWnd, -nLineasReg * yChar, 0, slots);
-  DrawRecordNow(position_ + r - 1, r - 1);
-  aNReg.push_back(RecordAt(position_ + r - 1));
-  lLineaDown = false;
+  {
+    Temporarily down(lLineaDown, true);
+    WinScroll(oWndL->hWnd, -nLineasReg * yChar, 0, RecordSlots());
+    aNReg.push_back(RecordAt(position_ + r - 1));
+    DrawRecordNow(position_ + r - 1, r - 1);
+  }
   if (!lRangoSTC) stc_written_ = std::max<std::int64_t>(stc_written_, position_ + r);
   AfterMove();
 }
@@ -686,12 +709,12 @@ void TWList::LineUp() {
     aNReg.pop_back();
   }
   --position_;
-  lLineaUp = true;
-  const RECT slots = RecordSlots();
-  WinScroll(oWndL->hWnd, nLineasReg * yChar, 0, slots);
-  DrawRecordNow(position_, 0);
-  aNReg.insert(aNReg.begin(), RecordAt(position_));
-  lLineaUp = false;
+  {
+    Temporarily up(lLineaUp, true);
+    WinScroll(oWndL->hWnd, nLineasReg * yChar, 0, RecordSlots());
+    aNReg.insert(aNReg.begin(), RecordAt(position_));
+    DrawRecordNow(position_, 0);
+  }
   AfterMove();
 }
 
@@ -710,11 +733,10 @@ void TWList::PageDown() {
   if (target == position_ + r && (!params_.save_subtotals || stc_written_ >= position_ + r)) {
     // The listing reads the subtotal of the page's last record (before the position moves)
     // and saves each record of the new page in turn.
-    lPaginaDown = true;
+    Temporarily down(lPaginaDown, true);
     SaveSubtotals();
     position_ = target;
     DrawNow(false, true, true, false);
-    lPaginaDown = false;
     return;
   }
   // Less than a page is left: the new records' subtotals are saved first.
@@ -729,9 +751,8 @@ void TWList::PageUp() {
   Settle();
   AllLeave();
   position_ = std::max<std::int64_t>(0, position_ - nRegDetalle);
-  lPaginaUp = true;
+  Temporarily up(lPaginaUp, true);
   DrawNow(false, true, true);
-  lPaginaUp = false;
 }
 
 void TWList::ThumbTo(std::int64_t target) {
@@ -866,6 +887,7 @@ void TWList::StartOver() {
 
 void TWList::Close(bool destroy_window) {
   if (ended_ || !oWndL) return;
+  xb::Ref<TWList> keep(this);  // the list of open windows may hold the last reference
   ended_ = true;
   const bool listing_ends = !closed_;
   if (oFileSTC) {

@@ -188,6 +188,7 @@ class TWList : public xb::Object {
   };
   // Selects the listing's table while the window works on it.
   class AreaScope;
+  class DrawingOn;
 
   xb::Value Fire(int event, int line, int column = 0);
   bool Passes();

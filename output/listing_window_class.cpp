@@ -98,6 +98,7 @@ void TWList::ChooseWindowFont() {
 }
 
 void TWList::Print() {
+  xb::Ref<TWList> keep(this);  // closing the window may drop the list's last reference
   DestinationChoice choice;
   choice.header = params_.header;
   const int printer = SelDestino(kTextFile + kMainPrinter + kHtml + kSheet + kHtmlMail, choice, false);
