@@ -158,6 +158,7 @@ void TQZWeb::New(int tipo, const std::string& title, bool landscape, bool docume
   ::CreateDirectoryA(cWorkDir.c_str(), nullptr);
   const bool work_dir = IsFolder(cWorkDir);
   // The first unused name: its folder is made exclusively, so another export cannot take it.
+  // A folder that cannot be made for any reason but its name being taken ends the search.
   const long long start = static_cast<long long>(::GetTickCount() % 100000);
   for (int i = 0; work_dir && i < 100000 && cHTMLDir.empty(); ++i) {
     const std::string name = "T" + Digits((start + i) % 100000, 5);
@@ -165,6 +166,8 @@ void TQZWeb::New(int tipo, const std::string& title, bool landscape, bool docume
     if (::CreateDirectoryA((cWorkDir + name).c_str(), nullptr)) {
       cHTMLDir = cWorkDir + name + "\\";
       cHTMLDbf = cWorkDir + name;
+    } else if (::GetLastError() != ERROR_ALREADY_EXISTS) {
+      break;
     }
   }
   const std::string test = cHTMLDir + "~Test.HTM";
@@ -327,8 +330,25 @@ void TQZWeb::Record(const Item& item) {
 
 // ---- documents -----------------------------------------------------------------------------------
 
-void TQZWeb::BeginDocument(const std::string& title, std::vector<std::string> to, std::vector<std::string> cc,
+bool TQZWeb::BeginDocument(const std::string& title, std::vector<std::string> to, std::vector<std::string> cc,
                            std::vector<std::string> bcc, const std::string& text, const std::string& name) {
+  // "~" + the millisecond counter as 7 digits, the next unused one, in the work folder: made
+  // there or nowhere (a builder without its work folder would make it in the current folder).
+  std::string folder;
+  if (!cHTMLDir.empty()) {
+    const long long start = static_cast<long long>(::GetTickCount() % 10000000);
+    for (int i = 0; i < 1000 && folder.empty(); ++i) {
+      const std::string sub = "~" + Digits((start + i) % 10000000, 7);
+      if (::CreateDirectoryA((cHTMLDir + sub).c_str(), nullptr)) folder = sub;
+      else if (::GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+  }
+  if (folder.empty()) {
+    ui::MsgStop(Value::String("No se pudo crear la carpeta de trabajo " + (cHTMLDir.empty() ? cWorkDir : cHTMLDir)),
+                "Atención");
+    lOk = false;
+    return false;
+  }
   Document d;
   d.nDocument = ++nTotalDocuments;
   nDocument = d.nDocument;
@@ -339,15 +359,7 @@ void TQZWeb::BeginDocument(const std::string& title, std::vector<std::string> to
   d.aBcc = std::move(bcc);
   d.cTexto = text;
   d.cDocument = Digits(d.nDocument, 2);
-  // "~" + the millisecond counter as 7 digits, the next unused one.
-  const long long start = static_cast<long long>(::GetTickCount() % 10000000);
-  for (int i = 0; i < 10000000; ++i) {
-    const std::string sub = "~" + Digits((start + i) % 10000000, 7);
-    if (::CreateDirectoryA((cHTMLDir + sub).c_str(), nullptr)) {
-      d.cTempDir = sub + "\\";
-      break;
-    }
-  }
+  d.cTempDir = folder + "\\";
   d.cNavega = cHTMLDir + d.cTempDir + html::NavigationName(d.nDocument);
   std::string doc_name = html::SafeName(name.empty() ? title : name);
   for (char& c : doc_name) {
@@ -357,6 +369,7 @@ void TQZWeb::BeginDocument(const std::string& title, std::vector<std::string> to
   }
   d.cDocName = doc_name.empty() ? "Documento" + d.cDocument : doc_name;
   aDocuments.push_back(std::move(d));
+  return true;
 }
 
 int TQZWeb::CountDocuments() const { return static_cast<int>(aDocuments.size()); }

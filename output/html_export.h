@@ -86,7 +86,8 @@ class TQZWeb : public xb::Object {
   int Select2Font(HFONT handle, const std::string& face, int points, bool bold, bool italic, COLORREF colour);
 
   // Document mode.
-  void BeginDocument(const std::string& title, std::vector<std::string> to, std::vector<std::string> cc,
+  // False, after a message naming the work folder, when the document's folder cannot be made.
+  bool BeginDocument(const std::string& title, std::vector<std::string> to, std::vector<std::string> cc,
                      std::vector<std::string> bcc, const std::string& text, const std::string& name);
   void EndDocument() {}
   int CountDocuments() const;

@@ -617,6 +617,51 @@ TEST_F(HtmlExportTest, DocumentModeSendsEachDocumentToItsRecipientsAndErasesItOn
   EXPECT_FALSE(Exists(WorkDir()));
 }
 
+// A document whose folder cannot be made fails at once with a message naming the work
+// folder: when the work folder cannot be written, and when the builder has none (no folder is
+// then made in the current folder either).
+TEST_F(HtmlExportTest, ADocumentFolderThatCannotBeMadeFailsAtOnceNamingTheWorkFolder) {
+  std::ofstream(folder_ + "FICHERO") << "x";
+  char current[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof current, current);
+  const std::string here = std::string(current) + "\\";
+  auto tilde_folders = [&] {
+    std::vector<std::string> found;
+    for (const std::string& name : Names(here))
+      if (name[0] == '~') found.push_back(name);
+    return found;
+  };
+  const std::vector<std::string> before = tilde_folders();
+  struct Case {
+    const char* what;
+    std::string program_folder;  // the program's folder for the builder
+    std::string work_folder;     // put in its place once made ("": kept)
+    std::string named;           // the folder the message names
+  };
+  const std::vector<Case> cases = {
+      {"a work folder that cannot be written", folder_, folder_ + "FICHERO\\", folder_ + "FICHERO\\"},
+      {"a builder without its work folder", folder_ + "FICHERO\\", "", folder_ + "FICHERO\\~HTML01\\"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    data::cPathExe(c.program_folder);
+    DialogAnswerer answer(FirstButton());
+    xb::Ref<TQZWebPr> device = TQZWebPr::New("Facturas", true);
+    TQZWeb& web = *device->oQZWeb;
+    const std::string made = web.cHTMLDir;
+    if (!c.work_folder.empty()) web.cHTMLDir = c.work_folder;
+    const std::size_t shown = answer.seen().size();
+    EXPECT_FALSE(web.BeginDocument("Factura 1", {"uno@a.es"}, {}, {}, "Su factura", "Factura 1"));
+    ASSERT_EQ(answer.seen().size(), shown + 1);
+    EXPECT_EQ(answer.seen().back().AllText(), "No se pudo crear la carpeta de trabajo " + c.named);
+    EXPECT_TRUE(web.aDocuments.empty());
+    EXPECT_FALSE(web.lOk);
+    EXPECT_EQ(tilde_folders(), before);
+    web.cHTMLDir = made;
+    device->End();
+  }
+}
+
 // ---- the framework report ---------------------------------------------------------------------------
 
 TEST_F(HtmlExportTest, AReportDrawnThroughTheWebDeviceBecomesItsPages) {

@@ -1152,7 +1152,10 @@ class WhileWindowOpen {
     TWList& list = *open.back();
     if (GetActiveWindow() != list.Window()->hWnd && next_ > 0 && next_ < steps_.size()) return;
     if (next_ < steps_.size()) steps_[next_++](list);
-    else PostMessageA(list.Window()->hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    else {
+      PostMessageA(list.Window()->hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+      PostMessageA(list.Window()->hWnd, WM_KEYUP, VK_ESCAPE, 0);
+    }
   }
   std::vector<std::function<void(TWList&)>> steps_;
   std::size_t next_ = 0;
@@ -1166,6 +1169,13 @@ void Shot(TWList& list, const std::string& name) {
 }
 
 void Update(TWList& list) { UpdateWindow(list.Window()->hWnd); }
+
+// A key pressed and released on the window.
+void Press(TWList& list, WPARAM key) {
+  HWND hwnd = list.Window()->hWnd;
+  SendMessageA(hwnd, WM_KEYDOWN, key, 0);
+  if (IsWindow(hwnd)) SendMessageA(hwnd, WM_KEYUP, key, 0);
+}
 
 TEST_F(ListingTest, TheListingWindowScrollsMovesByGroupsAndChangesItsFont) {
   WriteArticles(60, 25);
@@ -1203,26 +1213,26 @@ TEST_F(ListingTest, TheListingWindowScrollsMovesByGroupsAndChangesItsFont) {
         EXPECT_EQ(w.DrawnRecords().front(), 2);
         EXPECT_TRUE(recorder.Saw("11:A00001"));
         // A page down by the key; up again.
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_NEXT, 0);
+        Press(w, VK_NEXT);
         Update(w);
         EXPECT_EQ(w.Position(), 1 + per_page);
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_PRIOR, 0);
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_UP, 0);
+        Press(w, VK_PRIOR);
+        Press(w, VK_UP);
         Update(w);
         EXPECT_EQ(w.Position(), 0);
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_UP, 0);  // at the top: nothing
+        Press(w, VK_UP);  // at the top: nothing
         EXPECT_EQ(w.Position(), 0);
         // Sideways by a character, then a page.
         SendMessageA(w.Window()->hWnd, WM_HSCROLL, SB_LINERIGHT, 0);
         EXPECT_EQ(w.HorizontalPosition(), 1);
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_RIGHT, 0);
+        Press(w, VK_RIGHT);
         EXPECT_GT(w.HorizontalPosition(), 1);
         Update(w);
         Shot(w, "listing_window_sideways");
         SendMessageA(w.Window()->hWnd, WM_HSCROLL, SB_LEFT, 0);
         EXPECT_EQ(w.HorizontalPosition(), 0);
         // To the end of the listing: everything in one range without group moves.
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_END, 0);
+        Press(w, VK_END);
         Update(w);
         EXPECT_EQ(w.DrawnRecords().back(), 60);
       },
@@ -1252,7 +1262,7 @@ TEST_F(ListingTest, TheListingWindowScrollsMovesByGroupsAndChangesItsFont) {
           EXPECT_TRUE(vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\listing_font_dialog.bmp"));
           return 520;
         });
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, 'F', 0);
+        Press(w, 'F');
         ASSERT_EQ(dialog.seen().size(), 1u);
         const std::string labels = dialog.seen()[0].AllText();
         EXPECT_NE(labels.find("Fijo"), std::string::npos) << labels;
@@ -1284,11 +1294,11 @@ TEST_F(ListingTest, TheListingWindowMovesBetweenGroupsKeepsSubtotalsAndPrintsAga
       [&](TWList& w) {
         Update(w);
         EXPECT_EQ(w.Group(), 1);
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_END, 0);
+        Press(w, VK_END);
         Update(w);
         EXPECT_EQ(w.DrawnRecords().back(), 40);  // one family at a time
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_HOME, 0);
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, 'S', 0);
+        Press(w, VK_HOME);
+        Press(w, 'S');
         Update(w);
         EXPECT_EQ(w.Group(), 2);
         EXPECT_EQ(w.DrawnRecords().front(), 41);
@@ -1296,7 +1306,7 @@ TEST_F(ListingTest, TheListingWindowMovesBetweenGroupsKeepsSubtotalsAndPrintsAga
         EXPECT_TRUE(recorder.Saw("10:A00040"));  // the group's records not shown were passed
         EXPECT_TRUE(recorder.Saw("12:A00041"));
         Shot(w, "listing_window_group");
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, 'A', 0);
+        Press(w, 'A');
         Update(w);
         EXPECT_EQ(w.Group(), 1);
         EXPECT_TRUE(recorder.Saw("13:A00001"));
@@ -1318,7 +1328,7 @@ TEST_F(ListingTest, TheListingWindowMovesBetweenGroupsKeepsSubtotalsAndPrintsAga
         w.oFileSTC->nSeek(0);
         w.SubTotContinuo(saved, 0);
         w.lPrimeraPagina = false;
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, VK_DOWN, 0);
+        Press(w, VK_DOWN);
         EXPECT_EQ(w.Position(), 1);
         w.lLineaUp = true;
         w.SubTotContinuo(pair, -1);
@@ -1330,7 +1340,7 @@ TEST_F(ListingTest, TheListingWindowMovesBetweenGroupsKeepsSubtotalsAndPrintsAga
         // Printed again on the main printer: the listing starts over and the window closes.
         out = std::make_unique<PrinterOutput>("window_to_printer");
         DialogAnswerer answer([](const SeenDialog& d) { return d.title == "Destino del listado" ? 410 : 0; });
-        SendMessageA(w.Window()->hWnd, WM_KEYDOWN, 'I', 0);
+        Press(w, 'I');
       },
   });
   nDestinoListado(kWindow);

@@ -1,10 +1,9 @@
 #include "output/listing_window.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 #include <array>
-#include <memory>
+#include <cstring>
+#include <functional>
 
 #include "data/program_settings.h"
 #include "output/destination_config.h"
@@ -14,11 +13,10 @@
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "runtime/operators.h"
+#include "runtime/rdd/workareas.h"
 #include "services/dialog_helpers.h"
 #include "services/table_helpers.h"
-#include "ui/bridge/common_dialogs.h"
 #include "ui/bridge/message_loop.h"
-#include "ui/controls/tcheckbox.h"
 #include "ui/controls/ticon.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/window_table.h"
@@ -36,18 +34,17 @@ std::vector<xb::Ref<TWList>>& Open() {
   return open;
 }
 TWList* g_drawn = nullptr;
-ui::WindowRef g_running;
+bool g_window_made = false;
 
 bool Same(const Value& a, const Value& b) {
   if (a.IsNil() || b.IsNil()) return a.IsNil() && b.IsNil();
   return xb::OpExactEqual(a, b).AsLogical();
 }
 
-std::int64_t RecNo() { return xb::CallFunction("RECNO").AsInt(); }
-void GoTo(std::int64_t n) { xb::CallFunction("DBGOTO", {Value::Integer(n)}); }
-bool Eof() { return xb::CallFunction("EOF").AsLogical(); }
+xb::rdd::WorkArea& Table() { return xb::rdd::WorkAreas::Get().Current(); }
+void GoTo(std::int64_t n) { Table().GoTo(static_cast<std::uint32_t>(std::max<std::int64_t>(n, 0))); }
 
-// The one being drawn while its block runs.
+// The one being drawn while its block runs, with the window destination.
 class Drawing {
  public:
   explicit Drawing(TWList* list) : previous_(g_drawn), destination_(nDestinoListado()) {
@@ -93,122 +90,72 @@ LOGFONTA WindowFont() {
   return lf;
 }
 
+// A value set for a scope and given back after, even when the listing's block fails.
+template <typename T>
+class Temporarily {
+ public:
+  Temporarily(T& ref, T value) : ref_(ref), old_(ref) { ref_ = value; }
+  ~Temporarily() { ref_ = old_; }
+  Temporarily(const Temporarily&) = delete;
+  Temporarily& operator=(const Temporarily&) = delete;
+
+ private:
+  T& ref_;
+  T old_;
+};
+
+bool Touches(const RECT& a, const RECT& b) {
+  RECT common;
+  return ::IntersectRect(&common, &a, &b) != 0;
+}
+
 }  // namespace
 
-// ---- the window ---------------------------------------------------------------------------------------
-
-TWinOwn::TWinOwn() : ui::TWindow(Cls()) {}
-
-const xb::Class& TWinOwn::Cls() {
-  static const xb::Class& cls = xb::Class::Define("TWINOWN", &ui::TWindow::Cls());
-  return cls;
-}
-
-ui::Answer TWinOwn::Paint() {
-  if (list != nullptr && hDC != nullptr && !IsIconic()) list->PaintAll(hDC);
-  return ui::Answer::Number(0);
-}
-
-ui::Answer TWinOwn::ReSize(int type, int width, int height) {
-  ui::TWindow::ReSize(type, width, height);
-  if (type == SIZE_MINIMIZED || list == nullptr) return {};
-  list->Layout();
-  ::InvalidateRect(hWnd, nullptr, TRUE);
-  return {};
-}
-
-ui::Answer TWinOwn::VScroll(WPARAM wparam, LPARAM lparam) {
-  if (lparam != 0 || list == nullptr) return {};
-  switch (LOWORD(wparam)) {
-    case SB_LINEUP: list->LineUp(); break;
-    case SB_LINEDOWN: list->LineDown(); break;
-    case SB_PAGEUP: list->PageUp(); break;
-    case SB_PAGEDOWN: list->PageDown(); break;
-    case SB_TOP: list->Home(); break;
-    case SB_BOTTOM: list->EndOfRange(); break;
-    default: break;
+// The listing's table selected while the window works on it; the selection before comes back.
+class TWList::AreaScope {
+ public:
+  explicit AreaScope(const TWList& list) : previous_(xb::rdd::WorkAreas::Get().CurrentArea()) {
+    if (list.area_ > 0) xb::rdd::WorkAreas::Get().SelectArea(list.area_);
   }
-  return ui::Answer::Number(0);
-}
+  ~AreaScope() { xb::rdd::WorkAreas::Get().SelectArea(previous_); }
+  AreaScope(const AreaScope&) = delete;
+  AreaScope& operator=(const AreaScope&) = delete;
 
-ui::Answer TWinOwn::HScroll(WPARAM wparam, LPARAM lparam) {
-  if (lparam != 0 || list == nullptr) return {};
-  const int page = std::max(1, list->nColsVentana);
-  switch (LOWORD(wparam)) {
-    case SB_LINELEFT: list->CharLeft(1); break;
-    case SB_LINERIGHT: list->CharRight(1); break;
-    case SB_PAGELEFT: list->CharLeft(page); break;
-    case SB_PAGERIGHT: list->CharRight(page); break;
-    case SB_THUMBPOSITION: list->CharRight(HIWORD(wparam) - list->HorizontalPosition()); break;
-    case SB_LEFT: list->CharLeft(list->HorizontalPosition()); break;
-    case SB_RIGHT: list->CharRight(list->WidestLine()); break;
-    default: break;
+ private:
+  int previous_;
+};
+
+// The listing draws on `dc` with the normal font, baseline alignment and its colour; the
+// context is given back as it was, and a wider line found resizes the horizontal bar.
+class TWList::DrawingOn {
+ public:
+  DrawingOn(TWList& list, HDC dc) : list_(list), dc_(dc), saved_(::SaveDC(dc)), widest_(list.nColsLinea) {
+    list.dc_ = dc;
+    ::SelectObject(dc, list.font_);
+    list.bold_on_ = false;
+    ::SetTextAlign(dc, TA_BASELINE | TA_LEFT);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, list.params_.fore);
   }
-  return ui::Answer::Number(0);
-}
-
-ui::Answer TWinOwn::KeyDown(int key, LPARAM flags) {
-  if (list == nullptr) return ui::TWindow::KeyDown(key, flags);
-  switch (key) {
-    case VK_UP: list->LineUp(); return ui::Answer::Number(0);
-    case VK_DOWN: list->LineDown(); return ui::Answer::Number(0);
-    case VK_PRIOR: list->PageUp(); return ui::Answer::Number(0);
-    case VK_NEXT: list->PageDown(); return ui::Answer::Number(0);
-    case VK_LEFT: list->CharLeft(std::max(1, list->nColsVentana)); return ui::Answer::Number(0);
-    case VK_RIGHT: list->CharRight(std::max(1, list->nColsVentana)); return ui::Answer::Number(0);
-    case VK_HOME: list->Home(); return ui::Answer::Number(0);
-    case VK_END: list->EndOfRange(); return ui::Answer::Number(0);
-    case VK_ESCAPE: key = 'C'; break;
-    default: break;
+  ~DrawingOn() {
+    ::RestoreDC(dc_, saved_);
+    list_.dc_ = nullptr;
+    if (list_.nColsLinea != widest_) list_.UpdateScrollBars();
   }
-  const char letter = static_cast<char>(std::toupper(key));
-  for (auto& [l, button] : buttons) {
-    if (l == letter && button->hWnd != nullptr && ::IsWindowEnabled(button->hWnd)) {
-      ::SendMessageA(button->hWnd, BM_CLICK, 0, 0);
-      return ui::Answer::Number(0);
-    }
-  }
-  return ui::TWindow::KeyDown(key, flags);
-}
+  DrawingOn(const DrawingOn&) = delete;
+  DrawingOn& operator=(const DrawingOn&) = delete;
 
-ui::Answer TWinOwn::LDblClick(int row, int col, WPARAM keys) {
-  if (list == nullptr || list->params_.dbl_click.IsNil()) return ui::TWindow::LDblClick(row, col, keys);
-  const std::vector<std::int64_t>& drawn = list->DrawnRecords();
-  const std::int64_t first = drawn.empty() ? 0 : drawn.front();
-  const int line = (row - list->nPixBarra) / std::max(1, list->yChar);
-  const Value self = Value(xb::ObjectRef(this));
-  if (row < list->nPixBarra) return {};
-  if (line < list->nLineasCabecera) {
-    xb::EvalValue(list->params_.dbl_click, std::array<Value, 3>{Value::Integer(3), Value::Integer(first), self});
-  } else if (line < list->nLineasCabecera + list->nRegDetalle * list->nLineasReg) {
-    const std::size_t n = static_cast<std::size_t>((line - list->nLineasCabecera) / list->nLineasReg);
-    xb::EvalValue(list->params_.dbl_click,
-                  std::array<Value, 3>{Value::Integer(2), Value::Integer(n < drawn.size() ? drawn[n] : 0), self});
-  } else {
-    xb::EvalValue(list->params_.dbl_click, std::array<Value, 3>{Value::Integer(1), Value::Integer(first), self});
-  }
-  return ui::Answer::Number(0);
-}
-
-ui::Answer TWinOwn::GetMinMaxInfo(MINMAXINFO* info) {
-  if (list == nullptr || info == nullptr) return {};
-  AjustarY(info, list->nPixBarra + list->nPixCabecera + list->nLineasReg * list->yChar + list->nPixPie,
-           10 * list->xChar);
-  return ui::Answer::Number(0);
-}
-
-ui::Answer TWinOwn::GotFocus(HWND) { return ui::Answer::Number(0); }
-
-ui::Answer TWinOwn::MouseMove(int row, int col, WPARAM keys) {
-  HWND focus = ::GetFocus();
-  if (focus != nullptr && focus != hWnd && ::GetParent(focus) == hWnd) ::SetFocus(hWnd);
-  return ui::TWindow::MouseMove(row, col, keys);
-}
-
-// ---- the listing ---------------------------------------------------------------------------------------
+ private:
+  TWList& list_;
+  HDC dc_;
+  int saved_;
+  int widest_;
+};
 
 TWList::TWList() : xb::Object(Cls()) {}
 TWList::~TWList() { DeleteFonts(); }
+
+// ---- the listing's blocks -------------------------------------------------------------------------
 
 Value TWList::Fire(int event, int line, int column) {
   Drawing drawing(this);
@@ -233,23 +180,61 @@ bool TWList::Stops() {
 
 Value TWList::Key() { return params_.group.IsNil() ? Value() : xb::EvalValue(params_.group, {}); }
 
-std::vector<std::int64_t> TWList::RangeFrom(std::int64_t first, std::int64_t* next_group) {
-  std::vector<std::int64_t> range;
-  GoTo(first);
-  const Value key = Key();
-  *next_group = 0;
-  while (!Eof() && !Stops()) {
+// ---- the range -------------------------------------------------------------------------------------
+
+std::int64_t TWList::KnownRecords() const {
+  return groups_.empty() ? 0 : static_cast<std::int64_t>(Current().records.size());
+}
+
+bool TWList::RangeComplete() const { return groups_.empty() || Current().complete; }
+
+std::int64_t TWList::RecordAt(std::int64_t position) const {
+  const auto& records = Current().records;
+  if (position < 0 || position >= static_cast<std::int64_t>(records.size())) return 0;
+  return records[static_cast<std::size_t>(position)];
+}
+
+void TWList::Extend(std::int64_t count) {
+  GroupSeen& g = Current();
+  if (g.complete || static_cast<std::int64_t>(g.records.size()) >= count) return;
+  if (g.first == 0) {
+    g.complete = all_groups_ = true;
+    return;
+  }
+  xb::rdd::WorkArea& table = Table();
+  if (!table.used()) return;
+  HCURSOR previous = nullptr;
+  const bool long_walk = count - static_cast<std::int64_t>(g.records.size()) > 1000;
+  if (long_walk) previous = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+  if (g.records.empty()) {
+    GoTo(g.first);
+  } else {
+    GoTo(g.records.back());
+    table.Skip(1);
+  }
+  while (static_cast<std::int64_t>(g.records.size()) < count) {
+    if (table.eof() || Stops()) {
+      g.complete = all_groups_ = true;
+      break;
+    }
     if (Passes()) {
-      if (params_.group_navigation && !Same(Key(), key)) {
-        *next_group = RecNo();
+      if (params_.group_navigation && !Same(Key(), g.key)) {
+        g.complete = true;
+        next_group_first_ = table.recno();
         break;
       }
-      range.push_back(RecNo());
+      g.records.push_back(table.recno());
     }
-    xb::CallFunction("DBSKIP");
+    table.Skip(1);
   }
-  return range;
+  if (long_walk) ::SetCursor(previous);
 }
+
+std::int64_t TWList::LastPosition() const {
+  return std::max<std::int64_t>(0, KnownRecords() - nRegDetalle);
+}
+
+// ---- creation ----------------------------------------------------------------------------------------
 
 bool TWList::New(const WListParams& params) {
   params_ = params;
@@ -257,15 +242,24 @@ bool TWList::New(const WListParams& params) {
   nLineasPie = params.foot_lines;
   nLineasReg = std::max(1, params.lines_per_record);
   if (!params.alias.empty()) xb::CallFunction("DBSELECTAREA", {Value::String(params.alias)});
-  while (!Eof() && !Stops() && !Passes()) xb::CallFunction("DBSKIP");
-  const std::int64_t first = RecNo();
+  area_ = xb::rdd::WorkAreas::Get().CurrentArea();
+  // The listing's first record; the rest are found as the window needs them.
+  GroupSeen first;
+  {
+    xb::rdd::WorkArea& table = Table();
+    while (table.used() && !table.eof() && !Stops() && !Passes()) table.Skip(1);
+    if (table.used() && !table.eof() && !Stops()) {
+      first.first = table.recno();
+      first.key = Key();
+    }
+    if (table.used()) {
+      const bool ordered = xb::CallFunction("INDEXORD").AsInt() > 0;
+      estimate_ = xb::CallFunction(ordered ? "ORDKEYCOUNT" : "LASTREC").AsInt();
+    }
+  }
+  first.subtotal = Value::Integer(0);
+  groups_.push_back(first);
   MakeFonts(WindowFont());
-  std::int64_t next = 0;
-  std::vector<std::int64_t> records = RangeFrom(first, &next);
-  groups_.push_back({first, records});
-  next_group_first_ = next;
-  all_groups_ = next == 0;
-  SetRange(std::move(records));
   if (params.save_subtotals) {
     oFileSTC = xb::MakeRef<TFileC>();
     oFileSTC->New({.mode = 3, .prefix = "LST"});
@@ -287,9 +281,16 @@ bool TWList::New(const WListParams& params) {
   wp.icon = ui::TIcon::OfName("LISTADO");
   wp.parent = ui::OWndFromHwnd(ui::GetWndApp());
   oWndL->New(wp);
-  if (oWndL->hWnd == nullptr) {
+  g_window_made = oWndL->hWnd != nullptr;
+  if (!g_window_made) {
     ui::MsgStop(Value::String("No se pudo crear la ventana de listado"), "ERROR DE LISTADO");
+    oWndL->list = nullptr;
     oWndL = nullptr;
+    if (oFileSTC) {
+      oFileSTC->Close();
+      oFileSTC->Remove();
+      oFileSTC = nullptr;
+    }
     return false;
   }
   MenuStrItem(::GetSystemMenu(oWndL->hWnd, FALSE), SC_CLOSE, "Cerrar Esc, Alt+F4");
@@ -328,14 +329,16 @@ bool TWList::New(const WListParams& params) {
     x += kButtonWidth + 4;
   }
   EnableButton('A', false);
-  EnableButton('S', !all_groups_);
+  EnableButton('S', params.group_navigation);
   Open().push_back(xb::Ref<TWList>(this));
   g_drawn = this;
-  lPrimeraPagina = true;
+  pending_first_ = true;
   Layout();
   oWndL->Activate({.show = "NORMAL"});
   return true;
 }
+
+// ---- fonts ---------------------------------------------------------------------------------------------
 
 void TWList::MakeFonts(const LOGFONTA& font) {
   DeleteFonts();
@@ -349,6 +352,9 @@ void TWList::MakeFonts(const LOGFONTA& font) {
   SIZE digits{};
   ::GetTextExtentPoint32A(screen, "0123456789", 10, &digits);
   average_ = std::max(1, static_cast<int>(digits.cx / 10));
+  ::SelectObject(screen, bold_);
+  ::GetTextExtentPoint32A(screen, "0123456789", 10, &digits);
+  bold_average_ = std::max(1, static_cast<int>(digits.cx / 10));
   ::SelectObject(screen, previous);
   ::ReleaseDC(nullptr, screen);
   xChar = average_;
@@ -387,13 +393,24 @@ void TWList::EnableButton(char letter, bool on) {
     if (l == letter && button->hWnd != nullptr) ::EnableWindow(button->hWnd, on);
 }
 
-void TWList::SetRange(std::vector<std::int64_t> range) {
-  range_ = std::move(range);
-  position_ = 0;
+// ---- layout ------------------------------------------------------------------------------------------
+
+RECT TWList::HeaderBand() const { return {0, nPixBarra, nAncho, nPixBarra + nPixCabecera}; }
+
+RECT TWList::DetailBand() const {
+  return {0, nPixBarra + nPixCabecera, nAncho, nPixBarra + (nLineasPagina - nLineasPie) * yChar};
+}
+
+RECT TWList::FooterBand() const { return {0, nPixBarra + (nLineasPagina - nLineasPie) * yChar, nAncho, nAlto}; }
+
+RECT TWList::RecordSlots() const {
+  const RECT band = DetailBand();
+  return {0, band.top, nAncho, std::min<LONG>(band.bottom, band.top + nRegDetalle * nLineasReg * yChar)};
 }
 
 void TWList::Layout() {
   if (!oWndL || oWndL->hWnd == nullptr) return;
+  AreaScope area(*this);
   RECT client{};
   ::GetClientRect(oWndL->hWnd, &client);
   nAncho = client.right - client.left;
@@ -405,79 +422,139 @@ void TWList::Layout() {
   nLineasPagina = room / std::max(1, yChar);
   if (room % std::max(1, yChar) == 0) --nLineasPagina;
   // The header's lines, measured from the first record of the listing.
-  measuring_ = true;
-  const std::int64_t keep = RecNo();
-  if (!range_.empty()) GoTo(range_.front());
-  Fire(kWinHeader, 0);
-  nLineasCabecera = static_cast<int>(ListingLineRef().Deref().AsInt());
-  GoTo(keep);
-  measuring_ = false;
+  {
+    Temporarily measuring(measuring_, true);
+    GoTo(groups_.front().first);
+    Fire(kWinHeader, 0);
+    nLineasCabecera = static_cast<int>(ListingLineRef().Deref().AsInt());
+  }
   nPixCabecera = nLineasCabecera * yChar;
   nLineasDetalle = nLineasPagina - nLineasCabecera - nLineasPie;
-  const int before = nRegDetalle;
   nRegDetalle = std::max(1, nLineasDetalle / nLineasReg);
   nPixPie = nLineasPie * yChar + room % std::max(1, yChar);
-  if (before > nRegDetalle && static_cast<int>(aNReg.size()) > nRegDetalle) {
-    for (std::size_t i = static_cast<std::size_t>(nRegDetalle); i < aNReg.size(); ++i) {
-      GoTo(aNReg[i]);
-      Fire(kWinLeaves, 0);
-    }
-    GoTo(keep);
-    aNReg.resize(static_cast<std::size_t>(nRegDetalle));
+  // The records that no longer fit leave.
+  while (static_cast<int>(aNReg.size()) > nRegDetalle) {
+    GoTo(aNReg.back());
+    Fire(kWinLeaves, nLineasCabecera + (static_cast<int>(aNReg.size()) - 1) * nLineasReg);
+    aNReg.pop_back();
   }
-  if (params_.save_subtotals && oFileSTC && oFileSTC->IsOpen() && !lPrimeraPagina) {
-    lSTCResize = true;
-    SaveSubtotals();
-    const int n = uValIniSTC.IsArray() ? static_cast<int>(uValIniSTC.AsArray().size()) : 1;
-    oFileSTC->nSeek(static_cast<std::int64_t>(position_) * TFileC::kNumberBytes * n);
-  }
+  if (RangeComplete()) position_ = std::min(position_, LastPosition());
+  // Repainted whole; with saved subtotals the slots are written again from the position on.
+  if (!pending_first_) pending_resize_ = true;
   UpdateScrollBars();
 }
 
 void TWList::UpdateScrollBars() {
   if (!oWndL || oWndL->hWnd == nullptr) return;
-  const int last = std::max(0, static_cast<int>(range_.size()) - nRegDetalle);
-  ::SetScrollRange(oWndL->hWnd, SB_VERT, 0, last, FALSE);
-  ::SetScrollPos(oWndL->hWnd, SB_VERT, position_, TRUE);
+  // While its end is unknown the range reaches one record further (so the bar can move on)
+  // or as far as the table may hold.
+  std::int64_t last = LastPosition();
+  if (!RangeComplete()) {
+    last = std::max(last, position_) + 1;
+    if (!params_.group_navigation) last = std::max(last, estimate_ - nRegDetalle);
+  }
+  SCROLLINFO v{sizeof v, SIF_RANGE | SIF_POS | SIF_PAGE, 0, static_cast<int>(std::min<std::int64_t>(last, INT_MAX)), 0,
+               static_cast<int>(position_), 0};
+  ::SetScrollInfo(oWndL->hWnd, SB_VERT, &v, TRUE);
   const int wide = nColsLinea > nColsVentana ? nColsLinea - nColsVentana : 0;
-  ::SetScrollRange(oWndL->hWnd, SB_HORZ, 0, wide, FALSE);
-  ::SetScrollPos(oWndL->hWnd, SB_HORZ, std::min(h_position_, wide), TRUE);
+  SCROLLINFO h{sizeof h, SIF_RANGE | SIF_POS | SIF_PAGE, 0, wide, 0, std::min(h_position_, wide), 0};
+  ::SetScrollInfo(oWndL->hWnd, SB_HORZ, &h, TRUE);
 }
 
-void TWList::PaintAll(HDC dc) {
-  dc_ = dc;
-  HGDIOBJ previous = ::SelectObject(dc, font_);
-  bold_on_ = false;
-  ::SetTextAlign(dc, TA_BASELINE | TA_LEFT);
-  ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, params_.fore);
-  const std::int64_t keep = RecNo();
-  const int widest = nColsLinea;
-  if (!range_.empty()) GoTo(range_[std::min<std::size_t>(static_cast<std::size_t>(position_), range_.size() - 1)]);
-  Fire(kWinHeader, 0);
+// ---- drawing ---------------------------------------------------------------------------------------
+
+void TWList::Paint(HDC dc, const RECT& area) {
+  DrawBands(dc, Touches(area, HeaderBand()), Touches(area, DetailBand()), Touches(area, FooterBand()));
+}
+
+void TWList::DrawNow(bool header, bool detail, bool footer, bool read_subtotals) {
+  if (!oWndL || oWndL->hWnd == nullptr) return;
+  HWND hwnd = oWndL->hWnd;
+  HDC dc = ::GetDC(hwnd);
+  HBRUSH ground = ::CreateSolidBrush(params_.back);
+  for (const auto& [on, band] : {std::pair{header, HeaderBand()}, std::pair{detail, DetailBand()},
+                                 std::pair{footer, FooterBand()}}) {
+    if (!on) continue;
+    ::FillRect(dc, &band, ground);
+    ::ValidateRect(hwnd, &band);
+  }
+  ::DeleteObject(ground);
+  DrawBands(dc, header, detail, footer, read_subtotals);
+  ::ReleaseDC(hwnd, dc);
+}
+
+void TWList::DrawBands(HDC dc, bool header, bool detail, bool footer, bool read_subtotals) {
+  AreaScope area(*this);
+  DrawingOn on(*this, dc);
+  if (header) {
+    GoTo(aNReg.empty() ? Current().first : aNReg.front());
+    Fire(kWinHeader, 0);
+  }
+  if (detail) DrawDetail(read_subtotals);
+  if (footer) DrawFooter();
+}
+
+void TWList::DrawDetail(bool read_subtotals) {
+  Extend(position_ + nRegDetalle);
+  Temporarily first(lPrimeraPagina, pending_first_);
+  Temporarily resize(lSTCResize, pending_resize_ && !pending_first_);
+  pending_first_ = pending_resize_ = false;
+  const bool writing = lPrimeraPagina || lSTCResize || (lPaginaDown && !lRangoSTC);
+  if (params_.save_subtotals && read_subtotals) {
+    SaveSubtotals();
+    // What this drawing saves is written from the position's slot on.
+    if ((lPrimeraPagina || lSTCResize) && oFileSTC && oFileSTC->IsOpen())
+      oFileSTC->nSeek(position_ * TFileC::kNumberBytes * SubtotalValues());
+  }
+  const int saved = ::SaveDC(dc_);
+  const RECT band = DetailBand();
+  ::IntersectClipRect(dc_, band.left, band.top, band.right, band.bottom);
   aNReg.clear();
-  for (int i = 0; i < nRegDetalle && position_ + i < static_cast<int>(range_.size()); ++i) {
-    const std::int64_t record = range_[static_cast<std::size_t>(position_ + i)];
+  for (int i = 0; i < nRegDetalle && position_ + i < KnownRecords(); ++i) {
+    const std::int64_t record = RecordAt(position_ + i);
     GoTo(record);
     aNReg.push_back(record);
     Fire(kWinDetail, nLineasCabecera + i * nLineasReg);
   }
-  if (nLineasPie > 0) {
-    const bool last = position_ + nRegDetalle >= static_cast<int>(range_.size());
-    Fire(last ? kWinFooter2 : kWinFooter, nLineasPagina - nLineasPie);
-  }
-  GoTo(keep);
-  ::SelectObject(dc, previous);
-  dc_ = nullptr;
-  lLineaUp = lLineaDown = lPaginaUp = lPaginaDown = lSTCResize = false;
-  lPrimeraPagina = false;
-  if (nColsLinea != widest) UpdateScrollBars();
+  ::RestoreDC(dc_, saved);
+  if (writing) stc_written_ = std::max<std::int64_t>(stc_written_, position_ + static_cast<std::int64_t>(aNReg.size()));
+  AfterMove();
 }
 
-// ---- drawing ------------------------------------------------------------------------------------------
+void TWList::DrawFooter() {
+  if (nLineasPie <= 0) return;
+  GoTo(aNReg.empty() ? Current().first : aNReg.back());
+  const bool last = RangeComplete() && position_ + nRegDetalle >= KnownRecords();
+  Fire(last ? kWinFooter2 : kWinFooter, nLineasPagina - nLineasPie);
+}
+
+void TWList::DrawRecordNow(std::int64_t position, int slot) {
+  HWND hwnd = oWndL->hWnd;
+  HDC dc = ::GetDC(hwnd);
+  const RECT slots = RecordSlots();
+  RECT place{0, slots.top + slot * nLineasReg * yChar, nAncho, slots.top + (slot + 1) * nLineasReg * yChar};
+  HBRUSH ground = ::CreateSolidBrush(params_.back);
+  ::FillRect(dc, &place, ground);
+  ::DeleteObject(ground);
+  ::ValidateRect(hwnd, &place);
+  struct Release {
+    HWND hwnd;
+    HDC dc;
+    ~Release() { ::ReleaseDC(hwnd, dc); }
+  } release{hwnd, dc};
+  DrawingOn on(*this, dc);
+  const RECT band = DetailBand();
+  ::IntersectClipRect(dc, band.left, band.top, band.right, band.bottom);
+  SaveSubtotals();
+  GoTo(RecordAt(position));
+  Fire(kWinDetail, nLineasCabecera + slot * nLineasReg);
+}
+
+// ---- drawing called through the listing's block -------------------------------------------------------
 
 void TWList::SayVentana(int row, int col, const Value& value, const std::string& picture, bool, bool, bool bold,
                         bool right, bool centre, std::optional<COLORREF> text, std::optional<COLORREF> back) {
+  if (passing_) return;
   const std::string shown = ListingText(value, picture);
   const int length = static_cast<int>(shown.size());
   nColsLinea = std::max(nColsLinea, col + length + ((right || centre) ? 4 : 0));
@@ -500,7 +577,7 @@ void TWList::SayVentana(int row, int col, const Value& value, const std::string&
     old_back = ::SetBkColor(dc_, *back);
     ::SetBkMode(dc_, OPAQUE);
   }
-  const int x = at * average_;
+  const int x = at * (bold_on_ ? bold_average_ : average_);  // the selected font's
   const int y = nPixBarra + metrics_.tmAscent + metrics_.tmExternalLeading + row * yChar;
   ::TextOutA(dc_, x, y, shown.data(), length);
   if (text) ::SetTextColor(dc_, old_text);
@@ -538,57 +615,177 @@ void TWList::PesoNormal() {
   if (dc_ != nullptr) ::SelectObject(dc_, font_);
 }
 
-Value TWList::Totales(int n) const {
-  if (n < 1 || n > static_cast<int>(groups_.size())) return Value::Integer(0);
-  return Value::Integer(static_cast<std::int64_t>(groups_[static_cast<std::size_t>(n - 1)].records.size()));
+Value TWList::Totales(const Value& value) {
+  if (groups_.empty()) return Value();
+  if (!value.IsNil()) Current().subtotal = value;
+  return Current().subtotal;
 }
 
-// ---- moving -----------------------------------------------------------------------------------------
+// ---- moving vertically -----------------------------------------------------------------------------
 
 void TWList::SaveSubtotals() {
   if (params_.save_subtotals) Fire(kWinSubtotals, 0);
 }
 
-void TWList::MoveTo(int position) {
-  const int last = std::max(0, static_cast<int>(range_.size()) - nRegDetalle);
-  position = std::clamp(position, 0, last);
-  if (position == position_) return;
-  // The records that leave the window.
-  const std::int64_t keep = RecNo();
+int TWList::SubtotalValues() const {
+  return uValIniSTC.IsArray() ? std::max<int>(1, static_cast<int>(uValIniSTC.AsArray().size())) : 1;
+}
+
+void TWList::AfterMove() {
+  const auto drawn = static_cast<std::int64_t>(aNReg.size());
+  lRango = RangeComplete();
+  lSubTotal = lRango && position_ + drawn >= KnownRecords();
+  lRangoSTC = params_.save_subtotals && lRango && stc_written_ >= KnownRecords();
+  UpdateScrollBars();
+}
+
+void TWList::AllLeave() {
   for (std::size_t i = 0; i < aNReg.size(); ++i) {
-    const int index = position_ + static_cast<int>(i);
-    if (index < position || index >= position + nRegDetalle) {
-      GoTo(aNReg[i]);
-      Fire(kWinLeaves, 0);
+    GoTo(aNReg[i]);
+    Fire(kWinLeaves, nLineasCabecera + static_cast<int>(i) * nLineasReg);
+  }
+  aNReg.clear();
+}
+
+void TWList::PassTo(std::int64_t count) {
+  if (!params_.save_subtotals) return;
+  count = std::min(count, KnownRecords());
+  if (stc_written_ >= count) return;
+  // As a page down from the page whose last record is the last slot written: the listing
+  // reads that slot back, then saves each record's subtotal in turn.
+  {
+    Temporarily at(position_, stc_written_ - nRegDetalle);
+    Temporarily down(lPaginaDown, true);
+    lRangoSTC = false;
+    SaveSubtotals();
+    Temporarily passing(passing_, true);
+    for (std::int64_t s = stc_written_; s < count; ++s) {
+      GoTo(RecordAt(s));
+      Fire(kWinDetail, nLineasCabecera);
     }
   }
-  GoTo(keep);
-  lRangoSTC = position == last;
-  position_ = position;
-  SaveSubtotals();
-  UpdateScrollBars();
-  RECT below{0, nPixBarra, nAncho, nAlto};
-  RepintaRec(oWndL->hWnd, below, true);
+  stc_written_ = count;
+}
+
+void TWList::Settle() {
+  if (pending_first_ || pending_resize_) DrawNow(true, true, true);
 }
 
 void TWList::LineDown() {
-  lLineaDown = true;
-  MoveTo(position_ + 1);
+  if (!oWndL || ended_) return;
+  AreaScope area(*this);
+  Settle();
+  const int r = nRegDetalle;
+  if (static_cast<int>(aNReg.size()) < r) return;  // the range ends inside the window
+  Extend(position_ + r + 1);
+  if (position_ + r >= KnownRecords()) {
+    AfterMove();
+    return;
+  }
+  PassTo(position_ + r);
+  GoTo(aNReg.front());
+  Fire(kWinLeaves, nLineasCabecera);
+  aNReg.erase(aNReg.begin());
+  ++position_;
+  {
+    Temporarily down(lLineaDown, true);
+    WinScroll(oWndL->hWnd, -nLineasReg * yChar, 0, RecordSlots());
+    aNReg.push_back(RecordAt(position_ + r - 1));
+    DrawRecordNow(position_ + r - 1, r - 1);
+  }
+  if (!lRangoSTC) stc_written_ = std::max<std::int64_t>(stc_written_, position_ + r);
+  AfterMove();
 }
+
 void TWList::LineUp() {
-  lLineaUp = true;
-  MoveTo(position_ - 1);
+  if (!oWndL || ended_ || position_ == 0) return;
+  AreaScope area(*this);
+  Settle();
+  const int r = nRegDetalle;
+  // Unless the window stands at the end of its range, the last record leaves.
+  if (static_cast<int>(aNReg.size()) >= r) {
+    GoTo(aNReg.back());
+    Fire(kWinLeaves, nLineasCabecera + (r - 1) * nLineasReg);
+    aNReg.pop_back();
+  }
+  --position_;
+  {
+    Temporarily up(lLineaUp, true);
+    WinScroll(oWndL->hWnd, nLineasReg * yChar, 0, RecordSlots());
+    aNReg.insert(aNReg.begin(), RecordAt(position_));
+    DrawRecordNow(position_, 0);
+  }
+  AfterMove();
 }
+
 void TWList::PageDown() {
-  lPaginaDown = true;
-  MoveTo(position_ + nRegDetalle);
+  if (!oWndL || ended_) return;
+  AreaScope area(*this);
+  Settle();
+  const int r = nRegDetalle;
+  Extend(position_ + 2 * r);
+  const std::int64_t target = std::min(position_ + r, LastPosition());
+  if (target <= position_) {
+    AfterMove();
+    return;
+  }
+  AllLeave();
+  if (target == position_ + r && (!params_.save_subtotals || stc_written_ >= position_ + r)) {
+    // The listing reads the subtotal of the page's last record (before the position moves)
+    // and saves each record of the new page in turn.
+    Temporarily down(lPaginaDown, true);
+    SaveSubtotals();
+    position_ = target;
+    DrawNow(false, true, true, false);
+    return;
+  }
+  // Less than a page is left: the new records' subtotals are saved first.
+  PassTo(target + r);
+  position_ = target;
+  DrawNow(false, true, true);
 }
+
 void TWList::PageUp() {
-  lPaginaUp = true;
-  MoveTo(position_ - nRegDetalle);
+  if (!oWndL || ended_ || position_ == 0) return;
+  AreaScope area(*this);
+  Settle();
+  AllLeave();
+  position_ = std::max<std::int64_t>(0, position_ - nRegDetalle);
+  Temporarily up(lPaginaUp, true);
+  DrawNow(false, true, true);
 }
-void TWList::Home() { MoveTo(0); }
-void TWList::EndOfRange() { MoveTo(static_cast<int>(range_.size())); }
+
+void TWList::ThumbTo(std::int64_t target) {
+  if (!oWndL || ended_) return;
+  AreaScope area(*this);
+  Settle();
+  target = std::max<std::int64_t>(0, target);
+  if (target > position_) {
+    Extend(target + nRegDetalle);
+    target = std::min(target, LastPosition());
+  }
+  if (target == position_) {
+    AfterMove();
+    return;
+  }
+  AllLeave();
+  PassTo(target + nRegDetalle);
+  position_ = target;
+  DrawNow(false, true, true);
+}
+
+void TWList::Home() { ThumbTo(0); }
+
+void TWList::EndOfListing() {
+  if (!oWndL || ended_) return;
+  {
+    AreaScope area(*this);
+    Extend(INT64_MAX);
+  }
+  ThumbTo(LastPosition());
+}
+
+// ---- moving sideways ---------------------------------------------------------------------------------
 
 void TWList::CharRight(int n) {
   const int wide = nColsLinea > nColsVentana ? nColsLinea - nColsVentana : 0;
@@ -597,169 +794,101 @@ void TWList::CharRight(int n) {
   const int dx = (h_position_ - to) * average_;
   h_position_ = to;
   UpdateScrollBars();
-  RECT below{nPixBarra, 0, nAlto, nAncho};
-  if (std::abs(dx) * 2 >= nAncho) {
-    RECT all{0, nPixBarra, nAncho, nAlto};
-    RepintaRec(oWndL->hWnd, all, true);
-  } else {
-    WinScroll(oWndL->hWnd, 0, dx, below);
-  }
+  const RECT below{0, nPixBarra, nAncho, nAlto};
+  if (std::abs(dx) * 2 >= nAncho) RepintaRec(oWndL->hWnd, below, true);
+  else WinScroll(oWndL->hWnd, 0, dx, below);
 }
 
 void TWList::CharLeft(int n) { CharRight(-n); }
 
+// ---- groups --------------------------------------------------------------------------------------------
+
+void TWList::ShowGroupFromStart() {
+  position_ = 0;
+  aNReg.clear();
+  if (oFileSTC && oFileSTC->IsOpen()) oFileSTC->nSeek(0);
+  stc_written_ = 0;
+  lRangoSTC = false;
+  pending_first_ = true;
+  pending_resize_ = false;
+  EnableButton('A', group_ > 0);
+  EnableButton('S', group_ + 1 < static_cast<int>(groups_.size()) || !all_groups_);
+  DrawNow(true, true, true);
+}
+
 void TWList::NextGroup() {
-  if (!params_.group_navigation) return;
+  if (!oWndL || ended_ || !params_.group_navigation) return;
+  AreaScope area(*this);
+  Settle();
+  lNewSubTotal = false;
   if (group_ + 1 < static_cast<int>(groups_.size())) {
     ++group_;
-    GoTo(groups_[static_cast<std::size_t>(group_)].first);
+    GoTo(Current().first);
     Fire(kWinGroupAgain, 0);
-    SetRange(groups_[static_cast<std::size_t>(group_)].records);
-  } else {
-    if (all_groups_) return;
-    Fire(kWinSearch, 0);
-    for (std::size_t i = static_cast<std::size_t>(position_ + nRegDetalle); i < range_.size(); ++i) {
-      GoTo(range_[i]);
-      Fire(kWinGroupRecord, 0);
-    }
-    if (next_group_first_ == 0) {
-      all_groups_ = true;
-      Fire(kWinSearch, -1);
-      EnableButton('S', false);
-      return;
-    }
-    std::int64_t next = 0;
-    std::vector<std::int64_t> records = RangeFrom(next_group_first_, &next);
-    groups_.push_back({next_group_first_, records});
-    ++group_;
-    GoTo(next_group_first_);
-    Fire(kWinNewGroup, 0);
-    next_group_first_ = next;
-    all_groups_ = next == 0;
-    SetRange(std::move(records));
+    ShowGroupFromStart();
+    return;
   }
-  if (oFileSTC && oFileSTC->IsOpen()) oFileSTC->nSeek(0);
-  EnableButton('A', true);
-  EnableButton('S', group_ + 1 < static_cast<int>(groups_.size()) || !all_groups_);
-  aNReg.clear();
-  UpdateScrollBars();
-  ::InvalidateRect(oWndL->hWnd, nullptr, TRUE);
+  if (all_groups_) return;
+  // The records of this group after the window's last are passed on to the listing (event
+  // 10) until the next group starts or the listing ends.
+  Fire(kWinSearch, 0);
+  GroupSeen& g = Current();
+  const std::int64_t from = position_ + static_cast<std::int64_t>(aNReg.size());
+  for (std::int64_t s = from; s < KnownRecords(); ++s) {
+    GoTo(RecordAt(s));
+    Fire(kWinGroupRecord, 0);
+  }
+  while (!g.complete) {
+    const std::int64_t before = KnownRecords();
+    Extend(before + 1);
+    if (KnownRecords() == before) break;
+    GoTo(RecordAt(before));
+    Fire(kWinGroupRecord, 0);
+  }
+  if (all_groups_) {
+    Fire(kWinSearch, -1);
+    EnableButton('S', false);
+    AfterMove();
+    return;
+  }
+  GroupSeen next;
+  next.first = next_group_first_;
+  GoTo(next.first);
+  next.key = Key();
+  next.subtotal = Value::Integer(0);
+  groups_.push_back(next);
+  ++group_;
+  Fire(kWinNewGroup, 0);
+  ShowGroupFromStart();
+  lNewSubTotal = true;
 }
 
 void TWList::PrevGroup() {
-  if (!params_.group_navigation || group_ == 0) return;
+  if (!oWndL || ended_ || !params_.group_navigation || group_ == 0) return;
+  AreaScope area(*this);
+  Settle();
+  lNewSubTotal = false;
   --group_;
-  GoTo(groups_[static_cast<std::size_t>(group_)].first);
+  GoTo(Current().first);
   Fire(kWinGroupAgain, 0);
-  SetRange(groups_[static_cast<std::size_t>(group_)].records);
-  if (oFileSTC && oFileSTC->IsOpen()) oFileSTC->nSeek(0);
-  EnableButton('A', group_ > 0);
-  EnableButton('S', true);
-  aNReg.clear();
-  UpdateScrollBars();
-  ::InvalidateRect(oWndL->hWnd, nullptr, TRUE);
+  ShowGroupFromStart();
 }
 
-bool TWList::TakeFont(const LOGFONTA& font) {
-  HFONT probe = ::CreateFontIndirectA(&font);
-  HDC screen = ::GetDC(nullptr);
-  HGDIOBJ previous = ::SelectObject(screen, probe);
-  TEXTMETRICA tm = {};
-  ::GetTextMetricsA(screen, &tm);
-  ::SelectObject(screen, previous);
-  ::ReleaseDC(nullptr, screen);
-  ::DeleteObject(probe);
-  const int line = tm.tmHeight + tm.tmExternalLeading;
-  int lines = (nAlto - nPixBarra) / std::max(1, line);
-  if ((nAlto - nPixBarra) % std::max(1, line) == 0) --lines;
-  const int header = nLineasCabecera;
-  if ((lines - header - nLineasPie) / nLineasReg < 1) {
-    ui::MsgAlert(Value::String("El tamaño seleccionado es demasiado grande"), "ERROR EN LA SELECCION DE FUENTE");
-    return false;
-  }
-  MakeFonts(font);
-  h_position_ = 0;
-  Layout();
-  ::InvalidateRect(oWndL->hWnd, nullptr, TRUE);
-  return true;
-}
-
-void TWList::ChooseWindowFont() {
-  ui::DialogRef dialog = svc::ResourceDialog(Value::Integer(20069), std::nullopt, 0, oWndL);
-  ui::TDialog* d = dialog.get();
-  auto fixed = std::make_shared<Value>(Value::Logical(false));
-  auto truetype = std::make_shared<Value>(Value::Logical(false));
-  auto cell = [](std::shared_ptr<Value> c) {
-    return Value(xb::Block::Native([c](Args& a) {
-      if (a.Count() > 0 && !a.IsNil(1)) *c = a.Arg(1);
-      return *c;
-    }));
-  };
-  for (auto [id, c] : {std::pair{114, fixed}, std::pair{115, truetype}}) {
-    auto check = xb::MakeRef<ui::TCheckBox>();
-    check->ReDefine({.id = id, .set_get = cell(c), .parent = dialog});
-  }
-  auto show = [this, d] {
-    const std::vector<std::string> shown = FontValues(1);
-    for (int i = 0; i < 3; ++i) ::SetDlgItemTextA(d->hWnd, 201 + i, shown[static_cast<std::size_t>(i)].c_str());
-    ::ShowWindow(::GetDlgItem(d->hWnd, 112), TrueTypeFont() ? SW_SHOWNA : SW_HIDE);
-  };
-  svc::Button(dialog, 111, [this, fixed, truetype, show] {
-    ui::ChooseFontParams p;
-    LOGFONTA lf = {};
-    ::GetObjectA(font_, sizeof lf, &lf);
-    p.font = lf;
-    p.flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | (fixed->AsLogical() ? CF_FIXEDPITCHONLY : 0) |
-              (truetype->AsLogical() ? CF_TTONLY : 0);
-    const ui::ChosenFont chosen = ui::ChooseFontDialog(p);
-    if (chosen.confirmed && TakeFont(chosen.font)) show();
-  });
-  svc::Button(dialog, 520, [d] { d->End(520); });
-  svc::Button(dialog, 540, [] {
-    ::keybd_event(VK_F1, 0, 0, 0);
-    ::keybd_event(VK_F1, 0, KEYEVENTF_KEYUP, 0);
-  });
-  ::EnableWindow(oWndL->hWnd, FALSE);
-  svc::RunDialog(dialog, [show] {
-    show();
-    return true;
-  });
-  ::EnableWindow(oWndL->hWnd, TRUE);
-  SaveSubtotals();
-}
-
-void TWList::Print() {
-  DestinationChoice choice;
-  choice.header = params_.header;
-  const int printer = SelDestino(kTextFile + kMainPrinter + kHtml + kSheet + kHtmlMail, choice, false);
-  if (choice.destination == kNoDestination) return;
+void TWList::StartOver() {
+  if (area_ > 0) xb::rdd::WorkAreas::Get().SelectArea(area_);
   GoTo(groups_.front().first);
   SetLineaL(0);
   SetPaginaL(0);
   Fire(kWinStartOver, 0);
   GoTo(groups_.front().first);
-  const WListParams p = params_;
-  closed_ = true;  // ends the window, not the listing
-  Close();
-  ListingParams lp;
-  lp.line = p.line;
-  lp.while_ = p.while_;
-  lp.for_ = p.for_;
-  lp.group = p.group;
-  lp.title = p.title;
-  lp.page_group = p.page_group;
-  lp.alias = p.alias;
-  lp.end = p.end;
-  lp.header = choice.header;
-  lp.landscape = p.landscape;
-  RunListing(lp, choice, printer);
-  if ((IsPrinterDestination(choice.destination) || IsHtmlDestination(choice.destination)) &&
-      (!Impresora() || !Impresora()->Ok()))
-    nDestinoListado(kWindow);
 }
 
-void TWList::Close() {
-  if (!oWndL) return;
+// ---- closing -------------------------------------------------------------------------------------------
+
+void TWList::Close(bool destroy_window) {
+  if (ended_ || !oWndL) return;
+  xb::Ref<TWList> keep(this);  // the list of open windows may hold the last reference
+  ended_ = true;
   const bool listing_ends = !closed_;
   if (oFileSTC) {
     oFileSTC->Close();
@@ -770,10 +899,14 @@ void TWList::Close() {
   xb::Ref<TWinOwn> window = oWndL;
   oWndL = nullptr;
   window->list = nullptr;
-  if (window->hWnd != nullptr) ::DestroyWindow(window->hWnd);
-  if (main != nullptr && ::IsWindow(main)) ::SetFocus(main);
-  if (listing_ends && !params_.end.IsNil()) xb::EvalValue(params_.end, {});
-  if (main != nullptr && ::IsWindow(main)) ::ShowWindow(main, SW_SHOW);
+  if (destroy_window && window->hWnd != nullptr) ::DestroyWindow(window->hWnd);
+  const bool main_there = main != nullptr && main != window->hWnd && ::IsWindow(main);
+  if (main_there) ::SetFocus(main);
+  if (listing_ends && !params_.end.IsNil()) {
+    AreaScope area(*this);
+    xb::EvalValue(params_.end, {});
+  }
+  if (main_there) ::ShowWindow(main, SW_SHOW);
   DeleteFonts();
   EndOfListingHook();
   nDestinoListado(0);
@@ -800,11 +933,13 @@ void TWList::SubTotContinuo(Value& subtotal, int mode) {
   if (!oFileSTC || !oFileSTC->IsOpen()) return;
   const bool array = subtotal.IsArray();
   const int n = array ? static_cast<int>(subtotal.AsArray().size()) : 1;
-  const int p = position_, r = nRegDetalle;
+  const std::int64_t p = position_, r = nRegDetalle;
   const std::int64_t slot_bytes = static_cast<std::int64_t>(TFileC::kNumberBytes) * n;
-  auto read = [&](int slot) {
+  // A slot is read or written in one call: its numbers' integers in order, so that the file
+  // stands after the slot, as after each of its values in turn.
+  auto read = [&](std::int64_t slot) {
     if (slot < 0) {
-      // Before the first slot: the initial value, or zeros.
+      // Before the first slot: the initial value, or zeros; the file stands at slot 0.
       if (array) {
         xb::Array items = subtotal.AsArray();
         for (int i = 0; i < n; ++i) {
@@ -814,25 +949,32 @@ void TWList::SubTotContinuo(Value& subtotal, int mode) {
       } else {
         subtotal = uValIniSTC.IsNumber() ? uValIniSTC : Value::Integer(0);
       }
+      oFileSTC->nSeek(0);
       return;
     }
-    const std::int64_t start = slot * slot_bytes;
+    oFileSTC->nSeek(slot * slot_bytes);
+    Value bytes;
+    oFileSTC->nRead(bytes, 'C', static_cast<int>(slot_bytes));
+    const std::string_view got = bytes.IsString() ? bytes.AsString() : std::string_view();
     for (int i = 0; i < n; ++i) {
-      oFileSTC->nSeek(start + static_cast<std::int64_t>(TFileC::kNumberBytes) * i);
-      Value v;
-      oFileSTC->nRead(v, 'N');
+      std::int32_t parts[3] = {};
+      const std::size_t at = static_cast<std::size_t>(i) * TFileC::kNumberBytes;
+      if (got.size() >= at + TFileC::kNumberBytes) std::memcpy(parts, got.data() + at, TFileC::kNumberBytes);
+      const Value v = Value::Number(JoinNumber(parts));
       if (array) subtotal.AsArray()[static_cast<std::size_t>(i)] = v;
       else subtotal = v;
     }
-    oFileSTC->nSeek(start + slot_bytes);
   };
-  auto write = [&](std::optional<int> slot) {
-    std::int64_t start = slot ? *slot * slot_bytes : oFileSTC->nSeek(0, FILE_CURRENT);
+  auto write = [&](std::optional<std::int64_t> slot) {
+    std::string bytes(static_cast<std::size_t>(slot_bytes), '\0');
     for (int i = 0; i < n; ++i) {
-      oFileSTC->nSeek(start + static_cast<std::int64_t>(TFileC::kNumberBytes) * i);
-      oFileSTC->nWrite(array ? subtotal.AsArray().Get(static_cast<std::size_t>(i)) : subtotal);
+      const Value v = array ? subtotal.AsArray().Get(static_cast<std::size_t>(i)) : subtotal;
+      std::int32_t parts[3];
+      SplitNumber(v.IsNumber() ? v.AsDouble() : 0, parts);
+      std::memcpy(bytes.data() + static_cast<std::size_t>(i) * TFileC::kNumberBytes, parts, TFileC::kNumberBytes);
     }
-    oFileSTC->nSeek(start + slot_bytes);
+    if (slot) oFileSTC->nSeek(*slot * slot_bytes);
+    oFileSTC->nWrite(Value::String(bytes));
   };
   if (mode == -1) {
     if (lLineaUp || lPaginaUp) read(p - 1);
@@ -860,183 +1002,14 @@ xb::Ref<TWList> WListNew(const WListParams& params) {
 
 xb::Ref<TWList> WList() { return g_drawn != nullptr ? xb::Ref<TWList>(g_drawn) : nullptr; }
 std::vector<xb::Ref<TWList>> WlAwList() { return Open(); }
+bool LWinOwn() { return g_window_made; }
 
-void WinScroll(HWND hwnd, int dy, int dx, const RECT& rect) {
-  // rect is {top, left, bottom, right}
-  const RECT r{rect.top, rect.left, rect.bottom, rect.right};
-  const RECT area{r.left, r.top, r.right, r.bottom};
-  ::ScrollWindow(hwnd, dx, dy, &area, &area);
-}
-
-void AjustarY(MINMAXINFO* info, int min_height, int min_width) {
-  if (info == nullptr) return;
-  const int height = min_height + ::GetSystemMetrics(SM_CYCAPTION) + 2 * ::GetSystemMetrics(SM_CYFRAME) +
-                     ::GetSystemMetrics(SM_CYHSCROLL);
-  const int width = min_width + ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXFRAME);
-  info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, height);
-  info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, width);
-}
-
-void RepintaRec(HWND hwnd, const RECT& rect, bool erase) { ::InvalidateRect(hwnd, &rect, erase); }
-
-bool MenuStrItem(HMENU menu, UINT id, const std::string& text) {
-  if (menu == nullptr) return false;
-  const std::string cut = text.substr(0, 131);
-  return ::ModifyMenuA(menu, id, MF_BYCOMMAND | MF_STRING, id, cut.c_str()) != 0;
-}
-
-const xb::Class& TWList::Cls() {
-  static const xb::Class& cls = []() -> const xb::Class& {
-    xb::Class& c = xb::Class::Define("TWLIST");
-    auto L = [](xb::Object& o) -> TWList& { return xb::Class::Cast<TWList>(o); };
-    c.Method("SAYVENTANA", [L](xb::Object& o, Args& a) {
-      auto colour = [&a](int n) {
-        return a.Arg(n).IsNumber() ? std::optional<COLORREF>(static_cast<COLORREF>(a.Int(n))) : std::nullopt;
-      };
-      L(o).SayVentana(a.IsNil(1) ? nLineaL() : static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), a.Arg(3),
-                      a.Arg(4).IsString() ? std::string(a.Str(4)) : std::string(), a.Log(5), a.Log(6), a.Log(7),
-                      a.Log(8), a.Log(9), colour(12), colour(13));
-      return Value();
-    });
-    c.Method("LINEA", [L](xb::Object& o, Args& a) {
-      L(o).Linea(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), static_cast<int>(a.Int(3)),
-                 static_cast<int>(a.Int(4)), static_cast<COLORREF>(a.Int(5)), static_cast<int>(a.Int(6, 1)),
-                 static_cast<int>(a.Int(7)));
-      return Value();
-    });
-    for (const char* name : {"COMPRIMIDA", "NORMAL", "EXPANDIDA"}) c.Method(name, [](xb::Object&, Args&) { return Value(); });
-    c.Method("PESONEGRITA", [L](xb::Object& o, Args&) { L(o).PesoNegrita(); return Value(); });
-    c.Method("PESONORMAL", [L](xb::Object& o, Args&) { L(o).PesoNormal(); return Value(); });
-    c.Method("TOTALES", [L](xb::Object& o, Args& a) { return L(o).Totales(static_cast<int>(a.Int(1))); });
-    c.Method("SUBTOTCONTINUO", [L](xb::Object& o, Args& a) {
-      Value subtotal = a.Arg(1);
-      L(o).SubTotContinuo(subtotal, static_cast<int>(a.Int(2)));
-      if (!subtotal.IsArray()) a.SetRef(1, subtotal);
-      return Value();
-    });
-    c.Method("SETVALINISTC", [L](xb::Object& o, Args& a) { L(o).SetValIniSTC(a.Arg(1)); return Value(); });
-    c.Method("END", [L](xb::Object& o, Args&) { L(o).Close(); return Value(); });
-    c.Property("OWNDL", [L](xb::Object& o) { return L(o).Window() ? Value(xb::ObjectRef(L(o).Window())) : Value(); }, nullptr);
-    c.Property("CTITULO", [L](xb::Object& o) { return Value::String(L(o).cTitulo); }, nullptr);
-    return c;
-  }();
-  return cls;
-}
-
-void RegisterListingWindow() {
-  (void)TWList::Cls();
-  (void)TWinOwn::Cls();
-  using xb::RegisterFunction;
-  // WLISTNEW( bLine, cAlias, cTitle, nFootLines, nClrFore, nClrBack, bWhile, bGroup, bFor, bEnd,
-  //           nLinesPerRecord, lGroup, lSaveSubtotals, bDblClick, bHelp, lPageGroup, cHeader, lFonts,
-  //           lToPrinter, lLandscape )
-  RegisterFunction("WLISTNEW", [](Args& a) {
-    WListParams p;
-    p.line = a.Arg(1);
-    p.alias = a.Arg(2).IsString() ? std::string(a.Str(2)) : std::string();
-    if (a.Arg(3).IsString()) p.title = std::string(a.Str(3));
-    p.foot_lines = static_cast<int>(a.Int(4));
-    if (a.Arg(5).IsNumber()) p.fore = static_cast<COLORREF>(a.Int(5));
-    if (a.Arg(6).IsNumber()) p.back = static_cast<COLORREF>(a.Int(6));
-    p.while_ = a.Arg(7);
-    p.group = a.Arg(8);
-    p.for_ = a.Arg(9);
-    p.end = a.Arg(10);
-    p.lines_per_record = a.IsNil(11) ? 1 : static_cast<int>(a.Int(11));
-    p.group_navigation = a.Log(12);
-    p.save_subtotals = a.Log(13);
-    p.dbl_click = a.Arg(14);
-    p.help = a.Arg(15);
-    p.page_group = a.Log(16);
-    p.header = a.Arg(17).IsString() ? std::string(a.Str(17)) : std::string();
-    p.fonts = a.Log(18);
-    p.to_printer = a.Log(19);
-    p.landscape = a.Log(20);
-    xb::Ref<TWList> list = WListNew(p);
-    return list ? Value(list) : Value();
-  });
-  RegisterFunction("WLIST", [](Args&) { return WList() ? Value(WList()) : Value(); });
-  RegisterFunction("WLISTFIN", [](Args&) {
-    if (TWList* list = g_drawn) {
-      auto& open = Open();
-      open.erase(std::remove_if(open.begin(), open.end(), [list](const xb::Ref<TWList>& w) { return w.get() == list; }),
-                 open.end());
-    }
-    return Value();
-  });
-  RegisterFunction("WL_AWLIST", [](Args&) {
-    xb::Array list = xb::Array::New();
-    for (const auto& w : Open()) list.Append(Value(w));
-    return Value(list);
-  });
-  // WL_ISRUNNING( oWnd, lClear )
-  RegisterFunction("WL_ISRUNNING", [](Args& a) {
-    if (auto* window = dynamic_cast<ui::TWindow*>(a.Obj(1).get()); window != nullptr && !g_running)
-      g_running = ui::WindowRef(window);
-    if (a.Log(2)) g_running = nullptr;
-    return Value::Logical(static_cast<bool>(g_running));
-  });
-  RegisterFunction("WL_DLGLISTADO", [](Args&) { return Value(); });
-  RegisterFunction("WL_ENDHOOK", [](Args&) {
-    if (g_running && g_running->hWnd != nullptr) {
-      ::ShowWindow(g_running->hWnd, SW_SHOW);
-      ::EnableWindow(g_running->hWnd, TRUE);
-      ::SetFocus(g_running->hWnd);
-    }
-    return Value();
-  });
-  RegisterFunction("QZ_WINDOWTOPRINTER", [](Args& a) {
-    auto* list = dynamic_cast<TWList*>(a.Obj(1).get());
-    if (list == nullptr) list = g_drawn;
-    if (list != nullptr) list->Print();
-    return Value();
-  });
-  // WINSCROLL( hWnd, nDy, nDx, aRect {top, left, bottom, right} )
-  RegisterFunction("WINSCROLL", [](Args& a) {
-    const xb::Array r = a.Arr(4);
-    auto at = [&r](std::size_t i) { return static_cast<LONG>(r ? r.Get(i).AsInt() : 0); };
-    WinScroll(reinterpret_cast<HWND>(static_cast<std::intptr_t>(a.Int(1))), static_cast<int>(a.Int(2)),
-              static_cast<int>(a.Int(3)), RECT{at(0), at(1), at(2), at(3)});
-    return Value();
-  });
-  RegisterFunction("AJUSTARY", [](Args& a) {
-    AjustarY(reinterpret_cast<MINMAXINFO*>(static_cast<std::intptr_t>(a.Int(1))), static_cast<int>(a.Int(2)),
-             static_cast<int>(a.Int(3)));
-    return Value();
-  });
-  // REPINTAREC( hWnd, aRect {left, top, right, bottom}, lErase )
-  RegisterFunction("REPINTAREC", [](Args& a) {
-    const xb::Array r = a.Arr(2);
-    auto at = [&r](std::size_t i) { return static_cast<LONG>(r ? r.Get(i).AsInt() : 0); };
-    RepintaRec(reinterpret_cast<HWND>(static_cast<std::intptr_t>(a.Int(1))), RECT{at(0), at(1), at(2), at(3)},
-               a.Log(3));
-    return Value();
-  });
-  RegisterFunction("MENUSTRITEM", [](Args& a) {
-    return Value::Logical(MenuStrItem(reinterpret_cast<HMENU>(static_cast<std::intptr_t>(a.Int(1))),
-                                      static_cast<UINT>(static_cast<std::uint16_t>(a.Int(2))), std::string(a.Str(3))));
-  });
-  // VALFONTVENTANA( nFont, aLabels, @aValues, oDlg )
-  RegisterFunction("VALFONTVENTANA", [](Args& a) {
-    TWList* list = g_drawn;
-    xb::Array values = xb::Array::Of({Value::String(""), Value::String(""), Value::String("")});
-    HCURSOR previous = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-    if (list != nullptr) {
-      const std::vector<std::string> shown = list->FontValues(a.IsNil(1) ? 1 : static_cast<int>(a.Int(1)));
-      for (std::size_t i = 0; i < 3; ++i) values[i] = Value::String(shown[i]);
-      if (auto* dialog = dynamic_cast<ui::TWindow*>(a.Obj(4).get()); dialog != nullptr && dialog->hWnd != nullptr) {
-        for (int i = 0; i < 3; ++i) ::SetDlgItemTextA(dialog->hWnd, 201 + i, shown[static_cast<std::size_t>(i)].c_str());
-        ::ShowWindow(::GetDlgItem(dialog->hWnd, 112), list->TrueTypeFont() ? SW_SHOWNA : SW_HIDE);
-      }
-    }
-    ::SetCursor(previous);
-    if (a.IsByRef(3)) a.SetRef(3, Value(values));
-    else if (xb::Array given = a.Arr(3)) {
-      given.Resize(3);
-      for (std::size_t i = 0; i < 3; ++i) given[i] = values[i];
-    }
-    return Value();
-  });
+void WListFin() {
+  if (TWList* list = g_drawn) {
+    auto& open = Open();
+    open.erase(std::remove_if(open.begin(), open.end(), [list](const xb::Ref<TWList>& w) { return w.get() == list; }),
+               open.end());
+  }
 }
 
 }  // namespace output

@@ -333,6 +333,30 @@ TEST_F(PreviewTest, APageBecomesAnEnhancedMetafileAndAMissingOneAlertsAtEachPain
   control->End();
 }
 
+// A job without pages shows nothing, not even a box, and ends: a modal one does not wait and
+// leaves the main window as it was.
+TEST_F(PreviewTest, AJobWithoutPagesShowsNothingAndEnds) {
+  auto main = Make(10, 10, 200, 100);
+  ShowWindow(main->hWnd, SW_SHOW);
+  ui::SetWndApp(main->hWnd);
+  for (const char* preview : {"RPREVIEW", "QZ_RPREVIEW"}) {
+    for (bool modal : {false, true}) {
+      SCOPED_TRACE(std::string(preview) + (modal ? " modal" : ""));
+      xb::Ref<TPrinter> job = TPrinter::New({.document = "Vacío", .preview = true});
+      ASSERT_TRUE(job->aMeta.empty());
+      ASSERT_NE(job->hDC, nullptr);
+      job->lPrvModal = modal;
+      DialogAnswerer answer(FirstButton());
+      xb::CallFunction(preview, {xb::Value(job)});
+      EXPECT_TRUE(answer.seen().empty());
+      EXPECT_EQ(Preview::Open(), nullptr);
+      EXPECT_EQ(job->hDC, nullptr);
+      EXPECT_TRUE(IsWindowVisible(main->hWnd));
+      EXPECT_TRUE(IsWindowEnabled(main->hWnd));
+    }
+  }
+}
+
 TEST_F(PreviewTest, OnePreviewAtATimeAndTheLibraryIsNeeded) {
   xb::Ref<TPrinter> job = Job(2);
   xb::Ref<TPrinter> other = Job(1, "Otra");

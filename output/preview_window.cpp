@@ -272,6 +272,11 @@ void Preview::Print() {
 
 void RPreview(xb::Ref<TPrinter> printer, PreviewFace face, xb::ObjectRef report) {
   if (!printer) return;
+  // A job without pages has nothing to show: it ends as the preview's closing would end it.
+  if (printer->aMeta.empty()) {
+    printer->End();
+    return;
+  }
   {
     PreviewLibrary library(face);
     if (!library.loaded()) {
