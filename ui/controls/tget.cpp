@@ -808,7 +808,7 @@ Answer TGet::RButtonDown(int row, int col, WPARAM keys) {
 
 Answer TGet::MouseMove(int row, int col, WPARAM keys) {
   if (lDrag) return TControl::MouseMove(row, col, keys);
-  if (oWnd && !cMsg.empty()) oWnd->SetMsg(cMsg);
+  if (oWnd) oWnd->SetMsg(cMsg);  // an empty one brings the bar's default text back
   HCURSOR cursor = nullptr;
   if (auto* own = dynamic_cast<WindowCursor*>(oCursor.get())) cursor = own->hCursor();
   ::SetCursor(cursor != nullptr ? cursor : ::LoadCursorA(nullptr, IDC_IBEAM));

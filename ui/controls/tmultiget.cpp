@@ -383,7 +383,7 @@ Answer TMultiGet::LButtonUp(int row, int col, WPARAM keys) {
 
 Answer TMultiGet::MouseMove(int row, int col, WPARAM keys) {
   if (lDesign) return TControl::MouseMove(row, col, keys);
-  if (!cMsg.empty()) SetMsg(cMsg);
+  SetMsg(cMsg);  // an empty one brings the bar's default text back
   HCURSOR cursor = nullptr;
   if (auto* own = dynamic_cast<WindowCursor*>(oCursor.get())) cursor = own->hCursor();
   SetCursor(cursor != nullptr ? cursor : LoadCursorA(nullptr, IDC_IBEAM));

@@ -14,8 +14,10 @@
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/memo_edit.h"
 #include "ui/controls/set_get.h"
+#include "ui/controls/tget.h"
 #include "ui/core/tclipboard.h"
 #include "ui/core/tmenu.h"
+#include "ui/core/tmsgbar.h"
 
 namespace ui {
 namespace {
@@ -299,6 +301,31 @@ TEST_F(MultiGetTest, MemoEditByNameWritesTheCallersVariableOnlyOnOk) {
   });
   EXPECT_TRUE(xb::CallFunction("MEMOEDIT", {text, Value::String("Título")}).AsLogical());
   EXPECT_EQ(text.Deref().AsString(), "después");
+}
+
+// The pointer over an edit field shows the field's message on the window's message bar, and
+// the bar's own text when the field has none (a message shown before does not stay).
+TEST_F(MultiGetTest, EditFieldsShowTheirMessageOrTheBarsOwnText) {
+  TMsgBar::NewParams mp;
+  mp.text = "Listo";
+  auto bar = TMsgBar::New(*window_, mp);
+  auto get_with = xb::MakeRef<TGet>();
+  get_with->New({.row = 10, .col = 320, .parent = window_, .width = 60, .height = 20, .pixel = true, .message = "Código"});
+  auto get_without = xb::MakeRef<TGet>();
+  get_without->New({.row = 40, .col = 320, .parent = window_, .width = 60, .height = 20, .pixel = true});
+  auto memo_with = Edit("uno");
+  memo_with->cMsg = "Notas";
+  auto memo_without = Edit("dos");
+  struct Step {
+    HWND over;
+    const char* shown;
+  };
+  const Step steps[] = {{get_with->hWnd, "Código"},   {get_without->hWnd, "Listo"}, {memo_with->hWnd, "Notas"},
+                        {memo_without->hWnd, "Listo"}, {get_with->hWnd, "Código"},   {memo_without->hWnd, "Listo"}};
+  for (const Step& s : steps) {
+    SendMessageA(s.over, WM_MOUSEMOVE, 0, MAKELPARAM(4, 4));
+    EXPECT_EQ(bar->cMsg, s.shown);
+  }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "ui/bridge/modeless_dialogs.h"
 #include "ui/bridge/resources.h"
 #include "ui/bridge/small_helpers.h"
+#include "ui/bridge/window_geometry.h"
 #include "ui/core/dialog_look.h"
 #include "ui/core/framework_error.h"
 #include "ui/core/msg_box.h"
@@ -53,16 +54,6 @@ DialogName ToDialogName(const xb::Value& v) {
   if (v.IsNumber()) name.number = static_cast<int>(v.AsInt());
   else name.name = std::string(v.AsString());
   return name;
-}
-
-void CenterOnScreen(HWND hwnd) {
-  RECT area = {};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-  RECT own = {};
-  GetWindowRect(hwnd, &own);
-  const int x = area.left + ((area.right - area.left) - (own.right - own.left)) / 2;
-  const int y = area.top + ((area.bottom - area.top) - (own.bottom - own.top)) / 2;
-  SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 class ActivationScope {
@@ -341,7 +332,7 @@ bool TDialog::Initiate(HWND, HWND dialog) {
     }
   }
   if (lCentered) {
-    CenterOnScreen(hWnd);
+    WndCenter(hWnd, nullptr);
   } else if (in_memory) {
     Move(nTop, nLeft);
   }
@@ -571,10 +562,28 @@ Answer TDialog::KeyChar(int key, LPARAM flags) {
         oWnd->GetClass().IsDerivedFrom("TMDIFRAME")) {
       End();
     }
-    // Not passed on: the parent would end too.
-    return Answer::Number(0);
   }
+  // Escape goes on only from a child dialog (a folder's page) to its parent: a dialog owned
+  // by another keeps it, so the owner does not end too.
   return TWindow::KeyChar(key, flags);
+}
+
+Answer TDialog::GotFocus(HWND) {
+  lFocused = true;
+  return AnswerOf(Eval(bGotFocus, {Self()}));  // nothing: the dialog manager restores the focus
+}
+
+Answer TDialog::LostFocus(HWND receiving) {
+  lFocused = false;
+  return AnswerOf(Eval(bLostFocus, {xb::Value::Integer(reinterpret_cast<std::intptr_t>(receiving)), Self()}));
+}
+
+// WM_QUERYENDSESSION: a dialog that cannot end (bValid refuses) stops the session's end.
+Answer TDialog::QueryEndSession() {
+  if (End()) return {};  // the default answer lets the session end
+  // Handled with 0; a modal dialog's result travels in DWLP_MSGRESULT.
+  if (lModal && hWnd != nullptr) SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, 0);
+  return Answer::Logical(true);
 }
 
 Answer TDialog::MouseMove(int row, int col, WPARAM keys) {

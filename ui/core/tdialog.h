@@ -136,8 +136,11 @@ class TDialog : public TWindow {
   Answer CtlColor(HWND control, HDC dc) override;
   Answer Destroy() override;
   Answer EraseBkGnd(HDC dc) override;
+  Answer GotFocus(HWND losing) override;
   Answer KeyChar(int key, LPARAM flags) override;
+  Answer LostFocus(HWND receiving) override;
   Answer MouseMove(int row, int col, WPARAM keys) override;
+  Answer QueryEndSession() override;
   Answer Paint() override;
   Answer SysCommand(WPARAM wparam, LPARAM lparam) override;
   // The font goes to every direct child window too.

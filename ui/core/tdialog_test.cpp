@@ -551,5 +551,191 @@ TEST_F(TDialogTest, CompiledTextRunsADialogThroughItsMessages) {
   EXPECT_TRUE(xb::EvalMacro("ODLG:IsDerivedFrom( 'TWINDOW' )").AsLogical());
 }
 
+// Escape ends a dialog owned by another without ending the owner (unless the dialog ignores
+// Escape); a child dialog hands Escape on to the window it sits in and stays.
+TEST_F(TDialogTest, EscapeEndsTheDialogButNotItsOwner) {
+  for (const bool ignored : {false, true}) {
+    SCOPED_TRACE(ignored ? "lValidEsc" : "Escape ends");
+    auto outer = Dialog("FININ2");
+    auto inner = Dialog("VALIDA");
+    inner->oWnd = outer;
+    inner->lValidEsc = ignored;
+    int outer_asked = 0;
+    bool outer_alive = false;
+    TDialog::ActivateParams ip;
+    ip.init = Blk([&](Args&) {
+      SendMessageA(inner->hWnd, WM_CHAR, VK_ESCAPE, 1);
+      if (ignored) Press(inner->hWnd, IDOK);
+      return Value();
+    });
+    TDialog::ActivateParams op;
+    op.valid = Blk([&](Args&) {
+      ++outer_asked;
+      return Value::Logical(true);
+    });
+    op.init = Blk([&](Args&) {
+      inner->Activate(ip);
+      outer_alive = IsWindow(outer->hWnd) && outer_asked == 0;
+      Press(outer->hWnd, IDCANCEL);
+      return Value();
+    });
+    outer->Activate(op);
+    EXPECT_EQ(inner->nResult.AsInt(), ignored ? IDOK : IDCANCEL);
+    EXPECT_TRUE(outer_alive);
+    EXPECT_EQ(outer->nResult.AsInt(), IDCANCEL);
+  }
+
+  auto host = Make(40, 40, 400, 300);
+  std::vector<std::int64_t> reached;
+  host->bKeyChar = Blk([&](Args& a) {
+    reached.push_back(a.Int(1));
+    return Value();
+  });
+  auto page = xb::MakeRef<TDialog>();
+  TDialog::NewParams np;
+  np.pixel = true;
+  np.top = 10;
+  np.left = 10;
+  np.bottom = 110;
+  np.right = 210;
+  np.style = WS_CHILD | WS_VISIBLE;
+  np.parent = host;
+  page->New(np);
+  page->Activate({.modal = false});
+  ASSERT_TRUE(IsWindow(page->hWnd));
+  made_.push_back(page->hWnd);
+  SendMessageA(page->hWnd, WM_CHAR, 'q', 1);
+  SendMessageA(page->hWnd, WM_CHAR, VK_ESCAPE, 1);
+  vdr::test::PumpPending();
+  EXPECT_EQ(reached, std::vector<std::int64_t>{VK_ESCAPE});
+  EXPECT_TRUE(IsWindow(page->hWnd));
+}
+
+// The dialog's own focus methods: the flag and the block, whose answer is the message's;
+// nothing when the block is absent, so the dialog manager gives the focus to its control.
+TEST_F(TDialogTest, FocusMessagesRunTheBlocksAndLeaveTheFocusToTheDialogManager) {
+  auto d = Dialog("VALIDA");
+  EXPECT_EQ(d->GotFocus(nullptr), Answer{});
+  EXPECT_TRUE(d->lFocused);
+  EXPECT_EQ(d->LostFocus(nullptr), Answer{});
+  EXPECT_FALSE(d->lFocused);
+  std::vector<std::string> runs;
+  d->bGotFocus = Blk([&](Args& a) {
+    runs.push_back("got " + std::string(a.Obj(1) ? a.Obj(1)->ClassName() : "?"));
+    return Value::Integer(7);
+  });
+  d->bLostFocus = Blk([&](Args& a) {
+    runs.push_back("lost " + std::to_string(a.Int(1)));
+    return Value::Logical(true);
+  });
+  EXPECT_EQ(d->GotFocus(nullptr), Answer::Number(7));
+  EXPECT_TRUE(d->lFocused);
+  EXPECT_EQ(d->LostFocus(reinterpret_cast<HWND>(static_cast<std::intptr_t>(0x1234))), Answer::Logical(true));
+  EXPECT_FALSE(d->lFocused);
+  EXPECT_EQ(runs, (std::vector<std::string>{"got TDIALOG", "lost 4660"}));
+
+  // A modeless dialog getting the focus back gives it to the control that had it.
+  auto running = Dialog("VALIDA");
+  running->Activate({.modal = false});
+  ASSERT_TRUE(IsWindow(running->hWnd));
+  made_.push_back(running->hWnd);
+  HWND second = GetNextDlgTabItem(running->hWnd, GetNextDlgTabItem(running->hWnd, nullptr, FALSE), FALSE);
+  ASSERT_NE(second, nullptr);
+  SetFocus(second);
+  SendMessageA(running->hWnd, WM_ACTIVATE, WA_INACTIVE, 0);  // the dialog manager notes it
+  SetFocus(running->hWnd);
+  EXPECT_EQ(GetFocus(), second);
+}
+
+// The end of the session asks the dialog to end: a dialog whose bValid refuses stops it
+// (the answer is 0 whatever result the dialog answered before), one that ends lets it go.
+TEST_F(TDialogTest, TheSessionEndsOnlyWhenTheDialogCanEnd) {
+  auto d = Dialog("VALIDA");
+  bool allow = false;
+  std::vector<LRESULT> answers;
+  bool alive_after_refusal = false;
+  TDialog::ActivateParams p;
+  p.valid = Blk([&](Args&) { return Value::Logical(allow); });
+  p.init = Blk([&](Args&) {
+    SetWindowLongPtrA(d->hWnd, DWLP_MSGRESULT, 1);  // an earlier message's result
+    answers.push_back(SendMessageA(d->hWnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    alive_after_refusal = IsWindow(d->hWnd);
+    allow = true;
+    answers.push_back(SendMessageA(d->hWnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    return Value();
+  });
+  d->Activate(p);
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(answers[0], 0);
+  EXPECT_TRUE(alive_after_refusal);
+  EXPECT_NE(answers[1], 0);
+  EXPECT_EQ(d->nResult.AsInt(), IDCANCEL);
+}
+
+// A new font for a running dialog reaches its children: the new one, not the one it had.
+TEST_F(TDialogTest, SetFontGivesTheChildrenTheNewFont) {
+  auto d = Dialog("VALIDA");
+  TFont::Spec spec;
+  spec.face = "Arial";
+  spec.height = -20;
+  auto font = TFont::New(spec);
+  std::vector<HFONT> before, after;
+  TDialog::ActivateParams p;
+  p.init = Blk([&](Args&) {
+    for (HWND c = GetWindow(d->hWnd, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+      before.push_back(reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
+    }
+    d->SetFont(font);
+    for (HWND c = GetWindow(d->hWnd, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+      after.push_back(reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
+    }
+    Press(d->hWnd, IDCANCEL);
+    return Value();
+  });
+  d->Activate(p);
+  ASSERT_FALSE(after.empty());
+  EXPECT_NE(before.front(), font->hFont);
+  EXPECT_EQ(after, std::vector<HFONT>(after.size(), font->hFont));
+  EXPECT_EQ(d->oFont.get(), font.get());
+}
+
+// The "?" of the caption: the dialog takes note and leaves the message to Windows, which
+// enters the help mode (an answer of its own would keep a modeless dialog out of it).
+TEST_F(TDialogTest, TheContextHelpCommandIsLeftToWindows) {
+  auto d = Dialog("VALIDA");
+  d->lHelpIcon = false;
+  EXPECT_FALSE(d->SysCommand(SC_CONTEXTHELP, 0).handled());
+  EXPECT_EQ(d->lHelpIcon, std::optional<bool>(true));
+}
+
+// With a width and height the dialog is that size wherever it is placed.
+TEST_F(TDialogTest, WidthAndHeightGiveTheSizeWhateverThePlace) {
+  std::vector<SIZE> sizes;
+  for (const int top : {0, 60}) {
+    SCOPED_TRACE(top);
+    auto d = xb::MakeRef<TDialog>();
+    TDialog::NewParams np;
+    np.top = top;
+    np.left = top / 2;
+    np.width = 240;
+    np.height = 120;
+    d->New(np);
+    EXPECT_EQ(d->nBottom - d->nTop, 120);
+    EXPECT_EQ(d->nRight - d->nLeft, 240);
+    RECT r = {};
+    TDialog::ActivateParams p;
+    p.init = Blk([&](Args&) {
+      GetWindowRect(d->hWnd, &r);
+      Press(d->hWnd, IDCANCEL);
+      return Value();
+    });
+    d->Activate(p);
+    sizes.push_back({r.right - r.left, r.bottom - r.top});
+  }
+  EXPECT_GT(sizes[0].cy, 60);
+  EXPECT_EQ(sizes[0].cx, sizes[1].cx);
+  EXPECT_EQ(sizes[0].cy, sizes[1].cy);
+}
+
 }  // namespace
 }  // namespace ui

@@ -367,8 +367,9 @@ class TWindow : public xb::Object, public MessageTarget {
   // Evaluates an event block (NIL: nothing) and turns its value into an answer.
   static xb::Value Eval(const xb::Value& block, std::initializer_list<xb::Value> args);
   static Answer AnswerOf(const xb::Value& value);
-  // Runs the key handler set for the key with SETKEY; false when there is none.
-  bool RunKeyHandler(int key);
+  // Runs the key handler set for the key with SETKEY; false when there is none. The
+  // handler's value goes to `result` when given.
+  bool RunKeyHandler(int key, xb::Value* result = nullptr);
   // The control object of a child window handle, nullptr when none.
   WindowRef ControlOf(HWND child) const;
   // Registered when the Windows class was registered (class data).

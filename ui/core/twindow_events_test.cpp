@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <dde.h>
 #include <commctrl.h>
 #include <shlobj.h>
 
@@ -234,6 +235,121 @@ TEST_F(TWindowEventsTest, KeysGoToHandlersBlocksAndTheParent) {
   SendMessageA(child->hWnd, WM_CHAR, VK_ESCAPE, 1);
   SendMessageA(child->hWnd, WM_CHAR, 'q', 1);
   EXPECT_EQ(chars, std::vector<std::int64_t>{VK_ESCAPE});
+}
+
+// A child's Escape reaches its parent whatever the child's bKeyChar answers; other keys
+// stay with the child. A key handler for an extended key answers for it.
+TEST_F(TWindowEventsTest, EscapeGoesOnToTheParentAfterTheChildsBlock) {
+  auto parent = Make();
+  auto child = xb::MakeRef<TWindow>();
+  TWindow::NewParams p;
+  p.parent = parent;
+  p.style = WS_CHILD | WS_VISIBLE;
+  p.pixel = true;
+  p.top = p.left = 5;
+  p.bottom = p.right = 50;
+  child->New(p);
+  std::vector<std::int64_t> reached;
+  parent->bKeyChar = Blk([&](Args& a) {
+    reached.push_back(a.Int(1));
+    return Value();
+  });
+  struct Case {
+    int key;
+    bool child_block;
+    Answer answer;
+    bool parent_sees;
+  };
+  const Case cases[] = {
+      {VK_ESCAPE, false, Answer{}, true},
+      {VK_ESCAPE, true, Answer::Number(5), true},
+      {'q', true, Answer::Number(5), false},
+      {'q', false, Answer{}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.key) + (c.child_block ? " with block" : " without block"));
+    reached.clear();
+    std::vector<std::int64_t> own;
+    child->bKeyChar = c.child_block ? Blk([&](Args& a) {
+      own.push_back(a.Int(1));
+      return Value::Integer(5);
+    })
+                                    : Value();
+    EXPECT_EQ(child->KeyChar(c.key, 1), c.answer);
+    EXPECT_EQ(own.size(), c.child_block ? 1u : 0u);
+    EXPECT_EQ(reached, c.parent_sees ? std::vector<std::int64_t>{c.key} : std::vector<std::int64_t>{});
+  }
+
+  // An extended key (bit 24) with a handler: the handler's value is the answer, and neither
+  // block runs.
+  xb::RegisterFunction("SETKEY", [](Args& a) -> Value {
+    if (a.Int(1) != VK_RETURN) return Value();
+    return Blk([](Args&) { return Value::Integer(9); });
+  });
+  reached.clear();
+  child->bKeyChar = Blk([&](Args&) {
+    ADD_FAILURE() << "the handler took the key";
+    return Value();
+  });
+  EXPECT_EQ(child->KeyChar(VK_RETURN, 1 << 24), Answer::Number(9));
+  child->bKeyChar = Value();
+  EXPECT_EQ(child->KeyChar(VK_RETURN, 1), Answer{});  // not extended: no handler
+  EXPECT_TRUE(reached.empty());
+}
+
+// A DDE broadcast is acknowledged only by a window whose bDdeInit takes it: a window that
+// answered every one would pose as the server of any program and topic.
+TEST_F(TWindowEventsTest, DdeInitiateIsAcknowledgedOnlyWhenTheBlockTakesIt) {
+  auto server = Make();
+  struct Acks {
+    std::vector<std::string> seen;
+  } acks;
+  HWND client = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  made_.push_back(client);
+  SetWindowSubclass(client, [](HWND hw, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) -> LRESULT {
+    if (m == WM_DDE_ACK) {
+      char application[64] = {}, topic[64] = {};
+      GlobalGetAtomNameA(LOWORD(lp), application, sizeof application);
+      GlobalGetAtomNameA(HIWORD(lp), topic, sizeof topic);
+      GlobalDeleteAtom(LOWORD(lp));
+      GlobalDeleteAtom(HIWORD(lp));
+      reinterpret_cast<Acks*>(data)->seen.push_back(std::string(application) + "|" + topic);
+      return 0;
+    }
+    return DefSubclassProc(hw, m, wp, lp);
+  }, 1, reinterpret_cast<DWORD_PTR>(&acks));
+  struct Case {
+    const char* name;
+    Value block;
+    bool acknowledged;
+  };
+  std::vector<std::string> asked;
+  auto answering = [&](Value answer) {
+    return Blk([&asked, answer](Args& a) {
+      asked.push_back(std::string(a.Str(2)) + "|" + std::string(a.Str(3)));
+      return answer;
+    });
+  };
+  const Case cases[] = {
+      {"without block", Value(), false},
+      {"block answers .F.", answering(Value::Logical(false)), false},
+      {"block answers .T.", answering(Value::Logical(true)), true},
+      {"block answers NIL", answering(Value()), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    acks.seen.clear();
+    asked.clear();
+    server->bDdeInit = c.block;
+    const ATOM application = GlobalAddAtomA("VdrServicio");
+    const ATOM topic = GlobalAddAtomA("Sistema");
+    SendMessageA(server->hWnd, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(client), MAKELPARAM(application, topic));
+    GlobalDeleteAtom(application);
+    GlobalDeleteAtom(topic);
+    EXPECT_EQ(asked, c.block.IsNil() ? std::vector<std::string>{} : std::vector<std::string>{"VdrServicio|Sistema"});
+    EXPECT_EQ(acks.seen, c.acknowledged ? std::vector<std::string>{"VdrServicio|Sistema"} : std::vector<std::string>{});
+  }
+  EXPECT_EQ(GlobalFindAtomA("VdrServicio"), 0) << "every atom was deleted";
 }
 
 TEST_F(TWindowEventsTest, F1WithoutHelpFileSaysSo) {

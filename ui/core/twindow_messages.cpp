@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "runtime/array.h"
 #include "runtime/block.h"
@@ -51,11 +52,12 @@ std::string WithoutAmpersand(std::string text) {
 
 }  // namespace
 
-bool TWindow::RunKeyHandler(int key) {
+bool TWindow::RunKeyHandler(int key, xb::Value* result) {
   if (!xb::IsFunctionRegistered("SETKEY")) return false;
   const xb::Value handler = xb::CallFunction("SETKEY", {Int(key)});
   if (!handler.IsBlock()) return false;
-  handler.AsBlock().Eval({xb::Value::String(xb::ProcName(4)), Int(xb::ProcLine(4)), Self()});
+  xb::Value value = handler.AsBlock().Eval({xb::Value::String(xb::ProcName(4)), Int(xb::ProcLine(4)), Self()});
+  if (result != nullptr) *result = std::move(value);
   return true;
 }
 
@@ -177,10 +179,17 @@ Answer TWindow::KeyDown(int key, LPARAM flags) {
 
 Answer TWindow::KeyChar(int key, LPARAM flags) {
   nLastKey = key;
-  if ((flags & (1 << 24)) != 0 && RunKeyHandler(key)) return Answer::Number(0);
-  if (!bKeyChar.IsNil()) return AnswerOf(Eval(bKeyChar, {Int(key), Int(flags), Self()}));
-  if (key == VK_ESCAPE && oWnd) oWnd->KeyChar(key, flags);
-  return {};
+  xb::Value handled;
+  if ((flags & (1 << 24)) != 0 && RunKeyHandler(key, &handled)) return AnswerOf(handled);
+  Answer answer;
+  if (!bKeyChar.IsNil()) answer = AnswerOf(Eval(bKeyChar, {Int(key), Int(flags), Self()}));
+  // Escape goes on to the window this one is a child of, whatever bKeyChar did; an owned
+  // pop-up (a dialog over another) keeps it.
+  if (key == VK_ESCAPE && oWnd && hWnd != nullptr && (GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD) &&
+      GetParent(hWnd) == oWnd->hWnd) {
+    oWnd->KeyChar(key, flags);
+  }
+  return answer;
 }
 
 // ---- commands, menus and scrolling --------------------------------------------------------
