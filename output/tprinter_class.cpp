@@ -87,8 +87,9 @@ void DefineMessagesOf(xb::Class& c) {
     P(o).CharSay(I(a, 1), I(a, 2), Text(a.Arg(3)));
     return Value();
   });
+  // SayBitmap( nRow, nCol, xBitmap, nWidth, nHeight, nRaster )
   c.Method("SAYBITMAP", [](Object& o, Args& a) {
-    P(o).SayBitmap(I(a, 1), I(a, 2), a.Arg(3), I(a, 4), I(a, 5));
+    P(o).SayBitmap(I(a, 1), I(a, 2), a.Arg(3), I(a, 4), I(a, 5), static_cast<DWORD>(I(a, 6)));
     return Value();
   });
   c.Method("SAYIMAGE", [](Object& o, Args& a) {
@@ -162,8 +163,8 @@ void DefineMessagesOf(xb::Class& c) {
   c.Method("SETWINDOWEXT", [](Object& o, Args& a) { P(o).SetWindowExt(I(a, 1), I(a, 2)); return Value(); });
   c.Method("SETVIEWPORTEXT", [](Object& o, Args& a) { P(o).SetViewPortExt(I(a, 1), I(a, 2)); return Value(); });
   c.Method("SETFONT", [](Object& o, Args& a) {
-    P(o).SetFont(xb::Ref<ui::TFont>(FontArg(a, 1)));
-    return Value();
+    ui::TFont* font = P(o).SetFont(xb::Ref<ui::TFont>(FontArg(a, 1)));
+    return font != nullptr ? font->AsValue() : Value();
   });
   c.Method("CHARWIDTH", [](Object& o, Args&) { return Value::Integer(P(o).CharWidth()); });
   c.Method("CHARHEIGHT", [](Object& o, Args&) { return Value::Integer(P(o).CharHeight()); });
