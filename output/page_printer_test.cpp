@@ -105,6 +105,18 @@ TEST_F(PagePrinterTest, MeasuresAndConversionsFollowThePrintersInchAndTheFontGiv
     EXPECT_DOUBLE_EQ(pair.AsArray().Get(0).AsDouble(), r.first) << r.call;
     EXPECT_DOUBLE_EQ(pair.AsArray().Get(1).AsDouble(), r.second) << r.call;
   }
+  // Centimetres and inches to pixels: the answer, and both arguments passed by reference.
+  for (const char* method : {"Cmtr2Pix", "Inch2Pix"}) {
+    X("nR := 2.54");
+    X("nC := 5.08");
+    const Value at = X(std::string("oPrn:") + method + "(@nR, @nC)");
+    const POINT expected = std::string(method) == "Cmtr2Pix" ? p.Cmtr2Pix(2.54, 5.08) : p.Inch2Pix(2.54, 5.08);
+    ASSERT_TRUE(at.IsArray()) << method;
+    EXPECT_EQ(at.AsArray().Get(0).AsInt(), expected.y) << method;
+    EXPECT_EQ(at.AsArray().Get(1).AsInt(), expected.x) << method;
+    EXPECT_EQ(X("nR").AsInt(), expected.y) << method;
+    EXPECT_EQ(X("nC").AsInt(), expected.x) << method;
+  }
   // SetFont answers the job's font: the printer's Courier until one is given.
   EXPECT_EQ(X("oPrn:SetFont():cFaceName").AsString(), "COURIER");
   // A font measured with becomes the job's font; its height is its own.
@@ -155,8 +167,10 @@ TEST_F(PagePrinterTest, ThePapersSettersTakeANewContextAndThePageGoesOn) {
   ASSERT_EQ(ui::PrnGetOrientation(), DMORIENT_PORTRAIT);
   p.StartPage();
   X("oPrn:Say(100, 100, 'antes')");
-  const char* setters[] = {"SetLandscape()", "SetCopies(2)", "SetPage(9)", "SetBin(15)", "DraftMode(.T.)",
-                           "SetSize(2100, 2970)", "SetPortrait()", "Setup()", "SetLandscape()"};
+  // The set-up dialog first: Wine's PostScript driver takes the settings its dialog is given
+  // as its own for the rest of the process.
+  const char* setters[] = {"Setup()",        "SetLandscape()",      "SetCopies(2)",  "SetPage(9)",    "SetBin(15)",
+                           "DraftMode(.T.)", "SetSize(2100, 2970)", "SetPortrait()", "SetLandscape()"};
   for (const char* setter : setters) {
     X("oPrn:lModified := .F.");
     DialogAnswerer cancel(DialogAnswerer::PressId(IDCANCEL));  // the set-up dialog

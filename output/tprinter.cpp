@@ -305,7 +305,8 @@ void TPrinter::SayBitmap(int row, int col, const xb::Value& bitmap, int width, i
   if (hDCOut == nullptr) return;
   HGLOBAL dib = nullptr;
   HPALETTE palette = nullptr;
-  if (bitmap.IsString() && bitmap.AsString().find('.') != std::string_view::npos) {
+  // A file's picture; a number, or a name no file has, names a resource.
+  if (bitmap.IsString() && FileExists(std::string(bitmap.AsString()))) {
     dib = ui::DibRead(std::string(bitmap.AsString()));
     if (dib != nullptr && !lMeta) palette = ui::DibPalette(dib);
   } else {

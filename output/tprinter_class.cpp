@@ -23,6 +23,11 @@ Value Pair(double first, double second) {
   return Value(xb::Array::Of({Value::Number(first), Value::Number(second)}));
 }
 Value RowCol(POINT p) { return Value(xb::Array::Of({Value::Integer(p.y), Value::Integer(p.x)})); }
+Value RowColBack(Args& a, POINT p) {
+  a.SetRef(1, Value::Integer(p.y));
+  a.SetRef(2, Value::Integer(p.x));
+  return RowCol(p);
+}
 std::string Text(const Value& v) { return v.IsString() ? std::string(v.AsString()) : ui::CValToChar(v); }
 
 void DefineMessagesOf(xb::Class& c) {
@@ -128,8 +133,9 @@ void DefineMessagesOf(xb::Class& c) {
   c.Method("GETTEXTHEIGHT", [](Object& o, Args& a) {
     return Value::Integer(P(o).GetTextHeight(Text(a.Arg(1)), FontArg(a, 2)));
   });
-  c.Method("CMTR2PIX", [](Object& o, Args& a) { return RowCol(P(o).Cmtr2Pix(a.Num(1), a.Num(2))); });
-  c.Method("INCH2PIX", [](Object& o, Args& a) { return RowCol(P(o).Inch2Pix(a.Num(1), a.Num(2))); });
+  // Cmtr2Pix( @nRow, @nCol ), Inch2Pix( @nRow, @nCol ): both arguments take the pixels too.
+  c.Method("CMTR2PIX", [](Object& o, Args& a) { return RowColBack(a, P(o).Cmtr2Pix(a.Num(1), a.Num(2))); });
+  c.Method("INCH2PIX", [](Object& o, Args& a) { return RowColBack(a, P(o).Inch2Pix(a.Num(1), a.Num(2))); });
   c.Method("CMRECT2PIX", [](Object& o, Args& a) {
     const xb::Array r = a.Arr(1);
     const ui::Rect px = P(o).CmRect2Pix(r.Get(0).AsDouble(), r.Get(1).AsDouble(), r.Get(2).AsDouble(),
