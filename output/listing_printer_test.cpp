@@ -3,6 +3,7 @@
 // name, and TFont2 from each of its sources.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winspool.h>
 
 #include <cmath>
 #include <string>
@@ -128,6 +129,21 @@ DialogAnswerer::Chooser ChooseOrientation(int button, const char* screenshot = n
   };
 }
 
+// The PostScript driver's own settings put back to portrait: under Wine the driver keeps what
+// its dialog was given for the rest of the process, as a program's kept settings would be.
+void DriverBackToPortrait() {
+  HANDLE printer = nullptr;
+  ASSERT_TRUE(OpenPrinterA(const_cast<char*>(vdr::test::kTestPrinter), &printer, nullptr));
+  char* name = const_cast<char*>(vdr::test::kTestPrinter);
+  std::vector<char> mode(static_cast<std::size_t>(DocumentPropertiesA(nullptr, printer, name, nullptr, nullptr, 0)));
+  auto* dm = reinterpret_cast<DEVMODEA*>(mode.data());
+  DocumentPropertiesA(nullptr, printer, name, dm, nullptr, DM_OUT_BUFFER);
+  dm->dmOrientation = DMORIENT_PORTRAIT;
+  dm->dmFields |= DM_ORIENTATION;
+  DocumentPropertiesA(nullptr, printer, name, dm, dm, DM_IN_BUFFER | DM_OUT_BUFFER);
+  ClosePrinter(printer);
+}
+
 std::string PrinterCall(const char* function) {
   return std::string(function) + "('winspool', '" + vdr::test::kTestPrinter + "', 'LPT1:')";
 }
@@ -142,10 +158,12 @@ TEST_F(ListingPrinterTest, WhatTheUserSetsInTheDriversDialogStaysForTheNextJob) 
     EXPECT_EQ(answer.seen()[0].title, "Opciones");
   }
   // The next read of the settings, after the block was forgotten, keeps the choice.
+  DriverBackToPortrait();
   X("RESETDM()");
   X(PrinterCall("GETDM"));
   EXPECT_EQ(X("GETDMFIELD(7)").AsInt(), DMORIENT_LANDSCAPE);
   // A listing's job on that printer, its context made without a settings block, prints so.
+  DriverBackToPortrait();
   {
     PrinterOutput out("listing_user_settings");
     ASSERT_TRUE(X("PRINT2NEW(.F., 1)").AsLogical());
