@@ -7,8 +7,9 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory(${VDR_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
 if(WIN32)
-  # One Xvfb and one wineserver for the whole test run, started first and stopped last.
-  add_test(NAME wine_env_start COMMAND ${VDR_ROOT}/tools/wine-env start ${VDR_WINE_DIR})
+  # One Xvfb, one wineserver and one desktop for the whole test run, started first and stopped
+  # last.
+  add_test(NAME wine_env_start COMMAND ${VDR_ROOT}/tools/wine-env start ${VDR_WINE_DIR} $<TARGET_FILE:desktopkeeper>)
   add_test(NAME wine_env_stop COMMAND ${VDR_ROOT}/tools/wine-env stop ${VDR_WINE_DIR})
   set_tests_properties(wine_env_start PROPERTIES FIXTURES_SETUP wine_env)
   set_tests_properties(wine_env_stop PROPERTIES FIXTURES_CLEANUP wine_env)
@@ -27,6 +28,7 @@ function(vdr_add_test name)
   if(WIN32)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_env
       ENVIRONMENT "VDR_SCREENSHOTS=${CMAKE_BINARY_DIR}/screenshots")
+    add_dependencies(${name} desktopkeeper)
     if(T_PRINTER)
       set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "wine_env;test_printer"
         RESOURCE_LOCK "wine_display;printer")

@@ -8,6 +8,7 @@
 
 #include "data/program_settings.h"
 #include "output/listing_driver.h"
+#include "output/printer_table.h"
 #include "output/tprinter2.h"
 #include "runtime/function_table.h"
 #include "services/table_helpers.h"
@@ -20,6 +21,7 @@ using xb::Args;
 using xb::Value;
 
 constexpr double kNoModel = 45;
+constexpr int kFileStartLine = 10;
 
 std::string g_active;
 std::vector<HeaderItem> g_items;
@@ -171,7 +173,7 @@ void PrnText(const std::string& text, double max_mm, double spacing, double row,
   }
 }
 
-double ImpCab(int line, int page, const std::string& text8, const std::string& text9) {
+double ImpCab(int /*line*/, int page, const std::string& text8, const std::string& text9) {
   if (!svc::FileExists(svc::DbfOf(CabeHTable()))) return kNoModel;
   // The dictionary's indexes made again when one is missing (a folder without it is left alone).
   if (xb::IsFunctionRegistered("DICTREINDEX")) xb::CallFunction("DICTREINDEX", {Value::String(data::cPathInforme())});
@@ -201,8 +203,12 @@ double ImpCab(int line, int page, const std::string& text8, const std::string& t
   if (Trim(g_active).empty()) return kNoModel;
   const std::vector<HeaderLine> lines = ReadLines(g_active);
   if (nDestinoListado() == kTextFile) {
-    // The header's texts, one a line from the listing's line on; the listing goes on below.
-    int row = line;
+    // The header's texts, one a line, from the line the model's position falls on in the
+    // printer's lines (the 10th without a printer); the listing goes on below.
+    int row = kFileStartLine;
+    xb::Ref<TPrinter2> prn = Impresora();
+    if (prn && prn->Ok() && prn->nAltoLinea > 0)
+      row = static_cast<int>(std::lround(static_cast<double>(MmPix(2, position, prn->hDC)) / prn->nAltoLinea));
     for (const HeaderLine& l : lines) {
       if (l.kind == 2 || l.kind == 3) continue;
       const std::string text = ItemText(l, page, text8, text9);

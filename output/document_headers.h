@@ -22,6 +22,7 @@ std::string CabeDTable();
 std::string FontsTable();
 
 // IMPCAB: prints the active header; the body's start (the model's POSICION, 45 without one).
+// The listing's line is not used: a text file's header starts where its position falls.
 double ImpCab(int line, int page, const std::string& text8, const std::string& text9);
 
 // PRNTEXT: a text at millimetres, wrapped to `max_mm` (0: none), `spacing` mm apart.

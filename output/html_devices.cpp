@@ -134,8 +134,9 @@ void TQZWebLS::New(const std::string& title, bool landscape, int printer, bool d
     oQZWeb->End();
     return;
   }
-  static const char* const kClasses[] = {"FNT_NORMAL",   "FNT_COMPRESS",   "FNT_EXPAND",
-                                         "FNT_NORMAL_B", "FNT_COMPRESS_B", "FNT_EXPAND_B"};
+  oQZWeb->hMeasure = hDC;
+  static const char* const kClasses[] = {"FNT_NORMAL",   "FNT_COMPRI",   "FNT_EXPAND",
+                                         "FNT_NORMAL_B", "FNT_COMPRI_B", "FNT_EXPAND_B"};
   for (std::size_t i = 0; i < acFonts.size(); ++i) {
     const FontSlot& s = acFonts[i];
     const FontFacts f = FactsOf(s.handle, nLogPixelY());
@@ -147,7 +148,10 @@ void TQZWebLS::New(const std::string& title, bool landscape, int printer, bool d
 bool TQZWebLS::WebOk() const { return oQZWeb && oQZWeb->Ok() && Ok(); }
 
 void TQZWebLS::WebEnd() {
-  if (oQZWeb) oQZWeb->End();
+  if (oQZWeb) {
+    oQZWeb->End();
+    oQZWeb->hMeasure = nullptr;
+  }
   if (Impresora().get() == this) Impresora(nullptr);
   TPrinter2::End();
   for (HFONT font : fonts_made_) ::DeleteObject(font);
@@ -270,16 +274,25 @@ void TQZWebPr::ClearValues() {
 
 xb::Ref<TQZWebPr> TQZWebPr::New(const std::string& title, bool document_based) {
   auto device = xb::MakeRef<TQZWebPr>();
-  svc::SelectedAreaScope keep;
-  device->oQZWeb = xb::MakeRef<TQZWeb>();
-  device->oQZWeb->New(2, title, false, document_based);
-  if (!device->oQZWeb->Ok()) return device;
-  NewParams p;
-  p.document = title.empty() ? std::string("Título") : title;
-  device->Init(p);
-  if (device->hDC == nullptr) device->oQZWeb->End();
-  else device->hDCOut = device->hDC;
+  device->Init(title, document_based);
   return device;
+}
+
+void TQZWebPr::Init(const std::string& title, bool document_based) {
+  if (oQZWeb) return;
+  svc::SelectedAreaScope keep;
+  oQZWeb = xb::MakeRef<TQZWeb>();
+  oQZWeb->New(2, title, false, document_based);
+  if (!oQZWeb->Ok()) return;
+  NewParams p;
+  p.document = oQZWeb->cTitle;
+  TPrinter::Init(p);
+  if (hDC == nullptr) {
+    oQZWeb->End();
+    return;
+  }
+  hDCOut = hDC;
+  oQZWeb->hMeasure = hDC;
 }
 
 bool TQZWebPr::WebOk() const { return oQZWeb && oQZWeb->Ok() && hDC != nullptr; }
@@ -301,7 +314,10 @@ void TQZWebPr::StartPage() {
 void TQZWebPr::End() {
   if (web_ended_) return;
   web_ended_ = true;
-  if (oQZWeb) oQZWeb->End();
+  if (oQZWeb) {
+    oQZWeb->End();
+    oQZWeb->hMeasure = nullptr;
+  }
   hDCOut = nullptr;
   TPrinter::End();
 }
@@ -335,7 +351,7 @@ void TQZWebPr::Say(int row, int col, std::string_view text, ui::TFont* font, int
   oQZWeb->Record(item);
 }
 
-void TQZWebPr::SayBitmap(int row, int col, const Value& bitmap, int width, int height) {
+void TQZWebPr::SayBitmap(int row, int col, const Value& bitmap, int width, int height, DWORD) {
   if (WebOk()) RecordPicture(*this, bitmap, row, col, width, height);
 }
 

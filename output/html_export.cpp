@@ -14,6 +14,7 @@
 #include "runtime/function_table.h"
 #include "runtime/rdd/workareas.h"
 #include "services/dialog_helpers.h"
+#include "services/panel_link.h"
 #include "services/table_helpers.h"
 #include "services/user_session.h"
 #include "ui/controls/tmeter.h"
@@ -202,6 +203,7 @@ bool TQZWeb::OpenTable() {
 void TQZWeb::End() {
   if (ended_) return;
   ended_ = true;
+  FinishPage();
   if (lCreated) {
     svc::SelectedAreaScope keep;
     if (const int n = Areas().AreaOfAlias(cAlias); n > 0) {
@@ -473,11 +475,11 @@ void TQZWeb::Activate() {
     }
     {
       PageProgress progress(total);
-      auto write_document = [&](int document, int count, const std::string& navigator) {
+      auto write_document = [&](int document, int count) {
         // Placeholders first, then the navigation page, then each page in turn.
-        for (int p = 1; p <= count; ++p) WriteWhole(cPage(document, p, true), html::Placeholder());
-        WriteWhole(navigator, html::NavigationPage(cTitle, document, count));
         nPagesForThisDocument = count;
+        PreparePages(document);
+        Navigation(document);
         const Value first = xb::CallFunction("STR", {Value::Integer(document), Value::Integer(5)});
         xb::CallFunction("DBSEEK", {first, Value::Logical(true)});
         for (int p = 1; p <= count; ++p) {
@@ -486,10 +488,10 @@ void TQZWeb::Activate() {
         }
       };
       if (lDocumentBased) {
-        for (const Document& d : aDocuments) write_document(d.nDocument, d.nPages, d.cNavega);
+        for (const Document& d : aDocuments) write_document(d.nDocument, d.nPages);
       } else {
         cHTMLNavigator = cHTMLDir + html::NavigationName(0);
-        write_document(0, nTotalPages, cHTMLNavigator);
+        write_document(0, nTotalPages);
       }
     }
   }
@@ -498,12 +500,11 @@ void TQZWeb::Activate() {
 }
 
 void TQZWeb::WritePage(int document, int page, const std::vector<Item>& items) {
-  std::string out = "<HTML>\r\n";
-  out += html::BeginHead(cTitle, document, page, lApaisado);
-  for (const WebFont& f : acFonts)
-    out += html::FontClassBlock({f.number, f.face, f.points, f.bold, f.italic, f.class_name});
-  out += html::FinishHead();
-  out += html::BeginBody();
+  if (!BeginPage(document, page)) return;
+  BeginHead(page);
+  WriteFontStyles();
+  FinishHead();
+  BeginBody();
   for (const Item& item : items) {
     std::vector<html::StyleItem> style;
     std::string class_name = "DEFAULT";
@@ -583,11 +584,104 @@ void TQZWeb::WritePage(int document, int page, const std::vector<Item>& items) {
       default:
         continue;
     }
-    out += html::Paragraph(class_name, style, contents) + "\r\n";
+    WH(html::Paragraph(class_name, style, contents));
   }
-  out += html::FinishBody();
-  out += "</HTML>\r\n";
-  WriteWhole(cPage(document, page, true), out);
+  FinishBody();
+  FinishPage();
 }
+
+// ---- the page files, a piece at a time ---------------------------------------------------------
+
+bool TQZWeb::SelectTable() const {
+  const int n = lCreated ? Areas().AreaOfAlias(cAlias) : 0;
+  if (n <= 0) return false;
+  Areas().SelectArea(n);
+  return true;
+}
+
+bool TQZWeb::BeginPage(int document, int page) {
+  FinishPage();
+  page_file_ = std::fopen(cPage(document, page, true).c_str(), "wb");
+  if (page_file_ == nullptr) return false;
+  page_document_ = document;
+  WH("<HTML>");
+  return true;
+}
+
+void TQZWeb::FinishPage() {
+  if (page_file_ == nullptr) return;
+  WH("</HTML>");
+  std::fclose(page_file_);
+  page_file_ = nullptr;
+}
+
+void TQZWeb::WH(std::string_view text, bool new_line) {
+  if (page_file_ == nullptr) return;
+  std::fwrite(text.data(), 1, text.size(), page_file_);
+  if (new_line) std::fputs("\r\n", page_file_);
+}
+
+void TQZWeb::BeginHead(int page) { WH(html::BeginHead(cTitle, page_document_, page, lApaisado), false); }
+
+void TQZWeb::WriteFontStyles() {
+  for (const WebFont& f : acFonts)
+    WH(html::FontClassBlock({f.number, f.face, f.points, f.bold, f.italic, f.class_name}), false);
+}
+
+void TQZWeb::FinishHead() { WH(html::FinishHead(), false); }
+void TQZWeb::BeginBody(const std::string& colour) { WH(html::BeginBody(colour), false); }
+void TQZWeb::FinishBody() { WH(html::FinishBody(), false); }
+
+void TQZWeb::BeginDato(int kind) {
+  std::string class_name = "DEFAULT";
+  if (kind == 1) {
+    svc::SelectedAreaScope keep;
+    if (SelectTable() && !svc::Area().eof()) class_name = GetFont(static_cast<int>(svc::FieldNumber("NFONT"))).class_name;
+  }
+  WH(html::ParagraphStart(class_name), false);
+}
+
+void TQZWeb::Estilo(const std::string& name, const std::string& value) {
+  WH(html::StyleText({html::Escape(name), html::Escape(value)}), false);
+}
+
+void TQZWeb::EndDato(int kind) {
+  std::string contents;
+  if (kind == 1) {
+    svc::SelectedAreaScope keep;
+    if (SelectTable() && !svc::Area().eof()) contents = html::ItemText(svc::FieldText("DATA"));
+  }
+  WH(html::ParagraphEnd(contents));
+}
+
+std::string TQZWeb::NavigatorOf(int document) const {
+  for (const Document& d : aDocuments)
+    if (d.nDocument == document) return d.cNavega;
+  return cHTMLNavigator.empty() ? cHTMLDir + html::NavigationName(document) : cHTMLNavigator;
+}
+
+// The pages of the document being written; outside a writing, those the work table holds.
+int TQZWeb::PagesOf(int document) const {
+  return nPagesForThisDocument > 0 ? nPagesForThisDocument : std::max(CountPagesForDocument(document), 1);
+}
+
+void TQZWeb::PreparePages(int document) {
+  const int pages = PagesOf(document);
+  for (int p = 1; p <= pages; ++p) WriteWhole(cPage(document, p, true), html::Placeholder());
+}
+
+void TQZWeb::Navigation(int document) {
+  WriteWhole(NavigatorOf(document), html::NavigationPage(cTitle, document, PagesOf(document)));
+}
+
+void TQZWeb::WH_NAV(std::string_view text) {
+  if (std::FILE* nav = std::fopen(NavigatorOf(nDocument).c_str(), "ab")) {
+    std::fwrite(text.data(), 1, text.size(), nav);
+    std::fputs("\r\n", nav);
+    std::fclose(nav);
+  }
+}
+
+void TQZWeb::Explore(const std::string& file) { svc::QzccWebBrowse(file); }
 
 }  // namespace output

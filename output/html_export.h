@@ -13,7 +13,9 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "output/html_page.h"
@@ -103,6 +105,30 @@ class TQZWeb : public xb::Object {
   void SetUbication();
   void SendDocumentsViaEmail();
 
+  // The page files, written a piece at a time (as Activate writes them, and as compiled text
+  // may): BeginPage creates a page's file with "<HTML>", WH adds to it (CR LF after unless
+  // told not to), FinishPage ends and closes it. The head, the fonts' classes and the body
+  // are written in their order; a paragraph of the work table's current row in three pieces.
+  bool BeginPage(int document, int page);
+  void FinishPage();
+  void WH(std::string_view text, bool new_line = true);
+  void BeginHead(int page);
+  void WriteFontStyles();
+  void FinishHead();
+  void BeginBody(const std::string& colour = {});
+  void FinishBody();
+  void BeginDato(int kind);
+  void Estilo(const std::string& name, const std::string& value);
+  void EndDato(int kind);
+  // A document's placeholder pages, its navigation page, and a line added to that page.
+  void PreparePages(int document);
+  void Navigation(int document);
+  void WH_NAV(std::string_view text);
+  // A page opened in the management panel's browser.
+  void Explore(const std::string& file);
+  // The document's navigation page.
+  std::string NavigatorOf(int document) const;
+
   int nTipo = 1;
   bool lOk = false;
   std::string cHTMLDir;        // this export's pages, ends in "\"
@@ -127,12 +153,19 @@ class TQZWeb : public xb::Object {
   int nTotalDocuments = 0;
   int nPagesForThisDocument = 0;
   std::vector<Document> aDocuments;
+  HDC hMeasure = nullptr;  // the device's context, for the sizes of the fonts given
 
  private:
   bool OpenTable();
   void WritePages();
   void WritePage(int document, int page, const std::vector<Item>& items);
   std::vector<std::string> FilesOf(int document) const;  // navigation page, pages, images
+  // Selects the work table's area (the caller keeps the area selected before); false when it
+  // is gone.
+  bool SelectTable() const;
+  int PagesOf(int document) const;
+  std::FILE* page_file_ = nullptr;
+  int page_document_ = 0;
   bool ended_ = false;
   std::vector<std::string> kept_;  // folders the panel still needs
 };
@@ -175,6 +208,10 @@ class TQZWebPr : public TPrinter {
   void ClearValues() override;
 
   static xb::Ref<TQZWebPr> New(const std::string& title, bool document_based = false);
+  // Makes the builder and, when it is usable, the framework printer it measures on (the
+  // default printer, no dialog, no preview), titled as the export; a device made once stays
+  // as it is.
+  void Init(const std::string& title, bool document_based = false);
   bool WebOk() const;
 
   // The report shows its pages through the preview: here, the pages are written.
@@ -185,7 +222,7 @@ class TQZWebPr : public TPrinter {
   void End() override;
   void Say(int row, int col, std::string_view text, ui::TFont* font, int width, std::optional<COLORREF> colour,
            int background, Pad pad) override;
-  void SayBitmap(int row, int col, const xb::Value& bitmap, int width, int height) override;
+  void SayBitmap(int row, int col, const xb::Value& bitmap, int width, int height, DWORD raster = 0) override;
   void Line(int top, int left, int bottom, int right, ui::TPen* pen) override;
   void Box(int top, int left, int bottom, int right, ui::TPen* pen) override;
   void FillRect(const ui::Rect&, HBRUSH) override {}

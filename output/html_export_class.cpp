@@ -1,5 +1,12 @@
 // The messages of TQZWEB, TQZWEBLS and TQZWEBPR that compiled text may send, and the
 // functions ASTRUQZWEB, ASTRU2QZWEB, GETDOCUMENTSTRUCT and LDIROK.
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
 #include "output/html_export.h"
 #include "runtime/array.h"
 #include "runtime/function_table.h"
@@ -52,6 +59,25 @@ void DefineForwards(xb::Class& c, TQZWeb* (*web)(Object&)) {
 }
 
 TQZWeb& W(Object& o) { return xb::Class::Cast<TQZWeb>(o); }
+int I(const Args& a, int n, int def = 0) { return a.IsNil(n) ? def : static_cast<int>(a.Int(n)); }
+
+Value FontValue(const TQZWeb::WebFont& f) {
+  return Value(xb::Array::Of({Value::Integer(f.number), Value::Integer(reinterpret_cast<std::intptr_t>(f.handle)),
+                              Value::String(f.face), Value::Integer(f.points), Value::Logical(f.bold),
+                              Value::Logical(f.italic), Value::Integer(f.colour), Value::String(f.class_name)}));
+}
+
+// Select2Font( oFont, nColour ): a framework font, its size in points on the device.
+int Select2FontOf(TQZWeb& web, const Value& font, COLORREF colour) {
+  if (!font.IsObject() || !xb::HasMessage(font, xb::Intern("HFONT"))) return 0;
+  const auto handle = reinterpret_cast<HFONT>(static_cast<std::intptr_t>(xb::Send(font, "HFONT").AsInt()));
+  LOGFONTA lf = {};
+  if (handle == nullptr || ::GetObjectA(handle, sizeof lf, &lf) == 0) return 0;
+  const int per_inch = web.hMeasure != nullptr ? ::GetDeviceCaps(web.hMeasure, LOGPIXELSY) : 72;
+  const int points = per_inch > 0 ? std::max(1, static_cast<int>(std::lround(std::abs(lf.lfHeight) * 72.0 / per_inch))) : 10;
+  return web.Select2Font(handle, lf.lfFaceName[0] != '\0' ? lf.lfFaceName : "Arial", points, lf.lfWeight >= FW_SEMIBOLD,
+                         lf.lfItalic != 0, colour);
+}
 TQZWebLS& LS(Object& o) { return xb::Class::Cast<TQZWebLS>(o); }
 TQZWebPr& PR(Object& o) { return xb::Class::Cast<TQZWebPr>(o); }
 
@@ -99,6 +125,29 @@ const xb::Class& TQZWeb::Cls() {
     c.Method("ADDIMAGE", [](Object& o, Args& a) { return Value::String(W(o).AddImage(S(a, 1), S(a, 2))); });
     c.Method("_STARTPAGE", [](Object&, Args&) { return Value(); });
     c.Method("_ENDPAGE", [](Object&, Args&) { return Value(); });
+    c.Method("GETFONT", [](Object& o, Args& a) { return FontValue(W(o).GetFont(I(a, 1, 1))); });
+    c.Method("SELECTFONT", [](Object& o, Args& a) { return Value::Integer(W(o).SelectFont(S(a, 1), I(a, 2))); });
+    c.Method("SELECT2FONT", [](Object& o, Args& a) {
+      return Value::Integer(Select2FontOf(W(o), a.Arg(1), static_cast<COLORREF>(I(a, 2))));
+    });
+    c.Method("WRITEFONTSTYLES", [](Object& o, Args&) { W(o).WriteFontStyles(); return Value(); });
+    // WH( cText, lNewLine ), WH_NAV( cText )
+    c.Method("WH", [](Object& o, Args& a) { W(o).WH(S(a, 1), a.Log(2, true)); return Value(); });
+    c.Method("WH_NAV", [](Object& o, Args& a) { W(o).WH_NAV(S(a, 1)); return Value(); });
+    c.Method("BEGINPAGE", [](Object& o, Args& a) { return Value::Logical(W(o).BeginPage(I(a, 1), I(a, 2, 1))); });
+    c.Method("FINISHPAGE", [](Object& o, Args&) { W(o).FinishPage(); return Value(); });
+    c.Method("BEGINHEAD", [](Object& o, Args& a) { W(o).BeginHead(I(a, 1, 1)); return Value(); });
+    c.Method("FINISHHEAD", [](Object& o, Args&) { W(o).FinishHead(); return Value(); });
+    c.Method("BEGINBODY", [](Object& o, Args& a) { W(o).BeginBody(S(a, 1)); return Value(); });
+    c.Method("FINISHBODY", [](Object& o, Args&) { W(o).FinishBody(); return Value(); });
+    c.Method("BEGINDATO", [](Object& o, Args& a) { W(o).BeginDato(I(a, 1, 1)); return Value(); });
+    c.Method("ENDDATO", [](Object& o, Args& a) { W(o).EndDato(I(a, 1, 1)); return Value(); });
+    c.Method("ESTILO", [](Object& o, Args& a) { W(o).Estilo(S(a, 1), S(a, 2)); return Value(); });
+    c.Method("PREPAREPAGES", [](Object& o, Args& a) { W(o).PreparePages(I(a, 1)); return Value(); });
+    c.Method("NAVIGATION", [](Object& o, Args& a) { W(o).Navigation(I(a, 1)); return Value(); });
+    c.Method("EXPLORE", [](Object& o, Args& a) { W(o).Explore(S(a, 1)); return Value(); });
+    c.Method("SETUBICATION", [](Object& o, Args&) { W(o).SetUbication(); return Value(); });
+    c.Method("SENDDOCUMENTSVIAEMAIL", [](Object& o, Args&) { W(o).SendDocumentsViaEmail(); return Value(); });
     return c;
   }();
   return cls;
@@ -133,6 +182,14 @@ const xb::Class& TQZWebPr::Cls() {
   static const xb::Class& cls = []() -> const xb::Class& {
     xb::Class& c = xb::Class::Define("TQZWEBPR", &TPrinter::Cls());
     DefineForwards<TQZWebPr>(c, [](Object& o) { return PR(o).oQZWeb.get(); });
+    // New( cTitle, lDocumentBased )
+    c.Method("NEW", [](Object& o, Args& a) {
+      PR(o).Init(S(a, 1, "Título"), a.Log(2));
+      return o.AsValue();
+    });
+    c.Method("SAYIMAGE", [](Object&, Args&) { return Value(); });
+    c.Method("NHEIGHT", [](Object& o, Args&) { return Value::Integer(PR(o).nVertRes()); });
+    c.Method("NWIDTH", [](Object& o, Args&) { return Value::Integer(PR(o).nHorzRes()); });
     c.Method("OK", [](Object& o, Args&) { return Value::Logical(PR(o).WebOk()); });
     c.Method("PREVIEW", [](Object& o, Args&) { PR(o).ShowPreview(); return Value(); });
     return c;
@@ -147,8 +204,7 @@ void RegisterHtmlExport() {
   using xb::RegisterFunction;
   RegisterFunction("TQZWEB", [](Args&) { return Value(xb::MakeRef<TQZWeb>()); });
   RegisterFunction("TQZWEBLS", [](Args&) { return Value(xb::MakeRef<TQZWebLS>()); });
-  // TQZWEBPR( cTitle, lDocumentBased ): the device made at once.
-  RegisterFunction("TQZWEBPR", [](Args& a) { return Value(TQZWebPr::New(S(a, 1, "Título"), a.Log(2))); });
+  RegisterFunction("TQZWEBPR", [](Args&) { return Value(xb::MakeRef<TQZWebPr>()); });
   RegisterFunction("ASTRUQZWEB", [](Args&) { return Value(Structure(AStruQZWeb())); });
   RegisterFunction("ASTRU2QZWEB", [](Args&) { return Value(Structure(AStru2QZWeb())); });
   RegisterFunction("GETDOCUMENTSTRUCT", [](Args&) {

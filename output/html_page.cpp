@@ -209,10 +209,18 @@ std::string BeginBody(const std::string& colour) {
 
 std::string FinishBody() { return " </P>\r\n </BODY>\r\n"; }
 
+std::string ParagraphStart(const std::string& class_name) {
+  return "<P CLASS=\"" + Escape(ClassName(class_name)) + "\" style=\"";
+}
+
+std::string StyleText(const StyleItem& item) { return item.name + ":" + item.value + ";"; }
+
+std::string ParagraphEnd(const std::string& contents) { return "\">" + contents + "</P>"; }
+
 std::string Paragraph(const std::string& class_name, const std::vector<StyleItem>& style, const std::string& contents) {
-  std::string p = "<P CLASS=\"" + Escape(ClassName(class_name)) + "\" style=\"";
-  for (const StyleItem& item : style) p += item.name + ":" + item.value + ";";
-  return p + "\">" + contents + "</P>";
+  std::string p = ParagraphStart(class_name);
+  for (const StyleItem& item : style) p += StyleText(item);
+  return p + ParagraphEnd(contents);
 }
 
 std::string NavigationPage(const std::string& title, int document, int pages) {

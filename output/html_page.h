@@ -64,6 +64,10 @@ struct StyleItem {
   std::string name, value;
 };
 std::string Paragraph(const std::string& class_name, const std::vector<StyleItem>& style, const std::string& contents);
+// The same paragraph in its three pieces: up to the style, one style item, from the style's end.
+std::string ParagraphStart(const std::string& class_name);
+std::string StyleText(const StyleItem& item);
+std::string ParagraphEnd(const std::string& contents);
 
 // The navigation page of a document of `pages` pages.
 std::string NavigationPage(const std::string& title, int document, int pages);

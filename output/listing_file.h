@@ -11,9 +11,37 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/array.h"
 #include "runtime/object.h"
 
 namespace output {
+
+// The file dialogs' description, 14 items in the order of the Windows structure: 1 filter
+// (pairs of description and pattern, each ended by a NUL, two NULs at the end; "|" may stand
+// for the NULs), 2 custom filter, 3 its size, 4 filter index, 5 file name (the chosen full
+// name after), 6 its buffer's size, 7 file title (after), 8 its size, 9 initial folder,
+// 10 title, 11 flags, 12 name offset (after), 13 extension offset (after), 14 default
+// extension.
+enum OpenFnItem {
+  kFnFilter = 1, kFnCustomFilter, kFnCustomSize, kFnFilterIndex, kFnFile, kFnFileSize, kFnTitle, kFnTitleSize,
+  kFnInitialDir, kFnDialogTitle, kFnFlags, kFnFileOffset, kFnExtensionOffset, kFnDefaultExtension,
+  kOpenFnItems = kFnDefaultExtension
+};
+// A description of these values (the rest empty or 0).
+xb::Array OpenFnOf(const std::string& filter, const std::string& default_extension, DWORD flags);
+// GETSAVEFN, GETOPENFN: the save or open dialog over a description, owned by `owner` (the
+// active window when null), titled `title` (the description's when empty); on OK the
+// description takes the chosen name, title, offsets, filter index and custom filter. Whether
+// the user confirmed.
+bool GetSaveFn(xb::Array description, HWND owner = nullptr, const std::string& title = {});
+bool GetOpenFn(xb::Array description, HWND owner = nullptr, const std::string& title = {});
+
+// NWRITEFILE, NREADFILE, NSEEKFILE: a value in the listings' layout on an open handle (its
+// type "C", "L" or "N"; the value's own when none is given). -1 on a bad handle or type;
+// else the bytes written or read (a number: those of its last integer) or the new position.
+int NWriteFile(HANDLE h, const xb::Value& value, char type = 0);
+int NReadFile(HANDLE h, xb::Value& value, char type, int length = 0);
+std::int64_t NSeekFile(HANDLE h, std::int64_t offset, int origin = FILE_BEGIN);
 
 class TFileC : public xb::Object {
  public:
@@ -31,6 +59,7 @@ class TFileC : public xb::Object {
     std::string filter = "Todos|*.*";  // the dialogs' "description|pattern|..." pairs
     std::string default_extension{};
     std::string title = " Fichero de listado";
+    xb::Array open_fn{};  // a whole description instead of the three above
   };
   void New(const NewParams& params);
   bool lGetSaveFileName();
@@ -47,6 +76,7 @@ class TFileC : public xb::Object {
   std::int64_t nSeek(std::int64_t offset, int origin = FILE_BEGIN);
 
   HANDLE nHFile = INVALID_HANDLE_VALUE;
+  xb::Array aOpenFN;
   std::string cFileName;
   std::string cFileTitle;
   int nFileAcces = 4098;

@@ -857,20 +857,37 @@ TEST_F(ListingTest, AListingCarriesItsDesignedHeader) {
   // The wrapped text: its lines 5 mm apart, none wider than 60 mm.
   EXPECT_EQ(text.find("Un texto largo que no cabe en su sitio y se parte en varias lineas"), std::string::npos);
 
-  // Into a text file: the header's texts, one a line, then the listing.
-  X("DBGOTOP()");
-  Recorder file_recorder;
-  file_recorder.header = true;
-  ListingParams fp = Params(file_recorder, false);
-  const std::string file = folder_ / "cabecera.txt";
-  RunListing(fp, {.destination = kTextFile}, 1, file);
-  const std::string written = ReadFile(file);
-  EXPECT_EQ(written.rfind("CABECERA DE PRUEBAS\r\n", 0), 0u) << written;
-  EXPECT_NE(written.find("\r\n1\r\n"), std::string::npos);  // the page
-  EXPECT_NE(written.find("Dato registrado\r\n"), std::string::npos);
-  EXPECT_NE(written.find("Un texto largo que no cabe en su sitio y se parte en varias lineas\r\nAnchisima"),
-            std::string::npos);
-  EXPECT_NE(written.find("\r\nLISTADO DE ART"), std::string::npos);
+  // Into a text file: the header's texts, one a line, from the line its 40 mm fall on in the
+  // current printer's lines (the 10th without a printer), then the listing.
+  struct FileCase {
+    const char* name;
+    double line_mm;  // the printer's line feed; 0: no printer
+    int start;
+  };
+  for (const FileCase& c : {FileCase{"sin_impresora", 0, 10}, FileCase{"lineas_de_8_mm", 8, 5}}) {
+    SCOPED_TRACE(c.name);
+    if (Impresora()) Impresora()->End();  // the printer of the listing before
+    if (c.line_mm > 0) {
+      ASSERT_TRUE(Print2New(false, 1));
+      Impresora()->nAltoLinea = MmPix(2, c.line_mm, Impresora()->hDC);
+    }
+    X("DBGOTOP()");
+    Recorder file_recorder;
+    file_recorder.header = true;
+    ListingParams fp = Params(file_recorder, false);
+    const std::string file = folder_ / (std::string(c.name) + ".txt");
+    RunListing(fp, {.destination = kTextFile}, 1, file);
+    if (Impresora()) Impresora()->End();
+    const std::string written = ReadFile(file);
+    std::string blank;
+    for (int i = 0; i < c.start; ++i) blank += "\r\n";
+    EXPECT_EQ(written.rfind(blank + "CABECERA DE PRUEBAS\r\n", 0), 0u) << written;
+    EXPECT_NE(written.find("\r\n1\r\n"), std::string::npos);  // the page
+    EXPECT_NE(written.find("Dato registrado\r\n"), std::string::npos);
+    EXPECT_NE(written.find("Un texto largo que no cabe en su sitio y se parte en varias lineas\r\nAnchisima"),
+              std::string::npos);
+    EXPECT_NE(written.find("\r\nLISTADO DE ART"), std::string::npos);
+  }
 }
 
 // ---- the configuration of the destinations ----------------------------------------------------------------

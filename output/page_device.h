@@ -53,8 +53,9 @@ class PageDevice {
   virtual void Line(int top, int left, int bottom, int right, ui::TPen* pen) = 0;
   virtual void Box(int top, int left, int bottom, int right, ui::TPen* pen) = 0;
   virtual void FillRect(const ui::Rect& rect, HBRUSH brush) = 0;
-  // A picture from the resource module (a number or a name) or a .BMP file.
-  virtual void SayBitmap(int row, int col, const xb::Value& bitmap, int width, int height) = 0;
+  // A picture from the resource module (a number or a name) or a .BMP file, with a raster
+  // operation (0: the picture as it is).
+  virtual void SayBitmap(int row, int col, const xb::Value& bitmap, int width, int height, DWORD raster = 0) = 0;
 
   virtual int GetTextWidth(std::string_view text, ui::TFont* font) = 0;
   virtual int GetTextHeight(std::string_view text, ui::TFont* font) = 0;

@@ -208,6 +208,8 @@ void Preview::Zoom(bool repaint_button) {
       bar->SetPos(1);
       bar->nPgStep = std::max(1, 20 * factor_ / 10);
     }
+    // The program's preview shows the magnifier only where a click zooms.
+    if (face_.own) page1_->oCursor = nullptr;
     page1_->ZoomIn();
   } else {
     zoom_ = false;
@@ -217,6 +219,7 @@ void Preview::Zoom(bool repaint_button) {
     for (ui::TScrollBar* bar : {vbar, hbar}) {
       if (bar != nullptr) bar->SetRange(0, 0);
     }
+    if (face_.own) page1_->oCursor = lupa_;
     page1_->ZoomOut();
   }
   PaintMeta();

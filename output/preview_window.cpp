@@ -1,6 +1,8 @@
 // The preview's window, bar, menu and page controls, and its print dialog.
+#include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "output/preview.h"
 #include "output/preview_library.h"
@@ -263,9 +265,24 @@ void Preview::Print() {
   auto range = xb::MakeRef<ui::TRadMenu>();
   range->ReDefine({.set_get = SetGet(choice), .parent = dialog, .ids = {103, 104, 105}});
   const Value when_range = Value(xb::Block::Native([choice](xb::Args&) { return Value::Logical(choice->AsInt() == 3); }));
-  for (auto [id, cell] : {std::pair{106, from}, std::pair{107, to}}) {
+  // A first page below 1 or past the last one, and a last page before the first or past the
+  // job's end, are refused with a beep.
+  const int pages = page_count();
+  auto refuse_unless = [](std::function<bool()> fits) {
+    return Value(xb::Block::Native([fits](xb::Args& a) {
+      if (auto* get = dynamic_cast<ui::TGet*>(a.Obj(1).get())) get->Assign();
+      if (fits()) return Value::Logical(true);
+      ::MessageBeep(MB_OK);
+      return Value::Logical(false);
+    }));
+  };
+  const Value first_fits = refuse_unless([from, to] { return from->AsInt() >= 1 && from->AsInt() <= to->AsInt(); });
+  const Value last_fits =
+      refuse_unless([from, to, pages] { return to->AsInt() >= from->AsInt() && to->AsInt() <= pages; });
+  for (auto [id, cell, valid] : {std::tuple{106, from, first_fits}, std::tuple{107, to, last_fits}}) {
     auto field = xb::MakeRef<ui::TGet>();
-    field->ReDefine(id, {.set_get = SetGet(cell), .parent = dialog, .picture = "@K 99999", .when = when_range});
+    field->ReDefine(id, {.set_get = SetGet(cell), .parent = dialog, .picture = "@K 99999", .valid = valid,
+                         .when = when_range});
   }
   dialog->Activate({.centered = true});
 }

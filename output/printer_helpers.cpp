@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 
 #include "data/program_settings.h"
@@ -32,6 +33,16 @@ constexpr const char* kNotice =
 
 std::string g_user;
 std::vector<char> g_devmode;  // the settings block held
+// What the user set in a printer's own settings dialog, by printer: those printers' settings
+// from then on, as a driver keeps them.
+std::map<std::string, std::vector<char>> g_user_settings;
+
+constexpr int kLargestSettings = 1199;
+
+const std::vector<char>* UserSettings(const std::string& name) {
+  const auto found = g_user_settings.find(name);
+  return found != g_user_settings.end() ? &found->second : nullptr;
+}
 
 bool Exists(const std::string& file) { return ::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -117,7 +128,10 @@ bool InitPrnMsg() {
 
 HDC DcImpresora(const std::string& name, const std::string& port, const std::string& driver, bool use_settings) {
   const DEVMODEA* mode = use_settings ? HeldDevMode() : nullptr;
-  if (!use_settings) ResetDm();
+  if (!use_settings) {
+    ResetDm();
+    if (const std::vector<char>* user = UserSettings(name)) mode = reinterpret_cast<const DEVMODEA*>(user->data());
+  }
   FlagScope flag;
   return ::CreateDCA(driver.c_str(), name.c_str(), port.empty() ? nullptr : port.c_str(), mode);
 }
@@ -186,8 +200,12 @@ bool GetDm(const std::string& driver, const std::string& name, const std::string
   const LONG size = ::DocumentPropertiesA(nullptr, printer, const_cast<char*>(name.c_str()), nullptr, nullptr, 0);
   if (size > 0) {
     g_devmode.assign(static_cast<std::size_t>(size), 0);
+    // The driver's settings, with what the user set in its dialog over them.
+    const std::vector<char>* user = UserSettings(name);
+    const auto* in = user != nullptr ? reinterpret_cast<const DEVMODEA*>(user->data()) : nullptr;
     if (::DocumentPropertiesA(nullptr, printer, const_cast<char*>(name.c_str()),
-                              reinterpret_cast<DEVMODEA*>(g_devmode.data()), nullptr, DM_OUT_BUFFER) != IDOK)
+                              reinterpret_cast<DEVMODEA*>(g_devmode.data()), const_cast<DEVMODEA*>(in),
+                              DM_OUT_BUFFER | (in != nullptr ? DM_IN_BUFFER : 0)) != IDOK)
       g_devmode.clear();
   }
   ::ClosePrinter(printer);
@@ -230,15 +248,26 @@ void SetDmField(int n, int value) {
 
 void SetPrnConf(const std::string& driver, const std::string& name, const std::string& port) {
   if (!GetDm(driver, name, port)) return;
+  if (g_devmode.size() > static_cast<std::size_t>(kLargestSettings)) {
+    ui::MsgInfo(Value::String("No se ha podido acceder a la configuración de la impresora. Si desea modificar los "
+                              "parámetros de la impresora, utilice Panel de Control, Impresoras en el Menú Inicio de "
+                              "Windows"),
+                " Información");
+    return;
+  }
   HANDLE printer = OpenNamedPrinter(name);
   if (printer == nullptr) return;
   std::vector<char> out(g_devmode.size());
   if (::DocumentPropertiesA(::GetActiveWindow(), printer, const_cast<char*>(name.c_str()),
                             reinterpret_cast<DEVMODEA*>(out.data()), reinterpret_cast<DEVMODEA*>(g_devmode.data()),
-                            DM_IN_BUFFER | DM_OUT_BUFFER | DM_IN_PROMPT) == IDOK)
-    g_devmode = std::move(out);
+                            DM_IN_BUFFER | DM_OUT_BUFFER | DM_IN_PROMPT) == IDOK) {
+    g_devmode = out;
+    g_user_settings[name] = std::move(out);
+  }
   ::ClosePrinter(printer);
 }
+
+void ForgetPrinterSettings() { g_user_settings.clear(); }
 
 // ---- lists -------------------------------------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 #include "output/qz_printer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,15 @@ const xb::Class& QzPrinter::Cls() {
       P(o).QzCharSay(I(a, 1), I(a, 2), Text(a.Arg(3)));
       return Value();
     });
+    // Pix2Mmtr( nX, nY ), Pix2Inch( nX, nY )
+    c.Method("PIX2MMTR", [](Object& o, Args& a) {
+      const auto [x, y] = P(o).PixToMm(I(a, 1), I(a, 2));
+      return Value(xb::Array::Of({Value::Number(x), Value::Number(y)}));
+    });
+    c.Method("PIX2INCH", [](Object& o, Args& a) {
+      const auto [x, y] = P(o).PixToInch(I(a, 1), I(a, 2));
+      return Value(xb::Array::Of({Value::Number(x), Value::Number(y)}));
+    });
     return c;
   }();
   return cls;
@@ -73,6 +83,28 @@ void QzPrinter::End() {
 
 void QzPrinter::QzCharSay(int row, int col, std::string_view text) {
   CharSay(std::max(row, 1), std::max(col, 1), text);
+}
+
+int QzPrinter::GetTextWidth(std::string_view text, ui::TFont* font) {
+  if (font != nullptr) SetFont(xb::Ref<ui::TFont>(font));
+  return TPrinter::GetTextWidth(text, nullptr);
+}
+
+int QzPrinter::GetTextHeight(std::string_view, ui::TFont* font) {
+  ui::TFont* job_font = SetFont(xb::Ref<ui::TFont>(font));
+  return job_font != nullptr ? std::abs(job_font->nHeight()) : 0;
+}
+
+std::pair<double, double> QzPrinter::PixToMm(int x, int y) {
+  const int per_inch_x = nLogPixelX(), per_inch_y = nLogPixelY();
+  if (per_inch_x == 0 || per_inch_y == 0) return {0, 0};
+  return {x * 25.4 / per_inch_x, y * 25.4 / per_inch_y};
+}
+
+std::pair<double, double> QzPrinter::PixToInch(int x, int y) {
+  const int per_inch_x = nLogPixelX(), per_inch_y = nLogPixelY();
+  if (per_inch_x == 0 || per_inch_y == 0) return {0, 0};
+  return {static_cast<double>(x) / per_inch_x, static_cast<double>(y) / per_inch_y};
 }
 
 xb::Ref<QzPrinter> QzCurrentPrinter() { return g_qz_current; }

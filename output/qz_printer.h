@@ -20,6 +20,19 @@ class QzPrinter : public TPrinter {
   void End() override;
   // Character cells from 1; rows and columns below 1 count as 1.
   void QzCharSay(int row, int col, std::string_view text);
+  // The font given becomes the job's font; the width is measured on the printer with it, the
+  // height is the font's own.
+  int GetTextWidth(std::string_view text, ui::TFont* font) override;
+  int GetTextHeight(std::string_view text, ui::TFont* font) override;
+  // A point in pixels as {x, y} in millimetres and in inches, by the printer's pixels per
+  // inch (Pix2Mmtr, Pix2Inch).
+  std::pair<double, double> PixToMm(int x, int y);
+  std::pair<double, double> PixToInch(int x, int y);
+
+ protected:
+  // A change of the paper's settings takes a new context (Rebuild, lModified).
+  void ApplySettings() override { Rebuild(); }
+  HDC MappingDC() const override { return hDC; }
 };
 
 // The current job of _PRINTBEGIN ... _PRINTEND; null when none.

@@ -21,12 +21,13 @@ std::string Upper(std::string s) {
   return s;
 }
 
-// The face with its number replaced by `cpi` ("Courier 10cpi" -> "Courier 17cpi").
-std::string RenamedFace(const std::string& face, double cpi) {
-  std::size_t start = face.find_first_of("0123456789");
+// The face with its number (from `pos`, from 1; the first digits when 0) replaced by `cpi`
+// ("Courier 10cpi" -> "Courier 17cpi"); a face without one gets it after a blank.
+std::string RenamedFace(const std::string& face, double cpi, int pos = 0) {
+  std::size_t start = pos > 0 ? static_cast<std::size_t>(pos - 1) : face.find_first_of("0123456789");
   char number[16];
   std::snprintf(number, sizeof number, cpi == std::floor(cpi) ? "%.0f" : "%.2f", cpi);
-  if (start == std::string::npos) return face + " " + number;
+  if (start >= face.size() || !std::isdigit(static_cast<unsigned char>(face[start]))) return face + " " + number;
   std::size_t end = face.find_first_not_of("0123456789.", start);
   return face.substr(0, start) + number + (end == std::string::npos ? "" : face.substr(end));
 }
@@ -171,6 +172,17 @@ bool TFont2::NewFromTable(int font, int printer, HDC dc, double cpi) {
   return Redefine(s, dc);
 }
 
+bool TFont2::New(int font, int printer, const Source& source, HDC dc) {
+  if (font > 0) return NewFromTable(font, printer, dc, source.cpi);
+  if (source.choose || source.handle != nullptr || source.description) return Redefine(source, dc);
+  Source values = source;
+  values.point_size = source.height;
+  values.height = 0;
+  return Redefine(values, dc);
+}
+
+std::string TFont2::FontName(double cpi, int pos) const { return RenamedFace(cFaceName, cpi, pos); }
+
 void TFont2::Activate(HDC dc) {
   if (dc == nullptr || hFont == nullptr) return;
   hFontOld = ::SelectObject(dc, hFont);
@@ -203,10 +215,36 @@ const xb::Class& TFont2::Cls() {
     c.Data("NPOINTSIZE", &TFont2::nPointSize);
     c.Data("NPITCHANDFAMILY", &TFont2::nPitchAndFamily);
     c.Data("LITALIC", &TFont2::lItalic);
-    // New( nFont, nPrinter, hDC, nCPI ): font group nFont of the printer's record.
+    // New( nFont, nPrinter, hDC, nCPI, lChoose, lScreen, hFont, cFace, nWidth, nHeight, nWeight, lItalic,
+    //      lUnderline, lStrikeOut, nCharSet, nOutPrecision, nClipPrecision, nQuality, nPitchAndFamily,
+    //      nEscapement, nOrientation ): font group nFont of the printer's record; without one the
+    // chooser, a font handle or the values, nHeight in points. Nothing when none was made.
     c.Method("NEW", [F, dc_of](xb::Object& o, Args& a) {
-      F(o).NewFromTable(static_cast<int>(a.Int(1, 1)), static_cast<int>(a.Int(2, 1)), dc_of(a, 3), a.Num(4));
-      return o.AsValue();
+      TFont2::Source s;
+      s.cpi = a.Num(4);
+      s.choose = a.Log(5);
+      s.screen = a.Log(6);
+      if (a.Arg(7).IsNumber() && a.Int(7) != 0) s.handle = reinterpret_cast<HFONT>(static_cast<std::intptr_t>(a.Int(7)));
+      s.face = std::string(a.Str(8));
+      s.width = static_cast<int>(a.Int(9));
+      s.height = static_cast<int>(a.Int(10));
+      s.weight = static_cast<int>(a.Int(11));
+      s.italic = a.Log(12);
+      s.underline = a.Log(13);
+      s.strike_out = a.Log(14);
+      s.charset = static_cast<int>(a.Int(15));
+      s.out_precision = static_cast<int>(a.Int(16));
+      s.clip_precision = static_cast<int>(a.Int(17));
+      s.quality = static_cast<int>(a.Int(18));
+      s.pitch_and_family = static_cast<int>(a.Int(19));
+      s.escapement = static_cast<int>(a.Int(20));
+      s.orientation = static_cast<int>(a.Int(21));
+      const bool made = F(o).New(a.IsNil(1) ? 0 : static_cast<int>(a.Int(1)), a.IsNil(2) ? 1 : static_cast<int>(a.Int(2)),
+                                 s, dc_of(a, 3));
+      return made ? o.AsValue() : Value();
+    });
+    c.Method("FONTNAME", [F](xb::Object& o, Args& a) {
+      return Value::String(F(o).FontName(a.Num(1), a.IsNil(2) ? 0 : static_cast<int>(a.Int(2))));
     });
     // Redefine( xFont, @lOk, hFont, hDC, lChoose, lScreen, cFace, nWidth, nHeight, nWeight, lItalic, lUnderline,
     //           lStrikeOut, nOutPrecision, nPitchAndFamily, nCharSet, nEscapement, nOrientation, nClipPrecision,

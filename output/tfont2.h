@@ -38,6 +38,13 @@ class TFont2 : public xb::Object {
   bool Redefine(const Source& source, HDC dc);
   // New from font group `font` (1..3) of the printer's record of the table.
   bool NewFromTable(int font, int printer, HDC dc, double cpi = 0);
+  // New: with a font number, that group of the printer's record; else the chooser when asked,
+  // else a font handle's, else the values of `source`, its height in points. False when
+  // nothing was made (a cancelled chooser, a missing record).
+  bool New(int font, int printer, const Source& source, HDC dc);
+  // The face with its pitch number (the digits from position `pos`, from 1; the first ones
+  // when 0) as `cpi`: "Courier 10cpi" with 17 is "Courier 17cpi".
+  std::string FontName(double cpi, int pos = 0) const;
 
   void Activate(HDC dc);
   void DeActivate(HDC dc);

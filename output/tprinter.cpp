@@ -133,6 +133,8 @@ void TPrinter::Init(const NewParams& p) {
     if (dc != nullptr) cModel = ModelOf(ui::PrnGetNames());
   }
   TakeContext(dc);
+  if (hDC != nullptr) nOrient = ui::PrnGetOrientation();
+  hDCOut = lMeta ? nullptr : hDC;
   if (hDC == nullptr && ui::ComDlgExtendedError() != 0) ui::MsgStop(xb::Value::String(NoPrinterText()));
   cDir = TempFolder();
   if (lMeta) nJob = ++g_jobs;
@@ -145,9 +147,7 @@ void TPrinter::TakeContext(HDC dc) {
     const POINT offset = ui::PrnOffset(hDC);
     nXOffset = offset.x;
     nYOffset = offset.y;
-    nOrient = ui::PrnGetOrientation();
   }
-  hDCOut = lMeta ? nullptr : hDC;
 }
 
 std::string TPrinter::PageFile(int page) const {
@@ -226,6 +226,7 @@ void TPrinter::Rebuild() {
   lStarted = false;
   if (hDC != nullptr) ::DeleteDC(hDC);
   TakeContext(ui::GetPrintDefault());
+  if (!lMeta) hDCOut = hDC;
   lModified = true;
 }
 
@@ -237,17 +238,17 @@ ui::TFont* TPrinter::FontOr(ui::TFont* font) {
   return oFont.get();
 }
 
-void TPrinter::SetFont(xb::Ref<ui::TFont> font) {
+ui::TFont* TPrinter::SetFont(xb::Ref<ui::TFont> font) {
   if (font) {
     oFont = std::move(font);
-    return;
+  } else if (!oFont && hDC != nullptr) {
+    ui::TFont::Spec spec;
+    spec.face = "COURIER";
+    spec.height = -12;
+    spec.device = hDC;
+    oFont = ui::TFont::New(spec);
   }
-  if (hDC == nullptr) return;
-  ui::TFont::Spec spec;
-  spec.face = "COURIER";
-  spec.height = -12;
-  spec.device = hDC;
-  oFont = ui::TFont::New(spec);
+  return oFont.get();
 }
 
 void TPrinter::Say(int row, int col, std::string_view text, ui::TFont* font, int width, std::optional<COLORREF> colour,
@@ -300,11 +301,12 @@ int TPrinter::CharHeight() {
   return height > 0 ? nVertRes() / height : 0;
 }
 
-void TPrinter::SayBitmap(int row, int col, const xb::Value& bitmap, int width, int height) {
+void TPrinter::SayBitmap(int row, int col, const xb::Value& bitmap, int width, int height, DWORD raster) {
   if (hDCOut == nullptr) return;
   HGLOBAL dib = nullptr;
   HPALETTE palette = nullptr;
-  if (bitmap.IsString() && bitmap.AsString().find('.') != std::string_view::npos) {
+  // A file's picture; a number, or a name no file has, names a resource.
+  if (bitmap.IsString() && FileExists(std::string(bitmap.AsString()))) {
     dib = ui::DibRead(std::string(bitmap.AsString()));
     if (dib != nullptr && !lMeta) palette = ui::DibPalette(dib);
   } else {
@@ -317,7 +319,7 @@ void TPrinter::SayBitmap(int row, int col, const xb::Value& bitmap, int width, i
     else if (loaded.palette != nullptr) ::DeleteObject(loaded.palette);
   }
   if (dib == nullptr) return;
-  ui::DibDraw(hDCOut, dib, palette, row, col, width, height);
+  ui::DibDraw(hDCOut, dib, palette, row, col, width, height, raster);
   ::GlobalFree(dib);
   if (palette != nullptr) ::DeleteObject(palette);
 }
@@ -368,14 +370,20 @@ void TPrinter::ImportWMF(const std::string& file, bool placeable) {
     metafile = ::GetMetaFileA(file.c_str());
   }
   if (metafile == nullptr) return;
+  // The paper's mapping is set on the printer's context: a page metafile records only the
+  // imported one, whose own extents the preview scales to the page. The printer's state comes
+  // back after.
   const int saved = ::SaveDC(hDCOut);
-  ::SetMapMode(hDCOut, MM_ISOTROPIC);
-  ::SetWindowExtEx(hDCOut, nHorzRes(), nVertRes(), nullptr);
-  ::SetViewportExtEx(hDCOut, nHorzRes(), nVertRes(), nullptr);
+  const int saved_printer = hDC != hDCOut ? ::SaveDC(hDC) : 0;
+  const SIZE paper = ui::PrnGetSize(hDC);
+  ::SetMapMode(hDC, MM_ISOTROPIC);
+  ::SetWindowExtEx(hDC, paper.cx, paper.cy, nullptr);
+  ::SetViewportExtEx(hDC, paper.cx, paper.cy, nullptr);
   if (!lMeta) ::SetViewportOrgEx(hDCOut, -nXOffset, -nYOffset, nullptr);
   ::SetBkMode(hDCOut, TRANSPARENT);
   ::PlayMetaFile(hDCOut, metafile);
   ::RestoreDC(hDCOut, saved);
+  if (saved_printer != 0) ::RestoreDC(hDC, saved_printer);
   ::DeleteMetaFile(metafile);
 }
 
@@ -443,15 +451,15 @@ std::pair<double, double> TPrinter::GetPhySize() {
 }
 
 void TPrinter::SetMapMode(int mode) {
-  if (hDCOut != nullptr) ::SetMapMode(hDCOut, mode);
+  if (HDC dc = MappingDC()) ::SetMapMode(dc, mode);
 }
 
 void TPrinter::SetWindowExt(int width, int height) {
-  if (hDCOut != nullptr) ::SetWindowExtEx(hDCOut, width, height, nullptr);
+  if (HDC dc = MappingDC()) ::SetWindowExtEx(dc, width, height, nullptr);
 }
 
 void TPrinter::SetViewPortExt(int width, int height) {
-  if (hDCOut != nullptr) ::SetViewportExtEx(hDCOut, width, height, nullptr);
+  if (HDC dc = MappingDC()) ::SetViewportExtEx(dc, width, height, nullptr);
 }
 
 // ---- the paper ------------------------------------------------------------------------------------
@@ -460,37 +468,37 @@ int TPrinter::GetOrientation() { return ui::PrnGetOrientation(); }
 
 void TPrinter::SetLandscape() {
   ui::PrnLandscape();
-  ResetDC();
+  ApplySettings();
 }
 
 void TPrinter::SetPortrait() {
   ui::PrnPortrait();
-  ResetDC();
+  ApplySettings();
 }
 
 void TPrinter::SetCopies(int copies) {
   ui::PrnSetCopies(copies);
-  ResetDC();
+  ApplySettings();
 }
 
 void TPrinter::SetSize(int width, int length) {
   ui::PrnSetSize(width, length);
-  ResetDC();
+  ApplySettings();
 }
 
 void TPrinter::SetPage(int paper) {
   ui::PrnSetPage(paper);
-  ResetDC();
+  ApplySettings();
 }
 
 void TPrinter::SetBin(int bin) {
   ui::PrnBinSource(bin);
-  ResetDC();
+  ApplySettings();
 }
 
 void TPrinter::DraftMode(bool draft) {
   ui::PrnDraftMode(draft);
-  ResetDC();
+  ApplySettings();
 }
 
 std::string TPrinter::GetDriver() const { return ModelNames(cModel).driver; }
@@ -498,7 +506,7 @@ std::string TPrinter::GetPort() const { return ModelNames(cModel).port; }
 
 void TPrinter::Setup() {
   ui::PrinterSetup(::GetActiveWindow());
-  ResetDC();
+  ApplySettings();
 }
 
 bool TPrinter::ResetDC() {

@@ -49,7 +49,8 @@ class TPrinter : public xb::Object, public PageDevice {
   void End() override;
   // The preview of the pages drawn, or End when there is nothing to show.
   void ShowPreview() override;
-  // Ends the job and takes the current printer's context again.
+  // Ends the job and takes the current printer's context again; a metafile page being drawn
+  // goes on.
   void Rebuild();
 
   // ---- drawing (nothing without a context) ---------------------------------------------------
@@ -60,7 +61,7 @@ class TPrinter : public xb::Object, public PageDevice {
   void InchSay(double row, double col, std::string_view text, ui::TFont* font);
   // At a grid of the font's cells: rows of its height, columns of the width of "B", from 1.
   void CharSay(int row, int col, std::string_view text);
-  void SayBitmap(int row, int col, const xb::Value& bitmap, int width, int height) override;
+  void SayBitmap(int row, int col, const xb::Value& bitmap, int width, int height, DWORD raster = 0) override;
   // An image object's bitmap (its hBitmap), the same way.
   void SayImage(int row, int col, HBITMAP bitmap, int width, int height);
   void SetPos(int row, int col);
@@ -98,7 +99,8 @@ class TPrinter : public xb::Object, public PageDevice {
   void SetViewPortExt(int width, int height);
 
   // The font the texts take without one of their own; none: "COURIER" at -12 for this printer.
-  void SetFont(xb::Ref<ui::TFont> font);
+  // The job's font after the call.
+  ui::TFont* SetFont(xb::Ref<ui::TFont> font);
 
   // ---- the paper ------------------------------------------------------------------------------
 
@@ -145,9 +147,16 @@ class TPrinter : public xb::Object, public PageDevice {
   // The page file of page n (from 1) of this job.
   std::string PageFile(int page) const;
 
+ protected:
+  // What a change of the paper's settings does: the context is reset with them.
+  virtual void ApplySettings() { ResetDC(); }
+  // The context the mapping modes and extents are set on.
+  virtual HDC MappingDC() const { return hDCOut; }
+  ui::TFont* FontOr(ui::TFont* font);
+
  private:
   int Caps(int index) const { return hDC != nullptr ? ::GetDeviceCaps(hDC, index) : 0; }
-  ui::TFont* FontOr(ui::TFont* font);
+  // The context and its offsets.
   void TakeContext(HDC dc);
   bool ended_ = false;
 };

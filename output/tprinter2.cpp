@@ -283,6 +283,24 @@ void TPrinter2::SetAlineacion(int align) {
   if (hDC != nullptr) ::SetTextAlign(hDC, static_cast<UINT>(align));
 }
 
+int TPrinter2::Draw(int top, int left, int bottom, int right, const std::string& text, int flags) {
+  if (hDC == nullptr) return 0;
+  RECT r{left, top, right, bottom};
+  return ::DrawTextA(hDC, text.c_str(), static_cast<int>(text.size()), &r, static_cast<UINT>(flags));
+}
+
+void TPrinter2::Align(int flags) {
+  if (hDC != nullptr) ::SetTextAlign(hDC, static_cast<UINT>(flags));
+}
+
+void TPrinter2::SetPos(int row, int col) {
+  if (hDC != nullptr) ::MoveToEx(hDC, col, row, nullptr);
+}
+
+void TPrinter2::Line(int row, int col) {
+  if (hDC != nullptr) ::LineTo(hDC, col, row);
+}
+
 void TPrinter2::PutPrnColor(std::optional<COLORREF> text, std::optional<COLORREF> back) {
   if (hDC == nullptr) return;
   if (text) {

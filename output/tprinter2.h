@@ -53,6 +53,13 @@ class TPrinter2 : public xb::Object {
   void SayBitMap(double row, double col, const xb::Value& bitmap, double width, double height, bool mm = true,
                  bool pixels = false);
   void SayBitmap2(double top, double left, const xb::Value& bitmap, double width, double height);
+  // Straight on the printer's context, in pixels: a text formatted in a rectangle (DrawText's
+  // flags; its height, 0 without a context), the text alignment, the current position moved
+  // to (x col, y row) and a line drawn from it to another.
+  int Draw(int top, int left, int bottom, int right, const std::string& text, int flags);
+  void Align(int flags);
+  void SetPos(int row, int col);
+  void Line(int row, int col);
   POINT InMM2Pix(double row, double col) const;  // {x col, y row}
 
   bool lSetLinPie(int lines);

@@ -109,6 +109,13 @@ void DefineMessages(xb::Class& c) {
     P(o).SayBitmap2(D(a, 1), D(a, 2), a.Arg(3), D(a, 4), D(a, 5));
     return Value();
   });
+  // Draw( nR0, nC0, nR1, nC1, cText, nFlags ), Align( nFlag ), SetPos( nRow, nCol ), Line( nRow, nCol )
+  c.Method("DRAW", [](Object& o, Args& a) {
+    return Value::Integer(P(o).Draw(I(a, 1), I(a, 2), I(a, 3), I(a, 4), std::string(a.Str(5)), I(a, 6)));
+  });
+  c.Method("ALIGN", [](Object& o, Args& a) { P(o).Align(I(a, 1)); return Value(); });
+  c.Method("SETPOS", [](Object& o, Args& a) { P(o).SetPos(I(a, 1), I(a, 2)); return Value(); });
+  c.Method("LINE", [](Object& o, Args& a) { P(o).Line(I(a, 1), I(a, 2)); return Value(); });
   c.Method("INMM2PIX", [](Object& o, Args& a) {
     const POINT p = P(o).InMM2Pix(D(a, 1), D(a, 2));
     return Value(xb::Array::Of({Value::Integer(p.y), Value::Integer(p.x)}));

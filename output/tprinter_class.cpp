@@ -23,6 +23,11 @@ Value Pair(double first, double second) {
   return Value(xb::Array::Of({Value::Number(first), Value::Number(second)}));
 }
 Value RowCol(POINT p) { return Value(xb::Array::Of({Value::Integer(p.y), Value::Integer(p.x)})); }
+Value RowColBack(Args& a, POINT p) {
+  a.SetRef(1, Value::Integer(p.y));
+  a.SetRef(2, Value::Integer(p.x));
+  return RowCol(p);
+}
 std::string Text(const Value& v) { return v.IsString() ? std::string(v.AsString()) : ui::CValToChar(v); }
 
 void DefineMessagesOf(xb::Class& c) {
@@ -87,8 +92,9 @@ void DefineMessagesOf(xb::Class& c) {
     P(o).CharSay(I(a, 1), I(a, 2), Text(a.Arg(3)));
     return Value();
   });
+  // SayBitmap( nRow, nCol, xBitmap, nWidth, nHeight, nRaster )
   c.Method("SAYBITMAP", [](Object& o, Args& a) {
-    P(o).SayBitmap(I(a, 1), I(a, 2), a.Arg(3), I(a, 4), I(a, 5));
+    P(o).SayBitmap(I(a, 1), I(a, 2), a.Arg(3), I(a, 4), I(a, 5), static_cast<DWORD>(I(a, 6)));
     return Value();
   });
   c.Method("SAYIMAGE", [](Object& o, Args& a) {
@@ -127,8 +133,9 @@ void DefineMessagesOf(xb::Class& c) {
   c.Method("GETTEXTHEIGHT", [](Object& o, Args& a) {
     return Value::Integer(P(o).GetTextHeight(Text(a.Arg(1)), FontArg(a, 2)));
   });
-  c.Method("CMTR2PIX", [](Object& o, Args& a) { return RowCol(P(o).Cmtr2Pix(a.Num(1), a.Num(2))); });
-  c.Method("INCH2PIX", [](Object& o, Args& a) { return RowCol(P(o).Inch2Pix(a.Num(1), a.Num(2))); });
+  // Cmtr2Pix( @nRow, @nCol ), Inch2Pix( @nRow, @nCol ): both arguments take the pixels too.
+  c.Method("CMTR2PIX", [](Object& o, Args& a) { return RowColBack(a, P(o).Cmtr2Pix(a.Num(1), a.Num(2))); });
+  c.Method("INCH2PIX", [](Object& o, Args& a) { return RowColBack(a, P(o).Inch2Pix(a.Num(1), a.Num(2))); });
   c.Method("CMRECT2PIX", [](Object& o, Args& a) {
     const xb::Array r = a.Arr(1);
     const ui::Rect px = P(o).CmRect2Pix(r.Get(0).AsDouble(), r.Get(1).AsDouble(), r.Get(2).AsDouble(),
@@ -162,8 +169,8 @@ void DefineMessagesOf(xb::Class& c) {
   c.Method("SETWINDOWEXT", [](Object& o, Args& a) { P(o).SetWindowExt(I(a, 1), I(a, 2)); return Value(); });
   c.Method("SETVIEWPORTEXT", [](Object& o, Args& a) { P(o).SetViewPortExt(I(a, 1), I(a, 2)); return Value(); });
   c.Method("SETFONT", [](Object& o, Args& a) {
-    P(o).SetFont(xb::Ref<ui::TFont>(FontArg(a, 1)));
-    return Value();
+    ui::TFont* font = P(o).SetFont(xb::Ref<ui::TFont>(FontArg(a, 1)));
+    return font != nullptr ? font->AsValue() : Value();
   });
   c.Method("CHARWIDTH", [](Object& o, Args&) { return Value::Integer(P(o).CharWidth()); });
   c.Method("CHARHEIGHT", [](Object& o, Args&) { return Value::Integer(P(o).CharHeight()); });

@@ -388,22 +388,21 @@ void TReport::Play() {
     }
     for (const auto& g : aGroups) g->Evaluate();
     Eval(bStartRecord, {Self()});
-    bool totals_added = false;
     for (int line = 1; line <= nMaxData; ++line) {
       const int height = aDataHeight.empty() ? nStdLineHeight : aDataHeight[static_cast<std::size_t>(line - 1)];
       if (!lSummary) StartLine(height);
       for (std::size_t i = 0; i < aColumns.size(); ++i) {
         TRColumn& c = *aColumns[i];
         if (!lSummary) c.SayData(nRow, aCols[i], line);
-        if (c.lTotal && !totals_added) {
-          const xb::Value v = c.lTotalExpr ? Eval(c.bTotalExpr) : Eval(c.aData.front());
-          if (v.IsNumber()) {
-            c.nTotal += v.AsDouble();
-            for (const auto& g : aGroups) g->aTotal[i] += v.AsDouble();
-          }
+        // Each data line adds its number; a total expression, the record's, once.
+        if (!c.lTotal || (c.lTotalExpr && line > 1)) continue;
+        const std::size_t at = static_cast<std::size_t>(line - 1);
+        const xb::Value v = c.lTotalExpr ? Eval(c.bTotalExpr) : (at < c.aData.size() ? Eval(c.aData[at]) : xb::Value());
+        if (v.IsNumber()) {
+          c.nTotal += v.AsDouble();
+          for (const auto& g : aGroups) g->aTotal[i] += v.AsDouble();
         }
       }
-      totals_added = true;
       if (!lSummary) EndLine(height);
     }
     for (const auto& g : aGroups) ++g->nCounter;

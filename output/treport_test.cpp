@@ -212,6 +212,59 @@ TEST_F(TReportTest, SpanishLettersGoToTheOemCodePageAndRulesStayBoxCharacters) {
   DeleteFileA(File("oem").c_str());
 }
 
+// Each data line adds its own value to its column's total and to the groups' subtotals; a
+// total expression counts once a record, however many lines the record takes.
+TEST_F(TReportTest, TotalsAddEveryDataLine) {
+  X(std::string("oRpt := RPTBEGIN({{|| 'Totales'}}, , , , , .F., , , .F., .F., cFile := '") + File("lines") + "'),"
+    " RPTADDCOLUMN({{|| 'Dos líneas'}}, 0, {{|| VENTAS->IMPORTE}, {|| VENTAS->UNIDADES}}, 10, {'@E 99,999.99', '9999'},"
+    " {|| 1}, .T.),"
+    " RPTADDCOLUMN({{|| 'Registros'}}, 0, {{|| VENTAS->IMPORTE}}, 6, {'9999'}, {|| 1}, .T., {|| 1}),"
+    " RPTADDCOLUMN({{|| 'Cliente'}}, 0, {{|| VENTAS->CLIENTE}, {|| 'resto'}}, 18, {''}, {|| 1}, .T.),"
+    " RPTADDGROUP({|| VENTAS->ZONA}, {|| VENTAS->ZONA}, , {|| 1}, .F.), RPTEND()");
+  double sum_zone = 0;
+  Set("bGrupo", Value(xb::Block::Native([&](xb::Args&) {
+        const TReport& report = dynamic_cast<TReport&>(*X("oRpt").AsObject());
+        if (sum_zone == 0) sum_zone = report.aGroups.front()->aTotal.front();
+        return Value();
+      })));
+  const std::string text = Run("lines", "oRpt:Activate(, , , , , , , bGrupo)");
+  EXPECT_DOUBLE_EQ(X("oRpt:aColumns[1]:nTotal").AsDouble(), 2020.29 + 40);
+  EXPECT_DOUBLE_EQ(X("oRpt:aColumns[2]:nTotal").AsDouble(), 12);
+  EXPECT_DOUBLE_EQ(X("oRpt:aColumns[3]:nTotal").AsDouble(), 0);  // texts add nothing
+  // Norte's four sales: 255.75 and 7 units.
+  EXPECT_DOUBLE_EQ(sum_zone, 255.75 + 7);
+  EXPECT_NE(text.find("2.060,29"), std::string::npos) << text;
+  DeleteFileA(File("lines").c_str());
+}
+
+// The text device answers the page device's messages in character cells; drawing other than
+// text does nothing.
+TEST_F(TReportTest, TheTextDeviceAnswersThePageDevicesMessages) {
+  Set("oDev", X(std::string("TRFile():New('") + File("device") + "')"));
+  X("oDev:StartPage()");
+  for (const char* call : {"oDev:Line(1, 1, 5, 20)", "oDev:Box(1, 1, 5, 20)", "oDev:SayBitmap(1, 1, 'Printer', 4, 4)",
+                           "oDev:FillRect({1, 1, 5, 20}, NIL)", "oDev:SayImage(1, 1, NIL)"})
+    EXPECT_TRUE(X(call).IsNil()) << call;
+  struct Row {
+    const char* call;
+    int row, col;
+  };
+  const Row rows[] = {{"oDev:Cmtr2Pix(5.08, 25.4)", 2, 10}, {"oDev:Inch2Pix(3, 40)", 3, 40}};
+  for (const Row& r : rows) {
+    const Value at = X(r.call);
+    ASSERT_TRUE(at.IsArray()) << r.call;
+    EXPECT_EQ(at.AsArray().Get(0).AsInt(), r.row) << r.call;
+    EXPECT_EQ(at.AsArray().Get(1).AsInt(), r.col) << r.call;
+  }
+  EXPECT_EQ(X("oDev:nLogPixelY()").AsInt(), 1);
+  X("oDev:Say(0, 0, 'solo el texto')");
+  X("oDev:EndPage()");
+  X("oDev:End()");
+  const std::string text = ReadFile(File("device"));
+  EXPECT_EQ(text.rfind("solo el texto\r\n", 0), 0u);
+  DeleteFileA(File("device").c_str());
+}
+
 TEST_F(TReportTest, AReportWithoutColumnsPrintsNothing) {
   X(std::string("oRpt := RPTBEGIN({{|| 'Nada'}}, , , , , .F., , , .F., .F., cFile := '") + File("empty") +
     "'), RPTEND()");

@@ -103,6 +103,19 @@ const xb::Class& TRFile::Cls() {
                kTransparent, Pad::kLeft);
       return xb::Value();
     });
+    // Drawing other than text does nothing; positions are character cells.
+    for (const char* name : {"LINE", "BOX", "SAYBITMAP", "SAYIMAGE", "FILLRECT", "SETLANDSCAPE", "SETPORTRAIT"})
+      c.Method(name, [](xb::Object&, xb::Args&) { return xb::Value(); });
+    c.Method("CMTR2PIX", [F](xb::Object& o, xb::Args& a) {
+      const POINT p = F(o).Cmtr2Pix(a.Num(1), a.Num(2));
+      return xb::Value(xb::Array::Of({xb::Value::Integer(p.y), xb::Value::Integer(p.x)}));
+    });
+    c.Method("INCH2PIX", [F](xb::Object& o, xb::Args& a) {
+      const POINT p = F(o).Inch2Pix(a.Num(1), a.Num(2));
+      return xb::Value(xb::Array::Of({xb::Value::Integer(p.y), xb::Value::Integer(p.x)}));
+    });
+    c.Method("NLOGPIXELX", [](xb::Object&, xb::Args&) { return xb::Value::Integer(1); });
+    c.Method("NLOGPIXELY", [](xb::Object&, xb::Args&) { return xb::Value::Integer(1); });
     c.Method("GETTEXTWIDTH", [](xb::Object&, xb::Args& a) { return xb::Value::Integer(a.Str(1).size()); });
     c.Method("GETTEXTHEIGHT", [](xb::Object&, xb::Args&) { return xb::Value::Integer(1); });
     c.Method("NVERTRES", [F](xb::Object& o, xb::Args&) { return xb::Value::Integer(F(o).nHeight); });

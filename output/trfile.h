@@ -47,7 +47,7 @@ class TRFile : public xb::Object, public PageDevice {
   void Line(int, int, int, int, ui::TPen*) override {}
   void Box(int, int, int, int, ui::TPen*) override {}
   void FillRect(const ui::Rect&, HBRUSH) override {}
-  void SayBitmap(int, int, const xb::Value&, int, int) override {}
+  void SayBitmap(int, int, const xb::Value&, int, int, DWORD = 0) override {}
   int GetTextWidth(std::string_view text, ui::TFont*) override { return static_cast<int>(text.size()); }
   int GetTextHeight(std::string_view, ui::TFont*) override { return 1; }
   POINT Cmtr2Pix(double row, double col) override;

@@ -105,6 +105,9 @@ int Install() {
     GetTempPathA(sizeof temp, temp);
     if (const int rc = PointPort(std::string(temp) + "vdrprueba.ps"); rc != 0) return rc;
   }
+  char current[256] = {};
+  DWORD size = sizeof current;
+  if (GetDefaultPrinterA(current, &size) && std::strcmp(current, kPrinter) == 0) return 0;
   if (!SetDefaultPrinterA(kPrinter)) return Fail("making the printer the default one");
   return 0;
 }

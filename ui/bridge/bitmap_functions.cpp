@@ -78,7 +78,8 @@ void RegisterBitmaps() {
   Reg("DIBWRITE", [](Args& a) { return Value::Logical(DibWrite(S(a, 1), Hd<HGLOBAL>(a, 2))); });
   Reg("DIBPALETTE", [](Args& a) { return Ptr(DibPalette(Hd<HGLOBAL>(a, 1))); });
   Reg("DIBDRAW", [](Args& a) {
-    const auto drawn = DibDraw(Hd<HDC>(a, 1), Hd<HGLOBAL>(a, 2), Hd<HPALETTE>(a, 3), I(a, 4), I(a, 5), I(a, 6), I(a, 7));
+    const auto drawn = DibDraw(Hd<HDC>(a, 1), Hd<HGLOBAL>(a, 2), Hd<HPALETTE>(a, 3), I(a, 4), I(a, 5), I(a, 6), I(a, 7),
+                               static_cast<DWORD>(I(a, 8)));
     return drawn ? Value::Logical(*drawn) : Value();
   });
   Reg("DIBFROMBITMAP", [](Args& a) { return Ptr(DibFromBitmap(Hd<HBITMAP>(a, 1), Hd<HPALETTE>(a, 2))); });

@@ -244,7 +244,8 @@ HPALETTE DibPalette(HGLOBAL dib) {
   return PaletteOf(block.data(), *l);
 }
 
-std::optional<bool> DibDraw(HDC dc, HGLOBAL dib, HPALETTE palette, int row, int col, int width, int height) {
+std::optional<bool> DibDraw(HDC dc, HGLOBAL dib, HPALETTE palette, int row, int col, int width, int height,
+                            DWORD rop) {
   if (dc == nullptr || dib == nullptr) return std::nullopt;
   LockedBlock block(dib);
   const std::optional<dib::Layout> l = dib::ParsePacked(block.bytes());
@@ -255,7 +256,11 @@ std::optional<bool> DibDraw(HDC dc, HGLOBAL dib, HPALETTE palette, int row, int 
   RealizedPalette realized(dc, palette, true);
   int drawn = 0;
   if (width != 0 && height != 0) {
-    drawn = ::StretchDIBits(dc, col, row, width, height, 0, 0, l->width, rows, bits, info, DIB_RGB_COLORS, SRCCOPY);
+    drawn = ::StretchDIBits(dc, col, row, width, height, 0, 0, l->width, rows, bits, info, DIB_RGB_COLORS,
+                            rop != 0 ? rop : SRCCOPY);
+  } else if (rop != 0 && rop != SRCCOPY) {
+    // Only a stretch takes a raster operation: one to the picture's own size.
+    drawn = ::StretchDIBits(dc, col, row, l->width, rows, 0, 0, l->width, rows, bits, info, DIB_RGB_COLORS, rop);
   } else {
     drawn = ::SetDIBitsToDevice(dc, col, row, static_cast<DWORD>(l->width), static_cast<DWORD>(rows), 0, 0, 0,
                                 static_cast<UINT>(rows), bits, info, DIB_RGB_COLORS);

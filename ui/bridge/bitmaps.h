@@ -46,9 +46,10 @@ bool DibWrite(const std::string& file, HGLOBAL dib);
 // A logical palette from the DIB's colour table; nullptr for a DIB without colours.
 HPALETTE DibPalette(HGLOBAL dib);
 // Draws the DIB at (row, col), stretched to width x height when both are given, with
-// `palette` realised in the foreground for the draw. nullopt when dc or dib is null.
+// `palette` realised in the foreground for the draw and the raster operation `rop` (0:
+// SRCCOPY). nullopt when dc or dib is null.
 std::optional<bool> DibDraw(HDC dc, HGLOBAL dib, HPALETTE palette, int row, int col, int width = 0,
-                            int height = 0);
+                            int height = 0, DWORD rop = 0);
 // A new block with the bitmap's image (palette: the default palette when null); nullptr on
 // failure.
 HGLOBAL DibFromBitmap(HBITMAP bitmap, HPALETTE palette);
