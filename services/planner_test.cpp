@@ -386,7 +386,7 @@ TEST_F(PlannerWindowTest, ItsKeyDeletesAPlannerAfterTheQuestion) {
   ASSERT_NE(PlannerBrowse(), nullptr);
   HWND browse = PlannerBrowse()->hWnd;
   ASSERT_NE(browse, nullptr);
-  SendMessageA(browse, WM_KEYDOWN, 'E', 0);
+  SendMessageA(browse, WM_CHAR, 'e', 0);
   vdr::test::PumpPending();
   EXPECT_EQ(asked.size(), 1u);
   EXPECT_TRUE(errors.empty());
@@ -395,6 +395,25 @@ TEST_F(PlannerWindowTest, ItsKeyDeletesAPlannerAfterTheQuestion) {
   const auto left = Records(StartFile("PlannWin"));
   ASSERT_EQ(left.size(), 1u);
   EXPECT_EQ(std::string(xb::AllTrim(left[0][0].second.AsString())), "Tienda");
+}
+
+// Keys pressed on the list as a person presses them: each clicks the button of the character
+// it types, or none.
+TEST_F(PlannerWindowTest, KeysPressedOnTheListClickTheButtonOfTheirCharacter) {
+  ClosePlannerTables();
+  PlannWin();
+  ASSERT_NE(PlannerWindow(), nullptr);
+  auto* bar = dynamic_cast<ui::TWindow*>(PlannerWindow()->oBar.get());
+  ASSERT_NE(bar, nullptr);
+  const std::shared_ptr<std::string> clicked = testing::RecordClicks(bar->aControls);
+  for (const testing::HotKeyCase& c : testing::HotKeyCases()) {
+    clicked->clear();
+    testing::PressOn(PlannerBrowse()->hWnd, c.keys);
+    EXPECT_EQ(*clicked, c.letter ? std::string(1, c.letter) : std::string()) << c.name;
+  }
+  EXPECT_NE(PlannerWindow(), nullptr);
+  PlannerWindow()->End();
+  vdr::test::PumpUntil([] { return PlannerWindow() == nullptr; });
 }
 
 }  // namespace

@@ -555,9 +555,10 @@ void PlannWin() {
     return Value();
   }));
   s.browse = ConfBrwNew(browse_params);
-  s.browse->bKeyDown = Value(xb::Block::Native([](Args& a) {
+  // Typed characters, not key codes: F4 or Insert must not pass for a letter.
+  s.browse->bKeyChar = Value(xb::Block::Native([](Args& a) {
     const bool clicked = ActKeys(static_cast<int>(a.Int(1)), Value(xb::ObjectRef(WindowState().bar)), kHotKeys, "M");
-    return clicked ? Value::Logical(true) : Value();
+    return clicked ? Value::Integer(0) : Value();
   }));
   SetBrowse(*s.window, *s.browse, s.bar.get(), {});
   s.window->bResized = Value(xb::Block::Native([](Args&) {

@@ -250,7 +250,8 @@ class GroupDialog {
                 return Value();
               })),
               .alias = alias});
-    browse_->bKeyDown = Value(xb::Block::Native([this](Args& a) {
+    // Typed characters, not key codes: F4 or Insert must not pass for a letter.
+    browse_->bKeyChar = Value(xb::Block::Native([this](Args& a) {
       const int key = static_cast<int>(a.Int(1));
       return ActKeys(key, Buttons(), keys_, params_.pick ? "S" : "M") ? Value::Integer(0) : Value();
     }));

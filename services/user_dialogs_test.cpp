@@ -14,6 +14,7 @@
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
 #include "ui/controls/twbrowse.h"
+#include "ui/core/window_table.h"
 
 namespace svc {
 namespace {
@@ -252,12 +253,12 @@ TEST_F(UserDialogsTest, MaintainingGroups) {
           step = 1;
           SetFocus(browse);
           SendMessageA(browse, WM_KEYDOWN, VK_HOME, 0);
-          PostMessageA(browse, WM_KEYDOWN, 'E', 0);  // the administrators cannot go
+          PostMessageA(browse, WM_CHAR, '-', 0);  // the administrators cannot go
           break;
         case 1:
           if (log().messages.empty()) break;
           step = 2;
-          PostMessageA(browse, WM_KEYDOWN, 'A', 0);
+          PostMessageA(browse, WM_CHAR, 'a', 0);
           break;
         case 2:
           if (seen.empty()) break;
@@ -288,6 +289,31 @@ TEST_F(UserDialogsTest, MaintainingGroups) {
   EXPECT_EQ(FieldOf(GrpUserTable(), "CODIGO", "DIR", "ACCESOS1").AsString(), kNone);
   // Its layout was saved under the dialog's title.
   EXPECT_TRUE(FileExists(DbfOf(std::string(kStart) + "CnfBrw00")));
+}
+
+// Keys pressed on the list of groups as a person presses them: each clicks the button of the
+// character it types, or none.
+TEST_F(UserDialogsTest, KeysPressedOnTheGroupsClickTheButtonOfTheirCharacter) {
+  bool busy = false, done = false;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (d.title != " Grupos de usuarios" || busy || done) return 0;
+    busy = true;  // the keys' messages are handled in here, this answerer's timer among them
+    const ui::WindowRef dialog = ui::OWndFromHwnd(d.hwnd);
+    const std::shared_ptr<std::string> clicked = testing::RecordClicks(dialog->aControls);
+    for (const testing::HotKeyCase& c : testing::HotKeyCases()) {
+      clicked->clear();
+      testing::PressOn(GetDlgItem(d.hwnd, 110), c.keys);
+      EXPECT_EQ(*clicked, c.letter ? std::string(1, c.letter) : std::string()) << c.name;
+    }
+    EXPECT_TRUE(IsWindow(d.hwnd));
+    busy = false;
+    done = true;
+    return IDCANCEL;
+  });
+  GroupDialogParams params;
+  params.aliases = tables.aliases();
+  EXPECT_EQ(GrpUser(params), std::nullopt);
+  EXPECT_TRUE(done);
 }
 
 }  // namespace

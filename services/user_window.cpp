@@ -323,10 +323,11 @@ void Usuarios(const std::string& menu_table) {
   s.browse = ConfBrwNew(browse_params);
   s.browse->nClrForeFocus = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
   s.browse->nClrBackFocus = ::GetSysColor(COLOR_HIGHLIGHT);
-  s.browse->bKeyDown = Value(xb::Block::Native([](Args& a) {
+  // Typed characters, not key codes: F4 or Insert must not pass for a letter.
+  s.browse->bKeyChar = Value(xb::Block::Native([](Args& a) {
     UserWindowState& state = State();
     const bool clicked = ActKeys(static_cast<int>(a.Int(1)), Value(xb::ObjectRef(state.bar)), state.keys, "M");
-    return clicked ? Value::Logical(true) : Value();
+    return clicked ? Value::Integer(0) : Value();
   }));
 
   s.tabs = xb::MakeRef<ui::TTabs>();

@@ -50,9 +50,14 @@ class UserWindowTest : public testing::ServicesTest {
     ServicesTest::TearDown();
   }
 
-  // A key typed on the user list.
+  // A key pressed on the user list (arrows, Home, End).
   static void Key(int key) {
     SendMessageA(UsersBrowse()->hWnd, WM_KEYDOWN, key, 0);
+    vdr::test::PumpPending();
+  }
+  // A character typed on the user list.
+  static void Type(char c) {
+    SendMessageA(UsersBrowse()->hWnd, WM_CHAR, static_cast<unsigned char>(c), 0);
     vdr::test::PumpPending();
   }
   static int UsersOrder() { return static_cast<int>(X("Usuarios->( IndexOrd() )").AsInt()); }
@@ -127,8 +132,8 @@ TEST_F(UserWindowTest, TheWindowItsKeysItsTabsAndTheBackupPair) {
     return d.buttons.empty() ? 0 : d.buttons.front().id;
   });
   Key(VK_DOWN);
-  Key('Z');
-  Key('l');
+  Type('Z');
+  Type('l');
   EXPECT_EQ(titles, (std::vector<std::string>{" Visualizar usuario", "Localizar usuario"}));
 
   // The tabs choose the order: code, name, group.
@@ -214,13 +219,13 @@ TEST_F(UserWindowTest, EveryLetterOfTheBar) {
     if (GetDlgItem(d.hwnd, IDCANCEL) != nullptr) return IDCANCEL;
     return d.buttons.empty() ? 0 : d.buttons.front().id;
   });
-  Key('A');
+  Type('A');
   EXPECT_TRUE(log().messages.empty());
   Key(VK_HOME);  // the supervisor
-  for (int key : {int{'M'}, int{'Z'}, int{'E'}, int{'P'}, int{'L'}, int{'G'}, int{'F'}}) Key(key);
+  for (char c : std::string("MZEPLGF")) Type(c);
   Key(VK_END);  // the new user
-  Key('P');
-  Key('S');
+  Type('P');
+  Type('S');
   vdr::test::PumpUntil([] { return UsersWindow() == nullptr; });
   EXPECT_EQ(UsersWindow(), nullptr);
   ASSERT_EQ(titles.size(), 9u);
@@ -247,6 +252,22 @@ TEST_F(UserWindowTest, EveryLetterOfTheBar) {
   EXPECT_EQ(found, expected);
   EXPECT_FALSE(FieldOf(ColorWTable(), "CCODIGO", "03", "CCODIGO").IsNil());
   EXPECT_FALSE(FieldOf(ConfigTable(), "CCODIGO", "03", "CCODIGO").IsNil());
+}
+
+// Keys pressed on the list as a person presses them: each clicks the button of the character
+// it types, or none.
+TEST_F(UserWindowTest, KeysPressedOnTheListClickTheButtonOfTheirCharacter) {
+  OpenFrame();
+  SetMenuOption(2, {nullptr, "Usuarios", '2'});
+  Usuarios();
+  ASSERT_NE(UsersWindow(), nullptr);
+  const std::shared_ptr<std::string> clicked = testing::RecordClicks(UsersBar()->aControls);
+  for (const testing::HotKeyCase& c : testing::HotKeyCases()) {
+    clicked->clear();
+    testing::PressOn(UsersBrowse()->hWnd, c.keys);
+    EXPECT_EQ(*clicked, c.letter ? std::string(1, c.letter) : std::string()) << c.name;
+  }
+  EXPECT_NE(UsersWindow(), nullptr);
 }
 
 // Closed by Windows (its close box, the window menu's "Cerrar todas"): the same ending as
@@ -310,9 +331,9 @@ TEST_F(UserWindowTest, ReadOnlyUseLeavesTheWritingButtonsOff) {
     titles.push_back(d.title);
     return d.buttons.empty() ? 0 : d.buttons.back().id;
   });
-  for (int key : {int{'A'}, int{'M'}, int{'E'}, int{'C'}, int{'P'}, int{'G'}, VK_RETURN}) Key(key);
+  for (char c : std::string("AMECPG\r")) Type(c);
   EXPECT_TRUE(titles.empty());
-  Key('Z');
+  Type('Z');
   EXPECT_EQ(titles, (std::vector<std::string>{" Visualizar usuario"}));
 }
 
@@ -333,11 +354,11 @@ TEST_F(UserWindowTest, TheListingMapsAreReachedByName) {
   SetMenuOption(2, {nullptr, "Usuarios", '2'});
   Usuarios();
   ASSERT_NE(UsersWindow(), nullptr);
-  Key('D');
-  Key('W');
+  Type('D');
+  Type('W');
   EXPECT_EQ(calls, (std::vector<std::string>{"browse Usuarios Listados Listados", "browse Usuarios ListadoC List. Word"}));
   EXPECT_TRUE(errors.empty());
-  Key('I');  // nobody registered USRINFORMES here
+  Type('I');  // nobody registered USRINFORMES here
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_NE(UsersWindow(), nullptr);
 
@@ -355,7 +376,7 @@ TEST_F(UserWindowTest, TheListingMapsAreReachedByName) {
       vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\users_map_missing.bmp");
       return d.ButtonId("Defecto");
     });
-    Key('I');
+    Type('I');
   }
   SetCurrentDirectoryA(kept_folder);
   EXPECT_NE(description.find("USRINFORMES"), std::string::npos) << description;
