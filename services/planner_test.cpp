@@ -323,6 +323,46 @@ TEST_F(PlannerWindowTest, TheDialogPaintsClicksAndRangesAndSaves) {
   EXPECT_EQ(saved.months, expected);
 }
 
+// A planner added without a title, or with the year 0, is refused with a message that says
+// which is missing; the dialog stays open and nothing is written.
+TEST_F(PlannerWindowTest, AddingSaysWhatIsMissing) {
+  std::vector<std::string> told;
+  int step = 0;
+  vdr::test::DialogAnswerer answerer([&](const vdr::test::SeenDialog& d) -> int {
+    PlannerDialog* planner = OpenPlannerDialog();
+    if (planner == nullptr || d.hwnd != planner->hwnd()) {
+      if (d.buttons.empty()) return 0;  // the notice shown while the calendar is drawn
+      told.push_back(d.title + ": " + d.AllText());
+      return d.buttons.front().id;
+    }
+    if (!IsWindowEnabled(d.hwnd) || static_cast<int>(told.size()) < step) return 0;
+    auto press = [&](int id) {
+      PostMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, id)));
+    };
+    switch (step++) {
+      case 0: press(550); break;  // no title
+      case 1: {
+        HWND title = GetDlgItem(d.hwnd, 103);
+        SetFocus(title);
+        for (char c : std::string("Tienda")) SendMessageA(title, WM_CHAR, static_cast<unsigned char>(c), 0);
+        HWND year = GetDlgItem(d.hwnd, 102);
+        SetFocus(year);
+        SendMessageA(year, WM_KEYDOWN, VK_HOME, 0);
+        for (char c : std::string("0000")) SendMessageA(year, WM_CHAR, static_cast<unsigned char>(c), 0);
+        press(550);
+        break;
+      }
+      default: return 551;
+    }
+    return 0;
+  });
+  PlannerDialog dialog(PlannerMode::kAdd, true);
+  EXPECT_FALSE(dialog.Run());
+  EXPECT_EQ(told, (std::vector<std::string>{"Valor no Aceptado: El título del planning no puede quedar vacío",
+                                            "Valor no Aceptado: El año del planning no puede quedar vacío"}));
+  EXPECT_TRUE(Records(StartFile("PlannWin")).empty());
+}
+
 TEST_F(PlannerWindowTest, ViewModeMarksNothingAndCannotSave) {
   ASSERT_TRUE(AddPlanner({"Almacén", 2022, pl::NewYear(2022)}));
   ASSERT_TRUE(FindPlanner("almacén", false));

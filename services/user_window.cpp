@@ -225,12 +225,13 @@ UserWindowState& State() {
   return *state;
 }
 
-// The menu table, shared, under the window's alias; 0 when it cannot be opened.
+// The menu table ("MenuWin" when the one named is not there), shared, under the window's
+// alias; 0 when it cannot be opened, after the table layer's message saying why.
 int OpenMenuTable(const std::string& name) {
   std::string table = data::cPathStart() + name;
-  if (!FileExists(DbfOf(table))) table = data::cPathStart() + "MenuWin";
+  if (!FileExists(DbfOf(table)) && FileExists(DbfOf(data::cPathStart() + "MenuWin"))) table = data::cPathStart() + "MenuWin";
   SelectedAreaScope keep;
-  if (!FileExists(DbfOf(table)) || !OpenTableQuietly(table, kUsersMenuAlias, false)) return 0;
+  if (!OpenTable(table, kUsersMenuAlias, false)) return 0;
   return xb::rdd::WorkAreas::Get().CurrentArea();
 }
 

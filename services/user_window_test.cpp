@@ -286,36 +286,60 @@ TEST_F(UserWindowTest, ClosedFromOutsideItEndsTheSameWay) {
   EXPECT_EQ(memory().Contents(start + "Usuarios.seg"), memory().Contents(start + "Usuarios.dbf"));
 }
 
-// A table that cannot be opened opens nothing; the menu table falls back to "MenuWin".
+// A table that cannot be opened opens nothing, after the table layer's one message saying
+// why (the menu table missing, or held by another user); the menu table falls back to
+// "MenuWin".
 TEST_F(UserWindowTest, NothingOpensWithoutItsTables) {
   OpenFrame();
   SetMenuOption(2, {nullptr, "Usuarios", '2'});
   const std::string start = kStart;
   struct Case {
+    const char* name;
     const char* erased;
     const char* menu_copy;  // MenuWinE copied to this name first
-    bool opens;
+    const char* held;       // held exclusively by another user
+    const char* told;       // "": no message, the window opens
   };
-  for (const Case& c : {Case{"GrpUser.dbf", nullptr, false}, Case{"MenuWinE.dbf", nullptr, false},
-                        Case{"MenuWinE.dbf", "MenuWin.dbf", true}}) {
-    std::vector<std::string> told;  // the table layer tells why a table does not open
-    DialogAnswerer answerer([&](const SeenDialog& d) {
-      told.push_back(d.AllText());
-      return d.buttons.empty() ? 0 : d.buttons.front().id;
-    });
-    const std::string kept = memory().Contents(start + c.erased);
+  const Case cases[] = {
+      {"sin grupos", "GrpUser.dbf", nullptr, nullptr, "No se ha encontrado el fichero que se intentaba abrir :Grpuser.dbf."},
+      {"sin menús", "MenuWinE.dbf", nullptr, nullptr, "No se ha encontrado el fichero que se intentaba abrir :Menuwine.dbf."},
+      {"menús en uso", nullptr, nullptr, "MenuWinE", "Es necesario tener acceso exclusivo al fichero Menuwine.dbf."},
+      {"MenuWin en su lugar", "MenuWinE.dbf", "MenuWin.dbf", nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string kept = c.erased ? memory().Contents(start + c.erased) : std::string();
     if (c.menu_copy != nullptr) memory().SetContents(start + c.menu_copy, memory().Contents(start + "MenuWinE.dbf"));
-    EraseFile(start + c.erased);
-    Usuarios();
-    EXPECT_EQ(UsersWindow() != nullptr, c.opens) << c.erased;
-    EXPECT_LE(told.size(), 1u) << c.erased;
+    if (c.erased != nullptr) EraseFile(start + c.erased);
+    int holder = 0;
+    if (c.held != nullptr) {
+      SelectedAreaScope keep;
+      ASSERT_TRUE(OpenTable(start + c.held, "Ocupada", true));
+      holder = areas().CurrentArea();
+    }
+    std::vector<std::string> told;
+    {
+      DialogAnswerer answerer([&](const SeenDialog& d) {
+        told.push_back(d.AllText());
+        return d.buttons.empty() ? 0 : d.buttons.front().id;
+      });
+      Usuarios();
+    }
+    EXPECT_EQ(UsersWindow() != nullptr, std::string(c.told).empty());
+    if (std::string(c.told).empty()) {
+      EXPECT_TRUE(told.empty());
+    } else {
+      ASSERT_EQ(told.size(), 1u);
+      EXPECT_NE(told[0].find(c.told), std::string::npos) << told[0];
+    }
     if (UsersWindow() != nullptr) {
       UsersWindow()->End();
       vdr::test::PumpUntil([] { return UsersWindow() == nullptr; });
     }
     for (const char* alias : {"Usuarios", "ColorW", "GrpUser", "Config", kUsersMenuAlias})
-      EXPECT_EQ(areas().AreaOfAlias(alias), 0) << c.erased << " " << alias;
-    memory().SetContents(start + c.erased, kept);
+      EXPECT_EQ(areas().AreaOfAlias(alias), 0) << alias;
+    if (holder != 0) areas().Area(holder)->Close();
+    if (c.erased != nullptr) memory().SetContents(start + c.erased, kept);
     if (c.menu_copy != nullptr) EraseFile(start + c.menu_copy);
   }
 }
