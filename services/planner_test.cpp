@@ -6,15 +6,18 @@
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 #include "services/menu_access.h"
+#include "services/menu_table.h"
 #include "services/planner_tables.h"
 #include "services/planner_window.h"
 #include "services/planner_year.h"
 #include "services/services_test_support.h"
 #include "services/table_helpers.h"
+#include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
 #include "ui/core/tmdiframe.h"
+#include "ui/core/tmenu.h"
 #include "ui/core/tmenuitem.h"
 
 namespace svc {
@@ -409,6 +412,28 @@ TEST_F(PlannerWindowTest, TheWindowOpensOnceWithItsBar) {
   vdr::test::PumpUntil([] { return PlannerWindow() == nullptr; });
   EXPECT_EQ(PlannerWindow(), nullptr);
   EXPECT_EQ(areas().AreaOfAlias(kPlannerAlias), 0);
+}
+
+// Chosen from the menu while open (its item checked), the option closes the window, as the
+// other windows of options do.
+TEST_F(PlannerWindowTest, ItsOptionChosenAgainClosesTheWindow) {
+  ClosePlannerTables();
+  qzw_CreaUsuarios(true, false);  // the supervisor, every option at "2"
+  WriteMenuTable({{0, "", "&Utilidades", ""}, {1, "PlannWin", "&Planning", "PlannWin()"}, {3, "", "", ""}}, "MenuWinE");
+  xb::Ref<ui::TMenu> menu = oMenuInit({.table = "MenuWinE"});
+  const MenuOption* option = MenuOptionAt(FindMenuOption("PlannWin"));
+  ASSERT_NE(option, nullptr);
+  ASSERT_TRUE(option->item);
+  option->item->Run();
+  ASSERT_NE(PlannerWindow(), nullptr);
+  EXPECT_TRUE(option->item->lChecked);
+  option->item->Run();
+  vdr::test::PumpUntil([] { return PlannerWindow() == nullptr; });
+  EXPECT_EQ(PlannerWindow(), nullptr);
+  EXPECT_FALSE(option->item->lChecked);
+  EXPECT_EQ(areas().AreaOfAlias(kPlannerAlias), 0);
+  EXPECT_TRUE(errors.empty());
+  menu->End();
 }
 
 TEST_F(PlannerWindowTest, ItsKeyDeletesAPlannerAfterTheQuestion) {

@@ -515,12 +515,14 @@ ui::TWBrowse* PlannerBrowse() { return PlannerWindow() != nullptr ? WindowState(
 
 void PlannWin() {
   PlannerWindowState& s = WindowState();
-  if (PlannerWindow() != nullptr) {
+  // Its option chosen again while the window is open (its item checked) closes it.
+  int position = 0;
+  const Value open_window = PlannerWindow() != nullptr ? Value(xb::ObjectRef(s.window)) : Value();
+  if (!lChkMenu(kOption, &position, open_window)) return;
+  if (PlannerWindow() != nullptr) {  // open, though its option's item is not checked
     ::BringWindowToTop(s.window->hWnd);
     return;
   }
-  int position = 0;
-  if (!lChkMenu(kOption, &position)) return;
   if ((!FileExists(DbfOf(PlannWinTable())) || !FileExists(DbfOf(ConcPlanTable()))) && !CreaPlannWin()) return;
   if (!OpenPlannerTables()) return;
 
