@@ -278,7 +278,8 @@ TEST_F(UserMaintenanceTest, Groups) {
   GoToGroup("ALM");
   EXPECT_TRUE(DeleteGroup(tables.aliases()));
   EXPECT_EQ(Titles(), (std::vector<std::string>{
-                          "Valor no aceptado: Clave duplicada", "Valor no aceptado: Clave duplicada",
+                          "Valor no aceptado: Clave duplicada",
+                          "Valor no Aceptado: El código del grupo no puede quedar vacío",
                           "Atención: El grupo Administradores no puede eliminarse",
                           "Atención: No es posible eliminar este grupo de usuarios.\n\rExisten usuarios asignados a este grupo"}));
   tables.Close();
