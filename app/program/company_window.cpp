@@ -270,7 +270,7 @@ CompanyWindow::CompanyWindow(const CompanyPictures& pictures, std::string_view c
       if (found) MarkCompany(company.record(), true);
       else xb::CallFunction("DBGOTOP");
     }
-    if (!found) data::Ui().MsgStop("Empresa " + wanted + " no encontrada", "Atención");
+    if (!found) not_found_ = wanted;
   }
 }
 
@@ -316,6 +316,7 @@ void CompanyWindow::RunAction(int action) {
 
 void CompanyWindow::Init() {
   if (ParameterMode()) {
+    if (not_found_) data::Ui().MsgStop("Empresa " + *not_found_ + " no encontrada", "Atención");
     IndexAll(browse_);
     window_->End();
     return;
