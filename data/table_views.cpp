@@ -85,7 +85,8 @@ struct OpenTable {
 struct CallerRef {
   int view = 0;
   Value ref;
-  Value previous;
+  Value previous;     // its value before the view
+  bool from_array = false;  // an element of NOPENVIEW's array (else a VIEWADD variable)
 };
 
 struct SavedPosition {
@@ -136,6 +137,11 @@ std::pair<std::string, int> NewAlias(const std::string& name) {
 
 void ReleaseAlias(int number, const std::string& base) {
   if (number > 0) State().released.emplace_back(number, base);
+}
+
+// Two by-reference values that write the same variable.
+bool SameVariable(const Value& a, const Value& b) {
+  return a.IsRef() && b.IsRef() && a.AsRefCell() != nullptr && a.AsRefCell() == b.AsRefCell();
 }
 
 void TakeVariable(Entry& e, const Value& alias_var) {
@@ -365,9 +371,12 @@ bool ViewBegin(bool quiet) {
 
 std::vector<std::string> CatalogueTags(std::string_view table) {
   if (!xb::IsFunctionRegistered("AINDEXCHAIN")) return {};
+  const std::string wanted = Upper(Trimmed(table));
+  if (wanted.empty()) return {};
   const Value list = Call("AINDEXCHAIN");
   if (!list.IsArray()) return {};
-  const std::string wanted = Upper(Trimmed(table));
+  // An entry is the table's name and its tags, comma-separated; blanks do not count.
+  std::vector<std::vector<std::string>> entries;
   for (const Value& item : list.AsArray()) {
     if (!item.IsString()) continue;
     std::string text;
@@ -381,12 +390,19 @@ std::vector<std::string> CatalogueTags(std::string_view table) {
       if (comma == std::string::npos) break;
       from = comma + 1;
     }
-    if (Upper(parts[0]) != wanted) continue;
+    entries.push_back(std::move(parts));
+  }
+  auto tags_of = [](const std::vector<std::string>& parts) {
     std::vector<std::string> tags;
     for (std::size_t i = 1; i < parts.size(); ++i)
       if (!parts[i].empty()) tags.push_back(parts[i]);
     return tags;
-  }
+  };
+  // The entry of the table's own name; else the first, in list order, that begins with it.
+  for (const auto& parts : entries)
+    if (Upper(parts[0]) == wanted) return tags_of(parts);
+  for (const auto& parts : entries)
+    if (Upper(parts[0]).starts_with(wanted)) return tags_of(parts);
   return {};
 }
 
@@ -491,7 +507,14 @@ int nOpenView(const xb::Array& alias_vars, int share_with) {
     for (std::size_t i = 0; i < alias_vars.size() && i < aliases.size(); ++i) {
       Value& var = alias_vars[i];
       if (!var.IsRef()) continue;
-      s.refs.push_back({view, var, var.Deref()});
+      // A variable that VIEWADD already took keeps the value it had before that.
+      Value before = var.Deref();
+      for (const CallerRef& r : s.refs)
+        if (r.view == view && SameVariable(r.ref, var)) {
+          before = r.previous;
+          break;
+        }
+      s.refs.push_back({view, var, before, true});
       var.AssignThrough(Value::String(aliases[i]));
     }
   }
@@ -506,17 +529,26 @@ bool RestoreView(int view, const xb::Array& alias_vars) {
   ViewState& s = State();
   if (view < 1 || !s.in_use.contains(view)) return false;
 
-  std::vector<Value> previous;
-  for (auto it = s.refs.rbegin(); it != s.refs.rend(); ++it) {
-    if (it->view != view) continue;
-    it->ref.AssignThrough(it->previous);
-  }
+  std::vector<CallerRef> refs;
   for (const CallerRef& r : s.refs)
-    if (r.view == view) previous.push_back(r.previous);
+    if (r.view == view) refs.push_back(r);
   std::erase_if(s.refs, [view](const CallerRef& r) { return r.view == view; });
+  for (auto it = refs.rbegin(); it != refs.rend(); ++it) it->ref.AssignThrough(it->previous);
   if (alias_vars) {
-    for (std::size_t i = 0; i < alias_vars.size() && i < previous.size(); ++i)
-      if (alias_vars[i].IsRef()) alias_vars[i].AssignThrough(previous[i]);
+    // Each variable given here gets its own value back: that of the same variable when the
+    // view took it, else the one at its place among NOPENVIEW's array (or, without one, among
+    // the VIEWADD variables).
+    const bool had_array = std::any_of(refs.begin(), refs.end(), [](const CallerRef& r) { return r.from_array; });
+    std::vector<Value> by_place;
+    for (const CallerRef& r : refs)
+      if (r.from_array == had_array) by_place.push_back(r.previous);
+    for (std::size_t i = 0; i < alias_vars.size(); ++i) {
+      Value& var = alias_vars[i];
+      if (!var.IsRef()) continue;
+      const auto same = std::find_if(refs.begin(), refs.end(), [&](const CallerRef& r) { return SameVariable(r.ref, var); });
+      if (same != refs.end()) var.AssignThrough(same->previous);
+      else if (i < by_place.size()) var.AssignThrough(by_place[i]);
+    }
   }
 
   std::vector<OpenTable> tables;
@@ -634,6 +666,12 @@ void RegisterTableViews() {
     return Value::Logical(RestoreView(static_cast<int>(a.Int(1)), a.Arr(2)));
   });
   xb::RegisterFunction("TMPERASE", [](Args& a) { return Value::Logical(TmpErase(a.Str(1))); });
+  // CALLINDEX(cTable): the tags the catalogue gives the table, as an array of names.
+  xb::RegisterFunction("CALLINDEX", [](Args& a) {
+    xb::Array tags = xb::Array::New();
+    for (const std::string& tag : CatalogueTags(a.Str(1))) tags.Append(Value::String(tag));
+    return Value(tags);
+  });
   xb::RegisterFunction("SETALIAS", [](Args& a) {
     SetAlias(a.Arg(1));
     return Value();

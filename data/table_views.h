@@ -55,7 +55,10 @@ std::string ViewAddTemp(const ViewTempTable& table, const xb::Value& alias_var =
 // by-reference elements of `alias_vars` receive the aliases in entry order. With
 // `share_with`, a table that view already holds (same file) is used under its alias.
 int nOpenView(const xb::Array& alias_vars = {}, int share_with = 0);
-// RESTOREVIEW: closes the view: false for a number below 1 or one that is not open.
+// RESTOREVIEW: closes the view: false for a number below 1 or one that is not open. The
+// variables the view took get their values from before it back; so does each by-reference
+// element of `alias_vars`: the value of that same variable, else that of its place among
+// NOPENVIEW's array (or the VIEWADD variables).
 bool RestoreView(int view, const xb::Array& alias_vars = {});
 // TMPERASE: closes and erases the temporary table held under `alias` (table, memo and
 // index files) and forgets it; true when its table file was erased.
@@ -63,8 +66,9 @@ bool TmpErase(std::string_view alias);
 // SETALIAS: keeps a value in the views' state.
 void SetAlias(const xb::Value& value);
 
-// The tags that the catalogue's order-bag list (AINDEXCHAIN, when registered) gives for a
-// table: those of the first entry whose name is the table's, without regard to case.
+// CALLINDEX: the tags that the catalogue's order-bag list (AINDEXCHAIN, when registered)
+// gives for a table: those of the entry whose name is the table's, else those of the first
+// entry, in list order, whose name begins with it; case and blanks do not count.
 std::vector<std::string> CatalogueTags(std::string_view table);
 
 // The first free file of a temporary table: for n = 0, 1, 2 ... erases `stem` + n + ".dbf"
@@ -77,7 +81,8 @@ bool EraseTableFiles(const std::string& stem);
 // The views' state back to its start (tests). Open tables stay open.
 void ResetTableViews();
 
-// Registers VIEWBEGIN, VIEWADD, VIEWADDTEMP, NOPENVIEW, RESTOREVIEW, TMPERASE and SETALIAS.
+// Registers VIEWBEGIN, VIEWADD, VIEWADDTEMP, NOPENVIEW, RESTOREVIEW, TMPERASE, CALLINDEX and
+// SETALIAS.
 void RegisterTableViews();
 
 }  // namespace data

@@ -146,6 +146,49 @@ TEST_F(TableViewsTest, AliasVariablesGetTheAliasesAndTheirValuesBackAtTheClose) 
   EXPECT_FALSE(X("RESTOREVIEW()").AsLogical());
 }
 
+// Both forms at once, VIEWADD's variables and NOPENVIEW's array: RESTOREVIEW's array gives
+// each of its variables its own value from before the view, whatever the caller did to it
+// meanwhile; a variable taken by both forms gets the value it had before VIEWADD.
+TEST_F(TableViewsTest, RestoreViewGivesEachVariableOfItsArrayItsOwnValue) {
+  X("cCli := 'antes'");
+  X("cArt := 7");
+  X("cA := 'a0'");
+  X("cB := 'b0'");
+  X("cX := ''");
+  ViewBegin();
+  ViewAdd({.table = "Clientes", .indexes = {"x"}}, RefTo("cCli"));
+  ViewAdd({.table = "Articulo"}, RefTo("cArt"));
+  const int view = nOpenView(xb::Array::Of({RefTo("cA"), RefTo("cB")}));
+  ASSERT_EQ(view, 1);
+  EXPECT_EQ(X("cA").AsString(), "Clientes1");
+  EXPECT_EQ(X("cB").AsString(), "Articulo1");
+  X("cA := 'cambiado'");
+  ASSERT_TRUE(RestoreView(view, xb::Array::Of({RefTo("cA"), RefTo("cB")})));
+  EXPECT_EQ(X("cA").AsString(), "a0");
+  EXPECT_EQ(X("cB").AsString(), "b0");
+  EXPECT_EQ(X("cCli").AsString(), "antes");
+  EXPECT_EQ(X("cArt").AsInt(), 7);
+
+  // One variable in both forms; a variable the view never took gets the value of its place.
+  ViewBegin();
+  ViewAdd({.table = "Clientes", .indexes = {"x"}}, RefTo("cCli"));
+  const int again = nOpenView(xb::Array::Of({RefTo("cCli")}));
+  ASSERT_GT(again, 0);
+  EXPECT_EQ(X("cCli").AsString(), "Clientes1");
+  ASSERT_TRUE(RestoreView(again, xb::Array::Of({RefTo("cCli"), RefTo("cX")})));
+  EXPECT_EQ(X("cCli").AsString(), "antes");
+  EXPECT_EQ(X("cX").AsString(), "");
+
+  ViewBegin();
+  ViewAdd({.table = "Clientes", .indexes = {"x"}});
+  const int third = nOpenView(xb::Array::Of({RefTo("cA")}));
+  ASSERT_GT(third, 0);
+  ASSERT_TRUE(RestoreView(third, xb::Array::Of({RefTo("cX")})));
+  EXPECT_EQ(X("cX").AsString(), "a0");
+  EXPECT_EQ(X("cA").AsString(), "a0");
+  EXPECT_TRUE(errors.empty());
+}
+
 // A view opens all or nothing, with one message by the cause (none when quiet).
 TEST_F(TableViewsTest, OneTableThatFailsClosesTheViewAfterItsMessage) {
   struct Case {
@@ -296,15 +339,35 @@ TEST_F(TableViewsTest, TheFolderComesFromTheLayout) {
   }
 }
 
-TEST_F(TableViewsTest, TheCatalogueGivesTheTagsOfTheTableOfThatWholeName) {
+// The catalogue's tags: those of the entry of the table's own name, else those of the first
+// entry, in list order, that begins with it; blanks and case do not count. CALLINDEX by name.
+TEST_F(TableViewsTest, TheCatalogueGivesTheTagsOfTheTable) {
   xb::RegisterFunction("AINDEXCHAIN", [](xb::Args&) {
     return Value(xb::Array::Of({Value::String("ConfKeyD  , ConfKD "), Value::String(" ConfKey, ConfKE"),
-                                Value::String("Clientes, cCodCli, cNomCli, cNifCli")}));
+                                Value::String("Clientes, cCodCli, cNomCli, cNifCli"),
+                                Value::String("Cierres,nCierres1"), Value::String("Cierreca,cCierreCa1,cCierreCa2")}));
   });
-  EXPECT_EQ(CatalogueTags("ConfKey"), std::vector<std::string>{"ConfKE"});
-  EXPECT_EQ(CatalogueTags("CONFKEYD"), std::vector<std::string>{"ConfKD"});
-  EXPECT_EQ(CatalogueTags("Clientes"), (std::vector<std::string>{"cCodCli", "cNomCli", "cNifCli"}));
-  EXPECT_TRUE(CatalogueTags("Cliente").empty());
+  struct Case {
+    const char* table;
+    std::vector<std::string> tags;
+  };
+  const Case cases[] = {
+      {"ConfKey", {"ConfKE"}},                            // its own entry, though ConfKeyD comes first
+      {"CONFKEYD", {"ConfKD"}},
+      {"Clientes", {"cCodCli", "cNomCli", "cNifCli"}},
+      {"Cliente", {"cCodCli", "cNomCli", "cNifCli"}},     // no entry of its own: the first that begins so
+      {"Cierre", {"nCierres1"}},
+      {" cierreca ", {"cCierreCa1", "cCierreCa2"}},
+      {"Articulo", {}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.table);
+    EXPECT_EQ(CatalogueTags(c.table), c.tags);
+    std::vector<std::string> by_name;
+    for (const Value& tag : X(std::string("CALLINDEX('") + c.table + "')").AsArray()) by_name.emplace_back(tag.AsString());
+    EXPECT_EQ(by_name, c.tags);
+  }
   ViewBegin();
   ViewAdd({.table = "Clientes", .from_catalogue = true});
   ViewAdd({.table = "Articulo", .indexes = {"x"}, .from_catalogue = true});  // no entry: no tags

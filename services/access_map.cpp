@@ -228,7 +228,9 @@ void AccessMapEditor::Close(std::function<bool()> propagate) {
 
 namespace {
 
-// The menu table: the one open under `alias`, else the start folder's opened for the while.
+// The menu table: the one open under `alias`, else the start folder's ("MenuWin" when
+// "MenuWinE" is not there) opened for the while. No alias when it cannot be opened: the
+// table layer has said why.
 class MenuTableFor {
  public:
   explicit MenuTableFor(const std::string& alias) {
@@ -237,9 +239,9 @@ class MenuTableFor {
       return;
     }
     std::string table = data::cPathStart() + "MenuWinE";
-    if (!FileExists(DbfOf(table))) table = data::cPathStart() + "MenuWin";
+    if (!FileExists(DbfOf(table)) && FileExists(DbfOf(data::cPathStart() + "MenuWin"))) table = data::cPathStart() + "MenuWin";
     SelectedAreaScope keep;
-    if (FileExists(DbfOf(table)) && OpenTableQuietly(table, "MenuMap", false)) {
+    if (OpenTable(table, "MenuMap", false)) {
       own_.Adopt();
       alias_ = "MenuMap";
     }
@@ -312,6 +314,9 @@ class AccessMapDialog {
 
 void MapUser(ui::TWBrowse* browse, AccessMapOf of, const UserTableAliases& aliases, const std::string& menu_alias) {
   const MenuTableFor menu(menu_alias.empty() ? std::string("MenuUsr") : menu_alias);
+  // Without the options there is no map to edit: its "all options" buttons would rewrite
+  // the whole string blind.
+  if (menu.alias().empty()) return;
   AccessMapDialog(browse, of, aliases, menu.alias()).Run();
   if (browse != nullptr && browse->hWnd != nullptr) {
     browse->Refresh(false);

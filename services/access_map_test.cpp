@@ -230,6 +230,49 @@ TEST_F(AccessMapTest, TheDialog) {
   EXPECT_TRUE(errors.empty());
 }
 
+// Without its menu table (missing, or held by another user) the editor does not open: the
+// table layer's one message says why, and the user's string stays as it was.
+TEST_F(AccessMapTest, WithoutItsMenuTableNoMapOpens) {
+  areas().Area(areas().AreaOfAlias("MenuUsr"))->Close();
+  const std::string start = kStart;
+  const std::string menu = memory().Contents(start + "MenuWinE.dbf");
+  struct Case {
+    bool held;  // else missing
+    const char* told;
+  };
+  for (const Case& c : {Case{false, "No se ha encontrado el fichero que se intentaba abrir :Menuwine.dbf."},
+                        Case{true, "Es necesario tener acceso exclusivo al fichero Menuwine.dbf."}}) {
+    SCOPED_TRACE(c.held ? "en uso" : "sin fichero");
+    log().messages.clear();
+    int holder = 0;
+    if (c.held) {
+      SelectedAreaScope keep;
+      ASSERT_TRUE(OpenTable(start + "MenuWinE", "Ocupada", true));
+      holder = areas().CurrentArea();
+    } else {
+      EraseFile(start + "MenuWinE.dbf");
+    }
+    GoTo("Usuarios", "01");
+    std::vector<std::string> dialogs;
+    {
+      DialogAnswerer answerer([&](const SeenDialog& d) {
+        dialogs.push_back(d.title);
+        return d.buttons.empty() ? 0 : d.buttons.back().id;
+      });
+      X("MapUser( , 1 )");
+      vdr::test::PumpPending();
+    }
+    EXPECT_TRUE(dialogs.empty());
+    ASSERT_EQ(log().messages.size(), 1u);
+    EXPECT_NE(log().messages[0].text.find(c.told), std::string::npos) << log().messages[0].text;
+    EXPECT_EQ(areas().AreaOfAlias("MenuMap"), 0);
+    if (holder != 0) areas().Area(holder)->Close();
+    memory().SetContents(start + "MenuWinE.dbf", menu);
+  }
+  tables.Close();
+  EXPECT_EQ(Access("01"), "00120" + std::string(250, '0'));
+}
+
 // A group's map from the group list ("P"): every option at full use, and its users follow
 // once the question is answered "Sí".
 TEST_F(AccessMapTest, AGroupsMapFromTheGroupList) {

@@ -13,7 +13,9 @@ class TWindow;
 
 namespace svc {
 
-// ACTKEYS: "+" stands for "A", "-" for "E", Enter for `default_letter`; lower-case letters
+// ACTKEYS: `key` is a typed character (a list feeds it from its key-char handler: key codes
+// would make F4 an "s" and keypad 1 an "a"). "+" stands for "A", "-" for "E", Enter for
+// `default_letter`; lower-case letters
 // count as upper case. The letter's position in `keys` picks the control at the same position
 // of `controls` (a window's controls, or an array), which is clicked when its When condition
 // allows it. True when a control was clicked.

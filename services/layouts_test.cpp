@@ -238,5 +238,72 @@ TEST_F(LayoutsTest, EditingARowInPlace) {
   EXPECT_FALSE(lEditLine({.browse = browse.get()}));  // no block: nothing to edit
 }
 
+// LEDITLINE by name with its valid block, resize block and top: the box stands where it is
+// told, in the default dialog font with its labels in the browse's font; the resize block
+// runs once it is placed; a valid block answering .F. keeps it open.
+TEST_F(LayoutsTest, EditingARowTakesItsValidResizeAndTop) {
+  auto window = Titled("Grupos", 30, 40, 420, 260);
+  window->Show();
+  auto browse = BrowseIn(*window, {40, 200, 60});
+  ui::TFont::Spec spec;
+  spec.face = "Courier New";
+  spec.height = -16;
+  browse->SetFont(ui::TFont::New(spec));
+  int valid_calls = 0, resize_calls = 0;
+  HWND resized = nullptr;
+  const Value create = ui::test::Blk([](xb::Args& a) {
+    auto field = xb::MakeRef<ui::TGet>();
+    field->New({.set_get = ui::SetGet::Of(S("001")).block, .parent = ui::WindowRef(dynamic_cast<ui::TWindow*>(a.Obj(1).get())),
+                .width = 30, .height = 16, .pixel = true});
+    return Value();
+  });
+  const Value valid = ui::test::Blk([&](xb::Args& a) {
+    EXPECT_TRUE(a.Arg(2).IsArray());  // the values, then the browse
+    EXPECT_EQ(a.Obj(3).get(), browse.get());
+    return Value::Logical(++valid_calls > 1);
+  });
+  const Value resize = ui::test::Blk([&](xb::Args& a) {
+    ++resize_calls;
+    resized = dynamic_cast<ui::TWindow*>(a.Obj(1).get())->hWnd;
+    return Value();
+  });
+  auto face = [](HWND hwnd) {
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return std::string(font.lfFaceName);
+  };
+  int step = 0;
+  RECT box{};
+  std::string box_face, label_face;
+  DialogAnswerer answerer([&](const SeenDialog& d) {
+    const int ok = d.ButtonId("Aceptar");
+    auto press = [&] { PostMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(ok, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, ok))); };
+    if (step == 0) {
+      GetWindowRect(d.hwnd, &box);
+      box_face = face(GetDlgItem(d.hwnd, ok));  // the box's own controls take its font
+      label_face = face(GetWindow(d.hwnd, GW_CHILD));
+      press();
+      step = 1;
+    } else if (step == 1 && valid_calls == 1) {
+      press();
+      step = 2;
+    }
+    return 0;
+  });
+  const Value done = xb::CallFunction(
+      "LEDITLINE", {Value(xb::ObjectRef(browse)), Value(xb::Array::Of({S("001")})), create, Value(), valid, resize,
+                    Value(xb::Array::Of({S("Código")})), Value::Integer(40)});
+  EXPECT_TRUE(done.AsLogical());
+  EXPECT_EQ(valid_calls, 2);
+  EXPECT_EQ(resize_calls, 1);
+  EXPECT_NE(resized, nullptr);
+  POINT given{0, 40};
+  ClientToScreen(browse->hWnd, &given);
+  EXPECT_EQ(box.top, given.y);
+  EXPECT_EQ(box_face, data::cFontName());
+  EXPECT_EQ(label_face, "Courier New");
+  EXPECT_TRUE(errors.empty());
+}
+
 }  // namespace
 }  // namespace svc

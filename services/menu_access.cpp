@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "data/data_ui.h"
@@ -121,24 +122,32 @@ int qz_nAcceso(int field) {
   return State().access_field;
 }
 
+namespace {
+
+// One table of kMenuEntries entries (more when the menu table reaches past them), the
+// entries without option given `empty`.
+template <typename Of>
+xb::Array MenuTableOf(Of of, const Value& empty) {
+  const std::vector<MenuOption>& options = State().options;
+  xb::Array table = xb::Array::New();
+  for (std::size_t i = 0; i < std::max(kMenuEntries, options.size()); ++i)
+    table.Append(i < options.size() ? of(options[i]) : empty);
+  return table;
+}
+
+}  // namespace
+
 xb::Array aGetMenu() {
-  xb::Array items = xb::Array::New();
-  for (const MenuOption& option : State().options)
-    items.Append(option.item ? Value(xb::ObjectRef(option.item)) : Value());
-  return items;
+  return MenuTableOf([](const MenuOption& o) { return o.item ? Value(xb::ObjectRef(o.item)) : Value(); }, Value());
 }
 
 xb::Array aMnuNames() {
-  xb::Array names = xb::Array::New();
-  for (const MenuOption& option : State().options) names.Append(Value::String(option.name));
-  return names;
+  return MenuTableOf([](const MenuOption& o) { return Value::String(o.name); }, Value::String(""));
 }
 
 xb::Array aMnuReado() {
-  xb::Array levels = xb::Array::New();
-  for (const MenuOption& option : State().options)
-    levels.Append(Value::String(option.level ? std::string(1, option.level) : std::string()));
-  return levels;
+  return MenuTableOf([](const MenuOption& o) { return Value::String(o.level ? std::string(1, o.level) : std::string()); },
+                     Value::String(""));
 }
 
 xb::Ref<ui::TMenu> oGetMenu() { return State().menu; }

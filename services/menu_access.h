@@ -8,6 +8,7 @@
 // fixed size.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -60,8 +61,13 @@ bool lFreeMenu();
 int qz_nAcceso();
 int qz_nAcceso(int field);
 
-// AGETMENU, AMNUNAMES, AMNUREADO, OGETMENU: the tables as arrays (NIL, "" and "" where a
-// record is no option) and the menu itself.
+// The menu tables hold an entry for each record of the menu table up to 255, the window
+// menu's fixed items after the last record.
+inline constexpr std::size_t kMenuEntries = 255;
+
+// AGETMENU, AMNUNAMES, AMNUREADO, OGETMENU: the tables as arrays of kMenuEntries entries
+// (more only when the menu table holds more records), NIL, "" and "" where a record is no
+// option; and the menu itself.
 xb::Array aGetMenu();
 xb::Array aMnuNames();
 xb::Array aMnuReado();

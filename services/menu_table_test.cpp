@@ -112,13 +112,18 @@ TEST_F(MenuTableTest, BuildsTheBarFromTheTable) {
   EXPECT_EQ(cAccesoMenu("NoExiste"), "0");
   EXPECT_EQ(cAccesoMenu(""), "0");
   EXPECT_EQ(X("CACCESOMENU('ReIndex')").AsString(), "2");
-  // The tables by record number; the fixed items after the last record.
-  EXPECT_EQ(aMnuNames().size(), 16u + 7u);
+  // The tables of 255 entries by record number; the fixed items after the last record.
+  for (const char* length : {"Len( AGETMENU() )", "Len( AMNUNAMES() )", "Len( AMNUREADO() )"}) EXPECT_EQ(X(length).AsInt(), 255) << length;
   EXPECT_EQ(aMnuNames()[9].AsString(), "ReIndex");
   EXPECT_EQ(aMnuReado()[10].AsString(), "1");
   EXPECT_TRUE(aGetMenu()[10].IsNil());  // kind 9: no item
+  EXPECT_FALSE(aGetMenu()[9].IsNil());
   EXPECT_EQ(aMnuNames()[16].AsString(), "Mosaico Vertical");
   EXPECT_EQ(aMnuNames()[22].AsString(), "Cerrar todas");
+  EXPECT_EQ(aMnuReado()[22].AsString(), "2");
+  EXPECT_EQ(X("AMNUNAMES()[ 255 ]").AsString(), "");  // past them: no option
+  EXPECT_EQ(X("AMNUREADO()[ 24 ]").AsString(), "");
+  EXPECT_TRUE(X("AGETMENU()[ 200 ]").IsNil());
 
   // The compiled actions run when the items are chosen.
   ItemOf(ficheros, "&Clientes")->Run();
@@ -159,7 +164,7 @@ TEST_F(MenuTableTest, TablesOfAnyShapeBuild) {
   EXPECT_TRUE(ItemOf(grande, "Op255")->lActive);
   EXPECT_FALSE(ItemOf(grande, "Op256")->lActive);
   EXPECT_TRUE(ItemOf(grande, "Libre")->lActive);
-  EXPECT_EQ(aMnuNames().size(), 303u);
+  EXPECT_EQ(aMnuNames().size(), 303u);  // past the 255 entries: the tables grow with it
   EXPECT_TRUE(errors.empty());
 
   // The broken action says so when chosen; the others still run.

@@ -144,8 +144,7 @@ LRESULT Qzcc_SendHwnd(bool reset) {
 LRESULT Qzcc_AppClosed() { return NotifyAppClosed(::GetCurrentProcessId(), QzccHwnd(), AppHwnd()); }
 
 LRESULT QzccWebBrowse(std::string_view address, bool new_window) {
-  if (address.empty()) return 0;
-  return WebExplore(address, new_window, QzccHwnd(), AppHwnd());
+  return WebExplore(address.empty() ? kDefaultWebAddress : address, new_window, QzccHwnd(), AppHwnd());
 }
 
 LRESULT QzccRegType(std::string_view path) { return RegExec(path, QzccHwnd(), AppHwnd()); }

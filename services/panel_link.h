@@ -49,8 +49,10 @@ panel::Reply mReadInfo(LPARAM lparam);
 LRESULT Qzcc_SendHwnd(bool reset = false);
 // QZCC_APPCLOSED: tells the panel the process has closed.
 LRESULT Qzcc_AppClosed();
-// QZCCWEBBROWSE: opens the address in the panel's browser; nothing without an address.
-LRESULT QzccWebBrowse(std::string_view address, bool new_window = false);
+// The address QZCCWEBBROWSE opens when given none: the maker's site.
+inline constexpr std::string_view kDefaultWebAddress = "http://www.qzvendaro.es/";
+// QZCCWEBBROWSE: opens the address (the maker's site when empty) in the panel's browser.
+LRESULT QzccWebBrowse(std::string_view address = {}, bool new_window = false);
 // QZCCREGTYPE: opens the document with the program registered for its type.
 LRESULT QzccRegType(std::string_view path);
 // INITQZCC: both spools made, the main window announced.

@@ -97,6 +97,8 @@ TEST_F(PanelLinkTest, EverySenderDeliversItsRecordByteForByte) {
       {"WEBEXPLORE( 'http://www.ejemplo.es/ayuda', .T., hPanel, hProg )", 1002,
        Bytes(516).Text(0, "http://www.ejemplo.es/ayuda").Int(512, 1).data},
       {"WEBEXPLORE( cLargo, .F., hPanel, hProg )", 1002, Bytes(516).Text(0, long_text.substr(0, 511)).data},
+      {"QZCCWEBBROWSE()", 1002, Bytes(516).Text(0, std::string(kDefaultWebAddress)).data},  // the maker's site
+      {"QZCCWEBBROWSE( 'http://www.ejemplo.es/', .T. )", 1002, Bytes(516).Text(0, "http://www.ejemplo.es/").Int(512, 1).data},
       {"EXECINSTANCE( 12, 'C:\\BIN\\Copia.exe', QZCC_ESCAPE( 'a b1' ), 'C:\\BIN', .T., .F., 1003, hPanel, hProg )",
        1003,
        Bytes(1036).Int(0, 12).Text(4, "C:\\BIN\\Copia.exe").Text(260, "a%20b%31").Text(772, "C:\\BIN").Int(1028, 1)

@@ -6,15 +6,18 @@
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 #include "services/menu_access.h"
+#include "services/menu_table.h"
 #include "services/planner_tables.h"
 #include "services/planner_window.h"
 #include "services/planner_year.h"
 #include "services/services_test_support.h"
 #include "services/table_helpers.h"
+#include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
 #include "ui/core/tmdiframe.h"
+#include "ui/core/tmenu.h"
 #include "ui/core/tmenuitem.h"
 
 namespace svc {
@@ -323,6 +326,46 @@ TEST_F(PlannerWindowTest, TheDialogPaintsClicksAndRangesAndSaves) {
   EXPECT_EQ(saved.months, expected);
 }
 
+// A planner added without a title, or with the year 0, is refused with a message that says
+// which is missing; the dialog stays open and nothing is written.
+TEST_F(PlannerWindowTest, AddingSaysWhatIsMissing) {
+  std::vector<std::string> told;
+  int step = 0;
+  vdr::test::DialogAnswerer answerer([&](const vdr::test::SeenDialog& d) -> int {
+    PlannerDialog* planner = OpenPlannerDialog();
+    if (planner == nullptr || d.hwnd != planner->hwnd()) {
+      if (d.buttons.empty()) return 0;  // the notice shown while the calendar is drawn
+      told.push_back(d.title + ": " + d.AllText());
+      return d.buttons.front().id;
+    }
+    if (!IsWindowEnabled(d.hwnd) || static_cast<int>(told.size()) < step) return 0;
+    auto press = [&](int id) {
+      PostMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, id)));
+    };
+    switch (step++) {
+      case 0: press(550); break;  // no title
+      case 1: {
+        HWND title = GetDlgItem(d.hwnd, 103);
+        SetFocus(title);
+        for (char c : std::string("Tienda")) SendMessageA(title, WM_CHAR, static_cast<unsigned char>(c), 0);
+        HWND year = GetDlgItem(d.hwnd, 102);
+        SetFocus(year);
+        SendMessageA(year, WM_KEYDOWN, VK_HOME, 0);
+        for (char c : std::string("0000")) SendMessageA(year, WM_CHAR, static_cast<unsigned char>(c), 0);
+        press(550);
+        break;
+      }
+      default: return 551;
+    }
+    return 0;
+  });
+  PlannerDialog dialog(PlannerMode::kAdd, true);
+  EXPECT_FALSE(dialog.Run());
+  EXPECT_EQ(told, (std::vector<std::string>{"Valor no Aceptado: El título del planning no puede quedar vacío",
+                                            "Valor no Aceptado: El año del planning no puede quedar vacío"}));
+  EXPECT_TRUE(Records(StartFile("PlannWin")).empty());
+}
+
 TEST_F(PlannerWindowTest, ViewModeMarksNothingAndCannotSave) {
   ASSERT_TRUE(AddPlanner({"Almacén", 2022, pl::NewYear(2022)}));
   ASSERT_TRUE(FindPlanner("almacén", false));
@@ -371,6 +414,28 @@ TEST_F(PlannerWindowTest, TheWindowOpensOnceWithItsBar) {
   EXPECT_EQ(areas().AreaOfAlias(kPlannerAlias), 0);
 }
 
+// Chosen from the menu while open (its item checked), the option closes the window, as the
+// other windows of options do.
+TEST_F(PlannerWindowTest, ItsOptionChosenAgainClosesTheWindow) {
+  ClosePlannerTables();
+  qzw_CreaUsuarios(true, false);  // the supervisor, every option at "2"
+  WriteMenuTable({{0, "", "&Utilidades", ""}, {1, "PlannWin", "&Planning", "PlannWin()"}, {3, "", "", ""}}, "MenuWinE");
+  xb::Ref<ui::TMenu> menu = oMenuInit({.table = "MenuWinE"});
+  const MenuOption* option = MenuOptionAt(FindMenuOption("PlannWin"));
+  ASSERT_NE(option, nullptr);
+  ASSERT_TRUE(option->item);
+  option->item->Run();
+  ASSERT_NE(PlannerWindow(), nullptr);
+  EXPECT_TRUE(option->item->lChecked);
+  option->item->Run();
+  vdr::test::PumpUntil([] { return PlannerWindow() == nullptr; });
+  EXPECT_EQ(PlannerWindow(), nullptr);
+  EXPECT_FALSE(option->item->lChecked);
+  EXPECT_EQ(areas().AreaOfAlias(kPlannerAlias), 0);
+  EXPECT_TRUE(errors.empty());
+  menu->End();
+}
+
 TEST_F(PlannerWindowTest, ItsKeyDeletesAPlannerAfterTheQuestion) {
   ASSERT_TRUE(AddPlanner({"Almacén", 2022, pl::NewYear(2022)}));
   ASSERT_TRUE(AddPlanner({"Tienda", 2023, pl::NewYear(2023)}));
@@ -386,7 +451,7 @@ TEST_F(PlannerWindowTest, ItsKeyDeletesAPlannerAfterTheQuestion) {
   ASSERT_NE(PlannerBrowse(), nullptr);
   HWND browse = PlannerBrowse()->hWnd;
   ASSERT_NE(browse, nullptr);
-  SendMessageA(browse, WM_KEYDOWN, 'E', 0);
+  SendMessageA(browse, WM_CHAR, 'e', 0);
   vdr::test::PumpPending();
   EXPECT_EQ(asked.size(), 1u);
   EXPECT_TRUE(errors.empty());
@@ -395,6 +460,25 @@ TEST_F(PlannerWindowTest, ItsKeyDeletesAPlannerAfterTheQuestion) {
   const auto left = Records(StartFile("PlannWin"));
   ASSERT_EQ(left.size(), 1u);
   EXPECT_EQ(std::string(xb::AllTrim(left[0][0].second.AsString())), "Tienda");
+}
+
+// Keys pressed on the list as a person presses them: each clicks the button of the character
+// it types, or none.
+TEST_F(PlannerWindowTest, KeysPressedOnTheListClickTheButtonOfTheirCharacter) {
+  ClosePlannerTables();
+  PlannWin();
+  ASSERT_NE(PlannerWindow(), nullptr);
+  auto* bar = dynamic_cast<ui::TWindow*>(PlannerWindow()->oBar.get());
+  ASSERT_NE(bar, nullptr);
+  const std::shared_ptr<std::string> clicked = testing::RecordClicks(bar->aControls);
+  for (const testing::HotKeyCase& c : testing::HotKeyCases()) {
+    clicked->clear();
+    testing::PressOn(PlannerBrowse()->hWnd, c.keys);
+    EXPECT_EQ(*clicked, c.letter ? std::string(1, c.letter) : std::string()) << c.name;
+  }
+  EXPECT_NE(PlannerWindow(), nullptr);
+  PlannerWindow()->End();
+  vdr::test::PumpUntil([] { return PlannerWindow() == nullptr; });
 }
 
 }  // namespace

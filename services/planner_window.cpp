@@ -4,6 +4,7 @@
 #include <map>
 
 #include "data/data_ui.h"
+#include "data/field_checks.h"
 #include "data/program_settings.h"
 #include "data/record_helpers.h"
 #include "data/table_access.h"
@@ -138,8 +139,9 @@ void PlannerDialog::MakeControls() {
                             .parent = dialog_,
                             .picture = "9999",
                             .valid = Value(xb::Block::Native([this](Args&) {
+                              // A year left at 0 is refused when saving, which says so.
                               const int year = static_cast<int>(year_value_.Get().AsInt());
-                              if (year < 1 || year > 9999) return Value::Logical(false);
+                              if (year < 1 || year > 9999) return Value::Logical(true);
                               if (year != year_) {
                                 LoadYear(year);
                                 Draw();
@@ -215,8 +217,12 @@ bool PlannerDialog::Save() {
     year_get_->Assign();
     const std::string title(xb::AllTrim(title_value_.Get().AsString()));
     const int year = static_cast<int>(year_value_.Get().AsInt());
-    if (title.empty() || year < 1) {
-      data::Ui().MsgStop("Clave duplicada", "Valor no aceptado");
+    if (!data::lNotEmpty(Value::String(title), "El título del planning no puede quedar vacío")) {
+      title_get_->SetFocus();
+      return false;
+    }
+    if (!data::lNotEmpty(Value::Integer(year < 1 ? 0 : year), "El año del planning no puede quedar vacío")) {
+      year_get_->SetFocus();
       return false;
     }
     if (year != year_) LoadYear(year);
@@ -509,12 +515,14 @@ ui::TWBrowse* PlannerBrowse() { return PlannerWindow() != nullptr ? WindowState(
 
 void PlannWin() {
   PlannerWindowState& s = WindowState();
-  if (PlannerWindow() != nullptr) {
+  // Its option chosen again while the window is open (its item checked) closes it.
+  int position = 0;
+  const Value open_window = PlannerWindow() != nullptr ? Value(xb::ObjectRef(s.window)) : Value();
+  if (!lChkMenu(kOption, &position, open_window)) return;
+  if (PlannerWindow() != nullptr) {  // open, though its option's item is not checked
     ::BringWindowToTop(s.window->hWnd);
     return;
   }
-  int position = 0;
-  if (!lChkMenu(kOption, &position)) return;
   if ((!FileExists(DbfOf(PlannWinTable())) || !FileExists(DbfOf(ConcPlanTable()))) && !CreaPlannWin()) return;
   if (!OpenPlannerTables()) return;
 
@@ -555,9 +563,10 @@ void PlannWin() {
     return Value();
   }));
   s.browse = ConfBrwNew(browse_params);
-  s.browse->bKeyDown = Value(xb::Block::Native([](Args& a) {
+  // Typed characters, not key codes: F4 or Insert must not pass for a letter.
+  s.browse->bKeyChar = Value(xb::Block::Native([](Args& a) {
     const bool clicked = ActKeys(static_cast<int>(a.Int(1)), Value(xb::ObjectRef(WindowState().bar)), kHotKeys, "M");
-    return clicked ? Value::Logical(true) : Value();
+    return clicked ? Value::Integer(0) : Value();
   }));
   SetBrowse(*s.window, *s.browse, s.bar.get(), {});
   s.window->bResized = Value(xb::Block::Native([](Args&) {

@@ -15,6 +15,8 @@
 #include "tests/support/pump.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
+#include "ui/controls/tbtnbmp.h"
+#include "ui/controls/tbutton.h"
 
 namespace svc::testing {
 
@@ -207,6 +209,63 @@ std::string RecText(const Rec& rec) {
   std::string text;
   for (const auto& [name, value] : rec) text += name + "=" + std::string(value.AsString()) + " ";
   return text;
+}
+
+const std::vector<HotKeyCase>& HotKeyCases() {
+  static const std::vector<HotKeyCase> cases = {
+      {"+ del teclado numérico", {VK_ADD}, 'A'},
+      {"-", {VK_OEM_MINUS}, 'E'},
+      {"- del teclado numérico", {VK_SUBTRACT}, 'E'},
+      {"f", {'F'}, 'F'},
+      {"F mayúscula", {VK_SHIFT, 'F'}, 'F'},
+      {"Intro", {VK_RETURN}, 'M'},
+      {"Insert", {VK_INSERT}, '\0'},
+      {"F4", {VK_F4}, '\0'},
+      {"F5", {VK_F5}, '\0'},
+      {"1 del teclado numérico", {VK_NUMPAD1}, '\0'},
+      {"q, sin botón", {'Q'}, '\0'},
+  };
+  return cases;
+}
+
+std::shared_ptr<std::string> RecordClicks(const std::vector<ui::WindowRef>& controls) {
+  auto record = std::make_shared<std::string>();
+  for (const ui::WindowRef& control : controls) {
+    const Value& tip = control->cToolTip;
+    if (!tip.IsString() || tip.AsString().size() < 3 || tip.AsString()[0] != '(') continue;
+    const char letter = tip.AsString()[1];
+    const Value recorder(xb::Block::Native([record, letter](xb::Args&) {
+      *record += letter;
+      return Value();
+    }));
+    if (auto* bar_button = dynamic_cast<ui::TBtnBmp*>(control.get())) bar_button->bAction = recorder;
+    else if (auto* button = dynamic_cast<ui::TButton*>(control.get())) button->bAction = recorder;
+  }
+  return record;
+}
+
+void PressOn(HWND focus, const std::vector<WORD>& keys) {
+  ::SetForegroundWindow(::GetAncestor(focus, GA_ROOT));
+  ::SetFocus(focus);
+  vdr::test::PumpPending();
+  std::vector<INPUT> input;
+  for (WORD key : keys) {
+    INPUT i = {};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = key;
+    input.push_back(i);
+  }
+  for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+    INPUT i = {};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = *it;
+    i.ki.dwFlags = KEYEVENTF_KEYUP;
+    input.push_back(i);
+  }
+  ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+  // The key's messages, and the character that translating them posts.
+  vdr::test::PumpUntil([] { return (::GetQueueStatus(QS_INPUT | QS_POSTMESSAGE) & 0xFFFF0000u) == 0; }, 1000);
+  vdr::test::PumpPending();
 }
 
 }  // namespace svc::testing

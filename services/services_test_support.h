@@ -121,4 +121,22 @@ class ServicesTest : public ui::test::FrameworkTest {
 // Field name = value pairs in a table's field order.
 std::string RecText(const Rec& rec);
 
+// A key as a person presses it on a list whose buttons answer hot keys, and the letter of
+// the button it must click ('\0': none). Typed characters count, not key codes: keypad "1"
+// is no "A", Insert no "-", F4 no "S".
+struct HotKeyCase {
+  const char* name;
+  std::vector<WORD> keys;  // pressed together, through the system's input
+  char letter;
+};
+const std::vector<HotKeyCase>& HotKeyCases();
+
+// Each button of `controls` (bar buttons, push buttons) with a tool tip "(X)..." records
+// its letter X when clicked, in place of its action. The record lives with the buttons.
+std::shared_ptr<std::string> RecordClicks(const std::vector<ui::WindowRef>& controls);
+
+// Presses `keys` through the system's input on `focus`, its top-level window brought to the
+// foreground first, and handles the messages they make.
+void PressOn(HWND focus, const std::vector<WORD>& keys);
+
 }  // namespace svc::testing

@@ -250,7 +250,8 @@ class GroupDialog {
                 return Value();
               })),
               .alias = alias});
-    browse_->bKeyDown = Value(xb::Block::Native([this](Args& a) {
+    // Typed characters, not key codes: F4 or Insert must not pass for a letter.
+    browse_->bKeyChar = Value(xb::Block::Native([this](Args& a) {
       const int key = static_cast<int>(a.Int(1));
       return ActKeys(key, Buttons(), keys_, params_.pick ? "S" : "M") ? Value::Integer(0) : Value();
     }));
@@ -298,16 +299,23 @@ class GroupDialog {
                                                        : std::string(groups->GetField(groups->FieldPos("CODIGO")).AsString())));
     ui::SetGet description = ui::SetGet::Of(
         add ? Value::String(std::string(25, ' ')) : groups->GetField(groups->FieldPos("DESCRIPC")));
+    xb::Ref<ui::TGet> code_field;
     const bool done = lEditLine({.browse = browse_.get(),
                                  .labels = {"Código", "Descripción"},
                                  .caption = {},
                                  .create = [&](ui::TDialog& box) {
-                                   auto code_field = xb::MakeRef<ui::TGet>();
+                                   code_field = xb::MakeRef<ui::TGet>();
                                    code_field->New({.set_get = code.block, .parent = ui::WindowRef(&box), .width = 40,
                                                     .height = 16, .picture = "@!", .pixel = true, .read_only = !add});
                                    auto text_field = xb::MakeRef<ui::TGet>();
                                    text_field->New({.set_get = description.block, .parent = ui::WindowRef(&box),
                                                     .width = 200, .height = 16, .pixel = true});
+                                 },
+                                 // A code refused keeps the row open with what was typed.
+                                 .valid = [&](ui::TDialog&) {
+                                   if (!add) return true;
+                                   code_field->Assign();
+                                   return NewGroupCodeAccepted(params_.aliases, code.Get().AsString());
                                  }});
     bool saved = false;
     if (done) {

@@ -14,6 +14,7 @@
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
 #include "ui/controls/twbrowse.h"
+#include "ui/core/window_table.h"
 
 namespace svc {
 namespace {
@@ -252,12 +253,12 @@ TEST_F(UserDialogsTest, MaintainingGroups) {
           step = 1;
           SetFocus(browse);
           SendMessageA(browse, WM_KEYDOWN, VK_HOME, 0);
-          PostMessageA(browse, WM_KEYDOWN, 'E', 0);  // the administrators cannot go
+          PostMessageA(browse, WM_CHAR, '-', 0);  // the administrators cannot go
           break;
         case 1:
           if (log().messages.empty()) break;
           step = 2;
-          PostMessageA(browse, WM_KEYDOWN, 'A', 0);
+          PostMessageA(browse, WM_CHAR, 'a', 0);
           break;
         case 2:
           if (seen.empty()) break;
@@ -288,6 +289,81 @@ TEST_F(UserDialogsTest, MaintainingGroups) {
   EXPECT_EQ(FieldOf(GrpUserTable(), "CODIGO", "DIR", "ACCESOS1").AsString(), kNone);
   // Its layout was saved under the dialog's title.
   EXPECT_TRUE(FileExists(DbfOf(std::string(kStart) + "CnfBrw00")));
+}
+
+// A new group's code that is taken, or empty, is refused while its row is still open: what
+// was typed stays, and a free code then saves it.
+TEST_F(UserDialogsTest, ARefusedGroupCodeKeepsTheRowOpen) {
+  int step = 0;
+  HWND row = nullptr;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (!IsWindowEnabled(d.hwnd)) return 0;
+    if (d.title == " Grupos de usuarios") {
+      if (step == 0) {
+        step = 1;
+        PostMessageA(GetDlgItem(d.hwnd, 110), WM_CHAR, 'a', 0);
+      } else if (step >= 2 && !IsWindow(row)) {
+        return IDCANCEL;  // the row closed: saved, or (wrongly) refused and lost
+      }
+      return 0;
+    }
+    HWND code = GetNextDlgTabItem(d.hwnd, nullptr, FALSE);
+    auto accept = [&] { PostMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(d.ButtonId("Aceptar"), BN_CLICKED),
+                                     reinterpret_cast<LPARAM>(GetDlgItem(d.hwnd, d.ButtonId("Aceptar")))); };
+    switch (step) {
+      case 1:  // a code taken
+        row = d.hwnd;
+        Type(d.hwnd, GetDlgCtrlID(code), "ven");
+        Type(d.hwnd, GetDlgCtrlID(GetNextDlgTabItem(d.hwnd, code, FALSE)), "Dirección");
+        accept();
+        step = 2;
+        break;
+      case 2:  // refused: the same row, still open; a free code
+        if (log().messages.empty()) break;
+        EXPECT_EQ(d.hwnd, row);
+        Type(d.hwnd, GetDlgCtrlID(code), "dir", true);
+        accept();
+        step = 3;
+        break;
+      case 3:
+        break;
+    }
+    return 0;
+  });
+  GroupDialogParams params;
+  params.aliases = tables.aliases();
+  EXPECT_EQ(GrpUser(params), std::nullopt);
+  EXPECT_EQ(step, 3);
+  ASSERT_EQ(log().messages.size(), 1u);
+  EXPECT_EQ(log().messages[0].title + ": " + log().messages[0].text, "Valor no aceptado: Clave duplicada");
+  tables.Close();
+  EXPECT_EQ(std::string(xb::RTrim(FieldOf(GrpUserTable(), "CODIGO", "DIR", "DESCRIPC").AsString())), "Dirección");
+  EXPECT_EQ(std::string(xb::RTrim(FieldOf(GrpUserTable(), "CODIGO", "VEN", "DESCRIPC").AsString())), "Ventas");
+}
+
+// Keys pressed on the list of groups as a person presses them: each clicks the button of the
+// character it types, or none.
+TEST_F(UserDialogsTest, KeysPressedOnTheGroupsClickTheButtonOfTheirCharacter) {
+  bool busy = false, done = false;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (d.title != " Grupos de usuarios" || busy || done) return 0;
+    busy = true;  // the keys' messages are handled in here, this answerer's timer among them
+    const ui::WindowRef dialog = ui::OWndFromHwnd(d.hwnd);
+    const std::shared_ptr<std::string> clicked = testing::RecordClicks(dialog->aControls);
+    for (const testing::HotKeyCase& c : testing::HotKeyCases()) {
+      clicked->clear();
+      testing::PressOn(GetDlgItem(d.hwnd, 110), c.keys);
+      EXPECT_EQ(*clicked, c.letter ? std::string(1, c.letter) : std::string()) << c.name;
+    }
+    EXPECT_TRUE(IsWindow(d.hwnd));
+    busy = false;
+    done = true;
+    return IDCANCEL;
+  });
+  GroupDialogParams params;
+  params.aliases = tables.aliases();
+  EXPECT_EQ(GrpUser(params), std::nullopt);
+  EXPECT_TRUE(done);
 }
 
 }  // namespace

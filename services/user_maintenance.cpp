@@ -3,6 +3,7 @@
 #include <array>
 
 #include "data/data_ui.h"
+#include "data/field_checks.h"
 #include "data/program_settings.h"
 #include "data/record_helpers.h"
 #include "data/table_access.h"
@@ -314,12 +315,19 @@ bool ConfigUser(const UserTableAliases& aliases, bool just_added) {
   return true;
 }
 
-bool InsertGroup(const UserTableAliases& aliases, std::string_view code, std::string_view description) {
+bool NewGroupCodeAccepted(const UserTableAliases& aliases, std::string_view code) {
   const std::string key = UpperTrim(code);
-  if (key.empty() || FindGroup(aliases, key)) {
+  if (!data::lNotEmpty(Value::String(key), "El código del grupo no puede quedar vacío")) return false;
+  if (FindGroup(aliases, key)) {
     data::Ui().MsgStop("Clave duplicada", "Valor no aceptado");
     return false;
   }
+  return true;
+}
+
+bool InsertGroup(const UserTableAliases& aliases, std::string_view code, std::string_view description) {
+  if (!NewGroupCodeAccepted(aliases, code)) return false;
+  const std::string key = UpperTrim(code);
   SelectedAreaScope keep;
   if (!SelectAlias(aliases.groups) || !data::lNetRecAdd()) return false;
   PutField("CODIGO", Value::String(key));

@@ -94,9 +94,12 @@ bool DelUser(const UserTableAliases& aliases, const xb::Value& browse = {});
 // the held record is read again. False when there is no configuration table or record.
 bool ConfigUser(const UserTableAliases& aliases, bool just_added = false);
 
-// Appends a group with no access at all (four strings of "0"). False ("Clave duplicada") when
-// the code is empty or taken. The group table stays on the new record.
+// Appends a group with no access at all (four strings of "0"). False, after the message of
+// NewGroupCodeAccepted, when the code is empty or taken. The group table stays on the new
+// record.
 bool InsertGroup(const UserTableAliases& aliases, std::string_view code, std::string_view description);
+// Whether a new group may take `code`: not empty and no group's yet; else a message says which.
+bool NewGroupCodeAccepted(const UserTableAliases& aliases, std::string_view code);
 // Rewrites the current group's description under a lock.
 bool UpdateGroup(const UserTableAliases& aliases, std::string_view description);
 // Deletes the current group after the confirmation, unless it is the administrators' or

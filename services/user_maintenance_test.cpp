@@ -71,13 +71,13 @@ TEST_F(UserMaintenanceTest, AddingUsers) {
   ASSERT_TRUE(tables.Open());
   std::optional<UserForm> form = UserFormFor(tables.aliases(), UserMode::kAdd);
   ASSERT_TRUE(form);
-  EXPECT_EQ(form->code, "02");  // the first free code
+  EXPECT_EQ(form->code, "04");  // the code after the last one
   EXPECT_EQ(form->name, std::string(25, ' '));
   form->name = "Pedro";
   form->password = "clave";
   form->group = "ven";
   ASSERT_TRUE(InsertUser(tables.aliases(), *form));
-  ASSERT_TRUE(InsertUser(tables.aliases(), {"04", "Sin grupo", "x", "NOP"}));
+  ASSERT_TRUE(InsertUser(tables.aliases(), {"02", "Sin grupo", "x", "NOP"}));
   EXPECT_FALSE(InsertUser(tables.aliases(), {"05", "   ", "x", ""}));
   EXPECT_FALSE(InsertUser(tables.aliases(), {"03", "Otra Eva", "x", ""}));
   EXPECT_EQ(Titles(), (std::vector<std::string>{"Atención: El nombre del usuario no puede quedar en blanco",
@@ -85,17 +85,17 @@ TEST_F(UserMaintenanceTest, AddingUsers) {
   EXPECT_EQ(nLineStyle(), 2);
   tables.Close();
 
-  EXPECT_EQ(Text(User("02", "CNOMBRE")), "Pedro");
-  EXPECT_EQ(User("02", "CCLAVE").AsString().size(), 10u);
-  EXPECT_EQ(cDesencripta(std::string(User("02", "CCLAVE").AsString())), "clave    ");
-  EXPECT_TRUE(User("02", "LLOGO").AsLogical());
-  EXPECT_FALSE(User("02", "LACTIVO").AsLogical());
-  EXPECT_EQ(User("02", "GRUPO").AsString(), "VEN");
-  EXPECT_EQ(User("02", "ACCESOS1").AsString(), std::string(255, '1'));
-  EXPECT_EQ(User("02", "ACCESOS2").AsString(), kAll);
-  EXPECT_EQ(User("02", "ACCESOS3").AsString(), kNone);
-  EXPECT_EQ(User("04", "GRUPO").AsString(), "   ");
-  for (const char* field : {"ACCESOS1", "ACCESOS2", "ACCESOS3", "ACCESOS4"}) EXPECT_EQ(User("04", field).AsString(), kNone);
+  EXPECT_EQ(Text(User("04", "CNOMBRE")), "Pedro");
+  EXPECT_EQ(User("04", "CCLAVE").AsString().size(), 10u);
+  EXPECT_EQ(cDesencripta(std::string(User("04", "CCLAVE").AsString())), "clave    ");
+  EXPECT_TRUE(User("04", "LLOGO").AsLogical());
+  EXPECT_FALSE(User("04", "LACTIVO").AsLogical());
+  EXPECT_EQ(User("04", "GRUPO").AsString(), "VEN");
+  EXPECT_EQ(User("04", "ACCESOS1").AsString(), std::string(255, '1'));
+  EXPECT_EQ(User("04", "ACCESOS2").AsString(), kAll);
+  EXPECT_EQ(User("04", "ACCESOS3").AsString(), kNone);
+  EXPECT_EQ(User("02", "GRUPO").AsString(), "   ");
+  for (const char* field : {"ACCESOS1", "ACCESOS2", "ACCESOS3", "ACCESOS4"}) EXPECT_EQ(User("02", field).AsString(), kNone);
   for (const char* code : {"02", "04"}) {
     EXPECT_EQ(FieldOf(ColorWTable(), "CCODIGO", code, "LINESTYLE").AsInt(), 5) << code;
     EXPECT_EQ(FieldOf(ConfigTable(), "CCODIGO", code, "CCODIGO").AsString(), code);
@@ -278,7 +278,8 @@ TEST_F(UserMaintenanceTest, Groups) {
   GoToGroup("ALM");
   EXPECT_TRUE(DeleteGroup(tables.aliases()));
   EXPECT_EQ(Titles(), (std::vector<std::string>{
-                          "Valor no aceptado: Clave duplicada", "Valor no aceptado: Clave duplicada",
+                          "Valor no aceptado: Clave duplicada",
+                          "Valor no Aceptado: El código del grupo no puede quedar vacío",
                           "Atención: El grupo Administradores no puede eliminarse",
                           "Atención: No es posible eliminar este grupo de usuarios.\n\rExisten usuarios asignados a este grupo"}));
   tables.Close();

@@ -200,7 +200,7 @@ void SaveUserBackup() {
   if (FileExists(start + "Usuarios.cdx")) ReplaceWithCopy(start + "Usuarios.cdx", start + "Usuarios.sgx");
 }
 
-std::optional<std::string> NextFreeUserCode(std::string_view alias) {
+std::optional<std::string> NextUserCode(std::string_view alias) {
   SelectedAreaScope keep;
   xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
   const int area = alias.empty() ? areas.CurrentArea() : areas.AreaOfAlias(alias);
@@ -211,6 +211,17 @@ std::optional<std::string> NextFreeUserCode(std::string_view alias) {
     for (Call("DBGOTOP"); !Area().eof(); Area().Skip(1)) taken.insert(FieldText("CCODIGO"));
     data::GetStatus({}, status);
   }
+  // The last code in code order, its right digit advanced, the carry going left after "Z".
+  if (!taken.empty()) {
+    const std::string& last = *taken.rbegin();
+    const std::size_t high = last.size() == 2 ? kCodeDigits.find(last[0]) : std::string_view::npos;
+    const std::size_t low = last.size() == 2 ? kCodeDigits.find(last[1]) : std::string_view::npos;
+    if (high != std::string_view::npos && low != std::string_view::npos) {
+      if (low + 1 < kCodeDigits.size()) return std::string{kCodeDigits[high], kCodeDigits[low + 1]};
+      if (high + 1 < kCodeDigits.size()) return std::string{kCodeDigits[high + 1], kCodeDigits[0]};
+    }
+  }
+  // Past "ZZ" (or after a code outside the code space): the first code nobody has.
   for (char high : kCodeDigits)
     for (char low : kCodeDigits) {
       const std::string code{high, low};
@@ -220,7 +231,7 @@ std::optional<std::string> NextFreeUserCode(std::string_view alias) {
 }
 
 std::string cNewCodigo(std::string_view alias) {
-  if (std::optional<std::string> code = NextFreeUserCode(alias)) return *code;
+  if (std::optional<std::string> code = NextUserCode(alias)) return *code;
   data::Ui().MsgStop(data::JoinLines({"No quedan códigos libres para nuevos usuarios.",
                                     "Elimine algún usuario que ya no se use antes de añadir otro"}),
                     "Atención");

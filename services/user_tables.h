@@ -53,10 +53,12 @@ void CompruebaFicheroUsuarios();
 // closing).
 void SaveUserBackup();
 
-// The code proposed for a new user: the first free one of the code space, two characters
-// over "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ" in that order ("00" is the supervisor's).
-// nullopt when every code is taken. Reads the table open under `alias`.
-std::optional<std::string> NextFreeUserCode(std::string_view alias);
+// The code proposed for a new user: two characters over "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+// ("00" is the supervisor's). The last code in code order advanced, right digit first, with
+// the carry after "Z" ("0Z" gives "10"), so that a deleted user's code does not pass to the
+// next new one; past "ZZ", the first code nobody has. nullopt when every code is taken.
+// Reads the table open under `alias`.
+std::optional<std::string> NextUserCode(std::string_view alias);
 // CNEWCODIGO: the same, with the refusal when the space is full ("" then).
 std::string cNewCodigo(std::string_view alias);
 

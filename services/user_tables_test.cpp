@@ -196,25 +196,65 @@ TEST_F(UserTablesTest, TheBackupPairIsMadeAndRestored) {
   EXPECT_EQ(Tags(UsuariosTable()), "CODIGO: cCodigo;NOMBRE: UPPER( cNombre );GRUPO: UPPER( Grupo );");
 }
 
-TEST_F(UserTablesTest, NewCodesTakeTheFirstFreeCodeOfTheWholeSpace) {
-  AddUser("01", "Ana", "uno");
-  AddUser("03", "Eva", "tres");
-  AddUser("ZZ", "Último", "zz");
-  SelectedAreaScope keep;
-  ASSERT_TRUE(OpenTable(UsuariosTable(), "_U", false));
-  OpenedArea users(true);
-  EXPECT_EQ(NextFreeUserCode("_U"), "02");
-  EXPECT_EQ(X("CNEWCODIGO('_U')").AsString(), "02");
+// The proposal follows the last code in code order; past "ZZ" it takes the first code
+// nobody has, and with every code taken it is refused with a message.
+TEST_F(UserTablesTest, NewCodesFollowTheLastCode) {
+  struct Case {
+    std::vector<std::string> codes;  // besides the supervisor's "00"
+    std::string proposed;
+  };
+  const Case cases[] = {
+      {{}, "01"},
+      {{"01", "03"}, "04"},                // the gap at 02 stays a gap
+      {{"03", "01"}, "04"},                // code order, not the order of the records
+      {{"08", "09"}, "0A"},
+      {{"05", "0Z"}, "10"},                // the carry
+      {{"1Z", "Y9"}, "YA"},
+      {{"YZ"}, "Z0"},
+      {{"01", "ZZ"}, "02"},                // past the end: the first code nobody has
+      {{"01", "0a"}, "02"},                // a last code outside the code space
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.proposed);
+    qzw_CreaUsuarios(true, false);
+    for (const std::string& code : c.codes) AddUser(code, "Usuario " + code, "clave");
+    SelectedAreaScope keep;
+    ASSERT_TRUE(OpenTable(UsuariosTable(), "_U", false));
+    OpenedArea users(true);
+    EXPECT_EQ(NextUserCode("_U"), c.proposed);
+    EXPECT_EQ(X("CNEWCODIGO('_U')").AsString(), c.proposed);
+    users.Close();
+    EraseFile(DbfOf(UsuariosTable()));
+    EraseFile(IndexOf(UsuariosTable()));
+  }
+  EXPECT_TRUE(log().messages.empty());
+}
 
-  // Every code taken: the proposal is refused with a message.
+// A deleted user's code does not pass to the next new user while a later code exists.
+TEST_F(UserTablesTest, ADeletedUsersCodeIsNotGivenAgain) {
+  AddUser("01", "Ana", "uno");
+  AddUser("02", "Eva", "dos");
+  SelectedAreaScope keep;
+  ASSERT_TRUE(OpenTable(UsuariosTable(), "_U", true));
+  OpenedArea users(true);
+  GoTo("_U", "01");
+  Area().Delete();
+  EXPECT_EQ(NextUserCode("_U"), "03");
+}
+
+TEST_F(UserTablesTest, WithEveryCodeTakenTheProposalIsRefused) {
+  qzw_CreaUsuarios(true, false);
+  SelectedAreaScope keep;
+  ASSERT_TRUE(OpenTable(UsuariosTable(), "_U", true));
+  OpenedArea users(true);
   for (const char high : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"))
     for (const char low : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ")) {
       const std::string code{high, low};
-      if (code == "00" || code == "01" || code == "03" || code == "ZZ") continue;
+      if (code == "00") continue;
       Area().Append();
       PutField("CCODIGO", S(code));
     }
-  EXPECT_EQ(NextFreeUserCode("_U"), std::nullopt);
+  EXPECT_EQ(NextUserCode("_U"), std::nullopt);
   EXPECT_EQ(cNewCodigo("_U"), "");
   ASSERT_EQ(log().messages.size(), 1u);
   EXPECT_EQ(log().messages[0].title, "Atención");

@@ -225,12 +225,13 @@ UserWindowState& State() {
   return *state;
 }
 
-// The menu table, shared, under the window's alias; 0 when it cannot be opened.
+// The menu table ("MenuWin" when the one named is not there), shared, under the window's
+// alias; 0 when it cannot be opened, after the table layer's message saying why.
 int OpenMenuTable(const std::string& name) {
   std::string table = data::cPathStart() + name;
-  if (!FileExists(DbfOf(table))) table = data::cPathStart() + "MenuWin";
+  if (!FileExists(DbfOf(table)) && FileExists(DbfOf(data::cPathStart() + "MenuWin"))) table = data::cPathStart() + "MenuWin";
   SelectedAreaScope keep;
-  if (!FileExists(DbfOf(table)) || !OpenTableQuietly(table, kUsersMenuAlias, false)) return 0;
+  if (!OpenTable(table, kUsersMenuAlias, false)) return 0;
   return xb::rdd::WorkAreas::Get().CurrentArea();
 }
 
@@ -323,10 +324,11 @@ void Usuarios(const std::string& menu_table) {
   s.browse = ConfBrwNew(browse_params);
   s.browse->nClrForeFocus = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
   s.browse->nClrBackFocus = ::GetSysColor(COLOR_HIGHLIGHT);
-  s.browse->bKeyDown = Value(xb::Block::Native([](Args& a) {
+  // Typed characters, not key codes: F4 or Insert must not pass for a letter.
+  s.browse->bKeyChar = Value(xb::Block::Native([](Args& a) {
     UserWindowState& state = State();
     const bool clicked = ActKeys(static_cast<int>(a.Int(1)), Value(xb::ObjectRef(state.bar)), state.keys, "M");
-    return clicked ? Value::Logical(true) : Value();
+    return clicked ? Value::Integer(0) : Value();
   }));
 
   s.tabs = xb::MakeRef<ui::TTabs>();

@@ -50,9 +50,14 @@ class UserWindowTest : public testing::ServicesTest {
     ServicesTest::TearDown();
   }
 
-  // A key typed on the user list.
+  // A key pressed on the user list (arrows, Home, End).
   static void Key(int key) {
     SendMessageA(UsersBrowse()->hWnd, WM_KEYDOWN, key, 0);
+    vdr::test::PumpPending();
+  }
+  // A character typed on the user list.
+  static void Type(char c) {
+    SendMessageA(UsersBrowse()->hWnd, WM_CHAR, static_cast<unsigned char>(c), 0);
     vdr::test::PumpPending();
   }
   static int UsersOrder() { return static_cast<int>(X("Usuarios->( IndexOrd() )").AsInt()); }
@@ -127,8 +132,8 @@ TEST_F(UserWindowTest, TheWindowItsKeysItsTabsAndTheBackupPair) {
     return d.buttons.empty() ? 0 : d.buttons.front().id;
   });
   Key(VK_DOWN);
-  Key('Z');
-  Key('l');
+  Type('Z');
+  Type('l');
   EXPECT_EQ(titles, (std::vector<std::string>{" Visualizar usuario", "Localizar usuario"}));
 
   // The tabs choose the order: code, name, group.
@@ -214,13 +219,13 @@ TEST_F(UserWindowTest, EveryLetterOfTheBar) {
     if (GetDlgItem(d.hwnd, IDCANCEL) != nullptr) return IDCANCEL;
     return d.buttons.empty() ? 0 : d.buttons.front().id;
   });
-  Key('A');
+  Type('A');
   EXPECT_TRUE(log().messages.empty());
   Key(VK_HOME);  // the supervisor
-  for (int key : {int{'M'}, int{'Z'}, int{'E'}, int{'P'}, int{'L'}, int{'G'}, int{'F'}}) Key(key);
+  for (char c : std::string("MZEPLGF")) Type(c);
   Key(VK_END);  // the new user
-  Key('P');
-  Key('S');
+  Type('P');
+  Type('S');
   vdr::test::PumpUntil([] { return UsersWindow() == nullptr; });
   EXPECT_EQ(UsersWindow(), nullptr);
   ASSERT_EQ(titles.size(), 9u);
@@ -249,6 +254,22 @@ TEST_F(UserWindowTest, EveryLetterOfTheBar) {
   EXPECT_FALSE(FieldOf(ConfigTable(), "CCODIGO", "03", "CCODIGO").IsNil());
 }
 
+// Keys pressed on the list as a person presses them: each clicks the button of the character
+// it types, or none.
+TEST_F(UserWindowTest, KeysPressedOnTheListClickTheButtonOfTheirCharacter) {
+  OpenFrame();
+  SetMenuOption(2, {nullptr, "Usuarios", '2'});
+  Usuarios();
+  ASSERT_NE(UsersWindow(), nullptr);
+  const std::shared_ptr<std::string> clicked = testing::RecordClicks(UsersBar()->aControls);
+  for (const testing::HotKeyCase& c : testing::HotKeyCases()) {
+    clicked->clear();
+    testing::PressOn(UsersBrowse()->hWnd, c.keys);
+    EXPECT_EQ(*clicked, c.letter ? std::string(1, c.letter) : std::string()) << c.name;
+  }
+  EXPECT_NE(UsersWindow(), nullptr);
+}
+
 // Closed by Windows (its close box, the window menu's "Cerrar todas"): the same ending as
 // its own button, the tables closed and the backup pair made.
 TEST_F(UserWindowTest, ClosedFromOutsideItEndsTheSameWay) {
@@ -265,36 +286,60 @@ TEST_F(UserWindowTest, ClosedFromOutsideItEndsTheSameWay) {
   EXPECT_EQ(memory().Contents(start + "Usuarios.seg"), memory().Contents(start + "Usuarios.dbf"));
 }
 
-// A table that cannot be opened opens nothing; the menu table falls back to "MenuWin".
+// A table that cannot be opened opens nothing, after the table layer's one message saying
+// why (the menu table missing, or held by another user); the menu table falls back to
+// "MenuWin".
 TEST_F(UserWindowTest, NothingOpensWithoutItsTables) {
   OpenFrame();
   SetMenuOption(2, {nullptr, "Usuarios", '2'});
   const std::string start = kStart;
   struct Case {
+    const char* name;
     const char* erased;
     const char* menu_copy;  // MenuWinE copied to this name first
-    bool opens;
+    const char* held;       // held exclusively by another user
+    const char* told;       // "": no message, the window opens
   };
-  for (const Case& c : {Case{"GrpUser.dbf", nullptr, false}, Case{"MenuWinE.dbf", nullptr, false},
-                        Case{"MenuWinE.dbf", "MenuWin.dbf", true}}) {
-    std::vector<std::string> told;  // the table layer tells why a table does not open
-    DialogAnswerer answerer([&](const SeenDialog& d) {
-      told.push_back(d.AllText());
-      return d.buttons.empty() ? 0 : d.buttons.front().id;
-    });
-    const std::string kept = memory().Contents(start + c.erased);
+  const Case cases[] = {
+      {"sin grupos", "GrpUser.dbf", nullptr, nullptr, "No se ha encontrado el fichero que se intentaba abrir :Grpuser.dbf."},
+      {"sin menús", "MenuWinE.dbf", nullptr, nullptr, "No se ha encontrado el fichero que se intentaba abrir :Menuwine.dbf."},
+      {"menús en uso", nullptr, nullptr, "MenuWinE", "Es necesario tener acceso exclusivo al fichero Menuwine.dbf."},
+      {"MenuWin en su lugar", "MenuWinE.dbf", "MenuWin.dbf", nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string kept = c.erased ? memory().Contents(start + c.erased) : std::string();
     if (c.menu_copy != nullptr) memory().SetContents(start + c.menu_copy, memory().Contents(start + "MenuWinE.dbf"));
-    EraseFile(start + c.erased);
-    Usuarios();
-    EXPECT_EQ(UsersWindow() != nullptr, c.opens) << c.erased;
-    EXPECT_LE(told.size(), 1u) << c.erased;
+    if (c.erased != nullptr) EraseFile(start + c.erased);
+    int holder = 0;
+    if (c.held != nullptr) {
+      SelectedAreaScope keep;
+      ASSERT_TRUE(OpenTable(start + c.held, "Ocupada", true));
+      holder = areas().CurrentArea();
+    }
+    std::vector<std::string> told;
+    {
+      DialogAnswerer answerer([&](const SeenDialog& d) {
+        told.push_back(d.AllText());
+        return d.buttons.empty() ? 0 : d.buttons.front().id;
+      });
+      Usuarios();
+    }
+    EXPECT_EQ(UsersWindow() != nullptr, std::string(c.told).empty());
+    if (std::string(c.told).empty()) {
+      EXPECT_TRUE(told.empty());
+    } else {
+      ASSERT_EQ(told.size(), 1u);
+      EXPECT_NE(told[0].find(c.told), std::string::npos) << told[0];
+    }
     if (UsersWindow() != nullptr) {
       UsersWindow()->End();
       vdr::test::PumpUntil([] { return UsersWindow() == nullptr; });
     }
     for (const char* alias : {"Usuarios", "ColorW", "GrpUser", "Config", kUsersMenuAlias})
-      EXPECT_EQ(areas().AreaOfAlias(alias), 0) << c.erased << " " << alias;
-    memory().SetContents(start + c.erased, kept);
+      EXPECT_EQ(areas().AreaOfAlias(alias), 0) << alias;
+    if (holder != 0) areas().Area(holder)->Close();
+    if (c.erased != nullptr) memory().SetContents(start + c.erased, kept);
     if (c.menu_copy != nullptr) EraseFile(start + c.menu_copy);
   }
 }
@@ -310,9 +355,9 @@ TEST_F(UserWindowTest, ReadOnlyUseLeavesTheWritingButtonsOff) {
     titles.push_back(d.title);
     return d.buttons.empty() ? 0 : d.buttons.back().id;
   });
-  for (int key : {int{'A'}, int{'M'}, int{'E'}, int{'C'}, int{'P'}, int{'G'}, VK_RETURN}) Key(key);
+  for (char c : std::string("AMECPG\r")) Type(c);
   EXPECT_TRUE(titles.empty());
-  Key('Z');
+  Type('Z');
   EXPECT_EQ(titles, (std::vector<std::string>{" Visualizar usuario"}));
 }
 
@@ -333,11 +378,11 @@ TEST_F(UserWindowTest, TheListingMapsAreReachedByName) {
   SetMenuOption(2, {nullptr, "Usuarios", '2'});
   Usuarios();
   ASSERT_NE(UsersWindow(), nullptr);
-  Key('D');
-  Key('W');
+  Type('D');
+  Type('W');
   EXPECT_EQ(calls, (std::vector<std::string>{"browse Usuarios Listados Listados", "browse Usuarios ListadoC List. Word"}));
   EXPECT_TRUE(errors.empty());
-  Key('I');  // nobody registered USRINFORMES here
+  Type('I');  // nobody registered USRINFORMES here
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_NE(UsersWindow(), nullptr);
 
@@ -355,7 +400,7 @@ TEST_F(UserWindowTest, TheListingMapsAreReachedByName) {
       vdr::test::SaveWindowBitmap(d.hwnd, vdr::test::ScreenshotFolder() + "\\users_map_missing.bmp");
       return d.ButtonId("Defecto");
     });
-    Key('I');
+    Type('I');
   }
   SetCurrentDirectoryA(kept_folder);
   EXPECT_NE(description.find("USRINFORMES"), std::string::npos) << description;

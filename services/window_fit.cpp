@@ -129,9 +129,16 @@ bool lEditLine(const EditLineParams& p) {
   const int height = kFrame + label_height + row_height + bar_height;
   const int width = x + kOkWidth + 8;
 
-  POINT row_top{0, browse.nRowPos * row_height};
-  ::ClientToScreen(browse.hWnd, &row_top);
-  const int top = row_top.y - label_height - 2 - (p.caption.empty() ? 0 : ::GetSystemMetrics(SM_CYCAPTION));
+  int top = 0;
+  if (p.top) {
+    POINT given{0, *p.top};
+    ::ClientToScreen(browse.hWnd, &given);
+    top = given.y;
+  } else {
+    POINT row_top{0, browse.nRowPos * row_height};
+    ::ClientToScreen(browse.hWnd, &row_top);
+    top = row_top.y - label_height - 2 - (p.caption.empty() ? 0 : ::GetSystemMetrics(SM_CYCAPTION));
+  }
 
   auto box = xb::MakeRef<ui::TDialog>();
   ui::TDialog::NewParams params;
@@ -140,7 +147,7 @@ bool lEditLine(const EditLineParams& p) {
   params.height = height;
   params.style = WS_POPUP | WS_BORDER | (p.caption.empty() ? 0 : WS_CAPTION);
   if (!p.caption.empty()) params.caption = p.caption;
-  params.font = browse.oFont;
+  params.font = DefaultDialogFont();
   params.parent = ui::WindowRef(&browse);
   box->New(params);
   for (const Column& c : columns) {
@@ -148,6 +155,7 @@ bool lEditLine(const EditLineParams& p) {
                                           .windows_class = "STATIC", .caption = c.label,
                                           .style = WS_CHILD | WS_VISIBLE, .parent = box});
     label->nClrText = kDarkBlue;
+    if (browse.oFont) label->SetFont(browse.oFont);
   }
   const std::size_t first_own = box->aControls.size();
   p.create(*box);
@@ -156,9 +164,10 @@ bool lEditLine(const EditLineParams& p) {
   auto ok = ui::PlainControl::Place({.top = label_height + 1, .left = x + 4, .width = kOkWidth, .height = row_height,
                                      .windows_class = "BUTTON", .caption = "&Aceptar",
                                      .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, .parent = box});
-  ok->on_click = [d, created] {
+  ok->on_click = [d, created, valid = p.valid] {
     for (const ui::WindowRef& control : created)
       if (auto* c = dynamic_cast<ui::TControl*>(control.get()); c != nullptr && !c->lValid()) return;
+    if (valid && !valid(*d)) return;
     d->End(IDOK);
   };
   const int left = [&] {
@@ -167,12 +176,14 @@ bool lEditLine(const EditLineParams& p) {
     return static_cast<int>(origin.x);
   }();
   ui::TDialog::ActivateParams run;
-  run.init = Value(xb::Block::Native([d, created, columns, label_height, row_height, left, top, width, height](Args&) {
+  run.init = Value(xb::Block::Native([d, created, columns, label_height, row_height, left, top, width, height,
+                                      resize = p.resize](Args&) {
     ::MoveWindow(d->hWnd, left, top, width, height, FALSE);
     for (std::size_t i = 0; i < created.size() && i < columns.size(); ++i)
       if (created[i]->hWnd != nullptr)
         ::MoveWindow(created[i]->hWnd, columns[i].left + 2, label_height + 1, columns[i].width - kColumnGap, row_height,
                      TRUE);
+    if (resize) resize(*d);
     if (!created.empty() && created.front()->hWnd != nullptr) ::SetFocus(created.front()->hWnd);
     return Value::Logical(created.empty());
   }));
@@ -195,7 +206,8 @@ void RegisterWindowFitFunctions() {
   xb::RegisterFunction("NMDIBOTTOM", [](Args&) { return Value::Integer(MdiClientArea().bottom); });
   xb::RegisterFunction("NMDIRIGHT", [](Args&) { return Value::Integer(MdiClientArea().right); });
   // LEDITLINE(oBrw, aValues, bCreate | bEdit, cCaption, bValid, bResize, aLabels, nTop, lHScroll):
-  // the block gets the box, the values and the browse.
+  // each block gets the box, the values and the browse; a valid block answering .F. keeps
+  // the box open.
   xb::RegisterFunction("LEDITLINE", [](Args& a) {
     EditLineParams p;
     p.browse = dynamic_cast<ui::TWBrowse*>(a.Obj(1).get());
@@ -205,6 +217,14 @@ void RegisterWindowFitFunctions() {
     if (block.IsBlock())
       p.create = [block, values, browse](ui::TDialog& box) { block.AsBlock().Eval({box.Self(), values, browse}); };
     p.caption = std::string(a.Str(4));
+    if (const Value valid = a.Arg(5); valid.IsBlock())
+      p.valid = [valid, values, browse](ui::TDialog& box) {
+        const Value answer = valid.AsBlock().Eval({box.Self(), values, browse});
+        return !answer.IsLogical() || answer.AsLogical();
+      };
+    if (const Value resize = a.Arg(6); resize.IsBlock())
+      p.resize = [resize, values, browse](ui::TDialog& box) { resize.AsBlock().Eval({box.Self(), values, browse}); };
+    if (a.Arg(8).IsNumber()) p.top = static_cast<int>(a.Int(8));
     if (const xb::Array labels = a.Arr(7))
       for (const Value& l : labels) p.labels.emplace_back(l.AsString());
     p.horizontal_bar = a.Log(9);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,12 +46,19 @@ struct EditLineParams {
   std::string caption{};              // none: a borderless box
   // Creates the edit controls on the box, one a column, in order.
   std::function<void(ui::TDialog& box)> create{};
+  // Asked once every control is valid, before the box closes accepted: false keeps it open.
+  std::function<bool(ui::TDialog& box)> valid{};
+  // Run once the box is placed and the controls moved over their columns.
+  std::function<void(ui::TDialog& box)> resize{};
+  // The box's top edge, in pixels of the browse's client area; default over the current row.
+  std::optional<int> top{};
   bool horizontal_bar = false;      // room for a horizontal scroll bar
 };
-// LEDITLINE: a box over the browse's current row, a dark blue label heading each column in the
-// browse's font and the caller's controls moved over the columns (2 pixels apart); Enter on
-// its default button closes it once every control is valid. True when it was closed so;
-// false when cancelled, or when no block creates the controls.
+// LEDITLINE: a box in the default dialog font over the browse's current row, a dark blue
+// label heading each column in the browse's font and the caller's controls moved over the
+// columns (2 pixels apart); Enter on its default button closes it once every control, and
+// then the caller's valid, accepts. True when it was closed so; false when cancelled, or
+// when no block creates the controls.
 bool lEditLine(const EditLineParams& params);
 
 // Registers SETBROWSE, NMDITOP, NMDILEFT, NMDIBOTTOM, NMDIRIGHT and LEDITLINE.

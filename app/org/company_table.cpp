@@ -21,26 +21,27 @@ using xb::rdd::WorkAreas;
 
 Value Call(std::string_view name, std::initializer_list<Value> args = {}) { return xb::CallFunction(name, args); }
 
-// One table of the company opened exclusively in a new work area, without a word when it
-// cannot be; closed when the object goes, the area selected before selected again.
-class QuietTable {
+// One table of the company opened exclusively in a new work area through LNETUSE, which says
+// why when it cannot be; closed when the object goes, the area selected before selected again.
+class CompanyTable {
  public:
-  QuietTable(const std::string& folder, std::string_view table) : selected_(WorkAreas::Get().CurrentArea()) {
-    data::QuietTableFailures quiet;
-    Call("DBUSEAREA", {Value::Logical(true), Value(), Value::String(folder + std::string(table)),
-                       Value::String(table), Value::Logical(false), Value::Logical(false)});
-    WorkArea& area = WorkAreas::Get().Current();
-    if (area.used() && xb::Upper(xb::CodePageEn(), Call("ALIAS").AsString()) == xb::Upper(xb::CodePageEn(), table))
-      area_ = &area;
+  CompanyTable(const std::string& folder, std::string_view table)
+      : selected_(WorkAreas::Get().CurrentArea()), there_(WorkAreas::Get().file_system().Exists(folder + std::string(table) + ".dbf")) {
+    data::NetUseOptions options;
+    options.exclusive = true;
+    options.alias = std::string(table);
+    if (data::lNetUse(folder + std::string(table), options)) area_ = &WorkAreas::Get().Current();
   }
-  ~QuietTable() {
+  ~CompanyTable() {
     if (area_) area_->Close();
     WorkAreas::Get().SelectArea(selected_);
   }
-  QuietTable(const QuietTable&) = delete;
-  QuietTable& operator=(const QuietTable&) = delete;
+  CompanyTable(const CompanyTable&) = delete;
+  CompanyTable& operator=(const CompanyTable&) = delete;
 
   bool open() const { return area_ != nullptr; }
+  // What its failure was: the file is not there, or another user holds it.
+  StartSettings failure() const { return there_ ? StartSettings::kInUse : StartSettings::kMissing; }
   WorkArea& area() { return *area_; }
   std::string alias() const { return std::string(Call("ALIAS").AsString()); }
   Value Field(std::string_view name) {
@@ -50,6 +51,7 @@ class QuietTable {
 
  private:
   int selected_;
+  bool there_;
   WorkArea* area_ = nullptr;
 };
 
@@ -64,11 +66,11 @@ void CrearDbf(std::string_view file, const Value& structure) {
   Call("DBCREATE", {Value::String(file), structure});
 }
 
-bool LoadStartCompanySettings(const std::string& company_folder) {
+StartSettings LoadStartCompanySettings(const std::string& company_folder) {
   data::CompanySettings& company = data::CurrentCompany();
   {
-    QuietTable claves(company_folder, "Claves");
-    if (!claves.open()) return false;
+    CompanyTable claves(company_folder, "Claves");
+    if (!claves.open()) return claves.failure();
     claves.area().GoTop();
     if (!claves.area().eof()) {
       const std::string currency(xb::AllTrim(claves.Field("CCODDIV").AsString()));
@@ -79,11 +81,11 @@ bool LoadStartCompanySettings(const std::string& company_folder) {
       company.statistics = claves.Field("LGRAFCLI").AsLogical();
     }
   }
-  QuietTable divisas(company_folder, "Divisas");
-  if (!divisas.open()) return false;
+  CompanyTable divisas(company_folder, "Divisas");
+  if (!divisas.open()) return divisas.failure();
   const std::string alias = divisas.alias();
   for (divisas.area().GoTop(); !divisas.area().eof(); divisas.area().Skip(1)) data::Mascaras(alias);
-  return true;
+  return StartSettings::kLoaded;
 }
 
 CompanyTableOpen OpenCompanyTable(const std::string& start_folder) {
@@ -102,9 +104,15 @@ CompanyTableOpen OpenCompanyTable(const std::string& start_folder) {
   }
   data::aStEmpresa(Value(data::aCamposLee()));
   Call("ORDSETFOCUS", {Value::Integer(1)});
+  // A table without companies has no first company to read.
+  if (WorkAreas::Get().Current().eof()) return CompanyTableOpen::kOpened;
   const Value code = Call("FIELDGET", {Call("FIELDPOS", {Value::String("CODEMP")})});
   data::cPathDbf(CompanyFolder(start_folder, xb::AllTrim(code.AsString())));
-  LoadStartCompanySettings(data::cPathDbf());
+  switch (LoadStartCompanySettings(data::cPathDbf())) {
+    case StartSettings::kLoaded: return CompanyTableOpen::kOpened;
+    case StartSettings::kMissing: return CompanyTableOpen::kSettingsMissing;
+    case StartSettings::kInUse: return CompanyTableOpen::kSettingsInUse;
+  }
   return CompanyTableOpen::kOpened;
 }
 

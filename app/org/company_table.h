@@ -25,22 +25,29 @@ int nHayEmpresas(std::string_view pattern = "..\\DBF*.");
 void CrearDbf(std::string_view file, const xb::Value& structure);
 
 enum class CompanyTableOpen {
-  kFailed,         // not opened exclusively: LNETUSE has said why
-  kIndexRebuilt,   // its index file was missing and has been made again
-  kOpened,         // opened with its index; the first company is the current one
+  kFailed,           // not opened exclusively: LNETUSE has said why
+  kIndexRebuilt,     // its index file was missing and has been made again
+  kOpened,           // opened with its index; the first company is the current one
+  // Opened, but the first company's `Claves` or `Divisas` was not (LNETUSE has said why):
+  // the file is not there, or another user works with it.
+  kSettingsMissing,
+  kSettingsInUse,
 };
 
 // Opens `Empresa` of the start folder exclusively in a new work area under its own alias.
 // With its index file missing, the tags "CodEmp" (CODEMP) and "NomE" are created; otherwise
 // the first record becomes the current company (aStEmpresa, cPathDbf "..\DBF" + code + "\"
 // beside the start folder) and its settings are read (LoadStartCompanySettings). Order 1
-// is selected either way.
+// is selected either way, and the company table stays open.
 CompanyTableOpen OpenCompanyTable(const std::string& start_folder);
 
+enum class StartSettings { kLoaded, kMissing, kInUse };
+
 // The company's `Claves` (currency, withholding on VAT, result digits, statistics) and the
-// masks of each of its `Divisas`, each table opened exclusively and closed again. False,
-// quietly, when either does not open: that company is reported when it is organised.
-bool LoadStartCompanySettings(const std::string& company_folder);
+// masks of each of its `Divisas`, each table opened exclusively and closed again. The first
+// that does not open ends the reading after LNETUSE's message: kMissing when its file is not
+// there, kInUse otherwise (another user works in the company).
+StartSettings LoadStartCompanySettings(const std::string& company_folder);
 
 // Registers NHAYEMPRESAS and CREARDBF.
 void RegisterCompanyTableFunctions();

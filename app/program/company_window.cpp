@@ -259,11 +259,18 @@ CompanyWindow::CompanyWindow(const CompanyPictures& pictures, std::string_view c
   window_->bResized = Action([this] { Fit(); });
 
   if (ParameterMode()) {
+    // Only the company of that very code: a seek alone would take "0" for "01". A code that
+    // is no company's organises nothing, and a scheduled run must not read as done.
     Company company(*browse_);
-    if (company.area) {
+    const std::string wanted(xb::AllTrim(code));
+    bool found = false;
+    if (company.area && !wanted.empty()) {
       company.area->SetControllingOrder(1);
-      if (xb::CallFunction("DBSEEK", {Value::String(code)}).AsLogical()) MarkCompany(company.record(), true);
+      found = xb::CallFunction("DBSEEK", {Value::String(wanted)}).AsLogical() && company.code() == wanted;
+      if (found) MarkCompany(company.record(), true);
+      else xb::CallFunction("DBGOTOP");
     }
+    if (!found) not_found_ = wanted;
   }
 }
 
@@ -309,6 +316,7 @@ void CompanyWindow::RunAction(int action) {
 
 void CompanyWindow::Init() {
   if (ParameterMode()) {
+    if (not_found_) data::Ui().MsgStop("Empresa " + *not_found_ + " no encontrada", "Atención");
     IndexAll(browse_);
     window_->End();
     return;

@@ -70,7 +70,8 @@ void WidenColumnsToHeaders(ui::TWBrowse& browse);
 class CompanyWindow {
  public:
   // Builds the window over the company table (open and selected): its menu, message bar, button
-  // bar and browse. In parameter mode `code` is sought and, when found, marked.
+  // bar and browse. In parameter mode `code` is sought and, when found, marked; a code that is
+  // no company's is told when the window starts, before the generation runs over nothing.
   CompanyWindow(const CompanyPictures& pictures, std::string_view code);
   ~CompanyWindow();
   CompanyWindow(const CompanyWindow&) = delete;
@@ -100,6 +101,7 @@ class CompanyWindow {
   xb::Ref<ui::TWBrowse> browse_;
   xb::Ref<ui::TBar> bar_;
   CompanyWindow* previous_ = nullptr;
+  std::optional<std::string> not_found_;  // parameter mode: the code given, when no company has it
 };
 
 // BUILDMENU: the window's menu, the eight actions as items of its bar, each enabled outside

@@ -93,7 +93,7 @@ void CloseCompanyTable() {
 }
 
 // Steps 9 to 12: the company table, the error table and the window. False when the company
-// table (or the error table) could not be opened.
+// table, the first company's `Claves` or `Divisas` (or the error table) could not be opened.
 struct WindowRun {
   bool company_table_failed = false;
   bool company_table_missing = false;  // its message said so: nothing more to add
@@ -103,9 +103,19 @@ struct WindowRun {
 
 WindowRun RunOrganisationWindow(const std::optional<std::string>& code) {
   WindowRun run;
-  if (OpenCompanyTable(data::cPathStart()) == CompanyTableOpen::kFailed) {
-    run.company_table_failed = true;
-    run.company_table_missing = !xb::FileExists(data::cPathStart() + std::string(kCompanyTableAlias) + ".dbf");
+  switch (OpenCompanyTable(data::cPathStart())) {
+    case CompanyTableOpen::kFailed:
+      run.company_table_failed = true;
+      run.company_table_missing = !xb::FileExists(data::cPathStart() + std::string(kCompanyTableAlias) + ".dbf");
+      break;
+    case CompanyTableOpen::kSettingsMissing:
+      run.company_table_failed = run.company_table_missing = true;
+      break;
+    case CompanyTableOpen::kSettingsInUse: run.company_table_failed = true; break;
+    case CompanyTableOpen::kOpened:
+    case CompanyTableOpen::kIndexRebuilt: break;
+  }
+  if (run.company_table_failed) {
     SetParameterMode(false);
     return run;
   }

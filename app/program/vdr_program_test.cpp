@@ -266,6 +266,10 @@ TEST_F(VdrProgramTest, ParameterModeEndsByItselfWhateverTheTree) {
       {"memo cortado", cut_memo, {}, kExitFailed, {"DBF01\\Clientes.fpt: ", " memos fuera del fichero, borrados"}},
       {"sin fichero de empresas", [this] { fs::remove(Start() + "Empresa.dbf"); }, {}, kExitFailed,
        {"No se ha encontrado el fichero que se intentaba abrir :Empresa.dbf."}, false},
+      {"primera empresa sin Claves", [this] { fs::remove(Folder("01") + "Claves.dbf"); }, {}, kExitFailed,
+       {"No se ha encontrado el fichero que se intentaba abrir :Claves.dbf."}, false},
+      {"primera empresa sin Divisas", [this] { fs::remove(Folder("01") + "Divisas.dbf"); }, {}, kExitFailed,
+       {"No se ha encontrado el fichero que se intentaba abrir :Divisas.dbf."}, false},
   };
   for (const Fault& f : faults) {
     SCOPED_TRACE(f.name);
@@ -319,14 +323,26 @@ TEST_F(VdrProgramTest, ParameterModeEndsByItselfWhateverTheTree) {
   }
 }
 
-// A code that is not in the company table: the generation runs over no company and the
-// program ends as it should.
-TEST_F(VdrProgramTest, ACodeNotInTheCompanyTableOrganisesNothing) {
-  const std::uint32_t deleted_01 = DeletedInFolder(Folder("01"));
-  ProgramProcess vdr(Program(), {"99"});
-  ASSERT_TRUE(vdr.started());
-  ASSERT_EQ(vdr.WaitExit(), kExitOk);
-  EXPECT_EQ(DeletedInFolder(Folder("01")), deleted_01);
+// A code that is no company's, or an argument that is no code at all: the generation runs
+// over no company, and the run says so in its log and ends as failed, so that a scheduled
+// job does not read it as done. "0" begins company 01's code and is not it.
+TEST_F(VdrProgramTest, ACodeNotInTheCompanyTableOrganisesNothingAndSaysSo) {
+  std::map<std::string, std::uint32_t> deleted_before;
+  for (const char* code : {"01", "02", "03", "04"}) deleted_before[code] = DeletedInFolder(Folder(code));
+  for (const char* argument : {"77", "0", "hola"}) {
+    SCOPED_TRACE(argument);
+    fs::remove(tree.path() + "TMP\\Vdr.log");
+    ProgramProcess vdr(Program(), {argument});
+    ASSERT_TRUE(vdr.started());
+    const std::vector<vdr::test::SeenDialog> boxes = testing::AnswerEveryBox(vdr, 60000, {kProgressTitle});
+    EXPECT_EQ(vdr.WaitExit(), kExitFailed);
+    for (const auto& box : boxes) ADD_FAILURE() << "a box: " << box.title << ": " << box.AllText();
+    const std::string code = argument;
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Empresa " + code + ": Atención: Empresa " + code + " no encontrada"}));
+    for (const char* company : {"01", "02", "03", "04"})
+      EXPECT_EQ(DeletedInFolder(Folder(company)), deleted_before[company]) << company;
+    EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
+  }
 }
 
 // Without a company folder beside the start folder the program stops before it opens a
@@ -602,37 +618,49 @@ TEST_F(InteractiveTest, TheLightsThePopUpAndTheFonts) {
   EXPECT_EQ(DeletedInFolder(Folder("01")), deleted_01);
 }
 
-// Another user works in the company table: its open fails, no window shows, and the program
-// says why it stops: in its log, as nobody watches in parameter mode; in two boxes else.
+// Another user works in the company table, or in the first company's `Claves` or `Divisas`:
+// its open fails, no window shows, and the program says why it stops: in its log, as nobody
+// watches in parameter mode; in two boxes else.
 TEST_F(VdrProgramTest, ACompanyTableInUseStopsTheProgram) {
-  data::NetUseOptions exclusive;
-  exclusive.exclusive = true;
-  exclusive.alias = "Ocupada";
-  ASSERT_TRUE(data::lNetUse(Start() + "Empresa", exclusive));
-  {
-    ProgramProcess vdr(Program(), {});
+  struct Case {
+    const char* table;
+    bool company_folder;  // of the first company, else the start folder
+  };
+  for (const Case& c : {Case{"Empresa", false}, Case{"Claves", true}, Case{"Divisas", true}}) {
+    SCOPED_TRACE(c.table);
+    fs::remove(tree.path() + "TMP\\Vdr.log");
+    const std::uint32_t deleted_01 = DeletedInFolder(Folder("01"));
+    data::NetUseOptions exclusive;
+    exclusive.exclusive = true;
+    exclusive.alias = "Ocupada";
+    ASSERT_TRUE(data::lNetUse((c.company_folder ? Folder("01") : Start()) + c.table, exclusive));
+    {
+      ProgramProcess vdr(Program(), {});
+      const std::vector<vdr::test::SeenDialog> boxes = testing::AnswerEveryBox(vdr);
+      EXPECT_EQ(vdr.WaitExit(), kExitFailed);
+      ASSERT_EQ(boxes.size(), 2u);
+      EXPECT_EQ(boxes[0].title, "Acceso denegado");
+      EXPECT_NE(boxes[0].AllText().find(std::string(c.table) + ".dbf"), std::string::npos) << boxes[0].AllText();
+      EXPECT_EQ(boxes.back().title, "Error");
+      EXPECT_EQ(boxes.back().AllText(),
+                "No se ha podido abrir el fichero de Empresas\r\nde forma exclusiva. \r\n"
+                "Para realizar este proceso no puede haber ningún\r\nUsuario trabajando en Vendaro");
+    }
+    ProgramProcess vdr(Program(), {"01"});
+    ASSERT_TRUE(vdr.started());
     const std::vector<vdr::test::SeenDialog> boxes = testing::AnswerEveryBox(vdr);
     EXPECT_EQ(vdr.WaitExit(), kExitFailed);
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].title, "Acceso denegado");
-    EXPECT_EQ(boxes.back().title, "Error");
-    EXPECT_EQ(boxes.back().AllText(),
-              "No se ha podido abrir el fichero de Empresas\r\nde forma exclusiva. \r\n"
-              "Para realizar este proceso no puede haber ningún\r\nUsuario trabajando en Vendaro");
+    xb::rdd::WorkAreas::Get().Current().Close();
+    for (const auto& box : boxes) ADD_FAILURE() << box.title << ": " << box.AllText();
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{
+                              "Empresa 01: Acceso denegado: Es necesario tener acceso exclusivo al fichero " +
+                                  std::string(c.table) + ".dbf. Revise los procesos abiertos",
+                              "Empresa 01: Error: No se ha podido abrir el fichero de Empresas de forma exclusiva. "
+                              "Para realizar este proceso no puede haber ningún Usuario trabajando en Vendaro",
+                          }));
+    EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
+    EXPECT_EQ(DeletedInFolder(Folder("01")), deleted_01);  // nothing organised
   }
-  ProgramProcess vdr(Program(), {"01"});
-  ASSERT_TRUE(vdr.started());
-  const std::vector<vdr::test::SeenDialog> boxes = testing::AnswerEveryBox(vdr);
-  EXPECT_EQ(vdr.WaitExit(), kExitFailed);
-  xb::rdd::WorkAreas::Get().Current().Close();
-  for (const auto& box : boxes) ADD_FAILURE() << box.title << ": " << box.AllText();
-  EXPECT_EQ(LogLines(), (std::vector<std::string>{
-                            "Empresa 01: Acceso denegado: Es necesario tener acceso exclusivo al fichero Empresa.dbf. "
-                            "Revise los procesos abiertos",
-                            "Empresa 01: Error: No se ha podido abrir el fichero de Empresas de forma exclusiva. "
-                            "Para realizar este proceso no puede haber ningún Usuario trabajando en Vendaro",
-                        }));
-  EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
 }
 
 }  // namespace

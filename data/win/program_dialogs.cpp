@@ -207,7 +207,7 @@ void AcercaDe() {
     options.exclusive = true;
     options.retries = 0;
     options.alias = "Version";
-    if (lNetUse(cPathStart() + "Version", options)) {
+    if (lNetUse(cPathStart() + "VerVDRe", options)) {
       xb::rdd::WorkArea& area = areas.Current();
       area.SetControllingOrder(0);
       area.GoTop();

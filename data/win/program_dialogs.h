@@ -20,7 +20,8 @@ xb::Value dGetDate(const xb::Value& window = {});
 // writes it back under the record's lock when accepted; true when written.
 bool QzUserConfig();
 
-// ACERCADE: the about box, with the product and version of the start folder's `Version` table.
+// ACERCADE: the about box, with the product and version of the program's version table
+// "VerVDRe" of the start folder (the one the log-in reads), opened under the alias "Version".
 void AcercaDe();
 
 // Registers DGETDATE, QZ_USERCONFIG and ACERCADE.

@@ -270,10 +270,10 @@ class AboutBoxTest : public testing::WindowedDataTest {
 };
 
 TEST_F(AboutBoxTest, TheProductVersionAndProgramFile) {
-  ASSERT_TRUE(xb::EvalMacro("DBCREATE('" + folder_ / "Version.dbf" +
+  ASSERT_TRUE(xb::EvalMacro("DBCREATE('" + folder_ / "VerVDRe.dbf" +
                             "', {{'PRODUCTO', 'C', 40, 0}, {'VERSION', 'C', 10, 0}, {'FECHA', 'D', 8, 0}}, 'ADS')")
                   .AsLogical());
-  ASSERT_TRUE(lNetUse(folder_ / "Version"));
+  ASSERT_TRUE(lNetUse(folder_ / "VerVDRe"));
   xb::EvalMacro("DBAPPEND(), FIELDPUT(1, 'QZ Vendaro E Ombrisa'), FIELDPUT(2, '2003'), "
                 "FIELDPUT(3, STOD('20030601')), DBCLOSEAREA()");
   char path[MAX_PATH] = {};
