@@ -49,6 +49,21 @@ class ControlsTest : public FrameworkTest {
       SendMessageA(hwnd, WM_CHAR, static_cast<WPARAM>(code), 1);
     }
   }
+  // A left click at the client point (x, y) through the system's input, as a person clicks;
+  // messages run until `done` holds (or a moment passes when there is nothing to wait for).
+  static void Click(HWND hwnd, int x, int y, const std::function<bool()>& done = {}) {
+    POINT at = {x, y};
+    ClientToScreen(hwnd, &at);
+    SetCursorPos(at.x, at.y);
+    vdr::test::PumpPending();
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+    if (done) vdr::test::PumpUntil(done, 2000);
+    else vdr::test::PumpUntil([] { return false; }, 150);
+  }
   static int CaretAt(HWND edit) {
     DWORD start = 0, end = 0;
     SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
