@@ -118,7 +118,8 @@ const xb::Class& TCBrowse::Cls() {
       As(o).Report(std::string(a.Str(1)), a.Log(2, true), a.IsNil(3) ? 1 : I(a, 3));
       return Value();
     });
-    c.Method("INSPECT", [](Object&, Args&) { return Value(); });
+    c.Method("INSPECT", [](Object& o, Args& a) { return As(o).InspectBlock(std::string(a.Str(1))); });
+    c.Method("EDITCOLUMNS", [](Object& o, Args&) { return Value::Logical(As(o).EditColumns()); });
     return c;
   }();
   return cls;

@@ -11,6 +11,7 @@
 #include "ui/controls/tbitmap.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tccolumn.h"
+#include "ui/controls/tscrollbar.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/tdialog.h"
 
@@ -56,6 +57,29 @@ bool TQZBrowse::Editable(int col) {
   TCColumn* column = Col(col);
   if (column == nullptr || !column->lEdit || bLDblClick.IsBlock()) return false;
   return !column->bWhen.IsBlock() || column->bWhen.AsBlock().Eval({Self()}).AsLogical();
+}
+
+void TQZBrowse::GoLeft() {
+  if (!lCellBrw) {
+    TCBrowse::GoLeft();
+    return;
+  }
+  if (nCell > nFreeze + 1) {
+    --nCell;
+    if (nCell < FixColPos() && nColPos > nFreeze + 1) {
+      --nColPos;
+      Refresh(false);
+    }
+    if (oHBar) oHBar->GoUp();
+  }
+  HiliteCell(nCell);
+  DrawSelect();
+  RunChange();
+}
+
+void TQZBrowse::GoRight() {
+  TCBrowse::GoRight();
+  if (lCellBrw) RunChange();
 }
 
 Answer TQZBrowse::KeyDown(int key, LPARAM flags) {

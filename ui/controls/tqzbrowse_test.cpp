@@ -297,5 +297,63 @@ TEST_F(TQZBrowseTest, CompactRowsScrollAsAFullRepaintDrawsThemAndClicksLandOnThe
   test::ControlsTest::Screenshot(window_->hWnd, "qzbrowse_rows");
 }
 
+TEST_F(TQZBrowseTest, CellKeysRunBChangeAndStopAtTheFirstColumnAfterTheFrozenOnes) {
+  // Six columns of 100 pixels in a browse about 280 wide, the first frozen.
+  TWBrowse::NewParams p;
+  p.pixel = true;
+  p.width = 300;
+  p.height = 200;
+  p.parent = window_;
+  p.alias = "MODELOS";
+  auto b = xb::MakeRef<TQZBrowse>();
+  b->New(p, true);
+  for (int c = 1; c <= 6; ++c) {
+    TCColumn::NewParams cp;
+    cp.heading = Value::String("Columna " + std::to_string(c));
+    cp.data = xb::CallFunction("FIELDSETGETBLOCK", {Value::String("MODELOS"), Value::Integer(c % 2 == 1 ? 1 : 2)});
+    auto col = xb::MakeRef<TCColumn>();
+    col->New(cp);
+    col->nWidth = 100;
+    b->AddColumn(col->Self());
+  }
+  b->nFreeze = 1;
+  b->Default();
+  made_.push_back(b->hWnd);
+  int changes = 0;
+  b->bChange = Blk([&](Args&) {
+    ++changes;
+    return Value();
+  });
+  SetForegroundWindow(window_->hWnd);
+  SetFocus(b->hWnd);
+  struct Step {
+    WORD key;
+    int cell;     // nCell after it
+    int col_pos;  // nColPos after it
+  } steps[] = {
+      {VK_RIGHT, 2, 2}, {VK_RIGHT, 3, 3}, {VK_RIGHT, 4, 4}, {VK_RIGHT, 5, 5}, {VK_RIGHT, 6, 6},
+      {VK_RIGHT, 6, 6},  // the last column: it stays
+      {VK_LEFT, 5, 5},  {VK_LEFT, 4, 4},  {VK_LEFT, 3, 3},  {VK_LEFT, 2, 2},
+      {VK_LEFT, 2, 2},   // the first column after the frozen one: it stays
+  };
+  int n = 0;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(++n);
+    const int before = changes;
+    test::PressKeys({s.key});
+    vdr::test::PumpUntil([&] { return changes > before; }, 2000);
+    EXPECT_EQ(changes, before + 1) << "bChange once a key";
+    EXPECT_EQ(b->nCell, s.cell);
+    EXPECT_EQ(b->nColPos, s.col_pos);
+    if (n == 5) test::ControlsTest::Screenshot(window_->hWnd, "qzbrowse_last_cell");
+  }
+  // The lit cell is the one named.
+  UpdateWindow(b->hWnd);
+  HDC dc = GetDC(b->hWnd);
+  EXPECT_EQ(GetPixel(dc, 150, b->nHRow() + 2), b->nClrBackFocus);  // the second column, after the frozen one
+  EXPECT_NE(GetPixel(dc, 250, b->nHRow() + 2), b->nClrBackFocus);
+  ReleaseDC(b->hWnd, dc);
+}
+
 }  // namespace
 }  // namespace ui
