@@ -505,8 +505,9 @@ const xb::Class& TWBrowse::Cls() {
     c.Method("EDIT", [](Object& o, Args& a) { As<B>(o).Edit(a.IsNil(1) ? 1 : I(a, 1)); return Value(); });
     c.Method("LEDITCOL", [](Object& o, Args& a) {
       Value value = a.Arg(2);
-      // lEditCol(nCol, @uVar, cPicture, bValid, nClrFore, nClrBack, aItems)
-      const bool confirmed = As<B>(o).lEditCol(I(a, 1), value, std::string(a.Str(3)), a.Arg(4), a.Arg(7));
+      // lEditCol(nCol, @uVar, cPicture, bValid, nClrFore, nClrBack, aItems, bAction)
+      const bool confirmed = As<B>(o).lEditCol(I(a, 1), value, std::string(a.Str(3)), a.Arg(4), ColourArg(a, 5),
+                                               ColourArg(a, 6), a.Arg(7), a.Arg(8));
       a.SetRef(2, value);
       return Value::Logical(confirmed);
     });
