@@ -321,6 +321,16 @@ void TCBrowse::SetoDBF(const xb::Value& dbf) {
   if (!dbf.IsObject()) return;
   if (std::string(xb::Send(dbf, "CLASSNAME").AsString()) == "TMULTIDBF") {
     if (xb::HasMessage(dbf, xb::Intern("OCTX"))) oCtx = xb::Send(dbf, "OCTX");
+    // The browse moves the object itself: its begin- and end-of-file blocks, and its
+    // parent's, are cleared.
+    const xb::Value parent = xb::HasMessage(dbf, xb::Intern("OPARENT")) ? xb::Send(dbf, "OPARENT") : xb::Value();
+    for (const xb::Value& table : {dbf, parent}) {
+      if (!table.IsObject()) continue;
+      for (const char* setter : {"_BBOF", "_BEOF"}) {
+        const xb::Value none[] = {xb::Value()};
+        if (xb::HasMessage(table, xb::Intern(setter))) xb::Send(table, xb::Intern(setter), none);
+      }
+    }
   }
   nRowPos = nColPos = 1;
   cAlias = "DBFOBJECT";

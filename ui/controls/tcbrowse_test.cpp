@@ -911,6 +911,75 @@ TEST_F(TCBrowseTest, ATableObjectIsBrowsedThroughItsOwnMessages) {
   EXPECT_EQ(b->cSeek, "27");
 }
 
+TEST_F(TCBrowseTest, AMultiTableObjectHasItsAndItsParentsFileEndBlocksCleared) {
+  // Such an object as the business modules have: its context, its parent table, and a block
+  // for each end of the file, which the browse's own moves must not run.
+  static const xb::Class& parent_class =
+      xb::Class::Define("TPRUEBAPADRE").Var("BBOF").Var("BEOF");
+  static const xb::Class& multi = [] () -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("TMULTIDBF");
+    c.Var("BBOF").Var("BEOF").Var("OPARENT").Var("OCTX");
+    c.Method("RECCOUNT", [](xb::Object&, Args&) { return Value::Integer(3); });
+    c.Method("GOTOP", [](xb::Object&, Args&) { return Value(); });
+    c.Method("GOBOTTOM", [](xb::Object&, Args&) { return Value(); });
+    c.Method("SKIPPER", [](xb::Object&, Args&) { return Value::Integer(0); });
+    return c;
+  }();
+  const Value block = Blk([](Args&) { return Value(); });
+  const Value parent(parent_class.New());
+  xb::Send(parent, "_BBOF", {block});
+  xb::Send(parent, "_BEOF", {block});
+  const Value object(multi.New());
+  const Value context = Value::String("contexto");
+  for (const char* setter : {"_BBOF", "_BEOF"}) xb::Send(object, setter, {block});
+  xb::Send(object, "_OPARENT", {parent});
+  xb::Send(object, "_OCTX", {context});
+  auto b = Browse();
+  b->SetoDBF(object);
+  EXPECT_EQ(b->cAlias, "DBFOBJECT");
+  EXPECT_TRUE(b->oCtx.SameAs(context));
+  for (const Value& table : {object, parent}) {
+    EXPECT_TRUE(xb::Send(table, "BBOF").IsNil());
+    EXPECT_TRUE(xb::Send(table, "BEOF").IsNil());
+  }
+  b->oCtx = Value();  // not a context object: nothing to end with the browse
+  // A table object of another class keeps its blocks.
+  static const xb::Class& other = xb::Class::Define("TPRUEBATABLA", &multi);
+  const Value plain(other.New());
+  xb::Send(plain, "_BBOF", {block});
+  b->SetoDBF(plain);
+  EXPECT_TRUE(xb::Send(plain, "BBOF").IsBlock());
+}
+
+TEST_F(TCBrowseTest, DateSeekByName) {
+  const xb::FunctionTableSnapshot functions = xb::FunctionTableSnapshot::Take();
+  int beeps = 0;
+  xb::RegisterFunction("TONE", [&beeps](Args&) {
+    ++beeps;
+    return Value();
+  });
+  struct Case {
+    const char* text;
+    int key;
+    const char* after;
+    int beeps;
+  } cases[] = {
+      {"  -  -    ", '1', "1 -  -    ", 0},
+      {"12-0 -    ", '3', "12-03-    ", 0},
+      {"12-03-2004", '5', "12-03-2004", 1},  // no blank left
+      {"12-0 -    ", 'x', "12-0 -    ", 1},  // not a digit
+      {"12-0 -    ", 8, "12-  -    ", 0},
+      {"12-  -    ", 8, "1 -  -    ", 0},    // over the separator
+  };
+  for (const Case& c : cases) {
+    beeps = 0;
+    EXPECT_EQ(xb::CallFunction("DATESEEK", {Value::String(c.text), Value::Integer(c.key)}).AsString(), c.after)
+        << c.text << " " << c.key;
+    EXPECT_EQ(beeps, c.beeps) << c.text << " " << c.key;
+  }
+  functions.Restore();
+}
+
 TEST_F(TCBrowseTest, AnUnfocusedBrowseKeepsItsRecordWhileOtherCodeMovesTheArea) {
   auto b = Browse();
   std::vector<std::string> painted;

@@ -14,6 +14,7 @@
 #include "ui/controls/tscrollbar.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/tdialog.h"
+#include "ui/core/tfont.h"
 
 namespace ui {
 namespace {
@@ -25,6 +26,15 @@ using xb::Value;
 Value Call(const char* name, std::initializer_list<Value> args = {}) { return xb::CallFunction(name, args); }
 
 Value Never() { return Value(xb::Block::Native([](Args&) { return Value::Logical(false); })); }
+
+// The default dialog font: CFONTNAME, NFONTVSIZE wide and NFONTHSIZE high.
+xb::Ref<TFont> DialogFont() {
+  TFont::Spec spec;
+  spec.face = xb::IsFunctionRegistered("CFONTNAME") ? std::string(Call("CFONTNAME").AsString()) : "MS Sans Serif";
+  spec.width = xb::IsFunctionRegistered("NFONTVSIZE") ? static_cast<int>(Call("NFONTVSIZE").AsInt()) : 0;
+  spec.height = xb::IsFunctionRegistered("NFONTHSIZE") ? static_cast<int>(Call("NFONTHSIZE").AsInt()) : -12;
+  return TFont::New(spec);
+}
 
 }  // namespace
 
@@ -168,6 +178,8 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
   d.parent = oWnd ? oWnd : WindowRef(this);
   d.clr_text = nClrText;
   d.clr_pane = nClrPane;
+  const xb::Ref<TFont> font = DialogFont();
+  d.font = font;
   dialog->New(d);
   TDialog* box = dialog.get();
 
@@ -258,6 +270,7 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
     return Value();
   }));
   dialog->Activate(a);
+  font->End();
   for (std::size_t i = 0; i < controls.size(); ++i)
     if (lookups[i] != nullptr) std::tie(controls[i]->bGotFocus, controls[i]->bLostFocus) = focus_blocks[i];
   ::SetFocus(hWnd);

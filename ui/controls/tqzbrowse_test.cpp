@@ -16,6 +16,8 @@
 #include "ui/controls/set_get.h"
 #include "ui/controls/tccolumn.h"
 #include "ui/controls/tget.h"
+#include "ui/core/tfont.h"
+#include "ui/core/window_table.h"
 
 namespace ui {
 namespace {
@@ -241,16 +243,27 @@ TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {
   EXPECT_EQ(pictures_elsewhere, 0);
   EXPECT_EQ(pictures_on_name, 1);
   EXPECT_EQ(keys, (std::vector<int>{43}));
-  // Escape gives up.
+  // Escape gives up. The row editor shows the default dialog font.
+  const xb::FunctionTableSnapshot functions = xb::FunctionTableSnapshot::Take();
+  xb::RegisterFunction("CFONTNAME", [](Args&) { return Value::String("Arial"); });
+  xb::RegisterFunction("NFONTVSIZE", [](Args&) { return Value::Integer(0); });
+  xb::RegisterFunction("NFONTHSIZE", [](Args&) { return Value::Integer(-13); });
+  LOGFONTA look = {};
   {
     test::StepWhile steps([&] {
       HWND focus = GetFocus();
       if (focus == nullptr || focus == b->hWnd) return false;
+      if (const WindowRef box = OWndFromHwnd(GetParent(focus)); box && box->oFont)
+        GetObjectA(box->oFont->hFont, sizeof look, &look);
       PostMessageA(GetParent(focus), WM_CLOSE, 0, 0);
       return true;
     });
     EXPECT_FALSE(b->lEditLine(xb::Array::New(), make, Value(), Value(), Value()));
   }
+  functions.Restore();
+  EXPECT_STREQ(look.lfFaceName, "Arial");
+  EXPECT_EQ(look.lfHeight, -13);
+  EXPECT_EQ(look.lfWidth, 0);
 }
 
 TEST_F(TQZBrowseTest, CompactRowsScrollAsAFullRepaintDrawsThemAndClicksLandOnTheirRows) {

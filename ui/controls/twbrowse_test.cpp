@@ -14,6 +14,7 @@
 #include "runtime/rdd/test_process.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
+#include "runtime/test_env.h"
 #include "tests/support/dialog_answerer.h"
 #include "ui/bridge/image_strip.h"
 #include "ui/controls/controls_test_support.h"
@@ -518,6 +519,25 @@ TEST_F(TWBrowseTest, EditOpensTheEditorOnAColumnThatIsNotItsFieldAndWritesNothin
   EXPECT_EQ(Field("NOMBRE"), name);
   EXPECT_TRUE(FieldValue("IMPORTE").SameAs(amount));
   EXPECT_EQ(GetFocus(), b->hWnd);
+}
+
+TEST_F(TWBrowseTest, ABrwPosRectByNameRefusesWidthsThatAreNoArray) {
+  auto b = Browse();
+  const Value hwnd = Value::Integer(reinterpret_cast<std::intptr_t>(b->hWnd));
+  auto call = [&](const Value& widths) {
+    return xb::CallFunction("ABRWPOSRECT", {hwnd, Value::Integer(1), widths, Value::Integer(1), Value::Integer(2),
+                                            Value::Integer(0), Value::Integer(5)});
+  };
+  const Value cell = call(X("{30, 60, 200}"));
+  ASSERT_TRUE(cell.IsArray());
+  EXPECT_EQ(cell.AsArray().size(), 4u);
+  for (const Value& bad : {Value(), Value::String("30,60"), Value::Integer(30)}) {
+    xb::testing::RecordingErrorBlock errors;
+    EXPECT_TRUE(call(bad).IsNil());
+    ASSERT_EQ(errors.count, 1);
+    EXPECT_EQ(errors.error()->genCode, xb::EG_ARG);
+    EXPECT_EQ(errors.error()->operation, "ABRWPOSRECT");
+  }
 }
 
 TEST_F(TWBrowseTest, RunTimeTextDrivesTheBrowseByItsMessages) {
