@@ -590,7 +590,8 @@ void RegisterBrowseControls() {
     return Value(xb::Array::Of({Value::Integer(r->top), Value::Integer(r->left), Value::Integer(r->bottom),
                                 Value::Integer(r->right)}));
   });
-  xb::RegisterFunction("SCROLLWINDOWEX", [](Args& a) {
+  xb::RegisterFunction("SCROLLWINDOWEX", [](Args& a) -> Value {
+    if (!a.Arg(3).IsArray() || a.Arr(3).size() < 4) return xb::ArgumentError("SCROLLWINDOWEX", 3012, a.Raw());
     const xb::Array r = a.Arr(3);
     const Rect clip{static_cast<int>(r.Get(0).AsInt()), static_cast<int>(r.Get(1).AsInt()),
                     static_cast<int>(r.Get(2).AsInt()), static_cast<int>(r.Get(3).AsInt())};

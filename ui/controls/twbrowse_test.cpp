@@ -521,7 +521,7 @@ TEST_F(TWBrowseTest, EditOpensTheEditorOnAColumnThatIsNotItsFieldAndWritesNothin
   EXPECT_EQ(GetFocus(), b->hWnd);
 }
 
-TEST_F(TWBrowseTest, ABrwPosRectByNameRefusesWidthsThatAreNoArray) {
+TEST_F(TWBrowseTest, CellRectanglesAndScrollsByNameRefuseArraysThatAreNone) {
   auto b = Browse();
   const Value hwnd = Value::Integer(reinterpret_cast<std::intptr_t>(b->hWnd));
   auto call = [&](const Value& widths) {
@@ -537,6 +537,13 @@ TEST_F(TWBrowseTest, ABrwPosRectByNameRefusesWidthsThatAreNoArray) {
     ASSERT_EQ(errors.count, 1);
     EXPECT_EQ(errors.error()->genCode, xb::EG_ARG);
     EXPECT_EQ(errors.error()->operation, "ABRWPOSRECT");
+  }
+  // SCROLLWINDOWEX's clip rectangle likewise: four numbers, or an argument error.
+  for (const Value& bad : {Value(), X("{0, 0}")}) {
+    xb::testing::RecordingErrorBlock errors;
+    xb::CallFunction("SCROLLWINDOWEX", {hwnd, Value::Integer(-10), bad});
+    ASSERT_EQ(errors.count, 1);
+    EXPECT_EQ(errors.error()->operation, "SCROLLWINDOWEX");
   }
 }
 
