@@ -293,6 +293,54 @@ TEST_F(DictionaryMaintenanceTest, TheBrowserInADialogAndInDebugMode) {
   EXPECT_EQ(S(campos + "->CAMPO"), "CODIGO");
 }
 
+TEST_F(DictionaryMaintenanceTest, TheBrowserInADialogGetsItsIndexTabs) {
+  OpenDictionary();
+  // By code: ALM, COM, VEN; by description: VEN, COM, ALM.
+  for (const auto& [code, text] : {std::pair{"ALM", "Zona de almacén"}, {"COM", "Mercado"}, {"VEN", "Almacén de ventas"}})
+    X(Alias("Categor") + "->(DBAppend(), FieldPut(1, '" + code + "'), FieldPut(2, '" + text +
+      "'), DBCommit(), DBUnlock())");
+  TBrwDataQZ list("Categorias", Alias("Categor"));
+  list.nId = 100;
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TD_BROWSE"), " Categorías");
+  list.Activate(dialog);
+  ASSERT_NE(list.tabs(), nullptr);
+  ui::TTabs& tabs = *list.tabs();
+  std::vector<std::string> prompts;
+  bool shown = false, done = false;
+  int option = 0, order = 0;
+  std::string first_by_description;
+  DialogAnswerer answer([&](const SeenDialog& d) {
+    if (d.title != " Categorías" || done) return 0;
+    done = true;
+    prompts = tabs.aPrompts;
+    shown = IsWindowVisible(tabs.hWnd) != FALSE;
+    // A real click on the middle of the second tab.
+    SetForegroundWindow(d.hwnd);
+    POINT at = {5 + tabs.aSizes[0] + 10 + tabs.aSizes[1] / 2, 8};
+    ClientToScreen(tabs.hWnd, &at);
+    SetCursorPos(at.x, at.y);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    vdr::test::PumpUntil([&] { return tabs.nOption == 2; }, 2000);
+    option = tabs.nOption;
+    order = static_cast<int>(X(Alias("Categor") + "->(IndexOrd())").AsInt());
+    SendMessageA(list.browse()->hWnd, WM_KEYDOWN, VK_HOME, 0);
+    first_by_description = S(Alias("Categor") + "->Categoria");
+    Shot(d.hwnd, "dict_browse_dialog_tabs");
+    Click(d.hwnd, 510);
+    return 0;
+  });
+  svc::RunDialog(dialog);
+  EXPECT_EQ(prompts, (std::vector<std::string>{"CATEGORIA", "DESCRIP", "INFDOC"}));
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(option, 2);
+  EXPECT_EQ(order, 2);
+  EXPECT_EQ(first_by_description, "VEN");
+}
+
 TEST_F(DictionaryMaintenanceTest, CabeceraGoesStraightToTheHeaderAsked) {
   OpenDictionary();
   for (const char* code : {"A01", "B02", "C03"}) {

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
+#include <optional>
 
 #include "data/data_ui.h"
 #include "runtime/codepage.h"
@@ -15,7 +17,10 @@
 #include "services/font_choice.h"
 #include "services/menu_access.h"
 #include "services/window_fit.h"
+#include "ui/bridge/dialog_boxes.h"
+#include "ui/bridge/dialog_templates.h"
 #include "ui/bridge/image_strip.h"
+#include "ui/bridge/resources.h"
 #include "ui/controls/tbtnbmp.h"
 
 namespace reports {
@@ -33,6 +38,19 @@ Value Action(std::function<void()> fn) { return svc::Action(std::move(fn)); }
 WorkArea* AreaOf(const std::string& alias) {
   WorkAreas& areas = WorkAreas::Get();
   return areas.Area(areas.AreaOfAlias(alias));
+}
+
+// Whether the dialog's resource holds an item `id`.
+bool HasItem(const ui::TDialog& dialog, int id) {
+  ui::DialogName name;
+  if (dialog.cResName.IsNumber()) name.number = static_cast<int>(dialog.cResName.AsInt());
+  else if (dialog.cResName.IsString()) name.name = std::string(dialog.cResName.AsString());
+  else return false;
+  const HMODULE module = dialog.hResources != nullptr ? dialog.hResources : ui::GetResources();
+  const std::optional<ui::DialogTemplateParts> parts = ui::SplitDialogTemplate(ui::ResourceDialogTemplate(module, name));
+  if (!parts) return false;
+  return std::any_of(parts->items.begin(), parts->items.end(),
+                     [id](const ui::DialogTemplateItem& item) { return static_cast<int>(item.id) == id; });
 }
 
 std::string CellText(WorkArea& area, const BrowseColumn& column) {
@@ -169,6 +187,7 @@ void TBrwDataQZ::Activate(const ui::DialogRef& dialog) {
   dialog_ = dialog;
   BuildButtonBar();
   BuildBrowse();
+  BuildTabs();
   if (WorkArea* area = AreaOf(cAlias); area != nullptr && cField.empty()) {
     const int keep = WorkAreas::Get().CurrentArea();
     WorkAreas::Get().SelectArea(area->number());
@@ -356,15 +375,23 @@ void TBrwDataQZ::BuildTabs() {
   for (int i = 1; i <= area->OrderCount(); ++i)
     prompts.emplace_back(xb::AllTrim(xb::CallFunction("ORDNAME", {Value::Integer(i)}).AsString()));
   WorkAreas::Get().SelectArea(keep);
+  const Value action = Value(xb::Block::Native([this](xb::Args& a) {
+    if (WorkArea* t = AreaOf(cAlias)) t->SetControllingOrder(static_cast<int>(a.Int(1)));
+    Refresh();
+    return Value();
+  }));
+  const int option = std::max(1, area->controlling_order());
+  // In a dialog, the dialog's own strip; a dialog without one shows no tabs.
+  if (lDialog && !HasItem(*dialog_, kDialogTabs)) return;
   tabs_ = xb::MakeRef<ui::TTabs>();
+  if (lDialog) {
+    tabs_->ReDefine(kDialogTabs, {.prompts = prompts, .action = action, .parent = dialog_, .option = option});
+    return;
+  }
   tabs_->New({.prompts = prompts,
-              .action = Value(xb::Block::Native([this](xb::Args& a) {
-                if (WorkArea* t = AreaOf(cAlias)) t->SetControllingOrder(static_cast<int>(a.Int(1)));
-                Refresh();
-                return Value();
-              })),
+              .action = action,
               .parent = window_,
-              .option = std::max(1, area->controlling_order()),
+              .option = option,
               .pixel = true,
               .width = 300,
               .height = kTabsHeight});

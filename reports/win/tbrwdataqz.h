@@ -4,7 +4,7 @@
 // index name (or a filter on a field's value), a search by the current index and keys. In a
 // dialog (a non-zero nId) the browse is that dialog's control and the buttons are its
 // controls 500 to 505 (add, modify, delete, search, print, fonts), 506 to 509 (the caller's)
-// and 510 (exit).
+// and 510 (exit); the tabs are its control 511 (a "TTabs" item) when it has one.
 #pragma once
 
 #include <functional>
@@ -40,7 +40,7 @@ class TBrwDataQZ {
   // (or lChild).
   void Activate(ui::TMdiFrame& frame, int depth = 1);
   // The browse as the control nId of `dialog`, before the dialog runs; its buttons the
-  // dialog's controls 500 to 505 and 510.
+  // dialog's controls 500 to 505 and 510, its tabs the control 511.
   void Activate(const ui::DialogRef& dialog);
   void End();
   void Refresh();
@@ -104,6 +104,8 @@ class TBrwDataQZ {
 
 // The filter's browse counts at most this many rows.
 constexpr int kFilterLimit = 20;
+// The tab strip's control in a dialog.
+constexpr int kDialogTabs = 511;
 
 // TB_BrowseStructure's columns of a kind of list: headers and the field (or "?" + field for
 // a flag shown as "Sí"/"No", "*" + field for one shown as a picture) of each.

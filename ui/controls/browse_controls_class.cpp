@@ -131,14 +131,27 @@ const xb::Class& TScrollBar::Cls() {
       if (WindowRef window = WindowArg(a, 5)) As<S>(o).WinNew(*window, p);
       return o.AsValue();
     });
+    // ReDefine(nId, nMin, nMax, nPgStep, oWnd, bGoUp, bGoDown, bPageUp, bPageDown, bPos,
+    //          nClrFore, nClrBack, cMsg, lUpdate, bWhen, bValid)
     c.Method("REDEFINE", [](Object& o, Args& a) {
       S& s = As<S>(o);
-      s.ReDefine(I(a, 1), WindowArg(a, 5), I(a, 2), I(a, 3), a.IsNil(4) ? 1 : I(a, 4));
-      s.bGoUp = a.Arg(6);
-      s.bGoDown = a.Arg(7);
-      s.bPageUp = a.Arg(8);
-      s.bPageDown = a.Arg(9);
-      s.bPos = a.Arg(10);
+      S::RedefineParams p;
+      p.parent = WindowArg(a, 5);
+      p.min = I(a, 2);
+      p.max = I(a, 3);
+      p.page_step = a.IsNil(4) ? 1 : I(a, 4);
+      p.go_up = a.Arg(6);
+      p.go_down = a.Arg(7);
+      p.page_up = a.Arg(8);
+      p.page_down = a.Arg(9);
+      p.pos = a.Arg(10);
+      p.fore = ColourArg(a, 11);
+      p.back = ColourArg(a, 12);
+      p.message = std::string(a.Str(13));
+      p.update = a.Log(14);
+      p.when = a.Arg(15);
+      p.valid = a.Arg(16);
+      s.ReDefine(I(a, 1), p);
       return o.AsValue();
     });
     c.Method("GETPOS", [](Object& o, Args&) { return Value::Integer(As<S>(o).GetPos()); });
@@ -505,8 +518,9 @@ const xb::Class& TWBrowse::Cls() {
     c.Method("EDIT", [](Object& o, Args& a) { As<B>(o).Edit(a.IsNil(1) ? 1 : I(a, 1)); return Value(); });
     c.Method("LEDITCOL", [](Object& o, Args& a) {
       Value value = a.Arg(2);
-      // lEditCol(nCol, @uVar, cPicture, bValid, nClrFore, nClrBack, aItems)
-      const bool confirmed = As<B>(o).lEditCol(I(a, 1), value, std::string(a.Str(3)), a.Arg(4), a.Arg(7));
+      // lEditCol(nCol, @uVar, cPicture, bValid, nClrFore, nClrBack, aItems, bAction)
+      const bool confirmed = As<B>(o).lEditCol(I(a, 1), value, std::string(a.Str(3)), a.Arg(4), ColourArg(a, 5),
+                                               ColourArg(a, 6), a.Arg(7), a.Arg(8));
       a.SetRef(2, value);
       return Value::Logical(confirmed);
     });
@@ -546,6 +560,17 @@ void RegisterBrowseControls() {
   xb::RegisterFunction("TSCROLLBAR", [](Args&) { return Value(xb::MakeRef<TScrollBar>()); });
   xb::RegisterFunction("TQZSCRLLBAR", [](Args&) { return Value(xb::MakeRef<TQZScrllBar>()); });
   xb::RegisterFunction("TGET", [](Args&) { return Value(xb::MakeRef<TGet>()); });
+  // LASTDAY(dDate): the last day of the date's month; an empty date stays empty.
+  xb::RegisterFunction("LASTDAY", [](Args& a) -> Value {
+    if (!a.Arg(1).IsDate()) return xb::ArgumentError("LASTDAY", 3012, a.Raw());
+    const xb::Date date = a.Arg(1).AsDate();
+    if (date.IsEmpty()) return a.Arg(1);
+    int year = 0, month = 0, day = 0;
+    date.ToYmd(year, month, day);
+    for (int last = 31; last >= 28; --last)
+      if (const xb::Date end = xb::Date::FromYmd(year, month, last); !end.IsEmpty()) return Value::FromDate(end);
+    return a.Arg(1);
+  });
   xb::RegisterFunction("TWBROWSE", [](Args&) { return Value(xb::MakeRef<TWBrowse>()); });
   xb::RegisterFunction("_AFIELDS", [](Args& a) {
     auto* b = dynamic_cast<TWBrowse*>(a.Obj(1).get());
@@ -558,13 +583,15 @@ void RegisterBrowseControls() {
     return Value::Integer(NWRows(Handle<HWND>(a, 1), Handle<HFONT>(a, 3), I(a, 4)));
   });
   xb::RegisterFunction("ABRWPOSRECT", [](Args& a) -> Value {
+    if (!a.Arg(3).IsArray()) return xb::ArgumentError("ABRWPOSRECT", 3012, a.Raw());
     const xb::Array sizes = a.Arr(3);
     const auto r = ABrwPosRect(Handle<HWND>(a, 1), I(a, 2), Widths(sizes), I(a, 4), I(a, 5), Handle<HFONT>(a, 6), I(a, 7));
     if (!r) return Value();
     return Value(xb::Array::Of({Value::Integer(r->top), Value::Integer(r->left), Value::Integer(r->bottom),
                                 Value::Integer(r->right)}));
   });
-  xb::RegisterFunction("SCROLLWINDOWEX", [](Args& a) {
+  xb::RegisterFunction("SCROLLWINDOWEX", [](Args& a) -> Value {
+    if (!a.Arg(3).IsArray() || a.Arr(3).size() < 4) return xb::ArgumentError("SCROLLWINDOWEX", 3012, a.Raw());
     const xb::Array r = a.Arr(3);
     const Rect clip{static_cast<int>(r.Get(0).AsInt()), static_cast<int>(r.Get(1).AsInt()),
                     static_cast<int>(r.Get(2).AsInt()), static_cast<int>(r.Get(3).AsInt())};

@@ -49,6 +49,28 @@ class ControlsTest : public FrameworkTest {
       SendMessageA(hwnd, WM_CHAR, static_cast<WPARAM>(code), 1);
     }
   }
+  // A left click at the client point (x, y) through the system's input, as a person clicks;
+  // messages run until `done` holds (or a moment passes when there is nothing to wait for).
+  static void Click(HWND hwnd, int x, int y, const std::function<bool()>& done = {}) {
+    Mouse(hwnd, x, y, MOUSEEVENTF_LEFTDOWN);
+    Mouse(hwnd, x, y, MOUSEEVENTF_LEFTUP, done);
+  }
+  // The pointer moved to the client point (x, y) through the system's input, with the button
+  // change `buttons` there (MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP or 0); messages run as
+  // for Click.
+  static void Mouse(HWND hwnd, int x, int y, DWORD buttons, const std::function<bool()>& done = {}) {
+    POINT at = {x, y};
+    ClientToScreen(hwnd, &at);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dx = at.x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
+    input[0].mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = buttons;
+    SendInput(buttons != 0 ? 2 : 1, input, sizeof(INPUT));
+    if (done) vdr::test::PumpUntil(done, 2000);
+    else vdr::test::PumpUntil([] { return false; }, 150);
+  }
   static int CaretAt(HWND edit) {
     DWORD start = 0, end = 0;
     SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));

@@ -321,6 +321,16 @@ void TCBrowse::SetoDBF(const xb::Value& dbf) {
   if (!dbf.IsObject()) return;
   if (std::string(xb::Send(dbf, "CLASSNAME").AsString()) == "TMULTIDBF") {
     if (xb::HasMessage(dbf, xb::Intern("OCTX"))) oCtx = xb::Send(dbf, "OCTX");
+    // The browse moves the object itself: its begin- and end-of-file blocks, and its
+    // parent's, are cleared.
+    const xb::Value parent = xb::HasMessage(dbf, xb::Intern("OPARENT")) ? xb::Send(dbf, "OPARENT") : xb::Value();
+    for (const xb::Value& table : {dbf, parent}) {
+      if (!table.IsObject()) continue;
+      for (const char* setter : {"_BBOF", "_BEOF"}) {
+        const xb::Value none[] = {xb::Value()};
+        if (xb::HasMessage(table, xb::Intern(setter))) xb::Send(table, xb::Intern(setter), none);
+      }
+    }
   }
   nRowPos = nColPos = 1;
   cAlias = "DBFOBJECT";
@@ -714,33 +724,46 @@ void TCBrowse::GoRight() {
   }
   if (nCell < count) {
     ++nCell;
-    SyncColSizes();
-    const std::vector<int> widths = GetColSizes();
-    int right = 0;
-    for (int c = 1; c <= std::min(nFreeze, count); ++c) right += widths[static_cast<std::size_t>(c) - 1];
-    for (int c = nColPos; c <= nCell; ++c) right += widths[static_cast<std::size_t>(c) - 1];
-    const int room = GetClientRect(hWnd).Width();
-    bool scrolled = false;
-    while (right > room && nColPos < nCell && nColPos < count && nCell > nFreeze) {
-      right -= widths[static_cast<std::size_t>(nColPos) - 1];
-      ++nColPos;
-      scrolled = true;
-    }
-    if (scrolled) Refresh(false);
+    if (ScrollToFit(nCell)) Refresh(false);
     if (oHBar) oHBar->GoDown();
   }
   HiliteCell(nCell);
   DrawSelect();
 }
 
+bool TCBrowse::ScrollToFit(int cell) {
+  const int count = Columns();
+  if (hWnd == nullptr || cell <= nFreeze || cell > count) return false;
+  FixColPos();
+  SyncColSizes();
+  const std::vector<int> widths = GetColSizes();
+  int right = 0;
+  for (int c = 1; c <= std::min(nFreeze, count); ++c) right += widths[static_cast<std::size_t>(c) - 1];
+  for (int c = nColPos; c <= cell; ++c) right += widths[static_cast<std::size_t>(c) - 1];
+  const int room = GetClientRect(hWnd).Width();
+  bool scrolled = false;
+  while (right > room && nColPos < cell && nColPos < count) {
+    right -= widths[static_cast<std::size_t>(nColPos) - 1];
+    ++nColPos;
+    scrolled = true;
+  }
+  return scrolled;
+}
+
 bool TCBrowse::HiliteCell(int cell, std::optional<int> pixel) {
   if (!lCellBrw) return false;
   const int old = nCell;
+  const int old_pos = nColPos;
   const int count = Columns();
   if (pixel) {
-    int target = nAtCol(*pixel);
-    if (target < 1) target = 1;
-    nCell = std::clamp(target, 1, std::max(count, 1));
+    // The cell walks to the column under the point, one column at a time; a column cut by
+    // the right edge scrolls the columns after the frozen ones until it shows whole.
+    const int target = std::clamp(nAtCol(*pixel), 1, std::max(count, 1));
+    nCell = std::clamp(nCell, 1, std::max(count, 1));
+    while (nCell != target) {
+      nCell += nCell < target ? 1 : -1;
+      ScrollToFit(nCell);
+    }
   } else {
     nCell = std::clamp(cell, 1, std::max(count, 1));
   }
@@ -748,6 +771,7 @@ bool TCBrowse::HiliteCell(int cell, std::optional<int> pixel) {
   for (int c = 1; c <= count; ++c) Col(c)->lNoLite = !Col(c)->lFixLite;
   if (TCColumn* current = Col(nCell)) current->lNoLite = false;
   if (changed && oHBar) oHBar->SetPos(nCell);
+  if ((changed && oHBar) || nColPos != old_pos) Refresh(false);
   return changed;
 }
 

@@ -101,7 +101,13 @@ class TCBrowse : public TWBrowse {
   // The edit a double click or Enter starts on an editable cell.
   virtual void EditCell(int col);
   bool SelFont();
+  // No listing: the browse takes the focus and goes to its first record.
   void Report(const std::string& title = {}, bool preview = true, int language = 1);
+  // Design aid: for "aColumns" a block that edits the column list (EditColumns); else NIL.
+  xb::Value InspectBlock(const std::string& data);
+  // The columns listed by heading, moved up and down or deleted (one is always kept); "&Ok"
+  // puts them in that order. True when confirmed.
+  bool EditColumns();
 
   // ---- messages ----------------------------------------------------------------------------
   Answer HScroll(WPARAM wparam, LPARAM lparam) override;
@@ -173,6 +179,9 @@ class TCBrowse : public TWBrowse {
   bool Focused() const;
   HFONT FontHandle() const;
   int FixColPos();  // nColPos at least nFreeze + 1
+  // nColPos moved right until the column `cell` (not a frozen one) ends inside the control;
+  // true when it moved.
+  bool ScrollToFit(int cell);
   // aColSizes made again from the columns' widths when it is not an array with a width for
   // every column (code may have replaced it), so the widths can be indexed by column.
   void SyncColSizes();

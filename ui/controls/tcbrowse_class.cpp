@@ -2,6 +2,7 @@
 // with their arguments by position.
 #include "runtime/function_table.h"
 #include "ui/controls/cell_paint.h"
+#include "ui/controls/date_seek.h"
 #include "ui/controls/tcbrowse.h"
 #include "ui/controls/tccolumn.h"
 
@@ -118,7 +119,8 @@ const xb::Class& TCBrowse::Cls() {
       As(o).Report(std::string(a.Str(1)), a.Log(2, true), a.IsNil(3) ? 1 : I(a, 3));
       return Value();
     });
-    c.Method("INSPECT", [](Object&, Args&) { return Value(); });
+    c.Method("INSPECT", [](Object& o, Args& a) { return As(o).InspectBlock(std::string(a.Str(1))); });
+    c.Method("EDITCOLUMNS", [](Object& o, Args&) { return Value::Logical(As(o).EditColumns()); });
     return c;
   }();
   return cls;
@@ -131,6 +133,16 @@ void RegisterColumnBrowses() {
   RegisterColumnClasses();
   (void)TCBrowse::Cls();
   xb::RegisterFunction("TCBROWSE", [](Args&) { return Value(xb::MakeRef<TCBrowse>()); });
+  // DATESEEK(cText, nKey): the date search text after the key; a key it refuses beeps and
+  // leaves the text as it was.
+  xb::RegisterFunction("DATESEEK", [](Args& a) -> Value {
+    const DateSeekStep step = DateSeek(a.Str(1), static_cast<int>(a.Int(2)));
+    if (step.beep) {
+      if (xb::IsFunctionRegistered("TONE")) xb::CallFunction("TONE", {Value::Integer(500), Value::Integer(1)});
+      else ::MessageBeep(0);
+    }
+    return Value::String(step.text);
+  });
   RegisterCellPainter();
 }
 

@@ -307,10 +307,11 @@ Answer TCBrowse::MouseMove(int row, int col, WPARAM keys) {
     return Answer::Number(0);
   }
   if (lColDrag) {
-    ::SetCursor(::LoadCursorA(nullptr, IDC_SIZEALL));
+    CursorCatch();
     return Answer::Number(0);
   }
-  ::SetCursor(BorderOf(x) ? CursorWE() : ::LoadCursorA(nullptr, IDC_HAND));
+  if (BorderOf(x)) CursorWE();
+  else CursorHand();
   return Answer::Number(0);
 }
 
@@ -574,8 +575,9 @@ bool TCBrowse::SelFont() {
 }
 
 void TCBrowse::Report(const std::string&, bool, int) {
-  // No listing: the browse keeps its record.
-  if (hWnd != nullptr) ::SetFocus(hWnd);
+  if (hWnd == nullptr) return;
+  ::SetFocus(hWnd);
+  GoTop();
 }
 
 }  // namespace ui

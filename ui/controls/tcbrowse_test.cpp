@@ -7,12 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <variant>
+
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
+#include "runtime/memvar.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 #include "tests/support/dialog_answerer.h"
+#include "ui/bridge/cursors.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/image_strip.h"
 #include "ui/controls/browse_paint.h"
@@ -515,6 +519,146 @@ TEST_F(TCBrowseTest, HeadersDroppedOnAnotherSwapColumnsAndBordersKeepALeastWidth
   EXPECT_EQ(heading(1), "Código");
 }
 
+TEST_F(TCBrowseTest, AClickOnACellCutByTheRightEdgeWalksThereAndScrollsItIntoView) {
+  // Widths 70, 180, 110, 100, 120 in about 480 pixels: the fifth column is cut.
+  struct Case {
+    int freeze;
+    int x;          // where the click lands on the second data row
+    int cell;       // the cell then
+    int col_pos;    // the first scrolled column then
+  } cases[] = {
+      {0, 300, 3, 1},  // a whole cell: nothing scrolls
+      {0, 470, 5, 3},  // cut: the columns scroll until it ends inside the browse
+      {1, 470, 5, 3},  // past the frozen column too
+      {1, 20, 1, 2},   // the frozen column
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.freeze) + " at " + std::to_string(c.x));
+    X("DBGOTOP()");
+    auto b = Browse(true, c.freeze);
+    int changes = 0;
+    b->bChange = Blk([&](Args&) {
+      ++changes;
+      return Value();
+    });
+    const int h = b->nHRow();
+    Click(b->hWnd, c.x, 2 * h + h / 2, [&] { return b->nRowPos == 2 && !(GetKeyState(VK_LBUTTON) & 0x8000); });
+    EXPECT_EQ(b->nRowPos, 2);
+    EXPECT_EQ(b->nCell, c.cell);
+    EXPECT_EQ(b->nColPos, c.col_pos);
+    EXPECT_EQ(changes, 1);
+    UpdateWindow(b->hWnd);
+    // The cell clicked is the lit one, drawn whole inside the browse.
+    int left = -1, width = 0;
+    for (const TCBrowse::Span& s : b->Walk())
+      if (s.col == c.cell) {
+        left = s.x;
+        width = s.width < 0 ? GetClientRect(b->hWnd).Width() - s.x : s.width;
+      }
+    ASSERT_GE(left, 0);
+    EXPECT_LE(left + width, GetClientRect(b->hWnd).Width() + 1);
+    HDC dc = GetDC(b->hWnd);
+    EXPECT_EQ(GetPixel(dc, left + width / 2, 2 * h + 2), b->nClrBackFocus);
+    ReleaseDC(b->hWnd, dc);
+    if (c.x == 470 && c.freeze == 1) Screenshot(window_->hWnd, "cbrowse_cut_cell_clicked");
+    DestroyWindow(b->hWnd);
+  }
+}
+
+TEST_F(TCBrowseTest, AHeaderDraggedShowsTheCatchCursorAndBordersTheWestEastOne) {
+  auto b = Browse();
+  const int h = b->nHRow();
+  const HCURSOR west_east = LoadCursorA(nullptr, IDC_SIZEWE);
+  HCURSOR over_border = nullptr, over_header = nullptr, dragging = nullptr;
+  Mouse(b->hWnd, 69, h / 2, 0, [&] { return (over_border = GetCursor()) == west_east; });
+  Mouse(b->hWnd, 120, h / 2, 0, [&] { return (over_header = GetCursor()) == GetCursorHand(); });
+  Mouse(b->hWnd, 120, h / 2, MOUSEEVENTF_LEFTDOWN, [&] { return b->lColDrag; });
+  Mouse(b->hWnd, 200, h / 2, 0, [&] { return (dragging = GetCursor()) == GetCursorCatch(); });
+  Mouse(b->hWnd, 300, h / 2, 0);
+  EXPECT_EQ(GetCursor(), GetCursorCatch());
+  Mouse(b->hWnd, 300, h / 2, MOUSEEVENTF_LEFTUP, [&] { return !b->lColDrag; });
+  EXPECT_EQ(over_border, west_east);
+  EXPECT_EQ(over_header, GetCursorHand());
+  EXPECT_EQ(dragging, GetCursorCatch());
+  EXPECT_EQ(b->Col(3)->Heading(), "Nombre") << "dropped on \"Importe\"";
+}
+
+TEST_F(TCBrowseTest, ReportTakesTheFocusAndGoesToTheTop) {
+  auto b = Browse();
+  SetFocus(b->hWnd);
+  for (int i = 0; i < 5; ++i) Key(b->hWnd, VK_DOWN);
+  ASSERT_EQ(KeyNo(), 6);
+  SetFocus(window_->hWnd);
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  X("oBrw:Report('Artículos', .F.)");
+  EXPECT_EQ(GetFocus(), b->hWnd);
+  EXPECT_EQ(KeyNo(), 1);
+  EXPECT_EQ(b->nRowPos, 1);
+}
+
+TEST_F(TCBrowseTest, InspectGivesABlockThatEditsTheColumnList) {
+  auto b = Browse(true);
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  EXPECT_TRUE(X("oBrw:Inspect('nTop')").IsNil());
+  const Value block = X("oBrw:Inspect('aColumns')");
+  ASSERT_TRUE(block.IsBlock());
+  // In the editor: the list of headings, then the buttons pressed in order (a number
+  // chooses that line first).
+  auto edit = [&](std::vector<std::variant<int, const char*>> steps) {
+    std::vector<std::string> listed;
+    test::StepWhile working([&] {
+      HWND box = GetActiveWindow();
+      if (box == nullptr || vdr::test::WindowText(box) != "Edit columns") return false;
+      HWND list = nullptr;
+      for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[16] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (_stricmp(cls, "ListBox") == 0) list = child;
+      }
+      if (list == nullptr) return false;
+      for (int i = 0; i < static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)); ++i) {
+        char text[64] = {};
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        listed.emplace_back(text);
+      }
+      for (const auto& step : steps) {
+        if (const int* line = std::get_if<int>(&step)) {
+          SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(*line - 1), 0);
+          continue;
+        }
+        for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+          if (vdr::test::WindowText(child) == std::get<const char*>(step)) SendMessageA(child, BM_CLICK, 0, 0);
+      }
+      return true;
+    });
+    const bool confirmed = xb::EvalValue(block, {}).AsLogical();
+    return std::pair{confirmed, listed};
+  };
+  auto headings = [&] {
+    std::vector<std::string> h;
+    for (int c = 1; c <= b->Columns(); ++c) h.push_back(b->Col(c)->Heading());
+    return h;
+  };
+  const std::vector<std::string> before = headings();
+  // Cancelled: nothing changes.
+  auto [cancelled, listed] = edit({5, "&Up", 1, "&Delete", "&Cancel"});
+  EXPECT_FALSE(cancelled);
+  EXPECT_EQ(listed, before);
+  EXPECT_EQ(headings(), before);
+  // "Código bis" up two places, "Código" deleted, "Fecha" (the last) down: nothing.
+  b->SetOrder(2);
+  ASSERT_EQ(b->nColOrder, 2);
+  auto [confirmed, shown] = edit({5, "&Up", "&Up", 1, "&Delete", 4, "&Down", "&Ok"});
+  EXPECT_TRUE(confirmed);
+  EXPECT_EQ(headings(), (std::vector<std::string>{"Nombre", "Código bis", "Importe", "Fecha"}));
+  EXPECT_EQ(b->GetColSizes(), (std::vector<int>{180, 120, 110, 100}));
+  EXPECT_EQ(b->nColOrder, 1) << "the ordered column \"Nombre\" is first now";
+  // The last column cannot be deleted.
+  edit({1, "&Delete", 1, "&Delete", 1, "&Delete", 1, "&Delete", "&Ok"});
+  EXPECT_EQ(b->Columns(), 1);
+  RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
 TEST_F(TCBrowseTest, ColumnsAreInsertedAndDeletedWithinTheirBoundsAndFootersTakeARow) {
   auto b = Browse();
   EXPECT_TRUE(b->InsColumn(3, Value()).IsNil());
@@ -766,6 +910,75 @@ TEST_F(TCBrowseTest, ATableObjectIsBrowsedThroughItsOwnMessages) {
   Type(b->hWnd, "27");
   EXPECT_EQ(RowsObject::Rows().at, 27);
   EXPECT_EQ(b->cSeek, "27");
+}
+
+TEST_F(TCBrowseTest, AMultiTableObjectHasItsAndItsParentsFileEndBlocksCleared) {
+  // Such an object as the business modules have: its context, its parent table, and a block
+  // for each end of the file, which the browse's own moves must not run.
+  static const xb::Class& parent_class =
+      xb::Class::Define("TPRUEBAPADRE").Var("BBOF").Var("BEOF");
+  static const xb::Class& multi = [] () -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("TMULTIDBF");
+    c.Var("BBOF").Var("BEOF").Var("OPARENT").Var("OCTX");
+    c.Method("RECCOUNT", [](xb::Object&, Args&) { return Value::Integer(3); });
+    c.Method("GOTOP", [](xb::Object&, Args&) { return Value(); });
+    c.Method("GOBOTTOM", [](xb::Object&, Args&) { return Value(); });
+    c.Method("SKIPPER", [](xb::Object&, Args&) { return Value::Integer(0); });
+    return c;
+  }();
+  const Value block = Blk([](Args&) { return Value(); });
+  const Value parent(parent_class.New());
+  xb::Send(parent, "_BBOF", {block});
+  xb::Send(parent, "_BEOF", {block});
+  const Value object(multi.New());
+  const Value context = Value::String("contexto");
+  for (const char* setter : {"_BBOF", "_BEOF"}) xb::Send(object, setter, {block});
+  xb::Send(object, "_OPARENT", {parent});
+  xb::Send(object, "_OCTX", {context});
+  auto b = Browse();
+  b->SetoDBF(object);
+  EXPECT_EQ(b->cAlias, "DBFOBJECT");
+  EXPECT_TRUE(b->oCtx.SameAs(context));
+  for (const Value& table : {object, parent}) {
+    EXPECT_TRUE(xb::Send(table, "BBOF").IsNil());
+    EXPECT_TRUE(xb::Send(table, "BEOF").IsNil());
+  }
+  b->oCtx = Value();  // not a context object: nothing to end with the browse
+  // A table object of another class keeps its blocks.
+  static const xb::Class& other = xb::Class::Define("TPRUEBATABLA", &multi);
+  const Value plain(other.New());
+  xb::Send(plain, "_BBOF", {block});
+  b->SetoDBF(plain);
+  EXPECT_TRUE(xb::Send(plain, "BBOF").IsBlock());
+}
+
+TEST_F(TCBrowseTest, DateSeekByName) {
+  const xb::FunctionTableSnapshot functions = xb::FunctionTableSnapshot::Take();
+  int beeps = 0;
+  xb::RegisterFunction("TONE", [&beeps](Args&) {
+    ++beeps;
+    return Value();
+  });
+  struct Case {
+    const char* text;
+    int key;
+    const char* after;
+    int beeps;
+  } cases[] = {
+      {"  -  -    ", '1', "1 -  -    ", 0},
+      {"12-0 -    ", '3', "12-03-    ", 0},
+      {"12-03-2004", '5', "12-03-2004", 1},  // no blank left
+      {"12-0 -    ", 'x', "12-0 -    ", 1},  // not a digit
+      {"12-0 -    ", 8, "12-  -    ", 0},
+      {"12-  -    ", 8, "1 -  -    ", 0},    // over the separator
+  };
+  for (const Case& c : cases) {
+    beeps = 0;
+    EXPECT_EQ(xb::CallFunction("DATESEEK", {Value::String(c.text), Value::Integer(c.key)}).AsString(), c.after)
+        << c.text << " " << c.key;
+    EXPECT_EQ(beeps, c.beeps) << c.text << " " << c.key;
+  }
+  functions.Restore();
 }
 
 TEST_F(TCBrowseTest, AnUnfocusedBrowseKeepsItsRecordWhileOtherCodeMovesTheArea) {

@@ -239,7 +239,12 @@ std::string TCColumn::Save() {
     const xb::Value value = xb::Send(self, name);
     if (value.IsString() && !value.AsString().empty()) items.push_back({name, 'C', std::string(value.AsString())});
   }
-  return EncodeColumnRecord(ClassName(), items).value_or(std::string());
+  if (std::optional<std::string> record = EncodeColumnRecord(ClassName(), items)) return *record;
+  // A text or the whole record past its 2-byte length: nothing is saved, and the caller hears.
+  const Value args[] = {self};
+  xb::RaiseSubstitute(xb::MakeBaseError(xb::EG_LIMIT, 0, "TCCOLUMN:SAVE", args,
+                                        "El registro de la columna no cabe en 65535 bytes"));
+  return std::string();
 }
 
 bool TCColumn::Load(std::string_view body) {

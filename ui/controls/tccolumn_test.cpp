@@ -164,6 +164,31 @@ TEST_F(TCColumnTest, SavedColumnsLoadBackAndBrokenRecordsChangeNothing) {
   }
 }
 
+TEST_F(TCColumnTest, ARecordTooLongForItsLengthRaisesAnErrorInsteadOfSavingNothingQuietly) {
+  struct Case {
+    std::size_t heading;  // characters of the heading
+    bool fits;
+  } cases[] = {{100, true}, {kMaxColumnText - 200, true}, {kMaxColumnText + 1, false}, {kMaxColumnText - 20, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.heading);
+    TCColumn::NewParams p;
+    p.heading = Value::String(std::string(c.heading, 'x'));
+    p.width = Value::Integer(10);
+    auto column = Column(p);
+    xb::testing::RecordingErrorBlock errors;
+    const Value saved = xb::EvalValue(Value(xb::Block::Native([&](Args&) { return xb::Send(column->Self(), "SAVE"); })), {});
+    if (c.fits) {
+      EXPECT_EQ(errors.count, 0);
+      EXPECT_GT(saved.AsString().size(), c.heading);
+    } else {
+      ASSERT_EQ(errors.count, 1);
+      EXPECT_EQ(errors.error()->genCode, xb::EG_LIMIT);
+      EXPECT_EQ(errors.error()->operation, "TCCOLUMN:SAVE");
+      EXPECT_EQ(saved.AsString(), "");
+    }
+  }
+}
+
 TEST_F(TCColumnTest, RunTimeTextMakesColumns) {
   const Value c = xb::EvalMacro("TCColumn():New('Total', {|| 12}, '999', , , 'RIGHT', 20, , .T.)");
   ASSERT_TRUE(c.IsObject());

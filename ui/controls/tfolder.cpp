@@ -122,9 +122,8 @@ TFolder& TFolder::ReDefine(int id, const RedefineParams& p) {
   bChange = p.change;
   lAllWidth = p.all_width;
   Register(CS_VREDRAW | CS_HREDRAW);
+  // The pages take the given colour, else the dialog's own.
   SetColor(p.fore.value_or(parent ? parent->nClrText : 0), p.back.value_or(parent ? parent->nClrPane : 0));
-  nClrPane = ::GetSysColor(COLOR_BTNFACE);
-  SetColor(nClrText, nClrPane);
   xb::Array dialogs = xb::Array::New();
   for (std::size_t i = 0; i < p.prompts.size(); ++i) {
     const xb::Value resource = i < p.dialogs.size() ? p.dialogs[i] : xb::Value();

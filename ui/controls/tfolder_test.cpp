@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,46 @@ TEST_F(FolderTest, DeletingTabsKeepsOnePageShownUntilNoneIsLeft) {
     f.SetOption(1);  // nothing to select
     EXPECT_EQ(f.nOption, 0);
   });
+}
+
+TEST_F(FolderTest, PagesTakeTheGivenColourElseTheDialogs) {
+  const xb::FunctionTableSnapshot functions = xb::FunctionTableSnapshot::Take();
+  xb::RegisterFunction("LCLASSIC", [](Args&) { return Value::Logical(true); });  // dialogs keep their colours
+  constexpr COLORREF kDialog = RGB(255, 236, 200), kGiven = RGB(200, 230, 255);
+  struct Case {
+    std::optional<COLORREF> given;
+    COLORREF pages;
+    const char* shot;
+  } cases[] = {{std::nullopt, kDialog, "folder_dialog_colour"}, {kGiven, kGiven, "folder_given_colour"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shot);
+    auto dialog = xb::MakeRef<TDialog>();
+    dialog->New({.resource = Value::String("CARPETA"), .clr_pane = kDialog});
+    folder = xb::MakeRef<TFolder>();
+    folder->ReDefine(300, {.prompts = {"&General", "&Datos"},
+                           .dialogs = {Value::String("PAGINA1"), Value::String("PAGINA2")},
+                           .parent = dialog,
+                           .back = c.given});
+    std::vector<COLORREF> panes, shown;
+    dialog->bStart = Blk([&, d = dialog.get()](Args&) {
+      for (int n = 1; n <= 2; ++n) panes.push_back(folder->Page(n)->nClrPane);
+      TDialog* page = folder->Page(1);
+      RedrawWindow(page->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+      RECT area = {};
+      GetClientRect(page->hWnd, &area);
+      HDC dc = GetDC(page->hWnd);
+      shown.push_back(GetPixel(dc, area.right - 4, area.bottom - 4));  // an empty corner of the page
+      ReleaseDC(page->hWnd, dc);
+      Screenshot(d->hWnd, c.shot);
+      d->End();
+      return Value();
+    });
+    dialog->Activate({.centered = true});
+    EXPECT_EQ(folder->nClrPane, c.pages);
+    EXPECT_EQ(panes, (std::vector<COLORREF>{c.pages, c.pages}));
+    EXPECT_EQ(shown, (std::vector<COLORREF>{c.pages}));
+  }
+  functions.Restore();
 }
 
 TEST_F(FolderTest, NewOnAWindowMakesItsPagesAndSharesTheWidth) {

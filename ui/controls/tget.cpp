@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "runtime/function_table.h"
@@ -377,7 +378,7 @@ void TGet::Paste(std::optional<std::string> text) {
     oGet->KillFocus();
     ShowText(DispText());
   }
-  RunChange(0, 0);
+  ChangeAnswer(xb::Value::Integer(0), xb::Value());
 }
 
 void TGet::UnDo() {
@@ -413,12 +414,16 @@ std::string TGet::SelFile(std::string mask, std::string title) {
   return chosen;
 }
 
-// bChange with (key, flags, Self); false when it refuses (answers .F.).
+xb::Value TGet::ChangeAnswer(const xb::Value& key, const xb::Value& flags) {
+  if (!bChange.IsBlock()) return xb::Value();
+  const xb::Value args[] = {key, flags, Self()};
+  return bChange.AsBlock().Call(args);
+}
+
 bool TGet::RunChange(int key, LPARAM flags) {
-  if (!bChange.IsBlock()) return true;
-  const xb::Value args[] = {key == 0 && flags == 0 ? xb::Value() : xb::Value::Integer(key),
-                            key == 0 && flags == 0 ? xb::Value() : xb::Value::Integer(flags), Self()};
-  const xb::Value answer = bChange.AsBlock().Call(args);
+  const bool none = key == 0 && flags == 0;
+  const xb::Value answer = ChangeAnswer(none ? xb::Value() : xb::Value::Integer(key),
+                                        none ? xb::Value() : xb::Value::Integer(flags));
   return !(answer.IsLogical() && !answer.AsLogical());
 }
 
@@ -465,7 +470,17 @@ void TGet::Step(int direction) {
   oGet->UpdateBuffer();
   oGet->SetPos(nPos);
   const xb::Value before = oGet->VarGet();
-  const std::optional<xb::Value> stepped = oGet->Stepped(direction);
+  std::optional<xb::Value> stepped;
+  const int point = oGet->DecPos();
+  if (oGet->Type() == 'N' && point > 0 && nPos >= point && oGet->mask()) {
+    // At or after the decimal point the caret steps the digit before it (the first decimal
+    // right after the point): 1 / 10 ^ MAX(1, caret - point - 1).
+    const int decimals = static_cast<int>(oGet->mask()->templ().size()) - point;
+    const double step = direction / std::pow(10.0, std::max(1, nPos - point - 1));
+    stepped = xb::Value::Double(before.AsDouble() + step, decimals);
+  } else {
+    stepped = oGet->Stepped(direction);
+  }
   if (!stepped) {
     if (!had_focus) oGet->KillFocus();
     return;
@@ -629,10 +644,15 @@ Answer TGet::KeyDown(int key, LPARAM flags) {
     case 'X':
     case 'C':
       if (!ctrl) break;
-      if (key == 'C') Copy();
-      else if (key == 'V') Paste();
-      else Cut();
-      if (key != 'C') RunChange(key, flags);
+      // Paste runs bChange itself; a read-only field changes nothing and runs nothing.
+      if (key == 'C') {
+        Copy();
+      } else if (key == 'V') {
+        Paste();
+      } else if (!lReadOnly) {
+        Cut();
+        RunChange(key, flags);
+      }
       return Answer::Number(0);
     case VK_HOME:
     case VK_END:
@@ -688,7 +708,11 @@ Answer TGet::KeyChar(int key, LPARAM flags) {
     case VK_TAB:
     case VK_RETURN: {
       const bool back = key == VK_TAB && ShiftHeld();
-      if (!RunChange(key, flags)) return Answer::Number(0);
+      // With bChange, the focus moves on only when it answers .T.
+      if (bChange.IsBlock()) {
+        const xb::Value answer = ChangeAnswer(xb::Value::Integer(key), xb::Value::Integer(flags));
+        if (!answer.IsLogical() || !answer.AsLogical()) return Answer::Number(0);
+      }
       if (oWnd) {
         if (back) oWnd->GoPrevCtrl(hWnd);
         else oWnd->GoNextCtrl(hWnd);
@@ -790,7 +814,7 @@ Answer TGet::RButtonDown(int row, int col, WPARAM keys) {
   item(kDelete, "&Eliminar", selection && !lReadOnly);
   ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   item(kSelectAll, "Seleccionar to&do", true);
-  POINT at = {col, row};
+  POINT at = {col, row - 60};
   ::ClientToScreen(hWnd, &at);
   const int chosen = ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, hWnd, nullptr);
   ::DestroyMenu(menu);

@@ -156,6 +156,9 @@ class TGet : public TControl {
   void MoveCaret(int pos);  // 1-based
   void CreateInsertCaret();
   LRESULT ToEdit(UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+  // bChange with (key, flags, Self); NIL, NIL for both zero. Its answer, NIL without a block.
+  xb::Value ChangeAnswer(const xb::Value& key, const xb::Value& flags);
+  // False when bChange refuses (answers .F.).
   bool RunChange(int key, LPARAM flags);
   void Step(int direction);
   void ReadBackFromWindow();

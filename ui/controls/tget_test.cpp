@@ -9,6 +9,8 @@
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/sets.h"
+#include "runtime/test_env.h"
+#include "ui/bridge/input_wrappers.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/tscrollbar.h"
 #include "ui/core/tdialog.h"
@@ -228,6 +230,145 @@ TEST_F(TGetTest, PastedNumbersReadTheSameWithEitherPoint) {
   Focus(code->hWnd);
   code->Paste(std::string("12x3ab"));
   EXPECT_EQ(WindowText(code->hWnd), "123AB ");
+}
+
+// bChange's calls: its first two arguments, NIL as "NIL".
+struct Changes {
+  std::vector<std::string> calls;
+  Value answer;
+  Value Block() {
+    return Value(xb::Block::Native([this](xb::Args& a) {
+      auto text = [](const Value& v) { return v.IsNil() ? std::string("NIL") : std::to_string(v.AsInt()); };
+      calls.push_back(text(a.Arg(1)) + "," + text(a.Arg(2)));
+      return answer;
+    }));
+  }
+};
+
+TEST_F(TGetTest, PastingRunsBChangeOnceAndAReadOnlyFieldRunsNothing) {
+  ASSERT_TRUE(vdr::test::PumpUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000));
+  EmptyClipboard();
+  const bool put = SetClipboardText("42");
+  CloseClipboard();
+  ASSERT_TRUE(put);
+  struct Case {
+    std::initializer_list<WORD> keys;
+    bool read_only;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {{VK_CONTROL, 'V'}, false, {"0,NIL"}},
+      {{VK_SHIFT, VK_INSERT}, false, {"0,NIL"}},
+      {{VK_CONTROL, 'V'}, true, {}},
+      {{VK_CONTROL, 'X'}, true, {}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(++n);
+    Changes changes;
+    auto get = Field(Value::String("     "), "", 10, TGet::NewParams{.change = changes.Block(), .read_only = c.read_only});
+    SetForegroundWindow(window_->hWnd);
+    Focus(get->hWnd);
+    SendMessageA(get->hWnd, EM_SETSEL, 0, -1);
+    test::PressKeys(c.keys);
+    vdr::test::PumpUntil([&] { return !changes.calls.empty(); }, 500);
+    EXPECT_EQ(changes.calls, c.calls);
+    EXPECT_EQ(WindowText(get->hWnd), c.read_only ? "     " : "42   ");
+    get->End();
+  }
+}
+
+TEST_F(TGetTest, TabAndEnterMoveOnOnlyWhenBChangeAnswersTrue) {
+  struct Case {
+    bool with_block;
+    Value answer;
+    bool moves;
+  } cases[] = {
+      {false, Value(), true},
+      {true, Value::Logical(true), true},
+      {true, Value::Logical(false), false},
+      {true, Value(), false},
+  };
+  for (WORD key : {WORD{VK_TAB}, WORD{VK_RETURN}}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::to_string(key) + (c.with_block ? " with " + std::string(c.answer.IsNil() ? "NIL" : c.answer.AsLogical() ? ".T." : ".F.") : " without"));
+      Changes changes;
+      changes.answer = c.answer;
+      auto first = Field(Value::String("abc"), "", 10,
+                         TGet::NewParams{.change = c.with_block ? changes.Block() : Value()});
+      auto second = Field(Value::String("def"), "", 40);
+      SetForegroundWindow(window_->hWnd);
+      Focus(first->hWnd);
+      test::PressKeys({key});
+      vdr::test::PumpUntil([&] { return GetFocus() == second->hWnd; }, c.moves ? 2000 : 300);
+      EXPECT_EQ(GetFocus() == second->hWnd, c.moves);
+      if (c.with_block) EXPECT_EQ(changes.calls.size(), 1u);
+      first->End();
+      second->End();
+    }
+  }
+}
+
+TEST_F(TGetTest, TheSpinnerStepsTheDecimalBeforeTheCaret) {
+  struct Case {
+    int caret;  // nPos in " 12.34" (the point at 4)
+    int direction;
+    double after;
+  } cases[] = {
+      {2, 1, 13.34},   // before the point: units
+      {4, 1, 12.44},   // on the point
+      {5, 1, 12.44},   // right after it: the first decimal
+      {6, 1, 12.44},   // after the first decimal
+      {7, 1, 12.35},   // at the end: the second decimal
+      {7, -1, 12.33},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caret);
+    auto get = Field(Value::Double(12.34, 2), "999.99", 10, TGet::NewParams{.spinner = true});
+    Focus(get->hWnd);
+    get->nPos = c.caret;
+    if (c.direction > 0) get->Inc();
+    else get->Dec();
+    EXPECT_NEAR(LastVar().AsDouble(), c.after, 1e-9);
+    get->End();
+  }
+}
+
+TEST_F(TGetTest, TheRightButtonMenuOpensSixtyPixelsAboveThePointer) {
+  auto get = Field(Value::String("texto"), "", 120);
+  SetForegroundWindow(window_->hWnd);
+  Focus(get->hWnd);
+  RECT menu = {};
+  // While the menu is open: where it stands; then it goes. The button comes up while it is
+  // open, as a person's click does.
+  test::DuringMenu steps({[&] {
+                           if (HWND open = test::OpenMenuWindow()) GetWindowRect(open, &menu);
+                           EndMenu();
+                         }},
+                         250);
+  Mouse(get->hWnd, 30, 8, MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP, [&] { return steps.fired(); });
+  ASSERT_TRUE(steps.fired());
+  POINT at = {30, 8 - 60};
+  ClientToScreen(get->hWnd, &at);
+  EXPECT_EQ(menu.top, at.y);
+  EXPECT_EQ(menu.left, at.x);
+}
+
+TEST_F(TGetTest, LastDayByName) {
+  struct Case {
+    Value date;
+    Value last;
+  } cases[] = {
+      {Value::FromDate(Ymd(2003, 2, 15)), Value::FromDate(Ymd(2003, 2, 28))},
+      {Value::FromDate(Ymd(2004, 2, 1)), Value::FromDate(Ymd(2004, 2, 29))},
+      {Value::FromDate(Ymd(2003, 4, 30)), Value::FromDate(Ymd(2003, 4, 30))},
+      {Value::FromDate(Ymd(9999, 12, 3)), Value::FromDate(Ymd(9999, 12, 31))},
+      {Value::FromDate(xb::Date{}), Value::FromDate(xb::Date{})},
+  };
+  for (const Case& c : cases) EXPECT_TRUE(xb::CallFunction("LASTDAY", {c.date}).SameAs(c.last));
+  xb::testing::RecordingErrorBlock errors;
+  xb::CallFunction("LASTDAY", {Value::String("28-02-2003")});
+  ASSERT_EQ(errors.count, 1);
+  EXPECT_EQ(errors.error()->genCode, xb::EG_ARG);
 }
 
 TEST_F(TGetTest, PasswordsShowStarsAndReadOnlyFieldsTakeNothing) {

@@ -11,8 +11,10 @@
 #include "ui/controls/tbitmap.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tccolumn.h"
+#include "ui/controls/tscrollbar.h"
 #include "ui/core/msg_box.h"
 #include "ui/core/tdialog.h"
+#include "ui/core/tfont.h"
 
 namespace ui {
 namespace {
@@ -24,6 +26,15 @@ using xb::Value;
 Value Call(const char* name, std::initializer_list<Value> args = {}) { return xb::CallFunction(name, args); }
 
 Value Never() { return Value(xb::Block::Native([](Args&) { return Value::Logical(false); })); }
+
+// The default dialog font: CFONTNAME, NFONTVSIZE wide and NFONTHSIZE high.
+xb::Ref<TFont> DialogFont() {
+  TFont::Spec spec;
+  spec.face = xb::IsFunctionRegistered("CFONTNAME") ? std::string(Call("CFONTNAME").AsString()) : "MS Sans Serif";
+  spec.width = xb::IsFunctionRegistered("NFONTVSIZE") ? static_cast<int>(Call("NFONTVSIZE").AsInt()) : 0;
+  spec.height = xb::IsFunctionRegistered("NFONTHSIZE") ? static_cast<int>(Call("NFONTHSIZE").AsInt()) : -12;
+  return TFont::New(spec);
+}
 
 }  // namespace
 
@@ -56,6 +67,29 @@ bool TQZBrowse::Editable(int col) {
   TCColumn* column = Col(col);
   if (column == nullptr || !column->lEdit || bLDblClick.IsBlock()) return false;
   return !column->bWhen.IsBlock() || column->bWhen.AsBlock().Eval({Self()}).AsLogical();
+}
+
+void TQZBrowse::GoLeft() {
+  if (!lCellBrw) {
+    TCBrowse::GoLeft();
+    return;
+  }
+  if (nCell > nFreeze + 1) {
+    --nCell;
+    if (nCell < FixColPos() && nColPos > nFreeze + 1) {
+      --nColPos;
+      Refresh(false);
+    }
+    if (oHBar) oHBar->GoUp();
+  }
+  HiliteCell(nCell);
+  DrawSelect();
+  RunChange();
+}
+
+void TQZBrowse::GoRight() {
+  TCBrowse::GoRight();
+  if (lCellBrw) RunChange();
 }
 
 Answer TQZBrowse::KeyDown(int key, LPARAM flags) {
@@ -144,6 +178,8 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
   d.parent = oWnd ? oWnd : WindowRef(this);
   d.clr_text = nClrText;
   d.clr_pane = nClrPane;
+  const xb::Ref<TFont> font = DialogFont();
+  d.font = font;
   dialog->New(d);
   TDialog* box = dialog.get();
 
@@ -234,6 +270,7 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
     return Value();
   }));
   dialog->Activate(a);
+  font->End();
   for (std::size_t i = 0; i < controls.size(); ++i)
     if (lookups[i] != nullptr) std::tie(controls[i]->bGotFocus, controls[i]->bLostFocus) = focus_blocks[i];
   ::SetFocus(hWnd);

@@ -27,6 +27,11 @@ class TQZBrowse : public TCBrowse {
   bool lEditLine(xb::Array gets, const xb::Value& make_controls1, const xb::Value& make_controls2,
                  const xb::Value& valid, const xb::Value& end);
 
+  // In cell mode the cell never goes left of the first column after the frozen ones; both
+  // end with the cell lit, the row drawn and bChange.
+  void GoLeft() override;
+  void GoRight() override;
+
   Answer KeyDown(int key, LPARAM flags) override;
   Answer KeyChar(int key, LPARAM flags) override;
   Answer LDblClick(int row, int col, WPARAM keys) override;

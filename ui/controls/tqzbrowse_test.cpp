@@ -16,6 +16,8 @@
 #include "ui/controls/set_get.h"
 #include "ui/controls/tccolumn.h"
 #include "ui/controls/tget.h"
+#include "ui/core/tfont.h"
+#include "ui/core/window_table.h"
 
 namespace ui {
 namespace {
@@ -241,16 +243,27 @@ TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {
   EXPECT_EQ(pictures_elsewhere, 0);
   EXPECT_EQ(pictures_on_name, 1);
   EXPECT_EQ(keys, (std::vector<int>{43}));
-  // Escape gives up.
+  // Escape gives up. The row editor shows the default dialog font.
+  const xb::FunctionTableSnapshot functions = xb::FunctionTableSnapshot::Take();
+  xb::RegisterFunction("CFONTNAME", [](Args&) { return Value::String("Arial"); });
+  xb::RegisterFunction("NFONTVSIZE", [](Args&) { return Value::Integer(0); });
+  xb::RegisterFunction("NFONTHSIZE", [](Args&) { return Value::Integer(-13); });
+  LOGFONTA look = {};
   {
     test::StepWhile steps([&] {
       HWND focus = GetFocus();
       if (focus == nullptr || focus == b->hWnd) return false;
+      if (const WindowRef box = OWndFromHwnd(GetParent(focus)); box && box->oFont)
+        GetObjectA(box->oFont->hFont, sizeof look, &look);
       PostMessageA(GetParent(focus), WM_CLOSE, 0, 0);
       return true;
     });
     EXPECT_FALSE(b->lEditLine(xb::Array::New(), make, Value(), Value(), Value()));
   }
+  functions.Restore();
+  EXPECT_STREQ(look.lfFaceName, "Arial");
+  EXPECT_EQ(look.lfHeight, -13);
+  EXPECT_EQ(look.lfWidth, 0);
 }
 
 TEST_F(TQZBrowseTest, CompactRowsScrollAsAFullRepaintDrawsThemAndClicksLandOnTheirRows) {
@@ -295,6 +308,64 @@ TEST_F(TQZBrowseTest, CompactRowsScrollAsAFullRepaintDrawsThemAndClicksLandOnThe
   EXPECT_EQ(b->nRowPos, at + 2);
   EXPECT_EQ(Field("CODIGO"), "M" + std::to_string(std::stoi(before.substr(1)) + 2) + " ");
   test::ControlsTest::Screenshot(window_->hWnd, "qzbrowse_rows");
+}
+
+TEST_F(TQZBrowseTest, CellKeysRunBChangeAndStopAtTheFirstColumnAfterTheFrozenOnes) {
+  // Six columns of 100 pixels in a browse about 280 wide, the first frozen.
+  TWBrowse::NewParams p;
+  p.pixel = true;
+  p.width = 300;
+  p.height = 200;
+  p.parent = window_;
+  p.alias = "MODELOS";
+  auto b = xb::MakeRef<TQZBrowse>();
+  b->New(p, true);
+  for (int c = 1; c <= 6; ++c) {
+    TCColumn::NewParams cp;
+    cp.heading = Value::String("Columna " + std::to_string(c));
+    cp.data = xb::CallFunction("FIELDSETGETBLOCK", {Value::String("MODELOS"), Value::Integer(c % 2 == 1 ? 1 : 2)});
+    auto col = xb::MakeRef<TCColumn>();
+    col->New(cp);
+    col->nWidth = 100;
+    b->AddColumn(col->Self());
+  }
+  b->nFreeze = 1;
+  b->Default();
+  made_.push_back(b->hWnd);
+  int changes = 0;
+  b->bChange = Blk([&](Args&) {
+    ++changes;
+    return Value();
+  });
+  SetForegroundWindow(window_->hWnd);
+  SetFocus(b->hWnd);
+  struct Step {
+    WORD key;
+    int cell;     // nCell after it
+    int col_pos;  // nColPos after it
+  } steps[] = {
+      {VK_RIGHT, 2, 2}, {VK_RIGHT, 3, 3}, {VK_RIGHT, 4, 4}, {VK_RIGHT, 5, 5}, {VK_RIGHT, 6, 6},
+      {VK_RIGHT, 6, 6},  // the last column: it stays
+      {VK_LEFT, 5, 5},  {VK_LEFT, 4, 4},  {VK_LEFT, 3, 3},  {VK_LEFT, 2, 2},
+      {VK_LEFT, 2, 2},   // the first column after the frozen one: it stays
+  };
+  int n = 0;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(++n);
+    const int before = changes;
+    test::PressKeys({s.key});
+    vdr::test::PumpUntil([&] { return changes > before; }, 2000);
+    EXPECT_EQ(changes, before + 1) << "bChange once a key";
+    EXPECT_EQ(b->nCell, s.cell);
+    EXPECT_EQ(b->nColPos, s.col_pos);
+    if (n == 5) test::ControlsTest::Screenshot(window_->hWnd, "qzbrowse_last_cell");
+  }
+  // The lit cell is the one named.
+  UpdateWindow(b->hWnd);
+  HDC dc = GetDC(b->hWnd);
+  EXPECT_EQ(GetPixel(dc, 150, b->nHRow() + 2), b->nClrBackFocus);  // the second column, after the frozen one
+  EXPECT_NE(GetPixel(dc, 250, b->nHRow() + 2), b->nClrBackFocus);
+  ReleaseDC(b->hWnd, dc);
 }
 
 }  // namespace

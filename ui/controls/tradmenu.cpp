@@ -331,6 +331,24 @@ const xb::Class& TRadio::Cls() {
       p.pixel = a.Log(19);
       return self(o).New(p).Self();
     });
+    // ReDefine(nId, lChecked, nPos, oWnd, oRadMenu, nHelpId, nClrText, nClrPane, cMsg, lUpdate,
+    //          bWhen, bValid)
+    c.Method("REDEFINE", [self](Object& o, Args& a) {
+      TRadio::ReDefineParams p;
+      p.id = static_cast<int>(a.Int(1));
+      p.checked = a.Log(2);
+      p.position = static_cast<int>(a.Int(3, 1));
+      if (a.Arg(4).IsObject()) p.parent = WindowRef(dynamic_cast<TWindow*>(a.Obj(4).get()));
+      p.group = dynamic_cast<TRadMenu*>(a.Obj(5).get());
+      p.help_id = static_cast<int>(a.Int(6, 100));
+      if (a.Arg(7).IsNumber()) p.clr_text = static_cast<COLORREF>(a.Int(7));
+      if (a.Arg(8).IsNumber()) p.clr_pane = static_cast<COLORREF>(a.Int(8));
+      p.message = a.Arg(9).IsString() ? std::string(a.Str(9)) : std::string();
+      p.update = a.Log(10);
+      p.when = a.Arg(11);
+      p.valid = a.Arg(12);
+      return self(o).ReDefine(p).Self();
+    });
     c.Method("SETCHECK", [self](Object& o, Args& a) {
       self(o).SetCheck(a.Log(1));
       return Value();

@@ -107,5 +107,35 @@ TEST_F(RadioTest, CompiledTextReadsAndSetsTheOption) {
   EXPECT_EQ(changes, (std::vector<int>{2, 3, 3}));
 }
 
+TEST_F(RadioTest, ARadioButtonIsBoundByItsOwnReDefine) {
+  auto dialog = xb::MakeRef<TDialog>();
+  dialog->New({.resource = Value::String("BARRAYRADIOS")});
+  xb::SetMemvar(xb::Intern("ODLG"), dialog->Self());
+  // ReDefine(nId, lChecked, nPos, oWnd, oRadMenu, nHelpId, nClrText, nClrPane, cMsg, lUpdate, bWhen, bValid)
+  const Value second =
+      xb::EvalMacro("TRadio():ReDefine(412, .T., 2, oDlg, , 120, 255, 65280, 'La segunda', .T., {|| .T.}, {|| .T.})");
+  const Value first = xb::EvalMacro("TRadio():ReDefine(411, .F., 1, oDlg)");
+  ASSERT_TRUE(second.IsObject());
+  auto* radio = dynamic_cast<TRadio*>(second.AsObject().get());
+  ASSERT_NE(radio, nullptr);
+  EXPECT_EQ(radio->nPos, 2);
+  EXPECT_EQ(radio->nHelpId, 120);
+  EXPECT_EQ(radio->nClrText, 255u);
+  EXPECT_EQ(radio->nClrPane, 65280u);
+  EXPECT_EQ(radio->cMsg, "La segunda");
+  EXPECT_TRUE(radio->lUpdate);
+  std::vector<int> checks;
+  dialog->bStart = Blk([&, d = dialog.get()](Args&) {
+    checks = {Checked(d->hWnd, 411), Checked(d->hWnd, 412)};
+    SendDlgItemMessageA(d->hWnd, 411, BM_CLICK, 0, 0);  // no group: Windows' own check
+    checks.push_back(Checked(d->hWnd, 411));
+    d->End();
+    return Value();
+  });
+  dialog->Activate({.centered = true});
+  EXPECT_EQ(checks, (std::vector<int>{0, 1, 1}));
+  EXPECT_EQ(xb::Send(first, "NPOS").AsInt(), 1);
+}
+
 }  // namespace
 }  // namespace ui

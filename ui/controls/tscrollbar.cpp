@@ -92,15 +92,35 @@ xb::Ref<TScrollBar> TScrollBar::OverWindow(TWindow& window, const WinParams& par
   return bar;
 }
 
-TScrollBar& TScrollBar::ReDefine(int id, WindowRef parent, int min, int max, int page_step) {
-  nMin = min;
-  nMax = max;
-  nPgStep = page_step;
+TScrollBar& TScrollBar::ReDefine(int id, const RedefineParams& p) {
+  nMin = p.min;
+  nMax = p.max;
+  nPgStep = p.page_step;
   lVertical = false;
   lIsChild = false;
   lReDraw = true;
-  Redefine(id, parent ? parent : GetWndDefault());
+  bGoUp = p.go_up;
+  bGoDown = p.go_down;
+  bPageUp = p.page_up;
+  bPageDown = p.page_down;
+  bPos = p.pos;
+  cMsg = p.message;
+  lUpdate = p.update;
+  bWhen = p.when;
+  bValid = p.valid;
+  oWnd = p.parent ? p.parent : GetWndDefault();
+  SetColor(p.fore.value_or(GetSysColor(COLOR_SCROLLBAR)), p.back.value_or(GetSysColor(COLOR_WINDOW)));
+  Redefine(id, oWnd);
   return *this;
+}
+
+TScrollBar& TScrollBar::ReDefine(int id, WindowRef parent, int min, int max, int page_step) {
+  RedefineParams p;
+  p.parent = std::move(parent);
+  p.min = min;
+  p.max = max;
+  p.page_step = page_step;
+  return ReDefine(id, p);
 }
 
 std::string TScrollBar::cToChar(const std::string& class_name) {

@@ -59,7 +59,20 @@ class TScrollBar : public TControl, public WindowScrollBar {
   TScrollBar& WinNew(TWindow& window, const WinParams& params);
   static xb::Ref<TScrollBar> OverWindow(TWindow& window, const WinParams& params);
 
+  struct RedefineParams {
+    WindowRef parent{};             // default: the default window
+    int min = 0;
+    int max = 0;
+    int page_step = 1;
+    xb::Value go_up{}, go_down{}, page_up{}, page_down{}, pos{};
+    std::optional<COLORREF> fore{};   // default: the scroll-bar colour
+    std::optional<COLORREF> back{};   // default: the window colour
+    std::string message{};
+    bool update = false;
+    xb::Value when{}, valid{};
+  };
   // A scroll-bar item of the parent dialog's resource (horizontal).
+  TScrollBar& ReDefine(int id, const RedefineParams& params);
   TScrollBar& ReDefine(int id, WindowRef parent, int min = 0, int max = 0, int page_step = 1);
   void Initiate(HWND dialog) override;
   // Its item of a dialog built in memory: a "SCROLLBAR".

@@ -6,7 +6,10 @@
 #include <functional>
 
 #include "runtime/function_table.h"
+#include "runtime/macro.h"
+#include "runtime/memvar.h"
 #include "ui/controls/controls_test_support.h"
+#include "ui/core/tdialog.h"
 
 namespace ui {
 namespace {
@@ -165,6 +168,41 @@ TEST_F(TScrollBarTest, ByNameFromRunTimeText) {
   xb::Send(bar, "SETPOS", {Value::Integer(20)});
   EXPECT_EQ(xb::Send(bar, "GETPOS").AsInt(), 20);
   EXPECT_TRUE(xb::Send(bar, "SETPAGE", {Value::Integer(3)}).IsNil());
+}
+
+TEST_F(TScrollBarTest, ReDefineTakesItsColoursMessageAndBlocksFromCompiledText) {
+  auto dialog = xb::MakeRef<TDialog>();
+  dialog->New({.resource = Value::String("BARRAYRADIOS")});
+  xb::SetMemvar(xb::Intern("ODLG"), dialog->Self());
+  int valid_calls = 0;
+  xb::SetMemvar(xb::Intern("BVALID"), Blk([&](Args&) {
+    ++valid_calls;
+    return Value::Logical(false);
+  }));
+  const Value bar = xb::EvalMacro(
+      "TScrollBar():ReDefine(410, 0, 100, 10, oDlg, , , , , , 255, 65280, 'Desplazamiento', .T., {|| .F.}, bValid)");
+  ASSERT_TRUE(bar.IsObject());
+  auto* b = dynamic_cast<TScrollBar*>(bar.AsObject().get());
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->nClrText, 255u);
+  EXPECT_EQ(b->nClrPane, 65280u);
+  EXPECT_EQ(b->cMsg, "Desplazamiento");
+  EXPECT_TRUE(b->lUpdate);
+  EXPECT_EQ(b->nPgStep, 10);
+  bool enabled = true, valid = true;
+  std::pair<int, int> range;
+  dialog->bStart = Blk([&, d = dialog.get()](Args&) {
+    enabled = IsWindowEnabled(b->hWnd) != FALSE;  // its bWhen says no
+    range = b->GetRange();
+    valid = b->lValid();
+    d->End();
+    return Value();
+  });
+  dialog->Activate({.centered = true});
+  EXPECT_FALSE(enabled);
+  EXPECT_EQ(range, (std::pair{0, 100}));
+  EXPECT_FALSE(valid);
+  EXPECT_GE(valid_calls, 1);
 }
 
 }  // namespace

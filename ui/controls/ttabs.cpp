@@ -54,10 +54,11 @@ void TTabs::ClearValues() {
 }
 
 void TTabs::Fonts(bool bold_first) {
+  // The default dialog font: NFONTVSIZE is its width, NFONTHSIZE its height.
   TFont::Spec spec;
   spec.face = Is("CFONTNAME") ? std::string(xb::CallFunction("CFONTNAME").AsString()) : "MS Sans Serif";
-  spec.width = Is("NFONTHSIZE") ? static_cast<int>(xb::CallFunction("NFONTHSIZE").AsInt()) : 0;
-  spec.height = Is("NFONTVSIZE") ? static_cast<int>(xb::CallFunction("NFONTVSIZE").AsInt()) : -8;
+  spec.width = Is("NFONTVSIZE") ? static_cast<int>(xb::CallFunction("NFONTVSIZE").AsInt()) : 0;
+  spec.height = Is("NFONTHSIZE") ? static_cast<int>(xb::CallFunction("NFONTHSIZE").AsInt()) : -8;
   spec.bold = bold_first;
   SetFont(TFont::New(spec));
   spec.bold = !bold_first;
@@ -82,6 +83,9 @@ TTabs& TTabs::New(const NewParams& p) {
   SetColor(p.fore.value_or(oWnd ? oWnd->nClrText : 0), kTabsPane);
   (void)p.back;  // the strip's own pane
   Register(CS_VREDRAW | CS_HREDRAW);
+  // The strip shows the framework's "TABS" pattern round its tabs.
+  if (oBrush) oBrush->End();
+  oBrush = TBrush::New("TABS", kTabsPane);
   if (CreateOrDefine({})) Default();
   if (lDesign) CheckDots();
   return *this;
@@ -109,14 +113,26 @@ void TTabs::Initiate(HWND dialog) {
   if (nLineStyle == 0) SetSize(nWidth(), 22);
 }
 
-void TTabs::Default() {
-  TControl::Default();
-  lBottom = false;
-  if (nFirst < 1 || aPrompts.empty()) nFirst = 1;
+void TTabs::Measure() {
   aSizes.clear();
   for (const std::string& prompt : aPrompts)
     aSizes.push_back(PromptExtent(nullptr, WithoutAmpersand(prompt), oFont ? oFont->hFont : nullptr) +
                      (nLineStyle == 0 ? 7 * nMargen : 0));
+}
+
+void TTabs::SetPrompts(std::vector<std::string> prompts) {
+  aPrompts = std::move(prompts);
+  if (nFirst < 1 || nFirst > std::max(PromptCount(), 1)) nFirst = 1;
+  Measure();
+  Arrows(nWidth());
+  if (hWnd != nullptr) Refresh();
+}
+
+void TTabs::Default() {
+  TControl::Default();
+  lBottom = false;
+  if (nFirst < 1 || aPrompts.empty()) nFirst = 1;
+  Measure();
   if (!oBtns && hWnd != nullptr) {
     oBtns = xb::MakeRef<TQZScrllBar>();
     TScrollBar::NewParams s;
@@ -183,6 +199,7 @@ Answer TTabs::Display() {
 }
 
 void TTabs::Paint(HDC dc) {
+  if (aSizes.size() != aPrompts.size()) Measure();  // prompts put in place by C++ code
   RECT all = {};
   ::GetClientRect(hWnd, &all);
   if (oBrush && oBrush->hBrush != nullptr) ::FillRect(dc, &all, oBrush->hBrush);
@@ -392,8 +409,13 @@ const xb::Class& TTabs::Cls() {
         .Data("NFIRST", &T::nFirst)
         .Data("NMARGEN", &T::nMargen)
         .Data("LBOTTOM", &T::lBottom);
+    // New prompts are measured at once: the sizes and the prompts always go together.
     c.Property("APROMPTS", [](xb::Object& o) { return Strings(As(o).aPrompts); },
-               [](xb::Object& o, const xb::Value& v) { As(o).aPrompts = Texts(v); });
+               [](xb::Object& o, const xb::Value& v) { As(o).SetPrompts(Texts(v)); });
+    c.Property("APROPERTIES", [](xb::Object&) {
+      return Strings({"aPrompts", "nAlign", "nClrText", "nClrPane", "nOption", "nTop", "nLeft", "nWidth", "nHeight",
+                      "Cargo"});
+    }, nullptr);
     c.Property("ASIZES", [](xb::Object& o) {
       xb::Array a = xb::Array::New();
       for (int s : As(o).aSizes) a.Append(xb::Value::Integer(s));

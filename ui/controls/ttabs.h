@@ -65,6 +65,8 @@ class TTabs : public TControl {
   // Removes the selected prompt; the last one left becomes "No Defined".
   void DelItem();
   void SetTabs(const std::vector<std::string>& prompts, int option = 1);
+  // aPrompts assigned: the sizes measured again, the arrows shown or hidden, the strip redrawn.
+  void SetPrompts(std::vector<std::string> prompts);
   // Design aid: "aPrompts" opens EditPrompts, the prompts one a line; "&Ok" puts the
   // trimmed lines in their place (option 1). True when confirmed.
   void Inspect(const std::string& data) override;
@@ -92,6 +94,7 @@ class TTabs : public TControl {
 
  private:
   void Fonts(bool bold_first);
+  void Measure();  // aSizes from aPrompts
   void Arrows(int width);
   void PaintQZ(HDC dc);
   void PaintClassic(HDC dc);

@@ -1,13 +1,19 @@
 // The tab strip: clicks and hot keys choosing a tab once, the arrows of a strip too narrow for
-// its prompts, deleting down to "No Defined"; both looks on screen.
+// its prompts, deleting down to "No Defined"; its fonts and pattern, prompts assigned from
+// compiled text, a strip of a dialog's resource; both looks on screen.
 #include "ui/controls/ttabs.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "runtime/function_table.h"
+#include "runtime/macro.h"
+#include "runtime/memvar.h"
 #include "ui/controls/controls_test_support.h"
+#include "ui/core/tdialog.h"
 
 namespace ui {
 namespace {
@@ -21,8 +27,22 @@ class TabsTest : public test::ControlsTest {
  protected:
   void SetUp() override {
     ControlsTest::SetUp();
+    functions_ = xb::FunctionTableSnapshot::Take();
+    // The default dialog font of the program: width 0, height -12.
+    xb::RegisterFunction("CFONTNAME", [](Args&) { return Value::String("MS Sans Serif"); });
+    xb::RegisterFunction("NFONTVSIZE", [](Args&) { return Value::Integer(0); });
+    xb::RegisterFunction("NFONTHSIZE", [](Args&) { return Value::Integer(-12); });
     window_ = Make(40, 40, 360, 120);
     ShowWindow(window_->hWnd, SW_SHOW);
+  }
+  void TearDown() override {
+    functions_.Restore();
+    ControlsTest::TearDown();
+  }
+  static LOGFONTA Look(const xb::Ref<TFont>& font) {
+    LOGFONTA look = {};
+    if (font && font->hFont != nullptr) GetObjectA(font->hFont, sizeof look, &look);
+    return look;
   }
   xb::Ref<TTabs> Strip(std::vector<std::string> prompts, int width) {
     auto tabs = xb::MakeRef<TTabs>();
@@ -37,6 +57,7 @@ class TabsTest : public test::ControlsTest {
 
   xb::Ref<TWindow> window_;
   std::vector<int> actions;
+  xb::FunctionTableSnapshot functions_;
 };
 
 TEST_F(TabsTest, ClicksAndHotLettersChooseATabOnce) {
@@ -53,6 +74,108 @@ TEST_F(TabsTest, ClicksAndHotLettersChooseATabOnce) {
   EXPECT_EQ(actions, (std::vector<int>{2, 3, 1}));
   EXPECT_EQ(tabs->GetHotPos('x'), 0);
   Screenshot(window_->hWnd, "tabs_qz");
+}
+
+TEST_F(TabsTest, TheStripIsDrawnInTheDialogFontOnTheTabsPattern) {
+  auto tabs = Strip({"&Uno", "&Dos", "&Tres"}, 300);
+  ASSERT_NE(tabs->hWnd, nullptr);
+  // New: the selected tab's font bold, the others' plain; width 0, height -12, not swapped.
+  const LOGFONTA bold = Look(tabs->oFont), plain = Look(tabs->oFont2);
+  EXPECT_EQ(bold.lfHeight, -12);
+  EXPECT_EQ(bold.lfWidth, 0);
+  EXPECT_EQ(plain.lfHeight, -12);
+  EXPECT_EQ(plain.lfWidth, 0);
+  EXPECT_GE(bold.lfWeight, FW_BOLD);
+  EXPECT_LT(plain.lfWeight, FW_BOLD);
+  // Measured in that font: a prompt is about as wide as its text at that height.
+  HDC dc = GetDC(tabs->hWnd);
+  HGDIOBJ old = SelectObject(dc, tabs->oFont->hFont);
+  SIZE uno = {};
+  GetTextExtentPoint32A(dc, "Uno", 3, &uno);
+  SelectObject(dc, old);
+  ReleaseDC(tabs->hWnd, dc);
+  EXPECT_EQ(tabs->aSizes[0], uno.cx + 7 * tabs->nMargen);
+  EXPECT_LT(uno.cx, 40) << "a stretched font makes the prompt far wider";
+
+  // The strip's brush is the framework's "TABS" pattern: the empty strip right of the tabs
+  // shows more than one colour.
+  ASSERT_TRUE(tabs->oBrush);
+  EXPECT_EQ(tabs->oBrush->cStyle, "TABS");
+  EXPECT_NE(tabs->oBrush->hBitmap, nullptr);
+  RedrawWindow(tabs->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  HDC screen = GetDC(tabs->hWnd);
+  std::vector<COLORREF> seen;
+  for (int x = tabs->nWidth() - 30; x < tabs->nWidth() - 2; ++x)
+    for (int y = 2; y < 18; ++y) {
+      const COLORREF c = GetPixel(screen, x, y);
+      if (std::find(seen.begin(), seen.end(), c) == seen.end()) seen.push_back(c);
+    }
+  ReleaseDC(tabs->hWnd, screen);
+  EXPECT_GE(seen.size(), 2u);
+  Screenshot(window_->hWnd, "tabs_font_pattern");
+}
+
+TEST_F(TabsTest, PromptsAssignedFromCompiledTextAreMeasuredAtOnce) {
+  auto tabs = Strip({"&Uno", "&Dos"}, 300);
+  xb::SetMemvar(xb::Intern("OTABS"), tabs->Self());
+  // More prompts than before: five sizes, and the arrows of a strip too narrow for them.
+  xb::EvalMacro("oTabs:aPrompts := {'&Primera pestaña', '&Segunda pestaña', '&Tercera pestaña', "
+                "'&Cuarta pestaña', '&Quinta pestaña'}");
+  EXPECT_EQ(tabs->aSizes.size(), 5u);
+  EXPECT_TRUE(tabs->ArrowsShown());
+  RedrawWindow(tabs->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  tabs->ScrollRight();
+  tabs->ScrollRight();
+  UpdateWindow(tabs->hWnd);
+  // Fewer: one size, the arrows gone, the first tab shown again; painting reads no further.
+  xb::EvalMacro("oTabs:aPrompts := {'&Sola'}");
+  EXPECT_EQ(tabs->aSizes.size(), 1u);
+  EXPECT_FALSE(tabs->ArrowsShown());
+  EXPECT_EQ(tabs->nFirst, 1);
+  RedrawWindow(tabs->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  Screenshot(window_->hWnd, "tabs_assigned");
+  // The design aid's properties.
+  const Value properties = xb::EvalMacro("oTabs:aProperties");
+  ASSERT_TRUE(properties.IsArray());
+  std::vector<std::string> names;
+  for (const Value& n : properties.AsArray()) names.emplace_back(n.AsString());
+  EXPECT_EQ(names, (std::vector<std::string>{"aPrompts", "nAlign", "nClrText", "nClrPane", "nOption", "nTop", "nLeft",
+                                             "nWidth", "nHeight", "Cargo"}));
+}
+
+TEST_F(TabsTest, AStripOfADialogResourceIsBoundAndClicked) {
+  auto dialog = xb::MakeRef<TDialog>();
+  dialog->New({.resource = Value::String("PESTANAS")});
+  auto tabs = xb::MakeRef<TTabs>();
+  tabs->ReDefine(400, {.prompts = {"&Código", "&Nombre", "&Fecha"},
+                       .action = Blk([this](Args& a) {
+                         actions.push_back(static_cast<int>(a.Int(1)));
+                         return Value();
+                       }),
+                       .parent = dialog});
+  // ReDefine: the plain font first, the bold one second.
+  EXPECT_LT(Look(tabs->oFont).lfWeight, FW_BOLD);
+  EXPECT_GE(Look(tabs->oFont2).lfWeight, FW_BOLD);
+  std::vector<int> options;
+  int height = 0;
+  std::size_t sizes = 0;
+  dialog->bStart = Blk([&, d = dialog.get()](Args&) {
+    height = tabs->nHeight();
+    sizes = tabs->aSizes.size();
+    SetForegroundWindow(d->hWnd);
+    // A real click in the middle of the third tab's prompt.
+    const int third = 5 + tabs->aSizes[0] + 10 + tabs->aSizes[1] + 10 + tabs->aSizes[2] / 2;
+    Click(tabs->hWnd, third, 8, [&] { return tabs->nOption == 3; });
+    options.push_back(tabs->nOption);
+    Screenshot(d->hWnd, "tabs_dialog");
+    d->End();
+    return Value();
+  });
+  dialog->Activate({.centered = true});
+  EXPECT_EQ(height, 22);  // the system's style
+  EXPECT_EQ(sizes, 3u);
+  EXPECT_EQ(options, (std::vector<int>{3}));
+  EXPECT_EQ(actions, (std::vector<int>{3}));
 }
 
 TEST_F(TabsTest, ANarrowStripScrollsItsTabsWithTheArrows) {

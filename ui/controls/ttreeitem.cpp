@@ -134,8 +134,11 @@ void TTreeItem::Draw(const std::string& prefix) {
     else code = HasTree() ? (lOpened ? '7' : '6') : '3';
   }
   cDraw = prefix + code;
-  // The children's column carries on down only while a sibling follows this item.
-  if (HasTree()) Tree()->Draw(prefix + (IsLastSibling() ? '0' : '1'));
+  // The children's column carries on down while a sibling follows this item, and below an
+  // open item that an item of a lower level follows.
+  const TTreeItem* next = Next();
+  const bool line = !IsLastSibling() || (lOpened && next != nullptr && next->nLevel < nLevel);
+  if (HasTree()) Tree()->Draw(prefix + (line ? '1' : '0'));
 }
 
 xb::Array TTreeItem::GetLabel() const {

@@ -187,6 +187,40 @@ TEST_F(TreeTest, OpeningAndClosingChangeTheLinesShown) {
   EXPECT_FALSE(grupos->lOpened);
 }
 
+TEST_F(TreeTest, AnOpenLastItemCarriesTheLineDownWhenALowerLevelFollows) {
+  auto tree = Fixture();
+  TTreeItem* bajas = Find(*tree, "Bajas");  // the last of its list; "Usuarios", a level up, follows
+  TTreeItem* antiguas = Find(*tree, "Antiguas");
+  struct Case {
+    bool open;
+    const char* draw;
+    std::vector<std::int64_t> cells;
+  } cases[] = {
+      {false, "102", {101, 0, 102}},
+      {true, "112", {101, 101, 102}},  // a vertical line below the open last item
+  };
+  for (const Case& c : cases) {
+    if (c.open) bajas->Open();
+    else bajas->Close();
+    tree->Draw();
+    EXPECT_EQ(antiguas->cDraw, c.draw) << c.open;
+    const xb::Array label = antiguas->GetLabel();
+    for (std::size_t i = 0; i < c.cells.size(); ++i) EXPECT_EQ(label.Get(i).AsInt(), c.cells[i]) << c.open << " cell " << i;
+  }
+  // Open, but the last item of the whole tree: nothing follows, no line.
+  TreeBegin("", "");
+  TreeItem("Uno", "", "", "", "", false);
+  TreeBegin("", "");
+  TreeItem("Hijo", "", "", "", "", false);
+  TreeEnd();
+  auto* list = dynamic_cast<TLinkList*>(TreeEnd().AsObject().get());
+  list->First()->Open();
+  list->Draw();
+  EXPECT_EQ(Find(*list, "Hijo")->cDraw, "02");
+  list->End();
+  tree->End();
+}
+
 TEST_F(TreeTest, SkipStopsAtTheEnds) {
   auto tree = Fixture();
   Find(*tree, "Empresas")->Open();  // Empresas, Altas, Bajas, Usuarios, Grupos

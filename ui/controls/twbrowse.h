@@ -179,9 +179,12 @@ class TWBrowse : public TControl {
   void Edit(int column = 1);
   // A modal editor over the cell; true when confirmed (the value in `value`). A logical
   // value, or a list of items, is chosen in a combo box (items default {".T.", ".F."}; a
-  // logical is true when the first item is chosen); choosing confirms.
+  // logical is true when the first item is chosen); choosing confirms. The editor's colours
+  // default to the browse's. With `action`, a small button beside the get sets the value to
+  // Eval(action, value) and confirms.
   bool lEditCol(int column, xb::Value& value, const std::string& picture = {}, const xb::Value& valid = {},
-                const xb::Value& items = {});
+                std::optional<COLORREF> fore = {}, std::optional<COLORREF> back = {}, const xb::Value& items = {},
+                const xb::Value& action = {});
   // A non-modal editor over the cell, inside the browse. Enter or Escape end it; when it lets
   // the focus go, post_edit runs with (value, last key), or (NIL, 27) after Escape. False.
   bool EditCol(int column, const xb::Value& value, const std::string& picture = {}, const xb::Value& post_edit = {},

@@ -13,6 +13,7 @@
 #include "ui/controls/set_get.h"
 #include "ui/controls/list_text.h"
 #include "ui/controls/table_source.h"
+#include "ui/controls/tbutton.h"
 #include "ui/controls/tcombobox.h"
 #include "ui/controls/tget.h"
 #include "ui/controls/twbrowse.h"
@@ -63,7 +64,8 @@ void TWBrowse::EndCellEditor() {
 }
 
 bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture, const xb::Value& valid,
-                        const xb::Value& items) {
+                        std::optional<COLORREF> fore, std::optional<COLORREF> back, const xb::Value& items,
+                        const xb::Value& action) {
   if (hWnd == nullptr) return false;
   if (lCellStyle && nColAct != column) {
     nColAct = column;
@@ -105,8 +107,8 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
     c.width = cell->Width() + 3;
     c.height = 50;
     c.parent = dialog;
-    c.clr_text = nClrText;
-    c.clr_pane = nClrPane;
+    c.clr_text = fore.value_or(nClrText);
+    c.clr_pane = back.value_or(nClrPane);
     c.font = oFont;
     c.valid = valid;
     combo->New(c);
@@ -135,24 +137,51 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
     return confirmed;
   }
 
+  // The dialog is one pixel narrower than the cell; a button, when there is one, takes its
+  // right end, 15 pixels wide.
+  constexpr int kButtonWidth = 15;
+  const int inside = cell->Width() - 1;
+  const bool button = action.IsBlock();
   auto get = xb::MakeRef<TGet>();
   TGet::NewParams g;
   g.pixel = true;
   g.row = std::max(nHLine / 2 - 1, 0);
   g.col = 2;
-  g.width = cell->Width() - 4;
+  g.width = button ? inside - kButtonWidth - 3 : cell->Width() - 4;
   g.height = cell->Height() - 2 * g.row - 1;
   g.set_get = variable.block;
   g.parent = dialog;
   g.picture = picture;
   g.valid = valid;
-  g.fore = nClrText;
-  g.back = nClrPane;
+  g.fore = fore.value_or(nClrText);
+  g.back = back.value_or(nClrPane);
   g.font = oFont;
   g.no_border = true;
   get->New(g);
   // Enter confirms, Escape gives up; either ends the editor.
   TGet* field = get.get();
+  xb::Ref<TButton> chooser;
+  std::optional<xb::Value> chosen;  // what the button's action answered
+  if (button) {
+    chooser = xb::MakeRef<TButton>();
+    TButton::NewParams b;
+    b.pixel = true;
+    b.row = 0;
+    b.col = inside - kButtonWidth;
+    b.width = kButtonWidth;
+    b.height = cell->Height();
+    b.caption = "...";
+    b.parent = dialog;
+    b.action = xb::Value(xb::Block::Native([box, field, action, variable, &chosen, &confirmed](xb::Args&) {
+      field->Assign();
+      const xb::Value args[] = {variable.Get()};
+      chosen = xb::EvalValue(action, args);
+      confirmed = true;
+      box->End(IDOK);
+      return xb::Value();
+    }));
+    chooser->New(b);
+  }
   get->on_key = [box, field, &confirmed](int key) {
     if (key == VK_RETURN) {
       field->Assign();
@@ -166,14 +195,20 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
     }
     return false;
   };
-  activate.init = xb::Value(xb::Block::Native([box, at](xb::Args&) {
-    // Over the cell, one pixel inside its grid lines.
-    ::SetWindowPos(box->hWnd, HWND_TOP, at.left + 1, at.top + 1, at.Width() - 1, at.Height(), SWP_SHOWWINDOW);
+  TButton* pick = chooser.get();
+  const int get_row = g.row, get_width = g.width, get_height = g.height;
+  activate.init = xb::Value(xb::Block::Native([box, field, pick, at, inside, get_row, get_width, get_height](xb::Args&) {
+    // Over the cell, one pixel inside its grid lines; the get and the button in pixels.
+    ::SetWindowPos(box->hWnd, HWND_TOP, at.left + 1, at.top + 1, inside, at.Height(), SWP_SHOWWINDOW);
+    ::SetWindowPos(field->hWnd, nullptr, 2, get_row, get_width, get_height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (pick != nullptr && pick->hWnd != nullptr)
+      ::SetWindowPos(pick->hWnd, nullptr, inside - kButtonWidth, 0, kButtonWidth, at.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     return xb::Value();
   }));
   dialog->Activate(activate);
   if (confirmed) {
-    value = variable.Get();
+    value = chosen ? *chosen : variable.Get();
   } else {
     value = old;
   }
@@ -276,10 +311,11 @@ void TWBrowse::Edit(int column) {
     xb::Value value = cells.Get(static_cast<std::size_t>(column) - 1);
     bool confirmed = false;
     xb::rdd::WorkArea* area = cAlias == "ARRAY" ? nullptr : AreaOf(cAlias);
-    if (area != nullptr) {
-      // Only a column that shows its field as the field's own text is written back.
-      const bool field = column <= area->FieldCount() && CValToChar(area->GetField(column)) == CValToChar(value);
-      if (!field) return;
+    // Only a column that shows its field as the field's own text is written back; any
+    // other is edited all the same, and the value typed goes nowhere.
+    const bool field = area != nullptr && column <= area->FieldCount() &&
+                       CValToChar(area->GetField(column)) == CValToChar(value);
+    if (field) {
       if (!area->LockRecord(area->recno(), false)) {
         MsgStop(xb::Value::String("Record locked!"), "Please, try again");
         return;

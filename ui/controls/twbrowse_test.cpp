@@ -10,9 +10,11 @@
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
+#include "runtime/memvar.h"
 #include "runtime/rdd/test_process.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
+#include "runtime/test_env.h"
 #include "tests/support/dialog_answerer.h"
 #include "ui/bridge/image_strip.h"
 #include "ui/controls/controls_test_support.h"
@@ -448,6 +450,102 @@ TEST_F(TWBrowseTest, TheCellEditorWritesTheFieldOnEnterAndNothingOnEscape) {
   ASSERT_EQ(posted.size(), 2u);
   EXPECT_TRUE(posted[1].first.IsNil());
   EXPECT_EQ(posted[1].second, VK_ESCAPE);
+}
+
+TEST_F(TWBrowseTest, TheEditorTakesTheColoursPassedAndItsButtonSetsTheValue) {
+  auto b = Browse();
+  SetFocus(b->hWnd);
+  Key(b->hWnd, VK_DOWN);
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  constexpr COLORREF kFore = RGB(0, 0, 160), kBack = RGB(255, 255, 160);
+  struct Seen {
+    COLORREF fore = 0, back = 0, shown = 0;
+    int button_width = 0;
+  } seen;
+  // Over the name: the colours given; the button "..." at the editor's right end, clicked.
+  test::StepWhile working([&] {
+    HWND editor = GetFocus();
+    if (editor == nullptr || editor == b->hWnd) return false;
+    HWND box = GetParent(editor);
+    const WindowRef get = OWndFromHwnd(editor);
+    if (!get) return false;
+    seen.fore = get->nClrText;
+    seen.back = get->nClrPane;
+    RECT inside = {};
+    GetClientRect(editor, &inside);
+    RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(editor);
+    seen.shown = GetPixel(dc, inside.right - 3, inside.bottom / 2);
+    ReleaseDC(editor, dc);
+    Screenshot(box, "wbrowse_editor_button");
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (vdr::test::WindowText(child) != "...") continue;
+      RECT r = {};
+      GetWindowRect(child, &r);
+      seen.button_width = r.right - r.left;
+      Click(child, 5, 5);
+    }
+    return true;
+  });
+  const Value confirmed = X("(cVar := 'Bodegas', oBrw:lEditCol(3, @cVar, '@!', , " + std::to_string(kFore) + ", " +
+                            std::to_string(kBack) + ", , {|u| 'Elegido ' + Trim(u)}))");
+  EXPECT_TRUE(confirmed.AsLogical());
+  EXPECT_EQ(X("cVar").AsString(), "Elegido BODEGAS");
+  EXPECT_EQ(seen.fore, kFore);
+  EXPECT_EQ(seen.back, kBack);
+  EXPECT_EQ(seen.shown, kBack);
+  EXPECT_EQ(seen.button_width, 15);
+}
+
+TEST_F(TWBrowseTest, EditOpensTheEditorOnAColumnThatIsNotItsFieldAndWritesNothing) {
+  auto b = Browse();  // the third column shows the name, the third field is the amount
+  SetFocus(b->hWnd);
+  Key(b->hWnd, VK_DOWN);
+  const std::string name = Field("NOMBRE");
+  const Value amount = FieldValue("IMPORTE");
+  std::string shown;
+  {
+    test::StepWhile typing([&] {
+      HWND editor = GetFocus();
+      if (editor == nullptr || editor == b->hWnd) return false;
+      shown = vdr::test::WindowText(editor);
+      SendMessageA(editor, EM_SETSEL, 0, -1);
+      Type(editor, "Otro");
+      Key(editor, VK_RETURN);
+      return true;
+    });
+    b->Edit(3);
+  }
+  EXPECT_EQ(shown, name);
+  EXPECT_EQ(Field("NOMBRE"), name);
+  EXPECT_TRUE(FieldValue("IMPORTE").SameAs(amount));
+  EXPECT_EQ(GetFocus(), b->hWnd);
+}
+
+TEST_F(TWBrowseTest, CellRectanglesAndScrollsByNameRefuseArraysThatAreNone) {
+  auto b = Browse();
+  const Value hwnd = Value::Integer(reinterpret_cast<std::intptr_t>(b->hWnd));
+  auto call = [&](const Value& widths) {
+    return xb::CallFunction("ABRWPOSRECT", {hwnd, Value::Integer(1), widths, Value::Integer(1), Value::Integer(2),
+                                            Value::Integer(0), Value::Integer(5)});
+  };
+  const Value cell = call(X("{30, 60, 200}"));
+  ASSERT_TRUE(cell.IsArray());
+  EXPECT_EQ(cell.AsArray().size(), 4u);
+  for (const Value& bad : {Value(), Value::String("30,60"), Value::Integer(30)}) {
+    xb::testing::RecordingErrorBlock errors;
+    EXPECT_TRUE(call(bad).IsNil());
+    ASSERT_EQ(errors.count, 1);
+    EXPECT_EQ(errors.error()->genCode, xb::EG_ARG);
+    EXPECT_EQ(errors.error()->operation, "ABRWPOSRECT");
+  }
+  // SCROLLWINDOWEX's clip rectangle likewise: four numbers, or an argument error.
+  for (const Value& bad : {Value(), X("{0, 0}")}) {
+    xb::testing::RecordingErrorBlock errors;
+    xb::CallFunction("SCROLLWINDOWEX", {hwnd, Value::Integer(-10), bad});
+    ASSERT_EQ(errors.count, 1);
+    EXPECT_EQ(errors.error()->operation, "SCROLLWINDOWEX");
+  }
 }
 
 TEST_F(TWBrowseTest, RunTimeTextDrivesTheBrowseByItsMessages) {
