@@ -29,6 +29,7 @@
 #include "runtime/sets.h"
 #include "services/dialog_helpers.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/mouse_input.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "ui/bridge/resources.h"
@@ -317,14 +318,10 @@ TEST_F(DictionaryMaintenanceTest, TheBrowserInADialogGetsItsIndexTabs) {
     // A real click on the middle of the second tab.
     SetForegroundWindow(d.hwnd);
     POINT at = {5 + tabs.aSizes[0] + 10 + tabs.aSizes[1] / 2, 8};
-    ClientToScreen(tabs.hWnd, &at);
-    SetCursorPos(at.x, at.y);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
-    vdr::test::PumpUntil([&] { return tabs.nOption == 2; }, 2000);
+    EXPECT_TRUE(vdr::test::MouseToClient(tabs.hWnd, at));
+    vdr::test::LeftButton(true);
+    vdr::test::LeftButton(false);
+    vdr::test::PumpUntil([&] { return tabs.nOption == 2; }, 5000);
     option = tabs.nOption;
     order = static_cast<int>(X(Alias("Categor") + "->(IndexOrd())").AsInt());
     SendMessageA(list.browse()->hWnd, WM_KEYDOWN, VK_HOME, 0);
