@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "data/value_text.h"
 #include "reports/report_run.h"
@@ -66,12 +67,6 @@ Value Ints(const std::vector<int>& v) {
 
 int Int(const Value& v, int def) { return v.IsNumber() ? static_cast<int>(v.AsInt()) : def; }
 
-TQZRLine LineOf(const std::vector<Value>& lines, int pad) {
-  TQZRLine line;
-  for (const Value& v : lines) line.aLine.push_back({[v] { return LineText(v); }, 1, pad});
-  return line;
-}
-
 template <class T>
 T* As(const Value& v) {
   return v.IsObject() ? dynamic_cast<T*>(v.AsObject().get()) : nullptr;
@@ -97,6 +92,152 @@ void Member(xb::Class& c, const char* name, M Owner::*member, Get get) {
 }  // namespace
 
 void SetEngineDeviceMaker(EngineDeviceMaker maker) { DeviceMaker() = std::move(maker); }
+
+// ---- TQZRLINE ----------------------------------------------------------------------------------------
+
+TQZRLineObject::TQZRLineObject() : xb::Object(Cls()) {}
+
+TQZRLineObject::~TQZRLineObject() = default;
+
+void TQZRLineObject::Traverse(xb::GcVisitor& visitor) {
+  Object::Traverse(visitor);
+  for (const Value* v : {&aLine, &aFont, &Cargo})
+    if (xb::GcObject* t = v->GcTarget()) visitor.Visit(t);
+}
+
+void TQZRLineObject::ClearValues() {
+  Object::ClearValues();
+  aLine = aFont = Cargo = Value();
+}
+
+void TQZRLineObject::Init(std::vector<Value> lines, int pad) {
+  if (lines.empty()) lines.push_back(Const(Value::String("")));
+  aLine = ArrayOf(lines);
+  aFont = ArrayOf(std::vector<Value>(lines.size(), Const(Value::Integer(1))));
+  aPad.assign(lines.size(), pad);
+  Sync();
+}
+
+TQZRLine& TQZRLineObject::Line() { return report_ != nullptr ? report_->Engine().*member_ : own_; }
+
+void TQZRLineObject::Detach() {
+  if (report_ == nullptr) return;
+  own_ = Line();
+  report_ = nullptr;
+}
+
+void TQZRLineObject::Sync() {
+  const std::vector<Value> lines = Items(aLine), fonts = Items(aFont);
+  TQZRLine& line = Line();
+  line.aLine.clear();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    TQZRLine::Line l;
+    l.bText = [v = lines[i]] { return LineText(v); };
+    const Value font = i < fonts.size() ? fonts[i] : (fonts.empty() ? Value() : fonts.front());
+    l.bFont = [font] { return Int(font.IsBlock() ? font.AsBlock().Eval() : font, 1); };
+    l.nPad = i < aPad.size() ? aPad[i] : 1;
+    line.aLine.push_back(std::move(l));
+  }
+}
+
+namespace {
+
+TQZRLineObject& L(xb::Object& o) { return xb::Class::Cast<TQZRLineObject>(o); }
+
+// The report's layout again, when it was laid out already and a line changed.
+void Restabilize(TQZRLineObject& self);
+
+void LineInsert(TQZRLineObject& self, std::size_t at, const Value& text, const Value& font, int pad) {
+  std::vector<Value> lines = Items(self.aLine), fonts = Items(self.aFont);
+  const Value first_font = fonts.empty() ? Const(Value::Integer(1)) : fonts.front();
+  fonts.resize(lines.size(), first_font);
+  self.aPad.resize(lines.size(), 1);
+  at = std::min(at, lines.size());
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), text.IsNil() ? Const(Value::String("")) : text);
+  fonts.insert(fonts.begin() + static_cast<std::ptrdiff_t>(at), font.IsNil() ? first_font : font);
+  self.aPad.insert(self.aPad.begin() + static_cast<std::ptrdiff_t>(at), pad);
+  self.aLine = ArrayOf(lines);
+  self.aFont = ArrayOf(fonts);
+  Restabilize(self);
+}
+
+}  // namespace
+
+const xb::Class& TQZRLineObject::Cls() {
+  static const xb::Class& cls = []() -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("TQZRLINE");
+    auto line = [](xb::Object& o) -> TQZRLine& { return L(o).Line(); };
+    c.Property("OREPORT", [](xb::Object& o) { return L(o).Report() ? L(o).Report()->AsValue() : Value(); }, nullptr);
+    for (auto member : {&TQZRLineObject::aLine, &TQZRLineObject::aFont}) {
+      const char* name = member == &TQZRLineObject::aLine ? "ALINE" : "AFONT";
+      c.Property(name, [member](xb::Object& o) { return L(o).*member; }, [member](xb::Object& o, const Value& v) {
+        if (!v.IsArray()) return xb::detail::RaiseWrongDataType(o, member == &TQZRLineObject::aLine ? "ALINE" : "AFONT", v);
+        L(o).*member = v;
+        L(o).Sync();
+      });
+    }
+    c.Property("APAD", [](xb::Object& o) { return Ints(L(o).aPad); }, [](xb::Object& o, const Value& v) {
+      if (!v.IsArray()) return xb::detail::RaiseWrongDataType(o, "APAD", v);
+      L(o).aPad.clear();
+      for (const Value& n : Items(v)) L(o).aPad.push_back(Int(n, 1));
+      L(o).Sync();
+    });
+    c.Property("AROW", [line](xb::Object& o) { return Ints(line(o).aRow); }, nullptr);
+    c.Property("AWIDTH", [line](xb::Object& o) { return Ints(line(o).aWidth); }, nullptr);
+    for (auto [name, member] : {std::pair{"NCOL", &TQZRLine::nCol}, std::pair{"NHEIGHT", &TQZRLine::nHeight},
+                                std::pair{"NWIDTH", &TQZRLine::nWidth}})
+      Member(c, name, member, line);
+    c.Data("CARGO", &TQZRLineObject::Cargo);
+    // New( aLines, oReport, nPad )
+    c.Method("NEW", [](xb::Object& o, xb::Args& a) {
+      L(o).Init(Items(a.Arg(1)), I(a, 3, 1));
+      return o.AsValue();
+    });
+    // Stabilize( nTop, nCol ): rows from nTop, one a line, and widths measured.
+    c.Method("STABILIZE", [line](xb::Object& o, xb::Args& a) {
+      TQZRLineObject& self = L(o);
+      self.Sync();
+      if (self.Report() != nullptr && self.Report()->Device() != nullptr)
+        line(o).Stabilize(*self.Report()->Device(), I(a, 1), I(a, 2));
+      return Value();
+    });
+    // Say( nOffset ): every line at its row, nOffset lower.
+    c.Method("SAY", [line](xb::Object& o, xb::Args& a) {
+      TQZRLineObject& self = L(o);
+      if (self.Report() != nullptr && self.Report()->Device() != nullptr) self.Report()->Engine().SayLine(line(o), I(a, 1));
+      return Value();
+    });
+    // Add( bText, bFont, nPad ), Ins( nPos, bText, bFont, nPad ), Del( nFrom, nTo )
+    c.Method("ADD", [](xb::Object& o, xb::Args& a) {
+      LineInsert(L(o), Items(L(o).aLine).size(), a.Arg(1), a.Arg(2), I(a, 3, 1));
+      return Value();
+    });
+    c.Method("INS", [](xb::Object& o, xb::Args& a) {
+      LineInsert(L(o), static_cast<std::size_t>(std::max(1, I(a, 1, 1)) - 1), a.Arg(2), a.Arg(3), I(a, 4, 1));
+      return Value();
+    });
+    c.Method("DEL", [](xb::Object& o, xb::Args& a) {
+      TQZRLineObject& self = L(o);
+      std::vector<Value> lines = Items(self.aLine), fonts = Items(self.aFont);
+      fonts.resize(lines.size(), Const(Value::Integer(1)));
+      self.aPad.resize(lines.size(), 1);
+      const int from = std::max(1, I(a, 1, 1));
+      const int to = std::min(I(a, 2, from) == 0 ? from : I(a, 2, from), static_cast<int>(lines.size()));
+      if (from <= to) {
+        const auto b = static_cast<std::ptrdiff_t>(from - 1), e = static_cast<std::ptrdiff_t>(to);
+        lines.erase(lines.begin() + b, lines.begin() + e);
+        fonts.erase(fonts.begin() + b, fonts.begin() + e);
+        self.aPad.erase(self.aPad.begin() + b, self.aPad.begin() + e);
+        self.aLine = ArrayOf(lines);
+        self.aFont = ArrayOf(fonts);
+        Restabilize(self);
+      }
+      return Value();
+    });
+    return c;
+  }();
+  return cls;
+}
 
 // ---- TQZRFILE ----------------------------------------------------------------------------------------
 
@@ -562,9 +703,33 @@ const xb::Class& TQZRGroupObject::Cls() {
 
 // ---- TQZREPORT ---------------------------------------------------------------------------------------
 
+namespace {
+
+// The preview window over a preview device's pages (the report's dialog hidden while a modal
+// one is open); an HTML device shows its pages itself. A printer or a text file has nothing
+// to show.
+Value DefaultPreview() {
+  return Value(xb::Block::Native([](xb::Args& a) {
+    auto* report = As<TQZReportObject>(a.Arg(2));
+    ReportDevice* device = report != nullptr ? report->Device() : nullptr;
+    if (device == nullptr || !device->IsScreen()) return Value();
+    if (!device->IsHtml() && xb::FindFunction("QZ_RPREVIEW") != nullptr) xb::CallFunction("QZ_RPREVIEW", {a.Arg(1), a.Arg(2)});
+    else device->End();
+    return Value();
+  }));
+}
+
+}  // namespace
+
 TQZReportObject::TQZReportObject() : xb::Object(Cls()), engine_(std::make_unique<TQZReport>(nullptr)) {
   engine_->cCharPattern = "B";
   blocks[kStdFont] = Const(Value::Integer(1));
+  blocks[kPreview] = DefaultPreview();
+  for (auto [line, member] : {std::pair{&oHeader, &TQZReport::oHeader}, std::pair{&oTitle, &TQZReport::oTitle},
+                              std::pair{&oFooter, &TQZReport::oFooter}}) {
+    *line = xb::MakeRef<TQZRLineObject>();
+    (*line)->Attach(this, member);
+  }
 }
 
 TQZReportObject::~TQZReportObject() {
@@ -572,6 +737,8 @@ TQZReportObject::~TQZReportObject() {
     if (c) c->Detach();
   for (auto& g : groups)
     if (g) g->Detach();
+  for (auto* line : {&oHeader, &oTitle, &oFooter})
+    if (*line) (*line)->Detach();
 }
 
 void TQZReportObject::Traverse(xb::GcVisitor& visitor) {
@@ -580,6 +747,8 @@ void TQZReportObject::Traverse(xb::GcVisitor& visitor) {
     if (c) visitor.Visit(c.get());
   for (const auto& g : groups)
     if (g) visitor.Visit(g.get());
+  for (const auto* line : {&oHeader, &oTitle, &oFooter})
+    if (*line) visitor.Visit(line->get());
   for (const auto* list : {&aFont, &aPen})
     for (const Value& v : *list)
       if (xb::GcObject* t = v.GcTarget()) visitor.Visit(t);
@@ -597,6 +766,10 @@ void TQZReportObject::ClearValues() {
     if (g) g->Detach();
   columns.clear();
   groups.clear();
+  for (auto* line : {&oHeader, &oTitle, &oFooter}) {
+    if (*line) (*line)->Detach();
+    *line = nullptr;
+  }
   aFont.clear();
   aPen.clear();
   for (Value& v : blocks) v = Value();
@@ -654,10 +827,16 @@ void TQZReportObject::Init(const NewParams& p) {
   lScreen = device_ != nullptr && device_->IsScreen();
   lPrinter = device_ != nullptr && !text_file && !lScreen;
   e.SetDevice(device_);
+  // The fonts and pens made again for a windowed device; every font's texts in black.
+  if (device_ != nullptr && !device_->IsText()) {
+    if (std::vector<Value> made = device_->FontObjects(); !made.empty()) aFont = std::move(made);
+    if (std::vector<Value> made = device_->PenObjects(); !made.empty()) aPen = std::move(made);
+  }
+  e.aClrText.assign(std::max<std::size_t>(1, aFont.size()), 0);
 
-  e.oHeader = LineOf(p.header, PadOf(p.header_align, 1));
-  e.oTitle = LineOf(p.title.empty() ? std::vector<Value>{Value::String("")} : p.title, PadOf(p.title_align, 3));
-  e.oFooter = LineOf(p.footer, PadOf(p.footer_align, 1));
+  oHeader->Init(p.header, PadOf(p.header_align, 1));
+  oTitle->Init(p.title, PadOf(p.title_align, 3));
+  oFooter->Init(p.footer, PadOf(p.footer_align, 1));
   Wire();
 }
 
@@ -715,8 +894,22 @@ void TQZReportObject::Prepare() {
     ColumnFonts(*c);
   }
   for (auto& g : groups) GroupFonts(*g);
+  for (auto* line : {&oHeader, &oTitle, &oFooter})
+    if (*line) (*line)->Sync();
   engine_->nStdFont = std::max(1, Int(Eval(blocks[kStdFont]), 1));
 }
+
+namespace {
+
+void Restabilize(TQZRLineObject& self) {
+  self.Sync();
+  TQZReportObject* report = self.Report();
+  if (report == nullptr || report->Device() == nullptr || !report->Engine().lStable) return;
+  report->Prepare();
+  report->Engine().Stabilize();
+}
+
+}  // namespace
 
 void TQZReportObject::Activate(const std::vector<Value>& given) {
   for (std::size_t i = 0; i < given.size() && i <= kPostGroup; ++i)
@@ -749,10 +942,24 @@ void TQZReportObject::Activate(const std::vector<Value>& given) {
       if (xb::FindFunction("SYSREFRESH") != nullptr) xb::CallFunction("SYSREFRESH");
     };
   }
+  // The window closes before the preview; with one, only a printer device has a preview.
+  const bool window = oRptWnd.IsObject();
+  bool closed = false;
+  auto close = [&] {
+    if (closed) return;
+    closed = true;
+    for (const Value& button : buttons) xb::Send(button, "_BACTION", {Value()});
+    if (window && xb::HasMessage(oRptWnd, xb::Intern("END"))) xb::Send(oRptWnd, "END");
+  };
+  engine_->bPreview = [&](TQZReport&) {
+    close();
+    if (window && device_->IsText()) return;
+    if (blocks[kPreview].IsBlock()) Eval(blocks[kPreview], {oDevice, AsValue()});
+    else if (device_->IsScreen()) device_->End();
+  };
   engine_->Activate();
-  for (const Value& button : buttons) xb::Send(button, "_BACTION", {Value()});
-  if (oRptWnd.IsObject() && xb::HasMessage(oRptWnd, xb::Intern("END"))) xb::Send(oRptWnd, "END");
-  if (engine_->lStable && blocks[kPreview].IsBlock()) Eval(blocks[kPreview], {oDevice, AsValue()});
+  engine_->bPreview = nullptr;
+  close();
 }
 
 namespace {
@@ -831,8 +1038,32 @@ void DefineReport(xb::Class& c) {
     for (auto& g : R(o).groups) v.push_back(Value(g));
     return ArrayOf(v);
   }, nullptr);
-  c.Property("AFONT", [](xb::Object& o) { return ArrayOf(R(o).aFont); }, nullptr);
-  c.Property("APEN", [](xb::Object& o) { return ArrayOf(R(o).aPen); }, nullptr);
+  for (auto [name, member] : {std::pair{"OHEADER", &TQZReportObject::oHeader}, std::pair{"OTITLE", &TQZReportObject::oTitle},
+                              std::pair{"OFOOTER", &TQZReportObject::oFooter}})
+    c.Property(name, [member](xb::Object& o) { return R(o).*member ? Value(R(o).*member) : Value(); }, nullptr);
+  // The fonts and pens a windowed device prints with, until the report ends and frees them.
+  auto windowed = [](xb::Object& o) { return R(o).Device() != nullptr && !R(o).Device()->IsText(); };
+  c.Property("AFONT", [windowed](xb::Object& o) {
+    return ArrayOf(windowed(o) ? R(o).Device()->FontObjects() : R(o).aFont);
+  }, nullptr);
+  c.Property("APEN", [windowed](xb::Object& o) {
+    return ArrayOf(windowed(o) ? R(o).Device()->PenObjects() : R(o).aPen);
+  }, nullptr);
+  c.Property("OPENHORZ", [](xb::Object& o) { return R(o).Device() ? R(o).Device()->HorzPenObject() : Value(); }, nullptr);
+  // The shading brush, from the first shaded line to the end of the report.
+  c.Property("OSHDBRUSH", [rep](xb::Object& o) {
+    const std::optional<std::uint32_t> colour = rep(o).nShdBrush;
+    return colour && R(o).Device() ? R(o).Device()->BrushObject(*colour) : Value();
+  }, nullptr);
+  c.Property("ACLRTEXT", [rep](xb::Object& o) {
+    xb::Array a = xb::Array::New();
+    for (std::uint32_t colour : rep(o).aClrText) a.Append(Value::Integer(colour));
+    return Value(a);
+  }, [rep](xb::Object& o, const Value& v) {
+    if (!v.IsArray()) return xb::detail::RaiseWrongDataType(o, "ACLRTEXT", v);
+    rep(o).aClrText.clear();
+    for (const Value& n : Items(v)) rep(o).aClrText.push_back(static_cast<std::uint32_t>(Int(n, 0)));
+  });
   c.Property("ACOLS", [rep](xb::Object& o) { return Ints(rep(o).aCols); }, nullptr);
   c.Property("ADATAHEIGHT", [rep](xb::Object& o) { return Ints(rep(o).aDataHeight); }, nullptr);
   c.Property("ALINECOL", [rep](xb::Object& o) { return Ints(rep(o).aLineCol); }, nullptr);
@@ -986,10 +1217,33 @@ void DefineReport(xb::Class& c) {
     rep(o).nRow += I(a, 1) != 0 ? I(a, 1) : rep(o).nStdLineHeight;
     return Value();
   });
+  // SetShdColor( nColor ): the next shaded line makes its brush in the new colour.
   c.Method("SETSHDCOLOR", [rep](xb::Object& o, xb::Args& a) {
     rep(o).nClrShadow = static_cast<std::uint32_t>(a.Int(1, 12632256));
+    rep(o).nShdBrush.reset();
     return Value();
   });
+  // SetTxtColor( nColor, nFont ): the colour of a font's texts (font 1 by default).
+  c.Method("SETTXTCOLOR", [rep](xb::Object& o, xb::Args& a) {
+    const int font = std::max(1, I(a, 2, 1));
+    std::vector<std::uint32_t>& colours = rep(o).aClrText;
+    if (colours.size() < static_cast<std::size_t>(font)) colours.resize(static_cast<std::size_t>(font), 0);
+    colours[static_cast<std::size_t>(font - 1)] = static_cast<std::uint32_t>(a.Int(1, 0));
+    return Value();
+  });
+  // SetPenColor( nColor ): the horizontal pen made again, solid, in that colour.
+  c.Method("SETPENCOLOR", [](xb::Object& o, xb::Args& a) {
+    if (a.Arg(1).IsNumber() && R(o).Device() != nullptr) R(o).Device()->SetHorzPenColour(static_cast<std::uint32_t>(a.Int(1)));
+    return Value();
+  });
+  c.Method("STARTLINE", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) {
+    r.StartLine(I(a, 1, r.nStdLineHeight), a.Log(2));
+    return Value();
+  }));
+  c.Method("ENDLINE", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) {
+    r.EndLine(I(a, 1, r.nStdLineHeight));
+    return Value();
+  }));
   c.Method("END", [](xb::Object& o, xb::Args&) {
     R(o).Engine().End();
     return Value();
@@ -1012,6 +1266,7 @@ void RegisterReportEngine() {
   (void)TQZRColObject::Cls();
   (void)TQZRGroupObject::Cls();
   (void)TQZRFileObject::Cls();
+  (void)TQZRLineObject::Cls();
   xb::RegisterFunction("TQZREPORT", [](xb::Args&) { return Value(xb::MakeRef<TQZReportObject>()); });
   xb::RegisterFunction("TQZRCOL", [](xb::Args&) { return Value(xb::MakeRef<TQZRColObject>()); });
   xb::RegisterFunction("TQZRGROUP", [](xb::Args&) { return Value(xb::MakeRef<TQZRGroupObject>()); });

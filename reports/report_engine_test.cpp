@@ -457,14 +457,14 @@ TEST_F(ReportEngineTest, RulesGridUnderlinesSeparatorsAndShadingOnAPage) {
                             // the titles' grid and their rule, joined
                             "v 20,995-30,995 p2", "v 20,1045-30,1045 p2", "v 30,995-40,995 p2", "v 30,1045-40,1045 p2",
                             "h 35,955-35,995 p0", "h 35,995-35,1045 p0",
-                            // the first record: shaded, underlined, its grid
-                            "fill 40,960-50,990 12648384", "fill 40,1000-50,1040 12648384", "h 50,995-50,1045 p2",
-                            "v 40,995-50,995 p2", "v 40,1045-50,1045 p2",
+                            // the first record: shaded, its grid, underlined
+                            "fill 40,960-50,990 12648384", "fill 40,1000-50,1040 12648384", "v 40,995-50,995 p2",
+                            "v 40,1045-50,1045 p2", "h 50,995-50,1045 p2",
                             // a separator, the second record: not shaded
-                            "h 50,960-50,1045 p0", "h 64,995-64,1045 p2", "v 54,995-64,995 p2", "v 54,1045-64,1045 p2",
+                            "h 50,960-50,1045 p0", "v 54,995-64,995 p2", "v 54,1045-64,1045 p2", "h 64,995-64,1045 p2",
                             // a separator, the third record: shaded
                             "h 64,960-64,1045 p0", "fill 68,960-78,990 12648384", "fill 68,1000-78,1040 12648384",
-                            "h 78,995-78,1045 p2", "v 68,995-78,995 p2", "v 68,1045-78,1045 p2",
+                            "v 68,995-78,995 p2", "v 68,1045-78,1045 p2", "h 78,995-78,1045 p2",
                             // the closing rule of a report without totals
                             "v 78,995-83,995 p2", "v 78,1045-83,1045 p2", "h 83,955-83,995 p0", "h 83,995-83,1045 p0"}));
 }
