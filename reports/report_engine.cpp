@@ -263,7 +263,9 @@ void TQZReport::ApplyAdded() {
     g.aHeadings.clear();
     for (std::size_t i = 0; i < aHeadGroup[n].size(); ++i) {
       const int line = n < aLineGroup.size() && i < aLineGroup[n].size() ? aLineGroup[n][i] : 1;
-      g.aHeadings.push_back({line, [this, n, expr = aHeadGroup[n][i]] { return aGroups[n].ConstruyeTexto("", expr); }});
+      const std::string& expr = aHeadGroup[n][i];
+      g.aHeadings.push_back({line, [this, n, expr] { return aGroups[n].ConstruyeTexto("", expr); },
+                             xb::AllTrim(expr).empty()});
     }
   }
 }
@@ -396,7 +398,9 @@ void TQZReport::StabilizeGroup(int n) {
   ReportDevice& d = *device_;
   TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
   g.nOrder = n;
-  g.lHeader = !g.cHeader.empty() || !g.aHeadings.empty();
+  // Without a caption, a heading entry that is not blank makes the heading.
+  g.lHeader = !g.cHeader.empty() ||
+              std::any_of(g.aHeadings.begin(), g.aHeadings.end(), [](const TQZRGroup::Heading& h) { return !h.lBlank; });
   g.lFooter = !g.cFooter.empty();
   g.nHeaderHeight = g.lHeader ? d.TextHeight(g.nFont) : 0;
   g.nFooterHeight = g.lFooter ? d.TextHeight(g.FootFont()) : 0;

@@ -117,6 +117,7 @@ class TQZRGroup {
   struct Heading {
     int nLine = 1;
     std::function<std::string()> bText;  // evaluated on the group's first record
+    bool lBlank = false;                 // its expression is empty: it opens a line, prints nothing
   };
   std::function<std::string()> bGroup;  // the key of the current record
   std::string cHeader;                  // heading caption
@@ -263,9 +264,10 @@ class TQZReport {
   int LineOffset(int line) const;
   // The height of data line `line` of a record: its printed lines.
   int DataLineHeight(int line) const;
-  // Draws a column's title line, data line, total or subtotal at a row.
-  void SayTitle(std::size_t column, int row, int line);
-  void SayData(std::size_t column, int row, int line, bool group_column);
+  // Draws a column's title line, data line, total or subtotal at a row (and at a column of
+  // its own: -1 the column's).
+  void SayTitle(std::size_t column, int row, int line, int col = -1);
+  void SayData(std::size_t column, int row, int line, bool group_column, int col = -1);
   // The left edge of the report and its width: its columns', at least its lines'.
   std::pair<int, int> Span() const;
   void SayTotal(std::size_t column, int row, double total, int font);

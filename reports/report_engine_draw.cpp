@@ -43,15 +43,15 @@ void TQZReport::SayLine(const TQZRLine& line, int offset) {
   }
 }
 
-void TQZReport::SayTitle(std::size_t i, int row, int line) {
+void TQZReport::SayTitle(std::size_t i, int row, int line, int col) {
   const TQZRCol& c = aColumns[i];
   if (line < 1 || line > c.TitleLines()) return;
   const int pad = device_->IsText() ? 1 : c.nPad;
-  SayText(row, c.nCol, c.TitleText(line), c.aFonts[1], c.nWidth, pad);
+  SayText(row, col < 0 ? c.nCol : col, c.TitleText(line), c.aFonts[1], c.nWidth, pad);
 }
 
-void TQZReport::SayData(std::size_t i, int row, int line, bool group_column) {
-  SayValue(i, row, aColumns[i].nCol, line, group_column, aColumns[i].DataValue(line));
+void TQZReport::SayData(std::size_t i, int row, int line, bool group_column, int col) {
+  SayValue(i, row, col < 0 ? aColumns[i].nCol : col, line, group_column, aColumns[i].DataValue(line));
 }
 
 void TQZReport::SayValue(std::size_t i, int row, int col, int line, bool group_column, const xb::Value& value) {

@@ -424,12 +424,17 @@ void InitColumn(TQZRColObject& self, xb::Args& a) {
       return i < col->aData.size() ? Eval(col->aData[i], {col->aValues[i], Value::Logical(false)}) : Value::String("");
     };
     line.bTotal = [col, i] {
-      if (i == 0 && col->bTotalExpr.IsBlock()) return Eval(col->bTotalExpr);
       return i < col->aData.size() ? Eval(col->aData[i], {col->aValues[i], Value::Logical(true)}) : Value::String("");
     };
     line.cPicture = i < self.aPicture.size() ? self.aPicture[i] : c.cTotalPict;
     c.aData.push_back(std::move(line));
   }
+  // The total's condition: a record counts in the totals when it holds (or there is none).
+  c.bTotalFor = [col] {
+    if (!col->bTotalExpr.IsBlock()) return true;
+    const Value v = Eval(col->bTotalExpr);
+    return !v.IsLogical() || v.AsLogical();
+  };
   self.TitlesFromBlocks();
 }
 
@@ -527,14 +532,15 @@ const xb::Class& TQZRColObject::Cls() {
     });
     c.Method("SAYTITLE", [](xb::Object& o, xb::Args& a) {
       TQZRColObject& self = C(o);
-      if (self.Index() >= 0) self.Report()->Engine().SayTitle(static_cast<std::size_t>(self.Index()), I(a, 1), I(a, 3, 1));
+      if (self.Index() >= 0)
+        self.Report()->Engine().SayTitle(static_cast<std::size_t>(self.Index()), I(a, 1), I(a, 3, 1), I(a, 2, -1));
       return Value();
     });
     c.Method("SAYDATA", [](xb::Object& o, xb::Args& a) {
       TQZRColObject& self = C(o);
       self.nCurLine = I(a, 3, 1);
       if (self.Index() >= 0)
-        self.Report()->Engine().SayData(static_cast<std::size_t>(self.Index()), I(a, 1), self.nCurLine, a.Log(4));
+        self.Report()->Engine().SayData(static_cast<std::size_t>(self.Index()), I(a, 1), self.nCurLine, a.Log(4), I(a, 2, -1));
       return Value();
     });
     c.Method("SEPARATOR", [](xb::Object& o, xb::Args& a) {
@@ -799,9 +805,15 @@ void TQZReportObject::Init(const NewParams& p) {
   if (auto* given = As<TQZRFileObject>(p.device)) {
     oDevice = p.device;
     device_ = given->file.get();
-    if (!given->cDocument.empty()) cDocument = given->cDocument;
+    if (p.document.empty() && !given->cDocument.empty()) cDocument = cName = given->cDocument;
   } else if (p.device.IsObject()) {
     request.device = p.device;
+    // Without a name of its own the report takes the device's.
+    if (p.document.empty() && xb::HasMessage(p.device, xb::Intern("CDOCUMENT"))) {
+      const Value name = xb::Send(p.device, "CDOCUMENT");
+      if (name.IsString() && !xb::AllTrim(name.AsString()).empty()) cDocument = cName = std::string(name.AsString());
+    }
+    request.document = cDocument;
   } else if (p.to_printer) {
     request.printer = true;
   } else if (p.to_screen) {

@@ -143,7 +143,10 @@ TEST_F(ReportEngineObjectsTest, TheTextDeviceAndTheGroupTextAnswerCompiledText) 
   EXPECT_EQ(X("oFile:GetOrientation()").AsInt(), 2);
   X("oFile:StartPage(), oFile:Say(0, 3, 'abc', NIL, 5), oFile:Say(0, 1, 'X'), oFile:Line(1, 1, 2, 2), oFile:EndPage()");
   EXPECT_EQ(X("oFile:aRows[1]").AsString(), "X abc  ");
+  X("oFile:cDocument := 'Fichero', oRep := TQZReport():New(,,,,,,,,,,, oFile, 'Propio')");
+  EXPECT_EQ(X("oRep:cName").AsString(), "Propio");
   X("oRep := TQZReport():New(,,,,,,,,,,, oFile)");
+  EXPECT_EQ(X("oRep:cName").AsString(), "Fichero") << "without a name, the device's";
   EXPECT_TRUE(X("oRep:lCreated .AND. oRep:oDevice == oFile").AsLogical());
   X("oGrupo := TQZRGroup():New({|n| 'NORTE'},,,,, oRep, 1)");
   X("oGrupo:Reset()");
@@ -159,6 +162,25 @@ TEST_F(ReportEngineObjectsTest, TheTextDeviceAndTheGroupTextAnswerCompiledText) 
   X("oRep:Activate()");
   EXPECT_FALSE(X("oRep:lCreated").AsLogical());
   EXPECT_EQ(X("oRep:nPage").AsInt(), 0);
+}
+
+// A column's total condition chooses the records that count in its totals; a group whose
+// heading entries are all blank has no heading.
+TEST_F(ReportEngineObjectsTest, TotalConditionsAndBlankHeadings) {
+  struct Case {
+    const char* heading;  // the group's one heading entry
+    bool header;
+  };
+  for (const Case& c : {Case{"", false}, Case{"FIELD->ZONA", true}}) {
+    X("oRep := TQZReport():New(,,,,,,,,,, '" + path_ + "')");
+    X("oImp := TQZRCol():New({{|| 'Importe'}},, {{|| FIELD->IMPORTE}}, 10, {'@E 9,999.99'},, .T., {|| FIELD->IMPORTE > 3},"
+      " 'RIGHT',,,, oRep,,, 'N'), oRep:AddColumn(oImp)");
+    X("oGrupo := TQZRGroup():New({|n| FIELD->ZONA},, '',, .F., oRep, 1), oRep:AddGroup(oGrupo)");
+    X(std::string("oRep:AddLineGroup({1}), oRep:AddHeadGroup({'") + c.heading + "'}), DBGOTOP(), oRep:Activate()");
+    EXPECT_EQ(X("oImp:nTotal").AsDouble(), 15.5) << "2,00 does not count";
+    EXPECT_EQ(X("oGrupo:lHeader").AsLogical(), c.header) << c.heading;
+    EXPECT_EQ(ReadFile(path_).find("NORTE") != std::string::npos, c.header) << c.heading;
+  }
 }
 
 // The progress window given as oRptWnd: its meter hides, its button reads "&Previsualizar"
