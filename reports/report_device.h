@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
+
+#include "runtime/value.h"
 
 namespace reports {
 
@@ -29,6 +32,11 @@ class ReportDevice {
   // A text at (row, col) in a font; with a width, aligned within it by pad (1 left, 2 right,
   // 3 centred); without one, from col.
   virtual void Say(int row, int col, std::string_view text, int font, int width, int pad) = 0;
+  // The same in a colour of its own (0x00BBGGRR) instead of the font's.
+  virtual void SayColour(int row, int col, std::string_view text, int font, int width, int pad,
+                         std::uint32_t /*colour*/) {
+    Say(row, col, text, font, width, pad);
+  }
   virtual void Line(int /*top*/, int /*left*/, int /*bottom*/, int /*right*/) {}
   // A rule with the report's pen `pen` (from 1; 0 or a pen it does not have: the horizontal
   // rules' pen).
@@ -54,6 +62,20 @@ class ReportDevice {
   virtual void Widen(int /*width*/) {}
   // The width of a horizontal rule's pen.
   virtual int PenWidth() { return 1; }
+  // How many pens the report gave.
+  virtual int PenCount() { return 0; }
+
+  // The drawing objects as compiled text sees them: the report's fonts and pens made for the
+  // device (TFont, TPen), the horizontal rules' pen and the solid brush of a colour (TBrush,
+  // made on the first call); none on a text file.
+  virtual std::vector<xb::Value> FontObjects() { return {}; }
+  virtual std::vector<xb::Value> PenObjects() { return {}; }
+  virtual xb::Value HorzPenObject() { return {}; }
+  virtual xb::Value BrushObject(std::uint32_t /*colour*/) { return {}; }
+  // The horizontal pen made again in a colour.
+  virtual void SetHorzPenColour(std::uint32_t /*colour*/) {}
+  // Frees the fonts, pens and brushes the report printed with; the objects above are gone.
+  virtual void FreeDrawing() {}
 
   // Millimetres from the page's corner as a row and as a column.
   virtual int MmToRow(double mm) = 0;

@@ -107,36 +107,32 @@ std::string TransHoras(const xb::Value& minutes, int size) {
 // ---- lines, columns and groups ---------------------------------------------------------------------
 
 void TQZRLine::Add(std::string text, int font, int pad) {
-  aLine.push_back({[text = std::move(text)] { return text; }, font, pad});
+  aLine.push_back({[text = std::move(text)] { return text; }, font, pad, nullptr});
 }
 
 std::string TQZRLine::Text(std::size_t line) const {
   return line < aLine.size() && aLine[line].bText ? aLine[line].bText() : std::string();
 }
 
-void TQZRLine::Stabilize(ReportDevice& device, int top) {
+int TQZRLine::Font(std::size_t line) const {
+  if (line >= aLine.size()) return 1;
+  return std::max(1, aLine[line].bFont ? aLine[line].bFont() : aLine[line].nFont);
+}
+
+void TQZRLine::Stabilize(ReportDevice& device, int top, int col) {
   aRow.assign(aLine.size(), top);
   aWidth.assign(aLine.size(), 0);
+  nCol = col;
   nHeight = nWidth = 0;
   if (Text(0).empty()) return;
   int row = top;
   for (std::size_t i = 0; i < aLine.size(); ++i) {
     aRow[i] = row;
-    aWidth[i] = device.TextWidth(Text(i), aLine[i].nFont);
+    aWidth[i] = device.TextWidth(Text(i), Font(i));
     nWidth = std::max(nWidth, aWidth[i]);
-    row += device.TextHeight(aLine[i].nFont);
+    row += device.TextHeight(Font(i));
   }
   nHeight = row - top;
-}
-
-void TQZRLine::Say(ReportDevice& device, int margin, int width) const {
-  if (Text(0).empty()) return;
-  for (std::size_t i = 0; i < aLine.size() && i < aRow.size(); ++i) {
-    int col = margin;
-    if (aLine[i].nPad == 2) col = margin + width - aWidth[i];
-    else if (aLine[i].nPad == 3) col = margin + width / 2 - aWidth[i] / 2;
-    device.Say(aRow[i], col, Text(i), aLine[i].nFont, 0, 1);
-  }
 }
 
 std::string TQZRCol::TitleText(int line) const {
@@ -223,22 +219,39 @@ int TQZReport::PrintedLines() const {
   return lines;
 }
 
-int TQZReport::BandLines() const {
-  int data = 1;
-  for (const TQZRCol& c : aColumns) data = std::max(data, c.DataLines());
-  return std::max(std::max(nLineasReg, 1), data * PrintedLines());
+int TQZReport::TitleOffset(int line) const {
+  return line >= 1 && line < static_cast<int>(title_offset_.size()) ? title_offset_[static_cast<std::size_t>(line)] : 0;
+}
+
+int TQZReport::LineOffset(int line) const {
+  return line >= 1 && line < static_cast<int>(line_offset_.size()) ? line_offset_[static_cast<std::size_t>(line)] : 0;
+}
+
+int TQZReport::DataLineHeight(int line) const {
+  const int own = line >= 1 && line <= static_cast<int>(aDataHeight.size()) ? aDataHeight[static_cast<std::size_t>(line - 1)]
+                                                                          : nStdLineHeight;
+  return LineOffset(PrintedLines()) + own;
 }
 
 int TQZReport::TotalsDepth() const {
   int line = 1;
   for (const TQZRCol& c : aColumns)
     if (c.lTotal) line = std::max(line, c.nLinea);
-  return (line - 1) * line_height_;
+  return LineOffset(line);
 }
 
 int TQZReport::RuleHeight() { return device_->IsText() ? nStdLineHeight : device_->PenWidth() * 10; }
 
 int TQZReport::SeparatorHeight() { return device_->IsText() ? nStdLineHeight : 4 * device_->PenWidth(); }
+
+int TQZReport::FooterHeight(const TQZRGroup& g) {
+  int height = g.lFooter ? g.nFooterHeight : 0;
+  if (lTotal) {
+    for (const TQZRCol& c : aColumns)
+      if (c.lTotal) height = std::max(height, device_->TextHeight(c.aFonts[3]));
+  }
+  return height > 0 ? height : nStdLineHeight;
+}
 
 void TQZReport::ApplyAdded() {
   for (std::size_t i = 0; i < aColumns.size(); ++i) {
@@ -250,7 +263,9 @@ void TQZReport::ApplyAdded() {
     g.aHeadings.clear();
     for (std::size_t i = 0; i < aHeadGroup[n].size(); ++i) {
       const int line = n < aLineGroup.size() && i < aLineGroup[n].size() ? aLineGroup[n][i] : 1;
-      g.aHeadings.push_back({line, [this, n, expr = aHeadGroup[n][i]] { return aGroups[n].ConstruyeTexto("", expr); }});
+      const std::string& expr = aHeadGroup[n][i];
+      g.aHeadings.push_back({line, [this, n, expr] { return aGroups[n].ConstruyeTexto("", expr); },
+                             xb::AllTrim(expr).empty()});
     }
   }
 }
@@ -275,7 +290,7 @@ void TQZReport::Stabilize() {
   lTotal = lShadow = lGrid = false;
   lGroup = !aGroups.empty();
   nMaxTitle = nMaxData = 1;
-  line_height_ = 1;
+  int title_height = 1, data_height = 1;
   for (std::size_t i = 0; i < aColumns.size(); ++i) {
     StabilizeColumn(i);
     const TQZRCol& c = aColumns[i];
@@ -284,7 +299,23 @@ void TQZReport::Stabilize() {
     lGrid = lGrid || c.lGrid;
     nMaxTitle = std::max(nMaxTitle, c.TitleLines());
     nMaxData = std::max(nMaxData, c.DataLines());
-    line_height_ = std::max({line_height_, c.nDataHeight, c.nTitleHeight});
+    title_height = std::max(title_height, c.nTitleHeight);
+    data_height = std::max(data_height, c.nDataHeight);
+  }
+  // Each printed line of a band lies below the one before by its columns' tallest title (in
+  // the data, at least by their tallest value, so that lines never overlap).
+  const int printed = PrintedLines();
+  title_offset_.assign(static_cast<std::size_t>(printed) + 1, 0);
+  line_offset_.assign(static_cast<std::size_t>(printed) + 1, 0);
+  for (int line = 1; line < printed; ++line) {
+    int title = 0, data = 0;
+    for (const TQZRCol& c : aColumns) {
+      if (c.nLinea != line) continue;
+      title = std::max(title, c.nTitleHeight);
+      data = std::max({data, c.nTitleHeight, c.nDataHeight});
+    }
+    title_offset_[static_cast<std::size_t>(line) + 1] = title_offset_[static_cast<std::size_t>(line)] + title;
+    line_offset_[static_cast<std::size_t>(line) + 1] = line_offset_[static_cast<std::size_t>(line)] + data;
   }
   for (std::size_t n = 0; n < aGroups.size(); ++n) StabilizeGroup(static_cast<int>(n) + 1);
   oHeader.Stabilize(d, 0);
@@ -323,15 +354,15 @@ void TQZReport::Stabilize() {
 
   // Header and title lines below the designed header, the footer above the bottom margin.
   const int rule = RuleHeight();
-  oHeader.Stabilize(d, nTopMargin + nAltoCabecera);
-  oTitle.Stabilize(d, nTopMargin + nAltoCabecera + oHeader.nHeight);
-  oFooter.Stabilize(d, d.Height() - oFooter.nHeight - nDnMargin);
+  const int left = Span().first;
+  oHeader.Stabilize(d, nTopMargin + nAltoCabecera, left);
+  oTitle.Stabilize(d, nTopMargin + nAltoCabecera + oHeader.nHeight, left);
+  oFooter.Stabilize(d, d.Height() - oFooter.nHeight - nDnMargin, left);
   nTitleRow = oHeader.nHeight + oTitle.nHeight + nTopMargin;
-  nBottomRow = d.Height() - oFooter.nHeight - nDnMargin - (lTotal ? nStdLineHeight + line_height_ + TotalsDepth() : 0) -
+  aDataHeight.assign(static_cast<std::size_t>(nMaxData), data_height);
+  nBottomRow = d.Height() - oFooter.nHeight - nDnMargin - (lTotal ? nStdLineHeight + data_height + TotalsDepth() : 0) -
                (lSeparator || (lJoin && !lTotal) ? rule : 0) - (lBoxOnTotal ? nStdLineHeight : 0);
-  const int printed = PrintedLines();
-  nTitleHeight = nMaxTitle * printed * line_height_;
-  aDataHeight.assign(static_cast<std::size_t>(nMaxData), printed * line_height_);
+  nTitleHeight = nMaxTitle * title_height;
   nFirstDRow = nTitleRow + nTitleHeight + (nTitleUpLine != 0 ? nStdLineHeight : 0) +
                (nTitleDnLine != 0 ? nStdLineHeight : 0);
   nLastDRow = nBottomRow - (lTotal ? nStdLineHeight / 2 : 0);
@@ -367,7 +398,9 @@ void TQZReport::StabilizeGroup(int n) {
   ReportDevice& d = *device_;
   TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
   g.nOrder = n;
-  g.lHeader = !g.cHeader.empty() || !g.aHeadings.empty();
+  // Without a caption, a heading entry that is not blank makes the heading.
+  g.lHeader = !g.cHeader.empty() ||
+              std::any_of(g.aHeadings.begin(), g.aHeadings.end(), [](const TQZRGroup::Heading& h) { return !h.lBlank; });
   g.lFooter = !g.cFooter.empty();
   g.nHeaderHeight = g.lHeader ? d.TextHeight(g.nFont) : 0;
   g.nFooterHeight = g.lFooter ? d.TextHeight(g.FootFont()) : 0;
@@ -392,6 +425,9 @@ bool TQZReport::Activate() {
   }
   Play();
   End();
+  // A preview device was left open for its pages to be shown.
+  if (bPreview) bPreview(*this);
+  else if (device_->IsScreen()) device_->End();
   return nPage > 0;
 }
 
@@ -428,8 +464,7 @@ void TQZReport::Play() {
       StartGroup(static_cast<int>(i) + 1);
     }
   }
-  const int printed = PrintedLines();
-  const int band = BandLines() * line_height_;
+  const int least = std::max(nLineasReg, 1) * (aDataHeight.empty() ? nStdLineHeight : aDataHeight.front());
   while (!lBreak && While()) {
     if (bRefresh) bRefresh();
     if (lBreak) break;
@@ -438,34 +473,38 @@ void TQZReport::Play() {
       continue;
     }
     for (TQZRGroup& g : aGroups) ++g.nCounter;
+    const int page = nPage;
     int top = nRow;
-    if (!lSummary) {
-      StartLine(band + (lSeparator && !lFirstRow ? SeparatorHeight() : 0));
-      if (lSeparator && !lFirstRow) Separator();
-      top = nRow;
-    }
     // Each data line holds the columns' printed lines, one under the other.
     for (int line = 1; line <= nMaxData; ++line) {
       nDataLine = line;
-      const int row = top + (line - 1) * printed * line_height_;
+      const int height = DataLineHeight(line);
       if (!lSummary) {
-        nRow = row;
-        Shadow(printed * line_height_);
-        Run(bStartLine, in_start_line_);
+        StartLine(height, lSeparator && line == 1);
+        if (line == 1) top = nRow;
       }
+      const int row = nRow;
       for (std::size_t i = 0; i < aColumns.size(); ++i) {
         TQZRCol& c = aColumns[i];
         if (line > c.DataLines()) continue;
         const xb::Value value = c.DataValue(line);
-        if (!lSummary || c.lGroupCol) SayValue(i, row + (c.nLinea - 1) * line_height_, c.nCol, line, c.lGroupCol, value);
+        if (!lSummary) {
+          SayValue(i, row + LineOffset(c.nLinea), c.nCol, line, c.lGroupCol, value);
+        } else if (c.lGroupCol) {
+          // A summary's group value waits for the line it stands on, its group's footing, so
+          // that the line's shading does not cover it.
+          if (std::optional<std::string> text = CellText(i, line, true, value))
+            pending_.push_back({i, LineOffset(c.nLinea), c.nCol, std::move(*text)});
+        }
         AddTotals(i, line, value);
       }
-      if (!lSummary) Run(bEndLine, in_end_line_);
+      nRow = row;
+      if (!lSummary) EndLine(height);
     }
-    if (!lSummary) {
-      Grid(band, top);
-      nRow = top + band;
-      lFirstRow = false;
+    // A record takes at least its lines.
+    if (!lSummary && nPage == page && nRow < top + least) {
+      Grid(top + least - nRow, nRow);
+      nRow = top + least;
     }
     Skip();
     if (aGroups.empty()) continue;
@@ -500,8 +539,25 @@ void TQZReport::AddTotals(std::size_t i, int line, const xb::Value& shown) {
   for (TQZRGroup& g : aGroups) g.aTotal[i] += n;
 }
 
-void TQZReport::StartLine(int height) {
-  if (nRow + height > nBottomRow) EndPage();
+void TQZReport::StartLine(int height, bool separator) {
+  if (nRow + height + (separator && !lFirstRow ? SeparatorHeight() : 0) > nBottomRow) EndPage();
+  if (separator && !lFirstRow) Separator();
+  Shadow(height);
+  Grid(height, nRow);
+  DrawPending();
+  Run(bStartLine, in_start_line_);
+}
+
+void TQZReport::DrawPending() {
+  std::vector<Cell> cells;
+  cells.swap(pending_);
+  for (const Cell& cell : cells) DrawCell(cell.column, nRow + cell.offset, cell.col, cell.text);
+}
+
+void TQZReport::EndLine(int height) {
+  Run(bEndLine, in_end_line_);
+  nRow += height;
+  lFirstRow = false;
 }
 
 void TQZReport::StartPage() {
@@ -510,18 +566,17 @@ void TQZReport::StartPage() {
   if (bPageShown) bPageShown(nPage);
   nRow = 0;
   Run(bStartPage, in_start_page_);
-  const auto [left, width] = Span();
-  oHeader.Say(*device_, left, width);
-  oTitle.Say(*device_, left, width);
+  SayLine(oHeader);
+  SayLine(oTitle);
   ColTitle();
   lFirstRow = true;
 }
 
 void TQZReport::EndPage() {
+  DrawPending();
   Run(bEndPage, in_end_page_);
   PageTotal();
-  const auto [left, width] = Span();
-  oFooter.Say(*device_, left, width);
+  SayLine(oFooter);
   Run(bPostPage, in_end_page_);
   if (lFinish) Run(bPostEnd, in_end_page_);
   device_->EndPage();
@@ -532,13 +587,14 @@ void TQZReport::ColTitle() {
   nRow += nTitleRow;
   TotalLine(nTitleUpLine, 1);
   const int printed = PrintedLines();
+  int tallest = 1;
+  for (const TQZRCol& c : aColumns) tallest = std::max(tallest, c.nTitleHeight);
+  const int step = TitleOffset(printed) + tallest;
   for (int line = 1; line <= nMaxTitle; ++line) {
-    const int row = nRow + (line - 1) * printed * line_height_;
-    if (nTitleUpLine == 0) Grid(printed * line_height_, row);
-    for (std::size_t i = 0; i < aColumns.size(); ++i)
-      SayTitle(i, row + (aColumns[i].nLinea - 1) * line_height_, line);
+    if (nTitleUpLine == 0) Grid(step, nRow);
+    for (std::size_t i = 0; i < aColumns.size(); ++i) SayTitle(i, nRow + TitleOffset(aColumns[i].nLinea), line);
+    nRow += step;
   }
-  nRow += nMaxTitle * printed * line_height_;
   TotalLine(nTitleDnLine, 2);
   lFirstRow = true;
 }
@@ -562,23 +618,23 @@ void TQZReport::StartGroup(int n) {
     if (!text.empty()) line += (line.empty() ? "" : " ") + text;
   }
   if (lines.empty()) lines.emplace_back(1, std::string());
+  const int height = std::max(g.nHeaderHeight, 1);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string text = (i == 0 ? g.cHeader : std::string()) + lines[i].second;
-    StartLine(line_height_);
+    StartLine(height);
     GroupHeader(n, nRow, text);
-    nRow += line_height_;
-    lFirstRow = false;
+    EndLine(height);
   }
 }
 
 void TQZReport::GroupHeader(int n, int row, const std::string& text) {
   const TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
-  if (g.lHeader) device_->Say(row, aColumns.front().nCol, text, g.nFont, 0, 1);
+  if (g.lHeader) SayText(row, aColumns.front().nCol, text, g.nFont, 0, 1);
 }
 
 void TQZReport::GroupFooter(int n, int row) {
   const TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
-  if (g.lFooter) device_->Say(row, aColumns.front().nCol, g.cFooter, g.FootFont(), 0, 1);
+  if (g.lFooter) SayText(row, aColumns.front().nCol, g.cFooter, g.FootFont(), 0, 1);
   GroupTotal(n, row);
 }
 
@@ -586,25 +642,28 @@ void TQZReport::GroupTotal(int n, int row) {
   if (!lTotal) return;
   const TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
   for (std::size_t i = 0; i < aColumns.size(); ++i)
-    SayTotal(i, row + (aColumns[i].nLinea - 1) * line_height_, g.aTotal[i], aColumns[i].aFonts[3]);
+    SayTotal(i, row + LineOffset(aColumns[i].nLinea), g.aTotal[i], aColumns[i].aFonts[3]);
 }
 
 void TQZReport::EndGroup(int n, bool eject) {
   TQZRGroup& g = aGroups[static_cast<std::size_t>(n - 1)];
   Run(bEndGroup, in_end_group_);
+  // The footing and the subtotals, which stand on their columns' printed lines.
   const int depth = lTotal ? TotalsDepth() : 0;
+  const int height = FooterHeight(g) + depth;
   if (!lSummary && lTotal) {
-    StartLine(2 * line_height_ + depth);
+    StartLine(2 * height - depth);
     TotalLine(nGroupLine);
   }
   if (g.lFooter || lTotal) {
-    if (lSummary || !lTotal) StartLine(line_height_ + depth);
+    StartLine(height);
     GroupFooter(n, nRow);
+    EndLine(height);
+  } else {
+    nRow += nStdLineHeight;
   }
-  nRow += line_height_ + depth;
-  lFirstRow = false;
   Run(bPostGroup, in_end_group_);
-  if (g.lEject && eject && While() && For()) EndPage();  // a footer was just printed: never the first row
+  if (!lFirstRow && g.lEject && eject && While() && For()) EndPage();
   g.nCounter = 0;
   g.lNeedStart = true;
 }
@@ -616,13 +675,20 @@ void TQZReport::End() {
   if (!lCreated || !lStable) {
     // Nothing was printed; the device ends and the end block still runs (it tidies up after
     // the run).
-    if (device_ != nullptr) device_->End();
+    nShdBrush.reset();
+    if (device_ != nullptr) {
+      device_->FreeDrawing();
+      device_->End();
+    }
     if (bEnd) bEnd(*this);
     return;
   }
   if (!lBreak && bEnd) bEnd(*this);
   if (nPage > 0) EndPage();
-  device_->End();
+  // The preview takes over a screen device.
+  if (!device_->IsScreen()) device_->End();
+  nShdBrush.reset();
+  device_->FreeDrawing();
 }
 
 }  // namespace reports

@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -45,19 +46,19 @@ class TQZRLine {
     std::function<std::string()> bText;
     int nFont = 1;
     int nPad = 1;
+    std::function<int()> bFont;  // the font by a block (none: nFont)
   };
   std::vector<Line> aLine;
 
   // Set by the layout.
   std::vector<int> aRow, aWidth;
-  int nHeight = 0, nWidth = 0;
+  int nCol = 0, nHeight = 0, nWidth = 0;
 
   void Add(std::string text, int font = 1, int pad = 1);
   std::string Text(std::size_t line) const;
-  // Rows from `top` down, one a line; widths measured.
-  void Stabilize(ReportDevice& device, int top);
-  // Every line at its row, placed in the report's width from `margin`.
-  void Say(ReportDevice& device, int margin, int width) const;
+  int Font(std::size_t line) const;
+  // Rows from `top` down, one a line, and the left edge; widths measured.
+  void Stabilize(ReportDevice& device, int top, int col = 0);
 };
 
 class TQZRCol {
@@ -116,6 +117,7 @@ class TQZRGroup {
   struct Heading {
     int nLine = 1;
     std::function<std::string()> bText;  // evaluated on the group's first record
+    bool lBlank = false;                 // its expression is empty: it opens a line, prints nothing
   };
   std::function<std::string()> bGroup;  // the key of the current record
   std::string cHeader;                  // heading caption
@@ -166,6 +168,8 @@ class TQZReport {
   std::function<void()> bSkip;    // to the next record
   Hook bStartPage;                // the designed header
   Hook bEnd;                      // not run after a cancel
+  // Runs after the run, with the device; none: a preview device shows its pages.
+  Hook bPreview;
   // The other events, each run unless it is running already.
   Hook bInit, bEndPage, bStartGroup, bEndGroup, bStartLine, bEndLine, bChange, bPostEnd, bPostPage, bPostGroup;
   // A report wider than the page: go on? (none: no)
@@ -181,10 +185,12 @@ class TQZReport {
   std::string cCharPattern = "b";
   int nStdFont = 1, nTotalFont = 1, nSubTTFont = 1;
   int nTotalLine = 2, nGroupLine = 1, nTitleUpLine = 2, nTitleDnLine = 2;
-  int nLineasReg = 1;              // lines of a record band (at least its printed lines)
+  int nLineasReg = 1;              // the lines a record takes at least
   double nAltoCabMM = 0, nMgIzMM = 0, nMgDnMM = 0;
   int nPage = 0;                   // the first page printed is nPage + 1
   std::uint32_t nClrShadow = 12632256;  // RGB 192, 192, 192
+  // The colour of each font's texts (0x00BBGGRR); a font without one prints in the device's.
+  std::vector<std::uint32_t> aClrText;
   bool lSummary = false;
   bool lPageGroup = true;
   bool lAutoLand = true;
@@ -215,6 +221,8 @@ class TQZReport {
   int nLeftMargin = 0, nRightMargin = 0, nTopMargin = 0, nDnMargin = 0, nMargin = 0;
   int nMaxTitle = 1, nMaxData = 1, nTitleHeight = 0, nFirstDRow = 0, nLastDRow = 0, nDataLine = 1, nCounter = 0;
   std::vector<int> aCols, aDataHeight;
+  // The colour of the shading brush, once the first shaded line made it.
+  std::optional<std::uint32_t> nShdBrush;
   bool lTotal = false, lStable = false, lCreated = false, lFinish = false, lFirstRow = true;
   bool lIsNarrow = false, lGroup = false, lShadow = false, lGrid = false, lThisShadow = false;
 
@@ -226,6 +234,11 @@ class TQZReport {
   void StartPage();
   void EndPage();
   void ColTitle();
+  // A line of `height` starts: a new page first when it does not fit, the separator above it
+  // when asked for and not on the page's first row, then its shading and grid.
+  void StartLine(int height, bool separator = false);
+  // The line ends: the row moves down by `height`.
+  void EndLine(int height);
   // A rule of `kind` (0 none, 1 single, 2 double) under every column, at position 0
   // (closing), 1 (opening) or 2 (between) for the grid's reach; the row moves past it.
   void TotalLine(int kind, int pos = 0);
@@ -233,24 +246,28 @@ class TQZReport {
   void StartGroup(int n);
   void EndGroup(int n, bool eject);
   void End();
-  // A rule between records across the report, with pen `pen` (0: the horizontal pen); the row
-  // moves past it.
+  // A rule between records across the report, with pen `pen` (0 or a pen the report does not
+  // have: the horizontal pen); the row moves past it.
   void Separator(int pen = 0);
   // Every other call, the columns' cells from the row down by `height` shaded.
   void Shadow(int height);
   // The grid's vertical rules of the columns that have one, `height` down from `row`.
   void Grid(int height, int row);
   // Column n (from 1) opens a new printed line: the row moves down by the tallest title of
-  // the previous line.
+  // the columns before it on the previous line.
   void nLineaReg(int n);
-  // The band's height in lines: its printed lines for each data line, or the lines per
-  // record.
-  int BandLines() const;
   // The highest printed line of a column.
   int PrintedLines() const;
-  // Draws a column's title line, data line, total or subtotal at a row.
-  void SayTitle(std::size_t column, int row, int line);
-  void SayData(std::size_t column, int row, int line, bool group_column);
+  // How far below the band's top printed line `line` stands: in the titles (by the titles'
+  // heights) and in the data and totals (by the taller of the titles and the data).
+  int TitleOffset(int line) const;
+  int LineOffset(int line) const;
+  // The height of data line `line` of a record: its printed lines.
+  int DataLineHeight(int line) const;
+  // Draws a column's title line, data line, total or subtotal at a row (and at a column of
+  // its own: -1 the column's).
+  void SayTitle(std::size_t column, int row, int line, int col = -1);
+  void SayData(std::size_t column, int row, int line, bool group_column, int col = -1);
   // The left edge of the report and its width: its columns', at least its lines'.
   std::pair<int, int> Span() const;
   void SayTotal(std::size_t column, int row, double total, int font);
@@ -261,30 +278,48 @@ class TQZReport {
   void GroupTotal(int n, int row);
   void Underline(std::size_t column, bool text, bool twice, int line, int row);
   void ColumnSeparator(std::size_t column, int row, bool force);
+  // A header, title or footer at its rows, `offset` lower.
+  void SayLine(const TQZRLine& line, int offset = 0);
+  // A text in a font and the font's colour.
+  void SayText(int row, int col, std::string_view text, int font, int width, int pad);
+  // The colour of a font's texts, when the report gives one.
+  std::optional<std::uint32_t> TextColour(int font) const;
 
  private:
   bool While() const { return bWhile ? bWhile() : false; }
   bool For() const { return bFor ? bFor() : true; }
   void Skip();
   void Run(const Hook& hook, bool& running);
-  // Starts a line of this height, on a new page when it does not fit.
-  void StartLine(int height);
   void AddTotals(std::size_t i, int line, const xb::Value& shown);
   void SayValue(std::size_t i, int row, int col, int line, bool group_column, const xb::Value& value);
+  // The text of a value as printed; none for a group column's value that repeats the last.
+  std::optional<std::string> CellText(std::size_t i, int line, bool group_column, const xb::Value& value);
+  // The text in the column's data font, underlined when the column asks for it.
+  void DrawCell(std::size_t i, int row, int col, const std::string& text);
+  // The cells waiting for their line, at the row.
+  void DrawPending();
   void UnderlineText(std::size_t i, bool text, bool twice, int row, const std::string& shown);
   // The step of a rule: a text line, or ten pen widths.
   int RuleHeight();
-  // How far below their first line the totals reach: the highest printed line of a column
+  // How far below their first line the totals reach: the printed line of the last column
   // that totals.
   int TotalsDepth() const;
   int SeparatorHeight();
+  // A group's footing line: the footing's height, at least the subtotals'.
+  int FooterHeight(const TQZRGroup& g);
   void ApplyAdded();
 
   ReportDevice* device_;
   bool ended_ = false;
   bool in_start_page_ = false, in_end_page_ = false, in_start_group_ = false, in_end_group_ = false,
        in_start_line_ = false, in_end_line_ = false, in_change_ = false, in_init_ = false;
-  int line_height_ = 1;
+  std::vector<int> title_offset_, line_offset_;
+  struct Cell {
+    std::size_t column;
+    int offset, col;
+    std::string text;
+  };
+  std::vector<Cell> pending_;
 };
 
 }  // namespace reports

@@ -2,6 +2,7 @@
 // separators, underlines, shading and the page totals. A text file draws rules as rows of
 // "-" and the grid as "|"; it has no shading and no underlines.
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "reports/report_engine.h"
@@ -18,41 +19,74 @@ std::pair<int, int> TQZReport::Span() const {
   return {left, std::max({right - left, oHeader.nWidth, oTitle.nWidth, oFooter.nWidth})};
 }
 
-void TQZReport::SayTitle(std::size_t i, int row, int line) {
+std::optional<std::uint32_t> TQZReport::TextColour(int font) const {
+  if (aClrText.empty()) return std::nullopt;
+  if (font < 1 || font > static_cast<int>(aClrText.size())) font = 1;
+  return aClrText[static_cast<std::size_t>(font - 1)];
+}
+
+void TQZReport::SayText(int row, int col, std::string_view text, int font, int width, int pad) {
+  if (const std::optional<std::uint32_t> colour = TextColour(font))
+    device_->SayColour(row, col, text, font, width, pad, *colour);
+  else
+    device_->Say(row, col, text, font, width, pad);
+}
+
+void TQZReport::SayLine(const TQZRLine& line, int offset) {
+  if (line.Text(0).empty()) return;
+  const auto [left, width] = Span();
+  for (std::size_t i = 0; i < line.aLine.size() && i < line.aRow.size(); ++i) {
+    int col = line.nCol;
+    if (line.aLine[i].nPad == 2) col = left + width - line.aWidth[i];
+    else if (line.aLine[i].nPad == 3) col = left + width / 2 - line.aWidth[i] / 2;
+    SayText(line.aRow[i] + offset, col, line.Text(i), line.Font(i), 0, 1);
+  }
+}
+
+void TQZReport::SayTitle(std::size_t i, int row, int line, int col) {
   const TQZRCol& c = aColumns[i];
   if (line < 1 || line > c.TitleLines()) return;
   const int pad = device_->IsText() ? 1 : c.nPad;
-  device_->Say(row, c.nCol, c.TitleText(line), c.aFonts[1], c.nWidth, pad);
+  SayText(row, col < 0 ? c.nCol : col, c.TitleText(line), c.aFonts[1], c.nWidth, pad);
 }
 
-void TQZReport::SayData(std::size_t i, int row, int line, bool group_column) {
-  SayValue(i, row, aColumns[i].nCol, line, group_column, aColumns[i].DataValue(line));
+void TQZReport::SayData(std::size_t i, int row, int line, bool group_column, int col) {
+  SayValue(i, row, col < 0 ? aColumns[i].nCol : col, line, group_column, aColumns[i].DataValue(line));
 }
 
 void TQZReport::SayValue(std::size_t i, int row, int col, int line, bool group_column, const xb::Value& value) {
+  if (std::optional<std::string> text = CellText(i, line, group_column, value)) DrawCell(i, row, col, *text);
+}
+
+std::optional<std::string> TQZReport::CellText(std::size_t i, int line, bool group_column, const xb::Value& value) {
   TQZRCol& c = aColumns[i];
-  if (line < 1 || line > c.DataLines()) return;
+  if (line < 1 || line > c.DataLines()) return std::nullopt;
   xb::Value shown = value;
   if (c.lAcumulada) {
     const double so_far = aGroups.empty() ? c.nTotal : aGroups.back().aTotal[i];
     shown = xb::Value::Number(TotalNumber(value) + so_far);
   }
-  const std::string text = c.DataText(shown, line);
+  std::string text = c.DataText(shown, line);
   if (group_column) {
     // A group column prints a value only when it changes.
     if (c.aLastValue.size() < static_cast<std::size_t>(line)) c.aLastValue.resize(static_cast<std::size_t>(line));
     std::optional<std::string>& last = c.aLastValue[static_cast<std::size_t>(line - 1)];
-    if (last && *last == text) return;
+    if (last && *last == text) return std::nullopt;
     last = text;
   }
-  device_->Say(row, col, text, c.aFonts[0], c.nWidth, c.nPad);
+  return text;
+}
+
+void TQZReport::DrawCell(std::size_t i, int row, int col, const std::string& text) {
+  const TQZRCol& c = aColumns[i];
+  SayText(row, col, text, c.aFonts[0], c.nWidth, c.nPad);
   if (c.lUnderline) UnderlineText(i, c.lTextUnd, c.lDobleUnd, row + c.nDataHeight, text);
 }
 
 void TQZReport::SayTotal(std::size_t i, int row, double total, int font) {
   const TQZRCol& c = aColumns[i];
   if (!c.lTotal) return;
-  device_->Say(row, c.nCol, c.TotalText(total), font, c.nWidth, c.nPad);
+  SayText(row, c.nCol, c.TotalText(total), font, c.nWidth, c.nPad);
 }
 
 void TQZReport::Underline(std::size_t i, bool text, bool twice, int line, int row) {
@@ -93,7 +127,9 @@ void TQZReport::Shadow(int height) {
   if (!lGlobalShadow) return;
   lThisShadow = !lThisShadow;
   if (!lThisShadow) return;
-  for (const TQZRCol& c : aColumns) device_->FillRect(nRow, c.nCol, nRow + height, c.nCol + c.nWidth, nClrShadow);
+  // The brush is made once, in the colour of that moment.
+  if (!nShdBrush) nShdBrush = nClrShadow;
+  for (const TQZRCol& c : aColumns) device_->FillRect(nRow, c.nCol, nRow + height, c.nCol + c.nWidth, *nShdBrush);
 }
 
 void TQZReport::Grid(int height, int row) {
@@ -160,6 +196,7 @@ void TQZReport::Separator(int pen) {
   }
   const auto [left, width] = Span();
   const int half = nSeparator / 2;
+  if (pen < 1 || pen >= device_->PenCount()) pen = 0;
   device_->PenLine(nRow, left - (aColumns.front().lGrid ? half : 0), nRow,
                    left + width + (aColumns.back().lGrid ? half : 0), pen);
   nRow += 4 * device_->PenWidth();
@@ -179,10 +216,10 @@ void TQZReport::PageTotal() {
     TotalLine(nTotalLine, 0);
   }
   const std::string& label = lFinish ? cGrandTotal : cPageTotal;
-  if (!label.empty()) device_->Say(nRow, aColumns.front().nCol, label, nTotalFont, 0, 1);
+  if (!label.empty()) SayText(nRow, aColumns.front().nCol, label, nTotalFont, 0, 1);
   if (lFinish || !cPageTotal.empty()) {
     for (std::size_t i = 0; i < aColumns.size(); ++i)
-      SayTotal(i, nRow + (aColumns[i].nLinea - 1) * line_height_, aColumns[i].nTotal, aColumns[i].aFonts[2]);
+      SayTotal(i, nRow + LineOffset(aColumns[i].nLinea), aColumns[i].nTotal, aColumns[i].aFonts[2]);
   }
   nRow += depth;
   // Boxed totals close under their line; the others keep a blank line after them.

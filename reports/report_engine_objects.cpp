@@ -1,9 +1,10 @@
 #include "reports/report_engine_objects.h"
 
 #include <algorithm>
-#include <cctype>
+#include <optional>
 
 #include "data/value_text.h"
+#include "reports/report_engine_values.h"
 #include "reports/report_run.h"
 #include "runtime/block.h"
 #include "runtime/function_table.h"
@@ -13,6 +14,7 @@
 namespace reports {
 namespace {
 
+using namespace engine_detail;
 using xb::Value;
 
 EngineDeviceMaker& DeviceMaker() {
@@ -20,181 +22,12 @@ EngineDeviceMaker& DeviceMaker() {
   return maker;
 }
 
-Value Const(Value v) {
-  return Value(xb::Block::Native([v](xb::Args&) { return v; }));
-}
-
-// A block's value (NIL for anything else), with the arguments given.
-Value Eval(const Value& block, std::initializer_list<Value> args = {}) {
-  return block.IsBlock() ? block.AsBlock().Eval(args) : Value();
-}
-
-// A line of text: a block's value or the text itself.
-std::string LineText(const Value& v) { return data::ValueText(v.IsBlock() ? v.AsBlock().Eval() : v); }
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// "LEFT" 1, "RIGHT" 2, "CENTER" or "CENTERED" 3; any other word `other`.
-int PadOf(const std::string& word, int other) {
-  const std::string w = Upper(std::string(xb::AllTrim(word)));
-  if (w == "LEFT") return 1;
-  if (w == "RIGHT") return 2;
-  if (w == "CENTER" || w == "CENTERED") return 3;
-  return other;
-}
-
-std::vector<Value> Items(const Value& v) {
-  std::vector<Value> items;
-  if (v.IsArray()) {
-    for (const Value& item : v.AsArray()) items.push_back(item);
-  } else if (!v.IsNil()) {
-    items.push_back(v);
-  }
-  return items;
-}
-
-Value ArrayOf(const std::vector<Value>& v) { return Value(xb::Array::Of(std::span<const Value>(v))); }
-
-Value Ints(const std::vector<int>& v) {
-  xb::Array a = xb::Array::New();
-  for (int n : v) a.Append(Value::Integer(n));
-  return Value(a);
-}
-
-int Int(const Value& v, int def) { return v.IsNumber() ? static_cast<int>(v.AsInt()) : def; }
-
-TQZRLine LineOf(const std::vector<Value>& lines, int pad) {
-  TQZRLine line;
-  for (const Value& v : lines) line.aLine.push_back({[v] { return LineText(v); }, 1, pad});
-  return line;
-}
-
-template <class T>
-T* As(const Value& v) {
-  return v.IsObject() ? dynamic_cast<T*>(v.AsObject().get()) : nullptr;
-}
-
 TQZReportObject& R(xb::Object& o) { return xb::Class::Cast<TQZReportObject>(o); }
 TQZRColObject& C(xb::Object& o) { return xb::Class::Cast<TQZRColObject>(o); }
 TQZRGroupObject& G(xb::Object& o) { return xb::Class::Cast<TQZRGroupObject>(o); }
-TQZRFileObject& F(xb::Object& o) { return xb::Class::Cast<TQZRFileObject>(o); }
-int I(const xb::Args& a, int n, int def = 0) { return a.IsNil(n) ? def : static_cast<int>(a.Int(n)); }
-
-// A DATA of a C++ member reached through the object: the engine's report, column or group.
-template <class Owner, class M, class Get>
-void Member(xb::Class& c, const char* name, M Owner::*member, Get get) {
-  std::string n(name);
-  c.Property(
-      name, [member, get](xb::Object& o) { return xb::detail::MemberConv<M>::Get(get(o).*member); },
-      [member, get, n](xb::Object& o, const Value& v) {
-        if (!xb::detail::MemberConv<M>::Set(get(o).*member, v)) xb::detail::RaiseWrongDataType(o, n, v);
-      });
-}
-
 }  // namespace
 
 void SetEngineDeviceMaker(EngineDeviceMaker maker) { DeviceMaker() = std::move(maker); }
-
-// ---- TQZRFILE ----------------------------------------------------------------------------------------
-
-TQZRFileObject::TQZRFileObject() : xb::Object(Cls()) {}
-
-const xb::Class& TQZRFileObject::Cls() {
-  static const xb::Class& cls = []() -> const xb::Class& {
-    xb::Class& c = xb::Class::Define("TQZRFILE");
-    auto file = [](xb::Object& o) -> TQZRFile* { return F(o).file.get(); };
-    auto handle = [file](xb::Object& o) { return Value::Integer(file(o) != nullptr && file(o)->Ready() ? 1 : 0); };
-    c.Property("HDC", handle, nullptr);
-    c.Property("HDCOUT", handle, nullptr);
-    c.Property("AROWS", [file](xb::Object& o) {
-      xb::Array a = xb::Array::New();
-      if (TQZRFile* f = file(o))
-        for (const std::string& row : f->aRows) a.Append(Value::String(row));
-      return Value(a);
-    }, nullptr);
-    c.Data("CDOCUMENT", &TQZRFileObject::cDocument);
-    c.Property("CPRNCOMP", [file](xb::Object& o) { return Value::String(file(o) ? file(o)->cPrnComp : "\x0F"); },
-               [file](xb::Object& o, const Value& v) {
-                 if (file(o) && v.IsString()) file(o)->cPrnComp = std::string(v.AsString());
-               });
-    for (auto [name, member] : {std::pair{"NHEIGHT", &TQZRFile::nHeight}, std::pair{"NWIDTH", &TQZRFile::nWidth},
-                                std::pair{"NPAGE", &TQZRFile::nPage}})
-      c.Property(name, [file, member](xb::Object& o) { return Value::Integer(file(o) ? file(o)->*member : 0); },
-                 [file, member](xb::Object& o, const Value& v) {
-                   if (file(o) && v.IsNumber()) file(o)->*member = static_cast<int>(v.AsInt());
-                 });
-    c.Property("LPRINT", [file](xb::Object& o) { return Value::Logical(file(o) && file(o)->lPrint); },
-               [file](xb::Object& o, const Value& v) {
-                 if (file(o) && v.IsLogical()) file(o)->lPrint = v.AsLogical();
-               });
-    c.Data("NXOFFSET", &TQZRFileObject::nXOffSet);
-    c.Data("NYOFFSET", &TQZRFileObject::nYOffSet);
-    c.Data("LPRVMODAL", &TQZRFileObject::lPrvModal);
-    c.Method("NEW", [](xb::Object& o, xb::Args& a) {
-      F(o).file = std::make_unique<TQZRFile>(std::string(a.Str(1)));
-      return o.AsValue();
-    });
-    auto on_file = [file](std::function<void(TQZRFile&)> fn) {
-      return [file, fn](xb::Object& o, xb::Args&) {
-        if (TQZRFile* f = file(o)) fn(*f);
-        return Value();
-      };
-    };
-    c.Method("STARTPAGE", on_file([](TQZRFile& f) { f.StartPage(); }));
-    c.Method("ENDPAGE", on_file([](TQZRFile& f) { f.EndPage(); }));
-    c.Method("END", on_file([](TQZRFile& f) { f.End(); }));
-    // Say( nRow, nCol, cText, oFont, nWidth ): nWidth defaults to the text's length.
-    auto say = [file](xb::Object& o, xb::Args& a) {
-      if (TQZRFile* f = file(o)) {
-        const std::string text = data::ValueText(a.Arg(3));
-        f->Say(I(a, 1), I(a, 2), text, 1, I(a, 5, static_cast<int>(text.size())), 1);
-      }
-      return Value();
-    };
-    for (const char* name : {"SAY", "CMSAY", "CHARSAY"}) c.Method(name, say);
-    c.Method("SETHEIGHT", [file](xb::Object& o, xb::Args& a) {
-      if (TQZRFile* f = file(o)) f->SetHeight(I(a, 1, f->nHeight));
-      return Value();
-    });
-    c.Method("SETSIZE", [file](xb::Object& o, xb::Args& a) {
-      if (TQZRFile* f = file(o)) f->SetSize(I(a, 1, f->nWidth), I(a, 2, f->nHeight));
-      return Value();
-    });
-    c.Method("GETTEXTWIDTH", [](xb::Object&, xb::Args& a) {
-      return Value::Integer(static_cast<std::int64_t>(data::ValueText(a.Arg(1)).size()));
-    });
-    c.Method("GETTEXTHEIGHT", [](xb::Object&, xb::Args&) { return Value::Integer(1); });
-    auto width = [file](xb::Object& o) { return file(o) ? file(o)->nWidth : TQZRFile::kColumns; };
-    auto height = [file](xb::Object& o) { return file(o) ? file(o)->nHeight : TQZRFile::kRows; };
-    c.Method("GETPHYSIZE", [width, height](xb::Object& o, xb::Args&) {
-      return Value(xb::Array::Of({Value::Integer(width(o)), Value::Integer(height(o))}));
-    });
-    c.Method("CHARWIDTH", [](xb::Object&, xb::Args&) { return Value::Integer(1); });
-    c.Method("CHARHEIGHT", [](xb::Object&, xb::Args&) { return Value::Integer(1); });
-    c.Method("NVERTRES", [height](xb::Object& o, xb::Args&) { return Value::Integer(height(o)); });
-    c.Method("NHORZRES", [width](xb::Object& o, xb::Args&) { return Value::Integer(width(o)); });
-    c.Method("NVERTSIZE", [height](xb::Object& o, xb::Args&) { return Value::Number(height(o) * 25.4); });
-    c.Method("NHORZSIZE", [width](xb::Object& o, xb::Args&) { return Value::Number(width(o) * 25.4); });
-    c.Method("NLOGPIXELX", [](xb::Object&, xb::Args&) { return Value::Integer(1); });
-    c.Method("NLOGPIXELY", [](xb::Object&, xb::Args&) { return Value::Integer(1); });
-    c.Method("CMTR2PIX", [](xb::Object&, xb::Args& a) {
-      return Value(xb::Array::Of({Value::Integer(I(a, 1)), Value::Integer(I(a, 2))}));
-    });
-    c.Method("GETORIENTATION", [](xb::Object&, xb::Args&) { return Value::Integer(2); });
-    // Drawing, mapping modes, paper and set-up have no meaning on a text file.
-    for (const char* name :
-         {"SAYBITMAP", "SETPOS", "LINE", "BOX", "SETPIXELMODE", "SETTWIPSMODE", "SETLOINCHMODE", "SETHIINCHMODE",
-          "SETLOMETRICMODE", "SETHIMETRICMODE", "SETISOTROPICMODE", "SETANISOTROPICMODE", "SETWINDOWEXT",
-          "SETVIEWPORTEXT", "FILLRECT", "SETLANDSCAPE", "SETPORTRAIT", "SETCOPIES", "SETUP", "REBUILD", "FONT",
-          "INCH2PIX", "DRAFTMODE"})
-      c.Method(name, [](xb::Object&, xb::Args&) { return Value(); });
-    return c;
-  }();
-  return cls;
-}
 
 // ---- TQZRCOL -----------------------------------------------------------------------------------------
 
@@ -283,12 +116,17 @@ void InitColumn(TQZRColObject& self, xb::Args& a) {
       return i < col->aData.size() ? Eval(col->aData[i], {col->aValues[i], Value::Logical(false)}) : Value::String("");
     };
     line.bTotal = [col, i] {
-      if (i == 0 && col->bTotalExpr.IsBlock()) return Eval(col->bTotalExpr);
       return i < col->aData.size() ? Eval(col->aData[i], {col->aValues[i], Value::Logical(true)}) : Value::String("");
     };
     line.cPicture = i < self.aPicture.size() ? self.aPicture[i] : c.cTotalPict;
     c.aData.push_back(std::move(line));
   }
+  // The total's condition: a record counts in the totals when it holds (or there is none).
+  c.bTotalFor = [col] {
+    if (!col->bTotalExpr.IsBlock()) return true;
+    const Value v = Eval(col->bTotalExpr);
+    return !v.IsLogical() || v.AsLogical();
+  };
   self.TitlesFromBlocks();
 }
 
@@ -386,14 +224,15 @@ const xb::Class& TQZRColObject::Cls() {
     });
     c.Method("SAYTITLE", [](xb::Object& o, xb::Args& a) {
       TQZRColObject& self = C(o);
-      if (self.Index() >= 0) self.Report()->Engine().SayTitle(static_cast<std::size_t>(self.Index()), I(a, 1), I(a, 3, 1));
+      if (self.Index() >= 0)
+        self.Report()->Engine().SayTitle(static_cast<std::size_t>(self.Index()), I(a, 1), I(a, 3, 1), I(a, 2, -1));
       return Value();
     });
     c.Method("SAYDATA", [](xb::Object& o, xb::Args& a) {
       TQZRColObject& self = C(o);
       self.nCurLine = I(a, 3, 1);
       if (self.Index() >= 0)
-        self.Report()->Engine().SayData(static_cast<std::size_t>(self.Index()), I(a, 1), self.nCurLine, a.Log(4));
+        self.Report()->Engine().SayData(static_cast<std::size_t>(self.Index()), I(a, 1), self.nCurLine, a.Log(4), I(a, 2, -1));
       return Value();
     });
     c.Method("SEPARATOR", [](xb::Object& o, xb::Args& a) {
@@ -562,9 +401,33 @@ const xb::Class& TQZRGroupObject::Cls() {
 
 // ---- TQZREPORT ---------------------------------------------------------------------------------------
 
+namespace {
+
+// The preview window over a preview device's pages (the report's dialog hidden while a modal
+// one is open); an HTML device shows its pages itself. A printer or a text file has nothing
+// to show.
+Value DefaultPreview() {
+  return Value(xb::Block::Native([](xb::Args& a) {
+    auto* report = As<TQZReportObject>(a.Arg(2));
+    ReportDevice* device = report != nullptr ? report->Device() : nullptr;
+    if (device == nullptr || !device->IsScreen()) return Value();
+    if (!device->IsHtml() && xb::FindFunction("QZ_RPREVIEW") != nullptr) xb::CallFunction("QZ_RPREVIEW", {a.Arg(1), a.Arg(2)});
+    else device->End();
+    return Value();
+  }));
+}
+
+}  // namespace
+
 TQZReportObject::TQZReportObject() : xb::Object(Cls()), engine_(std::make_unique<TQZReport>(nullptr)) {
   engine_->cCharPattern = "B";
   blocks[kStdFont] = Const(Value::Integer(1));
+  blocks[kPreview] = DefaultPreview();
+  for (auto [line, member] : {std::pair{&oHeader, &TQZReport::oHeader}, std::pair{&oTitle, &TQZReport::oTitle},
+                              std::pair{&oFooter, &TQZReport::oFooter}}) {
+    *line = xb::MakeRef<TQZRLineObject>();
+    (*line)->Attach(this, member);
+  }
 }
 
 TQZReportObject::~TQZReportObject() {
@@ -572,6 +435,8 @@ TQZReportObject::~TQZReportObject() {
     if (c) c->Detach();
   for (auto& g : groups)
     if (g) g->Detach();
+  for (auto* line : {&oHeader, &oTitle, &oFooter})
+    if (*line) (*line)->Detach();
 }
 
 void TQZReportObject::Traverse(xb::GcVisitor& visitor) {
@@ -580,6 +445,8 @@ void TQZReportObject::Traverse(xb::GcVisitor& visitor) {
     if (c) visitor.Visit(c.get());
   for (const auto& g : groups)
     if (g) visitor.Visit(g.get());
+  for (const auto* line : {&oHeader, &oTitle, &oFooter})
+    if (*line) visitor.Visit(line->get());
   for (const auto* list : {&aFont, &aPen})
     for (const Value& v : *list)
       if (xb::GcObject* t = v.GcTarget()) visitor.Visit(t);
@@ -597,6 +464,10 @@ void TQZReportObject::ClearValues() {
     if (g) g->Detach();
   columns.clear();
   groups.clear();
+  for (auto* line : {&oHeader, &oTitle, &oFooter}) {
+    if (*line) (*line)->Detach();
+    *line = nullptr;
+  }
   aFont.clear();
   aPen.clear();
   for (Value& v : blocks) v = Value();
@@ -626,9 +497,15 @@ void TQZReportObject::Init(const NewParams& p) {
   if (auto* given = As<TQZRFileObject>(p.device)) {
     oDevice = p.device;
     device_ = given->file.get();
-    if (!given->cDocument.empty()) cDocument = given->cDocument;
+    if (p.document.empty() && !given->cDocument.empty()) cDocument = cName = given->cDocument;
   } else if (p.device.IsObject()) {
     request.device = p.device;
+    // Without a name of its own the report takes the device's.
+    if (p.document.empty() && xb::HasMessage(p.device, xb::Intern("CDOCUMENT"))) {
+      const Value name = xb::Send(p.device, "CDOCUMENT");
+      if (name.IsString() && !xb::AllTrim(name.AsString()).empty()) cDocument = cName = std::string(name.AsString());
+    }
+    request.document = cDocument;
   } else if (p.to_printer) {
     request.printer = true;
   } else if (p.to_screen) {
@@ -654,10 +531,16 @@ void TQZReportObject::Init(const NewParams& p) {
   lScreen = device_ != nullptr && device_->IsScreen();
   lPrinter = device_ != nullptr && !text_file && !lScreen;
   e.SetDevice(device_);
+  // The fonts and pens made again for a windowed device; every font's texts in black.
+  if (device_ != nullptr && !device_->IsText()) {
+    if (std::vector<Value> made = device_->FontObjects(); !made.empty()) aFont = std::move(made);
+    if (std::vector<Value> made = device_->PenObjects(); !made.empty()) aPen = std::move(made);
+  }
+  e.aClrText.assign(std::max<std::size_t>(1, aFont.size()), 0);
 
-  e.oHeader = LineOf(p.header, PadOf(p.header_align, 1));
-  e.oTitle = LineOf(p.title.empty() ? std::vector<Value>{Value::String("")} : p.title, PadOf(p.title_align, 3));
-  e.oFooter = LineOf(p.footer, PadOf(p.footer_align, 1));
+  oHeader->Init(p.header, PadOf(p.header_align, 1));
+  oTitle->Init(p.title, PadOf(p.title_align, 3));
+  oFooter->Init(p.footer, PadOf(p.footer_align, 1));
   Wire();
 }
 
@@ -715,8 +598,11 @@ void TQZReportObject::Prepare() {
     ColumnFonts(*c);
   }
   for (auto& g : groups) GroupFonts(*g);
+  for (auto* line : {&oHeader, &oTitle, &oFooter})
+    if (*line) (*line)->Sync();
   engine_->nStdFont = std::max(1, Int(Eval(blocks[kStdFont]), 1));
 }
+
 
 void TQZReportObject::Activate(const std::vector<Value>& given) {
   for (std::size_t i = 0; i < given.size() && i <= kPostGroup; ++i)
@@ -749,10 +635,24 @@ void TQZReportObject::Activate(const std::vector<Value>& given) {
       if (xb::FindFunction("SYSREFRESH") != nullptr) xb::CallFunction("SYSREFRESH");
     };
   }
+  // The window closes before the preview; with one, only a printer device has a preview.
+  const bool window = oRptWnd.IsObject();
+  bool closed = false;
+  auto close = [&] {
+    if (closed) return;
+    closed = true;
+    for (const Value& button : buttons) xb::Send(button, "_BACTION", {Value()});
+    if (window && xb::HasMessage(oRptWnd, xb::Intern("END"))) xb::Send(oRptWnd, "END");
+  };
+  engine_->bPreview = [&](TQZReport&) {
+    close();
+    if (window && device_->IsText()) return;
+    if (blocks[kPreview].IsBlock()) Eval(blocks[kPreview], {oDevice, AsValue()});
+    else if (device_->IsScreen()) device_->End();
+  };
   engine_->Activate();
-  for (const Value& button : buttons) xb::Send(button, "_BACTION", {Value()});
-  if (oRptWnd.IsObject() && xb::HasMessage(oRptWnd, xb::Intern("END"))) xb::Send(oRptWnd, "END");
-  if (engine_->lStable && blocks[kPreview].IsBlock()) Eval(blocks[kPreview], {oDevice, AsValue()});
+  engine_->bPreview = nullptr;
+  close();
 }
 
 namespace {
@@ -831,8 +731,32 @@ void DefineReport(xb::Class& c) {
     for (auto& g : R(o).groups) v.push_back(Value(g));
     return ArrayOf(v);
   }, nullptr);
-  c.Property("AFONT", [](xb::Object& o) { return ArrayOf(R(o).aFont); }, nullptr);
-  c.Property("APEN", [](xb::Object& o) { return ArrayOf(R(o).aPen); }, nullptr);
+  for (auto [name, member] : {std::pair{"OHEADER", &TQZReportObject::oHeader}, std::pair{"OTITLE", &TQZReportObject::oTitle},
+                              std::pair{"OFOOTER", &TQZReportObject::oFooter}})
+    c.Property(name, [member](xb::Object& o) { return R(o).*member ? Value(R(o).*member) : Value(); }, nullptr);
+  // The fonts and pens a windowed device prints with, until the report ends and frees them.
+  auto windowed = [](xb::Object& o) { return R(o).Device() != nullptr && !R(o).Device()->IsText(); };
+  c.Property("AFONT", [windowed](xb::Object& o) {
+    return ArrayOf(windowed(o) ? R(o).Device()->FontObjects() : R(o).aFont);
+  }, nullptr);
+  c.Property("APEN", [windowed](xb::Object& o) {
+    return ArrayOf(windowed(o) ? R(o).Device()->PenObjects() : R(o).aPen);
+  }, nullptr);
+  c.Property("OPENHORZ", [](xb::Object& o) { return R(o).Device() ? R(o).Device()->HorzPenObject() : Value(); }, nullptr);
+  // The shading brush, from the first shaded line to the end of the report.
+  c.Property("OSHDBRUSH", [rep](xb::Object& o) {
+    const std::optional<std::uint32_t> colour = rep(o).nShdBrush;
+    return colour && R(o).Device() ? R(o).Device()->BrushObject(*colour) : Value();
+  }, nullptr);
+  c.Property("ACLRTEXT", [rep](xb::Object& o) {
+    xb::Array a = xb::Array::New();
+    for (std::uint32_t colour : rep(o).aClrText) a.Append(Value::Integer(colour));
+    return Value(a);
+  }, [rep](xb::Object& o, const Value& v) {
+    if (!v.IsArray()) return xb::detail::RaiseWrongDataType(o, "ACLRTEXT", v);
+    rep(o).aClrText.clear();
+    for (const Value& n : Items(v)) rep(o).aClrText.push_back(static_cast<std::uint32_t>(Int(n, 0)));
+  });
   c.Property("ACOLS", [rep](xb::Object& o) { return Ints(rep(o).aCols); }, nullptr);
   c.Property("ADATAHEIGHT", [rep](xb::Object& o) { return Ints(rep(o).aDataHeight); }, nullptr);
   c.Property("ALINECOL", [rep](xb::Object& o) { return Ints(rep(o).aLineCol); }, nullptr);
@@ -986,10 +910,33 @@ void DefineReport(xb::Class& c) {
     rep(o).nRow += I(a, 1) != 0 ? I(a, 1) : rep(o).nStdLineHeight;
     return Value();
   });
+  // SetShdColor( nColor ): the next shaded line makes its brush in the new colour.
   c.Method("SETSHDCOLOR", [rep](xb::Object& o, xb::Args& a) {
     rep(o).nClrShadow = static_cast<std::uint32_t>(a.Int(1, 12632256));
+    rep(o).nShdBrush.reset();
     return Value();
   });
+  // SetTxtColor( nColor, nFont ): the colour of a font's texts (font 1 by default).
+  c.Method("SETTXTCOLOR", [rep](xb::Object& o, xb::Args& a) {
+    const int font = std::max(1, I(a, 2, 1));
+    std::vector<std::uint32_t>& colours = rep(o).aClrText;
+    if (colours.size() < static_cast<std::size_t>(font)) colours.resize(static_cast<std::size_t>(font), 0);
+    colours[static_cast<std::size_t>(font - 1)] = static_cast<std::uint32_t>(a.Int(1, 0));
+    return Value();
+  });
+  // SetPenColor( nColor ): the horizontal pen made again, solid, in that colour.
+  c.Method("SETPENCOLOR", [](xb::Object& o, xb::Args& a) {
+    if (a.Arg(1).IsNumber() && R(o).Device() != nullptr) R(o).Device()->SetHorzPenColour(static_cast<std::uint32_t>(a.Int(1)));
+    return Value();
+  });
+  c.Method("STARTLINE", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) {
+    r.StartLine(I(a, 1, r.nStdLineHeight), a.Log(2));
+    return Value();
+  }));
+  c.Method("ENDLINE", laid_out([](TQZReportObject&, TQZReport& r, xb::Args& a) {
+    r.EndLine(I(a, 1, r.nStdLineHeight));
+    return Value();
+  }));
   c.Method("END", [](xb::Object& o, xb::Args&) {
     R(o).Engine().End();
     return Value();
@@ -1012,6 +959,7 @@ void RegisterReportEngine() {
   (void)TQZRColObject::Cls();
   (void)TQZRGroupObject::Cls();
   (void)TQZRFileObject::Cls();
+  (void)TQZRLineObject::Cls();
   xb::RegisterFunction("TQZREPORT", [](xb::Args&) { return Value(xb::MakeRef<TQZReportObject>()); });
   xb::RegisterFunction("TQZRCOL", [](xb::Args&) { return Value(xb::MakeRef<TQZRColObject>()); });
   xb::RegisterFunction("TQZRGROUP", [](xb::Args&) { return Value(xb::MakeRef<TQZRGroupObject>()); });

@@ -2,6 +2,7 @@
 // TQZRFILE, their messages and data, and the functions of the same names that make their
 // objects. An object of each stands for a piece of one TQZReport: a column or group object
 // keeps its own definition until the report adds it, then reads and writes the report's.
+// A report's header, title and footer (oHeader, oTitle, oFooter) are TQZRLINE objects.
 //
 //   oRep := TQZReport():New( { {|| "Ventas" } },,,,,,,,,, "ventas.txt" )
 //   oCol := TQZRCol():New( { {|| "Código" } }, 1, { {|a| FIELD->CODIGO } }, 6,,,,,,,,, oRep,,, "C" )
@@ -39,6 +40,39 @@ using EngineDeviceMaker = std::function<EngineDevice(const EngineDeviceRequest&)
 void SetEngineDeviceMaker(EngineDeviceMaker maker);
 
 class TQZReportObject;
+
+// TQZRLINE: a report's header, title or footer: text blocks, each with a font block and an
+// alignment (1 left, 2 right, 3 centred).
+class TQZRLineObject : public xb::Object {
+ public:
+  TQZRLineObject();
+  ~TQZRLineObject() override;
+  static const xb::Class& Cls();
+  void Traverse(xb::GcVisitor& visitor) override;
+  void ClearValues() override;
+
+  // Its lines (none: one empty line), each in font 1 and aligned by `pad`.
+  void Init(std::vector<xb::Value> lines, int pad);
+  // The report's line made again from aLine, aFont and aPad.
+  void Sync();
+  // The report's line, or its own once the report is gone.
+  TQZRLine& Line();
+  void Attach(TQZReportObject* report, TQZRLine TQZReport::*member) {
+    report_ = report;
+    member_ = member;
+  }
+  void Detach();
+  TQZReportObject* Report() const { return report_; }
+
+  xb::Value aLine, aFont;  // arrays of blocks
+  std::vector<int> aPad;
+  xb::Value Cargo;
+
+ private:
+  TQZRLine own_;
+  TQZReportObject* report_ = nullptr;
+  TQZRLine TQZReport::*member_ = nullptr;
+};
 
 // TQZRFILE: the text-file device.
 class TQZRFileObject : public xb::Object {
@@ -138,17 +172,19 @@ class TQZReportObject : public xb::Object {
   void Activate(const std::vector<xb::Value>& blocks);
   void AddColumn(const xb::Ref<TQZRColObject>& column);
   void AddGroup(const xb::Ref<TQZRGroupObject>& group);
-  // The title blocks of the columns and the font blocks of the groups, read again.
+  // The title blocks of the columns, the font blocks of the groups and the header, title and
+  // footer lines, read again.
   void Prepare();
 
   std::vector<xb::Ref<TQZRColObject>> columns;
   std::vector<xb::Ref<TQZRGroupObject>> groups;
+  xb::Ref<TQZRLineObject> oHeader, oTitle, oFooter;
   // The event blocks, in Activate's order, then the skip, standard font and preview blocks.
   enum Block { kFor, kWhile, kInit, kEnd, kStartPage, kEndPage, kStartGroup, kEndGroup, kStartLine, kEndLine,
                kChange, kPostEnd, kPostPage, kPostGroup, kSkip, kStdFont, kPreview, kBlocks };
   xb::Value blocks[kBlocks];
   xb::Value oDevice, oRptWnd, oPagina, oDlg, Cargo;
-  std::vector<xb::Value> aFont, aPen;
+  std::vector<xb::Value> aFont, aPen;  // as given, on a text file
   std::string cFile, cName, cRptFile, cResName, cDocument;
   bool lHTML = false, lPrinter = false, lScreen = false, lNoCancel = false, lPageTotal = true;
 

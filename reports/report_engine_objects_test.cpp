@@ -85,6 +85,53 @@ TEST_F(ReportEngineObjectsTest, AReportBuiltFromCompiledTextPrintsThroughTheClas
   }
 }
 
+// The header, title and footer are line objects: lines added, inserted and deleted from
+// compiled text print in their places and alignments, and a report laid out already is laid
+// out again. On a text file the report has no pens, brush or fonts of its own; its fonts'
+// colours are data; the preview block runs once after the printing.
+TEST_F(ReportEngineObjectsTest, TheHeaderTitleAndFooterAreLineObjects) {
+  X("oRep := TQZReport():New({{|| 'Ventas'}}, {{|| 'Empresa'}}, {{|| 'Pie'}},,,,,,,, '" + path_ +
+    "',, 'Doc', 'CENTER', 'LEFT', 'RIGHT')");
+  EXPECT_EQ(X("oRep:oTitle:ClassName()").AsString(), "TQZRLINE");
+  EXPECT_TRUE(X("oRep:oTitle:oReport == oRep .AND. !(oRep:oHeader == oRep:oFooter)").AsLogical());
+  EXPECT_EQ(X("Str(oRep:oHeader:aPad[1], 1) + Str(oRep:oTitle:aPad[1], 1) + Str(oRep:oFooter:aPad[1], 1)").AsString(), "132");
+  X("oRep:oTitle:Add({|| 'segunda'},, 3), oRep:oHeader:Ins(1, {|| 'Primera'}), oRep:oFooter:Add({|| 'borrada'}),"
+    " oRep:oFooter:Del(2)");
+  EXPECT_EQ(X("Len(oRep:oHeader:aLine) * 100 + Len(oRep:oTitle:aFont) * 10 + Len(oRep:oFooter:aLine)").AsInt(), 221);
+  EXPECT_TRUE(X("ValType(oRep:bPreview) == 'B' .AND. oRep:oPenHorz == NIL .AND. oRep:oShdBrush == NIL"
+                " .AND. Empty(oRep:aFont)").AsLogical());
+  EXPECT_EQ(X("Len(oRep:aClrText)").AsInt(), 1);
+  X("oRep:SetTxtColor(255, 3)");
+  EXPECT_EQ(X("oRep:aClrText[1] + oRep:aClrText[2] + oRep:aClrText[3]").AsInt(), 255);
+  X("oArt := TQZRCol():New({{|| 'Artículo'}}, 1, {{|a| FIELD->CODIGO}}, 10,,,,,,,,, oRep), oRep:AddColumn(oArt)");
+  X("oImp := TQZRCol():New({{|| 'Importe'}}, 12, {{|a| FIELD->IMPORTE}}, 8, {'@E 9,999.99'},,,, 'RIGHT',,,, oRep,,, 'N'),"
+    " oRep:AddColumn(oImp)");
+  X("nVista := 0, oRep:bPreview := {|oDev, oR| nVista++}");
+  X("oRep:Activate()");
+  ASSERT_TRUE(errors.empty()) << errors.front()->description << " " << errors.front()->operation;
+  EXPECT_EQ(X("nVista").AsInt(), 1);
+  EXPECT_EQ(X("oRep:oHeader:nHeight * 10 + oRep:oTitle:nHeight").AsInt(), 22);
+  EXPECT_EQ(X("oRep:oTitle:aRow[2]").AsInt(), X("oRep:oTitle:aRow[1]").AsInt() + 1);
+  // The header's first line at the top, the title centred under it, the footer right-aligned
+  // at the foot of the page.
+  std::vector<std::string> rows(TQZRFile::kRows);
+  rows[0] = "Primera";
+  rows[1] = "Empresa";
+  rows[2] = "      Ventas";
+  rows[3] = "      segunda";
+  rows[4] = "---------- --------";
+  rows[5] = "Artículo   Importe ";
+  rows[6] = "---------- --------";
+  rows[7] = "P1            10,00";
+  rows[8] = "M1             5,50";
+  rows[9] = "P2             2,00";
+  rows[63] = "                Pie";
+  EXPECT_EQ(ReadFile(path_), testing::Page(rows));
+  // Laid out, the report is laid out again when a line comes.
+  X("oRep:oTitle:Add({|| 'tercera'})");
+  EXPECT_EQ(X("oRep:oTitle:nHeight").AsInt(), 3);
+}
+
 // The text device by itself, and given to a report as its device; a group's heading text
 // with a function of the group's value; the hours helper.
 TEST_F(ReportEngineObjectsTest, TheTextDeviceAndTheGroupTextAnswerCompiledText) {
@@ -96,7 +143,10 @@ TEST_F(ReportEngineObjectsTest, TheTextDeviceAndTheGroupTextAnswerCompiledText) 
   EXPECT_EQ(X("oFile:GetOrientation()").AsInt(), 2);
   X("oFile:StartPage(), oFile:Say(0, 3, 'abc', NIL, 5), oFile:Say(0, 1, 'X'), oFile:Line(1, 1, 2, 2), oFile:EndPage()");
   EXPECT_EQ(X("oFile:aRows[1]").AsString(), "X abc  ");
+  X("oFile:cDocument := 'Fichero', oRep := TQZReport():New(,,,,,,,,,,, oFile, 'Propio')");
+  EXPECT_EQ(X("oRep:cName").AsString(), "Propio");
   X("oRep := TQZReport():New(,,,,,,,,,,, oFile)");
+  EXPECT_EQ(X("oRep:cName").AsString(), "Fichero") << "without a name, the device's";
   EXPECT_TRUE(X("oRep:lCreated .AND. oRep:oDevice == oFile").AsLogical());
   X("oGrupo := TQZRGroup():New({|n| 'NORTE'},,,,, oRep, 1)");
   X("oGrupo:Reset()");
@@ -112,6 +162,25 @@ TEST_F(ReportEngineObjectsTest, TheTextDeviceAndTheGroupTextAnswerCompiledText) 
   X("oRep:Activate()");
   EXPECT_FALSE(X("oRep:lCreated").AsLogical());
   EXPECT_EQ(X("oRep:nPage").AsInt(), 0);
+}
+
+// A column's total condition chooses the records that count in its totals; a group whose
+// heading entries are all blank has no heading.
+TEST_F(ReportEngineObjectsTest, TotalConditionsAndBlankHeadings) {
+  struct Case {
+    const char* heading;  // the group's one heading entry
+    bool header;
+  };
+  for (const Case& c : {Case{"", false}, Case{"FIELD->ZONA", true}}) {
+    X("oRep := TQZReport():New(,,,,,,,,,, '" + path_ + "')");
+    X("oImp := TQZRCol():New({{|| 'Importe'}},, {{|| FIELD->IMPORTE}}, 10, {'@E 9,999.99'},, .T., {|| FIELD->IMPORTE > 3},"
+      " 'RIGHT',,,, oRep,,, 'N'), oRep:AddColumn(oImp)");
+    X("oGrupo := TQZRGroup():New({|n| FIELD->ZONA},, '',, .F., oRep, 1), oRep:AddGroup(oGrupo)");
+    X(std::string("oRep:AddLineGroup({1}), oRep:AddHeadGroup({'") + c.heading + "'}), DBGOTOP(), oRep:Activate()");
+    EXPECT_EQ(X("oImp:nTotal").AsDouble(), 15.5) << "2,00 does not count";
+    EXPECT_EQ(X("oGrupo:lHeader").AsLogical(), c.header) << c.heading;
+    EXPECT_EQ(ReadFile(path_).find("NORTE") != std::string::npos, c.header) << c.heading;
+  }
 }
 
 // The progress window given as oRptWnd: its meter hides, its button reads "&Previsualizar"
@@ -140,13 +209,15 @@ TEST_F(ReportEngineObjectsTest, TheProgressWindowsButtonStopsThePrinting) {
   X("oWnd:aControls := {oMeter, oBtn}");
   X("oRep := TQZReport():New(,,,,,,,,,, '" + path_ + "'), oRep:oRptWnd := oWnd");
   X("oZona := TQZRCol():New({{|| 'Zona'}}, 1, {{|a| FIELD->ZONA}}, 6,,,,,,,,, oRep), oRep:AddColumn(oZona)");
-  X("lFin := .F., oRep:Activate(,,, {|| lFin := .T.},,,,,, {|| IIf(RecNo() == 1, Eval(oBtn:bAction), NIL)})");
+  X("lFin := lVista := .F., oRep:bPreview := {|| lVista := .T.}");
+  X("oRep:Activate(,,, {|| lFin := .T.},,,,,, {|| IIf(RecNo() == 1, Eval(oBtn:bAction), NIL)})");
   EXPECT_TRUE(X("oMeter:lHidden").AsLogical());
   EXPECT_EQ(X("oBtn:cCaption").AsString(), "&Previsualizar");
   EXPECT_TRUE(X("oBtn:bAction == NIL").AsLogical()) << "the action goes with the printing";
   EXPECT_TRUE(X("oWnd:lEnded").AsLogical());
   EXPECT_TRUE(X("oRep:lBreak").AsLogical());
   EXPECT_FALSE(X("lFin").AsLogical());
+  EXPECT_FALSE(X("lVista").AsLogical()) << "a text file with a progress window has no preview";
   const std::string text = ReadFile(path_);
   EXPECT_NE(text.find("NORTE"), std::string::npos);
   EXPECT_EQ(text.find("SUR"), std::string::npos) << text;

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 
 #include "data/data_test_support.h"
 #include "reports/report_test_support.h"
@@ -405,8 +407,9 @@ TEST_F(ReportEngineTest, HeaderTitleFooterSeparatorsAndGrid) {
   ExpectGolden(Golden(kGrid, sizeof kGrid), "engine_grid");
 }
 
-// A page device that logs its rules and fills: 100 units an inch, characters 10 wide and
-// 10 high, pens 1 wide.
+// A page device that logs its rules and fills (and, when asked, its texts with their rows
+// and colours): 100 units an inch, characters 10 wide and 10 high unless a font is given
+// another height, pens 1 wide.
 class DrawingDevice : public ReportDevice {
  public:
   bool Ready() const override { return true; }
@@ -414,7 +417,13 @@ class DrawingDevice : public ReportDevice {
   void StartPage() override {}
   void EndPage() override {}
   void End() override {}
-  void Say(int, int, std::string_view, int, int, int) override {}
+  void Say(int row, int, std::string_view text, int font, int, int) override {
+    if (log_texts) log.push_back("say " + std::to_string(row) + " " + std::string(text) + " f" + std::to_string(font));
+  }
+  void SayColour(int row, int col, std::string_view text, int font, int width, int pad, std::uint32_t colour) override {
+    Say(row, col, text, font, width, pad);
+    if (log_texts) log.back() += " c" + std::to_string(colour);
+  }
   void PenLine(int top, int left, int bottom, int right, int pen) override {
     log.push_back((top == bottom ? "h " : "v ") + std::to_string(top) + "," + std::to_string(left) + "-" +
                   std::to_string(bottom) + "," + std::to_string(right) + " p" + std::to_string(pen));
@@ -424,7 +433,7 @@ class DrawingDevice : public ReportDevice {
                   std::to_string(right) + " " + std::to_string(colour));
   }
   int TextWidth(std::string_view text, int) override { return static_cast<int>(text.size()) * 10; }
-  int TextHeight(int) override { return 10; }
+  int TextHeight(int font) override { return heights.contains(font) ? heights[font] : 10; }
   int Width() override { return 2000; }
   int Height() override { return 3000; }
   int LogPixX() override { return 100; }
@@ -432,7 +441,22 @@ class DrawingDevice : public ReportDevice {
   int Orientation() override { return 1; }
   int MmToRow(double mm) override { return static_cast<int>(mm * 4); }
   int MmToCol(double mm) override { return static_cast<int>(mm * 4); }
+
+  // The row a text was said at (the nth time it was); -1 when it was not.
+  int RowOf(const std::string& text, int nth = 0) const {
+    for (const std::string& entry : log) {
+      std::istringstream in(entry);
+      std::string kind, said;
+      int row = 0;
+      in >> kind >> row;
+      std::getline(in >> std::ws, said);
+      if (kind == "say" && said.substr(0, said.rfind(" f")) == text && nth-- == 0) return row;
+    }
+    return -1;
+  }
   std::vector<std::string> log;
+  std::map<int, int> heights;
+  bool log_texts = false;
 };
 
 // On a page: the title rule joined across the gap, the gridded column's vertical rules and
@@ -457,16 +481,134 @@ TEST_F(ReportEngineTest, RulesGridUnderlinesSeparatorsAndShadingOnAPage) {
                             // the titles' grid and their rule, joined
                             "v 20,995-30,995 p2", "v 20,1045-30,1045 p2", "v 30,995-40,995 p2", "v 30,1045-40,1045 p2",
                             "h 35,955-35,995 p0", "h 35,995-35,1045 p0",
-                            // the first record: shaded, underlined, its grid
-                            "fill 40,960-50,990 12648384", "fill 40,1000-50,1040 12648384", "h 50,995-50,1045 p2",
-                            "v 40,995-50,995 p2", "v 40,1045-50,1045 p2",
+                            // the first record: shaded, its grid, underlined
+                            "fill 40,960-50,990 12648384", "fill 40,1000-50,1040 12648384", "v 40,995-50,995 p2",
+                            "v 40,1045-50,1045 p2", "h 50,995-50,1045 p2",
                             // a separator, the second record: not shaded
-                            "h 50,960-50,1045 p0", "h 64,995-64,1045 p2", "v 54,995-64,995 p2", "v 54,1045-64,1045 p2",
+                            "h 50,960-50,1045 p0", "v 54,995-64,995 p2", "v 54,1045-64,1045 p2", "h 64,995-64,1045 p2",
                             // a separator, the third record: shaded
                             "h 64,960-64,1045 p0", "fill 68,960-78,990 12648384", "fill 68,1000-78,1040 12648384",
-                            "h 78,995-78,1045 p2", "v 68,995-78,995 p2", "v 68,1045-78,1045 p2",
+                            "v 68,995-78,995 p2", "v 68,1045-78,1045 p2", "h 78,995-78,1045 p2",
                             // the closing rule of a report without totals
                             "v 78,995-83,995 p2", "v 78,1045-83,1045 p2", "h 83,955-83,995 p0", "h 83,995-83,1045 p0"}));
+}
+
+// Data lines stand apart by the tallest value, not by the titles' font; a record's later
+// printed line stands below the earlier by the tallest title or value of the columns on it,
+// whatever order the columns come in.
+TEST_F(ReportEngineTest, PrintedLinesStandApartByTheirFontsHeights) {
+  struct Case {
+    const char* name;
+    int lines[2];        // each column's printed line
+    int fonts[2][2];     // each column's data and title font
+    int title_gap;       // the second column's title below the first's
+    int data_gap;        // the second column's value below the first's
+    int record;          // the second record below the first
+  };
+  // Font 1 is 10 high, font 2 20 and font 3 30.
+  const Case cases[] = {
+      {"tall titles", {1, 1}, {{1, 2}, {1, 1}}, 0, 0, 10},
+      {"tall titles, two lines", {1, 2}, {{1, 2}, {1, 1}}, 20, 20, 30},
+      {"tall values, two lines", {1, 2}, {{3, 1}, {1, 1}}, 10, 30, 60},
+      {"second line first", {2, 1}, {{1, 1}, {1, 1}}, -10, -10, 20},
+  };
+  for (const Case& c : cases) {
+    Rows data = Numbered(2);
+    DrawingDevice device;
+    device.heights = {{1, 10}, {2, 20}, {3, 30}};
+    device.log_texts = true;
+    TQZReport report(&device);
+    AsARun(report);
+    data.Attach(report);
+    for (int i = 0; i < 2; ++i) {
+      TQZRCol col = Column(i == 0 ? "Cód" : "Importe", data.Field(static_cast<std::size_t>(i)), 0, 8);
+      col.nLinea = c.lines[i];
+      col.aFonts = {c.fonts[i][0], c.fonts[i][1], 1, 1};
+      report.AddColumn(col);
+    }
+    ASSERT_TRUE(report.Activate()) << c.name;
+    EXPECT_EQ(device.RowOf("Importe") - device.RowOf("Cód"), c.title_gap) << c.name;
+    EXPECT_EQ(device.RowOf("1.50") - device.RowOf("R01"), c.data_gap) << c.name;
+    EXPECT_EQ(device.RowOf("R02") - device.RowOf("R01"), c.record) << c.name;
+  }
+}
+
+// Every line started takes its turn in the shading: group headings and footings as well as
+// records. In a summary a group's value prints on its footing after the line's shading, which
+// would hide it.
+TEST_F(ReportEngineTest, GroupHeadingsAndFootingsTakeTheirTurnInTheShading) {
+  struct Case {
+    bool summary;
+    std::vector<std::pair<std::string, bool>> shaded;  // a text and whether it lies on a shaded line
+  };
+  const Case cases[] = {
+      {false,
+       {{"Zona: NORTE", true}, {"10,00", false}, {"5,50", true}, {"2,00", false}, {"17,50", true},
+        {"Zona: SUR", true}, {"7,00", false}, {"1,25", true}, {"3,00", false}, {"11,25", true}}},
+      {true, {{"NORTE", true}, {"17,50", true}, {"SUR", false}, {"11,25", false}}},
+  };
+  for (const Case& c : cases) {
+    Rows data = Sales();
+    DrawingDevice device;
+    device.log_texts = true;
+    TQZReport report(&device);
+    AsARun(report);
+    data.Attach(report);
+    report.lSummary = c.summary;
+    report.lGlobalShadow = true;
+    report.lPageGroup = false;
+    report.AddColumn(Column("Zona", data.Field(0), 0, 6));
+    report.AddColumn(Column("Importe", data.Field(2), 0, 10, "N", 2, "@E 999,999.99", true));
+    report.aColumns[0].lGroupCol = true;
+    TQZRGroup zone = Group(data, {0}, c.summary ? "" : "Zona: ", "Suma");
+    zone.lEject = false;
+    report.AddGroup(zone);
+    ASSERT_TRUE(report.Activate());
+    for (const auto& [text, shaded] : c.shaded) {
+      const int row = device.RowOf(text);
+      ASSERT_GE(row, 0) << text;
+      // The fill under the text, drawn before it.
+      bool under = false;
+      for (const std::string& entry : device.log) {
+        int top = 0, bottom = 0;
+        if (std::sscanf(entry.c_str(), "fill %d,%*d-%d", &top, &bottom) == 2 && top <= row && row < bottom) under = true;
+        if (entry.starts_with("say " + std::to_string(row) + " " + text + " ")) break;
+      }
+      EXPECT_EQ(under, shaded) << text << (c.summary ? " in a summary" : "");
+    }
+  }
+}
+
+// A report's text colours go with its fonts: a font beyond them takes the first one's; a
+// report that gives none prints in the device's own.
+TEST_F(ReportEngineTest, TextsPrintInTheirFontsColour) {
+  for (const bool coloured : {true, false}) {
+    Rows data = Numbered(1);
+    DrawingDevice device;
+    device.log_texts = true;
+    TQZReport report(&device);
+    AsARun(report);
+    data.Attach(report);
+    if (coloured) report.aClrText = {0, 255};
+    report.oHeader.Add("Cabecera", 2);
+    report.cGrandTotal = "Total";
+    report.nTotalFont = 2;
+    TQZRCol code = Column("Cód", data.Field(0), 0, 8);
+    code.aFonts = {3, 1, 1, 1};
+    report.AddColumn(code);
+    report.AddColumn(Column("Importe", data.Field(1), 0, 8, "N", 2, "", true));
+    ASSERT_TRUE(report.Activate());
+    std::vector<std::string> texts;
+    for (const std::string& entry : device.log)
+      if (entry.starts_with("say ")) texts.push_back(entry.substr(entry.find(' ', 4) + 1));
+    if (coloured) {
+      EXPECT_EQ(texts, (std::vector<std::string>{"Cabecera f2 c255", "Cód f1 c0", "Importe f1 c0", "R01 f3 c0",
+                                                 "2 f1 c0", "Total f2 c255", "2 f1 c0"}));
+    } else {
+      EXPECT_EQ(texts, (std::vector<std::string>{"Cabecera f2", "Cód f1", "Importe f1", "R01 f3", "2 f1", "Total f2",
+                                                 "2 f1"}));
+    }
+  }
 }
 
 // A total of a column on a record's second printed line prints on the second line of the

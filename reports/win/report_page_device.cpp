@@ -21,13 +21,25 @@ output::Pad PadOf(int pad) { return pad == 2 ? output::Pad::kRight : pad == 3 ? 
 
 PageReportDevice::PageReportDevice(xb::Ref<output::TPrinter> printer) : printer_(std::move(printer)) {}
 
-PageReportDevice::~PageReportDevice() {
+PageReportDevice::~PageReportDevice() { FreeDrawing(); }
+
+void PageReportDevice::FreeDrawing() {
   for (auto& [n, font] : fonts_)
     if (font) font->End();
+  fonts_.clear();
+  colours_.clear();
+  own_fonts_ = 0;
   for (auto& [n, pen] : pens_)
     if (pen) pen->End();
+  pens_.clear();
   for (auto& pen : report_pens_)
     if (pen) pen->End();
+  report_pens_.clear();
+  if (horz_pen_) horz_pen_->End();
+  horz_pen_ = nullptr;
+  for (auto& [colour, brush] : brushes_)
+    if (brush) brush->End();
+  brushes_.clear();
 }
 
 void PageReportDevice::UseFonts(const std::vector<Value>& fonts) {
@@ -40,29 +52,66 @@ void PageReportDevice::UseFonts(const std::vector<Value>& fonts) {
     if (auto it = fonts_.find(number); it != fonts_.end() && it->second) it->second->End();
     fonts_[number] = ui::TFont::New(spec);
     colours_[number] = 0;
+    own_fonts_ = std::max(own_fonts_, number);
   }
 }
 
 void PageReportDevice::UsePens(const std::vector<Value>& pens) {
+  HDC dc = printer_->MeasureDC();
   for (const Value& v : pens) {
     auto* given = v.IsObject() ? dynamic_cast<ui::TPen*>(v.AsObject().get()) : nullptr;
-    report_pens_.push_back(given == nullptr ? nullptr
-                                            : ui::TPen::New(given->nStyle, given->nWidth, static_cast<COLORREF>(given->nColor),
-                                                            printer_->MeasureDC()));
+    report_pens_.push_back(given == nullptr ? ui::TPen::New(PS_SOLID, 1, 0, dc)
+                                            : ui::TPen::New(given->nStyle, given->nWidth, static_cast<COLORREF>(given->nColor), dc));
+    if (report_pens_.size() == 1 && horz_pen_ == nullptr) {
+      if (given != nullptr) horz_pen_ = ui::TPen::New(given->nStyle, given->nWidth, static_cast<COLORREF>(given->nColor), dc);
+      else horz_pen_ = ui::TPen::New(PS_SOLID, 1, 0, dc);
+    }
   }
+}
+
+std::vector<Value> PageReportDevice::FontObjects() {
+  std::vector<Value> fonts;
+  for (int n = 1; n <= own_fonts_; ++n) {
+    auto it = fonts_.find(n);
+    fonts.push_back(it != fonts_.end() && it->second ? Value(it->second) : Value());
+  }
+  return fonts;
+}
+
+std::vector<Value> PageReportDevice::PenObjects() {
+  std::vector<Value> pens;
+  for (const auto& pen : report_pens_) pens.push_back(pen ? Value(pen) : Value());
+  return pens;
+}
+
+ui::TPen* PageReportDevice::HorzPen() {
+  if (!horz_pen_) horz_pen_ = ui::TPen::New(PS_SOLID, 1, 0, printer_->MeasureDC());
+  return horz_pen_.get();
+}
+
+Value PageReportDevice::HorzPenObject() { return horz_pen_ ? Value(horz_pen_) : Value(); }
+
+void PageReportDevice::SetHorzPenColour(std::uint32_t colour) {
+  if (horz_pen_) horz_pen_->End();
+  horz_pen_ = ui::TPen::New(PS_SOLID, 1, static_cast<COLORREF>(colour), printer_->MeasureDC());
 }
 
 void PageReportDevice::PenLine(int top, int left, int bottom, int right, int pen) {
   ui::TPen* chosen = pen >= 1 && pen <= static_cast<int>(report_pens_.size())
                          ? report_pens_[static_cast<std::size_t>(pen - 1)].get()
-                         : nullptr;
+                         : HorzPen();
   printer_->Line(top, left, bottom, right, chosen);
 }
 
-void PageReportDevice::FillRect(int top, int left, int bottom, int right, std::uint32_t colour) {
+Value PageReportDevice::BrushObject(std::uint32_t colour) {
   auto it = brushes_.find(colour);
-  if (it == brushes_.end()) it = brushes_.emplace(colour, ui::Brush(::CreateSolidBrush(colour))).first;
-  printer_->FillRect(ui::Rect{top, left, bottom, right}, it->second.get());
+  if (it == brushes_.end()) it = brushes_.emplace(colour, ui::TBrush::New("", static_cast<COLORREF>(colour))).first;
+  return Value(it->second);
+}
+
+void PageReportDevice::FillRect(int top, int left, int bottom, int right, std::uint32_t colour) {
+  BrushObject(colour);
+  printer_->FillRect(ui::Rect{top, left, bottom, right}, brushes_[colour]->hBrush);
 }
 
 ui::TPen* PageReportDevice::Pen(int points) {
@@ -101,6 +150,7 @@ void PageReportDevice::End() {
 ui::TFont* PageReportDevice::Font(int number) {
   auto it = fonts_.find(number);
   if (it != fonts_.end()) return it->second.get();
+  if (own_fonts_ > 0 && number != 1) return Font(1);
   ui::TFont::Spec spec;
   spec.face = "Arial";
   spec.device = printer_->MeasureDC();
@@ -142,6 +192,12 @@ void PageReportDevice::Say(int row, int col, std::string_view text, int font, in
                 width > 0 ? PadOf(pad) : output::Pad::kLeft);
 }
 
+void PageReportDevice::SayColour(int row, int col, std::string_view text, int font, int width, int pad,
+                                 std::uint32_t colour) {
+  printer_->Say(row, col, text, Font(font), width, static_cast<COLORREF>(colour), output::kTransparent,
+                width > 0 ? PadOf(pad) : output::Pad::kLeft);
+}
+
 void PageReportDevice::Line(int top, int left, int bottom, int right) { printer_->Line(top, left, bottom, right, nullptr); }
 int PageReportDevice::TextWidth(std::string_view text, int font) { return printer_->GetTextWidth(text, Font(font)); }
 int PageReportDevice::TextHeight(int font) { return printer_->GetTextHeight("B", Font(font)); }
@@ -156,7 +212,7 @@ void PageReportDevice::SetLandscape() {
     if (font) font->End();
   fonts_.clear();
 }
-int PageReportDevice::PenWidth() { return std::max(1, printer_->nLogPixelX() / 72); }
+int PageReportDevice::PenWidth() { return std::max(1, HorzPen()->nWidth); }
 int PageReportDevice::MmToRow(double mm) { return static_cast<int>(mm / 25.4 * printer_->nLogPixelY()); }
 int PageReportDevice::MmToCol(double mm) { return static_cast<int>(mm / 25.4 * printer_->nLogPixelX()); }
 
@@ -188,8 +244,26 @@ EngineDevice MakeEngineDevice(const EngineDeviceRequest& r) {
   }
   if (!printer) return {};
   auto device = std::make_unique<PageReportDevice>(printer);
-  device->UseFonts(r.fonts);
-  device->UsePens(r.pens);
+  // Without fonts, Arial of 10 points; without pens, a solid black one a point wide. Those
+  // made here go once the device has its copies.
+  std::vector<Value> fonts = r.fonts, pens = r.pens;
+  xb::Ref<ui::TFont> made_font;
+  xb::Ref<ui::TPen> made_pen;
+  if (fonts.empty()) {
+    ui::TFont::Spec spec;
+    spec.face = "ARIAL";
+    spec.height = -10;
+    made_font = ui::TFont::New(spec);
+    fonts.push_back(Value(made_font));
+  }
+  if (pens.empty()) {
+    made_pen = ui::TPen::New(PS_SOLID, 1, 0);
+    pens.push_back(Value(made_pen));
+  }
+  device->UseFonts(fonts);
+  device->UsePens(pens);
+  if (made_font) made_font->End();
+  if (made_pen) made_pen->End();
   return {std::move(device), Value(printer)};
 }
 

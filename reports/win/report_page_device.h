@@ -12,7 +12,7 @@
 #include "reports/report_device.h"
 #include "reports/report_engine_objects.h"
 #include "reports/report_run.h"
-#include "ui/bridge/gdi_handles.h"
+#include "ui/core/tbrush.h"
 #include "ui/core/tfont.h"
 #include "ui/core/tpen.h"
 
@@ -31,6 +31,7 @@ class PageReportDevice : public ReportDevice {
   void EndPage() override;
   void End() override;
   void Say(int row, int col, std::string_view text, int font, int width, int pad) override;
+  void SayColour(int row, int col, std::string_view text, int font, int width, int pad, std::uint32_t colour) override;
   void Line(int top, int left, int bottom, int right) override;
   void PenLine(int top, int left, int bottom, int right, int pen) override;
   void FillRect(int top, int left, int bottom, int right, std::uint32_t colour) override;
@@ -46,12 +47,20 @@ class PageReportDevice : public ReportDevice {
   int Orientation() override;
   void SetLandscape() override;
   int PenWidth() override;
+  int PenCount() override { return static_cast<int>(report_pens_.size()); }
+  std::vector<xb::Value> FontObjects() override;
+  std::vector<xb::Value> PenObjects() override;
+  xb::Value HorzPenObject() override;
+  xb::Value BrushObject(std::uint32_t colour) override;
+  void SetHorzPenColour(std::uint32_t colour) override;
+  void FreeDrawing() override;
   int MmToRow(double mm) override;
   int MmToCol(double mm) override;
 
   output::TPrinter& printer() const { return *printer_; }
   // A report's own fonts and pens (TFont and TPen objects), made again for the device: font
-  // and pen n are the nth given instead of the dictionary's.
+  // and pen n are the nth given instead of the dictionary's (a number it did not give: font 1);
+  // the horizontal pen takes the first pen's style and colour.
   void UseFonts(const std::vector<xb::Value>& fonts);
   void UsePens(const std::vector<xb::Value>& pens);
 
@@ -62,13 +71,17 @@ class PageReportDevice : public ReportDevice {
   COLORREF Colour(int number);
   // A black pen of `points` width (at least one), made once for the device.
   ui::TPen* Pen(int points);
+  // The horizontal rules' pen: solid black, one point wide, unless the report gave pens.
+  ui::TPen* HorzPen();
 
   xb::Ref<output::TPrinter> printer_;
   std::map<int, xb::Ref<ui::TFont>> fonts_;
   std::map<int, COLORREF> colours_;
   std::map<int, xb::Ref<ui::TPen>> pens_;
   std::vector<xb::Ref<ui::TPen>> report_pens_;
-  std::map<std::uint32_t, ui::Brush> brushes_;
+  xb::Ref<ui::TPen> horz_pen_;
+  std::map<std::uint32_t, xb::Ref<ui::TBrush>> brushes_;
+  int own_fonts_ = 0;  // fonts the report gave
   bool ended_ = false;
 };
 
