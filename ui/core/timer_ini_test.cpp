@@ -82,6 +82,9 @@ TEST_F(TimerTest, TextMakesAndRunsTimers) {
   EXPECT_TRUE(vdr::test::PumpUntil([&] { return w->Cargo.AsInt() >= 1; }, 3000));
   xb::Send(counter, "END");
   EXPECT_EQ(xb::CallFunction("TIMEREVENT", {Value::Integer(12345)}).AsInt(), 0);
+  // Its data can be assigned from text, as any object's.
+  EXPECT_EQ(xb::MacroBlock("{|t| t:nId := 12345, t:hWndOwner := 0, t:nId + t:hWndOwner }").Eval({counter}).AsInt(),
+            12345);
 }
 
 // ---- INI files ---------------------------------------------------------------------------
