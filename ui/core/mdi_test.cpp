@@ -592,7 +592,7 @@ struct PlainIcon : xb::Object, WindowIcon {
   int ended = 0;
 };
 
-TEST_F(MdiTest, AFramesIconIsItsSmallIconAndEndsWithIt) {
+TEST_F(MdiTest, AFramesIconIsItsSmallAndBigIconAndEndsWithIt) {
   auto icon = xb::MakeRef<PlainIcon>();
   auto frame = xb::MakeRef<TMdiFrame>();
   TMdiFrame::NewParams p;
@@ -605,7 +605,9 @@ TEST_F(MdiTest, AFramesIconIsItsSmallIconAndEndsWithIt) {
   frame->New(p);
   ASSERT_NE(frame->hWnd, nullptr);
   made_.push_back(frame->hWnd);
-  EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(frame->hWnd, WM_GETICON, ICON_SMALL, 0)), icon->handle);
+  for (WPARAM size : {ICON_SMALL, ICON_BIG}) {
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(frame->hWnd, WM_GETICON, size, 0)), icon->handle) << size;
+  }
   EXPECT_EQ(frame->oIcon.get(), icon.get());
   DestroyWindow(frame->hWnd);
   EXPECT_EQ(icon->ended, 1);

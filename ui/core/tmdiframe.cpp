@@ -114,6 +114,9 @@ TMdiFrame& TMdiFrame::New(const NewParams& p) {
   if (hWnd == nullptr) return *this;
   *self_window = hWnd;
   if (auto* icon = dynamic_cast<WindowIcon*>(oIcon.get())) {
+    // The caption's icon; the big one too, so that switching tasks shows this frame's and
+    // not the one its class was registered with.
+    SetIcon(oIcon);
     SendMessageA(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon->hIcon()));
   }
   oWndClient = xb::MakeRef<TMdiClient>();
