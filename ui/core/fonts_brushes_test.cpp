@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ui/core/core_test_support.h"
+#include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/resources.h"
 #include "ui/core/tbrush.h"
 #include "ui/core/tfont.h"
@@ -104,6 +105,62 @@ TEST_F(FontsBrushesTest, BrushesAreSharedAndTheNullBrushIsNeverDeleted) {
   EXPECT_EQ(pattern.lbStyle, static_cast<UINT>(BS_PATTERN));
   picture->End();
   FreeResources();
+}
+
+// An 8 x 8 picture of one colour, as a 24-bit BMP file.
+std::string WriteSolidBmp(const std::string& path, BYTE r, BYTE g, BYTE b) {
+  std::string file(54 + 8 * 8 * 3, '\0');
+  auto put32 = [&](size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  file[0] = 'B';
+  file[1] = 'M';
+  put32(2, static_cast<std::uint32_t>(file.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, 8);
+  put32(22, 8);
+  file[26] = 1;
+  file[28] = 24;
+  for (size_t at = 54; at < file.size(); at += 3) {
+    file[at] = static_cast<char>(b);
+    file[at + 1] = static_cast<char>(g);
+    file[at + 2] = static_cast<char>(r);
+  }
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(h, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+  CloseHandle(h);
+  return path;
+}
+
+TEST_F(FontsBrushesTest, ABrushOfAPictureFilePaintsThePictureAndTheLiveBrushesAreListed) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  const std::string file = WriteSolidBmp(std::string(temp) + "vdr_brush_" + std::to_string(GetCurrentProcessId()) +
+                                         ".bmp", 200, 30, 40);
+  xb::SetMemvar(xb::Intern("CFILE"), xb::Value::String(file));
+  const xb::Value brush = xb::EvalMacro("TBrush():New( , 0, cFile )");
+  auto* b = dynamic_cast<TBrush*>(brush.AsObject().get());
+  ASSERT_NE(b, nullptr);
+  ASSERT_NE(b->hBitmap, nullptr);
+  LOGBRUSH lb = {};
+  GetObjectA(b->hBrush, sizeof lb, &lb);
+  EXPECT_EQ(lb.lbStyle, static_cast<UINT>(BS_PATTERN));
+  MemorySurface s(4, 4);
+  RECT all = {0, 0, 4, 4};
+  FillRect(s.dc(), &all, b->hBrush);
+  EXPECT_EQ(GetPixel(s.dc(), 2, 2), RGB(200, 30, 40));
+  // A second request shares it; the class lists each live brush once.
+  EXPECT_TRUE(xb::EvalMacro("TBrush():New( , 0, cFile ) == TBrush():New( , 0, cFile )").AsLogical());
+  EXPECT_EQ(b->nCount, 3);
+  xb::SetMemvar(xb::Intern("OBRUSH"), brush);
+  EXPECT_EQ(xb::EvalMacro("AScan( oBrush:aBrushes, oBrush ) > 0").AsLogical(), true);
+  const auto listed = [] { return xb::EvalMacro("Len( TBrush():aBrushes )").AsInt(); };
+  const std::int64_t before = listed();
+  for (int i = 0; i < 3; ++i) b->End();
+  EXPECT_EQ(listed(), before - 1);
+  DeleteFileA(file.c_str());
 }
 
 TEST_F(FontsBrushesTest, AChildTakesItsParentsFontAndCountsItsUse) {

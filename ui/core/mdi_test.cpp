@@ -578,5 +578,40 @@ TEST_F(MdiTest, TheFrameHandsItsPaintedAndClickBlocksToTheClient) {
   EXPECT_TRUE(frame->bRClicked.IsNil());
 }
 
+// An icon as a window holds it: its handle, and whether the window ended it.
+struct PlainIcon : xb::Object, WindowIcon {
+  PlainIcon() : xb::Object(Cls()), handle(CopyIcon(LoadIconA(nullptr, IDI_INFORMATION))) {}
+  ~PlainIcon() override { DestroyIcon(handle); }
+  static const xb::Class& Cls() {
+    static const xb::Class& c = xb::Class::Define("TMDITESTICON");
+    return c;
+  }
+  HICON hIcon() const override { return handle; }
+  void EndIcon() override { ++ended; }
+  HICON handle;
+  int ended = 0;
+};
+
+TEST_F(MdiTest, AFramesIconIsItsSmallAndBigIconAndEndsWithIt) {
+  auto icon = xb::MakeRef<PlainIcon>();
+  auto frame = xb::MakeRef<TMdiFrame>();
+  TMdiFrame::NewParams p;
+  p.pixel = true;
+  p.top = 10;
+  p.left = 10;
+  p.bottom = 300;
+  p.right = 400;
+  p.icon = icon;
+  frame->New(p);
+  ASSERT_NE(frame->hWnd, nullptr);
+  made_.push_back(frame->hWnd);
+  for (WPARAM size : {ICON_SMALL, ICON_BIG}) {
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(frame->hWnd, WM_GETICON, size, 0)), icon->handle) << size;
+  }
+  EXPECT_EQ(frame->oIcon.get(), icon.get());
+  DestroyWindow(frame->hWnd);
+  EXPECT_EQ(icon->ended, 1);
+}
+
 }  // namespace
 }  // namespace ui

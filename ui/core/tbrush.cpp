@@ -5,6 +5,8 @@
 
 #include "runtime/string_compare.h"
 #include "runtime/symbol.h"
+#include "runtime/array.h"
+#include "ui/bridge/bitmaps.h"
 #include "ui/bridge/builtin_images.h"
 #include "ui/bridge/resources.h"
 #include "ui/core/resource_log.h"
@@ -57,6 +59,12 @@ const xb::Class& TBrush::Cls() {
     c.Property("HBITMAP", [](xb::Object& o) { return xb::Value::Integer(reinterpret_cast<std::intptr_t>(xb::Class::Cast<TBrush>(o).hBitmap)); }, nullptr);
     c.Data("CBMPFILE", &TBrush::cBmpFile);
     c.Data("CBMPRES", &TBrush::cBmpRes);
+    // Class data: the live brushes.
+    c.Property("ABRUSHES", [](xb::Object&) {
+      xb::Array list = xb::Array::New();
+      for (TBrush* brush : LiveList()) list.Append(brush->AsValue());
+      return xb::Value(list);
+    }, nullptr);
     // New(style, colour, bitmap file, bitmap resource): the live brush of those, or a new one.
     c.Method("NEW", [](xb::Object&, xb::Args& a) {
       return xb::Value(TBrush::New(a.Str(1), static_cast<COLORREF>(a.Int(2)), a.Str(3), a.Str(4)));
@@ -87,8 +95,7 @@ xb::Ref<TBrush> TBrush::New(std::string_view style, COLORREF colour, std::string
   brush->cBmpFile = std::string(bitmap_file);
   brush->cBmpRes = std::string(bitmap_resource);
   if (!bitmap_file.empty()) {
-    brush->hBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, brush->cBmpFile.c_str(), IMAGE_BITMAP,
-                                                     0, 0, LR_LOADFROMFILE));
+    brush->hBitmap = ReadBitmap(nullptr, brush->cBmpFile);
   } else if (!bitmap_resource.empty()) {
     brush->hBitmap = LoadBitmapA(GetResources(), brush->cBmpRes.c_str());
   }

@@ -82,6 +82,9 @@ TEST_F(TimerTest, TextMakesAndRunsTimers) {
   EXPECT_TRUE(vdr::test::PumpUntil([&] { return w->Cargo.AsInt() >= 1; }, 3000));
   xb::Send(counter, "END");
   EXPECT_EQ(xb::CallFunction("TIMEREVENT", {Value::Integer(12345)}).AsInt(), 0);
+  // Its data can be assigned from text, as any object's.
+  EXPECT_EQ(xb::MacroBlock("{|t| t:nId := 12345, t:hWndOwner := 0, t:nId + t:hWndOwner }").Eval({counter}).AsInt(),
+            12345);
 }
 
 // ---- INI files ---------------------------------------------------------------------------
@@ -113,7 +116,7 @@ class IniTest : public test::FrameworkTest {
   static inline int counter_ = 0;
 };
 
-TEST_F(IniTest, NamesWithoutADotInTheirNamePartGetIni) {
+TEST_F(IniTest, NamesWithoutAnyDotGetIni) {
   struct Case {
     std::string given;
     std::string file;
@@ -121,8 +124,9 @@ TEST_F(IniTest, NamesWithoutADotInTheirNamePartGetIni) {
   const Case cases[] = {
       {"C:\\datos\\Vdr", "C:\\datos\\Vdr.ini"},
       {"C:\\datos\\Vdr.cfg", "C:\\datos\\Vdr.cfg"},
-      {"..\\DBF\\Vdr", "..\\DBF\\Vdr.ini"},
-      {"C:\\mis.datos\\Vdr", "C:\\mis.datos\\Vdr.ini"},
+      // A dot in a folder's name counts too.
+      {"..\\DBF\\Vdr", "..\\DBF\\Vdr"},
+      {"C:\\mis.datos\\Vdr", "C:\\mis.datos\\Vdr"},
       {"Vdr", "Vdr.ini"},
       {"", ""},
   };

@@ -19,10 +19,9 @@ xb::Ref<TIni> TIni::New(const std::string& file) {
 
 void TIni::Init(const std::string& file) {
   cIniFile = file;
-  // Only the name part counts: "..\DBF\Vdr" is "..\DBF\Vdr.ini".
-  const size_t name = cIniFile.find_last_of("\\/:");
-  const size_t dot = cIniFile.find('.', name == std::string::npos ? 0 : name + 1);
-  if (!cIniFile.empty() && dot == std::string::npos) cIniFile += ".ini";
+  // Any dot counts, also one of a folder ("..\DBF\Vdr" stays as it is): the suite's other
+  // programs name their files by the same rule.
+  if (!cIniFile.empty() && cIniFile.find('.') == std::string::npos) cIniFile += ".ini";
   lAutoSet = true;
 }
 

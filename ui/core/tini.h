@@ -17,8 +17,8 @@ class TIni : public xb::Object {
   TIni();
   static const xb::Class& Cls();
 
-  // A file name without a dot in its name part gets ".ini"; a bare name (no folder) lies
-  // in the Windows folder, as Windows has it.
+  // A file name without any dot gets ".ini"; a bare name (no folder) lies in the Windows
+  // folder, as Windows has it.
   static xb::Ref<TIni> New(const std::string& file);
   void Init(const std::string& file);
 

@@ -107,12 +107,18 @@ TMdiFrame& TMdiFrame::New(const NewParams& p) {
     menu = bar;
   }
   oMenu = menu;
+  oIcon = p.icon;  // the class registered for the first frame carries it
   SetColor(p.clr_text, p.clr_pane.value_or(GetSysColor(COLOR_WINDOW)), p.brush);
   Register();
   Create();
   if (hWnd == nullptr) return *this;
   *self_window = hWnd;
-  if (p.icon) SetIcon(p.icon);
+  if (auto* icon = dynamic_cast<WindowIcon*>(oIcon.get())) {
+    // The caption's icon; the big one too, so that switching tasks shows this frame's and
+    // not the one its class was registered with.
+    SetIcon(oIcon);
+    SendMessageA(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon->hIcon()));
+  }
   oWndClient = xb::MakeRef<TMdiClient>();
   oWndClient->New(*this, nMenuInfo, 1, nullptr, p.vscroll, p.hscroll);
   oWndClient->SetColor(nClrText, nClrPane, p.brush);
@@ -135,6 +141,7 @@ void TMdiFrame::Register(UINT class_style) {
     spec.style = class_style | CS_GLOBALCLASS | CS_DBLCLKS;
     spec.cursor = LoadCursorA(nullptr, IDC_ARROW);
     spec.background = oBrush->hBrush;
+    if (auto* icon = dynamic_cast<WindowIcon*>(oIcon.get())) spec.icon = icon->hIcon();
     // What the frame does not answer goes to DefFrameProcA with its own client.
     spec.procedure = GetFrameProc();
     RegisterWindowClass(spec);

@@ -102,10 +102,11 @@ const xb::Class& TTimer::Cls() {
     c.Data("LACTIVE", &TTimer::lActive);
     c.Data("NINTERVAL", &TTimer::nInterval);
     c.Data("CARGO", &TTimer::Cargo);
-    c.Property("NID", [self](Object& o) { return Value::Integer(static_cast<std::int64_t>(self(o).nId)); }, nullptr);
+    c.Property("NID", [self](Object& o) { return Value::Integer(static_cast<std::int64_t>(self(o).nId)); },
+               [self](Object& o, const Value& v) { self(o).nId = static_cast<UINT_PTR>(v.AsInt()); });
     c.Property("HWNDOWNER", [self](Object& o) {
       return Value::Integer(reinterpret_cast<std::intptr_t>(self(o).hWndOwner));
-    }, nullptr);
+    }, [self](Object& o, const Value& v) { self(o).hWndOwner = reinterpret_cast<HWND>(static_cast<std::intptr_t>(v.AsInt())); });
     c.Method("NEW", [self](Object& o, Args& a) {
       HWND owner = GetActiveWindow();
       if (auto* w = dynamic_cast<TWindow*>(a.Obj(3).get())) owner = w->hWnd;
