@@ -9,9 +9,11 @@
 #include "data/record_helpers.h"
 #include "data/table_access.h"
 #include "runtime/codepage.h"
+#include "runtime/error.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/paths.h"
 #include "runtime/rdd/driver.h"
+#include "runtime/rdd/file_system.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/symbol.h"
 
@@ -188,8 +190,45 @@ void TooManyFiles(bool as_alert) {
   }
 }
 
+// What the table engine said of a failed open that the program's error block answered (a
+// damaged file, or a cause other than the quiet ones), for the view's own message. The
+// error still reaches that block: it logs it.
+class OpenErrorNote {
+ public:
+  OpenErrorNote()
+      : previous_(xb::GetErrorBlock()),
+        scope_(Value(xb::Block::Native([this](xb::Args& a) -> Value {
+          auto* e = dynamic_cast<xb::Error*>(a.Arg(1).AsObject().get());
+          if (e) Note(*e);
+          if (!previous_.IsBlock()) throw xb::UnhandledError(xb::ErrorRef(e));
+          xb::ErrorBlockScope outer(previous_);
+          return previous_.AsBlock().Call(a.Raw());
+        }))) {}
+  OpenErrorNote(const OpenErrorNote&) = delete;
+  OpenErrorNote& operator=(const OpenErrorNote&) = delete;
+
+  // The engine's own words ("cabecera de tabla dañada: ..."), without the general
+  // description in front of them.
+  const std::string& detail() const { return detail_; }
+
+ private:
+  void Note(const xb::Error& e) {
+    std::string text = e.description;
+    const std::string general = std::string(xb::GenCodeDescription(e.genCode)) + ": ";
+    if (text.compare(0, general.size(), general) == 0) text.erase(0, general.size());
+    else if (text == xb::GenCodeDescription(e.genCode)) text.clear();
+    detail_ = text;
+  }
+
+  Value previous_;
+  xb::ErrorBlockScope scope_;
+  std::string detail_;
+};
+
 // The message of a table that did not open, by the last open error; the error is cleared.
-void TableFailed(const std::string& file) {
+// `detail`: what the engine said of a failure of another cause; `extension`: the one the
+// file has when its name comes without.
+void TableFailed(const std::string& file, const std::string& detail = {}, std::string_view extension = ".dbf") {
   const int code = nErrorCode();
   nErrorCode(0);
   if (Quiet()) return;
@@ -213,8 +252,14 @@ void TableFailed(const std::string& file) {
       Ui().MsgInfo(JoinLines({"Error en la apertura de ficheros.", "Revise los procesos abiertos"}),
                    "Acceso denegado");
       break;
-    default:
+    default: {
+      // A damaged or unreadable file: the view opens nothing, and says which file stopped it.
+      const std::string shown = ShownName(file) + std::string(xb::rdd::PathExtension(file).empty() ? extension : "");
+      const std::string first = "No se ha podido abrir el fichero :" + shown + ".";
+      const std::string last = "Compruebe este fichero en el directorio :" + folder;
+      Ui().MsgStop(detail.empty() ? JoinLines({first, last}) : JoinLines({first, detail, last}), "Atención");
       break;
+    }
   }
 }
 
@@ -233,14 +278,18 @@ void TemporaryFailed(const std::string& file) {
 }
 
 // DBUSEAREA in a new area under the alias; true when the area holds the table under it.
-bool UseArea(const std::string& file, const std::string& alias, const std::string& driver, bool exclusive) {
+// `detail`, when given, receives what the engine said of a failure of another cause.
+bool UseArea(const std::string& file, const std::string& alias, const std::string& driver, bool exclusive,
+             std::string* detail = nullptr) {
   bool opened = false;
   {
+    OpenErrorNote note;
     QuietTableFailures quiet;
     Areas().set_net_error(false);
     opened = Call("DBUSEAREA", {Value::Logical(true), Value::String(driver), Value::String(file),
                                 Value::String(alias), Value::Logical(!exclusive), Value::Logical(false)})
                  .AsLogical();
+    if (detail) *detail = note.detail();
   }
   WorkArea& area = Areas().Current();
   if (opened && !Areas().net_error() && area.used() && area.alias() == xb::UpperName(alias)) return true;
@@ -259,20 +308,25 @@ int OpenTableEntry(const Entry& e) {
   // A structural index that is gone: the table opens without it, in record order.
   if (cdx && !e.indexes.empty() && fs.Exists(table) && !fs.Exists(e.file + driver.bag_extension))
     Call("DELDBFMDX", {Value::String(table)});
-  if (!UseArea(e.file, e.alias, driver.name, e.exclusive)) {
-    TableFailed(e.file);
+  std::string detail;
+  if (!UseArea(e.file, e.alias, driver.name, e.exclusive, &detail)) {
+    TableFailed(e.file, detail);
     return -1;
   }
   WorkArea& area = Areas().Current();
   if (!e.indexes.empty()) {
     if (!cdx) {
-      QuietTableFailures quiet;
       for (const std::string& index : e.indexes) {
         const std::size_t before = area.bags().size();
-        Call("ORDLISTADD", {Value::String(index)});
+        {
+          OpenErrorNote note;
+          QuietTableFailures quiet;
+          Call("ORDLISTADD", {Value::String(index)});
+          detail = note.detail();
+        }
         if (area.bags().size() == before) {
           Call("DBCLOSEAREA");
-          TableFailed(index);
+          TableFailed(index, detail, driver.bag_extension);
           return -1;
         }
       }
