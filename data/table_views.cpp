@@ -225,6 +225,16 @@ class OpenErrorNote {
   std::string detail_;
 };
 
+// A file that failed for a cause of no message of its own (damaged, unreadable, a disk that
+// refuses it): the view opens nothing, and says which file stopped it. `extension`: the one
+// the file has when its name comes without.
+void CouldNotOpen(const std::string& file, const std::string& detail, std::string_view extension) {
+  const std::string shown = ShownName(file) + std::string(xb::rdd::PathExtension(file).empty() ? extension : "");
+  const std::string first = "No se ha podido abrir el fichero :" + shown + ".";
+  const std::string last = "Compruebe este fichero en el directorio :" + FolderOf(file);
+  Ui().MsgStop(detail.empty() ? JoinLines({first, last}) : JoinLines({first, detail, last}), "Atención");
+}
+
 // The message of a table that did not open, by the last open error; the error is cleared.
 // `detail`: what the engine said of a failure of another cause; `extension`: the one the
 // file has when its name comes without.
@@ -252,18 +262,13 @@ void TableFailed(const std::string& file, const std::string& detail = {}, std::s
       Ui().MsgInfo(JoinLines({"Error en la apertura de ficheros.", "Revise los procesos abiertos"}),
                    "Acceso denegado");
       break;
-    default: {
-      // A damaged or unreadable file: the view opens nothing, and says which file stopped it.
-      const std::string shown = ShownName(file) + std::string(xb::rdd::PathExtension(file).empty() ? extension : "");
-      const std::string first = "No se ha podido abrir el fichero :" + shown + ".";
-      const std::string last = "Compruebe este fichero en el directorio :" + folder;
-      Ui().MsgStop(detail.empty() ? JoinLines({first, last}) : JoinLines({first, detail, last}), "Atención");
+    default:
+      CouldNotOpen(file, detail, extension);
       break;
-    }
   }
 }
 
-void TemporaryFailed(const std::string& file) {
+void TemporaryFailed(const std::string& file, const std::string& detail) {
   const int code = nErrorCode();
   nErrorCode(0);
   if (Quiet()) return;
@@ -274,6 +279,10 @@ void TemporaryFailed(const std::string& file) {
   } else if (code == 5 || code == 32) {
     Ui().MsgInfo(JoinLines({"Error en la apertura de ficheros.", "Revise los procesos abiertos"}),
                  "Acceso denegado");
+  } else if (code == 4) {
+    TooManyFiles(false);
+  } else {
+    CouldNotOpen(file, detail, ".dbf");
   }
 }
 
@@ -362,14 +371,17 @@ int OpenTemporaryEntry(const Entry& e, std::size_t position, const std::vector<s
   const xb::rdd::Driver& driver = DriverNamed(e.driver);
   const std::string stem = FreeTemporaryStem(e.file);
   bool created = false;
+  std::string detail;
   {
+    OpenErrorNote note;
     QuietTableFailures quiet;
     Areas().set_net_error(false);
     Call("DBCREATE", {Value::String(stem + ".dbf"), structure, Value::String(driver.name)});
     created = !Areas().net_error() && nErrorCode() == 0 && Areas().file_system().Exists(stem + ".dbf");
+    detail = note.detail();
   }
-  if (!created || !UseArea(stem, e.alias, driver.name, true)) {
-    TemporaryFailed(stem);
+  if (!created || !UseArea(stem, e.alias, driver.name, true, &detail)) {
+    TemporaryFailed(stem, detail);
     EraseTableFiles(stem);
     return -1;
   }

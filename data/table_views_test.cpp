@@ -300,6 +300,37 @@ TEST_F(TableViewsTest, ADamagedFileClosesTheViewWithAMessageNamingIt) {
   EXPECT_EQ(aliases, (std::vector<std::string>{"Clientes1"}));
 }
 
+// A temporary table that cannot be made: every cause has its message, those the view has
+// none of its own for naming the file.
+TEST_F(TableViewsTest, ATemporaryTableThatCannotBeMadeSaysWhy) {
+  struct Case {
+    int os_code;
+    const char* text_begins;
+  };
+  const Case cases[] = {
+      {4, "Ha superado el máximo número de ficheros abiertos."},
+      {13, "No se ha podido abrir el fichero :Tmpinf050.dbf.\n\r"},
+      {112, "No se ha podido abrir el fichero :Tmpinf050.dbf.\n\r"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.os_code);
+    ui().messages.clear();
+    failing().Fail("TmpInf050.dbf", c.os_code, 1);
+    ViewBegin();
+    ViewAdd({.table = "Articulo"});
+    ViewAddTemp({.base = "TmpInf", .structure_of = "1"});
+    EXPECT_EQ(nOpenView(), 0);
+    EXPECT_FALSE(IsOpen("Articulo1"));
+    EXPECT_EQ(nChgFiles(), 0);
+    ASSERT_EQ(ui().messages.size(), 1u);
+    EXPECT_EQ(ui().messages[0].kind, "stop");
+    EXPECT_EQ(ui().messages[0].title, "Atención");
+    const std::string begins = c.text_begins;
+    EXPECT_EQ(ui().messages[0].text.substr(0, begins.size()), begins) << ui().messages[0].text;
+  }
+  EXPECT_FALSE(Exists("..\\TMP\\TmpInf050.dbf"));
+}
+
 TEST_F(TableViewsTest, NoViewOpensATableWhenFewerThanSixteenHandlesWouldRemain) {
   nHandlers(18);
   ASSERT_EQ(OpenView({"Clientes"}), 1);  // 0 files open, at most 2: 2 with its index
