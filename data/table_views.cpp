@@ -9,9 +9,11 @@
 #include "data/record_helpers.h"
 #include "data/table_access.h"
 #include "runtime/codepage.h"
+#include "runtime/error.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/paths.h"
 #include "runtime/rdd/driver.h"
+#include "runtime/rdd/file_system.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/symbol.h"
 
@@ -188,8 +190,55 @@ void TooManyFiles(bool as_alert) {
   }
 }
 
+// What the table engine said of a failed open that the program's error block answered (a
+// damaged file, or a cause other than the quiet ones), for the view's own message. The
+// error still reaches that block: it logs it.
+class OpenErrorNote {
+ public:
+  OpenErrorNote()
+      : previous_(xb::GetErrorBlock()),
+        scope_(Value(xb::Block::Native([this](xb::Args& a) -> Value {
+          auto* e = dynamic_cast<xb::Error*>(a.Arg(1).AsObject().get());
+          if (e) Note(*e);
+          if (!previous_.IsBlock()) throw xb::UnhandledError(xb::ErrorRef(e));
+          xb::ErrorBlockScope outer(previous_);
+          return previous_.AsBlock().Call(a.Raw());
+        }))) {}
+  OpenErrorNote(const OpenErrorNote&) = delete;
+  OpenErrorNote& operator=(const OpenErrorNote&) = delete;
+
+  // The engine's own words ("cabecera de tabla dañada: ..."), without the general
+  // description in front of them.
+  const std::string& detail() const { return detail_; }
+
+ private:
+  void Note(const xb::Error& e) {
+    std::string text = e.description;
+    const std::string general = std::string(xb::GenCodeDescription(e.genCode)) + ": ";
+    if (text.compare(0, general.size(), general) == 0) text.erase(0, general.size());
+    else if (text == xb::GenCodeDescription(e.genCode)) text.clear();
+    detail_ = text;
+  }
+
+  Value previous_;
+  xb::ErrorBlockScope scope_;
+  std::string detail_;
+};
+
+// A file that failed for a cause of no message of its own (damaged, unreadable, a disk that
+// refuses it): the view opens nothing, and says which file stopped it. `extension`: the one
+// the file has when its name comes without.
+void CouldNotOpen(const std::string& file, const std::string& detail, std::string_view extension) {
+  const std::string shown = ShownName(file) + std::string(xb::rdd::PathExtension(file).empty() ? extension : "");
+  const std::string first = "No se ha podido abrir el fichero :" + shown + ".";
+  const std::string last = "Compruebe este fichero en el directorio :" + FolderOf(file);
+  Ui().MsgStop(detail.empty() ? JoinLines({first, last}) : JoinLines({first, detail, last}), "Atención");
+}
+
 // The message of a table that did not open, by the last open error; the error is cleared.
-void TableFailed(const std::string& file) {
+// `detail`: what the engine said of a failure of another cause; `extension`: the one the
+// file has when its name comes without.
+void TableFailed(const std::string& file, const std::string& detail = {}, std::string_view extension = ".dbf") {
   const int code = nErrorCode();
   nErrorCode(0);
   if (Quiet()) return;
@@ -214,11 +263,12 @@ void TableFailed(const std::string& file) {
                    "Acceso denegado");
       break;
     default:
+      CouldNotOpen(file, detail, extension);
       break;
   }
 }
 
-void TemporaryFailed(const std::string& file) {
+void TemporaryFailed(const std::string& file, const std::string& detail) {
   const int code = nErrorCode();
   nErrorCode(0);
   if (Quiet()) return;
@@ -229,18 +279,26 @@ void TemporaryFailed(const std::string& file) {
   } else if (code == 5 || code == 32) {
     Ui().MsgInfo(JoinLines({"Error en la apertura de ficheros.", "Revise los procesos abiertos"}),
                  "Acceso denegado");
+  } else if (code == 4) {
+    TooManyFiles(false);
+  } else {
+    CouldNotOpen(file, detail, ".dbf");
   }
 }
 
 // DBUSEAREA in a new area under the alias; true when the area holds the table under it.
-bool UseArea(const std::string& file, const std::string& alias, const std::string& driver, bool exclusive) {
+// `detail`, when given, receives what the engine said of a failure of another cause.
+bool UseArea(const std::string& file, const std::string& alias, const std::string& driver, bool exclusive,
+             std::string* detail = nullptr) {
   bool opened = false;
   {
+    OpenErrorNote note;
     QuietTableFailures quiet;
     Areas().set_net_error(false);
     opened = Call("DBUSEAREA", {Value::Logical(true), Value::String(driver), Value::String(file),
                                 Value::String(alias), Value::Logical(!exclusive), Value::Logical(false)})
                  .AsLogical();
+    if (detail) *detail = note.detail();
   }
   WorkArea& area = Areas().Current();
   if (opened && !Areas().net_error() && area.used() && area.alias() == xb::UpperName(alias)) return true;
@@ -259,20 +317,25 @@ int OpenTableEntry(const Entry& e) {
   // A structural index that is gone: the table opens without it, in record order.
   if (cdx && !e.indexes.empty() && fs.Exists(table) && !fs.Exists(e.file + driver.bag_extension))
     Call("DELDBFMDX", {Value::String(table)});
-  if (!UseArea(e.file, e.alias, driver.name, e.exclusive)) {
-    TableFailed(e.file);
+  std::string detail;
+  if (!UseArea(e.file, e.alias, driver.name, e.exclusive, &detail)) {
+    TableFailed(e.file, detail);
     return -1;
   }
   WorkArea& area = Areas().Current();
   if (!e.indexes.empty()) {
     if (!cdx) {
-      QuietTableFailures quiet;
       for (const std::string& index : e.indexes) {
         const std::size_t before = area.bags().size();
-        Call("ORDLISTADD", {Value::String(index)});
+        {
+          OpenErrorNote note;
+          QuietTableFailures quiet;
+          Call("ORDLISTADD", {Value::String(index)});
+          detail = note.detail();
+        }
         if (area.bags().size() == before) {
           Call("DBCLOSEAREA");
-          TableFailed(index);
+          TableFailed(index, detail, driver.bag_extension);
           return -1;
         }
       }
@@ -308,14 +371,17 @@ int OpenTemporaryEntry(const Entry& e, std::size_t position, const std::vector<s
   const xb::rdd::Driver& driver = DriverNamed(e.driver);
   const std::string stem = FreeTemporaryStem(e.file);
   bool created = false;
+  std::string detail;
   {
+    OpenErrorNote note;
     QuietTableFailures quiet;
     Areas().set_net_error(false);
     Call("DBCREATE", {Value::String(stem + ".dbf"), structure, Value::String(driver.name)});
     created = !Areas().net_error() && nErrorCode() == 0 && Areas().file_system().Exists(stem + ".dbf");
+    detail = note.detail();
   }
-  if (!created || !UseArea(stem, e.alias, driver.name, true)) {
-    TemporaryFailed(stem);
+  if (!created || !UseArea(stem, e.alias, driver.name, true, &detail)) {
+    TemporaryFailed(stem, detail);
     EraseTableFiles(stem);
     return -1;
   }

@@ -240,6 +240,97 @@ TEST_F(TableViewsTest, OneTableThatFailsClosesTheViewAfterItsMessage) {
   EXPECT_TRUE(errors.empty());
 }
 
+// A table or index that fails for another cause (a damaged file): the error still reaches
+// the program's error block, which logs it, and the view closes what it opened with one
+// message naming the file; nothing on disk changes. Quiet views say nothing.
+TEST_F(TableViewsTest, ADamagedFileClosesTheViewWithAMessageNamingIt) {
+  const std::string default_driver = xb::rdd::DefaultDriver().name;
+  xb::rdd::SetDefaultDriver("DBFNTX");
+  CreateTable("..\\DBF01\\Agentes.dbf", {{"CODIGO", 'C', 6, 0}}, 2);
+  X("DBUSEAREA(.T., 'DBFNTX', '..\\DBF01\\Agentes.dbf', 'MAKING', .F.)");
+  X("ORDCREATE('..\\DBF01\\AgeCod', 'CODIGO', 'CODIGO')");
+  X("DBCLOSEAREA()");
+  xb::rdd::SetDefaultDriver(default_driver);
+  memory().SetContents("..\\DBF01\\Articulo.dbf", std::string(40, '\x03'));
+  memory().SetContents("..\\DBF01\\AgeCod.ntx", std::string(1024, '\xff'));
+  const std::string article_bytes = memory().Contents("..\\DBF01\\Articulo.dbf");
+  struct Case {
+    const char* name;
+    std::string driver;
+    const char* table;
+    std::vector<std::string> indexes;
+    std::string text_begins;
+    std::string text_ends;
+  };
+  const Case cases[] = {
+      {"tabla", "", "Articulo", {}, "No se ha podido abrir el fichero :Articulo.dbf.\n\r",
+       "\n\rCompruebe este fichero en el directorio :..\\DBF01\\"},
+      {"índice", "DBFNTX", "Agentes", {"AgeCod"}, "No se ha podido abrir el fichero :Agecod.ntx.\n\r",
+       "\n\rCompruebe este fichero en el directorio :..\\DBF01\\"},
+  };
+  for (const Case& c : cases) {
+    for (const bool quiet : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (quiet ? " quiet" : ""));
+      ui().messages.clear();
+      errors.clear();
+      ViewBegin(quiet);
+      ViewAdd({.table = "Clientes", .indexes = {"x"}});
+      ViewAdd({.table = c.table, .indexes = c.indexes, .driver = c.driver});
+      EXPECT_EQ(nOpenView(), 0);
+      EXPECT_FALSE(IsOpen("Clientes1"));
+      EXPECT_EQ(nChgFiles(), 0);
+      EXPECT_FALSE(errors.empty());  // the program's error block heard of it
+      if (quiet) {
+        EXPECT_TRUE(ui().messages.empty());
+        continue;
+      }
+      ASSERT_EQ(ui().messages.size(), 1u);
+      const auto& m = ui().messages[0];
+      EXPECT_EQ(m.kind, "stop");
+      EXPECT_EQ(m.title, "Atención");
+      EXPECT_EQ(m.text.substr(0, c.text_begins.size()), c.text_begins) << m.text;
+      ASSERT_GT(m.text.size(), c.text_begins.size() + c.text_ends.size()) << m.text;  // the engine's words between
+      EXPECT_EQ(m.text.substr(m.text.size() - c.text_ends.size()), c.text_ends) << m.text;
+    }
+  }
+  EXPECT_EQ(memory().Contents("..\\DBF01\\Articulo.dbf"), article_bytes);
+  // The failed views gave back their aliases.
+  std::vector<std::string> aliases;
+  EXPECT_EQ(OpenView({"Clientes"}, &aliases), 1);
+  EXPECT_EQ(aliases, (std::vector<std::string>{"Clientes1"}));
+}
+
+// A temporary table that cannot be made: every cause has its message, those the view has
+// none of its own for naming the file.
+TEST_F(TableViewsTest, ATemporaryTableThatCannotBeMadeSaysWhy) {
+  struct Case {
+    int os_code;
+    const char* text_begins;
+  };
+  const Case cases[] = {
+      {4, "Ha superado el máximo número de ficheros abiertos."},
+      {13, "No se ha podido abrir el fichero :Tmpinf050.dbf.\n\r"},
+      {112, "No se ha podido abrir el fichero :Tmpinf050.dbf.\n\r"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.os_code);
+    ui().messages.clear();
+    failing().Fail("TmpInf050.dbf", c.os_code, 1);
+    ViewBegin();
+    ViewAdd({.table = "Articulo"});
+    ViewAddTemp({.base = "TmpInf", .structure_of = "1"});
+    EXPECT_EQ(nOpenView(), 0);
+    EXPECT_FALSE(IsOpen("Articulo1"));
+    EXPECT_EQ(nChgFiles(), 0);
+    ASSERT_EQ(ui().messages.size(), 1u);
+    EXPECT_EQ(ui().messages[0].kind, "stop");
+    EXPECT_EQ(ui().messages[0].title, "Atención");
+    const std::string begins = c.text_begins;
+    EXPECT_EQ(ui().messages[0].text.substr(0, begins.size()), begins) << ui().messages[0].text;
+  }
+  EXPECT_FALSE(Exists("..\\TMP\\TmpInf050.dbf"));
+}
+
 TEST_F(TableViewsTest, NoViewOpensATableWhenFewerThanSixteenHandlesWouldRemain) {
   nHandlers(18);
   ASSERT_EQ(OpenView({"Clientes"}), 1);  // 0 files open, at most 2: 2 with its index

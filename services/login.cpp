@@ -132,7 +132,14 @@ class LoginDialog {
                               return Value();
                             })),
                             .alias = std::string(kUsersAlias)});
-    browse_->bKeyDown = Value(xb::Block::Native([this](Args& a) { return BrowseKey(static_cast<int>(a.Int(1))); }));
+    // Enter is a key; the letters are typed characters, so Ctrl+C or Ctrl+R (which page the
+    // list) do not also close the dialog or free the user.
+    browse_->bKeyDown = Value(xb::Block::Native([this](Args& a) {
+      if (a.Int(1) != VK_RETURN) return Value();
+      dialog_->GoNextCtrl(browse_->hWnd);
+      return Value::Integer(0);
+    }));
+    browse_->bKeyChar = Value(xb::Block::Native([this](Args& a) { return BrowseChar(static_cast<int>(a.Int(1))); }));
   }
 
   Value ButtonArray() const {
@@ -141,22 +148,24 @@ class LoginDialog {
     return Value(buttons);
   }
 
-  Value BrowseKey(int key) {
+  Value BrowseChar(int key) {
     switch (key) {
-      case VK_RETURN:
-        dialog_->GoNextCtrl(browse_->hWnd);
-        break;
       case 'A':
+      case 'a':
         Check();
         break;
       case 'C':
+      case 'c':
         dialog_->End(IDCANCEL);
         break;
       case 'L':
+      case 'l':
       case 'R':
+      case 'r':
         FreeSelected();
         break;
       case 'B':
+      case 'b':
         Search();
         break;
       default:

@@ -6,10 +6,12 @@
 
 #include "data/program_settings.h"
 #include "data/table_access.h"
+#include "runtime/rdd/workareas.h"
 #include "services/panel_link.h"
 #include "services/panel_test_support.h"
 #include "services/password.h"
 #include "services/services_test_support.h"
+#include "services/table_helpers.h"
 #include "services/user_look.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
@@ -188,6 +190,86 @@ TEST_F(LoginTest, TheSearchMovesTheListToTheUser) {
   EXPECT_EQ(searches[1], "Búsqueda de usuario por nombre");
   EXPECT_EQ(searches[2], "LU" + std::string(23, ' '));  // "x" found nobody: refused
   EXPECT_EQ(cCodUsuario(), "02");
+}
+
+// Keys pressed on the list as a person presses them, on Luis (active): the letters act as the
+// characters they type, so Ctrl with a letter (Ctrl+C and Ctrl+R page the list) and the keys
+// that type no letter do nothing of theirs.
+TEST_F(LoginTest, KeysPressedOnTheListActByTheirCharacter) {
+  struct Case {
+    const char* name;
+    std::vector<WORD> keys;
+    std::string effect;  // "libera", "comprueba", "busca", "siguiente", "cierra" or nothing
+  };
+  const std::vector<Case> cases = {
+      {"l", {'L'}, "libera"},
+      {"R mayúscula", {VK_SHIFT, 'R'}, "libera"},
+      {"Ctrl+L", {VK_CONTROL, 'L'}, ""},
+      {"Ctrl+R", {VK_CONTROL, 'R'}, ""},
+      {"a", {'A'}, "comprueba"},
+      {"Ctrl+A", {VK_CONTROL, 'A'}, ""},
+      {"b", {'B'}, "busca"},
+      {"Ctrl+B", {VK_CONTROL, 'B'}, ""},
+      {"Ctrl+C", {VK_CONTROL, 'C'}, ""},
+      {"F4", {VK_F4}, ""},
+      {"2 del teclado numérico", {VK_NUMPAD2}, ""},
+      {"Intro", {VK_RETURN}, "siguiente"},
+      {"c", {'C'}, "cierra"},  // last: the dialog ends
+  };
+  std::uint32_t luis = 0;  // his record
+  auto set_luis_active = [&] {
+    SelectedAreaScope keep;
+    xb::rdd::WorkAreas& all = xb::rdd::WorkAreas::Get();
+    all.SelectArea(all.AreaOfAlias("QzUsuarios"));
+    luis = Area().recno();
+    ASSERT_TRUE(data::lNetRecLock());
+    PutField("LACTIVO", L(true));
+    Area().Commit();
+    Area().Unlock();
+  };
+  // Read on his record, wherever the list has gone (Ctrl+C and Ctrl+R page it).
+  auto luis_active = [&] {
+    xb::rdd::WorkAreas& all = xb::rdd::WorkAreas::Get();
+    xb::rdd::WorkArea* users = all.Area(all.AreaOfAlias("QzUsuarios"));
+    const std::uint32_t at = users->recno();
+    users->GoTo(luis);
+    const bool active = users->GetField(users->FieldPos("LACTIVO")).AsLogical();
+    users->GoTo(at);
+    return active;
+  };
+  std::vector<std::string> effects;
+  bool busy = false, done = false;
+  DialogAnswerer answerer([&](const SeenDialog& d) -> int {
+    if (d.title == "Acceso denegado") {
+      effects.back() += "comprueba";
+      return d.buttons.empty() ? IDOK : d.buttons.front().id;
+    }
+    if (d.title == "Búsqueda de usuario") {
+      effects.back() += "busca";
+      return 105;
+    }
+    if (d.title != kLoginTitle || busy || done) return 0;
+    busy = true;  // the keys' messages are handled in here, this answerer's timer among them
+    HWND browse = GetDlgItem(d.hwnd, 110);
+    for (const Case& c : cases) {
+      SendMessageA(browse, WM_KEYDOWN, VK_HOME, 0);
+      for (int i = 0; i < 2; ++i) SendMessageA(browse, WM_KEYDOWN, VK_DOWN, 0);
+      set_luis_active();
+      effects.emplace_back();
+      testing::PressOn(browse, c.keys);
+      if (!IsWindow(d.hwnd) || !IsWindowVisible(d.hwnd)) effects.back() += "cierra";
+      else if (GetFocus() == GetDlgItem(d.hwnd, 120)) effects.back() += "siguiente";
+      else if (!luis_active()) effects.back() += "libera";
+      EXPECT_EQ(effects.back(), c.effect) << c.name;
+    }
+    busy = false;
+    done = true;
+    return 0;
+  });
+  EXPECT_FALSE(lIdentifica({}));
+  EXPECT_TRUE(done);
+  EXPECT_EQ(effects.size(), cases.size());
+  EXPECT_EQ(cCodUsuario(), "00");
 }
 
 TEST_F(LoginTest, TheUsersLookLoadsAtLogIn) {

@@ -200,6 +200,31 @@ TEST_F(CompanyLoop, FailuresGiveTheirMessageAndOneErrorLineEach) {
   EXPECT_EQ(Deleted(Folder("04"), "FacCliL"), 0u);  // its tables were organised all the same
 }
 
+// A table missing in one company stops that company's recomputations only: the next
+// company, whose tables are all there, has its accumulators recomputed.
+TEST_F(CompanyLoop, AMissingTableStopsTheRecomputationsOfItsOwnCompanyOnly) {
+  std::filesystem::remove(Folder("01") + "Rappels.dbf");
+  {
+    OrgTable t;
+    TableFailure failure;
+    ASSERT_TRUE(t.Open(Folder("03"), "Articulo", &failure));
+    t.area().GoTo(1);
+    ASSERT_TRUE(t.PutNum(t.Field("NENTACU"), 12345));
+  }
+  MarkCompany(1, true);
+  MarkCompany(3, true);
+
+  const CompanyLoopResult result = OrganiseMarkedCompanies(OrganiseOptions{}, events, view);
+
+  EXPECT_TRUE(result.completed);
+  EXPECT_EQ(result.organised, 2);
+  EXPECT_EQ(ErrorLines(), (std::vector<std::string>{
+                              "Empresa 01: DBF01" + Sep() + "Rappels.dbf no existe",
+                              "Empresa 01: No se han actualizado los acumulados: falta algún fichero",
+                          }));
+  EXPECT_NE(testing::ReadField(Folder("03"), "Articulo", 1, "NENTACU").AsDouble(), 12345);
+}
+
 // A table missing for every one of its rows is one error line; the window shows its message
 // at each row, a run nobody watches once. Damage mended is told, the start folder's
 // messages are lines too, and Empresa stands again on the company it stood on.

@@ -745,7 +745,9 @@ double DocumentTotals::Line(const DocumentHeader& header, const OrgTable& lines,
       return 0;
   }
   amount = data::RoundAmount(amount, decimals);
-  if (kind != 4) amount = data::ChangeCurrency(company_, amount, header.currency, header.euro_value);
+  // Into the company's currency: NCHANGEDIVPTS takes that way with its flag (without it a
+  // euro company's amounts would come out in pesetas, a peseta company's in euros).
+  if (kind != 4) amount = data::ChangeCurrency(company_, amount, header.currency, header.euro_value, true);
   return data::RoundAmount(amount, data::ResultDecimals(company_));
 }
 

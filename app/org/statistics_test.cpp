@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/org/index_data.h"
 #include "app/org/org_test_support.h"
 #include "app/org/recompute_support.h"
@@ -297,6 +299,184 @@ TEST_F(InvoiceTotalsTest, LineAmountsByKind) {
   EXPECT_DOUBLE_EQ(kind(5), 90);
   lines.PutLog(lines.Field("LSUPLIDOS"), true);
   EXPECT_DOUBLE_EQ(kind(5), 0);       // outlays only when asked for
+}
+
+// Documents written one case at a time, each with its header and its lines, and their
+// amounts asked of the functions by name.
+class DocumentArithmetic : public Statistics {
+ protected:
+  void SetUp() override {
+    Statistics::SetUp();
+    company.AddCurrency({"PTS", 0, 0, 0.006010, 166.386, true, 0});
+    company.AddCurrency({"USD", 3, 2, 0.92, 0, false, 0.92});
+    company.result_decimals = 2;
+    Index("Articulo");
+  }
+  void TearDown() override {
+    data::CurrentCompany() = data::CompanySettings();
+    Statistics::TearDown();
+  }
+  void Index(std::string_view table) {
+    CatalogueIndexer indexer(Folders{"EMP/", "EMP/"}, events);
+    for (const CatalogueRow& row : RowsOfTable(table))
+      if (!row.after_statistics) indexer.IndexRow(row);
+  }
+  // Writes the document and opens it with the articles and the VAT rates; the company's
+  // currency is `currency`.
+  void Document(std::string_view header, std::string_view lines, const Rec& head, const std::vector<Rec>& rows,
+                std::string_view currency = "EUR") {
+    tables.Close();
+    testing::WriteTable("EMP/", header, {head});
+    testing::WriteTable("EMP/", lines, rows);
+    Index(lines);
+    ASSERT_TRUE(tables.Open("EMP/", {header, lines, "Ivas", "Articulo"}, events));
+    data::CompanySettings settings = company;
+    settings.currency = std::string(currency);
+    data::CurrentCompany() = settings;
+  }
+  TableSet tables;
+};
+
+// NTOTDOCEST: one line's amount by kind, in the company's currency, rounded to its decimals.
+TEST_F(DocumentArithmetic, LineAmountsByKind) {
+  struct Case {
+    const char* name;
+    int kind;
+    double multiplier;
+    bool outlays;
+    Rec head, line;
+    double amount;
+    const char* company = "EUR";
+  };
+  const Rec discounts = {{"CSERIE", S("A")}, {"NNUMFAC", N(1)}, {"CCODDIV", S("EUR")}, {"NDTOESP", N(10)}, {"NDPP", N(2)}};
+  const Rec plain = {{"CSERIE", S("A")}, {"NNUMFAC", N(1)}, {"CCODDIV", S("EUR")}};
+  auto line = [](double qty, double price, Rec more = {}) {
+    Rec r = {{"CSERIE", S("A")}, {"NNUMFAC", N(1)}, {"CREF", S("R1")}, {"NCANENT", N(qty)}, {"NPREUNIT", N(price)},
+             {"NIVA", N(21)}};
+    r.insert(r.end(), more.begin(), more.end());
+    return r;
+  };
+  auto with = [](Rec r, Rec more) {
+    for (auto& [name, value] : more) {
+      auto it = std::find_if(r.begin(), r.end(), [&](const auto& f) { return f.first == name; });
+      if (it != r.end()) it->second = value;
+      else r.emplace_back(name, value);
+    }
+    return r;
+  };
+  const Rec sold = line(2, 50, {{"NDTO", N(10)}, {"NDTOLIN", N(5)}});  // 2 x 50 - 10 % - 5 = 85
+  const Case cases[] = {
+      // 85 less the header's 10 % and 2 %.
+      {"2", 2, 1, false, discounts, sold, 74.97},
+      {"2 por dos", 2, 2, false, discounts, sold, 149.94},
+      {"2 de un anticipo, sin los descuentos de cabecera", 2, 1, false, discounts, with(sold, {{"CREF", S("ANT")}}), 85},
+      {"5", 5, 1, false, discounts, sold, 74.97},
+      {"5 de un suplido", 5, 1, false, discounts, with(sold, {{"LSUPLIDOS", L(true)}}), 0},
+      {"5 de un suplido que cuenta", 5, 1, true, discounts, with(sold, {{"LSUPLIDOS", L(true)}}), 74.97},
+      // 121 with 21 % of VAT in it: 100, less the header's 10 %.
+      {"3 con IVA incluido", 3, 1, false, with(plain, {{"LIVAINCL", L(true)}, {"NDTOESP", N(10)}}), line(1, 121), 90},
+      {"3 de la serie C", 3, 1, false, with(plain, {{"CSERIE", S("C")}, {"LIVAINCL", L(true)}, {"NDTOESP", N(10)}}),
+       with(line(1, 121), {{"CSERIE", S("C")}}), -90},
+      {"3 sin IVA incluido", 3, 3, false, plain, line(1, 121), 363},
+      {"3 de un suplido", 3, 1, false, plain, with(line(1, 121), {{"LSUPLIDOS", L(true)}}), 0},
+      // 3 x 3.335 = 10.005: half away from zero.
+      {"redondeo", 2, 1, false, plain, line(3, 3.335), 10.01},
+      // Documents in another currency come into the company's.
+      {"dólares en una empresa en euros", 2, 1, false, with(plain, {{"CCODDIV", S("USD")}, {"NVALEURO", N(0.5)}}), sold,
+       42.5},
+      {"pesetas en una empresa en euros", 2, 1, false, with(plain, {{"CCODDIV", S("PTS")}}), line(1, 1000), 6.01},
+      {"euros en una empresa en pesetas", 2, 1, false, plain, line(1, 10), 1663.86, "PTS"},
+      {"dólares en una empresa en pesetas", 2, 1, false, with(plain, {{"CCODDIV", S("USD")}, {"NVALEURO", N(0.5)}}),
+       line(1, 10), 831.93, "PTS"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Document("FacCliT", "FacCliL", c.head, {c.line}, c.company);
+    const double amount = xb::CallFunction("NTOTDOCEST", {S("FACCLIT"), S("FACCLIL"), N(c.kind), N(c.multiplier),
+                                                          L(c.outlays), S("ARTICULO")})
+                              .AsDouble();
+    EXPECT_NEAR(amount, c.amount, 1e-9);
+  }
+  // Kind 1, a supplier's delivery note at its own price: (3 x 12.50 - 10 % - 1) x 2.
+  Document("AlbProT", "AlbProL", {{"NNUMALB", N(1)}, {"CCODDIV", S("EUR")}},
+           {{{"NNUMALB", N(1)}, {"CREF", S("R1")}, {"NCANENT", N(3)}, {"NPREDIV", N(12.5)}, {"NDTO", N(10)},
+             {"NDTOLIN", N(1)}}});
+  EXPECT_DOUBLE_EQ(xb::CallFunction("NTOTDOCEST", {S("ALBPROT"), S("ALBPROL"), N(1), N(2)}).AsDouble(), 65.5);
+  // Kind 4, a ticket: prices with VAT, the ticket's discount, never converted.
+  Document("HTicketT", "HTicketL", {{"CSERIE", S("T")}, {"NNUMTICKET", N(1)}, {"NDTO", N(10)}},
+           {{{"CSERIE", S("T")}, {"NNUMTICKET", N(1)}, {"NCANT", N(2)}, {"NPREUNIT", N(12.1)}, {"NIVA", N(21)},
+             {"NDTOLIN", N(2.42)}}});
+  EXPECT_DOUBLE_EQ(xb::CallFunction("NTOTDOCEST", {S("HTICKETT"), S("HTICKETL"), N(4)}).AsDouble(), 16.2);
+  tables.Close();
+}
+
+// NTOTFAC: the six totals of an invoice and its total, for invoice A 1.
+TEST_F(DocumentArithmetic, InvoiceTotals) {
+  struct Case {
+    const char* name;
+    Rec head;
+    std::vector<Rec> lines;
+    std::vector<double> totals;  // base, VAT, surcharge, outlays, withholding, financial, total
+    bool irpf_on_vat = false;
+  };
+  const Rec head = {{"CSERIE", S("A")}, {"NNUMFAC", N(1)}, {"CCODDIV", S("EUR")}, {"NTIPOIVA", N(1)}, {"NTRECFIN", N(1)}};
+  auto with = [](Rec r, Rec more) {
+    for (auto& [name, value] : more) {
+      auto it = std::find_if(r.begin(), r.end(), [&](const auto& f) { return f.first == name; });
+      if (it != r.end()) it->second = value;
+      else r.emplace_back(name, value);
+    }
+    return r;
+  };
+  auto line = [](double price, double vat, Rec more = {}) {
+    Rec r = {{"CSERIE", S("A")}, {"NNUMFAC", N(1)}, {"CREF", S("R1")}, {"NCANENT", N(1)}, {"NPREUNIT", N(price)},
+             {"NIVA", N(vat)}};
+    r.insert(r.end(), more.begin(), more.end());
+    return r;
+  };
+  const std::vector<Rec> two_rates = {line(100, 21), line(20, 10)};  // 120: VAT 21 + 2
+  const Case cases[] = {
+      {"dos tipos", head, two_rates, {120, 23, 0, 0, 0, 0, 143}},
+      {"suplido sin impuestos", head, {line(100, 21), line(30, 21, {{"LSUPLIDOS", L(true)}})}, {100, 21, 0, 30, 0, 0, 151}},
+      // Withholding of 15 %: on the base, or on base and VAT when the company says so.
+      {"retención", with(head, {{"NIRPF", N(15)}}), two_rates, {120, 23, 0, 0, 18, 0, 125}},
+      {"retención con IVA", with(head, {{"NIRPF", N(15)}}), two_rates, {120, 23, 0, 0, 21.45, 0, 121.55}, true},
+      // Financial surcharge of 2 %: on the base, or on the whole invoice.
+      {"recargo financiero sobre la base", with(head, {{"NRECFINANC", N(2)}}), two_rates, {120, 23, 0, 0, 0, 2.4, 145.4}},
+      {"recargo financiero sobre el total", with(head, {{"NRECFINANC", N(2)}, {"NTRECFIN", N(2)}}), two_rates,
+       {120, 23, 0, 0, 0, 2.86, 145.86}},
+      // One flat VAT of 16 % on the base instead of the rates', after the withholding.
+      {"IVA único", with(head, {{"NTIPOIVA", N(2)}, {"NPORCIVA", N(16)}, {"NIRPF", N(10)}}), two_rates,
+       {120, 19.2, 0, 0, 12, 0, 127.2}},
+      // Prices with VAT: 100 at 21 % is 82.64 + 17.35, a cent short: it goes to the base.
+      {"IVA incluido", with(head, {{"LIVAINCL", L(true)}}), {line(100, 21)}, {82.65, 17.35, 0, 0, 0, 0, 100}},
+      // 82.64 + 17.35 and 45.45 + 4.55 (4.545 rounds up) miss 150 by a cent: to the largest base.
+      {"IVA incluido en dos tipos", with(head, {{"LIVAINCL", L(true)}}), {line(100, 21), line(50, 10)},
+       {128.1, 21.9, 0, 0, 0, 0, 150}},
+      // A flat VAT leaves the rates' VAT out: the 31 missing are shared by the bases, 15.50 each.
+      {"IVA incluido con IVA único", with(head, {{"LIVAINCL", L(true)}, {"NTIPOIVA", N(2)}}),
+       {line(121, 21), line(110, 10)}, {231, 0, 0, 0, 0, 0, 231}},
+      // Serie C gives everything back.
+      {"serie C", with(head, {{"CSERIE", S("C")}, {"NIRPF", N(15)}}),
+       {with(line(100, 21), {{"CSERIE", S("C")}}), with(line(20, 10), {{"CSERIE", S("C")}})},
+       {-120, -23, 0, 0, -18, 0, -125}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Document("FacCliT", "FacCliL", c.head, c.lines);
+    data::CurrentCompany().irpf_on_vat = c.irpf_on_vat;
+    OrgTable& inv = tables["FacCliT"];
+    inv.area().GoTo(1);
+    xb::Value result = xb::Value::NewRef(xb::Value(xb::Array::New()));
+    const xb::Value total = xb::CallFunction(
+        "NTOTFAC", {result, L(false), S("FACCLIT"), S("FACCLIL"), S("IVAS"), L(true), L(true), S("ARTICULO")});
+    std::vector<double> got;
+    for (const xb::Value& v : result.Deref().AsArray()) got.push_back(v.AsDouble());
+    got.push_back(total.AsDouble());
+    ASSERT_EQ(got.size(), c.totals.size());
+    for (std::size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], c.totals[i], 1e-9) << i;
+  }
+  tables.Close();
 }
 
 TEST_F(Statistics, TicketLinesNetOfVat) {

@@ -316,7 +316,11 @@ void CompanyWindow::RunAction(int action) {
 
 void CompanyWindow::Init() {
   if (ParameterMode()) {
-    if (not_found_) data::Ui().MsgStop("Empresa " + *not_found_ + " no encontrada", "Atención");
+    if (not_found_) {
+      data::Ui().MsgStop(not_found_->empty() ? "No se ha indicado el código de la empresa"
+                                             : "Empresa " + *not_found_ + " no encontrada",
+                         "Atención");
+    }
     IndexAll(browse_);
     window_->End();
     return;

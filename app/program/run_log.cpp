@@ -9,7 +9,9 @@ RunLog::RunLog(std::string path, std::function<std::string()> company)
     : path_(std::move(path)), company_(std::move(company)) {}
 
 std::string RunLog::LineText(std::string_view text) const {
-  std::string line = "Empresa " + (company_ ? company_() : std::string()) + ": ";
+  // A run started without a code names no company.
+  const std::string company = company_ ? company_() : std::string();
+  std::string line = company.empty() ? std::string() : "Empresa " + company + ": ";
   bool blank = false;
   for (char c : text) {
     if (c == '\r' || c == '\n') {

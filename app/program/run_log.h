@@ -29,7 +29,8 @@ class RunLog {
   int lines() const { return lines_; }
   const std::string& path() const { return path_; }
 
-  // The text of a line, without date and time: "Empresa 01: " + the text on one line.
+  // The text of a line, without date and time: "Empresa 01: " + the text on one line (the
+  // text alone while the company is empty).
   std::string LineText(std::string_view text) const;
 
  private:

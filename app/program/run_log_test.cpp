@@ -31,21 +31,24 @@ TEST(RunLog, OneLineAMessageAppended) {
   company = "04";
   EXPECT_TRUE(log.Write("Atención: No se ha encontrado el fichero\n\rCompruebe que exista\n\r..\\DBF04\\"));
   EXPECT_TRUE(log.WriteErrorLine("Empresa 04: DBF04\\Graph VALOR9 12345678901234567.00 no cabe"));
-  EXPECT_EQ(log.lines(), 3);
+  company.clear();  // a run started without a code
+  EXPECT_TRUE(log.Write("Atención: No se ha indicado el código de la empresa"));
+  EXPECT_EQ(log.lines(), 4);
 
   const std::string text = Contents(path);
   ASSERT_EQ(text.rfind("línea de otra ejecución\r\n", 0), 0u);  // appended after what was there
   std::vector<std::string> lines;
   for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
     lines.push_back(text.substr(at, end - at));
-  ASSERT_EQ(lines.size(), 4u);
+  ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(text.find('\n', 0), text.find("\r\n") + 1);  // no bare line feed
   const std::string expected[] = {
       "Empresa 01: Acceso denegado: Es necesario tener acceso exclusivo al fichero Clientes.dbf.",
       "Empresa 04: Atención: No se ha encontrado el fichero Compruebe que exista ..\\DBF04\\",
       "Empresa 04: DBF04\\Graph VALOR9 12345678901234567.00 no cabe",
+      "Atención: No se ha indicado el código de la empresa",
   };
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 4; ++i) {
     const std::string& line = lines[static_cast<std::size_t>(i) + 1];
     // "dd-mm-yyyy hh:mm:ss "
     ASSERT_GT(line.size(), 20u);

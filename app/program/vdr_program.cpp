@@ -23,6 +23,7 @@
 #include "runtime/function_table.h"
 #include "runtime/lib/files.h"
 #include "runtime/lib/os_files.h"
+#include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 #include "services/login.h"
 #include "services/services.h"
@@ -51,7 +52,7 @@ constexpr const char* kTempFolder = "..\\TMP\\";
 class Unattended {
  public:
   explicit Unattended(const std::string& code)
-      : log_(std::string(kTempFolder) + std::string(kRunLogName), [code] {
+      : log_(std::string(kTempFolder) + std::string(kRunLogName), [code = std::string(xb::AllTrim(code))] {
           const std::string current = data::cCodEmpresa();
           return current.empty() ? code : current;
         }) {

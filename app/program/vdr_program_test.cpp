@@ -323,22 +323,32 @@ TEST_F(VdrProgramTest, ParameterModeEndsByItselfWhateverTheTree) {
   }
 }
 
-// A code that is no company's, or an argument that is no code at all: the generation runs
-// over no company, and the run says so in its log and ends as failed, so that a scheduled
-// job does not read it as done. "0" begins company 01's code and is not it.
+// A code that is no company's, an argument that is no code at all, or an empty one: the
+// generation runs over no company, and the run says so in its log and ends as failed, so
+// that a scheduled job does not read it as done. "0" begins company 01's code and is not it.
 TEST_F(VdrProgramTest, ACodeNotInTheCompanyTableOrganisesNothingAndSaysSo) {
   std::map<std::string, std::uint32_t> deleted_before;
   for (const char* code : {"01", "02", "03", "04"}) deleted_before[code] = DeletedInFolder(Folder(code));
-  for (const char* argument : {"77", "0", "hola"}) {
-    SCOPED_TRACE(argument);
+  struct Case {
+    const char* argument;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"77", "Empresa 77: Atención: Empresa 77 no encontrada"},
+      {"0", "Empresa 0: Atención: Empresa 0 no encontrada"},
+      {"hola", "Empresa hola: Atención: Empresa hola no encontrada"},
+      {"", "Atención: No se ha indicado el código de la empresa"},
+      {"  ", "Atención: No se ha indicado el código de la empresa"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("[") + c.argument + "]");
     fs::remove(tree.path() + "TMP\\Vdr.log");
-    ProgramProcess vdr(Program(), {argument});
+    ProgramProcess vdr(Program(), {c.argument});
     ASSERT_TRUE(vdr.started());
     const std::vector<vdr::test::SeenDialog> boxes = testing::AnswerEveryBox(vdr, 60000, {kProgressTitle});
     EXPECT_EQ(vdr.WaitExit(), kExitFailed);
     for (const auto& box : boxes) ADD_FAILURE() << "a box: " << box.title << ": " << box.AllText();
-    const std::string code = argument;
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Empresa " + code + ": Atención: Empresa " + code + " no encontrada"}));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{c.line}));
     for (const char* company : {"01", "02", "03", "04"})
       EXPECT_EQ(DeletedInFolder(Folder(company)), deleted_before[company]) << company;
     EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
