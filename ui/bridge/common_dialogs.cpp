@@ -100,7 +100,7 @@ COLORREF ChooseColorDialog(COLORREF initial, DWORD flags) {
   record.hwndOwner = ::GetActiveWindow();
   record.rgbResult = initial;
   record.lpCustColors = custom;
-  record.Flags = (flags != 0 ? flags : CC_RGBINIT | CC_FULLOPEN) | CC_ENABLEHOOK;
+  record.Flags = flags | CC_ENABLEHOOK;
   record.lpfnHook = &PassThrough;
   return ::ChooseColorA(&record) ? record.rgbResult : initial;
 }
@@ -177,9 +177,11 @@ void RegisterCommonDialogs() {
     }
     return Value(FontArray(chosen.font));
   });
-  // CHOOSECOLOR(nRGBInitial, nFlags)
+  // CHOOSECOLOR(nRGBInitial, nFlags): flags given, even 0, are taken as they are.
   xb::RegisterFunction("CHOOSECOLOR", [](Args& a) {
-    return Value::Integer(ChooseColorDialog(static_cast<COLORREF>(a.Int(1)), static_cast<DWORD>(a.Int(2))));
+    const COLORREF initial = static_cast<COLORREF>(a.Int(1));
+    if (a.IsNil(2)) return Value::Integer(ChooseColorDialog(initial));
+    return Value::Integer(ChooseColorDialog(initial, static_cast<DWORD>(a.Int(2))));
   });
   // CGETFILE(cMask, cTitle, nFilterIndex, cInitDir, lSave, lLongNames, nFlags)
   xb::RegisterFunction("CGETFILE", [](Args& a) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <optional>
 #include <string>
@@ -39,9 +40,9 @@ struct ChosenFont {
 ChosenFont ChooseFontDialog(const ChooseFontParams& params);
 
 // The colour dialog owned by the active window, its custom colours the greys from white down
-// in steps of 0x101010; flags default to CC_RGBINIT | CC_FULLOPEN. The colour chosen, or
-// `initial` when cancelled.
-COLORREF ChooseColorDialog(COLORREF initial, DWORD flags = 0);
+// in steps of 0x101010; CC_ENABLEHOOK is added to the flags. The colour chosen, or `initial`
+// when cancelled.
+COLORREF ChooseColorDialog(COLORREF initial, DWORD flags = CC_RGBINIT | CC_FULLOPEN);
 
 struct FileDialogParams {
   std::string mask;           // "Description|pattern|..."; without "|" the initial file name

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -98,6 +100,42 @@ TEST_F(CommonDialogsTest, ACancelledFontDialogAnswersTheFontGiven) {
   EXPECT_EQ(font.AsArray().Get(13).AsString(), "Courier New");
   EXPECT_EQ(X("nRGB").AsInt(), RGB(10, 20, 30));
   EXPECT_FALSE(answer.seen().empty());
+}
+
+TEST_F(CommonDialogsTest, TheColourDialogOpensFullOnTheColourGivenUnlessFlagsSayOtherwise) {
+  struct Row {
+    const char* call;
+    int button;
+    bool full;  // the custom-colour part open
+    COLORREF result;
+  };
+  Set("nRGB", Value::Integer(RGB(10, 20, 30)));
+  const Row rows[] = {
+      {"CHOOSECOLOR(nRGB)", IDOK, true, RGB(10, 20, 30)},
+      {"CHOOSECOLOR(nRGB)", IDCANCEL, true, RGB(10, 20, 30)},
+      {"CHOOSECOLOR(nRGB, 1)", IDOK, false, RGB(10, 20, 30)},
+      {"CHOOSECOLOR(nRGB, 0)", IDCANCEL, false, RGB(10, 20, 30)},
+  };
+  int narrowest_full = INT_MAX, widest_plain = 0;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.call);
+    int width = 0;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      RECT box = {};
+      GetWindowRect(d.hwnd, &box);
+      width = box.right - box.left;
+      return r.button;
+    });
+    EXPECT_EQ(X(r.call).AsInt(), static_cast<std::int64_t>(r.result));
+    ASSERT_EQ(answer.seen().size(), 1u);
+    if (r.full) {
+      narrowest_full = std::min(narrowest_full, width);
+    } else {
+      widest_plain = std::max(widest_plain, width);
+    }
+  }
+  EXPECT_GT(widest_plain, 0);
+  EXPECT_GT(narrowest_full, widest_plain + 100);
 }
 
 TEST_F(CommonDialogsTest, ValuesShowAsTheirText) {

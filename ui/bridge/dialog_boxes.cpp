@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/bridge/dialog_templates.h"
 #include "ui/bridge/modeless_dialogs.h"
 
 namespace ui {
@@ -174,6 +175,8 @@ int ModalDialog(HINSTANCE instance, const DialogName& name, HWND owner, const xb
 int ModalDialogIndirect(HINSTANCE instance, std::string_view dialog_template, HWND owner,
                         const xb::ObjectRef& dialog) {
   if (dialog_template.empty()) return 0;
+  // Windows would read a template cut short past its end: it is not handed over.
+  if (!SplitDialogTemplate(dialog_template)) return 0xFFFF;
   ModalRun run(dialog);
   GlobalTemplate copy(dialog_template);
   if (copy.get() == nullptr) return 0xFFFF;
@@ -187,7 +190,7 @@ HWND ModelessDialog(HINSTANCE instance, const DialogName& name, HWND owner, cons
 
 HWND ModelessDialogIndirect(HINSTANCE instance, std::string_view dialog_template, HWND owner,
                             const xb::ObjectRef& dialog) {
-  if (dialog_template.empty()) return nullptr;
+  if (dialog_template.empty() || !SplitDialogTemplate(dialog_template)) return nullptr;
   ModelessCreation creating(dialog);
   GlobalTemplate copy(dialog_template);
   if (copy.get() == nullptr) return nullptr;

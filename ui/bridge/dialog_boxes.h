@@ -44,12 +44,13 @@ std::string ResourceDialogTemplate(HINSTANCE instance, const DialogName& name);
 // Runs a modal dialog with `dialog` as its object; the dialog's result as an unsigned
 // 16-bit number (65535 when Windows could not create it).
 int ModalDialog(HINSTANCE instance, const DialogName& name, HWND owner, const xb::ObjectRef& dialog);
-// The same over a template built in memory; 0 at once for an empty template.
+// The same over a template built in memory; 0 at once for an empty template, 65535 (as for
+// a dialog Windows could not create) for one that is not whole.
 int ModalDialogIndirect(HINSTANCE instance, std::string_view dialog_template, HWND owner,
                         const xb::ObjectRef& dialog);
 
 // Creates a modeless dialog; its window, nullptr when it could not be created (or the
-// template is empty).
+// template is empty or not whole).
 HWND ModelessDialog(HINSTANCE instance, const DialogName& name, HWND owner, const xb::ObjectRef& dialog);
 HWND ModelessDialogIndirect(HINSTANCE instance, std::string_view dialog_template, HWND owner,
                             const xb::ObjectRef& dialog);

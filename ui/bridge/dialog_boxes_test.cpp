@@ -238,6 +238,34 @@ TEST_F(DialogBoxesTest, EmptyTemplateReturnsAtOnce) {
   EXPECT_FALSE(LWRunning());
 }
 
+TEST_F(DialogBoxesTest, TemplatesCutShortAreNotHandedToWindows) {
+  const std::string whole = Template("Entero");
+  struct Row {
+    const char* what;
+    std::string bytes;
+  };
+  const Row rows[] = {
+      {"a header counting items it lacks", CDlg2Chr(3, 10, 10, 60, 120, "Sin controles", WS_POPUP | WS_CAPTION)},
+      {"an item cut in its caption", whole.substr(0, whole.size() - 10)},
+      {"a header cut in its title", whole.substr(0, 24)},
+      {"three bytes", "abc"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    auto probe = xb::MakeRef<ProbeDialog>();
+    probe->on = [](ProbeDialog& p, UINT message, WPARAM, LPARAM) {
+      if (message == WM_INITDIALOG && p.modal.back()) EndDialog(p.hwnd, 5);  // a dialog made all the same ends
+      return Answer{};
+    };
+    EXPECT_EQ(ModalDialogIndirect(GetModuleHandleA(nullptr), r.bytes, nullptr, probe), 0xFFFF);
+    HWND made = ModelessDialogIndirect(GetModuleHandleA(nullptr), r.bytes, nullptr, probe);
+    EXPECT_EQ(made, nullptr);
+    if (made != nullptr) DestroyWindow(made);
+    EXPECT_TRUE(probe->seen.empty());
+    EXPECT_FALSE(LWRunning());
+  }
+}
+
 TEST_F(DialogBoxesTest, NestedModalDialogsFindTheirOwnObjects) {
   auto outer = xb::MakeRef<ProbeDialog>();
   auto inner = xb::MakeRef<ProbeDialog>();

@@ -154,16 +154,17 @@ void PalBtnPaintOn(HDC dc, const RECT& rc, bool enabled, const BtnPaintParams& p
     y += rc.top;
   }
 
-  // Draws one bitmap: centred (on a width less the arrow's when asked), or stretched over the
-  // face from (origin, origin); `shift` moves a pressed picture one pixel down and right.
+  // Draws one bitmap: centred (on a width less the arrow's when asked), or stretched to the
+  // client size from (1, 1), what passes the far edges being cut off; `shift` moves a pressed
+  // picture one pixel down and right.
   auto draw = [&](HBITMAP bitmap, HPALETTE palette, int shift, bool less_arrow) {
     if (bitmap == nullptr) return;
     PalDrawOptions o;
     o.change_colour = true;
     o.new_colour = p.transparent;
     if (p.adjust) {
-      o.width = std::max(1, width - 2);
-      o.height = std::max(1, height - 2);
+      o.width = std::max(1, width);
+      o.height = std::max(1, height);
       PalBmpDraw(dc, rc.top + 1 + shift, rc.left + 1 + shift, bitmap, palette, o);
       return;
     }

@@ -206,7 +206,9 @@ TEST_F(BtnPaintTest, AdjustStretchesOverTheFaceAndADisabledPromptIsEmbossed) {
   const COLORREF green = RGB(0, 128, 0);
   BtnPaintParams p{.normal = Make(4, 4), .adjust = true, .transparent = Face(), .prompt = "Xy", .text = green};
   PalBtnPaintOn(s.dc(), RECT{0, 0, 40, 30}, false, p);
-  EXPECT_EQ(s.Pixel(30, 25), kBlue);  // stretched from (1, 1) over 38 x 28
+  // Stretched to the client size from (1, 1): the picture reaches the far corner.
+  EXPECT_EQ(s.Pixel(30, 25), kBlue);
+  EXPECT_EQ(s.Pixel(39, 29), kBlue);
   EXPECT_EQ(Count(s, green, 0, 0, 40, 30), 0);  // disabled: not the enabled colour
   EXPECT_GT(Count(s, Shadow(), 2, 2, 38, 28), 3);
 }

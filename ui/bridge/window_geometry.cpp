@@ -60,11 +60,7 @@ void WndSetLeft(HWND hwnd, int left) {
 void WndCenter(HWND hwnd, HWND on) {
   if (!IsWindow(hwnd)) return;
   RECT area = {};
-  if (on != nullptr && IsWindow(on)) {
-    GetWindowRect(on, &area);
-  } else {
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-  }
+  GetWindowRect(on != nullptr && IsWindow(on) ? on : GetDesktopWindow(), &area);
   const WindowBox b = WindowBoxOf(hwnd);
   POINT at{area.left + (area.right - area.left - b.width) / 2, area.top + (area.bottom - area.top - b.height) / 2};
   if (IsChildStyle(hwnd)) ScreenToClient(GetParent(hwnd), &at);

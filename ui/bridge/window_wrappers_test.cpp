@@ -137,6 +137,19 @@ TEST_F(WindowWrappersTest, MovesSizesAndCentring) {
   Call("WNDCENTER", {H(child), H(frame)});
   EXPECT_EQ(Box(child).left, 100);
   EXPECT_EQ(Box(child).top, 100);
+  {
+    // Without a window to centre on, the desktop's centre, whatever part of it is kept free.
+    HWND top = Make(0, 0, 200, 100);
+    RECT desk = {}, work = {};
+    GetWindowRect(GetDesktopWindow(), &desk);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT smaller = {desk.left, desk.top, desk.left + (desk.right - desk.left) / 2, desk.bottom};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETWORKAREA, 0, &smaller, 0));
+    Call("WNDCENTER", {H(top)});
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(Box(top).left, desk.left + (desk.right - desk.left - 200) / 2);
+    EXPECT_EQ(Box(top).top, desk.top + (desk.bottom - desk.top - 100) / 2);
+  }
   // SETWINDOWPOS(h, hAfter, nTop, nLeft, nWidth, nHeight, nFlags)
   EXPECT_TRUE(Call("SETWINDOWPOS", {H(child), N(0), N(7), N(9), N(30), N(20), N(SWP_NOZORDER)}).AsLogical());
   EXPECT_EQ(Box(child).top, 7);
