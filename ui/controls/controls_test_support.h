@@ -16,6 +16,7 @@
 #include "runtime/macro.h"
 #include "runtime/rdd/test_process.h"
 #include "runtime/rdd/workareas.h"
+#include "tests/support/mouse_input.h"
 #include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
@@ -58,16 +59,20 @@ class ControlsTest : public FrameworkTest {
   // The pointer moved to the client point (x, y) through the system's input, with the button
   // change `buttons` there (MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP or 0); messages run as
   // for Click.
+  // The pointer is settled there before the button changes: under X a move's late echo
+  // could otherwise put the press where the pointer was before.
   static void Mouse(HWND hwnd, int x, int y, DWORD buttons, const std::function<bool()>& done = {}) {
     POINT at = {x, y};
     ClientToScreen(hwnd, &at);
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dx = at.x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
-    input[0].mi.dy = at.y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input[1].mi.dwFlags = buttons;
-    SendInput(buttons != 0 ? 2 : 1, input, sizeof(INPUT));
+    POINT now = {};
+    GetCursorPos(&now);
+    if (buttons == 0 || now.x != at.x || now.y != at.y) EXPECT_TRUE(vdr::test::MouseTo(at));
+    if (buttons != 0) {
+      INPUT input = {};
+      input.type = INPUT_MOUSE;
+      input.mi.dwFlags = buttons;
+      SendInput(1, &input, sizeof(INPUT));
+    }
     if (done) vdr::test::PumpUntil(done, 2000);
     else vdr::test::PumpUntil([] { return false; }, 150);
   }

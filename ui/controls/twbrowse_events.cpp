@@ -197,6 +197,20 @@ void TWBrowse::Beep() { ::MessageBeep(0); }
 
 Answer TWBrowse::LButtonDown(int row, int col, WPARAM keys) {
   if (lDesign) return TControl::LButtonDown(row, col, keys);
+  if (lIconView) {
+    // The icon clicked becomes the selected one; the rows' arithmetic does not hold here.
+    if (::GetFocus() != hWnd) ::SetFocus(hWnd);
+    const int icon = nAtIcon(row, col);
+    if (icon != 0 && icon != nRowPos) {
+      DrawIcon(nRowPos, false);
+      nRowPos += Skip(icon - nRowPos);
+      DrawIcon(nRowPos, true);
+      lHitTop = lHitBottom = false;
+      RunChange();
+    }
+    TControl::LButtonDown(row, col, keys);
+    return Answer::Number(0);
+  }
   const int clicked = NWRow(hWnd, oFont ? oFont->hFont : nullptr, row, lTree ? 0 : nHLine);
   const bool records = LogicLen() > 0;
   if (!records && clicked != 0) return TControl::LButtonDown(row, col, keys);
