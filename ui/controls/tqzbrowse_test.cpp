@@ -256,6 +256,30 @@ TEST_F(TQZBrowseTest, AClickInTheIconViewSelectsTheIconClicked) {
   EXPECT_TRUE(framed(12));
   EXPECT_FALSE(framed(9));
   ReleaseDC(b->hWnd, dc);
+  // A double click on the selected icon opens no cell editor, also where the rows' arithmetic
+  // would make it the selected row (icon 2 at y 37: row 2); with bLDblClick it runs that once.
+  bool editor = false;
+  test::StepWhile close_editors([&] {
+    HWND focus = GetFocus();
+    if (focus == nullptr || focus == b->hWnd || !IsChild(GetAncestor(focus, GA_ROOT), focus)) return false;
+    editor = true;
+    PostMessageA(GetAncestor(focus, GA_ROOT), WM_CLOSE, 0, 0);
+    return true;
+  });
+  ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {80, 37}));
+  for (int i = 0; i < 4; ++i) vdr::test::LeftButton(i % 2 == 0);
+  EXPECT_EQ(b->nRowPos, 2);
+  EXPECT_FALSE(editor);
+  int double_clicks = 0;
+  b->bLDblClick = Blk([&](Args&) {
+    ++double_clicks;
+    return Value();
+  });
+  vdr::test::PumpUntil([] { return false; }, GetDoubleClickTime() + 50);  // the next click starts anew
+  for (int i = 0; i < 4; ++i) vdr::test::LeftButton(i % 2 == 0);
+  EXPECT_EQ(double_clicks, 1);
+  EXPECT_FALSE(editor);
+  EXPECT_EQ(GetFocus(), b->hWnd);
 }
 
 TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {

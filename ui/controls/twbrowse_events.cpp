@@ -314,6 +314,11 @@ Answer TWBrowse::LButtonUp(int row, int col, WPARAM keys) {
 }
 
 Answer TWBrowse::LDblClick(int row, int col, WPARAM keys) {
+  if (lIconView) {
+    // On the selected icon bLDblClick runs; there are no cells to edit.
+    if (LogicLen() > 0 && nAtIcon(row, col) == nRowPos) return TControl::LDblClick(row, col, keys);
+    return Answer::Number(0);
+  }
   const int clicked = NWRow(hWnd, oFont ? oFont->hFont : nullptr, row, lTree ? 0 : nHLine);
   if (clicked != nRowPos || LogicLen() < 1) return Answer::Number(0);
   if (lAutoEdit) {
