@@ -71,10 +71,11 @@ Answer TWBrowse::VScroll(WPARAM wparam, LPARAM lparam) {
       }
       lHitTop = lHitBottom = false;
       oVBar->SetPos(position);
-      // Near either end the rows show that end: the selected record at its own row.
+      // Near the top the record chosen is the first row; near the bottom the rows end with
+      // the last record.
       const int shown = std::min(nRowCount(), records);
       if (position - min < nRowCount()) {
-        nRowPos = position - min + 1;
+        nRowPos = 1;
       } else if (max - position < shown) {
         nRowPos = shown - (max - position);
       }
