@@ -86,7 +86,7 @@ const xb::Class& TScrollBar::Cls() {
                                   Value::String("Cargo"), Value::String("lVertical")}));
     }, nullptr);
     // New(nRow, nCol, nMin, nMax, nPgStep, lVertical, oWnd, nWidth, nHeight, bUp, bDown,
-    //     bPgUp, bPgDown, bPos, lPixel, nClrText, nClrBack, cMsg, lUpdate, bWhen, bValid, lDesign)
+    //     bPgUp, bPgDown, bPos, lPixel, nClrBack, nClrText, cMsg, lUpdate, bWhen, bValid, lDesign)
     c.Method("NEW", [](Object& o, Args& a) {
       NewParams p;
       p.row = I(a, 1);
@@ -104,8 +104,8 @@ const xb::Class& TScrollBar::Cls() {
       p.page_down = a.Arg(13);
       p.pos = a.Arg(14);
       p.pixel = a.Log(15);
-      p.fore = ColourArg(a, 16);
-      p.back = ColourArg(a, 17);
+      p.back = ColourArg(a, 16);
+      p.fore = ColourArg(a, 17);
       p.message = std::string(a.Str(18));
       p.update = a.Log(19);
       p.when = a.Arg(20);

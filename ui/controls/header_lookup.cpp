@@ -135,9 +135,8 @@ bool LKeyPush(int key, TGet* field, const std::string& alias, TWBrowse* browse, 
     field->nPos = static_cast<int>(text.size()) + 1;
     field->EditUpdate();
   } else {
-    // Nothing starts so: the table stays where it was and the key is dropped.
+    // Nothing starts so: the table stays where it was and the key is dropped, silently.
     RestoreStatus(alias, status);
-    ::MessageBeep(static_cast<UINT>(-1));
   }
   return false;
 }

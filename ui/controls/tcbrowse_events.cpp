@@ -466,9 +466,19 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   TDialog* box = dialog.get();
   bool confirmed = false;
   const Rect at = cell;
+  const int inset = editor_look_.half ? 1 : 0;  // TQZBrowse's editor stands one pixel inside the cell
+  // A combo box stands at the editor's top left in pixels, its arrow in sight; the editor
+  // grows to its height when the row is lower, so the value shows whole.
+  const TWindow* choice = nullptr;
+  SIZE choice_size = {};
   TDialog::ActivateParams activate;
-  activate.init = xb::Value(xb::Block::Native([box, at](xb::Args&) {
-    ::SetWindowPos(box->hWnd, HWND_TOP, at.left, at.top, at.Width(), at.Height(), SWP_SHOWWINDOW);
+  activate.init = xb::Value(xb::Block::Native([box, at, inset, &choice, &choice_size](xb::Args&) {
+    int height = at.Height();
+    if (choice != nullptr && choice->hWnd != nullptr) {
+      ::SetWindowPos(choice->hWnd, nullptr, 0, 0, choice_size.cx, choice_size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+      height = std::max(height, choice->nHeight());
+    }
+    ::SetWindowPos(box->hWnd, HWND_TOP, at.left + inset, at.top + inset, at.Width(), height, SWP_SHOWWINDOW);
     return xb::Value();
   }));
 
@@ -492,8 +502,10 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
       box->End(confirmed ? IDOK : IDCANCEL);
       return true;
     };
-    dialog->Activate(activate);
     if (column->bPostGet.IsBlock()) column->bPostGet.AsBlock().Eval({combo->Self()});
+    choice = combo.get();
+    choice_size = {c.width, c.height};
+    dialog->Activate(activate);
     if (confirmed) value = xb::Value::Logical(std::string(text.Get().AsString()).rfind(editor_look_.yes, 0) == 0);
     else value = old;
     ::SetFocus(hWnd);

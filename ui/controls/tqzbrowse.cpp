@@ -112,6 +112,7 @@ Answer TQZBrowse::KeyChar(int key, LPARAM flags) {
 }
 
 Answer TQZBrowse::LDblClick(int row, int col, WPARAM keys) {
+  if (lIconView) return TWBrowse::LDblClick(row, col, keys);
   const int clicked = NTcWRow(hWnd, row, oFont ? oFont->hFont : nullptr, nHLine);
   if (clicked == 0) {
     SetOrder(nAtCol(col));

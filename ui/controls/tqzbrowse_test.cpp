@@ -5,13 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/mouse_input.h"
 #include "ui/bridge/device_context.h"
+#include "ui/controls/cell_paint.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/set_get.h"
 #include "ui/controls/tccolumn.h"
@@ -156,6 +160,126 @@ TEST_F(TQZBrowseTest, CellsAreEditedInPlaceUnlessTheColumnOrAnotherProgramSaysNo
   EXPECT_NE(boxes.back().AllText().find("Registro en uso"), std::string::npos);
   X("DBSKIP(0)");
   EXPECT_EQ(Field("NOMBRE"), "Nuevo" + std::string(25, ' '));
+}
+
+TEST_F(TQZBrowseTest, TheEditorStandsOnTheCellAndBPostGetHasItsControlBeforeTheEditing) {
+  auto b = Browse();
+  b->lLogicDrop = true;
+  SetFocus(b->hWnd);
+  Key(b->hWnd, VK_DOWN);
+  Key(b->hWnd, VK_RIGHT);
+  // A text cell with a lookup, then a logical one: bPostGet has the control while the editor
+  // is still to be worked.
+  struct Case {
+    Value value;
+    const char* control;  // the class bPostGet sees
+    const char* shot;
+  } cases[] = {{Value::String("Modelo 2"), "TGET", "qzbrowse_cell_editor"},
+               {Value::Logical(true), "TCOMBOBOX", "qzbrowse_logical_editor"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.control);
+    std::string post_get;
+    bool post_get_before_editing = false;
+    RECT box = {}, control = {};
+    b->Col(2)->bChange = c.value.IsLogical() ? Value() : Blk([](Args&) { return Value::Logical(true); });
+    b->Col(2)->bData = Blk([v = c.value](Args&) { return v; });
+    b->Col(2)->bPostGet = Blk([&](Args& a) {
+      post_get = a.Arg(1).IsObject() ? std::string(a.Obj(1)->ClassName()) : "";
+      return Value();
+    });
+    EXPECT_TRUE(EditWith(*b, [&](HWND editor) {
+      post_get_before_editing = !post_get.empty();
+      HWND dialog = editor;
+      while (GetParent(dialog) != nullptr && (GetWindowLongA(dialog, GWL_STYLE) & WS_POPUP) == 0)
+        dialog = GetParent(dialog);
+      GetWindowRect(dialog, &box);
+      GetWindowRect(editor, &control);
+      test::ControlsTest::Screenshot(GetDesktopWindow(), c.shot);
+      PostMessageA(dialog, WM_CLOSE, 0, 0);
+    }));
+    EXPECT_EQ(post_get, c.control);
+    EXPECT_TRUE(post_get_before_editing);
+    // Over the second column of the selected row, one pixel inside the cell's place.
+    const Rect cell = ATcBrwPosRect(b->hWnd, b->nRowPos, 80, 300, b->oFont ? b->oFont->hFont : nullptr, b->nHLine);
+    EXPECT_EQ(box.left, cell.left + 1);
+    EXPECT_EQ(box.top, cell.top + 1);
+    // A combo box higher than the compact row shows whole: its value and its arrow.
+    if (c.value.IsLogical()) {
+      EXPECT_LE(control.bottom, box.bottom);
+      EXPECT_LE(control.right, box.right);
+    }
+  }
+}
+
+TEST_F(TQZBrowseTest, AClickInTheIconViewSelectsTheIconClicked) {
+  auto b = Browse();
+  b->bIconText = Blk([](Args&) { return Value::String(Field("CODIGO")); });
+  b->lIconView = true;
+  int changes = 0;
+  b->bChange = Blk([&](Args&) {
+    ++changes;
+    return Value();
+  });
+  RedrawWindow(b->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  ASSERT_GT(b->IconsShown(), 12);
+  // Icons stand 50 pixels apart from (10, 10), eight a line in this browse.
+  struct Case {
+    int x, y;
+    int icon;          // selected after the click
+    const char* code;  // the record then
+    int changes;       // bChange so far
+  } cases[] = {
+      {80, 20, 2, "M102 ", 1},    // the second icon of the first line
+      {30, 70, 9, "M109 ", 2},    // the first of the second line
+      {95, 95, 9, "M109 ", 2},    // between icons: nothing changes
+      {180, 70, 12, "M112 ", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.icon);
+    ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {c.x, c.y}));
+    vdr::test::LeftButton(true);
+    vdr::test::LeftButton(false);
+    EXPECT_EQ(b->nRowPos, c.icon);
+    EXPECT_EQ(Field("CODIGO"), c.code);
+    EXPECT_EQ(changes, c.changes);
+  }
+  // The selected icon's text has its focus frame, the one before has none.
+  test::ControlsTest::Screenshot(window_->hWnd, "qzbrowse_icons");
+  HDC dc = GetDC(b->hWnd);
+  // The text's top row: the pane and the text's ground, and the frame's dots when focused.
+  auto framed = [&](int icon) {
+    const int x = (icon - 1) % 8 * 50 + 2, y = (icon - 1) / 8 * 50 + 42;
+    std::set<COLORREF> seen;
+    for (int i = 0; i < 48; ++i) seen.insert(GetPixel(dc, x + i, y));
+    return seen.size() > 2;
+  };
+  EXPECT_TRUE(framed(12));
+  EXPECT_FALSE(framed(9));
+  ReleaseDC(b->hWnd, dc);
+  // A double click on the selected icon opens no cell editor, also where the rows' arithmetic
+  // would make it the selected row (icon 2 at y 37: row 2); with bLDblClick it runs that once.
+  bool editor = false;
+  test::StepWhile close_editors([&] {
+    HWND focus = GetFocus();
+    if (focus == nullptr || focus == b->hWnd || !IsChild(GetAncestor(focus, GA_ROOT), focus)) return false;
+    editor = true;
+    PostMessageA(GetAncestor(focus, GA_ROOT), WM_CLOSE, 0, 0);
+    return true;
+  });
+  ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {80, 37}));
+  for (int i = 0; i < 4; ++i) vdr::test::LeftButton(i % 2 == 0);
+  EXPECT_EQ(b->nRowPos, 2);
+  EXPECT_FALSE(editor);
+  int double_clicks = 0;
+  b->bLDblClick = Blk([&](Args&) {
+    ++double_clicks;
+    return Value();
+  });
+  vdr::test::PumpUntil([] { return false; }, GetDoubleClickTime() + 50);  // the next click starts anew
+  for (int i = 0; i < 4; ++i) vdr::test::LeftButton(i % 2 == 0);
+  EXPECT_EQ(double_clicks, 1);
+  EXPECT_FALSE(editor);
+  EXPECT_EQ(GetFocus(), b->hWnd);
 }
 
 TEST_F(TQZBrowseTest, TheRowEditorAcceptsOnlyValidRowsAndEscapeCancels) {

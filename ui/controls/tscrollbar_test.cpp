@@ -160,14 +160,28 @@ TEST_F(TScrollBarTest, ControlsTakeTheFrameworksScrollMessages) {
 
 TEST_F(TScrollBarTest, ByNameFromRunTimeText) {
   auto w = Make();
-  const Value bar = xb::Send(xb::CallFunction("TSCROLLBAR"), "NEW",
-                             {Value::Integer(1), Value::Integer(1), Value::Integer(0), Value::Integer(50),
-                              Value::Integer(5), Value::Logical(true), w->Self()});
+  xb::SetMemvar(xb::Intern("OWND"), w->Self());
+  const Value bar = xb::EvalMacro("TScrollBar():New(1, 1, 0, 50, 5, .T., oWnd)");
   ASSERT_TRUE(bar.IsObject());
   EXPECT_EQ(xb::Send(bar, "NMAX").AsInt(), 50);
   xb::Send(bar, "SETPOS", {Value::Integer(20)});
   EXPECT_EQ(xb::Send(bar, "GETPOS").AsInt(), 20);
   EXPECT_TRUE(xb::Send(bar, "SETPAGE", {Value::Integer(3)}).IsNil());
+  // The sixteenth argument is the background, the seventeenth the text colour.
+  struct Case {
+    const char* colours;
+    COLORREF pane, text;
+  } cases[] = {
+      {"255, 65280", 255, 65280},
+      {", ", GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_SCROLLBAR)},
+  };
+  for (const Case& c : cases) {
+    const Value coloured =
+        xb::EvalMacro(std::string("TScrollBar():New(3, 1, 0, 10, 1, .F., oWnd, , , , , , , , .F., ") + c.colours + ")");
+    ASSERT_TRUE(coloured.IsObject()) << c.colours;
+    EXPECT_EQ(static_cast<COLORREF>(xb::Send(coloured, "NCLRPANE").AsInt()), c.pane) << c.colours;
+    EXPECT_EQ(static_cast<COLORREF>(xb::Send(coloured, "NCLRTEXT").AsInt()), c.text) << c.colours;
+  }
 }
 
 TEST_F(TScrollBarTest, ReDefineTakesItsColoursMessageAndBlocksFromCompiledText) {

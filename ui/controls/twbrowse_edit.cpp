@@ -145,10 +145,18 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
   auto get = xb::MakeRef<TGet>();
   TGet::NewParams g;
   g.pixel = true;
-  g.row = std::max(nHLine / 2 - 1, 0);
-  g.col = 2;
-  g.width = button ? inside - kButtonWidth - 3 : cell->Width() - 4;
-  g.height = cell->Height() - 2 * g.row - 1;
+  if (button) {
+    // The whole cell up to the button; only the get's right border shows.
+    g.row = -3;
+    g.col = -1;
+    g.width = inside - kButtonWidth + 1;
+    g.height = cell->Height() + 6;
+  } else {
+    g.row = std::max(nHLine / 2 - 1, 0);
+    g.col = 2;
+    g.width = cell->Width() - 4;
+    g.height = cell->Height() - 2 * g.row - 1;
+  }
   g.set_get = variable.block;
   g.parent = dialog;
   g.picture = picture;
@@ -156,7 +164,7 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
   g.fore = fore.value_or(nClrText);
   g.back = back.value_or(nClrPane);
   g.font = oFont;
-  g.no_border = true;
+  g.no_border = !button;
   get->New(g);
   // Enter confirms, Escape gives up; either ends the editor.
   TGet* field = get.get();
@@ -196,11 +204,12 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
     return false;
   };
   TButton* pick = chooser.get();
-  const int get_row = g.row, get_width = g.width, get_height = g.height;
-  activate.init = xb::Value(xb::Block::Native([box, field, pick, at, inside, get_row, get_width, get_height](xb::Args&) {
+  const RECT place = {g.col, g.row, g.col + g.width, g.row + g.height};
+  activate.init = xb::Value(xb::Block::Native([box, field, pick, at, inside, place](xb::Args&) {
     // Over the cell, one pixel inside its grid lines; the get and the button in pixels.
     ::SetWindowPos(box->hWnd, HWND_TOP, at.left + 1, at.top + 1, inside, at.Height(), SWP_SHOWWINDOW);
-    ::SetWindowPos(field->hWnd, nullptr, 2, get_row, get_width, get_height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(field->hWnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
     if (pick != nullptr && pick->hWnd != nullptr)
       ::SetWindowPos(pick->hWnd, nullptr, inside - kButtonWidth, 0, kButtonWidth, at.Height(),
                      SWP_NOZORDER | SWP_NOACTIVATE);

@@ -71,10 +71,11 @@ Answer TWBrowse::VScroll(WPARAM wparam, LPARAM lparam) {
       }
       lHitTop = lHitBottom = false;
       oVBar->SetPos(position);
-      // Near either end the rows show that end: the selected record at its own row.
+      // Near the top the record chosen is the first row; near the bottom the rows end with
+      // the last record.
       const int shown = std::min(nRowCount(), records);
       if (position - min < nRowCount()) {
-        nRowPos = position - min + 1;
+        nRowPos = 1;
       } else if (max - position < shown) {
         nRowPos = shown - (max - position);
       }
@@ -197,6 +198,20 @@ void TWBrowse::Beep() { ::MessageBeep(0); }
 
 Answer TWBrowse::LButtonDown(int row, int col, WPARAM keys) {
   if (lDesign) return TControl::LButtonDown(row, col, keys);
+  if (lIconView) {
+    // The icon clicked becomes the selected one; the rows' arithmetic does not hold here.
+    if (::GetFocus() != hWnd) ::SetFocus(hWnd);
+    const int icon = nAtIcon(row, col);
+    if (icon != 0 && icon != nRowPos) {
+      DrawIcon(nRowPos, false);
+      nRowPos += Skip(icon - nRowPos);
+      DrawIcon(nRowPos, true);
+      lHitTop = lHitBottom = false;
+      RunChange();
+    }
+    TControl::LButtonDown(row, col, keys);
+    return Answer::Number(0);
+  }
   const int clicked = NWRow(hWnd, oFont ? oFont->hFont : nullptr, row, lTree ? 0 : nHLine);
   const bool records = LogicLen() > 0;
   if (!records && clicked != 0) return TControl::LButtonDown(row, col, keys);
@@ -300,6 +315,11 @@ Answer TWBrowse::LButtonUp(int row, int col, WPARAM keys) {
 }
 
 Answer TWBrowse::LDblClick(int row, int col, WPARAM keys) {
+  if (lIconView) {
+    // On the selected icon bLDblClick runs; there are no cells to edit.
+    if (LogicLen() > 0 && nAtIcon(row, col) == nRowPos) return TControl::LDblClick(row, col, keys);
+    return Answer::Number(0);
+  }
   const int clicked = NWRow(hWnd, oFont ? oFont->hFont : nullptr, row, lTree ? 0 : nHLine);
   if (clicked != nRowPos || LogicLen() < 1) return Answer::Number(0);
   if (lAutoEdit) {

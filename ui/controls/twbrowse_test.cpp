@@ -172,7 +172,7 @@ TEST_F(TWBrowseTest, LinesPagesAndTheThumbKeepPointerSelectionAndThumbInStep) {
   ExpectInStep("thumb in the middle");
   Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3));
   EXPECT_EQ(KeyNo(), 3);
-  EXPECT_EQ(b->nRowPos, 3);  // near the top the rows start at the first record
+  EXPECT_EQ(b->nRowPos, 1);  // near the top the record chosen is the first row
   ExpectInStep("thumb near the top");
 
   Key(b->hWnd, VK_END);
@@ -461,6 +461,7 @@ TEST_F(TWBrowseTest, TheEditorTakesTheColoursPassedAndItsButtonSetsTheValue) {
   struct Seen {
     COLORREF fore = 0, back = 0, shown = 0;
     int button_width = 0;
+    RECT box = {}, get = {}, button = {};
   } seen;
   // Over the name: the colours given; the button "..." at the editor's right end, clicked.
   test::StepWhile working([&] {
@@ -471,6 +472,8 @@ TEST_F(TWBrowseTest, TheEditorTakesTheColoursPassedAndItsButtonSetsTheValue) {
     if (!get) return false;
     seen.fore = get->nClrText;
     seen.back = get->nClrPane;
+    GetWindowRect(box, &seen.box);
+    GetWindowRect(editor, &seen.get);
     RECT inside = {};
     GetClientRect(editor, &inside);
     RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -480,9 +483,8 @@ TEST_F(TWBrowseTest, TheEditorTakesTheColoursPassedAndItsButtonSetsTheValue) {
     Screenshot(box, "wbrowse_editor_button");
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
       if (vdr::test::WindowText(child) != "...") continue;
-      RECT r = {};
-      GetWindowRect(child, &r);
-      seen.button_width = r.right - r.left;
+      GetWindowRect(child, &seen.button);
+      seen.button_width = seen.button.right - seen.button.left;
       Click(child, 5, 5);
     }
     return true;
@@ -495,6 +497,25 @@ TEST_F(TWBrowseTest, TheEditorTakesTheColoursPassedAndItsButtonSetsTheValue) {
   EXPECT_EQ(seen.back, kBack);
   EXPECT_EQ(seen.shown, kBack);
   EXPECT_EQ(seen.button_width, 15);
+  // The get covers the cell up to the button, its border outside the editor but on the right.
+  EXPECT_LT(seen.get.left, seen.box.left);
+  EXPECT_LT(seen.get.top, seen.box.top);
+  EXPECT_GT(seen.get.bottom, seen.box.bottom);
+  EXPECT_EQ(seen.get.right, seen.button.left);
+  EXPECT_EQ(seen.button.right, seen.box.right);
+}
+
+TEST_F(TWBrowseTest, ShowSizesListsEachHeaderWithItsWidthOneALine) {
+  auto b = Browse();
+  b->aColSizes = X("{30, 60, 200, 90, 7}");
+  std::string shown;
+  vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& seen) {
+    shown = seen.AllText();
+    test::ControlsTest::Screenshot(seen.hwnd, "wbrowse_show_sizes");
+    return seen.ButtonId("Aceptar") != 0 ? seen.ButtonId("Aceptar") : IDOK;
+  });
+  b->ShowSizes();
+  EXPECT_EQ(shown, "Sel.:  30\r\nCódigo:  60\r\nNombre: 200\r\nImporte:  90\r\nFecha:   7\r\n");
 }
 
 TEST_F(TWBrowseTest, EditOpensTheEditorOnAColumnThatIsNotItsFieldAndWritesNothing) {
