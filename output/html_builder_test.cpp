@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
 #include <string>
 
 #include "output/html_export.h"
@@ -12,6 +13,7 @@
 #include "runtime/memvar.h"
 #include "runtime/rdd/workareas.h"
 #include "services/table_helpers.h"
+#include "tests/support/dialog_answerer.h"
 #include "tests/support/test_printer.h"
 #include "ui/bridge/printer_device.h"
 #include "ui/core/core_test_support.h"
@@ -61,6 +63,48 @@ TEST_F(HtmlBuilderTest, TheListingDevicesFontsTakeTheListingsClassNames) {
     EXPECT_EQ(font.AsArray().Get(7).AsString(), classes[n - 1]);
     EXPECT_EQ(font.AsArray().Get(4).AsLogical(), n > 3) << n;  // the bold three
   }
+}
+
+// Each page the builder begins puts its listing device back on its first font, not bold,
+// whatever font the listing left selected.
+TEST_F(HtmlBuilderTest, ANewPageTakesTheListingDeviceBackToItsFirstFont) {
+  Set("oDev", X("TQZWebLS():New('Páginas', .F., 1)"));
+  ASSERT_TRUE(X("oDev:Ok()").AsLogical());
+  for (const char* leave : {"oDev:Comprimida(.T.)", "oDev:Expandida()", "oDev:ActivarFuente(6)", "oDev:PesoNegrita()"}) {
+    SCOPED_TRACE(leave);
+    X(leave);
+    ASSERT_FALSE(X("oDev:nTipoFont == 1 .AND. !oDev:lBold").AsLogical());
+    ASSERT_TRUE(X("oDev:oQZWeb:BeginPage(0, 1)").AsLogical());
+    EXPECT_EQ(X("oDev:nTipoFont").AsInt(), 1);
+    EXPECT_FALSE(X("oDev:lBold").AsLogical());
+    const auto dc = reinterpret_cast<HDC>(static_cast<std::intptr_t>(X("oDev:hDC").AsInt()));
+    EXPECT_EQ(X("oDev:oQZWeb:GetFont(1)[2]").AsInt(),
+              reinterpret_cast<std::intptr_t>(GetCurrentObject(dc, OBJ_FONT)));
+    X("oDev:oQZWeb:FinishPage()");
+  }
+}
+
+// BeginDocument answers whether the document was begun, from the builder and from either
+// device: .T. and a numbered document; .F., after the message naming the work folder, when
+// its folder cannot be made.
+TEST_F(HtmlBuilderTest, BeginDocumentAnswersWhetherTheDocumentWasBegun) {
+  Set("oDev", X("TQZWebPr():New('Facturas', .T.)"));
+  ASSERT_TRUE(X("oDev:Ok()").AsLogical());
+  EXPECT_TRUE(X("oDev:BeginDocument('Factura 1', {'uno@a.es'}, {}, {}, 'Texto', 'F1')").AsLogical());
+  EXPECT_TRUE(X("oDev:oQZWeb:BeginDocument('Factura 2', {'dos@b.es'})").AsLogical());
+  EXPECT_EQ(X("oDev:oQZWeb:CountDocuments()").AsInt(), 2);
+  EXPECT_EQ(X("oDev:oQZWeb:nDocument").AsInt(), 2);
+  std::ofstream(folder_ / "FICHERO") << "x";
+  Set("cMade", X("oDev:oQZWeb:cHTMLDir"));
+  Set("cBad", Value::String(folder_ / "FICHERO\\"));
+  X("oDev:oQZWeb:cHTMLDir := cBad");
+  vdr::test::DialogAnswerer answer(
+      [](const vdr::test::SeenDialog& d) { return d.buttons.empty() ? 0 : d.buttons.front().id; });
+  EXPECT_FALSE(X("oDev:BeginDocument('Factura 3', {'tres@c.es'})").AsLogical());
+  ASSERT_EQ(answer.seen().size(), 1u);
+  EXPECT_EQ(answer.seen()[0].AllText(), "No se pudo crear la carpeta de trabajo " + folder_ / "FICHERO\\");
+  EXPECT_EQ(X("oDev:oQZWeb:CountDocuments()").AsInt(), 2);
+  X("oDev:oQZWeb:cHTMLDir := cMade");
 }
 
 // TQZWebPr():New makes the builder with the title and measures on one context of the default

@@ -115,6 +115,10 @@ void RecordPicture(Device& device, const Value& bitmap, int row, int col, int wi
 
 TQZWebLS::TQZWebLS() : TPrinter2(Cls()) {}
 
+TQZWebLS::~TQZWebLS() {
+  if (oQZWeb && oQZWeb->oDevice == this) oQZWeb->oDevice = nullptr;
+}
+
 void TQZWebLS::Traverse(xb::GcVisitor& visitor) {
   TPrinter2::Traverse(visitor);
   if (oQZWeb) visitor.Visit(oQZWeb.get());
@@ -122,6 +126,7 @@ void TQZWebLS::Traverse(xb::GcVisitor& visitor) {
 
 void TQZWebLS::ClearValues() {
   TPrinter2::ClearValues();
+  if (oQZWeb && oQZWeb->oDevice == this) oQZWeb->oDevice = nullptr;
   oQZWeb = nullptr;
 }
 
@@ -135,6 +140,7 @@ void TQZWebLS::New(const std::string& title, bool landscape, int printer, bool d
     return;
   }
   oQZWeb->hMeasure = hDC;
+  oQZWeb->oDevice = this;
   static const char* const kClasses[] = {"FNT_NORMAL",   "FNT_COMPRI",   "FNT_EXPAND",
                                          "FNT_NORMAL_B", "FNT_COMPRI_B", "FNT_EXPAND_B"};
   for (std::size_t i = 0; i < acFonts.size(); ++i) {
@@ -151,6 +157,7 @@ void TQZWebLS::WebEnd() {
   if (oQZWeb) {
     oQZWeb->End();
     oQZWeb->hMeasure = nullptr;
+    oQZWeb->oDevice = nullptr;
   }
   if (Impresora().get() == this) Impresora(nullptr);
   TPrinter2::End();
@@ -317,6 +324,7 @@ void TQZWebPr::End() {
   if (oQZWeb) {
     oQZWeb->End();
     oQZWeb->hMeasure = nullptr;
+    oQZWeb->oDevice = nullptr;
   }
   hDCOut = nullptr;
   TPrinter::End();

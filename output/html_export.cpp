@@ -605,6 +605,10 @@ bool TQZWeb::BeginPage(int document, int page) {
   if (page_file_ == nullptr) return false;
   page_document_ = document;
   WH("<HTML>");
+  if (nTipo == 1 && oDevice != nullptr) {
+    oDevice->lBold = false;
+    oDevice->ActivarFuente(1);
+  }
   return true;
 }
 

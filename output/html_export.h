@@ -106,7 +106,8 @@ class TQZWeb : public xb::Object {
   void SendDocumentsViaEmail();
 
   // The page files, written a piece at a time (as Activate writes them, and as compiled text
-  // may): BeginPage creates a page's file with "<HTML>", WH adds to it (CR LF after unless
+  // may): BeginPage creates a page's file with "<HTML>" (and puts a listing device back on its
+  // first font, not bold), WH adds to it (CR LF after unless
   // told not to), FinishPage ends and closes it. The head, the fonts' classes and the body
   // are written in their order; a paragraph of the work table's current row in three pieces.
   bool BeginPage(int document, int page);
@@ -154,6 +155,9 @@ class TQZWeb : public xb::Object {
   int nPagesForThisDocument = 0;
   std::vector<Document> aDocuments;
   HDC hMeasure = nullptr;  // the device's context, for the sizes of the fonts given
+  // The listing device that records into this builder (not owned; cleared when it ends): a
+  // new page puts it back on its first font, not bold.
+  TPrinter2* oDevice = nullptr;
 
  private:
   bool OpenTable();
@@ -174,6 +178,7 @@ class TQZWeb : public xb::Object {
 class TQZWebLS : public TPrinter2 {
  public:
   TQZWebLS();
+  ~TQZWebLS() override;
   static const xb::Class& Cls();
   void Traverse(xb::GcVisitor& visitor) override;
   void ClearValues() override;

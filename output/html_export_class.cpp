@@ -32,11 +32,12 @@ xb::Array Structure(const std::vector<FieldSpec>& fields) {
   return a;
 }
 
-// BeginDocument( cTitle, aTo, aCc, aBcc, cText, cName )
-void BeginDocumentOf(TQZWeb* web, Args& a) {
-  if (web == nullptr) return;
-  web->BeginDocument(S(a, 1, "Título"), svc::ListItems(a.Arg(2)), svc::ListItems(a.Arg(3)),
-                     svc::ListItems(a.Arg(4)), S(a, 5), S(a, 6));
+// BeginDocument( cTitle, aTo, aCc, aBcc, cText, cName ): .T. when the document was begun, .F.
+// (after the message) when its folder could not be made or there is no builder.
+Value BeginDocumentOf(TQZWeb* web, Args& a) {
+  if (web == nullptr) return Value::Logical(false);
+  return Value::Logical(web->BeginDocument(S(a, 1, "Título"), svc::ListItems(a.Arg(2)), svc::ListItems(a.Arg(3)),
+                     svc::ListItems(a.Arg(4)), S(a, 5), S(a, 6)));
 }
 
 // The builder's messages that the devices forward.
@@ -51,10 +52,7 @@ void DefineForwards(xb::Class& c, TQZWeb* (*web)(Object&)) {
     if (TQZWeb* w = web(o)) w->Activate();
     return Value();
   });
-  c.Method("BEGINDOCUMENT", [web](Object& o, Args& a) {
-    BeginDocumentOf(web(o), a);
-    return Value();
-  });
+  c.Method("BEGINDOCUMENT", [web](Object& o, Args& a) { return BeginDocumentOf(web(o), a); });
   c.Method("ENDDOCUMENT", [](Object&, Args&) { return Value(); });
 }
 
@@ -113,7 +111,7 @@ const xb::Class& TQZWeb::Cls() {
     c.Method("PREVIEW", [](Object& o, Args&) { W(o).Activate(); return Value(); });
     c.Method("END", [](Object& o, Args&) { W(o).End(); return Value(); });
     c.Method("OK", [](Object& o, Args&) { return Value::Logical(W(o).Ok()); });
-    c.Method("BEGINDOCUMENT", [](Object& o, Args& a) { BeginDocumentOf(&W(o), a); return Value(); });
+    c.Method("BEGINDOCUMENT", [](Object& o, Args& a) { return BeginDocumentOf(&W(o), a); });
     c.Method("ENDDOCUMENT", [](Object&, Args&) { return Value(); });
     c.Method("COUNTDOCUMENTS", [](Object& o, Args&) { return Value::Integer(W(o).CountDocuments()); });
     c.Method("COUNTPAGESFORDOCUMENT", [](Object& o, Args& a) {

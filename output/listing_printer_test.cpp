@@ -6,6 +6,7 @@
 #include <winspool.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,7 +59,7 @@ class ListingPrinterTest : public ui::test::FrameworkTest {
     test::AppendTestPrinter(vdr::test::kTestPrinter, "LPT1:", "1", 1);
   }
   void TearDown() override {
-    ForgetPrinterSettings();
+    if (!keep_settings_) ForgetPrinterSettings(vdr::test::kTestPrinter);
     ResetDm();
     if (Impresora()) Impresora()->End();
     Impresora(nullptr);
@@ -70,6 +71,7 @@ class ListingPrinterTest : public ui::test::FrameworkTest {
 
   xb::FunctionTableSnapshot functions_;
   test::TempFolder folder_;
+  bool keep_settings_ = false;  // a later run reads them
 };
 
 // ---- drawing straight on the context ----------------------------------------------------------------
@@ -148,6 +150,39 @@ std::string PrinterCall(const char* function) {
   return std::string(function) + "('winspool', '" + vdr::test::kTestPrinter + "', 'LPT1:')";
 }
 
+// This test program run again on one test: a run of its own, after the one that set them.
+bool RunsInTheNextRun(const std::string& test, int orientation) {
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  std::string command = std::string("\"") + exe + "\" --gtest_also_run_disabled_tests --gtest_filter=ListingPrinterTest." + test;
+  SetEnvironmentVariableA("VDR_NEXT_RUN_ORIENTATION", std::to_string(orientation).c_str());
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const bool started =
+      CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) != FALSE;
+  SetEnvironmentVariableA("VDR_NEXT_RUN_ORIENTATION", nullptr);
+  if (!started) return false;
+  DWORD code = 1;
+  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return code == 0;
+}
+
+// Run by the test below in a process of its own: the printer's settings are those the earlier
+// run's user set.
+TEST_F(ListingPrinterTest, DISABLED_TheNextRunTakesTheKeptSettings) {
+  keep_settings_ = true;
+  char wanted[16] = {};
+  ASSERT_GT(GetEnvironmentVariableA("VDR_NEXT_RUN_ORIENTATION", wanted, sizeof wanted), 0u);
+  const int orientation = std::atoi(wanted);
+  X(PrinterCall("GETDM"));
+  EXPECT_EQ(X("GETDMFIELD(7)").AsInt(), orientation);
+  ASSERT_TRUE(X("PRINT2NEW(.F., 1)").AsLogical());
+  EXPECT_EQ(Impresora()->nWidth() > Impresora()->nHeight(), orientation == DMORIENT_LANDSCAPE);
+}
+
 TEST_F(ListingPrinterTest, WhatTheUserSetsInTheDriversDialogStaysForTheNextJob) {
   X(PrinterCall("GETDM"));
   ASSERT_EQ(X("GETDMFIELD(7)").AsInt(), DMORIENT_PORTRAIT);
@@ -176,6 +211,8 @@ TEST_F(ListingPrinterTest, WhatTheUserSetsInTheDriversDialogStaysForTheNextJob) 
     Impresora()->End();
     EXPECT_NE(out.PostScript().find("Landscape"), std::string::npos);
   }
+  // And for the program's next run.
+  EXPECT_TRUE(RunsInTheNextRun("DISABLED_TheNextRunTakesTheKeptSettings", DMORIENT_LANDSCAPE));
   // A later choice replaces it.
   {
     DialogAnswerer answer(ChooseOrientation(101));

@@ -152,6 +152,54 @@ class TWList::DrawingOn {
   int widest_;
 };
 
+// A pass over records that may be long. The outermost scope runs it: from then on each record
+// asks PassGoing whether to go on; at the end, what the pass's note covered and what was
+// painted meanwhile is drawn again, and a closing or a layout asked meanwhile follows.
+class TWList::LongPass {
+ public:
+  LongPass(TWList& list, bool stoppable) : list_(list), outer_(!list.busy_) {
+    if (!outer_) return;
+    keep_ = xb::Ref<TWList>(&list);
+    list.busy_ = true;
+    list.stoppable_ = stoppable;
+    list.stop_pass_ = false;
+    list.pass_start_ = list.last_pump_ = ::GetTickCount();
+    list.pass_done_ = 0;
+    list.note_rect_ = list.painted_in_pass_ = RECT{};
+    list.cursor_before_pass_ = nullptr;
+  }
+  ~LongPass() {
+    if (!outer_) return;
+    TWList& l = list_;
+    l.busy_ = false;
+    if (l.cursor_before_pass_ != nullptr) ::SetCursor(l.cursor_before_pass_);
+    HWND hwnd = l.oWndL ? l.oWndL->hWnd : nullptr;
+    if (hwnd == nullptr) return;
+    RECT again{};
+    ::UnionRect(&again, &l.note_rect_, &l.painted_in_pass_);
+    if (!::IsRectEmpty(&again)) ::InvalidateRect(hwnd, &again, TRUE);
+    l.note_rect_ = l.painted_in_pass_ = RECT{};
+    if (l.layout_after_pass_) {
+      l.layout_after_pass_ = false;
+      RECT client{};
+      ::GetClientRect(hwnd, &client);
+      ::PostMessageA(hwnd, WM_SIZE, ::IsZoomed(hwnd) ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                     MAKELPARAM(client.right, client.bottom));
+    }
+    if (l.close_after_pass_) {
+      l.close_after_pass_ = false;
+      ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    }
+  }
+  LongPass(const LongPass&) = delete;
+  LongPass& operator=(const LongPass&) = delete;
+
+ private:
+  TWList& list_;
+  bool outer_;
+  xb::Ref<TWList> keep_;  // the window's closing may drop the last other reference
+};
+
 TWList::TWList() : xb::Object(Cls()) {}
 TWList::~TWList() { DeleteFonts(); }
 
@@ -203,9 +251,7 @@ void TWList::Extend(std::int64_t count) {
   }
   xb::rdd::WorkArea& table = Table();
   if (!table.used()) return;
-  HCURSOR previous = nullptr;
-  const bool long_walk = count - static_cast<std::int64_t>(g.records.size()) > 1000;
-  if (long_walk) previous = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+  LongPass pass(*this, true);
   if (g.records.empty()) {
     GoTo(g.first);
   } else {
@@ -213,6 +259,10 @@ void TWList::Extend(std::int64_t count) {
     table.Skip(1);
   }
   while (static_cast<std::int64_t>(g.records.size()) < count) {
+    // The window's messages may move the table: it is put back on the record.
+    const std::uint32_t at = table.recno();
+    if (!PassGoing(static_cast<std::int64_t>(g.records.size()))) break;
+    if (table.recno() != at) GoTo(at);
     if (table.eof() || Stops()) {
       g.complete = all_groups_ = true;
       break;
@@ -227,7 +277,6 @@ void TWList::Extend(std::int64_t count) {
     }
     table.Skip(1);
   }
-  if (long_walk) ::SetCursor(previous);
 }
 
 std::int64_t TWList::LastPosition() const {
@@ -464,6 +513,15 @@ void TWList::UpdateScrollBars() {
 // ---- drawing ---------------------------------------------------------------------------------------
 
 void TWList::Paint(HDC dc, const RECT& area) {
+  if (busy_) {
+    // The listing's block is busy with the pass: the area is drawn again after it.
+    HBRUSH ground = ::CreateSolidBrush(params_.back);
+    ::FillRect(dc, &area, ground);
+    ::DeleteObject(ground);
+    ::UnionRect(&painted_in_pass_, &painted_in_pass_, &area);
+    if (!::IsRectEmpty(&note_rect_)) DrawPassNote(dc);
+    return;
+  }
   DrawBands(dc, Touches(area, HeaderBand()), Touches(area, DetailBand()), Touches(area, FooterBand()));
 }
 
@@ -548,6 +606,115 @@ void TWList::DrawRecordNow(std::int64_t position, int slot) {
   SaveSubtotals();
   GoTo(RecordAt(position));
   Fire(kWinDetail, nLineasCabecera + slot * nLineasReg);
+}
+
+// ---- long passes -----------------------------------------------------------------------------------------
+
+namespace {
+constexpr DWORD kPumpEvery = 50;     // ms between two looks at the window's messages
+constexpr DWORD kNoteAfter = 300;    // ms of a pass before its note shows
+
+std::string Thousands(std::int64_t n) {
+  std::string digits = std::to_string(n), out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back('.');
+    out.push_back(digits[i]);
+  }
+  return out;
+}
+
+std::string NoteText(std::int64_t done, bool stoppable) {
+  return "Recorriendo el listado: " + Thousands(done) + " registros." + (stoppable ? " Esc para parar." : "");
+}
+
+bool IsInput(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
+}
+}  // namespace
+
+std::string TWList::PassNote() const {
+  if (!busy_ || ::IsRectEmpty(&note_rect_)) return {};
+  return NoteText(pass_done_, stoppable_);
+}
+
+void TWList::CloseAfterPass() {
+  close_after_pass_ = true;
+  stop_pass_ = true;
+}
+
+bool TWList::PassGoing(std::int64_t done) {
+  if (!busy_) return true;
+  if (ended_ || (stop_pass_ && stoppable_)) return false;
+  const DWORD now = ::GetTickCount();
+  if (now - last_pump_ < kPumpEvery) return true;
+  last_pump_ = now;
+  pass_done_ = done;
+  if (now - pass_start_ >= kNoteAfter && oWndL && oWndL->hWnd != nullptr && !::IsIconic(oWndL->hWnd)) {
+    if (cursor_before_pass_ == nullptr) cursor_before_pass_ = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    HDC dc = ::GetDC(oWndL->hWnd);
+    DrawPassNote(dc);
+    ::ReleaseDC(oWndL->hWnd, dc);
+  }
+  PumpDuringPass();
+  return !ended_ && !(stop_pass_ && stoppable_);
+}
+
+// The thread's messages while a pass runs: what paints, times and moves windows goes on; input
+// to other windows, and the listing window's own clicks and keys, wait for the pass to end
+// (they are dropped), except Escape, which stops it, and the system keys (Alt+F4 closes it).
+void TWList::PumpDuringPass() {
+  HWND own = oWndL ? oWndL->hWnd : nullptr;
+  xb::Ref<TWList> keep(this);
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      stop_pass_ = true;
+      return;
+    }
+    const bool ours = own != nullptr && (msg.hwnd == own || ::IsChild(own, msg.hwnd));
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && ours) {
+      stop_pass_ = true;
+      continue;
+    }
+    if (IsInput(msg.message)) {
+      const bool system_key = msg.message == WM_SYSKEYDOWN || msg.message == WM_SYSKEYUP || msg.message == WM_SYSCHAR;
+      const bool frame = msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCXBUTTONDBLCLK;
+      if (!ours || !(system_key || frame)) continue;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+    if (!oWndL) return;  // the window went
+  }
+}
+
+// The pass's note, framed in the middle of the detail band.
+void TWList::DrawPassNote(HDC dc) {
+  if (!busy_ || !oWndL) return;
+  const std::string text = NoteText(pass_done_, stoppable_);
+  const int saved = ::SaveDC(dc);
+  ::SelectObject(dc, font_);
+  SIZE size{};
+  ::GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  const RECT band = DetailBand();
+  const int width = size.cx + 24, height = size.cy + 16;
+  const int left = std::max<int>(band.left, (band.left + band.right - width) / 2);
+  const int top = std::max<int>(band.top, (band.top + band.bottom - height) / 2);
+  RECT box{left, top, left + width, top + height};
+  // The box only grows while the pass runs, so no piece of a longer text is left behind.
+  if (!::IsRectEmpty(&note_rect_)) ::UnionRect(&box, &box, &note_rect_);
+  note_rect_ = box;
+  ::IntersectClipRect(dc, band.left, band.top, band.right, band.bottom);
+  ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
+  ::SelectObject(dc, ::GetStockObject(WHITE_BRUSH));
+  ::Rectangle(dc, box.left, box.top, box.right, box.bottom);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  ::SetTextAlign(dc, TA_TOP | TA_CENTER);
+  ::TextOutA(dc, (box.left + box.right) / 2, (box.top + box.bottom - size.cy) / 2, text.data(),
+             static_cast<int>(text.size()));
+  ::RestoreDC(dc, saved);
 }
 
 // ---- drawing called through the listing's block -------------------------------------------------------
@@ -651,6 +818,7 @@ void TWList::PassTo(std::int64_t count) {
   if (!params_.save_subtotals) return;
   count = std::min(count, KnownRecords());
   if (stc_written_ >= count) return;
+  LongPass pass(*this, true);
   // As a page down from the page whose last record is the last slot written: the listing
   // reads that slot back, then saves each record's subtotal in turn.
   {
@@ -660,6 +828,10 @@ void TWList::PassTo(std::int64_t count) {
     SaveSubtotals();
     Temporarily passing(passing_, true);
     for (std::int64_t s = stc_written_; s < count; ++s) {
+      if (!PassGoing(s)) {
+        count = s;  // stopped: the slots written so far
+        break;
+      }
       GoTo(RecordAt(s));
       Fire(kWinDetail, nLineasCabecera);
     }
@@ -683,6 +855,10 @@ void TWList::LineDown() {
     return;
   }
   PassTo(position_ + r);
+  if (params_.save_subtotals && stc_written_ < position_ + r) {  // the pass was stopped
+    AfterMove();
+    return;
+  }
   GoTo(aNReg.front());
   Fire(kWinLeaves, nLineasCabecera);
   aNReg.erase(aNReg.begin());
@@ -724,7 +900,7 @@ void TWList::PageDown() {
   Settle();
   const int r = nRegDetalle;
   Extend(position_ + 2 * r);
-  const std::int64_t target = std::min(position_ + r, LastPosition());
+  std::int64_t target = std::min(position_ + r, LastPosition());
   if (target <= position_) {
     AfterMove();
     return;
@@ -739,8 +915,10 @@ void TWList::PageDown() {
     DrawNow(false, true, true, false);
     return;
   }
-  // Less than a page is left: the new records' subtotals are saved first.
+  // Less than a page is left: the new records' subtotals are saved first (as far as the pass
+  // got, when it was stopped).
   PassTo(target + r);
+  if (params_.save_subtotals) target = std::max(position_, std::min(target, stc_written_));
   position_ = target;
   DrawNow(false, true, true);
 }
@@ -759,18 +937,23 @@ void TWList::ThumbTo(std::int64_t target) {
   if (!oWndL || ended_) return;
   AreaScope area(*this);
   Settle();
-  target = std::max<std::int64_t>(0, target);
-  if (target > position_) {
-    Extend(target + nRegDetalle);
-    target = std::min(target, LastPosition());
+  {
+    LongPass pass(*this, true);
+    target = std::max<std::int64_t>(0, target);
+    if (target > position_) {
+      Extend(target + nRegDetalle);
+      target = std::min(target, LastPosition());
+    }
+    if (target == position_) {
+      AfterMove();
+      return;
+    }
+    AllLeave();
+    PassTo(target + nRegDetalle);
+    // Stopped on the way: as far as the subtotals were passed.
+    if (params_.save_subtotals) target = std::min(target, stc_written_);
+    position_ = target;
   }
-  if (target == position_) {
-    AfterMove();
-    return;
-  }
-  AllLeave();
-  PassTo(target + nRegDetalle);
-  position_ = target;
   DrawNow(false, true, true);
 }
 
@@ -778,6 +961,8 @@ void TWList::Home() { ThumbTo(0); }
 
 void TWList::EndOfListing() {
   if (!oWndL || ended_) return;
+  // One pass: stopped while the records are found, the window goes as far as they got.
+  LongPass pass(*this, true);
   {
     AreaScope area(*this);
     Extend(INT64_MAX);
@@ -830,20 +1015,28 @@ void TWList::NextGroup() {
   }
   if (all_groups_) return;
   // The records of this group after the window's last are passed on to the listing (event
-  // 10) until the next group starts or the listing ends.
+  // 10) until the next group starts or the listing ends. The search answers the window's
+  // messages as it goes, to its end: the listing has been told that it started.
   Fire(kWinSearch, 0);
   GroupSeen& g = Current();
-  const std::int64_t from = position_ + static_cast<std::int64_t>(aNReg.size());
-  for (std::int64_t s = from; s < KnownRecords(); ++s) {
-    GoTo(RecordAt(s));
-    Fire(kWinGroupRecord, 0);
-  }
-  while (!g.complete) {
-    const std::int64_t before = KnownRecords();
-    Extend(before + 1);
-    if (KnownRecords() == before) break;
-    GoTo(RecordAt(before));
-    Fire(kWinGroupRecord, 0);
+  {
+    LongPass pass(*this, false);
+    const std::int64_t from = position_ + static_cast<std::int64_t>(aNReg.size());
+    for (std::int64_t s = from; s < KnownRecords(); ++s) {
+      PassGoing(s - from);
+      if (ended_) return;
+      GoTo(RecordAt(s));
+      Fire(kWinGroupRecord, 0);
+    }
+    while (!g.complete) {
+      const std::int64_t before = KnownRecords();
+      Extend(before + 1);
+      if (KnownRecords() == before) break;
+      PassGoing(before - from);
+      if (ended_) return;
+      GoTo(RecordAt(before));
+      Fire(kWinGroupRecord, 0);
+    }
   }
   if (all_groups_) {
     Fire(kWinSearch, -1);

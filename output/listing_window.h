@@ -12,6 +12,12 @@
 // a temporary file holding the running subtotal after that record: the listing reads it back
 // (event 15, SubTotContinuo) before the records it draws, so the running subtotals stay right
 // in any order of moves.
+//
+// A move that has to pass many records (the thumb dragged far ahead, Ctrl+End, a long group
+// searched) keeps the window answering: messages are let through as the records go by, the
+// window paints a note of how far the pass has got, and Escape stops the pass where it is
+// (the window then shows as far as it got); closing the window meanwhile stops the pass and
+// closes it after.
 #pragma once
 
 #include <windows.h>
@@ -164,6 +170,16 @@ class TWList : public xb::Object {
   // WM_PAINT: the bands that `area` touches.
   void Paint(HDC dc, const RECT& area);
 
+  // A pass over many records is running: the window's moves wait, its closing and its layout
+  // come after it.
+  bool Busy() const { return busy_; }
+  // Closing asked while a pass runs: the pass stops and the window closes after it.
+  void CloseAfterPass();
+  void LayoutAfterPass() { layout_after_pass_ = true; }
+  // The note the window shows while a pass runs ("" when none); where it is drawn.
+  std::string PassNote() const;
+  RECT PassNoteRect() const { return note_rect_; }
+
   xb::Ref<TWinOwn> oWndL;
   std::string cTitulo;
   int xChar = 0, yChar = 0, nAlto = 0, nAncho = 0, nPixBarra = 0;
@@ -189,6 +205,8 @@ class TWList : public xb::Object {
   // Selects the listing's table while the window works on it.
   class AreaScope;
   class DrawingOn;
+  // A pass over records that may be long: the outermost one of nested scopes runs it.
+  class LongPass;
 
   xb::Value Fire(int event, int line, int column = 0);
   bool Passes();
@@ -229,6 +247,11 @@ class TWList : public xb::Object {
   RECT HeaderBand() const;
   RECT FooterBand() const;
   RECT RecordSlots() const;
+  // Called for each record of a pass (`done` of them so far): lets the window's messages
+  // through now and then and shows how far the pass has got; false once the user stopped it.
+  bool PassGoing(std::int64_t done);
+  void PumpDuringPass();
+  void DrawPassNote(HDC dc);
 
   HFONT font_ = nullptr, bold_ = nullptr;
   bool bold_on_ = false;
@@ -250,6 +273,12 @@ class TWList : public xb::Object {
   std::vector<std::pair<char, xb::Ref<ui::TButton>>> buttons_;
   bool closed_ = false;  // printed elsewhere: the window ends, the listing goes on
   bool ended_ = false;
+  // The pass running (LongPass).
+  bool busy_ = false, stoppable_ = false, stop_pass_ = false, close_after_pass_ = false, layout_after_pass_ = false;
+  DWORD pass_start_ = 0, last_pump_ = 0;
+  std::int64_t pass_done_ = 0;
+  RECT note_rect_{}, painted_in_pass_{};
+  HCURSOR cursor_before_pass_ = nullptr;
 };
 
 // WLISTNEW: a listing window; WLIST(): the one being drawn; WL_AWLIST(): every one open;

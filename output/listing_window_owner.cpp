@@ -19,6 +19,11 @@ const xb::Class& TWinOwn::Cls() {
 }
 
 ui::Answer TWinOwn::HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) {
+  // While a pass runs the pointer over the window says so.
+  if (message == WM_SETCURSOR && list != nullptr && list->Busy() && LOWORD(lparam) == HTCLIENT) {
+    ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    return ui::Answer::Number(TRUE);
+  }
   if (message == WM_KEYUP && list != nullptr) {
     KeyUp(static_cast<int>(wparam));
     return ui::Answer::Number(0);
@@ -37,6 +42,10 @@ ui::Answer TWinOwn::Paint() {
 ui::Answer TWinOwn::ReSize(int type, int width, int height) {
   ui::TWindow::ReSize(type, width, height);
   if (type == SIZE_MINIMIZED || list == nullptr) return {};
+  if (list->Busy()) {
+    list->LayoutAfterPass();
+    return {};
+  }
   list->Layout();
   ::InvalidateRect(hWnd, nullptr, TRUE);
   return {};
@@ -44,6 +53,7 @@ ui::Answer TWinOwn::ReSize(int type, int width, int height) {
 
 ui::Answer TWinOwn::VScroll(WPARAM wparam, LPARAM lparam) {
   if (lparam != 0 || list == nullptr) return {};
+  if (list->Busy()) return ui::Answer::Number(0);  // moves wait for the pass
   switch (LOWORD(wparam)) {
     case SB_LINEUP: list->LineUp(); break;
     case SB_LINEDOWN: list->LineDown(); break;
@@ -68,6 +78,7 @@ ui::Answer TWinOwn::VScroll(WPARAM wparam, LPARAM lparam) {
 
 ui::Answer TWinOwn::HScroll(WPARAM wparam, LPARAM lparam) {
   if (lparam != 0 || list == nullptr) return {};
+  if (list->Busy()) return ui::Answer::Number(0);
   const int page = std::max(1, list->nColsVentana);
   switch (LOWORD(wparam)) {
     case SB_LINELEFT: list->CharLeft(1); break;
@@ -91,6 +102,7 @@ ui::TButton* TWinOwn::ButtonOfKey(int key) {
 
 ui::Answer TWinOwn::KeyDown(int key, LPARAM flags) {
   if (list == nullptr) return ui::TWindow::KeyDown(key, flags);
+  if (list->Busy()) return ui::Answer::Number(0);
   switch (key) {
     case VK_UP: list->LineUp(); return ui::Answer::Number(0);
     case VK_DOWN: list->LineDown(); return ui::Answer::Number(0);
@@ -158,6 +170,10 @@ ui::Answer TWinOwn::MouseMove(int row, int col, WPARAM keys) {
 // The close box and Alt+F4 (through the system menu's close) end the listing as [C]errar does.
 ui::Answer TWinOwn::Close(WPARAM) {
   if (list == nullptr) return {};
+  if (list->Busy()) {  // the pass stops first
+    list->CloseAfterPass();
+    return ui::Answer::Number(0);
+  }
   xb::Ref<TWList> ending(list);
   ending->Close();
   return ui::Answer::Number(0);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "output/listing_driver.h"
@@ -598,6 +600,136 @@ TEST_F(ListingWindowTest, EveryWayOfClosingEndsTheListing) {
     EXPECT_FALSE(w->Window());
     X("WL_ISRUNNING(NIL, .T.)");
   }
+}
+
+// ---- a long pass --------------------------------------------------------------------------------------
+
+// Another thread's look at the listing window while the test's thread is in a pass: whether the
+// window answers, whether it paints what is uncovered, then a key or command posted to it.
+class Prober {
+ public:
+  Prober(HWND hwnd, std::atomic<bool>& in_pass, UINT message, WPARAM wparam, std::string screenshot)
+      : thread_([=, this, &in_pass] {
+          while (!in_pass) Sleep(5);
+          Sleep(400);
+          for (int i = 0; i < 5 && in_pass; ++i) {
+            DWORD_PTR result = 0;
+            const DWORD sent = GetTickCount();
+            if (SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result) != 0) ++answered;
+            slowest = std::max<DWORD>(slowest, GetTickCount() - sent);
+            Sleep(20);
+          }
+          // Uncovered: the whole client area waits to be painted, and is, while the pass goes on.
+          InvalidateRect(hwnd, nullptr, TRUE);
+          for (int i = 0; i < 100 && in_pass && GetUpdateRect(hwnd, nullptr, FALSE); ++i) Sleep(10);
+          painted = in_pass && !GetUpdateRect(hwnd, nullptr, FALSE);
+          if (painted && !screenshot.empty())
+            vdr::test::SaveWindowBitmap(hwnd, vdr::test::ScreenshotFolder() + "\\" + screenshot);
+          still_in_pass = in_pass.load();
+          PostMessageA(hwnd, message, wparam, message == WM_KEYDOWN ? 1 : 0);
+        }) {}
+  ~Prober() { Join(); }
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+  std::atomic<int> answered{0};
+  std::atomic<DWORD> slowest{0};
+  std::atomic<bool> painted{false}, still_in_pass{false};
+
+ private:
+  std::thread thread_;
+};
+
+// Dragging the thumb far ahead through a listing whose filter is slow keeps the window
+// answering: it answers messages, paints what is uncovered with a note of how far the pass has
+// got, and Escape stops the pass where it is, the window showing as far as it got with its
+// subtotals right. Closing it during a pass (Alt+F4) stops the pass and ends the listing after.
+TEST_F(ListingWindowTest, ALongPassKeepsTheWindowAnsweringAndEscapeStopsIt) {
+  constexpr std::uint32_t kRecords = 4000;
+  WriteTable(folder_ / "Lento.dbf", "LENTO", kRecords);
+  const std::vector<std::int64_t> walk = Walk(kRecords, KeptByFilter);
+  std::map<std::int64_t, double> running;
+  double sum = 0;
+  for (std::int64_t r : walk) running[r] = sum += Amount(static_cast<std::uint32_t>(r));
+  SubtotalListing listing;
+  TWList* shown = nullptr;
+  std::string note;
+  bool ended = false;
+  WListParams p;
+  p.line = listing.Block();
+  p.alias = "LENTO";
+  p.title = "Filtro lento";
+  p.save_subtotals = true;
+  p.foot_lines = 1;
+  // A millisecond a record: passing thousands of them takes seconds.
+  p.for_ = Value(xb::Block::Native([&](Args&) {
+    Sleep(1);
+    if (shown != nullptr && shown->Busy() && !shown->PassNote().empty()) note = shown->PassNote();
+    return Value::Logical(KeptByFilter(Table().recno()));
+  }));
+  p.end = Value(xb::Block::Native([&](Args&) {
+    ended = true;
+    return Value();
+  }));
+  xb::Ref<TWList> w = WListNew(p);
+  ASSERT_TRUE(w);
+  shown = w.get();
+  HWND hwnd = w->Window()->hWnd;
+  UpdateWindow(hwnd);
+  std::atomic<bool> in_pass{false};
+  {
+    Prober prober(hwnd, in_pass, WM_KEYDOWN, VK_ESCAPE, "listing_window_long_pass.bmp");
+    in_pass = true;
+    SendMessageA(hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3200), 0);
+    in_pass = false;
+    prober.Join();
+    // The window answered and painted while the pass ran; Escape stopped it before the target.
+    EXPECT_EQ(prober.answered, 5);
+    EXPECT_LT(prober.slowest, 500u);
+    EXPECT_TRUE(prober.painted);
+    EXPECT_TRUE(prober.still_in_pass);
+  }
+  HWND still = w->Window() ? w->Window()->hWnd : nullptr;
+  EXPECT_EQ(still, hwnd) << "Escape stops the pass, not the listing";
+  EXPECT_FALSE(w->Busy());
+  EXPECT_LT(w->Position(), 3200);
+  EXPECT_GT(w->Position(), 0);
+  EXPECT_LT(w->KnownRecords(), 3200);
+  EXPECT_TRUE(note.rfind("Recorriendo el listado: ", 0) == 0 && note.find(" Esc para parar.") != std::string::npos)
+      << note;
+  // As far as it got, with its subtotals.
+  auto check = [&](const std::string& what) {
+    SCOPED_TRACE(what);
+    const std::vector<std::int64_t>& drawn = w->DrawnRecords();
+    ASSERT_EQ(static_cast<int>(drawn.size()), w->RecordsPerPage());
+    const auto at = static_cast<std::size_t>(w->Position());
+    EXPECT_TRUE(std::equal(drawn.begin(), drawn.end(), walk.begin() + static_cast<std::ptrdiff_t>(at)));
+    for (std::int64_t record : drawn) EXPECT_NEAR(listing.printed[record], running[record], 0.001) << record;
+  };
+  check("stopped thumb");
+  for (int i = 0; i < 3; ++i) SendMessageA(hwnd, WM_KEYDOWN, VK_DOWN, 0);
+  SendMessageA(hwnd, WM_KEYDOWN, VK_NEXT, 0);
+  check("moved on");
+
+  // Closed during the pass to the end: the pass stops, then the listing ends.
+  std::atomic<bool> to_end{false};
+  bool closed_in_pass = false;
+  {
+    Prober prober(hwnd, to_end, WM_SYSCOMMAND, SC_CLOSE, {});
+    to_end = true;
+    SendMessageA(hwnd, WM_KEYDOWN, VK_END, 0);
+    to_end = false;
+    closed_in_pass = IsWindow(hwnd) != FALSE;
+    prober.Join();
+    EXPECT_TRUE(prober.still_in_pass);
+    EXPECT_TRUE(prober.painted);
+  }
+  EXPECT_TRUE(closed_in_pass) << "the window closes after the pass, not inside it";
+  EXPECT_FALSE(w->RangeComplete());
+  ASSERT_TRUE(vdr::test::PumpUntil([&] { return !IsWindow(hwnd); }, 5000));
+  EXPECT_TRUE(ended);
+  EXPECT_TRUE(WlAwList().empty());
+  EXPECT_EQ(nDestinoListado(), 0);
 }
 
 // ---- a million records ----------------------------------------------------------------------------

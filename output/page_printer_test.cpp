@@ -39,6 +39,7 @@ using xb::Value;
 constexpr std::uint16_t kSetMapMode = 0x0103;
 constexpr std::uint16_t kSetViewportExt = 0x020E;
 constexpr std::uint16_t kSetDibToDev = 0x0D33;
+constexpr std::uint16_t kEscape = 0x0626;
 
 Value X(const std::string& text) { return xb::EvalMacro(text); }
 void Set(std::string_view name, Value v) { xb::SetMemvar(xb::Intern(name), std::move(v)); }
@@ -258,6 +259,50 @@ TEST_F(PagePrinterTest, AnImportedMetafileIsPlayedOnThePageWithThePrintersMappin
   direct->EndPage();
   direct->End();
   EXPECT_NE(out.Text().find("importado"), std::string::npos) << out.Text();
+}
+
+// A raw file goes onto the page being drawn: a preview page keeps it (as escape records) and
+// the printer receives it when the page is printed from the preview; a file that is not there
+// sends nothing.
+TEST_F(PagePrinterTest, ARawFileGoesOntoThePreviewPageAndReachesThePrinterWithIt) {
+  test::TempFolder folder("vdrraw");
+  const std::string raw = folder / "crudo.eps";
+  std::ofstream(raw, std::ios::binary) << "%VDR-RAW-5521\n0 0 moveto\n";
+  Set("cRaw", Value::String(raw));
+  QzPrinter& p = Job("Crudo");
+  p.StartPage();
+  X("oPrn:ImportRAW(cRaw)");
+  X("oPrn:ImportRAW(cRaw + '.no')");
+  p.EndPage();
+  X("oPrn:ImportRAW(cRaw)");  // between pages: nowhere to go
+  std::ifstream in(p.aMeta[0], std::ios::binary);
+  const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::size_t copies = 0;
+  for (std::size_t at = page.find("%VDR-RAW-5521"); at != std::string::npos; at = page.find("%VDR-RAW-5521", at + 1))
+    ++copies;
+  EXPECT_EQ(copies, 1u);
+  EXPECT_GT(CountOf(RecordsOf(p.aMeta[0]), kEscape), 0);
+  // Printed from the preview (one page: at once), the raw data reaches the printer.
+  PrinterOutput out("raw_preview");
+  WhilePreviewOpen steps({[](Preview& preview) { preview.Print(); }});
+  xb::Ref<QzPrinter> job = job_;
+  job_ = nullptr;
+  QzRPreview(job);
+  ASSERT_TRUE(steps.done());
+  EXPECT_NE(out.PostScript().find("%VDR-RAW-5521"), std::string::npos);
+}
+
+// The printer's names are those the printing layer holds now: a job made on the test printer
+// answers its device, driver and port, and follows the layer when another printer is chosen.
+TEST_F(PagePrinterTest, ModelDriverAndPortAreThePrintingLayersNames) {
+  Job();
+  EXPECT_EQ(X("oPrn:GetModel()").AsString(), vdr::test::kTestPrinter);
+  EXPECT_EQ(X("oPrn:GetModel()").AsString(), X("PRNGETNAME()").AsString());
+  EXPECT_EQ(X("oPrn:GetDriver()").AsString(), X("PRNGETDRIVE()").AsString());
+  EXPECT_EQ(X("oPrn:GetPort()").AsString(), "LPT1:");
+  EXPECT_NE(X("oPrn:GetModel()").AsString(), job_->cModel);  // not the joined model
+  ASSERT_TRUE(ui::SelectPrinter({std::string(X("PRNGETDRIVE()").AsString()), vdr::test::kTestPrinter, "FILE:"}));
+  EXPECT_EQ(X("oPrn:GetPort()").AsString(), "FILE:");
 }
 
 // ---- the preview ------------------------------------------------------------------------------------

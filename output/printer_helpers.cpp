@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <winspool.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -33,16 +34,11 @@ constexpr const char* kNotice =
 
 std::string g_user;
 std::vector<char> g_devmode;  // the settings block held
-// What the user set in a printer's own settings dialog, by printer: those printers' settings
-// from then on, as a driver keeps them.
+// What the user set in a printer's own settings dialog, by printer, where the spooler could
+// not keep it: those printers' settings for the rest of the run.
 std::map<std::string, std::vector<char>> g_user_settings;
 
 constexpr int kLargestSettings = 1199;
-
-const std::vector<char>* UserSettings(const std::string& name) {
-  const auto found = g_user_settings.find(name);
-  return found != g_user_settings.end() ? &found->second : nullptr;
-}
 
 bool Exists(const std::string& file) { return ::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -62,6 +58,47 @@ HANDLE OpenNamedPrinter(const std::string& name) {
   HANDLE printer = nullptr;
   if (!::OpenPrinterA(const_cast<char*>(name.c_str()), &printer, nullptr)) return nullptr;
   return printer;
+}
+
+// What the user set in a printer's own settings dialog: the printer's settings for this user,
+// kept by the spooler (as the printers' own preferences are), so that later runs take them
+// too. Empty when the user set nothing.
+std::vector<char> UserSettings(const std::string& name) {
+  const auto found = g_user_settings.find(name);
+  if (found != g_user_settings.end()) return found->second;
+  std::vector<char> mode;
+  HANDLE printer = OpenNamedPrinter(name);
+  if (printer == nullptr) return mode;
+  DWORD needed = 0;
+  ::GetPrinterA(printer, 9, nullptr, 0, &needed);
+  if (needed >= sizeof(PRINTER_INFO_9A)) {
+    std::vector<BYTE> info(needed);
+    if (::GetPrinterA(printer, 9, info.data(), needed, &needed)) {
+      const DEVMODEA* dm = reinterpret_cast<const PRINTER_INFO_9A*>(info.data())->pDevMode;
+      const BYTE* end = info.data() + info.size();
+      if (dm != nullptr && reinterpret_cast<const BYTE*>(dm) >= info.data() &&
+          reinterpret_cast<const BYTE*>(dm) + sizeof(DEVMODEA) <= end) {
+        const std::size_t size = static_cast<std::size_t>(dm->dmSize) + dm->dmDriverExtra;
+        if (size >= offsetof(DEVMODEA, dmFields) + sizeof(DWORD) && reinterpret_cast<const BYTE*>(dm) + size <= end)
+          mode.assign(reinterpret_cast<const char*>(dm), reinterpret_cast<const char*>(dm) + size);
+      }
+    }
+  }
+  ::ClosePrinter(printer);
+  return mode;
+}
+
+// Keeps (or, with no settings, forgets) the user's settings of a printer with the spooler;
+// where it cannot, for the rest of the run.
+void KeepUserSettings(const std::string& name, std::vector<char> mode) {
+  bool kept = false;
+  if (HANDLE printer = OpenNamedPrinter(name); printer != nullptr) {
+    PRINTER_INFO_9A info{mode.empty() ? nullptr : reinterpret_cast<DEVMODEA*>(mode.data())};
+    kept = ::SetPrinterA(printer, 9, reinterpret_cast<BYTE*>(&info), 0) != FALSE;
+    ::ClosePrinter(printer);
+  }
+  if (kept || mode.empty()) g_user_settings.erase(name);
+  else g_user_settings[name] = std::move(mode);
 }
 
 std::intptr_t N(const void* h) { return reinterpret_cast<std::intptr_t>(h); }
@@ -128,9 +165,11 @@ bool InitPrnMsg() {
 
 HDC DcImpresora(const std::string& name, const std::string& port, const std::string& driver, bool use_settings) {
   const DEVMODEA* mode = use_settings ? HeldDevMode() : nullptr;
+  std::vector<char> user;
   if (!use_settings) {
     ResetDm();
-    if (const std::vector<char>* user = UserSettings(name)) mode = reinterpret_cast<const DEVMODEA*>(user->data());
+    user = UserSettings(name);
+    if (!user.empty()) mode = reinterpret_cast<const DEVMODEA*>(user.data());
   }
   FlagScope flag;
   return ::CreateDCA(driver.c_str(), name.c_str(), port.empty() ? nullptr : port.c_str(), mode);
@@ -201,8 +240,8 @@ bool GetDm(const std::string& driver, const std::string& name, const std::string
   if (size > 0) {
     g_devmode.assign(static_cast<std::size_t>(size), 0);
     // The driver's settings, with what the user set in its dialog over them.
-    const std::vector<char>* user = UserSettings(name);
-    const auto* in = user != nullptr ? reinterpret_cast<const DEVMODEA*>(user->data()) : nullptr;
+    const std::vector<char> user = UserSettings(name);
+    const auto* in = user.empty() ? nullptr : reinterpret_cast<const DEVMODEA*>(user.data());
     if (::DocumentPropertiesA(nullptr, printer, const_cast<char*>(name.c_str()),
                               reinterpret_cast<DEVMODEA*>(g_devmode.data()), const_cast<DEVMODEA*>(in),
                               DM_OUT_BUFFER | (in != nullptr ? DM_IN_BUFFER : 0)) != IDOK)
@@ -262,12 +301,14 @@ void SetPrnConf(const std::string& driver, const std::string& name, const std::s
                             reinterpret_cast<DEVMODEA*>(out.data()), reinterpret_cast<DEVMODEA*>(g_devmode.data()),
                             DM_IN_BUFFER | DM_OUT_BUFFER | DM_IN_PROMPT) == IDOK) {
     g_devmode = out;
-    g_user_settings[name] = std::move(out);
+    ::ClosePrinter(printer);
+    KeepUserSettings(name, std::move(out));
+    return;
   }
   ::ClosePrinter(printer);
 }
 
-void ForgetPrinterSettings() { g_user_settings.clear(); }
+void ForgetPrinterSettings(const std::string& name) { KeepUserSettings(name, {}); }
 
 // ---- lists -------------------------------------------------------------------------------------------
 

@@ -48,13 +48,13 @@ const DEVMODEA* HeldDevMode();
 // Fields by number: 6 fields mask, 7 orientation, 8 paper, 9 length, 10 width, 12 copies.
 int GetDmField(int n);
 void SetDmField(int n, int value);
-// The driver's own settings dialog for that printer. What the user sets there stays that
-// printer's settings for the process: GetDm reads them over the driver's, and a context made
-// without the held block takes them. A driver whose block is larger than 1199 bytes is not
-// opened (a message says where to change its settings).
+// The driver's own settings dialog for that printer. What the user sets there becomes that
+// printer's settings for the user, kept by the spooler for later runs too: GetDm reads them
+// over the driver's, and a context made without the held block takes them. A driver whose
+// block is larger than 1199 bytes is not opened (a message says where to change its settings).
 void SetPrnConf(const std::string& driver, const std::string& name, const std::string& port);
-// Forgets what SetPrnConf kept (the printers' own settings apply again).
-void ForgetPrinterSettings();
+// Forgets what SetPrnConf kept for that printer (the driver's own settings apply again).
+void ForgetPrinterSettings(const std::string& name);
 
 // The installed printers ("devices" section of the user's profile).
 std::vector<std::string> LListaImpresoras();

@@ -8,6 +8,7 @@
 #include "output/preview.h"
 #include "runtime/function_table.h"
 #include "runtime/proc_stack.h"
+#include "ui/bridge/printer_device.h"
 #include "ui/core/file_helpers.h"
 #include "ui/core/value_text.h"
 
@@ -106,6 +107,10 @@ std::pair<double, double> QzPrinter::PixToInch(int x, int y) {
   if (per_inch_x == 0 || per_inch_y == 0) return {0, 0};
   return {static_cast<double>(x) / per_inch_x, static_cast<double>(y) / per_inch_y};
 }
+
+std::string QzPrinter::GetModel() const { return ui::PrnGetNames().device; }
+std::string QzPrinter::GetDriver() const { return ui::PrnGetNames().driver; }
+std::string QzPrinter::GetPort() const { return ui::PrnGetNames().port; }
 
 xb::Ref<QzPrinter> QzCurrentPrinter() { return g_qz_current; }
 void SetQzCurrentPrinter(xb::Ref<QzPrinter> printer) { g_qz_current = std::move(printer); }

@@ -28,6 +28,11 @@ class QzPrinter : public TPrinter {
   // inch (Pix2Mmtr, Pix2Inch).
   std::pair<double, double> PixToMm(int x, int y);
   std::pair<double, double> PixToInch(int x, int y);
+  // The names of the printer the printing layer holds now (PRNGETNAME, PRNGETDRIVE,
+  // PRNGETPORT).
+  std::string GetModel() const override;
+  std::string GetDriver() const override;
+  std::string GetPort() const override;
 
  protected:
   // A change of the paper's settings takes a new context (Rebuild, lModified).

@@ -388,7 +388,9 @@ void TPrinter::ImportWMF(const std::string& file, bool placeable) {
 }
 
 void TPrinter::ImportRAW(const std::string& file) {
-  if (hDC != nullptr) ui::ImportRawFile(hDC, file);
+  // On the page being drawn: a preview page keeps the raw data and hands it to the printer
+  // when it is printed.
+  if (hDC != nullptr && hDCOut != nullptr) ui::ImportRawFile(hDCOut, file);
 }
 
 // ---- measures ------------------------------------------------------------------------------------

@@ -70,7 +70,7 @@ class TPrinter : public xb::Object, public PageDevice {
   void FillRect(const ui::Rect& rect, HBRUSH brush) override;
   // A metafile file over the whole page; nothing when the file is missing.
   void ImportWMF(const std::string& file, bool placeable = true);
-  // A file straight to the printer (a printer's own language).
+  // A file of the printer's own language onto the page (a preview page keeps it).
   void ImportRAW(const std::string& file);
 
   // ---- measures and conversions ------------------------------------------------------------
@@ -112,9 +112,10 @@ class TPrinter : public xb::Object, public PageDevice {
   void SetPage(int paper);
   void SetBin(int bin);
   void DraftMode(bool draft);
-  std::string GetModel() const { return cModel; }
-  std::string GetDriver() const;
-  std::string GetPort() const;
+  // The printer's device, driver and port names.
+  virtual std::string GetModel() const { return cModel; }
+  virtual std::string GetDriver() const;
+  virtual std::string GetPort() const;
   // The printer set-up dialog; its choice applies to this printer's context.
   void Setup();
   bool ResetDC();
