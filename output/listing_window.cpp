@@ -535,6 +535,12 @@ void TWList::DrawNow(bool header, bool detail, bool footer, bool read_subtotals)
     if (!on) continue;
     ::FillRect(dc, &band, ground);
     ::ValidateRect(hwnd, &band);
+    // What a pass's note covered or left blank here is drawn now, not again after the pass.
+    RECT rest{};
+    if (::SubtractRect(&rest, &note_rect_, &band)) note_rect_ = rest;
+    else note_rect_ = RECT{};
+    if (::SubtractRect(&rest, &painted_in_pass_, &band)) painted_in_pass_ = rest;
+    else painted_in_pass_ = RECT{};
   }
   ::DeleteObject(ground);
   DrawBands(dc, header, detail, footer, read_subtotals);
