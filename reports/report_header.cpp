@@ -1,5 +1,6 @@
 // The designed page header of a report: the rows of CabeH and CabeD.
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -91,9 +92,13 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
   EachOfHeader("CabeD", code, [&](WorkArea& a) {
     if (!Logical(a, "ACTIVO")) return;
     const int dato = static_cast<int>(Real(a, "DATO"));
-    const int top = d.MmToRow(Real(a, "LINEA")), left = d.MmToCol(Real(a, "COLUMNA"));
+    // On a text file the position is a row and a column; elsewhere millimetres.
+    const int top = d.IsText() ? static_cast<int>(Real(a, "LINEA")) : d.MmToRow(Real(a, "LINEA"));
+    const int left = d.IsText() ? static_cast<int>(Real(a, "COLUMNA")) : d.MmToCol(Real(a, "COLUMNA"));
     if (dato == 2 || dato == 3) {
-      const int bottom = d.MmToRow(Real(a, "LINEA2")), right = d.MmToCol(Real(a, "COLUMNA2"));
+      // A picture's second coordinates are its height and width, as the designer keeps them.
+      const int bottom = dato == 3 ? top + d.MmToRow(Real(a, "LINEA2")) : d.MmToRow(Real(a, "LINEA2"));
+      const int right = dato == 3 ? left + d.MmToCol(Real(a, "COLUMNA2")) : d.MmToCol(Real(a, "COLUMNA2"));
       if (dato == 3) d.HeaderPicture(top, left, bottom, right, std::string(xb::AllTrim(Text(a, "TEXTO"))));
       else if (top == bottom || left == right) d.HeaderLine(top, left, bottom, right, static_cast<int>(Real(a, "GROSOR")));
       else d.HeaderBox(top, left, bottom, right, static_cast<int>(Real(a, "GROSOR")));
@@ -120,6 +125,13 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
       }
       case 8: text = title.empty() ? "Título" : title; break;
       case 9: text = condlis.empty() ? "Condiciones" : condlis; break;
+      case 11: {
+        // The header datum whose number the text holds (the listings' header data).
+        if (!xb::IsFunctionRegistered("CVALORDATOCAB")) return;
+        const Value v = xb::CallFunction("CVALORDATOCAB", {Value::Integer(std::atoi(Text(a, "TEXTO").c_str()))});
+        text = v.IsString() ? std::string(xb::RTrim(v.AsString())) : std::string();
+        break;
+      }
       default: return;
     }
     const int font = std::max(1, static_cast<int>(Real(a, "FUENTE")));
