@@ -9,6 +9,7 @@
 #include "reports/win/direct_list_progress.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
+#include "ui/bridge/printer_device.h"
 
 namespace reports {
 namespace {
@@ -22,6 +23,7 @@ output::Pad PadOf(int pad) { return pad == 2 ? output::Pad::kRight : pad == 3 ? 
 PageReportDevice::PageReportDevice(xb::Ref<output::TPrinter> printer) : printer_(std::move(printer)) {}
 
 PageReportDevice::~PageReportDevice() {
+  RestoreCopies();
   for (auto& [n, font] : fonts_)
     if (font) font->End();
   for (auto& [n, pen] : pens_)
@@ -59,6 +61,23 @@ void PageReportDevice::End() {
   ended_ = true;
   if (printer_->IsPreview()) printer_->ShowPreview();
   else printer_->End();
+  RestoreCopies();
+}
+
+void PageReportDevice::RestoreCopies() {
+  if (!restore_) return;
+  ui::PrnSetCopies(restore_->first);
+  if (restore_->second != DMRES_DRAFT) ui::PrnDraftMode(false);
+  restore_.reset();
+}
+
+void PageReportDevice::SetCopies(int copies, bool draft) {
+  if (!printer_ || (copies <= 1 && !draft)) return;
+  const std::optional<DEVMODEA> before = ui::PrnDevMode();
+  if (!before) return;
+  restore_ = std::make_pair(before->dmCopies, before->dmPrintQuality);
+  if (copies > 1) printer_->SetCopies(copies);
+  if (draft) printer_->DraftMode(true);
 }
 
 ui::TFont* PageReportDevice::Font(int number) {
@@ -131,10 +150,13 @@ std::unique_ptr<ReportDevice> MakeReportDevice(const StDestino& destino, const s
     output::TPrinter::NewParams params;
     params.document = document.empty() ? std::string("Listado QZ") : document;
     params.preview = destino.lPreview;
+    params.modal = destino.lPreview;  // the run waits for its preview to close
     printer = output::QzPrinter::New(params);
   }
   if (!printer) return nullptr;
-  return std::make_unique<PageReportDevice>(printer);
+  auto device = std::make_unique<PageReportDevice>(printer);
+  if (destino.nDestino == 1 && device->Ready()) device->SetCopies(destino.nCopias, destino.nModo == 2);
+  return device;
 }
 
 void InstallReportOutputs() {

@@ -5,6 +5,8 @@
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 
 #include "output/tprinter.h"
@@ -45,6 +47,9 @@ class PageReportDevice : public ReportDevice {
   int MmToCol(double mm) override;
 
   output::TPrinter& printer() const { return *printer_; }
+  // Copies and draft mode of the output choice for this job; the printer's own come back
+  // when the job ends.
+  void SetCopies(int copies, bool draft);
 
  private:
   // A font of the dictionary's Fonts table by number, made once for the device (a number
@@ -53,15 +58,19 @@ class PageReportDevice : public ReportDevice {
   COLORREF Colour(int number);
   // A black pen of `points` width (at least one), made once for the device.
   ui::TPen* Pen(int points);
+  void RestoreCopies();
 
   xb::Ref<output::TPrinter> printer_;
   std::map<int, xb::Ref<ui::TFont>> fonts_;
   std::map<int, COLORREF> colours_;
   std::map<int, xb::Ref<ui::TPen>> pens_;
   bool ended_ = false;
+  // The printer's copies and quality before SetCopies changed them.
+  std::optional<std::pair<short, short>> restore_;
 };
 
-// The device of an output choice: 1 the printer (its preview when chosen), 3 HTML.
+// The device of an output choice: 1 the printer (its preview when chosen, modal), with the
+// copies and draft mode chosen; 3 HTML.
 std::unique_ptr<ReportDevice> MakeReportDevice(const StDestino& destino, const std::string& document);
 
 // Installs the windowed outputs in the report run.

@@ -2,6 +2,7 @@
 // the preview, as the user sees them.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <optional>
 #include <windows.h>
 
 #include "data/data_functions.h"
@@ -117,12 +118,49 @@ TEST_F(ReportPrintTest, TheExampleReportPrintsOnThePrinter) {
   EXPECT_FALSE(TInforme::lRunning);
 }
 
+// The copies and the draft mode of the output choice are the job's; the printer's own come
+// back when it ends.
+TEST_F(ReportPrintTest, CopiesAndDraftModeReachThePrinter) {
+  struct Case {
+    int copies, modo;
+  };
+  for (const Case& c : {Case{3, 2}, Case{2, 1}, Case{1, 2}}) {
+    vdr::test::PrinterOutput out("informe_copias");
+    std::optional<DEVMODEA> during;
+    ReportRunHook hook = CurrentReportRunHook();
+    hook.device = [&during](const StDestino& d, const std::string& document) {
+      auto device = MakeReportDevice(d, document);
+      during = ui::PrnDevMode();
+      return device;
+    };
+    SetReportRunHook(hook);
+    TInforme inf;
+    inf.oStDestino.nDestino = 1;
+    inf.oStDestino.lPreview = false;
+    inf.oStDestino.nCopias = c.copies;
+    inf.oStDestino.nModo = c.modo;
+    ASSERT_TRUE(inf.RunInforme("EJEMPLO"));
+    ASSERT_TRUE(during.has_value());
+    EXPECT_EQ(during->dmCopies, c.copies);
+    EXPECT_EQ(during->dmPrintQuality == DMRES_DRAFT, c.modo == 2) << c.copies;
+    const std::string ps = out.PostScript();
+    EXPECT_EQ(ps.find("%cupsJobTicket: copies=" + std::to_string(c.copies)) != std::string::npos, c.copies > 1) << c.copies;
+    EXPECT_NE(out.Text().find("1.244,75"), std::string::npos);
+    const std::optional<DEVMODEA> after = ui::PrnDevMode();
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->dmCopies, 1);
+    EXPECT_NE(after->dmPrintQuality, DMRES_DRAFT);
+  }
+}
+
 // The preview runs its own loop: a timer looks at it and closes it.
 bool g_preview_seen = false;
+bool g_preview_modal = false;
 void CALLBACK ClosePreview(HWND, UINT, UINT_PTR, DWORD) {
   output::Preview* preview = output::Preview::Open();
   if (preview == nullptr || g_preview_seen) return;
   g_preview_seen = true;
+  g_preview_modal = preview->printer().lPrvModal;
   EXPECT_EQ(preview->PageLabel(), "Página 1 / 1");
   EXPECT_TRUE(vdr::test::SaveWindowBitmap(preview->window()->hWnd,
                                           vdr::test::ScreenshotFolder() + "\\report_run_preview.bmp"));
@@ -135,10 +173,12 @@ TEST_F(ReportPrintTest, TheExampleReportShowsInThePreview) {
   inf.oStDestino.lPreview = true;
   g_preview_seen = false;
   const UINT_PTR timer = SetTimer(nullptr, 0, 300, &ClosePreview);
+  g_preview_modal = false;
   const bool printed = inf.RunInforme("EJEMPLO");
   KillTimer(nullptr, timer);
   EXPECT_TRUE(printed);
   EXPECT_TRUE(g_preview_seen);
+  EXPECT_TRUE(g_preview_modal) << "the run waits for its preview";
   EXPECT_FALSE(TInforme::lRunning);
 }
 

@@ -207,8 +207,8 @@ class ReportEndToEndTest : public testing::ReportWindowTest<output::test::TempFo
     Add("CabeD", "COD := '001', DATO := 6, LINEA := 6, COLUMNA := 110, ACTIVO := .T.");
     Add("CabeD", "COD := '001', DATO := 2, LINEA := 2, COLUMNA := 4, LINEA2 := 20, COLUMNA2 := 150, GROSOR := 2, ACTIVO := .T.");
     Add("CabeD", "COD := '001', DATO := 2, LINEA := 24, COLUMNA := 4, LINEA2 := 24, COLUMNA2 := 150, GROSOR := 1, ACTIVO := .T.");
-    Add("CabeD", "COD := '001', DATO := 3, TEXTO := '" + picture_ + "', LINEA := 4, COLUMNA := 124, LINEA2 := 18, "
-                 "COLUMNA2 := 146, ACTIVO := .T.");
+    Add("CabeD", "COD := '001', DATO := 3, TEXTO := '" + picture_ + "', LINEA := 4, COLUMNA := 124, LINEA2 := 14, "
+                 "COLUMNA2 := 22, ACTIVO := .T.");  // 14 mm high, 22 wide
   }
   // The first row of a dictionary table whose field holds a value, changed.
   void Change(std::string_view table, const char* field, const Value& value, const std::map<std::string, Value>& to) {
@@ -250,14 +250,15 @@ TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) 
   EXPECT_EQ(watch_.pages, (std::vector<int>{1}));
   EXPECT_EQ(watch_.button, "&Previsualizar");
   EXPECT_TRUE(NoTemporaryTables());
+  // On the text file the header's texts stand at their row LINEA and column COLUMNA.
   std::vector<std::string> lines = {
       "",
-      "  Ventas por familia                      1",
       "",
       "",
       "",
       "",
       "",
+      "       Ventas por familia" + std::string(84, ' ') + "1",
       "Familia    Art. Código Importe  Valor    Uds.  ",
       "---------- ---- ------ -------- -------- ------",
       "Familia: Mantequera",
