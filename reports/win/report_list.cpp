@@ -126,7 +126,9 @@ void InstallReportWindows() {
   InstallRunDialogs();
   ReportRunHook hook = CurrentReportRunHook();
   hook.show_list = ShowList;
-  hook.sel_destino = SelDestino;
+  hook.sel_destino = [](StDestino& d, const std::string& code, const std::string& title) {
+    return SelDestino(d, code, title);
+  };
   hook.wide_question = WideQuestion;
   hook.running = [previous = hook.running](bool running) {
     if (previous) previous(running);

@@ -16,6 +16,7 @@
 #include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
 #include "reports/win/report_list.h"
+#include "reports/win/report_output_dialog.h"
 #include "reports/win/report_page_device.h"
 #include "reports/win/report_window_test_support.h"
 #include "reports/win/tbrwdataqz.h"
@@ -268,6 +269,36 @@ TEST_F(ReportPrintTest, TheOutputDialogSendsTheReportToATextFile) {
   ReadFile(h, head, 21, &read, nullptr);
   CloseHandle(h);
   EXPECT_EQ(std::string(head, read), "C\xF3" "digo Importe     \r\n");
+}
+
+// TI_SELDESTINO: the same dialog from compiled text, its choice as the structure oStDestino.
+TEST_F(ReportPrintTest, TiSelDestinoAnswersTheChoiceAsAStructure) {
+  RegisterSelDestino();
+  Add("Categor", "CATEGORIA := 'VEN', DESCRIPC := 'Ventas de mostrador', INFDOC := 'I'");
+  const std::string file = folder_ / "elegido.txt";
+  std::vector<vdr::test::SeenDialog> seen;
+  vdr::test::DialogAnswerer answer([&](const vdr::test::SeenDialog& d) {
+    seen.push_back(d);
+    if (seen.size() > 1) return IDCANCEL;
+    SendDlgItemMessageA(d.hwnd, 111, BM_CLICK, 0, 0);
+    SetDlgItemTextA(d.hwnd, 150, file.c_str());
+    return IDOK;
+  });
+  X("oSt := TI_SELDESTINO('EJEMPLO', 'VEN', 'Prueba', ' Destino del informe')");
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, " Destino del informe");
+  for (const char* piece : {"EJEMPLO", "Ventas de mostrador", "Prueba"})
+    EXPECT_NE(seen[0].AllText().find(piece), std::string::npos) << piece << " in " << seen[0].AllText();
+  EXPECT_TRUE(X("oSt:lOk").AsLogical());
+  EXPECT_EQ(X("oSt:nDestino").AsInt(), 2);
+  EXPECT_EQ(X("AllTrim(oSt:cFileDst)").AsString(), file);
+  EXPECT_FALSE(X("oSt:lPreview").AsLogical()) << "preview only for the printer";
+  EXPECT_EQ(X("oSt:nCopias").AsInt(), 1);
+  // Cancelled: lOk is false.
+  X("oSt := TI_SELDESTINO('EJEMPLO', 'VEN', 'Prueba')");
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].title, " Impresión de informes");
+  EXPECT_FALSE(X("oSt:lOk").AsLogical());
 }
 
 // The dictionary's browser prints its rows through a TDTReport: on the printer under a

@@ -17,6 +17,7 @@
 #include "reports/win/header_dialogs.h"
 #include "reports/win/inspectors.h"
 #include "reports/win/listing_tree.h"
+#include "reports/win/report_output_dialog.h"
 #include "reports/win/wait_dialogs.h"
 
 namespace reports {
@@ -34,6 +35,7 @@ void RegisterReportWindowFunctions() {
   RegisterReportDialog();
   InstallReportTree();
   RegisterTDTReport();
+  RegisterSelDestino();
   // TI_SELECFONT(nFont, oSay): the font dialog over the Fonts row; its number.
   xb::RegisterFunction("TI_SELECFONT", [](xb::Args& a) {
     const xb::Value& say = a.Arg(2);
