@@ -855,6 +855,31 @@ TEST_F(ReportRunTest, TheDesignedHeaderDrawsItsLinesBoxesPicturesAndWrappedTexts
   EXPECT_EQ(text.find("logo"), std::string::npos);
 }
 
+// A direct report's texts print in the report's fonts: TFUENTE 1 the title's, 2 the lines'.
+TEST_F(ReportRunTest, ADirectReportPrintsInTheReportsFonts) {
+  Report("DIRF", {{"DIRECTO", L(true)}, {"FNT_TIT", N(5)}, {"FNT_LIN", N(6)}, {"FNT_TOT", N(7)}, {"FNT_SUB", N(8)}});
+  Add("Inicial", {{"INFORME", S("DIRF")}, {"ORDEN", N(1)}, {"FUNCION", S("TEST_DIRECTO")}, {"INFDOC", S("I")}});
+  CreateTable("INF\\TEMP\\Directo.dbf", FindDictTable("MtrDirec")->fields, 4, [](xb::rdd::WorkArea& a, int n) {
+    a.PutField(a.FieldPos("TEXTO"), S("Texto " + std::to_string(n)));
+    a.PutField(a.FieldPos("FILA"), N(1));
+    a.PutField(a.FieldPos("TFUENTE"), N(n));
+  });
+  xb::RegisterFunction("TEST_DIRECTO", [this](xb::Args&) {
+    Use("INF\\TEMP\\Directo.dbf", "DIRECTO", false);
+    return Value(xb::Array::Of({N(0), S("DIRECTO")}));
+  });
+  std::vector<std::string> drawn;
+  SetReportRunHook({.device = [&drawn](const StDestino&, const std::string&) {
+    auto device = std::make_unique<RecordingDevice>();
+    device->log = &drawn;
+    return std::unique_ptr<ReportDevice>(std::move(device));
+  }});
+  inf_.oStDestino.nDestino = 1;
+  ASSERT_TRUE(inf_.RunGenInforme("DIRF"));
+  EXPECT_EQ(drawn, (std::vector<std::string>{"say 0,0 f5 Texto 1", "say 10,0 f6 Texto 2", "say 20,0 f7 Texto 3",
+                                             "say 30,0 f8 Texto 4"}));
+}
+
 TEST_F(ReportRunTest, ColumnsAndGroupsPrintInTheirFonts) {
   Sales({{"A01", "P1", 10}, {"B02", "M1", 5}});
   Report("FNT", {{"FNT_LIN", N(2)}, {"FNT_TIT", N(3)}, {"FNT_SUB", N(4)}, {"FNT_TOT", N(5)}});
