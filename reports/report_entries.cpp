@@ -229,7 +229,7 @@ void RegisterReportRun() {
       if (!lChkMenu("Informes")) return Value();
       // An open dictionary (its own window) is not indexed again under itself.
       if (TDictQZ::AliasOf("Informes").empty()) xb::CallFunction("DICTREINDEX", {Value::String(folder)});
-      if (CurrentReportRunHook().show_list) CurrentReportRunHook().show_list(a.Arg(6).IsLogical() && !a.Log(6));
+      if (CurrentReportRunHook().show_list) CurrentReportRunHook().show_list(a.Arg(6).IsLogical() && !a.Log(6), folder);
       return Value();
     }
     if (TInforme::lRunning) {
@@ -263,8 +263,9 @@ void RegisterReportRun() {
   // INFGRAFICOS(cPath)
   xb::RegisterFunction("INFGRAFICOS", [](xb::Args& a) {
     if (!lChkMenu("InfGraficos")) return Value();
-    if (TDictQZ::AliasOf("Informes").empty()) xb::CallFunction("DICTREINDEX", {Value::String(Folder(a))});
-    if (CurrentReportRunHook().show_graphics) CurrentReportRunHook().show_graphics();
+    const std::string folder = Folder(a);
+    if (TDictQZ::AliasOf("Informes").empty()) xb::CallFunction("DICTREINDEX", {Value::String(folder)});
+    if (CurrentReportRunHook().show_graphics) CurrentReportRunHook().show_graphics(folder);
     return Value();
   });
   // INFDIRECTO(cPath, cInforme, nEntorno, cAlias, cCond)

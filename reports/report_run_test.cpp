@@ -378,15 +378,18 @@ TEST_F(ReportRunTest, TheMenuEntriesRunAReportByItsCodeUnderOneGuard) {
   EXPECT_FALSE(TInforme::lRunning);
 
   // Without a code: the list, or with lList .F. the tree.
-  std::vector<bool> shown;
-  SetReportRunHook({.show_list = [&shown](bool tree) { shown.push_back(tree); }, .show_graphics = [&shown] {
-    shown.push_back(true);
-  }});
+  // Each over the folder given (the reports' folder when none is).
+  std::vector<std::string> shown;
+  SetReportRunHook({.show_list = [&shown](bool tree, const std::string& folder) {
+                      shown.push_back((tree ? "arbol " : "lista ") + folder);
+                    },
+                    .show_graphics = [&shown](const std::string& folder) { shown.push_back("graficos " + folder); }});
   dict_->End();
+  data::cPathInforme("INF\\");
   X("INFORMES('INF\\')");
-  X("INFORMES('INF\\', , , , , .F.)");
-  X("INFGRAFICOS('INF\\')");
-  EXPECT_EQ(shown, (std::vector<bool>{false, true, true}));
+  X("INFORMES('OTRA\\', , , , , .F.)");
+  X("INFGRAFICOS()");
+  EXPECT_EQ(shown, (std::vector<std::string>{"lista INF\\", "arbol OTRA\\", "graficos INF\\"}));
   ASSERT_TRUE(dict_->Activate("I", false));
 }
 

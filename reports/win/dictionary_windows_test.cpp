@@ -37,7 +37,9 @@
 #include "ui/controls/tmeter.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
+#include "ui/core/tmenuitem.h"
 #include "ui/core/window_table.h"
+#include "ui/controls/tbtnbmp.h"
 
 namespace reports {
 namespace {
@@ -186,6 +188,37 @@ TEST_F(DictionaryWindowsTest, TheListingTreeRunsForAnAllowedUserAndRefusesAnothe
   EXPECT_EQ(runs_, std::vector<std::string>{"L2"});
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], " Atención: No dispone de permisos para ejecutar este listado.");
+}
+
+// The tree's menu option is checked while it shows and cleared when it closes, the tree
+// modal or not; its "Ejecutar" is a button with the picture TI_RunInforme.
+TEST_F(DictionaryWindowsTest, TheListingTreeMarksItsMenuOptionWhileOpen) {
+  MakeListados();
+  const auto item = ui::TMenuItem::New({.prompt = "Listados"});
+  svc::ClearMenuOptions();
+  svc::SetMenuOption(1, {item, "ArbolDeListados", '2'});
+  bool checked_while_open = false;
+  DialogAnswerer modal([&](const SeenDialog& d) {
+    if (d.title != "Listados") return 0;
+    checked_while_open = item->lChecked;
+    return 411;
+  });
+  EXPECT_TRUE(X("ARBOLDELISTADOS()").AsLogical());
+  EXPECT_TRUE(checked_while_open);
+  EXPECT_FALSE(item->lChecked);
+  // Without its own loop the tree stays open after the call.
+  EXPECT_TRUE(X("ARBOLDELISTADOS(.T.)").AsLogical());
+  HWND dialog = FindWindowA(nullptr, "Listados");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(item->lChecked);
+  auto* run = dynamic_cast<ui::TBtnBmp*>(ui::OWndFromHwnd(GetDlgItem(dialog, 410)).get());
+  ASSERT_NE(run, nullptr);
+  EXPECT_NE(run->hBmpPal1, 0) << "TI_RunInforme";
+  Click(dialog, 411);
+  vdr::test::PumpPending();
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_FALSE(item->lChecked);
+  svc::ClearMenuOptions();
 }
 
 TEST_F(DictionaryWindowsTest, TheListingMapSavesAndTheAccessReadsItBack) {
