@@ -109,7 +109,7 @@ TEST_F(DictionaryWindowsTest, NewDictionaryShowsTheIndexRunAndEndsItFull) {
   });
   ASSERT_TRUE(CheckStruct(data::cPathInforme()));
   ASSERT_TRUE(DictReindex(data::cPathInforme(), true));
-  EXPECT_EQ(total, 22);
+  EXPECT_EQ(total, 20);
   for (const char* t : {"Tablas", "CabeD", "SubCat"}) {
     EXPECT_EQ(GetFileAttributesA((folder_.path() + "INF\\" + t + ".cdx").c_str()) != INVALID_FILE_ATTRIBUTES, true) << t;
   }

@@ -64,6 +64,9 @@ class TBrwDataQZ {
   void BrwReport(const std::string& title, bool preview = true);
   // A key of the browse ("A" or "+", "M", "E", "L", "I", "F", "S", either case); true when used.
   bool BrowseKeys(int key);
+  // BuildPopup: the right button's menu over the browse, the bar's options by their letters
+  // (the caller's between "Fuentes" and "Salir"), those that write only with full access.
+  void BuildPopup();
 
   std::string cTitle, cAlias, cCaption, cOpcionMenu, cAcceso = "2";
   bool lAdd = true, lEdit = true, lDel = true, lSearch = true, lPrint = true, lFont = true, lExit = true;
@@ -74,6 +77,7 @@ class TBrwDataQZ {
   std::vector<ExtraButton> aExtraButtons;
   std::function<void()> on_end;
   int nId = 0;           // the browse's control in a dialog
+  int nOpenBrowse = 0;   // its slot (from 1) in the dictionary's open-browse list; 0: none
   bool lDialog = false;  // set by Activate in a dialog
   bool lChild = false;   // a child opened from another list
 
@@ -92,6 +96,9 @@ class TBrwDataQZ {
   void BuildTabs();
   void Fit();
   int LetterWidth() const;
+  // The first free slot of TDictQZ's aoBrws / alOpen taken while the list is open.
+  void TakeSlot();
+  void FreeSlot();
 
   xb::Ref<ui::TMdiChild> window_;
   xb::Ref<ui::TBar> bar_;
