@@ -214,6 +214,9 @@ class TreeDialog {
       svc::PopupMenu(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), tree_.get(), Controls(), keys);
       return Value();
     }));
+    // The resource's run button is a picture button (hidden under the bar here): its class is
+    // made before the dialog is.
+    old_run_ = ui::TBtnBmp::ReDefine(kOldRun, dialog_, {});
     TreeDialog* previous = OpenTree();
     OpenTree() = this;
     svc::RunDialog(dialog_, [this] {
@@ -384,6 +387,7 @@ class TreeDialog {
   std::string caption_;
   TreeSource source_;
   ui::DialogRef dialog_;
+  xb::Ref<ui::TBtnBmp> old_run_;
   xb::Ref<ui::TQZTreeView> tree_;
   xb::Ref<ui::TBar> bar_;
   std::vector<xb::Ref<ui::TBtnBmp>> buttons_;
