@@ -1,5 +1,6 @@
 // The designed page header of a report: the rows of CabeH and CabeD.
 #include <algorithm>
+#include <functional>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
@@ -61,7 +62,11 @@ DesignedHeader ReadDesignedHeader(const std::string& code_in) {
 // A header text cut into lines that each fit `limit` device units: the line length is
 // shortened one character at a time (breaking at a blank when there is one) until they fit.
 std::vector<std::string> WrapText(ReportDevice& d, const std::string& text, int font, int limit) {
-  if (limit <= 0 || d.TextWidth(text, font) <= limit) return {text};
+  return WrapText([&d, font](std::string_view line) { return d.TextWidth(line, font); }, text, limit);
+}
+
+std::vector<std::string> WrapText(const std::function<int(std::string_view)>& width, const std::string& text, int limit) {
+  if (limit <= 0 || width(text) <= limit) return {text};
   for (std::size_t length = text.size() - 1; length > 0; --length) {
     std::vector<std::string> lines;
     bool fits = true;
@@ -73,7 +78,7 @@ std::vector<std::string> WrapText(ReportDevice& d, const std::string& text, int 
         if (blank != std::string_view::npos && blank > 0) cut = blank;
       }
       const std::string line(xb::RTrim(rest.substr(0, cut)));
-      fits = d.TextWidth(line, font) <= limit;
+      fits = width(line) <= limit;
       lines.push_back(line);
       rest.remove_prefix(cut);
       while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);

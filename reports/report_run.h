@@ -190,6 +190,8 @@ int ImprimeCabecera(ReportDevice& device, const std::string& code, int page, con
                     const std::string& condlis);
 // A header text in lines that each fit `limit` device units.
 std::vector<std::string> WrapText(ReportDevice& device, const std::string& text, int font, int limit);
+// The same with the width of a text measured by `width`.
+std::vector<std::string> WrapText(const std::function<int(std::string_view)>& width, const std::string& text, int limit);
 
 // Date texts of conditions: "dd-mm-yyyy", "dd-mm-yy" (by SET EPOCH) or "yyyymmdd" as
 // "yyyymmdd"; "" when the text is none of them.

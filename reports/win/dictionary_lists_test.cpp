@@ -15,6 +15,7 @@
 #include "reports/win/dictionary_window.h"
 #include "reports/win/report_window_test_support.h"
 #include "reports/win/tbrwdataqz.h"
+#include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 #include "tests/support/dialog_answerer.h"
@@ -191,6 +192,33 @@ TEST_F(DictionaryListsTest, TheBrowserHasItsRightButtonMenuAndASlotWhileOpen) {
   EXPECT_TRUE(X("oDic:aoBrws[1] == NIL").AsLogical());
   X("oDic:Tablas()");
   EXPECT_EQ(DictionaryList("Tablas")->nOpenBrowse, 1) << "the freed slot is taken again";
+}
+
+// TI_REFFILTER sets a filtered list's order and value again and counts it; TI_REFSIZES sizes
+// its columns to the letter of its font.
+TEST_F(DictionaryListsTest, TiRefFilterAndTiRefSizesByName) {
+  Describe();
+  X("oDic:Campos('CLIENTES')");
+  TBrwDataQZ* campos = DictionaryList("Campos");
+  ASSERT_NE(campos, nullptr);
+  ui::TWBrowse& browse = *campos->browse();
+  EXPECT_EQ(browse.nLen, 2);
+  // A field added by hand, leaving another order.
+  Append("Campos", "TABLA := 'CLIENTES', ORDEN := 3, CAMPO := 'SALDO', TIPO := 'N', LONGITUD := 12");
+  X(Alias("Campos") + "->(OrdSetFocus('Campo'))");
+  EXPECT_EQ(xb::CallFunction("TI_REFFILTER", {browse.AsValue()}).AsInt(), 3);
+  EXPECT_EQ(X(Alias("Campos") + "->(IndexOrd())").AsInt(), 1);
+  EXPECT_EQ(browse.nMaxFilter, kFilterLimit);
+  // Sizes made for a letter half as wide come out twice as wide.
+  const int letter = LetterWidthOf(browse);
+  ASSERT_GT(letter, 1);
+  const std::int64_t first = browse.aColSizes.AsArray().Get(0).AsInt();
+  const Value sizes = xb::CallFunction("TI_REFSIZES", {browse.AsValue(), Value::Integer(letter)});
+  EXPECT_EQ(sizes.AsArray().Get(0).AsInt(), first) << "the same letter: the same sizes";
+  if (letter % 2 == 0) {
+    xb::CallFunction("TI_REFSIZES", {browse.AsValue(), Value::Integer(letter / 2)});
+    EXPECT_EQ(browse.aColSizes.AsArray().Get(0).AsInt(), first * 2);
+  }
 }
 
 // One row an environment, its initial one; deleting it takes all its tables.

@@ -76,4 +76,16 @@ std::unique_ptr<ReportDevice> MakeReportDevice(const StDestino& destino, const s
 // Installs the windowed outputs in the report run.
 void InstallReportOutputs();
 
+// TI_NLENMM(oPrn, cText, oFont): the text's width in millimetres on the printer, in the font
+// (the printer's own without one).
+double nLenMM(output::TPrinter& printer, std::string_view text, ui::TFont* font);
+// TI_PRNTEXT(oPrn, cText, nMaxMM, nSpacing, nRow, nCol, oFont, cAjuste): a header text at
+// (nRow, nCol) millimetres; wider than nMaxMM (when given) it goes on lines that each fit,
+// nSpacing millimetres apart, aligned in that length by cAjuste ("I", "D" or "C"). Returns the
+// row in millimetres below its last line.
+double PrnText(output::TPrinter& printer, const std::string& text, double max_mm, double spacing, double row,
+               double col, ui::TFont* font, const std::string& ajuste);
+// Registers TI_PRNTEXT and TI_NLENMM.
+void RegisterHeaderTextFunctions();
+
 }  // namespace reports

@@ -11,6 +11,7 @@
 #include "data/win/windowed_data_ui.h"
 #include "output/output.h"
 #include "output/preview.h"
+#include "output/qz_printer.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
 #include "reports/report_test_support.h"
@@ -299,6 +300,50 @@ TEST_F(ReportPrintTest, TiSelDestinoAnswersTheChoiceAsAStructure) {
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[1].title, " Impresión de informes");
   EXPECT_FALSE(X("oSt:lOk").AsLogical());
+}
+
+// TI_NLENMM measures a text in millimetres on the printer; TI_PRNTEXT prints a header text,
+// on lines that fit its length, each lower by its spacing.
+TEST_F(ReportPrintTest, HeaderTextsAreMeasuredAndWrappedInMillimetres) {
+  RegisterHeaderTextFunctions();
+  vdr::test::PrinterOutput out("header_texts");
+  output::TPrinter::NewParams p;
+  p.document = "Cabecera";
+  xb::Ref<output::QzPrinter> printer = output::QzPrinter::New(p);
+  ASSERT_TRUE(printer && printer->hDC != nullptr);
+  ui::TFont::Spec spec;
+  spec.face = "Arial";
+  spec.height = -12;
+  spec.device = printer->hDC;
+  xb::Ref<ui::TFont> font = ui::TFont::New(spec);
+  const auto length = [&](const char* text) {
+    return xb::CallFunction("TI_NLENMM", {printer->AsValue(), Value::String(text), font->AsValue()}).AsDouble();
+  };
+  EXPECT_EQ(length(""), 0);
+  EXPECT_GT(length("MMMMMMMMMM"), length("iiiiiiiiii"));
+  EXPECT_NEAR(length("MMMMMMMMMM"), 2 * length("MMMMM"), 0.5);
+  EXPECT_GT(length("MMMMMMMMMM"), 20) << "twelve points";
+  EXPECT_LT(length("MMMMMMMMMM"), 60);
+  printer->StartPage();
+  const std::string text = "Listado de ventas del mes actual";
+  const double width = length(text.c_str());
+  const auto print = [&](double max_mm, double row) {
+    return xb::CallFunction("TI_PRNTEXT", {printer->AsValue(), Value::String(text), Value::Number(max_mm), Value::Number(6),
+                                           Value::Number(row), Value::Number(15), font->AsValue()})
+        .AsDouble();
+  };
+  EXPECT_DOUBLE_EQ(print(0, 20), 26) << "one line without a length";
+  const double below = print(width * 0.45, 60);
+  EXPECT_GE(below, 60 + 3 * 6) << "three lines at least in less than half its length";
+  printer->EndPage();
+  printer->End();
+  const std::string printed = out.Text();
+  std::size_t whole = 0, lines = 0;
+  for (std::size_t at = printed.find("Listado"); at != std::string::npos; at = printed.find("Listado", at + 1)) ++lines;
+  whole = printed.find(text);
+  EXPECT_NE(whole, std::string::npos) << printed;
+  EXPECT_EQ(lines, 2u) << "once whole, once wrapped:\n" << printed;
+  EXPECT_NE(printed.find("actual"), std::string::npos);
 }
 
 // The dictionary's browser prints its rows through a TDTReport: on the printer under a

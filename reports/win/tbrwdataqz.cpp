@@ -361,19 +361,47 @@ void TBrwDataQZ::BuildBrowse() {
   RefFilter();
 }
 
-// The width of "B" in the browse's font.
-int TBrwDataQZ::LetterWidth() const {
-  if (!browse_ || browse_->hWnd == nullptr) return 0;
-  HDC dc = GetDC(browse_->hWnd);
-  HFONT font = browse_->oFont && browse_->oFont->hFont != nullptr
-                   ? browse_->oFont->hFont
-                   : reinterpret_cast<HFONT>(SendMessageA(browse_->hWnd, WM_GETFONT, 0, 0));
+int LetterWidthOf(ui::TWBrowse& browse) {
+  if (browse.hWnd == nullptr) return 0;
+  HDC dc = GetDC(browse.hWnd);
+  HFONT font = browse.oFont && browse.oFont->hFont != nullptr
+                   ? browse.oFont->hFont
+                   : reinterpret_cast<HFONT>(SendMessageA(browse.hWnd, WM_GETFONT, 0, 0));
   HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
   SIZE size{};
   GetTextExtentPoint32A(dc, "B", 1, &size);
   if (previous != nullptr) SelectObject(dc, previous);
-  ReleaseDC(browse_->hWnd, dc);
+  ReleaseDC(browse.hWnd, dc);
   return size.cx;
+}
+
+int TBrwDataQZ::LetterWidth() const { return browse_ ? LetterWidthOf(*browse_) : 0; }
+
+void RegisterBrowserFunctions() {
+  xb::RegisterFunction("TI_REFFILTER", [](xb::Args& a) {
+    auto* browse = dynamic_cast<ui::TWBrowse*>(a.Obj(1).get());
+    if (browse == nullptr || browse->cField.empty()) return Value::Integer(0);
+    if (WorkArea* area = AreaOf(browse->cAlias))
+      area->SetControllingOrder(a.Arg(2).IsNumber() && a.Int(2) > 0 ? static_cast<int>(a.Int(2)) : 1);
+    Value value = browse->uValue1;
+    if (value.IsString()) value = Value::String(xb::Upper(xb::CurrentCodePage(), value.AsString()));
+    browse->nMaxFilter = kFilterLimit;
+    browse->SetFilter(browse->cField, value);
+    if (browse->hWnd != nullptr) browse->Refresh();
+    return Value::Integer(browse->nLen);
+  });
+  xb::RegisterFunction("TI_REFSIZES", [](xb::Args& a) {
+    auto* browse = dynamic_cast<ui::TWBrowse*>(a.Obj(1).get());
+    if (browse == nullptr) return Value();
+    const int was = static_cast<int>(a.Int(2)), now = LetterWidthOf(*browse);
+    if (was <= 0 || now <= 0 || !browse->aColSizes.IsArray()) return browse->aColSizes;
+    xb::Array sizes = xb::Array::New();
+    for (const Value& size : browse->aColSizes.AsArray())
+      sizes.Append(Value::Integer((static_cast<int>(size.AsInt()) * now + was / 2) / was));
+    browse->aColSizes = Value(sizes);
+    if (browse->hWnd != nullptr) browse->Refresh();
+    return browse->aColSizes;
+  });
 }
 
 void TBrwDataQZ::ChooseFont() {

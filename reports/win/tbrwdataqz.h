@@ -121,6 +121,15 @@ struct BrowseColumn {
 };
 const std::vector<BrowseColumn>& BrowseStructure(const std::string& title);
 
+// The width of "B" in the browse's font.
+int LetterWidthOf(ui::TWBrowse& browse);
+
+// Registers TI_REFFILTER (oBrw, nOrder): the browse's filter on its field and value set again
+// in that order (1 when none), counting at most kFilterLimit rows; its count. TI_REFSIZES
+// (oBrw, nLetter): the column sizes, made for a letter `nLetter` wide, resized to the letter of
+// the browse's font now; the new sizes.
+void RegisterBrowserFunctions();
+
 // A browse cell showing a mark: the picture `bitmap` of the browses' image strip, or
 // "Sí"/"No" when it cannot be loaded.
 xb::Value FlagPicture(bool on, const std::string& bitmap);
