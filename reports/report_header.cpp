@@ -93,6 +93,9 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
   const std::string code(xb::RTrim(code_in));
   const DesignedHeader header = ReadDesignedHeader(code);
   if (!header.found) return 0;
+  // Items that start inside the header and run past its height push the body down; those
+  // placed below it (a stamp at the foot of the page) do not.
+  const int height = d.MmToRow(header.posicion);
   int last_row = -1;
   EachOfHeader("CabeD", code, [&](WorkArea& a) {
     if (!Logical(a, "ACTIVO")) return;
@@ -107,7 +110,7 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
       if (dato == 3) d.HeaderPicture(top, left, bottom, right, std::string(xb::AllTrim(Text(a, "TEXTO"))));
       else if (top == bottom || left == right) d.HeaderLine(top, left, bottom, right, static_cast<int>(Real(a, "GROSOR")));
       else d.HeaderBox(top, left, bottom, right, static_cast<int>(Real(a, "GROSOR")));
-      if (!d.IsText()) last_row = std::max(last_row, std::max(top, bottom));
+      if (!d.IsText() && top < height) last_row = std::max(last_row, std::max(top, bottom));
       return;
     }
     std::string text;
@@ -152,10 +155,10 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const int row = top + static_cast<int>(i) * step;
       d.Say(row, std::max(d.IsText() ? 1 : 0, left), lines[i], font, aligned ? d.MmToCol(longmax) : 0, aligned ? pad : 1);
-      last_row = std::max(last_row, row + d.TextHeight(font) - 1);
+      if (top < height || d.IsText()) last_row = std::max(last_row, row + d.TextHeight(font) - 1);
     }
   });
-  return std::max(d.MmToRow(header.posicion), last_row + 1);
+  return std::max(height, last_row + 1);
 }
 
 }  // namespace reports

@@ -831,7 +831,9 @@ TEST_F(ReportRunTest, TheDesignedHeaderDrawsItsLinesBoxesPicturesAndWrappedTexts
   item(11, "3", 25, 5);
   xb::RegisterFunction("CVALORDATOCAB", [](xb::Args& a) { return S("Dato " + std::to_string(a.Int(1)) + "  "); });
   RecordingDevice device;
-  EXPECT_EQ(ImprimeCabecera(device, "002", 7, "Título", ""), 2701);
+  // The header is 30 mm high: what lies below it (the foot picture, the datum) does not
+  // push the body down.
+  EXPECT_EQ(ImprimeCabecera(device, "002", 7, "Título", ""), 300);
   EXPECT_EQ(device.drawn, (std::vector<std::string>{"box 10,10-200,1500 p2", "line 210,10-210,1500 p1",
                                                      "picture 20,1200-180,1480 logo.bmp",
                                                      "picture 2500,100-2700,500 pie.bmp", "say 50,50 f3 Ventas del",
