@@ -483,6 +483,9 @@ TEST_F(ReportEndToEndTest, TheEuroQuestionGivesTheCurrencyOrStopsTheRun) {
   });
   ASSERT_TRUE(inf.RunInforme("E2E"));
   EXPECT_NE(ReadFile(file).find("V1         0,06"), std::string::npos) << ReadFile(file);
+  // By name: the answer goes on, the check box by reference.
+  EXPECT_TRUE(X("lEur := .F., PIDEEUROS(@lEur)").AsLogical());
+  EXPECT_TRUE(X("lEur").AsLogical());
 }
 
 }  // namespace
