@@ -18,6 +18,7 @@
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
+#include "services/menu_access.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/window_text.h"
@@ -122,6 +123,20 @@ TEST_F(DictionaryListsTest, TheMaintenanceMethodsOpenTheirListsFromCompiledText)
   EXPECT_TRUE(X("oDic:Arbol_Informes()").AsLogical());
   EXPECT_TRUE(X("oDic:Arbol_Graficos()").AsLogical());
   EXPECT_EQ(titles, (std::vector<std::string>{"Ca(B)eceras de informes", "Informes", "Gráficos"}));
+}
+
+// Ending the dictionary clears the check mark of the menu option that opened it.
+TEST_F(DictionaryListsTest, EndClearsTheMenuMarkOfItsOption) {
+  const auto item = ui::TMenuItem::New({.prompt = "Diccionario"});
+  svc::ClearMenuOptions();
+  svc::SetMenuOption(1, {item, "Diccionario", '2'});
+  item->SetCheck(true);
+  X("oDic:nMnu2Option := 1");
+  HWND closing = DictionaryFrame()->hWnd;
+  X("oDic:End()");
+  vdr::test::PumpUntil([closing] { return !IsWindow(closing); });
+  EXPECT_FALSE(item->lChecked);
+  svc::ClearMenuOptions();
 }
 
 // OpenTable opens a described table by its name from the company's folder; an unknown one

@@ -26,11 +26,13 @@
 #include "runtime/rdd/workareas.h"
 #include "services/dialog_helpers.h"
 #include "services/hot_keys.h"
+#include "services/menu_access.h"
 #include "ui/bridge/common_dialogs.h"
 #include "ui/controls/set_get.h"
 #include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tmeter.h"
 #include "ui/core/msg_box.h"
+#include "ui/core/tmenuitem.h"
 #include "ui/core/tmsgbar.h"
 
 namespace reports {
@@ -1180,7 +1182,12 @@ void InstallDictionaryWindow() {
     return Value();
   };
   hook.show = SetWindowFor;
-  hook.end = [](TDictQZ&) {
+  hook.end = [](TDictQZ& dict) {
+    // The menu option that opened the dictionary shows as open no more.
+    if (dict.nMnu2Option.IsNumber() && dict.nMnu2Option.AsInt() > 0)
+      if (const svc::MenuOption* option = svc::MenuOptionAt(static_cast<int>(dict.nMnu2Option.AsInt()));
+          option != nullptr && option->item)
+        option->item->SetCheck(false);
     if (!Window()) return;
     Closed().push_back(std::move(Window()));
     Closed().back()->End();
