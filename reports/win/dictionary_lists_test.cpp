@@ -19,6 +19,7 @@
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 #include "services/menu_access.h"
+#include "services/user_look.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/support/pump.h"
 #include "tests/support/window_text.h"
@@ -137,6 +138,18 @@ TEST_F(DictionaryListsTest, EndClearsTheMenuMarkOfItsOption) {
   vdr::test::PumpUntil([closing] { return !IsWindow(closing); });
   EXPECT_FALSE(item->lChecked);
   svc::ClearMenuOptions();
+}
+
+// The window's text is the window text's system colour on the user's background of
+// disabled fields.
+TEST_F(DictionaryListsTest, TheWindowTakesTheUsersDisabledFieldBackground) {
+  X("oDic:End()");
+  svc::LookSet(svc::Look::kDisable2, Value::Integer(0x00C0E0F0));
+  ASSERT_TRUE(X("oDic:Activate()").AsLogical());
+  ASSERT_NE(DictionaryFrame(), nullptr);
+  EXPECT_EQ(DictionaryFrame()->nClrPane, 0x00C0E0F0u);
+  EXPECT_EQ(DictionaryFrame()->nClrText, GetSysColor(COLOR_WINDOWTEXT));
+  svc::ResetLook();
 }
 
 // OpenTable opens a described table by its name from the company's folder; an unknown one

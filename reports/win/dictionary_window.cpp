@@ -27,6 +27,7 @@
 #include "services/dialog_helpers.h"
 #include "services/hot_keys.h"
 #include "services/menu_access.h"
+#include "services/user_look.h"
 #include "ui/bridge/common_dialogs.h"
 #include "ui/controls/set_get.h"
 #include "ui/controls/tbtnbmp.h"
@@ -477,6 +478,10 @@ class DictionaryWindow {
     frame_ = xb::MakeRef<ui::TMdiFrame>();
     ui::TMdiFrame::NewParams p;
     p.caption = dict.cTitle;
+    // The window text's system colour on the user's background of disabled fields.
+    p.clr_text = GetSysColor(COLOR_WINDOWTEXT);
+    if (const Value back = svc::LookGet(svc::Look::kDisable2); back.IsNumber())
+      p.clr_pane = static_cast<COLORREF>(back.AsInt());
     frame_->New(p);
     ui::TMsgBar::NewParams m;
     m.text = kGeneratorName;
