@@ -218,7 +218,10 @@ std::vector<std::string> CheckFiles(const std::string& folder_in, bool relations
     if (relacion.get() != nullptr && reltab.get() != nullptr) {
       const std::vector<Relation> all = ReadRelations("ChkRelacion");
       for (const Relation& r : all) check.Line("Relación nº : " + xb::StrZero(Value::Integer(r.id), 5));
-      RebuildRelTab("ChkRelTab", all);
+      if (!RebuildRelTab("ChkRelTab", all)) check.Line("No se ha podido reconstruir RelTab");
+    } else {
+      // Without RelTab to itself the check cannot rebuild it: the log says so.
+      check.Line("No se ha podido reconstruir RelTab");
     }
   }
   WriteLog(folder + "Chequeo.log", check.lines());

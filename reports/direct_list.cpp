@@ -42,8 +42,8 @@ bool TDirectList::Print(const std::string& alias) {
   const int number = areas.AreaOfAlias(xb::AllTrim(alias));
   if (device_ == nullptr || !device_->Ready() || number == 0) return false;
   WorkArea& work = *areas.Area(number);
-  nLineHeight = std::max(1, device_->TextHeight(2));
-  nAnchoCol = std::max(1, device_->TextWidth("0123456789", 2) / 10);
+  nLineHeight = std::max(1, device_->TextHeight(anFonts[1]));
+  nAnchoCol = std::max(1, device_->TextWidth("0123456789", anFonts[1]) / 10);
   nMargenIzdo = device_->MmToCol(nMgIzMM);
   StartPage();
   bool underlined = false;
@@ -91,11 +91,12 @@ void TDirectList::EndPage() {
 }
 
 void TDirectList::Say(const Line& line) {
-  const int width = device_->TextWidth(line.cText, line.nFont);
+  const int font = anFonts[static_cast<std::size_t>(std::clamp(line.nFont, 1, 4) - 1)];
+  const int width = device_->TextWidth(line.cText, font);
   int x = line.nCol * nAnchoCol + nMargenIzdo;
   if (line.nPad == 2) x -= width;
   else if (line.nPad == 3) x -= width / 2;
-  device_->Say(nPxRow, std::max(x, device_->IsText() ? 1 : 0), line.cText, line.nFont, 0, 1);
+  device_->Say(nPxRow, std::max(x, device_->IsText() ? 1 : 0), line.cText, font, 0, 1);
   if (line.lSubr) {
     const int under = nPxRow + nLineHeight * 3 / 2;
     device_->Line(under, x, under, x + width);

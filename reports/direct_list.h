@@ -5,6 +5,7 @@
 // printed again at the top of each following page.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ class TDirectList {
   std::function<void(TDirectList&)> bStartPage;
   std::function<void()> bRefresh;  // before each record; may set lBreak
   double nMgIzMM = 0;              // left margin, millimetres
+  // The report's font numbers (FNT_TIT, FNT_LIN, FNT_TOT, FNT_SUB) that TFUENTE 1 to 4 name;
+  // the line font sets the column unit and the line height.
+  std::array<int, 4> anFonts{1, 1, 1, 1};
   int nPxStartRow = 0;
   int nDnMargin = 0;
   int nPage = 0;
@@ -40,7 +44,7 @@ class TDirectList {
     std::string cText;
     int nRow = 0;   // rows moved down before it
     int nCol = 0;
-    int nFont = 2;
+    int nFont = 2;  // TFUENTE: 1 title, 2 lines, 3 totals, 4 subtotals
     int nPad = 1;
     bool lSubr = false;
   };

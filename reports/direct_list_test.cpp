@@ -6,6 +6,7 @@
 #include "data/data_test_support.h"
 #include "reports/dictionary_tables.h"
 #include "reports/report_test_support.h"
+#include "reports/report_device.h"
 #include "reports/report_text_device.h"
 
 namespace reports {
@@ -37,14 +38,15 @@ class DirectListTest : public data::testing::DataTest {
     std::filesystem::remove(path_);
     DataTest::TearDown();
   }
-  void Work(const std::vector<Text>& rows) {
+  void Work(const std::vector<Text>& rows, const std::vector<int>& fonts = {}) {
     CreateTable("TMP\\Directo.dbf", FindDictTable("MtrDirec")->fields, static_cast<int>(rows.size()),
                 [&](xb::rdd::WorkArea& a, int n) {
                   const Text& t = rows[static_cast<std::size_t>(n - 1)];
                   a.PutField(a.FieldPos("TEXTO"), Value::String(t.texto));
                   a.PutField(a.FieldPos("FILA"), Value::Integer(t.fila));
                   a.PutField(a.FieldPos("COLUMNA"), Value::Integer(t.columna));
-                  a.PutField(a.FieldPos("TFUENTE"), Value::Integer(2));
+                  const std::size_t at = static_cast<std::size_t>(n - 1);
+                  a.PutField(a.FieldPos("TFUENTE"), Value::Integer(at < fonts.size() ? fonts[at] : 2));
                   a.PutField(a.FieldPos("ALINEACION"), Value::String(t.alineacion));
                   a.PutField(a.FieldPos("STARTGRP"), Value::Logical(t.startgrp));
                   a.PutField(a.FieldPos("GRUPO"), Value::Integer(t.grupo));
@@ -82,6 +84,42 @@ TEST_F(DirectListTest, EjectEndsThePageAndGroupHeadingsRepeat) {
     std::ofstream(std::filesystem::temp_directory_path() / "direct_list.golden", std::ios::binary) << got;
     ADD_FAILURE() << "differs; written to direct_list.golden in the temporary folder";
   }
+}
+
+// A page device that records each text with its font; characters of font 7 are 10 units wide
+// and 12 high, all others 20 and 30.
+class FontDevice : public ReportDevice {
+ public:
+  bool Ready() const override { return true; }
+  bool IsText() const override { return false; }
+  void StartPage() override {}
+  void EndPage() override {}
+  void End() override {}
+  void Say(int row, int col, std::string_view text, int font, int, int) override {
+    said.push_back(std::to_string(row) + "," + std::to_string(col) + " f" + std::to_string(font) + " " + std::string(text));
+  }
+  int TextWidth(std::string_view text, int font) override { return static_cast<int>(text.size()) * (font == 7 ? 10 : 20); }
+  int TextHeight(int font) override { return font == 7 ? 12 : 30; }
+  int Width() override { return 2000; }
+  int Height() override { return 3000; }
+  int LogPixX() override { return 254; }
+  int LogPixY() override { return 254; }
+  int Orientation() override { return 1; }
+  int MmToRow(double mm) override { return static_cast<int>(mm * 10); }
+  int MmToCol(double mm) override { return static_cast<int>(mm * 10); }
+  std::vector<std::string> said;
+};
+
+// TFUENTE 1 to 4 print in the report's title, line, total and subtotal fonts (any other in
+// the line font); columns and rows are measured in the line font.
+TEST_F(DirectListTest, EachTextPrintsInTheReportsFontItsKindNames) {
+  Work({{"Titulo", 1, 0}, {"Linea", 1, 2}, {"Total", 1, 4}, {"Subtotal", 1, 6}, {"Otra", 1, 8}}, {1, 2, 3, 4, 9});
+  FontDevice device;
+  TDirectList list(&device);
+  list.anFonts = {5, 7, 8, 6};
+  ASSERT_TRUE(list.Execute("DIRECTO"));
+  EXPECT_EQ(device.said, (std::vector<std::string>{"0,0 f5 Titulo", "12,20 f7 Linea", "24,40 f8 Total",
+                                                   "36,60 f6 Subtotal", "48,80 f7 Otra"}));
 }
 
 TEST_F(DirectListTest, NoWorkTableOrNoFilePrintsNothing) {

@@ -1,6 +1,7 @@
 // The entries of a report run: RunGenInforme and RunDirectInforme, and the menu functions
 // INFORMES, INFGRAFICOS and INFDIRECTO.
 #include <algorithm>
+#include <array>
 
 #include "data/data_ui.h"
 #include "data/program_settings.h"
@@ -133,9 +134,14 @@ bool TInforme::RunDirectInforme(const std::string& cInforme, int nEntorno, const
   const std::string code = Upper(Field(*row, "INFORME"));
   const std::string titulo(xb::AllTrim(Field(*row, "TITULO")));
   const std::string cabecera = Field(*row, "CABECERA");
-  const int margen = row->FieldPos("MARGEN") > 0 && row->GetField(row->FieldPos("MARGEN")).IsNumber()
-                         ? static_cast<int>(row->GetField(row->FieldPos("MARGEN")).AsDouble())
-                         : 0;
+  const auto number = [row](const char* name) {
+    const int pos = row->FieldPos(name);
+    return pos > 0 && row->GetField(pos).IsNumber() ? static_cast<int>(row->GetField(pos).AsDouble()) : 0;
+  };
+  const int margen = number("MARGEN");
+  // DTBuildFonts: the report's title, line, total and subtotal fonts (a number Fonts does not
+  // hold prints in Arial).
+  const std::array<int, 4> fonts{number("FNT_TIT"), number("FNT_LIN"), number("FNT_TOT"), number("FNT_SUB")};
   std::string alias = cAliasIn;
   int view = nEntorno;
   cCondLis = cCond;
@@ -172,6 +178,7 @@ bool TInforme::RunDirectInforme(const std::string& cInforme, int nEntorno, const
     if (device) {
       TDirectList list(device.get());
       list.nMgIzMM = margen;
+      list.anFonts = fonts;
       const DesignedHeader header = ReadDesignedHeader(cabecera);
       RunProgress* progress = nullptr;
       list.bStartPage = [&](TDirectList& l) {
@@ -222,7 +229,7 @@ void RegisterReportRun() {
       if (!lChkMenu("Informes")) return Value();
       // An open dictionary (its own window) is not indexed again under itself.
       if (TDictQZ::AliasOf("Informes").empty()) xb::CallFunction("DICTREINDEX", {Value::String(folder)});
-      if (CurrentReportRunHook().show_list) CurrentReportRunHook().show_list(a.Arg(6).IsLogical() && !a.Log(6));
+      if (CurrentReportRunHook().show_list) CurrentReportRunHook().show_list(a.Arg(6).IsLogical() && !a.Log(6), folder);
       return Value();
     }
     if (TInforme::lRunning) {
@@ -256,8 +263,9 @@ void RegisterReportRun() {
   // INFGRAFICOS(cPath)
   xb::RegisterFunction("INFGRAFICOS", [](xb::Args& a) {
     if (!lChkMenu("InfGraficos")) return Value();
-    if (TDictQZ::AliasOf("Informes").empty()) xb::CallFunction("DICTREINDEX", {Value::String(Folder(a))});
-    if (CurrentReportRunHook().show_graphics) CurrentReportRunHook().show_graphics();
+    const std::string folder = Folder(a);
+    if (TDictQZ::AliasOf("Informes").empty()) xb::CallFunction("DICTREINDEX", {Value::String(folder)});
+    if (CurrentReportRunHook().show_graphics) CurrentReportRunHook().show_graphics(folder);
     return Value();
   });
   // INFDIRECTO(cPath, cInforme, nEntorno, cAlias, cCond)

@@ -1,5 +1,7 @@
 // The designed page header of a report: the rows of CabeH and CabeD.
 #include <algorithm>
+#include <functional>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -60,7 +62,11 @@ DesignedHeader ReadDesignedHeader(const std::string& code_in) {
 // A header text cut into lines that each fit `limit` device units: the line length is
 // shortened one character at a time (breaking at a blank when there is one) until they fit.
 std::vector<std::string> WrapText(ReportDevice& d, const std::string& text, int font, int limit) {
-  if (limit <= 0 || d.TextWidth(text, font) <= limit) return {text};
+  return WrapText([&d, font](std::string_view line) { return d.TextWidth(line, font); }, text, limit);
+}
+
+std::vector<std::string> WrapText(const std::function<int(std::string_view)>& width, const std::string& text, int limit) {
+  if (limit <= 0 || width(text) <= limit) return {text};
   for (std::size_t length = text.size() - 1; length > 0; --length) {
     std::vector<std::string> lines;
     bool fits = true;
@@ -72,7 +78,7 @@ std::vector<std::string> WrapText(ReportDevice& d, const std::string& text, int 
         if (blank != std::string_view::npos && blank > 0) cut = blank;
       }
       const std::string line(xb::RTrim(rest.substr(0, cut)));
-      fits = d.TextWidth(line, font) <= limit;
+      fits = width(line) <= limit;
       lines.push_back(line);
       rest.remove_prefix(cut);
       while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
@@ -87,17 +93,24 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
   const std::string code(xb::RTrim(code_in));
   const DesignedHeader header = ReadDesignedHeader(code);
   if (!header.found) return 0;
+  // Items that start inside the header and run past its height push the body down; those
+  // placed below it (a stamp at the foot of the page) do not.
+  const int height = d.MmToRow(header.posicion);
   int last_row = -1;
   EachOfHeader("CabeD", code, [&](WorkArea& a) {
     if (!Logical(a, "ACTIVO")) return;
     const int dato = static_cast<int>(Real(a, "DATO"));
-    const int top = d.MmToRow(Real(a, "LINEA")), left = d.MmToCol(Real(a, "COLUMNA"));
+    // On a text file the position is a row and a column; elsewhere millimetres.
+    const int top = d.IsText() ? static_cast<int>(Real(a, "LINEA")) : d.MmToRow(Real(a, "LINEA"));
+    const int left = d.IsText() ? static_cast<int>(Real(a, "COLUMNA")) : d.MmToCol(Real(a, "COLUMNA"));
     if (dato == 2 || dato == 3) {
-      const int bottom = d.MmToRow(Real(a, "LINEA2")), right = d.MmToCol(Real(a, "COLUMNA2"));
+      // A picture's second coordinates are its height and width, as the designer keeps them.
+      const int bottom = dato == 3 ? top + d.MmToRow(Real(a, "LINEA2")) : d.MmToRow(Real(a, "LINEA2"));
+      const int right = dato == 3 ? left + d.MmToCol(Real(a, "COLUMNA2")) : d.MmToCol(Real(a, "COLUMNA2"));
       if (dato == 3) d.HeaderPicture(top, left, bottom, right, std::string(xb::AllTrim(Text(a, "TEXTO"))));
       else if (top == bottom || left == right) d.HeaderLine(top, left, bottom, right, static_cast<int>(Real(a, "GROSOR")));
       else d.HeaderBox(top, left, bottom, right, static_cast<int>(Real(a, "GROSOR")));
-      if (!d.IsText()) last_row = std::max(last_row, std::max(top, bottom));
+      if (!d.IsText() && top < height) last_row = std::max(last_row, std::max(top, bottom));
       return;
     }
     std::string text;
@@ -120,6 +133,13 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
       }
       case 8: text = title.empty() ? "Título" : title; break;
       case 9: text = condlis.empty() ? "Condiciones" : condlis; break;
+      case 11: {
+        // The header datum whose number the text holds (the listings' header data).
+        if (!xb::IsFunctionRegistered("CVALORDATOCAB")) return;
+        const Value v = xb::CallFunction("CVALORDATOCAB", {Value::Integer(std::atoi(Text(a, "TEXTO").c_str()))});
+        text = v.IsString() ? std::string(xb::RTrim(v.AsString())) : std::string();
+        break;
+      }
       default: return;
     }
     const int font = std::max(1, static_cast<int>(Real(a, "FUENTE")));
@@ -135,10 +155,10 @@ int ImprimeCabecera(ReportDevice& d, const std::string& code_in, int page, const
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const int row = top + static_cast<int>(i) * step;
       d.Say(row, std::max(d.IsText() ? 1 : 0, left), lines[i], font, aligned ? d.MmToCol(longmax) : 0, aligned ? pad : 1);
-      last_row = std::max(last_row, row + d.TextHeight(font) - 1);
+      if (top < height || d.IsText()) last_row = std::max(last_row, row + d.TextHeight(font) - 1);
     }
   });
-  return std::max(d.MmToRow(header.posicion), last_row + 1);
+  return std::max(height, last_row + 1);
 }
 
 }  // namespace reports

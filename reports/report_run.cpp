@@ -13,6 +13,7 @@
 #include "data/table_views.h"
 #include "data/temporary_tables.h"
 #include "reports/access_rules.h"
+#include "reports/dictionary_check.h"
 #include "reports/expressions.h"
 #include "reports/report_definitions.h"
 #include "reports/report_engine.h"
@@ -27,6 +28,7 @@
 #include "runtime/lib/strings.h"
 #include "runtime/macro.h"
 #include "runtime/number.h"
+#include "runtime/rdd/file_system.h"
 #include "runtime/rdd/spare_buffers.h"
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
@@ -54,6 +56,16 @@ std::vector<std::string> Pieces(const std::string& text) {
     at = plus + 1;
   }
   return out;
+}
+
+// A text file written whole (the debug mode's logs).
+void WriteText(const std::string& path, const std::string& text) {
+  xb::rdd::FileSystem& fs = WorkAreas::Get().file_system();
+  std::unique_ptr<xb::rdd::File> file;
+  xb::rdd::OpenOptions options;
+  options.create = true;
+  options.truncate = true;
+  if (fs.Open(path, options, &file).ok()) (void)file->Write(0, text.data(), text.size());
 }
 
 // The order-preserving key text of a work field, numbers by value (negative ones too).
@@ -315,44 +327,78 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
   EachFrom(TDictQZ::AliasOf("Recol"), "InCoOrd", Upper(xb::PadR(cMainInforme, 10)) + "I",
            [&](WorkArea& a) { return Upper(Text(a, "INFORME")) == code && Text(a, "INFDOC") == "I"; },
            [&](WorkArea& a) { want(Trim(Text(a, "TABBUSCAR"))); });
-  data::ViewBegin(true);
-  std::vector<std::string> names;
-  std::vector<Value> aliases;
+  // Each table's Tablas row: tables flagged EXACTA live in the branch's folder or their
+  // RUTA, the others in the company's folder. A master without a row stops the run.
+  struct Opening {
+    std::string name, file, folder;
+    bool temporal = false;
+    std::vector<std::string> keys;  // its Indices rows
+  };
+  std::vector<Opening> openings;
   for (const std::string& table : wanted) {
-    std::string file, folder;
-    bool found = false, temporal = false;
+    Opening o{Upper(table)};
+    bool found = false, exacta = false;
+    std::string ruta;
     EachFrom(TDictQZ::AliasOf("Tablas"), "Tabla", Upper(table),
              [&](WorkArea& a) { return Upper(Text(a, "TABLA")) == Upper(table); },
              [&](WorkArea& a) {
-               file = Trim(Text(a, "FICHERO"));
-               folder = Trim(Text(a, "RUTA"));
-               temporal = Logical(a, "TEMPORAL");
+               o.file = Trim(Text(a, "FICHERO"));
+               ruta = Trim(Text(a, "RUTA"));
+               exacta = Logical(a, "EXACTA");
+               o.temporal = Logical(a, "TEMPORAL");
                found = true;
              });
-    if (!found || file.empty()) continue;
-    std::vector<std::string> keys;
+    if (!found || o.file.empty()) {
+      if (openings.empty() || TDictQZ::lDebug()) ui.MsgStop("Tabla " + o.name + " no existe", "Atención");
+      if (openings.empty()) return false;
+      continue;
+    }
+    o.folder = DescribedTableFolder(exacta, ruta);
     EachFrom(TDictQZ::AliasOf("Indices"), "Tabla", Upper(table),
              [&](WorkArea& a) { return Upper(Text(a, "TABLA")) == Upper(table); },
-             [&](WorkArea& a) { keys.push_back(Trim(Text(a, "EXPRESION"))); });
+             [&](WorkArea& a) { o.keys.push_back(Trim(Text(a, "EXPRESION"))); });
+    openings.push_back(std::move(o));
+  }
+  if (TDictQZ::lDebug()) {
+    std::string log;
+    for (const Opening& o : openings)
+      log += o.name + " -> " + o.folder + o.file + " : " + std::to_string(o.keys.size()) + " índices\r\n";
+    WriteText(TDictQZ::cPath() + "Tablas.log", log);
+  }
+  data::ViewBegin(true);
+  std::vector<Value> aliases;
+  for (const Opening& o : openings) {
     data::ViewTable t;
-    t.table = file;
-    t.folder = folder;
-    if (!keys.empty()) t.indexes = {file};
-    names.push_back(Upper(table));
+    t.table = o.file;
+    t.folder = o.folder;
+    if (!o.keys.empty()) t.indexes = {o.file};
     // The alias comes back through a reference: a table of the caller's view keeps its own.
     aliases.push_back(Value::NewRef());
-    run.tables.emplace_back(Upper(table), data::ViewAdd(t, aliases.back()));
+    run.tables.emplace_back(o.name, data::ViewAdd(t, aliases.back()));
     // A temporary master: the run scans a temporary copy ("_" + its name) with its keys.
-    if (run.tables.size() == 1 && Upper(table) == Upper(cTablaMaestra) && temporal) {
+    if (run.tables.size() == 1 && o.name == Upper(cTablaMaestra) && o.temporal) {
       lTemporal = lFueTemporal = true;
       aliases.push_back(Value::NewRef());
-      run.tables.emplace_back("_" + Upper(table),
-                              data::ViewAddTemp({.base = "QZT", .structure_of = "1", .keys = keys}, aliases.back()));
+      run.tables.emplace_back("_" + o.name,
+                              data::ViewAddTemp({.base = "QZT", .structure_of = "1", .keys = o.keys}, aliases.back()));
     }
   }
   run.view = run.tables.empty() ? 0 : data::nOpenView({}, run.share_with);
   for (std::size_t i = 0; run.view > 0 && i < run.tables.size(); ++i)
     if (const Value alias = aliases[i].Deref(); alias.IsString()) run.tables[i].second = std::string(alias.AsString());
+  // A table with fewer index tags than the dictionary describes cannot be searched as the
+  // report expects: the opening fails.
+  for (std::size_t i = 0, o = 0; run.view > 0 && i < run.tables.size(); ++i) {
+    if (run.tables[i].first.starts_with("_")) continue;
+    WorkArea* area = AreaOf(run.tables[i].second);
+    const std::size_t described = openings[o++].keys.size();
+    if (area == nullptr || static_cast<std::size_t>(area->OrderCount()) >= described) continue;
+    if (TDictQZ::lDebug())
+      ui.MsgStop("El número de indices reales de un fichero no coincide con el número almacenado en el diccionario",
+                 "Atención");
+    data::RestoreView(run.view);
+    run.view = 0;
+  }
   if (run.view == 0) {
     ui.MsgStop("Se ha producido algún error durante la apertura de los ficheros\n\rrevise los procesos abiertos",
                "Atención");
@@ -632,8 +678,13 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
   }
   if (run.progress) run.progress->Done(RunProgress::kRecogiendo);
 
-  // Calculated columns: their formulas over the work fields; a zero divisor gives 0.
+  // Calculated columns: their formulas over the work fields, a character field read as a
+  // number (TI_EXPTON); a zero divisor gives 0.
   if (run.calculated) {
+    std::vector<std::string> formulas(aColumnas.size());
+    for (std::size_t i = 0; i < aColumnas.size(); ++i)
+      if (aColumnas[i].nTipoCol == 4 || aColumnas[i].nTipoCol == 5)
+        formulas[i] = ExpToN(aColumnas[i].cDatos, aCampos, types, run.masks);
     for (run.work->GoTop(); !run.work->eof(); run.work->Skip(1)) {
       for (std::size_t i = 0; i < aColumnas.size(); ++i) {
         const ColumnDef& c = aColumnas[i];
@@ -641,7 +692,7 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
         Value value;
         try {
           xb::QuietErrorScope quiet;
-          value = run.code.Eval(c.cDatos, run.work);
+          value = run.code.Eval(formulas[i], run.work);
         } catch (const xb::UnhandledError&) {
           value = Value::Integer(0);
         }

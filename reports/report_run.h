@@ -39,9 +39,10 @@ struct StDestino {
 struct ReportRunHook {
   // Asks for the output; false: cancelled.
   std::function<bool(StDestino&, const std::string& code, const std::string& title)> sel_destino{};
-  // The report list (or, with `tree`, the report tree) and the graphics tree.
-  std::function<void(bool tree)> show_list{};
-  std::function<void()> show_graphics{};
+  // The report list (or, with `tree`, the report tree) and the graphics tree over the
+  // dictionary of `folder`.
+  std::function<void(bool tree, const std::string& folder)> show_list{};
+  std::function<void(const std::string& folder)> show_graphics{};
   // A printer, preview or HTML device for the choice (nullptr: none could be made).
   std::function<std::unique_ptr<ReportDevice>(const StDestino&, const std::string& document)> device{};
   // A report wider than the page: print it all the same?
@@ -189,6 +190,8 @@ int ImprimeCabecera(ReportDevice& device, const std::string& code, int page, con
                     const std::string& condlis);
 // A header text in lines that each fit `limit` device units.
 std::vector<std::string> WrapText(ReportDevice& device, const std::string& text, int font, int limit);
+// The same with the width of a text measured by `width`.
+std::vector<std::string> WrapText(const std::function<int(std::string_view)>& width, const std::string& text, int limit);
 
 // Date texts of conditions: "dd-mm-yyyy", "dd-mm-yy" (by SET EPOCH) or "yyyymmdd" as
 // "yyyymmdd"; "" when the text is none of them.

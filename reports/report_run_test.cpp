@@ -121,11 +121,12 @@ TEST_F(ReportRunTest, ADesignedHeaderPrintsAboveTheColumnTitles) {
   Sales({{"A01", "", 1}});
   Report("CABE", {{"CABECERA", S("001")}, {"HASTA", S("")}});
   ExampleColumns("CABE");
-  // 12.7 mm high: the body starts on row 3; items in millimetres on 6 rows and 10 columns an inch.
+  // 12.7 mm high: the body starts on row 3 (6 rows an inch); on the text file the items stand
+  // at their row LINEA and column COLUMNA.
   Add("CabeH", {{"COD", S("001")}, {"DESCRIP", S("Ventas")}, {"POSICION", N(12.7, 1)}, {"ACTIVO", L(true)}});
-  Add("CabeD", {{"COD", S("001")}, {"DATO", N(8)}, {"LINEA", N(0, 1)}, {"COLUMNA", N(25.4, 1)}, {"ACTIVO", L(true)}});
-  Add("CabeD", {{"COD", S("001")}, {"DATO", N(6)}, {"LINEA", N(4.2, 1)}, {"COLUMNA", N(127, 1)}, {"ACTIVO", L(true)}});
-  Add("CabeD", {{"COD", S("001")}, {"DATO", N(1)}, {"TEXTO", S("Listado de ventas")}, {"LINEA", N(8.5, 1)},
+  Add("CabeD", {{"COD", S("001")}, {"DATO", N(8)}, {"LINEA", N(0, 1)}, {"COLUMNA", N(10, 1)}, {"ACTIVO", L(true)}});
+  Add("CabeD", {{"COD", S("001")}, {"DATO", N(6)}, {"LINEA", N(1, 1)}, {"COLUMNA", N(50, 1)}, {"ACTIVO", L(true)}});
+  Add("CabeD", {{"COD", S("001")}, {"DATO", N(1)}, {"TEXTO", S("Listado de ventas")}, {"LINEA", N(2, 1)},
                 {"COLUMNA", N(0, 1)}, {"ACTIVO", L(true)}});
   Add("CabeD", {{"COD", S("001")}, {"DATO", N(1)}, {"TEXTO", S("inactivo")}, {"LINEA", N(8.5, 1)},
                 {"COLUMNA", N(50, 1)}, {"ACTIVO", L(false)}});
@@ -236,6 +237,90 @@ TEST_F(ReportRunTest, ACalculatedColumnDividingByZeroGivesZero) {
   EXPECT_TRUE(ui().messages.empty());
 }
 
+// A character column in a formula is read as a number (a Spanish decimal comma too).
+TEST_F(ReportRunTest, ACalculatedColumnReadsACharacterColumnAsANumber) {
+  Sales({{"A01", "2", 10}, {"B02", "1,5", 4}, {"C03", "", 3}});
+  Report("TXT", {{"HASTA", S("")}});
+  ExampleColumns("TXT");
+  Column("TXT", 3, {{"TITULO", S("Uds")}, {"ANCHO", N(4)}, {"PINICIAL", N(21)}, {"CAMPOREL", S("ARTICULO")},
+                    {"ANCHOMAX", N(4)}});
+  Column("TXT", 4, {{"TITULO", S("Valor")}, {"TIPOCOL", N(4)}, {"TIPO", S("N")}, {"ANCHO", N(8)},
+                    {"NUMDECIMAL", N(2)}, {"DECIMAL", N(2)}, {"ALINEACION", S("D")}, {"PINICIAL", N(26)},
+                    {"DATOS", S("Colum3 * Colum2")}, {"MASCARA", S("@E 99,999.99")}, {"ANCHOMAX", N(8)}});
+  ASSERT_TRUE(inf_.RunInforme("TXT"));
+  EXPECT_EQ(Read(), Page({"Código Importe      Uds  Valor   ", "------ ------------ ---- --------",
+                          "A01           10,00   2     20,00", "B02            4,00  1,5     6,00",
+                          "C03            3,00          0,00", "------ ------------ ---- --------",
+                          "              17,00"}));
+}
+
+// A described table lives in the company's folder unless flagged EXACTA: then in the
+// branch's folder when one is set, else in its RUTA, else in the company's folder.
+TEST_F(ReportRunTest, TheTablesOpenFromTheFolderTheirFlagSays) {
+  struct Case {
+    bool exacta;
+    const char* delegacion;
+    const char* ruta;
+    const char* read;  // the code of the copy the run reads
+  };
+  for (const auto& [folder, code] : {std::pair{"DBF\\", "EMP02"}, {"DBF01\\", "EMP01"}, {"DELEG\\", "DELEG"}}) {
+    memory().MakeFolder(folder);
+    CreateTable(std::string(folder) + "Ventas.dbf", {{"CODIGO", 'C', 6, 0}, {"IMPORTE", 'N', 10, 2}}, 1,
+                [code = code](xb::rdd::WorkArea& a, int) { a.PutField(1, S(code)); });
+  }
+  Report("SITIO", {{"HASTA", S("")}});
+  ExampleColumns("SITIO");
+  for (const Case& c : {Case{false, "", "DBF01\\", "EMP02"}, Case{false, "DELEG\\", "DBF01\\", "EMP02"},
+                        Case{true, "", "DBF01\\", "EMP01"}, Case{true, "DELEG\\", "DBF01\\", "DELEG"},
+                        Case{true, "", "", "EMP02"}}) {
+    X(TDictQZ::AliasOf("Tablas") + "->(__DBZAP())");
+    Add("Tablas", {{"TABLA", S("VENTAS")}, {"RUTA", S(c.ruta)}, {"FICHERO", S("Ventas")}, {"EXACTA", L(c.exacta)}});
+    data::cPathDbfDelegacion(c.delegacion);
+    ASSERT_TRUE(inf_.RunInforme("SITIO")) << c.exacta << c.delegacion << c.ruta;
+    EXPECT_EQ(Read().substr(0, 20), "Código Importe     \r") << c.exacta << c.delegacion;
+    EXPECT_NE(Read().find(c.read), std::string::npos) << c.exacta << " " << c.delegacion << " " << c.ruta;
+  }
+  data::cPathDbfDelegacion("");
+}
+
+// A master table the dictionary does not describe, or one with fewer index tags than it
+// describes, stops the run with a message; the debug mode says why and lists the tables in
+// Tablas.log.
+TEST_F(ReportRunTest, AMasterWithoutItsRowOrItsTagsStopsTheRun) {
+  Report("SINTABLA", {{"TABLAMAST", S("NINGUNA")}});
+  ExampleColumns("SINTABLA");
+  EXPECT_FALSE(inf_.RunInforme("SINTABLA"));
+  ASSERT_EQ(ui().messages.size(), 1u);
+  EXPECT_EQ(ui().messages[0].text, "Tabla NINGUNA no existe");
+  EXPECT_EQ(ui().messages[0].title, "Atención");
+  EXPECT_TRUE(NoTemporaryTables());
+
+  Sales({{"A01", "", 1}});
+  Add("Indices", {{"TABLA", S("VENTAS")}, {"ORDEN", N(1)}, {"TAG", S("CODIGO")}, {"EXPRESION", S("CODIGO")}});
+  Report("SINTAG");
+  ExampleColumns("SINTAG");
+  const std::string failure = "Se ha producido algún error durante la apertura de los ficheros\n\rrevise los procesos abiertos";
+  const std::string count = "El número de indices reales de un fichero no coincide con el número almacenado en el diccionario";
+  for (bool debug : {false, true}) {
+    ui().messages.clear();
+    TDictQZ::lDebug() = debug;
+    EXPECT_FALSE(inf_.RunInforme("SINTAG")) << debug;
+    std::vector<std::string> texts;
+    for (const auto& m : ui().messages) texts.push_back(m.text);
+    const std::vector<std::string> expected = debug ? std::vector<std::string>{count, failure} : std::vector<std::string>{failure};
+    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(memory().Exists("INF\\Tablas.log"), debug);
+    EXPECT_EQ(xb::rdd::WorkAreas::Get().AreaOfAlias("VENTAS"), 0) << "the view is closed";
+  }
+  EXPECT_EQ(memory().Contents("INF\\Tablas.log"), "VENTAS -> DBF\\Ventas : 1 índices\r\n");
+  // With the tag made the run goes on.
+  ASSERT_GT(Use("DBF\\Ventas.dbf", "IDX", false), 0);
+  xb::CallFunction("ORDCREATE", {Value(), S("CODIGO"), S("CODIGO")});
+  xb::CallFunction("DBCLOSEAREA");
+  EXPECT_TRUE(inf_.RunInforme("SINTAG"));
+  TDictQZ::lDebug() = false;
+}
+
 TEST_F(ReportRunTest, RefusalsLeaveNoTemporaryTableAndTheNextRunStarts) {
   Sales({{"A01", "", 1}});
   Report("MALO");
@@ -293,15 +378,18 @@ TEST_F(ReportRunTest, TheMenuEntriesRunAReportByItsCodeUnderOneGuard) {
   EXPECT_FALSE(TInforme::lRunning);
 
   // Without a code: the list, or with lList .F. the tree.
-  std::vector<bool> shown;
-  SetReportRunHook({.show_list = [&shown](bool tree) { shown.push_back(tree); }, .show_graphics = [&shown] {
-    shown.push_back(true);
-  }});
+  // Each over the folder given (the reports' folder when none is).
+  std::vector<std::string> shown;
+  SetReportRunHook({.show_list = [&shown](bool tree, const std::string& folder) {
+                      shown.push_back((tree ? "arbol " : "lista ") + folder);
+                    },
+                    .show_graphics = [&shown](const std::string& folder) { shown.push_back("graficos " + folder); }});
   dict_->End();
+  data::cPathInforme("INF\\");
   X("INFORMES('INF\\')");
-  X("INFORMES('INF\\', , , , , .F.)");
-  X("INFGRAFICOS('INF\\')");
-  EXPECT_EQ(shown, (std::vector<bool>{false, true, true}));
+  X("INFORMES('OTRA\\', , , , , .F.)");
+  X("INFGRAFICOS()");
+  EXPECT_EQ(shown, (std::vector<std::string>{"lista INF\\", "arbol OTRA\\", "graficos INF\\"}));
   ASSERT_TRUE(dict_->Activate("I", false));
 }
 
@@ -731,23 +819,32 @@ TEST_F(ReportRunTest, TheDesignedHeaderDrawsItsLinesBoxesPicturesAndWrappedTexts
   };
   item(2, "", 1, 1, {{"LINEA2", N(20, 1)}, {"COLUMNA2", N(150, 1)}, {"GROSOR", N(2)}});   // a box
   item(2, "", 21, 1, {{"LINEA2", N(21, 1)}, {"COLUMNA2", N(150, 1)}, {"GROSOR", N(1)}});  // a rule
-  item(3, "logo.bmp", 2, 120, {{"LINEA2", N(18, 1)}, {"COLUMNA2", N(148, 1)}});
+  // A picture's second coordinates are its height and width: one low on the page is drawn too.
+  item(3, "logo.bmp", 2, 120, {{"LINEA2", N(16, 1)}, {"COLUMNA2", N(28, 1)}});
+  item(3, "pie.bmp", 250, 10, {{"LINEA2", N(20, 1)}, {"COLUMNA2", N(40, 1)}});
   // 20 characters in at most 10 mm: lines of at most 10 characters, 4 mm apart, broken at blanks.
   item(1, "Ventas del mes actual", 5, 5,
        {{"LONGMAX", N(10, 1)}, {"INTERLINEA", N(4, 1)}, {"FUENTE", N(3)}, {"AJUSTE", S("D")}});
   item(6, "", 5, 100);
   item(2, "", 1, 1, {{"LINEA2", N(30, 1)}, {"COLUMNA2", N(30, 1)}, {"ACTIVO", L(false)}});
+  // The header datum numbered by its text.
+  item(11, "3", 25, 5);
+  xb::RegisterFunction("CVALORDATOCAB", [](xb::Args& a) { return S("Dato " + std::to_string(a.Int(1)) + "  "); });
   RecordingDevice device;
+  // The header is 30 mm high: what lies below it (the foot picture, the datum) does not
+  // push the body down.
   EXPECT_EQ(ImprimeCabecera(device, "002", 7, "Título", ""), 300);
   EXPECT_EQ(device.drawn, (std::vector<std::string>{"box 10,10-200,1500 p2", "line 210,10-210,1500 p1",
-                                                     "picture 20,1200-180,1480 logo.bmp", "say 50,50 f3 Ventas del",
-                                                     "say 90,50 f3 mes actual", "say 50,1000 f1 7"}));
+                                                     "picture 20,1200-180,1480 logo.bmp",
+                                                     "picture 2500,100-2700,500 pie.bmp", "say 50,50 f3 Ventas del",
+                                                     "say 90,50 f3 mes actual", "say 50,1000 f1 7",
+                                                     "say 250,50 f1 Dato 3"}));
   // On HTML pages the adjustment aligns each line in the text's length.
   RecordingDevice html;
   html.html = true;
   ImprimeCabecera(html, "002", 7, "Título", "");
-  EXPECT_EQ(html.drawn[3], "say 50,50 f3 Ventas del in 100 pad 2");
-  EXPECT_EQ(html.drawn[5], "say 50,1000 f1 7");
+  EXPECT_EQ(html.drawn[4], "say 50,50 f3 Ventas del in 100 pad 2");
+  EXPECT_EQ(html.drawn[6], "say 50,1000 f1 7");
   // A word longer than the limit is cut.
   EXPECT_EQ(WrapText(device, "Abcdefghij klm", 1, 60), (std::vector<std::string>{"Abcdef", "ghij", "klm"}));
   EXPECT_EQ(WrapText(device, "corto", 1, 60), (std::vector<std::string>{"corto"}));
@@ -758,8 +855,34 @@ TEST_F(ReportRunTest, TheDesignedHeaderDrawsItsLinesBoxesPicturesAndWrappedTexts
   file.EndPage();
   file.End();
   const std::string text = Read();
-  EXPECT_NE(text.find("Ventas del mes actual"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n    Ventas del mes actual "), std::string::npos) << "row 5, column 5:\n" << text;
+  EXPECT_NE(text.find("\r\n    Dato 3\r\n"), std::string::npos) << "row 25, column 5";
   EXPECT_EQ(text.find("logo"), std::string::npos);
+}
+
+// A direct report's texts print in the report's fonts: TFUENTE 1 the title's, 2 the lines'.
+TEST_F(ReportRunTest, ADirectReportPrintsInTheReportsFonts) {
+  Report("DIRF", {{"DIRECTO", L(true)}, {"FNT_TIT", N(5)}, {"FNT_LIN", N(6)}, {"FNT_TOT", N(7)}, {"FNT_SUB", N(8)}});
+  Add("Inicial", {{"INFORME", S("DIRF")}, {"ORDEN", N(1)}, {"FUNCION", S("TEST_DIRECTO")}, {"INFDOC", S("I")}});
+  CreateTable("INF\\TEMP\\Directo.dbf", FindDictTable("MtrDirec")->fields, 4, [](xb::rdd::WorkArea& a, int n) {
+    a.PutField(a.FieldPos("TEXTO"), S("Texto " + std::to_string(n)));
+    a.PutField(a.FieldPos("FILA"), N(1));
+    a.PutField(a.FieldPos("TFUENTE"), N(n));
+  });
+  xb::RegisterFunction("TEST_DIRECTO", [this](xb::Args&) {
+    Use("INF\\TEMP\\Directo.dbf", "DIRECTO", false);
+    return Value(xb::Array::Of({N(0), S("DIRECTO")}));
+  });
+  std::vector<std::string> drawn;
+  SetReportRunHook({.device = [&drawn](const StDestino&, const std::string&) {
+    auto device = std::make_unique<RecordingDevice>();
+    device->log = &drawn;
+    return std::unique_ptr<ReportDevice>(std::move(device));
+  }});
+  inf_.oStDestino.nDestino = 1;
+  ASSERT_TRUE(inf_.RunGenInforme("DIRF"));
+  EXPECT_EQ(drawn, (std::vector<std::string>{"say 0,0 f5 Texto 1", "say 10,0 f6 Texto 2", "say 20,0 f7 Texto 3",
+                                             "say 30,0 f8 Texto 4"}));
 }
 
 TEST_F(ReportRunTest, ColumnsAndGroupsPrintInTheirFonts) {

@@ -152,7 +152,7 @@ inline void AddSalesDictionary(const std::string& folder) {
 }
 
 // The report functions registered and the dictionary open in memory at INF\ (INF\TEMP\ and
-// DBF\ made too), with 255 handles; CCODUSER answers `user_`.
+// DBF\, the company's folder, made too), with 255 handles; CCODUSER answers `user_`.
 class ReportDictionaryTest : public data::testing::DataTest {
  protected:
   void SetUp() override {
@@ -161,6 +161,7 @@ class ReportDictionaryTest : public data::testing::DataTest {
     memory().MakeFolder("INF\\");
     memory().MakeFolder("INF\\TEMP\\");
     memory().MakeFolder("DBF\\");
+    data::cPathDbf("DBF\\");  // the company's folder: described tables without EXACTA are there
     data::nHandlers(255);
     xb::RegisterFunction("CCODUSER", [this](xb::Args&) { return xb::Value::String(user_); });
     dict_ = xb::MakeRef<TDictQZ>();

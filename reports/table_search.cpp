@@ -93,6 +93,13 @@ std::vector<ChoiceRow> ChoiceRows(const ChoiceQuery& q) {
 
 void SetChoicePicker(ChoicePicker picker) { Picker() = std::move(picker); }
 
+std::optional<std::size_t> PickChoice(const std::string& title, const std::vector<ChoiceRow>& rows, const Value& owner) {
+  if (!Picker()) return std::nullopt;
+  const std::optional<std::size_t> chosen = Picker()(title, rows, owner);
+  if (!chosen || *chosen >= rows.size()) return std::nullopt;
+  return chosen;
+}
+
 Value uDblFinBin(const ChoiceQuery& query, std::string_view title, const Value& owner, std::string* description) {
   const std::vector<ChoiceRow> rows = ChoiceRows(query);
   if (!Picker()) return Value();

@@ -42,6 +42,10 @@ using ChoicePicker =
                                              const xb::Value& owner)>;
 void SetChoicePicker(ChoicePicker picker);
 
+// The choice dialog over rows made by the caller: the position chosen, or none.
+std::optional<std::size_t> PickChoice(const std::string& title, const std::vector<ChoiceRow>& rows,
+                                      const xb::Value& owner = {});
+
 // TI_UDBLFINBIN: the code of the row chosen, NIL when none was; `description` receives its
 // description.
 xb::Value uDblFinBin(const ChoiceQuery& query, std::string_view title, const xb::Value& owner = {},

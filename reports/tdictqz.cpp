@@ -170,6 +170,50 @@ void TDictQZ::BuildFonts() {
   aHTMLFonts = Value(fonts);
 }
 
+std::string TDictQZ::OpenTable(const std::string& table, const std::string& alias) {
+  const std::string name = xb::Upper(xb::CurrentCodePage(), xb::AllTrim(table));
+  std::string file, ruta;
+  bool exacta = false, found = false;
+  if (const int n = WorkAreas::Get().AreaOfAlias(AliasOf("Tablas")); n > 0) {
+    xb::rdd::WorkArea& a = *WorkAreas::Get().Area(n);
+    const std::uint32_t recno = a.recno();
+    const int order = a.controlling_order();
+    a.SetControllingOrder(0);
+    const auto text = [&a](const char* f) {
+      const Value v = a.GetField(a.FieldPos(f));
+      return v.IsString() ? std::string(xb::AllTrim(v.AsString())) : std::string();
+    };
+    for (a.GoTop(); !a.eof() && !found; a.Skip(1)) {
+      if (xb::Upper(xb::CurrentCodePage(), text("TABLA")) != name) continue;
+      found = true;
+      file = text("FICHERO");
+      ruta = text("RUTA");
+      exacta = a.GetField(a.FieldPos("EXACTA")).IsLogical() && a.GetField(a.FieldPos("EXACTA")).AsLogical();
+    }
+    a.SetControllingOrder(order);
+    a.GoTo(recno);
+  }
+  if (!found || file.empty()) {
+    data::Ui().MsgStop("Tabla " + name + " no encontrada", "Atención");
+    return {};
+  }
+  const int keep = WorkAreas::Get().CurrentArea();
+  data::NetUseOptions options;
+  options.alias = alias.empty() ? name : alias;
+  const bool opened = data::lNetUse(DescribedTableFolder(exacta, ruta) + file, options);
+  const std::string result = opened ? WorkAreas::Get().Current().alias() : std::string();
+  WorkAreas::Get().SelectArea(keep);
+  return result;
+}
+
+const std::vector<std::string>& DictionaryWindowMethods() {
+  static const std::vector<std::string> methods = {
+      "SHOWWINDOW", "POPUP",       "TABLAS",     "IMPORTTABLES", "IMPORT1TABLE", "CAMPOS",      "INDICES",
+      "RELACIONES", "EXPRESIONES", "ENTORNOS",   "CATEGORIAS",   "SUBCAT",       "CABINFORMES", "INFORMES",
+      "GRAFICOS",   "GRAFCATE",    "ARBOL_INFORMES", "ARBOL_GRAFICOS"};
+  return methods;
+}
+
 bool TDictQZ::Activate(const std::string& mode, bool show) {
   const int keep = WorkAreas::Get().CurrentArea();
   const std::string m = xb::Upper(xb::CurrentCodePage(), xb::AllTrim(mode));
@@ -247,6 +291,16 @@ const xb::Class& TDictQZ::Cls() {
       CheckFiles(cPath(), a.IsNil(1) || a.Log(1));
       return Value();
     });
+    c.Method("OPENTABLE", [](xb::Object& o, Args& a) {
+      const std::string alias = xb::Class::Cast<TDictQZ>(o).OpenTable(std::string(a.Str(1)), std::string(a.Str(2)));
+      return alias.empty() ? Value::Logical(false) : Value::String(alias);
+    });
+    // The window's lists, trees and dialogs, answered by the windowed part when it is there.
+    for (const std::string& name : DictionaryWindowMethods()) {
+      c.Method(name, [name](xb::Object& o, Args& a) {
+        return Hook().method ? Hook().method(xb::Class::Cast<TDictQZ>(o), name, a) : Value();
+      });
+    }
     return c;
   }();
   return c;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/args.h"
 #include "runtime/array.h"
 #include "runtime/object.h"
 
@@ -30,6 +31,10 @@ class TDictQZ : public xb::Object {
   // BuildFonts: aHTMLFonts from the Fonts table, one {"FNT_" + number, style} a font, the
   // face Arial when it is missing.
   void BuildFonts();
+  // OpenTable: the described table `table` opened shared from its folder (the branch's or its
+  // RUTA with EXACTA, else the company's) with its index, under `alias` (default its name);
+  // the alias, or "" after the message "Tabla " + name + " no encontrada" for an unknown one.
+  std::string OpenTable(const std::string& table, const std::string& alias = {});
 
   // The alias of an open dictionary table by name ("" when closed).
   static std::string AliasOf(std::string_view table);
@@ -51,11 +56,17 @@ class TDictQZ : public xb::Object {
   int view_ = 0;
 };
 
-// The window of an activated dictionary (installed by reports/win): shows it, and ends it.
+// The window of an activated dictionary (installed by reports/win): shows it, and ends it;
+// `method` runs a maintenance method sent from compiled text (its name in upper case:
+// "TABLAS", "CAMPOS", "CABINFORMES", "ARBOL_INFORMES" ...).
 struct DictionaryWindowHook {
   std::function<void(TDictQZ&)> show;
   std::function<void(TDictQZ&)> end;
+  std::function<xb::Value(TDictQZ&, const std::string& method, xb::Args&)> method;
 };
+
+// The maintenance methods the window answers, as compiled text sends them.
+const std::vector<std::string>& DictionaryWindowMethods();
 void SetDictionaryWindowHook(DictionaryWindowHook hook);
 
 // The 22 tables a dictionary opens, in the order of aDbfs.

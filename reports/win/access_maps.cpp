@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -295,10 +296,19 @@ void UsrInformes(const Value& user_browse, const std::string& user_alias) {
         if (r.category == category && r.subcategory == sub) leaf(r);
       ui::TreeEnd();
     }
+    // Under the category too, its reports whose subcategory has no row.
+    const auto listed_sub = [&](const Report& r) {
+      return std::any_of(subcategories.begin(), subcategories.end(), [&](const auto& s) {
+        return std::get<0>(s) == r.category && std::get<1>(s) == r.subcategory;
+      });
+    };
     for (const Report& r : reports)
-      if (r.category == category && r.subcategory.empty()) leaf(r);
+      if (r.category == category && (r.subcategory.empty() || !listed_sub(r))) leaf(r);
     ui::TreeEnd();
   }
+  // Reports whose category has no row stand at the first level, so "all reports" reaches them.
+  for (const Report& r : reports)
+    if (std::none_of(categories.begin(), categories.end(), [&](const auto& c) { return c.first == r.category; })) leaf(r);
   tree_value = ui::TreeEnd();
   auto tree = xb::Ref<ui::TLinkList>(dynamic_cast<ui::TLinkList*>(tree_value.AsObject().get()));
   tree->OpenAll();
@@ -340,6 +350,16 @@ void RegisterAccessMaps() {
   });
   // USRINFORMES(oBrw, cAlias)
   xb::RegisterFunction("USRINFORMES", [](xb::Args& a) {
+    UsrInformes(a.Arg(1), std::string(xb::AllTrim(a.Str(2))));
+    return Value();
+  });
+  // MAPLISTADOS and MAPINFORME: the two maps by their own names, with the same arguments.
+  xb::RegisterFunction("MAPLISTADOS", [](xb::Args& a) {
+    UsrListados(a.Arg(1), std::string(xb::AllTrim(a.Str(2))), a.Str(3).empty() ? "Listados" : std::string(a.Str(3)),
+                a.Str(4).empty() ? "Listados" : std::string(a.Str(4)));
+    return Value();
+  });
+  xb::RegisterFunction("MAPINFORME", [](xb::Args& a) {
     UsrInformes(a.Arg(1), std::string(xb::AllTrim(a.Str(2))));
     return Value();
   });

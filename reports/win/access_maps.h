@@ -16,7 +16,7 @@ void UsrListados(const xb::Value& user_browse, const std::string& user_alias, co
 // SubCat.
 void UsrInformes(const xb::Value& user_browse, const std::string& user_alias);
 
-// Registers USRLISTADOS, USRINFORMES, CREACOMPBMP and COPIABITS.
+// Registers USRLISTADOS, USRINFORMES, MAPLISTADOS, MAPINFORME, CREACOMPBMP and COPIABITS.
 void RegisterAccessMaps();
 
 }  // namespace reports

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "data/data_ui.h"
 #include "data/program_settings.h"
@@ -12,8 +14,10 @@
 #include "reports/dictionary_rows.h"
 #include "reports/expression_rows.h"
 #include "reports/list_helpers.h"
+#include "reports/table_search.h"
 #include "reports/win/expression_dialogs.h"
 #include "reports/win/header_dialogs.h"
+#include "reports/win/report_tree.h"
 #include "reports/win/row_dialogs.h"
 #include "reports/win/tbrwdataqz.h"
 #include "runtime/codepage.h"
@@ -22,11 +26,14 @@
 #include "runtime/rdd/workareas.h"
 #include "services/dialog_helpers.h"
 #include "services/hot_keys.h"
+#include "services/menu_access.h"
+#include "services/user_look.h"
 #include "ui/bridge/common_dialogs.h"
 #include "ui/controls/set_get.h"
 #include "ui/controls/tbtnbmp.h"
 #include "ui/controls/tmeter.h"
 #include "ui/core/msg_box.h"
+#include "ui/core/tmenuitem.h"
 #include "ui/core/tmsgbar.h"
 
 namespace reports {
@@ -88,6 +95,67 @@ std::string DlgText(HWND dialog, int id) {
   return std::string(xb::AllTrim(buffer));
 }
 
+// Import1Table: a ".DBF" file chosen and its description imported.
+bool Import1Table() {
+  ui::FileDialogParams p;
+  p.mask = "Tablas (*.DBF)|*.dbf";
+  p.title = "Seleccione un fichero";
+  const std::string file = ui::FileDialog(p);
+  if (file.empty()) return false;
+  if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    data::Ui().MsgStop("Fichero no existe", "Atención");
+    return false;
+  }
+  return DoImport(Aliases(), file);
+}
+
+// The pickers of the dictionary's dialogs: a described table chosen into the control `id`.
+void PickTable(HWND dialog, int id, const std::string& title) {
+  const Value chosen = uDblFinBin({.code_field = "TABLA", .alias = TDictQZ::AliasOf("Tablas")}, title);
+  if (chosen.IsString()) SetDlgItemTextA(dialog, id, std::string(xb::AllTrim(chosen.AsString())).c_str());
+}
+
+// A tag of the table named in `table_id` chosen into the control `id` (its description, or
+// the tag and its key when it has none).
+void PickTag(HWND dialog, int table_id, int id) {
+  const std::string table = xb::Upper(xb::CurrentCodePage(), DlgText(dialog, table_id));
+  WorkArea* area = AreaOfTable("Indices");
+  if (area == nullptr || table.empty()) return;
+  std::vector<std::pair<std::int64_t, ChoiceRow>> tags;
+  const std::uint32_t recno = area->recno();
+  const int order = area->controlling_order();
+  area->SetControllingOrder(0);
+  for (area->GoTop(); !area->eof(); area->Skip(1)) {
+    if (xb::Upper(xb::CurrentCodePage(), Field(*area, "TABLA")) != table) continue;
+    const std::string tag = Field(*area, "TAG"), description = Field(*area, "DESCRIPC");
+    tags.emplace_back(area->GetField(area->FieldPos("ORDEN")).AsInt(),
+                      ChoiceRow{Value::String(tag), description.empty() ? tag + " - " + Field(*area, "EXPRESION") : description});
+  }
+  area->SetControllingOrder(order);
+  area->GoTo(recno);
+  std::stable_sort(tags.begin(), tags.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<ChoiceRow> rows;
+  for (auto& t : tags) rows.push_back(std::move(t.second));
+  if (const auto chosen = PickChoice(" Seleccione Indices", rows))
+    SetDlgItemTextA(dialog, id, std::string(rows[*chosen].code.AsString()).c_str());
+}
+
+// The index dialog with its table picker and the expression builder of its key.
+RowDialog IndexRow(bool add) {
+  RowDialog d = IndexDialog(TDictQZ::AliasOf("Indices"), add);
+  auto held = std::make_shared<std::vector<xb::Ref<ui::TButton>>>();
+  d.define = [held](const ui::DialogRef& dialog) {
+    ui::TDialog* box = dialog.get();
+    held->push_back(svc::Button(dialog, 113, [box] { PickTable(box->hWnd, 101, "tabla"); }));
+    auto builder = svc::Button(dialog, 105, [box] {
+      SetDlgItemTextA(box->hWnd, 104, ExpBuilder(DlgText(box->hWnd, 101), DlgText(box->hWnd, 104)).c_str());
+    });
+    builder->cToolTip = Value::String("Constructor de expresiones");
+    held->push_back(builder);
+  };
+  return d;
+}
+
 // " Mantenimiento de relaciones": a relation added or the current one changed, its search
 // expression checked on the destination's tag and saved with the paths it opens.
 void EditRelation(bool add) {
@@ -110,6 +178,9 @@ void EditRelation(bool add) {
   });
   builder->cToolTip = Value::String("Constructor de expresiones");
   buttons.push_back(builder);
+  buttons.push_back(svc::Button(dialog, 109, [box] { PickTable(box->hWnd, 101, "Tabla Origen"); }));
+  buttons.push_back(svc::Button(dialog, 110, [box] { PickTable(box->hWnd, 102, "Tabla Destino"); }));
+  buttons.push_back(svc::Button(dialog, 111, [box] { PickTag(box->hWnd, 102, 103); }));
   buttons.push_back(svc::Button(dialog, IDOK, [box, add, was] {
     HWND h = box->hWnd;
     const std::string origin = DlgText(h, 101), destination = DlgText(h, 102), tag = DlgText(h, 103),
@@ -407,6 +478,10 @@ class DictionaryWindow {
     frame_ = xb::MakeRef<ui::TMdiFrame>();
     ui::TMdiFrame::NewParams p;
     p.caption = dict.cTitle;
+    // The window text's system colour on the user's background of disabled fields.
+    p.clr_text = GetSysColor(COLOR_WINDOWTEXT);
+    if (const Value back = svc::LookGet(svc::Look::kDisable2); back.IsNumber())
+      p.clr_pane = static_cast<COLORREF>(back.AsInt());
     frame_->New(p);
     ui::TMsgBar::NewParams m;
     m.text = kGeneratorName;
@@ -427,8 +502,7 @@ class DictionaryWindow {
     }
     // PopUp: the bar's buttons as a menu, by their letters.
     bar_->bRClicked = Value(xb::Block::Native([this](xb::Args& a) {
-      svc::PopupMenu(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), frame_.get(), Value(xb::ObjectRef(bar_)),
-                     "MACIREFXPT");
+      PopUp(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)));
       return Value();
     }));
     frame_->bValid = Value(xb::Block::Native([this](xb::Args&) {
@@ -454,6 +528,26 @@ class DictionaryWindow {
     return it != lists_.end() && it->second->open() ? it->second.get() : nullptr;
   }
 
+  void PopUp(int row, int col) {
+    svc::PopupMenu(row, col, frame_.get(), Value(xb::ObjectRef(bar_)), "MACIREFXPT");
+  }
+
+  // A maintenance method sent to the dictionary: the list, tree or dialog it names; the
+  // fields and indexes of `table` when one is given.
+  void Method(const std::string& name, const std::string& table) {
+    if (name == "TABLAS") Tablas();
+    else if (name == "CAMPOS") Campos(table);
+    else if (name == "INDICES") Indices(table);
+    else if (name == "RELACIONES") Relaciones();
+    else if (name == "EXPRESIONES") Expresiones();
+    else if (name == "ENTORNOS") Entornos();
+    else if (name == "CATEGORIAS") Categorias();
+    else if (name == "SUBCAT") SubCategorias();
+    else if (name == "GRAFCATE") Run(10);
+    else if (name == "GRAFICOS") Run(11);
+    else if (name == "INFORMES") Run(7);
+  }
+
   void Run(std::size_t button) {
     switch (button) {
       case 0: Tablas(); break;
@@ -469,7 +563,7 @@ class DictionaryWindow {
       case 10: Graphics("GrafCat", "GrafCat", "Categorías de gráficos"); break;
       case 11: Graphics("Graficos", "Graficos", "Gráficos"); break;
       case 12: CheckFiles(TDictQZ::cPath(), false); break;
-      case 13: CheckFiles(TDictQZ::cPath(), true); break;
+      case 13: CheckRelations(); break;
       case 14: if (dict_) dict_->End(); break;
       case 15: CallIfThere("TI_OBJECTINSPECTOR", {dict_ ? dict_->AsValue() : Value()}); break;
       case 16:
@@ -481,6 +575,28 @@ class DictionaryWindow {
   }
 
  private:
+  // "Comprobar relaciones": RelTab is rebuilt exclusively, so the window lets its own handle
+  // go for the check and takes it again, in the same area under the same alias, after.
+  void CheckRelations() {
+    const std::string alias = TDictQZ::AliasOf("RelTab");
+    WorkArea* area = AreaOfTable("RelTab");
+    if (area == nullptr) {
+      CheckFiles(TDictQZ::cPath(), true);
+      return;
+    }
+    const int number = area->number(), order = area->controlling_order();
+    if (TBrwDataQZ* list = List("Relaciones")) list->Refresh();
+    area->Close();
+    CheckFiles(TDictQZ::cPath(), true);
+    const int keep = WorkAreas::Get().CurrentArea();
+    WorkAreas::Get().SelectArea(number);
+    data::NetUseOptions options;
+    options.alias = alias;
+    options.new_area = false;
+    if (data::lNetUse(TDictQZ::cPath() + "RelTab", options)) WorkAreas::Get().Current().SetControllingOrder(order);
+    WorkAreas::Get().SelectArea(keep);
+  }
+
   static void CallIfThere(const char* name, std::initializer_list<Value> args = {}) {
     if (xb::IsFunctionRegistered(name)) xb::CallFunction(name, args);
   }
@@ -505,18 +621,7 @@ class DictionaryWindow {
 
   void Tablas() {
     auto list = std::make_unique<TBrwDataQZ>("Tablas", TDictQZ::AliasOf("Tablas"), "Tablas auxiliares");
-    list->bAdd = [] {
-      ui::FileDialogParams p;
-      p.mask = "Tablas (*.DBF)|*.dbf";
-      p.title = "Seleccione un fichero";
-      const std::string file = ui::FileDialog(p);
-      if (file.empty()) return;
-      if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        data::Ui().MsgStop("Fichero no existe", "Atención");
-        return;
-      }
-      DoImport(Aliases(), file);
-    };
+    list->bAdd = [] { Import1Table(); };
     list->bEdit = [] { EditRow(TableDialog(TDictQZ::AliasOf("Tablas")), false); };
     list->bDel = [] {
       WorkArea* area = AreaOfTable("Tablas");
@@ -591,12 +696,12 @@ class DictionaryWindow {
       list->uValue1 = Value::String(xb::PadR(table, 10));
       list->nOrdenFiltro = 1;
     }
-    list->bAdd = [] { EditRow(IndexDialog(TDictQZ::AliasOf("Indices"), true), true); };
+    list->bAdd = [] { EditRow(IndexRow(true), true); };
     list->aExtraButtons = {{"TD_INDICES", "Actualizar Indices", "Indices", [table] {
                               const std::string t = table.empty() ? Current("Indices", "TABLA") : table;
                               if (!t.empty()) UpdateFromFile(t, true);
                             }}};
-    list->bEdit = [] { EditRow(IndexDialog(TDictQZ::AliasOf("Indices"), false), false); };
+    list->bEdit = [] { EditRow(IndexRow(false), false); };
     list->bDel = [] {
       WorkArea* area = AreaOfTable("Indices");
       if (area != nullptr && !area->eof() && data::Ui().ConfirmDelete(false)) DeleteCurrent(*area);
@@ -654,12 +759,26 @@ class DictionaryWindow {
     Open("Relaciones", std::move(list));
   }
 
+  // One row an environment, its initial one (the tag "Entorn2" on INICIAL); deleting takes
+  // every table of the environment.
   void Entornos() {
-    Plain("Entornos", "Entorno", "Entornos para expresiones");
-    TBrwDataQZ* list = List("Entornos");
-    if (list == nullptr) return;
+    auto list = std::make_unique<TBrwDataQZ>("Entornos", TDictQZ::AliasOf("Entorno"), "Entornos para expresiones");
+    list->cField = "INICIAL";
+    list->uValue1 = Value::String("S");
+    list->nOrdenFiltro = 2;
     list->bAdd = [] { EditEnvironment(true); };
     list->bEdit = [] { EditEnvironment(false); };
+    list->bDel = [] {
+      WorkArea* area = AreaOfTable("Entorno");
+      if (area == nullptr || area->eof() || !data::Ui().ConfirmDelete(false)) return;
+      const std::string code = xb::Upper(xb::CurrentCodePage(), Field(*area, "ENTORNO"));
+      const int order = area->controlling_order();
+      area->SetControllingOrder(0);
+      for (area->GoTop(); !area->eof(); area->Skip(1))
+        if (!area->Deleted() && xb::Upper(xb::CurrentCodePage(), Field(*area, "ENTORNO")) == code) DeleteCurrent(*area);
+      area->SetControllingOrder(order);
+    };
+    Open("Entornos", std::move(list));
   }
 
   void Cabeceras() { CabInformes(); }
@@ -767,6 +886,14 @@ std::vector<std::unique_ptr<DictionaryWindow>>& Closed() {
 TBrwDataQZ*& HeaderList() {
   static TBrwDataQZ* list = nullptr;
   return list;
+}
+
+// The window of `dict` shown, the one before kept until its frame is gone.
+void SetWindowFor(TDictQZ& dict) {
+  std::erase_if(Closed(), [](const auto& w) { return w->gone(); });
+  if (Window()) Closed().push_back(std::move(Window()));
+  Window() = std::make_unique<DictionaryWindow>();
+  Window()->Show(dict);
 }
 
 }  // namespace
@@ -1040,13 +1167,32 @@ void InstallDictionaryWindow() {
     return Value::String(ExpBuilder(std::string(a.Str(1)), std::string(a.Str(2))));
   });
   DictionaryWindowHook hook;
-  hook.show = [](TDictQZ& dict) {
-    std::erase_if(Closed(), [](const auto& w) { return w->gone(); });
-    if (Window()) Closed().push_back(std::move(Window()));
-    Window() = std::make_unique<DictionaryWindow>();
-    Window()->Show(dict);
+  hook.method = [](TDictQZ& dict, const std::string& name, xb::Args& a) -> Value {
+    if (name == "CABINFORMES") {
+      CabInformes();
+    } else if (name == "ARBOL_INFORMES") {
+      return Value::Logical(ActivateArbol(TDictQZ::cPath()));
+    } else if (name == "ARBOL_GRAFICOS") {
+      return Value::Logical(ArbolGraficos(TDictQZ::cPath()));
+    } else if (name == "IMPORTTABLES") {
+      return Value::Integer(ImportFolder());
+    } else if (name == "IMPORT1TABLE") {
+      return Value::Logical(Import1Table());
+    } else {
+      // The lists live in the dictionary's window: it opens first when it is not there.
+      if (!Window() || Window()->gone()) SetWindowFor(dict);
+      if (name == "POPUP") Window()->PopUp(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)));
+      else if (name != "SHOWWINDOW") Window()->Method(name, a.Arg(1).IsString() ? std::string(xb::AllTrim(a.Str(1))) : "");
+    }
+    return Value();
   };
-  hook.end = [](TDictQZ&) {
+  hook.show = SetWindowFor;
+  hook.end = [](TDictQZ& dict) {
+    // The menu option that opened the dictionary shows as open no more.
+    if (dict.nMnu2Option.IsNumber() && dict.nMnu2Option.AsInt() > 0)
+      if (const svc::MenuOption* option = svc::MenuOptionAt(static_cast<int>(dict.nMnu2Option.AsInt()));
+          option != nullptr && option->item)
+        option->item->SetCheck(false);
     if (!Window()) return;
     Closed().push_back(std::move(Window()));
     Closed().back()->End();

@@ -37,7 +37,9 @@
 #include "ui/controls/tmeter.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
+#include "ui/core/tmenuitem.h"
 #include "ui/core/window_table.h"
+#include "ui/controls/tbtnbmp.h"
 
 namespace reports {
 namespace {
@@ -107,7 +109,7 @@ TEST_F(DictionaryWindowsTest, NewDictionaryShowsTheIndexRunAndEndsItFull) {
   });
   ASSERT_TRUE(CheckStruct(data::cPathInforme()));
   ASSERT_TRUE(DictReindex(data::cPathInforme(), true));
-  EXPECT_EQ(total, 22);
+  EXPECT_EQ(total, 20);
   for (const char* t : {"Tablas", "CabeD", "SubCat"}) {
     EXPECT_EQ(GetFileAttributesA((folder_.path() + "INF\\" + t + ".cdx").c_str()) != INVALID_FILE_ATTRIBUTES, true) << t;
   }
@@ -188,6 +190,37 @@ TEST_F(DictionaryWindowsTest, TheListingTreeRunsForAnAllowedUserAndRefusesAnothe
   EXPECT_EQ(messages[0], " Atención: No dispone de permisos para ejecutar este listado.");
 }
 
+// The tree's menu option is checked while it shows and cleared when it closes, the tree
+// modal or not; its "Ejecutar" is a button with the picture TI_RunInforme.
+TEST_F(DictionaryWindowsTest, TheListingTreeMarksItsMenuOptionWhileOpen) {
+  MakeListados();
+  const auto item = ui::TMenuItem::New({.prompt = "Listados"});
+  svc::ClearMenuOptions();
+  svc::SetMenuOption(1, {item, "ArbolDeListados", '2'});
+  bool checked_while_open = false;
+  DialogAnswerer modal([&](const SeenDialog& d) {
+    if (d.title != "Listados") return 0;
+    checked_while_open = item->lChecked;
+    return 411;
+  });
+  EXPECT_TRUE(X("ARBOLDELISTADOS()").AsLogical());
+  EXPECT_TRUE(checked_while_open);
+  EXPECT_FALSE(item->lChecked);
+  // Without its own loop the tree stays open after the call.
+  EXPECT_TRUE(X("ARBOLDELISTADOS(.T.)").AsLogical());
+  HWND dialog = FindWindowA(nullptr, "Listados");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(item->lChecked);
+  auto* run = dynamic_cast<ui::TBtnBmp*>(ui::OWndFromHwnd(GetDlgItem(dialog, 410)).get());
+  ASSERT_NE(run, nullptr);
+  EXPECT_NE(run->hBmpPal1, 0) << "TI_RunInforme";
+  Click(dialog, 411);
+  vdr::test::PumpPending();
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_FALSE(item->lChecked);
+  svc::ClearMenuOptions();
+}
+
 TEST_F(DictionaryWindowsTest, TheListingMapSavesAndTheAccessReadsItBack) {
   MakeListados();
   MakeUsers("06");
@@ -215,12 +248,17 @@ TEST_F(DictionaryWindowsTest, TheSupervisorIsNotConfigurable) {
   MakeListados();
   MakeUsers("00");
   DialogAnswerer answer([](const SeenDialog& d) { return Ok(d); });
-  X("USRLISTADOS(NIL, 'Usuarios')");
-  X("USRINFORMES(NIL, 'Usuarios')");
-  ASSERT_EQ(answer.seen().size(), 2u);
-  EXPECT_EQ(answer.seen()[0].title, " Acceso denegado");
-  EXPECT_EQ(answer.seen()[0].AllText(), "El Supervisor no es configurable");
+  for (const char* call : {"USRLISTADOS(NIL, 'Usuarios')", "USRINFORMES(NIL, 'Usuarios')", "MAPLISTADOS(NIL, 'Usuarios')",
+                           "MAPINFORME(NIL, 'Usuarios')"})
+    X(call);
+  ASSERT_EQ(answer.seen().size(), 4u);
+  for (const SeenDialog& d : answer.seen()) {
+    EXPECT_EQ(d.title, " Acceso denegado");
+    EXPECT_EQ(d.AllText(), "El Supervisor no es configurable");
+  }
 }
+
+ui::TWBrowse* BrowseOf(HWND dialog);
 
 TEST_F(DictionaryWindowsTest, TheReportMapGivesLevelsByReportAndByCategory) {
   ASSERT_TRUE(CheckStruct(data::cPathInforme()));
@@ -230,11 +268,16 @@ TEST_F(DictionaryWindowsTest, TheReportMapGivesLevelsByReportAndByCategory) {
   X("DBAPPEND(), FIELDPUT(1, 'VEN'), FIELDPUT(2, 'Ventas'), DBAPPEND(), FIELDPUT(1, 'COM'), FIELDPUT(2, 'Compras'), "
     "DBCOMMIT(), DBCLOSEAREA()");
   ASSERT_TRUE(data::lNetUse(data::cPathInforme() + "Informes", {.alias = "I"}));
+  // INF3's category and INF4's subcategory have no row: the map lists them all the same.
   X("DBAPPEND(), FIELDPUT(1, 'INF1'), FIELDPUT(2, 'VEN'), FIELDPUT(4, 'Ventas del mes'), "
     "DBAPPEND(), FIELDPUT(1, 'INF2'), FIELDPUT(2, 'COM'), FIELDPUT(4, 'Compras del mes'), FIELDPUT(23, '062'), "
+    "DBAPPEND(), FIELDPUT(1, 'INF3'), FIELDPUT(2, 'OTR'), FIELDPUT(4, 'Sin categoría'), "
+    "DBAPPEND(), FIELDPUT(1, 'INF4'), FIELDPUT(2, 'VEN'), FIELDPUT(4, 'Sin subcategoría'), FIELDPUT(FIELDPOS('SUBCAT'), 'S9'), "
     "DBCOMMIT(), DBCLOSEAREA()");
+  int rows = 0;
   DialogAnswerer answer([&](const SeenDialog& d) {
     if (d.title == "Accesos a informes") {
+      rows = BrowseOf(d.hwnd)->nLen;
       Click(d.hwnd, 407);  // every report read only
       Shot(d.hwnd, "dict_report_map");
       Click(d.hwnd, 510);
@@ -242,10 +285,11 @@ TEST_F(DictionaryWindowsTest, TheReportMapGivesLevelsByReportAndByCategory) {
     }
     return Ok(d);
   });
-  X("USRINFORMES(NIL, 'Usuarios')");
+  X("MAPINFORME(NIL, 'Usuarios')");
+  EXPECT_EQ(rows, 6) << "two categories, four reports";
   ASSERT_TRUE(data::lNetUse(data::cPathInforme() + "Informes", {.alias = "Informes"}));
-  EXPECT_EQ(X("CACCESOINFORME('Informes', 'INF1', .T., .T., '06')").AsString(), "1");
-  EXPECT_EQ(X("CACCESOINFORME('Informes', 'INF2', .T., .T., '06')").AsString(), "1");
+  for (const char* code : {"INF1", "INF2", "INF3", "INF4"})
+    EXPECT_EQ(X(std::string("CACCESOINFORME('Informes', '") + code + "', .T., .T., '06')").AsString(), "1") << code;
   EXPECT_EQ(X("CACCESOINFORME('Informes', 'INF2', .T., .T., '07')").AsString(), "0");
 }
 
@@ -684,7 +728,7 @@ TEST_F(DictionaryWindowsTest, TheWindowItsListsAndTheirOperations) {
     EXPECT_TRUE(environments->BrowseKeys('A'));
   }
   EXPECT_EQ(X(TDictQZ::AliasOf("Entorno") + "->(OrdKeyCount())").AsInt(), 2);
-  EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("Entorno") + "->(DBGoTop(), AllTrim(Tabla) + Inicial)").AsString())),
+  EXPECT_EQ(std::string(xb::AllTrim(X(TDictQZ::AliasOf("Entorno") + "->(OrdSetFocus(1), DBGoTop(), AllTrim(Tabla) + Inicial)").AsString())),
             "ALBARANS") << "the first in the list is the initial one";
 
   // An expression saved with its function's name and checked over its table.

@@ -16,6 +16,7 @@
 #include "services/dialog_helpers.h"
 #include "services/menu_access.h"
 #include "ui/controls/tbitmap.h"
+#include "ui/controls/tbtnbmp.h"
 #include "ui/controls/timagelist.h"
 #include "ui/controls/tqztreeview.h"
 #include "ui/core/tmenuitem.h"
@@ -48,12 +49,6 @@ bool Visible(const std::string& expression) {
   xb::ErrorBlockScope trap(Value(xb::Block::Native([](xb::Args&) -> Value { xb::Break(Value::Logical(true)); })));
   xb::BeginSequence([&] { result = block->Eval({}); }, [&](const Value&) { result = Value::Logical(true); });
   return !result.IsLogical() || result.AsLogical();
-}
-
-void CheckMenu(const std::string& name, bool on) {
-  const int position = svc::FindMenuOption(name);
-  const svc::MenuOption* option = position > 0 ? svc::MenuOptionAt(position) : nullptr;
-  if (option != nullptr && option->item) option->item->SetCheck(on);
 }
 
 xb::Ref<ui::TImageList> TreeImages() {
@@ -96,16 +91,26 @@ class ListingTree {
       if (std::toupper(static_cast<int>(a.Int(1))) == 'J') RunSelected();
       return Value();
     }));
-    auto run = svc::Button(dialog_, kRun, [this] { RunSelected(); });
+    ui::TBtnBmp::RedefineParams run;
+    run.pictures.resource1 = "TI_RunInforme";
+    run.caption = "Ejecutar";
+    run.action = svc::Action([this] { RunSelected(); });
+    run_ = ui::TBtnBmp::ReDefine(kRun, dialog_, run);
+    run_->nLineStyle = 0;  // the picture on the left, the caption beside it
     ui::TDialog* box = dialog_.get();
     svc::Button(dialog_, kLeave, [box] { box->End(IDCANCEL); });
     ui::TDialog::ActivateParams activate;
     activate.modal = !options_.non_modal;
     activate.centered = true;
     activate.init = svc::Action([this] { Build(); });
-    CheckMenu(options_.name, true);
+    // The option's mark goes when the dialog closes, modal or not.
+    const std::string name = options_.name;
+    activate.valid = Value(xb::Block::Native([name](xb::Args&) {
+      CheckMenuOption(name, false);
+      return Value::Logical(true);
+    }));
+    CheckMenuOption(options_.name, true);
     dialog_->Activate(activate);
-    if (activate.modal) CheckMenu(options_.name, false);
     return true;
   }
 
@@ -166,6 +171,7 @@ class ListingTree {
   std::vector<Row> rows_;
   ui::DialogRef dialog_;
   xb::Ref<ui::TQZTreeView> tree_;
+  xb::Ref<ui::TBtnBmp> run_;
 };
 
 // The trees left open without a modal loop, kept until their window goes.
@@ -175,6 +181,12 @@ std::vector<std::unique_ptr<ListingTree>>& OpenTrees() {
 }
 
 }  // namespace
+
+void CheckMenuOption(const std::string& name, bool on) {
+  const int position = svc::FindMenuOption(name);
+  const svc::MenuOption* option = position > 0 ? svc::MenuOptionAt(position) : nullptr;
+  if (option != nullptr && option->item) option->item->SetCheck(on);
+}
 
 void RunListing(const std::string& alias, const std::string& code) {
   WorkArea* area = WorkAreas::Get().Area(WorkAreas::Get().AreaOfAlias(alias));

@@ -20,6 +20,10 @@ bool ArbolDeListados(const ListingTreeOptions& options);
 // refusal's message otherwise.
 void RunListing(const std::string& alias, const std::string& code);
 
+// The menu item of the option `name` checked (its window open) or not; nothing when the menu
+// has no such option.
+void CheckMenuOption(const std::string& name, bool on);
+
 // Registers ARBOLDELISTADOS.
 void RegisterListingTree();
 

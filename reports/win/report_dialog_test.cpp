@@ -613,6 +613,7 @@ TEST_F(ReportDialogTest, AReportBuiltInTheDialogRunsByItsOrderGroupAndCondition)
   tablas.GoTop();
   ASSERT_TRUE(tablas.LockRecord(tablas.recno(), false));
   tablas.PutField(tablas.FieldPos("RUTA"), S(dbf));
+  tablas.PutField(tablas.FieldPos("EXACTA"), Value::Logical(true));  // in its own folder
   tablas.PutField(tablas.FieldPos("FICHERO"), S("Articulo"));
   tablas.Commit();
   tablas.Unlock();

@@ -9,6 +9,7 @@
 #include "reports/tdictqz.h"
 #include "reports/win/column_dialogs.h"
 #include "reports/win/dictionary_window.h"
+#include "reports/win/listing_tree.h"
 #include "reports/win/report_dialog.h"
 #include "reports/win/report_output_dialog.h"
 #include "reports/win/report_page_device.h"
@@ -45,7 +46,7 @@ std::string Current(const std::string& alias) {
   return v.IsString() ? std::string(xb::AllTrim(v.AsString())) : std::string();
 }
 
-void ShowList(bool /*tree*/) {
+void ShowList(const std::string& folder) {
   ListState& s = State();
   if (s.list && s.list->open()) {
     s.list->Refresh();
@@ -53,7 +54,7 @@ void ShowList(bool /*tree*/) {
   }
   if (TDictQZ::AliasOf("Informes").empty()) {
     s.dict = xb::MakeRef<TDictQZ>();
-    s.dict->New(TDictQZ::cPath().empty() ? data::cPathInforme() : TDictQZ::cPath());
+    s.dict->New(folder.empty() ? data::cPathInforme() : folder);
     if (!s.dict->Activate("I", false)) {
       s.dict = nullptr;
       return;
@@ -89,10 +90,13 @@ void ShowList(bool /*tree*/) {
                                      const std::string code = Current(alias);
                                      if (!code.empty()) DuplicateInformeDialog(code);
                                    }});
+  // The menu option shows as open while the list is.
   s.list->on_end = [] {
+    CheckMenuOption("Informes", false);
     if (State().dict) State().dict->End();
     State().dict = nullptr;
   };
+  CheckMenuOption("Informes", true);
   s.list->Activate(*frame);
 }
 
@@ -125,8 +129,10 @@ void InstallReportWindows() {
   InstallReportOutputs();
   InstallRunDialogs();
   ReportRunHook hook = CurrentReportRunHook();
-  hook.show_list = ShowList;
-  hook.sel_destino = SelDestino;
+  hook.show_list = [](bool, const std::string& folder) { ShowList(folder); };
+  hook.sel_destino = [](StDestino& d, const std::string& code, const std::string& title) {
+    return SelDestino(d, code, title);
+  };
   hook.wide_question = WideQuestion;
   hook.running = [previous = hook.running](bool running) {
     if (previous) previous(running);

@@ -1,6 +1,7 @@
 // The report menu entries run as the program runs them: from the options of its menu table.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include "data/data_functions.h"
 #include "data/program_settings.h"
@@ -17,6 +18,8 @@
 #include "reports/tdictqz.h"
 #include "reports/win/column_dialogs.h"
 #include "reports/win/report_dialog.h"
+#include "reports/win/report_list.h"
+#include "reports/win/tbrwdataqz.h"
 #include "reports/win/report_page_device.h"
 #include "reports/win/report_run_dialogs.h"
 #include "reports/win/report_window_functions.h"
@@ -33,6 +36,7 @@
 #include "services/user_session.h"
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/test_printer.h"
 #include "ui/bridge/printer_device.h"
@@ -41,6 +45,7 @@
 #include "ui/controls/tfolder.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
+#include "ui/core/tmdiframe.h"
 #include "ui/core/tmenu.h"
 #include "ui/core/tmenuitem.h"
 #include "ui/core/window_table.h"
@@ -76,6 +81,29 @@ class ReportMenuEntriesTest : public testing::ReportWindowTest<output::test::Tem
     Dictionary();
   }
   void Dictionary() { testing::AddSalesDictionary(folder_.path()); }
+
+  struct Option {
+    int kind;
+    const char *name, *item, *action;
+  };
+  // The program's services, its user tables and its menu table of these options; the menu
+  // built from it (one pull-down).
+  xb::Ref<ui::TMenu> Menu(const std::vector<Option>& list) {
+    svc::RegisterServiceFunctions();
+    xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("05"); });
+    svc::qzw_CreaUsuarios(true, false);
+    const std::string menu = folder_.path() + "MenuVdrE.dbf";
+    EXPECT_TRUE(X("DBCREATE('" + menu + "', {{'TIPOMENU', 'N', 1, 0}, {'NAME', 'C', 20, 0}, {'ITEM', 'C', 40, 0}, "
+                  "{'ACTION', 'C', 100, 0}, {'MSG', 'C', 80, 0}, {'DISK', 'C', 30, 0}, {'ACELERA1', 'N', 3, 0}, "
+                  "{'ACELERA2', 'N', 3, 0}, {'NHELP', 'N', 9, 0}, {'MARK', 'L', 1, 0}, {'CONTROL', 'L', 1, 0}}, 'ADS')")
+                    .AsLogical());
+    EXPECT_TRUE(data::lNetUse(menu, {.exclusive = true, .alias = "M"}));
+    for (const Option& o : list)
+      X("DBAPPEND(), FIELDPUT(1, " + std::to_string(o.kind) + "), FIELDPUT(2, '" + o.name + "'), FIELDPUT(3, '" + o.item +
+        "'), FIELDPUT(4, \"" + o.action + "\"), FIELDPUT(11, .F.)");
+    X("DBCLOSEAREA()");
+    return svc::oMenuInit({.table = "MenuVdrE"});
+  }
 };
 
 // The report menu's options as the program builds them from its menu table: each action's
@@ -107,28 +135,12 @@ TEST_F(ReportMenuEntriesTest, TheReportMenuEntriesRunFromTheirMenuActions) {
     boxes.push_back(d.title + "|" + d.AllText());
     return d.buttons.empty() ? 0 : d.buttons.front().id;
   });
-  // The program's services, its user tables and its menu table.
-  svc::RegisterServiceFunctions();
-  xb::RegisterFunction("CCODUSER", [](xb::Args&) { return Value::String("05"); });
-  svc::qzw_CreaUsuarios(true, false);
-  const std::string menu = folder_.path() + "MenuVdrE.dbf";
-  ASSERT_TRUE(X("DBCREATE('" + menu + "', {{'TIPOMENU', 'N', 1, 0}, {'NAME', 'C', 20, 0}, {'ITEM', 'C', 40, 0}, "
-                "{'ACTION', 'C', 100, 0}, {'MSG', 'C', 80, 0}, {'DISK', 'C', 30, 0}, {'ACELERA1', 'N', 3, 0}, "
-                "{'ACELERA2', 'N', 3, 0}, {'NHELP', 'N', 9, 0}, {'MARK', 'L', 1, 0}, {'CONTROL', 'L', 1, 0}}, 'ADS')")
-                  .AsLogical());
-  ASSERT_TRUE(data::lNetUse(menu, {.exclusive = true, .alias = "M"}));
-  struct Option {
-    int kind;
-    const char *name, *item, *action;
-  };
-  for (const Option& o : {Option{0, "", "&Informes", ""},
-                          Option{1, "Informes", "&Informes", "Informes( cPathInforme(), 'famven' )"},
-                          Option{1, "InfGraficos", "&Gráficos", "InfGraficos( cPathInforme() )"},
-                          Option{1, "InfDirecto", "Informe &directo", "InfDirecto( cPathInforme(), 'DIR' )"},
-                          Option{3, "", "", ""}})
-    X("DBAPPEND(), FIELDPUT(1, " + std::to_string(o.kind) + "), FIELDPUT(2, '" + o.name + "'), FIELDPUT(3, '" + o.item +
-      "'), FIELDPUT(4, \"" + o.action + "\"), FIELDPUT(11, .F.)");
-  X("DBCLOSEAREA()");
+  // The program's menu table.
+  xb::Ref<ui::TMenu> bar = Menu({{0, "", "&Informes", ""},
+                                 {1, "Informes", "&Informes", "Informes( cPathInforme(), 'famven' )"},
+                                 {1, "InfGraficos", "&Gráficos", "InfGraficos( cPathInforme() )"},
+                                 {1, "InfDirecto", "Informe &directo", "InfDirecto( cPathInforme(), 'DIR' )"},
+                                 {3, "", "", ""}});
   // The entries open the dictionary themselves, as from the program's menu.
   dict_->End();
 
@@ -141,10 +153,9 @@ TEST_F(ReportMenuEntriesTest, TheReportMenuEntriesRunFromTheirMenuActions) {
     std::remove(file.c_str());
     return !code.empty();
   };
-  hook.show_graphics = [&] { ++graphics; };
+  hook.show_graphics = [&](const std::string&) { ++graphics; };
   SetReportRunHook(hook);
 
-  xb::Ref<ui::TMenu> bar = svc::oMenuInit({.table = "MenuVdrE"});
   ASSERT_TRUE(bar);
   ASSERT_EQ(bar->aItems.size(), 1u);
   ui::TMenu* options = bar->aItems[0]->SubMenu();
@@ -168,6 +179,83 @@ TEST_F(ReportMenuEntriesTest, TheReportMenuEntriesRunFromTheirMenuActions) {
   EXPECT_TRUE(TDictQZ::AliasOf("Informes").empty()) << "the dictionary the entries opened is closed";
   for (const std::string& box : boxes) EXPECT_EQ(box.rfind(" Comprobando estructuras|", 0), 0u) << box;
   bar->End();
+  ASSERT_TRUE(dict_->Activate("I", false));
+}
+
+// INFORMES and INFGRAFICOS over the dictionary of the folder they are given: their menu
+// options show as open while their windows are, and one open is not opened again.
+TEST_F(ReportMenuEntriesTest, TheReportWindowsMarkTheirMenuOptionsWhileOpen) {
+  // A second dictionary, in OTRO\, with a report and a graphic category of its own.
+  dict_->End();
+  const std::string other = data::cPathInforme() + "OTRO\\";
+  CreateDirectoryA(other.c_str(), nullptr);
+  auto second = xb::MakeRef<TDictQZ>();
+  second->New(other);
+  ASSERT_TRUE(second->Activate("I", false));
+  Add("Categor", "CATEGORIA := 'OTR', DESCRIPC := 'De la otra carpeta', INFDOC := 'I'");
+  Add("Informes", "INFORME := 'OTRO', CATEGORIA := 'OTR', DESCRIPC := 'Informe de la otra carpeta', ACCESO1 := '052'");
+  Add("GrafCat", "CODIGO := 'G', DESCRIPC := 'Gráficos de la otra carpeta'");
+  second->End();
+
+  auto frame = xb::MakeRef<ui::TMdiFrame>();
+  ui::TMdiFrame::NewParams p;
+  p.caption = "Vdr";
+  frame->New(p);
+  xb::Ref<ui::TMenu> bar = Menu({{0, "", "&Informes", ""},
+                                 {1, "Informes", "&Informes", "Informes( cPathInforme() + 'OTRO\\' )"},
+                                 {1, "InfArbol", "&Arbol", "Informes( cPathInforme() + 'OTRO\\', , , , , .F. )"},
+                                 {1, "InfGraficos", "&Gráficos", "InfGraficos( cPathInforme() + 'OTRO\\' )"},
+                                 {3, "", "", ""}});
+  ASSERT_TRUE(bar);
+  ui::TMenu* options = bar->aItems[0]->SubMenu();
+  ASSERT_NE(options, nullptr);
+  ASSERT_EQ(options->aItems.size(), 3u);
+  ui::TMenuItem& informes = *options->aItems[0];
+
+  // The list: open, its option checked; chosen again, nothing more opens.
+  informes.Run();
+  TBrwDataQZ* list = ReportList();
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(informes.lChecked);
+  EXPECT_EQ(TDictQZ::cPath(), other);
+  EXPECT_EQ(X(TDictQZ::AliasOf("Informes") + "->(DBGOTOP(), AllTrim(INFORME))").AsString(), "OTRO");
+  informes.Run();
+  EXPECT_EQ(ReportList(), list);
+  list->End();
+  vdr::test::PumpPending();
+  EXPECT_EQ(ReportList(), nullptr);
+  EXPECT_FALSE(informes.lChecked);
+
+  // The trees: their option checked while they show, the leaves of the other folder.
+  std::vector<std::string> seen;
+  DialogAnswerer answer([&](const SeenDialog& d) {
+    HWND tree = GetDlgItem(d.hwnd, 100);
+    if (tree == nullptr) return d.buttons.empty() ? 0 : d.buttons.front().id;
+    std::string line = d.title + (informes.lChecked ? " Informes" : "") +
+                       (options->aItems[2]->lChecked ? " InfGraficos" : "") + ":";
+    char text[128];
+    for (HTREEITEM item = TreeView_GetRoot(tree); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
+      TVITEMA tv{};
+      tv.mask = TVIF_TEXT;
+      tv.hItem = item;
+      tv.pszText = text;
+      tv.cchTextMax = sizeof text;
+      SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+      line += std::string(" ") + text;
+    }
+    seen.push_back(line);
+    PostMessageA(d.hwnd, WM_CLOSE, 0, 0);
+    return 0;
+  });
+  options->aItems[1]->Run();
+  options->aItems[2]->Run();
+  EXPECT_EQ(seen, (std::vector<std::string>{"Informes Informes: De la otra carpeta",
+                                            "Gráficos InfGraficos: Gráficos de la otra carpeta"}));
+  EXPECT_FALSE(informes.lChecked);
+  EXPECT_FALSE(options->aItems[2]->lChecked);
+  bar->End();
+  frame->End();
+  vdr::test::PumpPending();
   ASSERT_TRUE(dict_->Activate("I", false));
 }
 

@@ -7,6 +7,7 @@
 
 #include "reports/report_definitions.h"
 #include "reports/tdictqz.h"
+#include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
 #include "runtime/rdd/workareas.h"
 #include "ui/bridge/resources.h"
@@ -25,7 +26,7 @@ enum : int {
 
 struct Context {
   StDestino* destino;
-  std::string code, category, title;
+  std::string code, category, title, caption;
 };
 
 // The default printer as "name en port", or "No instalada".
@@ -39,6 +40,25 @@ std::string DefaultPrinter() {
   const std::string name = text.substr(0, first);
   const std::string port = second == std::string::npos ? std::string() : text.substr(second + 1);
   return port.empty() ? name : name + " en " + port;
+}
+
+// The description of a category code (the code itself when Categor does not have it).
+std::string CategoryDescription(const std::string& category) {
+  xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+  const int c = areas.AreaOfAlias(TDictQZ::AliasOf("Categor"));
+  if (c == 0) return category;
+  xb::rdd::WorkArea& cat = *areas.Area(c);
+  const std::uint32_t at = cat.recno();
+  std::string name = category;
+  for (cat.GoTop(); !cat.eof(); cat.Skip(1)) {
+    const xb::Value code = cat.GetField(cat.FieldPos("CATEGORIA"));
+    if (code.IsString() && xb::AllTrim(code.AsString()) == xb::AllTrim(category)) {
+      const xb::Value d = cat.GetField(cat.FieldPos("DESCRIPC"));
+      if (d.IsString()) name = std::string(xb::AllTrim(d.AsString()));
+    }
+  }
+  if (at > 0) cat.GoTo(at);
+  return name;
 }
 
 std::string CategoryName(const std::string& code) {
@@ -106,6 +126,7 @@ INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       c = reinterpret_cast<Context*>(lp);
       SetWindowLongPtrA(dlg, DWLP_USER, lp);
       const StDestino& d = *c->destino;
+      if (!c->caption.empty()) SetWindowTextA(dlg, c->caption.c_str());
       SetDlgItemTextA(dlg, kCode, c->code.c_str());
       SetDlgItemTextA(dlg, kCategory, c->category.c_str());
       SetDlgItemTextA(dlg, kTitle, c->title.c_str());
@@ -164,10 +185,11 @@ INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-bool SelDestino(StDestino& destino, const std::string& code, const std::string& title) {
+bool SelDestino(StDestino& destino, const std::string& code, const std::string& title, const std::string& category,
+                const std::string& caption) {
   // Default: the printer when one is installed, else a text file.
   if (!destino.lOk && DefaultPrinter() == "No instalada" && destino.nDestino == 1) destino.nDestino = 2;
-  Context c{&destino, code, CategoryName(code), title};
+  Context c{&destino, code, category.empty() ? CategoryName(code) : CategoryDescription(category), title, caption};
   HMODULE module = ui::CurrentResources();
   const INT_PTR answer = DialogBoxParamA(module, "TI_IMPRDOC_NEW", GetActiveWindow(), &Proc, reinterpret_cast<LPARAM>(&c));
   return answer == IDOK;
@@ -178,6 +200,37 @@ bool WideQuestion() {
   LoadStringA(ui::CurrentResources(), 22205, text, sizeof text);
   LoadStringA(ui::CurrentResources(), 22206, title, sizeof title);
   return ui::MsgYesNo(xb::Value::String(text), title);
+}
+
+void RegisterSelDestino() {
+  // TI_SELDESTINO(cCodigo, cCategoria, cTitulo, cCaption): the choice as the structure
+  // oStDestino (its lOk false when cancelled).
+  static const xb::Class& cls = [] () -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("OSTDESTINO");
+    c.Var("LOK", xb::Value::Logical(false));
+    c.Var("NDESTINO", xb::Value::Integer(1));
+    c.Var("LPREVIEW", xb::Value::Logical(true));
+    c.Var("NMODO", xb::Value::Integer(1));
+    c.Var("NCOPIAS", xb::Value::Integer(1));
+    c.Var("CFILEDST", xb::Value::String(std::string(100, ' ')));
+    c.Var("LSHADOW", xb::Value::Logical(false));
+    return c;
+  }();
+  xb::RegisterFunction("TI_SELDESTINO", [](xb::Args& a) {
+    StDestino d;
+    d.cFileDst = std::string(100, ' ');
+    d.lOk = SelDestino(d, std::string(xb::AllTrim(a.Str(1))), std::string(xb::AllTrim(a.Str(3))),
+                       std::string(xb::AllTrim(a.Str(2))), std::string(a.Str(4)));
+    const xb::Value st(cls.New());
+    xb::Send(st, "_LOK", {xb::Value::Logical(d.lOk)});
+    xb::Send(st, "_NDESTINO", {xb::Value::Integer(d.nDestino)});
+    xb::Send(st, "_LPREVIEW", {xb::Value::Logical(d.lPreview)});
+    xb::Send(st, "_NMODO", {xb::Value::Integer(d.nModo)});
+    xb::Send(st, "_NCOPIAS", {xb::Value::Integer(d.nCopias)});
+    xb::Send(st, "_CFILEDST", {xb::Value::String(d.cFileDst)});
+    xb::Send(st, "_LSHADOW", {xb::Value::Logical(d.lShadow)});
+    return st;
+  });
 }
 
 }  // namespace reports

@@ -9,8 +9,14 @@
 
 namespace reports {
 
-// Shows the dialog over `destino`; false when cancelled.
-bool SelDestino(StDestino& destino, const std::string& code, const std::string& title);
+// Shows the dialog over `destino`; false when cancelled. The category's description is that
+// of the report's own category unless a category code is given; a caption replaces the
+// dialog's title.
+bool SelDestino(StDestino& destino, const std::string& code, const std::string& title,
+                const std::string& category = {}, const std::string& caption = {});
+
+// Registers TI_SELDESTINO.
+void RegisterSelDestino();
 
 // The question of a report wider than the page (strings 22205 and 22206).
 bool WideQuestion();

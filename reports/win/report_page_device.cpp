@@ -8,7 +8,9 @@
 #include "reports/tdictqz.h"
 #include "reports/win/direct_list_progress.h"
 #include "runtime/lib/strings.h"
+#include "runtime/function_table.h"
 #include "runtime/rdd/workareas.h"
+#include "ui/bridge/printer_device.h"
 
 namespace reports {
 namespace {
@@ -21,7 +23,10 @@ output::Pad PadOf(int pad) { return pad == 2 ? output::Pad::kRight : pad == 3 ? 
 
 PageReportDevice::PageReportDevice(xb::Ref<output::TPrinter> printer) : printer_(std::move(printer)) {}
 
-PageReportDevice::~PageReportDevice() { FreeDrawing(); }
+PageReportDevice::~PageReportDevice() {
+  RestoreCopies();
+  FreeDrawing();
+}
 
 void PageReportDevice::FreeDrawing() {
   for (auto& [n, font] : fonts_)
@@ -145,6 +150,23 @@ void PageReportDevice::End() {
   ended_ = true;
   if (printer_->IsPreview()) printer_->ShowPreview();
   else printer_->End();
+  RestoreCopies();
+}
+
+void PageReportDevice::RestoreCopies() {
+  if (!restore_) return;
+  ui::PrnSetCopies(restore_->first);
+  if (restore_->second != DMRES_DRAFT) ui::PrnDraftMode(false);
+  restore_.reset();
+}
+
+void PageReportDevice::SetCopies(int copies, bool draft) {
+  if (!printer_ || (copies <= 1 && !draft)) return;
+  const std::optional<DEVMODEA> before = ui::PrnDevMode();
+  if (!before) return;
+  restore_ = std::make_pair(before->dmCopies, before->dmPrintQuality);
+  if (copies > 1) printer_->SetCopies(copies);
+  if (draft) printer_->DraftMode(true);
 }
 
 ui::TFont* PageReportDevice::Font(int number) {
@@ -224,10 +246,51 @@ std::unique_ptr<ReportDevice> MakeReportDevice(const StDestino& destino, const s
     output::TPrinter::NewParams params;
     params.document = document.empty() ? std::string("Listado QZ") : document;
     params.preview = destino.lPreview;
+    params.modal = destino.lPreview;  // the run waits for its preview to close
     printer = output::QzPrinter::New(params);
   }
   if (!printer) return nullptr;
-  return std::make_unique<PageReportDevice>(printer);
+  auto device = std::make_unique<PageReportDevice>(printer);
+  if (destino.nDestino == 1 && device->Ready()) device->SetCopies(destino.nCopias, destino.nModo == 2);
+  return device;
+}
+
+double nLenMM(output::TPrinter& printer, std::string_view text, ui::TFont* font) {
+  const int pixels = printer.nLogPixelX();
+  return pixels > 0 ? printer.GetTextWidth(text, font) * 25.4 / pixels : 0;
+}
+
+double PrnText(output::TPrinter& printer, const std::string& text, double max_mm, double spacing, double row,
+               double col, ui::TFont* font, const std::string& ajuste) {
+  const std::vector<std::string> lines =
+      max_mm > 0 ? WrapText([&](std::string_view line) { return static_cast<int>(nLenMM(printer, line, font) * 10); }, text,
+                            static_cast<int>(max_mm * 10))
+                 : std::vector<std::string>{text};
+  const std::string pad(xb::AllTrim(ajuste));
+  for (const std::string& line : lines) {
+    const POINT at = printer.Cmtr2Pix(row / 10, col / 10);
+    const int width = max_mm > 0 ? printer.Cmtr2Pix(0, (col + max_mm) / 10).x - at.x : 0;
+    printer.Say(at.y, at.x, line, font, width, std::nullopt, output::kTransparent,
+                width > 0 ? PadOf(pad == "D" ? 2 : pad == "C" ? 3 : 1) : output::Pad::kLeft);
+    row += spacing;
+  }
+  return row;
+}
+
+void RegisterHeaderTextFunctions() {
+  const auto printer_of = [](xb::Args& a) { return dynamic_cast<output::TPrinter*>(a.Obj(1).get()); };
+  const auto font_of = [](xb::Args& a, int n) { return dynamic_cast<ui::TFont*>(a.Obj(n).get()); };
+  xb::RegisterFunction("TI_NLENMM", [printer_of, font_of](xb::Args& a) {
+    output::TPrinter* printer = printer_of(a);
+    return Value::Number(printer != nullptr ? nLenMM(*printer, a.Str(2), font_of(a, 3)) : 0);
+  });
+  xb::RegisterFunction("TI_PRNTEXT", [printer_of, font_of](xb::Args& a) {
+    output::TPrinter* printer = printer_of(a);
+    if (printer == nullptr) return Value::Number(a.Arg(5).IsNumber() ? a.Arg(5).AsDouble() : 0);
+    const auto number = [&a](int n) { return a.Arg(n).IsNumber() ? a.Arg(n).AsDouble() : 0.0; };
+    return Value::Number(PrnText(*printer, std::string(a.Str(2)), number(3), number(4), number(5), number(6),
+                                 font_of(a, 7), std::string(a.Str(8))));
+  });
 }
 
 EngineDevice MakeEngineDevice(const EngineDeviceRequest& r) {

@@ -5,6 +5,8 @@
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,9 @@ class PageReportDevice : public ReportDevice {
   // the horizontal pen takes the first pen's style and colour.
   void UseFonts(const std::vector<xb::Value>& fonts);
   void UsePens(const std::vector<xb::Value>& pens);
+  // Copies and draft mode of the output choice for this job; the printer's own come back
+  // when the job ends.
+  void SetCopies(int copies, bool draft);
 
  private:
   // A font of the dictionary's Fonts table by number, made once for the device (a number
@@ -73,6 +78,7 @@ class PageReportDevice : public ReportDevice {
   ui::TPen* Pen(int points);
   // The horizontal rules' pen: solid black, one point wide, unless the report gave pens.
   ui::TPen* HorzPen();
+  void RestoreCopies();
 
   xb::Ref<output::TPrinter> printer_;
   std::map<int, xb::Ref<ui::TFont>> fonts_;
@@ -83,9 +89,12 @@ class PageReportDevice : public ReportDevice {
   std::map<std::uint32_t, xb::Ref<ui::TBrush>> brushes_;
   int own_fonts_ = 0;  // fonts the report gave
   bool ended_ = false;
+  // The printer's copies and quality before SetCopies changed them.
+  std::optional<std::pair<short, short>> restore_;
 };
 
-// The device of an output choice: 1 the printer (its preview when chosen), 3 HTML.
+// The device of an output choice: 1 the printer (its preview when chosen, modal), with the
+// copies and draft mode chosen; 3 HTML.
 std::unique_ptr<ReportDevice> MakeReportDevice(const StDestino& destino, const std::string& document);
 
 // The device a report made by compiled text asks for: the printer, its preview, HTML, or
@@ -94,5 +103,17 @@ EngineDevice MakeEngineDevice(const EngineDeviceRequest& request);
 
 // Installs the windowed outputs in the report run and in the reports of compiled text.
 void InstallReportOutputs();
+
+// TI_NLENMM(oPrn, cText, oFont): the text's width in millimetres on the printer, in the font
+// (the printer's own without one).
+double nLenMM(output::TPrinter& printer, std::string_view text, ui::TFont* font);
+// TI_PRNTEXT(oPrn, cText, nMaxMM, nSpacing, nRow, nCol, oFont, cAjuste): a header text at
+// (nRow, nCol) millimetres; wider than nMaxMM (when given) it goes on lines that each fit,
+// nSpacing millimetres apart, aligned in that length by cAjuste ("I", "D" or "C"). Returns the
+// row in millimetres below its last line.
+double PrnText(output::TPrinter& printer, const std::string& text, double max_mm, double spacing, double row,
+               double col, ui::TFont* font, const std::string& ajuste);
+// Registers TI_PRNTEXT and TI_NLENMM.
+void RegisterHeaderTextFunctions();
 
 }  // namespace reports

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "runtime/function_table.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/modeless_dialogs.h"
 #include "ui/bridge/plain_boxes.h"
@@ -184,6 +185,12 @@ void InstallRunDialogs() {
   hook.pide_euros = PideEuros;
   hook.wait_dialog = OpenRunProgress;
   SetReportRunHook(hook);
+  // PIDEEUROS(@lEuros): the euro question; .F. when cancelled, the check box into lEuros.
+  xb::RegisterFunction("PIDEEUROS", [](xb::Args& a) {
+    const auto [go, euros] = PideEuros();
+    a.SetRef(1, xb::Value::Logical(euros));
+    return xb::Value::Logical(go);
+  });
 }
 
 }  // namespace reports

@@ -17,7 +17,7 @@ std::pair<bool, bool> PideEuros();
 // cancel button whenever the run asks whether it was cancelled.
 std::unique_ptr<RunProgress> OpenRunProgress();
 
-// Installs both in the report run.
+// Installs both in the report run and registers PIDEEUROS (@lEuros): .F. when cancelled.
 void InstallRunDialogs();
 
 }  // namespace reports

@@ -1,7 +1,8 @@
 // A user report with a master table, a column two relations away, an expression column, a
 // calculated column, a condition, an order, two groups and a designed header (a box, a rule
 // and a picture) run to every output: a text file, the printer, HTML pages and the preview,
-// with the wait dialog over the run, its cancel button and the euro question.
+// with the wait dialog over the run, its cancel button and the euro question; and a report of
+// another company with a header datum and a formula over text.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 #include "data/program_settings.h"
 #include "data/table_access.h"
 #include "data/win/windowed_data_ui.h"
+#include "output/document_headers.h"
 #include "output/output.h"
 #include "output/output_test_support.h"
 #include "output/preview.h"
@@ -207,8 +209,8 @@ class ReportEndToEndTest : public testing::ReportWindowTest<output::test::TempFo
     Add("CabeD", "COD := '001', DATO := 6, LINEA := 6, COLUMNA := 110, ACTIVO := .T.");
     Add("CabeD", "COD := '001', DATO := 2, LINEA := 2, COLUMNA := 4, LINEA2 := 20, COLUMNA2 := 150, GROSOR := 2, ACTIVO := .T.");
     Add("CabeD", "COD := '001', DATO := 2, LINEA := 24, COLUMNA := 4, LINEA2 := 24, COLUMNA2 := 150, GROSOR := 1, ACTIVO := .T.");
-    Add("CabeD", "COD := '001', DATO := 3, TEXTO := '" + picture_ + "', LINEA := 4, COLUMNA := 124, LINEA2 := 18, "
-                 "COLUMNA2 := 146, ACTIVO := .T.");
+    Add("CabeD", "COD := '001', DATO := 3, TEXTO := '" + picture_ + "', LINEA := 4, COLUMNA := 124, LINEA2 := 14, "
+                 "COLUMNA2 := 22, ACTIVO := .T.");  // 14 mm high, 22 wide
   }
   // The first row of a dictionary table whose field holds a value, changed.
   void Change(std::string_view table, const char* field, const Value& value, const std::map<std::string, Value>& to) {
@@ -250,14 +252,15 @@ TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) 
   EXPECT_EQ(watch_.pages, (std::vector<int>{1}));
   EXPECT_EQ(watch_.button, "&Previsualizar");
   EXPECT_TRUE(NoTemporaryTables());
+  // On the text file the header's texts stand at their row LINEA and column COLUMNA.
   std::vector<std::string> lines = {
       "",
-      "  Ventas por familia                      1",
       "",
       "",
       "",
       "",
       "",
+      "       Ventas por familia" + std::string(84, ' ') + "1",
       "Familia    Art. Código Importe  Valor    Uds.  ",
       "---------- ---- ------ -------- -------- ------",
       "Familia: Mantequera",
@@ -336,6 +339,101 @@ TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) 
   EXPECT_TRUE(NoTemporaryTables());
 }
 
+// A report of company 02 over a table described from company 01's folder, with a designed
+// header holding a header datum and a picture low on the page, and a calculated column over
+// an expression that gives text, run to the printer, HTML and the preview.
+TEST_F(ReportEndToEndTest, ACompanyTwoReportWithItsHeaderDatumPictureAndTextFormulaRunsEverywhere) {
+  // The cash table of each company; the dictionary describes it from company 01's folder.
+  for (const auto& [company, rows] :
+       {std::pair{"EMP01", std::vector<const char*>{"FIELDPUT(1, 'X1'), FIELDPUT(2, '9'), FIELDPUT(3, 99)"}},
+        std::pair{"EMP02", std::vector<const char*>{"FIELDPUT(1, 'C1'), FIELDPUT(2, '2,50'), FIELDPUT(3, 4)",
+                                                    "FIELDPUT(1, 'C2'), FIELDPUT(2, '3'), FIELDPUT(3, 10)"}}}) {
+    const std::string dir = folder_.path() + company + "\\";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    ASSERT_TRUE(X("DBCREATE('" + dir + "Caja.dbf', {{'CODIGO', 'C', 4, 0}, {'CANTIDAD', 'C', 8, 0}, {'PRECIO', 'N', 8, 2}}, "
+                  "'ADS')").AsLogical());
+    ASSERT_TRUE(data::lNetUse(dir + "Caja.dbf", {.exclusive = true, .alias = "T"}));
+    for (const char* row : rows) X(std::string("DBAPPEND(), ") + row);
+    X("DBCLOSEAREA()");
+  }
+  Add("Tablas", "TABLA := 'CAJA', RUTA := '" + folder_.path() + "EMP01\\', FICHERO := 'Caja', EXACTA := .F.");
+  data::cPathDbf(folder_.path() + "EMP02\\");  // the company the report runs in
+  // The expression gives the quantity as its text.
+  Add("Expresio", "CODIGO := 'CANTTXT', DESCRIPC := 'Cantidad', TABLA := 'CAJA', EXPRESION := 'TEST_CANTIDAD'");
+  xb::RegisterFunction("TEST_CANTIDAD", [](xb::Args& a) {
+    return Value(xb::Array::Of({X(std::string(a.Str(1)) + "->CANTIDAD")}));
+  });
+  Add("Informes", "INFORME := 'CAJA02', TABLAMAST := 'CAJA', DESCRIPC := 'Caja', TITULO := 'Caja de la empresa', "
+                  "HASTA := 'Total caja', DESGLOSE := .T., LINEASR := 1, INFMASTER := 'CAJA02', CABECERA := '002'");
+  const auto column = [](int id, const std::string& assignments) {
+    Add("Columnas", "INFORME := 'CAJA02', IDCOL := " + std::to_string(id) + ", CAMPO := 'Colum" + std::to_string(id) +
+                        "', LINEA := 1, IMPRIMIR := .T., INIGRUPO := .T., " + assignments);
+  };
+  column(1, "TIPOCOL := 1, TITULO := 'Código', TIPO := 'C', CAMPOREL := 'CODIGO', ANCHO := 6, ANCHOMAX := 4, "
+            "ALINEACION := 'I', PINICIAL := 1");
+  column(2, "TIPOCOL := 3, TITULO := 'Cantidad', TIPO := 'C', CODEXPR := 'CANTTXT', DATOS := 'TEST_CANTIDAD', "
+            "PARAMETRO := 1, ANCHO := 8, ANCHOMAX := 8, ALINEACION := 'D', PINICIAL := 8");
+  column(3, "TIPOCOL := 1, TITULO := 'Precio', TIPO := 'N', CAMPOREL := 'PRECIO', ANCHO := 8, ANCHOMAX := 8, "
+            "NUMDECIMAL := 2, DECIMAL := 2, ALINEACION := 'D', PINICIAL := 17, MASCARA := '@E 99,999.99'");
+  column(4, "TIPOCOL := 4, TITULO := 'Importe', TIPO := 'N', DATOS := 'Colum2 * Colum3', ANCHO := 9, ANCHOMAX := 9, "
+            "NUMDECIMAL := 2, DECIMAL := 2, ALINEACION := 'D', PINICIAL := 26, TOTAL := .T., MASCARA := '@E 99,999.99'");
+  // The header: the title, the header datum 7 and a picture 15 mm high at 250 mm from the top.
+  output::SetDatoCabecera(7, "Delegación", "Sucursal Norte");
+  const std::string picture = folder_.path() + "sello.bmp";
+  WritePicture(picture);
+  Add("CabeH", "COD := '002', DESCRIP := 'Caja', POSICION := 30, PFINAL := 10, ACTIVO := .T.");
+  Add("CabeD", "COD := '002', DATO := 8, LINEA := 6, COLUMNA := 8, ACTIVO := .T.");
+  Add("CabeD", "COD := '002', DATO := 11, TEXTO := '7', LINEA := 14, COLUMNA := 8, ACTIVO := .T.");
+  Add("CabeD", "COD := '002', DATO := 3, TEXTO := '" + picture + "', LINEA := 250, COLUMNA := 150, LINEA2 := 15, "
+               "COLUMNA2 := 25, ACTIVO := .T.");
+  // Company 02's figures: 2,50 x 4 and 3 x 10, 40 in all; none of company 01's.
+  const std::vector<std::string> figures = {"Caja de la empresa", "Sucursal Norte", "C1", "2,50", "4,00", "10,00",
+                                            "C2", "30,00", "Total caja", "40,00"};
+  TInforme inf;
+  {
+    vdr::test::PrinterOutput out("informe_empresa_02");
+    inf.oStDestino = {.nDestino = 1, .lPreview = false};
+    ASSERT_TRUE(inf.RunInforme("CAJA02"));
+    EXPECT_EQ(out.Pages(), 1);
+    const std::string text = out.Text();
+    std::size_t at = 0;
+    for (const std::string& piece : figures) {
+      const std::size_t found = text.find(piece, at);
+      EXPECT_NE(found, std::string::npos) << piece << " in:\n" << text;
+      if (found != std::string::npos) at = found;
+    }
+    EXPECT_EQ(text.find("X1"), std::string::npos) << "company 01's table is not read";
+    EXPECT_NE(out.PostScript().find("image"), std::string::npos) << "the picture is drawn";
+  }
+  {
+    const testing::HtmlDestination html("informe_empresa_02");
+    inf.oStDestino = {.nDestino = 3, .lPreview = true};
+    ASSERT_TRUE(inf.RunInforme("CAJA02"));
+    const std::string page = ReadFile(html.Folder() + "P0000001.HTM");
+    ASSERT_FALSE(page.empty());
+    for (const char* piece : {"Caja&nbsp;de&nbsp;la&nbsp;empresa", "Sucursal&nbsp;Norte", "30,00", "40,00", "sello"})
+      EXPECT_NE(page.find(piece), std::string::npos) << piece;
+    EXPECT_EQ(page.find("X1"), std::string::npos);
+  }
+  static bool seen = false;
+  seen = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+    output::Preview* preview = output::Preview::Open();
+    if (preview == nullptr || seen) return;
+    seen = true;
+    EXPECT_EQ(preview->PageLabel(), "Página 1 / 1");
+    EXPECT_TRUE(preview->printer().lPrvModal);
+    EXPECT_TRUE(vdr::test::SaveWindowBitmap(preview->window()->hWnd,
+                                            vdr::test::ScreenshotFolder() + "\\report_run_company_02.bmp"));
+    preview->window()->End();
+  });
+  inf.oStDestino = {.nDestino = 1, .lPreview = true};
+  EXPECT_TRUE(inf.RunInforme("CAJA02"));
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(NoTemporaryTables());
+}
+
 TEST_F(ReportEndToEndTest, TheWaitDialogsCancelEndsTheRunCleanlyAndTheNextOneRuns) {
   TInforme inf;
   const std::string file = folder_.path() + "cancelado.txt";
@@ -385,6 +483,9 @@ TEST_F(ReportEndToEndTest, TheEuroQuestionGivesTheCurrencyOrStopsTheRun) {
   });
   ASSERT_TRUE(inf.RunInforme("E2E"));
   EXPECT_NE(ReadFile(file).find("V1         0,06"), std::string::npos) << ReadFile(file);
+  // By name: the answer goes on, the check box by reference.
+  EXPECT_TRUE(X("lEur := .F., PIDEEUROS(@lEur)").AsLogical());
+  EXPECT_TRUE(X("lEur").AsLogical());
 }
 
 }  // namespace

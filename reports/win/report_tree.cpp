@@ -13,7 +13,9 @@
 #include "reports/report_run.h"
 #include "reports/tdictqz.h"
 #include "reports/win/column_dialogs.h"
+#include "reports/dictionary_files.h"
 #include "reports/win/dictionary_window.h"
+#include "reports/win/listing_tree.h"
 #include "reports/win/report_dialog.h"
 #include "reports/win/row_dialogs.h"
 #include "reports/win/wait_dialogs.h"
@@ -119,11 +121,12 @@ xb::Ref<TDictQZ>& TreeDictionary() {
 // The dictionary opened for a tree and closed with it (unless it was open already).
 class DictionaryUse {
  public:
-  DictionaryUse() {
+  explicit DictionaryUse(const std::string& folder = {}) {
     if (!TDictQZ::AliasOf("Informes").empty()) return;
     dict_ = xb::MakeRef<TDictQZ>();
     // The menu entries index the dictionary before; a folder known already is not checked again.
-    if (TDictQZ::cPath().empty()) dict_->New(data::cPathInforme());
+    const std::string wanted = DictFolder(folder.empty() ? data::cPathInforme() : folder);
+    if (TDictQZ::cPath() != wanted) dict_->New(wanted);
     if (!dict_->Activate("I", false)) {
       dict_ = nullptr;
       return;
@@ -211,6 +214,9 @@ class TreeDialog {
       svc::PopupMenu(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), tree_.get(), Controls(), keys);
       return Value();
     }));
+    // The resource's run button is a picture button (hidden under the bar here): its class is
+    // made before the dialog is.
+    old_run_ = ui::TBtnBmp::ReDefine(kOldRun, dialog_, {});
     TreeDialog* previous = OpenTree();
     OpenTree() = this;
     svc::RunDialog(dialog_, [this] {
@@ -381,6 +387,7 @@ class TreeDialog {
   std::string caption_;
   TreeSource source_;
   ui::DialogRef dialog_;
+  xb::Ref<ui::TBtnBmp> old_run_;
   xb::Ref<ui::TQZTreeView> tree_;
   xb::Ref<ui::TBar> bar_;
   std::vector<xb::Ref<ui::TBtnBmp>> buttons_;
@@ -476,8 +483,8 @@ bool DoInforme(InformeAction action, const std::string& code, AddChoice choice) 
   return false;
 }
 
-bool ActivateArbol() {
-  DictionaryUse dict;
+bool ActivateArbol(const std::string& folder) {
+  DictionaryUse dict(folder);
   if (!dict.ok()) return false;
   TreeDialog tree("Informes", {"Categor", "CATEGORIA", "SubCat", "Informes", "INFORME", "No existen categorías."});
   const auto full = [](const std::string& code) { return Level(code) == "2"; };
@@ -532,8 +539,8 @@ bool DoGrafico(const std::string& code) {
 
 bool lGraficoFromDict() { return g_grafico_from_dict; }
 
-bool ArbolGraficos() {
-  DictionaryUse dict;
+bool ArbolGraficos(const std::string& folder) {
+  DictionaryUse dict(folder);
   if (!dict.ok()) return false;
   TreeDialog tree("Gráficos", {"GrafCat", "CODIGO", {}, "Graficos", "CODIGO", "No existen categorías de gráficos"});
   TreeDialog* self = &tree;
@@ -589,11 +596,21 @@ std::vector<TreeButtonState> OpenTreeButtons() {
 
 void InstallReportTree() {
   ReportRunHook hook = CurrentReportRunHook();
-  hook.show_list = [list = hook.show_list](bool tree) {
-    if (tree) ActivateArbol();
-    else if (list) list(false);
+  // The menu option of each shows as open while its window is.
+  hook.show_list = [list = hook.show_list](bool tree, const std::string& folder) {
+    if (!tree) {
+      if (list) list(false, folder);
+      return;
+    }
+    CheckMenuOption("Informes", true);
+    ActivateArbol(folder);
+    CheckMenuOption("Informes", false);
   };
-  hook.show_graphics = [] { ArbolGraficos(); };
+  hook.show_graphics = [](const std::string& folder) {
+    CheckMenuOption("InfGraficos", true);
+    ArbolGraficos(folder);
+    CheckMenuOption("InfGraficos", false);
+  };
   hook.running = [previous = hook.running](bool running) {
     if (previous) previous(running);
     if (OpenTree() != nullptr) OpenTree()->Running(running);

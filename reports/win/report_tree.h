@@ -31,14 +31,14 @@ enum class AddChoice { kInforme = 1, kSubCategoria, kCategoria };
 
 // ActivateArbol: the report tree (the dictionary opened for it when closed); false when it
 // could not be shown (no categories: said).
-bool ActivateArbol();
+bool ActivateArbol(const std::string& folder = {});
 // DoInforme: an action on the report `code` ("" for none); adding without a choice asks it
 // in a pop-up. True when the definitions changed (the tree reloads).
 bool DoInforme(InformeAction action, const std::string& code, AddChoice choice = {});
 
 // ArbolGraficos: the graphics tree; DoGrafico runs the graphic `code` (its FUNCION evaluated
 // as an expression); false when there is no such graphic.
-bool ArbolGraficos();
+bool ArbolGraficos(const std::string& folder = {});
 bool DoGrafico(const std::string& code);
 // TI_LGRAFICOFROMDICT: true while a graphic runs from the graphics tree.
 bool lGraficoFromDict();

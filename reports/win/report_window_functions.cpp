@@ -17,6 +17,9 @@
 #include "reports/win/header_dialogs.h"
 #include "reports/win/inspectors.h"
 #include "reports/win/listing_tree.h"
+#include "reports/win/report_output_dialog.h"
+#include "reports/win/report_page_device.h"
+#include "reports/win/tbrwdataqz.h"
 #include "reports/win/wait_dialogs.h"
 
 namespace reports {
@@ -34,6 +37,9 @@ void RegisterReportWindowFunctions() {
   RegisterReportDialog();
   InstallReportTree();
   RegisterTDTReport();
+  RegisterSelDestino();
+  RegisterHeaderTextFunctions();
+  RegisterBrowserFunctions();
   // TI_SELECFONT(nFont, oSay): the font dialog over the Fonts row; its number.
   xb::RegisterFunction("TI_SELECFONT", [](xb::Args& a) {
     const xb::Value& say = a.Arg(2);

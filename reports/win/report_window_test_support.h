@@ -128,6 +128,7 @@ class ReportWindowTest : public ui::test::FrameworkTest {
     data::cPathStart(folder_.path());
     if (options_.exe_folder) data::cPathExe(folder_.path());
     data::cPathInforme(folder_.path() + "INF\\");
+    data::cPathDbf(folder_.path());  // the company's folder, where the tests' tables are
     if (options_.dictionary) {
       data::nHandlers(255);
       CreateDirectoryA((folder_.path() + "INF").c_str(), nullptr);

@@ -22,6 +22,8 @@
 #include "ui/bridge/image_strip.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/tbtnbmp.h"
+#include "ui/core/tmenu.h"
+#include "ui/core/tmenuitem.h"
 
 namespace reports {
 namespace {
@@ -138,7 +140,57 @@ TBrwDataQZ::TBrwDataQZ(std::string title, std::string alias, std::string caption
   if (!cOpcionMenu.empty()) cAcceso = svc::FindMenuOption(cOpcionMenu) > 0 ? svc::cAccesoMenu(cOpcionMenu) : "1";
 }
 
-TBrwDataQZ::~TBrwDataQZ() = default;
+TBrwDataQZ::~TBrwDataQZ() { FreeSlot(); }
+
+void TBrwDataQZ::TakeSlot() {
+  xb::Array& open = TDictQZ::alOpen();
+  for (std::size_t i = 0; nOpenBrowse == 0 && i < open.size(); ++i) {
+    if (open.Get(i).IsLogical() && open.Get(i).AsLogical()) continue;
+    open[i] = Value::Logical(true);
+    TDictQZ::aoBrws()[i] = browse_ ? browse_->AsValue() : Value();
+    nOpenBrowse = static_cast<int>(i) + 1;
+  }
+}
+
+void TBrwDataQZ::FreeSlot() {
+  if (nOpenBrowse == 0) return;
+  const std::size_t i = static_cast<std::size_t>(nOpenBrowse - 1);
+  if (i < TDictQZ::alOpen().size()) TDictQZ::alOpen()[i] = Value::Logical(false);
+  if (i < TDictQZ::aoBrws().size()) TDictQZ::aoBrws()[i] = Value();
+  nOpenBrowse = 0;
+}
+
+void TBrwDataQZ::BuildPopup() {
+  if (!browse_) return;
+  browse_->bRClicked = Value(xb::Block::Native([this](xb::Args& a) {
+    const Value writes = Value(xb::Block::Native([this](xb::Args&) { return Value::Logical(Writes()); }));
+    xb::Ref<ui::TMenu> menu = ui::TMenu::New(true);
+    const auto item = [&menu](const std::string& prompt, std::function<void()> act, const Value& when = {}) {
+      ui::TMenuItem::Spec spec;
+      spec.prompt = prompt;
+      spec.action = Action(std::move(act));
+      spec.when = when;
+      menu->Add(ui::TMenuItem::New(spec));
+    };
+    if (lAdd) item("&Añadir", [this] { AddRecord(); }, writes);
+    if (lEdit) item("&Modificar", [this] { EditRecord(); }, writes);
+    if (lDel) item("&Eliminar", [this] { DelRecord(); }, writes);
+    if (lSearch) item("&Localizar", [this] { SearchRecord(); });
+    if (lPrint) item("&Imprimir", [this] { BrowseKeys('I'); });
+    if (lFont) item("&Fuentes", [this] { ChooseFont(); });
+    if (!aExtraButtons.empty()) menu->Add(ui::TMenuItem::New({}));
+    for (const ExtraButton& extra : aExtraButtons) {
+      std::function<void()> act = extra.action ? extra.action : [] { data::Ui().MsgInfo("Acción no definida", "Atención"); };
+      item(extra.caption.empty() ? extra.tooltip : extra.caption, act, writes);
+    }
+    if (lExit) {
+      menu->Add(ui::TMenuItem::New({}));
+      item("&Salir", [this] { End(); });
+    }
+    menu->Activate(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)), *browse_);
+    return Value();
+  }));
+}
 
 bool TBrwDataQZ::open() const {
   if (lDialog) return dialog_ && dialog_->hWnd != nullptr && IsWindow(dialog_->hWnd);
@@ -163,9 +215,12 @@ void TBrwDataQZ::Activate(ui::TMdiFrame& frame, int depth) {
   BuildButtonBar();
   BuildBrowse();
   BuildTabs();
+  BuildPopup();
+  TakeSlot();
   window_->bResized = Action([this] { Fit(); });
   ui::TWindow::ActivateParams activate;
   activate.valid = Value(xb::Block::Native([this](xb::Args&) {
+    FreeSlot();
     if (on_end) on_end();
     return Value::Logical(true);
   }));
@@ -188,6 +243,8 @@ void TBrwDataQZ::Activate(const ui::DialogRef& dialog) {
   BuildButtonBar();
   BuildBrowse();
   BuildTabs();
+  BuildPopup();
+  TakeSlot();
   if (WorkArea* area = AreaOf(cAlias); area != nullptr && cField.empty()) {
     const int keep = WorkAreas::Get().CurrentArea();
     WorkAreas::Get().SelectArea(area->number());
@@ -323,19 +380,47 @@ void TBrwDataQZ::BuildBrowse() {
   RefFilter();
 }
 
-// The width of "B" in the browse's font.
-int TBrwDataQZ::LetterWidth() const {
-  if (!browse_ || browse_->hWnd == nullptr) return 0;
-  HDC dc = GetDC(browse_->hWnd);
-  HFONT font = browse_->oFont && browse_->oFont->hFont != nullptr
-                   ? browse_->oFont->hFont
-                   : reinterpret_cast<HFONT>(SendMessageA(browse_->hWnd, WM_GETFONT, 0, 0));
+int LetterWidthOf(ui::TWBrowse& browse) {
+  if (browse.hWnd == nullptr) return 0;
+  HDC dc = GetDC(browse.hWnd);
+  HFONT font = browse.oFont && browse.oFont->hFont != nullptr
+                   ? browse.oFont->hFont
+                   : reinterpret_cast<HFONT>(SendMessageA(browse.hWnd, WM_GETFONT, 0, 0));
   HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
   SIZE size{};
   GetTextExtentPoint32A(dc, "B", 1, &size);
   if (previous != nullptr) SelectObject(dc, previous);
-  ReleaseDC(browse_->hWnd, dc);
+  ReleaseDC(browse.hWnd, dc);
   return size.cx;
+}
+
+int TBrwDataQZ::LetterWidth() const { return browse_ ? LetterWidthOf(*browse_) : 0; }
+
+void RegisterBrowserFunctions() {
+  xb::RegisterFunction("TI_REFFILTER", [](xb::Args& a) {
+    auto* browse = dynamic_cast<ui::TWBrowse*>(a.Obj(1).get());
+    if (browse == nullptr || browse->cField.empty()) return Value::Integer(0);
+    if (WorkArea* area = AreaOf(browse->cAlias))
+      area->SetControllingOrder(a.Arg(2).IsNumber() && a.Int(2) > 0 ? static_cast<int>(a.Int(2)) : 1);
+    Value value = browse->uValue1;
+    if (value.IsString()) value = Value::String(xb::Upper(xb::CurrentCodePage(), value.AsString()));
+    browse->nMaxFilter = kFilterLimit;
+    browse->SetFilter(browse->cField, value);
+    if (browse->hWnd != nullptr) browse->Refresh();
+    return Value::Integer(browse->nLen);
+  });
+  xb::RegisterFunction("TI_REFSIZES", [](xb::Args& a) {
+    auto* browse = dynamic_cast<ui::TWBrowse*>(a.Obj(1).get());
+    if (browse == nullptr) return Value();
+    const int was = static_cast<int>(a.Int(2)), now = LetterWidthOf(*browse);
+    if (was <= 0 || now <= 0 || !browse->aColSizes.IsArray()) return browse->aColSizes;
+    xb::Array sizes = xb::Array::New();
+    for (const Value& size : browse->aColSizes.AsArray())
+      sizes.Append(Value::Integer((static_cast<int>(size.AsInt()) * now + was / 2) / was));
+    browse->aColSizes = Value(sizes);
+    if (browse->hWnd != nullptr) browse->Refresh();
+    return browse->aColSizes;
+  });
 }
 
 void TBrwDataQZ::ChooseFont() {

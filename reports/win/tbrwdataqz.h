@@ -64,6 +64,9 @@ class TBrwDataQZ {
   void BrwReport(const std::string& title, bool preview = true);
   // A key of the browse ("A" or "+", "M", "E", "L", "I", "F", "S", either case); true when used.
   bool BrowseKeys(int key);
+  // BuildPopup: the right button's menu over the browse, the bar's options by their letters
+  // (the caller's between "Fuentes" and "Salir"), those that write only with full access.
+  void BuildPopup();
 
   std::string cTitle, cAlias, cCaption, cOpcionMenu, cAcceso = "2";
   bool lAdd = true, lEdit = true, lDel = true, lSearch = true, lPrint = true, lFont = true, lExit = true;
@@ -74,6 +77,7 @@ class TBrwDataQZ {
   std::vector<ExtraButton> aExtraButtons;
   std::function<void()> on_end;
   int nId = 0;           // the browse's control in a dialog
+  int nOpenBrowse = 0;   // its slot (from 1) in the dictionary's open-browse list; 0: none
   bool lDialog = false;  // set by Activate in a dialog
   bool lChild = false;   // a child opened from another list
 
@@ -92,6 +96,9 @@ class TBrwDataQZ {
   void BuildTabs();
   void Fit();
   int LetterWidth() const;
+  // The first free slot of TDictQZ's aoBrws / alOpen taken while the list is open.
+  void TakeSlot();
+  void FreeSlot();
 
   xb::Ref<ui::TMdiChild> window_;
   xb::Ref<ui::TBar> bar_;
@@ -115,6 +122,15 @@ struct BrowseColumn {
   int width;
 };
 const std::vector<BrowseColumn>& BrowseStructure(const std::string& title);
+
+// The width of "B" in the browse's font.
+int LetterWidthOf(ui::TWBrowse& browse);
+
+// Registers TI_REFFILTER (oBrw, nOrder): the browse's filter on its field and value set again
+// in that order (1 when none), counting at most kFilterLimit rows; its count. TI_REFSIZES
+// (oBrw, nLetter): the column sizes, made for a letter `nLetter` wide, resized to the letter of
+// the browse's font now; the new sizes.
+void RegisterBrowserFunctions();
 
 // A browse cell showing a mark: the picture `bitmap` of the browses' image strip, or
 // "Sí"/"No" when it cannot be loaded.
