@@ -7,6 +7,7 @@
 
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
+#include "tests/support/mouse_input.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/controls/bitmap_registry.h"
 #include "ui/controls/controls_test_support.h"
@@ -319,6 +320,56 @@ TEST_F(TreeViewTest, ItemsPicturesSelectionAndHits) {
   EXPECT_TRUE(images->aBitmaps.empty());
   for (const char* name : {"TQZTREEVIEW", "TTVITEMQZ", "TIMAGELIST", "TVSETTEXT", "TVINSERTITEMQZ", "TBITMAP"})
     EXPECT_TRUE(xb::IsFunctionRegistered(name)) << name;
+}
+
+// A person's clicks: one on an item's label selects it and runs bChanged once; one on the
+// button of a closed branch opens it; the item under the pointer is the one hit.
+TEST_F(TreeViewTest, ClicksSelectItemsAndOpenBranches) {
+  auto tree = xb::MakeRef<TQZTreeView>();
+  tree->New({.row = 10, .col = 10, .parent = window_, .clr_text = GetSysColor(COLOR_WINDOWTEXT), .pixel = true,
+             .width = 300, .height = 220});
+  ASSERT_NE(tree->hWnd, nullptr);
+  std::vector<TTVItemQZ*> changes;
+  tree->bChanged = Blk([&](Args& a) {
+    changes.push_back(dynamic_cast<TQZTreeView*>(a.Obj(1).get())->GetSelected());
+    return Value();
+  });
+  auto empresas = tree->Add("Empresas");
+  auto altas = empresas->Add("Altas");
+  auto usuarios = tree->Add("Usuarios");
+  auto label = [&](const TTVItemQZ& item) {
+    RECT r = {};
+    *reinterpret_cast<HTREEITEM*>(&r) = item.hItem;
+    EXPECT_TRUE(SendMessageA(tree->hWnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    return r;
+  };
+  auto click = [&](POINT at) {
+    ASSERT_TRUE(vdr::test::MouseToClient(tree->hWnd, at));
+    vdr::test::LeftButton(true);
+    vdr::test::LeftButton(false);
+  };
+  SetForegroundWindow(window_->hWnd);
+  const RECT second = label(*usuarios);
+  click({(second.left + second.right) / 2, (second.top + second.bottom) / 2});
+  EXPECT_EQ(tree->GetSelected(), usuarios.get());
+  EXPECT_EQ(tree->GetSelText(), "Usuarios");
+  const std::vector<TTVItemQZ*> once = {usuarios.get()};
+  EXPECT_EQ(changes, once);
+  click({(second.left + second.right) / 2, (second.top + second.bottom) / 2});  // the same item again
+  EXPECT_EQ(changes, once);
+  // The branch's button, left of its label: the child shows, nothing else is selected.
+  const RECT first = label(*empresas);
+  click({first.left - 12, (first.top + first.bottom) / 2});
+  auto open = [&] { return (TreeView_GetItemState(tree->hWnd, empresas->hItem, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; };
+  vdr::test::PumpUntil(open, 2000);
+  EXPECT_TRUE(open());
+  EXPECT_EQ(tree->GetSelected(), usuarios.get());
+  const RECT child = label(*altas);
+  EXPECT_EQ(tree->HitTest((child.top + child.bottom) / 2, child.left + 4), altas.get());
+  click({child.left + 4, (child.top + child.bottom) / 2});
+  EXPECT_EQ(tree->GetSelected(), altas.get());
+  EXPECT_EQ(changes, (std::vector<TTVItemQZ*>{usuarios.get(), altas.get()}));
+  Screenshot(window_->hWnd, "tree_view_clicked");
 }
 
 }  // namespace
