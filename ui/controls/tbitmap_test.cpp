@@ -154,6 +154,63 @@ TEST_F(BitmapTest, ScrollRangesReachEveryPixelAndNoFurther) {
   Screenshot(window_->hWnd, "bitmap_scrolled");
 }
 
+// The window's own scroll bars under a person's mouse: the arrow steps, the thumb dragged to
+// the end of its bar takes the picture to its last row (the thumb is followed, not snapped
+// back), a click on the bar above the thumb pages up.
+TEST_F(BitmapTest, TheScrollBarsMoveThePictureUnderARealMouse) {
+  auto b = Picture("PRUEBA48", 10, 10, 140, 140, true);
+  b->Zoom(8);  // 384 x 384
+  RECT client = {};
+  GetClientRect(b->hWnd, &client);
+  const int scrollable = 384 - client.bottom;
+  ASSERT_GT(scrollable, client.bottom);  // more than a page
+  SetForegroundWindow(window_->hWnd);
+  // The button goes down at the first point, follows the others and comes up at the last.
+  // The bar runs a loop of its own while the button is down: the moves and the release are
+  // made from a timer that loop lets run, a few ticks apart, so each is seen where it is.
+  auto press = [&](std::vector<POINT> path) {
+    for (POINT& p : path) ClientToScreen(b->hWnd, &p);
+    ASSERT_TRUE(vdr::test::MouseTo(path.front()));
+    auto send = [](DWORD flags, POINT at = {}) {
+      INPUT i = {};
+      i.type = INPUT_MOUSE;
+      i.mi.dwFlags = flags;
+      i.mi.dx = static_cast<LONG>((at.x * 65536LL + 32768) / GetSystemMetrics(SM_CXSCREEN));
+      i.mi.dy = static_cast<LONG>((at.y * 65536LL + 32768) / GetSystemMetrics(SM_CYSCREEN));
+      SendInput(1, &i, sizeof i);
+    };
+    std::size_t next = 1;
+    int ticks = 0;
+    test::StepWhile steps([&] {
+      if (++ticks % 4 != 0) return false;
+      if (next < path.size()) {
+        send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, path[next++]);
+        return false;
+      }
+      send(MOUSEEVENTF_LEFTUP);
+      return true;
+    });
+    send(MOUSEEVENTF_LEFTDOWN);
+    vdr::test::PumpUntil([&] { return next == path.size() && GetAsyncKeyState(VK_LBUTTON) >= 0; }, 3000);
+    vdr::test::PumpUntil([] { return false; }, 100);
+  };
+  const int bar_x = client.right + GetSystemMetrics(SM_CXVSCROLL) / 2;
+  const int arrow = GetSystemMetrics(SM_CYVSCROLL);
+  press({{bar_x, client.bottom - arrow / 2}});  // the down arrow
+  EXPECT_EQ(b->nY, -1);
+  SCROLLBARINFO bar = {sizeof bar};
+  ASSERT_TRUE(GetScrollBarInfo(b->hWnd, OBJID_VSCROLL, &bar));
+  const int thumb = (bar.xyThumbTop + bar.xyThumbBottom) / 2;
+  press({{bar_x, thumb}, {bar_x, thumb + 40}, {bar_x, client.bottom - 2}});
+  EXPECT_EQ(b->nY, -scrollable);
+  EXPECT_EQ(GetScrollPos(b->hWnd, SB_VERT), scrollable);
+  Repaint(b->hWnd);
+  EXPECT_EQ(PixelOf(b->hWnd, 2, client.bottom - 1), Gradient(0, 47));  // the picture's last row
+  press({{bar_x, arrow + 2}});  // the bar above the thumb
+  EXPECT_EQ(b->nY, -scrollable + (client.bottom - 1));
+  Screenshot(window_->hWnd, "bitmap_scrolled_by_mouse");
+}
+
 TEST_F(BitmapTest, ZoomAndStretch) {
   auto b = Picture("PRUEBA48", 10, 10, 96, 96);
   b->Zoom(2);
