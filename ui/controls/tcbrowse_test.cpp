@@ -16,6 +16,7 @@
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/mouse_input.h"
 #include "ui/bridge/cursors.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/image_strip.h"
@@ -24,6 +25,7 @@
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/table_source.h"
 #include "ui/controls/tccolumn.h"
+#include "ui/controls/tqzbrowse.h"
 #include "ui/controls/tscrollbar.h"
 
 namespace ui {
@@ -102,7 +104,9 @@ class TCBrowseTest : public test::TablesTest {
   }
 
   // The browse over ARTIC: code, name, amount and date, each with its order.
-  xb::Ref<TCBrowse> Browse(bool cell = false, int freeze = 0, int h_line = 5, bool footers = false) {
+  // `editing`: the editing browse made on it (TQZBrowse).
+  xb::Ref<TCBrowse> Browse(bool cell = false, int freeze = 0, int h_line = 5, bool footers = false,
+                           bool editing = false) {
     TWBrowse::NewParams p;
     p.pixel = true;
     p.width = 500;
@@ -110,8 +114,15 @@ class TCBrowseTest : public test::TablesTest {
     p.parent = window_;
     p.alias = "ARTIC";
     p.h_line = h_line;
-    auto b = xb::MakeRef<TCBrowse>();
-    b->New(p, cell);
+    xb::Ref<TCBrowse> b;
+    if (editing) {
+      auto q = xb::MakeRef<TQZBrowse>();
+      q->New(p, cell);
+      b = q;
+    } else {
+      b = xb::MakeRef<TCBrowse>();
+      b->New(p, cell);
+    }
     b->nHLine = h_line;
     b->nFreeze = freeze;
     b->AddColumn(Column("Código", 1, 70, "CODIGO")->Self());
@@ -561,6 +572,40 @@ TEST_F(TCBrowseTest, AClickOnACellCutByTheRightEdgeWalksThereAndScrollsItIntoVie
     EXPECT_EQ(GetPixel(dc, left + width / 2, 2 * h + 2), b->nClrBackFocus);
     ReleaseDC(b->hWnd, dc);
     if (c.x == 470 && c.freeze == 1) Screenshot(window_->hWnd, "cbrowse_cut_cell_clicked");
+    DestroyWindow(b->hWnd);
+  }
+}
+
+// A click that moves only the cell runs bChange in the editing browse, not in this one; a click
+// on another row runs it in both.
+TEST_F(TCBrowseTest, OnlyTheEditingBrowseRunsBChangeForAClickOnAnotherCellOfTheRow) {
+  struct Case {
+    bool editing;
+    int on_cell;  // bChange runs after the click on another cell of the row
+  } cases[] = {{false, 0}, {true, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.editing ? "TQZBrowse" : "TCBrowse");
+    X("DBGOTOP()");
+    auto b = Browse(true, 0, 5, false, c.editing);
+    EXPECT_FALSE(b->lRePaint);
+    int changes = 0;
+    b->bChange = Blk([&](Args&) {
+      ++changes;
+      return Value();
+    });
+    const int h = b->nHRow();
+    auto click = [&](int x, int y) {
+      ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {x, y}));
+      vdr::test::LeftButton(true);
+      vdr::test::LeftButton(false);
+    };
+    click(300, h + h / 2);
+    EXPECT_EQ(b->nRowPos, 1);
+    EXPECT_EQ(b->nCell, 3);
+    EXPECT_EQ(changes, c.on_cell);
+    click(100, 3 * h + h / 2);
+    EXPECT_EQ(b->nRowPos, 3);
+    EXPECT_EQ(changes, c.on_cell + 1);
     DestroyWindow(b->hWnd);
   }
 }
