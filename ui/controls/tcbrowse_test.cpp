@@ -628,6 +628,41 @@ TEST_F(TCBrowseTest, AHeaderDraggedShowsTheCatchCursorAndBordersTheWestEastOne) 
   EXPECT_EQ(b->Col(3)->Heading(), "Nombre") << "dropped on \"Importe\"";
 }
 
+// A person's mouse on the header: a border dragged 30 pixels right widens its column by 30;
+// a double click on a heading orders the browse by that column, whose header then takes the
+// active order's colour.
+TEST_F(TCBrowseTest, APersonWidensAColumnAndOrdersByAnotherFromTheHeader) {
+  auto b = Browse();
+  const int h = b->nHRow();
+  ASSERT_EQ(b->nColOrder, 1);
+  ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {69, h / 2}));  // the border right of "Código"
+  vdr::test::LeftButton(true);
+  EXPECT_TRUE(b->lLineDrag);
+  ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {85, h / 2}));
+  ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {99, h / 2}));
+  vdr::test::LeftButton(false);
+  EXPECT_FALSE(b->lLineDrag);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(b->Col(1)->nWidth, 100);
+  EXPECT_EQ(b->GetColSizes()[0], 100);
+  // "Fecha" now runs from 390 to 490.
+  ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {420, h / 2}));
+  for (int i = 0; i < 2; ++i) {
+    vdr::test::LeftButton(true);
+    vdr::test::LeftButton(false);
+  }
+  EXPECT_EQ(b->nColOrder, 4);
+  EXPECT_EQ(X("ORDSETFOCUS()").AsString(), "FECHA");
+  EXPECT_EQ(b->cOrderType, "D");
+  EXPECT_EQ(b->Col(4)->Heading(), "Fecha") << "a double click moves no column";
+  UpdateWindow(b->hWnd);
+  HDC dc = GetDC(b->hWnd);
+  EXPECT_EQ(GetPixel(dc, 450, 3), static_cast<COLORREF>(*b->nOClrBackHead));
+  EXPECT_EQ(GetPixel(dc, 10, 3), b->nClrBackHead);
+  ReleaseDC(b->hWnd, dc);
+  test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_widened_and_ordered");
+}
+
 TEST_F(TCBrowseTest, ReportTakesTheFocusAndGoesToTheTop) {
   auto b = Browse();
   SetFocus(b->hWnd);
