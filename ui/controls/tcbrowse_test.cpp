@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <variant>
 
 #include "runtime/codepage.h"
@@ -19,6 +20,7 @@
 #include "tests/support/mouse_input.h"
 #include "ui/bridge/cursors.h"
 #include "ui/bridge/device_context.h"
+#include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/image_strip.h"
 #include "ui/controls/browse_paint.h"
 #include "ui/controls/cell_paint.h"
@@ -258,6 +260,72 @@ TEST_F(TCBrowseTest, TheCellPainterFillsFramesAndClipsAsItsEdgeCasesSay) {
   EXPECT_EQ(ATcBrwPosRect(hwnd, 1, 30, window.Width(), nullptr, 5).right, window.right - 18);
   EXPECT_EQ(NTcWRow(hwnd, 2 * h + 1, nullptr, 5), 2);
   EXPECT_EQ(NTcWRow(hwnd, -1, nullptr, 5), -1);  // signed, above the header
+}
+
+// The selected row as each setting draws it, read where the cells hold no text: lit in the
+// focus colour, grey without the focus, plain when the lit bar is off (or off without the
+// focus), a column that is never lit, the cell and the always-lit columns of the cell
+// cursor, and the cursor picture in the first column.
+TEST_F(TCBrowseTest, TheSelectedRowIsLitAsItsSettingsSay) {
+  // The cursor picture: blue with a white corner, which is drawn through.
+  HDC screen = GetDC(nullptr);
+  HBITMAP arrow = CreateCompatibleBitmap(screen, 16, 16);
+  ReleaseDC(nullptr, screen);
+  {
+    MemoryDC dc(nullptr);
+    SelectionScope select(dc.get(), arrow);
+    RECT all = {0, 0, 16, 16};
+    Brush blue(CreateSolidBrush(kBlue));
+    FillRect(dc.get(), &all, blue.get());
+    SetPixel(dc.get(), 0, 0, RGB(255, 255, 255));
+  }
+  constexpr COLORREF kPlain = 12632256, kGrey = 8421504;
+  enum Lit { kFocus, kGreyBar, kPane, kCursor };
+  struct Case {
+    const char* what;
+    bool cell, focused;
+    std::function<void(TCBrowse&)> set;
+    std::vector<std::pair<int, Lit>> at;  // {x, how the row shows there}
+  } cases[] = {
+      {"focused", false, true, [](TCBrowse&) {}, {{240, kFocus}, {450, kFocus}}},
+      {"without the focus", false, false, [](TCBrowse&) {}, {{240, kGreyBar}}},
+      {"lNoGrayBar without the focus", false, false, [](TCBrowse& b) { b.lNoGrayBar = true; }, {{240, kPane}}},
+      {"lNoGrayBar with the focus", false, true, [](TCBrowse& b) { b.lNoGrayBar = true; }, {{240, kFocus}}},
+      {"lNoLiteBar", false, true, [](TCBrowse& b) { b.lNoLiteBar = true; }, {{240, kPane}, {450, kPane}}},
+      {"a column never lit", false, true, [](TCBrowse& b) { b.Col(2)->lNoLite = true; }, {{240, kPane}, {450, kFocus}}},
+      {"the cell and an always-lit column", true, true,
+       [](TCBrowse& b) {
+         b.Col(4)->lFixLite = true;
+         b.HiliteCell(1);
+       },
+       {{60, kFocus}, {240, kPane}, {450, kFocus}}},
+      {"the cursor picture", false, true, [&](TCBrowse& b) { b.hBmpCursor = reinterpret_cast<std::intptr_t>(arrow); },
+       {{10, kCursor}, {40, kFocus}}},
+  };
+  // A field beside the browse to take the focus.
+  HWND other = CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 365, 100, 22, window_->hWnd, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    X("DBGOTOP()");
+    auto b = Browse(c.cell);
+    c.set(*b);
+    SetFocus(c.focused ? b->hWnd : other);
+    ASSERT_EQ(GetFocus(), c.focused ? b->hWnd : other);
+    Repaint();
+    const int h = b->nHRow();
+    HDC dc = GetDC(b->hWnd);
+    for (const auto& [x, lit] : c.at) {
+      const int y = lit == kCursor ? h + 1 + 8 : h + h / 2;
+      const COLORREF expected = lit == kFocus ? b->nClrBackFocus : lit == kGreyBar ? kGrey : lit == kPane ? kPlain : kBlue;
+      EXPECT_EQ(GetPixel(dc, x, y), expected) << "at " << x;
+    }
+    ReleaseDC(b->hWnd, dc);
+    if (c.cell) Screenshot(window_->hWnd, "cbrowse_lit_cells");
+    DestroyWindow(b->hWnd);
+  }
+  DestroyWindow(other);
+  DeleteObject(arrow);
 }
 
 // ---- frozen columns, one-row scrolls, clicks ----------------------------------------------------------------
