@@ -123,7 +123,7 @@ TEST_F(SmallControlsTest, TheDialogManagersArrowMovesTheOptionOnce) {
 TEST_F(SmallControlsTest, AGroupBoxAroundControls) {
   auto box = xb::MakeRef<TGroup>();
   box->New({.top = 10, .left = 10, .bottom = 120, .right = 200, .caption = Value::String("Datos"), .parent = window_,
-            .pixel = true});
+            .clr_text = RGB(0, 0, 0), .clr_pane = RGB(255, 255, 255), .pixel = true});
   ASSERT_NE(box->hWnd, nullptr);
   EXPECT_EQ(WindowText(box->hWnd), "Datos");
   EXPECT_EQ(GetWindowLongA(box->hWnd, GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
@@ -139,7 +139,8 @@ TEST_F(SmallControlsTest, AGroupBoxAroundControls) {
   count = 4;
   box->Refresh();
   EXPECT_EQ(WindowText(box->hWnd), "Registros: 4");
-  // Cells of 14 x 7 without the pixel flag.
+  // Cells of 14 x 7 without the pixel flag; no colours given: the window's (its caption is
+  // written white, as the window writes).
   auto cells = xb::MakeRef<TGroup>();
   cells->New({.top = 9, .left = 30, .bottom = 12, .right = 45, .caption = Value::String("Otro"), .parent = window_});
   RECT w = {};
