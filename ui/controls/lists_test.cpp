@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
+#include "tests/support/mouse_input.h"
+#include "tests/support/pump.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/list_text.h"
@@ -324,6 +327,44 @@ TEST_F(ListsTest, PicturesBeforeTheItemsAndSeveralChosen) {
   BITMAP info = {};
   EXPECT_EQ(GetObjectA(given, sizeof info, &info), static_cast<int>(sizeof info));
   DeleteObject(given);
+}
+
+// The mouse and the keys of a person on a list bound to a number: a click, an arrow key and a
+// double click each choose their item, bChange runs once per change with the list, and the
+// double click runs bLDblClick with the item already stored.
+TEST_F(ListsTest, AListChoosesByClickKeyAndDoubleClick) {
+  const SetGet number = SetGet::Of(Value::Integer(0));
+  auto list = List(number.block, Items({"uno", "dos", "tres", "cuatro"}));
+  std::vector<int> changes;
+  list->bChange = Blk([&](Args& a) {
+    EXPECT_EQ(a.Obj(1).get(), list.get());
+    changes.push_back(static_cast<int>(number.Get().AsInt()));
+    return Value();
+  });
+  std::vector<int> double_clicks;
+  list->bLDblClick = Blk([&](Args&) {
+    double_clicks.push_back(static_cast<int>(number.Get().AsInt()));
+    return Value();
+  });
+  EXPECT_EQ(list->GetPos(), 1);  // 0 is the first item
+  SetForegroundWindow(window_->hWnd);
+  const int row = static_cast<int>(SendMessageA(list->hWnd, LB_GETITEMHEIGHT, 0, 0));
+  auto click = [&](int item) {
+    ASSERT_TRUE(vdr::test::MouseToClient(list->hWnd, {30, row * (item - 1) + row / 2}));
+    vdr::test::LeftButton(true);
+    vdr::test::LeftButton(false);
+  };
+  click(3);
+  EXPECT_EQ(number.Get().AsInt(), 3);
+  EXPECT_EQ(GetFocus(), list->hWnd);
+  test::PressKeys({VK_DOWN});
+  vdr::test::PumpUntil([&] { return number.Get().AsInt() == 4; }, 2000);
+  EXPECT_EQ(number.Get().AsInt(), 4);
+  click(2);
+  click(2);  // the second click of a double click
+  EXPECT_EQ(number.Get().AsInt(), 2);
+  EXPECT_EQ(double_clicks, (std::vector<int>{2}));
+  EXPECT_EQ(changes, (std::vector<int>{3, 4, 2}));
 }
 
 TEST_F(ListsTest, TheOwnerDrawRecordAsCompiledTextReadsIt) {

@@ -2,9 +2,12 @@
 // and icons from resources and files (a window's own icon among them).
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "runtime/macro.h"
 #include "runtime/memvar.h"
 #include "ui/bridge/gdi_handles.h"
+#include "tests/support/mouse_input.h"
 #include "tests/support/pump.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/set_get.h"
@@ -120,7 +123,7 @@ TEST_F(SmallControlsTest, TheDialogManagersArrowMovesTheOptionOnce) {
 TEST_F(SmallControlsTest, AGroupBoxAroundControls) {
   auto box = xb::MakeRef<TGroup>();
   box->New({.top = 10, .left = 10, .bottom = 120, .right = 200, .caption = Value::String("Datos"), .parent = window_,
-            .pixel = true});
+            .clr_text = RGB(0, 0, 0), .clr_pane = RGB(255, 255, 255), .pixel = true});
   ASSERT_NE(box->hWnd, nullptr);
   EXPECT_EQ(WindowText(box->hWnd), "Datos");
   EXPECT_EQ(GetWindowLongA(box->hWnd, GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
@@ -136,7 +139,8 @@ TEST_F(SmallControlsTest, AGroupBoxAroundControls) {
   count = 4;
   box->Refresh();
   EXPECT_EQ(WindowText(box->hWnd), "Registros: 4");
-  // Cells of 14 x 7 without the pixel flag.
+  // Cells of 14 x 7 without the pixel flag; no colours given: the window's (its caption is
+  // written white, as the window writes).
   auto cells = xb::MakeRef<TGroup>();
   cells->New({.top = 9, .left = 30, .bottom = 12, .right = 45, .caption = Value::String("Otro"), .parent = window_});
   RECT w = {};
@@ -152,6 +156,44 @@ TEST_F(SmallControlsTest, AGroupBoxAroundControls) {
   redefined->ReDefine({.id = 0, .parent = dialog});
   EXPECT_GT(redefined->nId, 100);
   Screenshot(window_->hWnd, "group_box");
+}
+
+// A plain group box lets a click through to the window under it; one made in design mode
+// takes the press and is moved with the mouse (four grid steps of 8 for 30 pixels).
+TEST_F(SmallControlsTest, AGroupBoxTakesTheMouseOnlyInDesignMode) {
+  SetForegroundWindow(window_->hWnd);
+  std::vector<int> window_clicks;
+  window_->bLClicked = Blk([&](Args& a) {
+    window_clicks.push_back(static_cast<int>(a.Int(2)));
+    return Value();
+  });
+  for (bool design : {false, true}) {
+    SCOPED_TRACE(design ? "design" : "plain");
+    window_clicks.clear();
+    auto box = xb::MakeRef<TGroup>();
+    box->New({.top = 40, .left = 40, .bottom = 119, .right = 159, .caption = Value::String("Datos"), .parent = window_,
+              .clr_text = RGB(0, 0, 0), .clr_pane = RGB(255, 255, 255), .pixel = true, .design = design});
+    ASSERT_NE(box->hWnd, nullptr);
+    ASSERT_TRUE(vdr::test::MouseToClient(box->hWnd, {30, 40}));
+    vdr::test::LeftButton(true);
+    ASSERT_TRUE(vdr::test::MouseToClient(box->hWnd, {30 + 30, 40 + 1}));
+    vdr::test::LeftButton(false);
+    RECT at = {};
+    GetWindowRect(box->hWnd, &at);
+    MapWindowPoints(nullptr, window_->hWnd, reinterpret_cast<POINT*>(&at), 2);
+    if (design) {
+      EXPECT_TRUE(window_clicks.empty());
+      EXPECT_EQ(at.left, 72);
+      EXPECT_EQ(at.right - at.left, 120);
+      Screenshot(window_->hWnd, "group_box_designed");
+      box->HideDots();
+    } else {
+      EXPECT_EQ(window_clicks, (std::vector<int>{40 + 30}));  // the window's own column
+      EXPECT_EQ(at.left, 40);
+    }
+    EXPECT_EQ(GetCapture(), nullptr);
+    DestroyWindow(box->hWnd);
+  }
 }
 
 TEST_F(SmallControlsTest, IconsFromResourcesAndFiles) {
@@ -197,6 +239,17 @@ TEST_F(SmallControlsTest, IconsFromResourcesAndFiles) {
   EXPECT_TRUE(icon->SetFile(kPictures + "prueba.ico"));
   EXPECT_NE(icon->hIcon(), nullptr);
   EXPECT_EQ(icon->cIcoFile, kPictures + "prueba.ico");
+  // A click on it runs bLClicked with the point of the icon.
+  std::vector<std::pair<int, int>> clicks;
+  icon->bLClicked = Blk([&](Args& a) {
+    clicks.emplace_back(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)));
+    return Value();
+  });
+  SetForegroundWindow(window_->hWnd);
+  ASSERT_TRUE(vdr::test::MouseToClient(icon->hWnd, {12, 20}));
+  vdr::test::LeftButton(true);
+  vdr::test::LeftButton(false);
+  EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{20, 12}}));
 }
 
 TEST_F(SmallControlsTest, AWindowsIconOfAName) {

@@ -7,6 +7,7 @@
 
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
+#include "tests/support/mouse_input.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/controls/bitmap_registry.h"
 #include "ui/controls/controls_test_support.h"
@@ -151,6 +152,63 @@ TEST_F(BitmapTest, ScrollRangesReachEveryPixelAndNoFurther) {
   SendMessageA(small->hWnd, WM_VSCROLL, SB_BOTTOM, 0);
   EXPECT_EQ(small->nY, 0);
   Screenshot(window_->hWnd, "bitmap_scrolled");
+}
+
+// The window's own scroll bars under a person's mouse: the arrow steps, the thumb dragged to
+// the end of its bar takes the picture to its last row (the thumb is followed, not snapped
+// back), a click on the bar above the thumb pages up.
+TEST_F(BitmapTest, TheScrollBarsMoveThePictureUnderARealMouse) {
+  auto b = Picture("PRUEBA48", 10, 10, 140, 140, true);
+  b->Zoom(8);  // 384 x 384
+  RECT client = {};
+  GetClientRect(b->hWnd, &client);
+  const int scrollable = 384 - client.bottom;
+  ASSERT_GT(scrollable, client.bottom);  // more than a page
+  SetForegroundWindow(window_->hWnd);
+  // The button goes down at the first point, follows the others and comes up at the last.
+  // The bar runs a loop of its own while the button is down: the moves and the release are
+  // made from a timer that loop lets run, a few ticks apart, so each is seen where it is.
+  auto press = [&](std::vector<POINT> path) {
+    for (POINT& p : path) ClientToScreen(b->hWnd, &p);
+    ASSERT_TRUE(vdr::test::MouseTo(path.front()));
+    auto send = [](DWORD flags, POINT at = {}) {
+      INPUT i = {};
+      i.type = INPUT_MOUSE;
+      i.mi.dwFlags = flags;
+      i.mi.dx = static_cast<LONG>((at.x * 65536LL + 32768) / GetSystemMetrics(SM_CXSCREEN));
+      i.mi.dy = static_cast<LONG>((at.y * 65536LL + 32768) / GetSystemMetrics(SM_CYSCREEN));
+      SendInput(1, &i, sizeof i);
+    };
+    std::size_t next = 1;
+    int ticks = 0;
+    test::StepWhile steps([&] {
+      if (++ticks % 4 != 0) return false;
+      if (next < path.size()) {
+        send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, path[next++]);
+        return false;
+      }
+      send(MOUSEEVENTF_LEFTUP);
+      return true;
+    });
+    send(MOUSEEVENTF_LEFTDOWN);
+    vdr::test::PumpUntil([&] { return next == path.size() && GetAsyncKeyState(VK_LBUTTON) >= 0; }, 3000);
+    vdr::test::PumpUntil([] { return false; }, 100);
+  };
+  const int bar_x = client.right + GetSystemMetrics(SM_CXVSCROLL) / 2;
+  const int arrow = GetSystemMetrics(SM_CYVSCROLL);
+  press({{bar_x, client.bottom - arrow / 2}});  // the down arrow
+  EXPECT_EQ(b->nY, -1);
+  SCROLLBARINFO bar = {sizeof bar};
+  ASSERT_TRUE(GetScrollBarInfo(b->hWnd, OBJID_VSCROLL, &bar));
+  const int thumb = (bar.xyThumbTop + bar.xyThumbBottom) / 2;
+  press({{bar_x, thumb}, {bar_x, thumb + 40}, {bar_x, client.bottom - 2}});
+  EXPECT_EQ(b->nY, -scrollable);
+  EXPECT_EQ(GetScrollPos(b->hWnd, SB_VERT), scrollable);
+  Repaint(b->hWnd);
+  EXPECT_EQ(PixelOf(b->hWnd, 2, client.bottom - 1), Gradient(0, 47));  // the picture's last row
+  press({{bar_x, arrow + 2}});  // the bar above the thumb
+  EXPECT_EQ(b->nY, -scrollable + (client.bottom - 1));
+  Screenshot(window_->hWnd, "bitmap_scrolled_by_mouse");
 }
 
 TEST_F(BitmapTest, ZoomAndStretch) {
@@ -319,6 +377,56 @@ TEST_F(TreeViewTest, ItemsPicturesSelectionAndHits) {
   EXPECT_TRUE(images->aBitmaps.empty());
   for (const char* name : {"TQZTREEVIEW", "TTVITEMQZ", "TIMAGELIST", "TVSETTEXT", "TVINSERTITEMQZ", "TBITMAP"})
     EXPECT_TRUE(xb::IsFunctionRegistered(name)) << name;
+}
+
+// A person's clicks: one on an item's label selects it and runs bChanged once; one on the
+// button of a closed branch opens it; the item under the pointer is the one hit.
+TEST_F(TreeViewTest, ClicksSelectItemsAndOpenBranches) {
+  auto tree = xb::MakeRef<TQZTreeView>();
+  tree->New({.row = 10, .col = 10, .parent = window_, .clr_text = GetSysColor(COLOR_WINDOWTEXT), .pixel = true,
+             .width = 300, .height = 220});
+  ASSERT_NE(tree->hWnd, nullptr);
+  std::vector<TTVItemQZ*> changes;
+  tree->bChanged = Blk([&](Args& a) {
+    changes.push_back(dynamic_cast<TQZTreeView*>(a.Obj(1).get())->GetSelected());
+    return Value();
+  });
+  auto empresas = tree->Add("Empresas");
+  auto altas = empresas->Add("Altas");
+  auto usuarios = tree->Add("Usuarios");
+  auto label = [&](const TTVItemQZ& item) {
+    RECT r = {};
+    *reinterpret_cast<HTREEITEM*>(&r) = item.hItem;
+    EXPECT_TRUE(SendMessageA(tree->hWnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    return r;
+  };
+  auto click = [&](POINT at) {
+    ASSERT_TRUE(vdr::test::MouseToClient(tree->hWnd, at));
+    vdr::test::LeftButton(true);
+    vdr::test::LeftButton(false);
+  };
+  SetForegroundWindow(window_->hWnd);
+  const RECT second = label(*usuarios);
+  click({(second.left + second.right) / 2, (second.top + second.bottom) / 2});
+  EXPECT_EQ(tree->GetSelected(), usuarios.get());
+  EXPECT_EQ(tree->GetSelText(), "Usuarios");
+  const std::vector<TTVItemQZ*> once = {usuarios.get()};
+  EXPECT_EQ(changes, once);
+  click({(second.left + second.right) / 2, (second.top + second.bottom) / 2});  // the same item again
+  EXPECT_EQ(changes, once);
+  // The branch's button, left of its label: the child shows, nothing else is selected.
+  const RECT first = label(*empresas);
+  click({first.left - 12, (first.top + first.bottom) / 2});
+  auto open = [&] { return (TreeView_GetItemState(tree->hWnd, empresas->hItem, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; };
+  vdr::test::PumpUntil(open, 2000);
+  EXPECT_TRUE(open());
+  EXPECT_EQ(tree->GetSelected(), usuarios.get());
+  const RECT child = label(*altas);
+  EXPECT_EQ(tree->HitTest((child.top + child.bottom) / 2, child.left + 4), altas.get());
+  click({child.left + 4, (child.top + child.bottom) / 2});
+  EXPECT_EQ(tree->GetSelected(), altas.get());
+  EXPECT_EQ(changes, (std::vector<TTVItemQZ*>{usuarios.get(), altas.get()}));
+  Screenshot(window_->hWnd, "tree_view_clicked");
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ void TCBrowse::ClearValues() {
 // ---- construction ---------------------------------------------------------------------------------
 
 TCBrowse& TCBrowse::New(const NewParams& params, bool cell_brw) {
+  lRePaint = false;
   aColumns = xb::Value(xb::Array::New());
   aImages = xb::Value(xb::Array::New());
   aBitmaps = xb::Value(xb::Array::New());
@@ -69,6 +70,7 @@ TCBrowse& TCBrowse::New(const NewParams& params, bool cell_brw) {
 }
 
 TCBrowse& TCBrowse::ReDefine(int id, const RedefineParams& params, bool cell_brw) {
+  lRePaint = false;
   aColumns = xb::Value(xb::Array::New());
   aImages = xb::Value(xb::Array::New());
   aBitmaps = xb::Value(xb::Array::New());

@@ -170,6 +170,8 @@ class TCBrowse : public TWBrowse {
   EditorLook editor_look_;
   // The text colour of a lit cell.
   virtual COLORREF LitFore(int col) const { return nClrForeFocus; }
+  // Whether a click that only moves the cell (not the row) runs bChange.
+  virtual bool CellClickRunsChange() const { return false; }
   // A square "Lupa" button on an editor that runs a column's lookup (its bChange) for the
   // control as the control's '+' key would.
   static xb::Ref<TBitmap> LookupButton(const WindowRef& parent, int size, const xb::Value& change, TControl* control);

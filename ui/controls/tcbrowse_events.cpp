@@ -233,19 +233,19 @@ Answer TCBrowse::LButtonDown(int row, int col, WPARAM keys) {
     return Answer::Number(0);
   }
   if (LogicLen() < 1) return Answer::Number(0);
-  bool changed = false;
+  bool row_changed = false;
   if (clicked >= 1 && clicked <= nRowCount() && clicked != nRowPos) {
     DrawLine(nRowPos);
     const int moved = Skip(clicked - nRowPos);
     nRowPos += moved;
     if (oVBar) oVBar->SetPos(oVBar->GetPos() + moved);
     lHitTop = lHitBottom = false;
-    changed = true;
+    row_changed = true;
   }
-  if (clicked >= 1 && lCellBrw && HiliteCell(nCell, col)) changed = true;
-  if (changed) {
+  const bool cell_changed = clicked >= 1 && lCellBrw && HiliteCell(nCell, col);
+  if (row_changed || cell_changed) {
     DrawSelect();
-    RunChange();
+    if (row_changed || CellClickRunsChange()) RunChange();
     SaveContext();
   }
   return Answer::Number(0);

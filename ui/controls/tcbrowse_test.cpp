@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <variant>
 
 #include "runtime/codepage.h"
@@ -16,14 +17,17 @@
 #include "runtime/rdd/workareas.h"
 #include "runtime/sets.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/mouse_input.h"
 #include "ui/bridge/cursors.h"
 #include "ui/bridge/device_context.h"
+#include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/image_strip.h"
 #include "ui/controls/browse_paint.h"
 #include "ui/controls/cell_paint.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/table_source.h"
 #include "ui/controls/tccolumn.h"
+#include "ui/controls/tqzbrowse.h"
 #include "ui/controls/tscrollbar.h"
 
 namespace ui {
@@ -102,7 +106,9 @@ class TCBrowseTest : public test::TablesTest {
   }
 
   // The browse over ARTIC: code, name, amount and date, each with its order.
-  xb::Ref<TCBrowse> Browse(bool cell = false, int freeze = 0, int h_line = 5, bool footers = false) {
+  // `editing`: the editing browse made on it (TQZBrowse).
+  xb::Ref<TCBrowse> Browse(bool cell = false, int freeze = 0, int h_line = 5, bool footers = false,
+                           bool editing = false) {
     TWBrowse::NewParams p;
     p.pixel = true;
     p.width = 500;
@@ -110,8 +116,15 @@ class TCBrowseTest : public test::TablesTest {
     p.parent = window_;
     p.alias = "ARTIC";
     p.h_line = h_line;
-    auto b = xb::MakeRef<TCBrowse>();
-    b->New(p, cell);
+    xb::Ref<TCBrowse> b;
+    if (editing) {
+      auto q = xb::MakeRef<TQZBrowse>();
+      q->New(p, cell);
+      b = q;
+    } else {
+      b = xb::MakeRef<TCBrowse>();
+      b->New(p, cell);
+    }
     b->nHLine = h_line;
     b->nFreeze = freeze;
     b->AddColumn(Column("Código", 1, 70, "CODIGO")->Self());
@@ -247,6 +260,72 @@ TEST_F(TCBrowseTest, TheCellPainterFillsFramesAndClipsAsItsEdgeCasesSay) {
   EXPECT_EQ(ATcBrwPosRect(hwnd, 1, 30, window.Width(), nullptr, 5).right, window.right - 18);
   EXPECT_EQ(NTcWRow(hwnd, 2 * h + 1, nullptr, 5), 2);
   EXPECT_EQ(NTcWRow(hwnd, -1, nullptr, 5), -1);  // signed, above the header
+}
+
+// The selected row as each setting draws it, read where the cells hold no text: lit in the
+// focus colour, grey without the focus, plain when the lit bar is off (or off without the
+// focus), a column that is never lit, the cell and the always-lit columns of the cell
+// cursor, and the cursor picture in the first column.
+TEST_F(TCBrowseTest, TheSelectedRowIsLitAsItsSettingsSay) {
+  // The cursor picture: blue with a white corner, which is drawn through.
+  HDC screen = GetDC(nullptr);
+  HBITMAP arrow = CreateCompatibleBitmap(screen, 16, 16);
+  ReleaseDC(nullptr, screen);
+  {
+    MemoryDC dc(nullptr);
+    SelectionScope select(dc.get(), arrow);
+    RECT all = {0, 0, 16, 16};
+    Brush blue(CreateSolidBrush(kBlue));
+    FillRect(dc.get(), &all, blue.get());
+    SetPixel(dc.get(), 0, 0, RGB(255, 255, 255));
+  }
+  constexpr COLORREF kPlain = 12632256, kGrey = 8421504;
+  enum Lit { kFocus, kGreyBar, kPane, kCursor };
+  struct Case {
+    const char* what;
+    bool cell, focused;
+    std::function<void(TCBrowse&)> set;
+    std::vector<std::pair<int, Lit>> at;  // {x, how the row shows there}
+  } cases[] = {
+      {"focused", false, true, [](TCBrowse&) {}, {{240, kFocus}, {450, kFocus}}},
+      {"without the focus", false, false, [](TCBrowse&) {}, {{240, kGreyBar}}},
+      {"lNoGrayBar without the focus", false, false, [](TCBrowse& b) { b.lNoGrayBar = true; }, {{240, kPane}}},
+      {"lNoGrayBar with the focus", false, true, [](TCBrowse& b) { b.lNoGrayBar = true; }, {{240, kFocus}}},
+      {"lNoLiteBar", false, true, [](TCBrowse& b) { b.lNoLiteBar = true; }, {{240, kPane}, {450, kPane}}},
+      {"a column never lit", false, true, [](TCBrowse& b) { b.Col(2)->lNoLite = true; }, {{240, kPane}, {450, kFocus}}},
+      {"the cell and an always-lit column", true, true,
+       [](TCBrowse& b) {
+         b.Col(4)->lFixLite = true;
+         b.HiliteCell(1);
+       },
+       {{60, kFocus}, {240, kPane}, {450, kFocus}}},
+      {"the cursor picture", false, true, [&](TCBrowse& b) { b.hBmpCursor = reinterpret_cast<std::intptr_t>(arrow); },
+       {{10, kCursor}, {40, kFocus}}},
+  };
+  // A field beside the browse to take the focus.
+  HWND other = CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 365, 100, 22, window_->hWnd, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    X("DBGOTOP()");
+    auto b = Browse(c.cell);
+    c.set(*b);
+    SetFocus(c.focused ? b->hWnd : other);
+    ASSERT_EQ(GetFocus(), c.focused ? b->hWnd : other);
+    Repaint();
+    const int h = b->nHRow();
+    HDC dc = GetDC(b->hWnd);
+    for (const auto& [x, lit] : c.at) {
+      const int y = lit == kCursor ? h + 1 + 8 : h + h / 2;
+      const COLORREF expected = lit == kFocus ? b->nClrBackFocus : lit == kGreyBar ? kGrey : lit == kPane ? kPlain : kBlue;
+      EXPECT_EQ(GetPixel(dc, x, y), expected) << "at " << x;
+    }
+    ReleaseDC(b->hWnd, dc);
+    if (c.cell) Screenshot(window_->hWnd, "cbrowse_lit_cells");
+    DestroyWindow(b->hWnd);
+  }
+  DestroyWindow(other);
+  DeleteObject(arrow);
 }
 
 // ---- frozen columns, one-row scrolls, clicks ----------------------------------------------------------------
@@ -565,6 +644,40 @@ TEST_F(TCBrowseTest, AClickOnACellCutByTheRightEdgeWalksThereAndScrollsItIntoVie
   }
 }
 
+// A click that moves only the cell runs bChange in the editing browse, not in this one; a click
+// on another row runs it in both.
+TEST_F(TCBrowseTest, OnlyTheEditingBrowseRunsBChangeForAClickOnAnotherCellOfTheRow) {
+  struct Case {
+    bool editing;
+    int on_cell;  // bChange runs after the click on another cell of the row
+  } cases[] = {{false, 0}, {true, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.editing ? "TQZBrowse" : "TCBrowse");
+    X("DBGOTOP()");
+    auto b = Browse(true, 0, 5, false, c.editing);
+    EXPECT_FALSE(b->lRePaint);
+    int changes = 0;
+    b->bChange = Blk([&](Args&) {
+      ++changes;
+      return Value();
+    });
+    const int h = b->nHRow();
+    auto click = [&](int x, int y) {
+      ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {x, y}));
+      vdr::test::LeftButton(true);
+      vdr::test::LeftButton(false);
+    };
+    click(300, h + h / 2);
+    EXPECT_EQ(b->nRowPos, 1);
+    EXPECT_EQ(b->nCell, 3);
+    EXPECT_EQ(changes, c.on_cell);
+    click(100, 3 * h + h / 2);
+    EXPECT_EQ(b->nRowPos, 3);
+    EXPECT_EQ(changes, c.on_cell + 1);
+    DestroyWindow(b->hWnd);
+  }
+}
+
 TEST_F(TCBrowseTest, AHeaderDraggedShowsTheCatchCursorAndBordersTheWestEastOne) {
   auto b = Browse();
   const int h = b->nHRow();
@@ -581,6 +694,41 @@ TEST_F(TCBrowseTest, AHeaderDraggedShowsTheCatchCursorAndBordersTheWestEastOne) 
   EXPECT_EQ(over_header, GetCursorHand());
   EXPECT_EQ(dragging, GetCursorCatch());
   EXPECT_EQ(b->Col(3)->Heading(), "Nombre") << "dropped on \"Importe\"";
+}
+
+// A person's mouse on the header: a border dragged 30 pixels right widens its column by 30;
+// a double click on a heading orders the browse by that column, whose header then takes the
+// active order's colour.
+TEST_F(TCBrowseTest, APersonWidensAColumnAndOrdersByAnotherFromTheHeader) {
+  auto b = Browse();
+  const int h = b->nHRow();
+  ASSERT_EQ(b->nColOrder, 1);
+  ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {69, h / 2}));  // the border right of "Código"
+  vdr::test::LeftButton(true);
+  EXPECT_TRUE(b->lLineDrag);
+  ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {85, h / 2}));
+  ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {99, h / 2}));
+  vdr::test::LeftButton(false);
+  EXPECT_FALSE(b->lLineDrag);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(b->Col(1)->nWidth, 100);
+  EXPECT_EQ(b->GetColSizes()[0], 100);
+  // "Fecha" now runs from 390 to 490.
+  ASSERT_TRUE(vdr::test::MouseToClient(b->hWnd, {420, h / 2}));
+  for (int i = 0; i < 2; ++i) {
+    vdr::test::LeftButton(true);
+    vdr::test::LeftButton(false);
+  }
+  EXPECT_EQ(b->nColOrder, 4);
+  EXPECT_EQ(X("ORDSETFOCUS()").AsString(), "FECHA");
+  EXPECT_EQ(b->cOrderType, "D");
+  EXPECT_EQ(b->Col(4)->Heading(), "Fecha") << "a double click moves no column";
+  UpdateWindow(b->hWnd);
+  HDC dc = GetDC(b->hWnd);
+  EXPECT_EQ(GetPixel(dc, 450, 3), static_cast<COLORREF>(*b->nOClrBackHead));
+  EXPECT_EQ(GetPixel(dc, 10, 3), b->nClrBackHead);
+  ReleaseDC(b->hWnd, dc);
+  test::ControlsTest::Screenshot(window_->hWnd, "cbrowse_widened_and_ordered");
 }
 
 TEST_F(TCBrowseTest, ReportTakesTheFocusAndGoesToTheTop) {

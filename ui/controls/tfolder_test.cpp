@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "runtime/function_table.h"
+#include "tests/support/mouse_input.h"
+#include "tests/support/pump.h"
+#include "ui/bridge/gdi_handles.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/folder_paint.h"
 #include "ui/controls/tget.h"
@@ -111,6 +114,37 @@ TEST_F(FolderTest, ClicksAndHotKeysSwitchPagesAndADisabledTabIsRefused) {
   EXPECT_EQ(changes, (std::vector<std::pair<int, int>>{{2, 1}, {1, 2}, {2, 1}, {3, 2}}));
 }
 
+// The same through the system's input, as a person clicks and types: a click on a tab shows
+// its page, Alt + a tab's letter typed in a field of a page selects that tab, a click beyond
+// the last tab selects the last, one on the page area changes nothing.
+TEST_F(FolderTest, APersonsClicksAndAltKeysSwitchPages) {
+  std::vector<int> options;
+  std::vector<std::vector<int>> shown;
+  Run([&](TFolder& f, HWND dialog) {
+    SetForegroundWindow(dialog);
+    auto click = [&](int x, int y) {
+      ASSERT_TRUE(vdr::test::MouseToClient(f.hWnd, {x, y}));
+      vdr::test::LeftButton(true);
+      vdr::test::LeftButton(false);
+      options.push_back(f.nOption);
+      shown.push_back(Shown());
+    };
+    const std::vector<int> widths = f.TabWidths();
+    click(widths[0] + widths[1] / 2, 10);
+    click(widths[0] / 2, 10);
+    ASSERT_EQ(GetFocus(), get->hWnd);  // the page's field has the focus
+    test::PressKeys({VK_MENU, 'D'});
+    vdr::test::PumpUntil([&] { return f.nOption == 2; }, 2000);
+    options.push_back(f.nOption);
+    shown.push_back(Shown());
+    click(f.nWidth() - 4, 8);
+    click(20, f.nFdHeight + 30);
+  });
+  EXPECT_EQ(options, (std::vector<int>{2, 1, 2, 3, 3}));
+  EXPECT_EQ(shown, (std::vector<std::vector<int>>{{2}, {1}, {2}, {3}, {3}}));
+  EXPECT_EQ(changes, (std::vector<std::pair<int, int>>{{2, 1}, {1, 2}, {2, 1}, {3, 2}}));
+}
+
 TEST_F(FolderTest, DeletingTabsKeepsOnePageShownUntilNoneIsLeft) {
   Run([&](TFolder& f, HWND) {
     f.SetOption(3);
@@ -195,6 +229,86 @@ TEST_F(FolderTest, NewOnAWindowMakesItsPagesAndSharesTheWidth) {
   EXPECT_TRUE(IsWindowVisible(f->Page(1)->hWnd));
   EXPECT_FALSE(IsWindowVisible(f->Page(2)->hWnd));
   Screenshot(window->hWnd, "folder_new");
+}
+
+// A folder of three tabs, 300 x 120, the first selected, as a window shows it in each look:
+// the lines of the tabs and of the page's frame where the painter puts them. The tabs are
+// 100 wide in the classic look (the last cut 2 short of the right edge), as wide as their
+// prompts + 12 in the Windows 95 look.
+TEST_F(FolderTest, EachLookDrawsItsTabsAndThePagesFrame) {
+  auto window = Make(40, 40, 420, 260);
+  ShowWindow(window->hWnd, SW_SHOW);
+  const COLORREF black = RGB(0, 0, 0), light = GetSysColor(COLOR_BTNHIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW);
+  for (bool win95 : {false, true}) {
+    SCOPED_TRACE(win95 ? "95" : "classic");
+    auto f = xb::MakeRef<TFolder>();
+    f->New({.top = 10, .left = 10, .prompts = {"&Uno", "&Dos", "&Tres"}, .parent = window, .pixel = true,
+            .width = 300, .height = 120});
+    f->lWin95Look = win95;
+    const COLORREF pane = f->nClrPane;
+    RedrawWindow(f->hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    vdr::test::PumpPending();
+    MemorySurface shown(300, 120);
+    {
+      WindowDC dc(f->hWnd);
+      BitBlt(shown.dc(), 0, 0, 300, 120, dc.get(), 0, 0, SRCCOPY);
+    }
+    const int F = f->nFdHeight, W = 300, H = 120;
+    struct Point {
+      int x, y;
+      COLORREF colour;
+      const char* what;
+    };
+    std::vector<Point> points = {
+        {0, 60, win95 ? light : black, "the page's left edge"},
+        {W - 1, 60, black, "the page's right edge"},
+        {W - 2, 60, shadow, "the shadow inside it"},
+        {150, H - 1, black, "the page's bottom edge"},
+        {150, H - 2, shadow, "the shadow above it"},
+    };
+    if (!win95) {
+      const std::vector<Point> classic = {
+          {1, 60, light, "the second left line"},
+          {2, 60, light, "the third left line"},
+          {W - 3, 60, shadow, "the second right shadow"},
+          {150, H - 3, shadow, "the second bottom shadow"},
+          {0, 10, black, "tab 1: left edge"},
+          {2, 2, black, "tab 1: cut corner"},
+          {50, 0, black, "tab 1: top edge"},
+          {99, 2, black, "tab 1: right cut corner"},
+          {1, 10, light, "tab 1: inner left line"},
+          {50, 1, light, "tab 1: inner top line"},
+          {100, 10, shadow, "tab 1: inner right shadow"},
+          {2, 10, light, "tab 1 (selected): second left line"},
+          {50, 2, light, "tab 1 (selected): second top line"},
+          {99, 10, shadow, "tab 1 (selected): second shadow"},
+          {50, F - 1, pane, "tab 1 (selected): open into the page"},
+          {150, F - 1, black, "tab 2: base line"},
+          {150, F, light, "tab 2: the page's top line under it"},
+          {150, F + 1, light, "tab 2: the page's second top line"},
+          {W - 1, 10, black, "tab 3, cut: its right edge at the control's"},
+          {W - 2, 10, shadow, "tab 3, cut: the shadow inside it"},
+      };
+      points.insert(points.end(), classic.begin(), classic.end());
+    } else {
+      const int w1 = PromptExtent(nullptr, "&Uno", f->oFont->hFont) + 12;
+      const int x2 = w1 + 1, w2 = PromptExtent(nullptr, "&Dos", f->oFont->hFont) + 12;
+      const std::vector<Point> look95 = {
+          {w1 / 2, 1, light, "tab 1 (selected): top edge at 1"},
+          {w1, 10, black, "tab 1: right edge"},
+          {w1 - 1, 10, shadow, "tab 1: shadow inside it"},
+          {w1 / 2, F, pane, "tab 1 (selected): no line below it"},
+          {x2 + w2 / 2, 3, light, "tab 2: top edge at 3"},
+          {x2 + w2 / 2, 1, pane, "tab 2: lower than the selected one"},
+          {x2 + w2, 10, black, "tab 2: right edge"},
+          {x2 + w2 / 2, F, light, "tab 2: the page's top line under it"},
+      };
+      points.insert(points.end(), look95.begin(), look95.end());
+    }
+    for (const Point& p : points) EXPECT_EQ(shown.Pixel(p.x, p.y), p.colour) << p.what << " at " << p.x << ", " << p.y;
+    Screenshot(window->hWnd, win95 ? "folder_look_95" : "folder_look_classic");
+    DestroyWindow(f->hWnd);
+  }
 }
 
 // ---- FOLDPAINT ---------------------------------------------------------------------------------

@@ -61,7 +61,8 @@ void TGroup::Initiate(HWND dialog) {
 }
 
 Answer TGroup::HandleEvent(UINT message, WPARAM wparam, LPARAM lparam) {
-  if (lDesign && message == WM_NCHITTEST) return {};
+  // The button's own hit test lets the mouse through a group box; designed, it takes it.
+  if (lDesign && message == WM_NCHITTEST) return Answer::Number(DefWindowProcA(hWnd, message, wparam, lparam));
   return TControl::HandleEvent(message, wparam, lparam);
 }
 

@@ -236,6 +236,65 @@ TEST_F(MultiGetTest, TheRightButtonShowsTheEditMenuAndPrintingSaysThePrinterIsNo
   EXPECT_NE(answerer.seen()[0].AllText().find("Printer not ready!"), std::string::npos);
 }
 
+// Printing through the framework's printer, here a stand-in that records the job, its pages
+// and where each line goes: 60 lines a page, each a sixtieth of the page's height lower.
+TEST_F(MultiGetTest, PrintingPutsSixtyLinesOnAPage) {
+  struct Printed {
+    std::string job;
+    int pages = 0;
+    bool ended = false;
+    std::vector<std::pair<int, std::string>> lines;  // {row on its page, text}
+    std::vector<int> page_of_line;
+  };
+  static Printed printed;
+  const xb::FunctionTableSnapshot functions = xb::FunctionTableSnapshot::Take();
+  HDC dc = CreateCompatibleDC(nullptr);
+  static HDC printer_dc = nullptr;
+  printer_dc = dc;
+  static const xb::Class& printer = [] () -> const xb::Class& {
+    xb::Class& c = xb::Class::Define("TPRUEBAIMPRESORA");
+    c.Method("HDC", [](xb::Object&, xb::Args&) { return Value::Integer(reinterpret_cast<std::intptr_t>(printer_dc)); });
+    c.Method("NVERTRES", [](xb::Object&, xb::Args&) { return Value::Integer(1200); });
+    c.Method("SAY", [](xb::Object&, xb::Args& a) {
+      printed.lines.emplace_back(static_cast<int>(a.Int(1)), std::string(a.Str(3)));
+      printed.page_of_line.push_back(printed.pages);
+      return Value();
+    });
+    return c;
+  }();
+  xb::RegisterFunction("PRINTBEGIN", [](xb::Args& a) {
+    printed.job = std::string(a.Str(1));
+    return Value(printer.New());
+  });
+  xb::RegisterFunction("PAGEBEGIN", [](xb::Args&) { ++printed.pages; return Value(); });
+  xb::RegisterFunction("PAGEEND", [](xb::Args&) { return Value(); });
+  xb::RegisterFunction("PRINTEND", [](xb::Args&) { printed.ended = true; return Value(); });
+  struct Case {
+    int lines;
+    int pages;
+  } cases[] = {{3, 1}, {60, 1}, {61, 2}, {121, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    printed = Printed{};
+    std::string text;
+    for (int i = 1; i <= c.lines; ++i) text += (i > 1 ? "\r\n" : "") + ("Línea " + std::to_string(i));
+    auto edit = Edit(text);
+    edit->Print();
+    EXPECT_EQ(printed.job, "Notes");
+    EXPECT_EQ(printed.pages, c.pages);
+    EXPECT_TRUE(printed.ended);
+    ASSERT_EQ(printed.lines.size(), static_cast<std::size_t>(c.lines));
+    for (int i = 0; i < c.lines; ++i) {
+      EXPECT_EQ(printed.lines[static_cast<std::size_t>(i)].second, "Línea " + std::to_string(i + 1));
+      EXPECT_EQ(printed.lines[static_cast<std::size_t>(i)].first, i % 60 * 20) << "line " << i + 1;  // 1200 / 60
+      EXPECT_EQ(printed.page_of_line[static_cast<std::size_t>(i)], i / 60 + 1) << "line " << i + 1;
+    }
+    DestroyWindow(edit->hWnd);
+  }
+  functions.Restore();
+  DeleteDC(dc);
+}
+
 // ---- the memo editor -----------------------------------------------------------------------------
 
 TEST_F(MultiGetTest, TheMemoEditorChangesTheTextOnlyOnOk) {

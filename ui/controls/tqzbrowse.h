@@ -38,6 +38,7 @@ class TQZBrowse : public TCBrowse {
 
  protected:
   COLORREF LitFore(int col) const override;
+  bool CellClickRunsChange() const override { return true; }
 
  private:
   bool Editable(int col);
