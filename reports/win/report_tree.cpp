@@ -587,6 +587,12 @@ std::vector<TreeButtonState> OpenTreeButtons() {
   return OpenTree() != nullptr ? OpenTree()->States() : std::vector<TreeButtonState>{};
 }
 
+bool EndOpenTree() {
+  if (OpenTree() == nullptr) return false;
+  OpenTree()->End();
+  return true;
+}
+
 void InstallReportTree() {
   ReportRunHook hook = CurrentReportRunHook();
   hook.show_list = [list = hook.show_list](bool tree) {
