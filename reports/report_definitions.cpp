@@ -43,6 +43,12 @@ std::string Text(WorkArea& a, std::string_view name) {
   return v.IsString() ? std::string(xb::AllTrim(v.AsString())) : std::string();
 }
 
+std::size_t FieldWidth(WorkArea& a, std::string_view name) {
+  const int pos = a.FieldPos(name);
+  const xb::rdd::dbf::Field* f = pos == 0 ? nullptr : a.FieldAt(pos);
+  return f == nullptr ? std::string::npos : f->length;
+}
+
 void Put(WorkArea& a, std::string_view name, const Value& v) {
   const int pos = a.FieldPos(name);
   if (pos > 0) a.PutField(pos, v);
@@ -145,10 +151,12 @@ bool DelInforme(std::string_view code_in) {
 }
 
 bool DuplicateInforme(std::string_view from_in, std::string_view to_in, std::string_view category) {
-  const std::string from = Upper(from_in), to = Upper(to_in);
+  const std::string from = Upper(from_in);
   if (!FullAccess(from, "No dispone de acceso para duplicar este informe.")) return false;
   WorkArea* informes = AreaOf(TDictQZ::AliasOf("Informes"));
   if (informes == nullptr) return false;
+  // The code as it will be stored: a longer one is cut to the field, and checked so.
+  const std::string to = Upper(std::string(to_in).substr(0, FieldWidth(*informes, "INFORME")));
   if (!RowsOf(*informes, "Informes", to).empty() || to.empty()) {
     data::Ui().MsgStop("Nombre de informe duplicado", "Atención");
     return false;

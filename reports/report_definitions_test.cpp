@@ -94,6 +94,11 @@ TEST_F(ReportDefinitionsTest, DuplicateCopiesTheSixTablesUnderTheNewCode) {
   EXPECT_EQ(ui().messages.back().text, "Nombre de informe duplicado");
   EXPECT_FALSE(DuplicateInforme("NADA", "NUEVO", "ESP"));
   EXPECT_EQ(ui().messages.back().text, "Informe no existe");
+  // A code longer than the field is checked as it would be stored.
+  ASSERT_TRUE(DuplicateInforme("VENTAS", "VENTAS2345", "ESP"));
+  EXPECT_FALSE(DuplicateInforme("VENTAS", "ventas23456", "ESP"));
+  EXPECT_EQ(ui().messages.back().text, "Nombre de informe duplicado");
+  EXPECT_EQ(Count("VENTAS2345"), kFull);
 }
 
 TEST_F(ReportDefinitionsTest, TheSupervisorRestoresADeliveredReport) {
