@@ -136,6 +136,11 @@ void DefineMethods(xb::Class& c) {
     self.SyncRun();
     return Value::Logical(ok);
   });
+  // EndPreviewReport: the end of a run, its guard cleared.
+  c.Method("ENDPREVIEWREPORT", [](Object& o, Args&) {
+    Self(o).run.EndPreviewReport();
+    return Value();
+  });
   c.Method("DELINFORME", [](Object&, Args& a) {
     InformeDictionary dict;
     return Value::Logical(dict.ok() && DelInforme(CodeOf(a, 1)));

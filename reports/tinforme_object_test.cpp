@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "reports/dictionary_tables.h"
 #include "reports/report_test_support.h"
 #include "runtime/function_table.h"
 
@@ -69,6 +70,12 @@ TEST_F(TInformeObjectTest, TheObjectIsADictionaryWithTheDataOfAReport) {
   EXPECT_EQ(X("Len(oOtro:aRegistro)").AsInt(), 0);
   EXPECT_EQ(X("oOtro:acTablas[1]").AsString(), "VENTAS");
   X("oInf:acTablas := NIL");
+  // lRunning is the one guard of every run.
+  X("oInf:lRunning := .T.");
+  EXPECT_TRUE(TInforme::lRunning);
+  EXPECT_TRUE(X("oOtro:lRunning").AsLogical());
+  X("oOtro:EndPreviewReport()");
+  EXPECT_FALSE(X("oInf:lRunning").AsLogical());
   ASSERT_TRUE(errors.empty()) << errors.front()->description << " " << errors.front()->operation;
 }
 
@@ -130,6 +137,31 @@ TEST_F(TInformeObjectTest, TheDefinitionMethodsChangeTheReport) {
   EXPECT_EQ(X("Len(oInf:ColInforme('VENTAS'))").AsInt(), 0);
   EXPECT_FALSE(X("oInf:RunGenInforme('VENTAS')").AsLogical());
   ASSERT_TRUE(errors.empty()) << errors.front()->description << " " << errors.front()->operation;
+}
+
+TEST_F(TInformeObjectTest, TheSupervisorRestoresAReportOnlyWithTheReportTablesFree) {
+  // Delivered: the report with one column.
+  const char* delivered[] = {"Informes", "Condicio", "Columnas", "Recol", "CnfColum", "Inicial", "Categor", "SubCat"};
+  for (int n = 0; n < 8; ++n) CreateTable("INF\\DInfo" + std::to_string(n + 1) + ".dbf", FindDictTable(delivered[n])->fields);
+  for (const auto& [n, row] : {std::pair<int, testing::Row>{1, {{"INFORME", S("VENTAS")}, {"DESCRIPC", S("Original")}}},
+                               {3, {{"INFORME", S("VENTAS")}, {"IDCOL", N(1)}}}}) {
+    ASSERT_GT(Use("INF\\DInfo" + std::to_string(n) + ".dbf", "D", false), 0);
+    ASSERT_TRUE(areas().Current().Append());
+    for (const auto& [name, value] : row) areas().Current().PutField(areas().Current().FieldPos(name), value);
+    areas().Current().Close();
+  }
+  xb::RegisterFunction("MSGYESNO", [](xb::Args&) { return Value::Logical(true); });
+  // The dictionary open here holds the report tables.
+  EXPECT_FALSE(X("TInforme():New():RecuperaInf('VENTAS')").AsLogical());
+  EXPECT_EQ(ui().messages.back().text, "Es necesario tener acceso exclusivo al fichero de informes.");
+  dict_->End();
+  EXPECT_TRUE(X("TInforme():New():RecuperaInf('ventas')").AsLogical());
+  EXPECT_EQ(ui().messages.back().text, "Informe restaurado.");
+  EXPECT_TRUE(TDictQZ::AliasOf("Informes").empty());
+  EXPECT_EQ(areas().AreaOfAlias("DINFO1"), 0);
+  ASSERT_TRUE(dict_->Activate("I", false));
+  EXPECT_EQ(X("Len(TInforme():New():ColInforme('VENTAS'))").AsInt(), 1);
+  EXPECT_EQ(X(TDictQZ::AliasOf("Informes") + "->(DBGOBOTTOM(), AllTrim(DESCRIPC))").AsString(), "Original");
 }
 
 TEST_F(TInformeObjectTest, TheListAndTheTreesOpenThroughTheWindows) {
