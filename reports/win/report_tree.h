@@ -53,6 +53,8 @@ struct TreeButtonState {
   bool enabled;
 };
 std::vector<TreeButtonState> OpenTreeButtons();
+// A character typed to the tree open now, as its key handler takes it: true when a button ran.
+bool OpenTreeKey(int key);
 // Closes the tree open now (the innermost), as its "(S)alir" does; false when none is open.
 bool EndOpenTree();
 

@@ -61,6 +61,13 @@ void InstallTInformeMethods() {
   });
   OnReport("DOGRAFICO", [](const std::string& code) { return DoGrafico(code); });
   AddTInformeMethod("RESTAURAINF", [](Object&, Args&) { return Value::Logical(RestauraInfTree()); });
+  // NewKeyChar( nKey ): a character for the open tree; New2KeyChar( nKey ): for the report
+  // list. True when it ran something.
+  AddTInformeMethod("NEWKEYCHAR", [](Object&, Args& a) { return Value::Logical(OpenTreeKey(static_cast<int>(a.Int(1)))); });
+  AddTInformeMethod("NEW2KEYCHAR", [](Object&, Args& a) {
+    TBrwDataQZ* list = ReportList();
+    return Value::Logical(list != nullptr && list->BrowseKeys(static_cast<int>(a.Int(1))));
+  });
   AddTInformeMethod("END", [](Object&, Args&) {
     if (!EndOpenTree())
       if (TBrwDataQZ* list = ReportList()) list->End();

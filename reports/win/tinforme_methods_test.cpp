@@ -96,19 +96,22 @@ TEST_F(TInformeMethodsTest, EachDialogOpensFromCompiledText) {
   EXPECT_NE(height.find("Los registros de este informe ocupan 2 líneas"), std::string::npos) << height;
 }
 
-TEST_F(TInformeMethodsTest, TheTreesOpenAndEndFromCompiledTextAndAGraphicRuns) {
+TEST_F(TInformeMethodsTest, TheTreesOpenTakeTheirKeysAndEndFromCompiledTextAndAGraphicRuns) {
   std::vector<std::string> seen;
   {
     DialogAnswerer answerer([&](const SeenDialog& d) {
       if (d.title != "Informes" && d.title != "Gráficos") return 0;
       seen.push_back(d.title);
-      X("oInf:End()");
+      // The report tree left by its "(S)alir" letter, the graphics tree by End.
+      if (d.title == "Informes") EXPECT_TRUE(X("oInf:NewKeyChar(Asc('s'))").AsLogical());
+      else X("oInf:End()");
       return 0;
     });
     X("oInf:ActivateArbol()");
     X("oInf:ArbolGraficos()");
   }
   EXPECT_EQ(seen, (std::vector<std::string>{"Informes", "Gráficos"}));
+  EXPECT_FALSE(X("oInf:NewKeyChar(Asc('s')) .OR. oInf:New2KeyChar(Asc('e'))").AsLogical());  // nothing open
   EXPECT_TRUE(X("oInf:DoGrafico('G1')").AsLogical());
   EXPECT_EQ(drawn_, "G1");
   EXPECT_FALSE(X("oInf:DoGrafico('G9')").AsLogical());
