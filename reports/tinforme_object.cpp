@@ -24,20 +24,21 @@ std::string Text(const Value& v) { return v.IsString() ? std::string(xb::AllTrim
 TInformeObject& Self(Object& o) { return xb::Class::Cast<TInformeObject>(o); }
 
 // The DATA and their initial values: nil unless given.
-const char* const kNilData[] = {"OREPORT",   "CMAININFORME", "NMNUOPTION",     "OSTDESTINO",  "ODLG",
-                                "OBRW",      "LFROMDICT",    "LTREE",          "CTABLAMAESTRA", "CMASTERALIAS",
-                                "NMASTERENTORNO", "CALIASCOL", "CTITULOGRUPO", "CPIEGRUPO",   "OTMP",
-                                "CQZTITULO", "CCONDLIS",     "CDESDE",         "CHASTA",      "CCABECERA"};
-const std::pair<const char*, bool> kLogicalData[] = {{"LJUMP", false},       {"LDESGLOSE", true},  {"LSTOTALES", false},
-                                                     {"LORDEN", true},       {"LCAMPO", true},     {"LTEMPORAL", false},
-                                                     {"LFUETEMPORAL", false}, {"LAGRUPADO", false}};
-const std::pair<const char*, int> kNumberData[] = {{"NCOLUMNAS", 1}, {"NLINEAS", 1}, {"NFUENTE", 1}, {"NCOL", 1}, {"NPAGE", 0}};
+const char* const kNilData[] = {"OREPORT",    "CMAININFORME", "NMNUOPTION",     "OSTDESTINO", "ODLG",
+                                "OBRW",       "LFROMDICT",    "LTREE",          "CTABLAMAESTRA", "CMASTERALIAS",
+                                "NMASTERENTORNO", "CALIASCOL", "CTITULOGRUPO",  "CPIEGRUPO",  "OTMP",
+                                "CQZTITULO",  "CCONDLIS",     "CDESDE",         "CHASTA",     "CCABECERA"};
+const std::pair<const char*, bool> kLogicalData[] = {
+    {"LJUMP", false}, {"LDESGLOSE", true},  {"LSTOTALES", false},    {"LORDEN", true},
+    {"LCAMPO", true}, {"LTEMPORAL", false}, {"LFUETEMPORAL", false}, {"LAGRUPADO", false}};
+const std::pair<const char*, int> kNumberData[] = {
+    {"NCOLUMNAS", 1}, {"NLINEAS", 1}, {"NFUENTE", 1}, {"NCOL", 1}, {"NPAGE", 0}};
 const char* const kArrayData[] = {
-    "ACABECERAS", "AANCHOS",     "ANDECIMALS",   "AAJUSTES",    "ALINEAS",      "ACAMPOS",      "AMASCARAS",
-    "ANOMRANGOS", "ARANGOS",     "AREGISTRO",    "AREGPREDE",   "ALASTINI",     "APATH",        "ACEJECTFOR",
-    "ACTITULOGRUPO", "ACPIEGRUPO", "ALINEAGRUPO", "ACOLGRUPO",  "ACOLIMPRG",    "APRIMERA",     "APARAMS",
-    "AVALPARAMS", "AEXPRESIONES", "ARESULTEXP",  "ACOLORES",    "ANTOTALES",    "ANSUBTOTALES", "ANSTOTALES",
-    "ALTOTALES",  "ALPICTURE",   "ATIPOS",       "ALONGITUD",   "ARLINEAS",     "ADATOSINI"};
+    "ACABECERAS",    "AANCHOS",    "ANDECIMALS",  "AAJUSTES",     "ALINEAS",    "ACAMPOS",    "AMASCARAS",
+    "ANOMRANGOS",    "ARANGOS",    "AREGISTRO",   "AREGPREDE",    "ALASTINI",   "APATH",      "ACEJECTFOR",
+    "ACTITULOGRUPO", "ACPIEGRUPO", "ALINEAGRUPO", "ACOLGRUPO",    "ACOLIMPRG",  "APRIMERA",   "APARAMS",
+    "AVALPARAMS",    "AEXPRESIONES", "ARESULTEXP", "ACOLORES",    "ANTOTALES",  "ANSUBTOTALES", "ANSTOTALES",
+    "ALTOTALES",     "ALPICTURE",  "ATIPOS",      "ALONGITUD",    "ARLINEAS",   "ADATOSINI"};
 
 // The class data, shared by every object: the tables and fields (nil until set) and the
 // column lists of the report being edited.
@@ -56,7 +57,7 @@ ClassData& Shared() {
 const char* const kColumnLists[] = {"ACCOLUMNAS", "ACDESCOLUM", "ACTIPCOLUM", "AIMPCOLUM", "ACNDANCHO", "ACNDDECIMAL"};
 
 xb::Class& MutableCls() {
-  static xb::Class& c = [&]() -> xb::Class& {
+  static xb::Class& c = []() -> xb::Class& {
     xb::Class& c = xb::Class::Define("TINFORME", &TDictQZ::Cls());
     for (const char* name : kNilData) c.Var(name);
     for (const auto& [name, value] : kLogicalData) c.Var(name, Value::Logical(value));
@@ -209,7 +210,7 @@ TInformeObject::TInformeObject() : TDictQZ(Cls()) {
 }
 
 const xb::Class& TInformeObject::Cls() {
-  static const xb::Class& c = [] () -> const xb::Class& {
+  static const xb::Class& c = []() -> const xb::Class& {
     xb::Class& c = MutableCls();
     DefineMethods(c);
     return c;
