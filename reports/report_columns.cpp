@@ -287,6 +287,13 @@ std::string MasterOf(std::string_view code_in) {
   return Upper(Text(*a, "TABLAMAST"));
 }
 
+int LineasRegistro(std::string_view code_in) {
+  WorkArea* a = AreaOf("Informes");
+  const std::string code = Upper(code_in);
+  if (a == nullptr || !Find(*a, [&] { return OfReport(*a, code); })) return 1;
+  return std::max(1, Number(*a, "LINEASR"));
+}
+
 bool lColumnasEditables(std::string_view code_in) {
   const std::string code = Upper(code_in);
   if (cAccesoInforme(TDictQZ::AliasOf("Informes"), code, false, true, {}) != "2") {
@@ -627,6 +634,15 @@ bool lCheckFormula(std::string_view code, std::string_view formula) {
   }
   const Value type = xb::CallFunction("TYPE", {S(plain)});
   return type.IsString() && Trim(type.AsString()) == "N";
+}
+
+bool CalcExpresion(std::string_view code, std::string_view formula) {
+  if (lCheckFormula(code, formula)) {
+    data::Ui().MsgInfo("Expresión correcta", "Información");
+    return true;
+  }
+  data::Ui().MsgStop("Expresión incorrecta", "Atención");
+  return false;
 }
 
 std::string TipoHoras(std::string_view formula, const std::vector<ColumnaRow>& columns, std::string_view type) {

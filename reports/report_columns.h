@@ -29,6 +29,8 @@ bool lColumnasEditables(std::string_view code);
 
 // The master table of a report ("" when there is no such report).
 std::string MasterOf(std::string_view code);
+// The printed lines of one record of the report (LINEASR, at least 1).
+int LineasRegistro(std::string_view code);
 
 // lCheckRelacion: `table` is the master or is reached from it through the relations.
 bool lCheckRelacion(std::string_view master, std::string_view table);
@@ -77,6 +79,9 @@ bool lPuedeCalcular(std::string_view code);
 // CalcExpresion's check: every "Colum" operand is a column of the report and the formula,
 // with numbers for them, compiles to a number.
 bool lCheckFormula(std::string_view code, std::string_view formula);
+// CalcExpresion: lCheckFormula, its answer told ("Expresión correcta" / "Expresión
+// incorrecta").
+bool CalcExpresion(std::string_view code, std::string_view formula);
 // TI_TIPOHORAS: when an operand is an hours column, asks whether the result prints as
 // hours; "H" when yes, else `type`.
 std::string TipoHoras(std::string_view formula, const std::vector<ColumnaRow>& columns, std::string_view type);

@@ -43,6 +43,12 @@ std::string Text(WorkArea& a, std::string_view name) {
   return v.IsString() ? std::string(xb::AllTrim(v.AsString())) : std::string();
 }
 
+std::size_t FieldWidth(WorkArea& a, std::string_view name) {
+  const int pos = a.FieldPos(name);
+  const xb::rdd::dbf::Field* f = pos == 0 ? nullptr : a.FieldAt(pos);
+  return f == nullptr ? std::string::npos : f->length;
+}
+
 void Put(WorkArea& a, std::string_view name, const Value& v) {
   const int pos = a.FieldPos(name);
   if (pos > 0) a.PutField(pos, v);
@@ -98,18 +104,9 @@ bool FullAccess(std::string_view code, const char* refusal) {
   return false;
 }
 
-std::vector<Value> g_static;
-
-}  // namespace
-
-const std::vector<std::string>& DefinitionTables() {
-  static const std::vector<std::string> tables = {"Informes", "Condicio", "Columnas", "Recol", "CnfColum", "Inicial"};
-  return tables;
-}
-
-bool DelInforme(std::string_view code_in) {
-  const std::string code = Upper(code_in);
-  if (!FullAccess(code, "No dispone de acceso para eliminar este informe.")) return false;
+// The report's rows of the six working tables deleted: every one is locked first, and
+// nothing goes unless all are held.
+bool DeleteRows(const std::string& code) {
   struct Held {
     WorkArea* area;
     std::uint32_t record;
@@ -130,7 +127,6 @@ bool DelInforme(std::string_view code_in) {
   }
   if (!all) {
     for (const Held& h : held) h.area->Unlock(h.record);
-    data::Ui().MsgStop("El informe está siendo utilizado por otro usuario. No se ha eliminado nada.", "Atención");
     return false;
   }
   for (const Held& h : held) {
@@ -144,11 +140,32 @@ bool DelInforme(std::string_view code_in) {
   return true;
 }
 
+std::vector<Value> g_static;
+
+}  // namespace
+
+const std::vector<std::string>& DefinitionTables() {
+  static const std::vector<std::string> tables = {"Informes", "Condicio", "Columnas", "Recol", "CnfColum", "Inicial"};
+  return tables;
+}
+
+bool DelInforme(std::string_view code_in) {
+  const std::string code = Upper(code_in);
+  if (!FullAccess(code, "No dispone de acceso para eliminar este informe.")) return false;
+  if (!DeleteRows(code)) {
+    data::Ui().MsgStop("El informe está siendo utilizado por otro usuario. No se ha eliminado nada.", "Atención");
+    return false;
+  }
+  return true;
+}
+
 bool DuplicateInforme(std::string_view from_in, std::string_view to_in, std::string_view category) {
-  const std::string from = Upper(from_in), to = Upper(to_in);
+  const std::string from = Upper(from_in);
   if (!FullAccess(from, "No dispone de acceso para duplicar este informe.")) return false;
   WorkArea* informes = AreaOf(TDictQZ::AliasOf("Informes"));
   if (informes == nullptr) return false;
+  // The code as it will be stored: a longer one is cut to the field, and checked so.
+  const std::string to = Upper(std::string(to_in).substr(0, FieldWidth(*informes, "INFORME")));
   if (!RowsOf(*informes, "Informes", to).empty() || to.empty()) {
     data::Ui().MsgStop("Nombre de informe duplicado", "Atención");
     return false;
@@ -229,18 +246,16 @@ bool RecuperaInf(const std::vector<std::string>& delivered, std::string_view cod
   const Value yes = xb::CallFunction("MSGYESNO", {Value::String(" ¿ Desea restaurar el informe ?"),
                                                   Value::String("Atención, confirme")});
   if (!yes.IsLogical() || !yes.AsLogical()) return false;
+  // The working rows go only when every one is held, so a report is never left half restored.
+  if (!DeleteRows(code)) {
+    ui.MsgStop("El informe está siendo utilizado por otro usuario. No se ha restaurado nada.", "Atención");
+    return false;
+  }
   for (std::size_t i = 0; i < DefinitionTables().size(); ++i) {
     const std::string& table = DefinitionTables()[i];
     WorkArea* work = AreaOf(TDictQZ::AliasOf(table));
     WorkArea* from = AreaOf(delivered[i]);
     if (work == nullptr || from == nullptr) continue;
-    for (std::uint32_t record : RowsOf(*work, table, code)) {
-      if (!work->LockRecord(record, true)) return false;
-      work->GoTo(record);
-      work->Delete();
-      work->Commit();
-      work->Unlock(record);
-    }
     for (std::uint32_t record : RowsOf(*from, table, code)) {
       from->GoTo(record);
       AppendLike(*work, *from, Record(*from), {});

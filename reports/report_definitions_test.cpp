@@ -94,6 +94,11 @@ TEST_F(ReportDefinitionsTest, DuplicateCopiesTheSixTablesUnderTheNewCode) {
   EXPECT_EQ(ui().messages.back().text, "Nombre de informe duplicado");
   EXPECT_FALSE(DuplicateInforme("NADA", "NUEVO", "ESP"));
   EXPECT_EQ(ui().messages.back().text, "Informe no existe");
+  // A code longer than the field is checked as it would be stored.
+  ASSERT_TRUE(DuplicateInforme("VENTAS", "VENTAS2345", "ESP"));
+  EXPECT_FALSE(DuplicateInforme("VENTAS", "ventas23456", "ESP"));
+  EXPECT_EQ(ui().messages.back().text, "Nombre de informe duplicado");
+  EXPECT_EQ(Count("VENTAS2345"), kFull);
 }
 
 TEST_F(ReportDefinitionsTest, TheSupervisorRestoresADeliveredReport) {
@@ -128,6 +133,13 @@ TEST_F(ReportDefinitionsTest, TheSupervisorRestoresADeliveredReport) {
   EXPECT_FALSE(RecuperaInf(open, "VENTAS"));
   EXPECT_EQ(Count("VENTAS"), kFull);
   yes_ = true;
+  // A column held by another user: nothing is restored, nothing lost.
+  ASSERT_GT(Use("INF\\Columnas.dbf", "OTRO", true), 0);
+  ASSERT_TRUE(X("OTRO->(DBGOTO(2), RLOCK())").AsLogical());
+  EXPECT_FALSE(RecuperaInf(open, "VENTAS"));
+  EXPECT_EQ(ui().messages.back().text, "El informe está siendo utilizado por otro usuario. No se ha restaurado nada.");
+  EXPECT_EQ(Count("VENTAS"), kFull);
+  X("OTRO->(DBCLOSEAREA())");
   ASSERT_TRUE(RecuperaInf(open, "ventas"));
   EXPECT_EQ(ui().messages.back().text, "Informe restaurado.");
   EXPECT_EQ(Count("VENTAS"), (std::vector<int>{1, 0, 3, 0, 0, 0}));

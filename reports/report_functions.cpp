@@ -15,6 +15,7 @@
 #include "reports/report_masks.h"
 #include "reports/table_search.h"
 #include "reports/tdictqz.h"
+#include "reports/tinforme_object.h"
 #include "reports/value_helpers.h"
 #include "reports/work_tables.h"
 
@@ -33,6 +34,7 @@ void RegisterReportFunctions() {
   RegisterAccessRules();
   RegisterDictionaryRows();
   RegisterTDictQZ();
+  RegisterTInforme();
   RegisterReportDefinitions();
   RegisterReportRun();
   RegisterExpressionRows();

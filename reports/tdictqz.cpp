@@ -62,6 +62,7 @@ int OpenView(const std::string& folder, const std::vector<std::string>& exclusiv
 }  // namespace
 
 TDictQZ::TDictQZ() : Object(Cls()) {}
+TDictQZ::TDictQZ(const xb::Class& cls) : Object(cls) {}
 
 std::string& TDictQZ::cPath() {
   static std::string path;

@@ -52,6 +52,10 @@ class TDictQZ : public xb::Object {
   static xb::Array& aoBrws();
   static xb::Array& aDbfs();
 
+ protected:
+  // For the classes derived from TDICTQZ.
+  explicit TDictQZ(const xb::Class& cls);
+
  private:
   int view_ = 0;
 };

@@ -166,8 +166,7 @@ bool EditColumna(const std::string& code, int idcol) {
   const auto it = std::find_if(columns.begin(), columns.end(), [&](const ColumnaRow& c) { return c.nIdCol == idcol; });
   if (it == columns.end()) return false;
   ColumnaRow column = *it;
-  int lines = 1;
-  for (const ColumnaRow& c : columns) lines = std::max(lines, c.nLinea);
+  const int lines = LineasRegistro(code);
   std::string from = column.cDescripc;
   if (column.nTipoCol == 2 || column.nTipoCol == 8) from = column.cCodExpr + ": " + column.cDescripc;
   if (column.nTipoCol == 3 || column.nTipoCol == 6 || column.nTipoCol == 9) from = column.cCodExpr + ": " + column.cDescripc;
@@ -250,12 +249,7 @@ bool CalcColumna(const std::string& code) {
   buttons.push_back(svc::Button(dialog, kOpen, [&] { append("( "); }));
   buttons.push_back(svc::Button(dialog, kClose, [&] { append(" )"); }));
   buttons.push_back(svc::Button(dialog, kClear, [box] { SetDlgItemTextA(box->hWnd, kFormula, ""); }));
-  buttons.push_back(svc::Button(dialog, kCheck, [&, box] {
-    if (lCheckFormula(code, ItemText(box->hWnd, kFormula)))
-      data::Ui().MsgInfo("Expresión correcta", "Información");
-    else
-      data::Ui().MsgStop("Expresión incorrecta", "Atención");
-  }));
+  buttons.push_back(svc::Button(dialog, kCheck, [&, box] { CalcExpresion(code, ItemText(box->hWnd, kFormula)); }));
   buttons.push_back(svc::Button(dialog, IDOK, [&, box] {
     const bool accumulated = IsDlgButtonChecked(box->hWnd, kAccumulated) == BST_CHECKED;
     if (AddColumnaCalculada(code, ItemText(box->hWnd, kFormula), accumulated) > 0) {

@@ -10,6 +10,7 @@
 #include "reports/dictionary_rows.h"
 #include "reports/table_search.h"
 #include "reports/tdictqz.h"
+#include "reports/tinforme_object.h"
 #include "reports/win/report_dialog_builders.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
@@ -58,6 +59,20 @@ bool Logical(WorkArea& a, std::string_view name) {
   if (pos == 0 || a.eof()) return false;
   const Value v = a.GetField(pos);
   return v.IsLogical() && v.AsLogical();
+}
+
+std::size_t FieldWidth(WorkArea& a, std::string_view name) {
+  const int pos = a.FieldPos(name);
+  return pos == 0 ? std::string::npos : a.FieldAt(pos)->length;
+}
+
+// The edits of a dialog take no more than their Informes fields hold.
+void LimitToFields(HWND dialog, std::initializer_list<std::pair<int, const char*>> edits) {
+  WorkArea* a = AreaOf(TDictQZ::AliasOf("Informes"));
+  if (a == nullptr) return;
+  for (const auto& [id, field] : edits)
+    if (const std::size_t width = FieldWidth(*a, field); width != std::string::npos)
+      SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, width, 0);
 }
 
 void Put(WorkArea& a, std::string_view name, const Value& v) {
@@ -192,7 +207,8 @@ bool GuardaInforme(const InformeForm& f, bool edit, ReportCopies& copies) {
   }
   WorkArea* a = AreaOf(TDictQZ::AliasOf("Informes"));
   if (a == nullptr) return false;
-  const std::string code = Upper(f.informe);
+  // The code as it will be stored: a longer one is cut to the field, and checked so.
+  const std::string code = Upper(f.informe.substr(0, FieldWidth(*a, "INFORME")));
   const std::uint32_t found = Find(*a, "INFORME", code);
   if (!edit && found != 0) {
     ui::MsgStop(Value::String("Nombre de informe duplicado"), "Atención");
@@ -314,6 +330,7 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
   ReportCopies copies;
   if (!copies.Open(lEdit ? form.informe : std::string())) return false;
   const std::vector<ReportColumn> columns = ColInforme(form.informe, form.tablamast);
+  FillEditedColumns(form.informe);
 
   const ui::DialogRef dialog = svc::ResourceDialog(
       Value::String("TI_FOLDER_INFORME"), lEdit ? " Informe: " + form.descripc : std::string(" Constructor de informes"));
@@ -501,7 +518,9 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
     f.fonts = *fonts;
     f.ljump = Checked(h3, kJump);
     f.desglose = Checked(h3, kDesglose);
-    if (f.lineasr <= 0) {
+    // A direct report leaves the lines per record aside (their field is disabled).
+    if (!f.directo && f.lineasr <= 0) {
+      ui::MsgStop(Value::String("El número de líneas que ocupará un registro del informe debe ser mayor que 0"), "Atención");
       folder->SetOption(2);
       SetFocus(GetDlgItem(h2, kLines));
       return;
@@ -516,6 +535,8 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
 
   svc::RunDialog(dialog, [&, p1, p2, p3, show_says, apply_direct] {
     HWND h1 = p1->hWnd, h2 = p2->hWnd, h3 = p3->hWnd;
+    LimitToFields(h1, {{kCode, "INFORME"}, {kDescription, "DESCRIPC"}, {kTitle, "TITULO"}, {kProducts, "PRODUCTOS"}});
+    LimitToFields(h2, {{kHeader, "CABECERA"}, {kDesde, "DESDE"}, {kHasta, "HASTA"}});
     SetText(h1, kCode, form.informe);
     if (lEdit) SendDlgItemMessageA(h1, kCode, EM_SETREADONLY, TRUE, 0);
     SetText(h1, kCategoryLabel, DescriptionOf("Categor", "CATEGORIA", form.categoria));

@@ -124,7 +124,11 @@ bool DuplicateInformeDialog(const std::string& code) {
     box->End(IDOK);
   });
   auto cancel = svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); });
-  svc::RunDialog(dialog, [box, category] {
+  svc::RunDialog(dialog, [box, category, list] {
+    // The code and the category take no more than their fields hold.
+    for (const auto& [id, field] : {std::pair{101, "INFORME"}, std::pair{102, "CATEGORIA"}})
+      if (const int pos = list->FieldPos(field); pos > 0)
+        SendDlgItemMessageA(box->hWnd, id, EM_LIMITTEXT, list->FieldAt(pos)->length, 0);
     SetDlgItemTextA(box->hWnd, 102, category.c_str());
     return true;
   });

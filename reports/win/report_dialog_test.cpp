@@ -295,7 +295,11 @@ TEST_F(ReportDialogTest, ANewReportIsRefusedUntilComplete_ThenItsCreatorHasFullA
         case 2: break;
         case 3: Post(p1, 113); return 0;  // the subcategory from those of the category
         case 4: break;                    // the code is taken
-        case 5: Type(p1, 101, "NUEVO"); break;
+        case 5:
+          Type(p1, 101, "NUEVO");
+          Type(Page(d.hwnd, 2), 205, "0");  // no lines per record
+          break;
+        case 6: Type(Page(d.hwnd, 2), 205, "1"); break;
         default: return 0;
       }
       Post(d.hwnd, IDOK);
@@ -316,7 +320,8 @@ TEST_F(ReportDialogTest, ANewReportIsRefusedUntilComplete_ThenItsCreatorHasFullA
   ASSERT_TRUE(MngInformes(false, {}, "VEN"));
   EXPECT_EQ(choices, (std::vector<std::string>{" Seleccione Búsqueda de tablas maestras:1", " Seleccione Subcategoría:1"}));
   EXPECT_EQ(said, (std::vector<std::string>{"Debe rellenar los campos de la primera pestaña", "Subcategoria no válida",
-                                            "Nombre de informe duplicado"}));
+                                            "Nombre de informe duplicado",
+                                            "El número de líneas que ocupará un registro del informe debe ser mayor que 0"}));
   EXPECT_EQ(Rows("Informes", {"CATEGORIA", "SUBCAT", "TABLAMAST", "DESCRIPC", "INFMASTER", "ACCESO1", "ACCESO2", "LINEASR", "DESGLOSE"},
                  "NUEVO"),
             std::vector<std::string>{"VEN|S1|ARTICULO|Nuevo informe|NUEVO|052||1|.T."});
@@ -755,6 +760,8 @@ TEST_F(ReportDialogTest, ADuplicateTakesANewCodeAndCategory) {
       switch (step++) {
         case 0:
           EXPECT_EQ(ItemText(d.hwnd, 102), "VEN");  // the source's category to start with
+          Keys(d.hwnd, 101, "ABCDEFGHIJKL");        // no longer than the code's field
+          EXPECT_EQ(ItemText(d.hwnd, 101), "ABCDEFGHIJ");
           Type(d.hwnd, 101, "r1");
           break;
         case 1:

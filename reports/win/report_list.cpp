@@ -76,15 +76,15 @@ void ShowList(const std::string& folder) {
     if (!code.empty() && !ui::MsgNoYes(Value::String("¿ Desea eliminar el informe " + code + " ?"), "Atención, confirme"))
       DelInforme(code);
   };
+  s.list->aExtraButtons.push_back({"TD_CAMPOS", "Columnas de este informe", "Columnas de este informe", [alias] {
+                                     const std::string code = Current(alias);
+                                     if (!code.empty()) Columnas(code);
+                                   }});
   s.list->aExtraButtons.push_back({"Printer", "Ejecutar informe", "Ejecutar informe", [alias] {
                                      const std::string code = Current(alias);
                                      if (code.empty()) return;
                                      TInforme inf;
                                      inf.RunGenInforme(code);
-                                   }});
-  s.list->aExtraButtons.push_back({"TD_CAMPOS", "Columnas de este informe", "Columnas de este informe", [alias] {
-                                     const std::string code = Current(alias);
-                                     if (!code.empty()) Columnas(code);
                                    }});
   s.list->aExtraButtons.push_back({"TI_INFORME", "Duplicar informe", "Duplicar informe", [alias] {
                                      const std::string code = Current(alias);

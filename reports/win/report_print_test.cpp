@@ -291,8 +291,8 @@ TEST_F(ReportPrintTest, InformesOpensTheListThatRunsTheCurrentReport) {
   vdr::test::PumpPending();
   EXPECT_TRUE(vdr::test::SaveWindowBitmap(frame->hWnd, vdr::test::ScreenshotFolder() + "\\report_list.bmp"));
   ASSERT_EQ(list->aExtraButtons.size(), 3u);
-  EXPECT_EQ(list->aExtraButtons[0].tooltip, "Ejecutar informe");
-  EXPECT_EQ(list->aExtraButtons[1].tooltip, "Columnas de este informe");
+  EXPECT_EQ(list->aExtraButtons[0].tooltip, "Columnas de este informe");
+  EXPECT_EQ(list->aExtraButtons[1].tooltip, "Ejecutar informe");
   EXPECT_EQ(list->aExtraButtons[2].tooltip, "Duplicar informe");
   // Run from the list: the output dialog, then the preview (closed by the timer). The bar's
   // buttons are disabled while it runs and come back as they were.
@@ -313,7 +313,7 @@ TEST_F(ReportPrintTest, InformesOpensTheListThatRunsTheCurrentReport) {
   });
   g_preview_seen = false;
   const UINT_PTR timer = SetTimer(nullptr, 0, 300, &ClosePreview);
-  list->aExtraButtons[0].action();
+  list->aExtraButtons[1].action();
   KillTimer(nullptr, timer);
   EXPECT_TRUE(g_preview_seen);
   EXPECT_FALSE(TInforme::lRunning);

@@ -207,7 +207,7 @@ class TreeDialog {
       if (keys.find('J') != std::string::npos) svc::ActKeys('J', Controls(), keys);
     });
     tree_->bKeyChar = Value(xb::Block::Native([this](xb::Args& a) {
-      svc::ActKeys(static_cast<int>(a.Int(1)), Controls(), keys, "J");
+      Key(static_cast<int>(a.Int(1)));
       return Value();
     }));
     tree_->bRClicked = Value(xb::Block::Native([this](xb::Args& a) {
@@ -230,6 +230,9 @@ class TreeDialog {
   void End() {
     if (dialog_) dialog_->End(IDCANCEL);
   }
+
+  // A typed character: the button of its letter (Enter runs "E(J)ecutar").
+  bool Key(int key) { return svc::ActKeys(key, Controls(), keys, "J"); }
 
   // The category and subcategory of the selected folder ({} on a leaf or nothing).
   std::pair<std::string, std::string> Folder() const {
@@ -592,6 +595,14 @@ bool RestauraInfTree() {
 
 std::vector<TreeButtonState> OpenTreeButtons() {
   return OpenTree() != nullptr ? OpenTree()->States() : std::vector<TreeButtonState>{};
+}
+
+bool OpenTreeKey(int key) { return OpenTree() != nullptr && OpenTree()->Key(key); }
+
+bool EndOpenTree() {
+  if (OpenTree() == nullptr) return false;
+  OpenTree()->End();
+  return true;
 }
 
 void InstallReportTree() {

@@ -53,6 +53,10 @@ struct TreeButtonState {
   bool enabled;
 };
 std::vector<TreeButtonState> OpenTreeButtons();
+// A character typed to the tree open now, as its key handler takes it: true when a button ran.
+bool OpenTreeKey(int key);
+// Closes the tree open now (the innermost), as its "(S)alir" does; false when none is open.
+bool EndOpenTree();
 
 // Makes INFORMES with lList false open the report tree and INFGRAFICOS the graphics tree,
 // sets the hook to the report dialog, the column list and the duplicate dialog, and

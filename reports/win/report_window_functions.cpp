@@ -12,6 +12,7 @@
 #include "reports/win/report_list.h"
 #include "reports/win/report_tree.h"
 #include "reports/win/tdtreport.h"
+#include "reports/win/tinforme_methods.h"
 #include "reports/win/dictionary_dialogs.h"
 #include "reports/win/dictionary_window.h"
 #include "reports/win/header_dialogs.h"
@@ -36,6 +37,7 @@ void RegisterReportWindowFunctions() {
   InstallReportWindows();
   RegisterReportDialog();
   InstallReportTree();
+  InstallTInformeMethods();
   RegisterTDTReport();
   RegisterSelDestino();
   RegisterHeaderTextFunctions();

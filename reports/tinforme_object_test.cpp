@@ -1,0 +1,180 @@
+#include "reports/tinforme_object.h"
+
+#include <filesystem>
+
+#include "reports/dictionary_tables.h"
+#include "reports/report_test_support.h"
+#include "runtime/function_table.h"
+
+namespace reports {
+namespace {
+
+using testing::Add;
+using testing::L;
+using testing::N;
+using testing::ReadFile;
+using testing::S;
+using testing::TestFile;
+using testing::X;
+using xb::Value;
+
+// The sales dictionary at DBF\ and the report VENTAS on it: the sale's code and the amount.
+class TInformeObjectTest : public testing::ReportDictionaryTest {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(ReportDictionaryTest::SetUp());
+    testing::AddSalesDictionary("DBF\\");
+    Add("Informes", {{"INFORME", S("VENTAS")}, {"CATEGORIA", S("VEN")}, {"TABLAMAST", S("VENTAS")}, {"DESCRIPC", S("Ventas")},
+                     {"TITULO", S("Ventas")}, {"HASTA", S("Total")}, {"DESGLOSE", L(true)}, {"LINEASR", N(1)},
+                     {"INFMASTER", S("VENTAS")}, {"ACCESO1", S("002")}});
+    Add("Columnas", {{"INFORME", S("VENTAS")}, {"IDCOL", N(1)}, {"TIPOCOL", N(1)}, {"CAMPO", S("Colum1")}, {"TITULO", S("Código")},
+                     {"DESCRIPC", S("Código")}, {"TIPO", S("C")}, {"ANCHO", N(6)}, {"ALINEACION", S("I")}, {"LINEA", N(1)},
+                     {"PINICIAL", N(1)}, {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(6)}, {"IMPRIMIR", L(true)}});
+    Add("Columnas", {{"INFORME", S("VENTAS")}, {"IDCOL", N(2)}, {"TIPOCOL", N(1)}, {"CAMPO", S("Colum2")}, {"TITULO", S("Importe")},
+                     {"TIPO", S("N")}, {"ANCHO", N(8)}, {"NUMDECIMAL", N(2)}, {"DECIMAL", N(2)}, {"ALINEACION", S("D")},
+                     {"LINEA", N(1)}, {"PINICIAL", N(8)}, {"TOTAL", L(true)}, {"MASCARA", S("@E 9,999.99")},
+                     {"CAMPOREL", S("IMPORTE")}, {"ANCHOMAX", N(8)}, {"IMPRIMIR", L(true)}});
+    path_ = TestFile("vdr_tinforme_");
+  }
+  void TearDown() override {
+    X("oInf := NIL, oOtro := NIL");
+    std::filesystem::remove(path_);
+    ReportDictionaryTest::TearDown();
+  }
+  // The run's output choice: the text file.
+  void ToFile() {
+    SetReportRunHook({.sel_destino = [this](StDestino& d, const std::string&, const std::string&) {
+      d.nDestino = 2;
+      d.cFileDst = path_;
+      return true;
+    }});
+  }
+  std::string path_;
+};
+
+TEST_F(TInformeObjectTest, TheObjectIsADictionaryWithTheDataOfAReport) {
+  ASSERT_NE(xb::FindFunction("TINFORME"), nullptr);
+  X("oInf := TInforme():New(), oOtro := TInforme():New()");
+  // Each holds in compiled text.
+  for (const char* holds :
+       {"oInf:ClassName() == 'TINFORME'", "oInf:IsDerivedFrom('TDICTQZ')", "oInf:cPath == 'INF\\'",
+        "oInf:oReport == NIL .AND. oInf:cMainInforme == NIL .AND. oInf:oStDestino == NIL .AND. oInf:cCabecera == NIL",
+        "!oInf:lRunning .AND. !oInf:lJump .AND. !oInf:lSTotales .AND. !oInf:lTemporal .AND. !oInf:lAgrupado",
+        "oInf:lDesglose .AND. oInf:lOrden .AND. oInf:lCampo",
+        "oInf:nColumnas == 1 .AND. oInf:nLineas == 1 .AND. oInf:nFuente == 1 .AND. oInf:nCol == 1 .AND. oInf:nPage == 0",
+        "ValType(oInf:aRegistro) == 'A' .AND. Len(oInf:aDatosIni) == 0 .AND. Len(oInf:anSTotales) == 0",
+        "oInf:acTablas == NIL .AND. oInf:acCampos == NIL .AND. Len(oInf:acColumnas) == 0"})
+    EXPECT_TRUE(X(holds).AsLogical()) << holds;
+  // An array DATA is the object's own; the class data are shared.
+  X("AAdd(oInf:aRegistro, 1), oInf:acTablas := {'VENTAS'}");
+  EXPECT_EQ(X("Len(oOtro:aRegistro)").AsInt(), 0);
+  EXPECT_EQ(X("oOtro:acTablas[1]").AsString(), "VENTAS");
+  X("oInf:acTablas := NIL");
+  // lRunning is the one guard of every run.
+  X("oInf:lRunning := .T.");
+  EXPECT_TRUE(TInforme::lRunning);
+  EXPECT_TRUE(X("oOtro:lRunning").AsLogical());
+  X("oOtro:EndPreviewReport()");
+  EXPECT_FALSE(X("oInf:lRunning").AsLogical());
+  ASSERT_TRUE(errors.empty()) << errors.front()->description << " " << errors.front()->operation;
+}
+
+TEST_F(TInformeObjectTest, AReportRunsFromCompiledTextAndLeavesItsStateInTheData) {
+  ToFile();
+  EXPECT_TRUE(X("oInf := TInforme():New(), oInf:RunGenInforme('ventas')").AsLogical())
+      << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_EQ(ReadFile(path_), testing::Page({"Código Importe ", "------ --------", "V1        10,00", "V2         5,00",
+                                           "V3         2,00", "V4         1,50", "V5         0,50", "------ --------",
+                                           "Total     19,00"}));
+  EXPECT_EQ(X("oInf:cMainInforme + '/' + oInf:cTablaMaestra").AsString(), "VENTAS/VENTAS");
+  EXPECT_EQ(X("oInf:nPage").AsInt(), 1);
+  EXPECT_FALSE(X("oInf:lRunning").AsLogical());
+  // RunInforme with its own dictionary, and an unknown report.
+  std::filesystem::remove(path_);
+  EXPECT_TRUE(X("oInf:RunInforme('VENTAS', .T.)").AsLogical());
+  EXPECT_FALSE(ReadFile(path_).empty());
+  EXPECT_FALSE(X("oInf:RunGenInforme('NOHAY')").AsLogical());
+}
+
+TEST_F(TInformeObjectTest, TheDictionaryIsOpenedForACallWhenClosed) {
+  ToFile();
+  dict_->End();
+  ASSERT_TRUE(TDictQZ::AliasOf("Informes").empty());
+  EXPECT_TRUE(X("TInforme():New():RunGenInforme('VENTAS')").AsLogical())
+      << (ui().messages.empty() ? "" : ui().messages.back().text);
+  EXPECT_TRUE(TDictQZ::AliasOf("Informes").empty());
+  EXPECT_TRUE(X("TInforme():New():lCheckRelacion('FAMILIAS', 'VENTAS')").AsLogical());
+  EXPECT_TRUE(TDictQZ::AliasOf("Informes").empty());
+  ASSERT_TRUE(dict_->Activate("I", false));
+}
+
+TEST_F(TInformeObjectTest, TheDefinitionMethodsChangeTheReport) {
+  X("oInf := TInforme():New()");
+  // The master's relations and expressions.
+  X("oInf:cTablaMaestra := 'VENTAS'");
+  for (const char* holds : {"oInf:lCheckRelacion('FAMILIAS')", "oInf:lCheckRelacion('ventas')",
+                            "!oInf:lCheckRelacion('CLIENTES')", "!oInf:lCheckRelacion('VENTAS', 'FAMILIAS')"})
+    EXPECT_TRUE(X(holds).AsLogical()) << holds;
+  EXPECT_EQ(X("oInf:CargaExpresiones()[1][1] + '/' + oInf:CargaExpresiones()[1][2]").AsString(), "VALORVEN/Valor");
+  EXPECT_EQ(X("Len(oInf:CargaExpresiones('FAMILIAS'))").AsInt(), 0);
+  // The column lists of the report, shared by the class.
+  EXPECT_EQ(X("Len(oInf:ColInforme('VENTAS'))").AsInt(), 2);
+  EXPECT_EQ(X("TInforme():New():acColumnas[2] + TInforme():New():acDesColum[1] + TInforme():New():acTipColum[2]")
+                .AsString(),
+            "Colum2CódigoN");
+  EXPECT_TRUE(X("oInf:aImpColum[1] .AND. oInf:aCndAncho[2] == 8 .AND. oInf:aCndDecimal[2] == 2").AsLogical());
+  // Moved along the line, the formula checked, then deleted with its rows.
+  EXPECT_TRUE(X("oInf:DownColumn('VENTAS', 1)").AsLogical());
+  EXPECT_FALSE(X("oInf:DownColumn('VENTAS', 1)").AsLogical());
+  EXPECT_TRUE(X("oInf:UpColumn('VENTAS', 1)").AsLogical());
+  EXPECT_TRUE(X("oInf:CalcExpresion('VENTAS', 'Colum2 * 2')").AsLogical());
+  EXPECT_FALSE(X("oInf:CalcExpresion('VENTAS', 'Colum2 * Colum9')").AsLogical());
+  EXPECT_EQ(ui().messages.back().text, "Expresión incorrecta");
+  xb::RegisterFunction("MSGYESNO", [](xb::Args&) { return Value::Logical(true); });
+  EXPECT_TRUE(X("oInf:DelColumna('VENTAS', 2)").AsLogical());
+  EXPECT_EQ(X("Len(oInf:ColInforme('VENTAS'))").AsInt(), 1);
+  EXPECT_TRUE(X("oInf:DelInforme('VENTAS')").AsLogical());
+  EXPECT_EQ(X("Len(oInf:ColInforme('VENTAS'))").AsInt(), 0);
+  EXPECT_FALSE(X("oInf:RunGenInforme('VENTAS')").AsLogical());
+  ASSERT_TRUE(errors.empty()) << errors.front()->description << " " << errors.front()->operation;
+}
+
+TEST_F(TInformeObjectTest, TheSupervisorRestoresAReportOnlyWithTheReportTablesFree) {
+  // Delivered: the report with one column.
+  const char* delivered[] = {"Informes", "Condicio", "Columnas", "Recol", "CnfColum", "Inicial", "Categor", "SubCat"};
+  for (int n = 0; n < 8; ++n) CreateTable("INF\\DInfo" + std::to_string(n + 1) + ".dbf", FindDictTable(delivered[n])->fields);
+  for (const auto& [n, row] : {std::pair<int, testing::Row>{1, {{"INFORME", S("VENTAS")}, {"DESCRIPC", S("Original")}}},
+                               {3, {{"INFORME", S("VENTAS")}, {"IDCOL", N(1)}}}}) {
+    ASSERT_GT(Use("INF\\DInfo" + std::to_string(n) + ".dbf", "D", false), 0);
+    ASSERT_TRUE(areas().Current().Append());
+    for (const auto& [name, value] : row) areas().Current().PutField(areas().Current().FieldPos(name), value);
+    areas().Current().Close();
+  }
+  xb::RegisterFunction("MSGYESNO", [](xb::Args&) { return Value::Logical(true); });
+  // The dictionary open here holds the report tables.
+  EXPECT_FALSE(X("TInforme():New():RecuperaInf('VENTAS')").AsLogical());
+  EXPECT_EQ(ui().messages.back().text, "Es necesario tener acceso exclusivo al fichero de informes.");
+  dict_->End();
+  EXPECT_TRUE(X("TInforme():New():RecuperaInf('ventas')").AsLogical());
+  EXPECT_EQ(ui().messages.back().text, "Informe restaurado.");
+  EXPECT_TRUE(TDictQZ::AliasOf("Informes").empty());
+  EXPECT_EQ(areas().AreaOfAlias("DINFO1"), 0);
+  ASSERT_TRUE(dict_->Activate("I", false));
+  EXPECT_EQ(X("Len(TInforme():New():ColInforme('VENTAS'))").AsInt(), 1);
+  EXPECT_EQ(X(TDictQZ::AliasOf("Informes") + "->(DBGOBOTTOM(), AllTrim(DESCRIPC))").AsString(), "Original");
+}
+
+TEST_F(TInformeObjectTest, TheListAndTheTreesOpenThroughTheWindows) {
+  std::vector<std::string> shown;
+  SetReportRunHook({.show_list = [&](bool tree) { shown.push_back(tree ? "arbol" : "lista"); },
+                    .show_graphics = [&] { shown.push_back("graficos"); }});
+  X("oInf := TInforme():New()");
+  X("oInf:Activate(7, 'I')");
+  EXPECT_TRUE(X("oInf:nMnuOption == 7 .AND. oInf:lFromDict .AND. !oInf:lTree").AsLogical());
+  X("oInf:ActivateArbol(), oInf:ArbolGraficos()");
+  EXPECT_TRUE(X("oInf:lTree").AsLogical());
+  EXPECT_EQ(shown, (std::vector<std::string>{"lista", "arbol", "graficos"}));
+}
+
+}  // namespace
+}  // namespace reports
