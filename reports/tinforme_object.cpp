@@ -6,6 +6,7 @@
 #include "data/program_settings.h"
 #include "reports/report_columns.h"
 #include "reports/report_definitions.h"
+#include "reports/tdictqz.h"
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
@@ -22,6 +23,9 @@ std::string Upper(std::string_view s) { return xb::Upper(xb::CurrentCodePage(), 
 std::string Text(const Value& v) { return v.IsString() ? std::string(xb::AllTrim(v.AsString())) : std::string(); }
 
 TInformeObject& Self(Object& o) { return xb::Class::Cast<TInformeObject>(o); }
+
+// The folder of the report list and trees: the open dictionary's, else the reports' folder.
+std::string ListFolder() { return TDictQZ::cPath().empty() ? data::cPathInforme() : TDictQZ::cPath(); }
 
 // The DATA and their initial values: nil unless given.
 const char* const kNilData[] = {"OREPORT",    "CMAININFORME", "NMNUOPTION",     "OSTDESTINO", "ODLG",
@@ -94,18 +98,18 @@ void DefineMethods(xb::Class& c) {
     self.Set("NMNUOPTION", a.Arg(1));
     self.Set("LFROMDICT", Value::Logical(Upper(a.Str(2)) == "D" || !TDictQZ::AliasOf("Informes").empty()));
     self.Set("LTREE", Value::Logical(false));
-    if (const auto& show = CurrentReportRunHook().show_list) show(false);
+    if (const auto& show = CurrentReportRunHook().show_list) show(false, ListFolder());
     return Value();
   });
   c.Method("ACTIVATEARBOL", [](Object& o, Args&) {
     TInformeObject& self = Self(o);
     self.Set("LFROMDICT", Value::Logical(!TDictQZ::AliasOf("Informes").empty()));
     self.Set("LTREE", Value::Logical(true));
-    if (const auto& show = CurrentReportRunHook().show_list) show(true);
+    if (const auto& show = CurrentReportRunHook().show_list) show(true, ListFolder());
     return Value();
   });
   c.Method("ARBOLGRAFICOS", [](Object&, Args&) {
-    if (const auto& show = CurrentReportRunHook().show_graphics) show();
+    if (const auto& show = CurrentReportRunHook().show_graphics) show(ListFolder());
     return Value();
   });
   // The runs.

@@ -166,14 +166,23 @@ TEST_F(TInformeObjectTest, TheSupervisorRestoresAReportOnlyWithTheReportTablesFr
 
 TEST_F(TInformeObjectTest, TheListAndTheTreesOpenThroughTheWindows) {
   std::vector<std::string> shown;
-  SetReportRunHook({.show_list = [&](bool tree) { shown.push_back(tree ? "arbol" : "lista"); },
-                    .show_graphics = [&] { shown.push_back("graficos"); }});
+  std::vector<std::string> folders;
+  SetReportRunHook({.show_list = [&](bool tree, const std::string& folder) {
+                      shown.push_back(tree ? "arbol" : "lista");
+                      folders.push_back(folder);
+                    },
+                    .show_graphics = [&](const std::string& folder) {
+                      shown.push_back("graficos");
+                      folders.push_back(folder);
+                    }});
   X("oInf := TInforme():New()");
   X("oInf:Activate(7, 'I')");
   EXPECT_TRUE(X("oInf:nMnuOption == 7 .AND. oInf:lFromDict .AND. !oInf:lTree").AsLogical());
   X("oInf:ActivateArbol(), oInf:ArbolGraficos()");
   EXPECT_TRUE(X("oInf:lTree").AsLogical());
   EXPECT_EQ(shown, (std::vector<std::string>{"lista", "arbol", "graficos"}));
+  // Each over the open dictionary's folder.
+  EXPECT_EQ(folders, std::vector<std::string>(3, TDictQZ::cPath()));
 }
 
 }  // namespace
