@@ -789,10 +789,11 @@ class DictionaryWindow {
     list->bDel = [] {
       DeleteRow(CategoryDialog(TDictQZ::AliasOf("Categor"), RowMode::kDelete), [] {
         const std::string category = Field(*AreaOfTable("Categor"), "CATEGORIA");
-        const char* refusal = Uses("Informes", "CATEGORIA", category) ? "Es imposible borrar la categoría por tener informes asociados"
-                              : Uses("SubCat", "CATEGORIA", category)
-                                  ? "Es imposible borrar la categoría por tener subcategorías asociadas"
-                                  : nullptr;
+        const char* refusal = nullptr;
+        if (Uses("Informes", "CATEGORIA", category))
+          refusal = "Es imposible borrar la categoría por tener informes asociados";
+        else if (Uses("SubCat", "CATEGORIA", category))
+          refusal = "Es imposible borrar la categoría por tener subcategorías asociadas";
         if (refusal != nullptr) data::Ui().MsgStop(refusal, "Atención");
         return refusal != nullptr;
       });
