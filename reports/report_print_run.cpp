@@ -12,6 +12,30 @@ namespace reports {
 
 using namespace run_detail;
 
+namespace {
+
+// The colour of each font number up to the highest of `numbers`, from the dictionary's
+// Fonts (a number it does not hold: black); none when Fonts is not open.
+std::vector<std::uint32_t> TextColours(const std::vector<int>& numbers) {
+  WorkArea* fonts = AreaOf(TDictQZ::AliasOf("Fonts"));
+  const int highest = numbers.empty() ? 0 : *std::max_element(numbers.begin(), numbers.end());
+  if (fonts == nullptr || highest < 1) return {};
+  std::vector<std::uint32_t> colours(static_cast<std::size_t>(highest), 0);
+  const std::uint32_t at = fonts->recno();
+  const int order = fonts->controlling_order();
+  fonts->SetControllingOrder(0);
+  for (fonts->GoTop(); !fonts->eof(); fonts->Skip(1)) {
+    const int n = Number(*fonts, "NFONT");
+    if (!fonts->Deleted() && n >= 1 && n <= highest)
+      colours[static_cast<std::size_t>(n - 1)] = static_cast<std::uint32_t>(Real(*fonts, "NCOLOR"));
+  }
+  fonts->SetControllingOrder(order);
+  fonts->GoTo(at);
+  return colours;
+}
+
+}  // namespace
+
 bool TInforme::ReportInforme(Run& run) {
   const std::string title = run.titulo.empty() ? "Sin título" : run.titulo;
   std::unique_ptr<ReportDevice> device;
@@ -50,6 +74,10 @@ bool TInforme::ReportInforme(Run& run) {
            [&](WorkArea& a) {
              cnf[Number(a, "IDCOL")] = {Number(a, "FNT_LIN"), Number(a, "FNT_TIT"), Number(a, "FNT_TOT"), Number(a, "FNT_SUB")};
            });
+  // The texts in the colours of their fonts, the report's and its columns'.
+  std::vector<int> font_numbers{run.fnt_lin, run.fnt_tit, run.fnt_tot, run.fnt_sub};
+  for (const auto& [id, f] : cnf) font_numbers.insert(font_numbers.end(), f.begin(), f.end());
+  report.aClrText = TextColours(font_numbers);
   auto fonts_of = [&](const ColumnDef& c) {
     auto it = cnf.find(c.nIdCol);
     std::array<int, 4> f = it != cnf.end() ? it->second : std::array<int, 4>{run.fnt_lin, run.fnt_tit, run.fnt_tot, run.fnt_sub};

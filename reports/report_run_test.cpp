@@ -929,6 +929,44 @@ TEST_F(ReportRunTest, ColumnsAndGroupsPrintInTheirFonts) {
   EXPECT_NE(all.find(" f1 5,00 in "), std::string::npos) << "a subtotal font 0 is font 1:\n" << all;
 }
 
+// The run gives the engine the colours of its fonts from the dictionary's Fonts: titles, lines,
+// a column's own font and the totals each print in theirs; a font Fonts does not hold, black.
+TEST_F(ReportRunTest, TextsPrintInTheColoursOfTheirFonts) {
+  Sales({{"A01", "P1", 10}, {"B02", "M1", 5}});
+  Report("CLR", {{"FNT_LIN", N(2)}, {"FNT_TIT", N(3)}, {"FNT_SUB", N(2)}, {"FNT_TOT", N(7)}});
+  Column("CLR", 1, {{"TITULO", S("Código")}, {"ANCHO", N(6)}, {"ALINEACION", S("I")}, {"PINICIAL", N(1)},
+                    {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(6)}});
+  Column("CLR", 2, {{"TITULO", S("Importe")}, {"TIPO", S("N")}, {"ANCHO", N(12)}, {"NUMDECIMAL", N(2)}, {"DECIMAL", N(2)},
+                    {"ALINEACION", S("D")}, {"PINICIAL", N(8)}, {"TOTAL", L(true)}, {"MASCARA", S("@E 9,999,999.99")},
+                    {"CAMPOREL", S("IMPORTE")}, {"ANCHOMAX", N(10)}});
+  Add("CnfColum", {{"INFORME", S("CLR")}, {"IDCOL", N(2)}, {"FNT_LIN", N(4)}, {"FNT_TIT", N(3)}, {"FNT_SUB", N(2)},
+                   {"FNT_TOT", N(7)}});
+  for (const auto& [number, colour] : {std::pair{2, 255}, std::pair{3, 16711680}, std::pair{4, 32768}, std::pair{8, 8421504}})
+    Add("Fonts", {{"NFONT", N(number)}, {"CFACENAME", S("Arial")}, {"NHEIGHT", N(10, 2)}, {"NCOLOR", N(colour)}});
+  // The colour each text is given, when it is given one.
+  std::map<std::string, std::uint32_t> colours;
+  struct ColourDevice : RecordingDevice {
+    explicit ColourDevice(std::map<std::string, std::uint32_t>& c) : colours(c) {}
+    void SayColour(int row, int col, std::string_view text, int font, int width, int pad, std::uint32_t colour) override {
+      colours[std::string(text)] = colour;
+      Say(row, col, text, font, width, pad);
+    }
+    std::map<std::string, std::uint32_t>& colours;
+  };
+  SetReportRunHook({.device = [&colours](const StDestino&, const std::string&) {
+    return std::unique_ptr<ReportDevice>(std::make_unique<ColourDevice>(colours));
+  }});
+  inf_.oStDestino.nDestino = 1;
+  ASSERT_TRUE(inf_.RunInforme("CLR")) << (ui().messages.empty() ? "" : ui().messages.back().text);
+  const std::map<std::string, std::uint32_t> expected = {
+      {"Código", 16711680}, {"Importe", 16711680}, {"A01", 255}, {"B02", 255}, {"10,00", 32768}, {"5,00", 32768},
+      {"Total", 0}, {"15,00", 0}};
+  for (const auto& [text, colour] : expected) {
+    ASSERT_TRUE(colours.contains(text)) << text;
+    EXPECT_EQ(colours[text], colour) << text;
+  }
+}
+
 TEST_F(InitialValueTest, ATemporaryMasterIsFilledByItsFunctionAndAnotherAreaCanBeScanned) {
   // A temporary master: the function fills its copy, which the run scans and which is the
   // environment's first alias.

@@ -21,6 +21,7 @@
 #include "services/menu_access.h"
 #include "services/user_look.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/mouse_input.h"
 #include "tests/support/pump.h"
 #include "tests/support/window_text.h"
 #include "ui/controls/twbrowse.h"
@@ -352,6 +353,106 @@ TEST_F(DictionaryListsTest, TheIndexAndRelationDialogsPickTablesTagsAndKeys) {
   EXPECT_EQ(seen, (std::vector<std::string>{" Seleccione Tabla Origen:2", " Seleccione Tabla Destino:2",
                                             " Seleccione Indices:2"}));
   EXPECT_EQ(read, (std::vector<std::string>{"ALBARAN", "CLIENTES", "Nombre"}));
+}
+
+// Categories, subcategories, graphic categories and graphics are deleted from their own
+// " Eliminar" dialog, reached by a click on the list's delete button: it shows the row read
+// only, "Cancelar" keeps it, "Aceptar" deletes it; a row that others are filed under is kept
+// with the reason.
+TEST_F(DictionaryListsTest, CategoriesAndGraphicsAreDeletedFromTheirEliminarDialog) {
+  struct Case {
+    const char* call;
+    const char* list;
+    const char* table;
+    std::string row;
+    const char* title;
+    std::vector<std::string> shown;  // controls 101 and 102
+    const char* user_table;          // a row filed under it (none: nothing is)
+    std::string user_row;
+    const char* refusal;
+  };
+  const std::vector<Case> cases = {
+      {"oDic:Categorias()", "Categorias", "Categor", "CATEGORIA := 'VEN', DESCRIPC := 'Ventas', INFDOC := 'I'",
+       " Eliminar categoría", {"VEN", "Ventas"}, "Informes", "INFORME := 'R1', CATEGORIA := 'VEN'",
+       "Es imposible borrar la categoría por tener informes asociados"},
+      {"oDic:SubCat()", "Subcategorias", "SubCat", "SUBCAT := 'S1', DESCRIPC := 'Series', CATEGORIA := 'VEN'",
+       " Eliminar subcategoría", {"S1", "Series"}, "Informes", "INFORME := 'R2', CATEGORIA := 'VEN', SUBCAT := 'S1'",
+       "Es imposible borrar la subcategoría por tener informes asociados"},
+      {"oDic:GrafCate()", "GrafCat", "GrafCat", "CODIGO := 'G1', DESCRIPC := 'Gráficos de ventas'",
+       " Eliminar categoría de gráfico", {"G1", "Gráficos de ventas"}, "Graficos", "CODIGO := 'GX', CATEGORIA := 'G1'",
+       "Es imposible borrar la categoría de gráficos por tener gráficos asociados"},
+      {"oDic:Graficos()", "Graficos", "Graficos", "CODIGO := 'GV', CATEGORIA := 'G2', DESCRIPC := 'Ventas del mes'",
+       " Eliminar gráfico", {"GV", "G2"}, nullptr, "", nullptr},
+  };
+  const auto live = [this](const char* table) {
+    xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+    xb::rdd::WorkArea& a = *areas.Area(areas.AreaOfAlias(Alias(table)));
+    const std::uint32_t at = a.recno();
+    int n = 0;
+    for (a.GoTop(); !a.eof(); a.Skip(1)) n += a.Deleted() ? 0 : 1;
+    a.GoTo(at);
+    return n;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    Append(c.table, c.row);
+    X(c.call);
+    TBrwDataQZ* list = DictionaryList(c.list);
+    ASSERT_NE(list, nullptr);
+    list->browse()->GoTop();
+    list->Refresh();
+    const std::vector<ui::WindowRef> buttons = list->bar()->Buttons();
+    ASSERT_GT(buttons.size(), 2u);
+    HWND eliminar = buttons[2]->hWnd;
+    const auto click = [eliminar] {
+      RECT r{};
+      GetClientRect(eliminar, &r);
+      ASSERT_TRUE(vdr::test::MouseToClient(eliminar, {r.right / 2, r.bottom / 2}));
+      vdr::test::LeftButton(true);
+      vdr::test::LeftButton(false);
+      vdr::test::PumpPending();
+    };
+    struct Seen {
+      std::vector<std::string> titles, texts;
+      std::vector<std::string> shown;
+      bool read_only = false;
+    };
+    // The dialog answered with `button`, what shows on it and after it read.
+    const auto delete_with = [&](int button) {
+      Seen seen;
+      DialogAnswerer answer([&](const SeenDialog& d) {
+        if (!IsWindowEnabled(d.hwnd)) return 0;
+        seen.titles.push_back(d.title);
+        if (d.title != c.title) {
+          seen.texts.push_back(d.AllText());
+          return Ok(d);
+        }
+        seen.shown = {ItemText(d.hwnd, 101), ItemText(d.hwnd, 102)};
+        seen.read_only = (GetWindowLongA(GetDlgItem(d.hwnd, 101), GWL_STYLE) & ES_READONLY) != 0 &&
+                         (GetWindowLongA(GetDlgItem(d.hwnd, 102), GWL_STYLE) & ES_READONLY) != 0;
+        if (button == IDOK && c.user_table == nullptr) testing::Shot(d.hwnd, "dict_delete_graphic");
+        return button;
+      });
+      click();
+      return seen;
+    };
+    if (c.user_table != nullptr) {
+      Append(c.user_table, c.user_row);
+      const Seen refused = delete_with(IDOK);
+      EXPECT_EQ(refused.titles, (std::vector<std::string>{c.title, "Atención"}));
+      EXPECT_EQ(refused.texts, std::vector<std::string>{c.refusal});
+      EXPECT_EQ(live(c.table), 1) << "kept";
+      X(Alias(c.user_table) + "->(DBGOBOTTOM(), RLOCK(), DBDELETE(), DBUNLOCK())");
+    }
+    const Seen cancelled = delete_with(IDCANCEL);
+    EXPECT_EQ(cancelled.titles, std::vector<std::string>{c.title}) << "no other question";
+    EXPECT_EQ(cancelled.shown, c.shown);
+    EXPECT_TRUE(cancelled.read_only);
+    EXPECT_EQ(live(c.table), 1);
+    const Seen accepted = delete_with(IDOK);
+    EXPECT_EQ(accepted.titles, std::vector<std::string>{c.title});
+    EXPECT_EQ(live(c.table), 0) << "deleted";
+  }
 }
 
 // "Comprobar relaciones" with the window and its lists open rebuilds RelTab from the

@@ -609,16 +609,6 @@ class DictionaryWindow {
     return l;
   }
 
-  // A list whose deletion asks the usual confirmation.
-  void Plain(const std::string& title, const std::string& table, const std::string& caption) {
-    auto list = std::make_unique<TBrwDataQZ>(title, TDictQZ::AliasOf(table), caption);
-    list->bDel = [table] {
-      WorkArea* area = AreaOfTable(table);
-      if (area != nullptr && !area->eof() && data::Ui().ConfirmDelete(false)) DeleteCurrent(*area);
-    };
-    Open(title, std::move(list));
-  }
-
   void Tablas() {
     auto list = std::make_unique<TBrwDataQZ>("Tablas", TDictQZ::AliasOf("Tablas"), "Tablas auxiliares");
     list->bAdd = [] { Import1Table(); };
@@ -709,7 +699,7 @@ class DictionaryWindow {
     Open("Indices", std::move(list), table.empty() ? 1 : 2);
   }
 
-  // Whether any row of `table` has `field` equal to `value` (upper-cased, trimmed).
+  // Whether any live row of `table` has `field` equal to `value` (upper-cased, trimmed).
   static bool Uses(const std::string& table, const std::string& field, const std::string& value) {
     WorkArea* area = AreaOfTable(table);
     if (area == nullptr) return false;
@@ -719,22 +709,31 @@ class DictionaryWindow {
     bool found = false;
     const std::string wanted = xb::Upper(xb::CurrentCodePage(), value);
     for (area->GoTop(); !area->eof() && !found; area->Skip(1))
-      found = xb::Upper(xb::CurrentCodePage(), Field(*area, field)) == wanted;
+      found = !area->Deleted() && xb::Upper(xb::CurrentCodePage(), Field(*area, field)) == wanted;
     area->SetControllingOrder(order);
     area->GoTo(recno);
     return found;
   }
 
+  // Graphics and their categories; a category that graphics are filed under is kept, or
+  // they would leave the graphics tree.
   void Graphics(const std::string& title, const std::string& table, const std::string& caption) {
-    Plain(title, table, caption);
-    TBrwDataQZ* list = List(title);
-    if (list == nullptr) return;
+    auto list = std::make_unique<TBrwDataQZ>(title, TDictQZ::AliasOf(table), caption);
     const bool categories = table == "GrafCat";
-    const auto dialog = [table, categories](bool add) {
-      return categories ? GraphicCategoryDialog(TDictQZ::AliasOf(table), add) : GraphicDialog(TDictQZ::AliasOf(table), add);
+    const auto dialog = [table, categories](RowMode mode) {
+      return categories ? GraphicCategoryDialog(TDictQZ::AliasOf(table), mode) : GraphicDialog(TDictQZ::AliasOf(table), mode);
     };
-    list->bAdd = [dialog] { EditRow(dialog(true), true); };
-    list->bEdit = [dialog] { EditRow(dialog(false), false); };
+    list->bAdd = [dialog] { EditRow(dialog(RowMode::kAdd), true); };
+    list->bEdit = [dialog] { EditRow(dialog(RowMode::kModify), false); };
+    list->bDel = [dialog, categories] {
+      DeleteRow(dialog(RowMode::kDelete), [categories] {
+        WorkArea* area = AreaOfTable("GrafCat");
+        if (!categories || area == nullptr || !Uses("Graficos", "CATEGORIA", Field(*area, "CODIGO"))) return false;
+        data::Ui().MsgStop("Es imposible borrar la categoría de gráficos por tener gráficos asociados", "Atención");
+        return true;
+      });
+    };
+    Open(title, std::move(list));
   }
 
   void Expresiones() {
@@ -788,35 +787,33 @@ class DictionaryWindow {
     list->bAdd = [] { EditRow(CategoryDialog(TDictQZ::AliasOf("Categor"), true), true); };
     list->bEdit = [] { EditRow(CategoryDialog(TDictQZ::AliasOf("Categor"), false), false); };
     list->bDel = [] {
-      WorkArea* area = AreaOfTable("Categor");
-      if (area == nullptr || area->eof()) return;
-      const std::string category = Field(*area, "CATEGORIA");
-      if (Uses("Informes", "CATEGORIA", category)) {
-        data::Ui().MsgStop("Es imposible borrar la categoría por tener informes asociados", "Atención");
-      } else if (Uses("SubCat", "CATEGORIA", category)) {
-        data::Ui().MsgStop("Es imposible borrar la categoría por tener subcategorías asociadas", "Atención");
-      } else if (data::Ui().ConfirmDelete(false)) {
-        DeleteCurrent(*area);
-      }
+      DeleteRow(CategoryDialog(TDictQZ::AliasOf("Categor"), RowMode::kDelete), [] {
+        const std::string category = Field(*AreaOfTable("Categor"), "CATEGORIA");
+        const char* refusal = nullptr;
+        if (Uses("Informes", "CATEGORIA", category))
+          refusal = "Es imposible borrar la categoría por tener informes asociados";
+        else if (Uses("SubCat", "CATEGORIA", category))
+          refusal = "Es imposible borrar la categoría por tener subcategorías asociadas";
+        if (refusal != nullptr) data::Ui().MsgStop(refusal, "Atención");
+        return refusal != nullptr;
+      });
     };
     Open("Categorias", std::move(list));
   }
 
   void SubCategorias() {
     auto list = std::make_unique<TBrwDataQZ>("Subcategorias", TDictQZ::AliasOf("SubCat"), "Subcategorías de informes");
-    const auto dialog = [](bool add) {
-      return SubCategoryDialog(TDictQZ::AliasOf("SubCat"), TDictQZ::AliasOf("Categor"), add);
+    const auto dialog = [](RowMode mode) {
+      return SubCategoryDialog(TDictQZ::AliasOf("SubCat"), TDictQZ::AliasOf("Categor"), mode);
     };
-    list->bAdd = [dialog] { EditRow(dialog(true), true); };
-    list->bEdit = [dialog] { EditRow(dialog(false), false); };
-    list->bDel = [] {
-      WorkArea* area = AreaOfTable("SubCat");
-      if (area == nullptr || area->eof()) return;
-      if (Uses("Informes", "SUBCAT", Field(*area, "SUBCAT"))) {
+    list->bAdd = [dialog] { EditRow(dialog(RowMode::kAdd), true); };
+    list->bEdit = [dialog] { EditRow(dialog(RowMode::kModify), false); };
+    list->bDel = [dialog] {
+      DeleteRow(dialog(RowMode::kDelete), [] {
+        if (!Uses("Informes", "SUBCAT", Field(*AreaOfTable("SubCat"), "SUBCAT"))) return false;
         data::Ui().MsgStop("Es imposible borrar la subcategoría por tener informes asociados", "Atención");
-      } else if (data::Ui().ConfirmDelete(false)) {
-        DeleteCurrent(*area);
-      }
+        return true;
+      });
     };
     Open("Subcategorias", std::move(list));
   }

@@ -44,6 +44,7 @@ namespace reports {
 namespace {
 
 using testing::Add;
+using testing::GreyFills;
 using testing::Table;
 using testing::X;
 using xb::Value;
@@ -121,28 +122,6 @@ TEST_F(ReportPrintTest, TheExampleReportPrintsOnThePrinter) {
   for (const char* piece : {"Código", "Importe", "A01", "1.234,50", "10,00", "0,25", "Total", "1.244,75"})
     EXPECT_NE(text.find(piece), std::string::npos) << piece << " in:\n" << text;
   EXPECT_FALSE(TInforme::lRunning);
-}
-
-// The rectangles a PostScript job fills in light grey (RGB 192, 192, 192), as
-// {left, top, width, height} in its units: the printer driver draws a filled rectangle as
-// "x y moveto w 0 rlineto 0 h rlineto ... closepath" followed by its colour and "fill".
-std::vector<std::array<int, 4>> GreyFills(const std::string& ps) {
-  std::vector<std::array<int, 4>> fills;
-  std::istringstream lines(ps);
-  std::vector<std::string> recent;
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    recent.push_back(line);
-    if (line != "fill" || recent.size() < 8 || recent[recent.size() - 2] != "0.75 0.75 0.75 setrgbcolor") continue;
-    const std::size_t at = recent.size() - 8;  // moveto, rlineto, rlineto, rlineto, closepath, gsave
-    std::array<int, 4> r{};
-    int ignored = 0;
-    if (std::sscanf(recent[at].c_str(), "%d %d moveto", &r[0], &r[1]) == 2 &&
-        std::sscanf(recent[at + 1].c_str(), "%d %d rlineto", &r[2], &ignored) == 2 &&
-        std::sscanf(recent[at + 2].c_str(), "%d %d rlineto", &ignored, &r[3]) == 2)
-      fills.push_back(r);
-  }
-  return fills;
 }
 
 // "&Sombreado" in the output dialog shades every other line of the printed report: the

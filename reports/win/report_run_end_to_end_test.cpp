@@ -21,6 +21,7 @@
 #include "reports/report_run.h"
 #include "reports/report_test_support.h"
 #include "reports/tdictqz.h"
+#include "reports/win/report_output_dialog.h"
 #include "reports/win/report_page_device.h"
 #include "reports/win/report_run_dialogs.h"
 #include "reports/win/report_window_test_support.h"
@@ -339,15 +340,59 @@ TEST_F(ReportEndToEndTest, TheReportRunsToATextFileThePrinterHtmlAndThePreview) 
   EXPECT_TRUE(NoTemporaryTables());
 }
 
+// The rows of a preview page drawn in light grey (RGB 192, 192, 192), as {top, height} bands
+// of a copy of the page a quarter of its size: the page's metafile played on white.
+std::vector<std::pair<int, int>> GreyBands(const std::string& page, int width, int height) {
+  std::vector<std::pair<int, int>> bands;
+  const int w = width / 4, h = height / 4;
+  HMETAFILE metafile = GetMetaFileA(page.c_str());
+  if (metafile == nullptr || w <= 0 || h <= 0) return bands;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  PatBlt(dc, 0, 0, w, h, WHITENESS);
+  SetMapMode(dc, MM_ANISOTROPIC);
+  SetWindowExtEx(dc, width, height, nullptr);
+  SetViewportExtEx(dc, w, h, nullptr);
+  PlayMetaFile(dc, metafile);
+  GdiFlush();
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  int top = -1;
+  for (int y = 0; y <= h; ++y) {
+    int grey = 0;
+    for (int x = 0; y < h && x < w; ++x) grey += (pixels[y * w + x] & 0xFFFFFF) == 0xC0C0C0 ? 1 : 0;
+    if (grey > w / 20 && top < 0) top = y;
+    if (grey <= w / 20 && top >= 0) {
+      bands.emplace_back(top, y - top);
+      top = -1;
+    }
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  DeleteMetaFile(metafile);
+  return bands;
+}
+
 // A report of company 02 over a table described from company 01's folder, with a designed
-// header holding a header datum and a picture low on the page, and a calculated column over
-// an expression that gives text, run to the printer, HTML and the preview.
+// header holding a header datum and a picture low on the page, a calculated column over an
+// expression that gives text, and "&Sombreado" checked in the output dialog, run to the
+// printer, HTML and the preview.
 TEST_F(ReportEndToEndTest, ACompanyTwoReportWithItsHeaderDatumPictureAndTextFormulaRunsEverywhere) {
   // The cash table of each company; the dictionary describes it from company 01's folder.
   for (const auto& [company, rows] :
        {std::pair{"EMP01", std::vector<const char*>{"FIELDPUT(1, 'X1'), FIELDPUT(2, '9'), FIELDPUT(3, 99)"}},
         std::pair{"EMP02", std::vector<const char*>{"FIELDPUT(1, 'C1'), FIELDPUT(2, '2,50'), FIELDPUT(3, 4)",
-                                                    "FIELDPUT(1, 'C2'), FIELDPUT(2, '3'), FIELDPUT(3, 10)"}}}) {
+                                                    "FIELDPUT(1, 'C2'), FIELDPUT(2, '3'), FIELDPUT(3, 10)",
+                                                    "FIELDPUT(1, 'C3'), FIELDPUT(2, '1,5'), FIELDPUT(3, 2)"}}}) {
     const std::string dir = folder_.path() + company + "\\";
     CreateDirectoryA(dir.c_str(), nullptr);
     ASSERT_TRUE(X("DBCREATE('" + dir + "Caja.dbf', {{'CODIGO', 'C', 4, 0}, {'CANTIDAD', 'C', 8, 0}, {'PRECIO', 'N', 8, 2}}, "
@@ -386,14 +431,30 @@ TEST_F(ReportEndToEndTest, ACompanyTwoReportWithItsHeaderDatumPictureAndTextForm
   Add("CabeD", "COD := '002', DATO := 11, TEXTO := '7', LINEA := 14, COLUMNA := 8, ACTIVO := .T.");
   Add("CabeD", "COD := '002', DATO := 3, TEXTO := '" + picture + "', LINEA := 250, COLUMNA := 150, LINEA2 := 15, "
                "COLUMNA2 := 25, ACTIVO := .T.");
-  // Company 02's figures: 2,50 x 4 and 3 x 10, 40 in all; none of company 01's.
+  // The output dialog answered as the user does: the destination, the preview, "&Sombreado".
+  ReportRunHook hook = CurrentReportRunHook();
+  hook.sel_destino = [](StDestino& d, const std::string& code, const std::string& title) {
+    return SelDestino(d, code, title);
+  };
+  SetReportRunHook(hook);
+  const auto output_dialog = [](int destination, bool preview) {
+    return [destination, preview](const vdr::test::SeenDialog& d) {
+      if (d.title != " Impresión de informes") return 0;
+      CheckRadioButton(d.hwnd, 110, 112, destination);
+      CheckDlgButton(d.hwnd, 130, preview ? BST_CHECKED : BST_UNCHECKED);
+      CheckDlgButton(d.hwnd, 131, BST_CHECKED);
+      return IDOK;
+    };
+  };
+  // Company 02's figures: 2,50 x 4, 3 x 10 and 1,5 x 2, 43 in all; none of company 01's.
   const std::vector<std::string> figures = {"Caja de la empresa", "Sucursal Norte", "C1", "2,50", "4,00", "10,00",
-                                            "C2", "30,00", "Total caja", "40,00"};
+                                            "C2", "30,00", "C3", "1,5", "3,00", "Total caja", "43,00"};
   TInforme inf;
   {
     vdr::test::PrinterOutput out("informe_empresa_02");
-    inf.oStDestino = {.nDestino = 1, .lPreview = false};
+    vdr::test::DialogAnswerer answer(output_dialog(110, false));
     ASSERT_TRUE(inf.RunInforme("CAJA02"));
+    EXPECT_TRUE(inf.oStDestino.lShadow);
     EXPECT_EQ(out.Pages(), 1);
     const std::string text = out.Text();
     std::size_t at = 0;
@@ -403,19 +464,43 @@ TEST_F(ReportEndToEndTest, ACompanyTwoReportWithItsHeaderDatumPictureAndTextForm
       if (found != std::string::npos) at = found;
     }
     EXPECT_EQ(text.find("X1"), std::string::npos) << "company 01's table is not read";
-    EXPECT_NE(out.PostScript().find("image"), std::string::npos) << "the picture is drawn";
+    const std::string ps = out.PostScript();
+    EXPECT_NE(ps.find("image"), std::string::npos) << "the picture is drawn";
+    // The first and third records' lines shaded, each of the four cells; the second's white.
+    const std::vector<std::array<int, 4>> fills = testing::GreyFills(ps);
+    ASSERT_EQ(fills.size(), 8u);
+    const int first = fills[0][1], height = fills[0][3];
+    EXPECT_GT(height, 0);
+    for (std::size_t i = 0; i < fills.size(); ++i) {
+      EXPECT_EQ(fills[i][1], i < 4 ? first : first + 2 * height) << i;
+      EXPECT_EQ(fills[i][3], height) << i;
+      if (i % 4 > 0) {
+        EXPECT_GT(fills[i][0], fills[i - 1][0] + fills[i - 1][2]) << "cell " << i << " right of the one before";
+      }
+    }
   }
   {
+    // Shading is the printer's: on HTML pages the check box gives nothing.
     const testing::HtmlDestination html("informe_empresa_02");
-    inf.oStDestino = {.nDestino = 3, .lPreview = true};
+    vdr::test::DialogAnswerer answer(output_dialog(112, true));
     ASSERT_TRUE(inf.RunInforme("CAJA02"));
+    EXPECT_EQ(inf.oStDestino.nDestino, 3);
+    EXPECT_FALSE(inf.oStDestino.lShadow);
     const std::string page = ReadFile(html.Folder() + "P0000001.HTM");
     ASSERT_FALSE(page.empty());
-    for (const char* piece : {"Caja&nbsp;de&nbsp;la&nbsp;empresa", "Sucursal&nbsp;Norte", "30,00", "40,00", "sello"})
-      EXPECT_NE(page.find(piece), std::string::npos) << piece;
+    std::size_t at = 0;
+    for (const char* piece : {"Caja&nbsp;de&nbsp;la&nbsp;empresa", "Sucursal&nbsp;Norte", "C1", "10,00", "C2", "30,00",
+                              "C3", "3,00", "Total&nbsp;caja", "43,00"}) {
+      const std::size_t found = page.find(piece, at);
+      EXPECT_NE(found, std::string::npos) << piece;
+      if (found != std::string::npos) at = found;
+    }
+    EXPECT_NE(page.find("sello"), std::string::npos);
     EXPECT_EQ(page.find("X1"), std::string::npos);
   }
+  static std::vector<std::pair<int, int>> bands;
   static bool seen = false;
+  bands.clear();
   seen = false;
   const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
     output::Preview* preview = output::Preview::Open();
@@ -423,14 +508,22 @@ TEST_F(ReportEndToEndTest, ACompanyTwoReportWithItsHeaderDatumPictureAndTextForm
     seen = true;
     EXPECT_EQ(preview->PageLabel(), "Página 1 / 1");
     EXPECT_TRUE(preview->printer().lPrvModal);
+    bands = GreyBands(preview->printer().aMeta.front(), preview->printer().nHorzRes(), preview->printer().nVertRes());
     EXPECT_TRUE(vdr::test::SaveWindowBitmap(preview->window()->hWnd,
                                             vdr::test::ScreenshotFolder() + "\\report_run_company_02.bmp"));
     preview->window()->End();
   });
-  inf.oStDestino = {.nDestino = 1, .lPreview = true};
-  EXPECT_TRUE(inf.RunInforme("CAJA02"));
+  {
+    vdr::test::DialogAnswerer answer(output_dialog(110, true));
+    EXPECT_TRUE(inf.RunInforme("CAJA02"));
+  }
   KillTimer(nullptr, timer);
   EXPECT_TRUE(seen);
+  EXPECT_TRUE(inf.oStDestino.lShadow && inf.oStDestino.lPreview);
+  // The preview's page shades the same lines: two bands of one line's height, a line apart.
+  ASSERT_EQ(bands.size(), 2u);
+  EXPECT_NEAR(bands[1].second, bands[0].second, 1);
+  EXPECT_NEAR(bands[1].first - bands[0].first, 2 * bands[0].second, 2);
   EXPECT_TRUE(NoTemporaryTables());
 }
 

@@ -7,8 +7,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <array>
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "data/data_functions.h"
 #include "data/data_ui.h"
@@ -90,6 +94,28 @@ class HtmlDestination {
   std::string parent_, name_;
   vdr::test::DialogAnswerer answer_;
 };
+
+// The rectangles a PostScript job fills in light grey (RGB 192, 192, 192), as
+// {left, top, width, height} in its units: the printer driver draws a filled rectangle as
+// "x y moveto w 0 rlineto 0 h rlineto ... closepath" followed by its colour and "fill".
+inline std::vector<std::array<int, 4>> GreyFills(const std::string& ps) {
+  std::vector<std::array<int, 4>> fills;
+  std::istringstream lines(ps);
+  std::vector<std::string> recent;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    recent.push_back(line);
+    if (line != "fill" || recent.size() < 8 || recent[recent.size() - 2] != "0.75 0.75 0.75 setrgbcolor") continue;
+    const std::size_t at = recent.size() - 8;  // moveto, rlineto, rlineto, rlineto, closepath, gsave
+    std::array<int, 4> r{};
+    int ignored = 0;
+    if (std::sscanf(recent[at].c_str(), "%d %d moveto", &r[0], &r[1]) == 2 &&
+        std::sscanf(recent[at + 1].c_str(), "%d %d rlineto", &r[2], &ignored) == 2 &&
+        std::sscanf(recent[at + 2].c_str(), "%d %d rlineto", &ignored, &r[3]) == 2)
+      fills.push_back(r);
+  }
+  return fills;
+}
 
 struct ReportWindowOptions {
   std::string user = "00";        // what CCODUSER answers at first (`user_`)

@@ -109,7 +109,55 @@ bool Save(WorkArea& area, const RowDialog& d, const std::vector<std::string>& va
   return ok;
 }
 
+// The row deleted under its lock; false when it could not be locked.
+bool Delete(WorkArea& area) {
+  const int keep = WorkAreas::Get().CurrentArea();
+  WorkAreas::Get().SelectArea(area.number());
+  const bool shared = area.table().shared();
+  const bool ok = !shared || data::lNetRecLock();
+  if (ok) {
+    area.Delete();
+    area.Commit();
+    if (shared) area.Unlock(area.recno());
+  }
+  WorkAreas::Get().SelectArea(keep);
+  return ok;
+}
+
+std::string Verb(RowMode mode) {
+  return mode == RowMode::kAdd ? " Añadir" : mode == RowMode::kModify ? " Modificar" : " Eliminar";
+}
+
 }  // namespace
+
+bool DeleteRow(const RowDialog& d, const std::function<bool()>& refused) {
+  WorkArea* area = WorkAreas::Get().Area(WorkAreas::Get().AreaOfAlias(d.alias));
+  if (area == nullptr || area->eof()) return false;
+  const std::uint32_t row = area->recno();
+  const ui::DialogRef dialog = svc::ResourceDialog(Value::String(d.resource), d.title, d.help_id);
+  ui::TDialog* box = dialog.get();
+  if (d.define) d.define(dialog);
+  const auto host = [&d, box](int id) { return d.host ? d.host(id) : box->hWnd; };
+  bool deleted = false;
+  auto ok = svc::Button(dialog, IDOK, [&, box] {
+    // The row asked about, though the list may have moved meanwhile.
+    if (area->recno() != row) area->GoTo(row);
+    if (!refused || !refused()) deleted = Delete(*area);
+    box->End(IDOK);
+  });
+  auto cancel = svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); });
+  svc::RunDialog(dialog, [&] {
+    for (const RowControl& c : d.controls) {
+      const HWND at = host(c.id);
+      ShowValue(at, c, FieldText(*area, c.field));
+      if (c.kind == RowControl::kEdit) SendDlgItemMessageA(at, c.id, EM_SETREADONLY, TRUE, 0);
+      else EnableWindow(GetDlgItem(at, c.id), FALSE);
+    }
+    SetFocus(GetDlgItem(box->hWnd, IDOK));
+    return false;
+  });
+  return deleted;
+}
 
 bool EditRow(const RowDialog& d, bool add) {
   WorkArea* area = WorkAreas::Get().Area(WorkAreas::Get().AreaOfAlias(d.alias));
@@ -196,10 +244,10 @@ RowDialog FieldDialog(const std::string& alias, bool add) {
   return d;
 }
 
-RowDialog GraphicDialog(const std::string& alias, bool add) {
+RowDialog GraphicDialog(const std::string& alias, RowMode mode) {
   RowDialog d;
   d.resource = "TD_GRAFICO";
-  d.title = std::string(add ? " Añadir" : " Modificar") + " gráfico";
+  d.title = Verb(mode) + " gráfico";
   d.alias = alias;
   d.controls = {
       {.id = 101, .field = "CODIGO", .required = true, .key = true, .fixed_when_editing = true},
@@ -210,10 +258,10 @@ RowDialog GraphicDialog(const std::string& alias, bool add) {
   return d;
 }
 
-RowDialog GraphicCategoryDialog(const std::string& alias, bool add) {
+RowDialog GraphicCategoryDialog(const std::string& alias, RowMode mode) {
   RowDialog d;
   d.resource = "TD_GRAFCAT";
-  d.title = std::string(add ? " Añadir" : " Modificar") + " categoría de gráfico";
+  d.title = Verb(mode) + " categoría de gráfico";
   d.alias = alias;
   d.controls = {
       {.id = 101, .field = "CODIGO", .required = true, .key = true, .fixed_when_editing = true},
@@ -240,10 +288,10 @@ RowDialog TableDialog(const std::string& alias) {
   return d;
 }
 
-RowDialog CategoryDialog(const std::string& alias, bool add) {
+RowDialog CategoryDialog(const std::string& alias, RowMode mode) {
   RowDialog d;
   d.resource = "TD_CATEGORIA";
-  d.title = std::string(add ? " Añadir" : " Modificar") + " categoría";
+  d.title = Verb(mode) + " categoría";
   d.alias = alias;
   d.controls = {
       {.id = 101, .field = "CATEGORIA", .required = true, .key = true, .fixed_when_editing = true},
@@ -259,10 +307,10 @@ RowDialog CategoryDialog(const std::string& alias, bool add) {
   return d;
 }
 
-RowDialog SubCategoryDialog(const std::string& alias, const std::string& categories, bool add) {
+RowDialog SubCategoryDialog(const std::string& alias, const std::string& categories, RowMode mode) {
   RowDialog d;
   d.resource = "TD_SUBCATEGORIA";
-  d.title = std::string(add ? " Añadir" : " Modificar") + " subcategoría";
+  d.title = Verb(mode) + " subcategoría";
   d.alias = alias;
   d.controls = {
       {.id = 101, .field = "SUBCAT", .required = true, .key = true, .fixed_when_editing = true},

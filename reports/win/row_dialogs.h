@@ -1,8 +1,9 @@
 // The dialogs that edit one row of a dictionary table: the described table
-// ("TD_EDITAR_TABLA"), its fields and indexes, report categories (" Añadir" / " Modificar" +
-// " categoría") and subcategories. Each control is bound to a field; a key (the key controls'
-// values together) that another row holds is refused ("Nombre duplicado") and a required
-// field left empty keeps the dialog open.
+// ("TD_EDITAR_TABLA"), its fields and indexes, report categories (" Añadir", " Modificar" or
+// " Eliminar" + " categoría"), subcategories, graphics and graphic categories. Each control is
+// bound to a field; a key (the key controls' values together) that another row holds is
+// refused ("Nombre duplicado") and a required field left empty keeps the dialog open. To
+// delete, the dialog shows the row read only and "Aceptar" deletes it.
 #pragma once
 
 #include <windows.h>
@@ -48,8 +49,14 @@ struct RowDialog {
   std::function<void(const std::vector<std::string>& values)> saved;
 };
 
+// What a row's dialog is for; its title starts " Añadir", " Modificar" or " Eliminar".
+enum class RowMode { kAdd, kModify, kDelete };
+
 // Runs the dialog over the current row (a new one when `add`); true when saved.
 bool EditRow(const RowDialog& dialog, bool add);
+// Runs the dialog over the current row, every control read only; "Aceptar" deletes the row
+// under its lock unless `refused` answers true (having told the user why). True when deleted.
+bool DeleteRow(const RowDialog& dialog, const std::function<bool()>& refused = {});
 
 RowDialog TableDialog(const std::string& alias);
 RowDialog IndexDialog(const std::string& alias, bool add);
@@ -60,9 +67,18 @@ RowDialog FieldDialog(const std::string& alias, bool add);
 bool MngCampo(bool add);
 // One coded value's dialog ("TD_VALOR"): the value and what it stands for; true when accepted.
 bool EditCodedValue(const std::string& title, std::string& value, std::string& result);
-RowDialog CategoryDialog(const std::string& alias, bool add);
-RowDialog GraphicDialog(const std::string& alias, bool add);
-RowDialog GraphicCategoryDialog(const std::string& alias, bool add);
-RowDialog SubCategoryDialog(const std::string& alias, const std::string& categories, bool add);
+RowDialog CategoryDialog(const std::string& alias, RowMode mode);
+RowDialog GraphicDialog(const std::string& alias, RowMode mode);
+RowDialog GraphicCategoryDialog(const std::string& alias, RowMode mode);
+RowDialog SubCategoryDialog(const std::string& alias, const std::string& categories, RowMode mode);
+inline RowMode AddOrModify(bool add) { return add ? RowMode::kAdd : RowMode::kModify; }
+inline RowDialog CategoryDialog(const std::string& alias, bool add) { return CategoryDialog(alias, AddOrModify(add)); }
+inline RowDialog GraphicDialog(const std::string& alias, bool add) { return GraphicDialog(alias, AddOrModify(add)); }
+inline RowDialog GraphicCategoryDialog(const std::string& alias, bool add) {
+  return GraphicCategoryDialog(alias, AddOrModify(add));
+}
+inline RowDialog SubCategoryDialog(const std::string& alias, const std::string& categories, bool add) {
+  return SubCategoryDialog(alias, categories, AddOrModify(add));
+}
 
 }  // namespace reports
