@@ -393,6 +393,7 @@ const xb::Class& TWBrowse::Cls() {
         .Data("LALTERCLR", &B::lAlterClr)
         .Data("CCOLOR", &B::cColor)
         .Data("NPROW", &B::nPRow)
+        .Data("BSKIPCOLOR", &B::bSkipColor)
         .Data("LTREE", &B::lTree)
         .Data("LCLASSIC", &B::lClassic)
         .Data("LTCB", &B::lTCB)

@@ -235,7 +235,7 @@ Answer TCBrowse::LButtonDown(int row, int col, WPARAM keys) {
   if (LogicLen() < 1) return Answer::Number(0);
   bool row_changed = false;
   if (clicked >= 1 && clicked <= nRowCount() && clicked != nRowPos) {
-    DrawLine(nRowPos);
+    DrawLine();
     const int moved = Skip(clicked - nRowPos);
     nRowPos += moved;
     if (oVBar) oVBar->SetPos(oVBar->GetPos() + moved);

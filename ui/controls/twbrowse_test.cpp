@@ -371,6 +371,51 @@ TEST_F(TWBrowseTest, StripesStayWithTheirRecordsWhenOneRowScrolls) {
   EXPECT_NE(b->PaneColour(2), b->PaneColour(3));
 }
 
+// Each row is painted in the colours of stripe nPRow, then bSkipColor runs: a paint makes
+// it advance nPRow row by row (and replaces any block code gave); a move holds nPRow at the
+// row it leaves, so that row keeps its own stripe.
+TEST_F(TWBrowseTest, RowsTakeTheStripeOfNPRowThatBSkipColorAdvancesInAPaintAndHoldsInAMove) {
+  auto b = Browse();
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  SetFocus(b->hWnd);
+  Repainted();
+  const int rows = b->nRowCount();
+  EXPECT_EQ(X("ValType(oBrw:bSkipColor)").AsString(), "B");
+  EXPECT_EQ(b->nPRow, rows + 1) << "advanced once for each row painted";
+  ASSERT_NE(b->PaneColour(1), b->PaneColour(2));
+  const int h = b->nHRow();
+  auto row_colour = [&](int row) {
+    UpdateWindow(b->hWnd);
+    HDC dc = GetDC(b->hWnd);
+    const COLORREF c = GetPixel(dc, 480, row * h + 2);
+    ReleaseDC(b->hWnd, dc);
+    return c;
+  };
+  Key(b->hWnd, VK_DOWN);
+  Key(b->hWnd, VK_DOWN);
+  EXPECT_EQ(b->nRowPos, 3);
+  EXPECT_EQ(b->nPRow, 2) << "held at the row the last move left";
+  X("Eval(oBrw:bSkipColor, oBrw)");
+  EXPECT_EQ(b->nPRow, 2);
+  EXPECT_EQ(row_colour(1), b->PaneColour(1));
+  EXPECT_EQ(row_colour(2), b->PaneColour(2));
+  // Compiled text that sets nPRow paints a row in that stripe's colours: the selected row
+  // drawn plain in the colour of the even rows.
+  ASSERT_NE(b->PaneColour(3), b->PaneColour(2));
+  X("oBrw:nPRow := 2, oBrw:DrawLine()");
+  EXPECT_EQ(row_colour(3), b->PaneColour(2));
+  // As it stands, without the repaint a screenshot makes.
+  EXPECT_TRUE(vdr::test::SaveWindowBitmap(window_->hWnd, vdr::test::ScreenshotFolder() + "\\wbrowse_stripe_row.bmp"));
+  // A paint makes the block its own again, and each row its own stripe.
+  X("oBrw:bSkipColor := {|o| o:nPRow := 1 }");
+  Repainted();
+  EXPECT_EQ(b->nPRow, rows + 1);
+  EXPECT_EQ(row_colour(2), b->PaneColour(2));
+  EXPECT_EQ(row_colour(4), b->PaneColour(4));
+  X("Eval(oBrw:bSkipColor, oBrw)");
+  EXPECT_EQ(b->nPRow, rows + 2);
+}
+
 TEST_F(TWBrowseTest, TheCellEditorWritesTheFieldOnEnterAndNothingOnEscape) {
   TWBrowse::NewParams p;
   p.pixel = true;
