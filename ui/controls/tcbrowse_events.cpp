@@ -301,7 +301,7 @@ Answer TCBrowse::MouseMove(int row, int col, WPARAM keys) {
     return answer;
   }
   if (lLineDrag) {
-    ::SetCursor(CursorWE());
+    CursorWE();
     VertLine(x);
     last_drag_x_ = line_last_;
     return Answer::Number(0);

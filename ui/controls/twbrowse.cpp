@@ -39,6 +39,12 @@ TWBrowse::TWBrowse() : TWBrowse(Cls()) {}
 
 TWBrowse::TWBrowse(const xb::Class& cls) : TControl(cls) {
   lTCB = cls.IsDerivedFrom("TQZBROWSE") || cls.IsDerivedFrom("TCBROWSE");
+  for (xb::Value* settings : ColumnSettings()) *settings = xb::Value(xb::Array::New());
+}
+
+std::vector<xb::Value*> TWBrowse::ColumnSettings() {
+  return {&aPictures,  &aEditables, &aMessages,  &abValids,   &acErrors, &alNoHilite, &acOrder, &acFooting,
+          &abPrevEdit, &abPostEdit, &anEditMove, &alFixLite, &abChange, &abWhen,     &abPicture};
 }
 
 TWBrowse::~TWBrowse() = default;
@@ -58,6 +64,7 @@ void TWBrowse::ClearValues() {
   bLine = bSkip = bGoTop = bGoBottom = bLogicLen = bAdd = own_skip_ = xb::Value();
   aHeaders = aColSizes = aJustify = aActions = uValue1 = uValue2 = xb::Value();
   aIcons = bIconDraw = bIconText = aBmpWidths = aBmpHeight = bSkipColor = xb::Value();
+  for (xb::Value* settings : ColumnSettings()) *settings = xb::Value();
 }
 
 // ---- construction ---------------------------------------------------------------------------------

@@ -265,12 +265,17 @@ class TWBrowse : public TControl {
   // Declared for the column browses; this class does not use them.
   xb::Value aBmpWidths, aBmpHeight;
   int nTRow = 0;
+  // Per-column settings kept for the column browses; each starts as an empty array.
+  xb::Value aPictures, aEditables, aMessages, abValids, acErrors, alNoHilite, acOrder, acFooting, abPrevEdit,
+      abPostEdit, anEditMove, alFixLite, abChange, abWhen, abPicture;
   xb::Ref<TScrollBar> oVBar, oHBar;
   // The open cell editor of EditCol (oGet: an edit field or a combo box), or nullptr.
   const ControlRef& oGet() const { return cell_editor_; }
 
   void Traverse(xb::GcVisitor& visitor) override;
   void ClearValues() override;
+  // aPictures ... abPicture, in their declared order.
+  std::vector<xb::Value*> ColumnSettings();
 
  protected:
   xb::Array Values();  // bLine's cells of the current record

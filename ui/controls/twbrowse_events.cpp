@@ -278,7 +278,7 @@ bool TWBrowse::GoToRowAt(int pixel_row) {
 
 Answer TWBrowse::MouseMove(int row, int col, WPARAM keys) {
   if (lCaptured && drag_column_ != 0) {
-    ::SetCursor(CursorWE());
+    CursorWE();
     // A signed column: a mouse captured left of the window arrives as 65535 and more.
     const int x = std::max(static_cast<int>(static_cast<short>(col)), drag_min_);
     HDC dc = ::GetDC(hWnd);
@@ -290,7 +290,7 @@ Answer TWBrowse::MouseMove(int row, int col, WPARAM keys) {
     return Answer::Number(0);
   }
   if (lMChange && BorderAt(col)) {
-    ::SetCursor(CursorWE());
+    CursorWE();
     return Answer::Number(0);
   }
   return TControl::MouseMove(row, col, keys);

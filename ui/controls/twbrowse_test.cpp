@@ -636,6 +636,60 @@ TEST_F(TWBrowseTest, RunTimeTextDrivesTheBrowseByItsMessages) {
   EXPECT_EQ(browse->nRowPos, 1);
 }
 
+// The messages compiled text sends: scrolls sideways by code and position, the mouse by
+// client pixels (the wheel by screen ones), the dialog code; the per-column settings start
+// empty.
+TEST_F(TWBrowseTest, RunTimeTextSendsTheMouseScrollAndDialogMessages) {
+  auto b = Browse();
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  SetFocus(b->hWnd);
+  const int h = b->nHRow();
+  POINT wheel = {100, 3 * h + h / 2};
+  ClientToScreen(b->hWnd, &wheel);
+  struct Case {
+    std::string text;
+    std::function<bool()> holds;
+    const char* what;
+  };
+  const Case cases[] = {
+      {"oBrw:HScroll(4, 3)", [&] { return b->nColPos == 3 && b->oHBar->GetPos() == 3; }, "to column 3"},
+      {"oBrw:HScroll(6, 0)", [&] { return b->nColPos == 1; }, "to the first column"},
+      {"oBrw:HScroll(1, 0)", [&] { return b->nColPos == 2; }, "one column right"},
+      {"oBrw:HScroll(6, 0)", [&] { return b->nColPos == 1; }, "back"},
+      {"oBrw:LButtonDown(" + std::to_string(3 * h + h / 2) + ", 100, 0)",
+       [&] { return b->nRowPos == 3 && Field("CODIGO") == Code(3); }, "a click on row 3"},
+      {"oBrw:MouseWheel(0, -120, " + std::to_string(wheel.x) + ", " + std::to_string(wheel.y) + ")",
+       [&] { return b->nRowPos == 4; }, "the wheel turned back: a row down"},
+      {"oBrw:LDblClick(" + std::to_string(4 * h + h / 2) + ", 100, 0)",
+       [&] { return marks_.count(Field("CODIGO")) == 1; }, "a double click on the selected row runs bLDblClick"},
+      {"oBrw:MouseMove(5, 89, 0)", [&] { return GetCursor() == LoadCursorA(nullptr, IDC_SIZEWE); },
+       "over a border the west-east cursor"},
+      {"oBrw:GetDlgCode(40) == 4", [&] { return window_->nLastKey == 40; }, "all keys, the last one kept"},
+  };
+  for (const Case& c : cases) {
+    const Value answer = X(c.text);
+    if (answer.IsLogical()) EXPECT_TRUE(answer.AsLogical()) << c.what;
+    EXPECT_TRUE(c.holds()) << c.what;
+  }
+  for (const char* settings : {"aPictures", "aEditables", "aMessages", "abValids", "acErrors", "alNoHilite", "acOrder",
+                               "acFooting", "abPrevEdit", "abPostEdit", "anEditMove", "alFixLite", "abChange",
+                               "abWhen", "abPicture"}) {
+    EXPECT_EQ(X(std::string("Len(oBrw:") + settings + ")").AsInt(), 0) << settings;
+  }
+  // A person's pointer over the border, and dragging it: the west-east cursor.
+  const HCURSOR west_east = LoadCursorA(nullptr, IDC_SIZEWE);
+  Mouse(b->hWnd, 100, 5, 0);
+  Mouse(b->hWnd, 89, 5, 0, [&] { return GetCursor() == west_east; });
+  EXPECT_EQ(GetCursor(), west_east);
+  Mouse(b->hWnd, 89, 5, MOUSEEVENTF_LEFTDOWN, [&] { return b->lCaptured; });
+  Mouse(b->hWnd, 120, 5, 0, [&] { return GetCursor() == west_east; });
+  EXPECT_EQ(GetCursor(), west_east);
+  Mouse(b->hWnd, 120, 5, MOUSEEVENTF_LEFTUP, [&] { return !b->lCaptured; });
+  EXPECT_EQ(b->GetColSizes()[1], 60 + 31);
+  X("AAdd(oBrw:aPictures, '@!')");
+  EXPECT_EQ(X("Len(oBrw:aPictures) + Len(oBrw:aEditables)").AsInt(), 1) << "each its own array";
+}
+
 TEST_F(TWBrowseTest, TheReportPrintsNumbersAsTextAndBlanksOnlyImages) {
   auto b = Browse();
   b->SetFilter("CODIGO", Value::String("00001"), Value::String("00003"));
