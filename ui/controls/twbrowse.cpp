@@ -379,8 +379,11 @@ void TWBrowse::SetTree(TLinkList& tree) {
 
 void TWBrowse::RemoveHBar() {
   // Range 0, 0 hides the window's own bar; without the object no paint gives it a range again.
-  if (oHBar) oHBar->SetRange(0, 0);
-  else if (hWnd != nullptr && (::GetWindowLongA(hWnd, GWL_STYLE) & WS_HSCROLL) != 0) ::SetScrollRange(hWnd, SB_HORZ, 0, 0, TRUE);
+  if (oHBar) {
+    oHBar->SetRange(0, 0);
+  } else if (hWnd != nullptr && (::GetWindowLongA(hWnd, GWL_STYLE) & WS_HSCROLL) != 0) {
+    ::SetScrollRange(hWnd, SB_HORZ, 0, 0, TRUE);
+  }
   if (oHScroll.get() == oHBar.get()) oHScroll = nullptr;
   oHBar = nullptr;
 }
