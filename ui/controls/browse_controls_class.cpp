@@ -393,6 +393,7 @@ const xb::Class& TWBrowse::Cls() {
         .Data("LALTERCLR", &B::lAlterClr)
         .Data("CCOLOR", &B::cColor)
         .Data("NPROW", &B::nPRow)
+        .Data("BSKIPCOLOR", &B::bSkipColor)
         .Data("LTREE", &B::lTree)
         .Data("LCLASSIC", &B::lClassic)
         .Data("LTCB", &B::lTCB)
@@ -404,7 +405,22 @@ const xb::Class& TWBrowse::Cls() {
         .Data("NICONPOS", &B::nIconPos)
         .Data("ABMPWIDTHS", &B::aBmpWidths)
         .Data("ABMPHEIGHT", &B::aBmpHeight)
-        .Data("NTROW", &B::nTRow);
+        .Data("NTROW", &B::nTRow)
+        .Data("APICTURES", &B::aPictures)
+        .Data("AEDITABLES", &B::aEditables)
+        .Data("AMESSAGES", &B::aMessages)
+        .Data("ABVALIDS", &B::abValids)
+        .Data("ACERRORS", &B::acErrors)
+        .Data("ALNOHILITE", &B::alNoHilite)
+        .Data("ACORDER", &B::acOrder)
+        .Data("ACFOOTING", &B::acFooting)
+        .Data("ABPREVEDIT", &B::abPrevEdit)
+        .Data("ABPOSTEDIT", &B::abPostEdit)
+        .Data("ANEDITMOVE", &B::anEditMove)
+        .Data("ALFIXLITE", &B::alFixLite)
+        .Data("ABCHANGE", &B::abChange)
+        .Data("ABWHEN", &B::abWhen)
+        .Data("ABPICTURE", &B::abPicture);
     auto colour = [&c](const char* name, COLORREF B::*member) {
       c.Property(name, [member](Object& o) { return Value::Integer(As<B>(o).*member); },
                  [member](Object& o, const Value& v) { As<B>(o).*member = static_cast<COLORREF>(v.AsInt()); });
@@ -537,8 +553,27 @@ const xb::Class& TWBrowse::Cls() {
     c.Method("VSCROLL", [](Object& o, Args& a) {
       return AnswerValue(As<B>(o).VScroll(static_cast<WPARAM>(a.Int(1)), static_cast<LPARAM>(a.Int(2))));
     });
+    // HScroll(nCode, nPos): code and position as two arguments; the window message brings
+    // both in wParam.
     c.Method("HSCROLL", [](Object& o, Args& a) {
-      return AnswerValue(As<B>(o).HScroll(static_cast<WPARAM>(a.Int(1)), static_cast<LPARAM>(a.Int(2))));
+      return AnswerValue(As<B>(o).HScroll(MAKEWPARAM(static_cast<WORD>(a.Int(1)), static_cast<WORD>(a.Int(2))), 0));
+    });
+    // The mouse messages as the window receives them: (nRow, nCol, nFlags) in client pixels.
+    auto mouse = [&c](const char* name, Answer (B::*fn)(int, int, WPARAM)) {
+      c.Method(name, [fn](Object& o, Args& a) {
+        return AnswerValue((As<B>(o).*fn)(I(a, 1), I(a, 2), static_cast<WPARAM>(a.Int(3))));
+      });
+    };
+    mouse("LBUTTONDOWN", &B::LButtonDown);
+    mouse("LBUTTONUP", &B::LButtonUp);
+    mouse("LDBLCLICK", &B::LDblClick);
+    mouse("MOUSEMOVE", &B::MouseMove);
+    // MouseWheel(nKeys, nDelta, nX, nY): the point in screen pixels.
+    c.Method("MOUSEWHEEL", [](Object& o, Args& a) {
+      return AnswerValue(As<B>(o).MouseWheel(I(a, 1), I(a, 2), I(a, 3), I(a, 4)));
+    });
+    c.Method("GETDLGCODE", [](Object& o, Args& a) {
+      return AnswerValue(As<B>(o).GetDlgCode(static_cast<WPARAM>(a.Int(1))));
     });
     return c;
   }();

@@ -462,19 +462,24 @@ void TCBrowse::DrawFooters() {
 }
 
 void TCBrowse::DrawLine(int row) {
-  if (row == 0) row = nRowPos;
+  // The cursor row, drawn as a move leaves it, is followed by the code's bSkipColor.
+  const bool cursor_row = row == 0;
+  if (cursor_row) row = nRowPos;
   if (hWnd == nullptr) return;
   if (lIconView) {
     DrawIcon(row, false);
     return;
   }
-  AreaScope in(IsArray() || IsDbfObject() ? std::string() : cAlias);
-  for (const Span& s : Walk()) {
-    TCColumn* col = Col(s.col);
-    PaintCell(row, s, ShownValue(*col), col->nAlign, col->Fore(row, s.col, nClrText), col->Back(row, s.col, nClrPane),
-              col->lBitMap ? 1 : 0);
+  {
+    AreaScope in(IsArray() || IsDbfObject() ? std::string() : cAlias);
+    for (const Span& s : Walk()) {
+      TCColumn* col = Col(s.col);
+      PaintCell(row, s, ShownValue(*col), col->nAlign, col->Fore(row, s.col, nClrText),
+                col->Back(row, s.col, nClrPane), col->lBitMap ? 1 : 0);
+    }
+    if (lFooting && nRowPos == 1 && paint_dc_ == nullptr) DrawFooters();
   }
-  if (lFooting && nRowPos == 1 && paint_dc_ == nullptr) DrawFooters();
+  if (cursor_row) RunSkipColor();
 }
 
 void TCBrowse::DrawSelect() {
@@ -588,7 +593,7 @@ void TCBrowse::GoDown(bool draw) {
   ResetSeek();
   RunSeekChange();
   if (lHitBottom) return;
-  if (draw) DrawLine(nRowPos);
+  if (draw) DrawLine();
   if (Skip(1) == 1) {
     lHitTop = false;
     if (nRowPos < nRowCount()) {
@@ -610,7 +615,7 @@ void TCBrowse::GoUp(bool draw) {
   ResetSeek();
   RunSeekChange();
   if (lHitTop) return;
-  if (draw) DrawLine(nRowPos);
+  if (draw) DrawLine();
   if (Skip(-1) == -1) {
     lHitBottom = false;
     if (nRowPos > 1) {

@@ -235,7 +235,7 @@ Answer TCBrowse::LButtonDown(int row, int col, WPARAM keys) {
   if (LogicLen() < 1) return Answer::Number(0);
   bool row_changed = false;
   if (clicked >= 1 && clicked <= nRowCount() && clicked != nRowPos) {
-    DrawLine(nRowPos);
+    DrawLine();
     const int moved = Skip(clicked - nRowPos);
     nRowPos += moved;
     if (oVBar) oVBar->SetPos(oVBar->GetPos() + moved);
@@ -301,7 +301,7 @@ Answer TCBrowse::MouseMove(int row, int col, WPARAM keys) {
     return answer;
   }
   if (lLineDrag) {
-    ::SetCursor(CursorWE());
+    CursorWE();
     VertLine(x);
     last_drag_x_ = line_last_;
     return Answer::Number(0);

@@ -988,6 +988,78 @@ TEST_F(TCBrowseTest, AnArrayBrowseMovesThroughItsElementsAndIgnoresTypedKeys) {
   EXPECT_EQ(std::string(items.Get(39).AsString()).substr(0, 8), "Cambiado");
 }
 
+// The code's bSkipColor runs after the cursor row is drawn without a row number: a move by
+// key or click leaves the old row that way; a paint draws its rows by number and runs none.
+// Here it counts, and the cells' background follows the count: white for even, yellow odd.
+TEST_F(TCBrowseTest, BSkipColorRunsAfterTheCursorRowIsDrawnWithoutItsNumber) {
+  constexpr COLORREF kWhite = RGB(255, 255, 255);
+  constexpr COLORREF kYellow = RGB(255, 255, 0);
+  TWBrowse::NewParams p;
+  p.pixel = true;
+  p.width = 300;
+  p.height = 240;
+  p.parent = window_;
+  auto b = xb::MakeRef<TCBrowse>();
+  b->New(p);
+  made_.push_back(b->hWnd);
+  browse_ = b;
+  xb::Array items = xb::Array::New();
+  for (int i = 1; i <= 30; ++i) items.Append(Value::String("Elemento " + std::to_string(i)));
+  TCBrowse* self = b.get();
+  TCColumn::NewParams cp;
+  cp.heading = Value::String("Texto");
+  cp.data = Blk([self, items](Args&) { return items.Get(static_cast<std::size_t>(self->nAt) - 1); });
+  auto col = xb::MakeRef<TCColumn>();
+  col->New(cp);
+  col->nWidth = 200;
+  b->AddColumn(col->Self());
+  b->SetArray(items);
+  b->Default();
+  xb::DeclarePublic(xb::Intern("NSKIPS"));
+  xb::SetMemvar(xb::Intern("NSKIPS"), Value::Integer(0));
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  X("oBrw:bSkipColor := {|o| nSkips++ }");
+  X("oBrw:GetColumn(1):bClrBack := {|nRow, nCol| iif(nSkips % 2 == 0, 16777215, 65535) }");
+  SetFocus(b->hWnd);
+  Repaint();
+  EXPECT_EQ(X("nSkips").AsInt(), 0) << "a paint draws its rows by number";
+  const int h = b->nHRow();
+  auto row_colour = [&](int row) {
+    UpdateWindow(b->hWnd);
+    HDC dc = GetDC(b->hWnd);
+    const COLORREF c = GetPixel(dc, 250, row * h + h / 2);
+    ReleaseDC(b->hWnd, dc);
+    return c;
+  };
+  for (int i = 0; i < 3; ++i) Key(b->hWnd, VK_DOWN);
+  EXPECT_EQ(X("nSkips").AsInt(), 3);
+  EXPECT_EQ(b->nRowPos, 4);
+  struct Seen {
+    int row;
+    COLORREF colour;
+  };
+  for (const Seen& e : {Seen{1, kWhite}, Seen{2, kYellow}, Seen{3, kWhite}, Seen{4, b->nClrBackFocus},
+                        Seen{5, kWhite}})
+    EXPECT_EQ(row_colour(e.row), e.colour) << "row " << e.row;
+  // From compiled text: a row by number runs nothing; the cursor row without one does.
+  X("oBrw:DrawLine(4)");
+  EXPECT_EQ(X("nSkips").AsInt(), 3);
+  EXPECT_EQ(row_colour(4), kYellow);
+  X("oBrw:DrawLine()");
+  EXPECT_EQ(X("nSkips").AsInt(), 4);
+  EXPECT_EQ(row_colour(4), kYellow);
+  X("oBrw:DrawLine(4)");
+  EXPECT_EQ(row_colour(4), kWhite);
+  // A person clicks row 7: the old row is drawn (white, count 4), then the count moves on.
+  Click(b->hWnd, 100, 7 * h + h / 2, [&] { return b->nRowPos == 7; });
+  EXPECT_EQ(b->nRowPos, 7);
+  EXPECT_EQ(X("nSkips").AsInt(), 5);
+  EXPECT_EQ(row_colour(4), kWhite);
+  EXPECT_EQ(row_colour(7), b->nClrBackFocus);
+  // As it stands: a repaint would draw every row in the count's colour of now.
+  EXPECT_TRUE(vdr::test::SaveWindowBitmap(window_->hWnd, vdr::test::ScreenshotFolder() + "\\cbrowse_skip_color.bmp"));
+}
+
 // A table object as the business modules have them: RecCount, GoTop, GoBottom, Skipper,
 // Seek and SetOrder over 50 rows.
 struct RowsObject {

@@ -39,6 +39,12 @@ TWBrowse::TWBrowse() : TWBrowse(Cls()) {}
 
 TWBrowse::TWBrowse(const xb::Class& cls) : TControl(cls) {
   lTCB = cls.IsDerivedFrom("TQZBROWSE") || cls.IsDerivedFrom("TCBROWSE");
+  for (xb::Value* settings : ColumnSettings()) *settings = xb::Value(xb::Array::New());
+}
+
+std::vector<xb::Value*> TWBrowse::ColumnSettings() {
+  return {&aPictures,  &aEditables, &aMessages,  &abValids,   &acErrors, &alNoHilite, &acOrder, &acFooting,
+          &abPrevEdit, &abPostEdit, &anEditMove, &alFixLite, &abChange, &abWhen,     &abPicture};
 }
 
 TWBrowse::~TWBrowse() = default;
@@ -57,7 +63,8 @@ void TWBrowse::ClearValues() {
   cell_editor_ = nullptr;
   bLine = bSkip = bGoTop = bGoBottom = bLogicLen = bAdd = own_skip_ = xb::Value();
   aHeaders = aColSizes = aJustify = aActions = uValue1 = uValue2 = xb::Value();
-  aIcons = bIconDraw = bIconText = aBmpWidths = aBmpHeight = xb::Value();
+  aIcons = bIconDraw = bIconText = aBmpWidths = aBmpHeight = bSkipColor = xb::Value();
+  for (xb::Value* settings : ColumnSettings()) *settings = xb::Value();
 }
 
 // ---- construction ---------------------------------------------------------------------------------
@@ -129,6 +136,7 @@ TWBrowse& TWBrowse::New(const NewParams& p) {
     dialog->DefControl(WindowRef(this));
   }
   if (lDesign) CheckDots();
+  StripesAdvance();
   return *this;
 }
 
@@ -211,7 +219,9 @@ void TWBrowse::Default() {
     oVBar = TScrollBar::OverWindow(*this, v);
     oVScroll = oVBar;
   }
-  if ((style & WS_HSCROLL) != 0 && Cargo.IsNil()) {
+  if (lTree) {
+    RemoveHBar();
+  } else if ((style & WS_HSCROLL) != 0 && Cargo.IsNil()) {
     TScrollBar::WinParams h;
     h.vertical = false;
     h.min = 1;
@@ -362,9 +372,20 @@ void TWBrowse::SetTree(TLinkList& tree) {
     if (a.Int(1) == VK_RETURN) toggle(LastBrowseArg(a));
     return xb::Value();
   });
-  if (oHBar) oHBar->SetRange(0, 0);
+  RemoveHBar();
   tree.Draw();
   nHLine = 0;
+}
+
+void TWBrowse::RemoveHBar() {
+  // Range 0, 0 hides the window's own bar; without the object no paint gives it a range again.
+  if (oHBar) {
+    oHBar->SetRange(0, 0);
+  } else if (hWnd != nullptr && (::GetWindowLongA(hWnd, GWL_STYLE) & WS_HSCROLL) != 0) {
+    ::SetScrollRange(hWnd, SB_HORZ, 0, 0, TRUE);
+  }
+  if (oHScroll.get() == oHBar.get()) oHScroll = nullptr;
+  oHBar = nullptr;
 }
 
 void TWBrowse::SetCols(const xb::Array& blocks, const xb::Value& headers, const xb::Value& col_sizes) {
@@ -429,7 +450,8 @@ void TWBrowse::SyncThumb() {
 
 void TWBrowse::GoDown(bool draw) {
   if ((LogicLen() < 1 && !lTree) || lHitBottom) return;
-  if (draw) DrawLine(nRowPos);
+  StripesHold();
+  if (draw) DrawLine();
   if (Skip(1) == 1) {
     lHitTop = false;
     if (nRowPos < nRowCount()) {
@@ -448,7 +470,8 @@ void TWBrowse::GoDown(bool draw) {
 
 void TWBrowse::GoUp(bool draw) {
   if ((LogicLen() < 1 && !lTree) || lHitTop) return;
-  if (draw) DrawLine(nRowPos);
+  StripesHold();
+  if (draw) DrawLine();
   if (Skip(-1) == -1) {
     lHitBottom = false;
     if (nRowPos > 1) {

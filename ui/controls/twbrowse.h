@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -248,7 +249,12 @@ class TWBrowse : public TControl {
   COLORREF nClrTRow2 = 0;
   bool lAlterClr = true;
   std::string cColor;
+  // The stripe row being painted: a plain browse paints each row in the colours of stripe
+  // nPRow, then runs bSkipColor (with the browse), which a paint sets to advance nPRow and
+  // a move by key, scroll bar or mouse to leave it (nPRow then the selected row). A column
+  // browse sets none: its DrawLine without a row runs the one compiled text gives it.
   int nPRow = 0;
+  xb::Value bSkipColor;
   bool lTree = false;
   bool lClassic = false;
   bool lTCB = false;
@@ -259,19 +265,32 @@ class TWBrowse : public TControl {
   // Declared for the column browses; this class does not use them.
   xb::Value aBmpWidths, aBmpHeight;
   int nTRow = 0;
+  // Per-column settings kept for the column browses; each starts as an empty array.
+  xb::Value aPictures, aEditables, aMessages, abValids, acErrors, alNoHilite, acOrder, acFooting, abPrevEdit,
+      abPostEdit, anEditMove, alFixLite, abChange, abWhen, abPicture;
   xb::Ref<TScrollBar> oVBar, oHBar;
   // The open cell editor of EditCol (oGet: an edit field or a combo box), or nullptr.
   const ControlRef& oGet() const { return cell_editor_; }
 
   void Traverse(xb::GcVisitor& visitor) override;
   void ClearValues() override;
+  // aPictures ... abPicture, in their declared order.
+  std::vector<xb::Value*> ColumnSettings();
 
  protected:
   xb::Array Values();  // bLine's cells of the current record
-  void PaintRow(HDC dc, int row, COLORREF text, COLORREF pane, bool selected);
+  void PaintRow(HDC dc, int row, COLORREF text, COLORREF pane, bool selected, const std::function<void()>& after = {});
+  // A data row (empty: one blank per column) in the colours of stripe nPRow, bSkipColor after.
+  void PaintStripedRow(HDC dc, int row);
   void PaintEmptyRow(HDC dc, int row);
-  void SetStripeRow(int row) { nPRow = row; }
+  // bSkipColor made to advance nPRow after each row (a paint) or to leave it (a move, nPRow
+  // then the selected row); a column browse's is left as it is.
+  void StripesAdvance();
+  void StripesHold();
+  void RunSkipColor();
   void SyncThumb();
+  // The horizontal scroll bar taken away (a tree's lines do not scroll sideways).
+  void RemoveHBar();
   void ScrollRows(int rows);  // window scroll of the data area, negative: up
   bool HasRecords();
   void RunChange();

@@ -36,6 +36,7 @@ constexpr int kMinColumnWidth = 5;
 
 Answer TWBrowse::VScroll(WPARAM wparam, LPARAM lparam) {
   if (hWnd != nullptr && ::GetFocus() != hWnd) ::SetFocus(hWnd);
+  StripesHold();
   const int code = LowWord(wparam);
   const int reported = HighWord(wparam);
   if (lparam != 0 || !oVBar) return {};
@@ -96,6 +97,7 @@ Answer TWBrowse::HScroll(WPARAM wparam, LPARAM lparam) {
   const int code = LowWord(wparam);
   const int position = HighWord(wparam);
   EndCellEditor();
+  StripesHold();
   const int columns = ColumnCount();
   switch (code) {
     case SB_LINEUP: GoLeft(); break;
@@ -125,6 +127,7 @@ Answer TWBrowse::HScroll(WPARAM wparam, LPARAM lparam) {
 // ---- keys ------------------------------------------------------------------------------------------------
 
 Answer TWBrowse::KeyDown(int key, LPARAM flags) {
+  StripesHold();
   switch (key) {
     case VK_UP: GoUp(); break;
     case VK_DOWN: GoDown(); break;
@@ -198,6 +201,7 @@ void TWBrowse::Beep() { ::MessageBeep(0); }
 
 Answer TWBrowse::LButtonDown(int row, int col, WPARAM keys) {
   if (lDesign) return TControl::LButtonDown(row, col, keys);
+  StripesHold();
   if (lIconView) {
     // The icon clicked becomes the selected one; the rows' arithmetic does not hold here.
     if (::GetFocus() != hWnd) ::SetFocus(hWnd);
@@ -261,7 +265,8 @@ bool TWBrowse::GoToRowAt(int pixel_row) {
   const int clicked = NWRow(hWnd, oFont ? oFont->hFont : nullptr, pixel_row, lTree ? 0 : nHLine);
   if (clicked < 1 || clicked > nRowCount() || LogicLen() < 1) return false;
   if (clicked == nRowPos) return true;
-  DrawLine(nRowPos);
+  StripesHold();
+  DrawLine();
   const int moved = Skip(clicked - nRowPos);
   nRowPos += moved;
   if (oVBar) oVBar->SetPos(oVBar->GetPos() + moved);
@@ -273,7 +278,7 @@ bool TWBrowse::GoToRowAt(int pixel_row) {
 
 Answer TWBrowse::MouseMove(int row, int col, WPARAM keys) {
   if (lCaptured && drag_column_ != 0) {
-    ::SetCursor(CursorWE());
+    CursorWE();
     // A signed column: a mouse captured left of the window arrives as 65535 and more.
     const int x = std::max(static_cast<int>(static_cast<short>(col)), drag_min_);
     HDC dc = ::GetDC(hWnd);
@@ -285,7 +290,7 @@ Answer TWBrowse::MouseMove(int row, int col, WPARAM keys) {
     return Answer::Number(0);
   }
   if (lMChange && BorderAt(col)) {
-    ::SetCursor(CursorWE());
+    CursorWE();
     return Answer::Number(0);
   }
   return TControl::MouseMove(row, col, keys);

@@ -66,13 +66,32 @@ COLORREF TWBrowse::TextColour(int row) const {
   return nxClrText;
 }
 
+void TWBrowse::StripesAdvance() {
+  if (lTCB) return;
+  bSkipColor = xb::Value(xb::Block::Native([](xb::Args& a) {
+    if (auto* b = a.Count() > 0 ? dynamic_cast<TWBrowse*>(a.Obj(a.Count()).get()) : nullptr) ++b->nPRow;
+    return xb::Value();
+  }));
+}
+
+void TWBrowse::StripesHold() {
+  if (lTCB) return;
+  nPRow = nRowPos;
+  bSkipColor = xb::Value(xb::Block::Native([](xb::Args&) { return xb::Value(); }));
+}
+
+void TWBrowse::RunSkipColor() {
+  if (bSkipColor.IsBlock()) bSkipColor.AsBlock().Eval({Self()});
+}
+
 COLORREF TWBrowse::nClrLine() const {
   return nLineStyle == kLineClassic ? ::GetSysColor(COLOR_BTNSHADOW) : nxClrLine;
 }
 
 // ---- rows -----------------------------------------------------------------------------------------------
 
-void TWBrowse::PaintRow(HDC dc, int row, COLORREF text, COLORREF pane, bool selected) {
+void TWBrowse::PaintRow(HDC dc, int row, COLORREF text, COLORREF pane, bool selected,
+                        const std::function<void()>& after) {
   if (hWnd == nullptr || lTCB) return;
   BrowseRow r;
   r.row = row;
@@ -91,7 +110,11 @@ void TWBrowse::PaintRow(HDC dc, int row, COLORREF text, COLORREF pane, bool sele
   r.line_colour = nClrLine();
   r.active_column = nColAct;
   r.active_cell_only = selected && lCellStyle && lDrawingSel;
-  PaintBrowseRow(hWnd, dc, r, ImageStrip::Shared());
+  PaintBrowseRow(hWnd, dc, r, ImageStrip::Shared(), after);
+}
+
+void TWBrowse::PaintStripedRow(HDC dc, int row) {
+  PaintRow(dc, row, lAlterClr ? TextColour(nPRow) : nxClrText, PaneColour(nPRow), false, [this] { RunSkipColor(); });
 }
 
 void TWBrowse::PaintEmptyRow(HDC dc, int row) {
@@ -100,13 +123,13 @@ void TWBrowse::PaintEmptyRow(HDC dc, int row) {
   r.widths = GetColSizes();
   r.values.assign(std::max<std::size_t>(r.widths.size(), 1), xb::Value::String(" "));
   r.first_column = nColPos;
-  r.text = TextColour(row);
-  r.pane = PaneColour(row);
+  r.text = TextColour(nPRow);
+  r.pane = PaneColour(nPRow);
   r.font = oFont ? oFont->hFont : nullptr;
   r.line_style = nLineStyle;
   r.extra = nHLine;
   r.line_colour = nClrLine();
-  PaintBrowseRow(hWnd, dc, r, ImageStrip::Shared());
+  PaintBrowseRow(hWnd, dc, r, ImageStrip::Shared(), [this] { RunSkipColor(); });
 }
 
 void TWBrowse::DrawLine(int row) {
@@ -115,7 +138,7 @@ void TWBrowse::DrawLine(int row) {
     DrawIcon(row, false);
     return;
   }
-  PaintRow(nullptr, row, lAlterClr ? TextColour(row) : nxClrText, PaneColour(row), false);
+  PaintStripedRow(nullptr, row);
 }
 
 void TWBrowse::DrawSelect() {
@@ -136,7 +159,9 @@ void TWBrowse::Paint(HDC dc) {
   SelectionScope font(dc, oFont ? oFont->hFont : nullptr);  // once, not for each row
   TableSource* source = Source();
   if (source != nullptr) source->Skip(0);  // the current record as it is on disk now
+  nPRow = 1;
   PaintRow(dc, 0, nClrForeHead, nClrBackHead, false);
+  StripesAdvance();
   const int rows = nRowCount();
   int last_drawn = 0;
   if (LogicLen() > 0 && rows > 0) {
@@ -148,7 +173,7 @@ void TWBrowse::Paint(HDC dc) {
     int row = 1;
     bool more = true;
     while (row <= rows && more) {
-      PaintRow(dc, row, lAlterClr ? TextColour(row) : nxClrText, PaneColour(row), false);
+      PaintStripedRow(dc, row);
       last_drawn = row;
       if (Skip(1) == 1) {
         ++row;

@@ -371,6 +371,51 @@ TEST_F(TWBrowseTest, StripesStayWithTheirRecordsWhenOneRowScrolls) {
   EXPECT_NE(b->PaneColour(2), b->PaneColour(3));
 }
 
+// Each row is painted in the colours of stripe nPRow, then bSkipColor runs: a paint makes
+// it advance nPRow row by row (and replaces any block code gave); a move holds nPRow at the
+// row it leaves, so that row keeps its own stripe.
+TEST_F(TWBrowseTest, RowsTakeTheStripeOfNPRowThatBSkipColorAdvancesInAPaintAndHoldsInAMove) {
+  auto b = Browse();
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  SetFocus(b->hWnd);
+  Repainted();
+  const int rows = b->nRowCount();
+  EXPECT_EQ(X("ValType(oBrw:bSkipColor)").AsString(), "B");
+  EXPECT_EQ(b->nPRow, rows + 1) << "advanced once for each row painted";
+  ASSERT_NE(b->PaneColour(1), b->PaneColour(2));
+  const int h = b->nHRow();
+  auto row_colour = [&](int row) {
+    UpdateWindow(b->hWnd);
+    HDC dc = GetDC(b->hWnd);
+    const COLORREF c = GetPixel(dc, 480, row * h + 2);
+    ReleaseDC(b->hWnd, dc);
+    return c;
+  };
+  Key(b->hWnd, VK_DOWN);
+  Key(b->hWnd, VK_DOWN);
+  EXPECT_EQ(b->nRowPos, 3);
+  EXPECT_EQ(b->nPRow, 2) << "held at the row the last move left";
+  X("Eval(oBrw:bSkipColor, oBrw)");
+  EXPECT_EQ(b->nPRow, 2);
+  EXPECT_EQ(row_colour(1), b->PaneColour(1));
+  EXPECT_EQ(row_colour(2), b->PaneColour(2));
+  // Compiled text that sets nPRow paints a row in that stripe's colours: the selected row
+  // drawn plain in the colour of the even rows.
+  ASSERT_NE(b->PaneColour(3), b->PaneColour(2));
+  X("oBrw:nPRow := 2, oBrw:DrawLine()");
+  EXPECT_EQ(row_colour(3), b->PaneColour(2));
+  // As it stands, without the repaint a screenshot makes.
+  EXPECT_TRUE(vdr::test::SaveWindowBitmap(window_->hWnd, vdr::test::ScreenshotFolder() + "\\wbrowse_stripe_row.bmp"));
+  // A paint makes the block its own again, and each row its own stripe.
+  X("oBrw:bSkipColor := {|o| o:nPRow := 1 }");
+  Repainted();
+  EXPECT_EQ(b->nPRow, rows + 1);
+  EXPECT_EQ(row_colour(2), b->PaneColour(2));
+  EXPECT_EQ(row_colour(4), b->PaneColour(4));
+  X("Eval(oBrw:bSkipColor, oBrw)");
+  EXPECT_EQ(b->nPRow, rows + 2);
+}
+
 TEST_F(TWBrowseTest, TheCellEditorWritesTheFieldOnEnterAndNothingOnEscape) {
   TWBrowse::NewParams p;
   p.pixel = true;
@@ -589,6 +634,60 @@ TEST_F(TWBrowseTest, RunTimeTextDrivesTheBrowseByItsMessages) {
   EXPECT_EQ(xb::Send(b, "NLEN").AsInt(), Visible());
   xb::Send(b, "_NROWPOS", {Value::Integer(1)});
   EXPECT_EQ(browse->nRowPos, 1);
+}
+
+// The messages compiled text sends: scrolls sideways by code and position, the mouse by
+// client pixels (the wheel by screen ones), the dialog code; the per-column settings start
+// empty.
+TEST_F(TWBrowseTest, RunTimeTextSendsTheMouseScrollAndDialogMessages) {
+  auto b = Browse();
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  SetFocus(b->hWnd);
+  const int h = b->nHRow();
+  POINT wheel = {100, 3 * h + h / 2};
+  ClientToScreen(b->hWnd, &wheel);
+  struct Case {
+    std::string text;
+    std::function<bool()> holds;
+    const char* what;
+  };
+  const Case cases[] = {
+      {"oBrw:HScroll(4, 3)", [&] { return b->nColPos == 3 && b->oHBar->GetPos() == 3; }, "to column 3"},
+      {"oBrw:HScroll(6, 0)", [&] { return b->nColPos == 1; }, "to the first column"},
+      {"oBrw:HScroll(1, 0)", [&] { return b->nColPos == 2; }, "one column right"},
+      {"oBrw:HScroll(6, 0)", [&] { return b->nColPos == 1; }, "back"},
+      {"oBrw:LButtonDown(" + std::to_string(3 * h + h / 2) + ", 100, 0)",
+       [&] { return b->nRowPos == 3 && Field("CODIGO") == Code(3); }, "a click on row 3"},
+      {"oBrw:MouseWheel(0, -120, " + std::to_string(wheel.x) + ", " + std::to_string(wheel.y) + ")",
+       [&] { return b->nRowPos == 4; }, "the wheel turned back: a row down"},
+      {"oBrw:LDblClick(" + std::to_string(4 * h + h / 2) + ", 100, 0)",
+       [&] { return marks_.count(Field("CODIGO")) == 1; }, "a double click on the selected row runs bLDblClick"},
+      {"oBrw:MouseMove(5, 89, 0)", [&] { return GetCursor() == LoadCursorA(nullptr, IDC_SIZEWE); },
+       "over a border the west-east cursor"},
+      {"oBrw:GetDlgCode(40) == 4", [&] { return window_->nLastKey == 40; }, "all keys, the last one kept"},
+  };
+  for (const Case& c : cases) {
+    const Value answer = X(c.text);
+    if (answer.IsLogical()) EXPECT_TRUE(answer.AsLogical()) << c.what;
+    EXPECT_TRUE(c.holds()) << c.what;
+  }
+  for (const char* settings : {"aPictures", "aEditables", "aMessages", "abValids", "acErrors", "alNoHilite", "acOrder",
+                               "acFooting", "abPrevEdit", "abPostEdit", "anEditMove", "alFixLite", "abChange",
+                               "abWhen", "abPicture"}) {
+    EXPECT_EQ(X(std::string("Len(oBrw:") + settings + ")").AsInt(), 0) << settings;
+  }
+  // A person's pointer over the border, and dragging it: the west-east cursor.
+  const HCURSOR west_east = LoadCursorA(nullptr, IDC_SIZEWE);
+  Mouse(b->hWnd, 100, 5, 0);
+  Mouse(b->hWnd, 89, 5, 0, [&] { return GetCursor() == west_east; });
+  EXPECT_EQ(GetCursor(), west_east);
+  Mouse(b->hWnd, 89, 5, MOUSEEVENTF_LEFTDOWN, [&] { return b->lCaptured; });
+  Mouse(b->hWnd, 120, 5, 0, [&] { return GetCursor() == west_east; });
+  EXPECT_EQ(GetCursor(), west_east);
+  Mouse(b->hWnd, 120, 5, MOUSEEVENTF_LEFTUP, [&] { return !b->lCaptured; });
+  EXPECT_EQ(b->GetColSizes()[1], 60 + 31);
+  X("AAdd(oBrw:aPictures, '@!')");
+  EXPECT_EQ(X("Len(oBrw:aPictures) + Len(oBrw:aEditables)").AsInt(), 1) << "each its own array";
 }
 
 TEST_F(TWBrowseTest, TheReportPrintsNumbersAsTextAndBlanksOnlyImages) {
