@@ -7,6 +7,10 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory(${VDR_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
 if(WIN32)
+  # Keeps the Wine desktop of a test run alive from its start to its end (wine-env start).
+  add_executable(desktopkeeper ${VDR_ROOT}/tests/support/desktop_keeper.cpp)
+  target_link_libraries(desktopkeeper PRIVATE user32)
+
   # One Xvfb, one wineserver and one desktop for the whole test run, started first and stopped
   # last.
   add_test(NAME wine_env_start COMMAND ${VDR_ROOT}/tools/wine-env start ${VDR_WINE_DIR} $<TARGET_FILE:desktopkeeper>)
