@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "data/table_access.h"
 #include "reports/access_rules.h"
@@ -151,6 +152,40 @@ std::string DescriptionOf(const std::string& table, std::string_view field, cons
   a->GoTo(keep);
   return text;
 }
+
+// The report dialogs open, the innermost last; each puts itself in the oDlg of the object
+// that asked for it.
+std::vector<OpenInforme*>& OpenDialogs() {
+  static std::vector<OpenInforme*> open;
+  return open;
+}
+std::vector<Value>& DialogOwners() {
+  static std::vector<Value> owners;
+  return owners;
+}
+
+class OpenScope {
+ public:
+  explicit OpenScope(OpenInforme& open) : open_(open) {
+    OpenDialogs().push_back(&open);
+    // The owner waiting is taken: a dialog opened later from this one is not its.
+    if (!DialogOwners().empty() && DialogOwners().back().IsObject()) {
+      owner_ = std::exchange(DialogOwners().back(), Value());
+      previous_ = xb::Send(owner_, "ODLG");
+      xb::Send(owner_, "_ODLG", {Value(open.dialog)});
+    }
+  }
+  ~OpenScope() {
+    std::erase(OpenDialogs(), &open_);
+    if (owner_.IsObject()) xb::Send(owner_, "_ODLG", {previous_});
+  }
+  OpenScope(const OpenScope&) = delete;
+  OpenScope& operator=(const OpenScope&) = delete;
+
+ private:
+  OpenInforme& open_;
+  Value owner_, previous_;
+};
 
 enum : int {
   kCode = 101, kCategory = 102, kSubcat = 103, kDescription = 104, kMaster = 105, kTitle = 106, kProducts = 107,
@@ -495,10 +530,11 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
       show_says();
     }));
   }
-  if (TDictQZ::lDebug()) Iniciales(ui::DialogRef(tabs->Page(5)), copies);
+  std::function<void()> show_iniciales;
+  if (TDictQZ::lDebug()) show_iniciales = Iniciales(ui::DialogRef(tabs->Page(5)), copies);
 
-  bool saved = false;
-  buttons.push_back(svc::Button(dialog, IDOK, [&, box] {
+  bool saved = false, editing = lEdit;
+  const std::function<bool()> save = [&] {
     InformeForm f = form;
     HWND h1 = p1->hWnd, h2 = p2->hWnd, h3 = p3->hWnd;
     f.informe = Upper(DlgText(h1, kCode));
@@ -523,16 +559,26 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
       ui::MsgStop(Value::String("El número de líneas que ocupará un registro del informe debe ser mayor que 0"), "Atención");
       folder->SetOption(2);
       SetFocus(GetDlgItem(h2, kLines));
-      return;
+      return false;
     }
-    if (GuardaInforme(f, lEdit, copies)) {
-      saved = place.moved = true;
-      box->End(IDOK);
+    if (!GuardaInforme(f, editing, copies)) return false;
+    saved = place.moved = true;
+    // Saved once, the report's code is fixed and a later save rewrites its row.
+    if (!editing) {
+      editing = true;
+      SendDlgItemMessageA(h1, kCode, EM_SETREADONLY, TRUE, 0);
     }
+    form = f;
+    return true;
+  };
+  buttons.push_back(svc::Button(dialog, IDOK, [&save, box] {
+    if (save()) box->End(IDOK);
   }));
   buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
   buttons.push_back(svc::Button(dialog, 3, [box] { PostMessageA(box->hWnd, WM_KEYDOWN, VK_F1, 0); }));
 
+  OpenInforme open{dialog, &copies, &columns, show_says, show_iniciales, save};
+  const OpenScope opened(open);
   svc::RunDialog(dialog, [&, p1, p2, p3, show_says, apply_direct] {
     HWND h1 = p1->hWnd, h2 = p2->hWnd, h3 = p3->hWnd;
     LimitToFields(h1, {{kCode, "INFORME"}, {kDescription, "DESCRIPC"}, {kTitle, "TITULO"}, {kProducts, "PRODUCTOS"}});
@@ -564,6 +610,12 @@ bool MngInformes(bool lEdit, const std::string& code_in, const std::string& cate
   copies.Close();
   return saved;
 }
+
+OpenInforme* OpenReportDialog() { return OpenDialogs().empty() ? nullptr : OpenDialogs().back(); }
+
+InformeDialogOwner::InformeDialogOwner(Value object) { DialogOwners().push_back(std::move(object)); }
+
+InformeDialogOwner::~InformeDialogOwner() { DialogOwners().pop_back(); }
 
 void RegisterReportDialog() {
   RegisterRelatedReports();

@@ -6,9 +6,13 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "reports/win/report_dialog_rows.h"
+#include "runtime/value.h"
+#include "ui/core/tdialog.h"
 
 namespace reports {
 
@@ -38,6 +42,31 @@ bool GuardaInforme(const InformeForm& form, bool edit, ReportCopies& copies);
 // or tree).
 bool MngInformes(bool lEdit, const std::string& code = {}, const std::string& category = {},
                  const std::string& subcat = {});
+
+// The report dialog open now (the innermost): what TINFORME's methods sent while it is open
+// work on.
+struct OpenInforme {
+  ui::DialogRef dialog;
+  ReportCopies* copies = nullptr;
+  const std::vector<ReportColumn>* columns = nullptr;
+  std::function<void()> show_says;       // the four summaries on their pages (FillSay)
+  std::function<void()> show_iniciales;  // the initial-value functions' browse, when shown
+  // GuardaInforme over what the pages hold, checked as OK checks it; a new report is edited
+  // from then on. True when saved.
+  std::function<bool()> save;
+};
+// nullptr when no report dialog is open.
+OpenInforme* OpenReportDialog();
+
+// While it lives, the next report dialog opened puts itself in `object`'s oDlg while it is
+// open (a TINFORME object sending the message that opens it).
+class InformeDialogOwner {
+ public:
+  explicit InformeDialogOwner(xb::Value object);
+  ~InformeDialogOwner();
+  InformeDialogOwner(const InformeDialogOwner&) = delete;
+  InformeDialogOwner& operator=(const InformeDialogOwner&) = delete;
+};
 
 // TI_CNFCOLUMN: after the question, every column of the report gets the fonts in CnfColum.
 // True when they were applied.

@@ -501,7 +501,7 @@ bool MngInicial(InicialRow& row) {
   return accepted;
 }
 
-void Iniciales(const ui::DialogRef& page, ReportCopies& copies) {
+std::function<void()> Iniciales(const ui::DialogRef& page, ReportCopies& copies) {
   auto rows = std::make_shared<xb::Array>(xb::Array::New());
   auto current = std::make_shared<std::vector<InicialRow>>();
   ReportCopies* c = &copies;
@@ -544,6 +544,7 @@ void Iniciales(const ui::DialogRef& page, ReportCopies& copies) {
     c->DeleteInicial((*current)[static_cast<std::size_t>(at - 1)].recno);
     refresh();
   });
+  return refresh;
 }
 
 }  // namespace reports

@@ -4,6 +4,7 @@
 // "TI_GRUPOS"), and the initial-value functions (" Mantenimiento de funciones iniciales").
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,8 @@ std::vector<ConditionRow> GenOrder(const std::string& type, const std::vector<in
 bool ClearCondiciones(ReportCopies& copies, const std::string& type);
 
 // Iniciales: the initial-value functions page (browse and add, modify, delete buttons of
-// `page`). MngInicial: one function.
-void Iniciales(const ui::DialogRef& page, ReportCopies& copies);
+// `page`); answers what shows the copy's functions on it again. MngInicial: one function.
+std::function<void()> Iniciales(const ui::DialogRef& page, ReportCopies& copies);
 bool MngInicial(InicialRow& row);
 
 }  // namespace reports

@@ -243,6 +243,7 @@ class TreeDialog {
   }
 
   ui::TWindow* Window() const { return tree_ && tree_->hWnd != nullptr ? tree_.get() : nullptr; }
+  ui::TWindow* Dialog() const { return dialog_ && dialog_->hWnd != nullptr ? dialog_.get() : nullptr; }
 
   // The code of the selected leaf ("" on a folder or nothing).
   std::string Selected() const {
@@ -604,6 +605,8 @@ bool EndOpenTree() {
   OpenTree()->End();
   return true;
 }
+
+ui::TWindow* OpenTreeDialog() { return OpenTree() != nullptr ? OpenTree()->Dialog() : nullptr; }
 
 void InstallReportTree() {
   ReportRunHook hook = CurrentReportRunHook();

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace ui {
+class TWindow;
+}
+
 namespace reports {
 
 // What the tree's actions open: the report dialog (MngInformes), the column list (Columnas)
@@ -57,6 +61,8 @@ std::vector<TreeButtonState> OpenTreeButtons();
 bool OpenTreeKey(int key);
 // Closes the tree open now (the innermost), as its "(S)alir" does; false when none is open.
 bool EndOpenTree();
+// The dialog of the tree open now (the innermost); nullptr when none is open.
+ui::TWindow* OpenTreeDialog();
 
 // Makes INFORMES with lList false open the report tree and INFGRAFICOS the graphics tree,
 // sets the hook to the report dialog, the column list and the duplicate dialog, and
