@@ -436,6 +436,24 @@ const xb::Class& TWBrowse::Cls() {
     colour("NCLRPROW2", &B::nClrPRow2);
     colour("NCLRTROW1", &B::nClrTRow1);
     colour("NCLRTROW2", &B::nClrTRow2);
+    // A number or a block, as the paint leaves them or code sets them.
+    c.Property("NCLRTEXT", [](Object& o) { return As<B>(o).TextColourValue(); },
+               [](Object& o, const Value& v) { As<B>(o).SetTextColourValue(v); });
+    c.Property("NCLRPANE", [](Object& o) { return As<B>(o).PaneColourValue(); },
+               [](Object& o, const Value& v) { As<B>(o).SetPaneColourValue(v); });
+    c.Method("SETCOLOR", [](Object& o, Args& a) {
+      xb::Ref<TBrush> brush;
+      if (auto* b = dynamic_cast<TBrush*>(a.Obj(3).get())) brush = xb::Ref<TBrush>(b);
+      if (a.Arg(1).IsString()) {
+        As<B>(o).SetColor(std::string(a.Str(1)), brush);
+      } else {
+        As<B>(o).SetColor(static_cast<COLORREF>(a.Int(1)), static_cast<COLORREF>(a.Int(2)), brush);
+      }
+      return Value();
+    });
+    // Class data: the window class of the browse is registered.
+    c.Property("LREGISTERED", [](Object& o) { return Value::Logical(TWindow::Registered(o.GetClass())); },
+               [](Object& o, const Value& v) { TWindow::Registered(o.GetClass()) = v.AsLogical(); });
     c.Property("OGET", [](Object& o) { return As<B>(o).oGet() ? Value(As<B>(o).oGet()) : Value(); }, nullptr);
     c.Method("DRAWICONS", [](Object& o, Args&) { As<B>(o).DrawIcons(); return Value(); });
     c.Method("DRAWICON", [](Object& o, Args& a) { As<B>(o).DrawIcon(I(a, 1), a.Log(2)); return Value(); });
@@ -530,6 +548,11 @@ const xb::Class& TWBrowse::Cls() {
       return Value(sizes);
     });
     c.Method("NATCOL", [](Object& o, Args& a) { return Value::Integer(As<B>(o).nAtCol(I(a, 1))); });
+    // VertLine(nX, nCol): the column-border drag line started over column nCol, or moved.
+    c.Method("VERTLINE", [](Object& o, Args& a) {
+      As<B>(o).VertLine(I(a, 1), a.IsNil(2) ? 0 : I(a, 2));
+      return Value();
+    });
     c.Method("ISCOLVISIBLE", [](Object& o, Args& a) { return Value::Logical(As<B>(o).IsColVisible(I(a, 1))); });
     c.Method("EDIT", [](Object& o, Args& a) { As<B>(o).Edit(a.IsNil(1) ? 1 : I(a, 1)); return Value(); });
     c.Method("LEDITCOL", [](Object& o, Args& a) {

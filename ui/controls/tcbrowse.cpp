@@ -472,10 +472,11 @@ void TCBrowse::DrawLine(int row) {
   }
   {
     AreaScope in(IsArray() || IsDbfObject() ? std::string() : cAlias);
+    const COLORREF text = TextColourNow(), pane = PaneColourNow();  // blocks: once a row
     for (const Span& s : Walk()) {
       TCColumn* col = Col(s.col);
-      PaintCell(row, s, ShownValue(*col), col->nAlign, col->Fore(row, s.col, nClrText),
-                col->Back(row, s.col, nClrPane), col->lBitMap ? 1 : 0);
+      PaintCell(row, s, ShownValue(*col), col->nAlign, col->Fore(row, s.col, text), col->Back(row, s.col, pane),
+                col->lBitMap ? 1 : 0);
     }
     if (lFooting && nRowPos == 1 && paint_dc_ == nullptr) DrawFooters();
   }
@@ -496,6 +497,7 @@ void TCBrowse::DrawSelect() {
     return;
   }
   AreaScope in(IsArray() || IsDbfObject() ? std::string() : cAlias);
+  const COLORREF text = TextColourNow(), pane = PaneColourNow();
   for (const Span& s : Walk()) {
     TCColumn* col = Col(s.col);
     if (s.col == 1 && hBmpCursor != 0) {
@@ -503,8 +505,8 @@ void TCBrowse::DrawSelect() {
       continue;
     }
     if (col->lNoLite) {
-      PaintCell(nRowPos, s, ShownValue(*col), col->nAlign, col->Fore(nRowPos, s.col, nClrText),
-                col->Back(nRowPos, s.col, nClrPane), col->lBitMap ? 2 : 0);
+      PaintCell(nRowPos, s, ShownValue(*col), col->nAlign, col->Fore(nRowPos, s.col, text),
+                col->Back(nRowPos, s.col, pane), col->lBitMap ? 2 : 0);
     } else {
       PaintCell(nRowPos, s, ShownValue(*col), col->nAlign, LitFore(s.col), focused ? nClrBackFocus : kUnfocused,
                 col->lBitMap ? 1 : 0);

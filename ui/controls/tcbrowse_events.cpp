@@ -459,8 +459,8 @@ bool TCBrowse::lEditCol(int col, xb::Value& value, const std::string& picture, c
   d.parent = oWnd ? oWnd : WindowRef(this);
   d.font = font;
   if (editor_look_.half) {
-    d.clr_text = nClrText;
-    d.clr_pane = nClrPane;  // the rest of the cell keeps the row's colours
+    d.clr_text = TextColourNow();
+    d.clr_pane = PaneColourNow();  // the rest of the cell keeps the row's colours
   }
   dialog->New(d);
   TDialog* box = dialog.get();

@@ -1094,6 +1094,32 @@ struct RowsObject {
   }
 };
 
+// A column browse paints no stripes of its own: a colour block code gives it stays, and each
+// row takes the block's answer for its record.
+TEST_F(TCBrowseTest, ANClrPaneBlockCodeGivesPaintsEachRowInItsAnswer) {
+  constexpr COLORREF kWhite = RGB(255, 255, 255);
+  constexpr COLORREF kYellow = RGB(255, 255, 0);
+  auto b = Browse();
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  X("oBrw:nClrPane := {|| iif(RecNo() % 2 == 0, 65535, 16777215) }");
+  SetFocus(b->hWnd);
+  Key(b->hWnd, VK_HOME);
+  Repaint();
+  EXPECT_EQ(X("ValType(oBrw:nClrPane)").AsString(), "B");
+  const int h = b->nHRow();
+  HDC dc = GetDC(b->hWnd);
+  for (int row = 2; row <= 4; ++row) {
+    X("DBSKIP(1)");
+    const COLORREF expected = X("RecNo()").AsInt() % 2 == 0 ? kYellow : kWhite;
+    EXPECT_EQ(GetPixel(dc, 300, row * h + 2), expected) << "row " << row;
+  }
+  ReleaseDC(b->hWnd, dc);
+  Key(b->hWnd, VK_HOME);
+  EXPECT_EQ(X("ValType(oBrw:nClrPane)").AsString(), "B") << "a move leaves it too";
+  X("oBrw:SetColor(0, 16777215)");
+  EXPECT_EQ(X("ValType(oBrw:nClrPane)").AsString(), "N");
+}
+
 TEST_F(TCBrowseTest, ATableObjectIsBrowsedThroughItsOwnMessages) {
   RowsObject::Rows() = RowsObject{};
   const Value rows(RowsObject::Cls().New());

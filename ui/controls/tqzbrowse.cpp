@@ -177,8 +177,8 @@ bool TQZBrowse::lEditLine(xb::Array gets, const Value& make_controls1, const Val
   d.bottom = row.Height() - 1;
   d.right = row.Width() - 1;
   d.parent = oWnd ? oWnd : WindowRef(this);
-  d.clr_text = nClrText;
-  d.clr_pane = nClrPane;
+  d.clr_text = TextColourNow();
+  d.clr_pane = PaneColourNow();
   const xb::Ref<TFont> font = DialogFont();
   d.font = font;
   dialog->New(d);

@@ -47,10 +47,12 @@ std::vector<xb::Value*> TWBrowse::ColumnSettings() {
           &abPrevEdit, &abPostEdit, &anEditMove, &alFixLite, &abChange, &abWhen,     &abPicture};
 }
 
-TWBrowse::~TWBrowse() = default;
+TWBrowse::~TWBrowse() { *alive_ = nullptr; }
 
 void TWBrowse::Traverse(xb::GcVisitor& visitor) {
   TControl::Traverse(visitor);
+  for (const xb::Value* colour : {&text_block_, &pane_block_, &stripe_text_, &stripe_pane_})
+    if (xb::GcObject* held = colour->GcTarget()) visitor.Visit(held);
   for (xb::Object* held : {static_cast<xb::Object*>(oVBar.get()), static_cast<xb::Object*>(oHBar.get()),
                            static_cast<xb::Object*>(cell_editor_.get())}) {
     if (held != nullptr) visitor.Visit(held);
@@ -64,6 +66,7 @@ void TWBrowse::ClearValues() {
   bLine = bSkip = bGoTop = bGoBottom = bLogicLen = bAdd = own_skip_ = xb::Value();
   aHeaders = aColSizes = aJustify = aActions = uValue1 = uValue2 = xb::Value();
   aIcons = bIconDraw = bIconText = aBmpWidths = aBmpHeight = bSkipColor = xb::Value();
+  text_block_ = pane_block_ = stripe_text_ = stripe_pane_ = xb::Value();
   for (xb::Value* settings : ColumnSettings()) *settings = xb::Value();
 }
 
@@ -120,7 +123,9 @@ TWBrowse& TWBrowse::New(const NewParams& p) {
     return xb::Value();
   });
   nLineStyle = kLineSolid;
-  SetColor(p.fore, p.back);
+  // The window black on white; the colours asked for are the plain ones rows take when they
+  // do not alternate, and the background below them.
+  SetColor(0, RGB(255, 255, 255));
   nXClrPane = p.back;
   nxClrText = p.fore;
   oFont = p.font ? p.font : (oWnd ? oWnd->oFont : nullptr);

@@ -151,6 +151,19 @@ class TWBrowse : public TControl {
   COLORREF PaneColour(int row) const;
   COLORREF TextColour(int row) const;
   COLORREF nClrLine() const;
+  // nClrText and nClrPane as compiled text sees them: the window's colour number, or a block
+  // giving one. A plain browse's paint and its moves set blocks giving the stripe colours of
+  // row nPRow (GetPColor(NIL, nPRow) and GetPColor(nPRow)); code may set either kind.
+  xb::Value TextColourValue() const;
+  xb::Value PaneColourValue() const;
+  void SetTextColourValue(const xb::Value& colour);
+  void SetPaneColourValue(const xb::Value& colour);
+  // Those colours now: the block's answer (the number when it answers none), or the number.
+  COLORREF TextColourNow() const;
+  COLORREF PaneColourNow() const;
+  // A number set replaces a colour block.
+  void SetColor(COLORREF fore, COLORREF back, xb::Ref<TBrush> brush = nullptr);
+  void SetColor(const std::string& pair, xb::Ref<TBrush> brush = nullptr);
   void LoadLook();
   void lWClassic(bool refresh);
   void AdjClient();
@@ -161,6 +174,11 @@ class TWBrowse : public TControl {
   int ColumnCount() const;
   virtual int nAtCol(int x) const;
   bool IsColVisible(int column) const;
+  // The column-border drag line: with a column, a drag of that column's right border starts
+  // at x (its edge may not come nearer than 5 pixels to the column's left edge); without,
+  // the line moves to x. The line is 4 pixels wide, inverted over the browse's height, the
+  // previous one erased. Releasing the button (LButtonUp) sets the width.
+  void VertLine(int x, int column = 0);
   void ShowSizes();
 
   // ---- icon view ------------------------------------------------------------------------------
@@ -287,6 +305,10 @@ class TWBrowse : public TControl {
   // then the selected row); a column browse's is left as it is.
   void StripesAdvance();
   void StripesHold();
+  // nClrText and nClrPane made the blocks of the stripe colours of row nPRow.
+  void StripeColourBlocks();
+  // The browse's colours for a cell of screen row `row`: {text, pane}.
+  std::pair<COLORREF, COLORREF> ColoursOfRow(int row);
   void RunSkipColor();
   void SyncThumb();
   // The horizontal scroll bar taken away (a tree's lines do not scroll sideways).
@@ -306,6 +328,10 @@ class TWBrowse : public TControl {
   std::unique_ptr<TableSource> source_;
   xb::Value own_skip_;  // the native blocks SetFilter made, to tell them from replaced ones
   int drag_column_ = 0, drag_start_ = 0, drag_min_ = 0, drag_last_ = -1;
+  xb::Value text_block_, pane_block_;    // nClrText, nClrPane when they are blocks
+  xb::Value stripe_text_, stripe_pane_;  // the stripe blocks, made once
+  // The browse while it lives, for the stripe blocks (which compiled text may keep longer).
+  std::shared_ptr<TWBrowse*> alive_ = std::make_shared<TWBrowse*>(this);
   ControlRef cell_editor_;
   bool resync_thumb_ = false;  // after a refresh, the thumb follows the next paint
   int icons_shown_ = 0;        // icons the last DrawIcons drew

@@ -75,6 +75,8 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
   const std::optional<Rect> cell =
       ABrwPosRect(hWnd, nRowPos, GetColSizes(), nColPos, column, oFont ? oFont->hFont : nullptr, nHLine);
   if (!cell) return false;
+  // The browse's colours, as the row's cells take them.
+  const auto [text_colour, pane_colour] = ColoursOfRow(nRowPos);
   const xb::Value old = value;
   const SetGet variable = SetGet::Of(value);
 
@@ -86,8 +88,8 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
   d.left = 0;
   d.bottom = cell->Height() - 1;
   d.right = cell->Width() - 2;
-  d.clr_text = nClrText;
-  d.clr_pane = nClrPane;
+  d.clr_text = text_colour;
+  d.clr_pane = pane_colour;
   d.parent = WindowRef(this);
   d.font = oFont;
   dialog->New(d);
@@ -107,8 +109,8 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
     c.width = cell->Width() + 3;
     c.height = 50;
     c.parent = dialog;
-    c.clr_text = fore.value_or(nClrText);
-    c.clr_pane = back.value_or(nClrPane);
+    c.clr_text = fore.value_or(text_colour);
+    c.clr_pane = back.value_or(pane_colour);
     c.font = oFont;
     c.valid = valid;
     combo->New(c);
@@ -161,8 +163,8 @@ bool TWBrowse::lEditCol(int column, xb::Value& value, const std::string& picture
   g.parent = dialog;
   g.picture = picture;
   g.valid = valid;
-  g.fore = fore.value_or(nClrText);
-  g.back = back.value_or(nClrPane);
+  g.fore = fore.value_or(text_colour);
+  g.back = back.value_or(pane_colour);
   g.font = oFont;
   g.no_border = !button;
   get->New(g);
@@ -232,6 +234,7 @@ bool TWBrowse::EditCol(int column, const xb::Value& value, const std::string& pi
   const std::optional<Rect> cell =
       ABrwPosRect(hWnd, nRowPos, GetColSizes(), nColPos, column, oFont ? oFont->hFont : nullptr, nHLine);
   if (!cell) return false;
+  const auto [text_colour, pane_colour] = ColoursOfRow(nRowPos);
   POINT at = {cell->left, cell->top};
   ::ScreenToClient(hWnd, &at);
   nLastKey = 0;
@@ -249,8 +252,8 @@ bool TWBrowse::EditCol(int column, const xb::Value& value, const std::string& pi
     c.width = value.IsLogical() ? std::min(100, std::max(column_width, 50)) : column_width;
     c.height = value.IsLogical() ? 60 : std::max(200, static_cast<int>(choices.size()) * 25);
     c.parent = WindowRef(this);
-    c.clr_text = fore.value_or(nClrText);
-    c.clr_pane = back.value_or(nClrPane);
+    c.clr_text = fore.value_or(text_colour);
+    c.clr_pane = back.value_or(pane_colour);
     c.font = oFont;
     combo->New(c);
     if (combo->hWnd == nullptr) return false;
@@ -287,8 +290,8 @@ bool TWBrowse::EditCol(int column, const xb::Value& value, const std::string& pi
   g.set_get = variable.block;
   g.parent = WindowRef(this);
   g.picture = picture;
-  g.fore = fore.value_or(nClrText);
-  g.back = back.value_or(nClrPane);
+  g.fore = fore.value_or(text_colour);
+  g.back = back.value_or(pane_colour);
   g.font = oFont;
   get->New(g);
   if (get->hWnd == nullptr) return false;

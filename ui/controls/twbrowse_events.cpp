@@ -151,6 +151,7 @@ Answer TWBrowse::KeyDown(int key, LPARAM flags) {
 
 Answer TWBrowse::KeyChar(int key, LPARAM flags) {
   // Ctrl+R and Ctrl+C page the browse, records and thumb together.
+  if (key == 18 || key == 3) StripesHold();
   if (key == 18) {
     PageUp();
     return Answer::Number(0);
@@ -224,13 +225,7 @@ Answer TWBrowse::LButtonDown(int row, int col, WPARAM keys) {
       // A column border: it is dragged until the button is released.
       ::SetCapture(hWnd);
       lCaptured = true;
-      drag_column_ = border->first;
-      drag_start_ = col;
-      const std::vector<int> widths = GetColSizes();
-      // The right edge no nearer its left edge than a column of the least width.
-      drag_min_ = border->second - widths[static_cast<std::size_t>(drag_column_) - 1] + kMinColumnWidth;
-      drag_last_ = -1;
-      MouseMove(row, col, keys);
+      VertLine(col, border->first);
       return Answer::Number(0);
     }
   }
@@ -280,13 +275,7 @@ Answer TWBrowse::MouseMove(int row, int col, WPARAM keys) {
   if (lCaptured && drag_column_ != 0) {
     CursorWE();
     // A signed column: a mouse captured left of the window arrives as 65535 and more.
-    const int x = std::max(static_cast<int>(static_cast<short>(col)), drag_min_);
-    HDC dc = ::GetDC(hWnd);
-    const int height = nHeight();
-    if (drag_last_ >= 0) ::PatBlt(dc, drag_last_, 0, kDragLineWidth, height, DSTINVERT);
-    ::PatBlt(dc, x, 0, kDragLineWidth, height, DSTINVERT);
-    ::ReleaseDC(hWnd, dc);
-    drag_last_ = x;
+    VertLine(static_cast<short>(col));
     return Answer::Number(0);
   }
   if (lMChange && BorderAt(col)) {
@@ -294,6 +283,29 @@ Answer TWBrowse::MouseMove(int row, int col, WPARAM keys) {
     return Answer::Number(0);
   }
   return TControl::MouseMove(row, col, keys);
+}
+
+void TWBrowse::VertLine(int x, int column) {
+  if (hWnd == nullptr) return;
+  if (column != 0) {
+    const std::vector<int> widths = GetColSizes();
+    if (column < nColPos || column > static_cast<int>(widths.size())) return;
+    // The right edge no nearer the column's left edge than a column of the least width.
+    int left = -1;
+    for (int c = nColPos; c < column; ++c) left += widths[static_cast<std::size_t>(c) - 1];
+    drag_column_ = column;
+    drag_start_ = x;
+    drag_min_ = left + kMinColumnWidth;
+    drag_last_ = -1;
+  }
+  if (drag_column_ == 0) return;
+  x = std::max(x, drag_min_);
+  HDC dc = ::GetDC(hWnd);
+  const int height = nHeight();
+  if (drag_last_ >= 0) ::PatBlt(dc, drag_last_, 0, kDragLineWidth, height, DSTINVERT);
+  ::PatBlt(dc, x, 0, kDragLineWidth, height, DSTINVERT);
+  ::ReleaseDC(hWnd, dc);
+  drag_last_ = x;
 }
 
 Answer TWBrowse::LButtonUp(int row, int col, WPARAM keys) {

@@ -63,10 +63,11 @@ void TWBrowse::PaintIcon(HDC dc, int n, bool focused) {
   const Rect client = GetClientRect(hWnd);
   const Grid grid = GridOf(client.Width(), client.Height());
   const POINT at = IconOrigin(grid, n);
-  // The cell first, so an icon redrawn alone leaves no trace of the old one.
+  // The cell first, so an icon redrawn alone leaves no trace of the old one. Icons stand on
+  // the browse's plain background, as the rows do when they do not alternate.
   RECT cell = {at.x - (kTextWidth - kIconSize) / 2, at.y, at.x - (kTextWidth - kIconSize) / 2 + kTextWidth,
                at.y + kTextBottom};
-  Brush pane(::CreateSolidBrush(nClrPane));
+  Brush pane(::CreateSolidBrush(nXClrPane));
   ::FillRect(dc, &cell, pane.get());
 
   int index = 1;
@@ -122,7 +123,7 @@ void TWBrowse::DrawIcons(HDC dc) {
   RECT client = {};
   ::GetClientRect(hWnd, &client);
   {
-    Brush pane(::CreateSolidBrush(nClrPane));
+    Brush pane(::CreateSolidBrush(nXClrPane));
     ::FillRect(dc, &client, pane.get());
   }
   const Grid grid = GridOf(client.right, client.bottom);

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "runtime/function_table.h"
+#include "runtime/rdd/workareas.h"
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/image_strip.h"
@@ -17,6 +18,13 @@ constexpr COLORREF kUnfocusedSelection = RGB(128, 128, 128);
 
 bool Is(const char* function) { return xb::IsFunctionRegistered(function); }
 COLORREF Colour(const char* function) { return static_cast<COLORREF>(xb::CallFunction(function).AsInt()); }
+
+// A colour that is a block gives its answer; one that answers no number, `number`.
+COLORREF Evaluated(const xb::Value& block, COLORREF number) {
+  if (!block.IsBlock()) return number;
+  const xb::Value colour = block.AsBlock().Eval();
+  return colour.IsNumber() ? static_cast<COLORREF>(colour.AsInt()) : number;
+}
 
 }  // namespace
 
@@ -78,6 +86,64 @@ void TWBrowse::StripesHold() {
   if (lTCB) return;
   nPRow = nRowPos;
   bSkipColor = xb::Value(xb::Block::Native([](xb::Args&) { return xb::Value(); }));
+  StripeColourBlocks();
+}
+
+void TWBrowse::StripeColourBlocks() {
+  if (lTCB) return;
+  if (!stripe_text_.IsBlock()) {
+    const std::shared_ptr<TWBrowse*> alive = alive_;
+    auto stripe = [alive](bool text) {
+      return xb::Value(xb::Block::Native([alive, text](xb::Args&) {
+        const TWBrowse* b = *alive;
+        if (b == nullptr) return xb::Value();
+        return xb::Value::Integer(text ? b->TextColour(b->nPRow) : b->PaneColour(b->nPRow));
+      }));
+    };
+    stripe_text_ = stripe(true);
+    stripe_pane_ = stripe(false);
+  }
+  text_block_ = stripe_text_;
+  pane_block_ = stripe_pane_;
+}
+
+xb::Value TWBrowse::TextColourValue() const {
+  return text_block_.IsBlock() ? text_block_ : xb::Value::Integer(nClrText);
+}
+
+xb::Value TWBrowse::PaneColourValue() const {
+  return pane_block_.IsBlock() ? pane_block_ : xb::Value::Integer(nClrPane);
+}
+
+void TWBrowse::SetTextColourValue(const xb::Value& colour) {
+  text_block_ = colour.IsBlock() ? colour : xb::Value();
+  if (!colour.IsBlock()) nClrText = static_cast<COLORREF>(colour.AsInt());
+}
+
+void TWBrowse::SetPaneColourValue(const xb::Value& colour) {
+  pane_block_ = colour.IsBlock() ? colour : xb::Value();
+  if (!colour.IsBlock()) nClrPane = static_cast<COLORREF>(colour.AsInt());
+}
+
+COLORREF TWBrowse::TextColourNow() const { return Evaluated(text_block_, nClrText); }
+COLORREF TWBrowse::PaneColourNow() const { return Evaluated(pane_block_, nClrPane); }
+
+std::pair<COLORREF, COLORREF> TWBrowse::ColoursOfRow(int row) {
+  const int kept = nPRow;
+  nPRow = row;
+  const std::pair<COLORREF, COLORREF> colours{TextColourNow(), PaneColourNow()};
+  nPRow = kept;
+  return colours;
+}
+
+void TWBrowse::SetColor(COLORREF fore, COLORREF back, xb::Ref<TBrush> brush) {
+  TControl::SetColor(fore, back, std::move(brush));
+  text_block_ = pane_block_ = xb::Value();
+}
+
+void TWBrowse::SetColor(const std::string& pair, xb::Ref<TBrush> brush) {
+  TControl::SetColor(pair, std::move(brush));
+  text_block_ = pane_block_ = xb::Value();
 }
 
 void TWBrowse::RunSkipColor() {
@@ -114,7 +180,7 @@ void TWBrowse::PaintRow(HDC dc, int row, COLORREF text, COLORREF pane, bool sele
 }
 
 void TWBrowse::PaintStripedRow(HDC dc, int row) {
-  PaintRow(dc, row, lAlterClr ? TextColour(nPRow) : nxClrText, PaneColour(nPRow), false, [this] { RunSkipColor(); });
+  PaintRow(dc, row, lAlterClr ? TextColourNow() : nxClrText, PaneColourNow(), false, [this] { RunSkipColor(); });
 }
 
 void TWBrowse::PaintEmptyRow(HDC dc, int row) {
@@ -158,10 +224,22 @@ void TWBrowse::Paint(HDC dc) {
   }
   SelectionScope font(dc, oFont ? oFont->hFont : nullptr);  // once, not for each row
   TableSource* source = Source();
-  if (source != nullptr) source->Skip(0);  // the current record as it is on disk now
+  if (nRowPos == 1 && !lTree && cAlias != "ARRAY") {
+    // A step back and forward again reads the first row's record as it is on disk now; one
+    // no longer shown (deleted by another program) gives way to the next.
+    auto& areas = xb::rdd::WorkAreas::Get();
+    xb::rdd::WorkArea* area = areas.Area(areas.AreaOfAlias(cAlias));
+    if (area != nullptr && area->used() && !area->eof()) {
+      area->Skip(-1);
+      if (!area->bof()) area->Skip(1);
+    }
+  } else if (source != nullptr) {
+    source->Skip(0);  // the current record as it is on disk now
+  }
   nPRow = 1;
   PaintRow(dc, 0, nClrForeHead, nClrBackHead, false);
   StripesAdvance();
+  StripeColourBlocks();
   const int rows = nRowCount();
   int last_drawn = 0;
   if (LogicLen() > 0 && rows > 0) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "runtime/codepage.h"
@@ -76,8 +77,8 @@ class TWBrowseTest : public test::TablesTest {
   static int Visible() { return static_cast<int>(X("ADSKEYCOUNT()").AsInt()); }
 
   // The browse over CLIENTES: a mark, the code, the name, the amount and the date. Each
-  // painted row's code goes to painted_.
-  xb::Ref<TWBrowse> Browse() {
+  // painted row's code goes to painted_. `adjust` changes New's parameters first.
+  xb::Ref<TWBrowse> Browse(const std::function<void(TWBrowse::NewParams&)>& adjust = {}) {
     TWBrowse::NewParams p;
     p.row = 0;
     p.col = 0;
@@ -104,6 +105,7 @@ class TWBrowseTest : public test::TablesTest {
       browse_->DrawSelect();
       return Value();
     });
+    if (adjust) adjust(p);
     auto b = xb::MakeRef<TWBrowse>();
     b->New(p);
     b->aJustify = X("{.F., .F., .F., .T., .F.}");
@@ -414,6 +416,178 @@ TEST_F(TWBrowseTest, RowsTakeTheStripeOfNPRowThatBSkipColorAdvancesInAPaintAndHo
   EXPECT_EQ(row_colour(4), b->PaneColour(4));
   X("Eval(oBrw:bSkipColor, oBrw)");
   EXPECT_EQ(b->nPRow, rows + 2);
+}
+
+// Compiled text sees nClrText and nClrPane as blocks giving the stripe colours of row nPRow
+// once a paint or a move has set them, and as numbers once SetColor or an assignment has;
+// DrawLine paints with what code sets, a block or a number.
+TEST_F(TWBrowseTest, NClrTextAndNClrPaneAreStripeBlocksAfterPaintsAndMovesAndWhatCodeSetsOtherwise) {
+  constexpr COLORREF kNavy = RGB(0, 0, 128), kCream = RGB(255, 255, 204);
+  auto b = Browse([](TWBrowse::NewParams& p) {
+    p.fore = kNavy;
+    p.back = kCream;
+  });
+  // The window black on white; the colours asked for are those of rows that do not alternate.
+  EXPECT_EQ(b->nClrText, RGB(0, 0, 0));
+  EXPECT_EQ(b->nClrPane, RGB(255, 255, 255));
+  EXPECT_EQ(b->nxClrText, kNavy);
+  EXPECT_EQ(b->nXClrPane, kCream);
+  b->nClrTRow2 = RGB(128, 0, 0);
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  SetFocus(b->hWnd);
+  const int h = b->nHRow();
+  const LPARAM row5 = MAKELPARAM(100, 5 * h + h / 2);
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    const char* kinds;  // ValType of nClrText and of nClrPane after it
+  };
+  const Case cases[] = {
+      {"a paint", [&] { Repainted(); }, "BB"},
+      {"SetColor", [&] { X("oBrw:SetColor(255, 65280)"); }, "NN"},
+      {"a key", [&] { Key(b->hWnd, VK_DOWN); }, "BB"},
+      {"a number assigned", [&] { X("oBrw:nClrText := 16711680"); }, "NB"},
+      {"the scroll bar", [&] { Send(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0)); }, "BB"},
+      {"SetColor with a pair of letters", [&] { X("oBrw:SetColor('W/B')"); }, "NN"},
+      {"a click on another row",
+       [&] {
+         Send(WM_LBUTTONDOWN, MK_LBUTTON, row5);
+         Send(WM_LBUTTONUP, 0, row5);
+       },
+       "BB"},
+  };
+  for (const Case& c : cases) {
+    c.act();
+    EXPECT_EQ(X("ValType(oBrw:nClrText) + ValType(oBrw:nClrPane)").AsString(), std::string(c.kinds)) << c.what;
+  }
+  EXPECT_EQ(b->nRowPos, 5);
+  // The blocks answer the stripe of the row nPRow names when they are evaluated.
+  ASSERT_NE(b->PaneColour(1), b->PaneColour(2));
+  ASSERT_NE(b->TextColour(1), b->TextColour(2));
+  for (int row : {1, 2}) {
+    b->nPRow = row;
+    EXPECT_EQ(X("Eval(oBrw:nClrPane)").AsInt(), static_cast<std::int64_t>(b->PaneColour(row))) << row;
+    EXPECT_EQ(X("Eval(oBrw:nClrText)").AsInt(), static_cast<std::int64_t>(b->TextColour(row))) << row;
+  }
+  X("oBrw:SetColor(255, 65280)");
+  EXPECT_EQ(X("oBrw:nClrText").AsInt(), 255);
+  EXPECT_EQ(X("oBrw:nClrPane").AsInt(), 65280);
+
+  // What code sets paints row 2 (not the selected one).
+  UpdateWindow(b->hWnd);
+  HDC dc = GetDC(b->hWnd);
+  auto pane_of_row_2 = [&] { return GetPixel(dc, 480, 2 * h + 2); };
+  auto text_pixels_of_row_2 = [&](COLORREF colour) {
+    int n = 0;
+    for (int y = 2 * h; y < 3 * h; ++y)
+      for (int x = 90; x < 290; ++x) n += GetPixel(dc, x, y) == colour;
+    return n;
+  };
+  X("oBrw:nClrPane := {|| 255 }, oBrw:DrawLine(2)");
+  EXPECT_EQ(pane_of_row_2(), RGB(255, 0, 0)) << "a block";
+  X("oBrw:nClrPane := 65280, oBrw:DrawLine(2)");
+  EXPECT_EQ(pane_of_row_2(), RGB(0, 255, 0)) << "a number";
+  X("oBrw:nClrText := {|| 16711680 }, oBrw:DrawLine(2)");
+  EXPECT_GT(text_pixels_of_row_2(RGB(0, 0, 255)), 20) << "the name written in the block's colour";
+  ReleaseDC(b->hWnd, dc);
+  // A paint gives each row its stripe again.
+  Repainted();
+  dc = GetDC(b->hWnd);
+  EXPECT_EQ(pane_of_row_2(), b->PaneColour(2));
+  EXPECT_EQ(text_pixels_of_row_2(RGB(0, 0, 255)), 0);
+  ReleaseDC(b->hWnd, dc);
+}
+
+// Compiled text drags a column border with VertLine: with a column the line starts over its
+// right border, without one it moves (never nearer than 5 pixels to the column's left edge),
+// each line inverted and the previous one put back; the release sets the width.
+TEST_F(TWBrowseTest, VertLineByNameDrawsTheBorderDragAndLRegisteredIsTheClasssData) {
+  auto b = Browse();
+  xb::SetMemvar(xb::Intern("OBRW"), b->Self());
+  const int y = 3 * b->nHRow() + 2;
+  auto pixel = [&](int x) {
+    HDC dc = GetDC(b->hWnd);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(b->hWnd, dc);
+    return c;
+  };
+  auto inverted = [](COLORREF c) { return c ^ 0xFFFFFF; };
+  struct Case {
+    int to;        // where the line is moved
+    int drawn_at;  // where it is drawn
+    int width;     // the width of "Código" after the release
+  };
+  for (const Case& c : {Case{150, 150, 60 + 61}, Case{2, 34, 5}}) {
+    b->aColSizes = X("{30, 60, 200, 90, 90}");
+    Repainted();
+    const COLORREF at_border = pixel(90), at_end = pixel(c.drawn_at + 1);
+    X("oBrw:lCaptured := .T., oBrw:VertLine(89, 2)");
+    EXPECT_EQ(pixel(90), inverted(at_border)) << c.to;
+    X("oBrw:VertLine(" + std::to_string(c.to) + ")");
+    EXPECT_EQ(pixel(90), at_border) << c.to;
+    EXPECT_EQ(pixel(c.drawn_at + 1), inverted(at_end)) << c.to;
+    X("oBrw:LButtonUp(5, " + std::to_string(c.to) + ", 0)");
+    EXPECT_EQ(pixel(c.drawn_at + 1), at_end) << c.to;
+    EXPECT_FALSE(b->lCaptured);
+    EXPECT_EQ(b->GetColSizes()[1], c.width) << c.to;
+  }
+  // lRegistered: the browse's window class is registered; one value for the class.
+  EXPECT_TRUE(X("oBrw:lRegistered").AsLogical());
+  X("oBrw:lRegistered := .F.");
+  EXPECT_FALSE(X("TWBrowse():lRegistered").AsLogical());
+  X("oBrw:lRegistered := .T.");
+  EXPECT_TRUE(X("TWBrowse():lRegistered").AsLogical());
+}
+
+// Another program deletes the record of the first row: the paint steps back and forward
+// again, so the row shows the next record and the pointer stands on it (at the top of the
+// table the step back stays on the first record shown).
+TEST_F(TWBrowseTest, APaintStepsOffTheFirstRowsRecordAnotherProgramDeleted) {
+  auto b = Browse();
+  SetFocus(b->hWnd);
+  // Through a handle of its own; record n holds code n.
+  auto mark = [&](const std::string& code, bool deleted) {
+    ASSERT_TRUE(Use(folder_ + "clientes", "OTRO"));
+    X("DBGOTO(" + std::to_string(std::stoi(code)) + ")");
+    ASSERT_TRUE(X("RLOCK()").AsLogical());
+    X(deleted ? "DBDELETE()" : "DBRECALL()");
+    X("DBUNLOCK(), DBCLOSEAREA(), DBSELECTAREA('CLIENTES')");
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> place;
+  };
+  const Case cases[] = {
+      {"the first record of the table", [&] { Key(b->hWnd, VK_HOME); }},
+      {"a page down", [&] { Key(b->hWnd, VK_NEXT); }},
+      {"the first record of a scope",
+       [&] {
+         b->SetFilter("CODIGO", Value::String("02000"), Value::String("02099"));
+         b->nRowPos = 1;
+         b->Refresh();
+         UpdateWindow(b->hWnd);
+       }},
+  };
+  for (const Case& c : cases) {
+    c.place();
+    ASSERT_EQ(b->nRowPos, 1) << c.what;
+    const std::string gone = Field("CODIGO");
+    X("DBSKIP(1)");
+    const std::string next = Field("CODIGO");
+    X("DBSKIP(-1)");
+    mark(gone, true);
+    painted_.clear();
+    b->Refresh();
+    UpdateWindow(b->hWnd);
+    const std::vector<std::string> rows = painted_;  // the first paint after it
+    EXPECT_EQ(Field("CODIGO"), next) << c.what;
+    EXPECT_EQ(b->nRowPos, 1) << c.what;
+    ASSERT_FALSE(rows.empty()) << c.what;
+    EXPECT_EQ(rows.front(), next) << c.what;
+    EXPECT_EQ(rows.back(), next) << c.what << ": selected";
+    EXPECT_TRUE(std::find(rows.begin(), rows.end(), gone) == rows.end()) << c.what << ": " << gone << " shown";
+    mark(gone, false);
+  }
 }
 
 TEST_F(TWBrowseTest, TheCellEditorWritesTheFieldOnEnterAndNothingOnEscape) {
@@ -767,7 +941,7 @@ TEST_F(TWBrowseTest, TheIconViewShowsRecordsAsIconsWithTheirTexts) {
       for (int x = left; x < right; ++x) n += GetPixel(dc, x, y) == colour;
     return n;
   };
-  const COLORREF pane = b->nClrPane;
+  const COLORREF pane = b->nXClrPane;
   for (int n : {1, 9, 20}) {
     const int x = (n - 1) % 9 * 50 + 10;
     const int y = (n - 1) / 9 * 50 + 10;
