@@ -9,6 +9,7 @@
 #include "app/org/org_environment.h"
 #include "app/org/organisation_state.h"
 #include "app/org/phase_marks.h"
+#include "app/program/company_search.h"
 #include "app/program/company_window.h"
 #include "app/program/organisation_functions.h"
 #include "app/program/run_log.h"
@@ -151,6 +152,7 @@ void StartProgramRuntime() {
   RegisterCompanyTableFunctions();
   RegisterOrganisationWindowFunctions();
   RegisterCompanyWindowFunctions();
+  RegisterCompanySearchFunctions();  // after the controls' LKEYPUSH and CHGGET
   svc::RegisterServiceFunctions();
   data::InstallWindowedDataUi();
   reports::RegisterReportFunctions();
