@@ -31,11 +31,12 @@ constexpr int kNameLength = 30;
 
 enum Option { kAutomatic = 1, kByCode = 2, kByName = 3 };
 
-// Selects the company table's area for the scope.
+// Selects the searched table's area (the company table's unless told) for the scope.
 class CompanyAreaScope {
  public:
-  CompanyAreaScope() : previous_(xb::rdd::WorkAreas::Get().CurrentArea()) {
-    if (const int area = xb::rdd::WorkAreas::Get().AreaOfAlias(kCompanyTableAlias)) xb::rdd::WorkAreas::Get().SelectArea(area);
+  explicit CompanyAreaScope(std::string_view alias = kCompanyTableAlias)
+      : previous_(xb::rdd::WorkAreas::Get().CurrentArea()) {
+    if (const int area = xb::rdd::WorkAreas::Get().AreaOfAlias(alias)) xb::rdd::WorkAreas::Get().SelectArea(area);
   }
   ~CompanyAreaScope() { xb::rdd::WorkAreas::Get().SelectArea(previous_); }
   CompanyAreaScope(const CompanyAreaScope&) = delete;
@@ -57,20 +58,24 @@ struct SearchField {
   std::string name_picture;
   int order = kCodeOrder;
   std::string key_name = "NOMBRE";
+  std::string alias = std::string(kCompanyTableAlias);
 
   bool Codes() const { return order == kCodeOrder; }
   int Length() const { return Codes() ? code_length : name_length; }
 
-  // The key the edit shows and its picture follow the order.
+  // The key the label names and the edit's picture follow the order.
   void Show(int new_order) {
     order = new_order;
     key_name = Codes() ? "CODIGO" : "NOMBRE";
-    label->Refresh();
+    if (label) {
+      label->VarPut(Value::String(key_name));
+      label->Refresh();
+    }
     edit->cPicture = Codes() ? code_picture : name_picture;
     edit->oGet->SetPicture(edit->cPicture);
   }
   void Select(int new_order) const {
-    CompanyAreaScope scope;
+    CompanyAreaScope scope(alias);
     xb::CallFunction("ORDSETFOCUS", {Value::Integer(new_order)});
   }
   void Fill(const std::string& text, int caret) const {
@@ -89,8 +94,10 @@ void ChgGet(int option, SearchField& field) {
   field.Show(order);
   field.Select(order);
   field.Fill("", 1);
-  field.browse->UpStable();
-  field.browse->Refresh();
+  if (field.browse) {
+    field.browse->UpStable();
+    field.browse->Refresh();
+  }
 }
 
 // LKEYPUSH: control keys pass; a printable key extends what is typed before the caret and
@@ -105,7 +112,7 @@ bool LKeyPush(int key, int option, SearchField& field) {
   std::string text = buffer.substr(0, std::min<std::size_t>(buffer.size(), static_cast<std::size_t>(caret - 1)));
   text.push_back(static_cast<char>(key));
 
-  CompanyAreaScope scope;
+  CompanyAreaScope scope(field.alias);
   const data::AreaStatus before = data::aSetStatus();
   const int shown_before = field.order;
   if (text.size() == 1) {
@@ -118,8 +125,10 @@ bool LKeyPush(int key, int option, SearchField& field) {
   const std::string sought = xb::Upper(xb::CurrentCodePage(), text);
   if (xb::CallFunction("DBSEEK", {Value::String(sought)}).AsLogical()) {
     field.Fill(text, static_cast<int>(text.size()) + 1);
-    field.browse->UpStable();
-    field.browse->Refresh();
+    if (field.browse) {
+      field.browse->UpStable();
+      field.browse->Refresh();
+    }
     return false;
   }
   data::GetStatus({}, before);
@@ -128,7 +137,65 @@ bool LKeyPush(int key, int option, SearchField& field) {
   return false;
 }
 
+// The search field of a by-name call: the edit, the label, the browse and the alias given, the
+// lengths and pictures given or their defaults, and the order held by the caller's variable
+// (else the one the table has).
+SearchField FieldFromArgs(xb::Args& a, int edit, int label, int browse, int alias, int code_length, int name_length,
+                          int code_picture, int name_picture, int order) {
+  SearchField field;
+  field.edit = dynamic_cast<ui::TGet*>(a.Obj(edit).get());
+  field.label = label ? dynamic_cast<ui::TSay*>(a.Obj(label).get()) : nullptr;
+  field.browse = dynamic_cast<ui::TWBrowse*>(a.Obj(browse).get());
+  if (a.Arg(alias).IsString() && !xb::AllTrim(a.Str(alias)).empty()) field.alias = std::string(xb::AllTrim(a.Str(alias)));
+  field.code_length = a.Arg(code_length).IsNumber() ? static_cast<int>(a.Int(code_length)) : 12;
+  field.name_length = a.Arg(name_length).IsNumber() ? static_cast<int>(a.Int(name_length)) : 30;
+  field.code_picture = code_picture && a.Arg(code_picture).IsString() ? std::string(a.Str(code_picture))
+                                                                      : std::string(field.code_length, 'X');
+  field.name_picture = name_picture && a.Arg(name_picture).IsString() ? std::string(a.Str(name_picture))
+                                                                      : std::string(field.name_length, 'X');
+  if (a.Arg(order).IsNumber()) {
+    field.order = static_cast<int>(a.Int(order));
+  } else {
+    CompanyAreaScope scope(field.alias);
+    field.order = static_cast<int>(xb::CallFunction("INDEXORD").AsInt());
+  }
+  return field;
+}
+
+// The search's own forms of LKEYPUSH and CHGGET, told from the header lookup's by their
+// arguments: here the fourth of LKEYPUSH is the browse and the first of CHGGET the option.
+xb::FunctionBody Previous(std::string_view name) {
+  const xb::FunctionEntry* entry = xb::FindFunction(name);
+  if (!entry) return {};
+  if (entry->body) return entry->body;
+  if (entry->fn) return entry->fn;
+  return {};
+}
+
 }  // namespace
+
+void RegisterCompanySearchFunctions() {
+  // LKEYPUSH(nKey, nFlags, oGet, oBrw, nCodeLen, nNameLen, cCodePicture, cNamePicture, oSay,
+  //          nOption, cAlias, @nOrder)
+  xb::RegisterFunction("LKEYPUSH", [previous = Previous("LKEYPUSH")](xb::Args& a) {
+    if (!dynamic_cast<ui::TWBrowse*>(a.Obj(4).get()) || !dynamic_cast<ui::TGet*>(a.Obj(3).get()))
+      return previous ? previous(a) : Value::Logical(true);
+    SearchField field = FieldFromArgs(a, 3, 9, 4, 11, 5, 6, 7, 8, 12);
+    const bool pass = LKeyPush(static_cast<int>(a.Int(1)), a.Arg(10).IsNumber() ? static_cast<int>(a.Int(10)) : kAutomatic,
+                               field);
+    if (a.IsByRef(12)) a.SetRef(12, Value::Integer(field.order));
+    return Value::Logical(pass);
+  });
+  // CHGGET(nOption, oGet, oSay, oBrw, cAlias, nCodeLen, nNameLen, @nOrder)
+  xb::RegisterFunction("CHGGET", [previous = Previous("CHGGET")](xb::Args& a) {
+    if (!a.Arg(1).IsNumber() || !dynamic_cast<ui::TGet*>(a.Obj(2).get()))
+      return previous ? previous(a) : Value();
+    SearchField field = FieldFromArgs(a, 2, 3, 4, 5, 6, 7, 0, 0, 8);
+    ChgGet(static_cast<int>(a.Int(1)), field);
+    if (a.IsByRef(8)) a.SetRef(8, Value::Integer(field.order));
+    return Value();
+  });
+}
 
 int nDblFinBin(const ui::WindowRef& window, ui::TWBrowse& browse) {
   auto dialog = xb::MakeRef<ui::TDialog>();

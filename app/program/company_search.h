@@ -15,4 +15,8 @@ namespace app {
 // active (1 codes, 2 names).
 int nDblFinBin(const ui::WindowRef& window, ui::TWBrowse& browse);
 
+// LKEYPUSH and CHGGET by name, in the search's own forms; calls of the header lookup's forms
+// (registered before) go on to them.
+void RegisterCompanySearchFunctions();
+
 }  // namespace app

@@ -31,13 +31,15 @@ bool InstallProgram(const std::string& folder) {
   return true;
 }
 
-ProgramProcess::ProgramProcess(const std::string& folder, const std::vector<std::string>& args) {
+ProgramProcess::ProgramProcess(const std::string& folder, const std::vector<std::string>& args,
+                               const std::string& start_in) {
   std::string command = "\"" + folder + "Vdr.exe\"";
   for (const std::string& arg : args) command += " \"" + arg + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info)) {
+  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, (start_in.empty() ? folder : start_in).c_str(), &startup,
+                     &info)) {
     process_ = info.hProcess;
     id_ = info.dwProcessId;
     CloseHandle(info.hThread);

@@ -19,8 +19,9 @@ bool InstallProgram(const std::string& folder);
 
 class ProgramProcess {
  public:
-  // Starts `folder` + "Vdr.exe" with `args` in `folder` as its current folder.
-  ProgramProcess(const std::string& folder, const std::vector<std::string>& args);
+  // Starts `folder` + "Vdr.exe" with `args` in `start_in` (default `folder`) as its current
+  // folder.
+  ProgramProcess(const std::string& folder, const std::vector<std::string>& args, const std::string& start_in = {});
   // A program still running is ended (the test failed).
   ~ProgramProcess();
   ProgramProcess(const ProgramProcess&) = delete;

@@ -12,6 +12,7 @@
 #include "app/org/org_environment.h"
 #include "app/org/org_test_support.h"
 #include "app/org/organisation_state.h"
+#include "app/program/company_search.h"
 #include "app/program/company_window.h"
 #include "app/program/error_list.h"
 #include "app/program/organisation_functions.h"
@@ -30,6 +31,10 @@
 #include "ui/bridge/device_context.h"
 #include "ui/bridge/resources.h"
 #include "ui/controls/controls.h"
+#include "runtime/memvar.h"
+#include "ui/controls/set_get.h"
+#include "ui/controls/tget.h"
+#include "ui/controls/tsay.h"
 #include "ui/controls/twbrowse.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/tfont.h"
@@ -427,6 +432,91 @@ TEST_F(ProgressDialogTest, TheCompanyBrowseHeadersAreNotCut) {
   ASSERT_FALSE(cut_headers().empty());  // the font alone would cut them
   WidenColumnsToHeaders(browse);
   EXPECT_EQ(cut_headers(), std::vector<std::string>{});
+  window.window().End();
+}
+
+// The company search's key handler and option change by name, with their own arguments, over
+// an edit, a label and the company browse; the header lookup's forms of the same names still
+// answer theirs.
+TEST_F(ProgressDialogTest, TheCompanySearchByName) {
+  using xb::Value;
+  CompanyWindow window(CompanyPictures{}, "");
+  RegisterCompanySearchFunctions();
+  const ui::SetGet buffer = ui::SetGet::Of(Value::String(std::string(30, ' ')));
+  auto edit = xb::MakeRef<ui::TGet>();
+  edit->New({.row = 1, .col = 1, .set_get = buffer.block, .parent = ui::WindowRef(&window.window()), .width = 200,
+             .picture = std::string(30, 'X'), .pixel = true});
+  auto label = xb::MakeRef<ui::TSay>();
+  label->New({.row = 1, .col = 210, .parent = ui::WindowRef(&window.window()), .pixel = true, .width = 80});
+  xb::SetMemvar(xb::Intern("OGET"), edit->Self());
+  xb::SetMemvar(xb::Intern("OSAY"), label->Self());
+  xb::SetMemvar(xb::Intern("OBRW"), window.browse().Self());
+  xb::rdd::WorkArea& companies = *xb::rdd::WorkAreas::Get().Area(xb::rdd::WorkAreas::Get().AreaOfAlias("EMPRESA"));
+  auto code = [&companies] {
+    return std::string(TrimRight(companies.GetField(companies.FieldPos("CODEMP")).AsString()));
+  };
+  // From 02 in code order and an empty edit: the keys typed one after another, what the last
+  // one answers, and where the search is left.
+  struct Case {
+    int option;
+    const char* keys;
+    bool last_taken;
+    const char* company;
+    int order;
+    const char* label;
+    std::string edit;
+  };
+  const Case cases[] = {
+      {1, "04", true, "04", 1, "CODIGO", "04"},
+      {1, "fe", true, "03", 2, "NOMBRE", "fe" + std::string(28, ' ')},
+      {1, "0x", false, "01", 1, "CODIGO", "0 "},
+      {3, "ca", true, "04", 2, "NOMBRE", "ca" + std::string(28, ' ')},
+      {3, "0", false, "02", 1, "CODIGO", "  "},  // the code's picture back
+      {2, "p", false, "02", 1, "CODIGO", "  "},
+  };
+  const Value key_push = xb::EvalMacro(
+      "{|k, o, n, r| r := LKEYPUSH(k, 0, oGet, oBrw, 2, 30, 'XX', Replicate('X', 30), oSay, o, 'Empresa', @n), {r, n}}");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    companies.SetControllingOrder(1);
+    ASSERT_TRUE(xb::EvalMacro("Empresa->(DBSeek('02'))").AsLogical());
+    edit->SetText(Value::String(std::string(30, ' ')));
+    if (!edit->oGet->HasFocus()) edit->oGet->SetFocus();  // as while the user types in it
+    edit->oGet->SetPos(1);
+    label->SetText(Value::String(""));
+    Value order = Value::Integer(1);
+    bool taken = false;
+    for (const char* k = c.keys; *k; ++k) {
+      const xb::Array answer = key_push.AsBlock().Eval({Value::Integer(*k), Value::Integer(c.option), order}).AsArray();
+      order = answer.Get(1);
+      taken = TrimRight(edit->oGet->Buffer()) == std::string(c.keys, static_cast<std::size_t>(k - c.keys + 1));
+      EXPECT_FALSE(answer.Get(0).AsLogical());  // a printable key is never inserted by the edit
+    }
+    EXPECT_EQ(taken, c.last_taken);
+    EXPECT_EQ(code(), c.company);
+    EXPECT_EQ(order.AsInt(), c.order);
+    EXPECT_EQ(companies.controlling_order(), c.order);
+    EXPECT_EQ(label->cCaption, c.label);
+    EXPECT_EQ(edit->oGet->Buffer(), c.edit);
+  }
+  // Control keys pass to the edit.
+  EXPECT_TRUE(xb::EvalMacro("LKEYPUSH(8, 0, oGet, oBrw, 2, 30, 'XX', Replicate('X', 30), oSay, 1, 'Empresa')").AsLogical());
+
+  // The option change: by code, the edit emptied to the code's length; by name, to the name's.
+  for (const auto& [option, order, text, length] :
+       {std::tuple{2, 1, "CODIGO", 2}, std::tuple{3, 2, "NOMBRE", 30}, std::tuple{1, 2, "NOMBRE", 30}}) {
+    SCOPED_TRACE(option);
+    edit->SetText(Value::String("zz"));
+    xb::SetMemvar(xb::Intern("NORDEN"), Value::Integer(0));
+    EXPECT_TRUE(xb::EvalMacro("CHGGET(" + std::to_string(option) + ", oGet, oSay, oBrw, 'Empresa', 2, 30, @nOrden)").IsNil());
+    EXPECT_EQ(xb::EvalMacro("nOrden").AsInt(), order);
+    EXPECT_EQ(companies.controlling_order(), order);
+    EXPECT_EQ(label->cCaption, text);
+    EXPECT_EQ(edit->oGet->Buffer(), std::string(static_cast<std::size_t>(length), ' '));
+  }
+  // The header lookup's forms: a table name where the browse or the option goes.
+  EXPECT_TRUE(xb::EvalMacro("CHGGET('Empresa', 1, oGet, oSay, oBrw)").AsLogical());
+  EXPECT_EQ(label->cCaption, "Código");
   window.window().End();
 }
 

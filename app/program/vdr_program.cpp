@@ -9,12 +9,14 @@
 #include "app/org/org_environment.h"
 #include "app/org/organisation_state.h"
 #include "app/org/phase_marks.h"
+#include "app/program/company_search.h"
 #include "app/program/company_window.h"
 #include "app/program/organisation_functions.h"
 #include "app/program/run_log.h"
 #include "app/program/version_import.h"
 #include "data/data_functions.h"
 #include "data/data_ui.h"
+#include "data/program_folder.h"
 #include "data/program_settings.h"
 #include "data/win/windowed_data_ui.h"
 #include "output/output.h"
@@ -150,6 +152,7 @@ void StartProgramRuntime() {
   RegisterCompanyTableFunctions();
   RegisterOrganisationWindowFunctions();
   RegisterCompanyWindowFunctions();
+  RegisterCompanySearchFunctions();  // after the controls' LKEYPUSH and CHGGET
   svc::RegisterServiceFunctions();
   data::InstallWindowedDataUi();
   reports::RegisterReportFunctions();
@@ -160,6 +163,9 @@ void StartProgramRuntime() {
 }
 
 int Main(const std::optional<std::string>& code) {
+  // Every folder below counts from the program's own, whatever folder it was started in (a
+  // scheduled run starts in the system's): the log, the company folders, the version table.
+  if (const std::string folder = data::ProgramFolder(); !folder.empty()) xb::os::ChangeDir(folder);
   // In parameter mode nobody types: the thread needs no input method, whose window comes
   // with the first window and starts COM when that window is first activated.
   if (code) ImmDisableIME(0);

@@ -379,6 +379,21 @@ TEST_F(VdrProgramTest, WithoutCompanyFoldersItRefusesToStart) {
   EXPECT_FALSE(fs::exists(tree.path() + "TMP\\OrgAll.dbf"));
 }
 
+// A scheduled run starts in a folder of the system's choosing: the program works from its own
+// folder all the same, and leaves nothing in the one it was started in.
+TEST_F(VdrProgramTest, StartedInAnotherFolderItWorksFromItsOwn) {
+  const std::string elsewhere = tree.path() + "Otra\\Tarea\\";
+  fs::create_directories(elsewhere);
+  ASSERT_GT(DeletedInFolder(Folder("01")), 0u);
+  ProgramProcess vdr(Program(), {"01"}, elsewhere);
+  ASSERT_TRUE(vdr.started());
+  EXPECT_EQ(vdr.WaitExit(), kExitOk);
+  EXPECT_EQ(DeletedInFolder(Folder("01")), 0u);
+  EXPECT_TRUE(LogLines().empty()) << Joined(LogLines());
+  EXPECT_TRUE(fs::is_empty(elsewhere));
+  EXPECT_FALSE(fs::exists(tree.path() + "Otra\\TMP"));
+}
+
 }  // namespace
 }  // namespace app
 
