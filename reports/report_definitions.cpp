@@ -140,7 +140,12 @@ bool DeleteRows(const std::string& code) {
   return true;
 }
 
-std::vector<Value> g_static;
+// The run-parameter store, one xBase array: what compiled text writes into the array
+// TI_ASTATIC answers stays in the store.
+xb::Array& StaticStore() {
+  static xb::Array store = xb::Array::New();
+  return store;
+}
 
 }  // namespace
 
@@ -453,7 +458,7 @@ bool lFichero(const std::string& file) {
   return false;
 }
 
-std::vector<Value>& aStatic() { return g_static; }
+std::vector<Value>& aStatic() { return StaticStore().Items(); }
 
 void RegisterReportDefinitions() {
   auto strings = [](const std::vector<std::string>& list) {
@@ -516,12 +521,11 @@ void RegisterReportDefinitions() {
   xb::RegisterFunction("LFICHERO", [](xb::Args& a) { return Value::Logical(lFichero(std::string(a.Str(1)))); });
   xb::RegisterFunction("TI_ASTATIC", [](xb::Args& a) {
     std::vector<Value>& store = aStatic();
-    if (a.Arg(1).IsArray()) store.assign(a.Arg(1).AsArray().begin(), a.Arg(1).AsArray().end());
+    // The given values are copied in, so the store stays the array earlier answers handed out.
+    if (a.Arg(1).IsArray()) store = std::vector<Value>(a.Arg(1).AsArray().begin(), a.Arg(1).AsArray().end());
     if (a.Arg(2).IsNumber()) store.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, a.Int(2))));
     if (a.Log(3)) std::fill(store.begin(), store.end(), Value());
-    xb::Array out = xb::Array::New();
-    for (const Value& v : store) out.Append(v);
-    return Value(out);
+    return Value(StaticStore());
   });
 }
 

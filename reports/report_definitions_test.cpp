@@ -180,6 +180,11 @@ TEST_F(ReportDefinitionsTest, SmallHelpersOfTheDefinitions) {
   EXPECT_EQ(X("Len(TI_ASTATIC({1, 2}))").AsInt(), 2);
   EXPECT_EQ(X("Len(TI_ASTATIC(, 4))").AsInt(), 4);
   EXPECT_TRUE(X("TI_ASTATIC(, , .T.)[1] == nil").AsLogical());
+  // The answer is the store itself: what is written into it stays for the run.
+  X("TI_ASTATIC()[2] := 'euros'");
+  EXPECT_EQ(X("TI_ASTATIC()[2]").AsString(), "euros");
+  ASSERT_EQ(aStatic().size(), 4u);
+  EXPECT_EQ(aStatic()[1].AsString(), "euros");
   Add("CampoRes", {{"TABLA", S("CLIENTES")}, {"CAMPO", S("TIPO")}, {"VALOR", S("1")}, {"RESULTA", S("Mayorista")}});
   Add("CampoRes", {{"TABLA", S("CLIENTES")}, {"CAMPO", S("TIPO")}, {"VALOR", S("2")}, {"RESULTA", S("Minorista")}});
   EXPECT_EQ(aResulta("clientes", "tipo"), (std::vector<std::string>{"Mayorista", "Minorista"}));

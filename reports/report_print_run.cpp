@@ -2,6 +2,7 @@
 // their fonts, the groups and the designed header, on the device of the output chosen.
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <map>
 
 #include "reports/report_engine.h"
@@ -102,6 +103,17 @@ bool TInforme::ReportInforme(Run& run) {
       return v;
     };
     col.cPicture = col.cTotalPict = (c.cTipo == "C" && (c.nTipoCol == 3 || c.nTipoCol == 6)) ? "" : run.masks[i];
+    // A text that overflowed its column ("***") adds one more than the column holds, so the
+    // total overflows too.
+    if (c.lTotal && col.bData) {
+      const auto data = col.bData;
+      col.aData.push_back({data, col.cPicture, [data, width] {
+                             Value v = data();
+                             if (v.IsString() && v.AsString().find('*') != std::string_view::npos)
+                               v = Value::Number(std::pow(10.0, std::max(width, 0)));
+                             return v;
+                           }});
+    }
     col.cTipoCol = c.cTipo.empty() ? "C" : c.cTipo;
     col.nAnchoCol = c.nPInicial;
     col.nSize = c.nAncho;

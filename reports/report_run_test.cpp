@@ -117,6 +117,41 @@ TEST_F(ReportRunTest, TheExampleReportRunsToItsGoldenText) {
   EXPECT_TRUE(NoTemporaryTables());
 }
 
+// A totalled text column adds its texts as numbers; one that overflowed adds more than the
+// column holds, so its total overflows as well.
+TEST_F(ReportRunTest, ATotalledTextThatOverflowedOverflowsTheTotal) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> texts;
+    std::string total;
+  };
+  const std::vector<Case> cases = {
+      {"numbers", {"12", "3"}, "15"},
+      {"an overflow", {"12", "***", "3"}, "***"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string code = "TEXTO" + std::to_string(++n);
+    std::vector<std::tuple<std::string, std::string, double>> rows;
+    for (const std::string& text : c.texts) rows.emplace_back(text, "", 0);
+    if (n == 1) {
+      Sales(rows);
+    } else {
+      CreateTable("DBF\\Ventas.dbf", {{"CODIGO", 'C', 6, 0}, {"ARTICULO", 'C', 4, 0}, {"IMPORTE", 'N', 10, 2}},
+                  static_cast<int>(c.texts.size()),
+                  [&](xb::rdd::WorkArea& a, int r) { a.PutField(1, S(c.texts[static_cast<std::size_t>(r - 1)])); });
+    }
+    Report(code, {{"HASTA", S("")}});
+    Column(code, 1, {{"TITULO", S("Cnt")}, {"ANCHO", N(3)}, {"ALINEACION", S("D")}, {"PINICIAL", N(1)},
+                     {"CAMPOREL", S("CODIGO")}, {"ANCHOMAX", N(6)}, {"TOTAL", L(true)}, {"MASCARA", S("999")}});
+    ASSERT_TRUE(inf_.RunInforme(code)) << c.name;
+    const std::string out = Read();
+    const std::size_t last = out.rfind("---\r\n");
+    ASSERT_NE(last, std::string::npos) << out;
+    EXPECT_EQ(xb::AllTrim(out.substr(last + 5, out.find("\r\n", last + 5) - last - 5)), c.total) << c.name << "\n" << out;
+  }
+}
+
 TEST_F(ReportRunTest, ADesignedHeaderPrintsAboveTheColumnTitles) {
   Sales({{"A01", "", 1}});
   Report("CABE", {{"CABECERA", S("001")}, {"HASTA", S("")}});
