@@ -91,16 +91,22 @@ void RegisterCoreFunctions() {
   });
   xb::RegisterFunction("GETDROPINFO", [](Args&) { return GetDropInfo(); });
   xb::RegisterFunction("WNDPARENTS", [](Args& a) { return Value::Logical(WndParents(HandleArg(a, 1), HandleArg(a, 2))); });
+  // _VXH( hWnd, nMsg, nWParam, nLParam, nSlot ): NIL for slot 0; otherwise the one result
+  // pair {answer, previous procedure}, refilled only when the slot holds a window.
   xb::RegisterFunction("_VXH", [](Args& a) -> Value {
-    WindowRef w = WindowInSlot(static_cast<int>(a.Int(5)));
-    if (!w) return Value();
+    static const xb::Array pair = xb::Array::Of({Value::Integer(0), Value::Integer(0)});
+    const int slot = static_cast<int>(a.Int(5));
+    if (slot == 0) return Value();
+    WindowRef w = WindowInSlot(slot);
+    if (!w) return Value(pair);
     const Answer answer = DispatchToWindow(*w, static_cast<UINT>(a.Int(2)), static_cast<WPARAM>(a.Int(3)),
                                            static_cast<LPARAM>(a.Int(4)));
     Value result;
     if (answer.is_number()) result = Value::Integer(answer.number());
     if (answer.is_logical()) result = Value::Logical(answer.logical());
-    return Value(xb::Array::Of(
-        {result, Value::Integer(reinterpret_cast<std::intptr_t>(reinterpret_cast<void*>(w->nOldProc)))}));
+    pair[0] = result;
+    pair[1] = Value::Integer(reinterpret_cast<std::intptr_t>(reinterpret_cast<void*>(w->nOldProc)));
+    return Value(pair);
   });
   xb::RegisterFunction("_VXGENERROR", [](Args& a) {
     return Value(MakeFrameworkError(static_cast<int>(a.Int(1)), a.Str(2)));
