@@ -108,6 +108,16 @@ void RegisterCoreFunctions() {
     pair[1] = Value::Integer(reinterpret_cast<std::intptr_t>(reinterpret_cast<void*>(w->nOldProc)));
     return Value(pair);
   });
+  // WNDCREATEERROR( oWnd, [cClassName] ) and CREATEDLGERROR( oDlg ): the framework's errors
+  // for a window or dialog that Windows did not create.
+  xb::RegisterFunction("WNDCREATEERROR", [](Args& a) {
+    if (WindowRef w = WindowArg(a, 1)) w->WndCreateError(a.Arg(2).IsString() ? std::string(a.Str(2)) : w->ClassName());
+    return Value();
+  });
+  xb::RegisterFunction("CREATEDLGERROR", [](Args& a) {
+    if (auto* d = dynamic_cast<TDialog*>(a.Obj(1).get())) d->CreateDlgError();
+    return Value();
+  });
   xb::RegisterFunction("_VXGENERROR", [](Args& a) {
     return Value(MakeFrameworkError(static_cast<int>(a.Int(1)), a.Str(2)));
   });

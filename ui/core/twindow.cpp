@@ -273,12 +273,16 @@ void TWindow::Create(std::string class_name) {
                          (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(nId)) : nullptr,
                          GetInstance(), nullptr);
   if (hWnd == nullptr) {
-    const std::string text = "\r\nClass: " + class_name + "\r\nCaption: " + cCaption +
-                             "\r\nSystem Error: " + LastErrorText();
-    RaiseFrameworkError(static_cast<int>(FrameworkError::kCannotCreateWindow), text);
+    WndCreateError(class_name);
     return;
   }
   Link();
+}
+
+void TWindow::WndCreateError(const std::string& class_name) const {
+  const std::string text = "\r\nClass: " + class_name + "\r\nCaption: " + cCaption +
+                           "\r\nSystem Error: " + LastErrorText();
+  RaiseFrameworkError(static_cast<int>(FrameworkError::kCannotCreateWindow), text);
 }
 
 void TWindow::Link(bool subclass) {

@@ -320,6 +320,31 @@ TEST_F(TWindowRuntimeTest, SayBitmapDrawsAFileOrAResourcePicture) {
   FreeResources();
 }
 
+// The errors of a window or dialog that Windows did not create, raised by name.
+TEST_F(TWindowRuntimeTest, CreationErrorsCarryTheClassCaptionOrResource) {
+  auto w = Make();
+  xb::testing::RecordingErrorBlock errors{Value()};
+  struct Case {
+    const char* text;
+    int sub_code;
+    const char* operation_start;
+  };
+  const Case cases[] = {
+      {"{|o| WndCreateError( o ) }", 6, "\r\nClass: TWINDOW\r\nCaption: Prueba\r\nSystem Error: "},
+      {"{|o| WndCreateError( o, 'NOCLASE' ) }", 6, "\r\nClass: NOCLASE\r\nCaption: Prueba\r\nSystem Error: "},
+      {"{|o| CreateDlgError( TDialog():New( ,,,, 'Sin recurso' ) ) }", 3, "\r\nTitle: Sin recurso"},
+      {"{|o| CreateDlgError( TDialog():New( ,,,,, 'NOEXISTE' ) ) }", 3, "\r\nResource: NOEXISTE"},
+  };
+  int count = 0;
+  for (const Case& c : cases) {
+    With(w, c.text);
+    ASSERT_EQ(errors.count, ++count) << c.text;
+    EXPECT_EQ(errors.error()->subCode, c.sub_code) << c.text;
+    EXPECT_TRUE(errors.error()->operation.starts_with(c.operation_start)) << c.text << ": " << errors.error()->operation;
+  }
+  EXPECT_EQ(errors.error()->operation, "\r\nResource: NOEXISTE");
+}
+
 TEST_F(TWindowRuntimeTest, ChooseFontCancelledAnswersTheFontGiven) {
   vdr::test::DialogAnswerer answerer(vdr::test::DialogAnswerer::PressId(IDCANCEL));
   const Value font = xb::EvalMacro(
