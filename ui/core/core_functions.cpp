@@ -147,9 +147,13 @@ void RegisterCoreFunctions() {
   xb::RegisterFunction("HELPINDEX", [](Args&) { return Value::Logical(HelpIndex()); });
   xb::RegisterFunction("HELPSEARCH", [](Args& a) { return Value::Logical(HelpSearch(std::string(a.Str(1)))); });
   xb::RegisterFunction("HELPPOPUP", [](Args& a) { return Value::Logical(HelpPopup(static_cast<int>(a.Int(1)))); });
+  // WINHELP( cFile, nCommand, nData | cData ): a text travels as its address.
   xb::RegisterFunction("WINHELP", [](Args& a) {
-    return Value::Logical(CallWinHelpFile(std::string(a.Str(1)), a.IsNil(2) ? 3u : static_cast<unsigned>(a.Int(2)),
-                                  static_cast<std::uintptr_t>(a.Int(3))));
+    const unsigned command = a.IsNil(2) ? 3u : static_cast<unsigned>(a.Int(2));
+    const std::string text = a.Arg(3).IsString() ? std::string(a.Str(3)) : std::string();
+    const std::uintptr_t data = a.Arg(3).IsString() ? reinterpret_cast<std::uintptr_t>(text.c_str())
+                                                    : static_cast<std::uintptr_t>(a.Int(3));
+    return Value::Logical(CallWinHelpFile(std::string(a.Str(1)), command, data));
   });
 }
 

@@ -288,6 +288,9 @@ class TWindow : public xb::Object, public MessageTarget {
                    std::optional<std::string> text = {});
   void DestroyToolTip();
 
+  // Whether the Windows class of `cls` is registered (class data lRegistered).
+  static bool IsRegistered(const xb::Class& cls) { return Registered(cls); }
+
   // The object as a runtime value.
   xb::Value Self() { return AsValue(); }
   // The slot of the object table this window is linked in, 0 when none.

@@ -264,6 +264,11 @@ void DefineMessages(xb::Class& c) {
   VDR_VALUE_DATA("ONRESIZE", OnResize);
 
   // Class data.
+  c.Property("OMITEMSELECT", [](Object&) -> Value {
+    auto* item = dynamic_cast<xb::Object*>(TWindow::oMItemSelect);
+    return item != nullptr ? item->AsValue() : Value();
+  }, nullptr);
+  c.Property("LREGISTERED", [](Object& o) { return Value::Logical(TWindow::IsRegistered(o.GetClass())); }, nullptr);
   c.Property("NTOOLTIP", [](Object&) { return Int(TWindow::nToolTip); },
              [](Object&, const Value& v) { TWindow::nToolTip = static_cast<int>(v.AsInt()); });
   // The lists are the class's own (APROPERTIES, AEVENTS), which derived classes redefine.

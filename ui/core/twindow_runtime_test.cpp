@@ -59,6 +59,8 @@ TEST_F(TWindowRuntimeTest, PropertiesAndEventsAreTheClasssLists) {
   EXPECT_EQ(With(w, "{|o| o:Event( 2 )[ 1 ] + '/' + o:Event( 2 )[ 4 ] }").AsString(), "OnMouseMove/nKeyFlags");
   EXPECT_EQ(With(w, "{|o| Len( o:Event( 4 ) ) }").AsInt(), 1);
   EXPECT_EQ(With(w, "{|o| o:aEvents[ 6 ][ 1 ] }").AsString(), "OnResize");
+  EXPECT_TRUE(With(w, "{|o| o:lRegistered }").AsLogical());
+  EXPECT_TRUE(With(w, "{|o| o:oMItemSelect }").IsNil());  // no menu item under the cursor
 }
 
 TEST_F(TWindowRuntimeTest, MinimumAndMaximumSizesGivenAsText) {
