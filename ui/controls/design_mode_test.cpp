@@ -85,6 +85,29 @@ TEST_F(DesignModeTest, EveryControlsNewPutsItInDesignMode) {
   }
 }
 
+// A control's Property(n) and PropCount read its own class's list, not its parent class's.
+TEST_F(DesignModeTest, PropertiesAreTheControlClasssOwn) {
+  struct Case {
+    const char* text;
+    int count;
+    const char* first;
+    const char* seventh;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"TButton():New(40, 40, 'Uno',,, 80, 24)", 12, "cTitle", "nTop"},
+           {"TListBox():New(40, 40, {|x| 1}, {'a', 'b'}, 80, 60)", 12, "aItems", "nAlign"},
+       }) {
+    const Value control = xb::EvalMacro(c.text);
+    ASSERT_TRUE(control.IsObject()) << c.text;
+    const xb::Array own = xb::Send(control, "APROPERTIES").AsArray();
+    EXPECT_EQ(xb::Send(control, "PROPCOUNT").AsInt(), static_cast<std::int64_t>(own.size())) << c.text;
+    EXPECT_EQ(xb::Send(control, "PROPCOUNT").AsInt(), c.count) << c.text;
+    EXPECT_EQ(xb::Send(control, "PROPERTY", {Value::Integer(1)}).AsString(), c.first) << c.text;
+    EXPECT_EQ(xb::Send(control, "PROPERTY", {Value::Integer(7)}).AsString(), c.seventh) << c.text;
+    DestroyWindow(dynamic_cast<TWindow*>(control.AsObject().get())->hWnd);
+  }
+}
+
 // Each control made in design mode at (40, 40) is moved with the mouse: a press at (10, 6)
 // of it and a release 30 pixels right and 1 down move it four grid steps of 8 right, 32
 // pixels, and the mouse is free again. A label, which lets the mouse through outside design mode, and a field,

@@ -348,6 +348,11 @@ void TFolder::UpdatePages() {
     if (TDialog* page = Page(n)) page->Update();
 }
 
+void TFolder::UpdateFromParent() {
+  TControl::UpdateFromParent();
+  UpdatePages();
+}
+
 // ---- messages ----------------------------------------------------------------------------------
 
 Answer TFolder::Display() {

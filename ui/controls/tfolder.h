@@ -72,6 +72,8 @@ class TFolder : public TControl {
   void Refresh(bool erase = true) override;
   // Update() of every page.
   void UpdatePages();
+  // Update() of the window the folder sits in reaches its pages too.
+  void UpdateFromParent() override;
 
   void AddItem(const std::string& prompt);
   // Removes the selected tab and its page; the tab now at its place (or the last) is shown.

@@ -14,11 +14,13 @@
 #include "runtime/function_table.h"
 #include "tests/support/mouse_input.h"
 #include "tests/support/pump.h"
+#include "tests/support/window_text.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/controls/controls_test_support.h"
 #include "ui/controls/folder_paint.h"
 #include "ui/controls/tget.h"
 #include "ui/controls/set_get.h"
+#include "ui/core/window_table.h"
 
 namespace ui {
 namespace {
@@ -208,6 +210,20 @@ TEST_F(FolderTest, PagesTakeTheGivenColourElseTheDialogs) {
     EXPECT_EQ(shown, (std::vector<COLORREF>{c.pages}));
   }
   functions.Restore();
+}
+
+// Update() of the dialog refreshes the fields of the folder's pages that ask for it.
+TEST_F(FolderTest, UpdateOfTheDialogReachesThePagesFields) {
+  std::string before, after;
+  Run([&](TFolder&, HWND dialog) {
+    get->lUpdate = true;
+    before = vdr::test::WindowText(get->hWnd);
+    code.Put(Value::String("ABC123"));
+    OWndFromHwnd(dialog)->Update();
+    after = vdr::test::WindowText(get->hWnd);
+  });
+  EXPECT_EQ(before, "      ");
+  EXPECT_EQ(after, "ABC123");
 }
 
 TEST_F(FolderTest, NewOnAWindowMakesItsPagesAndSharesTheWidth) {

@@ -91,16 +91,32 @@ void RegisterCoreFunctions() {
   });
   xb::RegisterFunction("GETDROPINFO", [](Args&) { return GetDropInfo(); });
   xb::RegisterFunction("WNDPARENTS", [](Args& a) { return Value::Logical(WndParents(HandleArg(a, 1), HandleArg(a, 2))); });
+  // _VXH( hWnd, nMsg, nWParam, nLParam, nSlot ): NIL for slot 0; otherwise the one result
+  // pair {answer, previous procedure}, refilled only when the slot holds a window.
   xb::RegisterFunction("_VXH", [](Args& a) -> Value {
-    WindowRef w = WindowInSlot(static_cast<int>(a.Int(5)));
-    if (!w) return Value();
+    static const xb::Array pair = xb::Array::Of({Value::Integer(0), Value::Integer(0)});
+    const int slot = static_cast<int>(a.Int(5));
+    if (slot == 0) return Value();
+    WindowRef w = WindowInSlot(slot);
+    if (!w) return Value(pair);
     const Answer answer = DispatchToWindow(*w, static_cast<UINT>(a.Int(2)), static_cast<WPARAM>(a.Int(3)),
                                            static_cast<LPARAM>(a.Int(4)));
     Value result;
     if (answer.is_number()) result = Value::Integer(answer.number());
     if (answer.is_logical()) result = Value::Logical(answer.logical());
-    return Value(xb::Array::Of(
-        {result, Value::Integer(reinterpret_cast<std::intptr_t>(reinterpret_cast<void*>(w->nOldProc)))}));
+    pair[0] = result;
+    pair[1] = Value::Integer(reinterpret_cast<std::intptr_t>(reinterpret_cast<void*>(w->nOldProc)));
+    return Value(pair);
+  });
+  // WNDCREATEERROR( oWnd, [cClassName] ) and CREATEDLGERROR( oDlg ): the framework's errors
+  // for a window or dialog that Windows did not create.
+  xb::RegisterFunction("WNDCREATEERROR", [](Args& a) {
+    if (WindowRef w = WindowArg(a, 1)) w->WndCreateError(a.Arg(2).IsString() ? std::string(a.Str(2)) : w->ClassName());
+    return Value();
+  });
+  xb::RegisterFunction("CREATEDLGERROR", [](Args& a) {
+    if (auto* d = dynamic_cast<TDialog*>(a.Obj(1).get())) d->CreateDlgError();
+    return Value();
   });
   xb::RegisterFunction("_VXGENERROR", [](Args& a) {
     return Value(MakeFrameworkError(static_cast<int>(a.Int(1)), a.Str(2)));
@@ -131,9 +147,13 @@ void RegisterCoreFunctions() {
   xb::RegisterFunction("HELPINDEX", [](Args&) { return Value::Logical(HelpIndex()); });
   xb::RegisterFunction("HELPSEARCH", [](Args& a) { return Value::Logical(HelpSearch(std::string(a.Str(1)))); });
   xb::RegisterFunction("HELPPOPUP", [](Args& a) { return Value::Logical(HelpPopup(static_cast<int>(a.Int(1)))); });
+  // WINHELP( cFile, nCommand, nData | cData ): a text travels as its address.
   xb::RegisterFunction("WINHELP", [](Args& a) {
-    return Value::Logical(CallWinHelpFile(std::string(a.Str(1)), a.IsNil(2) ? 3u : static_cast<unsigned>(a.Int(2)),
-                                  static_cast<std::uintptr_t>(a.Int(3))));
+    const unsigned command = a.IsNil(2) ? 3u : static_cast<unsigned>(a.Int(2));
+    const std::string text = a.Arg(3).IsString() ? std::string(a.Str(3)) : std::string();
+    const std::uintptr_t data = a.Arg(3).IsString() ? reinterpret_cast<std::uintptr_t>(text.c_str())
+                                                    : static_cast<std::uintptr_t>(a.Int(3));
+    return Value::Logical(CallWinHelpFile(std::string(a.Str(1)), command, data));
   });
 }
 

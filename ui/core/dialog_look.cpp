@@ -1,6 +1,7 @@
 #include "ui/core/dialog_look.h"
 
 #include "runtime/function_table.h"
+#include "runtime/object.h"
 #include "ui/core/tbrush.h"
 
 namespace ui {
@@ -38,8 +39,13 @@ int NRes() {
 }
 
 void RegisterDialogLookFunctions() {
-  xb::RegisterFunction("GETFONDO", [](xb::Args&) {
-    if (!LClassic()) GetFondo();
+  // GETFONDO( oDlg ): the dialog's own look decides; without a dialog, the user's.
+  xb::RegisterFunction("GETFONDO", [](xb::Args& a) {
+    const xb::Value dialog = a.Arg(1);
+    const bool classic = dialog.IsObject() && xb::HasMessage(dialog, xb::Intern("LCLASSIC"))
+                             ? xb::Send(dialog, "LCLASSIC").AsLogical()
+                             : LClassic();
+    if (!classic) GetFondo();
     return xb::Value();
   });
   xb::RegisterFunction("GETTRANSP", [](xb::Args&) {

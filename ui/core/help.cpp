@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "ui/core/msg_box.h"
+
 namespace ui {
 namespace {
 
@@ -16,8 +18,8 @@ constexpr unsigned kHelpContextPopup = 8;
 
 bool NoHelpFile() {
   if (!g_help_file.empty()) return false;
-  MessageBoxA(GetActiveWindow(), "No hay fichero de ayuda disponible.", " Atención",
-              MB_OK | MB_ICONEXCLAMATION);
+  // The program's own box: a run nobody watches goes on without it.
+  MsgAlert(xb::Value::String("No hay fichero de ayuda disponible."), " Atención");
   return true;
 }
 
@@ -25,7 +27,7 @@ bool CallWinHelp(const std::string& file, unsigned command, ULONG_PTR data) {
   HMODULE user = LoadLibraryA("User32.dll");
   if (user == nullptr) {
     const std::string text = "Error code: " + std::to_string(GetLastError()) + " loading User32.dll";
-    MessageBoxA(GetActiveWindow(), text.c_str(), "Atención", MB_OK | MB_ICONEXCLAMATION);
+    MsgAlert(xb::Value::String(text), "Atención");
     return false;
   }
   using WinHelpFn = BOOL(WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);

@@ -398,12 +398,6 @@ void DefineControlDesignMessages(xb::Class& c) {
     for (const char* name : kProperties) names.Append(Value::String(name));
     return Value(names);
   }, nullptr);
-  c.Method("PROPCOUNT", [](Object&, Args&) { return Int(std::size(kProperties)); });
-  c.Method("PROPERTY", [](Object&, Args& a) {
-    const std::int64_t n = a.Int(1);
-    return n >= 1 && n <= static_cast<std::int64_t>(std::size(kProperties)) ? Value::String(kProperties[n - 1])
-                                                                             : Value();
-  });
   c.Property("ADOTS", [](Object&) {
     xb::Array dots = xb::Array::New();
     for (HWND dot : DesignDotWindows()) {

@@ -166,9 +166,11 @@ class TDialog : public TWindow {
 
   // The dialog activations in progress.
   static int ActivationCount();
+  // The framework error 3 for this dialog (its resource, else its title), through the error
+  // block.
+  void CreateDlgError();
 
  private:
-  void CreateDlgError();
   HWND OwnerWindow() const;
   void ResolveProductName();
   bool caption_given_ = false;

@@ -737,5 +737,24 @@ TEST_F(TDialogTest, WidthAndHeightGiveTheSizeWhateverThePlace) {
   EXPECT_EQ(sizes[0].cy, sizes[1].cy);
 }
 
+// GETFONDO makes the shared transparent brush only for a dialog of the non-classic look,
+// whatever the user's look is now.
+TEST_F(TDialogTest, TheSharedTransparentBrushFollowsTheDialogsLook) {
+  struct Case {
+    bool classic;
+    bool brush;
+  };
+  for (const Case& c : {Case{true, false}, Case{false, true}}) {
+    SCOPED_TRACE(c.classic);
+    xb::CallFunction("RELEASEFONDO");
+    ASSERT_EQ(xb::CallFunction("GETTRANSP").AsInt(), 0);
+    auto d = Dialog("VALIDA");
+    d->lClassic = c.classic;
+    xb::CallFunction("GETFONDO", {d->Self()});
+    EXPECT_EQ(xb::CallFunction("GETTRANSP").AsInt() != 0, c.brush);
+  }
+  xb::CallFunction("RELEASEFONDO");
+}
+
 }  // namespace
 }  // namespace ui

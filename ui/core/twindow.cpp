@@ -19,6 +19,7 @@
 #include "ui/bridge/mdi_helpers.h"
 #include "ui/bridge/message_loop.h"
 #include "ui/bridge/modeless_dialogs.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/resources.h"
 #include "ui/bridge/text_colors.h"
 #include "ui/bridge/text_drawing.h"
@@ -62,6 +63,10 @@ void ReportHandlerError(const xb::ErrorRef& error) {
   } catch (const xb::BreakSignal&) {
     return;  // the error block left with BREAK: the handler is abandoned
   } catch (...) {
+  }
+  if (Unattended()) {
+    TellUnattended("Error", xb::ErrorText(*error));
+    return;
   }
   MessageBoxA(nullptr, xb::ErrorText(*error).c_str(), "Error", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
@@ -268,12 +273,16 @@ void TWindow::Create(std::string class_name) {
                          (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(nId)) : nullptr,
                          GetInstance(), nullptr);
   if (hWnd == nullptr) {
-    const std::string text = "\r\nClass: " + class_name + "\r\nCaption: " + cCaption +
-                             "\r\nSystem Error: " + LastErrorText();
-    RaiseFrameworkError(static_cast<int>(FrameworkError::kCannotCreateWindow), text);
+    WndCreateError(class_name);
     return;
   }
   Link();
+}
+
+void TWindow::WndCreateError(const std::string& class_name) const {
+  const std::string text = "\r\nClass: " + class_name + "\r\nCaption: " + cCaption +
+                           "\r\nSystem Error: " + LastErrorText();
+  RaiseFrameworkError(static_cast<int>(FrameworkError::kCannotCreateWindow), text);
 }
 
 void TWindow::Link(bool subclass) {

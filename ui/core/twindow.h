@@ -81,6 +81,9 @@ class TWindow : public xb::Object, public MessageTarget {
   // Creates the window (class default: the object's class name) and links it. A window that
   // cannot be created raises the framework error 6 through the error block.
   virtual void Create(std::string class_name = {});
+  // The framework error 6 for a window of that class that Windows did not create, with the
+  // system's last error, through the error block.
+  void WndCreateError(const std::string& class_name) const;
   // Takes a slot of the object table (the first free one) and, with `subclass`, gives the
   // window that slot's procedure.
   void Link(bool subclass = true);
@@ -284,6 +287,9 @@ class TWindow : public xb::Object, public MessageTarget {
   void ShowToolTip(std::optional<int> row = {}, std::optional<int> col = {},
                    std::optional<std::string> text = {});
   void DestroyToolTip();
+
+  // Whether the Windows class of `cls` is registered (class data lRegistered).
+  static bool IsRegistered(const xb::Class& cls) { return Registered(cls); }
 
   // The object as a runtime value.
   xb::Value Self() { return AsValue(); }

@@ -1,6 +1,7 @@
 // The messages of class TWINDOW that text compiled at run time may send: its data (read
 // with NAME, assigned with _NAME) and its methods, taking their arguments by position.
 #include <cstdint>
+#include <utility>
 
 #include "runtime/array.h"
 #include "runtime/block.h"
@@ -263,19 +264,38 @@ void DefineMessages(xb::Class& c) {
   VDR_VALUE_DATA("ONRESIZE", OnResize);
 
   // Class data.
+  c.Property("OMITEMSELECT", [](Object&) -> Value {
+    auto* item = dynamic_cast<xb::Object*>(TWindow::oMItemSelect);
+    return item != nullptr ? item->AsValue() : Value();
+  }, nullptr);
+  c.Property("LREGISTERED", [](Object& o) { return Value::Logical(TWindow::IsRegistered(o.GetClass())); }, nullptr);
   c.Property("NTOOLTIP", [](Object&) { return Int(TWindow::nToolTip); },
              [](Object&, const Value& v) { TWindow::nToolTip = static_cast<int>(v.AsInt()); });
-  c.Method("PROPCOUNT", [](Object&, Args&) { return Int(std::size(kProperties)); });
-  c.Method("PROPERTY", [](Object&, Args& a) {
-    const auto n = a.Int(1);
-    return n >= 1 && n <= static_cast<std::int64_t>(std::size(kProperties))
-               ? Value::String(kProperties[n - 1]) : Value();
-  });
-  c.Method("EVECOUNT", [](Object&, Args&) { return Int(std::size(kEvents)); });
-  c.Method("EVENT", [](Object&, Args& a) {
-    const auto n = a.Int(1);
-    return n >= 1 && n <= static_cast<std::int64_t>(std::size(kEvents)) ? EventValue(kEvents[n - 1]) : Value();
-  });
+  // The lists are the class's own (APROPERTIES, AEVENTS), which derived classes redefine.
+  c.Property("APROPERTIES", [](Object&) {
+    xb::Array names = xb::Array::New();
+    for (const char* name : kProperties) names.Append(Value::String(name));
+    return Value(names);
+  }, nullptr);
+  c.Property("AEVENTS", [](Object&) {
+    xb::Array events = xb::Array::New();
+    for (const EventInfo& e : kEvents) events.Append(EventValue(e));
+    return Value(events);
+  }, nullptr);
+  auto list_of = [](Object& o, const char* name) { return xb::Send(o.AsValue(), name).AsArray(); };
+  auto count_of = [list_of](Object& o, const char* name) {
+    const xb::Array list = list_of(o, name);
+    return Int(list ? static_cast<std::int64_t>(list.size()) : 0);
+  };
+  auto item_of = [list_of](Object& o, const char* name, std::int64_t n) {
+    const xb::Array list = list_of(o, name);
+    return list && n >= 1 && n <= static_cast<std::int64_t>(list.size()) ? list.Get(static_cast<size_t>(n - 1))
+                                                                          : Value();
+  };
+  c.Method("PROPCOUNT", [count_of](Object& o, Args&) { return count_of(o, "APROPERTIES"); });
+  c.Method("PROPERTY", [item_of](Object& o, Args& a) { return item_of(o, "APROPERTIES", a.Int(1)); });
+  c.Method("EVECOUNT", [count_of](Object& o, Args&) { return count_of(o, "AEVENTS"); });
+  c.Method("EVENT", [item_of](Object& o, Args& a) { return item_of(o, "AEVENTS", a.Int(1)); });
 
   // Construction and life.
   c.Method("NEW", [](Object& o, Args& a) {
@@ -538,6 +558,53 @@ void DefineMessages(xb::Class& c) {
   c.Method("TIMER", [](Object& o, Args& a) { return AnswerValue(W(o).Timer(static_cast<WPARAM>(a.Int(1)), 0)); });
   c.Method("PAINT", [](Object& o, Args&) { return AnswerValue(W(o).Paint()); });
   c.Method("HELPF1", [](Object& o, Args&) { return AnswerValue(W(o).HelpF1()); });
+  // The mouse methods take (nRow, nCol, nKeyFlags).
+  using MouseMethod = Answer (TWindow::*)(int, int, WPARAM);
+  const std::pair<const char*, MouseMethod> mouse[] = {
+      {"LBUTTONDOWN", &TWindow::LButtonDown}, {"LBUTTONUP", &TWindow::LButtonUp},
+      {"LDBLCLICK", &TWindow::LDblClick},     {"RBUTTONDOWN", &TWindow::RButtonDown},
+      {"RBUTTONUP", &TWindow::RButtonUp},     {"MBUTTONDOWN", &TWindow::MButtonDown},
+      {"MBUTTONUP", &TWindow::MButtonUp},     {"MOUSEMOVE", &TWindow::MouseMove}};
+  for (const auto& [name, method] : mouse) {
+    c.Method(name, [method](Object& o, Args& a) {
+      return AnswerValue((W(o).*method)(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)),
+                                        static_cast<WPARAM>(a.Int(3))));
+    });
+  }
+  c.Method("NCMOUSEMOVE", [](Object& o, Args& a) {
+    return AnswerValue(W(o).NcMouseMove(static_cast<WPARAM>(a.Int(1)), static_cast<int>(a.Int(2)),
+                                        static_cast<int>(a.Int(3))));
+  });
+  // Moved( nRow, nCol )
+  c.Method("MOVED", [](Object& o, Args& a) {
+    return AnswerValue(W(o).Moved(0, static_cast<int>(a.Int(2)), static_cast<int>(a.Int(1))));
+  });
+  c.Method("SYSCOMMAND", [](Object& o, Args& a) {
+    return AnswerValue(W(o).SysCommand(static_cast<WPARAM>(a.Int(1)), static_cast<LPARAM>(a.Int(2))));
+  });
+  c.Method("VSCROLL", [](Object& o, Args& a) {
+    return AnswerValue(W(o).VScroll(static_cast<WPARAM>(a.Int(1)), static_cast<LPARAM>(a.Int(2))));
+  });
+  c.Method("HSCROLL", [](Object& o, Args& a) {
+    return AnswerValue(W(o).HScroll(static_cast<WPARAM>(a.Int(1)), static_cast<LPARAM>(a.Int(2))));
+  });
+  c.Method("ERASEBKGND", [](Object& o, Args& a) { return AnswerValue(W(o).EraseBkGnd(AsHandle<HDC>(a.Arg(1)))); });
+  c.Method("CTLCOLOR", [](Object& o, Args& a) {
+    return AnswerValue(W(o).CtlColor(AsHandle<HWND>(a.Arg(1)), AsHandle<HDC>(a.Arg(2))));
+  });
+  c.Method("GETDLGCODE", [](Object& o, Args& a) { return AnswerValue(W(o).GetDlgCode(static_cast<WPARAM>(a.Int(1)))); });
+  // MouseWheel( nKeys, nDelta, nXPos, nYPos )
+  c.Method("MOUSEWHEEL", [](Object& o, Args& a) {
+    return AnswerValue(W(o).MouseWheel(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)),
+                                       static_cast<int>(a.Int(3)), static_cast<int>(a.Int(4))));
+  });
+  c.Method("BEGINPAINT", [](Object& o, Args&) { return AnswerValue(W(o).BeginPaint()); });
+  c.Method("ENDPAINT", [](Object& o, Args&) { return AnswerValue(W(o).EndPaint()); });
+  c.Method("QUERYENDSESSION", [](Object& o, Args&) { return AnswerValue(W(o).QueryEndSession()); });
+  c.Method("DROPOVER", [](Object& o, Args& a) {
+    return AnswerValue(W(o).DropOver(static_cast<int>(a.Int(1)), static_cast<int>(a.Int(2)),
+                                     static_cast<LPARAM>(a.Int(3))));
+  });
 
   // Edit requests.
   VDR_BLOCK_REQUEST("COPY", bCopy);

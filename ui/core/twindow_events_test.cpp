@@ -18,6 +18,7 @@
 #include "tests/support/window_text.h"
 #include "ui/bridge/gdi_handles.h"
 #include "ui/bridge/palette_table.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/help.h"
 #include "ui/core/twindow.h"
@@ -367,6 +368,13 @@ TEST_F(TWindowEventsTest, F1WithoutHelpFileSaysSo) {
   EXPECT_EQ(xb::EvalMacro("GETHELPTOPIC()").AsString(), "");
   EXPECT_EQ(xb::EvalMacro("SETHELPTOPIC( 12 ), GETHELPTOPIC()").AsInt(), 12);
   EXPECT_EQ(xb::EvalMacro("SETHELPTOPIC( NIL ), GETHELPTOPIC()").AsString(), "");
+  // A run nobody watches is told and goes on.
+  std::vector<std::string> told;
+  SetUnattended([&](std::string_view title, std::string_view text) { told.push_back(std::string(title) + "|" + std::string(text)); });
+  EXPECT_FALSE(xb::EvalMacro("HELPINDEX()").AsLogical());
+  SetUnattended({});
+  EXPECT_EQ(told, std::vector<std::string>{" Atención|No hay fichero de ayuda disponible."});
+  EXPECT_EQ(answerer.seen().size(), 1u);
 }
 
 // The middle button with Ctrl held opens the inspector on the window's object; without Ctrl

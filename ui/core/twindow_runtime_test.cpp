@@ -46,6 +46,23 @@ TEST_F(TWindowRuntimeTest, TextReadsAndAssignsTheWindowsData) {
   EXPECT_EQ(With(w, "{|o| o:nClrPane := 255, o:nClrPane }").AsInt(), 255);
 }
 
+// Property(n), PropCount, Event(n) and EveCount read the class's own lists.
+TEST_F(TWindowRuntimeTest, PropertiesAndEventsAreTheClasssLists) {
+  auto w = Make();
+  EXPECT_EQ(With(w, "{|o| o:PropCount() }").AsInt(), 11);
+  EXPECT_EQ(With(w, "{|o| Len( o:aProperties ) }").AsInt(), 11);
+  EXPECT_EQ(With(w, "{|o| o:Property( 1 ) }").AsString(), "cTitle");
+  EXPECT_EQ(With(w, "{|o| o:Property( 11 ) }").AsString(), "oFont");
+  EXPECT_TRUE(With(w, "{|o| o:Property( 12 ) }").IsNil());
+  EXPECT_TRUE(With(w, "{|o| o:Property( 0 ) }").IsNil());
+  EXPECT_EQ(With(w, "{|o| o:EveCount() }").AsInt(), 6);
+  EXPECT_EQ(With(w, "{|o| o:Event( 2 )[ 1 ] + '/' + o:Event( 2 )[ 4 ] }").AsString(), "OnMouseMove/nKeyFlags");
+  EXPECT_EQ(With(w, "{|o| Len( o:Event( 4 ) ) }").AsInt(), 1);
+  EXPECT_EQ(With(w, "{|o| o:aEvents[ 6 ][ 1 ] }").AsString(), "OnResize");
+  EXPECT_TRUE(With(w, "{|o| o:lRegistered }").AsLogical());
+  EXPECT_TRUE(With(w, "{|o| o:oMItemSelect }").IsNil());  // no menu item under the cursor
+}
+
 TEST_F(TWindowRuntimeTest, MinimumAndMaximumSizesGivenAsText) {
   auto w = Make();
   // {reserved x, y, max size x, y, max position x, y, min track x, y, max track x, y}
@@ -162,6 +179,15 @@ TEST_F(TWindowRuntimeTest, WindowsAreCreatedAndFoundFromText) {
   const Value none = xb::CallFunction("_VXH", {Value::Integer(0), Value::Integer(WM_USER + 500), Value::Integer(0),
                                                Value::Integer(0), Value::Integer(w->Slot())});
   EXPECT_TRUE(none.AsArray()[0].IsNil());
+  // A slot that holds no window leaves the pair as the last call left it.
+  w->bLClicked = Blk([](Args&) { return Value::Integer(7); });
+  xb::CallFunction("_VXH", {Value::Integer(0), Value::Integer(WM_LBUTTONDOWN), Value::Integer(0), Value::Integer(0),
+                            Value::Integer(w->Slot())});
+  const Value unchanged = xb::CallFunction("_VXH", {Value::Integer(0), Value::Integer(WM_LBUTTONDOWN), Value::Integer(0),
+                                                    Value::Integer(0), Value::Integer(NWindows() + 5)});
+  ASSERT_TRUE(unchanged.IsArray());
+  EXPECT_EQ(unchanged.AsArray()[0].AsInt(), 7);
+  EXPECT_EQ(unchanged.AsArray()[1].AsInt(), reinterpret_cast<std::intptr_t>(reinterpret_cast<void*>(w->nOldProc)));
 }
 
 TEST_F(TWindowRuntimeTest, MHandleEventSendsTheMethodOfTheMessageTable) {
@@ -185,6 +211,40 @@ TEST_F(TWindowRuntimeTest, MHandleEventSendsTheMethodOfTheMessageTable) {
     EXPECT_EQ(got.ValType(), c.answer.ValType()) << c.text;
     EXPECT_TRUE(got.SameAs(c.answer)) << c.text;
   }
+}
+
+// The message methods answer text that calls them by name, with their arguments in order.
+TEST_F(TWindowRuntimeTest, MessageMethodsAreCalledFromText) {
+  auto w = Make();
+  With(w, "{|o| o:bLClicked := {|nRow, nCol, nFlags| nRow * 1000 + nCol + nFlags }, "
+          "o:bLDblClick := {|nRow| nRow }, o:bMMoved := {|nRow, nCol| nRow + nCol }, "
+          "o:bRClicked := {|nRow, nCol, nFlags, oSelf| oSelf:Cargo := nRow * 10 + nCol }, "
+          "o:bMoved := {|nRow, nCol, oSelf| oSelf:nLastKey := nRow - nCol }, "
+          "o:bValid := {|| .F. } }");
+  struct Case {
+    const char* text;
+    Value answer;
+  };
+  const Case cases[] = {
+      {"{|o| o:LButtonDown( 9, 7, 1 ) }", Value::Integer(9008)},
+      {"{|o| o:LDblClick( 4, 5, 0 ) }", Value::Integer(4)},
+      {"{|o| o:MouseMove( 3, 4, 0 ) }", Value::Integer(7)},
+      {"{|o| o:RButtonDown( 2, 3, 0 ) }", Value()},  // evaluated, NIL answered
+      {"{|o| o:Cargo }", Value::Integer(23)},
+      {"{|o| o:Moved( 8, 3 ), o:nLastKey }", Value::Integer(5)},
+      {"{|o| o:SysCommand( 61536 ) }", Value::Logical(false)},  // SC_CLOSE: End() refused
+      {"{|o| o:MouseWheel( 0, 120, 0, 0 ) }", Value()},
+      {"{|o| o:GetDlgCode( 13 ) }", Value()},
+      {"{|o| o:QueryEndSession() }", Value::Integer(0)},
+      {"{|o| o:VScroll( 0, 0 ) }", Value::Integer(0)},
+  };
+  for (const Case& c : cases) {
+    const Value got = With(w, c.text);
+    EXPECT_EQ(got.ValType(), c.answer.ValType()) << c.text;
+    EXPECT_TRUE(got.SameAs(c.answer)) << c.text;
+  }
+  WindowDC dc(w->hWnd);
+  EXPECT_EQ(xb::Send(w->Self(), "ERASEBKGND", {Value::Integer(reinterpret_cast<std::intptr_t>(dc.get()))}).AsInt(), 1);
 }
 
 TEST_F(TWindowRuntimeTest, SelColorChangesTheTextOrThePaneColour) {
@@ -260,6 +320,31 @@ TEST_F(TWindowRuntimeTest, SayBitmapDrawsAFileOrAResourcePicture) {
   With(w, "{|o| o:SayBitmap( 100, 250, 'NOEXISTE' ), o:SayBitmap( 100, 250, '123456789012345678901' ) }");
   DeleteFileA(file.c_str());
   FreeResources();
+}
+
+// The errors of a window or dialog that Windows did not create, raised by name.
+TEST_F(TWindowRuntimeTest, CreationErrorsCarryTheClassCaptionOrResource) {
+  auto w = Make();
+  xb::testing::RecordingErrorBlock errors{Value()};
+  struct Case {
+    const char* text;
+    int sub_code;
+    const char* operation_start;
+  };
+  const Case cases[] = {
+      {"{|o| WndCreateError( o ) }", 6, "\r\nClass: TWINDOW\r\nCaption: Prueba\r\nSystem Error: "},
+      {"{|o| WndCreateError( o, 'NOCLASE' ) }", 6, "\r\nClass: NOCLASE\r\nCaption: Prueba\r\nSystem Error: "},
+      {"{|o| CreateDlgError( TDialog():New( ,,,, 'Sin recurso' ) ) }", 3, "\r\nTitle: Sin recurso"},
+      {"{|o| CreateDlgError( TDialog():New( ,,,,, 'NOEXISTE' ) ) }", 3, "\r\nResource: NOEXISTE"},
+  };
+  int count = 0;
+  for (const Case& c : cases) {
+    With(w, c.text);
+    ASSERT_EQ(errors.count, ++count) << c.text;
+    EXPECT_EQ(errors.error()->subCode, c.sub_code) << c.text;
+    EXPECT_TRUE(errors.error()->operation.starts_with(c.operation_start)) << c.text << ": " << errors.error()->operation;
+  }
+  EXPECT_EQ(errors.error()->operation, "\r\nResource: NOEXISTE");
 }
 
 TEST_F(TWindowRuntimeTest, ChooseFontCancelledAnswersTheFontGiven) {

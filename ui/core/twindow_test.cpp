@@ -15,6 +15,7 @@
 #include "ui/bridge/slot_procs.h"
 #include "ui/bridge/window_dispatch.h"
 #include "ui/bridge/window_geometry.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/core/core_test_support.h"
 #include "ui/core/window_table.h"
 
@@ -422,6 +423,23 @@ TEST_F(TWindowTest, ErrorsInHandlersGoToTheErrorBlock) {
   ASSERT_EQ(errors.count, 2);
   EXPECT_EQ(errors.error()->subCode, 1340);
   EXPECT_TRUE(IsWindow(w->hWnd));
+}
+
+// Without an error block the error is shown in a box of its own; a run nobody watches is
+// told instead and the handler's message still returns.
+TEST_F(TWindowTest, AnErrorWithoutErrorBlockIsToldInARunNobodyWatches) {
+  auto w = Make();
+  xb::ErrorBlockScope none{Value()};
+  std::vector<std::string> told;
+  SetUnattended([&](std::string_view title, std::string_view text) {
+    told.push_back(std::string(title) + "|" + std::string(text));
+  });
+  w->bLClicked = Blk([](Args&) -> Value { throw std::runtime_error("falla sin bloque"); });
+  EXPECT_EQ(SendMessageA(w->hWnd, WM_LBUTTONDOWN, 0, 0), 0);
+  SetUnattended({});
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_TRUE(told[0].starts_with("Error|")) << told[0];
+  EXPECT_NE(told[0].find("falla sin bloque"), std::string::npos) << told[0];
 }
 
 TEST_F(TWindowTest, ActivateOfTheFirstTopLevelWindowRunsTheLoopUntilItCloses) {
