@@ -297,6 +297,19 @@ TEST_F(ListingWindowTest, ContinuousSubtotalsMatchAWalkAfterEveryMove) {
       SendMessageA(hwnd, WM_VSCROLL, SB_PAGEUP, 0);
       check("page up");
     }
+    // The vertical bar's message takes the keys' codes too: Down and Up a record, PgDn and
+    // PgUp a page.
+    struct KeyCode {
+      WPARAM code;
+      int records;
+    };
+    for (const KeyCode& k : {KeyCode{VK_DOWN, 1}, KeyCode{VK_NEXT, per_page}, KeyCode{VK_UP, -1},
+                             KeyCode{VK_PRIOR, -per_page}}) {
+      const std::int64_t before = w->Position();
+      SendMessageA(hwnd, WM_VSCROLL, k.code, 0);
+      EXPECT_EQ(w->Position(), before + k.records) << "code " << k.code;
+      check("code " + std::to_string(k.code));
+    }
     // By the thumb: ahead of what was found, back, ahead again, then Home and End.
     for (int to : {2100, 120, 1500, 1501, 1499, 2520}) {
       listing.Reset();
