@@ -314,6 +314,17 @@ TEST_F(ListingPrinterTest, TheFileFunctionsWriteReadAndSeekByName) {
   X("CLOSEFILE(nH)");
   EXPECT_EQ(X("NWRITEFILE(-1, 'x', 'C')").AsInt(), -1);
   EXPECT_EQ(X("NSEEKFILE(-1, 0, 0)").AsInt(), -1);
+
+  // A TFileC keeps its open's information: the full name, and the error of a failed open.
+  Set("oF", X("TFileC():New(cFile, 2, 2)"));  // read and write, the file as it is
+  EXPECT_GE(X("oF:nHFile").AsInt(), 0);
+  EXPECT_EQ(X("LEN(oF:aOpenInfo)").AsInt(), 4);
+  EXPECT_EQ(X("oF:aOpenInfo[3]").AsInt(), 0);
+  EXPECT_EQ(X("UPPER(oF:aOpenInfo[4])").AsString(), X("UPPER(cFile)").AsString());
+  X("oF:Close()");
+  Set("oF", X("TFileC():New(cFile + '.no', 2, 2)"));  // no such file
+  EXPECT_EQ(X("oF:nHFile").AsInt(), -1);
+  EXPECT_EQ(X("oF:aOpenInfo[3]").AsInt(), ERROR_FILE_NOT_FOUND);
 }
 
 // The file dialogs take every item of the description they are given and give back the
