@@ -192,8 +192,30 @@ TEST_F(PagePrinterTest, ThePapersSettersTakeANewContextAndThePageGoesOn) {
   EXPECT_EQ(ui::PrnGetOrientation(), DMORIENT_PORTRAIT);
 }
 
+// An image object as SayImage reads it: its bitmap and its palette.
+struct TestImage : xb::Object {
+  TestImage() : xb::Object(Cls()) {}
+  static const xb::Class& Cls() {
+    static const xb::Class& c = [] () -> const xb::Class& {
+      xb::Class& k = xb::Class::Define("TPAGETESTIMAGE");
+      k.Method("HBITMAP", [](xb::Object& o, xb::Args&) {
+        return Value::Integer(reinterpret_cast<std::intptr_t>(static_cast<TestImage&>(o).bitmap));
+      });
+      k.Method("HPALETTE", [](xb::Object&, xb::Args&) { return Value::Integer(0); });
+      return k;
+    }();
+    return c;
+  }
+  HBITMAP bitmap = nullptr;
+};
+
 TEST_F(PagePrinterTest, APictureTakesItsRasterOperation) {
   QzPrinter& p = Job();
+  HDC screen = GetDC(nullptr);
+  auto image = xb::MakeRef<TestImage>();
+  image->bitmap = CreateCompatibleBitmap(screen, 8, 8);
+  ReleaseDC(nullptr, screen);
+  Set("oImage", Value(xb::ObjectRef(image)));
   p.StartPage();
   struct Row {
     const char* call;
@@ -205,6 +227,10 @@ TEST_F(PagePrinterTest, APictureTakesItsRasterOperation) {
       {"oPrn:SayBitmap(10, 10, 'Printer', 0, 0, 8913094)", ui::wmf::kStretchDib, SRCAND},
       {"oPrn:SayBitmap(10, 10, 'Printer', 60, 40)", ui::wmf::kStretchDib, SRCCOPY},
       {"oPrn:SayBitmap(10, 10, 'Printer', 60, 40, 6684742)", ui::wmf::kStretchDib, SRCINVERT},
+      // An image object's bitmap the same way.
+      {"oPrn:SayImage(10, 10, oImage)", kSetDibToDev, 0},
+      {"oPrn:SayImage(10, 10, oImage, 60, 40)", ui::wmf::kStretchDib, SRCCOPY},
+      {"oPrn:SayImage(10, 10, oImage, 60, 40, 8913094)", ui::wmf::kStretchDib, SRCAND},
   };
   for (const Row& r : rows) X(r.call);
   p.EndPage();
@@ -220,6 +246,8 @@ TEST_F(PagePrinterTest, APictureTakesItsRasterOperation) {
                               (static_cast<std::uint32_t>(static_cast<std::uint16_t>(pictures[i].params[1])) << 16);
     EXPECT_EQ(rop, rows[i].rop);
   }
+  Set("oImage", Value());
+  DeleteObject(image->bitmap);
 }
 
 // CmSay and InchSay take Say's font, colour and alignment after the converted position.
