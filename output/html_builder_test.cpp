@@ -143,6 +143,14 @@ TEST_F(HtmlBuilderTest, ThePagesAreWrittenAPieceAtATimeFromCompiledText) {
   // A font of a table that is not open: Arial of 10 points, numbered after the listing's six.
   EXPECT_EQ(X("oWeb:SelectFont('NOHAY', 4)").AsInt(), 10);
   EXPECT_EQ(X("oWeb:GetFont(10)[3]").AsString(), "Arial");
+  // The builder's fonts as a list: each {number, handle, face, points, bold, italic, colour, class}.
+  Set("aFonts", X("oWeb:acFonts"));
+  EXPECT_EQ(X("LEN(aFonts)").AsInt(), 2);
+  EXPECT_EQ(X("aFonts[1][1]").AsInt(), number);
+  EXPECT_EQ(X("aFonts[1][7]").AsInt(), 255);
+  EXPECT_EQ(X("aFonts[2][1]").AsInt(), 10);
+  EXPECT_EQ(X("aFonts[2][8]").AsString(), "FNT_10");
+  EXPECT_EQ(X("LEN(oWeb:aImages)").AsInt(), 0);
   // One text of page 1 in the work table.
   X("oDev:StartPage()");
   X("oDev:Say(100, 100, 'Hola mundo', oFont)");
