@@ -63,6 +63,28 @@ TEST_F(HtmlBuilderTest, TheListingDevicesFontsTakeTheListingsClassNames) {
     EXPECT_EQ(font.AsArray().Get(7).AsString(), classes[n - 1]);
     EXPECT_EQ(font.AsArray().Get(4).AsLogical(), n > 3) << n;  // the bold three
   }
+  // The listing device's drawing methods reach compiled text: each records its row.
+  Set("cRows", X("oDev:oQZWeb:aHTMLDbfs[1]"));
+  struct Row {
+    const char* call;
+    int kind;  // TDATA of the row recorded
+  };
+  const Row rows[] = {
+      {"oDev:QZTextOut(300, 600, 'Hola', .F., 2, 10)", 1},
+      {"oDev:QZLine(300, 600, 300, 1200, 255, 2, 0)", 3},
+      {"oDev:QZRectangle(300, 600, 900, 1200, 0, 1, 0)", 4},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].call);
+    X(rows[i].call);
+    EXPECT_EQ(X("(cRows)->(LASTREC())").AsInt(), static_cast<std::int64_t>(i + 1));
+    X("(cRows)->(DBGOTO(LASTREC()))");
+    EXPECT_EQ(X("(cRows)->TDATA").AsInt(), rows[i].kind);
+  }
+  X("(cRows)->(DBGOTO(1))");
+  EXPECT_EQ(X("ALLTRIM((cRows)->DATA)").AsString(), "Hola");
+  EXPECT_EQ(X("(cRows)->ROW").AsInt(), 2);
+  EXPECT_EQ(X("(cRows)->COL").AsInt(), 10);
 }
 
 // Each page the builder begins puts its listing device back on its first font, not bold,

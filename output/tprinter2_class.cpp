@@ -171,6 +171,26 @@ void DefineMessages(xb::Class& c) {
     a.SetRef(2, Value::Integer(static_cast<std::int64_t>(values.size())));
     return Value(list);
   });
+  // The drawing of the other destinations, in the pixels computed:
+  // QZTextOut( nFila, nColumna, cText, lAlign, nFilaRC, nColRC ),
+  // QZLine( nF0, nC0, nF1, nC1, nColor, nGrosor, nEstilo ) and QZRectangle likewise,
+  // QZDibDraw( nRow, nCol, xBitmap, nWidth, nHeight ).
+  c.Method("QZTEXTOUT", [](Object& o, Args& a) {
+    P(o).QZTextOut(I(a, 1), I(a, 2), std::string(a.Str(3)), a.Log(4), I(a, 5, I(a, 1)), I(a, 6, I(a, 2)));
+    return Value();
+  });
+  c.Method("QZLINE", [](Object& o, Args& a) {
+    P(o).QZLine(I(a, 1), I(a, 2), I(a, 3), I(a, 4), static_cast<COLORREF>(I(a, 5)), I(a, 6), I(a, 7));
+    return Value();
+  });
+  c.Method("QZRECTANGLE", [](Object& o, Args& a) {
+    P(o).QZRectangle(I(a, 1), I(a, 2), I(a, 3), I(a, 4), static_cast<COLORREF>(I(a, 5)), I(a, 6), I(a, 7));
+    return Value();
+  });
+  c.Method("QZDIBDRAW", [](Object& o, Args& a) {
+    P(o).QZDibDraw(I(a, 1), I(a, 2), a.Arg(3), I(a, 4), I(a, 5));
+    return Value();
+  });
   c.Method("MODOFONDO", [](Object& o, Args& a) {
     if (P(o).hDC != nullptr) ::SetBkMode(P(o).hDC, I(a, 1));
     return Value();
