@@ -63,7 +63,13 @@ TEST_F(HtmlBuilderTest, TheListingDevicesFontsTakeTheListingsClassNames) {
     EXPECT_EQ(font.AsArray().Get(7).AsString(), classes[n - 1]);
     EXPECT_EQ(font.AsArray().Get(4).AsLogical(), n > 3) << n;  // the bold three
   }
-  // The listing device's drawing methods reach compiled text: each records its row.
+}
+
+// The listing device's drawing methods of the other destinations answer from compiled text:
+// each records its row in the work table.
+TEST_F(HtmlBuilderTest, TheListingDevicesDrawingIsRecordedFromCompiledText) {
+  Set("oDev", X("TQZWebLS():New('Dibujo', .F., 1)"));
+  ASSERT_TRUE(X("oDev:Ok()").AsLogical());
   Set("cRows", X("oDev:oQZWeb:aHTMLDbfs[1]"));
   struct Row {
     const char* call;
