@@ -65,6 +65,34 @@ TEST_F(HtmlBuilderTest, TheListingDevicesFontsTakeTheListingsClassNames) {
   }
 }
 
+// The listing device's drawing methods of the other destinations answer from compiled text:
+// each records its row in the work table.
+TEST_F(HtmlBuilderTest, TheListingDevicesDrawingIsRecordedFromCompiledText) {
+  Set("oDev", X("TQZWebLS():New('Dibujo', .F., 1)"));
+  ASSERT_TRUE(X("oDev:Ok()").AsLogical());
+  Set("cRows", X("oDev:oQZWeb:aHTMLDbfs[1]"));
+  struct Row {
+    const char* call;
+    int kind;  // TDATA of the row recorded
+  };
+  const Row rows[] = {
+      {"oDev:QZTextOut(300, 600, 'Hola', .F., 2, 10)", 1},
+      {"oDev:QZLine(300, 600, 300, 1200, 255, 2, 0)", 3},
+      {"oDev:QZRectangle(300, 600, 900, 1200, 0, 1, 0)", 4},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].call);
+    X(rows[i].call);
+    EXPECT_EQ(X("(cRows)->(LASTREC())").AsInt(), static_cast<std::int64_t>(i + 1));
+    X("(cRows)->(DBGOTO(LASTREC()))");
+    EXPECT_EQ(X("(cRows)->TDATA").AsInt(), rows[i].kind);
+  }
+  X("(cRows)->(DBGOTO(1))");
+  EXPECT_EQ(X("ALLTRIM((cRows)->DATA)").AsString(), "Hola");
+  EXPECT_EQ(X("(cRows)->ROW").AsInt(), 2);
+  EXPECT_EQ(X("(cRows)->COL").AsInt(), 10);
+}
+
 // Each page the builder begins puts its listing device back on its first font, not bold,
 // whatever font the listing left selected.
 TEST_F(HtmlBuilderTest, ANewPageTakesTheListingDeviceBackToItsFirstFont) {
@@ -143,6 +171,14 @@ TEST_F(HtmlBuilderTest, ThePagesAreWrittenAPieceAtATimeFromCompiledText) {
   // A font of a table that is not open: Arial of 10 points, numbered after the listing's six.
   EXPECT_EQ(X("oWeb:SelectFont('NOHAY', 4)").AsInt(), 10);
   EXPECT_EQ(X("oWeb:GetFont(10)[3]").AsString(), "Arial");
+  // The builder's fonts as a list: each {number, handle, face, points, bold, italic, colour, class}.
+  Set("aFonts", X("oWeb:acFonts"));
+  EXPECT_EQ(X("LEN(aFonts)").AsInt(), 2);
+  EXPECT_EQ(X("aFonts[1][1]").AsInt(), number);
+  EXPECT_EQ(X("aFonts[1][7]").AsInt(), 255);
+  EXPECT_EQ(X("aFonts[2][1]").AsInt(), 10);
+  EXPECT_EQ(X("aFonts[2][8]").AsString(), "FNT_10");
+  EXPECT_EQ(X("LEN(oWeb:aImages)").AsInt(), 0);
   // One text of page 1 in the work table.
   X("oDev:StartPage()");
   X("oDev:Say(100, 100, 'Hola mundo', oFont)");

@@ -102,6 +102,18 @@ const xb::Class& TQZWeb::Cls() {
     c.Data("NDOCUMENT", &TQZWeb::nDocument);
     c.Data("NTOTALDOCUMENTS", &TQZWeb::nTotalDocuments);
     c.Property("AHTMLDBFS", [](Object& o) { return Value(xb::Array::Of({Value::String(W(o).cAlias)})); }, nullptr);
+    c.Data("NSTYLEID", &TQZWeb::nStyleID);
+    c.Data("NPAGESFORTHISDOCUMENT", &TQZWeb::nPagesForThisDocument);
+    c.Property("ACFONTS", [](Object& o) {
+      xb::Array fonts = xb::Array::New();
+      for (const TQZWeb::WebFont& f : W(o).acFonts) fonts.Append(FontValue(f));
+      return Value(fonts);
+    }, nullptr);
+    c.Property("AIMAGES", [](Object& o) {
+      xb::Array images = xb::Array::New();
+      for (const std::string& image : W(o).aImages) images.Append(Value::String(image));
+      return Value(images);
+    }, nullptr);
     // New( cTitle, lLandscape, nPrinter, lDocumentBased )
     c.Method("NEW", [](Object& o, Args& a) {
       W(o).New(W(o).nTipo, S(a, 1, "Título"), a.Log(2), a.Log(4));

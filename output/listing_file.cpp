@@ -205,6 +205,17 @@ HANDLE NOpenFile(const std::string& file, int mode, DWORD* error) {
   return h;
 }
 
+void FillOpenInfo(xb::Array info, const std::string& file, DWORD error) {
+  if (!info) return;
+  info.Resize(4);
+  info[0] = Value::Integer(sizeof(OFSTRUCT));
+  info[1] = Value::Integer(1);
+  info[2] = Value::Integer(static_cast<std::int64_t>(error));
+  char full[MAX_PATH] = {};
+  ::GetFullPathNameA(file.c_str(), sizeof full, full, nullptr);
+  info[3] = Value::String(full);
+}
+
 std::string FicheroTemporal(const std::string& prefix) {
   char name[MAX_PATH] = {};
   if (::GetTempFileNameA(".", prefix.c_str(), 0, name) == 0) return {};
@@ -268,6 +279,8 @@ bool TFileC::lOpen() {
   Close();
   DWORD error = 0;
   nHFile = NOpenFile(cFileName, nFileAcces, &error);
+  if (!aOpenInfo) aOpenInfo = xb::Array::New(4);
+  FillOpenInfo(aOpenInfo, cFileName, error);
   return nHFile != INVALID_HANDLE_VALUE;
 }
 
@@ -297,6 +310,7 @@ const xb::Class& TFileC::Cls() {
     c.Data("CFILENAME", &TFileC::cFileName);
     c.Data("CFILETITLE", &TFileC::cFileTitle);
     c.Data("NFILEACCES", &TFileC::nFileAcces);
+    c.Property("AOPENINFO", [](Object& o) { return F(o).aOpenInfo ? Value(F(o).aOpenInfo) : Value(); }, nullptr);
     c.Property("AOPENFN", [](Object& o) { return F(o).aOpenFN ? Value(F(o).aOpenFN) : Value(); },
                [](Object& o, const Value& v) { F(o).aOpenFN = v.IsArray() ? v.AsArray() : xb::Array(); });
     // New( cFile, nAccess, nMode, cPrefix, aOpenFN )
@@ -346,15 +360,7 @@ void RegisterListingFile() {
   RegisterFunction("NOPENFILE", [](Args& a) {
     DWORD error = 0;
     HANDLE h = NOpenFile(std::string(a.Str(1)), static_cast<int>(a.Int(2)), &error);
-    if (xb::Array info = a.Arr(3)) {
-      info.Resize(4);
-      info[0] = Value::Integer(sizeof(OFSTRUCT));
-      info[1] = Value::Integer(1);
-      info[2] = Value::Integer(static_cast<std::int64_t>(error));
-      char full[MAX_PATH] = {};
-      ::GetFullPathNameA(std::string(a.Str(1)).c_str(), sizeof full, full, nullptr);
-      info[3] = Value::String(full);
-    }
+    FillOpenInfo(a.Arr(3), std::string(a.Str(1)), error);
     return Value::Integer(h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(h));
   });
   RegisterFunction("CLOSEFILE", [](Args& a) {

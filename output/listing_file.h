@@ -77,6 +77,8 @@ class TFileC : public xb::Object {
 
   HANDLE nHFile = INVALID_HANDLE_VALUE;
   xb::Array aOpenFN;
+  // The last open's information: {bytes of the block, fixed disk, error code, full name}.
+  xb::Array aOpenInfo;
   std::string cFileName;
   std::string cFileTitle;
   int nFileAcces = 4098;
@@ -91,6 +93,8 @@ double JoinNumber(const std::int32_t parts[3]);
 // NOPENFILE: CreateFileA from OpenFile-style flags (OF_CREATE, OF_READ/WRITE/READWRITE);
 // INVALID_HANDLE_VALUE on failure. Then the current folder is the program's folder.
 HANDLE NOpenFile(const std::string& file, int mode, DWORD* error = nullptr);
+// The information block of an open of `file` that ended with `error`, into `info` (4 items).
+void FillOpenInfo(xb::Array info, const std::string& file, DWORD error);
 // CHDIREXE: the current folder back to the program's folder.
 void ChDirExe();
 // FICHEROTEMPORAL: a new temporary file name in the current folder.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/listing_file.h"
+#include "output/listing_state.h"
 #include "output/output_test_support.h"
 #include "output/printer_helpers.h"
 #include "output/printer_table.h"
@@ -25,6 +26,7 @@
 #include "tests/support/screenshot.h"
 #include "tests/support/test_printer.h"
 #include "tests/support/window_text.h"
+#include "ui/bridge/bitmaps.h"
 #include "ui/bridge/printer_device.h"
 #include "ui/core/core_test_support.h"
 
@@ -106,6 +108,61 @@ TEST_F(ListingPrinterTest, DrawAlignSetPosAndLineGoStraightToThePrinter) {
   EXPECT_EQ(Impresora(), nullptr);
   TPrinter2 none;
   EXPECT_EQ(none.Draw(0, 0, 100, 100, "x", 0), 0);
+}
+
+// A bitmap takes the raster operation given: here on a memory context standing for the
+// printer's, where the pixels can be read back.
+TEST_F(ListingPrinterTest, ABitmapIsDrawnWithItsRasterOperation) {
+  // A white 4 x 4 picture in a .bmp file.
+  HDC screen = GetDC(nullptr);
+  HBITMAP white = CreateCompatibleBitmap(screen, 4, 4);
+  HDC paint = CreateCompatibleDC(screen);
+  HGDIOBJ old_paint = SelectObject(paint, white);
+  PatBlt(paint, 0, 0, 4, 4, WHITENESS);
+  SelectObject(paint, old_paint);
+  DeleteDC(paint);
+  HGLOBAL dib = ui::DibFromBitmap(white, nullptr);
+  const std::string file = (folder_ / "blanco.bmp");
+  ASSERT_TRUE(ui::DibWrite(file, dib));
+  GlobalFree(dib);
+  DeleteObject(white);
+
+  struct Case {
+    const char* raster;  // the sixth argument of SayBitMap
+    COLORREF ground;     // the context's colour before
+    COLORREF expected;   // at the picture's place after
+  };
+  const Case cases[] = {
+      {"NIL", RGB(0, 0, 0), RGB(255, 255, 255)},             // a plain copy
+      {"13369376", RGB(0, 0, 0), RGB(255, 255, 255)},        // SRCCOPY
+      {"66", RGB(255, 255, 255), RGB(0, 0, 0)},              // BLACKNESS: the picture does not count
+      {"5570569", RGB(255, 255, 255), RGB(0, 0, 0)},         // DSTINVERT
+      {"8913094", RGB(0, 255, 0), RGB(0, 255, 0)},           // SRCAND: white keeps what is there
+  };
+  nDestinoListado(kMainPrinter);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.raster);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP page = CreateCompatibleBitmap(screen, 40, 40);
+    HGDIOBJ old_page = SelectObject(memory, page);
+    HBRUSH ground = CreateSolidBrush(c.ground);
+    const RECT all{0, 0, 40, 40};
+    FillRect(memory, &all, ground);
+    DeleteObject(ground);
+    auto printer = xb::MakeRef<TPrinter2>();
+    printer->hDC = memory;
+    Impresora(printer);
+    X(std::string("IMPRESORA():SayBitMap(10, 10, '") + file + "', 4, 4, " + c.raster + ", .F., .T.)");
+    EXPECT_EQ(GetPixel(memory, 11, 11), c.expected);
+    EXPECT_EQ(GetPixel(memory, 2, 2), c.ground);  // outside the picture nothing changes
+    printer->hDC = nullptr;
+    Impresora(nullptr);
+    SelectObject(memory, old_page);
+    DeleteObject(page);
+    DeleteDC(memory);
+  }
+  nDestinoListado(0);
+  ReleaseDC(nullptr, screen);
 }
 
 // ---- the driver's own settings dialog ------------------------------------------------------------------
@@ -257,6 +314,17 @@ TEST_F(ListingPrinterTest, TheFileFunctionsWriteReadAndSeekByName) {
   X("CLOSEFILE(nH)");
   EXPECT_EQ(X("NWRITEFILE(-1, 'x', 'C')").AsInt(), -1);
   EXPECT_EQ(X("NSEEKFILE(-1, 0, 0)").AsInt(), -1);
+
+  // A TFileC keeps its open's information: the full name, and the error of a failed open.
+  Set("oF", X("TFileC():New(cFile, 2, 2)"));  // read and write, the file as it is
+  EXPECT_GE(X("oF:nHFile").AsInt(), 0);
+  EXPECT_EQ(X("LEN(oF:aOpenInfo)").AsInt(), 4);
+  EXPECT_EQ(X("oF:aOpenInfo[3]").AsInt(), 0);
+  EXPECT_EQ(X("UPPER(oF:aOpenInfo[4])").AsString(), X("UPPER(cFile)").AsString());
+  X("oF:Close()");
+  Set("oF", X("TFileC():New(cFile + '.no', 2, 2)"));  // no such file
+  EXPECT_EQ(X("oF:nHFile").AsInt(), -1);
+  EXPECT_EQ(X("oF:aOpenInfo[3]").AsInt(), ERROR_FILE_NOT_FOUND);
 }
 
 // The file dialogs take every item of the description they are given and give back the

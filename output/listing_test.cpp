@@ -410,6 +410,18 @@ TEST_F(ListingTest, ThePrinterTableGivesTheMainAndSecondaryPrinters) {
     EXPECT_NEAR(p->nAnchoChar, 25, 1);
     EXPECT_EQ(p->acFonts[0].points, 10);
     EXPECT_EQ(p->acFonts[3].metrics.tmWeight, FW_BOLD);
+    // The six fonts as compiled text reads them: {index, handle, face, points, bold, italic, 0, name}.
+    EXPECT_EQ(X("LEN(IMPRESORA():acFonts)").AsInt(), 6);
+    EXPECT_EQ(X("IMPRESORA():acFonts[4][1]").AsInt(), 4);
+    EXPECT_NE(X("IMPRESORA():acFonts[4][2]").AsInt(), 0);
+    EXPECT_EQ(X("IMPRESORA():acFonts[1][4]").AsInt(), 10);
+    EXPECT_TRUE(X("IMPRESORA():acFonts[4][5]").AsLogical());
+    EXPECT_FALSE(X("IMPRESORA():acFonts[1][5]").AsLogical());
+    EXPECT_EQ(X("IMPRESORA():acFonts[4][8]").AsString(), "FNT_NORMAL_B");
+    EXPECT_EQ(X("IMPRESORA():acFonts[3][8]").AsString(), "FNT_EXPAND");
+    EXPECT_EQ(X("IMPRESORA():MiAveCharW[1]").AsInt(), p->nAnchoChar);
+    EXPECT_EQ(X("IMPRESORA():nClrBack").AsInt(), 16777215);
+    EXPECT_EQ(X("IMPRESORA():nSavSaltoLinea").AsDouble(), p->nSaltoLinea);
     EXPECT_GT(p->nLineasPagina, 60);
     const int lines = p->nLineasPagina;
     p->lSetLinPie(4);

@@ -160,6 +160,50 @@ const xb::Class& TWList::Cls() {
     c.Method("END", [L](xb::Object& o, Args&) { L(o).Close(); return Value(); });
     c.Property("OWNDL", [L](xb::Object& o) { return L(o).Window() ? Value(xb::ObjectRef(L(o).Window())) : Value(); }, nullptr);
     c.Property("CTITULO", [L](xb::Object& o) { return Value::String(L(o).cTitulo); }, nullptr);
+    // The layout and the scrolling state, as the listing's block may read them (not set).
+    auto number = [&c, L](const char* name, int TWList::*member) {
+      c.Property(name, [L, member](xb::Object& o) { return Value::Integer(L(o).*member); }, nullptr);
+    };
+    auto flag = [&c, L](const char* name, bool TWList::*member) {
+      c.Property(name, [L, member](xb::Object& o) { return Value::Logical(L(o).*member); }, nullptr);
+    };
+    number("XCHAR", &TWList::xChar);
+    number("YCHAR", &TWList::yChar);
+    number("NALTO", &TWList::nAlto);
+    number("NANCHO", &TWList::nAncho);
+    number("NPIXBARRA", &TWList::nPixBarra);
+    number("NLINEASCABECERA", &TWList::nLineasCabecera);
+    number("NPIXCABECERA", &TWList::nPixCabecera);
+    number("NLINEASPIE", &TWList::nLineasPie);
+    number("NPIXPIE", &TWList::nPixPie);
+    number("NLINEASDETALLE", &TWList::nLineasDetalle);
+    number("NREGDETALLE", &TWList::nRegDetalle);
+    number("NCOLSLINEA", &TWList::nColsLinea);
+    number("NCOLSVENTANA", &TWList::nColsVentana);
+    number("NLINEASPAGINA", &TWList::nLineasPagina);
+    number("NLINEASREG", &TWList::nLineasReg);
+    flag("LLINEAUP", &TWList::lLineaUp);
+    flag("LLINEADOWN", &TWList::lLineaDown);
+    flag("LPAGINAUP", &TWList::lPaginaUp);
+    flag("LPAGINADOWN", &TWList::lPaginaDown);
+    flag("LPRIMERAPAGINA", &TWList::lPrimeraPagina);
+    flag("LNEWSUBTOTAL", &TWList::lNewSubTotal);
+    flag("LSUBTOTAL", &TWList::lSubTotal);
+    flag("LRANGO", &TWList::lRango);
+    flag("LRANGOSTC", &TWList::lRangoSTC);
+    flag("LSTCRESIZE", &TWList::lSTCResize);
+    // The records drawn, in order; {-1} before the first drawing.
+    c.Property("ANREG", [L](xb::Object& o) {
+      xb::Array records = xb::Array::New();
+      for (std::int64_t r : L(o).aNReg) records.Append(Value::Integer(r));
+      if (records.size() == 0) records.Append(Value::Integer(-1));
+      return Value(records);
+    }, nullptr);
+    c.Property("CALIAS", [L](xb::Object& o) { return Value::String(L(o).params_.alias); }, nullptr);
+    c.Property("LEJECTFOR", [L](xb::Object& o) { return Value::Logical(L(o).params_.group_navigation); }, nullptr);
+    c.Property("LSALVARSTC", [L](xb::Object& o) { return Value::Logical(L(o).params_.save_subtotals); }, nullptr);
+    c.Property("UVALINISTC", [L](xb::Object& o) { return L(o).uValIniSTC; }, nullptr);
+    c.Property("OFILESTC", [L](xb::Object& o) { return L(o).oFileSTC ? Value(L(o).oFileSTC) : Value(); }, nullptr);
     return c;
   }();
   return cls;

@@ -54,11 +54,12 @@ ui::Answer TWinOwn::ReSize(int type, int width, int height) {
 ui::Answer TWinOwn::VScroll(WPARAM wparam, LPARAM lparam) {
   if (lparam != 0 || list == nullptr) return {};
   if (list->Busy()) return ui::Answer::Number(0);  // moves wait for the pass
+  // The keys' codes (Up, Down, PgUp, PgDn) move as their scroll codes do.
   switch (LOWORD(wparam)) {
-    case SB_LINEUP: list->LineUp(); break;
-    case SB_LINEDOWN: list->LineDown(); break;
-    case SB_PAGEUP: list->PageUp(); break;
-    case SB_PAGEDOWN: list->PageDown(); break;
+    case SB_LINEUP: case VK_UP: list->LineUp(); break;
+    case SB_LINEDOWN: case VK_DOWN: list->LineDown(); break;
+    case SB_PAGEUP: case VK_PRIOR: list->PageUp(); break;
+    case SB_PAGEDOWN: case VK_NEXT: list->PageDown(); break;
     case SB_TOP: list->Home(); break;
     case SB_BOTTOM: list->EndOfListing(); break;
     case SB_THUMBPOSITION: {

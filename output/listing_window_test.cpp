@@ -25,6 +25,7 @@
 #include "runtime/block.h"
 #include "runtime/function_table.h"
 #include "runtime/macro.h"
+#include "runtime/memvar.h"
 #include "runtime/rdd/dbf_format.h"
 #include "runtime/rdd/workareas.h"
 #include "services/user_session.h"
@@ -263,6 +264,22 @@ TEST_F(ListingWindowTest, ContinuousSubtotalsMatchAWalkAfterEveryMove) {
       EXPECT_GE(scroll_max, w->Position());
     };
     check("first page");
+    // What the listing's code may read of the window.
+    xb::SetMemvar(xb::Intern("oW"), Value(w));
+    EXPECT_EQ(X("oW:nRegDetalle").AsInt(), per_page);
+    EXPECT_EQ(X("oW:nLineasReg").AsInt(), lines);
+    EXPECT_EQ(X("LEN(oW:aNReg)").AsInt(), per_page);
+    EXPECT_EQ(X("oW:aNReg[1]").AsInt(), walk.front());
+    EXPECT_TRUE(X("oW:lSalvarSTC").AsLogical());
+    EXPECT_FALSE(X("oW:lEjectFor").AsLogical());
+    EXPECT_EQ(X("oW:cAlias").AsString(), "VENTAS");
+    EXPECT_EQ(X("oW:oFileSTC:cFileName").AsString(), subtotal_file);
+    xb::SetMemvar(xb::Intern("oW"), Value());
+    // While a record is scrolled in, the window says which move it is.
+    std::vector<bool> line_down_seen;
+    listing.also = [&line_down_seen](int event, Args&) {
+      if (event == kWinSubtotals) line_down_seen.push_back(X("WLIST():lLineaDown .AND. !WLIST():lPaginaDown").AsLogical());
+    };
 
     // Line by line: one record enters and one leaves; neither header nor footer is sent.
     for (int i = 0; i < 2 * per_page + 5; ++i) {
@@ -275,6 +292,8 @@ TEST_F(ListingWindowTest, ContinuousSubtotalsMatchAWalkAfterEveryMove) {
       check("line down");
     }
     EXPECT_EQ(w->Position(), 2 * per_page + 5);
+    listing.also = nullptr;
+    EXPECT_EQ(line_down_seen, std::vector<bool>(static_cast<std::size_t>(2 * per_page + 5), true));
     EXPECT_LT(w->KnownRecords(), 4 * per_page);  // the range grew with the scrolling only
     for (int i = 0; i < 4; ++i) {
       listing.Reset();
@@ -296,6 +315,19 @@ TEST_F(ListingWindowTest, ContinuousSubtotalsMatchAWalkAfterEveryMove) {
     for (int i = 0; i < 2; ++i) {
       SendMessageA(hwnd, WM_VSCROLL, SB_PAGEUP, 0);
       check("page up");
+    }
+    // The vertical bar's message takes the keys' codes too: Down and Up a record, PgDn and
+    // PgUp a page.
+    struct KeyCode {
+      WPARAM code;
+      int records;
+    };
+    for (const KeyCode& k : {KeyCode{VK_DOWN, 1}, KeyCode{VK_NEXT, per_page}, KeyCode{VK_UP, -1},
+                             KeyCode{VK_PRIOR, -per_page}}) {
+      const std::int64_t before = w->Position();
+      SendMessageA(hwnd, WM_VSCROLL, k.code, 0);
+      EXPECT_EQ(w->Position(), before + k.records) << "code " << k.code;
+      check("code " + std::to_string(k.code));
     }
     // By the thumb: ahead of what was found, back, ahead again, then Home and End.
     for (int to : {2100, 120, 1500, 1501, 1499, 2520}) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -191,8 +192,30 @@ TEST_F(PagePrinterTest, ThePapersSettersTakeANewContextAndThePageGoesOn) {
   EXPECT_EQ(ui::PrnGetOrientation(), DMORIENT_PORTRAIT);
 }
 
+// An image object as SayImage reads it: its bitmap and its palette.
+struct TestImage : xb::Object {
+  TestImage() : xb::Object(Cls()) {}
+  static const xb::Class& Cls() {
+    static const xb::Class& c = [] () -> const xb::Class& {
+      xb::Class& k = xb::Class::Define("TPAGETESTIMAGE");
+      k.Method("HBITMAP", [](xb::Object& o, xb::Args&) {
+        return Value::Integer(reinterpret_cast<std::intptr_t>(static_cast<TestImage&>(o).bitmap));
+      });
+      k.Method("HPALETTE", [](xb::Object&, xb::Args&) { return Value::Integer(0); });
+      return k;
+    }();
+    return c;
+  }
+  HBITMAP bitmap = nullptr;
+};
+
 TEST_F(PagePrinterTest, APictureTakesItsRasterOperation) {
   QzPrinter& p = Job();
+  HDC screen = GetDC(nullptr);
+  auto image = xb::MakeRef<TestImage>();
+  image->bitmap = CreateCompatibleBitmap(screen, 8, 8);
+  ReleaseDC(nullptr, screen);
+  Set("oImage", Value(xb::ObjectRef(image)));
   p.StartPage();
   struct Row {
     const char* call;
@@ -204,6 +227,10 @@ TEST_F(PagePrinterTest, APictureTakesItsRasterOperation) {
       {"oPrn:SayBitmap(10, 10, 'Printer', 0, 0, 8913094)", ui::wmf::kStretchDib, SRCAND},
       {"oPrn:SayBitmap(10, 10, 'Printer', 60, 40)", ui::wmf::kStretchDib, SRCCOPY},
       {"oPrn:SayBitmap(10, 10, 'Printer', 60, 40, 6684742)", ui::wmf::kStretchDib, SRCINVERT},
+      // An image object's bitmap the same way.
+      {"oPrn:SayImage(10, 10, oImage)", kSetDibToDev, 0},
+      {"oPrn:SayImage(10, 10, oImage, 60, 40)", ui::wmf::kStretchDib, SRCCOPY},
+      {"oPrn:SayImage(10, 10, oImage, 60, 40, 8913094)", ui::wmf::kStretchDib, SRCAND},
   };
   for (const Row& r : rows) X(r.call);
   p.EndPage();
@@ -218,6 +245,50 @@ TEST_F(PagePrinterTest, APictureTakesItsRasterOperation) {
     const std::uint32_t rop = static_cast<std::uint16_t>(pictures[i].params[0]) |
                               (static_cast<std::uint32_t>(static_cast<std::uint16_t>(pictures[i].params[1])) << 16);
     EXPECT_EQ(rop, rows[i].rop);
+  }
+  Set("oImage", Value());
+  DeleteObject(image->bitmap);
+}
+
+// CmSay and InchSay take Say's font, colour and alignment after the converted position.
+TEST_F(PagePrinterTest, CentimetresAndInchesTakeSaysColourAndAlignment) {
+  QzPrinter& p = Job();
+  p.StartPage();
+  struct Row {
+    const char* call;
+    const char* text;
+    POINT at;          // the position converted
+    COLORREF colour;
+    Pad pad;
+  };
+  const Row rows[] = {
+      {"oPrn:CmSay(2.54, 5.08, 'Uno', NIL, NIL, 255)", "Uno", p.Cmtr2Pix(2.54, 5.08), RGB(255, 0, 0), Pad::kLeft},
+      {"oPrn:CmSay(3, 10, 'Dos', NIL, NIL, 65280, NIL, 1)", "Dos", p.Cmtr2Pix(3, 10), RGB(0, 255, 0), Pad::kRight},
+      {"oPrn:InchSay(1, 2, 'Tres', NIL, NIL, 16711680, NIL, 2)", "Tres", p.Inch2Pix(1, 2), RGB(0, 0, 255),
+       Pad::kCentre},
+  };
+  for (const Row& r : rows) X(r.call);
+  p.EndPage();
+  const std::vector<ui::wmf::Record> records = RecordsOf(p.aMeta[0]);
+  std::vector<COLORREF> colours;
+  for (const ui::wmf::Record& rec : records) {
+    if (rec.function == ui::wmf::kSetTextColor && rec.params.size() >= 2)
+      colours.push_back(static_cast<std::uint16_t>(rec.params[0]) |
+                        (static_cast<COLORREF>(static_cast<std::uint16_t>(rec.params[1])) << 16));
+  }
+  const std::vector<ui::wmf::Text> texts = ui::wmf::TextsOf(records);
+  ASSERT_EQ(texts.size(), std::size(rows));
+  ASSERT_EQ(colours.size(), std::size(rows));
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const Row& r = rows[i];
+    SCOPED_TRACE(r.call);
+    const int width = p.GetTextWidth(r.text, nullptr);
+    const int left = static_cast<int>(r.pad == Pad::kRight ? r.at.x - width : r.at.x - width / 2);
+    const int x = r.pad == Pad::kLeft ? static_cast<int>(r.at.x) : std::max(0, left);
+    EXPECT_EQ(texts[i].text, r.text);
+    EXPECT_EQ(texts[i].x, x);
+    EXPECT_EQ(texts[i].y, r.at.y);
+    EXPECT_EQ(colours[i], r.colour);
   }
 }
 

@@ -25,6 +25,14 @@ QzPrinter& P(Object& o) { return xb::Class::Cast<QzPrinter>(o); }
 int I(const Args& a, int n, int def = 0) { return a.IsNil(n) ? def : static_cast<int>(a.Int(n)); }
 std::string Text(const Value& v) { return v.IsString() ? std::string(v.AsString()) : ui::CValToChar(v); }
 
+// Say's text, font, colour, background mode and alignment (arguments 3 to 8) at a point in pixels.
+void SayOf(QzPrinter& p, const Args& a, POINT at) {
+  const std::optional<COLORREF> colour =
+      a.Arg(6).IsNumber() ? std::optional<COLORREF>(static_cast<COLORREF>(a.Int(6))) : std::nullopt;
+  p.Say(at.y, at.x, Text(a.Arg(3)), dynamic_cast<ui::TFont*>(a.Obj(4).get()), 0, colour, I(a, 7, kTransparent),
+        static_cast<Pad>(I(a, 8, p.nPad)));
+}
+
 }  // namespace
 
 QzPrinter::QzPrinter() : TPrinter(Cls()) {}
@@ -32,13 +40,18 @@ QzPrinter::QzPrinter() : TPrinter(Cls()) {}
 const xb::Class& QzPrinter::Cls() {
   static const xb::Class& cls = []() -> const xb::Class& {
     xb::Class& c = xb::Class::Define("_TPRINTER", &TPrinter::Cls());
-    // Say( nRow, nCol, cText, oFont, (ignored), nClrText, nBkMode, nPad )
+    // Say( nRow, nCol, cText, oFont, (ignored), nClrText, nBkMode, nPad ); CmSay and InchSay
+    // take the same with the row and column in centimetres or inches.
     c.Method("SAY", [](Object& o, Args& a) {
-      QzPrinter& p = P(o);
-      const std::optional<COLORREF> colour =
-          a.Arg(6).IsNumber() ? std::optional<COLORREF>(static_cast<COLORREF>(a.Int(6))) : std::nullopt;
-      p.Say(I(a, 1), I(a, 2), Text(a.Arg(3)), dynamic_cast<ui::TFont*>(a.Obj(4).get()), 0, colour,
-            I(a, 7, kTransparent), static_cast<Pad>(I(a, 8, p.nPad)));
+      SayOf(P(o), a, POINT{I(a, 2), I(a, 1)});
+      return Value();
+    });
+    c.Method("CMSAY", [](Object& o, Args& a) {
+      SayOf(P(o), a, P(o).Cmtr2Pix(a.IsNil(1) ? 0 : a.Num(1), a.IsNil(2) ? 0 : a.Num(2)));
+      return Value();
+    });
+    c.Method("INCHSAY", [](Object& o, Args& a) {
+      SayOf(P(o), a, P(o).Inch2Pix(a.IsNil(1) ? 0 : a.Num(1), a.IsNil(2) ? 0 : a.Num(2)));
       return Value();
     });
     c.Method("CHARSAY", [](Object& o, Args& a) {

@@ -324,11 +324,12 @@ void TPrinter::SayBitmap(int row, int col, const xb::Value& bitmap, int width, i
   if (palette != nullptr) ::DeleteObject(palette);
 }
 
-void TPrinter::SayImage(int row, int col, HBITMAP bitmap, int width, int height) {
+void TPrinter::SayImage(int row, int col, HBITMAP bitmap, int width, int height, HPALETTE palette, DWORD raster) {
   if (hDCOut == nullptr || bitmap == nullptr) return;
-  HGLOBAL dib = ui::DibFromBitmap(bitmap, nullptr);
+  HGLOBAL dib = ui::DibFromBitmap(bitmap, palette);
   if (dib == nullptr) return;
-  ui::DibDraw(hDCOut, dib, nullptr, row, col, width, height);
+  // The palette is the image's own: used when printing directly, never deleted here.
+  ui::DibDraw(hDCOut, dib, lMeta ? nullptr : palette, row, col, width, height, raster);
   ::GlobalFree(dib);
 }
 

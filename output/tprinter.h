@@ -62,8 +62,9 @@ class TPrinter : public xb::Object, public PageDevice {
   // At a grid of the font's cells: rows of its height, columns of the width of "B", from 1.
   void CharSay(int row, int col, std::string_view text);
   void SayBitmap(int row, int col, const xb::Value& bitmap, int width, int height, DWORD raster = 0) override;
-  // An image object's bitmap (its hBitmap), the same way.
-  void SayImage(int row, int col, HBITMAP bitmap, int width, int height);
+  // An image object's bitmap (its hBitmap, with its hPalette), the same way.
+  void SayImage(int row, int col, HBITMAP bitmap, int width, int height, HPALETTE palette = nullptr,
+                DWORD raster = 0);
   void SetPos(int row, int col);
   void Line(int top, int left, int bottom, int right, ui::TPen* pen) override;
   void Box(int top, int left, int bottom, int right, ui::TPen* pen) override;

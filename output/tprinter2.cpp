@@ -460,7 +460,7 @@ void TPrinter2::Box(double row1, double col1, double row2, double col2, int styl
 }
 
 void TPrinter2::SayBitMap(double row, double col, const xb::Value& bitmap, double width, double height, bool mm,
-                          bool pixels) {
+                          bool pixels, DWORD raster) {
   if (hDC == nullptr || OutOfRange()) return;
   if (pixels) mm = false;
   POINT p = Position(row, col, pixels, mm);
@@ -489,7 +489,7 @@ void TPrinter2::SayBitMap(double row, double col, const xb::Value& bitmap, doubl
     palette = loaded.palette;
   }
   if (dib != nullptr) {
-    ui::DibDraw(hDC, dib, palette, p.y, p.x, w, h);
+    ui::DibDraw(hDC, dib, palette, p.y, p.x, w, h, raster);
     ::GlobalFree(dib);
   }
   if (palette != nullptr) ::DeleteObject(palette);

@@ -50,8 +50,9 @@ class TPrinter2 : public xb::Object {
              bool pixels = false, bool mm = false, bool offset = false);
   void Box(double row1, double col1, double row2, double col2, int style = 0, int width = 2, COLORREF colour = 0,
            bool pixels = false, bool mm = false, bool offset = false);
+  // A bitmap (resource or .bmp file) drawn with the raster operation given (0: a plain copy).
   void SayBitMap(double row, double col, const xb::Value& bitmap, double width, double height, bool mm = true,
-                 bool pixels = false);
+                 bool pixels = false, DWORD raster = 0);
   void SayBitmap2(double top, double left, const xb::Value& bitmap, double width, double height);
   // Straight on the printer's context, in pixels: a text formatted in a rectangle (DrawText's
   // flags; its height, 0 without a context), the text alignment, the current position moved

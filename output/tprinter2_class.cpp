@@ -41,6 +41,30 @@ void DefineMessages(xb::Class& c) {
   c.Data("CPUERTO", &TPrinter2::cPuerto);
   c.Data("NXOFFSET", &TPrinter2::nXOffSet);
   c.Data("NYOFFSET", &TPrinter2::nYOffset);
+  c.Data("NSAVSALTOLINEA", &TPrinter2::nSavSaltoLinea);
+  c.Property("NCLRTEXT", [](Object& o) { return Value::Integer(P(o).nClrText); }, nullptr);
+  c.Property("NCLRBACK", [](Object& o) { return Value::Integer(P(o).nClrBack); }, nullptr);
+  c.Property("HFONT0", [](Object& o) { return Value::Integer(reinterpret_cast<std::intptr_t>(P(o).hFont0)); }, nullptr);
+  // acFonts: {index, handle, face, points, bold, italic, 0, name} of each of the six fonts.
+  c.Property("ACFONTS", [](Object& o) {
+    static const char* const kNames[] = {"FNT_NORMAL", "FNT_COMPRI", "FNT_EXPAND",
+                                         "FNT_NORMAL_B", "FNT_COMPRI_B", "FNT_EXPAND_B"};
+    xb::Array fonts = xb::Array::New();
+    for (std::size_t i = 0; i < P(o).acFonts.size(); ++i) {
+      const TPrinter2::FontSlot& f = P(o).acFonts[i];
+      fonts.Append(Value(xb::Array::Of({Value::Integer(static_cast<std::int64_t>(i + 1)),
+                                        Value::Integer(reinterpret_cast<std::intptr_t>(f.handle)),
+                                        Value::String(f.face), Value::Integer(f.points), Value::Logical(f.bold),
+                                        Value::Logical(f.italic), Value::Integer(0), Value::String(kNames[i])})));
+    }
+    return Value(fonts);
+  }, nullptr);
+  // MiAveCharW: the average character width of each font.
+  c.Property("MIAVECHARW", [](Object& o) {
+    xb::Array widths = xb::Array::New();
+    for (const TPrinter2::FontSlot& f : P(o).acFonts) widths.Append(Value::Integer(f.average));
+    return Value(widths);
+  }, nullptr);
   c.Property("APAGES", [](Object& o) {
     const PageRange& r = P(o).aPages;
     return Value(xb::Array::Of({Value::Logical(r.range), Value::Integer(r.from), Value::Integer(r.to)}));
@@ -101,8 +125,10 @@ void DefineMessages(xb::Class& c) {
              a.Log(9), a.Log(10));
     return Value();
   });
+  // SayBitMap( nRow, nCol, xBitmap, nWidth, nHeight, nRaster, lMM, lPixels )
   c.Method("SAYBITMAP", [](Object& o, Args& a) {
-    P(o).SayBitMap(D(a, 1), D(a, 2), a.Arg(3), D(a, 4), D(a, 5), a.Log(7, true), a.Log(8));
+    P(o).SayBitMap(D(a, 1), D(a, 2), a.Arg(3), D(a, 4), D(a, 5), a.Log(7, true), a.Log(8),
+                   static_cast<DWORD>(a.IsNil(6) ? 0 : a.Int(6)));
     return Value();
   });
   c.Method("SAYBITMAP2", [](Object& o, Args& a) {
@@ -144,6 +170,26 @@ void DefineMessages(xb::Class& c) {
     for (int v : values) list.Append(Value::Integer(v));
     a.SetRef(2, Value::Integer(static_cast<std::int64_t>(values.size())));
     return Value(list);
+  });
+  // The drawing of the other destinations, in the pixels computed:
+  // QZTextOut( nFila, nColumna, cText, lAlign, nFilaRC, nColRC ),
+  // QZLine( nF0, nC0, nF1, nC1, nColor, nGrosor, nEstilo ) and QZRectangle likewise,
+  // QZDibDraw( nRow, nCol, xBitmap, nWidth, nHeight ).
+  c.Method("QZTEXTOUT", [](Object& o, Args& a) {
+    P(o).QZTextOut(I(a, 1), I(a, 2), std::string(a.Str(3)), a.Log(4), I(a, 5, I(a, 1)), I(a, 6, I(a, 2)));
+    return Value();
+  });
+  c.Method("QZLINE", [](Object& o, Args& a) {
+    P(o).QZLine(I(a, 1), I(a, 2), I(a, 3), I(a, 4), static_cast<COLORREF>(I(a, 5)), I(a, 6), I(a, 7));
+    return Value();
+  });
+  c.Method("QZRECTANGLE", [](Object& o, Args& a) {
+    P(o).QZRectangle(I(a, 1), I(a, 2), I(a, 3), I(a, 4), static_cast<COLORREF>(I(a, 5)), I(a, 6), I(a, 7));
+    return Value();
+  });
+  c.Method("QZDIBDRAW", [](Object& o, Args& a) {
+    P(o).QZDibDraw(I(a, 1), I(a, 2), a.Arg(3), I(a, 4), I(a, 5));
+    return Value();
   });
   c.Method("MODOFONDO", [](Object& o, Args& a) {
     if (P(o).hDC != nullptr) ::SetBkMode(P(o).hDC, I(a, 1));

@@ -97,11 +97,15 @@ void DefineMessagesOf(xb::Class& c) {
     P(o).SayBitmap(I(a, 1), I(a, 2), a.Arg(3), I(a, 4), I(a, 5), static_cast<DWORD>(I(a, 6)));
     return Value();
   });
+  // SayImage( nRow, nCol, oImage, nWidth, nHeight, nRaster )
   c.Method("SAYIMAGE", [](Object& o, Args& a) {
     HBITMAP bitmap = nullptr;
+    HPALETTE palette = nullptr;
     if (a.Arg(3).IsObject() && xb::HasMessage(a.Arg(3), xb::Intern("HBITMAP")))
       bitmap = reinterpret_cast<HBITMAP>(static_cast<std::intptr_t>(xb::Send(a.Arg(3), "HBITMAP").AsInt()));
-    P(o).SayImage(I(a, 1), I(a, 2), bitmap, I(a, 4), I(a, 5));
+    if (a.Arg(3).IsObject() && xb::HasMessage(a.Arg(3), xb::Intern("HPALETTE")))
+      palette = reinterpret_cast<HPALETTE>(static_cast<std::intptr_t>(xb::Send(a.Arg(3), "HPALETTE").AsInt()));
+    P(o).SayImage(I(a, 1), I(a, 2), bitmap, I(a, 4), I(a, 5), palette, static_cast<DWORD>(I(a, 6)));
     return Value();
   });
   c.Method("SETPOS", [](Object& o, Args& a) { P(o).SetPos(I(a, 1), I(a, 2)); return Value(); });
