@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/posted_texts.h"
 #include "ui/bridge/slot_procs.h"
 
@@ -46,7 +47,12 @@ LRESULT BridgeProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, i
 WNDPROC XChangeProc(HWND hwnd, int slot) {
   WNDPROC proc = SlotProcedure(slot);
   if (proc == nullptr) {
-    MessageBoxA(nullptr, "wAt > 2000", "Error from _XBPPProc", MB_OK);
+    // A run nobody watches is told, not stopped by a box.
+    if (Unattended()) {
+      TellUnattended("Error from _XBPPProc", "wAt > 2000");
+    } else {
+      MessageBoxA(nullptr, "wAt > 2000", "Error from _XBPPProc", MB_OK);
+    }
     return nullptr;
   }
   if (!IsWindow(hwnd)) return nullptr;

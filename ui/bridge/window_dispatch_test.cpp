@@ -5,9 +5,11 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tests/support/dialog_answerer.h"
 #include "ui/bridge/message_loop.h"
+#include "ui/bridge/plain_boxes.h"
 #include "ui/bridge/posted_texts.h"
 #include "ui/bridge/probe_window_test_support.h"
 #include "ui/bridge/slot_procs.h"
@@ -142,6 +144,21 @@ TEST_F(WindowDispatchTest, SlotTwoThousandIsRefusedWithAMessageBox) {
   EXPECT_EQ(box.title, "Error from _XBPPProc");
   EXPECT_EQ(box.AllText(), "wAt > 2000");
   EXPECT_EQ(box.buttons.size(), 1u);
+}
+
+TEST_F(WindowDispatchTest, SlotTwoThousandIsToldNotShownWhenNobodyWatches) {
+  ProbeWindow window(&log_);
+  std::vector<std::string> told;
+  SetUnattended([&](std::string_view title, std::string_view text) {
+    told.push_back(std::string(title) + "|" + std::string(text));
+  });
+  vdr::test::DialogAnswerer answerer([](const vdr::test::SeenDialog& d) {
+    return d.buttons.empty() ? 0 : d.buttons.front().id;
+  });
+  EXPECT_EQ(XChangeProc(window.get(), 2000), nullptr);
+  SetUnattended({});
+  EXPECT_TRUE(answerer.seen().empty());
+  EXPECT_EQ(told, std::vector<std::string>{"Error from _XBPPProc|wAt > 2000"});
 }
 
 TEST_F(WindowDispatchTest, AHandlerThatDestroysItsWindowEndsTheMessageThere) {
