@@ -16,6 +16,7 @@
 #include "services/user_session.h"
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
 #include "ui/controls/tget.h"
@@ -349,6 +350,27 @@ TEST_F(LoginTest, TheDialogAndThenTheMainWindowAreAnnounced) {
   EXPECT_EQ(lines[1].Number("window"), testing::Low32(main->hWnd));
   for (const auto& line : lines) EXPECT_EQ(line.Number("process"), GetCurrentProcessId());
   EXPECT_EQ(AppHwnd(), main->hWnd);
+  data::SetMainWindow(Value());
+}
+
+// The drive of the current folder, and the main window ended by name.
+TEST_F(LoginTest, TheCurrentDriveAndTheMainWindowsEnd) {
+  char before[MAX_PATH + 1] = {};
+  ASSERT_NE(GetCurrentDirectoryA(sizeof before, before), 0u);
+  for (const auto& [folder, drive] : {std::pair{"c:\\windows", "C"}, std::pair{"C:\\", "C"}}) {
+    ASSERT_TRUE(SetCurrentDirectoryA(folder)) << folder;
+    EXPECT_EQ(X("QZCURDRIVE()").AsString(), drive) << folder;
+  }
+  SetCurrentDirectoryA(before);
+  EXPECT_EQ(QzCurDrive(), std::string(1, static_cast<char>(toupper(before[0]))));
+
+  X("TERMINAR()");  // no main window: nothing to end
+  auto main = Make();
+  data::SetMainWindow(Value(xb::ObjectRef(main)));
+  ASSERT_NE(main->hWnd, nullptr);
+  X("TERMINAR()");
+  vdr::test::PumpUntil([&] { return main->hWnd == nullptr; }, 2000);
+  EXPECT_EQ(main->hWnd, nullptr);
   data::SetMainWindow(Value());
 }
 
