@@ -15,6 +15,7 @@
 #include "services/panel_records.h"
 #include "services/panel_test_support.h"
 #include "services/services_test_support.h"
+#include "services/table_helpers.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
@@ -421,6 +422,8 @@ TEST_F(PanelLinkTest, TheCloseRequestCountsDownLogsOutAndQuits) {
   cCodUsuario("01");
   SetLogoutDue(true);
   SetCloseCountdownTick(100);
+  // The user maintenance holds the user table for itself at the time.
+  ASSERT_TRUE(OpenTable(UsuariosTable(), "Mantenim", true));
   int quits = 0;
   xb::QuitHandler previous = xb::SetQuitHandler([&](int) { ++quits; });
   std::vector<std::string> buttons;
@@ -443,8 +446,10 @@ TEST_F(PanelLinkTest, TheCloseRequestCountsDownLogsOutAndQuits) {
   ASSERT_GE(buttons.size(), 2u);
   EXPECT_NE(buttons[0].find("Se ha detectado un Error Grave y la aplicación se cerrará en 10 Seg."), std::string::npos);
   EXPECT_EQ(buttons[1], "Cerrar en ...");
+  EXPECT_EQ(areas().AreaOfAlias("Mantenim"), 0);
   EXPECT_FALSE(FieldOf(UsuariosTable(), "CCODIGO", "01", "LACTIVO").AsLogical());
   EXPECT_EQ(areas().AreaOfAlias("QzUsuarios"), 0);
+  EXPECT_TRUE(log().messages.empty());
 }
 
 }  // namespace
