@@ -353,6 +353,32 @@ TEST_F(LoginTest, TheDialogAndThenTheMainWindowAreAnnounced) {
   data::SetMainWindow(Value());
 }
 
+// In touch mode the touch variant of the dialog opens; its keyboard button calls the
+// business library's keyboard with the password field, which takes keyboard type "C".
+TEST_F(LoginTest, TouchModeTakesTheTouchDialogAndItsKeyboard) {
+  // What the keyboard was given: the field's keyboard type and the window it was called over.
+  static std::vector<std::pair<std::string, HWND>> calls;
+  calls.clear();
+  xb::RegisterFunction("SHOWTECLADO", [](xb::Args& a) {
+    auto* get = dynamic_cast<ui::TGet*>(a.Obj(1).get());
+    auto* dialog = dynamic_cast<ui::TWindow*>(a.Obj(2).get());
+    calls.emplace_back(get != nullptr ? get->nTipoTeclado : "?", dialog != nullptr ? dialog->hWnd : nullptr);
+    return Value();
+  });
+  LoginParams params;
+  params.touch = true;
+  bool keyboard_button = false;
+  ASSERT_TRUE(LogIn({{1, "", 603, [&] { keyboard_button = GetDlgItem(login_dialog, 603) != nullptr; }}, {0, "secreto"}},
+                    params));
+  EXPECT_TRUE(keyboard_button);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].first, "C");
+  EXPECT_EQ(calls[0].second, login_dialog);
+  EXPECT_TRUE(lIsTactil());
+  EXPECT_TRUE(X("LISTACTIL()").AsLogical());
+  EXPECT_EQ(cCodUsuario(), "01");
+}
+
 // The drive of the current folder, and the main window ended by name.
 TEST_F(LoginTest, TheCurrentDriveAndTheMainWindowsEnd) {
   char before[MAX_PATH + 1] = {};
