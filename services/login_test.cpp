@@ -325,6 +325,33 @@ TEST_F(LoginTest, WithoutTheDialogTheConfigurationRecordOnly) {
   EXPECT_EQ(X("QZ_AUSUARIO(.F., 2, .T.)[2]").AsLogical(), true);
 }
 
+// A user table lost while its backup pair is there comes back from the backup, also when the
+// log-in may create the tables: the users are not replaced by a fresh supervisor alone.
+TEST_F(LoginTest, ALostUserTableComesBackFromItsBackupBeforeAnyIsCreated) {
+  const std::string start = kStart;
+  CompruebaFicheroUsuarios();
+  ASSERT_TRUE(FileExists(start + "Usuarios.seg"));
+  for (bool create : {false, true}) {
+    SCOPED_TRACE(create);
+    EraseFile(start + "Usuarios.dbf");
+    EraseFile(start + "Usuarios.cdx");
+    LoginParams params;
+    params.dialog = false;
+    params.create = create;
+    ASSERT_TRUE(lIdentifica(params));
+    EXPECT_EQ(Records(UsuariosTable()).size(), 4u);
+    EXPECT_EQ(std::string(FieldOf(UsuariosTable(), "CCODIGO", "03", "CNOMBRE").AsString()).substr(0, 3), "Eva");
+  }
+  // Without a table and without a backup, the log-in may create the supervisor's table.
+  for (const char* file : {"Usuarios.dbf", "Usuarios.cdx", "Usuarios.seg", "Usuarios.sgx"}) EraseFile(start + file);
+  LoginParams params;
+  params.dialog = false;
+  params.create = true;
+  ASSERT_TRUE(lIdentifica(params));
+  EXPECT_EQ(Records(UsuariosTable()).size(), 1u);
+  EXPECT_TRUE(FileExists(start + "Usuarios.seg"));
+}
+
 TEST_F(LoginTest, TheQuestionThatEndsTheProgram) {
   std::vector<std::string> texts;
   for (const auto& [button, answer] : {std::pair{552, true}, std::pair{553, false}}) {
