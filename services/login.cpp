@@ -290,9 +290,6 @@ bool lIdentifica(const LoginParams& given) {
   SetFileVer(params.version_file);
   SetVersionRecord(FileExists(params.version_file) ? ReadVersionRecord(params.version_file) : xb::Array::New());
 
-  // A lost user table comes back from its backup before a fresh one could replace it; the
-  // backup pair of a table just made follows.
-  CompruebaFicheroUsuarios();
   qzw_CreaUsuarios(params.create, false);
   CompruebaFicheroUsuarios();
 
