@@ -142,6 +142,10 @@ TEST_F(UserWindowTest, TheWindowItsKeysItsTabsAndTheBackupPair) {
   EXPECT_EQ(UsersOrder(), 2);
   UsersTabs()->SetOption(3);
   EXPECT_EQ(UsersOrder(), 3);
+  // The search over the group order searches codes, and the tabs say so afterwards.
+  Type('l');
+  EXPECT_EQ(UsersOrder(), 1);
+  EXPECT_EQ(UsersTabs()->nOption, 1);
   UsersTabs()->SetOption(1);
   vdr::test::PumpPending();
   vdr::test::SaveWindowBitmap(frame_->hWnd, vdr::test::ScreenshotFolder() + "\\users_window.bmp");
