@@ -153,6 +153,28 @@ int BrowsesIn(ui::TWindow* window) {
   return count;
 }
 
+// The window's rectangle in screen pixels; iconised or maximised, the one it takes when
+// restored, so that it comes back to its own size.
+RECT PlaceOf(HWND hwnd) {
+  RECT r{};
+  ::GetWindowRect(hwnd, &r);
+  if (!::IsIconic(hwnd) && !::IsZoomed(hwnd)) return r;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!::GetWindowPlacement(hwnd, &placement)) return r;
+  r = placement.rcNormalPosition;
+  if ((::GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) != 0) {
+    ::MapWindowPoints(::GetParent(hwnd), nullptr, reinterpret_cast<POINT*>(&r), 2);
+  } else {
+    // A top-level window's normal place is in the coordinates of its monitor's work area.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (::GetMonitorInfoA(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor))
+      ::OffsetRect(&r, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+  }
+  return r;
+}
+
 std::string TitleOf(ui::TWindow* window) {
   if (window == nullptr) return {};
   return window->hWnd != nullptr ? window->GetText() : window->cCaption;
@@ -198,8 +220,7 @@ void ConfBrowse(ui::TWindow& window, const std::vector<ui::TWBrowse*>& browses) 
   SelectedAreaScope keep;
   if (!OpenTable(CnfBrwTable(), kWindowsAlias, false)) return;
   OpenedArea windows(true);
-  RECT r{};
-  if (window.hWnd != nullptr) ::GetWindowRect(window.hWnd, &r);
+  const RECT r = window.hWnd != nullptr ? PlaceOf(window.hWnd) : RECT{};
   // A window beyond what the fields hold (left of the main screen, say) keeps the place it
   // had.
   const bool fits = Fits(r.top) && Fits(r.left) && Fits(r.bottom - 1) && Fits(r.right - 1);

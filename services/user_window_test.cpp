@@ -194,6 +194,20 @@ TEST_F(UserWindowTest, TheWindowComesBackAsItWasLeft) {
   Usuarios();
   ASSERT_NE(UsersWindow(), nullptr);
   EXPECT_TRUE(IsZoomed(UsersWindow()->hWnd));
+  // Left maximised or iconised, it comes back so, and restored it takes the place it had.
+  auto restored_place = [&] {
+    ShowWindow(UsersWindow()->hWnd, SW_RESTORE);
+    GetWindowRect(UsersWindow()->hWnd, &r);
+    MapWindowPoints(nullptr, GetParent(UsersWindow()->hWnd), reinterpret_cast<POINT*>(&r), 2);
+    return std::vector<long>{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+  EXPECT_EQ(restored_place(), (std::vector<long>{50, 60, 500, 300}));
+  ShowWindow(UsersWindow()->hWnd, SW_MINIMIZE);
+  close();
+  Usuarios();
+  ASSERT_NE(UsersWindow(), nullptr);
+  EXPECT_TRUE(IsIconic(UsersWindow()->hWnd));
+  EXPECT_EQ(restored_place(), (std::vector<long>{50, 60, 500, 300}));
 }
 
 // Every letter of the bar does its work: a user added through his dialog (his record checked
