@@ -79,8 +79,10 @@ void Qzcc_CloseApp() {
   dialog->Activate({.centered = true, .valid = valid, .init = init});
   if (timer) timer->End();
 
-  Logout();
+  // The tables closed first: the user table may be held by a window (the user
+  // maintenance) that the log-out must not wait for.
   Call("DBCLOSEALL");
+  Logout();
   CallIfThere("RESALLFREE");
   Call("__QUIT");
 }

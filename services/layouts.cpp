@@ -24,7 +24,9 @@ using xb::Args;
 using xb::Value;
 
 constexpr int kTitleLength = 64;
-constexpr int kMaxWidth = 32767;
+// The N4 fields of the layout tables hold -999 to 9999: what lies outside is not kept.
+constexpr int kFieldMin = -999;
+constexpr int kFieldMax = 9999;
 constexpr const char* kWindowsAlias = "_QzCnfBrw";
 constexpr const char* kBrowsesAlias = "_QzCnfLbx";
 
@@ -41,6 +43,8 @@ ReservedSlot& Pgc() {
   static ReservedSlot slot{"PLAN GENERAL CONTABLE"};
   return slot;
 }
+
+bool Fits(long value) { return value >= kFieldMin && value <= kFieldMax; }
 
 std::string TitleKey(const std::string& title) { return xb::PadR(title, kTitleLength); }
 std::string BrowseKey(const std::string& title, int number) {
@@ -149,6 +153,28 @@ int BrowsesIn(ui::TWindow* window) {
   return count;
 }
 
+// The window's rectangle in screen pixels; iconised or maximised, the one it takes when
+// restored, so that it comes back to its own size.
+RECT PlaceOf(HWND hwnd) {
+  RECT r{};
+  ::GetWindowRect(hwnd, &r);
+  if (!::IsIconic(hwnd) && !::IsZoomed(hwnd)) return r;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!::GetWindowPlacement(hwnd, &placement)) return r;
+  r = placement.rcNormalPosition;
+  if ((::GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) != 0) {
+    ::MapWindowPoints(::GetParent(hwnd), nullptr, reinterpret_cast<POINT*>(&r), 2);
+  } else {
+    // A top-level window's normal place is in the coordinates of its monitor's work area.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (::GetMonitorInfoA(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor))
+      ::OffsetRect(&r, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+  }
+  return r;
+}
+
 std::string TitleOf(ui::TWindow* window) {
   if (window == nullptr) return {};
   return window->hWnd != nullptr ? window->GetText() : window->cCaption;
@@ -194,9 +220,11 @@ void ConfBrowse(ui::TWindow& window, const std::vector<ui::TWBrowse*>& browses) 
   SelectedAreaScope keep;
   if (!OpenTable(CnfBrwTable(), kWindowsAlias, false)) return;
   OpenedArea windows(true);
-  if (window.hWnd != nullptr && LockedRecordOf(TitleKey(title), "CTITULO")) {
-    RECT r{};
-    ::GetWindowRect(window.hWnd, &r);
+  const RECT r = window.hWnd != nullptr ? PlaceOf(window.hWnd) : RECT{};
+  // A window beyond what the fields hold (left of the main screen, say) keeps the place it
+  // had.
+  const bool fits = Fits(r.top) && Fits(r.left) && Fits(r.bottom - 1) && Fits(r.right - 1);
+  if (window.hWnd != nullptr && fits && LockedRecordOf(TitleKey(title), "CTITULO")) {
     PutField("NTOP", Value::Integer(r.top));
     PutField("NLEFT", Value::Integer(r.left));
     PutField("NBOTTOM", Value::Integer(r.bottom - 1));
@@ -216,7 +244,7 @@ void ConfBrowse(ui::TWindow& window, const std::vector<ui::TWBrowse*>& browses) 
     const std::vector<int> widths = browse->GetColSizes();
     for (int i = 1; i <= kSavedColumns; ++i) {
       int width = i <= static_cast<int>(widths.size()) ? widths[i - 1] : 0;
-      if (width > kMaxWidth || width < 0) width = 0;
+      if (!Fits(width) || width < 0) width = 0;
       PutField("NCOL" + std::to_string(i), Value::Integer(width));
     }
     WriteFont(LogFontOfWindow(*browse));

@@ -28,10 +28,12 @@ std::string CnfLbxTable(const std::string& user_code = {});
 const std::vector<FieldDef>& CnfBrwFields();
 const std::vector<FieldDef>& CnfLbxFields();
 
-// CONFBROWSE: saves the window's rectangle (screen pixels), iconic and zoomed state and the
-// number of browses under its title, and each browse's column widths (a width above 32767 is
-// kept as 0), font and text colour under the title and its number. A missing table is made
-// (the other is left as it is), a missing index too.
+// CONFBROWSE: saves the window's rectangle (screen pixels; iconised or maximised, the one it
+// is restored to), iconic and zoomed state and the number of browses under its title, and
+// each browse's column widths (a width above 9999, more than the field holds, is kept as 0),
+// font and text colour under the title and its number. A window whose rectangle the fields
+// cannot hold (beyond -999 to 9999) keeps the record it had. A missing table is made (the
+// other is left as it is), a missing index too.
 void ConfBrowse(ui::TWindow& window, const std::vector<ui::TWBrowse*>& browses);
 
 struct SavedWindow {

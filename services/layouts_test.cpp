@@ -109,6 +109,37 @@ TEST_F(LayoutsTest, WindowSizesAndColumnWidthsAreSavedAndRestored) {
   EXPECT_EQ(BrowseIn(*other, {40, 200, 60})->GetColSizes(), (std::vector<int>{40, 200, 60}));
 }
 
+// What does not fit the layout fields is not kept, and saving says nothing: a window left
+// of the main screen (a second monitor) keeps the place it had, a column wider than 9999
+// pixels its default width.
+TEST_F(LayoutsTest, WhatDoesNotFitItsFieldIsNotKept) {
+  {
+    auto window = Titled("Clientes", 30, 40, 420, 260);
+    auto browse = BrowseIn(*window, {40, 200, 60});
+    ::MoveWindow(window->hWnd, 100, 80, 500, 300, TRUE);
+    ConfBrowse(*window, {browse.get()});
+    ::MoveWindow(window->hWnd, -1500, 80, 500, 300, TRUE);
+    browse->aColSizes = Value(xb::Array::Of({N(55), N(12000), N(90)}));
+    ConfBrowse(*window, {browse.get()});
+    auto fresh = Titled("Nuevos", 30, 40, 420, 260);
+    ::MoveWindow(fresh->hWnd, -1500, -1200, 500, 300, TRUE);
+    ConfBrowse(*fresh, {});
+  }
+  EXPECT_TRUE(errors.empty());
+  const std::vector<testing::Rec> windows = Records(CnfBrwTable());
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(windows[0][1].second.AsInt(), 80);
+  EXPECT_EQ(windows[0][2].second.AsInt(), 100);
+  EXPECT_EQ(windows[0][4].second.AsInt(), 599);
+  const std::vector<testing::Rec> lists = Records(CnfLbxTable());
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_EQ(lists[0][1].second.AsInt(), 55);
+  EXPECT_EQ(lists[0][2].second.AsInt(), 0);
+  EXPECT_EQ(lists[0][3].second.AsInt(), 90);
+  auto fresh = Titled("Nuevos", 10, 10, 200, 150);
+  EXPECT_FALSE(RestoreWindow(*fresh));
+}
+
 // A missing table is made on its own: the other keeps what it holds.
 TEST_F(LayoutsTest, AMissingLayoutTableIsMadeAlone) {
   auto window = Titled("Artículos", 30, 40, 420, 260);

@@ -16,6 +16,7 @@
 #include "services/user_session.h"
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/pump.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/window_text.h"
 #include "ui/controls/tget.h"
@@ -324,6 +325,33 @@ TEST_F(LoginTest, WithoutTheDialogTheConfigurationRecordOnly) {
   EXPECT_EQ(X("QZ_AUSUARIO(.F., 2, .T.)[2]").AsLogical(), true);
 }
 
+// A user table lost while its backup pair is there comes back from the backup, also when the
+// log-in may create the tables: the users are not replaced by a fresh supervisor alone.
+TEST_F(LoginTest, ALostUserTableComesBackFromItsBackupBeforeAnyIsCreated) {
+  const std::string start = kStart;
+  CompruebaFicheroUsuarios();
+  ASSERT_TRUE(FileExists(start + "Usuarios.seg"));
+  for (bool create : {false, true}) {
+    SCOPED_TRACE(create);
+    EraseFile(start + "Usuarios.dbf");
+    EraseFile(start + "Usuarios.cdx");
+    LoginParams params;
+    params.dialog = false;
+    params.create = create;
+    ASSERT_TRUE(lIdentifica(params));
+    EXPECT_EQ(Records(UsuariosTable()).size(), 4u);
+    EXPECT_EQ(std::string(FieldOf(UsuariosTable(), "CCODIGO", "03", "CNOMBRE").AsString()).substr(0, 3), "Eva");
+  }
+  // Without a table and without a backup, the log-in may create the supervisor's table.
+  for (const char* file : {"Usuarios.dbf", "Usuarios.cdx", "Usuarios.seg", "Usuarios.sgx"}) EraseFile(start + file);
+  LoginParams params;
+  params.dialog = false;
+  params.create = true;
+  ASSERT_TRUE(lIdentifica(params));
+  EXPECT_EQ(Records(UsuariosTable()).size(), 1u);
+  EXPECT_TRUE(FileExists(start + "Usuarios.seg"));
+}
+
 TEST_F(LoginTest, TheQuestionThatEndsTheProgram) {
   std::vector<std::string> texts;
   for (const auto& [button, answer] : {std::pair{552, true}, std::pair{553, false}}) {
@@ -349,6 +377,53 @@ TEST_F(LoginTest, TheDialogAndThenTheMainWindowAreAnnounced) {
   EXPECT_EQ(lines[1].Number("window"), testing::Low32(main->hWnd));
   for (const auto& line : lines) EXPECT_EQ(line.Number("process"), GetCurrentProcessId());
   EXPECT_EQ(AppHwnd(), main->hWnd);
+  data::SetMainWindow(Value());
+}
+
+// In touch mode the touch variant of the dialog opens; its keyboard button calls the
+// business library's keyboard with the password field, which takes keyboard type "C".
+TEST_F(LoginTest, TouchModeTakesTheTouchDialogAndItsKeyboard) {
+  // What the keyboard was given: the field's keyboard type and the window it was called over.
+  static std::vector<std::pair<std::string, HWND>> calls;
+  calls.clear();
+  xb::RegisterFunction("SHOWTECLADO", [](xb::Args& a) {
+    auto* get = dynamic_cast<ui::TGet*>(a.Obj(1).get());
+    auto* dialog = dynamic_cast<ui::TWindow*>(a.Obj(2).get());
+    calls.emplace_back(get != nullptr ? get->nTipoTeclado : "?", dialog != nullptr ? dialog->hWnd : nullptr);
+    return Value();
+  });
+  LoginParams params;
+  params.touch = true;
+  bool keyboard_button = false;
+  ASSERT_TRUE(LogIn({{1, "", 603, [&] { keyboard_button = GetDlgItem(login_dialog, 603) != nullptr; }}, {0, "secreto"}},
+                    params));
+  EXPECT_TRUE(keyboard_button);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].first, "C");
+  EXPECT_EQ(calls[0].second, login_dialog);
+  EXPECT_TRUE(lIsTactil());
+  EXPECT_TRUE(X("LISTACTIL()").AsLogical());
+  EXPECT_EQ(cCodUsuario(), "01");
+}
+
+// The drive of the current folder, and the main window ended by name.
+TEST_F(LoginTest, TheCurrentDriveAndTheMainWindowsEnd) {
+  char before[MAX_PATH + 1] = {};
+  ASSERT_NE(GetCurrentDirectoryA(sizeof before, before), 0u);
+  for (const auto& [folder, drive] : {std::pair{"c:\\windows", "C"}, std::pair{"C:\\", "C"}}) {
+    ASSERT_TRUE(SetCurrentDirectoryA(folder)) << folder;
+    EXPECT_EQ(X("QZCURDRIVE()").AsString(), drive) << folder;
+  }
+  SetCurrentDirectoryA(before);
+  EXPECT_EQ(QzCurDrive(), std::string(1, static_cast<char>(toupper(before[0]))));
+
+  X("TERMINAR()");  // no main window: nothing to end
+  auto main = Make();
+  data::SetMainWindow(Value(xb::ObjectRef(main)));
+  ASSERT_NE(main->hWnd, nullptr);
+  X("TERMINAR()");
+  vdr::test::PumpUntil([&] { return main->hWnd == nullptr; }, 2000);
+  EXPECT_EQ(main->hWnd, nullptr);
   data::SetMainWindow(Value());
 }
 

@@ -15,6 +15,7 @@
 #include "services/panel_records.h"
 #include "services/panel_test_support.h"
 #include "services/services_test_support.h"
+#include "services/table_helpers.h"
 #include "services/user_session.h"
 #include "services/user_tables.h"
 #include "tests/support/dialog_answerer.h"
@@ -214,6 +215,86 @@ TEST_F(PanelLinkTest, TheMailSpoolSendsAndItsReplyRunsTheCallback) {
   EXPECT_TRUE(log().messages.empty());
 }
 
+// The list helpers and the spool's own methods, called by name as compiled text calls them.
+TEST_F(PanelLinkTest, TheListHelpersAndTheMailSpoolByName) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"ARRAY2STRING( {} )", ""},
+      {"ARRAY2STRING( { ' a@b.es ', 'c@d.es' }, 20 )", "a@b.es;c@d.es       "},
+      {"ARRAY2STRING( { 'a@b.es, c@d.es' }, 15 )", "a@b.es;c@d.es  "},
+      {"ARRAY2STRING( { 'a@b.es', 'c@d.es' }, 8, ',' )", "a@b.es,c"},
+      {"ARRAY2STRING( { 'uno' } )", "uno" + std::string(509, ' ')},
+      {"ARRAY2XML( { 'C:\\A\\1.txt', 'D:\\2.txt', 'C:\\A\\3.txt' } )",
+       "<DIR C:\\A\\>1.txt;3.txt</DIR><DIR D:\\>2.txt</DIR>"},
+      {"ARRAY2XML( {} )", ""},
+  };
+  for (const auto& [call, expected] : cases) EXPECT_EQ(X(call).AsString(), expected) << call;
+  const std::pair<const char*, std::vector<std::string>> tokens[] = {
+      {"STRING2ARRAY( ';a;;b;' )", {"a", "b"}},
+      {"STRING2ARRAY( 'a, b', ',' )", {"a", " b"}},
+      {"STRING2ARRAY( '' )", {}},
+  };
+  for (const auto& [call, expected] : tokens) {
+    const Value got = X(call);
+    ASSERT_TRUE(got.IsArray()) << call;
+    std::vector<std::string> texts;
+    for (const Value& v : got.AsArray()) texts.emplace_back(v.AsString());
+    EXPECT_EQ(texts, expected) << call;
+  }
+  // A reply handed over as texts reaches the callback as numbers, once.
+  X("aGot := {}");
+  const auto id = X("OMAILSPOOL():NewMsg( 'a@b.es',,,,,, { |nId, nRes| AAdd( aGot, { nId, nRes } ) } )").AsInt();
+  const std::string msg = "OMAILSPOOL():GetMsgFromId( " + std::to_string(id) + " )";
+  EXPECT_EQ(X(msg + ":cSubject").AsString(), "Asunto");
+  EXPECT_EQ(X(msg + ":cMsgText").AsString(), " ");
+  EXPECT_TRUE(X(msg + ":lShowDialog").AsLogical());
+  EXPECT_FALSE(X(msg + ":lAutoSend").AsLogical());
+  EXPECT_TRUE(X("OMAILSPOOL():GetMsgFromId( 'x' )").IsNil());
+  X("OMAILSPOOL():HandleEvent( '" + std::to_string(id) + "', '7' )");
+  X("OMAILSPOOL():HandleEvent( " + std::to_string(id) + ", 8 )");
+  ASSERT_EQ(X("Len( aGot )").AsInt(), 1);
+  EXPECT_EQ(X("aGot[ 1, 1 ]").AsInt(), id);
+  EXPECT_EQ(X("aGot[ 1, 2 ]").AsInt(), 7);
+  EXPECT_TRUE(X(msg).IsNil());
+  EXPECT_FALSE(X("OMAILSPOOL():DelMsg( " + std::to_string(id) + " )").AsLogical());
+  X("OMAILSPOOL():NewMsg( 'a@b.es' )");
+  X("OMAILSPOOL():End()");
+  EXPECT_EQ(X("Len( OMAILSPOOL():aMsgs )").AsInt(), 0);
+  EXPECT_TRUE(log().messages.empty());
+}
+
+// The additional documentation: the file of the program's folder, asked of the panel.
+TEST_F(PanelLinkTest, TheAdditionalDocumentationIsAskedOfThePanel) {
+  PanelProcess panel;
+  char temp[MAX_PATH + 1] = {};
+  ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
+  const std::string folder = std::string(temp) + "vdr_docadic_" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  data::cPathExe(folder);
+  auto write = [&](const std::string& name) {
+    HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  };
+  EXPECT_EQ(X("DOCADICNAME()").AsString(), "Documen.wri");
+  X("DOCADICIONAL()");
+  ASSERT_EQ(log().messages.size(), 1u);
+  EXPECT_EQ(log().messages[0].text, "No se ha localizado el fichero de documentación adicional ( DOCUMEN.WRI )");
+  EXPECT_EQ(log().messages[0].title, "Atención");
+  write("Documen.wri");
+  X("DOCADICIONAL()");
+  write("Leeme.wri");
+  EXPECT_EQ(X("DOCADICNAME( 'Leeme.wri' )").AsString(), "Leeme.wri");
+  X("DOCADICIONAL()");
+  const auto documents = Await(panel, 1004, 2);
+  ASSERT_EQ(documents.size(), 2u);
+  EXPECT_EQ(documents[0].bytes.substr(4), Bytes(512).Text(0, folder + "Documen.wri").data);
+  EXPECT_EQ(documents[1].bytes.substr(4), Bytes(512).Text(0, folder + "Leeme.wri").data);
+  EXPECT_EQ(log().messages.size(), 1u);
+  DeleteFileA((folder + "Documen.wri").c_str());
+  DeleteFileA((folder + "Leeme.wri").c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
 TEST_F(PanelLinkTest, RepliesOfAWrongSizeFindNoMessage) {
   PanelProcess panel("--mail 3 --size 4 --delay 100");
   X("nCalls := 0");
@@ -341,6 +422,8 @@ TEST_F(PanelLinkTest, TheCloseRequestCountsDownLogsOutAndQuits) {
   cCodUsuario("01");
   SetLogoutDue(true);
   SetCloseCountdownTick(100);
+  // The user maintenance holds the user table for itself at the time.
+  ASSERT_TRUE(OpenTable(UsuariosTable(), "Mantenim", true));
   int quits = 0;
   xb::QuitHandler previous = xb::SetQuitHandler([&](int) { ++quits; });
   std::vector<std::string> buttons;
@@ -363,8 +446,10 @@ TEST_F(PanelLinkTest, TheCloseRequestCountsDownLogsOutAndQuits) {
   ASSERT_GE(buttons.size(), 2u);
   EXPECT_NE(buttons[0].find("Se ha detectado un Error Grave y la aplicación se cerrará en 10 Seg."), std::string::npos);
   EXPECT_EQ(buttons[1], "Cerrar en ...");
+  EXPECT_EQ(areas().AreaOfAlias("Mantenim"), 0);
   EXPECT_FALSE(FieldOf(UsuariosTable(), "CCODIGO", "01", "LACTIVO").AsLogical());
   EXPECT_EQ(areas().AreaOfAlias("QzUsuarios"), 0);
+  EXPECT_TRUE(log().messages.empty());
 }
 
 }  // namespace

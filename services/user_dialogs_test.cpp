@@ -223,6 +223,21 @@ TEST_F(UserDialogsTest, TheMaintenanceSearchFindsAUser) {
   SelectedAreaScope keep;
   areas().SelectArea(areas().AreaOfAlias("Usuarios"));
   EXPECT_EQ(FieldText("CCODIGO"), "0A");
+
+  // Opened over the group order (the window's third tab), it searches codes, as it says.
+  tables.Close();
+  AddGroup("120", "Almacén", std::string(255, '1'));
+  AddUser("05", "Pepe", "x", std::string(255, '1'), "120");
+  ASSERT_TRUE(tables.Open());
+  browse = UserList();
+  areas().SelectArea(areas().AreaOfAlias("Usuarios"));
+  SelectOrder(3);
+  seen.clear();
+  typed = "12";
+  UserSearch(*browse, "Usuarios", UserSearchFrom::kMaintenance);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Búsqueda de usuario por Código", "12"}));
+  areas().SelectArea(areas().AreaOfAlias("Usuarios"));
+  EXPECT_EQ(FieldText("CCODIGO"), "12");
 }
 
 // DELUSER over the user list: the row goes, the list stays on a live user.

@@ -29,6 +29,8 @@ class UserSearchDialog {
   void Run() {
     if (area_ == 0) return;
     by_name_ = AreaOf().controlling_order() == 2;
+    // Any other order (the group's) is searched as the code the radio shows.
+    if (!by_name_) AreaOf().SetControllingOrder(1);
     dialog_ = ResourceDialog(Value::Integer(from_ == UserSearchFrom::kLogin ? 20018 : 20076));
     label_ = Label(dialog_, 99, LabelText());
     value_ = ui::SetGet::Of(Value::String(std::string(Length(), ' ')));

@@ -161,8 +161,12 @@ void qzw_CreaUsuarios(bool create, bool reindex) {
   const std::string users = UsuariosTable(), groups = GrpUserTable(), config = ConfigTable(), colours = ColorWTable();
   if (reindex)
     for (const std::string& table : {users, groups, colours, config}) EraseFile(IndexOf(table));
-  // Only what is missing is made: a table that is there keeps its records.
-  if (create && Missing(users)) CreateWithRow(users, UsuariosFields(), &WriteSupervisor);
+  // Only what is missing is made: a table that is there keeps its records, and a lost user
+  // table comes back from its backup pair rather than as a fresh supervisor alone.
+  if (create && Missing(users)) {
+    if (FileExists(data::cPathStart() + "Usuarios.seg")) CompruebaFicheroUsuarios();
+    if (Missing(users)) CreateWithRow(users, UsuariosFields(), &WriteSupervisor);
+  }
   if (create && Missing(groups)) CreateWithRow(groups, GrpUserFields(), &WriteAdministrators);
   if (MissingIndex(users) || MissingIndex(groups)) {
     RebuildIndex(users, UsuariosTags(), true);

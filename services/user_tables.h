@@ -41,7 +41,8 @@ const std::vector<TagDef>& ColorWTags();
 const std::vector<FieldDef>& QzAConfig();
 
 // QZW_CREAUSUARIOS: with `create`, makes the missing user and group tables with their
-// default rows, and the configuration table; with `reindex`, rebuilds every index of the
+// default rows (a lost user table is restored from its backup pair when there is one), and
+// the configuration table; with `reindex`, rebuilds every index of the
 // four tables; indexes found missing are always rebuilt. A new configuration table gets one
 // record for each user, a new colour table the default scheme of each user.
 void qzw_CreaUsuarios(bool create, bool reindex);

@@ -194,6 +194,17 @@ TEST_F(UserTablesTest, TheBackupPairIsMadeAndRestored) {
   CompruebaFicheroUsuarios();
   EXPECT_EQ(Count(UsuariosTable()), 2);
   EXPECT_EQ(Tags(UsuariosTable()), "CODIGO: cCodigo;NOMBRE: UPPER( cNombre );GRUPO: UPPER( Grupo );");
+
+  // Making the tables (the log-in, the re-indexing) brings a lost table back from the pair
+  // too, rather than a fresh supervisor alone.
+  for (bool reindex : {false, true}) {
+    SCOPED_TRACE(reindex);
+    EraseFile(start + "Usuarios.dbf");
+    EraseFile(start + "Usuarios.cdx");
+    qzw_CreaUsuarios(true, reindex);
+    EXPECT_EQ(Count(UsuariosTable()), 2);
+    EXPECT_EQ(Tags(UsuariosTable()), "CODIGO: cCodigo;NOMBRE: UPPER( cNombre );GRUPO: UPPER( Grupo );");
+  }
 }
 
 // The proposal follows the last code in code order; past "ZZ" it takes the first code

@@ -153,7 +153,10 @@ class UserWindowState {
                     window, tables.aliases());
         break;
       case Act::kDelete: DelUser(tables.aliases(), browse_value); break;
-      case Act::kFind: UserSearch(*browse, tables.aliases().users, UserSearchFrom::kMaintenance); break;
+      case Act::kFind:
+        UserSearch(*browse, tables.aliases().users, UserSearchFrom::kMaintenance);
+        ShowOrder();
+        break;
       case Act::kConfig: ConfigUser(tables.aliases()); break;
       case Act::kMap: CallIfThere("MAPUSER", {browse_value, Value::Integer(1)}); break;
       case Act::kReports:
@@ -184,6 +187,14 @@ class UserWindowState {
       case Act::kClose: window->End(); return;
     }
     Refresh();
+  }
+
+  // The tabs on the order the search left.
+  void ShowOrder() {
+    xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+    const int number = areas.AreaOfAlias(tables.aliases().users);
+    if (number == 0 || !tabs || tabs->hWnd == nullptr) return;
+    tabs->SetOption(areas.Area(number)->controlling_order());
   }
 
   void ChooseOrder(int order) {

@@ -142,6 +142,10 @@ TEST_F(UserWindowTest, TheWindowItsKeysItsTabsAndTheBackupPair) {
   EXPECT_EQ(UsersOrder(), 2);
   UsersTabs()->SetOption(3);
   EXPECT_EQ(UsersOrder(), 3);
+  // The search over the group order searches codes, and the tabs say so afterwards.
+  Type('l');
+  EXPECT_EQ(UsersOrder(), 1);
+  EXPECT_EQ(UsersTabs()->nOption, 1);
   UsersTabs()->SetOption(1);
   vdr::test::PumpPending();
   vdr::test::SaveWindowBitmap(frame_->hWnd, vdr::test::ScreenshotFolder() + "\\users_window.bmp");
@@ -190,6 +194,20 @@ TEST_F(UserWindowTest, TheWindowComesBackAsItWasLeft) {
   Usuarios();
   ASSERT_NE(UsersWindow(), nullptr);
   EXPECT_TRUE(IsZoomed(UsersWindow()->hWnd));
+  // Left maximised or iconised, it comes back so, and restored it takes the place it had.
+  auto restored_place = [&] {
+    ShowWindow(UsersWindow()->hWnd, SW_RESTORE);
+    GetWindowRect(UsersWindow()->hWnd, &r);
+    MapWindowPoints(nullptr, GetParent(UsersWindow()->hWnd), reinterpret_cast<POINT*>(&r), 2);
+    return std::vector<long>{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+  EXPECT_EQ(restored_place(), (std::vector<long>{50, 60, 500, 300}));
+  ShowWindow(UsersWindow()->hWnd, SW_MINIMIZE);
+  close();
+  Usuarios();
+  ASSERT_NE(UsersWindow(), nullptr);
+  EXPECT_TRUE(IsIconic(UsersWindow()->hWnd));
+  EXPECT_EQ(restored_place(), (std::vector<long>{50, 60, 500, 300}));
 }
 
 // Every letter of the bar does its work: a user added through his dialog (his record checked
