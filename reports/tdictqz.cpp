@@ -220,6 +220,12 @@ bool TDictQZ::Activate(const std::string& mode, bool show) {
   const std::string m = xb::Upper(xb::CurrentCodePage(), xb::AllTrim(mode));
   std::vector<std::string> exclusive;
   if (m == "CHK" || m == "CHKREL") exclusive = {"Informes", "RelTab"};
+  // A dictionary open already keeps its tables: its aliases come back at End.
+  outer_dbfs_.clear();
+  for (std::size_t i = 0; i < aDbfs().size(); ++i) {
+    const Value& alias = aDbfs().Get(i);
+    outer_dbfs_.push_back(alias.IsString() ? std::string(alias.AsString()) : std::string());
+  }
   view_ = OpenView(cPath(), exclusive, !exclusive.empty());
   if (view_ == 0 && !exclusive.empty()) {
     data::Ui().MsgAlert("Imposible abrir fichero en modo exclusivo", "Atención");
@@ -241,9 +247,13 @@ bool TDictQZ::Activate(const std::string& mode, bool show) {
 
 void TDictQZ::End() {
   if (Hook().end) Hook().end(*this);
-  if (view_ != 0) data::RestoreView(view_);
+  if (view_ != 0) {
+    data::RestoreView(view_);
+    for (std::size_t i = 0; i < aDbfs().size(); ++i)
+      aDbfs()[i] = Value::String(i < outer_dbfs_.size() ? outer_dbfs_[i] : std::string());
+  }
   view_ = 0;
-  for (std::size_t i = 0; i < aDbfs().size(); ++i) aDbfs()[i] = Value::String("");
+  outer_dbfs_.clear();
   lAbierto = false;
 }
 

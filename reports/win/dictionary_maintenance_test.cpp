@@ -378,6 +378,31 @@ TEST_F(DictionaryMaintenanceTest, CabeceraGoesStraightToTheHeaderAsked) {
   EXPECT_EQ(option, "");
 }
 
+TEST_F(DictionaryMaintenanceTest, CabeceraOverTheOpenDictionaryLeavesItsWindowOpen) {
+  OpenDictionary();
+  Header h;
+  h.cod = "A01";
+  h.descrip = "Cabecera A01";
+  ASSERT_TRUE(SaveHeader(Alias("CabeH"), Alias("CabeD"), h, true));
+  const std::string tablas = Alias("Tablas"), cabeh = Alias("CabeH");
+  std::string current;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title != "Ca(B)eceras de informes") return Ok(d);
+      current = S(Alias("CabeH") + "->COD");
+      return 510;
+    });
+    X("CABECERA(.T., 'A01')");
+  }
+  EXPECT_EQ(current, "A01");
+  ASSERT_NE(DictionaryFrame(), nullptr) << "the window stays";
+  EXPECT_EQ(Alias("Tablas"), tablas);
+  EXPECT_EQ(Alias("CabeH"), cabeh);
+  EXPECT_GT(X("SELECT('" + tablas + "')").AsInt(), 0);
+  RunDictionaryButton("Tablas");
+  EXPECT_NE(DictionaryList("Tablas"), nullptr) << "its lists still open on the dictionary's tables";
+}
+
 TEST_F(DictionaryMaintenanceTest, TablesAreImportedFromTheFolderChosenFromC) {
   OpenDictionary();
   std::vector<std::string> seen;

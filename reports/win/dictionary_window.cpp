@@ -521,6 +521,7 @@ class DictionaryWindow {
     if (frame_ && frame_->hWnd != nullptr) frame_->End();
   }
   bool gone() const { return !frame_ || frame_->hWnd == nullptr || !IsWindow(frame_->hWnd); }
+  bool Of(const TDictQZ& dict) const { return dict_.get() == &dict; }
 
   ui::TMdiFrame* frame() const { return frame_ && frame_->hWnd != nullptr ? frame_.get() : nullptr; }
   TBrwDataQZ* List(const std::string& title) {
@@ -1152,10 +1153,16 @@ void InstallDictionaryWindow() {
   // header list (its access that of the menu option "Cabecera" when the flag is set), on the
   // header given; the dictionary closes with the list.
   xb::RegisterFunction("CABECERA", [](xb::Args& a) {
+    const std::string code = a.Arg(2).IsString() ? std::string(a.Str(2)) : std::string();
+    if (!TDictQZ::AliasOf("CabeH").empty()) {
+      // The dictionary open already: its headers, and it stays open.
+      CabInformes(a.Log(1) ? "Cabecera" : "", code);
+      return Value();
+    }
     auto dict = xb::MakeRef<TDictQZ>();
     dict->New(data::cPathInforme());
     if (!dict->Activate("ID", false)) return Value();
-    CabInformes(a.Log(1) ? "Cabecera" : "", a.Arg(2).IsString() ? std::string(a.Str(2)) : std::string());
+    CabInformes(a.Log(1) ? "Cabecera" : "", code);
     dict->End();
     return Value();
   });
@@ -1190,7 +1197,8 @@ void InstallDictionaryWindow() {
       if (const svc::MenuOption* option = svc::MenuOptionAt(static_cast<int>(dict.nMnu2Option.AsInt()));
           option != nullptr && option->item)
         option->item->SetCheck(false);
-    if (!Window()) return;
+    // A dictionary opened over the window's (CABECERA, a run) leaves the window alone.
+    if (!Window() || !Window()->Of(dict)) return;
     Closed().push_back(std::move(Window()));
     Closed().back()->End();
   };
