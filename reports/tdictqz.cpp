@@ -211,7 +211,12 @@ const std::vector<std::string>& DictionaryWindowMethods() {
   static const std::vector<std::string> methods = {
       "SHOWWINDOW", "POPUP",       "TABLAS",     "IMPORTTABLES", "IMPORT1TABLE", "CAMPOS",      "INDICES",
       "RELACIONES", "EXPRESIONES", "ENTORNOS",   "CATEGORIAS",   "SUBCAT",       "CABINFORMES", "INFORMES",
-      "GRAFICOS",   "GRAFCATE",    "ARBOL_INFORMES", "ARBOL_GRAFICOS"};
+      "GRAFICOS",   "GRAFCATE",    "ARBOL_INFORMES", "ARBOL_GRAFICOS",
+      // The maintenance of the current row of a table.
+      "DOIMPORT", "EDITTABLE", "DELETETABLE", "ACTUALTABLA", "MNGCAMPO", "VALORCAMPO", "DELCAMPO", "SELCAMPO",
+      "CHECKIND", "MNGINDICE", "DELINDICE", "MNGRELACIONES", "DELRELACION", "ACTUALINDICES", "MNGEXPRESIONES",
+      "DUPEXPRESIONES", "CHECKEXPRESION", "EXPBUILDER", "MNGENTORNOS", "MNGCATEGORIAS", "MNGSUBCAT", "MNGCABLIS",
+      "MNGGRAFICOS", "MNGCATGRAFICOS"};
   return methods;
 }
 

@@ -72,8 +72,15 @@ void FitControls(HWND dialog, int type) {
   if (code == "L") SetDlgItemTextA(dialog, 104, "1");
 }
 
-// The expression's function checked over its described table, opened where it lives.
-void CheckOnTable(const std::string& table, const std::string& function) {
+Value ParamRow(const ExprParam& p) {
+  return Value(xb::Array::Of({Value::String(std::to_string(p.parametro)), Value::String(p.descripc),
+                              Value::String(TypeName(p.tipo)), Value::String(std::to_string(p.longitud)),
+                              Value::String(p.mascara)}));
+}
+
+}  // namespace
+
+ExpressionCheck CheckOnTable(const std::string& table, const std::string& function) {
   WorkArea* tablas = AreaOfTable("Tablas");
   std::string path;
   if (tablas != nullptr) {
@@ -93,22 +100,14 @@ void CheckOnTable(const std::string& table, const std::string& function) {
   options.alias = "ChkExpr";
   if (path.empty() || !data::lNetUse(path, options)) {
     WorkAreas::Get().SelectArea(keep);
-    CheckExpresion({}, function);
-    return;
+    return CheckExpresion({}, function);
   }
   WorkArea& opened = WorkAreas::Get().Current();
-  CheckExpresion("ChkExpr", function);
+  const ExpressionCheck verdict = CheckExpresion("ChkExpr", function);
   opened.Close();
   WorkAreas::Get().SelectArea(keep);
+  return verdict;
 }
-
-Value ParamRow(const ExprParam& p) {
-  return Value(xb::Array::Of({Value::String(std::to_string(p.parametro)), Value::String(p.descripc),
-                              Value::String(TypeName(p.tipo)), Value::String(std::to_string(p.longitud)),
-                              Value::String(p.mascara)}));
-}
-
-}  // namespace
 
 std::string TypeName(const std::string& code) { return kTypeNames[TypeIndex(code)]; }
 

@@ -20,6 +20,10 @@ bool DupExpresion();
 // The current expression deleted with its parameters, after the usual question.
 void DelExpresion();
 
+// The function of an expression checked over its described table `table`, opened where it
+// lives (not checked when it cannot be); the verdict is told.
+ExpressionCheck CheckOnTable(const std::string& table, const std::string& function);
+
 // The names the parameter dialog offers for the types C, N, L, D, H.
 std::string TypeName(const std::string& code);
 
