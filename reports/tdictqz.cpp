@@ -11,6 +11,7 @@
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
+#include "runtime/rdd/driver.h"
 #include "runtime/rdd/file_system.h"
 #include "runtime/rdd/workareas.h"
 
@@ -114,6 +115,8 @@ std::string TDictQZ::AliasOf(std::string_view table) {
 
 TDictQZ& TDictQZ::New(const std::string& folder, bool debug) {
   const int keep = WorkAreas::Get().CurrentArea();
+  // The dictionary's tables and indexes are the Advantage driver's (CDX indexes).
+  xb::rdd::SetDefaultDriver("ADS");
   cPath() = DictFolder(folder);
   cTempPath() = cPath() + "TEMP\\";
   MakeFolder(cPath());

@@ -60,6 +60,14 @@ TEST_F(TDictQZTest, NewMakesTheFilesAndActivateOpensTheTablesAsOneView) {
   EXPECT_EQ(X("SELECT('" + tablas + "')").AsInt(), 0);
 }
 
+TEST_F(TDictQZTest, NewSelectsTheAdvantageDriverForTheDictionary) {
+  X("RDDSETDEFAULT('DBFNTX')");
+  X("(oDic := TDictQZ():New('INF'), nil)");
+  EXPECT_EQ(X("RDDSETDEFAULT()").AsString(), "ADS");
+  EXPECT_TRUE(memory().Exists("INF\\Informes.cdx"));
+  EXPECT_FALSE(memory().Exists("INF\\Informes.ntx"));
+}
+
 TEST_F(TDictQZTest, TheCheckingModesHoldInformesAndRelTabAlone) {
   X("(oDic := TDictQZ():New('INF'), nil)");
   ASSERT_TRUE(X("oDic:Activate('CHK')").AsLogical());
