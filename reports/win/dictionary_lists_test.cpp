@@ -164,6 +164,11 @@ TEST_F(DictionaryListsTest, TheRowMethodsWorkOnTheCurrentRowFromCompiledText) {
       {nullptr, "oDic:MngCategorias(3)", " Eliminar categoría", IDOK,
        {"Es imposible borrar la categoría por tener informes asociados"}, ".F."},
       {"POBLAC", "oDic:DelCampo()", nullptr, 0, {"¿ Desea eliminar este campo ?"}, ".T."},
+      {nullptr, "oDic:GuardaExpresion(.T., {'VENTAS', 'Ventas', 'CLIENTES', 'VentasMes( cAlias )', '', '', '', .F., ''})",
+       nullptr, 0, {}, ".T."},
+      {nullptr, Alias("Expresio") + "->(DBGOTOP(), AllTrim(EXPRESION))", nullptr, 0, {}, "'VentasMes'"},
+      {nullptr, "oDic:GuardaExpresion(.T., {'VENTAS', 'Otra', 'CLIENTES', '', '', '', '', .F., ''})", nullptr, 0,
+       {"Nombre duplicado"}, ".F."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.call);

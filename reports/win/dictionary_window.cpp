@@ -1002,6 +1002,12 @@ const std::map<std::string, RowMethodFn>& RowMethods() {
       {"DELRELACION", [](xb::Args&) { return Value::Logical(DelRelacionRow()); }},
       {"MNGEXPRESIONES", [](xb::Args& a) { return Value::Logical(MngExpresiones(!a.Log(1))); }},
       {"DUPEXPRESIONES", [](xb::Args&) { return Value::Logical(DupExpresion()); }},
+      // GuardaExpresion( lNew, aValues ): Expresio's fields in order.
+      {"GUARDAEXPRESION",
+       [](xb::Args& a) {
+         if (!a.Arg(2).IsArray()) return Value::Logical(false);
+         return Value::Logical(GuardaExpresion(TDictQZ::AliasOf("Expresio"), a.Log(1), a.Arg(2).AsArray()));
+       }},
       {"CHECKEXPRESION",
        [](xb::Args& a) {
          return Value::Logical(CheckOnTable(ArgOr(a, 1, "Expresio", "TABLA"), ArgOr(a, 2, "Expresio", "FUNDATOS")) ==
