@@ -583,6 +583,46 @@ TEST_F(DictionaryMaintenanceTest, TheHeaderListsKeysViewAddAndDeleteItems) {
   EXPECT_EQ(saved.items[0].texto, "Nuevo");
 }
 
+TEST_F(DictionaryMaintenanceTest, AHeaderIsDeletedFromItsEliminarDialog) {
+  OpenDictionary();
+  Header h;
+  h.cod = "B02";
+  h.descrip = "Facturas";
+  HeaderItem text;
+  text.texto = "Mi empresa";
+  h.items.push_back(text);
+  ASSERT_TRUE(SaveHeader(Alias("CabeH"), Alias("CabeD"), h, true));
+  struct Case {
+    int button;
+    bool deleted;
+  };
+  for (const Case& c : {Case{IDCANCEL, false}, Case{IDOK, true}}) {
+    SCOPED_TRACE(c.button);
+    X(Alias("CabeH") + "->(DBGoTop())");
+    std::vector<std::string> titles;
+    std::string code;
+    bool read_only = false, items_locked = false;
+    {
+      DialogAnswerer answer([&](const SeenDialog& d) {
+        titles.push_back(d.title);
+        code = ItemText(d.hwnd, 101);
+        read_only = (GetWindowLongA(GetDlgItem(d.hwnd, 102), GWL_STYLE) & ES_READONLY) != 0;
+        items_locked = !IsWindowEnabled(GetDlgItem(d.hwnd, 400)) && !IsWindowEnabled(GetDlgItem(d.hwnd, 402));
+        return c.button;
+      });
+      EXPECT_EQ(X("oDic:MngCabLis(3)").AsLogical(), c.deleted);
+    }
+    EXPECT_EQ(titles, std::vector<std::string>{" Eliminar cabecera"}) << "no other question";
+    EXPECT_EQ(code, "B02");
+    EXPECT_TRUE(read_only);
+    EXPECT_TRUE(items_locked);
+    Header left;
+    EXPECT_EQ(LoadHeader(Alias("CabeH"), Alias("CabeD"), "B02", &left), !c.deleted);
+    if (!c.deleted) EXPECT_EQ(left.items.size(), 1u) << "its items kept";
+  }
+  EXPECT_EQ(X(Alias("CabeD") + "->(DBGoTop(), Eof())").AsLogical(), true) << "the items went with it";
+}
+
 TEST_F(DictionaryMaintenanceTest, HeaderItemsNameTheirDataAndSizeTheirImages) {
   xb::RegisterFunction("CDESCDATOCAB", [](xb::Args& a) { return Value::String(a.Int(1) == 7 ? "Obra" : ""); });
   struct Case {

@@ -1032,18 +1032,10 @@ const std::map<std::string, RowMethodFn>& RowMethods() {
        }},
       {"MNGCABLIS",
        [](xb::Args& a) {
-         const std::string cabeh = TDictQZ::AliasOf("CabeH"), cabed = TDictQZ::AliasOf("CabeD");
-         WorkArea* h = AreaOfTable("CabeH");
-         switch (ModeArg(a)) {
-           case 1: return Value::Logical(MngCabLis(cabeh, cabed, HeaderMode::kAdd));
-           case 2: return Value::Logical(MngCabLis(cabeh, cabed, HeaderMode::kModify));
-           case 4: return Value::Logical(MngCabLis(cabeh, cabed, HeaderMode::kCopy));
-           case 3:
-             if (h == nullptr || h->eof() || !data::Ui().ConfirmDelete(false)) return Value::Logical(false);
-             DeleteHeader(cabeh, cabed, Field(*h, "COD"));
-             return Value::Logical(true);
-           default: return Value::Logical(false);
-         }
+         const int mode = ModeArg(a);
+         if (mode < 1 || mode > 4) return Value::Logical(false);
+         constexpr HeaderMode kModes[] = {HeaderMode::kAdd, HeaderMode::kModify, HeaderMode::kDelete, HeaderMode::kCopy};
+         return Value::Logical(MngCabLis(TDictQZ::AliasOf("CabeH"), TDictQZ::AliasOf("CabeD"), kModes[mode - 1]));
        }},
   };
   return methods;
@@ -1061,11 +1053,7 @@ void CabInformes(const std::string& menu_option, const std::string& code) {
   const auto run = [cabeh, cabed](HeaderMode mode) { MngCabLis(cabeh, cabed, mode); };
   list.bAdd = [run] { run(HeaderMode::kAdd); };
   list.bEdit = [run] { run(HeaderMode::kModify); };
-  list.bDel = [cabeh, cabed] {
-    WorkArea* h = AreaOfTable("CabeH");
-    if (h == nullptr || h->eof() || !data::Ui().ConfirmDelete(false)) return;
-    DeleteHeader(cabeh, cabed, Field(*h, "COD"));
-  };
+  list.bDel = [run] { run(HeaderMode::kDelete); };
   list.aExtraButtons = {{"TD_CABECERAS", "Duplicar cabecera", "Duplicar", [run] { run(HeaderMode::kCopy); }}};
   const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_CABECERAS"), "Ca(B)eceras de informes", 988000005);
   list.Activate(dialog);
