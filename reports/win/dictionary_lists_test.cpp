@@ -149,6 +149,7 @@ TEST_F(DictionaryListsTest, TheRowMethodsWorkOnTheCurrentRowFromCompiledText) {
     int button;
     std::vector<std::string> said;  // the other boxes' texts, each answered yes / OK
     const char* result;   // the answer as compiled text compares it
+    std::vector<std::pair<int, const char*>> typed = {};  // into the method's dialog first
   };
   const std::vector<Case> cases = {
       {"CODCLI", "oDic:CheckInd()", nullptr, 0, {}, ".T."},
@@ -169,6 +170,12 @@ TEST_F(DictionaryListsTest, TheRowMethodsWorkOnTheCurrentRowFromCompiledText) {
       {nullptr, Alias("Expresio") + "->(DBGOTOP(), AllTrim(EXPRESION))", nullptr, 0, {}, "'VentasMes'"},
       {nullptr, "oDic:GuardaExpresion(.T., {'VENTAS', 'Otra', 'CLIENTES', '', '', '', '', .F., ''})", nullptr, 0,
        {"Nombre duplicado"}, ".F."},
+      {nullptr, "oDic:ExprColumnas(.F.)", " Columnas de la expresión", IDOK, {}, ".T.", {{102, "Unidades"}, {104, "10"}}},
+      {nullptr, "oDic:ExprColumnas(.T., 1)", " Columnas de la expresión", IDOK, {}, ".T.", {{102, "Unidades vendidas"}}},
+      {nullptr, "oDic:ExprColumnas(.T., 7)", nullptr, 0, {}, ".F."},
+      {nullptr, Alias("ExprCol") + "->(DBGOTOP(), Str(PARAMETRO, 2) + AllTrim(DESCRIPC))", nullptr, 0, {},
+       "' 1Unidades vendidas'"},
+      {nullptr, "oDic:ConstruyeArbol()", nullptr, 0, {}, ".F."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.call);
@@ -182,6 +189,7 @@ TEST_F(DictionaryListsTest, TheRowMethodsWorkOnTheCurrentRowFromCompiledText) {
         if (!IsWindowEnabled(d.hwnd)) return 0;
         if (c.dialog != nullptr && d.title == c.dialog) {
           dialog_seen = true;
+          for (const auto& [id, text] : c.typed) SetDlgItemTextA(d.hwnd, id, text);
           return c.button;
         }
         said.push_back(d.AllText());
@@ -194,6 +202,17 @@ TEST_F(DictionaryListsTest, TheRowMethodsWorkOnTheCurrentRowFromCompiledText) {
     EXPECT_EQ(said, c.said);
   }
   EXPECT_FALSE(on_field("POBLAC")) << "deleted by the second DELCAMPO";
+  // ConstruyeArbol lays the open tree out again.
+  Value rebuilt;
+  {
+    DialogAnswerer answerer([&](const SeenDialog& d) {
+      if (d.title == "Informes" && rebuilt.IsNil()) rebuilt = X("oDic:ConstruyeArbol('R1')");
+      PostMessageA(d.hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    });
+    X("oDic:Arbol_Informes()");
+  }
+  EXPECT_TRUE(rebuilt.IsLogical() && rebuilt.AsLogical());
   EXPECT_TRUE(on_field("CODCLI")) << "refused";
   // Without an open dictionary nothing is done.
   HWND closing = DictionaryFrame()->hWnd;

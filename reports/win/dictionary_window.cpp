@@ -1002,6 +1002,13 @@ const std::map<std::string, RowMethodFn>& RowMethods() {
       {"DELRELACION", [](xb::Args&) { return Value::Logical(DelRelacionRow()); }},
       {"MNGEXPRESIONES", [](xb::Args& a) { return Value::Logical(MngExpresiones(!a.Log(1))); }},
       {"DUPEXPRESIONES", [](xb::Args&) { return Value::Logical(DupExpresion()); }},
+      // ExprColumnas( lEdit, nParametro ): a parameter of the current expression.
+      {"EXPRCOLUMNAS",
+       [](xb::Args& a) { return Value::Logical(ExprColumnas(static_cast<int>(a.Int(2)), !a.Log(1))); }},
+      {"CONSTRUYEARBOL",
+       [](xb::Args& a) {
+         return Value::Logical(ConstruyeArbol(a.Arg(1).IsString() ? std::string(xb::AllTrim(a.Str(1))) : std::string()));
+       }},
       // GuardaExpresion( lNew, aValues ): Expresio's fields in order.
       {"GUARDAEXPRESION",
        [](xb::Args& a) {

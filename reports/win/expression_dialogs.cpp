@@ -109,6 +109,28 @@ ExpressionCheck CheckOnTable(const std::string& table, const std::string& functi
   return verdict;
 }
 
+bool ExprColumnas(int parametro, bool add) {
+  WorkArea* area = AreaOfTable("Expresio");
+  const std::string exprcol = TDictQZ::AliasOf("ExprCol");
+  if (area == nullptr || area->eof() || exprcol.empty()) return false;
+  const std::string code = Field(*area, "CODIGO");
+  std::vector<ExprParam> params = ReadExprColumnas(exprcol, code);
+  ExprParam* param = nullptr;
+  ExprParam added;
+  if (add) {
+    added.parametro = NextParametro(params);
+    if (added.parametro > 99) return false;  // PARAMETRO holds two digits
+    param = &added;
+  } else {
+    for (ExprParam& p : params)
+      if (p.parametro == parametro) param = &p;
+    if (param == nullptr) return false;
+  }
+  if (!ExprColumnas(*param, add)) return false;
+  if (add) params.push_back(added);
+  return SaveExprColumnas(exprcol, code, params);
+}
+
 std::string TypeName(const std::string& code) { return kTypeNames[TypeIndex(code)]; }
 
 bool ExprColumnas(ExprParam& param, bool add) {

@@ -15,6 +15,9 @@ namespace reports {
 bool MngExpresiones(bool add);
 // One parameter's dialog over `param`; true when accepted.
 bool ExprColumnas(ExprParam& param, bool add);
+// The parameter `parametro` of the current expression (a new one, numbered next, when
+// `add`) edited in its dialog and saved with the expression's others; true when saved.
+bool ExprColumnas(int parametro, bool add);
 // The current expression copied under the code the user gives; true when copied.
 bool DupExpresion();
 // The current expression deleted with its parameters, after the usual question.
