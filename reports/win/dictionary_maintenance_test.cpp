@@ -204,6 +204,45 @@ TEST_F(DictionaryMaintenanceTest, AnExpressionKeepsItsParametersAsTheDialogLeave
   }
 }
 
+TEST_F(DictionaryMaintenanceTest, AnExpressionsEnvironmentIsOneOfTheEnvironments) {
+  OpenDictionary();
+  X(Alias("Entorno") + "->(DBAPPEND(), ENTORNO := 'ENT1', TABLA := 'CLIENTES', ORDEN := 1, INICIAL := 'S', DBCOMMIT(), "
+                       "DBUNLOCK())");
+  std::vector<std::string> said;
+  bool stayed_after_refusal = false;
+  {
+    int seen = 0;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title != " Mantenimiento de expresiones") {
+        said.push_back(d.AllText());
+        return Ok(d);
+      }
+      if (seen++ > 0) return 0;
+      SetDlgItemTextA(d.hwnd, 101, "EXPENT");
+      SetDlgItemTextA(d.hwnd, 102, "NADA");
+      SetDlgItemTextA(d.hwnd, 108, "Con entorno");
+      Click(d.hwnd, IDOK);
+      stayed_after_refusal = IsWindow(d.hwnd) != FALSE;
+      SetDlgItemTextA(d.hwnd, 102, "ent1");
+      return IDOK;
+    });
+    EXPECT_TRUE(MngExpresiones(true));
+  }
+  EXPECT_EQ(said, std::vector<std::string>{"Entorno no válido"});
+  EXPECT_TRUE(stayed_after_refusal);
+  EXPECT_EQ(S(Alias("Expresio") + "->(DBGoTop(), CODIGO + ENTORNO)"), "EXPENT    ENT1");
+  // Edited, its table is not: the environment's tables are the expression's.
+  bool table_read_only = false;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      table_read_only = (GetWindowLongA(GetDlgItem(d.hwnd, 103), GWL_STYLE) & ES_READONLY) != 0;
+      return IDCANCEL;
+    });
+    EXPECT_FALSE(MngExpresiones(false));
+  }
+  EXPECT_TRUE(table_read_only);
+}
+
 TEST_F(DictionaryMaintenanceTest, TheBrowserInADialogAndInDebugMode) {
   OpenDictionary();
   X(Alias("Categor") + "->(DBAppend(), FieldPut(1, 'VEN'), FieldPut(2, 'Ventas'), DBCommit(), DBUnlock())");

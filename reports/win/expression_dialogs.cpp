@@ -72,6 +72,21 @@ void FitControls(HWND dialog, int type) {
   if (code == "L") SetDlgItemTextA(dialog, 104, "1");
 }
 
+// Whether `code` is one of the environments.
+bool IsEnvironment(const std::string& code) {
+  WorkArea* area = AreaOfTable("Entorno");
+  if (area == nullptr) return false;
+  const std::uint32_t recno = area->recno();
+  const int order = area->controlling_order();
+  area->SetControllingOrder(0);
+  bool found = false;
+  for (area->GoTop(); !area->eof() && !found; area->Skip(1))
+    found = !area->Deleted() && Upper(Field(*area, "ENTORNO")) == Upper(code);
+  area->SetControllingOrder(order);
+  area->GoTo(recno);
+  return found;
+}
+
 Value ParamRow(const ExprParam& p) {
   return Value(xb::Array::Of({Value::String(std::to_string(p.parametro)), Value::String(p.descripc),
                               Value::String(TypeName(p.tipo)), Value::String(std::to_string(p.longitud)),
@@ -246,6 +261,12 @@ bool MngExpresiones(bool add) {
   bool saved = false;
   buttons.push_back(svc::Button(dialog, IDOK, [box, add, &params, &saved, exprcol] {
     HWND h = box->hWnd;
+    // The environment, when given, is one of the environments (its tables are the expression's).
+    if (const std::string entorno = DlgText(h, 102); !entorno.empty() && !IsEnvironment(entorno)) {
+      data::Ui().MsgStop("Entorno no válido", "Atención");
+      SetFocus(GetDlgItem(h, 102));
+      return;
+    }
     const xb::Array values = xb::Array::Of(
         {Value::String(DlgText(h, 101)), Value::String(DlgText(h, 108)), Value::String(DlgText(h, 103)),
          Value::String(DlgText(h, 104)), Value::String(DlgText(h, 105)), Value::String(DlgText(h, 106)),
@@ -266,6 +287,8 @@ bool MngExpresiones(bool add) {
       CheckDlgButton(h, 107, area->GetField(area->FieldPos("GRUPO")).AsLogical() ? BST_CHECKED : BST_UNCHECKED);
       SendDlgItemMessageA(h, 101, EM_SETREADONLY, TRUE, 0);
       SendDlgItemMessageA(h, 102, EM_SETREADONLY, TRUE, 0);
+      // The table is the expression's own only without an environment.
+      if (!Field(*area, "ENTORNO").empty()) SendDlgItemMessageA(h, 103, EM_SETREADONLY, TRUE, 0);
     }
     return true;
   });
