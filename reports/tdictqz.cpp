@@ -11,6 +11,7 @@
 #include "runtime/codepage.h"
 #include "runtime/function_table.h"
 #include "runtime/lib/strings.h"
+#include "runtime/rdd/driver.h"
 #include "runtime/rdd/file_system.h"
 #include "runtime/rdd/workareas.h"
 
@@ -114,6 +115,8 @@ std::string TDictQZ::AliasOf(std::string_view table) {
 
 TDictQZ& TDictQZ::New(const std::string& folder, bool debug) {
   const int keep = WorkAreas::Get().CurrentArea();
+  // The dictionary's tables and indexes are the Advantage driver's (CDX indexes).
+  xb::rdd::SetDefaultDriver("ADS");
   cPath() = DictFolder(folder);
   cTempPath() = cPath() + "TEMP\\";
   MakeFolder(cPath());
@@ -211,7 +214,12 @@ const std::vector<std::string>& DictionaryWindowMethods() {
   static const std::vector<std::string> methods = {
       "SHOWWINDOW", "POPUP",       "TABLAS",     "IMPORTTABLES", "IMPORT1TABLE", "CAMPOS",      "INDICES",
       "RELACIONES", "EXPRESIONES", "ENTORNOS",   "CATEGORIAS",   "SUBCAT",       "CABINFORMES", "INFORMES",
-      "GRAFICOS",   "GRAFCATE",    "ARBOL_INFORMES", "ARBOL_GRAFICOS"};
+      "GRAFICOS",   "GRAFCATE",    "ARBOL_INFORMES", "ARBOL_GRAFICOS",
+      // The maintenance of the current row of a table.
+      "DOIMPORT", "EDITTABLE", "DELETETABLE", "ACTUALTABLA", "MNGCAMPO", "VALORCAMPO", "DELCAMPO", "SELCAMPO",
+      "CHECKIND", "MNGINDICE", "DELINDICE", "MNGRELACIONES", "DELRELACION", "ACTUALINDICES", "MNGEXPRESIONES",
+      "EXPRCOLUMNAS", "GUARDAEXPRESION", "DUPEXPRESIONES", "CHECKEXPRESION", "EXPBUILDER", "MNGENTORNOS", "MNGCATEGORIAS", "MNGSUBCAT", "MNGCABLIS",
+      "MNGGRAFICOS", "MNGCATGRAFICOS", "CONSTRUYEARBOL"};
   return methods;
 }
 
@@ -220,6 +228,12 @@ bool TDictQZ::Activate(const std::string& mode, bool show) {
   const std::string m = xb::Upper(xb::CurrentCodePage(), xb::AllTrim(mode));
   std::vector<std::string> exclusive;
   if (m == "CHK" || m == "CHKREL") exclusive = {"Informes", "RelTab"};
+  // A dictionary open already keeps its tables: its aliases come back at End.
+  outer_dbfs_.clear();
+  for (std::size_t i = 0; i < aDbfs().size(); ++i) {
+    const Value& alias = aDbfs().Get(i);
+    outer_dbfs_.push_back(alias.IsString() ? std::string(alias.AsString()) : std::string());
+  }
   view_ = OpenView(cPath(), exclusive, !exclusive.empty());
   if (view_ == 0 && !exclusive.empty()) {
     data::Ui().MsgAlert("Imposible abrir fichero en modo exclusivo", "Atención");
@@ -241,9 +255,13 @@ bool TDictQZ::Activate(const std::string& mode, bool show) {
 
 void TDictQZ::End() {
   if (Hook().end) Hook().end(*this);
-  if (view_ != 0) data::RestoreView(view_);
+  if (view_ != 0) {
+    data::RestoreView(view_);
+    for (std::size_t i = 0; i < aDbfs().size(); ++i)
+      aDbfs()[i] = Value::String(i < outer_dbfs_.size() ? outer_dbfs_[i] : std::string());
+  }
   view_ = 0;
-  for (std::size_t i = 0; i < aDbfs().size(); ++i) aDbfs()[i] = Value::String("");
+  outer_dbfs_.clear();
   lAbierto = false;
 }
 

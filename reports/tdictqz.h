@@ -25,7 +25,8 @@ class TDictQZ : public xb::Object {
   // Activate(cMode, ...): the tables opened (Informes and RelTab exclusively in the checking
   // modes "CHK", "CHKREL") as one view and the window shown unless `show` is false.
   bool Activate(const std::string& mode = "ID", bool show = true);
-  // End: the window ended, the view closed, the dictionary marked closed.
+  // End: the window ended, the view closed, the dictionary marked closed; the aliases of a
+  // dictionary that was open before this one's Activate are in aDbfs again.
   void End();
   void Reindex(bool force = false);
   // BuildFonts: aHTMLFonts from the Fonts table, one {"FNT_" + number, style} a font, the
@@ -58,6 +59,7 @@ class TDictQZ : public xb::Object {
 
  private:
   int view_ = 0;
+  std::vector<std::string> outer_dbfs_;
 };
 
 // The window of an activated dictionary (installed by reports/win): shows it, and ends it;

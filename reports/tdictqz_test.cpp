@@ -60,6 +60,14 @@ TEST_F(TDictQZTest, NewMakesTheFilesAndActivateOpensTheTablesAsOneView) {
   EXPECT_EQ(X("SELECT('" + tablas + "')").AsInt(), 0);
 }
 
+TEST_F(TDictQZTest, NewSelectsTheAdvantageDriverForTheDictionary) {
+  X("RDDSETDEFAULT('DBFNTX')");
+  X("(oDic := TDictQZ():New('INF'), nil)");
+  EXPECT_EQ(X("RDDSETDEFAULT()").AsString(), "ADS");
+  EXPECT_TRUE(memory().Exists("INF\\Informes.cdx"));
+  EXPECT_FALSE(memory().Exists("INF\\Informes.ntx"));
+}
+
 TEST_F(TDictQZTest, TheCheckingModesHoldInformesAndRelTabAlone) {
   X("(oDic := TDictQZ():New('INF'), nil)");
   ASSERT_TRUE(X("oDic:Activate('CHK')").AsLogical());
@@ -74,6 +82,30 @@ TEST_F(TDictQZTest, TheCheckingModesHoldInformesAndRelTabAlone) {
   ASSERT_FALSE(ui().messages.empty());
   EXPECT_EQ(ui().messages.back().text, "Imposible abrir fichero en modo exclusivo");
   X("oDic:End()");
+}
+
+TEST_F(TDictQZTest, ASecondDictionaryEndedLeavesTheFirstOpen) {
+  X("(oDic := TDictQZ():New('INF'), nil)");
+  ASSERT_TRUE(X("oDic:Activate()").AsLogical());
+  const std::string tablas(X("oDic:aDbfs[1]").AsString());
+  const std::string cabeh(X("oDic:aDbfs[18]").AsString());
+  X("(oOtro := TDictQZ(), nil)");
+  ASSERT_TRUE(X("oOtro:Activate('ID')").AsLogical());
+  const std::string inner(X("oOtro:aDbfs[1]").AsString());
+  EXPECT_NE(inner, tablas) << "a view of its own";
+  X("oOtro:End()");
+  EXPECT_EQ(X("oDic:aDbfs[1]").AsString(), tablas);
+  EXPECT_EQ(TDictQZ::AliasOf("CabeH"), cabeh);
+  EXPECT_GT(X("SELECT('" + tablas + "')").AsInt(), 0) << "the first dictionary's tables stay open";
+  EXPECT_EQ(X("SELECT('" + inner + "')").AsInt(), 0);
+  EXPECT_TRUE(X("oDic:lAbierto").AsLogical());
+  // Ended twice, or never activated: nothing of the open one is lost.
+  X("oOtro:End()");
+  X("TDictQZ():End()");
+  EXPECT_EQ(TDictQZ::AliasOf("Tablas"), tablas);
+  X("oDic:End()");
+  EXPECT_EQ(TDictQZ::AliasOf("Tablas"), "");
+  EXPECT_EQ(X("SELECT('" + tablas + "')").AsInt(), 0);
 }
 
 TEST_F(TDictQZTest, TheListingFontsBecomeStyleClasses) {

@@ -127,6 +127,100 @@ TEST_F(DictionaryListsTest, TheMaintenanceMethodsOpenTheirListsFromCompiledText)
   EXPECT_EQ(titles, (std::vector<std::string>{"Ca(B)eceras de informes", "Informes", "Gráficos"}));
 }
 
+// The maintenance of one row sent to the dictionary from compiled text works on the current
+// row of its table, with the dialogs, questions and refusals of the lists' buttons.
+TEST_F(DictionaryListsTest, TheRowMethodsWorkOnTheCurrentRowFromCompiledText) {
+  Describe();
+  Append("Campos", "TABLA := 'CLIENTES', ORDEN := 3, CAMPO := 'POBLAC', TIPO := 'C', LONGITUD := 20, VISIBLE := 'S'");
+  Append("Categor", "CATEGORIA := 'VEN', DESCRIPC := 'Ventas', INFDOC := 'I'");
+  Append("Informes", "INFORME := 'R1', CATEGORIA := 'VEN'");
+  xb::rdd::WorkAreas& areas = xb::rdd::WorkAreas::Get();
+  xb::rdd::WorkArea& campos = *areas.Area(areas.AreaOfAlias(Alias("Campos")));
+  // The row of `field` stood on; false when there is none.
+  const auto on_field = [&](const char* field) {
+    for (campos.GoTop(); !campos.eof(); campos.Skip(1))
+      if (xb::AllTrim(campos.GetField(campos.FieldPos("CAMPO")).AsString()) == field) return true;
+    return false;
+  };
+  struct Case {
+    const char* field;    // the Campos row stood on first (none: as it is)
+    std::string call;
+    const char* dialog;   // the method's own dialog, answered with `button`
+    int button;
+    std::vector<std::string> said;  // the other boxes' texts, each answered yes / OK
+    const char* result;   // the answer as compiled text compares it
+    std::vector<std::pair<int, const char*>> typed = {};  // into the method's dialog first
+  };
+  const std::vector<Case> cases = {
+      {"CODCLI", "oDic:CheckInd()", nullptr, 0, {}, ".T."},
+      {nullptr, "oDic:CheckInd('CLIENTES', 'POBLAC')", nullptr, 0, {}, ".F."},
+      {"CODCLI", "oDic:DelCampo()", nullptr, 0,
+       {"No se puede borrar este campo, forma parte de la expresión\r\nde un índice o de una relación"}, ".F."},
+      {"POBLAC", "oDic:SelCampo()", nullptr, 0, {}, ".T."},
+      {"POBLAC", Alias("Campos") + "->VISIBLE", nullptr, 0, {}, "'N'"},
+      {"POBLAC", "oDic:MngCampo(.T.)", "Modificar campo", IDCANCEL, {}, ".F."},
+      {nullptr, "oDic:MngCampo(.F.)", "Añadir campo", IDCANCEL, {}, ".F."},
+      {nullptr, "oDic:ExpBuilder('CLIENTES', 'CodCli')", " Constructor de expresiones", IDCANCEL, {}, "'CodCli'"},
+      {nullptr, "oDic:MngCategorias(1)", " Añadir categoría", IDCANCEL, {}, ".F."},
+      {nullptr, "oDic:MngCategorias(3)", " Eliminar categoría", IDOK,
+       {"Es imposible borrar la categoría por tener informes asociados"}, ".F."},
+      {"POBLAC", "oDic:DelCampo()", nullptr, 0, {"¿ Desea eliminar este campo ?"}, ".T."},
+      {nullptr, "oDic:GuardaExpresion(.T., {'VENTAS', 'Ventas', 'CLIENTES', 'VentasMes( cAlias )', '', '', '', .F., ''})",
+       nullptr, 0, {}, ".T."},
+      {nullptr, Alias("Expresio") + "->(DBGOTOP(), AllTrim(EXPRESION))", nullptr, 0, {}, "'VentasMes'"},
+      {nullptr, "oDic:GuardaExpresion(.T., {'VENTAS', 'Otra', 'CLIENTES', '', '', '', '', .F., ''})", nullptr, 0,
+       {"Nombre duplicado"}, ".F."},
+      {nullptr, "oDic:ExprColumnas(.F.)", " Columnas de la expresión", IDOK, {}, ".T.", {{102, "Unidades"}, {104, "10"}}},
+      {nullptr, "oDic:ExprColumnas(.T., 1)", " Columnas de la expresión", IDOK, {}, ".T.", {{102, "Unidades vendidas"}}},
+      {nullptr, "oDic:ExprColumnas(.T., 7)", nullptr, 0, {}, ".F."},
+      {nullptr, Alias("ExprCol") + "->(DBGOTOP(), Str(PARAMETRO, 2) + AllTrim(DESCRIPC))", nullptr, 0, {},
+       "' 1Unidades vendidas'"},
+      {nullptr, "oDic:ConstruyeArbol()", nullptr, 0, {}, ".F."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.call);
+    if (c.field != nullptr) ASSERT_TRUE(on_field(c.field));
+    if (c.call.starts_with("oDic:MngCategorias")) X(Alias("Categor") + "->(DBGOTOP())");
+    std::vector<std::string> said;
+    bool dialog_seen = false;
+    Value answer;
+    {
+      DialogAnswerer answerer([&](const SeenDialog& d) {
+        if (!IsWindowEnabled(d.hwnd)) return 0;
+        if (c.dialog != nullptr && d.title == c.dialog) {
+          dialog_seen = true;
+          for (const auto& [id, text] : c.typed) SetDlgItemTextA(d.hwnd, id, text);
+          return c.button;
+        }
+        said.push_back(d.AllText());
+        return d.ButtonId("Sí") != 0 ? d.ButtonId("Sí") : Ok(d);
+      });
+      answer = X("(xAnswer := " + c.call + ", xAnswer == " + c.result + ")");
+    }
+    EXPECT_TRUE(answer.IsLogical() && answer.AsLogical()) << "answered a " << S("ValType(xAnswer)");
+    EXPECT_EQ(dialog_seen, c.dialog != nullptr);
+    EXPECT_EQ(said, c.said);
+  }
+  EXPECT_FALSE(on_field("POBLAC")) << "deleted by the second DELCAMPO";
+  // ConstruyeArbol lays the open tree out again.
+  Value rebuilt;
+  {
+    DialogAnswerer answerer([&](const SeenDialog& d) {
+      if (d.title == "Informes" && rebuilt.IsNil()) rebuilt = X("oDic:ConstruyeArbol('R1')");
+      PostMessageA(d.hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    });
+    X("oDic:Arbol_Informes()");
+  }
+  EXPECT_TRUE(rebuilt.IsLogical() && rebuilt.AsLogical());
+  EXPECT_TRUE(on_field("CODCLI")) << "refused";
+  // Without an open dictionary nothing is done.
+  HWND closing = DictionaryFrame()->hWnd;
+  X("oDic:End()");
+  vdr::test::PumpUntil([closing] { return !IsWindow(closing); });
+  EXPECT_TRUE(X("oDic:SelCampo()").IsNil());
+}
+
 // Ending the dictionary clears the check mark of the menu option that opened it.
 TEST_F(DictionaryListsTest, EndClearsTheMenuMarkOfItsOption) {
   const auto item = ui::TMenuItem::New({.prompt = "Diccionario"});

@@ -204,6 +204,45 @@ TEST_F(DictionaryMaintenanceTest, AnExpressionKeepsItsParametersAsTheDialogLeave
   }
 }
 
+TEST_F(DictionaryMaintenanceTest, AnExpressionsEnvironmentIsOneOfTheEnvironments) {
+  OpenDictionary();
+  X(Alias("Entorno") + "->(DBAPPEND(), ENTORNO := 'ENT1', TABLA := 'CLIENTES', ORDEN := 1, INICIAL := 'S', DBCOMMIT(), "
+                       "DBUNLOCK())");
+  std::vector<std::string> said;
+  bool stayed_after_refusal = false;
+  {
+    int seen = 0;
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title != " Mantenimiento de expresiones") {
+        said.push_back(d.AllText());
+        return Ok(d);
+      }
+      if (seen++ > 0) return 0;
+      SetDlgItemTextA(d.hwnd, 101, "EXPENT");
+      SetDlgItemTextA(d.hwnd, 102, "NADA");
+      SetDlgItemTextA(d.hwnd, 108, "Con entorno");
+      Click(d.hwnd, IDOK);
+      stayed_after_refusal = IsWindow(d.hwnd) != FALSE;
+      SetDlgItemTextA(d.hwnd, 102, "ent1");
+      return IDOK;
+    });
+    EXPECT_TRUE(MngExpresiones(true));
+  }
+  EXPECT_EQ(said, std::vector<std::string>{"Entorno no válido"});
+  EXPECT_TRUE(stayed_after_refusal);
+  EXPECT_EQ(S(Alias("Expresio") + "->(DBGoTop(), CODIGO + ENTORNO)"), "EXPENT    ENT1");
+  // Edited, its table is not: the environment's tables are the expression's.
+  bool table_read_only = false;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      table_read_only = (GetWindowLongA(GetDlgItem(d.hwnd, 103), GWL_STYLE) & ES_READONLY) != 0;
+      return IDCANCEL;
+    });
+    EXPECT_FALSE(MngExpresiones(false));
+  }
+  EXPECT_TRUE(table_read_only);
+}
+
 TEST_F(DictionaryMaintenanceTest, TheBrowserInADialogAndInDebugMode) {
   OpenDictionary();
   X(Alias("Categor") + "->(DBAppend(), FieldPut(1, 'VEN'), FieldPut(2, 'Ventas'), DBCommit(), DBUnlock())");
@@ -376,6 +415,31 @@ TEST_F(DictionaryMaintenanceTest, CabeceraGoesStraightToTheHeaderAsked) {
     X("CABECERA(.F.)");
   }
   EXPECT_EQ(option, "");
+}
+
+TEST_F(DictionaryMaintenanceTest, CabeceraOverTheOpenDictionaryLeavesItsWindowOpen) {
+  OpenDictionary();
+  Header h;
+  h.cod = "A01";
+  h.descrip = "Cabecera A01";
+  ASSERT_TRUE(SaveHeader(Alias("CabeH"), Alias("CabeD"), h, true));
+  const std::string tablas = Alias("Tablas"), cabeh = Alias("CabeH");
+  std::string current;
+  {
+    DialogAnswerer answer([&](const SeenDialog& d) {
+      if (d.title != "Ca(B)eceras de informes") return Ok(d);
+      current = S(Alias("CabeH") + "->COD");
+      return 510;
+    });
+    X("CABECERA(.T., 'A01')");
+  }
+  EXPECT_EQ(current, "A01");
+  ASSERT_NE(DictionaryFrame(), nullptr) << "the window stays";
+  EXPECT_EQ(Alias("Tablas"), tablas);
+  EXPECT_EQ(Alias("CabeH"), cabeh);
+  EXPECT_GT(X("SELECT('" + tablas + "')").AsInt(), 0);
+  RunDictionaryButton("Tablas");
+  EXPECT_NE(DictionaryList("Tablas"), nullptr) << "its lists still open on the dictionary's tables";
 }
 
 TEST_F(DictionaryMaintenanceTest, TablesAreImportedFromTheFolderChosenFromC) {
@@ -556,6 +620,46 @@ TEST_F(DictionaryMaintenanceTest, TheHeaderListsKeysViewAddAndDeleteItems) {
   ASSERT_TRUE(LoadHeader(Alias("CabeH"), Alias("CabeD"), "A01", &saved));
   ASSERT_EQ(saved.items.size(), 1u);
   EXPECT_EQ(saved.items[0].texto, "Nuevo");
+}
+
+TEST_F(DictionaryMaintenanceTest, AHeaderIsDeletedFromItsEliminarDialog) {
+  OpenDictionary();
+  Header h;
+  h.cod = "B02";
+  h.descrip = "Facturas";
+  HeaderItem text;
+  text.texto = "Mi empresa";
+  h.items.push_back(text);
+  ASSERT_TRUE(SaveHeader(Alias("CabeH"), Alias("CabeD"), h, true));
+  struct Case {
+    int button;
+    bool deleted;
+  };
+  for (const Case& c : {Case{IDCANCEL, false}, Case{IDOK, true}}) {
+    SCOPED_TRACE(c.button);
+    X(Alias("CabeH") + "->(DBGoTop())");
+    std::vector<std::string> titles;
+    std::string code;
+    bool read_only = false, items_locked = false;
+    {
+      DialogAnswerer answer([&](const SeenDialog& d) {
+        titles.push_back(d.title);
+        code = ItemText(d.hwnd, 101);
+        read_only = (GetWindowLongA(GetDlgItem(d.hwnd, 102), GWL_STYLE) & ES_READONLY) != 0;
+        items_locked = !IsWindowEnabled(GetDlgItem(d.hwnd, 400)) && !IsWindowEnabled(GetDlgItem(d.hwnd, 402));
+        return c.button;
+      });
+      EXPECT_EQ(X("oDic:MngCabLis(3)").AsLogical(), c.deleted);
+    }
+    EXPECT_EQ(titles, std::vector<std::string>{" Eliminar cabecera"}) << "no other question";
+    EXPECT_EQ(code, "B02");
+    EXPECT_TRUE(read_only);
+    EXPECT_TRUE(items_locked);
+    Header left;
+    EXPECT_EQ(LoadHeader(Alias("CabeH"), Alias("CabeD"), "B02", &left), !c.deleted);
+    if (!c.deleted) EXPECT_EQ(left.items.size(), 1u) << "its items kept";
+  }
+  EXPECT_EQ(X(Alias("CabeD") + "->(DBGoTop(), Eof())").AsLogical(), true) << "the items went with it";
 }
 
 TEST_F(DictionaryMaintenanceTest, HeaderItemsNameTheirDataAndSizeTheirImages) {

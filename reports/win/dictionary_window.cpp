@@ -444,6 +444,129 @@ void CodedValues(const std::string& table, const std::string& field) {
   svc::RunDialog(dialog);
 }
 
+// Whether any live row of `table` has `field` equal to `value` (upper-cased, trimmed).
+bool Uses(const std::string& table, const std::string& field, const std::string& value) {
+  WorkArea* area = AreaOfTable(table);
+  if (area == nullptr) return false;
+  const std::uint32_t recno = area->recno();
+  const int order = area->controlling_order();
+  area->SetControllingOrder(0);
+  bool found = false;
+  const std::string wanted = xb::Upper(xb::CurrentCodePage(), value);
+  for (area->GoTop(); !area->eof() && !found; area->Skip(1))
+    found = !area->Deleted() && xb::Upper(xb::CurrentCodePage(), Field(*area, field)) == wanted;
+  area->SetControllingOrder(order);
+  area->GoTo(recno);
+  return found;
+}
+
+// The row operations of the lists, on the current row of their table; the methods of the
+// same names run them from compiled text. False when there was nothing to do or it was
+// refused or cancelled.
+bool DeleteTable() {
+  WorkArea* area = AreaOfTable("Tablas");
+  if (area == nullptr || area->eof()) return false;
+  if (!Ask("¿ Desea eliminar esta tabla ? ( Se eliminarán todos los campos e indices )")) return false;
+  DeleteTableRows(Aliases(), Field(*area, "TABLA"), TDictQZ::AliasOf("CampoRes"));
+  return true;
+}
+
+bool DelCampo() {
+  WorkArea* area = AreaOfTable("Campos");
+  if (area == nullptr || area->eof()) return false;
+  if (FieldInUse(Aliases(), Field(*area, "TABLA"), Field(*area, "CAMPO"))) {
+    data::Ui().MsgStop("No se puede borrar este campo, forma parte de la expresión\n\rde un índice o de una relación",
+                       "Atención");
+    return false;
+  }
+  if (!Ask("¿ Desea eliminar este campo ?")) return false;
+  DeleteCurrent(*area);
+  return true;
+}
+
+// The field's visibility toggled between "S" and "N".
+bool SelCampo() {
+  WorkArea* area = AreaOfTable("Campos");
+  if (area == nullptr || area->eof()) return false;
+  const int keep = WorkAreas::Get().CurrentArea();
+  WorkAreas::Get().SelectArea(area->number());
+  const bool locked = !area->table().shared() || data::lNetRecLock();
+  if (locked) {
+    const bool on = Field(*area, "VISIBLE") == "S";
+    area->PutField(area->FieldPos("VISIBLE"), Value::String(on ? "N" : "S"));
+    area->Commit();
+    if (area->table().shared()) area->Unlock(area->recno());
+  }
+  WorkAreas::Get().SelectArea(keep);
+  return locked;
+}
+
+bool DelIndice() {
+  WorkArea* area = AreaOfTable("Indices");
+  if (area == nullptr || area->eof() || !data::Ui().ConfirmDelete(false)) return false;
+  DeleteCurrent(*area);
+  return true;
+}
+
+bool DelRelacionRow() {
+  WorkArea* area = AreaOfTable("Relacion");
+  if (area == nullptr || area->eof() || !data::Ui().ConfirmDelete(false)) return false;
+  DelRelacion(Aliases());
+  return true;
+}
+
+// Deleting an environment takes every table of it.
+bool DelEntorno() {
+  WorkArea* area = AreaOfTable("Entorno");
+  if (area == nullptr || area->eof() || !data::Ui().ConfirmDelete(false)) return false;
+  const std::string code = xb::Upper(xb::CurrentCodePage(), Field(*area, "ENTORNO"));
+  const int order = area->controlling_order();
+  area->SetControllingOrder(0);
+  for (area->GoTop(); !area->eof(); area->Skip(1))
+    if (!area->Deleted() && xb::Upper(xb::CurrentCodePage(), Field(*area, "ENTORNO")) == code) DeleteCurrent(*area);
+  area->SetControllingOrder(order);
+  return true;
+}
+
+RowDialog CategoryRow(RowMode mode) { return CategoryDialog(TDictQZ::AliasOf("Categor"), mode); }
+RowDialog SubCatRow(RowMode mode) { return SubCategoryDialog(TDictQZ::AliasOf("SubCat"), TDictQZ::AliasOf("Categor"), mode); }
+RowDialog GraphicRow(bool categories, RowMode mode) {
+  return categories ? GraphicCategoryDialog(TDictQZ::AliasOf("GrafCat"), mode)
+                    : GraphicDialog(TDictQZ::AliasOf("Graficos"), mode);
+}
+
+// A category with reports or subcategories is kept.
+bool DelCategoria() {
+  return DeleteRow(CategoryRow(RowMode::kDelete), [] {
+    const std::string category = Field(*AreaOfTable("Categor"), "CATEGORIA");
+    const char* refusal = nullptr;
+    if (Uses("Informes", "CATEGORIA", category))
+      refusal = "Es imposible borrar la categoría por tener informes asociados";
+    else if (Uses("SubCat", "CATEGORIA", category))
+      refusal = "Es imposible borrar la categoría por tener subcategorías asociadas";
+    if (refusal != nullptr) data::Ui().MsgStop(refusal, "Atención");
+    return refusal != nullptr;
+  });
+}
+
+bool DelSubCat() {
+  return DeleteRow(SubCatRow(RowMode::kDelete), [] {
+    if (!Uses("Informes", "SUBCAT", Field(*AreaOfTable("SubCat"), "SUBCAT"))) return false;
+    data::Ui().MsgStop("Es imposible borrar la subcategoría por tener informes asociados", "Atención");
+    return true;
+  });
+}
+
+// A category that graphics are filed under is kept, or they would leave the graphics tree.
+bool DelGrafico(bool categories) {
+  return DeleteRow(GraphicRow(categories, RowMode::kDelete), [categories] {
+    WorkArea* area = AreaOfTable("GrafCat");
+    if (!categories || area == nullptr || !Uses("Graficos", "CATEGORIA", Field(*area, "CODIGO"))) return false;
+    data::Ui().MsgStop("Es imposible borrar la categoría de gráficos por tener gráficos asociados", "Atención");
+    return true;
+  });
+}
+
 struct Button {
   const char* bitmap;
   const char* tooltip;
@@ -521,6 +644,11 @@ class DictionaryWindow {
     if (frame_ && frame_->hWnd != nullptr) frame_->End();
   }
   bool gone() const { return !frame_ || frame_->hWnd == nullptr || !IsWindow(frame_->hWnd); }
+  bool Of(const TDictQZ& dict) const { return dict_.get() == &dict; }
+  void RefreshLists() {
+    for (auto& [key, list] : lists_)
+      if (list->open()) list->Refresh();
+  }
 
   ui::TMdiFrame* frame() const { return frame_ && frame_->hWnd != nullptr ? frame_.get() : nullptr; }
   TBrwDataQZ* List(const std::string& title) {
@@ -613,12 +741,7 @@ class DictionaryWindow {
     auto list = std::make_unique<TBrwDataQZ>("Tablas", TDictQZ::AliasOf("Tablas"), "Tablas auxiliares");
     list->bAdd = [] { Import1Table(); };
     list->bEdit = [] { EditRow(TableDialog(TDictQZ::AliasOf("Tablas")), false); };
-    list->bDel = [] {
-      WorkArea* area = AreaOfTable("Tablas");
-      if (area == nullptr || area->eof()) return;
-      if (!Ask("¿ Desea eliminar esta tabla ? ( Se eliminarán todos los campos e indices )")) return;
-      DeleteTableRows(Aliases(), Field(*area, "TABLA"), TDictQZ::AliasOf("CampoRes"));
-    };
+    list->bDel = [] { DeleteTable(); };
     list->aExtraButtons = {
         {"TD_CAMPOS", "Campos de esta tabla", "Campos", [this] { Campos(Current("Tablas", "TABLA")); }},
         {"TD_INDICES", "Indices de esta tabla", "Indices", [this] { Indices(Current("Tablas", "TABLA")); }},
@@ -645,16 +768,7 @@ class DictionaryWindow {
     }
     list->bAdd = [] { MngCampo(true); };
     list->bEdit = [] { MngCampo(false); };
-    list->bDel = [] {
-      WorkArea* area = AreaOfTable("Campos");
-      if (area == nullptr || area->eof()) return;
-      if (FieldInUse(Aliases(), Field(*area, "TABLA"), Field(*area, "CAMPO"))) {
-        data::Ui().MsgStop("No se puede borrar este campo, forma parte de la expresión\n\rde un índice o de una relación",
-                           "Atención");
-        return;
-      }
-      if (Ask("¿ Desea eliminar este campo ?")) DeleteCurrent(*area);
-    };
+    list->bDel = [] { DelCampo(); };
     list->aExtraButtons = {{"TD_TABLAS", "Actualizar campos", "Actualizar", [table] {
                               const std::string t = table.empty() ? Current("Campos", "TABLA") : table;
                               if (!t.empty()) UpdateFromFile(t, false);
@@ -662,19 +776,7 @@ class DictionaryWindow {
                            {"TD_CAMPOS", "Valores predefinidos", "Valores", [] {
                               CodedValues(Current("Campos", "TABLA"), Current("Campos", "CAMPO"));
                             }},
-                           {"TD_CHECK", "Campo seleccionable para informes", "Seleccionar", [] {
-                              WorkArea* area = AreaOfTable("Campos");
-                              if (area == nullptr || area->eof()) return;
-                              const int keep = WorkAreas::Get().CurrentArea();
-                              WorkAreas::Get().SelectArea(area->number());
-                              if (!area->table().shared() || data::lNetRecLock()) {
-                                const bool on = Field(*area, "VISIBLE") == "S";
-                                area->PutField(area->FieldPos("VISIBLE"), Value::String(on ? "N" : "S"));
-                                area->Commit();
-                                if (area->table().shared()) area->Unlock(area->recno());
-                              }
-                              WorkAreas::Get().SelectArea(keep);
-                            }}};
+                           {"TD_CHECK", "Campo seleccionable para informes", "Seleccionar", [] { SelCampo(); }}};
     Open("Campos", std::move(list), table.empty() ? 1 : 2);
   }
 
@@ -692,27 +794,8 @@ class DictionaryWindow {
                               if (!t.empty()) UpdateFromFile(t, true);
                             }}};
     list->bEdit = [] { EditRow(IndexRow(false), false); };
-    list->bDel = [] {
-      WorkArea* area = AreaOfTable("Indices");
-      if (area != nullptr && !area->eof() && data::Ui().ConfirmDelete(false)) DeleteCurrent(*area);
-    };
+    list->bDel = [] { DelIndice(); };
     Open("Indices", std::move(list), table.empty() ? 1 : 2);
-  }
-
-  // Whether any live row of `table` has `field` equal to `value` (upper-cased, trimmed).
-  static bool Uses(const std::string& table, const std::string& field, const std::string& value) {
-    WorkArea* area = AreaOfTable(table);
-    if (area == nullptr) return false;
-    const std::uint32_t recno = area->recno();
-    const int order = area->controlling_order();
-    area->SetControllingOrder(0);
-    bool found = false;
-    const std::string wanted = xb::Upper(xb::CurrentCodePage(), value);
-    for (area->GoTop(); !area->eof() && !found; area->Skip(1))
-      found = !area->Deleted() && xb::Upper(xb::CurrentCodePage(), Field(*area, field)) == wanted;
-    area->SetControllingOrder(order);
-    area->GoTo(recno);
-    return found;
   }
 
   // Graphics and their categories; a category that graphics are filed under is kept, or
@@ -720,19 +803,9 @@ class DictionaryWindow {
   void Graphics(const std::string& title, const std::string& table, const std::string& caption) {
     auto list = std::make_unique<TBrwDataQZ>(title, TDictQZ::AliasOf(table), caption);
     const bool categories = table == "GrafCat";
-    const auto dialog = [table, categories](RowMode mode) {
-      return categories ? GraphicCategoryDialog(TDictQZ::AliasOf(table), mode) : GraphicDialog(TDictQZ::AliasOf(table), mode);
-    };
-    list->bAdd = [dialog] { EditRow(dialog(RowMode::kAdd), true); };
-    list->bEdit = [dialog] { EditRow(dialog(RowMode::kModify), false); };
-    list->bDel = [dialog, categories] {
-      DeleteRow(dialog(RowMode::kDelete), [categories] {
-        WorkArea* area = AreaOfTable("GrafCat");
-        if (!categories || area == nullptr || !Uses("Graficos", "CATEGORIA", Field(*area, "CODIGO"))) return false;
-        data::Ui().MsgStop("Es imposible borrar la categoría de gráficos por tener gráficos asociados", "Atención");
-        return true;
-      });
-    };
+    list->bAdd = [categories] { EditRow(GraphicRow(categories, RowMode::kAdd), true); };
+    list->bEdit = [categories] { EditRow(GraphicRow(categories, RowMode::kModify), false); };
+    list->bDel = [categories] { DelGrafico(categories); };
     Open(title, std::move(list));
   }
 
@@ -749,10 +822,7 @@ class DictionaryWindow {
     auto list = std::make_unique<TBrwDataQZ>("Relaciones", TDictQZ::AliasOf("Relacion"), "Relaciones");
     list->bAdd = [] { EditRelation(true); };
     list->bEdit = [] { EditRelation(false); };
-    list->bDel = [] {
-      WorkArea* area = AreaOfTable("Relacion");
-      if (area != nullptr && !area->eof() && data::Ui().ConfirmDelete(false)) DelRelacion(Aliases());
-    };
+    list->bDel = [] { DelRelacionRow(); };
     list->aExtraButtons = {{"TD_RELACION", "Chequear relaciones indirectas generadas", "Relaciones indirectas",
                             [] { IndirectRelations(); }}};
     Open("Relaciones", std::move(list));
@@ -767,16 +837,7 @@ class DictionaryWindow {
     list->nOrdenFiltro = 2;
     list->bAdd = [] { EditEnvironment(true); };
     list->bEdit = [] { EditEnvironment(false); };
-    list->bDel = [] {
-      WorkArea* area = AreaOfTable("Entorno");
-      if (area == nullptr || area->eof() || !data::Ui().ConfirmDelete(false)) return;
-      const std::string code = xb::Upper(xb::CurrentCodePage(), Field(*area, "ENTORNO"));
-      const int order = area->controlling_order();
-      area->SetControllingOrder(0);
-      for (area->GoTop(); !area->eof(); area->Skip(1))
-        if (!area->Deleted() && xb::Upper(xb::CurrentCodePage(), Field(*area, "ENTORNO")) == code) DeleteCurrent(*area);
-      area->SetControllingOrder(order);
-    };
+    list->bDel = [] { DelEntorno(); };
     Open("Entornos", std::move(list));
   }
 
@@ -784,37 +845,17 @@ class DictionaryWindow {
 
   void Categorias() {
     auto list = std::make_unique<TBrwDataQZ>("Categorias", TDictQZ::AliasOf("Categor"), "Categorías de informes");
-    list->bAdd = [] { EditRow(CategoryDialog(TDictQZ::AliasOf("Categor"), true), true); };
-    list->bEdit = [] { EditRow(CategoryDialog(TDictQZ::AliasOf("Categor"), false), false); };
-    list->bDel = [] {
-      DeleteRow(CategoryDialog(TDictQZ::AliasOf("Categor"), RowMode::kDelete), [] {
-        const std::string category = Field(*AreaOfTable("Categor"), "CATEGORIA");
-        const char* refusal = nullptr;
-        if (Uses("Informes", "CATEGORIA", category))
-          refusal = "Es imposible borrar la categoría por tener informes asociados";
-        else if (Uses("SubCat", "CATEGORIA", category))
-          refusal = "Es imposible borrar la categoría por tener subcategorías asociadas";
-        if (refusal != nullptr) data::Ui().MsgStop(refusal, "Atención");
-        return refusal != nullptr;
-      });
-    };
+    list->bAdd = [] { EditRow(CategoryRow(RowMode::kAdd), true); };
+    list->bEdit = [] { EditRow(CategoryRow(RowMode::kModify), false); };
+    list->bDel = [] { DelCategoria(); };
     Open("Categorias", std::move(list));
   }
 
   void SubCategorias() {
     auto list = std::make_unique<TBrwDataQZ>("Subcategorias", TDictQZ::AliasOf("SubCat"), "Subcategorías de informes");
-    const auto dialog = [](RowMode mode) {
-      return SubCategoryDialog(TDictQZ::AliasOf("SubCat"), TDictQZ::AliasOf("Categor"), mode);
-    };
-    list->bAdd = [dialog] { EditRow(dialog(RowMode::kAdd), true); };
-    list->bEdit = [dialog] { EditRow(dialog(RowMode::kModify), false); };
-    list->bDel = [dialog] {
-      DeleteRow(dialog(RowMode::kDelete), [] {
-        if (!Uses("Informes", "SUBCAT", Field(*AreaOfTable("SubCat"), "SUBCAT"))) return false;
-        data::Ui().MsgStop("Es imposible borrar la subcategoría por tener informes asociados", "Atención");
-        return true;
-      });
-    };
+    list->bAdd = [] { EditRow(SubCatRow(RowMode::kAdd), true); };
+    list->bEdit = [] { EditRow(SubCatRow(RowMode::kModify), false); };
+    list->bDel = [] { DelSubCat(); };
     Open("Subcategorias", std::move(list));
   }
 
@@ -893,6 +934,120 @@ void SetWindowFor(TDictQZ& dict) {
   Window()->Show(dict);
 }
 
+std::string Current(const std::string& table, const std::string& field) {
+  WorkArea* area = AreaOfTable(table);
+  return area != nullptr ? Field(*area, field) : std::string();
+}
+
+// Argument `n` as a text, or the current row's `field` of `table` without one.
+std::string ArgOr(xb::Args& a, int n, const std::string& table, const std::string& field) {
+  return a.Arg(n).IsString() && !xb::AllTrim(a.Str(n)).empty() ? std::string(xb::AllTrim(a.Str(n))) : Current(table, field);
+}
+
+// The mode of a maintenance method: lEdit (.T. modify, else add) or nMode (1 add, 2 modify,
+// 3 delete, 4 copy).
+int ModeArg(xb::Args& a) {
+  if (a.Arg(1).IsNumber()) return static_cast<int>(a.Int(1));
+  return a.Log(1) ? 2 : 1;
+}
+
+// A row dialog in the mode asked: added, changed or deleted (`del` with its refusals).
+Value RowMode3(int mode, const std::function<RowDialog(RowMode)>& dialog, const std::function<bool()>& del) {
+  if (mode == 3) return Value::Logical(del());
+  if (mode != 1 && mode != 2) return Value::Logical(false);
+  return Value::Logical(EditRow(dialog(mode == 1 ? RowMode::kAdd : RowMode::kModify), mode == 1));
+}
+
+using RowMethodFn = std::function<Value(xb::Args&)>;
+
+// The maintenance methods that work on the current row of a dictionary table, as compiled
+// text sends them to the dictionary.
+const std::map<std::string, RowMethodFn>& RowMethods() {
+  static const std::map<std::string, RowMethodFn> methods = {
+      {"DOIMPORT", [](xb::Args& a) { return Value::Logical(DoImport(Aliases(), std::string(xb::AllTrim(a.Str(1))))); }},
+      {"EDITTABLE", [](xb::Args&) { return Value::Logical(EditRow(TableDialog(TDictQZ::AliasOf("Tablas")), false)); }},
+      {"DELETETABLE", [](xb::Args&) { return Value::Logical(DeleteTable()); }},
+      {"ACTUALTABLA",
+       [](xb::Args& a) {
+         const std::string table = ArgOr(a, 1, "Tablas", "TABLA");
+         if (!table.empty()) UpdateFromFile(table, false);
+         return Value::Logical(!table.empty());
+       }},
+      {"ACTUALINDICES",
+       [](xb::Args& a) {
+         const std::string table = ArgOr(a, 1, "Tablas", "TABLA");
+         if (!table.empty()) UpdateFromFile(table, true);
+         return Value::Logical(!table.empty());
+       }},
+      {"MNGCAMPO", [](xb::Args& a) { return Value::Logical(MngCampo(!a.Log(1))); }},
+      {"VALORCAMPO",
+       [](xb::Args& a) {
+         const std::string table = ArgOr(a, 1, "Campos", "TABLA"), field = ArgOr(a, 2, "Campos", "CAMPO");
+         CodedValues(table, field);
+         return Value::Logical(!table.empty() && !field.empty());
+       }},
+      {"DELCAMPO", [](xb::Args&) { return Value::Logical(DelCampo()); }},
+      {"SELCAMPO", [](xb::Args&) { return Value::Logical(SelCampo()); }},
+      {"CHECKIND",
+       [](xb::Args& a) {
+         return Value::Logical(FieldInUse(Aliases(), ArgOr(a, 1, "Campos", "TABLA"), ArgOr(a, 2, "Campos", "CAMPO")));
+       }},
+      {"MNGINDICE", [](xb::Args& a) { return Value::Logical(EditRow(IndexRow(!a.Log(1)), !a.Log(1))); }},
+      {"DELINDICE", [](xb::Args&) { return Value::Logical(DelIndice()); }},
+      {"MNGRELACIONES",
+       [](xb::Args& a) {
+         EditRelation(!a.Log(1));
+         return Value();
+       }},
+      {"DELRELACION", [](xb::Args&) { return Value::Logical(DelRelacionRow()); }},
+      {"MNGEXPRESIONES", [](xb::Args& a) { return Value::Logical(MngExpresiones(!a.Log(1))); }},
+      {"DUPEXPRESIONES", [](xb::Args&) { return Value::Logical(DupExpresion()); }},
+      // ExprColumnas( lEdit, nParametro ): a parameter of the current expression.
+      {"EXPRCOLUMNAS",
+       [](xb::Args& a) { return Value::Logical(ExprColumnas(static_cast<int>(a.Int(2)), !a.Log(1))); }},
+      {"CONSTRUYEARBOL",
+       [](xb::Args& a) {
+         return Value::Logical(ConstruyeArbol(a.Arg(1).IsString() ? std::string(xb::AllTrim(a.Str(1))) : std::string()));
+       }},
+      // GuardaExpresion( lNew, aValues ): Expresio's fields in order.
+      {"GUARDAEXPRESION",
+       [](xb::Args& a) {
+         if (!a.Arg(2).IsArray()) return Value::Logical(false);
+         return Value::Logical(GuardaExpresion(TDictQZ::AliasOf("Expresio"), a.Log(1), a.Arg(2).AsArray()));
+       }},
+      {"CHECKEXPRESION",
+       [](xb::Args& a) {
+         return Value::Logical(CheckOnTable(ArgOr(a, 1, "Expresio", "TABLA"), ArgOr(a, 2, "Expresio", "FUNDATOS")) ==
+                               ExpressionCheck::kCorrect);
+       }},
+      {"EXPBUILDER",
+       [](xb::Args& a) { return Value::String(ExpBuilder(std::string(xb::AllTrim(a.Str(1))), std::string(a.Str(2)))); }},
+      {"MNGENTORNOS",
+       [](xb::Args& a) {
+         EditEnvironment(!a.Log(1));
+         return Value();
+       }},
+      {"MNGCATEGORIAS", [](xb::Args& a) { return RowMode3(ModeArg(a), CategoryRow, DelCategoria); }},
+      {"MNGSUBCAT", [](xb::Args& a) { return RowMode3(ModeArg(a), SubCatRow, DelSubCat); }},
+      {"MNGGRAFICOS",
+       [](xb::Args& a) {
+         return RowMode3(ModeArg(a), [](RowMode m) { return GraphicRow(false, m); }, [] { return DelGrafico(false); });
+       }},
+      {"MNGCATGRAFICOS",
+       [](xb::Args& a) {
+         return RowMode3(ModeArg(a), [](RowMode m) { return GraphicRow(true, m); }, [] { return DelGrafico(true); });
+       }},
+      {"MNGCABLIS",
+       [](xb::Args& a) {
+         const int mode = ModeArg(a);
+         if (mode < 1 || mode > 4) return Value::Logical(false);
+         constexpr HeaderMode kModes[] = {HeaderMode::kAdd, HeaderMode::kModify, HeaderMode::kDelete, HeaderMode::kCopy};
+         return Value::Logical(MngCabLis(TDictQZ::AliasOf("CabeH"), TDictQZ::AliasOf("CabeD"), kModes[mode - 1]));
+       }},
+  };
+  return methods;
+}
+
 }  // namespace
 
 void CabInformes(const std::string& menu_option, const std::string& code) {
@@ -905,11 +1060,7 @@ void CabInformes(const std::string& menu_option, const std::string& code) {
   const auto run = [cabeh, cabed](HeaderMode mode) { MngCabLis(cabeh, cabed, mode); };
   list.bAdd = [run] { run(HeaderMode::kAdd); };
   list.bEdit = [run] { run(HeaderMode::kModify); };
-  list.bDel = [cabeh, cabed] {
-    WorkArea* h = AreaOfTable("CabeH");
-    if (h == nullptr || h->eof() || !data::Ui().ConfirmDelete(false)) return;
-    DeleteHeader(cabeh, cabed, Field(*h, "COD"));
-  };
+  list.bDel = [run] { run(HeaderMode::kDelete); };
   list.aExtraButtons = {{"TD_CABECERAS", "Duplicar cabecera", "Duplicar", [run] { run(HeaderMode::kCopy); }}};
   const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_CABECERAS"), "Ca(B)eceras de informes", 988000005);
   list.Activate(dialog);
@@ -1152,10 +1303,16 @@ void InstallDictionaryWindow() {
   // header list (its access that of the menu option "Cabecera" when the flag is set), on the
   // header given; the dictionary closes with the list.
   xb::RegisterFunction("CABECERA", [](xb::Args& a) {
+    const std::string code = a.Arg(2).IsString() ? std::string(a.Str(2)) : std::string();
+    if (!TDictQZ::AliasOf("CabeH").empty()) {
+      // The dictionary open already: its headers, and it stays open.
+      CabInformes(a.Log(1) ? "Cabecera" : "", code);
+      return Value();
+    }
     auto dict = xb::MakeRef<TDictQZ>();
     dict->New(data::cPathInforme());
     if (!dict->Activate("ID", false)) return Value();
-    CabInformes(a.Log(1) ? "Cabecera" : "", a.Arg(2).IsString() ? std::string(a.Str(2)) : std::string());
+    CabInformes(a.Log(1) ? "Cabecera" : "", code);
     dict->End();
     return Value();
   });
@@ -1165,6 +1322,13 @@ void InstallDictionaryWindow() {
   });
   DictionaryWindowHook hook;
   hook.method = [](TDictQZ& dict, const std::string& name, xb::Args& a) -> Value {
+    if (const auto row = RowMethods().find(name); row != RowMethods().end()) {
+      // The rows they work on are the open dictionary's.
+      if (TDictQZ::AliasOf("Tablas").empty()) return Value();
+      const Value result = row->second(a);
+      if (Window() && !Window()->gone()) Window()->RefreshLists();
+      return result;
+    }
     if (name == "CABINFORMES") {
       CabInformes();
     } else if (name == "ARBOL_INFORMES") {
@@ -1190,7 +1354,8 @@ void InstallDictionaryWindow() {
       if (const svc::MenuOption* option = svc::MenuOptionAt(static_cast<int>(dict.nMnu2Option.AsInt()));
           option != nullptr && option->item)
         option->item->SetCheck(false);
-    if (!Window()) return;
+    // A dictionary opened over the window's (CABECERA, a run) leaves the window alone.
+    if (!Window() || !Window()->Of(dict)) return;
     Closed().push_back(std::move(Window()));
     Closed().back()->End();
   };

@@ -72,8 +72,30 @@ void FitControls(HWND dialog, int type) {
   if (code == "L") SetDlgItemTextA(dialog, 104, "1");
 }
 
-// The expression's function checked over its described table, opened where it lives.
-void CheckOnTable(const std::string& table, const std::string& function) {
+// Whether `code` is one of the environments.
+bool IsEnvironment(const std::string& code) {
+  WorkArea* area = AreaOfTable("Entorno");
+  if (area == nullptr) return false;
+  const std::uint32_t recno = area->recno();
+  const int order = area->controlling_order();
+  area->SetControllingOrder(0);
+  bool found = false;
+  for (area->GoTop(); !area->eof() && !found; area->Skip(1))
+    found = !area->Deleted() && Upper(Field(*area, "ENTORNO")) == Upper(code);
+  area->SetControllingOrder(order);
+  area->GoTo(recno);
+  return found;
+}
+
+Value ParamRow(const ExprParam& p) {
+  return Value(xb::Array::Of({Value::String(std::to_string(p.parametro)), Value::String(p.descripc),
+                              Value::String(TypeName(p.tipo)), Value::String(std::to_string(p.longitud)),
+                              Value::String(p.mascara)}));
+}
+
+}  // namespace
+
+ExpressionCheck CheckOnTable(const std::string& table, const std::string& function) {
   WorkArea* tablas = AreaOfTable("Tablas");
   std::string path;
   if (tablas != nullptr) {
@@ -93,22 +115,36 @@ void CheckOnTable(const std::string& table, const std::string& function) {
   options.alias = "ChkExpr";
   if (path.empty() || !data::lNetUse(path, options)) {
     WorkAreas::Get().SelectArea(keep);
-    CheckExpresion({}, function);
-    return;
+    return CheckExpresion({}, function);
   }
   WorkArea& opened = WorkAreas::Get().Current();
-  CheckExpresion("ChkExpr", function);
+  const ExpressionCheck verdict = CheckExpresion("ChkExpr", function);
   opened.Close();
   WorkAreas::Get().SelectArea(keep);
+  return verdict;
 }
 
-Value ParamRow(const ExprParam& p) {
-  return Value(xb::Array::Of({Value::String(std::to_string(p.parametro)), Value::String(p.descripc),
-                              Value::String(TypeName(p.tipo)), Value::String(std::to_string(p.longitud)),
-                              Value::String(p.mascara)}));
+bool ExprColumnas(int parametro, bool add) {
+  WorkArea* area = AreaOfTable("Expresio");
+  const std::string exprcol = TDictQZ::AliasOf("ExprCol");
+  if (area == nullptr || area->eof() || exprcol.empty()) return false;
+  const std::string code = Field(*area, "CODIGO");
+  std::vector<ExprParam> params = ReadExprColumnas(exprcol, code);
+  ExprParam* param = nullptr;
+  ExprParam added;
+  if (add) {
+    added.parametro = NextParametro(params);
+    if (added.parametro > 99) return false;  // PARAMETRO holds two digits
+    param = &added;
+  } else {
+    for (ExprParam& p : params)
+      if (p.parametro == parametro) param = &p;
+    if (param == nullptr) return false;
+  }
+  if (!ExprColumnas(*param, add)) return false;
+  if (add) params.push_back(added);
+  return SaveExprColumnas(exprcol, code, params);
 }
-
-}  // namespace
 
 std::string TypeName(const std::string& code) { return kTypeNames[TypeIndex(code)]; }
 
@@ -225,6 +261,12 @@ bool MngExpresiones(bool add) {
   bool saved = false;
   buttons.push_back(svc::Button(dialog, IDOK, [box, add, &params, &saved, exprcol] {
     HWND h = box->hWnd;
+    // The environment, when given, is one of the environments (its tables are the expression's).
+    if (const std::string entorno = DlgText(h, 102); !entorno.empty() && !IsEnvironment(entorno)) {
+      data::Ui().MsgStop("Entorno no válido", "Atención");
+      SetFocus(GetDlgItem(h, 102));
+      return;
+    }
     const xb::Array values = xb::Array::Of(
         {Value::String(DlgText(h, 101)), Value::String(DlgText(h, 108)), Value::String(DlgText(h, 103)),
          Value::String(DlgText(h, 104)), Value::String(DlgText(h, 105)), Value::String(DlgText(h, 106)),
@@ -245,6 +287,8 @@ bool MngExpresiones(bool add) {
       CheckDlgButton(h, 107, area->GetField(area->FieldPos("GRUPO")).AsLogical() ? BST_CHECKED : BST_UNCHECKED);
       SendDlgItemMessageA(h, 101, EM_SETREADONLY, TRUE, 0);
       SendDlgItemMessageA(h, 102, EM_SETREADONLY, TRUE, 0);
+      // The table is the expression's own only without an environment.
+      if (!Field(*area, "ENTORNO").empty()) SendDlgItemMessageA(h, 103, EM_SETREADONLY, TRUE, 0);
     }
     return true;
   });

@@ -183,7 +183,11 @@ bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mo
     if (!LoadHeader(cabeh, cabed, code.IsString() ? code.AsString() : "", &header)) return false;
     if (mode == HeaderMode::kCopy) header.cod.clear();
   }
-  const char* title = mode == HeaderMode::kAdd ? " Añadir" : mode == HeaderMode::kModify ? " Modificar" : " Copiar";
+  const bool deleting = mode == HeaderMode::kDelete;
+  const char* title = mode == HeaderMode::kAdd      ? " Añadir"
+                      : mode == HeaderMode::kModify ? " Modificar"
+                      : deleting                    ? " Eliminar"
+                                                    : " Copiar";
   const ui::DialogRef dialog = svc::ResourceDialog(Value::String("TI_CABEH"), std::string(title) + " cabecera");
   ui::TDialog* box = dialog.get();
   xb::Array rows = xb::Array::New();
@@ -239,6 +243,7 @@ bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mo
     const std::pair<int, int> buttons_of[] = {{'A', 400}, {'M', 401}, {'E', 402}, {'P', 403}};
     for (const auto& [letter, id] : buttons_of) {
       if (key != letter) continue;
+      if (!IsWindowEnabled(GetDlgItem(box->hWnd, id))) return Value::Logical(true);
       SendMessageA(box->hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box->hWnd, id)));
       return Value::Logical(true);
     }
@@ -252,6 +257,12 @@ bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mo
   bool saved = false;
   buttons.push_back(svc::Button(dialog, IDOK, [&, box] {
     HWND h = box->hWnd;
+    if (deleting) {
+      DeleteHeader(cabeh, cabed, header.cod);
+      saved = true;
+      box->End(IDOK);
+      return;
+    }
     header.cod = Text(h, 101);
     header.descrip = Text(h, 102);
     header.posicion = Number(h, 103);
@@ -263,7 +274,7 @@ bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mo
     }
   }));
   buttons.push_back(svc::Button(dialog, IDCANCEL, [box] { box->End(IDCANCEL); }));
-  svc::RunDialog(dialog, [box, &header, mode] {
+  svc::RunDialog(dialog, [box, &header, mode, deleting] {
     HWND h = box->hWnd;
     SetDlgItemTextA(h, 101, header.cod.c_str());
     if (mode == HeaderMode::kModify) SendDlgItemMessageA(h, 101, EM_SETREADONLY, TRUE, 0);
@@ -271,6 +282,11 @@ bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mo
     SetNumber(h, 103, header.posicion);
     SetNumber(h, 104, header.pfinal);
     CheckDlgButton(h, 105, header.activo ? BST_CHECKED : BST_UNCHECKED);
+    if (deleting) {
+      // Shown as it is: nothing of it can be changed.
+      for (int id : {101, 102, 103, 104}) SendDlgItemMessageA(h, id, EM_SETREADONLY, TRUE, 0);
+      for (int id : {105, 400, 401, 402}) EnableWindow(GetDlgItem(h, id), FALSE);
+    }
     return true;
   });
   return saved;

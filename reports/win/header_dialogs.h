@@ -12,10 +12,11 @@
 
 namespace reports {
 
-enum class HeaderMode { kAdd, kModify, kCopy };
+enum class HeaderMode { kAdd, kModify, kCopy, kDelete };
 
 // The header dialog over the current row of `cabeh` (a new header when adding); true when
-// the header was saved.
+// the header was saved. To delete, it shows the header read only and "Aceptar" deletes it
+// with its items.
 bool MngCabLis(const std::string& cabeh, const std::string& cabed, HeaderMode mode);
 // An item's dialog over `item` (only shown with `view`); true when accepted.
 bool MngCabItem(HeaderItem& item, bool add, bool view = false);

@@ -606,6 +606,12 @@ bool EndOpenTree() {
   return true;
 }
 
+bool ConstruyeArbol(const std::string& select) {
+  if (OpenTree() == nullptr) return false;
+  OpenTree()->Reload(select);
+  return true;
+}
+
 ui::TWindow* OpenTreeDialog() { return OpenTree() != nullptr ? OpenTree()->Dialog() : nullptr; }
 
 void InstallReportTree() {

@@ -47,6 +47,10 @@ bool DoGrafico(const std::string& code);
 // TI_LGRAFICOFROMDICT: true while a graphic runs from the graphics tree.
 bool lGraficoFromDict();
 
+// ConstruyeArbol: the tree open now (the innermost) laid out again from its tables under
+// "Construyendo árbol, espere por favor...", the leaf `select` chosen; false when none is open.
+bool ConstruyeArbol(const std::string& select = {});
+
 // RestauraInf with its tree "Restauración" of the delivered reports, each restored by
 // "Restaura informe original"; false when refused.
 bool RestauraInfTree();
