@@ -175,14 +175,38 @@ bool TInforme::RunInforme(const std::string& cInforme, bool lOpenDict, const std
     run.opened_dict = true;
   }
   bool printed = false;
+  // The functions the run calls may ask this object for its steps while it goes.
+  Run* const outer = current_;
+  current_ = &run;
   try {
     printed = DoRun(run, cInforme, cAliasIn);
   } catch (...) {
+    current_ = outer;
     Cleanup(run);
     throw;
   }
+  current_ = outer;
   Cleanup(run);
   return printed;
+}
+
+xb::Value TInforme::ChangeValues(const std::string& table, const std::string& field, const Value& value, int anchomax) {
+  if (current_ != nullptr) return ChangeValues(*current_, table, field, value, anchomax);
+  Run run;
+  return ChangeValues(run, table, field, value, anchomax);
+}
+
+std::vector<std::string> TInforme::DefEntorno(const std::string& code, std::vector<std::string>& tables) {
+  if (current_ != nullptr) return DefEntorno(*current_, code, tables);
+  Run run;
+  return DefEntorno(run, code, tables);
+}
+
+std::optional<xb::Value> TInforme::EvalRelacion(int nIdCol) {
+  if (current_ == nullptr || current_->master == nullptr) return std::nullopt;
+  for (const ColumnDef& c : aColumnas)
+    if (c.nIdCol == nIdCol && (c.nTipoCol == 2 || c.nTipoCol == 8)) return EvalRelacion(*current_, c);
+  return std::nullopt;
 }
 
 void TInforme::Cleanup(Run& run) {
@@ -208,6 +232,69 @@ void TInforme::Cleanup(Run& run) {
   run.kept.clear();
   WorkAreas::Get().SelectArea(run.area_before);
   if (run.broken) EndPreviewReport();
+}
+
+bool TInforme::ReadDefinition(const std::string& cInforme) {
+  const std::string code = Upper(Trim(cInforme));
+  // The columns, in IDCOL order.
+  aColumnas.clear();
+  EachFrom(TDictQZ::AliasOf("Columnas"), "Informe", Upper(xb::PadR(code, 10)),
+           [&](WorkArea& a) { return Upper(Text(a, "INFORME")) == code; },
+           [&](WorkArea& a) {
+             ColumnDef c;
+             c.nIdCol = Number(a, "IDCOL");
+             c.nTipoCol = Number(a, "TIPOCOL");
+             c.cTitulo = Trim(Text(a, "TITULO"));
+             c.cDatos = Trim(Text(a, "DATOS"));
+             c.nAncho = Number(a, "ANCHO");
+             c.nNumDecimal = Number(a, "NUMDECIMAL");
+             c.cAlineacion = Text(a, "ALINEACION");
+             c.lTotal = Logical(a, "TOTAL");
+             c.lPicture = Logical(a, "PICTURE");
+             c.cMascara = Trim(Text(a, "MASCARA"));
+             c.cCampo = Trim(Text(a, "CAMPO"));
+             c.cTipo = Upper(Trim(Text(a, "TIPO")));
+             if (c.cTipo == "F") c.cTipo = "D";
+             c.nLongitud = Number(a, "LONGITUD");
+             c.nDecimal = Number(a, "DECIMAL");
+             c.cCodExpr = Trim(Text(a, "CODEXPR"));
+             c.nParametro = Number(a, "PARAMETRO");
+             c.cCampoRel = Trim(Text(a, "CAMPOREL"));
+             c.nLinea = std::max(1, Number(a, "LINEA"));
+             c.nPInicial = Number(a, "PINICIAL");
+             c.cFunDatos = Trim(Text(a, "FUNDATOS"));
+             c.cDescripc = Trim(Text(a, "DESCRIPC"));
+             c.nAnchoMax = Number(a, "ANCHOMAX");
+             c.lImprimir = Logical(a, "IMPRIMIR");
+             c.cDivisa = Trim(Text(a, "DIVISA"));
+             c.cFuncTit = Trim(Text(a, "FUNCTIT"));
+             c.lIniGrupo = Logical(a, "INIGRUPO");
+             aColumnas.push_back(c);
+           });
+  // Conditions, orders and groups of the report.
+  aCondiciones.clear();
+  EachFrom(TDictQZ::AliasOf("Condicio"), "Informe", Upper(xb::PadR(code, 10)) + "I",
+           [&](WorkArea& a) { return Upper(Text(a, "INFORME")) == code && Text(a, "INFDOC") == "I"; },
+           [&](WorkArea& a) {
+             CondicionRow r;
+             r.cTipo = Text(a, "TIPO");
+             r.cOrden = Text(a, "ORDEN");
+             r.nEnlace = Number(a, "ENLACE");
+             r.cTabla = Trim(Text(a, "TABLA"));
+             r.cCampo = Trim(Text(a, "CAMPO"));
+             r.nOperador = Number(a, "OPERADOR");
+             r.cValor = Text(a, "VALOR");
+             r.cFldTipo = Trim(Text(a, "FLDTIPO"));
+             r.cTextoTit = RTrim(Text(a, "TEXTOTIT"));
+             r.cTextoPie = RTrim(Text(a, "TEXTOPIE"));
+             r.cColumna = Trim(Text(a, "COLUMNA"));
+             r.cImprime = Trim(Text(a, "IMPRIME"));
+             aCondiciones.push_back(r);
+           });
+
+  aCampos.clear();
+  for (const ColumnDef& c : aColumnas) aCampos.push_back(c.cCampo);
+  return !aColumnas.empty();
 }
 
 bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& cAliasIn) {
@@ -242,69 +329,13 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
   run.fnt_sub = Number(*inf, "FNT_SUB");
   run.fnt_tot = Number(*inf, "FNT_TOT");
 
-  // The columns, in IDCOL order.
-  aColumnas.clear();
-  const std::string code = Upper(cMainInforme);
-  EachFrom(TDictQZ::AliasOf("Columnas"), "Informe", Upper(xb::PadR(cMainInforme, 10)),
-           [&](WorkArea& a) { return Upper(Text(a, "INFORME")) == code; },
-           [&](WorkArea& a) {
-             ColumnDef c;
-             c.nIdCol = Number(a, "IDCOL");
-             c.nTipoCol = Number(a, "TIPOCOL");
-             c.cTitulo = Trim(Text(a, "TITULO"));
-             c.cDatos = Trim(Text(a, "DATOS"));
-             c.nAncho = Number(a, "ANCHO");
-             c.nNumDecimal = Number(a, "NUMDECIMAL");
-             c.cAlineacion = Text(a, "ALINEACION");
-             c.lTotal = Logical(a, "TOTAL");
-             c.lPicture = Logical(a, "PICTURE");
-             c.cMascara = Trim(Text(a, "MASCARA"));
-             c.cCampo = Trim(Text(a, "CAMPO"));
-             c.cTipo = Upper(Trim(Text(a, "TIPO")));
-             if (c.cTipo == "F") c.cTipo = "D";
-             c.nLongitud = Number(a, "LONGITUD");
-             c.nDecimal = Number(a, "DECIMAL");
-             c.cCodExpr = Trim(Text(a, "CODEXPR"));
-             c.nParametro = Number(a, "PARAMETRO");
-             c.cCampoRel = Trim(Text(a, "CAMPOREL"));
-             c.nLinea = std::max(1, Number(a, "LINEA"));
-             c.nPInicial = Number(a, "PINICIAL");
-             c.cFunDatos = Trim(Text(a, "FUNDATOS"));
-             c.cDescripc = Trim(Text(a, "DESCRIPC"));
-             c.nAnchoMax = Number(a, "ANCHOMAX");
-             c.lImprimir = Logical(a, "IMPRIMIR");
-             c.cDivisa = Trim(Text(a, "DIVISA"));
-             c.cFuncTit = Trim(Text(a, "FUNCTIT"));
-             c.lIniGrupo = Logical(a, "INIGRUPO");
-             aColumnas.push_back(c);
-           });
-  if (aColumnas.empty()) {
+  if (!ReadDefinition(cMainInforme)) {
     ui.MsgStop("Este informe no tiene definida ninguna columna.\n\rDebe añadir al menos una columna para poder "
                "ejecutar el informe",
                "Atención");
     return false;
   }
-  // Conditions, orders and groups of the report.
-  aCondiciones.clear();
-  EachFrom(TDictQZ::AliasOf("Condicio"), "Informe", Upper(xb::PadR(cMainInforme, 10)) + "I",
-           [&](WorkArea& a) { return Upper(Text(a, "INFORME")) == code && Text(a, "INFDOC") == "I"; },
-           [&](WorkArea& a) {
-             CondicionRow r;
-             r.cTipo = Text(a, "TIPO");
-             r.cOrden = Text(a, "ORDEN");
-             r.nEnlace = Number(a, "ENLACE");
-             r.cTabla = Trim(Text(a, "TABLA"));
-             r.cCampo = Trim(Text(a, "CAMPO"));
-             r.nOperador = Number(a, "OPERADOR");
-             r.cValor = Text(a, "VALOR");
-             r.cFldTipo = Trim(Text(a, "FLDTIPO"));
-             r.cTextoTit = RTrim(Text(a, "TEXTOTIT"));
-             r.cTextoPie = RTrim(Text(a, "TEXTOPIE"));
-             r.cColumna = Trim(Text(a, "COLUMNA"));
-             r.cImprime = Trim(Text(a, "IMPRIME"));
-             aCondiciones.push_back(r);
-           });
-
+  const std::string code = Upper(cMainInforme);
   aCopiadas.clear();
   aNomRangos.clear();
   aRangos.clear();

@@ -133,6 +133,21 @@ class TInforme {
 
   // CheckCondicion: the current work record (aRegistro) passes the conditions of one type.
   bool CheckCondicion(const std::vector<CondicionRow>& rows, const std::string& cTipo);
+  // The report's columns (aColumnas, their work fields in aCampos) and its conditions, orders
+  // and groups (aCondiciones) read from the dictionary; false when it has no column.
+  bool ReadDefinition(const std::string& cInforme);
+  // InsCondicion: one condition of an initial-value function into the conditions copy.
+  void InsCondicion(const ColumnDef& column, const xb::Array& condition);
+  // ChangeValues: the printed value of a substituted one (CampoRes), else the value.
+  xb::Value ChangeValues(const std::string& table, const std::string& field, const xb::Value& value, int anchomax);
+  // DefEntorno: the aliases of an expression's tables (given in `tables`) among those the run
+  // going opened; "" for one it did not open (every one with no run going).
+  std::vector<std::string> DefEntorno(const std::string& code, std::vector<std::string>& tables);
+  // EvalRelacion: a related column's value for the record the run going scans; nullopt with
+  // no run going or no such column.
+  std::optional<xb::Value> EvalRelacion(int nIdCol);
+  // A run of this object is going (the functions it calls may ask for its steps).
+  bool Running() const { return current_ != nullptr; }
 
   StDestino oStDestino;
   std::string cMainInforme, cTablaMaestra, cMasterAlias, cCondLis, cDesde, cHasta;
@@ -170,8 +185,7 @@ class TInforme {
   bool OrderInforme(Run& run);
   bool CheckOne(const CondicionRow& row);
   std::map<std::string, xb::Block> functions_;  // of the copied conditions, compiled once
-  // InsCondicion: one condition of an initial-value function into the conditions copy.
-  void InsCondicion(const ColumnDef& column, const xb::Array& condition);
+  Run* current_ = nullptr;                      // the run going
   std::vector<std::string> DefEntorno(Run& run, const std::string& code, std::vector<std::string>& tables);
   xb::Value EvalExpresion(Run& run, const ColumnDef& column, const xb::Value& value_param);
   bool StartScan(Run& run);
