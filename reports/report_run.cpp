@@ -602,49 +602,8 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
   run.groups.clear();
   run.group_columns.assign(aColumnas.size(), false);
   std::string key;
-  for (const CondicionRow& r : aCondiciones) {
-    if (r.cTipo != "B") continue;
-    Run::Group g;
-    g.footer = !r.cTextoPie.empty() ? r.cTextoPie : run.desde;
-    g.header = r.cTextoTit.empty() ? std::string() : r.cTextoTit + " ";
-    bool known = true;
-    for (const std::string& name : Pieces(r.cCampo)) {
-      auto it = std::find_if(aColumnas.begin(), aColumnas.end(),
-                             [&](const ColumnDef& c) { return Upper(c.cCampo) == Upper(name); });
-      if (it == aColumnas.end()) {
-        known = false;
-        ui.MsgStop("El informe agrupa u ordena por una columna que no existe: " + name, "Atención");
-        return false;
-      }
-      run.group_columns[static_cast<std::size_t>(it - aColumnas.begin())] = true;
-      key += (key.empty() ? "" : " + ") + KeyOf(run.FieldOf(*it), it->cTipo);
-    }
-    if (!known || key.empty()) {
-      ui.MsgStop("El informe agrupa u ordena por una columna que no existe: " + r.cCampo, "Atención");
-      return false;
-    }
-    g.key = key;
-    int first_heading = -1;
-    const std::vector<std::string> lines = Pieces(r.cValor);
-    const std::vector<std::string> printed = Pieces(r.cImprime);
-    for (std::size_t i = 0; i < printed.size(); ++i) {
-      auto it = std::find_if(aColumnas.begin(), aColumnas.end(),
-                             [&](const ColumnDef& c) { return Upper(c.cCampo) == Upper(printed[i]); });
-      if (it == aColumnas.end()) continue;
-      if (first_heading < 0) first_heading = static_cast<int>(it - aColumnas.begin());
-      std::string text;
-      const std::string& field = run.FieldOf(*it);
-      if (it->nTipoCol == 9) text = it->cDatos + "(" + field + ")";
-      else if (it->cTipo == "D") text = "DToC( " + field + " )";
-      else if (it->cTipo == "N" || it->cTipo == "H") text = "LTrim( Str( " + field + " ) )";
-      else text = "AllTrim( " + field + " )";
-      const int line = i < lines.size() ? std::max(1, std::atoi(lines[i].c_str())) : 1;
-      g.headings.emplace_back(line, text);
-    }
-    if (run.first_key.empty()) run.first_key = key;
-    run.groups.push_back(g);
-    run.first_heading.push_back(first_heading);
-  }
+  for (const CondicionRow& r : aCondiciones)
+    if (r.cTipo == "B" && !InsGrupos(run, r, key)) return false;
 
   // The scan, from the start value of the range when there is one.
   const int totaliza = run.master->FieldPos("LTOTALIZA");
@@ -742,6 +701,61 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
   if (!OrderInforme(run)) return false;
   if (run.progress) run.progress->Done(RunProgress::kOrdenando);
   return ReportInforme(run);
+}
+
+bool TInforme::InsGrupos(Run& run, const CondicionRow& r, std::string& key) {
+  Run::Group g;
+  g.footer = !r.cTextoPie.empty() ? r.cTextoPie : run.desde;
+  g.header = r.cTextoTit.empty() ? std::string() : r.cTextoTit + " ";
+  bool known = true;
+  for (const std::string& name : Pieces(r.cCampo)) {
+    auto it = std::find_if(aColumnas.begin(), aColumnas.end(),
+                           [&](const ColumnDef& c) { return Upper(c.cCampo) == Upper(name); });
+    if (it == aColumnas.end()) {
+      known = false;
+      data::Ui().MsgStop("El informe agrupa u ordena por una columna que no existe: " + name, "Atención");
+      return false;
+    }
+    run.group_columns[static_cast<std::size_t>(it - aColumnas.begin())] = true;
+    key += (key.empty() ? "" : " + ") + KeyOf(run.FieldOf(*it), it->cTipo);
+  }
+  if (!known || key.empty()) {
+    data::Ui().MsgStop("El informe agrupa u ordena por una columna que no existe: " + r.cCampo, "Atención");
+    return false;
+  }
+  g.key = key;
+  int first_heading = -1;
+  const std::vector<std::string> lines = Pieces(r.cValor);
+  const std::vector<std::string> printed = Pieces(r.cImprime);
+  for (std::size_t i = 0; i < printed.size(); ++i) {
+    auto it = std::find_if(aColumnas.begin(), aColumnas.end(),
+                           [&](const ColumnDef& c) { return Upper(c.cCampo) == Upper(printed[i]); });
+    if (it == aColumnas.end()) continue;
+    if (first_heading < 0) first_heading = static_cast<int>(it - aColumnas.begin());
+    std::string text;
+    const std::string& field = run.FieldOf(*it);
+    if (it->nTipoCol == 9) text = it->cDatos + "(" + field + ")";
+    else if (it->cTipo == "D") text = "DToC( " + field + " )";
+    else if (it->cTipo == "N" || it->cTipo == "H") text = "LTrim( Str( " + field + " ) )";
+    else text = "AllTrim( " + field + " )";
+    const int line = i < lines.size() ? std::max(1, std::atoi(lines[i].c_str())) : 1;
+    g.headings.emplace_back(line, text);
+  }
+  if (run.first_key.empty()) run.first_key = key;
+  run.groups.push_back(g);
+  run.first_heading.push_back(first_heading);
+  return true;
+}
+
+std::optional<std::vector<std::pair<int, std::string>>> TInforme::InsGrupos(const CondicionRow& row, std::string& key,
+                                                                            std::string& first_key) {
+  // A run of its own: the groups of the run going stay as they are.
+  Run run;
+  run.group_columns.assign(aColumnas.size(), false);
+  run.first_key = first_key;
+  if (!InsGrupos(run, row, key)) return std::nullopt;
+  first_key = run.first_key;
+  return run.groups.back().headings;
 }
 
 std::vector<std::string> TInforme::DefEntorno(Run& run, const std::string& code, std::vector<std::string>& tables) {

@@ -146,6 +146,11 @@ class TInforme {
   // EvalRelacion: a related column's value for the record the run going scans; nullopt with
   // no run going or no such column.
   std::optional<xb::Value> EvalRelacion(int nIdCol);
+  // InsGrupos: one group row (type "B") of the report: its key joins the cumulative `key`
+  // (the first one also `first_key`); answers its heading texts {line, expression}, nullopt
+  // (said) when it names a column the report does not have.
+  std::optional<std::vector<std::pair<int, std::string>>> InsGrupos(const CondicionRow& row, std::string& key,
+                                                                    std::string& first_key);
   // A run of this object is going (the functions it calls may ask for its steps).
   bool Running() const { return current_ != nullptr; }
 
@@ -183,6 +188,7 @@ class TInforme {
   xb::Value EvalRelacion(Run& run, const ColumnDef& column);
   xb::Value ChangeValues(Run& run, const std::string& table, const std::string& field, const xb::Value& value, int anchomax);
   bool OrderInforme(Run& run);
+  bool InsGrupos(Run& run, const CondicionRow& row, std::string& key);
   bool CheckOne(const CondicionRow& row);
   std::map<std::string, xb::Block> functions_;  // of the copied conditions, compiled once
   Run* current_ = nullptr;                      // the run going

@@ -202,6 +202,29 @@ void DefineRunSteps(xb::Class& c) {
     }
     return self.run.EvalRelacion(static_cast<int>(a.Int(1))).value_or(Value());
   });
+  // InsGrupos( @cKey, @cFirstKey, nGrupo, cInforme ): group nGrupo (from 1) of the report:
+  // its key joined to cKey (the first also to cFirstKey); answers its heading texts
+  // { { nLinea, cExpresion }, ... }, .F. when it has no such group or names an unknown column.
+  c.Method("INSGRUPOS", [](Object& o, Args& a) {
+    TInformeObject& self = Self(o);
+    if (!a.Arg(3).IsNumber()) return xb::ArgumentError("INSGRUPOS", 3012, a.Raw());
+    InformeDictionary dict;
+    if (!dict.ok() || !ReportArg(self, a, 4)) return Value::Logical(false);
+    std::int64_t n = a.Int(3);
+    for (const CondicionRow& row : self.run.aCondiciones) {
+      if (row.cTipo != "B" || --n != 0) continue;
+      std::string key = a.Arg(1).IsString() ? Text(a.Arg(1)) : std::string();
+      std::string first = a.Arg(2).IsString() ? Text(a.Arg(2)) : std::string();
+      const auto headings = self.run.InsGrupos(row, key, first);
+      if (!headings) return Value::Logical(false);
+      if (a.IsByRef(1)) a.SetRef(1, Value::String(key));
+      if (a.IsByRef(2)) a.SetRef(2, Value::String(first));
+      xb::Array out = xb::Array::New();
+      for (const auto& [line, text] : *headings) out.Append(Value(xb::Array::Of({Value::Integer(line), Value::String(text)})));
+      return Value(out);
+    }
+    return Value::Logical(false);
+  });
   // SelDestino( cInforme, cTitulo ): the output asked for (the report's code and title unless
   // given); .T. when chosen.
   c.Method("SELDESTINO", [](Object& o, Args& a) {

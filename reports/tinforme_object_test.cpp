@@ -248,7 +248,29 @@ TEST_F(TInformeObjectTest, TheRunsStepsAnswerFromCompiledText) {
   // Only the sales above 4 printed, each with its family.
   EXPECT_EQ(ReadFile(path_), testing::Page({"Código Importe  Fam", "------ -------- ---", "V1        10,00 PAN",
                                            "V2         5,00 MAN", "------ -------- ---", "Total     15,00"}));
+
+  // Groups on the family, then the code: cumulative keys, headings from the printed columns.
+  for (const auto& [orden, row] : std::vector<std::pair<const char*, testing::Row>>{
+           {"A", {{"CAMPO", S("Colum3")}, {"IMPRIME", S("Colum3")}, {"VALOR", S("1")}}},
+           {"B", {{"CAMPO", S("Colum1")}, {"IMPRIME", S("Colum1 + Colum2")}, {"VALOR", S("1 + 2")}}},
+           {"C", {{"CAMPO", S("Colum7")}}}}) {
+    testing::Row base{{"INFORME", S("VENTAS")}, {"TIPO", S("B")}, {"ORDEN", S(orden)}, {"INFDOC", S("I")}};
+    for (const auto& [k, v] : row) base[k] = v;
+    Add("Condicio", base);
+  }
+  X("cKey := '', cFirst := ''");
+  const char* const groups[] = {
+      "aG := oInf:InsGrupos(@cKey, @cFirst, 1, 'VENTAS'), Len(aG) == 1 .AND. aG[1][2] == 'AllTrim( Colum3 )'",
+      "cKey == 'Upper( Colum3 )' .AND. cFirst == cKey",
+      "aG := oInf:InsGrupos(@cKey, @cFirst, 2), aG[1][1] == 1 .AND. aG[2][1] == 2 .AND. Len(aG) == 2",
+      "cKey == 'Upper( Colum3 ) + Upper( Colum1 )' .AND. cFirst == 'Upper( Colum3 )'",
+      "ValType(oInf:InsGrupos(@cKey, @cFirst, 4)) == 'L' .AND. cKey == 'Upper( Colum3 ) + Upper( Colum1 )'",
+      "ValType(oInf:InsGrupos(@cKey, @cFirst, 3)) == 'L'",
+  };
+  for (const char* holds : groups) EXPECT_TRUE(X(holds).AsLogical()) << holds;
+  EXPECT_EQ(ui().messages.back().text, "El informe agrupa u ordena por una columna que no existe: Colum7");
   EXPECT_TRUE(errors.empty());
+  X("cKey := NIL, cFirst := NIL, aG := NIL");
 }
 
 TEST_F(TInformeObjectTest, TheListAndTheTreesOpenThroughTheWindows) {
