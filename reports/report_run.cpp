@@ -82,7 +82,7 @@ void SetReportRunHook(ReportRunHook hook) { Hook() = std::move(hook); }
 const ReportRunHook& CurrentReportRunHook() { return Hook(); }
 
 TInforme::TInforme() = default;
-TInforme::~TInforme() = default;
+TInforme::~TInforme() { CloseInforme(); }
 
 xb::Value TInforme::ChangeValues(Run& run, const std::string& table, const std::string& field, const Value& value,
                                  int anchomax) {
@@ -297,55 +297,9 @@ bool TInforme::ReadDefinition(const std::string& cInforme) {
   return !aColumnas.empty();
 }
 
-bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& cAliasIn) {
+bool TInforme::OpenInforme(Run& run) {
   data::DataUi& ui = data::Ui();
-  const std::string informes = TDictQZ::AliasOf("Informes");
-  WorkArea* inf = AreaOf(informes);
-  if (inf == nullptr) return false;
-  if (cAccesoInforme(informes, cInforme, false, true, {}) == "0") {
-    ui.MsgStop("No dispone de acceso para ejecutar este informe.", "Acceso denegado");
-    return false;
-  }
-  {
-    SelectedArea keep;
-    WorkAreas::Get().SelectArea(inf->number());
-    xb::CallFunction("ORDSETFOCUS", {Value::String("Informe")});
-    xb::CallFunction("DBSEEK", {Value::String(Upper(Trim(cInforme)))});
-  }
-  if (inf->eof()) return false;
-  cTablaMaestra = Trim(Text(*inf, "TABLAMAST"));
-  cMainInforme = Trim(Text(*inf, "INFORME"));
-  run.titulo = Trim(Text(*inf, "TITULO"));
-  run.desde = RTrim(Text(*inf, "DESDE"));
-  run.hasta = RTrim(Text(*inf, "HASTA"));
-  run.cabecera = Text(*inf, "CABECERA");
-  run.infmaster = Text(*inf, "INFMASTER");
-  run.ljump = Logical(*inf, "LJUMP");
-  run.desglose = Logical(*inf, "DESGLOSE");
-  run.margen = Number(*inf, "MARGEN");
-  run.lineasr = std::max(1, Number(*inf, "LINEASR"));
-  run.fnt_tit = Number(*inf, "FNT_TIT");
-  run.fnt_lin = Number(*inf, "FNT_LIN");
-  run.fnt_sub = Number(*inf, "FNT_SUB");
-  run.fnt_tot = Number(*inf, "FNT_TOT");
-
-  if (!ReadDefinition(cMainInforme)) {
-    ui.MsgStop("Este informe no tiene definida ninguna columna.\n\rDebe añadir al menos una columna para poder "
-               "ejecutar el informe",
-               "Atención");
-    return false;
-  }
   const std::string code = Upper(cMainInforme);
-  aCopiadas.clear();
-  aNomRangos.clear();
-  aRangos.clear();
-  aDatosIni = {};
-  lAgrupado = false;
-  lOrden = true;
-  lEuros = false;
-  lTemporal = lFueTemporal = false;
-  nPage = 0;
-
   // The master table, the tables of the expressions' environments and of the search chains.
   std::vector<std::string> wanted{cTablaMaestra};
   auto want = [&wanted](const std::string& t) {
@@ -435,6 +389,101 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
                "Atención");
     return false;
   }
+  return true;
+}
+
+std::optional<std::vector<std::pair<std::string, std::string>>> TInforme::OpenInforme(const std::string& cInforme,
+                                                                                      int nEntorno) {
+  if (current_ != nullptr) return std::nullopt;
+  WorkArea* inf = AreaOf(TDictQZ::AliasOf("Informes"));
+  if (inf == nullptr) return std::nullopt;
+  {
+    SelectedArea keep;
+    WorkAreas::Get().SelectArea(inf->number());
+    xb::CallFunction("ORDSETFOCUS", {Value::String("Informe")});
+    xb::CallFunction("DBSEEK", {Value::String(Upper(Trim(cInforme)))});
+  }
+  if (inf->eof()) return std::nullopt;
+  cTablaMaestra = Trim(Text(*inf, "TABLAMAST"));
+  cMainInforme = Trim(Text(*inf, "INFORME"));
+  lTemporal = lFueTemporal = false;
+  ReadDefinition(cMainInforme);
+  auto run = std::make_unique<Run>();
+  run->share_with = nEntorno;
+  run->area_before = WorkAreas::Get().CurrentArea();
+  if (!OpenInforme(*run)) {
+    WorkAreas::Get().SelectArea(run->area_before);
+    return std::nullopt;
+  }
+  run->master = AreaOf(run->tables[lFueTemporal ? 1 : 0].second);
+  if (run->master != nullptr) cMasterAlias = run->master->alias();
+  std::vector<std::pair<std::string, std::string>> tables = run->tables;
+  WorkAreas::Get().SelectArea(run->area_before);
+  opened_ = std::move(run);
+  current_ = opened_.get();
+  return tables;
+}
+
+int TInforme::nMasterEntorno() const { return current_ != nullptr ? current_->view : 0; }
+
+void TInforme::CloseInforme() {
+  if (!opened_) return;
+  if (current_ == opened_.get()) current_ = nullptr;
+  if (opened_->view > 0) data::RestoreView(opened_->view);
+  WorkAreas::Get().SelectArea(opened_->area_before);
+  opened_.reset();
+}
+
+bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& cAliasIn) {
+  data::DataUi& ui = data::Ui();
+  const std::string informes = TDictQZ::AliasOf("Informes");
+  WorkArea* inf = AreaOf(informes);
+  if (inf == nullptr) return false;
+  if (cAccesoInforme(informes, cInforme, false, true, {}) == "0") {
+    ui.MsgStop("No dispone de acceso para ejecutar este informe.", "Acceso denegado");
+    return false;
+  }
+  {
+    SelectedArea keep;
+    WorkAreas::Get().SelectArea(inf->number());
+    xb::CallFunction("ORDSETFOCUS", {Value::String("Informe")});
+    xb::CallFunction("DBSEEK", {Value::String(Upper(Trim(cInforme)))});
+  }
+  if (inf->eof()) return false;
+  cTablaMaestra = Trim(Text(*inf, "TABLAMAST"));
+  cMainInforme = Trim(Text(*inf, "INFORME"));
+  run.titulo = Trim(Text(*inf, "TITULO"));
+  run.desde = RTrim(Text(*inf, "DESDE"));
+  run.hasta = RTrim(Text(*inf, "HASTA"));
+  run.cabecera = Text(*inf, "CABECERA");
+  run.infmaster = Text(*inf, "INFMASTER");
+  run.ljump = Logical(*inf, "LJUMP");
+  run.desglose = Logical(*inf, "DESGLOSE");
+  run.margen = Number(*inf, "MARGEN");
+  run.lineasr = std::max(1, Number(*inf, "LINEASR"));
+  run.fnt_tit = Number(*inf, "FNT_TIT");
+  run.fnt_lin = Number(*inf, "FNT_LIN");
+  run.fnt_sub = Number(*inf, "FNT_SUB");
+  run.fnt_tot = Number(*inf, "FNT_TOT");
+
+  if (!ReadDefinition(cMainInforme)) {
+    ui.MsgStop("Este informe no tiene definida ninguna columna.\n\rDebe añadir al menos una columna para poder "
+               "ejecutar el informe",
+               "Atención");
+    return false;
+  }
+  const std::string code = Upper(cMainInforme);
+  aCopiadas.clear();
+  aNomRangos.clear();
+  aRangos.clear();
+  aDatosIni = {};
+  lAgrupado = false;
+  lOrden = true;
+  lEuros = false;
+  lTemporal = lFueTemporal = false;
+  nPage = 0;
+
+  if (!OpenInforme(run)) return false;
   if (!cAliasIn.empty()) lTemporal = true;
   run.master = !cAliasIn.empty() ? AreaOf(cAliasIn)
                : lFueTemporal    ? AreaOf(run.tables[1].second)

@@ -151,6 +151,14 @@ class TInforme {
   // (said) when it names a column the report does not have.
   std::optional<std::vector<std::pair<int, std::string>>> InsGrupos(const CondicionRow& row, std::string& key,
                                                                     std::string& first_key);
+  // OpenInforme: the report's tables opened as a run opens them (said when they cannot be)
+  // and kept open for the steps that read them (EvalRelacion, DefEntorno) until
+  // CloseInforme; answers {table, alias} of each, nullopt when not opened (or a run goes).
+  std::optional<std::vector<std::pair<std::string, std::string>>> OpenInforme(const std::string& cInforme,
+                                                                              int nEntorno = 0);
+  void CloseInforme();
+  // The view of the tables open for the run going (0: none).
+  int nMasterEntorno() const;
   // A run of this object is going (the functions it calls may ask for its steps).
   bool Running() const { return current_ != nullptr; }
 
@@ -189,6 +197,8 @@ class TInforme {
   xb::Value ChangeValues(Run& run, const std::string& table, const std::string& field, const xb::Value& value, int anchomax);
   bool OrderInforme(Run& run);
   bool InsGrupos(Run& run, const CondicionRow& row, std::string& key);
+  bool OpenInforme(Run& run);
+  std::unique_ptr<Run> opened_;  // the tables OpenInforme keeps open
   bool CheckOne(const CondicionRow& row);
   std::map<std::string, xb::Block> functions_;  // of the copied conditions, compiled once
   Run* current_ = nullptr;                      // the run going

@@ -193,14 +193,40 @@ void DefineRunSteps(xb::Class& c) {
     }
     return Value(xb::Array::Of({Value(aliases), Value(names)}));
   });
-  // EvalRelacion( nIdCol ): the related column's value for the record the run going scans.
+  // EvalRelacion( nIdCol ): the related column's value for the record the run going scans
+  // (or, after OpenInforme, the master's current record).
   c.Method("EVALRELACION", [](Object& o, Args& a) {
     TInformeObject& self = Self(o);
     if (!self.run.Running()) {
       NoRun();
       return Value();
     }
+    InformeDictionary dict;
     return self.run.EvalRelacion(static_cast<int>(a.Int(1))).value_or(Value());
+  });
+  // OpenInforme( cInforme, cInfDoc, nEntorno ): the report's tables opened as its run opens
+  // them, kept open until CloseInforme: { aAlias, aTablas }, .F. when they cannot be opened.
+  c.Method("OPENINFORME", [](Object& o, Args& a) {
+    TInformeObject& self = Self(o);
+    InformeDictionary dict;
+    if (!dict.ok()) return Value::Logical(false);
+    const auto tables = self.run.OpenInforme(CodeOf(a, 1), static_cast<int>(a.Int(3)));
+    if (!tables) return Value::Logical(false);
+    xb::Array aliases = xb::Array::New(), names = xb::Array::New();
+    for (const auto& [name, alias] : *tables) {
+      aliases.Append(Value::String(alias));
+      names.Append(Value::String(name));
+    }
+    self.Set("NMASTERENTORNO", Value::Integer(self.run.nMasterEntorno()));
+    self.SyncRun();
+    return Value(xb::Array::Of({Value(aliases), Value(names)}));
+  });
+  // CloseInforme(): the tables OpenInforme opened closed, the view before it restored.
+  c.Method("CLOSEINFORME", [](Object& o, Args&) {
+    TInformeObject& self = Self(o);
+    self.run.CloseInforme();
+    self.Set("NMASTERENTORNO", Value());
+    return Value();
   });
   // InsGrupos( @cKey, @cFirstKey, nGrupo, cInforme ): group nGrupo (from 1) of the report:
   // its key joined to cKey (the first also to cFirstKey); answers its heading texts

@@ -213,6 +213,12 @@ TEST_F(TInformeObjectTest, TheRunsStepsAnswerFromCompiledText) {
       // An expression's environment: its table, not opened by any run.
       "oInf:DefEntorno('VALORVEN')[2][1] == 'VENTAS' .AND. oInf:DefEntorno('VALORVEN')[1][1] == ''",
       "oInf:SelDestino('VENTAS')",
+      // The report's tables opened as its run opens them, for the steps that read them.
+      "ValType(aT := oInf:OpenInforme('ventas')) == 'A' .AND. aT[2][1] == 'VENTAS' .AND. aT[2][2] == 'ARTICULOS'",
+      "oInf:nMasterEntorno > 0 .AND. ValType(oInf:OpenInforme('VENTAS')) == 'L'",
+      "oInf:EvalRelacion(3) == 'PAN' .AND. oInf:EvalRelacion(2) == NIL",
+      "oInf:DefEntorno('VALORVEN')[1][1] == aT[1][1]",
+      "oInf:CloseInforme() == NIL .AND. oInf:nMasterEntorno == NIL .AND. Select(aT[1][2]) == 0",
   };
   for (const char* holds : steps) EXPECT_TRUE(X(holds).AsLogical()) << holds;
   ASSERT_TRUE(errors.empty()) << errors.front()->description << " " << errors.front()->operation;
@@ -270,7 +276,7 @@ TEST_F(TInformeObjectTest, TheRunsStepsAnswerFromCompiledText) {
   for (const char* holds : groups) EXPECT_TRUE(X(holds).AsLogical()) << holds;
   EXPECT_EQ(ui().messages.back().text, "El informe agrupa u ordena por una columna que no existe: Colum7");
   EXPECT_TRUE(errors.empty());
-  X("cKey := NIL, cFirst := NIL, aG := NIL");
+  X("cKey := NIL, cFirst := NIL, aG := NIL, aT := NIL");
 }
 
 TEST_F(TInformeObjectTest, TheListAndTheTreesOpenThroughTheWindows) {
