@@ -62,7 +62,9 @@ std::string ConditionDate(std::string_view text) {
 bool TInforme::CheckOne(const CondicionRow& row) {
   std::size_t pos = 0;
   while (pos < aCampos.size() && Upper(aCampos[pos]) != Upper(Trim(row.cColumna))) ++pos;
-  Value value = !aRegPrede[pos].IsNil() ? aRegPrede[pos] : aRegistro[pos];
+  // A record shorter than the columns (none built yet) reads as empty.
+  const Value raw = pos < aRegPrede.size() ? aRegPrede[pos] : Value();
+  Value value = !raw.IsNil() ? raw : pos < aRegistro.size() ? aRegistro[pos] : Value();
   if (!row.cFuncion.empty()) {
     const std::string text = "{ | cValor | " + row.cFuncion + " ( cValor ) }";
     auto it = functions_.find(text);

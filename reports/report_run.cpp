@@ -82,7 +82,7 @@ void SetReportRunHook(ReportRunHook hook) { Hook() = std::move(hook); }
 const ReportRunHook& CurrentReportRunHook() { return Hook(); }
 
 TInforme::TInforme() = default;
-TInforme::~TInforme() = default;
+TInforme::~TInforme() { CloseInforme(); }
 
 xb::Value TInforme::ChangeValues(Run& run, const std::string& table, const std::string& field, const Value& value,
                                  int anchomax) {
@@ -175,14 +175,38 @@ bool TInforme::RunInforme(const std::string& cInforme, bool lOpenDict, const std
     run.opened_dict = true;
   }
   bool printed = false;
+  // The functions the run calls may ask this object for its steps while it goes.
+  Run* const outer = current_;
+  current_ = &run;
   try {
     printed = DoRun(run, cInforme, cAliasIn);
   } catch (...) {
+    current_ = outer;
     Cleanup(run);
     throw;
   }
+  current_ = outer;
   Cleanup(run);
   return printed;
+}
+
+xb::Value TInforme::ChangeValues(const std::string& table, const std::string& field, const Value& value, int anchomax) {
+  if (current_ != nullptr) return ChangeValues(*current_, table, field, value, anchomax);
+  Run run;
+  return ChangeValues(run, table, field, value, anchomax);
+}
+
+std::vector<std::string> TInforme::DefEntorno(const std::string& code, std::vector<std::string>& tables) {
+  if (current_ != nullptr) return DefEntorno(*current_, code, tables);
+  Run run;
+  return DefEntorno(run, code, tables);
+}
+
+std::optional<xb::Value> TInforme::EvalRelacion(int nIdCol) {
+  if (current_ == nullptr || current_->master == nullptr) return std::nullopt;
+  for (const ColumnDef& c : aColumnas)
+    if (c.nIdCol == nIdCol && (c.nTipoCol == 2 || c.nTipoCol == 8)) return EvalRelacion(*current_, c);
+  return std::nullopt;
 }
 
 void TInforme::Cleanup(Run& run) {
@@ -210,42 +234,11 @@ void TInforme::Cleanup(Run& run) {
   if (run.broken) EndPreviewReport();
 }
 
-bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& cAliasIn) {
-  data::DataUi& ui = data::Ui();
-  const std::string informes = TDictQZ::AliasOf("Informes");
-  WorkArea* inf = AreaOf(informes);
-  if (inf == nullptr) return false;
-  if (cAccesoInforme(informes, cInforme, false, true, {}) == "0") {
-    ui.MsgStop("No dispone de acceso para ejecutar este informe.", "Acceso denegado");
-    return false;
-  }
-  {
-    SelectedArea keep;
-    WorkAreas::Get().SelectArea(inf->number());
-    xb::CallFunction("ORDSETFOCUS", {Value::String("Informe")});
-    xb::CallFunction("DBSEEK", {Value::String(Upper(Trim(cInforme)))});
-  }
-  if (inf->eof()) return false;
-  cTablaMaestra = Trim(Text(*inf, "TABLAMAST"));
-  cMainInforme = Trim(Text(*inf, "INFORME"));
-  run.titulo = Trim(Text(*inf, "TITULO"));
-  run.desde = RTrim(Text(*inf, "DESDE"));
-  run.hasta = RTrim(Text(*inf, "HASTA"));
-  run.cabecera = Text(*inf, "CABECERA");
-  run.infmaster = Text(*inf, "INFMASTER");
-  run.ljump = Logical(*inf, "LJUMP");
-  run.desglose = Logical(*inf, "DESGLOSE");
-  run.margen = Number(*inf, "MARGEN");
-  run.lineasr = std::max(1, Number(*inf, "LINEASR"));
-  run.fnt_tit = Number(*inf, "FNT_TIT");
-  run.fnt_lin = Number(*inf, "FNT_LIN");
-  run.fnt_sub = Number(*inf, "FNT_SUB");
-  run.fnt_tot = Number(*inf, "FNT_TOT");
-
+bool TInforme::ReadDefinition(const std::string& cInforme) {
+  const std::string code = Upper(Trim(cInforme));
   // The columns, in IDCOL order.
   aColumnas.clear();
-  const std::string code = Upper(cMainInforme);
-  EachFrom(TDictQZ::AliasOf("Columnas"), "Informe", Upper(xb::PadR(cMainInforme, 10)),
+  EachFrom(TDictQZ::AliasOf("Columnas"), "Informe", Upper(xb::PadR(code, 10)),
            [&](WorkArea& a) { return Upper(Text(a, "INFORME")) == code; },
            [&](WorkArea& a) {
              ColumnDef c;
@@ -278,15 +271,9 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
              c.lIniGrupo = Logical(a, "INIGRUPO");
              aColumnas.push_back(c);
            });
-  if (aColumnas.empty()) {
-    ui.MsgStop("Este informe no tiene definida ninguna columna.\n\rDebe añadir al menos una columna para poder "
-               "ejecutar el informe",
-               "Atención");
-    return false;
-  }
   // Conditions, orders and groups of the report.
   aCondiciones.clear();
-  EachFrom(TDictQZ::AliasOf("Condicio"), "Informe", Upper(xb::PadR(cMainInforme, 10)) + "I",
+  EachFrom(TDictQZ::AliasOf("Condicio"), "Informe", Upper(xb::PadR(code, 10)) + "I",
            [&](WorkArea& a) { return Upper(Text(a, "INFORME")) == code && Text(a, "INFDOC") == "I"; },
            [&](WorkArea& a) {
              CondicionRow r;
@@ -305,16 +292,14 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
              aCondiciones.push_back(r);
            });
 
-  aCopiadas.clear();
-  aNomRangos.clear();
-  aRangos.clear();
-  aDatosIni = {};
-  lAgrupado = false;
-  lOrden = true;
-  lEuros = false;
-  lTemporal = lFueTemporal = false;
-  nPage = 0;
+  aCampos.clear();
+  for (const ColumnDef& c : aColumnas) aCampos.push_back(c.cCampo);
+  return !aColumnas.empty();
+}
 
+bool TInforme::OpenInforme(Run& run) {
+  data::DataUi& ui = data::Ui();
+  const std::string code = Upper(cMainInforme);
   // The master table, the tables of the expressions' environments and of the search chains.
   std::vector<std::string> wanted{cTablaMaestra};
   auto want = [&wanted](const std::string& t) {
@@ -404,6 +389,101 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
                "Atención");
     return false;
   }
+  return true;
+}
+
+std::optional<std::vector<std::pair<std::string, std::string>>> TInforme::OpenInforme(const std::string& cInforme,
+                                                                                      int nEntorno) {
+  if (current_ != nullptr) return std::nullopt;
+  WorkArea* inf = AreaOf(TDictQZ::AliasOf("Informes"));
+  if (inf == nullptr) return std::nullopt;
+  {
+    SelectedArea keep;
+    WorkAreas::Get().SelectArea(inf->number());
+    xb::CallFunction("ORDSETFOCUS", {Value::String("Informe")});
+    xb::CallFunction("DBSEEK", {Value::String(Upper(Trim(cInforme)))});
+  }
+  if (inf->eof()) return std::nullopt;
+  cTablaMaestra = Trim(Text(*inf, "TABLAMAST"));
+  cMainInforme = Trim(Text(*inf, "INFORME"));
+  lTemporal = lFueTemporal = false;
+  ReadDefinition(cMainInforme);
+  auto run = std::make_unique<Run>();
+  run->share_with = nEntorno;
+  run->area_before = WorkAreas::Get().CurrentArea();
+  if (!OpenInforme(*run)) {
+    WorkAreas::Get().SelectArea(run->area_before);
+    return std::nullopt;
+  }
+  run->master = AreaOf(run->tables[lFueTemporal ? 1 : 0].second);
+  if (run->master != nullptr) cMasterAlias = run->master->alias();
+  std::vector<std::pair<std::string, std::string>> tables = run->tables;
+  WorkAreas::Get().SelectArea(run->area_before);
+  opened_ = std::move(run);
+  current_ = opened_.get();
+  return tables;
+}
+
+int TInforme::nMasterEntorno() const { return current_ != nullptr ? current_->view : 0; }
+
+void TInforme::CloseInforme() {
+  if (!opened_) return;
+  if (current_ == opened_.get()) current_ = nullptr;
+  if (opened_->view > 0) data::RestoreView(opened_->view);
+  WorkAreas::Get().SelectArea(opened_->area_before);
+  opened_.reset();
+}
+
+bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& cAliasIn) {
+  data::DataUi& ui = data::Ui();
+  const std::string informes = TDictQZ::AliasOf("Informes");
+  WorkArea* inf = AreaOf(informes);
+  if (inf == nullptr) return false;
+  if (cAccesoInforme(informes, cInforme, false, true, {}) == "0") {
+    ui.MsgStop("No dispone de acceso para ejecutar este informe.", "Acceso denegado");
+    return false;
+  }
+  {
+    SelectedArea keep;
+    WorkAreas::Get().SelectArea(inf->number());
+    xb::CallFunction("ORDSETFOCUS", {Value::String("Informe")});
+    xb::CallFunction("DBSEEK", {Value::String(Upper(Trim(cInforme)))});
+  }
+  if (inf->eof()) return false;
+  cTablaMaestra = Trim(Text(*inf, "TABLAMAST"));
+  cMainInforme = Trim(Text(*inf, "INFORME"));
+  run.titulo = Trim(Text(*inf, "TITULO"));
+  run.desde = RTrim(Text(*inf, "DESDE"));
+  run.hasta = RTrim(Text(*inf, "HASTA"));
+  run.cabecera = Text(*inf, "CABECERA");
+  run.infmaster = Text(*inf, "INFMASTER");
+  run.ljump = Logical(*inf, "LJUMP");
+  run.desglose = Logical(*inf, "DESGLOSE");
+  run.margen = Number(*inf, "MARGEN");
+  run.lineasr = std::max(1, Number(*inf, "LINEASR"));
+  run.fnt_tit = Number(*inf, "FNT_TIT");
+  run.fnt_lin = Number(*inf, "FNT_LIN");
+  run.fnt_sub = Number(*inf, "FNT_SUB");
+  run.fnt_tot = Number(*inf, "FNT_TOT");
+
+  if (!ReadDefinition(cMainInforme)) {
+    ui.MsgStop("Este informe no tiene definida ninguna columna.\n\rDebe añadir al menos una columna para poder "
+               "ejecutar el informe",
+               "Atención");
+    return false;
+  }
+  const std::string code = Upper(cMainInforme);
+  aCopiadas.clear();
+  aNomRangos.clear();
+  aRangos.clear();
+  aDatosIni = {};
+  lAgrupado = false;
+  lOrden = true;
+  lEuros = false;
+  lTemporal = lFueTemporal = false;
+  nPage = 0;
+
+  if (!OpenInforme(run)) return false;
   if (!cAliasIn.empty()) lTemporal = true;
   run.master = !cAliasIn.empty() ? AreaOf(cAliasIn)
                : lFueTemporal    ? AreaOf(run.tables[1].second)
@@ -571,49 +651,8 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
   run.groups.clear();
   run.group_columns.assign(aColumnas.size(), false);
   std::string key;
-  for (const CondicionRow& r : aCondiciones) {
-    if (r.cTipo != "B") continue;
-    Run::Group g;
-    g.footer = !r.cTextoPie.empty() ? r.cTextoPie : run.desde;
-    g.header = r.cTextoTit.empty() ? std::string() : r.cTextoTit + " ";
-    bool known = true;
-    for (const std::string& name : Pieces(r.cCampo)) {
-      auto it = std::find_if(aColumnas.begin(), aColumnas.end(),
-                             [&](const ColumnDef& c) { return Upper(c.cCampo) == Upper(name); });
-      if (it == aColumnas.end()) {
-        known = false;
-        ui.MsgStop("El informe agrupa u ordena por una columna que no existe: " + name, "Atención");
-        return false;
-      }
-      run.group_columns[static_cast<std::size_t>(it - aColumnas.begin())] = true;
-      key += (key.empty() ? "" : " + ") + KeyOf(run.FieldOf(*it), it->cTipo);
-    }
-    if (!known || key.empty()) {
-      ui.MsgStop("El informe agrupa u ordena por una columna que no existe: " + r.cCampo, "Atención");
-      return false;
-    }
-    g.key = key;
-    int first_heading = -1;
-    const std::vector<std::string> lines = Pieces(r.cValor);
-    const std::vector<std::string> printed = Pieces(r.cImprime);
-    for (std::size_t i = 0; i < printed.size(); ++i) {
-      auto it = std::find_if(aColumnas.begin(), aColumnas.end(),
-                             [&](const ColumnDef& c) { return Upper(c.cCampo) == Upper(printed[i]); });
-      if (it == aColumnas.end()) continue;
-      if (first_heading < 0) first_heading = static_cast<int>(it - aColumnas.begin());
-      std::string text;
-      const std::string& field = run.FieldOf(*it);
-      if (it->nTipoCol == 9) text = it->cDatos + "(" + field + ")";
-      else if (it->cTipo == "D") text = "DToC( " + field + " )";
-      else if (it->cTipo == "N" || it->cTipo == "H") text = "LTrim( Str( " + field + " ) )";
-      else text = "AllTrim( " + field + " )";
-      const int line = i < lines.size() ? std::max(1, std::atoi(lines[i].c_str())) : 1;
-      g.headings.emplace_back(line, text);
-    }
-    if (run.first_key.empty()) run.first_key = key;
-    run.groups.push_back(g);
-    run.first_heading.push_back(first_heading);
-  }
+  for (const CondicionRow& r : aCondiciones)
+    if (r.cTipo == "B" && !InsGrupos(run, r, key)) return false;
 
   // The scan, from the start value of the range when there is one.
   const int totaliza = run.master->FieldPos("LTOTALIZA");
@@ -711,6 +750,61 @@ bool TInforme::DoRun(Run& run, const std::string& cInforme, const std::string& c
   if (!OrderInforme(run)) return false;
   if (run.progress) run.progress->Done(RunProgress::kOrdenando);
   return ReportInforme(run);
+}
+
+bool TInforme::InsGrupos(Run& run, const CondicionRow& r, std::string& key) {
+  Run::Group g;
+  g.footer = !r.cTextoPie.empty() ? r.cTextoPie : run.desde;
+  g.header = r.cTextoTit.empty() ? std::string() : r.cTextoTit + " ";
+  bool known = true;
+  for (const std::string& name : Pieces(r.cCampo)) {
+    auto it = std::find_if(aColumnas.begin(), aColumnas.end(),
+                           [&](const ColumnDef& c) { return Upper(c.cCampo) == Upper(name); });
+    if (it == aColumnas.end()) {
+      known = false;
+      data::Ui().MsgStop("El informe agrupa u ordena por una columna que no existe: " + name, "Atención");
+      return false;
+    }
+    run.group_columns[static_cast<std::size_t>(it - aColumnas.begin())] = true;
+    key += (key.empty() ? "" : " + ") + KeyOf(run.FieldOf(*it), it->cTipo);
+  }
+  if (!known || key.empty()) {
+    data::Ui().MsgStop("El informe agrupa u ordena por una columna que no existe: " + r.cCampo, "Atención");
+    return false;
+  }
+  g.key = key;
+  int first_heading = -1;
+  const std::vector<std::string> lines = Pieces(r.cValor);
+  const std::vector<std::string> printed = Pieces(r.cImprime);
+  for (std::size_t i = 0; i < printed.size(); ++i) {
+    auto it = std::find_if(aColumnas.begin(), aColumnas.end(),
+                           [&](const ColumnDef& c) { return Upper(c.cCampo) == Upper(printed[i]); });
+    if (it == aColumnas.end()) continue;
+    if (first_heading < 0) first_heading = static_cast<int>(it - aColumnas.begin());
+    std::string text;
+    const std::string& field = run.FieldOf(*it);
+    if (it->nTipoCol == 9) text = it->cDatos + "(" + field + ")";
+    else if (it->cTipo == "D") text = "DToC( " + field + " )";
+    else if (it->cTipo == "N" || it->cTipo == "H") text = "LTrim( Str( " + field + " ) )";
+    else text = "AllTrim( " + field + " )";
+    const int line = i < lines.size() ? std::max(1, std::atoi(lines[i].c_str())) : 1;
+    g.headings.emplace_back(line, text);
+  }
+  if (run.first_key.empty()) run.first_key = key;
+  run.groups.push_back(g);
+  run.first_heading.push_back(first_heading);
+  return true;
+}
+
+std::optional<std::vector<std::pair<int, std::string>>> TInforme::InsGrupos(const CondicionRow& row, std::string& key,
+                                                                            std::string& first_key) {
+  // A run of its own: the groups of the run going stay as they are.
+  Run run;
+  run.group_columns.assign(aColumnas.size(), false);
+  run.first_key = first_key;
+  if (!InsGrupos(run, row, key)) return std::nullopt;
+  first_key = run.first_key;
+  return run.groups.back().headings;
 }
 
 std::vector<std::string> TInforme::DefEntorno(Run& run, const std::string& code, std::vector<std::string>& tables) {

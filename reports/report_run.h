@@ -133,6 +133,34 @@ class TInforme {
 
   // CheckCondicion: the current work record (aRegistro) passes the conditions of one type.
   bool CheckCondicion(const std::vector<CondicionRow>& rows, const std::string& cTipo);
+  // The report's columns (aColumnas, their work fields in aCampos) and its conditions, orders
+  // and groups (aCondiciones) read from the dictionary; false when it has no column.
+  bool ReadDefinition(const std::string& cInforme);
+  // InsCondicion: one condition of an initial-value function into the conditions copy.
+  void InsCondicion(const ColumnDef& column, const xb::Array& condition);
+  // ChangeValues: the printed value of a substituted one (CampoRes), else the value.
+  xb::Value ChangeValues(const std::string& table, const std::string& field, const xb::Value& value, int anchomax);
+  // DefEntorno: the aliases of an expression's tables (given in `tables`) among those the run
+  // going opened; "" for one it did not open (every one with no run going).
+  std::vector<std::string> DefEntorno(const std::string& code, std::vector<std::string>& tables);
+  // EvalRelacion: a related column's value for the record the run going scans; nullopt with
+  // no run going or no such column.
+  std::optional<xb::Value> EvalRelacion(int nIdCol);
+  // InsGrupos: one group row (type "B") of the report: its key joins the cumulative `key`
+  // (the first one also `first_key`); answers its heading texts {line, expression}, nullopt
+  // (said) when it names a column the report does not have.
+  std::optional<std::vector<std::pair<int, std::string>>> InsGrupos(const CondicionRow& row, std::string& key,
+                                                                    std::string& first_key);
+  // OpenInforme: the report's tables opened as a run opens them (said when they cannot be)
+  // and kept open for the steps that read them (EvalRelacion, DefEntorno) until
+  // CloseInforme; answers {table, alias} of each, nullopt when not opened (or a run goes).
+  std::optional<std::vector<std::pair<std::string, std::string>>> OpenInforme(const std::string& cInforme,
+                                                                              int nEntorno = 0);
+  void CloseInforme();
+  // The view of the tables open for the run going (0: none).
+  int nMasterEntorno() const;
+  // A run of this object is going (the functions it calls may ask for its steps).
+  bool Running() const { return current_ != nullptr; }
 
   StDestino oStDestino;
   std::string cMainInforme, cTablaMaestra, cMasterAlias, cCondLis, cDesde, cHasta;
@@ -168,10 +196,12 @@ class TInforme {
   xb::Value EvalRelacion(Run& run, const ColumnDef& column);
   xb::Value ChangeValues(Run& run, const std::string& table, const std::string& field, const xb::Value& value, int anchomax);
   bool OrderInforme(Run& run);
+  bool InsGrupos(Run& run, const CondicionRow& row, std::string& key);
+  bool OpenInforme(Run& run);
+  std::unique_ptr<Run> opened_;  // the tables OpenInforme keeps open
   bool CheckOne(const CondicionRow& row);
   std::map<std::string, xb::Block> functions_;  // of the copied conditions, compiled once
-  // InsCondicion: one condition of an initial-value function into the conditions copy.
-  void InsCondicion(const ColumnDef& column, const xb::Array& condition);
+  Run* current_ = nullptr;                      // the run going
   std::vector<std::string> DefEntorno(Run& run, const std::string& code, std::vector<std::string>& tables);
   xb::Value EvalExpresion(Run& run, const ColumnDef& column, const xb::Value& value_param);
   bool StartScan(Run& run);

@@ -1,8 +1,10 @@
 #include "reports/tinforme_object.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
+#include "data/data_ui.h"
 #include "data/program_settings.h"
 #include "reports/report_columns.h"
 #include "reports/report_definitions.h"
@@ -90,7 +92,178 @@ std::string CodeOf(Args& a, int n) {
   return Upper(Text(inf.GetField(inf.FieldPos("INFORME"))));
 }
 
+// The report a step works on: its definition read and its conditions copy started empty,
+// as a run starts them; false when it has no column.
+bool StartCopy(TInforme& run, const std::string& code) {
+  run.cMainInforme = code;
+  run.aCopiadas.clear();
+  run.aNomRangos.clear();
+  run.aRangos.clear();
+  run.aDatosIni = {};
+  run.lOrden = true;
+  return run.ReadDefinition(code);
+}
+
+// A step over the report its argument `n` names (none: the one read last, or the run going's).
+bool ReportArg(TInformeObject& self, Args& a, int n) {
+  if (self.run.Running() || !a.Arg(n).IsString()) return !self.run.aColumnas.empty();
+  return StartCopy(self.run, Upper(a.Str(n)));
+}
+
+void NoRun() { data::Ui().MsgStop("No hay ningún informe en ejecución.", "Atención"); }
+
+// The steps of a run that compiled text may call: over the run going when a function the run
+// calls asks, else over the report named (its definition and a conditions copy of its own).
+void DefineRunSteps(xb::Class& c) {
+  // EvalInicial( aResultado, cInforme ): an initial-value function's result taken: its
+  // conditions and orders join the conditions copy, a scan range becomes aDatosIni. .F. stops.
+  c.Method("EVALINICIAL", [](Object& o, Args& a) {
+    TInformeObject& self = Self(o);
+    InformeDictionary dict;
+    if (!dict.ok() || !ReportArg(self, a, 2)) return Value::Logical(false);
+    const bool go = self.run.EvalInicial(a.Arg(1));
+    self.SyncRun();
+    return Value::Logical(go);
+  });
+  // InsCondicion( cColumna, aCondicion, cInforme ): one condition { code, field, value, upper,
+  // operator, link, parenthesis } on the work field cColumna into the conditions copy;
+  // answers how many conditions the copy holds (.F.: no such column).
+  c.Method("INSCONDICION", [](Object& o, Args& a) {
+    TInformeObject& self = Self(o);
+    if (!a.Arg(1).IsString() || !a.Arg(2).IsArray()) return xb::ArgumentError("INSCONDICION", 3012, a.Raw());
+    InformeDictionary dict;
+    if (!dict.ok() || !ReportArg(self, a, 3)) return Value::Logical(false);
+    const std::string field = Upper(a.Str(1));
+    for (const ColumnDef& column : self.run.aColumnas) {
+      if (Upper(column.cCampo) != field) continue;
+      self.run.InsCondicion(column, a.Arr(2));
+      self.SyncRun();
+      return Value::Integer(static_cast<std::int64_t>(
+          std::count_if(self.run.aCopiadas.begin(), self.run.aCopiadas.end(), [](const CondicionRow& r) { return r.cTipo == "C"; })));
+    }
+    return Value::Logical(false);
+  });
+  // CheckCondicion( cTipo, aRegistro, lCopiadas, cInforme ): whether the work record (the
+  // values given column by column, else the run's) passes the report's conditions ("C") or
+  // holds a stop condition ("D"); with lCopiadas, those of the conditions copy.
+  c.Method("CHECKCONDICION", [](Object& o, Args& a) {
+    TInformeObject& self = Self(o);
+    const std::string type = a.Arg(1).IsString() ? Upper(a.Str(1)) : std::string();
+    if ((type != "C" && type != "D") || !(a.Arg(2).IsNil() || a.Arg(2).IsArray()))
+      return xb::ArgumentError("CHECKCONDICION", 3012, a.Raw());
+    InformeDictionary dict;
+    if (!dict.ok() || !ReportArg(self, a, 4)) return Value::Logical(false);
+    TInforme& run = self.run;
+    if (!run.Running() && !a.Arg(2).IsArray()) {
+      NoRun();
+      return Value::Logical(false);
+    }
+    // A record given stands in for the run's while it is checked.
+    const std::vector<Value> registro = run.aRegistro, prede = run.aRegPrede;
+    if (a.Arg(2).IsArray()) {
+      const xb::Array given = a.Arr(2);
+      run.aRegistro.assign(run.aCampos.size(), Value());
+      for (std::size_t i = 0; i < run.aRegistro.size() && i < given.size(); ++i) run.aRegistro[i] = given.Get(i);
+      run.aRegPrede.assign(run.aCampos.size(), Value());
+    }
+    const bool holds = run.CheckCondicion(a.Log(3) ? run.aCopiadas : run.aCondiciones, type);
+    run.aRegistro = registro;
+    run.aRegPrede = prede;
+    return Value::Logical(holds);
+  });
+  // ChangeValues( cTabla, cCampo, xValor, nAnchoMax ): the printed value of a substituted one;
+  // nAnchoMax 0 leaves every value as it is.
+  c.Method("CHANGEVALUES", [](Object& o, Args& a) {
+    if (!a.Arg(1).IsString() || !a.Arg(2).IsString()) return xb::ArgumentError("CHANGEVALUES", 3012, a.Raw());
+    InformeDictionary dict;
+    if (!dict.ok()) return a.Arg(3);
+    const int anchomax = a.Arg(4).IsNumber() ? static_cast<int>(a.Int(4)) : 1;
+    return Self(o).run.ChangeValues(Text(a.Arg(1)), Text(a.Arg(2)), a.Arg(3), anchomax);
+  });
+  // DefEntorno( cExpresion ): { aAlias, aTablas } of the expression's environment; an alias
+  // is "" for a table the run going did not open.
+  c.Method("DEFENTORNO", [](Object& o, Args& a) {
+    if (!a.Arg(1).IsString()) return xb::ArgumentError("DEFENTORNO", 3012, a.Raw());
+    InformeDictionary dict;
+    xb::Array aliases = xb::Array::New(), names = xb::Array::New();
+    if (dict.ok()) {
+      std::vector<std::string> tables;
+      for (const std::string& alias : Self(o).run.DefEntorno(Text(a.Arg(1)), tables)) aliases.Append(Value::String(alias));
+      for (const std::string& t : tables) names.Append(Value::String(xb::AllTrim(t)));
+    }
+    return Value(xb::Array::Of({Value(aliases), Value(names)}));
+  });
+  // EvalRelacion( nIdCol ): the related column's value for the record the run going scans
+  // (or, after OpenInforme, the master's current record).
+  c.Method("EVALRELACION", [](Object& o, Args& a) {
+    TInformeObject& self = Self(o);
+    if (!self.run.Running()) {
+      NoRun();
+      return Value();
+    }
+    InformeDictionary dict;
+    return self.run.EvalRelacion(static_cast<int>(a.Int(1))).value_or(Value());
+  });
+  // OpenInforme( cInforme, cInfDoc, nEntorno ): the report's tables opened as its run opens
+  // them, kept open until CloseInforme: { aAlias, aTablas }, .F. when they cannot be opened.
+  c.Method("OPENINFORME", [](Object& o, Args& a) {
+    TInformeObject& self = Self(o);
+    InformeDictionary dict;
+    if (!dict.ok()) return Value::Logical(false);
+    const auto tables = self.run.OpenInforme(CodeOf(a, 1), static_cast<int>(a.Int(3)));
+    if (!tables) return Value::Logical(false);
+    xb::Array aliases = xb::Array::New(), names = xb::Array::New();
+    for (const auto& [name, alias] : *tables) {
+      aliases.Append(Value::String(alias));
+      names.Append(Value::String(name));
+    }
+    self.Set("NMASTERENTORNO", Value::Integer(self.run.nMasterEntorno()));
+    self.SyncRun();
+    return Value(xb::Array::Of({Value(aliases), Value(names)}));
+  });
+  // CloseInforme(): the tables OpenInforme opened closed, the view before it restored.
+  c.Method("CLOSEINFORME", [](Object& o, Args&) {
+    TInformeObject& self = Self(o);
+    self.run.CloseInforme();
+    self.Set("NMASTERENTORNO", Value());
+    return Value();
+  });
+  // InsGrupos( @cKey, @cFirstKey, nGrupo, cInforme ): group nGrupo (from 1) of the report:
+  // its key joined to cKey (the first also to cFirstKey); answers its heading texts
+  // { { nLinea, cExpresion }, ... }, .F. when it has no such group or names an unknown column.
+  c.Method("INSGRUPOS", [](Object& o, Args& a) {
+    TInformeObject& self = Self(o);
+    if (!a.Arg(3).IsNumber()) return xb::ArgumentError("INSGRUPOS", 3012, a.Raw());
+    InformeDictionary dict;
+    if (!dict.ok() || !ReportArg(self, a, 4)) return Value::Logical(false);
+    std::int64_t n = a.Int(3);
+    for (const CondicionRow& row : self.run.aCondiciones) {
+      if (row.cTipo != "B" || --n != 0) continue;
+      std::string key = a.Arg(1).IsString() ? Text(a.Arg(1)) : std::string();
+      std::string first = a.Arg(2).IsString() ? Text(a.Arg(2)) : std::string();
+      const auto headings = self.run.InsGrupos(row, key, first);
+      if (!headings) return Value::Logical(false);
+      if (a.IsByRef(1)) a.SetRef(1, Value::String(key));
+      if (a.IsByRef(2)) a.SetRef(2, Value::String(first));
+      xb::Array out = xb::Array::New();
+      for (const auto& [line, text] : *headings) out.Append(Value(xb::Array::Of({Value::Integer(line), Value::String(text)})));
+      return Value(out);
+    }
+    return Value::Logical(false);
+  });
+  // SelDestino( cInforme, cTitulo ): the output asked for (the report's code and title unless
+  // given); .T. when chosen.
+  c.Method("SELDESTINO", [](Object& o, Args& a) {
+    TInformeObject& self = Self(o);
+    const auto& ask = CurrentReportRunHook().sel_destino;
+    const std::string code = a.Arg(1).IsString() ? Upper(a.Str(1)) : self.run.cMainInforme;
+    self.run.oStDestino.lOk = ask && ask(self.run.oStDestino, code, a.Arg(2).IsString() ? Text(a.Arg(2)) : code);
+    return Value::Logical(self.run.oStDestino.lOk);
+  });
+}
+
 void DefineMethods(xb::Class& c) {
+  DefineRunSteps(c);
   c.Method("NEW", [](Object& o, Args&) { return o.AsValue(); });
   // Activate( nOption, cMode ): the report list; ActivateArbol: the report tree.
   c.Method("ACTIVATE", [](Object& o, Args& a) {
@@ -241,6 +414,21 @@ void TInformeObject::SyncRun() {
   Set("LFUETEMPORAL", Value::Logical(run.lFueTemporal));
   Set("LAGRUPADO", Value::Logical(run.lAgrupado));
   Set("LORDEN", Value::Logical(run.lOrden));
+  // The conditions copy's scan range and named value lists.
+  xb::Array datos = xb::Array::New();
+  if (run.aDatosIni.lSet)
+    datos = xb::Array::Of({Value::String(run.aDatosIni.cCampo), run.aDatosIni.uDesde, run.aDatosIni.uHasta,
+                           Value::String("C"), run.aDatosIni.uOrden});
+  Set("ADATOSINI", Value(datos));
+  xb::Array names = xb::Array::New(), ranges = xb::Array::New();
+  for (const std::string& name : run.aNomRangos) names.Append(Value::String(name));
+  for (const std::vector<std::string>& range : run.aRangos) {
+    xb::Array items = xb::Array::New();
+    for (const std::string& item : range) items.Append(Value::String(item));
+    ranges.Append(Value(items));
+  }
+  Set("ANOMRANGOS", Value(names));
+  Set("ARANGOS", Value(ranges));
 }
 
 InformeDictionary::InformeDictionary() {
