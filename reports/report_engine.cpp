@@ -1,7 +1,6 @@
 #include "reports/report_engine.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "data/value_text.h"
@@ -11,6 +10,7 @@
 #include "runtime/lib/strings.h"
 #include "runtime/macro.h"
 #include "runtime/number.h"
+#include "runtime/symbol.h"
 
 namespace reports {
 namespace {
@@ -40,11 +40,6 @@ std::string NumberText(double value, const std::string& picture) {
   const xb::Value rounded = xb::Value::Double(Round(value, decimals), decimals);
   if (picture.empty()) return std::string(xb::AllTrim(xb::NumberToStr(rounded)));
   return WithoutBlanks(xb::Transform(rounded, xb::Picture(picture)));
-}
-
-std::string UpperAscii(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
 }
 
 // The pieces of an expression joined by "+" outside strings and parentheses.
@@ -193,7 +188,7 @@ std::string TQZRGroup::ConstruyeTexto(std::string cText, const std::string& cExp
     run.clear();
   };
   for (const std::string& piece : PlusPieces(cExpr)) {
-    if (UpperAscii(piece).find("(CGRUPO)") != std::string::npos) {
+    if (xb::UpperName(piece).find("(CGRUPO)") != std::string::npos) {
       flush();
       cText += EvalText(piece, {xb::Value::String(cValue)}, true);
     } else {

@@ -97,7 +97,7 @@ void InitColumn(TQZRColObject& self, xb::Args& a) {
   self.aFonts.resize(4);
 
   TQZRCol& c = self.Col();
-  c.cTipoCol = a.Arg(16).IsString() && !xb::AllTrim(a.Str(16)).empty() ? Upper(std::string(xb::AllTrim(a.Str(16)))) : "C";
+  c.cTipoCol = a.Arg(16).IsString() && !xb::AllTrim(a.Str(16)).empty() ? xb::UpperName(xb::AllTrim(a.Str(16))) : "C";
   c.nAnchoCol = I(a, 2);
   c.nSize = I(a, 4);
   c.cTotalPict = c.cPicture = self.aPicture.empty() ? std::string() : self.aPicture.front();

@@ -2,7 +2,6 @@
 // lists, alignment words and the DATA of a C++ member.
 #pragma once
 
-#include <cctype>
 #include <initializer_list>
 #include <span>
 #include <string>
@@ -12,6 +11,7 @@
 #include "runtime/block.h"
 #include "runtime/lib/strings.h"
 #include "runtime/object.h"
+#include "runtime/symbol.h"
 
 namespace reports::engine_detail {
 
@@ -30,14 +30,9 @@ inline Value Eval(const Value& block, std::initializer_list<Value> args = {}) {
 // A line of text: a block's value or the text itself.
 inline std::string LineText(const Value& v) { return data::ValueText(v.IsBlock() ? v.AsBlock().Eval() : v); }
 
-inline std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // "LEFT" 1, "RIGHT" 2, "CENTER" or "CENTERED" 3; any other word `other`.
 inline int PadOf(const std::string& word, int other) {
-  const std::string w = Upper(std::string(xb::AllTrim(word)));
+  const std::string w = xb::UpperName(xb::AllTrim(word));
   if (w == "LEFT") return 1;
   if (w == "RIGHT") return 2;
   if (w == "CENTER" || w == "CENTERED") return 3;

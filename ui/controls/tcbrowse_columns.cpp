@@ -1,11 +1,11 @@
 // TCBrowse's design aid: the column list edited in a dialog (order and removal).
 #include <algorithm>
-#include <cctype>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "runtime/block.h"
+#include "runtime/symbol.h"
 #include "ui/controls/set_get.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tcbrowse.h"
@@ -18,8 +18,7 @@
 namespace ui {
 
 xb::Value TCBrowse::InspectBlock(const std::string& data) {
-  std::string name;
-  for (char c : data) name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string name = xb::UpperName(data);
   if (name != "ACOLUMNS") return xb::Value();
   TCBrowse* self = this;
   return xb::Value(xb::Block::Native([self](xb::Args&) { return xb::Value::Logical(self->EditColumns()); }));

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "runtime/block.h"
+#include "runtime/symbol.h"
 #include "ui/controls/set_get.h"
 #include "ui/controls/tbutton.h"
 #include "ui/controls/tmultiget.h"
@@ -23,8 +24,7 @@ std::string Trimmed(const std::string& line) {
 }  // namespace
 
 void TTabs::Inspect(const std::string& data) {
-  std::string name;
-  for (char c : data) name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string name = xb::UpperName(data);
   if (name == "APROMPTS") EditPrompts();
 }
 
