@@ -88,25 +88,13 @@ TEST_F(DirectListTest, EjectEndsThePageAndGroupHeadingsRepeat) {
 
 // A page device that records each text with its font; characters of font 7 are 10 units wide
 // and 12 high, all others 20 and 30.
-class FontDevice : public ReportDevice {
+class FontDevice : public testing::PageDeviceStub {
  public:
-  bool Ready() const override { return true; }
-  bool IsText() const override { return false; }
-  void StartPage() override {}
-  void EndPage() override {}
-  void End() override {}
   void Say(int row, int col, std::string_view text, int font, int, int) override {
     said.push_back(std::to_string(row) + "," + std::to_string(col) + " f" + std::to_string(font) + " " + std::string(text));
   }
   int TextWidth(std::string_view text, int font) override { return static_cast<int>(text.size()) * (font == 7 ? 10 : 20); }
   int TextHeight(int font) override { return font == 7 ? 12 : 30; }
-  int Width() override { return 2000; }
-  int Height() override { return 3000; }
-  int LogPixX() override { return 254; }
-  int LogPixY() override { return 254; }
-  int Orientation() override { return 1; }
-  int MmToRow(double mm) override { return static_cast<int>(mm * 10); }
-  int MmToCol(double mm) override { return static_cast<int>(mm * 10); }
   std::vector<std::string> said;
 };
 

@@ -410,13 +410,9 @@ TEST_F(ReportEngineTest, HeaderTitleFooterSeparatorsAndGrid) {
 // A page device that logs its rules and fills (and, when asked, its texts with their rows
 // and colours): 100 units an inch, characters 10 wide and 10 high unless a font is given
 // another height, pens 1 wide.
-class DrawingDevice : public ReportDevice {
+class DrawingDevice : public testing::PageDeviceStub {
  public:
-  bool Ready() const override { return true; }
-  bool IsText() const override { return false; }
-  void StartPage() override {}
-  void EndPage() override {}
-  void End() override {}
+  DrawingDevice() : PageDeviceStub(100, 4) {}
   void Say(int row, int, std::string_view text, int font, int, int) override {
     if (log_texts) log.push_back("say " + std::to_string(row) + " " + std::string(text) + " f" + std::to_string(font));
   }
@@ -434,13 +430,6 @@ class DrawingDevice : public ReportDevice {
   }
   int TextWidth(std::string_view text, int) override { return static_cast<int>(text.size()) * 10; }
   int TextHeight(int font) override { return heights.contains(font) ? heights[font] : 10; }
-  int Width() override { return 2000; }
-  int Height() override { return 3000; }
-  int LogPixX() override { return 100; }
-  int LogPixY() override { return 100; }
-  int Orientation() override { return 1; }
-  int MmToRow(double mm) override { return static_cast<int>(mm * 4); }
-  int MmToCol(double mm) override { return static_cast<int>(mm * 4); }
 
   // The row a text was said at (the nth time it was); -1 when it was not.
   int RowOf(const std::string& text, int nth = 0) const {

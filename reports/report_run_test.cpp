@@ -804,13 +804,8 @@ TEST_F(ReportRunTest, AmountsInPesetasPrintInEurosWhenAsked) {
 
 // A page device that records what is drawn on it: a millimetre is 10 units, a character 10
 // units wide and a line 10 high.
-class RecordingDevice : public ReportDevice {
+class RecordingDevice : public testing::PageDeviceStub {
  public:
-  bool Ready() const override { return true; }
-  bool IsText() const override { return false; }
-  void StartPage() override {}
-  void EndPage() override {}
-  void End() override {}
   bool IsHtml() const override { return html; }
   void Say(int row, int col, std::string_view text, int font, int width, int pad) override {
     (log ? *log : drawn).push_back("say " + std::to_string(row) + "," + std::to_string(col) + " f" + std::to_string(font) + " " +
@@ -827,13 +822,6 @@ class RecordingDevice : public ReportDevice {
   }
   int TextWidth(std::string_view text, int) override { return static_cast<int>(text.size()) * 10; }
   int TextHeight(int) override { return 10; }
-  int Width() override { return 2000; }
-  int Height() override { return 3000; }
-  int LogPixX() override { return 254; }
-  int LogPixY() override { return 254; }
-  int Orientation() override { return 1; }
-  int MmToRow(double mm) override { return static_cast<int>(mm * 10); }
-  int MmToCol(double mm) override { return static_cast<int>(mm * 10); }
   std::vector<std::string> drawn;
   std::vector<std::string>* log = nullptr;  // where the texts go instead, when set
   bool html = false;

@@ -1,6 +1,7 @@
 // What the report generator's tests share: field values, rows appended to the dictionary's
 // tables (by field or as macro text), small tables made in a folder and listed in the
-// dictionary, what a text file holds, and a fixture with the dictionary open in memory.
+// dictionary, what a text file holds, a page device to record on, and a fixture with the
+// dictionary open in memory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include "data/data_test_support.h"
 #include "data/program_settings.h"
 #include "data/table_access.h"
+#include "reports/report_device.h"
 #include "reports/report_functions.h"
 #include "reports/report_run.h"
 #include "reports/report_text_device.h"
@@ -150,6 +152,30 @@ inline void AddSalesDictionary(const std::string& folder) {
   Add("Categor", "CATEGORIA := 'VEN', DESCRIPC := 'Ventas', INFDOC := 'I'");
   Add("SubCat", "CATEGORIA := 'VEN', SUBCAT := 'S1', DESCRIPC := 'Diarias'");
 }
+
+// A page device that draws nowhere: a portrait page 2000 units wide and 3000 high, with the
+// resolution and millimetre scale given. Tests record what they need by overriding.
+class PageDeviceStub : public ReportDevice {
+ public:
+  explicit PageDeviceStub(int pixels_per_inch = 254, int units_per_mm = 10)
+      : pixels_per_inch_(pixels_per_inch), units_per_mm_(units_per_mm) {}
+  bool Ready() const override { return true; }
+  bool IsText() const override { return false; }
+  void StartPage() override {}
+  void EndPage() override {}
+  void End() override {}
+  int Width() override { return 2000; }
+  int Height() override { return 3000; }
+  int LogPixX() override { return pixels_per_inch_; }
+  int LogPixY() override { return pixels_per_inch_; }
+  int Orientation() override { return 1; }
+  int MmToRow(double mm) override { return static_cast<int>(mm * units_per_mm_); }
+  int MmToCol(double mm) override { return static_cast<int>(mm * units_per_mm_); }
+
+ private:
+  int pixels_per_inch_;
+  int units_per_mm_;
+};
 
 // The report functions registered and the dictionary open in memory at INF\ (INF\TEMP\ and
 // DBF\, the company's folder, made too), with 255 handles; CCODUSER answers `user_`.
